@@ -1,0 +1,31 @@
+// The one exception type of Kestrane: carries the French message (Windows-1252 bytes)
+// that the window shows in its error box.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+class ErreurKestrane : public std::runtime_error {
+public:
+    explicit ErreurKestrane(const std::string& message) : std::runtime_error(message) {}
+};
+
+// "'%s' n'est pas une valeur entière correcte"
+[[noreturn]] void leverErreurEntier(std::string_view texte);
+// "'%s' n'est pas une date correcte"
+[[noreturn]] void leverErreurDate(std::string_view texte);
+// "Débordement d'entier"
+[[noreturn]] void leverDebordement();
+
+// Checked 32-bit addition: raises "Débordement d'entier" outside the signed 32-bit range.
+inline int32_t ajouterVerifie(int32_t a, int32_t b) {
+    int32_t somme;
+    if (__builtin_add_overflow(a, b, &somme)) leverDebordement();
+    return somme;
+}
+
+}  // namespace kestrane

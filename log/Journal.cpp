@@ -1,0 +1,226 @@
+#include "log/Journal.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "log/Erreur.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace kestrane {
+
+struct Journal::Stockage {
+    std::string texte;            // used when the bytes were read or given
+    void* carte = nullptr;        // used when the file is mapped
+    std::size_t tailleCarte = 0;
+
+    Stockage() = default;
+    Stockage(const Stockage&) = delete;
+    Stockage& operator=(const Stockage&) = delete;
+    ~Stockage() {
+        if (carte) munmap(carte, tailleCarte);
+    }
+    std::string_view octets() const {
+        return carte ? std::string_view(static_cast<const char*>(carte), tailleCarte)
+                     : std::string_view(texte);
+    }
+};
+
+namespace {
+
+// Calls `fin(k)` with the offset just after every line break of `o`, in order. CR LF is one
+// break; lone CR and lone LF are breaks of their own.
+template <typename F>
+void parcourirSauts(std::string_view o, F&& fin) {
+    const char* d = o.data();
+    const std::size_t n = o.size();
+    std::size_t i = 0;
+    auto traiter = [&](std::size_t k) -> std::size_t {
+        if (d[k] == '\r' && k + 1 < n && d[k + 1] == '\n') {
+            fin(k + 2);
+            return k + 2;
+        }
+        fin(k + 1);
+        return k + 1;
+    };
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::size_t suivant = 0;  // bytes before this offset were consumed by a CR LF
+    while (i + 16 <= n) {
+        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        unsigned masque = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bloc, cr), _mm_cmpeq_epi8(bloc, lf))));
+        while (masque) {
+            const std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(masque));
+            masque &= masque - 1;
+            if (k < suivant) continue;
+            suivant = traiter(k);
+        }
+        i += 16;
+    }
+    if (suivant > i) i = suivant;
+#endif
+    while (i < n) {
+        if (d[i] == '\r' || d[i] == '\n') {
+            i = traiter(i);
+        } else {
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+std::size_t compterLignes(std::string_view octets) {
+    if (octets.empty()) return 0;
+    std::size_t sauts = 0;
+    std::size_t dernier = 0;
+    parcourirSauts(octets, [&](std::size_t k) {
+        ++sauts;
+        dernier = k;
+    });
+    return (sauts > 0 && dernier == octets.size()) ? sauts : sauts + 1;
+}
+
+Journal::Journal() : Journal(std::make_shared<const Stockage>()) {}
+
+Journal::Journal(std::shared_ptr<const Stockage> stockage) : stockage_(std::move(stockage)) {
+    indexer();
+}
+
+void Journal::indexer() {
+    const std::string_view o = stockage_->octets();
+    auto index = std::make_shared<std::vector<uint64_t>>();
+    if (!o.empty()) {
+        // Counting first sizes the index once: no regrowth over fresh memory.
+        std::size_t sauts = 0;
+        parcourirSauts(o, [&](std::size_t) { ++sauts; });
+        index->resize(sauts + 2);
+        uint64_t* p = index->data();
+        *p++ = 0;
+        parcourirSauts(o, [&](std::size_t k) { *p++ = k; });
+        // p now follows the start after the last break.
+        if (p[-1] == o.size() && sauts > 0) {
+            nbLignes_ = sauts;
+            finitParSaut_ = true;
+            index->resize(sauts + 1);
+        } else {
+            nbLignes_ = sauts + 1;
+            finitParSaut_ = false;
+            (*index)[sauts + 1] = o.size();
+        }
+    } else {
+        index->assign(1, 0);
+    }
+    debuts_ = index->data();
+    index_ = std::move(index);
+}
+
+std::string_view Journal::octets() const { return stockage_->octets(); }
+
+std::string_view Journal::ligne(std::size_t i) const {
+    const char* d = stockage_->octets().data();
+    const uint64_t debut = debuts_[i];
+    uint64_t fin = debuts_[i + 1];
+    if (i + 1 < nbLignes_ || finitParSaut_) {
+        --fin;  // the LF or lone CR
+        if (fin > debut && d[fin] == '\n' && d[fin - 1] == '\r') --fin;
+    }
+    return std::string_view(d + debut, static_cast<std::size_t>(fin - debut));
+}
+
+void Journal::ecrireCRLF(const std::function<void(std::string_view)>& ecrire) const {
+    std::string tampon;
+    constexpr std::size_t kPaquet = 1 << 20;
+    tampon.reserve(kPaquet + 64);
+    for (std::size_t i = 0; i < nbLignes_; ++i) {
+        const std::string_view l = ligne(i);
+        if (tampon.size() + l.size() + 2 > kPaquet && !tampon.empty()) {
+            ecrire(tampon);
+            tampon.clear();
+        }
+        if (l.size() >= kPaquet) {
+            ecrire(l);
+        } else {
+            tampon.append(l);
+        }
+        if (i + 1 < nbLignes_ || finitParSaut_) tampon.append("\r\n");
+    }
+    if (!tampon.empty()) ecrire(tampon);
+}
+
+Journal Journal::depuisTexte(std::string texte) {
+    auto s = std::make_shared<Stockage>();
+    s->texte = std::move(texte);
+    return Journal(std::move(s));
+}
+
+namespace {
+
+[[noreturn]] void leverOuverture(const std::string& chemin, int err) {
+    std::string m = "Impossible d'ouvrir le fichier \"";
+    m += chemin;
+    m += "\". ";
+    m += std::strerror(err);
+    throw ErreurKestrane(m);
+}
+
+[[noreturn]] void leverCapacite() {
+    throw ErreurKestrane("Le texte d\xE9passe la capacit\xE9 du m\xE9mo");
+}
+
+}  // namespace
+
+Journal Journal::charger(const std::string& chemin) {
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) leverOuverture(chemin, errno);
+    struct Fermeture {
+        int fd;
+        ~Fermeture() { ::close(fd); }
+    } fermeture{fd};
+
+    struct stat st{};
+    if (::fstat(fd, &st) != 0) leverOuverture(chemin, errno);
+    if (S_ISDIR(st.st_mode)) leverOuverture(chemin, EISDIR);
+    try {
+        auto s = std::make_shared<Stockage>();
+        if (S_ISREG(st.st_mode) && st.st_size > 0) {
+            const auto taille = static_cast<std::size_t>(st.st_size);
+            void* carte = ::mmap(nullptr, taille, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (carte == MAP_FAILED) {
+                if (errno == ENOMEM) leverCapacite();
+                leverOuverture(chemin, errno);
+            }
+            s->carte = carte;
+            s->tailleCarte = taille;
+        } else {
+            // Pipes, character devices and files whose size the system does not tell.
+            char tampon[1 << 16];
+            for (;;) {
+                const ssize_t lu = ::read(fd, tampon, sizeof tampon);
+                if (lu < 0) {
+                    if (errno == EINTR) continue;
+                    leverOuverture(chemin, errno);
+                }
+                if (lu == 0) break;
+                s->texte.append(tampon, static_cast<std::size_t>(lu));
+            }
+        }
+        return Journal(std::move(s));
+    } catch (const std::bad_alloc&) {
+        leverCapacite();
+    } catch (const std::length_error&) {
+        leverCapacite();
+    }
+}
+
+}  // namespace kestrane

@@ -1,0 +1,59 @@
+// The loaded log file: its bytes in one immutable buffer and the start of every line.
+// Copies share the buffer, so records that point into it can outlive the Journal object.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrane {
+
+class Journal {
+public:
+    // An empty journal (0 lines).
+    Journal();
+
+    // A journal over these bytes (tests, generated data).
+    static Journal depuisTexte(std::string texte);
+    // Maps or reads the whole file. Raises ErreurKestrane "Impossible d'ouvrir le fichier
+    // "<chemin>". <system description>" when it cannot be read.
+    static Journal charger(const std::string& chemin);
+
+    // Lines ended by CR LF, a lone LF or a lone CR; an empty line after the final break is
+    // not a line. NUL is an ordinary byte.
+    std::size_t nbLignes() const { return nbLignes_; }
+    std::string_view ligne(std::size_t i) const;
+    // Offset of line i in `octets()`.
+    std::size_t debutLigne(std::size_t i) const { return debuts_[i]; }
+    bool finitParSautDeLigne() const { return finitParSaut_; }
+    std::string_view octets() const;
+
+    // Writes the lines back with CR LF breaks, the last one followed by a break exactly when
+    // the loaded file ended with one. `ecrire` receives consecutive pieces of the output.
+    void ecrireCRLF(const std::function<void(std::string_view)>& ecrire) const;
+
+    // Identity of the buffer, to tell whether records were made from this very journal.
+    const void* identite() const { return stockage_.get(); }
+
+    struct Stockage;
+
+private:
+    explicit Journal(std::shared_ptr<const Stockage> stockage);
+    void indexer();
+
+    std::shared_ptr<const Stockage> stockage_;
+    // debuts_[i] is the offset of line i; debuts_[nbLignes_] is the offset after the last break.
+    std::shared_ptr<const std::vector<uint64_t>> index_;
+    const uint64_t* debuts_ = nullptr;
+    std::size_t nbLignes_ = 0;
+    bool finitParSaut_ = false;
+};
+
+// Counts the lines of a buffer by the same rule as Journal, without indexing them.
+std::size_t compterLignes(std::string_view octets);
+
+}  // namespace kestrane

@@ -1,0 +1,322 @@
+#include "log/ULog.h"
+
+#include <sys/mman.h>
+
+#include <cstring>
+#include <exception>
+#include <new>
+#include <thread>
+
+#include "log/Erreur.h"
+#include "log/UString.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::string_view kWindowsXP = "Windows XP";
+constexpr std::string_view kWindows2000 = "Windows 2000";
+
+// Text from position a to position b of `s`, both counted from 1 and inclusive; empty when
+// b < a.
+std::string_view entre(std::string_view s, std::size_t a, std::size_t b) {
+    if (b < a) return s.substr(s.size(), 0);
+    return s.substr(a - 1, b - a + 1);
+}
+
+}  // namespace
+
+std::string_view extraireFichier(std::string_view requete) {
+    const std::size_t L = requete.size();
+    std::size_t debut = 5, fin = L;
+    // Blanks at positions 4..L (from 1), i.e. offsets 3..L-1.
+    for (std::size_t k = 3; k < L;) {
+        const void* p = std::memchr(requete.data() + k, ' ', L - k);
+        if (!p) break;
+        k = static_cast<std::size_t>(static_cast<const char*>(p) - requete.data());
+        const std::size_t i = k + 1;  // position from 1
+        if (requete[k - 1] == 'T') debut = i + 1;
+        fin = i - 1;
+        ++k;
+    }
+    return entre(requete, debut, fin);
+}
+
+std::string_view extraireNavigateur(std::string_view agent) {
+    const std::size_t p = agent.rfind('(');
+    return p == std::string_view::npos ? agent : agent.substr(0, p);
+}
+
+std::string_view extraireSysteme(std::string_view agent) {
+    const std::size_t L = agent.size();
+    // The first three semicolons decide everything: after the third nothing moves.
+    std::size_t pv[3];
+    int n = 0;
+    for (std::size_t k = 0; k < L && n < 3;) {
+        const void* p = std::memchr(agent.data() + k, ';', L - k);
+        if (!p) break;
+        k = static_cast<std::size_t>(static_cast<const char*>(p) - agent.data());
+        pv[n++] = k;
+        ++k;
+    }
+    if (n == 0) return kTiret;
+    // Positions from 1: start = semicolon + 2 for the first two semicolons.
+    const std::size_t debut = (n >= 2 ? pv[1] : pv[0]) + 1 + 2;
+    std::size_t fin;
+    if (n == 3) {
+        fin = pv[2];  // position of the third semicolon minus 1, from 1
+    } else {
+        const std::size_t par = agent.rfind(')');
+        fin = par == std::string_view::npos ? L : par;
+    }
+    const std::string_view coupe = entre(agent, debut, fin);
+    if (coupe == "Windows NT 5.0") return kWindows2000;
+    if (coupe == "Windows NT 5.1") return kWindowsXP;
+    return coupe;
+}
+
+RLog analyserLigne(std::string_view ligne) {
+    RLog r;
+    std::string_view reste = ligne;
+    r.ip1 = convertirEntier(extraireChamp(".", reste));
+    r.ip2 = convertirEntier(extraireChamp(".", reste));
+    r.ip3 = convertirEntier(extraireChamp(".", reste));
+    r.ip4 = convertirEntier(extraireChamp(" ", reste));
+    r.autre = extraireChamp(" ", reste);
+    r.logname = extraireChamp(" ", reste);
+    supprimerDebut(1, reste);
+    r.date = extraireChamp(":", reste);
+    r.heure = extraireChamp(" ", reste);
+    r.fuseau = extraireChamp("] ", reste);
+    supprimerDebut(1, reste);
+    r.requete = extraireChamp("\" ", reste);
+    r.fichierCharge = extraireFichier(r.requete);
+    r.codeRenvoye = convertirEntier(extraireChamp(" ", reste));
+    const std::string_view octets = extraireChamp(" ", reste);
+    r.chargement = (octets == "-" || octets == "NC") ? 0 : convertirEntier(octets);
+    supprimerDebut(1, reste);
+    r.pagePrecedente = extraireChamp("\" ", reste);
+    supprimerDebut(1, reste);
+    const std::string_view agent = extraireChamp("\"", reste);
+    r.navigateur = extraireNavigateur(agent);
+    r.systeme = extraireSysteme(agent);
+    return r;
+}
+
+void ajouterAdresseIP(std::string& s, int32_t a, int32_t b, int32_t c, int32_t d) {
+    ajouterEntier(s, a);
+    s += '.';
+    ajouterEntier(s, b);
+    s += '.';
+    ajouterEntier(s, c);
+    s += '.';
+    ajouterEntier(s, d);
+}
+
+std::string adresseIP(const RLog& r) {
+    std::string s;
+    ajouterAdresseIP(s, r.ip1, r.ip2, r.ip3, r.ip4);
+    return s;
+}
+
+void ajouterDetailLog(std::string& s, const RLog& r) {
+    constexpr std::string_view kSaut = "\r\n";
+    s += "Adresse IP      : ";
+    ajouterAdresseIP(s, r.ip1, r.ip2, r.ip3, r.ip4);
+    s += kSaut;
+    s += kSaut;
+    s += "Autre           : ";
+    s += r.autre;
+    s += kSaut;
+    s += "Logname         : ";
+    s += r.logname;
+    s += kSaut;
+    s += "Date            : ";
+    s += r.date;
+    s += kSaut;
+    s += "Heure           : ";
+    s += r.heure;
+    s += kSaut;
+    s += "Fuseau          : GMT ";
+    s += r.fuseau;
+    s += kSaut;
+    s += "Requ\xEAte         : ";
+    s += r.requete;
+    s += kSaut;
+    s += "Code renvoy\xE9    : ";
+    ajouterEntier(s, r.codeRenvoye);
+    s += kSaut;
+    s += "Chargement      : ";
+    ajouterEntier(s, r.chargement);
+    s += " octets";
+    s += kSaut;
+    s += "Page pr\xE9" "c\xE9" "dente : ";
+    s += r.pagePrecedente;
+    s += kSaut;
+    s += "Navigateur/Robot: ";
+    s += r.navigateur;
+    s += kSaut;
+    s += "Syst\xE8me d'exploitation : ";
+    s += r.systeme;
+}
+
+std::string detailLog(const RLog& r) {
+    std::string s;
+    s.reserve(256 + r.requete.size() + r.pagePrecedente.size() + r.navigateur.size());
+    ajouterDetailLog(s, r);
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Compact records
+
+namespace {
+
+// A text of a record: an offset into its line and a length, or one of the program's own texts.
+struct Texte {
+    uint32_t debut;
+    uint32_t longueur;
+};
+constexpr uint32_t kConstante = 0xFFFFFFFFu;
+constexpr std::string_view kConstantes[] = {kTiret, kWindowsXP, kWindows2000};
+
+Texte coder(std::string_view v, std::string_view ligne) {
+    if (v.empty()) return {0, 0};
+    for (uint32_t k = 0; k < 3; ++k) {
+        if (v.data() == kConstantes[k].data()) return {kConstante, k};
+    }
+    return {static_cast<uint32_t>(v.data() - ligne.data()), static_cast<uint32_t>(v.size())};
+}
+
+std::string_view decoder(Texte t, const char* ligne) {
+    if (t.debut == kConstante) return kConstantes[t.longueur];
+    return std::string_view(ligne + t.debut, t.longueur);
+}
+
+}  // namespace
+
+struct TableauLog::Enregistrement {
+    int32_t ip[4];
+    int32_t codeRenvoye;
+    int32_t chargement;
+    Texte autre, logname, date, heure, fuseau, requete;
+    Texte fichierCharge, pagePrecedente, navigateur, systeme;
+};
+
+void TableauLog::Liberateur::operator()(Enregistrement* p) const {
+    if (p) munmap(p, octets);
+}
+
+TableauLog tableauLog;
+
+TableauLog::TableauLog() = default;
+TableauLog::~TableauLog() = default;
+TableauLog::TableauLog(TableauLog&&) noexcept = default;
+TableauLog& TableauLog::operator=(TableauLog&&) noexcept = default;
+
+RLog TableauLog::operator[](std::size_t i) const {
+    const Enregistrement& e = enregistrements_.get()[i];
+    const char* l = journal_.octets().data() + journal_.debutLigne(i);
+    RLog r;
+    r.ip1 = e.ip[0];
+    r.ip2 = e.ip[1];
+    r.ip3 = e.ip[2];
+    r.ip4 = e.ip[3];
+    r.autre = decoder(e.autre, l);
+    r.logname = decoder(e.logname, l);
+    r.date = decoder(e.date, l);
+    r.heure = decoder(e.heure, l);
+    r.fuseau = decoder(e.fuseau, l);
+    r.requete = decoder(e.requete, l);
+    r.fichierCharge = decoder(e.fichierCharge, l);
+    r.pagePrecedente = decoder(e.pagePrecedente, l);
+    r.navigateur = decoder(e.navigateur, l);
+    r.systeme = decoder(e.systeme, l);
+    r.codeRenvoye = e.codeRenvoye;
+    r.chargement = e.chargement;
+    return r;
+}
+
+bool TableauLog::couvre(const Journal& journal) const {
+    return complet_ && journal_.identite() == journal.identite() &&
+           taille_ == journal.nbLignes();
+}
+
+namespace {
+
+// Parses lines [debut, fin) into `dest`; returns the index of the first failing line (or fin)
+// and leaves the error in `erreur`.
+std::size_t analyserTranche(const Journal& j, TableauLog::Enregistrement* dest, std::size_t debut,
+                            std::size_t fin, std::exception_ptr& erreur) {
+    for (std::size_t i = debut; i < fin; ++i) {
+        const std::string_view l = j.ligne(i);
+        try {
+            const RLog r = analyserLigne(l);
+            auto& e = dest[i];
+            e.ip[0] = r.ip1;
+            e.ip[1] = r.ip2;
+            e.ip[2] = r.ip3;
+            e.ip[3] = r.ip4;
+            e.codeRenvoye = r.codeRenvoye;
+            e.chargement = r.chargement;
+            e.autre = coder(r.autre, l);
+            e.logname = coder(r.logname, l);
+            e.date = coder(r.date, l);
+            e.heure = coder(r.heure, l);
+            e.fuseau = coder(r.fuseau, l);
+            e.requete = coder(r.requete, l);
+            e.fichierCharge = coder(r.fichierCharge, l);
+            e.pagePrecedente = coder(r.pagePrecedente, l);
+            e.navigateur = coder(r.navigateur, l);
+            e.systeme = coder(r.systeme, l);
+        } catch (...) {
+            erreur = std::current_exception();
+            return i;
+        }
+    }
+    return fin;
+}
+
+}  // namespace
+
+void TableauLog::memoriser(const Journal& journal) {
+    const std::size_t n = journal.nbLignes();
+    complet_ = false;
+    taille_ = 0;
+    journal_ = journal;
+    const std::size_t octets = n * sizeof(Enregistrement);
+    if (enregistrements_ && enregistrements_.get_deleter().octets < octets) enregistrements_.reset();
+    if (!enregistrements_ && n > 0) {
+        // Untouched until parsed: each parsing thread faults in its own half.
+        void* p = mmap(nullptr, octets, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        enregistrements_ = std::unique_ptr<Enregistrement, Liberateur>(
+            static_cast<Enregistrement*>(p), Liberateur{octets});
+    }
+    Enregistrement* dest = enregistrements_.get();
+
+    // Two halves on the two cores; the error that counts is that of the first failing line.
+    constexpr std::size_t kSeuilParallele = 1 << 15;
+    std::exception_ptr erreurA, erreurB;
+    std::size_t arretA, arretB = n;
+    const std::size_t milieu = n >= kSeuilParallele ? n / 2 : n;
+    if (milieu < n) {
+        std::thread second([&] { arretB = analyserTranche(journal, dest, milieu, n, erreurB); });
+        arretA = analyserTranche(journal, dest, 0, milieu, erreurA);
+        second.join();
+    } else {
+        arretA = analyserTranche(journal, dest, 0, n, erreurA);
+    }
+    if (erreurA) {
+        taille_ = arretA;
+        std::rethrow_exception(erreurA);
+    }
+    if (erreurB) {
+        taille_ = arretB;
+        std::rethrow_exception(erreurB);
+    }
+    taille_ = n;
+    complet_ = true;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,83 @@
+// The log record, the parser of one journal line, the three classifiers, the detail text of a
+// record and the records of the last analysis run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "log/Journal.h"
+
+namespace kestrane {
+
+// One request of the journal. The texts are views into the parsed line or into constant
+// texts of the program: the line must outlive the record.
+struct RLog {
+    int32_t ip1 = 0, ip2 = 0, ip3 = 0, ip4 = 0;
+    std::string_view autre, logname, date, heure, fuseau, requete;
+    std::string_view fichierCharge, pagePrecedente, navigateur, systeme;
+    int32_t codeRenvoye = 0;
+    int32_t chargement = 0;
+};
+
+// Loaded file out of the request line: from after the last blank that follows a "T" (or from
+// the fifth character) to before the last blank.
+std::string_view extraireFichier(std::string_view requete);
+// Browser or robot: the user agent before its last "(".
+std::string_view extraireNavigateur(std::string_view agent);
+// Operating system: the item after the second semicolon (or the first), renamed for
+// Windows NT 5.0 and 5.1; "-" without a semicolon.
+std::string_view extraireSysteme(std::string_view agent);
+
+// Cuts one journal line (without its break) into a record. Raises
+// "'%s' n'est pas une valeur entière correcte" when a number does not convert.
+RLog analyserLigne(std::string_view ligne);
+
+// Thirteen labelled lines joined by CR LF, no break after the last.
+std::string detailLog(const RLog& r);
+// The same text appended to `sortie`.
+void ajouterDetailLog(std::string& sortie, const RLog& r);
+
+// The client address text: the four numbers in decimal joined by ".".
+std::string adresseIP(const RLog& r);
+void ajouterAdresseIP(std::string& sortie, int32_t a, int32_t b, int32_t c, int32_t d);
+
+// The records of the last analysis run, one per journal line, kept compactly as positions in
+// the journal's buffer, which they share.
+class TableauLog {
+public:
+    TableauLog();
+    ~TableauLog();
+    TableauLog(TableauLog&&) noexcept;
+    TableauLog& operator=(TableauLog&&) noexcept;
+
+    // Parses every line of the journal in order. On a conversion error the records before the
+    // failing line stay, `taille()` is the failing line's index and the error is raised.
+    void memoriser(const Journal& journal);
+
+    std::size_t taille() const { return taille_; }
+    RLog operator[](std::size_t i) const;
+    // The journal the records were made from.
+    const Journal& journal() const { return journal_; }
+    // Whether the records are the complete parse of exactly this journal.
+    bool couvre(const Journal& journal) const;
+
+    struct Enregistrement;
+
+private:
+    Journal journal_;
+    struct Liberateur {
+        std::size_t octets = 0;
+        void operator()(Enregistrement* p) const;
+    };
+    std::unique_ptr<Enregistrement, Liberateur> enregistrements_;
+    std::size_t taille_ = 0;
+    bool complet_ = false;
+};
+
+// The records of the last analysis run.
+extern TableauLog tableauLog;
+
+}  // namespace kestrane

@@ -1,0 +1,106 @@
+// Occurrence tables and the operations over them: the tallies, the hourly slices, the
+// requests-by-period report, sort and search of report grids, chart feeding and the tunes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "log/Journal.h"
+#include "log/ULog.h"
+#include "stats/Interfaces.h"
+
+namespace kestrane {
+
+struct rapportStat {
+    std::string libelle;
+    std::string complement;
+    int32_t nombre = 0;
+};
+using tableauRapportStat = std::vector<rapportStat>;
+
+// The eight tables of the last analysis, and the period kind of the requests report.
+extern tableauRapportStat statIP, statOS, statNav, statPrecedent, statFichier, statTaux,
+    statHoraires, statVMensuelles;
+extern std::string periodeChoisie;
+
+// Period kinds of the requests report.
+inline constexpr std::string_view kPeriodeToutLeFichier = "Tout le fichier";
+inline constexpr std::string_view kPeriodeAnnee = "Ann\xE9" "e";
+inline constexpr std::string_view kPeriodeMois = "Mois";
+inline constexpr std::string_view kPeriodePeriode = "P\xE9riode";
+inline constexpr std::string_view kPeriodeJournee = "Journ\xE9" "e";
+
+// --- Tallies: each parses every line and rebuilds its table in order of first appearance.
+// Counts are checked: "Débordement d'entier" leaves the entries built so far.
+void compterAdressesIP(const Journal& journal, tableauRapportStat& table = statIP);
+void compterSystemes(const Journal& journal, tableauRapportStat& table = statOS);
+void compterNavigateurs(const Journal& journal, tableauRapportStat& table = statNav);
+void compterProvenances(const Journal& journal, tableauRapportStat& table = statPrecedent);
+void compterFichiers(const Journal& journal, tableauRapportStat& table = statFichier);
+void compterOctets(const Journal& journal, tableauRapportStat& table = statTaux);
+
+// --- Hourly slices of an average day, `largeur` hours wide (1 to 6). Entry 0 is a blank head
+// entry; the counts are divided by the number of distinct dates of the journal.
+void compterTranchesHoraires(const Journal& journal, int largeur,
+                             tableauRapportStat& table = statHoraires);
+// "08 à 09" for slice c of width w.
+std::string libelleTranche(int c, int largeur);
+
+// --- Requests by period. `type` is one of the period kinds, or empty for one entry per date.
+void compterRequetes(const Journal& journal, std::string_view type, std::string_view valeur1,
+                     std::string_view valeur2, tableauRapportStat& table = statVMensuelles);
+// "Jan" -> "01" ... "Dec" -> "12"; anything else -> "".
+std::string convertirMois(std::string_view abreviation);
+// The year and month choice lists derived from an all-dates table: a value is appended when it
+// differs from the value appended just before it.
+struct ListesPeriodes {
+    std::vector<std::string> annees, mois;
+};
+ListesPeriodes listesPeriodes(const tableauRapportStat& tableParDate);
+
+// --- The statistics pass: the seven tallies in their order, then the all-dates and
+// whole-journal requests builds. `apresEtape(k)` runs after step k (1..7: the tallies,
+// 8: the requests builds), so the caller can show each table as soon as it is ready. The tables
+// are computed in one go (from `tableauLog` when it holds this journal's records); whenever
+// that cannot reproduce the separate tallies exactly (an error, an overflow), the separate
+// tallies run in order and raise their error where they would.
+enum EtapeStatistiques {
+    kEtapeIP = 1,
+    kEtapeOS,
+    kEtapeNav,
+    kEtapePrecedent,
+    kEtapeFichier,
+    kEtapeOctets,
+    kEtapeTranches,
+    kEtapeRequetes
+};
+void calculerTables(const Journal& journal, int largeurTranche, const TableauLog* enregistrements,
+                    const std::function<void(int etape)>& apresEtape = {});
+
+// --- Report grids
+void remplirTableauRapport(std::string_view entete0, std::string_view entete1,
+                           const tableauRapportStat& table, GrilleRapport& grille);
+
+enum class ChampTri { libelle, complement, nombre };
+// Exchange sort, in place; equal values end up exactly where the exchanges leave them.
+// Rewrites rows 1..n of the grid from the table.
+void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissant,
+                  ChampTri champ);
+void trierParNombre(tableauRapportStat& table, GrilleRapport& grille, bool croissant);
+// Looks for `texte` in column 0 of rows 1..; the last matching row becomes current.
+void rechercherTableau(GrilleRapport& grille, std::string_view texte, Etiquette& resultat);
+
+// --- Charts: every series is cleared, then takes the first `n` entries when the table has at
+// least two.
+void remplirGraphe(Graphe& graphe, int n, const tableauRapportStat& table);
+
+// --- Tunes
+void bipErreur(Bip& bip);
+void bipTermine(Bip& bip);
+void bipQuitter(Bip& bip);
+
+}  // namespace kestrane
