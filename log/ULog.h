@@ -69,10 +69,10 @@ public:
 private:
     Journal journal_;
     struct Liberateur {
-        std::size_t octets = 0;
+        std::size_t octets;
         void operator()(Enregistrement* p) const;
     };
-    std::unique_ptr<Enregistrement, Liberateur> enregistrements_;
+    std::unique_ptr<Enregistrement, Liberateur> enregistrements_{nullptr, Liberateur{0}};
     std::size_t taille_ = 0;
     bool complet_ = false;
 };
