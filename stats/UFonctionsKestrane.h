@@ -62,12 +62,14 @@ struct ListesPeriodes {
 };
 ListesPeriodes listesPeriodes(const tableauRapportStat& tableParDate);
 
-// --- The statistics pass: the seven tallies in their order, then the all-dates and
-// whole-journal requests builds. `apresEtape(k)` runs after step k (1..7: the tallies,
-// 8: the requests builds), so the caller can show each table as soon as it is ready. The tables
-// are computed in one go (from `tableauLog` when it holds this journal's records); whenever
-// that cannot reproduce the separate tallies exactly (an error, an overflow), the separate
-// tallies run in order and raise their error where they would.
+// --- The statistics pass: the seven tallies in their order, then the requests builds: one entry
+// per date (from which the year and month lists are derived into `listes`), then the
+// whole-journal entry, which stays in statVMensuelles. `apresEtape(k)` runs after step k
+// (1..7: the tallies, 8: the requests builds), so the caller can show each table as soon as it
+// is ready. The tables are computed in one go (from `enregistrements` when they hold this
+// journal's records); whenever that cannot reproduce the separate tallies exactly (an error, an
+// overflow), the separate tallies run in order and raise their error where they would, leaving
+// the tables of the steps before it new and the later ones untouched.
 enum EtapeStatistiques {
     kEtapeIP = 1,
     kEtapeOS,
@@ -79,7 +81,8 @@ enum EtapeStatistiques {
     kEtapeRequetes
 };
 void calculerTables(const Journal& journal, int largeurTranche, const TableauLog* enregistrements,
-                    const std::function<void(int etape)>& apresEtape = {});
+                    const std::function<void(int etape)>& apresEtape = {},
+                    ListesPeriodes* listes = nullptr);
 
 // --- Report grids
 void remplirTableauRapport(std::string_view entete0, std::string_view entete1,

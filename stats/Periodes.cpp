@@ -1,0 +1,65 @@
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "log/Erreur.h"
+#include "stats/Interne.h"
+
+namespace kestrane {
+
+std::string jourDeLigne(const PiecesDate& p) {
+    std::string s(p.jour);
+    s += '/';
+    s += convertirMois(p.abreviation);
+    s += '/';
+    s += p.annee;
+    return s;
+}
+
+namespace {
+
+// Reads 1 to `max` decimal digits; false otherwise.
+bool lireNombre(std::string_view t, std::size_t max, int& valeur) {
+    if (t.empty() || t.size() > max) return false;
+    valeur = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return false;
+        valeur = valeur * 10 + (c - '0');
+    }
+    return true;
+}
+
+bool bissextile(int a) { return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0; }
+
+// Days since 01/01/1970 of a date of the proleptic Gregorian calendar.
+int64_t joursDepuisEpoque(int a, int m, int j) {
+    a -= m <= 2;
+    const int64_t ere = (a >= 0 ? a : a - 399) / 400;
+    const int64_t ae = a - ere * 400;
+    const int64_t ja = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + j - 1;
+    const int64_t je = ae * 365 + ae / 4 - ae / 100 + ja;
+    return ere * 146097 + je - 719468;
+}
+
+}  // namespace
+
+int64_t jourCalendaire(std::string_view texte) {
+    const std::size_t b1 = texte.find('/');
+    const std::size_t b2 = b1 == std::string_view::npos ? b1 : texte.find('/', b1 + 1);
+    int j, m, a;
+    if (b2 == std::string_view::npos || !lireNombre(texte.substr(0, b1), 2, j) ||
+        !lireNombre(texte.substr(b1 + 1, b2 - b1 - 1), 2, m) ||
+        !lireNombre(texte.substr(b2 + 1), 4, a)) {
+        leverErreurDate(texte);
+    }
+    // A year of one or two digits belongs to this century, as date entry usually reads it.
+    if (texte.size() - b2 - 1 <= 2) a += 2000;
+    static constexpr int kJours[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (a < 1 || m < 1 || m > 12 || j < 1 ||
+        j > kJours[m - 1] + (m == 2 && bissextile(a) ? 1 : 0)) {
+        leverErreurDate(texte);
+    }
+    return joursDepuisEpoque(a, m, j);
+}
+
+}  // namespace kestrane
