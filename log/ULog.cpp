@@ -2,7 +2,9 @@
 
 #include <sys/mman.h>
 
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <exception>
 #include <new>
 #include <thread>
@@ -182,10 +184,18 @@ constexpr std::string_view kConstantes[] = {kTiret, kWindowsXP, kWindows2000};
 
 Texte coder(std::string_view v, std::string_view ligne) {
     if (v.empty()) return {0, 0};
-    for (uint32_t k = 0; k < 3; ++k) {
-        if (v.data() == kConstantes[k].data()) return {kConstante, k};
+    if (ligne.size() > UINT32_MAX) throw std::length_error("line of more than 4 GiB");
+    const auto debut = reinterpret_cast<std::uintptr_t>(ligne.data());
+    const auto p = reinterpret_cast<std::uintptr_t>(v.data());
+    if (p >= debut && p + v.size() <= debut + ligne.size()) {
+        return {static_cast<uint32_t>(p - debut), static_cast<uint32_t>(v.size())};
     }
-    return {static_cast<uint32_t>(v.data() - ligne.data()), static_cast<uint32_t>(v.size())};
+    // Not in the line: one of the program's own texts (compared by content, since the same
+    // literal may stand at several addresses).
+    for (uint32_t k = 0; k < 3; ++k) {
+        if (v == kConstantes[k]) return {kConstante, k};
+    }
+    throw std::logic_error("record text outside its line");
 }
 
 std::string_view decoder(Texte t, const char* ligne) {
