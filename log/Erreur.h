@@ -10,7 +10,7 @@
 namespace kestrane {
 
 class ErreurKestrane : public std::runtime_error {
-public:
+  public:
     explicit ErreurKestrane(const std::string& message) : std::runtime_error(message) {}
 };
 

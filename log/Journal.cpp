@@ -1,12 +1,15 @@
 #include "log/Journal.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "log/Erreur.h"
@@ -17,15 +20,89 @@
 
 namespace kestrane {
 
+// A mapped file that another program truncates raises SIGBUS on the pages past its new end.
+// The guard puts zero pages in their place so that reading goes on, and notes the damage.
+namespace {
+
+struct ZoneGardee {
+    std::atomic<uintptr_t> debut{0};
+    std::atomic<std::size_t> taille{0};
+    std::atomic<bool> touchee{false};
+};
+constexpr int kNbZones = 64;
+ZoneGardee zones[kNbZones];
+struct sigaction actionPrecedente;
+
+void surSigbus(int signal, siginfo_t* info, void* contexte) {
+    const auto adresse = reinterpret_cast<uintptr_t>(info->si_addr);
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    for (auto& z : zones) {
+        const uintptr_t d = z.debut.load();
+        const std::size_t t = z.taille.load();
+        if (d == 0 || adresse < d || adresse >= d + t) continue;
+        const uintptr_t premiere = adresse & ~(page - 1);
+        void* p = mmap(reinterpret_cast<void*>(premiere), d + t - premiere, PROT_READ,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+        if (p != MAP_FAILED) {
+            z.touchee.store(true);
+            return;  // the access is retried on the zero pages
+        }
+    }
+    // Not one of ours: behave as before the guard.
+    if (actionPrecedente.sa_flags & SA_SIGINFO) {
+        if (actionPrecedente.sa_sigaction) {
+            actionPrecedente.sa_sigaction(signal, info, contexte);
+            return;
+        }
+    } else if (actionPrecedente.sa_handler != SIG_DFL && actionPrecedente.sa_handler != SIG_IGN) {
+        actionPrecedente.sa_handler(signal);
+        return;
+    }
+    ::signal(SIGBUS, SIG_DFL);
+    raise(SIGBUS);
+}
+
+void installerGarde() {
+    static std::once_flag fait;
+    std::call_once(fait, [] {
+        struct sigaction a {};
+        a.sa_sigaction = surSigbus;
+        a.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&a.sa_mask);
+        sigaction(SIGBUS, &a, &actionPrecedente);
+    });
+}
+
+ZoneGardee* garder(void* debut, std::size_t taille) {
+    installerGarde();
+    for (auto& z : zones) {
+        uintptr_t libre = 0;
+        if (z.debut.load() == 0 && z.taille.load() == 0 &&
+            z.debut.compare_exchange_strong(libre, reinterpret_cast<uintptr_t>(debut))) {
+            z.touchee.store(false);
+            z.taille.store(taille);
+            return &z;
+        }
+    }
+    return nullptr;  // more journals alive than zones: this one goes unguarded
+}
+
+}  // namespace
+
 struct Journal::Stockage {
-    std::string texte;            // used when the bytes were read or given
-    void* carte = nullptr;        // used when the file is mapped
+    std::string texte;      // used when the bytes were read or given
+    void* carte = nullptr;  // used when the file is mapped
     std::size_t tailleCarte = 0;
+    ZoneGardee* zone = nullptr;
 
     Stockage() = default;
     Stockage(const Stockage&) = delete;
     Stockage& operator=(const Stockage&) = delete;
     ~Stockage() {
+        if (zone) {
+            zone->taille.store(0);
+            zone->debut.store(0);
+        }
         if (carte) munmap(carte, tailleCarte);
     }
     std::string_view octets() const {
@@ -125,7 +202,13 @@ void Journal::indexer() {
     index_ = std::move(index);
 }
 
-std::string_view Journal::octets() const { return stockage_->octets(); }
+std::string_view Journal::octets() const {
+    return stockage_->octets();
+}
+
+bool Journal::tronque() const {
+    return stockage_->zone && stockage_->zone->touchee.load();
+}
 
 std::string_view Journal::ligne(std::size_t i) const {
     const char* d = stockage_->octets().data();
@@ -188,7 +271,7 @@ Journal Journal::charger(const std::string& chemin) {
         ~Fermeture() { ::close(fd); }
     } fermeture{fd};
 
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0) leverOuverture(chemin, errno);
     if (S_ISDIR(st.st_mode)) leverOuverture(chemin, EISDIR);
     try {
@@ -202,6 +285,7 @@ Journal Journal::charger(const std::string& chemin) {
             }
             s->carte = carte;
             s->tailleCarte = taille;
+            s->zone = garder(carte, taille);
         } else {
             // Pipes, character devices and files whose size the system does not tell.
             char tampon[1 << 16];

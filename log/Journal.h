@@ -13,7 +13,7 @@
 namespace kestrane {
 
 class Journal {
-public:
+  public:
     // An empty journal (0 lines).
     Journal();
 
@@ -39,9 +39,14 @@ public:
     // Identity of the buffer, to tell whether records were made from this very journal.
     const void* identite() const { return stockage_.get(); }
 
+    // True when another program cut the mapped file short while it was loaded (a log rotated
+    // by truncation): the bytes past the new end then read as NUL instead of crashing the
+    // program. The journal should be loaded again.
+    bool tronque() const;
+
     struct Stockage;
 
-private:
+  private:
     explicit Journal(std::shared_ptr<const Stockage> stockage);
     void indexer();
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <thread>
 
 #include "log/Erreur.h"
@@ -152,7 +152,9 @@ void ajouterDetailLog(std::string& s, const RLog& r) {
     ajouterEntier(s, r.chargement);
     s += " octets";
     s += kSaut;
-    s += "Page pr\xE9" "c\xE9" "dente : ";
+    s += "Page pr\xE9"
+         "c\xE9"
+         "dente : ";
     s += r.pagePrecedente;
     s += kSaut;
     s += "Navigateur/Robot: ";
@@ -248,8 +250,7 @@ RLog TableauLog::operator[](std::size_t i) const {
 }
 
 bool TableauLog::couvre(const Journal& journal) const {
-    return complet_ && journal_.identite() == journal.identite() &&
-           taille_ == journal.nbLignes();
+    return complet_ && journal_.identite() == journal.identite() && taille_ == journal.nbLignes();
 }
 
 namespace {
@@ -295,7 +296,8 @@ void TableauLog::memoriser(const Journal& journal) {
     taille_ = 0;
     journal_ = journal;
     const std::size_t octets = n * sizeof(Enregistrement);
-    if (enregistrements_ && enregistrements_.get_deleter().octets < octets) enregistrements_.reset();
+    if (enregistrements_ && enregistrements_.get_deleter().octets < octets)
+        enregistrements_.reset();
     if (!enregistrements_ && n > 0) {
         // Untouched until parsed: each parsing thread faults in its own half.
         void* p = mmap(nullptr, octets, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

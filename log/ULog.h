@@ -47,7 +47,7 @@ void ajouterAdresseIP(std::string& sortie, int32_t a, int32_t b, int32_t c, int3
 // The records of the last analysis run, one per journal line, kept compactly as positions in
 // the journal's buffer, which they share.
 class TableauLog {
-public:
+  public:
     TableauLog();
     ~TableauLog();
     TableauLog(TableauLog&&) noexcept;
@@ -66,7 +66,7 @@ public:
 
     struct Enregistrement;
 
-private:
+  private:
     Journal journal_;
     struct Liberateur {
         std::size_t octets;

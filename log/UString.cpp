@@ -124,6 +124,10 @@ void leverErreurDate(std::string_view texte) {
     throw ErreurKestrane(m);
 }
 
-void leverDebordement() { throw ErreurKestrane("D\xE9" "bordement d'entier"); }
+void leverDebordement() {
+    throw ErreurKestrane(
+        "D\xE9"
+        "bordement d'entier");
+}
 
 }  // namespace kestrane

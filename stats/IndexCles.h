@@ -44,7 +44,9 @@ struct CleIP {
     bool operator==(const CleIP& o) const { return std::memcmp(v, o.v, sizeof v) == 0; }
 };
 
-inline uint64_t hacher(std::string_view s) { return hacherOctets(s); }
+inline uint64_t hacher(std::string_view s) {
+    return hacherOctets(s);
+}
 inline uint64_t hacher(const CleIP& c) {
     uint64_t a, b;
     std::memcpy(&a, c.v, 8);
@@ -56,7 +58,7 @@ inline uint64_t hacher(const CleIP& c) {
 // (views into the journal's buffer, or values).
 template <typename Cle>
 class IndexCles {
-public:
+  public:
     IndexCles() { reconstruire(64); }
 
     std::size_t taille() const { return cles_.size(); }
@@ -96,7 +98,7 @@ public:
         }
     }
 
-private:
+  private:
     void reconstruire(std::size_t nbCases) {
         cases_.assign(nbCases, 0);
         masque_ = nbCases - 1;

@@ -9,7 +9,7 @@ namespace kestrane {
 
 // A two-column grid of text cells; row 0 holds the headers.
 class GrilleRapport {
-public:
+  public:
     virtual ~GrilleRapport() = default;
     virtual int nbLignes() const = 0;
     virtual void changerNbLignes(int n) = 0;
@@ -20,14 +20,14 @@ public:
 };
 
 class Etiquette {
-public:
+  public:
     virtual ~Etiquette() = default;
     virtual void ecrireTexte(std::string_view texte) = 0;
 };
 
 // A chart with a fixed, ordered list of series.
 class Graphe {
-public:
+  public:
     virtual ~Graphe() = default;
     virtual int nbSeries() const = 0;
     virtual void viderSerie(int serie) = 0;
@@ -36,7 +36,7 @@ public:
 
 // The system beep; returns when the tone has been played.
 class Bip {
-public:
+  public:
     virtual ~Bip() = default;
     virtual void bip(int frequenceHz, int dureeMs) = 0;
 };

@@ -29,7 +29,9 @@ bool lireNombre(std::string_view t, std::size_t max, int& valeur) {
     return true;
 }
 
-bool bissextile(int a) { return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0; }
+bool bissextile(int a) {
+    return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0;
+}
 
 // Days since 01/01/1970 of a date of the proleptic Gregorian calendar.
 int64_t joursDepuisEpoque(int a, int m, int j) {

@@ -55,7 +55,7 @@ std::vector<uint32_t> rangs(const tableauRapportStat& table, ChampTri champ) {
 
 // Counts the marked positions below a position.
 class Fenwick {
-public:
+  public:
     explicit Fenwick(std::size_t n) : arbre_(n + 1, 0) {}
     void marquer(std::size_t pos) {
         for (std::size_t i = pos + 1; i < arbre_.size(); i += i & (~i + 1)) ++arbre_[i];
@@ -67,7 +67,7 @@ public:
         return s;
     }
 
-private:
+  private:
     std::vector<uint32_t> arbre_;
 };
 
@@ -155,7 +155,9 @@ void rechercherTableau(GrilleRapport& grille, std::string_view texte, Etiquette&
             trouve = true;
         }
     }
-    resultat.ecrireTexte(trouve ? "correspondance trouv\xE9" "e !" : "aucune correspondance !");
+    resultat.ecrireTexte(trouve ? "correspondance trouv\xE9"
+                                  "e !"
+                                : "aucune correspondance !");
 }
 
 }  // namespace kestrane

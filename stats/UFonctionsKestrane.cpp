@@ -98,8 +98,8 @@ int32_t heureDeLigne(std::string_view heure) {
 void diviserParJours(tableauRapportStat& table, std::size_t nbJours) {
     if (nbJours == 0) return;
     for (auto& e : table) {
-        e.nombre = static_cast<int32_t>(static_cast<int64_t>(e.nombre) /
-                                        static_cast<int64_t>(nbJours));
+        e.nombre =
+            static_cast<int32_t>(static_cast<int64_t>(e.nombre) / static_cast<int64_t>(nbJours));
     }
 }
 
@@ -152,12 +152,12 @@ void compterRequetes(const Journal& journal, std::string_view type, std::string_
         return;
     }
     enum class Sorte { dates, annee, mois, periode, journee, aucune };
-    const Sorte sorte = type.empty()               ? Sorte::dates
-                        : type == kPeriodeAnnee    ? Sorte::annee
-                        : type == kPeriodeMois     ? Sorte::mois
-                        : type == kPeriodePeriode  ? Sorte::periode
-                        : type == kPeriodeJournee  ? Sorte::journee
-                                                   : Sorte::aucune;
+    const Sorte sorte = type.empty()              ? Sorte::dates
+                        : type == kPeriodeAnnee   ? Sorte::annee
+                        : type == kPeriodeMois    ? Sorte::mois
+                        : type == kPeriodePeriode ? Sorte::periode
+                        : type == kPeriodeJournee ? Sorte::journee
+                                                  : Sorte::aucune;
     if (sorte == Sorte::aucune) return;
 
     IndexCles<std::string_view> index;

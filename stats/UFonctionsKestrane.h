@@ -29,10 +29,14 @@ extern std::string periodeChoisie;
 
 // Period kinds of the requests report.
 inline constexpr std::string_view kPeriodeToutLeFichier = "Tout le fichier";
-inline constexpr std::string_view kPeriodeAnnee = "Ann\xE9" "e";
+inline constexpr std::string_view kPeriodeAnnee =
+    "Ann\xE9"
+    "e";
 inline constexpr std::string_view kPeriodeMois = "Mois";
 inline constexpr std::string_view kPeriodePeriode = "P\xE9riode";
-inline constexpr std::string_view kPeriodeJournee = "Journ\xE9" "e";
+inline constexpr std::string_view kPeriodeJournee =
+    "Journ\xE9"
+    "e";
 
 // --- Tallies: each parses every line and rebuilds its table in order of first appearance.
 // Counts are checked: "Débordement d'entier" leaves the entries built so far.
@@ -91,8 +95,7 @@ void remplirTableauRapport(std::string_view entete0, std::string_view entete1,
 enum class ChampTri { libelle, complement, nombre };
 // Exchange sort, in place; equal values end up exactly where the exchanges leave them.
 // Rewrites rows 1..n of the grid from the table.
-void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissant,
-                  ChampTri champ);
+void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissant, ChampTri champ);
 void trierParNombre(tableauRapportStat& table, GrilleRapport& grille, bool croissant);
 // Looks for `texte` in column 0 of rows 1..; the last matching row becomes current.
 void rechercherTableau(GrilleRapport& grille, std::string_view texte, Etiquette& resultat);

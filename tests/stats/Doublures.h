@@ -12,7 +12,7 @@
 namespace kestrane::test {
 
 class GrilleMemoire : public GrilleRapport {
-public:
+  public:
     std::vector<std::pair<std::string, std::string>> lignes;
     int ligneCourante = -1;
     int choixFaits = 0;
@@ -34,7 +34,7 @@ public:
 };
 
 class EtiquetteMemoire : public Etiquette {
-public:
+  public:
     std::string texte;
     void ecrireTexte(std::string_view t) override { texte = std::string(t); }
 };
@@ -46,7 +46,7 @@ struct Point {
 };
 
 class GrapheMemoire : public Graphe {
-public:
+  public:
     explicit GrapheMemoire(int nbSeries) : series(static_cast<std::size_t>(nbSeries)) {}
     std::vector<std::vector<Point>> series;
     int nbSeries() const override { return static_cast<int>(series.size()); }
@@ -57,18 +57,20 @@ public:
 };
 
 class BipMemoire : public Bip {
-public:
+  public:
     std::vector<std::pair<int, int>> appels;
     void bip(int f, int d) override { appels.emplace_back(f, d); }
 };
 
 // One combined-format line.
 inline std::string ligneLog(const std::string& ip, const std::string& date = "06/Dec/2006",
-                            const std::string& heure = "10:15:32", const std::string& octets = "100",
+                            const std::string& heure = "10:15:32",
+                            const std::string& octets = "100",
                             const std::string& requete = "GET /index.html HTTP/1.1",
                             const std::string& provenance = "-",
-                            const std::string& agent = "Mozilla/4.0 (compatible; MSIE 6.0; "
-                                                       "Windows NT 5.1)") {
+                            const std::string& agent =
+                                "Mozilla/4.0 (compatible; MSIE 6.0; "
+                                "Windows NT 5.1)") {
     return ip + " - - [" + date + ":" + heure + " +0100] \"" + requete + "\" 200 " + octets +
            " \"" + provenance + "\" \"" + agent + "\"";
 }

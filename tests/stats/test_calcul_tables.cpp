@@ -32,12 +32,12 @@ std::vector<std::string> lignesVariees(int n, unsigned graine) {
         std::snprintf(heure, sizeof heure, "%02d:%02d:%02d", (k * 72 / n) % 24, k % 60,
                       (k / 60) % 60);
         const std::string octets = alea() % 9 == 0 ? "-" : std::to_string(alea() % 50000);
-        const std::string requete = (alea() % 5 ? "GET /p" : "POST /f") +
-                                    std::to_string(alea() % 300) + ".html HTTP/1.1";
+        const std::string requete =
+            (alea() % 5 ? "GET /p" : "POST /f") + std::to_string(alea() % 300) + ".html HTTP/1.1";
         const std::string provenance =
             alea() % 2 ? "-" : "http://ex.org/q?id=" + std::to_string(alea() % 40);
-        lignes.push_back(ligneLog(ip, jours[jour], heure, octets, requete, provenance,
-                                  agents[alea() % 6]));
+        lignes.push_back(
+            ligneLog(ip, jours[jour], heure, octets, requete, provenance, agents[alea() % 6]));
     }
     return lignes;
 }
@@ -75,7 +75,9 @@ void remplirDeTemoins() {
     }
 }
 
-bool estTemoin(const tableauRapportStat& t) { return t.size() == 1 && t[0].libelle == "t\xE9moin"; }
+bool estTemoin(const tableauRapportStat& t) {
+    return t.size() == 1 && t[0].libelle == "t\xE9moin";
+}
 
 }  // namespace
 
@@ -91,7 +93,8 @@ TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
                 remplirDeTemoins();
                 std::vector<int> etapes;
                 ListesPeriodes listes;
-                calculerTables(j, largeur, e, [&](int k) { etapes.push_back(k); }, &listes);
+                calculerTables(
+                    j, largeur, e, [&](int k) { etapes.push_back(k); }, &listes);
                 EXPECT_EQ(etapes, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
                 egales(statIP, s.ip, "ip");
                 egales(statOS, s.os, "os");
@@ -136,7 +139,9 @@ TEST(CalculerTables, DebordementAuSixiemeTally) {
         calculerTables(j, 1, &enregistrements, [&](int k) { etapes.push_back(k); });
         FAIL() << "overflow expected";
     } catch (const ErreurKestrane& e) {
-        EXPECT_STREQ(e.what(), "D\xE9" "bordement d'entier");
+        EXPECT_STREQ(e.what(),
+                     "D\xE9"
+                     "bordement d'entier");
     }
     EXPECT_EQ(etapes, (std::vector<int>{1, 2, 3, 4, 5}));
     tableauRapportStat ip, fichier;

@@ -50,10 +50,11 @@ TEST(Comptages, ClesExactesSensiblesALaCasse) {
     const std::string b = "Mozilla/5.0 (X11; linux i686)";
     const std::string d = "06/Dec/2006", h = "10:00:00", o = "1";
     const std::string r = "GET /a.html HTTP/1.1";
-    const Journal j = journalDe({ligneLog("1.1.1.1", d, h, o, r, "http://ex.org/A", a),
-                                 ligneLog("1.1.1.1", d, h, o, r, "-", b),
-                                 ligneLog("1.1.1.1", d, h, o, "GET /A.html HTTP/1.1", "http://ex.org/a", a),
-                                 ligneLog("1.1.1.1", d, h, o, r, "-", "-")});
+    const Journal j =
+        journalDe({ligneLog("1.1.1.1", d, h, o, r, "http://ex.org/A", a),
+                   ligneLog("1.1.1.1", d, h, o, r, "-", b),
+                   ligneLog("1.1.1.1", d, h, o, "GET /A.html HTTP/1.1", "http://ex.org/a", a),
+                   ligneLog("1.1.1.1", d, h, o, r, "-", "-")});
     tableauRapportStat t;
     compterSystemes(j, t);
     EXPECT_EQ(paires(t), (Paires{{"Linux i686", 2}, {"linux i686", 1}, {"-", 1}}));
@@ -81,7 +82,9 @@ TEST(Comptages, DebordementGardeLesEntreesDejaFaites) {
         compterOctets(j, t);
         FAIL() << "overflow expected";
     } catch (const ErreurKestrane& e) {
-        EXPECT_STREQ(e.what(), "D\xE9" "bordement d'entier");
+        EXPECT_STREQ(e.what(),
+                     "D\xE9"
+                     "bordement d'entier");
     }
     EXPECT_EQ(paires(t), (Paires{{"1.1.1.1", 2147483647}, {"2.2.2.2", 5}}));
 }
@@ -104,8 +107,8 @@ TEST(Comptages, BeaucoupDeClesGardentLOrdreEtLesNombres) {
     for (int tour = 0; tour < 3; ++tour) {
         for (int k = 0; k < 5000; ++k) {
             if (tour == 2 && k % 2) continue;
-            lignes.push_back(ligneLog("10.0." + std::to_string(k / 256) + "." +
-                                      std::to_string(k % 256)));
+            lignes.push_back(
+                ligneLog("10.0." + std::to_string(k / 256) + "." + std::to_string(k % 256)));
         }
     }
     tableauRapportStat t;

@@ -22,7 +22,8 @@ TEST(RemplirGraphe, LesNPremiersDansChaqueSerie) {
     for (const auto& s : g.series) {
         ASSERT_EQ(s.size(), 10u);
         for (int k = 0; k < 10; ++k) {
-            EXPECT_EQ(s[static_cast<std::size_t>(k)], (Point{1000.0 * k + 7, "k" + std::to_string(k)}));
+            EXPECT_EQ(s[static_cast<std::size_t>(k)],
+                      (Point{1000.0 * k + 7, "k" + std::to_string(k)}));
         }
     }
     remplirGraphe(g, 50, tableDeTaille(3));

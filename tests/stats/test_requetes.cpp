@@ -53,7 +53,8 @@ TEST(Requetes, ToutLeFichierCompteToutesLesLignesSansLesLire) {
 
 TEST(Requetes, ToutesLesDates) {
     tableauRapportStat t;
-    compterRequetes(journalDates({{"07/Oct/2005", "10:00:01"}, {"07/Oct/2005", "11:00:00"},
+    compterRequetes(journalDates({{"07/Oct/2005", "10:00:01"},
+                                  {"07/Oct/2005", "11:00:00"},
                                   {"08/Oct/2005", "00:00:09"}}),
                     "", "", "", t);
     EXPECT_EQ(paires(t), (Paires{{"07/Oct/2005", 2}, {"08/Oct/2005", 1}}));
@@ -66,7 +67,8 @@ TEST(Requetes, ToutesLesDates) {
 
 TEST(Requetes, ListesDePeriodes) {
     tableauRapportStat t;
-    compterRequetes(journalDates({{"30/Dec/2004", "10:00:00"}, {"02/Jan/2005", "10:00:00"},
+    compterRequetes(journalDates({{"30/Dec/2004", "10:00:00"},
+                                  {"02/Jan/2005", "10:00:00"},
                                   {"03/Jan/2005", "10:00:00"}}),
                     "", "", "", t);
     ListesPeriodes l = listesPeriodes(t);
@@ -74,7 +76,8 @@ TEST(Requetes, ListesDePeriodes) {
     EXPECT_EQ(l.mois, (Textes{"Dec/2004", "Jan/2005"}));
 
     // A date going back repeats the value where it comes back.
-    compterRequetes(journalDates({{"31/Dec/2004", "10:00:00"}, {"01/Jan/2005", "10:00:00"},
+    compterRequetes(journalDates({{"31/Dec/2004", "10:00:00"},
+                                  {"01/Jan/2005", "10:00:00"},
                                   {"30/Dec/2004", "10:00:00"}}),
                     "", "", "", t);
     l = listesPeriodes(t);
@@ -91,8 +94,10 @@ TEST(Requetes, ListesDePeriodesDeDatesAbsentes) {
 }
 
 TEST(Requetes, AnneeEtMois) {
-    const Journal j = journalDates({{"30/Dec/2004", "10:00:00"}, {"02/Jan/2005", "10:00:00"},
-                                    {"03/Jan/2005", "10:00:00"}, {"01/Feb/2005", "10:00:00"}});
+    const Journal j = journalDates({{"30/Dec/2004", "10:00:00"},
+                                    {"02/Jan/2005", "10:00:00"},
+                                    {"03/Jan/2005", "10:00:00"},
+                                    {"01/Feb/2005", "10:00:00"}});
     tableauRapportStat t;
     compterRequetes(j, kPeriodeAnnee, "2005", "", t);
     EXPECT_EQ(paires(t), (Paires{{"Jan/2005", 2}, {"Feb/2005", 1}}));
@@ -104,8 +109,10 @@ TEST(Requetes, AnneeEtMois) {
 }
 
 TEST(Requetes, PeriodeBornesComprises) {
-    const Journal j = journalDates({{"07/Oct/2005", "23:59:59"}, {"08/Oct/2005", "00:00:00"},
-                                    {"08/Oct/2005", "23:59:59"}, {"09/Oct/2005", "00:00:00"},
+    const Journal j = journalDates({{"07/Oct/2005", "23:59:59"},
+                                    {"08/Oct/2005", "00:00:00"},
+                                    {"08/Oct/2005", "23:59:59"},
+                                    {"09/Oct/2005", "00:00:00"},
                                     {"10/Oct/2005", "00:00:00"}});
     tableauRapportStat t;
     compterRequetes(j, kPeriodePeriode, "08/10/2005", "08/10/2005", t);
@@ -120,8 +127,10 @@ TEST(Requetes, PeriodeBornesComprises) {
 }
 
 TEST(Requetes, Journee) {
-    const Journal j = journalDates({{"08/Oct/2005", "09:00:00"}, {"07/Oct/2005", "08:00:00"},
-                                    {"08/Oct/2005", "08:59:59"}, {"08/Oct/2005", "23:10:00"},
+    const Journal j = journalDates({{"08/Oct/2005", "09:00:00"},
+                                    {"07/Oct/2005", "08:00:00"},
+                                    {"08/Oct/2005", "08:59:59"},
+                                    {"08/Oct/2005", "23:10:00"},
                                     {"08/Oct/2005", "09:30:00"}});
     tableauRapportStat t;
     compterRequetes(j, kPeriodeJournee, "08/10/2005", "", t);
@@ -141,17 +150,23 @@ TEST(Requetes, JourneeConvertitLHeureDeChaqueLigne) {
 
 TEST(Requetes, DatesIncorrectes) {
     const Journal bonne = journalDates({{"08/Oct/2005", "10:00:00"}});
-    const Journal moisInconnu = journalDates({{"08/Oct/2005", "10:00:00"}, {"08/oct/2005", "10:00:00"}});
+    const Journal moisInconnu =
+        journalDates({{"08/Oct/2005", "10:00:00"}, {"08/oct/2005", "10:00:00"}});
     tableauRapportStat t;
-    EXPECT_EQ(messageDe([&] { compterRequetes(moisInconnu, kPeriodePeriode, "01/10/2005", "31/10/2005", t); }),
+    EXPECT_EQ(messageDe([&] {
+                  compterRequetes(moisInconnu, kPeriodePeriode, "01/10/2005", "31/10/2005", t);
+              }),
               "'08//2005' n'est pas une date correcte");
     EXPECT_EQ(paires(t), (Paires{{"08/Oct/2005", 1}}));
-    EXPECT_EQ(messageDe([&] { compterRequetes(moisInconnu, kPeriodeJournee, "08/10/2005", "", t); }),
-              "'08//2005' n'est pas une date correcte");
-    EXPECT_EQ(messageDe([&] { compterRequetes(bonne, kPeriodePeriode, "31/02/2005", "01/03/2005", t); }),
-              "'31/02/2005' n'est pas une date correcte");
-    EXPECT_EQ(messageDe([&] { compterRequetes(bonne, kPeriodePeriode, "01/01/2005", "2005-12-31", t); }),
-              "'2005-12-31' n'est pas une date correcte");
+    EXPECT_EQ(
+        messageDe([&] { compterRequetes(moisInconnu, kPeriodeJournee, "08/10/2005", "", t); }),
+        "'08//2005' n'est pas une date correcte");
+    EXPECT_EQ(
+        messageDe([&] { compterRequetes(bonne, kPeriodePeriode, "31/02/2005", "01/03/2005", t); }),
+        "'31/02/2005' n'est pas une date correcte");
+    EXPECT_EQ(
+        messageDe([&] { compterRequetes(bonne, kPeriodePeriode, "01/01/2005", "2005-12-31", t); }),
+        "'2005-12-31' n'est pas une date correcte");
     // The other kinds compare texts and never fail on a date.
     EXPECT_EQ(messageDe([&] { compterRequetes(moisInconnu, kPeriodeMois, "Oct/2005", "", t); }),
               "(no error)");
@@ -163,9 +178,12 @@ TEST(Requetes, CalendrierReel) {
     compterRequetes(j, kPeriodePeriode, "28/02/2000", "01/03/2004", t);
     EXPECT_EQ(t.size(), 2u);
     const Journal pasBissextile = journalDates({{"29/Feb/1900", "10:00:00"}});
-    EXPECT_EQ(messageDe([&] { compterRequetes(pasBissextile, kPeriodeJournee, "01/01/1900", "", t); }),
-              "'29/02/1900' n'est pas une date correcte");
+    EXPECT_EQ(
+        messageDe([&] { compterRequetes(pasBissextile, kPeriodeJournee, "01/01/1900", "", t); }),
+        "'29/02/1900' n'est pas une date correcte");
     const Journal jourZero = journalDates({{"00/Jan/2005", "10:00:00"}});
-    EXPECT_EQ(messageDe([&] { compterRequetes(jourZero, kPeriodePeriode, "01/01/2005", "02/01/2005", t); }),
+    EXPECT_EQ(messageDe([&] {
+                  compterRequetes(jourZero, kPeriodePeriode, "01/01/2005", "02/01/2005", t);
+              }),
               "'00/01/2005' n'est pas une date correcte");
 }

@@ -25,15 +25,16 @@ TEST(Tranches, Libelles) {
     const struct {
         int c, largeur;
         const char* libelle;
-    } cas[] = {{0, 1, "00 \xE0 01"},  {9, 1, "09 \xE0 10"},  {23, 1, "23 \xE0 24"},
-               {11, 2, "22 \xE0 24"}, {1, 3, "03 \xE0 06"},  {5, 4, "20 \xE0 24"},
-               {1, 5, "05 \xE0 10"},  {4, 5, "20 \xE0 25"},  {3, 6, "18 \xE0 24"}};
+    } cas[] = {{0, 1, "00 \xE0 01"},  {9, 1, "09 \xE0 10"}, {23, 1, "23 \xE0 24"},
+               {11, 2, "22 \xE0 24"}, {1, 3, "03 \xE0 06"}, {5, 4, "20 \xE0 24"},
+               {1, 5, "05 \xE0 10"},  {4, 5, "20 \xE0 25"}, {3, 6, "18 \xE0 24"}};
     for (const auto& c : cas) EXPECT_EQ(libelleTranche(c.c, c.largeur), c.libelle);
 }
 
 TEST(Tranches, UneJourneeLargeurUne) {
     tableauRapportStat t;
-    compterTranchesHoraires(journalHeures({{kJour, "08:10:00"}, {kJour, "09:59:59"}, {kJour, "08:45:00"}}), 1, t);
+    compterTranchesHoraires(
+        journalHeures({{kJour, "08:10:00"}, {kJour, "09:59:59"}, {kJour, "08:45:00"}}), 1, t);
     EXPECT_EQ(paires(t), (Paires{{"", 0}, {"08 \xE0 09", 2}, {"09 \xE0 10", 1}}));
     EXPECT_EQ(t[0].complement, "");
     EXPECT_EQ(t[1].complement, kJour);
@@ -74,15 +75,17 @@ TEST(Tranches, DatesRevenantEnArriereNeComptentQuUneFois) {
 
 TEST(Tranches, HeureHorsDeLaJourneeNeCompteNullePart) {
     tableauRapportStat t;
-    compterTranchesHoraires(journalHeures({{kJour, "25:00:00"}, {kJour, "07:00:00"}, {kJour, "-3:00:00"}}), 1, t);
+    compterTranchesHoraires(
+        journalHeures({{kJour, "25:00:00"}, {kJour, "07:00:00"}, {kJour, "-3:00:00"}}), 1, t);
     EXPECT_EQ(paires(t), (Paires{{"", 0}, {"07 \xE0 08", 1}}));
 }
 
 TEST(Tranches, HeureIllisibleArreteLeCalcul) {
     // A line without time: its time field is "-".
-    const Journal j = journalDe({ligneLog("1.2.3.4", kJour, "10:00:00"),
-                                 "1.2.3.4 - - [06/Dec/2006: +0100] \"GET / HTTP/1.1\" 200 5 \"-\" \"-\"",
-                                 ligneLog("1.2.3.4", kJour, "11:00:00")});
+    const Journal j =
+        journalDe({ligneLog("1.2.3.4", kJour, "10:00:00"),
+                   "1.2.3.4 - - [06/Dec/2006: +0100] \"GET / HTTP/1.1\" 200 5 \"-\" \"-\"",
+                   ligneLog("1.2.3.4", kJour, "11:00:00")});
     tableauRapportStat t;
     try {
         compterTranchesHoraires(j, 1, t);
@@ -94,17 +97,20 @@ TEST(Tranches, HeureIllisibleArreteLeCalcul) {
 }
 
 TEST(Tranches, RecalculApresTriEtChangementDeLargeur) {
-    const Journal j = journalHeures({{kJour, "14:00:00"}, {kJour, "02:00:00"}, {kJour, "14:30:00"}, {kJour, "07:00:00"}});
+    const Journal j = journalHeures(
+        {{kJour, "14:00:00"}, {kJour, "02:00:00"}, {kJour, "14:30:00"}, {kJour, "07:00:00"}});
     tableauRapportStat premier, t;
     compterTranchesHoraires(j, 1, premier);
-    EXPECT_EQ(paires(premier), (Paires{{"", 0}, {"14 \xE0 15", 2}, {"02 \xE0 03", 1}, {"07 \xE0 08", 1}}));
+    EXPECT_EQ(paires(premier),
+              (Paires{{"", 0}, {"14 \xE0 15", 2}, {"02 \xE0 03", 1}, {"07 \xE0 08", 1}}));
     t = premier;
     GrilleMemoire g;
     remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", t, g);
     trierParNombre(t, g, false);
     EXPECT_EQ(t.back().libelle, "");
     compterTranchesHoraires(j, 2, t);
-    EXPECT_EQ(paires(t), (Paires{{"", 0}, {"14 \xE0 16", 2}, {"02 \xE0 04", 1}, {"06 \xE0 08", 1}}));
+    EXPECT_EQ(paires(t),
+              (Paires{{"", 0}, {"14 \xE0 16", 2}, {"02 \xE0 04", 1}, {"06 \xE0 08", 1}}));
     compterTranchesHoraires(j, 1, t);
     EXPECT_EQ(paires(t), paires(premier));
 }

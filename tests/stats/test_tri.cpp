@@ -77,12 +77,18 @@ TEST(Tri, EgalitesSelonLesEchanges) {
 }
 
 TEST(Tri, LibellesParCodeDeCaractere) {
-    tableauRapportStat t = tableDe({{"9", 1}, {"alpha", 1}, {"abcd", 1}, {"\xE9t\xE9", 1},
-                                    {"10", 1}, {"Zeta", 1}, {"abc", 1}, {"", 1}});
+    tableauRapportStat t = tableDe({{"9", 1},
+                                    {"alpha", 1},
+                                    {"abcd", 1},
+                                    {"\xE9t\xE9", 1},
+                                    {"10", 1},
+                                    {"Zeta", 1},
+                                    {"abc", 1},
+                                    {"", 1}});
     GrilleMemoire g = grilleDe(t);
     trierTableau(t, g, true, ChampTri::libelle);
-    const std::vector<std::string> attendu = {"",     "10",   "9",    "Zeta",
-                                              "abc",  "abcd", "alpha", "\xE9t\xE9"};
+    const std::vector<std::string> attendu = {"",    "10",   "9",     "Zeta",
+                                              "abc", "abcd", "alpha", "\xE9t\xE9"};
     std::vector<std::string> obtenu;
     for (const auto& e : t) obtenu.push_back(e.libelle);
     EXPECT_EQ(obtenu, attendu);
@@ -147,13 +153,19 @@ TEST(Tri, MemeOrdreQueLesEchangesSurUneGrandeTable) {
 }
 
 TEST(Recherche, TrouveEtChoisitLaDerniereLigneEgale) {
-    tableauRapportStat t = tableDe({{"10.0.0.9", 1}, {"10.0.0.2", 4}, {"10.0.0.3", 2},
-                                    {"10.0.0.4", 1}, {"10.0.0.1", 3}, {"10.0.0.5", 5}});
+    tableauRapportStat t = tableDe({{"10.0.0.9", 1},
+                                    {"10.0.0.2", 4},
+                                    {"10.0.0.3", 2},
+                                    {"10.0.0.4", 1},
+                                    {"10.0.0.1", 3},
+                                    {"10.0.0.5", 5}});
     GrilleMemoire g = grilleDe(t);
     EtiquetteMemoire e;
     rechercherTableau(g, "10.0.0.1", e);
     EXPECT_EQ(g.ligneCourante, 5);
-    EXPECT_EQ(e.texte, "correspondance trouv\xE9" "e !");
+    EXPECT_EQ(e.texte,
+              "correspondance trouv\xE9"
+              "e !");
 
     g.lignes[2].first = "10.0.0.1";
     g.choixFaits = 0;
@@ -175,7 +187,9 @@ TEST(Recherche, SansCorrespondance) {
     }
     rechercherTableau(g, "", e);  // matches only the empty label
     EXPECT_EQ(g.ligneCourante, 3);
-    EXPECT_EQ(e.texte, "correspondance trouv\xE9" "e !");
+    EXPECT_EQ(e.texte,
+              "correspondance trouv\xE9"
+              "e !");
 
     GrilleMemoire vide = grilleDe({});
     rechercherTableau(vide, "", e);
