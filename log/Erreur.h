@@ -14,6 +14,17 @@ class ErreurKestrane : public std::runtime_error {
     explicit ErreurKestrane(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A file that could not be read or written. The system's error code is kept so that the window
+// can word the message with the path exactly as the user typed it.
+class ErreurFichier : public ErreurKestrane {
+  public:
+    ErreurFichier(const std::string& message, int code) : ErreurKestrane(message), code_(code) {}
+    int code() const { return code_; }
+
+  private:
+    int code_;
+};
+
 // "'%s' n'est pas une valeur entière correcte"
 [[noreturn]] void leverErreurEntier(std::string_view texte);
 // "'%s' n'est pas une date correcte"

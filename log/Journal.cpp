@@ -254,7 +254,7 @@ namespace {
     m += chemin;
     m += "\". ";
     m += std::strerror(err);
-    throw ErreurKestrane(m);
+    throw ErreurFichier(m, err);
 }
 
 [[noreturn]] void leverCapacite() {

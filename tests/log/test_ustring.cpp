@@ -1,9 +1,42 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "log/Erreur.h"
 #include "log/UString.h"
 
 using namespace kestrane;
+using namespace std::string_view_literals;
+
+namespace {
+
+const std::string kSuffixeEntier = "' n'est pas une valeur enti\xE8re correcte";
+
+std::string messageEntier(std::string_view texte) {
+    std::string m = "'";
+    m.append(texte).append(kSuffixeEntier);
+    return m;
+}
+
+// The message of the ErreurKestrane raised by `f`; any other exception escapes to the test.
+template <typename F>
+std::optional<std::string> erreurDe(F&& f) {
+    try {
+        f();
+    } catch (const ErreurKestrane& e) {
+        return std::string(e.what());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 TEST(ExtraireChamp, CoupeAvantLeSeparateurEtLeRetire) {
     std::string_view reste = "abc def";
@@ -12,4 +45,245 @@ TEST(ExtraireChamp, CoupeAvantLeSeparateurEtLeRetire) {
     EXPECT_EQ(extraireChamp(" ", reste), "def");
     EXPECT_EQ(reste, "");
     EXPECT_EQ(extraireChamp(" ", reste), "-");
+}
+
+TEST(ExtraireChamp, Cas) {
+    struct Cas {
+        std::string_view separateur, ligne, champ, reste;
+    };
+    const Cas cas[] = {
+        {".", "192.168.1.20 -", "192", "168.1.20 -"},
+        // A separator at the very front gives "-" and is removed.
+        {" ", " abc", "-", "abc"},
+        {".", "..", "-", "."},
+        // Without the separator the whole remainder is the field.
+        {" ", "abc", "abc", ""},
+        {" ", "", "-", ""},
+        {":", "06/Dec/2006:10:15:32 +0100", "06/Dec/2006", "10:15:32 +0100"},
+        // Multi-character separators: only the whole separator counts.
+        {"] ", "+0100] \"GET /", "+0100", "\"GET /"},
+        {"] ", "a]b] c", "a]b", "c"},
+        {"] ", "abc]", "abc]", ""},
+        {"] ", "]", "]", ""},
+        {"] ", "] ", "-", ""},
+        {"\" ", "GET / HTTP/1.1\" 200 5", "GET / HTTP/1.1", "200 5"},
+        {"\" ", "a\"b\" c", "a\"b", "c"},
+        {"\" ", "a\"\"  c", "a\"", " c"},
+        {"\" ", "\" \" ", "-", "\" "},
+        {"\"", "\"", "-", ""},
+        {"ab", "aab", "a", ""},
+        {"aab", "aaab", "a", ""},
+        // NUL is an ordinary byte.
+        {".", "a\0b.c"sv, "a\0b"sv, "c"},
+        {"\0 "sv, "x\0\0 y"sv, "x\0"sv, "y"},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(testing::Message()
+                     << "separateur '" << c.separateur << "', ligne '" << c.ligne << "'");
+        std::string_view reste = c.ligne;
+        EXPECT_EQ(extraireChamp(c.separateur, reste), c.champ);
+        EXPECT_EQ(reste, c.reste);
+    }
+}
+
+TEST(ExtraireChamp, ReprendApresLeSeparateurJusquAuBout) {
+    // The hourly slices cut the hour out of a time text this way.
+    std::string_view reste = "10:15:32";
+    EXPECT_EQ(extraireChamp(":", reste), "10");
+    EXPECT_EQ(extraireChamp(":", reste), "15");
+    EXPECT_EQ(extraireChamp(":", reste), "32");
+    EXPECT_EQ(extraireChamp(":", reste), "-");
+    EXPECT_EQ(reste, "");
+}
+
+TEST(SupprimerDebut, Cas) {
+    struct Cas {
+        std::size_t n;
+        std::string_view ligne, reste;
+    };
+    const Cas cas[] = {
+        {1, "[06/Dec", "06/Dec"}, {0, "abc", "abc"}, {2, "abc", "c"},
+        {3, "abc", ""},           {4, "abc", ""},    {1, "", ""},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(testing::Message() << c.n << " de '" << c.ligne << "'");
+        std::string_view reste = c.ligne;
+        supprimerDebut(c.n, reste);
+        EXPECT_EQ(reste, c.reste);
+    }
+    std::string_view reste = "x";
+    supprimerDebut(5, reste);
+    EXPECT_EQ(extraireChamp(" ", reste), "-");
+}
+
+TEST(ConvertirEntier, ValeursCorrectes) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    struct Cas {
+        std::string_view texte;
+        int32_t valeur;
+    };
+    const Cas cas[] = {
+        {"0", 0},
+        {"7", 7},
+        {"200", 200},
+        {"-7", -7},
+        {"+7", 7},
+        {"-0", 0},
+        {"   42", 42},
+        {" -42", -42},
+        {"  +42", 42},
+        {"007", 7},
+        {"000000000000000000000012", 12},
+        {"2147483647", kMax},
+        {"-2147483648", kMin},
+        {"+2147483647", kMax},
+        {"$1F", 31},
+        {"$1f", 31},
+        {"x1F", 31},
+        {"X1f", 31},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"0x0", 0},
+        {"$0", 0},
+        {"-$10", -16},
+        {"+0x10", 16},
+        {"  $FF", 255},
+        {" -x7fffffff", -kMax},
+        {"$7FFFFFFF", kMax},
+        {"0x00000000007fffffff", kMax},
+        {"-$80000000", kMin},
+        {"-0X80000000", kMin},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(testing::Message() << "'" << c.texte << "'");
+        EXPECT_EQ(convertirEntier(c.texte), c.valeur);
+        int32_t v = 0;
+        EXPECT_TRUE(essayerConvertirEntier(c.texte, v));
+        EXPECT_EQ(v, c.valeur);
+    }
+}
+
+TEST(ConvertirEntier, ValeursIncorrectesNommentLeTexteTelQuel) {
+    const std::string_view cas[] = {
+        "",           " ",
+        "-",          "+",
+        "$",          "x",
+        "X",          "0x",
+        "-0x",        " $",
+        "2147483648", "-2147483649",
+        "4294967296", "99999999999999999999999",
+        "$80000000",  "0x100000000",
+        "-$80000001", "12 ",
+        "1 2",        "- 5",
+        "+-5",        "--5",
+        "$-5",        "0x-5",
+        "x 5",        "\t5",
+        "5\r",        "abc",
+        "nc",         "NC",
+        "Nc",         "OK",
+        "www",        "1.5",
+        "1e3",        "1,000",
+        "12abc",      "$G",
+        "0x1G",       "0b101",
+        "0x$1",       "\xE9",
+    };
+    for (std::string_view texte : cas) {
+        SCOPED_TRACE(testing::Message() << "'" << texte << "'");
+        EXPECT_EQ(erreurDe([&] { convertirEntier(texte); }), messageEntier(texte));
+        int32_t v = 0;
+        EXPECT_FALSE(essayerConvertirEntier(texte, v));
+    }
+}
+
+TEST(ConvertirEntier, MessageExactAvecAccentWindows1252) {
+    EXPECT_EQ(erreurDe([] { convertirEntier(" 12 "); }),
+              std::string("' 12 ' n'est pas une valeur enti\xE8re correcte"));
+    // The accent is the single byte E8, not a UTF-8 sequence.
+    const std::string m = *erreurDe([] { convertirEntier("-"); });
+    EXPECT_EQ(m.size(), std::string_view("'-' n'est pas une valeur entiere correcte").size());
+    EXPECT_NE(m.find('\xE8'), std::string::npos);
+}
+
+TEST(ConvertirEntier, ErreurEstUneRuntimeError) {
+    EXPECT_THROW(convertirEntier("nc"), std::runtime_error);
+}
+
+namespace {
+
+// The conversion as the rule reads, with the standard library doing the digits: blanks, a sign,
+// then decimal digits or "$", "x", "0x" (either case) and hexadecimal digits.
+std::optional<int32_t> conversionDeReference(std::string_view t) {
+    std::size_t i = 0;
+    while (i < t.size() && t[i] == ' ') ++i;
+    bool negatif = false;
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) negatif = t[i++] == '-';
+    int base = 10;
+    const std::string_view suite = t.substr(i);
+    if (suite.starts_with('$') || suite.starts_with('x') || suite.starts_with('X')) {
+        base = 16;
+        i += 1;
+    } else if (suite.starts_with("0x") || suite.starts_with("0X")) {
+        base = 16;
+        i += 2;
+    }
+    const std::string_view chiffres = t.substr(i);
+    if (chiffres.empty()) return std::nullopt;
+    uint64_t v = 0;
+    const char* fin = chiffres.data() + chiffres.size();
+    const auto [p, ec] = std::from_chars(chiffres.data(), fin, v, base);
+    if (ec != std::errc() || p != fin) return std::nullopt;
+    if (v > (uint64_t{1} << 32)) return std::nullopt;
+    const int64_t s = negatif ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
+    if (s < std::numeric_limits<int32_t>::min() || s > std::numeric_limits<int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(s);
+}
+
+}  // namespace
+
+TEST(ConvertirEntier, AccordAvecLaRegleSurDesTextesTires) {
+    std::mt19937 alea(20061206);
+    constexpr std::string_view kAlphabet = " +-$xX00123456789789abcfABFg.";
+    int valides = 0;
+    for (int k = 0; k < 50000; ++k) {
+        std::string t;
+        const std::size_t n = alea() % 13;
+        for (std::size_t j = 0; j < n; ++j) t += kAlphabet[alea() % kAlphabet.size()];
+        const std::optional<int32_t> attendu = conversionDeReference(t);
+        int32_t v = 0;
+        const bool ok = essayerConvertirEntier(t, v);
+        ASSERT_EQ(ok, attendu.has_value()) << "'" << t << "'";
+        if (ok) {
+            ++valides;
+            ASSERT_EQ(v, *attendu) << "'" << t << "'";
+        }
+    }
+    // The draw must reach both outcomes to mean anything.
+    EXPECT_GT(valides, 1000);
+    EXPECT_LT(valides, 49000);
+}
+
+TEST(EcrireEntier, DecimalSansSeparateur) {
+    struct Cas {
+        int64_t valeur;
+        std::string_view texte;
+    };
+    const Cas cas[] = {
+        {0, "0"},
+        {7, "7"},
+        {-1, "-1"},
+        {1250, "1250"},
+        {2147483647, "2147483647"},
+        {-2147483648LL, "-2147483648"},
+        {std::numeric_limits<int64_t>::max(), "9223372036854775807"},
+        {std::numeric_limits<int64_t>::min(), "-9223372036854775808"},
+    };
+    for (const Cas& c : cas) {
+        EXPECT_EQ(ecrireEntier(c.valeur), c.texte);
+        std::string s = "x=";
+        ajouterEntier(s, c.valeur);
+        EXPECT_EQ(s, "x=" + std::string(c.texte));
+    }
 }

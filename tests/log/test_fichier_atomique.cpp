@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "log/Erreur.h"
+#include "log/FichierAtomique.h"
+
+using namespace kestrane;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lire(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+void ecrire(const fs::path& p, const std::string& octets) {
+    std::ofstream f(p, std::ios::binary);
+    f << octets;
+}
+
+std::string erreurDe(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ErreurFichier& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+class FichierAtomique : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string modele = (fs::temp_directory_path() / "kestrane-at-XXXXXX").string();
+        ASSERT_NE(mkdtemp(modele.data()), nullptr);
+        dossier_ = modele;
+    }
+    void TearDown() override {
+        if (monte_) ::umount2(dossier_.c_str(), MNT_DETACH);
+        std::error_code ec;
+        fs::remove_all(dossier_, ec);
+    }
+    // A tmpfs of `options` over the test folder, when this machine lets us mount one.
+    bool monter(const char* options) {
+        if (::mount("tmpfs", dossier_.c_str(), "tmpfs", 0, options) != 0) return false;
+        monte_ = true;
+        return true;
+    }
+    std::size_t nbFichiers() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(dossier_), fs::directory_iterator()));
+    }
+    fs::path dossier_;
+    bool monte_ = false;
+};
+
+}  // namespace
+
+TEST_F(FichierAtomique, EcritEnMorceauxEtRemplace) {
+    const fs::path cible = dossier_ / "rapport.txt";
+    ecrire(cible, "ancien contenu bien plus long que le nouveau");
+    ::chmod(cible.c_str(), 0640);
+    ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) {
+        e("un ");
+        e("");
+        e(std::string_view("deux\0trois", 10));
+    });
+    EXPECT_EQ(lire(cible), std::string("un deux\0trois", 13));
+    EXPECT_EQ(fs::status(cible).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(nbFichiers(), 1u);
+}
+
+TEST_F(FichierAtomique, SuitLesLiensSymboliques) {
+    const fs::path vrai = dossier_ / "vrai.log", lien = dossier_ / "lien.log";
+    ecrire(vrai, "x");
+    fs::create_symlink("vrai.log", lien);
+    ecrireFichierAtomique(lien.string(), [](const Ecrivain& e) { e("nouveau"); });
+    EXPECT_TRUE(fs::is_symlink(lien));
+    EXPECT_EQ(lire(vrai), "nouveau");
+}
+
+TEST_F(FichierAtomique, ChemineImpossible) {
+    const std::string chemin = (dossier_ / "absent" / "f.txt").string();
+    EXPECT_EQ(erreurDe([&] { ecrireFichierAtomique(chemin, [](const Ecrivain&) {}); }),
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  chemin + "\". " + std::strerror(ENOENT));
+    EXPECT_EQ(erreurDe([&] { ecrireFichierAtomique(dossier_.string(), [](const Ecrivain&) {}); }),
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  dossier_.string() + "\". " + std::strerror(EISDIR));
+}
+
+TEST_F(FichierAtomique, UnProducteurQuiEchoueNeLaissePasDeTrace) {
+    const fs::path cible = dossier_ / "garde.log";
+    ecrire(cible, "intact");
+    EXPECT_THROW(ecrireFichierAtomique(cible.string(),
+                                       [](const Ecrivain& e) {
+                                           e("debut");
+                                           throw std::runtime_error("coupure");
+                                       }),
+                 std::runtime_error);
+    EXPECT_EQ(lire(cible), "intact");
+    EXPECT_EQ(nbFichiers(), 1u);
+}
+
+TEST_F(FichierAtomique, PeripheriquePlein) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    EXPECT_EQ(
+        erreurDe([&] { ecrireFichierAtomique("/dev/full", [](const Ecrivain& e) { e("x"); }); }),
+        "Impossible de cr\xE9"
+        "er le fichier \"/dev/full\". " +
+            std::string(std::strerror(ENOSPC)));
+}
+
+TEST_F(FichierAtomique, DisquePleinGardeLAncienFichier) {
+    if (!monter("size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const fs::path cible = dossier_ / "journal.log";
+    const std::string ancien(20000, 'a');
+    ecrire(cible, ancien);
+    const std::string morceau(16384, 'b');
+    const std::string m = erreurDe([&] {
+        ecrireFichierAtomique(cible.string(), [&](const Ecrivain& e) {
+            for (int k = 0; k < 16; ++k) e(morceau);
+        });
+    });
+    EXPECT_EQ(m,
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  cible.string() + "\". " + std::strerror(ENOSPC));
+    EXPECT_EQ(lire(cible), ancien);
+    EXPECT_EQ(nbFichiers(), 1u);
+}
+
+TEST_F(FichierAtomique, DossierEnLectureSeule) {
+    if (!monter("size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const fs::path cible = dossier_ / "journal.log";
+    ecrire(cible, "intact");
+    ASSERT_EQ(::mount(nullptr, dossier_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    const std::string m = erreurDe(
+        [&] { ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) { e("nouveau"); }); });
+    EXPECT_EQ(m,
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  cible.string() + "\". " + std::strerror(EROFS));
+    EXPECT_EQ(lire(cible), "intact");
+}
