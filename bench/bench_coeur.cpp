@@ -1,0 +1,317 @@
+// bench_coeur [lines] [--runs N]: times the passes of the core over a synthetic journal of
+// `lines` lines (1,000,000 by default), kept in bench/data/ of the source tree, and compares them
+// with the floor of the machine, counting the lines of the same bytes.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "bench/generateur.h"
+#include "log/Journal.h"
+#include "log/ULog.h"
+#include "stats/UFonctionsKestrane.h"
+
+using namespace kestrane;
+
+namespace {
+
+// The figures of one step: every run, in order.
+struct Mesure {
+    std::vector<double> secondes;
+
+    double premiere() const { return secondes.front(); }
+    double mediane() const {
+        std::vector<double> s = secondes;
+        std::sort(s.begin(), s.end());
+        const std::size_t m = s.size() / 2;
+        return s.size() % 2 ? s[m] : (s[m - 1] + s[m]) / 2;
+    }
+    double min() const { return *std::min_element(secondes.begin(), secondes.end()); }
+    double max() const { return *std::max_element(secondes.begin(), secondes.end()); }
+};
+
+// `avant` runs untimed before each run.
+Mesure mesurer(int runs, const std::function<void()>& etape,
+               const std::function<void()>& avant = {}) {
+    Mesure m;
+    for (int k = 0; k < runs; ++k) {
+        if (avant) avant();
+        const auto debut = std::chrono::steady_clock::now();
+        etape();
+        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - debut;
+        m.secondes.push_back(d.count());
+    }
+    return m;
+}
+
+void afficher(const char* nom, const Mesure& m) {
+    std::printf("%-42s %10.4f %10.4f %10.4f %10.4f\n", nom, m.premiere(), m.mediane(), m.min(),
+                m.max());
+    std::fflush(stdout);
+}
+
+double mio(double octets) {
+    return octets / (1024.0 * 1024.0);
+}
+
+// journal-1M.log, journal-250k.log, journal-1234.log
+std::string nomJournal(std::size_t lignes) {
+    std::string n = "journal-";
+    if (lignes >= 1'000'000 && lignes % 1'000'000 == 0) {
+        n += std::to_string(lignes / 1'000'000) + "M";
+    } else if (lignes >= 1000 && lignes % 1000 == 0) {
+        n += std::to_string(lignes / 1000) + "k";
+    } else {
+        n += std::to_string(lignes);
+    }
+    return n + ".log";
+}
+
+// The journal of `lines` lines for the default seed, generated unless a file of exactly the
+// expected size is already there.
+std::filesystem::path preparerJournal(std::size_t lignes) {
+    namespace fs = std::filesystem;
+    const fs::path dossier = fs::path(KESTRANE_RACINE) / "bench" / "data";
+    const fs::path chemin = dossier / nomJournal(lignes);
+    fs::create_directories(dossier);
+
+    auto debut = std::chrono::steady_clock::now();
+    const uint64_t attendu = tailleJournal(lignes);
+    std::error_code ec;
+    const auto present = fs::file_size(chemin, ec);
+    if (!ec && present == attendu) {
+        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - debut;
+        std::printf("journal: %s (reused: size matches the generator's, checked in %.3f s)\n",
+                    chemin.c_str(), d.count());
+        return chemin;
+    }
+    debut = std::chrono::steady_clock::now();
+    // Written under another name first, so that an interrupted run leaves no short journal.
+    const fs::path provisoire = chemin.string() + ".part";
+    ecrireJournal(provisoire.string(), lignes);
+    fs::rename(provisoire, chemin);
+    const std::chrono::duration<double> d = std::chrono::steady_clock::now() - debut;
+    std::printf("journal: %s (generated in %.3f s)\n", chemin.c_str(), d.count());
+    return chemin;
+}
+
+// First difference between two tables, or an empty text.
+std::string ecart(const tableauRapportStat& combinee, const tableauRapportStat& separee) {
+    if (combinee.size() != separee.size()) {
+        return std::to_string(combinee.size()) + " entries against " +
+               std::to_string(separee.size());
+    }
+    for (std::size_t k = 0; k < combinee.size(); ++k) {
+        const rapportStat& a = combinee[k];
+        const rapportStat& b = separee[k];
+        if (a.libelle != b.libelle || a.complement != b.complement || a.nombre != b.nombre) {
+            return "entry " + std::to_string(k) + ": [" + a.libelle + "|" + a.complement + "|" +
+                   std::to_string(a.nombre) + "] against [" + b.libelle + "|" + b.complement + "|" +
+                   std::to_string(b.nombre) + "]";
+        }
+    }
+    return {};
+}
+
+std::string ecart(const std::vector<std::string>& combinee,
+                  const std::vector<std::string>& separee) {
+    if (combinee == separee) return {};
+    return std::to_string(combinee.size()) + " values against " + std::to_string(separee.size());
+}
+
+// The tables of the separate tallies, to hold the statistics pass against.
+struct Separees {
+    const tableauRapportStat &ip, &os, &nav, &precedent, &fichier, &taux, &tranches, &tout;
+};
+
+struct Ecart {
+    const char* nom;
+    std::string texte;
+};
+
+// Prints every difference between the module's tables (and the extra comparisons) and the
+// separate tallies; true when there is none.
+bool comparer(const char* chemin, const Separees& s, const std::vector<Ecart>& autres) {
+    std::vector<Ecart> ecarts = {
+        {"statIP", ecart(statIP, s.ip)},
+        {"statOS", ecart(statOS, s.os)},
+        {"statNav", ecart(statNav, s.nav)},
+        {"statPrecedent", ecart(statPrecedent, s.precedent)},
+        {"statFichier", ecart(statFichier, s.fichier)},
+        {"statTaux", ecart(statTaux, s.taux)},
+        {"statHoraires", ecart(statHoraires, s.tranches)},
+        {"statVMensuelles", ecart(statVMensuelles, s.tout)},
+    };
+    ecarts.insert(ecarts.end(), autres.begin(), autres.end());
+    bool accord = true;
+    for (const Ecart& e : ecarts) {
+        if (!e.texte.empty()) {
+            accord = false;
+            std::printf("check (%s): %s differs: %s\n", chemin, e.nom, e.texte.c_str());
+        }
+    }
+    return accord;
+}
+
+// Peak resident memory in KiB: the larger of what the kernel reports both ways.
+// The machine is shared: the load average tells how far the figures can be trusted.
+std::string chargeMachine() {
+    std::ifstream f("/proc/loadavg");
+    double une = 0, cinq = 0;
+    if (!(f >> une >> cinq)) return "unknown";
+    char t[64];
+    std::snprintf(t, sizeof t, "%.2f (1 min), %.2f (5 min)", une, cinq);
+    return t;
+}
+
+long creteRssKio() {
+    long crete = 0;
+    rusage u{};
+    if (getrusage(RUSAGE_SELF, &u) == 0) crete = u.ru_maxrss;
+    std::ifstream statut("/proc/self/status");
+    std::string ligne;
+    while (std::getline(statut, ligne)) {
+        if (ligne.rfind("VmHWM:", 0) == 0) crete = std::max(crete, std::atol(ligne.c_str() + 6));
+    }
+    return crete;
+}
+
+bool lireEntier(std::string_view texte, long& valeur) {
+    const char* fin = texte.data() + texte.size();
+    const auto [p, ec] = std::from_chars(texte.data(), fin, valeur);
+    return ec == std::errc() && p == fin && !texte.empty();
+}
+
+int usage(const char* programme) {
+    std::fprintf(stderr, "usage: %s [lines] [--runs N]   (1000000 lines and 5 runs by default)\n",
+                 programme);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long lignesDemandees = 1'000'000;
+    long runs = 5;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if ((a == "--runs" || a == "-r") && i + 1 < argc) {
+            if (!lireEntier(argv[++i], runs) || runs < 1) return usage(argv[0]);
+        } else if (!lireEntier(a, lignesDemandees) || lignesDemandees < 2) {
+            return usage(argv[0]);
+        }
+    }
+    const int n = static_cast<int>(runs);
+
+    try {
+        std::printf(
+            "Kestrane core benchmark: core built as %s, %u hardware threads, %d runs per "
+            "step\n",
+            KESTRANE_TYPE_CONSTRUCTION, std::thread::hardware_concurrency(), n);
+        std::printf("load average: %s\n", chargeMachine().c_str());
+        const std::filesystem::path chemin =
+            preparerJournal(static_cast<std::size_t>(lignesDemandees));
+
+        Journal journal;
+        // The previous journal is released first, so that the peak memory is that of one.
+        const Mesure chargement = mesurer(
+            n, [&] { journal = Journal::charger(chemin.string()); }, [&] { journal = Journal(); });
+        const std::size_t lignes = journal.nbLignes();
+        const double octets = static_cast<double>(journal.octets().size());
+        std::printf("file: %.0f bytes (%.1f MiB), %zu lines, %.1f bytes/line\n\n", octets,
+                    mio(octets), lignes, octets / static_cast<double>(lignes));
+        if (lignes != static_cast<std::size_t>(lignesDemandees)) {
+            std::fprintf(stderr, "the journal holds %zu lines instead of %ld\n", lignes,
+                         lignesDemandees);
+            return 1;
+        }
+
+        std::printf("%-42s %10s %10s %10s %10s\n", "step (seconds)", "first", "median", "min",
+                    "max");
+        afficher("load (Journal::charger)", chargement);
+
+        std::size_t compte = 0;
+        const Mesure plancher = mesurer(n, [&] { compte = compterLignes(journal.octets()); });
+        afficher("floor (compterLignes over the bytes)", plancher);
+        if (compte != lignes) {
+            std::fprintf(stderr, "compterLignes found %zu lines, the journal %zu\n", compte,
+                         lignes);
+            return 1;
+        }
+
+        TableauLog enregistrements;
+        const Mesure premierePasse = mesurer(n, [&] { enregistrements.memoriser(journal); });
+        afficher("first pass (TableauLog::memoriser)", premierePasse);
+
+        tableauRapportStat ip, os, nav, precedent, fichier, taux, tranches, dates, tout;
+        afficher("compterAdressesIP", mesurer(n, [&] { compterAdressesIP(journal, ip); }));
+        afficher("compterSystemes", mesurer(n, [&] { compterSystemes(journal, os); }));
+        afficher("compterNavigateurs", mesurer(n, [&] { compterNavigateurs(journal, nav); }));
+        afficher("compterProvenances", mesurer(n, [&] { compterProvenances(journal, precedent); }));
+        afficher("compterFichiers", mesurer(n, [&] { compterFichiers(journal, fichier); }));
+        afficher("compterOctets", mesurer(n, [&] { compterOctets(journal, taux); }));
+        afficher("compterTranchesHoraires (width 1)",
+                 mesurer(n, [&] { compterTranchesHoraires(journal, 1, tranches); }));
+        afficher("compterRequetes (all dates)",
+                 mesurer(n, [&] { compterRequetes(journal, "", "", "", dates); }));
+
+        const Mesure tables = mesurer(n, [&] { calculerTables(journal, 1, &enregistrements); });
+        afficher("calculerTables(journal, 1, &records)", tables);
+        afficher("calculerTables without records (parses)",
+                 mesurer(n, [&] { calculerTables(journal, 1, nullptr); }));
+
+        const double total = premierePasse.mediane() + tables.mediane();
+        const double totalPremier = premierePasse.premiere() + tables.premiere();
+        const double sol = plancher.mediane();
+        std::printf(
+            "\ntotal = first pass + calculerTables: %.4f s (medians), %.4f s (first runs)\n", total,
+            totalPremier);
+        std::printf("floor = compterLignes: %.4f s; ratio total/floor: %.1f\n", sol, total / sol);
+
+        // The combined pass must give exactly the tables of the separate tallies: checked on
+        // what the last run without records left, then once more, untimed, with the records.
+        compterRequetes(journal, kPeriodeToutLeFichier, "", "", tout);
+        const Separees separees{ip, os, nav, precedent, fichier, taux, tranches, tout};
+        bool accord = comparer("without records", separees, {});
+        ListesPeriodes listes;
+        std::vector<int> etapes;
+        calculerTables(
+            journal, 1, &enregistrements, [&](int e) { etapes.push_back(e); }, &listes);
+        const ListesPeriodes listesSeparees = listesPeriodes(dates);
+        accord &=
+            comparer("with records", separees,
+                     {{"year list", ecart(listes.annees, listesSeparees.annees)},
+                      {"month list", ecart(listes.mois, listesSeparees.mois)},
+                      {"steps", etapes == std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}
+                                    ? std::string()
+                                    : "apresEtape was not called for steps 1 to 8 in order"}});
+        std::printf(
+            "check: calculerTables and the separate tallies %s (entries: IP %zu, OS %zu, "
+            "browsers %zu, referrers %zu, files %zu, bytes %zu, slices %zu, dates %zu)\n",
+            accord ? "agree" : "DISAGREE", ip.size(), os.size(), nav.size(), precedent.size(),
+            fichier.size(), taux.size(), tranches.size(), dates.size());
+
+        if (!accord) return 1;
+
+        std::printf("load average: %s\n", chargeMachine().c_str());
+        const double rss = creteRssKio() / 1024.0;
+        std::printf("peak RSS: %.1f MiB (file %.1f MiB)\n", rss, mio(octets));
+        std::printf("total_s=%.4f floor_s=%.4f ratio=%.2f rss_mib=%.1f lines=%zu\n", total, sol,
+                    total / sol, rss, lignes);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_coeur: %s\n", e.what());
+        return 1;
+    }
+}
