@@ -1,0 +1,31 @@
+// Kestrane: creates the main window and the processing dialog, then runs the event loop.
+// A file named on the command line is loaded at start.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "platform/BipAlsa.h"
+#include "ui/UFormPrincipale.h"
+#include "ui/UdialogueForm.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kestrane"));
+
+    // Standard dialogs and buttons in French.
+    QTranslator traduction;
+    if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&traduction);
+    }
+
+    kestrane::BipAlsa bip;
+    kestrane::TForm1 form1(bip);
+    kestrane::TdialogueForm dialogueForm(&form1);
+    form1.show();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) form1.ouvrirAuDemarrage(arguments.at(1));
+    return QApplication::exec();
+}

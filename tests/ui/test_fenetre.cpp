@@ -1,0 +1,382 @@
+#include "tests/ui/test_fenetre.h"
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "platform/BipAlsa.h"
+#include "stats/UFonctionsKestrane.h"
+#include "ui/UFormPrincipale.h"
+#include "ui/VueTexte.h"
+
+using namespace kestrane;
+
+namespace {
+
+// A window whose modal things answer without blocking and whose end is recorded.
+struct Fenetre {
+    BipEnregistreur bip;
+    TForm1 form{bip};
+    int fins = 0;
+    Fenetre() {
+        form.boites.enregistrer = true;
+        form.terminer = [this] { ++fins; };
+    }
+    QString statut() const { return form.panneauMessage->text(); }
+    // The message part of the status line, without the bracketed time.
+    QString message() const {
+        static const QRegularExpression heure(QStringLiteral(" \\[\\d\\d:\\d\\d:\\d\\d\\]$"));
+        QString s = statut();
+        const auto m = heure.match(s);
+        return m.hasMatch() ? s.left(m.capturedStart()) : QStringLiteral("<sans heure> ") + s;
+    }
+};
+
+QByteArray lire(const QString& chemin) {
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly)) return "<illisible>";
+    return f.readAll();
+}
+
+}  // namespace
+
+void TestFenetre::init() {
+    dossier_.reset(new QTemporaryDir);
+}
+
+QString TestFenetre::ecrire(const QString& nom, const QByteArray& octets) {
+    const QString chemin = dossier_->filePath(nom);
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write a test file");
+    f.write(octets);
+    return chemin;
+}
+
+void TestFenetre::etatAuDemarrage() {
+    Fenetre f;
+    TForm1& w = f.form;
+    QVERIFY(QRegularExpression(QStringLiteral("^Kestrane ouvert \\[\\d\\d:\\d\\d:\\d\\d\\]$"))
+                .match(f.statut())
+                .hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))
+                .match(w.panneauHeure->text())
+                .hasMatch());
+    QCOMPARE(w.panneauHeure->width(), 80);
+    QCOMPARE(w.panneauMessage->width(), 300);
+    QStringList visibles;
+    for (QAction* a : w.menuBar()->actions()) {
+        if (a->isVisible()) visibles << a->text();
+    }
+    QCOMPARE(visibles, (QStringList{"&Fichier", "&Edition", "&Outils", "?"}));
+    QVERIFY(!w.menuStatistiques->menuAction()->isEnabled());
+    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    QVERIFY(w.PageControl1->isTabVisible(0));
+    QVERIFY(!w.PageControl1->isTabVisible(1));
+    QVERIFY(!w.PageControl1->isTabVisible(2));
+    QCOMPARE(w.PageControl1->tabText(2), QStringLiteral("Rapport d'Analyse"));
+    QVERIFY(!w.menuOptions->isEnabled());
+    QVERIFY(!w.menuStatVisites->isEnabled());
+    QVERIFY(periodeChoisie.empty());
+    QVERIFY(w.lbNbLignes->text().isEmpty());
+    QVERIFY(w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(w.barreProgressionAnalyse->value(), 50);
+    QCOMPARE(w.Memo1->nbLignes(), std::size_t{0});
+    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{0});
+    QCOMPARE(w.windowTitle().left(11), QStringLiteral("Kestrane - "));
+    // Every named control can be found by its name.
+    for (const char* nom :
+         {"PageControl1", "ongletAnalyse", "ongletStatistiques", "ongletRapportAnalyse",
+          "btCharger", "btEnregistrerSous", "lbNbLignes", "barreProgressionAnalyse", "btAnalyser",
+          "btExporter", "Memo1", "Splitter1", "RichEdit1", "pBoutonAnalyse", "panelAnalyse",
+          "menuPrincipal", "barreStatus", "Timer1"}) {
+        QVERIFY2(w.findChild<QObject*>(QString::fromLatin1(nom)) != nullptr, nom);
+    }
+    for (const char* nom :
+         {"menuChargerJournal", "menuEnregisterjournalsous", "menuExporterAnalyse", "menuQuitter",
+          "menuAnalyser", "menuOptions", "menuStatIP", "menuStatHoraires", "menuRapportdAnalyse",
+          "menuApropos", "N1", "N2", "N3"}) {
+        QVERIFY2(w.findChild<QAction*>(QString::fromLatin1(nom)) != nullptr, nom);
+    }
+    QCOMPARE(w.menuChargerJournal->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QCOMPARE(w.menuExporterAnalyse->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+S")));
+    QCOMPARE(w.menuAnalyser->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+A")));
+    QCOMPARE(w.menuRapportdAnalyse->shortcut(), QKeySequence(Qt::Key_F3));
+    QCOMPARE(w.btEnregistrerSous->text(), QStringLiteral("Enregister &Sous..."));
+}
+
+void TestFenetre::touchesDeFonctionMortesSansAnalyse() {
+    Fenetre f;
+    TForm1& w = f.form;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    for (Qt::Key k : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F7, Qt::Key_F10, Qt::Key_F11}) {
+        QTest::keyClick(&w, k);
+        QCOMPARE(w.PageControl1->currentIndex(), 0);
+    }
+    // The same key works once an analysis is shown.
+    w.montrerAnalyse(true);
+    QTest::keyClick(&w, Qt::Key_F3);
+    QCOMPARE(w.PageControl1->currentIndex(), 2);
+    w.montrerAnalyse(false);
+    w.PageControl1->setCurrentIndex(0);
+    QTest::keyClick(&w, Qt::Key_F3);
+    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    w.close();
+}
+
+void TestFenetre::ligneDeStatutEtHorloge() {
+    Fenetre f;
+    TForm1& w = f.form;
+    QTime maintenant(14, 5, 9);
+    w.horloge = [&] { return maintenant; };
+    w.panneauHeure->setText(QStringLiteral("14:05:00"));
+    w.afficherStatut(QStringLiteral("premier"));
+    QCOMPARE(f.statut(), QStringLiteral("premier [14:05:00]"));
+    QCOMPARE(w.panneauHeure->text(), QStringLiteral("14:05:09"));
+    w.afficherStatut(QStringLiteral("second"));
+    QCOMPARE(f.statut(), QStringLiteral("second [14:05:09]"));
+    // The clock ticks into panel 0 only.
+    maintenant = QTime(14, 6, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(w.panneauHeure->text(), QStringLiteral("14:06:00"), 3000);
+    QCOMPARE(f.statut(), QStringLiteral("second [14:05:09]"));
+    w.afficherStatut(QStringLiteral("apr\u00e8s"));
+    QCOMPARE(f.statut(), QStringLiteral("apr\u00e8s [14:06:00]"));
+}
+
+void TestFenetre::aPropos() {
+    Fenetre f;
+    f.form.menuApropos->trigger();
+    QCOMPARE(f.form.boites.informations.size(), 1);
+    const QStringList lignes = f.form.boites.informations[0].split(QStringLiteral("\n\r"));
+    QCOMPARE(lignes.size(), 4);
+    QCOMPARE(lignes[0], QStringLiteral("Projet Kestrane - Kestrane"));
+    QVERIFY(lignes[1].startsWith(QStringLiteral("R\u00e9alis\u00e9 par ")));
+    QVERIFY(lignes[2].contains(QStringLiteral(" - ")));
+    QVERIFY(lignes[3].contains(QLatin1Char('1')));
+}
+
+void TestFenetre::airDeSortieAlaFermetureEtParQuitter() {
+    std::vector<std::pair<int, int>> air;
+    for (int fr = 900; fr >= 100; fr -= 60) air.emplace_back(fr, 5);
+    QCOMPARE(air.size(), std::size_t{14});
+    {
+        Fenetre f;
+        f.form.show();
+        QVERIFY(f.form.close());  // closing is never refused
+        QCOMPARE(f.bip.bips, air);
+        QCOMPARE(f.fins, 1);
+    }
+    {
+        Fenetre f;
+        f.form.show();
+        f.form.menuQuitter->trigger();
+        f.form.close();  // the event loop's end closes the window: no second tune
+        QCOMPARE(f.bip.bips, air);
+        QCOMPARE(f.fins, 1);
+    }
+}
+
+void TestFenetre::chargementAnnuleEchoueOuReussi() {
+    Fenetre f;
+    TForm1& w = f.form;
+    const QString bon = ecrire(QStringLiteral("acc\u00e8s.log"), "a\nb\r\nc");
+    w.montrerAnalyse(true);
+    w.PageControl1->setCurrentIndex(2);
+
+    w.dialogOuvrir.repondreProchaineFois(std::nullopt);
+    QTest::mouseClick(w.btCharger, Qt::LeftButton);
+    QCOMPARE(f.message(), QStringLiteral("Chargement - annul\u00e9e !"));
+    QCOMPARE(w.dialogOuvrir.titre(), QStringLiteral("Ouverture d'un fichier journal - Kestrane"));
+    QCOMPARE(w.dialogOuvrir.filtre(), QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
+    QCOMPARE(DialogueFichier::filtresQt(w.dialogOuvrir.filtre()),
+             (QStringList{"Fichier Log (*.log)", "Fichier Texte (*.txt)"}));
+    QVERIFY(w.PageControl1->isTabVisible(2));
+
+    w.dialogOuvrir.repondreProchaineFois(bon);
+    QTest::mouseClick(w.btCharger, Qt::LeftButton);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + bon);
+    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("3 lignes"));
+    QCOMPARE(w.Memo1->nbLignes(), std::size_t{3});
+    QCOMPARE(w.Memo1->texteLigne(2), QStringLiteral("c"));
+    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    QVERIFY(!w.PageControl1->isTabVisible(1));
+    QVERIFY(!w.PageControl1->isTabVisible(2));
+    QVERIFY(!w.menuStatistiques->menuAction()->isVisible());
+
+    const QString absent = dossier_->filePath(QStringLiteral("absent.log"));
+    QCOMPARE(w.dialogOuvrir.nomFichier(), bon);  // the dialog offers the last name again
+    w.dialogOuvrir.repondreProchaineFois(absent);
+    w.menuChargerJournal->trigger();
+    QCOMPARE(w.boites.erreurs,
+             QStringList{QStringLiteral("Impossible d'ouvrir le fichier \"") + absent +
+                         QStringLiteral("\". ") + QString::fromLocal8Bit(std::strerror(ENOENT)) +
+                         QLatin1Char('.')});
+    QCOMPARE(f.message(), QStringLiteral("Demande de chargement..."));
+    QCOMPARE(w.dialogOuvrir.nomFichier(), absent);
+    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("3 lignes"));
+    QCOMPARE(w.journal().nbLignes(), std::size_t{3});
+
+    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("vide.log"), ""));
+    w.menuChargerJournal->trigger();
+    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("0 lignes"));
+    QCOMPARE(w.Memo1->nbLignes(), std::size_t{0});
+}
+
+void TestFenetre::enregistrementAllerRetour_data() {
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("attendu");
+    QTest::newRow("LF") << QByteArray("un\ndeux\ntrois\n") << QByteArray("un\r\ndeux\r\ntrois\r\n");
+    QTest::newRow("LF sans fin") << QByteArray("un\ndeux\ntrois")
+                                 << QByteArray("un\r\ndeux\r\ntrois");
+    QTest::newRow("CR") << QByteArray("un\rdeux\r") << QByteArray("un\r\ndeux\r\n");
+    QTest::newRow("CR sans fin") << QByteArray("un\r\rdeux") << QByteArray("un\r\n\r\ndeux");
+    QTest::newRow("CRLF") << QByteArray("un\r\ndeux\r\n") << QByteArray("un\r\ndeux\r\n");
+    QTest::newRow("CRLF sans fin") << QByteArray("un\r\ndeux") << QByteArray("un\r\ndeux");
+    QTest::newRow("NUL") << QByteArray("a\0b\nc\0\0\n", 9) << QByteArray("a\0b\r\nc\0\0\r\n", 11);
+    QTest::newRow("vide") << QByteArray() << QByteArray();
+}
+
+void TestFenetre::enregistrementAllerRetour() {
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, attendu);
+    Fenetre f;
+    TForm1& w = f.form;
+    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("source.log"), source));
+    w.btCharger->click();
+    const QString cible = dossier_->filePath(QStringLiteral("copie.log"));
+    w.dialogEnregistrer.repondreProchaineFois(cible);
+    w.btEnregistrerSous->click();
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(lire(cible), attendu);
+    QCOMPARE(f.message(), QStringLiteral("Enregistr\u00e9 sous : ") + cible);
+    QCOMPARE(w.dialogEnregistrer.titre(),
+             QStringLiteral("Enregistrer le journal sous... - Kestrane"));
+}
+
+void TestFenetre::enregistrementSurLeFichierCharge() {
+    Fenetre f;
+    TForm1& w = f.form;
+    QByteArray source;
+    for (int k = 0; k < 5000; ++k) source += "10.0.0.1 ligne " + QByteArray::number(k) + "\n";
+    const QString chemin = ecrire(QStringLiteral("journal.log"), source);
+    w.dialogOuvrir.repondreProchaineFois(chemin);
+    w.btCharger->click();
+    w.dialogEnregistrer.repondreProchaineFois(chemin);
+    w.btEnregistrerSous->click();
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QByteArray attendu = source;
+    attendu.replace("\n", "\r\n");
+    QCOMPARE(lire(chemin), attendu);
+    QCOMPARE(w.Memo1->texteLigne(4999), QStringLiteral("10.0.0.1 ligne 4999"));
+}
+
+void TestFenetre::nomsDExportation() {
+    Fenetre f;
+    TForm1& w = f.form;
+    const QString rapport = dossier_->filePath(QStringLiteral("rapport"));
+    w.dialogEnregistrer.repondreProchaineFois(rapport);
+    w.btExporter->click();
+    QVERIFY(QFile::exists(rapport + QStringLiteral(".txt")));
+    QVERIFY(!QFile::exists(rapport));
+    QCOMPARE(lire(rapport + QStringLiteral(".txt")), QByteArray());
+    QCOMPARE(f.message(), QStringLiteral("R\u00e9sultat export\u00e9 sous : ") + rapport +
+                              QStringLiteral(".txt"));
+    QCOMPARE(w.dialogEnregistrer.filtre(), QStringLiteral("Fichier Texte|*.txt"));
+    QCOMPARE(w.dialogEnregistrer.titre(), QStringLiteral("Exportation de l'Analyse - Kestrane"));
+
+    w.dialogEnregistrer.repondreProchaineFois(rapport + QStringLiteral(".txt"));
+    w.menuExporterAnalyse->trigger();
+    QVERIFY(QFile::exists(rapport + QStringLiteral(".txt.txt")));
+    QCOMPARE(f.message(), QStringLiteral("R\u00e9sultat export\u00e9 sous : ") + rapport +
+                              QStringLiteral(".txt.txt"));
+    QCOMPARE(w.boites.erreurs, QStringList{});
+}
+
+void TestFenetre::annulationsEnregistrementEtExportation() {
+    Fenetre f;
+    TForm1& w = f.form;
+    w.dialogEnregistrer.repondreProchaineFois(std::nullopt);
+    w.btEnregistrerSous->click();
+    QCOMPARE(f.message(), QStringLiteral("Enregistrement - annul\u00e9e !"));
+    w.dialogEnregistrer.repondreProchaineFois(std::nullopt);
+    w.btExporter->click();
+    QCOMPARE(f.message(), QStringLiteral("Demande d'exportation - annul\u00e9e !"));
+    QCOMPARE(QDir(dossier_->path()).entryList(QDir::Files).size(), 0);
+}
+
+void TestFenetre::enregistrementImpossibleGardeLOriginal() {
+    Fenetre f;
+    TForm1& w = f.form;
+    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("a.log"), "x\ny\n"));
+    w.btCharger->click();
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
+        w.dialogEnregistrer.repondreProchaineFois(QStringLiteral("/dev/full"));
+        w.btEnregistrerSous->click();
+        QCOMPARE(w.boites.erreurs.size(), 1);
+        QCOMPARE(w.boites.erreurs[0],
+                 QStringLiteral("Impossible de cr\u00e9er le fichier \"/dev/full\". ") +
+                     QString::fromLocal8Bit(std::strerror(ENOSPC)) + QLatin1Char('.'));
+        QCOMPARE(f.message(), QStringLiteral("Demande d'enregistrement sous..."));
+    }
+    // A folder that turns read-only: the save fails and the former file stays whole.
+    const QString monte = dossier_->filePath(QStringLiteral("monte"));
+    QDir().mkpath(monte);
+    const QByteArray point = QFile::encodeName(monte);
+    if (::mount("tmpfs", point.constData(), "tmpfs", 0, "size=64k") != 0) {
+        QSKIP("cannot mount a tmpfs here");
+    }
+    const QString cible = monte + QStringLiteral("/ancien.log");
+    {
+        QFile a(cible);
+        QVERIFY(a.open(QIODevice::WriteOnly));
+        a.write("ancien contenu\r\n");
+    }
+    QVERIFY(::mount(nullptr, point.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+    w.boites.erreurs.clear();
+    w.dialogEnregistrer.repondreProchaineFois(cible);
+    w.btEnregistrerSous->click();
+    QCOMPARE(w.boites.erreurs.size(), 1);
+    QVERIFY(w.boites.erreurs[0].startsWith(
+        QStringLiteral("Impossible de cr\u00e9er le fichier \"") + cible + QStringLiteral("\". ")));
+    QCOMPARE(lire(cible), QByteArray("ancien contenu\r\n"));
+    ::umount2(point.constData(), MNT_DETACH);
+}
+
+void TestFenetre::ouvertureEnLigneDeCommande() {
+    Fenetre f;
+    TForm1& w = f.form;
+    const QString chemin = ecrire(QStringLiteral("access.log"), "1\n2\n");
+    w.show();
+    w.ouvrirAuDemarrage(chemin);
+    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("2 lignes"));
+    QCOMPARE(w.dialogOuvrir.nomFichier(), chemin);
+    QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + chemin);
+
+    Fenetre g;
+    g.form.show();
+    g.form.ouvrirAuDemarrage(dossier_->filePath(QStringLiteral("nulle-part.log")));
+    QCOMPARE(g.form.boites.erreurs.size(), 1);
+    QVERIFY(g.form.isVisible());
+    QVERIFY(g.bip.bips.empty());
+}
+
+void TestFenetre::nomFichierDeChemins() {
+    QCOMPARE(nomFichier(QStringLiteral("/var/log/apache2/access.log")),
+             QStringLiteral("access.log"));
+    QCOMPARE(nomFichier(QStringLiteral("D:\\logs\\access.log")), QStringLiteral("access.log"));
+    QCOMPARE(nomFichier(QStringLiteral("access.log")), QStringLiteral("access.log"));
+    QCOMPARE(nomFichier(QStringLiteral("/var/log/")), QString());
+    QCOMPARE(nomFichier(QStringLiteral("C:\\a/b\\c.log")), QStringLiteral("c.log"));
+}

@@ -1,0 +1,74 @@
+#include "ui/Dialogues.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kestrane {
+
+QStringList DialogueFichier::filtresQt(const QString& filtre) {
+    const QStringList parties = filtre.split(QLatin1Char('|'));
+    QStringList filtres;
+    for (qsizetype k = 0; k + 1 < parties.size(); k += 2) {
+        QString motifs = parties[k + 1];
+        motifs.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filtres << QStringLiteral("%1 (%2)").arg(parties[k], motifs);
+    }
+    return filtres;
+}
+
+bool DialogueFichier::executer(QWidget* parent) {
+    if (reponsePreparee_) {
+        reponsePreparee_ = false;
+        if (!reponse_) return false;
+        nomFichier_ = *reponse_;
+        return true;
+    }
+    QFileDialog d(parent, titre_);
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setOption(QFileDialog::DontConfirmOverwrite);
+    d.setOption(QFileDialog::ReadOnly, false);
+    if (sorte_ == Sorte::ouvrir) {
+        // The typed name need not exist: the load reports what reading it gives.
+        d.setAcceptMode(QFileDialog::AcceptOpen);
+        d.setFileMode(QFileDialog::AnyFile);
+    } else {
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setFileMode(QFileDialog::AnyFile);
+    }
+    const QStringList filtres = filtresQt(filtre_);
+    d.setNameFilters(filtres);
+    if (filtreChoisi_ >= 0 && filtreChoisi_ < filtres.size()) {
+        d.selectNameFilter(filtres[filtreChoisi_]);
+    }
+    if (!nomFichier_.isEmpty()) d.selectFile(nomFichier_);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
+    nomFichier_ = d.selectedFiles().constFirst();
+    filtreChoisi_ = static_cast<int>(filtres.indexOf(d.selectedNameFilter()));
+    return true;
+}
+
+void BoitesMessages::erreur(QWidget* parent, const QString& texte) {
+    if (enregistrer) {
+        erreurs << texte;
+        return;
+    }
+    QMessageBox b(QMessageBox::Critical, QStringLiteral("Kestrane"), texte, QMessageBox::Ok,
+                  parent);
+    b.exec();
+}
+
+void BoitesMessages::information(QWidget* parent, const QString& texte) {
+    if (enregistrer) {
+        informations << texte;
+        return;
+    }
+    QMessageBox b(QMessageBox::NoIcon, QStringLiteral("Kestrane"), texte, QMessageBox::Ok, parent);
+    b.exec();
+}
+
+QString avecPointFinal(const QString& message) {
+    if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');
+    return message;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,29 @@
+// Windows-1252 at the Qt boundary: the core keeps the file's bytes, the screen and the clipboard
+// want Unicode. Every conversion of the program goes through here.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+// Unicode of each byte. The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) map to the C1 code points of the same value, so that any file survives a round trip.
+extern const std::array<char16_t, 256> kTable1252;
+
+inline char16_t car1252(unsigned char octet) {
+    return kTable1252[octet];
+}
+
+QString depuis1252(std::string_view octets);
+// Appends to `dest` without a temporary: lets a caller that reserved once build a long text.
+void ajouter1252(QString& dest, std::string_view octets);
+
+// The bytes of `texte`. A character Windows-1252 cannot hold becomes '?' (one per code point)
+// and `*complet`, when given, is set to false; otherwise it is set to true.
+std::string vers1252(QStringView texte, bool* complet = nullptr);
+
+}  // namespace kestrane

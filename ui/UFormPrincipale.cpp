@@ -1,0 +1,462 @@
+#include "ui/UFormPrincipale.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstring>
+#include <new>
+
+#include "log/Erreur.h"
+#include "log/FichierAtomique.h"
+#include "platform/Horloge.h"
+#include "stats/UFonctionsKestrane.h"
+#include "ui/Texte1252.h"
+#include "ui/VueTexte.h"
+
+namespace kestrane {
+
+namespace {
+
+// An error whose message is already worded for the user.
+struct ErreurAffichable {
+    QString message;
+};
+
+// The page width the button bar was designed for: buttons kept at the right edge keep their
+// distance to it, the progress bar stretches by the difference.
+constexpr int kLargeurPageConcue = 678;
+
+QString messageFichier(const char* debut, const QString& chemin, int code) {
+    return QString::fromUtf8(debut) + QLatin1Char('"') + chemin + QStringLiteral("\". ") +
+           QString::fromLocal8Bit(std::strerror(code));
+}
+
+std::string cheminSysteme(const QString& chemin) {
+    return QFile::encodeName(chemin).toStdString();
+}
+
+QAction* ajouterAction(QMenu* menu, const char* nom, const QString& texte,
+                       const QKeySequence& raccourci = {}) {
+    QAction* a = menu->addAction(texte);
+    a->setObjectName(QString::fromLatin1(nom));
+    if (!raccourci.isEmpty()) a->setShortcut(raccourci);
+    return a;
+}
+
+void ajouterSeparateur(QMenu* menu, const char* nom) {
+    menu->addSeparator()->setObjectName(QString::fromLatin1(nom));
+}
+
+}  // namespace
+
+QString nomFichier(const QString& chemin) {
+    const qsizetype p =
+        std::max(chemin.lastIndexOf(QLatin1Char('/')), chemin.lastIndexOf(QLatin1Char('\\')));
+    return chemin.mid(p + 1);
+}
+
+TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
+    terminer = [] { QCoreApplication::quit(); };
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kestrane - l'\u00e9quipe Kestrane - AJW"));
+    setFont(QFont(QStringLiteral("Arial"), 8));
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(PageControl1);
+    ongletAnalyse = new QWidget;
+    ongletAnalyse->setObjectName(QStringLiteral("ongletAnalyse"));
+    ongletStatistiques = new QWidget;
+    ongletStatistiques->setObjectName(QStringLiteral("ongletStatistiques"));
+    ongletRapportAnalyse = new QWidget;
+    ongletRapportAnalyse->setObjectName(QStringLiteral("ongletRapportAnalyse"));
+    PageControl1->addTab(ongletAnalyse, QStringLiteral("Analyse"));
+    PageControl1->addTab(ongletStatistiques, QStringLiteral("Statistiques"));
+    PageControl1->addTab(ongletRapportAnalyse, QStringLiteral("Rapport d'Analyse"));
+
+    creerMenus();
+    creerPageAnalyse();
+    creerBarreStatus();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer1->start();
+
+    move(224, 136);
+    resize(686, 523 + menuBar()->sizeHint().height());
+
+    // Start-up: the clock, the first message, no analysis shown, no period chosen.
+    panneauHeure->setText(texteHeure(horloge()));
+    afficherStatut(QStringLiteral("Kestrane ouvert"));
+    montrerAnalyse(false);
+    PageControl1->setCurrentIndex(0);
+    periodeChoisie.clear();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::creerMenus() {
+    QMenuBar* barre = menuBar();
+    barre->setObjectName(QStringLiteral("menuPrincipal"));
+
+    menuFichier = barre->addMenu(QStringLiteral("&Fichier"));
+    menuFichier->setObjectName(QStringLiteral("menuFichier"));
+    menuChargerJournal =
+        ajouterAction(menuFichier, "menuChargerJournal", QStringLiteral("&Charger journal..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_O));
+    ajouterSeparateur(menuFichier, "N3");
+    menuEnregisterjournalsous = ajouterAction(menuFichier, "menuEnregisterjournalsous",
+                                              QStringLiteral("Enregi&ster journal sous..."),
+                                              QKeySequence(Qt::CTRL | Qt::Key_S));
+    menuExporterAnalyse =
+        ajouterAction(menuFichier, "menuExporterAnalyse", QStringLiteral("&Exporter analyse..."),
+                      QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    ajouterSeparateur(menuFichier, "N1");
+    menuQuitter = ajouterAction(menuFichier, "menuQuitter", QStringLiteral("&Quitter"));
+
+    menuEdition = barre->addMenu(QStringLiteral("&Edition"));
+    menuEdition->setObjectName(QStringLiteral("menuEdition"));
+    menuAnalyser = ajouterAction(menuEdition, "menuAnalyser", QStringLiteral("&Analyser..."),
+                                 QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A));
+
+    menuOutils = barre->addMenu(QStringLiteral("&Outils"));
+    menuOutils->setObjectName(QStringLiteral("menuOutils"));
+    menuOptions = ajouterAction(menuOutils, "menuOptions", QStringLiteral("&Options..."));
+    menuOptions->setEnabled(false);
+
+    menuStatistiques = barre->addMenu(QStringLiteral("&Statistiques"));
+    menuStatistiques->setObjectName(QStringLiteral("menuStatistiques"));
+    menuStatIP = ajouterAction(menuStatistiques, "menuStatIP", QStringLiteral("Adresses &IP"),
+                               QKeySequence(Qt::Key_F4));
+    menuStatOS =
+        ajouterAction(menuStatistiques, "menuStatOS",
+                      QStringLiteral("&Syst\u00e8mes d'Exploitation"), QKeySequence(Qt::Key_F5));
+    menuStatNav = ajouterAction(menuStatistiques, "menuStatNav",
+                                QStringLiteral("&Navigateurs / Robots"), QKeySequence(Qt::Key_F6));
+    menuStatResolution =
+        ajouterAction(menuStatistiques, "menuStatResolution",
+                      QStringLiteral("&R\u00e9solution d'Ecran"), QKeySequence(Qt::Key_F7));
+    menuStatCouleurs =
+        ajouterAction(menuStatistiques, "menuStatCouleurs", QStringLiteral("&Couleurs affichables"),
+                      QKeySequence(Qt::Key_F8));
+    menuStatProvenance =
+        ajouterAction(menuStatistiques, "menuStatProvenance",
+                      QStringLiteral("&Provenance des visites"), QKeySequence(Qt::Key_F9));
+    menuStatHoraires =
+        ajouterAction(menuStatistiques, "menuStatHoraires", QStringLiteral("Tranches &horaires"),
+                      QKeySequence(Qt::Key_F10));
+    menuStatVisites = ajouterAction(menuStatistiques, "menuStatVisites",
+                                    QStringLiteral("&Visites..."), QKeySequence(Qt::Key_F11));
+    menuStatVisites->setEnabled(false);
+    ajouterSeparateur(menuStatistiques, "N2");
+    menuRapportdAnalyse =
+        ajouterAction(menuStatistiques, "menuRapportdAnalyse", QStringLiteral("Rapport d'&Analyse"),
+                      QKeySequence(Qt::Key_F3));
+
+    menuAide = barre->addMenu(QStringLiteral("?"));
+    menuAide->setObjectName(QStringLiteral("menuAide"));
+    menuApropos = ajouterAction(menuAide, "menuApropos", QStringLiteral("A &propos..."));
+
+    const auto relier = [this](QAction* a, void (TForm1::*gestionnaire)()) {
+        connect(a, &QAction::triggered, this, [this, gestionnaire] { (this->*gestionnaire)(); });
+    };
+    relier(menuChargerJournal, &TForm1::btChargerClick);
+    relier(menuEnregisterjournalsous, &TForm1::btEnregistrerSousClick);
+    relier(menuExporterAnalyse, &TForm1::btExporterClick);
+    relier(menuAnalyser, &TForm1::btAnalyserClick);
+    relier(menuQuitter, &TForm1::quitter);
+    relier(menuApropos, &TForm1::menuAproposClick);
+    relier(menuRapportdAnalyse, &TForm1::menuRapportdAnalyseClick);
+    const QAction* graphes[] = {menuStatIP,         menuStatOS,       menuStatNav,
+                                menuStatResolution, menuStatCouleurs, menuStatProvenance,
+                                menuStatHoraires};
+    for (int k = 0; k < 7; ++k) {
+        connect(graphes[k], &QAction::triggered, this, [this, k] { afficherGrapheSeul(k); });
+    }
+}
+
+void TForm1::creerPageAnalyse() {
+    auto* page = new QVBoxLayout(ongletAnalyse);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(0);
+
+    pBoutonAnalyse = new QWidget;
+    pBoutonAnalyse->setObjectName(QStringLiteral("pBoutonAnalyse"));
+    pBoutonAnalyse->setFixedHeight(33);
+    pBoutonAnalyse->installEventFilter(this);
+    page->addWidget(pBoutonAnalyse);
+
+    const auto bouton = [this](const char* nom, const QString& texte, QRect place) {
+        auto* b = new QPushButton(texte, pBoutonAnalyse);
+        b->setObjectName(QString::fromLatin1(nom));
+        b->setGeometry(place);
+        return b;
+    };
+    btCharger = bouton("btCharger", QStringLiteral("&Charger"), {0, 3, 73, 25});
+    btCharger->setToolTip(QStringLiteral("Chargement..."));
+    btEnregistrerSous =
+        bouton("btEnregistrerSous", QStringLiteral("Enregister &Sous..."), {80, 3, 113, 25});
+    btEnregistrerSous->setToolTip(QStringLiteral("Sauvegarder..."));
+    lbNbLignes = new QLabel(pBoutonAnalyse);
+    lbNbLignes->setObjectName(QStringLiteral("lbNbLignes"));
+    lbNbLignes->setGeometry(200, 7, 137, 18);
+    QFont grasItalique(QStringLiteral("Arial"), 10, QFont::Bold, true);
+    lbNbLignes->setFont(grasItalique);
+    barreProgressionAnalyse = new QProgressBar(pBoutonAnalyse);
+    barreProgressionAnalyse->setObjectName(QStringLiteral("barreProgressionAnalyse"));
+    barreProgressionAnalyse->setGeometry(200, 8, 263, 17);
+    barreProgressionAnalyse->setValue(50);
+    barreProgressionAnalyse->setTextVisible(false);
+    barreProgressionAnalyse->hide();
+    btAnalyser = bouton("btAnalyser", QStringLiteral("Analyser"), {470, 3, 89, 25});
+    btExporter = bouton("btExporter", QStringLiteral("Exporter..."), {566, 3, 105, 25});
+    connect(btCharger, &QPushButton::clicked, this, [this] { btChargerClick(); });
+    connect(btEnregistrerSous, &QPushButton::clicked, this, [this] { btEnregistrerSousClick(); });
+    connect(btAnalyser, &QPushButton::clicked, this, [this] { btAnalyserClick(); });
+    connect(btExporter, &QPushButton::clicked, this, [this] { btExporterClick(); });
+
+    panelAnalyse = new QWidget;
+    panelAnalyse->setObjectName(QStringLiteral("panelAnalyse"));
+    page->addWidget(panelAnalyse, 1);
+    auto* panneau = new QVBoxLayout(panelAnalyse);
+    panneau->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Vertical, panelAnalyse);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(4);
+    Splitter1->setChildrenCollapsible(false);
+    panneau->addWidget(Splitter1);
+    const QFont courier(QStringLiteral("Courier New"), 8);
+    Memo1 = new VueTexte;
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setFont(courier);
+    RichEdit1 = new VueTexte;
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setFont(courier);
+    RichEdit1->changerFond(QColor(166, 202, 240));
+    Splitter1->addWidget(Memo1);
+    Splitter1->addWidget(RichEdit1);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({217, 240});
+}
+
+void TForm1::creerBarreStatus() {
+    QStatusBar* barre = statusBar();
+    barre->setObjectName(QStringLiteral("barreStatus"));
+    barre->setFixedHeight(23);
+    barre->setSizeGripEnabled(true);
+    panneauHeure = new QLabel;
+    panneauHeure->setObjectName(QStringLiteral("barreStatusPanneau0"));
+    panneauHeure->setFixedWidth(80);
+    panneauHeure->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panneauMessage = new QLabel;
+    panneauMessage->setObjectName(QStringLiteral("barreStatusPanneau1"));
+    panneauMessage->setFixedWidth(300);
+    panneauMessage->setFrameStyle(QFrame::NoFrame);
+    barre->addWidget(panneauHeure);
+    barre->addWidget(panneauMessage);
+}
+
+bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
+    if (objet == pBoutonAnalyse && evenement->type() == QEvent::Resize) placerBoutons();
+    return QMainWindow::eventFilter(objet, evenement);
+}
+
+void TForm1::placerBoutons() {
+    const int ecart = pBoutonAnalyse->width() - kLargeurPageConcue;
+    btAnalyser->move(470 + ecart, 3);
+    btExporter->move(566 + ecart, 3);
+    barreProgressionAnalyse->resize(std::max(0, 263 + ecart), 17);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+}
+
+void TForm1::afficherStatut(const QString& message) {
+    panneauMessage->setText(message + QStringLiteral(" [") + panneauHeure->text() +
+                            QLatin1Char(']'));
+    panneauHeure->setText(texteHeure(horloge()));
+    repaint();
+}
+
+void TForm1::Timer1Timer() {
+    panneauHeure->setText(texteHeure(horloge()));
+}
+
+void TForm1::executer(const std::function<void()>& commande) {
+    QString message;
+    try {
+        commande();
+        return;
+    } catch (const ErreurAffichable& e) {
+        message = e.message;
+    } catch (const ErreurKestrane& e) {
+        message = depuis1252(e.what());
+    } catch (const std::bad_alloc&) {
+        message = QStringLiteral("M\u00e9moire insuffisante");
+    } catch (const std::exception& e) {
+        message = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        message = QStringLiteral("Erreur inconnue");
+    }
+    boites.erreur(this, avecPointFinal(message));
+}
+
+void TForm1::montrerAnalyse(bool montree) {
+    menuStatistiques->menuAction()->setVisible(montree);
+    menuStatistiques->menuAction()->setEnabled(montree);
+    // The items' keys must die with their menu: F3 to F11 do nothing while it is hidden.
+    for (QAction* a : menuStatistiques->actions()) {
+        if (a != menuStatVisites && !a->isSeparator()) a->setEnabled(montree);
+    }
+    PageControl1->setTabVisible(1, montree);
+    PageControl1->setTabVisible(2, montree);
+}
+
+// --- File commands ---------------------------------------------------------------------------
+
+namespace {
+
+Journal lireJournal(const QString& chemin) {
+    try {
+        return Journal::charger(cheminSysteme(chemin));
+    } catch (const ErreurFichier& e) {
+        throw ErreurAffichable{messageFichier("Impossible d'ouvrir le fichier ", chemin, e.code())};
+    }
+}
+
+void ecrireFichier(const QString& chemin, const std::function<void(const Ecrivain&)>& produire) {
+    try {
+        ecrireFichierAtomique(cheminSysteme(chemin), produire);
+    } catch (const ErreurFichier& e) {
+        throw ErreurAffichable{
+            messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e.code())};
+    }
+}
+
+}  // namespace
+
+void TForm1::chargerJournal() {
+    afficherStatut(QStringLiteral("Demande de chargement..."));
+    dialogOuvrir.changerFiltre(QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
+    dialogOuvrir.changerTitre(QStringLiteral("Ouverture d'un fichier journal - Kestrane"));
+    if (!dialogOuvrir.executer(this)) {
+        afficherStatut(QStringLiteral("Chargement - annul\u00e9e !"));
+        return;
+    }
+    const QString chemin = dialogOuvrir.nomFichier();
+    Journal nouveau = lireJournal(chemin);
+    journal_ = std::move(nouveau);
+    Memo1->changerSource(std::make_shared<SourceJournal>(journal_));
+    PageControl1->setCurrentIndex(0);
+    lbNbLignes->setText(QString::number(journal_.nbLignes()) + QStringLiteral(" lignes"));
+    afficherStatut(QStringLiteral("Chargement du fichier journal : ") + chemin);
+    RichEdit1->vider();
+    montrerAnalyse(false);
+}
+
+void TForm1::ouvrirAuDemarrage(const QString& chemin) {
+    dialogOuvrir.repondreProchaineFois(chemin);
+    executer([this] { chargerJournal(); });
+}
+
+void TForm1::enregistrerJournalSous() {
+    afficherStatut(QStringLiteral("Demande d'enregistrement sous..."));
+    dialogEnregistrer.changerFiltre(QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
+    dialogEnregistrer.changerTitre(QStringLiteral("Enregistrer le journal sous... - Kestrane"));
+    if (!dialogEnregistrer.executer(this)) {
+        afficherStatut(QStringLiteral("Enregistrement - annul\u00e9e !"));
+        return;
+    }
+    const QString chemin = dialogEnregistrer.nomFichier();
+    const Journal journal = journal_;
+    ecrireFichier(chemin, [&journal](const Ecrivain& e) { journal.ecrireCRLF(e); });
+    afficherStatut(QStringLiteral("Enregistr\u00e9 sous : ") + chemin);
+}
+
+void TForm1::ecrireFichierDeLaVue(const QString& chemin, const VueTexte& vue) {
+    const std::shared_ptr<const SourceLignes> source = vue.source();
+    ecrireFichier(chemin, [&source](const Ecrivain& e) {
+        std::string paquet;
+        for (std::size_t i = 0; i < source->nbLignes(); ++i) {
+            if (i > 0) paquet += "\r\n";
+            paquet += source->ligne(i);
+            if (paquet.size() >= (1u << 20)) {
+                e(paquet);
+                paquet.clear();
+            }
+        }
+        e(paquet);
+    });
+}
+
+void TForm1::exporterAnalyse() {
+    afficherStatut(QStringLiteral("Demande d'exportation..."));
+    dialogEnregistrer.changerFiltre(QStringLiteral("Fichier Texte|*.txt"));
+    dialogEnregistrer.changerTitre(QStringLiteral("Exportation de l'Analyse - Kestrane"));
+    if (!dialogEnregistrer.executer(this)) {
+        afficherStatut(QStringLiteral("Demande d'exportation - annul\u00e9e !"));
+        return;
+    }
+    const QString chemin = dialogEnregistrer.nomFichier() + QStringLiteral(".txt");
+    ecrireFichierDeLaVue(chemin, *RichEdit1);
+    afficherStatut(QStringLiteral("R\u00e9sultat export\u00e9 sous : ") + chemin);
+}
+
+// --- Handlers --------------------------------------------------------------------------------
+
+void TForm1::btChargerClick() {
+    executer([this] { chargerJournal(); });
+}
+void TForm1::btEnregistrerSousClick() {
+    executer([this] { enregistrerJournalSous(); });
+}
+void TForm1::btExporterClick() {
+    executer([this] { exporterAnalyse(); });
+}
+void TForm1::btAnalyserClick() {
+    executer([this] { emit analyseDemandee(); });
+}
+void TForm1::menuRapportdAnalyseClick() {
+    executer([this] { PageControl1->setCurrentIndex(2); });
+}
+void TForm1::afficherGrapheSeul(int) {
+    executer([this] { PageControl1->setCurrentIndex(1); });
+}
+
+void TForm1::menuAproposClick() {
+    // Lines separated by LF then CR, as the box has always shown them.
+    const QString sep = QStringLiteral("\n\r");
+    boites.information(this, QStringLiteral("Projet Kestrane - Kestrane") + sep +
+                                 QStringLiteral("R\u00e9alis\u00e9 par l'\u00e9quipe Kestrane") +
+                                 sep + QStringLiteral("Analyse de journaux web - 2026") + sep +
+                                 QStringLiteral("Projet n\u00b01"));
+}
+
+void TForm1::quitter() {
+    if (quitte_) return;
+    quitte_ = true;
+    bipQuitter(bip_);
+    terminer();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    quitter();
+    event->accept();
+}
+
+}  // namespace kestrane

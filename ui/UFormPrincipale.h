@@ -1,0 +1,117 @@
+// The main window: pages, menus, status line and clock, the analysis page's buttons and text
+// views, and the file commands. Every handler runs through executer(), so that no error ever
+// crosses the event loop.
+#pragma once
+
+#include <QMainWindow>
+#include <QTime>
+#include <functional>
+#include <memory>
+
+#include "log/Journal.h"
+#include "stats/Interfaces.h"
+#include "ui/Dialogues.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTimer;
+class QWidget;
+
+namespace kestrane {
+
+class VueTexte;
+class SourceLignes;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TForm1(Bip& bip, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Status line: "message [time shown before]", then the clock, then an immediate repaint.
+    void afficherStatut(const QString& message);
+    // Runs a command; an error ends it and is shown in the error box.
+    void executer(const std::function<void()>& commande);
+
+    void chargerJournal();
+    void enregistrerJournalSous();
+    void exporterAnalyse();
+    void quitter();
+    // Loads the file named on the command line as a confirmed load would.
+    void ouvrirAuDemarrage(const QString& chemin);
+
+    // Whether the statistics menu and the tabs of pages 1 and 2 are shown.
+    void montrerAnalyse(bool montree);
+
+    const Journal& journal() const { return journal_; }
+    Bip& bip() { return bip_; }
+
+    // Seams: the clock, the end of the event loop, the file dialogs and the message boxes.
+    std::function<QTime()> horloge = [] { return QTime::currentTime(); };
+    std::function<void()> terminer;
+    DialogueFichier dialogOuvrir{DialogueFichier::Sorte::ouvrir};
+    DialogueFichier dialogEnregistrer{DialogueFichier::Sorte::enregistrer};
+    BoitesMessages boites;
+
+    // Controls, named as in the rest of the program.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget *ongletAnalyse = nullptr, *ongletStatistiques = nullptr,
+            *ongletRapportAnalyse = nullptr;
+    QLabel *panneauHeure = nullptr, *panneauMessage = nullptr;
+    QTimer* Timer1 = nullptr;
+    QWidget* pBoutonAnalyse = nullptr;
+    QPushButton *btCharger = nullptr, *btEnregistrerSous = nullptr, *btAnalyser = nullptr,
+                *btExporter = nullptr;
+    QLabel* lbNbLignes = nullptr;
+    QProgressBar* barreProgressionAnalyse = nullptr;
+    QWidget* panelAnalyse = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    VueTexte *Memo1 = nullptr, *RichEdit1 = nullptr;
+    QMenu *menuFichier = nullptr, *menuEdition = nullptr, *menuOutils = nullptr,
+          *menuStatistiques = nullptr, *menuAide = nullptr;
+    QAction *menuChargerJournal = nullptr, *menuEnregisterjournalsous = nullptr,
+            *menuExporterAnalyse = nullptr, *menuQuitter = nullptr, *menuAnalyser = nullptr,
+            *menuOptions = nullptr, *menuStatIP = nullptr, *menuStatOS = nullptr,
+            *menuStatNav = nullptr, *menuStatResolution = nullptr, *menuStatCouleurs = nullptr,
+            *menuStatProvenance = nullptr, *menuStatHoraires = nullptr, *menuStatVisites = nullptr,
+            *menuRapportdAnalyse = nullptr, *menuApropos = nullptr;
+
+  signals:
+    // The analysis run, wired by the window that owns it.
+    void analyseDemandee();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+  private:
+    void creerMenus();
+    void creerPageAnalyse();
+    void creerBarreStatus();
+    void placerBoutons();
+    void ecrireFichierDeLaVue(const QString& chemin, const VueTexte& vue);
+
+    void btChargerClick();
+    void btEnregistrerSousClick();
+    void btExporterClick();
+    void btAnalyserClick();
+    void menuAproposClick();
+    void menuRapportdAnalyseClick();
+    void afficherGrapheSeul(int index);
+    void Timer1Timer();
+
+    Bip& bip_;
+    Journal journal_;
+    bool quitte_ = false;
+};
+
+// The file-name part of a path: after the last "/" or "\".
+QString nomFichier(const QString& chemin);
+
+}  // namespace kestrane
