@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs with apt-get the Debian packages that building and running Kestrane need, if any is
+# missing. Sourced by the other scripts; run as root or with sudo.
+PAQUETS=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-charts-dev qt6-translations-l10n
+  libasound2-dev fonts-liberation fonts-dejavu-core xvfb xauth)
+installer_paquets() {
+  local sudo="" manquants=() p
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  for p in "${PAQUETS[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")
+  done
+  if [ ${#manquants[@]} -gt 0 ]; then
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${manquants[@]}"
+  fi
+}
