@@ -1,24 +1,29 @@
-// Runs every window test class in one process (one QApplication).
+// Runs every registered window test class in one process (one QApplication), in name order.
+// `tests_ui TestFenetre` runs one class; other arguments go to Qt Test.
 #include <QApplication>
 #include <QtTest>
+#include <algorithm>
+#include <string>
 
-#include "tests/ui/test_bip.h"
-#include "tests/ui/test_fenetre.h"
-#include "tests/ui/test_vue_texte.h"
+#include "tests/ui/Registre.h"
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    int echecs = 0;
-    {
-        TestBip t;
-        echecs += QTest::qExec(&t, argc, argv);
+    auto classes = kestrane::tests::registre();
+    std::sort(classes.begin(), classes.end(),
+              [](const auto& a, const auto& b) { return a.nom < b.nom; });
+    std::string seule;
+    if (argc > 1 && argv[1][0] != '-') {
+        seule = argv[1];
+        for (int i = 1; i + 1 < argc; ++i) argv[i] = argv[i + 1];
+        --argc;
     }
-    {
-        TestVueTexte t;
-        echecs += QTest::qExec(&t, argc, argv);
+    int echecs = 0, executees = 0;
+    for (const auto& c : classes) {
+        if (!seule.empty() && c.nom != seule) continue;
+        const auto objet = c.creer();
+        echecs += QTest::qExec(objet.get(), argc, argv);
+        ++executees;
     }
-    {
-        TestFenetre t;
-        echecs += QTest::qExec(&t, argc, argv);
-    }
-    return echecs == 0 ? 0 : 1;
+    return echecs == 0 && executees > 0 ? 0 : 1;
 }

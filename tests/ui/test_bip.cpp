@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/BipAlsa.h"
+#include "tests/ui/Registre.h"
 
 using kestrane::BipAlsa;
 
@@ -257,3 +258,5 @@ void TestBip::auDelaDeNyquistSilence() {
     // Just under half the rate is still a tone.
     QVERIFY(crete(kestrane::echantillonsTon(23999, 10, 48000)) > 0);
 }
+
+KESTRANE_TEST_UI(TestBip);

@@ -16,6 +16,7 @@
 
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/ui/Registre.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"
 
@@ -380,3 +381,5 @@ void TestFenetre::nomFichierDeChemins() {
     QCOMPARE(nomFichier(QStringLiteral("/var/log/")), QString());
     QCOMPARE(nomFichier(QStringLiteral("C:\\a/b\\c.log")), QStringLiteral("c.log"));
 }
+
+KESTRANE_TEST_UI(TestFenetre);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "log/Journal.h"
+#include "tests/ui/Registre.h"
 #include "ui/Texte1252.h"
 #include "ui/VueTexte.h"
 
@@ -539,3 +540,5 @@ void TestVueTexte::fondDeLaVue() {
     QCOMPARE(image.pixelColor(image.width() / 2, image.height() - 5).rgb(), ciel.rgb());
     QCOMPARE(image.pixelColor(image.width() - 3, centreLigne(*vue, 0).y()).rgb(), ciel.rgb());
 }
+
+KESTRANE_TEST_UI(TestVueTexte);
