@@ -2,9 +2,13 @@
 
 #include <sys/mman.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <thread>
@@ -258,8 +262,12 @@ namespace {
 // Parses lines [debut, fin) into `dest`; returns the index of the first failing line (or fin)
 // and leaves the error in `erreur`.
 std::size_t analyserTranche(const Journal& j, TableauLog::Enregistrement* dest, std::size_t debut,
-                            std::size_t fin, std::exception_ptr& erreur) {
+                            std::size_t fin, std::exception_ptr& erreur,
+                            std::atomic<std::size_t>* faites = nullptr) {
+    constexpr std::size_t kPas = 8192;
     for (std::size_t i = debut; i < fin; ++i) {
+        if (faites && (i - debut) % kPas == kPas - 1)
+            faites->fetch_add(kPas, std::memory_order_relaxed);
         const std::string_view l = j.ligne(i);
         try {
             const RLog r = analyserLigne(l);
@@ -291,6 +299,11 @@ std::size_t analyserTranche(const Journal& j, TableauLog::Enregistrement* dest, 
 }  // namespace
 
 void TableauLog::memoriser(const Journal& journal) {
+    memoriser(journal, {});
+}
+
+void TableauLog::memoriser(const Journal& journal,
+                           const std::function<void(std::size_t faites)>& progression) {
     const std::size_t n = journal.nbLignes();
     complet_ = false;
     taille_ = 0;
@@ -312,7 +325,33 @@ void TableauLog::memoriser(const Journal& journal) {
     std::exception_ptr erreurA, erreurB;
     std::size_t arretA, arretB = n;
     const std::size_t milieu = n >= kSeuilParallele ? n / 2 : n;
-    if (milieu < n) {
+    if (milieu < n && progression) {
+        // Both halves on worker threads; this thread reports how far they are until both end.
+        std::atomic<std::size_t> faites{0};
+        std::mutex verrou;
+        std::condition_variable fin;
+        int finies = 0;
+        const auto moitie = [&](std::size_t debut, std::size_t finTranche, std::exception_ptr& e,
+                                std::size_t& arret) {
+            arret = analyserTranche(journal, dest, debut, finTranche, e, &faites);
+            std::lock_guard garde(verrou);
+            ++finies;
+            fin.notify_one();
+        };
+        std::thread premier(moitie, 0, milieu, std::ref(erreurA), std::ref(arretA));
+        std::thread second(moitie, milieu, n, std::ref(erreurB), std::ref(arretB));
+        {
+            std::unique_lock garde(verrou);
+            while (
+                !fin.wait_for(garde, std::chrono::milliseconds(20), [&] { return finies == 2; })) {
+                garde.unlock();
+                progression(faites.load(std::memory_order_relaxed));
+                garde.lock();
+            }
+        }
+        premier.join();
+        second.join();
+    } else if (milieu < n) {
         std::thread second([&] { arretB = analyserTranche(journal, dest, milieu, n, erreurB); });
         arretA = analyserTranche(journal, dest, 0, milieu, erreurA);
         second.join();

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,6 +57,11 @@ class TableauLog {
     // Parses every line of the journal in order. On a conversion error the records before the
     // failing line stay, `taille()` is the failing line's index and the error is raised.
     void memoriser(const Journal& journal);
+    // The same; on a long journal `progression` is called on this thread every few tens of
+    // milliseconds with the number of lines parsed so far (the two halves are parsed at once, so
+    // the count is not a prefix of the journal).
+    void memoriser(const Journal& journal,
+                   const std::function<void(std::size_t faites)>& progression);
 
     std::size_t taille() const { return taille_; }
     RLog operator[](std::size_t i) const;

@@ -390,18 +390,7 @@ void TForm1::enregistrerJournalSous() {
 
 void TForm1::ecrireFichierDeLaVue(const QString& chemin, const VueTexte& vue) {
     const std::shared_ptr<const SourceLignes> source = vue.source();
-    ecrireFichier(chemin, [&source](const Ecrivain& e) {
-        std::string paquet;
-        for (std::size_t i = 0; i < source->nbLignes(); ++i) {
-            if (i > 0) paquet += "\r\n";
-            paquet += source->ligne(i);
-            if (paquet.size() >= (1u << 20)) {
-                e(paquet);
-                paquet.clear();
-            }
-        }
-        e(paquet);
-    });
+    ecrireFichier(chemin, [&source](const Ecrivain& e) { source->ecrire(e); });
 }
 
 void TForm1::exporterAnalyse() {

@@ -58,6 +58,19 @@ std::size_t SourceLignes::tailleOctets(std::size_t, std::size_t) const {
     return 0;
 }
 
+void SourceLignes::ecrire(const std::function<void(std::string_view)>& ecrivain) const {
+    std::string paquet;
+    for (std::size_t i = 0; i < nbLignes(); ++i) {
+        if (i > 0) paquet += "\r\n";
+        paquet += ligne(i);
+        if (paquet.size() >= (1u << 20)) {
+            ecrivain(paquet);
+            paquet.clear();
+        }
+    }
+    ecrivain(paquet);
+}
+
 SourceJournal::SourceJournal(Journal journal) : journal_(std::move(journal)) {
     const std::size_t n = journal_.nbLignes();
     for (std::size_t i = 0; i < n; ++i) {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ class SourceLignes {
     // Bytes of lines [premiere, derniere] (an upper bound is fine, 0 when unknown), so that a
     // copy of the whole journal reserves its text once.
     virtual std::size_t tailleOctets(std::size_t premiere, std::size_t derniere) const;
+    // Hands the whole text to `ecrivain` in pieces: the lines joined by CR LF, no break after
+    // the last. A source that can produce its text faster than line by line overrides it.
+    virtual void ecrire(const std::function<void(std::string_view)>& ecrivain) const;
 };
 
 class SourceVide : public SourceLignes {

@@ -594,9 +594,20 @@ void verifierEnregistrements(const TableauLog& t, const Journal& j, std::size_t 
     }
 }
 
-std::string erreurDeMemoriser(TableauLog& t, const Journal& j) {
+// With `suivi`, the parse reports its progress, which must only grow and stay within the journal.
+void memoriser(TableauLog& t, const Journal& j, bool suivi) {
+    if (!suivi) return t.memoriser(j);
+    std::size_t dernier = 0;
+    t.memoriser(j, [&](std::size_t faites) {
+        EXPECT_GE(faites, dernier);
+        EXPECT_LE(faites, j.nbLignes());
+        dernier = faites;
+    });
+}
+
+std::string erreurDeMemoriser(TableauLog& t, const Journal& j, bool suivi = false) {
     try {
-        t.memoriser(j);
+        memoriser(t, j, suivi);
     } catch (const ErreurKestrane& e) {
         return e.what();
     }
@@ -646,11 +657,13 @@ TEST(TableauLog, GrandJournalSurDeuxFils) {
     const std::size_t n = 70001;
     const Journal j = Journal::depuisTexte(texteSynthetique(n));
     ASSERT_EQ(j.nbLignes(), n);
-    TableauLog t;
-    t.memoriser(j);
-    ASSERT_EQ(t.taille(), n);
-    verifierEnregistrements(t, j, n);
-    EXPECT_TRUE(t.couvre(j));
+    for (const bool suivi : {false, true}) {
+        TableauLog t;
+        memoriser(t, j, suivi);
+        ASSERT_EQ(t.taille(), n);
+        verifierEnregistrements(t, j, n);
+        EXPECT_TRUE(t.couvre(j));
+    }
 }
 
 TEST(TableauLog, LErreurEstCelleDeLaPremiereLigneFautive) {
@@ -675,6 +688,10 @@ TEST(TableauLog, LErreurEstCelleDeLaPremiereLigneFautive) {
         SCOPED_TRACE(premiere);
         TableauLog t;
         EXPECT_EQ(erreurDeMemoriser(t, j), messageEntier(cat("hote", std::to_string(premiere))));
+        TableauLog suivi;
+        EXPECT_EQ(erreurDeMemoriser(suivi, j, true),
+                  messageEntier(cat("hote", std::to_string(premiere))));
+        EXPECT_EQ(suivi.taille(), premiere);
         EXPECT_EQ(t.taille(), premiere);
         EXPECT_FALSE(t.couvre(j));
         // The records before the failing line stay.

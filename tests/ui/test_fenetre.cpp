@@ -16,40 +16,15 @@
 
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"
 
 using namespace kestrane;
 
-namespace {
-
-// A window whose modal things answer without blocking and whose end is recorded.
-struct Fenetre {
-    BipEnregistreur bip;
-    TForm1 form{bip};
-    int fins = 0;
-    Fenetre() {
-        form.boites.enregistrer = true;
-        form.terminer = [this] { ++fins; };
-    }
-    QString statut() const { return form.panneauMessage->text(); }
-    // The message part of the status line, without the bracketed time.
-    QString message() const {
-        static const QRegularExpression heure(QStringLiteral(" \\[\\d\\d:\\d\\d:\\d\\d\\]$"));
-        QString s = statut();
-        const auto m = heure.match(s);
-        return m.hasMatch() ? s.left(m.capturedStart()) : QStringLiteral("<sans heure> ") + s;
-    }
-};
-
-QByteArray lire(const QString& chemin) {
-    QFile f(chemin);
-    if (!f.open(QIODevice::ReadOnly)) return "<illisible>";
-    return f.readAll();
-}
-
-}  // namespace
+using kestrane::tests::Fenetre;
+using kestrane::tests::lire;
 
 void TestFenetre::init() {
     dossier_.reset(new QTemporaryDir);
