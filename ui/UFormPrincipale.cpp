@@ -88,6 +88,8 @@ TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
 
     creerMenus();
     creerPageAnalyse();
+    creerPageStatistiques();
+    creerPageRapport();
     creerBarreStatus();
 
     Timer1 = new QTimer(this);
@@ -418,7 +420,7 @@ void TForm1::btExporterClick() {
     executer([this] { exporterAnalyse(); });
 }
 void TForm1::btAnalyserClick() {
-    executer([this] { emit analyseDemandee(); });
+    executer([this] { analyserJournal(); });
 }
 void TForm1::menuRapportdAnalyseClick() {
     executer([this] { PageControl1->setCurrentIndex(2); });

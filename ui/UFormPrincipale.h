@@ -3,6 +3,7 @@
 // crosses the event loop.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTime>
 #include <functional>
@@ -10,10 +11,13 @@
 
 #include "log/Journal.h"
 #include "stats/Interfaces.h"
+#include "stats/UFonctionsKestrane.h"
 #include "ui/Dialogues.h"
+#include "ui/Graphes.h"
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -25,6 +29,7 @@ class QWidget;
 namespace kestrane {
 
 class VueTexte;
+class PageRapport;
 class SourceLignes;
 
 class TForm1 : public QMainWindow {
@@ -48,12 +53,22 @@ class TForm1 : public QMainWindow {
     // Whether the statistics menu and the tabs of pages 1 and 2 are shown.
     void montrerAnalyse(bool montree);
 
+    // The Analyse command and its steps.
+    void analyserJournal();
+    void memoriserJournal();
+    void afficherDetails();
+    void calculerStatistiques();
+    void preparerRapportRequetes(const ListesPeriodes& listes);
+    void afficherRapportRequetes();
+
     const Journal& journal() const { return journal_; }
     Bip& bip() { return bip_; }
 
     // Seams: the clock, the end of the event loop, the file dialogs and the message boxes.
     std::function<QTime()> horloge = [] { return QTime::currentTime(); };
     std::function<void()> terminer;
+    // Called by the Analyse command at the end of each phase, with its name (for benchmarks).
+    std::function<void(const char* phase)> jalonAnalyse;
     DialogueFichier dialogOuvrir{DialogueFichier::Sorte::ouvrir};
     DialogueFichier dialogEnregistrer{DialogueFichier::Sorte::enregistrer};
     BoitesMessages boites;
@@ -72,6 +87,10 @@ class TForm1 : public QMainWindow {
     QWidget* panelAnalyse = nullptr;
     QSplitter* Splitter1 = nullptr;
     VueTexte *Memo1 = nullptr, *RichEdit1 = nullptr;
+    PageRapport* pageRapport = nullptr;
+    QWidget* panelGraphe = nullptr;
+    GraphesStat graphes{};
+    QLineEdit* editAdressesIP_Param = nullptr;
     QMenu *menuFichier = nullptr, *menuEdition = nullptr, *menuOutils = nullptr,
           *menuStatistiques = nullptr, *menuAide = nullptr;
     QAction *menuChargerJournal = nullptr, *menuEnregisterjournalsous = nullptr,
@@ -80,10 +99,6 @@ class TForm1 : public QMainWindow {
             *menuStatNav = nullptr, *menuStatResolution = nullptr, *menuStatCouleurs = nullptr,
             *menuStatProvenance = nullptr, *menuStatHoraires = nullptr, *menuStatVisites = nullptr,
             *menuRapportdAnalyse = nullptr, *menuApropos = nullptr;
-
-  signals:
-    // The analysis run, wired by the window that owns it.
-    void analyseDemandee();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,10 +120,18 @@ class TForm1 : public QMainWindow {
     void menuRapportdAnalyseClick();
     void afficherGrapheSeul(int index);
     void Timer1Timer();
+    void creerPageStatistiques();
+    void creerPageRapport();
+    // Progress of the Analyse command: the bar and the status line are set on every call but
+    // painted at most every few tens of milliseconds, and always when `toujours`.
+    void progresser(std::size_t position, const QString& message, bool toujours);
+    void alimenterGraphes(int nbAdresses);
+    void radioRapportRequetesToutJournalClick();
 
     Bip& bip_;
     Journal journal_;
     bool quitte_ = false;
+    QElapsedTimer peintureProgression_;
 };
 
 // The file-name part of a path: after the last "/" or "\".

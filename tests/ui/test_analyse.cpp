@@ -1,0 +1,445 @@
+#include "tests/ui/test_analyse.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "log/ULog.h"
+#include "stats/UFonctionsKestrane.h"
+#include "tests/ui/OutilsFenetre.h"
+#include "tests/ui/Registre.h"
+#include "ui/Graphes.h"
+#include "ui/GrilleRapportQt.h"
+#include "ui/PageRapport.h"
+#include "ui/Texte1252.h"
+#include "ui/UFormPrincipale.h"
+#include "ui/VueTexte.h"
+
+using namespace kestrane;
+using kestrane::tests::Fenetre;
+using kestrane::tests::lire;
+
+namespace {
+
+// One combined-format line.
+std::string ligne(const std::string& ip, const std::string& jour, const std::string& heure,
+                  const std::string& fichier, const std::string& octets = "512",
+                  const std::string& navigateur = "Mozilla/5.0 (Windows NT 10.0; Win64; x64)") {
+    return ip + " - - [" + jour + ":" + heure + " +0100] \"GET " + fichier + " HTTP/1.1\" 200 " +
+           octets + " \"-\" \"" + navigateur + "\"";
+}
+
+QByteArray journal(const std::vector<std::string>& lignes) {
+    QByteArray texte;
+    for (const std::string& l : lignes) texte += QByteArray::fromStdString(l) + '\n';
+    return texte;
+}
+
+// Every cell of a grid, row by row, as "key|count".
+QStringList cellules(const GrilleRapport& g) {
+    QStringList texte;
+    for (int l = 0; l < g.nbLignes(); ++l) {
+        texte << depuis1252(g.cellule(0, l) + "|" + g.cellule(1, l));
+    }
+    return texte;
+}
+
+// The points of every series of a chart, as "label=value".
+QStringList points(const GrapheQt& g) {
+    QStringList texte;
+    for (int s = 0; s < g.nbSeries(); ++s) {
+        for (int k = 0; k < g.nbPoints(s); ++k) {
+            texte << QString::number(s) + QLatin1Char(':') + g.libelle(s, k) + QLatin1Char('=') +
+                         QString::number(g.valeur(s, k));
+        }
+    }
+    return texte;
+}
+
+std::vector<GrilleRapport*> grilles(const PageRapport& p) {
+    return {p.tableauRapportAdressesIP,    p.tableauRapportOS,
+            p.tableauRapportNav,           p.tableauRapportPrecedent,
+            p.tableauRapportFichierCharge, p.tableauRapportTauxChargement,
+            p.tableauRapportTranches,      p.tableauRapportRequetes};
+}
+
+// Everything an analysis shows: the grids, the charts, the detail view, the title.
+QStringList resultat(const TForm1& w) {
+    QStringList r;
+    for (const GrilleRapport* g : grilles(*w.pageRapport)) r << cellules(*g) << QStringLiteral("#");
+    for (const GrapheQt* g : w.graphes.tous()) r << points(*g) << QStringLiteral("#");
+    for (std::size_t i = 0; i < w.RichEdit1->nbLignes(); ++i) r << w.RichEdit1->texteLigne(i);
+    r << w.pageRapport->lbTitreRapport->text() << w.pageRapport->lbRapportRequetesTotal->text();
+    return r;
+}
+
+const std::string kRegle(42, '-');
+
+}  // namespace
+
+void TestAnalyse::init() {
+    dossier_.reset(new QTemporaryDir);
+}
+
+QString TestAnalyse::ecrire(const QString& nom, const QByteArray& octets) {
+    const QString chemin = dossier_->filePath(nom);
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write a test file");
+    f.write(octets);
+    return chemin;
+}
+
+namespace {
+
+void charger(TForm1& w, const QString& chemin) {
+    w.dialogOuvrir.repondreProchaineFois(chemin);
+    w.menuChargerJournal->trigger();
+}
+
+void analyser(TForm1& w) {
+    QTest::mouseClick(w.btAnalyser, Qt::LeftButton);
+}
+
+}  // namespace
+
+void TestAnalyse::pasDeFichierAAnalyser() {
+    Fenetre f;
+    TForm1& w = f.form;
+    analyser(w);  // nothing loaded
+    QCOMPARE(f.message(), QStringLiteral("Pas de fichier \u00e0 analyser"));
+    charger(w, ecrire("un.log", journal({ligne("1.2.3.4", "08/Oct/2005", "10:00:00", "/")})));
+    w.menuAnalyser->trigger();
+    QCOMPARE(f.message(), QStringLiteral("Pas de fichier \u00e0 analyser"));
+    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{0});
+    QVERIFY(w.barreProgressionAnalyse->isHidden());
+    QVERIFY(!w.PageControl1->isTabVisible(1));
+    QCOMPARE(w.boites.erreurs, QStringList{});
+}
+
+void TestAnalyse::analyseCompleteDeTroisLignes() {
+    Fenetre f;
+    TForm1& w = f.form;
+    PageRapport& p = *w.pageRapport;
+    charger(w, ecrire("acces.log", journal({
+                                       ligne("10.0.0.1", "31/Dec/2004", "23:10:00", "/a.html"),
+                                       ligne("10.0.0.2", "01/Jan/2005", "08:59:59", "/b.html"),
+                                       ligne("10.0.0.1", "01/Jan/2005", "09:00:00", "/a.html"),
+                                   })));
+    p.radioRapportAdressesIPDecroissant->setChecked(true);
+    f.bip.bips.clear();
+    analyser(w);
+
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(f.message(), QStringLiteral("Analyse du fichier termin\u00e9e !"));
+    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    QVERIFY(w.PageControl1->isTabVisible(1));
+    QVERIFY(w.PageControl1->isTabVisible(2));
+    QVERIFY(w.menuStatistiques->menuAction()->isVisible());
+    QVERIFY(w.menuStatistiques->menuAction()->isEnabled());
+    QVERIFY(w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(w.barreProgressionAnalyse->maximum(), 6);
+    QCOMPARE(w.barreProgressionAnalyse->value(), 6);
+    QCOMPARE(p.lbTitreRapport->text(), QStringLiteral("Rapport d'analyse du fichier acces.log"));
+    QVERIFY(!p.radioRapportAdressesIPCroissant->isChecked());
+    QVERIFY(!p.radioRapportAdressesIPDecroissant->isChecked());
+    const std::vector<std::pair<int, int>> termine = {{400, 100}, {600, 100}, {500, 250}};
+    QCOMPARE(f.bip.bips, termine);
+
+    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+             (QStringList{"Adresses IP|Occurences", "10.0.0.1|2", "10.0.0.2|1"}));
+    QCOMPARE(cellules(*p.tableauRapportTauxChargement),
+             (QStringList{"Adresse IP|Octets", "10.0.0.1|1024", "10.0.0.2|512"}));
+    QCOMPARE(p.tableauRapportOS->cellule(0, 0), std::string("Syst\xE8me d'Exploitation"));
+    QCOMPARE(p.tableauRapportTranches->cellule(1, 0), std::string("Nb Acc\xE8s"));
+    QCOMPARE(p.tableauRapportTranches->cellule(0, 1), std::string());
+    QCOMPARE(p.tableauRapportTranches->cellule(1, 1), std::string("0"));
+    QCOMPARE(cellules(*p.tableauRapportRequetes), (QStringList{"Date|Occurences", "Tous|3"}));
+    QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("3"));
+    QVERIFY(p.radioRapportRequetesToutJournal->isChecked());
+    QCOMPARE(periodeChoisie, std::string(kPeriodeToutLeFichier));
+    QCOMPARE(p.cbRapportRequetesAnnees->count(), 2);
+    QCOMPARE(p.cbRapportRequetesAnnees->itemText(0), QStringLiteral("2004"));
+    QCOMPARE(p.cbRapportRequetesAnnees->itemText(1), QStringLiteral("2005"));
+    QCOMPARE(p.cbRapportRequetesAnnees->currentIndex(), 0);
+    QCOMPARE(p.cbRapportRequetesMois->count(), 2);
+    QCOMPARE(p.cbRapportRequetesMois->itemText(1), QStringLiteral("Jan/2005"));
+
+    // Fed after the pass: two addresses, the slices from their head entry, no visits (one row).
+    QCOMPARE(points(*w.graphes.grapheStatIP), (QStringList{"0:10.0.0.1=2", "0:10.0.0.2=1"}));
+    QCOMPARE(w.graphes.grapheStatHoraires->nbPoints(0), 4);  // the head entry and three slices
+    QCOMPARE(w.graphes.grapheStatHoraires->libelle(0, 0), QString());
+    QCOMPARE(w.graphes.grapheStatVMensuelles->nbPoints(0), 0);
+}
+
+void TestAnalyse::texteDeDetailEtExportation() {
+    Fenetre f;
+    TForm1& w = f.form;
+    const std::vector<std::string> lignes = {
+        ligne("192.168.1.20", "08/Oct/2005", "14:02:33", "/index.html?q=\xE9t\xE9", "-"),
+        ligne("192.168.1.21", "08/Oct/2005", "14:02:34", "/robots.txt", "120",
+              "Googlebot/2.1 (+http://www.google.com/bot.html)"),
+        ligne("192.168.1.20", "08/Oct/2005", "14:03:00", "/", "0", "-"),
+    };
+    charger(w, ecrire("detail.log", journal(lignes)));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+
+    // The text put together here from the records of the lines, block by block.
+    std::string attendu = "RESULTAT DE L'ANALYSE\r\n\r\n";
+    for (const std::string& l : lignes) {
+        attendu += detailLog(analyserLigne(l)) + "\r\n" + kRegle + "\r\n\r\n";
+    }
+    QStringList morceaux = QString::fromLatin1(attendu).split(QStringLiteral("\r\n"));
+    QCOMPARE(w.RichEdit1->nbLignes(), static_cast<std::size_t>(morceaux.size()));
+    // The view decodes Windows-1252; the bytes of these lines are all Latin-1 as well.
+    for (int i = 0; i < morceaux.size(); ++i) {
+        QCOMPARE(w.RichEdit1->texteLigne(static_cast<std::size_t>(i)), morceaux[i]);
+    }
+
+    const QString rapport = dossier_->filePath(QStringLiteral("rapport"));
+    w.dialogEnregistrer.repondreProchaineFois(rapport);
+    w.menuExporterAnalyse->trigger();
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(lire(rapport + QStringLiteral(".txt")), QByteArray::fromStdString(attendu));
+}
+
+void TestAnalyse::troisiemeLigneVideArretePremierePasse() {
+    Fenetre f;
+    TForm1& w = f.form;
+    PageRapport& p = *w.pageRapport;
+    charger(w, ecrire("bon.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x"),
+                                          ligne("2.2.2.2", "08/Oct/2005", "11:00:00", "/y")})));
+    analyser(w);
+    const QStringList avant = cellules(*p.tableauRapportAdressesIP);
+    const QStringList pointsAvant = points(*w.graphes.grapheStatIP);
+    const QString titreAvant = p.lbTitreRapport->text();
+
+    charger(w, ecrire("vide.log", journal({ligne("3.3.3.3", "08/Oct/2005", "10:00:00", "/x"),
+                                           ligne("3.3.3.4", "08/Oct/2005", "10:00:01", "/x"), "",
+                                           ligne("3.3.3.5", "08/Oct/2005", "10:00:02", "/x")})));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs,
+             QStringList{QStringLiteral("'-' n'est pas une valeur enti\u00e8re correcte.")});
+    QCOMPARE(f.message(),
+             QStringLiteral("Mise en m\u00e9moire du fichier journal... en cours - 1/4"));
+    QVERIFY(!w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(w.barreProgressionAnalyse->value(), 2);
+    QCOMPARE(w.barreProgressionAnalyse->maximum(), 8);
+    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{0});
+    QCOMPARE(cellules(*p.tableauRapportAdressesIP), avant);
+    QCOMPARE(points(*w.graphes.grapheStatIP), pointsAvant);
+    QCOMPARE(p.lbTitreRapport->text(), titreAvant);
+    QVERIFY(!w.PageControl1->isTabVisible(1));
+    QVERIFY(!w.menuStatistiques->menuAction()->isVisible());
+
+    // The next run starts afresh: the bar hides again at the end of a complete one.
+    charger(w, ecrire("bon2.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x"),
+                                           ligne("2.2.2.2", "08/Oct/2005", "11:00:00", "/y")})));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs.size(), 1);
+    QVERIFY(w.barreProgressionAnalyse->isHidden());
+    QVERIFY(w.PageControl1->isTabVisible(2));
+}
+
+void TestAnalyse::premiereLigneFautive() {
+    Fenetre f;
+    TForm1& w = f.form;
+    const QString chemin = ecrire(
+        "hote.log", journal({"www.example.com - - [08/Oct/2005:10:00:00 +0100] \"GET / HTTP/1.1\" "
+                             "200 10 \"-\" \"-\"",
+                             ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x")}));
+    charger(w, chemin);
+    analyser(w);
+    QCOMPARE(w.boites.erreurs.size(), 1);
+    QVERIFY(w.boites.erreurs[0].endsWith(
+        QStringLiteral("n'est pas une valeur enti\u00e8re correcte.")));
+    // Nothing was parsed: the status line keeps the message from before the run.
+    QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + chemin);
+    QVERIFY(!w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(w.barreProgressionAnalyse->value(), 0);
+}
+
+void TestAnalyse::debordementDesOctets() {
+    Fenetre f;
+    TForm1& w = f.form;
+    PageRapport& p = *w.pageRapport;
+    charger(w, ecrire("ancien.log",
+                      journal({ligne("9.9.9.9", "07/Oct/2005", "10:00:00", "/ancien"),
+                               ligne("9.9.9.8", "07/Oct/2005", "12:00:00", "/ancien2"),
+                               ligne("9.9.9.7", "07/Oct/2005", "13:00:00", "/ancien3"),
+                               ligne("9.9.9.7", "07/Oct/2005", "14:00:00", "/ancien3")})));
+    analyser(w);
+    const QStringList tauxAvant = cellules(*p.tableauRapportTauxChargement);
+    const QStringList tranchesAvant = cellules(*p.tableauRapportTranches);
+    const QStringList requetesAvant = cellules(*p.tableauRapportRequetes);
+    const QStringList graphesAvant =
+        resultat(w).filter(QRegularExpression(QStringLiteral("^\\d:")));
+
+    // 2,000,000,000 twice from one address passes 2,147,483,647.
+    charger(w, ecrire("gros.log",
+                      journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/a", "2000000000"),
+                               ligne("2.2.2.2", "08/Oct/2005", "10:00:01", "/b", "5"),
+                               ligne("1.1.1.1", "08/Oct/2005", "10:00:02", "/a", "2000000000")})));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{QStringLiteral("D\u00e9bordement d'entier.")});
+    // The tallies before the byte totals are new, the later grids keep the former run's rows.
+    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+             (QStringList{"Adresses IP|Occurences", "1.1.1.1|2", "2.2.2.2|1"}));
+    QCOMPARE(cellules(*p.tableauRapportFichierCharge),
+             (QStringList{"Fichier charg\u00e9|Occurences", "/a|2", "/b|1"}));
+    QCOMPARE(cellules(*p.tableauRapportTauxChargement), tauxAvant);
+    QCOMPARE(cellules(*p.tableauRapportTranches), tranchesAvant);
+    QCOMPARE(cellules(*p.tableauRapportRequetes), requetesAvant);
+    QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("4"));  // the former journal's
+    QCOMPARE(resultat(w).filter(QRegularExpression(QStringLiteral("^\\d:"))), graphesAvant);
+    QCOMPARE(p.lbTitreRapport->text(), QStringLiteral("Rapport d'analyse du fichier ancien.log"));
+    QVERIFY(!w.PageControl1->isTabVisible(1));
+    QVERIFY(!w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(w.barreProgressionAnalyse->value(), 6);
+    // The detail text of the new journal is there.
+    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 3});
+}
+
+void TestAnalyse::nombreDAdressesDuGraphe() {
+    Fenetre f;
+    TForm1& w = f.form;
+    std::vector<std::string> lignes;
+    for (int i = 0; i < 30; ++i) {
+        lignes.push_back(ligne("10.0.0." + std::to_string(i), "08/Oct/2005", "10:00:00", "/"));
+    }
+    charger(w, ecrire("trente.log", journal(lignes)));
+    w.editAdressesIP_Param->setText(QStringLiteral("25"));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(w.graphes.grapheStatIP->nbPoints(0), 25);
+    QCOMPARE(w.graphes.grapheStatIP->libelle(0, 24), QStringLiteral("10.0.0.24"));
+    QCOMPARE(w.graphes.grapheStatOS->nbPoints(0), 0);  // one system only
+
+    lignes.resize(4);
+    charger(w, ecrire("quatre.log", journal(lignes)));
+    w.editAdressesIP_Param->setText(QStringLiteral("abc"));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs,
+             QStringList{QStringLiteral("'abc' n'est pas une valeur enti\u00e8re correcte.")});
+    // Grids new, charts untouched, results not revealed, the bar left at its maximum.
+    QCOMPARE(w.pageRapport->tableauRapportAdressesIP->nbLignes(), 5);
+    QCOMPARE(w.graphes.grapheStatIP->nbPoints(0), 25);
+    QVERIFY(!w.PageControl1->isTabVisible(2));
+    QVERIFY(!w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(w.barreProgressionAnalyse->value(), 8);
+}
+
+void TestAnalyse::deuxAnalysesEtJournalPlusPetit() {
+    Fenetre f;
+    TForm1& w = f.form;
+    std::vector<std::string> lignes;
+    for (int i = 0; i < 40; ++i) {
+        lignes.push_back(ligne("172.16.0." + std::to_string(i % 13),
+                               (i < 20 ? "08/Oct/2005" : "09/Nov/2005"),
+                               (i % 24 < 10 ? "0" : "") + std::to_string(i % 24) + ":00:00",
+                               "/page" + std::to_string(i % 7), std::to_string(100 + i)));
+    }
+    charger(w, ecrire("quarante.log", journal(lignes)));
+    analyser(w);
+    const QStringList premier = resultat(w);
+    analyser(w);
+    QCOMPARE(resultat(w), premier);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+
+    charger(w, ecrire("deux.log", journal({lignes[0], lignes[1]})));
+    analyser(w);
+    QCOMPARE(cellules(*w.pageRapport->tableauRapportAdressesIP),
+             (QStringList{"Adresses IP|Occurences", "172.16.0.0|1", "172.16.0.1|1"}));
+    QCOMPARE(w.pageRapport->tableauRapportFichierCharge->nbLignes(), 3);
+    QCOMPARE(w.pageRapport->cbRapportRequetesMois->count(), 1);
+    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 2});
+}
+
+void TestAnalyse::grandJournalEnDeuxMoities() {
+    // Long enough for the first pass to run on both cores and report its progress.
+    constexpr int n = 40000;
+    std::vector<std::string> lignes;
+    lignes.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        lignes.push_back(ligne("10." + std::to_string(i % 200) + ".0.1", "08/Oct/2005", "10:00:00",
+                               "/f" + std::to_string(i % 50)));
+    }
+    Fenetre f;
+    TForm1& w = f.form;
+    charger(w, ecrire("long.log", journal(lignes)));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(w.pageRapport->tableauRapportAdressesIP->nbLignes(), 201);
+    QCOMPARE(w.pageRapport->tableauRapportAdressesIP->cellule(1, 1), std::string("200"));
+    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * n});
+
+    // Faults in both halves: the earlier line is the one reported.
+    lignes[35000] = ligne("10.0.0.1", "08/Oct/2005", "10:00:00", "/", "abc");
+    lignes[25000] = ligne("10.0.0.1", "08/Oct/2005", "10:00:00", "/", "xyz");
+    charger(w, ecrire("fautes.log", journal(lignes)));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs.size(), 1);
+    QCOMPARE(w.boites.erreurs[0],
+             QStringLiteral("'xyz' n'est pas une valeur enti\u00e8re correcte."));
+    QCOMPARE(f.message(),
+             QStringLiteral("Mise en m\u00e9moire du fichier journal... en cours - 24999/40000"));
+    QCOMPARE(w.barreProgressionAnalyse->value(), 25000);
+}
+
+void TestAnalyse::echantillonReel() {
+    const QString chemin = QStringLiteral(KESTRANE_ECHANTILLONS "/apache-combined-10k.log");
+    if (!QFile::exists(chemin)) QSKIP("the sample logs are not beside the checkout");
+    Fenetre f;
+    TForm1& w = f.form;
+    PageRapport& p = *w.pageRapport;
+    charger(w, chemin);
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+
+    // Figures computed from the file by tests/outils/chiffres_echantillon.sh.
+    const GrilleRapport& ip = *p.tableauRapportAdressesIP;
+    QCOMPARE(ip.nbLignes(), 1753 + 1);
+    QCOMPARE(ip.cellule(0, 1), std::string("83.149.9.216"));
+    int ligneFrequente = -1;
+    for (int l = 1; l < ip.nbLignes(); ++l) {
+        if (ip.cellule(0, l) == "66.249.73.135") ligneFrequente = l;
+    }
+    QVERIFY(ligneFrequente > 0);
+    QCOMPARE(ip.cellule(1, ligneFrequente), std::string("482"));
+    const GrilleRapport& taux = *p.tableauRapportTauxChargement;
+    bool trouve = false;
+    for (int l = 1; l < taux.nbLignes(); ++l) {
+        if (taux.cellule(0, l) == "68.180.224.225") {
+            QCOMPARE(taux.cellule(1, l), std::string("168132893"));
+            trouve = true;
+        }
+    }
+    QVERIFY(trouve);
+    QCOMPARE(cellules(*p.tableauRapportRequetes), (QStringList{"Date|Occurences", "Tous|10000"}));
+    QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("10000"));
+    QCOMPARE(p.tableauRapportFichierCharge->nbLignes(), 1515 + 1);
+    QCOMPARE(p.tableauRapportPrecedent->nbLignes(), 628 + 1);
+    QCOMPARE(w.graphes.grapheStatIP->nbPoints(0), 10);
+    QCOMPARE(w.graphes.grapheStatIP->libelle(0, 0), QStringLiteral("83.149.9.216"));
+    QCOMPARE(p.lbTitreRapport->text(),
+             QStringLiteral("Rapport d'analyse du fichier apache-combined-10k.log"));
+
+    // The first block of the detail view is the first line's record.
+    const std::string premier = detailLog(analyserLigne(w.journal().ligne(0)));
+    QCOMPARE(w.RichEdit1->texteLigne(0), QStringLiteral("RESULTAT DE L'ANALYSE"));
+    QStringList bloc;
+    for (std::size_t i = 2; i < 2 + 13; ++i) bloc << w.RichEdit1->texteLigne(i);
+    QCOMPARE(bloc.join(QStringLiteral("\r\n")), QString::fromLatin1(premier));
+    QCOMPARE(w.RichEdit1->texteLigne(15), QString::fromStdString(kRegle));
+    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 10000});
+}
+
+KESTRANE_TEST_UI(TestAnalyse);

@@ -1,0 +1,26 @@
+// The Analyse command on the real window: the detail view and its export, the report grids, the
+// charts, the reveal of the results, and what each failure leaves behind.
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+class TestAnalyse : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void pasDeFichierAAnalyser();
+    void analyseCompleteDeTroisLignes();
+    void texteDeDetailEtExportation();
+    void troisiemeLigneVideArretePremierePasse();
+    void premiereLigneFautive();
+    void debordementDesOctets();
+    void nombreDAdressesDuGraphe();
+    void deuxAnalysesEtJournalPlusPetit();
+    void grandJournalEnDeuxMoities();
+    void echantillonReel();
+
+  private:
+    QString ecrire(const QString& nom, const QByteArray& octets);
+    QScopedPointer<QTemporaryDir> dossier_;
+};

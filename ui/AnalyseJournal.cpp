@@ -1,0 +1,203 @@
+// The Analyse command: the first pass into the records, the detail view, the statistics pass
+// into the report grids, the requests report, the chart feeding and the reveal of the results.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "log/ULog.h"
+#include "log/UString.h"
+#include "stats/UFonctionsKestrane.h"
+#include "ui/Graphes.h"
+#include "ui/GrilleRapportQt.h"
+#include "ui/PageRapport.h"
+#include "ui/SourceDetails.h"
+#include "ui/Texte1252.h"
+#include "ui/UFormPrincipale.h"
+#include "ui/VueTexte.h"
+
+namespace kestrane {
+
+namespace {
+
+// Repaints of the progress at most this often; the last value is always painted.
+constexpr qint64 kIntervallePeintureMs = 50;
+
+QString messageProgression(const char* debut, std::size_t i, const QString& total) {
+    return QString::fromUtf8(debut) + QString::number(i) + QLatin1Char('/') + total;
+}
+
+}  // namespace
+
+void TForm1::progresser(std::size_t position, const QString& message, bool toujours) {
+    if (!toujours && peintureProgression_.isValid() &&
+        peintureProgression_.elapsed() < kIntervallePeintureMs) {
+        return;
+    }
+    barreProgressionAnalyse->setValue(static_cast<int>(std::min<std::size_t>(
+        position, static_cast<std::size_t>(barreProgressionAnalyse->maximum()))));
+    afficherStatut(message);
+    barreProgressionAnalyse->repaint();
+    peintureProgression_.start();
+}
+
+void TForm1::analyserJournal() {
+    RichEdit1->vider();
+    const std::size_t n = journal_.nbLignes();
+    if (n < 2) {
+        afficherStatut(QStringLiteral("Pas de fichier \u00e0 analyser"));
+        return;
+    }
+    barreProgressionAnalyse->show();
+    barreProgressionAnalyse->setValue(0);
+    barreProgressionAnalyse->setMaximum(static_cast<int>(std::min<std::size_t>(2 * n, INT32_MAX)));
+    peintureProgression_.invalidate();
+
+    const auto jalon = [this](const char* phase) {
+        if (jalonAnalyse) jalonAnalyse(phase);
+    };
+    memoriserJournal();
+    jalon("first pass (records)");
+    afficherDetails();
+    jalon("detail view");
+    calculerStatistiques();
+    jalon("statistics pass and grids");
+    PageRapport::decocherSansAction(pageRapport->groupeTriAdressesIP);
+    const int k = convertirEntier(vers1252(editAdressesIP_Param->text()));
+    alimenterGraphes(k);
+    jalon("chart feeding");
+    montrerAnalyse(true);
+    pageRapport->lbTitreRapport->setText(QStringLiteral("Rapport d'analyse du fichier ") +
+                                         nomFichier(dialogOuvrir.nomFichier()));
+    afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !"));
+    PageControl1->setCurrentIndex(0);
+    bipTermine(bip_);
+    barreProgressionAnalyse->hide();
+    jalon("reveal, title, tune");
+}
+
+void TForm1::alimenterGraphes(int nbAdresses) {
+    remplirGraphe(*graphes.grapheStatIP, nbAdresses, statIP);
+    remplirGraphe(*graphes.grapheStatOS, 50, statOS);
+    remplirGraphe(*graphes.grapheStatNavRobots, 50, statNav);
+    remplirGraphe(*graphes.grapheStatPrecedent, 50, statPrecedent);
+    remplirGraphe(*graphes.grapheStatFichierCharge, 50, statFichier);
+    remplirGraphe(*graphes.grapheStatTauxCharge, 50, statTaux);
+    remplirGraphe(*graphes.grapheStatHoraires, 24, statHoraires);
+    remplirGraphe(*graphes.grapheStatVMensuelles, 24, statVMensuelles);
+}
+
+void TForm1::memoriserJournal() {
+    const std::size_t n = journal_.nbLignes();
+    const QString total = QString::number(n);
+    const char* texte = "Mise en m\u00e9moire du fichier journal... en cours - ";
+    // The records are parsed on both cores; the bar follows the count of lines done.
+    const auto suivre = [&](std::size_t faites) {
+        if (faites > 0) progresser(faites, messageProgression(texte, faites - 1, total), false);
+    };
+    try {
+        tableauLog.memoriser(journal_, suivre);
+    } catch (...) {
+        // What a line-by-line pass shows when it stops: the bar at the lines done, the message
+        // of the last line parsed (none when the first line fails).
+        const std::size_t faites = tableauLog.taille();
+        if (faites > 0) {
+            progresser(faites, messageProgression(texte, faites - 1, total), true);
+        } else {
+            barreProgressionAnalyse->setValue(0);
+            barreProgressionAnalyse->repaint();
+        }
+        throw;
+    }
+    progresser(n, messageProgression(texte, n - 1, total), true);
+}
+
+void TForm1::afficherDetails() {
+    // The detail text is produced from the records when it is shown or exported; handing the
+    // view its source is the whole second pass.
+    const std::size_t n = tableauLog.taille();
+    RichEdit1->changerSource(std::make_shared<SourceDetails>(tableauLog, n));
+    progresser(2 * n,
+               messageProgression("Analyse du contenu... en cours - ", n - 1,
+                                  QString::number(journal_.nbLignes())),
+               true);
+}
+
+void TForm1::calculerStatistiques() {
+    PageRapport& p = *pageRapport;
+    ListesPeriodes listes;
+    const auto remplir = [&](int etape) {
+        switch (etape) {
+            case kEtapeIP:
+                remplirTableauRapport("Adresses IP", "Occurences", statIP,
+                                      *p.tableauRapportAdressesIP);
+                break;
+            case kEtapeOS:
+                remplirTableauRapport("Syst\xE8me d'Exploitation", "Occurences", statOS,
+                                      *p.tableauRapportOS);
+                break;
+            case kEtapeNav:
+                remplirTableauRapport("Navigateur / Robot", "Occurences", statNav,
+                                      *p.tableauRapportNav);
+                break;
+            case kEtapePrecedent:
+                remplirTableauRapport("Page de provenance", "Occurences", statPrecedent,
+                                      *p.tableauRapportPrecedent);
+                break;
+            case kEtapeFichier:
+                remplirTableauRapport("Fichier charg\xE9", "Occurences", statFichier,
+                                      *p.tableauRapportFichierCharge);
+                break;
+            case kEtapeOctets:
+                remplirTableauRapport("Adresse IP", "Octets", statTaux,
+                                      *p.tableauRapportTauxChargement);
+                break;
+            case kEtapeTranches:
+                remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
+                                      *p.tableauRapportTranches);
+                break;
+            case kEtapeRequetes:
+                p.lbRapportRequetesTotal->setText(QString::number(journal_.nbLignes()));
+                break;
+        }
+    };
+    calculerTables(journal_, p.seRapportTrancheRecherche->value(), &tableauLog, remplir, &listes);
+    preparerRapportRequetes(listes);
+}
+
+void TForm1::preparerRapportRequetes(const ListesPeriodes& listes) {
+    PageRapport& p = *pageRapport;
+    // The one-entry-per-date build has been made by the statistics pass, which derived the two
+    // lists from it.
+    p.cbRapportRequetesAnnees->clear();
+    p.cbRapportRequetesMois->clear();
+    for (const std::string& a : listes.annees) p.cbRapportRequetesAnnees->addItem(depuis1252(a));
+    p.cbRapportRequetesAnnees->setCurrentIndex(0);
+    for (const std::string& m : listes.mois) p.cbRapportRequetesMois->addItem(depuis1252(m));
+    p.cbRapportRequetesMois->setCurrentIndex(0);
+    // Selecting the button runs its action when it was not selected already.
+    p.radioRapportRequetesToutJournal->setChecked(true);
+    compterRequetes(journal_, kPeriodeToutLeFichier, "", "");
+    afficherRapportRequetes();
+}
+
+void TForm1::radioRapportRequetesToutJournalClick() {
+    periodeChoisie = std::string(kPeriodeToutLeFichier);
+    compterRequetes(journal_, periodeChoisie, "", "");
+}
+
+void TForm1::afficherRapportRequetes() {
+    remplirTableauRapport("Date", "Occurences", statVMensuelles,
+                          *pageRapport->tableauRapportRequetes);
+    remplirGraphe(*graphes.grapheStatVMensuelles, 50, statVMensuelles);
+}
+
+}  // namespace kestrane
