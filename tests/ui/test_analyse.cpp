@@ -414,6 +414,9 @@ void TestAnalyse::echantillonReel() {
     }
     QVERIFY(ligneFrequente > 0);
     QCOMPARE(ip.cellule(1, ligneFrequente), std::string("482"));
+    for (int l = 1; l < ip.nbLignes(); ++l) {
+        QVERIFY2(std::stoi(ip.cellule(1, l)) <= 482, ip.cellule(0, l).c_str());
+    }
     const GrilleRapport& taux = *p.tableauRapportTauxChargement;
     bool trouve = false;
     for (int l = 1; l < taux.nbLignes(); ++l) {
@@ -427,8 +430,12 @@ void TestAnalyse::echantillonReel() {
     QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("10000"));
     QCOMPARE(p.tableauRapportFichierCharge->nbLignes(), 1515 + 1);
     QCOMPARE(p.tableauRapportPrecedent->nbLignes(), 628 + 1);
+    // The address chart shows the grid's first ten rows.
     QCOMPARE(w.graphes.grapheStatIP->nbPoints(0), 10);
-    QCOMPARE(w.graphes.grapheStatIP->libelle(0, 0), QStringLiteral("83.149.9.216"));
+    for (int k = 0; k < 10; ++k) {
+        QCOMPARE(w.graphes.grapheStatIP->libelle(0, k), depuis1252(ip.cellule(0, k + 1)));
+        QCOMPARE(w.graphes.grapheStatIP->valeur(0, k), std::stod(ip.cellule(1, k + 1)));
+    }
     QCOMPARE(p.lbTitreRapport->text(),
              QStringLiteral("Rapport d'analyse du fichier apache-combined-10k.log"));
 
