@@ -219,14 +219,12 @@ struct TableauLog::Enregistrement {
     Texte fichierCharge, pagePrecedente, navigateur, systeme;
 };
 
-void TableauLog::Liberateur::operator()(Enregistrement* p) const {
-    if (p) munmap(p, octets);
-}
-
 TableauLog tableauLog;
 
 TableauLog::TableauLog() = default;
 TableauLog::~TableauLog() = default;
+TableauLog::TableauLog(const TableauLog&) = default;
+TableauLog& TableauLog::operator=(const TableauLog&) = default;
 TableauLog::TableauLog(TableauLog&&) noexcept = default;
 TableauLog& TableauLog::operator=(TableauLog&&) noexcept = default;
 
@@ -263,11 +261,15 @@ namespace {
 // and leaves the error in `erreur`.
 std::size_t analyserTranche(const Journal& j, TableauLog::Enregistrement* dest, std::size_t debut,
                             std::size_t fin, std::exception_ptr& erreur,
-                            std::atomic<std::size_t>* faites = nullptr) {
+                            std::atomic<std::size_t>* faites = nullptr,
+                            const std::atomic<bool>* arreter = nullptr) {
     constexpr std::size_t kPas = 8192;
     for (std::size_t i = debut; i < fin; ++i) {
-        if (faites && (i - debut) % kPas == kPas - 1)
-            faites->fetch_add(kPas, std::memory_order_relaxed);
+        if ((i - debut) % kPas == kPas - 1) {
+            if (faites) faites->fetch_add(kPas, std::memory_order_relaxed);
+            // Asked to stop: what is left of this half no longer matters to anybody.
+            if (arreter && arreter->load(std::memory_order_relaxed)) return i;
+        }
         const std::string_view l = j.ligne(i);
         try {
             const RLog r = analyserLigne(l);
@@ -309,55 +311,76 @@ void TableauLog::memoriser(const Journal& journal,
     taille_ = 0;
     journal_ = journal;
     const std::size_t octets = n * sizeof(Enregistrement);
-    if (enregistrements_ && enregistrements_.get_deleter().octets < octets)
+    // Copies of this table (a view still showing the last analysis) keep the storage they share;
+    // the new records then go to fresh storage.
+    if (enregistrements_ && (capacite_ < octets || enregistrements_.use_count() > 1)) {
         enregistrements_.reset();
+        capacite_ = 0;
+    }
     if (!enregistrements_ && n > 0) {
         // Untouched until parsed: each parsing thread faults in its own half.
         void* p = mmap(nullptr, octets, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED) throw std::bad_alloc();
-        enregistrements_ = std::unique_ptr<Enregistrement, Liberateur>(
-            static_cast<Enregistrement*>(p), Liberateur{octets});
+        enregistrements_ = std::shared_ptr<Enregistrement>(
+            static_cast<Enregistrement*>(p), [octets](Enregistrement* e) { munmap(e, octets); });
+        capacite_ = octets;
     }
     Enregistrement* dest = enregistrements_.get();
 
-    // Two halves on the two cores; the error that counts is that of the first failing line.
+    // Two halves on the two cores; the error that counts is that of the first failing line, so
+    // the second half stops early once the first has failed.
     constexpr std::size_t kSeuilParallele = 1 << 15;
-    std::exception_ptr erreurA, erreurB;
-    std::size_t arretA, arretB = n;
+    std::exception_ptr erreurA, erreurB, erreurSuivi;
+    std::size_t arretA = 0, arretB = n;
     const std::size_t milieu = n >= kSeuilParallele ? n / 2 : n;
-    if (milieu < n && progression) {
-        // Both halves on worker threads; this thread reports how far they are until both end.
+    if (milieu < n) {
         std::atomic<std::size_t> faites{0};
+        std::atomic<bool> arreterPremier{false}, arreterSecond{false};
         std::mutex verrou;
         std::condition_variable fin;
         int finies = 0;
-        const auto moitie = [&](std::size_t debut, std::size_t finTranche, std::exception_ptr& e,
-                                std::size_t& arret) {
-            arret = analyserTranche(journal, dest, debut, finTranche, e, &faites);
+        const auto finie = [&] {
             std::lock_guard garde(verrou);
             ++finies;
             fin.notify_one();
         };
-        std::thread premier(moitie, 0, milieu, std::ref(erreurA), std::ref(arretA));
-        std::thread second(moitie, milieu, n, std::ref(erreurB), std::ref(arretB));
-        {
-            std::unique_lock garde(verrou);
-            while (
-                !fin.wait_for(garde, std::chrono::milliseconds(20), [&] { return finies == 2; })) {
-                garde.unlock();
-                progression(faites.load(std::memory_order_relaxed));
-                garde.lock();
+        std::atomic<std::size_t>* compte = progression ? &faites : nullptr;
+        std::thread second([&] {
+            arretB = analyserTranche(journal, dest, milieu, n, erreurB, compte, &arreterSecond);
+            finie();
+        });
+        const auto premiereMoitie = [&] {
+            arretA = analyserTranche(journal, dest, 0, milieu, erreurA, compte, &arreterPremier);
+            if (erreurA) arreterSecond = true;
+            finie();
+        };
+        if (!progression) {
+            premiereMoitie();  // cannot throw: every failure is kept in erreurA
+        } else {
+            // Both halves on worker threads; this thread reports how far they are. Whatever
+            // fails here, both threads are stopped and joined before anything is thrown.
+            std::thread premier;
+            try {
+                premier = std::thread(premiereMoitie);
+                std::unique_lock garde(verrou);
+                while (!fin.wait_for(garde, std::chrono::milliseconds(20),
+                                     [&] { return finies == 2; })) {
+                    garde.unlock();
+                    if (!erreurSuivi) progression(faites.load(std::memory_order_relaxed));
+                    garde.lock();
+                }
+            } catch (...) {
+                erreurSuivi = std::current_exception();
+                arreterPremier = true;
+                arreterSecond = true;
             }
+            if (premier.joinable()) premier.join();
         }
-        premier.join();
-        second.join();
-    } else if (milieu < n) {
-        std::thread second([&] { arretB = analyserTranche(journal, dest, milieu, n, erreurB); });
-        arretA = analyserTranche(journal, dest, 0, milieu, erreurA);
         second.join();
     } else {
         arretA = analyserTranche(journal, dest, 0, n, erreurA);
     }
+    if (erreurSuivi) std::rethrow_exception(erreurSuivi);
     if (erreurA) {
         taille_ = arretA;
         std::rethrow_exception(erreurA);

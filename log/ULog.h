@@ -51,6 +51,10 @@ class TableauLog {
   public:
     TableauLog();
     ~TableauLog();
+    // A copy shares the records and keeps them as they are: a later memoriser() on either one
+    // writes into storage of its own.
+    TableauLog(const TableauLog&);
+    TableauLog& operator=(const TableauLog&);
     TableauLog(TableauLog&&) noexcept;
     TableauLog& operator=(TableauLog&&) noexcept;
 
@@ -74,11 +78,8 @@ class TableauLog {
 
   private:
     Journal journal_;
-    struct Liberateur {
-        std::size_t octets;
-        void operator()(Enregistrement* p) const;
-    };
-    std::unique_ptr<Enregistrement, Liberateur> enregistrements_{nullptr, Liberateur{0}};
+    std::shared_ptr<Enregistrement> enregistrements_;
+    std::size_t capacite_ = 0;  // bytes of enregistrements_
     std::size_t taille_ = 0;
     bool complet_ = false;
 };

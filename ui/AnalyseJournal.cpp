@@ -99,6 +99,7 @@ void TForm1::memoriserJournal() {
     const std::size_t n = journal_.nbLignes();
     const QString total = QString::number(n);
     const char* texte = "Mise en m\u00e9moire du fichier journal... en cours - ";
+    const QString messageAvant = panneauMessage->text();
     // The records are parsed on both cores; the bar follows the count of lines done.
     const auto suivre = [&](std::size_t faites) {
         if (faites > 0) progresser(faites, messageProgression(texte, faites - 1, total), false);
@@ -112,8 +113,11 @@ void TForm1::memoriserJournal() {
         if (faites > 0) {
             progresser(faites, messageProgression(texte, faites - 1, total), true);
         } else {
+            // The other half may have been reported meanwhile: no line was parsed after all.
             barreProgressionAnalyse->setValue(0);
             barreProgressionAnalyse->repaint();
+            panneauMessage->setText(messageAvant);
+            panneauMessage->repaint();
         }
         throw;
     }

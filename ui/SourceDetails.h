@@ -23,8 +23,8 @@ class SourceDetails : public SourceLignes {
     // break, which the text ends with.
     static constexpr std::size_t kLignesParBloc = 15;
 
-    // Shows the first `nbEnregistrements` records of `enregistrements`, which must stay alive
-    // and unchanged while the source is shown.
+    // Shows the first `nbEnregistrements` records of `enregistrements`. The source keeps its own
+    // copy of the table, which shares the records and is not touched by later analyses.
     SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements);
 
     std::size_t nbLignes() const override { return 3 + kLignesParBloc * nb_; }
@@ -33,7 +33,7 @@ class SourceDetails : public SourceLignes {
     void ecrire(const std::function<void(std::string_view)>& ecrivain) const override;
 
   private:
-    const TableauLog& enregistrements_;
+    const TableauLog enregistrements_;
     std::size_t nb_;
     std::size_t largeurMax_ = 0;
     // The lines of the record painted last: a screen shows a few records, asked line by line.

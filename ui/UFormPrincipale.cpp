@@ -20,6 +20,7 @@
 
 #include "log/Erreur.h"
 #include "log/FichierAtomique.h"
+#include "log/ULog.h"
 #include "platform/Horloge.h"
 #include "stats/UFonctionsKestrane.h"
 #include "ui/Texte1252.h"
@@ -368,6 +369,8 @@ void TForm1::chargerJournal() {
     lbNbLignes->setText(QString::number(journal_.nbLignes()) + QStringLiteral(" lignes"));
     afficherStatut(QStringLiteral("Chargement du fichier journal : ") + chemin);
     RichEdit1->vider();
+    // The records of the former journal are shown nowhere any more.
+    tableauLog = TableauLog();
     montrerAnalyse(false);
 }
 

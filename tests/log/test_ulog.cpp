@@ -703,6 +703,43 @@ TEST(TableauLog, LErreurEstCelleDeLaPremiereLigneFautive) {
     }
 }
 
+TEST(TableauLog, UneCopieGardeSesEnregistrements) {
+    const Journal grand = Journal::depuisTexte(texteSynthetique(300));
+    const Journal petit = Journal::depuisTexte(texteSynthetique(3));
+    TableauLog t;
+    t.memoriser(grand);
+    const TableauLog copie = t;
+    t.memoriser(petit);
+    ASSERT_EQ(t.taille(), 3u);
+    verifierEnregistrements(t, petit, 3);
+    // The copy still describes the first journal, record for record.
+    ASSERT_EQ(copie.taille(), 300u);
+    EXPECT_TRUE(copie.couvre(grand));
+    verifierEnregistrements(copie, grand, 300);
+}
+
+TEST(TableauLog, UnSuiviQuiEchoueArreteLesDeuxMoities) {
+    const Journal j = Journal::depuisTexte(texteSynthetique(200000));
+    TableauLog t;
+    int appels = 0;
+    try {
+        t.memoriser(j, [&](std::size_t) {
+            ++appels;
+            throw std::runtime_error("suivi");
+        });
+        // A machine fast enough to parse everything before the first report is fine too.
+        EXPECT_EQ(appels, 0);
+        EXPECT_TRUE(t.couvre(j));
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "suivi");
+        EXPECT_EQ(appels, 1);
+        EXPECT_FALSE(t.couvre(j));
+    }
+    // The table is usable again afterwards.
+    t.memoriser(j);
+    EXPECT_TRUE(t.couvre(j));
+}
+
 TEST(TableauLog, PetitJournalAvecErreur) {
     const Journal j = Journal::depuisTexte(
         texteSynthetique(50, {{17,

@@ -267,6 +267,54 @@ void TestAnalyse::premiereLigneFautive() {
     QCOMPARE(w.barreProgressionAnalyse->value(), 0);
 }
 
+void TestAnalyse::premiereLigneFautiveDUnGrandJournal() {
+    // Both halves are parsed at once: the second may get far before the first line's error.
+    std::vector<std::string> lignes(200000, ligne("10.1.2.3", "08/Oct/2005", "10:00:00", "/"));
+    lignes[0] = ligne("10.1.2.3", "08/Oct/2005", "10:00:00", "/", "zz");
+    Fenetre f;
+    TForm1& w = f.form;
+    const QString chemin = ecrire("gros.log", journal(lignes));
+    charger(w, chemin);
+    const QString avant = f.statut();
+    analyser(w);
+    QCOMPARE(w.boites.erreurs,
+             QStringList{QStringLiteral("'zz' n'est pas une valeur enti\u00e8re correcte.")});
+    QCOMPARE(f.statut(), avant);
+    QCOMPARE(w.barreProgressionAnalyse->value(), 0);
+    QVERIFY(!w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(tableauLog.taille(), std::size_t{0});
+}
+
+void TestAnalyse::deuxFenetresGardentLeurDetail() {
+    Fenetre a, b;
+    std::vector<std::string> lignes;
+    for (int i = 0; i < 50; ++i) {
+        lignes.push_back(ligne("10.0.0." + std::to_string(i), "08/Oct/2005", "10:00:00",
+                               "/page-de-A-" + std::to_string(i)));
+    }
+    charger(a.form, ecrire("a.log", journal(lignes)));
+    analyser(a.form);
+    QStringList detailA;
+    for (std::size_t i = 0; i < a.form.RichEdit1->nbLignes(); ++i) {
+        detailA << a.form.RichEdit1->texteLigne(i);
+    }
+    charger(b.form, ecrire("b.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/B"),
+                                             ligne("1.1.1.2", "08/Oct/2005", "10:00:00", "/B")})));
+    analyser(b.form);
+    QCOMPARE(b.form.boites.erreurs, QStringList{});
+    QCOMPARE(b.form.RichEdit1->nbLignes(), std::size_t{3 + 15 * 2});
+    QStringList apres;
+    for (std::size_t i = 0; i < a.form.RichEdit1->nbLignes(); ++i) {
+        apres << a.form.RichEdit1->texteLigne(i);
+    }
+    QCOMPARE(apres, detailA);
+
+    // A load lets the former records go.
+    charger(b.form, ecrire("c.log", journal({lignes[0]})));
+    QCOMPARE(tableauLog.taille(), std::size_t{0});
+    QCOMPARE(a.form.RichEdit1->nbLignes(), std::size_t{3 + 15 * 50});
+}
+
 void TestAnalyse::debordementDesOctets() {
     Fenetre f;
     TForm1& w = f.form;

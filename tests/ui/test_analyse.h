@@ -14,6 +14,8 @@ class TestAnalyse : public QObject {
     void texteDeDetailEtExportation();
     void troisiemeLigneVideArretePremierePasse();
     void premiereLigneFautive();
+    void premiereLigneFautiveDUnGrandJournal();
+    void deuxFenetresGardentLeurDetail();
     void debordementDesOctets();
     void nombreDAdressesDuGraphe();
     void deuxAnalysesEtJournalPlusPetit();
