@@ -9,32 +9,23 @@
 
 #include "ui/Graphes.h"
 #include "ui/PageRapport.h"
+#include "ui/PageStatistiques.h"
 #include "ui/UFormPrincipale.h"
 
 namespace kestrane {
 
 void TForm1::creerPageStatistiques() {
-    // The charts live here, hidden until the page lays them out; the address count they are fed
-    // with sits in the address chart's parameter box.
-    auto* page = new QHBoxLayout(ongletStatistiques);
+    auto* page = new QVBoxLayout(ongletStatistiques);
     page->setContentsMargins(0, 0, 0, 0);
-    auto* parametres = new QGroupBox(QStringLiteral("Adresses IP :"), ongletStatistiques);
-    parametres->setObjectName(QStringLiteral("grapheStatIP_Param"));
-    parametres->setFixedSize(193, 96);
-    editAdressesIP_Param = new QLineEdit(QStringLiteral("10"), parametres);
-    editAdressesIP_Param->setObjectName(QStringLiteral("editAdressesIP_Param"));
-    editAdressesIP_Param->setGeometry(16, 16, 145, 17);
-    QFont gras = editAdressesIP_Param->font();
-    gras.setBold(true);
-    editAdressesIP_Param->setFont(gras);
-    page->addWidget(parametres, 0, Qt::AlignTop);
-
-    auto* cadre = new QFrame(ongletStatistiques);
-    cadre->setObjectName(QStringLiteral("panelGraphe"));
-    cadre->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panelGraphe = cadre;
-    page->addWidget(panelGraphe, 1);
-    graphes = creerGraphes(panelGraphe);
+    PageStatistiques::Contexte contexte;
+    contexte.bip = &bip_;
+    contexte.afficherStatut = [this](const QString& message) { afficherStatut(message); };
+    contexte.executer = [this](const std::function<void()>& commande) { executer(commande); };
+    pageStatistiques = new PageStatistiques(std::move(contexte), ongletStatistiques);
+    page->addWidget(pageStatistiques);
+    graphes = pageStatistiques->graphes;
+    panelGraphe = pageStatistiques->panelGraphe;
+    editAdressesIP_Param = pageStatistiques->editAdressesIP_Param;
 }
 
 void TForm1::creerPageRapport() {

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -23,6 +24,7 @@
 #include "log/ULog.h"
 #include "platform/Horloge.h"
 #include "stats/UFonctionsKestrane.h"
+#include "ui/PageStatistiques.h"
 #include "ui/Texte1252.h"
 #include "ui/VueTexte.h"
 
@@ -287,6 +289,11 @@ void TForm1::placerBoutons() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    // A real change of size lays the charts out again, whatever page is shown; the first
+    // sizing of the window does not, so that the start message stays.
+    if (event->oldSize().isValid() && event->oldSize() != event->size()) {
+        executer([this] { pageStatistiques->disposerGraphes(); });
+    }
 }
 
 void TForm1::afficherStatut(const QString& message) {
@@ -371,6 +378,7 @@ void TForm1::chargerJournal() {
     RichEdit1->vider();
     // The records of the former journal are shown nowhere any more.
     tableauLog = TableauLog();
+    pageStatistiques->decocherSansDisposer();
     montrerAnalyse(false);
 }
 
@@ -428,8 +436,11 @@ void TForm1::btAnalyserClick() {
 void TForm1::menuRapportdAnalyseClick() {
     executer([this] { PageControl1->setCurrentIndex(2); });
 }
-void TForm1::afficherGrapheSeul(int) {
-    executer([this] { PageControl1->setCurrentIndex(1); });
+void TForm1::afficherGrapheSeul(int index) {
+    executer([this, index] {
+        pageStatistiques->afficherGrapheSeul(index);
+        PageControl1->setCurrentIndex(1);
+    });
 }
 
 void TForm1::menuAproposClick() {

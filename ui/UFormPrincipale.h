@@ -30,6 +30,7 @@ namespace kestrane {
 
 class VueTexte;
 class PageRapport;
+class PageStatistiques;
 class SourceLignes;
 
 class TForm1 : public QMainWindow {
@@ -88,6 +89,7 @@ class TForm1 : public QMainWindow {
     QSplitter* Splitter1 = nullptr;
     VueTexte *Memo1 = nullptr, *RichEdit1 = nullptr;
     PageRapport* pageRapport = nullptr;
+    PageStatistiques* pageStatistiques = nullptr;
     QWidget* panelGraphe = nullptr;
     GraphesStat graphes{};
     QLineEdit* editAdressesIP_Param = nullptr;

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "ui/Graphes.h"
 #include "ui/GrilleRapportQt.h"
 #include "ui/PageRapport.h"
+#include "ui/PageStatistiques.h"
 #include "ui/Texte1252.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"
@@ -495,6 +497,53 @@ void TestAnalyse::echantillonReel() {
     QCOMPARE(bloc.join(QStringLiteral("\r\n")), QString::fromLatin1(premier));
     QCOMPARE(w.RichEdit1->texteLigne(15), QString::fromStdString(kRegle));
     QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 10000});
+}
+
+namespace {
+
+std::vector<int> entreesCochees(const PageStatistiques& p) {
+    std::vector<int> cochees;
+    for (int i = 0; i < p.listeACocherStat->count(); ++i) {
+        if (p.listeACocherStat->item(i)->checkState() == Qt::Checked) cochees.push_back(i);
+    }
+    return cochees;
+}
+
+}  // namespace
+
+void TestAnalyse::grapheSeulParTouche() {
+    Fenetre f;
+    TForm1& w = f.form;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    charger(w, ecrire("f7.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x"),
+                                         ligne("2.2.2.2", "08/Oct/2005", "11:00:00", "/y")})));
+    analyser(w);
+    QTest::keyClick(&w, Qt::Key_F7);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(w.PageControl1->currentIndex(), 1);
+    QCOMPARE(entreesCochees(*w.pageStatistiques), std::vector<int>{3});
+    QCOMPARE(f.message(), QStringLiteral("Pr\u00e9sentation de 1 graphe statistique"));
+    QVERIFY(w.graphes.grapheStatFichierCharge->isVisible());
+    QVERIFY(!w.graphes.grapheStatIP->isVisible());
+    QCOMPARE(w.graphes.grapheStatFichierCharge->nbPoints(0), 2);
+
+    // A load unticks the list without laying the charts out again.
+    charger(w, ecrire("autre.log", journal({ligne("3.3.3.3", "08/Oct/2005", "10:00:00", "/z")})));
+    QCOMPARE(entreesCochees(*w.pageStatistiques), std::vector<int>{});
+    QVERIFY(!w.graphes.grapheStatFichierCharge->isHidden());
+}
+
+void TestAnalyse::redimensionnerDisposeLesGraphes() {
+    Fenetre f;
+    TForm1& w = f.form;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCoreApplication::processEvents();
+    QVERIFY(f.message().startsWith(QStringLiteral("Kestrane ouvert")));
+    w.resize(w.width() + 40, w.height() + 30);
+    QCoreApplication::processEvents();
+    QCOMPARE(f.message(), QStringLiteral("Pr\u00e9sentation d'aucun graphe statistique"));
 }
 
 KESTRANE_TEST_UI(TestAnalyse);

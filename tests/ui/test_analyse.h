@@ -21,6 +21,8 @@ class TestAnalyse : public QObject {
     void deuxAnalysesEtJournalPlusPetit();
     void grandJournalEnDeuxMoities();
     void echantillonReel();
+    void grapheSeulParTouche();
+    void redimensionnerDisposeLesGraphes();
 
   private:
     QString ecrire(const QString& nom, const QByteArray& octets);

@@ -1,0 +1,147 @@
+// The "Statistiques" page: a check list of the charts to see, their parameter boxes, and the
+// chart area that the layout pass divides among the ticked charts. The page owns the eight
+// charts; the window feeds them, selects a chart alone from its menu and makes the page active.
+#pragma once
+
+#include <QSize>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "stats/Interfaces.h"
+#include "ui/Graphes.h"
+
+class QFrame;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QScrollArea;
+class QSplitter;
+class QTimer;
+
+namespace kestrane {
+
+// Up and down arrows tied to an edit box, without a text of their own: each press reads the
+// box's number (the last position if the text is not a number), moves it by one within the
+// bounds and writes it back. Held down, the arrow repeats.
+class HautBas : public QWidget {
+    Q_OBJECT
+  public:
+    HautBas(QLineEdit* associe, int minimum, int maximum, int position, QWidget* parent = nullptr);
+
+    int minimum() const { return minimum_; }
+    int maximum() const { return maximum_; }
+    int position() const { return position_; }
+    // One press of the up arrow (sens > 0) or of the down arrow.
+    void avancer(int sens);
+
+  signals:
+    // The mouse button was released over the control.
+    void relache();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    QLineEdit* associe_;
+    int minimum_, maximum_, position_;
+    int sensEnfonce_ = 0;
+    QTimer* repetition_;
+};
+
+class PageStatistiques : public QWidget {
+    Q_OBJECT
+  public:
+    // What the page uses of the window. Every command of the page runs through `executer`, so
+    // it must catch what a command raises; without it a command runs bare.
+    struct Contexte {
+        Bip* bip;                                                    // bipErreur
+        std::function<void(const QString&)> afficherStatut;          // the window's status line
+        std::function<void(const std::function<void()>&)> executer;  // the window's error wrapper
+    };
+
+    explicit PageStatistiques(Contexte contexte, QWidget* parent = nullptr);
+
+    // Side panel.
+    QWidget* panelStats = nullptr;
+    QListWidget* listeACocherStat = nullptr;
+    QPushButton* btDecocheTout = nullptr;
+    QScrollArea* boiteParametresGraphs = nullptr;
+    QGroupBox *grapheStatIP_Param = nullptr, *grapheStatHoraires_Param = nullptr,
+              *grapheStatVMensuelles_Param = nullptr, *grapheStatPrecedent_Param = nullptr;
+    QLineEdit* editAdressesIP_Param = nullptr;
+    HautBas* udAdressesIP_Param = nullptr;
+    QLabel *lbAdressesIP_Param = nullptr, *blZoomGraphPrecedent_Param = nullptr,
+           *lbTauxZoomGraphPrecedent_Param = nullptr;
+    QPushButton *btZoomPlusStatPrecedent_Param = nullptr, *btZoomMoinsStatPrecedent_Param = nullptr,
+                *btZoom100StatPrecedent_Param = nullptr;
+    QProgressBar* barreProgressionStat = nullptr;
+    QSplitter* separateurStat = nullptr;
+    // Chart area; its caption shows wherever no chart covers it.
+    QFrame* panelGraphe = nullptr;
+
+    GraphesStat graphes;
+    // The charts shown by the last layout pass, in check-list order.
+    std::vector<GrapheQt*> graphesAffiches;
+
+    // The layout pass: shows the ticked charts, divides the chart area among them and stacks
+    // their parameter boxes.
+    void disposerGraphes();
+    // The chart of a check-list entry text (exact, case-sensitive), or nullptr.
+    GrapheQt* grapheDeLibelle(const QString& texte) const;
+    // Hides the parameter boxes and stacks those of the first n charts of graphesAffiches.
+    void placerParametres(int n);
+    // Unticks everything and lays out, then ticks entry `index` and lays out again. The active
+    // page of the window is the window's business.
+    void afficherGrapheSeul(int index);
+    // What a load does: every entry unticked, the charts shown stay where they are.
+    void decocherSansDisposer();
+
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+  private:
+    void creerPanelStats();
+    void creerParametres(QWidget* contenu);
+    void creerPanelGraphe();
+    void relier();
+
+    void listeACocherStatClick();
+    void btDecocheToutClick();
+    void validerAdressesIP();
+    void remplirGrapheIP();
+    void zoomerPrecedent(int pas);
+    void btZoom100StatPrecedent_ParamClick();
+    // True when the key is dropped.
+    bool editAdressesIP_ParamKeyPress(const QKeyEvent& touche);
+
+    void cocher(int index, bool coche);
+    void decocherTout();
+    void placerPanelStats();
+    void prevoirPassage();
+    void ajusterContenuParametres();
+    void ancrer();
+    void avancerBarre(int pas);
+    void statut(const QString& message);
+    void executer(const std::function<void()>& commande);
+
+    Contexte contexte_;
+    std::array<QGroupBox*, 4> boites_{};  // in the order placerParametres examines them
+    QWidget* contenuParametres_ = nullptr;
+    QLabel* legendePanelGraphe_ = nullptr;
+    // Number of charts docked by the last pass (1 to 3), 0 when they are placed by position.
+    int ancres_ = 0;
+    QSize tailleStats_;
+    bool montre_ = false;
+    int changementsDepuisAppui_ = 0;
+    bool passagePrevu_ = false;
+};
+
+}  // namespace kestrane
