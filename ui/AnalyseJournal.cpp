@@ -193,11 +193,6 @@ void TForm1::preparerRapportRequetes(const ListesPeriodes& listes) {
     afficherRapportRequetes();
 }
 
-void TForm1::radioRapportRequetesToutJournalClick() {
-    periodeChoisie = std::string(kPeriodeToutLeFichier);
-    compterRequetes(journal_, periodeChoisie, "", "");
-}
-
 void TForm1::afficherRapportRequetes() {
     remplirTableauRapport("Date", "Occurences", statVMensuelles,
                           *pageRapport->tableauRapportRequetes);

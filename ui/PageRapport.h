@@ -1,12 +1,17 @@
 // The "Rapport d'Analyse" page: a tool bar over a long report that scrolls vertically, with one
 // group per occurrence table (grid, order buttons, search), the hourly slices, and the hidden
 // audience section with the requests by period. The page lays out its controls and moves its
-// own scroll position; the window wires everything else (sorts, searches, periods, key filter).
+// own scroll position; once the window has handed it its context (brancher), the page runs its
+// own commands: sorts, searches, the address key filter, slices, periods and "Actualiser".
 #pragma once
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
+#include "ui/Graphes.h"
+
+class QAbstractButton;
 class QButtonGroup;
 class QComboBox;
 class QDateEdit;
@@ -22,13 +27,31 @@ class QToolButton;
 
 namespace kestrane {
 
+class Bip;
 class EtiquetteQt;
 class GrilleRapportQt;
+class Journal;
+
+// What the page's commands reach beyond the page; the window owns all of it.
+struct ContexteRapport {
+    Bip* bip = nullptr;                       // the refused key's signal
+    std::function<const Journal&()> journal;  // the loaded journal
+    GraphesStat graphes;                      // the charts a sort or a slice change refeeds
+    // Runs a command and shows its error, if any: no exception leaves a command of the page.
+    std::function<void(const std::function<void()>&)> executer;
+    // statVMensuelles into tableauRapportRequetes and grapheStatVMensuelles.
+    std::function<void()> afficherRapportRequetes;
+};
 
 class PageRapport : public QWidget {
     Q_OBJECT
   public:
     explicit PageRapport(QWidget* parent = nullptr);
+
+    // Connects every command of the page; every member of the context must be set. A radio
+    // button's action runs when it becomes selected, by the user or by the program. Connects
+    // once: a later call only replaces the context the commands use.
+    void brancher(ContexteRapport contexte);
 
     // Content height of the report; the scroll range is this minus the visible height.
     static constexpr int kHauteurContenu = 1670;
@@ -143,7 +166,20 @@ class PageRapport : public QWidget {
     void molletteSiFocus(QWidget* controle);
     QButtonGroup* grouper(std::initializer_list<QRadioButton*> boutons);
 
+    // Commands (CommandesRapport.cpp).
+    void commande(const std::function<void()>& action);
+    void surSelection(QAbstractButton* bouton, std::function<void()> action);
+    void brancherGroupesStandard();
+    void brancherRechercheAdresse();
+    void brancherTranches();
+    void brancherRequetes();
+    void rechercher(const GroupeStandard& groupe);
+    void changerLargeurTranches(int largeur);
+    void actualiserRapportRequetes();
+
     std::array<GroupeStandard, 6> standards_{};
+    ContexteRapport contexte_;
+    bool branche_ = false;
 };
 
 }  // namespace kestrane

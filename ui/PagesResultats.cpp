@@ -1,10 +1,5 @@
-// The statistics and report pages of the main window, and the report page's actions that the
-// Analyse command relies on.
-#include <QButtonGroup>
-#include <QFrame>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QRadioButton>
+// The statistics and report pages of the main window and what ties them to the window: the
+// status line, the error wrapper, the beep, the journal and the requests display.
 #include <QVBoxLayout>
 
 #include "ui/Graphes.h"
@@ -33,10 +28,13 @@ void TForm1::creerPageRapport() {
     page->setContentsMargins(0, 0, 0, 0);
     pageRapport = new PageRapport(ongletRapportAnalyse);
     page->addWidget(pageRapport);
-    connect(pageRapport->radioRapportRequetesToutJournal, &QRadioButton::toggled, this,
-            [this](bool choisi) {
-                if (choisi) executer([this] { radioRapportRequetesToutJournalClick(); });
-            });
+    ContexteRapport contexte;
+    contexte.bip = &bip_;
+    contexte.journal = [this]() -> const Journal& { return journal_; };
+    contexte.graphes = graphes;
+    contexte.executer = [this](const std::function<void()>& commande) { executer(commande); };
+    contexte.afficherRapportRequetes = [this] { afficherRapportRequetes(); };
+    pageRapport->brancher(std::move(contexte));
 }
 
 }  // namespace kestrane

@@ -128,7 +128,6 @@ class TForm1 : public QMainWindow {
     // painted at most every few tens of milliseconds, and always when `toujours`.
     void progresser(std::size_t position, const QString& message, bool toujours);
     void alimenterGraphes(int nbAdresses);
-    void radioRapportRequetesToutJournalClick();
 
     Bip& bip_;
     Journal journal_;

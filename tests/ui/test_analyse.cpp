@@ -534,6 +534,37 @@ void TestAnalyse::grapheSeulParTouche() {
     QVERIFY(!w.graphes.grapheStatFichierCharge->isHidden());
 }
 
+void TestAnalyse::commandesDuRapportApresAnalyse() {
+    Fenetre f;
+    TForm1& w = f.form;
+    PageRapport& p = *w.pageRapport;
+    charger(w, ecrire("rapport.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x"),
+                                              ligne("2.2.2.2", "09/Nov/2005", "11:00:00", "/y"),
+                                              ligne("2.2.2.2", "09/Nov/2005", "12:00:00", "/y")})));
+    analyser(w);
+    QTest::mouseClick(p.radioRapportAdressesIPDecroissant, Qt::LeftButton);
+    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+             (QStringList{"Adresses IP|Occurences", "2.2.2.2|2", "1.1.1.1|1"}));
+    QCOMPARE(points(*w.graphes.grapheStatIP), (QStringList{"0:2.2.2.2=2", "0:1.1.1.1=1"}));
+
+    // The month of the second line, then back to the whole journal.
+    p.radioRapportRequetesMois->setChecked(true);
+    p.cbRapportRequetesMois->setCurrentIndex(1);
+    QTest::mouseClick(p.btRapportRequetesActualiser, Qt::LeftButton);
+    QCOMPARE(cellules(*p.tableauRapportRequetes),
+             (QStringList{"Date|Occurences", "09/Nov/2005|2"}));
+    p.radioRapportRequetesToutJournal->setChecked(true);
+    QTest::mouseClick(p.btRapportRequetesActualiser, Qt::LeftButton);
+    QCOMPARE(cellules(*p.tableauRapportRequetes), (QStringList{"Date|Occurences", "Tous|3"}));
+    QCOMPARE(w.boites.erreurs, QStringList{});
+
+    // A new analysis leaves the address order unchosen again.
+    analyser(w);
+    QVERIFY(!p.radioRapportAdressesIPDecroissant->isChecked());
+    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+             (QStringList{"Adresses IP|Occurences", "1.1.1.1|1", "2.2.2.2|2"}));
+}
+
 void TestAnalyse::redimensionnerDisposeLesGraphes() {
     Fenetre f;
     TForm1& w = f.form;

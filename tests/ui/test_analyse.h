@@ -22,6 +22,7 @@ class TestAnalyse : public QObject {
     void grandJournalEnDeuxMoities();
     void echantillonReel();
     void grapheSeulParTouche();
+    void commandesDuRapportApresAnalyse();
     void redimensionnerDisposeLesGraphes();
 
   private:
