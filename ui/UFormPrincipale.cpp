@@ -269,10 +269,12 @@ void TForm1::creerBarreStatus() {
     panneauHeure->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panneauMessage = new QLabel;
     panneauMessage->setObjectName(QStringLiteral("barreStatusPanneau1"));
-    panneauMessage->setFixedWidth(300);
+    // 300 pixels at least; as the last panel it runs to the bar's end, so that a long message
+    // (a load names the whole path) can be read.
+    panneauMessage->setMinimumWidth(300);
     panneauMessage->setFrameStyle(QFrame::NoFrame);
     barre->addWidget(panneauHeure);
-    barre->addWidget(panneauMessage);
+    barre->addWidget(panneauMessage, 1);
 }
 
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {

@@ -10,6 +10,7 @@ class TestFenetre : public QObject {
   private slots:
     void init();
     void etatAuDemarrage();
+    void panneauDuMessageJusquAuBout();
     void touchesDeFonctionMortesSansAnalyse();
     void ligneDeStatutEtHorloge();
     void aPropos();
