@@ -347,6 +347,14 @@ bool PageStatistiques::eventFilter(QObject* objet, QEvent* evenement) {
     } else if (objet == panelGraphe && type == QEvent::Resize) {
         legendePanelGraphe_->setGeometry(panelGraphe->contentsRect());
         ancrer();
+        // A pass run while the page was hidden placed the charts for the chart area's former
+        // size (a hidden page is not resized with the window): they follow its real size.
+        if (libres_ > 0 && static_cast<int>(graphesAffiches.size()) == libres_) {
+            const std::vector<QRect> places =
+                placesLibres(libres_, panelGraphe->width(), panelGraphe->height());
+            for (std::size_t i = 0; i < places.size(); ++i)
+                graphesAffiches[i]->setGeometry(places[i]);
+        }
     } else if (objet == boiteParametresGraphs && type == QEvent::Resize) {
         // The boxes stretch with the scroll box, leaving room for its scroll bar; the "100%"
         // button keeps to their right edge.
@@ -391,6 +399,7 @@ void PageStatistiques::disposerGraphes() {
     barreProgressionStat->setValue(5);
     std::vector<GrapheQt*> coches;
     ancres_ = 0;
+    libres_ = 0;
     for (int i = 0; i < nbEntrees; ++i) {
         QListWidgetItem* entree = listeACocherStat->item(i);
         GrapheQt* graphe = grapheDeLibelle(entree->text());
@@ -424,6 +433,7 @@ void PageStatistiques::disposerGraphes() {
         ancrer();
         for (int i = 0; i < n; ++i) avancerBarre(pas);
     } else {
+        libres_ = n;
         const std::vector<QRect> places =
             placesLibres(n, panelGraphe->width(), panelGraphe->height());
         for (std::size_t i = 0; i < places.size() && i < graphesAffiches.size(); ++i) {
@@ -524,11 +534,12 @@ bool PageStatistiques::editAdressesIP_ParamKeyPress(const QKeyEvent& touche) {
         executer([this] { validerAdressesIP(); });
         return true;
     }
-    // Only keys that type a character are filtered: moving, deleting, shortcuts and focus
-    // changes stay the box's own.
+    // Every key that types a character is filtered, control characters included (Ctrl+V types
+    // one, so pasting by key is refused too); keys that type nothing (moving, Delete) and the
+    // focus keys stay the box's own.
     const QString texte = touche.text();
-    if (cle == Qt::Key_Backspace || texte.isEmpty() || !texte.front().isPrint() ||
-        (touche.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) != 0) {
+    if (cle == Qt::Key_Backspace || cle == Qt::Key_Delete || cle == Qt::Key_Tab ||
+        cle == Qt::Key_Backtab || texte.isEmpty()) {
         return false;
     }
     if (texte.size() == 1 && texte.front() >= QLatin1Char('0') &&

@@ -138,6 +138,7 @@ class PageStatistiques : public QWidget {
     QLabel* legendePanelGraphe_ = nullptr;
     // Number of charts docked by the last pass (1 to 3), 0 when they are placed by position.
     int ancres_ = 0;
+    int libres_ = 0;  // charts placed at explicit places by the last pass (4 to 7)
     QSize tailleStats_;
     bool montre_ = false;
     int changementsDepuisAppui_ = 0;

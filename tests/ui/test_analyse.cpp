@@ -575,6 +575,26 @@ void TestAnalyse::redimensionnerDisposeLesGraphes() {
     w.resize(w.width() + 40, w.height() + 30);
     QCoreApplication::processEvents();
     QCOMPARE(f.message(), QStringLiteral("Pr\u00e9sentation d'aucun graphe statistique"));
+
+    // Four charts laid out, then the window widened while another page is shown: back on the
+    // statistics page they share the chart area's new width.
+    PageStatistiques& p = *w.pageStatistiques;
+    w.PageControl1->setTabVisible(1, true);
+    w.PageControl1->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 4; ++i) p.listeACocherStat->item(i)->setCheckState(Qt::Checked);
+    QCoreApplication::processEvents();
+    QCOMPARE(f.message(), QStringLiteral("Pr\u00e9sentation de 4 graphes statistiques"));
+    w.PageControl1->setCurrentIndex(0);
+    w.resize(w.width() + 200, w.height());
+    QCoreApplication::processEvents();
+    w.PageControl1->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    const int largeur = p.panelGraphe->width(), hauteur = p.panelGraphe->height();
+    QCOMPARE(w.graphes.grapheStatOS->geometry(),
+             QRect(largeur / 2, 0, largeur / 2, hauteur / 2));
+    QCOMPARE(w.graphes.grapheStatFichierCharge->geometry(),
+             QRect(largeur / 2, hauteur / 2, largeur / 2, hauteur / 2));
 }
 
 KESTRANE_TEST_UI(TestAnalyse);

@@ -1,6 +1,8 @@
 #include "tests/ui/test_page_statistiques.h"
 
+#include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -311,13 +313,17 @@ void TestPageStatistiques::ancrageSuitLePanneau() {
     QCoreApplication::processEvents();
     QCOMPARE(b.statuts.size(), passes);
 
-    // Placed charts stay where the last pass put them until the next one.
+    // Placed charts follow the chart area's size by the same rule, without a pass: a pass run
+    // while the page was hidden saw the area's former size.
     b.cocher(2);
     b.cocher(3);
-    const QList<QRect> avant = b.places();
+    const int passesAvant = b.statuts.size();
     b.fenetre.resize(kGauche + 500, 474);
     QCoreApplication::processEvents();
-    QCOMPARE(b.places(), avant);
+    QCOMPARE(b.statuts.size(), passesAvant);
+    QCOMPARE(b.places(),
+             (QList<QRect>{
+                 {0, 0, 250, 237}, {250, 0, 250, 237}, {0, 237, 250, 237}, {250, 237, 250, 237}}));
 }
 
 void TestPageStatistiques::redimensionneePendantUneAutrePage() {
@@ -434,6 +440,16 @@ void TestPageStatistiques::touchesRefusees() {
     }
     QTest::keyClick(edit, Qt::Key_Eacute, {}, -1);  // "é" typed
     QCOMPARE(edit->text(), QStringLiteral("10"));
+
+    // Keys typing control characters are refused as well: pasting by key, Escape.
+    QGuiApplication::clipboard()->setText(QStringLiteral("abc"));
+    b.bip.bips.clear();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("10"));
+    QVERIFY(b.bip.bips == erreur);
+    b.bip.bips.clear();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QVERIFY(b.bip.bips == erreur);
 
     // Digits and Backspace type; moving and deleting are the box's own.
     b.bip.bips.clear();
