@@ -105,4 +105,16 @@ bool lireEntier(std::string_view texte, long& valeur) {
     return ec == std::errc() && p == fin && !texte.empty();
 }
 
+bool lireArguments(int argc, char** argv, long& lignes, long& runs) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if ((a == "--runs" || a == "-r") && i + 1 < argc) {
+            if (!lireEntier(argv[++i], runs) || runs < 1) return false;
+        } else if (!lireEntier(a, lignes) || lignes < 2) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace kestrane

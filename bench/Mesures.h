@@ -52,4 +52,8 @@ long creteRssKio();
 // A whole text as a decimal integer.
 bool lireEntier(std::string_view texte, long& valeur);
 
+// The arguments "[lines] [--runs N]" (or -r N) into the two values, which keep their defaults
+// when absent; false on anything else, a line count under 2 or a run count under 1.
+bool lireArguments(int argc, char** argv, long& lignes, long& runs);
+
 }  // namespace kestrane

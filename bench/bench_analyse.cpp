@@ -34,14 +34,7 @@ int usage(const char* programme) {
 int main(int argc, char** argv) {
     long lignes = 1'000'000;
     long runs = 3;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        if ((a == "--runs" || a == "-r") && i + 1 < argc) {
-            if (!lireEntier(argv[++i], runs) || runs < 1) return usage(argv[0]);
-        } else if (!lireEntier(a, lignes) || lignes < 2) {
-            return usage(argv[0]);
-        }
-    }
+    if (!lireArguments(argc, argv, lignes, runs)) return usage(argv[0]);
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argcQt = 1;

@@ -93,14 +93,7 @@ int usage(const char* programme) {
 int main(int argc, char** argv) {
     long lignesDemandees = 1'000'000;
     long runs = 5;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        if ((a == "--runs" || a == "-r") && i + 1 < argc) {
-            if (!lireEntier(argv[++i], runs) || runs < 1) return usage(argv[0]);
-        } else if (!lireEntier(a, lignesDemandees) || lignesDemandees < 2) {
-            return usage(argv[0]);
-        }
-    }
+    if (!lireArguments(argc, argv, lignesDemandees, runs)) return usage(argv[0]);
     const int n = static_cast<int>(runs);
 
     try {

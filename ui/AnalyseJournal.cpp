@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -138,39 +139,28 @@ void TForm1::afficherDetails() {
 void TForm1::calculerStatistiques() {
     PageRapport& p = *pageRapport;
     ListesPeriodes listes;
+    // Each tally's table goes to its grid as soon as it is ready, in the pass's order.
+    struct Remplissage {
+        const char *entete0, *entete1;
+        const tableauRapportStat& table;
+        GrilleRapport& grille;
+    };
+    const Remplissage remplissages[] = {
+        {"Adresses IP", "Occurences", statIP, *p.tableauRapportAdressesIP},
+        {"Syst\xE8me d'Exploitation", "Occurences", statOS, *p.tableauRapportOS},
+        {"Navigateur / Robot", "Occurences", statNav, *p.tableauRapportNav},
+        {"Page de provenance", "Occurences", statPrecedent, *p.tableauRapportPrecedent},
+        {"Fichier charg\xE9", "Occurences", statFichier, *p.tableauRapportFichierCharge},
+        {"Adresse IP", "Octets", statTaux, *p.tableauRapportTauxChargement},
+        {"Tranche horaire", "Nb Acc\xE8s", statHoraires, *p.tableauRapportTranches},
+    };
+    static_assert(std::size(remplissages) == kEtapeTranches - kEtapeIP + 1);
     const auto remplir = [&](int etape) {
-        switch (etape) {
-            case kEtapeIP:
-                remplirTableauRapport("Adresses IP", "Occurences", statIP,
-                                      *p.tableauRapportAdressesIP);
-                break;
-            case kEtapeOS:
-                remplirTableauRapport("Syst\xE8me d'Exploitation", "Occurences", statOS,
-                                      *p.tableauRapportOS);
-                break;
-            case kEtapeNav:
-                remplirTableauRapport("Navigateur / Robot", "Occurences", statNav,
-                                      *p.tableauRapportNav);
-                break;
-            case kEtapePrecedent:
-                remplirTableauRapport("Page de provenance", "Occurences", statPrecedent,
-                                      *p.tableauRapportPrecedent);
-                break;
-            case kEtapeFichier:
-                remplirTableauRapport("Fichier charg\xE9", "Occurences", statFichier,
-                                      *p.tableauRapportFichierCharge);
-                break;
-            case kEtapeOctets:
-                remplirTableauRapport("Adresse IP", "Octets", statTaux,
-                                      *p.tableauRapportTauxChargement);
-                break;
-            case kEtapeTranches:
-                remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
-                                      *p.tableauRapportTranches);
-                break;
-            case kEtapeRequetes:
-                p.lbRapportRequetesTotal->setText(QString::number(journal_.nbLignes()));
-                break;
+        if (etape >= kEtapeIP && etape <= kEtapeTranches) {
+            const Remplissage& r = remplissages[etape - kEtapeIP];
+            remplirTableauRapport(r.entete0, r.entete1, r.table, r.grille);
+        } else if (etape == kEtapeRequetes) {
+            p.lbRapportRequetesTotal->setText(QString::number(journal_.nbLignes()));
         }
     };
     calculerTables(journal_, p.seRapportTrancheRecherche->value(), &tableauLog, remplir, &listes);
