@@ -11,7 +11,13 @@ namespace kestrane {
 
 class ErreurKestrane : public std::runtime_error {
   public:
-    explicit ErreurKestrane(const std::string& message) : std::runtime_error(message) {}
+    explicit ErreurKestrane(const std::string& message)
+        : std::runtime_error(message), message_(message) {}
+    // The whole message: what() stops at a NUL byte, which a text cut out of a log may hold.
+    const std::string& message() const { return message_; }
+
+  private:
+    std::string message_;
 };
 
 // A file that could not be read or written. The system's error code is kept so that the window
@@ -35,6 +41,20 @@ class ErreurFichier : public ErreurKestrane {
 // Checked 32-bit addition: raises "Débordement d'entier" outside the signed 32-bit range.
 inline int32_t ajouterVerifie(int32_t a, int32_t b) {
     int32_t somme;
+    if (__builtin_add_overflow(a, b, &somme)) leverDebordement();
+    return somme;
+}
+
+// The same for a count kept in 64 bits whose values follow the 32-bit rules.
+inline int64_t ajouterVerifie32(int64_t a, int64_t b) {
+    int32_t somme;
+    if (__builtin_add_overflow(a, b, &somme)) leverDebordement();
+    return somme;
+}
+
+// Checked 64-bit addition, for byte amounts.
+inline int64_t ajouterVerifie64(int64_t a, int64_t b) {
+    int64_t somme;
     if (__builtin_add_overflow(a, b, &somme)) leverDebordement();
     return somme;
 }

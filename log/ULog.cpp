@@ -1,7 +1,5 @@
 #include "log/ULog.h"
 
-#include <sys/mman.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -9,7 +7,6 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
-#include <new>
 #include <stdexcept>
 #include <thread>
 
@@ -99,7 +96,7 @@ RLog analyserLigne(std::string_view ligne) {
     r.fichierCharge = extraireFichier(r.requete);
     r.codeRenvoye = convertirEntier(extraireChamp(" ", reste));
     const std::string_view octets = extraireChamp(" ", reste);
-    r.chargement = (octets == "-" || octets == "NC") ? 0 : convertirEntier(octets);
+    r.chargement = (octets == "-" || octets == "NC") ? 0 : convertirEntier64(octets);
     supprimerDebut(1, reste);
     r.pagePrecedente = extraireChamp("\" ", reste);
     supprimerDebut(1, reste);
@@ -176,79 +173,20 @@ std::string detailLog(const RLog& r) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Compact records
-
-namespace {
-
-// A text of a record: an offset into its line and a length, or one of the program's own texts.
-struct Texte {
-    uint32_t debut;
-    uint32_t longueur;
-};
-constexpr uint32_t kConstante = 0xFFFFFFFFu;
-constexpr std::string_view kConstantes[] = {kTiret, kWindowsXP, kWindows2000};
-
-Texte coder(std::string_view v, std::string_view ligne) {
-    if (v.empty()) return {0, 0};
-    if (ligne.size() > UINT32_MAX) throw std::length_error("line of more than 4 GiB");
-    const auto debut = reinterpret_cast<std::uintptr_t>(ligne.data());
-    const auto p = reinterpret_cast<std::uintptr_t>(v.data());
-    if (p >= debut && p + v.size() <= debut + ligne.size()) {
-        return {static_cast<uint32_t>(p - debut), static_cast<uint32_t>(v.size())};
-    }
-    // Not in the line: one of the program's own texts (compared by content, since the same
-    // literal may stand at several addresses).
-    for (uint32_t k = 0; k < 3; ++k) {
-        if (v == kConstantes[k]) return {kConstante, k};
-    }
-    throw std::logic_error("record text outside its line");
-}
-
-std::string_view decoder(Texte t, const char* ligne) {
-    if (t.debut == kConstante) return kConstantes[t.longueur];
-    return std::string_view(ligne + t.debut, t.longueur);
-}
-
-}  // namespace
-
-struct TableauLog::Enregistrement {
-    int32_t ip[4];
-    int32_t codeRenvoye;
-    int32_t chargement;
-    Texte autre, logname, date, heure, fuseau, requete;
-    Texte fichierCharge, pagePrecedente, navigateur, systeme;
-};
+// Records of the last analysis run
 
 TableauLog tableauLog;
 
-TableauLog::TableauLog() = default;
-TableauLog::~TableauLog() = default;
-TableauLog::TableauLog(const TableauLog&) = default;
-TableauLog& TableauLog::operator=(const TableauLog&) = default;
-TableauLog::TableauLog(TableauLog&&) noexcept = default;
-TableauLog& TableauLog::operator=(TableauLog&&) noexcept = default;
-
 RLog TableauLog::operator[](std::size_t i) const {
-    const Enregistrement& e = enregistrements_.get()[i];
-    const char* l = journal_.octets().data() + journal_.debutLigne(i);
-    RLog r;
-    r.ip1 = e.ip[0];
-    r.ip2 = e.ip[1];
-    r.ip3 = e.ip[2];
-    r.ip4 = e.ip[3];
-    r.autre = decoder(e.autre, l);
-    r.logname = decoder(e.logname, l);
-    r.date = decoder(e.date, l);
-    r.heure = decoder(e.heure, l);
-    r.fuseau = decoder(e.fuseau, l);
-    r.requete = decoder(e.requete, l);
-    r.fichierCharge = decoder(e.fichierCharge, l);
-    r.pagePrecedente = decoder(e.pagePrecedente, l);
-    r.navigateur = decoder(e.navigateur, l);
-    r.systeme = decoder(e.systeme, l);
-    r.codeRenvoye = e.codeRenvoye;
-    r.chargement = e.chargement;
-    return r;
+    try {
+        return analyserLigne(journal_.ligne(i));
+    } catch (const ErreurKestrane&) {
+        // Only if the line's bytes changed since it was parsed.
+        RLog r;
+        r.autre = r.logname = r.date = r.heure = r.fuseau = r.requete = r.pagePrecedente =
+            r.navigateur = r.systeme = kTiret;
+        return r;
+    }
 }
 
 bool TableauLog::couvre(const Journal& journal) const {
@@ -257,11 +195,11 @@ bool TableauLog::couvre(const Journal& journal) const {
 
 namespace {
 
-// Parses lines [debut, fin) into `dest`; returns the index of the first failing line (or fin)
-// and leaves the error in `erreur`.
-std::size_t analyserTranche(const Journal& j, TableauLog::Enregistrement* dest, std::size_t debut,
-                            std::size_t fin, std::exception_ptr& erreur,
-                            std::atomic<std::size_t>* faites = nullptr,
+// Parses lines [debut, fin) and hands each record to the reader as stretch `tranche`; returns
+// the index of the first failing line (or fin) and leaves its error in `erreur`.
+std::size_t analyserTranche(const Journal& j, std::size_t debut, std::size_t fin,
+                            LecteurEnregistrements* lecteur, int tranche,
+                            std::exception_ptr& erreur, std::atomic<std::size_t>* faites = nullptr,
                             const std::atomic<bool>* arreter = nullptr) {
     constexpr std::size_t kPas = 8192;
     for (std::size_t i = debut; i < fin; ++i) {
@@ -270,26 +208,9 @@ std::size_t analyserTranche(const Journal& j, TableauLog::Enregistrement* dest, 
             // Asked to stop: what is left of this half no longer matters to anybody.
             if (arreter && arreter->load(std::memory_order_relaxed)) return i;
         }
-        const std::string_view l = j.ligne(i);
         try {
-            const RLog r = analyserLigne(l);
-            auto& e = dest[i];
-            e.ip[0] = r.ip1;
-            e.ip[1] = r.ip2;
-            e.ip[2] = r.ip3;
-            e.ip[3] = r.ip4;
-            e.codeRenvoye = r.codeRenvoye;
-            e.chargement = r.chargement;
-            e.autre = coder(r.autre, l);
-            e.logname = coder(r.logname, l);
-            e.date = coder(r.date, l);
-            e.heure = coder(r.heure, l);
-            e.fuseau = coder(r.fuseau, l);
-            e.requete = coder(r.requete, l);
-            e.fichierCharge = coder(r.fichierCharge, l);
-            e.pagePrecedente = coder(r.pagePrecedente, l);
-            e.navigateur = coder(r.navigateur, l);
-            e.systeme = coder(r.systeme, l);
+            const RLog r = analyserLigne(j.ligne(i));
+            if (lecteur) lecteur->lire(tranche, r);
         } catch (...) {
             erreur = std::current_exception();
             return i;
@@ -300,39 +221,20 @@ std::size_t analyserTranche(const Journal& j, TableauLog::Enregistrement* dest, 
 
 }  // namespace
 
-void TableauLog::memoriser(const Journal& journal) {
-    memoriser(journal, {});
-}
-
 void TableauLog::memoriser(const Journal& journal,
-                           const std::function<void(std::size_t faites)>& progression) {
+                           const std::function<void(std::size_t faites)>& progression,
+                           LecteurEnregistrements* lecteur) {
     const std::size_t n = journal.nbLignes();
     complet_ = false;
     taille_ = 0;
     journal_ = journal;
-    const std::size_t octets = n * sizeof(Enregistrement);
-    // Copies of this table (a view still showing the last analysis) keep the storage they share;
-    // the new records then go to fresh storage.
-    if (enregistrements_ && (capacite_ < octets || enregistrements_.use_count() > 1)) {
-        enregistrements_.reset();
-        capacite_ = 0;
-    }
-    if (!enregistrements_ && n > 0) {
-        // Untouched until parsed: each parsing thread faults in its own half.
-        void* p = mmap(nullptr, octets, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p == MAP_FAILED) throw std::bad_alloc();
-        enregistrements_ = std::shared_ptr<Enregistrement>(
-            static_cast<Enregistrement*>(p), [octets](Enregistrement* e) { munmap(e, octets); });
-        capacite_ = octets;
-    }
-    Enregistrement* dest = enregistrements_.get();
 
     // Two halves on the two cores; the error that counts is that of the first failing line, so
     // the second half stops early once the first has failed.
-    constexpr std::size_t kSeuilParallele = 1 << 15;
     std::exception_ptr erreurA, erreurB, erreurSuivi;
     std::size_t arretA = 0, arretB = n;
     const std::size_t milieu = n >= kSeuilParallele ? n / 2 : n;
+    if (lecteur) lecteur->commencer(journal, milieu < n ? 2 : 1);
     if (milieu < n) {
         std::atomic<std::size_t> faites{0};
         std::atomic<bool> arreterPremier{false}, arreterSecond{false};
@@ -346,11 +248,13 @@ void TableauLog::memoriser(const Journal& journal,
         };
         std::atomic<std::size_t>* compte = progression ? &faites : nullptr;
         std::thread second([&] {
-            arretB = analyserTranche(journal, dest, milieu, n, erreurB, compte, &arreterSecond);
+            arretB =
+                analyserTranche(journal, milieu, n, lecteur, 1, erreurB, compte, &arreterSecond);
             finie();
         });
         const auto premiereMoitie = [&] {
-            arretA = analyserTranche(journal, dest, 0, milieu, erreurA, compte, &arreterPremier);
+            arretA =
+                analyserTranche(journal, 0, milieu, lecteur, 0, erreurA, compte, &arreterPremier);
             if (erreurA) arreterSecond = true;
             finie();
         };
@@ -378,7 +282,7 @@ void TableauLog::memoriser(const Journal& journal,
         }
         second.join();
     } else {
-        arretA = analyserTranche(journal, dest, 0, n, erreurA);
+        arretA = analyserTranche(journal, 0, n, lecteur, 0, erreurA);
     }
     if (erreurSuivi) std::rethrow_exception(erreurSuivi);
     if (erreurA) {
@@ -391,6 +295,7 @@ void TableauLog::memoriser(const Journal& journal,
     }
     taille_ = n;
     complet_ = true;
+    if (lecteur) lecteur->terminer();
 }
 
 }  // namespace kestrane

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,7 +19,7 @@ struct RLog {
     std::string_view autre, logname, date, heure, fuseau, requete;
     std::string_view fichierCharge, pagePrecedente, navigateur, systeme;
     int32_t codeRenvoye = 0;
-    int32_t chargement = 0;
+    int64_t chargement = 0;  // bytes: a response may pass 2 GiB
 };
 
 // Loaded file out of the request line: from after the last blank that follows a "T" (or from
@@ -45,27 +44,35 @@ void ajouterDetailLog(std::string& sortie, const RLog& r);
 std::string adresseIP(const RLog& r);
 void ajouterAdresseIP(std::string& sortie, int32_t a, int32_t b, int32_t c, int32_t d);
 
-// The records of the last analysis run, one per journal line, kept compactly as positions in
-// the journal's buffer, which they share.
+// Reads the records of a first pass while they are parsed. A long journal is parsed in two
+// stretches at once, one per core: lire(0, ...) receives the lines of the first stretch and
+// lire(1, ...) those of the second, each stretch in journal order, from two threads.
+class LecteurEnregistrements {
+  public:
+    virtual ~LecteurEnregistrements() = default;
+    // Before any line: the journal and the number of stretches (1 or 2).
+    virtual void commencer(const Journal& journal, int nbTranches) = 0;
+    virtual void lire(int tranche, const RLog& r) = 0;
+    // After the last line, only when every line parsed.
+    virtual void terminer() = 0;
+};
+
+// The records of the last analysis run, one per journal line. A record is not stored: it is the
+// parse of its line, made again when it is asked for (a fraction of a microsecond), so the
+// records of a journal of ten million lines cost no memory at all.
 class TableauLog {
   public:
-    TableauLog();
-    ~TableauLog();
-    // A copy shares the records and keeps them as they are: a later memoriser() on either one
-    // writes into storage of its own.
-    TableauLog(const TableauLog&);
-    TableauLog& operator=(const TableauLog&);
-    TableauLog(TableauLog&&) noexcept;
-    TableauLog& operator=(TableauLog&&) noexcept;
+    // Journals from this many lines on are parsed on both cores.
+    static constexpr std::size_t kSeuilParallele = 1 << 15;
 
-    // Parses every line of the journal in order. On a conversion error the records before the
-    // failing line stay, `taille()` is the failing line's index and the error is raised.
-    void memoriser(const Journal& journal);
-    // The same; on a long journal `progression` is called on this thread every few tens of
-    // milliseconds with the number of lines parsed so far (the two halves are parsed at once, so
-    // the count is not a prefix of the journal).
+    // Parses every line of the journal in order, handing each record to `lecteur` when there
+    // is one. On a conversion error the records before the failing line stay, `taille()` is the
+    // failing line's index and the error is raised. On a long journal `progression` is called on
+    // this thread every few tens of milliseconds with the number of lines parsed so far (the two
+    // halves are parsed at once, so the count is not a prefix of the journal).
     void memoriser(const Journal& journal,
-                   const std::function<void(std::size_t faites)>& progression);
+                   const std::function<void(std::size_t faites)>& progression = {},
+                   LecteurEnregistrements* lecteur = nullptr);
 
     std::size_t taille() const { return taille_; }
     RLog operator[](std::size_t i) const;
@@ -74,12 +81,8 @@ class TableauLog {
     // Whether the records are the complete parse of exactly this journal.
     bool couvre(const Journal& journal) const;
 
-    struct Enregistrement;
-
   private:
     Journal journal_;
-    std::shared_ptr<Enregistrement> enregistrements_;
-    std::size_t capacite_ = 0;  // bytes of enregistrements_
     std::size_t taille_ = 0;
     bool complet_ = false;
 };

@@ -55,11 +55,15 @@ int valeurHexa(char c) {
 
 }  // namespace
 
-bool essayerConvertirEntier(std::string_view texte, int32_t& valeur) {
+namespace {
+
+// The magnitude read by the conversion rules, or false: at most `limite`, or `limite` + 1 for a
+// negative value (the range of a two's-complement integer).
+bool lireMagnitude(std::string_view texte, uint64_t limite, bool& negatif, uint64_t& v) {
     std::size_t i = 0;
     const std::size_t n = texte.size();
     while (i < n && texte[i] == ' ') ++i;
-    bool negatif = false;
+    negatif = false;
     if (i < n && (texte[i] == '+' || texte[i] == '-')) {
         negatif = texte[i] == '-';
         ++i;
@@ -73,9 +77,9 @@ bool essayerConvertirEntier(std::string_view texte, int32_t& valeur) {
         i += 2;
     }
     if (i == n) return false;
-    // The magnitude may reach 2^31 for a negative value.
-    const uint64_t limite = negatif ? 2147483648ull : 2147483647ull;
-    uint64_t v = 0;
+    if (negatif) ++limite;
+    const uint64_t base = hexa ? 16 : 10;
+    v = 0;
     for (; i < n; ++i) {
         int chiffre;
         if (hexa) {
@@ -84,16 +88,41 @@ bool essayerConvertirEntier(std::string_view texte, int32_t& valeur) {
             chiffre = (texte[i] >= '0' && texte[i] <= '9') ? texte[i] - '0' : -1;
         }
         if (chiffre < 0) return false;
-        v = v * (hexa ? 16 : 10) + static_cast<uint64_t>(chiffre);
-        if (v > limite) return false;
+        // v * base + chiffre > limite, without overflowing.
+        if (v > (limite - static_cast<uint64_t>(chiffre)) / base) return false;
+        v = v * base + static_cast<uint64_t>(chiffre);
     }
+    return true;
+}
+
+}  // namespace
+
+bool essayerConvertirEntier(std::string_view texte, int32_t& valeur) {
+    bool negatif;
+    uint64_t v;
+    if (!lireMagnitude(texte, INT32_MAX, negatif, v)) return false;
     valeur = negatif ? static_cast<int32_t>(-static_cast<int64_t>(v)) : static_cast<int32_t>(v);
+    return true;
+}
+
+bool essayerConvertirEntier64(std::string_view texte, int64_t& valeur) {
+    bool negatif;
+    uint64_t v;
+    if (!lireMagnitude(texte, INT64_MAX, negatif, v)) return false;
+    // 0 - v in unsigned arithmetic is the two's complement, -2^63 included.
+    valeur = static_cast<int64_t>(negatif ? 0 - v : v);
     return true;
 }
 
 int32_t convertirEntier(std::string_view texte) {
     int32_t valeur;
     if (!essayerConvertirEntier(texte, valeur)) leverErreurEntier(texte);
+    return valeur;
+}
+
+int64_t convertirEntier64(std::string_view texte) {
+    int64_t valeur;
+    if (!essayerConvertirEntier64(texte, valeur)) leverErreurEntier(texte);
     return valeur;
 }
 

@@ -33,6 +33,10 @@ int32_t convertirEntier(std::string_view texte);
 // The same reading without raising: false when the text is not a valid integer.
 bool essayerConvertirEntier(std::string_view texte, int32_t& valeur);
 
+// The same rules for a signed 64-bit integer (byte amounts): beyond its range, the same error.
+int64_t convertirEntier64(std::string_view texte);
+bool essayerConvertirEntier64(std::string_view texte, int64_t& valeur);
+
 // Plain decimal, "-" only for negative values.
 std::string ecrireEntier(int64_t valeur);
 // Appends the decimal text to `sortie`.

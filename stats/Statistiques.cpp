@@ -1,8 +1,8 @@
-// The statistics pass in one go: every table of the pass from one reading of each record, on
-// both cores, merged so that each table is exactly the one its own tally would build.
+// The statistics pass in one go: every table of the pass counted while the first pass parses
+// each line, on both cores, merged so that each table is exactly the one its own tally would
+// build.
 #include <algorithm>
 #include <exception>
-#include <thread>
 
 #include "log/Erreur.h"
 #include "log/UString.h"
@@ -25,41 +25,47 @@ struct CompteurTexte {
     uint32_t numeroDernier = UINT32_MAX;
 
     // Returns true when the key is new.
-    bool compter(std::string_view cle, int64_t apport = 1) {
+    bool compter(std::string_view cle) {
         if (numeroDernier != UINT32_MAX && cle == dernier) {
-            nombres[numeroDernier] += apport;
+            ++nombres[numeroDernier];
             return false;
         }
         bool nouveau;
         numeroDernier = index.trouverOuAjouter(cle, nouveau);
         dernier = cle;
         if (nouveau) {
-            nombres.push_back(apport);
+            nombres.push_back(1);
         } else {
-            nombres[numeroDernier] += apport;
+            ++nombres[numeroDernier];
         }
         return nouveau;
     }
 };
 
-struct Cumul {
+}  // namespace
+
+// What one stretch of the journal adds to every table. Hours are counted one by one, so that
+// the slices of any width come out of them.
+struct ComptesJournal::Cumul {
     IndexCles<CleIP> ip;
     std::vector<int64_t> ipNombre, ipOctets;
     CleIP ipDerniere{};
     uint32_t numeroIPDerniere = UINT32_MAX;
     CompteurTexte os, nav, precedent, fichier, dates;
     std::vector<std::string_view> heureDeDate;  // time of the first line of each date
-    // Slices, by slice number c (hour / width), in order of first appearance.
-    std::vector<int> ordreTranches;
-    int64_t nombreTranche[24] = {};
-    std::string_view dateTranche[24];
-    bool tranchevue[24] = {};
-    std::string_view heureDerniere;
-    int32_t heureConvertie = 0;
-    bool octetsNegatifs = false;
-    bool echec = false;
+    std::vector<int> ordreHeures;               // hours of the day in order of first appearance
+    int64_t nombreHeure[24] = {};
+    std::string_view dateHeure[24];  // date of the first line of each hour
+    bool heureVue[24] = {};
+    std::string_view texteHeureDernier;
+    int32_t heureDerniere = 0;
+    // A total that only the separate tallies can tell the outcome of: a byte count below zero
+    // (a running total may pass the limit on the way and come back), or past 64 bits.
+    bool octetsIncertains = false;
+    bool echec = false;  // an hour that does not convert
 
-    void ajouter(const RLog& r, int largeur) {
+    void ajouter(const RLog& r) {
+        if (echec) return;
         const CleIP cle{{r.ip1, r.ip2, r.ip3, r.ip4}};
         uint32_t n = numeroIPDerniere;
         if (n == UINT32_MAX || !(cle == ipDerniere)) {
@@ -73,8 +79,8 @@ struct Cumul {
             numeroIPDerniere = n;
         }
         ++ipNombre[n];
-        ipOctets[n] += r.chargement;
-        octetsNegatifs |= r.chargement < 0;
+        octetsIncertains |= r.chargement < 0;
+        octetsIncertains |= __builtin_add_overflow(ipOctets[n], r.chargement, &ipOctets[n]);
 
         os.compter(r.systeme);
         nav.compter(r.navigateur);
@@ -82,39 +88,29 @@ struct Cumul {
         fichier.compter(r.fichierCharge);
         if (dates.compter(r.date)) heureDeDate.push_back(r.heure);
 
-        if (heureDerniere.data() == nullptr || r.heure != heureDerniere) {
-            std::string_view h = r.heure;
-            if (!essayerConvertirEntier(extraireChamp(":", h), heureConvertie)) {
+        std::string_view reste = r.heure;
+        const std::string_view texteHeure = extraireChamp(":", reste);
+        if (texteHeureDernier.data() == nullptr || texteHeure != texteHeureDernier) {
+            if (!essayerConvertirEntier(texteHeure, heureDerniere)) {
                 echec = true;
                 return;
             }
-            heureDerniere = r.heure;
+            texteHeureDernier = texteHeure;
         }
-        if (heureConvertie < 0 || heureConvertie > 23) return;
-        const int c = heureConvertie / largeur;
-        if (!tranchevue[c]) {
-            tranchevue[c] = true;
-            ordreTranches.push_back(c);
-            dateTranche[c] = r.date;
+        const int32_t h = heureDerniere;
+        if (h < 0 || h > 23) return;  // not an hour of the day: in no slice
+        if (!heureVue[h]) {
+            heureVue[h] = true;
+            ordreHeures.push_back(h);
+            dateHeure[h] = r.date;
         }
-        ++nombreTranche[c];
+        ++nombreHeure[h];
     }
 };
 
-void cumulerTranche(Cumul& cumul, const Journal& journal, const TableauLog* enregistrements,
-                    std::size_t debut, std::size_t fin, int largeur) {
-    for (std::size_t i = debut; i < fin && !cumul.echec; ++i) {
-        if (enregistrements) {
-            cumul.ajouter((*enregistrements)[i], largeur);
-        } else {
-            try {
-                cumul.ajouter(analyserLigne(journal.ligne(i)), largeur);
-            } catch (const ErreurKestrane&) {
-                cumul.echec = true;
-            }
-        }
-    }
-}
+namespace {
+
+using Cumul = ComptesJournal::Cumul;
 
 // Appends b's keys unknown to a after a's, adding the counts of the keys they share.
 void fusionner(CompteurTexte& a, const CompteurTexte& b,
@@ -131,7 +127,11 @@ void fusionner(CompteurTexte& a, const CompteurTexte& b,
     }
 }
 
+// a then b, as if one stretch had read the lines of both.
 void fusionner(Cumul& a, const Cumul& b) {
+    a.echec |= b.echec;
+    a.octetsIncertains |= b.octetsIncertains;
+    if (a.echec) return;
     for (std::size_t k = 0; k < b.ip.taille(); ++k) {
         bool nouveau;
         const uint32_t n = a.ip.trouverOuAjouter(b.ip.cle(k), nouveau);
@@ -140,22 +140,22 @@ void fusionner(Cumul& a, const Cumul& b) {
             a.ipOctets.push_back(b.ipOctets[k]);
         } else {
             a.ipNombre[n] += b.ipNombre[k];
-            a.ipOctets[n] += b.ipOctets[k];
+            a.octetsIncertains |=
+                __builtin_add_overflow(a.ipOctets[n], b.ipOctets[k], &a.ipOctets[n]);
         }
     }
-    a.octetsNegatifs |= b.octetsNegatifs;
     fusionner(a.os, b.os);
     fusionner(a.nav, b.nav);
     fusionner(a.precedent, b.precedent);
     fusionner(a.fichier, b.fichier);
     fusionner(a.dates, b.dates, [&](uint32_t k) { a.heureDeDate.push_back(b.heureDeDate[k]); });
-    for (const int c : b.ordreTranches) {
-        if (!a.tranchevue[c]) {
-            a.tranchevue[c] = true;
-            a.ordreTranches.push_back(c);
-            a.dateTranche[c] = b.dateTranche[c];
+    for (const int h : b.ordreHeures) {
+        if (!a.heureVue[h]) {
+            a.heureVue[h] = true;
+            a.ordreHeures.push_back(h);
+            a.dateHeure[h] = b.dateHeure[h];
         }
-        a.nombreTranche[c] += b.nombreTranche[c];
+        a.nombreHeure[h] += b.nombreHeure[h];
     }
 }
 
@@ -167,7 +167,7 @@ tableauRapportStat tableDeTextes(const CompteurTexte& c) {
     tableauRapportStat t(c.index.taille());
     for (std::size_t k = 0; k < t.size(); ++k) {
         t[k].libelle.assign(c.index.cle(k));
-        t[k].nombre = static_cast<int32_t>(c.nombres[k]);
+        t[k].nombre = c.nombres[k];
     }
     return t;
 }
@@ -176,53 +176,24 @@ struct Tables {
     tableauRapportStat ip, os, nav, precedent, fichier, taux, tranches, dates;
 };
 
-// Every table from one reading; false when only the separate tallies can tell the outcome
-// (a line that does not parse, an hour that does not convert, a count beyond 32 bits, or a
-// negative byte count, after which a running total may pass the limit on the way).
-bool calculerEnUneFois(const Journal& journal, int largeur, const TableauLog* enregistrements,
-                       Tables& t) {
-    const std::size_t n = journal.nbLignes();
-    constexpr std::size_t kSeuilParallele = 1 << 15;
-    Cumul a;
-    if (n >= kSeuilParallele) {
-        Cumul b;
-        std::exception_ptr erreurB;
-        std::thread second([&] {
-            try {
-                cumulerTranche(b, journal, enregistrements, n / 2, n, largeur);
-            } catch (...) {
-                erreurB = std::current_exception();
-            }
-        });
-        try {
-            cumulerTranche(a, journal, enregistrements, 0, n / 2, largeur);
-        } catch (...) {
-            second.join();
-            throw;
-        }
-        second.join();
-        if (erreurB) std::rethrow_exception(erreurB);
-        if (a.echec || b.echec) return false;
-        fusionner(a, b);
-    } else {
-        cumulerTranche(a, journal, enregistrements, 0, n, largeur);
-        if (a.echec) return false;
-    }
-    if (a.octetsNegatifs || !tientSur32Bits(a.ipNombre) || !tientSur32Bits(a.ipOctets) ||
+// Every table from the counts of the whole journal; false when only the separate tallies can
+// tell the outcome (an hour that does not convert, a count beyond 32 bits, an uncertain byte
+// total).
+bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t) {
+    if (a.echec || a.octetsIncertains || !tientSur32Bits(a.ipNombre) ||
         !tientSur32Bits(a.os.nombres) || !tientSur32Bits(a.nav.nombres) ||
         !tientSur32Bits(a.precedent.nombres) || !tientSur32Bits(a.fichier.nombres) ||
-        !tientSur32Bits(a.dates.nombres) || n > static_cast<std::size_t>(kMax32)) {
+        !tientSur32Bits(a.dates.nombres) || nbLignes > static_cast<std::size_t>(kMax32)) {
         return false;
     }
-
     t.ip.resize(a.ip.taille());
     t.taux.resize(a.ip.taille());
     for (std::size_t k = 0; k < a.ip.taille(); ++k) {
         const CleIP& c = a.ip.cle(k);
         ajouterAdresseIP(t.ip[k].libelle, c.v[0], c.v[1], c.v[2], c.v[3]);
         t.taux[k].libelle = t.ip[k].libelle;
-        t.ip[k].nombre = static_cast<int32_t>(a.ipNombre[k]);
-        t.taux[k].nombre = static_cast<int32_t>(a.ipOctets[k]);
+        t.ip[k].nombre = a.ipNombre[k];
+        t.taux[k].nombre = a.ipOctets[k];
     }
     t.os = tableDeTextes(a.os);
     t.nav = tableDeTextes(a.nav);
@@ -234,10 +205,17 @@ bool calculerEnUneFois(const Journal& journal, int largeur, const TableauLog* en
         t.dates[k].complement += ' ';
         t.dates[k].complement += a.heureDeDate[k];
     }
+    // A slice opens with the first line of its hours, in the order the hours first appear.
     t.tranches.assign(1, rapportStat{});
-    for (const int c : a.ordreTranches) {
-        t.tranches.push_back({libelleTranche(c, largeur), std::string(a.dateTranche[c]),
-                              static_cast<int32_t>(a.nombreTranche[c])});
+    int entreeDeTranche[24];
+    std::fill(std::begin(entreeDeTranche), std::end(entreeDeTranche), -1);
+    for (const int h : a.ordreHeures) {
+        const int c = h / largeur;
+        if (entreeDeTranche[c] < 0) {
+            entreeDeTranche[c] = static_cast<int>(t.tranches.size());
+            t.tranches.push_back({libelleTranche(c, largeur), std::string(a.dateHeure[h]), 0});
+        }
+        t.tranches[static_cast<std::size_t>(entreeDeTranche[c])].nombre += a.nombreHeure[h];
     }
     diviserParJours(t.tranches, t.dates.size());
     return true;
@@ -245,20 +223,70 @@ bool calculerEnUneFois(const Journal& journal, int largeur, const TableauLog* en
 
 }  // namespace
 
-void calculerTables(const Journal& journal, int largeurTranche, const TableauLog* enregistrements,
+ComptesJournal::ComptesJournal() = default;
+ComptesJournal::~ComptesJournal() = default;
+
+void ComptesJournal::commencer(const Journal& journal, int nbTranches) {
+    journal_ = journal;
+    complet_ = false;
+    tranches_.clear();
+    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Cumul>());
+}
+
+void ComptesJournal::lire(int tranche, const RLog& r) {
+    tranches_[static_cast<std::size_t>(tranche)]->ajouter(r);
+}
+
+void ComptesJournal::terminer() {
+    complet_ = true;
+}
+
+bool ComptesJournal::couvre(const Journal& journal) const {
+    return complet_ && journal_.identite() == journal.identite() &&
+           journal_.nbLignes() == journal.nbLignes();
+}
+
+void ComptesJournal::vider() {
+    tranches_.clear();
+    complet_ = false;
+    journal_ = Journal();
+}
+
+ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
+    if (tranches_.empty()) return nullptr;
+    for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
+    tranches_.resize(1);
+    return tranches_[0].get();
+}
+
+void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* comptes,
                     const std::function<void(int etape)>& apresEtape, ListesPeriodes* listes) {
     const int largeur = std::clamp(largeurTranche, 1, 24);
     const auto apres = [&](int etape) {
         if (apresEtape) apresEtape(etape);
     };
-    if (enregistrements && !enregistrements->couvre(journal)) enregistrements = nullptr;
     const auto requetes = [&] {
         if (listes) *listes = listesPeriodes(statVMensuelles);
         compterRequetes(journal, kPeriodeToutLeFichier, "", "");
         apres(kEtapeRequetes);
     };
+
+    // The counts of the first pass, or a reading of the journal made for the occasion.
+    ComptesJournal lus;
+    if (!comptes || !comptes->couvre(journal)) {
+        try {
+            TableauLog lecture;
+            lecture.memoriser(journal, {}, &lus);
+            comptes = &lus;
+        } catch (const ErreurKestrane&) {
+            comptes = nullptr;  // a line that does not parse: the tallies raise its error
+        }
+    }
     Tables t;
-    if (calculerEnUneFois(journal, largeur, enregistrements, t)) {
+    const Cumul* cumul = comptes ? comptes->fusionnerTranches() : nullptr;
+    const bool enUneFois = cumul && tablesDuCumul(*cumul, journal.nbLignes(), largeur, t);
+    if (comptes) comptes->vider();
+    if (enUneFois) {
         statIP = std::move(t.ip);
         apres(kEtapeIP);
         statOS = std::move(t.os);

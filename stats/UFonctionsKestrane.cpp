@@ -31,7 +31,7 @@ void compterTextes(const Journal& journal, tableauRapportStat& table, Champ cham
         if (nouveau) {
             table.push_back({std::string(cle), {}, 1});
         } else {
-            table[n].nombre = ajouterVerifie(table[n].nombre, 1);
+            table[n].nombre = ajouterVerifie32(table[n].nombre, 1);
         }
     }
 }
@@ -41,7 +41,7 @@ void compterParAdresse(const Journal& journal, tableauRapportStat& table, bool o
     IndexCles<CleIP> index;
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
         const RLog r = analyserLigne(journal.ligne(i));
-        const int32_t apport = octets ? r.chargement : 1;
+        const int64_t apport = octets ? r.chargement : 1;
         bool nouveau;
         const uint32_t n = index.trouverOuAjouter(CleIP{{r.ip1, r.ip2, r.ip3, r.ip4}}, nouveau);
         if (nouveau) {
@@ -49,8 +49,10 @@ void compterParAdresse(const Journal& journal, tableauRapportStat& table, bool o
             ajouterAdresseIP(e.libelle, r.ip1, r.ip2, r.ip3, r.ip4);
             e.nombre = apport;
             table.push_back(std::move(e));
+        } else if (octets) {
+            table[n].nombre = ajouterVerifie64(table[n].nombre, apport);
         } else {
-            table[n].nombre = ajouterVerifie(table[n].nombre, apport);
+            table[n].nombre = ajouterVerifie32(table[n].nombre, apport);
         }
     }
 }
@@ -97,10 +99,7 @@ int32_t heureDeLigne(std::string_view heure) {
 
 void diviserParJours(tableauRapportStat& table, std::size_t nbJours) {
     if (nbJours == 0) return;
-    for (auto& e : table) {
-        e.nombre =
-            static_cast<int32_t>(static_cast<int64_t>(e.nombre) / static_cast<int64_t>(nbJours));
-    }
+    for (auto& e : table) e.nombre /= static_cast<int64_t>(nbJours);
 }
 
 void compterTranchesHoraires(const Journal& journal, int largeur, tableauRapportStat& table) {
@@ -121,7 +120,7 @@ void compterTranchesHoraires(const Journal& journal, int largeur, tableauRapport
             table.push_back({libelleTranche(c, largeur), std::string(r.date), 1});
         } else {
             auto& e = table[static_cast<std::size_t>(entreeDeTranche[c])];
-            e.nombre = ajouterVerifie(e.nombre, 1);
+            e.nombre = ajouterVerifie32(e.nombre, 1);
         }
     }
     diviserParJours(table, dates.taille());
@@ -148,7 +147,7 @@ void compterRequetes(const Journal& journal, std::string_view type, std::string_
     table.clear();
     if (type == kPeriodeToutLeFichier) {
         if (journal.nbLignes() > INT32_MAX) leverDebordement();
-        table.push_back({"Tous", "Toutes", static_cast<int32_t>(journal.nbLignes())});
+        table.push_back({"Tous", "Toutes", static_cast<int64_t>(journal.nbLignes())});
         return;
     }
     enum class Sorte { dates, annee, mois, periode, journee, aucune };
@@ -215,7 +214,7 @@ void compterRequetes(const Journal& journal, std::string_view type, std::string_
         const int64_t trouve = index.trouver(cle);
         if (trouve >= 0) {
             auto& e = table[static_cast<std::size_t>(trouve)];
-            e.nombre = ajouterVerifie(e.nombre, 1);
+            e.nombre = ajouterVerifie32(e.nombre, 1);
             continue;
         }
         if (sorte == Sorte::journee) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,9 @@ namespace kestrane {
 struct rapportStat {
     std::string libelle;
     std::string complement;
-    int32_t nombre = 0;
+    // A count of lines (kept within the signed 32-bit range), or in statTaux a byte total
+    // (signed 64-bit: a busy client passes 2 GiB).
+    int64_t nombre = 0;
 };
 using tableauRapportStat = std::vector<rapportStat>;
 
@@ -39,7 +42,8 @@ inline constexpr std::string_view kPeriodeJournee =
     "e";
 
 // --- Tallies: each parses every line and rebuilds its table in order of first appearance.
-// Counts are checked: "Débordement d'entier" leaves the entries built so far.
+// Counts (32-bit) and byte totals (64-bit) are checked: "Débordement d'entier" leaves the entries
+// built so far.
 void compterAdressesIP(const Journal& journal, tableauRapportStat& table = statIP);
 void compterSystemes(const Journal& journal, tableauRapportStat& table = statOS);
 void compterNavigateurs(const Journal& journal, tableauRapportStat& table = statNav);
@@ -66,14 +70,39 @@ struct ListesPeriodes {
 };
 ListesPeriodes listesPeriodes(const tableauRapportStat& tableParDate);
 
+// --- What the first pass of the Analyse command counts while it parses: handed to
+// TableauLog::memoriser, then to calculerTables, so that the statistics pass does not read the
+// journal again.
+class ComptesJournal : public LecteurEnregistrements {
+  public:
+    ComptesJournal();
+    ~ComptesJournal() override;
+    void commencer(const Journal& journal, int nbTranches) override;
+    void lire(int tranche, const RLog& r) override;
+    void terminer() override;
+    // Whether the counts are those of every line of this very journal.
+    bool couvre(const Journal& journal) const;
+    void vider();
+
+    struct Cumul;
+    // The stretches merged in journal order into one; null when nothing was read.
+    Cumul* fusionnerTranches();
+
+  private:
+    Journal journal_;
+    std::vector<std::unique_ptr<Cumul>> tranches_;
+    bool complet_ = false;
+};
+
 // --- The statistics pass: the seven tallies in their order, then the requests builds: one entry
 // per date (from which the year and month lists are derived into `listes`), then the
 // whole-journal entry, which stays in statVMensuelles. `apresEtape(k)` runs after step k
 // (1..7: the tallies, 8: the requests builds), so the caller can show each table as soon as it
-// is ready. The tables are computed in one go (from `enregistrements` when they hold this
-// journal's records); whenever that cannot reproduce the separate tallies exactly (an error, an
-// overflow), the separate tallies run in order and raise their error where they would, leaving
-// the tables of the steps before it new and the later ones untouched.
+// is ready. The tables come from `comptes` when they count this journal (they are used up), or
+// from one reading of the journal on both cores; whenever that cannot reproduce the separate
+// tallies exactly (a line that does not parse, an hour that does not convert, an overflow), the
+// separate tallies run in order and raise their error where they would, leaving the tables of
+// the steps before it new and the later ones untouched.
 enum EtapeStatistiques {
     kEtapeIP = 1,
     kEtapeOS,
@@ -84,7 +113,7 @@ enum EtapeStatistiques {
     kEtapeTranches,
     kEtapeRequetes
 };
-void calculerTables(const Journal& journal, int largeurTranche, const TableauLog* enregistrements,
+void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* comptes = nullptr,
                     const std::function<void(int etape)>& apresEtape = {},
                     ListesPeriodes* listes = nullptr);
 

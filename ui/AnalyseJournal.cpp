@@ -106,7 +106,7 @@ void TForm1::memoriserJournal() {
         if (faites > 0) progresser(faites, messageProgression(texte, faites - 1, total), false);
     };
     try {
-        tableauLog.memoriser(journal_, suivre);
+        tableauLog.memoriser(journal_, suivre, &comptesAnalyse_);
     } catch (...) {
         // What a line-by-line pass shows when it stops: the bar at the lines done, the message
         // of the last line parsed (none when the first line fails).
@@ -163,7 +163,8 @@ void TForm1::calculerStatistiques() {
             p.lbRapportRequetesTotal->setText(QString::number(journal_.nbLignes()));
         }
     };
-    calculerTables(journal_, p.seRapportTrancheRecherche->value(), &tableauLog, remplir, &listes);
+    calculerTables(journal_, p.seRapportTrancheRecherche->value(), &comptesAnalyse_, remplir,
+                   &listes);
     preparerRapportRequetes(listes);
 }
 

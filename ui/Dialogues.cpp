@@ -48,11 +48,15 @@ bool DialogueFichier::executer(QWidget* parent) {
 }
 
 void BoitesMessages::erreur(QWidget* parent, const QString& texte) {
+    // A text cut out of a log may hold NUL bytes: shown as their control picture, the rest of
+    // the message after them stays readable.
+    QString affiche = texte;
+    affiche.replace(QChar(u'\0'), QChar(u'\u2400'));
     if (enregistrer) {
-        erreurs << texte;
+        erreurs << affiche;
         return;
     }
-    QMessageBox b(QMessageBox::Critical, QStringLiteral("Kestrane"), texte, QMessageBox::Ok,
+    QMessageBox b(QMessageBox::Critical, QStringLiteral("Kestrane"), affiche, QMessageBox::Ok,
                   parent);
     b.exec();
 }

@@ -48,7 +48,8 @@ class DialogueFichier {
 
 class BoitesMessages {
   public:
-    // The error box: application title, error icon, one OK button.
+    // The error box: application title, error icon, one OK button. NUL characters are shown as
+    // U+2400.
     void erreur(QWidget* parent, const QString& texte);
     // A box with the application title, no icon and one OK button.
     void information(QWidget* parent, const QString& texte);

@@ -317,7 +317,7 @@ void TForm1::executer(const std::function<void()>& commande) {
     } catch (const ErreurAffichable& e) {
         message = e.message;
     } catch (const ErreurKestrane& e) {
-        message = depuis1252(e.what());
+        message = depuis1252(e.message());
     } catch (const std::bad_alloc&) {
         message = QStringLiteral("M\u00e9moire insuffisante");
     } catch (const std::exception& e) {

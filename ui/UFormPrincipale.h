@@ -131,6 +131,8 @@ class TForm1 : public QMainWindow {
 
     Bip& bip_;
     Journal journal_;
+    // What the first pass of the Analyse command counted, for its statistics pass.
+    ComptesJournal comptesAnalyse_;
     bool quitte_ = false;
     QElapsedTimer peintureProgression_;
 };

@@ -506,6 +506,19 @@ TEST(DetailLog, CasParticuliers) {
     v.ip = "10.1.1.1";
     EXPECT_EQ(detailLog(analyserLigne(remplacer(kExemple, "192.168.1.20", "010.001.1.1"))),
               detailAttendu(v));
+
+    // Byte counts past 32 bits are shown whole; past 64 bits the line does not convert.
+    v = valeursExemple();
+    for (const auto& [champ, montre] : std::vector<std::pair<std::string, std::string>>{
+             {"3000000000", "3000000000"},
+             {"$B2D05E00", "3000000000"},
+             {"9223372036854775807", "9223372036854775807"}}) {
+        v.chargement = montre;
+        EXPECT_EQ(detailLog(analyserLigne(remplacer(kExemple, " 2326 ", " " + champ + " "))),
+                  detailAttendu(v));
+    }
+    EXPECT_THROW(analyserLigne(remplacer(kExemple, " 2326 ", " 9223372036854775808 ")),
+                 ErreurKestrane);
 }
 
 TEST(DetailLog, EntiersNegatifsEtExtremes) {

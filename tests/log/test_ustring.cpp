@@ -196,6 +196,54 @@ TEST(ConvertirEntier, ValeursIncorrectesNommentLeTexteTelQuel) {
     }
 }
 
+TEST(ConvertirEntier64, MemesReglesSurSoixanteQuatreBits) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    struct Cas {
+        std::string_view texte;
+        int64_t valeur;
+    };
+    const Cas valides[] = {
+        {"0", 0},
+        {" -42", -42},
+        {"$1f", 31},
+        {"2147483648", 2147483648},
+        {"-2147483649", -2147483649},
+        {"3000000000", 3000000000},
+        {"  $B2D05E00", 3000000000},
+        {"0x100000000", 4294967296},
+        {"9223372036854775807", kMax},
+        {"+9223372036854775807", kMax},
+        {"-9223372036854775808", kMin},
+        {"$7FFFFFFFFFFFFFFF", kMax},
+        {"0x00000000007fffffffffffffff", kMax},
+        {"-x8000000000000000", kMin},
+    };
+    for (const Cas& c : valides) {
+        SCOPED_TRACE(testing::Message() << "'" << c.texte << "'");
+        EXPECT_EQ(convertirEntier64(c.texte), c.valeur);
+    }
+    const std::string_view invalides[] = {
+        "9223372036854775808",
+        "-9223372036854775809",
+        "$8000000000000000",
+        "18446744073709551616",
+        "99999999999999999999999",
+        "-$8000000000000001",
+        "3000000000 ",
+        "",
+        "-",
+        "NC",
+        "0x",
+        "$G",
+        "1e10",
+    };
+    for (std::string_view texte : invalides) {
+        SCOPED_TRACE(testing::Message() << "'" << texte << "'");
+        EXPECT_EQ(erreurDe([&] { convertirEntier64(texte); }), messageEntier(texte));
+    }
+}
+
 TEST(ConvertirEntier, MessageExactAvecAccentWindows1252) {
     EXPECT_EQ(erreurDe([] { convertirEntier(" 12 "); }),
               std::string("' 12 ' n'est pas une valeur enti\xE8re correcte"));

@@ -82,8 +82,8 @@ inline Journal journalDe(const std::vector<std::string>& lignes) {
 }
 
 // (libelle, nombre) pairs of a table, for readable comparisons.
-inline std::vector<std::pair<std::string, int>> paires(const tableauRapportStat& t) {
-    std::vector<std::pair<std::string, int>> p;
+inline std::vector<std::pair<std::string, int64_t>> paires(const tableauRapportStat& t) {
+    std::vector<std::pair<std::string, int64_t>> p;
     for (const auto& e : t) p.emplace_back(e.libelle, e.nombre);
     return p;
 }

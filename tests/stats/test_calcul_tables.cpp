@@ -79,6 +79,16 @@ bool estTemoin(const tableauRapportStat& t) {
     return t.size() == 1 && t[0].libelle == "t\xE9moin";
 }
 
+// What the Analyse command's first pass counts of `j`.
+void compterEnPremierePasse(const Journal& j, ComptesJournal& comptes) {
+    TableauLog enregistrements;
+    enregistrements.memoriser(j, {}, &comptes);
+}
+
+const char* const kDebordement =
+    "D\xE9"
+    "bordement d'entier";
+
 }  // namespace
 
 TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
@@ -86,10 +96,10 @@ TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
         const Journal j = journalDe(lignesVariees(n, static_cast<unsigned>(n)));
         for (const int largeur : {1, 5}) {
             const Separees s = parTallies(j, largeur);
-            TableauLog enregistrements;
-            enregistrements.memoriser(j);
-            for (const TableauLog* e : {static_cast<const TableauLog*>(nullptr),
-                                        static_cast<const TableauLog*>(&enregistrements)}) {
+            for (const bool premierePasse : {false, true}) {
+                ComptesJournal comptes;
+                if (premierePasse) compterEnPremierePasse(j, comptes);
+                ComptesJournal* e = premierePasse ? &comptes : nullptr;
                 remplirDeTemoins();
                 std::vector<int> etapes;
                 ListesPeriodes listes;
@@ -114,34 +124,33 @@ TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
     }
 }
 
-TEST(CalculerTables, EnregistrementsDUnAutreJournalIgnores) {
+TEST(CalculerTables, ComptesDUnAutreJournalIgnores) {
     const Journal j = journalDe(lignesVariees(300, 1));
     const Journal autre = journalDe(lignesVariees(300, 2));
-    TableauLog enregistrements;
-    enregistrements.memoriser(autre);
-    calculerTables(j, 1, &enregistrements);
+    ComptesJournal comptes;
+    compterEnPremierePasse(autre, comptes);
+    calculerTables(j, 1, &comptes);
     const Separees s = parTallies(j, 1);
     egales(statIP, s.ip, "ip");
     egales(statFichier, s.fichier, "fichier");
 }
 
 TEST(CalculerTables, DebordementAuSixiemeTally) {
-    // Two large halves, so the one-pass computation runs on both cores before it gives way.
+    // Two large halves, so the one-pass computation runs on both cores before it gives way; each
+    // half alone stays within 64 bits, their sum does not.
     std::vector<std::string> lignes = lignesVariees(40000, 3);
-    lignes[100] = ligneLog("9.9.9.9", "17/May/2015", "00:01:00", "2000000000");
-    lignes[30000] = ligneLog("9.9.9.9", "19/May/2015", "20:01:00", "200000000");
+    lignes[100] = ligneLog("9.9.9.9", "17/May/2015", "00:01:00", "9000000000000000000");
+    lignes[30000] = ligneLog("9.9.9.9", "19/May/2015", "20:01:00", "300000000000000000");
     const Journal j = journalDe(lignes);
-    TableauLog enregistrements;
-    enregistrements.memoriser(j);
+    ComptesJournal comptes;
+    compterEnPremierePasse(j, comptes);
     remplirDeTemoins();
     std::vector<int> etapes;
     try {
-        calculerTables(j, 1, &enregistrements, [&](int k) { etapes.push_back(k); });
+        calculerTables(j, 1, &comptes, [&](int k) { etapes.push_back(k); });
         FAIL() << "overflow expected";
     } catch (const ErreurKestrane& e) {
-        EXPECT_STREQ(e.what(),
-                     "D\xE9"
-                     "bordement d'entier");
+        EXPECT_EQ(e.message(), kDebordement);
     }
     EXPECT_EQ(etapes, (std::vector<int>{1, 2, 3, 4, 5}));
     tableauRapportStat ip, fichier;
@@ -161,26 +170,27 @@ TEST(CalculerTables, DebordementAuSixiemeTally) {
 TEST(CalculerTables, DebordementEnRouteMalgreUnTotalFinalValide) {
     // A negative byte count brings the total back under the limit, but the running total
     // passed it on the second line.
-    const Journal j = journalDe({ligneLog("1.1.1.1", "17/May/2015", "10:00:00", "2147483647"),
-                                 ligneLog("1.1.1.1", "17/May/2015", "10:00:00", "1"),
-                                 ligneLog("1.1.1.1", "17/May/2015", "10:00:00", "-10")});
-    TableauLog enregistrements;
-    enregistrements.memoriser(j);
-    EXPECT_THROW(calculerTables(j, 1, &enregistrements), ErreurKestrane);
+    const Journal j =
+        journalDe({ligneLog("1.1.1.1", "17/May/2015", "10:00:00", "9223372036854775807"),
+                   ligneLog("1.1.1.1", "17/May/2015", "10:00:00", "1"),
+                   ligneLog("1.1.1.1", "17/May/2015", "10:00:00", "-10")});
+    ComptesJournal comptes;
+    compterEnPremierePasse(j, comptes);
+    EXPECT_THROW(calculerTables(j, 1, &comptes), ErreurKestrane);
     ASSERT_EQ(statTaux.size(), 1u);
-    EXPECT_EQ(statTaux[0].nombre, 2147483647);
+    EXPECT_EQ(statTaux[0].nombre, INT64_MAX);
 }
 
 TEST(CalculerTables, HeureIllisibleAuSeptiemeTally) {
     std::vector<std::string> lignes = lignesVariees(40000, 4);
     lignes[35000] = "1.2.3.4 - - [19/May/2015: +0100] \"GET / HTTP/1.1\" 200 5 \"-\" \"-\"";
     const Journal j = journalDe(lignes);
-    TableauLog enregistrements;
-    enregistrements.memoriser(j);
+    ComptesJournal comptes;
+    compterEnPremierePasse(j, comptes);
     remplirDeTemoins();
     std::vector<int> etapes;
     try {
-        calculerTables(j, 2, &enregistrements, [&](int k) { etapes.push_back(k); });
+        calculerTables(j, 2, &comptes, [&](int k) { etapes.push_back(k); });
         FAIL() << "conversion error expected";
     } catch (const ErreurKestrane& e) {
         EXPECT_STREQ(e.what(), "'-' n'est pas une valeur enti\xE8re correcte");
@@ -205,6 +215,49 @@ TEST(CalculerTables, JournalIllisibleEchoueAuPremierTally) {
         EXPECT_STREQ(e.what(), "'www' n'est pas une valeur enti\xE8re correcte");
     }
     EXPECT_TRUE(etapes.empty());
-    EXPECT_EQ(paires(statIP), (std::vector<std::pair<std::string, int>>{{"1.1.1.1", 1}}));
+    EXPECT_EQ(paires(statIP), (std::vector<std::pair<std::string, int64_t>>{{"1.1.1.1", 1}}));
     EXPECT_TRUE(estTemoin(statOS));
+}
+
+TEST(CalculerTables, LaSecondeMoitieApporteSesPropresCles) {
+    // Long enough for two halves; every key of the second half but one is unknown to the
+    // first: new addresses, systems, browsers, referrers, files, dates and hours.
+    constexpr int n = 40000;
+    std::vector<std::string> lignes;
+    for (int k = 0; k < n; ++k) {
+        const bool seconde = k >= n / 2 + 10;
+        const int v = k % 7;
+        char heure[16];
+        std::snprintf(heure, sizeof heure, "%02d:%02d:00", seconde ? 13 + k % 11 : k % 3, k % 60);
+        const std::string s = seconde ? "B" + std::to_string(v) : "A" + std::to_string(v);
+        lignes.push_back(ligneLog((seconde ? "172.16.0." : "10.0.0.") + std::to_string(v),
+                                  seconde ? (k % 2 ? "18/May/2015" : "19/Jun/2016") : "17/May/2015",
+                                  heure, std::to_string(k), "GET /" + s + ".html HTTP/1.1",
+                                  "http://ex.org/" + s,
+                                  "Nav" + s + " (compatible; x; Sys" + s + ")"));
+    }
+    // One key shared by both halves, counted in both.
+    lignes[n - 1] = ligneLog("10.0.0.3", "17/May/2015", "01:00:00", "7");
+    const Journal j = journalDe(lignes);
+    for (const int largeur : {1, 2, 3, 4, 5, 6}) {
+        SCOPED_TRACE(testing::Message() << "width " << largeur);
+        const Separees s = parTallies(j, largeur);
+        ComptesJournal comptes;
+        compterEnPremierePasse(j, comptes);
+        ListesPeriodes listes;
+        calculerTables(j, largeur, &comptes, {}, &listes);
+        egales(statIP, s.ip, "ip");
+        egales(statOS, s.os, "os");
+        egales(statNav, s.nav, "nav");
+        egales(statPrecedent, s.precedent, "precedent");
+        egales(statFichier, s.fichier, "fichier");
+        egales(statTaux, s.taux, "taux");
+        egales(statHoraires, s.tranches, "tranches");
+        const ListesPeriodes attendues = listesPeriodes(s.dates);
+        EXPECT_EQ(listes.annees, attendues.annees);
+        EXPECT_EQ(listes.mois, attendues.mois);
+    }
+    // The slices of the second half's hours are there, after those of the first.
+    EXPECT_EQ(statHoraires.back().libelle, "18 \xE0 24");
+    EXPECT_EQ(statIP.size(), 14u);
 }

@@ -7,7 +7,7 @@
 using namespace kestrane;
 using namespace kestrane::test;
 
-using Paires = std::vector<std::pair<std::string, int>>;
+using Paires = std::vector<std::pair<std::string, int64_t>>;
 
 TEST(Comptages, AdressesEnOrdreDePremiereApparition) {
     const Journal j = journalDe({ligneLog("10.0.0.2"), ligneLog("10.0.0.1"), ligneLog("10.0.0.2")});
@@ -73,10 +73,11 @@ TEST(Comptages, UnTallyRemplaceLeContenuPrecedent) {
 }
 
 TEST(Comptages, DebordementGardeLesEntreesDejaFaites) {
-    const Journal j = journalDe({ligneLog("1.1.1.1", "06/Dec/2006", "10:00:00", "2147483647"),
-                                 ligneLog("2.2.2.2", "06/Dec/2006", "10:00:00", "5"),
-                                 ligneLog("1.1.1.1", "06/Dec/2006", "10:00:00", "1"),
-                                 ligneLog("3.3.3.3", "06/Dec/2006", "10:00:00", "7")});
+    const Journal j =
+        journalDe({ligneLog("1.1.1.1", "06/Dec/2006", "10:00:00", "9223372036854775807"),
+                   ligneLog("2.2.2.2", "06/Dec/2006", "10:00:00", "5"),
+                   ligneLog("1.1.1.1", "06/Dec/2006", "10:00:00", "1"),
+                   ligneLog("3.3.3.3", "06/Dec/2006", "10:00:00", "7")});
     tableauRapportStat t;
     try {
         compterOctets(j, t);
@@ -86,7 +87,7 @@ TEST(Comptages, DebordementGardeLesEntreesDejaFaites) {
                      "D\xE9"
                      "bordement d'entier");
     }
-    EXPECT_EQ(paires(t), (Paires{{"1.1.1.1", 2147483647}, {"2.2.2.2", 5}}));
+    EXPECT_EQ(paires(t), (Paires{{"1.1.1.1", INT64_MAX}, {"2.2.2.2", 5}}));
 }
 
 TEST(Comptages, LigneIllisibleArreteLeTally) {

@@ -7,7 +7,7 @@
 using namespace kestrane;
 using namespace kestrane::test;
 
-using Paires = std::vector<std::pair<std::string, int>>;
+using Paires = std::vector<std::pair<std::string, int64_t>>;
 using Textes = std::vector<std::string>;
 
 namespace {

@@ -8,7 +8,7 @@
 using namespace kestrane;
 using namespace kestrane::test;
 
-using Paires = std::vector<std::pair<std::string, int>>;
+using Paires = std::vector<std::pair<std::string, int64_t>>;
 
 namespace {
 
@@ -20,7 +20,7 @@ tableauRapportStat tableDe(const Paires& p) {
 
 // The exchange sort exactly as users know it, as the reference for ties.
 void trierParEchanges(tableauRapportStat& t, bool croissant, ChampTri champ) {
-    const auto valeur = [champ](const rapportStat& e) -> std::pair<std::string, int> {
+    const auto valeur = [champ](const rapportStat& e) -> std::pair<std::string, int64_t> {
         switch (champ) {
             case ChampTri::libelle:
                 return {e.libelle, 0};

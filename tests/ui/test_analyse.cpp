@@ -267,6 +267,18 @@ void TestAnalyse::premiereLigneFautive() {
     QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + chemin);
     QVERIFY(!w.barreProgressionAnalyse->isHidden());
     QCOMPARE(w.barreProgressionAnalyse->value(), 0);
+
+    // A NUL byte in the offending text: the whole message, the NUL shown as its picture.
+    QByteArray nul = QByteArrayLiteral("1.2") + '\0' +
+                     QByteArrayLiteral(
+                         ".3.4 - - [08/Oct/2005:10:00:00 +0100] \"GET / HTTP/1.1\" "
+                         "200 10 \"-\" \"-\"\n");
+    charger(w,
+            ecrire("nul.log", nul + journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/")})));
+    w.boites.erreurs.clear();
+    analyser(w);
+    QCOMPARE(w.boites.erreurs,
+             QStringList{QStringLiteral("'2\u2400' n'est pas une valeur enti\u00e8re correcte.")});
 }
 
 void TestAnalyse::premiereLigneFautiveDUnGrandJournal() {
@@ -333,11 +345,13 @@ void TestAnalyse::debordementDesOctets() {
     const QStringList graphesAvant =
         resultat(w).filter(QRegularExpression(QStringLiteral("^\\d:")));
 
-    // 2,000,000,000 twice from one address passes 2,147,483,647.
-    charger(w, ecrire("gros.log",
-                      journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/a", "2000000000"),
-                               ligne("2.2.2.2", "08/Oct/2005", "10:00:01", "/b", "5"),
-                               ligne("1.1.1.1", "08/Oct/2005", "10:00:02", "/a", "2000000000")})));
+    // 9e18 twice from one address passes the signed 64-bit range.
+    charger(
+        w, ecrire("gros.log",
+                  journal(
+                      {ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/a", "9000000000000000000"),
+                       ligne("2.2.2.2", "08/Oct/2005", "10:00:01", "/b", "5"),
+                       ligne("1.1.1.1", "08/Oct/2005", "10:00:02", "/a", "9000000000000000000")})));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{QStringLiteral("D\u00e9bordement d'entier.")});
     // The tallies before the byte totals are new, the later grids keep the former run's rows.
@@ -356,6 +370,32 @@ void TestAnalyse::debordementDesOctets() {
     QCOMPARE(w.barreProgressionAnalyse->value(), 6);
     // The detail text of the new journal is there.
     QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 3});
+}
+
+void TestAnalyse::octetsAuDelaDeQuatreGio() {
+    Fenetre f;
+    TForm1& w = f.form;
+    PageRapport& p = *w.pageRapport;
+    charger(w, ecrire("miroir.log",
+                      journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/iso", "3000000000"),
+                               ligne("2.2.2.2", "08/Oct/2005", "10:00:01", "/b", "5"),
+                               ligne("1.1.1.1", "08/Oct/2005", "10:00:02", "/iso", "2000000000"),
+                               ligne("3.3.3.3", "08/Oct/2005", "10:00:03", "/c", "-")})));
+    analyser(w);
+    QVERIFY(w.boites.erreurs.isEmpty());
+    QCOMPARE(w.RichEdit1->texteLigne(11), QStringLiteral("Chargement      : 3000000000 octets"));
+    QCOMPARE(cellules(*p.tableauRapportTauxChargement),
+             (QStringList{"Adresse IP|Octets", "1.1.1.1|5000000000", "2.2.2.2|5", "3.3.3.3|0"}));
+    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+             (QStringList{"Adresses IP|Occurences", "1.1.1.1|2", "2.2.2.2|1", "3.3.3.3|1"}));
+    w.graphes.grapheStatTauxCharge->actualiser();
+    QCOMPARE(w.graphes.grapheStatTauxCharge->textesMarques(),
+             (QStringList{"5 000 000 000 octets", "5 octets", "0 octets"}));
+    // Sorted as numbers, searched as text.
+    p.findChild<QRadioButton*>(QStringLiteral("radioRapportTauxCroissant"))->click();
+    QCOMPARE(cellules(*p.tableauRapportTauxChargement),
+             (QStringList{"Adresse IP|Octets", "3.3.3.3|0", "2.2.2.2|5", "1.1.1.1|5000000000"}));
+    QCOMPARE(statTaux.back().nombre, int64_t{5000000000});
 }
 
 void TestAnalyse::nombreDAdressesDuGraphe() {
@@ -591,8 +631,7 @@ void TestAnalyse::redimensionnerDisposeLesGraphes() {
     w.PageControl1->setCurrentIndex(1);
     QCoreApplication::processEvents();
     const int largeur = p.panelGraphe->width(), hauteur = p.panelGraphe->height();
-    QCOMPARE(w.graphes.grapheStatOS->geometry(),
-             QRect(largeur / 2, 0, largeur / 2, hauteur / 2));
+    QCOMPARE(w.graphes.grapheStatOS->geometry(), QRect(largeur / 2, 0, largeur / 2, hauteur / 2));
     QCOMPARE(w.graphes.grapheStatFichierCharge->geometry(),
              QRect(largeur / 2, hauteur / 2, largeur / 2, hauteur / 2));
 }

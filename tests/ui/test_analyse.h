@@ -17,6 +17,7 @@ class TestAnalyse : public QObject {
     void premiereLigneFautiveDUnGrandJournal();
     void deuxFenetresGardentLeurDetail();
     void debordementDesOctets();
+    void octetsAuDelaDeQuatreGio();
     void nombreDAdressesDuGraphe();
     void deuxAnalysesEtJournalPlusPetit();
     void grandJournalEnDeuxMoities();
