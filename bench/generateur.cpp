@@ -530,10 +530,22 @@ struct Client {
     uint32_t agent;
 };
 
+// What a mirror serves: disc images, videos and archives of tens of MB to several GB.
+struct GrosFichier {
+    std::string chemin;
+    uint64_t taille;
+};
+
 struct Modele {
     std::vector<Agent> agents;
     std::vector<Client> clients;
     Loi loiClients;
+    // The few clients that take most of the bytes (mirrors, download managers, robots that
+    // fetch archives) and what they fetch.
+    std::vector<Client> clientsLourds;
+    Loi loiClientsLourds;
+    std::vector<GrosFichier> grosFichiers;
+    Loi loiGrosFichiers;
     std::vector<Ressource> ressources;
     Loi loiRessources;
     std::vector<std::string> pagesInternes;  // referrer form of the pages
@@ -544,7 +556,8 @@ struct Modele {
 };
 
 constexpr uint32_t kNbClients = 40000;
-constexpr uint64_t kBudgetOctetsClient = 2'000'000'000;
+// Lines per 10,000 that download a big file.
+constexpr uint32_t kGrosTelechargementsPour10000 = 6;
 constexpr std::string_view kSite = "https://www.exemple.fr";
 
 std::string adresseAuHasard(Alea& a, std::string_view agent) {
@@ -562,6 +575,56 @@ std::string adresseAuHasard(Alea& a, std::string_view agent) {
         o[1] = a.sous(256), o[2] = a.sous(256), o[3] = a.entre(1, 254);
     }
     return decimal(o[0]) + "." + decimal(o[1]) + "." + decimal(o[2]) + "." + decimal(o[3]);
+}
+
+// Sizes of big files: from 5 MB to a 4.7 GB disc image, most of them small, so that single
+// responses of hundreds of MB are common and a few pass 2 and 4 GiB.
+uint64_t grosseTaille(Alea& a) {
+    uint64_t t = 5'000'000 + a.sous(1'000'000);
+    const uint32_t etapes = std::min(a.sous(72), a.sous(72));
+    for (uint32_t k = 0; k < etapes; ++k) t += t / 10;
+    return std::min<uint64_t>(t, 4'700'000'000) + a.sous(4096);
+}
+
+void construireTelechargementsLourds(Alea& a, Modele& m) {
+    static const char* const agents[] = {
+        "Wget/1.21.3",
+        "aria2/1.36.0",
+        "Debian APT-HTTP/1.3 (2.6.1)",
+        "rsync-http/3.2.7",
+        "curl/8.5.0",
+        "Mozilla/5.0 (compatible; MirrorCheck/2.4; +https://mirrors.exemple.org/)",
+        "Go-http-client/1.1",
+        "Transmission/4.0.5",
+        "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+        "Chrome/120.0.0.0 Safari/537.36",
+        "Microsoft BITS/7.8",
+        "NSPlayer/12.00.19041.3636 WMFSDK/12.00.19041.3636",
+        "Mozilla/5.0 (compatible; archive.org_bot +http://archive.org/details/archive.org_bot)",
+    };
+    for (std::size_t k = 0; k < std::size(agents); ++k) {
+        const auto agent = static_cast<uint32_t>(m.agents.size());
+        m.agents.push_back({agents[k], 0, true});
+        m.clientsLourds.push_back({adresseAuHasard(a, agents[k]), agent});
+        m.loiClientsLourds.ajouter(poidsZipf(k, 0));
+    }
+    const char* const genres[][2] = {
+        {"/miroir/debian-cd/12.4.0/amd64/iso-dvd/debian-12.4.0-amd64-DVD-", ".iso"},
+        {"/miroir/videos/conference-", ".mp4"},
+        {"/miroir/archives/sauvegarde-site-", ".tar.gz"},
+        {"/miroir/donnees/recensement-", ".csv.zip"}};
+    for (uint32_t k = 0; k < 80; ++k) {
+        // One file in ten a disc image: a CD (650-700 MB) or a DVD (3.9-4.7 GB, past 4 GiB for
+        // most).
+        const uint32_t tirage = a.sous(10);
+        const bool image = tirage == 0;
+        const auto& g = genres[image ? 0 : 1 + tirage % 3];
+        const uint64_t taille = !image             ? grosseTaille(a)
+                                : a.pourMille(600) ? 3'900'000'000 + a.sous(800'000'000)
+                                                   : 650'000'000 + a.sous(50'000'000);
+        m.grosFichiers.push_back({std::string(g[0]) + decimal(a.entre(1, 40)) + g[1], taille});
+        m.loiGrosFichiers.ajouter(poidsZipf(k, 2));
+    }
 }
 
 std::unique_ptr<Modele> construireModele(uint64_t graine) {
@@ -601,6 +664,8 @@ std::unique_ptr<Modele> construireModele(uint64_t graine) {
     }
     m->pagesInternes.push_back(std::string(kSite) + "/");
     m->loiPagesInternes.ajouter(50'000);
+
+    construireTelechargementsLourds(a, *m);
 
     const char* const domaines[] = {".fr", ".com", ".org", ".net", ".be", ".ch"};
     for (uint32_t k = 0; k < 300; ++k) {
@@ -759,13 +824,13 @@ void ecrireRecherche(Tampon& t, Alea& a) {
 class Generateur {
   public:
     Generateur(const Modele& m, uint64_t graine, Tampon& t)
-        : m_(m),
-          a_(graine ^ 0x6C6F67ull),
-          t_(t),
-          client_(m.loiClients.tirer(a_)),
-          octetsParClient_(m.clients.size()) {}
+        : m_(m), a_(graine ^ 0x6C6F67ull), t_(t), client_(m.loiClients.tirer(a_)) {}
 
     void ligne(const Jour& jour, uint32_t heure, uint32_t seconde) {
+        if (a_.sous(10000) < kGrosTelechargementsPour10000) {
+            telechargementLourd(jour, heure, seconde);
+            return;
+        }
         // Visitors come in bursts: a page and what it pulls in.
         if (!a_.pourMille(550)) client_ = m_.loiClients.tirer(a_);
         const Client& c = m_.clients[client_];
@@ -857,13 +922,6 @@ class Generateur {
         } else {
             envoye = r->taille;
         }
-        // The analyser keeps the bytes of an address in a signed 32-bit count and stops on an
-        // overflow: past its budget a client is served from its cache.
-        if (envoye && octetsParClient_[client_] + envoye > kBudgetOctetsClient) {
-            statut = 304;
-            envoye = 0;
-        }
-        octetsParClient_[client_] += envoye;
         t_.entier(statut);
         t_.caractere(' ');
         if (envoye) {
@@ -881,6 +939,37 @@ class Generateur {
     }
 
   private:
+    // A big file, mostly for one of the heavy clients: whole (200) or a range of it (206), as
+    // download managers ask.
+    void telechargementLourd(const Jour& jour, uint32_t heure, uint32_t seconde) {
+        const Client& c = a_.pourMille(900) ? m_.clientsLourds[m_.loiClientsLourds.tirer(a_)]
+                                            : m_.clients[m_.loiClients.tirer(a_)];
+        const GrosFichier& f = m_.grosFichiers[m_.loiGrosFichiers.tirer(a_)];
+        t_.texte(c.adresse);
+        t_.texte(" - - [");
+        t_.texte(jour.date);
+        t_.caractere(':');
+        t_.deuxChiffres(heure);
+        t_.caractere(':');
+        t_.deuxChiffres(seconde / 60);
+        t_.caractere(':');
+        t_.deuxChiffres(seconde % 60);
+        t_.texte(" +0100] \"GET ");
+        t_.texte(f.chemin);
+        t_.texte(" HTTP/1.1\" ");
+        if (a_.pourMille(300)) {
+            t_.texte("206 ");
+            t_.entier(f.taille / (1 + a_.sous(16)));
+        } else {
+            t_.texte("200 ");
+            t_.entier(f.taille);
+        }
+        t_.texte(" \"-\" \"");
+        t_.texte(m_.agents[c.agent].texte);
+        t_.caractere('"');
+        t_.finLigne();
+    }
+
     void ecrireProvenance(bool robot) {
         if (robot || a_.pourMille(460)) {
             t_.caractere('-');
@@ -919,7 +1008,6 @@ class Generateur {
     Alea a_;
     Tampon& t_;
     std::size_t client_;
-    std::vector<uint64_t> octetsParClient_;
 };
 
 }  // namespace
