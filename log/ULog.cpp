@@ -34,9 +34,9 @@ std::string_view extraireFichier(std::string_view requete) {
     std::size_t debut = 5, fin = L;
     // Blanks at positions 4..L (from 1), i.e. offsets 3..L-1.
     for (std::size_t k = 3; k < L;) {
-        const void* p = std::memchr(requete.data() + k, ' ', L - k);
+        const char* p = trouverOctet(requete.data() + k, L - k, ' ');
         if (!p) break;
-        k = static_cast<std::size_t>(static_cast<const char*>(p) - requete.data());
+        k = static_cast<std::size_t>(p - requete.data());
         const std::size_t i = k + 1;  // position from 1
         if (requete[k - 1] == 'T') debut = i + 1;
         fin = i - 1;
@@ -56,9 +56,9 @@ std::string_view extraireSysteme(std::string_view agent) {
     std::size_t pv[3];
     int n = 0;
     for (std::size_t k = 0; k < L && n < 3;) {
-        const void* p = std::memchr(agent.data() + k, ';', L - k);
+        const char* p = trouverOctet(agent.data() + k, L - k, ';');
         if (!p) break;
-        k = static_cast<std::size_t>(static_cast<const char*>(p) - agent.data());
+        k = static_cast<std::size_t>(p - agent.data());
         pv[n++] = k;
         ++k;
     }

@@ -7,43 +7,6 @@
 
 namespace kestrane {
 
-std::size_t chercher(std::string_view texte, std::string_view motif) {
-    if (motif.size() == 1 || motif.empty()) {
-        if (motif.empty()) return 0;
-        const void* p = std::memchr(texte.data(), motif[0], texte.size());
-        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - texte.data())
-                 : std::string_view::npos;
-    }
-    const char premier = motif[0];
-    const std::size_t dernierDebut =
-        texte.size() >= motif.size() ? texte.size() - motif.size() : std::string_view::npos;
-    if (dernierDebut == std::string_view::npos) return std::string_view::npos;
-    std::size_t pos = 0;
-    while (pos <= dernierDebut) {
-        const void* p = std::memchr(texte.data() + pos, premier, dernierDebut - pos + 1);
-        if (!p) return std::string_view::npos;
-        pos = static_cast<std::size_t>(static_cast<const char*>(p) - texte.data());
-        if (std::memcmp(texte.data() + pos + 1, motif.data() + 1, motif.size() - 1) == 0) {
-            return pos;
-        }
-        ++pos;
-    }
-    return std::string_view::npos;
-}
-
-std::string_view extraireChamp(std::string_view separateur, std::string_view& reste) {
-    std::string_view champ;
-    const std::size_t pos = chercher(reste, separateur);
-    if (pos == std::string_view::npos) {
-        champ = reste;
-        reste = std::string_view(reste.data() + reste.size(), 0);
-    } else {
-        champ = reste.substr(0, pos);
-        reste.remove_prefix(pos + separateur.size());
-    }
-    return champ.empty() ? kTiret : champ;
-}
-
 namespace {
 
 int valeurHexa(char c) {
@@ -79,7 +42,7 @@ bool lireMagnitude(std::string_view texte, uint64_t limite, bool& negatif, uint6
     if (i == n) return false;
     if (negatif) ++limite;
     const uint64_t base = hexa ? 16 : 10;
-    v = 0;
+    uint64_t r = 0;
     for (; i < n; ++i) {
         int chiffre;
         if (hexa) {
@@ -88,16 +51,41 @@ bool lireMagnitude(std::string_view texte, uint64_t limite, bool& negatif, uint6
             chiffre = (texte[i] >= '0' && texte[i] <= '9') ? texte[i] - '0' : -1;
         }
         if (chiffre < 0) return false;
-        // v * base + chiffre > limite, without overflowing.
-        if (v > (limite - static_cast<uint64_t>(chiffre)) / base) return false;
-        v = v * base + static_cast<uint64_t>(chiffre);
+        if (__builtin_mul_overflow(r, base, &r) ||
+            __builtin_add_overflow(r, static_cast<uint64_t>(chiffre), &r) || r > limite) {
+            return false;
+        }
     }
+    v = r;
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+// Up to `max` decimal digits and nothing else: the log's numbers, read without the general rules
+// (such a text cannot overflow, nor be hexadecimal). False for any other text.
+bool lireChiffresSimples(std::string_view texte, std::size_t max, uint64_t& v) {
+    if (texte.empty() || texte.size() > max) return false;
+    uint64_t r = 0;
+    for (const char c : texte) {
+        const auto chiffre = static_cast<unsigned char>(c - '0');
+        if (chiffre > 9) return false;
+        r = r * 10 + chiffre;
+    }
+    v = r;
     return true;
 }
 
 }  // namespace
 
 bool essayerConvertirEntier(std::string_view texte, int32_t& valeur) {
+    uint64_t simple;
+    if (lireChiffresSimples(texte, 9, simple)) {
+        valeur = static_cast<int32_t>(simple);
+        return true;
+    }
     bool negatif;
     uint64_t v;
     if (!lireMagnitude(texte, INT32_MAX, negatif, v)) return false;
@@ -106,6 +94,11 @@ bool essayerConvertirEntier(std::string_view texte, int32_t& valeur) {
 }
 
 bool essayerConvertirEntier64(std::string_view texte, int64_t& valeur) {
+    uint64_t simple;
+    if (lireChiffresSimples(texte, 18, simple)) {
+        valeur = static_cast<int64_t>(simple);
+        return true;
+    }
     bool negatif;
     uint64_t v;
     if (!lireMagnitude(texte, INT64_MAX, negatif, v)) return false;

@@ -4,8 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kestrane {
 
@@ -15,15 +20,36 @@ inline constexpr std::string_view kTiret = "-";
 // Cuts the text before the first occurrence of `separateur` off `reste` and drops the separator;
 // without an occurrence the whole remainder is the field and `reste` becomes empty.
 // An empty field is returned as "-". `separateur` must not be empty.
-std::string_view extraireChamp(std::string_view separateur, std::string_view& reste);
+inline std::string_view extraireChamp(std::string_view separateur, std::string_view& reste);
 
 // Drops the first `n` characters of `reste` (all of them when it is shorter).
 inline void supprimerDebut(std::size_t n, std::string_view& reste) {
     reste.remove_prefix(n < reste.size() ? n : reste.size());
 }
 
+// The first byte equal to `c` among the `n` bytes at `p`, or null. Inline: the fields of a log line
+// are short, and most of a library search's cost for them is its call and set-up.
+inline const char* trouverOctet(const char* p, std::size_t n, char c) {
+#if defined(__SSE2__)
+    const __m128i motif = _mm_set1_epi8(c);
+    while (n >= 16) {
+        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int masque = _mm_movemask_epi8(_mm_cmpeq_epi8(bloc, motif));
+        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
+        p += 16;
+        n -= 16;
+    }
+    for (; n > 0; --n, ++p) {
+        if (*p == c) return p;
+    }
+    return nullptr;
+#else
+    return static_cast<const char*>(std::memchr(p, c, n));
+#endif
+}
+
 // Position of the first occurrence of `motif` in `texte`, or npos; plain byte comparison.
-std::size_t chercher(std::string_view texte, std::string_view motif);
+inline std::size_t chercher(std::string_view texte, std::string_view motif);
 
 // Reads a signed 32-bit integer: leading blanks, an optional sign, then decimal digits or
 // hexadecimal digits after "$", "x" or "0x" (either case). Anything else, or a value outside
@@ -41,5 +67,45 @@ bool essayerConvertirEntier64(std::string_view texte, int64_t& valeur);
 std::string ecrireEntier(int64_t valeur);
 // Appends the decimal text to `sortie`.
 void ajouterEntier(std::string& sortie, int64_t valeur);
+
+// Inline: the parser cuts a dozen short fields per line.
+inline std::size_t chercher(std::string_view texte, std::string_view motif) {
+    if (motif.size() == 1 || motif.empty()) {
+        if (motif.empty()) return 0;
+        const char* p = trouverOctet(texte.data(), texte.size(), motif[0]);
+        return p ? static_cast<std::size_t>(p - texte.data()) : std::string_view::npos;
+    }
+    const char premier = motif[0];
+    const std::size_t dernierDebut =
+        texte.size() >= motif.size() ? texte.size() - motif.size() : std::string_view::npos;
+    if (dernierDebut == std::string_view::npos) return std::string_view::npos;
+    std::size_t pos = 0;
+    while (pos <= dernierDebut) {
+        const char* p = trouverOctet(texte.data() + pos, dernierDebut - pos + 1, premier);
+        if (!p) return std::string_view::npos;
+        pos = static_cast<std::size_t>(p - texte.data());
+        // The log's separators are two characters long: no call for the second one.
+        if (texte[pos + 1] == motif[1] &&
+            (motif.size() == 2 ||
+             std::memcmp(texte.data() + pos + 2, motif.data() + 2, motif.size() - 2) == 0)) {
+            return pos;
+        }
+        ++pos;
+    }
+    return std::string_view::npos;
+}
+
+inline std::string_view extraireChamp(std::string_view separateur, std::string_view& reste) {
+    std::string_view champ;
+    const std::size_t pos = chercher(reste, separateur);
+    if (pos == std::string_view::npos) {
+        champ = reste;
+        reste = std::string_view(reste.data() + reste.size(), 0);
+    } else {
+        champ = reste.substr(0, pos);
+        reste.remove_prefix(pos + separateur.size());
+    }
+    return champ.empty() ? kTiret : champ;
+}
 
 }  // namespace kestrane

@@ -3,9 +3,12 @@
 // only maps a key to the number of its entry.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace kestrane {
@@ -38,6 +41,25 @@ inline uint64_t hacherOctets(std::string_view s) {
     return melanger(h);
 }
 
+// Whether two texts hold the same bytes; inline, for the short keys of a log (a library call
+// costs more than comparing them).
+inline bool memesOctets(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const char* p = a.data();
+    const char* q = b.data();
+    std::size_t n = a.size();
+    for (; n >= 8; n -= 8, p += 8, q += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, p, 8);
+        std::memcpy(&y, q, 8);
+        if (x != y) return false;
+    }
+    for (; n > 0; --n) {
+        if (*p++ != *q++) return false;
+    }
+    return true;
+}
+
 // The four numbers of a client address, kept as numbers while counting.
 struct CleIP {
     int32_t v[4];
@@ -54,65 +76,118 @@ inline uint64_t hacher(const CleIP& c) {
     return melanger(a * 0x9e3779b97f4a7c15ull ^ melanger(b));
 }
 
-// Open addressing over entry numbers; the keys themselves must stay valid while indexed
-// (views into the journal's buffer, or values).
+// Open addressing over entry numbers. A slot keeps 32 bits of its key's hash, so that a probe
+// reads the key itself only when it very probably matches. Text keys are copied into the index,
+// packed together: a lookup then reads a few cache lines of the index instead of the far place of
+// the journal where the key was first seen, and a key may be a temporary text.
 template <typename Cle>
 class IndexCles {
   public:
     IndexCles() { reconstruire(64); }
+    IndexCles(const IndexCles&) = delete;
+    IndexCles& operator=(const IndexCles&) = delete;
+    IndexCles(IndexCles&&) noexcept = default;
+    IndexCles& operator=(IndexCles&&) noexcept = default;
 
     std::size_t taille() const { return cles_.size(); }
     const Cle& cle(std::size_t n) const { return cles_[n]; }
 
     // Number of the key's entry, adding it when new (`nouveau` tells).
     uint32_t trouverOuAjouter(const Cle& cle, bool& nouveau) {
-        const uint64_t h = hacher(cle);
-        std::size_t c = static_cast<std::size_t>(h) & masque_;
-        for (;;) {
-            const uint32_t occupant = cases_[c];
-            if (occupant == 0) break;
-            if (hachages_[occupant - 1] == h && cles_[occupant - 1] == cle) {
-                nouveau = false;
-                return occupant - 1;
-            }
-            c = (c + 1) & masque_;
+        return trouverOuAjouter(cle, hacher(cle), nouveau);
+    }
+    // The same with the key's hash already computed (hacher(cle)).
+    uint32_t trouverOuAjouter(const Cle& cle, uint64_t h, bool& nouveau) {
+        const std::size_t c = chercherCase(cle, h);
+        if (cases_[c].numero != 0) {
+            nouveau = false;
+            return cases_[c].numero - 1;
         }
         nouveau = true;
         const auto numero = static_cast<uint32_t>(cles_.size());
-        cles_.push_back(cle);
+        cles_.push_back(garder(cle));
         hachages_.push_back(h);
-        cases_[c] = numero + 1;
+        cases_[c] = {numero + 1, empreinte(h)};
         if (cles_.size() * 2 > cases_.size()) reconstruire(cases_.size() * 2);
         return numero;
     }
 
+    // Starts bringing the slot of a hash into the cache, so that several lookups of one line
+    // wait for memory at the same time rather than one after the other.
+    void precharger(uint64_t h) const {
+        __builtin_prefetch(&cases_[static_cast<std::size_t>(h) & masque_]);
+    }
+
     // Number of the key's entry, or -1.
     int64_t trouver(const Cle& cle) const {
-        const uint64_t h = hacher(cle);
+        const std::size_t c = chercherCase(cle, hacher(cle));
+        return static_cast<int64_t>(cases_[c].numero) - 1;
+    }
+
+  private:
+    struct Case {
+        uint32_t numero;     // entry number + 1; 0 for an empty slot
+        uint32_t empreinte;  // high half of the key's hash
+    };
+    static uint32_t empreinte(uint64_t h) { return static_cast<uint32_t>(h >> 32); }
+
+    // The slot holding the key, or the empty slot where it would go.
+    std::size_t chercherCase(const Cle& cle, uint64_t h) const {
+        const uint32_t e = empreinte(h);
         std::size_t c = static_cast<std::size_t>(h) & masque_;
         for (;;) {
-            const uint32_t occupant = cases_[c];
-            if (occupant == 0) return -1;
-            if (hachages_[occupant - 1] == h && cles_[occupant - 1] == cle) return occupant - 1;
+            const Case k = cases_[c];
+            if (k.numero == 0 || (k.empreinte == e && egales(cles_[k.numero - 1], cle))) return c;
             c = (c + 1) & masque_;
         }
     }
 
-  private:
     void reconstruire(std::size_t nbCases) {
-        cases_.assign(nbCases, 0);
+        cases_.assign(nbCases, Case{0, 0});
         masque_ = nbCases - 1;
         for (std::size_t n = 0; n < cles_.size(); ++n) {
             std::size_t c = static_cast<std::size_t>(hachages_[n]) & masque_;
-            while (cases_[c] != 0) c = (c + 1) & masque_;
-            cases_[c] = static_cast<uint32_t>(n + 1);
+            while (cases_[c].numero != 0) c = (c + 1) & masque_;
+            cases_[c] = {static_cast<uint32_t>(n + 1), empreinte(hachages_[n])};
+        }
+    }
+
+    static bool egales(const Cle& a, const Cle& b) {
+        if constexpr (std::is_same_v<Cle, std::string_view>) {
+            return memesOctets(a, b);
+        } else {
+            return a == b;
+        }
+    }
+
+    Cle garder(const Cle& cle) {
+        if constexpr (std::is_same_v<Cle, std::string_view>) {
+            static constexpr std::size_t kBloc = 1 << 16;
+            if (cle.empty()) return {};
+            if (libre_ < cle.size()) {
+                const std::size_t taille = std::max(kBloc, cle.size());
+                blocs_.push_back(std::make_unique<char[]>(taille));
+                suivant_ = blocs_.back().get();
+                libre_ = taille;
+            }
+            std::memcpy(suivant_, cle.data(), cle.size());
+            const std::string_view copie(suivant_, cle.size());
+            suivant_ += cle.size();
+            libre_ -= cle.size();
+            return copie;
+        } else {
+            return cle;
         }
     }
 
     std::vector<Cle> cles_;
     std::vector<uint64_t> hachages_;
-    std::vector<uint32_t> cases_;
+    std::vector<Case> cases_;
     std::size_t masque_ = 0;
+    // Where text keys are copied; blocks never move.
+    std::vector<std::unique_ptr<char[]>> blocs_;
+    char* suivant_ = nullptr;
+    std::size_t libre_ = 0;
 };
 
 }  // namespace kestrane

@@ -17,22 +17,35 @@ namespace {
 constexpr int64_t kMax32 = INT32_MAX;
 
 // Counts by text key, in order of first appearance, remembering the last key seen: log lines
-// come in bursts (one client, one day, one robot), so most lookups end on that comparison.
+// come in bursts (one client, one day, one robot), so many lookups end on that comparison. A
+// line's keys are first prepared (hashed, their slot fetched), then counted.
 struct CompteurTexte {
     IndexCles<std::string_view> index;
     std::vector<int64_t> nombres;
     std::string_view dernier;
     uint32_t numeroDernier = UINT32_MAX;
+    std::string_view cle;
+    uint64_t hachage = 0;
+    bool commeDernier = false;
 
-    // Returns true when the key is new.
-    bool compter(std::string_view cle) {
-        if (numeroDernier != UINT32_MAX && cle == dernier) {
+    void preparer(std::string_view c) {
+        cle = c;
+        commeDernier = numeroDernier != UINT32_MAX && memesOctets(c, dernier);
+        if (!commeDernier) {
+            hachage = hacher(c);
+            index.precharger(hachage);
+        }
+    }
+
+    // Counts the prepared key; true when it is new.
+    bool compter() {
+        if (commeDernier) {
             ++nombres[numeroDernier];
             return false;
         }
         bool nouveau;
-        numeroDernier = index.trouverOuAjouter(cle, nouveau);
-        dernier = cle;
+        numeroDernier = index.trouverOuAjouter(cle, hachage, nouveau);
+        dernier = index.cle(numeroDernier);
         if (nouveau) {
             nombres.push_back(1);
         } else {
@@ -82,15 +95,20 @@ struct ComptesJournal::Cumul {
         octetsIncertains |= r.chargement < 0;
         octetsIncertains |= __builtin_add_overflow(ipOctets[n], r.chargement, &ipOctets[n]);
 
-        os.compter(r.systeme);
-        nav.compter(r.navigateur);
-        precedent.compter(r.pagePrecedente);
-        fichier.compter(r.fichierCharge);
-        if (dates.compter(r.date)) heureDeDate.push_back(r.heure);
+        os.preparer(r.systeme);
+        nav.preparer(r.navigateur);
+        precedent.preparer(r.pagePrecedente);
+        fichier.preparer(r.fichierCharge);
+        dates.preparer(r.date);
+        os.compter();
+        nav.compter();
+        precedent.compter();
+        fichier.compter();
+        if (dates.compter()) heureDeDate.push_back(r.heure);
 
         std::string_view reste = r.heure;
         const std::string_view texteHeure = extraireChamp(":", reste);
-        if (texteHeureDernier.data() == nullptr || texteHeure != texteHeureDernier) {
+        if (texteHeureDernier.data() == nullptr || !memesOctets(texteHeure, texteHeureDernier)) {
             if (!essayerConvertirEntier(texteHeure, heureDerniere)) {
                 echec = true;
                 return;

@@ -1,7 +1,6 @@
 #include "stats/UFonctionsKestrane.h"
 
 #include <algorithm>
-#include <deque>
 
 #include "log/Erreur.h"
 #include "log/UString.h"
@@ -160,7 +159,6 @@ void compterRequetes(const Journal& journal, std::string_view type, std::string_
     if (sorte == Sorte::aucune) return;
 
     IndexCles<std::string_view> index;
-    std::deque<std::string> clesConstruites;  // keys that are not views into the journal
     std::string cleJournee;
     bool bornesLues = false;
     int64_t borne1 = 0, borne2 = 0;
@@ -216,10 +214,6 @@ void compterRequetes(const Journal& journal, std::string_view type, std::string_
             auto& e = table[static_cast<std::size_t>(trouve)];
             e.nombre = ajouterVerifie32(e.nombre, 1);
             continue;
-        }
-        if (sorte == Sorte::journee) {
-            clesConstruites.push_back(cleJournee);
-            cle = clesConstruites.back();
         }
         bool nouveau;
         index.trouverOuAjouter(cle, nouveau);
