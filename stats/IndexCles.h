@@ -13,32 +13,57 @@
 
 namespace kestrane {
 
-inline uint64_t melanger(uint64_t x) {
-    x ^= x >> 32;
-    x *= 0xd6e8feb86659fd93ull;
-    x ^= x >> 32;
-    x *= 0xd6e8feb86659fd93ull;
-    x ^= x >> 32;
-    return x;
+__extension__ using Produit128 = unsigned __int128;
+
+// The 128-bit product of a and b folded to 64 bits: one multiplication mixes 16 bytes.
+inline uint64_t plier(uint64_t a, uint64_t b) {
+    const Produit128 r = static_cast<Produit128>(a) * b;
+    return static_cast<uint64_t>(r) ^ static_cast<uint64_t>(r >> 64);
 }
 
+inline uint64_t lire64(const char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+inline uint64_t lire32(const char* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// A text's hash, 16 bytes per step; the last step reads the text's last bytes again rather than
+// past its end.
 inline uint64_t hacherOctets(std::string_view s) {
+    constexpr uint64_t k0 = 0xa0761d6478bd642full, k1 = 0xe7037ed1a0b428dbull,
+                       k2 = 0x8ebc6af09c88c6e3ull;
     const char* p = s.data();
-    std::size_t n = s.size();
-    uint64_t h = 0x9e3779b97f4a7c15ull ^ (n * 0xff51afd7ed558ccdull);
-    while (n >= 8) {
-        uint64_t m;
-        std::memcpy(&m, p, 8);
-        h = (h ^ melanger(m)) * 0x9fb21c651e98df25ull;
-        p += 8;
-        n -= 8;
+    const std::size_t n = s.size();
+    uint64_t h = k0 ^ (n * k2);
+    uint64_t a, b;
+    if (n <= 16) {
+        if (n >= 8) {
+            a = lire64(p);
+            b = lire64(p + n - 8);
+        } else if (n >= 4) {
+            a = lire32(p);
+            b = lire32(p + n - 4);
+        } else if (n > 0) {
+            a = (static_cast<uint64_t>(static_cast<unsigned char>(p[0])) << 16) |
+                (static_cast<uint64_t>(static_cast<unsigned char>(p[n >> 1])) << 8) |
+                static_cast<unsigned char>(p[n - 1]);
+            b = 0;
+        } else {
+            a = b = 0;
+        }
+    } else {
+        std::size_t reste = n;
+        for (; reste > 16; reste -= 16, p += 16) h = plier(lire64(p) ^ k1, lire64(p + 8) ^ h);
+        a = lire64(p + reste - 16);
+        b = lire64(p + reste - 8);
     }
-    if (n > 0) {
-        uint64_t m = 0;
-        std::memcpy(&m, p, n);
-        h = (h ^ melanger(m ^ 0xa5a5a5a5ull)) * 0x9fb21c651e98df25ull;
-    }
-    return melanger(h);
+    return plier(k1 ^ n, plier(a ^ k1, b ^ h));
 }
 
 // Whether two texts hold the same bytes; inline, for the short keys of a log (a library call
@@ -73,7 +98,7 @@ inline uint64_t hacher(const CleIP& c) {
     uint64_t a, b;
     std::memcpy(&a, c.v, 8);
     std::memcpy(&b, c.v + 2, 8);
-    return melanger(a * 0x9e3779b97f4a7c15ull ^ melanger(b));
+    return plier(a ^ 0xa0761d6478bd642full, b ^ 0xe7037ed1a0b428dbull);
 }
 
 // Open addressing over entry numbers. A slot keeps 32 bits of its key's hash, so that a probe

@@ -278,32 +278,39 @@ ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
 }
 
 void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* comptes,
-                    const std::function<void(int etape)>& apresEtape, ListesPeriodes* listes) {
+                    const std::function<void(int etape)>& apresEtape, ListesPeriodes* listes,
+                    const Execution& enFond) {
     const int largeur = std::clamp(largeurTranche, 1, 24);
+    const auto calculer = [&](const std::function<void()>& travail) {
+        if (enFond) {
+            enFond(travail);
+        } else {
+            travail();
+        }
+    };
     const auto apres = [&](int etape) {
         if (apresEtape) apresEtape(etape);
     };
-    const auto requetes = [&] {
-        if (listes) *listes = listesPeriodes(statVMensuelles);
-        compterRequetes(journal, kPeriodeToutLeFichier, "", "");
-        apres(kEtapeRequetes);
-    };
 
     // The counts of the first pass, or a reading of the journal made for the occasion.
-    ComptesJournal lus;
-    if (!comptes || !comptes->couvre(journal)) {
-        try {
-            TableauLog lecture;
-            lecture.memoriser(journal, {}, &lus);
-            comptes = &lus;
-        } catch (const ErreurKestrane&) {
-            comptes = nullptr;  // a line that does not parse: the tallies raise its error
-        }
-    }
     Tables t;
-    const Cumul* cumul = comptes ? comptes->fusionnerTranches() : nullptr;
-    const bool enUneFois = cumul && tablesDuCumul(*cumul, journal.nbLignes(), largeur, t);
-    if (comptes) comptes->vider();
+    bool enUneFois = false;
+    calculer([&] {
+        ComptesJournal lus;
+        ComptesJournal* c = comptes;
+        if (!c || !c->couvre(journal)) {
+            try {
+                TableauLog lecture;
+                lecture.memoriser(journal, {}, &lus);
+                c = &lus;
+            } catch (const ErreurKestrane&) {
+                c = nullptr;  // a line that does not parse: the tallies raise its error
+            }
+        }
+        const Cumul* cumul = c ? c->fusionnerTranches() : nullptr;
+        enUneFois = cumul && tablesDuCumul(*cumul, journal.nbLignes(), largeur, t);
+        if (comptes) comptes->vider();
+    });
     if (enUneFois) {
         statIP = std::move(t.ip);
         apres(kEtapeIP);
@@ -320,25 +327,27 @@ void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* 
         statHoraires = std::move(t.tranches);
         apres(kEtapeTranches);
         statVMensuelles = std::move(t.dates);
-        requetes();
-        return;
+    } else {
+        // Each tally fills its table in place; its grid is filled before the next one runs.
+        calculer([&] { compterAdressesIP(journal); });
+        apres(kEtapeIP);
+        calculer([&] { compterSystemes(journal); });
+        apres(kEtapeOS);
+        calculer([&] { compterNavigateurs(journal); });
+        apres(kEtapeNav);
+        calculer([&] { compterProvenances(journal); });
+        apres(kEtapePrecedent);
+        calculer([&] { compterFichiers(journal); });
+        apres(kEtapeFichier);
+        calculer([&] { compterOctets(journal); });
+        apres(kEtapeOctets);
+        calculer([&] { compterTranchesHoraires(journal, largeur); });
+        apres(kEtapeTranches);
+        calculer([&] { compterRequetes(journal, "", "", ""); });
     }
-    compterAdressesIP(journal);
-    apres(kEtapeIP);
-    compterSystemes(journal);
-    apres(kEtapeOS);
-    compterNavigateurs(journal);
-    apres(kEtapeNav);
-    compterProvenances(journal);
-    apres(kEtapePrecedent);
-    compterFichiers(journal);
-    apres(kEtapeFichier);
-    compterOctets(journal);
-    apres(kEtapeOctets);
-    compterTranchesHoraires(journal, largeur);
-    apres(kEtapeTranches);
-    compterRequetes(journal, "", "", "");
-    requetes();
+    if (listes) *listes = listesPeriodes(statVMensuelles);
+    compterRequetes(journal, kPeriodeToutLeFichier, "", "");
+    apres(kEtapeRequetes);
 }
 
 }  // namespace kestrane

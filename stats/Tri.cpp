@@ -119,8 +119,7 @@ std::vector<uint32_t> ordreDuTriParEchanges(const std::vector<uint32_t>& rang) {
 
 }  // namespace
 
-void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissant,
-                  ChampTri champ) {
+void ordonnerTableau(tableauRapportStat& table, bool croissant, ChampTri champ) {
     std::vector<uint32_t> rang = rangs(table, champ);
     if (!croissant && !rang.empty()) {
         const uint32_t haut = *std::max_element(rang.begin(), rang.end());
@@ -131,7 +130,9 @@ void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissa
     trie.reserve(table.size());
     for (const uint32_t k : ordre) trie.push_back(std::move(table[k]));
     table = std::move(trie);
+}
 
+void recopierLignes(const tableauRapportStat& table, GrilleRapport& grille) {
     std::string nombre;
     for (std::size_t k = 0; k < table.size(); ++k) {
         const int ligne = static_cast<int>(k) + 1;
@@ -140,6 +141,12 @@ void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissa
         ajouterEntier(nombre, table[k].nombre);
         grille.ecrireCellule(1, ligne, nombre);
     }
+}
+
+void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissant,
+                  ChampTri champ) {
+    ordonnerTableau(table, croissant, champ);
+    recopierLignes(table, grille);
 }
 
 void trierParNombre(tableauRapportStat& table, GrilleRapport& grille, bool croissant) {

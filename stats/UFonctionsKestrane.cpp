@@ -252,14 +252,7 @@ void remplirTableauRapport(std::string_view entete0, std::string_view entete1,
     grille.changerNbLignes(static_cast<int>(table.size()) + 1);
     grille.ecrireCellule(0, 0, entete0);
     grille.ecrireCellule(1, 0, entete1);
-    std::string nombre;
-    for (std::size_t k = 0; k < table.size(); ++k) {
-        const int ligne = static_cast<int>(k) + 1;
-        grille.ecrireCellule(0, ligne, table[k].libelle);
-        nombre.clear();
-        ajouterEntier(nombre, table[k].nombre);
-        grille.ecrireCellule(1, ligne, nombre);
-    }
+    recopierLignes(table, grille);
 }
 
 void remplirGraphe(Graphe& graphe, int n, const tableauRapportStat& table) {

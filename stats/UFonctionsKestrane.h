@@ -113,9 +113,14 @@ enum EtapeStatistiques {
     kEtapeTranches,
     kEtapeRequetes
 };
+// Runs a long computation and returns once it is done, raising its error: the window runs it on
+// another thread and keeps painting meanwhile. Empty: in place.
+using Execution = std::function<void(const std::function<void()>& travail)>;
+
+// `enFond` runs the computations (never `apresEtape`, which runs on the calling thread).
 void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* comptes = nullptr,
                     const std::function<void(int etape)>& apresEtape = {},
-                    ListesPeriodes* listes = nullptr);
+                    ListesPeriodes* listes = nullptr, const Execution& enFond = {});
 
 // --- Report grids
 void remplirTableauRapport(std::string_view entete0, std::string_view entete1,
@@ -125,6 +130,10 @@ enum class ChampTri { libelle, complement, nombre };
 // Exchange sort, in place; equal values end up exactly where the exchanges leave them.
 // Rewrites rows 1..n of the grid from the table.
 void trierTableau(tableauRapportStat& table, GrilleRapport& grille, bool croissant, ChampTri champ);
+// Its two halves: the order of the table (the long part), then rows 1..n of the grid from it
+// (header and row count untouched).
+void ordonnerTableau(tableauRapportStat& table, bool croissant, ChampTri champ);
+void recopierLignes(const tableauRapportStat& table, GrilleRapport& grille);
 void trierParNombre(tableauRapportStat& table, GrilleRapport& grille, bool croissant);
 // Looks for `texte` in column 0 of rows 1..; the last matching row becomes current.
 void rechercherTableau(GrilleRapport& grille, std::string_view texte, Etiquette& resultat);

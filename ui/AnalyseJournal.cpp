@@ -104,6 +104,7 @@ void TForm1::memoriserJournal() {
     // The records are parsed on both cores; the bar follows the count of lines done.
     const auto suivre = [&](std::size_t faites) {
         if (faites > 0) progresser(faites, messageProgression(texte, faites - 1, total), false);
+        entretenir();
     };
     try {
         tableauLog.memoriser(journal_, suivre, &comptesAnalyse_);
@@ -156,6 +157,7 @@ void TForm1::calculerStatistiques() {
     };
     static_assert(std::size(remplissages) == kEtapeTranches - kEtapeIP + 1);
     const auto remplir = [&](int etape) {
+        entretenir();
         if (etape >= kEtapeIP && etape <= kEtapeTranches) {
             const Remplissage& r = remplissages[etape - kEtapeIP];
             remplirTableauRapport(r.entete0, r.entete1, r.table, r.grille);
@@ -164,7 +166,7 @@ void TForm1::calculerStatistiques() {
         }
     };
     calculerTables(journal_, p.seRapportTrancheRecherche->value(), &comptesAnalyse_, remplir,
-                   &listes);
+                   &listes, [this](const std::function<void()>& travail) { enFond(travail); });
     preparerRapportRequetes(listes);
 }
 

@@ -182,7 +182,7 @@ void PageRapport::brancherGroupesStandard() {
         const Liaison l = liaisons[i];
         for (const bool croissant : {true, false}) {
             surSelection(croissant ? g.croissant : g.decroissant, [this, g, l, croissant] {
-                trierParNombre(*l.table, *g.grille, croissant);
+                trier(*l.table, *g.grille, croissant, ChampTri::nombre);
                 remplirGraphe(*(contexte_.graphes.*l.graphe), 50, *l.table);
             });
         }
@@ -218,14 +218,17 @@ void PageRapport::brancherTranches() {
         };
     };
     GrilleRapportQt& grille = *tableauRapportTranches;
-    surSelection(radioRapportTranchesCroissant,
-                 trier([&grille] { trierParNombre(statHoraires, grille, true); }));
-    surSelection(radioRapportTranchesDecroissant,
-                 trier([&grille] { trierParNombre(statHoraires, grille, false); }));
-    surSelection(radioRapportTranchesHDF,
-                 trier([&grille] { trierTableau(statHoraires, grille, true, ChampTri::libelle); }));
-    surSelection(radioRapportTranchesHFD, trier([&grille] {
-                     trierTableau(statHoraires, grille, false, ChampTri::libelle);
+    surSelection(radioRapportTranchesCroissant, trier([this, &grille] {
+                     PageRapport::trier(statHoraires, grille, true, ChampTri::nombre);
+                 }));
+    surSelection(radioRapportTranchesDecroissant, trier([this, &grille] {
+                     PageRapport::trier(statHoraires, grille, false, ChampTri::nombre);
+                 }));
+    surSelection(radioRapportTranchesHDF, trier([this, &grille] {
+                     PageRapport::trier(statHoraires, grille, true, ChampTri::libelle);
+                 }));
+    surSelection(radioRapportTranchesHFD, trier([this, &grille] {
+                     PageRapport::trier(statHoraires, grille, false, ChampTri::libelle);
                  }));
     connect(seRapportTrancheRecherche, &QSpinBox::valueChanged, this, [this](int largeur) {
         commande([this, largeur] { changerLargeurTranches(largeur); });
@@ -236,17 +239,20 @@ void PageRapport::changerLargeurTranches(int largeur) {
     // Deselected first, so that each order can be chosen again on the new table, even when the
     // recomputation fails.
     decocherSansAction(groupeTriTranches);
-    compterTranchesHoraires(contexte_.journal(), largeur);
+    const Journal& journal = contexte_.journal();
+    calculer([&] { compterTranchesHoraires(journal, largeur); });
     remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires, *tableauRapportTranches);
     remplirGraphe(*contexte_.graphes.grapheStatHoraires, 24, statHoraires);
 }
 
 void PageRapport::brancherRequetes() {
     // The requests' "ascending" lists the busiest periods first.
-    surSelection(radioRapportRequetesCroissant,
-                 [this] { trierParNombre(statVMensuelles, *tableauRapportRequetes, false); });
-    surSelection(radioRapportRequetesDecroissant,
-                 [this] { trierParNombre(statVMensuelles, *tableauRapportRequetes, true); });
+    surSelection(radioRapportRequetesCroissant, [this] {
+        trier(statVMensuelles, *tableauRapportRequetes, false, ChampTri::nombre);
+    });
+    surSelection(radioRapportRequetesDecroissant, [this] {
+        trier(statVMensuelles, *tableauRapportRequetes, true, ChampTri::nombre);
+    });
 
     // The whole journal is built at once and shown by "Actualiser"; the other periods are only
     // recorded, "Actualiser" builds them.
@@ -268,20 +274,39 @@ void PageRapport::brancherRequetes() {
 }
 
 void PageRapport::actualiserRapportRequetes() {
-    const std::string_view periode = periodeChoisie;
+    // The choices are read here; the build runs while the window keeps painting.
+    const std::string periode = periodeChoisie;
+    std::string valeur1, valeur2;
     if (periode == kPeriodeAnnee) {
-        compterRequetes(contexte_.journal(), kPeriodeAnnee,
-                        vers1252(cbRapportRequetesAnnees->currentText()), "");
+        valeur1 = vers1252(cbRapportRequetesAnnees->currentText());
     } else if (periode == kPeriodeMois) {
-        compterRequetes(contexte_.journal(), kPeriodeMois,
-                        vers1252(cbRapportRequetesMois->currentText()), "");
+        valeur1 = vers1252(cbRapportRequetesMois->currentText());
     } else if (periode == kPeriodePeriode) {
-        compterRequetes(contexte_.journal(), kPeriodePeriode, jour(cbDateRapportRequetesPeriodeDu),
-                        jour(cbDateRapportRequetesPeriodeAu));
+        valeur1 = jour(cbDateRapportRequetesPeriodeDu);
+        valeur2 = jour(cbDateRapportRequetesPeriodeAu);
     } else if (periode == kPeriodeJournee) {
-        compterRequetes(contexte_.journal(), kPeriodeJournee, jour(cbDateRapportJournee), "");
+        valeur1 = jour(cbDateRapportJournee);
+    }
+    if (periode == kPeriodeAnnee || periode == kPeriodeMois || periode == kPeriodePeriode ||
+        periode == kPeriodeJournee) {
+        const Journal& journal = contexte_.journal();
+        calculer([&] { compterRequetes(journal, periode, valeur1, valeur2); });
     }
     contexte_.afficherRapportRequetes();
+}
+
+void PageRapport::calculer(const std::function<void()>& travail) {
+    if (contexte_.enFond) {
+        contexte_.enFond(travail);
+    } else {
+        travail();
+    }
+}
+
+void PageRapport::trier(tableauRapportStat& table, GrilleRapport& grille, bool croissant,
+                        ChampTri champ) {
+    calculer([&] { ordonnerTableau(table, croissant, champ); });
+    recopierLignes(table, grille);
 }
 
 }  // namespace kestrane

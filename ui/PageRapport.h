@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+#include "stats/UFonctionsKestrane.h"
 #include "ui/Graphes.h"
 
 class QAbstractButton;
@@ -41,6 +42,8 @@ struct ContexteRapport {
     std::function<void(const std::function<void()>&)> executer;
     // statVMensuelles into tableauRapportRequetes and grapheStatVMensuelles.
     std::function<void()> afficherRapportRequetes;
+    // Runs a long computation while the window keeps painting (empty: in place).
+    Execution enFond = {};
 };
 
 class PageRapport : public QWidget {
@@ -176,6 +179,9 @@ class PageRapport : public QWidget {
     void rechercher(const GroupeStandard& groupe);
     void changerLargeurTranches(int largeur);
     void actualiserRapportRequetes();
+    void calculer(const std::function<void()>& travail);
+    // trierTableau, its long part run while the window keeps painting.
+    void trier(tableauRapportStat& table, GrilleRapport& grille, bool croissant, ChampTri champ);
 
     std::array<GroupeStandard, 6> standards_{};
     ContexteRapport contexte_;

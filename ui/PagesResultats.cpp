@@ -34,6 +34,7 @@ void TForm1::creerPageRapport() {
     contexte.graphes = graphes;
     contexte.executer = [this](const std::function<void()>& commande) { executer(commande); };
     contexte.afficherRapportRequetes = [this] { afficherRapportRequetes(); };
+    contexte.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
     pageRapport->brancher(std::move(contexte));
 }
 

@@ -32,11 +32,6 @@ namespace kestrane {
 
 namespace {
 
-// An error whose message is already worded for the user.
-struct ErreurAffichable {
-    QString message;
-};
-
 // The page width the button bar was designed for: buttons kept at the right edge keep their
 // distance to it, the progress bar stretches by the difference.
 constexpr int kLargeurPageConcue = 678;
@@ -305,29 +300,6 @@ void TForm1::afficherStatut(const QString& message) {
     repaint();
 }
 
-void TForm1::Timer1Timer() {
-    panneauHeure->setText(texteHeure(horloge()));
-}
-
-void TForm1::executer(const std::function<void()>& commande) {
-    QString message;
-    try {
-        commande();
-        return;
-    } catch (const ErreurAffichable& e) {
-        message = e.message;
-    } catch (const ErreurKestrane& e) {
-        message = depuis1252(e.message());
-    } catch (const std::bad_alloc&) {
-        message = QStringLiteral("M\u00e9moire insuffisante");
-    } catch (const std::exception& e) {
-        message = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        message = QStringLiteral("Erreur inconnue");
-    }
-    boites.erreur(this, avecPointFinal(message));
-}
-
 void TForm1::montrerAnalyse(bool montree) {
     menuStatistiques->menuAction()->setVisible(montree);
     menuStatistiques->menuAction()->setEnabled(montree);
@@ -341,27 +313,6 @@ void TForm1::montrerAnalyse(bool montree) {
 
 // --- File commands ---------------------------------------------------------------------------
 
-namespace {
-
-Journal lireJournal(const QString& chemin) {
-    try {
-        return Journal::charger(cheminSysteme(chemin));
-    } catch (const ErreurFichier& e) {
-        throw ErreurAffichable{messageFichier("Impossible d'ouvrir le fichier ", chemin, e.code())};
-    }
-}
-
-void ecrireFichier(const QString& chemin, const std::function<void(const Ecrivain&)>& produire) {
-    try {
-        ecrireFichierAtomique(cheminSysteme(chemin), produire);
-    } catch (const ErreurFichier& e) {
-        throw ErreurAffichable{
-            messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e.code())};
-    }
-}
-
-}  // namespace
-
 void TForm1::chargerJournal() {
     afficherStatut(QStringLiteral("Demande de chargement..."));
     dialogOuvrir.changerFiltre(QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
@@ -371,9 +322,19 @@ void TForm1::chargerJournal() {
         return;
     }
     const QString chemin = dialogOuvrir.nomFichier();
-    Journal nouveau = lireJournal(chemin);
+    const std::string cheminOs = cheminSysteme(chemin);
+    Journal nouveau;
+    std::shared_ptr<SourceJournal> source;
+    try {
+        enFond([&] {
+            nouveau = Journal::charger(cheminOs);
+            source = std::make_shared<SourceJournal>(nouveau);
+        });
+    } catch (const ErreurFichier& e) {
+        throw ErreurAffichable{messageFichier("Impossible d'ouvrir le fichier ", chemin, e.code())};
+    }
     journal_ = std::move(nouveau);
-    Memo1->changerSource(std::make_shared<SourceJournal>(journal_));
+    Memo1->changerSource(std::move(source));
     PageControl1->setCurrentIndex(0);
     lbNbLignes->setText(QString::number(journal_.nbLignes()) + QStringLiteral(" lignes"));
     afficherStatut(QStringLiteral("Chargement du fichier journal : ") + chemin);
@@ -401,6 +362,17 @@ void TForm1::enregistrerJournalSous() {
     const Journal journal = journal_;
     ecrireFichier(chemin, [&journal](const Ecrivain& e) { journal.ecrireCRLF(e); });
     afficherStatut(QStringLiteral("Enregistr\u00e9 sous : ") + chemin);
+}
+
+void TForm1::ecrireFichier(const QString& chemin,
+                           const std::function<void(const Ecrivain&)>& produire) {
+    const std::string cheminOs = cheminSysteme(chemin);
+    try {
+        enFond([&] { ecrireFichierAtomique(cheminOs, produire); });
+    } catch (const ErreurFichier& e) {
+        throw ErreurAffichable{
+            messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e.code())};
+    }
 }
 
 void TForm1::ecrireFichierDeLaVue(const QString& chemin, const VueTexte& vue) {
@@ -462,6 +434,13 @@ void TForm1::quitter() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Asked while a command runs (the window keeps painting meanwhile): the program ends once
+    // the command has ended, as if the request had waited for it.
+    if (pompe_ > 0) {
+        fermetureDemandee_ = true;
+        event->ignore();
+        return;
+    }
     quitter();
     event->accept();
 }

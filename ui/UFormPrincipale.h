@@ -6,9 +6,11 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTime>
+#include <deque>
 #include <functional>
 #include <memory>
 
+#include "log/FichierAtomique.h"
 #include "log/Journal.h"
 #include "stats/Interfaces.h"
 #include "stats/UFonctionsKestrane.h"
@@ -33,6 +35,11 @@ class PageRapport;
 class PageStatistiques;
 class SourceLignes;
 
+// An error whose message is already worded for the user.
+struct ErreurAffichable {
+    QString message;
+};
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -41,8 +48,15 @@ class TForm1 : public QMainWindow {
 
     // Status line: "message [time shown before]", then the clock, then an immediate repaint.
     void afficherStatut(const QString& message);
-    // Runs a command; an error ends it and is shown in the error box.
+    // Runs a command; an error ends it and is shown in the error box. Commands run one at a
+    // time: one asked for while another keeps the window painted runs after it.
     void executer(const std::function<void()>& commande);
+    // Within a command: runs `travail` on another thread and keeps the window painted until it
+    // ends, then raises its error here. `travail` must not touch the window.
+    void enFond(const std::function<void()>& travail);
+    // Within a command: handles what the window's looks need now (paints, exposures), but no
+    // input, no tick of the clock and no other command, which wait for the command's end.
+    void entretenir();
 
     void chargerJournal();
     void enregistrerJournalSous();
@@ -112,6 +126,8 @@ class TForm1 : public QMainWindow {
     void creerPageAnalyse();
     void creerBarreStatus();
     void placerBoutons();
+    // Writes the file atomically while the window keeps painting.
+    void ecrireFichier(const QString& chemin, const std::function<void(const Ecrivain&)>& produire);
     void ecrireFichierDeLaVue(const QString& chemin, const VueTexte& vue);
 
     void btChargerClick();
@@ -129,8 +145,16 @@ class TForm1 : public QMainWindow {
     void progresser(std::size_t position, const QString& message, bool toujours);
     void alimenterGraphes(int nbAdresses);
 
+    void executerAttentes();
+
     Bip& bip_;
     Journal journal_;
+    // The running commands (nested calls included), and what waits for them to end.
+    int commandes_ = 0;
+    int pompe_ = 0;  // > 0 while entretenir() handles events
+    std::deque<std::function<void()>> differees_;
+    bool ticManque_ = false;
+    bool fermetureDemandee_ = false;
     // What the first pass of the Analyse command counted, for its statistics pass.
     ComptesJournal comptesAnalyse_;
     bool quitte_ = false;

@@ -83,6 +83,7 @@ struct Banc {
     QStringList erreurs;
     int commandes = 0;
     int affichages = 0;
+    int calculs = 0;  // long computations handed to the window
 
     explicit Banc(Journal j = {}) : journal(std::move(j)) {
         page.brancher({&bip, [this]() -> const Journal& { return journal; }, graphes,
@@ -94,7 +95,11 @@ struct Banc {
                                erreurs << depuis1252(e.what());
                            }
                        },
-                       [this] { afficher(); }});
+                       [this] { afficher(); },
+                       [this](const std::function<void()>& f) {
+                           ++calculs;
+                           f();
+                       }});
     }
     void afficher() {
         ++affichages;
@@ -391,6 +396,33 @@ void TestCommandesRapport::triDesRequetes() {
     QCOMPARE(points(*b.graphes.grapheStatVMensuelles), graphe);
 }
 
+void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
+    Banc b(journal({ligne("01/Jan/2005", "08:00:00"), ligne("02/Jan/2005", "09:00:00"),
+                    ligne("01/Jan/2005", "08:30:00")}));
+    PageRapport& p = b.page;
+    statOS = {{"B", "", 2}, {"A", "", 1}};
+    cliquer(p.radioRapportOSCroissant);
+    QCOMPARE(b.calculs, 1);
+    QCOMPARE(lignes(statOS), (QStringList{"A|1", "B|2"}));
+    p.seRapportTrancheRecherche->setValue(2);
+    QCOMPARE(b.calculs, 2);
+    QCOMPARE(lignes(statHoraires), (QStringList{"|0", "08 \u00e0 10|1"}));
+    cliquer(p.radioRapportTranchesHFD);
+    QCOMPARE(b.calculs, 3);
+    // The whole journal needs no reading of it.
+    p.radioRapportRequetesToutJournal->setChecked(true);
+    cliquer(p.btRapportRequetesActualiser);
+    QCOMPARE(b.calculs, 3);
+    cliquer(p.radioRapportRequetesJournee);
+    p.cbDateRapportJournee->setDate(QDate(2005, 1, 1));
+    cliquer(p.btRapportRequetesActualiser);
+    QCOMPARE(b.calculs, 4);
+    QCOMPARE(lignes(statVMensuelles), QStringList{"08h \u00e0 9h|2"});
+    cliquer(p.radioRapportRequetesCroissant);
+    QCOMPARE(b.calculs, 5);
+    QVERIFY(b.erreurs.isEmpty());
+}
+
 void TestCommandesRapport::periodesEtActualiser() {
     Banc b(journal({ligne("31/Dec/2004", "23:10:00"), ligne("01/Jan/2005", "08:59:59"),
                     ligne("01/Jan/2005", "09:00:00"), ligne("15/Feb/2005", "10:00:00"),
@@ -479,7 +511,7 @@ void TestCommandesRapport::brancherUneSeuleFois() {
                          ++secondes;
                          f();
                      },
-                     [] {}});
+                     [] {}, {}});
     statOS = {{"B", "", 2}, {"A", "", 1}};
     cliquer(b.page.radioRapportOSCroissant);
     QCOMPARE(secondes, 1);

@@ -21,6 +21,7 @@ class TestCommandesRapport : public QObject {
     void largeurIllisibleGardeGrilleEtGraphe();
 
     void triDesRequetes();
+    void calculsLongsConfiesALaFenetre();
     void periodesEtActualiser();
     void actualiserEnEchec();
     void brancherUneSeuleFois();

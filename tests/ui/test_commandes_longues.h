@@ -1,0 +1,23 @@
+// Long commands keep the window painted while they compute; what arrives meanwhile (a tick of
+// the clock, another command, a resize, the closing of the window) waits for their end, as it
+// would if the window did nothing else.
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+class TestCommandesLongues : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void lAnalyseEtLeChargementPeignentEnCours();
+    void leTicDeLHorlogeAttendLaFin();
+    void uneCommandeDemandeeAttendLaFin();
+    void unRedimensionnementAttendLaFin();
+    void laFermetureAttendLaFin();
+    void lErreurDuCalculRevientALaCommande();
+
+  private:
+    QString ecrireJournal(int lignes);
+    QScopedPointer<QTemporaryDir> dossier_;
+};
