@@ -46,7 +46,7 @@ std::string_view extraireFichier(std::string_view requete) {
 }
 
 std::string_view extraireNavigateur(std::string_view agent) {
-    const std::size_t p = agent.rfind('(');
+    const std::size_t p = chercherDernier(agent, '(');
     return p == std::string_view::npos ? agent : agent.substr(0, p);
 }
 
@@ -69,7 +69,7 @@ std::string_view extraireSysteme(std::string_view agent) {
     if (n == 3) {
         fin = pv[2];  // position of the third semicolon minus 1, from 1
     } else {
-        const std::size_t par = agent.rfind(')');
+        const std::size_t par = chercherDernier(agent, ')');
         fin = par == std::string_view::npos ? L : par;
     }
     const std::string_view coupe = entre(agent, debut, fin);

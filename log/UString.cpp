@@ -9,6 +9,20 @@ namespace kestrane {
 
 namespace {
 
+// Up to `max` decimal digits and nothing else: the log's numbers, read without the general rules
+// (such a text can neither overflow nor be hexadecimal). False for any other text.
+bool lireChiffresSimples(std::string_view texte, std::size_t max, uint64_t& v) {
+    if (texte.empty() || texte.size() > max) return false;
+    uint64_t r = 0;
+    for (const char c : texte) {
+        const auto chiffre = static_cast<unsigned char>(c - '0');
+        if (chiffre > 9) return false;
+        r = r * 10 + chiffre;
+    }
+    v = r;
+    return true;
+}
+
 int valeurHexa(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -55,24 +69,6 @@ bool lireMagnitude(std::string_view texte, uint64_t limite, bool& negatif, uint6
             __builtin_add_overflow(r, static_cast<uint64_t>(chiffre), &r) || r > limite) {
             return false;
         }
-    }
-    v = r;
-    return true;
-}
-
-}  // namespace
-
-namespace {
-
-// Up to `max` decimal digits and nothing else: the log's numbers, read without the general rules
-// (such a text cannot overflow, nor be hexadecimal). False for any other text.
-bool lireChiffresSimples(std::string_view texte, std::size_t max, uint64_t& v) {
-    if (texte.empty() || texte.size() > max) return false;
-    uint64_t r = 0;
-    for (const char c : texte) {
-        const auto chiffre = static_cast<unsigned char>(c - '0');
-        if (chiffre > 9) return false;
-        r = r * 10 + chiffre;
     }
     v = r;
     return true;

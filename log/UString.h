@@ -48,6 +48,29 @@ inline const char* trouverOctet(const char* p, std::size_t n, char c) {
 #endif
 }
 
+// The last byte equal to `c` among the `n` bytes at `p`, or null.
+inline const char* trouverDernierOctet(const char* p, std::size_t n, char c) {
+#if defined(__SSE2__)
+    const __m128i motif = _mm_set1_epi8(c);
+    while (n >= 16) {
+        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
+        const int masque = _mm_movemask_epi8(_mm_cmpeq_epi8(bloc, motif));
+        if (masque != 0) return p + n - 16 + (31 - __builtin_clz(static_cast<unsigned>(masque)));
+        n -= 16;
+    }
+#endif
+    while (n > 0) {
+        if (p[--n] == c) return p + n;
+    }
+    return nullptr;
+}
+
+// Position of the last `c` in `texte`, or npos.
+inline std::size_t chercherDernier(std::string_view texte, char c) {
+    const char* p = trouverDernierOctet(texte.data(), texte.size(), c);
+    return p ? static_cast<std::size_t>(p - texte.data()) : std::string_view::npos;
+}
+
 // Position of the first occurrence of `motif` in `texte`, or npos; plain byte comparison.
 inline std::size_t chercher(std::string_view texte, std::string_view motif);
 

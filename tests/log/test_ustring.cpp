@@ -335,3 +335,23 @@ TEST(EcrireEntier, DecimalSansSeparateur) {
         EXPECT_EQ(s, "x=" + std::string(c.texte));
     }
 }
+
+TEST(RechercheOctets, CommeLaBibliothequeATouteLongueur) {
+    // Every length across the 16-byte blocks, the byte looked for at every place, once or twice.
+    std::mt19937 alea(7);
+    for (std::size_t n = 0; n <= 70; ++n) {
+        for (int essai = 0; essai < 40; ++essai) {
+            std::string s(n, 'a');
+            for (char& c : s) c = "ab(;) "[alea() % 6];
+            const std::string_view v = s;
+            for (const char c : {'(', ')', ';', ' ', 'z'}) {
+                SCOPED_TRACE(testing::Message() << "'" << s << "' " << c);
+                EXPECT_EQ(chercherDernier(v, c), v.rfind(c));
+                const char* premier = trouverOctet(v.data(), v.size(), c);
+                EXPECT_EQ(
+                    premier ? static_cast<std::size_t>(premier - v.data()) : std::string_view::npos,
+                    v.find(c));
+            }
+        }
+    }
+}
