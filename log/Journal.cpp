@@ -11,8 +11,10 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "log/Erreur.h"
+#include "log/UString.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -174,31 +176,77 @@ Journal::Journal(std::shared_ptr<const Stockage> stockage) : stockage_(std::move
     indexer();
 }
 
+namespace {
+
+// A long buffer is indexed by two threads, one half each; the halves meet just after a line
+// feed, so that no break straddles them.
+constexpr std::size_t kSeuilDeuxFils = std::size_t{32} << 20;
+
+std::size_t coupure(std::string_view o) {
+    if (o.size() < kSeuilDeuxFils) return o.size();
+    const char* lf = trouverOctet(o.data() + o.size() / 2, o.size() - o.size() / 2, '\n');
+    return lf ? static_cast<std::size_t>(lf - o.data()) + 1 : o.size();
+}
+
+std::size_t compterSauts(std::string_view o) {
+    std::size_t sauts = 0;
+    parcourirSauts(o, [&](std::size_t) { ++sauts; });
+    return sauts;
+}
+
+// Runs a(), and b() at the same time on another thread when `deux`.
+template <typename A, typename B>
+void enParallele(bool deux, A&& a, B&& b) {
+    if (!deux) {
+        a();
+        b();
+        return;
+    }
+    std::thread autre(std::forward<B>(b));
+    try {
+        a();
+    } catch (...) {
+        autre.join();
+        throw;
+    }
+    autre.join();
+}
+
+}  // namespace
+
 void Journal::indexer() {
     const std::string_view o = stockage_->octets();
-    auto index = std::make_shared<std::vector<uint64_t>>();
-    if (!o.empty()) {
-        // Counting first sizes the index once: no regrowth over fresh memory.
-        std::size_t sauts = 0;
-        parcourirSauts(o, [&](std::size_t) { ++sauts; });
-        index->resize(sauts + 2);
-        uint64_t* p = index->data();
-        *p++ = 0;
-        parcourirSauts(o, [&](std::size_t k) { *p++ = k; });
-        // p now follows the start after the last break.
-        if (p[-1] == o.size() && sauts > 0) {
-            nbLignes_ = sauts;
-            finitParSaut_ = true;
-            index->resize(sauts + 1);
-        } else {
-            nbLignes_ = sauts + 1;
-            finitParSaut_ = false;
-            (*index)[sauts + 1] = o.size();
-        }
+    const std::size_t m = coupure(o);
+    const bool deux = m < o.size();
+    const std::string_view a = o.substr(0, m), b = o.substr(m);
+    // Counting first sizes the index once; its pages are first touched by the threads that
+    // fill it, not zeroed beforehand.
+    std::size_t sautsA = 0, sautsB = 0;
+    enParallele(
+        deux, [&] { sautsA = compterSauts(a); }, [&] { sautsB = compterSauts(b); });
+    const std::size_t sauts = sautsA + sautsB;
+    std::shared_ptr<uint64_t[]> index(new uint64_t[sauts + 2]);
+    uint64_t* debuts = index.get();
+    debuts[0] = 0;
+    enParallele(
+        deux,
+        [&] {
+            uint64_t* p = debuts + 1;
+            parcourirSauts(a, [&](std::size_t k) { *p++ = k; });
+        },
+        [&] {
+            uint64_t* p = debuts + 1 + sautsA;
+            parcourirSauts(b, [&](std::size_t k) { *p++ = m + k; });
+        });
+    if (sauts > 0 && debuts[sauts] == o.size()) {
+        nbLignes_ = sauts;
+        finitParSaut_ = true;
     } else {
-        index->assign(1, 0);
+        nbLignes_ = o.empty() ? 0 : sauts + 1;
+        finitParSaut_ = false;
+        debuts[sauts + 1] = o.size();
     }
-    debuts_ = index->data();
+    debuts_ = debuts;
     index_ = std::move(index);
 }
 

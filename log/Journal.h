@@ -52,7 +52,7 @@ class Journal {
 
     std::shared_ptr<const Stockage> stockage_;
     // debuts_[i] is the offset of line i; debuts_[nbLignes_] is the offset after the last break.
-    std::shared_ptr<const std::vector<uint64_t>> index_;
+    std::shared_ptr<const uint64_t[]> index_;
     const uint64_t* debuts_ = nullptr;
     std::size_t nbLignes_ = 0;
     bool finitParSaut_ = false;
