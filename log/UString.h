@@ -32,12 +32,20 @@ inline void supprimerDebut(std::size_t n, std::string_view& reste) {
 inline const char* trouverOctet(const char* p, std::size_t n, char c) {
 #if defined(__SSE2__)
     const __m128i motif = _mm_set1_epi8(c);
-    while (n >= 16) {
-        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int masque = _mm_movemask_epi8(_mm_cmpeq_epi8(bloc, motif));
-        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
-        p += 16;
-        n -= 16;
+    if (n >= 16) {
+        while (n >= 16) {
+            const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const int masque = _mm_movemask_epi8(_mm_cmpeq_epi8(bloc, motif));
+            if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
+            p += 16;
+            n -= 16;
+        }
+        if (n == 0) return nullptr;
+        // The last 16 bytes again, of which only the last n are still to look at.
+        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
+        const unsigned masque =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bloc, motif))) >> (16 - n);
+        return masque != 0 ? p + __builtin_ctz(masque) : nullptr;
     }
     for (; n > 0; --n, ++p) {
         if (*p == c) return p;
