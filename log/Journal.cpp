@@ -11,8 +11,8 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <thread>
 
+#include "log/DeuxFils.h"
 #include "log/Erreur.h"
 #include "log/UString.h"
 
@@ -192,24 +192,6 @@ std::size_t compterSauts(std::string_view o) {
     std::size_t sauts = 0;
     parcourirSauts(o, [&](std::size_t) { ++sauts; });
     return sauts;
-}
-
-// Runs a(), and b() at the same time on another thread when `deux`.
-template <typename A, typename B>
-void enParallele(bool deux, A&& a, B&& b) {
-    if (!deux) {
-        a();
-        b();
-        return;
-    }
-    std::thread autre(std::forward<B>(b));
-    try {
-        a();
-    } catch (...) {
-        autre.join();
-        throw;
-    }
-    autre.join();
 }
 
 }  // namespace

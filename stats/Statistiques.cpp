@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "log/DeuxFils.h"
 #include "log/Erreur.h"
 #include "log/UString.h"
 #include "stats/IndexCles.h"
@@ -162,10 +163,12 @@ void fusionner(Cumul& a, const Cumul& b) {
                 __builtin_add_overflow(a.ipOctets[n], b.ipOctets[k], &a.ipOctets[n]);
         }
     }
+    // The two tables with the most keys, each on its own core.
+    enParallele(
+        true, [&] { fusionner(a.precedent, b.precedent); },
+        [&] { fusionner(a.fichier, b.fichier); });
     fusionner(a.os, b.os);
     fusionner(a.nav, b.nav);
-    fusionner(a.precedent, b.precedent);
-    fusionner(a.fichier, b.fichier);
     fusionner(a.dates, b.dates, [&](uint32_t k) { a.heureDeDate.push_back(b.heureDeDate[k]); });
     for (const int h : b.ordreHeures) {
         if (!a.heureVue[h]) {
@@ -213,10 +216,11 @@ bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t)
         t.ip[k].nombre = a.ipNombre[k];
         t.taux[k].nombre = a.ipOctets[k];
     }
+    enParallele(
+        true, [&] { t.precedent = tableDeTextes(a.precedent); },
+        [&] { t.fichier = tableDeTextes(a.fichier); });
     t.os = tableDeTextes(a.os);
     t.nav = tableDeTextes(a.nav);
-    t.precedent = tableDeTextes(a.precedent);
-    t.fichier = tableDeTextes(a.fichier);
     t.dates = tableDeTextes(a.dates);
     for (std::size_t k = 0; k < t.dates.size(); ++k) {
         t.dates[k].complement = t.dates[k].libelle;

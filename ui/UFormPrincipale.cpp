@@ -333,6 +333,9 @@ void TForm1::chargerJournal() {
     } catch (const ErreurFichier& e) {
         throw ErreurAffichable{messageFichier("Impossible d'ouvrir le fichier ", chemin, e.code())};
     }
+    // The former journal is let go of by the views below; its memory is given back on the
+    // other thread (unmapping gigabytes takes a while).
+    Journal ancien = std::move(journal_);
     journal_ = std::move(nouveau);
     Memo1->changerSource(std::move(source));
     PageControl1->setCurrentIndex(0);
@@ -341,8 +344,10 @@ void TForm1::chargerJournal() {
     RichEdit1->vider();
     // The records of the former journal are shown nowhere any more.
     tableauLog = TableauLog();
+    comptesAnalyse_.vider();
     pageStatistiques->decocherSansDisposer();
     montrerAnalyse(false);
+    enFond([&ancien] { ancien = Journal(); });
 }
 
 void TForm1::ouvrirAuDemarrage(const QString& chemin) {

@@ -1,0 +1,38 @@
+// Work shared by the two cores: two independent jobs, one on this thread and one on another.
+#pragma once
+
+#include <exception>
+#include <thread>
+#include <utility>
+
+namespace kestrane {
+
+// Runs a() on this thread and b() on another one at the same time, or both here, one after the
+// other, when `deux` is false. Returns once both have ended; an error of a() is raised first,
+// then one of b().
+template <typename A, typename B>
+void enParallele(bool deux, A&& a, B&& b) {
+    if (!deux) {
+        a();
+        b();
+        return;
+    }
+    std::exception_ptr erreurB;
+    std::thread autre([&] {
+        try {
+            b();
+        } catch (...) {
+            erreurB = std::current_exception();
+        }
+    });
+    try {
+        a();
+    } catch (...) {
+        autre.join();
+        throw;
+    }
+    autre.join();
+    if (erreurB) std::rethrow_exception(erreurB);
+}
+
+}  // namespace kestrane
