@@ -845,14 +845,8 @@ class Generateur {
         } else {
             t_.texte(" - - [");
         }
-        t_.texte(jour.date);
-        t_.caractere(':');
-        t_.deuxChiffres(heure);
-        t_.caractere(':');
-        t_.deuxChiffres(seconde / 60);
-        t_.caractere(':');
-        t_.deuxChiffres(seconde % 60);
-        t_.texte(" +0100] \"");
+        ecrireHorodatage(jour, heure, seconde);
+        t_.caractere('"');
 
         const uint32_t tirage = a_.sous(1000);
         const bool head = tirage < 15;
@@ -939,6 +933,18 @@ class Generateur {
     }
 
   private:
+    // dd/Mon/yyyy:hh:mm:ss +0100] and the blank after it.
+    void ecrireHorodatage(const Jour& jour, uint32_t heure, uint32_t seconde) {
+        t_.texte(jour.date);
+        t_.caractere(':');
+        t_.deuxChiffres(heure);
+        t_.caractere(':');
+        t_.deuxChiffres(seconde / 60);
+        t_.caractere(':');
+        t_.deuxChiffres(seconde % 60);
+        t_.texte(" +0100] ");
+    }
+
     // A big file, mostly for one of the heavy clients: whole (200) or a range of it (206), as
     // download managers ask.
     void telechargementLourd(const Jour& jour, uint32_t heure, uint32_t seconde) {
@@ -947,14 +953,8 @@ class Generateur {
         const GrosFichier& f = m_.grosFichiers[m_.loiGrosFichiers.tirer(a_)];
         t_.texte(c.adresse);
         t_.texte(" - - [");
-        t_.texte(jour.date);
-        t_.caractere(':');
-        t_.deuxChiffres(heure);
-        t_.caractere(':');
-        t_.deuxChiffres(seconde / 60);
-        t_.caractere(':');
-        t_.deuxChiffres(seconde % 60);
-        t_.texte(" +0100] \"GET ");
+        ecrireHorodatage(jour, heure, seconde);
+        t_.texte("\"GET ");
         t_.texte(f.chemin);
         t_.texte(" HTTP/1.1\" ");
         if (a_.pourMille(300)) {

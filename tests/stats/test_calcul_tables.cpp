@@ -68,6 +68,20 @@ void egales(const tableauRapportStat& a, const tableauRapportStat& b, const char
     }
 }
 
+// The tables of the pass and its period lists are those of the separate tallies.
+void tablesEgales(const Separees& s, const ListesPeriodes& listes) {
+    egales(statIP, s.ip, "ip");
+    egales(statOS, s.os, "os");
+    egales(statNav, s.nav, "nav");
+    egales(statPrecedent, s.precedent, "precedent");
+    egales(statFichier, s.fichier, "fichier");
+    egales(statTaux, s.taux, "taux");
+    egales(statHoraires, s.tranches, "tranches");
+    const ListesPeriodes attendues = listesPeriodes(s.dates);
+    EXPECT_EQ(listes.annees, attendues.annees);
+    EXPECT_EQ(listes.mois, attendues.mois);
+}
+
 void remplirDeTemoins() {
     for (auto* t : {&statIP, &statOS, &statNav, &statPrecedent, &statFichier, &statTaux,
                     &statHoraires, &statVMensuelles}) {
@@ -106,16 +120,7 @@ TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
                 calculerTables(
                     j, largeur, e, [&](int k) { etapes.push_back(k); }, &listes);
                 EXPECT_EQ(etapes, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-                egales(statIP, s.ip, "ip");
-                egales(statOS, s.os, "os");
-                egales(statNav, s.nav, "nav");
-                egales(statPrecedent, s.precedent, "precedent");
-                egales(statFichier, s.fichier, "fichier");
-                egales(statTaux, s.taux, "taux");
-                egales(statHoraires, s.tranches, "tranches");
-                const ListesPeriodes attendues = listesPeriodes(s.dates);
-                EXPECT_EQ(listes.annees, attendues.annees);
-                EXPECT_EQ(listes.mois, attendues.mois);
+                tablesEgales(s, listes);
                 ASSERT_EQ(statVMensuelles.size(), 1u);
                 EXPECT_EQ(statVMensuelles[0].libelle, "Tous");
                 EXPECT_EQ(statVMensuelles[0].nombre, n);
@@ -246,16 +251,7 @@ TEST(CalculerTables, LaSecondeMoitieApporteSesPropresCles) {
         compterEnPremierePasse(j, comptes);
         ListesPeriodes listes;
         calculerTables(j, largeur, &comptes, {}, &listes);
-        egales(statIP, s.ip, "ip");
-        egales(statOS, s.os, "os");
-        egales(statNav, s.nav, "nav");
-        egales(statPrecedent, s.precedent, "precedent");
-        egales(statFichier, s.fichier, "fichier");
-        egales(statTaux, s.taux, "taux");
-        egales(statHoraires, s.tranches, "tranches");
-        const ListesPeriodes attendues = listesPeriodes(s.dates);
-        EXPECT_EQ(listes.annees, attendues.annees);
-        EXPECT_EQ(listes.mois, attendues.mois);
+        tablesEgales(s, listes);
     }
     // The slices of the second half's hours are there, after those of the first.
     EXPECT_EQ(statHoraires.back().libelle, "18 \xE0 24");
