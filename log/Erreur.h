@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kestrane {
 
@@ -20,16 +21,25 @@ class ErreurKestrane : public std::runtime_error {
     std::string message_;
 };
 
-// A file that could not be read or written. The system's error code is kept so that the window
-// can word the message with the path exactly as the user typed it.
+// A file that could not be read or written. The description of the failure (the system's, or
+// the program's own) is kept so that the window can word the message with the path exactly as
+// the user typed it.
 class ErreurFichier : public ErreurKestrane {
   public:
-    ErreurFichier(const std::string& message, int code) : ErreurKestrane(message), code_(code) {}
-    int code() const { return code_; }
+    ErreurFichier(const std::string& message, std::string description)
+        : ErreurKestrane(message), description_(std::move(description)) {}
+    const std::string& description() const { return description_; }
 
   private:
-    int code_;
+    std::string description_;
 };
+
+// The description of a path that is no regular file (a pipe, a device, a folder...).
+inline constexpr const char* kPasFichierOrdinaire = "Ce n'est pas un fichier ordinaire";
+
+// "<debut>"<chemin>". <description>": the messages of the file commands; raises it.
+[[noreturn]] void leverErreurFichier(std::string_view debut, const std::string& chemin,
+                                     const std::string& description);
 
 // "'%s' n'est pas une valeur entière correcte"
 [[noreturn]] void leverErreurEntier(std::string_view texte);

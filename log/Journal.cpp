@@ -1,19 +1,18 @@
 #include "log/Journal.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <new>
 
 #include "log/DeuxFils.h"
 #include "log/Erreur.h"
+#include "log/Memoire.h"
 #include "log/UString.h"
 
 #if defined(__SSE2__)
@@ -22,94 +21,13 @@
 
 namespace kestrane {
 
-// A mapped file that another program truncates raises SIGBUS on the pages past its new end.
-// The guard puts zero pages in their place so that reading goes on, and notes the damage.
-namespace {
-
-struct ZoneGardee {
-    std::atomic<uintptr_t> debut{0};
-    std::atomic<std::size_t> taille{0};
-    std::atomic<bool> touchee{false};
-};
-constexpr int kNbZones = 64;
-ZoneGardee zones[kNbZones];
-struct sigaction actionPrecedente;
-
-void surSigbus(int signal, siginfo_t* info, void* contexte) {
-    const auto adresse = reinterpret_cast<uintptr_t>(info->si_addr);
-    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    for (auto& z : zones) {
-        const uintptr_t d = z.debut.load();
-        const std::size_t t = z.taille.load();
-        if (d == 0 || adresse < d || adresse >= d + t) continue;
-        const uintptr_t premiere = adresse & ~(page - 1);
-        void* p = mmap(reinterpret_cast<void*>(premiere), d + t - premiere, PROT_READ,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
-        if (p != MAP_FAILED) {
-            z.touchee.store(true);
-            return;  // the access is retried on the zero pages
-        }
-    }
-    // Not one of ours: behave as before the guard.
-    if (actionPrecedente.sa_flags & SA_SIGINFO) {
-        if (actionPrecedente.sa_sigaction) {
-            actionPrecedente.sa_sigaction(signal, info, contexte);
-            return;
-        }
-    } else if (actionPrecedente.sa_handler != SIG_DFL && actionPrecedente.sa_handler != SIG_IGN) {
-        actionPrecedente.sa_handler(signal);
-        return;
-    }
-    ::signal(SIGBUS, SIG_DFL);
-    raise(SIGBUS);
-}
-
-void installerGarde() {
-    static std::once_flag fait;
-    std::call_once(fait, [] {
-        struct sigaction a {};
-        a.sa_sigaction = surSigbus;
-        a.sa_flags = SA_SIGINFO | SA_NODEFER;
-        sigemptyset(&a.sa_mask);
-        sigaction(SIGBUS, &a, &actionPrecedente);
-    });
-}
-
-ZoneGardee* garder(void* debut, std::size_t taille) {
-    installerGarde();
-    for (auto& z : zones) {
-        uintptr_t libre = 0;
-        if (z.debut.load() == 0 && z.taille.load() == 0 &&
-            z.debut.compare_exchange_strong(libre, reinterpret_cast<uintptr_t>(debut))) {
-            z.touchee.store(false);
-            z.taille.store(taille);
-            return &z;
-        }
-    }
-    return nullptr;  // more journals alive than zones: this one goes unguarded
-}
-
-}  // namespace
-
 struct Journal::Stockage {
-    std::string texte;      // used when the bytes were read or given
-    void* carte = nullptr;  // used when the file is mapped
-    std::size_t tailleCarte = 0;
-    ZoneGardee* zone = nullptr;
+    std::string texte;                   // used when the bytes were given
+    std::unique_ptr<BlocMemoire> bloc;   // used when the file was read
+    std::size_t taille = 0;              // bytes of the block in use
 
-    Stockage() = default;
-    Stockage(const Stockage&) = delete;
-    Stockage& operator=(const Stockage&) = delete;
-    ~Stockage() {
-        if (zone) {
-            zone->taille.store(0);
-            zone->debut.store(0);
-        }
-        if (carte) munmap(carte, tailleCarte);
-    }
     std::string_view octets() const {
-        return carte ? std::string_view(static_cast<const char*>(carte), tailleCarte)
-                     : std::string_view(texte);
+        return bloc ? std::string_view(bloc->donnees(), taille) : std::string_view(texte);
     }
 };
 
@@ -207,8 +125,8 @@ void Journal::indexer() {
     enParallele(
         deux, [&] { sautsA = compterSauts(a); }, [&] { sautsB = compterSauts(b); });
     const std::size_t sauts = sautsA + sautsB;
-    std::shared_ptr<uint64_t[]> index(new uint64_t[sauts + 2]);
-    uint64_t* debuts = index.get();
+    auto index = std::make_shared<BlocMemoire>((sauts + 2) * sizeof(uint64_t));
+    auto* debuts = reinterpret_cast<uint64_t*>(index->donnees());
     debuts[0] = 0;
     enParallele(
         deux,
@@ -234,10 +152,6 @@ void Journal::indexer() {
 
 std::string_view Journal::octets() const {
     return stockage_->octets();
-}
-
-bool Journal::tronque() const {
-    return stockage_->zone && stockage_->zone->touchee.load();
 }
 
 std::string_view Journal::ligne(std::size_t i) const {
@@ -279,22 +193,54 @@ Journal Journal::depuisTexte(std::string texte) {
 
 namespace {
 
+constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
+
 [[noreturn]] void leverOuverture(const std::string& chemin, int err) {
-    std::string m = "Impossible d'ouvrir le fichier \"";
-    m += chemin;
-    m += "\". ";
-    m += std::strerror(err);
-    throw ErreurFichier(m, err);
+    leverErreurFichier(kOuverture, chemin, std::strerror(err));
 }
 
 [[noreturn]] void leverCapacite() {
     throw ErreurKestrane("Le texte d\xE9passe la capacit\xE9 du m\xE9mo");
 }
 
+// Reads `taille` bytes from the start of the file into `dest`, two halves at once on a big file.
+// Returns the bytes read: fewer when the file was cut short meanwhile (what it held up to its new
+// end). Raises the system's error.
+std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::string& chemin) {
+    const auto lire = [&](std::size_t debut, std::size_t fin, int& erreur) {
+        std::size_t pos = debut;
+        while (pos < fin) {
+            const ssize_t n = ::pread(fd, dest + pos, std::min<std::size_t>(fin - pos, 1 << 30),
+                                      static_cast<off_t>(pos));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                erreur = errno;
+                break;
+            }
+            if (n == 0) break;
+            pos += static_cast<std::size_t>(n);
+        }
+        return pos;
+    };
+    constexpr std::size_t kSeuilDeuxFils = std::size_t{32} << 20;
+    const std::size_t milieu = taille >= kSeuilDeuxFils ? taille / 2 : taille;
+    int erreurA = 0, erreurB = 0;
+    std::size_t finA = 0, finB = milieu;
+    enParallele(
+        milieu < taille, [&] { finA = lire(0, milieu, erreurA); },
+        [&] { finB = lire(milieu, taille, erreurB); });
+    if (erreurA) leverOuverture(chemin, erreurA);
+    if (finA < milieu) return finA;
+    if (erreurB) leverOuverture(chemin, erreurB);
+    return finB;
+}
+
 }  // namespace
 
 Journal Journal::charger(const std::string& chemin) {
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocked by a pipe that has no writer: it is refused below, as any file that is not a
+    // regular one (an endless device would be read until memory runs out).
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) leverOuverture(chemin, errno);
     struct Fermeture {
         int fd;
@@ -303,21 +249,17 @@ Journal Journal::charger(const std::string& chemin) {
 
     struct stat st {};
     if (::fstat(fd, &st) != 0) leverOuverture(chemin, errno);
-    if (S_ISDIR(st.st_mode)) leverOuverture(chemin, EISDIR);
+    if (!S_ISREG(st.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
     try {
+        // The bytes are copied into memory of the program's own: whatever happens to the file
+        // afterwards (rotated, truncated, rewritten, deleted), the journal stays as it was loaded.
         auto s = std::make_shared<Stockage>();
-        if (S_ISREG(st.st_mode) && st.st_size > 0) {
+        if (st.st_size > 0) {
             const auto taille = static_cast<std::size_t>(st.st_size);
-            void* carte = ::mmap(nullptr, taille, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (carte == MAP_FAILED) {
-                if (errno == ENOMEM) leverCapacite();
-                leverOuverture(chemin, errno);
-            }
-            s->carte = carte;
-            s->tailleCarte = taille;
-            s->zone = garder(carte, taille);
+            s->bloc = std::make_unique<BlocMemoire>(taille);
+            s->taille = lireFichier(fd, s->bloc->donnees(), taille, chemin);
         } else {
-            // Pipes, character devices and files whose size the system does not tell.
+            // Files whose size the system does not tell (those of /proc).
             char tampon[1 << 16];
             for (;;) {
                 const ssize_t lu = ::read(fd, tampon, sizeof tampon);

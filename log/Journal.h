@@ -12,6 +12,8 @@
 
 namespace kestrane {
 
+class BlocMemoire;
+
 class Journal {
   public:
     // An empty journal (0 lines).
@@ -19,8 +21,9 @@ class Journal {
 
     // A journal over these bytes (tests, generated data).
     static Journal depuisTexte(std::string texte);
-    // Maps or reads the whole file. Raises ErreurKestrane "Impossible d'ouvrir le fichier
-    // "<chemin>". <system description>" when it cannot be read.
+    // Reads the whole file into memory of the journal's own. Raises ErreurFichier "Impossible
+    // d'ouvrir le fichier "<chemin>". <description>" when it cannot be read or is no regular file
+    // (a pipe, a device, a folder).
     static Journal charger(const std::string& chemin);
 
     // Lines ended by CR LF, a lone LF or a lone CR; an empty line after the final break is
@@ -39,11 +42,6 @@ class Journal {
     // Identity of the buffer, to tell whether records were made from this very journal.
     const void* identite() const { return stockage_.get(); }
 
-    // True when another program cut the mapped file short while it was loaded (a log rotated
-    // by truncation): the bytes past the new end then read as NUL instead of crashing the
-    // program. The journal should be loaded again.
-    bool tronque() const;
-
     struct Stockage;
 
   private:
@@ -52,7 +50,7 @@ class Journal {
 
     std::shared_ptr<const Stockage> stockage_;
     // debuts_[i] is the offset of line i; debuts_[nbLignes_] is the offset after the last break.
-    std::shared_ptr<const uint64_t[]> index_;
+    std::shared_ptr<const BlocMemoire> index_;
     const uint64_t* debuts_ = nullptr;
     std::size_t nbLignes_ = 0;
     bool finitParSaut_ = false;

@@ -142,6 +142,16 @@ void leverErreurDate(std::string_view texte) {
     throw ErreurKestrane(m);
 }
 
+void leverErreurFichier(std::string_view debut, const std::string& chemin,
+                        const std::string& description) {
+    std::string m(debut);
+    m += '"';
+    m += chemin;
+    m += "\". ";
+    m += description;
+    throw ErreurFichier(m, description);
+}
+
 void leverDebordement() {
     throw ErreurKestrane(
         "D\xE9"

@@ -36,9 +36,10 @@ namespace {
 // distance to it, the progress bar stretches by the difference.
 constexpr int kLargeurPageConcue = 678;
 
-QString messageFichier(const char* debut, const QString& chemin, int code) {
+// The core's message again, with the path as the user typed it (the core has its bytes).
+QString messageFichier(const char* debut, const QString& chemin, const ErreurFichier& e) {
     return QString::fromUtf8(debut) + QLatin1Char('"') + chemin + QStringLiteral("\". ") +
-           QString::fromLocal8Bit(std::strerror(code));
+           QString::fromLocal8Bit(e.description());
 }
 
 std::string cheminSysteme(const QString& chemin) {
@@ -331,7 +332,7 @@ void TForm1::chargerJournal() {
             source = std::make_shared<SourceJournal>(nouveau);
         });
     } catch (const ErreurFichier& e) {
-        throw ErreurAffichable{messageFichier("Impossible d'ouvrir le fichier ", chemin, e.code())};
+        throw ErreurAffichable{messageFichier("Impossible d'ouvrir le fichier ", chemin, e)};
     }
     // The former journal is let go of by the views below; its memory is given back on the
     // other thread (unmapping gigabytes takes a while).
@@ -376,7 +377,7 @@ void TForm1::ecrireFichier(const QString& chemin,
         enFond([&] { ecrireFichierAtomique(cheminOs, produire); });
     } catch (const ErreurFichier& e) {
         throw ErreurAffichable{
-            messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e.code())};
+            messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e)};
     }
 }
 

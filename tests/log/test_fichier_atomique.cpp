@@ -1,6 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -97,7 +100,7 @@ TEST_F(FichierAtomique, ChemineImpossible) {
     EXPECT_EQ(erreurDe([&] { ecrireFichierAtomique(dossier_.string(), [](const Ecrivain&) {}); }),
               "Impossible de cr\xE9"
               "er le fichier \"" +
-                  dossier_.string() + "\". " + std::strerror(EISDIR));
+                  dossier_.string() + "\". " + kPasFichierOrdinaire);
 }
 
 TEST_F(FichierAtomique, UnProducteurQuiEchoueNeLaissePasDeTrace) {
@@ -113,13 +116,99 @@ TEST_F(FichierAtomique, UnProducteurQuiEchoueNeLaissePasDeTrace) {
     EXPECT_EQ(nbFichiers(), 1u);
 }
 
-TEST_F(FichierAtomique, PeripheriquePlein) {
-    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+TEST_F(FichierAtomique, NiTubeNiPeripheriqueNiDossierNeSontRemplaces) {
+    // A pipe without a reader would block the writer for ever; a device takes no file.
+    const fs::path tube = dossier_ / "tube.log";
+    ASSERT_EQ(::mkfifo(tube.c_str(), 0600), 0);
+    const fs::path lienVersZero = dossier_ / "zero.log";
+    fs::create_symlink("/dev/zero", lienVersZero);
+    for (const std::string& chemin :
+         {tube.string(), std::string("/dev/full"), lienVersZero.string(), dossier_.string()}) {
+        EXPECT_EQ(
+            erreurDe([&] { ecrireFichierAtomique(chemin, [](const Ecrivain& e) { e("x"); }); }),
+            "Impossible de cr\xE9"
+            "er le fichier \"" +
+                chemin + "\". " + kPasFichierOrdinaire);
+    }
+    EXPECT_TRUE(fs::is_fifo(tube));
+    EXPECT_TRUE(fs::is_symlink(lienVersZero));
+}
+
+TEST_F(FichierAtomique, BoucleDeLiensSignaleeEtLienGarde) {
+    const fs::path a = dossier_ / "a.log", b = dossier_ / "b.log";
+    fs::create_symlink("b.log", a);
+    fs::create_symlink("a.log", b);
     EXPECT_EQ(
-        erreurDe([&] { ecrireFichierAtomique("/dev/full", [](const Ecrivain& e) { e("x"); }); }),
+        erreurDe([&] { ecrireFichierAtomique(a.string(), [](const Ecrivain& e) { e("x"); }); }),
         "Impossible de cr\xE9"
-        "er le fichier \"/dev/full\". " +
-            std::string(std::strerror(ENOSPC)));
+        "er le fichier \"" +
+            a.string() + "\". " + std::strerror(ELOOP));
+    EXPECT_TRUE(fs::is_symlink(a));
+    EXPECT_TRUE(fs::is_symlink(b));
+}
+
+TEST_F(FichierAtomique, NomDeLaLongueurMaximale) {
+    for (const std::size_t longueur : {240u, 250u, 255u}) {
+        const fs::path cible = dossier_ / std::string(longueur, 'n');
+        ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) { e("long"); });
+        EXPECT_EQ(lire(cible), "long");
+        ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) { e("encore"); });
+        EXPECT_EQ(lire(cible), "encore");
+        fs::remove(cible);
+    }
+    EXPECT_EQ(nbFichiers(), 0u);
+}
+
+TEST_F(FichierAtomique, UnEnregistrementInterrompuNeLaissePasDeTemporaire) {
+    const fs::path cible = dossier_ / "tue.log";
+    ecrire(cible, "intact");
+    // A process killed in the middle of its save.
+    const pid_t fils = ::fork();
+    ASSERT_GE(fils, 0);
+    if (fils == 0) {
+        ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) {
+            e(std::string(100000, 'z'));
+            ::_exit(0);
+        });
+        ::_exit(1);
+    }
+    int etat = 0;
+    ASSERT_EQ(::waitpid(fils, &etat, 0), fils);
+    EXPECT_EQ(lire(cible), "intact");
+    // Where the system has unnamed files nothing is left; otherwise the leftover goes at the
+    // next save into the folder.
+    ecrireFichierAtomique((dossier_ / "autre.log").string(), [](const Ecrivain& e) { e("y"); });
+    EXPECT_EQ(nbFichiers(), 2u);
+}
+
+TEST_F(FichierAtomique, LesRestesSontEnlevesMaisPasUnFichierEnCours) {
+    const fs::path reste = dossier_ / ".~kestrane-abandon",
+                   enCours = dossier_ / ".~kestrane-encours";
+    ecrire(reste, "vieux");
+    ecrire(enCours, "en cours");
+    // Another save still writes this one: it holds its lock.
+    const int fd = ::open(enCours.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    ecrireFichierAtomique((dossier_ / "j.log").string(), [](const Ecrivain& e) { e("j"); });
+    EXPECT_FALSE(fs::exists(reste));
+    EXPECT_TRUE(fs::exists(enCours));
+    ::close(fd);
+}
+
+TEST_F(FichierAtomique, LeFichierRemplaceGardeSonProprietaire) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file away";
+    const fs::path cible = dossier_ / "a-autrui.log";
+    ecrire(cible, "ancien");
+    ASSERT_EQ(::chown(cible.c_str(), 65534, 65534), 0);
+    ::chmod(cible.c_str(), 0604);
+    ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) { e("nouveau"); });
+    struct stat st {};
+    ASSERT_EQ(::stat(cible.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(lire(cible), "nouveau");
 }
 
 TEST_F(FichierAtomique, DisquePleinGardeLAncienFichier) {

@@ -1,10 +1,13 @@
 #include "tests/ui/test_fenetre.h"
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +17,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QtTest>
+#include <tuple>
 
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
@@ -307,6 +311,65 @@ void TestFenetre::annulationsEnregistrementEtExportation() {
     QCOMPARE(QDir(dossier_->path()).entryList(QDir::Files).size(), 0);
 }
 
+void TestFenetre::chargerCeQuiNEstPasUnFichier() {
+    Fenetre f;
+    TForm1& w = f.form;
+    const QString tube = dossier_->filePath(QStringLiteral("tube.log"));
+    QVERIFY(::mkfifo(QFile::encodeName(tube).constData(), 0600) == 0);
+    for (const QString& chemin : {tube, QStringLiteral("/dev/zero"), dossier_->path()}) {
+        w.boites.erreurs.clear();
+        w.dialogOuvrir.repondreProchaineFois(chemin);
+        w.btCharger->click();
+        QCOMPARE(w.boites.erreurs,
+                 QStringList{QStringLiteral("Impossible d'ouvrir le fichier \"") + chemin +
+                             QStringLiteral("\". Ce n'est pas un fichier "
+                                            "ordinaire.")});
+        QCOMPARE(f.message(), QStringLiteral("Demande de chargement..."));
+    }
+    // Nor is one written into.
+    w.boites.erreurs.clear();
+    w.dialogEnregistrer.repondreProchaineFois(tube);
+    w.btEnregistrerSous->click();
+    QCOMPARE(w.boites.erreurs.size(), 1);
+    QVERIFY(w.boites.erreurs[0].endsWith(QStringLiteral("Ce n'est pas un fichier ordinaire.")));
+}
+
+void TestFenetre::leJournalNeDependPlusDuFichier() {
+    // The log rotated by copy-then-truncate after the load: the analysis and a save are those of
+    // what was loaded.
+    QByteArray texte;
+    for (int k = 0; k < 300; ++k) {
+        texte += "10.0.0." + QByteArray::number(k % 9) +
+                 " - - [08/Oct/2005:10:00:00 +0100] \"GET /p" + QByteArray::number(k % 13) +
+                 ".html HTTP/1.1\" 200 " + QByteArray::number(k) + " \"-\" \"Mozilla/5.0 (X11)\"\n";
+    }
+    const QString temoin = ecrire(QStringLiteral("temoin.log"), texte);
+    const QString tourne = ecrire(QStringLiteral("tourne.log"), texte);
+    const auto analyserEtEnregistrer = [&](const QString& chemin, bool tronquer) {
+        Fenetre f;
+        TForm1& w = f.form;
+        w.dialogOuvrir.repondreProchaineFois(chemin);
+        w.btCharger->click();
+        if (tronquer) QFile::resize(chemin, 0);
+        w.btAnalyser->click();
+        const QString copie = chemin + QStringLiteral(".copie");
+        w.dialogEnregistrer.repondreProchaineFois(copie);
+        w.btEnregistrerSous->click();
+        QFile c(copie);
+        c.open(QIODevice::ReadOnly);
+        return std::make_tuple(w.boites.erreurs, w.RichEdit1->texteLigne(2),
+                               w.RichEdit1->nbLignes(), c.readAll());
+    };
+    const auto attendu = analyserEtEnregistrer(temoin, false);
+    const auto obtenu = analyserEtEnregistrer(tourne, true);
+    QCOMPARE(std::get<0>(obtenu), QStringList{});
+    QCOMPARE(std::get<1>(obtenu), QStringLiteral("Adresse IP      : 10.0.0.0"));
+    QCOMPARE(std::get<2>(obtenu), std::get<2>(attendu));
+    QCOMPARE(std::get<3>(obtenu).size(), texte.size() + 300);
+    QCOMPARE(std::get<3>(obtenu), std::get<3>(attendu));
+    QCOMPARE(QFileInfo(tourne).size(), 0);
+}
+
 void TestFenetre::enregistrementImpossibleGardeLOriginal() {
     Fenetre f;
     TForm1& w = f.form;
@@ -317,8 +380,8 @@ void TestFenetre::enregistrementImpossibleGardeLOriginal() {
         w.btEnregistrerSous->click();
         QCOMPARE(w.boites.erreurs.size(), 1);
         QCOMPARE(w.boites.erreurs[0],
-                 QStringLiteral("Impossible de cr\u00e9er le fichier \"/dev/full\". ") +
-                     QString::fromLocal8Bit(std::strerror(ENOSPC)) + QLatin1Char('.'));
+                 QStringLiteral("Impossible de cr\u00e9er le fichier \"/dev/full\". Ce n'est pas "
+                                "un fichier ordinaire."));
         QCOMPARE(f.message(), QStringLiteral("Demande d'enregistrement sous..."));
     }
     // A folder that turns read-only: the save fails and the former file stays whole.

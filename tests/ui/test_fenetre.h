@@ -21,6 +21,8 @@ class TestFenetre : public QObject {
     void enregistrementSurLeFichierCharge();
     void nomsDExportation();
     void annulationsEnregistrementEtExportation();
+    void chargerCeQuiNEstPasUnFichier();
+    void leJournalNeDependPlusDuFichier();
     void enregistrementImpossibleGardeLOriginal();
     void ouvertureEnLigneDeCommande();
     void nomFichierDeChemins();
