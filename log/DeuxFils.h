@@ -1,11 +1,22 @@
 // Work shared by the two cores: two independent jobs, one on this thread and one on another.
 #pragma once
 
+#include <cstddef>
 #include <exception>
 #include <thread>
 #include <utility>
 
 namespace kestrane {
+
+// From which size work is shared by the two cores: below it a second thread costs more than it
+// saves. A build for fuzzing lowers them, so that the two-half paths run on small inputs.
+#ifdef KESTRANE_SEUILS_REDUITS
+inline constexpr std::size_t kSeuilDeuxFilsOctets = 256;
+inline constexpr std::size_t kSeuilDeuxFilsLignes = 8;
+#else
+inline constexpr std::size_t kSeuilDeuxFilsOctets = std::size_t{32} << 20;
+inline constexpr std::size_t kSeuilDeuxFilsLignes = std::size_t{1} << 15;
+#endif
 
 // Runs a() on this thread and b() on another one at the same time, or both here, one after the
 // other, when `deux` is false. Returns once both have ended; an error of a() is raised first,

@@ -22,9 +22,9 @@
 namespace kestrane {
 
 struct Journal::Stockage {
-    std::string texte;                   // used when the bytes were given
-    std::unique_ptr<BlocMemoire> bloc;   // used when the file was read
-    std::size_t taille = 0;              // bytes of the block in use
+    std::string texte;                  // used when the bytes were given
+    std::unique_ptr<BlocMemoire> bloc;  // used when the file was read
+    std::size_t taille = 0;             // bytes of the block in use
 
     std::string_view octets() const {
         return bloc ? std::string_view(bloc->donnees(), taille) : std::string_view(texte);
@@ -98,10 +98,8 @@ namespace {
 
 // A long buffer is indexed by two threads, one half each; the halves meet just after a line
 // feed, so that no break straddles them.
-constexpr std::size_t kSeuilDeuxFils = std::size_t{32} << 20;
-
 std::size_t coupure(std::string_view o) {
-    if (o.size() < kSeuilDeuxFils) return o.size();
+    if (o.size() < kSeuilDeuxFilsOctets) return o.size();
     const char* lf = trouverOctet(o.data() + o.size() / 2, o.size() - o.size() / 2, '\n');
     return lf ? static_cast<std::size_t>(lf - o.data()) + 1 : o.size();
 }
@@ -222,8 +220,7 @@ std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::strin
         }
         return pos;
     };
-    constexpr std::size_t kSeuilDeuxFils = std::size_t{32} << 20;
-    const std::size_t milieu = taille >= kSeuilDeuxFils ? taille / 2 : taille;
+    const std::size_t milieu = taille >= kSeuilDeuxFilsOctets ? taille / 2 : taille;
     int erreurA = 0, erreurB = 0;
     std::size_t finA = 0, finB = milieu;
     enParallele(

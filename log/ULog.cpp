@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "log/DeuxFils.h"
 #include "log/Erreur.h"
 #include "log/UString.h"
 
@@ -233,7 +234,7 @@ void TableauLog::memoriser(const Journal& journal,
     // the second half stops early once the first has failed.
     std::exception_ptr erreurA, erreurB, erreurSuivi;
     std::size_t arretA = 0, arretB = n;
-    const std::size_t milieu = n >= kSeuilParallele ? n / 2 : n;
+    const std::size_t milieu = n >= kSeuilDeuxFilsLignes ? n / 2 : n;
     if (lecteur) lecteur->commencer(journal, milieu < n ? 2 : 1);
     if (milieu < n) {
         std::atomic<std::size_t> faites{0};

@@ -62,9 +62,6 @@ class LecteurEnregistrements {
 // records of a journal of ten million lines cost no memory at all.
 class TableauLog {
   public:
-    // Journals from this many lines on are parsed on both cores.
-    static constexpr std::size_t kSeuilParallele = 1 << 15;
-
     // Parses every line of the journal in order, handing each record to `lecteur` when there
     // is one. On a conversion error the records before the failing line stay, `taille()` is the
     // failing line's index and the error is raised. On a long journal `progression` is called on

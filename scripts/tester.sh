@@ -17,3 +17,6 @@ cmake --build build-asan
 ctest --test-dir build-asan --output-on-failure -j2 -E '^tests_ui$'
 # Qt and the font libraries keep allocations until exit: leak reports there are not ours.
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -R '^tests_ui$'
+
+# The fuzzing targets, a short run each, so that they keep building and finding nothing.
+bash scripts/fuzz.sh 30

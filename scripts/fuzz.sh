@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the fuzzing targets (clang's libFuzzer under AddressSanitizer and
+# UndefinedBehaviorSanitizer), replays the inputs kept in fuzz/regressions/, then runs each target
+# for [seconds] (30 by default) from seeds cut out of the bundled sample. Prints the executions
+# reached per target; exits non-zero on any fault, whose input is left in build-fuzz/artefacts/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+secondes="${1:-30}"
+. scripts/installer.sh
+installer_paquets
+
+cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
+cmake --build build-fuzz
+
+graines=build-fuzz/graines
+rm -rf "$graines"
+mkdir -p "$graines/ligne" "$graines/journal" "$graines/analyse" build-fuzz/artefacts build-fuzz/corpus
+echantillon="samples/acces-5000.log"
+head -n 300 "$echantillon" | split -l 1 - "$graines/ligne/l"
+head -n 400 "$echantillon" | split -l 20 - "$graines/journal/j"
+head -n 200 "$echantillon" | sed 's/$/\r/' | split -l 25 - "$graines/journal/crlf"
+head -n 1200 "$echantillon" | split -l 12 - "$graines/analyse/a"
+
+for cible in journal ligne analyse; do
+  programme="build-fuzz/fuzz_$cible"
+  regressions=(fuzz/regressions/$cible/*)
+  if [ -e "${regressions[0]}" ]; then
+    "$programme" "${regressions[@]}" > build-fuzz/regressions-$cible.log 2>&1 ||
+      { tail -n 30 build-fuzz/regressions-$cible.log; echo "fuzz_$cible: a kept input fails"; exit 1; }
+  fi
+  mkdir -p "build-fuzz/corpus/$cible"
+  if ! "$programme" -max_total_time="$secondes" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="build-fuzz/artefacts/$cible-" \
+      "build-fuzz/corpus/$cible" "$graines/$cible" > "build-fuzz/fuzz-$cible.log" 2>&1; then
+    tail -n 40 "build-fuzz/fuzz-$cible.log"
+    echo "fuzz_$cible: fault found (input in build-fuzz/artefacts/)"
+    exit 1
+  fi
+  executions=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "build-fuzz/fuzz-$cible.log" | grep -o '[0-9]*$')
+  echo "fuzz_$cible: ${executions:-?} executions in ${secondes} s, no fault"
+done
