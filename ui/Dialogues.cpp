@@ -48,10 +48,13 @@ bool DialogueFichier::executer(QWidget* parent) {
 }
 
 void BoitesMessages::erreur(QWidget* parent, const QString& texte) {
-    // A text cut out of a log may hold NUL bytes: shown as their control picture, the rest of
-    // the message after them stays readable.
+    // A text cut out of a log may hold control bytes (a binary file's NUL, DEL...): shown as
+    // their control pictures, as the journal view shows them, the message stays whole.
     QString affiche = texte;
-    affiche.replace(QChar(u'\0'), QChar(u'\u2400'));
+    for (QChar& c : affiche) {
+        if (c.unicode() < 0x20) c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
+        if (c.unicode() == 0x7F) c = QChar(u'\u2421');
+    }
     if (enregistrer) {
         erreurs << affiche;
         return;

@@ -48,8 +48,8 @@ class DialogueFichier {
 
 class BoitesMessages {
   public:
-    // The error box: application title, error icon, one OK button. NUL characters are shown as
-    // U+2400.
+    // The error box: application title, error icon, one OK button. Control characters are shown
+    // as their control pictures (U+2400 to U+241F, U+2421).
     void erreur(QWidget* parent, const QString& texte);
     // A box with the application title, no icon and one OK button.
     void information(QWidget* parent, const QString& texte);

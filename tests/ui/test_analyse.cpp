@@ -279,6 +279,17 @@ void TestAnalyse::premiereLigneFautive() {
     analyser(w);
     QCOMPARE(w.boites.erreurs,
              QStringList{QStringLiteral("'2\u2400' n'est pas une valeur enti\u00e8re correcte.")});
+
+    // A binary file: DEL, controls and NUL bytes all shown, nothing cut.
+    charger(w, ecrire("binaire.log", QByteArray("\x7f"
+                                                "ELF\x02\x01\x01\x00\x00.x\n",
+                                                12) +
+                                         QByteArray("\x00\x00\x01\n", 4)));
+    w.boites.erreurs.clear();
+    analyser(w);
+    QCOMPARE(w.boites.erreurs,
+             QStringList{QStringLiteral("'\u2421ELF\u2402\u2401\u2401\u2400\u2400' n'est pas une "
+                                        "valeur enti\u00e8re correcte.")});
 }
 
 void TestAnalyse::premiereLigneFautiveDUnGrandJournal() {
