@@ -12,39 +12,13 @@
 #include "log/Erreur.h"
 #include "log/ULog.h"
 #include "log/UString.h"
+#include "tests/log/OutilsTests.h"
 
 using namespace kestrane;
+using namespace kestrane::test;
 using namespace std::string_view_literals;
 
 namespace {
-
-constexpr std::string_view kExemple =
-    "192.168.1.20 - - [06/Dec/2006:10:15:32 +0100] \"GET /images/logo.gif HTTP/1.1\" 200 2326 "
-    "\"-\" \"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\"";
-
-const std::string kSuffixeEntier = "' n'est pas une valeur enti\xE8re correcte";
-
-template <typename... T>
-std::string cat(const T&... morceaux) {
-    std::string s;
-    (s.append(morceaux), ...);
-    return s;
-}
-
-std::string messageEntier(std::string_view texte) {
-    return cat("'", texte, kSuffixeEntier);
-}
-
-std::string remplacer(std::string_view texte, std::string_view ancien, std::string_view nouveau) {
-    std::string s(texte);
-    const std::size_t p = s.find(ancien);
-    if (p == std::string::npos) {
-        ADD_FAILURE() << "'" << ancien << "' absent";
-    } else {
-        s.replace(p, ancien.size(), nouveau);
-    }
-    return s;
-}
 
 // The record, or the message of the ErreurKestrane; any other exception escapes to the test.
 struct Issue {
@@ -58,33 +32,6 @@ Issue analyser(std::string_view ligne) {
     } catch (const ErreurKestrane& e) {
         return {std::nullopt, e.what()};
     }
-}
-
-std::string differences(const RLog& a, const RLog& b) {
-    std::string d;
-    auto entier = [&](std::string_view nom, int32_t x, int32_t y) {
-        if (x != y) d += cat(nom, ": ", std::to_string(x), " / ", std::to_string(y), "\n");
-    };
-    auto texte = [&](std::string_view nom, std::string_view x, std::string_view y) {
-        if (x != y) d += cat(nom, ": '", x, "' / '", y, "'\n");
-    };
-    entier("ip1", a.ip1, b.ip1);
-    entier("ip2", a.ip2, b.ip2);
-    entier("ip3", a.ip3, b.ip3);
-    entier("ip4", a.ip4, b.ip4);
-    texte("autre", a.autre, b.autre);
-    texte("logname", a.logname, b.logname);
-    texte("date", a.date, b.date);
-    texte("heure", a.heure, b.heure);
-    texte("fuseau", a.fuseau, b.fuseau);
-    texte("requete", a.requete, b.requete);
-    texte("fichierCharge", a.fichierCharge, b.fichierCharge);
-    texte("pagePrecedente", a.pagePrecedente, b.pagePrecedente);
-    texte("navigateur", a.navigateur, b.navigateur);
-    texte("systeme", a.systeme, b.systeme);
-    entier("codeRenvoye", a.codeRenvoye, b.codeRenvoye);
-    entier("chargement", a.chargement, b.chargement);
-    return d;
 }
 
 }  // namespace

@@ -14,23 +14,20 @@
 
 #include "log/Erreur.h"
 #include "log/FichierAtomique.h"
+#include "tests/log/OutilsTests.h"
 
 using namespace kestrane;
+using namespace kestrane::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lire(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
 
 void ecrire(const fs::path& p, const std::string& octets) {
     std::ofstream f(p, std::ios::binary);
     f << octets;
 }
 
-std::string erreurDe(const std::function<void()>& f) {
+std::string erreurDeFichier(const std::function<void()>& f) {
     try {
         f();
     } catch (const ErreurFichier& e) {
@@ -76,7 +73,7 @@ TEST_F(FichierAtomique, EcritEnMorceauxEtRemplace) {
         e("");
         e(std::string_view("deux\0trois", 10));
     });
-    EXPECT_EQ(lire(cible), std::string("un deux\0trois", 13));
+    EXPECT_EQ(lireFichier(cible), std::string("un deux\0trois", 13));
     EXPECT_EQ(fs::status(cible).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(nbFichiers(), 1u);
@@ -88,19 +85,20 @@ TEST_F(FichierAtomique, SuitLesLiensSymboliques) {
     fs::create_symlink("vrai.log", lien);
     ecrireFichierAtomique(lien.string(), [](const Ecrivain& e) { e("nouveau"); });
     EXPECT_TRUE(fs::is_symlink(lien));
-    EXPECT_EQ(lire(vrai), "nouveau");
+    EXPECT_EQ(lireFichier(vrai), "nouveau");
 }
 
 TEST_F(FichierAtomique, ChemineImpossible) {
     const std::string chemin = (dossier_ / "absent" / "f.txt").string();
-    EXPECT_EQ(erreurDe([&] { ecrireFichierAtomique(chemin, [](const Ecrivain&) {}); }),
+    EXPECT_EQ(erreurDeFichier([&] { ecrireFichierAtomique(chemin, [](const Ecrivain&) {}); }),
               "Impossible de cr\xE9"
               "er le fichier \"" +
                   chemin + "\". " + std::strerror(ENOENT));
-    EXPECT_EQ(erreurDe([&] { ecrireFichierAtomique(dossier_.string(), [](const Ecrivain&) {}); }),
-              "Impossible de cr\xE9"
-              "er le fichier \"" +
-                  dossier_.string() + "\". " + kPasFichierOrdinaire);
+    EXPECT_EQ(
+        erreurDeFichier([&] { ecrireFichierAtomique(dossier_.string(), [](const Ecrivain&) {}); }),
+        "Impossible de cr\xE9"
+        "er le fichier \"" +
+            dossier_.string() + "\". " + kPasFichierOrdinaire);
 }
 
 TEST_F(FichierAtomique, UnProducteurQuiEchoueNeLaissePasDeTrace) {
@@ -112,7 +110,7 @@ TEST_F(FichierAtomique, UnProducteurQuiEchoueNeLaissePasDeTrace) {
                                            throw std::runtime_error("coupure");
                                        }),
                  std::runtime_error);
-    EXPECT_EQ(lire(cible), "intact");
+    EXPECT_EQ(lireFichier(cible), "intact");
     EXPECT_EQ(nbFichiers(), 1u);
 }
 
@@ -124,11 +122,11 @@ TEST_F(FichierAtomique, NiTubeNiPeripheriqueNiDossierNeSontRemplaces) {
     fs::create_symlink("/dev/zero", lienVersZero);
     for (const std::string& chemin :
          {tube.string(), std::string("/dev/full"), lienVersZero.string(), dossier_.string()}) {
-        EXPECT_EQ(
-            erreurDe([&] { ecrireFichierAtomique(chemin, [](const Ecrivain& e) { e("x"); }); }),
-            "Impossible de cr\xE9"
-            "er le fichier \"" +
-                chemin + "\". " + kPasFichierOrdinaire);
+        EXPECT_EQ(erreurDeFichier(
+                      [&] { ecrireFichierAtomique(chemin, [](const Ecrivain& e) { e("x"); }); }),
+                  "Impossible de cr\xE9"
+                  "er le fichier \"" +
+                      chemin + "\". " + kPasFichierOrdinaire);
     }
     EXPECT_TRUE(fs::is_fifo(tube));
     EXPECT_TRUE(fs::is_symlink(lienVersZero));
@@ -138,11 +136,11 @@ TEST_F(FichierAtomique, BoucleDeLiensSignaleeEtLienGarde) {
     const fs::path a = dossier_ / "a.log", b = dossier_ / "b.log";
     fs::create_symlink("b.log", a);
     fs::create_symlink("a.log", b);
-    EXPECT_EQ(
-        erreurDe([&] { ecrireFichierAtomique(a.string(), [](const Ecrivain& e) { e("x"); }); }),
-        "Impossible de cr\xE9"
-        "er le fichier \"" +
-            a.string() + "\". " + std::strerror(ELOOP));
+    EXPECT_EQ(erreurDeFichier(
+                  [&] { ecrireFichierAtomique(a.string(), [](const Ecrivain& e) { e("x"); }); }),
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  a.string() + "\". " + std::strerror(ELOOP));
     EXPECT_TRUE(fs::is_symlink(a));
     EXPECT_TRUE(fs::is_symlink(b));
 }
@@ -151,9 +149,9 @@ TEST_F(FichierAtomique, NomDeLaLongueurMaximale) {
     for (const std::size_t longueur : {240u, 250u, 255u}) {
         const fs::path cible = dossier_ / std::string(longueur, 'n');
         ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) { e("long"); });
-        EXPECT_EQ(lire(cible), "long");
+        EXPECT_EQ(lireFichier(cible), "long");
         ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) { e("encore"); });
-        EXPECT_EQ(lire(cible), "encore");
+        EXPECT_EQ(lireFichier(cible), "encore");
         fs::remove(cible);
     }
     EXPECT_EQ(nbFichiers(), 0u);
@@ -174,7 +172,7 @@ TEST_F(FichierAtomique, UnEnregistrementInterrompuNeLaissePasDeTemporaire) {
     }
     int etat = 0;
     ASSERT_EQ(::waitpid(fils, &etat, 0), fils);
-    EXPECT_EQ(lire(cible), "intact");
+    EXPECT_EQ(lireFichier(cible), "intact");
     // Where the system has unnamed files nothing is left; otherwise the leftover goes at the
     // next save into the folder.
     ecrireFichierAtomique((dossier_ / "autre.log").string(), [](const Ecrivain& e) { e("y"); });
@@ -208,7 +206,7 @@ TEST_F(FichierAtomique, LeFichierRemplaceGardeSonProprietaire) {
     EXPECT_EQ(st.st_uid, 65534u);
     EXPECT_EQ(st.st_gid, 65534u);
     EXPECT_EQ(st.st_mode & 07777, 0604u);
-    EXPECT_EQ(lire(cible), "nouveau");
+    EXPECT_EQ(lireFichier(cible), "nouveau");
 }
 
 TEST_F(FichierAtomique, DisquePleinGardeLAncienFichier) {
@@ -217,7 +215,7 @@ TEST_F(FichierAtomique, DisquePleinGardeLAncienFichier) {
     const std::string ancien(20000, 'a');
     ecrire(cible, ancien);
     const std::string morceau(16384, 'b');
-    const std::string m = erreurDe([&] {
+    const std::string m = erreurDeFichier([&] {
         ecrireFichierAtomique(cible.string(), [&](const Ecrivain& e) {
             for (int k = 0; k < 16; ++k) e(morceau);
         });
@@ -226,7 +224,7 @@ TEST_F(FichierAtomique, DisquePleinGardeLAncienFichier) {
               "Impossible de cr\xE9"
               "er le fichier \"" +
                   cible.string() + "\". " + std::strerror(ENOSPC));
-    EXPECT_EQ(lire(cible), ancien);
+    EXPECT_EQ(lireFichier(cible), ancien);
     EXPECT_EQ(nbFichiers(), 1u);
 }
 
@@ -235,11 +233,11 @@ TEST_F(FichierAtomique, DossierEnLectureSeule) {
     const fs::path cible = dossier_ / "journal.log";
     ecrire(cible, "intact");
     ASSERT_EQ(::mount(nullptr, dossier_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
-    const std::string m = erreurDe(
+    const std::string m = erreurDeFichier(
         [&] { ecrireFichierAtomique(cible.string(), [](const Ecrivain& e) { e("nouveau"); }); });
     EXPECT_EQ(m,
               "Impossible de cr\xE9"
               "er le fichier \"" +
                   cible.string() + "\". " + std::strerror(EROFS));
-    EXPECT_EQ(lire(cible), "intact");
+    EXPECT_EQ(lireFichier(cible), "intact");
 }

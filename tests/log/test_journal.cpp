@@ -18,8 +18,10 @@
 #include "log/Erreur.h"
 #include "log/FichierAtomique.h"
 #include "log/Journal.h"
+#include "tests/log/OutilsTests.h"
 
 using namespace kestrane;
+using namespace kestrane::test;
 using namespace std::string_view_literals;
 
 namespace {
@@ -316,10 +318,6 @@ class JournalFichier : public testing::Test {
         std::ofstream f(chemin, std::ios::binary);
         f.write(octets.data(), static_cast<std::streamsize>(octets.size()));
         return chemin;
-    }
-    static std::string lireFichier(const std::string& chemin) {
-        std::ifstream f(chemin, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
     }
     static std::string erreurDeChargement(const std::string& chemin) {
         try {

@@ -10,8 +10,10 @@
 
 #include "log/FichierAtomique.h"
 #include "log/Journal.h"
+#include "tests/log/OutilsTests.h"
 
 using namespace kestrane;
+using namespace kestrane::test;
 
 namespace {
 
@@ -21,11 +23,6 @@ std::string fichierDeLignes(const std::string& nom, int n) {
     std::ofstream f(chemin, std::ios::binary);
     for (int k = 0; k < n; ++k) f << "10.0.0." << k % 250 << " - - ligne numero " << k << "\n";
     return chemin.string();
-}
-
-std::string lire(const std::string& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 }  // namespace
@@ -44,7 +41,7 @@ TEST(JournalIndependant, CeQuiArriveAuFichierNeChangeRienAuJournal) {
         for (const auto& [quoi, changer] : cas) {
             SCOPED_TRACE(testing::Message() << n << " lines, file " << quoi);
             const std::string chemin = fichierDeLignes("independant", n);
-            const std::string avant = lire(chemin);
+            const std::string avant = lireFichier(chemin);
             const Journal j = Journal::charger(chemin);
             ASSERT_EQ(j.nbLignes(), static_cast<std::size_t>(n));
             changer(chemin);
@@ -59,7 +56,7 @@ TEST(JournalIndependant, CeQuiArriveAuFichierNeChangeRienAuJournal) {
             for (std::size_t i = 0; i < j.nbLignes(); ++i) {
                 attendu.append(j.ligne(i)).append("\r\n");
             }
-            EXPECT_EQ(lire(copie), attendu);
+            EXPECT_EQ(lireFichier(copie), attendu);
             std::remove(copie.c_str());
             std::remove(chemin.c_str());
         }

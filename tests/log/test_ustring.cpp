@@ -11,32 +11,11 @@
 
 #include "log/Erreur.h"
 #include "log/UString.h"
+#include "tests/log/OutilsTests.h"
 
 using namespace kestrane;
+using namespace kestrane::test;
 using namespace std::string_view_literals;
-
-namespace {
-
-const std::string kSuffixeEntier = "' n'est pas une valeur enti\xE8re correcte";
-
-std::string messageEntier(std::string_view texte) {
-    std::string m = "'";
-    m.append(texte).append(kSuffixeEntier);
-    return m;
-}
-
-// The message of the ErreurKestrane raised by `f`; any other exception escapes to the test.
-template <typename F>
-std::optional<std::string> erreurDe(F&& f) {
-    try {
-        f();
-    } catch (const ErreurKestrane& e) {
-        return std::string(e.what());
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 TEST(ExtraireChamp, CoupeAvantLeSeparateurEtLeRetire) {
     std::string_view reste = "abc def";
