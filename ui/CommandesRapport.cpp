@@ -19,6 +19,7 @@
 
 #include "log/Journal.h"
 #include "stats/UFonctionsKestrane.h"
+#include "ui/GrapheQt.h"
 #include "ui/GrilleRapportQt.h"
 #include "ui/PageRapport.h"
 #include "ui/Texte1252.h"

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "stats/UFonctionsKestrane.h"
-#include "ui/Graphes.h"
+#include "ui/GraphesStat.h"
 
 class QAbstractButton;
 class QButtonGroup;

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "stats/Interfaces.h"
-#include "ui/Graphes.h"
+#include "ui/GrapheQt.h"
+#include "ui/GraphesStat.h"
 
 class QFrame;
 class QGroupBox;

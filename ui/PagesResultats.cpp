@@ -2,7 +2,8 @@
 // status line, the error wrapper, the beep, the journal and the requests display.
 #include <QVBoxLayout>
 
-#include "ui/Graphes.h"
+#include "ui/GrapheQt.h"
+#include "ui/GraphesStat.h"
 #include "ui/PageRapport.h"
 #include "ui/PageStatistiques.h"
 #include "ui/UFormPrincipale.h"

@@ -15,7 +15,7 @@
 #include "stats/Interfaces.h"
 #include "stats/UFonctionsKestrane.h"
 #include "ui/Dialogues.h"
-#include "ui/Graphes.h"
+#include "ui/GraphesStat.h"
 
 class QAction;
 class QLabel;

@@ -20,7 +20,9 @@
 
 #include "stats/UFonctionsKestrane.h"
 #include "tests/ui/Registre.h"
-#include "ui/Graphes.h"
+#include "ui/FormatsGraphes.h"
+#include "ui/GrapheQt.h"
+#include "ui/GraphesStat.h"
 #include "ui/Texte1252.h"
 
 using namespace kestrane;

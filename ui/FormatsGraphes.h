@@ -1,0 +1,15 @@
+// How the charts write numbers: counts plainly, byte amounts the French way.
+#pragma once
+
+#include <QString>
+
+namespace kestrane {
+
+// Counts are whole numbers: written plainly, without grouping or exponent.
+QString texteValeur(double v);
+
+// "#,##0.### octets" written the French way: groups of three digits separated by a space, at
+// most three decimals after a comma, trailing zeros dropped (1234.5 -> "1 234,5 octets").
+QString formaterOctets(double valeur);
+
+}  // namespace kestrane
