@@ -12,6 +12,7 @@
 #include "stats/Interfaces.h"
 #include "ui/GrapheQt.h"
 #include "ui/GraphesStat.h"
+#include "ui/HautBas.h"
 
 class QFrame;
 class QGroupBox;
@@ -26,36 +27,6 @@ class QSplitter;
 class QTimer;
 
 namespace kestrane {
-
-// Up and down arrows tied to an edit box, without a text of their own: each press reads the
-// box's number (the last position if the text is not a number), moves it by one within the
-// bounds and writes it back. Held down, the arrow repeats.
-class HautBas : public QWidget {
-    Q_OBJECT
-  public:
-    HautBas(QLineEdit* associe, int minimum, int maximum, int position, QWidget* parent = nullptr);
-
-    int minimum() const { return minimum_; }
-    int maximum() const { return maximum_; }
-    int position() const { return position_; }
-    // One press of the up arrow (sens > 0) or of the down arrow.
-    void avancer(int sens);
-
-  signals:
-    // The mouse button was released over the control.
-    void relache();
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    QLineEdit* associe_;
-    int minimum_, maximum_, position_;
-    int sensEnfonce_ = 0;
-    QTimer* repetition_;
-};
 
 class PageStatistiques : public QWidget {
     Q_OBJECT
