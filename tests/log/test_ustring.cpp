@@ -334,3 +334,87 @@ TEST(RechercheOctets, CommeLaBibliothequeATouteLongueur) {
         }
     }
 }
+
+namespace {
+
+// A drawn text for the field search: bytes of the separators and others, NUL included, with the
+// separator placed at the start, at the end, in runs, or kept out altogether.
+std::string texteTire(std::mt19937& alea, std::string_view separateur) {
+    constexpr std::string_view kOctets = "ab. ]\"\0:"sv;
+    const std::size_t n = alea() % 8 == 0 ? alea() % 300 : alea() % 70;
+    std::string t;
+    for (std::size_t k = 0; k < n; ++k) t += kOctets[alea() % kOctets.size()];
+    switch (alea() % 5) {
+        case 0:
+            t.insert(0, separateur);
+            break;
+        case 1:
+            t += separateur;
+            break;
+        case 2: {
+            const std::size_t p = alea() % (t.size() + 1);
+            for (std::size_t k = 1 + alea() % 4; k > 0; --k) t.insert(p, separateur);
+            break;
+        }
+        case 3:
+            // None of the separator's bytes: the search runs to the end.
+            std::erase_if(t, [&](char c) { return separateur.find(c) != std::string_view::npos; });
+            break;
+        default:
+            break;
+    }
+    return t;
+}
+
+}  // namespace
+
+TEST(ExtraireChamp, CommeFindSurDesTextesTires) {
+    // The field search against the standard library's, from every offset of drawn texts of
+    // every length across the 16-byte blocks; then the texts cut field by field to their end.
+    std::mt19937 alea(1206);
+    const std::vector<std::string_view> separateurs = {
+        "."sv,  " "sv,  ":"sv,   "\""sv,  "\0"sv,   "z"sv,  "] "sv, "\" "sv,
+        ".."sv, "  "sv, "\0 "sv, " \0"sv, "\0\0"sv, "]]"sv, "zz"sv, "a."sv};
+    int auDebut = 0, aLaFin = 0, repetes = 0, absents = 0, coupes = 0;
+    for (int essai = 0; essai < 20000; ++essai) {
+        const std::string_view separateur = separateurs[alea() % separateurs.size()];
+        const std::string t = texteTire(alea, separateur);
+        const std::string_view texte = t;
+        SCOPED_TRACE(testing::Message() << "'" << t << "' / '" << separateur << "'");
+        for (std::size_t k = 0; k <= texte.size(); ++k) {
+            const std::string_view suite = texte.substr(k);
+            ASSERT_EQ(chercher(suite, separateur), suite.find(separateur)) << "from " << k;
+        }
+        ASSERT_EQ(chercher(texte, ""), 0u);
+        auDebut += texte.starts_with(separateur);
+        aLaFin += texte.ends_with(separateur);
+        repetes += texte.find(cat(separateur, separateur)) != std::string_view::npos;
+        absents += texte.find(separateur) == std::string_view::npos;
+
+        std::string_view reste = texte;
+        do {
+            const std::size_t q = reste.find(separateur);
+            const std::string_view avant = reste.substr(0, q);
+            const std::string_view apres = q == std::string_view::npos
+                                               ? reste.substr(reste.size())
+                                               : reste.substr(q + separateur.size());
+            const std::string_view champ = extraireChamp(separateur, reste);
+            if (avant.empty()) {
+                ASSERT_EQ(champ, "-");
+            } else {
+                // The field is the text itself, not a copy.
+                ASSERT_EQ(static_cast<const void*>(champ.data()), avant.data());
+                ASSERT_EQ(champ.size(), avant.size());
+            }
+            ASSERT_EQ(static_cast<const void*>(reste.data()), apres.data());
+            ASSERT_EQ(reste.size(), apres.size());
+            ++coupes;
+        } while (!reste.empty());
+    }
+    // The draw reaches every placement of the separator.
+    EXPECT_GT(auDebut, 3000);
+    EXPECT_GT(aLaFin, 3000);
+    EXPECT_GT(repetes, 3000);
+    EXPECT_GT(absents, 3000);
+    EXPECT_GT(coupes, 50000);
+}
