@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "log/Erreur.h"
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "log/UString.h"
 #include "stats/UFonctionsKestrane.h"

@@ -6,6 +6,7 @@
 
 #include "log/DeuxFils.h"
 #include "log/Erreur.h"
+#include "log/TableauLog.h"
 #include "log/UString.h"
 #include "stats/IndexCles.h"
 #include "stats/Interne.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "log/Journal.h"
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "stats/Interfaces.h"
 

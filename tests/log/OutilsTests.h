@@ -1,5 +1,5 @@
-// Helpers shared by the tests of the log core: the worked example line, the texts of the
-// program's errors, comparisons of records and the reading of a whole file.
+// Helpers shared by the tests of the log core: the worked example line, its record and its detail
+// text, the texts of the program's errors, comparisons of records and the reading of a whole file.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "log/Erreur.h"
 #include "log/ULog.h"
@@ -86,6 +87,84 @@ inline std::string differences(const RLog& a, const RLog& b) {
     entier("codeRenvoye", a.codeRenvoye, b.codeRenvoye);
     entier("chargement", a.chargement, b.chargement);
     return d;
+}
+
+// The record of the worked example, written out by hand.
+inline RLog recordExemple() {
+    RLog r;
+    r.ip1 = 192;
+    r.ip2 = 168;
+    r.ip3 = 1;
+    r.ip4 = 20;
+    r.autre = "-";
+    r.logname = "-";
+    r.date = "06/Dec/2006";
+    r.heure = "10:15:32";
+    r.fuseau = "+0100";
+    r.requete = "GET /images/logo.gif HTTP/1.1";
+    r.fichierCharge = "/images/logo.gif";
+    r.pagePrecedente = "-";
+    r.navigateur = "Mozilla/4.0 ";
+    r.systeme = "Windows XP";
+    r.codeRenvoye = 200;
+    r.chargement = 2326;
+    return r;
+}
+
+// The values shown by the detail text, as texts.
+struct ValeursDetail {
+    std::string ip, autre, logname, date, heure, fuseau, requete, code, chargement, page,
+        navigateur, systeme;
+};
+
+// The detail text written out line by line: each label padded to its column.
+inline std::string detailAttendu(const ValeursDetail& v) {
+    const auto etiquette = [](std::string_view mots, std::size_t blancs) {
+        std::string e(mots);
+        e.append(blancs, ' ');
+        e += ": ";
+        return e;
+    };
+    const std::vector<std::string> lignes = {
+        etiquette("Adresse IP", 6) + v.ip,
+        "",
+        etiquette("Autre", 11) + v.autre,
+        etiquette("Logname", 9) + v.logname,
+        etiquette("Date", 12) + v.date,
+        etiquette("Heure", 11) + v.heure,
+        cat(etiquette("Fuseau", 10), "GMT ", v.fuseau),
+        etiquette("Requ\xEAte", 9) + v.requete,
+        etiquette("Code renvoy\xE9", 4) + v.code,
+        etiquette("Chargement", 6) + v.chargement + " octets",
+        etiquette("Page pr\xE9"
+                  "c\xE9"
+                  "dente",
+                  1) +
+            v.page,
+        etiquette("Navigateur/Robot", 0) + v.navigateur,
+        cat("Syst\xE8me d'exploitation : ", v.systeme),
+    };
+    std::string s;
+    for (std::size_t i = 0; i < lignes.size(); ++i) {
+        if (i > 0) s += "\r\n";
+        s += lignes[i];
+    }
+    return s;
+}
+
+inline ValeursDetail valeursExemple() {
+    return {"192.168.1.20",
+            "-",
+            "-",
+            "06/Dec/2006",
+            "10:15:32",
+            "+0100",
+            "GET /images/logo.gif HTTP/1.1",
+            "200",
+            "2326",
+            "-",
+            "Mozilla/4.0 ",
+            "Windows XP"};
 }
 
 // The whole content of a file, byte for byte.

@@ -4,6 +4,7 @@
 
 #include "Doublures.h"
 #include "log/Erreur.h"
+#include "log/TableauLog.h"
 #include "stats/UFonctionsKestrane.h"
 
 using namespace kestrane;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "log/Journal.h"
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "stats/UFonctionsKestrane.h"
 
