@@ -3,8 +3,11 @@
 
 #include <cstddef>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <utility>
+
+#include "log/Erreur.h"
 
 namespace kestrane {
 
@@ -18,6 +21,17 @@ inline constexpr std::size_t kSeuilDeuxFilsOctets = std::size_t{32} << 20;
 inline constexpr std::size_t kSeuilDeuxFilsLignes = std::size_t{1} << 15;
 #endif
 
+// A thread running f(). A thread the system refuses is reported as the program's own error, not
+// as the library's English one, since it reaches the error box.
+template <typename F>
+std::thread lancerFil(F&& f) {
+    try {
+        return std::thread(std::forward<F>(f));
+    } catch (const std::system_error&) {
+        leverErreurFil();
+    }
+}
+
 // Runs a() on this thread and b() on another one at the same time, or both here, one after the
 // other, when `deux` is false. Returns once both have ended; an error of a() is raised first,
 // then one of b().
@@ -29,7 +43,7 @@ void enParallele(bool deux, A&& a, B&& b) {
         return;
     }
     std::exception_ptr erreurB;
-    std::thread autre([&] {
+    std::thread autre = lancerFil([&] {
         try {
             b();
         } catch (...) {

@@ -47,6 +47,9 @@ inline constexpr const char* kPasFichierOrdinaire = "Ce n'est pas un fichier ord
 [[noreturn]] void leverErreurDate(std::string_view texte);
 // "Débordement d'entier"
 [[noreturn]] void leverDebordement();
+// "Impossible de créer un fil d'exécution": the system refuses one more thread (too many
+// processes, or no memory left for its stack).
+[[noreturn]] void leverErreurFil();
 
 // Checked 32-bit addition: raises "Débordement d'entier" outside the signed 32-bit range.
 inline int32_t ajouterVerifie(int32_t a, int32_t b) {

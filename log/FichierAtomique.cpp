@@ -3,11 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <random>
 
@@ -55,9 +58,21 @@ struct Descripteur {
     Descripteur& operator=(const Descripteur&) = delete;
 };
 
+// The seed of the temporary names. std::random_device raises an English error when the system's
+// source cannot be read; the names need only differ from one save to the next (a name already
+// taken is drawn again), so the clock and the process number do as well.
+uint64_t graineNoms() {
+    uint64_t graine;
+    if (::getrandom(&graine, sizeof graine, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof graine)) {
+        return graine;
+    }
+    const auto instant = std::chrono::steady_clock::now().time_since_epoch().count();
+    return static_cast<uint64_t>(instant) ^ (static_cast<uint64_t>(::getpid()) << 40);
+}
+
 std::string nomTemporaire() {
     static constexpr char kChiffres[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    static thread_local std::mt19937_64 alea{std::random_device{}()};
+    static thread_local std::mt19937_64 alea{graineNoms()};
     std::string nom(kPrefixeTemporaire);
     for (int k = 0; k < 8; ++k) nom += kChiffres[alea() % (sizeof kChiffres - 1)];
     return nom;

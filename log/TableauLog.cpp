@@ -85,7 +85,7 @@ void TableauLog::memoriser(const Journal& journal,
             fin.notify_one();
         };
         std::atomic<std::size_t>* compte = progression ? &faites : nullptr;
-        std::thread second([&] {
+        std::thread second = lancerFil([&] {
             arretB =
                 analyserTranche(journal, milieu, n, lecteur, 1, erreurB, compte, &arreterSecond);
             finie();
@@ -103,7 +103,7 @@ void TableauLog::memoriser(const Journal& journal,
             // fails here, both threads are stopped and joined before anything is thrown.
             std::thread premier;
             try {
-                premier = std::thread(premiereMoitie);
+                premier = lancerFil(premiereMoitie);
                 std::unique_lock garde(verrou);
                 while (!fin.wait_for(garde, std::chrono::milliseconds(20),
                                      [&] { return finies == 2; })) {

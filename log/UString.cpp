@@ -158,4 +158,11 @@ void leverDebordement() {
         "bordement d'entier");
 }
 
+void leverErreurFil() {
+    throw ErreurKestrane(
+        "Impossible de cr\xE9"
+        "er un fil d'ex\xE9"
+        "cution");
+}
+
 }  // namespace kestrane

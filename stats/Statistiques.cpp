@@ -309,7 +309,9 @@ void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* 
                 lecture.memoriser(journal, {}, &lus);
                 c = &lus;
             } catch (const ErreurKestrane&) {
-                c = nullptr;  // a line that does not parse: the tallies raise its error
+                // A line that does not parse: the tallies raise its error. A thread refused:
+                // the tallies need none.
+                c = nullptr;
             }
         }
         const Cumul* cumul = c ? c->fusionnerTranches() : nullptr;
