@@ -21,6 +21,7 @@
 
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
+#include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"
 
@@ -111,17 +112,19 @@ Resultat mesurerTaille(TForm1& w, Exposition& exposition, std::size_t lignes, lo
 
     const auto charger = [&](const QString& quoi) {
         w.dialogOuvrir.repondreProchaineFois(quoi);
-        w.menuChargerJournal->trigger();
+        controle<QAction>(w, "menuChargerJournal")->trigger();
         verifier("load");
     };
     const QString journal = QString::fromStdString(chemin.string());
     const auto analyser = [&] {
-        QTest::mouseClick(w.btAnalyser, Qt::LeftButton);
+        QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
         verifier("Analyse");
-        if (!w.panneauMessage->text().startsWith(
-                QStringLiteral("Analyse du fichier termin\u00e9e !"))) {
-            throw std::runtime_error("the run did not end: " +
-                                     w.panneauMessage->text().toStdString());
+        if (!controle<QLabel>(w, "barreStatusPanneau1")
+                 ->text()
+                 .startsWith(QStringLiteral("Analyse du fichier termin\u00e9e !"))) {
+            throw std::runtime_error(
+                "the run did not end: " +
+                controle<QLabel>(w, "barreStatusPanneau1")->text().toStdString());
         }
     };
 
@@ -161,7 +164,7 @@ Resultat mesurerTaille(TForm1& w, Exposition& exposition, std::size_t lignes, lo
     const double ecart = std::max(ecartChargement, exposition.mesurer(analyser));
 
     std::printf("\n%zu lines, %.1f MiB; detail view %zu lines\n", lignes, mio(octets),
-                w.RichEdit1->nbLignes());
+                controle<VueTexte>(w, "RichEdit1")->nbLignes());
     std::printf("%-42s %10s %10s %10s %10s\n", "step (seconds)", "first", "median", "min", "max");
     afficher("load command, to the journal shown", chargement);
     for (const std::string& p : ordre) afficher(p.c_str(), phases[p]);
@@ -209,7 +212,7 @@ int main(int argc, char** argv) {
         for (const std::size_t n : tailles) {
             resultats.push_back(mesurerTaille(w, exposition, n, runs, vide));
             w.dialogOuvrir.repondreProchaineFois(vide);
-            w.menuChargerJournal->trigger();
+            controle<QAction>(w, "menuChargerJournal")->trigger();
         }
         std::printf("\nload average: %s\n", chargeMachine().c_str());
         if (resultats.size() == 2) {

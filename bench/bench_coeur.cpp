@@ -17,6 +17,7 @@
 #include "bench/Mesures.h"
 #include "bench/generateur.h"
 #include "log/Journal.h"
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "stats/UFonctionsKestrane.h"
 

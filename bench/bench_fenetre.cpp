@@ -16,6 +16,7 @@
 
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
+#include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"
 
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
         w.boites.enregistrer = true;  // an error is thrown below instead of waiting on a box
         w.show();
         CompteurPeintures peintures;
-        w.Memo1->viewport()->installEventFilter(&peintures);
+        controle<VueTexte>(w, "Memo1")->viewport()->installEventFilter(&peintures);
         QCoreApplication::processEvents();
 
         const std::filesystem::path vide =
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
         const auto charger = [&](const std::filesystem::path& chemin) {
             const int avant = peintures.nombre;
             w.dialogOuvrir.repondreProchaineFois(QString::fromStdString(chemin.string()));
-            w.menuChargerJournal->trigger();
+            controle<QAction>(w, "menuChargerJournal")->trigger();
             if (!w.boites.erreurs.isEmpty()) {
                 throw std::runtime_error(w.boites.erreurs.last().toStdString());
             }
@@ -118,9 +119,10 @@ int main(int argc, char** argv) {
             // one journal in memory, as when a user loads a file.
             const Mesure m = mesurer(
                 n, [&] { charger(chemin); }, [&] { charger(vide); });
-            if (w.Memo1->nbLignes() != static_cast<std::size_t>(lignes)) {
-                throw std::runtime_error("the view shows " + std::to_string(w.Memo1->nbLignes()) +
-                                         " lines");
+            if (controle<VueTexte>(w, "Memo1")->nbLignes() != static_cast<std::size_t>(lignes)) {
+                throw std::runtime_error(
+                    "the view shows " + std::to_string(controle<VueTexte>(w, "Memo1")->nbLignes()) +
+                    " lines");
             }
             const double octets = static_cast<double>(std::filesystem::file_size(chemin));
             const double rss = creteRssKio() / 1024.0;

@@ -1,26 +1,20 @@
 // The Analyse command: the first pass into the records, the detail view, the statistics pass
 // into the report grids, the requests report, the chart feeding and the reveal of the results.
 #include <QAction>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <algorithm>
-#include <iterator>
 #include <memory>
 #include <string>
 
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "log/UString.h"
 #include "stats/UFonctionsKestrane.h"
-#include "ui/GrapheQt.h"
-#include "ui/GraphesStat.h"
-#include "ui/GrilleRapportQt.h"
 #include "ui/PageRapport.h"
+#include "ui/PageStatistiques.h"
 #include "ui/SourceDetails.h"
 #include "ui/Texte1252.h"
 #include "ui/UFormPrincipale.h"
@@ -72,29 +66,17 @@ void TForm1::analyserJournal() {
     jalon("detail view");
     calculerStatistiques();
     jalon("statistics pass and grids");
-    PageRapport::decocherSansAction(pageRapport->groupeTriAdressesIP);
-    const int k = convertirEntier(vers1252(editAdressesIP_Param->text()));
-    alimenterGraphes(k);
+    pageRapport->oublierTriAdresses();
+    pageStatistiques->alimenter(pageStatistiques->nbAdresses());
     jalon("chart feeding");
     montrerAnalyse(true);
-    pageRapport->lbTitreRapport->setText(QStringLiteral("Rapport d'analyse du fichier ") +
-                                         nomFichier(dialogOuvrir.nomFichier()));
+    pageRapport->changerTitre(QStringLiteral("Rapport d'analyse du fichier ") +
+                              nomFichier(dialogOuvrir.nomFichier()));
     afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !"));
     PageControl1->setCurrentIndex(0);
     bipTermine(bip_);
     barreProgressionAnalyse->hide();
     jalon("reveal, title, tune");
-}
-
-void TForm1::alimenterGraphes(int nbAdresses) {
-    remplirGraphe(*graphes.grapheStatIP, nbAdresses, statIP);
-    remplirGraphe(*graphes.grapheStatOS, 50, statOS);
-    remplirGraphe(*graphes.grapheStatNavRobots, 50, statNav);
-    remplirGraphe(*graphes.grapheStatPrecedent, 50, statPrecedent);
-    remplirGraphe(*graphes.grapheStatFichierCharge, 50, statFichier);
-    remplirGraphe(*graphes.grapheStatTauxCharge, 50, statTaux);
-    remplirGraphe(*graphes.grapheStatHoraires, 24, statHoraires);
-    remplirGraphe(*graphes.grapheStatVMensuelles, 24, statVMensuelles);
 }
 
 void TForm1::memoriserJournal() {
@@ -142,55 +124,17 @@ void TForm1::calculerStatistiques() {
     PageRapport& p = *pageRapport;
     ListesPeriodes listes;
     // Each tally's table goes to its grid as soon as it is ready, in the pass's order.
-    struct Remplissage {
-        const char *entete0, *entete1;
-        const tableauRapportStat& table;
-        GrilleRapport& grille;
-    };
-    const Remplissage remplissages[] = {
-        {"Adresses IP", "Occurences", statIP, *p.tableauRapportAdressesIP},
-        {"Syst\xE8me d'Exploitation", "Occurences", statOS, *p.tableauRapportOS},
-        {"Navigateur / Robot", "Occurences", statNav, *p.tableauRapportNav},
-        {"Page de provenance", "Occurences", statPrecedent, *p.tableauRapportPrecedent},
-        {"Fichier charg\xE9", "Occurences", statFichier, *p.tableauRapportFichierCharge},
-        {"Adresse IP", "Octets", statTaux, *p.tableauRapportTauxChargement},
-        {"Tranche horaire", "Nb Acc\xE8s", statHoraires, *p.tableauRapportTranches},
-    };
-    static_assert(std::size(remplissages) == kEtapeTranches - kEtapeIP + 1);
-    const auto remplir = [&](int etape) {
+    const auto montrer = [&](int etape) {
         entretenir();
-        if (etape >= kEtapeIP && etape <= kEtapeTranches) {
-            const Remplissage& r = remplissages[etape - kEtapeIP];
-            remplirTableauRapport(r.entete0, r.entete1, r.table, r.grille);
-        } else if (etape == kEtapeRequetes) {
-            p.lbRapportRequetesTotal->setText(QString::number(journal_.nbLignes()));
+        if (etape == kEtapeRequetes) {
+            p.afficherTotalRequetes(journal_.nbLignes());
+        } else {
+            p.afficherTable(etape);
         }
     };
-    calculerTables(journal_, p.seRapportTrancheRecherche->value(), &comptesAnalyse_, remplir,
-                   &listes, [this](const std::function<void()>& travail) { enFond(travail); });
-    preparerRapportRequetes(listes);
-}
-
-void TForm1::preparerRapportRequetes(const ListesPeriodes& listes) {
-    PageRapport& p = *pageRapport;
-    // The one-entry-per-date build has been made by the statistics pass, which derived the two
-    // lists from it.
-    p.cbRapportRequetesAnnees->clear();
-    p.cbRapportRequetesMois->clear();
-    for (const std::string& a : listes.annees) p.cbRapportRequetesAnnees->addItem(depuis1252(a));
-    p.cbRapportRequetesAnnees->setCurrentIndex(0);
-    for (const std::string& m : listes.mois) p.cbRapportRequetesMois->addItem(depuis1252(m));
-    p.cbRapportRequetesMois->setCurrentIndex(0);
-    // Selecting the button runs its action when it was not selected already.
-    p.radioRapportRequetesToutJournal->setChecked(true);
-    compterRequetes(journal_, kPeriodeToutLeFichier, "", "");
-    afficherRapportRequetes();
-}
-
-void TForm1::afficherRapportRequetes() {
-    remplirTableauRapport("Date", "Occurences", statVMensuelles,
-                          *pageRapport->tableauRapportRequetes);
-    remplirGraphe(*graphes.grapheStatVMensuelles, 50, statVMensuelles);
+    calculerTables(journal_, p.largeurTranches(), &comptesAnalyse_, montrer, &listes,
+                   [this](const std::function<void()>& travail) { enFond(travail); });
+    p.preparerRequetes(listes);
 }
 
 }  // namespace kestrane

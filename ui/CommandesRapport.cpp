@@ -144,18 +144,24 @@ std::string jour(const QDateEdit* date) {
 
 }  // namespace
 
-void PageRapport::brancher(ContexteRapport contexte) {
-    contexte_ = std::move(contexte);
-    if (branche_) return;
-    branche_ = true;
+void PageRapport::brancher() {
     brancherGroupesStandard();
     brancherRechercheAdresse();
     brancherTranches();
     brancherRequetes();
 }
 
+const Journal& PageRapport::journal() const {
+    static const Journal vide;
+    return contexte_.journal ? contexte_.journal() : vide;
+}
+
 void PageRapport::commande(const std::function<void()>& action) {
-    contexte_.executer(action);
+    if (contexte_.executer) {
+        contexte_.executer(action);
+    } else {
+        action();
+    }
 }
 
 void PageRapport::surSelection(QAbstractButton* bouton, std::function<void()> action) {
@@ -165,7 +171,7 @@ void PageRapport::surSelection(QAbstractButton* bouton, std::function<void()> ac
 }
 
 void PageRapport::brancherGroupesStandard() {
-    // In the order of standards_. The chart is read from the context when the command runs.
+    // In the order of standards_.
     struct Liaison {
         tableauRapportStat* table;
         GrapheQt* GraphesStat::*graphe;
@@ -184,7 +190,7 @@ void PageRapport::brancherGroupesStandard() {
         for (const bool croissant : {true, false}) {
             surSelection(croissant ? g.croissant : g.decroissant, [this, g, l, croissant] {
                 trier(*l.table, *g.grille, croissant, ChampTri::nombre);
-                remplirGraphe(*(contexte_.graphes.*l.graphe), 50, *l.table);
+                remplirGraphe(*(graphes_.*l.graphe), 50, *l.table);
             });
         }
         connect(g.rechercher, &QToolButton::clicked, this,
@@ -207,15 +213,18 @@ void PageRapport::rechercher(const GroupeStandard& g) {
 }
 
 void PageRapport::brancherRechercheAdresse() {
-    new FiltreAdresse(editRapportAdressesIPRecherche,
-                      [this] { commande([this] { bipErreur(*contexte_.bip); }); });
+    new FiltreAdresse(editRapportAdressesIPRecherche, [this] {
+        commande([this] {
+            if (contexte_.bip) bipErreur(*contexte_.bip);
+        });
+    });
 }
 
 void PageRapport::brancherTranches() {
     const auto trier = [this](std::function<void()> tri) {
         return [this, tri = std::move(tri)] {
             tri();
-            remplirGraphe(*contexte_.graphes.grapheStatHoraires, 24, statHoraires);
+            remplirGraphe(*graphes_.grapheStatHoraires, 24, statHoraires);
         };
     };
     GrilleRapportQt& grille = *tableauRapportTranches;
@@ -240,10 +249,10 @@ void PageRapport::changerLargeurTranches(int largeur) {
     // Deselected first, so that each order can be chosen again on the new table, even when the
     // recomputation fails.
     decocherSansAction(groupeTriTranches);
-    const Journal& journal = contexte_.journal();
-    calculer([&] { compterTranchesHoraires(journal, largeur); });
+    const Journal& j = journal();
+    calculer([&] { compterTranchesHoraires(j, largeur); });
     remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires, *tableauRapportTranches);
-    remplirGraphe(*contexte_.graphes.grapheStatHoraires, 24, statHoraires);
+    remplirGraphe(*graphes_.grapheStatHoraires, 24, statHoraires);
 }
 
 void PageRapport::brancherRequetes() {
@@ -259,7 +268,7 @@ void PageRapport::brancherRequetes() {
     // recorded, "Actualiser" builds them.
     surSelection(radioRapportRequetesToutJournal, [this] {
         periodeChoisie = std::string(kPeriodeToutLeFichier);
-        compterRequetes(contexte_.journal(), periodeChoisie, "", "");
+        compterRequetes(journal(), periodeChoisie, "", "");
     });
     const std::array<std::pair<QRadioButton*, std::string_view>, 4> periodes{{
         {radioRapportRequetesAnnee, kPeriodeAnnee},
@@ -290,10 +299,10 @@ void PageRapport::actualiserRapportRequetes() {
     }
     if (periode == kPeriodeAnnee || periode == kPeriodeMois || periode == kPeriodePeriode ||
         periode == kPeriodeJournee) {
-        const Journal& journal = contexte_.journal();
-        calculer([&] { compterRequetes(journal, periode, valeur1, valeur2); });
+        const Journal& j = journal();
+        calculer([&] { compterRequetes(j, periode, valeur1, valeur2); });
     }
-    contexte_.afficherRapportRequetes();
+    afficherRequetes();
 }
 
 void PageRapport::calculer(const std::function<void()>& travail) {

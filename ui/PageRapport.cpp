@@ -20,9 +20,15 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <iterator>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "stats/UFonctionsKestrane.h"
+#include "ui/GrapheQt.h"
 #include "ui/GrilleRapportQt.h"
+#include "ui/Texte1252.h"
 
 namespace kestrane {
 
@@ -135,7 +141,8 @@ void aLaSuite(QWidget* avant, QWidget* suivant, int ecart) {
 
 }  // namespace
 
-PageRapport::PageRapport(QWidget* parent) : QWidget(parent) {
+PageRapport::PageRapport(ContexteFenetre contexte, GraphesStat graphes, QWidget* parent)
+    : QWidget(parent), contexte_(std::move(contexte)), graphes_(graphes) {
     setObjectName(QStringLiteral("PageRapport"));
     setFont(police(11, false));
     auto* page = new QVBoxLayout(this);
@@ -166,6 +173,83 @@ PageRapport::PageRapport(QWidget* parent) : QWidget(parent) {
 
     connect(btRapportRapport, &QToolButton::clicked, this, [this] { allerA(0); });
     connect(btRapportAudience, &QToolButton::clicked, this, [this] { allerA(kPositionAudience); });
+    nommerGroupes();
+    brancher();
+}
+
+void PageRapport::nommerGroupes() {
+    const std::pair<QButtonGroup*, const char*> groupes[] = {
+        {groupeTriAdressesIP, "groupeTriAdressesIP"},
+        {groupeTriOS, "groupeTriOS"},
+        {groupeTriNav, "groupeTriNav"},
+        {groupeTriFichier, "groupeTriFichier"},
+        {groupeTriTaux, "groupeTriTaux"},
+        {groupeTriPrecedent, "groupeTriPrecedent"},
+        {groupeTriTranches, "groupeTriTranches"},
+        {groupeTriRequetes, "groupeTriRequetes"},
+        {groupePeriodeRequetes, "groupePeriodeRequetes"},
+    };
+    for (const auto& [groupe, nom] : groupes) groupe->setObjectName(QString::fromLatin1(nom));
+}
+
+// --- What the statistics pass shows ---------------------------------------------------------
+
+void PageRapport::afficherTable(int etape) {
+    struct Remplissage {
+        const char *entete0, *entete1;
+        const tableauRapportStat& table;
+        GrilleRapport* grille;
+    };
+    const Remplissage remplissages[] = {
+        {"Adresses IP", "Occurences", statIP, tableauRapportAdressesIP},
+        {"Syst\xE8me d'Exploitation", "Occurences", statOS, tableauRapportOS},
+        {"Navigateur / Robot", "Occurences", statNav, tableauRapportNav},
+        {"Page de provenance", "Occurences", statPrecedent, tableauRapportPrecedent},
+        {"Fichier charg\xE9", "Occurences", statFichier, tableauRapportFichierCharge},
+        {"Adresse IP", "Octets", statTaux, tableauRapportTauxChargement},
+        {"Tranche horaire", "Nb Acc\xE8s", statHoraires, tableauRapportTranches},
+    };
+    static_assert(std::size(remplissages) == kEtapeTranches - kEtapeIP + 1);
+    if (etape < kEtapeIP || etape > kEtapeTranches) return;
+    const Remplissage& r = remplissages[etape - kEtapeIP];
+    remplirTableauRapport(r.entete0, r.entete1, r.table, *r.grille);
+}
+
+void PageRapport::afficherTotalRequetes(std::size_t nbLignes) {
+    lbRapportRequetesTotal->setText(QString::number(nbLignes));
+}
+
+void PageRapport::preparerRequetes(const ListesPeriodes& listes) {
+    // The one-entry-per-date build has been made by the statistics pass, which derived the two
+    // lists from it.
+    cbRapportRequetesAnnees->clear();
+    cbRapportRequetesMois->clear();
+    for (const std::string& a : listes.annees) cbRapportRequetesAnnees->addItem(depuis1252(a));
+    cbRapportRequetesAnnees->setCurrentIndex(0);
+    for (const std::string& m : listes.mois) cbRapportRequetesMois->addItem(depuis1252(m));
+    cbRapportRequetesMois->setCurrentIndex(0);
+    // Selecting the button runs its action when it was not selected already.
+    radioRapportRequetesToutJournal->setChecked(true);
+    compterRequetes(journal(), kPeriodeToutLeFichier, "", "");
+    afficherRequetes();
+}
+
+void PageRapport::afficherRequetes() {
+    remplirTableauRapport("Date", "Occurences", statVMensuelles, *tableauRapportRequetes);
+    remplirGraphe(*graphes_.grapheStatVMensuelles, 50, statVMensuelles);
+    emit requetesAffichees();
+}
+
+int PageRapport::largeurTranches() const {
+    return seRapportTrancheRecherche->value();
+}
+
+void PageRapport::changerTitre(const QString& titre) {
+    lbTitreRapport->setText(titre);
+}
+
+void PageRapport::oublierTriAdresses() {
+    decocherSansAction(groupeTriAdressesIP);
 }
 
 void PageRapport::creerBarreOutils() {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "stats/UFonctionsKestrane.h"
+#include "ui/ContexteFenetre.h"
 #include "ui/GraphesStat.h"
 
 class QAbstractButton;
@@ -33,28 +34,26 @@ class EtiquetteQt;
 class GrilleRapportQt;
 class Journal;
 
-// What the page's commands reach beyond the page; the window owns all of it.
-struct ContexteRapport {
-    Bip* bip = nullptr;                       // the refused key's signal
-    std::function<const Journal&()> journal;  // the loaded journal
-    GraphesStat graphes;                      // the charts a sort or a slice change refeeds
-    // Runs a command and shows its error, if any: no exception leaves a command of the page.
-    std::function<void(const std::function<void()>&)> executer;
-    // statVMensuelles into tableauRapportRequetes and grapheStatVMensuelles.
-    std::function<void()> afficherRapportRequetes;
-    // Runs a long computation while the window keeps painting (empty: in place).
-    Execution enFond = {};
-};
-
 class PageRapport : public QWidget {
     Q_OBJECT
   public:
-    explicit PageRapport(QWidget* parent = nullptr);
+    // `graphes`: the charts that a sort or a slice change feeds again. A radio button's action
+    // runs when it becomes selected, by the user or by the program.
+    PageRapport(ContexteFenetre contexte, GraphesStat graphes, QWidget* parent = nullptr);
 
-    // Connects every command of the page; every member of the context must be set. A radio
-    // button's action runs when it becomes selected, by the user or by the program. Connects
-    // once: a later call only replaces the context the commands use.
-    void brancher(ContexteRapport contexte);
+    // What the statistics pass shows here: the grid of step `etape` (kEtapeIP..kEtapeTranches)
+    // filled from its table, and the total of requests.
+    void afficherTable(int etape);
+    void afficherTotalRequetes(std::size_t nbLignes);
+    // The year and month choices, the whole journal chosen, built and shown.
+    void preparerRequetes(const ListesPeriodes& listes);
+    // statVMensuelles in its grid and on the "Visites" chart (at most 50 points).
+    void afficherRequetes();
+    // The slice width chosen.
+    int largeurTranches() const;
+    void changerTitre(const QString& titre);
+    // No order shown as chosen for the addresses (no sort runs).
+    void oublierTriAdresses();
 
     // Content height of the report; the scroll range is this minus the visible height.
     static constexpr int kHauteurContenu = 1670;
@@ -84,6 +83,14 @@ class PageRapport : public QWidget {
     };
     std::array<GroupeStandard, 6> groupesStandard() const;
 
+  signals:
+    // The requests grid and chart have been filled again.
+    void requetesAffichees();
+
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+  private:
     // Tool bar.
     QFrame* panelOutilsRapport = nullptr;
     QToolButton *btRapportRapport = nullptr, *btRapportAudience = nullptr;
@@ -149,10 +156,6 @@ class PageRapport : public QWidget {
                  *groupeTriPrecedent = nullptr, *groupeTriTranches = nullptr,
                  *groupeTriRequetes = nullptr, *groupePeriodeRequetes = nullptr;
 
-  protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-
-  private:
     void creerBarreOutils();
     void creerContenu();
     GroupeStandard creerGroupeStandard(int haut, const char* nom, const QString& titre,
@@ -183,9 +186,14 @@ class PageRapport : public QWidget {
     // trierTableau, its long part run while the window keeps painting.
     void trier(tableauRapportStat& table, GrilleRapport& grille, bool croissant, ChampTri champ);
 
+    void brancher();
+    void nommerGroupes();
+    // The context's journal; an empty one on a page made without it.
+    const Journal& journal() const;
+
     std::array<GroupeStandard, 6> standards_{};
-    ContexteRapport contexte_;
-    bool branche_ = false;
+    ContexteFenetre contexte_;
+    GraphesStat graphes_;
 };
 
 }  // namespace kestrane

@@ -87,7 +87,7 @@ QFont avecStyle(QFont police, bool gras, bool italique) {
 
 // --- Page ----------------------------------------------------------------------------------
 
-PageStatistiques::PageStatistiques(Contexte contexte, QWidget* parent)
+PageStatistiques::PageStatistiques(ContexteFenetre contexte, QWidget* parent)
     : QWidget(parent), contexte_(std::move(contexte)) {
     setObjectName(QStringLiteral("pageStatistiques"));
     auto* page = new QHBoxLayout(this);
@@ -230,7 +230,7 @@ void PageStatistiques::creerPanelGraphe() {
     legendePanelGraphe_->setObjectName(QStringLiteral("legendePanelGraphe"));
     legendePanelGraphe_->setAlignment(Qt::AlignCenter);
     legendePanelGraphe_->setGeometry(panelGraphe->contentsRect());
-    graphes = creerGraphes(panelGraphe);
+    graphes_ = creerGraphes(panelGraphe);
 }
 
 void PageStatistiques::relier() {
@@ -284,11 +284,11 @@ bool PageStatistiques::eventFilter(QObject* objet, QEvent* evenement) {
         ancrer();
         // A pass run while the page was hidden placed the charts for the chart area's former
         // size (a hidden page is not resized with the window): they follow its real size.
-        if (libres_ > 0 && static_cast<int>(graphesAffiches.size()) == libres_) {
+        if (libres_ > 0 && static_cast<int>(graphesAffiches_.size()) == libres_) {
             const std::vector<QRect> places =
                 placesLibres(libres_, panelGraphe->width(), panelGraphe->height());
             for (std::size_t i = 0; i < places.size(); ++i)
-                graphesAffiches[i]->setGeometry(places[i]);
+                graphesAffiches_[i]->setGeometry(places[i]);
         }
     } else if (objet == boiteParametresGraphs && type == QEvent::Resize) {
         // The boxes stretch with the scroll box, leaving room for its scroll bar; the "100%"
@@ -318,10 +318,10 @@ void PageStatistiques::prevoirPassage() {
 
 GrapheQt* PageStatistiques::grapheDeLibelle(const QString& texte) const {
     const std::array<GrapheQt*, 7> graphesEntrees = {
-        graphes.grapheStatIP,         graphes.grapheStatOS,
-        graphes.grapheStatNavRobots,  graphes.grapheStatFichierCharge,
-        graphes.grapheStatTauxCharge, graphes.grapheStatPrecedent,
-        graphes.grapheStatHoraires,
+        graphes_.grapheStatIP,         graphes_.grapheStatOS,
+        graphes_.grapheStatNavRobots,  graphes_.grapheStatFichierCharge,
+        graphes_.grapheStatTauxCharge, graphes_.grapheStatPrecedent,
+        graphes_.grapheStatHoraires,
     };
     for (std::size_t i = 0; i < kEntrees.size(); ++i) {
         if (texte == kEntrees[i]) return graphesEntrees[i];
@@ -343,7 +343,7 @@ void PageStatistiques::disposerGraphes() {
         if (graphe != nullptr && entree->checkState() == Qt::Checked) coches.push_back(graphe);
     }
     barreProgressionStat->setValue(40);
-    graphesAffiches.clear();
+    graphesAffiches_.clear();
     const int n = static_cast<int>(coches.size());
     if (n == 0) {
         placerParametres(0);
@@ -355,7 +355,7 @@ void PageStatistiques::disposerGraphes() {
                .arg(n == 1 ? QStringLiteral("graphe statistique")
                            : QStringLiteral("graphes statistiques")));
     for (GrapheQt* graphe : coches) {
-        graphesAffiches.push_back(graphe);
+        graphesAffiches_.push_back(graphe);
         graphe->show();
         avancerBarre(25 / nbEntrees);
     }
@@ -371,8 +371,8 @@ void PageStatistiques::disposerGraphes() {
         libres_ = n;
         const std::vector<QRect> places =
             placesLibres(n, panelGraphe->width(), panelGraphe->height());
-        for (std::size_t i = 0; i < places.size() && i < graphesAffiches.size(); ++i) {
-            graphesAffiches[i]->setGeometry(places[i]);
+        for (std::size_t i = 0; i < places.size() && i < graphesAffiches_.size(); ++i) {
+            graphesAffiches_[i]->setGeometry(places[i]);
             avancerBarre(pas);
         }
     }
@@ -383,7 +383,7 @@ void PageStatistiques::disposerGraphes() {
 // first takes the top half; of three, the first takes the top third, the second the bottom
 // third and the last the rest.
 void PageStatistiques::ancrer() {
-    if (ancres_ == 0 || static_cast<int>(graphesAffiches.size()) != ancres_) return;
+    if (ancres_ == 0 || static_cast<int>(graphesAffiches_.size()) != ancres_) return;
     const QRect r = panelGraphe->contentsRect();
     const int h = panelGraphe->height();
     auto bande = [&r](int haut, int hauteur) {
@@ -391,20 +391,20 @@ void PageStatistiques::ancrer() {
     };
     switch (ancres_) {
         case 1:
-            graphesAffiches[0]->setGeometry(r);
+            graphesAffiches_[0]->setGeometry(r);
             break;
         case 2: {
             const int h2 = std::min(h / 2, r.height());
-            graphesAffiches[0]->setGeometry(bande(r.y(), h2));
-            graphesAffiches[1]->setGeometry(bande(r.y() + h2, r.height() - h2));
+            graphesAffiches_[0]->setGeometry(bande(r.y(), h2));
+            graphesAffiches_[1]->setGeometry(bande(r.y() + h2, r.height() - h2));
             break;
         }
         case 3: {
             const int h3 = std::min(h / 3, r.height());
             const int bas = std::max(r.y() + h3, r.y() + r.height() - h3);
-            graphesAffiches[0]->setGeometry(bande(r.y(), h3));
-            graphesAffiches[1]->setGeometry(bande(bas, r.y() + r.height() - bas));
-            graphesAffiches[2]->setGeometry(bande(r.y() + h3, bas - r.y() - h3));
+            graphesAffiches_[0]->setGeometry(bande(r.y(), h3));
+            graphesAffiches_[1]->setGeometry(bande(bas, r.y() + r.height() - bas));
+            graphesAffiches_[2]->setGeometry(bande(r.y() + h3, bas - r.y() - h3));
             break;
         }
         default:
@@ -416,9 +416,9 @@ void PageStatistiques::placerParametres(int n) {
     for (QGroupBox* boite : boites_) boite->hide();
     if (n > 0) {
         int y = 0;
-        const int nb = std::min(n, static_cast<int>(graphesAffiches.size()));
+        const int nb = std::min(n, static_cast<int>(graphesAffiches_.size()));
         for (int i = 0; i < nb; ++i) {
-            const QString nom = graphesAffiches[i]->objectName() + QStringLiteral("_Param");
+            const QString nom = graphesAffiches_[i]->objectName() + QStringLiteral("_Param");
             for (QGroupBox* boite : boites_) {
                 if (boite->objectName() != nom) continue;
                 boite->show();
@@ -495,8 +495,22 @@ void PageStatistiques::validerAdressesIP() {
 }
 
 void PageStatistiques::remplirGrapheIP() {
-    remplirGraphe(*graphes.grapheStatIP, convertirEntier(vers1252(editAdressesIP_Param->text())),
-                  statIP);
+    remplirGraphe(*graphes_.grapheStatIP, nbAdresses(), statIP);
+}
+
+int PageStatistiques::nbAdresses() const {
+    return convertirEntier(vers1252(editAdressesIP_Param->text()));
+}
+
+void PageStatistiques::alimenter(int nbAdresses) {
+    remplirGraphe(*graphes_.grapheStatIP, nbAdresses, statIP);
+    remplirGraphe(*graphes_.grapheStatOS, 50, statOS);
+    remplirGraphe(*graphes_.grapheStatNavRobots, 50, statNav);
+    remplirGraphe(*graphes_.grapheStatPrecedent, 50, statPrecedent);
+    remplirGraphe(*graphes_.grapheStatFichierCharge, 50, statFichier);
+    remplirGraphe(*graphes_.grapheStatTauxCharge, 50, statTaux);
+    remplirGraphe(*graphes_.grapheStatHoraires, 24, statHoraires);
+    remplirGraphe(*graphes_.grapheStatVMensuelles, 24, statVMensuelles);
 }
 
 // The percent always applies to the unzoomed view, which zoomPourcent restores first.
@@ -504,12 +518,12 @@ void PageStatistiques::zoomerPrecedent(int pas) {
     const int32_t v =
         ajouterVerifie(convertirEntier(vers1252(lbTauxZoomGraphPrecedent_Param->text())), pas);
     lbTauxZoomGraphPrecedent_Param->setText(QString::number(v));
-    graphes.grapheStatPrecedent->zoomPourcent(v);
+    graphes_.grapheStatPrecedent->zoomPourcent(v);
 }
 
 void PageStatistiques::btZoom100StatPrecedent_ParamClick() {
     lbTauxZoomGraphPrecedent_Param->setText(QStringLiteral("100"));
-    graphes.grapheStatPrecedent->zoomPourcent(100);
+    graphes_.grapheStatPrecedent->zoomPourcent(100);
 }
 
 // --- Helpers -----------------------------------------------------------------------------------

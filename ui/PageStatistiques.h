@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "stats/Interfaces.h"
+#include "ui/ContexteFenetre.h"
 #include "ui/GrapheQt.h"
 #include "ui/GraphesStat.h"
 #include "ui/HautBas.h"
@@ -31,16 +32,37 @@ namespace kestrane {
 class PageStatistiques : public QWidget {
     Q_OBJECT
   public:
-    // What the page uses of the window. Every command of the page runs through `executer`, so
-    // it must catch what a command raises; without it a command runs bare.
-    struct Contexte {
-        Bip* bip;                                                    // bipErreur
-        std::function<void(const QString&)> afficherStatut;          // the window's status line
-        std::function<void(const std::function<void()>&)> executer;  // the window's error wrapper
-    };
+    // Every command of the page runs through the context's `executer`, so it must catch what a
+    // command raises; without it a command runs bare.
+    explicit PageStatistiques(ContexteFenetre contexte, QWidget* parent = nullptr);
 
-    explicit PageStatistiques(Contexte contexte, QWidget* parent = nullptr);
+    const GraphesStat& graphes() const { return graphes_; }
+    // The number of addresses the address chart shows, read from its box; raises the
+    // conversion error when the box holds no whole number.
+    int nbAdresses() const;
+    // Feeds the eight charts after an analysis, in their order: the addresses with
+    // `nbAdresses` points, 50 for the others, 24 for the hourly slices and the visits.
+    void alimenter(int nbAdresses);
+    // The charts shown by the last layout pass, in check-list order.
+    const std::vector<GrapheQt*>& graphesAffiches() const { return graphesAffiches_; }
 
+    // The layout pass: shows the ticked charts, divides the chart area among them and stacks
+    // their parameter boxes.
+    void disposerGraphes();
+    // The chart of a check-list entry text (exact, case-sensitive), or nullptr.
+    GrapheQt* grapheDeLibelle(const QString& texte) const;
+    // Hides the parameter boxes and stacks those of the first n charts shown.
+    void placerParametres(int n);
+    // Unticks everything and lays out, then ticks entry `index` and lays out again. The active
+    // page of the window is the window's business.
+    void afficherGrapheSeul(int index);
+    // What a load does: every entry unticked, the charts shown stay where they are.
+    void decocherSansDisposer();
+
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+  private:
     // Side panel.
     QWidget* panelStats = nullptr;
     QListWidget* listeACocherStat = nullptr;
@@ -59,27 +81,9 @@ class PageStatistiques : public QWidget {
     // Chart area; its caption shows wherever no chart covers it.
     QFrame* panelGraphe = nullptr;
 
-    GraphesStat graphes;
-    // The charts shown by the last layout pass, in check-list order.
-    std::vector<GrapheQt*> graphesAffiches;
+    GraphesStat graphes_;
+    std::vector<GrapheQt*> graphesAffiches_;
 
-    // The layout pass: shows the ticked charts, divides the chart area among them and stacks
-    // their parameter boxes.
-    void disposerGraphes();
-    // The chart of a check-list entry text (exact, case-sensitive), or nullptr.
-    GrapheQt* grapheDeLibelle(const QString& texte) const;
-    // Hides the parameter boxes and stacks those of the first n charts of graphesAffiches.
-    void placerParametres(int n);
-    // Unticks everything and lays out, then ticks entry `index` and lays out again. The active
-    // page of the window is the window's business.
-    void afficherGrapheSeul(int index);
-    // What a load does: every entry unticked, the charts shown stay where they are.
-    void decocherSansDisposer();
-
-  protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-
-  private:
     void creerPanelStats();
     void creerParametres(QWidget* contenu);
     void creerPanelGraphe();
@@ -104,7 +108,7 @@ class PageStatistiques : public QWidget {
     void statut(const QString& message);
     void executer(const std::function<void()>& commande);
 
-    Contexte contexte_;
+    ContexteFenetre contexte_;
     std::array<QGroupBox*, 4> boites_{};  // in the order placerParametres examines them
     QWidget* contenuParametres_ = nullptr;
     QLabel* legendePanelGraphe_ = nullptr;

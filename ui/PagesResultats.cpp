@@ -10,33 +10,29 @@
 
 namespace kestrane {
 
+ContexteFenetre TForm1::contextePages() {
+    ContexteFenetre c;
+    c.bip = &bip_;
+    c.afficherStatut = [this](const QString& message) { afficherStatut(message); };
+    c.executer = [this](const std::function<void()>& commande) { executer(commande); };
+    c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
+    c.journal = [this]() -> const Journal& { return journal_; };
+    return c;
+}
+
 void TForm1::creerPageStatistiques() {
     auto* page = new QVBoxLayout(ongletStatistiques);
     page->setContentsMargins(0, 0, 0, 0);
-    PageStatistiques::Contexte contexte;
-    contexte.bip = &bip_;
-    contexte.afficherStatut = [this](const QString& message) { afficherStatut(message); };
-    contexte.executer = [this](const std::function<void()>& commande) { executer(commande); };
-    pageStatistiques = new PageStatistiques(std::move(contexte), ongletStatistiques);
+    pageStatistiques = new PageStatistiques(contextePages(), ongletStatistiques);
     page->addWidget(pageStatistiques);
-    graphes = pageStatistiques->graphes;
-    panelGraphe = pageStatistiques->panelGraphe;
-    editAdressesIP_Param = pageStatistiques->editAdressesIP_Param;
 }
 
 void TForm1::creerPageRapport() {
     auto* page = new QVBoxLayout(ongletRapportAnalyse);
     page->setContentsMargins(0, 0, 0, 0);
-    pageRapport = new PageRapport(ongletRapportAnalyse);
+    pageRapport =
+        new PageRapport(contextePages(), pageStatistiques->graphes(), ongletRapportAnalyse);
     page->addWidget(pageRapport);
-    ContexteRapport contexte;
-    contexte.bip = &bip_;
-    contexte.journal = [this]() -> const Journal& { return journal_; };
-    contexte.graphes = graphes;
-    contexte.executer = [this](const std::function<void()>& commande) { executer(commande); };
-    contexte.afficherRapportRequetes = [this] { afficherRapportRequetes(); };
-    contexte.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
-    pageRapport->brancher(std::move(contexte));
 }
 
 }  // namespace kestrane

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "ui/VueTexte.h"
 

@@ -21,10 +21,12 @@
 
 #include "log/Erreur.h"
 #include "log/FichierAtomique.h"
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "platform/Horloge.h"
 #include "stats/UFonctionsKestrane.h"
 #include "ui/PageStatistiques.h"
+#include "ui/SourceJournal.h"
 #include "ui/Texte1252.h"
 #include "ui/VueTexte.h"
 
@@ -376,8 +378,7 @@ void TForm1::ecrireFichier(const QString& chemin,
     try {
         enFond([&] { ecrireFichierAtomique(cheminOs, produire); });
     } catch (const ErreurFichier& e) {
-        throw ErreurAffichable{
-            messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e)};
+        throw ErreurAffichable{messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e)};
     }
 }
 

@@ -14,6 +14,7 @@
 #include "log/Journal.h"
 #include "stats/Interfaces.h"
 #include "stats/UFonctionsKestrane.h"
+#include "ui/ContexteFenetre.h"
 #include "ui/Dialogues.h"
 #include "ui/GraphesStat.h"
 
@@ -73,8 +74,6 @@ class TForm1 : public QMainWindow {
     void memoriserJournal();
     void afficherDetails();
     void calculerStatistiques();
-    void preparerRapportRequetes(const ListesPeriodes& listes);
-    void afficherRapportRequetes();
 
     const Journal& journal() const { return journal_; }
     Bip& bip() { return bip_; }
@@ -88,6 +87,12 @@ class TForm1 : public QMainWindow {
     DialogueFichier dialogEnregistrer{DialogueFichier::Sorte::enregistrer};
     BoitesMessages boites;
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+  private:
     // Controls, named as in the rest of the program.
     QTabWidget* PageControl1 = nullptr;
     QWidget *ongletAnalyse = nullptr, *ongletStatistiques = nullptr,
@@ -104,9 +109,6 @@ class TForm1 : public QMainWindow {
     VueTexte *Memo1 = nullptr, *RichEdit1 = nullptr;
     PageRapport* pageRapport = nullptr;
     PageStatistiques* pageStatistiques = nullptr;
-    QWidget* panelGraphe = nullptr;
-    GraphesStat graphes{};
-    QLineEdit* editAdressesIP_Param = nullptr;
     QMenu *menuFichier = nullptr, *menuEdition = nullptr, *menuOutils = nullptr,
           *menuStatistiques = nullptr, *menuAide = nullptr;
     QAction *menuChargerJournal = nullptr, *menuEnregisterjournalsous = nullptr,
@@ -116,12 +118,6 @@ class TForm1 : public QMainWindow {
             *menuStatProvenance = nullptr, *menuStatHoraires = nullptr, *menuStatVisites = nullptr,
             *menuRapportdAnalyse = nullptr, *menuApropos = nullptr;
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-
-  private:
     void creerMenus();
     void creerPageAnalyse();
     void creerBarreStatus();
@@ -143,7 +139,7 @@ class TForm1 : public QMainWindow {
     // Progress of the Analyse command: the bar and the status line are set on every call but
     // painted at most every few tens of milliseconds, and always when `toujours`.
     void progresser(std::size_t position, const QString& message, bool toujours);
-    void alimenterGraphes(int nbAdresses);
+    ContexteFenetre contextePages();
 
     void executerAttentes();
 

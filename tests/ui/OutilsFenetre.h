@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "platform/BipAlsa.h"
+#include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
 
 namespace kestrane::tests {
@@ -20,7 +21,7 @@ struct Fenetre {
         form.boites.enregistrer = true;
         form.terminer = [this] { ++fins; };
     }
-    QString statut() const { return form.panneauMessage->text(); }
+    QString statut() const { return controle<QLabel>(form, "barreStatusPanneau1")->text(); }
     // The message part of the status line, without the bracketed time.
     QString message() const {
         static const QRegularExpression heure(QStringLiteral(" \\[\\d\\d:\\d\\d:\\d\\d\\]$"));

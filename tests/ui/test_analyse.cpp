@@ -15,6 +15,7 @@
 
 #include "log/ULog.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/GrapheQt.h"
@@ -68,19 +69,26 @@ QStringList points(const GrapheQt& g) {
 }
 
 std::vector<GrilleRapport*> grilles(const PageRapport& p) {
-    return {p.tableauRapportAdressesIP,    p.tableauRapportOS,
-            p.tableauRapportNav,           p.tableauRapportPrecedent,
-            p.tableauRapportFichierCharge, p.tableauRapportTauxChargement,
-            p.tableauRapportTranches,      p.tableauRapportRequetes};
+    return {controle<GrilleRapportQt>(p, "tableauRapportAdressesIP"),
+            controle<GrilleRapportQt>(p, "tableauRapportOS"),
+            controle<GrilleRapportQt>(p, "tableauRapportNav"),
+            controle<GrilleRapportQt>(p, "tableauRapportPrecedent"),
+            controle<GrilleRapportQt>(p, "tableauRapportFichierCharge"),
+            controle<GrilleRapportQt>(p, "tableauRapportTauxChargement"),
+            controle<GrilleRapportQt>(p, "tableauRapportTranches"),
+            controle<GrilleRapportQt>(p, "tableauRapportRequetes")};
 }
 
 // Everything an analysis shows: the grids, the charts, the detail view, the title.
 QStringList resultat(const TForm1& w) {
     QStringList r;
-    for (const GrilleRapport* g : grilles(*w.pageRapport)) r << cellules(*g) << QStringLiteral("#");
-    for (const GrapheQt* g : w.graphes.tous()) r << points(*g) << QStringLiteral("#");
-    for (std::size_t i = 0; i < w.RichEdit1->nbLignes(); ++i) r << w.RichEdit1->texteLigne(i);
-    r << w.pageRapport->lbTitreRapport->text() << w.pageRapport->lbRapportRequetesTotal->text();
+    for (const GrilleRapport* g : grilles(*pageRapport(w)))
+        r << cellules(*g) << QStringLiteral("#");
+    for (const GrapheQt* g : graphes(w).tous()) r << points(*g) << QStringLiteral("#");
+    for (std::size_t i = 0; i < controle<VueTexte>(w, "RichEdit1")->nbLignes(); ++i)
+        r << controle<VueTexte>(w, "RichEdit1")->texteLigne(i);
+    r << controle<QLabel>(*pageRapport(w), "lbTitreRapport")->text()
+      << controle<QLabel>(*pageRapport(w), "lbRapportRequetesTotal")->text();
     return r;
 }
 
@@ -104,11 +112,11 @@ namespace {
 
 void charger(TForm1& w, const QString& chemin) {
     w.dialogOuvrir.repondreProchaineFois(chemin);
-    w.menuChargerJournal->trigger();
+    controle<QAction>(w, "menuChargerJournal")->trigger();
 }
 
 void analyser(TForm1& w) {
-    QTest::mouseClick(w.btAnalyser, Qt::LeftButton);
+    QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
 }
 
 }  // namespace
@@ -119,67 +127,75 @@ void TestAnalyse::pasDeFichierAAnalyser() {
     analyser(w);  // nothing loaded
     QCOMPARE(f.message(), QStringLiteral("Pas de fichier \u00e0 analyser"));
     charger(w, ecrire("un.log", journal({ligne("1.2.3.4", "08/Oct/2005", "10:00:00", "/")})));
-    w.menuAnalyser->trigger();
+    controle<QAction>(w, "menuAnalyser")->trigger();
     QCOMPARE(f.message(), QStringLiteral("Pas de fichier \u00e0 analyser"));
-    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{0});
-    QVERIFY(w.barreProgressionAnalyse->isHidden());
-    QVERIFY(!w.PageControl1->isTabVisible(1));
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{0});
+    QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
     QCOMPARE(w.boites.erreurs, QStringList{});
 }
 
 void TestAnalyse::analyseCompleteDeTroisLignes() {
     Fenetre f;
     TForm1& w = f.form;
-    PageRapport& p = *w.pageRapport;
+    PageRapport& p = *pageRapport(w);
     charger(w, ecrire("acces.log", journal({
                                        ligne("10.0.0.1", "31/Dec/2004", "23:10:00", "/a.html"),
                                        ligne("10.0.0.2", "01/Jan/2005", "08:59:59", "/b.html"),
                                        ligne("10.0.0.1", "01/Jan/2005", "09:00:00", "/a.html"),
                                    })));
-    p.radioRapportAdressesIPDecroissant->setChecked(true);
+    controle<QRadioButton>(p, "radioRapportAdressesIPDecroissant")->setChecked(true);
     f.bip.bips.clear();
     analyser(w);
 
     QCOMPARE(w.boites.erreurs, QStringList{});
     QCOMPARE(f.message(), QStringLiteral("Analyse du fichier termin\u00e9e !"));
-    QCOMPARE(w.PageControl1->currentIndex(), 0);
-    QVERIFY(w.PageControl1->isTabVisible(1));
-    QVERIFY(w.PageControl1->isTabVisible(2));
-    QVERIFY(w.menuStatistiques->menuAction()->isVisible());
-    QVERIFY(w.menuStatistiques->menuAction()->isEnabled());
-    QVERIFY(w.barreProgressionAnalyse->isHidden());
-    QCOMPARE(w.barreProgressionAnalyse->maximum(), 6);
-    QCOMPARE(w.barreProgressionAnalyse->value(), 6);
-    QCOMPARE(p.lbTitreRapport->text(), QStringLiteral("Rapport d'analyse du fichier acces.log"));
-    QVERIFY(!p.radioRapportAdressesIPCroissant->isChecked());
-    QVERIFY(!p.radioRapportAdressesIPDecroissant->isChecked());
+    QCOMPARE(controle<QTabWidget>(w, "PageControl1")->currentIndex(), 0);
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
+    QVERIFY(controle<QMenu>(w, "menuStatistiques")->menuAction()->isVisible());
+    QVERIFY(controle<QMenu>(w, "menuStatistiques")->menuAction()->isEnabled());
+    QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->maximum(), 6);
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 6);
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->text(),
+             QStringLiteral("Rapport d'analyse du fichier acces.log"));
+    QVERIFY(!controle<QRadioButton>(p, "radioRapportAdressesIPCroissant")->isChecked());
+    QVERIFY(!controle<QRadioButton>(p, "radioRapportAdressesIPDecroissant")->isChecked());
     const std::vector<std::pair<int, int>> termine = {{400, 100}, {600, 100}, {500, 250}};
     QCOMPARE(f.bip.bips, termine);
 
-    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportAdressesIP")),
              (QStringList{"Adresses IP|Occurences", "10.0.0.1|2", "10.0.0.2|1"}));
-    QCOMPARE(cellules(*p.tableauRapportTauxChargement),
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportTauxChargement")),
              (QStringList{"Adresse IP|Octets", "10.0.0.1|1024", "10.0.0.2|512"}));
-    QCOMPARE(p.tableauRapportOS->cellule(0, 0), std::string("Syst\xE8me d'Exploitation"));
-    QCOMPARE(p.tableauRapportTranches->cellule(1, 0), std::string("Nb Acc\xE8s"));
-    QCOMPARE(p.tableauRapportTranches->cellule(0, 1), std::string());
-    QCOMPARE(p.tableauRapportTranches->cellule(1, 1), std::string("0"));
-    QCOMPARE(cellules(*p.tableauRapportRequetes), (QStringList{"Date|Occurences", "Tous|3"}));
-    QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("3"));
-    QVERIFY(p.radioRapportRequetesToutJournal->isChecked());
+    QCOMPARE(controle<GrilleRapportQt>(p, "tableauRapportOS")->cellule(0, 0),
+             std::string("Syst\xE8me d'Exploitation"));
+    QCOMPARE(controle<GrilleRapportQt>(p, "tableauRapportTranches")->cellule(1, 0),
+             std::string("Nb Acc\xE8s"));
+    QCOMPARE(controle<GrilleRapportQt>(p, "tableauRapportTranches")->cellule(0, 1), std::string());
+    QCOMPARE(controle<GrilleRapportQt>(p, "tableauRapportTranches")->cellule(1, 1),
+             std::string("0"));
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")),
+             (QStringList{"Date|Occurences", "Tous|3"}));
+    QCOMPARE(controle<QLabel>(p, "lbRapportRequetesTotal")->text(), QStringLiteral("3"));
+    QVERIFY(controle<QRadioButton>(p, "radioRapportRequetesToutJournal")->isChecked());
     QCOMPARE(periodeChoisie, std::string(kPeriodeToutLeFichier));
-    QCOMPARE(p.cbRapportRequetesAnnees->count(), 2);
-    QCOMPARE(p.cbRapportRequetesAnnees->itemText(0), QStringLiteral("2004"));
-    QCOMPARE(p.cbRapportRequetesAnnees->itemText(1), QStringLiteral("2005"));
-    QCOMPARE(p.cbRapportRequetesAnnees->currentIndex(), 0);
-    QCOMPARE(p.cbRapportRequetesMois->count(), 2);
-    QCOMPARE(p.cbRapportRequetesMois->itemText(1), QStringLiteral("Jan/2005"));
+    QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesAnnees")->count(), 2);
+    QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesAnnees")->itemText(0),
+             QStringLiteral("2004"));
+    QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesAnnees")->itemText(1),
+             QStringLiteral("2005"));
+    QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesAnnees")->currentIndex(), 0);
+    QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesMois")->count(), 2);
+    QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesMois")->itemText(1),
+             QStringLiteral("Jan/2005"));
 
     // Fed after the pass: two addresses, the slices from their head entry, no visits (one row).
-    QCOMPARE(points(*w.graphes.grapheStatIP), (QStringList{"0:10.0.0.1=2", "0:10.0.0.2=1"}));
-    QCOMPARE(w.graphes.grapheStatHoraires->nbPoints(0), 4);  // the head entry and three slices
-    QCOMPARE(w.graphes.grapheStatHoraires->libelle(0, 0), QString());
-    QCOMPARE(w.graphes.grapheStatVMensuelles->nbPoints(0), 0);
+    QCOMPARE(points(*graphes(w).grapheStatIP), (QStringList{"0:10.0.0.1=2", "0:10.0.0.2=1"}));
+    QCOMPARE(graphes(w).grapheStatHoraires->nbPoints(0), 4);  // the head entry and three slices
+    QCOMPARE(graphes(w).grapheStatHoraires->libelle(0, 0), QString());
+    QCOMPARE(graphes(w).grapheStatVMensuelles->nbPoints(0), 0);
 }
 
 void TestAnalyse::texteDeDetailEtExportation() {
@@ -201,15 +217,17 @@ void TestAnalyse::texteDeDetailEtExportation() {
         attendu += detailLog(analyserLigne(l)) + "\r\n" + kRegle + "\r\n\r\n";
     }
     QStringList morceaux = QString::fromLatin1(attendu).split(QStringLiteral("\r\n"));
-    QCOMPARE(w.RichEdit1->nbLignes(), static_cast<std::size_t>(morceaux.size()));
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(),
+             static_cast<std::size_t>(morceaux.size()));
     // The view decodes Windows-1252; the bytes of these lines are all Latin-1 as well.
     for (int i = 0; i < morceaux.size(); ++i) {
-        QCOMPARE(w.RichEdit1->texteLigne(static_cast<std::size_t>(i)), morceaux[i]);
+        QCOMPARE(controle<VueTexte>(w, "RichEdit1")->texteLigne(static_cast<std::size_t>(i)),
+                 morceaux[i]);
     }
 
     const QString rapport = dossier_->filePath(QStringLiteral("rapport"));
     w.dialogEnregistrer.repondreProchaineFois(rapport);
-    w.menuExporterAnalyse->trigger();
+    controle<QAction>(w, "menuExporterAnalyse")->trigger();
     QCOMPARE(w.boites.erreurs, QStringList{});
     QCOMPARE(lire(rapport + QStringLiteral(".txt")), QByteArray::fromStdString(attendu));
 }
@@ -217,13 +235,13 @@ void TestAnalyse::texteDeDetailEtExportation() {
 void TestAnalyse::troisiemeLigneVideArretePremierePasse() {
     Fenetre f;
     TForm1& w = f.form;
-    PageRapport& p = *w.pageRapport;
+    PageRapport& p = *pageRapport(w);
     charger(w, ecrire("bon.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x"),
                                           ligne("2.2.2.2", "08/Oct/2005", "11:00:00", "/y")})));
     analyser(w);
-    const QStringList avant = cellules(*p.tableauRapportAdressesIP);
-    const QStringList pointsAvant = points(*w.graphes.grapheStatIP);
-    const QString titreAvant = p.lbTitreRapport->text();
+    const QStringList avant = cellules(*controle<GrilleRapportQt>(p, "tableauRapportAdressesIP"));
+    const QStringList pointsAvant = points(*graphes(w).grapheStatIP);
+    const QString titreAvant = controle<QLabel>(p, "lbTitreRapport")->text();
 
     charger(w, ecrire("vide.log", journal({ligne("3.3.3.3", "08/Oct/2005", "10:00:00", "/x"),
                                            ligne("3.3.3.4", "08/Oct/2005", "10:00:01", "/x"), "",
@@ -233,23 +251,23 @@ void TestAnalyse::troisiemeLigneVideArretePremierePasse() {
              QStringList{QStringLiteral("'-' n'est pas une valeur enti\u00e8re correcte.")});
     QCOMPARE(f.message(),
              QStringLiteral("Mise en m\u00e9moire du fichier journal... en cours - 1/4"));
-    QVERIFY(!w.barreProgressionAnalyse->isHidden());
-    QCOMPARE(w.barreProgressionAnalyse->value(), 2);
-    QCOMPARE(w.barreProgressionAnalyse->maximum(), 8);
-    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{0});
-    QCOMPARE(cellules(*p.tableauRapportAdressesIP), avant);
-    QCOMPARE(points(*w.graphes.grapheStatIP), pointsAvant);
-    QCOMPARE(p.lbTitreRapport->text(), titreAvant);
-    QVERIFY(!w.PageControl1->isTabVisible(1));
-    QVERIFY(!w.menuStatistiques->menuAction()->isVisible());
+    QVERIFY(!controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 2);
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->maximum(), 8);
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{0});
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportAdressesIP")), avant);
+    QCOMPARE(points(*graphes(w).grapheStatIP), pointsAvant);
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->text(), titreAvant);
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
+    QVERIFY(!controle<QMenu>(w, "menuStatistiques")->menuAction()->isVisible());
 
     // The next run starts afresh: the bar hides again at the end of a complete one.
     charger(w, ecrire("bon2.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x"),
                                            ligne("2.2.2.2", "08/Oct/2005", "11:00:00", "/y")})));
     analyser(w);
     QCOMPARE(w.boites.erreurs.size(), 1);
-    QVERIFY(w.barreProgressionAnalyse->isHidden());
-    QVERIFY(w.PageControl1->isTabVisible(2));
+    QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
 }
 
 void TestAnalyse::premiereLigneFautive() {
@@ -266,8 +284,8 @@ void TestAnalyse::premiereLigneFautive() {
         QStringLiteral("n'est pas une valeur enti\u00e8re correcte.")));
     // Nothing was parsed: the status line keeps the message from before the run.
     QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + chemin);
-    QVERIFY(!w.barreProgressionAnalyse->isHidden());
-    QCOMPARE(w.barreProgressionAnalyse->value(), 0);
+    QVERIFY(!controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 0);
 
     // A NUL byte in the offending text: the whole message, the NUL shown as its picture.
     QByteArray nul = QByteArrayLiteral("1.2") + '\0' +
@@ -306,8 +324,8 @@ void TestAnalyse::premiereLigneFautiveDUnGrandJournal() {
     QCOMPARE(w.boites.erreurs,
              QStringList{QStringLiteral("'zz' n'est pas une valeur enti\u00e8re correcte.")});
     QCOMPARE(f.statut(), avant);
-    QCOMPARE(w.barreProgressionAnalyse->value(), 0);
-    QVERIFY(!w.barreProgressionAnalyse->isHidden());
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 0);
+    QVERIFY(!controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
     QCOMPARE(tableauLog.taille(), std::size_t{0});
 }
 
@@ -321,39 +339,42 @@ void TestAnalyse::deuxFenetresGardentLeurDetail() {
     charger(a.form, ecrire("a.log", journal(lignes)));
     analyser(a.form);
     QStringList detailA;
-    for (std::size_t i = 0; i < a.form.RichEdit1->nbLignes(); ++i) {
-        detailA << a.form.RichEdit1->texteLigne(i);
+    for (std::size_t i = 0; i < controle<VueTexte>(a.form, "RichEdit1")->nbLignes(); ++i) {
+        detailA << controle<VueTexte>(a.form, "RichEdit1")->texteLigne(i);
     }
     charger(b.form, ecrire("b.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/B"),
                                              ligne("1.1.1.2", "08/Oct/2005", "10:00:00", "/B")})));
     analyser(b.form);
     QCOMPARE(b.form.boites.erreurs, QStringList{});
-    QCOMPARE(b.form.RichEdit1->nbLignes(), std::size_t{3 + 15 * 2});
+    QCOMPARE(controle<VueTexte>(b.form, "RichEdit1")->nbLignes(), std::size_t{3 + 15 * 2});
     QStringList apres;
-    for (std::size_t i = 0; i < a.form.RichEdit1->nbLignes(); ++i) {
-        apres << a.form.RichEdit1->texteLigne(i);
+    for (std::size_t i = 0; i < controle<VueTexte>(a.form, "RichEdit1")->nbLignes(); ++i) {
+        apres << controle<VueTexte>(a.form, "RichEdit1")->texteLigne(i);
     }
     QCOMPARE(apres, detailA);
 
     // A load lets the former records go.
     charger(b.form, ecrire("c.log", journal({lignes[0]})));
     QCOMPARE(tableauLog.taille(), std::size_t{0});
-    QCOMPARE(a.form.RichEdit1->nbLignes(), std::size_t{3 + 15 * 50});
+    QCOMPARE(controle<VueTexte>(a.form, "RichEdit1")->nbLignes(), std::size_t{3 + 15 * 50});
 }
 
 void TestAnalyse::debordementDesOctets() {
     Fenetre f;
     TForm1& w = f.form;
-    PageRapport& p = *w.pageRapport;
+    PageRapport& p = *pageRapport(w);
     charger(w, ecrire("ancien.log",
                       journal({ligne("9.9.9.9", "07/Oct/2005", "10:00:00", "/ancien"),
                                ligne("9.9.9.8", "07/Oct/2005", "12:00:00", "/ancien2"),
                                ligne("9.9.9.7", "07/Oct/2005", "13:00:00", "/ancien3"),
                                ligne("9.9.9.7", "07/Oct/2005", "14:00:00", "/ancien3")})));
     analyser(w);
-    const QStringList tauxAvant = cellules(*p.tableauRapportTauxChargement);
-    const QStringList tranchesAvant = cellules(*p.tableauRapportTranches);
-    const QStringList requetesAvant = cellules(*p.tableauRapportRequetes);
+    const QStringList tauxAvant =
+        cellules(*controle<GrilleRapportQt>(p, "tableauRapportTauxChargement"));
+    const QStringList tranchesAvant =
+        cellules(*controle<GrilleRapportQt>(p, "tableauRapportTranches"));
+    const QStringList requetesAvant =
+        cellules(*controle<GrilleRapportQt>(p, "tableauRapportRequetes"));
     const QStringList graphesAvant =
         resultat(w).filter(QRegularExpression(QStringLiteral("^\\d:")));
 
@@ -367,27 +388,29 @@ void TestAnalyse::debordementDesOctets() {
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{QStringLiteral("D\u00e9bordement d'entier.")});
     // The tallies before the byte totals are new, the later grids keep the former run's rows.
-    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportAdressesIP")),
              (QStringList{"Adresses IP|Occurences", "1.1.1.1|2", "2.2.2.2|1"}));
-    QCOMPARE(cellules(*p.tableauRapportFichierCharge),
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportFichierCharge")),
              (QStringList{"Fichier charg\u00e9|Occurences", "/a|2", "/b|1"}));
-    QCOMPARE(cellules(*p.tableauRapportTauxChargement), tauxAvant);
-    QCOMPARE(cellules(*p.tableauRapportTranches), tranchesAvant);
-    QCOMPARE(cellules(*p.tableauRapportRequetes), requetesAvant);
-    QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("4"));  // the former journal's
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportTauxChargement")), tauxAvant);
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportTranches")), tranchesAvant);
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")), requetesAvant);
+    QCOMPARE(controle<QLabel>(p, "lbRapportRequetesTotal")->text(),
+             QStringLiteral("4"));  // the former journal's
     QCOMPARE(resultat(w).filter(QRegularExpression(QStringLiteral("^\\d:"))), graphesAvant);
-    QCOMPARE(p.lbTitreRapport->text(), QStringLiteral("Rapport d'analyse du fichier ancien.log"));
-    QVERIFY(!w.PageControl1->isTabVisible(1));
-    QVERIFY(!w.barreProgressionAnalyse->isHidden());
-    QCOMPARE(w.barreProgressionAnalyse->value(), 6);
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->text(),
+             QStringLiteral("Rapport d'analyse du fichier ancien.log"));
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
+    QVERIFY(!controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 6);
     // The detail text of the new journal is there.
-    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 3});
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{3 + 15 * 3});
 }
 
 void TestAnalyse::octetsAuDelaDeQuatreGio() {
     Fenetre f;
     TForm1& w = f.form;
-    PageRapport& p = *w.pageRapport;
+    PageRapport& p = *pageRapport(w);
     charger(w, ecrire("miroir.log",
                       journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/iso", "3000000000"),
                                ligne("2.2.2.2", "08/Oct/2005", "10:00:01", "/b", "5"),
@@ -395,17 +418,18 @@ void TestAnalyse::octetsAuDelaDeQuatreGio() {
                                ligne("3.3.3.3", "08/Oct/2005", "10:00:03", "/c", "-")})));
     analyser(w);
     QVERIFY(w.boites.erreurs.isEmpty());
-    QCOMPARE(w.RichEdit1->texteLigne(11), QStringLiteral("Chargement      : 3000000000 octets"));
-    QCOMPARE(cellules(*p.tableauRapportTauxChargement),
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->texteLigne(11),
+             QStringLiteral("Chargement      : 3000000000 octets"));
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportTauxChargement")),
              (QStringList{"Adresse IP|Octets", "1.1.1.1|5000000000", "2.2.2.2|5", "3.3.3.3|0"}));
-    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportAdressesIP")),
              (QStringList{"Adresses IP|Occurences", "1.1.1.1|2", "2.2.2.2|1", "3.3.3.3|1"}));
-    w.graphes.grapheStatTauxCharge->actualiser();
-    QCOMPARE(w.graphes.grapheStatTauxCharge->textesMarques(),
+    graphes(w).grapheStatTauxCharge->actualiser();
+    QCOMPARE(graphes(w).grapheStatTauxCharge->textesMarques(),
              (QStringList{"5 000 000 000 octets", "5 octets", "0 octets"}));
     // Sorted as numbers, searched as text.
     p.findChild<QRadioButton*>(QStringLiteral("radioRapportTauxCroissant"))->click();
-    QCOMPARE(cellules(*p.tableauRapportTauxChargement),
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportTauxChargement")),
              (QStringList{"Adresse IP|Octets", "3.3.3.3|0", "2.2.2.2|5", "1.1.1.1|5000000000"}));
     QCOMPARE(statTaux.back().nombre, int64_t{5000000000});
 }
@@ -418,25 +442,25 @@ void TestAnalyse::nombreDAdressesDuGraphe() {
         lignes.push_back(ligne("10.0.0." + std::to_string(i), "08/Oct/2005", "10:00:00", "/"));
     }
     charger(w, ecrire("trente.log", journal(lignes)));
-    w.editAdressesIP_Param->setText(QStringLiteral("25"));
+    controle<QLineEdit>(w, "editAdressesIP_Param")->setText(QStringLiteral("25"));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{});
-    QCOMPARE(w.graphes.grapheStatIP->nbPoints(0), 25);
-    QCOMPARE(w.graphes.grapheStatIP->libelle(0, 24), QStringLiteral("10.0.0.24"));
-    QCOMPARE(w.graphes.grapheStatOS->nbPoints(0), 0);  // one system only
+    QCOMPARE(graphes(w).grapheStatIP->nbPoints(0), 25);
+    QCOMPARE(graphes(w).grapheStatIP->libelle(0, 24), QStringLiteral("10.0.0.24"));
+    QCOMPARE(graphes(w).grapheStatOS->nbPoints(0), 0);  // one system only
 
     lignes.resize(4);
     charger(w, ecrire("quatre.log", journal(lignes)));
-    w.editAdressesIP_Param->setText(QStringLiteral("abc"));
+    controle<QLineEdit>(w, "editAdressesIP_Param")->setText(QStringLiteral("abc"));
     analyser(w);
     QCOMPARE(w.boites.erreurs,
              QStringList{QStringLiteral("'abc' n'est pas une valeur enti\u00e8re correcte.")});
     // Grids new, charts untouched, results not revealed, the bar left at its maximum.
-    QCOMPARE(w.pageRapport->tableauRapportAdressesIP->nbLignes(), 5);
-    QCOMPARE(w.graphes.grapheStatIP->nbPoints(0), 25);
-    QVERIFY(!w.PageControl1->isTabVisible(2));
-    QVERIFY(!w.barreProgressionAnalyse->isHidden());
-    QCOMPARE(w.barreProgressionAnalyse->value(), 8);
+    QCOMPARE(controle<GrilleRapportQt>(*pageRapport(w), "tableauRapportAdressesIP")->nbLignes(), 5);
+    QCOMPARE(graphes(w).grapheStatIP->nbPoints(0), 25);
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
+    QVERIFY(!controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 8);
 }
 
 void TestAnalyse::deuxAnalysesEtJournalPlusPetit() {
@@ -458,11 +482,12 @@ void TestAnalyse::deuxAnalysesEtJournalPlusPetit() {
 
     charger(w, ecrire("deux.log", journal({lignes[0], lignes[1]})));
     analyser(w);
-    QCOMPARE(cellules(*w.pageRapport->tableauRapportAdressesIP),
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(*pageRapport(w), "tableauRapportAdressesIP")),
              (QStringList{"Adresses IP|Occurences", "172.16.0.0|1", "172.16.0.1|1"}));
-    QCOMPARE(w.pageRapport->tableauRapportFichierCharge->nbLignes(), 3);
-    QCOMPARE(w.pageRapport->cbRapportRequetesMois->count(), 1);
-    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 2});
+    QCOMPARE(controle<GrilleRapportQt>(*pageRapport(w), "tableauRapportFichierCharge")->nbLignes(),
+             3);
+    QCOMPARE(controle<QComboBox>(*pageRapport(w), "cbRapportRequetesMois")->count(), 1);
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{3 + 15 * 2});
 }
 
 void TestAnalyse::grandJournalEnDeuxMoities() {
@@ -479,9 +504,11 @@ void TestAnalyse::grandJournalEnDeuxMoities() {
     charger(w, ecrire("long.log", journal(lignes)));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{});
-    QCOMPARE(w.pageRapport->tableauRapportAdressesIP->nbLignes(), 201);
-    QCOMPARE(w.pageRapport->tableauRapportAdressesIP->cellule(1, 1), std::string("200"));
-    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * n});
+    QCOMPARE(controle<GrilleRapportQt>(*pageRapport(w), "tableauRapportAdressesIP")->nbLignes(),
+             201);
+    QCOMPARE(controle<GrilleRapportQt>(*pageRapport(w), "tableauRapportAdressesIP")->cellule(1, 1),
+             std::string("200"));
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{3 + 15 * n});
 
     // Faults in both halves: the earlier line is the one reported.
     lignes[35000] = ligne("10.0.0.1", "08/Oct/2005", "10:00:00", "/", "abc");
@@ -493,7 +520,7 @@ void TestAnalyse::grandJournalEnDeuxMoities() {
              QStringLiteral("'xyz' n'est pas une valeur enti\u00e8re correcte."));
     QCOMPARE(f.message(),
              QStringLiteral("Mise en m\u00e9moire du fichier journal... en cours - 24999/40000"));
-    QCOMPARE(w.barreProgressionAnalyse->value(), 25000);
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 25000);
 }
 
 void TestAnalyse::echantillonReel() {
@@ -501,13 +528,13 @@ void TestAnalyse::echantillonReel() {
     if (!QFile::exists(chemin)) QSKIP("the sample logs are not beside the checkout");
     Fenetre f;
     TForm1& w = f.form;
-    PageRapport& p = *w.pageRapport;
+    PageRapport& p = *pageRapport(w);
     charger(w, chemin);
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{});
 
     // Figures computed from the file by tests/outils/chiffres_echantillon.sh.
-    const GrilleRapport& ip = *p.tableauRapportAdressesIP;
+    const GrilleRapport& ip = *controle<GrilleRapportQt>(p, "tableauRapportAdressesIP");
     QCOMPARE(ip.nbLignes(), 1753 + 1);
     QCOMPARE(ip.cellule(0, 1), std::string("83.149.9.216"));
     int ligneFrequente = -1;
@@ -519,7 +546,7 @@ void TestAnalyse::echantillonReel() {
     for (int l = 1; l < ip.nbLignes(); ++l) {
         QVERIFY2(std::stoi(ip.cellule(1, l)) <= 482, ip.cellule(0, l).c_str());
     }
-    const GrilleRapport& taux = *p.tableauRapportTauxChargement;
+    const GrilleRapport& taux = *controle<GrilleRapportQt>(p, "tableauRapportTauxChargement");
     bool trouve = false;
     for (int l = 1; l < taux.nbLignes(); ++l) {
         if (taux.cellule(0, l) == "68.180.224.225") {
@@ -528,35 +555,39 @@ void TestAnalyse::echantillonReel() {
         }
     }
     QVERIFY(trouve);
-    QCOMPARE(cellules(*p.tableauRapportRequetes), (QStringList{"Date|Occurences", "Tous|10000"}));
-    QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("10000"));
-    QCOMPARE(p.tableauRapportFichierCharge->nbLignes(), 1515 + 1);
-    QCOMPARE(p.tableauRapportPrecedent->nbLignes(), 628 + 1);
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")),
+             (QStringList{"Date|Occurences", "Tous|10000"}));
+    QCOMPARE(controle<QLabel>(p, "lbRapportRequetesTotal")->text(), QStringLiteral("10000"));
+    QCOMPARE(controle<GrilleRapportQt>(p, "tableauRapportFichierCharge")->nbLignes(), 1515 + 1);
+    QCOMPARE(controle<GrilleRapportQt>(p, "tableauRapportPrecedent")->nbLignes(), 628 + 1);
     // The address chart shows the grid's first ten rows.
-    QCOMPARE(w.graphes.grapheStatIP->nbPoints(0), 10);
+    QCOMPARE(graphes(w).grapheStatIP->nbPoints(0), 10);
     for (int k = 0; k < 10; ++k) {
-        QCOMPARE(w.graphes.grapheStatIP->libelle(0, k), depuis1252(ip.cellule(0, k + 1)));
-        QCOMPARE(w.graphes.grapheStatIP->valeur(0, k), std::stod(ip.cellule(1, k + 1)));
+        QCOMPARE(graphes(w).grapheStatIP->libelle(0, k), depuis1252(ip.cellule(0, k + 1)));
+        QCOMPARE(graphes(w).grapheStatIP->valeur(0, k), std::stod(ip.cellule(1, k + 1)));
     }
-    QCOMPARE(p.lbTitreRapport->text(),
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->text(),
              QStringLiteral("Rapport d'analyse du fichier apache-combined-10k.log"));
 
     // The first block of the detail view is the first line's record.
     const std::string premier = detailLog(analyserLigne(w.journal().ligne(0)));
-    QCOMPARE(w.RichEdit1->texteLigne(0), QStringLiteral("RESULTAT DE L'ANALYSE"));
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->texteLigne(0),
+             QStringLiteral("RESULTAT DE L'ANALYSE"));
     QStringList bloc;
-    for (std::size_t i = 2; i < 2 + 13; ++i) bloc << w.RichEdit1->texteLigne(i);
+    for (std::size_t i = 2; i < 2 + 13; ++i)
+        bloc << controle<VueTexte>(w, "RichEdit1")->texteLigne(i);
     QCOMPARE(bloc.join(QStringLiteral("\r\n")), QString::fromLatin1(premier));
-    QCOMPARE(w.RichEdit1->texteLigne(15), QString::fromStdString(kRegle));
-    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{3 + 15 * 10000});
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->texteLigne(15), QString::fromStdString(kRegle));
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{3 + 15 * 10000});
 }
 
 namespace {
 
 std::vector<int> entreesCochees(const PageStatistiques& p) {
     std::vector<int> cochees;
-    for (int i = 0; i < p.listeACocherStat->count(); ++i) {
-        if (p.listeACocherStat->item(i)->checkState() == Qt::Checked) cochees.push_back(i);
+    for (int i = 0; i < controle<QListWidget>(p, "listeACocherStat")->count(); ++i) {
+        if (controle<QListWidget>(p, "listeACocherStat")->item(i)->checkState() == Qt::Checked)
+            cochees.push_back(i);
     }
     return cochees;
 }
@@ -573,47 +604,49 @@ void TestAnalyse::grapheSeulParTouche() {
     analyser(w);
     QTest::keyClick(&w, Qt::Key_F7);
     QCOMPARE(w.boites.erreurs, QStringList{});
-    QCOMPARE(w.PageControl1->currentIndex(), 1);
-    QCOMPARE(entreesCochees(*w.pageStatistiques), std::vector<int>{3});
+    QCOMPARE(controle<QTabWidget>(w, "PageControl1")->currentIndex(), 1);
+    QCOMPARE(entreesCochees(*pageStatistiques(w)), std::vector<int>{3});
     QCOMPARE(f.message(), QStringLiteral("Pr\u00e9sentation de 1 graphe statistique"));
-    QVERIFY(w.graphes.grapheStatFichierCharge->isVisible());
-    QVERIFY(!w.graphes.grapheStatIP->isVisible());
-    QCOMPARE(w.graphes.grapheStatFichierCharge->nbPoints(0), 2);
+    QVERIFY(graphes(w).grapheStatFichierCharge->isVisible());
+    QVERIFY(!graphes(w).grapheStatIP->isVisible());
+    QCOMPARE(graphes(w).grapheStatFichierCharge->nbPoints(0), 2);
 
     // A load unticks the list without laying the charts out again.
     charger(w, ecrire("autre.log", journal({ligne("3.3.3.3", "08/Oct/2005", "10:00:00", "/z")})));
-    QCOMPARE(entreesCochees(*w.pageStatistiques), std::vector<int>{});
-    QVERIFY(!w.graphes.grapheStatFichierCharge->isHidden());
+    QCOMPARE(entreesCochees(*pageStatistiques(w)), std::vector<int>{});
+    QVERIFY(!graphes(w).grapheStatFichierCharge->isHidden());
 }
 
 void TestAnalyse::commandesDuRapportApresAnalyse() {
     Fenetre f;
     TForm1& w = f.form;
-    PageRapport& p = *w.pageRapport;
+    PageRapport& p = *pageRapport(w);
     charger(w, ecrire("rapport.log", journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/x"),
                                               ligne("2.2.2.2", "09/Nov/2005", "11:00:00", "/y"),
                                               ligne("2.2.2.2", "09/Nov/2005", "12:00:00", "/y")})));
     analyser(w);
-    QTest::mouseClick(p.radioRapportAdressesIPDecroissant, Qt::LeftButton);
-    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+    QTest::mouseClick(controle<QRadioButton>(p, "radioRapportAdressesIPDecroissant"),
+                      Qt::LeftButton);
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportAdressesIP")),
              (QStringList{"Adresses IP|Occurences", "2.2.2.2|2", "1.1.1.1|1"}));
-    QCOMPARE(points(*w.graphes.grapheStatIP), (QStringList{"0:2.2.2.2=2", "0:1.1.1.1=1"}));
+    QCOMPARE(points(*graphes(w).grapheStatIP), (QStringList{"0:2.2.2.2=2", "0:1.1.1.1=1"}));
 
     // The month of the second line, then back to the whole journal.
-    p.radioRapportRequetesMois->setChecked(true);
-    p.cbRapportRequetesMois->setCurrentIndex(1);
-    QTest::mouseClick(p.btRapportRequetesActualiser, Qt::LeftButton);
-    QCOMPARE(cellules(*p.tableauRapportRequetes),
+    controle<QRadioButton>(p, "radioRapportRequetesMois")->setChecked(true);
+    controle<QComboBox>(p, "cbRapportRequetesMois")->setCurrentIndex(1);
+    QTest::mouseClick(controle<QPushButton>(p, "btRapportRequetesActualiser"), Qt::LeftButton);
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")),
              (QStringList{"Date|Occurences", "09/Nov/2005|2"}));
-    p.radioRapportRequetesToutJournal->setChecked(true);
-    QTest::mouseClick(p.btRapportRequetesActualiser, Qt::LeftButton);
-    QCOMPARE(cellules(*p.tableauRapportRequetes), (QStringList{"Date|Occurences", "Tous|3"}));
+    controle<QRadioButton>(p, "radioRapportRequetesToutJournal")->setChecked(true);
+    QTest::mouseClick(controle<QPushButton>(p, "btRapportRequetesActualiser"), Qt::LeftButton);
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")),
+             (QStringList{"Date|Occurences", "Tous|3"}));
     QCOMPARE(w.boites.erreurs, QStringList{});
 
     // A new analysis leaves the address order unchosen again.
     analyser(w);
-    QVERIFY(!p.radioRapportAdressesIPDecroissant->isChecked());
-    QCOMPARE(cellules(*p.tableauRapportAdressesIP),
+    QVERIFY(!controle<QRadioButton>(p, "radioRapportAdressesIPDecroissant")->isChecked());
+    QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportAdressesIP")),
              (QStringList{"Adresses IP|Occurences", "1.1.1.1|1", "2.2.2.2|2"}));
 }
 
@@ -630,21 +663,23 @@ void TestAnalyse::redimensionnerDisposeLesGraphes() {
 
     // Four charts laid out, then the window widened while another page is shown: back on the
     // statistics page they share the chart area's new width.
-    PageStatistiques& p = *w.pageStatistiques;
-    w.PageControl1->setTabVisible(1, true);
-    w.PageControl1->setCurrentIndex(1);
+    PageStatistiques& p = *pageStatistiques(w);
+    controle<QTabWidget>(w, "PageControl1")->setTabVisible(1, true);
+    controle<QTabWidget>(w, "PageControl1")->setCurrentIndex(1);
     QCoreApplication::processEvents();
-    for (int i = 0; i < 4; ++i) p.listeACocherStat->item(i)->setCheckState(Qt::Checked);
+    for (int i = 0; i < 4; ++i)
+        controle<QListWidget>(p, "listeACocherStat")->item(i)->setCheckState(Qt::Checked);
     QCoreApplication::processEvents();
     QCOMPARE(f.message(), QStringLiteral("Pr\u00e9sentation de 4 graphes statistiques"));
-    w.PageControl1->setCurrentIndex(0);
+    controle<QTabWidget>(w, "PageControl1")->setCurrentIndex(0);
     w.resize(w.width() + 200, w.height());
     QCoreApplication::processEvents();
-    w.PageControl1->setCurrentIndex(1);
+    controle<QTabWidget>(w, "PageControl1")->setCurrentIndex(1);
     QCoreApplication::processEvents();
-    const int largeur = p.panelGraphe->width(), hauteur = p.panelGraphe->height();
-    QCOMPARE(w.graphes.grapheStatOS->geometry(), QRect(largeur / 2, 0, largeur / 2, hauteur / 2));
-    QCOMPARE(w.graphes.grapheStatFichierCharge->geometry(),
+    const int largeur = controle<QWidget>(p, "panelGraphe")->width(),
+              hauteur = controle<QWidget>(p, "panelGraphe")->height();
+    QCOMPARE(graphes(w).grapheStatOS->geometry(), QRect(largeur / 2, 0, largeur / 2, hauteur / 2));
+    QCOMPARE(graphes(w).grapheStatFichierCharge->geometry(),
              QRect(largeur / 2, hauteur / 2, largeur / 2, hauteur / 2));
 }
 

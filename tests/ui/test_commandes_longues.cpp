@@ -9,6 +9,7 @@
 
 #include "log/Erreur.h"
 #include "platform/Horloge.h"
+#include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/UFormPrincipale.h"
@@ -37,11 +38,11 @@ void enCours(QObject* contexte, std::function<void()> f) {
 
 void charger(TForm1& w, const QString& chemin) {
     w.dialogOuvrir.repondreProchaineFois(chemin);
-    w.menuChargerJournal->trigger();
+    controle<QAction>(w, "menuChargerJournal")->trigger();
 }
 
 void analyser(TForm1& w) {
-    QTest::mouseClick(w.btAnalyser, Qt::LeftButton);
+    QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
 }
 
 const QString kFin = QStringLiteral("Analyse du fichier termin\u00e9e !");
@@ -92,7 +93,7 @@ void TestCommandesLongues::lAnalyseEtLeChargementPeignentEnCours() {
     bool barreVisible = false;
     enCours(&w, [&] {
         messagePendant = f.message();
-        barreVisible = w.barreProgressionAnalyse->isVisible();
+        barreVisible = controle<QProgressBar>(w, "barreProgressionAnalyse")->isVisible();
         compteur.arme = true;
         w.update();
     });
@@ -116,10 +117,10 @@ void TestCommandesLongues::leTicDeLHorlogeAttendLaFin() {
     charger(w, ecrireJournal(20));
     QString horlogeAvant, horlogeApres;
     enCours(&w, [&] {
-        horlogeAvant = w.panneauHeure->text();
-        QTimerEvent tic(w.Timer1->timerId());
-        QCoreApplication::sendEvent(w.Timer1, &tic);
-        horlogeApres = w.panneauHeure->text();
+        horlogeAvant = controle<QLabel>(w, "barreStatusPanneau0")->text();
+        QTimerEvent tic(controle<QTimer>(w, "Timer1")->timerId());
+        QCoreApplication::sendEvent(controle<QTimer>(w, "Timer1"), &tic);
+        horlogeApres = controle<QLabel>(w, "barreStatusPanneau0")->text();
     });
     analyser(w);
     QVERIFY(!horlogeAvant.isEmpty());
@@ -129,7 +130,8 @@ void TestCommandesLongues::leTicDeLHorlogeAttendLaFin() {
     const QTime dansLeMessage =
         QTime::fromString(statut.mid(statut.lastIndexOf(u'[') + 1, 8), QStringLiteral("HH:mm:ss"));
     QCOMPARE(f.message(), kFin);
-    QCOMPARE(w.panneauHeure->text(), texteHeure(dansLeMessage.addSecs(2)));
+    QCOMPARE(controle<QLabel>(w, "barreStatusPanneau0")->text(),
+             texteHeure(dansLeMessage.addSecs(2)));
 }
 
 void TestCommandesLongues::uneCommandeDemandeeAttendLaFin() {
@@ -139,14 +141,15 @@ void TestCommandesLongues::uneCommandeDemandeeAttendLaFin() {
     QString messagePendant;
     enCours(&w, [&] {
         w.dialogOuvrir.repondreProchaineFois(std::nullopt);
-        QTest::mouseClick(w.btCharger, Qt::LeftButton);
+        QTest::mouseClick(controle<QPushButton>(w, "btCharger"), Qt::LeftButton);
         messagePendant = f.message();
     });
     analyser(w);
     // The load's first message did not come during the Analyse; the load ran after it.
     QVERIFY(messagePendant != QStringLiteral("Demande de chargement..."));
     QCOMPARE(f.message(), QStringLiteral("Chargement - annul\u00e9e !"));
-    QVERIFY(w.PageControl1->isTabVisible(1));  // the Analyse ended before: its results shown
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")
+                ->isTabVisible(1));  // the Analyse ended before: its results shown
     QVERIFY(w.boites.erreurs.isEmpty());
 }
 
@@ -167,7 +170,7 @@ void TestCommandesLongues::unRedimensionnementAttendLaFin() {
             messages[0] != QStringLiteral("Pr\u00e9sentation d'aucun graphe "
                                           "statistique"));
     QCOMPARE(f.message(), QStringLiteral("Pr\u00e9sentation d'aucun graphe statistique"));
-    QVERIFY(w.PageControl1->isTabVisible(1));
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
 }
 
 void TestCommandesLongues::laFermetureAttendLaFin() {

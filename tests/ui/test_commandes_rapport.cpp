@@ -19,6 +19,7 @@
 #include "log/Journal.h"
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
 #include "ui/GrapheQt.h"
 #include "ui/GraphesStat.h"
@@ -77,7 +78,6 @@ const QString kEntier = QStringLiteral("'-' n'est pas une valeur enti\u00e8re co
 // A page wired as the window wires it, with recorders for the beeps, the errors and the displays.
 struct Banc {
     QWidget parentGraphes;
-    PageRapport page;
     BipEnregistreur bip;
     Journal journal;
     GraphesStat graphes = creerGraphes(&parentGraphes);
@@ -85,32 +85,33 @@ struct Banc {
     int commandes = 0;
     int affichages = 0;
     int calculs = 0;  // long computations handed to the window
+    PageRapport page;
 
-    explicit Banc(Journal j = {}) : journal(std::move(j)) {
-        page.brancher({&bip, [this]() -> const Journal& { return journal; }, graphes,
-                       [this](const std::function<void()>& f) {
-                           ++commandes;
-                           try {
-                               f();
-                           } catch (const std::exception& e) {
-                               erreurs << depuis1252(e.what());
-                           }
-                       },
-                       [this] { afficher(); },
-                       [this](const std::function<void()>& f) {
-                           ++calculs;
-                           f();
-                       }});
+    explicit Banc(Journal j = {}) : journal(std::move(j)), page(contexte(), graphes) {
+        QObject::connect(&page, &PageRapport::requetesAffichees, [this] { ++affichages; });
     }
-    void afficher() {
-        ++affichages;
-        remplirTableauRapport("Date", "Occurences", statVMensuelles, *page.tableauRapportRequetes);
-        remplirGraphe(*graphes.grapheStatVMensuelles, 50, statVMensuelles);
+    ContexteFenetre contexte() {
+        ContexteFenetre c;
+        c.bip = &bip;
+        c.journal = [this]() -> const Journal& { return journal; };
+        c.executer = [this](const std::function<void()>& f) {
+            ++commandes;
+            try {
+                f();
+            } catch (const std::exception& e) {
+                erreurs << depuis1252(e.what());
+            }
+        };
+        c.enFond = [this](const std::function<void()>& f) {
+            ++calculs;
+            f();
+        };
+        return c;
     }
     void remplirTranches(int largeur) {
         compterTranchesHoraires(journal, largeur);
         remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
-                              *page.tableauRapportTranches);
+                              *controle<GrilleRapportQt>(page, "tableauRapportTranches"));
         remplirGraphe(*graphes.grapheStatHoraires, 24, statHoraires);
     }
 };
@@ -249,7 +250,7 @@ void TestCommandesRapport::filtreDuChampAdresse() {
     QFETCH(bool, refusee);
     QGuiApplication::clipboard()->setText(QStringLiteral("abc"));
     Banc b;
-    QLineEdit* edit = b.page.editRapportAdressesIPRecherche;
+    QLineEdit* edit = controle<QLineEdit>(b.page, "editRapportAdressesIPRecherche");
     // What the key does to an edit without the filter.
     QLineEdit temoin;
     for (QLineEdit* e : {edit, &temoin}) {
@@ -258,8 +259,8 @@ void TestCommandesRapport::filtreDuChampAdresse() {
     }
     // A search would find the text: Enter must not start one.
     remplirTableauRapport("Adresses IP", "Occurences", {{"1.2", "", 1}},
-                          *b.page.tableauRapportAdressesIP);
-    b.page.lbRapportAdressesIPRecherche->setText(QStringLiteral("avant"));
+                          *controle<GrilleRapportQt>(b.page, "tableauRapportAdressesIP"));
+    controle<EtiquetteQt>(b.page, "lbRapportAdressesIPRecherche")->setText(QStringLiteral("avant"));
 
     const auto cle = static_cast<Qt::Key>(touche);
     const auto mods = static_cast<Qt::KeyboardModifiers>(modificateurs);
@@ -275,11 +276,12 @@ void TestCommandesRapport::filtreDuChampAdresse() {
     if (refusee) {
         QCOMPARE(edit->text(), QStringLiteral("1.2"));
         QCOMPARE(b.bip.bips, (std::vector<std::pair<int, int>>{{900, 50}, {300, 150}}));
-        QCOMPARE(b.page.lbRapportAdressesIPRecherche->text(), QStringLiteral("avant"));
+        QCOMPARE(controle<EtiquetteQt>(b.page, "lbRapportAdressesIPRecherche")->text(),
+                 QStringLiteral("avant"));
     } else {
         QCOMPARE(edit->text(), temoin.text());
         QVERIFY(b.bip.bips.empty());
-        QCOMPARE(b.page.lbRapportAdressesIPRecherche->text(),
+        QCOMPARE(controle<EtiquetteQt>(b.page, "lbRapportAdressesIPRecherche")->text(),
                  edit->text() == QStringLiteral("1.2") ? QStringLiteral("avant") : QString());
     }
     QVERIFY(b.erreurs.isEmpty());
@@ -293,7 +295,8 @@ void TestCommandesRapport::menuDuChampAdresseSansCollage() {
     // Every item of the menu, triggered in turn: the OS edit's menu pastes, the address edit's
     // menu is the same less one item, and none of its items pastes.
     qsizetype articles[2] = {};
-    for (QLineEdit* edit : {b.page.editRapportOSRecherche, b.page.editRapportAdressesIPRecherche}) {
+    for (QLineEdit* edit : {controle<QLineEdit>(b.page, "editRapportOSRecherche"),
+                            controle<QLineEdit>(b.page, "editRapportAdressesIPRecherche")}) {
         edit->setText(QStringLiteral("1.2"));
         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(4, 4),
                             edit->mapToGlobal(QPoint(4, 4)));
@@ -301,10 +304,11 @@ void TestCommandesRapport::menuDuChampAdresseSansCollage() {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QVERIFY2(menu, qPrintable(edit->objectName()));
         const QList<QAction*> actions = menu->actions();
-        articles[edit == b.page.editRapportAdressesIPRecherche] = actions.size();
+        articles[edit == controle<QLineEdit>(b.page, "editRapportAdressesIPRecherche")] =
+            actions.size();
         for (QAction* a : actions) a->trigger();
         QCOMPARE(edit->text().contains(QStringLiteral("abc")),
-                 edit == b.page.editRapportOSRecherche);
+                 edit == controle<QLineEdit>(b.page, "editRapportOSRecherche"));
         menu->close();
         QTRY_VERIFY(!QApplication::activePopupWidget());
     }
@@ -325,15 +329,15 @@ void TestCommandesRapport::ordresDesTranches() {
     std::reverse(decroissant.begin(), decroissant.end());
 
     const std::pair<QRadioButton*, QStringList> cas[] = {
-        {b.page.radioRapportTranchesHDF, parHeure},
-        {b.page.radioRapportTranchesHFD, inverse},
-        {b.page.radioRapportTranchesCroissant, parNombre},
-        {b.page.radioRapportTranchesDecroissant, decroissant},
+        {controle<QRadioButton>(b.page, "radioRapportTranchesHDF"), parHeure},
+        {controle<QRadioButton>(b.page, "radioRapportTranchesHFD"), inverse},
+        {controle<QRadioButton>(b.page, "radioRapportTranchesCroissant"), parNombre},
+        {controle<QRadioButton>(b.page, "radioRapportTranchesDecroissant"), decroissant},
     };
     for (const auto& [radio, attendu] : cas) {
         cliquer(radio);
         QVERIFY(radio->isChecked());
-        QCOMPARE(lignes(*b.page.tableauRapportTranches, 1), attendu);
+        QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"), 1), attendu);
         QCOMPARE(lignes(statHoraires), attendu);
         QCOMPARE(points(*b.graphes.grapheStatHoraires), attendu);
     }
@@ -343,24 +347,26 @@ void TestCommandesRapport::ordresDesTranches() {
 void TestCommandesRapport::largeurDesTranches() {
     Banc b(journalDeTranches());
     b.remplirTranches(1);
-    cliquer(b.page.radioRapportTranchesHDF);
-    QTest::keyClick(b.page.seRapportTrancheRecherche, Qt::Key_Up);
-    QCOMPARE(b.page.seRapportTrancheRecherche->value(), 2);
+    cliquer(controle<QRadioButton>(b.page, "radioRapportTranchesHDF"));
+    QTest::keyClick(controle<QSpinBox>(b.page, "seRapportTrancheRecherche"), Qt::Key_Up);
+    QCOMPARE(controle<QSpinBox>(b.page, "seRapportTrancheRecherche")->value(), 2);
 
-    QCOMPARE(b.page.groupeTriTranches->checkedButton(), nullptr);
+    QCOMPARE(controle<QButtonGroup>(b.page, "groupeTriTranches")->checkedButton(), nullptr);
     const QStringList parDeux{QStringLiteral("Tranche horaire|Nb Acc\u00e8s"),
                               QStringLiteral("|0"),
                               QStringLiteral("10 \u00e0 12|3"),
                               QStringLiteral("08 \u00e0 10|1"),
                               QStringLiteral("22 \u00e0 24|2"),
                               QStringLiteral("14 \u00e0 16|4")};
-    QCOMPARE(lignes(*b.page.tableauRapportTranches), parDeux);
+    QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches")), parDeux);
     QCOMPARE(points(*b.graphes.grapheStatHoraires), parDeux.mid(1));
 
     // Deselected, the same order can be chosen again and sorts the new table.
-    cliquer(b.page.radioRapportTranchesHDF);
-    QCOMPARE(lignes(*b.page.tableauRapportTranches, 2).first(), QStringLiteral("08 \u00e0 10|1"));
-    QCOMPARE(points(*b.graphes.grapheStatHoraires), lignes(*b.page.tableauRapportTranches, 1));
+    cliquer(controle<QRadioButton>(b.page, "radioRapportTranchesHDF"));
+    QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"), 2).first(),
+             QStringLiteral("08 \u00e0 10|1"));
+    QCOMPARE(points(*b.graphes.grapheStatHoraires),
+             lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"), 1));
     QVERIFY(b.erreurs.isEmpty());
 }
 
@@ -368,31 +374,33 @@ void TestCommandesRapport::largeurIllisibleGardeGrilleEtGraphe() {
     Banc b(journal({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
     statHoraires = {{"", "", 0}, {"10 \xE0 11", "", 1}, {"11 \xE0 12", "", 2}};
     remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
-                          *b.page.tableauRapportTranches);
+                          *controle<GrilleRapportQt>(b.page, "tableauRapportTranches"));
     remplirGraphe(*b.graphes.grapheStatHoraires, 24, statHoraires);
-    cliquer(b.page.radioRapportTranchesCroissant);
-    const QStringList grille = lignes(*b.page.tableauRapportTranches);
+    cliquer(controle<QRadioButton>(b.page, "radioRapportTranchesCroissant"));
+    const QStringList grille = lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"));
     const QStringList graphe = points(*b.graphes.grapheStatHoraires);
 
-    QTest::keyClick(b.page.seRapportTrancheRecherche, Qt::Key_Up);
+    QTest::keyClick(controle<QSpinBox>(b.page, "seRapportTrancheRecherche"), Qt::Key_Up);
     QCOMPARE(b.erreurs, QStringList{kEntier});
-    QCOMPARE(b.page.groupeTriTranches->checkedButton(), nullptr);
-    QCOMPARE(lignes(*b.page.tableauRapportTranches), grille);
+    QCOMPARE(controle<QButtonGroup>(b.page, "groupeTriTranches")->checkedButton(), nullptr);
+    QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches")), grille);
     QCOMPARE(points(*b.graphes.grapheStatHoraires), graphe);
 }
 
 void TestCommandesRapport::triDesRequetes() {
     Banc b;
     statVMensuelles = {{"A", "", 2}, {"B", "", 5}, {"C", "", 1}};
-    b.afficher();
+    b.page.afficherRequetes();
     const QStringList graphe = points(*b.graphes.grapheStatVMensuelles);
     QCOMPARE(graphe.size(), 3);
 
-    cliquer(b.page.radioRapportRequetesCroissant);
-    QCOMPARE(lignes(*b.page.tableauRapportRequetes, 1), (QStringList{"B|5", "A|2", "C|1"}));
+    cliquer(controle<QRadioButton>(b.page, "radioRapportRequetesCroissant"));
+    QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportRequetes"), 1),
+             (QStringList{"B|5", "A|2", "C|1"}));
     QCOMPARE(points(*b.graphes.grapheStatVMensuelles), graphe);
-    cliquer(b.page.radioRapportRequetesDecroissant);
-    QCOMPARE(lignes(*b.page.tableauRapportRequetes, 1), (QStringList{"C|1", "A|2", "B|5"}));
+    cliquer(controle<QRadioButton>(b.page, "radioRapportRequetesDecroissant"));
+    QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportRequetes"), 1),
+             (QStringList{"C|1", "A|2", "B|5"}));
     QCOMPARE(lignes(statVMensuelles), (QStringList{"C|1", "A|2", "B|5"}));
     QCOMPARE(points(*b.graphes.grapheStatVMensuelles), graphe);
 }
@@ -402,24 +410,24 @@ void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
                     ligne("01/Jan/2005", "08:30:00")}));
     PageRapport& p = b.page;
     statOS = {{"B", "", 2}, {"A", "", 1}};
-    cliquer(p.radioRapportOSCroissant);
+    cliquer(controle<QRadioButton>(p, "radioRapportOSCroissant"));
     QCOMPARE(b.calculs, 1);
     QCOMPARE(lignes(statOS), (QStringList{"A|1", "B|2"}));
-    p.seRapportTrancheRecherche->setValue(2);
+    controle<QSpinBox>(p, "seRapportTrancheRecherche")->setValue(2);
     QCOMPARE(b.calculs, 2);
     QCOMPARE(lignes(statHoraires), (QStringList{"|0", "08 \u00e0 10|1"}));
-    cliquer(p.radioRapportTranchesHFD);
+    cliquer(controle<QRadioButton>(p, "radioRapportTranchesHFD"));
     QCOMPARE(b.calculs, 3);
     // The whole journal needs no reading of it.
-    p.radioRapportRequetesToutJournal->setChecked(true);
-    cliquer(p.btRapportRequetesActualiser);
+    controle<QRadioButton>(p, "radioRapportRequetesToutJournal")->setChecked(true);
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.calculs, 3);
-    cliquer(p.radioRapportRequetesJournee);
-    p.cbDateRapportJournee->setDate(QDate(2005, 1, 1));
-    cliquer(p.btRapportRequetesActualiser);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesJournee"));
+    controle<QDateEdit>(p, "cbDateRapportJournee")->setDate(QDate(2005, 1, 1));
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.calculs, 4);
     QCOMPARE(lignes(statVMensuelles), QStringList{"08h \u00e0 9h|2"});
-    cliquer(p.radioRapportRequetesCroissant);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesCroissant"));
     QCOMPARE(b.calculs, 5);
     QVERIFY(b.erreurs.isEmpty());
 }
@@ -429,44 +437,47 @@ void TestCommandesRapport::periodesEtActualiser() {
                     ligne("01/Jan/2005", "09:00:00"), ligne("15/Feb/2005", "10:00:00"),
                     ligne("01/Jan/2005", "09:30:00")}));
     PageRapport& p = b.page;
-    p.cbRapportRequetesAnnees->addItems({"2004", "2005"});
-    p.cbRapportRequetesMois->addItems({"Dec/2004", "Jan/2005", "Feb/2005"});
-    const auto montre = [&] { return lignes(*p.tableauRapportRequetes, 1); };
+    controle<QComboBox>(p, "cbRapportRequetesAnnees")->addItems({"2004", "2005"});
+    controle<QComboBox>(p, "cbRapportRequetesMois")->addItems({"Dec/2004", "Jan/2005", "Feb/2005"});
+    const auto montre = [&] {
+        return lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes"), 1);
+    };
 
     // As the analysis does: the whole journal is built at once, shown by "Actualiser".
-    p.radioRapportRequetesToutJournal->setChecked(true);
+    controle<QRadioButton>(p, "radioRapportRequetesToutJournal")->setChecked(true);
     QCOMPARE(periodeChoisie, std::string(kPeriodeToutLeFichier));
     QCOMPARE(lignes(statVMensuelles), QStringList{"Tous|5"});
     QCOMPARE(b.affichages, 0);
-    cliquer(p.btRapportRequetesActualiser);
-    QCOMPARE(lignes(*p.tableauRapportRequetes), (QStringList{"Date|Occurences", "Tous|5"}));
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
+    QCOMPARE(lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")),
+             (QStringList{"Date|Occurences", "Tous|5"}));
 
-    cliquer(p.radioRapportRequetesAnnee);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesAnnee"));
     QCOMPARE(periodeChoisie, std::string(kPeriodeAnnee));
-    p.cbRapportRequetesAnnees->setCurrentIndex(1);
+    controle<QComboBox>(p, "cbRapportRequetesAnnees")->setCurrentIndex(1);
     QCOMPARE(montre(), QStringList{"Tous|5"});
-    cliquer(p.btRapportRequetesActualiser);
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(montre(), (QStringList{"Jan/2005|3", "Feb/2005|1"}));
     QCOMPARE(points(*b.graphes.grapheStatVMensuelles), montre());
 
     // Rebuilt, not shown.
-    cliquer(p.radioRapportRequetesToutJournal);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesToutJournal"));
     QCOMPARE(lignes(statVMensuelles), QStringList{"Tous|5"});
     QCOMPARE(montre(), (QStringList{"Jan/2005|3", "Feb/2005|1"}));
 
-    cliquer(p.radioRapportRequetesMois);
-    cliquer(p.btRapportRequetesActualiser);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesMois"));
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(montre(), QStringList{"31/Dec/2004|1"});
 
-    cliquer(p.radioRapportRequetesPeriode);
-    p.cbDateRapportRequetesPeriodeDu->setDate(QDate(2004, 12, 31));
-    p.cbDateRapportRequetesPeriodeAu->setDate(QDate(2005, 1, 1));
-    cliquer(p.btRapportRequetesActualiser);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesPeriode"));
+    controle<QDateEdit>(p, "cbDateRapportRequetesPeriodeDu")->setDate(QDate(2004, 12, 31));
+    controle<QDateEdit>(p, "cbDateRapportRequetesPeriodeAu")->setDate(QDate(2005, 1, 1));
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(montre(), (QStringList{"31/Dec/2004|1", "01/Jan/2005|3"}));
 
-    cliquer(p.radioRapportRequetesJournee);
-    p.cbDateRapportJournee->setDate(QDate(2005, 1, 1));
-    cliquer(p.btRapportRequetesActualiser);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesJournee"));
+    controle<QDateEdit>(p, "cbDateRapportJournee")->setDate(QDate(2005, 1, 1));
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(montre(),
              (QStringList{QStringLiteral("08h \u00e0 9h|1"), QStringLiteral("09h \u00e0 10h|2")}));
 
@@ -474,7 +485,7 @@ void TestCommandesRapport::periodesEtActualiser() {
     for (const std::string_view periode : {kPeriodeToutLeFichier, std::string_view()}) {
         periodeChoisie = std::string(periode);
         statVMensuelles = {{"X", "", 7}};
-        cliquer(p.btRapportRequetesActualiser);
+        cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
         QCOMPARE(montre(), QStringList{"X|7"});
     }
     QCOMPARE(b.affichages, 7);
@@ -485,39 +496,35 @@ void TestCommandesRapport::actualiserEnEchec() {
     Banc b(journal({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
     PageRapport& p = b.page;
     statVMensuelles = {{"A", "", 2}, {"B", "", 3}};
-    b.afficher();
-    const QStringList grille = lignes(*p.tableauRapportRequetes);
+    b.page.afficherRequetes();
+    const QStringList grille = lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes"));
     const QStringList graphe = points(*b.graphes.grapheStatVMensuelles);
 
-    cliquer(p.radioRapportRequetesJournee);
-    p.cbDateRapportJournee->setDate(QDate(2005, 10, 8));
-    cliquer(p.btRapportRequetesActualiser);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesJournee"));
+    controle<QDateEdit>(p, "cbDateRapportJournee")->setDate(QDate(2005, 10, 8));
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.erreurs, QStringList{kEntier});
 
     b.journal = journal({ligne("08/Oct/2005", "10:00:00"), ligne("08/Okt/2005", "10:00:00")});
-    cliquer(p.radioRapportRequetesPeriode);
-    cliquer(p.btRapportRequetesActualiser);
+    cliquer(controle<QRadioButton>(p, "radioRapportRequetesPeriode"));
+    cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.erreurs.last(), QStringLiteral("'08//2005' n'est pas une date correcte"));
 
     QCOMPARE(b.affichages, 1);
-    QCOMPARE(lignes(*p.tableauRapportRequetes), grille);
+    QCOMPARE(lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")), grille);
     QCOMPARE(points(*b.graphes.grapheStatVMensuelles), graphe);
 }
 
-void TestCommandesRapport::brancherUneSeuleFois() {
+void TestCommandesRapport::uneCommandeParSelection() {
+    // Each selection runs its command once, through the window's command runner.
     Banc b;
-    int secondes = 0;
-    b.page.brancher({&b.bip, [&b]() -> const Journal& { return b.journal; }, b.graphes,
-                     [&secondes](const std::function<void()>& f) {
-                         ++secondes;
-                         f();
-                     },
-                     [] {}, {}});
     statOS = {{"B", "", 2}, {"A", "", 1}};
-    cliquer(b.page.radioRapportOSCroissant);
-    QCOMPARE(secondes, 1);
-    QCOMPARE(b.commandes, 0);
+    cliquer(controle<QRadioButton>(b.page, "radioRapportOSCroissant"));
+    QCOMPARE(b.commandes, 1);
     QCOMPARE(lignes(statOS), (QStringList{"A|1", "B|2"}));
+    cliquer(controle<QRadioButton>(b.page, "radioRapportOSDecroissant"));
+    QCOMPARE(b.commandes, 2);
+    QCOMPARE(lignes(statOS), (QStringList{"B|2", "A|1"}));
 }
 
 KESTRANE_TEST_UI(TestCommandesRapport);

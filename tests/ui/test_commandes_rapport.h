@@ -24,5 +24,5 @@ class TestCommandesRapport : public QObject {
     void calculsLongsConfiesALaFenetre();
     void periodesEtActualiser();
     void actualiserEnEchec();
-    void brancherUneSeuleFois();
+    void uneCommandeParSelection();
 };

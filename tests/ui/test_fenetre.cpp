@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +20,7 @@
 
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/UFormPrincipale.h"
@@ -50,29 +50,30 @@ void TestFenetre::etatAuDemarrage() {
                 .match(f.statut())
                 .hasMatch());
     QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))
-                .match(w.panneauHeure->text())
+                .match(controle<QLabel>(w, "barreStatusPanneau0")->text())
                 .hasMatch());
-    QCOMPARE(w.panneauHeure->width(), 80);
-    QVERIFY(w.panneauMessage->width() >= 300);
+    QCOMPARE(controle<QLabel>(w, "barreStatusPanneau0")->width(), 80);
+    QVERIFY(controle<QLabel>(w, "barreStatusPanneau1")->width() >= 300);
     QStringList visibles;
     for (QAction* a : w.menuBar()->actions()) {
         if (a->isVisible()) visibles << a->text();
     }
     QCOMPARE(visibles, (QStringList{"&Fichier", "&Edition", "&Outils", "?"}));
-    QVERIFY(!w.menuStatistiques->menuAction()->isEnabled());
-    QCOMPARE(w.PageControl1->currentIndex(), 0);
-    QVERIFY(w.PageControl1->isTabVisible(0));
-    QVERIFY(!w.PageControl1->isTabVisible(1));
-    QVERIFY(!w.PageControl1->isTabVisible(2));
-    QCOMPARE(w.PageControl1->tabText(2), QStringLiteral("Rapport d'Analyse"));
-    QVERIFY(!w.menuOptions->isEnabled());
-    QVERIFY(!w.menuStatVisites->isEnabled());
+    QVERIFY(!controle<QMenu>(w, "menuStatistiques")->menuAction()->isEnabled());
+    QCOMPARE(controle<QTabWidget>(w, "PageControl1")->currentIndex(), 0);
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(0));
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
+    QCOMPARE(controle<QTabWidget>(w, "PageControl1")->tabText(2),
+             QStringLiteral("Rapport d'Analyse"));
+    QVERIFY(!controle<QAction>(w, "menuOptions")->isEnabled());
+    QVERIFY(!controle<QAction>(w, "menuStatVisites")->isEnabled());
     QVERIFY(periodeChoisie.empty());
-    QVERIFY(w.lbNbLignes->text().isEmpty());
-    QVERIFY(w.barreProgressionAnalyse->isHidden());
-    QCOMPARE(w.barreProgressionAnalyse->value(), 50);
-    QCOMPARE(w.Memo1->nbLignes(), std::size_t{0});
-    QCOMPARE(w.RichEdit1->nbLignes(), std::size_t{0});
+    QVERIFY(controle<QLabel>(w, "lbNbLignes")->text().isEmpty());
+    QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+    QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 50);
+    QCOMPARE(controle<VueTexte>(w, "Memo1")->nbLignes(), std::size_t{0});
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{0});
     QCOMPARE(w.windowTitle().left(11), QStringLiteral("Kestrane - "));
     // Every named control can be found by its name.
     for (const char* nom :
@@ -88,11 +89,15 @@ void TestFenetre::etatAuDemarrage() {
           "menuApropos", "N1", "N2", "N3"}) {
         QVERIFY2(w.findChild<QAction*>(QString::fromLatin1(nom)) != nullptr, nom);
     }
-    QCOMPARE(w.menuChargerJournal->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-    QCOMPARE(w.menuExporterAnalyse->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+S")));
-    QCOMPARE(w.menuAnalyser->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+A")));
-    QCOMPARE(w.menuRapportdAnalyse->shortcut(), QKeySequence(Qt::Key_F3));
-    QCOMPARE(w.btEnregistrerSous->text(), QStringLiteral("Enregister &Sous..."));
+    QCOMPARE(controle<QAction>(w, "menuChargerJournal")->shortcut(),
+             QKeySequence(QStringLiteral("Ctrl+O")));
+    QCOMPARE(controle<QAction>(w, "menuExporterAnalyse")->shortcut(),
+             QKeySequence(QStringLiteral("Ctrl+Alt+S")));
+    QCOMPARE(controle<QAction>(w, "menuAnalyser")->shortcut(),
+             QKeySequence(QStringLiteral("Ctrl+Alt+A")));
+    QCOMPARE(controle<QAction>(w, "menuRapportdAnalyse")->shortcut(), QKeySequence(Qt::Key_F3));
+    QCOMPARE(controle<QPushButton>(w, "btEnregistrerSous")->text(),
+             QStringLiteral("Enregister &Sous..."));
 }
 
 void TestFenetre::panneauDuMessageJusquAuBout() {
@@ -101,12 +106,13 @@ void TestFenetre::panneauDuMessageJusquAuBout() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // The message panel runs to the end of the bar and follows the window's width.
-    const int avant = w.panneauMessage->width();
+    const int avant = controle<QLabel>(w, "barreStatusPanneau1")->width();
     QVERIFY(avant >= 300);
-    QVERIFY(w.panneauMessage->geometry().right() > w.statusBar()->width() - 40);
+    QVERIFY(controle<QLabel>(w, "barreStatusPanneau1")->geometry().right() >
+            w.statusBar()->width() - 40);
     w.resize(w.width() + 100, w.height());
-    QTRY_COMPARE(w.panneauMessage->width(), avant + 100);
-    QCOMPARE(w.panneauHeure->width(), 80);
+    QTRY_COMPARE(controle<QLabel>(w, "barreStatusPanneau1")->width(), avant + 100);
+    QCOMPARE(controle<QLabel>(w, "barreStatusPanneau0")->width(), 80);
 }
 
 void TestFenetre::touchesDeFonctionMortesSansAnalyse() {
@@ -117,16 +123,16 @@ void TestFenetre::touchesDeFonctionMortesSansAnalyse() {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     for (Qt::Key k : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F7, Qt::Key_F10, Qt::Key_F11}) {
         QTest::keyClick(&w, k);
-        QCOMPARE(w.PageControl1->currentIndex(), 0);
+        QCOMPARE(controle<QTabWidget>(w, "PageControl1")->currentIndex(), 0);
     }
     // The same key works once an analysis is shown.
     w.montrerAnalyse(true);
     QTest::keyClick(&w, Qt::Key_F3);
-    QCOMPARE(w.PageControl1->currentIndex(), 2);
+    QCOMPARE(controle<QTabWidget>(w, "PageControl1")->currentIndex(), 2);
     w.montrerAnalyse(false);
-    w.PageControl1->setCurrentIndex(0);
+    controle<QTabWidget>(w, "PageControl1")->setCurrentIndex(0);
     QTest::keyClick(&w, Qt::Key_F3);
-    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    QCOMPARE(controle<QTabWidget>(w, "PageControl1")->currentIndex(), 0);
     w.close();
 }
 
@@ -135,15 +141,16 @@ void TestFenetre::ligneDeStatutEtHorloge() {
     TForm1& w = f.form;
     QTime maintenant(14, 5, 9);
     w.horloge = [&] { return maintenant; };
-    w.panneauHeure->setText(QStringLiteral("14:05:00"));
+    controle<QLabel>(w, "barreStatusPanneau0")->setText(QStringLiteral("14:05:00"));
     w.afficherStatut(QStringLiteral("premier"));
     QCOMPARE(f.statut(), QStringLiteral("premier [14:05:00]"));
-    QCOMPARE(w.panneauHeure->text(), QStringLiteral("14:05:09"));
+    QCOMPARE(controle<QLabel>(w, "barreStatusPanneau0")->text(), QStringLiteral("14:05:09"));
     w.afficherStatut(QStringLiteral("second"));
     QCOMPARE(f.statut(), QStringLiteral("second [14:05:09]"));
     // The clock ticks into panel 0 only.
     maintenant = QTime(14, 6, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(w.panneauHeure->text(), QStringLiteral("14:06:00"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(controle<QLabel>(w, "barreStatusPanneau0")->text(),
+                              QStringLiteral("14:06:00"), 3000);
     QCOMPARE(f.statut(), QStringLiteral("second [14:05:09]"));
     w.afficherStatut(QStringLiteral("apr\u00e8s"));
     QCOMPARE(f.statut(), QStringLiteral("apr\u00e8s [14:06:00]"));
@@ -151,7 +158,7 @@ void TestFenetre::ligneDeStatutEtHorloge() {
 
 void TestFenetre::aPropos() {
     Fenetre f;
-    f.form.menuApropos->trigger();
+    controle<QAction>(f.form, "menuApropos")->trigger();
     QCOMPARE(f.form.boites.informations.size(), 1);
     const QStringList lignes = f.form.boites.informations[0].split(QStringLiteral("\n\r"));
     QCOMPARE(lignes.size(), 4);
@@ -175,7 +182,7 @@ void TestFenetre::airDeSortieAlaFermetureEtParQuitter() {
     {
         Fenetre f;
         f.form.show();
-        f.form.menuQuitter->trigger();
+        controle<QAction>(f.form, "menuQuitter")->trigger();
         f.form.close();  // the event loop's end closes the window: no second tune
         QCOMPARE(f.bip.bips, air);
         QCOMPARE(f.fins, 1);
@@ -187,46 +194,46 @@ void TestFenetre::chargementAnnuleEchoueOuReussi() {
     TForm1& w = f.form;
     const QString bon = ecrire(QStringLiteral("acc\u00e8s.log"), "a\nb\r\nc");
     w.montrerAnalyse(true);
-    w.PageControl1->setCurrentIndex(2);
+    controle<QTabWidget>(w, "PageControl1")->setCurrentIndex(2);
 
     w.dialogOuvrir.repondreProchaineFois(std::nullopt);
-    QTest::mouseClick(w.btCharger, Qt::LeftButton);
+    QTest::mouseClick(controle<QPushButton>(w, "btCharger"), Qt::LeftButton);
     QCOMPARE(f.message(), QStringLiteral("Chargement - annul\u00e9e !"));
     QCOMPARE(w.dialogOuvrir.titre(), QStringLiteral("Ouverture d'un fichier journal - Kestrane"));
     QCOMPARE(w.dialogOuvrir.filtre(), QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
     QCOMPARE(DialogueFichier::filtresQt(w.dialogOuvrir.filtre()),
              (QStringList{"Fichier Log (*.log)", "Fichier Texte (*.txt)"}));
-    QVERIFY(w.PageControl1->isTabVisible(2));
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
 
     w.dialogOuvrir.repondreProchaineFois(bon);
-    QTest::mouseClick(w.btCharger, Qt::LeftButton);
+    QTest::mouseClick(controle<QPushButton>(w, "btCharger"), Qt::LeftButton);
     QCOMPARE(w.boites.erreurs, QStringList{});
     QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + bon);
-    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("3 lignes"));
-    QCOMPARE(w.Memo1->nbLignes(), std::size_t{3});
-    QCOMPARE(w.Memo1->texteLigne(2), QStringLiteral("c"));
-    QCOMPARE(w.PageControl1->currentIndex(), 0);
-    QVERIFY(!w.PageControl1->isTabVisible(1));
-    QVERIFY(!w.PageControl1->isTabVisible(2));
-    QVERIFY(!w.menuStatistiques->menuAction()->isVisible());
+    QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("3 lignes"));
+    QCOMPARE(controle<VueTexte>(w, "Memo1")->nbLignes(), std::size_t{3});
+    QCOMPARE(controle<VueTexte>(w, "Memo1")->texteLigne(2), QStringLiteral("c"));
+    QCOMPARE(controle<QTabWidget>(w, "PageControl1")->currentIndex(), 0);
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
+    QVERIFY(!controle<QMenu>(w, "menuStatistiques")->menuAction()->isVisible());
 
     const QString absent = dossier_->filePath(QStringLiteral("absent.log"));
     QCOMPARE(w.dialogOuvrir.nomFichier(), bon);  // the dialog offers the last name again
     w.dialogOuvrir.repondreProchaineFois(absent);
-    w.menuChargerJournal->trigger();
+    controle<QAction>(w, "menuChargerJournal")->trigger();
     QCOMPARE(w.boites.erreurs,
              QStringList{QStringLiteral("Impossible d'ouvrir le fichier \"") + absent +
                          QStringLiteral("\". ") + QString::fromLocal8Bit(std::strerror(ENOENT)) +
                          QLatin1Char('.')});
     QCOMPARE(f.message(), QStringLiteral("Demande de chargement..."));
     QCOMPARE(w.dialogOuvrir.nomFichier(), absent);
-    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("3 lignes"));
+    QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("3 lignes"));
     QCOMPARE(w.journal().nbLignes(), std::size_t{3});
 
     w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("vide.log"), ""));
-    w.menuChargerJournal->trigger();
-    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("0 lignes"));
-    QCOMPARE(w.Memo1->nbLignes(), std::size_t{0});
+    controle<QAction>(w, "menuChargerJournal")->trigger();
+    QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("0 lignes"));
+    QCOMPARE(controle<VueTexte>(w, "Memo1")->nbLignes(), std::size_t{0});
 }
 
 void TestFenetre::enregistrementAllerRetour_data() {
@@ -249,10 +256,10 @@ void TestFenetre::enregistrementAllerRetour() {
     Fenetre f;
     TForm1& w = f.form;
     w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("source.log"), source));
-    w.btCharger->click();
+    controle<QPushButton>(w, "btCharger")->click();
     const QString cible = dossier_->filePath(QStringLiteral("copie.log"));
     w.dialogEnregistrer.repondreProchaineFois(cible);
-    w.btEnregistrerSous->click();
+    controle<QPushButton>(w, "btEnregistrerSous")->click();
     QCOMPARE(w.boites.erreurs, QStringList{});
     QCOMPARE(lire(cible), attendu);
     QCOMPARE(f.message(), QStringLiteral("Enregistr\u00e9 sous : ") + cible);
@@ -267,14 +274,15 @@ void TestFenetre::enregistrementSurLeFichierCharge() {
     for (int k = 0; k < 5000; ++k) source += "10.0.0.1 ligne " + QByteArray::number(k) + "\n";
     const QString chemin = ecrire(QStringLiteral("journal.log"), source);
     w.dialogOuvrir.repondreProchaineFois(chemin);
-    w.btCharger->click();
+    controle<QPushButton>(w, "btCharger")->click();
     w.dialogEnregistrer.repondreProchaineFois(chemin);
-    w.btEnregistrerSous->click();
+    controle<QPushButton>(w, "btEnregistrerSous")->click();
     QCOMPARE(w.boites.erreurs, QStringList{});
     QByteArray attendu = source;
     attendu.replace("\n", "\r\n");
     QCOMPARE(lire(chemin), attendu);
-    QCOMPARE(w.Memo1->texteLigne(4999), QStringLiteral("10.0.0.1 ligne 4999"));
+    QCOMPARE(controle<VueTexte>(w, "Memo1")->texteLigne(4999),
+             QStringLiteral("10.0.0.1 ligne 4999"));
 }
 
 void TestFenetre::nomsDExportation() {
@@ -282,7 +290,7 @@ void TestFenetre::nomsDExportation() {
     TForm1& w = f.form;
     const QString rapport = dossier_->filePath(QStringLiteral("rapport"));
     w.dialogEnregistrer.repondreProchaineFois(rapport);
-    w.btExporter->click();
+    controle<QPushButton>(w, "btExporter")->click();
     QVERIFY(QFile::exists(rapport + QStringLiteral(".txt")));
     QVERIFY(!QFile::exists(rapport));
     QCOMPARE(lire(rapport + QStringLiteral(".txt")), QByteArray());
@@ -292,7 +300,7 @@ void TestFenetre::nomsDExportation() {
     QCOMPARE(w.dialogEnregistrer.titre(), QStringLiteral("Exportation de l'Analyse - Kestrane"));
 
     w.dialogEnregistrer.repondreProchaineFois(rapport + QStringLiteral(".txt"));
-    w.menuExporterAnalyse->trigger();
+    controle<QAction>(w, "menuExporterAnalyse")->trigger();
     QVERIFY(QFile::exists(rapport + QStringLiteral(".txt.txt")));
     QCOMPARE(f.message(), QStringLiteral("R\u00e9sultat export\u00e9 sous : ") + rapport +
                               QStringLiteral(".txt.txt"));
@@ -303,10 +311,10 @@ void TestFenetre::annulationsEnregistrementEtExportation() {
     Fenetre f;
     TForm1& w = f.form;
     w.dialogEnregistrer.repondreProchaineFois(std::nullopt);
-    w.btEnregistrerSous->click();
+    controle<QPushButton>(w, "btEnregistrerSous")->click();
     QCOMPARE(f.message(), QStringLiteral("Enregistrement - annul\u00e9e !"));
     w.dialogEnregistrer.repondreProchaineFois(std::nullopt);
-    w.btExporter->click();
+    controle<QPushButton>(w, "btExporter")->click();
     QCOMPARE(f.message(), QStringLiteral("Demande d'exportation - annul\u00e9e !"));
     QCOMPARE(QDir(dossier_->path()).entryList(QDir::Files).size(), 0);
 }
@@ -319,7 +327,7 @@ void TestFenetre::chargerCeQuiNEstPasUnFichier() {
     for (const QString& chemin : {tube, QStringLiteral("/dev/zero"), dossier_->path()}) {
         w.boites.erreurs.clear();
         w.dialogOuvrir.repondreProchaineFois(chemin);
-        w.btCharger->click();
+        controle<QPushButton>(w, "btCharger")->click();
         QCOMPARE(w.boites.erreurs,
                  QStringList{QStringLiteral("Impossible d'ouvrir le fichier \"") + chemin +
                              QStringLiteral("\". Ce n'est pas un fichier "
@@ -329,7 +337,7 @@ void TestFenetre::chargerCeQuiNEstPasUnFichier() {
     // Nor is one written into.
     w.boites.erreurs.clear();
     w.dialogEnregistrer.repondreProchaineFois(tube);
-    w.btEnregistrerSous->click();
+    controle<QPushButton>(w, "btEnregistrerSous")->click();
     QCOMPARE(w.boites.erreurs.size(), 1);
     QVERIFY(w.boites.erreurs[0].endsWith(QStringLiteral("Ce n'est pas un fichier ordinaire.")));
 }
@@ -349,16 +357,16 @@ void TestFenetre::leJournalNeDependPlusDuFichier() {
         Fenetre f;
         TForm1& w = f.form;
         w.dialogOuvrir.repondreProchaineFois(chemin);
-        w.btCharger->click();
+        controle<QPushButton>(w, "btCharger")->click();
         if (tronquer) QFile::resize(chemin, 0);
-        w.btAnalyser->click();
+        controle<QPushButton>(w, "btAnalyser")->click();
         const QString copie = chemin + QStringLiteral(".copie");
         w.dialogEnregistrer.repondreProchaineFois(copie);
-        w.btEnregistrerSous->click();
+        controle<QPushButton>(w, "btEnregistrerSous")->click();
         QFile c(copie);
         c.open(QIODevice::ReadOnly);
-        return std::make_tuple(w.boites.erreurs, w.RichEdit1->texteLigne(2),
-                               w.RichEdit1->nbLignes(), c.readAll());
+        return std::make_tuple(w.boites.erreurs, controle<VueTexte>(w, "RichEdit1")->texteLigne(2),
+                               controle<VueTexte>(w, "RichEdit1")->nbLignes(), c.readAll());
     };
     const auto attendu = analyserEtEnregistrer(temoin, false);
     const auto obtenu = analyserEtEnregistrer(tourne, true);
@@ -374,10 +382,10 @@ void TestFenetre::enregistrementImpossibleGardeLOriginal() {
     Fenetre f;
     TForm1& w = f.form;
     w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("a.log"), "x\ny\n"));
-    w.btCharger->click();
+    controle<QPushButton>(w, "btCharger")->click();
     if (QFile::exists(QStringLiteral("/dev/full"))) {
         w.dialogEnregistrer.repondreProchaineFois(QStringLiteral("/dev/full"));
-        w.btEnregistrerSous->click();
+        controle<QPushButton>(w, "btEnregistrerSous")->click();
         QCOMPARE(w.boites.erreurs.size(), 1);
         QCOMPARE(w.boites.erreurs[0],
                  QStringLiteral("Impossible de cr\u00e9er le fichier \"/dev/full\". Ce n'est pas "
@@ -400,7 +408,7 @@ void TestFenetre::enregistrementImpossibleGardeLOriginal() {
     QVERIFY(::mount(nullptr, point.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
     w.boites.erreurs.clear();
     w.dialogEnregistrer.repondreProchaineFois(cible);
-    w.btEnregistrerSous->click();
+    controle<QPushButton>(w, "btEnregistrerSous")->click();
     QCOMPARE(w.boites.erreurs.size(), 1);
     QVERIFY(w.boites.erreurs[0].startsWith(
         QStringLiteral("Impossible de cr\u00e9er le fichier \"") + cible + QStringLiteral("\". ")));
@@ -414,7 +422,7 @@ void TestFenetre::ouvertureEnLigneDeCommande() {
     const QString chemin = ecrire(QStringLiteral("access.log"), "1\n2\n");
     w.show();
     w.ouvrirAuDemarrage(chemin);
-    QCOMPARE(w.lbNbLignes->text(), QStringLiteral("2 lignes"));
+    QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("2 lignes"));
     QCOMPARE(w.dialogOuvrir.nomFichier(), chemin);
     QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + chemin);
 

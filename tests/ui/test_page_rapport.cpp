@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "stats/UFonctionsKestrane.h"
+#include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
 #include "ui/GrilleRapportQt.h"
 #include "ui/PageRapport.h"
@@ -70,14 +71,18 @@ void molette(QWidget* cible, int angle, QPoint pixels = {}) {
 
 // A report page shown at the window's usual size.
 struct PageMontree {
-    PageRapport page;
+    QWidget parentGraphes;
+    PageRapport page{ContexteFenetre{}, creerGraphes(&parentGraphes)};
     PageMontree(int largeur = 686, int hauteur = 470) {
         page.resize(largeur, hauteur);
         page.show();
     }
-    QScrollBar* barre() const { return page.scrollBoxRapport->verticalScrollBar(); }
+    QScrollBar* barre() const {
+        return controle<QScrollArea>(page, "scrollBoxRapport")->verticalScrollBar();
+    }
     int maximum() const {
-        return PageRapport::kHauteurContenu - page.scrollBoxRapport->viewport()->height();
+        return PageRapport::kHauteurContenu -
+               controle<QScrollArea>(page, "scrollBoxRapport")->viewport()->height();
     }
 };
 
@@ -269,7 +274,8 @@ void TestPageRapport::reglagesDesGrilles() {
     QFETCH(int, largeur0);
     QFETCH(int, largeur1);
     QFETCH(bool, redimensionnable);
-    PageRapport page;
+    QWidget parentGraphes;
+    PageRapport page(ContexteFenetre{}, creerGraphes(&parentGraphes));
     auto* g = page.findChild<GrilleRapportQt*>(nom);
     QVERIFY(g);
     QCOMPARE(g->size(), taille);
@@ -341,90 +347,89 @@ void TestPageRapport::grandeGrilleMesuree() {
 }
 
 void TestPageRapport::controlesNommesEtMembres() {
-    PageRapport p;
-    // Each member is the control that carries the member's own name.
-#define MEMBRE(m) std::pair<const char*, QWidget*>(#m, p.m)
-    const std::vector<std::pair<const char*, QWidget*>> membres{
-        MEMBRE(panelOutilsRapport),
-        MEMBRE(btRapportRapport),
-        MEMBRE(btRapportAudience),
-        MEMBRE(scrollBoxRapport),
-        MEMBRE(lbTitreRapport),
-        MEMBRE(boiteRapportAdressesIP),
-        MEMBRE(boiteRapportOS),
-        MEMBRE(boiteRapportNavRobots),
-        MEMBRE(boiteRapportFichierCharge),
-        MEMBRE(boiteRapportTauxChargement),
-        MEMBRE(boiteRapportPrecedent),
-        MEMBRE(boiteRapportTranches),
-        MEMBRE(boiteRapportRequetes),
-        MEMBRE(tableauRapportAdressesIP),
-        MEMBRE(tableauRapportOS),
-        MEMBRE(tableauRapportNav),
-        MEMBRE(tableauRapportFichierCharge),
-        MEMBRE(tableauRapportTauxChargement),
-        MEMBRE(tableauRapportPrecedent),
-        MEMBRE(tableauRapportTranches),
-        MEMBRE(tableauRapportRequetes),
-        MEMBRE(radioRapportAdressesIPCroissant),
-        MEMBRE(radioRapportAdressesIPDecroissant),
-        MEMBRE(radioRapportOSCroissant),
-        MEMBRE(radioRapportOSDecroissant),
-        MEMBRE(radioRapportNavCroissant),
-        MEMBRE(radioRapportNavDecroissant),
-        MEMBRE(radioRapportFichierCroissant),
-        MEMBRE(radioRapportFichierDecroissant),
-        MEMBRE(radioRapportTauxCroissant),
-        MEMBRE(radioRapportTauxDecroissant),
-        MEMBRE(radioRapportPrecedentCroissant),
-        MEMBRE(radioRapportPrecedentDecroissant),
-        MEMBRE(editRapportAdressesIPRecherche),
-        MEMBRE(editRapportOSRecherche),
-        MEMBRE(editRapportNavRecherche),
-        MEMBRE(editRapportFichierRecherche),
-        MEMBRE(editRapportTauxRecherche),
-        MEMBRE(editRapportPrecedentRecherche),
-        MEMBRE(btRapportAdressesIPRechercher),
-        MEMBRE(btRapportOSRechercher),
-        MEMBRE(btRapportNavRechercher),
-        MEMBRE(btRapportFichierRechercher),
-        MEMBRE(btRapportTauxRechercher),
-        MEMBRE(btRapportPrecedentRechercher),
-        MEMBRE(lbRapportAdressesIPRecherche),
-        MEMBRE(lbRapportOSRecherche),
-        MEMBRE(lbRapportNavRecherche),
-        MEMBRE(lbRapportFichierRecherche),
-        MEMBRE(lbRapportTauxRecherche),
-        MEMBRE(lbRapportPrecedentRecherche),
-        MEMBRE(groupeRapportTrancheTri),
-        MEMBRE(radioRapportTranchesCroissant),
-        MEMBRE(radioRapportTranchesDecroissant),
-        MEMBRE(radioRapportTranchesHDF),
-        MEMBRE(radioRapportTranchesHFD),
-        MEMBRE(seRapportTrancheRecherche),
-        MEMBRE(Bevel1),
-        MEMBRE(lbRapportAudience),
-        MEMBRE(StaticText1),
-        MEMBRE(lbRapportRequetesTotal),
-        MEMBRE(radioRapportRequetesCroissant),
-        MEMBRE(radioRapportRequetesDecroissant),
-        MEMBRE(groupRapportRequetesParam),
-        MEMBRE(radioRapportRequetesToutJournal),
-        MEMBRE(radioRapportRequetesAnnee),
-        MEMBRE(radioRapportRequetesMois),
-        MEMBRE(radioRapportRequetesPeriode),
-        MEMBRE(radioRapportRequetesJournee),
-        MEMBRE(cbRapportRequetesAnnees),
-        MEMBRE(cbRapportRequetesMois),
-        MEMBRE(cbDateRapportRequetesPeriodeDu),
-        MEMBRE(cbDateRapportRequetesPeriodeAu),
-        MEMBRE(cbDateRapportJournee),
-        MEMBRE(btRapportRequetesActualiser)};
-#undef MEMBRE
-    for (const auto& [nom, membre] : membres) {
+    QWidget parentGraphes;
+    PageRapport p(ContexteFenetre{}, creerGraphes(&parentGraphes));
+    // Each control carries a name of its own: tests and users find it by it.
+    const char* const noms[] = {
+        "panelOutilsRapport",
+        "btRapportRapport",
+        "btRapportAudience",
+        "scrollBoxRapport",
+        "lbTitreRapport",
+        "boiteRapportAdressesIP",
+        "boiteRapportOS",
+        "boiteRapportNavRobots",
+        "boiteRapportFichierCharge",
+        "boiteRapportTauxChargement",
+        "boiteRapportPrecedent",
+        "boiteRapportTranches",
+        "boiteRapportRequetes",
+        "tableauRapportAdressesIP",
+        "tableauRapportOS",
+        "tableauRapportNav",
+        "tableauRapportFichierCharge",
+        "tableauRapportTauxChargement",
+        "tableauRapportPrecedent",
+        "tableauRapportTranches",
+        "tableauRapportRequetes",
+        "radioRapportAdressesIPCroissant",
+        "radioRapportAdressesIPDecroissant",
+        "radioRapportOSCroissant",
+        "radioRapportOSDecroissant",
+        "radioRapportNavCroissant",
+        "radioRapportNavDecroissant",
+        "radioRapportFichierCroissant",
+        "radioRapportFichierDecroissant",
+        "radioRapportTauxCroissant",
+        "radioRapportTauxDecroissant",
+        "radioRapportPrecedentCroissant",
+        "radioRapportPrecedentDecroissant",
+        "editRapportAdressesIPRecherche",
+        "editRapportOSRecherche",
+        "editRapportNavRecherche",
+        "editRapportFichierRecherche",
+        "editRapportTauxRecherche",
+        "editRapportPrecedentRecherche",
+        "btRapportAdressesIPRechercher",
+        "btRapportOSRechercher",
+        "btRapportNavRechercher",
+        "btRapportFichierRechercher",
+        "btRapportTauxRechercher",
+        "btRapportPrecedentRechercher",
+        "lbRapportAdressesIPRecherche",
+        "lbRapportOSRecherche",
+        "lbRapportNavRecherche",
+        "lbRapportFichierRecherche",
+        "lbRapportTauxRecherche",
+        "lbRapportPrecedentRecherche",
+        "groupeRapportTrancheTri",
+        "radioRapportTranchesCroissant",
+        "radioRapportTranchesDecroissant",
+        "radioRapportTranchesHDF",
+        "radioRapportTranchesHFD",
+        "seRapportTrancheRecherche",
+        "Bevel1",
+        "lbRapportAudience",
+        "StaticText1",
+        "lbRapportRequetesTotal",
+        "radioRapportRequetesCroissant",
+        "radioRapportRequetesDecroissant",
+        "groupRapportRequetesParam",
+        "radioRapportRequetesToutJournal",
+        "radioRapportRequetesAnnee",
+        "radioRapportRequetesMois",
+        "radioRapportRequetesPeriode",
+        "radioRapportRequetesJournee",
+        "cbRapportRequetesAnnees",
+        "cbRapportRequetesMois",
+        "cbDateRapportRequetesPeriodeDu",
+        "cbDateRapportRequetesPeriodeAu",
+        "cbDateRapportJournee",
+        "btRapportRequetesActualiser",
+    };
+    for (const char* nom : noms) {
         const QList<QWidget*> trouves = p.findChildren<QWidget*>(QString::fromLatin1(nom));
         QVERIFY2(trouves.size() == 1, nom);
-        QVERIFY2(trouves.first() == membre, nom);
     }
 
     // The six standard groups, in order, for the window's loop.
@@ -483,71 +488,90 @@ void TestPageRapport::placesEtVisibilite() {
     if (haut >= 0) QCOMPARE(w->y(), haut);
     if (hauteur >= 0) QCOMPARE(w->height(), hauteur);
     QCOMPARE(w->isVisibleTo(&m.page), visible);
-    QCOMPARE(m.page.contenuRapport->height(), PageRapport::kHauteurContenu);
+    QCOMPARE(controle<QWidget>(m.page, "contenuRapport")->height(), PageRapport::kHauteurContenu);
 }
 
 void TestPageRapport::largeurSuitLaPage() {
     PageMontree m(1000, 470);
     QVERIFY(QTest::qWaitForWindowExposed(&m.page));
-    const int contenu = m.page.contenuRapport->width();
-    QCOMPARE(contenu, m.page.scrollBoxRapport->viewport()->width());
-    QCOMPARE(m.page.boiteRapportOS->width(), contenu - 16);
-    QCOMPARE(m.page.boiteRapportRequetes->width(), contenu - 16);
-    QCOMPARE(m.page.lbTitreRapport->width(), contenu);
-    QCOMPARE(m.page.Bevel1->width(), contenu);
+    const int contenu = controle<QWidget>(m.page, "contenuRapport")->width();
+    QCOMPARE(contenu, controle<QScrollArea>(m.page, "scrollBoxRapport")->viewport()->width());
+    QCOMPARE(controle<QGroupBox>(m.page, "boiteRapportOS")->width(), contenu - 16);
+    QCOMPARE(controle<QGroupBox>(m.page, "boiteRapportRequetes")->width(), contenu - 16);
+    QCOMPARE(controle<QLabel>(m.page, "lbTitreRapport")->width(), contenu);
+    QCOMPARE(controle<QFrame>(m.page, "Bevel1")->width(), contenu);
 
     // Narrower than the report: the groups keep their width and nothing scrolls sideways.
     m.page.resize(400, 470);
-    QTRY_COMPARE(m.page.boiteRapportAdressesIP->width(), PageRapport::kLargeurGroupe);
-    QCOMPARE(m.page.boiteRapportTranches->width(), PageRapport::kLargeurGroupe);
-    QVERIFY(!m.page.scrollBoxRapport->horizontalScrollBar()->isVisible());
-    QCOMPARE(m.page.scrollBoxRapport->horizontalScrollBar()->value(), 0);
+    QTRY_COMPARE(controle<QGroupBox>(m.page, "boiteRapportAdressesIP")->width(),
+                 PageRapport::kLargeurGroupe);
+    QCOMPARE(controle<QGroupBox>(m.page, "boiteRapportTranches")->width(),
+             PageRapport::kLargeurGroupe);
+    QVERIFY(!controle<QScrollArea>(m.page, "scrollBoxRapport")->horizontalScrollBar()->isVisible());
+    QCOMPARE(controle<QScrollArea>(m.page, "scrollBoxRapport")->horizontalScrollBar()->value(), 0);
 
     m.page.resize(900, 470);
-    QTRY_COMPARE(m.page.boiteRapportAdressesIP->width(),
-                 m.page.scrollBoxRapport->viewport()->width() - 16);
+    QTRY_COMPARE(controle<QGroupBox>(m.page, "boiteRapportAdressesIP")->width(),
+                 controle<QScrollArea>(m.page, "scrollBoxRapport")->viewport()->width() - 16);
 }
 
 void TestPageRapport::polices() {
-    PageRapport p;
-    for (QGroupBox* g : {p.boiteRapportAdressesIP, p.boiteRapportTranches,
-                         p.groupeRapportTrancheTri, p.boiteRapportRequetes}) {
+    QWidget parentGraphes;
+    PageRapport p(ContexteFenetre{}, creerGraphes(&parentGraphes));
+    for (QGroupBox* g : {controle<QGroupBox>(p, "boiteRapportAdressesIP"),
+                         controle<QGroupBox>(p, "boiteRapportTranches"),
+                         controle<QGroupBox>(p, "groupeRapportTrancheTri"),
+                         controle<QGroupBox>(p, "boiteRapportRequetes")}) {
         QCOMPARE(g->font().family(), QStringLiteral("Arial"));
         QCOMPARE(g->font().pixelSize(), 11);
         QVERIFY2(g->font().bold(), qPrintable(g->objectName()));
     }
     // The caption's bold stops at the caption.
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             p.radioRapportOSCroissant, p.editRapportOSRecherche, p.lbRapportOSRecherche,
-             p.tableauRapportOS, p.radioRapportTranchesHDF, p.seRapportTrancheRecherche,
-             p.radioRapportRequetesAnnee, p.btRapportRequetesActualiser}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{controle<QRadioButton>(p, "radioRapportOSCroissant"),
+                                         controle<QLineEdit>(p, "editRapportOSRecherche"),
+                                         controle<EtiquetteQt>(p, "lbRapportOSRecherche"),
+                                         controle<GrilleRapportQt>(p, "tableauRapportOS"),
+                                         controle<QRadioButton>(p, "radioRapportTranchesHDF"),
+                                         controle<QSpinBox>(p, "seRapportTrancheRecherche"),
+                                         controle<QRadioButton>(p, "radioRapportRequetesAnnee"),
+                                         controle<QPushButton>(p, "btRapportRequetesActualiser")}) {
         QVERIFY2(!w->font().bold(), qPrintable(w->objectName()));
     }
 
-    QCOMPARE(p.lbTitreRapport->font().pixelSize(), 21);
-    QVERIFY(p.lbTitreRapport->font().bold());
-    QCOMPARE(p.lbTitreRapport->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(p.lbTitreRapport->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QCOMPARE(p.lbTitreRapport->palette().color(QPalette::Window), QColor(Qt::black));
-    QVERIFY(p.lbTitreRapport->autoFillBackground());
-    QCOMPARE(p.lbTitreRapport->alignment(), Qt::AlignCenter);
-    QCOMPARE(p.lbRapportAudience->font().pixelSize(), 16);
-    QVERIFY(p.lbRapportAudience->font().bold());
-    QCOMPARE(p.lbRapportAudience->text(), QStringLiteral("AUDIENCE"));
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->font().pixelSize(), 21);
+    QVERIFY(controle<QLabel>(p, "lbTitreRapport")->font().bold());
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->palette().color(QPalette::WindowText),
+             QColor(Qt::white));
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->palette().color(QPalette::Window),
+             QColor(Qt::black));
+    QVERIFY(controle<QLabel>(p, "lbTitreRapport")->autoFillBackground());
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->alignment(), Qt::AlignCenter);
+    QCOMPARE(controle<QLabel>(p, "lbRapportAudience")->font().pixelSize(), 16);
+    QVERIFY(controle<QLabel>(p, "lbRapportAudience")->font().bold());
+    QCOMPARE(controle<QLabel>(p, "lbRapportAudience")->text(), QStringLiteral("AUDIENCE"));
 
     // A file name is shown as typed, never as markup.
-    p.lbTitreRapport->setText(QStringLiteral("Rapport d'analyse du fichier <b>x</b>.log"));
-    QCOMPARE(p.lbTitreRapport->textFormat(), Qt::PlainText);
-    p.lbRapportOSRecherche->ecrireTexte("<i>aucune</i>");
-    QCOMPARE(p.lbRapportOSRecherche->textFormat(), Qt::PlainText);
+    controle<QLabel>(p, "lbTitreRapport")
+        ->setText(QStringLiteral("Rapport d'analyse du fichier <b>x</b>.log"));
+    QCOMPARE(controle<QLabel>(p, "lbTitreRapport")->textFormat(), Qt::PlainText);
+    controle<EtiquetteQt>(p, "lbRapportOSRecherche")->ecrireTexte("<i>aucune</i>");
+    QCOMPARE(controle<EtiquetteQt>(p, "lbRapportOSRecherche")->textFormat(), Qt::PlainText);
 }
 
 void TestPageRapport::radiosExclusivesEtDecocherSansAction() {
-    PageRapport p;
-    const QList<QButtonGroup*> ensembles{
-        p.groupeTriAdressesIP, p.groupeTriOS,       p.groupeTriNav,
-        p.groupeTriFichier,    p.groupeTriTaux,     p.groupeTriPrecedent,
-        p.groupeTriTranches,   p.groupeTriRequetes, p.groupePeriodeRequetes};
+    QWidget parentGraphes;
+    PageRapport p(ContexteFenetre{}, creerGraphes(&parentGraphes));
+    const QList<QButtonGroup*> ensembles{controle<QButtonGroup>(p, "groupeTriAdressesIP"),
+                                         controle<QButtonGroup>(p, "groupeTriOS"),
+                                         controle<QButtonGroup>(p, "groupeTriNav"),
+                                         controle<QButtonGroup>(p, "groupeTriFichier"),
+                                         controle<QButtonGroup>(p, "groupeTriTaux"),
+                                         controle<QButtonGroup>(p, "groupeTriPrecedent"),
+                                         controle<QButtonGroup>(p, "groupeTriTranches"),
+                                         controle<QButtonGroup>(p, "groupeTriRequetes"),
+                                         controle<QButtonGroup>(p, "groupePeriodeRequetes")};
     int radios = 0;
     for (QButtonGroup* g : ensembles) {
         QVERIFY(!g->checkedButton());
@@ -555,8 +579,8 @@ void TestPageRapport::radiosExclusivesEtDecocherSansAction() {
         radios += static_cast<int>(g->buttons().size());
     }
     QCOMPARE(radios, 6 * 2 + 4 + 2 + 5);
-    QCOMPARE(p.groupeTriTranches->buttons().size(), 4);
-    QCOMPARE(p.groupePeriodeRequetes->buttons().size(), 5);
+    QCOMPARE(controle<QButtonGroup>(p, "groupeTriTranches")->buttons().size(), 4);
+    QCOMPARE(controle<QButtonGroup>(p, "groupePeriodeRequetes")->buttons().size(), 5);
 
     // One selection per set: selecting in one set leaves the others alone.
     for (QButtonGroup* g : ensembles) g->buttons().last()->click();
@@ -569,35 +593,40 @@ void TestPageRapport::radiosExclusivesEtDecocherSansAction() {
     for (QButtonGroup* g : ensembles) QCOMPARE(g->checkedButton(), g->buttons().first());
 
     // Selecting an already selected button toggles nothing.
-    QSignalSpy bascules(p.radioRapportOSCroissant, &QAbstractButton::toggled);
-    p.radioRapportOSCroissant->click();
+    QSignalSpy bascules(controle<QRadioButton>(p, "radioRapportOSCroissant"),
+                        &QAbstractButton::toggled);
+    controle<QRadioButton>(p, "radioRapportOSCroissant")->click();
     QCOMPARE(bascules.count(), 0);
 
     // The silent uncheck: nothing emitted by the buttons or the set, every button free again.
-    QSignalSpy basculesTranches(p.radioRapportTranchesCroissant, &QAbstractButton::toggled);
-    QSignalSpy ensembleTranches(p.groupeTriTranches, &QButtonGroup::idToggled);
-    QSignalSpy clics(p.groupeTriTranches, &QButtonGroup::buttonClicked);
-    PageRapport::decocherSansAction(p.groupeTriTranches);
+    QSignalSpy basculesTranches(controle<QRadioButton>(p, "radioRapportTranchesCroissant"),
+                                &QAbstractButton::toggled);
+    QSignalSpy ensembleTranches(controle<QButtonGroup>(p, "groupeTriTranches"),
+                                &QButtonGroup::idToggled);
+    QSignalSpy clics(controle<QButtonGroup>(p, "groupeTriTranches"), &QButtonGroup::buttonClicked);
+    PageRapport::decocherSansAction(controle<QButtonGroup>(p, "groupeTriTranches"));
     QCOMPARE(basculesTranches.count(), 0);
     QCOMPARE(ensembleTranches.count(), 0);
     QCOMPARE(clics.count(), 0);
-    QVERIFY(!p.groupeTriTranches->checkedButton());
-    for (QAbstractButton* b : p.groupeTriTranches->buttons()) QVERIFY(!b->isChecked());
-    QVERIFY(p.groupeTriTranches->exclusive());
-    QVERIFY(p.radioRapportOSCroissant->isChecked());
+    QVERIFY(!controle<QButtonGroup>(p, "groupeTriTranches")->checkedButton());
+    for (QAbstractButton* b : controle<QButtonGroup>(p, "groupeTriTranches")->buttons())
+        QVERIFY(!b->isChecked());
+    QVERIFY(controle<QButtonGroup>(p, "groupeTriTranches")->exclusive());
+    QVERIFY(controle<QRadioButton>(p, "radioRapportOSCroissant")->isChecked());
 
     // The same button can be selected again, and its selection is announced.
-    p.radioRapportTranchesCroissant->click();
+    controle<QRadioButton>(p, "radioRapportTranchesCroissant")->click();
     QCOMPARE(basculesTranches.count(), 1);
     QCOMPARE(basculesTranches.at(0).at(0).toBool(), true);
-    p.radioRapportTranchesHFD->click();
-    QVERIFY(!p.radioRapportTranchesCroissant->isChecked());
+    controle<QRadioButton>(p, "radioRapportTranchesHFD")->click();
+    QVERIFY(!controle<QRadioButton>(p, "radioRapportTranchesCroissant")->isChecked());
     QCOMPARE(basculesTranches.count(), 2);
 }
 
 void TestPageRapport::boiteATranchesParPasSeulement() {
-    PageRapport p;
-    QSpinBox* se = p.seRapportTrancheRecherche;
+    QWidget parentGraphes;
+    PageRapport p(ContexteFenetre{}, creerGraphes(&parentGraphes));
+    QSpinBox* se = controle<QSpinBox>(p, "seRapportTrancheRecherche");
     QCOMPARE(se->minimum(), 1);
     QCOMPARE(se->maximum(), 6);
     QCOMPARE(se->value(), 1);
@@ -620,35 +649,44 @@ void TestPageRapport::boiteATranchesParPasSeulement() {
 }
 
 void TestPageRapport::editionsListesEtDates() {
-    PageRapport p;
+    QWidget parentGraphes;
+    PageRapport p(ContexteFenetre{}, creerGraphes(&parentGraphes));
     const QString adresse = QStringLiteral("xxx.xxx.xxx.xxx");
-    const QList<std::pair<QLineEdit*, QString>> edits{{p.editRapportAdressesIPRecherche, adresse},
-                                                      {p.editRapportOSRecherche, {}},
-                                                      {p.editRapportNavRecherche, {}},
-                                                      {p.editRapportFichierRecherche, {}},
-                                                      {p.editRapportTauxRecherche, adresse},
-                                                      {p.editRapportPrecedentRecherche, {}}};
+    const QList<std::pair<QLineEdit*, QString>> edits{
+        {controle<QLineEdit>(p, "editRapportAdressesIPRecherche"), adresse},
+        {controle<QLineEdit>(p, "editRapportOSRecherche"), {}},
+        {controle<QLineEdit>(p, "editRapportNavRecherche"), {}},
+        {controle<QLineEdit>(p, "editRapportFichierRecherche"), {}},
+        {controle<QLineEdit>(p, "editRapportTauxRecherche"), adresse},
+        {controle<QLineEdit>(p, "editRapportPrecedentRecherche"), {}}};
     for (const auto& [edit, initial] : edits) {
         QCOMPARE(edit->text(), initial);
         edit->clear();
-        QTest::keyClicks(edit, "/images/banniere-2005.gif");
-        QCOMPARE(edit->text(), QStringLiteral("/images/bannier"));
+        // The address edit lets only digits and dots through.
+        const bool adresses = edit->objectName() == QLatin1String("editRapportAdressesIPRecherche");
+        QTest::keyClicks(edit, adresses ? "192.168.100.200.17" : "/images/banniere-2005.gif");
+        QCOMPARE(edit->text(),
+                 adresses ? QStringLiteral("192.168.100.200") : QStringLiteral("/images/bannier"));
         edit->setText(QStringLiteral("Mozilla/5.0 (Windows)"));
         QCOMPARE(edit->text().size(), 15);
     }
 
-    for (QComboBox* c : {p.cbRapportRequetesAnnees, p.cbRapportRequetesMois}) {
+    for (QComboBox* c : {controle<QComboBox>(p, "cbRapportRequetesAnnees"),
+                         controle<QComboBox>(p, "cbRapportRequetesMois")}) {
         QVERIFY(!c->isEditable());
         QCOMPARE(c->count(), 0);
     }
-    QCOMPARE(p.cbDateRapportRequetesPeriodeDu->date(), QDate(2002, 10, 8));
-    QCOMPARE(p.cbDateRapportRequetesPeriodeAu->date(), QDate(2005, 10, 8));
-    QCOMPARE(p.cbDateRapportJournee->date(), QDate(2005, 10, 8));
-    QCOMPARE(p.lbRapportRequetesAu->text(), QStringLiteral("au"));
-    QCOMPARE(p.lbRapportRequetesTotal->text(), QStringLiteral("nbRequ\u00e8tes"));
-    QCOMPARE(p.btRapportRequetesActualiser->text(), QStringLiteral("Actualiser"));
-    QCOMPARE(p.boiteRapportRequetes->title(), QStringLiteral("Requ\u00e8tes :"));
-    QCOMPARE(p.groupRapportRequetesParam->title(), QString());
+    QCOMPARE(controle<QDateEdit>(p, "cbDateRapportRequetesPeriodeDu")->date(), QDate(2002, 10, 8));
+    QCOMPARE(controle<QDateEdit>(p, "cbDateRapportRequetesPeriodeAu")->date(), QDate(2005, 10, 8));
+    QCOMPARE(controle<QDateEdit>(p, "cbDateRapportJournee")->date(), QDate(2005, 10, 8));
+    QCOMPARE(controle<QLabel>(p, "lbRapportRequetesAu")->text(), QStringLiteral("au"));
+    QCOMPARE(controle<QLabel>(p, "lbRapportRequetesTotal")->text(),
+             QStringLiteral("nbRequ\u00e8tes"));
+    QCOMPARE(controle<QPushButton>(p, "btRapportRequetesActualiser")->text(),
+             QStringLiteral("Actualiser"));
+    QCOMPARE(controle<QGroupBox>(p, "boiteRapportRequetes")->title(),
+             QStringLiteral("Requ\u00e8tes :"));
+    QCOMPARE(controle<QGroupBox>(p, "groupRapportRequetesParam")->title(), QString());
 }
 
 void TestPageRapport::boutonsDeDefilement() {
@@ -658,24 +696,27 @@ void TestPageRapport::boutonsDeDefilement() {
     QCOMPARE(m.barre()->maximum(), m.maximum());
     QVERIFY(m.maximum() > 0 && m.maximum() < PageRapport::kPositionAudience);
 
-    m.page.btRapportAudience->click();
+    controle<QToolButton>(m.page, "btRapportAudience")->click();
     QCOMPARE(m.page.position(), m.maximum());
-    m.page.btRapportRapport->click();
+    controle<QToolButton>(m.page, "btRapportRapport")->click();
     QCOMPARE(m.page.position(), 0);
 
     // Short enough for the audience title to reach the top: exactly 1287.
     m.page.resize(686, 300);
     QTRY_COMPARE(m.barre()->maximum(), m.maximum());
     QVERIFY(m.maximum() > PageRapport::kPositionAudience);
-    m.page.btRapportAudience->click();
+    controle<QToolButton>(m.page, "btRapportAudience")->click();
     QCOMPARE(m.page.position(), PageRapport::kPositionAudience);
-    QCOMPARE(m.page.contenuRapport->mapTo(m.page.scrollBoxRapport->viewport(), QPoint(0, 1287)).y(),
-             0);
+    QCOMPARE(
+        controle<QWidget>(m.page, "contenuRapport")
+            ->mapTo(controle<QScrollArea>(m.page, "scrollBoxRapport")->viewport(), QPoint(0, 1287))
+            .y(),
+        0);
 
     // Taller than the report: nothing to scroll.
     m.page.resize(686, 1900);
     QTRY_COMPARE(m.barre()->maximum(), 0);
-    m.page.btRapportAudience->click();
+    controle<QToolButton>(m.page, "btRapportAudience")->click();
     QCOMPARE(m.page.position(), 0);
 
     m.page.resize(686, 470);
@@ -689,7 +730,7 @@ void TestPageRapport::boutonsDeDefilement() {
 void TestPageRapport::moletteDixPixelsParEvenement() {
     PageMontree m;
     QVERIFY(QTest::qWaitForWindowExposed(&m.page));
-    QWidget* vue = m.page.scrollBoxRapport->viewport();
+    QWidget* vue = controle<QScrollArea>(m.page, "scrollBoxRapport")->viewport();
 
     molette(vue, -120);
     QCOMPARE(m.page.position(), 10);
@@ -706,8 +747,8 @@ void TestPageRapport::moletteDixPixelsParEvenement() {
     // Over the page's own scroll bar, and over a static control of a group: the same step.
     molette(m.barre(), -120);
     QCOMPARE(m.page.position(), 40);
-    molette(m.page.lbRapportOSRecherche, -120);
-    molette(m.page.boiteRapportAdressesIP, -120);
+    molette(controle<EtiquetteQt>(m.page, "lbRapportOSRecherche"), -120);
+    molette(controle<QGroupBox>(m.page, "boiteRapportAdressesIP"), -120);
     QCOMPARE(m.page.position(), 60);
 
     // Held at both ends.
@@ -726,7 +767,7 @@ void TestPageRapport::moletteDixPixelsParEvenement() {
 void TestPageRapport::moletteSurLesControles() {
     PageMontree m;
     QVERIFY(QTest::qWaitForWindowExposed(&m.page));
-    GrilleRapportQt* g = m.page.tableauRapportAdressesIP;
+    GrilleRapportQt* g = controle<GrilleRapportQt>(m.page, "tableauRapportAdressesIP");
     tableauRapportStat t;
     for (int k = 0; k < 100; ++k) t.push_back({std::to_string(k), "", k});
     remplirTableauRapport("Adresses IP", "Occurences", t, *g);
@@ -738,11 +779,11 @@ void TestPageRapport::moletteSurLesControles() {
     QCOMPARE(g->verticalScrollBar()->value(), 0);
     molette(g->horizontalHeader()->viewport(), -120);
     QCOMPARE(m.page.position(), 20);
-    molette(m.page.seRapportTrancheRecherche, 120);
-    QCOMPARE(m.page.seRapportTrancheRecherche->value(), 1);
+    molette(controle<QSpinBox>(m.page, "seRapportTrancheRecherche"), 120);
+    QCOMPARE(controle<QSpinBox>(m.page, "seRapportTrancheRecherche")->value(), 1);
     QCOMPARE(m.page.position(), 10);
-    molette(m.page.cbDateRapportJournee, -120);
-    QCOMPARE(m.page.cbDateRapportJournee->date(), QDate(2005, 10, 8));
+    molette(controle<QDateEdit>(m.page, "cbDateRapportJournee"), -120);
+    QCOMPARE(controle<QDateEdit>(m.page, "cbDateRapportJournee")->date(), QDate(2005, 10, 8));
     QCOMPARE(m.page.position(), 20);
 
     // With the focus, the grid scrolls itself until it is at its end.
@@ -756,10 +797,10 @@ void TestPageRapport::moletteSurLesControles() {
     g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
     molette(g->viewport(), -120);
     QCOMPARE(m.page.position(), 30);
-    m.page.seRapportTrancheRecherche->setFocus();
-    QTRY_VERIFY(m.page.seRapportTrancheRecherche->hasFocus());
-    molette(m.page.seRapportTrancheRecherche, 120);
-    QCOMPARE(m.page.seRapportTrancheRecherche->value(), 2);
+    controle<QSpinBox>(m.page, "seRapportTrancheRecherche")->setFocus();
+    QTRY_VERIFY(controle<QSpinBox>(m.page, "seRapportTrancheRecherche")->hasFocus());
+    molette(controle<QSpinBox>(m.page, "seRapportTrancheRecherche"), 120);
+    QCOMPARE(controle<QSpinBox>(m.page, "seRapportTrancheRecherche")->value(), 2);
     QCOMPARE(m.page.position(), 30);
 }
 

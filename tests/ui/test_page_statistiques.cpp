@@ -21,6 +21,7 @@
 #include "log/Erreur.h"
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
 #include "ui/PageStatistiques.h"
 #include "ui/Texte1252.h"
@@ -47,14 +48,16 @@ struct Banc {
     explicit Banc(QSize zone = {457, 474}, bool avecOnglets = false) {
         auto* disposition = new QHBoxLayout(&fenetre);
         disposition->setContentsMargins(0, 0, 0, 0);
-        PageStatistiques::Contexte contexte{&bip, [this](const QString& m) { statuts << m; },
-                                            [this](const std::function<void()>& commande) {
-                                                try {
-                                                    commande();
-                                                } catch (const ErreurKestrane& e) {
-                                                    erreurs << depuis1252(e.what());
-                                                }
-                                            }};
+        ContexteFenetre contexte;
+        contexte.bip = &bip;
+        contexte.afficherStatut = [this](const QString& m) { statuts << m; };
+        contexte.executer = [this](const std::function<void()>& commande) {
+            try {
+                commande();
+            } catch (const ErreurKestrane& e) {
+                erreurs << depuis1252(e.what());
+            }
+        };
         page = new PageStatistiques(contexte);
         if (avecOnglets) {
             onglets = new QTabWidget;
@@ -68,26 +71,28 @@ struct Banc {
         fenetre.show();
         QCoreApplication::processEvents();
     }
-    QListWidgetItem* entree(int i) const { return page->listeACocherStat->item(i); }
+    QListWidgetItem* entree(int i) const {
+        return controle<QListWidget>(*page, "listeACocherStat")->item(i);
+    }
     // A tick as the user sets it (the keyboard's space bar does the same).
     void cocher(int i, bool coche = true) {
         entree(i)->setCheckState(coche ? Qt::Checked : Qt::Unchecked);
     }
     QList<int> coches() const {
         QList<int> c;
-        for (int i = 0; i < page->listeACocherStat->count(); ++i) {
+        for (int i = 0; i < controle<QListWidget>(*page, "listeACocherStat")->count(); ++i) {
             if (entree(i)->checkState() == Qt::Checked) c << i;
         }
         return c;
     }
     QList<QRect> places() const {
         QList<QRect> r;
-        for (const GrapheQt* g : page->graphesAffiches) r << g->geometry();
+        for (const GrapheQt* g : page->graphesAffiches()) r << g->geometry();
         return r;
     }
     QList<GrapheQt*> visibles() const {
         QList<GrapheQt*> v;
-        for (GrapheQt* g : page->graphes.tous()) {
+        for (GrapheQt* g : page->graphes().tous()) {
             if (!g->isHidden()) v << g;
         }
         return v;
@@ -95,8 +100,10 @@ struct Banc {
     // Tops of the parameter boxes that stand, by name.
     QMap<QString, int> boites() const {
         QMap<QString, int> b;
-        for (QGroupBox* g : {page->grapheStatIP_Param, page->grapheStatHoraires_Param,
-                             page->grapheStatVMensuelles_Param, page->grapheStatPrecedent_Param}) {
+        for (QGroupBox* g : {controle<QGroupBox>(*page, "grapheStatIP_Param"),
+                             controle<QGroupBox>(*page, "grapheStatHoraires_Param"),
+                             controle<QGroupBox>(*page, "grapheStatVMensuelles_Param"),
+                             controle<QGroupBox>(*page, "grapheStatPrecedent_Param")}) {
             if (!g->isHidden()) b.insert(g->objectName(), g->y());
         }
         return b;
@@ -127,27 +134,30 @@ void TestPageStatistiques::cleanup() {
 void TestPageStatistiques::etatInitialSansPassage() {
     Banc b;
     PageStatistiques& p = *b.page;
-    QCOMPARE(p.panelGraphe->size(), QSize(457, 474));
-    QCOMPARE(p.panelStats->geometry(), QRect(0, 0, 217, 474));
-    QCOMPARE(p.boiteParametresGraphs->geometry(), QRect(0, 152, 214, 295));
-    QCOMPARE(p.barreProgressionStat->geometry(), QRect(0, 454, 216, 17));
-    QVERIFY(p.barreProgressionStat->isHidden());
+    QCOMPARE(controle<QWidget>(p, "panelGraphe")->size(), QSize(457, 474));
+    QCOMPARE(controle<QWidget>(p, "panelStats")->geometry(), QRect(0, 0, 217, 474));
+    QCOMPARE(controle<QScrollArea>(p, "boiteParametresGraphs")->geometry(),
+             QRect(0, 152, 214, 295));
+    QCOMPARE(controle<QProgressBar>(p, "barreProgressionStat")->geometry(), QRect(0, 454, 216, 17));
+    QVERIFY(controle<QProgressBar>(p, "barreProgressionStat")->isHidden());
 
     QStringList textes;
-    for (int i = 0; i < p.listeACocherStat->count(); ++i) textes << b.entree(i)->text();
+    for (int i = 0; i < controle<QListWidget>(p, "listeACocherStat")->count(); ++i)
+        textes << b.entree(i)->text();
     QCOMPARE(textes, (QStringList{"Adresses IP", "Systèmes d'exploitation", "Navigateurs / Robots",
                                   "Fichiers chargés", "Taux de chargement",
                                   "Provenance des visites", "Tranches horaires"}));
     QCOMPARE(b.coches(), QList<int>{});
-    QCOMPARE(p.listeACocherStat->visualItemRect(b.entree(1)).height(), 14);
+    QCOMPARE(controle<QListWidget>(p, "listeACocherStat")->visualItemRect(b.entree(1)).height(),
+             14);
     QVERIFY(b.visibles().isEmpty());
     const QMap<QString, int> attendu{{"grapheStatIP_Param", 5},
                                      {"grapheStatHoraires_Param", 106},
                                      {"grapheStatVMensuelles_Param", 191},
                                      {"grapheStatPrecedent_Param", 276}};
     QCOMPARE(b.boites(), attendu);
-    QCOMPARE(p.editAdressesIP_Param->text(), QStringLiteral("10"));
-    QCOMPARE(p.lbTauxZoomGraphPrecedent_Param->text(), QStringLiteral("100"));
+    QCOMPARE(controle<QLineEdit>(p, "editAdressesIP_Param")->text(), QStringLiteral("10"));
+    QCOMPARE(controle<QLabel>(p, "lbTauxZoomGraphPrecedent_Param")->text(), QStringLiteral("100"));
     // Being built and shown is no resize: the window's start message stays.
     QCOMPARE(b.statuts, QStringList{});
 }
@@ -156,23 +166,24 @@ void TestPageStatistiques::aucunGrapheCoche() {
     Banc b;
     PageStatistiques& p = *b.page;
     b.cocher(2);
-    QTest::mouseClick(p.btDecocheTout, Qt::LeftButton);
+    QTest::mouseClick(controle<QPushButton>(p, "btDecocheTout"), Qt::LeftButton);
     QCOMPARE(b.coches(), QList<int>{});
     QCOMPARE(b.statuts.last(), kAucun);
     QVERIFY(b.visibles().isEmpty());
-    QVERIFY(p.graphesAffiches.empty());
+    QVERIFY(p.graphesAffiches().empty());
     QCOMPARE(b.boites(), (QMap<QString, int>{}));
-    auto* legende = p.panelGraphe->findChild<QLabel*>(QStringLiteral("legendePanelGraphe"));
+    auto* legende = controle<QWidget>(p, "panelGraphe")
+                        ->findChild<QLabel*>(QStringLiteral("legendePanelGraphe"));
     QVERIFY(legende != nullptr && legende->isVisible());
     QCOMPARE(legende->text(), QStringLiteral("Aucun graphe à afficher"));
-    QCOMPARE(legende->geometry(), p.panelGraphe->contentsRect());
+    QCOMPARE(legende->geometry(), controle<QWidget>(p, "panelGraphe")->contentsRect());
     QCOMPARE(b.erreurs, QStringList{});
 }
 
 void TestPageStatistiques::unGrapheParClicOuClavier() {
     Banc b;
     PageStatistiques& p = *b.page;
-    QProgressBar* barre = p.barreProgressionStat;
+    QProgressBar* barre = controle<QProgressBar>(p, "barreProgressionStat");
     QList<int> positions;
     bool toujoursVisible = true;
     connect(barre, &QProgressBar::valueChanged, barre, [&](int v) {
@@ -186,14 +197,15 @@ void TestPageStatistiques::unGrapheParClicOuClavier() {
     QCOMPARE(positions, (QList<int>{0, 5, 10, 15, 20, 25, 30, 35, 40, 43, 75, 100}));
     QVERIFY(toujoursVisible);
     QVERIFY(barre->isHidden());
-    QCOMPARE(b.visibles(), QList<GrapheQt*>{p.graphes.grapheStatHoraires});
-    QCOMPARE(p.graphes.grapheStatHoraires->geometry(), p.panelGraphe->contentsRect());
+    QCOMPARE(b.visibles(), QList<GrapheQt*>{p.graphes().grapheStatHoraires});
+    QCOMPARE(p.graphes().grapheStatHoraires->geometry(),
+             controle<QWidget>(p, "panelGraphe")->contentsRect());
     QCOMPARE(b.boites(), (QMap<QString, int>{{"grapheStatHoraires_Param", 5}}));
 
     // A mouse click on the tick box changes the tick and runs one pass, not two; a click on the
     // text changes nothing and still runs one.
-    QWidget* vue = p.listeACocherStat->viewport();
-    const QRect ligne = p.listeACocherStat->visualItemRect(b.entree(6));
+    QWidget* vue = controle<QListWidget>(p, "listeACocherStat")->viewport();
+    const QRect ligne = controle<QListWidget>(p, "listeACocherStat")->visualItemRect(b.entree(6));
     QTest::mouseClick(vue, Qt::LeftButton, {}, QPoint(ligne.left() + 8, ligne.center().y()));
     QCOMPARE(b.coches(), QList<int>{});
     QCOMPARE(b.statuts, (QStringList{kUn, kAucun}));
@@ -280,13 +292,13 @@ void TestPageStatistiques::placement() {
     PageStatistiques& p = *b.page;
     for (int i = 0; i < n; ++i) b.cocher(i);
     QList<int> positions;
-    connect(p.barreProgressionStat, &QProgressBar::valueChanged, p.barreProgressionStat,
-            [&](int v) { positions << v; });
+    connect(controle<QProgressBar>(p, "barreProgressionStat"), &QProgressBar::valueChanged,
+            controle<QProgressBar>(p, "barreProgressionStat"), [&](int v) { positions << v; });
     b.statuts.clear();
     b.fenetre.resize(kGauche + zone.width(), zone.height());
     QCoreApplication::processEvents();
     if (zone.height() == 474) p.disposerGraphes();  // same height: the window's resize does it
-    QCOMPARE(p.panelGraphe->size(), zone);
+    QCOMPARE(controle<QWidget>(p, "panelGraphe")->size(), zone);
 
     QCOMPARE(b.statuts,
              QStringList{
@@ -333,7 +345,7 @@ void TestPageStatistiques::redimensionneePendantUneAutrePage() {
     QCoreApplication::processEvents();
     QCOMPARE(b.statuts, QStringList{});
     for (int i = 0; i < 5; ++i) b.cocher(i);
-    const QSize avant = p.panelGraphe->size();
+    const QSize avant = controle<QWidget>(p, "panelGraphe")->size();
 
     b.onglets->setCurrentIndex(0);
     b.fenetre.resize(b.fenetre.width() + 120, b.fenetre.height() + 90);
@@ -343,7 +355,7 @@ void TestPageStatistiques::redimensionneePendantUneAutrePage() {
     b.onglets->setCurrentIndex(1);
     QCoreApplication::processEvents();
     QCOMPARE(b.statuts, QStringList{QStringLiteral("Présentation de 5 graphes statistiques")});
-    const QSize zone = p.panelGraphe->size();
+    const QSize zone = controle<QWidget>(p, "panelGraphe")->size();
     QCOMPARE(zone, avant + QSize(120, 90));
     QCOMPARE(b.places().last(), QRect(0, zone.height() / 3, zone.width(), zone.height() / 3));
 }
@@ -367,13 +379,14 @@ void TestPageStatistiques::boitesDeParametresEmpilees() {
     p.placerParametres(-1);
     QCOMPARE(b.boites(), (QMap<QString, int>{}));
     // The boxes follow the scroll box's width; "100%" keeps to the right edge.
-    QCOMPARE(p.grapheStatIP_Param->width(), 193);
-    QCOMPARE(p.btZoom100StatPrecedent_Param->geometry(), QRect(136, 16, 49, 25));
+    QCOMPARE(controle<QGroupBox>(p, "grapheStatIP_Param")->width(), 193);
+    QCOMPARE(controle<QPushButton>(p, "btZoom100StatPrecedent_Param")->geometry(),
+             QRect(136, 16, 49, 25));
     b.fenetre.resize(kGauche + 100 + 457, 474);
-    p.separateurStat->setSizes({317, 457});
+    controle<QSplitter>(p, "separateurStat")->setSizes({317, 457});
     QCoreApplication::processEvents();
-    QCOMPARE(p.grapheStatIP_Param->width(), 293);
-    QCOMPARE(p.btZoom100StatPrecedent_Param->x(), 236);
+    QCOMPARE(controle<QGroupBox>(p, "grapheStatIP_Param")->width(), 293);
+    QCOMPARE(controle<QPushButton>(p, "btZoom100StatPrecedent_Param")->x(), 236);
 }
 
 void TestPageStatistiques::grapheSeul() {
@@ -385,15 +398,15 @@ void TestPageStatistiques::grapheSeul() {
     p.afficherGrapheSeul(3);
     QCOMPARE(b.statuts, (QStringList{kAucun, kUn}));
     QCOMPARE(b.coches(), QList<int>{3});
-    QCOMPARE(b.visibles(), QList<GrapheQt*>{p.graphes.grapheStatFichierCharge});
-    QCOMPARE(b.places(), QList<QRect>{p.panelGraphe->contentsRect()});
+    QCOMPARE(b.visibles(), QList<GrapheQt*>{p.graphes().grapheStatFichierCharge});
+    QCOMPARE(b.places(), QList<QRect>{controle<QWidget>(p, "panelGraphe")->contentsRect()});
     QCOMPARE(b.boites(), (QMap<QString, int>{}));
 }
 
 void TestPageStatistiques::grapheDeLibelleExact() {
     Banc b;
     const PageStatistiques& p = *b.page;
-    const GraphesStat& g = p.graphes;
+    const GraphesStat& g = p.graphes();
     const QList<GrapheQt*> attendu{g.grapheStatIP,         g.grapheStatOS,
                                    g.grapheStatNavRobots,  g.grapheStatFichierCharge,
                                    g.grapheStatTauxCharge, g.grapheStatPrecedent,
@@ -417,14 +430,14 @@ void TestPageStatistiques::decocherSansDisposerGardeLesGraphes() {
     QCOMPARE(b.coches(), QList<int>{});
     QCOMPARE(b.statuts, statuts);
     QCOMPARE(b.visibles(),
-             (QList<GrapheQt*>{p.graphes.grapheStatOS, p.graphes.grapheStatPrecedent}));
+             (QList<GrapheQt*>{p.graphes().grapheStatOS, p.graphes().grapheStatPrecedent}));
     QCOMPARE(b.places(), places);
-    QVERIFY(p.barreProgressionStat->isHidden());
+    QVERIFY(controle<QProgressBar>(p, "barreProgressionStat")->isHidden());
 }
 
 void TestPageStatistiques::touchesRefusees() {
     Banc b;
-    QLineEdit* edit = b.page->editAdressesIP_Param;
+    QLineEdit* edit = controle<QLineEdit>(*b.page, "editAdressesIP_Param");
     edit->setFocus();
     edit->setCursorPosition(2);
     const std::vector<std::pair<int, int>> erreur{{900, 50}, {300, 150}};
@@ -483,10 +496,11 @@ void TestPageStatistiques::entreeNombreAdresses() {
     QFETCH(int, points);
     remplirStatIP(60);
     Banc b;
-    GrapheQt* g = b.page->graphes.grapheStatIP;
-    QSignalSpy entree(b.page->editAdressesIP_Param, &QLineEdit::returnPressed);
-    taper(b.page->editAdressesIP_Param, texte);
-    QCOMPARE(b.page->editAdressesIP_Param->text(), apres);
+    GrapheQt* g = b.page->graphes().grapheStatIP;
+    QSignalSpy entree(controle<QLineEdit>(*b.page, "editAdressesIP_Param"),
+                      &QLineEdit::returnPressed);
+    taper(controle<QLineEdit>(*b.page, "editAdressesIP_Param"), texte);
+    QCOMPARE(controle<QLineEdit>(*b.page, "editAdressesIP_Param")->text(), apres);
     QCOMPARE(g->nbPoints(0), points);
     QCOMPARE(g->libelle(0, points - 1), QStringLiteral("10.0.0.%1").arg(points - 1));
     QCOMPARE(entree.count(), 0);  // the key is dropped
@@ -498,26 +512,26 @@ void TestPageStatistiques::erreurDeConversion() {
     remplirStatIP(60);
     Banc b;
     PageStatistiques& p = *b.page;
-    GrapheQt* g = p.graphes.grapheStatIP;
-    taper(p.editAdressesIP_Param, QStringLiteral("20"));
+    GrapheQt* g = p.graphes().grapheStatIP;
+    taper(controle<QLineEdit>(p, "editAdressesIP_Param"), QStringLiteral("20"));
     QCOMPARE(g->nbPoints(0), 20);
 
     remplirStatIP(40);  // a refill would now give other points
     statIP[0].libelle = "autre";
     for (const QString& texte : {QString(), QStringLiteral("abc"), QStringLiteral("1 2")}) {
         b.erreurs.clear();
-        taper(p.editAdressesIP_Param, texte);
+        taper(controle<QLineEdit>(p, "editAdressesIP_Param"), texte);
         QCOMPARE(
             b.erreurs,
             QStringList{QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(texte)});
-        QCOMPARE(p.editAdressesIP_Param->text(), texte);
+        QCOMPARE(controle<QLineEdit>(p, "editAdressesIP_Param")->text(), texte);
         QCOMPARE(g->nbPoints(0), 20);
         QCOMPARE(g->libelle(0, 0), QStringLiteral("10.0.0.0"));
     }
     // The up-down's release refills the same way, and fails the same way.
-    p.editAdressesIP_Param->setText(QStringLiteral("x"));
+    controle<QLineEdit>(p, "editAdressesIP_Param")->setText(QStringLiteral("x"));
     b.erreurs.clear();
-    emit p.udAdressesIP_Param->relache();
+    emit controle<HautBas>(p, "udAdressesIP_Param")->relache();
     QCOMPARE(b.erreurs, QStringList{QStringLiteral("'x' n'est pas une valeur entière correcte")});
     QCOMPARE(g->nbPoints(0), 20);
 }
@@ -526,9 +540,9 @@ void TestPageStatistiques::flechesDuNombreAdresses() {
     remplirStatIP(60);
     Banc b;
     PageStatistiques& p = *b.page;
-    HautBas* ud = p.udAdressesIP_Param;
-    QLineEdit* edit = p.editAdressesIP_Param;
-    GrapheQt* g = p.graphes.grapheStatIP;
+    HautBas* ud = controle<HautBas>(p, "udAdressesIP_Param");
+    QLineEdit* edit = controle<QLineEdit>(p, "editAdressesIP_Param");
+    GrapheQt* g = p.graphes().grapheStatIP;
     const QPoint haut(8, 3), bas(8, 14);
 
     QTest::mouseClick(ud, Qt::LeftButton, {}, haut);
@@ -563,26 +577,32 @@ void TestPageStatistiques::flechesDuNombreAdresses() {
 void TestPageStatistiques::zoomProvenances() {
     Banc b;
     PageStatistiques& p = *b.page;
-    GrapheQt* g = p.graphes.grapheStatPrecedent;
+    GrapheQt* g = p.graphes().grapheStatPrecedent;
     for (int i = 0; i < 21; ++i)
-        QTest::mouseClick(p.btZoomMoinsStatPrecedent_Param, Qt::LeftButton);
-    QCOMPARE(p.lbTauxZoomGraphPrecedent_Param->text(), QStringLiteral("-5"));
+        QTest::mouseClick(controle<QPushButton>(p, "btZoomMoinsStatPrecedent_Param"),
+                          Qt::LeftButton);
+    QCOMPARE(controle<QLabel>(p, "lbTauxZoomGraphPrecedent_Param")->text(), QStringLiteral("-5"));
     QCOMPARE(g->zoom(), -5);
-    for (int i = 0; i < 3; ++i) QTest::mouseClick(p.btZoomPlusStatPrecedent_Param, Qt::LeftButton);
-    QCOMPARE(p.lbTauxZoomGraphPrecedent_Param->text(), QStringLiteral("10"));
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(controle<QPushButton>(p, "btZoomPlusStatPrecedent_Param"),
+                          Qt::LeftButton);
+    QCOMPARE(controle<QLabel>(p, "lbTauxZoomGraphPrecedent_Param")->text(), QStringLiteral("10"));
     QCOMPARE(g->zoom(), 10);
-    QTest::mouseClick(p.btZoom100StatPrecedent_Param, Qt::LeftButton);
-    QCOMPARE(p.lbTauxZoomGraphPrecedent_Param->text(), QStringLiteral("100"));
+    QTest::mouseClick(controle<QPushButton>(p, "btZoom100StatPrecedent_Param"), Qt::LeftButton);
+    QCOMPARE(controle<QLabel>(p, "lbTauxZoomGraphPrecedent_Param")->text(), QStringLiteral("100"));
     QCOMPARE(g->zoom(), 100);
-    for (int i = 0; i < 12; ++i) QTest::mouseClick(p.btZoomPlusStatPrecedent_Param, Qt::LeftButton);
-    QCOMPARE(p.lbTauxZoomGraphPrecedent_Param->text(), QStringLiteral("160"));
+    for (int i = 0; i < 12; ++i)
+        QTest::mouseClick(controle<QPushButton>(p, "btZoomPlusStatPrecedent_Param"),
+                          Qt::LeftButton);
+    QCOMPARE(controle<QLabel>(p, "lbTauxZoomGraphPrecedent_Param")->text(), QStringLiteral("160"));
     QCOMPARE(g->zoom(), 160);
 
     // Checked arithmetic at the far end of the range.
-    p.lbTauxZoomGraphPrecedent_Param->setText(QStringLiteral("2147483645"));
-    QTest::mouseClick(p.btZoomPlusStatPrecedent_Param, Qt::LeftButton);
+    controle<QLabel>(p, "lbTauxZoomGraphPrecedent_Param")->setText(QStringLiteral("2147483645"));
+    QTest::mouseClick(controle<QPushButton>(p, "btZoomPlusStatPrecedent_Param"), Qt::LeftButton);
     QCOMPARE(b.erreurs, QStringList{QStringLiteral("Débordement d'entier")});
-    QCOMPARE(p.lbTauxZoomGraphPrecedent_Param->text(), QStringLiteral("2147483645"));
+    QCOMPARE(controle<QLabel>(p, "lbTauxZoomGraphPrecedent_Param")->text(),
+             QStringLiteral("2147483645"));
     QCOMPARE(g->zoom(), 160);
 }
 

@@ -18,6 +18,7 @@
 
 #include "log/Journal.h"
 #include "tests/ui/Registre.h"
+#include "ui/SourceJournal.h"
 #include "ui/Texte1252.h"
 #include "ui/VueTexte.h"
 
