@@ -26,12 +26,14 @@ class ErreurKestrane : public std::runtime_error {
 // the user typed it.
 class ErreurFichier : public ErreurKestrane {
   public:
-    ErreurFichier(const std::string& message, std::string description)
-        : ErreurKestrane(message), description_(std::move(description)) {}
+    ErreurFichier(const std::string& message, std::string debut, std::string description)
+        : ErreurKestrane(message), debut_(std::move(debut)), description_(std::move(description)) {}
+    // What failed ("Impossible d'ouvrir le fichier "), in Windows-1252, and why.
+    const std::string& debut() const { return debut_; }
     const std::string& description() const { return description_; }
 
   private:
-    std::string description_;
+    std::string debut_, description_;
 };
 
 // The description of a path that is no regular file (a pipe, a device, a folder...).

@@ -149,7 +149,7 @@ void leverErreurFichier(std::string_view debut, const std::string& chemin,
     m += chemin;
     m += "\". ";
     m += description;
-    throw ErreurFichier(m, description);
+    throw ErreurFichier(m, std::string(debut), description);
 }
 
 void leverDebordement() {

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -16,17 +15,11 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstring>
-#include <new>
 
-#include "log/Erreur.h"
-#include "log/FichierAtomique.h"
-#include "log/TableauLog.h"
-#include "log/ULog.h"
 #include "platform/Horloge.h"
 #include "stats/UFonctionsKestrane.h"
+#include "ui/PageRapport.h"
 #include "ui/PageStatistiques.h"
-#include "ui/SourceJournal.h"
 #include "ui/Texte1252.h"
 #include "ui/VueTexte.h"
 
@@ -37,16 +30,6 @@ namespace {
 // The page width the button bar was designed for: buttons kept at the right edge keep their
 // distance to it, the progress bar stretches by the difference.
 constexpr int kLargeurPageConcue = 678;
-
-// The core's message again, with the path as the user typed it (the core has its bytes).
-QString messageFichier(const char* debut, const QString& chemin, const ErreurFichier& e) {
-    return QString::fromUtf8(debut) + QLatin1Char('"') + chemin + QStringLiteral("\". ") +
-           QString::fromLocal8Bit(e.description());
-}
-
-std::string cheminSysteme(const QString& chemin) {
-    return QFile::encodeName(chemin).toStdString();
-}
 
 QAction* ajouterAction(QMenu* menu, const char* nom, const QString& texte,
                        const QKeySequence& raccourci = {}) {
@@ -314,90 +297,31 @@ void TForm1::montrerAnalyse(bool montree) {
     PageControl1->setTabVisible(2, montree);
 }
 
-// --- File commands ---------------------------------------------------------------------------
+// --- The result pages ------------------------------------------------------------------------
 
-void TForm1::chargerJournal() {
-    afficherStatut(QStringLiteral("Demande de chargement..."));
-    dialogOuvrir.changerFiltre(QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
-    dialogOuvrir.changerTitre(QStringLiteral("Ouverture d'un fichier journal - Kestrane"));
-    if (!dialogOuvrir.executer(this)) {
-        afficherStatut(QStringLiteral("Chargement - annul\u00e9e !"));
-        return;
-    }
-    const QString chemin = dialogOuvrir.nomFichier();
-    const std::string cheminOs = cheminSysteme(chemin);
-    Journal nouveau;
-    std::shared_ptr<SourceJournal> source;
-    try {
-        enFond([&] {
-            nouveau = Journal::charger(cheminOs);
-            source = std::make_shared<SourceJournal>(nouveau);
-        });
-    } catch (const ErreurFichier& e) {
-        throw ErreurAffichable{messageFichier("Impossible d'ouvrir le fichier ", chemin, e)};
-    }
-    // The former journal is let go of by the views below; its memory is given back on the
-    // other thread (unmapping gigabytes takes a while).
-    Journal ancien = std::move(journal_);
-    journal_ = std::move(nouveau);
-    Memo1->changerSource(std::move(source));
-    PageControl1->setCurrentIndex(0);
-    lbNbLignes->setText(QString::number(journal_.nbLignes()) + QStringLiteral(" lignes"));
-    afficherStatut(QStringLiteral("Chargement du fichier journal : ") + chemin);
-    RichEdit1->vider();
-    // The records of the former journal are shown nowhere any more.
-    tableauLog = TableauLog();
-    comptesAnalyse_.vider();
-    pageStatistiques->decocherSansDisposer();
-    montrerAnalyse(false);
-    enFond([&ancien] { ancien = Journal(); });
+ContexteFenetre TForm1::contextePages() {
+    ContexteFenetre c;
+    c.bip = &bip_;
+    c.afficherStatut = [this](const QString& message) { afficherStatut(message); };
+    c.executer = [this](const std::function<void()>& commande) { executer(commande); };
+    c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
+    c.journal = [this]() -> const Journal& { return journal_; };
+    return c;
 }
 
-void TForm1::ouvrirAuDemarrage(const QString& chemin) {
-    dialogOuvrir.repondreProchaineFois(chemin);
-    executer([this] { chargerJournal(); });
+void TForm1::creerPageStatistiques() {
+    auto* page = new QVBoxLayout(ongletStatistiques);
+    page->setContentsMargins(0, 0, 0, 0);
+    pageStatistiques = new PageStatistiques(contextePages(), ongletStatistiques);
+    page->addWidget(pageStatistiques);
 }
 
-void TForm1::enregistrerJournalSous() {
-    afficherStatut(QStringLiteral("Demande d'enregistrement sous..."));
-    dialogEnregistrer.changerFiltre(QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
-    dialogEnregistrer.changerTitre(QStringLiteral("Enregistrer le journal sous... - Kestrane"));
-    if (!dialogEnregistrer.executer(this)) {
-        afficherStatut(QStringLiteral("Enregistrement - annul\u00e9e !"));
-        return;
-    }
-    const QString chemin = dialogEnregistrer.nomFichier();
-    const Journal journal = journal_;
-    ecrireFichier(chemin, [&journal](const Ecrivain& e) { journal.ecrireCRLF(e); });
-    afficherStatut(QStringLiteral("Enregistr\u00e9 sous : ") + chemin);
-}
-
-void TForm1::ecrireFichier(const QString& chemin,
-                           const std::function<void(const Ecrivain&)>& produire) {
-    const std::string cheminOs = cheminSysteme(chemin);
-    try {
-        enFond([&] { ecrireFichierAtomique(cheminOs, produire); });
-    } catch (const ErreurFichier& e) {
-        throw ErreurAffichable{messageFichier("Impossible de cr\u00e9er le fichier ", chemin, e)};
-    }
-}
-
-void TForm1::ecrireFichierDeLaVue(const QString& chemin, const VueTexte& vue) {
-    const std::shared_ptr<const SourceLignes> source = vue.source();
-    ecrireFichier(chemin, [&source](const Ecrivain& e) { source->ecrire(e); });
-}
-
-void TForm1::exporterAnalyse() {
-    afficherStatut(QStringLiteral("Demande d'exportation..."));
-    dialogEnregistrer.changerFiltre(QStringLiteral("Fichier Texte|*.txt"));
-    dialogEnregistrer.changerTitre(QStringLiteral("Exportation de l'Analyse - Kestrane"));
-    if (!dialogEnregistrer.executer(this)) {
-        afficherStatut(QStringLiteral("Demande d'exportation - annul\u00e9e !"));
-        return;
-    }
-    const QString chemin = dialogEnregistrer.nomFichier() + QStringLiteral(".txt");
-    ecrireFichierDeLaVue(chemin, *RichEdit1);
-    afficherStatut(QStringLiteral("R\u00e9sultat export\u00e9 sous : ") + chemin);
+void TForm1::creerPageRapport() {
+    auto* page = new QVBoxLayout(ongletRapportAnalyse);
+    page->setContentsMargins(0, 0, 0, 0);
+    pageRapport =
+        new PageRapport(contextePages(), pageStatistiques->graphes(), ongletRapportAnalyse);
+    page->addWidget(pageRapport);
 }
 
 // --- Handlers --------------------------------------------------------------------------------
