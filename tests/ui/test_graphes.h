@@ -29,5 +29,4 @@ class TestGraphes : public QObject {
     void zoomEnPourcent();
 
     void dessinDiffereEtGrapheAffiche();
-    void dureeDuRemplissage();
 };

@@ -87,21 +87,6 @@ struct PageMontree {
 };
 
 // Forwards to a grid and announces every cell at once: what a per-cell dataChanged would cost.
-class GrilleBavarde : public GrilleRapport {
-  public:
-    explicit GrilleBavarde(GrilleRapportQt& g) : g_(g) {}
-    int nbLignes() const override { return g_.nbLignes(); }
-    void changerNbLignes(int n) override { g_.changerNbLignes(n); }
-    std::string cellule(int c, int l) const override { return g_.cellule(c, l); }
-    void ecrireCellule(int c, int l, std::string_view t) override {
-        g_.ecrireCellule(c, l, t);
-        g_.publierModifications();
-    }
-    void choisirLigne(int l) override { g_.choisirLigne(l); }
-
-  private:
-    GrilleRapportQt& g_;
-};
 
 }  // namespace
 
@@ -295,55 +280,6 @@ void TestPageRapport::reglagesDesGrilles() {
     QCOMPARE(g->selectionBehavior(), QAbstractItemView::SelectRows);
     QCOMPARE(g->selectionMode(), QAbstractItemView::SingleSelection);
     QCOMPARE(g->nbLignes(), 3);
-}
-
-void TestPageRapport::grandeGrilleMesuree() {
-    for (const int n : {20000, 100000}) {
-        GrilleRapportQt g;
-        g.resize(287, 129);
-        g.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&g));
-        tableauRapportStat t;
-        t.reserve(static_cast<std::size_t>(n));
-        for (int k = 0; k < n; ++k) {
-            t.push_back({"10." + std::to_string(k / 65536) + '.' + std::to_string(k / 256 % 256) +
-                             '.' + std::to_string(k % 256),
-                         "", static_cast<int32_t>((k * 7919L) % 100003)});
-        }
-
-        QElapsedTimer chrono;
-        chrono.start();
-        remplirTableauRapport("Adresses IP", "Occurences", t, g);
-        QCoreApplication::processEvents();
-        const qint64 remplissage = chrono.nsecsElapsed();
-        chrono.restart();
-        trierParNombre(t, g, false);
-        QCoreApplication::processEvents();
-        const qint64 tri = chrono.nsecsElapsed();
-        EtiquetteQt resultat;
-        chrono.restart();
-        rechercherTableau(g, t[static_cast<std::size_t>(n) - 1].libelle, resultat);
-        const qint64 recherche = chrono.nsecsElapsed();
-
-        QCOMPARE(g.nbLignes(), n + 1);
-        QCOMPARE(g.ligneCourante(), n);
-        QCOMPARE(texte(g, 1, 1), QString::number(t[0].nombre));
-        QVERIFY(t[0].nombre >= t[1].nombre);
-
-        // The same fill with every cell announced on its own, for comparison.
-        GrilleBavarde bavarde(g);
-        remplirTableauRapport("", "", {}, g);
-        QCoreApplication::processEvents();
-        chrono.restart();
-        remplirTableauRapport("Adresses IP", "Occurences", t, bavarde);
-        QCoreApplication::processEvents();
-        const qint64 cellules = chrono.nsecsElapsed();
-
-        qInfo(
-            "%d lignes : remplissage %.1f ms, tri %.1f ms, recherche %.1f ms "
-            "(remplissage annoncé cellule par cellule : %.1f ms)",
-            n, remplissage / 1e6, tri / 1e6, recherche / 1e6, cellules / 1e6);
-    }
 }
 
 void TestPageRapport::controlesNommesEtMembres() {

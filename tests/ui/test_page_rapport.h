@@ -13,7 +13,6 @@ class TestPageRapport : public QObject {
     void choisirLigneSelectionneEtMontre();
     void reglagesDesGrilles_data();
     void reglagesDesGrilles();
-    void grandeGrilleMesuree();
 
     void controlesNommesEtMembres();
     void placesEtVisibilite_data();
