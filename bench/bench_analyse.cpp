@@ -21,6 +21,7 @@
 
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
+#include "tests/BipEnregistreur.h"
 #include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"

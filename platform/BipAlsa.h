@@ -63,12 +63,4 @@ class BipAlsa : public Bip {
     int nbOuvertures_ = 0;
 };
 
-// Records every beep asked for, as (frequency Hz, duration ms), and plays nothing.
-class BipEnregistreur : public Bip {
-  public:
-    void bip(int frequenceHz, int dureeMs) override { bips.emplace_back(frequenceHz, dureeMs); }
-
-    std::vector<std::pair<int, int>> bips;
-};
-
 }  // namespace kestrane

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "platform/BipAlsa.h"
+#include "tests/BipEnregistreur.h"
 #include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
 

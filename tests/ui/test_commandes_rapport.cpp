@@ -19,6 +19,7 @@
 #include "log/Journal.h"
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/BipEnregistreur.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
 #include "ui/GrapheQt.h"

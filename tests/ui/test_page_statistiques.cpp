@@ -21,6 +21,7 @@
 #include "log/Erreur.h"
 #include "platform/BipAlsa.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/BipEnregistreur.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
 #include "ui/PageStatistiques.h"
