@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "log/DeuxFils.h"
 #include "log/Journal.h"
 
 using namespace kestrane;
@@ -68,6 +69,9 @@ const std::string& fichierEnMemoire(int& fd) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille) {
+    // One input in four on both cores, with the thresholds lowered.
+    kSeuilDeuxFilsOctets = donnees && taille > 0 && donnees[0] % 4 == 0 ? 256 : SIZE_MAX;
+    kSeuilDeuxFilsLignes = kSeuilDeuxFilsOctets == 256 ? 8 : SIZE_MAX;
     const std::string texte(reinterpret_cast<const char*>(donnees), taille);
     const Decoupe d = decouper(texte);
     exiger(compterLignes(texte) == d.lignes.size());
