@@ -1,13 +1,58 @@
 // Pieces shared by the tallies and the one-pass statistics computation.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "log/ULog.h"
+#include "stats/IndexCles.h"
 #include "stats/UFonctionsKestrane.h"
 
 namespace kestrane {
+
+// The key of each table, chosen here once for the separate tallies and for the counts of the
+// first pass, which must build exactly the same tables.
+
+// The address tables (lines and bytes per client) are keyed by the four numbers.
+inline CleIP cleAdresse(const RLog& r) {
+    return CleIP{{r.ip1, r.ip2, r.ip3, r.ip4}};
+}
+
+// The text tables, in the order of the statistics pass.
+enum TableTexte : std::size_t {
+    kTableSystemes,
+    kTableNavigateurs,
+    kTableProvenances,
+    kTableFichiers,
+    kNbTablesTextes
+};
+
+inline std::string_view cleSysteme(const RLog& r) {
+    return r.systeme;
+}
+inline std::string_view cleNavigateur(const RLog& r) {
+    return r.navigateur;
+}
+inline std::string_view cleProvenance(const RLog& r) {
+    return r.pagePrecedente;
+}
+inline std::string_view cleFichier(const RLog& r) {
+    return r.fichierCharge;
+}
+
+using ChoixCle = std::string_view (*)(const RLog&);
+
+inline constexpr ChoixCle kClesTextes[kNbTablesTextes] = {cleSysteme, cleNavigateur, cleProvenance,
+                                                          cleFichier};
+
+// The key of text table `t`: a direct call, inlined in the counting loops.
+template <std::size_t t>
+std::string_view cleTexte(const RLog& r) {
+    constexpr ChoixCle choix = kClesTextes[t];
+    return choix(r);
+}
 
 // Characters from position `debut` (from 1), at most `nombre` of them; empty past the end.
 inline std::string_view copie(std::string_view s, std::size_t debut, std::size_t nombre) {

@@ -3,6 +3,8 @@
 // build.
 #include <algorithm>
 #include <exception>
+#include <iterator>
+#include <utility>
 
 #include "log/DeuxFils.h"
 #include "log/Erreur.h"
@@ -66,7 +68,8 @@ struct ComptesJournal::Cumul {
     std::vector<int64_t> ipNombre, ipOctets;
     CleIP ipDerniere{};
     uint32_t numeroIPDerniere = UINT32_MAX;
-    CompteurTexte os, nav, precedent, fichier, dates;
+    CompteurTexte textes[kNbTablesTextes];
+    CompteurTexte dates;
     std::vector<std::string_view> heureDeDate;  // time of the first line of each date
     std::vector<int> ordreHeures;               // hours of the day in order of first appearance
     int64_t nombreHeure[24] = {};
@@ -81,7 +84,7 @@ struct ComptesJournal::Cumul {
 
     void ajouter(const RLog& r) {
         if (echec) return;
-        const CleIP cle{{r.ip1, r.ip2, r.ip3, r.ip4}};
+        const CleIP cle = cleAdresse(r);
         uint32_t n = numeroIPDerniere;
         if (n == UINT32_MAX || !(cle == ipDerniere)) {
             bool nouveau;
@@ -97,16 +100,7 @@ struct ComptesJournal::Cumul {
         octetsIncertains |= r.chargement < 0;
         octetsIncertains |= __builtin_add_overflow(ipOctets[n], r.chargement, &ipOctets[n]);
 
-        os.preparer(r.systeme);
-        nav.preparer(r.navigateur);
-        precedent.preparer(r.pagePrecedente);
-        fichier.preparer(r.fichierCharge);
-        dates.preparer(r.date);
-        os.compter();
-        nav.compter();
-        precedent.compter();
-        fichier.compter();
-        if (dates.compter()) heureDeDate.push_back(r.heure);
+        compterTextes(r, std::make_index_sequence<kNbTablesTextes>{});
 
         std::string_view reste = r.heure;
         const std::string_view texteHeure = extraireChamp(":", reste);
@@ -125,6 +119,16 @@ struct ComptesJournal::Cumul {
             dateHeure[h] = r.date;
         }
         ++nombreHeure[h];
+    }
+
+    // Every key of the line prepared before any is counted, so that their slots are fetched
+    // at the same time.
+    template <std::size_t... t>
+    void compterTextes(const RLog& r, std::index_sequence<t...>) {
+        (textes[t].preparer(cleTexte<t>(r)), ...);
+        dates.preparer(r.date);
+        (textes[t].compter(), ...);
+        if (dates.compter()) heureDeDate.push_back(r.heure);
     }
 };
 
@@ -166,10 +170,10 @@ void fusionner(Cumul& a, const Cumul& b) {
     }
     // The two tables with the most keys, each on its own core.
     enParallele(
-        true, [&] { fusionner(a.precedent, b.precedent); },
-        [&] { fusionner(a.fichier, b.fichier); });
-    fusionner(a.os, b.os);
-    fusionner(a.nav, b.nav);
+        true, [&] { fusionner(a.textes[kTableProvenances], b.textes[kTableProvenances]); },
+        [&] { fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]); });
+    fusionner(a.textes[kTableSystemes], b.textes[kTableSystemes]);
+    fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
     fusionner(a.dates, b.dates, [&](uint32_t k) { a.heureDeDate.push_back(b.heureDeDate[k]); });
     for (const int h : b.ordreHeures) {
         if (!a.heureVue[h]) {
@@ -195,7 +199,8 @@ tableauRapportStat tableDeTextes(const CompteurTexte& c) {
 }
 
 struct Tables {
-    tableauRapportStat ip, os, nav, precedent, fichier, taux, tranches, dates;
+    tableauRapportStat ip, taux, tranches, dates;
+    tableauRapportStat textes[kNbTablesTextes];
 };
 
 // Every table from the counts of the whole journal; false when only the separate tallies can
@@ -203,8 +208,8 @@ struct Tables {
 // total).
 bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t) {
     if (a.echec || a.octetsIncertains || !tientSur32Bits(a.ipNombre) ||
-        !tientSur32Bits(a.os.nombres) || !tientSur32Bits(a.nav.nombres) ||
-        !tientSur32Bits(a.precedent.nombres) || !tientSur32Bits(a.fichier.nombres) ||
+        !std::all_of(std::begin(a.textes), std::end(a.textes),
+                     [](const CompteurTexte& c) { return tientSur32Bits(c.nombres); }) ||
         !tientSur32Bits(a.dates.nombres) || nbLignes > static_cast<std::size_t>(kMax32)) {
         return false;
     }
@@ -218,10 +223,10 @@ bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t)
         t.taux[k].nombre = a.ipOctets[k];
     }
     enParallele(
-        true, [&] { t.precedent = tableDeTextes(a.precedent); },
-        [&] { t.fichier = tableDeTextes(a.fichier); });
-    t.os = tableDeTextes(a.os);
-    t.nav = tableDeTextes(a.nav);
+        true, [&] { t.textes[kTableProvenances] = tableDeTextes(a.textes[kTableProvenances]); },
+        [&] { t.textes[kTableFichiers] = tableDeTextes(a.textes[kTableFichiers]); });
+    t.textes[kTableSystemes] = tableDeTextes(a.textes[kTableSystemes]);
+    t.textes[kTableNavigateurs] = tableDeTextes(a.textes[kTableNavigateurs]);
     t.dates = tableDeTextes(a.dates);
     for (std::size_t k = 0; k < t.dates.size(); ++k) {
         t.dates[k].complement = t.dates[k].libelle;
@@ -321,13 +326,13 @@ void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* 
     if (enUneFois) {
         statIP = std::move(t.ip);
         apres(kEtapeIP);
-        statOS = std::move(t.os);
+        statOS = std::move(t.textes[kTableSystemes]);
         apres(kEtapeOS);
-        statNav = std::move(t.nav);
+        statNav = std::move(t.textes[kTableNavigateurs]);
         apres(kEtapeNav);
-        statPrecedent = std::move(t.precedent);
+        statPrecedent = std::move(t.textes[kTableProvenances]);
         apres(kEtapePrecedent);
-        statFichier = std::move(t.fichier);
+        statFichier = std::move(t.textes[kTableFichiers]);
         apres(kEtapeFichier);
         statTaux = std::move(t.taux);
         apres(kEtapeOctets);

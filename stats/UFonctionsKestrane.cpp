@@ -18,13 +18,13 @@ std::string periodeChoisie;
 
 namespace {
 
-template <typename Champ>
-void compterTextes(const Journal& journal, tableauRapportStat& table, Champ champ) {
+template <std::size_t t>
+void compterTextes(const Journal& journal, tableauRapportStat& table) {
     table.clear();
     IndexCles<std::string_view> index;
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
         const RLog r = analyserLigne(journal.ligne(i));
-        const std::string_view cle = champ(r);
+        const std::string_view cle = cleTexte<t>(r);
         bool nouveau;
         const uint32_t n = index.trouverOuAjouter(cle, nouveau);
         if (nouveau) {
@@ -42,7 +42,7 @@ void compterParAdresse(const Journal& journal, tableauRapportStat& table, bool o
         const RLog r = analyserLigne(journal.ligne(i));
         const int64_t apport = octets ? r.chargement : 1;
         bool nouveau;
-        const uint32_t n = index.trouverOuAjouter(CleIP{{r.ip1, r.ip2, r.ip3, r.ip4}}, nouveau);
+        const uint32_t n = index.trouverOuAjouter(cleAdresse(r), nouveau);
         if (nouveau) {
             rapportStat e;
             ajouterAdresseIP(e.libelle, r.ip1, r.ip2, r.ip3, r.ip4);
@@ -65,16 +65,16 @@ void compterOctets(const Journal& journal, tableauRapportStat& table) {
     compterParAdresse(journal, table, true);
 }
 void compterSystemes(const Journal& journal, tableauRapportStat& table) {
-    compterTextes(journal, table, [](const RLog& r) { return r.systeme; });
+    compterTextes<kTableSystemes>(journal, table);
 }
 void compterNavigateurs(const Journal& journal, tableauRapportStat& table) {
-    compterTextes(journal, table, [](const RLog& r) { return r.navigateur; });
+    compterTextes<kTableNavigateurs>(journal, table);
 }
 void compterProvenances(const Journal& journal, tableauRapportStat& table) {
-    compterTextes(journal, table, [](const RLog& r) { return r.pagePrecedente; });
+    compterTextes<kTableProvenances>(journal, table);
 }
 void compterFichiers(const Journal& journal, tableauRapportStat& table) {
-    compterTextes(journal, table, [](const RLog& r) { return r.fichierCharge; });
+    compterTextes<kTableFichiers>(journal, table);
 }
 
 // ---------------------------------------------------------------------------------------------
