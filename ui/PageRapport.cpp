@@ -1,3 +1,5 @@
+// The report page: its controls and their layout, its scrolling, and what the statistics pass
+// shows on it. Its commands (sorts, searches, slices, periods) are in CommandesRapport.cpp.
 #include "ui/PageRapport.h"
 
 #include <QAbstractButton>

@@ -56,12 +56,6 @@ class GrapheMemoire : public Graphe {
     }
 };
 
-class BipMemoire : public Bip {
-  public:
-    std::vector<std::pair<int, int>> appels;
-    void bip(int f, int d) override { appels.emplace_back(f, d); }
-};
-
 // One combined-format line.
 inline std::string ligneLog(const std::string& ip, const std::string& date = "06/Dec/2006",
                             const std::string& heure = "10:15:32",

@@ -2,6 +2,7 @@
 
 #include "Doublures.h"
 #include "stats/UFonctionsKestrane.h"
+#include "tests/BipEnregistreur.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -63,19 +64,19 @@ TEST(RemplirGraphe, TranchesCommencentParLEnTete) {
 
 TEST(Bips, LesTroisAirs) {
     using Appels = std::vector<std::pair<int, int>>;
-    BipMemoire b;
+    BipEnregistreur b;
     bipErreur(b);
-    EXPECT_EQ(b.appels, (Appels{{900, 50}, {300, 150}}));
-    b.appels.clear();
+    EXPECT_EQ(b.bips, (Appels{{900, 50}, {300, 150}}));
+    b.bips.clear();
     bipTermine(b);
-    EXPECT_EQ(b.appels, (Appels{{400, 100}, {600, 100}, {500, 250}}));
-    b.appels.clear();
+    EXPECT_EQ(b.bips, (Appels{{400, 100}, {600, 100}, {500, 250}}));
+    b.bips.clear();
     bipQuitter(b);
     Appels quitter;
     for (int f : {900, 840, 780, 720, 660, 600, 540, 480, 420, 360, 300, 240, 180, 120}) {
         quitter.emplace_back(f, 5);
     }
-    EXPECT_EQ(b.appels, quitter);
+    EXPECT_EQ(b.bips, quitter);
 }
 
 TEST(RemplirTableauRapport, EnTeteEtLignes) {
