@@ -13,6 +13,7 @@
 #include <new>
 #include <thread>
 
+#include "log/DeuxFils.h"
 #include "log/Erreur.h"
 #include "platform/Horloge.h"
 #include "ui/Texte1252.h"
@@ -47,7 +48,7 @@ void TForm1::enFond(const std::function<void()>& travail) {
     std::condition_variable fin;
     bool fini = false;
     std::exception_ptr erreur;
-    std::thread fil([&] {
+    std::thread fil = lancerFil([&] {
         try {
             travail();
         } catch (...) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "log/TableauLog.h"
 #include "log/ULog.h"
 #include "stats/UFonctionsKestrane.h"
 #include "tests/ui/Controles.h"
