@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <algorithm>
 #include <memory>
@@ -40,7 +41,10 @@ void TForm1::progresser(std::size_t position, const QString& message, bool toujo
     }
     barreProgressionAnalyse->setValue(static_cast<int>(std::min<std::size_t>(
         position, static_cast<std::size_t>(barreProgressionAnalyse->maximum()))));
-    afficherStatut(message);
+    // Only the status line and the bar change while the run goes on: they are what is painted
+    // at once, the window's other parts have nothing new to show.
+    ecrireStatut(message);
+    statusBar()->repaint();
     barreProgressionAnalyse->repaint();
     peintureProgression_.start();
 }

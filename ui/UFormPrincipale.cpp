@@ -280,10 +280,14 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::afficherStatut(const QString& message) {
+    ecrireStatut(message);
+    repaint();
+}
+
+void TForm1::ecrireStatut(const QString& message) {
     panneauMessage->setText(message + QStringLiteral(" [") + panneauHeure->text() +
                             QLatin1Char(']'));
     panneauHeure->setText(texteHeure(horloge()));
-    repaint();
 }
 
 void TForm1::montrerAnalyse(bool montree) {

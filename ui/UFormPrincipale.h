@@ -136,6 +136,8 @@ class TForm1 : public QMainWindow {
     void Timer1Timer();
     void creerPageStatistiques();
     void creerPageRapport();
+    // The status line's texts, as afficherStatut writes them, without painting.
+    void ecrireStatut(const QString& message);
     // Progress of the Analyse command: the bar and the status line are set on every call but
     // painted at most every few tens of milliseconds, and always when `toujours`.
     void progresser(std::size_t position, const QString& message, bool toujours);
