@@ -1,0 +1,123 @@
+// kestrane-captures journal folder: the real window on a journal, analysed, photographed page by
+// page: the Analyse page, the statistics page with 1, 3 and 7 charts, each chart alone (F4 to
+// F10), the report page at its top, middle and bottom; at the window's first size, then filling
+// the screen. Run it under a display (xvfb-run); scripts/captures.sh does.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTranslator>
+#include <cstdio>
+
+#include "tests/BipEnregistreur.h"
+#include "tests/ui/Controles.h"
+#include "ui/PageRapport.h"
+#include "ui/UFormPrincipale.h"
+
+using namespace kestrane;
+
+namespace {
+
+void attendre() {
+    for (int k = 0; k < 8; ++k) QCoreApplication::processEvents();
+}
+
+class Photographe {
+  public:
+    Photographe(TForm1& w, const QString& dossier) : w_(w), dossier_(dossier) {}
+
+    void photographier(const QString& nom) {
+        attendre();
+        const QString chemin = QDir(dossier_).filePath(prefixe_ + nom + QStringLiteral(".png"));
+        if (!w_.grab().save(chemin)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(chemin));
+            ok_ = false;
+        }
+    }
+
+    void serie(const QString& prefixe) {
+        prefixe_ = prefixe;
+        auto* onglets = controle<QTabWidget>(w_, "PageControl1");
+        onglets->setCurrentIndex(0);
+        photographier(QStringLiteral("01-analyse"));
+
+        // The statistics page with 1, 3 and 7 charts.
+        controle<QAction>(w_, "menuStatIP")->trigger();
+        auto* liste = controle<QListWidget>(w_, "listeACocherStat");
+        photographier(QStringLiteral("02-statistiques-1"));
+        for (int i : {1, 6}) liste->item(i)->setCheckState(Qt::Checked);
+        photographier(QStringLiteral("03-statistiques-3"));
+        for (int i = 0; i < liste->count(); ++i) liste->item(i)->setCheckState(Qt::Checked);
+        photographier(QStringLiteral("04-statistiques-7"));
+
+        // Each chart alone, as F4 to F10 show it.
+        const char* const menus[] = {"menuStatIP",         "menuStatOS",       "menuStatNav",
+                                     "menuStatResolution", "menuStatCouleurs", "menuStatProvenance",
+                                     "menuStatHoraires"};
+        for (int k = 0; k < 7; ++k) {
+            controle<QAction>(w_, menus[k])->trigger();
+            photographier(QStringLiteral("05-seul-F%1").arg(k + 4));
+        }
+
+        // The report page: top, middle, bottom.
+        controle<QAction>(w_, "menuRapportdAnalyse")->trigger();
+        PageRapport* rapport = pageRapport(w_);
+        rapport->allerA(0);
+        photographier(QStringLiteral("06-rapport-haut"));
+        rapport->allerA(PageRapport::kHauteurContenu / 2 - 200);
+        photographier(QStringLiteral("07-rapport-milieu"));
+        rapport->allerA(PageRapport::kHauteurContenu);
+        photographier(QStringLiteral("08-rapport-bas"));
+    }
+
+    bool ok() const { return ok_; }
+
+  private:
+    TForm1& w_;
+    QString dossier_, prefixe_;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s journal folder\n", argv[0]);
+        return 2;
+    }
+    QApplication::setApplicationName(QStringLiteral("Kestrane"));
+    QTranslator traduction;
+    if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&traduction);
+    }
+    const QString dossier = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(dossier);
+
+    BipEnregistreur silence;
+    TForm1 w(silence);
+    w.boites.enregistrer = true;
+    w.show();
+    attendre();
+    w.ouvrirAuDemarrage(QString::fromLocal8Bit(argv[1]));
+    controle<QPushButton>(w, "btAnalyser")->click();
+    attendre();
+    if (!w.boites.erreurs.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(w.boites.erreurs.join(QLatin1Char('\n'))));
+        return 1;
+    }
+
+    Photographe photographe(w, dossier);
+    photographe.serie(QStringLiteral("premiere-taille-"));
+    w.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    attendre();
+    photographe.serie(QStringLiteral("plein-ecran-"));
+    std::printf("pictures in %s\n", qPrintable(dossier));
+    return photographe.ok() ? 0 : 1;
+}
