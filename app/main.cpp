@@ -12,7 +12,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kestrane"));
+    // No display name: the platform would append it to every window title.
 
     // Standard dialogs and buttons in French.
     QTranslator traduction;

@@ -29,12 +29,11 @@ HautBas::HautBas(QLineEdit* associe, int minimum, int maximum, int position, QWi
 }
 
 void HautBas::avancer(int sens) {
-    // The box may have been typed into since the last press: its number, when it has one, is
-    // where the arrows start from.
+    // The box may have been typed into since the last press: its number is where the arrows
+    // start from. A text that is no number is left as it is: the release reports it.
     int32_t lu = 0;
-    if (essayerConvertirEntier(vers1252(associe_->text()), lu)) {
-        position_ = std::clamp<int>(lu, minimum_, maximum_);
-    }
+    if (!essayerConvertirEntier(vers1252(associe_->text()), lu)) return;
+    position_ = std::clamp<int>(lu, minimum_, maximum_);
     position_ = std::clamp(position_ + (sens > 0 ? 1 : -1), minimum_, maximum_);
     associe_->setText(QString::number(position_));
 }

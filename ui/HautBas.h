@@ -9,8 +9,8 @@ class QTimer;
 namespace kestrane {
 
 // Up and down arrows tied to an edit box, without a text of their own: each press reads the
-// box's number (the last position if the text is not a number), moves it by one within the
-// bounds and writes it back. Held down, the arrow repeats.
+// box's number, moves it by one within the bounds and writes it back; a text that is not a
+// number stays as it is. Held down, the arrow repeats.
 class HautBas : public QWidget {
     Q_OBJECT
   public:

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -266,6 +267,18 @@ bool PageStatistiques::eventFilter(QObject* objet, QEvent* evenement) {
     if (objet == editAdressesIP_Param && type == QEvent::KeyPress) {
         return editAdressesIP_ParamKeyPress(*static_cast<QKeyEvent*>(evenement));
     }
+    if (objet == editAdressesIP_Param && type == QEvent::InputMethod) {
+        // Text committed by an input method (a dead key, compose) is typed text too.
+        const QString texte = static_cast<QInputMethodEvent*>(evenement)->commitString();
+        if (std::all_of(texte.begin(), texte.end(),
+                        [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+            return false;
+        }
+        executer([this] {
+            if (contexte_.bip != nullptr) bipErreur(*contexte_.bip);
+        });
+        return true;
+    }
     if (objet == listeACocherStat->viewport() && (type == QEvent::MouseButtonPress)) {
         changementsDepuisAppui_ = 0;
     } else if (objet == panelStats && type == QEvent::Show) {
@@ -273,12 +286,13 @@ bool PageStatistiques::eventFilter(QObject* objet, QEvent* evenement) {
     } else if (objet == panelStats && type == QEvent::Resize) {
         placerPanelStats();
         // The sizes the panel takes until it is first shown are no resize by the user: the
-        // status line keeps the window's message. A resize while the page is hidden reaches the
-        // panel when it shows again, and lays the charts out at the size they will be seen.
+        // status line keeps the window's message. Nor is the size a hidden page gets when it
+        // shows again: the window's resize had its pass; the charts only follow the chart area
+        // (below).
         const QSize taille = panelStats->size();
         const bool change = taille != tailleStats_;
         tailleStats_ = taille;
-        if (change && montre_) prevoirPassage();
+        if (change && montre_ && panelStats->isVisible()) prevoirPassage();
     } else if (objet == panelGraphe && type == QEvent::Resize) {
         legendePanelGraphe_->setGeometry(panelGraphe->contentsRect());
         ancrer();

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -352,10 +353,11 @@ void TestPageStatistiques::redimensionneePendantUneAutrePage() {
     b.fenetre.resize(b.fenetre.width() + 120, b.fenetre.height() + 90);
     QCoreApplication::processEvents();
     b.statuts.clear();
-    // Back on the page: one pass, at the size the charts are seen at.
+    // Back on the page: the charts at the size they are seen at, the status line as it was
+    // (the resize's pass is the window's).
     b.onglets->setCurrentIndex(1);
     QCoreApplication::processEvents();
-    QCOMPARE(b.statuts, QStringList{QStringLiteral("Présentation de 5 graphes statistiques")});
+    QCOMPARE(b.statuts, QStringList{});
     const QSize zone = controle<QWidget>(p, "panelGraphe")->size();
     QCOMPARE(zone, avant + QSize(120, 90));
     QCOMPARE(b.places().last(), QRect(0, zone.height() / 3, zone.width(), zone.height() / 3));
@@ -474,6 +476,20 @@ void TestPageStatistiques::touchesRefusees() {
     QCOMPARE(edit->text(), QStringLiteral("25"));
     QVERIFY(b.bip.bips.empty());
     QCOMPARE(b.statuts, QStringList{});
+
+    // Text committed by an input method (a dead key, compose) is filtered the same way.
+    for (const auto& [texte, accepte] :
+         {std::pair{QStringLiteral("\u00ea"), false}, std::pair{QStringLiteral("10\u00ea"), false},
+          std::pair{QStringLiteral("3"), true}}) {
+        b.bip.bips.clear();
+        edit->end(false);
+        const QString avant = edit->text();
+        QInputMethodEvent compose;
+        compose.setCommitString(texte);
+        QCoreApplication::sendEvent(edit, &compose);
+        QCOMPARE(edit->text(), accepte ? avant + texte : avant);
+        QCOMPARE(b.bip.bips.empty(), accepte);
+    }
 }
 
 void TestPageStatistiques::entreeNombreAdresses_data() {
@@ -562,8 +578,15 @@ void TestPageStatistiques::flechesDuNombreAdresses() {
     QTest::mouseClick(ud, Qt::LeftButton, {}, bas);
     QCOMPARE(edit->text(), QStringLiteral("5"));
     QCOMPARE(g->nbPoints(0), 5);
-    // Not a number: the last position moves.
+    // Not a number: the text stays, the release gives the conversion error, the chart stays.
     edit->setText(QStringLiteral("abc"));
+    QTest::mouseClick(ud, Qt::LeftButton, {}, haut);
+    QCOMPARE(edit->text(), QStringLiteral("abc"));
+    QCOMPARE(b.erreurs,
+             QStringList{QStringLiteral("'abc' n'est pas une valeur enti\u00e8re correcte")});
+    QCOMPARE(g->nbPoints(0), 5);
+    b.erreurs.clear();
+    edit->setText(QStringLiteral("5"));
     QTest::mouseClick(ud, Qt::LeftButton, {}, haut);
     QCOMPARE(edit->text(), QStringLiteral("6"));
 
