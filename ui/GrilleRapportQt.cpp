@@ -2,8 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -181,6 +184,34 @@ void GrilleRapportQt::permettreRedimensionnement(bool permis) {
 
 void GrilleRapportQt::publierModifications() {
     modele_->publier();
+}
+
+QString GrilleRapportQt::texteBulle(const QPoint& position) const {
+    const QModelIndex index = indexAt(position);
+    if (!index.isValid()) return {};
+    const QString texte = modele_->data(index, Qt::DisplayRole).toString();
+    // What the cell shows of its width: the column, less the part out of the viewport, less the
+    // cell's text margins.
+    const QRect visible = visualRect(index).intersected(viewport()->rect());
+    const int marges = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    if (fontMetrics().horizontalAdvance(texte) + marges <= visible.width()) return {};
+    return texte;
+}
+
+bool GrilleRapportQt::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* aide = static_cast<QHelpEvent*>(event);
+        const QString texte = texteBulle(aide->pos());
+        if (texte.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(aide->globalPos(), texte, viewport(),
+                               visualRect(indexAt(aide->pos())));
+        }
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 EtiquetteQt::EtiquetteQt(QWidget* parent) : QLabel(parent) {

@@ -42,6 +42,13 @@ class GrilleRapportQt : public QTableView, public GrilleRapport {
     // Cell writes reach the view once per turn of the event loop; this sends them now.
     void publierModifications();
 
+    // The tooltip of the cell under a viewport position: its whole text when the cell shows it
+    // cut (too narrow, or partly out of view), empty otherwise.
+    QString texteBulle(const QPoint& position) const;
+
+  protected:
+    bool viewportEvent(QEvent* event) override;
+
   private:
     ModeleGrilleRapport* modele_;
 };

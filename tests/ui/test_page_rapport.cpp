@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 #include <string>
 #include <vector>
@@ -89,6 +91,38 @@ struct PageMontree {
 // Forwards to a grid and announces every cell at once: what a per-cell dataChanged would cost.
 
 }  // namespace
+
+void TestPageRapport::bullesDesCellulesCoupees() {
+    // A grid as the report shows the referring pages: the count column mostly out of view.
+    GrilleRapportQt g;
+    g.resize(287, 129);
+    g.changerLargeurs(260, 150);
+    const std::string longue =
+        "https://www.exemple.fr/actualites/2021/09/ecran-tactile-et-clavier-sans-fil.html";
+    remplirTableauRapport("Page de provenance", "Occurences", {{longue, "", 4073}, {"-", "", 12}},
+                          g);
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    g.publierModifications();
+    const auto centre = [&](int ligne, int colonne) {
+        return g.visualRect(g.model()->index(ligne, colonne)).center();
+    };
+    const auto gauche = [&](int ligne, int colonne) {
+        return g.visualRect(g.model()->index(ligne, colonne)).topLeft() + QPoint(3, 3);
+    };
+    QCOMPARE(g.texteBulle(centre(0, 0)), QString::fromStdString(longue));  // cut key
+    QCOMPARE(g.texteBulle(centre(1, 0)), QString());                       // "-" fits
+    QCOMPARE(g.texteBulle(gauche(0, 1)), QStringLiteral("4073"));          // count cut by the view
+    QCOMPARE(g.texteBulle(QPoint(5, 120)), QString());                     // below the rows
+    // Once the count column is in view, whole: no tooltip.
+    g.changerLargeurs(60, 60);
+    QCOMPARE(g.texteBulle(centre(0, 1)), QString());
+    QVERIFY(!g.texteBulle(centre(0, 0)).isEmpty());
+    // The tooltip event shows it.
+    QHelpEvent aide(QEvent::ToolTip, centre(0, 0), g.viewport()->mapToGlobal(centre(0, 0)));
+    QCoreApplication::sendEvent(g.viewport(), &aide);
+    QTRY_COMPARE(QToolTip::text(), QString::fromStdString(longue));
+}
 
 void TestPageRapport::remplissageDeGrille() {
     GrilleRapportQt g;

@@ -7,6 +7,7 @@
 class TestPageRapport : public QObject {
     Q_OBJECT
   private slots:
+    void bullesDesCellulesCoupees();
     void remplissageDeGrille();
     void ecrituresAnnonceesUneFoisParTour();
     void triEtRechercheSurLaGrille();
