@@ -4,8 +4,14 @@
 #include <QBarSet>
 #include <QChart>
 #include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
+#include <QGraphicsPathItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QHorizontalStackedBarSeries>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLinearGradient>
 #include <QLocale>
@@ -16,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QStackedBarSeries>
 #include <QTimer>
+#include <QToolTip>
 #include <QValueAxis>
 #include <QWheelEvent>
 #include <algorithm>
@@ -44,9 +51,14 @@ QString texteMarque(const ModeleSerie& m, double v) {
     return m.formatMarque != nullptr ? m.formatMarque(v) : texteValeur(v);
 }
 
-QFont policeMarques(const ModeleSerie& m) {
+// Below these sizes a chart's texts take a point less: seven charts share the first window.
+bool estPetit(const QSizeF& taille) {
+    return taille.height() < 220 || taille.width() < 260;
+}
+
+QFont policeMarques(const ModeleSerie& m, bool petit = false) {
     QFont police;
-    police.setPointSize(8);
+    police.setPointSize(petit ? 7 : 8);
     police.setItalic(true);
     police.setBold(m.marquesGras);
     return police;
@@ -107,6 +119,19 @@ std::vector<PartCamembert> partsCamembert(const std::vector<PointGraphe>& points
     return parts;
 }
 
+std::vector<int> couleursCamembert(const std::vector<PartCamembert>& parts, int nbPoints) {
+    const auto meme = [](int a, int b) { return (a - b) % kNbCouleurs == 0; };
+    const int n = static_cast<int>(parts.size());
+    std::vector<int> couleurs(n);
+    for (int i = 0; i < n; ++i) {
+        int c = parts[i].point >= 0 ? parts[i].point : nbPoints;
+        const bool ferme = i == n - 1 && n > 2;  // the last slice also touches the first
+        while (i > 0 && (meme(c, couleurs[i - 1]) || (ferme && meme(c, couleurs[0])))) ++c;
+        couleurs[i] = c;
+    }
+    return couleurs;
+}
+
 QStringList categoriesUniques(const QStringList& libelles) {
     QStringList noms;
     noms.reserve(libelles.size());
@@ -139,11 +164,18 @@ GrapheQt::GrapheQt(ModeleGraphe modele, QWidget* parent)
     fond.setColorAt(1, Qt::white);
     c->setBackgroundBrush(QBrush(fond));
     c->setBackgroundRoundness(0);
+    // The background fills the view and the margins stay thin: small charts need every pixel.
+    c->layout()->setContentsMargins(0, 0, 0, 0);
+    c->setMargins(QMargins(6, 4, 8, 4));
     c->setLocalizeNumbers(true);
     c->setLocale(QLocale(QLocale::French, QLocale::France));
-    c->legend()->setVisible(modele_.legende);
-    c->legend()->setAlignment(Qt::AlignRight);
-    connect(c, &QChart::plotAreaChanged, this, [this] { placerMarques(); });
+    c->legend()->setVisible(false);  // the chart draws its own (ajusterLegende)
+    connect(c, &QChart::plotAreaChanged, this, [this] {
+        placerMarques();
+        placerEtiquettesCamembert();
+        placerLegende();
+        placerLibellesAxe();
+    });
     if (modele_.zoomSouris) setRubberBand(QChartView::RectangleRubberBand);
 
     if (modele_.pointsParPage > 0) {
@@ -223,6 +255,24 @@ void GrapheQt::effacerDessin() {
     for (const Marque& m : marques_) delete m.texte;
     marques_.clear();
     serieMarques_ = nullptr;
+    for (const Etiquette& e : etiquettes_) {
+        delete e.texte;
+        delete e.trait;
+    }
+    etiquettes_.clear();
+    camembert_ = nullptr;
+    pointsTranches_.clear();
+    serieCamembert_ = -1;
+    libellesPage_.clear();
+    ensemblesNommes_.clear();
+    textesLegende_.clear();
+    for (QGraphicsItem* item : legende_) delete item;
+    legende_.clear();
+    textesAxe_.clear();
+    for (QGraphicsSimpleTextItem* item : libellesAxe_) delete item;
+    libellesAxe_.clear();
+    libellesVisibles_.clear();
+    serieAxes_ = nullptr;
     QChart* c = chart();
     c->removeAllSeries();
     for (QAbstractAxis* axe : c->axes()) {
@@ -236,63 +286,77 @@ void GrapheQt::effacerDessin() {
 
 void GrapheQt::construire() {
     effacerDessin();
-    for (std::size_t s = 0; s < modele_.series.size(); ++s) {
+    for (int s = 0; s < nbSeries(); ++s) {
         const ModeleSerie& m = modele_.series[s];
-        const std::vector<PointGraphe>& points = points_[s];
-        if (!m.active || points.empty()) continue;
+        const int n = static_cast<int>(points_[s].size());
+        if (!m.active || n == 0) continue;
         switch (m.genre) {
             case GenreSerie::camembert:
-                construireCamembert(m, points);
+                construireCamembert(s);
                 break;
             case GenreSerie::barres:
             case GenreSerie::barresHorizontales: {
-                const int n = static_cast<int>(points.size());
                 const int parPage = modele_.pointsParPage;
                 if (parPage > 0) premier_ = std::clamp(premier_, 0, std::max(0, n - parPage));
                 const int debut = parPage > 0 ? premier_ : 0;
                 const int fin = parPage > 0 ? std::min(n, debut + parPage) : n;
-                construireBarres(m, points, debut, fin);
+                construireBarres(s, debut, fin);
                 break;
             }
             case GenreSerie::ligne:
-                construireLigne(m, points);
+                construireLigne(s);
                 break;
         }
     }
     appliquerZoom();
     mettreAJourBarre();
+    ajuster();
     placerMarques();
 }
 
-void GrapheQt::construireCamembert(const ModeleSerie& m, const std::vector<PointGraphe>& points) {
+void GrapheQt::construireCamembert(int s) {
+    const ModeleSerie& m = modele_.series[s];
+    const std::vector<PointGraphe>& points = points_[s];
     auto* camembert = new QPieSeries;
     camembert->setName(m.titre.toHtmlEscaped());
     camembert->setPieStartAngle(m.angleDepart);
     camembert->setPieEndAngle(m.angleDepart + 360);
-    camembert->setPieSize(0.6);  // room for the marks around it
-    const QFont police = policeMarques(m);
+    camembert->setPieSize(0.6);  // room for the labels around it
+    const std::vector<PartCamembert> parts = partsCamembert(points, m.libelleAutres);
+    const std::vector<int> couleurs = couleursCamembert(parts, static_cast<int>(points.size()));
     QList<QPieSlice*> tranches;
-    for (const PartCamembert& part : partsCamembert(points, m.libelleAutres)) {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const PartCamembert& part = parts[i];
         auto* tranche = new QPieSlice(
             part.libelle.toHtmlEscaped() + QStringLiteral(" : ") + texteMarque(m, part.valeur),
             part.valeur);
-        tranche->setColor(
-            couleurPalette(part.point >= 0 ? part.point : static_cast<int>(points.size())));
-        tranche->setLabelVisible(m.marques);
-        tranche->setLabelFont(police);
-        tranche->setLabelColor(m.couleurMarques);
+        tranche->setColor(couleurPalette(couleurs[i]));
+        // The labels are laid out by the chart itself (placerEtiquettesCamembert), so that
+        // they never cover each other.
+        tranche->setLabelVisible(false);
+        const QString bulle = part.point >= 0
+                                  ? texteBulle(s, part.point)
+                                  : part.libelle + QLatin1Char('\n') + texteMarque(m, part.valeur);
+        connect(tranche, &QPieSlice::hovered, this,
+                [this, bulle](bool survol) { montrerBulle(bulle, survol); });
         tranches.append(tranche);
+        pointsTranches_.push_back(part.point);
     }
     camembert->append(tranches);
     chart()->addSeries(camembert);
+    if (camembert_ == nullptr) {
+        camembert_ = camembert;
+        serieCamembert_ = s;
+    }
 }
 
 // One colour per bar: a stacked series whose set c holds the bars of palette colour c at their
 // own categories and zero elsewhere (zero bars are not drawn), so n bars cost at most 16 n bar
 // items rather than n². Only the page's bars are built. Horizontal bars are laid out from the
 // top, as the table reads (a reversed axis is not supported under bar series).
-void GrapheQt::construireBarres(const ModeleSerie& m, const std::vector<PointGraphe>& points,
-                                int debut, int fin) {
+void GrapheQt::construireBarres(int s, int debut, int fin) {
+    const ModeleSerie& m = modele_.series[s];
+    const std::vector<PointGraphe>& points = points_[s];
     const bool horizontal = m.genre == GenreSerie::barresHorizontales;
     QAbstractBarSeries* serie = nullptr;
     if (horizontal) {
@@ -309,8 +373,10 @@ void GrapheQt::construireBarres(const ModeleSerie& m, const std::vector<PointGra
         const int nbEnsembles = std::min(nb, kNbCouleurs);
         for (int j = 0; j < nbEnsembles; ++j) {
             // Named after its bar while each set holds one: the legend lists them.
-            auto* ensemble = new QBarSet(
-                nb <= kNbCouleurs ? points[debut + j].libelle.toHtmlEscaped() : QString());
+            const bool nomme = nb <= kNbCouleurs;
+            auto* ensemble =
+                new QBarSet(nomme ? points[debut + j].libelle.toHtmlEscaped() : QString());
+            if (nomme) ensemblesNommes_.emplace_back(ensemble, points[debut + j].libelle);
             QList<qreal> valeurs(nb, 0.0);
             for (int i = j; i < nb; i += kNbCouleurs)
                 valeurs[position(i)] = points[debut + i].valeur;
@@ -327,6 +393,13 @@ void GrapheQt::construireBarres(const ModeleSerie& m, const std::vector<PointGra
                 horizontal);
         ensembles.append(ensemble);
     }
+    for (QBarSet* ensemble : ensembles) {
+        connect(ensemble, &QBarSet::hovered, this,
+                [this, s, debut, nb, horizontal](bool survol, int k) {
+                    // k is the category; horizontal bars count them from the bottom.
+                    montrerBulle(texteBulle(s, debut + (horizontal ? nb - 1 - k : k)), survol);
+                });
+    }
     serie->append(ensembles);
     chart()->addSeries(serie);
     construireAxes(points, debut, fin, horizontal);
@@ -337,7 +410,9 @@ void GrapheQt::construireBarres(const ModeleSerie& m, const std::vector<PointGra
     }
 }
 
-void GrapheQt::construireLigne(const ModeleSerie& m, const std::vector<PointGraphe>& points) {
+void GrapheQt::construireLigne(int s) {
+    const ModeleSerie& m = modele_.series[s];
+    const std::vector<PointGraphe>& points = points_[s];
     auto* ligne = new QLineSeries;
     ligne->setName(m.titre.toHtmlEscaped());
     QList<QPointF> sommets;
@@ -349,6 +424,9 @@ void GrapheQt::construireLigne(const ModeleSerie& m, const std::vector<PointGrap
     QPen crayon(m.couleur.isValid() ? m.couleur : couleurPalette(0));
     crayon.setWidth(m.epaisseur);
     ligne->setPen(crayon);
+    connect(ligne, &QLineSeries::hovered, this, [this, s](const QPointF& p, bool survol) {
+        montrerBulle(texteBulle(s, static_cast<int>(std::lround(p.x()))), survol);
+    });
     chart()->addSeries(ligne);
     const int n = static_cast<int>(points.size());
     construireAxes(points, 0, n, false);
@@ -365,21 +443,23 @@ void GrapheQt::construireAxes(const std::vector<PointGraphe>& points, int debut,
     if (axeValeurs_ != nullptr) return;
     QChart* c = chart();
     if (modele_.libellesCategories) {
-        QStringList libelles;
-        libelles.reserve(fin - debut);
-        for (int i = debut; i < fin; ++i) libelles.append(points[i].libelle);
-        QStringList noms = categoriesUniques(libelles);
-        if (horizontal) std::reverse(noms.begin(), noms.end());
+        for (int i = debut; i < fin; ++i) libellesPage_.append(points[i].libelle);
+        QStringList noms = categoriesUniques(libellesPage_);
+        if (horizontal) {
+            std::reverse(libellesPage_.begin(), libellesPage_.end());
+            std::reverse(noms.begin(), noms.end());
+        }
+        axeInverse_ = horizontal;
         auto* axe = new QBarCategoryAxis;
         axe->append(noms);
         axe->setLabelsAngle(modele_.angleLibelles);
-        // Whole labels, even when they touch: "0..." names no hour.
-        axe->setTruncateLabels(modele_.angleLibelles == 0);
+        axe->setLabelsVisible(false);  // drawn by placerLibellesAxe
         axeCategories_ = axe;
     } else {
         // Positions only: the points are named by the legend or not at all.
         auto* axe = new QValueAxis;
         axe->setVisible(false);
+        axe->setTruncateLabels(false);
         plages_.push_back({axe, -0.5, fin - debut - 0.5});
         connect(axe, &QValueAxis::rangeChanged, this, [this] { placerMarques(); });
         axeCategories_ = axe;
@@ -396,6 +476,7 @@ void GrapheQt::construireAxes(const std::vector<PointGraphe>& points, int debut,
     axeValeurs_->setLineVisible(modele_.ligneAxeValeurs);
     axeValeurs_->setTickCount(horizontal ? 3 : 5);  // room for wide numbers across
     axeValeurs_->setLabelFormat(haut - bas >= 10 ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
+    axeValeurs_->setTruncateLabels(false);  // "5…" tells no value
     plages_.push_back({axeValeurs_, bas, haut});
     connect(axeValeurs_, &QValueAxis::rangeChanged, this, [this] { placerMarques(); });
 
@@ -404,6 +485,7 @@ void GrapheQt::construireAxes(const std::vector<PointGraphe>& points, int debut,
 }
 
 void GrapheQt::attacher(QAbstractSeries* serie) {
+    if (serieAxes_ == nullptr) serieAxes_ = serie;
     serie->attachAxis(axeCategories_);
     serie->attachAxis(axeValeurs_);
 }
@@ -421,23 +503,366 @@ void GrapheQt::ajouterMarques(const ModeleSerie& m, const std::vector<PointGraph
         const double position = horizontal ? fin - 1 - i : i - debut;
         const QPointF ancre =
             horizontal ? QPointF(points[i].valeur, position) : QPointF(position, points[i].valeur);
-        marques_.push_back({texte, ancre});
+        // Inside its bar's end, a mark takes the colour that reads on it.
+        QColor barre = m.couleurParPoint ? couleurPalette(debut + (i - debut) % kNbCouleurs)
+                                         : (m.couleur.isValid() ? m.couleur : couleurPalette(0));
+        if (m.degrade) barre = barre.lighter(170);
+        const QColor dedans = barre.lightnessF() < 0.55 ? QColor(Qt::white) : QColor(Qt::black);
+        marques_.push_back({texte, ancre, m.couleurMarques, dedans});
     }
 }
 
-// A mark stands above its point, or right of a horizontal bar's end; the marks of points that
-// a zoom pushed out of the plot are hidden.
+// A mark stands above its point, or right of a horizontal bar's end (inside the bar's end when
+// the chart has no room right of it). Marks are laid in point order, the largest first in a
+// sorted table: one that would cover a mark already laid, or leave the chart, is left out, as
+// are those of points a zoom pushed out of the plot.
 void GrapheQt::placerMarques() {
     if (serieMarques_ == nullptr) return;
     QChart* c = chart();
     const QRectF zone = c->plotArea().adjusted(-1, -1, 1, 1);
+    // Beside the plot up to the chart's right edge, never over the title or the axis below.
+    const QRectF cadre(0, zone.top() - 2, c->size().width(), zone.height() + 4);
+    const QPointF origine = c->mapToPosition(QPointF(0, 0), serieMarques_);
+    std::vector<QRectF> posees;
     for (const Marque& m : marques_) {
         const QPointF p = c->mapToPosition(m.ancre, serieMarques_);
-        const QRectF r = m.texte->boundingRect();
-        m.texte->setPos(marquesHorizontales_ ? QPointF(p.x() + 4, p.y() - r.height() / 2)
-                                             : QPointF(p.x() - r.width() / 2, p.y() - r.height()));
-        m.texte->setVisible(zone.contains(p));
+        const QSizeF r = m.texte->boundingRect().size();
+        QRectF place;
+        bool dedans = false;
+        if (marquesHorizontales_) {
+            place = QRectF(QPointF(p.x() + 4, p.y() - r.height() / 2), r);
+            if (!cadre.contains(place) && p.x() - origine.x() > r.width() + 8) {
+                place.moveRight(p.x() - 4);
+                dedans = true;
+            }
+        } else {
+            place = QRectF(QPointF(p.x() - r.width() / 2, p.y() - r.height()), r);
+        }
+        const bool libre = zone.contains(p) && cadre.contains(place) &&
+                           std::none_of(posees.begin(), posees.end(), [&](const QRectF& autre) {
+                               return autre.intersects(place);
+                           });
+        m.texte->setPos(place.topLeft());
+        m.texte->setBrush(dedans ? m.dedans : m.dehors);
+        m.texte->setVisible(libre);
+        if (libre) posees.push_back(place);
     }
+}
+
+// Fits the drawing's texts to the chart's size: the title shrinks before it is cut, the
+// category labels are elided in the middle and thinned out to the room of the axis, the legend
+// and the value axis take a smaller font on small charts. Runs on a shown chart only: a hidden
+// one has no size of its own yet.
+void GrapheQt::ajuster() {
+    if (!isVisible()) return;
+    QChart* c = chart();
+    const QSizeF taille = c->size();
+    QFont titre(QStringLiteral("Arial"), 8, QFont::Bold);
+    for (double points = 8; points >= 6; points -= 0.5) {
+        titre.setPointSizeF(points);
+        if (QFontMetricsF(titre).horizontalAdvance(modele_.titre) <= taille.width() - 16) break;
+    }
+    if (c->titleFont() != titre) c->setTitleFont(titre);
+
+    QFont police;
+    police.setPointSize(estPetit(taille) ? 7 : 8);
+    const double axe = ajusterAxeCategories(police);
+    const double legende = ajusterLegende();
+    const QMargins marges(6 + (axeInverse_ ? static_cast<int>(axe) : 0), 4,
+                          8 + static_cast<int>(legende),
+                          4 + (axeInverse_ ? 0 : static_cast<int>(axe)));
+    if (c->margins() != marges) c->setMargins(marges);
+    placerLibellesAxe();
+    placerLegende();
+    if (axeValeurs_ != nullptr) {
+        if (axeValeurs_->labelsFont() != police) axeValeurs_->setLabelsFont(police);
+        // Numbers along the bottom stand on the background's darkest part.
+        const QColor couleur =
+            axeValeurs_->orientation() == Qt::Horizontal ? couleurDessous() : QColor(Qt::black);
+        if (axeValeurs_->labelsColor() != couleur) axeValeurs_->setLabelsColor(couleur);
+        const QFontMetricsF fm(police);
+        int graduations = 0;
+        if (axeInverse_ || axeValeurs_->orientation() == Qt::Horizontal) {
+            const double large = fm.horizontalAdvance(c->locale().toString(
+                                     static_cast<qint64>(plages_.back().max))) +
+                                 16;
+            const double plot = taille.width() - marges.left() - marges.right() - 12;
+            graduations = std::clamp(static_cast<int>(plot / large) + 1, 2, 3);
+        } else {
+            graduations =
+                std::clamp(static_cast<int>((taille.height() - 60) / (fm.height() * 2)) + 1, 2, 5);
+        }
+        if (axeValeurs_->tickCount() != graduations) axeValeurs_->setTickCount(graduations);
+    }
+    if (camembert_ != nullptr) {
+        // The pie leaves each side room for labels of 140 pixels or so.
+        const double cote = std::min(taille.width(), taille.height() - 24);
+        const double rayon = std::min(0.3 * cote, (taille.width() - 2 * 140) / 2 / 1.2);
+        const double relatif = std::clamp(cote > 0 ? 2 * rayon / cote : 0.6, 0.3, 0.6);
+        if (std::fabs(camembert_->pieSize() - relatif) > 0.005) camembert_->setPieSize(relatif);
+        placerEtiquettesCamembert();
+    }
+}
+
+// The category labels are drawn by the chart itself, in a margin it keeps for them: Qt's axis
+// hides its first label as soon as a row is lower than a label with its padding, and cuts the
+// others to "…". Here each label is elided in the middle to the room given, at most 38 % of the
+// width on the left of horizontal bars, 30 % of the height for turned labels; this returns the
+// margin that room takes.
+double GrapheQt::ajusterAxeCategories(const QFont& police) {
+    textesAxe_.clear();
+    if (libellesPage_.isEmpty()) return 0;
+    policeAxe_ = police;
+    const QFontMetricsF fm(police);
+    const QSizeF taille = chart()->size();
+    double place = 0;
+    if (axeInverse_) {
+        place = std::max(30.0, taille.width() * 0.38);
+    } else if (modele_.angleLibelles != 0) {
+        place = std::max(30.0, taille.height() * 0.3);
+    } else {
+        return fm.height() + 6;  // elided in placerLibellesAxe, to the columns' width
+    }
+    double large = 0;
+    for (const QString& libelle : libellesPage_) {
+        textesAxe_.append(fm.elidedText(libelle, Qt::ElideMiddle, place));
+        large = std::max(large, fm.horizontalAdvance(textesAxe_.back()));
+    }
+    return std::ceil(large) + 6;
+}
+
+// Lays the category labels along the plot: when the rows (or columns) are narrower than a
+// label, only every second, third... is drawn, counted from the first point of the page.
+void GrapheQt::placerLibellesAxe() {
+    for (QGraphicsSimpleTextItem* item : libellesAxe_) delete item;
+    libellesAxe_.clear();
+    libellesVisibles_.clear();
+    if (libellesPage_.isEmpty() || serieAxes_ == nullptr || !isVisible()) return;
+    QChart* c = chart();
+    const QRectF zone = c->plotArea();
+    const int n = static_cast<int>(libellesPage_.size());
+    if (zone.width() < 2 || zone.height() < 2) return;
+    libellesVisibles_ = QStringList(n, QString());
+    const QFontMetricsF fm(policeAxe_);
+    const double h = fm.height();
+    const bool tourne = !axeInverse_ && modele_.angleLibelles != 0;
+    const double rangee = (axeInverse_ ? zone.height() : zone.width()) / n;
+    double besoin = h;  // a row, or a turned label's column
+    if (!axeInverse_ && !tourne) {
+        double large = 0;
+        for (const QString& l : libellesPage_) large = std::max(large, fm.horizontalAdvance(l));
+        besoin = std::min(large, 3 * rangee - 8) + 8;
+    }
+    const int pas = std::max(1, static_cast<int>(std::ceil(besoin / rangee)));
+    for (int k = 0; k < n; ++k) {
+        const int rang = axeInverse_ ? n - 1 - k : k;  // the point's place on its page
+        if (rang % pas != 0) continue;
+        QString texte = textesAxe_.isEmpty()
+                            ? fm.elidedText(libellesPage_[k], Qt::ElideMiddle, pas * rangee - 8)
+                            : textesAxe_[k];
+        if (texte.isEmpty()) continue;
+        const QPointF p = c->mapToPosition(axeInverse_ ? QPointF(0, k) : QPointF(k, 0), serieAxes_);
+        const double large = fm.horizontalAdvance(texte);
+        auto* item = new QGraphicsSimpleTextItem(texte, c);
+        item->setFont(policeAxe_);
+        if (!axeInverse_) item->setBrush(couleurDessous());
+        if (axeInverse_) {
+            item->setPos(zone.left() - 4 - large, p.y() - h / 2);
+        } else if (tourne) {
+            item->setRotation(-90);
+            item->setPos(p.x() - h / 2, zone.bottom() + 4 + large);
+        } else {
+            item->setPos(p.x() - large / 2, zone.bottom() + 3);
+        }
+        libellesAxe_.push_back(item);
+        libellesVisibles_[k] = texte;
+    }
+}
+
+// The address chart's legend is the only key to its bars: drawn by the chart in its right
+// margin, every entry keeps its row, its text smaller and elided in the middle when the chart is
+// small (the whole text in the bar's tooltip). Qt's own legend drops the rows it has no room for.
+double GrapheQt::ajusterLegende() {
+    textesLegende_.clear();
+    if (!modele_.legende || ensemblesNommes_.empty()) return 0;
+    const QSizeF taille = chart()->size();
+    const int n = static_cast<int>(ensemblesNommes_.size());
+    policeLegende_ = QFont();
+    policeLegende_.setPixelSize(
+        std::clamp(static_cast<int>((taille.height() - 30) / n) - 3, 7, 12));
+    const QFontMetricsF fm(policeLegende_);
+    const double place = std::max(40.0, taille.width() * 0.4 - 16);
+    double large = 0;
+    for (const auto& e : ensemblesNommes_) {
+        textesLegende_.append(fm.elidedText(e.second, Qt::ElideMiddle, place));
+        large = std::max(large, fm.horizontalAdvance(textesLegende_.back()));
+    }
+    largeurLegende_ = std::ceil(large) + fm.height() + 10;
+    return largeurLegende_;
+}
+
+void GrapheQt::placerLegende() {
+    for (QGraphicsItem* item : legende_) delete item;
+    legende_.clear();
+    if (textesLegende_.isEmpty()) return;
+    QChart* c = chart();
+    const QRectF zone = c->plotArea();
+    const QFontMetricsF fm(policeLegende_);
+    const double rangee = fm.height() + 1;
+    const int n = static_cast<int>(textesLegende_.size());
+    const double x = c->size().width() - 4 - largeurLegende_;
+    double y = std::max(zone.top(), zone.center().y() - n * rangee / 2);
+    for (int k = 0; k < n; ++k, y += rangee) {
+        const double cote = fm.height() * 0.6;
+        auto* carre = new QGraphicsRectItem(x, y + (rangee - cote) / 2, cote, cote, c);
+        carre->setBrush(ensemblesNommes_[k].first->brush());
+        carre->setPen(ensemblesNommes_[k].first->borderColor());
+        auto* texte = new QGraphicsSimpleTextItem(textesLegende_[k], c);
+        texte->setFont(policeLegende_);
+        texte->setPos(x + cote + 4, y);
+        legende_.push_back(carre);
+        legende_.push_back(texte);
+    }
+}
+
+// Labels around the pie, in two columns left and right of it, each joined to its slice by a
+// line. A column spreads its labels so that none covers another; when it has more slices than
+// rows, the largest keep theirs and the others are told by their tooltip only.
+void GrapheQt::placerEtiquettesCamembert() {
+    for (const Etiquette& e : etiquettes_) {
+        delete e.texte;
+        delete e.trait;
+    }
+    etiquettes_.clear();
+    if (camembert_ == nullptr || !modele_.series[serieCamembert_].marques) return;
+    const ModeleSerie& m = modele_.series[serieCamembert_];
+    QChart* c = chart();
+    const QRectF zone = c->plotArea();
+    if (zone.width() < 10 || zone.height() < 10) return;
+    const QSizeF taille = c->size();
+    const QPointF centre(zone.left() + zone.width() * camembert_->horizontalPosition(),
+                         zone.top() + zone.height() * camembert_->verticalPosition());
+    const double rayon = camembert_->pieSize() * std::min(zone.width(), zone.height()) / 2;
+    const double bras = std::max(8.0, rayon * 0.2);
+    const QFont police = policeMarques(m, estPetit(taille));
+    const QFontMetricsF fm(police);
+    const double h = fm.height();
+    const double haut = std::max(2.0, zone.top() - h / 2);
+    const double bas = std::min(taille.height() - 2, zone.bottom() + h / 2);
+    const int rangees = std::max(0, static_cast<int>((bas - haut) / h));
+
+    struct Candidate {
+        int tranche;
+        double angle;  // radians, clockwise from the top
+        double y;      // the label's top
+    };
+    std::vector<Candidate> cotes[2];  // right, left
+    const QList<QPieSlice*> tranches = camembert_->slices();
+    for (int k = 0; k < static_cast<int>(tranches.size()); ++k) {
+        const double a = (tranches[k]->startAngle() + tranches[k]->angleSpan() / 2) * M_PI / 180;
+        const double y = centre.y() - (rayon + bras) * std::cos(a) - h / 2;
+        cotes[std::sin(a) >= 0 ? 0 : 1].push_back({k, a, y});
+    }
+    for (int cote = 0; cote < 2; ++cote) {
+        std::vector<Candidate>& liste = cotes[cote];
+        // The slices come largest first: those past the column's rows give up their label.
+        if (static_cast<int>(liste.size()) > rangees) {
+            std::stable_sort(liste.begin(), liste.end(),
+                             [&](const Candidate& a, const Candidate& b) {
+                                 return tranches[a.tranche]->value() > tranches[b.tranche]->value();
+                             });
+            liste.resize(rangees);
+        }
+        std::sort(liste.begin(), liste.end(),
+                  [](const Candidate& a, const Candidate& b) { return a.y < b.y; });
+        for (std::size_t i = 0; i < liste.size(); ++i) {
+            liste[i].y = std::max(liste[i].y, i > 0 ? liste[i - 1].y + h : haut);
+        }
+        for (std::size_t i = liste.size(); i-- > 0;) {
+            liste[i].y = std::min(liste[i].y, i + 1 < liste.size() ? liste[i + 1].y - h : bas - h);
+        }
+        const double colonne = centre.x() + (cote == 0 ? 1 : -1) * (rayon + bras);
+        const double place = cote == 0 ? taille.width() - 4 - (colonne + 3) : colonne - 3 - 4;
+        for (const Candidate& cand : liste) {
+            const int point = pointsTranches_[cand.tranche];
+            const QString libelle =
+                point >= 0 ? points_[serieCamembert_][point].libelle : m.libelleAutres;
+            const QString valeur =
+                QStringLiteral(" : ") + texteMarque(m, tranches[cand.tranche]->value());
+            const double reste = place - fm.horizontalAdvance(valeur);
+            const QString elude = fm.elidedText(libelle, Qt::ElideMiddle, std::max(0.0, reste));
+            if (elude != libelle && elude.size() < 6) continue;  // "A…s" names nothing
+            const QString texte = elude + valeur;
+            auto* item = new QGraphicsSimpleTextItem(texte, c);
+            item->setFont(police);
+            item->setBrush(m.couleurMarques);
+            item->setZValue(1000);
+            const double largeurTexte = fm.horizontalAdvance(texte);
+            item->setPos(cote == 0 ? colonne + 3 : colonne - 3 - largeurTexte, cand.y);
+            const QPointF bord =
+                centre + rayon * QPointF(std::sin(cand.angle), -std::cos(cand.angle));
+            const QPointF coude =
+                centre + (rayon + bras / 2) * QPointF(std::sin(cand.angle), -std::cos(cand.angle));
+            QPainterPath chemin(bord);
+            chemin.lineTo(coude);
+            chemin.lineTo(colonne, cand.y + h / 2);
+            auto* trait = new QGraphicsPathItem(chemin, c);
+            trait->setPen(QPen(m.couleurMarques, 1));
+            trait->setZValue(999);
+            etiquettes_.push_back({item, trait});
+        }
+    }
+}
+
+// Texts below the plot: black on a light background's bottom, white on a dark one.
+QColor GrapheQt::couleurDessous() const {
+    return modele_.couleurFond.lightnessF() < 0.4 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+QString GrapheQt::texteBulle(int serie, int point) const {
+    if (serie < 0 || serie >= nbSeries() || point < 0 || point >= nbPoints(serie)) return {};
+    const PointGraphe& p = points_[serie][point];
+    const QString valeur = texteMarque(modele_.series[serie], p.valeur);
+    return p.libelle.isEmpty() ? valeur : p.libelle + QLatin1Char('\n') + valeur;
+}
+
+void GrapheQt::montrerBulle(const QString& texte, bool survol) {
+    if (survol && !texte.isEmpty()) {
+        // At the pointer, which hovers the bar; the chart's middle if it is elsewhere.
+        const QPoint pointeur = QCursor::pos();
+        QToolTip::showText(
+            rect().contains(mapFromGlobal(pointeur)) ? pointeur : mapToGlobal(rect().center()),
+            texte, this);
+    } else {
+        QToolTip::hideText();
+    }
+}
+
+QStringList GrapheQt::libellesAxe() const {
+    return libellesVisibles_;
+}
+
+QStringList GrapheQt::libellesLegende() const {
+    QStringList textes;
+    for (const QGraphicsItem* item : legende_) {
+        if (const auto* t = dynamic_cast<const QGraphicsSimpleTextItem*>(item))
+            textes.append(t->text());
+    }
+    return textes;
+}
+
+QStringList GrapheQt::etiquettesCamembert() const {
+    QStringList textes;
+    for (const Etiquette& e : etiquettes_) textes.append(e.texte->text());
+    return textes;
+}
+
+QStringList GrapheQt::marquesVisibles() const {
+    QStringList textes;
+    for (const Marque& m : marques_) {
+        if (m.texte->isVisible()) textes.append(m.texte->text());
+    }
+    return textes;
 }
 
 QStringList GrapheQt::textesMarques() const {
@@ -522,13 +947,18 @@ void GrapheQt::placerBarre() {
 
 void GrapheQt::showEvent(QShowEvent* event) {
     QChartView::showEvent(event);
-    actualiser();
+    if (sale_) {
+        actualiser();
+    } else {
+        ajuster();  // drawn while hidden: fitted to the size it is shown at
+    }
 }
 
 // QChartView sizes the chart to the whole widget; the frame and the paging bar take their share.
 void GrapheQt::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     placerBarre();
+    ajuster();
 }
 
 void GrapheQt::wheelEvent(QWheelEvent* event) {

@@ -8,15 +8,21 @@
 #include <QAbstractSeries>
 #include <QChartView>
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "stats/Interfaces.h"
 
+class QGraphicsItem;
+class QGraphicsPathItem;
 class QGraphicsSimpleTextItem;
+class QPieSeries;
+class QBarSet;
 class QScrollBar;
 class QValueAxis;
 
@@ -97,8 +103,20 @@ class GrapheQt : public QChartView, public Graphe {
     void zoomPourcent(int p);
     int zoom() const { return zoom_; }
 
-    // The value marks of the drawing, in point order.
+    // The value marks of the drawing, in point order, and those drawn: a mark is left out when
+    // it would cover another or stand outside the chart (its value is in the tooltip).
     QStringList textesMarques() const;
+    QStringList marquesVisibles() const;
+
+    // What the tooltip of a bar, slice or point tells: its whole label and its value.
+    QString texteBulle(int serie, int point) const;
+
+    // The labels of the drawing as drawn, after they were fitted to the chart's size: the
+    // category axis (in axis order, a label left out as ""), the legend, and the pie's labels
+    // (those with room, largest slices first kept).
+    QStringList libellesAxe() const;
+    QStringList libellesLegende() const;
+    QStringList etiquettesCamembert() const;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -106,9 +124,14 @@ class GrapheQt : public QChartView, public Graphe {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    struct Etiquette {  // a pie slice's label and its leader line
+        QGraphicsSimpleTextItem* texte;
+        QGraphicsPathItem* trait;
+    };
     struct Marque {
         QGraphicsSimpleTextItem* texte;
-        QPointF ancre;  // in the series' values
+        QPointF ancre;          // in the series' values
+        QColor dehors, dedans;  // beside the bar, and inside its end
     };
     struct Plage {
         QValueAxis* axe;
@@ -118,16 +141,23 @@ class GrapheQt : public QChartView, public Graphe {
     void demanderActualisation();
     void construire();
     void effacerDessin();
-    void construireCamembert(const ModeleSerie& m, const std::vector<PointGraphe>& points);
-    void construireBarres(const ModeleSerie& m, const std::vector<PointGraphe>& points, int debut,
-                          int fin);
-    void construireLigne(const ModeleSerie& m, const std::vector<PointGraphe>& points);
+    void construireCamembert(int s);
+    void construireBarres(int s, int debut, int fin);
+    void construireLigne(int s);
     void construireAxes(const std::vector<PointGraphe>& points, int debut, int fin,
                         bool horizontal);
     void attacher(QAbstractSeries* serie);
     void ajouterMarques(const ModeleSerie& m, const std::vector<PointGraphe>& points, int debut,
                         int fin, bool horizontal);
     void placerMarques();
+    void ajuster();
+    double ajusterAxeCategories(const QFont& police);
+    void placerLibellesAxe();
+    double ajusterLegende();
+    void placerLegende();
+    void placerEtiquettesCamembert();
+    void montrerBulle(const QString& texte, bool survol);
+    QColor couleurDessous() const;
     void appliquerZoom();
     int nbPointsPagines() const;
     void mettreAJourBarre();
@@ -144,6 +174,22 @@ class GrapheQt : public QChartView, public Graphe {
     QValueAxis* axeValeurs_ = nullptr;
     std::vector<Plage> plages_;  // unzoomed ranges of the value axes
     std::vector<Marque> marques_;
+    std::vector<Etiquette> etiquettes_;
+    QPieSeries* camembert_ = nullptr;
+    std::vector<int> pointsTranches_;  // each slice's point, -1 for the gathered one
+    int serieCamembert_ = -1;
+    QStringList libellesPage_;  // the page's whole labels, in axis order
+    bool axeInverse_ = false;
+    std::vector<std::pair<QBarSet*, QString>> ensemblesNommes_;  // legend entries, whole labels
+    QStringList textesLegende_;                                  // as drawn
+    QStringList textesAxe_;  // the category labels elided, in axis order
+    QStringList libellesVisibles_;
+    QFont policeAxe_;
+    std::vector<QGraphicsSimpleTextItem*> libellesAxe_;
+    QAbstractSeries* serieAxes_ = nullptr;  // the series the category axis places
+    QFont policeLegende_;
+    double largeurLegende_ = 0;
+    std::vector<QGraphicsItem*> legende_;
     QAbstractSeries* serieMarques_ = nullptr;
     bool marquesHorizontales_ = false;
 };
@@ -157,6 +203,11 @@ struct PartCamembert {
 };
 std::vector<PartCamembert> partsCamembert(const std::vector<PointGraphe>& points,
                                           const QString& autres);
+
+// Palette indexes of a pie's slices: each part keeps its point's colour (the gathered slice the
+// one after the last point's) unless it would repeat the slice before it, or, for the last
+// slice, the first one it touches: then the next colour that differs from both.
+std::vector<int> couleursCamembert(const std::vector<PartCamembert>& parts, int nbPoints);
 
 // Names for a category axis, which merges equal names and skips empty ones: each label escaped
 // for the chart's rich text, and one made unique by zero-width spaces when empty or repeated.

@@ -29,4 +29,8 @@ class TestGraphes : public QObject {
     void zoomEnPourcent();
 
     void dessinDiffereEtGrapheAffiche();
+
+    void couleursVoisinesDuCamembert();
+    void textesLisiblesATouteTaille();
+    void bullesDesBarresTranchesEtPoints();
 };
