@@ -1,8 +1,10 @@
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "log/Erreur.h"
+#include "log/UString.h"
 #include "stats/Interne.h"
 
 namespace kestrane {
@@ -45,23 +47,78 @@ int64_t joursDepuisEpoque(int a, int m, int j) {
 
 }  // namespace
 
-int64_t jourCalendaire(std::string_view texte) {
+bool essayerJourCalendaire(std::string_view texte, int64_t& jour) {
     const std::size_t b1 = texte.find('/');
     const std::size_t b2 = b1 == std::string_view::npos ? b1 : texte.find('/', b1 + 1);
     int j, m, a;
     if (b2 == std::string_view::npos || !lireNombre(texte.substr(0, b1), 2, j) ||
         !lireNombre(texte.substr(b1 + 1, b2 - b1 - 1), 2, m) ||
         !lireNombre(texte.substr(b2 + 1), 4, a)) {
-        leverErreurDate(texte);
+        return false;
     }
     // A year of one or two digits belongs to this century, as date entry usually reads it.
     if (texte.size() - b2 - 1 <= 2) a += 2000;
     static constexpr int kJours[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (a < 1 || m < 1 || m > 12 || j < 1 ||
         j > kJours[m - 1] + (m == 2 && bissextile(a) ? 1 : 0)) {
-        leverErreurDate(texte);
+        return false;
     }
-    return joursDepuisEpoque(a, m, j);
+    jour = joursDepuisEpoque(a, m, j);
+    return true;
+}
+
+int64_t jourCalendaire(std::string_view texte) {
+    int64_t jour;
+    if (!essayerJourCalendaire(texte, jour)) leverErreurDate(texte);
+    return jour;
+}
+
+namespace {
+
+// At most 40 bytes of a text that a reason quotes.
+std::string citer(std::string_view t) {
+    constexpr std::size_t kMax = 40;
+    std::string s(1, '\'');
+    s.append(t.substr(0, kMax));
+    if (t.size() > kMax) s.append("...");
+    s.push_back('\'');
+    return s;
+}
+
+}  // namespace
+
+bool examinerLigne(const RLog& r, std::string* raison) {
+    // The hour as the slices read it (before its first ":") and as the requests report reads it
+    // (its first two characters).
+    int32_t h;
+    std::string_view reste = r.heure;
+    const PiecesDate p = piecesDate(r.date, r.heure);
+    if (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
+        !essayerConvertirEntier(p.heure, h)) {
+        if (raison) *raison = citer(r.heure).append(" n'est pas une heure correcte");
+        return false;
+    }
+    // The day: lines come in runs of one date, whose answer is kept (one per thread).
+    struct DerniereDate {
+        char octets[32];
+        std::size_t taille = SIZE_MAX;
+        bool lisible = false;
+    };
+    thread_local DerniereDate derniere;
+    if (!raison && derniere.taille == r.date.size() &&
+        std::memcmp(derniere.octets, r.date.data(), r.date.size()) == 0) {
+        return derniere.lisible;
+    }
+    const std::string jour = jourDeLigne(p);
+    int64_t numero;
+    const bool lisible = essayerJourCalendaire(jour, numero);
+    if (r.date.size() <= sizeof derniere.octets) {
+        std::memcpy(derniere.octets, r.date.data(), r.date.size());
+        derniere.taille = r.date.size();
+        derniere.lisible = lisible;
+    }
+    if (!lisible && raison) *raison = citer(jour).append(" n'est pas une date correcte");
+    return lisible;
 }
 
 }  // namespace kestrane
