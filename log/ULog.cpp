@@ -123,7 +123,8 @@ RLog analyserLigne(std::string_view ligne) {
 }
 
 bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif) {
-    r = RLog{};
+    // Every field is written below (the record of a line that fails is not used).
+    r.adresse = {};
     std::string_view reste = ligne;
     if (!(essayerConvertirEntier(extraireChamp(".", reste), r.ip1) &&
           essayerConvertirEntier(extraireChamp(".", reste), r.ip2) &&

@@ -39,7 +39,7 @@ RLog analyserLigne(std::string_view ligne);
 // dotted address (the four numbers read as analyserLigne reads them) is the text before the
 // first blank, kept in `adresse`; the rest of the line is cut as analyserLigne cuts it. False when
 // a number still does not convert, with the text that failed in `fautif` ("-" for a missing
-// field); no error is raised.
+// field), and `r` then incomplete; no error is raised.
 bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif);
 
 // Thirteen labelled lines joined by CR LF, no break after the last.

@@ -90,11 +90,15 @@ std::string citer(std::string_view t) {
 bool examinerLigne(const RLog& r, std::string* raison) {
     // The hour as the slices read it (before its first ":") and as the requests report reads it
     // (its first two characters).
+    // Two digits and a colon, as servers write it, read both ways; anything else is tried.
+    const std::string_view hh = r.heure;
+    const bool ordinaire = hh.size() >= 3 && hh[2] == ':' && hh[0] >= '0' && hh[0] <= '9' &&
+                           hh[1] >= '0' && hh[1] <= '9';
     int32_t h;
     std::string_view reste = r.heure;
     const PiecesDate p = piecesDate(r.date, r.heure);
-    if (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
-        !essayerConvertirEntier(p.heure, h)) {
+    if (!ordinaire && (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
+                       !essayerConvertirEntier(p.heure, h))) {
         if (raison) *raison = citer(r.heure).append(" n'est pas une heure correcte");
         return false;
     }
