@@ -1,6 +1,7 @@
 // The tables of an analysis that skips the lines that do not conform.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -175,4 +176,21 @@ TEST(TablesSouples, DeuxMoitiesCommeLesTalliesSeparees) {
     EXPECT_EQ(tranches, paires(tranchesSeparees));
     EXPECT_GT(t.nbIgnorees(), 0u);
     EXPECT_EQ(paires(statVMensuelles), (Paires{{"Tous", static_cast<int64_t>(t.taille())}}));
+}
+
+TEST(TablesSouples, EchantillonReelCommeSansOption) {
+    // A real log, every line of which conforms: the option changes nothing.
+    const std::string chemin = std::string(KESTRANE_ECHANTILLONS) + "/apache-combined-10k.log";
+    if (!std::filesystem::exists(chemin)) GTEST_SKIP() << "sample journal absent: " << chemin;
+    const Journal j = Journal::charger(chemin);
+    calculerTables(j, 2);
+    const std::vector<tableauRapportStat> sans = {statIP,        statOS,         statNav,
+                                                  statPrecedent, statFichier,    statTaux,
+                                                  statHoraires,  statVMensuelles};
+    const TableauLog t = analyserSouple(j, true, 2);
+    EXPECT_EQ(t.nbIgnorees(), 0u);
+    const std::vector<tableauRapportStat> avec = {statIP,        statOS,         statNav,
+                                                  statPrecedent, statFichier,    statTaux,
+                                                  statHoraires,  statVMensuelles};
+    for (std::size_t k = 0; k < sans.size(); ++k) EXPECT_EQ(paires(avec[k]), paires(sans[k])) << k;
 }
