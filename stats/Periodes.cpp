@@ -5,6 +5,7 @@
 
 #include "log/Erreur.h"
 #include "log/UString.h"
+#include "stats/IndexCles.h"
 #include "stats/Interne.h"
 
 namespace kestrane {
@@ -89,36 +90,37 @@ std::string citer(std::string_view t) {
 
 bool examinerLigne(const RLog& r, std::string* raison) {
     // The hour as the slices read it (before its first ":") and as the requests report reads it
-    // (its first two characters).
-    // Two digits and a colon, as servers write it, read both ways; anything else is tried.
+    // (its first two characters): two digits and a colon, as servers write it, read both ways;
+    // anything else is tried.
     const std::string_view hh = r.heure;
-    const bool ordinaire = hh.size() >= 3 && hh[2] == ':' && hh[0] >= '0' && hh[0] <= '9' &&
-                           hh[1] >= '0' && hh[1] <= '9';
-    int32_t h;
-    std::string_view reste = r.heure;
-    const PiecesDate p = piecesDate(r.date, r.heure);
-    if (!ordinaire && (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
-                       !essayerConvertirEntier(p.heure, h))) {
-        if (raison) *raison = citer(r.heure).append(" n'est pas une heure correcte");
-        return false;
+    const auto chiffre = [](char c) { return c >= '0' && c <= '9'; };
+    if (!(hh.size() >= 3 && hh[2] == ':' && chiffre(hh[0]) && chiffre(hh[1]))) {
+        int32_t h;
+        std::string_view reste = hh;
+        if (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
+            !essayerConvertirEntier(copie(hh, 1, 2), h)) {
+            if (raison) *raison = citer(hh).append(" n'est pas une heure correcte");
+            return false;
+        }
     }
     // The day: lines come in runs of one date, whose answer is kept (one per thread).
     struct DerniereDate {
-        char octets[32];
+        char octets[16];
         std::size_t taille = SIZE_MAX;
         bool lisible = false;
     };
     thread_local DerniereDate derniere;
-    if (!raison && derniere.taille == r.date.size() &&
-        std::memcmp(derniere.octets, r.date.data(), r.date.size()) == 0) {
+    const std::string_view date = r.date;
+    if (!raison && date.size() == derniere.taille &&
+        memesOctets(date, std::string_view(derniere.octets, derniere.taille))) {
         return derniere.lisible;
     }
-    const std::string jour = jourDeLigne(p);
+    const std::string jour = jourDeLigne(piecesDate(date, hh));
     int64_t numero;
     const bool lisible = essayerJourCalendaire(jour, numero);
-    if (r.date.size() <= sizeof derniere.octets) {
-        std::memcpy(derniere.octets, r.date.data(), r.date.size());
-        derniere.taille = r.date.size();
+    if (date.size() <= sizeof derniere.octets) {
+        std::memcpy(derniere.octets, date.data(), date.size());
+        derniere.taille = date.size();
         derniere.lisible = lisible;
     }
     if (!lisible && raison) *raison = citer(jour).append(" n'est pas une date correcte");
