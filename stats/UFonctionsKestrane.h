@@ -44,11 +44,12 @@ inline constexpr std::string_view kPeriodeJournee =
 
 // The lines a tally reads: every line of a journal, each cut by analyserLigne, whose error ends
 // the tally; or the lines an analysis kept when it skipped those that do not conform (records of
-// TableauLog::memoriser with an examen), which never fail.
+// TableauLog::memoriser with an examen), which never fail. Either converts implicitly, so that a
+// tally takes a journal as it always has. Holds pointers: what it is made from must outlive it.
 class LignesAnalysees {
   public:
-    LignesAnalysees(const Journal& journal) : journal_(&journal) {}  // NOLINT: either is a source
-    LignesAnalysees(const TableauLog& retenues)                      // NOLINT
+    LignesAnalysees(const Journal& journal) : journal_(&journal) {}
+    LignesAnalysees(const TableauLog& retenues)
         : journal_(&retenues.journal()), retenues_(retenues.souple() ? &retenues : nullptr) {}
 
     const Journal& journal() const { return *journal_; }
