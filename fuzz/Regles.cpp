@@ -143,6 +143,24 @@ Analyse analyser(const std::string& texte) {
     return r;
 }
 
+Analyse analyserSouple(const std::string& ligne) {
+    std::string reste = ligne;
+    bool nombres = true;
+    for (const char* separateur : {".", ".", ".", " "}) {
+        if (!entier(couper(separateur, reste), 32)) {
+            nombres = false;
+            break;
+        }
+    }
+    if (nombres) return analyser(ligne);
+    reste = ligne;
+    const std::string adresse = couper(" ", reste);
+    // Any dotted address in front cuts the rest of the line the same way.
+    Analyse a = analyser("0.0.0.0 " + reste);
+    a.ligne.adresse = adresse;
+    return a;
+}
+
 std::string detail(const Ligne& l) {
     const std::string s = "\r\n";
     return "Adresse IP      : " + std::to_string(l.ip[0]) + "." + std::to_string(l.ip[1]) + "." +

@@ -11,6 +11,7 @@ namespace kestrane::regles {
 
 struct Ligne {
     int64_t ip[4] = {0, 0, 0, 0};
+    std::string adresse;  // the client's text when it is no dotted address
     std::string autre, logname, date, heure, fuseau, requete, fichierCharge, pagePrecedente,
         navigateur, systeme;
     int64_t codeRenvoye = 0;
@@ -28,6 +29,9 @@ std::string fichier(const std::string& requete);
 std::string navigateur(const std::string& agent);
 std::string systeme(const std::string& agent);
 Analyse analyser(const std::string& ligne);
+// For an analysis that skips non-conforming lines: the four numbers as analyser reads them, or
+// else the client is the text before the first blank and the rest is cut as analyser cuts it.
+Analyse analyserSouple(const std::string& ligne);
 std::string detail(const Ligne& l);
 
 }  // namespace kestrane::regles

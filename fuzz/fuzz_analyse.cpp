@@ -1,7 +1,8 @@
 // The Analyse command's computations on small journals: the first pass with its counts and the
 // statistics pass (on two halves past the lowered threshold) against the separate tallies, and
 // these against plain linear counts; the hourly slices of every width; the sort against the
-// exchange sort itself; the search.
+// exchange sort itself; the search. The same with the non-conforming lines skipped: the kept
+// lines against the rules, the skipped ones against the builds that could not read them.
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/Regles.h"
 #include "log/DeuxFils.h"
 #include "log/Erreur.h"
 #include "log/TableauLog.h"
@@ -144,6 +146,106 @@ void verifierTri(const tableauRapportStat& table) {
     }
 }
 
+// Whether every build of the tables reads the hour and the day of a line that parses: the slices,
+// and the requests of one day and of a period.
+bool lisibleParLesTables(const std::string& ligne) {
+    const Journal un = Journal::depuisTexte(ligne);
+    try {
+        tableauRapportStat t;
+        compterTranchesHoraires(un, 1, t);
+        compterRequetes(un, kPeriodeJournee, "01/01/2000", "", t);
+        compterRequetes(un, kPeriodePeriode, "01/01/2000", "02/01/2000", t);
+    } catch (const ErreurKestrane&) {
+        return false;
+    }
+    return true;
+}
+
+// The analysis that skips the lines that do not conform.
+void verifierSouple(const Journal& j, int largeur) {
+    TableauLog t;
+    ComptesJournal comptes;
+    try {
+        t.memoriser(j, {}, &comptes, examinerLigne);
+    } catch (const ErreurKestrane&) {
+        std::abort();  // no line ends the run
+    }
+    std::vector<std::size_t> gardees, ignorees;
+    for (std::size_t i = 0; i < j.nbLignes(); ++i) {
+        const std::string ligne(j.ligne(i));
+        const regles::Analyse a = regles::analyserSouple(ligne);
+        bool gardee = !a.erreur;
+        if (gardee) {
+            // The line with a dotted address in front: the same hour and day, parsed as before.
+            std::string reste = ligne;
+            if (!a.ligne.adresse.empty()) {
+                const std::size_t blanc = ligne.find(' ');
+                reste = "0.0.0.0 " + (blanc == std::string::npos ? "" : ligne.substr(blanc + 1));
+            }
+            gardee = lisibleParLesTables(reste);
+        }
+        (gardee ? gardees : ignorees).push_back(i);
+        if (!gardee) continue;
+        const RLog r = t[gardees.size() - 1];
+        exiger(t.numeroLigne(gardees.size() - 1) == i);
+        exiger(r.adresse == (a.ligne.adresse.empty() ? std::string_view() : a.ligne.adresse));
+        exiger(r.requete == a.ligne.requete && r.date == a.ligne.date && r.heure == a.ligne.heure &&
+               r.chargement == a.ligne.chargement && r.systeme == a.ligne.systeme);
+    }
+    exiger(t.taille() == gardees.size() && t.nbIgnorees() == ignorees.size());
+    const auto& liste = t.premieresIgnorees();
+    exiger(liste.size() == std::min(ignorees.size(), kLignesIgnoreesListees));
+    for (std::size_t k = 0; k < liste.size(); ++k) {
+        exiger(liste[k].numero == ignorees[k] && !liste[k].raison.empty());
+    }
+
+    // The statistics pass over the kept lines, with the first pass's counts and without, against
+    // the separate tallies over the same lines and a linear count of the clients' texts.
+    const std::vector<Issue> separees = {
+        tally([&](auto& s) { compterAdressesIP(t, s); }),
+        tally([&](auto& s) { compterSystemes(t, s); }),
+        tally([&](auto& s) { compterNavigateurs(t, s); }),
+        tally([&](auto& s) { compterProvenances(t, s); }),
+        tally([&](auto& s) { compterFichiers(t, s); }),
+        tally([&](auto& s) { compterOctets(t, s); }),
+        tally([&](auto& s) { compterTranchesHoraires(t, largeur, s); }),
+    };
+    tableauRapportStat lineaire;
+    for (std::size_t k = 0; k < t.taille(); ++k) {
+        const std::string cle = adresseIP(t[k]);
+        bool vu = false;
+        for (auto& e : lineaire) {
+            if (e.libelle == cle) {
+                ++e.nombre;
+                vu = true;
+            }
+        }
+        if (!vu) lineaire.push_back({cle, {}, 1});
+    }
+    exiger(!separees[0].erreur && memes(separees[0].table, lineaire));
+    for (const bool premierePasse : {true, false}) {
+        ComptesJournal* c = premierePasse ? &comptes : nullptr;
+        std::optional<std::string> erreur;
+        try {
+            calculerTables(t, largeur, c);
+        } catch (const ErreurKestrane& e) {
+            erreur = e.message();
+        }
+        tableauRapportStat* tables[] = {&statIP,      &statOS,   &statNav,     &statPrecedent,
+                                        &statFichier, &statTaux, &statHoraires};
+        std::size_t k = 0;
+        while (k < separees.size() && !separees[k].erreur) ++k;
+        exiger(erreur == (k < separees.size() ? separees[k].erreur : std::nullopt));
+        for (std::size_t e = 0; e < k && e < separees.size(); ++e) {
+            exiger(memes(*tables[e], separees[e].table));
+        }
+        if (!erreur) {
+            exiger(statVMensuelles.size() == 1 &&
+                   statVMensuelles[0].nombre == static_cast<int64_t>(t.taille()));
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille) {
@@ -154,6 +256,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
     const Journal j =
         Journal::depuisTexte(std::string(reinterpret_cast<const char*>(donnees), taille));
     const int largeur = 1 + static_cast<int>(taille % 6);
+    verifierSouple(j, largeur);
 
     // The separate tallies, in the order of the statistics pass.
     const std::vector<Issue> separees = {

@@ -69,13 +69,12 @@ std::string_view extraireSysteme(std::string_view agent) {
     return coupe;
 }
 
-RLog analyserLigne(std::string_view ligne) {
-    RLog r;
-    std::string_view reste = ligne;
-    r.ip1 = convertirEntier(extraireChamp(".", reste));
-    r.ip2 = convertirEntier(extraireChamp(".", reste));
-    r.ip3 = convertirEntier(extraireChamp(".", reste));
-    r.ip4 = convertirEntier(extraireChamp(" ", reste));
+namespace {
+
+// Steps 5 on of the cut, shared by the two parsers. `Entier` and `Entier64` read a number:
+// raising for analyserLigne, returning false for analyserLigneSouple.
+template <typename Entier, typename Entier64>
+bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier64) {
     r.autre = extraireChamp(" ", reste);
     r.logname = extraireChamp(" ", reste);
     supprimerDebut(1, reste);
@@ -85,16 +84,68 @@ RLog analyserLigne(std::string_view ligne) {
     supprimerDebut(1, reste);
     r.requete = extraireChamp("\" ", reste);
     r.fichierCharge = extraireFichier(r.requete);
-    r.codeRenvoye = convertirEntier(extraireChamp(" ", reste));
+    if (!entier(extraireChamp(" ", reste), r.codeRenvoye)) return false;
     const std::string_view octets = extraireChamp(" ", reste);
-    r.chargement = (octets == "-" || octets == "NC") ? 0 : convertirEntier64(octets);
+    if (octets == "-" || octets == "NC") {
+        r.chargement = 0;
+    } else if (!entier64(octets, r.chargement)) {
+        return false;
+    }
     supprimerDebut(1, reste);
     r.pagePrecedente = extraireChamp("\" ", reste);
     supprimerDebut(1, reste);
     const std::string_view agent = extraireChamp("\"", reste);
     r.navigateur = extraireNavigateur(agent);
     r.systeme = extraireSysteme(agent);
+    return true;
+}
+
+}  // namespace
+
+RLog analyserLigne(std::string_view ligne) {
+    RLog r;
+    std::string_view reste = ligne;
+    r.ip1 = convertirEntier(extraireChamp(".", reste));
+    r.ip2 = convertirEntier(extraireChamp(".", reste));
+    r.ip3 = convertirEntier(extraireChamp(".", reste));
+    r.ip4 = convertirEntier(extraireChamp(" ", reste));
+    couperSuite(
+        reste, r,
+        [](std::string_view t, int32_t& v) {
+            v = convertirEntier(t);
+            return true;
+        },
+        [](std::string_view t, int64_t& v) {
+            v = convertirEntier64(t);
+            return true;
+        });
     return r;
+}
+
+bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif) {
+    // Every field is written below (the record of a line that fails is not used).
+    r.adresse = {};
+    std::string_view reste = ligne;
+    if (!(essayerConvertirEntier(extraireChamp(".", reste), r.ip1) &&
+          essayerConvertirEntier(extraireChamp(".", reste), r.ip2) &&
+          essayerConvertirEntier(extraireChamp(".", reste), r.ip3) &&
+          essayerConvertirEntier(extraireChamp(" ", reste), r.ip4))) {
+        r.ip1 = r.ip2 = r.ip3 = r.ip4 = 0;
+        reste = ligne;
+        r.adresse = extraireChamp(" ", reste);
+    }
+    return couperSuite(
+        reste, r,
+        [&fautif](std::string_view t, int32_t& v) {
+            if (essayerConvertirEntier(t, v)) return true;
+            fautif = t;
+            return false;
+        },
+        [&fautif](std::string_view t, int64_t& v) {
+            if (essayerConvertirEntier64(t, v)) return true;
+            fautif = t;
+            return false;
+        });
 }
 
 void ajouterAdresseIP(std::string& s, int32_t a, int32_t b, int32_t c, int32_t d) {
@@ -107,16 +158,24 @@ void ajouterAdresseIP(std::string& s, int32_t a, int32_t b, int32_t c, int32_t d
     ajouterEntier(s, d);
 }
 
+void ajouterAdresse(std::string& s, const RLog& r) {
+    if (r.adresse.empty()) {
+        ajouterAdresseIP(s, r.ip1, r.ip2, r.ip3, r.ip4);
+    } else {
+        s += r.adresse;
+    }
+}
+
 std::string adresseIP(const RLog& r) {
     std::string s;
-    ajouterAdresseIP(s, r.ip1, r.ip2, r.ip3, r.ip4);
+    ajouterAdresse(s, r);
     return s;
 }
 
 void ajouterDetailLog(std::string& s, const RLog& r) {
     constexpr std::string_view kSaut = "\r\n";
     s += "Adresse IP      : ";
-    ajouterAdresseIP(s, r.ip1, r.ip2, r.ip3, r.ip4);
+    ajouterAdresse(s, r);
     s += kSaut;
     s += kSaut;
     s += "Autre           : ";

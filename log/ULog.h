@@ -13,6 +13,9 @@ namespace kestrane {
 // texts of the program: the line must outlive the record.
 struct RLog {
     int32_t ip1 = 0, ip2 = 0, ip3 = 0, ip4 = 0;
+    // The client as written when it is no dotted address (a name, IPv6), which only an analysis
+    // that skips non-conforming lines reads; empty when the four numbers are the address.
+    std::string_view adresse;
     std::string_view autre, logname, date, heure, fuseau, requete;
     std::string_view fichierCharge, pagePrecedente, navigateur, systeme;
     int32_t codeRenvoye = 0;
@@ -32,13 +35,22 @@ std::string_view extraireSysteme(std::string_view agent);
 // "'%s' n'est pas une valeur entière correcte" when a number does not convert.
 RLog analyserLigne(std::string_view ligne);
 
+// The same cut for an analysis that skips the lines that do not conform: a client that is no
+// dotted address (the four numbers read as analyserLigne reads them) is the text before the
+// first blank, kept in `adresse`; the rest of the line is cut as analyserLigne cuts it. False when
+// a number still does not convert, with the text that failed in `fautif` ("-" for a missing
+// field), and `r` then incomplete; no error is raised.
+bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif);
+
 // Thirteen labelled lines joined by CR LF, no break after the last.
 std::string detailLog(const RLog& r);
 // The same text appended to `sortie`.
 void ajouterDetailLog(std::string& sortie, const RLog& r);
 
-// The client address text: the four numbers in decimal joined by ".".
+// The client address text: the four numbers in decimal joined by ".", or the client's text when
+// it is no dotted address.
 std::string adresseIP(const RLog& r);
+void ajouterAdresse(std::string& sortie, const RLog& r);
 void ajouterAdresseIP(std::string& sortie, int32_t a, int32_t b, int32_t c, int32_t d);
 
 }  // namespace kestrane

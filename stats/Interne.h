@@ -85,6 +85,8 @@ std::string jourDeLigne(const PiecesDate& p);
 // Day number of a dd/mm/yyyy text; raises "'%s' n'est pas une date correcte" when the text is
 // not a day of the calendar.
 int64_t jourCalendaire(std::string_view texte);
+// The same without raising: false when the text is not a day of the calendar.
+bool essayerJourCalendaire(std::string_view texte, int64_t& jour);
 
 // The hour of a time text: the part before its first ":", converted.
 int32_t heureDeLigne(std::string_view heure);

@@ -1,8 +1,11 @@
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "log/Erreur.h"
+#include "log/UString.h"
+#include "stats/IndexCles.h"
 #include "stats/Interne.h"
 
 namespace kestrane {
@@ -45,23 +48,83 @@ int64_t joursDepuisEpoque(int a, int m, int j) {
 
 }  // namespace
 
-int64_t jourCalendaire(std::string_view texte) {
+bool essayerJourCalendaire(std::string_view texte, int64_t& jour) {
     const std::size_t b1 = texte.find('/');
     const std::size_t b2 = b1 == std::string_view::npos ? b1 : texte.find('/', b1 + 1);
     int j, m, a;
     if (b2 == std::string_view::npos || !lireNombre(texte.substr(0, b1), 2, j) ||
         !lireNombre(texte.substr(b1 + 1, b2 - b1 - 1), 2, m) ||
         !lireNombre(texte.substr(b2 + 1), 4, a)) {
-        leverErreurDate(texte);
+        return false;
     }
     // A year of one or two digits belongs to this century, as date entry usually reads it.
     if (texte.size() - b2 - 1 <= 2) a += 2000;
     static constexpr int kJours[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (a < 1 || m < 1 || m > 12 || j < 1 ||
         j > kJours[m - 1] + (m == 2 && bissextile(a) ? 1 : 0)) {
-        leverErreurDate(texte);
+        return false;
     }
-    return joursDepuisEpoque(a, m, j);
+    jour = joursDepuisEpoque(a, m, j);
+    return true;
+}
+
+int64_t jourCalendaire(std::string_view texte) {
+    int64_t jour;
+    if (!essayerJourCalendaire(texte, jour)) leverErreurDate(texte);
+    return jour;
+}
+
+namespace {
+
+// At most 40 bytes of a text that a reason quotes.
+std::string citer(std::string_view t) {
+    constexpr std::size_t kMax = 40;
+    std::string s(1, '\'');
+    s.append(t.substr(0, kMax));
+    if (t.size() > kMax) s.append("...");
+    s.push_back('\'');
+    return s;
+}
+
+}  // namespace
+
+bool examinerLigne(const RLog& r, std::string* raison) {
+    // The hour as the slices read it (before its first ":") and as the requests report reads it
+    // (its first two characters): two digits and a colon, as servers write it, read both ways;
+    // anything else is tried.
+    const std::string_view hh = r.heure;
+    const auto chiffre = [](char c) { return c >= '0' && c <= '9'; };
+    if (!(hh.size() >= 3 && hh[2] == ':' && chiffre(hh[0]) && chiffre(hh[1]))) {
+        int32_t h;
+        std::string_view reste = hh;
+        if (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
+            !essayerConvertirEntier(copie(hh, 1, 2), h)) {
+            if (raison) *raison = citer(hh).append(" n'est pas une heure correcte");
+            return false;
+        }
+    }
+    // The day: lines come in runs of one date, whose answer is kept (one per thread).
+    struct DerniereDate {
+        char octets[16];
+        std::size_t taille = SIZE_MAX;
+        bool lisible = false;
+    };
+    thread_local DerniereDate derniere;
+    const std::string_view date = r.date;
+    if (!raison && date.size() == derniere.taille &&
+        memesOctets(date, std::string_view(derniere.octets, derniere.taille))) {
+        return derniere.lisible;
+    }
+    const std::string jour = jourDeLigne(piecesDate(date, hh));
+    int64_t numero;
+    const bool lisible = essayerJourCalendaire(jour, numero);
+    if (date.size() <= sizeof derniere.octets) {
+        std::memcpy(derniere.octets, date.data(), date.size());
+        derniere.taille = date.size();
+        derniere.lisible = lisible;
+    }
+    if (!lisible && raison) *raison = citer(jour).append(" n'est pas une date correcte");
+    return lisible;
 }
 
 }  // namespace kestrane

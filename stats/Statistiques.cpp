@@ -68,6 +68,13 @@ struct ComptesJournal::Cumul {
     std::vector<int64_t> ipNombre, ipOctets;
     CleIP ipDerniere{};
     uint32_t numeroIPDerniere = UINT32_MAX;
+    // Clients that are no dotted address (only when non-conforming lines are skipped), by their
+    // text. Once there is one, `ordre` holds both kinds of keys in order of first appearance:
+    // n for dotted address n, ~n for text n.
+    IndexCles<std::string_view> ipTextes;
+    std::vector<int64_t> texteNombre, texteOctets;
+    std::vector<int64_t> ordre;
+    bool melange = false;
     CompteurTexte textes[kNbTablesTextes];
     CompteurTexte dates;
     std::vector<std::string_view> heureDeDate;  // time of the first line of each date
@@ -81,9 +88,28 @@ struct ComptesJournal::Cumul {
     // (a running total may pass the limit on the way and come back), or past 64 bits.
     bool octetsIncertains = false;
     bool echec = false;  // an hour that does not convert
+    std::size_t lues = 0;
 
-    void ajouter(const RLog& r) {
-        if (echec) return;
+    // From now on `ordre` lists the keys: the dotted addresses seen so far come first.
+    void melanger() {
+        if (melange) return;
+        melange = true;
+        for (std::size_t k = 0; k < ip.taille(); ++k) ordre.push_back(static_cast<int64_t>(k));
+    }
+
+    // The key of the line's client, new or not; returns its count and byte total.
+    std::pair<int64_t*, int64_t*> compteAdresse(const RLog& r) {
+        if (!r.adresse.empty()) {
+            melanger();
+            bool nouveau;
+            const uint32_t n = ipTextes.trouverOuAjouter(r.adresse, nouveau);
+            if (nouveau) {
+                texteNombre.push_back(0);
+                texteOctets.push_back(0);
+                ordre.push_back(~static_cast<int64_t>(n));
+            }
+            return {&texteNombre[n], &texteOctets[n]};
+        }
         const CleIP cle = cleAdresse(r);
         uint32_t n = numeroIPDerniere;
         if (n == UINT32_MAX || !(cle == ipDerniere)) {
@@ -92,13 +118,20 @@ struct ComptesJournal::Cumul {
             if (nouveau) {
                 ipNombre.push_back(0);
                 ipOctets.push_back(0);
+                if (melange) ordre.push_back(n);
             }
             ipDerniere = cle;
             numeroIPDerniere = n;
         }
-        ++ipNombre[n];
+        return {&ipNombre[n], &ipOctets[n]};
+    }
+
+    void ajouter(const RLog& r) {
+        if (echec) return;
+        const auto [nombre, octets] = compteAdresse(r);
+        ++*nombre;
         octetsIncertains |= r.chargement < 0;
-        octetsIncertains |= __builtin_add_overflow(ipOctets[n], r.chargement, &ipOctets[n]);
+        octetsIncertains |= __builtin_add_overflow(*octets, r.chargement, octets);
 
         compterTextes(r, std::make_index_sequence<kNbTablesTextes>{});
 
@@ -156,17 +189,40 @@ void fusionner(Cumul& a, const Cumul& b) {
     a.echec |= b.echec;
     a.octetsIncertains |= b.octetsIncertains;
     if (a.echec) return;
-    for (std::size_t k = 0; k < b.ip.taille(); ++k) {
+    if (b.melange) a.melanger();
+    // b's keys in b's order of first appearance.
+    const std::size_t nbB = b.melange ? b.ordre.size() : b.ip.taille();
+    for (std::size_t i = 0; i < nbB; ++i) {
+        const int64_t cle = b.melange ? b.ordre[i] : static_cast<int64_t>(i);
         bool nouveau;
-        const uint32_t n = a.ip.trouverOuAjouter(b.ip.cle(k), nouveau);
-        if (nouveau) {
-            a.ipNombre.push_back(b.ipNombre[k]);
-            a.ipOctets.push_back(b.ipOctets[k]);
+        int64_t *nombre, *octets, nombreB, octetsB;
+        if (cle >= 0) {
+            const auto k = static_cast<std::size_t>(cle);
+            const uint32_t n = a.ip.trouverOuAjouter(b.ip.cle(k), nouveau);
+            if (nouveau) {
+                a.ipNombre.push_back(0);
+                a.ipOctets.push_back(0);
+                if (a.melange) a.ordre.push_back(n);
+            }
+            nombre = &a.ipNombre[n];
+            octets = &a.ipOctets[n];
+            nombreB = b.ipNombre[k];
+            octetsB = b.ipOctets[k];
         } else {
-            a.ipNombre[n] += b.ipNombre[k];
-            a.octetsIncertains |=
-                __builtin_add_overflow(a.ipOctets[n], b.ipOctets[k], &a.ipOctets[n]);
+            const auto k = static_cast<std::size_t>(~cle);
+            const uint32_t n = a.ipTextes.trouverOuAjouter(b.ipTextes.cle(k), nouveau);
+            if (nouveau) {
+                a.texteNombre.push_back(0);
+                a.texteOctets.push_back(0);
+                a.ordre.push_back(~static_cast<int64_t>(n));
+            }
+            nombre = &a.texteNombre[n];
+            octets = &a.texteOctets[n];
+            nombreB = b.texteNombre[k];
+            octetsB = b.texteOctets[k];
         }
+        *nombre += nombreB;
+        a.octetsIncertains |= __builtin_add_overflow(*octets, octetsB, octets);
     }
     // The two tables with the most keys, each on its own core.
     enParallele(
@@ -208,19 +264,30 @@ struct Tables {
 // total).
 bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t) {
     if (a.echec || a.octetsIncertains || !tientSur32Bits(a.ipNombre) ||
+        !tientSur32Bits(a.texteNombre) ||
         !std::all_of(std::begin(a.textes), std::end(a.textes),
                      [](const CompteurTexte& c) { return tientSur32Bits(c.nombres); }) ||
         !tientSur32Bits(a.dates.nombres) || nbLignes > static_cast<std::size_t>(kMax32)) {
         return false;
     }
-    t.ip.resize(a.ip.taille());
-    t.taux.resize(a.ip.taille());
-    for (std::size_t k = 0; k < a.ip.taille(); ++k) {
-        const CleIP& c = a.ip.cle(k);
-        ajouterAdresseIP(t.ip[k].libelle, c.v[0], c.v[1], c.v[2], c.v[3]);
-        t.taux[k].libelle = t.ip[k].libelle;
-        t.ip[k].nombre = a.ipNombre[k];
-        t.taux[k].nombre = a.ipOctets[k];
+    const std::size_t nbAdresses = a.melange ? a.ordre.size() : a.ip.taille();
+    t.ip.resize(nbAdresses);
+    t.taux.resize(nbAdresses);
+    for (std::size_t i = 0; i < nbAdresses; ++i) {
+        const int64_t cle = a.melange ? a.ordre[i] : static_cast<int64_t>(i);
+        if (cle >= 0) {
+            const auto k = static_cast<std::size_t>(cle);
+            const CleIP& c = a.ip.cle(k);
+            ajouterAdresseIP(t.ip[i].libelle, c.v[0], c.v[1], c.v[2], c.v[3]);
+            t.ip[i].nombre = a.ipNombre[k];
+            t.taux[i].nombre = a.ipOctets[k];
+        } else {
+            const auto k = static_cast<std::size_t>(~cle);
+            t.ip[i].libelle.assign(a.ipTextes.cle(k));
+            t.ip[i].nombre = a.texteNombre[k];
+            t.taux[i].nombre = a.texteOctets[k];
+        }
+        t.taux[i].libelle = t.ip[i].libelle;
     }
     enParallele(
         true, [&] { t.textes[kTableProvenances] = tableDeTextes(a.textes[kTableProvenances]); },
@@ -254,24 +321,34 @@ bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t)
 ComptesJournal::ComptesJournal() = default;
 ComptesJournal::~ComptesJournal() = default;
 
-void ComptesJournal::commencer(const Journal& journal, int nbTranches) {
+void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool souple) {
     journal_ = journal;
     complet_ = false;
+    souple_ = souple;
     tranches_.clear();
     for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Cumul>());
 }
 
 void ComptesJournal::lire(int tranche, const RLog& r) {
-    tranches_[static_cast<std::size_t>(tranche)]->ajouter(r);
+    Cumul& c = *tranches_[static_cast<std::size_t>(tranche)];
+    ++c.lues;
+    c.ajouter(r);
 }
 
 void ComptesJournal::terminer() {
     complet_ = true;
 }
 
-bool ComptesJournal::couvre(const Journal& journal) const {
-    return complet_ && journal_.identite() == journal.identite() &&
-           journal_.nbLignes() == journal.nbLignes();
+bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
+    if (!complet_ || souple_ != lignes.souple()) return false;
+    const Journal& journal = lignes.journal();
+    if (journal_.identite() != journal.identite() || journal_.nbLignes() != journal.nbLignes()) {
+        return false;
+    }
+    if (!souple_) return true;
+    std::size_t lues = 0;
+    for (const auto& t : tranches_) lues += t->lues;
+    return lues == lignes.nbLignes();
 }
 
 void ComptesJournal::vider() {
@@ -287,10 +364,11 @@ ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     return tranches_[0].get();
 }
 
-void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* comptes,
+void calculerTables(const LignesAnalysees& lignes, int largeurTranche, ComptesJournal* comptes,
                     const std::function<void(int etape)>& apresEtape, ListesPeriodes* listes,
                     const Execution& enFond) {
     const int largeur = std::clamp(largeurTranche, 1, 24);
+    const Journal& journal = lignes.journal();
     const auto calculer = [&](const std::function<void()>& travail) {
         if (enFond) {
             enFond(travail);
@@ -308,10 +386,10 @@ void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* 
     calculer([&] {
         ComptesJournal lus;
         ComptesJournal* c = comptes;
-        if (!c || !c->couvre(journal)) {
+        if (!c || !c->couvre(lignes)) {
             try {
                 TableauLog lecture;
-                lecture.memoriser(journal, {}, &lus);
+                lecture.memoriser(journal, {}, &lus, lignes.souple() ? examinerLigne : nullptr);
                 c = &lus;
             } catch (const ErreurKestrane&) {
                 // A line that does not parse: the tallies raise its error. A thread refused:
@@ -320,7 +398,7 @@ void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* 
             }
         }
         const Cumul* cumul = c ? c->fusionnerTranches() : nullptr;
-        enUneFois = cumul && tablesDuCumul(*cumul, journal.nbLignes(), largeur, t);
+        enUneFois = cumul && tablesDuCumul(*cumul, lignes.nbLignes(), largeur, t);
         if (comptes) comptes->vider();
     });
     if (enUneFois) {
@@ -341,24 +419,24 @@ void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* 
         statVMensuelles = std::move(t.dates);
     } else {
         // Each tally fills its table in place; its grid is filled before the next one runs.
-        calculer([&] { compterAdressesIP(journal); });
+        calculer([&] { compterAdressesIP(lignes); });
         apres(kEtapeIP);
-        calculer([&] { compterSystemes(journal); });
+        calculer([&] { compterSystemes(lignes); });
         apres(kEtapeOS);
-        calculer([&] { compterNavigateurs(journal); });
+        calculer([&] { compterNavigateurs(lignes); });
         apres(kEtapeNav);
-        calculer([&] { compterProvenances(journal); });
+        calculer([&] { compterProvenances(lignes); });
         apres(kEtapePrecedent);
-        calculer([&] { compterFichiers(journal); });
+        calculer([&] { compterFichiers(lignes); });
         apres(kEtapeFichier);
-        calculer([&] { compterOctets(journal); });
+        calculer([&] { compterOctets(lignes); });
         apres(kEtapeOctets);
-        calculer([&] { compterTranchesHoraires(journal, largeur); });
+        calculer([&] { compterTranchesHoraires(lignes, largeur); });
         apres(kEtapeTranches);
-        calculer([&] { compterRequetes(journal, "", "", ""); });
+        calculer([&] { compterRequetes(lignes, "", "", ""); });
     }
     if (listes) *listes = listesPeriodes(statVMensuelles);
-    compterRequetes(journal, kPeriodeToutLeFichier, "", "");
+    compterRequetes(lignes, kPeriodeToutLeFichier, "", "");
     apres(kEtapeRequetes);
 }
 

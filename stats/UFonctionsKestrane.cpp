@@ -19,11 +19,11 @@ std::string periodeChoisie;
 namespace {
 
 template <std::size_t t>
-void compterTextes(const Journal& journal, tableauRapportStat& table) {
+void compterTextes(const LignesAnalysees& journal, tableauRapportStat& table) {
     table.clear();
     IndexCles<std::string_view> index;
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
-        const RLog r = analyserLigne(journal.ligne(i));
+        const RLog r = journal.lire(i);
         const std::string_view cle = cleTexte<t>(r);
         bool nouveau;
         const uint32_t n = index.trouverOuAjouter(cle, nouveau);
@@ -35,45 +35,52 @@ void compterTextes(const Journal& journal, tableauRapportStat& table) {
     }
 }
 
-void compterParAdresse(const Journal& journal, tableauRapportStat& table, bool octets) {
+void compterParAdresse(const LignesAnalysees& journal, tableauRapportStat& table, bool octets) {
     table.clear();
+    // Dotted addresses by their numbers, the others by their text; each index gives the entry of
+    // its keys, so that the table keeps one order of first appearance for both.
     IndexCles<CleIP> index;
+    IndexCles<std::string_view> textes;
+    std::vector<uint32_t> entreeIP, entreeTexte;
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
-        const RLog r = analyserLigne(journal.ligne(i));
+        const RLog r = journal.lire(i);
         const int64_t apport = octets ? r.chargement : 1;
         bool nouveau;
-        const uint32_t n = index.trouverOuAjouter(cleAdresse(r), nouveau);
+        std::vector<uint32_t>& entrees = r.adresse.empty() ? entreeIP : entreeTexte;
+        const uint32_t n = r.adresse.empty() ? index.trouverOuAjouter(cleAdresse(r), nouveau)
+                                             : textes.trouverOuAjouter(r.adresse, nouveau);
         if (nouveau) {
+            entrees.push_back(static_cast<uint32_t>(table.size()));
             rapportStat e;
-            ajouterAdresseIP(e.libelle, r.ip1, r.ip2, r.ip3, r.ip4);
+            ajouterAdresse(e.libelle, r);
             e.nombre = apport;
             table.push_back(std::move(e));
         } else if (octets) {
-            table[n].nombre = ajouterVerifie64(table[n].nombre, apport);
+            table[entrees[n]].nombre = ajouterVerifie64(table[entrees[n]].nombre, apport);
         } else {
-            table[n].nombre = ajouterVerifie32(table[n].nombre, apport);
+            table[entrees[n]].nombre = ajouterVerifie32(table[entrees[n]].nombre, apport);
         }
     }
 }
 
 }  // namespace
 
-void compterAdressesIP(const Journal& journal, tableauRapportStat& table) {
+void compterAdressesIP(const LignesAnalysees& journal, tableauRapportStat& table) {
     compterParAdresse(journal, table, false);
 }
-void compterOctets(const Journal& journal, tableauRapportStat& table) {
+void compterOctets(const LignesAnalysees& journal, tableauRapportStat& table) {
     compterParAdresse(journal, table, true);
 }
-void compterSystemes(const Journal& journal, tableauRapportStat& table) {
+void compterSystemes(const LignesAnalysees& journal, tableauRapportStat& table) {
     compterTextes<kTableSystemes>(journal, table);
 }
-void compterNavigateurs(const Journal& journal, tableauRapportStat& table) {
+void compterNavigateurs(const LignesAnalysees& journal, tableauRapportStat& table) {
     compterTextes<kTableNavigateurs>(journal, table);
 }
-void compterProvenances(const Journal& journal, tableauRapportStat& table) {
+void compterProvenances(const LignesAnalysees& journal, tableauRapportStat& table) {
     compterTextes<kTableProvenances>(journal, table);
 }
-void compterFichiers(const Journal& journal, tableauRapportStat& table) {
+void compterFichiers(const LignesAnalysees& journal, tableauRapportStat& table) {
     compterTextes<kTableFichiers>(journal, table);
 }
 
@@ -101,14 +108,15 @@ void diviserParJours(tableauRapportStat& table, std::size_t nbJours) {
     for (auto& e : table) e.nombre /= static_cast<int64_t>(nbJours);
 }
 
-void compterTranchesHoraires(const Journal& journal, int largeur, tableauRapportStat& table) {
+void compterTranchesHoraires(const LignesAnalysees& journal, int largeur,
+                             tableauRapportStat& table) {
     largeur = std::clamp(largeur, 1, 24);
     table.assign(1, rapportStat{});
     IndexCles<std::string_view> dates;
     int32_t entreeDeTranche[24];
     std::fill(std::begin(entreeDeTranche), std::end(entreeDeTranche), -1);
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
-        const RLog r = analyserLigne(journal.ligne(i));
+        const RLog r = journal.lire(i);
         bool nouvelle;
         dates.trouverOuAjouter(r.date, nouvelle);
         const int32_t h = heureDeLigne(r.heure);
@@ -141,8 +149,9 @@ std::string convertirMois(std::string_view a) {
     return {};
 }
 
-void compterRequetes(const Journal& journal, std::string_view type, std::string_view valeur1,
-                     std::string_view valeur2, tableauRapportStat& table) {
+void compterRequetes(const LignesAnalysees& journal, std::string_view type,
+                     std::string_view valeur1, std::string_view valeur2,
+                     tableauRapportStat& table) {
     table.clear();
     if (type == kPeriodeToutLeFichier) {
         if (journal.nbLignes() > INT32_MAX) leverDebordement();
@@ -170,7 +179,7 @@ void compterRequetes(const Journal& journal, std::string_view type, std::string_
     };
 
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
-        const RLog r = analyserLigne(journal.ligne(i));
+        const RLog r = journal.lire(i);
         const PiecesDate p = piecesDate(r.date, r.heure);
         std::string_view cle;
         bool compte = true;

@@ -42,26 +42,53 @@ inline constexpr std::string_view kPeriodeJournee =
     "Journ\xE9"
     "e";
 
+// The lines a tally reads: every line of a journal, each cut by analyserLigne, whose error ends
+// the tally; or the lines an analysis kept when it skipped those that do not conform (records of
+// TableauLog::memoriser with an examen), which never fail. Either converts implicitly, so that a
+// tally takes a journal as it always has. Holds pointers: what it is made from must outlive it.
+class LignesAnalysees {
+  public:
+    LignesAnalysees(const Journal& journal) : journal_(&journal) {}
+    LignesAnalysees(const TableauLog& retenues)
+        : journal_(&retenues.journal()), retenues_(retenues.souple() ? &retenues : nullptr) {}
+
+    const Journal& journal() const { return *journal_; }
+    bool souple() const { return retenues_ != nullptr; }
+    std::size_t nbLignes() const { return retenues_ ? retenues_->taille() : journal_->nbLignes(); }
+    RLog lire(std::size_t i) const {
+        return retenues_ ? (*retenues_)[i] : analyserLigne(journal_->ligne(i));
+    }
+
+  private:
+    const Journal* journal_;
+    const TableauLog* retenues_ = nullptr;
+};
+
+// The examen of the lines that an analysis skipping non-conforming lines keeps: the hour that the
+// slices read and the hour and day that the requests report reads must convert.
+bool examinerLigne(const RLog& r, std::string* raison);
+
 // --- Tallies: each parses every line and rebuilds its table in order of first appearance.
 // Counts (32-bit) and byte totals (64-bit) are checked: "Débordement d'entier" leaves the entries
 // built so far.
-void compterAdressesIP(const Journal& journal, tableauRapportStat& table = statIP);
-void compterSystemes(const Journal& journal, tableauRapportStat& table = statOS);
-void compterNavigateurs(const Journal& journal, tableauRapportStat& table = statNav);
-void compterProvenances(const Journal& journal, tableauRapportStat& table = statPrecedent);
-void compterFichiers(const Journal& journal, tableauRapportStat& table = statFichier);
-void compterOctets(const Journal& journal, tableauRapportStat& table = statTaux);
+void compterAdressesIP(const LignesAnalysees& journal, tableauRapportStat& table = statIP);
+void compterSystemes(const LignesAnalysees& journal, tableauRapportStat& table = statOS);
+void compterNavigateurs(const LignesAnalysees& journal, tableauRapportStat& table = statNav);
+void compterProvenances(const LignesAnalysees& journal, tableauRapportStat& table = statPrecedent);
+void compterFichiers(const LignesAnalysees& journal, tableauRapportStat& table = statFichier);
+void compterOctets(const LignesAnalysees& journal, tableauRapportStat& table = statTaux);
 
 // --- Hourly slices of an average day, `largeur` hours wide (1 to 6). Entry 0 is a blank head
 // entry; the counts are divided by the number of distinct dates of the journal.
-void compterTranchesHoraires(const Journal& journal, int largeur,
+void compterTranchesHoraires(const LignesAnalysees& journal, int largeur,
                              tableauRapportStat& table = statHoraires);
 // "08 à 09" for slice c of width w.
 std::string libelleTranche(int c, int largeur);
 
 // --- Requests by period. `type` is one of the period kinds, or empty for one entry per date.
-void compterRequetes(const Journal& journal, std::string_view type, std::string_view valeur1,
-                     std::string_view valeur2, tableauRapportStat& table = statVMensuelles);
+void compterRequetes(const LignesAnalysees& journal, std::string_view type,
+                     std::string_view valeur1, std::string_view valeur2,
+                     tableauRapportStat& table = statVMensuelles);
 // "Jan" -> "01" ... "Dec" -> "12"; anything else -> "".
 std::string convertirMois(std::string_view abreviation);
 // The year and month choice lists derived from an all-dates table: a value is appended when it
@@ -78,11 +105,11 @@ class ComptesJournal : public LecteurEnregistrements {
   public:
     ComptesJournal();
     ~ComptesJournal() override;
-    void commencer(const Journal& journal, int nbTranches) override;
+    void commencer(const Journal& journal, int nbTranches, bool souple) override;
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
-    // Whether the counts are those of every line of this very journal.
-    bool couvre(const Journal& journal) const;
+    // Whether the counts are those of exactly these lines.
+    bool couvre(const LignesAnalysees& lignes) const;
     void vider();
 
     struct Cumul;
@@ -93,6 +120,7 @@ class ComptesJournal : public LecteurEnregistrements {
     Journal journal_;
     std::vector<std::unique_ptr<Cumul>> tranches_;
     bool complet_ = false;
+    bool souple_ = false;
 };
 
 // --- The statistics pass: the seven tallies in their order, then the requests builds: one entry
@@ -119,7 +147,8 @@ enum EtapeStatistiques {
 using Execution = std::function<void(const std::function<void()>& travail)>;
 
 // `enFond` runs the computations (never `apresEtape`, which runs on the calling thread).
-void calculerTables(const Journal& journal, int largeurTranche, ComptesJournal* comptes = nullptr,
+void calculerTables(const LignesAnalysees& journal, int largeurTranche,
+                    ComptesJournal* comptes = nullptr,
                     const std::function<void(int etape)>& apresEtape = {},
                     ListesPeriodes* listes = nullptr, const Execution& enFond = {});
 

@@ -14,6 +14,7 @@
 #include "log/ULog.h"
 #include "log/UString.h"
 #include "stats/UFonctionsKestrane.h"
+#include "ui/LignesIgnorees.h"
 #include "ui/PageRapport.h"
 #include "ui/PageStatistiques.h"
 #include "ui/SourceDetails.h"
@@ -76,7 +77,7 @@ void TForm1::analyserJournal() {
     montrerAnalyse(true);
     pageRapport->changerTitre(QStringLiteral("Rapport d'analyse du fichier ") +
                               nomFichier(dialogOuvrir.nomFichier()));
-    afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !"));
+    afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !") + optionLignes_->suffixe());
     PageControl1->setCurrentIndex(0);
     bipTermine(bip_);
     barreProgressionAnalyse->hide();
@@ -94,7 +95,8 @@ void TForm1::memoriserJournal() {
         entretenir();
     };
     try {
-        tableauLog.memoriser(journal_, suivre, &comptesAnalyse_);
+        tableauLog.memoriser(journal_, suivre, &comptesAnalyse_,
+                             optionLignes_->active() ? examinerLigne : nullptr);
     } catch (...) {
         // What a line-by-line pass shows when it stops: the bar at the lines done, the message
         // of the last line parsed (none when the first line fails).
@@ -116,28 +118,29 @@ void TForm1::memoriserJournal() {
 void TForm1::afficherDetails() {
     // The detail text is produced from the records when it is shown or exported; handing the
     // view its source is the whole second pass.
-    const std::size_t n = tableauLog.taille();
-    RichEdit1->changerSource(std::make_shared<SourceDetails>(tableauLog, n));
+    // Skipped lines have no block; the pass still covers every line of the journal.
+    RichEdit1->changerSource(std::make_shared<SourceDetails>(tableauLog, tableauLog.taille()));
+    const std::size_t n = journal_.nbLignes();
     progresser(2 * n,
-               messageProgression("Analyse du contenu... en cours - ", n - 1,
-                                  QString::number(journal_.nbLignes())),
+               messageProgression("Analyse du contenu... en cours - ", n - 1, QString::number(n)),
                true);
 }
 
 void TForm1::calculerStatistiques() {
     PageRapport& p = *pageRapport;
     ListesPeriodes listes;
+    optionLignes_->retenir(tableauLog);
     // Each tally's table goes to its grid as soon as it is ready, in the pass's order.
     const auto montrer = [&](int etape) {
         entretenir();
         if (etape == kEtapeRequetes) {
-            p.afficherTotalRequetes(journal_.nbLignes());
+            p.afficherTotalRequetes(optionLignes_->lignes(journal_).nbLignes());
         } else {
             p.afficherTable(etape);
         }
     };
-    calculerTables(journal_, p.largeurTranches(), &comptesAnalyse_, montrer, &listes,
-                   [this](const std::function<void()>& travail) { enFond(travail); });
+    calculerTables(optionLignes_->lignes(journal_), p.largeurTranches(), &comptesAnalyse_, montrer,
+                   &listes, [this](const std::function<void()>& travail) { enFond(travail); });
     p.preparerRequetes(listes);
 }
 

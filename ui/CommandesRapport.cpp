@@ -151,8 +151,9 @@ void PageRapport::brancher() {
     brancherRequetes();
 }
 
-const Journal& PageRapport::journal() const {
+LignesAnalysees PageRapport::lignes() const {
     static const Journal vide;
+    if (contexte_.lignes) return contexte_.lignes();
     return contexte_.journal ? contexte_.journal() : vide;
 }
 
@@ -249,7 +250,7 @@ void PageRapport::changerLargeurTranches(int largeur) {
     // Deselected first, so that each order can be chosen again on the new table, even when the
     // recomputation fails.
     decocherSansAction(groupeTriTranches);
-    const Journal& j = journal();
+    const LignesAnalysees j = lignes();
     calculer([&] { compterTranchesHoraires(j, largeur); });
     remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires, *tableauRapportTranches);
     remplirGraphe(*graphes_.grapheStatHoraires, 24, statHoraires);
@@ -268,7 +269,7 @@ void PageRapport::brancherRequetes() {
     // recorded, "Actualiser" builds them.
     surSelection(radioRapportRequetesToutJournal, [this] {
         periodeChoisie = std::string(kPeriodeToutLeFichier);
-        compterRequetes(journal(), periodeChoisie, "", "");
+        compterRequetes(lignes(), periodeChoisie, "", "");
     });
     const std::array<std::pair<QRadioButton*, std::string_view>, 4> periodes{{
         {radioRapportRequetesAnnee, kPeriodeAnnee},
@@ -299,7 +300,7 @@ void PageRapport::actualiserRapportRequetes() {
     }
     if (periode == kPeriodeAnnee || periode == kPeriodeMois || periode == kPeriodePeriode ||
         periode == kPeriodeJournee) {
-        const Journal& j = journal();
+        const LignesAnalysees j = lignes();
         calculer([&] { compterRequetes(j, periode, valeur1, valeur2); });
     }
     afficherRequetes();

@@ -19,6 +19,8 @@ struct ContexteFenetre {
     std::function<void(const std::function<void()>&)> executer;
     Execution enFond;  // a long computation, the window painted (empty: in place)
     std::function<const Journal&()> journal;  // the loaded journal
+    // The lines the last analysis counted (empty: those of the loaded journal).
+    std::function<LignesAnalysees()> lignes;
 };
 
 }  // namespace kestrane

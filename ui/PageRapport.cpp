@@ -232,7 +232,7 @@ void PageRapport::preparerRequetes(const ListesPeriodes& listes) {
     cbRapportRequetesMois->setCurrentIndex(0);
     // Selecting the button runs its action when it was not selected already.
     radioRapportRequetesToutJournal->setChecked(true);
-    compterRequetes(journal(), kPeriodeToutLeFichier, "", "");
+    compterRequetes(lignes(), kPeriodeToutLeFichier, "", "");
     afficherRequetes();
 }
 

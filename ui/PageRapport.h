@@ -188,8 +188,9 @@ class PageRapport : public QWidget {
 
     void brancher();
     void nommerGroupes();
-    // The context's journal; an empty one on a page made without it.
-    const Journal& journal() const;
+    // The lines the tables count: the loaded journal's, or the kept lines of an analysis that
+    // skipped the lines that do not conform.
+    LignesAnalysees lignes() const;
 
     std::array<GroupeStandard, 6> standards_{};
     ContexteFenetre contexte_;

@@ -17,7 +17,10 @@ SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEn
       nb_(std::min(nbEnregistrements, enregistrements.taille())) {
     const Journal& journal = enregistrements_.journal();
     std::size_t plusLongue = 0;
-    for (std::size_t i = 0; i < nb_ && i < journal.nbLignes(); ++i) {
+    for (std::size_t k = 0; k < nb_; ++k) {
+        // The line record k was made from: with lines skipped, not line k.
+        const std::size_t i = enregistrements_.numeroLigne(k);
+        if (i >= journal.nbLignes()) break;
         plusLongue = std::max(plusLongue, journal.debutLigne(i + 1) - journal.debutLigne(i));
     }
     largeurMax_ = std::max(kRegleDetails.size(), plusLongue + kLargeurEtiquette);

@@ -18,6 +18,7 @@
 
 #include "platform/Horloge.h"
 #include "stats/UFonctionsKestrane.h"
+#include "ui/LignesIgnorees.h"
 #include "ui/PageRapport.h"
 #include "ui/PageStatistiques.h"
 #include "ui/Texte1252.h"
@@ -123,6 +124,7 @@ void TForm1::creerMenus() {
     menuOutils->setObjectName(QStringLiteral("menuOutils"));
     menuOptions = ajouterAction(menuOutils, "menuOptions", QStringLiteral("&Options..."));
     menuOptions->setEnabled(false);
+    optionLignes_ = new OptionLignesIgnorees(menuOutils, menuEdition, this);
 
     menuStatistiques = barre->addMenu(QStringLiteral("&Statistiques"));
     menuStatistiques->setObjectName(QStringLiteral("menuStatistiques"));
@@ -299,6 +301,7 @@ void TForm1::montrerAnalyse(bool montree) {
     }
     PageControl1->setTabVisible(1, montree);
     PageControl1->setTabVisible(2, montree);
+    if (!montree) optionLignes_->oublier();
 }
 
 // --- The result pages ------------------------------------------------------------------------
@@ -310,6 +313,7 @@ ContexteFenetre TForm1::contextePages() {
     c.executer = [this](const std::function<void()>& commande) { executer(commande); };
     c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
     c.journal = [this]() -> const Journal& { return journal_; };
+    c.lignes = [this] { return optionLignes_->lignes(journal_); };
     return c;
 }
 

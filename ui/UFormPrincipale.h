@@ -32,6 +32,7 @@ class QWidget;
 namespace kestrane {
 
 class VueTexte;
+class OptionLignesIgnorees;
 class PageRapport;
 class PageStatistiques;
 class SourceLignes;
@@ -109,6 +110,7 @@ class TForm1 : public QMainWindow {
     VueTexte *Memo1 = nullptr, *RichEdit1 = nullptr;
     PageRapport* pageRapport = nullptr;
     PageStatistiques* pageStatistiques = nullptr;
+    OptionLignesIgnorees* optionLignes_ = nullptr;
     QMenu *menuFichier = nullptr, *menuEdition = nullptr, *menuOutils = nullptr,
           *menuStatistiques = nullptr, *menuAide = nullptr;
     QAction *menuChargerJournal = nullptr, *menuEnregisterjournalsous = nullptr,

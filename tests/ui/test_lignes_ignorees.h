@@ -1,0 +1,22 @@
+// The option that skips the lines that do not conform, on the real window: its menu items and
+// their memory, the analysis with the option in its two states, the list of skipped lines.
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+class TestLignesIgnorees : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void cleanup();
+    void elementsDeMenu();
+    void optionDecocheeCommeAvant();
+    void lignesGardeesEtListe();
+    void formatNonReconnu();
+    void journalPropreCommeSansOption();
+
+  private:
+    QString ecrire(const QString& nom, const QByteArray& octets);
+    QScopedPointer<QTemporaryDir> dossier_;
+};
