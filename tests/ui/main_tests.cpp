@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <string>
 
+#include "tests/ReglagesIsoles.h"
 #include "tests/ui/Registre.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // What the window remembers (recent journals...) goes to a folder of the run's own, never
+    // to the user's settings.
+    const kestrane::ReglagesIsoles reglages;
     auto classes = kestrane::tests::registre();
     std::sort(classes.begin(), classes.end(),
               [](const auto& a, const auto& b) { return a.nom < b.nom; });
