@@ -58,6 +58,18 @@ QString nbLignes(const TForm1& w) {
     return controle<QLabel>(w, "lbNbLignes")->text();
 }
 
+// Counts the times a widget is shown.
+class CompteurApparitions : public QObject {
+  public:
+    int nombre = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show) ++nombre;
+        return false;
+    }
+};
+
 // Drops these URLs on the window as a file manager would; true when the window took them.
 bool deposer(TForm1& w, const QList<QUrl>& urls) {
     QMimeData donnees;
@@ -87,10 +99,19 @@ QString TestOuverture::ecrire(const QString& nom, const QByteArray& octets) {
     return chemin;
 }
 
-// Known by its first bytes whatever its name; saved back as the text it holds.
+// Known by its first bytes whatever its name; saved back as the text it holds. The progress bar
+// shows while a compressed file loads, never for a plain one.
 void TestOuverture::journalCompresse() {
     Fenetre f;
     TForm1& w = f.form;
+    w.show();
+    auto* barre = controle<QProgressBar>(w, "barreProgressionAnalyse");
+    CompteurApparitions apparitions;
+    barre->installEventFilter(&apparitions);
+    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("clair.gz"), kL2 + kL1));
+    controle<QPushButton>(w, "btCharger")->click();
+    QCOMPARE(nbLignes(w), QStringLiteral("2 lignes"));
+    QCOMPARE(apparitions.nombre, 0);
     for (const QString& nom : {QStringLiteral("access.log.2.gz"), QStringLiteral("access.log")}) {
         const QString chemin = ecrire(nom, gzip(kL2 + kL1));
         w.dialogOuvrir.repondreProchaineFois(chemin);
@@ -99,8 +120,10 @@ void TestOuverture::journalCompresse() {
         QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + chemin);
         QCOMPARE(nbLignes(w), QStringLiteral("2 lignes"));
         QCOMPARE(ligne(w, 1), QString::fromLatin1(kL1));
-        QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
+        QVERIFY(barre->isHidden());
     }
+    QCOMPARE(apparitions.nombre, 2);
+    QCOMPARE(barre->value(), 50);  // as the window left it
     const QString copie = dossier_->filePath(QStringLiteral("copie.log"));
     w.dialogEnregistrer.repondreProchaineFois(copie);
     controle<QPushButton>(w, "btEnregistrerSous")->click();
