@@ -223,11 +223,11 @@ void TestOuverture::fichierIllisibleParmiPlusieurs() {
 void TestOuverture::dialogueReel_data() {
     QTest::addColumn<QString>("tape");
     QTest::addColumn<QStringList>("attendus");
-    QTest::newRow("deux fichiers") << QStringLiteral("\"b.log\" \"a.log\"")
-                                   << QStringList{"b.log", "a.log"};
+    QTest::newRow("deux fichiers")
+        << QStringLiteral("\"b.log\" \"a.log\"") << QStringList{"b.log", "a.log"};
     QTest::newRow("un fichier") << QStringLiteral("a.log") << QStringList{"a.log"};
-    QTest::newRow("un nom qui n'existe pas") << QStringLiteral("absent.log")
-                                             << QStringList{"absent.log"};
+    QTest::newRow("un nom qui n'existe pas")
+        << QStringLiteral("absent.log") << QStringList{"absent.log"};
 }
 
 // The real dialog, answered by typing in its name field: several names at once, and one name
