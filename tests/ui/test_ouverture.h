@@ -14,7 +14,6 @@ class TestOuverture : public QObject {
     void compresseIllisibleGardeLeJournal();
     void plusieursFichiers_data();
     void plusieursFichiers();
-    void fichierIllisibleParmiPlusieurs();
     void dialogueReel_data();
     void dialogueReel();
     void depot();
