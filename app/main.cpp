@@ -1,5 +1,5 @@
 // Kestrane: creates the main window and the processing dialog, then runs the event loop.
-// A file named on the command line is loaded at start.
+// The files named on the command line are loaded at start, several as one journal.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -26,6 +26,11 @@ int main(int argc, char* argv[]) {
     kestrane::TdialogueForm dialogueForm(&form1);
     form1.show();
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) form1.ouvrirAuDemarrage(arguments.at(1));
+    if (arguments.size() == 2) {
+        form1.ouvrirAuDemarrage(arguments.at(1));
+    } else if (arguments.size() > 2) {
+        // Rotated logs named together: one journal, oldest first.
+        form1.ouvrirAuDemarrage(arguments.mid(1));
+    }
     return QApplication::exec();
 }

@@ -22,6 +22,7 @@
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
 #include "tests/BipEnregistreur.h"
+#include "tests/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"
@@ -188,6 +189,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argcQt = 1;
     QApplication app(argcQt, argv);
+    const ReglagesIsoles reglages;  // loads here are not the user's recent journals
     try {
         std::printf("Kestrane analysis benchmark: %s platform, %u hardware threads, %ld runs\n",
                     qPrintable(QGuiApplication::platformName()),

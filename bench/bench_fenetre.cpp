@@ -17,6 +17,7 @@
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
 #include "tests/BipEnregistreur.h"
+#include "tests/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/VueTexte.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argcQt = 1;
     QApplication app(argcQt, argv);
+    const ReglagesIsoles reglages;  // loads here are not the user's recent journals
     try {
         std::printf("Kestrane window benchmark: %s platform, %u hardware threads, %d runs\n",
                     qPrintable(QGuiApplication::platformName()),

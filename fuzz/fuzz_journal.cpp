@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "log/DeuxFils.h"
+#include "log/Erreur.h"
+#include "log/Gzip.h"
 #include "log/Journal.h"
+#include "log/Memoire.h"
 
 using namespace kestrane;
 
@@ -82,6 +85,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
     const std::string& chemin = fichierEnMemoire(fd);
     exiger(fd >= 0 && ::ftruncate(fd, 0) == 0);
     exiger(::pwrite(fd, texte.data(), texte.size(), 0) == static_cast<ssize_t>(texte.size()));
+    if (estGzip(texte)) {
+        // A compressed file loads as what it decompresses to, or fails as its decompression does.
+        bool decompresse = false;
+        try {
+            const Decompresse z = decompresserGzip(texte, chemin);
+            decompresse = true;
+            const std::string clair(z.bloc->donnees(), z.taille);
+            verifier(Journal::charger(chemin), decouper(clair), clair);
+        } catch (const ErreurFichier&) {
+            exiger(!decompresse);
+            bool echec = false;
+            try {
+                Journal::charger(chemin);
+            } catch (const ErreurFichier&) {
+                echec = true;
+            }
+            exiger(echec);
+        }
+        return 0;
+    }
     verifier(Journal::charger(chemin), d, texte);
     return 0;
 }

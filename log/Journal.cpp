@@ -12,6 +12,7 @@
 
 #include "log/DeuxFils.h"
 #include "log/Erreur.h"
+#include "log/Gzip.h"
 #include "log/Memoire.h"
 #include "log/UString.h"
 
@@ -189,6 +190,13 @@ Journal Journal::depuisTexte(std::string texte) {
     return Journal(std::move(s));
 }
 
+Journal Journal::depuisBloc(std::unique_ptr<BlocMemoire> bloc, std::size_t taille) {
+    auto s = std::make_shared<Stockage>();
+    s->bloc = std::move(bloc);
+    s->taille = taille;
+    return Journal(std::move(s));
+}
+
 namespace {
 
 constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
@@ -234,7 +242,7 @@ std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::strin
 
 }  // namespace
 
-Journal Journal::charger(const std::string& chemin) {
+Journal Journal::charger(const std::string& chemin, std::atomic<uint64_t>* lus) {
     // Not blocked by a pipe that has no writer: it is refused below, as any file that is not a
     // regular one (an endless device would be read until memory runs out).
     const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -251,10 +259,17 @@ Journal Journal::charger(const std::string& chemin) {
         // The bytes are copied into memory of the program's own: whatever happens to the file
         // afterwards (rotated, truncated, rewritten, deleted), the journal stays as it was loaded.
         auto s = std::make_shared<Stockage>();
-        if (st.st_size > 0) {
+        char magique[2];
+        if (st.st_size > 0 && ::pread(fd, magique, 2, 0) == 2 &&
+            estGzip(std::string_view(magique, 2))) {
+            Decompresse d = decompresserGzip(fd, static_cast<uint64_t>(st.st_size), chemin, lus);
+            s->bloc = std::move(d.bloc);
+            s->taille = d.taille;
+        } else if (st.st_size > 0) {
             const auto taille = static_cast<std::size_t>(st.st_size);
             s->bloc = std::make_unique<BlocMemoire>(taille);
             s->taille = lireFichier(fd, s->bloc->donnees(), taille, chemin);
+            if (lus) lus->fetch_add(s->taille, std::memory_order_relaxed);
         } else {
             // Files whose size the system does not tell (those of /proc).
             char tampon[1 << 16];
@@ -266,6 +281,12 @@ Journal Journal::charger(const std::string& chemin) {
                 }
                 if (lu == 0) break;
                 s->texte.append(tampon, static_cast<std::size_t>(lu));
+            }
+            if (estGzip(s->texte)) {
+                Decompresse d = decompresserGzip(s->texte, chemin);
+                s->texte.clear();
+                s->bloc = std::move(d.bloc);
+                s->taille = d.taille;
             }
         }
         return Journal(std::move(s));

@@ -2,6 +2,7 @@
 // Copies share the buffer, so records that point into it can outlive the Journal object.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -23,8 +24,11 @@ class Journal {
     static Journal depuisTexte(std::string texte);
     // Reads the whole file into memory of the journal's own. Raises ErreurFichier "Impossible
     // d'ouvrir le fichier "<chemin>". <description>" when it cannot be read or is no regular file
-    // (a pipe, a device, a folder).
-    static Journal charger(const std::string& chemin);
+    // (a pipe, a device, a folder). A gzip file is decompressed (log/Gzip.h), and raises its
+    // errors. `lus`, when given, is increased by the file's bytes as they are read.
+    static Journal charger(const std::string& chemin, std::atomic<uint64_t>* lus = nullptr);
+    // A journal over the first `taille` bytes of this block.
+    static Journal depuisBloc(std::unique_ptr<BlocMemoire> bloc, std::size_t taille);
 
     // Lines ended by CR LF, a lone LF or a lone CR; an empty line after the final break is
     // not a line. NUL is an ordinary byte.

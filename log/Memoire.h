@@ -18,9 +18,14 @@ class BlocMemoire {
     char* donnees() const { return donnees_; }
     std::size_t taille() const { return taille_; }
 
+    // Grows the block to `octets` (no smaller than now), keeping its bytes; the data may move.
+    // A mapped block is remapped, not copied. Raises std::bad_alloc when the system refuses.
+    void agrandir(std::size_t octets);
+
   private:
     char* donnees_ = nullptr;
     std::size_t taille_ = 0;
+    bool carte_ = false;  // mapped, or from the heap
 };
 
 }  // namespace kestrane

@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "tests/BipEnregistreur.h"
+#include "tests/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
 #include "ui/PageRapport.h"
 #include "ui/UFormPrincipale.h"
@@ -87,6 +88,7 @@ class Photographe {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    const ReglagesIsoles reglages;  // loads here are not the user's recent journals
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s journal folder\n", argv[0]);
         return 2;

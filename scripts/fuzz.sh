@@ -19,6 +19,9 @@ echantillon="samples/acces-5000.log"
 head -n 300 "$echantillon" | split -l 1 - "$graines/ligne/l"
 head -n 400 "$echantillon" | split -l 20 - "$graines/journal/j"
 head -n 200 "$echantillon" | sed 's/$/\r/' | split -l 25 - "$graines/journal/crlf"
+# Compressed journals: one member, and two members one after the other.
+head -n 20 "$echantillon" | gzip -c > "$graines/journal/gz1"
+{ head -n 5 "$echantillon" | gzip -c; sed -n 6,9p "$echantillon" | gzip -c; } > "$graines/journal/gz2"
 head -n 1200 "$echantillon" | split -l 12 - "$graines/analyse/a"
 
 for cible in journal ligne analyse; do

@@ -1,14 +1,23 @@
-// The window's file commands: load a journal, save it under another name, export the analysis.
+// The window's file commands: load a journal (one file or several, plain or compressed), save it
+// under another name, export the analysis.
 // The file's bytes are read and written on another thread while the window keeps painting.
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTabWidget>
+#include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "log/Assemblage.h"
 #include "log/Erreur.h"
 #include "log/FichierAtomique.h"
+#include "log/Gzip.h"
 #include "log/TableauLog.h"
+#include "ui/FichiersRecents.h"
 #include "ui/PageStatistiques.h"
 #include "ui/SourceJournal.h"
 #include "ui/Texte1252.h"
@@ -33,43 +42,121 @@ std::string cheminSysteme(const QString& chemin) {
 
 void TForm1::chargerJournal() {
     afficherStatut(QStringLiteral("Demande de chargement..."));
-    dialogOuvrir.changerFiltre(QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
+    dialogOuvrir.changerFiltre(
+        QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt|Journaux compress\u00e9s|*.gz|"
+                       "Tous les fichiers|*"));
     dialogOuvrir.changerTitre(QStringLiteral("Ouverture d'un fichier journal - Kestrane"));
+    dialogOuvrir.permettrePlusieurs(true);
     if (!dialogOuvrir.executer(this)) {
         afficherStatut(QStringLiteral("Chargement - annul\u00e9e !"));
         return;
     }
-    const QString chemin = dialogOuvrir.nomFichier();
-    const std::string cheminOs = cheminSysteme(chemin);
-    Journal nouveau;
+    chargerFichiers(dialogOuvrir.nomsFichiers());
+}
+
+void TForm1::chargerSansDialogue(const QStringList& chemins) {
+    if (chemins.isEmpty()) return;
+    afficherStatut(QStringLiteral("Demande de chargement..."));
+    // As if confirmed in the dialog: it offers them again, and the report is titled after them.
+    dialogOuvrir.changerNomsFichiers(chemins);
+    chargerFichiers(chemins);
+}
+
+void TForm1::chargerFichiers(const QStringList& chemins) {
+    std::vector<std::string> cheminsOs;
+    uint64_t total = 0;
+    bool compresse = false;
+    for (const QString& c : chemins) {
+        cheminsOs.push_back(cheminSysteme(c));
+        const QFileInfo info(c);
+        total += static_cast<uint64_t>(std::max<qint64>(info.size(), 0));
+        QFile f(c);
+        if (!compresse && info.isFile() && f.open(QIODevice::ReadOnly)) {
+            compresse = estGzip(f.read(2).toStdString());
+        }
+    }
+    // A compressed file takes a while to decompress: the bar follows the bytes read. A plain file
+    // is read too fast for one.
+    std::atomic<uint64_t> lus{0};
+    const int valeurAvant = barreProgressionAnalyse->value();
+    const int maximumAvant = barreProgressionAnalyse->maximum();
+    std::function<void()> suivre;
+    if (compresse && total > 0) {
+        barreProgressionAnalyse->setMaximum(1000);
+        barreProgressionAnalyse->setValue(0);
+        barreProgressionAnalyse->show();
+        suivre = [&] {
+            const uint64_t n = std::min(lus.load(std::memory_order_relaxed), total);
+            barreProgressionAnalyse->setValue(static_cast<int>(n * 1000 / total));
+        };
+    }
+    struct Remise {
+        QProgressBar* barre;
+        bool montree;
+        int valeur, maximum;
+        ~Remise() {
+            if (!montree) return;
+            barre->hide();
+            barre->setMaximum(maximum);
+            barre->setValue(valeur);
+        }
+    } remise{barreProgressionAnalyse, static_cast<bool>(suivre), valeurAvant, maximumAvant};
+
+    JournauxCharges charges;
     std::shared_ptr<SourceJournal> source;
     try {
-        enFond([&] {
-            nouveau = Journal::charger(cheminOs);
-            source = std::make_shared<SourceJournal>(nouveau);
-        });
+        enFond(
+            [&] {
+                charges = chargerJournaux(cheminsOs, &lus);
+                source = std::make_shared<SourceJournal>(charges.journal);
+            },
+            suivre);
     } catch (const ErreurFichier& e) {
+        // The message names the file that failed, as the user gave it.
+        QString chemin = chemins.value(0);
+        for (qsizetype k = 0; k < chemins.size(); ++k) {
+            const std::string cite = '"' + cheminsOs[static_cast<std::size_t>(k)] + '"';
+            if (e.message().find(cite) != std::string::npos) {
+                chemin = chemins[k];
+            }
+        }
         throw ErreurAffichable{messageFichier(chemin, e)};
     }
     // The former journal is let go of by the views below; its memory is given back on the
     // other thread (unmapping gigabytes takes a while).
     Journal ancien = std::move(journal_);
-    journal_ = std::move(nouveau);
+    journal_ = std::move(charges.journal);
     Memo1->changerSource(std::move(source));
     PageControl1->setCurrentIndex(0);
     lbNbLignes->setText(QString::number(journal_.nbLignes()) + QStringLiteral(" lignes"));
-    afficherStatut(QStringLiteral("Chargement du fichier journal : ") + chemin);
+    QStringList ordonnes;
+    for (const std::size_t k : charges.ordre) ordonnes << chemins[static_cast<qsizetype>(k)];
+    if (chemins.size() == 1) {
+        afficherStatut(QStringLiteral("Chargement du fichier journal : ") + chemins[0]);
+    } else {
+        QStringList noms;
+        for (const QString& c : ordonnes) noms << nomFichier(c);
+        afficherStatut(QStringLiteral("Chargement de %1 fichiers journaux : ").arg(chemins.size()) +
+                       noms.join(QStringLiteral(", ")));
+    }
     RichEdit1->vider();
     // The records of the former journal are shown nowhere any more.
     tableauLog = TableauLog();
     comptesAnalyse_.vider();
     pageStatistiques->decocherSansDisposer();
     montrerAnalyse(false);
+    fichiersRecents_->ajouter(ordonnes);
     enFond([&ancien] { ancien = Journal(); });
 }
 
 void TForm1::ouvrirAuDemarrage(const QString& chemin) {
     dialogOuvrir.repondreProchaineFois(chemin);
+    executer([this] { chargerJournal(); });
+}
+
+void TForm1::ouvrirAuDemarrage(const QStringList& chemins) {
+    if (chemins.isEmpty()) return;
+    dialogOuvrir.repondreProchaineFois(chemins);
     executer([this] { chargerJournal(); });
 }
 

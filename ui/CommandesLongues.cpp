@@ -43,7 +43,7 @@ void TForm1::entretenir() {
     --pompe_;
 }
 
-void TForm1::enFond(const std::function<void()>& travail) {
+void TForm1::enFond(const std::function<void()>& travail, const std::function<void()>& suivre) {
     std::mutex verrou;
     std::condition_variable fin;
     bool fini = false;
@@ -59,6 +59,7 @@ void TForm1::enFond(const std::function<void()>& travail) {
         fin.notify_one();
     });
     for (;;) {
+        if (suivre) suivre();
         entretenir();
         std::unique_lock garde(verrou);
         if (fin.wait_for(garde, kIntervalleEntretien, [&] { return fini; })) break;

@@ -1,9 +1,51 @@
 #include "ui/Dialogues.h"
 
+#include <QAbstractItemView>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace kestrane {
+
+namespace {
+
+// The dialog of Qt, which in the mode where a typed name need not exist keeps only the first of
+// several files selected: several are taken here as they are, one is left to the dialog.
+class DialogueQt : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+    QStringList choisis;
+
+    void permettrePlusieurs() {
+        for (auto* vue : findChildren<QAbstractItemView*>()) {
+            if (vue->objectName() == QLatin1String("listView") ||
+                vue->objectName() == QLatin1String("treeView")) {
+                vue->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            }
+        }
+    }
+
+  protected:
+    void accept() override {
+        const QStringList fichiers = selectedFiles();
+        if (fichiers.size() > 1 &&
+            std::none_of(fichiers.begin(), fichiers.end(),
+                         [](const QString& f) { return QFileInfo(f).isDir(); })) {
+            choisis = fichiers;
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
+}  // namespace
+
+void DialogueFichier::changerNomsFichiers(const QStringList& noms) {
+    nomsFichiers_ = noms;
+    nomFichier_ = noms.isEmpty() ? QString() : noms.constFirst();
+}
 
 QStringList DialogueFichier::filtresQt(const QString& filtre) {
     const QStringList parties = filtre.split(QLatin1Char('|'));
@@ -19,11 +61,11 @@ QStringList DialogueFichier::filtresQt(const QString& filtre) {
 bool DialogueFichier::executer(QWidget* parent) {
     if (reponsePreparee_) {
         reponsePreparee_ = false;
-        if (!reponse_) return false;
-        nomFichier_ = *reponse_;
+        if (!reponse_ || reponse_->isEmpty()) return false;
+        changerNomsFichiers(*reponse_);
         return true;
     }
-    QFileDialog d(parent, titre_);
+    DialogueQt d(parent, titre_);
     d.setOption(QFileDialog::DontUseNativeDialog);
     d.setOption(QFileDialog::DontConfirmOverwrite);
     d.setOption(QFileDialog::ReadOnly, false);
@@ -31,6 +73,7 @@ bool DialogueFichier::executer(QWidget* parent) {
         // The typed name need not exist: the load reports what reading it gives.
         d.setAcceptMode(QFileDialog::AcceptOpen);
         d.setFileMode(QFileDialog::AnyFile);
+        if (plusieurs_) d.permettrePlusieurs();
     } else {
         d.setAcceptMode(QFileDialog::AcceptSave);
         d.setFileMode(QFileDialog::AnyFile);
@@ -41,8 +84,14 @@ bool DialogueFichier::executer(QWidget* parent) {
         d.selectNameFilter(filtres[filtreChoisi_]);
     }
     if (!nomFichier_.isEmpty()) d.selectFile(nomFichier_);
-    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
-    nomFichier_ = d.selectedFiles().constFirst();
+    if (d.exec() != QDialog::Accepted) return false;
+    const QStringList choisis = d.choisis.isEmpty() ? d.selectedFiles() : d.choisis;
+    if (choisis.isEmpty()) return false;
+    if (d.choisis.isEmpty()) {
+        changerNomFichier(choisis.constFirst());
+    } else {
+        changerNomsFichiers(choisis);
+    }
     filtreChoisi_ = static_cast<int>(filtres.indexOf(d.selectedNameFilter()));
     return true;
 }

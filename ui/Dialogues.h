@@ -23,7 +23,15 @@ class DialogueFichier {
     const QString& titre() const { return titre_; }
     // The full path last confirmed; offered again at the next use.
     const QString& nomFichier() const { return nomFichier_; }
-    void changerNomFichier(const QString& nom) { nomFichier_ = nom; }
+    void changerNomFichier(const QString& nom) {
+        nomFichier_ = nom;
+        nomsFichiers_ = QStringList{nom};
+    }
+    // Whether several files can be chosen at once (an open dialog), and those last confirmed,
+    // in the order given; nomFichier() is the first of them.
+    void permettrePlusieurs(bool oui) { plusieurs_ = oui; }
+    const QStringList& nomsFichiers() const { return nomsFichiers_; }
+    void changerNomsFichiers(const QStringList& noms);
 
     // Runs the dialog; true when the user confirmed a name, which becomes nomFichier().
     bool executer(QWidget* parent);
@@ -32,7 +40,12 @@ class DialogueFichier {
     // without showing anything.
     void repondreProchaineFois(std::optional<QString> reponse) {
         reponsePreparee_ = true;
-        reponse_ = std::move(reponse);
+        reponse_ = reponse ? std::optional<QStringList>(QStringList{*reponse}) : std::nullopt;
+    }
+    // The same with several files chosen at once.
+    void repondreProchaineFois(const QStringList& reponse) {
+        reponsePreparee_ = true;
+        reponse_ = reponse;
     }
 
     // The Qt name filters of a "description|pattern|..." text.
@@ -41,8 +54,10 @@ class DialogueFichier {
   private:
     Sorte sorte_;
     QString filtre_, titre_, nomFichier_;
+    QStringList nomsFichiers_;
+    bool plusieurs_ = false;
     bool reponsePreparee_ = false;
-    std::optional<QString> reponse_;
+    std::optional<QStringList> reponse_;
     int filtreChoisi_ = -1;
 };
 

@@ -18,6 +18,7 @@
 
 #include "platform/Horloge.h"
 #include "stats/UFonctionsKestrane.h"
+#include "ui/FichiersRecents.h"
 #include "ui/LignesIgnorees.h"
 #include "ui/PageRapport.h"
 #include "ui/PageStatistiques.h"
@@ -114,6 +115,7 @@ void TForm1::creerMenus() {
                       QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     ajouterSeparateur(menuFichier, "N1");
     menuQuitter = ajouterAction(menuFichier, "menuQuitter", QStringLiteral("&Quitter"));
+    fichiersRecents_ = new FichiersRecents(*this, menuFichier);
 
     menuEdition = barre->addMenu(QStringLiteral("&Edition"));
     menuEdition->setObjectName(QStringLiteral("menuEdition"));

@@ -32,6 +32,7 @@ class QWidget;
 namespace kestrane {
 
 class VueTexte;
+class FichiersRecents;
 class OptionLignesIgnorees;
 class PageRapport;
 class PageStatistiques;
@@ -54,8 +55,9 @@ class TForm1 : public QMainWindow {
     // time: one asked for while another keeps the window painted runs after it.
     void executer(const std::function<void()>& commande);
     // Within a command: runs `travail` on another thread and keeps the window painted until it
-    // ends, then raises its error here. `travail` must not touch the window.
-    void enFond(const std::function<void()>& travail);
+    // ends, then raises its error here. `travail` must not touch the window. `suivre`, when
+    // given, runs on this thread each time the window is looked after (a progress bar).
+    void enFond(const std::function<void()>& travail, const std::function<void()>& suivre = {});
     // Within a command: handles what the window's looks need now (paints, exposures), but no
     // input, no tick of the clock and no other command, which wait for the command's end.
     void entretenir();
@@ -66,6 +68,11 @@ class TForm1 : public QMainWindow {
     void quitter();
     // Loads the file named on the command line as a confirmed load would.
     void ouvrirAuDemarrage(const QString& chemin);
+    // The same for several files, loaded as one journal.
+    void ouvrirAuDemarrage(const QStringList& chemins);
+    // Loads these files as a load confirmed in the dialog would, without showing it (a drop, a
+    // recent journal): several are one journal, oldest first.
+    void chargerSansDialogue(const QStringList& chemins);
 
     // Whether the statistics menu and the tabs of pages 1 and 2 are shown.
     void montrerAnalyse(bool montree);
@@ -110,6 +117,7 @@ class TForm1 : public QMainWindow {
     VueTexte *Memo1 = nullptr, *RichEdit1 = nullptr;
     PageRapport* pageRapport = nullptr;
     PageStatistiques* pageStatistiques = nullptr;
+    FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
     QMenu *menuFichier = nullptr, *menuEdition = nullptr, *menuOutils = nullptr,
           *menuStatistiques = nullptr, *menuAide = nullptr;
@@ -121,6 +129,8 @@ class TForm1 : public QMainWindow {
             *menuRapportdAnalyse = nullptr, *menuApropos = nullptr;
 
     void creerMenus();
+    // Steps of the load after the dialog: the files read, the window shown as after a load.
+    void chargerFichiers(const QStringList& chemins);
     void creerPageAnalyse();
     void creerBarreStatus();
     void placerBoutons();

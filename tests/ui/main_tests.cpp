@@ -7,13 +7,14 @@
 #include <algorithm>
 #include <string>
 
+#include "tests/ReglagesIsoles.h"
 #include "tests/ui/Registre.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    // Settings of the run's own, empty at each run: the user's options never change a test.
-    QTemporaryDir reglages;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, reglages.path());
+    // What the window remembers (recent journals...) goes to a folder of the run's own, never
+    // to the user's settings.
+    const kestrane::ReglagesIsoles reglages;
     auto classes = kestrane::tests::registre();
     std::sort(classes.begin(), classes.end(),
               [](const auto& a, const auto& b) { return a.nom < b.nom; });

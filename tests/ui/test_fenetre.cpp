@@ -200,9 +200,13 @@ void TestFenetre::chargementAnnuleEchoueOuReussi() {
     QTest::mouseClick(controle<QPushButton>(w, "btCharger"), Qt::LeftButton);
     QCOMPARE(f.message(), QStringLiteral("Chargement - annul\u00e9e !"));
     QCOMPARE(w.dialogOuvrir.titre(), QStringLiteral("Ouverture d'un fichier journal - Kestrane"));
-    QCOMPARE(w.dialogOuvrir.filtre(), QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt"));
-    QCOMPARE(DialogueFichier::filtresQt(w.dialogOuvrir.filtre()),
-             (QStringList{"Fichier Log (*.log)", "Fichier Texte (*.txt)"}));
+    QCOMPARE(w.dialogOuvrir.filtre(),
+             QStringLiteral("Fichier Log|*.log|Fichier Texte|*.txt|Journaux compress\u00e9s|*.gz|"
+                            "Tous les fichiers|*"));
+    QCOMPARE(
+        DialogueFichier::filtresQt(w.dialogOuvrir.filtre()),
+        (QStringList{"Fichier Log (*.log)", "Fichier Texte (*.txt)",
+                     QStringLiteral("Journaux compress\u00e9s (*.gz)"), "Tous les fichiers (*)"}));
     QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
 
     w.dialogOuvrir.repondreProchaineFois(bon);

@@ -1,0 +1,45 @@
+// Compressed journals: a file that starts with the gzip magic bytes 1f 8b, whatever its name, is
+// decompressed as it is read, every member of it in turn (as `gzip -dc` does).
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+class BlocMemoire;
+
+// What failed while decompressing: "Impossible de décompresser le fichier ".
+inline constexpr std::string_view kDecompression =
+    "Impossible de d\xE9"
+    "compresser le fichier ";
+// Why: the data stops before the end of a member, or does not decompress or check.
+inline constexpr const char* kGzipIncomplet = "Le fichier gzip est incomplet";
+inline constexpr const char* kGzipCorrompu = "Le fichier gzip est corrompu";
+
+// Whether these first bytes of a file are those of a gzip file.
+bool estGzip(std::string_view debut);
+
+// The decompressed bytes: `taille` of them at the start of `bloc`.
+struct Decompresse {
+    std::unique_ptr<BlocMemoire> bloc;
+    std::size_t taille = 0;
+};
+
+// Decompresses the gzip file open on `fd`, from its start, `tailleFichier` bytes long.
+// `lus`, when given, is increased by the compressed bytes as they are read (for a progress bar).
+// Raises ErreurFichier "Impossible de décompresser le fichier "<chemin>". <why>" when the data is
+// cut short or corrupt (a bad header, a bad block, a wrong check value or length, bytes after the
+// last member that are neither another member nor padding zeros), "Impossible d'ouvrir le fichier
+// ..." when reading fails.
+Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& chemin,
+                             std::atomic<uint64_t>* lus = nullptr);
+
+// The same over bytes in memory (tests, fuzzing).
+Decompresse decompresserGzip(std::string_view octets, const std::string& chemin);
+
+}  // namespace kestrane
