@@ -69,6 +69,7 @@ void TForm1::analyserJournal() {
     afficherDetails();
     jalon("detail view");
     calculerStatistiques();
+    afficherComplements();
     jalon("statistics pass and grids");
     pageRapport->oublierTriAdresses();
     pageStatistiques->alimenter(pageStatistiques->nbAdresses());
@@ -94,7 +95,7 @@ void TForm1::memoriserJournal() {
         entretenir();
     };
     try {
-        tableauLog.memoriser(journal_, suivre, &comptesAnalyse_);
+        tableauLog.memoriser(journal_, suivre, lecteurPremierePasse());
     } catch (...) {
         // What a line-by-line pass shows when it stops: the bar at the lines done, the message
         // of the last line parsed (none when the first line fails).

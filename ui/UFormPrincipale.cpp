@@ -74,6 +74,7 @@ TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
     creerPageAnalyse();
     creerPageStatistiques();
     creerPageRapport();
+    creerComplements();
     creerBarreStatus();
 
     Timer1 = new QTimer(this);
@@ -299,6 +300,8 @@ void TForm1::montrerAnalyse(bool montree) {
     }
     PageControl1->setTabVisible(1, montree);
     PageControl1->setTabVisible(2, montree);
+    PageControl1->setTabVisible(3, montree && complementsActifs());
+    actionComplementsDevant->setEnabled(montree && complementsActifs());
 }
 
 // --- The result pages ------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include "log/FichierAtomique.h"
 #include "log/Journal.h"
+#include "stats/Complements.h"
 #include "stats/Interfaces.h"
 #include "stats/UFonctionsKestrane.h"
 #include "ui/ContexteFenetre.h"
@@ -34,6 +35,7 @@ namespace kestrane {
 class VueTexte;
 class PageRapport;
 class PageStatistiques;
+class PageComplements;
 class SourceLignes;
 
 // An error whose message is already worded for the user.
@@ -74,6 +76,10 @@ class TForm1 : public QMainWindow {
     void memoriserJournal();
     void afficherDetails();
     void calculerStatistiques();
+    // The supplementary page: what the first pass hands its records to, and the page shown from
+    // the counts when it is on.
+    LecteurEnregistrements* lecteurPremierePasse();
+    void afficherComplements();
 
     const Journal& journal() const { return journal_; }
     Bip& bip() { return bip_; }
@@ -136,6 +142,9 @@ class TForm1 : public QMainWindow {
     void Timer1Timer();
     void creerPageStatistiques();
     void creerPageRapport();
+    void creerComplements();
+    bool complementsActifs() const;
+    void menuAfficherComplementsClick(bool coche);
     // The status line's texts, as afficherStatut writes them, without painting.
     void ecrireStatut(const QString& message);
     // Progress of the Analyse command: the bar and the status line are set on every call but
@@ -157,6 +166,11 @@ class TForm1 : public QMainWindow {
     ComptesJournal comptesAnalyse_;
     bool quitte_ = false;
     QElapsedTimer peintureProgression_;
+    QWidget* ongletComplements = nullptr;
+    PageComplements* pageComplements = nullptr;
+    QAction *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr;
+    ComptesComplements comptesComplements_;
+    std::unique_ptr<LecteursEnSerie> lecteursAnalyse_;
 };
 
 // The file-name part of a path: after the last "/" or "\".

@@ -1,6 +1,8 @@
 // Runs every registered window test class in one process (one QApplication), in name order.
 // `tests_ui TestFenetre` runs one class; other arguments go to Qt Test.
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <string>
@@ -9,6 +11,10 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Settings the windows remember go to a folder of the run's own, never the user's.
+    QTemporaryDir reglages;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, reglages.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, reglages.path());
     auto classes = kestrane::tests::registre();
     std::sort(classes.begin(), classes.end(),
               [](const auto& a, const auto& b) { return a.nom < b.nom; });

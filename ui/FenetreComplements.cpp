@@ -1,0 +1,88 @@
+// The window's side of the "Compléments" page: its tab, its item in "Outils" (remembered between
+// runs), F2, and its counts taken during the first pass of the Analyse command.
+#include <QAction>
+#include <QMenu>
+#include <QSettings>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "log/TableauLog.h"
+#include "ui/PageComplements.h"
+#include "ui/UFormPrincipale.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr int kIndexOnglet = 3;
+const char* const kCleAfficher = "complements/afficher";
+
+QSettings reglages() {
+    return QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane"));
+}
+
+}  // namespace
+
+void TForm1::creerComplements() {
+    ongletComplements = new QWidget;
+    ongletComplements->setObjectName(QStringLiteral("ongletComplements"));
+    auto* l = new QVBoxLayout(ongletComplements);
+    l->setContentsMargins(0, 0, 0, 0);
+    pageComplements = new PageComplements(ongletComplements);
+    l->addWidget(pageComplements);
+    PageControl1->insertTab(kIndexOnglet, ongletComplements, QStringLiteral("Compl\u00e9ments"));
+    PageControl1->setTabVisible(kIndexOnglet, false);
+
+    menuAfficherComplements =
+        menuOutils->addAction(QStringLiteral("Afficher les &compl\u00e9ments"));
+    menuAfficherComplements->setObjectName(QStringLiteral("menuAfficherComplements"));
+    menuAfficherComplements->setCheckable(true);
+    menuAfficherComplements->setChecked(
+        reglages().value(QLatin1String(kCleAfficher), false).toBool());
+    connect(menuAfficherComplements, &QAction::triggered, this,
+            [this](bool coche) { menuAfficherComplementsClick(coche); });
+
+    actionComplementsDevant = new QAction(this);
+    actionComplementsDevant->setObjectName(QStringLiteral("actionComplementsDevant"));
+    actionComplementsDevant->setShortcut(QKeySequence(Qt::Key_F2));
+    actionComplementsDevant->setEnabled(false);
+    addAction(actionComplementsDevant);
+    connect(actionComplementsDevant, &QAction::triggered, this,
+            [this] { executer([this] { PageControl1->setCurrentIndex(kIndexOnglet); }); });
+}
+
+bool TForm1::complementsActifs() const {
+    return menuAfficherComplements->isChecked();
+}
+
+LecteurEnregistrements* TForm1::lecteurPremierePasse() {
+    if (!complementsActifs()) return &comptesAnalyse_;
+    lecteursAnalyse_ = std::make_unique<LecteursEnSerie>(
+        std::vector<LecteurEnregistrements*>{&comptesAnalyse_, &comptesComplements_});
+    return lecteursAnalyse_.get();
+}
+
+void TForm1::afficherComplements() {
+    if (!complementsActifs()) return;
+    if (!comptesComplements_.complet()) {
+        // Switched on after the first pass: the records are read once more for the page alone.
+        TableauLog lecture;
+        enFond([&] { lecture.memoriser(journal_, {}, &comptesComplements_); });
+    }
+    Complements c;
+    enFond([&] { c = comptesComplements_.resultat(); });
+    comptesComplements_.vider();
+    pageComplements->afficher(c);
+}
+
+void TForm1::menuAfficherComplementsClick(bool coche) {
+    executer([this, coche] {
+        reglages().setValue(QLatin1String(kCleAfficher), coche);
+        const bool analyse = PageControl1->isTabVisible(1);
+        if (coche && analyse) afficherComplements();
+        PageControl1->setTabVisible(kIndexOnglet, coche && analyse);
+        actionComplementsDevant->setEnabled(coche && analyse);
+    });
+}
+
+}  // namespace kestrane
