@@ -304,6 +304,8 @@ std::string octetsFrancais(int64_t octets) {
 }
 
 std::string pourcentFrancais(double part) {
+    // A share too small to show still is not nothing.
+    if (part > 0 && part < 0.05) return "< 0,1 %";
     char texte[32];
     std::snprintf(texte, sizeof texte, "%.1f", part);
     std::string s = texte;

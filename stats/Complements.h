@@ -68,7 +68,8 @@ void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour);
 std::string texteInstant(Instant instant);
 
 // French writing of numbers: "1 234 567"; of byte amounts: "512 octets", "1,24 Go" (powers of
-// 1024, three significant digits); of shares: "12,3 %".
+// 1024, three significant digits); of shares: "12,3 %", "< 0,1 %" for a share above 0 that would
+// show as 0.
 std::string nombreFrancais(int64_t n);
 std::string octetsFrancais(int64_t octets);
 std::string pourcentFrancais(double part);

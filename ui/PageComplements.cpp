@@ -12,6 +12,7 @@
 #include <QLegend>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QShortcut>
@@ -137,7 +138,23 @@ void TableauComplements::remplir(std::vector<Ligne> lignes) {
     // A new analysis shows its rows in their own order again.
     vue_->horizontalHeader()->setSortIndicator(colonneTri_, ordre_);
     modele_->remplir(std::move(lignes));
+    ajusterColonnes();
+}
+
+void TableauComplements::ajusterColonnes() {
     vue_->resizeColumnsToContents();
+    // A long first column (file names) takes the room left and is cut, its tooltip whole: the
+    // counts stay in view.
+    QHeaderView* entete = vue_->horizontalHeader();
+    const int place = vue_->viewport()->width() - (entete->length() - entete->sectionSize(0));
+    if (entete->count() > 1 && entete->sectionSize(0) > place) {
+        entete->resizeSection(0, std::max(place, 120));
+    }
+}
+
+void TableauComplements::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (modele_->rowCount() > 0) ajusterColonnes();
 }
 
 void TableauComplements::chercher() {
@@ -219,6 +236,9 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     grapheJours_->setObjectName(QStringLiteral("grapheComplementsJours"));
     grapheJours_->setRenderHint(QPainter::Antialiasing);
     grapheJours_->chart()->setTitle(QStringLiteral("Trafic par jour"));
+    // Axis numbers the French way: "93,4".
+    grapheJours_->chart()->setLocale(QLocale(QLocale::French, QLocale::France));
+    grapheJours_->chart()->setLocalizeNumbers(true);
     troisieme->addWidget(jours_);
     troisieme->addWidget(grapheJours_);
     troisieme->setStretchFactor(1, 2);
@@ -416,8 +436,8 @@ void PageComplements::afficherJours(const Complements& c) {
     octets->setColor(QColor(0xf0, 0x8c, 0x00));
 
     auto* axeX = new QDateTimeAxis;
-    axeX->setFormat(QStringLiteral("dd/MM/yy"));
-    axeX->setTickCount(std::clamp(static_cast<int>(c.jours.size()), 2, 8));
+    axeX->setFormat(QStringLiteral("dd/MM"));
+    axeX->setTickCount(std::clamp(static_cast<int>(c.jours.size()), 2, 6));
     if (!pr.isEmpty()) {
         // A single day still gets a range to be drawn in.
         const double demiJour = 12.0 * 3600 * 1000;

@@ -47,7 +47,12 @@ class TableauComplements : public QWidget {
     int nbLignes() const;
     QString texte(int ligne, int colonne) const;
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    void ajusterColonnes();
+
     QTableView* vue_;
     QLineEdit* recherche_;
     ModeleComplements* modele_;

@@ -299,6 +299,9 @@ TEST(Complements, NombresEtOctetsALaFrancaise) {
     for (const auto& k : octets) EXPECT_EQ(octetsFrancais(k.octets), k.texte) << k.octets;
     EXPECT_EQ(pourcentFrancais(12.345), "12,3 %");
     EXPECT_EQ(pourcentFrancais(100), "100,0 %");
+    EXPECT_EQ(pourcentFrancais(0), "0,0 %");
+    EXPECT_EQ(pourcentFrancais(0.03), "< 0,1 %");
+    EXPECT_EQ(pourcentFrancais(0.05), "0,1 %");
 }
 
 // Beside the counts of the statistics pass, the supplementary reader changes none of its tables.
