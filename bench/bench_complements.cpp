@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
                 LecteursEnSerie deux({&comptes, &complements});
                 enregistrements.memoriser(journal, {}, &deux);
                 calculerTables(journal, 1, &comptes);
-                resultat = complements.resultat();
+                resultat = complements.resultat(static_cast<int64_t>(statIP.size()));
             }));
         }
         std::printf("%-42s %10s %10s %10s %10s\n", "step (seconds)", "first", "median", "min",

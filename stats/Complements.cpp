@@ -121,9 +121,6 @@ struct TraficJour {
 
 struct ComptesComplements::Cumul {
     int64_t requetes = 0, octets = 0, datesIllisibles = 0;
-    IndexCles<CleIP> ip;
-    CleIP ipDerniere{};
-    bool ipVue = false;
     int64_t codeNombre[kCodesDirects] = {}, codeOctets[kCodesDirects] = {};
     std::map<int32_t, CompteCode> autresCodes;
     CompteurFichiers introuvables, erreursServeur;
@@ -139,14 +136,6 @@ struct ComptesComplements::Cumul {
     void ajouter(const RLog& r) {
         ++requetes;
         octets += r.chargement;
-
-        const CleIP cle = cleAdresse(r);
-        if (!ipVue || !(cle == ipDerniere)) {
-            bool nouveau;
-            ip.trouverOuAjouter(cle, nouveau);
-            ipDerniere = cle;
-            ipVue = true;
-        }
 
         const int32_t code = r.codeRenvoye;
         if (code >= 0 && code < kCodesDirects) {
@@ -190,10 +179,6 @@ struct ComptesComplements::Cumul {
         requetes += b.requetes;
         octets += b.octets;
         datesIllisibles += b.datesIllisibles;
-        for (std::size_t k = 0; k < b.ip.taille(); ++k) {
-            bool nouveau;
-            ip.trouverOuAjouter(b.ip.cle(k), nouveau);
-        }
         for (int c = 0; c < kCodesDirects; ++c) {
             codeNombre[c] += b.codeNombre[c];
             codeOctets[c] += b.codeOctets[c];
@@ -347,9 +332,10 @@ void ComptesComplements::vider() {
     complet_ = false;
 }
 
-Complements ComptesComplements::resultat() {
+Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
     Complements c;
     c.lignesAnalysees = lignes_;
+    c.adressesDistinctes = adressesDistinctes;
     if (tranches_.empty()) return c;
     Cumul& a = *tranches_[0];
     for (std::size_t k = 1; k < tranches_.size(); ++k) a.ajouter(*tranches_[k]);
@@ -358,7 +344,6 @@ Complements ComptesComplements::resultat() {
     c.requetes = a.requetes;
     c.octets = a.octets;
     c.datesIllisibles = a.datesIllisibles;
-    c.adressesDistinctes = static_cast<int64_t>(a.ip.taille());
     for (int code = 0; code < kCodesDirects; ++code) {
         if (a.codeNombre[code] > 0)
             c.codes.push_back({code, a.codeNombre[code], a.codeOctets[code]});

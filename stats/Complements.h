@@ -89,8 +89,9 @@ class ComptesComplements : public LecteurEnregistrements {
     bool complet() const { return complet_; }
     void vider();
 
-    // The counts merged in journal order (the stretches are used up).
-    Complements resultat();
+    // The counts merged in journal order (the stretches are used up). The distinct addresses are
+    // not counted again here: they are the entries of statIP, which the statistics pass builds.
+    Complements resultat(int64_t adressesDistinctes = 0);
 
     struct Cumul;
 

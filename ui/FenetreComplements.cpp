@@ -70,7 +70,7 @@ void TForm1::afficherComplements() {
         enFond([&] { lecture.memoriser(journal_, {}, &comptesComplements_); });
     }
     Complements c;
-    enFond([&] { c = comptesComplements_.resultat(); });
+    enFond([&] { c = comptesComplements_.resultat(static_cast<int64_t>(statIP.size())); });
     comptesComplements_.vider();
     pageComplements->afficher(c);
 }

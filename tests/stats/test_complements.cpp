@@ -192,14 +192,13 @@ TEST(Complements, UnSiecleDEcartNeDonnePasDesMillionsDeJoursVides) {
     EXPECT_EQ(texteInstant(c.premiere), "01/01/1900 00:00:00");
 }
 
-TEST(Complements, ResumeAdressesDistinctesParNombres) {
+TEST(Complements, ResumeDesLignesEtDesOctets) {
     const Complements c = complementsDe({
         ligneCode("10.1.1.1", "200", "1000"),
         ligneCode("010.001.1.1", "200", "1000"),
         ligneCode("10.1.1.2", "200", "-"),
         ligneCode("10.1.1.1", "200", "1000"),
     });
-    EXPECT_EQ(c.adressesDistinctes, 2);
     EXPECT_EQ(c.requetes, 4);
     EXPECT_EQ(c.lignesAnalysees, 4);
     EXPECT_EQ(c.lignesIgnorees, 0);
@@ -244,8 +243,6 @@ TEST(Complements, DeuxTranchesCommeUneSeule) {
             EXPECT_EQ((*x)[k].nombre, (*y)[k].nombre) << k;
         }
     }
-    EXPECT_EQ(a.adressesDistinctes, 13);
-    EXPECT_EQ(b.adressesDistinctes, 13);
     EXPECT_EQ(a.octets, b.octets);
     EXPECT_EQ(a.premiere.secondes, b.premiere.secondes);
     EXPECT_EQ(a.derniere.secondes, b.derniere.secondes);
