@@ -7,6 +7,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "log/UString.h"
 #include "stats/IndexCles.h"
 #include "stats/Interne.h"
 
@@ -231,6 +232,37 @@ bool lireInstant(std::string_view date, std::string_view heure, Instant& instant
     if (!lireJour(date, jour) || !lireHeure(heure, secondes)) return false;
     instant.secondes = jour * kSecondesParJour + secondes;
     return true;
+}
+
+bool instantDeLigne(std::string_view ligne, Instant& instant) {
+    // The parser's first cuts: three dots, the blanks after the address, the identity and the
+    // user, the bracket, then the date up to its colon and the time up to the blank.
+    std::string_view reste = ligne;
+    for (int k = 0; k < 3; ++k) extraireChamp(".", reste);
+    for (int k = 0; k < 3; ++k) extraireChamp(" ", reste);
+    supprimerDebut(1, reste);
+    const std::string_view date = extraireChamp(":", reste);
+    const std::string_view heure = extraireChamp(" ", reste);
+    return lireInstant(date, heure, instant);
+}
+
+Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
+                          std::size_t& horsPeriode) {
+    horsPeriode = 0;
+    std::string texte;
+    texte.reserve(journal.octets().size());
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const std::string_view ligne = journal.ligne(i);
+        Instant t;
+        if (!instantDeLigne(ligne, t) || t.secondes < periode.debut.secondes ||
+            t.secondes > periode.fin.secondes) {
+            ++horsPeriode;
+            continue;
+        }
+        texte.append(ligne);
+        texte += '\n';
+    }
+    return Journal::depuisTexte(std::move(texte));
 }
 
 std::string texteInstant(Instant instant) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "log/Journal.h"
 #include "log/TableauLog.h"
 #include "log/ULog.h"
 
@@ -42,6 +43,7 @@ struct Complements {
     // Lines the analysis left out as not conforming; shown only when some were. Nothing fills
     // it yet: it is there for the analysis that skips such lines.
     int64_t lignesIgnorees = 0;
+    int64_t lignesHorsPeriode = 0;  // lines left out by the period analysed; shown when some were
     int64_t requetes = 0;
     int64_t adressesDistinctes = 0;
     int64_t octets = 0;
@@ -58,6 +60,20 @@ struct Complements {
 };
 
 inline constexpr int64_t kJoursContinusMax = 3660;
+
+// The period an analysis is limited to; inactive: the whole journal.
+struct PeriodeAnalyse {
+    bool active = false;
+    Instant debut, fin;  // both included
+};
+
+// The instant of a journal line, its date and time cut exactly as the parser cuts them; false
+// when they are not a real date and time (whether the rest of the line parses or not).
+bool instantDeLigne(std::string_view ligne, Instant& instant);
+// The lines of the journal within the period, in order, as a journal of their own; `horsPeriode`
+// counts the others, the lines whose date cannot be read among them.
+Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
+                          std::size_t& horsPeriode);
 
 // "06/Dec/2006" and "10:15:32" into an instant; false when either is not a real date or time.
 bool lireInstant(std::string_view date, std::string_view heure, Instant& instant);

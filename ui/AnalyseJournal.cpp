@@ -56,9 +56,11 @@ void TForm1::analyserJournal() {
         afficherStatut(QStringLiteral("Pas de fichier \u00e0 analyser"));
         return;
     }
+    if (!preparerJournalAnalyse()) return;
     barreProgressionAnalyse->show();
     barreProgressionAnalyse->setValue(0);
-    barreProgressionAnalyse->setMaximum(static_cast<int>(std::min<std::size_t>(2 * n, INT32_MAX)));
+    barreProgressionAnalyse->setMaximum(
+        static_cast<int>(std::min<std::size_t>(2 * journalAnalyse_.nbLignes(), INT32_MAX)));
     peintureProgression_.invalidate();
 
     const auto jalon = [this](const char* phase) {
@@ -76,8 +78,8 @@ void TForm1::analyserJournal() {
     jalon("chart feeding");
     montrerAnalyse(true);
     pageRapport->changerTitre(QStringLiteral("Rapport d'analyse du fichier ") +
-                              nomFichier(dialogOuvrir.nomFichier()));
-    afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !"));
+                              nomFichier(dialogOuvrir.nomFichier()) + suffixeTitre());
+    afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !") + suffixeFinAnalyse());
     PageControl1->setCurrentIndex(0);
     bipTermine(bip_);
     barreProgressionAnalyse->hide();
@@ -85,7 +87,7 @@ void TForm1::analyserJournal() {
 }
 
 void TForm1::memoriserJournal() {
-    const std::size_t n = journal_.nbLignes();
+    const std::size_t n = journalAnalyse_.nbLignes();
     const QString total = QString::number(n);
     const char* texte = "Mise en m\u00e9moire du fichier journal... en cours - ";
     const QString messageAvant = panneauMessage->text();
@@ -95,7 +97,7 @@ void TForm1::memoriserJournal() {
         entretenir();
     };
     try {
-        tableauLog.memoriser(journal_, suivre, lecteurPremierePasse());
+        tableauLog.memoriser(journalAnalyse_, suivre, lecteurPremierePasse());
     } catch (...) {
         // What a line-by-line pass shows when it stops: the bar at the lines done, the message
         // of the last line parsed (none when the first line fails).
@@ -121,7 +123,7 @@ void TForm1::afficherDetails() {
     RichEdit1->changerSource(std::make_shared<SourceDetails>(tableauLog, n));
     progresser(2 * n,
                messageProgression("Analyse du contenu... en cours - ", n - 1,
-                                  QString::number(journal_.nbLignes())),
+                                  QString::number(journalAnalyse_.nbLignes())),
                true);
 }
 
@@ -132,12 +134,12 @@ void TForm1::calculerStatistiques() {
     const auto montrer = [&](int etape) {
         entretenir();
         if (etape == kEtapeRequetes) {
-            p.afficherTotalRequetes(journal_.nbLignes());
+            p.afficherTotalRequetes(journalAnalyse_.nbLignes());
         } else {
             p.afficherTable(etape);
         }
     };
-    calculerTables(journal_, p.largeurTranches(), &comptesAnalyse_, montrer, &listes,
+    calculerTables(journalAnalyse_, p.largeurTranches(), &comptesAnalyse_, montrer, &listes,
                    [this](const std::function<void()>& travail) { enFond(travail); });
     p.preparerRequetes(listes);
 }

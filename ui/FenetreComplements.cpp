@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "log/TableauLog.h"
+#include "ui/DialoguePeriode.h"
 #include "ui/PageComplements.h"
 #include "ui/UFormPrincipale.h"
 
@@ -42,6 +43,13 @@ void TForm1::creerComplements() {
     connect(menuAfficherComplements, &QAction::triggered, this,
             [this](bool coche) { menuAfficherComplementsClick(coche); });
 
+    menuPeriode = menuOutils->addAction(QStringLiteral("&P\u00e9riode analys\u00e9e..."));
+    menuPeriode->setObjectName(QStringLiteral("menuPeriode"));
+    connect(menuPeriode, &QAction::triggered, this, [this] { menuPeriodeClick(); });
+    dialoguePeriode = new DialoguePeriode(this);
+    connect(dialoguePeriode, &QDialog::accepted, this,
+            [this] { periode_ = dialoguePeriode->periode(); });
+
     actionComplementsDevant = new QAction(this);
     actionComplementsDevant->setObjectName(QStringLiteral("actionComplementsDevant"));
     actionComplementsDevant->setShortcut(QKeySequence(Qt::Key_F2));
@@ -67,11 +75,13 @@ void TForm1::afficherComplements() {
     if (!comptesComplements_.complet()) {
         // Switched on after the first pass: the records are read once more for the page alone.
         TableauLog lecture;
-        enFond([&] { lecture.memoriser(journal_, {}, &comptesComplements_); });
+        enFond([&] { lecture.memoriser(journalAnalyse_, {}, &comptesComplements_); });
     }
     Complements c;
     enFond([&] { c = comptesComplements_.resultat(static_cast<int64_t>(statIP.size())); });
     comptesComplements_.vider();
+    c.lignesAnalysees = static_cast<int64_t>(journal_.nbLignes());
+    c.lignesHorsPeriode = static_cast<int64_t>(horsPeriode_);
     pageComplements->afficher(c);
 }
 
@@ -83,6 +93,58 @@ void TForm1::menuAfficherComplementsClick(bool coche) {
         PageControl1->setTabVisible(kIndexOnglet, coche && analyse);
         actionComplementsDevant->setEnabled(coche && analyse);
     });
+}
+
+void TForm1::menuPeriodeClick() {
+    executer([this] {
+        // The editors are bounded by the dates of the journal's first and last lines.
+        Instant premiere, derniere;
+        const std::size_t n = journal_.nbLignes();
+        const bool bornes = n > 0 && instantDeLigne(journal_.ligne(0), premiere) &&
+                            instantDeLigne(journal_.ligne(n - 1), derniere);
+        dialoguePeriode->preparer(periode_, bornes, premiere, derniere);
+        dialoguePeriode->open();
+    });
+}
+
+namespace {
+
+QString lignesHorsPeriode(std::size_t n) {
+    return QStringLiteral(" (%1 %2 hors p\u00e9riode)")
+        .arg(n)
+        .arg(n > 1 ? QStringLiteral("lignes") : QStringLiteral("ligne"));
+}
+
+}  // namespace
+
+bool TForm1::preparerJournalAnalyse() {
+    if (!periode_.active) {
+        journalAnalyse_ = journal_;
+        periodeAnalysee_ = periode_;
+        horsPeriode_ = 0;
+        return true;
+    }
+    Journal j;
+    std::size_t hors = 0;
+    enFond([&] { j = lignesDeLaPeriode(journal_, periode_, hors); });
+    if (j.nbLignes() == 0) {
+        // Nothing to analyse: what the last analysis shows stays as it is.
+        afficherStatut(QStringLiteral("Aucune ligne dans la p\u00e9riode analys\u00e9e") +
+                       lignesHorsPeriode(hors));
+        return false;
+    }
+    journalAnalyse_ = j;
+    periodeAnalysee_ = periode_;
+    horsPeriode_ = hors;
+    return true;
+}
+
+QString TForm1::suffixeFinAnalyse() const {
+    return periodeAnalysee_.active ? lignesHorsPeriode(horsPeriode_) : QString();
+}
+
+QString TForm1::suffixeTitre() const {
+    return texteDePeriode(periodeAnalysee_);
 }
 
 }  // namespace kestrane

@@ -300,6 +300,9 @@ void PageComplements::afficherResume(const Complements& c) {
         l << libelle + QStringLiteral(" : ") + valeur;
     };
     ligne(QStringLiteral("Lignes analys\u00e9es"), francais(c.lignesAnalysees));
+    if (c.lignesHorsPeriode > 0) {
+        ligne(QStringLiteral("Lignes hors p\u00e9riode"), francais(c.lignesHorsPeriode));
+    }
     if (c.lignesIgnorees > 0)
         ligne(QStringLiteral("Lignes ignor\u00e9es"), francais(c.lignesIgnorees));
     ligne(QStringLiteral("Adresses clientes distinctes"), francais(c.adressesDistinctes));
@@ -420,7 +423,8 @@ void PageComplements::afficherJours(const Complements& c) {
     QList<QPointF> pr, po;
     double maxRequetes = 0;
     for (const CompteJour& j : c.jours) {
-        const QDateTime d(QDate(j.annee, j.mois, j.jour), QTime(12, 0), Qt::UTC);
+        // Noon of the day in local time, which is what the axis shows: its label is that day.
+        const QDateTime d(QDate(j.annee, j.mois, j.jour), QTime(12, 0));
         const double x = static_cast<double>(d.toMSecsSinceEpoch());
         pr.append({x, static_cast<double>(j.requetes)});
         po.append({x, static_cast<double>(j.octets) / diviseur});
@@ -442,8 +446,8 @@ void PageComplements::afficherJours(const Complements& c) {
         // A single day still gets a range to be drawn in.
         const double demiJour = 12.0 * 3600 * 1000;
         axeX->setRange(
-            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(pr.front().x() - demiJour), Qt::UTC),
-            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(pr.back().x() + demiJour), Qt::UTC));
+            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(pr.front().x() - demiJour)),
+            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(pr.back().x() + demiJour)));
     }
     auto* axeRequetes = new QValueAxis;
     axeRequetes->setTitleText(requetes->name());

@@ -312,7 +312,10 @@ ContexteFenetre TForm1::contextePages() {
     c.afficherStatut = [this](const QString& message) { afficherStatut(message); };
     c.executer = [this](const std::function<void()>& commande) { executer(commande); };
     c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
-    c.journal = [this]() -> const Journal& { return journal_; };
+    // After an analysis limited to a period, the report's own counts read the same lines.
+    c.journal = [this]() -> const Journal& {
+        return periodeAnalysee_.active ? journalAnalyse_ : journal_;
+    };
     return c;
 }
 

@@ -36,6 +36,7 @@ class VueTexte;
 class PageRapport;
 class PageStatistiques;
 class PageComplements;
+class DialoguePeriode;
 class SourceLignes;
 
 // An error whose message is already worded for the user.
@@ -145,6 +146,13 @@ class TForm1 : public QMainWindow {
     void creerComplements();
     bool complementsActifs() const;
     void menuAfficherComplementsClick(bool coche);
+    void menuPeriodeClick();
+    // The journal the Analyse reads: the loaded one, or its lines within the period chosen.
+    // False, with the message shown, when no line is left.
+    bool preparerJournalAnalyse();
+    // What the end message and the report's title add for the period.
+    QString suffixeFinAnalyse() const;
+    QString suffixeTitre() const;
     // The status line's texts, as afficherStatut writes them, without painting.
     void ecrireStatut(const QString& message);
     // Progress of the Analyse command: the bar and the status line are set on every call but
@@ -171,6 +179,13 @@ class TForm1 : public QMainWindow {
     QAction *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr;
     ComptesComplements comptesComplements_;
     std::unique_ptr<LecteursEnSerie> lecteursAnalyse_;
+    QAction* menuPeriode = nullptr;
+    DialoguePeriode* dialoguePeriode = nullptr;
+    PeriodeAnalyse periode_;
+    // What the last Analyse read: the loaded journal, or its lines of the period.
+    Journal journalAnalyse_;
+    PeriodeAnalyse periodeAnalysee_;
+    std::size_t horsPeriode_ = 0;
 };
 
 // The file-name part of a path: after the last "/" or "\".

@@ -328,3 +328,78 @@ TEST(Complements, LesTablesRestentCellesDuPremierPassage) {
     EXPECT_EQ(seules, avec);
     EXPECT_EQ(seules[0].size(), 17u);
 }
+
+// The period's filter reads the date and time where the parser cuts them, even on lines the
+// parser shifts or refuses.
+TEST(Complements, InstantDeLigneCommeLeParseur) {
+    const std::string lignes[] = {
+        ligneCode("1.1.1.1", "200", "1", "/a", "06/Dec/2006", "10:15:32"),
+        "10.0.0.1 - bob [06/Dec/2006:10:15:32 +0100] \"GET /a.html HTTP/1.0\" 200 2326",
+        "10.0.0.1 - jean paul [06/Dec/2006:10:15:32 +0100] \"GET / HTTP/1.0\" 200 1",
+        "10.0.0.1 - - [06/Dec/2006:10:15:32 +0100] \"GET / HTTP/1.0\" 200 1 \"-\" \"x\" reste",
+        "1.2.3.4 - - [31/Dec/1999:23:59:59 +0000] \"GET / HTTP/1.0\" 200 1",
+        "",
+        "-",
+        "1.2.3.4 - - [06/Dec/2006:10:15:32 +0100] \"GET / HTTP/1.0\" abc 1",
+    };
+    for (const std::string& l : lignes) {
+        Instant lu;
+        const bool ok = instantDeLigne(l, lu);
+        try {
+            const RLog r = analyserLigne(l);
+            Instant attendu;
+            EXPECT_EQ(ok, lireInstant(r.date, r.heure, attendu)) << l;
+            if (ok) {
+                EXPECT_EQ(lu.secondes, attendu.secondes) << l;
+            }
+        } catch (const ErreurKestrane&) {
+            // A line the parser refuses: only the cut is compared, checked by hand below.
+        }
+    }
+    Instant i;
+    EXPECT_FALSE(instantDeLigne(lignes[2], i));  // the user's blank shifts the date
+    EXPECT_TRUE(instantDeLigne(lignes[7], i));   // refused by the parser, yet its date reads
+    EXPECT_EQ(texteInstant(i), "06/12/2006 10:15:32");
+    EXPECT_FALSE(instantDeLigne(lignes[5], i));
+}
+
+TEST(Complements, LignesDeLaPeriode) {
+    const std::vector<std::string> lignes = {
+        ligneCode("1.1.1.1", "200", "1", "/a", "01/Feb/2026", "23:00:00"),
+        ligneCode("1.1.1.2", "200", "1", "/b", "02/Feb/2026", "11:59:59"),
+        ligneCode("1.1.1.3", "200", "1", "/c", "02/Feb/2026", "12:00:00"),
+        ligneCode("1.1.1.4", "200", "1", "/d", "02/Feb/2026", "x"),
+        ligneCode("1.1.1.5", "200", "1", "/e", "02/Feb/2026", "18:30:00"),
+        ligneCode("1.1.1.6", "200", "1", "/f", "02/Feb/2026", "18:30:01"),
+        ligneCode("1.1.1.7", "200", "1", "/g", "03/Feb/2026", "00:00:00"),
+    };
+    const Journal j = journalDe(lignes);
+    const auto instant = [](const char* date, const char* heure) {
+        Instant i;
+        EXPECT_TRUE(lireInstant(date, heure, i));
+        return i;
+    };
+    const struct {
+        Instant debut, fin;
+        std::vector<std::size_t> gardees;
+    } cas[] = {
+        // In the middle of a day, both bounds included.
+        {instant("02/Feb/2026", "12:00:00"), instant("02/Feb/2026", "18:30:00"), {2, 4}},
+        {instant("01/Feb/2026", "00:00:00"),
+         instant("03/Feb/2026", "00:00:00"),
+         {0, 1, 2, 4, 5, 6}},
+        {instant("02/Feb/2026", "11:59:59"), instant("02/Feb/2026", "11:59:59"), {1}},
+        // Empty: no line between the bounds.
+        {instant("05/Feb/2026", "00:00:00"), instant("06/Feb/2026", "00:00:00"), {}},
+    };
+    for (const auto& k : cas) {
+        std::size_t hors = 99;
+        const Journal p = lignesDeLaPeriode(j, PeriodeAnalyse{true, k.debut, k.fin}, hors);
+        ASSERT_EQ(p.nbLignes(), k.gardees.size());
+        for (std::size_t n = 0; n < k.gardees.size(); ++n) {
+            EXPECT_EQ(p.ligne(n), lignes[k.gardees[n]]);
+        }
+        // The line without a readable time is always outside.
+        EXPECT_EQ(hors, lignes.size() - k.gardees.size());
+    }
+}

@@ -2,12 +2,17 @@
 
 #include <QAction>
 #include <QChartView>
+#include <QDateTimeEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
@@ -17,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "log/ULog.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
@@ -301,6 +307,129 @@ void TestComplements::cocheeApresUneAnalyse() {
     QCOMPARE(lignes(*tableau(w, "tableauComplementsErreurs")), (QStringList{"/cgi|1"}));
     controle<QAction>(w, "menuAfficherComplements")->trigger();
     QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(3));
+}
+
+namespace {
+
+// Chooses a period in the dialog as a user would, or the whole journal when `du` is empty.
+void choisirPeriode(TForm1& w, const QString& du = {}, const QString& au = {}) {
+    controle<QAction>(w, "menuPeriode")->trigger();
+    auto* d = controle<QDialog>(w, "dialoguePeriode");
+    QVERIFY(d->isVisible());
+    if (du.isEmpty()) {
+        controle<QRadioButton>(*d, "radioPeriodeTout")->click();
+    } else {
+        controle<QRadioButton>(*d, "radioPeriodeDu")->click();
+        // The editors hold the log's times as written, without a zone.
+        const auto enUTC = [](const QString& texte) {
+            QDateTime d = QDateTime::fromString(texte, QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+            d.setTimeSpec(Qt::UTC);
+            return d;
+        };
+        controle<QDateTimeEdit>(*d, "cbPeriodeDebut")->setDateTime(enUTC(du));
+        controle<QDateTimeEdit>(*d, "cbPeriodeFin")->setDateTime(enUTC(au));
+    }
+    QTest::mouseClick(
+        controle<QDialogButtonBox>(*d, "boutonsPeriode")->button(QDialogButtonBox::Ok),
+        Qt::LeftButton);
+    QVERIFY(!d->isVisible());
+}
+
+}  // namespace
+
+void TestComplements::dialogueDeLaPeriode() {
+    Fenetre f;
+    TForm1& w = f.form;
+    QCOMPARE(controle<QAction>(w, "menuPeriode")->text(),
+             QStringLiteral("&P\u00e9riode analys\u00e9e..."));
+    charger(w, ecrire("acces.log", journalVarie()));
+    controle<QAction>(w, "menuPeriode")->trigger();
+    auto* d = controle<QDialog>(w, "dialoguePeriode");
+    QVERIFY(d->isVisible());
+    QVERIFY(controle<QRadioButton>(*d, "radioPeriodeTout")->isChecked());
+    auto* debut = controle<QDateTimeEdit>(*d, "cbPeriodeDebut");
+    auto* fin = controle<QDateTimeEdit>(*d, "cbPeriodeFin");
+    QVERIFY(!debut->isEnabled());
+    QCOMPARE(debut->text(), QStringLiteral("31/01/2026 23:59:58"));
+    QCOMPARE(fin->text(), QStringLiteral("02/02/2026 14:00:00"));
+    // Bounded by the journal's first and last dates; the end never before the start.
+    debut->setDateTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC));
+    QCOMPARE(debut->text(), QStringLiteral("31/01/2026 23:59:58"));
+    controle<QRadioButton>(*d, "radioPeriodeDu")->click();
+    QVERIFY(debut->isEnabled());
+    debut->setDateTime(QDateTime(QDate(2026, 2, 2), QTime(12, 0), Qt::UTC));
+    fin->setDateTime(QDateTime(QDate(2026, 2, 1), QTime(0, 0), Qt::UTC));
+    QVERIFY(fin->dateTime() >= debut->dateTime());
+    // Cancel keeps the whole journal.
+    d->reject();
+    analyser(w);
+    QCOMPARE(f.message(), QStringLiteral("Analyse du fichier termin\u00e9e !"));
+}
+
+void TestComplements::periodeAuMilieuDUnJour() {
+    Fenetre f;
+    TForm1& w = f.form;
+    controle<QAction>(w, "menuAfficherComplements")->trigger();
+    charger(w, ecrire("acces.log", journalVarie()));
+    const QStringList toutSeul = [&] {
+        analyser(w);
+        return resultats(w);
+    }();
+    choisirPeriode(w, QStringLiteral("02/02/2026 08:00:00"), QStringLiteral("02/02/2026 12:00:00"));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(f.message(),
+             QStringLiteral("Analyse du fichier termin\u00e9e ! (5 lignes hors p\u00e9riode)"));
+    QCOMPARE(controle<QLabel>(*pageRapport(w), "lbTitreRapport")->text(),
+             QStringLiteral("Rapport d'analyse du fichier acces.log du 02/02/2026 08:00:00 au "
+                            "02/02/2026 12:00:00"));
+    PageRapport& p = *pageRapport(w);
+    const auto cellules = [](const GrilleRapportQt* g) {
+        QStringList r;
+        for (int l = 1; l < g->nbLignes(); ++l)
+            r << depuis1252(g->cellule(0, l) + "|" + g->cellule(1, l));
+        return r;
+    };
+    QCOMPARE(cellules(controle<GrilleRapportQt>(p, "tableauRapportAdressesIP")),
+             (QStringList{"10.0.0.3|2", "10.0.0.1|3"}));
+    // The detail text holds the records of the period's lines only.
+    std::string attendu = "RESULTAT DE L'ANALYSE\r\n\r\n";
+    const QList<QByteArray> toutes = journalVarie().split('\n');
+    for (int k = 3; k <= 7; ++k) {
+        attendu += detailLog(analyserLigne(toutes[k].toStdString())) + "\r\n" +
+                   std::string(42, '-') + "\r\n\r\n";
+    }
+    const QStringList morceaux = QString::fromLatin1(attendu).split(QStringLiteral("\r\n"));
+    const VueTexte* detail = controle<VueTexte>(w, "RichEdit1");
+    QCOMPARE(detail->nbLignes(), static_cast<std::size_t>(morceaux.size()));
+    for (int i = 0; i < morceaux.size(); ++i) {
+        QCOMPARE(detail->texteLigne(static_cast<std::size_t>(i)), morceaux[i]);
+    }
+    const auto* page = controle<PageComplements>(w, "pageComplements");
+    QVERIFY(page->resume().contains(QStringLiteral("Lignes hors p\u00e9riode : 5")));
+    QVERIFY(page->resume().contains(QStringLiteral("Requ\u00eates : 5")));
+    QCOMPARE(lignes(*tableau(w, "tableauComplementsJours")),
+             (QStringList{"02/02/2026|5|5 octets"}));
+
+    // Back to the whole journal: everything as before the period.
+    choisirPeriode(w);
+    analyser(w);
+    QCOMPARE(f.message(), QStringLiteral("Analyse du fichier termin\u00e9e !"));
+    QCOMPARE(resultats(w), toutSeul);
+}
+
+void TestComplements::periodeVide() {
+    Fenetre f;
+    TForm1& w = f.form;
+    charger(w, ecrire("acces.log", journalVarie()));
+    choisirPeriode(w, QStringLiteral("01/02/2026 00:00:00"), QStringLiteral("01/02/2026 23:59:59"));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    QCOMPARE(f.message(),
+             QStringLiteral(
+                 "Aucune ligne dans la p\u00e9riode analys\u00e9e (10 lignes hors p\u00e9riode)"));
+    QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
+    QCOMPARE(controle<VueTexte>(w, "RichEdit1")->nbLignes(), std::size_t{0});
 }
 
 KESTRANE_TEST_UI(TestComplements);

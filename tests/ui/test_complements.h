@@ -14,6 +14,9 @@ class TestComplements : public QObject {
     void contenuDeLaPage();
     void triNumeriqueEtRecherche();
     void cocheeApresUneAnalyse();
+    void dialogueDeLaPeriode();
+    void periodeAuMilieuDUnJour();
+    void periodeVide();
 
   private:
     QString ecrire(const QString& nom, const QByteArray& octets);
