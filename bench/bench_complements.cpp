@@ -66,6 +66,26 @@ int main(int argc, char** argv) {
         afficher("statistics pass, page off", sans);
         afficher("statistics pass, page on", avec);
         std::printf("ratio on/off (medians): %.3f\n", avec.mediane() / sans.mediane());
+
+        // What a period costs before the first pass: the lines of the middle half of the
+        // journal's time span copied into a journal of their own.
+        Instant premiere, derniere;
+        if (!instantDeLigne(journal.ligne(0), premiere) ||
+            !instantDeLigne(journal.ligne(journal.nbLignes() - 1), derniere)) {
+            std::fprintf(stderr, "the journal's first or last date cannot be read\n");
+            return 1;
+        }
+        const int64_t quart = (derniere.secondes - premiere.secondes) / 4;
+        const PeriodeAnalyse periode{true, Instant{premiere.secondes + quart},
+                                     Instant{derniere.secondes - quart}};
+        std::size_t hors = 0;
+        Journal dansLaPeriode;
+        afficher("period filter (lignesDeLaPeriode)",
+                 mesurer(
+                     static_cast<int>(runs),
+                     [&] { dansLaPeriode = lignesDeLaPeriode(journal, periode, hors); },
+                     [&] { dansLaPeriode = Journal(); }));
+        std::printf("period: %zu lines kept, %zu outside\n", dansLaPeriode.nbLignes(), hors);
         std::printf("check: %lld requests, %zu status codes, %zu days, %zu files answered 404\n",
                     static_cast<long long>(resultat.requetes), resultat.codes.size(),
                     resultat.jours.size(), resultat.introuvables.size());
