@@ -10,7 +10,9 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <cstdio>
 
@@ -74,6 +76,15 @@ class Photographe {
         photographier(QStringLiteral("07-rapport-milieu"));
         rapport->allerA(PageRapport::kHauteurContenu);
         photographier(QStringLiteral("08-rapport-bas"));
+
+        // The supplementary page, each of its sub-pages.
+        controle<QAction>(w_, "actionComplementsDevant")->trigger();
+        auto* complements = controle<QTabWidget>(w_, "ongletsComplements");
+        for (int k = 0; k < complements->count(); ++k) {
+            complements->setCurrentIndex(k);
+            photographier(QStringLiteral("09-complements-%1").arg(k + 1));
+        }
+        complements->setCurrentIndex(0);
     }
 
     bool ok() const { return ok_; }
@@ -102,9 +113,11 @@ int main(int argc, char** argv) {
     const QString dossier = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(dossier);
 
+    // The supplementary page is switched on in the run's own settings (above), not the user's.
     BipEnregistreur silence;
     TForm1 w(silence);
     w.boites.enregistrer = true;
+    controle<QAction>(w, "menuAfficherComplements")->setChecked(true);
     w.show();
     attendre();
     w.ouvrirAuDemarrage(QString::fromLocal8Bit(argv[1]));

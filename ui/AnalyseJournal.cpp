@@ -57,9 +57,11 @@ void TForm1::analyserJournal() {
         afficherStatut(QStringLiteral("Pas de fichier \u00e0 analyser"));
         return;
     }
+    if (!preparerJournalAnalyse()) return;
     barreProgressionAnalyse->show();
     barreProgressionAnalyse->setValue(0);
-    barreProgressionAnalyse->setMaximum(static_cast<int>(std::min<std::size_t>(2 * n, INT32_MAX)));
+    barreProgressionAnalyse->setMaximum(
+        static_cast<int>(std::min<std::size_t>(2 * journalAnalyse_.nbLignes(), INT32_MAX)));
     peintureProgression_.invalidate();
 
     const auto jalon = [this](const char* phase) {
@@ -70,14 +72,16 @@ void TForm1::analyserJournal() {
     afficherDetails();
     jalon("detail view");
     calculerStatistiques();
+    afficherComplements();
     jalon("statistics pass and grids");
     pageRapport->oublierTriAdresses();
     pageStatistiques->alimenter(pageStatistiques->nbAdresses());
     jalon("chart feeding");
     montrerAnalyse(true);
     pageRapport->changerTitre(QStringLiteral("Rapport d'analyse du fichier ") +
-                              nomFichier(dialogOuvrir.nomFichier()));
-    afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !") + optionLignes_->suffixe());
+                              nomFichier(dialogOuvrir.nomFichier()) + suffixeTitre());
+    afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !") + optionLignes_->suffixe() +
+                   suffixeFinAnalyse());
     PageControl1->setCurrentIndex(0);
     bipTermine(bip_);
     barreProgressionAnalyse->hide();
@@ -85,7 +89,7 @@ void TForm1::analyserJournal() {
 }
 
 void TForm1::memoriserJournal() {
-    const std::size_t n = journal_.nbLignes();
+    const std::size_t n = journalAnalyse_.nbLignes();
     const QString total = QString::number(n);
     const char* texte = "Mise en m\u00e9moire du fichier journal... en cours - ";
     const QString messageAvant = panneauMessage->text();
@@ -95,7 +99,7 @@ void TForm1::memoriserJournal() {
         entretenir();
     };
     try {
-        tableauLog.memoriser(journal_, suivre, &comptesAnalyse_,
+        tableauLog.memoriser(journalAnalyse_, suivre, lecteurPremierePasse(),
                              optionLignes_->active() ? examinerLigne : nullptr);
     } catch (...) {
         // What a line-by-line pass shows when it stops: the bar at the lines done, the message
@@ -120,7 +124,7 @@ void TForm1::afficherDetails() {
     // view its source is the whole second pass.
     // Skipped lines have no block; the pass still covers every line of the journal.
     RichEdit1->changerSource(std::make_shared<SourceDetails>(tableauLog, tableauLog.taille()));
-    const std::size_t n = journal_.nbLignes();
+    const std::size_t n = journalAnalyse_.nbLignes();
     progresser(2 * n,
                messageProgression("Analyse du contenu... en cours - ", n - 1, QString::number(n)),
                true);
@@ -134,13 +138,14 @@ void TForm1::calculerStatistiques() {
     const auto montrer = [&](int etape) {
         entretenir();
         if (etape == kEtapeRequetes) {
-            p.afficherTotalRequetes(optionLignes_->lignes(journal_).nbLignes());
+            p.afficherTotalRequetes(optionLignes_->lignes(journalAnalyse_).nbLignes());
         } else {
             p.afficherTable(etape);
         }
     };
-    calculerTables(optionLignes_->lignes(journal_), p.largeurTranches(), &comptesAnalyse_, montrer,
-                   &listes, [this](const std::function<void()>& travail) { enFond(travail); });
+    calculerTables(optionLignes_->lignes(journalAnalyse_), p.largeurTranches(), &comptesAnalyse_,
+                   montrer, &listes,
+                   [this](const std::function<void()>& travail) { enFond(travail); });
     p.preparerRequetes(listes);
 }
 

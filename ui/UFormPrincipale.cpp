@@ -76,6 +76,7 @@ TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
     creerPageAnalyse();
     creerPageStatistiques();
     creerPageRapport();
+    creerComplements();
     creerBarreStatus();
 
     Timer1 = new QTimer(this);
@@ -304,6 +305,8 @@ void TForm1::montrerAnalyse(bool montree) {
     PageControl1->setTabVisible(1, montree);
     PageControl1->setTabVisible(2, montree);
     if (!montree) optionLignes_->oublier();
+    PageControl1->setTabVisible(3, montree && complementsActifs());
+    actionComplementsDevant->setEnabled(montree && complementsActifs());
 }
 
 // --- The result pages ------------------------------------------------------------------------
@@ -314,8 +317,13 @@ ContexteFenetre TForm1::contextePages() {
     c.afficherStatut = [this](const QString& message) { afficherStatut(message); };
     c.executer = [this](const std::function<void()>& commande) { executer(commande); };
     c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
-    c.journal = [this]() -> const Journal& { return journal_; };
-    c.lignes = [this] { return optionLignes_->lignes(journal_); };
+    // After an analysis limited to a period, the report's own counts read the same lines.
+    c.journal = [this]() -> const Journal& {
+        return periodeAnalysee_.active ? journalAnalyse_ : journal_;
+    };
+    c.lignes = [this] {
+        return optionLignes_->lignes(periodeAnalysee_.active ? journalAnalyse_ : journal_);
+    };
     return c;
 }
 

@@ -12,6 +12,7 @@
 
 #include "log/FichierAtomique.h"
 #include "log/Journal.h"
+#include "stats/Complements.h"
 #include "stats/Interfaces.h"
 #include "stats/UFonctionsKestrane.h"
 #include "ui/ContexteFenetre.h"
@@ -36,6 +37,8 @@ class FichiersRecents;
 class OptionLignesIgnorees;
 class PageRapport;
 class PageStatistiques;
+class PageComplements;
+class DialoguePeriode;
 class SourceLignes;
 
 // An error whose message is already worded for the user.
@@ -82,6 +85,10 @@ class TForm1 : public QMainWindow {
     void memoriserJournal();
     void afficherDetails();
     void calculerStatistiques();
+    // The supplementary page: what the first pass hands its records to, and the page shown from
+    // the counts when it is on.
+    LecteurEnregistrements* lecteurPremierePasse();
+    void afficherComplements();
 
     const Journal& journal() const { return journal_; }
     Bip& bip() { return bip_; }
@@ -148,6 +155,16 @@ class TForm1 : public QMainWindow {
     void Timer1Timer();
     void creerPageStatistiques();
     void creerPageRapport();
+    void creerComplements();
+    bool complementsActifs() const;
+    void menuAfficherComplementsClick(bool coche);
+    void menuPeriodeClick();
+    // The journal the Analyse reads: the loaded one, or its lines within the period chosen.
+    // False, with the message shown, when no line is left.
+    bool preparerJournalAnalyse();
+    // What the end message and the report's title add for the period.
+    QString suffixeFinAnalyse() const;
+    QString suffixeTitre() const;
     // The status line's texts, as afficherStatut writes them, without painting.
     void ecrireStatut(const QString& message);
     // Progress of the Analyse command: the bar and the status line are set on every call but
@@ -169,6 +186,18 @@ class TForm1 : public QMainWindow {
     ComptesJournal comptesAnalyse_;
     bool quitte_ = false;
     QElapsedTimer peintureProgression_;
+    QWidget* ongletComplements = nullptr;
+    PageComplements* pageComplements = nullptr;
+    QAction *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr;
+    ComptesComplements comptesComplements_;
+    std::unique_ptr<LecteursEnSerie> lecteursAnalyse_;
+    QAction* menuPeriode = nullptr;
+    DialoguePeriode* dialoguePeriode = nullptr;
+    PeriodeAnalyse periode_;
+    // What the last Analyse read: the loaded journal, or its lines of the period.
+    Journal journalAnalyse_;
+    PeriodeAnalyse periodeAnalysee_;
+    std::size_t horsPeriode_ = 0;
 };
 
 // The file-name part of a path: after the last "/" or "\".

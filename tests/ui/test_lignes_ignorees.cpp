@@ -113,7 +113,7 @@ void TestLignesIgnorees::elementsDeMenu() {
     {
         Fenetre f;
         const QList<QAction*> outils = controle<QMenu>(f.form, "menuOutils")->actions();
-        QCOMPARE(outils.size(), 3);
+        QVERIFY(outils.size() >= 3);  // the other options follow
         QCOMPARE(outils[0]->objectName(), QStringLiteral("menuOptions"));
         QVERIFY(outils[1]->isSeparator());
         QAction* option = outils[2];
