@@ -234,12 +234,22 @@ bool lireInstant(std::string_view date, std::string_view heure, Instant& instant
     return true;
 }
 
-bool instantDeLigne(std::string_view ligne, Instant& instant) {
+bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple) {
     // The parser's first cuts: three dots, the blanks after the address, the identity and the
-    // user, the bracket, then the date up to its colon and the time up to the blank.
+    // user, the bracket, then the date up to its colon and the time up to the blank. The parser
+    // that keeps other clients takes, when the four numbers do not read, the text before the
+    // first blank as the address.
     std::string_view reste = ligne;
-    for (int k = 0; k < 3; ++k) extraireChamp(".", reste);
-    for (int k = 0; k < 3; ++k) extraireChamp(" ", reste);
+    int32_t nombre = 0;
+    bool adresse = true;
+    for (int k = 0; k < 3; ++k)
+        adresse = essayerConvertirEntier(extraireChamp(".", reste), nombre) && adresse;
+    adresse = essayerConvertirEntier(extraireChamp(" ", reste), nombre) && adresse;
+    if (souple && !adresse) {
+        reste = ligne;
+        extraireChamp(" ", reste);
+    }
+    for (int k = 0; k < 2; ++k) extraireChamp(" ", reste);
     supprimerDebut(1, reste);
     const std::string_view date = extraireChamp(":", reste);
     const std::string_view heure = extraireChamp(" ", reste);
@@ -247,14 +257,14 @@ bool instantDeLigne(std::string_view ligne, Instant& instant) {
 }
 
 Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
-                          std::size_t& horsPeriode) {
+                          std::size_t& horsPeriode, bool souple) {
     horsPeriode = 0;
     std::string texte;
     texte.reserve(journal.octets().size());
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
         const std::string_view ligne = journal.ligne(i);
         Instant t;
-        if (!instantDeLigne(ligne, t) || t.secondes < periode.debut.secondes ||
+        if (!instantDeLigne(ligne, t, souple) || t.secondes < periode.debut.secondes ||
             t.secondes > periode.fin.secondes) {
             ++horsPeriode;
             continue;

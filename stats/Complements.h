@@ -66,13 +66,14 @@ struct PeriodeAnalyse {
     Instant debut, fin;  // both included
 };
 
-// The instant of a journal line, its date and time cut exactly as the parser cuts them; false
-// when they are not a real date and time (whether the rest of the line parses or not).
-bool instantDeLigne(std::string_view ligne, Instant& instant);
+// The instant of a journal line, its date and time cut exactly as the parser cuts them (`souple`:
+// as the parser that keeps a client which is no dotted address as its text); false when they are
+// not a real date and time (whether the rest of the line parses or not).
+bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple = false);
 // The lines of the journal within the period, in order, as a journal of their own; `horsPeriode`
 // counts the others, the lines whose date cannot be read among them.
 Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
-                          std::size_t& horsPeriode);
+                          std::size_t& horsPeriode, bool souple = false);
 
 // "06/Dec/2006" and "10:15:32" into an instant; false when either is not a real date or time.
 bool lireInstant(std::string_view date, std::string_view heure, Instant& instant);

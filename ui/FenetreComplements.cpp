@@ -9,6 +9,7 @@
 #include "log/TableauLog.h"
 #include "stats/UFonctionsKestrane.h"
 #include "ui/DialoguePeriode.h"
+#include "ui/LignesIgnorees.h"
 #include "ui/PageComplements.h"
 #include "ui/UFormPrincipale.h"
 
@@ -104,8 +105,9 @@ void TForm1::menuPeriodeClick() {
         // The editors are bounded by the dates of the journal's first and last lines.
         Instant premiere, derniere;
         const std::size_t n = journal_.nbLignes();
-        const bool bornes = n > 0 && instantDeLigne(journal_.ligne(0), premiere) &&
-                            instantDeLigne(journal_.ligne(n - 1), derniere);
+        const bool souple = optionLignes_->active();
+        const bool bornes = n > 0 && instantDeLigne(journal_.ligne(0), premiere, souple) &&
+                            instantDeLigne(journal_.ligne(n - 1), derniere, souple);
         dialoguePeriode->preparer(periode_, bornes, premiere, derniere);
         dialoguePeriode->open();
     });
@@ -130,7 +132,8 @@ bool TForm1::preparerJournalAnalyse() {
     }
     Journal j;
     std::size_t hors = 0;
-    enFond([&] { j = lignesDeLaPeriode(journal_, periode_, hors); });
+    const bool souple = optionLignes_->active();
+    enFond([&] { j = lignesDeLaPeriode(journal_, periode_, hors, souple); });
     if (j.nbLignes() == 0) {
         // Nothing to analyse: what the last analysis shows stays as it is.
         afficherStatut(QStringLiteral("Aucune ligne dans la p\u00e9riode analys\u00e9e") +

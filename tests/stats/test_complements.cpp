@@ -356,7 +356,25 @@ TEST(Complements, InstantDeLigneCommeLeParseur) {
             // A line the parser refuses: only the cut is compared, checked by hand below.
         }
     }
+    // With the parser that keeps other clients as text, the cut follows it too.
+    const std::string autres[] = {
+        "2001:db8::1 - - [06/Dec/2006:10:15:32 +0100] \"GET /a.html HTTP/1.0\" 200 1",
+        "::1 - - [07/Dec/2006:10:15:32 +0100] \"GET / HTTP/1.0\" 200 1",
+        "crawl-1.bot.example.com - - [08/Dec/2006:00:00:01 +0100] \"GET /x.y HTTP/1.0\" 200 1",
+        "10.0.0.1 - - [09/Dec/2006:10:15:32 +0100] \"GET / HTTP/1.0\" 200 1",
+        "1.2.3 - - [10/Dec/2006:10:15:32 +0100] \"GET / HTTP/1.0\" 200 1",
+    };
+    for (const std::string& l : autres) {
+        RLog r;
+        std::string_view fautif;
+        ASSERT_TRUE(analyserLigneSouple(l, r, fautif)) << l;
+        Instant lu, attendu;
+        ASSERT_TRUE(lireInstant(r.date, r.heure, attendu)) << l;
+        EXPECT_TRUE(instantDeLigne(l, lu, true)) << l;
+        EXPECT_EQ(lu.secondes, attendu.secondes) << l;
+    }
     Instant i;
+    EXPECT_FALSE(instantDeLigne(autres[0], i));  // the strict cut finds no date there
     EXPECT_FALSE(instantDeLigne(lignes[2], i));  // the user's blank shifts the date
     EXPECT_TRUE(instantDeLigne(lignes[7], i));   // refused by the parser, yet its date reads
     EXPECT_EQ(texteInstant(i), "06/12/2006 10:15:32");

@@ -418,6 +418,40 @@ void TestComplements::periodeAuMilieuDUnJour() {
     QCOMPARE(resultats(w), toutSeul);
 }
 
+// The skipping of non-conforming lines and a period together: a line outside the period is left
+// out before any line is examined, a bad line inside it is skipped; the message, the page and the
+// report count the same kept lines.
+void TestComplements::periodeEtLignesIgnorees() {
+    Fenetre f;
+    TForm1& w = f.form;
+    controle<QAction>(w, "menuAfficherComplements")->trigger();
+    controle<QAction>(w, "menuIgnorerLignes")->trigger();
+    QByteArray texte = journalVarie();
+    texte += QByteArray::fromStdString(
+                 ligne("2001:db8::1", "02/Feb/2026:09:30:00", "/index.html", "200", "7")) +
+             "\n" + "une ligne qui ne se lit pas\n";
+    charger(w, ecrire("acces.log", texte));
+    choisirPeriode(w, QStringLiteral("02/02/2026 08:00:00"), QStringLiteral("02/02/2026 12:00:00"));
+    analyser(w);
+    QCOMPARE(w.boites.erreurs, QStringList{});
+    // 5 + 1 lines in the period (the unreadable line has no date: outside it), none skipped.
+    QCOMPARE(f.message(),
+             QStringLiteral("Analyse du fichier termin\u00e9e ! (6 lignes hors p\u00e9riode)"));
+    const auto* page = controle<PageComplements>(w, "pageComplements");
+    QVERIFY(page->resume().contains(QStringLiteral("Requ\u00eates : 6")));
+    QVERIFY(page->resume().contains(QStringLiteral("Adresses clientes distinctes : 3")));
+    QCOMPARE(lignes(*tableau(w, "tableauComplementsJours")),
+             (QStringList{"02/02/2026|6|12 octets"}));
+
+    // Without a period the unreadable line is skipped, and the summary says so.
+    choisirPeriode(w);
+    analyser(w);
+    QCOMPARE(f.message(),
+             QStringLiteral("Analyse du fichier termin\u00e9e ! (1 lignes ignor\u00e9es sur 12)"));
+    QVERIFY(page->resume().contains(QStringLiteral("Lignes ignor\u00e9es : 1")));
+    QVERIFY(page->resume().contains(QStringLiteral("Requ\u00eates : 11")));
+}
+
 void TestComplements::periodeVide() {
     Fenetre f;
     TForm1& w = f.form;

@@ -16,6 +16,7 @@ class TestComplements : public QObject {
     void cocheeApresUneAnalyse();
     void dialogueDeLaPeriode();
     void periodeAuMilieuDUnJour();
+    void periodeEtLignesIgnorees();
     void periodeVide();
 
   private:
