@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -195,6 +196,10 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     grapheCodes_->setRenderHint(QPainter::Antialiasing);
     grapheCodes_->chart()->setTitle(QStringLiteral("Classes de codes de retour"));
     grapheCodes_->chart()->legend()->setAlignment(Qt::AlignRight);
+    grapheCodes_->chart()->legend()->setShowToolTips(true);
+    // The chart fills its view: at the window's first size the legend needs every pixel.
+    grapheCodes_->chart()->layout()->setContentsMargins(0, 0, 0, 0);
+    grapheCodes_->chart()->setBackgroundRoundness(0);
     auto* droite = new QSplitter(Qt::Vertical);
     droite->addWidget(codes_);
     droite->addWidget(grapheCodes_);
@@ -350,7 +355,10 @@ void PageComplements::afficherCodes(const Complements& c) {
         if (parClasse[classe] == 0) continue;
         const double p = part(parClasse[classe], c.requetes);
         QPieSlice* t = camembert_->append(
-            QStringLiteral("%1 (%2)").arg(QString::fromLatin1(kNomsClasses[classe]), enPourcent(p)),
+            // The legend reads rich text: "< 0,1 %" would open a tag.
+            QStringLiteral("%1 (%2)")
+                .arg(QString::fromLatin1(kNomsClasses[classe]), enPourcent(p))
+                .toHtmlEscaped(),
             static_cast<double>(parClasse[classe]));
         t->setColor(couleurClasse(classe));
         t->setBorderColor(Qt::white);

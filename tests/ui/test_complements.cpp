@@ -238,6 +238,16 @@ void TestComplements::contenuDeLaPage() {
     const QTableView* v = controle<QTableView>(w, "tableauComplementsIntrouvables");
     QCOMPARE(v->model()->index(0, 0).data(Qt::ToolTipRole).toString(),
              QStringLiteral("Fichier : /absent.html"));
+
+    // A share under 0.1 % reads "< 0,1 %" in the legend, which takes rich text.
+    std::vector<std::string> beaucoup(2500,
+                                      ligne("10.0.0.9", "03/Feb/2026:10:00:00", "/", "200", "1"));
+    beaucoup.push_back(ligne("10.0.0.9", "03/Feb/2026:10:00:01", "/cgi", "500", "1"));
+    charger(w, ecrire("beaucoup.log", journal(beaucoup)));
+    analyser(w);
+    camembert = qobject_cast<QPieSeries*>(vue->chart()->series().first());
+    QVERIFY(camembert);
+    QCOMPARE(camembert->slices().back()->label(), QStringLiteral("5xx (&lt; 0,1 %)"));
 }
 
 void TestComplements::triNumeriqueEtRecherche() {
