@@ -126,7 +126,8 @@ TableauComplements::TableauComplements(const QString& nom, const QStringList& en
     vue_->setAlternatingRowColors(true);
     vue_->verticalHeader()->hide();
     vue_->verticalHeader()->setDefaultSectionSize(20);
-    vue_->horizontalHeader()->setStretchLastSection(true);
+    // A table of names and counts gives its room to the names; the others to their last column.
+    vue_->horizontalHeader()->setStretchLastSection(entetes.size() != 2);
     vue_->horizontalHeader()->setSortIndicator(colonneTri_, ordre_);
     vue_->setSortingEnabled(true);
     connect(recherche_, &QLineEdit::textChanged, filtre_,
@@ -148,9 +149,17 @@ void TableauComplements::ajusterColonnes() {
     // counts stay in view.
     QHeaderView* entete = vue_->horizontalHeader();
     const int place = vue_->viewport()->width() - (entete->length() - entete->sectionSize(0));
-    if (entete->count() > 1 && entete->sectionSize(0) > place) {
+    if (entete->count() < 2) return;
+    if (entete->sectionSize(0) > place) {
         entete->resizeSection(0, std::max(place, 120));
+    } else if (!entete->stretchLastSection()) {
+        entete->resizeSection(0, place);  // the names take the room, the counts stay right
     }
+}
+
+void TableauComplements::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (modele_->rowCount() > 0) ajusterColonnes();  // sized while hidden: fitted again
 }
 
 void TableauComplements::resizeEvent(QResizeEvent* event) {

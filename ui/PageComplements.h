@@ -49,6 +49,7 @@ class TableauComplements : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void ajusterColonnes();
