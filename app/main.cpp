@@ -13,6 +13,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrane"));
     // No display name: the platform would append it to every window title.
+    // The menu entry installed with the program: Wayland links the window to its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.kestrane.Kestrane"));
 
     // Standard dialogs and buttons in French.
     QTranslator traduction;
