@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "log/Calendrier.h"
 #include "log/Memoire.h"
 
 namespace kestrane {
@@ -22,25 +23,6 @@ bool chiffres(std::string_view t, std::size_t p, std::size_t n, int& valeur) {
     return true;
 }
 
-int mois(std::string_view nom) {
-    static constexpr std::string_view kMois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    for (int m = 0; m < 12; ++m) {
-        if (nom == kMois[m]) return m + 1;
-    }
-    return 0;
-}
-
-// Days from 1970-01-01 to this civil date (proleptic Gregorian).
-int64_t joursDepuis1970(int64_t a, int m, int j) {
-    a -= m <= 2;
-    const int64_t ere = (a >= 0 ? a : a - 399) / 400;
-    const int64_t anEre = a - ere * 400;
-    const int64_t jourAn = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + j - 1;
-    const int64_t jourEre = anEre * 365 + anEre / 4 - anEre / 100 + jourAn;
-    return ere * 146097 + jourEre - 719468;
-}
-
 // "dd/Mon/yyyy:hh:mm:ss[ +hhmm]" at `p`.
 std::optional<int64_t> dateA(std::string_view t, std::size_t p) {
     int j, a, h, mi, s;
@@ -50,9 +32,9 @@ std::optional<int64_t> dateA(std::string_view t, std::size_t p) {
         t[p + 17] != ':' || !chiffres(t, p + 18, 2, s)) {
         return std::nullopt;
     }
-    const int m = mois(t.substr(p + 3, 3));
+    const int m = moisAbrege(t.substr(p + 3, 3));
     if (m == 0 || j < 1 || j > 31 || h > 23 || mi > 59 || s > 60) return std::nullopt;
-    int64_t secondes = joursDepuis1970(a, m, j) * 86400 + h * 3600 + mi * 60 + s;
+    int64_t secondes = joursDepuisEpoque(a, m, j) * 86400 + h * 3600 + mi * 60 + s;
     int zh, zm;
     const std::size_t z = p + 20;
     if (z + 6 <= t.size() && t[z] == ' ' && (t[z + 1] == '+' || t[z + 1] == '-') &&

@@ -20,9 +20,9 @@ namespace {
 
 const std::vector<LigneIgnoree> kAucuneIgnoree;
 
-// A text that a reason quotes, in quotes: at most 40 bytes of it, since a junk line may hold a
-// whole binary file.
-std::string citer(std::string_view t) {
+}  // namespace
+
+std::string citerTexte(std::string_view t) {
     constexpr std::size_t kMax = 40;
     std::string s(1, '\'');
     s.append(t.substr(0, kMax));
@@ -31,13 +31,11 @@ std::string citer(std::string_view t) {
     return s;
 }
 
-}  // namespace
-
 std::string raisonNonConforme(std::string_view ligne, std::string_view fautif) {
     if (ligne.empty()) return "Ligne vide";
     // A field that the line does not reach.
     if (fautif == kTiret) return "Ligne incompl\xE8te";
-    std::string raison = citer(fautif);
+    std::string raison = citerTexte(fautif);
     raison.append(" n'est pas une valeur enti\xE8re correcte");
     return raison;
 }

@@ -42,6 +42,9 @@ inline constexpr std::size_t kLignesIgnoreesListees = 10000;
 
 // Why a line failed analyserLigneSouple, `fautif` being the text that did not convert.
 std::string raisonNonConforme(std::string_view ligne, std::string_view fautif);
+// A text that a reason quotes, in quotes: at most 40 bytes of it ("..." after), since a junk
+// line may hold a whole binary file.
+std::string citerTexte(std::string_view t);
 
 // The records of the last analysis run, one per journal line, or one per kept line when the
 // lines that do not conform were skipped. A record is not stored: it is the

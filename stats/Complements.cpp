@@ -7,6 +7,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "log/Calendrier.h"
 #include "log/UString.h"
 #include "stats/IndexCles.h"
 #include "stats/Interne.h"
@@ -34,24 +35,6 @@ bool chiffres(std::string_view s, std::size_t debut, std::size_t n, int32_t& val
     return true;
 }
 
-int32_t moisDeAbreviation(std::string_view a) {
-    static constexpr std::string_view kMois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    for (int32_t m = 0; m < 12; ++m) {
-        if (a == kMois[m]) return m + 1;
-    }
-    return 0;
-}
-
-bool bissextile(int32_t a) {
-    return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0;
-}
-
-int32_t joursDuMois(int32_t a, int32_t m) {
-    static constexpr int32_t kJours[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && bissextile(a) ? 29 : kJours[m - 1];
-}
-
 // The day number of a date text, or false.
 bool lireJour(std::string_view date, int64_t& numero) {
     int32_t j, a;
@@ -59,7 +42,7 @@ bool lireJour(std::string_view date, int64_t& numero) {
         !chiffres(date, 7, 4, a)) {
         return false;
     }
-    const int32_t m = moisDeAbreviation(date.substr(3, 3));
+    const int32_t m = moisAbrege(date.substr(3, 3));
     if (m == 0 || j < 1 || j > joursDuMois(a, m)) return false;
     numero = numeroJour(a, m, j);
     return true;
@@ -206,13 +189,7 @@ struct ComptesComplements::Cumul {
 };
 
 int64_t numeroJour(int32_t annee, int32_t mois, int32_t jour) {
-    // Days from civil, on the proleptic Gregorian calendar.
-    const int64_t a = annee - (mois <= 2 ? 1 : 0);
-    const int64_t ere = (a >= 0 ? a : a - 399) / 400;
-    const int64_t ae = a - ere * 400;
-    const int64_t jourAnnee = (153 * (mois + (mois > 2 ? -3 : 9)) + 2) / 5 + jour - 1;
-    const int64_t jourEre = ae * 365 + ae / 4 - ae / 100 + jourAnnee;
-    return ere * 146097 + jourEre - 719468;
+    return joursDepuisEpoque(annee, mois, jour);
 }
 
 void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour) {

@@ -3,7 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "log/Calendrier.h"
 #include "log/Erreur.h"
+#include "log/TableauLog.h"
 #include "log/UString.h"
 #include "stats/IndexCles.h"
 #include "stats/Interne.h"
@@ -32,20 +34,6 @@ bool lireNombre(std::string_view t, std::size_t max, int& valeur) {
     return true;
 }
 
-bool bissextile(int a) {
-    return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0;
-}
-
-// Days since 01/01/1970 of a date of the proleptic Gregorian calendar.
-int64_t joursDepuisEpoque(int a, int m, int j) {
-    a -= m <= 2;
-    const int64_t ere = (a >= 0 ? a : a - 399) / 400;
-    const int64_t ae = a - ere * 400;
-    const int64_t ja = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + j - 1;
-    const int64_t je = ae * 365 + ae / 4 - ae / 100 + ja;
-    return ere * 146097 + je - 719468;
-}
-
 }  // namespace
 
 bool essayerJourCalendaire(std::string_view texte, int64_t& jour) {
@@ -59,9 +47,7 @@ bool essayerJourCalendaire(std::string_view texte, int64_t& jour) {
     }
     // A year of one or two digits belongs to this century, as date entry usually reads it.
     if (texte.size() - b2 - 1 <= 2) a += 2000;
-    static constexpr int kJours[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (a < 1 || m < 1 || m > 12 || j < 1 ||
-        j > kJours[m - 1] + (m == 2 && bissextile(a) ? 1 : 0)) {
+    if (a < 1 || m < 1 || m > 12 || j < 1 || j > joursDuMois(a, m)) {
         return false;
     }
     jour = joursDepuisEpoque(a, m, j);
@@ -74,19 +60,7 @@ int64_t jourCalendaire(std::string_view texte) {
     return jour;
 }
 
-namespace {
-
-// At most 40 bytes of a text that a reason quotes.
-std::string citer(std::string_view t) {
-    constexpr std::size_t kMax = 40;
-    std::string s(1, '\'');
-    s.append(t.substr(0, kMax));
-    if (t.size() > kMax) s.append("...");
-    s.push_back('\'');
-    return s;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool examinerLigne(const RLog& r, std::string* raison) {
     // The hour as the slices read it (before its first ":") and as the requests report reads it
@@ -99,7 +73,7 @@ bool examinerLigne(const RLog& r, std::string* raison) {
         std::string_view reste = hh;
         if (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
             !essayerConvertirEntier(copie(hh, 1, 2), h)) {
-            if (raison) *raison = citer(hh).append(" n'est pas une heure correcte");
+            if (raison) *raison = citerTexte(hh).append(" n'est pas une heure correcte");
             return false;
         }
     }
@@ -123,7 +97,7 @@ bool examinerLigne(const RLog& r, std::string* raison) {
         derniere.taille = date.size();
         derniere.lisible = lisible;
     }
-    if (!lisible && raison) *raison = citer(jour).append(" n'est pas une date correcte");
+    if (!lisible && raison) *raison = citerTexte(jour).append(" n'est pas une date correcte");
     return lisible;
 }
 
