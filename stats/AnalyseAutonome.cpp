@@ -2,6 +2,7 @@
 #include "stats/AnalyseAutonome.h"
 
 #include <memory>
+#include <optional>
 
 #include "log/Assemblage.h"
 #include "log/TableauLog.h"
@@ -11,15 +12,31 @@ namespace kestrane {
 
 namespace {
 
-// The first line of the journal whose record the tables cannot count: the tallies report no line
-// of their own, so the lines are read again to name the one to blame (0 when none is found).
-std::size_t premiereLigneFautive(const Journal& journal) {
+// The first line (from 0) of the journal whose record the tables cannot count: the tallies report
+// no line of their own, so the lines are read again to find the one to blame.
+std::optional<std::size_t> premiereLigneFautive(const Journal& journal) {
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
         try {
-            if (!examinerLigne(analyserLigne(journal.ligne(i)), nullptr)) return i + 1;
+            if (!examinerLigne(analyserLigne(journal.ligne(i)), nullptr)) return i;
         } catch (const ErreurKestrane&) {
-            return i + 1;
+            return i;
         }
+    }
+    return std::nullopt;
+}
+
+// The number (from 1) in the whole journal of line `k` (from 0) of the period's journal: the k-th
+// line that lignesDeLaPeriode keeps.
+std::size_t numeroDansLeJournal(const Journal& complet, const PeriodeAnalyse& periode,
+                                std::size_t k, bool souple) {
+    std::size_t gardees = 0;
+    for (std::size_t i = 0; i < complet.nbLignes(); ++i) {
+        Instant t;
+        if (!instantDeLigne(complet.ligne(i), t, souple) || t.secondes < periode.debut.secondes ||
+            t.secondes > periode.fin.secondes) {
+            continue;
+        }
+        if (gardees++ == k) return i + 1;
     }
     return 0;
 }
@@ -51,11 +68,16 @@ ResultatAnalyse analyserSansFenetre(const OptionsAnalyse& options) {
     LecteurEnregistrements* lecteur =
         options.complements ? static_cast<LecteurEnregistrements*>(&lecteurs) : &comptes;
     TableauLog& enregistrements = tableauLog;
+    // A line of the period is named by its number in the files, as an editor shows it.
+    const auto numero = [&](std::size_t k) {
+        return options.periode.active ? numeroDansLeJournal(complet, options.periode, k, false)
+                                      : k + 1;
+    };
     try {
         enregistrements.memoriser(journal, {}, lecteur,
                                   options.ignorerNonConformes ? examinerLigne : nullptr);
     } catch (const ErreurKestrane& e) {
-        throw ErreurAnalyse(e.message(), enregistrements.taille() + 1);
+        throw ErreurAnalyse(e.message(), numero(enregistrements.taille()));
     }
     r.ignorees = enregistrements.souple() ? enregistrements.nbIgnorees() : 0;
     const LignesAnalysees lignes =
@@ -65,8 +87,9 @@ ResultatAnalyse analyserSansFenetre(const OptionsAnalyse& options) {
         calculerTables(lignes, options.largeurTranches, &comptes);
         compterRequetes(lignes, kPeriodeToutLeFichier, "", "");
     } catch (const ErreurKestrane& e) {
-        throw ErreurAnalyse(e.message(),
-                            options.ignorerNonConformes ? 0 : premiereLigneFautive(journal));
+        const auto fautive =
+            options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(journal);
+        throw ErreurAnalyse(e.message(), fautive ? numero(*fautive) : 0);
     }
     if (options.complements) {
         Complements c = comptesComplements.resultat(static_cast<int64_t>(statIP.size()));

@@ -262,12 +262,26 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     ecrire(s);
 }
 
+std::string sansFormule(std::string texte) {
+    // A spreadsheet runs a cell starting with '=', '+', '@' or '-' as a formula; the texts come
+    // from the log, that is from anyone who sends a request ("=HYPERLINK(...)" as a referrer).
+    // A leading apostrophe keeps them text, as the spreadsheets themselves write it.
+    if (!texte.empty() &&
+        (texte[0] == '=' || texte[0] == '+' || texte[0] == '@' || texte[0] == '\t' ||
+         texte[0] == '\r' || (texte[0] == '-' && texte.size() > 1))) {
+        texte.insert(0, 1, '\'');
+    }
+    return texte;
+}
+
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
     std::string s = "\xEF\xBB\xBF";
     const auto ligne = [&](const std::vector<std::string>& cellules) {
         for (std::size_t c = 0; c < cellules.size(); ++c) {
             if (c > 0) s += ';';
-            s += celluleCsv(utf8Depuis1252(cellules[c]));
+            const bool nombre = c < t.numeriques.size() && t.numeriques[c];
+            std::string texte = utf8Depuis1252(cellules[c]);
+            s += celluleCsv(nombre ? texte : sansFormule(std::move(texte)));
         }
         s += "\r\n";
         if (s.size() > (1 << 16)) {

@@ -54,6 +54,10 @@ std::string echapperHtml(std::string_view texte);
 // with a blank; its quotes doubled.
 std::string celluleCsv(std::string_view texte);
 
+// A text cell that a spreadsheet would run as a formula ("=...", "+...", "@...", "-..." but the
+// lone "-") with an apostrophe before it.
+std::string sansFormule(std::string texte);
+
 // The page and one table's file, piece by piece.
 void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire);
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire);

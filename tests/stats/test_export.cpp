@@ -108,6 +108,7 @@ TEST(Export, EchapperHtml) {
 TEST(Export, CsvRelu) {
     TableExportee t;
     t.entetes = {"Page de provenance", "Occurences"};
+    t.numeriques = {false, true};
     t.lignes = {{"a;b", "1"},          {"dit \"oui\"", "22"},   {" blanc ", "3"},
                 {"ligne\nsuite", "4"}, {"\xE9t\xE9 \x80", "5"}, {"-", "-6"}};
     const std::string s = produit([&](const Ecrivain& e) { produireCsv(t, e); });
@@ -119,6 +120,28 @@ TEST(Export, CsvRelu) {
         EXPECT_EQ(lu[k + 1][0], utf8Depuis1252(t.lignes[k][0]));
         EXPECT_EQ(lu[k + 1][1], t.lignes[k][1]);
     }
+}
+
+TEST(Export, SansFormule) {
+    const struct {
+        std::string entree, attendu;
+    } cas[] = {
+        {"=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")"},
+        {"+33 1", "'+33 1"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"-2+3", "'-2+3"},
+        {"-", "-"},  // the mark of an empty field stays as it is
+        {"/index.html", "/index.html"},
+        {"", ""},
+    };
+    for (const auto& c : cas) EXPECT_EQ(sansFormule(c.entree), c.attendu) << c.entree;
+    // Only the text columns: a count stays a number.
+    TableExportee t;
+    t.entetes = {"Page", "Occurences"};
+    t.numeriques = {false, true};
+    t.lignes = {{"=1+1", "-3"}};
+    const std::string s = produit([&](const Ecrivain& e) { produireCsv(t, e); });
+    EXPECT_EQ(lireCsv(s.substr(3)).at(1), (std::vector<std::string>{"'=1+1", "-3"}));
 }
 
 TEST(Export, ReplisEtGraphes) {

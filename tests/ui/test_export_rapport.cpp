@@ -193,10 +193,21 @@ void TestExportRapport::tablesCsvEgalesAuxGrilles() {
         "fichiers-charges.csv", "taux-chargement.csv", "tranches-horaires.csv",  "requetes.csv",
     };
     QCOMPARE(QDir(chemin).entryList(QDir::Files).size(), 8);
+    int gardees = 0;
     for (int k = 0; k < 8; ++k) {
-        QCOMPARE(lireCsv(QDir(chemin).filePath(QString::fromLatin1(fichiers[k]))),
-                 lignesDeLaGrille(f.form, kGrilles[k]));
+        // The keys a spreadsheet would run as formulas come with an apostrophe before them.
+        Lignes attendues = lignesDeLaGrille(f.form, kGrilles[k]);
+        for (QStringList& l : attendues) {
+            const QString& cle = l[0];
+            if (cle.startsWith(u'=') || cle.startsWith(u'+') || cle.startsWith(u'@') ||
+                (cle.startsWith(u'-') && cle.size() > 1)) {
+                l[0].prepend(u'\'');
+                ++gardees;
+            }
+        }
+        QCOMPARE(lireCsv(QDir(chemin).filePath(QString::fromLatin1(fichiers[k]))), attendues);
     }
+    QVERIFY(gardees > 0);  // the sample has such keys: the rule is exercised
 }
 
 KESTRANE_TEST_UI(TestExportRapport);
