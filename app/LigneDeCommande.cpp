@@ -2,7 +2,12 @@
 // it runs on a server without a display.
 #include "app/LigneDeCommande.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <ostream>
 #include <string>
@@ -87,6 +92,30 @@ std::string dateCreation() {
 std::string nomSansDossier(const std::string& chemin) {
     const std::size_t p = chemin.find_last_of('/');
     return p == std::string::npos ? chemin : chemin.substr(p + 1);
+}
+
+// The folder a path would be written in.
+std::string dossierDe(const std::string& chemin) {
+    const std::size_t p = chemin.find_last_of('/');
+    return p == std::string::npos ? "." : p == 0 ? "/" : chemin.substr(0, p);
+}
+
+// Whether a file can be made in the folder of `chemin` (for a CSV folder not made yet, in the
+// folder above it): checked for every output before any is written, so that a run that cannot
+// write its second output does not leave its first one behind.
+void verifierEcriture(const std::string& chemin, bool dossier) {
+    struct stat infos {};
+    const std::string lieu =
+        dossier && ::stat(chemin.c_str(), &infos) == 0 && S_ISDIR(infos.st_mode)
+            ? chemin
+            : dossierDe(chemin);
+    if (::access(lieu.c_str(), W_OK | X_OK) != 0) {
+        leverErreurFichier(dossier ? "Impossible de cr\xE9"
+                                     "er le dossier "
+                                   : "Impossible de cr\xE9"
+                                     "er le fichier ",
+                           chemin, std::strerror(errno));
+    }
 }
 
 struct Arguments {
@@ -193,6 +222,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         if (r.complements) {
             for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
         }
+        if (!a.csv.empty()) verifierEcriture(a.csv, true);
+        if (!a.rapport.empty()) verifierEcriture(a.rapport, false);
         if (!a.csv.empty()) ecrireTablesCsv(a.csv, d);
         if (!a.rapport.empty()) ecrireRapportHtml(a.rapport, d);
         const double secondes =

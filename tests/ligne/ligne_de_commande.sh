@@ -66,10 +66,12 @@ verifier ligne_fautive 1 "ligne 3 : 'abc' n'est pas une valeur entière correcte
 verifier ligne_fautive_periode 1 "ligne 3 : 'abc'" -- --periode 2023-12-20T00:30..2023-12-20T23:00 --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
 verifier ligne_fautive_ignoree 0 "1 ignorées" -- --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/m.html" "$T/mauvais.log"
 verifier dossier_lecture_seule 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
+verifier csv_puis_rapport_impossible 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --csv "$T/sortie-ok/csv2" --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
 verifier sans_sortie 1 "indiquez --rapport" -- --ignorer-lignes-non-conformes "$T/acces.log"
 verifier option_inconnue 1 "option inconnue" -- --rapports "$T/x.html" "$T/acces.log"
 
 # Nothing written by a failure; the earlier report whole; the outputs of the successes there.
+[ -e "$T/sortie-ok/csv2" ] && { echo "ECHEC des tables écrites alors que le rapport ne pouvait l'être"; echecs=$((echecs + 1)); }
 [ -e "$T/sortie-ok/x.html" ] && { echo "ECHEC un rapport écrit malgré l'erreur"; echecs=$((echecs + 1)); }
 [ "$(cat "$T/lecture-seule/rapport.html")" = "ancien rapport" ] || { echo "ECHEC l'ancien rapport a changé"; echecs=$((echecs + 1)); }
 [ "$(ls "$T/lecture-seule")" = "rapport.html" ] || { echo "ECHEC un fichier temporaire est resté"; echecs=$((echecs + 1)); }
