@@ -45,9 +45,10 @@ TableExportee depuisTable(const char* titre, const char* fichier, const char* en
     return t;
 }
 
+// The share in percent, written as the page writes it.
 std::string part(int64_t n, int64_t total) {
-    return total > 0 ? pourcentFrancais(static_cast<double>(n) / static_cast<double>(total))
-                     : std::string("-");
+    return pourcentFrancais(total > 0 ? 100.0 * static_cast<double>(n) / static_cast<double>(total)
+                                      : 0.0);
 }
 
 std::string deuxChiffres(int v) {

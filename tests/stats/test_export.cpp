@@ -144,6 +144,27 @@ TEST(Export, SansFormule) {
     EXPECT_EQ(lireCsv(s.substr(3)).at(1), (std::vector<std::string>{"'=1+1", "-3"}));
 }
 
+TEST(Export, TablesComplements) {
+    Complements c;
+    c.requetes = 57;
+    c.codes = {{200, 47, 2938303}, {304, 6, 0}, {404, 4, 683}};
+    c.introuvables = {{"/a;b", 4}};
+    c.jours = {{2023, 12, 9, 57, 2939290}};
+    const auto t = tablesComplements(c);
+    ASSERT_EQ(t.size(), 4u);
+    const struct {
+        std::size_t table, ligne;
+        std::vector<std::string> attendu;
+    } cas[] = {
+        {0, 0, {"200", "47", "2938303", "82,5 %"}},
+        {0, 1, {"304", "6", "0", "10,5 %"}},
+        {1, 0, {"/a;b", "4"}},
+        {3, 0, {"09/12/2023", "57", "2939290"}},
+    };
+    for (const auto& k : cas) EXPECT_EQ(t[k.table].lignes.at(k.ligne), k.attendu);
+    EXPECT_TRUE(t[2].lignes.empty());
+}
+
 TEST(Export, ReplisEtGraphes) {
     const struct {
         std::size_t lignes;

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QtTest>
 
 #include "tests/ui/Controles.h"
@@ -208,6 +209,39 @@ void TestExportRapport::tablesCsvEgalesAuxGrilles() {
         QCOMPARE(lireCsv(QDir(chemin).filePath(QString::fromLatin1(fichiers[k]))), attendues);
     }
     QVERIFY(gardees > 0);  // the sample has such keys: the rule is exercised
+}
+
+void TestExportRapport::complementsSelonLaPage_data() {
+    QTest::addColumn<bool>("page");
+    QTest::newRow("page affich\u00e9e") << true;
+    QTest::newRow("page cach\u00e9e") << false;
+}
+
+void TestExportRapport::complementsSelonLaPage() {
+    QFETCH(bool, page);
+    Fenetre f;
+    auto* item = controle<QAction>(f.form, "menuAfficherComplements");
+    if (item->isChecked() != page) item->trigger();
+    analyserEchantillon(f.form);
+    const QString chemin = dossier_->filePath(QStringLiteral("rapport.html"));
+    f.form.dialogExporterRapport.repondreProchaineFois(chemin);
+    f.form.dialogExporterRapport.choisirFiltre(0);
+    controle<QAction>(f.form, "menuExporterRapport")->trigger();
+    QFile fichier(chemin);
+    QVERIFY(fichier.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(fichier.readAll());
+    QCOMPARE(html.count(QStringLiteral("<section ")), page ? 12 : 8);
+    if (!page) return;
+    // The status codes in the page's order, their counts as numbers.
+    const QAbstractItemModel* codes =
+        controle<QTableView>(f.form, "tableauComplementsCodes")->model();
+    const Lignes lignes = lignesDuHtml(html, 9);
+    QCOMPARE(lignes.size(), codes->rowCount() + 1);
+    for (int l = 0; l < codes->rowCount(); ++l) {
+        QCOMPARE(lignes[l + 1][0], codes->index(l, 0).data().toString());
+        QCOMPARE(lignes[l + 1][1], codes->index(l, 1).data().toString().remove(
+                                       QRegularExpression(QStringLiteral("\\s"))));
+    }
 }
 
 KESTRANE_TEST_UI(TestExportRapport);

@@ -13,6 +13,8 @@ class TestExportRapport : public QObject {
     void tablesDuHtmlEgalesAuxGrilles_data();
     void tablesDuHtmlEgalesAuxGrilles();
     void tablesCsvEgalesAuxGrilles();
+    void complementsSelonLaPage_data();
+    void complementsSelonLaPage();
 
   private:
     QScopedPointer<QTemporaryDir> dossier_;
