@@ -245,6 +245,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     } catch (const ErreurAnalyse& e) {
         std::string m = utf8Depuis1252(e.message());
         if (e.ligne() > 0) m = "ligne " + std::to_string(e.ligne()) + " : " + m;
+        if (!e.fichier().empty()) m = e.fichier() + ", " + m;
         return echec(m);
     } catch (const ErreurFichier& e) {
         // The path between the two parts is the system's (UTF-8), as the user typed it.

@@ -41,11 +41,39 @@ std::size_t numeroDansLeJournal(const Journal& complet, const PeriodeAnalyse& pe
     return 0;
 }
 
+// The files loaded as one journal, oldest first, as chargerJournaux joins them, with the number of
+// lines of each in the order joined, so that a line of the whole is named in its own file.
+struct Fichiers {
+    Journal journal;
+    std::vector<std::pair<std::string, std::size_t>> lignes;
+};
+
+Fichiers chargerFichiers(const std::vector<std::string>& chemins) {
+    Fichiers f;
+    if (chemins.size() == 1) {
+        f.journal = Journal::charger(chemins[0]);
+        f.lignes = {{chemins[0], f.journal.nbLignes()}};
+        return f;
+    }
+    std::vector<Journal> journaux;
+    std::vector<std::optional<int64_t>> dates;
+    for (const std::string& chemin : chemins) {
+        journaux.push_back(Journal::charger(chemin));
+        const Journal& j = journaux.back();
+        dates.push_back(j.nbLignes() > 0 ? dateDeLigne(j.ligne(0)) : std::nullopt);
+    }
+    const std::vector<std::size_t> ordre = ordreChronologique(dates);
+    for (const std::size_t k : ordre) f.lignes.emplace_back(chemins[k], journaux[k].nbLignes());
+    f.journal = joindreJournaux(journaux, ordre);
+    return f;
+}
+
 }  // namespace
 
 ResultatAnalyse analyserSansFenetre(const OptionsAnalyse& options) {
     ResultatAnalyse r;
-    const Journal complet = chargerJournaux(options.journaux).journal;
+    const Fichiers fichiers = chargerFichiers(options.journaux);
+    const Journal& complet = fichiers.journal;
     r.lignesJournal = complet.nbLignes();
     if (complet.nbLignes() < 2) {
         throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
@@ -73,11 +101,20 @@ ResultatAnalyse analyserSansFenetre(const OptionsAnalyse& options) {
         return options.periode.active ? numeroDansLeJournal(complet, options.periode, k, false)
                                       : k + 1;
     };
+    // The line of the whole journal named in its file when several were joined.
+    const auto lever = [&](const std::string& message, std::size_t n) {
+        if (n == 0 || fichiers.lignes.size() < 2) throw ErreurAnalyse(message, n);
+        for (const auto& [chemin, lignes] : fichiers.lignes) {
+            if (n <= lignes) throw ErreurAnalyse(message, n, chemin);
+            n -= lignes;
+        }
+        throw ErreurAnalyse(message, 0);
+    };
     try {
         enregistrements.memoriser(journal, {}, lecteur,
                                   options.ignorerNonConformes ? examinerLigne : nullptr);
     } catch (const ErreurKestrane& e) {
-        throw ErreurAnalyse(e.message(), numero(enregistrements.taille()));
+        lever(e.message(), numero(enregistrements.taille()));
     }
     r.ignorees = enregistrements.souple() ? enregistrements.nbIgnorees() : 0;
     const LignesAnalysees lignes =
@@ -89,7 +126,7 @@ ResultatAnalyse analyserSansFenetre(const OptionsAnalyse& options) {
     } catch (const ErreurKestrane& e) {
         const auto fautive =
             options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(journal);
-        throw ErreurAnalyse(e.message(), fautive ? numero(*fautive) : 0);
+        lever(e.message(), fautive ? numero(*fautive) : 0);
     }
     if (options.complements) {
         Complements c = comptesComplements.resultat(static_cast<int64_t>(statIP.size()));

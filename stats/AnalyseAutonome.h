@@ -30,16 +30,18 @@ struct ResultatAnalyse {
     std::optional<Complements> complements;
 };
 
-// An error of the analysis with the number (from 1) of the journal's line where it arose, 0 when
-// no line is to blame.
+// An error of the analysis with the number (from 1) of the line where it arose in its file, 0
+// when no line is to blame; the file is named when several were analysed.
 class ErreurAnalyse : public ErreurKestrane {
   public:
-    ErreurAnalyse(const std::string& message, std::size_t ligne)
-        : ErreurKestrane(message), ligne_(ligne) {}
+    ErreurAnalyse(const std::string& message, std::size_t ligne, std::string fichier = {})
+        : ErreurKestrane(message), ligne_(ligne), fichier_(std::move(fichier)) {}
     std::size_t ligne() const { return ligne_; }
+    const std::string& fichier() const { return fichier_; }
 
   private:
     std::size_t ligne_;
+    std::string fichier_;
 };
 
 // Fills statIP ... statVMensuelles (the requests report for the whole journal). Raises

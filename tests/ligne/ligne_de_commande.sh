@@ -64,6 +64,7 @@ verifier fichier_absent 1 "Impossible d'ouvrir le fichier \"$T/absent.log\"" -- 
 verifier fichier_illisible 1 "Impossible d'ouvrir le fichier \"$T/illisible.log\"" -- --rapport "$T/sortie-ok/x.html" "$T/illisible.log"
 verifier ligne_fautive 1 "ligne 3 : 'abc' n'est pas une valeur entière correcte" -- --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
 verifier ligne_fautive_periode 1 "ligne 3 : 'abc'" -- --periode 2023-12-20T00:30..2023-12-20T23:00 --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
+verifier ligne_fautive_second_fichier 1 "$T/mauvais.log, ligne 3 : 'abc'" -- --rapport "$T/sortie-ok/x.html" "$T/acces.log" "$T/mauvais.log"
 verifier ligne_fautive_ignoree 0 "1 ignorées" -- --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/m.html" "$T/mauvais.log"
 verifier dossier_lecture_seule 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
 verifier csv_puis_rapport_impossible 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --csv "$T/sortie-ok/csv2" --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
