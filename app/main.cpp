@@ -1,15 +1,22 @@
 // Kestrane: creates the main window and the processing dialog, then runs the event loop.
-// The files named on the command line are loaded at start, several as one journal.
+// The files named on the command line are loaded at start, several as one journal; with an
+// option (--rapport, --csv, --help...) the analysis runs without a window (app/LigneDeCommande).
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <iostream>
 
+#include "app/LigneDeCommande.h"
 #include "platform/BipAlsa.h"
 #include "ui/UFormPrincipale.h"
 #include "ui/UdialogueForm.h"
 
 int main(int argc, char* argv[]) {
+    // Decided before any Qt object exists: a script's run needs no display.
+    if (kestrane::estLigneDeCommande(argc, argv)) {
+        return kestrane::executerLigneDeCommande(argc, argv, std::cout, std::cerr);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrane"));
     // No display name: the platform would append it to every window title.

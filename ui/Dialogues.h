@@ -31,6 +31,9 @@ class DialogueFichier {
     // in the order given; nomFichier() is the first of them.
     void permettrePlusieurs(bool oui) { plusieurs_ = oui; }
     const QStringList& nomsFichiers() const { return nomsFichiers_; }
+    // The filter of the last confirmed run (from 0), -1 when none was chosen; tests set it.
+    int filtreChoisi() const { return filtreChoisi_; }
+    void choisirFiltre(int k) { filtreChoisi_ = k; }
     void changerNomsFichiers(const QStringList& noms);
 
     // Runs the dialog; true when the user confirmed a name, which becomes nomFichier().

@@ -88,6 +88,7 @@ void TForm1::afficherComplements() {
     c.lignesHorsPeriode = static_cast<int64_t>(horsPeriode_);
     if (tableauLog.souple()) c.lignesIgnorees = static_cast<int64_t>(tableauLog.nbIgnorees());
     pageComplements->afficher(c);
+    derniersComplements_ = c;
 }
 
 void TForm1::menuAfficherComplementsClick(bool coche) {

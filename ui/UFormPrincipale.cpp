@@ -77,6 +77,7 @@ TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
     creerPageStatistiques();
     creerPageRapport();
     creerComplements();
+    creerExportRapport();
     creerBarreStatus();
 
     Timer1 = new QTimer(this);

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "log/FichierAtomique.h"
 #include "log/Journal.h"
@@ -68,6 +69,7 @@ class TForm1 : public QMainWindow {
     void chargerJournal();
     void enregistrerJournalSous();
     void exporterAnalyse();
+    void exporterRapport();
     void quitter();
     // Loads the file named on the command line as a confirmed load would.
     void ouvrirAuDemarrage(const QString& chemin);
@@ -100,6 +102,7 @@ class TForm1 : public QMainWindow {
     std::function<void(const char* phase)> jalonAnalyse;
     DialogueFichier dialogOuvrir{DialogueFichier::Sorte::ouvrir};
     DialogueFichier dialogEnregistrer{DialogueFichier::Sorte::enregistrer};
+    DialogueFichier dialogExporterRapport{DialogueFichier::Sorte::enregistrer};
     BoitesMessages boites;
 
   protected:
@@ -156,6 +159,7 @@ class TForm1 : public QMainWindow {
     void creerPageStatistiques();
     void creerPageRapport();
     void creerComplements();
+    void creerExportRapport();
     bool complementsActifs() const;
     void menuAfficherComplementsClick(bool coche);
     void menuPeriodeClick();
@@ -190,6 +194,8 @@ class TForm1 : public QMainWindow {
     PageComplements* pageComplements = nullptr;
     QAction *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr;
     ComptesComplements comptesComplements_;
+    std::optional<Complements> derniersComplements_;  // as the page shows them, for the export
+    QAction* menuExporterRapport = nullptr;
     std::unique_ptr<LecteursEnSerie> lecteursAnalyse_;
     QAction* menuPeriode = nullptr;
     DialoguePeriode* dialoguePeriode = nullptr;

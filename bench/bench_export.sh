@@ -1,0 +1,66 @@
+#!/bin/sh
+# The command line's report end to end beside the window's load + Analyse, and beside the peers
+# a user could run instead when they are installed (GoAccess's HTML report, Webalizer), on the
+# same synthetic journal, in one run. Medians of N runs; ratios to the window.
+# Usage: bench/bench_export.sh [build directory] [lines] [runs]
+set -eu
+CONSTRUCTION=${1:-build}
+LIGNES=${2:-1000000}
+RUNS=${3:-3}
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+
+"$CONSTRUCTION/bench/generer_journal" "$LIGNES" "$T/journal.log" >/dev/null
+
+# Wall time of a command, in seconds.
+duree() {
+    debut=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || { echo "échec : $*" >&2; return 1; }
+    fin=$(date +%s.%N)
+    awk -v a="$debut" -v b="$fin" 'BEGIN { printf "%.3f\n", b - a }'
+}
+
+mediane() {
+    sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# The same command RUNS times; the median.
+mesurer() {
+    i=0
+    while [ "$i" -lt "$RUNS" ]; do
+        duree "$@"
+        i=$((i + 1))
+    done | mediane
+}
+
+# The window: its own benchmark, load + Analyse medians.
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
+    "$CONSTRUCTION/bench/bench_analyse" "$LIGNES" --runs "$RUNS" >"$T/fenetre.txt" 2>&1
+resume=$(grep '^analyse_s=' "$T/fenetre.txt" | tail -n 1)
+analyse=$(echo "$resume" | sed 's/.*analyse_s=\([0-9.]*\).*/\1/')
+chargement=$(echo "$resume" | sed 's/.*load_s=\([0-9.]*\).*/\1/')
+fenetre=$(awk -v a="$chargement" -v b="$analyse" 'BEGIN { printf "%.3f", a + b }')
+
+ligne() {
+    printf '%-48s %9.3f s   %6.2f x\n' "$1" "$2" "$(awk -v a="$2" -v b="$fenetre" 'BEGIN { printf "%.3f", a / b }')"
+}
+
+echo "journal : $LIGNES lignes, $(du -m "$T/journal.log" | cut -f1) Mio, médianes de $RUNS passes"
+ligne "fenêtre : chargement + Analyse" "$fenetre"
+ligne "kestrane --rapport" "$(mesurer "$CONSTRUCTION/kestrane" --rapport "$T/k.html" "$T/journal.log")"
+ligne "kestrane --rapport --csv --complements" \
+    "$(mesurer "$CONSTRUCTION/kestrane" --rapport "$T/k.html" --csv "$T/csv" --complements "$T/journal.log")"
+if command -v goaccess >/dev/null 2>&1; then
+    ligne "goaccess --log-format=COMBINED -o rapport.html" \
+        "$(mesurer goaccess "$T/journal.log" --log-format=COMBINED --no-global-config -o "$T/g.html")"
+else
+    echo "goaccess : absent"
+fi
+if command -v webalizer >/dev/null 2>&1; then
+    mkdir -p "$T/webalizer"
+    # Each run from scratch: no history or incremental state left by the previous one.
+    ligne "webalizer -Q -o dossier" \
+        "$(mesurer sh -c "rm -f '$T'/webalizer/*; webalizer -Q -c /dev/null -o '$T/webalizer' '$T/journal.log'")"
+else
+    echo "webalizer : absent"
+fi

@@ -1,0 +1,83 @@
+#!/bin/sh
+# The command line from a script's point of view: exit status, standard output and error, and
+# the files left behind, with no display at all. Usage: ligne_de_commande.sh <kestrane> <sample>
+set -u
+KESTRANE=$1
+ECHANTILLON=$2
+T=$(mktemp -d)
+chmod 755 "$T"
+trap 'chmod -R u+w "$T" 2>/dev/null; rm -rf "$T"' EXIT
+echecs=0
+
+# As an ordinary user: root reads and writes whatever the permissions say.
+if [ "$(id -u)" = 0 ]; then
+    COMME="setpriv --reuid=65534 --regid=65534 --clear-groups"
+else
+    COMME=""
+fi
+
+lancer() {
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $COMME "$KESTRANE" "$@" \
+        >"$T/sortie" 2>"$T/erreurs"
+    echo $? >"$T/code"
+}
+
+# verifier <name> <expected status> <text expected on stdout or stderr> -- args...
+verifier() {
+    nom=$1 attendu=$2 texte=$3
+    shift 4
+    lancer "$@"
+    code=$(cat "$T/code")
+    if [ "$code" != "$attendu" ]; then
+        echo "ECHEC $nom : code $code au lieu de $attendu"; cat "$T/erreurs"; echecs=$((echecs + 1))
+        return
+    fi
+    if [ "$attendu" = 0 ]; then flux="$T/sortie"; else flux="$T/erreurs"; fi
+    if ! grep -qF -- "$texte" "$flux"; then
+        echo "ECHEC $nom : « $texte » absent de :"; cat "$T/sortie" "$T/erreurs"
+        echecs=$((echecs + 1))
+        return
+    fi
+    if [ "$attendu" != 0 ] && [ -s "$T/sortie" ]; then
+        echo "ECHEC $nom : sortie standard non vide en cas d'erreur"; echecs=$((echecs + 1))
+    fi
+    echo "ok $nom"
+}
+
+cp "$ECHANTILLON" "$T/acces.log"
+chmod 644 "$T/acces.log"
+mkdir "$T/sortie-ok" && chmod 777 "$T/sortie-ok"
+# Line 3 has a status that is no number.
+{ head -n 2 "$T/acces.log"; echo '1.2.3.4 - - [20/Dec/2023:01:00:00 +0100] "GET / HTTP/1.1" abc 10 "-" "x"'; sed -n 3,20p "$T/acces.log"; } >"$T/mauvais.log"
+cp "$T/acces.log" "$T/illisible.log" && chmod 000 "$T/illisible.log"
+mkdir "$T/lecture-seule" && echo "ancien rapport" >"$T/lecture-seule/rapport.html" && chmod 555 "$T/lecture-seule"
+gzip -c "$T/acces.log" >"$T/acces.log.gz" && chmod 644 "$T/acces.log.gz"
+
+verifier aide 0 "Usage : kestrane" -- --help
+verifier version 0 "Kestrane " -- --version
+verifier rapport 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/r.html" "$T/acces.log"
+verifier gzip 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/gz.html" "$T/acces.log.gz"
+verifier deux_fichiers 0 "10000 lignes analysées" -- --csv "$T/sortie-ok/csv" "$T/acces.log" "$T/acces.log.gz"
+verifier periode 0 "hors période" -- --rapport "$T/sortie-ok/p.html" --periode 2023-12-20..2023-12-20T12:00 "$T/acces.log"
+verifier periode_incorrecte 1 "période incorrecte" -- --rapport "$T/sortie-ok/x.html" --periode 2023-02-30..2023-03-01 "$T/acces.log"
+verifier fichier_absent 1 "Impossible d'ouvrir le fichier \"$T/absent.log\"" -- --rapport "$T/sortie-ok/x.html" "$T/absent.log"
+verifier fichier_illisible 1 "Impossible d'ouvrir le fichier \"$T/illisible.log\"" -- --rapport "$T/sortie-ok/x.html" "$T/illisible.log"
+verifier ligne_fautive 1 "ligne 3 : 'abc' n'est pas une valeur entière correcte" -- --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
+verifier ligne_fautive_periode 1 "ligne 3 : 'abc'" -- --periode 2023-12-20T00:30..2023-12-20T23:00 --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
+verifier ligne_fautive_second_fichier 1 "$T/mauvais.log, ligne 3 : 'abc'" -- --rapport "$T/sortie-ok/x.html" "$T/acces.log" "$T/mauvais.log"
+verifier ligne_fautive_ignoree 0 "1 ignorées" -- --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/m.html" "$T/mauvais.log"
+verifier dossier_lecture_seule 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
+verifier csv_puis_rapport_impossible 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --csv "$T/sortie-ok/csv2" --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
+verifier sans_sortie 1 "indiquez --rapport" -- --ignorer-lignes-non-conformes "$T/acces.log"
+verifier option_inconnue 1 "option inconnue" -- --rapports "$T/x.html" "$T/acces.log"
+
+# Nothing written by a failure; the earlier report whole; the outputs of the successes there.
+[ -e "$T/sortie-ok/csv2" ] && { echo "ECHEC des tables écrites alors que le rapport ne pouvait l'être"; echecs=$((echecs + 1)); }
+[ -e "$T/sortie-ok/x.html" ] && { echo "ECHEC un rapport écrit malgré l'erreur"; echecs=$((echecs + 1)); }
+[ "$(cat "$T/lecture-seule/rapport.html")" = "ancien rapport" ] || { echo "ECHEC l'ancien rapport a changé"; echecs=$((echecs + 1)); }
+[ "$(ls "$T/lecture-seule")" = "rapport.html" ] || { echo "ECHEC un fichier temporaire est resté"; echecs=$((echecs + 1)); }
+[ "$(ls "$T/sortie-ok/csv" | wc -l)" = 8 ] || { echo "ECHEC 8 tables CSV attendues"; echecs=$((echecs + 1)); }
+grep -q "voir tout" "$T/sortie-ok/r.html" || { echo "ECHEC aucun tableau replié"; echecs=$((echecs + 1)); }
+
+echo "$echecs échec(s)"
+[ "$echecs" = 0 ]
