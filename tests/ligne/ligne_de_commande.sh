@@ -12,6 +12,9 @@ echecs=0
 # As an ordinary user: root reads and writes whatever the permissions say.
 if [ "$(id -u)" = 0 ]; then
     COMME="setpriv --reuid=65534 --regid=65534 --clear-groups"
+    # The checkout may lie in a folder that user cannot enter: the program is run from here.
+    cp "$KESTRANE" "$T/kestrane" && chmod 755 "$T/kestrane"
+    KESTRANE="$T/kestrane"
 else
     COMME=""
 fi
