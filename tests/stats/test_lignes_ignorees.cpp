@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,6 +59,9 @@ namespace {
 
 // A journal as real servers write it: dotted clients, IPv6, host names, and lines that stay
 // unreadable (another format's, cut short, binary junk, an unreadable hour or day).
+constexpr char kBinaire[] =
+    "\x7F"
+    "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\0 \x03\0>\0\x01\0\0\0";
 const std::vector<std::string> kMele = {
     ligneLog("10.0.0.1", "06/Dec/2006", "10:15:32", "100"),
     ligneLog("2001:db8::1", "06/Dec/2006", "10:20:00", "200"),
@@ -67,9 +71,7 @@ const std::vector<std::string> kMele = {
     "10.0.0.1 - - [06/Dec/2006:11:0",
     ligneLog("crawl.example.com", "07/Dec/2006", "12:00:00", "30", "GET /robots.txt HTTP/1.1", "-",
              "Googlebot/2.1 (+http://www.google.com/bot.html)"),
-    std::string("\x7F"
-                "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\0 \x03\0>\0\x01\0\0\0",
-                28),
+    std::string(std::begin(kBinaire), std::end(kBinaire) - 1),
     ligneLog("2001:db8::1", "07/Dec/2006", "12:30:00", "50"),
     ligneLog("10.0.0.2", "07/Dec/2006", "-", "1"),
     ligneLog("10.0.0.3", "32/Dec/2006", "12:00:00", "1"),
