@@ -12,6 +12,12 @@
 
 namespace kestrane {
 
+double chronometrer(const std::function<void()>& f) {
+    const auto debut = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+}
+
 // `avant` runs untimed before each run.
 Mesure mesurer(int runs, const std::function<void()>& etape, const std::function<void()>& avant) {
     Mesure m;

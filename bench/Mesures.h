@@ -28,6 +28,9 @@ struct Mesure {
 };
 
 // Runs etape `runs` times and times each run; `avant` runs untimed before each run.
+// Seconds `f` takes, once.
+double chronometrer(const std::function<void()>& f);
+
 Mesure mesurer(int runs, const std::function<void()>& etape,
                const std::function<void()>& avant = {});
 

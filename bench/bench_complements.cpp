@@ -16,16 +16,6 @@
 
 using namespace kestrane;
 
-namespace {
-
-double chronometrer(const std::function<void()>& f) {
-    const auto debut = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     long lignesDemandees = 1'000'000;
     long runs = 9;

@@ -39,12 +39,6 @@ class CompteurPeintures : public QObject {
     }
 };
 
-double chronometrer(const std::function<void()>& f) {
-    const auto debut = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-}
-
 void executerCommande(const std::string& commande) {
     if (std::system(commande.c_str()) != 0) throw std::runtime_error("failed: " + commande);
 }
