@@ -17,6 +17,7 @@
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
 #include "tests/BipEnregistreur.h"
+#include "tests/CompteurPeintures.h"
 #include "tests/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
@@ -25,18 +26,6 @@
 using namespace kestrane;
 
 namespace {
-
-// Counts the paint events that reach a widget.
-class CompteurPeintures : public QObject {
-  public:
-    int nombre = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++nombre;
-        return false;
-    }
-};
 
 // Runs the event loop until the widget has been painted once more than `avant`.
 bool attendrePeinture(const CompteurPeintures& compteur, int avant) {

@@ -18,6 +18,7 @@
 #include "bench/Mesures.h"
 #include "log/Journal.h"
 #include "tests/BipEnregistreur.h"
+#include "tests/CompteurPeintures.h"
 #include "tests/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
 #include "ui/UFormPrincipale.h"
@@ -27,17 +28,6 @@ using namespace kestrane;
 namespace fs = std::filesystem;
 
 namespace {
-
-class CompteurPeintures : public QObject {
-  public:
-    int nombre = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++nombre;
-        return false;
-    }
-};
 
 void executerCommande(const std::string& commande) {
     if (std::system(commande.c_str()) != 0) throw std::runtime_error("failed: " + commande);
