@@ -7,10 +7,10 @@
 #include <QTranslator>
 #include <iostream>
 
-#include "app/LigneDeCommande.h"
+#include "cli/LigneDeCommande.h"
 #include "platform/BipAlsa.h"
-#include "ui/UFormPrincipale.h"
-#include "ui/UdialogueForm.h"
+#include "ui/fenetre/UFormPrincipale.h"
+#include "ui/dialogues/UdialogueForm.h"
 
 int main(int argc, char* argv[]) {
     // Decided before any Qt object exists: a script's run needs no display.

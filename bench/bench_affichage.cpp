@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "bench/Mesures.h"
-#include "stats/UFonctionsKestrane.h"
-#include "ui/GrapheQt.h"
-#include "ui/GraphesStat.h"
-#include "ui/GrilleRapportQt.h"
+#include "core/analyse/UFonctionsKestrane.h"
+#include "ui/graphes/GrapheQt.h"
+#include "ui/graphes/GraphesStat.h"
+#include "ui/vues/GrilleRapportQt.h"
 
 using namespace kestrane;
 

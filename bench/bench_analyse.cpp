@@ -21,11 +21,11 @@
 
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
-#include "tests/BipEnregistreur.h"
-#include "tests/ReglagesIsoles.h"
+#include "tests/commun/BipEnregistreur.h"
+#include "tests/commun/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
-#include "ui/UFormPrincipale.h"
-#include "ui/VueTexte.h"
+#include "ui/fenetre/UFormPrincipale.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 

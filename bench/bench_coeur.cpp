@@ -16,10 +16,10 @@
 
 #include "bench/Mesures.h"
 #include "bench/generateur.h"
-#include "log/Journal.h"
-#include "log/TableauLog.h"
-#include "log/ULog.h"
-#include "stats/UFonctionsKestrane.h"
+#include "core/journal/Journal.h"
+#include "core/lecture/TableauLog.h"
+#include "core/lecture/ULog.h"
+#include "core/analyse/UFonctionsKestrane.h"
 
 using namespace kestrane;
 

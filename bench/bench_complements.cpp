@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "bench/Mesures.h"
-#include "log/Journal.h"
-#include "log/TableauLog.h"
-#include "stats/Complements.h"
-#include "stats/UFonctionsKestrane.h"
+#include "core/journal/Journal.h"
+#include "core/lecture/TableauLog.h"
+#include "core/analyse/Complements.h"
+#include "core/analyse/UFonctionsKestrane.h"
 
 using namespace kestrane;
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "bench/Mesures.h"
-#include "log/Journal.h"
-#include "log/TableauLog.h"
-#include "stats/UFonctionsKestrane.h"
+#include "core/journal/Journal.h"
+#include "core/lecture/TableauLog.h"
+#include "core/analyse/UFonctionsKestrane.h"
 
 using namespace kestrane;
 

@@ -16,13 +16,13 @@
 #include <thread>
 
 #include "bench/Mesures.h"
-#include "log/Journal.h"
-#include "tests/BipEnregistreur.h"
-#include "tests/CompteurPeintures.h"
-#include "tests/ReglagesIsoles.h"
+#include "core/journal/Journal.h"
+#include "tests/commun/BipEnregistreur.h"
+#include "tests/commun/CompteurPeintures.h"
+#include "tests/commun/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
-#include "ui/UFormPrincipale.h"
-#include "ui/VueTexte.h"
+#include "ui/fenetre/UFormPrincipale.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 namespace fs = std::filesystem;

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "fuzz/Regles.h"
-#include "log/DeuxFils.h"
-#include "log/Erreur.h"
-#include "log/TableauLog.h"
-#include "log/ULog.h"
-#include "log/UString.h"
-#include "stats/UFonctionsKestrane.h"
+#include "core/journal/DeuxFils.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/TableauLog.h"
+#include "core/lecture/ULog.h"
+#include "core/lecture/UString.h"
+#include "core/analyse/UFonctionsKestrane.h"
 
 using namespace kestrane;
 

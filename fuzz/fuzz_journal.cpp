@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "log/DeuxFils.h"
-#include "log/Erreur.h"
-#include "log/Gzip.h"
-#include "log/Journal.h"
-#include "log/Memoire.h"
+#include "core/journal/DeuxFils.h"
+#include "core/journal/Erreur.h"
+#include "core/journal/Gzip.h"
+#include "core/journal/Journal.h"
+#include "core/journal/Memoire.h"
 
 using namespace kestrane;
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "fuzz/Regles.h"
-#include "log/Erreur.h"
-#include "log/ULog.h"
-#include "log/UString.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/ULog.h"
+#include "core/lecture/UString.h"
 
 using namespace kestrane;
 

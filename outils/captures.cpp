@@ -16,11 +16,11 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "tests/BipEnregistreur.h"
-#include "tests/ReglagesIsoles.h"
+#include "tests/commun/BipEnregistreur.h"
+#include "tests/commun/ReglagesIsoles.h"
 #include "tests/ui/Controles.h"
-#include "ui/PageRapport.h"
-#include "ui/UFormPrincipale.h"
+#include "ui/pages/rapport/PageRapport.h"
+#include "ui/fenetre/UFormPrincipale.h"
 
 using namespace kestrane;
 

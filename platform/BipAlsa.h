@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "stats/Interfaces.h"
+#include "core/analyse/Interfaces.h"
 
 // Keeps <alsa/asoundlib.h> out of every file that includes this one.
 struct _snd_pcm;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prints, with awk, sort, uniq and grep only, the figures that tests/stats/test_echantillon.cpp
+# Prints, with awk, sort, uniq and grep only, the figures that tests/core/analyse/test_echantillon.cpp
 # expects from the real sample journal. Nothing of Kestrane is used: the fields are read the way
 # a person reads the combined log format, so the figures are an independent witness.
 #

@@ -7,10 +7,10 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "ui/GraphesStat.h"
-#include "ui/PageRapport.h"
-#include "ui/PageStatistiques.h"
-#include "ui/UFormPrincipale.h"
+#include "ui/graphes/GraphesStat.h"
+#include "ui/pages/rapport/PageRapport.h"
+#include "ui/pages/statistiques/PageStatistiques.h"
+#include "ui/fenetre/UFormPrincipale.h"
 
 namespace kestrane {
 

@@ -7,9 +7,9 @@
 #include <QString>
 
 #include "platform/BipAlsa.h"
-#include "tests/BipEnregistreur.h"
+#include "tests/commun/BipEnregistreur.h"
 #include "tests/ui/Controles.h"
-#include "ui/UFormPrincipale.h"
+#include "ui/fenetre/UFormPrincipale.h"
 
 namespace kestrane::tests {
 

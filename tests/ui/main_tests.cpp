@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/ReglagesIsoles.h"
+#include "tests/commun/ReglagesIsoles.h"
 #include "tests/ui/Registre.h"
 
 int main(int argc, char* argv[]) {

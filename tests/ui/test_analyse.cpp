@@ -13,20 +13,20 @@
 #include <string>
 #include <vector>
 
-#include "log/TableauLog.h"
-#include "log/ULog.h"
-#include "stats/UFonctionsKestrane.h"
+#include "core/lecture/TableauLog.h"
+#include "core/lecture/ULog.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/GrapheQt.h"
-#include "ui/GraphesStat.h"
-#include "ui/GrilleRapportQt.h"
-#include "ui/PageRapport.h"
-#include "ui/PageStatistiques.h"
-#include "ui/Texte1252.h"
-#include "ui/UFormPrincipale.h"
-#include "ui/VueTexte.h"
+#include "ui/graphes/GrapheQt.h"
+#include "ui/graphes/GraphesStat.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/pages/rapport/PageRapport.h"
+#include "ui/pages/statistiques/PageStatistiques.h"
+#include "ui/vues/Texte1252.h"
+#include "ui/fenetre/UFormPrincipale.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "platform/BipAlsa.h"
-#include "tests/BipEnregistreur.h"
+#include "tests/commun/BipEnregistreur.h"
 #include "tests/ui/Registre.h"
 
 using kestrane::BipAlsa;

@@ -7,12 +7,12 @@
 #include <QtTest>
 #include <functional>
 
-#include "log/Erreur.h"
+#include "core/journal/Erreur.h"
 #include "platform/Horloge.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/UFormPrincipale.h"
+#include "ui/fenetre/UFormPrincipale.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;

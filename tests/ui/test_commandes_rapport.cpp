@@ -16,17 +16,17 @@
 #include <string>
 #include <vector>
 
-#include "log/Journal.h"
+#include "core/journal/Journal.h"
 #include "platform/BipAlsa.h"
-#include "stats/UFonctionsKestrane.h"
-#include "tests/BipEnregistreur.h"
+#include "core/analyse/UFonctionsKestrane.h"
+#include "tests/commun/BipEnregistreur.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
-#include "ui/GrapheQt.h"
-#include "ui/GraphesStat.h"
-#include "ui/GrilleRapportQt.h"
-#include "ui/PageRapport.h"
-#include "ui/Texte1252.h"
+#include "ui/graphes/GrapheQt.h"
+#include "ui/graphes/GraphesStat.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/pages/rapport/PageRapport.h"
+#include "ui/vues/Texte1252.h"
 
 using namespace kestrane;
 

@@ -22,15 +22,15 @@
 #include <string>
 #include <vector>
 
-#include "log/ULog.h"
+#include "core/lecture/ULog.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/GrilleRapportQt.h"
-#include "ui/PageComplements.h"
-#include "ui/Texte1252.h"
-#include "ui/UFormPrincipale.h"
-#include "ui/VueTexte.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/pages/complements/PageComplements.h"
+#include "ui/vues/Texte1252.h"
+#include "ui/fenetre/UFormPrincipale.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;

@@ -13,9 +13,9 @@
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/GrilleRapportQt.h"
-#include "ui/Texte1252.h"
-#include "ui/UFormPrincipale.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/Texte1252.h"
+#include "ui/fenetre/UFormPrincipale.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;

@@ -19,12 +19,12 @@
 #include <tuple>
 
 #include "platform/BipAlsa.h"
-#include "stats/UFonctionsKestrane.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/UFormPrincipale.h"
-#include "ui/VueTexte.h"
+#include "ui/fenetre/UFormPrincipale.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 

@@ -19,12 +19,12 @@
 #include <set>
 #include <string>
 
-#include "stats/UFonctionsKestrane.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/ui/Registre.h"
-#include "ui/FormatsGraphes.h"
-#include "ui/GrapheQt.h"
-#include "ui/GraphesStat.h"
-#include "ui/Texte1252.h"
+#include "ui/graphes/FormatsGraphes.h"
+#include "ui/graphes/GrapheQt.h"
+#include "ui/graphes/GraphesStat.h"
+#include "ui/vues/Texte1252.h"
 
 using namespace kestrane;
 

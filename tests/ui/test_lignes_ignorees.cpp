@@ -15,9 +15,9 @@
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/GrilleRapportQt.h"
-#include "ui/Texte1252.h"
-#include "ui/VueTexte.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/Texte1252.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;

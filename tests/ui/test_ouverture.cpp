@@ -15,14 +15,14 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "tests/Gzip.h"
+#include "tests/commun/Gzip.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/Dialogues.h"
-#include "ui/FichiersRecents.h"
-#include "ui/UFormPrincipale.h"
-#include "ui/VueTexte.h"
+#include "ui/dialogues/Dialogues.h"
+#include "ui/fenetre/FichiersRecents.h"
+#include "ui/fenetre/UFormPrincipale.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;

@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "stats/UFonctionsKestrane.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
-#include "ui/GrilleRapportQt.h"
-#include "ui/PageRapport.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/pages/rapport/PageRapport.h"
 
 using namespace kestrane;
 

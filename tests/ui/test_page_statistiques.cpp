@@ -19,14 +19,14 @@
 #include <memory>
 #include <string>
 
-#include "log/Erreur.h"
+#include "core/journal/Erreur.h"
 #include "platform/BipAlsa.h"
-#include "stats/UFonctionsKestrane.h"
-#include "tests/BipEnregistreur.h"
+#include "core/analyse/UFonctionsKestrane.h"
+#include "tests/commun/BipEnregistreur.h"
 #include "tests/ui/Controles.h"
 #include "tests/ui/Registre.h"
-#include "ui/PageStatistiques.h"
-#include "ui/Texte1252.h"
+#include "ui/pages/statistiques/PageStatistiques.h"
+#include "ui/vues/Texte1252.h"
 
 using namespace kestrane;
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "log/Journal.h"
+#include "core/journal/Journal.h"
 #include "tests/ui/Registre.h"
-#include "ui/SourceJournal.h"
-#include "ui/Texte1252.h"
-#include "ui/VueTexte.h"
+#include "ui/vues/SourceJournal.h"
+#include "ui/vues/Texte1252.h"
+#include "ui/vues/VueTexte.h"
 
 using kestrane::SourceJournal;
 using kestrane::SourceLignes;

@@ -1,0 +1,9 @@
+// kestrane-rapport: the analysis of journal files into an HTML report and CSV tables, for servers
+// and scripts, with the options of `kestrane --rapport`.
+#include <iostream>
+
+#include "cli/LigneDeCommande.h"
+
+int main(int argc, char* argv[]) {
+    return kestrane::executerLigneDeCommande(argc, argv, std::cout, std::cerr);
+}

@@ -1,0 +1,404 @@
+#include "core/analyse/Complements.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <unordered_map>
+
+#include "core/journal/Calendrier.h"
+#include "core/lecture/UString.h"
+#include "core/analyse/IndexCles.h"
+#include "core/analyse/Interne.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr int64_t kSecondesParJour = 86400;
+constexpr int kCodesDirects = 1000;
+
+// The day of an instant (years before 1970 give negative instants).
+int64_t jourDeLInstant(int64_t secondes) {
+    return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
+}
+
+bool chiffres(std::string_view s, std::size_t debut, std::size_t n, int32_t& valeur) {
+    int32_t v = 0;
+    for (std::size_t k = debut; k < debut + n; ++k) {
+        const char c = s[k];
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    valeur = v;
+    return true;
+}
+
+// The day number of a date text, or false.
+bool lireJour(std::string_view date, int64_t& numero) {
+    int32_t j, a;
+    if (date.size() != 11 || date[2] != '/' || date[6] != '/' || !chiffres(date, 0, 2, j) ||
+        !chiffres(date, 7, 4, a)) {
+        return false;
+    }
+    const int32_t m = moisAbrege(date.substr(3, 3));
+    if (m == 0 || j < 1 || j > joursDuMois(a, m)) return false;
+    numero = numeroJour(a, m, j);
+    return true;
+}
+
+bool lireHeure(std::string_view heure, int64_t& secondes) {
+    int32_t h, m, s;
+    if (heure.size() != 8 || heure[2] != ':' || heure[5] != ':' || !chiffres(heure, 0, 2, h) ||
+        !chiffres(heure, 3, 2, m) || !chiffres(heure, 6, 2, s) || h > 23 || m > 59 || s > 59) {
+        return false;
+    }
+    secondes = h * 3600 + m * 60 + s;
+    return true;
+}
+
+// The counts of files by name, in order of first appearance.
+struct CompteurFichiers {
+    IndexCles<std::string_view> index;
+    std::vector<int64_t> nombres;
+
+    void compter(std::string_view fichier) {
+        bool nouveau;
+        const uint32_t n = index.trouverOuAjouter(fichier, nouveau);
+        if (nouveau) {
+            nombres.push_back(1);
+        } else {
+            ++nombres[n];
+        }
+    }
+    void ajouter(const CompteurFichiers& b) {
+        for (std::size_t k = 0; k < b.index.taille(); ++k) {
+            bool nouveau;
+            const uint32_t n = index.trouverOuAjouter(b.index.cle(k), nouveau);
+            if (nouveau) {
+                nombres.push_back(b.nombres[k]);
+            } else {
+                nombres[n] += b.nombres[k];
+            }
+        }
+    }
+    // Largest first; equal counts in order of first appearance.
+    std::vector<CompteFichier> liste() const {
+        std::vector<CompteFichier> l(index.taille());
+        for (std::size_t k = 0; k < l.size(); ++k) {
+            l[k].fichier.assign(index.cle(k));
+            l[k].nombre = nombres[k];
+        }
+        std::stable_sort(l.begin(), l.end(), [](const CompteFichier& a, const CompteFichier& b) {
+            return a.nombre > b.nombre;
+        });
+        return l;
+    }
+};
+
+struct TraficJour {
+    int64_t requetes = 0, octets = 0;
+};
+
+}  // namespace
+
+struct ComptesComplements::Cumul {
+    int64_t requetes = 0, octets = 0, datesIllisibles = 0;
+    int64_t codeNombre[kCodesDirects] = {}, codeOctets[kCodesDirects] = {};
+    std::map<int32_t, CompteCode> autresCodes;
+    CompteurFichiers introuvables, erreursServeur;
+    std::unordered_map<int64_t, TraficJour> jours;
+    // Lines come in bursts of one day: the last date text read and its day.
+    std::string_view dateDerniere;
+    int64_t jourDernier = 0;
+    TraficJour* traficDernier = nullptr;
+    bool dateValide = false;
+    bool dates = false;
+    int64_t premiere = 0, derniere = 0;
+
+    void ajouter(const RLog& r) {
+        ++requetes;
+        octets += r.chargement;
+
+        const int32_t code = r.codeRenvoye;
+        if (code >= 0 && code < kCodesDirects) {
+            ++codeNombre[code];
+            codeOctets[code] += r.chargement;
+        } else {
+            CompteCode& c = autresCodes[code];
+            c.code = code;
+            ++c.nombre;
+            c.octets += r.chargement;
+        }
+        if (code == 404) {
+            introuvables.compter(r.fichierCharge);
+        } else if (code >= 500 && code <= 599) {
+            erreursServeur.compter(r.fichierCharge);
+        }
+
+        if (dateDerniere.data() == nullptr || !memesOctets(r.date, dateDerniere)) {
+            dateDerniere = r.date;
+            dateValide = lireJour(r.date, jourDernier);
+            traficDernier = dateValide ? &jours[jourDernier] : nullptr;
+        }
+        int64_t secondes;
+        if (!dateValide || !lireHeure(r.heure, secondes)) {
+            ++datesIllisibles;
+            return;
+        }
+        ++traficDernier->requetes;
+        traficDernier->octets += r.chargement;
+        const int64_t instant = jourDernier * kSecondesParJour + secondes;
+        if (!dates) {
+            premiere = derniere = instant;
+            dates = true;
+        } else {
+            premiere = std::min(premiere, instant);
+            derniere = std::max(derniere, instant);
+        }
+    }
+
+    void ajouter(const Cumul& b) {
+        requetes += b.requetes;
+        octets += b.octets;
+        datesIllisibles += b.datesIllisibles;
+        for (int c = 0; c < kCodesDirects; ++c) {
+            codeNombre[c] += b.codeNombre[c];
+            codeOctets[c] += b.codeOctets[c];
+        }
+        for (const auto& [code, c] : b.autresCodes) {
+            CompteCode& a = autresCodes[code];
+            a.code = code;
+            a.nombre += c.nombre;
+            a.octets += c.octets;
+        }
+        introuvables.ajouter(b.introuvables);
+        erreursServeur.ajouter(b.erreursServeur);
+        for (const auto& [jour, t] : b.jours) {
+            TraficJour& a = jours[jour];
+            a.requetes += t.requetes;
+            a.octets += t.octets;
+        }
+        if (b.dates) {
+            premiere = dates ? std::min(premiere, b.premiere) : b.premiere;
+            derniere = dates ? std::max(derniere, b.derniere) : b.derniere;
+            dates = true;
+        }
+    }
+};
+
+int64_t numeroJour(int32_t annee, int32_t mois, int32_t jour) {
+    return joursDepuisEpoque(annee, mois, jour);
+}
+
+void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour) {
+    const int64_t z = numero + 719468;
+    const int64_t ere = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t je = z - ere * 146097;
+    const int64_t ae = (je - je / 1460 + je / 36524 - je / 146096) / 365;
+    const int64_t ja = je - (365 * ae + ae / 4 - ae / 100);
+    const int64_t mp = (5 * ja + 2) / 153;
+    jour = static_cast<int32_t>(ja - (153 * mp + 2) / 5 + 1);
+    mois = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
+    annee = static_cast<int32_t>(ae + ere * 400 + (mois <= 2 ? 1 : 0));
+}
+
+bool lireInstant(std::string_view date, std::string_view heure, Instant& instant) {
+    int64_t jour, secondes;
+    if (!lireJour(date, jour) || !lireHeure(heure, secondes)) return false;
+    instant.secondes = jour * kSecondesParJour + secondes;
+    return true;
+}
+
+bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple) {
+    // The parser's first cuts: three dots, the blanks after the address, the identity and the
+    // user, the bracket, then the date up to its colon and the time up to the blank. The parser
+    // that keeps other clients takes, when the four numbers do not read, the text before the
+    // first blank as the address.
+    std::string_view reste = ligne;
+    int32_t nombre = 0;
+    bool adresse = true;
+    for (int k = 0; k < 3; ++k)
+        adresse = essayerConvertirEntier(extraireChamp(".", reste), nombre) && adresse;
+    adresse = essayerConvertirEntier(extraireChamp(" ", reste), nombre) && adresse;
+    if (souple && !adresse) {
+        reste = ligne;
+        extraireChamp(" ", reste);
+    }
+    for (int k = 0; k < 2; ++k) extraireChamp(" ", reste);
+    supprimerDebut(1, reste);
+    const std::string_view date = extraireChamp(":", reste);
+    const std::string_view heure = extraireChamp(" ", reste);
+    return lireInstant(date, heure, instant);
+}
+
+Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
+                          std::size_t& horsPeriode, bool souple) {
+    horsPeriode = 0;
+    std::string texte;
+    texte.reserve(journal.octets().size());
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const std::string_view ligne = journal.ligne(i);
+        Instant t;
+        if (!instantDeLigne(ligne, t, souple) || t.secondes < periode.debut.secondes ||
+            t.secondes > periode.fin.secondes) {
+            ++horsPeriode;
+            continue;
+        }
+        texte.append(ligne);
+        texte += '\n';
+    }
+    return Journal::depuisTexte(std::move(texte));
+}
+
+std::string texteInstant(Instant instant) {
+    const int64_t jour = jourDeLInstant(instant.secondes);
+    const int64_t s = instant.secondes - jour * kSecondesParJour;
+    int32_t a, m, j;
+    dateDuJour(jour, a, m, j);
+    char texte[40];
+    std::snprintf(texte, sizeof texte, "%02d/%02d/%04d %02d:%02d:%02d", j, m, a,
+                  static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
+                  static_cast<int>(s % 60));
+    return texte;
+}
+
+std::string nombreFrancais(int64_t n) {
+    const bool negatif = n < 0;
+    // Through the unsigned magnitude, so that the most negative value is written too.
+    uint64_t m = negatif ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    std::string chiffres;
+    int k = 0;
+    do {
+        if (k > 0 && k % 3 == 0) chiffres += ' ';
+        chiffres += static_cast<char>('0' + m % 10);
+        m /= 10;
+        ++k;
+    } while (m != 0);
+    if (negatif) chiffres += '-';
+    return {chiffres.rbegin(), chiffres.rend()};
+}
+
+std::string octetsFrancais(int64_t octets) {
+    static constexpr const char* kUnites[] = {"Ko", "Mo", "Go", "To", "Po", "Eo"};
+    if (octets > -1024 && octets < 1024) {
+        return nombreFrancais(octets) + (octets == 1 || octets == -1 ? " octet" : " octets");
+    }
+    double v = std::fabs(static_cast<double>(octets));
+    int u = -1;
+    while (v >= 1024 && u < 5) {
+        v /= 1024;
+        ++u;
+    }
+    // Three significant digits, unless rounding reaches the next unit.
+    int decimales = v < 10 ? 2 : v < 100 ? 1 : 0;
+    char texte[32];
+    std::snprintf(texte, sizeof texte, "%.*f", decimales, v);
+    if (std::strtod(texte, nullptr) >= 1024 && u < 5) {
+        v /= 1024;
+        ++u;
+        decimales = 2;
+        std::snprintf(texte, sizeof texte, "%.*f", decimales, v);
+    }
+    std::string s = texte;
+    std::replace(s.begin(), s.end(), '.', ',');
+    if (octets < 0) s.insert(s.begin(), '-');
+    return s + ' ' + kUnites[u];
+}
+
+std::string pourcentFrancais(double part) {
+    // A share too small to show still is not nothing.
+    if (part > 0 && part < 0.05) return "< 0,1 %";
+    char texte[32];
+    std::snprintf(texte, sizeof texte, "%.1f", part);
+    std::string s = texte;
+    std::replace(s.begin(), s.end(), '.', ',');
+    return s + " %";
+}
+
+int classeCode(int32_t code) {
+    return code >= 100 && code <= 599 ? code / 100 : 0;
+}
+
+std::string texteCode(int32_t code) {
+    char texte[16];
+    std::snprintf(texte, sizeof texte, code >= 0 ? "%03d" : "%d", code);
+    return texte;
+}
+
+ComptesComplements::ComptesComplements() = default;
+ComptesComplements::~ComptesComplements() = default;
+
+void ComptesComplements::commencer(const Journal& journal, int nbTranches, bool /*souple*/) {
+    tranches_.clear();
+    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Cumul>());
+    lignes_ = static_cast<int64_t>(journal.nbLignes());
+    complet_ = false;
+}
+
+void ComptesComplements::lire(int tranche, const RLog& r) {
+    tranches_[static_cast<std::size_t>(tranche)]->ajouter(r);
+}
+
+void ComptesComplements::terminer() {
+    complet_ = true;
+}
+
+void ComptesComplements::vider() {
+    tranches_.clear();
+    lignes_ = 0;
+    complet_ = false;
+}
+
+Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
+    Complements c;
+    c.lignesAnalysees = lignes_;
+    c.adressesDistinctes = adressesDistinctes;
+    if (tranches_.empty()) return c;
+    Cumul& a = *tranches_[0];
+    for (std::size_t k = 1; k < tranches_.size(); ++k) a.ajouter(*tranches_[k]);
+    tranches_.resize(1);
+
+    c.requetes = a.requetes;
+    c.octets = a.octets;
+    c.datesIllisibles = a.datesIllisibles;
+    for (int code = 0; code < kCodesDirects; ++code) {
+        if (a.codeNombre[code] > 0)
+            c.codes.push_back({code, a.codeNombre[code], a.codeOctets[code]});
+    }
+    for (const auto& [code, n] : a.autresCodes) c.codes.push_back(n);
+    std::sort(c.codes.begin(), c.codes.end(),
+              [](const CompteCode& x, const CompteCode& y) { return x.code < y.code; });
+    c.introuvables = a.introuvables.liste();
+    c.erreursServeur = a.erreursServeur.liste();
+
+    c.dates = a.dates;
+    if (!a.dates) return c;
+    c.premiere.secondes = a.premiere;
+    c.derniere.secondes = a.derniere;
+    const int64_t premierJour = jourDeLInstant(a.premiere);
+    const int64_t dernierJour = jourDeLInstant(a.derniere);
+    c.nbJours = dernierJour - premierJour + 1;
+    const auto jour = [](int64_t numero, const TraficJour& t) {
+        CompteJour j;
+        dateDuJour(numero, j.annee, j.mois, j.jour);
+        j.requetes = t.requetes;
+        j.octets = t.octets;
+        return j;
+    };
+    if (c.nbJours <= kJoursContinusMax) {
+        for (int64_t n = premierJour; n <= dernierJour; ++n) {
+            const auto t = a.jours.find(n);
+            c.jours.push_back(jour(n, t == a.jours.end() ? TraficJour{} : t->second));
+        }
+    } else {
+        std::vector<int64_t> numeros;
+        for (const auto& [n, t] : a.jours) numeros.push_back(n);
+        std::sort(numeros.begin(), numeros.end());
+        for (const int64_t n : numeros) c.jours.push_back(jour(n, a.jours.at(n)));
+    }
+    return c;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,139 @@
+// The supplementary counts of an analysis: a summary, the status codes, the files answered 404
+// or 5xx and the traffic of each calendar day. They are counted while the first pass parses each
+// line (a reader of its own, beside ComptesJournal), one set of counts per stretch, merged in
+// journal order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/journal/Journal.h"
+#include "core/lecture/TableauLog.h"
+#include "core/lecture/ULog.h"
+
+namespace kestrane {
+
+struct CompteCode {
+    int32_t code = 0;
+    int64_t nombre = 0;
+    int64_t octets = 0;
+};
+
+struct CompteFichier {
+    std::string fichier;
+    int64_t nombre = 0;
+};
+
+struct CompteJour {
+    int32_t annee = 0, mois = 0, jour = 0;
+    int64_t requetes = 0;
+    int64_t octets = 0;
+};
+
+// A moment as written in a log line (its zone left aside): seconds since 1970-01-01 00:00:00.
+struct Instant {
+    int64_t secondes = 0;
+};
+
+struct Complements {
+    int64_t lignesAnalysees = 0;  // lines the pass read
+    // Lines the analysis skipped as not conforming; shown only when some were.
+    int64_t lignesIgnorees = 0;
+    int64_t lignesHorsPeriode = 0;  // lines left out by the period analysed; shown when some were
+    int64_t requetes = 0;
+    int64_t adressesDistinctes = 0;
+    int64_t octets = 0;
+    int64_t datesIllisibles = 0;  // requests whose date and time cannot be read
+    bool dates = false;           // whether `premiere` and `derniere` hold anything
+    Instant premiere, derniere;
+    int64_t nbJours = 0;            // calendar days from the first date to the last, both counted
+    std::vector<CompteCode> codes;  // by increasing code
+    std::vector<CompteFichier> introuvables, erreursServeur;  // largest first
+    // Every calendar day from the first to the last, days without a line at 0; only the days
+    // with lines when the journal spans more than kJoursContinusMax days (a line dated in
+    // another century would otherwise ask for a million empty days).
+    std::vector<CompteJour> jours;
+};
+
+inline constexpr int64_t kJoursContinusMax = 3660;
+
+// The period an analysis is limited to; inactive: the whole journal.
+struct PeriodeAnalyse {
+    bool active = false;
+    Instant debut, fin;  // both included
+};
+
+// The instant of a journal line, its date and time cut exactly as the parser cuts them (`souple`:
+// as the parser that keeps a client which is no dotted address as its text); false when they are
+// not a real date and time (whether the rest of the line parses or not).
+bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple = false);
+// The lines of the journal within the period, in order, as a journal of their own; `horsPeriode`
+// counts the others, the lines whose date cannot be read among them.
+Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
+                          std::size_t& horsPeriode, bool souple = false);
+
+// "06/Dec/2006" and "10:15:32" into an instant; false when either is not a real date or time.
+bool lireInstant(std::string_view date, std::string_view heure, Instant& instant);
+// Days since 1970-01-01 of a calendar date, and back.
+int64_t numeroJour(int32_t annee, int32_t mois, int32_t jour);
+void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour);
+// "08/12/2026 10:15:32"
+std::string texteInstant(Instant instant);
+
+// French writing of numbers: "1 234 567"; of byte amounts: "512 octets", "1,24 Go" (powers of
+// 1024, three significant digits); of shares: "12,3 %", "< 0,1 %" for a share above 0 that would
+// show as 0.
+std::string nombreFrancais(int64_t n);
+std::string octetsFrancais(int64_t octets);
+std::string pourcentFrancais(double part);
+
+// The class of a status code: 1 to 5 for 1xx to 5xx, 0 for any other code.
+int classeCode(int32_t code);
+// "404", "000" for 0: codes below 100 are written on three digits, as servers log them.
+std::string texteCode(int32_t code);
+
+class ComptesComplements : public LecteurEnregistrements {
+  public:
+    ComptesComplements();
+    ~ComptesComplements() override;
+    void commencer(const Journal& journal, int nbTranches, bool souple) override;
+    void lire(int tranche, const RLog& r) override;
+    void terminer() override;
+    bool complet() const { return complet_; }
+    void vider();
+
+    // The counts merged in journal order (the stretches are used up). The distinct addresses are
+    // not counted again here: they are the entries of statIP, which the statistics pass builds.
+    Complements resultat(int64_t adressesDistinctes = 0);
+
+    struct Cumul;
+
+  private:
+    std::vector<std::unique_ptr<Cumul>> tranches_;
+    int64_t lignes_ = 0;
+    bool complet_ = false;
+};
+
+// Hands every record to several readers, in their order.
+class LecteursEnSerie : public LecteurEnregistrements {
+  public:
+    explicit LecteursEnSerie(std::vector<LecteurEnregistrements*> lecteurs)
+        : lecteurs_(std::move(lecteurs)) {}
+    void commencer(const Journal& journal, int nbTranches, bool souple) override {
+        for (auto* l : lecteurs_) l->commencer(journal, nbTranches, souple);
+    }
+    void lire(int tranche, const RLog& r) override {
+        for (auto* l : lecteurs_) l->lire(tranche, r);
+    }
+    void terminer() override {
+        for (auto* l : lecteurs_) l->terminer();
+    }
+
+  private:
+    std::vector<LecteurEnregistrements*> lecteurs_;
+};
+
+}  // namespace kestrane

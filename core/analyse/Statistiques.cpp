@@ -1,0 +1,443 @@
+// The statistics pass in one go: every table of the pass counted while the first pass parses
+// each line, on both cores, merged so that each table is exactly the one its own tally would
+// build.
+#include <algorithm>
+#include <exception>
+#include <iterator>
+#include <utility>
+
+#include "core/journal/DeuxFils.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/TableauLog.h"
+#include "core/lecture/UString.h"
+#include "core/analyse/IndexCles.h"
+#include "core/analyse/Interne.h"
+#include "core/analyse/UFonctionsKestrane.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr int64_t kMax32 = INT32_MAX;
+
+// Counts by text key, in order of first appearance, remembering the last key seen: log lines
+// come in bursts (one client, one day, one robot), so many lookups end on that comparison. A
+// line's keys are first prepared (hashed, their slot fetched), then counted.
+struct CompteurTexte {
+    IndexCles<std::string_view> index;
+    std::vector<int64_t> nombres;
+    std::string_view dernier;
+    uint32_t numeroDernier = UINT32_MAX;
+    std::string_view cle;
+    uint64_t hachage = 0;
+    bool commeDernier = false;
+
+    void preparer(std::string_view c) {
+        cle = c;
+        commeDernier = numeroDernier != UINT32_MAX && memesOctets(c, dernier);
+        if (!commeDernier) {
+            hachage = hacher(c);
+            index.precharger(hachage);
+        }
+    }
+
+    // Counts the prepared key; true when it is new.
+    bool compter() {
+        if (commeDernier) {
+            ++nombres[numeroDernier];
+            return false;
+        }
+        bool nouveau;
+        numeroDernier = index.trouverOuAjouter(cle, hachage, nouveau);
+        dernier = index.cle(numeroDernier);
+        if (nouveau) {
+            nombres.push_back(1);
+        } else {
+            ++nombres[numeroDernier];
+        }
+        return nouveau;
+    }
+};
+
+}  // namespace
+
+// What one stretch of the journal adds to every table. Hours are counted one by one, so that
+// the slices of any width come out of them.
+struct ComptesJournal::Cumul {
+    IndexCles<CleIP> ip;
+    std::vector<int64_t> ipNombre, ipOctets;
+    CleIP ipDerniere{};
+    uint32_t numeroIPDerniere = UINT32_MAX;
+    // Clients that are no dotted address (only when non-conforming lines are skipped), by their
+    // text. Once there is one, `ordre` holds both kinds of keys in order of first appearance:
+    // n for dotted address n, ~n for text n.
+    IndexCles<std::string_view> ipTextes;
+    std::vector<int64_t> texteNombre, texteOctets;
+    std::vector<int64_t> ordre;
+    bool melange = false;
+    CompteurTexte textes[kNbTablesTextes];
+    CompteurTexte dates;
+    std::vector<std::string_view> heureDeDate;  // time of the first line of each date
+    std::vector<int> ordreHeures;               // hours of the day in order of first appearance
+    int64_t nombreHeure[24] = {};
+    std::string_view dateHeure[24];  // date of the first line of each hour
+    bool heureVue[24] = {};
+    std::string_view texteHeureDernier;
+    int32_t heureDerniere = 0;
+    // A total that only the separate tallies can tell the outcome of: a byte count below zero
+    // (a running total may pass the limit on the way and come back), or past 64 bits.
+    bool octetsIncertains = false;
+    bool echec = false;  // an hour that does not convert
+    std::size_t lues = 0;
+
+    // From now on `ordre` lists the keys: the dotted addresses seen so far come first.
+    void melanger() {
+        if (melange) return;
+        melange = true;
+        for (std::size_t k = 0; k < ip.taille(); ++k) ordre.push_back(static_cast<int64_t>(k));
+    }
+
+    // The key of the line's client, new or not; returns its count and byte total.
+    std::pair<int64_t*, int64_t*> compteAdresse(const RLog& r) {
+        if (!r.adresse.empty()) {
+            melanger();
+            bool nouveau;
+            const uint32_t n = ipTextes.trouverOuAjouter(r.adresse, nouveau);
+            if (nouveau) {
+                texteNombre.push_back(0);
+                texteOctets.push_back(0);
+                ordre.push_back(~static_cast<int64_t>(n));
+            }
+            return {&texteNombre[n], &texteOctets[n]};
+        }
+        const CleIP cle = cleAdresse(r);
+        uint32_t n = numeroIPDerniere;
+        if (n == UINT32_MAX || !(cle == ipDerniere)) {
+            bool nouveau;
+            n = ip.trouverOuAjouter(cle, nouveau);
+            if (nouveau) {
+                ipNombre.push_back(0);
+                ipOctets.push_back(0);
+                if (melange) ordre.push_back(n);
+            }
+            ipDerniere = cle;
+            numeroIPDerniere = n;
+        }
+        return {&ipNombre[n], &ipOctets[n]};
+    }
+
+    void ajouter(const RLog& r) {
+        if (echec) return;
+        const auto [nombre, octets] = compteAdresse(r);
+        ++*nombre;
+        octetsIncertains |= r.chargement < 0;
+        octetsIncertains |= __builtin_add_overflow(*octets, r.chargement, octets);
+
+        compterTextes(r, std::make_index_sequence<kNbTablesTextes>{});
+
+        std::string_view reste = r.heure;
+        const std::string_view texteHeure = extraireChamp(":", reste);
+        if (texteHeureDernier.data() == nullptr || !memesOctets(texteHeure, texteHeureDernier)) {
+            if (!essayerConvertirEntier(texteHeure, heureDerniere)) {
+                echec = true;
+                return;
+            }
+            texteHeureDernier = texteHeure;
+        }
+        const int32_t h = heureDerniere;
+        if (h < 0 || h > 23) return;  // not an hour of the day: in no slice
+        if (!heureVue[h]) {
+            heureVue[h] = true;
+            ordreHeures.push_back(h);
+            dateHeure[h] = r.date;
+        }
+        ++nombreHeure[h];
+    }
+
+    // Every key of the line prepared before any is counted, so that their slots are fetched
+    // at the same time.
+    template <std::size_t... t>
+    void compterTextes(const RLog& r, std::index_sequence<t...>) {
+        (textes[t].preparer(cleTexte<t>(r)), ...);
+        dates.preparer(r.date);
+        (textes[t].compter(), ...);
+        if (dates.compter()) heureDeDate.push_back(r.heure);
+    }
+};
+
+namespace {
+
+using Cumul = ComptesJournal::Cumul;
+
+// Appends b's keys unknown to a after a's, adding the counts of the keys they share.
+void fusionner(CompteurTexte& a, const CompteurTexte& b,
+               const std::function<void(uint32_t numeroB)>& nouvelle = {}) {
+    for (std::size_t k = 0; k < b.index.taille(); ++k) {
+        bool nouveau;
+        const uint32_t n = a.index.trouverOuAjouter(b.index.cle(k), nouveau);
+        if (nouveau) {
+            a.nombres.push_back(b.nombres[k]);
+            if (nouvelle) nouvelle(static_cast<uint32_t>(k));
+        } else {
+            a.nombres[n] += b.nombres[k];
+        }
+    }
+}
+
+// a then b, as if one stretch had read the lines of both.
+void fusionner(Cumul& a, const Cumul& b) {
+    a.echec |= b.echec;
+    a.octetsIncertains |= b.octetsIncertains;
+    if (a.echec) return;
+    if (b.melange) a.melanger();
+    // b's keys in b's order of first appearance.
+    const std::size_t nbB = b.melange ? b.ordre.size() : b.ip.taille();
+    for (std::size_t i = 0; i < nbB; ++i) {
+        const int64_t cle = b.melange ? b.ordre[i] : static_cast<int64_t>(i);
+        bool nouveau;
+        int64_t *nombre, *octets, nombreB, octetsB;
+        if (cle >= 0) {
+            const auto k = static_cast<std::size_t>(cle);
+            const uint32_t n = a.ip.trouverOuAjouter(b.ip.cle(k), nouveau);
+            if (nouveau) {
+                a.ipNombre.push_back(0);
+                a.ipOctets.push_back(0);
+                if (a.melange) a.ordre.push_back(n);
+            }
+            nombre = &a.ipNombre[n];
+            octets = &a.ipOctets[n];
+            nombreB = b.ipNombre[k];
+            octetsB = b.ipOctets[k];
+        } else {
+            const auto k = static_cast<std::size_t>(~cle);
+            const uint32_t n = a.ipTextes.trouverOuAjouter(b.ipTextes.cle(k), nouveau);
+            if (nouveau) {
+                a.texteNombre.push_back(0);
+                a.texteOctets.push_back(0);
+                a.ordre.push_back(~static_cast<int64_t>(n));
+            }
+            nombre = &a.texteNombre[n];
+            octets = &a.texteOctets[n];
+            nombreB = b.texteNombre[k];
+            octetsB = b.texteOctets[k];
+        }
+        *nombre += nombreB;
+        a.octetsIncertains |= __builtin_add_overflow(*octets, octetsB, octets);
+    }
+    // The two tables with the most keys, each on its own core.
+    enParallele(
+        true, [&] { fusionner(a.textes[kTableProvenances], b.textes[kTableProvenances]); },
+        [&] { fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]); });
+    fusionner(a.textes[kTableSystemes], b.textes[kTableSystemes]);
+    fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
+    fusionner(a.dates, b.dates, [&](uint32_t k) { a.heureDeDate.push_back(b.heureDeDate[k]); });
+    for (const int h : b.ordreHeures) {
+        if (!a.heureVue[h]) {
+            a.heureVue[h] = true;
+            a.ordreHeures.push_back(h);
+            a.dateHeure[h] = b.dateHeure[h];
+        }
+        a.nombreHeure[h] += b.nombreHeure[h];
+    }
+}
+
+bool tientSur32Bits(const std::vector<int64_t>& v) {
+    return std::all_of(v.begin(), v.end(), [](int64_t x) { return x <= kMax32; });
+}
+
+tableauRapportStat tableDeTextes(const CompteurTexte& c) {
+    tableauRapportStat t(c.index.taille());
+    for (std::size_t k = 0; k < t.size(); ++k) {
+        t[k].libelle.assign(c.index.cle(k));
+        t[k].nombre = c.nombres[k];
+    }
+    return t;
+}
+
+struct Tables {
+    tableauRapportStat ip, taux, tranches, dates;
+    tableauRapportStat textes[kNbTablesTextes];
+};
+
+// Every table from the counts of the whole journal; false when only the separate tallies can
+// tell the outcome (an hour that does not convert, a count beyond 32 bits, an uncertain byte
+// total).
+bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t) {
+    if (a.echec || a.octetsIncertains || !tientSur32Bits(a.ipNombre) ||
+        !tientSur32Bits(a.texteNombre) ||
+        !std::all_of(std::begin(a.textes), std::end(a.textes),
+                     [](const CompteurTexte& c) { return tientSur32Bits(c.nombres); }) ||
+        !tientSur32Bits(a.dates.nombres) || nbLignes > static_cast<std::size_t>(kMax32)) {
+        return false;
+    }
+    const std::size_t nbAdresses = a.melange ? a.ordre.size() : a.ip.taille();
+    t.ip.resize(nbAdresses);
+    t.taux.resize(nbAdresses);
+    for (std::size_t i = 0; i < nbAdresses; ++i) {
+        const int64_t cle = a.melange ? a.ordre[i] : static_cast<int64_t>(i);
+        if (cle >= 0) {
+            const auto k = static_cast<std::size_t>(cle);
+            const CleIP& c = a.ip.cle(k);
+            ajouterAdresseIP(t.ip[i].libelle, c.v[0], c.v[1], c.v[2], c.v[3]);
+            t.ip[i].nombre = a.ipNombre[k];
+            t.taux[i].nombre = a.ipOctets[k];
+        } else {
+            const auto k = static_cast<std::size_t>(~cle);
+            t.ip[i].libelle.assign(a.ipTextes.cle(k));
+            t.ip[i].nombre = a.texteNombre[k];
+            t.taux[i].nombre = a.texteOctets[k];
+        }
+        t.taux[i].libelle = t.ip[i].libelle;
+    }
+    enParallele(
+        true, [&] { t.textes[kTableProvenances] = tableDeTextes(a.textes[kTableProvenances]); },
+        [&] { t.textes[kTableFichiers] = tableDeTextes(a.textes[kTableFichiers]); });
+    t.textes[kTableSystemes] = tableDeTextes(a.textes[kTableSystemes]);
+    t.textes[kTableNavigateurs] = tableDeTextes(a.textes[kTableNavigateurs]);
+    t.dates = tableDeTextes(a.dates);
+    for (std::size_t k = 0; k < t.dates.size(); ++k) {
+        t.dates[k].complement = t.dates[k].libelle;
+        t.dates[k].complement += ' ';
+        t.dates[k].complement += a.heureDeDate[k];
+    }
+    // A slice opens with the first line of its hours, in the order the hours first appear.
+    t.tranches.assign(1, rapportStat{});
+    int entreeDeTranche[24];
+    std::fill(std::begin(entreeDeTranche), std::end(entreeDeTranche), -1);
+    for (const int h : a.ordreHeures) {
+        const int c = h / largeur;
+        if (entreeDeTranche[c] < 0) {
+            entreeDeTranche[c] = static_cast<int>(t.tranches.size());
+            t.tranches.push_back({libelleTranche(c, largeur), std::string(a.dateHeure[h]), 0});
+        }
+        t.tranches[static_cast<std::size_t>(entreeDeTranche[c])].nombre += a.nombreHeure[h];
+    }
+    diviserParJours(t.tranches, t.dates.size());
+    return true;
+}
+
+}  // namespace
+
+ComptesJournal::ComptesJournal() = default;
+ComptesJournal::~ComptesJournal() = default;
+
+void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool souple) {
+    journal_ = journal;
+    complet_ = false;
+    souple_ = souple;
+    tranches_.clear();
+    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Cumul>());
+}
+
+void ComptesJournal::lire(int tranche, const RLog& r) {
+    Cumul& c = *tranches_[static_cast<std::size_t>(tranche)];
+    ++c.lues;
+    c.ajouter(r);
+}
+
+void ComptesJournal::terminer() {
+    complet_ = true;
+}
+
+bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
+    if (!complet_ || souple_ != lignes.souple()) return false;
+    const Journal& journal = lignes.journal();
+    if (journal_.identite() != journal.identite() || journal_.nbLignes() != journal.nbLignes()) {
+        return false;
+    }
+    if (!souple_) return true;
+    std::size_t lues = 0;
+    for (const auto& t : tranches_) lues += t->lues;
+    return lues == lignes.nbLignes();
+}
+
+void ComptesJournal::vider() {
+    tranches_.clear();
+    complet_ = false;
+    journal_ = Journal();
+}
+
+ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
+    if (tranches_.empty()) return nullptr;
+    for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
+    tranches_.resize(1);
+    return tranches_[0].get();
+}
+
+void calculerTables(const LignesAnalysees& lignes, int largeurTranche, ComptesJournal* comptes,
+                    const std::function<void(int etape)>& apresEtape, ListesPeriodes* listes,
+                    const Execution& enFond) {
+    const int largeur = std::clamp(largeurTranche, 1, 24);
+    const Journal& journal = lignes.journal();
+    const auto calculer = [&](const std::function<void()>& travail) {
+        if (enFond) {
+            enFond(travail);
+        } else {
+            travail();
+        }
+    };
+    const auto apres = [&](int etape) {
+        if (apresEtape) apresEtape(etape);
+    };
+
+    // The counts of the first pass, or a reading of the journal made for the occasion.
+    Tables t;
+    bool enUneFois = false;
+    calculer([&] {
+        ComptesJournal lus;
+        ComptesJournal* c = comptes;
+        if (!c || !c->couvre(lignes)) {
+            try {
+                TableauLog lecture;
+                lecture.memoriser(journal, {}, &lus, lignes.souple() ? examinerLigne : nullptr);
+                c = &lus;
+            } catch (const ErreurKestrane&) {
+                // A line that does not parse: the tallies raise its error. A thread refused:
+                // the tallies need none.
+                c = nullptr;
+            }
+        }
+        const Cumul* cumul = c ? c->fusionnerTranches() : nullptr;
+        enUneFois = cumul && tablesDuCumul(*cumul, lignes.nbLignes(), largeur, t);
+        if (comptes) comptes->vider();
+    });
+    if (enUneFois) {
+        statIP = std::move(t.ip);
+        apres(kEtapeIP);
+        statOS = std::move(t.textes[kTableSystemes]);
+        apres(kEtapeOS);
+        statNav = std::move(t.textes[kTableNavigateurs]);
+        apres(kEtapeNav);
+        statPrecedent = std::move(t.textes[kTableProvenances]);
+        apres(kEtapePrecedent);
+        statFichier = std::move(t.textes[kTableFichiers]);
+        apres(kEtapeFichier);
+        statTaux = std::move(t.taux);
+        apres(kEtapeOctets);
+        statHoraires = std::move(t.tranches);
+        apres(kEtapeTranches);
+        statVMensuelles = std::move(t.dates);
+    } else {
+        // Each tally fills its table in place; its grid is filled before the next one runs.
+        calculer([&] { compterAdressesIP(lignes); });
+        apres(kEtapeIP);
+        calculer([&] { compterSystemes(lignes); });
+        apres(kEtapeOS);
+        calculer([&] { compterNavigateurs(lignes); });
+        apres(kEtapeNav);
+        calculer([&] { compterProvenances(lignes); });
+        apres(kEtapePrecedent);
+        calculer([&] { compterFichiers(lignes); });
+        apres(kEtapeFichier);
+        calculer([&] { compterOctets(lignes); });
+        apres(kEtapeOctets);
+        calculer([&] { compterTranchesHoraires(lignes, largeur); });
+        apres(kEtapeTranches);
+        calculer([&] { compterRequetes(lignes, "", "", ""); });
+    }
+    if (listes) *listes = listesPeriodes(statVMensuelles);
+    compterRequetes(lignes, kPeriodeToutLeFichier, "", "");
+    apres(kEtapeRequetes);
+}
+
+}  // namespace kestrane

@@ -1,0 +1,297 @@
+#include "core/analyse/UFonctionsKestrane.h"
+
+#include <algorithm>
+
+#include "core/journal/Erreur.h"
+#include "core/lecture/UString.h"
+#include "core/analyse/IndexCles.h"
+#include "core/analyse/Interne.h"
+
+namespace kestrane {
+
+tableauRapportStat statIP, statOS, statNav, statPrecedent, statFichier, statTaux, statHoraires,
+    statVMensuelles;
+std::string periodeChoisie;
+
+// ---------------------------------------------------------------------------------------------
+// Tallies
+
+namespace {
+
+template <std::size_t t>
+void compterTextes(const LignesAnalysees& journal, tableauRapportStat& table) {
+    table.clear();
+    IndexCles<std::string_view> index;
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const RLog r = journal.lire(i);
+        const std::string_view cle = cleTexte<t>(r);
+        bool nouveau;
+        const uint32_t n = index.trouverOuAjouter(cle, nouveau);
+        if (nouveau) {
+            table.push_back({std::string(cle), {}, 1});
+        } else {
+            table[n].nombre = ajouterVerifie32(table[n].nombre, 1);
+        }
+    }
+}
+
+void compterParAdresse(const LignesAnalysees& journal, tableauRapportStat& table, bool octets) {
+    table.clear();
+    // Dotted addresses by their numbers, the others by their text; each index gives the entry of
+    // its keys, so that the table keeps one order of first appearance for both.
+    IndexCles<CleIP> index;
+    IndexCles<std::string_view> textes;
+    std::vector<uint32_t> entreeIP, entreeTexte;
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const RLog r = journal.lire(i);
+        const int64_t apport = octets ? r.chargement : 1;
+        bool nouveau;
+        std::vector<uint32_t>& entrees = r.adresse.empty() ? entreeIP : entreeTexte;
+        const uint32_t n = r.adresse.empty() ? index.trouverOuAjouter(cleAdresse(r), nouveau)
+                                             : textes.trouverOuAjouter(r.adresse, nouveau);
+        if (nouveau) {
+            entrees.push_back(static_cast<uint32_t>(table.size()));
+            rapportStat e;
+            ajouterAdresse(e.libelle, r);
+            e.nombre = apport;
+            table.push_back(std::move(e));
+        } else if (octets) {
+            table[entrees[n]].nombre = ajouterVerifie64(table[entrees[n]].nombre, apport);
+        } else {
+            table[entrees[n]].nombre = ajouterVerifie32(table[entrees[n]].nombre, apport);
+        }
+    }
+}
+
+}  // namespace
+
+void compterAdressesIP(const LignesAnalysees& journal, tableauRapportStat& table) {
+    compterParAdresse(journal, table, false);
+}
+void compterOctets(const LignesAnalysees& journal, tableauRapportStat& table) {
+    compterParAdresse(journal, table, true);
+}
+void compterSystemes(const LignesAnalysees& journal, tableauRapportStat& table) {
+    compterTextes<kTableSystemes>(journal, table);
+}
+void compterNavigateurs(const LignesAnalysees& journal, tableauRapportStat& table) {
+    compterTextes<kTableNavigateurs>(journal, table);
+}
+void compterProvenances(const LignesAnalysees& journal, tableauRapportStat& table) {
+    compterTextes<kTableProvenances>(journal, table);
+}
+void compterFichiers(const LignesAnalysees& journal, tableauRapportStat& table) {
+    compterTextes<kTableFichiers>(journal, table);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hourly slices
+
+std::string libelleTranche(int c, int largeur) {
+    std::string s;
+    const auto deuxChiffres = [&s](int v) {
+        if (v < 10) s += '0';
+        ajouterEntier(s, v);
+    };
+    deuxChiffres(largeur * c);
+    s += " \xE0 ";
+    deuxChiffres(largeur * c + largeur);
+    return s;
+}
+
+int32_t heureDeLigne(std::string_view heure) {
+    return convertirEntier(extraireChamp(":", heure));
+}
+
+void diviserParJours(tableauRapportStat& table, std::size_t nbJours) {
+    if (nbJours == 0) return;
+    for (auto& e : table) e.nombre /= static_cast<int64_t>(nbJours);
+}
+
+void compterTranchesHoraires(const LignesAnalysees& journal, int largeur,
+                             tableauRapportStat& table) {
+    largeur = std::clamp(largeur, 1, 24);
+    table.assign(1, rapportStat{});
+    IndexCles<std::string_view> dates;
+    int32_t entreeDeTranche[24];
+    std::fill(std::begin(entreeDeTranche), std::end(entreeDeTranche), -1);
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const RLog r = journal.lire(i);
+        bool nouvelle;
+        dates.trouverOuAjouter(r.date, nouvelle);
+        const int32_t h = heureDeLigne(r.heure);
+        if (h < 0 || h > 23) continue;  // not an hour of the day: in no slice
+        const int c = h / largeur;
+        if (entreeDeTranche[c] < 0) {
+            entreeDeTranche[c] = static_cast<int32_t>(table.size());
+            table.push_back({libelleTranche(c, largeur), std::string(r.date), 1});
+        } else {
+            auto& e = table[static_cast<std::size_t>(entreeDeTranche[c])];
+            e.nombre = ajouterVerifie32(e.nombre, 1);
+        }
+    }
+    diviserParJours(table, dates.taille());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Requests by period
+
+std::string convertirMois(std::string_view a) {
+    static constexpr std::string_view kMois[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    for (int m = 0; m < 12; ++m) {
+        if (a == kMois[m]) {
+            std::string s(m < 9 ? "0" : "");
+            ajouterEntier(s, m + 1);
+            return s;
+        }
+    }
+    return {};
+}
+
+void compterRequetes(const LignesAnalysees& journal, std::string_view type,
+                     std::string_view valeur1, std::string_view valeur2,
+                     tableauRapportStat& table) {
+    table.clear();
+    if (type == kPeriodeToutLeFichier) {
+        if (journal.nbLignes() > INT32_MAX) leverDebordement();
+        table.push_back({"Tous", "Toutes", static_cast<int64_t>(journal.nbLignes())});
+        return;
+    }
+    enum class Sorte { dates, annee, mois, periode, journee, aucune };
+    const Sorte sorte = type.empty()              ? Sorte::dates
+                        : type == kPeriodeAnnee   ? Sorte::annee
+                        : type == kPeriodeMois    ? Sorte::mois
+                        : type == kPeriodePeriode ? Sorte::periode
+                        : type == kPeriodeJournee ? Sorte::journee
+                                                  : Sorte::aucune;
+    if (sorte == Sorte::aucune) return;
+
+    IndexCles<std::string_view> index;
+    std::string cleJournee;
+    bool bornesLues = false;
+    int64_t borne1 = 0, borne2 = 0;
+    const auto lireBornes = [&] {
+        if (bornesLues) return;
+        borne1 = jourCalendaire(valeur1);
+        if (sorte == Sorte::periode) borne2 = jourCalendaire(valeur2);
+        bornesLues = true;
+    };
+
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const RLog r = journal.lire(i);
+        const PiecesDate p = piecesDate(r.date, r.heure);
+        std::string_view cle;
+        bool compte = true;
+        switch (sorte) {
+            case Sorte::dates:
+                cle = r.date;
+                break;
+            case Sorte::annee:
+                cle = p.moisTexte;
+                compte = p.annee == valeur1;
+                break;
+            case Sorte::mois:
+                cle = r.date;
+                compte = p.moisTexte == valeur1;
+                break;
+            case Sorte::periode: {
+                const int64_t jour = jourCalendaire(jourDeLigne(p));
+                lireBornes();
+                cle = r.date;
+                compte = borne1 <= jour && jour <= borne2;
+                break;
+            }
+            case Sorte::journee: {
+                const int32_t h = convertirEntier(p.heure);
+                const int64_t jour = jourCalendaire(jourDeLigne(p));
+                lireBornes();
+                cleJournee.assign(p.heure);
+                cleJournee += "h \xE0 ";
+                ajouterEntier(cleJournee, ajouterVerifie(h, 1));
+                cleJournee += 'h';
+                cle = cleJournee;
+                compte = jour == borne1;
+                break;
+            }
+            case Sorte::aucune:
+                break;
+        }
+        if (!compte) continue;
+        const int64_t trouve = index.trouver(cle);
+        if (trouve >= 0) {
+            auto& e = table[static_cast<std::size_t>(trouve)];
+            e.nombre = ajouterVerifie32(e.nombre, 1);
+            continue;
+        }
+        bool nouveau;
+        index.trouverOuAjouter(cle, nouveau);
+        std::string complement(r.date);
+        complement += ' ';
+        complement += r.heure;
+        table.push_back({std::string(cle), std::move(complement), 1});
+    }
+}
+
+ListesPeriodes listesPeriodes(const tableauRapportStat& tableParDate) {
+    ListesPeriodes l;
+    std::string dernier;
+    for (const auto& e : tableParDate) {
+        const std::string_view annee = copie(e.libelle, 8, 4);
+        if (annee != dernier) {
+            dernier = annee;
+            l.annees.push_back(dernier);
+        }
+    }
+    for (const auto& e : tableParDate) {
+        const std::string_view mois = copie(e.libelle, 4, 8);
+        if (mois != dernier) {
+            dernier = mois;
+            l.mois.push_back(dernier);
+        }
+    }
+    return l;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grids, charts and tunes
+
+void remplirTableauRapport(std::string_view entete0, std::string_view entete1,
+                           const tableauRapportStat& table, GrilleRapport& grille) {
+    grille.changerNbLignes(static_cast<int>(table.size()) + 1);
+    grille.ecrireCellule(0, 0, entete0);
+    grille.ecrireCellule(1, 0, entete1);
+    recopierLignes(table, grille);
+}
+
+void remplirGraphe(Graphe& graphe, int n, const tableauRapportStat& table) {
+    const std::size_t points =
+        table.size() >= 2 && n > 0 ? std::min(table.size(), static_cast<std::size_t>(n)) : 0;
+    for (int s = 0; s < graphe.nbSeries(); ++s) {
+        graphe.viderSerie(s);
+        for (std::size_t k = 0; k < points; ++k) {
+            graphe.ajouterPoint(s, static_cast<double>(table[k].nombre), table[k].libelle);
+        }
+    }
+}
+
+void bipErreur(Bip& bip) {
+    bip.bip(900, 50);
+    bip.bip(300, 150);
+}
+
+void bipTermine(Bip& bip) {
+    bip.bip(400, 100);
+    bip.bip(600, 100);
+    bip.bip(500, 250);
+}
+
+void bipQuitter(Bip& bip) {
+    int frequence = 900;
+    do {
+        bip.bip(frequence, 5);
+        frequence -= 60;
+    } while (frequence >= 100);
+}
+
+}  // namespace kestrane

@@ -1,0 +1,325 @@
+// The HTML page and the CSV files of a report.
+#include "core/export/Export.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "core/journal/Erreur.h"
+
+namespace kestrane {
+
+namespace {
+
+// Rows shown before the fold of a long table.
+constexpr std::size_t kLignesVisibles = 50;
+
+// Unicode of bytes 0x80..0x9F in Windows-1252; 0xFFFD where it defines none.
+constexpr char16_t kHaut1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+std::string decimal(int64_t n) {
+    return std::to_string(n);
+}
+
+TableExportee depuisTable(const char* titre, const char* fichier, const char* entete0,
+                          const char* entete1, const tableauRapportStat& table, int points) {
+    TableExportee t;
+    t.titre = titre;
+    t.fichier = fichier;
+    t.entetes = {entete0, entete1};
+    t.numeriques = {false, true};
+    t.lignes.reserve(table.size());
+    for (const rapportStat& e : table) t.lignes.push_back({e.libelle, decimal(e.nombre)});
+    // The window's rule: a chart draws its first `points` entries when the table has two.
+    const std::size_t n =
+        table.size() >= 2 && points > 0 ? std::min<std::size_t>(table.size(), points) : 0;
+    t.points = static_cast<int>(n);
+    for (std::size_t k = 0; k < n; ++k) t.valeurs.push_back(static_cast<double>(table[k].nombre));
+    return t;
+}
+
+// The share in percent, written as the page writes it.
+std::string part(int64_t n, int64_t total) {
+    return pourcentFrancais(total > 0 ? 100.0 * static_cast<double>(n) / static_cast<double>(total)
+                                      : 0.0);
+}
+
+std::string deuxChiffres(int v) {
+    char t[8];
+    std::snprintf(t, sizeof t, "%02d", v);
+    return t;
+}
+
+void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t debut,
+               std::size_t fin, const TableExportee& t, std::string& s) {
+    s += "<table><thead><tr>";
+    for (const std::string& e : t.entetes) s += "<th>" + echapperHtml(utf8Depuis1252(e)) + "</th>";
+    s += "</tr></thead><tbody>\n";
+    for (std::size_t k = debut; k < fin; ++k) {
+        s += "<tr>";
+        for (std::size_t c = 0; c < lignes[k].size(); ++c) {
+            s += c < t.numeriques.size() && t.numeriques[c] ? "<td class=\"n\">" : "<td>";
+            s += echapperHtml(utf8Depuis1252(lignes[k][c]));
+            s += "</td>";
+        }
+        s += "</tr>\n";
+    }
+    s += "</tbody></table>\n";
+}
+
+// Horizontal bars, one per point, labelled with the row's first cell and its value.
+void grapheSvg(const TableExportee& t, std::string& s) {
+    if (t.points <= 0) return;
+    constexpr int kLargeur = 760, kMarge = 260, kHauteurBarre = 16, kPas = 20;
+    const double maximum = std::max(1.0, *std::max_element(t.valeurs.begin(), t.valeurs.end()));
+    const int hauteur = t.points * kPas + 10;
+    s += "<svg class=\"graphe\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+         std::to_string(kLargeur) + "\" height=\"" + std::to_string(hauteur) +
+         "\" role=\"img\" aria-label=\"" + echapperHtml(utf8Depuis1252(t.titre)) + "\">\n";
+    for (int k = 0; k < t.points; ++k) {
+        const double v = std::max(0.0, t.valeurs[k]);
+        const int y = 5 + k * kPas;
+        const int l = static_cast<int>(std::lround(v / maximum * (kLargeur - kMarge - 90)));
+        std::string libelle = t.lignes[k][0];
+        if (libelle.size() > 38) libelle = libelle.substr(0, 37) + "\x85";
+        s += "<text x=\"" + std::to_string(kMarge - 6) + "\" y=\"" + std::to_string(y + 12) +
+             "\" text-anchor=\"end\">" + echapperHtml(utf8Depuis1252(libelle)) + "</text>";
+        s += "<rect x=\"" + std::to_string(kMarge) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
+             std::to_string(l) + "\" height=\"" + std::to_string(kHauteurBarre) + "\"/>";
+        s += "<text x=\"" + std::to_string(kMarge + l + 4) + "\" y=\"" + std::to_string(y + 12) +
+             "\">" + echapperHtml(utf8Depuis1252(t.lignes[k][1])) + "</text>\n";
+    }
+    s += "</svg>\n";
+}
+
+const char* const kStyle =
+    "body{font-family:Arial,Helvetica,sans-serif;margin:2em;color:#222}"
+    "h1{background:#000;color:#fff;padding:.4em;text-align:center;font-size:1.4em}"
+    "h2{border-bottom:2px solid #036;color:#036;font-size:1.1em;margin-top:2em}"
+    "table{border-collapse:collapse;margin:.5em 0}"
+    "th,td{border:1px solid #bbb;padding:2px 8px;text-align:left}"
+    "th{background:#e4e8f0}td.n{text-align:right;font-variant-numeric:tabular-nums}"
+    "summary{cursor:pointer;color:#036;margin:.3em 0}"
+    "svg.graphe rect{fill:#2a6fb0}svg.graphe text{font-size:11px;font-family:Arial,sans-serif}"
+    "footer{margin-top:3em;color:#666;font-size:.9em}";
+
+}  // namespace
+
+std::vector<TableExportee> tablesDeLAnalyse(int nbAdresses) {
+    return {
+        depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences", statIP,
+                    nbAdresses),
+        depuisTable("Syst\xE8mes d'exploitation", "systemes.csv", "Syst\xE8me d'Exploitation",
+                    "Occurences", statOS, 50),
+        depuisTable("Navigateurs / Robots", "navigateurs-robots.csv", "Navigateur / Robot",
+                    "Occurences", statNav, 50),
+        depuisTable("Provenance des visites", "provenances.csv", "Page de provenance", "Occurences",
+                    statPrecedent, 50),
+        depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv", "Fichier charg\xE9",
+                    "Occurences", statFichier, 50),
+        depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP", "Octets", statTaux,
+                    50),
+        depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire", "Nb Acc\xE8s",
+                    statHoraires, 24),
+        depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences", statVMensuelles, 24),
+    };
+}
+
+std::vector<TableExportee> tablesComplements(const Complements& c) {
+    std::vector<TableExportee> r;
+    TableExportee codes;
+    codes.titre = "Codes de retour";
+    codes.fichier = "codes-retour.csv";
+    codes.entetes = {"Code", "Occurrences", "Octets", "Part"};
+    codes.numeriques = {false, true, true, true};
+    for (const CompteCode& k : c.codes) {
+        codes.lignes.push_back(
+            {texteCode(k.code), decimal(k.nombre), decimal(k.octets), part(k.nombre, c.requetes)});
+    }
+    r.push_back(std::move(codes));
+    const auto fichiers = [&](const char* titre, const char* nom,
+                              const std::vector<CompteFichier>& liste) {
+        TableExportee t;
+        t.titre = titre;
+        t.fichier = nom;
+        t.entetes = {"Fichier", "Occurrences"};
+        t.numeriques = {false, true};
+        for (const CompteFichier& f : liste) t.lignes.push_back({f.fichier, decimal(f.nombre)});
+        r.push_back(std::move(t));
+    };
+    fichiers("Pages introuvables (404)", "pages-introuvables.csv", c.introuvables);
+    fichiers("Erreurs du serveur (5xx)", "erreurs-serveur.csv", c.erreursServeur);
+    TableExportee jours;
+    jours.titre = "Trafic par jour";
+    jours.fichier = "jours.csv";
+    jours.entetes = {"Jour", "Requ\xEAtes", "Octets"};
+    jours.numeriques = {false, true, true};
+    for (const CompteJour& j : c.jours) {
+        jours.lignes.push_back(
+            {deuxChiffres(j.jour) + "/" + deuxChiffres(j.mois) + "/" + std::to_string(j.annee),
+             decimal(j.requetes), decimal(j.octets)});
+    }
+    r.push_back(std::move(jours));
+    return r;
+}
+
+std::string utf8Depuis1252(std::string_view octets) {
+    std::string s;
+    s.reserve(octets.size() + octets.size() / 8);
+    for (const char car : octets) {
+        const auto o = static_cast<unsigned char>(car);
+        const char32_t u = o < 0x80 ? o : o < 0xA0 ? kHaut1252[o - 0x80] : o;
+        if (u < 0x80) {
+            s += static_cast<char>(u);
+        } else if (u < 0x800) {
+            s += static_cast<char>(0xC0 | (u >> 6));
+            s += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            s += static_cast<char>(0xE0 | (u >> 12));
+            s += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            s += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return s;
+}
+
+std::string echapperHtml(std::string_view texte) {
+    std::string s;
+    s.reserve(texte.size());
+    for (const char c : texte) {
+        switch (c) {
+            case '&':
+                s += "&amp;";
+                break;
+            case '<':
+                s += "&lt;";
+                break;
+            case '>':
+                s += "&gt;";
+                break;
+            case '"':
+                s += "&quot;";
+                break;
+            case '\'':
+                s += "&#39;";
+                break;
+            // A NUL byte of a log line would end the text for some readers.
+            case '\0':
+                s += "&#xFFFD;";
+                break;
+            default:
+                s += c;
+        }
+    }
+    return s;
+}
+
+std::string celluleCsv(std::string_view texte) {
+    const bool guillemets = texte.find_first_of(";\"\r\n") != std::string_view::npos ||
+                            (!texte.empty() && (texte.front() == ' ' || texte.back() == ' '));
+    if (!guillemets) return std::string(texte);
+    std::string s = "\"";
+    for (const char c : texte) {
+        if (c == '"') s += '"';
+        s += c;
+    }
+    return s + '"';
+}
+
+void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
+    std::string s;
+    const std::string titre = "Rapport d'analyse du fichier " + d.nomJournal + d.periode;
+    s += "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
+         "<meta name=\"viewport\" content=\"width=device-width\"><title>" +
+         echapperHtml(titre) + "</title><style>" + kStyle + "</style></head><body>\n";
+    s += "<h1>" + echapperHtml(titre) + "</h1>\n";
+    s += "<p class=\"resume\">" + decimal(d.lignes) + " lignes analys\u00e9es</p>\n";
+    ecrire(s);
+    for (std::size_t k = 0; k < d.tables.size(); ++k) {
+        const TableExportee& t = d.tables[k];
+        s = "<section id=\"table-" + std::to_string(k + 1) + "\"><h2>" +
+            echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
+        grapheSvg(t, s);
+        const std::size_t visibles = std::min(t.lignes.size(), kLignesVisibles);
+        tableHtml(t.lignes, 0, visibles, t, s);
+        if (t.lignes.size() > visibles) {
+            s += "<details><summary>voir tout (" + std::to_string(t.lignes.size()) +
+                 " lignes)</summary>\n";
+            tableHtml(t.lignes, visibles, t.lignes.size(), t, s);
+            s += "</details>\n";
+        }
+        s += "</section>\n";
+        ecrire(s);
+    }
+    s = "<footer>Cr\u00e9\u00e9 le " + echapperHtml(d.dateCreation) + " par Kestrane " +
+        echapperHtml(d.version) + "</footer>\n</body></html>\n";
+    ecrire(s);
+}
+
+std::string sansFormule(std::string texte) {
+    // A spreadsheet runs a cell starting with '=', '+', '@' or '-' as a formula; the texts come
+    // from the log, that is from anyone who sends a request ("=HYPERLINK(...)" as a referrer).
+    // A leading apostrophe keeps them text, as the spreadsheets themselves write it.
+    if (!texte.empty() &&
+        (texte[0] == '=' || texte[0] == '+' || texte[0] == '@' || texte[0] == '\t' ||
+         texte[0] == '\r' || (texte[0] == '-' && texte.size() > 1))) {
+        texte.insert(0, 1, '\'');
+    }
+    return texte;
+}
+
+void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
+    std::string s = "\xEF\xBB\xBF";
+    const auto ligne = [&](const std::vector<std::string>& cellules) {
+        for (std::size_t c = 0; c < cellules.size(); ++c) {
+            if (c > 0) s += ';';
+            const bool nombre = c < t.numeriques.size() && t.numeriques[c];
+            std::string texte = utf8Depuis1252(cellules[c]);
+            s += celluleCsv(nombre ? texte : sansFormule(std::move(texte)));
+        }
+        s += "\r\n";
+        if (s.size() > (1 << 16)) {
+            ecrire(s);
+            s.clear();
+        }
+    };
+    ligne(t.entetes);
+    for (const auto& l : t.lignes) ligne(l);
+    ecrire(s);
+}
+
+void ecrireRapportHtml(const std::string& chemin, const DonneesRapport& d) {
+    ecrireFichierAtomique(chemin, [&](const Ecrivain& e) { produireHtml(d, e); });
+}
+
+void ecrireTablesCsv(const std::string& dossier, const DonneesRapport& d,
+                     const std::function<void(std::size_t, std::size_t)>& progression) {
+    if (::mkdir(dossier.c_str(), 0777) != 0 && errno != EEXIST) {
+        leverErreurFichier(
+            "Impossible de cr\xE9"
+            "er le dossier ",
+            dossier, std::strerror(errno));
+    }
+    struct stat infos {};
+    if (::stat(dossier.c_str(), &infos) != 0 || !S_ISDIR(infos.st_mode)) {
+        leverErreurFichier(
+            "Impossible de cr\xE9"
+            "er le dossier ",
+            dossier, "Ce n'est pas un dossier");
+    }
+    const std::string base = dossier.empty() || dossier.back() == '/' ? dossier : dossier + '/';
+    for (std::size_t k = 0; k < d.tables.size(); ++k) {
+        ecrireFichierAtomique(base + d.tables[k].fichier,
+                              [&](const Ecrivain& e) { produireCsv(d.tables[k], e); });
+        if (progression) progression(k + 1, d.tables.size());
+    }
+}
+
+}  // namespace kestrane

@@ -1,0 +1,73 @@
+// The report shared outside the program: one self-contained HTML page (the eight tables, their
+// charts as inline SVG, the supplementary tables when asked for) and one CSV file per table, both
+// in UTF-8 while the core keeps its texts in Windows-1252.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/journal/FichierAtomique.h"
+#include "core/analyse/Complements.h"
+#include "core/analyse/UFonctionsKestrane.h"
+
+namespace kestrane {
+
+// One table of the report: its caption, the headers of its columns and its rows, texts in
+// Windows-1252. `points` is the number of leading rows that its chart draws (0: no chart), as the
+// window's chart is fed from the same table.
+struct TableExportee {
+    std::string titre;
+    std::string fichier;  // the CSV file's name, without folder
+    std::vector<std::string> entetes;
+    std::vector<std::vector<std::string>> lignes;
+    // Which columns hold numbers (right-aligned in the page); the chart plots column 1.
+    std::vector<bool> numeriques;
+    int points = 0;
+    std::vector<double> valeurs;  // the chart's values, one per leading row
+};
+
+struct DonneesRapport {
+    // The journal's file name and the period (" du 01/12/2026 00:00:00 au ...", or empty), in
+    // UTF-8 as the system and the window give them.
+    std::string nomJournal;
+    std::string periode;
+    std::string dateCreation;
+    std::string version;
+    int64_t lignes = 0;
+    std::vector<TableExportee> tables;
+};
+
+// The eight tables of the last analysis (statIP ... statVMensuelles) as the report grids show
+// them, with the leading entries their charts take (`nbAdresses` for the addresses chart).
+std::vector<TableExportee> tablesDeLAnalyse(int nbAdresses = 10);
+// The supplementary tables: status codes, files answered 404, files answered 5xx, days.
+std::vector<TableExportee> tablesComplements(const Complements& c);
+
+// Windows-1252 bytes into UTF-8 (the five bytes the code page leaves undefined become U+FFFD).
+std::string utf8Depuis1252(std::string_view octets);
+// &, <, >, " and ' of a UTF-8 text as HTML entities.
+std::string echapperHtml(std::string_view texte);
+// A cell of a ';'-separated file: quoted when it holds ';', '"', a line break, or starts/ends
+// with a blank; its quotes doubled.
+std::string celluleCsv(std::string_view texte);
+
+// A text cell that a spreadsheet would run as a formula ("=...", "+...", "@...", "-..." but the
+// lone "-") with an apostrophe before it.
+std::string sansFormule(std::string texte);
+
+// The page and one table's file, piece by piece.
+void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire);
+void produireCsv(const TableExportee& t, const Ecrivain& ecrire);
+
+// The page into `chemin`, each table into its file in `dossier` (created when missing), each
+// written atomically (raises ErreurFichier; an earlier file stays whole). `progression` is told
+// each table written.
+void ecrireRapportHtml(const std::string& chemin, const DonneesRapport& d);
+void ecrireTablesCsv(
+    const std::string& dossier, const DonneesRapport& d,
+    const std::function<void(std::size_t faites, std::size_t total)>& progression = {});
+
+}  // namespace kestrane

@@ -1,0 +1,122 @@
+#include "core/journal/Assemblage.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "core/journal/Calendrier.h"
+#include "core/journal/Memoire.h"
+
+namespace kestrane {
+
+namespace {
+
+// Reads `n` digits at `p`; false when one is not a digit.
+bool chiffres(std::string_view t, std::size_t p, std::size_t n, int& valeur) {
+    if (p + n > t.size()) return false;
+    valeur = 0;
+    for (std::size_t i = p; i < p + n; ++i) {
+        if (t[i] < '0' || t[i] > '9') return false;
+        valeur = valeur * 10 + (t[i] - '0');
+    }
+    return true;
+}
+
+// "dd/Mon/yyyy:hh:mm:ss[ +hhmm]" at `p`.
+std::optional<int64_t> dateA(std::string_view t, std::size_t p) {
+    int j, a, h, mi, s;
+    if (!chiffres(t, p, 2, j) || p + 11 > t.size() || t[p + 2] != '/' || t[p + 6] != '/' ||
+        !chiffres(t, p + 7, 4, a) || p + 20 > t.size() || t[p + 11] != ':' ||
+        !chiffres(t, p + 12, 2, h) || t[p + 14] != ':' || !chiffres(t, p + 15, 2, mi) ||
+        t[p + 17] != ':' || !chiffres(t, p + 18, 2, s)) {
+        return std::nullopt;
+    }
+    const int m = moisAbrege(t.substr(p + 3, 3));
+    if (m == 0 || j < 1 || j > 31 || h > 23 || mi > 59 || s > 60) return std::nullopt;
+    int64_t secondes = joursDepuisEpoque(a, m, j) * 86400 + h * 3600 + mi * 60 + s;
+    int zh, zm;
+    const std::size_t z = p + 20;
+    if (z + 6 <= t.size() && t[z] == ' ' && (t[z + 1] == '+' || t[z + 1] == '-') &&
+        chiffres(t, z + 2, 2, zh) && chiffres(t, z + 4, 2, zm)) {
+        const int64_t decalage = zh * 3600 + zm * 60;
+        secondes += t[z + 1] == '+' ? -decalage : decalage;
+    }
+    return secondes;
+}
+
+}  // namespace
+
+std::optional<int64_t> dateDeLigne(std::string_view ligne) {
+    for (std::size_t p = ligne.find('['); p != std::string_view::npos; p = ligne.find('[', p + 1)) {
+        if (auto d = dateA(ligne, p + 1)) return d;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::size_t> ordreChronologique(const std::vector<std::optional<int64_t>>& dates) {
+    std::vector<int64_t> cles(dates.size());
+    int64_t precedente = std::numeric_limits<int64_t>::min();
+    for (std::size_t i = 0; i < dates.size(); ++i) {
+        if (dates[i]) precedente = *dates[i];
+        cles[i] = precedente;
+    }
+    std::vector<std::size_t> ordre(dates.size());
+    for (std::size_t i = 0; i < ordre.size(); ++i) ordre[i] = i;
+    std::stable_sort(ordre.begin(), ordre.end(),
+                     [&](std::size_t a, std::size_t b) { return cles[a] < cles[b]; });
+    return ordre;
+}
+
+Journal joindreJournaux(const std::vector<Journal>& journaux,
+                        const std::vector<std::size_t>& ordre) {
+    // The break added after each file, if any, decided once for the size and the copy.
+    std::vector<bool> saut(ordre.size(), false);
+    std::size_t total = 0;
+    std::size_t dernier = ordre.size();  // the last file that holds anything
+    for (std::size_t k = 0; k < ordre.size(); ++k) {
+        const std::string_view o = journaux[ordre[k]].octets();
+        if (o.empty()) continue;
+        if (dernier < ordre.size()) {
+            const std::string_view avant = journaux[ordre[dernier]].octets();
+            const bool finCR = avant.back() == '\r';
+            if (!(avant.back() == '\n' || finCR) || (finCR && o.front() == '\n')) {
+                saut[dernier] = true;
+                ++total;
+            }
+        }
+        total += o.size();
+        dernier = k;
+    }
+    auto bloc = std::make_unique<BlocMemoire>(total);
+    char* d = bloc->donnees();
+    for (std::size_t k = 0; k < ordre.size(); ++k) {
+        const std::string_view o = journaux[ordre[k]].octets();
+        if (!o.empty()) std::memcpy(d, o.data(), o.size());
+        d += o.size();
+        if (saut[k]) *d++ = '\n';
+    }
+    return Journal::depuisBloc(std::move(bloc), total);
+}
+
+JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
+                                std::atomic<uint64_t>* lus) {
+    JournauxCharges r;
+    if (chemins.size() == 1) {
+        r.journal = Journal::charger(chemins[0], lus);
+        r.ordre = {0};
+        return r;
+    }
+    std::vector<Journal> journaux;
+    std::vector<std::optional<int64_t>> dates;
+    for (const std::string& chemin : chemins) {
+        journaux.push_back(Journal::charger(chemin, lus));
+        const Journal& j = journaux.back();
+        dates.push_back(j.nbLignes() > 0 ? dateDeLigne(j.ligne(0)) : std::nullopt);
+    }
+    r.ordre = ordreChronologique(dates);
+    r.journal = joindreJournaux(journaux, r.ordre);
+    return r;
+}
+
+}  // namespace kestrane

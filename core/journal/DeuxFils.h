@@ -1,0 +1,65 @@
+// Work shared by the two cores: two independent jobs, one on this thread and one on another.
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "core/journal/Erreur.h"
+
+namespace kestrane {
+
+// From which size work is shared by the two cores: below it a second thread costs more than it
+// saves. A build for fuzzing lowers them, so that the two-half paths run on small inputs.
+#ifdef KESTRANE_SEUILS_REDUITS
+// Set by each fuzzing input: low for some inputs, out of reach for the others (threads are what
+// costs most there).
+inline std::size_t kSeuilDeuxFilsOctets = 256;
+inline std::size_t kSeuilDeuxFilsLignes = 8;
+#else
+inline constexpr std::size_t kSeuilDeuxFilsOctets = std::size_t{32} << 20;
+inline constexpr std::size_t kSeuilDeuxFilsLignes = std::size_t{1} << 15;
+#endif
+
+// A thread running f(). A thread the system refuses is reported as the program's own error, not
+// as the library's English one, since it reaches the error box.
+template <typename F>
+std::thread lancerFil(F&& f) {
+    try {
+        return std::thread(std::forward<F>(f));
+    } catch (const std::system_error&) {
+        leverErreurFil();
+    }
+}
+
+// Runs a() on this thread and b() on another one at the same time, or both here, one after the
+// other, when `deux` is false. Returns once both have ended; an error of a() is raised first,
+// then one of b().
+template <typename A, typename B>
+void enParallele(bool deux, A&& a, B&& b) {
+    if (!deux) {
+        a();
+        b();
+        return;
+    }
+    std::exception_ptr erreurB;
+    std::thread autre = lancerFil([&] {
+        try {
+            b();
+        } catch (...) {
+            erreurB = std::current_exception();
+        }
+    });
+    try {
+        a();
+    } catch (...) {
+        autre.join();
+        throw;
+    }
+    autre.join();
+    if (erreurB) std::rethrow_exception(erreurB);
+}
+
+}  // namespace kestrane

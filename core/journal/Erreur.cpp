@@ -1,0 +1,42 @@
+#include "core/journal/Erreur.h"
+
+namespace kestrane {
+
+void leverErreurEntier(std::string_view texte) {
+    std::string m = "'";
+    m.append(texte);
+    m.append("' n'est pas une valeur enti\xE8re correcte");
+    throw ErreurKestrane(m);
+}
+
+void leverErreurDate(std::string_view texte) {
+    std::string m = "'";
+    m.append(texte);
+    m.append("' n'est pas une date correcte");
+    throw ErreurKestrane(m);
+}
+
+void leverErreurFichier(std::string_view debut, const std::string& chemin,
+                        const std::string& description) {
+    std::string m(debut);
+    m += '"';
+    m += chemin;
+    m += "\". ";
+    m += description;
+    throw ErreurFichier(m, std::string(debut), description);
+}
+
+void leverDebordement() {
+    throw ErreurKestrane(
+        "D\xE9"
+        "bordement d'entier");
+}
+
+void leverErreurFil() {
+    throw ErreurKestrane(
+        "Impossible de cr\xE9"
+        "er un fil d'ex\xE9"
+        "cution");
+}
+
+}  // namespace kestrane

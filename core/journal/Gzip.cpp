@@ -1,0 +1,158 @@
+#include "core/journal/Gzip.h"
+
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <new>
+#include <vector>
+
+#include "core/journal/Erreur.h"
+#include "core/journal/Memoire.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
+// Deflate gives at most about 1032 bytes for one: a bound on what a length field may claim.
+constexpr uint64_t kTauxMaximal = 1032;
+constexpr std::size_t kMarge = std::size_t{1} << 16;
+constexpr std::size_t kPaquetLu = std::size_t{4} << 20;
+// zlib counts its buffers in 32 bits.
+constexpr std::size_t kPasMaximal = std::size_t{1} << 30;
+
+// The compressed bytes, piece by piece: `lire` fills `tampon` and returns the bytes given, 0 at
+// the end.
+using Lecteur = std::function<std::size_t(const unsigned char*& tampon)>;
+
+struct Flux {
+    z_stream z{};
+    Flux() {
+        if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    }
+    ~Flux() { inflateEnd(&z); }
+    Flux(const Flux&) = delete;
+    Flux& operator=(const Flux&) = delete;
+};
+
+// The first guess of the decompressed size: the length field of the last member (exact for a
+// single member under 4 GiB), within what deflate could give for the compressed size.
+std::size_t capaciteInitiale(uint64_t tailleFichier, const unsigned char* fin4) {
+    uint64_t isize = 0;
+    if (fin4) {
+        isize = uint64_t{fin4[0]} | uint64_t{fin4[1]} << 8 | uint64_t{fin4[2]} << 16 |
+                uint64_t{fin4[3]} << 24;
+    }
+    const uint64_t plafond = tailleFichier * kTauxMaximal;
+    return static_cast<std::size_t>(std::min(isize, plafond)) + kMarge;
+}
+
+Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::string& chemin,
+                         std::atomic<uint64_t>* lus) {
+    const auto corrompu = [&] { leverErreurFichier(kDecompression, chemin, kGzipCorrompu); };
+    Decompresse d;
+    d.bloc = std::make_unique<BlocMemoire>(capacite);
+    Flux flux;
+    z_stream& z = flux.z;
+    std::size_t piece = 0;
+    bool finFichier = false;
+    // Between two members: zero bytes may pad the file's end, anything else must be a member.
+    bool entreMembres = false;
+    bool zerosSautes = false;
+    const auto remplir = [&] {
+        const unsigned char* tampon = nullptr;
+        piece = lire(tampon);
+        finFichier = piece == 0;
+        z.next_in = const_cast<Bytef*>(tampon);
+        z.avail_in = static_cast<uInt>(piece);
+        if (lus) lus->fetch_add(piece, std::memory_order_relaxed);
+    };
+    for (;;) {
+        if (z.avail_in == 0) {
+            remplir();
+            if (finFichier) {
+                if (entreMembres) break;
+                leverErreurFichier(kDecompression, chemin, kGzipIncomplet);
+            }
+        }
+        if (entreMembres) {
+            while (z.avail_in > 0 && *z.next_in == 0) {
+                ++z.next_in;
+                --z.avail_in;
+                zerosSautes = true;
+            }
+            if (z.avail_in == 0) continue;
+            if (zerosSautes) corrompu();
+            if (inflateReset(&z) != Z_OK) corrompu();
+            entreMembres = false;
+        }
+        if (d.taille == d.bloc->taille()) d.bloc->agrandir(d.bloc->taille() * 2);
+        z.next_out = reinterpret_cast<Bytef*>(d.bloc->donnees() + d.taille);
+        z.avail_out = static_cast<uInt>(std::min(d.bloc->taille() - d.taille, kPasMaximal));
+        const uInt avant = z.avail_out;
+        const int r = inflate(&z, Z_NO_FLUSH);
+        d.taille += avant - z.avail_out;
+        if (r == Z_STREAM_END) {
+            entreMembres = true;
+        } else if (r == Z_MEM_ERROR) {
+            throw std::bad_alloc();
+        } else if (r != Z_OK && r != Z_BUF_ERROR) {
+            corrompu();
+        }
+    }
+    return d;
+}
+
+}  // namespace
+
+bool estGzip(std::string_view debut) {
+    return debut.size() >= 2 && static_cast<unsigned char>(debut[0]) == 0x1f &&
+           static_cast<unsigned char>(debut[1]) == 0x8b;
+}
+
+Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& chemin,
+                             std::atomic<uint64_t>* lus) {
+    const auto echec = [&](int err) { leverErreurFichier(kOuverture, chemin, std::strerror(err)); };
+    unsigned char fin4[4];
+    const bool finLue =
+        tailleFichier >= 4 &&
+        ::pread(fd, fin4, 4, static_cast<off_t>(tailleFichier - 4)) == static_cast<ssize_t>(4);
+    std::vector<unsigned char> tampon(kPaquetLu);
+    uint64_t position = 0;
+    const Lecteur lire = [&](const unsigned char*& donnees) -> std::size_t {
+        for (;;) {
+            const ssize_t n =
+                ::pread(fd, tampon.data(), tampon.size(), static_cast<off_t>(position));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                echec(errno);
+            }
+            position += static_cast<uint64_t>(n);
+            donnees = tampon.data();
+            return static_cast<std::size_t>(n);
+        }
+    };
+    return decompresser(lire, capaciteInitiale(tailleFichier, finLue ? fin4 : nullptr), chemin,
+                        lus);
+}
+
+Decompresse decompresserGzip(std::string_view octets, const std::string& chemin) {
+    std::size_t position = 0;
+    const Lecteur lire = [&](const unsigned char*& donnees) -> std::size_t {
+        const std::size_t n = std::min(octets.size() - position, kPasMaximal);
+        donnees = reinterpret_cast<const unsigned char*>(octets.data() + position);
+        position += n;
+        return n;
+    };
+    const auto* fin4 =
+        octets.size() >= 4
+            ? reinterpret_cast<const unsigned char*>(octets.data() + octets.size() - 4)
+            : nullptr;
+    return decompresser(lire, capaciteInitiale(octets.size(), fin4), chemin, nullptr);
+}
+
+}  // namespace kestrane

@@ -1,0 +1,300 @@
+#include "core/journal/Journal.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "core/journal/DeuxFils.h"
+#include "core/journal/Erreur.h"
+#include "core/journal/Gzip.h"
+#include "core/journal/Memoire.h"
+#include "core/journal/Octets.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace kestrane {
+
+struct Journal::Stockage {
+    std::string texte;                  // used when the bytes were given
+    std::unique_ptr<BlocMemoire> bloc;  // used when the file was read
+    std::size_t taille = 0;             // bytes of the block in use
+
+    std::string_view octets() const {
+        return bloc ? std::string_view(bloc->donnees(), taille) : std::string_view(texte);
+    }
+};
+
+namespace {
+
+// Calls `fin(k)` with the offset just after every line break of `o`, in order. CR LF is one
+// break; lone CR and lone LF are breaks of their own.
+template <typename F>
+void parcourirSauts(std::string_view o, F&& fin) {
+    const char* d = o.data();
+    const std::size_t n = o.size();
+    std::size_t i = 0;
+    auto traiter = [&](std::size_t k) -> std::size_t {
+        if (d[k] == '\r' && k + 1 < n && d[k + 1] == '\n') {
+            fin(k + 2);
+            return k + 2;
+        }
+        fin(k + 1);
+        return k + 1;
+    };
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::size_t suivant = 0;  // bytes before this offset were consumed by a CR LF
+    while (i + 16 <= n) {
+        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        unsigned masque = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bloc, cr), _mm_cmpeq_epi8(bloc, lf))));
+        while (masque) {
+            const std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(masque));
+            masque &= masque - 1;
+            if (k < suivant) continue;
+            suivant = traiter(k);
+        }
+        i += 16;
+    }
+    if (suivant > i) i = suivant;
+#endif
+    while (i < n) {
+        if (d[i] == '\r' || d[i] == '\n') {
+            i = traiter(i);
+        } else {
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+std::size_t compterLignes(std::string_view octets) {
+    if (octets.empty()) return 0;
+    std::size_t sauts = 0;
+    std::size_t dernier = 0;
+    parcourirSauts(octets, [&](std::size_t k) {
+        ++sauts;
+        dernier = k;
+    });
+    return (sauts > 0 && dernier == octets.size()) ? sauts : sauts + 1;
+}
+
+Journal::Journal() : Journal(std::make_shared<const Stockage>()) {}
+
+Journal::Journal(std::shared_ptr<const Stockage> stockage) : stockage_(std::move(stockage)) {
+    indexer();
+}
+
+namespace {
+
+// A long buffer is indexed by two threads, one half each; the halves meet just after a line
+// feed, so that no break straddles them.
+std::size_t coupure(std::string_view o) {
+    if (o.size() < kSeuilDeuxFilsOctets) return o.size();
+    const char* lf = trouverOctet(o.data() + o.size() / 2, o.size() - o.size() / 2, '\n');
+    return lf ? static_cast<std::size_t>(lf - o.data()) + 1 : o.size();
+}
+
+std::size_t compterSauts(std::string_view o) {
+    std::size_t sauts = 0;
+    parcourirSauts(o, [&](std::size_t) { ++sauts; });
+    return sauts;
+}
+
+}  // namespace
+
+void Journal::indexer() {
+    const std::string_view o = stockage_->octets();
+    const std::size_t m = coupure(o);
+    const bool deux = m < o.size();
+    const std::string_view a = o.substr(0, m), b = o.substr(m);
+    // Counting first sizes the index once; its pages are first touched by the threads that
+    // fill it, not zeroed beforehand.
+    std::size_t sautsA = 0, sautsB = 0;
+    enParallele(
+        deux, [&] { sautsA = compterSauts(a); }, [&] { sautsB = compterSauts(b); });
+    const std::size_t sauts = sautsA + sautsB;
+    auto index = std::make_shared<BlocMemoire>((sauts + 2) * sizeof(uint64_t));
+    auto* debuts = reinterpret_cast<uint64_t*>(index->donnees());
+    debuts[0] = 0;
+    enParallele(
+        deux,
+        [&] {
+            uint64_t* p = debuts + 1;
+            parcourirSauts(a, [&](std::size_t k) { *p++ = k; });
+        },
+        [&] {
+            uint64_t* p = debuts + 1 + sautsA;
+            parcourirSauts(b, [&](std::size_t k) { *p++ = m + k; });
+        });
+    if (sauts > 0 && debuts[sauts] == o.size()) {
+        nbLignes_ = sauts;
+        finitParSaut_ = true;
+    } else {
+        nbLignes_ = o.empty() ? 0 : sauts + 1;
+        finitParSaut_ = false;
+        debuts[sauts + 1] = o.size();
+    }
+    debuts_ = debuts;
+    index_ = std::move(index);
+}
+
+std::string_view Journal::octets() const {
+    return stockage_->octets();
+}
+
+std::string_view Journal::ligne(std::size_t i) const {
+    const char* d = stockage_->octets().data();
+    const uint64_t debut = debuts_[i];
+    uint64_t fin = debuts_[i + 1];
+    if (i + 1 < nbLignes_ || finitParSaut_) {
+        --fin;  // the LF or lone CR
+        if (fin > debut && d[fin] == '\n' && d[fin - 1] == '\r') --fin;
+    }
+    return std::string_view(d + debut, static_cast<std::size_t>(fin - debut));
+}
+
+void Journal::ecrireCRLF(const std::function<void(std::string_view)>& ecrire) const {
+    std::string tampon;
+    constexpr std::size_t kPaquet = 1 << 20;
+    tampon.reserve(kPaquet + 64);
+    for (std::size_t i = 0; i < nbLignes_; ++i) {
+        const std::string_view l = ligne(i);
+        if (tampon.size() + l.size() + 2 > kPaquet && !tampon.empty()) {
+            ecrire(tampon);
+            tampon.clear();
+        }
+        if (l.size() >= kPaquet) {
+            ecrire(l);
+        } else {
+            tampon.append(l);
+        }
+        if (i + 1 < nbLignes_ || finitParSaut_) tampon.append("\r\n");
+    }
+    if (!tampon.empty()) ecrire(tampon);
+}
+
+Journal Journal::depuisTexte(std::string texte) {
+    auto s = std::make_shared<Stockage>();
+    s->texte = std::move(texte);
+    return Journal(std::move(s));
+}
+
+Journal Journal::depuisBloc(std::unique_ptr<BlocMemoire> bloc, std::size_t taille) {
+    auto s = std::make_shared<Stockage>();
+    s->bloc = std::move(bloc);
+    s->taille = taille;
+    return Journal(std::move(s));
+}
+
+namespace {
+
+constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
+
+[[noreturn]] void leverOuverture(const std::string& chemin, int err) {
+    leverErreurFichier(kOuverture, chemin, std::strerror(err));
+}
+
+[[noreturn]] void leverCapacite() {
+    throw ErreurKestrane("Le texte d\xE9passe la capacit\xE9 du m\xE9mo");
+}
+
+// Reads `taille` bytes from the start of the file into `dest`, two halves at once on a big file.
+// Returns the bytes read: fewer when the file was cut short meanwhile (what it held up to its new
+// end). Raises the system's error.
+std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::string& chemin) {
+    const auto lire = [&](std::size_t debut, std::size_t fin, int& erreur) {
+        std::size_t pos = debut;
+        while (pos < fin) {
+            const ssize_t n = ::pread(fd, dest + pos, std::min<std::size_t>(fin - pos, 1 << 30),
+                                      static_cast<off_t>(pos));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                erreur = errno;
+                break;
+            }
+            if (n == 0) break;
+            pos += static_cast<std::size_t>(n);
+        }
+        return pos;
+    };
+    const std::size_t milieu = taille >= kSeuilDeuxFilsOctets ? taille / 2 : taille;
+    int erreurA = 0, erreurB = 0;
+    std::size_t finA = 0, finB = milieu;
+    enParallele(
+        milieu < taille, [&] { finA = lire(0, milieu, erreurA); },
+        [&] { finB = lire(milieu, taille, erreurB); });
+    if (erreurA) leverOuverture(chemin, erreurA);
+    if (finA < milieu) return finA;
+    if (erreurB) leverOuverture(chemin, erreurB);
+    return finB;
+}
+
+}  // namespace
+
+Journal Journal::charger(const std::string& chemin, std::atomic<uint64_t>* lus) {
+    // Not blocked by a pipe that has no writer: it is refused below, as any file that is not a
+    // regular one (an endless device would be read until memory runs out).
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) leverOuverture(chemin, errno);
+    struct Fermeture {
+        int fd;
+        ~Fermeture() { ::close(fd); }
+    } fermeture{fd};
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) leverOuverture(chemin, errno);
+    if (!S_ISREG(st.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
+    try {
+        // The bytes are copied into memory of the program's own: whatever happens to the file
+        // afterwards (rotated, truncated, rewritten, deleted), the journal stays as it was loaded.
+        auto s = std::make_shared<Stockage>();
+        char magique[2];
+        if (st.st_size > 0 && ::pread(fd, magique, 2, 0) == 2 &&
+            estGzip(std::string_view(magique, 2))) {
+            Decompresse d = decompresserGzip(fd, static_cast<uint64_t>(st.st_size), chemin, lus);
+            s->bloc = std::move(d.bloc);
+            s->taille = d.taille;
+        } else if (st.st_size > 0) {
+            const auto taille = static_cast<std::size_t>(st.st_size);
+            s->bloc = std::make_unique<BlocMemoire>(taille);
+            s->taille = lireFichier(fd, s->bloc->donnees(), taille, chemin);
+            if (lus) lus->fetch_add(s->taille, std::memory_order_relaxed);
+        } else {
+            // Files whose size the system does not tell (those of /proc).
+            char tampon[1 << 16];
+            for (;;) {
+                const ssize_t lu = ::read(fd, tampon, sizeof tampon);
+                if (lu < 0) {
+                    if (errno == EINTR) continue;
+                    leverOuverture(chemin, errno);
+                }
+                if (lu == 0) break;
+                s->texte.append(tampon, static_cast<std::size_t>(lu));
+            }
+            if (estGzip(s->texte)) {
+                Decompresse d = decompresserGzip(s->texte, chemin);
+                s->texte.clear();
+                s->bloc = std::move(d.bloc);
+                s->taille = d.taille;
+            }
+        }
+        return Journal(std::move(s));
+    } catch (const std::bad_alloc&) {
+        leverCapacite();
+    } catch (const std::length_error&) {
+        leverCapacite();
+    }
+}
+
+}  // namespace kestrane

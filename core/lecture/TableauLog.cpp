@@ -1,0 +1,269 @@
+#include "core/lecture/TableauLog.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "core/journal/DeuxFils.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/UString.h"
+
+namespace kestrane {
+
+TableauLog tableauLog;
+
+namespace {
+
+const std::vector<LigneIgnoree> kAucuneIgnoree;
+
+}  // namespace
+
+std::string citerTexte(std::string_view t) {
+    constexpr std::size_t kMax = 40;
+    std::string s(1, '\'');
+    s.append(t.substr(0, kMax));
+    if (t.size() > kMax) s.append("...");
+    s.push_back('\'');
+    return s;
+}
+
+std::string raisonNonConforme(std::string_view ligne, std::string_view fautif) {
+    if (ligne.empty()) return "Ligne vide";
+    // A field that the line does not reach.
+    if (fautif == kTiret) return "Ligne incompl\xE8te";
+    std::string raison = citerTexte(fautif);
+    raison.append(" n'est pas une valeur enti\xE8re correcte");
+    return raison;
+}
+
+const std::vector<LigneIgnoree>& TableauLog::premieresIgnorees() const {
+    return premieres_ ? *premieres_ : kAucuneIgnoree;
+}
+
+std::size_t TableauLog::numeroLigne(std::size_t k) const {
+    if (!plages_ || plages_->empty()) return k;
+    // Kept lines before run p: p.debut - p.avant, which grows with p.
+    const std::vector<Plage>& p = *plages_;
+    const auto apres = std::upper_bound(
+        p.begin(), p.end(), k, [](std::size_t v, const Plage& q) { return v < q.debut - q.avant; });
+    if (apres == p.begin()) return k;
+    const Plage& q = *(apres - 1);
+    return k + q.avant + q.nb;
+}
+
+RLog TableauLog::operator[](std::size_t k) const {
+    if (souple_) {
+        RLog r;
+        std::string_view fautif;
+        if (analyserLigneSouple(journal_.ligne(numeroLigne(k)), r, fautif)) return r;
+        r = RLog{};
+        r.autre = r.logname = r.date = r.heure = r.fuseau = r.requete = r.pagePrecedente =
+            r.navigateur = r.systeme = kTiret;
+        return r;
+    }
+    try {
+        return analyserLigne(journal_.ligne(k));
+    } catch (const ErreurKestrane&) {
+        // Only if the line's bytes changed since it was parsed.
+        RLog r;
+        r.autre = r.logname = r.date = r.heure = r.fuseau = r.requete = r.pagePrecedente =
+            r.navigateur = r.systeme = kTiret;
+        return r;
+    }
+}
+
+// The lines one stretch skipped.
+struct TableauLog::Ignorees {
+    std::vector<TableauLog::Plage> plages;
+    std::vector<LigneIgnoree> premieres;
+    std::size_t nb = 0;
+
+    void ajouter(std::size_t i, std::string_view ligne, const RLog& r, bool analysee,
+                 std::string_view fautif, ExamenLigne examen) {
+        ++nb;
+        if (!plages.empty() && plages.back().debut + plages.back().nb == i) {
+            ++plages.back().nb;
+        } else {
+            plages.push_back({i, 1, 0});
+        }
+        if (premieres.size() >= kLignesIgnoreesListees) return;
+        LigneIgnoree l;
+        l.numero = i;
+        if (analysee) {
+            examen(r, &l.raison);
+        } else {
+            l.raison = raisonNonConforme(ligne, fautif);
+        }
+        premieres.push_back(std::move(l));
+    }
+};
+
+bool TableauLog::couvre(const Journal& journal) const {
+    return complet_ && journal_.identite() == journal.identite() &&
+           taille_ + nbIgnorees_ == journal.nbLignes();
+}
+
+namespace {
+
+// One stretch's reading: the kept lines go to the reader, the others to `ignorees`.
+struct Tranche {
+    LecteurEnregistrements* lecteur;
+    int numero;
+    ExamenLigne examen;  // null: every line must parse
+    TableauLog::Ignorees* ignorees;
+
+    void lire(std::string_view ligne, std::size_t i) const {
+        if (!examen) {
+            const RLog r = analyserLigne(ligne);
+            if (lecteur) lecteur->lire(numero, r);
+            return;
+        }
+        RLog r;
+        std::string_view fautif;
+        const bool analysee = analyserLigneSouple(ligne, r, fautif);
+        if (analysee && examen(r, nullptr)) {
+            if (lecteur) lecteur->lire(numero, r);
+        } else {
+            ignorees->ajouter(i, ligne, r, analysee, fautif, examen);
+        }
+    }
+};
+
+// Parses lines [debut, fin) and hands each record to the reader as stretch `tranche`; returns
+// the index of the first failing line (or fin) and leaves its error in `erreur`.
+std::size_t analyserTranche(const Journal& j, std::size_t debut, std::size_t fin,
+                            const Tranche& tranche, std::exception_ptr& erreur,
+                            std::atomic<std::size_t>* faites = nullptr,
+                            const std::atomic<bool>* arreter = nullptr) {
+    constexpr std::size_t kPas = 8192;
+    for (std::size_t i = debut; i < fin; ++i) {
+        if ((i - debut) % kPas == kPas - 1) {
+            if (faites) faites->fetch_add(kPas, std::memory_order_relaxed);
+            // Asked to stop: what is left of this half no longer matters to anybody.
+            if (arreter && arreter->load(std::memory_order_relaxed)) return i;
+        }
+        try {
+            tranche.lire(j.ligne(i), i);
+        } catch (...) {
+            erreur = std::current_exception();
+            return i;
+        }
+    }
+    return fin;
+}
+
+}  // namespace
+
+void TableauLog::retenirIgnorees(Ignorees& a, Ignorees& b) {
+    nbIgnorees_ = a.nb + b.nb;
+    std::vector<Plage> plages = std::move(a.plages);
+    for (const Plage& p : b.plages) {
+        if (!plages.empty() && plages.back().debut + plages.back().nb == p.debut) {
+            plages.back().nb += p.nb;
+        } else {
+            plages.push_back(p);
+        }
+    }
+    std::size_t avant = 0;
+    for (Plage& p : plages) {
+        p.avant = avant;
+        avant += p.nb;
+    }
+    std::vector<LigneIgnoree> premieres = std::move(a.premieres);
+    for (LigneIgnoree& l : b.premieres) {
+        if (premieres.size() >= kLignesIgnoreesListees) break;
+        premieres.push_back(std::move(l));
+    }
+    plages_ = std::make_shared<const std::vector<Plage>>(std::move(plages));
+    premieres_ = std::make_shared<const std::vector<LigneIgnoree>>(std::move(premieres));
+}
+
+void TableauLog::memoriser(const Journal& journal,
+                           const std::function<void(std::size_t faites)>& progression,
+                           LecteurEnregistrements* lecteur, ExamenLigne examen) {
+    const std::size_t n = journal.nbLignes();
+    complet_ = false;
+    taille_ = 0;
+    journal_ = journal;
+    souple_ = examen != nullptr;
+    plages_.reset();
+    premieres_.reset();
+    nbIgnorees_ = 0;
+    Ignorees ignoreesA, ignoreesB;
+    const Tranche trancheA{lecteur, 0, examen, &ignoreesA};
+    const Tranche trancheB{lecteur, 1, examen, &ignoreesB};
+
+    // Two halves on the two cores; the error that counts is that of the first failing line, so
+    // the second half stops early once the first has failed.
+    std::exception_ptr erreurA, erreurB, erreurSuivi;
+    std::size_t arretA = 0, arretB = n;
+    const std::size_t milieu = n >= kSeuilDeuxFilsLignes ? n / 2 : n;
+    if (lecteur) lecteur->commencer(journal, milieu < n ? 2 : 1, souple_);
+    if (milieu < n) {
+        std::atomic<std::size_t> faites{0};
+        std::atomic<bool> arreterPremier{false}, arreterSecond{false};
+        std::mutex verrou;
+        std::condition_variable fin;
+        int finies = 0;
+        const auto finie = [&] {
+            std::lock_guard garde(verrou);
+            ++finies;
+            fin.notify_one();
+        };
+        std::atomic<std::size_t>* compte = progression ? &faites : nullptr;
+        std::thread second = lancerFil([&] {
+            arretB = analyserTranche(journal, milieu, n, trancheB, erreurB, compte, &arreterSecond);
+            finie();
+        });
+        const auto premiereMoitie = [&] {
+            arretA =
+                analyserTranche(journal, 0, milieu, trancheA, erreurA, compte, &arreterPremier);
+            if (erreurA) arreterSecond = true;
+            finie();
+        };
+        if (!progression) {
+            premiereMoitie();  // cannot throw: every failure is kept in erreurA
+        } else {
+            // Both halves on worker threads; this thread reports how far they are. Whatever
+            // fails here, both threads are stopped and joined before anything is thrown.
+            std::thread premier;
+            try {
+                premier = lancerFil(premiereMoitie);
+                std::unique_lock garde(verrou);
+                while (!fin.wait_for(garde, std::chrono::milliseconds(20),
+                                     [&] { return finies == 2; })) {
+                    garde.unlock();
+                    if (!erreurSuivi) progression(faites.load(std::memory_order_relaxed));
+                    garde.lock();
+                }
+            } catch (...) {
+                erreurSuivi = std::current_exception();
+                arreterPremier = true;
+                arreterSecond = true;
+            }
+            if (premier.joinable()) premier.join();
+        }
+        second.join();
+    } else {
+        arretA = analyserTranche(journal, 0, n, trancheA, erreurA);
+    }
+    if (erreurSuivi) std::rethrow_exception(erreurSuivi);
+    if (erreurA) {
+        taille_ = arretA;
+        std::rethrow_exception(erreurA);
+    }
+    if (erreurB) {
+        taille_ = arretB;
+        std::rethrow_exception(erreurB);
+    }
+    if (souple_) retenirIgnorees(ignoreesA, ignoreesB);
+    taille_ = n - nbIgnorees_;
+    complet_ = true;
+    if (lecteur) lecteur->terminer();
+}
+
+}  // namespace kestrane

@@ -1,0 +1,106 @@
+// The records of the last analysis run, made by a first pass over the journal that hands each
+// record to a reader as it is parsed.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/journal/Journal.h"
+#include "core/lecture/ULog.h"
+
+namespace kestrane {
+
+// Reads the records of a first pass while they are parsed. A long journal is parsed in two
+// stretches at once, one per core: lire(0, ...) receives the lines of the first stretch and
+// lire(1, ...) those of the second, each stretch in journal order, from two threads.
+class LecteurEnregistrements {
+  public:
+    virtual ~LecteurEnregistrements() = default;
+    // Before any line: the journal, the number of stretches (1 or 2), and whether the lines that
+    // do not conform are skipped (they are then never read).
+    virtual void commencer(const Journal& journal, int nbTranches, bool souple) = 0;
+    virtual void lire(int tranche, const RLog& r) = 0;
+    // After the last line, only when every line parsed.
+    virtual void terminer() = 0;
+};
+
+// For an analysis that skips the lines that do not conform: beyond its parse, whether a record can
+// be counted (its hour and date readable wherever the tables read them). False when it cannot,
+// with the reason (Windows-1252) in `raison` when it is not null. Called from both threads.
+using ExamenLigne = bool (*)(const RLog& r, std::string* raison);
+
+// A skipped line: its number in the journal (from 0) and why it was skipped (Windows-1252).
+struct LigneIgnoree {
+    std::size_t numero = 0;
+    std::string raison;
+};
+// How many skipped lines are listed with their reason; the others are only counted.
+inline constexpr std::size_t kLignesIgnoreesListees = 10000;
+
+// Why a line failed analyserLigneSouple, `fautif` being the text that did not convert.
+std::string raisonNonConforme(std::string_view ligne, std::string_view fautif);
+// A text that a reason quotes, in quotes: at most 40 bytes of it ("..." after), since a junk
+// line may hold a whole binary file.
+std::string citerTexte(std::string_view t);
+
+// The records of the last analysis run, one per journal line, or one per kept line when the
+// lines that do not conform were skipped. A record is not stored: it is the
+// parse of its line, made again when it is asked for (a fraction of a microsecond), so the
+// records of a journal of ten million lines cost no memory at all.
+class TableauLog {
+  public:
+    // Parses every line of the journal in order, handing each record to `lecteur` when there
+    // is one. On a conversion error the records before the failing line stay, `taille()` is the
+    // failing line's index and the error is raised. On a long journal `progression` is called on
+    // this thread every few tens of milliseconds with the number of lines parsed so far (the two
+    // halves are parsed at once, so the count is not a prefix of the journal).
+    //
+    // With `examen`, the lines that do not conform are skipped instead: those that
+    // analyserLigneSouple rejects, then those that `examen` rejects. No line raises an error; the
+    // reader and the records see the kept lines only, in journal order.
+    void memoriser(const Journal& journal,
+                   const std::function<void(std::size_t faites)>& progression = {},
+                   LecteurEnregistrements* lecteur = nullptr, ExamenLigne examen = nullptr);
+
+    std::size_t taille() const { return taille_; }
+    // Record k: the parse of line k, or of the k-th kept line.
+    RLog operator[](std::size_t k) const;
+    // The journal's line that record k was made from.
+    std::size_t numeroLigne(std::size_t k) const;
+    // Whether the last pass skipped the lines that do not conform; how many it skipped, and the
+    // first kLignesIgnoreesListees of them in journal order.
+    bool souple() const { return souple_; }
+    std::size_t nbIgnorees() const { return nbIgnorees_; }
+    const std::vector<LigneIgnoree>& premieresIgnorees() const;
+    // The journal the records were made from.
+    const Journal& journal() const { return journal_; }
+    // Whether the records are the complete parse of exactly this journal (of its kept lines).
+    bool couvre(const Journal& journal) const;
+
+    // A run of consecutive skipped lines, and how many were skipped before it.
+    struct Plage {
+        std::size_t debut = 0, nb = 0, avant = 0;
+    };
+
+    struct Ignorees;
+
+  private:
+    void retenirIgnorees(Ignorees& a, Ignorees& b);
+
+    Journal journal_;
+    std::size_t taille_ = 0;
+    bool complet_ = false;
+    bool souple_ = false;
+    // Shared by the copies (the detail view keeps one): set once by each pass.
+    std::shared_ptr<const std::vector<Plage>> plages_;
+    std::size_t nbIgnorees_ = 0;
+    std::shared_ptr<const std::vector<LigneIgnoree>> premieres_;
+};
+
+// The records of the last analysis run.
+extern TableauLog tableauLog;
+
+}  // namespace kestrane

@@ -1,0 +1,213 @@
+// The HTML page and the CSV files of a report: encodings, escapes, the fold of long tables, the
+// charts' points, and the CSV read back by a reader of the format.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/journal/Erreur.h"
+#include "core/export/Export.h"
+
+using namespace kestrane;
+
+namespace {
+
+// A reader of ';'-separated files as spreadsheets read them: quoted cells, doubled quotes, CRLF.
+std::vector<std::vector<std::string>> lireCsv(const std::string& texte) {
+    std::vector<std::vector<std::string>> lignes(1);
+    std::string cellule;
+    bool guillemets = false;
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        const char c = texte[i];
+        if (guillemets) {
+            if (c == '"' && i + 1 < texte.size() && texte[i + 1] == '"') {
+                cellule += '"';
+                ++i;
+            } else if (c == '"') {
+                guillemets = false;
+            } else {
+                cellule += c;
+            }
+        } else if (c == '"') {
+            guillemets = true;
+        } else if (c == ';') {
+            lignes.back().push_back(cellule);
+            cellule.clear();
+        } else if (c == '\r' && i + 1 < texte.size() && texte[i + 1] == '\n') {
+            lignes.back().push_back(cellule);
+            cellule.clear();
+            lignes.emplace_back();
+            ++i;
+        } else {
+            cellule += c;
+        }
+    }
+    if (lignes.back().empty() && cellule.empty()) lignes.pop_back();
+    return lignes;
+}
+
+std::string produit(const std::function<void(const Ecrivain&)>& f) {
+    std::string s;
+    f([&](std::string_view morceau) { s += morceau; });
+    return s;
+}
+
+std::size_t occurrences(const std::string& s, const std::string& motif) {
+    std::size_t n = 0;
+    for (std::size_t p = s.find(motif); p != std::string::npos; p = s.find(motif, p + 1)) ++n;
+    return n;
+}
+
+TableExportee table(std::size_t n, int points) {
+    TableExportee t;
+    t.titre = "Fichiers charg\xE9s";
+    t.fichier = "f.csv";
+    t.entetes = {"Fichier charg\xE9", "Occurences"};
+    t.numeriques = {false, true};
+    for (std::size_t k = 0; k < n; ++k) t.lignes.push_back({"/p" + std::to_string(k), "7"});
+    t.points = points;
+    t.valeurs.assign(static_cast<std::size_t>(points), 7.0);
+    return t;
+}
+
+}  // namespace
+
+TEST(Export, Utf8Depuis1252) {
+    const struct {
+        std::string entree, attendu;
+    } cas[] = {
+        {"abc", "abc"},
+        {"\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
+        {"\x80", "\xE2\x82\xAC"},  // euro sign
+        {"\x9C", "\xC5\x93"},      // oe ligature
+        {"\x81", "\xEF\xBF\xBD"},  // undefined in the code page
+        {"\xA0\xFF", "\xC2\xA0\xC3\xBF"},
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+    };
+    for (const auto& c : cas) EXPECT_EQ(utf8Depuis1252(c.entree), c.attendu) << c.entree;
+}
+
+TEST(Export, EchapperHtml) {
+    const struct {
+        std::string entree, attendu;
+    } cas[] = {
+        {"<script>alert('x')</script>", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;"},
+        {"a&b \"c\"", "a&amp;b &quot;c&quot;"},
+        {"/index.html?q=1", "/index.html?q=1"},
+        {std::string("\0", 1), "&#xFFFD;"},
+    };
+    for (const auto& c : cas) EXPECT_EQ(echapperHtml(c.entree), c.attendu) << c.entree;
+}
+
+TEST(Export, CsvRelu) {
+    TableExportee t;
+    t.entetes = {"Page de provenance", "Occurences"};
+    t.numeriques = {false, true};
+    t.lignes = {{"a;b", "1"},          {"dit \"oui\"", "22"},   {" blanc ", "3"},
+                {"ligne\nsuite", "4"}, {"\xE9t\xE9 \x80", "5"}, {"-", "-6"}};
+    const std::string s = produit([&](const Ecrivain& e) { produireCsv(t, e); });
+    ASSERT_EQ(s.substr(0, 3), "\xEF\xBB\xBF");
+    const auto lu = lireCsv(s.substr(3));
+    ASSERT_EQ(lu.size(), t.lignes.size() + 1);
+    EXPECT_EQ(lu[0], t.entetes);
+    for (std::size_t k = 0; k < t.lignes.size(); ++k) {
+        EXPECT_EQ(lu[k + 1][0], utf8Depuis1252(t.lignes[k][0]));
+        EXPECT_EQ(lu[k + 1][1], t.lignes[k][1]);
+    }
+}
+
+TEST(Export, SansFormule) {
+    const struct {
+        std::string entree, attendu;
+    } cas[] = {
+        {"=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")"},
+        {"+33 1", "'+33 1"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"-2+3", "'-2+3"},
+        {"-", "-"},  // the mark of an empty field stays as it is
+        {"/index.html", "/index.html"},
+        {"", ""},
+    };
+    for (const auto& c : cas) EXPECT_EQ(sansFormule(c.entree), c.attendu) << c.entree;
+    // Only the text columns: a count stays a number.
+    TableExportee t;
+    t.entetes = {"Page", "Occurences"};
+    t.numeriques = {false, true};
+    t.lignes = {{"=1+1", "-3"}};
+    const std::string s = produit([&](const Ecrivain& e) { produireCsv(t, e); });
+    EXPECT_EQ(lireCsv(s.substr(3)).at(1), (std::vector<std::string>{"'=1+1", "-3"}));
+}
+
+TEST(Export, TablesComplements) {
+    Complements c;
+    c.requetes = 57;
+    c.codes = {{200, 47, 2938303}, {304, 6, 0}, {404, 4, 683}};
+    c.introuvables = {{"/a;b", 4}};
+    c.jours = {{2023, 12, 9, 57, 2939290}};
+    const auto t = tablesComplements(c);
+    ASSERT_EQ(t.size(), 4u);
+    const struct {
+        std::size_t table, ligne;
+        std::vector<std::string> attendu;
+    } cas[] = {
+        {0, 0, {"200", "47", "2938303", "82,5 %"}},
+        {0, 1, {"304", "6", "0", "10,5 %"}},
+        {1, 0, {"/a;b", "4"}},
+        {3, 0, {"09/12/2023", "57", "2939290"}},
+    };
+    for (const auto& k : cas) EXPECT_EQ(t[k.table].lignes.at(k.ligne), k.attendu);
+    EXPECT_TRUE(t[2].lignes.empty());
+}
+
+TEST(Export, ReplisEtGraphes) {
+    const struct {
+        std::size_t lignes;
+        int points;
+        bool repli;
+    } cas[] = {{3, 3, false}, {50, 24, false}, {51, 50, true}, {400, 0, true}};
+    for (const auto& c : cas) {
+        DonneesRapport d;
+        d.nomJournal = "acc\xC3\xA8s.log";  // UTF-8, as the system names it
+        d.tables = {table(c.lignes, c.points)};
+        const std::string s = produit([&](const Ecrivain& e) { produireHtml(d, e); });
+        EXPECT_EQ(occurrences(s, "<tr><td>"), c.lignes) << c.lignes;
+        EXPECT_EQ(occurrences(s, "<details>"), c.repli ? 1u : 0u) << c.lignes;
+        EXPECT_EQ(occurrences(s, "<rect "), static_cast<std::size_t>(c.points)) << c.lignes;
+        EXPECT_NE(s.find("Rapport d&#39;analyse du fichier acc\xC3\xA8s.log"), std::string::npos);
+        EXPECT_NE(s.find("Fichiers charg\xC3\xA9s"), std::string::npos);
+        // Self-contained: nothing fetched, no script.
+        EXPECT_EQ(s.find("<script"), std::string::npos);
+        EXPECT_EQ(s.find(" src="), std::string::npos);
+        EXPECT_EQ(s.find(" href="), std::string::npos);
+    }
+}
+
+TEST(Export, TablesDansUnDossier) {
+    const std::string dossier =
+        (std::filesystem::temp_directory_path() / ("kestrane-export-" + std::to_string(::getpid())))
+            .string();
+    DonneesRapport d;
+    d.tables = {table(3, 0), table(2, 0)};
+    d.tables[1].fichier = "g.csv";
+    std::size_t faites = 0;
+    ecrireTablesCsv(dossier, d, [&](std::size_t k, std::size_t total) {
+        faites = k;
+        EXPECT_EQ(total, 2u);
+    });
+    EXPECT_EQ(faites, 2u);
+    std::ifstream f(dossier + "/g.csv", std::ios::binary);
+    std::stringstream lu;
+    lu << f.rdbuf();
+    EXPECT_EQ(lireCsv(lu.str().substr(3)).size(), 3u);
+    // A file where the folder should be is refused, and stays as it was.
+    const std::string fichier = dossier + "/f.csv";
+    EXPECT_THROW(ecrireTablesCsv(fichier, d), ErreurFichier);
+    EXPECT_TRUE(std::filesystem::is_regular_file(fichier));
+    std::filesystem::remove_all(dossier);
+}

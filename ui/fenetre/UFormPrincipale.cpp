@@ -1,0 +1,398 @@
+#include "ui/fenetre/UFormPrincipale.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "platform/Horloge.h"
+#include "core/analyse/UFonctionsKestrane.h"
+#include "ui/fenetre/FichiersRecents.h"
+#include "ui/dialogues/LignesIgnorees.h"
+#include "ui/pages/rapport/PageRapport.h"
+#include "ui/pages/statistiques/PageStatistiques.h"
+#include "ui/vues/Texte1252.h"
+#include "ui/vues/VueTexte.h"
+
+namespace kestrane {
+
+namespace {
+
+// The page width the button bar was designed for: buttons kept at the right edge keep their
+// distance to it, the progress bar stretches by the difference.
+constexpr int kLargeurPageConcue = 678;
+
+QAction* ajouterAction(QMenu* menu, const char* nom, const QString& texte,
+                       const QKeySequence& raccourci = {}) {
+    QAction* a = menu->addAction(texte);
+    a->setObjectName(QString::fromLatin1(nom));
+    if (!raccourci.isEmpty()) a->setShortcut(raccourci);
+    return a;
+}
+
+void ajouterSeparateur(QMenu* menu, const char* nom) {
+    menu->addSeparator()->setObjectName(QString::fromLatin1(nom));
+}
+
+}  // namespace
+
+QString nomFichier(const QString& chemin) {
+    const qsizetype p =
+        std::max(chemin.lastIndexOf(QLatin1Char('/')), chemin.lastIndexOf(QLatin1Char('\\')));
+    return chemin.mid(p + 1);
+}
+
+TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
+    terminer = [] { QCoreApplication::quit(); };
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kestrane - l'\u00e9quipe Kestrane - AJW"));
+    setFont(QFont(QStringLiteral("Arial"), 8));
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(PageControl1);
+    ongletAnalyse = new QWidget;
+    ongletAnalyse->setObjectName(QStringLiteral("ongletAnalyse"));
+    ongletStatistiques = new QWidget;
+    ongletStatistiques->setObjectName(QStringLiteral("ongletStatistiques"));
+    ongletRapportAnalyse = new QWidget;
+    ongletRapportAnalyse->setObjectName(QStringLiteral("ongletRapportAnalyse"));
+    PageControl1->addTab(ongletAnalyse, QStringLiteral("Analyse"));
+    PageControl1->addTab(ongletStatistiques, QStringLiteral("Statistiques"));
+    PageControl1->addTab(ongletRapportAnalyse, QStringLiteral("Rapport d'Analyse"));
+
+    creerMenus();
+    creerPageAnalyse();
+    creerPageStatistiques();
+    creerPageRapport();
+    creerComplements();
+    creerExportRapport();
+    creerBarreStatus();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer1->start();
+
+    move(224, 136);
+    resize(686, 523 + menuBar()->sizeHint().height());
+
+    // Start-up: the clock, the first message, no analysis shown, no period chosen.
+    panneauHeure->setText(texteHeure(horloge()));
+    afficherStatut(QStringLiteral("Kestrane ouvert"));
+    montrerAnalyse(false);
+    PageControl1->setCurrentIndex(0);
+    periodeChoisie.clear();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::creerMenus() {
+    QMenuBar* barre = menuBar();
+    barre->setObjectName(QStringLiteral("menuPrincipal"));
+
+    menuFichier = barre->addMenu(QStringLiteral("&Fichier"));
+    menuFichier->setObjectName(QStringLiteral("menuFichier"));
+    menuChargerJournal =
+        ajouterAction(menuFichier, "menuChargerJournal", QStringLiteral("&Charger journal..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_O));
+    ajouterSeparateur(menuFichier, "N3");
+    menuEnregisterjournalsous = ajouterAction(menuFichier, "menuEnregisterjournalsous",
+                                              QStringLiteral("Enregi&ster journal sous..."),
+                                              QKeySequence(Qt::CTRL | Qt::Key_S));
+    menuExporterAnalyse =
+        ajouterAction(menuFichier, "menuExporterAnalyse", QStringLiteral("&Exporter analyse..."),
+                      QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    ajouterSeparateur(menuFichier, "N1");
+    menuQuitter = ajouterAction(menuFichier, "menuQuitter", QStringLiteral("&Quitter"));
+    fichiersRecents_ = new FichiersRecents(*this, menuFichier);
+
+    menuEdition = barre->addMenu(QStringLiteral("&Edition"));
+    menuEdition->setObjectName(QStringLiteral("menuEdition"));
+    menuAnalyser = ajouterAction(menuEdition, "menuAnalyser", QStringLiteral("&Analyser..."),
+                                 QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A));
+
+    menuOutils = barre->addMenu(QStringLiteral("&Outils"));
+    menuOutils->setObjectName(QStringLiteral("menuOutils"));
+    menuOptions = ajouterAction(menuOutils, "menuOptions", QStringLiteral("&Options..."));
+    menuOptions->setEnabled(false);
+    optionLignes_ = new OptionLignesIgnorees(menuOutils, menuEdition, this);
+
+    menuStatistiques = barre->addMenu(QStringLiteral("&Statistiques"));
+    menuStatistiques->setObjectName(QStringLiteral("menuStatistiques"));
+    menuStatIP = ajouterAction(menuStatistiques, "menuStatIP", QStringLiteral("Adresses &IP"),
+                               QKeySequence(Qt::Key_F4));
+    menuStatOS =
+        ajouterAction(menuStatistiques, "menuStatOS",
+                      QStringLiteral("&Syst\u00e8mes d'Exploitation"), QKeySequence(Qt::Key_F5));
+    menuStatNav = ajouterAction(menuStatistiques, "menuStatNav",
+                                QStringLiteral("&Navigateurs / Robots"), QKeySequence(Qt::Key_F6));
+    menuStatResolution =
+        ajouterAction(menuStatistiques, "menuStatResolution",
+                      QStringLiteral("&R\u00e9solution d'Ecran"), QKeySequence(Qt::Key_F7));
+    menuStatCouleurs =
+        ajouterAction(menuStatistiques, "menuStatCouleurs", QStringLiteral("&Couleurs affichables"),
+                      QKeySequence(Qt::Key_F8));
+    menuStatProvenance =
+        ajouterAction(menuStatistiques, "menuStatProvenance",
+                      QStringLiteral("&Provenance des visites"), QKeySequence(Qt::Key_F9));
+    menuStatHoraires =
+        ajouterAction(menuStatistiques, "menuStatHoraires", QStringLiteral("Tranches &horaires"),
+                      QKeySequence(Qt::Key_F10));
+    menuStatVisites = ajouterAction(menuStatistiques, "menuStatVisites",
+                                    QStringLiteral("&Visites..."), QKeySequence(Qt::Key_F11));
+    menuStatVisites->setEnabled(false);
+    ajouterSeparateur(menuStatistiques, "N2");
+    menuRapportdAnalyse =
+        ajouterAction(menuStatistiques, "menuRapportdAnalyse", QStringLiteral("Rapport d'&Analyse"),
+                      QKeySequence(Qt::Key_F3));
+
+    menuAide = barre->addMenu(QStringLiteral("?"));
+    menuAide->setObjectName(QStringLiteral("menuAide"));
+    menuApropos = ajouterAction(menuAide, "menuApropos", QStringLiteral("A &propos..."));
+
+    const auto relier = [this](QAction* a, void (TForm1::*gestionnaire)()) {
+        connect(a, &QAction::triggered, this, [this, gestionnaire] { (this->*gestionnaire)(); });
+    };
+    relier(menuChargerJournal, &TForm1::btChargerClick);
+    relier(menuEnregisterjournalsous, &TForm1::btEnregistrerSousClick);
+    relier(menuExporterAnalyse, &TForm1::btExporterClick);
+    relier(menuAnalyser, &TForm1::btAnalyserClick);
+    relier(menuQuitter, &TForm1::quitter);
+    relier(menuApropos, &TForm1::menuAproposClick);
+    relier(menuRapportdAnalyse, &TForm1::menuRapportdAnalyseClick);
+    const QAction* graphes[] = {menuStatIP,         menuStatOS,       menuStatNav,
+                                menuStatResolution, menuStatCouleurs, menuStatProvenance,
+                                menuStatHoraires};
+    for (int k = 0; k < 7; ++k) {
+        connect(graphes[k], &QAction::triggered, this, [this, k] { afficherGrapheSeul(k); });
+    }
+}
+
+void TForm1::creerPageAnalyse() {
+    auto* page = new QVBoxLayout(ongletAnalyse);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(0);
+
+    pBoutonAnalyse = new QWidget;
+    pBoutonAnalyse->setObjectName(QStringLiteral("pBoutonAnalyse"));
+    pBoutonAnalyse->setFixedHeight(33);
+    pBoutonAnalyse->installEventFilter(this);
+    page->addWidget(pBoutonAnalyse);
+
+    const auto bouton = [this](const char* nom, const QString& texte, QRect place) {
+        auto* b = new QPushButton(texte, pBoutonAnalyse);
+        b->setObjectName(QString::fromLatin1(nom));
+        b->setGeometry(place);
+        return b;
+    };
+    btCharger = bouton("btCharger", QStringLiteral("&Charger"), {0, 3, 73, 25});
+    btCharger->setToolTip(QStringLiteral("Chargement..."));
+    btEnregistrerSous =
+        bouton("btEnregistrerSous", QStringLiteral("Enregister &Sous..."), {80, 3, 113, 25});
+    btEnregistrerSous->setToolTip(QStringLiteral("Sauvegarder..."));
+    lbNbLignes = new QLabel(pBoutonAnalyse);
+    lbNbLignes->setObjectName(QStringLiteral("lbNbLignes"));
+    lbNbLignes->setGeometry(200, 7, 137, 18);
+    QFont grasItalique(QStringLiteral("Arial"), 10, QFont::Bold, true);
+    lbNbLignes->setFont(grasItalique);
+    barreProgressionAnalyse = new QProgressBar(pBoutonAnalyse);
+    barreProgressionAnalyse->setObjectName(QStringLiteral("barreProgressionAnalyse"));
+    barreProgressionAnalyse->setGeometry(200, 8, 263, 17);
+    barreProgressionAnalyse->setValue(50);
+    barreProgressionAnalyse->setTextVisible(false);
+    barreProgressionAnalyse->hide();
+    btAnalyser = bouton("btAnalyser", QStringLiteral("Analyser"), {470, 3, 89, 25});
+    btExporter = bouton("btExporter", QStringLiteral("Exporter..."), {566, 3, 105, 25});
+    connect(btCharger, &QPushButton::clicked, this, [this] { btChargerClick(); });
+    connect(btEnregistrerSous, &QPushButton::clicked, this, [this] { btEnregistrerSousClick(); });
+    connect(btAnalyser, &QPushButton::clicked, this, [this] { btAnalyserClick(); });
+    connect(btExporter, &QPushButton::clicked, this, [this] { btExporterClick(); });
+
+    panelAnalyse = new QWidget;
+    panelAnalyse->setObjectName(QStringLiteral("panelAnalyse"));
+    page->addWidget(panelAnalyse, 1);
+    auto* panneau = new QVBoxLayout(panelAnalyse);
+    panneau->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Vertical, panelAnalyse);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(4);
+    Splitter1->setChildrenCollapsible(false);
+    panneau->addWidget(Splitter1);
+    const QFont courier(QStringLiteral("Courier New"), 8);
+    Memo1 = new VueTexte;
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setFont(courier);
+    RichEdit1 = new VueTexte;
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setFont(courier);
+    RichEdit1->changerFond(QColor(166, 202, 240));
+    Splitter1->addWidget(Memo1);
+    Splitter1->addWidget(RichEdit1);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({217, 240});
+}
+
+void TForm1::creerBarreStatus() {
+    QStatusBar* barre = statusBar();
+    barre->setObjectName(QStringLiteral("barreStatus"));
+    barre->setFixedHeight(23);
+    barre->setSizeGripEnabled(true);
+    panneauHeure = new QLabel;
+    panneauHeure->setObjectName(QStringLiteral("barreStatusPanneau0"));
+    panneauHeure->setFixedWidth(80);
+    panneauHeure->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panneauMessage = new QLabel;
+    panneauMessage->setObjectName(QStringLiteral("barreStatusPanneau1"));
+    // 300 pixels at least; as the last panel it runs to the bar's end, so that a long message
+    // (a load names the whole path) can be read.
+    panneauMessage->setMinimumWidth(300);
+    panneauMessage->setFrameStyle(QFrame::NoFrame);
+    barre->addWidget(panneauHeure);
+    barre->addWidget(panneauMessage, 1);
+}
+
+bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
+    if (objet == pBoutonAnalyse && evenement->type() == QEvent::Resize) placerBoutons();
+    return QMainWindow::eventFilter(objet, evenement);
+}
+
+void TForm1::placerBoutons() {
+    const int ecart = pBoutonAnalyse->width() - kLargeurPageConcue;
+    btAnalyser->move(470 + ecart, 3);
+    btExporter->move(566 + ecart, 3);
+    barreProgressionAnalyse->resize(std::max(0, 263 + ecart), 17);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // A real change of size lays the charts out again, whatever page is shown; the first
+    // sizing of the window does not, so that the start message stays.
+    if (event->oldSize().isValid() && event->oldSize() != event->size()) {
+        executer([this] { pageStatistiques->disposerGraphes(); });
+    }
+}
+
+void TForm1::afficherStatut(const QString& message) {
+    ecrireStatut(message);
+    repaint();
+}
+
+void TForm1::ecrireStatut(const QString& message) {
+    panneauMessage->setText(message + QStringLiteral(" [") + panneauHeure->text() +
+                            QLatin1Char(']'));
+    panneauHeure->setText(texteHeure(horloge()));
+}
+
+void TForm1::montrerAnalyse(bool montree) {
+    menuStatistiques->menuAction()->setVisible(montree);
+    menuStatistiques->menuAction()->setEnabled(montree);
+    // The items' keys must die with their menu: F3 to F11 do nothing while it is hidden.
+    for (QAction* a : menuStatistiques->actions()) {
+        if (a != menuStatVisites && !a->isSeparator()) a->setEnabled(montree);
+    }
+    PageControl1->setTabVisible(1, montree);
+    PageControl1->setTabVisible(2, montree);
+    if (!montree) optionLignes_->oublier();
+    PageControl1->setTabVisible(3, montree && complementsActifs());
+    actionComplementsDevant->setEnabled(montree && complementsActifs());
+}
+
+// --- The result pages ------------------------------------------------------------------------
+
+ContexteFenetre TForm1::contextePages() {
+    ContexteFenetre c;
+    c.bip = &bip_;
+    c.afficherStatut = [this](const QString& message) { afficherStatut(message); };
+    c.executer = [this](const std::function<void()>& commande) { executer(commande); };
+    c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
+    // After an analysis limited to a period, the report's own counts read the same lines.
+    c.journal = [this]() -> const Journal& {
+        return periodeAnalysee_.active ? journalAnalyse_ : journal_;
+    };
+    c.lignes = [this] {
+        return optionLignes_->lignes(periodeAnalysee_.active ? journalAnalyse_ : journal_);
+    };
+    return c;
+}
+
+void TForm1::creerPageStatistiques() {
+    auto* page = new QVBoxLayout(ongletStatistiques);
+    page->setContentsMargins(0, 0, 0, 0);
+    pageStatistiques = new PageStatistiques(contextePages(), ongletStatistiques);
+    page->addWidget(pageStatistiques);
+}
+
+void TForm1::creerPageRapport() {
+    auto* page = new QVBoxLayout(ongletRapportAnalyse);
+    page->setContentsMargins(0, 0, 0, 0);
+    pageRapport =
+        new PageRapport(contextePages(), pageStatistiques->graphes(), ongletRapportAnalyse);
+    page->addWidget(pageRapport);
+}
+
+// --- Handlers --------------------------------------------------------------------------------
+
+void TForm1::btChargerClick() {
+    executer([this] { chargerJournal(); });
+}
+void TForm1::btEnregistrerSousClick() {
+    executer([this] { enregistrerJournalSous(); });
+}
+void TForm1::btExporterClick() {
+    executer([this] { exporterAnalyse(); });
+}
+void TForm1::btAnalyserClick() {
+    executer([this] { analyserJournal(); });
+}
+void TForm1::menuRapportdAnalyseClick() {
+    executer([this] { PageControl1->setCurrentIndex(2); });
+}
+void TForm1::afficherGrapheSeul(int index) {
+    executer([this, index] {
+        pageStatistiques->afficherGrapheSeul(index);
+        PageControl1->setCurrentIndex(1);
+    });
+}
+
+void TForm1::menuAproposClick() {
+    // Lines separated by LF then CR, as the box has always shown them.
+    const QString sep = QStringLiteral("\n\r");
+    boites.information(this, QStringLiteral("Projet Kestrane - Kestrane") + sep +
+                                 QStringLiteral("R\u00e9alis\u00e9 par l'\u00e9quipe Kestrane") +
+                                 sep + QStringLiteral("Analyse de journaux web - 2026") + sep +
+                                 QStringLiteral("Projet n\u00b01"));
+}
+
+void TForm1::quitter() {
+    if (quitte_) return;
+    quitte_ = true;
+    bipQuitter(bip_);
+    terminer();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Asked while a command runs (the window keeps painting meanwhile): the program ends once
+    // the command has ended, as if the request had waited for it.
+    if (pompe_ > 0) {
+        fermetureDemandee_ = true;
+        event->ignore();
+        return;
+    }
+    quitter();
+    event->accept();
+}
+
+}  // namespace kestrane

@@ -1,0 +1,97 @@
+// The "Compléments" page: the summary of the analysis, the status codes (grid and pie of their
+// classes), the files answered 404 or 5xx, and the traffic of each day (grid and chart). Its
+// grids sort by their headers (numbers as numbers) and are searched by substring (Ctrl+F).
+#pragma once
+
+#include <QColor>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+#include <vector>
+
+#include "core/analyse/Complements.h"
+
+class QChartView;
+class QLabel;
+class QLineEdit;
+class QPieSeries;
+class QLineSeries;
+class QSortFilterProxyModel;
+class QTabWidget;
+class QTableView;
+
+namespace kestrane {
+
+class ModeleComplements;
+
+// One grid of the page with its search field above it.
+class TableauComplements : public QWidget {
+    Q_OBJECT
+  public:
+    struct Cellule {
+        QString texte;
+        QVariant cle;  // what the column sorts by: a number, or the text itself
+    };
+    using Ligne = std::vector<Cellule>;
+
+    // The grid is named `nom`, its search field `nom` + "Recherche". It first shows the rows in
+    // the order given, which is that of column `colonneTri` in `ordre`.
+    TableauComplements(const QString& nom, const QStringList& entetes, int colonneTri,
+                       Qt::SortOrder ordre, QWidget* parent = nullptr);
+    void remplir(std::vector<Ligne> lignes);
+    void chercher();  // puts the focus in the search field
+
+    QTableView* vue() const { return vue_; }
+    QLineEdit* recherche() const { return recherche_; }
+    // The rows as shown (sorted, filtered).
+    int nbLignes() const;
+    QString texte(int ligne, int colonne) const;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void ajusterColonnes();
+
+    QTableView* vue_;
+    QLineEdit* recherche_;
+    ModeleComplements* modele_;
+    QSortFilterProxyModel* filtre_;
+    int colonneTri_;
+    Qt::SortOrder ordre_;
+};
+
+class PageComplements : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PageComplements(QWidget* parent = nullptr);
+
+    void afficher(const Complements& c);
+
+    // The summary's lines as shown: "Requêtes : 1 234".
+    QStringList resume() const;
+    // Colour of each class of status code (0 for the codes outside 1xx..5xx).
+    static QColor couleurClasse(int classe);
+    // What the pie's slices and the day chart's points tell in their tooltips.
+    QString bulleClasse(int tranche) const;
+    QString bulleJour(int k) const;
+
+  private:
+    void afficherResume(const Complements& c);
+    void afficherCodes(const Complements& c);
+    void afficherFichiers(const Complements& c);
+    void afficherJours(const Complements& c);
+    TableauComplements* tableauCourant() const;
+
+    QTabWidget* onglets_;
+    QLabel* resume_;
+    QStringList lignesResume_;
+    TableauComplements *codes_, *introuvables_, *erreurs_, *jours_;
+    QChartView *grapheCodes_, *grapheJours_;
+    QPieSeries* camembert_ = nullptr;
+    QStringList bullesClasses_;
+    std::vector<CompteJour> joursAffiches_;
+};
+
+}  // namespace kestrane

@@ -1,0 +1,26 @@
+// What a page of the window reaches beyond itself, handed to it when it is made. The window owns
+// all of it and outlives the pages.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "core/analyse/UFonctionsKestrane.h"
+
+namespace kestrane {
+
+class Bip;
+class Journal;
+
+struct ContexteFenetre {
+    Bip* bip = nullptr;                                  // the refused key's signal
+    std::function<void(const QString&)> afficherStatut;  // the window's status line
+    // Runs a command and shows its error, if any: no exception leaves a command of a page.
+    std::function<void(const std::function<void()>&)> executer;
+    Execution enFond;  // a long computation, the window painted (empty: in place)
+    std::function<const Journal&()> journal;  // the loaded journal
+    // The lines the last analysis counted (empty: those of the loaded journal).
+    std::function<LignesAnalysees()> lignes;
+};
+
+}  // namespace kestrane

@@ -1,0 +1,572 @@
+// The report page: its controls and their layout, its scrolling, and what the statistics pass
+// shows on it. Its commands (sorts, searches, slices, periods) are in CommandesRapport.cpp.
+#include "ui/pages/rapport/PageRapport.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/analyse/UFonctionsKestrane.h"
+#include "ui/graphes/GrapheQt.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/Texte1252.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr int kMarge = 8;
+constexpr int kHauteurGroupe = 169;
+constexpr int kLongueurRecherche = 15;
+
+// -1 for a wheel turned up (towards the top of the report), +1 down, 0 for no vertical turn.
+int sensMolette(const QWheelEvent* e) {
+    int dy = e->angleDelta().y();
+    if (dy == 0) dy = e->pixelDelta().y();
+    return dy > 0 ? -1 : dy < 0 ? 1 : 0;
+}
+
+// The report's scroll area: one wheel event, one fixed step, whatever the platform's settings.
+class BoiteDefilement : public QScrollArea {
+  public:
+    using QScrollArea::QScrollArea;
+
+    void defiler(const QWheelEvent* e) {
+        const int sens = sensMolette(e);
+        if (sens == 0) return;
+        QScrollBar* barre = verticalScrollBar();
+        barre->setValue(barre->value() + sens * PageRapport::kPasMolette);
+    }
+
+  protected:
+    void wheelEvent(QWheelEvent* e) override {
+        if (sensMolette(e) == 0) {
+            e->ignore();
+            return;
+        }
+        defiler(e);
+        e->accept();
+    }
+};
+
+QFont police(int pixels, bool gras) {
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixels);
+    f.setBold(gras);
+    return f;
+}
+
+// Every control is named and takes the page's plain font explicitly, so that the bold caption
+// font of the group it sits in does not reach it.
+template <typename W>
+W* controle(QWidget* parent, const char* nom, const QRect& place) {
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(nom));
+    w->setFont(police(11, false));
+    w->setGeometry(place);
+    return w;
+}
+
+QGroupBox* groupe(QWidget* parent, const char* nom, const QString& titre, const QRect& place) {
+    auto* g = controle<QGroupBox>(parent, nom, place);
+    g->setTitle(titre);
+    g->setFont(police(11, true));
+    return g;
+}
+
+QRadioButton* radio(QWidget* parent, const char* nom, const QString& texte, const QRect& place) {
+    auto* r = controle<QRadioButton>(parent, nom, place);
+    r->setText(texte);
+    return r;
+}
+
+QLabel* texte(QWidget* parent, const char* nom, const QString& contenu, const QRect& place) {
+    auto* l = controle<QLabel>(parent, nom, place);
+    l->setTextFormat(Qt::PlainText);
+    l->setText(contenu);
+    return l;
+}
+
+// A caption in white on black across the report.
+void bandeau(QLabel* l, int pixels) {
+    l->setFont(police(pixels, true));
+    l->setAlignment(Qt::AlignCenter);
+    l->setAutoFillBackground(true);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::black);
+    p.setColor(QPalette::WindowText, Qt::white);
+    l->setPalette(p);
+}
+
+GrilleRapportQt* grille(QWidget* parent, const char* nom, const QRect& place, int largeur0,
+                        int largeur1, bool redimensionnable) {
+    auto* g = controle<GrilleRapportQt>(parent, nom, place);
+    g->changerLargeurs(largeur0, largeur1);
+    g->permettreRedimensionnement(redimensionnable);
+    return g;
+}
+
+QDateEdit* date(QWidget* parent, const char* nom, const QRect& place, QDate initiale) {
+    auto* d = controle<QDateEdit>(parent, nom, place);
+    d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    d->setCalendarPopup(true);
+    d->setDate(initiale);
+    return d;
+}
+
+// Places `suivant` just right of `avant`, on the same text line.
+void aLaSuite(QWidget* avant, QWidget* suivant, int ecart) {
+    avant->resize(avant->sizeHint().width(), avant->height());
+    suivant->move(avant->geometry().right() + 1 + ecart, suivant->y());
+}
+
+}  // namespace
+
+PageRapport::PageRapport(ContexteFenetre contexte, GraphesStat graphes, QWidget* parent)
+    : QWidget(parent), contexte_(std::move(contexte)), graphes_(graphes) {
+    setObjectName(QStringLiteral("PageRapport"));
+    setFont(police(11, false));
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(0);
+
+    creerBarreOutils();
+    page->addWidget(panelOutilsRapport);
+
+    auto* boite = new BoiteDefilement(this);
+    scrollBoxRapport = boite;
+    scrollBoxRapport->setObjectName(QStringLiteral("scrollBoxRapport"));
+    scrollBoxRapport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollBoxRapport->setBackgroundRole(QPalette::Window);
+    scrollBoxRapport->setWidgetResizable(true);
+    // The scroll bar would step by its own amount: the report's step applies there too.
+    scrollBoxRapport->verticalScrollBar()->installEventFilter(this);
+    page->addWidget(scrollBoxRapport, 1);
+
+    contenuRapport = new QWidget;
+    contenuRapport->setObjectName(QStringLiteral("contenuRapport"));
+    contenuRapport->setFixedHeight(kHauteurContenu);
+    contenuRapport->setMinimumWidth(kLargeurGroupe + 2 * kMarge);
+    contenuRapport->installEventFilter(this);
+    creerContenu();
+    scrollBoxRapport->setWidget(contenuRapport);
+    placerSurLaLargeur();
+
+    connect(btRapportRapport, &QToolButton::clicked, this, [this] { allerA(0); });
+    connect(btRapportAudience, &QToolButton::clicked, this, [this] { allerA(kPositionAudience); });
+    nommerGroupes();
+    brancher();
+}
+
+void PageRapport::nommerGroupes() {
+    const std::pair<QButtonGroup*, const char*> groupes[] = {
+        {groupeTriAdressesIP, "groupeTriAdressesIP"},
+        {groupeTriOS, "groupeTriOS"},
+        {groupeTriNav, "groupeTriNav"},
+        {groupeTriFichier, "groupeTriFichier"},
+        {groupeTriTaux, "groupeTriTaux"},
+        {groupeTriPrecedent, "groupeTriPrecedent"},
+        {groupeTriTranches, "groupeTriTranches"},
+        {groupeTriRequetes, "groupeTriRequetes"},
+        {groupePeriodeRequetes, "groupePeriodeRequetes"},
+    };
+    for (const auto& [groupe, nom] : groupes) groupe->setObjectName(QString::fromLatin1(nom));
+}
+
+// --- What the statistics pass shows ---------------------------------------------------------
+
+void PageRapport::afficherTable(int etape) {
+    struct Remplissage {
+        const char *entete0, *entete1;
+        const tableauRapportStat& table;
+        GrilleRapport* grille;
+    };
+    const Remplissage remplissages[] = {
+        {"Adresses IP", "Occurences", statIP, tableauRapportAdressesIP},
+        {"Syst\xE8me d'Exploitation", "Occurences", statOS, tableauRapportOS},
+        {"Navigateur / Robot", "Occurences", statNav, tableauRapportNav},
+        {"Page de provenance", "Occurences", statPrecedent, tableauRapportPrecedent},
+        {"Fichier charg\xE9", "Occurences", statFichier, tableauRapportFichierCharge},
+        {"Adresse IP", "Octets", statTaux, tableauRapportTauxChargement},
+        {"Tranche horaire", "Nb Acc\xE8s", statHoraires, tableauRapportTranches},
+    };
+    static_assert(std::size(remplissages) == kEtapeTranches - kEtapeIP + 1);
+    if (etape < kEtapeIP || etape > kEtapeTranches) return;
+    const Remplissage& r = remplissages[etape - kEtapeIP];
+    remplirTableauRapport(r.entete0, r.entete1, r.table, *r.grille);
+}
+
+void PageRapport::afficherTotalRequetes(std::size_t nbLignes) {
+    lbRapportRequetesTotal->setText(QString::number(nbLignes));
+}
+
+void PageRapport::preparerRequetes(const ListesPeriodes& listes) {
+    // The one-entry-per-date build has been made by the statistics pass, which derived the two
+    // lists from it.
+    cbRapportRequetesAnnees->clear();
+    cbRapportRequetesMois->clear();
+    for (const std::string& a : listes.annees) cbRapportRequetesAnnees->addItem(depuis1252(a));
+    cbRapportRequetesAnnees->setCurrentIndex(0);
+    for (const std::string& m : listes.mois) cbRapportRequetesMois->addItem(depuis1252(m));
+    cbRapportRequetesMois->setCurrentIndex(0);
+    // Selecting the button runs its action when it was not selected already.
+    radioRapportRequetesToutJournal->setChecked(true);
+    compterRequetes(lignes(), kPeriodeToutLeFichier, "", "");
+    afficherRequetes();
+}
+
+void PageRapport::afficherRequetes() {
+    remplirTableauRapport("Date", "Occurences", statVMensuelles, *tableauRapportRequetes);
+    remplirGraphe(*graphes_.grapheStatVMensuelles, 50, statVMensuelles);
+    emit requetesAffichees();
+}
+
+int PageRapport::largeurTranches() const {
+    return seRapportTrancheRecherche->value();
+}
+
+void PageRapport::changerTitre(const QString& titre) {
+    lbTitreRapport->setText(titre);
+}
+
+void PageRapport::oublierTriAdresses() {
+    decocherSansAction(groupeTriAdressesIP);
+}
+
+void PageRapport::creerBarreOutils() {
+    panelOutilsRapport = new QFrame(this);
+    panelOutilsRapport->setObjectName(QStringLiteral("panelOutilsRapport"));
+    panelOutilsRapport->setFixedHeight(25);
+    auto* barre = new QHBoxLayout(panelOutilsRapport);
+    barre->setContentsMargins(2, 1, 2, 1);
+    btRapportRapport = controle<QToolButton>(panelOutilsRapport, "btRapportRapport", {});
+    btRapportRapport->setText(QStringLiteral("Rapport"));
+    btRapportAudience = controle<QToolButton>(panelOutilsRapport, "btRapportAudience", {});
+    btRapportAudience->setText(QStringLiteral("Audience"));
+    btRapportAudience->hide();
+    barre->addWidget(btRapportRapport);
+    barre->addStretch(1);
+    barre->addWidget(btRapportAudience);
+}
+
+void PageRapport::creerContenu() {
+    lbTitreRapport = texte(contenuRapport, "lbTitreRapport", {}, {0, 8, kLargeurGroupe, 33});
+    bandeau(lbTitreRapport, 21);
+
+    const QString vide;
+    const QString adresse = QStringLiteral("xxx.xxx.xxx.xxx");
+    standards_[0] = creerGroupeStandard(
+        48, "boiteRapportAdressesIP", QStringLiteral("Adresses IP :"), "tableauRapportAdressesIP",
+        150, 150, "radioRapportAdressesIPCroissant", "radioRapportAdressesIPDecroissant",
+        "editRapportAdressesIPRecherche", adresse, "btRapportAdressesIPRechercher",
+        "lbRapportAdressesIPRecherche");
+    standards_[1] = creerGroupeStandard(
+        224, "boiteRapportOS", QStringLiteral("Syst\u00e8mes d'exploitation :"), "tableauRapportOS",
+        150, 150, "radioRapportOSCroissant", "radioRapportOSDecroissant", "editRapportOSRecherche",
+        vide, "btRapportOSRechercher", "lbRapportOSRecherche");
+    standards_[2] = creerGroupeStandard(
+        400, "boiteRapportNavRobots", QStringLiteral("Navigateurs / Robots :"), "tableauRapportNav",
+        237, 62, "radioRapportNavCroissant", "radioRapportNavDecroissant",
+        "editRapportNavRecherche", vide, "btRapportNavRechercher", "lbRapportNavRecherche");
+    standards_[3] = creerGroupeStandard(
+        576, "boiteRapportFichierCharge", QStringLiteral("Fichiers charg\u00e9s :"),
+        "tableauRapportFichierCharge", 150, 150, "radioRapportFichierCroissant",
+        "radioRapportFichierDecroissant", "editRapportFichierRecherche", vide,
+        "btRapportFichierRechercher", "lbRapportFichierRecherche");
+    standards_[4] = creerGroupeStandard(
+        752, "boiteRapportTauxChargement", QStringLiteral("Taux de chargement :"),
+        "tableauRapportTauxChargement", 150, 150, "radioRapportTauxCroissant",
+        "radioRapportTauxDecroissant", "editRapportTauxRecherche", adresse,
+        "btRapportTauxRechercher", "lbRapportTauxRecherche");
+    standards_[5] = creerGroupeStandard(
+        928, "boiteRapportPrecedent", QStringLiteral("Provenance des visites :"),
+        "tableauRapportPrecedent", 260, 150, "radioRapportPrecedentCroissant",
+        "radioRapportPrecedentDecroissant", "editRapportPrecedentRecherche", vide,
+        "btRapportPrecedentRechercher", "lbRapportPrecedentRecherche");
+
+    const auto membres = [](const GroupeStandard& g, QGroupBox*& boite, GrilleRapportQt*& grille,
+                            QRadioButton*& croissant, QRadioButton*& decroissant,
+                            QButtonGroup*& tri, QLineEdit*& edit, QToolButton*& bouton,
+                            EtiquetteQt*& resultat) {
+        boite = g.boite;
+        grille = g.grille;
+        croissant = g.croissant;
+        decroissant = g.decroissant;
+        tri = g.tri;
+        edit = g.recherche;
+        bouton = g.rechercher;
+        resultat = g.resultat;
+    };
+    membres(standards_[0], boiteRapportAdressesIP, tableauRapportAdressesIP,
+            radioRapportAdressesIPCroissant, radioRapportAdressesIPDecroissant, groupeTriAdressesIP,
+            editRapportAdressesIPRecherche, btRapportAdressesIPRechercher,
+            lbRapportAdressesIPRecherche);
+    membres(standards_[1], boiteRapportOS, tableauRapportOS, radioRapportOSCroissant,
+            radioRapportOSDecroissant, groupeTriOS, editRapportOSRecherche, btRapportOSRechercher,
+            lbRapportOSRecherche);
+    membres(standards_[2], boiteRapportNavRobots, tableauRapportNav, radioRapportNavCroissant,
+            radioRapportNavDecroissant, groupeTriNav, editRapportNavRecherche,
+            btRapportNavRechercher, lbRapportNavRecherche);
+    membres(standards_[3], boiteRapportFichierCharge, tableauRapportFichierCharge,
+            radioRapportFichierCroissant, radioRapportFichierDecroissant, groupeTriFichier,
+            editRapportFichierRecherche, btRapportFichierRechercher, lbRapportFichierRecherche);
+    membres(standards_[4], boiteRapportTauxChargement, tableauRapportTauxChargement,
+            radioRapportTauxCroissant, radioRapportTauxDecroissant, groupeTriTaux,
+            editRapportTauxRecherche, btRapportTauxRechercher, lbRapportTauxRecherche);
+    membres(standards_[5], boiteRapportPrecedent, tableauRapportPrecedent,
+            radioRapportPrecedentCroissant, radioRapportPrecedentDecroissant, groupeTriPrecedent,
+            editRapportPrecedentRecherche, btRapportPrecedentRechercher,
+            lbRapportPrecedentRecherche);
+
+    creerGroupeTranches();
+
+    Bevel1 = controle<QFrame>(contenuRapport, "Bevel1", {0, 1283, kLargeurGroupe, 2});
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+
+    creerAudience();
+    creerGroupeRequetes();
+}
+
+PageRapport::GroupeStandard PageRapport::creerGroupeStandard(
+    int haut, const char* nom, const QString& titre, const char* nomGrille, int largeur0,
+    int largeur1, const char* nomCroissant, const char* nomDecroissant, const char* nomEdit,
+    const QString& texteEdit, const char* nomBouton, const char* nomResultat) {
+    GroupeStandard g{};
+    g.boite = groupe(contenuRapport, nom, titre, {kMarge, haut, kLargeurGroupe, kHauteurGroupe});
+    g.grille = grille(g.boite, nomGrille, {8, 24, 287, 129}, largeur0, largeur1, true);
+    molletteSiFocus(g.grille);
+    g.croissant =
+        radio(g.boite, nomCroissant, QStringLiteral("Ordre croissant (<)"), {312, 24, 200, 17});
+    g.decroissant = radio(g.boite, nomDecroissant, QStringLiteral("Ordre d\u00e9croissant (>)"),
+                          {312, 48, 200, 17});
+    g.tri = grouper({g.croissant, g.decroissant});
+    g.recherche = controle<QLineEdit>(g.boite, nomEdit, {312, 80, 121, 21});
+    g.recherche->setMaxLength(kLongueurRecherche);
+    g.recherche->setText(texteEdit);
+    g.rechercher = controle<QToolButton>(g.boite, nomBouton, {312, 112, 81, 22});
+    g.rechercher->setText(QStringLiteral("Rechercher..."));
+    g.resultat = controle<EtiquetteQt>(g.boite, nomResultat, {400, 115, 220, 16});
+    return g;
+}
+
+void PageRapport::creerGroupeTranches() {
+    boiteRapportTranches =
+        groupe(contenuRapport, "boiteRapportTranches", QStringLiteral("Tranches horaires :"),
+               {kMarge, 1103, kLargeurGroupe, kHauteurGroupe});
+    tableauRapportTranches =
+        grille(boiteRapportTranches, "tableauRapportTranches", {8, 24, 249, 129}, 99, 120, false);
+    molletteSiFocus(tableauRapportTranches);
+
+    groupeRapportTrancheTri = groupe(boiteRapportTranches, "groupeRapportTrancheTri",
+                                     QStringLiteral("Options de tri :"), {272, 16, 345, 81});
+    QWidget* tri = groupeRapportTrancheTri;
+    radioRapportTranchesCroissant = radio(tri, "radioRapportTranchesCroissant",
+                                          QStringLiteral("Ordre croissant (<)"), {8, 24, 150, 17});
+    radioRapportTranchesDecroissant =
+        radio(tri, "radioRapportTranchesDecroissant", QStringLiteral("Ordre d\u00e9croissant (>)"),
+              {8, 48, 150, 17});
+    ligneRapportTrancheTri = controle<QFrame>(tri, "ligneRapportTrancheTri", {164, 18, 2, 56});
+    ligneRapportTrancheTri->setFrameShape(QFrame::VLine);
+    ligneRapportTrancheTri->setFrameShadow(QFrame::Sunken);
+    radioRapportTranchesHDF =
+        radio(tri, "radioRapportTranchesHDF", QStringLiteral("D\u00e9but -> Fin de journ\u00e9e"),
+              {176, 24, 164, 17});
+    radioRapportTranchesHFD =
+        radio(tri, "radioRapportTranchesHFD", QStringLiteral("Fin -> D\u00e9but de journ\u00e9e"),
+              {176, 48, 164, 17});
+    groupeTriTranches = grouper({radioRapportTranchesCroissant, radioRapportTranchesDecroissant,
+                                 radioRapportTranchesHDF, radioRapportTranchesHFD});
+
+    lbRapportTrancheDiviser = texte(
+        boiteRapportTranches, "lbRapportTrancheDiviser",
+        QStringLiteral("Diviser la journ\u00e9e moyenne en tranches de"), {272, 116, 215, 16});
+    seRapportTrancheRecherche =
+        controle<QSpinBox>(boiteRapportTranches, "seRapportTrancheRecherche", {490, 112, 41, 22});
+    seRapportTrancheRecherche->setRange(1, 6);
+    seRapportTrancheRecherche->setValue(1);
+    // Stepping only: the arrows and the keys step, typed text never reaches the value.
+    if (auto* edit = seRapportTrancheRecherche->findChild<QLineEdit*>()) edit->setReadOnly(true);
+    molletteSiFocus(seRapportTrancheRecherche);
+    lbRapportTrancheHeures = texte(boiteRapportTranches, "lbRapportTrancheHeures",
+                                   QStringLiteral("heures."), {536, 116, 60, 16});
+    aLaSuite(lbRapportTrancheDiviser, seRapportTrancheRecherche, 4);
+    aLaSuite(seRapportTrancheRecherche, lbRapportTrancheHeures, 4);
+}
+
+void PageRapport::creerAudience() {
+    lbRapportAudience = texte(contenuRapport, "lbRapportAudience", QStringLiteral("AUDIENCE"),
+                              {0, 1295, kLargeurGroupe, 25});
+    bandeau(lbRapportAudience, 16);
+    lbRapportAudience->hide();
+    StaticText1 =
+        texte(contenuRapport, "StaticText1", QStringLiteral("Nombre total de requ\u00e8tes : "),
+              {kMarge, 1335, 150, 17});
+    StaticText1->hide();
+    lbRapportRequetesTotal = texte(contenuRapport, "lbRapportRequetesTotal",
+                                   QStringLiteral("nbRequ\u00e8tes"), {160, 1335, 150, 17});
+    lbRapportRequetesTotal->hide();
+    aLaSuite(StaticText1, lbRapportRequetesTotal, 0);
+}
+
+void PageRapport::creerGroupeRequetes() {
+    boiteRapportRequetes =
+        groupe(contenuRapport, "boiteRapportRequetes", QStringLiteral("Requ\u00e8tes :"),
+               {kMarge, 1367, kLargeurGroupe, 289});
+    boiteRapportRequetes->hide();
+    QWidget* b = boiteRapportRequetes;
+    tableauRapportRequetes =
+        grille(b, "tableauRapportRequetes", {8, 24, 287, 257}, 128, 150, false);
+    molletteSiFocus(tableauRapportRequetes);
+    radioRapportRequetesCroissant =
+        radio(b, "radioRapportRequetesCroissant", QStringLiteral("Ordre croissant (<)"),
+              {312, 24, 140, 17});
+    radioRapportRequetesDecroissant =
+        radio(b, "radioRapportRequetesDecroissant", QStringLiteral("Ordre d\u00e9croissant (>)"),
+              {456, 24, 160, 17});
+    groupeTriRequetes = grouper({radioRapportRequetesCroissant, radioRapportRequetesDecroissant});
+
+    groupRapportRequetesParam =
+        controle<QGroupBox>(b, "groupRapportRequetesParam", {304, 48, 313, 233});
+    QWidget* p = groupRapportRequetesParam;
+    radioRapportRequetesToutJournal =
+        radio(p, "radioRapportRequetesToutJournal", QStringLiteral("Sur tout le fichier journal"),
+              {8, 16, 220, 17});
+    radioRapportRequetesAnnee =
+        radio(p, "radioRapportRequetesAnnee", QStringLiteral("Sur l'ann\u00e9e"), {8, 44, 124, 17});
+    radioRapportRequetesMois =
+        radio(p, "radioRapportRequetesMois", QStringLiteral("Sur le mois de"), {8, 72, 124, 17});
+    radioRapportRequetesPeriode =
+        radio(p, "radioRapportRequetesPeriode", QStringLiteral("Sur la p\u00e9riode du"),
+              {8, 100, 124, 17});
+    radioRapportRequetesJournee =
+        radio(p, "radioRapportRequetesJournee", QStringLiteral("Sur la journ\u00e9e du"),
+              {8, 156, 124, 17});
+    groupePeriodeRequetes = grouper({radioRapportRequetesToutJournal, radioRapportRequetesAnnee,
+                                     radioRapportRequetesMois, radioRapportRequetesPeriode,
+                                     radioRapportRequetesJournee});
+
+    cbRapportRequetesAnnees = controle<QComboBox>(p, "cbRapportRequetesAnnees", {136, 42, 97, 21});
+    cbRapportRequetesMois = controle<QComboBox>(p, "cbRapportRequetesMois", {136, 70, 97, 21});
+    molletteSiFocus(cbRapportRequetesAnnees);
+    molletteSiFocus(cbRapportRequetesMois);
+    cbDateRapportRequetesPeriodeDu =
+        date(p, "cbDateRapportRequetesPeriodeDu", {136, 98, 97, 21}, QDate(2002, 10, 8));
+    lbRapportRequetesAu = texte(p, "lbRapportRequetesAu", QStringLiteral("au"), {112, 130, 20, 16});
+    cbDateRapportRequetesPeriodeAu =
+        date(p, "cbDateRapportRequetesPeriodeAu", {136, 126, 97, 21}, QDate(2005, 10, 8));
+    cbDateRapportJournee = date(p, "cbDateRapportJournee", {136, 154, 97, 21}, QDate(2005, 10, 8));
+    for (QWidget* d : {static_cast<QWidget*>(cbDateRapportRequetesPeriodeDu),
+                       static_cast<QWidget*>(cbDateRapportRequetesPeriodeAu),
+                       static_cast<QWidget*>(cbDateRapportJournee)}) {
+        molletteSiFocus(d);
+    }
+    btRapportRequetesActualiser =
+        controle<QPushButton>(p, "btRapportRequetesActualiser", {224, 196, 81, 25});
+    btRapportRequetesActualiser->setText(QStringLiteral("Actualiser"));
+}
+
+QButtonGroup* PageRapport::grouper(std::initializer_list<QRadioButton*> boutons) {
+    auto* g = new QButtonGroup(this);
+    g->setExclusive(true);
+    for (QRadioButton* b : boutons) g->addButton(b);
+    return g;
+}
+
+void PageRapport::molletteSiFocus(QWidget* controle) {
+    controle->setFocusPolicy(Qt::StrongFocus);
+    controle->installEventFilter(this);
+    if (auto* vue = qobject_cast<QAbstractScrollArea*>(controle)) {
+        vue->viewport()->installEventFilter(this);
+    }
+}
+
+void PageRapport::placerSurLaLargeur() {
+    const int largeur = contenuRapport->width();
+    const int groupe = std::max(kLargeurGroupe, largeur - 2 * kMarge);
+    for (QWidget* w :
+         {static_cast<QWidget*>(boiteRapportAdressesIP), static_cast<QWidget*>(boiteRapportOS),
+          static_cast<QWidget*>(boiteRapportNavRobots),
+          static_cast<QWidget*>(boiteRapportFichierCharge),
+          static_cast<QWidget*>(boiteRapportTauxChargement),
+          static_cast<QWidget*>(boiteRapportPrecedent), static_cast<QWidget*>(boiteRapportTranches),
+          static_cast<QWidget*>(boiteRapportRequetes)}) {
+        w->resize(groupe, w->height());
+    }
+    for (QWidget* w : {static_cast<QWidget*>(lbTitreRapport), static_cast<QWidget*>(Bevel1),
+                       static_cast<QWidget*>(lbRapportAudience)}) {
+        w->resize(std::max(largeur, kLargeurGroupe), w->height());
+    }
+}
+
+bool PageRapport::eventFilter(QObject* objet, QEvent* evenement) {
+    if (evenement->type() == QEvent::Resize && objet == contenuRapport) {
+        placerSurLaLargeur();
+    } else if (evenement->type() == QEvent::Wheel) {
+        if (objet == scrollBoxRapport->verticalScrollBar()) {
+            static_cast<BoiteDefilement*>(scrollBoxRapport)
+                ->defiler(static_cast<QWheelEvent*>(evenement));
+            evenement->accept();
+            return true;
+        }
+        // A grid's wheel arrives on its viewport; the focus belongs to the grid.
+        auto* cible = static_cast<QWidget*>(objet);
+        if (auto* vue = qobject_cast<QAbstractScrollArea*>(cible->parentWidget());
+            vue && vue->viewport() == cible) {
+            cible = vue;
+        }
+        if (!cible->hasFocus()) {
+            // Ignored and filtered: the event goes up to the report, which scrolls.
+            evenement->ignore();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(objet, evenement);
+}
+
+int PageRapport::position() const {
+    return scrollBoxRapport->verticalScrollBar()->value();
+}
+
+void PageRapport::allerA(int position) {
+    scrollBoxRapport->verticalScrollBar()->setValue(position);
+}
+
+void PageRapport::decocherSansAction(QButtonGroup* groupe) {
+    const QList<QAbstractButton*> boutons = groupe->buttons();
+    std::vector<QSignalBlocker> silences;
+    silences.reserve(static_cast<std::size_t>(boutons.size()) + 1);
+    silences.emplace_back(groupe);
+    for (QAbstractButton* b : boutons) silences.emplace_back(b);
+    const bool exclusif = groupe->exclusive();
+    groupe->setExclusive(false);
+    for (QAbstractButton* b : boutons) b->setChecked(false);
+    groupe->setExclusive(exclusif);
+}
+
+std::array<PageRapport::GroupeStandard, 6> PageRapport::groupesStandard() const {
+    return standards_;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,200 @@
+// The "Rapport d'Analyse" page: a tool bar over a long report that scrolls vertically, with one
+// group per occurrence table (grid, order buttons, search), the hourly slices, and the hidden
+// audience section with the requests by period. The page lays out its controls and moves its
+// own scroll position; once the window has handed it its context (brancher), the page runs its
+// own commands: sorts, searches, the address key filter, slices, periods and "Actualiser".
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "core/analyse/UFonctionsKestrane.h"
+#include "ui/pages/contexte/ContexteFenetre.h"
+#include "ui/graphes/GraphesStat.h"
+
+class QAbstractButton;
+class QButtonGroup;
+class QComboBox;
+class QDateEdit;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSpinBox;
+class QToolButton;
+
+namespace kestrane {
+
+class Bip;
+class EtiquetteQt;
+class GrilleRapportQt;
+class Journal;
+
+class PageRapport : public QWidget {
+    Q_OBJECT
+  public:
+    // `graphes`: the charts that a sort or a slice change feeds again. A radio button's action
+    // runs when it becomes selected, by the user or by the program.
+    PageRapport(ContexteFenetre contexte, GraphesStat graphes, QWidget* parent = nullptr);
+
+    // What the statistics pass shows here: the grid of step `etape` (kEtapeIP..kEtapeTranches)
+    // filled from its table, and the total of requests.
+    void afficherTable(int etape);
+    void afficherTotalRequetes(std::size_t nbLignes);
+    // The year and month choices, the whole journal chosen, built and shown.
+    void preparerRequetes(const ListesPeriodes& listes);
+    // statVMensuelles in its grid and on the "Visites" chart (at most 50 points).
+    void afficherRequetes();
+    // The slice width chosen.
+    int largeurTranches() const;
+    void changerTitre(const QString& titre);
+    // No order shown as chosen for the addresses (no sort runs).
+    void oublierTriAdresses();
+
+    // Content height of the report; the scroll range is this minus the visible height.
+    static constexpr int kHauteurContenu = 1670;
+    // Narrowest width of the groups; they stretch with the page beyond it.
+    static constexpr int kLargeurGroupe = 631;
+    static constexpr int kPositionAudience = 1287;
+    static constexpr int kPasMolette = 10;
+
+    // Vertical position of the report, held within its scroll range.
+    int position() const;
+    void allerA(int position);
+
+    // Unchecks every button of `groupe` without emitting anything: no toggled, no idToggled,
+    // so no selection action runs, and each button can be selected again afterwards.
+    static void decocherSansAction(QButtonGroup* groupe);
+
+    // One of the six groups that share a layout (addresses, systems, browsers, loaded files,
+    // bytes per address, referring pages), so the window can wire them in one loop.
+    struct GroupeStandard {
+        QGroupBox* boite;
+        GrilleRapportQt* grille;
+        QRadioButton *croissant, *decroissant;
+        QButtonGroup* tri;
+        QLineEdit* recherche;
+        QToolButton* rechercher;
+        EtiquetteQt* resultat;
+    };
+    std::array<GroupeStandard, 6> groupesStandard() const;
+
+  signals:
+    // The requests grid and chart have been filled again.
+    void requetesAffichees();
+
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+  private:
+    // Tool bar.
+    QFrame* panelOutilsRapport = nullptr;
+    QToolButton *btRapportRapport = nullptr, *btRapportAudience = nullptr;
+
+    QScrollArea* scrollBoxRapport = nullptr;
+    QWidget* contenuRapport = nullptr;
+    QLabel* lbTitreRapport = nullptr;
+
+    QGroupBox *boiteRapportAdressesIP = nullptr, *boiteRapportOS = nullptr,
+              *boiteRapportNavRobots = nullptr, *boiteRapportFichierCharge = nullptr,
+              *boiteRapportTauxChargement = nullptr, *boiteRapportPrecedent = nullptr,
+              *boiteRapportTranches = nullptr, *boiteRapportRequetes = nullptr;
+    GrilleRapportQt *tableauRapportAdressesIP = nullptr, *tableauRapportOS = nullptr,
+                    *tableauRapportNav = nullptr, *tableauRapportFichierCharge = nullptr,
+                    *tableauRapportTauxChargement = nullptr, *tableauRapportPrecedent = nullptr,
+                    *tableauRapportTranches = nullptr, *tableauRapportRequetes = nullptr;
+
+    QRadioButton *radioRapportAdressesIPCroissant = nullptr,
+                 *radioRapportAdressesIPDecroissant = nullptr, *radioRapportOSCroissant = nullptr,
+                 *radioRapportOSDecroissant = nullptr, *radioRapportNavCroissant = nullptr,
+                 *radioRapportNavDecroissant = nullptr, *radioRapportFichierCroissant = nullptr,
+                 *radioRapportFichierDecroissant = nullptr, *radioRapportTauxCroissant = nullptr,
+                 *radioRapportTauxDecroissant = nullptr, *radioRapportPrecedentCroissant = nullptr,
+                 *radioRapportPrecedentDecroissant = nullptr;
+    QLineEdit *editRapportAdressesIPRecherche = nullptr, *editRapportOSRecherche = nullptr,
+              *editRapportNavRecherche = nullptr, *editRapportFichierRecherche = nullptr,
+              *editRapportTauxRecherche = nullptr, *editRapportPrecedentRecherche = nullptr;
+    QToolButton *btRapportAdressesIPRechercher = nullptr, *btRapportOSRechercher = nullptr,
+                *btRapportNavRechercher = nullptr, *btRapportFichierRechercher = nullptr,
+                *btRapportTauxRechercher = nullptr, *btRapportPrecedentRechercher = nullptr;
+    EtiquetteQt *lbRapportAdressesIPRecherche = nullptr, *lbRapportOSRecherche = nullptr,
+                *lbRapportNavRecherche = nullptr, *lbRapportFichierRecherche = nullptr,
+                *lbRapportTauxRecherche = nullptr, *lbRapportPrecedentRecherche = nullptr;
+
+    // Hourly slices.
+    QGroupBox* groupeRapportTrancheTri = nullptr;
+    QRadioButton *radioRapportTranchesCroissant = nullptr,
+                 *radioRapportTranchesDecroissant = nullptr, *radioRapportTranchesHDF = nullptr,
+                 *radioRapportTranchesHFD = nullptr;
+    QFrame* ligneRapportTrancheTri = nullptr;
+    QLabel *lbRapportTrancheDiviser = nullptr, *lbRapportTrancheHeures = nullptr;
+    QSpinBox* seRapportTrancheRecherche = nullptr;
+
+    QFrame* Bevel1 = nullptr;
+
+    // Audience (hidden).
+    QLabel *lbRapportAudience = nullptr, *StaticText1 = nullptr, *lbRapportRequetesTotal = nullptr;
+    QRadioButton *radioRapportRequetesCroissant = nullptr,
+                 *radioRapportRequetesDecroissant = nullptr;
+    QGroupBox* groupRapportRequetesParam = nullptr;
+    QRadioButton *radioRapportRequetesToutJournal = nullptr, *radioRapportRequetesAnnee = nullptr,
+                 *radioRapportRequetesMois = nullptr, *radioRapportRequetesPeriode = nullptr,
+                 *radioRapportRequetesJournee = nullptr;
+    QComboBox *cbRapportRequetesAnnees = nullptr, *cbRapportRequetesMois = nullptr;
+    QDateEdit *cbDateRapportRequetesPeriodeDu = nullptr, *cbDateRapportRequetesPeriodeAu = nullptr,
+              *cbDateRapportJournee = nullptr;
+    QLabel* lbRapportRequetesAu = nullptr;
+    QPushButton* btRapportRequetesActualiser = nullptr;
+
+    // The sets of radio buttons that exclude each other.
+    QButtonGroup *groupeTriAdressesIP = nullptr, *groupeTriOS = nullptr, *groupeTriNav = nullptr,
+                 *groupeTriFichier = nullptr, *groupeTriTaux = nullptr,
+                 *groupeTriPrecedent = nullptr, *groupeTriTranches = nullptr,
+                 *groupeTriRequetes = nullptr, *groupePeriodeRequetes = nullptr;
+
+    void creerBarreOutils();
+    void creerContenu();
+    GroupeStandard creerGroupeStandard(int haut, const char* nom, const QString& titre,
+                                       const char* nomGrille, int largeur0, int largeur1,
+                                       const char* nomCroissant, const char* nomDecroissant,
+                                       const char* nomEdit, const QString& texteEdit,
+                                       const char* nomBouton, const char* nomResultat);
+    void creerGroupeTranches();
+    void creerAudience();
+    void creerGroupeRequetes();
+    void placerSurLaLargeur();
+    // The control takes the mouse wheel only while it has the focus; otherwise the wheel
+    // scrolls the report.
+    void molletteSiFocus(QWidget* controle);
+    QButtonGroup* grouper(std::initializer_list<QRadioButton*> boutons);
+
+    // Commands (CommandesRapport.cpp).
+    void commande(const std::function<void()>& action);
+    void surSelection(QAbstractButton* bouton, std::function<void()> action);
+    void brancherGroupesStandard();
+    void brancherRechercheAdresse();
+    void brancherTranches();
+    void brancherRequetes();
+    void rechercher(const GroupeStandard& groupe);
+    void changerLargeurTranches(int largeur);
+    void actualiserRapportRequetes();
+    void calculer(const std::function<void()>& travail);
+    // trierTableau, its long part run while the window keeps painting.
+    void trier(tableauRapportStat& table, GrilleRapport& grille, bool croissant, ChampTri champ);
+
+    void brancher();
+    void nommerGroupes();
+    // The lines the tables count: the loaded journal's, or the kept lines of an analysis that
+    // skipped the lines that do not conform.
+    LignesAnalysees lignes() const;
+
+    std::array<GroupeStandard, 6> standards_{};
+    ContexteFenetre contexte_;
+    GraphesStat graphes_;
+};
+
+}  // namespace kestrane

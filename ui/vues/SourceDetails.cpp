@@ -1,0 +1,71 @@
+#include "ui/vues/SourceDetails.h"
+
+#include <algorithm>
+
+namespace kestrane {
+
+namespace {
+
+// The widest detail line is a label followed by a field of the log line, never longer than the
+// line itself.
+constexpr std::size_t kLargeurEtiquette = 32;
+
+}  // namespace
+
+SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements)
+    : enregistrements_(enregistrements),
+      nb_(std::min(nbEnregistrements, enregistrements.taille())) {
+    const Journal& journal = enregistrements_.journal();
+    std::size_t plusLongue = 0;
+    for (std::size_t k = 0; k < nb_; ++k) {
+        // The line record k was made from: with lines skipped, not line k.
+        const std::size_t i = enregistrements_.numeroLigne(k);
+        if (i >= journal.nbLignes()) break;
+        plusLongue = std::max(plusLongue, journal.debutLigne(i + 1) - journal.debutLigne(i));
+    }
+    largeurMax_ = std::max(kRegleDetails.size(), plusLongue + kLargeurEtiquette);
+}
+
+std::string SourceDetails::ligne(std::size_t i) const {
+    if (i == 0) return std::string(kTitreDetails);
+    if (i < 2 || i >= nbLignes() - 1) return {};
+    const std::size_t bloc = (i - 2) / kLignesParBloc;
+    const std::size_t rang = (i - 2) % kLignesParBloc;
+    if (rang == kLignesParBloc - 2) return std::string(kRegleDetails);
+    if (rang == kLignesParBloc - 1) return {};
+
+    std::lock_guard garde(verrou_);
+    if (enCache_ != bloc) {
+        const std::string texte = detailLog(enregistrements_[bloc]);
+        lignesEnCache_.clear();
+        std::size_t debut = 0;
+        for (;;) {
+            const std::size_t fin = texte.find("\r\n", debut);
+            lignesEnCache_.push_back(texte.substr(debut, fin - debut));
+            if (fin == std::string::npos) break;
+            debut = fin + 2;
+        }
+        enCache_ = bloc;
+    }
+    return rang < lignesEnCache_.size() ? lignesEnCache_[rang] : std::string();
+}
+
+void SourceDetails::ecrire(const std::function<void(std::string_view)>& ecrivain) const {
+    std::string paquet;
+    paquet.reserve((1u << 20) + 4096);
+    paquet += kTitreDetails;
+    paquet += "\r\n\r\n";
+    for (std::size_t k = 0; k < nb_; ++k) {
+        ajouterDetailLog(paquet, enregistrements_[k]);
+        paquet += "\r\n";
+        paquet += kRegleDetails;
+        paquet += "\r\n\r\n";
+        if (paquet.size() >= (1u << 20)) {
+            ecrivain(paquet);
+            paquet.clear();
+        }
+    }
+    ecrivain(paquet);
+}
+
+}  // namespace kestrane

@@ -1,0 +1,87 @@
+#include "ui/vues/Texte1252.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::array<char16_t, 32> kPlage80 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+constexpr std::array<char16_t, 256> construireTable() {
+    std::array<char16_t, 256> t{};
+    for (int i = 0; i < 256; ++i) t[i] = static_cast<char16_t>(i);
+    for (int i = 0; i < 32; ++i) t[0x80 + i] = kPlage80[i];
+    return t;
+}
+
+// The byte of a character, or -1 when Windows-1252 has none.
+int octetDe(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+    for (int i = 0; i < 32; ++i) {
+        if (kPlage80[i] == c) return 0x80 + i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+const std::array<char16_t, 256> kTable1252 = construireTable();
+
+QString depuis1252(std::string_view octets) {
+    QString texte;
+    ajouter1252(texte, octets);
+    return texte;
+}
+
+void ajouter1252(QString& dest, std::string_view octets) {
+    const qsizetype debut = dest.size();
+    dest.resize(debut + static_cast<qsizetype>(octets.size()));
+    char16_t* p = reinterpret_cast<char16_t*>(dest.data()) + debut;
+    const auto* o = reinterpret_cast<const unsigned char*>(octets.data());
+    const auto* fin = o + octets.size();
+    // Logs are mostly ASCII: eight such bytes widen without the table (the copy of a whole
+    // journal spends its time here).
+    while (fin - o >= 8) {
+        uint64_t huit;
+        std::memcpy(&huit, o, 8);
+        if (huit & 0x8080808080808080ULL) {
+            for (int k = 0; k < 8; ++k) p[k] = kTable1252[o[k]];
+        } else {
+            for (int k = 0; k < 8; ++k) p[k] = o[k];
+        }
+        o += 8;
+        p += 8;
+    }
+    while (o < fin) *p++ = kTable1252[*o++];
+}
+
+std::string vers1252(QStringView texte, bool* complet) {
+    std::string octets;
+    octets.reserve(static_cast<std::size_t>(texte.size()));
+    bool tout = true;
+    for (qsizetype i = 0; i < texte.size(); ++i) {
+        const char16_t c = texte[i].unicode();
+        const int o = octetDe(c);
+        if (o >= 0) {
+            octets.push_back(static_cast<char>(o));
+            continue;
+        }
+        tout = false;
+        octets.push_back('?');
+        // A surrogate pair is one character: one '?'.
+        if (QChar::isHighSurrogate(c) && i + 1 < texte.size() && texte[i + 1].isLowSurrogate()) {
+            ++i;
+        }
+    }
+    if (complet) *complet = tout;
+    return octets;
+}
+
+}  // namespace kestrane
