@@ -7,8 +7,10 @@
 #include <functional>
 #include <unordered_map>
 
+#include "core/audience/Index.h"
 #include "core/audience/Referents.h"
 #include "log/Calendrier.h"
+#include "log/UString.h"
 
 namespace kestrane {
 
@@ -20,28 +22,6 @@ constexpr int64_t kSecondesParJour = 86400;
 int64_t jourDe(int64_t secondes) {
     return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
 }
-
-// Keys numbered in order of first appearance.
-template <typename Cle>
-class IndexOrdonne {
-  public:
-    uint32_t trouverOuAjouter(const Cle& cle, bool& nouveau) {
-        const auto [it, ajoute] = index_.try_emplace(cle, static_cast<uint32_t>(cles_.size()));
-        if (ajoute) cles_.push_back(cle);
-        nouveau = ajoute;
-        return it->second;
-    }
-    uint32_t trouverOuAjouter(const Cle& cle) {
-        bool nouveau;
-        return trouverOuAjouter(cle, nouveau);
-    }
-    std::size_t taille() const { return cles_.size(); }
-    const Cle& cle(std::size_t n) const { return cles_[n]; }
-
-  private:
-    std::unordered_map<Cle, uint32_t> index_;
-    std::vector<Cle> cles_;
-};
 
 // A table being built: rows by name in order of first appearance.
 class Table {
@@ -68,7 +48,7 @@ class Table {
     }
 
   private:
-    IndexOrdonne<std::string> index_;
+    IndexTextes index_;
     std::vector<LigneAudience> lignes_;
 };
 
@@ -127,23 +107,33 @@ bool protocoleValide(std::string_view p) {
     return true;
 }
 
+// Two texts of a few bytes (a date, a method) compared without a library call.
+bool memesCourts(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (a[k] != b[k]) return false;
+    }
+    return true;
+}
+
 // Requests and bytes per short name (methods, protocols: a handful of names).
 struct ComptesCourts {
     struct Compte {
-        std::string_view nom;
+        std::string nom;  // a copy: short, read on every line
         int64_t requetes = 0, octets = 0;
     };
     std::vector<Compte> comptes;
 
+    std::size_t dernier = 0;
+
     void compter(std::string_view nom, int64_t requetes, int64_t octets) {
-        for (Compte& c : comptes) {
-            if (c.nom == nom) {
-                c.requetes += requetes;
-                c.octets += octets;
-                return;
-            }
+        if (dernier >= comptes.size() || !memesCourts(comptes[dernier].nom, nom)) {
+            dernier = 0;
+            while (dernier < comptes.size() && !memesCourts(comptes[dernier].nom, nom)) ++dernier;
+            if (dernier == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
         }
-        comptes.push_back({nom, requetes, octets});
+        comptes[dernier].requetes += requetes;
+        comptes[dernier].octets += octets;
     }
     void ajouter(const ComptesCourts& b) {
         for (const Compte& c : b.comptes) compter(c.nom, c.requetes, c.octets);
@@ -151,12 +141,90 @@ struct ComptesCourts {
     std::vector<LigneAudience> liste() const {
         Table t;
         for (const Compte& c : comptes) {
-            LigneAudience& l = t.ligne(std::string(c.nom));
+            LigneAudience& l = t.ligne(c.nom);
             l.requetes += c.requetes;
             l.octets += c.octets;
         }
         return std::move(t).liste(kAutre);
     }
+};
+
+// Referrers counted per authority as written and per search value as written: hosts and terms
+// are made once per distinct text, after the pass.
+class ComptesReferents {
+  public:
+    void compter(std::string_view referent, int64_t requetes) {
+        if (referent.size() == 1 && referent[0] == '-') return;
+        const std::string_view autorite = autoriteReferent(referent);
+        if (autorite.empty()) return;
+        // Lines in a row often come from one site (a visitor's pages).
+        uint32_t n = derniere_;
+        if (n == kAucune || autorites_.cle(n) != autorite) {
+            bool nouveau;
+            n = autorites_.trouverOuAjouter(autorite, nouveau);
+            if (nouveau) {
+                Autorite a;
+                a.hote = hoteDeLAutorite(autorite);
+                a.moteur = moteurRecherche(a.hote);
+                comptes_.push_back(std::move(a));
+            }
+            derniere_ = n;
+        }
+        Autorite& a = comptes_[n];
+        a.requetes += requetes;
+        if (!a.moteur) return;
+        const std::string_view valeur = rechercheBrute(referent);
+        if (valeur.empty()) return;
+        bool nouveau;
+        const uint32_t t = recherches_.trouverOuAjouter(valeur, nouveau);
+        if (nouveau) comptesRecherches_.push_back(0);
+        comptesRecherches_[t] += requetes;
+    }
+
+    // Adds the counts of a later stretch.
+    void ajouter(ComptesReferents& b) {
+        for (std::size_t k = 0; k < b.autorites_.taille(); ++k) {
+            bool nouveau;
+            const uint32_t n = autorites_.trouverOuAjouter(b.autorites_.cle(k), nouveau);
+            if (nouveau) {
+                comptes_.push_back(std::move(b.comptes_[k]));
+            } else {
+                comptes_[n].requetes += b.comptes_[k].requetes;
+            }
+        }
+        for (std::size_t k = 0; k < b.recherches_.taille(); ++k) {
+            bool nouveau;
+            const uint32_t n = recherches_.trouverOuAjouter(b.recherches_.cle(k), nouveau);
+            if (nouveau) comptesRecherches_.push_back(0);
+            comptesRecherches_[n] += b.comptesRecherches_[k];
+        }
+    }
+
+    void tables(Audience& a) const {
+        Table sites;
+        for (const Autorite& x : comptes_) {
+            if (!x.hote.empty()) sites.ligne(x.hote).requetes += x.requetes;
+        }
+        Table recherches;
+        for (std::size_t k = 0; k < recherches_.taille(); ++k) {
+            const std::string termes = termesRecherche(recherches_.cle(k));
+            if (!termes.empty()) recherches.ligne(termes).requetes += comptesRecherches_[k];
+        }
+        a.sitesReferents = std::move(sites).liste();
+        a.recherches = std::move(recherches).liste();
+    }
+
+  private:
+    struct Autorite {
+        std::string hote;  // hoteDeLAutorite, empty for none
+        bool moteur = false;
+        int64_t requetes = 0;
+    };
+    IndexTextes autorites_;
+    std::vector<Autorite> comptes_;
+    uint32_t derniere_ = kAucune;
+    IndexTextes recherches_;
+    std::vector<int64_t> comptesRecherches_;
 };
 
 }  // namespace
@@ -183,11 +251,17 @@ double Audience::requetesParVisite() const {
 }
 
 struct ComptesAudience::Tranche {
-    // A visit: the first and last request times of a run of a visitor's requests whose gaps are
-    // under kEcartVisite. A visitor's visits form a list from the latest back, in `visites`.
-    struct Visite {
-        int64_t debut, fin;
-        uint32_t precedente;
+    // What a client's next line needs: the agent it sent last and the visitor (client + agent)
+    // that made. A client keeps its agent from one request to the next, so the agent of a line
+    // is compared with that one (a copy, in cache) rather than hashed.
+    struct Dernier {
+        uint32_t agent = kAucune;
+        uint32_t visiteur = kAucune;
+    };
+    // An IPv4 client, with its Dernier beside it in its slot.
+    struct ClientIPv4 {
+        uint32_t numero = 0;
+        Dernier dernier;
     };
     // A client address: the numbers of a dotted IPv4 address, or its text (IPv6, a host name,
     // numbers out of range).
@@ -196,53 +270,67 @@ struct ComptesAudience::Tranche {
         uint32_t v4 = 0;
         std::string_view texte;
     };
-    // The agent a client sent last and the visitor (client + agent) it made: a client keeps
-    // its agent from one request to the next, so the agent's text is compared, not hashed.
-    struct Client {
-        std::string_view agent;
-        uint32_t visiteur = kAucune;
+    // A visit: the first and last request times of a run of a visitor's requests whose gaps are
+    // under kEcartVisite. A visitor keeps its latest visit and links the earlier ones, from the
+    // latest back; a visit joined into another stays in `visites`, without a visitor.
+    struct Visite {
+        int64_t debut, fin;
+        uint32_t precedente;
+        uint32_t visiteur;
     };
     struct Visiteur {
-        uint32_t client, agent;
-        uint32_t derniere = kAucune;  // latest visit
+        int64_t debut = 0, fin = 0;  // the latest visit, when there is one
         int64_t requetes = 0, octets = 0;
+        uint32_t precedentes = kAucune;
+        uint32_t client = 0, agent = 0;
+        int32_t dernierJour = INT32_MIN;  // the day last entered in joursVus
+        bool visite = false;
     };
-    struct Autorite {
-        std::string hote;  // hoteDeLAutorite, empty for none
-        bool moteur = false;
-        int64_t requetes = 0;
+    // A line whose client and visitor are being brought from memory: its slot is asked for when
+    // the line is read, its visitor when the next one is, and it is counted on the one after.
+    // Clients and agents are numbered when their line's visitor is found, in line order
+    // whatever the kind of address.
+    struct EnAttente {
+        std::string_view navigateur, adresse;
+        int64_t instant = 0, octets = 0;
+        int32_t ip[4] = {};
+        uint32_t v4 = 0;
+        uint32_t visiteur = kAucune;
+        bool ipv4 = false, date = false;
     };
 
+    bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
     const char* debutTampon = nullptr;
     const char* finTampon = nullptr;
 
     int64_t requetes = 0, octets = 0, requetesDatees = 0;
 
-    std::unordered_map<uint32_t, uint32_t> clientsIPv4;
-    std::unordered_map<std::string_view, uint32_t> clientsTexte;
-    std::deque<std::string> adressesGardees;
-    std::vector<CleClient> cles;
-    std::vector<Client> clients;
-    bool dernierIPv4 = false;
-    uint32_t dernierV4 = 0, dernierClient = 0;
+    TableEntiers<ClientIPv4> clientsIPv4;
+    IndexTextes clientsTexte;
+    std::vector<Dernier> derniersTexte;
+    std::vector<uint32_t> numerosTexte;  // text clients among all clients
+    TableauBloc<CleClient> cles;
 
-    IndexOrdonne<std::string_view> agents;
-    std::unordered_map<uint64_t, uint32_t> indexVisiteurs;
-    std::vector<Visiteur> visiteurs;
-    std::vector<Visite> visites;
+    IndexTextes agents;
+    TableEntiers<uint32_t> indexVisiteurs;
+    TableauBloc<Visiteur> visiteurs;
+    TableauBloc<Visite> visites;
+    // (visitor << 32 | day): the days each visitor made a request, entered when a visitor's day
+    // changes (late lines may enter one twice).
+    TableauBloc<uint64_t> joursVus;
 
     std::string_view dateDerniere;
     bool dateValide = false;
     int64_t jourDernier = 0;
     std::unordered_map<int64_t, Date> dates;
 
-    IndexOrdonne<std::string_view> autorites;
-    std::vector<Autorite> comptesAutorites;
-    IndexOrdonne<std::string_view> recherches;
-    std::vector<int64_t> comptesRecherches;
+    ComptesReferents referents;
 
     ComptesCourts methodes, protocoles;
+
+    EnAttente attente[2];  // [0] the line before the last, [1] the last
+    int nbAttente = 0;
 
     bool dansTampon(const char* p) const {
         return std::greater_equal<const char*>()(p, debutTampon) &&
@@ -254,12 +342,18 @@ struct ComptesAudience::Tranche {
     std::string_view agentComplet(std::string_view navigateur) const {
         const char* p = navigateur.data();
         if (!dansTampon(p)) return navigateur;  // "-", a constant of the parser
-        const char* q = p;
-        while (q < finTampon && *q != '"' && *q != '\n' && *q != '\r') ++q;
-        return {p, static_cast<std::size_t>(q - p)};
+        const auto reste = static_cast<std::size_t>(finTampon - p);
+        const char* guillemet = trouverOctet(p, reste, '"');
+        std::size_t n = guillemet ? static_cast<std::size_t>(guillemet - p) : reste;
+        // Without a closing quote the agent runs to the end of its line.
+        for (const char fin : {'\n', '\r'}) {
+            if (const char* saut = trouverOctet(p, n, fin)) n = static_cast<std::size_t>(saut - p);
+        }
+        return {p, n};
     }
 
-    bool memeAgent(std::string_view agent, std::string_view navigateur) const {
+    bool memeAgent(uint32_t a, std::string_view navigateur) const {
+        const std::string_view agent = agents.cle(a);
         const char* p = navigateur.data();
         if (!dansTampon(p)) return agent == navigateur;
         const std::size_t n = agent.size();
@@ -269,104 +363,139 @@ struct ComptesAudience::Tranche {
         return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
     }
 
-    uint32_t nouveauClient(const CleClient& cle) {
-        cles.push_back(cle);
-        clients.push_back({});
-        return static_cast<uint32_t>(clients.size() - 1);
-    }
-
-    uint32_t clientTexte(std::string_view texte, bool garder) {
-        const auto it = clientsTexte.find(texte);
-        if (it != clientsTexte.end()) return it->second;
-        if (garder) texte = adressesGardees.emplace_back(texte);
-        CleClient cle;
-        cle.texte = texte;
-        const uint32_t n = nouveauClient(cle);
-        clientsTexte.emplace(texte, n);
-        return n;
-    }
-
-    uint32_t clientIPv4(uint32_t v4) {
-        if (dernierIPv4 && v4 == dernierV4) return dernierClient;
-        const auto it = clientsIPv4.find(v4);
-        uint32_t n;
-        if (it != clientsIPv4.end()) {
-            n = it->second;
-        } else {
+    ClientIPv4& clientIPv4(uint32_t v4) {
+        bool nouveau;
+        ClientIPv4& c = clientsIPv4.trouverOuAjouter(v4, nouveau);
+        if (nouveau) {
             CleClient cle;
             cle.ipv4 = true;
             cle.v4 = v4;
-            n = nouveauClient(cle);
-            clientsIPv4.emplace(v4, n);
+            cles.push_back(cle);
+            c.numero = static_cast<uint32_t>(cles.size() - 1);
         }
-        dernierIPv4 = true;
-        dernierV4 = v4;
-        dernierClient = n;
+        return c;
+    }
+
+    // The client of a text address, and its Dernier.
+    uint32_t clientTexte(std::string_view texte, Dernier*& dernier) {
+        bool nouveau;
+        const uint32_t n = clientsTexte.trouverOuAjouter(texte, nouveau);
+        if (nouveau) {
+            CleClient cle;
+            cle.texte = clientsTexte.cle(n);
+            cles.push_back(cle);
+            numerosTexte.push_back(static_cast<uint32_t>(cles.size() - 1));
+            derniersTexte.emplace_back();
+        }
+        dernier = &derniersTexte[n];
+        return numerosTexte[n];
+    }
+
+    uint32_t client(const CleClient& c) {
+        if (c.ipv4) return clientIPv4(c.v4).numero;
+        Dernier* d;
+        return clientTexte(c.texte, d);
+    }
+
+    uint32_t visiteurDe(uint32_t client, uint32_t agent) {
+        const uint64_t cle = static_cast<uint64_t>(client) << 32 | agent;
+        bool nouveau;
+        uint32_t& n = indexVisiteurs.trouverOuAjouter(cle, nouveau);
+        if (nouveau) {
+            n = static_cast<uint32_t>(visiteurs.size());
+            Visiteur v;
+            v.client = client;
+            v.agent = agent;
+            visiteurs.push_back(v);
+        }
         return n;
     }
 
-    uint32_t client(const RLog& r) {
-        if (r.adresse.empty()) {
-            const auto octet = [](int32_t v) { return v >= 0 && v <= 255; };
-            if (octet(r.ip1) && octet(r.ip2) && octet(r.ip3) && octet(r.ip4)) {
-                return clientIPv4(static_cast<uint32_t>(r.ip1) << 24 |
-                                  static_cast<uint32_t>(r.ip2) << 16 |
-                                  static_cast<uint32_t>(r.ip3) << 8 | static_cast<uint32_t>(r.ip4));
-            }
-            const std::string texte = adresseIP(r);
-            return clientTexte(texte, true);
+    uint32_t visiteur(uint32_t client, Dernier& d, std::string_view navigateur) {
+        if (d.agent != kAucune && memeAgent(d.agent, navigateur)) return d.visiteur;
+        d.agent = agents.trouverOuAjouter(agentComplet(navigateur));
+        d.visiteur = visiteurDe(client, d.agent);
+        return d.visiteur;
+    }
+
+    // The key of a dotted IPv4 client; false for a client written otherwise.
+    static bool cleIPv4(const RLog& r, uint32_t& v4) {
+        const auto octet = [](int32_t v) { return v >= 0 && v <= 255; };
+        if (!r.adresse.empty() || !octet(r.ip1) || !octet(r.ip2) || !octet(r.ip3) ||
+            !octet(r.ip4)) {
+            return false;
         }
-        return clientTexte(r.adresse, false);
-    }
-
-    uint32_t visiteur(uint32_t c, std::string_view navigateur) {
-        Client& cl = clients[c];
-        if (cl.visiteur != kAucune && memeAgent(cl.agent, navigateur)) return cl.visiteur;
-        const std::string_view agent = agentComplet(navigateur);
-        const uint32_t a = agents.trouverOuAjouter(agent);
-        cl.agent = agents.cle(a);
-        cl.visiteur = visiteurDe(c, a);
-        return cl.visiteur;
-    }
-
-    uint32_t visiteurDe(uint32_t c, uint32_t a) {
-        const uint64_t cle = static_cast<uint64_t>(c) << 32 | a;
-        const auto [it, nouveau] =
-            indexVisiteurs.try_emplace(cle, static_cast<uint32_t>(visiteurs.size()));
-        if (nouveau) visiteurs.push_back({c, a});
-        return it->second;
+        v4 = static_cast<uint32_t>(r.ip1) << 24 | static_cast<uint32_t>(r.ip2) << 16 |
+             static_cast<uint32_t>(r.ip3) << 8 | static_cast<uint32_t>(r.ip4);
+        return true;
     }
 
     // Adds the requests from `debut` to `fin` (one request when equal, or a visit already made)
     // to a visitor's visits, joining those less than kEcartVisite apart.
-    void ajouterVisite(Visiteur& v, int64_t debut, int64_t fin) {
-        uint32_t suivante = kAucune;  // the visit after the current one in time
-        uint32_t k = v.derniere;
-        // Lines come nearly in time order: the latest visit is nearly always the one.
+    void ajouterVisite(uint32_t n, int64_t debut, int64_t fin) {
+        Visiteur& v = visiteurs[n];
+        if (!v.visite) {
+            v.debut = debut;
+            v.fin = fin;
+            v.visite = true;
+        } else if (debut - v.fin >= kEcartVisite) {
+            // After the latest visit: the usual case, lines coming nearly in time order.
+            visites.push_back({v.debut, v.fin, v.precedentes, n});
+            v.precedentes = static_cast<uint32_t>(visites.size() - 1);
+            v.debut = debut;
+            v.fin = fin;
+        } else if (v.debut - fin < kEcartVisite) {
+            v.debut = std::min(v.debut, debut);
+            v.fin = std::max(v.fin, fin);
+            v.precedentes = joindre(v.debut, v.precedentes);
+        } else {
+            ajouterAvant(v.precedentes, n, debut, fin);
+        }
+    }
+
+    // The earlier visits that a visit starting at `debut` now reaches are joined into it;
+    // returns what remains of the list, `debut` lowered to the earliest joined.
+    uint32_t joindre(int64_t& debut, uint32_t liste) {
+        while (liste != kAucune && debut - visites[liste].fin < kEcartVisite) {
+            debut = std::min(debut, visites[liste].debut);
+            visites[liste].visiteur = kAucune;
+            liste = visites[liste].precedente;
+        }
+        return liste;
+    }
+
+    // Adds requests to a list of visits, the latest first: the visits later than them by
+    // kEcartVisite or more are passed over, the one they reach takes them, with the earlier
+    // ones it then reaches.
+    void ajouterAvant(uint32_t& tete, uint32_t n, int64_t debut, int64_t fin) {
+        uint32_t suivante = kAucune;  // the visit after the place, in time
+        uint32_t k = tete;
         while (k != kAucune && visites[k].debut - fin >= kEcartVisite) {
             suivante = k;
             k = visites[k].precedente;
         }
         if (k == kAucune || debut - visites[k].fin >= kEcartVisite) {
-            visites.push_back({debut, fin, k});
-            const auto n = static_cast<uint32_t>(visites.size() - 1);
-            (suivante == kAucune ? v.derniere : visites[suivante].precedente) = n;
+            visites.push_back({debut, fin, k, n});
+            (suivante == kAucune ? tete : visites[suivante].precedente) =
+                static_cast<uint32_t>(visites.size() - 1);
             return;
         }
-        Visite& j = visites[k];
-        j.debut = std::min(j.debut, debut);
-        j.fin = std::max(j.fin, fin);
-        // The earlier visits it now reaches join it.
-        uint32_t p = j.precedente;
-        while (p != kAucune && j.debut - visites[p].fin < kEcartVisite) {
-            j.debut = std::min(j.debut, visites[p].debut);
-            p = visites[p].precedente;
-        }
-        j.precedente = p;
+        int64_t d = std::min(visites[k].debut, debut);
+        const uint32_t reste = joindre(d, visites[k].precedente);
+        visites[k].debut = d;
+        visites[k].fin = std::max(visites[k].fin, fin);
+        visites[k].precedente = reste;
+    }
+
+    void noterJour(uint32_t n, int32_t jour) {
+        Visiteur& v = visiteurs[n];
+        if (v.dernierJour == jour) return;
+        v.dernierJour = jour;
+        joursVus.push_back(static_cast<uint64_t>(n) << 32 | static_cast<uint32_t>(jour));
     }
 
     bool instant(const RLog& r, int64_t& t) {
-        if (dateDerniere.data() == nullptr || r.date != dateDerniere) {
+        if (dateDerniere.data() == nullptr || !memesCourts(r.date, dateDerniere)) {
             dateDerniere = r.date;
             Date d;
             dateValide = lireDate(r.date, d, jourDernier);
@@ -378,53 +507,72 @@ struct ComptesAudience::Tranche {
         return true;
     }
 
-    void referent(std::string_view referent) {
-        if (referent.size() == 1 && referent[0] == '-') return;
-        const std::string_view autorite = autoriteReferent(referent);
-        if (autorite.empty()) return;
-        bool nouveau;
-        const uint32_t n = autorites.trouverOuAjouter(autorite, nouveau);
-        if (nouveau) {
-            Autorite a;
-            a.hote = hoteDeLAutorite(autorite);
-            a.moteur = moteurRecherche(a.hote);
-            comptesAutorites.push_back(std::move(a));
+    // The visitor of a waiting line, once its client's slot is in memory.
+    void trouverVisiteur(EnAttente& e) {
+        if (e.ipv4) {
+            ClientIPv4& c = clientIPv4(e.v4);
+            e.visiteur = visiteur(c.numero, c.dernier, e.navigateur);
+        } else {
+            Dernier* d;
+            uint32_t client;
+            if (e.adresse.empty()) {
+                std::string texte;
+                ajouterAdresseIP(texte, e.ip[0], e.ip[1], e.ip[2], e.ip[3]);
+                client = clientTexte(texte, d);
+            } else {
+                client = clientTexte(e.adresse, d);
+            }
+            e.visiteur = visiteur(client, *d, e.navigateur);
         }
-        Autorite& a = comptesAutorites[n];
-        ++a.requetes;
-        if (!a.moteur) return;
-        const std::string_view valeur = rechercheBrute(referent);
-        if (valeur.empty()) return;
-        const uint32_t t = recherches.trouverOuAjouter(valeur, nouveau);
-        if (nouveau) comptesRecherches.push_back(0);
-        ++comptesRecherches[t];
+        __builtin_prefetch(&visiteurs[e.visiteur]);
+    }
+
+    void compter(const EnAttente& e) {
+        Visiteur& v = visiteurs[e.visiteur];
+        ++v.requetes;
+        v.octets += e.octets;
+        if (!e.date) return;
+        const auto jour = static_cast<int32_t>(jourDe(e.instant));
+        if (v.dernierJour != jour) noterJour(e.visiteur, jour);
+        ajouterVisite(e.visiteur, e.instant, e.instant);
     }
 
     void lire(const RLog& r) {
+        EnAttente e;
+        e.navigateur = r.navigateur;
+        e.octets = r.chargement;
+        e.date = instant(r, e.instant);
+        e.ipv4 = cleIPv4(r, e.v4);
+        if (e.ipv4) {
+            clientsIPv4.precharger(e.v4);
+        } else {
+            e.adresse = r.adresse;
+            e.ip[0] = r.ip1, e.ip[1] = r.ip2, e.ip[2] = r.ip3, e.ip[3] = r.ip4;
+        }
         ++requetes;
         octets += r.chargement;
-        Visiteur& v = visiteurs[visiteur(client(r), r.navigateur)];
-        ++v.requetes;
-        v.octets += r.chargement;
-        int64_t t;
-        if (instant(r, t)) {
-            ++requetesDatees;
-            ajouterVisite(v, t, t);
-        }
-        referent(r.pagePrecedente);
+        if (e.date) ++requetesDatees;
         std::string_view methode = kAutre, protocole = kAutre;
         couperRequete(r.requete, methode, protocole);
         methodes.compter(methode, 1, r.chargement);
         protocoles.compter(protocole, 1, r.chargement);
+        if (avecReferents) referents.compter(r.pagePrecedente, 1);
+
+        if (nbAttente >= 1) trouverVisiteur(attente[nbAttente - 1]);
+        if (nbAttente == 2) compter(attente[0]);
+        if (nbAttente == 2) {
+            attente[0] = attente[1];
+            attente[1] = e;
+        } else {
+            attente[nbAttente++] = e;
+        }
     }
 
-    // The visits of a visitor, earliest first.
-    void visitesDe(const Visiteur& v, std::vector<Visite>& liste) const {
-        liste.clear();
-        for (uint32_t k = v.derniere; k != kAucune; k = visites[k].precedente) {
-            liste.push_back(visites[k]);
-        }
-        std::reverse(liste.begin(), liste.end());
+    // Counts the lines still waiting.
+    void achever() {
+        if (nbAttente >= 1) trouverVisiteur(attente[nbAttente - 1]);
+        for (int k = 0; k < nbAttente; ++k) compter(attente[k]);
+        nbAttente = 0;
     }
 
     // Adds the counts of the stretch that follows this one in the journal.
@@ -433,39 +581,32 @@ struct ComptesAudience::Tranche {
         octets += b.octets;
         requetesDatees += b.requetesDatees;
 
-        std::vector<uint32_t> clientDe(b.clients.size());
-        for (std::size_t k = 0; k < b.cles.size(); ++k) {
-            const CleClient& c = b.cles[k];
-            clientDe[k] = c.ipv4 ? clientIPv4(c.v4) : clientTexte(c.texte, true);
-        }
+        std::vector<uint32_t> clientDe(b.cles.size());
+        for (std::size_t k = 0; k < b.cles.size(); ++k) clientDe[k] = client(b.cles[k]);
         std::vector<uint32_t> agentDe(b.agents.taille());
         for (std::size_t k = 0; k < b.agents.taille(); ++k) {
             agentDe[k] = agents.trouverOuAjouter(b.agents.cle(k));
         }
-        std::vector<Visite> liste;
-        for (const Visiteur& vb : b.visiteurs) {
-            Visiteur& va = visiteurs[visiteurDe(clientDe[vb.client], agentDe[vb.agent])];
-            va.requetes += vb.requetes;
-            va.octets += vb.octets;
-            b.visitesDe(vb, liste);
-            for (const Visite& x : liste) ajouterVisite(va, x.debut, x.fin);
+        std::vector<uint32_t> visiteurDeB(b.visiteurs.size());
+        for (std::size_t k = 0; k < b.visiteurs.size(); ++k) {
+            const Visiteur& vb = b.visiteurs[k];
+            const uint32_t n = visiteurDe(clientDe[vb.client], agentDe[vb.agent]);
+            visiteurDeB[k] = n;
+            visiteurs[n].requetes += vb.requetes;
+            visiteurs[n].octets += vb.octets;
+            if (vb.visite) ajouterVisite(n, vb.debut, vb.fin);
+        }
+        // Visits join whatever order they come in: the earlier ones in their order in memory.
+        for (const Visite& x : b.visites) {
+            if (x.visiteur != kAucune) ajouterVisite(visiteurDeB[x.visiteur], x.debut, x.fin);
+        }
+        for (const uint64_t j : b.joursVus) {
+            joursVus.push_back(static_cast<uint64_t>(visiteurDeB[j >> 32]) << 32 |
+                               (j & 0xFFFFFFFF));
         }
         for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);
 
-        for (std::size_t k = 0; k < b.autorites.taille(); ++k) {
-            bool nouveau;
-            const uint32_t n = autorites.trouverOuAjouter(b.autorites.cle(k), nouveau);
-            if (nouveau)
-                comptesAutorites.push_back(std::move(b.comptesAutorites[k]));
-            else
-                comptesAutorites[n].requetes += b.comptesAutorites[k].requetes;
-        }
-        for (std::size_t k = 0; k < b.recherches.taille(); ++k) {
-            bool nouveau;
-            const uint32_t n = recherches.trouverOuAjouter(b.recherches.cle(k), nouveau);
-            if (nouveau) comptesRecherches.push_back(0);
-            comptesRecherches[n] += b.comptesRecherches[k];
-        }
+        referents.ajouter(b.referents);
         methodes.ajouter(b.methodes);
         protocoles.ajouter(b.protocoles);
     }
@@ -482,6 +623,7 @@ void ComptesAudience::commencer(const Journal& journal, int nbTranches, bool /*s
         auto t = std::make_unique<Tranche>();
         t->debutTampon = octets.data();
         t->finTampon = octets.data() + octets.size();
+        t->avecReferents = reglages_.referentsParLigne;
         tranches_.push_back(std::move(t));
     }
     complet_ = false;
@@ -501,9 +643,17 @@ void ComptesAudience::vider() {
     complet_ = false;
 }
 
+void compterReferents(Audience& audience,
+                      const std::vector<std::pair<std::string_view, int64_t>>& referents) {
+    ComptesReferents c;
+    for (const auto& [referent, requetes] : referents) c.compter(referent, requetes);
+    c.tables(audience);
+}
+
 Audience ComptesAudience::resultat() {
     Audience a;
     if (tranches_.empty()) return a;
+    for (auto& t : tranches_) t->achever();
     Tranche& t = *tranches_[0];
     for (std::size_t k = 1; k < tranches_.size(); ++k) t.ajouter(*tranches_[k]);
     tranches_.resize(1);
@@ -518,17 +668,17 @@ Audience ComptesAudience::resultat() {
     Table pays;
     std::vector<uint32_t> paysDuClient;
     if (base) {
-        std::unordered_map<int64_t, std::string> noms;
+        std::unordered_map<int64_t, uint32_t> numeros;
         paysDuClient.reserve(t.cles.size());
         for (const Tranche::CleClient& c : t.cles) {
             const int64_t fiche = c.ipv4 ? base->ficheIPv4(c.v4) : base->fiche(c.texte);
-            auto it = noms.find(fiche);
-            if (it == noms.end()) {
+            auto it = numeros.find(fiche);
+            if (it == numeros.end()) {
                 std::string nom = base->nomPays(fiche);
                 if (nom.empty()) nom = std::string(kPaysInconnu);
-                it = noms.emplace(fiche, std::move(nom)).first;
+                it = numeros.emplace(fiche, pays.numero(nom)).first;
             }
-            paysDuClient.push_back(pays.numero(it->second));
+            paysDuClient.push_back(it->second);
         }
     }
 
@@ -543,24 +693,13 @@ Audience ComptesAudience::resultat() {
     }
 
     std::unordered_map<int64_t, JourAudience> jours;
-    std::vector<Tranche::Visite> liste;
+    const auto visite = [&](int64_t debut, int64_t fin) {
+        ++a.visites;
+        a.dureeVisites += fin - debut;
+        ++jours[jourDe(debut)].visites;
+    };
     for (const Tranche::Visiteur& v : t.visiteurs) {
-        int64_t vus = 0;  // the visitor's days
-        int64_t dernierJour = INT64_MIN;
-        t.visitesDe(v, liste);
-        for (const Tranche::Visite& x : liste) {
-            ++a.visites;
-            a.dureeVisites += x.fin - x.debut;
-            const int64_t premier = jourDe(x.debut), fin = jourDe(x.fin);
-            ++jours[premier].visites;
-            // A visit spanning days has a request on each (its gaps are shorter than a day).
-            for (int64_t j = std::max(premier, dernierJour + 1); j <= fin; ++j) {
-                ++jours[j].visiteurs;
-                ++vus;
-            }
-            dernierJour = std::max(dernierJour, fin);
-        }
-        a.visiteurs += vus;
+        if (v.visite) visite(v.debut, v.fin);
         if (robotDeLAgent[v.agent] != kAucune) {
             LigneAudience& r = robots[robotDeLAgent[v.agent]];
             r.requetes += v.requetes;
@@ -572,8 +711,18 @@ Audience ComptesAudience::resultat() {
             LigneAudience& p = pays[paysDuClient[v.client]];
             p.requetes += v.requetes;
             p.octets += v.octets;
-            p.visiteurs += vus;
         }
+    }
+    for (const Tranche::Visite& x : t.visites) {
+        if (x.visiteur != kAucune) visite(x.debut, x.fin);
+    }
+    std::sort(t.joursVus.begin(), t.joursVus.end());
+    t.joursVus.resize(static_cast<std::size_t>(std::unique(t.joursVus.begin(), t.joursVus.end()) -
+                                               t.joursVus.begin()));
+    for (const uint64_t j : t.joursVus) {
+        ++jours[static_cast<int32_t>(j & 0xFFFFFFFF)].visiteurs;
+        ++a.visiteurs;
+        if (base) ++pays[paysDuClient[t.visiteurs[j >> 32].client]].visiteurs;
     }
     std::vector<int64_t> numeros;
     numeros.reserve(jours.size());
@@ -588,19 +737,7 @@ Audience ComptesAudience::resultat() {
         a.jours.push_back(j);
     }
 
-    Table sites;
-    for (std::size_t k = 0; k < t.autorites.taille(); ++k) {
-        const Tranche::Autorite& x = t.comptesAutorites[k];
-        if (!x.hote.empty()) sites.ligne(x.hote).requetes += x.requetes;
-    }
-    Table recherches;
-    for (std::size_t k = 0; k < t.recherches.taille(); ++k) {
-        const std::string termes = termesRecherche(t.recherches.cle(k));
-        if (!termes.empty()) recherches.ligne(termes).requetes += t.comptesRecherches[k];
-    }
-
-    a.sitesReferents = std::move(sites).liste();
-    a.recherches = std::move(recherches).liste();
+    if (reglages_.referentsParLigne) t.referents.tables(a);
     a.robots = std::move(robots).liste();
     a.methodes = t.methodes.liste();
     a.protocoles = t.protocoles.liste();

@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/audience/BasePays.h"
@@ -84,11 +85,20 @@ struct Audience {
     std::vector<LigneAudience> pays;
 };
 
-// What the counts use besides the records. Both optional.
+// What the counts use besides the records.
 struct ReglagesAudience {
     ReconnaitreRobot catalogue;            // the user-agent catalogue; empty: the rule alone
     std::shared_ptr<const BasePays> base;  // null: no countries
+    // Whether the referrers are counted line by line. The statistics pass counts every referrer
+    // already (statPrecedent): without this the referring sites and the searches are left empty
+    // for compterReferents, which makes the same tables from those counts at no cost per line.
+    bool referentsParLigne = true;
 };
+
+// The referring sites and the searches of `audience`, from the requests of each referrer (its
+// whole text, each once, in order of first appearance: statPrecedent's entries).
+void compterReferents(Audience& audience,
+                      const std::vector<std::pair<std::string_view, int64_t>>& referents);
 
 // The method and protocol of a request line, false (both left as they were) when it is not
 // "METHOD path protocol": a method of capital letters, "-" or "_" (at most 20), a path, and

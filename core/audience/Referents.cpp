@@ -89,9 +89,9 @@ int octetEchappe(std::string_view t, std::size_t k, bool pourcent, std::size_t& 
     return h * 16 + l;
 }
 
-// The text with its escapes made bytes again: "\\xNN" always, "%NN" and "+" (a space) when
-// `pourcent`.
-std::string decoder(std::string_view t, bool pourcent) {
+// The text with its escapes made bytes again: "\\xNN" always, "%NN" when `pourcent`, "+" (a
+// space) when `plus`.
+std::string decoder(std::string_view t, bool pourcent, bool plus) {
     std::string octets;
     octets.reserve(t.size());
     for (std::size_t k = 0; k < t.size(); ++k) {
@@ -101,7 +101,7 @@ std::string decoder(std::string_view t, bool pourcent) {
             octets += static_cast<char>(o);
             k += longueur - 1;
         } else {
-            octets += pourcent && t[k] == '+' ? ' ' : t[k];
+            octets += plus && t[k] == '+' ? ' ' : t[k];
         }
     }
     return octets;
@@ -112,12 +112,16 @@ std::string decoder(std::string_view t, bool pourcent) {
 std::string_view autoriteReferent(std::string_view referent) {
     const std::size_t debut = debutAutorite(referent);
     if (debut == std::string_view::npos) return {};
-    const std::size_t fin = referent.find_first_of("/?#", debut);
-    return referent.substr(debut, (fin == std::string_view::npos ? referent.size() : fin) - debut);
+    std::size_t fin = debut;
+    while (fin < referent.size() && referent[fin] != '/' && referent[fin] != '?' &&
+           referent[fin] != '#') {
+        ++fin;
+    }
+    return referent.substr(debut, fin - debut);
 }
 
 std::string hoteDeLAutorite(std::string_view autorite) {
-    const std::string octets = decoder(autorite, false);
+    const std::string octets = decoder(autorite, true, false);
     std::string_view h = octets;
     const std::size_t arobase = h.rfind('@');
     if (arobase != std::string_view::npos) h.remove_prefix(arobase + 1);
@@ -201,7 +205,7 @@ std::string_view rechercheBrute(std::string_view referent) {
 }
 
 std::string termesRecherche(std::string_view valeurBrute) {
-    const std::string basse = minusculesUtf8(texteUtf8(decoder(valeurBrute, true)));
+    const std::string basse = minusculesUtf8(texteUtf8(decoder(valeurBrute, true, true)));
     // Blanks, control characters and no-break spaces (U+00A0) are one space between words.
     std::string termes;
     bool blanc = false;

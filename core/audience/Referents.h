@@ -11,9 +11,9 @@ namespace kestrane {
 // "/", "?" or "#"; empty when the referrer has none ("-", "about:blank", "/page.html").
 std::string_view autoriteReferent(std::string_view referent);
 
-// The host of an authority as the "Sites référents" table lists it: the bytes a server wrote as
-// "\xNN" (Apache, nginx) made bytes again, without user, port and final dot, in lower case,
-// without a leading "www."; an internationalised name in Unicode ("xn--caf-dma.fr" and
+// The host of an authority as the "Sites référents" table lists it: the bytes written "%NN", or
+// "\xNN" by a server (Apache, nginx), made bytes again, without user, port and final dot, in lower
+// case, without a leading "www."; an internationalised name in Unicode ("xn--caf-dma.fr" and
 // "CAFÉ.fr" are "café.fr"). Empty when nothing is left.
 std::string hoteDeLAutorite(std::string_view autorite);
 // The two above in one.

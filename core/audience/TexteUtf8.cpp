@@ -4,6 +4,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace kestrane {
@@ -50,6 +51,11 @@ std::string texteUtf8(std::string_view octets) {
 }
 
 std::string minusculesUtf8(std::string_view utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+        std::string basse(utf8);
+        minusculesAscii(basse);
+        return basse;
+    }
     UErrorCode erreur = U_ZERO_ERROR;
     const std::unique_ptr<UCaseMap, decltype(&ucasemap_close)> casse(
         ucasemap_open("", U_FOLD_CASE_DEFAULT, &erreur), &ucasemap_close);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unordered_map>
+
 #include "OutilsAudience.h"
 #include "core/audience/Referents.h"
 #include "core/audience/TexteUtf8.h"
@@ -29,6 +31,7 @@ TEST(Referents, HoteDuReferent) {
         // Bytes a server escaped ("\xe9" as four characters), and a backslash that is no escape.
         {"http://CAF\\xc3\\x89.fr/", "caf\xC3\xA9.fr"},
         {"http://caf\\xe9.fr\\xZZ/", "caf\xC3\xA9.fr\\xzz"},
+        {"https://www.maison-p%C3%A2tes.net/", "maison-p\xC3\xA2tes.net"},
         // No host.
         {"-", ""},
         {"", ""},
@@ -115,4 +118,28 @@ TEST(Referents, TablesDesSitesEtDesRecherches) {
               (Paires{{"google.fr", 3}, {"example.com", 2}, {"bing.com", 1}, {"example.org", 1}}));
     EXPECT_EQ(requetes(au.recherches), (Paires{{"kestrane", 3}, {"journal web", 1}}));
     EXPECT_EQ(au.requetes, 9);
+}
+
+// The statistics pass counts every referrer already: the tables made from its counts are those
+// counted line by line.
+TEST(Referents, TablesDesComptesDeProvenances) {
+    const Journal journal = Journal::charger(KESTRANE_ACCES_5000);
+    ReglagesAudience sansLignes;
+    sansLignes.referentsParLigne = false;
+    const Audience parLigne = audienceDe(journal);
+    Audience apres = audienceDe(journal, sansLignes);
+    EXPECT_TRUE(apres.sitesReferents.empty());
+    std::vector<std::pair<std::string_view, int64_t>> provenances;
+    std::unordered_map<std::string_view, std::size_t> numeros;
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const std::string_view p = analyserLigne(journal.ligne(i)).pagePrecedente;
+        const auto [it, nouveau] = numeros.try_emplace(p, provenances.size());
+        if (nouveau) provenances.emplace_back(p, 0);
+        ++provenances[it->second].second;
+    }
+    compterReferents(apres, provenances);
+    ASSERT_GT(parLigne.sitesReferents.size(), 10u);
+    ASSERT_GT(parLigne.recherches.size(), 10u);
+    EXPECT_EQ(requetes(apres.sitesReferents), requetes(parLigne.sitesReferents));
+    EXPECT_EQ(requetes(apres.recherches), requetes(parLigne.recherches));
 }
