@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <unordered_map>
 
 #include "core/audience/Index.h"
 #include "core/audience/Referents.h"
 #include "log/Calendrier.h"
+#include "log/Erreur.h"
 #include "log/UString.h"
 
 namespace kestrane {
@@ -21,6 +21,12 @@ constexpr int64_t kSecondesParJour = 86400;
 
 int64_t jourDe(int64_t secondes) {
     return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
+}
+
+// Byte totals are checked like the statistics' ("Débordement d'entier"): a line may claim any
+// 64-bit amount.
+void ajouterOctets(int64_t& total, int64_t octets) {
+    total = ajouterVerifie64(total, octets);
 }
 
 // A table being built: rows by name in order of first appearance.
@@ -133,7 +139,7 @@ struct ComptesCourts {
             if (dernier == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
         }
         comptes[dernier].requetes += requetes;
-        comptes[dernier].octets += octets;
+        ajouterOctets(comptes[dernier].octets, octets);
     }
     void ajouter(const ComptesCourts& b) {
         for (const Compte& c : b.comptes) compter(c.nom, c.requetes, c.octets);
@@ -143,7 +149,7 @@ struct ComptesCourts {
         for (const Compte& c : comptes) {
             LigneAudience& l = t.ligne(c.nom);
             l.requetes += c.requetes;
-            l.octets += c.octets;
+            ajouterOctets(l.octets, c.octets);
         }
         return std::move(t).liste(kAutre);
     }
@@ -530,7 +536,7 @@ struct ComptesAudience::Tranche {
     void compter(const EnAttente& e) {
         Visiteur& v = visiteurs[e.visiteur];
         ++v.requetes;
-        v.octets += e.octets;
+        ajouterOctets(v.octets, e.octets);
         if (!e.date) return;
         const auto jour = static_cast<int32_t>(jourDe(e.instant));
         if (v.dernierJour != jour) noterJour(e.visiteur, jour);
@@ -550,7 +556,7 @@ struct ComptesAudience::Tranche {
             e.ip[0] = r.ip1, e.ip[1] = r.ip2, e.ip[2] = r.ip3, e.ip[3] = r.ip4;
         }
         ++requetes;
-        octets += r.chargement;
+        ajouterOctets(octets, r.chargement);
         if (e.date) ++requetesDatees;
         std::string_view methode = kAutre, protocole = kAutre;
         couperRequete(r.requete, methode, protocole);
@@ -578,7 +584,7 @@ struct ComptesAudience::Tranche {
     // Adds the counts of the stretch that follows this one in the journal.
     void ajouter(Tranche& b) {
         requetes += b.requetes;
-        octets += b.octets;
+        ajouterOctets(octets, b.octets);
         requetesDatees += b.requetesDatees;
 
         std::vector<uint32_t> clientDe(b.cles.size());
@@ -593,7 +599,7 @@ struct ComptesAudience::Tranche {
             const uint32_t n = visiteurDe(clientDe[vb.client], agentDe[vb.agent]);
             visiteurDeB[k] = n;
             visiteurs[n].requetes += vb.requetes;
-            visiteurs[n].octets += vb.octets;
+            ajouterOctets(visiteurs[n].octets, vb.octets);
             if (vb.visite) ajouterVisite(n, vb.debut, vb.fin);
         }
         // Visits join whatever order they come in: the earlier ones in their order in memory.
@@ -703,14 +709,14 @@ Audience ComptesAudience::resultat() {
         if (robotDeLAgent[v.agent] != kAucune) {
             LigneAudience& r = robots[robotDeLAgent[v.agent]];
             r.requetes += v.requetes;
-            r.octets += v.octets;
+            ajouterOctets(r.octets, v.octets);
             a.requetesRobots += v.requetes;
-            a.octetsRobots += v.octets;
+            ajouterOctets(a.octetsRobots, v.octets);
         }
         if (base) {
             LigneAudience& p = pays[paysDuClient[v.client]];
             p.requetes += v.requetes;
-            p.octets += v.octets;
+            ajouterOctets(p.octets, v.octets);
         }
     }
     for (const Tranche::Visite& x : t.visites) {

@@ -138,3 +138,28 @@ TEST(Visites, AgentsSansTexteOuSansGuillemetFermant) {
     const Audience au = audienceDe(journal);
     EXPECT_EQ(jours(au), "06/12/2006=3/3 ");
 }
+
+// Byte amounts are checked like the statistics' totals: a line claiming more than 64 bits can
+// hold with the others raises "Débordement d'entier" instead of wrapping.
+TEST(Visites, DebordementDesOctets) {
+    Ligne a, b;
+    a.octets = "9223372036854775807";
+    b.octets = "1";
+    const Journal journal = journalDe(std::vector<Ligne>{a, b});
+    ComptesAudience c;
+    c.commencer(journal, 1, false);
+    const auto lire = [&] {
+        for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+            c.lire(0, analyserLigne(journal.ligne(i)));
+        }
+        c.resultat();
+    };
+    try {
+        lire();
+        ADD_FAILURE() << "no overflow raised";
+    } catch (const ErreurKestrane& e) {
+        EXPECT_EQ(e.message(),
+                  "D\xE9"
+                  "bordement d'entier");
+    }
+}
