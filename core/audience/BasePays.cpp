@@ -1,0 +1,165 @@
+#include "core/audience/BasePays.h"
+
+#include <arpa/inet.h>
+#include <maxminddb.h>
+#include <netinet/in.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "core/audience/TexteUtf8.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
+
+// Ranges no database places in a country: "this" network, private, shared (carrier NAT),
+// loopback, link-local, multicast and reserved.
+bool reserveeIPv4(uint32_t a) {
+    const auto dans = [a](uint32_t reseau, int bits) {
+        return (a >> (32 - bits)) == (reseau >> (32 - bits));
+    };
+    return dans(0x00000000, 8) || dans(0x0A000000, 8) || dans(0x64400000, 10) ||
+           dans(0x7F000000, 8) || dans(0xA9FE0000, 16) || dans(0xAC100000, 12) ||
+           dans(0xC0A80000, 16) || dans(0xE0000000, 3);
+}
+
+// Unspecified, loopback, unique local (fc00::/7), link-local (fe80::/10), multicast (ff00::/8).
+bool reserveeIPv6(const unsigned char* o) {
+    static constexpr unsigned char kZeros[15] = {};
+    if (std::memcmp(o, kZeros, 15) == 0 && o[15] <= 1) return true;
+    return (o[0] & 0xFE) == 0xFC || (o[0] == 0xFE && (o[1] & 0xC0) == 0x80) || o[0] == 0xFF;
+}
+
+}  // namespace
+
+struct BasePays::Etat {
+    MMDB_s mmdb{};
+    bool ouverte = false;
+    ~Etat() {
+        if (ouverte) MMDB_close(&mmdb);
+    }
+
+    int64_t chercher(const sockaddr* adresse) const {
+        int erreur = MMDB_SUCCESS;
+        // The lookup only reads the database; the library's signature wants it writable.
+        const MMDB_lookup_result_s r =
+            MMDB_lookup_sockaddr(const_cast<MMDB_s*>(&mmdb), adresse, &erreur);
+        if (erreur != MMDB_SUCCESS || !r.found_entry) return -1;
+        return static_cast<int64_t>(r.entry.offset);
+    }
+};
+
+ErreurBasePays::ErreurBasePays(const std::string& chemin)
+    : ErreurKestrane('"' + chemin + '"' + std::string(kBaseIllisible)), chemin_(chemin) {}
+
+std::vector<std::string> dossiersGeoIP() {
+    return {"/usr/share/GeoIP", "/var/lib/GeoIP"};
+}
+
+std::string chercherBasePays(const std::vector<std::string>& dossiers) {
+    namespace fs = std::filesystem;
+    for (const std::string& dossier : dossiers) {
+        std::vector<std::string> noms;
+        std::error_code erreur;
+        for (fs::directory_iterator it(dossier, erreur), fin; !erreur && it != fin;
+             it.increment(erreur)) {
+            const std::string nom = it->path().filename().string();
+            std::error_code e;
+            if (nom.find("ountry") != std::string::npos && nom.size() > 5 &&
+                nom.compare(nom.size() - 5, 5, ".mmdb") == 0 &&
+                fs::is_regular_file(it->path(), e)) {
+                noms.push_back(nom);
+            }
+        }
+        if (!noms.empty()) {
+            std::sort(noms.begin(), noms.end());
+            return (fs::path(dossier) / noms.front()).string();
+        }
+    }
+    return {};
+}
+
+BasePays::BasePays(const std::string& chemin) : chemin_(chemin), etat_(std::make_unique<Etat>()) {
+    struct stat infos;
+    if (::stat(chemin.c_str(), &infos) != 0) {
+        leverErreurFichier(kOuverture, chemin, std::strerror(errno));
+    }
+    if (!S_ISREG(infos.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
+    errno = 0;
+    const int resultat = MMDB_open(chemin.c_str(), MMDB_MODE_MMAP, &etat_->mmdb);
+    if (resultat == MMDB_FILE_OPEN_ERROR) {
+        leverErreurFichier(kOuverture, chemin, std::strerror(errno != 0 ? errno : EIO));
+    }
+    if (resultat != MMDB_SUCCESS) throw ErreurBasePays(chemin);
+    etat_->ouverte = true;
+}
+
+BasePays::~BasePays() = default;
+
+std::string BasePays::typeBase() const {
+    const char* type = etat_->mmdb.metadata.database_type;
+    return type ? texteUtf8(type) : std::string();
+}
+
+int64_t BasePays::ficheIPv4(uint32_t adresse) const {
+    if (reserveeIPv4(adresse)) return -1;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(adresse);
+    return etat_->chercher(reinterpret_cast<const sockaddr*>(&a));
+}
+
+int64_t BasePays::fiche(std::string_view adresse) const {
+    // inet_pton reads numbers only: a host name is never resolved.
+    char texte[INET6_ADDRSTRLEN + 1];
+    if (adresse.empty() || adresse.size() >= sizeof texte) return -1;
+    std::memcpy(texte, adresse.data(), adresse.size());
+    texte[adresse.size()] = '\0';
+    in_addr v4;
+    if (inet_pton(AF_INET, texte, &v4) == 1) return ficheIPv4(ntohl(v4.s_addr));
+    sockaddr_in6 a{};
+    if (inet_pton(AF_INET6, texte, &a.sin6_addr) != 1) return -1;
+    const unsigned char* o = a.sin6_addr.s6_addr;
+    static constexpr unsigned char kIPv4Associee[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+    if (std::memcmp(o, kIPv4Associee, 12) == 0) {
+        return ficheIPv4(static_cast<uint32_t>(o[12]) << 24 | static_cast<uint32_t>(o[13]) << 16 |
+                         static_cast<uint32_t>(o[14]) << 8 | o[15]);
+    }
+    if (reserveeIPv6(o)) return -1;
+    a.sin6_family = AF_INET6;
+    return etat_->chercher(reinterpret_cast<const sockaddr*>(&a));
+}
+
+std::string BasePays::nomPays(int64_t fiche) const {
+    if (fiche < 0) return {};
+    MMDB_entry_s entree{const_cast<MMDB_s*>(&etat_->mmdb), static_cast<uint32_t>(fiche)};
+    const auto texte = [&](const char* pays, const char* cle, const char* langue) {
+        MMDB_entry_data_s d{};
+        const int e = langue ? MMDB_get_value(&entree, &d, pays, cle, langue, nullptr)
+                             : MMDB_get_value(&entree, &d, pays, cle, nullptr);
+        if (e != MMDB_SUCCESS || !d.has_data || d.type != MMDB_DATA_TYPE_UTF8_STRING) {
+            return std::string();
+        }
+        return texteUtf8(std::string_view(d.utf8_string, d.data_size));
+    };
+    for (const char* pays : {"country", "registered_country"}) {
+        std::string nom = texte(pays, "names", "fr");
+        if (nom.empty()) nom = texte(pays, "names", "en");
+        if (nom.empty()) nom = texte(pays, "iso_code", nullptr);
+        if (!nom.empty()) return nom;
+    }
+    return {};
+}
+
+std::string BasePays::paysDe(std::string_view adresse) const {
+    const std::string nom = nomPays(fiche(adresse));
+    return nom.empty() ? std::string(kPaysInconnu) : nom;
+}
+
+}  // namespace kestrane

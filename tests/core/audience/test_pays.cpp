@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "EcrivainMmdb.h"
+#include "OutilsAudience.h"
+#include "core/audience/BasePays.h"
+
+using namespace kestrane;
+using namespace kestrane::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder of its own for each test, removed after it.
+class Pays : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dossier_ = fs::temp_directory_path() /
+                   ("kestrane-pays-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dossier_);
+        fs::create_directories(dossier_);
+    }
+    void TearDown() override { fs::remove_all(dossier_); }
+
+    std::string chemin(const std::string& nom) const { return (dossier_ / nom).string(); }
+
+    std::string ecrireFichier(const std::string& nom, const std::string& octets) const {
+        std::ofstream(chemin(nom), std::ios::binary) << octets;
+        return chemin(nom);
+    }
+
+    // France, the United States named in French, Germany in English only, Switzerland by its
+    // code only, Canada as a registered country, Japan for an IPv6 network, and a private range
+    // that the database places somewhere (which an analysis must not believe).
+    static EcrivainMmdb base(int versionIP = 6) {
+        EcrivainMmdb e(versionIP);
+        e.ajouter("1.2.3.0/24", paysMmdb("FR", {{"en", "France"}, {"fr", "France"}}));
+        e.ajouter("5.6.0.0/16",
+                  paysMmdb("US", {{"en", "United States"}, {"fr", "\xC3\x89tats-Unis"}}));
+        e.ajouter("5.6.7.0/24", paysMmdb("CA", {{"fr", "Canada"}}, true));
+        e.ajouter("8.8.8.0/24", paysMmdb("DE", {{"en", "Germany"}}));
+        e.ajouter("9.9.9.0/24", paysMmdb("CH", {}));
+        e.ajouter("10.0.0.0/8", paysMmdb("ZZ", {{"fr", "Priv\xC3\xA9"}}));
+        if (versionIP == 6) e.ajouter("2001:db8::/32", paysMmdb("JP", {{"fr", "Japon"}}));
+        return e;
+    }
+
+    fs::path dossier_;
+};
+
+}  // namespace
+
+TEST_F(Pays, NomsDesPaysEtAdressesInconnues) {
+    base().ecrire(chemin("pays.mmdb"));
+    const BasePays b(chemin("pays.mmdb"));
+    EXPECT_EQ(b.typeBase(), "Kestrane-Test-Country");
+    struct Cas {
+        const char* adresse;
+        const char* pays;
+    } cas[] = {
+        {"1.2.3.4", "France"},
+        {"5.6.200.1", "\xC3\x89tats-Unis"},
+        {"5.6.7.8", "Canada"},
+        {"8.8.8.8", "Germany"},
+        {"9.9.9.9", "CH"},
+        {"2001:db8::1", "Japon"},
+        {"2001:DB8:0:0:0:0:0:2", "Japon"},
+        {"::ffff:1.2.3.4", "France"},
+        {"4.4.4.4", "Inconnu"},
+        {"10.1.2.3", "Inconnu"},
+        {"192.168.1.1", "Inconnu"},
+        {"127.0.0.1", "Inconnu"},
+        {"::1", "Inconnu"},
+        {"fe80::1", "Inconnu"},
+        {"2a00::1", "Inconnu"},
+        {"hote.exemple.fr", "Inconnu"},
+        {"localhost", "Inconnu"},
+        {"1.2.3.4.5", "Inconnu"},
+        {"", "Inconnu"},
+    };
+    for (const Cas& c : cas) EXPECT_EQ(b.paysDe(c.adresse), c.pays) << c.adresse;
+    EXPECT_EQ(b.fiche("1.2.3.4"), b.ficheIPv4(0x01020304));
+    EXPECT_EQ(b.fiche("1.2.3.4"), b.fiche("1.2.3.200"));
+    EXPECT_NE(b.fiche("1.2.3.4"), b.fiche("5.6.200.1"));
+}
+
+TEST_F(Pays, BaseIPv4EtClientIPv6) {
+    base(4).ecrire(chemin("v4.mmdb"));
+    const BasePays b(chemin("v4.mmdb"));
+    EXPECT_EQ(b.paysDe("1.2.3.4"), "France");
+    EXPECT_EQ(b.paysDe("2001:db8::1"), "Inconnu");
+}
+
+TEST_F(Pays, FichiersIllisibles) {
+    const auto message = [](const std::string& chemin) {
+        try {
+            BasePays b(chemin);
+        } catch (const ErreurKestrane& e) {
+            return e.message();
+        }
+        return std::string("(ouverte)");
+    };
+    const std::string texte = ecrireFichier("texte.mmdb", "ceci n'est pas une base\n");
+    EXPECT_EQ(message(texte), "\"" + texte + "\" n'est pas une base de g\xE9olocalisation lisible");
+    const std::string vide = ecrireFichier("vide.mmdb", "");
+    EXPECT_EQ(message(vide), "\"" + vide + "\"" + std::string(kBaseIllisible));
+    // Cut before its metadata.
+    const std::string bonne = base().octets();
+    const std::string coupee = ecrireFichier("coupee.mmdb", bonne.substr(0, bonne.size() / 2));
+    EXPECT_EQ(message(coupee), "\"" + coupee + "\"" + std::string(kBaseIllisible));
+    EXPECT_EQ(message(chemin("absente.mmdb")), "Impossible d'ouvrir le fichier \"" +
+                                                   chemin("absente.mmdb") +
+                                                   "\". No such file or directory");
+    EXPECT_EQ(message(dossier_.string()), "Impossible d'ouvrir le fichier \"" + dossier_.string() +
+                                              "\". " + kPasFichierOrdinaire);
+    try {
+        BasePays b(texte);
+    } catch (const ErreurBasePays& e) {
+        EXPECT_EQ(e.chemin(), texte);
+    }
+}
+
+// A database whose tree or data were damaged opens, and its damaged parts read as unknown.
+TEST_F(Pays, BaseEndommageeSansPlantage) {
+    std::string octets = base().octets();
+    // The records of the first nodes point past the tree and the data.
+    for (std::size_t k = 0; k < 6 * 40; ++k) octets[k] = static_cast<char>(0xFF);
+    const std::string arbre = ecrireFichier("arbre.mmdb", octets);
+    const BasePays b(arbre);
+    EXPECT_EQ(b.paysDe("1.2.3.4"), "Inconnu");
+    EXPECT_EQ(b.nomPays(1 << 20), "");
+
+    // The data section overwritten: the record is found, its country is not.
+    std::string donnees = base().octets();
+    const std::size_t marque = donnees.find("\xAB\xCD\xEFMaxMind.com");
+    const std::size_t debut = donnees.find(std::string(16, '\0'));
+    ASSERT_NE(marque, std::string::npos);
+    for (std::size_t k = debut + 16; k < marque; ++k) donnees[k] = static_cast<char>(0xDF);
+    const BasePays d(ecrireFichier("donnees.mmdb", donnees));
+    EXPECT_EQ(d.paysDe("1.2.3.4"), "Inconnu");
+}
+
+TEST_F(Pays, RechercheDeLaBaseParDefaut) {
+    fs::create_directories(chemin("a"));
+    fs::create_directories(chemin("b"));
+    fs::create_directories(chemin("c/x-country.mmdb"));  // a folder, not a database
+    ecrireFichier("a/GeoLite2-City.mmdb", "");
+    ecrireFichier("b/dbip-country-lite.mmdb", "");
+    ecrireFichier("b/GeoLite2-Country.mmdb", "");
+    ecrireFichier("b/Country.mmdb.old", "");
+    const std::vector<std::string> dossiers = {chemin("absent"), chemin("c"), chemin("a"),
+                                               chemin("b")};
+    EXPECT_EQ(chercherBasePays(dossiers), chemin("b") + "/GeoLite2-Country.mmdb");
+    EXPECT_EQ(chercherBasePays({chemin("a"), chemin("c")}), "");
+    EXPECT_EQ(dossiersGeoIP(), (std::vector<std::string>{"/usr/share/GeoIP", "/var/lib/GeoIP"}));
+}
+
+// The countries' table: requests, bytes and visitors per country, clients written as IPv6
+// addresses or host names read by the analysis that keeps them.
+TEST_F(Pays, TableDesPays) {
+    base().ecrire(chemin("pays.mmdb"));
+    ReglagesAudience reglages;
+    reglages.base = std::make_shared<const BasePays>(chemin("pays.mmdb"));
+    std::vector<std::string> lignes;
+    const auto ajouter = [&](const char* ip, const char* date, const char* agent) {
+        Ligne l;
+        l.ip = ip;
+        l.date = date;
+        l.agent = agent;
+        lignes.push_back(l.texte());
+    };
+    ajouter("1.2.3.4", "06/Dec/2006", "a");
+    ajouter("1.2.3.4", "07/Dec/2006", "a");
+    ajouter("1.2.3.9", "07/Dec/2006", "a");
+    ajouter("2001:db8::7", "06/Dec/2006", "a");
+    ajouter("hote.exemple.fr", "06/Dec/2006", "a");
+    ajouter("10.0.0.1", "06/Dec/2006", "a");
+    ajouter("1.2.3.4", "07/Dec/2006", "b");
+    const Audience au = audienceDe(journalDe(lignes), reglages, true);
+    ASSERT_TRUE(au.avecPays);
+    EXPECT_EQ(requetes(au.pays), (Paires{{"France", 4}, {"Japon", 1}, {"Inconnu", 2}}));
+    EXPECT_EQ(au.pays[0].visiteurs, 4);
+    EXPECT_EQ(au.pays[0].octets, 400);
+    EXPECT_EQ(au.pays[2].visiteurs, 2);
+
+    const Audience sans = audienceDe(journalDe(lignes), {}, true);
+    EXPECT_FALSE(sans.avecPays);
+    EXPECT_TRUE(sans.pays.empty());
+    EXPECT_EQ(sans.visiteurs, 7);
+}

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "EcrivainMmdb.h"
+#include "OutilsAudience.h"
+#include "core/journal/DeuxFils.h"
+
+using namespace kestrane;
+using namespace kestrane::test;
+
+namespace {
+
+std::string ligne(const char* ip, const char* date, const char* heure, const char* agent,
+                  const char* referent = "-", const char* requete = "GET / HTTP/1.1") {
+    Ligne l;
+    l.ip = ip;
+    l.date = date;
+    l.heure = heure;
+    l.agent = agent;
+    l.referent = referent;
+    l.requete = requete;
+    return l.texte();
+}
+
+std::shared_ptr<const BasePays> baseDeTest() {
+    const std::string chemin = (std::filesystem::temp_directory_path() /
+                                ("kestrane-tranches-" + std::to_string(::getpid()) + ".mmdb"))
+                                   .string();
+    EcrivainMmdb e;
+    e.ajouter("1.0.0.0/8", paysMmdb("FR", {{"fr", "France"}}));
+    e.ajouter("2.0.0.0/8", paysMmdb("BE", {{"fr", "Belgique"}}));
+    e.ecrire(chemin);
+    auto base = std::make_shared<const BasePays>(chemin);
+    std::filesystem::remove(chemin);  // the mapping stays readable
+    return base;
+}
+
+}  // namespace
+
+// Whatever line the second stretch starts at, the counts are those of one stretch: a visit
+// across the cut is one visit, a visitor of one day on both sides is one visitor, a late line of
+// the second stretch joins a visit of the first, first appearances keep journal order.
+TEST(Tranches, DeuxTranchesEgalesAUne) {
+    const Journal journal = journalDe(std::vector<std::string>{
+        ligne("1.1.1.1", "06/Dec/2006", "23:45:00", "A", "http://www.b.fr/"),
+        ligne("2.2.2.2", "06/Dec/2006", "23:41:00", "Googlebot/2.1"),
+        ligne("1.1.1.1", "06/Dec/2006", "23:55:00", "B", "http://a.fr/"),
+        ligne("1.1.1.1", "07/Dec/2006", "00:10:00", "A", "https://www.google.fr/?q=un"),
+        ligne("300.1.1.1", "07/Dec/2006", "00:11:00", "A", "http://a.fr/"),
+        ligne("2.2.2.2", "07/Dec/2006", "00:20:00", "Googlebot/2.1", "-", "HEAD / HTTP/1.0"),
+        ligne("1.1.1.1", "07/Dec/2006", "00:30:00", "A", "http://b.fr:80/"),
+        ligne("1.1.1.1", "07/Dec/2006", "02:00:00", "A", "https://www.google.fr/?q=Un"),
+        ligne("300.1.1.1", "07/Dec/2006", "02:01:00", "A", "-", "GET /x"),
+        ligne("1.1.1.1", "07/Dec/2006", "01:40:00", "A", "http://a.fr/"),
+        ligne("2.2.2.2", "07/Dec/2006", "09:00:00", "AutreBot/1"),
+        ligne("1.1.1.1", "07/Dec/2006", "02:20:00", "B", "https://www.bing.com/?q=deux"),
+        ligne("2.2.2.2", "07/Dec/2006", "08:00:00", "Googlebot/2.1", "-", "POST /p HTTP/2.0"),
+        ligne("3.3.3.3", "08/Dec/2006", "10:00:00", "A", "http://c.fr/"),
+        ligne("1.1.1.1", "07/Dec/2006", "02:25:00", "A", "http://a.fr/"),
+        ligne("1.1.1.1", "07/Dec/2006", "01:15:00", "A", "http://a.fr/"),
+    });
+    ReglagesAudience reglages;
+    reglages.base = baseDeTest();
+    const std::string une = texteAudience(audienceEnDeux(journal, std::string::npos, reglages));
+    for (std::size_t coupure = 0; coupure <= journal.nbLignes(); ++coupure) {
+        EXPECT_EQ(texteAudience(audienceEnDeux(journal, coupure, reglages)), une)
+            << "second stretch from line " << coupure;
+    }
+    // The visits of 1.1.1.1 with A: 23:45-00:30, then 01:15-02:25 once its late lines joined
+    // the one of 02:00.
+    const Audience a = audienceEnDeux(journal, 8, reglages);
+    EXPECT_EQ(a.visites, 11);
+    EXPECT_EQ(jours(a), "06/12/2006=3/3 07/12/2006=5/7 08/12/2006=1/1 ");
+}
+
+// The real first pass parses a long journal in two stretches on two threads.
+TEST(Tranches, PremierePasseEnDeuxFils) {
+    std::vector<std::string> lignes;
+    uint64_t alea = 12345;
+    const auto tirer = [&alea](uint64_t n) {
+        alea = alea * 6364136223846793005ull + 1442695040888963407ull;
+        return (alea >> 33) % n;
+    };
+    const char* agents[] = {"A", "B (x)", "Googlebot/2.1", "C", "bingbot"};
+    const char* referents[] = {"-", "http://www.a.fr/", "https://www.google.fr/?q=k", "-"};
+    int64_t t = 0;
+    while (lignes.size() < kSeuilDeuxFilsLignes + 5000) {
+        t += static_cast<int64_t>(tirer(120));
+        // One line in ten written up to ten minutes late.
+        const int64_t instant = tirer(10) == 0 ? t - static_cast<int64_t>(tirer(600)) : t;
+        char date[16], heure[16], ip[32];
+        std::snprintf(date, sizeof date, "%02d/Dec/2006", static_cast<int>(1 + instant / 86400));
+        std::snprintf(heure, sizeof heure, "%02d:%02d:%02d", static_cast<int>(instant / 3600 % 24),
+                      static_cast<int>(instant / 60 % 60), static_cast<int>(instant % 60));
+        std::snprintf(ip, sizeof ip, "%d.%d.0.%d", static_cast<int>(1 + tirer(2)),
+                      static_cast<int>(tirer(3)), static_cast<int>(tirer(50)));
+        lignes.push_back(ligne(ip, date, heure, agents[tirer(5)], referents[tirer(4)]));
+    }
+    const Journal journal = journalDe(lignes);
+    ReglagesAudience reglages;
+    reglages.base = baseDeTest();
+    const Audience deux = audienceDe(journal, reglages);
+    EXPECT_EQ(texteAudience(deux),
+              texteAudience(audienceEnDeux(journal, std::string::npos, reglages)));
+    EXPECT_GT(deux.visites, 1000);
+    EXPECT_EQ(deux.requetes, static_cast<int64_t>(lignes.size()));
+}
