@@ -1,0 +1,195 @@
+// A line read with the template of a format string: literals must be there byte for byte, fields
+// are what lies between them.
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "core/formats/Interne.h"
+#include "log/UString.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::string_view kLigneIncomplete = "Ligne incompl\xE8te";
+
+std::string enPosition(std::size_t pos) {
+    return " en position " + ecrireEntier(int64_t(pos) + 1);
+}
+
+// The closing quote of a field that starts at `pos`, skipping the escaped ones; npos when none.
+std::size_t finGuillemets(std::string_view ligne, std::size_t pos) {
+    const char* d = ligne.data();
+    const std::size_t n = ligne.size();
+    std::size_t depuis = pos;
+    for (;;) {
+        const char* q = trouverOctet(d + depuis, n - depuis, '"');
+        if (q == nullptr) return std::string_view::npos;
+        const auto iq = static_cast<std::size_t>(q - d);
+        const char* e = trouverOctet(d + depuis, iq - depuis, '\\');
+        if (e == nullptr) return iq;
+        // Escapes are two bytes: walk them to see whether this quote is one.
+        std::size_t i = static_cast<std::size_t>(e - d);
+        while (i < iq) i += d[i] == '\\' ? 2 : 1;
+        if (i == iq) return iq;
+        depuis = iq + 1;
+    }
+}
+
+void garderChamp(const Element& e, std::string_view val, ValeursLigne& v, ChampsEnPlus& plus) {
+    if (e.champ == ChampJournal::Autre) {
+        plus.autres.push_back({e.texte, val.empty() ? kTiret : val});
+        return;
+    }
+    const auto i = static_cast<std::size_t>(e.champ);
+    if (e.rang < v.rang[i]) {
+        v.poser(e.champ, val, e.rang);
+        if (e.champ == ChampJournal::Temps) v.temps = e.temps;
+    }
+}
+
+constexpr std::array<std::string_view, 12> kNomsSuite = {
+    "champ 1", "champ 2", "champ 3", "champ 4",  "champ 5",  "champ 6",
+    "champ 7", "champ 8", "champ 9", "champ 10", "champ 11", "champ 12"};
+
+bool nombreAFraction(std::string_view t) {
+    const std::size_t p = t.find('.');
+    if (p == 0 || p == std::string_view::npos || p + 1 == t.size()) return false;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (i != p && (t[i] < '0' || t[i] > '9')) return false;
+    }
+    return true;
+}
+
+bool portUsuel(std::string_view t) {
+    static constexpr std::string_view kPorts[] = {"80",   "443",  "8000", "8008",
+                                                  "8080", "8443", "8888"};
+    for (const std::string_view p : kPorts) {
+        if (t == p) return true;
+    }
+    return false;
+}
+
+// The fields after a combined line: blank-separated, quoted or not. A number with a fraction is
+// the response time in seconds, a usual web port the port; the others are "champ n".
+bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLigne& v,
+               ChampsEnPlus& plus, std::string* raison, std::size_t& atteint) {
+    const std::size_t n = ligne.size();
+    for (std::size_t numero = 0; pos < n; ++numero) {
+        if (ligne[pos] != ' ' || pos + 1 == n) {
+            atteint = pos;
+            if (raison)
+                *raison = "Texte en trop" + enPosition(pos) + " : " + citer(ligne.substr(pos));
+            return false;
+        }
+        ++pos;
+        std::string_view val;
+        bool cite = false;
+        if (ligne[pos] == '"') {
+            const std::size_t f = finGuillemets(ligne, pos + 1);
+            if (f == std::string_view::npos) {
+                atteint = pos;
+                if (raison) *raison = "Guillemet fermant manquant" + enPosition(pos);
+                return false;
+            }
+            val = b.desechapper(ligne.substr(pos + 1, f - pos - 1));
+            pos = f + 1;
+            cite = true;
+        } else {
+            const char* f = trouverOctet(ligne.data() + pos, n - pos, ' ');
+            const std::size_t fin = f ? static_cast<std::size_t>(f - ligne.data()) : n;
+            val = b.desechapper(ligne.substr(pos, fin - pos));
+            pos = fin;
+        }
+        if (!cite && nombreAFraction(val) && !v.present(ChampJournal::DureeS)) {
+            v.poser(ChampJournal::DureeS, val, 0);
+        } else if (!cite && portUsuel(val) && !v.present(ChampJournal::Port)) {
+            v.poser(ChampJournal::Port, val, 0);
+        } else {
+            plus.autres.push_back(
+                {numero < kNomsSuite.size() ? kNomsSuite[numero] : std::string_view("champ"),
+                 val.empty() ? kTiret : val});
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Brouillon& b,
+                 ValeursLigne& v, ChampsEnPlus& plus, std::string* raison, std::size_t& atteint) {
+    const std::vector<Element>& el = g.elements;
+    const char* d = ligne.data();
+    const std::size_t n = ligne.size();
+    std::size_t pos = 0;
+    const auto echec = [&](std::size_t ou, auto&& message) {
+        atteint = ou;
+        if (raison) *raison = message();
+        return false;
+    };
+    for (std::size_t k = 0; k < el.size(); ++k) {
+        const Element& e = el[k];
+        if (e.litteral) {
+            const std::string& lit = e.texte;
+            if (n - pos < lit.size() || std::memcmp(d + pos, lit.data(), lit.size()) != 0) {
+                return echec(pos, [&] {
+                    if (n - pos < lit.size() && std::memcmp(d + pos, lit.data(), n - pos) == 0) {
+                        return std::string(kLigneIncomplete);
+                    }
+                    return citer(lit) + " attendu" + enPosition(pos);
+                });
+            }
+            pos += lit.size();
+            continue;
+        }
+        // The next element, if any, is a literal: two fields never follow each other.
+        const std::string* suivant = k + 1 < el.size() ? &el[k + 1].texte : nullptr;
+        std::size_t fin;
+        if (e.guillemets && echappements) {
+            fin = finGuillemets(ligne, pos);
+            if (fin == std::string_view::npos) {
+                return echec(pos, [&] { return "Guillemet fermant manquant" + enPosition(pos); });
+            }
+        } else if (suivant == nullptr) {
+            fin = n;
+        } else {
+            std::size_t depart = pos;
+            for (uint8_t blanc = 0; blanc < e.blancs; ++blanc) {
+                const char* p = trouverOctet(d + depart, n - depart, ' ');
+                if (p == nullptr) return echec(n, [] { return std::string(kLigneIncomplete); });
+                depart = static_cast<std::size_t>(p - d) + 1;
+            }
+            const std::size_t p = chercher(ligne.substr(depart), *suivant);
+            if (p == std::string_view::npos) {
+                return echec(pos, [&] {
+                    return pos == n ? std::string(kLigneIncomplete)
+                                    : citer(*suivant) + " manquant apr\xE8s la position " +
+                                          ecrireEntier(int64_t(pos) + 1);
+                });
+            }
+            fin = depart + p;
+            // A field that is not between quotes holds no blank but those of its form.
+            if (!e.guillemets && trouverOctet(d + depart, fin - depart, ' ') != nullptr) {
+                return echec(pos, [&] {
+                    return citer(ligne.substr(pos)) + " : blanc inattendu" + enPosition(pos);
+                });
+            }
+        }
+        std::string_view val(d + pos, fin - pos);
+        if (val.empty() && e.nonVide) {
+            return echec(pos, [&] { return "Champ " + e.texte + " vide" + enPosition(pos); });
+        }
+        if (echappements) val = b.desechapper(val);
+        garderChamp(e, val, v, plus);
+        pos = fin;
+    }
+    if (pos != n) {
+        if (g.suiteLibre) return lireSuite(ligne, pos, b, v, plus, raison, atteint);
+        return echec(pos, [&] {
+            return "Texte en trop" + enPosition(pos) + " : " + citer(ligne.substr(pos));
+        });
+    }
+    return true;
+}
+
+}  // namespace kestrane
