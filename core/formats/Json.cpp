@@ -270,11 +270,19 @@ struct Parcours {
         return contenu(val, n);
     }
 
+    // A key may be both a field and the parent of others ("request" for nginx, "request.uri"
+    // for Caddy): the value's kind tells which it is in this line.
     simdjson::error_code contenu(od::value& val, const NoeudJson& n) {
-        if (n.feuille) return feuille(val, n);
-        od::object o;
-        if (val.get_object().get(o)) return simdjson::SUCCESS;
-        return objet(o, n);
+        if (!n.enfants.empty()) {
+            od::json_type type;
+            if (auto err = val.type().get(type)) return err;
+            if (type == od::json_type::object) {
+                od::object o;
+                if (auto err = val.get_object().get(o)) return err;
+                return objet(o, n);
+            }
+        }
+        return n.feuille ? feuille(val, n) : simdjson::SUCCESS;
     }
 
     simdjson::error_code objet(od::object& o, const NoeudJson& n) {
