@@ -504,16 +504,20 @@ std::vector<Morceau> decouper(const Texte& t, Dialecte d) {
         m.push_back(litteral(s.substr(i, j - i), t.origine[i]));
         i = j;
     }
-    // nginx's "$uri$is_args$args": the path with its query, "?" between them when there is one.
-    for (std::size_t k = 1; k + 1 < m.size(); ++k) {
-        if (!m[k].e.litteral && m[k].e.texte == "$is_args" && !m[k - 1].e.litteral &&
-            m[k - 1].e.champ == ChampJournal::Chemin && !m[k + 1].e.litteral &&
-            m[k + 1].e.champ == ChampJournal::Parametres) {
-            m[k - 1].e.champ = ChampJournal::CheminComplet;
-            m[k - 1].e.texte += m[k].e.texte + m[k + 1].e.texte;
-            m.erase(m.begin() + static_cast<std::ptrdiff_t>(k),
-                    m.begin() + static_cast<std::ptrdiff_t>(k + 2));
-        }
+    // The path followed by its query is one field: Apache's "%U%q", nginx's
+    // "$uri$is_args$args" ("?" between them when there is a query).
+    const auto champDe = [&](std::size_t k, ChampJournal c) {
+        return k < m.size() && !m[k].e.litteral && m[k].e.champ == c;
+    };
+    for (std::size_t k = 0; k + 1 < m.size(); ++k) {
+        if (!champDe(k, ChampJournal::Chemin)) continue;
+        std::size_t dernier = k + 1;
+        if (!m[k + 1].e.litteral && m[k + 1].e.texte == "$is_args") ++dernier;
+        if (!champDe(dernier, ChampJournal::Parametres)) continue;
+        m[k].e.champ = ChampJournal::CheminComplet;
+        for (std::size_t j = k + 1; j <= dernier; ++j) m[k].e.texte += m[j].e.texte;
+        m.erase(m.begin() + static_cast<std::ptrdiff_t>(k + 1),
+                m.begin() + static_cast<std::ptrdiff_t>(dernier + 1));
     }
     return m;
 }
