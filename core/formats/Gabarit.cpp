@@ -148,10 +148,14 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
         if (e.guillemets && echappements) {
             fin = finGuillemets(ligne, pos);
             if (fin == std::string_view::npos) {
-                return echec(pos, [&] { return "Guillemet fermant manquant" + enPosition(pos); });
+                return echec(pos,
+                             [&] { return "Guillemet fermant manquant" + enPosition(pos - 1); });
             }
         } else if (suivant == nullptr) {
-            fin = n;
+            // The last field: up to the end, or to a blank that starts text in excess.
+            const char* b =
+                e.blancs == 0 && !e.guillemets ? trouverOctet(d + pos, n - pos, ' ') : nullptr;
+            fin = b ? static_cast<std::size_t>(b - d) : n;
         } else {
             std::size_t depart = pos;
             for (uint8_t blanc = 0; blanc < e.blancs; ++blanc) {
@@ -162,17 +166,22 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
             const std::size_t p = chercher(ligne.substr(depart), *suivant);
             if (p == std::string_view::npos) {
                 return echec(pos, [&] {
-                    return pos == n ? std::string(kLigneIncomplete)
-                                    : citer(*suivant) + " manquant apr\xE8s la position " +
-                                          ecrireEntier(int64_t(pos) + 1);
+                    // Nothing but this field left: the line stops short.
+                    if (trouverOctet(d + depart, n - depart, ' ') == nullptr) {
+                        return std::string(kLigneIncomplete);
+                    }
+                    return citer(*suivant) + " introuvable apr\xE8s la position " +
+                           ecrireEntier(int64_t(pos) + 1);
                 });
             }
             fin = depart + p;
             // A field that is not between quotes holds no blank but those of its form.
-            if (!e.guillemets && trouverOctet(d + depart, fin - depart, ' ') != nullptr) {
-                return echec(pos, [&] {
-                    return citer(ligne.substr(pos)) + " : blanc inattendu" + enPosition(pos);
-                });
+            if (!e.guillemets) {
+                if (const char* b = trouverOctet(d + depart, fin - depart, ' ')) {
+                    const auto ou = static_cast<std::size_t>(b - d);
+                    return echec(
+                        ou, [&] { return "Blanc inattendu dans " + e.texte + enPosition(ou); });
+                }
             }
         }
         std::string_view val(d + pos, fin - pos);
