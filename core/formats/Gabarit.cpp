@@ -5,6 +5,10 @@
 #include <string>
 
 #include "core/formats/Interne.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include "log/UString.h"
 
 namespace kestrane {
@@ -17,23 +21,48 @@ std::string enPosition(std::size_t pos) {
     return " en position " + ecrireEntier(int64_t(pos) + 1);
 }
 
+// The first byte equal to `a` or `b` among the `n` bytes at `p`, or null.
+const char* trouverUnDe(const char* p, std::size_t n, char a, char b) {
+#if defined(__SSE2__)
+    const __m128i ma = _mm_set1_epi8(a), mb = _mm_set1_epi8(b);
+    while (n >= 16) {
+        const __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int masque =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bloc, ma), _mm_cmpeq_epi8(bloc, mb)));
+        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
+        p += 16;
+        n -= 16;
+    }
+#endif
+    for (; n > 0; --n, ++p) {
+        if (*p == a || *p == b) return p;
+    }
+    return nullptr;
+}
+
 // The closing quote of a field that starts at `pos`, skipping the escaped ones; npos when none.
-std::size_t finGuillemets(std::string_view ligne, std::size_t pos) {
+// `echappe` tells whether the field holds a backslash.
+std::size_t finGuillemets(std::string_view ligne, std::size_t pos, bool& echappe) {
     const char* d = ligne.data();
     const std::size_t n = ligne.size();
-    std::size_t depuis = pos;
-    for (;;) {
-        const char* q = trouverOctet(d + depuis, n - depuis, '"');
-        if (q == nullptr) return std::string_view::npos;
-        const auto iq = static_cast<std::size_t>(q - d);
-        const char* e = trouverOctet(d + depuis, iq - depuis, '\\');
-        if (e == nullptr) return iq;
-        // Escapes are two bytes: walk them to see whether this quote is one.
-        std::size_t i = static_cast<std::size_t>(e - d);
-        while (i < iq) i += d[i] == '\\' ? 2 : 1;
-        if (i == iq) return iq;
-        depuis = iq + 1;
+    echappe = false;
+    for (std::size_t i = pos; i < n;) {
+        const char* q = trouverUnDe(d + i, n - i, '"', '\\');
+        if (q == nullptr) break;
+        i = static_cast<std::size_t>(q - d);
+        if (*q == '"') return i;
+        // An escape is two bytes: the second one, a quote included, is part of the field.
+        echappe = true;
+        i += 2;
     }
+    return std::string_view::npos;
+}
+
+// Whether the literal `lit` (never empty) is at p, n bytes being left: the first byte decides
+// most of the time.
+inline bool litteralEn(const char* p, std::size_t n, const std::string& lit) {
+    if (n < lit.size() || p[0] != lit[0]) return false;
+    return lit.size() == 1 || std::memcmp(p + 1, lit.data() + 1, lit.size() - 1) == 0;
 }
 
 void garderChamp(const Element& e, std::string_view val, ValeursLigne& v, ChampsEnPlus& plus) {
@@ -86,13 +115,15 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
         std::string_view val;
         bool cite = false;
         if (ligne[pos] == '"') {
-            const std::size_t f = finGuillemets(ligne, pos + 1);
+            bool echappe;
+            const std::size_t f = finGuillemets(ligne, pos + 1, echappe);
             if (f == std::string_view::npos) {
                 atteint = pos;
                 if (raison) *raison = "Guillemet fermant manquant" + enPosition(pos);
                 return false;
             }
-            val = b.desechapper(ligne.substr(pos + 1, f - pos - 1));
+            val = ligne.substr(pos + 1, f - pos - 1);
+            if (echappe) val = b.desechapper(val);
             pos = f + 1;
             cite = true;
         } else {
@@ -131,7 +162,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
         const Element& e = el[k];
         if (e.litteral) {
             const std::string& lit = e.texte;
-            if (n - pos < lit.size() || std::memcmp(d + pos, lit.data(), lit.size()) != 0) {
+            if (!litteralEn(d + pos, n - pos, lit)) {
                 return echec(pos, [&] {
                     if (n - pos < lit.size() && std::memcmp(d + pos, lit.data(), n - pos) == 0) {
                         return std::string(kLigneIncomplete);
@@ -145,8 +176,10 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
         // The next element, if any, is a literal: two fields never follow each other.
         const std::string* suivant = k + 1 < el.size() ? &el[k + 1].texte : nullptr;
         std::size_t fin;
+        // Whether the value may hold a backslash to read.
+        bool echappe = echappements;
         if (e.guillemets && echappements) {
-            fin = finGuillemets(ligne, pos);
+            fin = finGuillemets(ligne, pos, echappe);
             if (fin == std::string_view::npos) {
                 return echec(pos,
                              [&] { return "Guillemet fermant manquant" + enPosition(pos - 1); });
@@ -156,6 +189,18 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
             const char* b =
                 e.blancs == 0 && !e.guillemets ? trouverOctet(d + pos, n - pos, ' ') : nullptr;
             fin = b ? static_cast<std::size_t>(b - d) : n;
+        } else if (e.blancs == 0 && !e.guillemets && (*suivant)[0] == ' ') {
+            // The usual case: a field ended by a blank, which must start the next literal. The
+            // same scan tells whether the field holds a backslash.
+            const char* b = trouverUnDe(d + pos, n - pos, ' ', '\\');
+            echappe = b != nullptr && *b == '\\';
+            if (echappe) b = trouverOctet(b, n - static_cast<std::size_t>(b - d), ' ');
+            if (b == nullptr) return echec(n, [] { return std::string(kLigneIncomplete); });
+            fin = static_cast<std::size_t>(b - d);
+            if (!litteralEn(b, n - fin, *suivant)) {
+                return echec(fin,
+                             [&] { return "Blanc inattendu dans " + e.texte + enPosition(fin); });
+            }
         } else {
             std::size_t depart = pos;
             for (uint8_t blanc = 0; blanc < e.blancs; ++blanc) {
@@ -188,7 +233,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
         if (val.empty() && e.nonVide) {
             return echec(pos, [&] { return "Champ " + e.texte + " vide" + enPosition(pos); });
         }
-        if (echappements) val = b.desechapper(val);
+        if (echappe) val = b.desechapper(val);
         garderChamp(e, val, v, plus);
         pos = fin;
     }

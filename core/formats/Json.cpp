@@ -215,6 +215,12 @@ std::string_view versOctets(std::string_view s, Brouillon& b) {
     return {p, n};
 }
 
+// Keys by length, then bytes: most comparisons end on the length.
+bool avant(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return a.size() < b.size();
+    return std::memcmp(a.data(), b.data(), a.size()) < 0;
+}
+
 struct Parcours {
     EtatJson& etat;
     Brouillon& b;
@@ -289,13 +295,14 @@ struct Parcours {
         for (auto champ : o) {
             std::string_view cle;
             if (auto err = champ.unescaped_key().get(cle)) return err;
-            for (const NoeudJson& e : n.enfants) {
-                if (e.cle == cle) {
-                    od::value val;
-                    if (auto err = champ.value().get(val)) return err;
-                    if (auto err = valeur(val, e)) return err;
-                    break;
-                }
+            // Children are sorted by key: a line holds dozens of keys, the mapping as many.
+            const auto e = std::lower_bound(
+                n.enfants.begin(), n.enfants.end(), cle,
+                [](const NoeudJson& x, std::string_view k) { return avant(x.cle, k); });
+            if (e != n.enfants.end() && e->cle == cle) {
+                od::value val;
+                if (auto err = champ.value().get(val)) return err;
+                if (auto err = valeur(val, *e)) return err;
             }
         }
         return simdjson::SUCCESS;
@@ -395,12 +402,23 @@ CorrespondanceJson lireCorrespondanceJson(std::string_view texte) {
     return c;
 }
 
+namespace {
+
+void trier(NoeudJson& n) {
+    std::stable_sort(n.enfants.begin(), n.enfants.end(),
+                     [](const NoeudJson& a, const NoeudJson& b) { return avant(a.cle, b.cle); });
+    for (NoeudJson& e : n.enfants) trier(e);
+}
+
+}  // namespace
+
 std::shared_ptr<const ArbreJson> compilerCorrespondance(const CorrespondanceJson& c) {
     auto a = std::make_shared<ArbreJson>();
     for (std::size_t k = 0; k < c.size(); ++k) {
         inserer(a->racine, c[k].chemin, c[k].champ,
                 static_cast<uint8_t>(std::min<std::size_t>(k, 254)));
     }
+    trier(a->racine);
     return a;
 }
 

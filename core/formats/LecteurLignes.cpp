@@ -97,7 +97,8 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
         std::size_t meilleur = 0;
         std::string raisonEssai;
         for (std::size_t k = 0; k < nb && !lu; ++k) {
-            const std::size_t g = (e.dernierGabarit + k) % nb;
+            const std::size_t g =
+                e.dernierGabarit + k < nb ? e.dernierGabarit + k : e.dernierGabarit + k - nb;
             if (k > 0) {
                 v.vider();
                 plus_.autres.clear();
