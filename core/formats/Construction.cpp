@@ -188,7 +188,9 @@ int64_t enMicrosecondes(std::string_view t, int64_t microParUnite, int64_t divis
         }
     }
     if (i != t.size()) return -1;
-    return (entier * microParUnite + fraction * microParUnite / echelle) / diviseur;
+    int64_t us;
+    if (__builtin_mul_overflow(entier, microParUnite, &us)) return -1;
+    return (us + fraction * microParUnite / echelle) / diviseur;
 }
 
 int64_t tempsReponse(const ValeursLigne& v) {

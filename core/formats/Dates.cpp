@@ -190,9 +190,11 @@ bool convertirEpoque(std::string_view t, int64_t parSeconde, DateTexte& d) {
     std::size_t i = 0;
     int64_t unites = 0;
     while (i < t.size() && chiffre(t[i])) {
-        // Beyond 19 digits no year under 10000 is left, whatever the unit.
-        if (i >= 19) return false;
-        unites = unites * 10 + (t[i] - '0');
+        // Beyond 64 bits no year under 10000 is left, whatever the unit.
+        if (__builtin_mul_overflow(unites, 10, &unites) ||
+            __builtin_add_overflow(unites, t[i] - '0', &unites)) {
+            return false;
+        }
         ++i;
     }
     if (i == 0) return false;

@@ -99,6 +99,9 @@ TEST(ChaineFormat, DirectivesEtVariables) {
         // Response times: %D microseconds, %T seconds, %{ms}T milliseconds; the finest wins.
         {"%h %>s %D", "1.2.3.4 200 1500", "-", 200, 1500, "-", ""},
         {"%h %>s %T", "1.2.3.4 200 2", "-", 200, 2000000, "-", ""},
+        // Beyond 64 bits of microseconds, or not a number: unknown, and the line reads.
+        {"%h %>s %T", "1.2.3.4 200 99999999999999", "-", 200, -1, "-", ""},
+        {"%h %>s %D", "1.2.3.4 200 -", "-", 200, -1, "-", ""},
         {"%h %>s %{ms}T %T", "1.2.3.4 200 25 0", "-", 200, 25000, "-", ""},
         {"$remote_addr $status $upstream_response_time $request_time", "1.2.3.4 200 0.004 0.010",
          "-", 200, 10000, "-", ""},

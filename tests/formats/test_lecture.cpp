@@ -92,7 +92,7 @@ TEST(Lecture, RaisonsDesLignesNonConformes) {
         {&commun, debut + "GET / HTTP/1.0 200 12", "'] \"' introuvable apr\xE8s la position 14"},
         {&commun, debut + "\"GET / HTTP/1.0 200 12", "Guillemet fermant manquant en position 42"},
         {&commun, "1.2.3.4 - [10/Oct/2000:13:55:36 -0700] \"GET /\" 200 12",
-         "' [' introuvable apr\xE8s la position 11"},
+         "Blanc inattendu dans %u en position 32"},
         {&json, "pas du JSON", "Ligne JSON incorrecte : 'pas du JSON'"},
         {&json, "{\"status\":200,\"request\":\"GET / HTTP/1.1\"} x",
          "Ligne JSON incorrecte : '{\"status\":200,\"request\":\"GET / HTTP/1.1\"...'"},
