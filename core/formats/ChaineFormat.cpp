@@ -274,61 +274,42 @@ void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& s
         ajouter(ChampJournal::Autre);
         return;
     }
+    // The directives whose field does not depend on their name between braces.
+    struct Simple {
+        char lettre;
+        ChampJournal champ;
+        uint8_t rang;
+        bool nomExige;
+    };
+    static constexpr Simple kSimples[] = {
+        {'a', ChampJournal::Client, 0, false},    {'h', ChampJournal::Client, 1, false},
+        {'l', ChampJournal::Identite, 0, false},  {'u', ChampJournal::Utilisateur, 0, false},
+        {'r', ChampJournal::Requete, 0, false},   {'m', ChampJournal::Methode, 0, false},
+        {'U', ChampJournal::Chemin, 0, false},    {'q', ChampJournal::Parametres, 0, false},
+        {'H', ChampJournal::Protocole, 0, false}, {'b', ChampJournal::Octets, 0, false},
+        {'B', ChampJournal::Octets, 1, false},    {'O', ChampJournal::Octets, 2, false},
+        {'v', ChampJournal::Hote, 0, false},      {'V', ChampJournal::Hote, 1, false},
+        {'D', ChampJournal::DureeUs, 0, false},   {'A', ChampJournal::Autre, 0, false},
+        {'f', ChampJournal::Autre, 0, false},     {'I', ChampJournal::Autre, 0, false},
+        {'S', ChampJournal::Autre, 0, false},     {'k', ChampJournal::Autre, 0, false},
+        {'L', ChampJournal::Autre, 0, false},     {'P', ChampJournal::Autre, 0, false},
+        {'R', ChampJournal::Autre, 0, false},     {'X', ChampJournal::Autre, 0, false},
+        {'C', ChampJournal::Autre, 0, true},      {'e', ChampJournal::Autre, 0, true},
+        {'n', ChampJournal::Autre, 0, true},      {'o', ChampJournal::Autre, 0, true},
+    };
+    for (const Simple& d : kSimples) {
+        if (d.lettre == lettre) {
+            if (d.nomExige) exigerParam();
+            ajouter(d.champ, d.rang);
+            return;
+        }
+    }
     switch (lettre) {
-        case 'a':
-            ajouter(ChampJournal::Client, 0);
-            return;
-        case 'h':
-            ajouter(ChampJournal::Client, 1);
-            return;
-        case 'l':
-            ajouter(ChampJournal::Identite);
-            return;
-        case 'u':
-            ajouter(ChampJournal::Utilisateur);
-            return;
-        case 'r':
-            ajouter(ChampJournal::Requete);
-            return;
-        case 'm':
-            ajouter(ChampJournal::Methode);
-            return;
-        case 'U':
-            ajouter(ChampJournal::Chemin);
-            return;
-        case 'q':
-            ajouter(ChampJournal::Parametres);
-            return;
-        case 'H':
-            ajouter(ChampJournal::Protocole);
-            return;
         case 's':
             ajouter(ChampJournal::Statut, final ? 0 : 1);
             return;
-        case 'b':
-            ajouter(ChampJournal::Octets, 0);
-            return;
-        case 'B':
-            ajouter(ChampJournal::Octets, 1);
-            return;
-        case 'O':
-            ajouter(ChampJournal::Octets, 2);
-            return;
-        case 'v':
-            ajouter(ChampJournal::Hote, 0);
-            return;
-        case 'V':
-            ajouter(ChampJournal::Hote, 1);
-            return;
-        case 'D':
-            ajouter(ChampJournal::DureeUs, 0);
-            return;
         case 'p':
-            if (param == "remote") {
-                ajouter(ChampJournal::Autre);
-            } else {
-                ajouter(ChampJournal::Port);
-            }
+            ajouter(param == "remote" ? ChampJournal::Autre : ChampJournal::Port);
             return;
         case 'T':
             if (param == "ms") {
@@ -352,24 +333,6 @@ void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& s
             } else {
                 ajouter(ChampJournal::Autre);
             }
-            return;
-        case 'C':
-        case 'e':
-        case 'n':
-        case 'o':
-            exigerParam();
-            ajouter(ChampJournal::Autre);
-            return;
-        case 'A':
-        case 'f':
-        case 'I':
-        case 'S':
-        case 'k':
-        case 'L':
-        case 'P':
-        case 'R':
-        case 'X':
-            ajouter(ChampJournal::Autre);
             return;
         case 't': {
             if (!avecParam) {
