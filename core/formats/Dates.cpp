@@ -1,5 +1,6 @@
 #include "core/formats/Dates.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -95,42 +96,62 @@ int mois(std::string_view t) {
     return t == kMois[m - 1] ? m : 0;
 }
 
-// Days from 1970-01-01 to yyyy-mm-dd, the date being correct.
-int64_t jourDe(int64_t a, int64_t m, int64_t j) {
-    return joursDepuisEpoque(a, static_cast<int>(m), static_cast<int>(j));
-}
-
-}  // namespace
-
-bool ecrireDate(int64_t jour, int64_t secondeDuJour, int32_t minutesZone, DateTexte& d) {
-    // Civil date of a day number (proleptic Gregorian).
-    const int64_t z = jour + 719468;
-    const int64_t ere = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t jourEre = z - ere * 146097;
-    const int64_t anEre = (jourEre - jourEre / 1460 + jourEre / 36524 - jourEre / 146096) / 365;
-    const int64_t jourAn = jourEre - (365 * anEre + anEre / 4 - anEre / 100);
-    const int64_t mp = (5 * jourAn + 2) / 153;
-    const int64_t j = jourAn - (153 * mp + 2) / 5 + 1;
-    const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t a = anEre + ere * 400 + (m <= 2);
-    if (a < 0 || a > 9999 || secondeDuJour < 0 || secondeDuJour >= 86400) return false;
+void ecrireJour(int64_t a, int64_t m, int64_t j, DateTexte& d) {
     deuxChiffres(d.jour, j);
     d.jour[2] = '/';
     std::memcpy(d.jour + 3, kMois[m - 1].data(), 3);
     d.jour[6] = '/';
     deuxChiffres(d.jour + 7, a / 100);
     deuxChiffres(d.jour + 9, a % 100);
-    deuxChiffres(d.heure, secondeDuJour / 3600);
+}
+
+void ecrireHeure(int64_t h, int64_t m, int64_t s, DateTexte& d) {
+    deuxChiffres(d.heure, h);
     d.heure[2] = ':';
-    deuxChiffres(d.heure + 3, secondeDuJour / 60 % 60);
+    deuxChiffres(d.heure + 3, m);
     d.heure[5] = ':';
-    deuxChiffres(d.heure + 6, secondeDuJour % 60);
-    const int32_t z2 = minutesZone < 0 ? -minutesZone : minutesZone;
-    if (z2 >= 100 * 60) return false;
-    d.fuseau[0] = minutesZone < 0 ? '-' : '+';
-    deuxChiffres(d.fuseau + 1, z2 / 60);
-    deuxChiffres(d.fuseau + 3, z2 % 60);
+    deuxChiffres(d.heure + 6, s);
+}
+
+bool ecrireZone(int32_t minutes, DateTexte& d) {
+    const int32_t z = minutes < 0 ? -minutes : minutes;
+    if (z >= 100 * 60) return false;
+    d.fuseau[0] = minutes < 0 ? '-' : '+';
+    deuxChiffres(d.fuseau + 1, z / 60);
+    deuxChiffres(d.fuseau + 3, z % 60);
     return true;
+}
+
+// The civil date of a day counted from 1970-01-01 (proleptic Gregorian).
+void dateCivile(int64_t jour, int64_t& a, int64_t& m, int64_t& j) {
+    // Lines come in runs of one day: the last answer is kept (one per thread).
+    thread_local int64_t dernierJour = INT64_MIN, derA = 0, derM = 0, derJ = 0;
+    if (jour != dernierJour) {
+        const int64_t z = jour + 719468;
+        const int64_t ere = (z >= 0 ? z : z - 146096) / 146097;
+        const int64_t jourEre = z - ere * 146097;
+        const int64_t anEre = (jourEre - jourEre / 1460 + jourEre / 36524 - jourEre / 146096) / 365;
+        const int64_t jourAn = jourEre - (365 * anEre + anEre / 4 - anEre / 100);
+        const int64_t mp = (5 * jourAn + 2) / 153;
+        derJ = jourAn - (153 * mp + 2) / 5 + 1;
+        derM = mp < 10 ? mp + 3 : mp - 9;
+        derA = anEre + ere * 400 + (derM <= 2);
+        dernierJour = jour;
+    }
+    a = derA;
+    m = derM;
+    j = derJ;
+}
+
+}  // namespace
+
+bool ecrireDate(int64_t jour, int64_t secondeDuJour, int32_t minutesZone, DateTexte& d) {
+    int64_t a, m, j;
+    dateCivile(jour, a, m, j);
+    if (a < 0 || a > 9999 || secondeDuJour < 0 || secondeDuJour >= 86400) return false;
+    ecrireJour(a, m, j, d);
+    ecrireHeure(secondeDuJour / 3600, secondeDuJour / 60 % 60, secondeDuJour % 60, d);
+    return ecrireZone(minutesZone, d);
 }
 
 bool couperDateJournal(std::string_view t, std::string_view& date, std::string_view& heure,
@@ -183,7 +204,9 @@ bool convertirIso8601(std::string_view t, DateTexte& d) {
             return false;
         }
     }
-    return ecrireDate(jourDe(a, m, j), h * 3600 + mi * 60 + s, zone, d);
+    ecrireJour(a, m, j, d);
+    ecrireHeure(h, mi, s, d);
+    return ecrireZone(zone, d);
 }
 
 bool convertirEpoque(std::string_view t, int64_t parSeconde, DateTexte& d) {
@@ -216,7 +239,9 @@ bool convertirDateW3C(std::string_view date, std::string_view heure, DateTexte& 
     int64_t h, mi, s;
     if (!jourCorrect(a, m, j) || !lireHeure(heure, 0, h, mi, s)) return false;
     if (sauterFraction(heure, 8) != heure.size()) return false;
-    return ecrireDate(jourDe(a, m, j), h * 3600 + mi * 60 + s, 0, d);
+    ecrireJour(a, m, j, d);
+    ecrireHeure(h, mi, s, d);
+    return ecrireZone(0, d);
 }
 
 bool convertirDateQuelconque(std::string_view t, DateTexte& d) {
