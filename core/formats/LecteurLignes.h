@@ -28,9 +28,13 @@ struct ChampsEnPlus {
     std::vector<Autre> autres;
 };
 
+// What a line is. Only the W3C format has directives (FormatJournal::aDirectives()): there any
+// line starting with "#" is one, neither a record nor a skipped line, and a first pass leaves it
+// out of both (counted nowhere; "#Fields:" lines change the columns of the lines after them). In
+// every other format a line starting with "#" is an ordinary line, which does not conform.
 enum class Lecture : uint8_t {
     Requete,      // a request: the record is filled
-    Directive,    // a W3C "#" line: no request, not a skipped line either
+    Directive,    // a W3C "#" line
     NonConforme,  // the line does not read in the format; the reason says why
 };
 
@@ -75,8 +79,11 @@ class LecteurLignes {
 
     // Reads line `numero` of the journal. On NonConforme `r` is incomplete and `raison`, when
     // given, receives why (Windows-1252: "'abc' n'est pas une date correcte", "Ligne
-    // incomplète"...). The default format reads as analyserLigneSouple, for the callers that read
-    // every format one way; the first pass keeps calling analyserLigne itself for that format.
+    // incomplète"...); a pass that does not skip such lines raises ErreurKestrane(raison). In
+    // every format but the default a client that is no dotted address (IPv6, a name) is kept in
+    // `r.adresse`, and a field the format lacks is "-" (0 for the status and the bytes).
+    // The default format reads as analyserLigneSouple, for the callers that read every format one
+    // way; the first pass keeps calling analyserLigne itself for that format.
     Lecture lire(std::string_view ligne, std::size_t numero, RLog& r,
                  std::string* raison = nullptr);
     const ChampsEnPlus& enPlus() const { return plus_; }
