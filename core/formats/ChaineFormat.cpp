@@ -217,6 +217,22 @@ uint8_t blancsStrftime(std::string_view f) {
     return static_cast<uint8_t>(std::min<std::size_t>(n, 255));
 }
 
+// The name between braces at s[j] (its "{"); j moves past the closing brace. `ecrit` is what the
+// message shows of the directive when the brace does not close, `o` where it starts.
+std::string lireAccolades(const std::string& s, std::size_t& j, const std::string& ecrit,
+                          std::size_t o) {
+    const std::size_t f = s.find('}', j);
+    if (f == std::string::npos) {
+        leverFormatIncorrect(
+            "accolade non ferm\xE9"
+            "e " +
+            ecrit + position(o));
+    }
+    std::string nom = s.substr(j + 1, f - j - 1);
+    j = f + 1;
+    return nom;
+}
+
 // Apache directive at t[i] ("%"): its pieces are added to `sortie`, i moves past it.
 void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& sortie) {
     const std::string& s = t.octets;
@@ -236,16 +252,8 @@ void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& s
     std::string param;
     bool avecParam = false;
     if (j < s.size() && s[j] == '{') {
-        const std::size_t f = s.find('}', j);
-        if (f == std::string::npos) {
-            leverFormatIncorrect(
-                "accolade non ferm\xE9"
-                "e " +
-                s.substr(debut, j + 1 - debut) + position(o));
-        }
-        param = s.substr(j + 1, f - j - 1);
+        param = lireAccolades(s, j, s.substr(debut, j + 1 - debut), o);
         avecParam = true;
-        j = f + 1;
     }
     if (j >= s.size()) {
         leverFormatIncorrect("directive incompl\xE8te " + s.substr(debut) + position(o));
@@ -410,15 +418,7 @@ void lireVariableNginx(const Texte& t, std::size_t& i, std::vector<Morceau>& sor
     std::size_t j = i + 1;
     std::string nom;
     if (j < s.size() && s[j] == '{') {
-        const std::size_t f = s.find('}', j);
-        if (f == std::string::npos) {
-            leverFormatIncorrect(
-                "accolade non ferm\xE9"
-                "e " +
-                s.substr(debut, 2) + position(o));
-        }
-        nom = s.substr(j + 1, f - j - 1);
-        j = f + 1;
+        nom = lireAccolades(s, j, s.substr(debut, 2), o);
     } else {
         while (j < s.size() && lettreNginx(s[j])) ++j;
         nom = s.substr(i + 1, j - i - 1);

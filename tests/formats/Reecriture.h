@@ -20,17 +20,18 @@ struct Requete {
     bool troisParties = false;
 };
 
-// Apache's escaping of a quoted field: \" \\ and \xhh for control bytes and bytes above 126.
-inline std::string echapperApache(std::string_view t) {
+// A quoted field escaped as Apache writes it (\" \\ and \xhh for control bytes and bytes
+// above 126) or as nginx's escape=json does (\" \\ and \u00XX for control bytes only).
+inline std::string echapper(std::string_view t, bool json) {
     std::string s;
     for (const char c : t) {
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             s.push_back('\\');
             s.push_back(c);
-        } else if (u < 0x20 || u > 0x7E) {
+        } else if (u < 0x20 || (!json && u > 0x7E)) {
             char h[8];
-            std::snprintf(h, sizeof h, "\\x%02x", u);
+            std::snprintf(h, sizeof h, json ? "\\u%04x" : "\\x%02x", u);
             s.append(h);
         } else {
             s.push_back(c);
@@ -38,24 +39,11 @@ inline std::string echapperApache(std::string_view t) {
     }
     return s;
 }
-
-// nginx's escape=json: \" \\ and \u00XX for control bytes; other bytes as they are.
+inline std::string echapperApache(std::string_view t) {
+    return echapper(t, false);
+}
 inline std::string echapperJson(std::string_view t) {
-    std::string s;
-    for (const char c : t) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            s.push_back('\\');
-            s.push_back(c);
-        } else if (u < 0x20) {
-            char h[8];
-            std::snprintf(h, sizeof h, "\\u%04x", u);
-            s.append(h);
-        } else {
-            s.push_back(c);
-        }
-    }
-    return s;
+    return echapper(t, true);
 }
 
 // The quoted field at t[i] (its opening quote), unescaped; i moves past the closing quote.
