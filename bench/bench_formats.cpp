@@ -178,6 +178,11 @@ int main(int argc, char** argv) {
     const std::string longue = "{\"a\":\"" + std::string(kLongueurDetection - 10, 'x') + "\" \"]";
     std::vector<std::string_view> pires(kLignesDetection, longue);
     detecter(pires, "lignes-de-16-Kio");
+    // Combined lines whose agent fills them: every format reads far into each.
+    std::string combineLongue(combine.vues[0].substr(0, combine.vues[0].rfind('"')));
+    combineLongue.append(kLongueurDetection - combineLongue.size() - 1, 'a').push_back('"');
+    std::vector<std::string_view> longues(kLignesDetection, combineLongue);
+    detecter(longues, "combinees-de-16-Kio");
     std::printf("crete_rss_kio=%ld\n", creteRssKio());
     return 0;
 }
