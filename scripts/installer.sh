@@ -2,7 +2,7 @@
 # Installs with apt-get the Debian packages that building and running Kestrane need, if any is
 # missing. Sourced by the other scripts; run as root or with sudo.
 PAQUETS=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-charts-dev qt6-translations-l10n
-  libasound2-dev zlib1g-dev fonts-liberation fonts-dejavu-core xvfb xauth clang-14 libclang-rt-14-dev)
+  libasound2-dev zlib1g-dev libsimdjson-dev fonts-liberation fonts-dejavu-core xvfb xauth clang-14 libclang-rt-14-dev)
 # The audience counts: Unicode texts and internationalised names, MaxMind DB country files.
 PAQUETS+=(pkg-config libicu-dev libmaxminddb-dev)
 # The user-agent catalogue: its expressions run by PCRE2, its YAML read by a build-time
