@@ -3,8 +3,9 @@
 # missing. Sourced by the other scripts; run as root or with sudo.
 PAQUETS=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-charts-dev qt6-translations-l10n
   libasound2-dev zlib1g-dev fonts-liberation fonts-dejavu-core xvfb xauth clang-14 libclang-rt-14-dev)
-# Checking the installed menu entry, AppStream description and icons.
-PAQUETS+=(desktop-file-utils appstream librsvg2-bin)
+# Checking the installed menu entry, AppStream description, icons, the defaults of file types,
+# the manual pages and the Debian packages' documents.
+PAQUETS+=(desktop-file-utils appstream librsvg2-bin xdg-utils man-db dpkg-dev)
 installer_paquets() {
   local sudo="" manquants=() p
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
