@@ -50,7 +50,7 @@ vaut 1.
 Avec une option,
 .B kestrane
 analyse sans ouvrir de fenêtre et écrit le rapport, comme
-.BR kestrane\\-rapport (1) :
+.BR kestrane\\-rapport (1) \" :\"
 ni affichage ni son ne sont alors nécessaires."
   FICHIERS ".TP\n.I ~/.config/Kestrane/Kestrane.conf\nles réglages de la fenêtre : journaux récents, options du menu Outils, choix des lignes\nignorées."
   VOIR_AUSSI ".BR kestrane\\-rapport (1),\n.BR gzip (1),\n.BR cron (8)")
