@@ -8,8 +8,9 @@ PAQUETS+=(pkg-config libicu-dev libmaxminddb-dev)
 # The user-agent catalogue: its expressions run by PCRE2, its YAML read by a build-time
 # generator; RE2 for the benchmark that compares the two engines.
 PAQUETS+=(libpcre2-dev libyaml-cpp-dev libre2-dev)
-# Checking the installed menu entry, AppStream description and icons.
-PAQUETS+=(desktop-file-utils appstream librsvg2-bin)
+# Checking the installed menu entry, AppStream description, icons, the defaults of file types,
+# the manual pages and the Debian packages' documents.
+PAQUETS+=(desktop-file-utils appstream librsvg2-bin xdg-utils man-db dpkg-dev)
 installer_paquets() {
   local sudo="" manquants=() p
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

@@ -1,9 +1,13 @@
 #!/bin/sh
 # The command line from a script's point of view: exit status, standard output and error, and
-# the files left behind, with no display at all. Usage: ligne_de_commande.sh <kestrane> <sample>
+# the files left behind, with no display at all, for either program that runs it: `kestrane`
+# given an option, or `kestrane-rapport`; each names itself in its messages, help and version.
+# Usage: ligne_de_commande.sh <program> <sample> [kestrane|kestrane-rapport]
 set -u
 KESTRANE=$1
 ECHANTILLON=$2
+NOM=${3:-kestrane}
+ATTENDUS=$(dirname "$0")/attendus
 T=$(mktemp -d)
 chmod 755 "$T"
 trap 'chmod -R u+w "$T" 2>/dev/null; rm -rf "$T"' EXIT
@@ -44,6 +48,10 @@ verifier() {
     if [ "$attendu" != 0 ] && [ -s "$T/sortie" ]; then
         echo "ECHEC $nom : sortie standard non vide en cas d'erreur"; echecs=$((echecs + 1))
     fi
+    if [ "$attendu" != 0 ] && [ "$(head -c $((${#NOM} + 3)) "$T/erreurs")" != "$NOM : " ]; then
+        echo "ECHEC $nom : message sans le nom du programme « $NOM : »"; cat "$T/erreurs"
+        echecs=$((echecs + 1))
+    fi
     echo "ok $nom"
 }
 
@@ -56,8 +64,13 @@ cp "$T/acces.log" "$T/illisible.log" && chmod 000 "$T/illisible.log"
 mkdir "$T/lecture-seule" && echo "ancien rapport" >"$T/lecture-seule/rapport.html" && chmod 555 "$T/lecture-seule"
 gzip -c "$T/acces.log" >"$T/acces.log.gz" && chmod 644 "$T/acces.log.gz"
 
-verifier aide 0 "Usage : kestrane" -- --help
-verifier version 0 "Kestrane " -- --version
+verifier aide 0 "Usage : $NOM [options] journal..." -- --help
+if [ "$NOM" = kestrane ]; then version="Kestrane "; else version="$NOM (Kestrane) "; fi
+verifier version 0 "$version" -- --version
+# The help word for word: the options of the manual page are checked against it.
+lancer --help
+cmp -s "$T/sortie" "$ATTENDUS/aide-$NOM.txt" || { echo "ECHEC aide différente de $ATTENDUS/aide-$NOM.txt :"; diff "$ATTENDUS/aide-$NOM.txt" "$T/sortie"; echecs=$((echecs + 1)); }
+verifier aide_dans_le_message 1 "($NOM --help pour l'aide)" -- --rapports "$T/x.html"
 verifier rapport 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/r.html" "$T/acces.log"
 verifier gzip 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/gz.html" "$T/acces.log.gz"
 verifier deux_fichiers 0 "10000 lignes analysées" -- --csv "$T/sortie-ok/csv" "$T/acces.log" "$T/acces.log.gz"
