@@ -230,8 +230,16 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     const auto debut = std::chrono::steady_clock::now();
     try {
         const ResultatAnalyse r = analyserSansFenetre(a.analyse);
+        if (r.lignesAnalysees == 0) {
+            // Every line skipped: empty tables would hide it.
+            return echec("aucune ligne conforme sur " + std::to_string(r.ignorees) +
+                         " : format non reconnu ?");
+        }
         DonneesRapport d;
         d.nomJournal = nomSansDossier(a.analyse.journaux.front());
+        if (r.journaux.size() > 1) {
+            for (const std::string& j : r.journaux) d.journaux.push_back(nomSansDossier(j));
+        }
         if (a.analyse.periode.active) {
             d.periode = " du " + texteInstant(a.analyse.periode.debut) + " au " +
                         texteInstant(a.analyse.periode.fin);
@@ -239,6 +247,9 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         d.dateCreation = dateCreation();
         d.version = KESTRANE_VERSION;
         d.lignes = static_cast<int64_t>(r.lignesAnalysees);
+        d.lignesLues = static_cast<int64_t>(r.lignesJournal);
+        d.lignesIgnorees = static_cast<int64_t>(r.ignorees);
+        d.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
         d.tables = tablesDeLAnalyse();
         if (r.complements) {
             for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
@@ -255,10 +266,14 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         for (char& c : texteDuree) {
             if (c == '.') c = ',';
         }
-        sortie << r.lignesAnalysees << " lignes analys\u00e9es";
-        if (r.ignorees > 0) sortie << ", " << r.ignorees << " ignor\u00e9es";
+        const auto nombre = [](std::size_t n) { return static_cast<int64_t>(n); };
+        sortie << quantite(nombre(r.lignesAnalysees), "ligne analys\u00e9e",
+                           "lignes analys\u00e9es");
+        if (r.ignorees > 0) {
+            sortie << ", " << quantite(nombre(r.ignorees), "ignor\u00e9e", "ignor\u00e9es");
+        }
         if (r.horsPeriode > 0) sortie << ", " << r.horsPeriode << " hors p\u00e9riode";
-        sortie << ", " << statIP.size() << " adresses IP";
+        sortie << ", " << quantite(nombre(statIP.size()), "adresse IP", "adresses IP");
         if (!a.rapport.empty()) sortie << " ; rapport : " << a.rapport;
         if (!a.csv.empty()) sortie << " ; tables CSV : " << a.csv;
         sortie << " (" << texteDuree << " s)\n";
@@ -267,7 +282,13 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         std::string m = utf8Depuis1252(e.message());
         if (e.ligne() > 0) m = "ligne " + std::to_string(e.ligne()) + " : " + m;
         if (!e.fichier().empty()) m = e.fichier() + ", " + m;
-        return echec(m);
+        echec(m);
+        if (e.clientNonPointe()) {
+            echec(
+                "l'option --ignorer-lignes-non-conformes lit les adresses IPv6 et les noms "
+                "d'h\u00f4tes");
+        }
+        return 1;
     } catch (const ErreurFichier& e) {
         // The path between the two parts is the system's (UTF-8), as the user typed it.
         const std::string& m = e.message();
