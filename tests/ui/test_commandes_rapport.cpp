@@ -16,16 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "platform/BipAlsa.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/commun/BipEnregistreur.h"
-#include "tests/ui/Controles.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/Doublures.h"
 #include "tests/ui/Registre.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/graphes/GraphesStat.h"
-#include "ui/vues/GrilleRapportQt.h"
 #include "ui/pages/rapport/PageRapport.h"
+#include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
 
 using namespace kestrane;
@@ -38,12 +39,6 @@ std::string ligne(const std::string& jour, const std::string& heure) {
 // A line that does not follow the format: no time, so its hour text is "-".
 const std::string kSansHeure =
     "1.2.3.4 - - [08/Oct/2005: +0100] \"GET / HTTP/1.1\" 200 5 \"-\" \"-\"";
-
-Journal journal(const std::vector<std::string>& lignes) {
-    std::string texte;
-    for (const std::string& l : lignes) texte += l + '\n';
-    return Journal::depuisTexte(texte);
-}
 
 // Grid rows from `depuis` on, as "key|count".
 QStringList lignes(const GrilleRapport& g, int depuis = 0) {
@@ -127,7 +122,7 @@ Journal journalDeTranches() {
          {std::pair{"10:05:00", 3}, {"08:00:00", 1}, {"23:59:59", 2}, {"14:30:00", 4}}) {
         for (int i = 0; i < n; ++i) l.push_back(ligne("08/Oct/2005", heure));
     }
-    return journal(l);
+    return test::journalDe(l);
 }
 
 }  // namespace
@@ -372,7 +367,7 @@ void TestCommandesRapport::largeurDesTranches() {
 }
 
 void TestCommandesRapport::largeurIllisibleGardeGrilleEtGraphe() {
-    Banc b(journal({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
+    Banc b(test::journalDe({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
     statHoraires = {{"", "", 0}, {"10 \xE0 11", "", 1}, {"11 \xE0 12", "", 2}};
     remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
                           *controle<GrilleRapportQt>(b.page, "tableauRapportTranches"));
@@ -407,8 +402,8 @@ void TestCommandesRapport::triDesRequetes() {
 }
 
 void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
-    Banc b(journal({ligne("01/Jan/2005", "08:00:00"), ligne("02/Jan/2005", "09:00:00"),
-                    ligne("01/Jan/2005", "08:30:00")}));
+    Banc b(test::journalDe({ligne("01/Jan/2005", "08:00:00"), ligne("02/Jan/2005", "09:00:00"),
+                            ligne("01/Jan/2005", "08:30:00")}));
     PageRapport& p = b.page;
     statOS = {{"B", "", 2}, {"A", "", 1}};
     cliquer(controle<QRadioButton>(p, "radioRapportOSCroissant"));
@@ -434,9 +429,9 @@ void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
 }
 
 void TestCommandesRapport::periodesEtActualiser() {
-    Banc b(journal({ligne("31/Dec/2004", "23:10:00"), ligne("01/Jan/2005", "08:59:59"),
-                    ligne("01/Jan/2005", "09:00:00"), ligne("15/Feb/2005", "10:00:00"),
-                    ligne("01/Jan/2005", "09:30:00")}));
+    Banc b(test::journalDe({ligne("31/Dec/2004", "23:10:00"), ligne("01/Jan/2005", "08:59:59"),
+                            ligne("01/Jan/2005", "09:00:00"), ligne("15/Feb/2005", "10:00:00"),
+                            ligne("01/Jan/2005", "09:30:00")}));
     PageRapport& p = b.page;
     controle<QComboBox>(p, "cbRapportRequetesAnnees")->addItems({"2004", "2005"});
     controle<QComboBox>(p, "cbRapportRequetesMois")->addItems({"Dec/2004", "Jan/2005", "Feb/2005"});
@@ -494,7 +489,7 @@ void TestCommandesRapport::periodesEtActualiser() {
 }
 
 void TestCommandesRapport::actualiserEnEchec() {
-    Banc b(journal({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
+    Banc b(test::journalDe({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
     PageRapport& p = b.page;
     statVMensuelles = {{"A", "", 2}, {"B", "", 3}};
     b.page.afficherRequetes();
@@ -506,7 +501,8 @@ void TestCommandesRapport::actualiserEnEchec() {
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.erreurs, QStringList{kEntier});
 
-    b.journal = journal({ligne("08/Oct/2005", "10:00:00"), ligne("08/Okt/2005", "10:00:00")});
+    b.journal =
+        test::journalDe({ligne("08/Oct/2005", "10:00:00"), ligne("08/Okt/2005", "10:00:00")});
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesPeriode"));
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.erreurs.last(), QStringLiteral("'08//2005' n'est pas une date correcte"));

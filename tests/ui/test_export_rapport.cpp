@@ -10,12 +10,12 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "tests/ui/Controles.h"
-#include "tests/ui/OutilsFenetre.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
+#include "ui/fenetre/UFormPrincipale.h"
 #include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
-#include "ui/fenetre/UFormPrincipale.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;
@@ -117,16 +117,15 @@ Lignes lireCsv(const QString& chemin) {
 }
 
 void analyserEchantillon(TForm1& w) {
-    w.dialogOuvrir.repondreProchaineFois(QStringLiteral(KESTRANE_ACCES_5000));
-    controle<QAction>(w, "menuChargerJournal")->trigger();
-    QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
+    kestrane::tests::charger(w, QStringLiteral(KESTRANE_ACCES_5000));
+    kestrane::tests::analyser(w);
 }
 
 }  // namespace
 
 void TestExportRapport::init() {
-    dossier_.reset(new QTemporaryDir);
-    QVERIFY(dossier_->isValid());
+    dossier_.renouveler();
+    QVERIFY(dossier_.valide());
 }
 
 void TestExportRapport::elementDuMenu() {
@@ -138,10 +137,10 @@ void TestExportRapport::elementDuMenu() {
     QCOMPARE(actions.indexOf(item),
              actions.indexOf(controle<QAction>(f.form, "menuExporterAnalyse")) + 1);
     // Before any analysis there is nothing to export, and the dialog is not shown.
-    f.form.dialogExporterRapport.repondreProchaineFois(dossier_->filePath(QStringLiteral("r")));
+    f.form.dialogExporterRapport.repondreProchaineFois(dossier_.chemin(QStringLiteral("r")));
     item->trigger();
     QCOMPARE(f.message(), QStringLiteral("Pas d'analyse \u00e0 exporter"));
-    QVERIFY(QDir(dossier_->path()).isEmpty());
+    QVERIFY(QDir(dossier_.racine()).isEmpty());
 }
 
 void TestExportRapport::tablesDuHtmlEgalesAuxGrilles_data() {
@@ -154,10 +153,10 @@ void TestExportRapport::tablesDuHtmlEgalesAuxGrilles() {
     QFETCH(bool, fenetre);
     Fenetre f;
     analyserEchantillon(f.form);
-    const QString chemin = dossier_->filePath(QStringLiteral("rapport.html"));
+    const QString chemin = dossier_.chemin(QStringLiteral("rapport.html"));
     if (fenetre) {
         f.form.dialogExporterRapport.repondreProchaineFois(
-            dossier_->filePath(QStringLiteral("rapport")));
+            dossier_.chemin(QStringLiteral("rapport")));
         f.form.dialogExporterRapport.choisirFiltre(0);
         controle<QAction>(f.form, "menuExporterRapport")->trigger();
         QCOMPARE(f.message(), QStringLiteral("Rapport export\u00e9 sous : ") + chemin);
@@ -184,7 +183,7 @@ void TestExportRapport::tablesDuHtmlEgalesAuxGrilles() {
 void TestExportRapport::tablesCsvEgalesAuxGrilles() {
     Fenetre f;
     analyserEchantillon(f.form);
-    const QString chemin = dossier_->filePath(QStringLiteral("tables"));
+    const QString chemin = dossier_.chemin(QStringLiteral("tables"));
     f.form.dialogExporterRapport.repondreProchaineFois(chemin);
     f.form.dialogExporterRapport.choisirFiltre(1);
     controle<QAction>(f.form, "menuExporterRapport")->trigger();
@@ -223,7 +222,7 @@ void TestExportRapport::complementsSelonLaPage() {
     auto* item = controle<QAction>(f.form, "menuAfficherComplements");
     if (item->isChecked() != page) item->trigger();
     analyserEchantillon(f.form);
-    const QString chemin = dossier_->filePath(QStringLiteral("rapport.html"));
+    const QString chemin = dossier_.chemin(QStringLiteral("rapport.html"));
     f.form.dialogExporterRapport.repondreProchaineFois(chemin);
     f.form.dialogExporterRapport.choisirFiltre(0);
     controle<QAction>(f.form, "menuExporterRapport")->trigger();

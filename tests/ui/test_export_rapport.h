@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestExportRapport : public QObject {
     Q_OBJECT
@@ -17,5 +18,5 @@ class TestExportRapport : public QObject {
     void complementsSelonLaPage();
 
   private:
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "core/analyse/UFonctionsKestrane.h"
-#include "tests/ui/Controles.h"
+#include "tests/commun/Controles.h"
 #include "tests/ui/Registre.h"
-#include "ui/vues/GrilleRapportQt.h"
 #include "ui/pages/rapport/PageRapport.h"
+#include "ui/vues/GrilleRapportQt.h"
 
 using namespace kestrane;
 

@@ -19,11 +19,11 @@
 #include <memory>
 #include <string>
 
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "platform/BipAlsa.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/commun/BipEnregistreur.h"
-#include "tests/ui/Controles.h"
+#include "tests/commun/Controles.h"
 #include "tests/ui/Registre.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/Texte1252.h"
