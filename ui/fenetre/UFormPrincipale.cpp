@@ -16,10 +16,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/Horloge.h"
 #include "core/analyse/UFonctionsKestrane.h"
-#include "ui/fenetre/FichiersRecents.h"
+#include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
+#include "ui/fenetre/FichiersRecents.h"
 #include "ui/pages/rapport/PageRapport.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/Texte1252.h"
@@ -53,8 +53,13 @@ QString nomFichier(const QString& chemin) {
     return chemin.mid(p + 1);
 }
 
-TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
+TForm1::TForm1(Bip& bip, QWidget* parent)
+    : QMainWindow(parent),
+      bip_(bip),
+      executeur_([this](const QString& message) { boites.erreur(this, message); }) {
     terminer = [] { QCoreApplication::quit(); };
+    executeur_.rattraperTic = [this] { Timer1Timer(); };
+    executeur_.fermer = [this] { quitter(); };
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kestrane - l'\u00e9quipe Kestrane - AJW"));
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -367,6 +372,26 @@ void TForm1::afficherGrapheSeul(int index) {
     });
 }
 
+void TForm1::executer(const std::function<void()>& commande) {
+    executeur_.executer(commande);
+}
+
+void TForm1::enFond(const std::function<void()>& travail, const std::function<void()>& suivre) {
+    executeur_.enFond(travail, suivre);
+}
+
+void TForm1::entretenir() {
+    executeur_.entretenir();
+}
+
+void TForm1::Timer1Timer() {
+    if (executeur_.occupe()) {
+        executeur_.retarderTic();  // the clock catches up once the command has ended
+        return;
+    }
+    panneauHeure->setText(texteHeure(horloge()));
+}
+
 void TForm1::menuAproposClick() {
     // Lines separated by LF then CR, as the box has always shown them.
     const QString sep = QStringLiteral("\n\r");
@@ -386,8 +411,8 @@ void TForm1::quitter() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Asked while a command runs (the window keeps painting meanwhile): the program ends once
     // the command has ended, as if the request had waited for it.
-    if (pompe_ > 0) {
-        fermetureDemandee_ = true;
+    if (executeur_.occupe()) {
+        executeur_.retarderFermeture();
         event->ignore();
         return;
     }

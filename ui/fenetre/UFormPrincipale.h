@@ -6,19 +6,19 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTime>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 
-#include "core/journal/FichierAtomique.h"
-#include "core/journal/Journal.h"
 #include "core/analyse/Complements.h"
 #include "core/analyse/Interfaces.h"
 #include "core/analyse/UFonctionsKestrane.h"
-#include "ui/pages/contexte/ContexteFenetre.h"
+#include "core/journal/FichierAtomique.h"
+#include "core/journal/Journal.h"
 #include "ui/dialogues/Dialogues.h"
+#include "ui/fenetre/ExecuteurCommandes.h"
 #include "ui/graphes/GraphesStat.h"
+#include "ui/pages/contexte/ContexteFenetre.h"
 
 class QAction;
 class QLabel;
@@ -41,11 +41,6 @@ class PageStatistiques;
 class PageComplements;
 class DialoguePeriode;
 class SourceLignes;
-
-// An error whose message is already worded for the user.
-struct ErreurAffichable {
-    QString message;
-};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -176,16 +171,9 @@ class TForm1 : public QMainWindow {
     void progresser(std::size_t position, const QString& message, bool toujours);
     ContexteFenetre contextePages();
 
-    void executerAttentes();
-
     Bip& bip_;
+    ExecuteurCommandes executeur_;
     Journal journal_;
-    // The running commands (nested calls included), and what waits for them to end.
-    int commandes_ = 0;
-    int pompe_ = 0;  // > 0 while entretenir() handles events
-    std::deque<std::function<void()>> differees_;
-    bool ticManque_ = false;
-    bool fermetureDemandee_ = false;
     // What the first pass of the Analyse command counted, for its statistics pass.
     ComptesJournal comptesAnalyse_;
     bool quitte_ = false;
