@@ -161,7 +161,7 @@ void TestAnalyse::analyseCompleteDeTroisLignes() {
              (QStringList{"Date|Occurences", "Tous|3"}));
     QCOMPARE(controle<QLabel>(p, "lbRapportRequetesTotal")->text(), QStringLiteral("3"));
     QVERIFY(controle<QRadioButton>(p, "radioRapportRequetesToutJournal")->isChecked());
-    QCOMPARE(periodeChoisie, std::string(kPeriodeToutLeFichier));
+    QCOMPARE(w.resultat().periodeChoisie, std::string(kPeriodeToutLeFichier));
     QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesAnnees")->count(), 2);
     QCOMPARE(controle<QComboBox>(p, "cbRapportRequetesAnnees")->itemText(0),
              QStringLiteral("2004"));
@@ -310,7 +310,7 @@ void TestAnalyse::premiereLigneFautiveDUnGrandJournal() {
     QCOMPARE(f.statut(), avant);
     QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 0);
     QVERIFY(!controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
-    QCOMPARE(tableauLog.taille(), std::size_t{0});
+    QCOMPARE(w.resultat().enregistrements.taille(), std::size_t{0});
 }
 
 void TestAnalyse::deuxFenetresGardentLeurDetail() {
@@ -340,7 +340,7 @@ void TestAnalyse::deuxFenetresGardentLeurDetail() {
 
     // A load lets the former records go.
     charger(b.form, dossier_.ecrire("c.log", journal({lignes[0]})));
-    QCOMPARE(tableauLog.taille(), std::size_t{0});
+    QCOMPARE(b.form.resultat().enregistrements.taille(), std::size_t{0});
     QCOMPARE(controle<VueTexte>(a.form, "RichEdit1")->nbLignes(), std::size_t{3 + 15 * 50});
 }
 
@@ -418,7 +418,7 @@ void TestAnalyse::octetsAuDelaDeQuatreGio() {
     p.findChild<QRadioButton*>(QStringLiteral("radioRapportTauxCroissant"))->click();
     QCOMPARE(cellules(*controle<GrilleRapportQt>(p, "tableauRapportTauxChargement")),
              (QStringList{"Adresse IP|Octets", "3.3.3.3|0", "2.2.2.2|5", "1.1.1.1|5000000000"}));
-    QCOMPARE(statTaux.back().nombre, int64_t{5000000000});
+    QCOMPARE(w.resultat().tables.statTaux.back().nombre, int64_t{5000000000});
 }
 
 void TestAnalyse::nombreDAdressesDuGraphe() {

@@ -75,7 +75,9 @@ const QString kEntier = QStringLiteral("'-' n'est pas une valeur enti\u00e8re co
 struct Banc {
     QWidget parentGraphes;
     BipEnregistreur bip;
-    Journal journal;
+    // The analysis the page shows, and the lines its recounts read.
+    std::shared_ptr<ResultatAnalyse> resultat;
+    Journal& journal;
     GraphesStat graphes = creerGraphes(&parentGraphes);
     QStringList erreurs;
     int commandes = 0;
@@ -83,13 +85,16 @@ struct Banc {
     int calculs = 0;  // long computations handed to the window
     PageRapport page;
 
-    explicit Banc(Journal j = {}) : journal(std::move(j)), page(contexte(), graphes) {
+    explicit Banc(Journal j = {})
+        : resultat(std::make_shared<ResultatAnalyse>()),
+          journal(resultat->journal = std::move(j)),
+          page(contexte(), graphes) {
         QObject::connect(&page, &PageRapport::requetesAffichees, [this] { ++affichages; });
     }
     ContexteFenetre contexte() {
         ContexteFenetre c;
         c.bip = &bip;
-        c.journal = [this]() -> const Journal& { return journal; };
+        c.resultat = resultat;
         c.executer = [this](const std::function<void()>& f) {
             ++commandes;
             try {
@@ -105,15 +110,17 @@ struct Banc {
         return c;
     }
     void remplirTranches(int largeur) {
-        compterTranchesHoraires(journal, largeur);
-        remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
+        tableauRapportStat& tranches = resultat->tables.statHoraires;
+        compterTranchesHoraires(journal, largeur, tranches);
+        remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", tranches,
                               *controle<GrilleRapportQt>(page, "tableauRapportTranches"));
-        remplirGraphe(*graphes.grapheStatHoraires, 24, statHoraires);
+        remplirGraphe(*graphes.grapheStatHoraires, 24, tranches);
     }
 };
 
-tableauRapportStat* tablesStandard[] = {&statIP,      &statOS,   &statNav,
-                                        &statFichier, &statTaux, &statPrecedent};
+tableauRapportStat TablesAnalyse::*const tablesStandard[] = {
+    &TablesAnalyse::statIP,      &TablesAnalyse::statOS,   &TablesAnalyse::statNav,
+    &TablesAnalyse::statFichier, &TablesAnalyse::statTaux, &TablesAnalyse::statPrecedent};
 
 // Slices of one day: 3 lines at 10 h, 1 at 08 h, 2 at 23 h, 4 at 14 h, first seen in that order.
 Journal journalDeTranches() {
@@ -126,13 +133,6 @@ Journal journalDeTranches() {
 }
 
 }  // namespace
-
-void TestCommandesRapport::init() {
-    for (tableauRapportStat* t : tablesStandard) t->clear();
-    statHoraires.clear();
-    statVMensuelles.clear();
-    periodeChoisie.clear();
-}
 
 void TestCommandesRapport::triDesGroupesStandard_data() {
     QTest::addColumn<int>("k");
@@ -148,7 +148,7 @@ void TestCommandesRapport::triDesGroupesStandard() {
                                  b.graphes.grapheStatNavRobots,  b.graphes.grapheStatFichierCharge,
                                  b.graphes.grapheStatTauxCharge, b.graphes.grapheStatPrecedent};
     const auto g = b.page.groupesStandard()[static_cast<std::size_t>(k)];
-    tableauRapportStat& t = *tablesStandard[k];
+    tableauRapportStat& t = b.resultat->tables.*tablesStandard[k];
     t = {{"P", "", 3}, {"Q", "", 1}, {"R", "", 3}, {"S", "", 2}};
     for (int i = 0; i < 56; ++i) t.push_back({"e" + std::to_string(i), "", 10 + i});
     remplirTableauRapport("Cle", "Nombre", t, *g.grille);
@@ -314,6 +314,7 @@ void TestCommandesRapport::menuDuChampAdresseSansCollage() {
 
 void TestCommandesRapport::ordresDesTranches() {
     Banc b(journalDeTranches());
+    TablesAnalyse& tables = b.resultat->tables;
     b.remplirTranches(1);
     const QStringList parHeure{QStringLiteral("|0"), QStringLiteral("08 \u00e0 09|1"),
                                QStringLiteral("10 \u00e0 11|3"), QStringLiteral("14 \u00e0 15|4"),
@@ -334,7 +335,7 @@ void TestCommandesRapport::ordresDesTranches() {
         cliquer(radio);
         QVERIFY(radio->isChecked());
         QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"), 1), attendu);
-        QCOMPARE(lignes(statHoraires), attendu);
+        QCOMPARE(lignes(tables.statHoraires), attendu);
         QCOMPARE(points(*b.graphes.grapheStatHoraires), attendu);
     }
     QVERIFY(b.erreurs.isEmpty());
@@ -368,10 +369,11 @@ void TestCommandesRapport::largeurDesTranches() {
 
 void TestCommandesRapport::largeurIllisibleGardeGrilleEtGraphe() {
     Banc b(test::journalDe({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
-    statHoraires = {{"", "", 0}, {"10 \xE0 11", "", 1}, {"11 \xE0 12", "", 2}};
-    remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
+    TablesAnalyse& tables = b.resultat->tables;
+    tables.statHoraires = {{"", "", 0}, {"10 \xE0 11", "", 1}, {"11 \xE0 12", "", 2}};
+    remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", tables.statHoraires,
                           *controle<GrilleRapportQt>(b.page, "tableauRapportTranches"));
-    remplirGraphe(*b.graphes.grapheStatHoraires, 24, statHoraires);
+    remplirGraphe(*b.graphes.grapheStatHoraires, 24, tables.statHoraires);
     cliquer(controle<QRadioButton>(b.page, "radioRapportTranchesCroissant"));
     const QStringList grille = lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"));
     const QStringList graphe = points(*b.graphes.grapheStatHoraires);
@@ -385,7 +387,8 @@ void TestCommandesRapport::largeurIllisibleGardeGrilleEtGraphe() {
 
 void TestCommandesRapport::triDesRequetes() {
     Banc b;
-    statVMensuelles = {{"A", "", 2}, {"B", "", 5}, {"C", "", 1}};
+    TablesAnalyse& tables = b.resultat->tables;
+    tables.statVMensuelles = {{"A", "", 2}, {"B", "", 5}, {"C", "", 1}};
     b.page.afficherRequetes();
     const QStringList graphe = points(*b.graphes.grapheStatVMensuelles);
     QCOMPARE(graphe.size(), 3);
@@ -397,21 +400,22 @@ void TestCommandesRapport::triDesRequetes() {
     cliquer(controle<QRadioButton>(b.page, "radioRapportRequetesDecroissant"));
     QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportRequetes"), 1),
              (QStringList{"C|1", "A|2", "B|5"}));
-    QCOMPARE(lignes(statVMensuelles), (QStringList{"C|1", "A|2", "B|5"}));
+    QCOMPARE(lignes(tables.statVMensuelles), (QStringList{"C|1", "A|2", "B|5"}));
     QCOMPARE(points(*b.graphes.grapheStatVMensuelles), graphe);
 }
 
 void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
     Banc b(test::journalDe({ligne("01/Jan/2005", "08:00:00"), ligne("02/Jan/2005", "09:00:00"),
                             ligne("01/Jan/2005", "08:30:00")}));
+    TablesAnalyse& tables = b.resultat->tables;
     PageRapport& p = b.page;
-    statOS = {{"B", "", 2}, {"A", "", 1}};
+    tables.statOS = {{"B", "", 2}, {"A", "", 1}};
     cliquer(controle<QRadioButton>(p, "radioRapportOSCroissant"));
     QCOMPARE(b.calculs, 1);
-    QCOMPARE(lignes(statOS), (QStringList{"A|1", "B|2"}));
+    QCOMPARE(lignes(tables.statOS), (QStringList{"A|1", "B|2"}));
     controle<QSpinBox>(p, "seRapportTrancheRecherche")->setValue(2);
     QCOMPARE(b.calculs, 2);
-    QCOMPARE(lignes(statHoraires), (QStringList{"|0", "08 \u00e0 10|1"}));
+    QCOMPARE(lignes(tables.statHoraires), (QStringList{"|0", "08 \u00e0 10|1"}));
     cliquer(controle<QRadioButton>(p, "radioRapportTranchesHFD"));
     QCOMPARE(b.calculs, 3);
     // The whole journal needs no reading of it.
@@ -422,7 +426,7 @@ void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
     controle<QDateEdit>(p, "cbDateRapportJournee")->setDate(QDate(2005, 1, 1));
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.calculs, 4);
-    QCOMPARE(lignes(statVMensuelles), QStringList{"08h \u00e0 9h|2"});
+    QCOMPARE(lignes(tables.statVMensuelles), QStringList{"08h \u00e0 9h|2"});
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesCroissant"));
     QCOMPARE(b.calculs, 5);
     QVERIFY(b.erreurs.isEmpty());
@@ -432,6 +436,7 @@ void TestCommandesRapport::periodesEtActualiser() {
     Banc b(test::journalDe({ligne("31/Dec/2004", "23:10:00"), ligne("01/Jan/2005", "08:59:59"),
                             ligne("01/Jan/2005", "09:00:00"), ligne("15/Feb/2005", "10:00:00"),
                             ligne("01/Jan/2005", "09:30:00")}));
+    TablesAnalyse& tables = b.resultat->tables;
     PageRapport& p = b.page;
     controle<QComboBox>(p, "cbRapportRequetesAnnees")->addItems({"2004", "2005"});
     controle<QComboBox>(p, "cbRapportRequetesMois")->addItems({"Dec/2004", "Jan/2005", "Feb/2005"});
@@ -441,15 +446,15 @@ void TestCommandesRapport::periodesEtActualiser() {
 
     // As the analysis does: the whole journal is built at once, shown by "Actualiser".
     controle<QRadioButton>(p, "radioRapportRequetesToutJournal")->setChecked(true);
-    QCOMPARE(periodeChoisie, std::string(kPeriodeToutLeFichier));
-    QCOMPARE(lignes(statVMensuelles), QStringList{"Tous|5"});
+    QCOMPARE(b.resultat->periodeChoisie, std::string(kPeriodeToutLeFichier));
+    QCOMPARE(lignes(tables.statVMensuelles), QStringList{"Tous|5"});
     QCOMPARE(b.affichages, 0);
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")),
              (QStringList{"Date|Occurences", "Tous|5"}));
 
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesAnnee"));
-    QCOMPARE(periodeChoisie, std::string(kPeriodeAnnee));
+    QCOMPARE(b.resultat->periodeChoisie, std::string(kPeriodeAnnee));
     controle<QComboBox>(p, "cbRapportRequetesAnnees")->setCurrentIndex(1);
     QCOMPARE(montre(), QStringList{"Tous|5"});
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
@@ -458,7 +463,7 @@ void TestCommandesRapport::periodesEtActualiser() {
 
     // Rebuilt, not shown.
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesToutJournal"));
-    QCOMPARE(lignes(statVMensuelles), QStringList{"Tous|5"});
+    QCOMPARE(lignes(tables.statVMensuelles), QStringList{"Tous|5"});
     QCOMPARE(montre(), (QStringList{"Jan/2005|3", "Feb/2005|1"}));
 
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesMois"));
@@ -479,8 +484,8 @@ void TestCommandesRapport::periodesEtActualiser() {
 
     // The whole journal, or no period yet: "Actualiser" shows the table as it stands.
     for (const std::string_view periode : {kPeriodeToutLeFichier, std::string_view()}) {
-        periodeChoisie = std::string(periode);
-        statVMensuelles = {{"X", "", 7}};
+        b.resultat->periodeChoisie = std::string(periode);
+        tables.statVMensuelles = {{"X", "", 7}};
         cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
         QCOMPARE(montre(), QStringList{"X|7"});
     }
@@ -490,8 +495,9 @@ void TestCommandesRapport::periodesEtActualiser() {
 
 void TestCommandesRapport::actualiserEnEchec() {
     Banc b(test::journalDe({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
+    TablesAnalyse& tables = b.resultat->tables;
     PageRapport& p = b.page;
-    statVMensuelles = {{"A", "", 2}, {"B", "", 3}};
+    tables.statVMensuelles = {{"A", "", 2}, {"B", "", 3}};
     b.page.afficherRequetes();
     const QStringList grille = lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes"));
     const QStringList graphe = points(*b.graphes.grapheStatVMensuelles);
@@ -515,13 +521,14 @@ void TestCommandesRapport::actualiserEnEchec() {
 void TestCommandesRapport::uneCommandeParSelection() {
     // Each selection runs its command once, through the window's command runner.
     Banc b;
-    statOS = {{"B", "", 2}, {"A", "", 1}};
+    TablesAnalyse& tables = b.resultat->tables;
+    tables.statOS = {{"B", "", 2}, {"A", "", 1}};
     cliquer(controle<QRadioButton>(b.page, "radioRapportOSCroissant"));
     QCOMPARE(b.commandes, 1);
-    QCOMPARE(lignes(statOS), (QStringList{"A|1", "B|2"}));
+    QCOMPARE(lignes(tables.statOS), (QStringList{"A|1", "B|2"}));
     cliquer(controle<QRadioButton>(b.page, "radioRapportOSDecroissant"));
     QCOMPARE(b.commandes, 2);
-    QCOMPARE(lignes(statOS), (QStringList{"B|2", "A|1"}));
+    QCOMPARE(lignes(tables.statOS), (QStringList{"B|2", "A|1"}));
 }
 
 KESTRANE_TEST_UI(TestCommandesRapport);

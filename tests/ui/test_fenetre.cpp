@@ -60,7 +60,7 @@ void TestFenetre::etatAuDemarrage() {
              QStringLiteral("Rapport d'Analyse"));
     QVERIFY(!controle<QAction>(w, "menuOptions")->isEnabled());
     QVERIFY(!controle<QAction>(w, "menuStatVisites")->isEnabled());
-    QVERIFY(periodeChoisie.empty());
+    QVERIFY(w.resultat().periodeChoisie.empty());
     QVERIFY(controle<QLabel>(w, "lbNbLignes")->text().isEmpty());
     QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
     QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 50);

@@ -19,6 +19,9 @@
 #include "core/analyse/UFonctionsKestrane.h"
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
+#include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/ChoixPeriode.h"
+#include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
 #include "ui/pages/rapport/PageRapport.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
@@ -82,8 +85,13 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
     creerPageStatistiques();
     creerPageRapport();
     creerComplements();
+    choixPeriode_ = new ChoixPeriode(
+        menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
+        [this]() -> const Journal& { return journal_; },
+        [this] { return optionLignes_->active(); });
     creerExportRapport();
-    creerBarreStatus();
+    statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
+    creerControleurAnalyse();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -94,12 +102,12 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
     move(224, 136);
     resize(686, 523 + menuBar()->sizeHint().height());
 
-    // Start-up: the clock, the first message, no analysis shown, no period chosen.
-    panneauHeure->setText(texteHeure(horloge()));
+    // Start-up: the clock, the first message, no analysis shown (its result is empty, no period
+    // kind chosen).
+    statut_->montrerHeure();
     afficherStatut(QStringLiteral("Kestrane ouvert"));
     montrerAnalyse(false);
     PageControl1->setCurrentIndex(0);
-    periodeChoisie.clear();
 }
 
 TForm1::~TForm1() = default;
@@ -237,36 +245,17 @@ void TForm1::creerPageAnalyse() {
     Splitter1->setChildrenCollapsible(false);
     panneau->addWidget(Splitter1);
     const QFont courier(QStringLiteral("Courier New"), 8);
-    Memo1 = new VueTexte;
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setFont(courier);
-    RichEdit1 = new VueTexte;
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setFont(courier);
-    RichEdit1->changerFond(QColor(166, 202, 240));
-    Splitter1->addWidget(Memo1);
-    Splitter1->addWidget(RichEdit1);
+    vueJournal = new VueTexte;
+    vueJournal->setObjectName(QStringLiteral("Memo1"));
+    vueJournal->setFont(courier);
+    vueDetails = new VueTexte;
+    vueDetails->setObjectName(QStringLiteral("RichEdit1"));
+    vueDetails->setFont(courier);
+    vueDetails->changerFond(QColor(166, 202, 240));
+    Splitter1->addWidget(vueJournal);
+    Splitter1->addWidget(vueDetails);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({217, 240});
-}
-
-void TForm1::creerBarreStatus() {
-    QStatusBar* barre = statusBar();
-    barre->setObjectName(QStringLiteral("barreStatus"));
-    barre->setFixedHeight(23);
-    barre->setSizeGripEnabled(true);
-    panneauHeure = new QLabel;
-    panneauHeure->setObjectName(QStringLiteral("barreStatusPanneau0"));
-    panneauHeure->setFixedWidth(80);
-    panneauHeure->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panneauMessage = new QLabel;
-    panneauMessage->setObjectName(QStringLiteral("barreStatusPanneau1"));
-    // 300 pixels at least; as the last panel it runs to the bar's end, so that a long message
-    // (a load names the whole path) can be read.
-    panneauMessage->setMinimumWidth(300);
-    panneauMessage->setFrameStyle(QFrame::NoFrame);
-    barre->addWidget(panneauHeure);
-    barre->addWidget(panneauMessage, 1);
 }
 
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
@@ -291,14 +280,8 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::afficherStatut(const QString& message) {
-    ecrireStatut(message);
+    statut_->ecrire(message);
     repaint();
-}
-
-void TForm1::ecrireStatut(const QString& message) {
-    panneauMessage->setText(message + QStringLiteral(" [") + panneauHeure->text() +
-                            QLatin1Char(']'));
-    panneauHeure->setText(texteHeure(horloge()));
 }
 
 void TForm1::montrerAnalyse(bool montree) {
@@ -323,14 +306,43 @@ ContexteFenetre TForm1::contextePages() {
     c.afficherStatut = [this](const QString& message) { afficherStatut(message); };
     c.executer = [this](const std::function<void()>& commande) { executer(commande); };
     c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
-    // After an analysis limited to a period, the report's own counts read the same lines.
-    c.journal = [this]() -> const Journal& {
-        return periodeAnalysee_.active ? journalAnalyse_ : journal_;
-    };
-    c.lignes = [this] {
-        return optionLignes_->lignes(periodeAnalysee_.active ? journalAnalyse_ : journal_);
-    };
+    c.resultat = resultat_;
     return c;
+}
+
+void TForm1::creerControleurAnalyse() {
+    ControleurAnalyse::Elements e;
+    e.executeur = &executeur_;
+    e.statut = statut_.get();
+    e.barre = barreProgressionAnalyse;
+    e.details = vueDetails;
+    e.rapport = pageRapport;
+    e.statistiques = pageStatistiques;
+    e.complements = pageComplements;
+    e.lignesIgnorees = optionLignes_;
+    e.bip = &bip_;
+    e.journal = [this]() -> const Journal& { return journal_; };
+    e.options = [this] {
+        OptionsAnalyse o;
+        o.ignorerNonConformes = optionLignes_->active();
+        o.periode = choixPeriode_->periode();
+        o.complements = complementsActifs();
+        o.largeurTranches = pageRapport->largeurTranches();
+        return o;
+    };
+    // The report is titled after the journal last chosen in the open dialog.
+    e.nomJournal = [this] { return nomFichier(dialogOuvrir.nomFichier()); };
+    e.afficherStatut = [this](const QString& message) { afficherStatut(message); };
+    e.montrerAnalyse = [this](bool montree) { montrerAnalyse(montree); };
+    e.montrerPageAnalyse = [this] { PageControl1->setCurrentIndex(0); };
+    e.jalon = [this](const char* phase) {
+        if (jalonAnalyse) jalonAnalyse(phase);
+    };
+    controleur_ = std::make_unique<ControleurAnalyse>(std::move(e), resultat_);
+}
+
+void TForm1::analyserJournal() {
+    controleur_->analyser();
 }
 
 void TForm1::creerPageStatistiques() {
@@ -389,7 +401,7 @@ void TForm1::Timer1Timer() {
         executeur_.retarderTic();  // the clock catches up once the command has ended
         return;
     }
-    panneauHeure->setText(texteHeure(horloge()));
+    statut_->montrerHeure();
 }
 
 void TForm1::menuAproposClick() {

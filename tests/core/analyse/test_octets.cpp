@@ -6,10 +6,10 @@
 
 #include <optional>
 
-#include "tests/commun/Doublures.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "tests/commun/Doublures.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -79,12 +79,13 @@ TEST(Octets, SoixanteQuatreBitsParLesTroisChemins) {
             const Journal j = journalOctets(c.a1, c.a2, c.b, remplissage);
             tableauRapportStat separe;
             const Issue tally = issue([&] { compterOctets(j, separe); }, separe);
-            statTaux.clear();
-            const Issue uneFois = issue([&] { calculerTables(j, 1, nullptr); }, statTaux);
+            TablesAnalyse t;
+            const Issue uneFois = issue([&] { calculerTables(j, 1, t, nullptr); }, t.statTaux);
             ComptesJournal comptes;
             TableauLog().memoriser(j, {}, &comptes);
-            statTaux.clear();
-            const Issue premierePasse = issue([&] { calculerTables(j, 1, &comptes); }, statTaux);
+            t.statTaux.clear();
+            const Issue premierePasse =
+                issue([&] { calculerTables(j, 1, t, &comptes); }, t.statTaux);
             if (c.debordement) {
                 EXPECT_EQ(tally.erreur, kDebordement);
                 // The entries built before the overflowing line stay.

@@ -145,6 +145,7 @@ void aLaSuite(QWidget* avant, QWidget* suivant, int ecart) {
 
 PageRapport::PageRapport(ContexteFenetre contexte, GraphesStat graphes, QWidget* parent)
     : QWidget(parent), contexte_(std::move(contexte)), graphes_(graphes) {
+    if (!contexte_.resultat) contexte_.resultat = std::make_shared<ResultatAnalyse>();
     setObjectName(QStringLiteral("PageRapport"));
     setFont(police(11, false));
     auto* page = new QVBoxLayout(this);
@@ -202,14 +203,15 @@ void PageRapport::afficherTable(int etape) {
         const tableauRapportStat& table;
         GrilleRapport* grille;
     };
+    const TablesAnalyse& t = resultat().tables;
     const Remplissage remplissages[] = {
-        {"Adresses IP", "Occurences", statIP, tableauRapportAdressesIP},
-        {"Syst\xE8me d'Exploitation", "Occurences", statOS, tableauRapportOS},
-        {"Navigateur / Robot", "Occurences", statNav, tableauRapportNav},
-        {"Page de provenance", "Occurences", statPrecedent, tableauRapportPrecedent},
-        {"Fichier charg\xE9", "Occurences", statFichier, tableauRapportFichierCharge},
-        {"Adresse IP", "Octets", statTaux, tableauRapportTauxChargement},
-        {"Tranche horaire", "Nb Acc\xE8s", statHoraires, tableauRapportTranches},
+        {"Adresses IP", "Occurences", t.statIP, tableauRapportAdressesIP},
+        {"Syst\xE8me d'Exploitation", "Occurences", t.statOS, tableauRapportOS},
+        {"Navigateur / Robot", "Occurences", t.statNav, tableauRapportNav},
+        {"Page de provenance", "Occurences", t.statPrecedent, tableauRapportPrecedent},
+        {"Fichier charg\xE9", "Occurences", t.statFichier, tableauRapportFichierCharge},
+        {"Adresse IP", "Octets", t.statTaux, tableauRapportTauxChargement},
+        {"Tranche horaire", "Nb Acc\xE8s", t.statHoraires, tableauRapportTranches},
     };
     static_assert(std::size(remplissages) == kEtapeTranches - kEtapeIP + 1);
     if (etape < kEtapeIP || etape > kEtapeTranches) return;
@@ -232,13 +234,14 @@ void PageRapport::preparerRequetes(const ListesPeriodes& listes) {
     cbRapportRequetesMois->setCurrentIndex(0);
     // Selecting the button runs its action when it was not selected already.
     radioRapportRequetesToutJournal->setChecked(true);
-    compterRequetes(lignes(), kPeriodeToutLeFichier, "", "");
+    compterRequetes(lignes(), kPeriodeToutLeFichier, "", "", resultat().tables.statVMensuelles);
     afficherRequetes();
 }
 
 void PageRapport::afficherRequetes() {
-    remplirTableauRapport("Date", "Occurences", statVMensuelles, *tableauRapportRequetes);
-    remplirGraphe(*graphes_.grapheStatVMensuelles, 50, statVMensuelles);
+    const tableauRapportStat& requetes = resultat().tables.statVMensuelles;
+    remplirTableauRapport("Date", "Occurences", requetes, *tableauRapportRequetes);
+    remplirGraphe(*graphes_.grapheStatVMensuelles, 50, requetes);
     emit requetesAffichees();
 }
 

@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "core/analyse/UFonctionsKestrane.h"
-#include "ui/pages/contexte/ContexteFenetre.h"
 #include "ui/graphes/GraphesStat.h"
+#include "ui/pages/contexte/ContexteFenetre.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -47,7 +47,7 @@ class PageRapport : public QWidget {
     void afficherTotalRequetes(std::size_t nbLignes);
     // The year and month choices, the whole journal chosen, built and shown.
     void preparerRequetes(const ListesPeriodes& listes);
-    // statVMensuelles in its grid and on the "Visites" chart (at most 50 points).
+    // The requests table in its grid and on the "Visites" chart (at most 50 points).
     void afficherRequetes();
     // The slice width chosen.
     int largeurTranches() const;
@@ -188,9 +188,9 @@ class PageRapport : public QWidget {
 
     void brancher();
     void nommerGroupes();
-    // The lines the tables count: the loaded journal's, or the kept lines of an analysis that
-    // skipped the lines that do not conform.
-    LignesAnalysees lignes() const;
+    // The window's analysis, and the lines its tables count.
+    ResultatAnalyse& resultat() const { return *contexte_.resultat; }
+    LignesAnalysees lignes() const { return resultat().lignes(); }
 
     std::array<GroupeStandard, 6> standards_{};
     ContexteFenetre contexte_;

@@ -16,9 +16,9 @@
 #include <QSplitter>
 #include <algorithm>
 
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/UString.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
@@ -90,6 +90,7 @@ QFont avecStyle(QFont police, bool gras, bool italique) {
 
 PageStatistiques::PageStatistiques(ContexteFenetre contexte, QWidget* parent)
     : QWidget(parent), contexte_(std::move(contexte)) {
+    if (!contexte_.resultat) contexte_.resultat = std::make_shared<ResultatAnalyse>();
     setObjectName(QStringLiteral("pageStatistiques"));
     auto* page = new QHBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
@@ -509,7 +510,7 @@ void PageStatistiques::validerAdressesIP() {
 }
 
 void PageStatistiques::remplirGrapheIP() {
-    remplirGraphe(*graphes_.grapheStatIP, nbAdresses(), statIP);
+    remplirGraphe(*graphes_.grapheStatIP, nbAdresses(), contexte_.resultat->tables.statIP);
 }
 
 int PageStatistiques::nbAdresses() const {
@@ -517,14 +518,15 @@ int PageStatistiques::nbAdresses() const {
 }
 
 void PageStatistiques::alimenter(int nbAdresses) {
-    remplirGraphe(*graphes_.grapheStatIP, nbAdresses, statIP);
-    remplirGraphe(*graphes_.grapheStatOS, 50, statOS);
-    remplirGraphe(*graphes_.grapheStatNavRobots, 50, statNav);
-    remplirGraphe(*graphes_.grapheStatPrecedent, 50, statPrecedent);
-    remplirGraphe(*graphes_.grapheStatFichierCharge, 50, statFichier);
-    remplirGraphe(*graphes_.grapheStatTauxCharge, 50, statTaux);
-    remplirGraphe(*graphes_.grapheStatHoraires, 24, statHoraires);
-    remplirGraphe(*graphes_.grapheStatVMensuelles, 24, statVMensuelles);
+    const TablesAnalyse& t = contexte_.resultat->tables;
+    remplirGraphe(*graphes_.grapheStatIP, nbAdresses, t.statIP);
+    remplirGraphe(*graphes_.grapheStatOS, 50, t.statOS);
+    remplirGraphe(*graphes_.grapheStatNavRobots, 50, t.statNav);
+    remplirGraphe(*graphes_.grapheStatPrecedent, 50, t.statPrecedent);
+    remplirGraphe(*graphes_.grapheStatFichierCharge, 50, t.statFichier);
+    remplirGraphe(*graphes_.grapheStatTauxCharge, 50, t.statTaux);
+    remplirGraphe(*graphes_.grapheStatHoraires, 24, t.statHoraires);
+    remplirGraphe(*graphes_.grapheStatVMensuelles, 24, t.statVMensuelles);
 }
 
 // The percent always applies to the unzoomed view, which zoomPourcent restores first.

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/analyse/Interfaces.h"
-#include "ui/pages/contexte/ContexteFenetre.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/graphes/GraphesStat.h"
+#include "ui/pages/contexte/ContexteFenetre.h"
 #include "ui/pages/statistiques/HautBas.h"
 
 class QFrame;
@@ -40,7 +40,7 @@ class PageStatistiques : public QWidget {
     // The number of addresses the address chart shows, read from its box; raises the
     // conversion error when the box holds no whole number.
     int nbAdresses() const;
-    // Feeds the eight charts after an analysis, in their order: the addresses with
+    // Feeds the eight charts from the window's analysis, in their order: the addresses with
     // `nbAdresses` points, 50 for the others, 24 for the hourly slices and the visits.
     void alimenter(int nbAdresses);
     // The charts shown by the last layout pass, in check-list order.
