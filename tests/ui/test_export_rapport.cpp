@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -208,6 +209,28 @@ void TestExportRapport::tablesCsvEgalesAuxGrilles() {
         QCOMPARE(lireCsv(QDir(chemin).filePath(QString::fromLatin1(fichiers[k]))), attendues);
     }
     QVERIFY(gardees > 0);  // the sample has such keys: the rule is exercised
+}
+
+void TestExportRapport::grapheDesAdressesAuDernierNombre() {
+    // The addresses chart of the page has the number of bars the window's chart has: the last
+    // whole number of its box, whatever the box holds at the export.
+    Fenetre f;
+    analyserEchantillon(f.form);
+    auto* nombre = controle<QLineEdit>(f.form, "editAdressesIP_Param");
+    nombre->setText(QStringLiteral("7"));
+    nombre->clear();
+    const QString chemin = dossier_.chemin(QStringLiteral("rapport.html"));
+    f.form.dialogExporterRapport.repondreProchaineFois(chemin);
+    f.form.dialogExporterRapport.choisirFiltre(0);
+    controle<QAction>(f.form, "menuExporterRapport")->trigger();
+    QCOMPARE(f.form.boites.erreurs, QStringList{});
+    QFile fichier(chemin);
+    QVERIFY(fichier.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(fichier.readAll());
+    const qsizetype debut = html.indexOf(QStringLiteral("<section id=\"table-1\">"));
+    const qsizetype fin = html.indexOf(QStringLiteral("</svg>"), debut);
+    QVERIFY(debut >= 0 && fin > debut);
+    QCOMPARE(html.mid(debut, fin - debut).count(QStringLiteral("<rect ")), 7);
 }
 
 void TestExportRapport::complementsSelonLaPage_data() {

@@ -14,6 +14,7 @@ class TestExportRapport : public QObject {
     void tablesDuHtmlEgalesAuxGrilles_data();
     void tablesDuHtmlEgalesAuxGrilles();
     void tablesCsvEgalesAuxGrilles();
+    void grapheDesAdressesAuDernierNombre();
     void complementsSelonLaPage_data();
     void complementsSelonLaPage();
 

@@ -53,7 +53,7 @@ void ControleurAnalyse::analyser() {
     if (r.complements) e_.complements->afficher(*r.complements);
     jalon("statistics pass and grids");
     e_.rapport->oublierTriAdresses();
-    e_.statistiques->alimenter(e_.statistiques->nbAdresses());
+    e_.statistiques->alimenter();
     jalon("chart feeding");
     e_.montrerAnalyse(true);
     e_.rapport->changerTitre(QStringLiteral("Rapport d'analyse du fichier ") + e_.nomJournal() +

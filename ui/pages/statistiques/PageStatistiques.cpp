@@ -249,6 +249,10 @@ void PageStatistiques::relier() {
             [this] { executer([this] { btDecocheToutClick(); }); });
     connect(udAdressesIP_Param, &HautBas::relache, this,
             [this] { executer([this] { remplirGrapheIP(); }); });
+    connect(editAdressesIP_Param, &QLineEdit::textChanged, this, [this](const QString& texte) {
+        int32_t n;
+        if (essayerConvertirEntier(vers1252(texte), n)) nbAdresses_ = n;
+    });
     connect(btZoomPlusStatPrecedent_Param, &QPushButton::clicked, this,
             [this] { executer([this] { zoomerPrecedent(kPasZoom); }); });
     connect(btZoomMoinsStatPrecedent_Param, &QPushButton::clicked, this,
@@ -503,23 +507,27 @@ bool PageStatistiques::editAdressesIP_ParamKeyPress(const QKeyEvent& touche) {
 }
 
 void PageStatistiques::validerAdressesIP() {
-    auto nombre = [this] { return convertirEntier(vers1252(editAdressesIP_Param->text())); };
-    if (nombre() > kNbAdressesMax) editAdressesIP_Param->setText(QString::number(kNbAdressesMax));
-    if (nombre() < kNbAdressesMin) editAdressesIP_Param->setText(QString::number(kNbAdressesMin));
+    if (nombreDeLaBoite() > kNbAdressesMax) {
+        editAdressesIP_Param->setText(QString::number(kNbAdressesMax));
+    }
+    if (nombreDeLaBoite() < kNbAdressesMin) {
+        editAdressesIP_Param->setText(QString::number(kNbAdressesMin));
+    }
     remplirGrapheIP();
 }
 
+// Confirmed by Enter or the up-down's release: what the box shows, which must be a number.
 void PageStatistiques::remplirGrapheIP() {
-    remplirGraphe(*graphes_.grapheStatIP, nbAdresses(), contexte_.resultat->tables.statIP);
+    remplirGraphe(*graphes_.grapheStatIP, nombreDeLaBoite(), contexte_.resultat->tables.statIP);
 }
 
-int PageStatistiques::nbAdresses() const {
+int PageStatistiques::nombreDeLaBoite() const {
     return convertirEntier(vers1252(editAdressesIP_Param->text()));
 }
 
-void PageStatistiques::alimenter(int nbAdresses) {
+void PageStatistiques::alimenter() {
     const TablesAnalyse& t = contexte_.resultat->tables;
-    remplirGraphe(*graphes_.grapheStatIP, nbAdresses, t.statIP);
+    remplirGraphe(*graphes_.grapheStatIP, nbAdresses_, t.statIP);
     remplirGraphe(*graphes_.grapheStatOS, 50, t.statOS);
     remplirGraphe(*graphes_.grapheStatNavRobots, 50, t.statNav);
     remplirGraphe(*graphes_.grapheStatPrecedent, 50, t.statPrecedent);
