@@ -25,6 +25,7 @@
 #include "tests/ui/Registre.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/graphes/GraphesStat.h"
+#include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/pages/rapport/PageRapport.h"
 #include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
@@ -151,11 +152,11 @@ void TestCommandesRapport::triDesGroupesStandard() {
     tableauRapportStat& t = b.resultat->tables.*tablesStandard[k];
     t = {{"P", "", 3}, {"Q", "", 1}, {"R", "", 3}, {"S", "", 2}};
     for (int i = 0; i < 56; ++i) t.push_back({"e" + std::to_string(i), "", 10 + i});
-    remplirTableauRapport("Cle", "Nombre", t, *g.grille);
+    remplirTableauRapport("Cle", "Nombre", t, *g->grille());
 
-    cliquer(g.croissant);
-    QCOMPARE(lignes(*g.grille, 1).mid(0, 5), (QStringList{"Q|1", "S|2", "R|3", "P|3", "e0|10"}));
-    QCOMPARE(lignes(*g.grille, 1), lignes(t));
+    cliquer(g->croissant());
+    QCOMPARE(lignes(*g->grille(), 1).mid(0, 5), (QStringList{"Q|1", "S|2", "R|3", "P|3", "e0|10"}));
+    QCOMPARE(lignes(*g->grille(), 1), lignes(t));
     QCOMPARE(points(*graphes[k]), lignes(t).mid(0, 50));
     for (const GrapheQt* autre : b.graphes.tous()) {
         if (autre != graphes[k]) QCOMPARE(autre->nbPoints(0), 0);
@@ -163,13 +164,13 @@ void TestCommandesRapport::triDesGroupesStandard() {
 
     // Selecting the selected button again runs nothing: the table keeps a hand-made disorder.
     std::swap(t[0], t[1]);
-    cliquer(g.croissant);
+    cliquer(g->croissant());
     QCOMPARE(t[0].libelle, std::string("S"));
 
-    cliquer(g.decroissant);
-    QCOMPARE(lignes(*g.grille, 1).first(), QStringLiteral("e55|65"));
-    QCOMPARE(lignes(*g.grille, 1).last(), QStringLiteral("Q|1"));
-    QCOMPARE(lignes(*g.grille, 1), lignes(t));
+    cliquer(g->decroissant());
+    QCOMPARE(lignes(*g->grille(), 1).first(), QStringLiteral("e55|65"));
+    QCOMPARE(lignes(*g->grille(), 1).last(), QStringLiteral("Q|1"));
+    QCOMPARE(lignes(*g->grille(), 1), lignes(t));
     QCOMPARE(points(*graphes[k]), lignes(t).mid(0, 50));
     QVERIFY(b.erreurs.isEmpty());
 }
@@ -178,39 +179,39 @@ void TestCommandesRapport::rechercheEtEffacement() {
     Banc b;
     for (const auto& g : b.page.groupesStandard()) {
         const tableauRapportStat t{{"10.0.0.2", "", 5}, {"10.0.0.1", "", 2}, {"10.0.0.3", "", 1}};
-        remplirTableauRapport("Cle", "Nombre", t, *g.grille);
-        g.recherche->clear();
-        QTest::keyClicks(g.recherche, "10.0.0.1");
-        cliquer(g.rechercher);
-        QCOMPARE(g.resultat->text(), kTrouve);
-        QCOMPARE(g.grille->ligneCourante(), 2);
-        QTest::keyClick(g.recherche, Qt::Key_Backspace);
-        QCOMPARE(g.resultat->text(), QString());
-        cliquer(g.rechercher);
-        QCOMPARE(g.resultat->text(), kAucune);
+        remplirTableauRapport("Cle", "Nombre", t, *g->grille());
+        g->recherche()->clear();
+        QTest::keyClicks(g->recherche(), "10.0.0.1");
+        cliquer(g->rechercher());
+        QCOMPARE(g->resultat()->text(), kTrouve);
+        QCOMPARE(g->grille()->ligneCourante(), 2);
+        QTest::keyClick(g->recherche(), Qt::Key_Backspace);
+        QCOMPARE(g->resultat()->text(), QString());
+        cliquer(g->rechercher());
+        QCOMPARE(g->resultat()->text(), kAucune);
     }
 
     // The edit's text is looked for as the grid's Windows-1252 bytes; a text they cannot hold
     // matches nothing, not even the '?' that stands for it.
     const auto os = b.page.groupesStandard()[1];
-    remplirTableauRapport("Cle", "Nombre", {{"R\xE9seau", "", 1}, {"?", "", 1}}, *os.grille);
-    os.recherche->setText(QStringLiteral("R\u00e9seau"));
-    cliquer(os.rechercher);
-    QCOMPARE(os.resultat->text(), kTrouve);
-    QCOMPARE(os.grille->ligneCourante(), 1);
-    os.recherche->setText(QStringLiteral("\u03a9"));
-    cliquer(os.rechercher);
-    QCOMPARE(os.resultat->text(), kAucune);
-    QCOMPARE(os.grille->ligneCourante(), 1);
+    remplirTableauRapport("Cle", "Nombre", {{"R\xE9seau", "", 1}, {"?", "", 1}}, *os->grille());
+    os->recherche()->setText(QStringLiteral("R\u00e9seau"));
+    cliquer(os->rechercher());
+    QCOMPARE(os->resultat()->text(), kTrouve);
+    QCOMPARE(os->grille()->ligneCourante(), 1);
+    os->recherche()->setText(QStringLiteral("\u03a9"));
+    cliquer(os->rechercher());
+    QCOMPARE(os->resultat()->text(), kAucune);
+    QCOMPARE(os->grille()->ligneCourante(), 1);
 
     // Longer than the edit holds: cannot be found.
     const auto nav = b.page.groupesStandard()[2];
-    remplirTableauRapport("Cle", "Nombre", {{"Mozilla/5.0 (X11)", "", 1}}, *nav.grille);
-    nav.recherche->clear();
-    QTest::keyClicks(nav.recherche, "Mozilla/5.0 (X11)");
-    QCOMPARE(nav.recherche->text(), QStringLiteral("Mozilla/5.0 (X1"));
-    cliquer(nav.rechercher);
-    QCOMPARE(nav.resultat->text(), kAucune);
+    remplirTableauRapport("Cle", "Nombre", {{"Mozilla/5.0 (X11)", "", 1}}, *nav->grille());
+    nav->recherche()->clear();
+    QTest::keyClicks(nav->recherche(), "Mozilla/5.0 (X11)");
+    QCOMPARE(nav->recherche()->text(), QStringLiteral("Mozilla/5.0 (X1"));
+    cliquer(nav->rechercher());
+    QCOMPARE(nav->resultat()->text(), kAucune);
     QVERIFY(b.erreurs.isEmpty());
 }
 

@@ -20,6 +20,7 @@
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "ui/graphes/GrapheQt.h"
+#include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/pages/rapport/PageRapport.h"
 #include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
@@ -166,7 +167,7 @@ void PageRapport::surSelection(QAbstractButton* bouton, std::function<void()> ac
 }
 
 void PageRapport::brancherGroupesStandard() {
-    // In the order of standards_.
+    // In the order of the groups.
     struct Liaison {
         tableauRapportStat TablesAnalyse::*table;
         GrapheQt* GraphesStat::*graphe;
@@ -179,37 +180,37 @@ void PageRapport::brancherGroupesStandard() {
         {&TablesAnalyse::statTaux, &GraphesStat::grapheStatTauxCharge},
         {&TablesAnalyse::statPrecedent, &GraphesStat::grapheStatPrecedent},
     }};
-    for (std::size_t i = 0; i < standards_.size(); ++i) {
-        const GroupeStandard g = standards_[i];
+    for (std::size_t i = 0; i < groupes_.size(); ++i) {
+        GroupeRapport* g = groupes_[i];
         const Liaison l = liaisons[i];
         for (const bool croissant : {true, false}) {
-            surSelection(croissant ? g.croissant : g.decroissant, [this, g, l, croissant] {
+            surSelection(croissant ? g->croissant() : g->decroissant(), [this, g, l, croissant] {
                 tableauRapportStat& table = resultat().tables.*l.table;
-                trier(table, *g.grille, croissant, ChampTri::nombre);
+                trier(table, *g->grille(), croissant, ChampTri::nombre);
                 remplirGraphe(*(graphes_.*l.graphe), 50, table);
             });
         }
-        connect(g.rechercher, &QToolButton::clicked, this,
-                [this, g] { commande([this, g] { rechercher(g); }); });
-        connect(g.recherche, &QLineEdit::textChanged, this,
-                [this, g] { commande([g] { g.resultat->ecrireTexte({}); }); });
+        connect(g->rechercher(), &QToolButton::clicked, this,
+                [this, g] { commande([this, g] { rechercher(*g); }); });
+        connect(g->recherche(), &QLineEdit::textChanged, this,
+                [this, g] { commande([g] { g->resultat()->ecrireTexte({}); }); });
     }
 }
 
-void PageRapport::rechercher(const GroupeStandard& g) {
+void PageRapport::rechercher(const GroupeRapport& g) {
     bool complet = true;
-    const std::string texte = vers1252(g.recherche->text(), &complet);
+    const std::string texte = vers1252(g.recherche()->text(), &complet);
     if (complet) {
-        rechercherTableau(*g.grille, texte, *g.resultat);
+        rechercherTableau(*g.grille(), texte, *g.resultat());
     } else {
         // Its '?' stand-ins would match cells that hold a real '?'; no cell holds this text.
         GrilleSansLignes aucune;
-        rechercherTableau(aucune, texte, *g.resultat);
+        rechercherTableau(aucune, texte, *g.resultat());
     }
 }
 
 void PageRapport::brancherRechercheAdresse() {
-    new FiltreAdresse(editRapportAdressesIPRecherche, [this] {
+    new FiltreAdresse(groupes_[kGroupeAdresses]->recherche(), [this] {
         commande([this] {
             if (contexte_.bip) bipErreur(*contexte_.bip);
         });
