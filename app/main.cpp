@@ -1,6 +1,6 @@
 // Kestrane: creates the main window and the processing dialog, then runs the event loop.
 // The files named on the command line are loaded at start, several as one journal; with an
-// option (--rapport, --csv, --help...) the analysis runs without a window (app/LigneDeCommande).
+// option (--rapport, --csv, --help...) the analysis runs without a window (cli/LigneDeCommande).
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>

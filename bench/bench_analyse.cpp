@@ -22,8 +22,8 @@
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
 #include "tests/commun/BipEnregistreur.h"
+#include "tests/commun/Controles.h"
 #include "tests/commun/ReglagesIsoles.h"
-#include "tests/ui/Controles.h"
 #include "ui/fenetre/UFormPrincipale.h"
 #include "ui/vues/VueTexte.h"
 

@@ -23,11 +23,11 @@
 #include <vector>
 
 #include "bench/Mesures.h"
+#include "core/analyse/Complements.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
-#include "core/analyse/Complements.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/core/audience/EcrivainMmdb.h"
 
 using namespace kestrane;
@@ -97,11 +97,12 @@ int main(int argc, char** argv) {
         ComptesAudience audience(sansReferents);
         Complements resultatPage;
         Audience resultat;
+        TablesAnalyse tables;
         const auto passeSans = [&] {
             mesurerDeuxFois(
                 [&] {
                     enregistrements.memoriser(journal, {}, &comptes);
-                    calculerTables(journal, 1, &comptes);
+                    calculerTables(journal, 1, tables, &comptes);
                 },
                 sans, sansCpu);
         };
@@ -110,8 +111,8 @@ int main(int argc, char** argv) {
                 [&] {
                     LecteursEnSerie deux({&comptes, &complements});
                     enregistrements.memoriser(journal, {}, &deux);
-                    calculerTables(journal, 1, &comptes);
-                    resultatPage = complements.resultat(static_cast<int64_t>(statIP.size()));
+                    calculerTables(journal, 1, tables, &comptes);
+                    resultatPage = complements.resultat(static_cast<int64_t>(tables.statIP.size()));
                 },
                 page, pageCpu);
         };
@@ -120,12 +121,12 @@ int main(int argc, char** argv) {
                 [&] {
                     LecteursEnSerie trois({&comptes, &complements, &audience});
                     enregistrements.memoriser(journal, {}, &trois);
-                    calculerTables(journal, 1, &comptes);
-                    resultatPage = complements.resultat(static_cast<int64_t>(statIP.size()));
+                    calculerTables(journal, 1, tables, &comptes);
+                    resultatPage = complements.resultat(static_cast<int64_t>(tables.statIP.size()));
                     resultat = audience.resultat();
                     std::vector<std::pair<std::string_view, int64_t>> provenances;
-                    provenances.reserve(statPrecedent.size());
-                    for (const rapportStat& p : statPrecedent) {
+                    provenances.reserve(tables.statPrecedent.size());
+                    for (const rapportStat& p : tables.statPrecedent) {
                         provenances.emplace_back(p.libelle, p.nombre);
                     }
                     compterReferents(resultat, provenances);

@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "bench/Mesures.h"
-#include "core/journal/Journal.h"
-#include "core/lecture/TableauLog.h"
 #include "core/analyse/Complements.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Journal.h"
+#include "core/lecture/TableauLog.h"
 
 using namespace kestrane;
 
@@ -39,18 +39,19 @@ int main(int argc, char** argv) {
         ComptesJournal comptes;
         ComptesComplements complements;
         Complements resultat;
+        TablesAnalyse tables;
         const auto passeSans = [&] {
             sans.secondes.push_back(chronometrer([&] {
                 enregistrements.memoriser(journal, {}, &comptes);
-                calculerTables(journal, 1, &comptes);
+                calculerTables(journal, 1, tables, &comptes);
             }));
         };
         const auto passeAvec = [&] {
             avec.secondes.push_back(chronometrer([&] {
                 LecteursEnSerie deux({&comptes, &complements});
                 enregistrements.memoriser(journal, {}, &deux);
-                calculerTables(journal, 1, &comptes);
-                resultat = complements.resultat(static_cast<int64_t>(statIP.size()));
+                calculerTables(journal, 1, tables, &comptes);
+                resultat = complements.resultat(static_cast<int64_t>(tables.statIP.size()));
             }));
         };
         // The order changes every run: the second of two passes in a row finds the machine in

@@ -19,8 +19,8 @@
 #include "core/journal/Journal.h"
 #include "tests/commun/BipEnregistreur.h"
 #include "tests/commun/CompteurPeintures.h"
+#include "tests/commun/Controles.h"
 #include "tests/commun/ReglagesIsoles.h"
-#include "tests/ui/Controles.h"
 #include "ui/fenetre/UFormPrincipale.h"
 #include "ui/vues/VueTexte.h"
 

@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "core/analyse/AnalyseAutonome.h"
+#include "core/analyse/ServiceAnalyse.h"
 #include "core/export/Export.h"
+#include "core/journal/Assemblage.h"
 #include "core/journal/Erreur.h"
 
 #ifndef KESTRANE_VERSION
@@ -142,9 +143,129 @@ void verifierEcriture(const std::string& chemin, bool dossier) {
 
 struct Arguments {
     std::string rapport, csv;
+    std::vector<std::string> journaux;
     OptionsAnalyse analyse;
     bool aide = false, version = false;
 };
+
+// An error of the analysis with the number (from 1) of the line where it arose in its file, 0
+// when no line is to blame; the file is named when several were analysed.
+class ErreurAnalyse : public ErreurKestrane {
+  public:
+    ErreurAnalyse(const std::string& message, std::size_t ligne, std::string fichier = {},
+                  bool clientNonPointe = false)
+        : ErreurKestrane(message),
+          ligne_(ligne),
+          fichier_(std::move(fichier)),
+          clientNonPointe_(clientNonPointe) {}
+    std::size_t ligne() const { return ligne_; }
+    const std::string& fichier() const { return fichier_; }
+    // Whether the line that did not parse begins with no dotted address (IPv6, a host name).
+    bool clientNonPointe() const { return clientNonPointe_; }
+
+  private:
+    std::size_t ligne_;
+    std::string fichier_;
+    bool clientNonPointe_;
+};
+
+// The first line (from 0) of the journal whose record the tables cannot count: the tallies report
+// no line of their own, so the lines are read again to find the one to blame.
+std::optional<std::size_t> premiereLigneFautive(const Journal& journal) {
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        try {
+            if (!examinerLigne(analyserLigne(journal.ligne(i)), nullptr)) return i;
+        } catch (const ErreurKestrane&) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// The number (from 1) in the whole journal of line `k` (from 0) of the period's journal: the k-th
+// line that lignesDeLaPeriode keeps.
+std::size_t numeroDansLeJournal(const Journal& complet, const PeriodeAnalyse& periode,
+                                std::size_t k, bool souple) {
+    std::size_t gardees = 0;
+    for (std::size_t i = 0; i < complet.nbLignes(); ++i) {
+        Instant t;
+        if (!instantDeLigne(complet.ligne(i), t, souple) || t.secondes < periode.debut.secondes ||
+            t.secondes > periode.fin.secondes) {
+            continue;
+        }
+        if (gardees++ == k) return i + 1;
+    }
+    return 0;
+}
+
+// Whether the first pass stopped: its error then names the line it stopped on.
+class SuiviPremierePasse : public SuiviAnalyse {
+  public:
+    bool interrompue = false;
+    void premierePasseInterrompue(std::size_t) override { interrompue = true; }
+};
+
+// The service's result and the files analysed, oldest first.
+struct Analyse {
+    ResultatAnalyse resultat;
+    std::vector<std::string> journaux;
+};
+
+// The journal files analysed as one: the service's result, or the error of the line to blame,
+// named in its own file when several were joined, as an editor shows it.
+Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& options) {
+    const JournauxCharges charges = chargerJournaux(chemins);
+    const Journal& complet = charges.journal;
+    const auto lever = [&](const std::string& message, std::size_t n, bool clientNonPointe) {
+        if (n == 0 || charges.nbLignes.size() < 2) {
+            throw ErreurAnalyse(message, n, {}, clientNonPointe);
+        }
+        for (std::size_t k = 0; k < charges.nbLignes.size(); ++k) {
+            if (n <= charges.nbLignes[k]) {
+                throw ErreurAnalyse(message, n, chemins[charges.ordre[k]], clientNonPointe);
+            }
+            n -= charges.nbLignes[k];
+        }
+        throw ErreurAnalyse(message, 0);
+    };
+    // A line of the period is named by its number in the files.
+    const auto numero = [&](std::size_t k) {
+        return options.periode.active
+                   ? numeroDansLeJournal(complet, options.periode, k, options.ignorerNonConformes)
+                   : k + 1;
+    };
+    Analyse a;
+    for (const std::size_t k : charges.ordre) a.journaux.push_back(chemins[k]);
+    ResultatAnalyse& r = a.resultat;
+    SuiviPremierePasse suivi;
+    try {
+        switch (analyserJournal(complet, options, r, suivi)) {
+            case IssueAnalyse::pasDeFichier:
+                throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
+            case IssueAnalyse::periodeVide:
+                throw ErreurAnalyse(
+                    "Aucune ligne dans la p\xE9riode analys\xE9"
+                    "e",
+                    0);
+            case IssueAnalyse::terminee:
+                break;
+        }
+    } catch (const ErreurAnalyse&) {
+        throw;
+    } catch (const ErreurDebordement& e) {
+        lever(e.message(), numero(e.ligne()), false);
+    } catch (const ErreurKestrane& e) {
+        if (suivi.interrompue) {
+            const std::size_t k = r.enregistrements.taille();
+            lever(e.message(), numero(k),
+                  k < r.journal.nbLignes() && !adressePointee(r.journal.ligne(k)));
+        }
+        const auto fautive =
+            options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(r.journal);
+        lever(e.message(), fautive ? numero(*fautive) : 0, false);
+    }
+    return a;
+}
 
 }  // namespace
 
@@ -207,11 +328,11 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             }
             a.analyse.periode = *p;
         } else if (arg == "--") {
-            for (++i; i < argc; ++i) a.analyse.journaux.emplace_back(argv[i]);
+            for (++i; i < argc; ++i) a.journaux.emplace_back(argv[i]);
         } else if (arg.substr(0, 1) == "-" && arg.size() > 1) {
             return echec("option inconnue \u00ab " + std::string(arg) + " \u00bb" + aide);
         } else {
-            a.analyse.journaux.emplace_back(arg);
+            a.journaux.emplace_back(arg);
         }
     }
     if (a.aide) {
@@ -225,35 +346,25 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     if (a.rapport.empty() && a.csv.empty()) {
         return echec("indiquez --rapport FICHIER.html ou --csv DOSSIER" + aide);
     }
-    if (a.analyse.journaux.empty()) return echec("aucun fichier journal indiqu\u00e9");
+    if (a.journaux.empty()) return echec("aucun fichier journal indiqu\u00e9");
 
     const auto debut = std::chrono::steady_clock::now();
     try {
-        const ResultatAnalyse r = analyserSansFenetre(a.analyse);
-        if (r.lignesAnalysees == 0) {
+        const Analyse analyse = analyser(a.journaux, a.analyse);
+        const ResultatAnalyse& r = analyse.resultat;
+        const ResumeAnalyse resume = resumer(r);
+        if (resume.lignesAnalysees == 0) {
             // Every line skipped: empty tables would hide it.
-            return echec("aucune ligne conforme sur " + std::to_string(r.ignorees) +
+            return echec("aucune ligne conforme sur " + std::to_string(resume.ignorees) +
                          " : format non reconnu ?");
         }
-        DonneesRapport d;
-        d.nomJournal = nomSansDossier(a.analyse.journaux.front());
-        if (r.journaux.size() > 1) {
-            for (const std::string& j : r.journaux) d.journaux.push_back(nomSansDossier(j));
-        }
-        if (a.analyse.periode.active) {
-            d.periode = " du " + texteInstant(a.analyse.periode.debut) + " au " +
-                        texteInstant(a.analyse.periode.fin);
+        DonneesRapport d = donneesRapport(r);
+        d.nomJournal = nomSansDossier(a.journaux.front());
+        if (analyse.journaux.size() > 1) {
+            for (const std::string& j : analyse.journaux) d.journaux.push_back(nomSansDossier(j));
         }
         d.dateCreation = dateCreation();
         d.version = KESTRANE_VERSION;
-        d.lignes = static_cast<int64_t>(r.lignesAnalysees);
-        d.lignesLues = static_cast<int64_t>(r.lignesJournal);
-        d.lignesIgnorees = static_cast<int64_t>(r.ignorees);
-        d.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
-        d.tables = tablesDeLAnalyse();
-        if (r.complements) {
-            for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
-        }
         if (!a.csv.empty()) verifierEcriture(a.csv, true);
         if (!a.rapport.empty()) verifierEcriture(a.rapport, false);
         if (!a.csv.empty()) ecrireTablesCsv(a.csv, d);
@@ -267,13 +378,13 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             if (c == '.') c = ',';
         }
         const auto nombre = [](std::size_t n) { return static_cast<int64_t>(n); };
-        sortie << quantite(nombre(r.lignesAnalysees), "ligne analys\u00e9e",
+        sortie << quantite(nombre(resume.lignesAnalysees), "ligne analys\u00e9e",
                            "lignes analys\u00e9es");
-        if (r.ignorees > 0) {
-            sortie << ", " << quantite(nombre(r.ignorees), "ignor\u00e9e", "ignor\u00e9es");
+        if (resume.ignorees > 0) {
+            sortie << ", " << quantite(nombre(resume.ignorees), "ignor\u00e9e", "ignor\u00e9es");
         }
-        if (r.horsPeriode > 0) sortie << ", " << r.horsPeriode << " hors p\u00e9riode";
-        sortie << ", " << quantite(nombre(statIP.size()), "adresse IP", "adresses IP");
+        if (resume.horsPeriode > 0) sortie << ", " << resume.horsPeriode << " hors p\u00e9riode";
+        sortie << ", " << quantite(nombre(resume.adresses), "adresse IP", "adresses IP");
         if (!a.rapport.empty()) sortie << " ; rapport : " << a.rapport;
         if (!a.csv.empty()) sortie << " ; tables CSV : " << a.csv;
         sortie << " (" << texteDuree << " s)\n";

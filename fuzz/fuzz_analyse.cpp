@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/Regles.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 #include "core/lecture/UString.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "fuzz/Regles.h"
 
 using namespace kestrane;
 
@@ -226,13 +226,15 @@ void verifierSouple(const Journal& j, int largeur) {
     for (const bool premierePasse : {true, false}) {
         ComptesJournal* c = premierePasse ? &comptes : nullptr;
         std::optional<std::string> erreur;
+        TablesAnalyse s;
         try {
-            calculerTables(t, largeur, c);
+            calculerTables(t, largeur, s, c);
         } catch (const ErreurKestrane& e) {
             erreur = e.message();
         }
-        tableauRapportStat* tables[] = {&statIP,      &statOS,   &statNav,     &statPrecedent,
-                                        &statFichier, &statTaux, &statHoraires};
+        tableauRapportStat* tables[] = {&s.statIP,        &s.statOS,      &s.statNav,
+                                        &s.statPrecedent, &s.statFichier, &s.statTaux,
+                                        &s.statHoraires};
         std::size_t k = 0;
         while (k < separees.size() && !separees[k].erreur) ++k;
         exiger(erreur == (k < separees.size() ? separees[k].erreur : std::nullopt));
@@ -240,8 +242,8 @@ void verifierSouple(const Journal& j, int largeur) {
             exiger(memes(*tables[e], separees[e].table));
         }
         if (!erreur) {
-            exiger(statVMensuelles.size() == 1 &&
-                   statVMensuelles[0].nombre == static_cast<int64_t>(t.taille()));
+            exiger(s.statVMensuelles.size() == 1 &&
+                   s.statVMensuelles[0].nombre == static_cast<int64_t>(t.taille()));
         }
     }
 }
@@ -272,8 +274,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
     // The statistics pass, with the first pass's counts and without: the tables of the steps
     // before the first error are the tallies', the later ones untouched.
     for (const bool premierePasse : {true, false}) {
-        tableauRapportStat* tables[] = {&statIP,      &statOS,   &statNav,     &statPrecedent,
-                                        &statFichier, &statTaux, &statHoraires};
+        TablesAnalyse s;
+        tableauRapportStat* tables[] = {&s.statIP,        &s.statOS,      &s.statNav,
+                                        &s.statPrecedent, &s.statFichier, &s.statTaux,
+                                        &s.statHoraires};
         for (auto* t : tables) *t = {{"t\xE9moin", "", 1}};
         ComptesJournal comptes;
         if (premierePasse) {
@@ -285,7 +289,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
         std::optional<std::string> erreur;
         int etapes = 0;
         try {
-            calculerTables(j, largeur, premierePasse ? &comptes : nullptr,
+            calculerTables(j, largeur, s, premierePasse ? &comptes : nullptr,
                            [&](int e) { exiger(e == ++etapes); });
         } catch (const ErreurKestrane& e) {
             erreur = e.message();

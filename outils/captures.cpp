@@ -17,10 +17,10 @@
 #include <cstdio>
 
 #include "tests/commun/BipEnregistreur.h"
+#include "tests/commun/Controles.h"
 #include "tests/commun/ReglagesIsoles.h"
-#include "tests/ui/Controles.h"
-#include "ui/pages/rapport/PageRapport.h"
 #include "ui/fenetre/UFormPrincipale.h"
+#include "ui/pages/rapport/PageRapport.h"
 
 using namespace kestrane;
 

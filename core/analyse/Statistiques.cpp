@@ -6,13 +6,13 @@
 #include <iterator>
 #include <utility>
 
+#include "core/analyse/IndexCles.h"
+#include "core/analyse/Interne.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/UString.h"
-#include "core/analyse/IndexCles.h"
-#include "core/analyse/Interne.h"
-#include "core/analyse/UFonctionsKestrane.h"
 
 namespace kestrane {
 
@@ -364,9 +364,9 @@ ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     return tranches_[0].get();
 }
 
-void calculerTables(const LignesAnalysees& lignes, int largeurTranche, ComptesJournal* comptes,
-                    const std::function<void(int etape)>& apresEtape, ListesPeriodes* listes,
-                    const Execution& enFond) {
+void calculerTables(const LignesAnalysees& lignes, int largeurTranche, TablesAnalyse& tables,
+                    ComptesJournal* comptes, const std::function<void(int etape)>& apresEtape,
+                    ListesPeriodes* listes, const Execution& enFond) {
     const int largeur = std::clamp(largeurTranche, 1, 24);
     const Journal& journal = lignes.journal();
     const auto calculer = [&](const std::function<void()>& travail) {
@@ -402,41 +402,41 @@ void calculerTables(const LignesAnalysees& lignes, int largeurTranche, ComptesJo
         if (comptes) comptes->vider();
     });
     if (enUneFois) {
-        statIP = std::move(t.ip);
+        tables.statIP = std::move(t.ip);
         apres(kEtapeIP);
-        statOS = std::move(t.textes[kTableSystemes]);
+        tables.statOS = std::move(t.textes[kTableSystemes]);
         apres(kEtapeOS);
-        statNav = std::move(t.textes[kTableNavigateurs]);
+        tables.statNav = std::move(t.textes[kTableNavigateurs]);
         apres(kEtapeNav);
-        statPrecedent = std::move(t.textes[kTableProvenances]);
+        tables.statPrecedent = std::move(t.textes[kTableProvenances]);
         apres(kEtapePrecedent);
-        statFichier = std::move(t.textes[kTableFichiers]);
+        tables.statFichier = std::move(t.textes[kTableFichiers]);
         apres(kEtapeFichier);
-        statTaux = std::move(t.taux);
+        tables.statTaux = std::move(t.taux);
         apres(kEtapeOctets);
-        statHoraires = std::move(t.tranches);
+        tables.statHoraires = std::move(t.tranches);
         apres(kEtapeTranches);
-        statVMensuelles = std::move(t.dates);
+        tables.statVMensuelles = std::move(t.dates);
     } else {
         // Each tally fills its table in place; its grid is filled before the next one runs.
-        calculer([&] { compterAdressesIP(lignes); });
+        calculer([&] { compterAdressesIP(lignes, tables.statIP); });
         apres(kEtapeIP);
-        calculer([&] { compterSystemes(lignes); });
+        calculer([&] { compterSystemes(lignes, tables.statOS); });
         apres(kEtapeOS);
-        calculer([&] { compterNavigateurs(lignes); });
+        calculer([&] { compterNavigateurs(lignes, tables.statNav); });
         apres(kEtapeNav);
-        calculer([&] { compterProvenances(lignes); });
+        calculer([&] { compterProvenances(lignes, tables.statPrecedent); });
         apres(kEtapePrecedent);
-        calculer([&] { compterFichiers(lignes); });
+        calculer([&] { compterFichiers(lignes, tables.statFichier); });
         apres(kEtapeFichier);
-        calculer([&] { compterOctets(lignes); });
+        calculer([&] { compterOctets(lignes, tables.statTaux); });
         apres(kEtapeOctets);
-        calculer([&] { compterTranchesHoraires(lignes, largeur); });
+        calculer([&] { compterTranchesHoraires(lignes, largeur, tables.statHoraires); });
         apres(kEtapeTranches);
-        calculer([&] { compterRequetes(lignes, "", "", ""); });
+        calculer([&] { compterRequetes(lignes, "", "", "", tables.statVMensuelles); });
     }
-    if (listes) *listes = listesPeriodes(statVMensuelles);
-    compterRequetes(lignes, kPeriodeToutLeFichier, "", "");
+    if (listes) *listes = listesPeriodes(tables.statVMensuelles);
+    compterRequetes(lignes, kPeriodeToutLeFichier, "", "", tables.statVMensuelles);
     apres(kEtapeRequetes);
 }
 

@@ -2,16 +2,12 @@
 
 #include <algorithm>
 
-#include "core/journal/Erreur.h"
-#include "core/lecture/UString.h"
 #include "core/analyse/IndexCles.h"
 #include "core/analyse/Interne.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/UString.h"
 
 namespace kestrane {
-
-tableauRapportStat statIP, statOS, statNav, statPrecedent, statFichier, statTaux, statHoraires,
-    statVMensuelles;
-std::string periodeChoisie;
 
 // ---------------------------------------------------------------------------------------------
 // Tallies

@@ -1,5 +1,6 @@
 // Occurrence tables and the operations over them: the tallies, the hourly slices, the
-// requests-by-period report, sort and search of report grids, chart feeding and the tunes.
+// requests-by-period report, sort and search of report grids, chart feeding and the tunes. No
+// table lives here: an analysis's tables belong to its result (ResultatAnalyse.h).
 #pragma once
 
 #include <cstddef>
@@ -10,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/analyse/Interfaces.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
-#include "core/analyse/Interfaces.h"
 
 namespace kestrane {
 
@@ -26,10 +27,13 @@ struct rapportStat {
 };
 using tableauRapportStat = std::vector<rapportStat>;
 
-// The eight tables of the last analysis, and the period kind of the requests report.
-extern tableauRapportStat statIP, statOS, statNav, statPrecedent, statFichier, statTaux,
-    statHoraires, statVMensuelles;
-extern std::string periodeChoisie;
+// The eight occurrence tables of an analysis, by the names the report grids give them; the
+// requests table holds the whole-journal entry after an analysis, the period built last after
+// "Actualiser". A new table of the statistics pass joins here (and in calculerTables).
+struct TablesAnalyse {
+    tableauRapportStat statIP, statOS, statNav, statPrecedent, statFichier, statTaux, statHoraires,
+        statVMensuelles;
+};
 
 // Period kinds of the requests report.
 inline constexpr std::string_view kPeriodeToutLeFichier = "Tout le fichier";
@@ -75,24 +79,23 @@ bool examinerLigne(const RLog& r, std::string* raison);
 // --- Tallies: each parses every line and rebuilds its table in order of first appearance.
 // Counts (32-bit) and byte totals (64-bit) are checked: "Débordement d'entier" (ErreurDebordement,
 // naming the journal's line that passed the range) leaves the entries built so far.
-void compterAdressesIP(const LignesAnalysees& journal, tableauRapportStat& table = statIP);
-void compterSystemes(const LignesAnalysees& journal, tableauRapportStat& table = statOS);
-void compterNavigateurs(const LignesAnalysees& journal, tableauRapportStat& table = statNav);
-void compterProvenances(const LignesAnalysees& journal, tableauRapportStat& table = statPrecedent);
-void compterFichiers(const LignesAnalysees& journal, tableauRapportStat& table = statFichier);
-void compterOctets(const LignesAnalysees& journal, tableauRapportStat& table = statTaux);
+void compterAdressesIP(const LignesAnalysees& journal, tableauRapportStat& table);
+void compterSystemes(const LignesAnalysees& journal, tableauRapportStat& table);
+void compterNavigateurs(const LignesAnalysees& journal, tableauRapportStat& table);
+void compterProvenances(const LignesAnalysees& journal, tableauRapportStat& table);
+void compterFichiers(const LignesAnalysees& journal, tableauRapportStat& table);
+void compterOctets(const LignesAnalysees& journal, tableauRapportStat& table);
 
 // --- Hourly slices of an average day, `largeur` hours wide (1 to 6). Entry 0 is a blank head
 // entry; the counts are divided by the number of distinct dates of the journal.
 void compterTranchesHoraires(const LignesAnalysees& journal, int largeur,
-                             tableauRapportStat& table = statHoraires);
+                             tableauRapportStat& table);
 // "08 à 09" for slice c of width w.
 std::string libelleTranche(int c, int largeur);
 
 // --- Requests by period. `type` is one of the period kinds, or empty for one entry per date.
 void compterRequetes(const LignesAnalysees& journal, std::string_view type,
-                     std::string_view valeur1, std::string_view valeur2,
-                     tableauRapportStat& table = statVMensuelles);
+                     std::string_view valeur1, std::string_view valeur2, tableauRapportStat& table);
 // "Jan" -> "01" ... "Dec" -> "12"; anything else -> "".
 std::string convertirMois(std::string_view abreviation);
 // The year and month choice lists derived from an all-dates table: a value is appended when it
@@ -127,9 +130,9 @@ class ComptesJournal : public LecteurEnregistrements {
     bool souple_ = false;
 };
 
-// --- The statistics pass: the seven tallies in their order, then the requests builds: one entry
-// per date (from which the year and month lists are derived into `listes`), then the
-// whole-journal entry, which stays in statVMensuelles. `apresEtape(k)` runs after step k
+// --- The statistics pass into `tables`: the seven tallies in their order, then the requests
+// builds: one entry per date (from which the year and month lists are derived into `listes`),
+// then the whole-journal entry, which stays in statVMensuelles. `apresEtape(k)` runs after step k
 // (1..7: the tallies, 8: the requests builds), so the caller can show each table as soon as it
 // is ready. The tables come from `comptes` when they count this journal (they are used up), or
 // from one reading of the journal on both cores; whenever that cannot reproduce the separate
@@ -151,7 +154,7 @@ enum EtapeStatistiques {
 using Execution = std::function<void(const std::function<void()>& travail)>;
 
 // `enFond` runs the computations (never `apresEtape`, which runs on the calling thread).
-void calculerTables(const LignesAnalysees& journal, int largeurTranche,
+void calculerTables(const LignesAnalysees& journal, int largeurTranche, TablesAnalyse& tables,
                     ComptesJournal* comptes = nullptr,
                     const std::function<void(int etape)>& apresEtape = {},
                     ListesPeriodes* listes = nullptr, const Execution& enFond = {});

@@ -129,24 +129,41 @@ std::string resume(const DonneesRapport& d) {
 
 }  // namespace
 
-std::vector<TableExportee> tablesDeLAnalyse(int nbAdresses) {
+std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdresses) {
     return {
-        depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences", statIP,
+        depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences", t.statIP,
                     nbAdresses),
         depuisTable("Syst\xE8mes d'exploitation", "systemes.csv", "Syst\xE8me d'Exploitation",
-                    "Occurences", statOS, 50),
+                    "Occurences", t.statOS, 50),
         depuisTable("Navigateurs / Robots", "navigateurs-robots.csv", "Navigateur / Robot",
-                    "Occurences", statNav, 50),
+                    "Occurences", t.statNav, 50),
         depuisTable("Provenance des visites", "provenances.csv", "Page de provenance", "Occurences",
-                    statPrecedent, 50),
+                    t.statPrecedent, 50),
         depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv", "Fichier charg\xE9",
-                    "Occurences", statFichier, 50),
-        depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP", "Octets", statTaux,
+                    "Occurences", t.statFichier, 50),
+        depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP", "Octets", t.statTaux,
                     50),
         depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire", "Nb Acc\xE8s",
-                    statHoraires, 24),
-        depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences", statVMensuelles, 24),
+                    t.statHoraires, 24),
+        depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences", t.statVMensuelles, 24),
     };
+}
+
+DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool complements) {
+    DonneesRapport d;
+    if (r.periode.active) {
+        d.periode = " du " + texteInstant(r.periode.debut) + " au " + texteInstant(r.periode.fin);
+    }
+    const ResumeAnalyse resume = resumer(r);
+    d.lignes = static_cast<int64_t>(resume.lignesAnalysees);
+    d.lignesLues = static_cast<int64_t>(r.lignesJournal);
+    d.lignesIgnorees = static_cast<int64_t>(resume.ignorees);
+    d.lignesHorsPeriode = static_cast<int64_t>(resume.horsPeriode);
+    d.tables = tablesDeLAnalyse(r.tables, nbAdresses);
+    if (complements && r.complements) {
+        for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
+    }
+    return d;
 }
 
 std::vector<TableExportee> tablesComplements(const Complements& c) {

@@ -9,9 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/journal/FichierAtomique.h"
 #include "core/analyse/Complements.h"
+#include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/FichierAtomique.h"
 
 namespace kestrane {
 
@@ -48,11 +49,16 @@ struct DonneesRapport {
 // "Rapport d'analyse du fichier a.log", or "... de 3 journaux : a, b, c", then the period.
 std::string titreRapport(const DonneesRapport& d);
 
-// The eight tables of the last analysis (statIP ... statVMensuelles) as the report grids show
-// them, with the leading entries their charts take (`nbAdresses` for the addresses chart).
-std::vector<TableExportee> tablesDeLAnalyse(int nbAdresses = 10);
+// The eight tables of an analysis as the report grids show them, with the leading entries their
+// charts take (`nbAdresses` for the addresses chart).
+std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& tables, int nbAdresses = 10);
 // The supplementary tables: status codes, files answered 404, files answered 5xx, days.
 std::vector<TableExportee> tablesComplements(const Complements& c);
+// What the report of an analysis shows: the lines counted, the period, the eight tables and,
+// when the analysis has them and `complements` asks for them, the supplementary tables. The
+// caller names the journal and dates the report.
+DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses = 10,
+                              bool complements = true);
 
 // Windows-1252 bytes into UTF-8 (the five bytes the code page leaves undefined become U+FFFD).
 std::string utf8Depuis1252(std::string_view octets);

@@ -105,6 +105,7 @@ JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
     if (chemins.size() == 1) {
         r.journal = Journal::charger(chemins[0], lus);
         r.ordre = {0};
+        r.nbLignes = {r.journal.nbLignes()};
         return r;
     }
     std::vector<Journal> journaux;
@@ -115,6 +116,7 @@ JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
         dates.push_back(j.nbLignes() > 0 ? dateDeLigne(j.ligne(0)) : std::nullopt);
     }
     r.ordre = ordreChronologique(dates);
+    for (const std::size_t k : r.ordre) r.nbLignes.push_back(journaux[k].nbLignes());
     r.journal = joindreJournaux(journaux, r.ordre);
     return r;
 }

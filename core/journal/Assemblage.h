@@ -33,8 +33,10 @@ Journal joindreJournaux(const std::vector<Journal>& journaux,
 
 struct JournauxCharges {
     Journal journal;
-    // ordre[k]: the index, among the paths given, of the k-th file joined.
+    // ordre[k]: the index, among the paths given, of the k-th file joined, and nbLignes[k] its
+    // number of lines (a line of the whole is named in its own file with them).
     std::vector<std::size_t> ordre;
+    std::vector<std::size_t> nbLignes;
 };
 
 // Loads every file (Journal::charger: the first that fails raises its error), then joins them

@@ -14,8 +14,6 @@
 
 namespace kestrane {
 
-TableauLog tableauLog;
-
 namespace {
 
 const std::vector<LigneIgnoree> kAucuneIgnoree;

@@ -1,5 +1,5 @@
-// The records of the last analysis run, made by a first pass over the journal that hands each
-// record to a reader as it is parsed.
+// The records of an analysis, made by a first pass over the journal that hands each record to a
+// reader as it is parsed.
 #pragma once
 
 #include <cstddef>
@@ -99,8 +99,5 @@ class TableauLog {
     std::size_t nbIgnorees_ = 0;
     std::shared_ptr<const std::vector<LigneIgnoree>> premieres_;
 };
-
-// The records of the last analysis run.
-extern TableauLog tableauLog;
 
 }  // namespace kestrane

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestAnalyse : public QObject {
     Q_OBJECT
@@ -27,6 +28,5 @@ class TestAnalyse : public QObject {
     void redimensionnerDisposeLesGraphes();
 
   private:
-    QString ecrire(const QString& nom, const QByteArray& octets);
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

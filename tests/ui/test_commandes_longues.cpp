@@ -9,26 +9,18 @@
 
 #include "core/journal/Erreur.h"
 #include "platform/Horloge.h"
-#include "tests/ui/Controles.h"
-#include "tests/ui/OutilsFenetre.h"
+#include "tests/commun/CompteurPeintures.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/fenetre/UFormPrincipale.h"
 
 using namespace kestrane;
+using kestrane::tests::analyser;
+using kestrane::tests::charger;
 using kestrane::tests::Fenetre;
 
 namespace {
-
-// Counts the paints of a window while it is armed.
-class CompteurPeintures : public QObject {
-  public:
-    int peintures = 0;
-    bool arme = false;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (arme && e->type() == QEvent::Paint) ++peintures;
-        return false;
-    }
-};
 
 // Runs `f` at the first turn of the event loop: from inside the command that follows, if that
 // command keeps the window painted.
@@ -36,22 +28,13 @@ void enCours(QObject* contexte, std::function<void()> f) {
     QMetaObject::invokeMethod(contexte, std::move(f), Qt::QueuedConnection);
 }
 
-void charger(TForm1& w, const QString& chemin) {
-    w.dialogOuvrir.repondreProchaineFois(chemin);
-    controle<QAction>(w, "menuChargerJournal")->trigger();
-}
-
-void analyser(TForm1& w) {
-    QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
-}
-
 const QString kFin = QStringLiteral("Analyse du fichier termin\u00e9e !");
 
 }  // namespace
 
 void TestCommandesLongues::init() {
-    dossier_.reset(new QTemporaryDir);
-    QVERIFY(dossier_->isValid());
+    dossier_.renouveler();
+    QVERIFY(dossier_.valide());
 }
 
 QString TestCommandesLongues::ecrireJournal(int lignes) {
@@ -61,10 +44,7 @@ QString TestCommandesLongues::ecrireJournal(int lignes) {
                  QByteArray::number(k % 10) +
                  ":00:00 +0100] \"GET /p.html HTTP/1.1\" 200 512 \"-\" \"Mozilla/5.0 (X11)\"\n";
     }
-    const QString chemin = dossier_->filePath(QStringLiteral("j.log"));
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly) || f.write(texte) != texte.size()) return {};
-    return chemin;
+    return dossier_.ecrire(QStringLiteral("j.log"), texte);
 }
 
 void TestCommandesLongues::lAnalyseEtLeChargementPeignentEnCours() {
@@ -73,6 +53,7 @@ void TestCommandesLongues::lAnalyseEtLeChargementPeignentEnCours() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     CompteurPeintures compteur;
+    compteur.arme = false;
     w.installEventFilter(&compteur);
 
     // During the load: the new journal is not there yet, the window repaints what it asks.
@@ -86,10 +67,10 @@ void TestCommandesLongues::lAnalyseEtLeChargementPeignentEnCours() {
     charger(w, chemin);
     compteur.arme = false;
     QCOMPARE(messagePendant, QStringLiteral("Demande de chargement..."));
-    QVERIFY(compteur.peintures > 0);
+    QVERIFY(compteur.nombre > 0);
 
     // During the Analyse (both halves on worker threads): progress shown, the window painted.
-    compteur.peintures = 0;
+    compteur.nombre = 0;
     bool barreVisible = false;
     enCours(&w, [&] {
         messagePendant = f.message();
@@ -103,7 +84,7 @@ void TestCommandesLongues::lAnalyseEtLeChargementPeignentEnCours() {
                  messagePendant.startsWith(QStringLiteral("Analyse du contenu")),
              qPrintable(messagePendant));
     QVERIFY(barreVisible);
-    QVERIFY(compteur.peintures > 0);
+    QVERIFY(compteur.nombre > 0);
     QCOMPARE(f.message(), kFin);
     QVERIFY(w.boites.erreurs.isEmpty());
 }

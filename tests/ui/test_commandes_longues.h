@@ -4,7 +4,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestCommandesLongues : public QObject {
     Q_OBJECT
@@ -19,5 +20,5 @@ class TestCommandesLongues : public QObject {
 
   private:
     QString ecrireJournal(int lignes);
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

@@ -16,16 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "platform/BipAlsa.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/commun/BipEnregistreur.h"
-#include "tests/ui/Controles.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/Doublures.h"
 #include "tests/ui/Registre.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/graphes/GraphesStat.h"
-#include "ui/vues/GrilleRapportQt.h"
+#include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/pages/rapport/PageRapport.h"
+#include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
 
 using namespace kestrane;
@@ -38,12 +40,6 @@ std::string ligne(const std::string& jour, const std::string& heure) {
 // A line that does not follow the format: no time, so its hour text is "-".
 const std::string kSansHeure =
     "1.2.3.4 - - [08/Oct/2005: +0100] \"GET / HTTP/1.1\" 200 5 \"-\" \"-\"";
-
-Journal journal(const std::vector<std::string>& lignes) {
-    std::string texte;
-    for (const std::string& l : lignes) texte += l + '\n';
-    return Journal::depuisTexte(texte);
-}
 
 // Grid rows from `depuis` on, as "key|count".
 QStringList lignes(const GrilleRapport& g, int depuis = 0) {
@@ -80,7 +76,9 @@ const QString kEntier = QStringLiteral("'-' n'est pas une valeur enti\u00e8re co
 struct Banc {
     QWidget parentGraphes;
     BipEnregistreur bip;
-    Journal journal;
+    // The analysis the page shows, and the lines its recounts read.
+    std::shared_ptr<ResultatAnalyse> resultat;
+    Journal& journal;
     GraphesStat graphes = creerGraphes(&parentGraphes);
     QStringList erreurs;
     int commandes = 0;
@@ -88,13 +86,16 @@ struct Banc {
     int calculs = 0;  // long computations handed to the window
     PageRapport page;
 
-    explicit Banc(Journal j = {}) : journal(std::move(j)), page(contexte(), graphes) {
+    explicit Banc(Journal j = {})
+        : resultat(std::make_shared<ResultatAnalyse>()),
+          journal(resultat->journal = std::move(j)),
+          page(contexte(), graphes) {
         QObject::connect(&page, &PageRapport::requetesAffichees, [this] { ++affichages; });
     }
     ContexteFenetre contexte() {
         ContexteFenetre c;
         c.bip = &bip;
-        c.journal = [this]() -> const Journal& { return journal; };
+        c.resultat = resultat;
         c.executer = [this](const std::function<void()>& f) {
             ++commandes;
             try {
@@ -110,15 +111,17 @@ struct Banc {
         return c;
     }
     void remplirTranches(int largeur) {
-        compterTranchesHoraires(journal, largeur);
-        remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
+        tableauRapportStat& tranches = resultat->tables.statHoraires;
+        compterTranchesHoraires(journal, largeur, tranches);
+        remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", tranches,
                               *controle<GrilleRapportQt>(page, "tableauRapportTranches"));
-        remplirGraphe(*graphes.grapheStatHoraires, 24, statHoraires);
+        remplirGraphe(*graphes.grapheStatHoraires, 24, tranches);
     }
 };
 
-tableauRapportStat* tablesStandard[] = {&statIP,      &statOS,   &statNav,
-                                        &statFichier, &statTaux, &statPrecedent};
+tableauRapportStat TablesAnalyse::*const tablesStandard[] = {
+    &TablesAnalyse::statIP,      &TablesAnalyse::statOS,   &TablesAnalyse::statNav,
+    &TablesAnalyse::statFichier, &TablesAnalyse::statTaux, &TablesAnalyse::statPrecedent};
 
 // Slices of one day: 3 lines at 10 h, 1 at 08 h, 2 at 23 h, 4 at 14 h, first seen in that order.
 Journal journalDeTranches() {
@@ -127,17 +130,10 @@ Journal journalDeTranches() {
          {std::pair{"10:05:00", 3}, {"08:00:00", 1}, {"23:59:59", 2}, {"14:30:00", 4}}) {
         for (int i = 0; i < n; ++i) l.push_back(ligne("08/Oct/2005", heure));
     }
-    return journal(l);
+    return test::journalDe(l);
 }
 
 }  // namespace
-
-void TestCommandesRapport::init() {
-    for (tableauRapportStat* t : tablesStandard) t->clear();
-    statHoraires.clear();
-    statVMensuelles.clear();
-    periodeChoisie.clear();
-}
 
 void TestCommandesRapport::triDesGroupesStandard_data() {
     QTest::addColumn<int>("k");
@@ -153,14 +149,14 @@ void TestCommandesRapport::triDesGroupesStandard() {
                                  b.graphes.grapheStatNavRobots,  b.graphes.grapheStatFichierCharge,
                                  b.graphes.grapheStatTauxCharge, b.graphes.grapheStatPrecedent};
     const auto g = b.page.groupesStandard()[static_cast<std::size_t>(k)];
-    tableauRapportStat& t = *tablesStandard[k];
+    tableauRapportStat& t = b.resultat->tables.*tablesStandard[k];
     t = {{"P", "", 3}, {"Q", "", 1}, {"R", "", 3}, {"S", "", 2}};
     for (int i = 0; i < 56; ++i) t.push_back({"e" + std::to_string(i), "", 10 + i});
-    remplirTableauRapport("Cle", "Nombre", t, *g.grille);
+    remplirTableauRapport("Cle", "Nombre", t, *g->grille());
 
-    cliquer(g.croissant);
-    QCOMPARE(lignes(*g.grille, 1).mid(0, 5), (QStringList{"Q|1", "S|2", "R|3", "P|3", "e0|10"}));
-    QCOMPARE(lignes(*g.grille, 1), lignes(t));
+    cliquer(g->croissant());
+    QCOMPARE(lignes(*g->grille(), 1).mid(0, 5), (QStringList{"Q|1", "S|2", "R|3", "P|3", "e0|10"}));
+    QCOMPARE(lignes(*g->grille(), 1), lignes(t));
     QCOMPARE(points(*graphes[k]), lignes(t).mid(0, 50));
     for (const GrapheQt* autre : b.graphes.tous()) {
         if (autre != graphes[k]) QCOMPARE(autre->nbPoints(0), 0);
@@ -168,13 +164,13 @@ void TestCommandesRapport::triDesGroupesStandard() {
 
     // Selecting the selected button again runs nothing: the table keeps a hand-made disorder.
     std::swap(t[0], t[1]);
-    cliquer(g.croissant);
+    cliquer(g->croissant());
     QCOMPARE(t[0].libelle, std::string("S"));
 
-    cliquer(g.decroissant);
-    QCOMPARE(lignes(*g.grille, 1).first(), QStringLiteral("e55|65"));
-    QCOMPARE(lignes(*g.grille, 1).last(), QStringLiteral("Q|1"));
-    QCOMPARE(lignes(*g.grille, 1), lignes(t));
+    cliquer(g->decroissant());
+    QCOMPARE(lignes(*g->grille(), 1).first(), QStringLiteral("e55|65"));
+    QCOMPARE(lignes(*g->grille(), 1).last(), QStringLiteral("Q|1"));
+    QCOMPARE(lignes(*g->grille(), 1), lignes(t));
     QCOMPARE(points(*graphes[k]), lignes(t).mid(0, 50));
     QVERIFY(b.erreurs.isEmpty());
 }
@@ -183,39 +179,39 @@ void TestCommandesRapport::rechercheEtEffacement() {
     Banc b;
     for (const auto& g : b.page.groupesStandard()) {
         const tableauRapportStat t{{"10.0.0.2", "", 5}, {"10.0.0.1", "", 2}, {"10.0.0.3", "", 1}};
-        remplirTableauRapport("Cle", "Nombre", t, *g.grille);
-        g.recherche->clear();
-        QTest::keyClicks(g.recherche, "10.0.0.1");
-        cliquer(g.rechercher);
-        QCOMPARE(g.resultat->text(), kTrouve);
-        QCOMPARE(g.grille->ligneCourante(), 2);
-        QTest::keyClick(g.recherche, Qt::Key_Backspace);
-        QCOMPARE(g.resultat->text(), QString());
-        cliquer(g.rechercher);
-        QCOMPARE(g.resultat->text(), kAucune);
+        remplirTableauRapport("Cle", "Nombre", t, *g->grille());
+        g->recherche()->clear();
+        QTest::keyClicks(g->recherche(), "10.0.0.1");
+        cliquer(g->rechercher());
+        QCOMPARE(g->resultat()->text(), kTrouve);
+        QCOMPARE(g->grille()->ligneCourante(), 2);
+        QTest::keyClick(g->recherche(), Qt::Key_Backspace);
+        QCOMPARE(g->resultat()->text(), QString());
+        cliquer(g->rechercher());
+        QCOMPARE(g->resultat()->text(), kAucune);
     }
 
     // The edit's text is looked for as the grid's Windows-1252 bytes; a text they cannot hold
     // matches nothing, not even the '?' that stands for it.
     const auto os = b.page.groupesStandard()[1];
-    remplirTableauRapport("Cle", "Nombre", {{"R\xE9seau", "", 1}, {"?", "", 1}}, *os.grille);
-    os.recherche->setText(QStringLiteral("R\u00e9seau"));
-    cliquer(os.rechercher);
-    QCOMPARE(os.resultat->text(), kTrouve);
-    QCOMPARE(os.grille->ligneCourante(), 1);
-    os.recherche->setText(QStringLiteral("\u03a9"));
-    cliquer(os.rechercher);
-    QCOMPARE(os.resultat->text(), kAucune);
-    QCOMPARE(os.grille->ligneCourante(), 1);
+    remplirTableauRapport("Cle", "Nombre", {{"R\xE9seau", "", 1}, {"?", "", 1}}, *os->grille());
+    os->recherche()->setText(QStringLiteral("R\u00e9seau"));
+    cliquer(os->rechercher());
+    QCOMPARE(os->resultat()->text(), kTrouve);
+    QCOMPARE(os->grille()->ligneCourante(), 1);
+    os->recherche()->setText(QStringLiteral("\u03a9"));
+    cliquer(os->rechercher());
+    QCOMPARE(os->resultat()->text(), kAucune);
+    QCOMPARE(os->grille()->ligneCourante(), 1);
 
     // Longer than the edit holds: cannot be found.
     const auto nav = b.page.groupesStandard()[2];
-    remplirTableauRapport("Cle", "Nombre", {{"Mozilla/5.0 (X11)", "", 1}}, *nav.grille);
-    nav.recherche->clear();
-    QTest::keyClicks(nav.recherche, "Mozilla/5.0 (X11)");
-    QCOMPARE(nav.recherche->text(), QStringLiteral("Mozilla/5.0 (X1"));
-    cliquer(nav.rechercher);
-    QCOMPARE(nav.resultat->text(), kAucune);
+    remplirTableauRapport("Cle", "Nombre", {{"Mozilla/5.0 (X11)", "", 1}}, *nav->grille());
+    nav->recherche()->clear();
+    QTest::keyClicks(nav->recherche(), "Mozilla/5.0 (X11)");
+    QCOMPARE(nav->recherche()->text(), QStringLiteral("Mozilla/5.0 (X1"));
+    cliquer(nav->rechercher());
+    QCOMPARE(nav->resultat()->text(), kAucune);
     QVERIFY(b.erreurs.isEmpty());
 }
 
@@ -319,6 +315,7 @@ void TestCommandesRapport::menuDuChampAdresseSansCollage() {
 
 void TestCommandesRapport::ordresDesTranches() {
     Banc b(journalDeTranches());
+    TablesAnalyse& tables = b.resultat->tables;
     b.remplirTranches(1);
     const QStringList parHeure{QStringLiteral("|0"), QStringLiteral("08 \u00e0 09|1"),
                                QStringLiteral("10 \u00e0 11|3"), QStringLiteral("14 \u00e0 15|4"),
@@ -339,7 +336,7 @@ void TestCommandesRapport::ordresDesTranches() {
         cliquer(radio);
         QVERIFY(radio->isChecked());
         QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"), 1), attendu);
-        QCOMPARE(lignes(statHoraires), attendu);
+        QCOMPARE(lignes(tables.statHoraires), attendu);
         QCOMPARE(points(*b.graphes.grapheStatHoraires), attendu);
     }
     QVERIFY(b.erreurs.isEmpty());
@@ -372,11 +369,12 @@ void TestCommandesRapport::largeurDesTranches() {
 }
 
 void TestCommandesRapport::largeurIllisibleGardeGrilleEtGraphe() {
-    Banc b(journal({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
-    statHoraires = {{"", "", 0}, {"10 \xE0 11", "", 1}, {"11 \xE0 12", "", 2}};
-    remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires,
+    Banc b(test::journalDe({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
+    TablesAnalyse& tables = b.resultat->tables;
+    tables.statHoraires = {{"", "", 0}, {"10 \xE0 11", "", 1}, {"11 \xE0 12", "", 2}};
+    remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", tables.statHoraires,
                           *controle<GrilleRapportQt>(b.page, "tableauRapportTranches"));
-    remplirGraphe(*b.graphes.grapheStatHoraires, 24, statHoraires);
+    remplirGraphe(*b.graphes.grapheStatHoraires, 24, tables.statHoraires);
     cliquer(controle<QRadioButton>(b.page, "radioRapportTranchesCroissant"));
     const QStringList grille = lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportTranches"));
     const QStringList graphe = points(*b.graphes.grapheStatHoraires);
@@ -390,7 +388,8 @@ void TestCommandesRapport::largeurIllisibleGardeGrilleEtGraphe() {
 
 void TestCommandesRapport::triDesRequetes() {
     Banc b;
-    statVMensuelles = {{"A", "", 2}, {"B", "", 5}, {"C", "", 1}};
+    TablesAnalyse& tables = b.resultat->tables;
+    tables.statVMensuelles = {{"A", "", 2}, {"B", "", 5}, {"C", "", 1}};
     b.page.afficherRequetes();
     const QStringList graphe = points(*b.graphes.grapheStatVMensuelles);
     QCOMPARE(graphe.size(), 3);
@@ -402,21 +401,22 @@ void TestCommandesRapport::triDesRequetes() {
     cliquer(controle<QRadioButton>(b.page, "radioRapportRequetesDecroissant"));
     QCOMPARE(lignes(*controle<GrilleRapportQt>(b.page, "tableauRapportRequetes"), 1),
              (QStringList{"C|1", "A|2", "B|5"}));
-    QCOMPARE(lignes(statVMensuelles), (QStringList{"C|1", "A|2", "B|5"}));
+    QCOMPARE(lignes(tables.statVMensuelles), (QStringList{"C|1", "A|2", "B|5"}));
     QCOMPARE(points(*b.graphes.grapheStatVMensuelles), graphe);
 }
 
 void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
-    Banc b(journal({ligne("01/Jan/2005", "08:00:00"), ligne("02/Jan/2005", "09:00:00"),
-                    ligne("01/Jan/2005", "08:30:00")}));
+    Banc b(test::journalDe({ligne("01/Jan/2005", "08:00:00"), ligne("02/Jan/2005", "09:00:00"),
+                            ligne("01/Jan/2005", "08:30:00")}));
+    TablesAnalyse& tables = b.resultat->tables;
     PageRapport& p = b.page;
-    statOS = {{"B", "", 2}, {"A", "", 1}};
+    tables.statOS = {{"B", "", 2}, {"A", "", 1}};
     cliquer(controle<QRadioButton>(p, "radioRapportOSCroissant"));
     QCOMPARE(b.calculs, 1);
-    QCOMPARE(lignes(statOS), (QStringList{"A|1", "B|2"}));
+    QCOMPARE(lignes(tables.statOS), (QStringList{"A|1", "B|2"}));
     controle<QSpinBox>(p, "seRapportTrancheRecherche")->setValue(2);
     QCOMPARE(b.calculs, 2);
-    QCOMPARE(lignes(statHoraires), (QStringList{"|0", "08 \u00e0 10|1"}));
+    QCOMPARE(lignes(tables.statHoraires), (QStringList{"|0", "08 \u00e0 10|1"}));
     cliquer(controle<QRadioButton>(p, "radioRapportTranchesHFD"));
     QCOMPARE(b.calculs, 3);
     // The whole journal needs no reading of it.
@@ -427,16 +427,17 @@ void TestCommandesRapport::calculsLongsConfiesALaFenetre() {
     controle<QDateEdit>(p, "cbDateRapportJournee")->setDate(QDate(2005, 1, 1));
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.calculs, 4);
-    QCOMPARE(lignes(statVMensuelles), QStringList{"08h \u00e0 9h|2"});
+    QCOMPARE(lignes(tables.statVMensuelles), QStringList{"08h \u00e0 9h|2"});
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesCroissant"));
     QCOMPARE(b.calculs, 5);
     QVERIFY(b.erreurs.isEmpty());
 }
 
 void TestCommandesRapport::periodesEtActualiser() {
-    Banc b(journal({ligne("31/Dec/2004", "23:10:00"), ligne("01/Jan/2005", "08:59:59"),
-                    ligne("01/Jan/2005", "09:00:00"), ligne("15/Feb/2005", "10:00:00"),
-                    ligne("01/Jan/2005", "09:30:00")}));
+    Banc b(test::journalDe({ligne("31/Dec/2004", "23:10:00"), ligne("01/Jan/2005", "08:59:59"),
+                            ligne("01/Jan/2005", "09:00:00"), ligne("15/Feb/2005", "10:00:00"),
+                            ligne("01/Jan/2005", "09:30:00")}));
+    TablesAnalyse& tables = b.resultat->tables;
     PageRapport& p = b.page;
     controle<QComboBox>(p, "cbRapportRequetesAnnees")->addItems({"2004", "2005"});
     controle<QComboBox>(p, "cbRapportRequetesMois")->addItems({"Dec/2004", "Jan/2005", "Feb/2005"});
@@ -446,15 +447,15 @@ void TestCommandesRapport::periodesEtActualiser() {
 
     // As the analysis does: the whole journal is built at once, shown by "Actualiser".
     controle<QRadioButton>(p, "radioRapportRequetesToutJournal")->setChecked(true);
-    QCOMPARE(periodeChoisie, std::string(kPeriodeToutLeFichier));
-    QCOMPARE(lignes(statVMensuelles), QStringList{"Tous|5"});
+    QCOMPARE(b.resultat->periodeChoisie, std::string(kPeriodeToutLeFichier));
+    QCOMPARE(lignes(tables.statVMensuelles), QStringList{"Tous|5"});
     QCOMPARE(b.affichages, 0);
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes")),
              (QStringList{"Date|Occurences", "Tous|5"}));
 
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesAnnee"));
-    QCOMPARE(periodeChoisie, std::string(kPeriodeAnnee));
+    QCOMPARE(b.resultat->periodeChoisie, std::string(kPeriodeAnnee));
     controle<QComboBox>(p, "cbRapportRequetesAnnees")->setCurrentIndex(1);
     QCOMPARE(montre(), QStringList{"Tous|5"});
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
@@ -463,7 +464,7 @@ void TestCommandesRapport::periodesEtActualiser() {
 
     // Rebuilt, not shown.
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesToutJournal"));
-    QCOMPARE(lignes(statVMensuelles), QStringList{"Tous|5"});
+    QCOMPARE(lignes(tables.statVMensuelles), QStringList{"Tous|5"});
     QCOMPARE(montre(), (QStringList{"Jan/2005|3", "Feb/2005|1"}));
 
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesMois"));
@@ -484,8 +485,8 @@ void TestCommandesRapport::periodesEtActualiser() {
 
     // The whole journal, or no period yet: "Actualiser" shows the table as it stands.
     for (const std::string_view periode : {kPeriodeToutLeFichier, std::string_view()}) {
-        periodeChoisie = std::string(periode);
-        statVMensuelles = {{"X", "", 7}};
+        b.resultat->periodeChoisie = std::string(periode);
+        tables.statVMensuelles = {{"X", "", 7}};
         cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
         QCOMPARE(montre(), QStringList{"X|7"});
     }
@@ -494,9 +495,10 @@ void TestCommandesRapport::periodesEtActualiser() {
 }
 
 void TestCommandesRapport::actualiserEnEchec() {
-    Banc b(journal({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
+    Banc b(test::journalDe({ligne("08/Oct/2005", "10:00:00"), kSansHeure}));
+    TablesAnalyse& tables = b.resultat->tables;
     PageRapport& p = b.page;
-    statVMensuelles = {{"A", "", 2}, {"B", "", 3}};
+    tables.statVMensuelles = {{"A", "", 2}, {"B", "", 3}};
     b.page.afficherRequetes();
     const QStringList grille = lignes(*controle<GrilleRapportQt>(p, "tableauRapportRequetes"));
     const QStringList graphe = points(*b.graphes.grapheStatVMensuelles);
@@ -506,7 +508,8 @@ void TestCommandesRapport::actualiserEnEchec() {
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.erreurs, QStringList{kEntier});
 
-    b.journal = journal({ligne("08/Oct/2005", "10:00:00"), ligne("08/Okt/2005", "10:00:00")});
+    b.journal =
+        test::journalDe({ligne("08/Oct/2005", "10:00:00"), ligne("08/Okt/2005", "10:00:00")});
     cliquer(controle<QRadioButton>(p, "radioRapportRequetesPeriode"));
     cliquer(controle<QPushButton>(p, "btRapportRequetesActualiser"));
     QCOMPARE(b.erreurs.last(), QStringLiteral("'08//2005' n'est pas une date correcte"));
@@ -519,13 +522,14 @@ void TestCommandesRapport::actualiserEnEchec() {
 void TestCommandesRapport::uneCommandeParSelection() {
     // Each selection runs its command once, through the window's command runner.
     Banc b;
-    statOS = {{"B", "", 2}, {"A", "", 1}};
+    TablesAnalyse& tables = b.resultat->tables;
+    tables.statOS = {{"B", "", 2}, {"A", "", 1}};
     cliquer(controle<QRadioButton>(b.page, "radioRapportOSCroissant"));
     QCOMPARE(b.commandes, 1);
-    QCOMPARE(lignes(statOS), (QStringList{"A|1", "B|2"}));
+    QCOMPARE(lignes(tables.statOS), (QStringList{"A|1", "B|2"}));
     cliquer(controle<QRadioButton>(b.page, "radioRapportOSDecroissant"));
     QCOMPARE(b.commandes, 2);
-    QCOMPARE(lignes(statOS), (QStringList{"B|2", "A|1"}));
+    QCOMPARE(lignes(tables.statOS), (QStringList{"B|2", "A|1"}));
 }
 
 KESTRANE_TEST_UI(TestCommandesRapport);

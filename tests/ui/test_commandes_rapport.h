@@ -7,7 +7,6 @@
 class TestCommandesRapport : public QObject {
     Q_OBJECT
   private slots:
-    void init();
 
     void triDesGroupesStandard_data();
     void triDesGroupesStandard();

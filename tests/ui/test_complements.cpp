@@ -23,17 +23,20 @@
 #include <vector>
 
 #include "core/lecture/ULog.h"
-#include "tests/ui/Controles.h"
-#include "tests/ui/OutilsFenetre.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
-#include "ui/vues/GrilleRapportQt.h"
-#include "ui/pages/complements/PageComplements.h"
-#include "ui/vues/Texte1252.h"
 #include "ui/fenetre/UFormPrincipale.h"
+#include "ui/pages/complements/PageComplements.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/Texte1252.h"
 #include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
+using kestrane::tests::analyser;
+using kestrane::tests::charger;
 using kestrane::tests::Fenetre;
+using kestrane::tests::journal;
 
 namespace {
 
@@ -41,12 +44,6 @@ std::string ligne(const std::string& ip, const std::string& quand, const std::st
                   const std::string& code, const std::string& octets) {
     return ip + " - - [" + quand + " +0100] \"GET " + fichier + " HTTP/1.1\" " + code + " " +
            octets + " \"-\" \"Mozilla/5.0 (X11; Linux x86_64)\"";
-}
-
-QByteArray journal(const std::vector<std::string>& lignes) {
-    QByteArray texte;
-    for (const std::string& l : lignes) texte += QByteArray::fromStdString(l) + '\n';
-    return texte;
 }
 
 // Over a month's end, with a day without lines (01/Feb), odd codes and a few 404 and 5xx.
@@ -63,15 +60,6 @@ QByteArray journalVarie() {
         ligne("10.0.0.4", "02/Feb/2026:13:00:00", "/index.html", "200", "2048"),
         ligne("10.0.0.4", "02/Feb/2026:14:00:00", "/index.html", "200", "1048576"),
     });
-}
-
-void charger(TForm1& w, const QString& chemin) {
-    w.dialogOuvrir.repondreProchaineFois(chemin);
-    controle<QAction>(w, "menuChargerJournal")->trigger();
-}
-
-void analyser(TForm1& w) {
-    QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
 }
 
 // Rows of a page grid as shown, cells joined by "|".
@@ -108,20 +96,12 @@ QStringList resultats(const TForm1& w) {
 }  // namespace
 
 void TestComplements::init() {
-    dossier_.reset(new QTemporaryDir);
+    dossier_.renouveler();
     QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).clear();
 }
 
-QString TestComplements::ecrire(const QString& nom, const QByteArray& octets) {
-    const QString chemin = dossier_->filePath(nom);
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write a test file");
-    f.write(octets);
-    return chemin;
-}
-
 void TestComplements::optionRetenueEtOngletAvecLesResultats() {
-    const QString chemin = ecrire("acces.log", journalVarie());
+    const QString chemin = dossier_.ecrire("acces.log", journalVarie());
     {
         Fenetre f;
         TForm1& w = f.form;
@@ -172,7 +152,7 @@ void TestComplements::optionRetenueEtOngletAvecLesResultats() {
 }
 
 void TestComplements::optionSansEffetSurLesResultats() {
-    const QString chemin = ecrire("acces.log", journalVarie());
+    const QString chemin = dossier_.ecrire("acces.log", journalVarie());
     QStringList sans, avec;
     for (const bool coche : {false, true}) {
         Fenetre f;
@@ -191,7 +171,7 @@ void TestComplements::contenuDeLaPage() {
     Fenetre f;
     TForm1& w = f.form;
     controle<QAction>(w, "menuAfficherComplements")->trigger();
-    charger(w, ecrire("acces.log", journalVarie()));
+    charger(w, dossier_.ecrire("acces.log", journalVarie()));
     analyser(w);
     const auto* page = controle<PageComplements>(w, "pageComplements");
     QCOMPARE(
@@ -244,7 +224,7 @@ void TestComplements::contenuDeLaPage() {
     std::vector<std::string> beaucoup(2500,
                                       ligne("10.0.0.9", "03/Feb/2026:10:00:00", "/", "200", "1"));
     beaucoup.push_back(ligne("10.0.0.9", "03/Feb/2026:10:00:01", "/cgi", "500", "1"));
-    charger(w, ecrire("beaucoup.log", journal(beaucoup)));
+    charger(w, dossier_.ecrire("beaucoup.log", journal(beaucoup)));
     analyser(w);
     camembert = qobject_cast<QPieSeries*>(vue->chart()->series().first());
     QVERIFY(camembert);
@@ -263,7 +243,7 @@ void TestComplements::triNumeriqueEtRecherche() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     controle<QAction>(w, "menuAfficherComplements")->trigger();
-    charger(w, ecrire("acces.log", journal(l)));
+    charger(w, dossier_.ecrire("acces.log", journal(l)));
     analyser(w);
     QTest::keyClick(&w, Qt::Key_F2);
     controle<QTabWidget>(w, "ongletsComplements")->setCurrentIndex(1);
@@ -309,7 +289,7 @@ void TestComplements::triNumeriqueEtRecherche() {
 void TestComplements::cocheeApresUneAnalyse() {
     Fenetre f;
     TForm1& w = f.form;
-    charger(w, ecrire("acces.log", journalVarie()));
+    charger(w, dossier_.ecrire("acces.log", journalVarie()));
     analyser(w);
     QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(3));
     controle<QAction>(w, "menuAfficherComplements")->trigger();
@@ -353,7 +333,7 @@ void TestComplements::dialogueDeLaPeriode() {
     TForm1& w = f.form;
     QCOMPARE(controle<QAction>(w, "menuPeriode")->text(),
              QStringLiteral("&P\u00e9riode analys\u00e9e..."));
-    charger(w, ecrire("acces.log", journalVarie()));
+    charger(w, dossier_.ecrire("acces.log", journalVarie()));
     controle<QAction>(w, "menuPeriode")->trigger();
     auto* d = controle<QDialog>(w, "dialoguePeriode");
     QVERIFY(d->isVisible());
@@ -381,7 +361,7 @@ void TestComplements::periodeAuMilieuDUnJour() {
     Fenetre f;
     TForm1& w = f.form;
     controle<QAction>(w, "menuAfficherComplements")->trigger();
-    charger(w, ecrire("acces.log", journalVarie()));
+    charger(w, dossier_.ecrire("acces.log", journalVarie()));
     const QStringList toutSeul = [&] {
         analyser(w);
         return resultats(w);
@@ -444,7 +424,7 @@ void TestComplements::periodeEtLignesIgnorees() {
     texte += QByteArray::fromStdString(
                  ligne("2001:db8::1", "02/Feb/2026:09:30:00", "/index.html", "200", "7")) +
              "\n" + "une ligne qui ne se lit pas\n";
-    charger(w, ecrire("acces.log", texte));
+    charger(w, dossier_.ecrire("acces.log", texte));
     choisirPeriode(w, QStringLiteral("02/02/2026 08:00:00"), QStringLiteral("02/02/2026 12:00:00"));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{});
@@ -470,7 +450,7 @@ void TestComplements::periodeEtLignesIgnorees() {
 void TestComplements::periodeVide() {
     Fenetre f;
     TForm1& w = f.form;
-    charger(w, ecrire("acces.log", journalVarie()));
+    charger(w, dossier_.ecrire("acces.log", journalVarie()));
     choisirPeriode(w, QStringLiteral("01/02/2026 00:00:00"), QStringLiteral("01/02/2026 23:59:59"));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{});
@@ -487,14 +467,14 @@ void TestComplements::debordementEtHeuresIllisibles() {
     Fenetre f;
     TForm1& w = f.form;
     controle<QAction>(w, "menuAfficherComplements")->trigger();
-    charger(w, ecrire("gros.log",
+    charger(w, dossier_.ecrire("gros.log",
                       journal({ligne("83.149.9.216", "17/May/2015:10:05:03", "/a", "200", "1"),
                                ligne("10.0.0.1", "17/May/2015:10:06:00", "/big", "200",
                                      "9223372036854775807")})));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{QStringLiteral("D\u00e9bordement d'entier.")});
 
-    charger(w, ecrire("heures.log",
+    charger(w, dossier_.ecrire("heures.log",
                       journal({ligne("10.0.0.1", "17/May/2015:10:05:03", "/a", "200", "1"),
                                ligne("10.0.0.1", "18/May/2015:25:00:00", "/a", "200", "2"),
                                ligne("10.0.0.1", "18/May/2015:10:5", "/a", "200", "3")})));

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestComplements : public QObject {
     Q_OBJECT
@@ -21,6 +22,5 @@ class TestComplements : public QObject {
     void debordementEtHeuresIllisibles();
 
   private:
-    QString ecrire(const QString& nom, const QByteArray& octets);
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -10,12 +11,12 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "tests/ui/Controles.h"
-#include "tests/ui/OutilsFenetre.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
+#include "ui/fenetre/UFormPrincipale.h"
 #include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
-#include "ui/fenetre/UFormPrincipale.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;
@@ -117,16 +118,15 @@ Lignes lireCsv(const QString& chemin) {
 }
 
 void analyserEchantillon(TForm1& w) {
-    w.dialogOuvrir.repondreProchaineFois(QStringLiteral(KESTRANE_ACCES_5000));
-    controle<QAction>(w, "menuChargerJournal")->trigger();
-    QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
+    kestrane::tests::charger(w, QStringLiteral(KESTRANE_ACCES_5000));
+    kestrane::tests::analyser(w);
 }
 
 }  // namespace
 
 void TestExportRapport::init() {
-    dossier_.reset(new QTemporaryDir);
-    QVERIFY(dossier_->isValid());
+    dossier_.renouveler();
+    QVERIFY(dossier_.valide());
 }
 
 void TestExportRapport::elementDuMenu() {
@@ -138,10 +138,10 @@ void TestExportRapport::elementDuMenu() {
     QCOMPARE(actions.indexOf(item),
              actions.indexOf(controle<QAction>(f.form, "menuExporterAnalyse")) + 1);
     // Before any analysis there is nothing to export, and the dialog is not shown.
-    f.form.dialogExporterRapport.repondreProchaineFois(dossier_->filePath(QStringLiteral("r")));
+    f.form.dialogExporterRapport.repondreProchaineFois(dossier_.chemin(QStringLiteral("r")));
     item->trigger();
     QCOMPARE(f.message(), QStringLiteral("Pas d'analyse \u00e0 exporter"));
-    QVERIFY(QDir(dossier_->path()).isEmpty());
+    QVERIFY(QDir(dossier_.racine()).isEmpty());
 }
 
 void TestExportRapport::tablesDuHtmlEgalesAuxGrilles_data() {
@@ -154,10 +154,10 @@ void TestExportRapport::tablesDuHtmlEgalesAuxGrilles() {
     QFETCH(bool, fenetre);
     Fenetre f;
     analyserEchantillon(f.form);
-    const QString chemin = dossier_->filePath(QStringLiteral("rapport.html"));
+    const QString chemin = dossier_.chemin(QStringLiteral("rapport.html"));
     if (fenetre) {
         f.form.dialogExporterRapport.repondreProchaineFois(
-            dossier_->filePath(QStringLiteral("rapport")));
+            dossier_.chemin(QStringLiteral("rapport")));
         f.form.dialogExporterRapport.choisirFiltre(0);
         controle<QAction>(f.form, "menuExporterRapport")->trigger();
         QCOMPARE(f.message(), QStringLiteral("Rapport export\u00e9 sous : ") + chemin);
@@ -184,7 +184,7 @@ void TestExportRapport::tablesDuHtmlEgalesAuxGrilles() {
 void TestExportRapport::tablesCsvEgalesAuxGrilles() {
     Fenetre f;
     analyserEchantillon(f.form);
-    const QString chemin = dossier_->filePath(QStringLiteral("tables"));
+    const QString chemin = dossier_.chemin(QStringLiteral("tables"));
     f.form.dialogExporterRapport.repondreProchaineFois(chemin);
     f.form.dialogExporterRapport.choisirFiltre(1);
     controle<QAction>(f.form, "menuExporterRapport")->trigger();
@@ -211,6 +211,28 @@ void TestExportRapport::tablesCsvEgalesAuxGrilles() {
     QVERIFY(gardees > 0);  // the sample has such keys: the rule is exercised
 }
 
+void TestExportRapport::grapheDesAdressesAuDernierNombre() {
+    // The addresses chart of the page has the number of bars the window's chart has: the last
+    // whole number of its box, whatever the box holds at the export.
+    Fenetre f;
+    analyserEchantillon(f.form);
+    auto* nombre = controle<QLineEdit>(f.form, "editAdressesIP_Param");
+    nombre->setText(QStringLiteral("7"));
+    nombre->clear();
+    const QString chemin = dossier_.chemin(QStringLiteral("rapport.html"));
+    f.form.dialogExporterRapport.repondreProchaineFois(chemin);
+    f.form.dialogExporterRapport.choisirFiltre(0);
+    controle<QAction>(f.form, "menuExporterRapport")->trigger();
+    QCOMPARE(f.form.boites.erreurs, QStringList{});
+    QFile fichier(chemin);
+    QVERIFY(fichier.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(fichier.readAll());
+    const qsizetype debut = html.indexOf(QStringLiteral("<section id=\"table-1\">"));
+    const qsizetype fin = html.indexOf(QStringLiteral("</svg>"), debut);
+    QVERIFY(debut >= 0 && fin > debut);
+    QCOMPARE(html.mid(debut, fin - debut).count(QStringLiteral("<rect ")), 7);
+}
+
 void TestExportRapport::complementsSelonLaPage_data() {
     QTest::addColumn<bool>("page");
     QTest::newRow("page affich\u00e9e") << true;
@@ -223,7 +245,7 @@ void TestExportRapport::complementsSelonLaPage() {
     auto* item = controle<QAction>(f.form, "menuAfficherComplements");
     if (item->isChecked() != page) item->trigger();
     analyserEchantillon(f.form);
-    const QString chemin = dossier_->filePath(QStringLiteral("rapport.html"));
+    const QString chemin = dossier_.chemin(QStringLiteral("rapport.html"));
     f.form.dialogExporterRapport.repondreProchaineFois(chemin);
     f.form.dialogExporterRapport.choisirFiltre(0);
     controle<QAction>(f.form, "menuExporterRapport")->trigger();

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestExportRapport : public QObject {
     Q_OBJECT
@@ -13,9 +14,10 @@ class TestExportRapport : public QObject {
     void tablesDuHtmlEgalesAuxGrilles_data();
     void tablesDuHtmlEgalesAuxGrilles();
     void tablesCsvEgalesAuxGrilles();
+    void grapheDesAdressesAuDernierNombre();
     void complementsSelonLaPage_data();
     void complementsSelonLaPage();
 
   private:
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

@@ -18,10 +18,10 @@
 #include <QtTest>
 #include <tuple>
 
-#include "platform/BipAlsa.h"
 #include "core/analyse/UFonctionsKestrane.h"
-#include "tests/ui/Controles.h"
-#include "tests/ui/OutilsFenetre.h"
+#include "platform/BipAlsa.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/fenetre/UFormPrincipale.h"
 #include "ui/vues/VueTexte.h"
@@ -32,15 +32,7 @@ using kestrane::tests::Fenetre;
 using kestrane::tests::lire;
 
 void TestFenetre::init() {
-    dossier_.reset(new QTemporaryDir);
-}
-
-QString TestFenetre::ecrire(const QString& nom, const QByteArray& octets) {
-    const QString chemin = dossier_->filePath(nom);
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write a test file");
-    f.write(octets);
-    return chemin;
+    dossier_.renouveler();
 }
 
 void TestFenetre::etatAuDemarrage() {
@@ -68,7 +60,7 @@ void TestFenetre::etatAuDemarrage() {
              QStringLiteral("Rapport d'Analyse"));
     QVERIFY(!controle<QAction>(w, "menuOptions")->isEnabled());
     QVERIFY(!controle<QAction>(w, "menuStatVisites")->isEnabled());
-    QVERIFY(periodeChoisie.empty());
+    QVERIFY(w.resultat().periodeChoisie.empty());
     QVERIFY(controle<QLabel>(w, "lbNbLignes")->text().isEmpty());
     QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
     QCOMPARE(controle<QProgressBar>(w, "barreProgressionAnalyse")->value(), 50);
@@ -192,7 +184,7 @@ void TestFenetre::airDeSortieAlaFermetureEtParQuitter() {
 void TestFenetre::chargementAnnuleEchoueOuReussi() {
     Fenetre f;
     TForm1& w = f.form;
-    const QString bon = ecrire(QStringLiteral("acc\u00e8s.log"), "a\nb\r\nc");
+    const QString bon = dossier_.ecrire(QStringLiteral("acc\u00e8s.log"), "a\nb\r\nc");
     w.montrerAnalyse(true);
     controle<QTabWidget>(w, "PageControl1")->setCurrentIndex(2);
 
@@ -221,7 +213,7 @@ void TestFenetre::chargementAnnuleEchoueOuReussi() {
     QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(2));
     QVERIFY(!controle<QMenu>(w, "menuStatistiques")->menuAction()->isVisible());
 
-    const QString absent = dossier_->filePath(QStringLiteral("absent.log"));
+    const QString absent = dossier_.chemin(QStringLiteral("absent.log"));
     QCOMPARE(w.dialogOuvrir.nomFichier(), bon);  // the dialog offers the last name again
     w.dialogOuvrir.repondreProchaineFois(absent);
     controle<QAction>(w, "menuChargerJournal")->trigger();
@@ -234,7 +226,7 @@ void TestFenetre::chargementAnnuleEchoueOuReussi() {
     QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("3 lignes"));
     QCOMPARE(w.journal().nbLignes(), std::size_t{3});
 
-    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("vide.log"), ""));
+    w.dialogOuvrir.repondreProchaineFois(dossier_.ecrire(QStringLiteral("vide.log"), ""));
     controle<QAction>(w, "menuChargerJournal")->trigger();
     QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("0 lignes"));
     QCOMPARE(controle<VueTexte>(w, "Memo1")->nbLignes(), std::size_t{0});
@@ -259,9 +251,9 @@ void TestFenetre::enregistrementAllerRetour() {
     QFETCH(QByteArray, attendu);
     Fenetre f;
     TForm1& w = f.form;
-    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("source.log"), source));
+    w.dialogOuvrir.repondreProchaineFois(dossier_.ecrire(QStringLiteral("source.log"), source));
     controle<QPushButton>(w, "btCharger")->click();
-    const QString cible = dossier_->filePath(QStringLiteral("copie.log"));
+    const QString cible = dossier_.chemin(QStringLiteral("copie.log"));
     w.dialogEnregistrer.repondreProchaineFois(cible);
     controle<QPushButton>(w, "btEnregistrerSous")->click();
     QCOMPARE(w.boites.erreurs, QStringList{});
@@ -276,7 +268,7 @@ void TestFenetre::enregistrementSurLeFichierCharge() {
     TForm1& w = f.form;
     QByteArray source;
     for (int k = 0; k < 5000; ++k) source += "10.0.0.1 ligne " + QByteArray::number(k) + "\n";
-    const QString chemin = ecrire(QStringLiteral("journal.log"), source);
+    const QString chemin = dossier_.ecrire(QStringLiteral("journal.log"), source);
     w.dialogOuvrir.repondreProchaineFois(chemin);
     controle<QPushButton>(w, "btCharger")->click();
     w.dialogEnregistrer.repondreProchaineFois(chemin);
@@ -292,7 +284,7 @@ void TestFenetre::enregistrementSurLeFichierCharge() {
 void TestFenetre::nomsDExportation() {
     Fenetre f;
     TForm1& w = f.form;
-    const QString rapport = dossier_->filePath(QStringLiteral("rapport"));
+    const QString rapport = dossier_.chemin(QStringLiteral("rapport"));
     w.dialogEnregistrer.repondreProchaineFois(rapport);
     controle<QPushButton>(w, "btExporter")->click();
     QVERIFY(QFile::exists(rapport + QStringLiteral(".txt")));
@@ -320,15 +312,15 @@ void TestFenetre::annulationsEnregistrementEtExportation() {
     w.dialogEnregistrer.repondreProchaineFois(std::nullopt);
     controle<QPushButton>(w, "btExporter")->click();
     QCOMPARE(f.message(), QStringLiteral("Demande d'exportation - annul\u00e9e !"));
-    QCOMPARE(QDir(dossier_->path()).entryList(QDir::Files).size(), 0);
+    QCOMPARE(QDir(dossier_.racine()).entryList(QDir::Files).size(), 0);
 }
 
 void TestFenetre::chargerCeQuiNEstPasUnFichier() {
     Fenetre f;
     TForm1& w = f.form;
-    const QString tube = dossier_->filePath(QStringLiteral("tube.log"));
+    const QString tube = dossier_.chemin(QStringLiteral("tube.log"));
     QVERIFY(::mkfifo(QFile::encodeName(tube).constData(), 0600) == 0);
-    for (const QString& chemin : {tube, QStringLiteral("/dev/zero"), dossier_->path()}) {
+    for (const QString& chemin : {tube, QStringLiteral("/dev/zero"), dossier_.racine()}) {
         w.boites.erreurs.clear();
         w.dialogOuvrir.repondreProchaineFois(chemin);
         controle<QPushButton>(w, "btCharger")->click();
@@ -355,8 +347,8 @@ void TestFenetre::leJournalNeDependPlusDuFichier() {
                  " - - [08/Oct/2005:10:00:00 +0100] \"GET /p" + QByteArray::number(k % 13) +
                  ".html HTTP/1.1\" 200 " + QByteArray::number(k) + " \"-\" \"Mozilla/5.0 (X11)\"\n";
     }
-    const QString temoin = ecrire(QStringLiteral("temoin.log"), texte);
-    const QString tourne = ecrire(QStringLiteral("tourne.log"), texte);
+    const QString temoin = dossier_.ecrire(QStringLiteral("temoin.log"), texte);
+    const QString tourne = dossier_.ecrire(QStringLiteral("tourne.log"), texte);
     const auto analyserEtEnregistrer = [&](const QString& chemin, bool tronquer) {
         Fenetre f;
         TForm1& w = f.form;
@@ -385,7 +377,7 @@ void TestFenetre::leJournalNeDependPlusDuFichier() {
 void TestFenetre::enregistrementImpossibleGardeLOriginal() {
     Fenetre f;
     TForm1& w = f.form;
-    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("a.log"), "x\ny\n"));
+    w.dialogOuvrir.repondreProchaineFois(dossier_.ecrire(QStringLiteral("a.log"), "x\ny\n"));
     controle<QPushButton>(w, "btCharger")->click();
     if (QFile::exists(QStringLiteral("/dev/full"))) {
         w.dialogEnregistrer.repondreProchaineFois(QStringLiteral("/dev/full"));
@@ -397,7 +389,7 @@ void TestFenetre::enregistrementImpossibleGardeLOriginal() {
         QCOMPARE(f.message(), QStringLiteral("Demande d'enregistrement sous..."));
     }
     // A folder that turns read-only: the save fails and the former file stays whole.
-    const QString monte = dossier_->filePath(QStringLiteral("monte"));
+    const QString monte = dossier_.chemin(QStringLiteral("monte"));
     QDir().mkpath(monte);
     const QByteArray point = QFile::encodeName(monte);
     if (::mount("tmpfs", point.constData(), "tmpfs", 0, "size=64k") != 0) {
@@ -423,7 +415,7 @@ void TestFenetre::enregistrementImpossibleGardeLOriginal() {
 void TestFenetre::ouvertureEnLigneDeCommande() {
     Fenetre f;
     TForm1& w = f.form;
-    const QString chemin = ecrire(QStringLiteral("access.log"), "1\n2\n");
+    const QString chemin = dossier_.ecrire(QStringLiteral("access.log"), "1\n2\n");
     w.show();
     w.ouvrirAuDemarrage(chemin);
     QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("2 lignes"));
@@ -432,7 +424,7 @@ void TestFenetre::ouvertureEnLigneDeCommande() {
 
     Fenetre g;
     g.form.show();
-    g.form.ouvrirAuDemarrage(dossier_->filePath(QStringLiteral("nulle-part.log")));
+    g.form.ouvrirAuDemarrage(dossier_.chemin(QStringLiteral("nulle-part.log")));
     QCOMPARE(g.form.boites.erreurs.size(), 1);
     QVERIFY(g.form.isVisible());
     QVERIFY(g.bip.bips.empty());

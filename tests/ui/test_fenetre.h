@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestFenetre : public QObject {
     Q_OBJECT
@@ -28,6 +29,5 @@ class TestFenetre : public QObject {
     void nomFichierDeChemins();
 
   private:
-    QString ecrire(const QString& nom, const QByteArray& octets);
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

@@ -12,15 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/Controles.h"
-#include "tests/ui/OutilsFenetre.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
 #include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
+using kestrane::tests::analyser;
+using kestrane::tests::charger;
 using kestrane::tests::Fenetre;
+using kestrane::tests::journal;
 using kestrane::tests::lire;
 
 namespace {
@@ -29,12 +32,6 @@ std::string ligne(const std::string& client, const std::string& jour, const std:
                   const std::string& octets = "512") {
     return client + " - - [" + jour + ":" + heure + " +0100] \"GET /p HTTP/1.1\" 200 " + octets +
            " \"-\" \"Mozilla/5.0 (X11; Linux x86_64)\"";
-}
-
-QByteArray journal(const std::vector<std::string>& lignes) {
-    QByteArray texte;
-    for (const std::string& l : lignes) texte += QByteArray::fromStdString(l) + '\n';
-    return texte;
 }
 
 // Lines 1, 2, 4, 7 and 9 conform; the others do not, whatever the option.
@@ -51,15 +48,6 @@ const std::vector<std::string> kMele = {
     ligne("10.0.0.2", "07/Dec/2006", "-"),
     ligne("2001:db8::1", "07/Dec/2006", "13:00:00", "50"),
 };
-
-void charger(TForm1& w, const QString& chemin) {
-    w.dialogOuvrir.repondreProchaineFois(chemin);
-    controle<QAction>(w, "menuChargerJournal")->trigger();
-}
-
-void analyser(TForm1& w) {
-    controle<QAction>(w, "menuAnalyser")->trigger();
-}
 
 void cocher(TForm1& w, bool oui) {
     QAction* a = controle<QAction>(w, "menuIgnorerLignes");
@@ -92,21 +80,13 @@ QDialog* dialogue() {
 }  // namespace
 
 void TestLignesIgnorees::init() {
-    dossier_.reset(new QTemporaryDir);
+    dossier_.renouveler();
     QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).clear();
 }
 
 void TestLignesIgnorees::cleanup() {
     QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).clear();
     if (QDialog* d = dialogue()) d->close();
-}
-
-QString TestLignesIgnorees::ecrire(const QString& nom, const QByteArray& octets) {
-    const QString chemin = dossier_->filePath(nom);
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write a test file");
-    f.write(octets);
-    return chemin;
 }
 
 void TestLignesIgnorees::elementsDeMenu() {
@@ -139,7 +119,7 @@ void TestLignesIgnorees::elementsDeMenu() {
 
 void TestLignesIgnorees::optionDecocheeCommeAvant() {
     Fenetre f;
-    charger(f.form, ecrire("mele.log", journal(kMele)));
+    charger(f.form, dossier_.ecrire("mele.log", journal(kMele)));
     analyser(f.form);
     QCOMPARE(f.form.boites.erreurs.size(), 1);
     QVERIFY(f.form.boites.erreurs[0].startsWith(
@@ -152,7 +132,7 @@ void TestLignesIgnorees::lignesGardeesEtListe() {
     Fenetre f;
     TForm1& w = f.form;
     cocher(w, true);
-    charger(w, ecrire("mele.log", journal(kMele)));
+    charger(w, dossier_.ecrire("mele.log", journal(kMele)));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{});
     QCOMPARE(f.message(),
@@ -167,7 +147,7 @@ void TestLignesIgnorees::lignesGardeesEtListe() {
     QCOMPARE(adresses, (QStringList{a + "10.0.0.1", a + "2001:db8::1", a + "::1",
                                     a + "crawl.example.com", a + "2001:db8::1"}));
     QCOMPARE(texte[2 + 15 * 4 + 5], QStringLiteral("Heure           : 13:00:00"));
-    const QString rapport = dossier_->filePath(QStringLiteral("rapport"));
+    const QString rapport = dossier_.chemin(QStringLiteral("rapport"));
     w.dialogEnregistrer.repondreProchaineFois(rapport);
     controle<QAction>(w, "menuExporterAnalyse")->trigger();
     QCOMPARE(QString::fromLatin1(lire(rapport + QStringLiteral(".txt"))),
@@ -208,7 +188,7 @@ void TestLignesIgnorees::lignesGardeesEtListe() {
                             QString::fromStdString(kMele[7]));
 
     // Loading another journal puts the list away with the results.
-    charger(w, ecrire("autre.log", journal({kMele[0], kMele[0]})));
+    charger(w, dossier_.ecrire("autre.log", journal({kMele[0], kMele[0]})));
     QVERIFY(!liste->isEnabled());
     QVERIFY(dialogue() == nullptr);
 }
@@ -237,7 +217,7 @@ void TestLignesIgnorees::formatNonReconnu() {
     for (const Cas& c : cas) {
         Fenetre f;
         cocher(f.form, true);
-        charger(f.form, ecrire(QStringLiteral("j.log"), journal(c.lignes)));
+        charger(f.form, dossier_.ecrire(QStringLiteral("j.log"), journal(c.lignes)));
         analyser(f.form);
         QCOMPARE(f.form.boites.erreurs, QStringList{});
         QCOMPARE(f.message(), c.message);
@@ -253,7 +233,7 @@ void TestLignesIgnorees::journalPropreCommeSansOption() {
                                k < 20 ? "06/Dec/2006" : "07/Dec/2006",
                                std::to_string(10 + k % 10) + ":00:00", std::to_string(k * 10)));
     }
-    const QString chemin = ecrire(QStringLiteral("propre.log"), journal(lignes));
+    const QString chemin = dossier_.ecrire(QStringLiteral("propre.log"), journal(lignes));
     QStringList resultats[2];
     for (const bool option : {false, true}) {
         Fenetre f;

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestLignesIgnorees : public QObject {
     Q_OBJECT
@@ -17,6 +18,5 @@ class TestLignesIgnorees : public QObject {
     void journalPropreCommeSansOption();
 
   private:
-    QString ecrire(const QString& nom, const QByteArray& octets);
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

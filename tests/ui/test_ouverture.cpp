@@ -15,9 +15,9 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "tests/commun/Controles.h"
 #include "tests/commun/Gzip.h"
-#include "tests/ui/Controles.h"
-#include "tests/ui/OutilsFenetre.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/dialogues/Dialogues.h"
 #include "ui/fenetre/FichiersRecents.h"
@@ -75,16 +75,8 @@ bool deposer(TForm1& w, const QList<QUrl>& urls) {
 }  // namespace
 
 void TestOuverture::init() {
-    dossier_.reset(new QTemporaryDir);
+    dossier_.renouveler();
     QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).remove("fichiersRecents");
-}
-
-QString TestOuverture::ecrire(const QString& nom, const QByteArray& octets) {
-    const QString chemin = dossier_->filePath(nom);
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write a test file");
-    f.write(octets);
-    return chemin;
 }
 
 // Known by its first bytes whatever its name; saved back as the text it holds. The progress bar
@@ -96,12 +88,12 @@ void TestOuverture::journalCompresse() {
     auto* barre = controle<QProgressBar>(w, "barreProgressionAnalyse");
     CompteurApparitions apparitions;
     barre->installEventFilter(&apparitions);
-    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("clair.gz"), kL2 + kL1));
+    w.dialogOuvrir.repondreProchaineFois(dossier_.ecrire(QStringLiteral("clair.gz"), kL2 + kL1));
     controle<QPushButton>(w, "btCharger")->click();
     QCOMPARE(nbLignes(w), QStringLiteral("2 lignes"));
     QCOMPARE(apparitions.nombre, 0);
     for (const QString& nom : {QStringLiteral("access.log.2.gz"), QStringLiteral("access.log")}) {
-        const QString chemin = ecrire(nom, gzip(kL2 + kL1));
+        const QString chemin = dossier_.ecrire(nom, gzip(kL2 + kL1));
         w.dialogOuvrir.repondreProchaineFois(chemin);
         controle<QPushButton>(w, "btCharger")->click();
         QCOMPARE(w.boites.erreurs, QStringList{});
@@ -112,12 +104,12 @@ void TestOuverture::journalCompresse() {
     }
     QCOMPARE(apparitions.nombre, 2);
     QCOMPARE(barre->value(), 50);  // as the window left it
-    const QString copie = dossier_->filePath(QStringLiteral("copie.log"));
+    const QString copie = dossier_.chemin(QStringLiteral("copie.log"));
     w.dialogEnregistrer.repondreProchaineFois(copie);
     controle<QPushButton>(w, "btEnregistrerSous")->click();
     QCOMPARE(lire(copie), QByteArray(kL2).replace("\n", "\r\n") + kL1);
 
-    w.dialogOuvrir.repondreProchaineFois(ecrire(QStringLiteral("vide.gz"), gzip("")));
+    w.dialogOuvrir.repondreProchaineFois(dossier_.ecrire(QStringLiteral("vide.gz"), gzip("")));
     controle<QPushButton>(w, "btCharger")->click();
     QCOMPARE(w.boites.erreurs, QStringList{});
     QCOMPARE(nbLignes(w), QStringLiteral("0 lignes"));
@@ -143,11 +135,11 @@ void TestOuverture::compresseIllisibleGardeLeJournal() {
     QFETCH(bool, parmiDautres);
     Fenetre f;
     TForm1& w = f.form;
-    const QString avant = ecrire(QStringLiteral("access.log"), kL0 + kL0);
+    const QString avant = dossier_.ecrire(QStringLiteral("access.log"), kL0 + kL0);
     w.dialogOuvrir.repondreProchaineFois(avant);
     controle<QPushButton>(w, "btCharger")->click();
     w.montrerAnalyse(true);
-    const QString chemin = ecrire(QStringLiteral("access.log.1"), octets);
+    const QString chemin = dossier_.ecrire(QStringLiteral("access.log.1"), octets);
     w.dialogOuvrir.repondreProchaineFois(parmiDautres ? QStringList{avant, chemin}
                                                       : QStringList{chemin});
     controle<QPushButton>(w, "btCharger")->click();
@@ -175,7 +167,7 @@ void TestOuverture::plusieursFichiers() {
     const QMap<QString, QByteArray> contenus = {
         {"access.log.2.gz", gzip(kL2)}, {"access.log.1", kL1}, {"access.log", kL0}};
     QStringList chemins;
-    for (const QString& nom : noms) chemins << ecrire(nom, contenus[nom]);
+    for (const QString& nom : noms) chemins << dossier_.ecrire(nom, contenus[nom]);
     for (const bool ligneDeCommande : {false, true}) {
         Fenetre f;
         TForm1& w = f.form;
@@ -211,11 +203,11 @@ void TestOuverture::dialogueReel_data() {
 void TestOuverture::dialogueReel() {
     QFETCH(QString, tape);
     QFETCH(QStringList, attendus);
-    ecrire(QStringLiteral("a.log"), "a\n");
-    ecrire(QStringLiteral("b.log"), "b\n");
+    dossier_.ecrire(QStringLiteral("a.log"), "a\n");
+    dossier_.ecrire(QStringLiteral("b.log"), "b\n");
     DialogueFichier d(DialogueFichier::Sorte::ouvrir);
     d.permettrePlusieurs(true);
-    d.changerNomFichier(dossier_->filePath(QStringLiteral("a.log")));
+    d.changerNomFichier(dossier_.chemin(QStringLiteral("a.log")));
     bool repondu = false;
     QTimer::singleShot(0, [&] {
         auto* qt = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -232,7 +224,7 @@ void TestOuverture::dialogueReel() {
     QVERIFY(d.executer(nullptr));
     QVERIFY(repondu);
     QStringList chemins;
-    for (const QString& nom : attendus) chemins << dossier_->filePath(nom);
+    for (const QString& nom : attendus) chemins << dossier_.chemin(nom);
     QStringList obtenus = d.nomsFichiers();
     QCOMPARE(d.nomFichier(), obtenus.value(0));
     // In the order of the list's selection: the load orders them by date anyway.
@@ -246,8 +238,8 @@ void TestOuverture::depot() {
     Fenetre f;
     TForm1& w = f.form;
     w.show();
-    const QString un = ecrire(QStringLiteral("access.log"), kL0);
-    const QString deux = ecrire(QStringLiteral("access.log.2.gz"), gzip(kL2));
+    const QString un = dossier_.ecrire(QStringLiteral("access.log"), kL0);
+    const QString deux = dossier_.ecrire(QStringLiteral("access.log.2.gz"), gzip(kL2));
     w.dialogOuvrir.repondreProchaineFois(std::nullopt);  // the dialog must not be asked
     QVERIFY(deposer(w, {QUrl::fromLocalFile(un)}));
     QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + un);
@@ -270,9 +262,9 @@ void TestOuverture::depot() {
 void TestOuverture::fichiersRecents() {
     QStringList chemins;
     for (int i = 0; i < 10; ++i) {
-        chemins << ecrire(QStringLiteral("j%1.log").arg(i), QByteArray::number(i) + "\n");
+        chemins << dossier_.ecrire(QStringLiteral("j%1.log").arg(i), QByteArray::number(i) + "\n");
     }
-    const QString etrange = ecrire(QStringLiteral("a&b.log"), "x\ny\n");
+    const QString etrange = dossier_.ecrire(QStringLiteral("a&b.log"), "x\ny\n");
     {
         Fenetre f;
         TForm1& w = f.form;
@@ -287,7 +279,7 @@ void TestOuverture::fichiersRecents() {
         w.dialogOuvrir.repondreProchaineFois(QStringList{chemins[1], chemins[0]});
         controle<QPushButton>(w, "btCharger")->click();
         w.ouvrirAuDemarrage(etrange);
-        w.ouvrirAuDemarrage(dossier_->filePath(QStringLiteral("absent.log")));
+        w.ouvrirAuDemarrage(dossier_.chemin(QStringLiteral("absent.log")));
         QCOMPARE(w.boites.erreurs.size(), 1);
     }
     Fenetre f;

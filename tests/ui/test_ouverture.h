@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
+
+#include "tests/commun/DossierDeTest.h"
 
 class TestOuverture : public QObject {
     Q_OBJECT
@@ -20,6 +21,5 @@ class TestOuverture : public QObject {
     void fichiersRecents();
 
   private:
-    QString ecrire(const QString& nom, const QByteArray& octets);
-    QScopedPointer<QTemporaryDir> dossier_;
+    kestrane::tests::DossierDeTest dossier_;
 };

@@ -22,10 +22,11 @@
 #include <vector>
 
 #include "core/analyse/UFonctionsKestrane.h"
-#include "tests/ui/Controles.h"
+#include "tests/commun/Controles.h"
 #include "tests/ui/Registre.h"
-#include "ui/vues/GrilleRapportQt.h"
+#include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/pages/rapport/PageRapport.h"
+#include "ui/vues/GrilleRapportQt.h"
 
 using namespace kestrane;
 
@@ -408,15 +409,15 @@ void TestPageRapport::controlesNommesEtMembres() {
     for (std::size_t k = 0; k < groupes.size(); ++k) {
         const auto& g = groupes[k];
         const QString s = QString::fromLatin1(suffixes[k]);
-        QCOMPARE(g.croissant->objectName(), "radioRapport" + s + "Croissant");
-        QCOMPARE(g.decroissant->objectName(), "radioRapport" + s + "Decroissant");
-        QCOMPARE(g.recherche->objectName(), "editRapport" + s + "Recherche");
-        QCOMPARE(g.rechercher->objectName(), "btRapport" + s + "Rechercher");
-        QCOMPARE(g.resultat->objectName(), "lbRapport" + s + "Recherche");
-        QCOMPARE(g.grille->parentWidget(), g.boite);
-        QCOMPARE(g.tri->buttons(), (QList<QAbstractButton*>{g.croissant, g.decroissant}));
-        QCOMPARE(g.rechercher->text(), QStringLiteral("Rechercher..."));
-        QCOMPARE(g.resultat->text(), QString());
+        QCOMPARE(g->croissant()->objectName(), "radioRapport" + s + "Croissant");
+        QCOMPARE(g->decroissant()->objectName(), "radioRapport" + s + "Decroissant");
+        QCOMPARE(g->recherche()->objectName(), "editRapport" + s + "Recherche");
+        QCOMPARE(g->rechercher()->objectName(), "btRapport" + s + "Rechercher");
+        QCOMPARE(g->resultat()->objectName(), "lbRapport" + s + "Recherche");
+        QCOMPARE(g->grille()->parentWidget(), g);
+        QCOMPARE(g->tri()->buttons(), (QList<QAbstractButton*>{g->croissant(), g->decroissant()}));
+        QCOMPARE(g->rechercher()->text(), QStringLiteral("Rechercher..."));
+        QCOMPARE(g->resultat()->text(), QString());
     }
 }
 

@@ -19,11 +19,11 @@
 #include <memory>
 #include <string>
 
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "platform/BipAlsa.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "tests/commun/BipEnregistreur.h"
-#include "tests/ui/Controles.h"
+#include "tests/commun/Controles.h"
 #include "tests/ui/Registre.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/Texte1252.h"
@@ -42,6 +42,8 @@ struct Banc {
     QStringList statuts;
     QStringList erreurs;
     QWidget fenetre;
+    // The analysis whose tables the page's charts show.
+    std::shared_ptr<ResultatAnalyse> resultat = std::make_shared<ResultatAnalyse>();
     PageStatistiques* page = nullptr;
 
     QTabWidget* onglets = nullptr;
@@ -52,6 +54,7 @@ struct Banc {
         disposition->setContentsMargins(0, 0, 0, 0);
         ContexteFenetre contexte;
         contexte.bip = &bip;
+        contexte.resultat = resultat;
         contexte.afficherStatut = [this](const QString& m) { statuts << m; };
         contexte.executer = [this](const std::function<void()>& commande) {
             try {
@@ -112,7 +115,8 @@ struct Banc {
     }
 };
 
-void remplirStatIP(int n) {
+void remplirStatIP(Banc& b, int n) {
+    tableauRapportStat& statIP = b.resultat->tables.statIP;
     statIP.clear();
     for (int k = 0; k < n; ++k) {
         statIP.push_back({"10.0.0." + std::to_string(k), "", 1000 - k});
@@ -128,10 +132,6 @@ const QString kAucun = QStringLiteral("Présentation d'aucun graphe statistique"
 const QString kUn = QStringLiteral("Présentation de 1 graphe statistique");
 
 }  // namespace
-
-void TestPageStatistiques::cleanup() {
-    statIP.clear();
-}
 
 void TestPageStatistiques::etatInitialSansPassage() {
     Banc b;
@@ -511,8 +511,8 @@ void TestPageStatistiques::entreeNombreAdresses() {
     QFETCH(QString, texte);
     QFETCH(QString, apres);
     QFETCH(int, points);
-    remplirStatIP(60);
     Banc b;
+    remplirStatIP(b, 60);
     GrapheQt* g = b.page->graphes().grapheStatIP;
     QSignalSpy entree(controle<QLineEdit>(*b.page, "editAdressesIP_Param"),
                       &QLineEdit::returnPressed);
@@ -526,15 +526,15 @@ void TestPageStatistiques::entreeNombreAdresses() {
 }
 
 void TestPageStatistiques::erreurDeConversion() {
-    remplirStatIP(60);
     Banc b;
+    remplirStatIP(b, 60);
     PageStatistiques& p = *b.page;
     GrapheQt* g = p.graphes().grapheStatIP;
     taper(controle<QLineEdit>(p, "editAdressesIP_Param"), QStringLiteral("20"));
     QCOMPARE(g->nbPoints(0), 20);
 
-    remplirStatIP(40);  // a refill would now give other points
-    statIP[0].libelle = "autre";
+    remplirStatIP(b, 40);  // a refill would now give other points
+    b.resultat->tables.statIP[0].libelle = "autre";
     for (const QString& texte : {QString(), QStringLiteral("abc"), QStringLiteral("1 2")}) {
         b.erreurs.clear();
         taper(controle<QLineEdit>(p, "editAdressesIP_Param"), texte);
@@ -554,8 +554,8 @@ void TestPageStatistiques::erreurDeConversion() {
 }
 
 void TestPageStatistiques::flechesDuNombreAdresses() {
-    remplirStatIP(60);
     Banc b;
+    remplirStatIP(b, 60);
     PageStatistiques& p = *b.page;
     HautBas* ud = controle<HautBas>(p, "udAdressesIP_Param");
     QLineEdit* edit = controle<QLineEdit>(p, "editAdressesIP_Param");

@@ -7,7 +7,6 @@
 class TestPageStatistiques : public QObject {
     Q_OBJECT
   private slots:
-    void cleanup();
     void etatInitialSansPassage();
     void aucunGrapheCoche();
     void unGrapheParClicOuClavier();

@@ -77,11 +77,6 @@ QString OptionLignesIgnorees::suffixe() const {
     return suffixeLignesIgnorees(derniere_.nbIgnorees(), derniere_.journal().nbLignes());
 }
 
-LignesAnalysees OptionLignesIgnorees::lignes(const Journal& charge) const {
-    if (derniere_.souple()) return derniere_;
-    return charge;
-}
-
 void OptionLignesIgnorees::oublier() {
     derniere_ = TableauLog();
     menuLignesIgnorees_->setEnabled(false);

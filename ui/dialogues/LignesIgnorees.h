@@ -7,7 +7,6 @@
 #include <QString>
 
 #include "core/lecture/TableauLog.h"
-#include "core/analyse/UFonctionsKestrane.h"
 
 class QAction;
 class QDialog;
@@ -29,9 +28,6 @@ class OptionLignesIgnorees : public QObject {
     void retenir(const TableauLog& enregistrements);
     // What the end message of that analysis adds ("" when no line was skipped).
     QString suffixe() const;
-    // The lines the tables count: the kept lines of the last analysis when it skipped the lines
-    // that do not conform, otherwise every line of `charge`.
-    LignesAnalysees lignes(const Journal& charge) const;
     // The analysis is no longer shown (a journal was loaded): the list goes.
     void oublier();
 

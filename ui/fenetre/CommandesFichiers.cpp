@@ -16,12 +16,12 @@
 #include "core/journal/Erreur.h"
 #include "core/journal/FichierAtomique.h"
 #include "core/journal/Gzip.h"
-#include "core/lecture/TableauLog.h"
+#include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
+#include "ui/fenetre/UFormPrincipale.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/SourceJournal.h"
 #include "ui/vues/Texte1252.h"
-#include "ui/fenetre/UFormPrincipale.h"
 #include "ui/vues/VueTexte.h"
 
 namespace kestrane {
@@ -126,7 +126,7 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
     // other thread (unmapping gigabytes takes a while).
     Journal ancien = std::move(journal_);
     journal_ = std::move(charges.journal);
-    Memo1->changerSource(std::move(source));
+    vueJournal->changerSource(std::move(source));
     PageControl1->setCurrentIndex(0);
     lbNbLignes->setText(QString::number(journal_.nbLignes()) + QStringLiteral(" lignes"));
     QStringList ordonnes;
@@ -139,10 +139,8 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
         afficherStatut(QStringLiteral("Chargement de %1 fichiers journaux : ").arg(chemins.size()) +
                        noms.join(QStringLiteral(", ")));
     }
-    RichEdit1->vider();
-    // The records of the former journal are shown nowhere any more.
-    tableauLog = TableauLog();
-    comptesAnalyse_.vider();
+    vueDetails->vider();
+    controleur_->oublierEnregistrements();
     pageStatistiques->decocherSansDisposer();
     montrerAnalyse(false);
     fichiersRecents_->ajouter(ordonnes);
@@ -198,7 +196,7 @@ void TForm1::exporterAnalyse() {
         return;
     }
     const QString chemin = dialogEnregistrer.nomFichier() + QStringLiteral(".txt");
-    ecrireFichierDeLaVue(chemin, *RichEdit1);
+    ecrireFichierDeLaVue(chemin, *vueDetails);
     afficherStatut(QStringLiteral("R\u00e9sultat export\u00e9 sous : ") + chemin);
 }
 

@@ -1,5 +1,5 @@
 // Fichier > Exporter le rapport...: the last analysis as one HTML page or as a folder of CSV
-// tables, written by the core's writers (stats/Export.h), each file atomically.
+// tables, written by the core's writers (core/export/Export.h), each file atomically.
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
@@ -7,8 +7,8 @@
 
 #include "core/export/Export.h"
 #include "ui/dialogues/LignesIgnorees.h"
-#include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/fenetre/UFormPrincipale.h"
+#include "ui/pages/statistiques/PageStatistiques.h"
 
 #ifndef KESTRANE_VERSION
 #define KESTRANE_VERSION "0"
@@ -55,17 +55,12 @@ void TForm1::exporterRapport() {
         chemin += QStringLiteral(".html");
     }
 
-    DonneesRapport d;
+    DonneesRapport d =
+        donneesRapport(*resultat_, pageStatistiques->nbAdresses(), complementsActifs());
     d.nomJournal = nomFichier(dialogOuvrir.nomFichier()).toStdString();
-    d.periode = suffixeTitre().toStdString();
     d.dateCreation =
         QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm")).toStdString();
     d.version = KESTRANE_VERSION;
-    d.lignes = static_cast<int64_t>(optionLignes_->lignes(journalAnalyse_).nbLignes());
-    d.tables = tablesDeLAnalyse(pageStatistiques->nbAdresses());
-    if (complementsActifs() && derniersComplements_) {
-        for (auto& t : tablesComplements(*derniersComplements_)) d.tables.push_back(std::move(t));
-    }
 
     if (html) {
         ecrireFichier(chemin, [&d](const Ecrivain& e) { produireHtml(d, e); });

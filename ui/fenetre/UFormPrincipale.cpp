@@ -16,10 +16,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/Horloge.h"
 #include "core/analyse/UFonctionsKestrane.h"
-#include "ui/fenetre/FichiersRecents.h"
+#include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
+#include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/ChoixPeriode.h"
+#include "ui/fenetre/ControleurAnalyse.h"
+#include "ui/fenetre/FichiersRecents.h"
 #include "ui/pages/rapport/PageRapport.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/Texte1252.h"
@@ -53,8 +56,13 @@ QString nomFichier(const QString& chemin) {
     return chemin.mid(p + 1);
 }
 
-TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
+TForm1::TForm1(Bip& bip, QWidget* parent)
+    : QMainWindow(parent),
+      bip_(bip),
+      executeur_([this](const QString& message) { boites.erreur(this, message); }) {
     terminer = [] { QCoreApplication::quit(); };
+    executeur_.rattraperTic = [this] { Timer1Timer(); };
+    executeur_.fermer = [this] { quitter(); };
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kestrane - l'\u00e9quipe Kestrane - AJW"));
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -77,8 +85,13 @@ TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
     creerPageStatistiques();
     creerPageRapport();
     creerComplements();
+    choixPeriode_ = new ChoixPeriode(
+        menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
+        [this]() -> const Journal& { return journal_; },
+        [this] { return optionLignes_->active(); });
     creerExportRapport();
-    creerBarreStatus();
+    statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
+    creerControleurAnalyse();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -89,12 +102,12 @@ TForm1::TForm1(Bip& bip, QWidget* parent) : QMainWindow(parent), bip_(bip) {
     move(224, 136);
     resize(686, 523 + menuBar()->sizeHint().height());
 
-    // Start-up: the clock, the first message, no analysis shown, no period chosen.
-    panneauHeure->setText(texteHeure(horloge()));
+    // Start-up: the clock, the first message, no analysis shown (its result is empty, no period
+    // kind chosen).
+    statut_->montrerHeure();
     afficherStatut(QStringLiteral("Kestrane ouvert"));
     montrerAnalyse(false);
     PageControl1->setCurrentIndex(0);
-    periodeChoisie.clear();
 }
 
 TForm1::~TForm1() = default;
@@ -232,36 +245,17 @@ void TForm1::creerPageAnalyse() {
     Splitter1->setChildrenCollapsible(false);
     panneau->addWidget(Splitter1);
     const QFont courier(QStringLiteral("Courier New"), 8);
-    Memo1 = new VueTexte;
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setFont(courier);
-    RichEdit1 = new VueTexte;
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setFont(courier);
-    RichEdit1->changerFond(QColor(166, 202, 240));
-    Splitter1->addWidget(Memo1);
-    Splitter1->addWidget(RichEdit1);
+    vueJournal = new VueTexte;
+    vueJournal->setObjectName(QStringLiteral("Memo1"));
+    vueJournal->setFont(courier);
+    vueDetails = new VueTexte;
+    vueDetails->setObjectName(QStringLiteral("RichEdit1"));
+    vueDetails->setFont(courier);
+    vueDetails->changerFond(QColor(166, 202, 240));
+    Splitter1->addWidget(vueJournal);
+    Splitter1->addWidget(vueDetails);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({217, 240});
-}
-
-void TForm1::creerBarreStatus() {
-    QStatusBar* barre = statusBar();
-    barre->setObjectName(QStringLiteral("barreStatus"));
-    barre->setFixedHeight(23);
-    barre->setSizeGripEnabled(true);
-    panneauHeure = new QLabel;
-    panneauHeure->setObjectName(QStringLiteral("barreStatusPanneau0"));
-    panneauHeure->setFixedWidth(80);
-    panneauHeure->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panneauMessage = new QLabel;
-    panneauMessage->setObjectName(QStringLiteral("barreStatusPanneau1"));
-    // 300 pixels at least; as the last panel it runs to the bar's end, so that a long message
-    // (a load names the whole path) can be read.
-    panneauMessage->setMinimumWidth(300);
-    panneauMessage->setFrameStyle(QFrame::NoFrame);
-    barre->addWidget(panneauHeure);
-    barre->addWidget(panneauMessage, 1);
 }
 
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
@@ -286,14 +280,8 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::afficherStatut(const QString& message) {
-    ecrireStatut(message);
+    statut_->ecrire(message);
     repaint();
-}
-
-void TForm1::ecrireStatut(const QString& message) {
-    panneauMessage->setText(message + QStringLiteral(" [") + panneauHeure->text() +
-                            QLatin1Char(']'));
-    panneauHeure->setText(texteHeure(horloge()));
 }
 
 void TForm1::montrerAnalyse(bool montree) {
@@ -318,14 +306,43 @@ ContexteFenetre TForm1::contextePages() {
     c.afficherStatut = [this](const QString& message) { afficherStatut(message); };
     c.executer = [this](const std::function<void()>& commande) { executer(commande); };
     c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
-    // After an analysis limited to a period, the report's own counts read the same lines.
-    c.journal = [this]() -> const Journal& {
-        return periodeAnalysee_.active ? journalAnalyse_ : journal_;
-    };
-    c.lignes = [this] {
-        return optionLignes_->lignes(periodeAnalysee_.active ? journalAnalyse_ : journal_);
-    };
+    c.resultat = resultat_;
     return c;
+}
+
+void TForm1::creerControleurAnalyse() {
+    ControleurAnalyse::Elements e;
+    e.executeur = &executeur_;
+    e.statut = statut_.get();
+    e.barre = barreProgressionAnalyse;
+    e.details = vueDetails;
+    e.rapport = pageRapport;
+    e.statistiques = pageStatistiques;
+    e.complements = pageComplements;
+    e.lignesIgnorees = optionLignes_;
+    e.bip = &bip_;
+    e.journal = [this]() -> const Journal& { return journal_; };
+    e.options = [this] {
+        OptionsAnalyse o;
+        o.ignorerNonConformes = optionLignes_->active();
+        o.periode = choixPeriode_->periode();
+        o.complements = complementsActifs();
+        o.largeurTranches = pageRapport->largeurTranches();
+        return o;
+    };
+    // The report is titled after the journal last chosen in the open dialog.
+    e.nomJournal = [this] { return nomFichier(dialogOuvrir.nomFichier()); };
+    e.afficherStatut = [this](const QString& message) { afficherStatut(message); };
+    e.montrerAnalyse = [this](bool montree) { montrerAnalyse(montree); };
+    e.montrerPageAnalyse = [this] { PageControl1->setCurrentIndex(0); };
+    e.jalon = [this](const char* phase) {
+        if (jalonAnalyse) jalonAnalyse(phase);
+    };
+    controleur_ = std::make_unique<ControleurAnalyse>(std::move(e), resultat_);
+}
+
+void TForm1::analyserJournal() {
+    controleur_->analyser();
 }
 
 void TForm1::creerPageStatistiques() {
@@ -367,6 +384,26 @@ void TForm1::afficherGrapheSeul(int index) {
     });
 }
 
+void TForm1::executer(const std::function<void()>& commande) {
+    executeur_.executer(commande);
+}
+
+void TForm1::enFond(const std::function<void()>& travail, const std::function<void()>& suivre) {
+    executeur_.enFond(travail, suivre);
+}
+
+void TForm1::entretenir() {
+    executeur_.entretenir();
+}
+
+void TForm1::Timer1Timer() {
+    if (executeur_.occupe()) {
+        executeur_.retarderTic();  // the clock catches up once the command has ended
+        return;
+    }
+    statut_->montrerHeure();
+}
+
 void TForm1::menuAproposClick() {
     // Lines separated by LF then CR, as the box has always shown them.
     const QString sep = QStringLiteral("\n\r");
@@ -386,8 +423,8 @@ void TForm1::quitter() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Asked while a command runs (the window keeps painting meanwhile): the program ends once
     // the command has ended, as if the request had waited for it.
-    if (pompe_ > 0) {
-        fermetureDemandee_ = true;
+    if (executeur_.occupe()) {
+        executeur_.retarderFermeture();
         event->ignore();
         return;
     }

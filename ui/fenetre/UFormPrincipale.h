@@ -1,28 +1,24 @@
-// The main window: pages, menus, status line and clock, the analysis page's buttons and text
-// views, and the file commands. Every handler runs through executer(), so that no error ever
-// crosses the event loop.
+// The main window: pages, menus, the analysis page's buttons and text views, the file commands,
+// and the wiring of its parts: the command executor (every handler runs through it, so that no
+// error ever crosses the event loop), the status line, the analysis controller and the result it
+// fills, the period, the Compléments page and the report's export.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTime>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 
+#include "core/analyse/Interfaces.h"
+#include "core/analyse/ResultatAnalyse.h"
 #include "core/journal/FichierAtomique.h"
 #include "core/journal/Journal.h"
-#include "core/analyse/Complements.h"
-#include "core/analyse/Interfaces.h"
-#include "core/analyse/UFonctionsKestrane.h"
-#include "ui/pages/contexte/ContexteFenetre.h"
 #include "ui/dialogues/Dialogues.h"
-#include "ui/graphes/GraphesStat.h"
+#include "ui/fenetre/ExecuteurCommandes.h"
+#include "ui/pages/contexte/ContexteFenetre.h"
 
 class QAction;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -33,19 +29,15 @@ class QWidget;
 
 namespace kestrane {
 
-class VueTexte;
+class BarreDeStatut;
+class ChoixPeriode;
+class ControleurAnalyse;
 class FichiersRecents;
 class OptionLignesIgnorees;
+class PageComplements;
 class PageRapport;
 class PageStatistiques;
-class PageComplements;
-class DialoguePeriode;
-class SourceLignes;
-
-// An error whose message is already worded for the user.
-struct ErreurAffichable {
-    QString message;
-};
+class VueTexte;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -55,15 +47,9 @@ class TForm1 : public QMainWindow {
 
     // Status line: "message [time shown before]", then the clock, then an immediate repaint.
     void afficherStatut(const QString& message);
-    // Runs a command; an error ends it and is shown in the error box. Commands run one at a
-    // time: one asked for while another keeps the window painted runs after it.
+    // The command executor's (ExecuteurCommandes.h).
     void executer(const std::function<void()>& commande);
-    // Within a command: runs `travail` on another thread and keeps the window painted until it
-    // ends, then raises its error here. `travail` must not touch the window. `suivre`, when
-    // given, runs on this thread each time the window is looked after (a progress bar).
     void enFond(const std::function<void()>& travail, const std::function<void()>& suivre = {});
-    // Within a command: handles what the window's looks need now (paints, exposures), but no
-    // input, no tick of the clock and no other command, which wait for the command's end.
     void entretenir();
 
     void chargerJournal();
@@ -81,18 +67,12 @@ class TForm1 : public QMainWindow {
 
     // Whether the statistics menu and the tabs of pages 1 and 2 are shown.
     void montrerAnalyse(bool montree);
-
-    // The Analyse command and its steps.
+    // The Analyse command (ControleurAnalyse).
     void analyserJournal();
-    void memoriserJournal();
-    void afficherDetails();
-    void calculerStatistiques();
-    // The supplementary page: what the first pass hands its records to, and the page shown from
-    // the counts when it is on.
-    LecteurEnregistrements* lecteurPremierePasse();
-    void afficherComplements();
 
     const Journal& journal() const { return journal_; }
+    // The last analysis, as the pages show it.
+    const ResultatAnalyse& resultat() const { return *resultat_; }
     Bip& bip() { return bip_; }
 
     // Seams: the clock, the end of the event loop, the file dialogs and the message boxes.
@@ -111,11 +91,10 @@ class TForm1 : public QMainWindow {
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
   private:
-    // Controls, named as in the rest of the program.
+    // Controls; their objectNames are the described program's ("Memo1", "RichEdit1"...).
     QTabWidget* PageControl1 = nullptr;
     QWidget *ongletAnalyse = nullptr, *ongletStatistiques = nullptr,
-            *ongletRapportAnalyse = nullptr;
-    QLabel *panneauHeure = nullptr, *panneauMessage = nullptr;
+            *ongletRapportAnalyse = nullptr, *ongletComplements = nullptr;
     QTimer* Timer1 = nullptr;
     QWidget* pBoutonAnalyse = nullptr;
     QPushButton *btCharger = nullptr, *btEnregistrerSous = nullptr, *btAnalyser = nullptr,
@@ -124,11 +103,11 @@ class TForm1 : public QMainWindow {
     QProgressBar* barreProgressionAnalyse = nullptr;
     QWidget* panelAnalyse = nullptr;
     QSplitter* Splitter1 = nullptr;
-    VueTexte *Memo1 = nullptr, *RichEdit1 = nullptr;
+    VueTexte* vueJournal = nullptr;  // "Memo1": the journal's lines
+    VueTexte* vueDetails = nullptr;  // "RichEdit1": the detail text of the last analysis
     PageRapport* pageRapport = nullptr;
     PageStatistiques* pageStatistiques = nullptr;
-    FichiersRecents* fichiersRecents_ = nullptr;
-    OptionLignesIgnorees* optionLignes_ = nullptr;
+    PageComplements* pageComplements = nullptr;
     QMenu *menuFichier = nullptr, *menuEdition = nullptr, *menuOutils = nullptr,
           *menuStatistiques = nullptr, *menuAide = nullptr;
     QAction *menuChargerJournal = nullptr, *menuEnregisterjournalsous = nullptr,
@@ -136,14 +115,22 @@ class TForm1 : public QMainWindow {
             *menuOptions = nullptr, *menuStatIP = nullptr, *menuStatOS = nullptr,
             *menuStatNav = nullptr, *menuStatResolution = nullptr, *menuStatCouleurs = nullptr,
             *menuStatProvenance = nullptr, *menuStatHoraires = nullptr, *menuStatVisites = nullptr,
-            *menuRapportdAnalyse = nullptr, *menuApropos = nullptr;
+            *menuRapportdAnalyse = nullptr, *menuApropos = nullptr,
+            *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr,
+            *menuExporterRapport = nullptr;
 
     void creerMenus();
+    void creerPageAnalyse();
+    void creerPageStatistiques();
+    void creerPageRapport();
+    void creerComplements();
+    void creerExportRapport();
+    void creerControleurAnalyse();
+    void placerBoutons();
+    ContexteFenetre contextePages();
+
     // Steps of the load after the dialog: the files read, the window shown as after a load.
     void chargerFichiers(const QStringList& chemins);
-    void creerPageAnalyse();
-    void creerBarreStatus();
-    void placerBoutons();
     // Writes the file atomically while the window keeps painting.
     void ecrireFichier(const QString& chemin, const std::function<void(const Ecrivain&)>& produire);
     void ecrireFichierDeLaVue(const QString& chemin, const VueTexte& vue);
@@ -156,54 +143,19 @@ class TForm1 : public QMainWindow {
     void menuRapportdAnalyseClick();
     void afficherGrapheSeul(int index);
     void Timer1Timer();
-    void creerPageStatistiques();
-    void creerPageRapport();
-    void creerComplements();
-    void creerExportRapport();
     bool complementsActifs() const;
     void menuAfficherComplementsClick(bool coche);
-    void menuPeriodeClick();
-    // The journal the Analyse reads: the loaded one, or its lines within the period chosen.
-    // False, with the message shown, when no line is left.
-    bool preparerJournalAnalyse();
-    // What the end message and the report's title add for the period.
-    QString suffixeFinAnalyse() const;
-    QString suffixeTitre() const;
-    // The status line's texts, as afficherStatut writes them, without painting.
-    void ecrireStatut(const QString& message);
-    // Progress of the Analyse command: the bar and the status line are set on every call but
-    // painted at most every few tens of milliseconds, and always when `toujours`.
-    void progresser(std::size_t position, const QString& message, bool toujours);
-    ContexteFenetre contextePages();
-
-    void executerAttentes();
 
     Bip& bip_;
+    ExecuteurCommandes executeur_;
     Journal journal_;
-    // The running commands (nested calls included), and what waits for them to end.
-    int commandes_ = 0;
-    int pompe_ = 0;  // > 0 while entretenir() handles events
-    std::deque<std::function<void()>> differees_;
-    bool ticManque_ = false;
-    bool fermetureDemandee_ = false;
-    // What the first pass of the Analyse command counted, for its statistics pass.
-    ComptesJournal comptesAnalyse_;
+    std::shared_ptr<ResultatAnalyse> resultat_ = std::make_shared<ResultatAnalyse>();
+    std::unique_ptr<BarreDeStatut> statut_;
+    std::unique_ptr<ControleurAnalyse> controleur_;
+    ChoixPeriode* choixPeriode_ = nullptr;
+    FichiersRecents* fichiersRecents_ = nullptr;
+    OptionLignesIgnorees* optionLignes_ = nullptr;
     bool quitte_ = false;
-    QElapsedTimer peintureProgression_;
-    QWidget* ongletComplements = nullptr;
-    PageComplements* pageComplements = nullptr;
-    QAction *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr;
-    ComptesComplements comptesComplements_;
-    std::optional<Complements> derniersComplements_;  // as the page shows them, for the export
-    QAction* menuExporterRapport = nullptr;
-    std::unique_ptr<LecteursEnSerie> lecteursAnalyse_;
-    QAction* menuPeriode = nullptr;
-    DialoguePeriode* dialoguePeriode = nullptr;
-    PeriodeAnalyse periode_;
-    // What the last Analyse read: the loaded journal, or its lines of the period.
-    Journal journalAnalyse_;
-    PeriodeAnalyse periodeAnalysee_;
-    std::size_t horsPeriode_ = 0;
 };
 
 // The file-name part of a path: after the last "/" or "\".

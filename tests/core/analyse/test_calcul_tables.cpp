@@ -2,10 +2,10 @@
 
 #include <random>
 
-#include "tests/commun/Doublures.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "tests/commun/Doublures.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -70,23 +70,23 @@ void egales(const tableauRapportStat& a, const tableauRapportStat& b, const char
 }
 
 // The tables of the pass and its period lists are those of the separate tallies.
-void tablesEgales(const Separees& s, const ListesPeriodes& listes) {
-    egales(statIP, s.ip, "ip");
-    egales(statOS, s.os, "os");
-    egales(statNav, s.nav, "nav");
-    egales(statPrecedent, s.precedent, "precedent");
-    egales(statFichier, s.fichier, "fichier");
-    egales(statTaux, s.taux, "taux");
-    egales(statHoraires, s.tranches, "tranches");
+void tablesEgales(const TablesAnalyse& t, const Separees& s, const ListesPeriodes& listes) {
+    egales(t.statIP, s.ip, "ip");
+    egales(t.statOS, s.os, "os");
+    egales(t.statNav, s.nav, "nav");
+    egales(t.statPrecedent, s.precedent, "precedent");
+    egales(t.statFichier, s.fichier, "fichier");
+    egales(t.statTaux, s.taux, "taux");
+    egales(t.statHoraires, s.tranches, "tranches");
     const ListesPeriodes attendues = listesPeriodes(s.dates);
     EXPECT_EQ(listes.annees, attendues.annees);
     EXPECT_EQ(listes.mois, attendues.mois);
 }
 
-void remplirDeTemoins() {
-    for (auto* t : {&statIP, &statOS, &statNav, &statPrecedent, &statFichier, &statTaux,
-                    &statHoraires, &statVMensuelles}) {
-        *t = {{"t\xE9moin", "", 1}};
+void remplirDeTemoins(TablesAnalyse& t) {
+    for (auto* table : {&t.statIP, &t.statOS, &t.statNav, &t.statPrecedent, &t.statFichier,
+                        &t.statTaux, &t.statHoraires, &t.statVMensuelles}) {
+        *table = {{"t\xE9moin", "", 1}};
     }
 }
 
@@ -107,6 +107,7 @@ const char* const kDebordement =
 }  // namespace
 
 TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
+    TablesAnalyse t;
     for (const int n : {2, 500, 40000}) {
         const Journal j = journalDe(lignesVariees(n, static_cast<unsigned>(n)));
         for (const int largeur : {1, 5}) {
@@ -115,33 +116,35 @@ TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
                 ComptesJournal comptes;
                 if (premierePasse) compterEnPremierePasse(j, comptes);
                 ComptesJournal* e = premierePasse ? &comptes : nullptr;
-                remplirDeTemoins();
+                remplirDeTemoins(t);
                 std::vector<int> etapes;
                 ListesPeriodes listes;
                 calculerTables(
-                    j, largeur, e, [&](int k) { etapes.push_back(k); }, &listes);
+                    j, largeur, t, e, [&](int k) { etapes.push_back(k); }, &listes);
                 EXPECT_EQ(etapes, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-                tablesEgales(s, listes);
-                ASSERT_EQ(statVMensuelles.size(), 1u);
-                EXPECT_EQ(statVMensuelles[0].libelle, "Tous");
-                EXPECT_EQ(statVMensuelles[0].nombre, n);
+                tablesEgales(t, s, listes);
+                ASSERT_EQ(t.statVMensuelles.size(), 1u);
+                EXPECT_EQ(t.statVMensuelles[0].libelle, "Tous");
+                EXPECT_EQ(t.statVMensuelles[0].nombre, n);
             }
         }
     }
 }
 
 TEST(CalculerTables, ComptesDUnAutreJournalIgnores) {
+    TablesAnalyse t;
     const Journal j = journalDe(lignesVariees(300, 1));
     const Journal autre = journalDe(lignesVariees(300, 2));
     ComptesJournal comptes;
     compterEnPremierePasse(autre, comptes);
-    calculerTables(j, 1, &comptes);
+    calculerTables(j, 1, t, &comptes);
     const Separees s = parTallies(j, 1);
-    egales(statIP, s.ip, "ip");
-    egales(statFichier, s.fichier, "fichier");
+    egales(t.statIP, s.ip, "ip");
+    egales(t.statFichier, s.fichier, "fichier");
 }
 
 TEST(CalculerTables, DebordementAuSixiemeTally) {
+    TablesAnalyse t;
     // Two large halves, so the one-pass computation runs on both cores before it gives way; each
     // half alone stays within 64 bits, their sum does not.
     std::vector<std::string> lignes = lignesVariees(40000, 3);
@@ -150,10 +153,10 @@ TEST(CalculerTables, DebordementAuSixiemeTally) {
     const Journal j = journalDe(lignes);
     ComptesJournal comptes;
     compterEnPremierePasse(j, comptes);
-    remplirDeTemoins();
+    remplirDeTemoins(t);
     std::vector<int> etapes;
     try {
-        calculerTables(j, 1, &comptes, [&](int k) { etapes.push_back(k); });
+        calculerTables(j, 1, t, &comptes, [&](int k) { etapes.push_back(k); });
         FAIL() << "overflow expected";
     } catch (const ErreurKestrane& e) {
         EXPECT_EQ(e.message(), kDebordement);
@@ -162,18 +165,19 @@ TEST(CalculerTables, DebordementAuSixiemeTally) {
     tableauRapportStat ip, fichier;
     compterAdressesIP(j, ip);
     compterFichiers(j, fichier);
-    egales(statIP, ip, "ip");
-    egales(statFichier, fichier, "fichier");
-    // statTaux holds what the tally built up to the overflowing line.
-    EXPECT_FALSE(estTemoin(statTaux));
+    egales(t.statIP, ip, "ip");
+    egales(t.statFichier, fichier, "fichier");
+    // t.statTaux holds what the tally built up to the overflowing line.
+    EXPECT_FALSE(estTemoin(t.statTaux));
     tableauRapportStat partiel;
     EXPECT_THROW(compterOctets(j, partiel), ErreurKestrane);
-    egales(statTaux, partiel, "taux");
-    EXPECT_TRUE(estTemoin(statHoraires));
-    EXPECT_TRUE(estTemoin(statVMensuelles));
+    egales(t.statTaux, partiel, "taux");
+    EXPECT_TRUE(estTemoin(t.statHoraires));
+    EXPECT_TRUE(estTemoin(t.statVMensuelles));
 }
 
 TEST(CalculerTables, DebordementEnRouteMalgreUnTotalFinalValide) {
+    TablesAnalyse t;
     // A negative byte count brings the total back under the limit, but the running total
     // passed it on the second line.
     const Journal j =
@@ -182,21 +186,22 @@ TEST(CalculerTables, DebordementEnRouteMalgreUnTotalFinalValide) {
                    ligneLog("1.1.1.1", "17/May/2015", "10:00:00", "-10")});
     ComptesJournal comptes;
     compterEnPremierePasse(j, comptes);
-    EXPECT_THROW(calculerTables(j, 1, &comptes), ErreurKestrane);
-    ASSERT_EQ(statTaux.size(), 1u);
-    EXPECT_EQ(statTaux[0].nombre, INT64_MAX);
+    EXPECT_THROW(calculerTables(j, 1, t, &comptes), ErreurKestrane);
+    ASSERT_EQ(t.statTaux.size(), 1u);
+    EXPECT_EQ(t.statTaux[0].nombre, INT64_MAX);
 }
 
 TEST(CalculerTables, HeureIllisibleAuSeptiemeTally) {
+    TablesAnalyse t;
     std::vector<std::string> lignes = lignesVariees(40000, 4);
     lignes[35000] = "1.2.3.4 - - [19/May/2015: +0100] \"GET / HTTP/1.1\" 200 5 \"-\" \"-\"";
     const Journal j = journalDe(lignes);
     ComptesJournal comptes;
     compterEnPremierePasse(j, comptes);
-    remplirDeTemoins();
+    remplirDeTemoins(t);
     std::vector<int> etapes;
     try {
-        calculerTables(j, 2, &comptes, [&](int k) { etapes.push_back(k); });
+        calculerTables(j, 2, t, &comptes, [&](int k) { etapes.push_back(k); });
         FAIL() << "conversion error expected";
     } catch (const ErreurKestrane& e) {
         EXPECT_STREQ(e.what(), "'-' n'est pas une valeur enti\xE8re correcte");
@@ -204,28 +209,30 @@ TEST(CalculerTables, HeureIllisibleAuSeptiemeTally) {
     EXPECT_EQ(etapes, (std::vector<int>{1, 2, 3, 4, 5, 6}));
     tableauRapportStat taux;
     compterOctets(j, taux);
-    egales(statTaux, taux, "taux");
-    EXPECT_EQ(statHoraires[0].libelle, "");
-    EXPECT_FALSE(estTemoin(statHoraires));
-    EXPECT_TRUE(estTemoin(statVMensuelles));
+    egales(t.statTaux, taux, "taux");
+    EXPECT_EQ(t.statHoraires[0].libelle, "");
+    EXPECT_FALSE(estTemoin(t.statHoraires));
+    EXPECT_TRUE(estTemoin(t.statVMensuelles));
 }
 
 TEST(CalculerTables, JournalIllisibleEchoueAuPremierTally) {
+    TablesAnalyse t;
     const Journal j = journalDe({ligneLog("1.1.1.1"), "www.example.com - - [x"});
-    remplirDeTemoins();
+    remplirDeTemoins(t);
     std::vector<int> etapes;
     try {
-        calculerTables(j, 1, nullptr, [&](int k) { etapes.push_back(k); });
+        calculerTables(j, 1, t, nullptr, [&](int k) { etapes.push_back(k); });
         FAIL() << "conversion error expected";
     } catch (const ErreurKestrane& e) {
         EXPECT_STREQ(e.what(), "'www' n'est pas une valeur enti\xE8re correcte");
     }
     EXPECT_TRUE(etapes.empty());
-    EXPECT_EQ(paires(statIP), (std::vector<std::pair<std::string, int64_t>>{{"1.1.1.1", 1}}));
-    EXPECT_TRUE(estTemoin(statOS));
+    EXPECT_EQ(paires(t.statIP), (std::vector<std::pair<std::string, int64_t>>{{"1.1.1.1", 1}}));
+    EXPECT_TRUE(estTemoin(t.statOS));
 }
 
 TEST(CalculerTables, LaSecondeMoitieApporteSesPropresCles) {
+    TablesAnalyse t;
     // Long enough for two halves; every key of the second half but one is unknown to the
     // first: new addresses, systems, browsers, referrers, files, dates and hours.
     constexpr int n = 40000;
@@ -251,10 +258,10 @@ TEST(CalculerTables, LaSecondeMoitieApporteSesPropresCles) {
         ComptesJournal comptes;
         compterEnPremierePasse(j, comptes);
         ListesPeriodes listes;
-        calculerTables(j, largeur, &comptes, {}, &listes);
-        tablesEgales(s, listes);
+        calculerTables(j, largeur, t, &comptes, {}, &listes);
+        tablesEgales(t, s, listes);
     }
     // The slices of the second half's hours are there, after those of the first.
-    EXPECT_EQ(statHoraires.back().libelle, "18 \xE0 24");
-    EXPECT_EQ(statIP.size(), 14u);
+    EXPECT_EQ(t.statHoraires.back().libelle, "18 \xE0 24");
+    EXPECT_EQ(t.statIP.size(), 14u);
 }

@@ -3,11 +3,11 @@
 #include <climits>
 #include <optional>
 
-#include "tests/commun/Doublures.h"
-#include "core/journal/Erreur.h"
-#include "core/lecture/TableauLog.h"
 #include "core/analyse/Complements.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/TableauLog.h"
+#include "tests/commun/Doublures.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -422,10 +422,11 @@ TEST(Complements, LesTablesRestentCellesDuPremierPassage) {
         TableauLog t;
         t.memoriser(j, {},
                     avecComplements ? static_cast<LecteurEnregistrements*>(&deux) : &comptes);
-        calculerTables(j, 1, &comptes);
-        return std::vector{paires(statIP),        paires(statOS),         paires(statNav),
-                           paires(statPrecedent), paires(statFichier),    paires(statTaux),
-                           paires(statHoraires),  paires(statVMensuelles)};
+        TablesAnalyse s;
+        calculerTables(j, 1, s, &comptes);
+        return std::vector{paires(s.statIP),        paires(s.statOS),         paires(s.statNav),
+                           paires(s.statPrecedent), paires(s.statFichier),    paires(s.statTaux),
+                           paires(s.statHoraires),  paires(s.statVMensuelles)};
     };
     const auto seules = tables(false);
     const auto avec = tables(true);

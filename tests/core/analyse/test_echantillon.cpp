@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
-#include "core/analyse/UFonctionsKestrane.h"
 
 namespace kestrane {
 namespace {
@@ -366,22 +366,23 @@ TEST_F(EchantillonReel, CalculerTablesDonneLesTablesDesComptagesSepares) {
         ComptesJournal* source = premierePasse ? &comptes : nullptr;
         std::vector<int> etapes;
         ListesPeriodes listes;
+        TablesAnalyse t;
         ASSERT_NO_THROW(calculerTables(
-            journal(), 1, source, [&](int etape) { etapes.push_back(etape); }, &listes));
+            journal(), 1, t, source, [&](int etape) { etapes.push_back(etape); }, &listes));
         EXPECT_EQ(etapes,
                   (std::vector<int>{kEtapeIP, kEtapeOS, kEtapeNav, kEtapePrecedent, kEtapeFichier,
                                     kEtapeOctets, kEtapeTranches, kEtapeRequetes}));
-        EXPECT_TRUE(memeTable(statIP, ip)) << "statIP";
-        EXPECT_TRUE(memeTable(statOS, os)) << "statOS";
-        EXPECT_TRUE(memeTable(statNav, nav)) << "statNav";
-        EXPECT_TRUE(memeTable(statPrecedent, precedent)) << "statPrecedent";
-        EXPECT_TRUE(memeTable(statFichier, fichier)) << "statFichier";
-        EXPECT_TRUE(memeTable(statTaux, taux)) << "statTaux";
-        EXPECT_TRUE(memeTable(statHoraires, horaires)) << "statHoraires";
+        EXPECT_TRUE(memeTable(t.statIP, ip)) << "statIP";
+        EXPECT_TRUE(memeTable(t.statOS, os)) << "statOS";
+        EXPECT_TRUE(memeTable(t.statNav, nav)) << "statNav";
+        EXPECT_TRUE(memeTable(t.statPrecedent, precedent)) << "statPrecedent";
+        EXPECT_TRUE(memeTable(t.statFichier, fichier)) << "statFichier";
+        EXPECT_TRUE(memeTable(t.statTaux, taux)) << "statTaux";
+        EXPECT_TRUE(memeTable(t.statHoraires, horaires)) << "statHoraires";
         // The pass ends on the whole-journal build, which is what the table keeps.
-        EXPECT_TRUE(memeTable(statVMensuelles, toutLeFichier)) << "statVMensuelles";
+        EXPECT_TRUE(memeTable(t.statVMensuelles, toutLeFichier)) << "statVMensuelles";
         EXPECT_TRUE(
-            memeTable(statVMensuelles, {{"Tous", "Toutes", static_cast<int32_t>(kLignes)}}));
+            memeTable(t.statVMensuelles, {{"Tous", "Toutes", static_cast<int32_t>(kLignes)}}));
         // The all-dates step shows only through the choice lists it leaves.
         EXPECT_EQ(listes.annees, kAnnees);
         EXPECT_EQ(listes.mois, kMois);
@@ -436,15 +437,16 @@ TEST_F(EchantillonReel, CalculerTablesSurUnGrandJournalDonneLesTablesDesComptage
         }
         ComptesJournal* source = premierePasse ? &comptes : nullptr;
         ListesPeriodes listes;
-        ASSERT_NO_THROW(calculerTables(grand, 1, source, {}, &listes));
-        EXPECT_TRUE(memeTable(statIP, ip)) << "statIP";
-        EXPECT_TRUE(memeTable(statOS, os)) << "statOS";
-        EXPECT_TRUE(memeTable(statNav, nav)) << "statNav";
-        EXPECT_TRUE(memeTable(statPrecedent, precedent)) << "statPrecedent";
-        EXPECT_TRUE(memeTable(statFichier, fichier)) << "statFichier";
-        EXPECT_TRUE(memeTable(statTaux, taux)) << "statTaux";
-        EXPECT_TRUE(memeTable(statHoraires, horaires)) << "statHoraires";
-        EXPECT_TRUE(memeTable(statVMensuelles, {{"Tous", "Toutes", nbLignes}}));
+        TablesAnalyse t;
+        ASSERT_NO_THROW(calculerTables(grand, 1, t, source, {}, &listes));
+        EXPECT_TRUE(memeTable(t.statIP, ip)) << "statIP";
+        EXPECT_TRUE(memeTable(t.statOS, os)) << "statOS";
+        EXPECT_TRUE(memeTable(t.statNav, nav)) << "statNav";
+        EXPECT_TRUE(memeTable(t.statPrecedent, precedent)) << "statPrecedent";
+        EXPECT_TRUE(memeTable(t.statFichier, fichier)) << "statFichier";
+        EXPECT_TRUE(memeTable(t.statTaux, taux)) << "statTaux";
+        EXPECT_TRUE(memeTable(t.statHoraires, horaires)) << "statHoraires";
+        EXPECT_TRUE(memeTable(t.statVMensuelles, {{"Tous", "Toutes", nbLignes}}));
         EXPECT_EQ(listes.annees, kAnnees);
         EXPECT_EQ(listes.mois, kMois);
     }

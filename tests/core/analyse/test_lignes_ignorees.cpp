@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/commun/Doublures.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/lecture/TableauLog.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "tests/commun/Doublures.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -80,51 +80,55 @@ const std::vector<std::string> kMele = {
 };
 
 // The first pass with the option, then the statistics pass over its kept lines.
-TableauLog analyserSouple(const Journal& j, bool premierePasse, int largeur = 1) {
+TableauLog analyserSouple(const Journal& j, TablesAnalyse& tables, bool premierePasse,
+                          int largeur = 1) {
     TableauLog t;
     ComptesJournal comptes;
     t.memoriser(j, {}, &comptes, examinerLigne);
-    calculerTables(t, largeur, premierePasse ? &comptes : nullptr);
+    calculerTables(t, largeur, tables, premierePasse ? &comptes : nullptr);
     return t;
 }
 
 }  // namespace
 
 TEST(TablesSouples, LignesGardeesSeulement) {
+    TablesAnalyse tables;
     const Journal j = journalDe(kMele);
     for (const bool premierePasse : {true, false}) {
-        const TableauLog t = analyserSouple(j, premierePasse);
+        const TableauLog t = analyserSouple(j, tables, premierePasse);
         EXPECT_EQ(t.taille(), 6u);
         EXPECT_EQ(t.nbIgnorees(), 6u);
         EXPECT_EQ(
-            paires(statIP),
+            paires(tables.statIP),
             (Paires{{"10.0.0.1", 2}, {"2001:db8::1", 2}, {"::1", 1}, {"crawl.example.com", 1}}));
         EXPECT_EQ(
-            paires(statTaux),
+            paires(tables.statTaux),
             (Paires{
                 {"10.0.0.1", 107}, {"2001:db8::1", 250}, {"::1", 0}, {"crawl.example.com", 30}}));
-        EXPECT_EQ(paires(statNav), (Paires{{"Mozilla/4.0 ", 5}, {"Googlebot/2.1 ", 1}}));
+        EXPECT_EQ(paires(tables.statNav), (Paires{{"Mozilla/4.0 ", 5}, {"Googlebot/2.1 ", 1}}));
         // Two days: the slices are averaged over the kept lines' days.
-        EXPECT_EQ(paires(statHoraires), (Paires{{"", 0},
-                                                {"10 \xE0 11", 1},
-                                                {"11 \xE0 12", 0},
-                                                {"12 \xE0 13", 1},
-                                                {"13 \xE0 14", 0}}));
-        EXPECT_EQ(paires(statVMensuelles), (Paires{{"Tous", 6}}));
+        EXPECT_EQ(paires(tables.statHoraires), (Paires{{"", 0},
+                                                       {"10 \xE0 11", 1},
+                                                       {"11 \xE0 12", 0},
+                                                       {"12 \xE0 13", 1},
+                                                       {"13 \xE0 14", 0}}));
+        EXPECT_EQ(paires(tables.statVMensuelles), (Paires{{"Tous", 6}}));
         // The separate tallies read the same lines.
         tableauRapportStat ip, taux, journee;
         compterAdressesIP(t, ip);
         compterOctets(t, taux);
-        EXPECT_EQ(paires(ip), paires(statIP));
-        EXPECT_EQ(paires(taux), paires(statTaux));
+        EXPECT_EQ(paires(ip), paires(tables.statIP));
+        EXPECT_EQ(paires(taux), paires(tables.statTaux));
         compterRequetes(t, kPeriodeJournee, "07/12/2006", "", journee);
         EXPECT_EQ(paires(journee), (Paires{{"12h \xE0 13h", 2}, {"13h \xE0 14h", 1}}));
     }
     // The option off: the same journal stops the tallies as before.
-    EXPECT_THROW(compterAdressesIP(j), ErreurKestrane);
+    tableauRapportStat adresses;
+    EXPECT_THROW(compterAdressesIP(j, adresses), ErreurKestrane);
 }
 
 TEST(TablesSouples, JournalPropreCommeSansOption) {
+    TablesAnalyse tables;
     std::vector<std::string> lignes;
     std::mt19937 alea(7);
     for (int k = 0; k < 500; ++k) {
@@ -135,19 +139,20 @@ TEST(TablesSouples, JournalPropreCommeSansOption) {
                      std::to_string(alea() % 999)));
     }
     const Journal j = journalDe(lignes);
-    calculerTables(j, 3);
-    const std::vector<tableauRapportStat> sans = {statIP,        statOS,         statNav,
-                                                  statPrecedent, statFichier,    statTaux,
-                                                  statHoraires,  statVMensuelles};
-    const TableauLog t = analyserSouple(j, true, 3);
+    calculerTables(j, 3, tables);
+    const std::vector<tableauRapportStat> sans = {
+        tables.statIP,      tables.statOS,   tables.statNav,      tables.statPrecedent,
+        tables.statFichier, tables.statTaux, tables.statHoraires, tables.statVMensuelles};
+    const TableauLog t = analyserSouple(j, tables, true, 3);
     EXPECT_EQ(t.nbIgnorees(), 0u);
-    const std::vector<tableauRapportStat> avec = {statIP,        statOS,         statNav,
-                                                  statPrecedent, statFichier,    statTaux,
-                                                  statHoraires,  statVMensuelles};
+    const std::vector<tableauRapportStat> avec = {
+        tables.statIP,      tables.statOS,   tables.statNav,      tables.statPrecedent,
+        tables.statFichier, tables.statTaux, tables.statHoraires, tables.statVMensuelles};
     for (std::size_t k = 0; k < sans.size(); ++k) EXPECT_EQ(paires(avec[k]), paires(sans[k])) << k;
 }
 
 TEST(TablesSouples, DeuxMoitiesCommeLesTalliesSeparees) {
+    TablesAnalyse tables;
     // Past the two-core threshold, text and dotted clients mixed in both halves, some of them
     // first seen in the second half: the merged order of first appearance is the tallies'.
     const std::size_t n = kSeuilDeuxFilsLignes * 2 + 100;
@@ -166,9 +171,10 @@ TEST(TablesSouples, DeuxMoitiesCommeLesTalliesSeparees) {
         }
     }
     const Journal j = journalDe(lignes);
-    analyserSouple(j, true, 2);
-    const Paires ip = paires(statIP), taux = paires(statTaux), tranches = paires(statHoraires);
-    const TableauLog t = analyserSouple(j, false, 2);
+    analyserSouple(j, tables, true, 2);
+    const Paires ip = paires(tables.statIP), taux = paires(tables.statTaux),
+                 tranches = paires(tables.statHoraires);
+    const TableauLog t = analyserSouple(j, tables, false, 2);
     tableauRapportStat ipSeparee, tauxSeparee, tranchesSeparees;
     compterAdressesIP(t, ipSeparee);
     compterOctets(t, tauxSeparee);
@@ -177,22 +183,23 @@ TEST(TablesSouples, DeuxMoitiesCommeLesTalliesSeparees) {
     EXPECT_EQ(taux, paires(tauxSeparee));
     EXPECT_EQ(tranches, paires(tranchesSeparees));
     EXPECT_GT(t.nbIgnorees(), 0u);
-    EXPECT_EQ(paires(statVMensuelles), (Paires{{"Tous", static_cast<int64_t>(t.taille())}}));
+    EXPECT_EQ(paires(tables.statVMensuelles), (Paires{{"Tous", static_cast<int64_t>(t.taille())}}));
 }
 
 TEST(TablesSouples, EchantillonReelCommeSansOption) {
+    TablesAnalyse tables;
     // A real log, every line of which conforms: the option changes nothing.
     const std::string chemin = std::string(KESTRANE_ECHANTILLONS) + "/apache-combined-10k.log";
     if (!std::filesystem::exists(chemin)) GTEST_SKIP() << "sample journal absent: " << chemin;
     const Journal j = Journal::charger(chemin);
-    calculerTables(j, 2);
-    const std::vector<tableauRapportStat> sans = {statIP,        statOS,         statNav,
-                                                  statPrecedent, statFichier,    statTaux,
-                                                  statHoraires,  statVMensuelles};
-    const TableauLog t = analyserSouple(j, true, 2);
+    calculerTables(j, 2, tables);
+    const std::vector<tableauRapportStat> sans = {
+        tables.statIP,      tables.statOS,   tables.statNav,      tables.statPrecedent,
+        tables.statFichier, tables.statTaux, tables.statHoraires, tables.statVMensuelles};
+    const TableauLog t = analyserSouple(j, tables, true, 2);
     EXPECT_EQ(t.nbIgnorees(), 0u);
-    const std::vector<tableauRapportStat> avec = {statIP,        statOS,         statNav,
-                                                  statPrecedent, statFichier,    statTaux,
-                                                  statHoraires,  statVMensuelles};
+    const std::vector<tableauRapportStat> avec = {
+        tables.statIP,      tables.statOS,   tables.statNav,      tables.statPrecedent,
+        tables.statFichier, tables.statTaux, tables.statHoraires, tables.statVMensuelles};
     for (std::size_t k = 0; k < sans.size(); ++k) EXPECT_EQ(paires(avec[k]), paires(sans[k])) << k;
 }

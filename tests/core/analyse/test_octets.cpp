@@ -6,10 +6,10 @@
 
 #include <optional>
 
-#include "tests/commun/Doublures.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "tests/commun/Doublures.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -84,20 +84,21 @@ TEST(Octets, SoixanteQuatreBitsParLesTroisChemins) {
             const Journal j = journalOctets(c.a1, c.a2, c.b, remplissage);
             tableauRapportStat separe;
             const Issue tally = issue([&] { compterOctets(j, separe); }, separe);
-            statTaux.clear();
-            const Issue uneFois = issue([&] { calculerTables(j, 1, nullptr); }, statTaux);
+            TablesAnalyse t;
+            const Issue uneFois = issue([&] { calculerTables(j, 1, t, nullptr); }, t.statTaux);
             ComptesJournal comptes;
             TableauLog().memoriser(j, {}, &comptes);
-            statTaux.clear();
-            const Issue premierePasse = issue([&] { calculerTables(j, 1, &comptes); }, statTaux);
+            t.statTaux.clear();
+            const Issue premierePasse =
+                issue([&] { calculerTables(j, 1, t, &comptes); }, t.statTaux);
             // The lenient reading skips two lines before: the line named is still the journal's.
             TableauLog souple;
             ComptesJournal comptesSouples;
             souple.memoriser(journalOctets(c.a1, c.a2, c.b, remplissage, {"junk", ""}), {},
                              &comptesSouples, examinerLigne);
-            statTaux.clear();
+            t.statTaux.clear();
             const Issue lignesGardees =
-                issue([&] { calculerTables(souple, 1, &comptesSouples); }, statTaux);
+                issue([&] { calculerTables(souple, 1, t, &comptesSouples); }, t.statTaux);
             if (c.debordement) {
                 EXPECT_EQ(tally.erreur, kDebordement);
                 EXPECT_EQ(tally.ligne, 1 + remplissage);

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/commun/OutilsTests.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
+#include "tests/commun/Doublures.h"
+#include "tests/commun/OutilsTests.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -187,12 +188,6 @@ std::vector<std::string> lignesMelees(std::size_t n, const std::vector<bool>& ma
     return lignes;
 }
 
-Journal journalDeLignes(const std::vector<std::string>& lignes) {
-    std::string texte;
-    for (const std::string& l : lignes) texte += l + "\n";
-    return Journal::depuisTexte(texte);
-}
-
 // Reads every record handed over, by stretch.
 struct Lecteur : LecteurEnregistrements {
     std::vector<std::string> requetes[2];
@@ -213,7 +208,7 @@ TEST(TableauLogSouple, LignesGardeesEtIgnorees) {
             mauvaise[i] = i < 3 || i + 2 >= n || i % 7 == 5 || (i >= n / 2 - 2 && i < n / 2 + 3);
         }
         const std::vector<std::string> lignes = lignesMelees(n, mauvaise);
-        const Journal j = journalDeLignes(lignes);
+        const Journal j = test::journalDe(lignes);
         for (const bool suivi : {false, true}) {
             TableauLog t;
             Lecteur lecteur;
@@ -259,7 +254,7 @@ TEST(TableauLogSouple, ListeLimiteeAuxPremieres) {
     const std::size_t n = kSeuilDeuxFilsLignes + 4000;
     std::vector<bool> mauvaise(n);
     for (std::size_t i = 0; i < n; ++i) mauvaise[i] = i % 3 != 0;
-    const Journal j = journalDeLignes(lignesMelees(n, mauvaise));
+    const Journal j = test::journalDe(lignesMelees(n, mauvaise));
     TableauLog t;
     t.memoriser(j, {}, nullptr, examenTest);
     const std::size_t attendues = n - (n + 2) / 3;
@@ -269,7 +264,7 @@ TEST(TableauLogSouple, ListeLimiteeAuxPremieres) {
         ASSERT_EQ(t.premieresIgnorees()[k].numero, k / 2 * 3 + 1 + k % 2);
     }
     // A later strict pass forgets all of it.
-    const Journal propre = journalDeLignes(lignesMelees(5, std::vector<bool>(5, false)));
+    const Journal propre = test::journalDe(lignesMelees(5, std::vector<bool>(5, false)));
     EXPECT_TRUE(erreurDe([&] { t.memoriser(propre); }).has_value());  // clients by name
     EXPECT_EQ(t.nbIgnorees(), 0u);
     EXPECT_TRUE(t.premieresIgnorees().empty());

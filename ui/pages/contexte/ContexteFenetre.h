@@ -4,13 +4,14 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
+#include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
 
 namespace kestrane {
 
 class Bip;
-class Journal;
 
 struct ContexteFenetre {
     Bip* bip = nullptr;                                  // the refused key's signal
@@ -18,9 +19,9 @@ struct ContexteFenetre {
     // Runs a command and shows its error, if any: no exception leaves a command of a page.
     std::function<void(const std::function<void()>&)> executer;
     Execution enFond;  // a long computation, the window painted (empty: in place)
-    std::function<const Journal&()> journal;  // the loaded journal
-    // The lines the last analysis counted (empty: those of the loaded journal).
-    std::function<LignesAnalysees()> lignes;
+    // The window's analysis, which the pages show and whose tables their commands sort and
+    // recount (null: a page's own, empty).
+    std::shared_ptr<ResultatAnalyse> resultat;
 };
 
 }  // namespace kestrane

@@ -17,11 +17,12 @@
 #include <string>
 #include <utility>
 
-#include "core/journal/Journal.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Journal.h"
 #include "ui/graphes/GrapheQt.h"
-#include "ui/vues/GrilleRapportQt.h"
+#include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/pages/rapport/PageRapport.h"
+#include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
@@ -151,12 +152,6 @@ void PageRapport::brancher() {
     brancherRequetes();
 }
 
-LignesAnalysees PageRapport::lignes() const {
-    static const Journal vide;
-    if (contexte_.lignes) return contexte_.lignes();
-    return contexte_.journal ? contexte_.journal() : vide;
-}
-
 void PageRapport::commande(const std::function<void()>& action) {
     if (contexte_.executer) {
         contexte_.executer(action);
@@ -172,49 +167,50 @@ void PageRapport::surSelection(QAbstractButton* bouton, std::function<void()> ac
 }
 
 void PageRapport::brancherGroupesStandard() {
-    // In the order of standards_.
+    // In the order of the groups.
     struct Liaison {
-        tableauRapportStat* table;
+        tableauRapportStat TablesAnalyse::*table;
         GrapheQt* GraphesStat::*graphe;
     };
     const std::array<Liaison, 6> liaisons{{
-        {&statIP, &GraphesStat::grapheStatIP},
-        {&statOS, &GraphesStat::grapheStatOS},
-        {&statNav, &GraphesStat::grapheStatNavRobots},
-        {&statFichier, &GraphesStat::grapheStatFichierCharge},
-        {&statTaux, &GraphesStat::grapheStatTauxCharge},
-        {&statPrecedent, &GraphesStat::grapheStatPrecedent},
+        {&TablesAnalyse::statIP, &GraphesStat::grapheStatIP},
+        {&TablesAnalyse::statOS, &GraphesStat::grapheStatOS},
+        {&TablesAnalyse::statNav, &GraphesStat::grapheStatNavRobots},
+        {&TablesAnalyse::statFichier, &GraphesStat::grapheStatFichierCharge},
+        {&TablesAnalyse::statTaux, &GraphesStat::grapheStatTauxCharge},
+        {&TablesAnalyse::statPrecedent, &GraphesStat::grapheStatPrecedent},
     }};
-    for (std::size_t i = 0; i < standards_.size(); ++i) {
-        const GroupeStandard g = standards_[i];
+    for (std::size_t i = 0; i < groupes_.size(); ++i) {
+        GroupeRapport* g = groupes_[i];
         const Liaison l = liaisons[i];
         for (const bool croissant : {true, false}) {
-            surSelection(croissant ? g.croissant : g.decroissant, [this, g, l, croissant] {
-                trier(*l.table, *g.grille, croissant, ChampTri::nombre);
-                remplirGraphe(*(graphes_.*l.graphe), 50, *l.table);
+            surSelection(croissant ? g->croissant() : g->decroissant(), [this, g, l, croissant] {
+                tableauRapportStat& table = resultat().tables.*l.table;
+                trier(table, *g->grille(), croissant, ChampTri::nombre);
+                remplirGraphe(*(graphes_.*l.graphe), 50, table);
             });
         }
-        connect(g.rechercher, &QToolButton::clicked, this,
-                [this, g] { commande([this, g] { rechercher(g); }); });
-        connect(g.recherche, &QLineEdit::textChanged, this,
-                [this, g] { commande([g] { g.resultat->ecrireTexte({}); }); });
+        connect(g->rechercher(), &QToolButton::clicked, this,
+                [this, g] { commande([this, g] { rechercher(*g); }); });
+        connect(g->recherche(), &QLineEdit::textChanged, this,
+                [this, g] { commande([g] { g->resultat()->ecrireTexte({}); }); });
     }
 }
 
-void PageRapport::rechercher(const GroupeStandard& g) {
+void PageRapport::rechercher(const GroupeRapport& g) {
     bool complet = true;
-    const std::string texte = vers1252(g.recherche->text(), &complet);
+    const std::string texte = vers1252(g.recherche()->text(), &complet);
     if (complet) {
-        rechercherTableau(*g.grille, texte, *g.resultat);
+        rechercherTableau(*g.grille(), texte, *g.resultat());
     } else {
         // Its '?' stand-ins would match cells that hold a real '?'; no cell holds this text.
         GrilleSansLignes aucune;
-        rechercherTableau(aucune, texte, *g.resultat);
+        rechercherTableau(aucune, texte, *g.resultat());
     }
 }
 
 void PageRapport::brancherRechercheAdresse() {
-    new FiltreAdresse(editRapportAdressesIPRecherche, [this] {
+    new FiltreAdresse(groupes_[kGroupeAdresses]->recherche(), [this] {
         commande([this] {
             if (contexte_.bip) bipErreur(*contexte_.bip);
         });
@@ -222,25 +218,19 @@ void PageRapport::brancherRechercheAdresse() {
 }
 
 void PageRapport::brancherTranches() {
-    const auto trier = [this](std::function<void()> tri) {
-        return [this, tri = std::move(tri)] {
-            tri();
-            remplirGraphe(*graphes_.grapheStatHoraires, 24, statHoraires);
-        };
+    const std::pair<QRadioButton*, std::pair<bool, ChampTri>> ordres[] = {
+        {radioRapportTranchesCroissant, {true, ChampTri::nombre}},
+        {radioRapportTranchesDecroissant, {false, ChampTri::nombre}},
+        {radioRapportTranchesHDF, {true, ChampTri::libelle}},
+        {radioRapportTranchesHFD, {false, ChampTri::libelle}},
     };
-    GrilleRapportQt& grille = *tableauRapportTranches;
-    surSelection(radioRapportTranchesCroissant, trier([this, &grille] {
-                     PageRapport::trier(statHoraires, grille, true, ChampTri::nombre);
-                 }));
-    surSelection(radioRapportTranchesDecroissant, trier([this, &grille] {
-                     PageRapport::trier(statHoraires, grille, false, ChampTri::nombre);
-                 }));
-    surSelection(radioRapportTranchesHDF, trier([this, &grille] {
-                     PageRapport::trier(statHoraires, grille, true, ChampTri::libelle);
-                 }));
-    surSelection(radioRapportTranchesHFD, trier([this, &grille] {
-                     PageRapport::trier(statHoraires, grille, false, ChampTri::libelle);
-                 }));
+    for (const auto& [bouton, ordre] : ordres) {
+        surSelection(bouton, [this, croissant = ordre.first, champ = ordre.second] {
+            tableauRapportStat& tranches = resultat().tables.statHoraires;
+            trier(tranches, *tableauRapportTranches, croissant, champ);
+            remplirGraphe(*graphes_.grapheStatHoraires, 24, tranches);
+        });
+    }
     connect(seRapportTrancheRecherche, &QSpinBox::valueChanged, this, [this](int largeur) {
         commande([this, largeur] { changerLargeurTranches(largeur); });
     });
@@ -251,25 +241,27 @@ void PageRapport::changerLargeurTranches(int largeur) {
     // recomputation fails.
     decocherSansAction(groupeTriTranches);
     const LignesAnalysees j = lignes();
-    calculer([&] { compterTranchesHoraires(j, largeur); });
-    remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", statHoraires, *tableauRapportTranches);
-    remplirGraphe(*graphes_.grapheStatHoraires, 24, statHoraires);
+    tableauRapportStat& tranches = resultat().tables.statHoraires;
+    calculer([&] { compterTranchesHoraires(j, largeur, tranches); });
+    remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", tranches, *tableauRapportTranches);
+    remplirGraphe(*graphes_.grapheStatHoraires, 24, tranches);
 }
 
 void PageRapport::brancherRequetes() {
     // The requests' "ascending" lists the busiest periods first.
     surSelection(radioRapportRequetesCroissant, [this] {
-        trier(statVMensuelles, *tableauRapportRequetes, false, ChampTri::nombre);
+        trier(resultat().tables.statVMensuelles, *tableauRapportRequetes, false, ChampTri::nombre);
     });
     surSelection(radioRapportRequetesDecroissant, [this] {
-        trier(statVMensuelles, *tableauRapportRequetes, true, ChampTri::nombre);
+        trier(resultat().tables.statVMensuelles, *tableauRapportRequetes, true, ChampTri::nombre);
     });
 
     // The whole journal is built at once and shown by "Actualiser"; the other periods are only
     // recorded, "Actualiser" builds them.
     surSelection(radioRapportRequetesToutJournal, [this] {
-        periodeChoisie = std::string(kPeriodeToutLeFichier);
-        compterRequetes(lignes(), periodeChoisie, "", "");
+        ResultatAnalyse& r = resultat();
+        r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+        compterRequetes(lignes(), r.periodeChoisie, "", "", r.tables.statVMensuelles);
     });
     const std::array<std::pair<QRadioButton*, std::string_view>, 4> periodes{{
         {radioRapportRequetesAnnee, kPeriodeAnnee},
@@ -278,7 +270,7 @@ void PageRapport::brancherRequetes() {
         {radioRapportRequetesJournee, kPeriodeJournee},
     }};
     for (const auto& [bouton, periode] : periodes) {
-        surSelection(bouton, [p = periode] { periodeChoisie = std::string(p); });
+        surSelection(bouton, [this, p = periode] { resultat().periodeChoisie = std::string(p); });
     }
     connect(btRapportRequetesActualiser, &QPushButton::clicked, this,
             [this] { commande([this] { actualiserRapportRequetes(); }); });
@@ -286,7 +278,7 @@ void PageRapport::brancherRequetes() {
 
 void PageRapport::actualiserRapportRequetes() {
     // The choices are read here; the build runs while the window keeps painting.
-    const std::string periode = periodeChoisie;
+    const std::string periode = resultat().periodeChoisie;
     std::string valeur1, valeur2;
     if (periode == kPeriodeAnnee) {
         valeur1 = vers1252(cbRapportRequetesAnnees->currentText());
@@ -301,7 +293,8 @@ void PageRapport::actualiserRapportRequetes() {
     if (periode == kPeriodeAnnee || periode == kPeriodeMois || periode == kPeriodePeriode ||
         periode == kPeriodeJournee) {
         const LignesAnalysees j = lignes();
-        calculer([&] { compterRequetes(j, periode, valeur1, valeur2); });
+        tableauRapportStat& requetes = resultat().tables.statVMensuelles;
+        calculer([&] { compterRequetes(j, periode, valeur1, valeur2, requetes); });
     }
     afficherRequetes();
 }

@@ -29,16 +29,19 @@
 
 #include "core/analyse/UFonctionsKestrane.h"
 #include "ui/graphes/GrapheQt.h"
+#include "ui/pages/rapport/ConstructionRapport.h"
+#include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
 
+using namespace rapport;
+
 namespace {
 
-constexpr int kMarge = 8;
-constexpr int kHauteurGroupe = 169;
-constexpr int kLongueurRecherche = 15;
+constexpr int kMarge = GroupeRapport::kMarge;
+constexpr int kHauteurGroupe = GroupeRapport::kHauteur;
 
 // -1 for a wheel turned up (towards the top of the report), +1 down, 0 for no vertical turn.
 int sensMolette(const QWheelEvent* e) {
@@ -70,81 +73,11 @@ class BoiteDefilement : public QScrollArea {
     }
 };
 
-QFont police(int pixels, bool gras) {
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(pixels);
-    f.setBold(gras);
-    return f;
-}
-
-// Every control is named and takes the page's plain font explicitly, so that the bold caption
-// font of the group it sits in does not reach it.
-template <typename W>
-W* controle(QWidget* parent, const char* nom, const QRect& place) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(nom));
-    w->setFont(police(11, false));
-    w->setGeometry(place);
-    return w;
-}
-
-QGroupBox* groupe(QWidget* parent, const char* nom, const QString& titre, const QRect& place) {
-    auto* g = controle<QGroupBox>(parent, nom, place);
-    g->setTitle(titre);
-    g->setFont(police(11, true));
-    return g;
-}
-
-QRadioButton* radio(QWidget* parent, const char* nom, const QString& texte, const QRect& place) {
-    auto* r = controle<QRadioButton>(parent, nom, place);
-    r->setText(texte);
-    return r;
-}
-
-QLabel* texte(QWidget* parent, const char* nom, const QString& contenu, const QRect& place) {
-    auto* l = controle<QLabel>(parent, nom, place);
-    l->setTextFormat(Qt::PlainText);
-    l->setText(contenu);
-    return l;
-}
-
-// A caption in white on black across the report.
-void bandeau(QLabel* l, int pixels) {
-    l->setFont(police(pixels, true));
-    l->setAlignment(Qt::AlignCenter);
-    l->setAutoFillBackground(true);
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, Qt::black);
-    p.setColor(QPalette::WindowText, Qt::white);
-    l->setPalette(p);
-}
-
-GrilleRapportQt* grille(QWidget* parent, const char* nom, const QRect& place, int largeur0,
-                        int largeur1, bool redimensionnable) {
-    auto* g = controle<GrilleRapportQt>(parent, nom, place);
-    g->changerLargeurs(largeur0, largeur1);
-    g->permettreRedimensionnement(redimensionnable);
-    return g;
-}
-
-QDateEdit* date(QWidget* parent, const char* nom, const QRect& place, QDate initiale) {
-    auto* d = controle<QDateEdit>(parent, nom, place);
-    d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    d->setCalendarPopup(true);
-    d->setDate(initiale);
-    return d;
-}
-
-// Places `suivant` just right of `avant`, on the same text line.
-void aLaSuite(QWidget* avant, QWidget* suivant, int ecart) {
-    avant->resize(avant->sizeHint().width(), avant->height());
-    suivant->move(avant->geometry().right() + 1 + ecart, suivant->y());
-}
-
 }  // namespace
 
 PageRapport::PageRapport(ContexteFenetre contexte, GraphesStat graphes, QWidget* parent)
     : QWidget(parent), contexte_(std::move(contexte)), graphes_(graphes) {
+    if (!contexte_.resultat) contexte_.resultat = std::make_shared<ResultatAnalyse>();
     setObjectName(QStringLiteral("PageRapport"));
     setFont(police(11, false));
     auto* page = new QVBoxLayout(this);
@@ -181,12 +114,6 @@ PageRapport::PageRapport(ContexteFenetre contexte, GraphesStat graphes, QWidget*
 
 void PageRapport::nommerGroupes() {
     const std::pair<QButtonGroup*, const char*> groupes[] = {
-        {groupeTriAdressesIP, "groupeTriAdressesIP"},
-        {groupeTriOS, "groupeTriOS"},
-        {groupeTriNav, "groupeTriNav"},
-        {groupeTriFichier, "groupeTriFichier"},
-        {groupeTriTaux, "groupeTriTaux"},
-        {groupeTriPrecedent, "groupeTriPrecedent"},
         {groupeTriTranches, "groupeTriTranches"},
         {groupeTriRequetes, "groupeTriRequetes"},
         {groupePeriodeRequetes, "groupePeriodeRequetes"},
@@ -202,14 +129,16 @@ void PageRapport::afficherTable(int etape) {
         const tableauRapportStat& table;
         GrilleRapport* grille;
     };
+    const TablesAnalyse& t = resultat().tables;
     const Remplissage remplissages[] = {
-        {"Adresses IP", "Occurences", statIP, tableauRapportAdressesIP},
-        {"Syst\xE8me d'Exploitation", "Occurences", statOS, tableauRapportOS},
-        {"Navigateur / Robot", "Occurences", statNav, tableauRapportNav},
-        {"Page de provenance", "Occurences", statPrecedent, tableauRapportPrecedent},
-        {"Fichier charg\xE9", "Occurences", statFichier, tableauRapportFichierCharge},
-        {"Adresse IP", "Octets", statTaux, tableauRapportTauxChargement},
-        {"Tranche horaire", "Nb Acc\xE8s", statHoraires, tableauRapportTranches},
+        {"Adresses IP", "Occurences", t.statIP, groupes_[kGroupeAdresses]->grille()},
+        {"Syst\xE8me d'Exploitation", "Occurences", t.statOS, groupes_[kGroupeSystemes]->grille()},
+        {"Navigateur / Robot", "Occurences", t.statNav, groupes_[kGroupeNavigateurs]->grille()},
+        {"Page de provenance", "Occurences", t.statPrecedent,
+         groupes_[kGroupeProvenances]->grille()},
+        {"Fichier charg\xE9", "Occurences", t.statFichier, groupes_[kGroupeFichiers]->grille()},
+        {"Adresse IP", "Octets", t.statTaux, groupes_[kGroupeOctets]->grille()},
+        {"Tranche horaire", "Nb Acc\xE8s", t.statHoraires, tableauRapportTranches},
     };
     static_assert(std::size(remplissages) == kEtapeTranches - kEtapeIP + 1);
     if (etape < kEtapeIP || etape > kEtapeTranches) return;
@@ -232,13 +161,14 @@ void PageRapport::preparerRequetes(const ListesPeriodes& listes) {
     cbRapportRequetesMois->setCurrentIndex(0);
     // Selecting the button runs its action when it was not selected already.
     radioRapportRequetesToutJournal->setChecked(true);
-    compterRequetes(lignes(), kPeriodeToutLeFichier, "", "");
+    compterRequetes(lignes(), kPeriodeToutLeFichier, "", "", resultat().tables.statVMensuelles);
     afficherRequetes();
 }
 
 void PageRapport::afficherRequetes() {
-    remplirTableauRapport("Date", "Occurences", statVMensuelles, *tableauRapportRequetes);
-    remplirGraphe(*graphes_.grapheStatVMensuelles, 50, statVMensuelles);
+    const tableauRapportStat& requetes = resultat().tables.statVMensuelles;
+    remplirTableauRapport("Date", "Occurences", requetes, *tableauRapportRequetes);
+    remplirGraphe(*graphes_.grapheStatVMensuelles, 50, requetes);
     emit requetesAffichees();
 }
 
@@ -251,7 +181,7 @@ void PageRapport::changerTitre(const QString& titre) {
 }
 
 void PageRapport::oublierTriAdresses() {
-    decocherSansAction(groupeTriAdressesIP);
+    decocherSansAction(groupes_[kGroupeAdresses]->tri());
 }
 
 void PageRapport::creerBarreOutils() {
@@ -276,68 +206,24 @@ void PageRapport::creerContenu() {
 
     const QString vide;
     const QString adresse = QStringLiteral("xxx.xxx.xxx.xxx");
-    standards_[0] = creerGroupeStandard(
-        48, "boiteRapportAdressesIP", QStringLiteral("Adresses IP :"), "tableauRapportAdressesIP",
-        150, 150, "radioRapportAdressesIPCroissant", "radioRapportAdressesIPDecroissant",
-        "editRapportAdressesIPRecherche", adresse, "btRapportAdressesIPRechercher",
-        "lbRapportAdressesIPRecherche");
-    standards_[1] = creerGroupeStandard(
-        224, "boiteRapportOS", QStringLiteral("Syst\u00e8mes d'exploitation :"), "tableauRapportOS",
-        150, 150, "radioRapportOSCroissant", "radioRapportOSDecroissant", "editRapportOSRecherche",
-        vide, "btRapportOSRechercher", "lbRapportOSRecherche");
-    standards_[2] = creerGroupeStandard(
-        400, "boiteRapportNavRobots", QStringLiteral("Navigateurs / Robots :"), "tableauRapportNav",
-        237, 62, "radioRapportNavCroissant", "radioRapportNavDecroissant",
-        "editRapportNavRecherche", vide, "btRapportNavRechercher", "lbRapportNavRecherche");
-    standards_[3] = creerGroupeStandard(
-        576, "boiteRapportFichierCharge", QStringLiteral("Fichiers charg\u00e9s :"),
-        "tableauRapportFichierCharge", 150, 150, "radioRapportFichierCroissant",
-        "radioRapportFichierDecroissant", "editRapportFichierRecherche", vide,
-        "btRapportFichierRechercher", "lbRapportFichierRecherche");
-    standards_[4] = creerGroupeStandard(
-        752, "boiteRapportTauxChargement", QStringLiteral("Taux de chargement :"),
-        "tableauRapportTauxChargement", 150, 150, "radioRapportTauxCroissant",
-        "radioRapportTauxDecroissant", "editRapportTauxRecherche", adresse,
-        "btRapportTauxRechercher", "lbRapportTauxRecherche");
-    standards_[5] = creerGroupeStandard(
-        928, "boiteRapportPrecedent", QStringLiteral("Provenance des visites :"),
-        "tableauRapportPrecedent", 260, 150, "radioRapportPrecedentCroissant",
-        "radioRapportPrecedentDecroissant", "editRapportPrecedentRecherche", vide,
-        "btRapportPrecedentRechercher", "lbRapportPrecedentRecherche");
-
-    const auto membres = [](const GroupeStandard& g, QGroupBox*& boite, GrilleRapportQt*& grille,
-                            QRadioButton*& croissant, QRadioButton*& decroissant,
-                            QButtonGroup*& tri, QLineEdit*& edit, QToolButton*& bouton,
-                            EtiquetteQt*& resultat) {
-        boite = g.boite;
-        grille = g.grille;
-        croissant = g.croissant;
-        decroissant = g.decroissant;
-        tri = g.tri;
-        edit = g.recherche;
-        bouton = g.rechercher;
-        resultat = g.resultat;
+    const GroupeRapport::Description groupes[] = {
+        {"AdressesIP", "boiteRapportAdressesIP", "tableauRapportAdressesIP",
+         QStringLiteral("Adresses IP :"), 48, 150, 150, adresse},
+        {"OS", "boiteRapportOS", "tableauRapportOS",
+         QStringLiteral("Syst\u00e8mes d'exploitation :"), 224, 150, 150, vide},
+        {"Nav", "boiteRapportNavRobots", "tableauRapportNav",
+         QStringLiteral("Navigateurs / Robots :"), 400, 237, 62, vide},
+        {"Fichier", "boiteRapportFichierCharge", "tableauRapportFichierCharge",
+         QStringLiteral("Fichiers charg\u00e9s :"), 576, 150, 150, vide},
+        {"Taux", "boiteRapportTauxChargement", "tableauRapportTauxChargement",
+         QStringLiteral("Taux de chargement :"), 752, 150, 150, adresse},
+        {"Precedent", "boiteRapportPrecedent", "tableauRapportPrecedent",
+         QStringLiteral("Provenance des visites :"), 928, 260, 150, vide},
     };
-    membres(standards_[0], boiteRapportAdressesIP, tableauRapportAdressesIP,
-            radioRapportAdressesIPCroissant, radioRapportAdressesIPDecroissant, groupeTriAdressesIP,
-            editRapportAdressesIPRecherche, btRapportAdressesIPRechercher,
-            lbRapportAdressesIPRecherche);
-    membres(standards_[1], boiteRapportOS, tableauRapportOS, radioRapportOSCroissant,
-            radioRapportOSDecroissant, groupeTriOS, editRapportOSRecherche, btRapportOSRechercher,
-            lbRapportOSRecherche);
-    membres(standards_[2], boiteRapportNavRobots, tableauRapportNav, radioRapportNavCroissant,
-            radioRapportNavDecroissant, groupeTriNav, editRapportNavRecherche,
-            btRapportNavRechercher, lbRapportNavRecherche);
-    membres(standards_[3], boiteRapportFichierCharge, tableauRapportFichierCharge,
-            radioRapportFichierCroissant, radioRapportFichierDecroissant, groupeTriFichier,
-            editRapportFichierRecherche, btRapportFichierRechercher, lbRapportFichierRecherche);
-    membres(standards_[4], boiteRapportTauxChargement, tableauRapportTauxChargement,
-            radioRapportTauxCroissant, radioRapportTauxDecroissant, groupeTriTaux,
-            editRapportTauxRecherche, btRapportTauxRechercher, lbRapportTauxRecherche);
-    membres(standards_[5], boiteRapportPrecedent, tableauRapportPrecedent,
-            radioRapportPrecedentCroissant, radioRapportPrecedentDecroissant, groupeTriPrecedent,
-            editRapportPrecedentRecherche, btRapportPrecedentRechercher,
-            lbRapportPrecedentRecherche);
+    for (std::size_t k = 0; k < groupes_.size(); ++k) {
+        groupes_[k] = new GroupeRapport(groupes[k], contenuRapport);
+        molletteSiFocus(groupes_[k]->grille());
+    }
 
     creerGroupeTranches();
 
@@ -347,28 +233,6 @@ void PageRapport::creerContenu() {
 
     creerAudience();
     creerGroupeRequetes();
-}
-
-PageRapport::GroupeStandard PageRapport::creerGroupeStandard(
-    int haut, const char* nom, const QString& titre, const char* nomGrille, int largeur0,
-    int largeur1, const char* nomCroissant, const char* nomDecroissant, const char* nomEdit,
-    const QString& texteEdit, const char* nomBouton, const char* nomResultat) {
-    GroupeStandard g{};
-    g.boite = groupe(contenuRapport, nom, titre, {kMarge, haut, kLargeurGroupe, kHauteurGroupe});
-    g.grille = grille(g.boite, nomGrille, {8, 24, 287, 129}, largeur0, largeur1, true);
-    molletteSiFocus(g.grille);
-    g.croissant =
-        radio(g.boite, nomCroissant, QStringLiteral("Ordre croissant (<)"), {312, 24, 200, 17});
-    g.decroissant = radio(g.boite, nomDecroissant, QStringLiteral("Ordre d\u00e9croissant (>)"),
-                          {312, 48, 200, 17});
-    g.tri = grouper({g.croissant, g.decroissant});
-    g.recherche = controle<QLineEdit>(g.boite, nomEdit, {312, 80, 121, 21});
-    g.recherche->setMaxLength(kLongueurRecherche);
-    g.recherche->setText(texteEdit);
-    g.rechercher = controle<QToolButton>(g.boite, nomBouton, {312, 112, 81, 22});
-    g.rechercher->setText(QStringLiteral("Rechercher..."));
-    g.resultat = controle<EtiquetteQt>(g.boite, nomResultat, {400, 115, 220, 16});
-    return g;
 }
 
 void PageRapport::creerGroupeTranches() {
@@ -505,13 +369,9 @@ void PageRapport::molletteSiFocus(QWidget* controle) {
 void PageRapport::placerSurLaLargeur() {
     const int largeur = contenuRapport->width();
     const int groupe = std::max(kLargeurGroupe, largeur - 2 * kMarge);
-    for (QWidget* w :
-         {static_cast<QWidget*>(boiteRapportAdressesIP), static_cast<QWidget*>(boiteRapportOS),
-          static_cast<QWidget*>(boiteRapportNavRobots),
-          static_cast<QWidget*>(boiteRapportFichierCharge),
-          static_cast<QWidget*>(boiteRapportTauxChargement),
-          static_cast<QWidget*>(boiteRapportPrecedent), static_cast<QWidget*>(boiteRapportTranches),
-          static_cast<QWidget*>(boiteRapportRequetes)}) {
+    for (GroupeRapport* g : groupes_) g->resize(groupe, g->height());
+    for (QWidget* w : {static_cast<QWidget*>(boiteRapportTranches),
+                       static_cast<QWidget*>(boiteRapportRequetes)}) {
         w->resize(groupe, w->height());
     }
     for (QWidget* w : {static_cast<QWidget*>(lbTitreRapport), static_cast<QWidget*>(Bevel1),
@@ -565,8 +425,10 @@ void PageRapport::decocherSansAction(QButtonGroup* groupe) {
     groupe->setExclusive(exclusif);
 }
 
-std::array<PageRapport::GroupeStandard, 6> PageRapport::groupesStandard() const {
-    return standards_;
+std::array<const GroupeRapport*, 6> PageRapport::groupesStandard() const {
+    std::array<const GroupeRapport*, 6> g{};
+    std::copy(groupes_.begin(), groupes_.end(), g.begin());
+    return g;
 }
 
 }  // namespace kestrane

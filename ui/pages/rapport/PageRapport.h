@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "core/analyse/UFonctionsKestrane.h"
-#include "ui/pages/contexte/ContexteFenetre.h"
 #include "ui/graphes/GraphesStat.h"
+#include "ui/pages/contexte/ContexteFenetre.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -32,6 +32,7 @@ namespace kestrane {
 class Bip;
 class EtiquetteQt;
 class GrilleRapportQt;
+class GroupeRapport;
 class Journal;
 
 class PageRapport : public QWidget {
@@ -47,7 +48,7 @@ class PageRapport : public QWidget {
     void afficherTotalRequetes(std::size_t nbLignes);
     // The year and month choices, the whole journal chosen, built and shown.
     void preparerRequetes(const ListesPeriodes& listes);
-    // statVMensuelles in its grid and on the "Visites" chart (at most 50 points).
+    // The requests table in its grid and on the "Visites" chart (at most 50 points).
     void afficherRequetes();
     // The slice width chosen.
     int largeurTranches() const;
@@ -70,18 +71,17 @@ class PageRapport : public QWidget {
     // so no selection action runs, and each button can be selected again afterwards.
     static void decocherSansAction(QButtonGroup* groupe);
 
-    // One of the six groups that share a layout (addresses, systems, browsers, loaded files,
-    // bytes per address, referring pages), so the window can wire them in one loop.
-    struct GroupeStandard {
-        QGroupBox* boite;
-        GrilleRapportQt* grille;
-        QRadioButton *croissant, *decroissant;
-        QButtonGroup* tri;
-        QLineEdit* recherche;
-        QToolButton* rechercher;
-        EtiquetteQt* resultat;
+    // The six groups that share a layout, in the order of the report: addresses, systems,
+    // browsers and robots, loaded files, bytes per address, referring pages.
+    enum Groupe {
+        kGroupeAdresses,
+        kGroupeSystemes,
+        kGroupeNavigateurs,
+        kGroupeFichiers,
+        kGroupeOctets,
+        kGroupeProvenances
     };
-    std::array<GroupeStandard, 6> groupesStandard() const;
+    std::array<const GroupeRapport*, 6> groupesStandard() const;
 
   signals:
     // The requests grid and chart have been filled again.
@@ -99,31 +99,9 @@ class PageRapport : public QWidget {
     QWidget* contenuRapport = nullptr;
     QLabel* lbTitreRapport = nullptr;
 
-    QGroupBox *boiteRapportAdressesIP = nullptr, *boiteRapportOS = nullptr,
-              *boiteRapportNavRobots = nullptr, *boiteRapportFichierCharge = nullptr,
-              *boiteRapportTauxChargement = nullptr, *boiteRapportPrecedent = nullptr,
-              *boiteRapportTranches = nullptr, *boiteRapportRequetes = nullptr;
-    GrilleRapportQt *tableauRapportAdressesIP = nullptr, *tableauRapportOS = nullptr,
-                    *tableauRapportNav = nullptr, *tableauRapportFichierCharge = nullptr,
-                    *tableauRapportTauxChargement = nullptr, *tableauRapportPrecedent = nullptr,
-                    *tableauRapportTranches = nullptr, *tableauRapportRequetes = nullptr;
-
-    QRadioButton *radioRapportAdressesIPCroissant = nullptr,
-                 *radioRapportAdressesIPDecroissant = nullptr, *radioRapportOSCroissant = nullptr,
-                 *radioRapportOSDecroissant = nullptr, *radioRapportNavCroissant = nullptr,
-                 *radioRapportNavDecroissant = nullptr, *radioRapportFichierCroissant = nullptr,
-                 *radioRapportFichierDecroissant = nullptr, *radioRapportTauxCroissant = nullptr,
-                 *radioRapportTauxDecroissant = nullptr, *radioRapportPrecedentCroissant = nullptr,
-                 *radioRapportPrecedentDecroissant = nullptr;
-    QLineEdit *editRapportAdressesIPRecherche = nullptr, *editRapportOSRecherche = nullptr,
-              *editRapportNavRecherche = nullptr, *editRapportFichierRecherche = nullptr,
-              *editRapportTauxRecherche = nullptr, *editRapportPrecedentRecherche = nullptr;
-    QToolButton *btRapportAdressesIPRechercher = nullptr, *btRapportOSRechercher = nullptr,
-                *btRapportNavRechercher = nullptr, *btRapportFichierRechercher = nullptr,
-                *btRapportTauxRechercher = nullptr, *btRapportPrecedentRechercher = nullptr;
-    EtiquetteQt *lbRapportAdressesIPRecherche = nullptr, *lbRapportOSRecherche = nullptr,
-                *lbRapportNavRecherche = nullptr, *lbRapportFichierRecherche = nullptr,
-                *lbRapportTauxRecherche = nullptr, *lbRapportPrecedentRecherche = nullptr;
+    std::array<GroupeRapport*, 6> groupes_{};
+    QGroupBox *boiteRapportTranches = nullptr, *boiteRapportRequetes = nullptr;
+    GrilleRapportQt *tableauRapportTranches = nullptr, *tableauRapportRequetes = nullptr;
 
     // Hourly slices.
     QGroupBox* groupeRapportTrancheTri = nullptr;
@@ -151,18 +129,11 @@ class PageRapport : public QWidget {
     QPushButton* btRapportRequetesActualiser = nullptr;
 
     // The sets of radio buttons that exclude each other.
-    QButtonGroup *groupeTriAdressesIP = nullptr, *groupeTriOS = nullptr, *groupeTriNav = nullptr,
-                 *groupeTriFichier = nullptr, *groupeTriTaux = nullptr,
-                 *groupeTriPrecedent = nullptr, *groupeTriTranches = nullptr,
-                 *groupeTriRequetes = nullptr, *groupePeriodeRequetes = nullptr;
+    QButtonGroup *groupeTriTranches = nullptr, *groupeTriRequetes = nullptr,
+                 *groupePeriodeRequetes = nullptr;
 
     void creerBarreOutils();
     void creerContenu();
-    GroupeStandard creerGroupeStandard(int haut, const char* nom, const QString& titre,
-                                       const char* nomGrille, int largeur0, int largeur1,
-                                       const char* nomCroissant, const char* nomDecroissant,
-                                       const char* nomEdit, const QString& texteEdit,
-                                       const char* nomBouton, const char* nomResultat);
     void creerGroupeTranches();
     void creerAudience();
     void creerGroupeRequetes();
@@ -179,7 +150,7 @@ class PageRapport : public QWidget {
     void brancherRechercheAdresse();
     void brancherTranches();
     void brancherRequetes();
-    void rechercher(const GroupeStandard& groupe);
+    void rechercher(const GroupeRapport& groupe);
     void changerLargeurTranches(int largeur);
     void actualiserRapportRequetes();
     void calculer(const std::function<void()>& travail);
@@ -188,11 +159,10 @@ class PageRapport : public QWidget {
 
     void brancher();
     void nommerGroupes();
-    // The lines the tables count: the loaded journal's, or the kept lines of an analysis that
-    // skipped the lines that do not conform.
-    LignesAnalysees lignes() const;
+    // The window's analysis, and the lines its tables count.
+    ResultatAnalyse& resultat() const { return *contexte_.resultat; }
+    LignesAnalysees lignes() const { return resultat().lignes(); }
 
-    std::array<GroupeStandard, 6> standards_{};
     ContexteFenetre contexte_;
     GraphesStat graphes_;
 };

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/analyse/Interfaces.h"
-#include "ui/pages/contexte/ContexteFenetre.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/graphes/GraphesStat.h"
+#include "ui/pages/contexte/ContexteFenetre.h"
 #include "ui/pages/statistiques/HautBas.h"
 
 class QFrame;
@@ -37,12 +37,12 @@ class PageStatistiques : public QWidget {
     explicit PageStatistiques(ContexteFenetre contexte, QWidget* parent = nullptr);
 
     const GraphesStat& graphes() const { return graphes_; }
-    // The number of addresses the address chart shows, read from its box; raises the
-    // conversion error when the box holds no whole number.
-    int nbAdresses() const;
-    // Feeds the eight charts after an analysis, in their order: the addresses with
-    // `nbAdresses` points, 50 for the others, 24 for the hourly slices and the visits.
-    void alimenter(int nbAdresses);
+    // The number of addresses the address chart shows: the last whole number its box held
+    // (typed, stepped or confirmed), so that an emptied box takes nothing from the chart.
+    int nbAdresses() const { return nbAdresses_; }
+    // Feeds the eight charts from the window's analysis, in their order: the addresses with
+    // nbAdresses() points, 50 for the others, 24 for the hourly slices and the visits.
+    void alimenter();
     // The charts shown by the last layout pass, in check-list order.
     const std::vector<GrapheQt*>& graphesAffiches() const { return graphesAffiches_; }
 
@@ -97,6 +97,8 @@ class PageStatistiques : public QWidget {
     void btZoom100StatPrecedent_ParamClick();
     // True when the key is dropped.
     bool editAdressesIP_ParamKeyPress(const QKeyEvent& touche);
+    // The box's text as a whole number; the conversion error otherwise.
+    int nombreDeLaBoite() const;
 
     void cocher(int index, bool coche);
     void decocherTout();
@@ -109,6 +111,7 @@ class PageStatistiques : public QWidget {
     void executer(const std::function<void()>& commande);
 
     ContexteFenetre contexte_;
+    int nbAdresses_ = 10;
     std::array<QGroupBox*, 4> boites_{};  // in the order placerParametres examines them
     QWidget* contenuParametres_ = nullptr;
     QLabel* legendePanelGraphe_ = nullptr;

@@ -7,10 +7,10 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "ui/fenetre/UFormPrincipale.h"
 #include "ui/graphes/GraphesStat.h"
 #include "ui/pages/rapport/PageRapport.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
-#include "ui/fenetre/UFormPrincipale.h"
 
 namespace kestrane {
 

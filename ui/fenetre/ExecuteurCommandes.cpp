@@ -1,11 +1,7 @@
-// How the window runs its commands: one at a time, each to its end, errors shown in the error
-// box. A long computation runs on another thread while the window keeps painting: only what its
-// looks need is handled meanwhile (paints, exposures, the window system's own events); input, the
-// clock's tick and any command asked for wait until the running command has ended, as they would
-// if the window did nothing else.
+#include "ui/fenetre/ExecuteurCommandes.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QLabel>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -15,9 +11,8 @@
 
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
-#include "platform/Horloge.h"
+#include "ui/dialogues/Dialogues.h"
 #include "ui/vues/Texte1252.h"
-#include "ui/fenetre/UFormPrincipale.h"
 
 namespace kestrane {
 
@@ -28,22 +23,17 @@ constexpr auto kIntervalleEntretien = std::chrono::milliseconds(15);
 
 }  // namespace
 
-void TForm1::Timer1Timer() {
-    if (pompe_ > 0) {
-        ticManque_ = true;  // the clock catches up once the command has ended
-        return;
-    }
-    panneauHeure->setText(texteHeure(horloge()));
-}
+ExecuteurCommandes::ExecuteurCommandes(std::function<void(const QString&)> montrerErreur)
+    : montrerErreur_(std::move(montrerErreur)) {}
 
-void TForm1::entretenir() {
+void ExecuteurCommandes::entretenir() {
     ++pompe_;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::X11ExcludeTimers);
     --pompe_;
 }
 
-void TForm1::enFond(const std::function<void()>& travail, const std::function<void()>& suivre) {
+void ExecuteurCommandes::enFond(const Action& travail, const Action& suivre) {
     std::mutex verrou;
     std::condition_variable fin;
     bool fini = false;
@@ -68,7 +58,7 @@ void TForm1::enFond(const std::function<void()>& travail, const std::function<vo
     if (erreur) std::rethrow_exception(erreur);
 }
 
-void TForm1::executer(const std::function<void()>& commande) {
+void ExecuteurCommandes::executer(const Action& commande) {
     // Reached while a command keeps the window painted: it waits for that command's end.
     if (pompe_ > 0) {
         differees_.push_back(commande);
@@ -91,24 +81,24 @@ void TForm1::executer(const std::function<void()>& commande) {
     } catch (...) {
         message = QStringLiteral("Erreur inconnue");
     }
-    if (echec) boites.erreur(this, avecPointFinal(message));
+    if (echec && montrerErreur_) montrerErreur_(avecPointFinal(message));
     --commandes_;
     if (commandes_ == 0) executerAttentes();
 }
 
-void TForm1::executerAttentes() {
+void ExecuteurCommandes::executerAttentes() {
     if (ticManque_) {
         ticManque_ = false;
-        Timer1Timer();
+        if (rattraperTic) rattraperTic();
     }
     while (!differees_.empty()) {
-        const std::function<void()> commande = std::move(differees_.front());
+        const Action commande = std::move(differees_.front());
         differees_.pop_front();
         executer(commande);
     }
     if (fermetureDemandee_) {
         fermetureDemandee_ = false;
-        quitter();
+        if (fermer) fermer();
     }
 }
 

@@ -1,14 +1,19 @@
-// What the window tests share: a main window whose modal things answer without blocking.
+// What the window tests share: a main window whose modal things answer without blocking, a
+// folder for the files a test writes, and the load and Analyse commands given as a user gives
+// them.
 #pragma once
 
-#include <QFile>
+#include <QByteArray>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QString>
+#include <string>
+#include <vector>
 
 #include "platform/BipAlsa.h"
 #include "tests/commun/BipEnregistreur.h"
-#include "tests/ui/Controles.h"
+#include "tests/commun/Controles.h"
+#include "tests/commun/DossierDeTest.h"
 #include "ui/fenetre/UFormPrincipale.h"
 
 namespace kestrane::tests {
@@ -32,10 +37,15 @@ struct Fenetre {
     }
 };
 
-inline QByteArray lire(const QString& chemin) {
-    QFile f(chemin);
-    if (!f.open(QIODevice::ReadOnly)) return "<illisible>";
-    return f.readAll();
-}
+// The whole content of a file; "<illisible>" when it cannot be read.
+QByteArray lire(const QString& chemin);
+
+// The lines, each ended by LF, as the bytes of a journal file.
+QByteArray journal(const std::vector<std::string>& lignes);
+
+// The load command from its menu item, the open dialog answering `chemin`.
+void charger(TForm1& w, const QString& chemin);
+// The Analyse command, by a click on its button.
+void analyser(TForm1& w);
 
 }  // namespace kestrane::tests

@@ -1,0 +1,97 @@
+#include "core/analyse/ServiceAnalyse.h"
+
+#include <vector>
+
+#include "core/lecture/TableauLog.h"
+
+namespace kestrane {
+
+IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
+                             ResultatAnalyse& r, SuiviAnalyse& suivi) {
+    if (charge.nbLignes() < 2) return IssueAnalyse::pasDeFichier;
+    const Execution enFond = [&suivi](const std::function<void()>& travail) {
+        suivi.enFond(travail);
+    };
+    Journal lues = charge;
+    std::size_t horsPeriode = 0;
+    if (options.periode.active) {
+        enFond([&] {
+            lues = lignesDeLaPeriode(charge, options.periode, horsPeriode,
+                                     options.ignorerNonConformes);
+        });
+        // Nothing to analyse: what the last analysis left stays as it is.
+        if (lues.nbLignes() == 0) return IssueAnalyse::periodeVide;
+    }
+    r.journal = std::move(lues);
+    r.lignesJournal = charge.nbLignes();
+    r.periode = options.periode;
+    r.horsPeriode = horsPeriode;
+    suivi.commencer();
+
+    // The readers of the first pass: what the statistics pass counts, and what the Compléments
+    // count when asked for.
+    ComptesJournal comptes;
+    ComptesComplements comptesComplements;
+    std::vector<LecteurEnregistrements*> lecteurs{&comptes};
+    if (options.complements) lecteurs.push_back(&comptesComplements);
+    LecteursEnSerie enSerie(lecteurs);
+    // One reader is called directly: a call less per line.
+    LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
+    try {
+        r.enregistrements.memoriser(
+            r.journal, [&suivi](std::size_t faites) { suivi.progresser(faites); }, lecteur,
+            options.ignorerNonConformes ? examinerLigne : nullptr);
+    } catch (...) {
+        suivi.premierePasseInterrompue(r.enregistrements.taille());
+        throw;
+    }
+    r.retenues = r.enregistrements.souple() ? r.enregistrements : TableauLog();
+    suivi.apresPremierePasse();
+
+    calculerTables(
+        r.lignes(), options.largeurTranches, r.tables, &comptes,
+        [&suivi](int etape) { suivi.apresEtape(etape); }, &r.listes, enFond);
+    r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+    suivi.apresStatistiques();
+
+    if (options.complements) {
+        calculerComplements(r, &comptesComplements, enFond);
+    } else {
+        r.complements.reset();
+    }
+    return IssueAnalyse::terminee;
+}
+
+IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
+                             ResultatAnalyse& resultat) {
+    SuiviAnalyse sansSuivi;
+    return analyserJournal(charge, options, resultat, sansSuivi);
+}
+
+void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const Execution& enFond) {
+    const auto calculer = [&](const std::function<void()>& travail) {
+        if (enFond) {
+            enFond(travail);
+        } else {
+            travail();
+        }
+    };
+    ComptesComplements lus;
+    if (!comptes || !comptes->complet()) {
+        comptes = &lus;
+        TableauLog lecture;
+        const ExamenLigne examen = r.enregistrements.souple() ? examinerLigne : nullptr;
+        calculer([&] { lecture.memoriser(r.journal, {}, comptes, examen); });
+    }
+    Complements c;
+    calculer([&] { c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size())); });
+    comptes->vider();
+    c.lignesLues = static_cast<int64_t>(r.lignesJournal);
+    c.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
+    if (r.enregistrements.souple()) {
+        c.lignesIgnorees = static_cast<int64_t>(r.enregistrements.nbIgnorees());
+    }
+    r.complements = std::move(c);
+}
+
+}  // namespace kestrane

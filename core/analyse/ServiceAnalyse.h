@@ -1,0 +1,72 @@
+// The analysis service: a loaded journal analysed into a ResultatAnalyse, in the same steps and
+// the same order for the window's Analyse command and for the command line. The lines of the
+// period are kept; the first pass parses every line on both cores, its readers counting what the
+// statistics pass and the Compléments need; the statistics pass builds the eight tables from those
+// counts; the Compléments figures follow when asked for. The caller follows the run through a
+// SuiviAnalyse (the window: its progress bar, its status line, each grid as its table is ready).
+//
+// A new reader of the first pass (one more set of counts) joins the list that analyserJournal
+// hands to TableauLog::memoriser, and what it counted joins ResultatAnalyse.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+#include "core/analyse/Complements.h"
+#include "core/analyse/ResultatAnalyse.h"
+#include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Journal.h"
+
+namespace kestrane {
+
+struct OptionsAnalyse {
+    bool ignorerNonConformes = false;
+    PeriodeAnalyse periode;  // inactive: the whole journal
+    bool complements = false;
+    int largeurTranches = 1;  // the hourly slices' width, in hours
+};
+
+// What a caller sees of an analysis while it runs; every call is made on the calling thread.
+class SuiviAnalyse {
+  public:
+    virtual ~SuiviAnalyse() = default;
+    // Runs a long computation and returns once it is done, raising its error; by default in
+    // place (the window runs it on another thread and keeps painting).
+    virtual void enFond(const std::function<void()>& travail) { travail(); }
+    // The lines to analyse are in resultat.journal: the first pass begins.
+    virtual void commencer() {}
+    // On a long journal, every few tens of milliseconds of the first pass: the lines parsed so
+    // far (both halves at once, so not a prefix of the journal).
+    virtual void progresser(std::size_t /*faites*/) {}
+    // The first pass stopped on a line's error, which is raised right after: `faites` records
+    // were made before the failing line.
+    virtual void premierePasseInterrompue(std::size_t /*faites*/) {}
+    // The first pass is done; the statistics pass begins.
+    virtual void apresPremierePasse() {}
+    // The table of step `etape` (kEtapeIP ... kEtapeRequetes) is ready.
+    virtual void apresEtape(int /*etape*/) {}
+    // The statistics pass is done: the tables, the lists and the period kind are set.
+    virtual void apresStatistiques() {}
+};
+
+enum class IssueAnalyse {
+    terminee,
+    pasDeFichier,  // fewer than two lines: nothing is analysed, the result is untouched
+    periodeVide,   // no line within the period (every line lies outside it): likewise
+};
+
+// Analyses `charge` into `resultat`. Raises the error of a line that stops the first pass (not
+// when the lines that do not conform are skipped) and those of the statistics pass, leaving
+// `resultat` as the service comment above says.
+IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
+                             ResultatAnalyse& resultat, SuiviAnalyse& suivi);
+IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
+                             ResultatAnalyse& resultat);
+
+// The Compléments figures of the analysis in `resultat`, into resultat.complements: from
+// `comptes` when they counted its first pass, otherwise from a reading of its lines made for the
+// purpose (the same lines: skipped by the first pass, skipped again). `enFond` as above.
+void calculerComplements(ResultatAnalyse& resultat, ComptesComplements* comptes = nullptr,
+                         const Execution& enFond = {});
+
+}  // namespace kestrane
