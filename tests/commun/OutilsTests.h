@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -166,6 +167,15 @@ inline ValeursDetail valeursExemple() {
             "Mozilla/4.0 ",
             "Windows XP"};
 }
+
+// Ends the test program (SIGALRM) when a test that could block for ever (a pipe without a reader,
+// a lock) outlives `secondes`: a regression then fails instead of hanging the suite.
+struct ChienDeGarde {
+    explicit ChienDeGarde(unsigned secondes = 60) { ::alarm(secondes); }
+    ~ChienDeGarde() { ::alarm(0); }
+    ChienDeGarde(const ChienDeGarde&) = delete;
+    ChienDeGarde& operator=(const ChienDeGarde&) = delete;
+};
 
 // The whole content of a file, byte for byte.
 inline std::string lireFichier(const std::filesystem::path& chemin) {
