@@ -2,18 +2,21 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <utility>
 
+#include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
 
 namespace kestrane {
@@ -23,39 +26,27 @@ namespace {
 constexpr std::string_view kCreation =
     "Impossible de cr\xE9"
     "er le fichier ";
+constexpr std::string_view kCreationDossier =
+    "Impossible de cr\xE9"
+    "er le dossier ";
 // Temporary names: short, so that a target name of 255 bytes still saves; hidden.
 constexpr std::string_view kPrefixeTemporaire = ".~kestrane-";
 
-[[noreturn]] void leverCreation(const std::string& chemin, int err) {
-    leverErreurFichier(kCreation, chemin, std::strerror(err));
-}
-
-// The file that a path designates, following symbolic links that exist. A loop of links is
-// ELOOP, as the system says it.
-std::string cibleReelle(const std::string& chemin) {
-    char tampon[PATH_MAX];
-    std::string cible = chemin;
-    for (int sauts = 0; sauts <= 40; ++sauts) {
-        const ssize_t n = ::readlink(cible.c_str(), tampon, sizeof tampon - 1);
-        if (n < 0) return cible;
-        std::string lien(tampon, static_cast<std::size_t>(n));
-        if (lien.empty() || lien[0] != '/') {
-            const std::size_t barre = cible.rfind('/');
-            lien = (barre == std::string::npos ? std::string() : cible.substr(0, barre + 1)) + lien;
-        }
-        cible = lien;
-    }
-    leverCreation(chemin, ELOOP);
-}
-
 struct Descripteur {
     int fd = -1;
+    Descripteur() = default;
     explicit Descripteur(int f) : fd(f) {}
-    ~Descripteur() {
-        if (fd >= 0) ::close(fd);
+    ~Descripteur() { fermer(); }
+    Descripteur(Descripteur&& d) noexcept : fd(std::exchange(d.fd, -1)) {}
+    Descripteur& operator=(Descripteur&& d) noexcept {
+        fermer();
+        fd = std::exchange(d.fd, -1);
+        return *this;
     }
-    Descripteur(const Descripteur&) = delete;
-    Descripteur& operator=(const Descripteur&) = delete;
+    void fermer() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
 };
 
 // The seed of the temporary names. std::random_device raises an English error when the system's
@@ -78,8 +69,9 @@ std::string nomTemporaire() {
     return nom;
 }
 
-// Temporary files of saves that were killed before the end: nobody holds their lock any more.
-void nettoyerRestes(int dossier) {
+// Calls `f(nom)` for every entry of the folder but "." and "..".
+template <typename F>
+void parcourirDossier(int dossier, F&& f) {
     const int copie = ::dup(dossier);
     if (copie < 0) return;
     DIR* d = ::fdopendir(copie);
@@ -89,16 +81,35 @@ void nettoyerRestes(int dossier) {
     }
     ::rewinddir(d);
     while (const dirent* e = ::readdir(d)) {
-        if (std::strncmp(e->d_name, kPrefixeTemporaire.data(), kPrefixeTemporaire.size()) != 0) {
-            continue;
-        }
-        const Descripteur f(
-            ::openat(dossier, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat st {};
-        if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (::flock(f.fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(dossier, e->d_name, 0);
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) f(e->d_name);
     }
     ::closedir(d);
+}
+
+// Removes the folder `nom` of `dossier` with the files it holds; leaves it when it holds more.
+void supprimerDossier(int dossier, const char* nom) {
+    const Descripteur d(::openat(dossier, nom, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (d.fd < 0) return;
+    parcourirDossier(d.fd, [&](const char* f) { ::unlinkat(d.fd, f, 0); });
+    ::unlinkat(dossier, nom, AT_REMOVEDIR);
+}
+
+// Temporary files and folders of saves that were killed before the end: nobody holds their lock
+// any more. Only the process's own: another user's save may be under way in a shared folder.
+void nettoyerRestes(int dossier) {
+    parcourirDossier(dossier, [&](const char* nom) {
+        if (std::strncmp(nom, kPrefixeTemporaire.data(), kPrefixeTemporaire.size()) != 0) return;
+        const Descripteur f(::openat(dossier, nom, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {};
+        if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || st.st_uid != ::geteuid()) return;
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return;
+        if (::flock(f.fd, LOCK_EX | LOCK_NB) != 0) return;
+        if (S_ISREG(st.st_mode)) {
+            ::unlinkat(dossier, nom, 0);
+        } else {
+            supprimerDossier(dossier, nom);
+        }
+    });
 }
 
 // Writes every byte; the first error is kept in `erreur`.
@@ -132,81 +143,412 @@ std::string nommer(int fd, int dossier, int& erreur) {
     return {};
 }
 
+mode_t modeParDefaut(mode_t mode) {
+    const mode_t masque = ::umask(0);
+    ::umask(masque);
+    return mode & ~masque;
+}
+
+// What it replaces keeps its owner and group where the process may give them, and its mode (set
+// after: a change of owner clears the set-user-ID bits); a new file or folder the umask's mode.
+void reprendreProprietaire(int fd, const struct stat* ancien, mode_t parDefaut) {
+    if (ancien) {
+        if (::fchown(fd, ancien->st_uid, ancien->st_gid) != 0) {
+            // Not allowed: the file is the process's own, as any file it creates.
+        }
+        ::fchmod(fd, ancien->st_mode & 07777);
+    } else {
+        ::fchmod(fd, modeParDefaut(parDefaut));
+    }
+}
+
+// Where the system can neither exchange two names nor refuse to replace one (some file systems).
+bool sansRenommageAtomique(int err) {
+    return err == EINVAL || err == ENOSYS || err == ENOTSUP;
+}
+
+// The parent folder of `cible`, open; raises with `debut` and the path the user gave.
+Descripteur ouvrirDossier(const std::string& dossier, std::string_view debut,
+                          const std::string& chemin) {
+    Descripteur d(::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (d.fd < 0) leverErreurChemin(debut, chemin, errno);
+    return d;
+}
+
+// Where a prepared output stands: written, put in place (the former one kept under the temporary
+// name by an exchange, or moved aside by two renames, or none was there, or it was replaced for
+// good by a system that exchanges nothing), put back, done.
+enum class Etat { prepare, echange, deplace, nouveau, sansRetour, retabli, valide };
+
+// Puts the prepared `temporaire` of `dossier` at `cible`. The former file or folder, if any, is
+// then found under `ancien`. `deuxTemps`: for a folder, which a plain rename cannot put over
+// another, the former one is moved aside first where the system exchanges no names.
+Etat mettreEnPlace(int dossier, const std::string& temporaire, const std::string& cible,
+                   bool deuxTemps, std::string& ancien, int& erreur) {
+    const char* t = temporaire.c_str();
+    const char* c = cible.c_str();
+    for (int essai = 0; essai < 3; ++essai) {
+        if (::renameat2(dossier, t, dossier, c, RENAME_NOREPLACE) == 0) return Etat::nouveau;
+        if (errno == EEXIST) {
+            if (::renameat2(dossier, t, dossier, c, RENAME_EXCHANGE) == 0) {
+                ancien = temporaire;
+                return Etat::echange;
+            }
+            if (errno == ENOENT) continue;  // gone meanwhile
+        }
+        if (!sansRenommageAtomique(errno)) break;
+        if (!deuxTemps) {
+            if (::renameat(dossier, t, dossier, c) == 0) return Etat::sansRetour;
+            break;
+        }
+        std::string aCote = nomTemporaire();
+        if (::renameat(dossier, c, dossier, aCote.c_str()) != 0) {
+            if (errno == ENOENT)
+                aCote.clear();
+            else
+                break;
+        }
+        if (::renameat(dossier, t, dossier, c) == 0) {
+            ancien = aCote;
+            return aCote.empty() ? Etat::nouveau : Etat::deplace;
+        }
+        erreur = errno;
+        if (!aCote.empty()) ::renameat(dossier, aCote.c_str(), dossier, c);
+        return Etat::prepare;
+    }
+    erreur = errno;
+    return Etat::prepare;
+}
+
+// The former one back at `cible`, the new one under `temporaire` again.
+void retablirEnPlace(int dossier, Etat& etat, const std::string& temporaire,
+                     const std::string& cible, const std::string& ancien) {
+    const char* c = cible.c_str();
+    if (etat == Etat::echange) {
+        ::renameat2(dossier, ancien.c_str(), dossier, c, RENAME_EXCHANGE);
+    } else if (etat == Etat::nouveau || etat == Etat::deplace) {
+        ::renameat(dossier, c, dossier, temporaire.c_str());
+        if (etat == Etat::deplace) ::renameat(dossier, ancien.c_str(), dossier, c);
+    } else {
+        return;
+    }
+    etat = Etat::retabli;
+}
+
+class FichierPrepare : public SortiePreparee {
+  public:
+    // Apart from the constructor, so that the destructor removes what a failure leaves.
+    void preparer(const std::string& chemin, const Producteur& produire) {
+        chemin_ = chemin;
+        if (chemin.empty() || chemin.back() == '/') {
+            leverErreurFichier(kCreation, chemin, descriptionSysteme(EISDIR));
+        }
+        const std::string cible = cibleSuivie(chemin, kCreation);
+        struct stat ancien {};
+        const bool existait = ::stat(cible.c_str(), &ancien) == 0;
+        if (existait && !S_ISREG(ancien.st_mode)) {
+            leverErreurFichier(kCreation, chemin, kPasFichierOrdinaire);
+        }
+        nomCible_ = nomDe(cible);
+        dossier_ = ouvrirDossier(dossierDe(cible), kCreation, chemin);
+        nettoyerRestes(dossier_.fd);
+
+        // An unnamed file where the system has them: a save killed midway leaves nothing
+        // behind. Otherwise a named one, locked while it is written, so that the next save into
+        // this folder knows a leftover from a file being written.
+        fichier_ = Descripteur(::openat(dossier_.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        if (fichier_.fd < 0) {
+            for (int essai = 0; essai < 100 && fichier_.fd < 0; ++essai) {
+                temporaire_ = nomTemporaire();
+                fichier_.fd = ::openat(dossier_.fd, temporaire_.c_str(),
+                                       O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+                if (fichier_.fd < 0 && errno != EEXIST) break;
+            }
+            if (fichier_.fd < 0) {
+                temporaire_.clear();
+                leverErreurChemin(kCreation, chemin, errno);
+            }
+        }
+        ::flock(fichier_.fd, LOCK_EX);
+        int erreur = 0;
+        produire([&](std::string_view morceau) { ecrireTout(fichier_.fd, morceau, erreur); });
+        if (erreur == 0 && ::fsync(fichier_.fd) != 0) erreur = errno;
+        if (erreur == 0) reprendreProprietaire(fichier_.fd, existait ? &ancien : nullptr, 0666);
+        if (erreur == 0 && temporaire_.empty()) {
+            temporaire_ = nommer(fichier_.fd, dossier_.fd, erreur);
+        }
+        if (erreur != 0) leverErreurChemin(kCreation, chemin, erreur);
+    }
+
+    ~FichierPrepare() override {
+        if ((etat_ == Etat::prepare || etat_ == Etat::retabli) && !temporaire_.empty()) {
+            ::unlinkat(dossier_.fd, temporaire_.c_str(), 0);
+        }
+    }
+
+    void installer() override {
+        // What lies at the target now: a folder or a pipe put there since is not replaced.
+        struct stat st {};
+        if (::fstatat(dossier_.fd, nomCible_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !S_ISREG(st.st_mode)) {
+            leverErreurFichier(kCreation, chemin_, kPasFichierOrdinaire);
+        }
+        int erreur = 0;
+        etat_ = mettreEnPlace(dossier_.fd, temporaire_, nomCible_, false, ancien_, erreur);
+        if (etat_ == Etat::prepare) leverErreurChemin(kCreation, chemin_, erreur);
+    }
+
+    void retablir() noexcept override {
+        retablirEnPlace(dossier_.fd, etat_, temporaire_, nomCible_, ancien_);
+    }
+
+    void valider() noexcept override {
+        // The former file now bears the temporary name; the new name on disk too.
+        if (etat_ == Etat::echange) ::unlinkat(dossier_.fd, ancien_.c_str(), 0);
+        etat_ = Etat::valide;
+        ::fsync(dossier_.fd);
+    }
+
+  private:
+    std::string chemin_, nomCible_, temporaire_, ancien_;
+    Descripteur dossier_, fichier_;
+    Etat etat_ = Etat::prepare;
+};
+
+// Several outputs put in place as one.
+class Ensemble : public SortiePreparee {
+  public:
+    explicit Ensemble(std::vector<std::unique_ptr<SortiePreparee>> sorties)
+        : sorties_(std::move(sorties)) {}
+    void installer() override {
+        std::vector<SortiePreparee*> s;
+        for (auto& p : sorties_) s.push_back(p.get());
+        installes_ = 0;
+        try {
+            for (; installes_ < s.size(); ++installes_) s[installes_]->installer();
+        } catch (...) {
+            retablir();
+            throw;
+        }
+    }
+    void retablir() noexcept override {
+        while (installes_ > 0) sorties_[--installes_]->retablir();
+    }
+    void valider() noexcept override {
+        for (auto& s : sorties_) s->valider();
+    }
+
+  private:
+    std::vector<std::unique_ptr<SortiePreparee>> sorties_;
+    std::size_t installes_ = 0;
+};
+
+// A new folder filled beside the target, then exchanged with it.
+class DossierPrepare : public SortiePreparee {
+  public:
+    DossierPrepare(const std::string& chemin, Descripteur parent, std::string nomCible)
+        : chemin_(chemin), nomCible_(std::move(nomCible)), parent_(std::move(parent)) {}
+
+    // Apart from the constructor, so that the destructor removes what a failure leaves.
+    void preparer(const struct stat* ancien, Descripteur ancienDossier,
+                  const std::vector<FichierDuDossier>& fichiers,
+                  const std::function<void(std::size_t)>& progression) {
+        const std::string& chemin = chemin_;
+        nettoyerRestes(parent_.fd);
+        for (int essai = 0; essai < 100 && temporaire_.empty(); ++essai) {
+            const std::string nom = nomTemporaire();
+            if (::mkdirat(parent_.fd, nom.c_str(), 0700) == 0) {
+                temporaire_ = nom;
+            } else if (errno != EEXIST) {
+                leverErreurChemin(kCreationDossier, chemin, errno);
+            }
+        }
+        if (temporaire_.empty()) leverErreurChemin(kCreationDossier, chemin, EEXIST);
+        nouveau_ = Descripteur(
+            ::openat(parent_.fd, temporaire_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (nouveau_.fd < 0) leverErreurChemin(kCreationDossier, chemin, errno);
+        ::flock(nouveau_.fd, LOCK_EX);
+        const std::string base = chemin.back() == '/' ? chemin : chemin + '/';
+        for (std::size_t k = 0; k < fichiers.size(); ++k) {
+            const FichierDuDossier& f = fichiers[k];
+            struct stat avant {};
+            const bool existait =
+                ancienDossier.fd >= 0 &&
+                ::fstatat(ancienDossier.fd, f.nom.c_str(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
+            const Descripteur fd(::openat(nouveau_.fd, f.nom.c_str(),
+                                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+            if (fd.fd < 0) leverErreurChemin(kCreation, base + f.nom, errno);
+            int erreur = 0;
+            f.produire([&](std::string_view morceau) { ecrireTout(fd.fd, morceau, erreur); });
+            if (erreur == 0 && ::fsync(fd.fd) != 0) erreur = errno;
+            if (erreur != 0) leverErreurChemin(kCreation, base + f.nom, erreur);
+            reprendreProprietaire(fd.fd, existait ? &avant : nullptr, 0666);
+            if (progression) progression(k + 1);
+        }
+        reprendreProprietaire(nouveau_.fd, ancien, 0777);
+        if (::fsync(nouveau_.fd) != 0) leverErreurChemin(kCreationDossier, chemin, errno);
+        // Locked while it is replaced, so that no other save takes it for a leftover.
+        ancien_ = std::move(ancienDossier);
+        if (ancien_.fd >= 0) ::flock(ancien_.fd, LOCK_EX | LOCK_NB);
+    }
+
+    ~DossierPrepare() override {
+        if ((etat_ == Etat::prepare || etat_ == Etat::retabli) && !temporaire_.empty()) {
+            supprimerDossier(parent_.fd, temporaire_.c_str());
+        }
+    }
+
+    void installer() override {
+        int erreur = 0;
+        etat_ = mettreEnPlace(parent_.fd, temporaire_, nomCible_, true, nomAncien_, erreur);
+        if (etat_ == Etat::prepare) leverErreurChemin(kCreationDossier, chemin_, erreur);
+    }
+
+    void retablir() noexcept override {
+        retablirEnPlace(parent_.fd, etat_, temporaire_, nomCible_, nomAncien_);
+    }
+
+    void valider() noexcept override {
+        if (etat_ == Etat::echange || etat_ == Etat::deplace) {
+            supprimerDossier(parent_.fd, nomAncien_.c_str());
+        }
+        etat_ = Etat::valide;
+        ::fsync(parent_.fd);
+    }
+
+  private:
+    std::string chemin_, nomCible_, temporaire_, nomAncien_;
+    Descripteur parent_, nouveau_, ancien_;
+    Etat etat_ = Etat::prepare;
+};
+
+// The folder's path with its links followed, without the slashes that may end it.
+std::string cibleDossier(const std::string& chemin) {
+    std::string c = chemin;
+    while (c.size() > 1 && c.back() == '/') c.pop_back();
+    if (c.empty()) leverErreurFichier(kCreationDossier, chemin, descriptionSysteme(ENOENT));
+    return cibleSuivie(c, kCreationDossier);
+}
+
+// Whether the folder open on `fd` holds nothing but regular files of these names, so that it may
+// be replaced whole.
+bool seulementCesFichiers(int fd, const std::vector<std::string>& noms) {
+    bool seuls = true;
+    parcourirDossier(fd, [&](const char* nom) {
+        struct stat st {};
+        seuls = seuls && std::find(noms.begin(), noms.end(), nom) != noms.end() &&
+                ::fstatat(fd, nom, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    });
+    return seuls;
+}
+
+// Whether this process may exchange the folder `ancien` in `parent` for another: write access
+// to both, the same file system (not a mount point), and the right to move the folder out of a
+// sticky parent.
+bool echangeable(int parent, const struct stat& p, int fdAncien, const struct stat& ancien) {
+    if (::faccessat(parent, ".", W_OK | X_OK, AT_EACCESS) != 0) return false;
+    // Its files go once it is replaced.
+    if (::faccessat(fdAncien, ".", W_OK | X_OK, AT_EACCESS) != 0) return false;
+    if (ancien.st_dev != p.st_dev) return false;
+    const uid_t moi = ::geteuid();
+    return (p.st_mode & S_ISVTX) == 0 || moi == 0 || ancien.st_uid == moi || p.st_uid == moi;
+}
+
 }  // namespace
 
-void ecrireFichierAtomique(const std::string& chemin,
-                           const std::function<void(const Ecrivain&)>& produire) {
-    if (chemin.empty() || chemin.back() == '/') leverCreation(chemin, EISDIR);
-    const std::string cible = cibleReelle(chemin);
+std::unique_ptr<SortiePreparee> preparerFichier(const std::string& chemin,
+                                                const Producteur& produire) {
+    auto f = std::make_unique<FichierPrepare>();
+    f->preparer(chemin, produire);
+    return f;
+}
+
+std::unique_ptr<SortiePreparee> preparerDossier(const std::string& chemin,
+                                                const std::vector<FichierDuDossier>& fichiers,
+                                                const std::vector<std::string>& nomsConnus,
+                                                const std::function<void(std::size_t)>& progression,
+                                                bool enPlace) {
+    const std::string cible = cibleDossier(chemin);
     struct stat ancien {};
     const bool existait = ::stat(cible.c_str(), &ancien) == 0;
-    // A pipe, a device or a folder is not replaced, nor written into (a pipe without a reader
-    // would block for ever).
-    if (existait && !S_ISREG(ancien.st_mode)) {
-        leverErreurFichier(kCreation, chemin, kPasFichierOrdinaire);
+    if (!existait && errno != ENOENT) leverErreurChemin(kCreationDossier, chemin, errno);
+    if (existait && !S_ISDIR(ancien.st_mode)) {
+        leverErreurFichier(kCreationDossier, chemin, kPasDossier);
     }
-    const std::size_t barre = cible.rfind('/');
-    const std::string dossierCible =
-        barre == std::string::npos ? "." : (barre == 0 ? "/" : cible.substr(0, barre));
-    const std::string nomCible = barre == std::string::npos ? cible : cible.substr(barre + 1);
-    const Descripteur dossier(::open(dossierCible.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dossier.fd < 0) leverCreation(chemin, errno);
-    nettoyerRestes(dossier.fd);
-
-    // An unnamed file where the system has them: a save killed midway leaves nothing behind.
-    // Otherwise a named one, locked while it is written, so that the next save into this folder
-    // knows a leftover from a file being written.
-    std::string temporaire;
-    Descripteur fichier(::openat(dossier.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (fichier.fd < 0) {
-        for (int essai = 0; essai < 100 && fichier.fd < 0; ++essai) {
-            temporaire = nomTemporaire();
-            fichier.fd = ::openat(dossier.fd, temporaire.c_str(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fichier.fd < 0 && errno != EEXIST) break;
-        }
-        if (fichier.fd < 0) leverCreation(chemin, errno);
+    Descripteur parent = ouvrirDossier(dossierDe(cible), kCreationDossier, chemin);
+    Descripteur ancienDossier;
+    if (existait) {
+        ancienDossier =
+            Descripteur(::open(cible.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (ancienDossier.fd < 0) leverErreurChemin(kCreationDossier, chemin, errno);
+        nettoyerRestes(ancienDossier.fd);
+        std::vector<std::string> noms = nomsConnus;
+        for (const FichierDuDossier& f : fichiers) noms.push_back(f.nom);
+        struct stat p {};
+        enPlace = enPlace || ::fstat(parent.fd, &p) != 0 ||
+                  !echangeable(parent.fd, p, ancienDossier.fd, ancien) ||
+                  !seulementCesFichiers(ancienDossier.fd, noms);
     }
-    ::flock(fichier.fd, LOCK_EX);
-    const auto abandonner = [&] {
-        if (!temporaire.empty()) ::unlinkat(dossier.fd, temporaire.c_str(), 0);
-    };
+    if (!enPlace) {
+        auto d = std::make_unique<DossierPrepare>(chemin, std::move(parent), nomDe(cible));
+        d->preparer(existait ? &ancien : nullptr, std::move(ancienDossier), fichiers, progression);
+        return d;
+    }
+    const std::string base = cible + '/';
+    std::vector<std::unique_ptr<SortiePreparee>> sorties;
+    for (std::size_t k = 0; k < fichiers.size(); ++k) {
+        sorties.push_back(preparerFichier(base + fichiers[k].nom, fichiers[k].produire));
+        if (progression) progression(k + 1);
+    }
+    return std::make_unique<Ensemble>(std::move(sorties));
+}
 
-    int erreur = 0;
+void installerTout(const std::vector<SortiePreparee*>& sorties) {
+    std::size_t k = 0;
     try {
-        produire([&](std::string_view morceau) { ecrireTout(fichier.fd, morceau, erreur); });
+        for (; k < sorties.size(); ++k) sorties[k]->installer();
     } catch (...) {
-        abandonner();
+        while (k > 0) sorties[--k]->retablir();
         throw;
     }
-    if (erreur == 0 && ::fsync(fichier.fd) != 0) erreur = errno;
-    if (erreur == 0) {
-        mode_t mode;
-        if (existait) {
-            // What it replaces keeps its owner and group where the process may give them, and
-            // its mode (set after: a change of owner clears the set-user-ID bits).
-            if (::fchown(fichier.fd, ancien.st_uid, ancien.st_gid) != 0) {
-                // Not allowed: the file is the process's own, as any file it creates.
-            }
-            mode = ancien.st_mode & 07777;
-        } else {
-            const mode_t masque = ::umask(0);
-            ::umask(masque);
-            mode = 0666 & ~masque;
+    for (SortiePreparee* s : sorties) s->valider();
+}
+
+void ecrireFichierAtomique(const std::string& chemin, const Producteur& produire) {
+    const auto s = preparerFichier(chemin, produire);
+    installerTout({s.get()});
+}
+
+void verifierCibleFichier(const std::string& chemin) {
+    if (chemin.empty() || chemin.back() == '/') {
+        leverErreurFichier(kCreation, chemin, descriptionSysteme(EISDIR));
+    }
+    const std::string cible = cibleSuivie(chemin, kCreation);
+    struct stat st {};
+    if (::stat(cible.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) leverErreurFichier(kCreation, chemin, kPasFichierOrdinaire);
+    } else if (errno != ENOENT) {
+        leverErreurChemin(kCreation, chemin, errno);
+    }
+    const std::string dossier = dossierDe(cible);
+    if (::access(dossier.c_str(), W_OK | X_OK) != 0) leverErreurChemin(kCreation, chemin, errno);
+}
+
+void verifierCibleDossier(const std::string& chemin) {
+    const std::string cible = cibleDossier(chemin);
+    struct stat st {};
+    if (::stat(cible.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode)) leverErreurFichier(kCreationDossier, chemin, kPasDossier);
+        // Its tables are written into it when its parent cannot take a new folder.
+        if (::access(cible.c_str(), W_OK | X_OK) != 0) {
+            leverErreurChemin(kCreationDossier, chemin, errno);
         }
-        ::fchmod(fichier.fd, mode);
+        return;
     }
-    if (erreur == 0 && temporaire.empty()) temporaire = nommer(fichier.fd, dossier.fd, erreur);
-    if (erreur == 0 &&
-        ::renameat(dossier.fd, temporaire.c_str(), dossier.fd, nomCible.c_str()) != 0) {
-        erreur = errno;
-    }
-    if (erreur != 0) {
-        abandonner();
-        leverCreation(chemin, erreur);
-    }
-    // The new name on disk too.
-    ::fsync(dossier.fd);
+    if (errno != ENOENT) leverErreurChemin(kCreationDossier, chemin, errno);
+    const std::string parent = dossierDe(cible);
+    if (::access(parent.c_str(), W_OK | X_OK) != 0)
+        leverErreurChemin(kCreationDossier, chemin, errno);
 }
 
 }  // namespace kestrane
