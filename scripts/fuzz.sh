@@ -14,7 +14,9 @@ cmake --build build-fuzz
 
 graines=build-fuzz/graines
 rm -rf "$graines"
-mkdir -p "$graines/ligne" "$graines/journal" "$graines/analyse" build-fuzz/artefacts build-fuzz/corpus
+cibles="journal ligne analyse complements export"
+for cible in $cibles; do mkdir -p "$graines/$cible"; done
+mkdir -p build-fuzz/artefacts build-fuzz/corpus
 echantillon="samples/acces-5000.log"
 head -n 300 "$echantillon" | split -l 1 - "$graines/ligne/l"
 head -n 400 "$echantillon" | split -l 20 - "$graines/journal/j"
@@ -23,8 +25,14 @@ head -n 200 "$echantillon" | sed 's/$/\r/' | split -l 25 - "$graines/journal/crl
 head -n 20 "$echantillon" | gzip -c > "$graines/journal/gz1"
 { head -n 5 "$echantillon" | gzip -c; sed -n 6,9p "$echantillon" | gzip -c; } > "$graines/journal/gz2"
 head -n 1200 "$echantillon" | split -l 12 - "$graines/analyse/a"
+head -n 600 "$echantillon" | split -l 20 - "$graines/complements/c"
+# The report's writers: two bytes of shape, a name, then rows of a label and a count.
+for n in 1 2 3 4 5 6 7 8; do
+  { printf '%b' "$(printf '\\%03o\\%03o' $((n * 3)) $((n * 37 % 256)))"; sed -n "$((n * 40)),$((n * 40 + n * 9))p" "$echantillon" |
+      awk '{ print $7 "\t" $10 }'; } > "$graines/export/e$n"
+done
 
-for cible in journal ligne analyse; do
+for cible in $cibles; do
   programme="build-fuzz/fuzz_$cible"
   regressions=(fuzz/regressions/$cible/*)
   if [ -e "${regressions[0]}" ]; then
