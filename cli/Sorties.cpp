@@ -11,13 +11,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kCreation =
-    "Impossible de cr\xE9"
-    "er le fichier ";
-constexpr std::string_view kCreationDossier =
-    "Impossible de cr\xE9"
-    "er le dossier ";
-
 // Where a writer puts an output: its path with its links followed, without the slashes that may
 // end a folder's path.
 std::string cible(std::string chemin, std::string_view debut) {
@@ -67,7 +60,7 @@ void verifierSorties(const Sorties& sorties, const std::vector<std::string>& jou
         }
     }
     if (sorties.rapport.empty()) return;
-    const std::string rapport = cible(sorties.rapport, kCreation);
+    const std::string rapport = cible(sorties.rapport, kCreationFichier);
     if (lieuDe(rapport) == lieuDe(dossier) ||
         (rapportDansLeDossier(rapport, dossier) &&
          std::find(noms.begin(), noms.end(), nomDe(rapport)) != noms.end())) {
@@ -82,9 +75,9 @@ void ecrireSorties(const Sorties& sorties, const DonneesRapport& d) {
     if (!sorties.csv.empty()) {
         // A report written into the folder of tables must not leave with the folder's old
         // content: the tables are then put in it one by one.
-        const bool enPlace =
-            !sorties.rapport.empty() && rapportDansLeDossier(cible(sorties.rapport, kCreation),
-                                                             cible(sorties.csv, kCreationDossier));
+        const bool enPlace = !sorties.rapport.empty() &&
+                             rapportDansLeDossier(cible(sorties.rapport, kCreationFichier),
+                                                  cible(sorties.csv, kCreationDossier));
         preparees.push_back(preparerTablesCsv(sorties.csv, d, {}, enPlace));
     }
     if (!sorties.rapport.empty()) preparees.push_back(preparerRapportHtml(sorties.rapport, d));

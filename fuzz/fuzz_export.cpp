@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/export/Export.h"
+#include "tests/commun/Csv.h"
 
 using namespace kestrane;
 
@@ -18,46 +19,7 @@ void exiger(bool condition) {
     if (!condition) std::abort();
 }
 
-using Lignes = std::vector<std::vector<std::string>>;
-
-// The ';'-separated file as spreadsheets read it: quoted cells, doubled quotes, CR LF rows.
-Lignes lireCsv(std::string_view t) {
-    exiger(t.substr(0, 3) == "\xEF\xBB\xBF");
-    t.remove_prefix(3);
-    Lignes lignes(1);
-    std::string cellule;
-    bool guillemets = false;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        const char c = t[i];
-        if (guillemets) {
-            if (c == '"' && i + 1 < t.size() && t[i + 1] == '"') {
-                cellule += '"';
-                ++i;
-            } else if (c == '"') {
-                guillemets = false;
-            } else {
-                cellule += c;
-            }
-        } else if (c == '"') {
-            exiger(cellule.empty());  // a quote opens a cell or is doubled inside one
-            guillemets = true;
-        } else if (c == ';') {
-            lignes.back().push_back(std::move(cellule));
-            cellule.clear();
-        } else if (c == '\r' && i + 1 < t.size() && t[i + 1] == '\n') {
-            lignes.back().push_back(std::move(cellule));
-            cellule.clear();
-            lignes.emplace_back();
-            ++i;
-        } else {
-            exiger(c != '\r' && c != '\n');  // a break in a cell is quoted
-            cellule += c;
-        }
-    }
-    exiger(!guillemets && cellule.empty() && lignes.back().empty());
-    lignes.pop_back();
-    return lignes;
-}
+using Lignes = test::LignesCsv;
 
 std::string sansEntites(std::string_view t) {
     static const std::pair<std::string_view, std::string_view> kEntites[] = {
@@ -183,7 +145,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
         std::string csv;
         produireCsv(t, [&](std::string_view m) { csv += m; });
         exiger(estUtf8(csv) && csv.find('\0') == std::string::npos);
-        const Lignes lu = lireCsv(csv);
+        exiger(csv.substr(0, 3) == "\xEF\xBB\xBF");
+        const auto relu = test::lireCsv(std::string_view(csv).substr(3));
+        exiger(relu.has_value());
+        const Lignes& lu = *relu;
         const Lignes& page = pages[k];
         exiger(lu.size() == t.lignes.size() + 1 && page.size() == lu.size());
         for (std::size_t l = 0; l < lu.size(); ++l) {

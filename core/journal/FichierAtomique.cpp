@@ -23,12 +23,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kCreation =
-    "Impossible de cr\xE9"
-    "er le fichier ";
-constexpr std::string_view kCreationDossier =
-    "Impossible de cr\xE9"
-    "er le dossier ";
 // Temporary names: short, so that a target name of 255 bytes still saves; hidden.
 constexpr std::string_view kPrefixeTemporaire = ".~kestrane-";
 
@@ -180,246 +174,220 @@ Descripteur ouvrirDossier(const std::string& dossier, std::string_view debut,
 // good by a system that exchanges nothing), put back, done.
 enum class Etat { prepare, echange, deplace, nouveau, sansRetour, retabli, valide };
 
-// Puts the prepared `temporaire` of `dossier` at `cible`. The former file or folder, if any, is
-// then found under `ancien`. `deuxTemps`: for a folder, which a plain rename cannot put over
-// another, the former one is moved aside first where the system exchanges no names.
-Etat mettreEnPlace(int dossier, const std::string& temporaire, const std::string& cible,
-                   bool deuxTemps, std::string& ancien, int& erreur) {
-    const char* t = temporaire.c_str();
-    const char* c = cible.c_str();
-    for (int essai = 0; essai < 3; ++essai) {
-        if (::renameat2(dossier, t, dossier, c, RENAME_NOREPLACE) == 0) return Etat::nouveau;
-        if (errno == EEXIST) {
-            if (::renameat2(dossier, t, dossier, c, RENAME_EXCHANGE) == 0) {
-                ancien = temporaire;
-                return Etat::echange;
-            }
-            if (errno == ENOENT) continue;  // gone meanwhile
-        }
-        if (!sansRenommageAtomique(errno)) break;
-        if (!deuxTemps) {
-            if (::renameat(dossier, t, dossier, c) == 0) return Etat::sansRetour;
-            break;
-        }
-        std::string aCote = nomTemporaire();
-        if (::renameat(dossier, c, dossier, aCote.c_str()) != 0) {
-            if (errno == ENOENT)
-                aCote.clear();
-            else
-                break;
-        }
-        if (::renameat(dossier, t, dossier, c) == 0) {
-            ancien = aCote;
-            return aCote.empty() ? Etat::nouveau : Etat::deplace;
-        }
-        erreur = errno;
-        if (!aCote.empty()) ::renameat(dossier, aCote.c_str(), dossier, c);
-        return Etat::prepare;
-    }
-    erreur = errno;
-    return Etat::prepare;
-}
-
-// The former one back at `cible`, the new one under `temporaire` again.
-void retablirEnPlace(int dossier, Etat& etat, const std::string& temporaire,
-                     const std::string& cible, const std::string& ancien) {
-    const char* c = cible.c_str();
-    if (etat == Etat::echange) {
-        ::renameat2(dossier, ancien.c_str(), dossier, c, RENAME_EXCHANGE);
-    } else if (etat == Etat::nouveau || etat == Etat::deplace) {
-        ::renameat(dossier, c, dossier, temporaire.c_str());
-        if (etat == Etat::deplace) ::renameat(dossier, ancien.c_str(), dossier, c);
-    } else {
-        return;
-    }
-    etat = Etat::retabli;
-}
-
-class FichierPrepare : public SortiePreparee {
-  public:
-    // Apart from the constructor, so that the destructor removes what a failure leaves.
-    void preparer(const std::string& chemin, const Producteur& produire) {
-        chemin_ = chemin;
-        if (chemin.empty() || chemin.back() == '/') {
-            leverErreurFichier(kCreation, chemin, descriptionSysteme(EISDIR));
-        }
-        const std::string cible = cibleSuivie(chemin, kCreation);
-        struct stat ancien {};
-        const bool existait = ::stat(cible.c_str(), &ancien) == 0;
-        if (existait && !S_ISREG(ancien.st_mode)) {
-            leverErreurFichier(kCreation, chemin, kPasFichierOrdinaire);
-        }
-        nomCible_ = nomDe(cible);
-        dossier_ = ouvrirDossier(dossierDe(cible), kCreation, chemin);
-        nettoyerRestes(dossier_.fd);
-
-        // An unnamed file where the system has them: a save killed midway leaves nothing
-        // behind. Otherwise a named one, locked while it is written, so that the next save into
-        // this folder knows a leftover from a file being written.
-        fichier_ = Descripteur(::openat(dossier_.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-        if (fichier_.fd < 0) {
-            for (int essai = 0; essai < 100 && fichier_.fd < 0; ++essai) {
-                temporaire_ = nomTemporaire();
-                fichier_.fd = ::openat(dossier_.fd, temporaire_.c_str(),
-                                       O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-                if (fichier_.fd < 0 && errno != EEXIST) break;
-            }
-            if (fichier_.fd < 0) {
-                temporaire_.clear();
-                leverErreurChemin(kCreation, chemin, errno);
-            }
-        }
-        ::flock(fichier_.fd, LOCK_EX);
-        int erreur = 0;
-        produire([&](std::string_view morceau) { ecrireTout(fichier_.fd, morceau, erreur); });
-        if (erreur == 0 && ::fsync(fichier_.fd) != 0) erreur = errno;
-        if (erreur == 0) reprendreProprietaire(fichier_.fd, existait ? &ancien : nullptr, 0666);
-        if (erreur == 0 && temporaire_.empty()) {
-            temporaire_ = nommer(fichier_.fd, dossier_.fd, erreur);
-        }
-        if (erreur != 0) leverErreurChemin(kCreation, chemin, erreur);
-    }
-
-    ~FichierPrepare() override {
-        if ((etat_ == Etat::prepare || etat_ == Etat::retabli) && !temporaire_.empty()) {
-            ::unlinkat(dossier_.fd, temporaire_.c_str(), 0);
+// A file or a folder written under `temporaire` in the folder `dossier`, to take the name
+// `nomCible` there. The preparations below fill it; its destructor removes what a failure left.
+struct Remplacement : SortiePreparee {
+    Remplacement(const std::string& c, bool d) : chemin(c), estDossier(d) {}
+    ~Remplacement() override {
+        if ((etat == Etat::prepare || etat == Etat::retabli) && !temporaire.empty()) {
+            supprimer(temporaire);
         }
     }
 
     void installer() override {
         // What lies at the target now: a folder or a pipe put there since is not replaced.
         struct stat st {};
-        if (::fstatat(dossier_.fd, nomCible_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            !S_ISREG(st.st_mode)) {
-            leverErreurFichier(kCreation, chemin_, kPasFichierOrdinaire);
+        if (::fstatat(dossier.fd, nomCible.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            (estDossier ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode))) {
+            leverErreurFichier(debut(), chemin, estDossier ? kPasDossier : kPasFichierOrdinaire);
         }
         int erreur = 0;
-        etat_ = mettreEnPlace(dossier_.fd, temporaire_, nomCible_, false, ancien_, erreur);
-        if (etat_ == Etat::prepare) leverErreurChemin(kCreation, chemin_, erreur);
+        etat = mettreEnPlace(erreur);
+        if (etat == Etat::prepare) leverErreurChemin(debut(), chemin, erreur);
     }
 
+    // The former one back at the target, the new one under its temporary name again.
     void retablir() noexcept override {
-        retablirEnPlace(dossier_.fd, etat_, temporaire_, nomCible_, ancien_);
+        const int d = dossier.fd;
+        const char* c = nomCible.c_str();
+        if (etat == Etat::echange) {
+            ::renameat2(d, ancien.c_str(), d, c, RENAME_EXCHANGE);
+        } else if (etat == Etat::nouveau || etat == Etat::deplace) {
+            ::renameat(d, c, d, temporaire.c_str());
+            if (etat == Etat::deplace) ::renameat(d, ancien.c_str(), d, c);
+        } else {
+            return;
+        }
+        etat = Etat::retabli;
     }
 
     void valider() noexcept override {
-        // The former file now bears the temporary name; the new name on disk too.
-        if (etat_ == Etat::echange) ::unlinkat(dossier_.fd, ancien_.c_str(), 0);
-        etat_ = Etat::valide;
-        ::fsync(dossier_.fd);
+        if (etat == Etat::echange || etat == Etat::deplace) supprimer(ancien);
+        etat = Etat::valide;
+        // The new name on disk too.
+        ::fsync(dossier.fd);
     }
 
-  private:
-    std::string chemin_, nomCible_, temporaire_, ancien_;
-    Descripteur dossier_, fichier_;
-    Etat etat_ = Etat::prepare;
+    std::string_view debut() const { return estDossier ? kCreationDossier : kCreationFichier; }
+
+    void supprimer(const std::string& nom) const {
+        if (estDossier) {
+            supprimerDossier(dossier.fd, nom.c_str());
+        } else {
+            ::unlinkat(dossier.fd, nom.c_str(), 0);
+        }
+    }
+
+    // Puts `temporaire` at `nomCible`; the former one, if any, is then found under `ancien`. A
+    // folder, which a plain rename cannot put over another, is moved aside first where the
+    // system exchanges no names.
+    Etat mettreEnPlace(int& erreur) {
+        const int d = dossier.fd;
+        const char* t = temporaire.c_str();
+        const char* c = nomCible.c_str();
+        for (int essai = 0; essai < 3; ++essai) {
+            if (::renameat2(d, t, d, c, RENAME_NOREPLACE) == 0) return Etat::nouveau;
+            if (errno == EEXIST) {
+                if (::renameat2(d, t, d, c, RENAME_EXCHANGE) == 0) {
+                    ancien = temporaire;
+                    return Etat::echange;
+                }
+                if (errno == ENOENT) continue;  // gone meanwhile
+            }
+            if (!sansRenommageAtomique(errno)) break;
+            if (!estDossier) {
+                if (::renameat(d, t, d, c) == 0) return Etat::sansRetour;
+                break;
+            }
+            std::string aCote = nomTemporaire();
+            if (::renameat(d, c, d, aCote.c_str()) != 0) {
+                if (errno != ENOENT) break;
+                aCote.clear();
+            }
+            if (::renameat(d, t, d, c) == 0) {
+                ancien = aCote;
+                return aCote.empty() ? Etat::nouveau : Etat::deplace;
+            }
+            erreur = errno;
+            if (!aCote.empty()) ::renameat(d, aCote.c_str(), d, c);
+            return Etat::prepare;
+        }
+        erreur = errno;
+        return Etat::prepare;
+    }
+
+    const std::string chemin;  // as the user gave it, for the messages
+    const bool estDossier;
+    std::string nomCible, temporaire, ancien;
+    Descripteur dossier;
+    // The new file or folder, locked while it lives, so that no other save takes it for a
+    // leftover; the former folder likewise while it is replaced.
+    Descripteur nouveau, verrouAncien;
+    Etat etat = Etat::prepare;
 };
+
+void preparerFichierDans(Remplacement& r, const Producteur& produire) {
+    const std::string& chemin = r.chemin;
+    if (chemin.empty() || chemin.back() == '/') {
+        leverErreurFichier(kCreationFichier, chemin, descriptionSysteme(EISDIR));
+    }
+    const std::string cible = cibleSuivie(chemin, kCreationFichier);
+    struct stat ancien {};
+    const bool existait = ::stat(cible.c_str(), &ancien) == 0;
+    if (existait && !S_ISREG(ancien.st_mode)) {
+        leverErreurFichier(kCreationFichier, chemin, kPasFichierOrdinaire);
+    }
+    r.nomCible = nomDe(cible);
+    r.dossier = ouvrirDossier(dossierDe(cible), kCreationFichier, chemin);
+    nettoyerRestes(r.dossier.fd);
+
+    // An unnamed file where the system has them: a save killed midway leaves nothing behind.
+    // Otherwise a named one, locked while it is written, so that the next save into this folder
+    // knows a leftover from a file being written.
+    Descripteur& f = r.nouveau;
+    f = Descripteur(::openat(r.dossier.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (f.fd < 0) {
+        for (int essai = 0; essai < 100 && f.fd < 0; ++essai) {
+            r.temporaire = nomTemporaire();
+            f.fd = ::openat(r.dossier.fd, r.temporaire.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (f.fd < 0 && errno != EEXIST) break;
+        }
+        if (f.fd < 0) {
+            r.temporaire.clear();
+            leverErreurChemin(kCreationFichier, chemin, errno);
+        }
+    }
+    ::flock(f.fd, LOCK_EX);
+    int erreur = 0;
+    produire([&](std::string_view morceau) { ecrireTout(f.fd, morceau, erreur); });
+    if (erreur == 0 && ::fsync(f.fd) != 0) erreur = errno;
+    if (erreur == 0) reprendreProprietaire(f.fd, existait ? &ancien : nullptr, 0666);
+    if (erreur == 0 && r.temporaire.empty()) r.temporaire = nommer(f.fd, r.dossier.fd, erreur);
+    if (erreur != 0) leverErreurChemin(kCreationFichier, chemin, erreur);
+}
+
+// A new folder beside the former one (open on `ancienDossier`, if any), filled with the files.
+void preparerDossierDans(Remplacement& r, const struct stat* ancien, Descripteur ancienDossier,
+                         const std::vector<FichierDuDossier>& fichiers,
+                         const std::function<void(std::size_t)>& progression) {
+    const std::string& chemin = r.chemin;
+    nettoyerRestes(r.dossier.fd);
+    for (int essai = 0; essai < 100 && r.temporaire.empty(); ++essai) {
+        const std::string nom = nomTemporaire();
+        if (::mkdirat(r.dossier.fd, nom.c_str(), 0700) == 0) {
+            r.temporaire = nom;
+        } else if (errno != EEXIST) {
+            leverErreurChemin(kCreationDossier, chemin, errno);
+        }
+    }
+    if (r.temporaire.empty()) leverErreurChemin(kCreationDossier, chemin, EEXIST);
+    Descripteur& nouveau = r.nouveau;
+    nouveau = Descripteur(
+        ::openat(r.dossier.fd, r.temporaire.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (nouveau.fd < 0) leverErreurChemin(kCreationDossier, chemin, errno);
+    ::flock(nouveau.fd, LOCK_EX);
+    const std::string base = chemin.back() == '/' ? chemin : chemin + '/';
+    for (std::size_t k = 0; k < fichiers.size(); ++k) {
+        const FichierDuDossier& f = fichiers[k];
+        struct stat avant {};
+        const bool existait = ancienDossier.fd >= 0 && ::fstatat(ancienDossier.fd, f.nom.c_str(),
+                                                                 &avant, AT_SYMLINK_NOFOLLOW) == 0;
+        const Descripteur fd(
+            ::openat(nouveau.fd, f.nom.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (fd.fd < 0) leverErreurChemin(kCreationFichier, base + f.nom, errno);
+        int erreur = 0;
+        f.produire([&](std::string_view morceau) { ecrireTout(fd.fd, morceau, erreur); });
+        if (erreur == 0 && ::fsync(fd.fd) != 0) erreur = errno;
+        if (erreur != 0) leverErreurChemin(kCreationFichier, base + f.nom, erreur);
+        reprendreProprietaire(fd.fd, existait ? &avant : nullptr, 0666);
+        if (progression) progression(k + 1);
+    }
+    reprendreProprietaire(nouveau.fd, ancien, 0777);
+    if (::fsync(nouveau.fd) != 0) leverErreurChemin(kCreationDossier, chemin, errno);
+    r.verrouAncien = std::move(ancienDossier);
+    if (r.verrouAncien.fd >= 0) ::flock(r.verrouAncien.fd, LOCK_EX | LOCK_NB);
+}
+
+// Installs every output, or restores those installed and raises the failure.
+void installerOuRetablir(const std::vector<SortiePreparee*>& sorties) {
+    std::size_t k = 0;
+    try {
+        for (; k < sorties.size(); ++k) sorties[k]->installer();
+    } catch (...) {
+        while (k > 0) sorties[--k]->retablir();
+        throw;
+    }
+}
 
 // Several outputs put in place as one.
 class Ensemble : public SortiePreparee {
   public:
-    explicit Ensemble(std::vector<std::unique_ptr<SortiePreparee>> sorties)
-        : sorties_(std::move(sorties)) {}
+    explicit Ensemble(std::vector<std::unique_ptr<SortiePreparee>> s) : sorties_(std::move(s)) {}
     void installer() override {
         std::vector<SortiePreparee*> s;
-        for (auto& p : sorties_) s.push_back(p.get());
-        installes_ = 0;
-        try {
-            for (; installes_ < s.size(); ++installes_) s[installes_]->installer();
-        } catch (...) {
-            retablir();
-            throw;
-        }
+        for (const auto& p : sorties_) s.push_back(p.get());
+        installerOuRetablir(s);
     }
     void retablir() noexcept override {
-        while (installes_ > 0) sorties_[--installes_]->retablir();
+        for (std::size_t k = sorties_.size(); k > 0; --k) sorties_[k - 1]->retablir();
     }
     void valider() noexcept override {
-        for (auto& s : sorties_) s->valider();
+        for (const auto& s : sorties_) s->valider();
     }
 
   private:
     std::vector<std::unique_ptr<SortiePreparee>> sorties_;
-    std::size_t installes_ = 0;
-};
-
-// A new folder filled beside the target, then exchanged with it.
-class DossierPrepare : public SortiePreparee {
-  public:
-    DossierPrepare(const std::string& chemin, Descripteur parent, std::string nomCible)
-        : chemin_(chemin), nomCible_(std::move(nomCible)), parent_(std::move(parent)) {}
-
-    // Apart from the constructor, so that the destructor removes what a failure leaves.
-    void preparer(const struct stat* ancien, Descripteur ancienDossier,
-                  const std::vector<FichierDuDossier>& fichiers,
-                  const std::function<void(std::size_t)>& progression) {
-        const std::string& chemin = chemin_;
-        nettoyerRestes(parent_.fd);
-        for (int essai = 0; essai < 100 && temporaire_.empty(); ++essai) {
-            const std::string nom = nomTemporaire();
-            if (::mkdirat(parent_.fd, nom.c_str(), 0700) == 0) {
-                temporaire_ = nom;
-            } else if (errno != EEXIST) {
-                leverErreurChemin(kCreationDossier, chemin, errno);
-            }
-        }
-        if (temporaire_.empty()) leverErreurChemin(kCreationDossier, chemin, EEXIST);
-        nouveau_ = Descripteur(
-            ::openat(parent_.fd, temporaire_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (nouveau_.fd < 0) leverErreurChemin(kCreationDossier, chemin, errno);
-        ::flock(nouveau_.fd, LOCK_EX);
-        const std::string base = chemin.back() == '/' ? chemin : chemin + '/';
-        for (std::size_t k = 0; k < fichiers.size(); ++k) {
-            const FichierDuDossier& f = fichiers[k];
-            struct stat avant {};
-            const bool existait =
-                ancienDossier.fd >= 0 &&
-                ::fstatat(ancienDossier.fd, f.nom.c_str(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
-            const Descripteur fd(::openat(nouveau_.fd, f.nom.c_str(),
-                                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-            if (fd.fd < 0) leverErreurChemin(kCreation, base + f.nom, errno);
-            int erreur = 0;
-            f.produire([&](std::string_view morceau) { ecrireTout(fd.fd, morceau, erreur); });
-            if (erreur == 0 && ::fsync(fd.fd) != 0) erreur = errno;
-            if (erreur != 0) leverErreurChemin(kCreation, base + f.nom, erreur);
-            reprendreProprietaire(fd.fd, existait ? &avant : nullptr, 0666);
-            if (progression) progression(k + 1);
-        }
-        reprendreProprietaire(nouveau_.fd, ancien, 0777);
-        if (::fsync(nouveau_.fd) != 0) leverErreurChemin(kCreationDossier, chemin, errno);
-        // Locked while it is replaced, so that no other save takes it for a leftover.
-        ancien_ = std::move(ancienDossier);
-        if (ancien_.fd >= 0) ::flock(ancien_.fd, LOCK_EX | LOCK_NB);
-    }
-
-    ~DossierPrepare() override {
-        if ((etat_ == Etat::prepare || etat_ == Etat::retabli) && !temporaire_.empty()) {
-            supprimerDossier(parent_.fd, temporaire_.c_str());
-        }
-    }
-
-    void installer() override {
-        int erreur = 0;
-        etat_ = mettreEnPlace(parent_.fd, temporaire_, nomCible_, true, nomAncien_, erreur);
-        if (etat_ == Etat::prepare) leverErreurChemin(kCreationDossier, chemin_, erreur);
-    }
-
-    void retablir() noexcept override {
-        retablirEnPlace(parent_.fd, etat_, temporaire_, nomCible_, nomAncien_);
-    }
-
-    void valider() noexcept override {
-        if (etat_ == Etat::echange || etat_ == Etat::deplace) {
-            supprimerDossier(parent_.fd, nomAncien_.c_str());
-        }
-        etat_ = Etat::valide;
-        ::fsync(parent_.fd);
-    }
-
-  private:
-    std::string chemin_, nomCible_, temporaire_, nomAncien_;
-    Descripteur parent_, nouveau_, ancien_;
-    Etat etat_ = Etat::prepare;
 };
 
 // The folder's path with its links followed, without the slashes that may end it.
@@ -458,9 +426,9 @@ bool echangeable(int parent, const struct stat& p, int fdAncien, const struct st
 
 std::unique_ptr<SortiePreparee> preparerFichier(const std::string& chemin,
                                                 const Producteur& produire) {
-    auto f = std::make_unique<FichierPrepare>();
-    f->preparer(chemin, produire);
-    return f;
+    auto r = std::make_unique<Remplacement>(chemin, false);
+    preparerFichierDans(*r, produire);
+    return r;
 }
 
 std::unique_ptr<SortiePreparee> preparerDossier(const std::string& chemin,
@@ -490,9 +458,12 @@ std::unique_ptr<SortiePreparee> preparerDossier(const std::string& chemin,
                   !seulementCesFichiers(ancienDossier.fd, noms);
     }
     if (!enPlace) {
-        auto d = std::make_unique<DossierPrepare>(chemin, std::move(parent), nomDe(cible));
-        d->preparer(existait ? &ancien : nullptr, std::move(ancienDossier), fichiers, progression);
-        return d;
+        auto r = std::make_unique<Remplacement>(chemin, true);
+        r->nomCible = nomDe(cible);
+        r->dossier = std::move(parent);
+        preparerDossierDans(*r, existait ? &ancien : nullptr, std::move(ancienDossier), fichiers,
+                            progression);
+        return r;
     }
     const std::string base = cible + '/';
     std::vector<std::unique_ptr<SortiePreparee>> sorties;
@@ -504,13 +475,7 @@ std::unique_ptr<SortiePreparee> preparerDossier(const std::string& chemin,
 }
 
 void installerTout(const std::vector<SortiePreparee*>& sorties) {
-    std::size_t k = 0;
-    try {
-        for (; k < sorties.size(); ++k) sorties[k]->installer();
-    } catch (...) {
-        while (k > 0) sorties[--k]->retablir();
-        throw;
-    }
+    installerOuRetablir(sorties);
     for (SortiePreparee* s : sorties) s->valider();
 }
 
@@ -521,17 +486,19 @@ void ecrireFichierAtomique(const std::string& chemin, const Producteur& produire
 
 void verifierCibleFichier(const std::string& chemin) {
     if (chemin.empty() || chemin.back() == '/') {
-        leverErreurFichier(kCreation, chemin, descriptionSysteme(EISDIR));
+        leverErreurFichier(kCreationFichier, chemin, descriptionSysteme(EISDIR));
     }
-    const std::string cible = cibleSuivie(chemin, kCreation);
+    const std::string cible = cibleSuivie(chemin, kCreationFichier);
     struct stat st {};
     if (::stat(cible.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) leverErreurFichier(kCreation, chemin, kPasFichierOrdinaire);
+        if (!S_ISREG(st.st_mode))
+            leverErreurFichier(kCreationFichier, chemin, kPasFichierOrdinaire);
     } else if (errno != ENOENT) {
-        leverErreurChemin(kCreation, chemin, errno);
+        leverErreurChemin(kCreationFichier, chemin, errno);
     }
     const std::string dossier = dossierDe(cible);
-    if (::access(dossier.c_str(), W_OK | X_OK) != 0) leverErreurChemin(kCreation, chemin, errno);
+    if (::access(dossier.c_str(), W_OK | X_OK) != 0)
+        leverErreurChemin(kCreationFichier, chemin, errno);
 }
 
 void verifierCibleDossier(const std::string& chemin) {

@@ -12,6 +12,14 @@
 
 namespace kestrane {
 
+// What failed, at the start of the messages (Windows-1252).
+inline constexpr std::string_view kCreationFichier =
+    "Impossible de cr\xE9"
+    "er le fichier ";
+inline constexpr std::string_view kCreationDossier =
+    "Impossible de cr\xE9"
+    "er le dossier ";
+
 using Ecrivain = std::function<void(std::string_view)>;
 // Writes a file's content, piece by piece, through the Ecrivain it receives.
 using Producteur = std::function<void(const Ecrivain&)>;

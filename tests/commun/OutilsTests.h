@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -175,6 +176,22 @@ struct ChienDeGarde {
     ~ChienDeGarde() { ::alarm(0); }
     ChienDeGarde(const ChienDeGarde&) = delete;
     ChienDeGarde& operator=(const ChienDeGarde&) = delete;
+};
+
+// A fresh folder in the system's temporary folder, removed with what it holds.
+struct DossierTemporaire {
+    DossierTemporaire() {
+        std::string modele = (std::filesystem::temp_directory_path() / "kestrane-XXXXXX").string();
+        if (::mkdtemp(modele.data()) == nullptr) ADD_FAILURE() << "mkdtemp";
+        chemin = modele;
+    }
+    ~DossierTemporaire() {
+        std::error_code ec;
+        std::filesystem::remove_all(chemin, ec);
+    }
+    DossierTemporaire(const DossierTemporaire&) = delete;
+    DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+    std::filesystem::path chemin;
 };
 
 // The whole content of a file, byte for byte.

@@ -13,43 +13,16 @@
 
 #include "core/export/Export.h"
 #include "core/journal/Erreur.h"
+#include "tests/commun/Csv.h"
 
 using namespace kestrane;
 
 namespace {
 
-// A reader of ';'-separated files as spreadsheets read them: quoted cells, doubled quotes, CRLF.
 std::vector<std::vector<std::string>> lireCsv(const std::string& texte) {
-    std::vector<std::vector<std::string>> lignes(1);
-    std::string cellule;
-    bool guillemets = false;
-    for (std::size_t i = 0; i < texte.size(); ++i) {
-        const char c = texte[i];
-        if (guillemets) {
-            if (c == '"' && i + 1 < texte.size() && texte[i + 1] == '"') {
-                cellule += '"';
-                ++i;
-            } else if (c == '"') {
-                guillemets = false;
-            } else {
-                cellule += c;
-            }
-        } else if (c == '"') {
-            guillemets = true;
-        } else if (c == ';') {
-            lignes.back().push_back(cellule);
-            cellule.clear();
-        } else if (c == '\r' && i + 1 < texte.size() && texte[i + 1] == '\n') {
-            lignes.back().push_back(cellule);
-            cellule.clear();
-            lignes.emplace_back();
-            ++i;
-        } else {
-            cellule += c;
-        }
-    }
-    if (lignes.back().empty() && cellule.empty()) lignes.pop_back();
-    return lignes;
+    const auto lu = test::lireCsv(texte);
+    EXPECT_TRUE(lu.has_value()) << texte;
+    return lu.value_or(test::LignesCsv{});
 }
 
 std::string produit(const std::function<void(const Ecrivain&)>& f) {

@@ -16,6 +16,7 @@
 #include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
 #include "core/journal/Texte.h"
+#include "tests/commun/OutilsTests.h"
 
 using namespace kestrane;
 namespace fs = std::filesystem;
@@ -25,18 +26,15 @@ namespace {
 class Chemins : public testing::Test {
   protected:
     void SetUp() override {
-        std::string modele = (fs::temp_directory_path() / "kestrane-ch-XXXXXX").string();
-        ASSERT_NE(mkdtemp(modele.data()), nullptr);
-        d_ = modele;
         std::ofstream(d_ / "a.log") << "a";
         std::ofstream(d_ / "b.log") << "b";
         fs::create_symlink("a.log", d_ / "lien.log");
         fs::create_hard_link(d_ / "a.log", d_ / "dur.log");
         fs::create_directory(d_ / "sous");
     }
-    void TearDown() override { fs::remove_all(d_); }
     std::string p(const std::string& nom) const { return (d_ / nom).string(); }
-    fs::path d_;
+    const test::DossierTemporaire dossier_;
+    const fs::path d_ = dossier_.chemin;
 };
 
 }  // namespace

@@ -33,18 +33,13 @@ SuiviChargement avecMemoire(uint64_t libre) {
 
 class Memoire : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string modele = (fs::temp_directory_path() / "kestrane-mem-XXXXXX").string();
-        ASSERT_NE(mkdtemp(modele.data()), nullptr);
-        d_ = modele;
-    }
-    void TearDown() override { fs::remove_all(d_); }
     std::string ecrire(const std::string& nom, const std::string& octets) {
         const std::string chemin = (d_ / nom).string();
         std::ofstream(chemin, std::ios::binary) << octets;
         return chemin;
     }
-    fs::path d_;
+    const DossierTemporaire dossier_;
+    const fs::path d_ = dossier_.chemin;
 };
 
 }  // namespace
