@@ -133,7 +133,8 @@ bool estLigneDeCommande(int argc, const char* const* argv) {
         }
     }
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]).substr(0, 2) == "--") return true;
+        const std::string_view a = argv[i];
+        if (a.substr(0, 2) == "--" || a == "-h") return true;
     }
     return false;
 }

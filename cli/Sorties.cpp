@@ -61,7 +61,8 @@ void verifierSorties(const Sorties& sorties, const std::vector<std::string>& jou
     }
     if (sorties.rapport.empty()) return;
     const std::string rapport = cible(sorties.rapport, kCreationFichier);
-    if (lieuDe(rapport) == lieuDe(dossier) ||
+    const Lieu lieu = lieuDe(rapport);
+    if ((lieu.dossier && lieu == lieuDe(dossier)) ||
         (rapportDansLeDossier(rapport, dossier) &&
          std::find(noms.begin(), noms.end(), nomDe(rapport)) != noms.end())) {
         throw RefusSortie(

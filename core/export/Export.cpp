@@ -248,13 +248,12 @@ std::string sansFormule(std::string texte) {
 
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
     std::string s = "\xEF\xBB\xBF";
-    const auto ligne = [&](const std::vector<std::string>& cellules) {
+    const auto ligne = [&](const std::vector<std::string>& cellules, bool entete) {
         for (std::size_t c = 0; c < cellules.size(); ++c) {
             if (c > 0) s += ';';
             const bool nombre = c < t.numeriques.size() && t.numeriques[c];
             // The headers are the program's texts; the other rows' cells, the log's.
-            std::string texte =
-                &cellules == &t.entetes ? utf8Depuis1252(cellules[c]) : utf8DuJournal(cellules[c]);
+            std::string texte = entete ? utf8Depuis1252(cellules[c]) : utf8DuJournal(cellules[c]);
             s += celluleCsv(nombre ? texte : sansFormule(std::move(texte)));
         }
         s += "\r\n";
@@ -263,8 +262,8 @@ void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
             s.clear();
         }
     };
-    ligne(t.entetes);
-    for (const auto& l : t.lignes) ligne(l);
+    ligne(t.entetes, true);
+    for (const auto& l : t.lignes) ligne(l, false);
     ecrire(s);
 }
 

@@ -457,7 +457,8 @@ std::unique_ptr<SortiePreparee> preparerDossier(const std::string& chemin,
                   !echangeable(parent.fd, p, ancienDossier.fd, ancien) ||
                   !seulementCesFichiers(ancienDossier.fd, noms);
     }
-    if (!enPlace) {
+    // A missing folder is made, whatever was asked.
+    if (!enPlace || !existait) {
         auto r = std::make_unique<Remplacement>(chemin, true);
         r->nomCible = nomDe(cible);
         r->dossier = std::move(parent);

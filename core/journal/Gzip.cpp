@@ -114,7 +114,9 @@ Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::s
         // Checked before the bytes are written: past the limit the system would kill the process.
         const uint64_t apres = uint64_t{d.taille} + pas;
         if (apres >= prochainControle) {
-            plafond = std::min(budget, d.taille + libre());
+            const uint64_t maintenant = libre();
+            plafond = std::min(
+                budget, maintenant > UINT64_MAX - d.taille ? UINT64_MAX : d.taille + maintenant);
             prochainControle = apres + kPasControle;
         }
         if (apres + apres / 8 > plafond) leverMemoireDepassee(true, plafond);

@@ -79,8 +79,9 @@ TEST(MemoireDisponible, FichiersDuSysteme) {
 // Past the memory left, the load stops with a message instead of being killed; below, it loads.
 TEST_F(Memoire, JournalPlusGrandQueLaMemoire) {
     const std::string zeros(32 * kMo, '\0');
-    const std::string compresse = gzip(zeros);
-    ASSERT_LT(compresse.size(), kMo);
+    // In four members: the first length field tells nothing of the whole.
+    const std::string membre = gzip(zeros.substr(0, 8 * kMo));
+    const std::string compresse = membre + membre + membre + membre;
     const std::string gz = ecrire("bombe.gz", compresse), clair = ecrire("clair.log", zeros);
     const std::string de =
         "Le journal d\xE9"
@@ -116,6 +117,25 @@ TEST_F(Memoire, JournalPlusGrandQueLaMemoire) {
               pas + " (20 Mo)");
     EXPECT_EQ(chargerJournaux({moitie, autre}, avecMemoire(40 * kMo)).journal.octets().size(),
               24 * kMo + 1);
+}
+
+// Past the first blocks the system is asked again: less memory meanwhile stops the load; none
+// known (nothing readable) bounds nothing.
+TEST_F(Memoire, LaMemoireEstRedemandeeEnCoursDeRoute) {
+    // 80 MiB in ten members.
+    const std::string membre = gzip(std::string(8 * kMo, '\0'));
+    std::string compresse;
+    for (int k = 0; k < 10; ++k) compresse += membre;
+    int appels = 0;
+    SuiviChargement s;
+    s.memoireLibre = [&] { return ++appels == 1 ? uint64_t{1} << 30 : 0; };
+    const auto erreur = erreurDe([&] { decompresserGzip(compresse, "x", s); });
+    EXPECT_EQ(erreur.value_or("").rfind("Le journal d\xE9"
+                                        "compress\xE9 d\xE9passe la m\xE9moire disponible (",
+                                        0),
+              0u);
+    EXPECT_EQ(appels, 2);
+    EXPECT_EQ(decompresserGzip(compresse, "x", avecMemoire(UINT64_MAX)).taille, 80 * kMo);
 }
 
 TEST_F(Memoire, ChargementAnnule) {
