@@ -466,7 +466,8 @@ std::unique_ptr<SortiePreparee> preparerDossier(const std::string& chemin,
                             progression);
         return r;
     }
-    const std::string base = cible + '/';
+    // Named in the messages under the path given.
+    const std::string base = chemin.back() == '/' ? chemin : chemin + '/';
     std::vector<std::unique_ptr<SortiePreparee>> sorties;
     for (std::size_t k = 0; k < fichiers.size(); ++k) {
         sorties.push_back(preparerFichier(base + fichiers[k].nom, fichiers[k].produire));
