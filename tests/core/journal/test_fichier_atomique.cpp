@@ -264,6 +264,18 @@ std::vector<FichierDuDossier> fichiers(const std::vector<std::string>& noms, std
 
 const std::vector<std::string> kConnus = {"a.csv", "b.csv", "c.csv", "d.csv"};
 
+// "1.csv" to "<n>.csv"
+std::vector<std::string> numerotes(int n) {
+    std::vector<std::string> noms;
+    for (int k = 1; k <= n; ++k) noms.push_back(std::to_string(k) + ".csv");
+    return noms;
+}
+
+ino_t inode(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
 void remplir(const fs::path& dossier, const std::vector<std::string>& noms,
              const std::string& texte) {
     fs::create_directories(dossier);
@@ -297,14 +309,11 @@ TEST_F(FichierAtomique, DossierDeTables) {
     for (const auto& c : cas) {
         SCOPED_TRACE(c.nom);
         const fs::path d = dossier_ / c.nom;
-        ino_t inode = 0;
         if (!c.avant.empty()) {
             remplir(d, c.avant, "vieux ");
             ::chmod(d.c_str(), 0750);
-            struct stat st {};
-            ::stat(d.c_str(), &st);
-            inode = st.st_ino;
         }
+        const ino_t avant = inode(d);
         std::size_t faits = 0;
         const auto s = preparerDossier(d.string(), fichiers({"a.csv", "b.csv"}, "neuf "), kConnus,
                                        [&](std::size_t k) { faits = k; });
@@ -317,11 +326,9 @@ TEST_F(FichierAtomique, DossierDeTables) {
         }
         installerTout({s.get()});
         EXPECT_EQ(contenu(d), c.apres);
-        struct stat st {};
-        ASSERT_EQ(::stat(d.c_str(), &st), 0);
         if (!c.avant.empty()) {
-            EXPECT_EQ(st.st_ino != inode, c.remplace);
-            EXPECT_EQ(st.st_mode & 07777, 0750u);
+            EXPECT_EQ(inode(d) != avant, c.remplace);
+            EXPECT_EQ(fs::status(d).permissions(), fs::perms(0750));
         }
     }
     // Nothing left beside them.
@@ -353,10 +360,7 @@ TEST_F(FichierAtomique, DossierImpossible) {
 // folder stays as it was, and what was written goes (a kill's at the next export there).
 TEST_F(FichierAtomique, ExportInterrompuGardeLAncienDossier) {
     const fs::path d = dossier_ / "csv";
-    const std::vector<std::string> sept = {"1.csv", "2.csv", "3.csv", "4.csv",
-                                           "5.csv", "6.csv", "7.csv"};
-    std::vector<std::string> douze = sept;
-    for (const char* n : {"8.csv", "9.csv", "10.csv", "11.csv", "12.csv"}) douze.push_back(n);
+    const auto sept = numerotes(7), douze = numerotes(12);
     remplir(d, sept, "vieux ");
     const auto avant = contenu(d);
     // The sixth table fails.
@@ -392,12 +396,9 @@ TEST_F(FichierAtomique, ExportInterrompuGardeLAncienDossier) {
 TEST_F(FichierAtomique, DisquePleinAuMilieuDesTables) {
     if (!monter("size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
     const fs::path d = dossier_ / "csv";
-    const std::vector<std::string> sept = {"1.csv", "2.csv", "3.csv", "4.csv",
-                                           "5.csv", "6.csv", "7.csv"};
-    remplir(d, sept, "vieux ");
+    const auto douze = numerotes(12);
+    remplir(d, numerotes(7), "vieux ");
     const auto avant = contenu(d);
-    std::vector<std::string> douze = sept;
-    for (const char* n : {"8.csv", "9.csv", "10.csv", "11.csv", "12.csv"}) douze.push_back(n);
     const std::string m = erreurDeFichier(
         [&] { preparerDossier(d.string(), fichiers(douze, std::string(8192, 'n')), douze); });
     EXPECT_NE(m.find("Plus de place sur le disque"), std::string::npos) << m;
