@@ -7,15 +7,20 @@
 #include <QTranslator>
 #include <iostream>
 
+#include "cli/Affichage.h"
 #include "cli/LigneDeCommande.h"
 #include "platform/BipAlsa.h"
-#include "ui/fenetre/UFormPrincipale.h"
 #include "ui/dialogues/UdialogueForm.h"
+#include "ui/fenetre/UFormPrincipale.h"
 
 int main(int argc, char* argv[]) {
     // Decided before any Qt object exists: a script's run needs no display.
     if (kestrane::estLigneDeCommande(argc, argv)) {
         return kestrane::executerLigneDeCommande(argc, argv, std::cout, std::cerr);
+    }
+    if (!kestrane::affichageDisponible(argc, argv)) {
+        std::cerr << kestrane::kSansAffichage;
+        return 1;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrane"));

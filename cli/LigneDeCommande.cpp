@@ -2,10 +2,7 @@
 // it runs on a server without a display.
 #include "cli/LigneDeCommande.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -13,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/Sorties.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
+#include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
 
 #ifndef KESTRANE_VERSION
@@ -115,30 +114,6 @@ std::string dateCreation() {
 std::string nomSansDossier(const std::string& chemin) {
     const std::size_t p = chemin.find_last_of('/');
     return p == std::string::npos ? chemin : chemin.substr(p + 1);
-}
-
-// The folder a path would be written in.
-std::string dossierDe(const std::string& chemin) {
-    const std::size_t p = chemin.find_last_of('/');
-    return p == std::string::npos ? "." : p == 0 ? "/" : chemin.substr(0, p);
-}
-
-// Whether a file can be made in the folder of `chemin` (for a CSV folder not made yet, in the
-// folder above it): checked for every output before any is written, so that a run that cannot
-// write its second output does not leave its first one behind.
-void verifierEcriture(const std::string& chemin, bool dossier) {
-    struct stat infos {};
-    const std::string lieu =
-        dossier && ::stat(chemin.c_str(), &infos) == 0 && S_ISDIR(infos.st_mode)
-            ? chemin
-            : dossierDe(chemin);
-    if (::access(lieu.c_str(), W_OK | X_OK) != 0) {
-        leverErreurFichier(dossier ? "Impossible de cr\xE9"
-                                     "er le dossier "
-                                   : "Impossible de cr\xE9"
-                                     "er le fichier ",
-                           chemin, std::strerror(errno));
-    }
 }
 
 struct Arguments {
@@ -283,6 +258,22 @@ std::optional<PeriodeAnalyse> lirePeriode(std::string_view texte) {
 }
 
 bool estLigneDeCommande(int argc, const char* const* argv) {
+    // The options Qt reads itself still go to the window.
+    static constexpr std::string_view kOptionsQt[] = {"-platform",        "-platformpluginpath",
+                                                      "-platformtheme",   "-plugin",
+                                                      "-qwindowgeometry", "-qwindowicon",
+                                                      "-qwindowtitle",    "-reverse",
+                                                      "-session",         "-display",
+                                                      "-geometry",        "-style",
+                                                      "-stylesheet",      "-widgetcount"};
+    if (argc > 1) {
+        const std::string_view premier = argv[1];
+        if (premier.size() > 1 && premier[0] == '-' &&
+            std::find(std::begin(kOptionsQt), std::end(kOptionsQt), premier) ==
+                std::end(kOptionsQt)) {
+            return true;
+        }
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         if (a.substr(0, 2) == "--" || a == "-h") return true;
@@ -347,9 +338,22 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         return echec("indiquez --rapport FICHIER.html ou --csv DOSSIER" + aide);
     }
     if (a.journaux.empty()) return echec("aucun fichier journal indiqu\u00e9");
+    // A file named twice would count its lines twice.
+    std::vector<std::size_t> ecartes;
+    const std::vector<std::string> nommes = a.journaux;
+    a.journaux = sansDoublons(nommes, &ecartes);
+    if (!ecartes.empty()) {
+        erreurs << "kestrane : " << utf8Depuis1252(noteJournauxEcartes(ecartes.size()));
+        for (std::size_t k = 0; k < ecartes.size(); ++k) {
+            erreurs << (k == 0 ? " : \u00ab " : ", \u00ab ") << nommes[ecartes[k]] << " \u00bb";
+        }
+        erreurs << '\n';
+    }
 
     const auto debut = std::chrono::steady_clock::now();
     try {
+        const Sorties sorties{a.rapport, a.csv};
+        verifierSorties(sorties, a.journaux);
         const Analyse analyse = analyser(a.journaux, a.analyse);
         const ResultatAnalyse& r = analyse.resultat;
         const ResumeAnalyse resume = resumer(r);
@@ -365,10 +369,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         }
         d.dateCreation = dateCreation();
         d.version = KESTRANE_VERSION;
-        if (!a.csv.empty()) verifierEcriture(a.csv, true);
-        if (!a.rapport.empty()) verifierEcriture(a.rapport, false);
-        if (!a.csv.empty()) ecrireTablesCsv(a.csv, d);
-        if (!a.rapport.empty()) ecrireRapportHtml(a.rapport, d);
+        ecrireSorties(sorties, d);
         const double secondes =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
         char duree[32];
@@ -401,14 +402,14 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         }
         return 1;
     } catch (const ErreurFichier& e) {
-        // The path between the two parts is the system's (UTF-8), as the user typed it.
+        // The path between the two parts and the description are the system's (UTF-8), as the
+        // user typed it.
         const std::string& m = e.message();
-        const std::size_t n = e.debut().size(), fin = e.description().size();
-        if (m.size() >= n + fin && m.compare(0, n, e.debut()) == 0) {
-            return echec(utf8Depuis1252(e.debut()) + m.substr(n, m.size() - n - fin) +
-                         utf8Depuis1252(e.description()));
-        }
+        const std::size_t n = e.debut().size();
+        if (m.compare(0, n, e.debut()) == 0) return echec(utf8Depuis1252(e.debut()) + m.substr(n));
         return echec(utf8Depuis1252(m));
+    } catch (const RefusSortie& e) {
+        return echec(e.what());
     } catch (const ErreurKestrane& e) {
         return echec(utf8Depuis1252(e.message()));
     } catch (const std::bad_alloc&) {

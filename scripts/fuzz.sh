@@ -14,8 +14,9 @@ cmake --build build-fuzz
 
 graines=build-fuzz/graines
 rm -rf "$graines"
-mkdir -p "$graines/ligne" "$graines/journal" "$graines/analyse" "$graines/formats" \
-  build-fuzz/artefacts build-fuzz/corpus
+cibles="journal ligne analyse formats complements export"
+for cible in $cibles; do mkdir -p "$graines/$cible"; done
+mkdir -p build-fuzz/artefacts build-fuzz/corpus
 echantillon="samples/acces-5000.log"
 head -n 300 "$echantillon" | split -l 1 - "$graines/ligne/l"
 head -n 400 "$echantillon" | split -l 20 - "$graines/journal/j"
@@ -32,7 +33,14 @@ printf '%s\n' '#Fields: date time c-ip cs-method cs-uri-stem cs-uri-query sc-sta
 printf '%s\n' 'statut=s;temps=t;requete=r.l[0]' '{"t":1431857103.5,"s":"200","r":{"l":["GET / HTTP/1.1"]},"u":"\u00e9\"x"}' \
   '{"ts":"2015-05-17T10:05:03+02:00","status":404,"request":{"uri":"/b","method":"GET"}}' > "$graines/formats/json"
 
-for cible in journal ligne analyse formats; do
+head -n 600 "$echantillon" | split -l 20 - "$graines/complements/c"
+# The report's writers: two bytes of shape, a name, then rows of a label and a count.
+for n in 1 2 3 4 5 6 7 8; do
+  { printf '%b' "$(printf '\\%03o\\%03o' $((n * 3)) $((n * 37 % 256)))"; sed -n "$((n * 40)),$((n * 40 + n * 9))p" "$echantillon" |
+      awk '{ print $7 "\t" $10 }'; } > "$graines/export/e$n"
+done
+
+for cible in $cibles; do
   programme="build-fuzz/fuzz_$cible"
   regressions=(fuzz/regressions/$cible/*)
   if [ -e "${regressions[0]}" ]; then

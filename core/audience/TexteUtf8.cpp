@@ -30,17 +30,6 @@ std::string avecTampon(std::size_t estimation, Ecrire ecrire) {
 
 }  // namespace
 
-bool estUtf8(std::string_view octets) {
-    const auto* s = reinterpret_cast<const uint8_t*>(octets.data());
-    const auto n = static_cast<int32_t>(octets.size());
-    for (int32_t i = 0; i < n;) {
-        UChar32 c;
-        U8_NEXT(s, i, n, c);
-        if (c < 0) return false;
-    }
-    return true;
-}
-
 std::string texteUtf8(std::string_view octets) {
     if (estUtf8(octets)) return std::string(octets);
     // A byte of Windows-1252 is at most three bytes of UTF-8.

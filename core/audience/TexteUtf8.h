@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/journal/Texte.h"  // estUtf8
+
 namespace kestrane {
 
-// Whether the bytes are well-formed UTF-8.
-bool estUtf8(std::string_view octets);
 // The bytes themselves when they are UTF-8; otherwise read as Windows-1252, into UTF-8.
 std::string texteUtf8(std::string_view octets);
 // Unicode lower case of a UTF-8 text (the root locale: no Turkish dotless i).

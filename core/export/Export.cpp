@@ -1,10 +1,7 @@
 // The HTML page and the CSV files of a report.
 #include "core/export/Export.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -17,12 +14,6 @@ namespace {
 
 // Rows shown before the fold of a long table.
 constexpr std::size_t kLignesVisibles = 50;
-
-// Unicode of bytes 0x80..0x9F in Windows-1252; 0xFFFD where it defines none.
-constexpr char16_t kHaut1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 std::string decimal(int64_t n) {
     return std::to_string(n);
@@ -66,7 +57,7 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
         s += "<tr>";
         for (std::size_t c = 0; c < lignes[k].size(); ++c) {
             s += c < t.numeriques.size() && t.numeriques[c] ? "<td class=\"n\">" : "<td>";
-            s += echapperHtml(utf8Depuis1252(lignes[k][c]));
+            s += echapperHtml(utf8DuJournal(lignes[k][c]));
             s += "</td>";
         }
         s += "</tr>\n";
@@ -87,14 +78,13 @@ void grapheSvg(const TableExportee& t, std::string& s) {
         const double v = std::max(0.0, t.valeurs[k]);
         const int y = 5 + k * kPas;
         const int l = static_cast<int>(std::lround(v / maximum * (kLargeur - kMarge - 90)));
-        std::string libelle = t.lignes[k][0];
-        if (libelle.size() > 38) libelle = libelle.substr(0, 37) + "\x85";
+        const std::string libelle = couperUtf8(utf8DuJournal(t.lignes[k][0]), 38);
         s += "<text x=\"" + std::to_string(kMarge - 6) + "\" y=\"" + std::to_string(y + 12) +
-             "\" text-anchor=\"end\">" + echapperHtml(utf8Depuis1252(libelle)) + "</text>";
+             "\" text-anchor=\"end\">" + echapperHtml(libelle) + "</text>";
         s += "<rect x=\"" + std::to_string(kMarge) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
              std::to_string(l) + "\" height=\"" + std::to_string(kHauteurBarre) + "\"/>";
         s += "<text x=\"" + std::to_string(kMarge + l + 4) + "\" y=\"" + std::to_string(y + 12) +
-             "\">" + echapperHtml(utf8Depuis1252(t.lignes[k][1])) + "</text>\n";
+             "\">" + echapperHtml(utf8DuJournal(t.lignes[k][1])) + "</text>\n";
     }
     s += "</svg>\n";
 }
@@ -209,26 +199,6 @@ std::vector<TableExportee> tablesComplements(const Complements& c) {
     return r;
 }
 
-std::string utf8Depuis1252(std::string_view octets) {
-    std::string s;
-    s.reserve(octets.size() + octets.size() / 8);
-    for (const char car : octets) {
-        const auto o = static_cast<unsigned char>(car);
-        const char32_t u = o < 0x80 ? o : o < 0xA0 ? kHaut1252[o - 0x80] : o;
-        if (u < 0x80) {
-            s += static_cast<char>(u);
-        } else if (u < 0x800) {
-            s += static_cast<char>(0xC0 | (u >> 6));
-            s += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            s += static_cast<char>(0xE0 | (u >> 12));
-            s += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            s += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return s;
-}
-
 std::string echapperHtml(std::string_view texte) {
     std::string s;
     s.reserve(texte.size());
@@ -275,14 +245,15 @@ std::string celluleCsv(std::string_view texte) {
 std::string titreRapport(const DonneesRapport& d) {
     if (d.journaux.size() < 2) {
         return "Rapport d'analyse du fichier " +
-               (d.journaux.empty() ? d.nomJournal : d.journaux.front()) + d.periode;
+               utf8Repare(d.journaux.empty() ? d.nomJournal : d.journaux.front()) +
+               utf8Repare(d.periode);
     }
     std::string s = "Rapport d'analyse de " + std::to_string(d.journaux.size()) + " journaux : ";
     for (std::size_t k = 0; k < d.journaux.size(); ++k) {
         if (k > 0) s += ", ";
-        s += d.journaux[k];
+        s += utf8Repare(d.journaux[k]);
     }
-    return s + d.periode;
+    return s + utf8Repare(d.periode);
 }
 
 void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
@@ -329,11 +300,12 @@ std::string sansFormule(std::string texte) {
 
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
     std::string s = "\xEF\xBB\xBF";
-    const auto ligne = [&](const std::vector<std::string>& cellules) {
+    const auto ligne = [&](const std::vector<std::string>& cellules, bool entete) {
         for (std::size_t c = 0; c < cellules.size(); ++c) {
             if (c > 0) s += ';';
             const bool nombre = c < t.numeriques.size() && t.numeriques[c];
-            std::string texte = utf8Depuis1252(cellules[c]);
+            // The headers are the program's texts; the other rows' cells, the log's.
+            std::string texte = entete ? utf8Depuis1252(cellules[c]) : utf8DuJournal(cellules[c]);
             s += celluleCsv(nombre ? texte : sansFormule(std::move(texte)));
         }
         s += "\r\n";
@@ -342,36 +314,43 @@ void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
             s.clear();
         }
     };
-    ligne(t.entetes);
-    for (const auto& l : t.lignes) ligne(l);
+    ligne(t.entetes, true);
+    for (const auto& l : t.lignes) ligne(l, false);
     ecrire(s);
 }
 
+std::vector<std::string> nomsTablesCsv() {
+    // Those of tablesDeLAnalyse and tablesComplements, without copying the tables.
+    return {"adresses-ip.csv",        "systemes.csv",         "navigateurs-robots.csv",
+            "provenances.csv",        "fichiers-charges.csv", "taux-chargement.csv",
+            "tranches-horaires.csv",  "requetes.csv",         "codes-retour.csv",
+            "pages-introuvables.csv", "erreurs-serveur.csv",  "jours.csv"};
+}
+
+std::unique_ptr<SortiePreparee> preparerRapportHtml(const std::string& chemin,
+                                                    const DonneesRapport& d) {
+    return preparerFichier(chemin, [&](const Ecrivain& e) { produireHtml(d, e); });
+}
+
+std::unique_ptr<SortiePreparee> preparerTablesCsv(
+    const std::string& dossier, const DonneesRapport& d,
+    const std::function<void(std::size_t, std::size_t)>& progression, bool enPlace) {
+    std::vector<FichierDuDossier> fichiers;
+    for (const TableExportee& t : d.tables) {
+        fichiers.push_back({t.fichier, [&t](const Ecrivain& e) { produireCsv(t, e); }});
+    }
+    std::function<void(std::size_t)> suivre;
+    if (progression) suivre = [&](std::size_t k) { progression(k, d.tables.size()); };
+    return preparerDossier(dossier, fichiers, nomsTablesCsv(), suivre, enPlace);
+}
+
 void ecrireRapportHtml(const std::string& chemin, const DonneesRapport& d) {
-    ecrireFichierAtomique(chemin, [&](const Ecrivain& e) { produireHtml(d, e); });
+    installerTout({preparerRapportHtml(chemin, d).get()});
 }
 
 void ecrireTablesCsv(const std::string& dossier, const DonneesRapport& d,
                      const std::function<void(std::size_t, std::size_t)>& progression) {
-    if (::mkdir(dossier.c_str(), 0777) != 0 && errno != EEXIST) {
-        leverErreurFichier(
-            "Impossible de cr\xE9"
-            "er le dossier ",
-            dossier, std::strerror(errno));
-    }
-    struct stat infos {};
-    if (::stat(dossier.c_str(), &infos) != 0 || !S_ISDIR(infos.st_mode)) {
-        leverErreurFichier(
-            "Impossible de cr\xE9"
-            "er le dossier ",
-            dossier, "Ce n'est pas un dossier");
-    }
-    const std::string base = dossier.empty() || dossier.back() == '/' ? dossier : dossier + '/';
-    for (std::size_t k = 0; k < d.tables.size(); ++k) {
-        ecrireFichierAtomique(base + d.tables[k].fichier,
-                              [&](const Ecrivain& e) { produireCsv(d.tables[k], e); });
-        if (progression) progression(k + 1, d.tables.size());
-    }
+    installerTout({preparerTablesCsv(dossier, d, progression).get()});
 }
 
 }  // namespace kestrane

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +15,7 @@
 #include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/FichierAtomique.h"
+#include "core/journal/Texte.h"
 
 namespace kestrane {
 
@@ -60,8 +63,6 @@ std::vector<TableExportee> tablesComplements(const Complements& c);
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses = 10,
                               bool complements = true);
 
-// Windows-1252 bytes into UTF-8 (the five bytes the code page leaves undefined become U+FFFD).
-std::string utf8Depuis1252(std::string_view octets);
 // &, <, >, " and ' of a UTF-8 text as HTML entities.
 std::string echapperHtml(std::string_view texte);
 // A cell of a ';'-separated file: quoted when it holds ';', '"', a line break, or starts/ends
@@ -72,13 +73,27 @@ std::string celluleCsv(std::string_view texte);
 // lone "-") with an apostrophe before it.
 std::string sansFormule(std::string texte);
 
-// The page and one table's file, piece by piece.
+// The page and one table's file, piece by piece. The tables' cells are log text (utf8DuJournal),
+// their titles and headers the program's own (Windows-1252); the journal's name is the system's
+// (utf8Repare).
 void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire);
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire);
 
-// The page into `chemin`, each table into its file in `dossier` (created when missing), each
-// written atomically (raises ErreurFichier; an earlier file stays whole). `progression` is told
-// each table written.
+// The names of every table file a report may hold (with the supplementary tables).
+std::vector<std::string> nomsTablesCsv();
+
+// The page into `chemin`, the tables into the folder `dossier` (made when missing, replaced whole
+// when it holds nothing but table files: FichierAtomique.h, preparerDossier), written but not yet
+// in place: for a caller that puts several outputs in place together (installerTout).
+// `progression` is told each table written. Raise ErreurFichier.
+std::unique_ptr<SortiePreparee> preparerRapportHtml(const std::string& chemin,
+                                                    const DonneesRapport& d);
+std::unique_ptr<SortiePreparee> preparerTablesCsv(
+    const std::string& dossier, const DonneesRapport& d,
+    const std::function<void(std::size_t faites, std::size_t total)>& progression = {},
+    bool enPlace = false);
+
+// The same, put in place at once: an earlier page or folder stays whole on a failure.
 void ecrireRapportHtml(const std::string& chemin, const DonneesRapport& d);
 void ecrireTablesCsv(
     const std::string& dossier, const DonneesRapport& d,

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/journal/Calendrier.h"
+#include "core/journal/Chemins.h"
 #include "core/journal/Memoire.h"
 
 namespace kestrane {
@@ -101,24 +102,54 @@ Journal joindreJournaux(const std::vector<Journal>& journaux,
 
 JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
                                 std::atomic<uint64_t>* lus) {
+    SuiviChargement suivi;
+    suivi.lus = lus;
+    return chargerJournaux(chemins, suivi);
+}
+
+JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
+                                const SuiviChargement& suivi) {
     JournauxCharges r;
-    if (chemins.size() == 1) {
-        r.journal = Journal::charger(chemins[0], lus);
-        r.ordre = {0};
+    sansDoublons(chemins, &r.ecartes);
+    // gardes[k]: the index among the paths given of the k-th file loaded.
+    std::vector<std::size_t> gardes;
+    for (std::size_t k = 0, e = 0; k < chemins.size(); ++k) {
+        if (e < r.ecartes.size() && r.ecartes[e] == k) {
+            ++e;
+        } else {
+            gardes.push_back(k);
+        }
+    }
+    if (gardes.size() == 1) {
+        r.journal = Journal::charger(chemins[gardes[0]], suivi);
+        r.ordre = gardes;
         r.nbLignes = {r.journal.nbLignes()};
         return r;
     }
     std::vector<Journal> journaux;
     std::vector<std::optional<int64_t>> dates;
-    for (const std::string& chemin : chemins) {
-        journaux.push_back(Journal::charger(chemin, lus));
+    uint64_t total = 0;
+    for (const std::size_t k : gardes) {
+        journaux.push_back(Journal::charger(chemins[k], suivi));
         const Journal& j = journaux.back();
+        total += j.octets().size() + 1;
         dates.push_back(j.nbLignes() > 0 ? dateDeLigne(j.ligne(0)) : std::nullopt);
     }
-    r.ordre = ordreChronologique(dates);
-    for (const std::size_t k : r.ordre) r.nbLignes.push_back(journaux[k].nbLignes());
-    r.journal = joindreJournaux(journaux, r.ordre);
+    // The joined copy, beside the files loaded, with its line index.
+    const uint64_t libre = suivi.memoireLibre ? suivi.memoireLibre() : memoireDisponible();
+    if (total + total / 8 > libre) leverMemoireDepassee(false, libre);
+    const std::vector<std::size_t> ordre = ordreChronologique(dates);
+    for (const std::size_t k : ordre) {
+        r.ordre.push_back(gardes[k]);
+        r.nbLignes.push_back(journaux[k].nbLignes());
+    }
+    r.journal = joindreJournaux(journaux, ordre);
     return r;
+}
+
+std::string noteJournauxEcartes(std::size_t n) {
+    return n < 2 ? std::to_string(n) + " journal nomm\xE9 plusieurs fois, lu une seule fois"
+                 : std::to_string(n) + " journaux nomm\xE9s plusieurs fois, lus une seule fois";
 }
 
 }  // namespace kestrane

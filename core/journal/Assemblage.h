@@ -37,11 +37,21 @@ struct JournauxCharges {
     // number of lines (a line of the whole is named in its own file with them).
     std::vector<std::size_t> ordre;
     std::vector<std::size_t> nbLignes;
+    // The indexes of the paths left out: each names a file already named before it.
+    std::vector<std::size_t> ecartes;
 };
 
-// Loads every file (Journal::charger: the first that fails raises its error), then joins them
-// oldest first. One file is the journal of Journal::charger itself.
+// Loads every file once (a file named twice, through whatever path or link, would count its lines
+// twice: the later names are left out), with Journal::charger (the first that fails raises its
+// error), then joins them oldest first. One file is the journal of Journal::charger itself.
 JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
                                 std::atomic<uint64_t>* lus = nullptr);
+// The same, followed and bounded by `suivi` (Journal.h); the joined journal too must fit.
+JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
+                                const SuiviChargement& suivi);
+
+// The note on the files left out (Windows-1252): "1 journal nommé plusieurs fois, lu une seule
+// fois", "2 journaux nommés plusieurs fois, lus une seule fois".
+std::string noteJournauxEcartes(std::size_t n);
 
 }  // namespace kestrane

@@ -1,5 +1,8 @@
 #include "core/journal/Erreur.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace kestrane {
 
 void leverErreurEntier(std::string_view texte) {
@@ -33,6 +36,41 @@ const char* const kDebordement =
     "bordement d'entier";
 
 }  // namespace
+
+std::string descriptionSysteme(int err) {
+    // Without accents: the window and the command line read a description in the system's
+    // encoding, which is also that of the paths some descriptions quote.
+    switch (err) {
+        case ENOENT:
+            return "Fichier ou dossier introuvable";
+        case EACCES:
+        case EPERM:
+            return "Droits insuffisants";
+        case ENOTDIR:
+            return kPasDossier;
+        case EISDIR:
+            return "C'est un dossier";
+        case ENOSPC:
+            return "Plus de place sur le disque";
+        case EDQUOT:
+            return "Quota de disque atteint";
+        case EROFS:
+            return "Volume en lecture seule";
+        case ELOOP:
+            return "Trop de liens symboliques";
+        case ENAMETOOLONG:
+            return "Nom de fichier trop long";
+        case EFBIG:
+            return "Fichier trop gros";
+        case EMFILE:
+        case ENFILE:
+            return "Trop de fichiers ouverts";
+        default:
+            return std::strerror(err);
+    }
+}
+
+ErreurAnnulation::ErreurAnnulation() : ErreurKestrane("Chargement annul\xE9") {}
 
 void leverDebordement() {
     throw ErreurKestrane(kDebordement);

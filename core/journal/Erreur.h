@@ -24,7 +24,8 @@ class ErreurKestrane : public std::runtime_error {
 
 // A file that could not be read or written. The description of the failure (the system's, or
 // the program's own) is kept so that the window can word the message with the path exactly as
-// the user typed it.
+// the user typed it. The description is read in the system's encoding, as the path is: the
+// program's own are plain ASCII, and may quote a path.
 class ErreurFichier : public ErreurKestrane {
   public:
     ErreurFichier(const std::string& message, std::string debut, std::string description)
@@ -39,6 +40,18 @@ class ErreurFichier : public ErreurKestrane {
 
 // The description of a path that is no regular file (a pipe, a device, a folder...).
 inline constexpr const char* kPasFichierOrdinaire = "Ce n'est pas un fichier ordinaire";
+// Of a path that should be a folder.
+inline constexpr const char* kPasDossier = "Ce n'est pas un dossier";
+
+// The description of a system error: French for the errors a user meets (a missing file, a
+// permission, a full or read-only disk, a name too long...), the system's own text for the others.
+std::string descriptionSysteme(int err);
+
+// A load stopped by the user: "Chargement annulé". Nothing of it is kept.
+class ErreurAnnulation : public ErreurKestrane {
+  public:
+    ErreurAnnulation();
+};
 
 // "<debut>"<chemin>". <description>": the messages of the file commands; raises it.
 [[noreturn]] void leverErreurFichier(std::string_view debut, const std::string& chemin,

@@ -24,6 +24,8 @@ constexpr std::size_t kMarge = std::size_t{1} << 16;
 constexpr std::size_t kPaquetLu = std::size_t{4} << 20;
 // zlib counts its buffers in 32 bits.
 constexpr std::size_t kPasMaximal = std::size_t{1} << 30;
+// The decompressed bytes between two looks at the memory left (and most of one inflate call).
+constexpr std::size_t kPasControle = std::size_t{64} << 20;
 
 // The compressed bytes, piece by piece: `lire` fills `tampon` and returns the bytes given, 0 at
 // the end.
@@ -52,10 +54,20 @@ std::size_t capaciteInitiale(uint64_t tailleFichier, const unsigned char* fin4) 
 }
 
 Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::string& chemin,
-                         std::atomic<uint64_t>* lus) {
+                         const SuiviChargement& suivi) {
     const auto corrompu = [&] { leverErreurFichier(kDecompression, chemin, kGzipCorrompu); };
+    const auto libre = [&] {
+        return suivi.memoireLibre ? suivi.memoireLibre() : memoireDisponible();
+    };
+    // What the journal may take: the memory left at the start, and less when the system has less
+    // meanwhile (asked again every kPasControle bytes). A length field may claim 4 GiB: no more
+    // room is set aside than that.
+    const uint64_t budget = libre();
+    uint64_t plafond = budget, prochainControle = kPasControle;
+    std::atomic<uint64_t>* lus = suivi.lus;
     Decompresse d;
-    d.bloc = std::make_unique<BlocMemoire>(capacite);
+    d.bloc = std::make_unique<BlocMemoire>(
+        static_cast<std::size_t>(std::min<uint64_t>(capacite, std::max<uint64_t>(budget, kMarge))));
     Flux flux;
     z_stream& z = flux.z;
     std::size_t piece = 0;
@@ -72,6 +84,9 @@ Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::s
         if (lus) lus->fetch_add(piece, std::memory_order_relaxed);
     };
     for (;;) {
+        if (suivi.annulation && suivi.annulation->load(std::memory_order_relaxed)) {
+            throw ErreurAnnulation();
+        }
         if (z.avail_in == 0) {
             remplir();
             if (finFichier) {
@@ -90,9 +105,23 @@ Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::s
             if (inflateReset(&z) != Z_OK) corrompu();
             entreMembres = false;
         }
-        if (d.taille == d.bloc->taille()) d.bloc->agrandir(d.bloc->taille() * 2);
+        if (d.taille == d.bloc->taille()) {
+            uint64_t nouvelle = uint64_t{d.bloc->taille()} * 2;
+            if (nouvelle > plafond) nouvelle = std::max<uint64_t>(plafond, d.taille + kMarge);
+            d.bloc->agrandir(static_cast<std::size_t>(nouvelle));
+        }
+        const std::size_t pas = std::min({d.bloc->taille() - d.taille, kPasMaximal, kPasControle});
+        // Checked before the bytes are written: past the limit the system would kill the process.
+        const uint64_t apres = uint64_t{d.taille} + pas;
+        if (apres >= prochainControle) {
+            const uint64_t maintenant = libre();
+            plafond = std::min(
+                budget, maintenant > UINT64_MAX - d.taille ? UINT64_MAX : d.taille + maintenant);
+            prochainControle = apres + kPasControle;
+        }
+        if (apres + apres / 8 > plafond) leverMemoireDepassee(true, plafond);
         z.next_out = reinterpret_cast<Bytef*>(d.bloc->donnees() + d.taille);
-        z.avail_out = static_cast<uInt>(std::min(d.bloc->taille() - d.taille, kPasMaximal));
+        z.avail_out = static_cast<uInt>(pas);
         const uInt avant = z.avail_out;
         const int r = inflate(&z, Z_NO_FLUSH);
         d.taille += avant - z.avail_out;
@@ -116,7 +145,16 @@ bool estGzip(std::string_view debut) {
 
 Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& chemin,
                              std::atomic<uint64_t>* lus) {
-    const auto echec = [&](int err) { leverErreurFichier(kOuverture, chemin, std::strerror(err)); };
+    SuiviChargement suivi;
+    suivi.lus = lus;
+    return decompresserGzip(fd, tailleFichier, chemin, suivi);
+}
+
+Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& chemin,
+                             const SuiviChargement& suivi) {
+    const auto echec = [&](int err) {
+        leverErreurFichier(kOuverture, chemin, descriptionSysteme(err));
+    };
     unsigned char fin4[4];
     const bool finLue =
         tailleFichier >= 4 &&
@@ -137,10 +175,11 @@ Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& 
         }
     };
     return decompresser(lire, capaciteInitiale(tailleFichier, finLue ? fin4 : nullptr), chemin,
-                        lus);
+                        suivi);
 }
 
-Decompresse decompresserGzip(std::string_view octets, const std::string& chemin) {
+Decompresse decompresserGzip(std::string_view octets, const std::string& chemin,
+                             const SuiviChargement& suivi) {
     std::size_t position = 0;
     const Lecteur lire = [&](const unsigned char*& donnees) -> std::size_t {
         const std::size_t n = std::min(octets.size() - position, kPasMaximal);
@@ -152,7 +191,7 @@ Decompresse decompresserGzip(std::string_view octets, const std::string& chemin)
         octets.size() >= 4
             ? reinterpret_cast<const unsigned char*>(octets.data() + octets.size() - 4)
             : nullptr;
-    return decompresser(lire, capaciteInitiale(octets.size(), fin4), chemin, nullptr);
+    return decompresser(lire, capaciteInitiale(octets.size(), fin4), chemin, suivi);
 }
 
 }  // namespace kestrane

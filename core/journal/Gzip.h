@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/journal/Journal.h"
+
 namespace kestrane {
 
 class BlocMemoire;
@@ -36,10 +38,15 @@ struct Decompresse {
 // cut short or corrupt (a bad header, a bad block, a wrong check value or length, bytes after the
 // last member that are neither another member nor padding zeros), "Impossible d'ouvrir le fichier
 // ..." when reading fails.
+// With `suivi`: cancelled between blocks, and stopped before the decompressed bytes (with an
+// eighth more for their line index) would pass the memory the process may take.
+Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& chemin,
+                             const SuiviChargement& suivi);
 Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& chemin,
                              std::atomic<uint64_t>* lus = nullptr);
 
 // The same over bytes in memory (tests, fuzzing).
-Decompresse decompresserGzip(std::string_view octets, const std::string& chemin);
+Decompresse decompresserGzip(std::string_view octets, const std::string& chemin,
+                             const SuiviChargement& suivi = {});
 
 }  // namespace kestrane

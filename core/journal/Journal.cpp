@@ -202,8 +202,11 @@ namespace {
 constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
 
 [[noreturn]] void leverOuverture(const std::string& chemin, int err) {
-    leverErreurFichier(kOuverture, chemin, std::strerror(err));
+    leverErreurFichier(kOuverture, chemin, descriptionSysteme(err));
 }
+
+// The bytes read in one call, between two looks at the cancel flag.
+constexpr std::size_t kPaquetLu = std::size_t{64} << 20;
 
 [[noreturn]] void leverCapacite() {
     throw ErreurKestrane("Le texte d\xE9passe la capacit\xE9 du m\xE9mo");
@@ -211,13 +214,19 @@ constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
 
 // Reads `taille` bytes from the start of the file into `dest`, two halves at once on a big file.
 // Returns the bytes read: fewer when the file was cut short meanwhile (what it held up to its new
-// end). Raises the system's error.
-std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::string& chemin) {
+// end). Raises the system's error, or ErreurAnnulation.
+std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::string& chemin,
+                        const SuiviChargement& suivi) {
+    std::atomic<bool> annule{false};
     const auto lire = [&](std::size_t debut, std::size_t fin, int& erreur) {
         std::size_t pos = debut;
         while (pos < fin) {
-            const ssize_t n = ::pread(fd, dest + pos, std::min<std::size_t>(fin - pos, 1 << 30),
-                                      static_cast<off_t>(pos));
+            if (suivi.annulation && suivi.annulation->load(std::memory_order_relaxed)) {
+                annule = true;
+                break;
+            }
+            const ssize_t n =
+                ::pread(fd, dest + pos, std::min(fin - pos, kPaquetLu), static_cast<off_t>(pos));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 erreur = errno;
@@ -225,6 +234,8 @@ std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::strin
             }
             if (n == 0) break;
             pos += static_cast<std::size_t>(n);
+            if (suivi.lus)
+                suivi.lus->fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed);
         }
         return pos;
     };
@@ -234,6 +245,7 @@ std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::strin
     enParallele(
         milieu < taille, [&] { finA = lire(0, milieu, erreurA); },
         [&] { finB = lire(milieu, taille, erreurB); });
+    if (annule) throw ErreurAnnulation();
     if (erreurA) leverOuverture(chemin, erreurA);
     if (finA < milieu) return finA;
     if (erreurB) leverOuverture(chemin, erreurB);
@@ -243,6 +255,19 @@ std::size_t lireFichier(int fd, char* dest, std::size_t taille, const std::strin
 }  // namespace
 
 Journal Journal::charger(const std::string& chemin, std::atomic<uint64_t>* lus) {
+    SuiviChargement suivi;
+    suivi.lus = lus;
+    return charger(chemin, suivi);
+}
+
+void leverMemoireDepassee(bool decompresse, uint64_t plafond) {
+    throw ErreurKestrane(std::string(decompresse ? "Le journal d\xE9"
+                                                   "compress\xE9"
+                                                 : "Le journal") +
+                         " d\xE9passe la m\xE9moire disponible (" + texteMemoire(plafond) + ")");
+}
+
+Journal Journal::charger(const std::string& chemin, const SuiviChargement& suivi) {
     // Not blocked by a pipe that has no writer: it is refused below, as any file that is not a
     // regular one (an endless device would be read until memory runs out).
     const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -262,14 +287,16 @@ Journal Journal::charger(const std::string& chemin, std::atomic<uint64_t>* lus) 
         char magique[2];
         if (st.st_size > 0 && ::pread(fd, magique, 2, 0) == 2 &&
             estGzip(std::string_view(magique, 2))) {
-            Decompresse d = decompresserGzip(fd, static_cast<uint64_t>(st.st_size), chemin, lus);
+            Decompresse d = decompresserGzip(fd, static_cast<uint64_t>(st.st_size), chemin, suivi);
             s->bloc = std::move(d.bloc);
             s->taille = d.taille;
         } else if (st.st_size > 0) {
             const auto taille = static_cast<std::size_t>(st.st_size);
+            // With an eighth more for the line index, made right after.
+            const uint64_t libre = suivi.memoireLibre ? suivi.memoireLibre() : memoireDisponible();
+            if (taille + taille / 8 > libre) leverMemoireDepassee(false, libre);
             s->bloc = std::make_unique<BlocMemoire>(taille);
-            s->taille = lireFichier(fd, s->bloc->donnees(), taille, chemin);
-            if (lus) lus->fetch_add(s->taille, std::memory_order_relaxed);
+            s->taille = lireFichier(fd, s->bloc->donnees(), taille, chemin, suivi);
         } else {
             // Files whose size the system does not tell (those of /proc).
             char tampon[1 << 16];
@@ -283,7 +310,7 @@ Journal Journal::charger(const std::string& chemin, std::atomic<uint64_t>* lus) 
                 s->texte.append(tampon, static_cast<std::size_t>(lu));
             }
             if (estGzip(s->texte)) {
-                Decompresse d = decompresserGzip(s->texte, chemin);
+                Decompresse d = decompresserGzip(s->texte, chemin, suivi);
                 s->texte.clear();
                 s->bloc = std::move(d.bloc);
                 s->taille = d.taille;

@@ -15,6 +15,23 @@ namespace kestrane {
 
 class BlocMemoire;
 
+// What a load reports and what may stop it, all optional.
+struct SuiviChargement {
+    // Increased by the file's bytes as they are read (compressed bytes for a gzip file), for a
+    // progress bar.
+    std::atomic<uint64_t>* lus = nullptr;
+    // Set by another thread to stop the load: it then raises ErreurAnnulation, checked between
+    // blocks of a few megabytes (a fraction of a second apart).
+    const std::atomic<bool>* annulation = nullptr;
+    // The memory the process may still take (memoireDisponible when empty).
+    std::function<uint64_t()> memoireLibre;
+};
+
+// "Le journal dépasse la mémoire disponible (<amount>)", "Le journal décompressé dépasse ...":
+// raised before the journal would grow past what the process may take (Memoire.h), rather than
+// being killed by the system without a word. The amount is what the journal could take.
+[[noreturn]] void leverMemoireDepassee(bool decompresse, uint64_t plafond);
+
 class Journal {
   public:
     // An empty journal (0 lines).
@@ -27,6 +44,9 @@ class Journal {
     // (a pipe, a device, a folder). A gzip file is decompressed (log/Gzip.h), and raises its
     // errors. `lus`, when given, is increased by the file's bytes as they are read.
     static Journal charger(const std::string& chemin, std::atomic<uint64_t>* lus = nullptr);
+    // The same, followed and bounded by `suivi`: raises ErreurAnnulation when it is cancelled, and
+    // leverMemoireDepassee's error rather than taking more memory than the process may.
+    static Journal charger(const std::string& chemin, const SuiviChargement& suivi);
     // A journal over the first `taille` bytes of this block.
     static Journal depuisBloc(std::unique_ptr<BlocMemoire> bloc, std::size_t taille);
 

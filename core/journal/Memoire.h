@@ -4,6 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace kestrane {
 
@@ -27,5 +31,23 @@ class BlocMemoire {
     std::size_t taille_ = 0;
     bool carte_ = false;  // mapped, or from the heap
 };
+
+// The memory this process may still take, in bytes: the least of what the system has available
+// (MemAvailable and free swap), what its control group allows beyond what the group uses (the
+// file cache it may give back aside), at every level of the group, and what its address-space
+// limit leaves. UINT64_MAX when none of them can be read. Past it the process would be killed
+// without a word (a group's limit) or refused memory.
+uint64_t memoireDisponible();
+
+// Its parts, from the texts of the system's files: "MemAvailable" plus "SwapFree" of
+// /proc/meminfo; a group's limit ("max": none) less its usage less its "inactive_file" (cgroup v2:
+// memory.max, memory.current, memory.stat; v1: memory.limit_in_bytes, memory.usage_in_bytes,
+// total_inactive_file of memory.stat, whose "no limit" is a huge number).
+std::optional<uint64_t> disponibleMeminfo(std::string_view meminfo);
+std::optional<uint64_t> resteGroupe(std::string_view limite, std::string_view usage,
+                                    std::string_view stat);
+
+// An amount of memory for a message: "3,2 Go", "512 Mo" below one gigabyte (Windows-1252).
+std::string texteMemoire(uint64_t octets);
 
 }  // namespace kestrane

@@ -23,10 +23,15 @@ else
     COMME=""
 fi
 
+# Bounded: a run that blocks (on a pipe, say) fails instead of hanging the suite.
 lancer() {
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $COMME "$KESTRANE" "$@" \
+    timeout 120 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $COMME "$KESTRANE" "$@" \
         >"$T/sortie" 2>"$T/erreurs"
     echo $? >"$T/code"
+}
+
+echec() {
+    echo "ECHEC $1"; echecs=$((echecs + 1))
 }
 
 # verifier <name> <expected status> <text expected on stdout or stderr> -- args...
@@ -117,6 +122,66 @@ verifier dossier_lecture_seule 1 "Impossible de créer le fichier \"$T/lecture-s
 verifier csv_puis_rapport_impossible 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --csv "$T/sortie-ok/csv2" --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
 verifier sans_sortie 1 "indiquez --rapport" -- --ignorer-lignes-non-conformes "$T/acces.log"
 verifier option_inconnue 1 "option inconnue" -- --rapports "$T/x.html" "$T/acces.log"
+
+# Outputs checked before anything is read: one that would replace a journal (through any path or
+# link), two at the same place, a pipe; the journal, the first output and the pipe untouched.
+cp "$T/acces.log" "$T/sortie-ok/j.log" && ln -s j.log "$T/sortie-ok/lien.log"
+mkfifo "$T/sortie-ok/tube" && chmod 666 "$T/sortie-ok/tube"
+verifier rapport_sur_journal 1 "le rapport remplacerait le journal « $T/sortie-ok/j.log »" -- --rapport "$T/sortie-ok/j.log" "$T/sortie-ok/j.log"
+verifier rapport_sur_lien 1 "le rapport remplacerait le journal « $T/sortie-ok/j.log »" -- --rapport "$T/sortie-ok/lien.log" "$T/sortie-ok/j.log"
+verifier tables_sur_journal 1 "les tables CSV remplaceraient le journal" -- --csv "$T/sortie-ok/csv" "$T/sortie-ok/csv/requetes.csv"
+verifier meme_endroit 1 "seraient écrits au même endroit « $T/sortie-ok/r2.html »" -- --rapport "$T/sortie-ok/r2.html" --csv "$T/sortie-ok/r2.html" "$T/acces.log"
+verifier sortie_tube 1 "Impossible de créer le fichier \"$T/sortie-ok/tube\". Ce n'est pas un fichier ordinaire" -- --csv "$T/sortie-ok/c1" --rapport "$T/sortie-ok/tube" "$T/acces.log"
+verifier pas_un_dossier 1 "Impossible de créer le dossier \"$T/acces.log/sous\". \"$T/acces.log\" n'est pas un dossier" -- --csv "$T/acces.log/sous" "$T/acces.log"
+cmp -s "$T/acces.log" "$T/sortie-ok/j.log" || echec "le journal a changé"
+[ -e "$T/sortie-ok/r2.html" ] && echec "une sortie écrite malgré le refus"
+[ -e "$T/sortie-ok/c1" ] && echec "des tables écrites alors que le rapport ne pouvait l'être"
+[ -p "$T/sortie-ok/tube" ] || echec "le tube a été remplacé"
+
+# The same journal named twice is read once, with a note.
+verifier journal_deux_fois 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/d.html" "$T/acces.log" "$T/./acces.log"
+grep -qF "1 journal nommé plusieurs fois, lu une seule fois : « $T/./acces.log »" "$T/erreurs" || echec "pas de note sur le journal nommé deux fois"
+
+# A folder of tables is replaced whole: no table of an earlier run with more tables stays.
+verifier csv_complements 0 "tables CSV" -- --complements --csv "$T/sortie-ok/csv3" "$T/acces.log"
+verifier csv_sans_complements 0 "tables CSV" -- --csv "$T/sortie-ok/csv3" "$T/acces.log"
+[ "$(ls -A "$T/sortie-ok/csv3" | wc -l)" = 8 ] || echec "des tables d'avant restent"
+
+# Only a first argument starting with "-" is an option; the window without a display says so.
+verifier option_courte 1 "option inconnue « -x »" -- -x "$T/acces.log"
+if [ "$NOM" = kestrane ]; then
+    verifier sans_affichage 1 "aucun affichage disponible ; sans fenêtre : kestrane --rapport" -- "$T/acces.log"
+else
+    verifier sans_affichage 1 "indiquez --rapport FICHIER.html ou --csv DOSSIER" -- "$T/acces.log"
+fi
+
+if [ "$(id -u)" = 0 ]; then
+    # A link planted by another user in a sticky folder anyone writes in is not followed by root.
+    mkdir "$T/commun" && chmod 1777 "$T/commun"
+    echo secret >"$T/secret" && chmod 600 "$T/secret"
+    $COMME ln -s "$T/secret" "$T/commun/rapport.html"
+    comme=$COMME COMME=""
+    verifier lien_plante 1 "Impossible de créer le fichier \"$T/commun/rapport.html\". Lien symbolique d'un autre utilisateur" -- --rapport "$T/commun/rapport.html" "$T/acces.log"
+    COMME=$comme
+    [ "$(cat "$T/secret")" = secret ] || echec "le fichier visé par le lien a été écrit"
+
+    # A gzip file of 640 MiB of zeros under a memory limit of 200 MiB: a message, not a kill.
+    groupe=$(sed -n 's/^[0-9]*:[^:]*memory[^:]*:\(.*\)$/\1/p' /proc/self/cgroup)
+    groupe=/sys/fs/cgroup/memory${groupe%/}/kestrane-test-$$
+    if mkdir "$groupe" 2>/dev/null && echo 200M >"$groupe/memory.limit_in_bytes" 2>/dev/null; then
+        head -c 64M /dev/zero | gzip -1 >"$T/membre.gz"
+        for i in 1 2 3 4 5 6 7 8 9 10; do cat "$T/membre.gz"; done >"$T/bombe.gz"
+        timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && exec "$2" --rapport "$3" "$4"' sh \
+            "$groupe" "$KESTRANE" "$T/bombe.html" "$T/bombe.gz" >"$T/sortie" 2>"$T/erreurs"
+        code=$?
+        grep -q "Le journal décompressé dépasse la mémoire disponible" "$T/erreurs" && [ "$code" = 1 ] &&
+            echo "ok memoire_limitee" || { echec "memoire_limitee : code $code"; cat "$T/erreurs"; }
+        rmdir "$groupe"
+    else
+        rmdir "$groupe" 2>/dev/null
+        echo "(memoire_limitee sautée : pas de groupe de contrôle de la mémoire)"
+    fi
+fi
 
 # Nothing written by a failure; the earlier report whole; the outputs of the successes there.
 [ -e "$T/sortie-ok/csv2" ] && { echo "ECHEC des tables écrites alors que le rapport ne pouvait l'être"; echecs=$((echecs + 1)); }

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -166,6 +168,31 @@ inline ValeursDetail valeursExemple() {
             "Mozilla/4.0 ",
             "Windows XP"};
 }
+
+// Ends the test program (SIGALRM) when a test that could block for ever (a pipe without a reader,
+// a lock) outlives `secondes`: a regression then fails instead of hanging the suite.
+struct ChienDeGarde {
+    explicit ChienDeGarde(unsigned secondes = 60) { ::alarm(secondes); }
+    ~ChienDeGarde() { ::alarm(0); }
+    ChienDeGarde(const ChienDeGarde&) = delete;
+    ChienDeGarde& operator=(const ChienDeGarde&) = delete;
+};
+
+// A fresh folder in the system's temporary folder, removed with what it holds.
+struct DossierTemporaire {
+    DossierTemporaire() {
+        std::string modele = (std::filesystem::temp_directory_path() / "kestrane-XXXXXX").string();
+        if (::mkdtemp(modele.data()) == nullptr) ADD_FAILURE() << "mkdtemp";
+        chemin = modele;
+    }
+    ~DossierTemporaire() {
+        std::error_code ec;
+        std::filesystem::remove_all(chemin, ec);
+    }
+    DossierTemporaire(const DossierTemporaire&) = delete;
+    DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+    std::filesystem::path chemin;
+};
 
 // The whole content of a file, byte for byte.
 inline std::string lireFichier(const std::filesystem::path& chemin) {

@@ -219,7 +219,7 @@ void TestFenetre::chargementAnnuleEchoueOuReussi() {
     controle<QAction>(w, "menuChargerJournal")->trigger();
     QCOMPARE(w.boites.erreurs,
              QStringList{QStringLiteral("Impossible d'ouvrir le fichier \"") + absent +
-                         QStringLiteral("\". ") + QString::fromLocal8Bit(std::strerror(ENOENT)) +
+                         QStringLiteral("\". ") + QStringLiteral("Fichier ou dossier introuvable") +
                          QLatin1Char('.')});
     QCOMPARE(f.message(), QStringLiteral("Demande de chargement..."));
     QCOMPARE(w.dialogOuvrir.nomFichier(), absent);

@@ -11,45 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "core/journal/Erreur.h"
 #include "core/export/Export.h"
+#include "core/journal/Erreur.h"
+#include "tests/commun/Csv.h"
 
 using namespace kestrane;
 
 namespace {
 
-// A reader of ';'-separated files as spreadsheets read them: quoted cells, doubled quotes, CRLF.
 std::vector<std::vector<std::string>> lireCsv(const std::string& texte) {
-    std::vector<std::vector<std::string>> lignes(1);
-    std::string cellule;
-    bool guillemets = false;
-    for (std::size_t i = 0; i < texte.size(); ++i) {
-        const char c = texte[i];
-        if (guillemets) {
-            if (c == '"' && i + 1 < texte.size() && texte[i + 1] == '"') {
-                cellule += '"';
-                ++i;
-            } else if (c == '"') {
-                guillemets = false;
-            } else {
-                cellule += c;
-            }
-        } else if (c == '"') {
-            guillemets = true;
-        } else if (c == ';') {
-            lignes.back().push_back(cellule);
-            cellule.clear();
-        } else if (c == '\r' && i + 1 < texte.size() && texte[i + 1] == '\n') {
-            lignes.back().push_back(cellule);
-            cellule.clear();
-            lignes.emplace_back();
-            ++i;
-        } else {
-            cellule += c;
-        }
-    }
-    if (lignes.back().empty() && cellule.empty()) lignes.pop_back();
-    return lignes;
+    const auto lu = test::lireCsv(texte);
+    EXPECT_TRUE(lu.has_value()) << texte;
+    return lu.value_or(test::LignesCsv{});
 }
 
 std::string produit(const std::function<void(const Ecrivain&)>& f) {
@@ -263,4 +236,49 @@ TEST(Export, TablesDansUnDossier) {
     EXPECT_THROW(ecrireTablesCsv(fichier, d), ErreurFichier);
     EXPECT_TRUE(std::filesystem::is_regular_file(fichier));
     std::filesystem::remove_all(dossier);
+}
+
+// Log text reaches the report as UTF-8 when it is (browsers send that), as Windows-1252 otherwise,
+// never with a raw NUL; a file name that is not UTF-8 is repaired; the whole page is UTF-8.
+TEST(Export, TexteDuJournalEnUtf8) {
+    TableExportee t;
+    t.titre = "Provenance des visites";
+    t.entetes = {"Page de provenance", "Occurences"};
+    t.numeriques = {false, true};
+    std::string accents;
+    for (int k = 0; k < 40; ++k) accents += "\xC3\xA9";
+    t.lignes = {{"http://exemple.fr/caf\xC3\xA9", "3"},
+                {"http://exemple.fr/caf\xE9", "2"},
+                {std::string("a\0b", 3), "1"},
+                {accents, "1"}};
+    t.points = 4;
+    t.valeurs = {3, 2, 1, 1};
+    const std::vector<std::string> attendus = {"http://exemple.fr/caf\xC3\xA9",
+                                               "http://exemple.fr/caf\xC3\xA9",
+                                               "a\xEF\xBF\xBD"
+                                               "b",
+                                               accents};
+    const std::string csv = produit([&](const Ecrivain& e) { produireCsv(t, e); });
+    EXPECT_EQ(csv.find('\0'), std::string::npos);
+    const auto lu = lireCsv(csv.substr(3));
+    ASSERT_EQ(lu.size(), attendus.size() + 1);
+    for (std::size_t k = 0; k < attendus.size(); ++k) EXPECT_EQ(lu[k + 1][0], attendus[k]);
+
+    DonneesRapport d;
+    d.nomJournal = "acc\xE8s.log";  // a name written in Latin-1 on a UTF-8 system
+    d.tables = {t};
+    const std::string html = produit([&](const Ecrivain& e) { produireHtml(d, e); });
+    EXPECT_TRUE(estUtf8(html));
+    EXPECT_EQ(html.find('\0'), std::string::npos);
+    EXPECT_NE(html.find("du fichier acc\xEF\xBF\xBDs.log"), std::string::npos);
+    EXPECT_EQ(occurrences(html, "<td>http://exemple.fr/caf\xC3\xA9</td>"), 2u);
+    // The chart's label: 37 whole characters and an ellipsis.
+    EXPECT_NE(html.find(">" + accents.substr(0, 74) + "\xE2\x80\xA6</text>"), std::string::npos);
+}
+
+TEST(Export, NomsDesTables) {
+    std::vector<std::string> noms;
+    for (const auto& t : tablesDeLAnalyse(TablesAnalyse{})) noms.push_back(t.fichier);
+    for (const auto& t : tablesComplements(Complements{})) noms.push_back(t.fichier);
+    EXPECT_EQ(nomsTablesCsv(), noms);
 }

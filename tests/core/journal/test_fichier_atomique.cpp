@@ -11,7 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <vector>
 
+#include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
 #include "core/journal/FichierAtomique.h"
 #include "tests/commun/OutilsTests.h"
@@ -93,7 +96,7 @@ TEST_F(FichierAtomique, ChemineImpossible) {
     EXPECT_EQ(erreurDeFichier([&] { ecrireFichierAtomique(chemin, [](const Ecrivain&) {}); }),
               "Impossible de cr\xE9"
               "er le fichier \"" +
-                  chemin + "\". " + std::strerror(ENOENT));
+                  chemin + "\". " + "Fichier ou dossier introuvable");
     EXPECT_EQ(
         erreurDeFichier([&] { ecrireFichierAtomique(dossier_.string(), [](const Ecrivain&) {}); }),
         "Impossible de cr\xE9"
@@ -140,7 +143,7 @@ TEST_F(FichierAtomique, BoucleDeLiensSignaleeEtLienGarde) {
                   [&] { ecrireFichierAtomique(a.string(), [](const Ecrivain& e) { e("x"); }); }),
               "Impossible de cr\xE9"
               "er le fichier \"" +
-                  a.string() + "\". " + std::strerror(ELOOP));
+                  a.string() + "\". " + "Trop de liens symboliques");
     EXPECT_TRUE(fs::is_symlink(a));
     EXPECT_TRUE(fs::is_symlink(b));
 }
@@ -223,7 +226,7 @@ TEST_F(FichierAtomique, DisquePleinGardeLAncienFichier) {
     EXPECT_EQ(m,
               "Impossible de cr\xE9"
               "er le fichier \"" +
-                  cible.string() + "\". " + std::strerror(ENOSPC));
+                  cible.string() + "\". " + "Plus de place sur le disque");
     EXPECT_EQ(lireFichier(cible), ancien);
     EXPECT_EQ(nbFichiers(), 1u);
 }
@@ -238,6 +241,228 @@ TEST_F(FichierAtomique, DossierEnLectureSeule) {
     EXPECT_EQ(m,
               "Impossible de cr\xE9"
               "er le fichier \"" +
-                  cible.string() + "\". " + std::strerror(EROFS));
+                  cible.string() + "\". " + "Volume en lecture seule");
     EXPECT_EQ(lireFichier(cible), "intact");
+}
+
+namespace {
+
+// The files of a folder and their contents, hidden ones included.
+std::map<std::string, std::string> contenu(const fs::path& dossier) {
+    std::map<std::string, std::string> c;
+    for (const auto& e : fs::directory_iterator(dossier)) {
+        c[e.path().filename().string()] = fs::is_regular_file(e) ? lireFichier(e.path()) : "/";
+    }
+    return c;
+}
+
+std::vector<FichierDuDossier> fichiers(const std::vector<std::string>& noms, std::string texte) {
+    std::vector<FichierDuDossier> f;
+    for (const std::string& n : noms) f.push_back({n, [=](const Ecrivain& e) { e(texte + n); }});
+    return f;
+}
+
+const std::vector<std::string> kConnus = {"a.csv", "b.csv", "c.csv", "d.csv"};
+
+// "1.csv" to "<n>.csv"
+std::vector<std::string> numerotes(int n) {
+    std::vector<std::string> noms;
+    for (int k = 1; k <= n; ++k) noms.push_back(std::to_string(k) + ".csv");
+    return noms;
+}
+
+ino_t inode(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+void remplir(const fs::path& dossier, const std::vector<std::string>& noms,
+             const std::string& texte) {
+    fs::create_directories(dossier);
+    for (const std::string& n : noms) ecrire(dossier / n, texte + n);
+}
+
+}  // namespace
+
+// A folder of tables is replaced whole, its former tables gone; one that holds anything else
+// keeps it, and gets its tables one by one; a missing one is made. The folder keeps its mode.
+TEST_F(FichierAtomique, DossierDeTables) {
+    const struct {
+        const char* nom;
+        std::vector<std::string> avant;
+        std::map<std::string, std::string> apres;
+        bool remplace;  // a new folder
+    } cas[] = {
+        {"absent", {}, {{"a.csv", "neuf a.csv"}, {"b.csv", "neuf b.csv"}}, true},
+        {"tables",
+         {"a.csv", "c.csv", "d.csv"},
+         {{"a.csv", "neuf a.csv"}, {"b.csv", "neuf b.csv"}},
+         true},
+        {"autres",
+         {"a.csv", "c.csv", "journal.log"},
+         {{"a.csv", "neuf a.csv"},
+          {"b.csv", "neuf b.csv"},
+          {"c.csv", "vieux c.csv"},
+          {"journal.log", "vieux journal.log"}},
+         false},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const fs::path d = dossier_ / c.nom;
+        if (!c.avant.empty()) {
+            remplir(d, c.avant, "vieux ");
+            ::chmod(d.c_str(), 0750);
+        }
+        const ino_t avant = inode(d);
+        std::size_t faits = 0;
+        const auto s = preparerDossier(d.string(), fichiers({"a.csv", "b.csv"}, "neuf "), kConnus,
+                                       [&](std::size_t k) { faits = k; });
+        EXPECT_EQ(faits, 2u);
+        // Nothing changes before it is put in place (but hidden temporaries).
+        if (!c.avant.empty()) {
+            std::size_t visibles = 0;
+            for (const auto& [nom, texte] : contenu(d)) visibles += nom[0] != '.';
+            EXPECT_EQ(visibles, c.avant.size());
+        }
+        installerTout({s.get()});
+        EXPECT_EQ(contenu(d), c.apres);
+        if (!c.avant.empty()) {
+            EXPECT_EQ(inode(d) != avant, c.remplace);
+            EXPECT_EQ(fs::status(d).permissions(), fs::perms(0750));
+        }
+    }
+    // Nothing left beside them.
+    EXPECT_EQ(nbFichiers(), 3u);
+}
+
+TEST_F(FichierAtomique, DossierImpossible) {
+    ecrire(dossier_ / "fichier", "x");
+    const struct {
+        std::string chemin, description;
+    } cas[] = {
+        {(dossier_ / "fichier").string(), "Ce n'est pas un dossier"},
+        {(dossier_ / "fichier" / "sous").string(),
+         "\"" + (dossier_ / "fichier").string() + "\" n'est pas un dossier"},
+        {(dossier_ / "absent" / "sous").string(), "Fichier ou dossier introuvable"},
+    };
+    for (const auto& c : cas) {
+        EXPECT_EQ(erreurDeFichier([&] { preparerDossier(c.chemin, fichiers({"a.csv"}, "")); }),
+                  "Impossible de cr\xE9"
+                  "er le dossier \"" +
+                      c.chemin + "\". " + c.description);
+        EXPECT_EQ(erreurDeFichier([&] { verifierCibleDossier(c.chemin); }),
+                  erreurDeFichier([&] { preparerDossier(c.chemin, fichiers({"a.csv"}, "")); }));
+    }
+    EXPECT_EQ(nbFichiers(), 1u);
+}
+
+// Whatever stops the export midway (a full disk, a producer that fails, a kill), the former
+// folder stays as it was, and what was written goes (a kill's at the next export there).
+TEST_F(FichierAtomique, ExportInterrompuGardeLAncienDossier) {
+    const fs::path d = dossier_ / "csv";
+    const auto sept = numerotes(7), douze = numerotes(12);
+    remplir(d, sept, "vieux ");
+    const auto avant = contenu(d);
+    // The sixth table fails.
+    const auto sixiemeEchoue = [&](const std::function<void()>& echec) {
+        std::vector<FichierDuDossier> f = fichiers(douze, std::string(4000, 'n'));
+        f[5].produire = [&](const Ecrivain& e) {
+            e("debut");
+            echec();
+        };
+        return f;
+    };
+    EXPECT_THROW(
+        preparerDossier(d.string(), sixiemeEchoue([] { throw std::runtime_error("x"); }), douze),
+        std::runtime_error);
+    EXPECT_EQ(contenu(d), avant);
+    EXPECT_EQ(nbFichiers(), 1u);
+
+    const pid_t fils = ::fork();
+    ASSERT_GE(fils, 0);
+    if (fils == 0) {
+        preparerDossier(d.string(), sixiemeEchoue([] { ::_exit(0); }), douze);
+        ::_exit(1);
+    }
+    int etat = 0;
+    ASSERT_EQ(::waitpid(fils, &etat, 0), fils);
+    EXPECT_EQ(contenu(d), avant);
+    EXPECT_EQ(nbFichiers(), 2u);  // the killed export's folder
+    installerTout({preparerDossier(d.string(), fichiers(sept, "neuf "), douze).get()});
+    EXPECT_EQ(nbFichiers(), 1u);
+    EXPECT_EQ(contenu(d).at("7.csv"), "neuf 7.csv");
+}
+
+TEST_F(FichierAtomique, DisquePleinAuMilieuDesTables) {
+    if (!monter("size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const fs::path d = dossier_ / "csv";
+    const auto douze = numerotes(12);
+    remplir(d, numerotes(7), "vieux ");
+    const auto avant = contenu(d);
+    const std::string m = erreurDeFichier(
+        [&] { preparerDossier(d.string(), fichiers(douze, std::string(8192, 'n')), douze); });
+    EXPECT_NE(m.find("Plus de place sur le disque"), std::string::npos) << m;
+    EXPECT_EQ(contenu(d), avant);
+    EXPECT_EQ(nbFichiers(), 1u);
+}
+
+// Several outputs put in place as one: when the last cannot be, the earlier ones get their former
+// content back.
+TEST_F(FichierAtomique, ToutOuRien) {
+    const fs::path page = dossier_ / "r.html", tables = dossier_ / "csv", bloque = dossier_ / "b";
+    ecrire(page, "ancienne page");
+    remplir(tables, {"a.csv"}, "vieux ");
+    ecrire(bloque, "ancien b");
+    const auto p = preparerFichier(page.string(), [](const Ecrivain& e) { e("page"); });
+    const auto t = preparerDossier(tables.string(), fichiers({"a.csv"}, "neuf "), kConnus);
+    const auto b = preparerFichier(bloque.string(), [](const Ecrivain& e) { e("b"); });
+    // Something that is no file takes its place meanwhile.
+    fs::remove(bloque);
+    fs::create_directory(bloque);
+    EXPECT_EQ(erreurDeFichier([&] {
+                  installerTout({p.get(), t.get(), b.get()});
+              }),
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  bloque.string() + "\". " + kPasFichierOrdinaire);
+    EXPECT_EQ(lireFichier(page), "ancienne page");
+    EXPECT_EQ(contenu(tables), (std::map<std::string, std::string>{{"a.csv", "vieux a.csv"}}));
+}
+
+// A link another user planted in a sticky folder anyone writes in is not followed: a program run
+// by root would otherwise write where the link points (fs.protected_symlinks).
+TEST_F(FichierAtomique, LienPlanteDansUnDossierCommun) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a link away";
+    const ChienDeGarde chien;
+    const fs::path commun = dossier_ / "commun", secret = dossier_ / "secret";
+    fs::create_directory(commun);
+    ::chmod(commun.c_str(), 01777);
+    ::chmod(dossier_.c_str(), 0755);
+    const struct {
+        uid_t proprietaire;
+        bool suivi;
+    } cas[] = {{65534, false}, {0, true}};
+    for (const auto& c : cas) {
+        ecrire(secret, "secret");
+        const fs::path lien = commun / "rapport.html";
+        fs::create_symlink(secret, lien);
+        ASSERT_EQ(::lchown(lien.c_str(), c.proprietaire, c.proprietaire), 0);
+        const auto ecrireRapport = [&] {
+            ecrireFichierAtomique(lien.string(), [](const Ecrivain& e) { e("rapport"); });
+        };
+        if (c.suivi) {
+            ecrireRapport();
+            EXPECT_EQ(lireFichier(secret), "rapport");
+        } else {
+            const std::string attendu =
+                "Impossible de cr\xE9"
+                "er le fichier \"" +
+                lien.string() + "\". " + kLienRefuse;
+            EXPECT_EQ(erreurDeFichier(ecrireRapport), attendu);
+            EXPECT_EQ(erreurDeFichier([&] { verifierCibleFichier(lien.string()); }), attendu);
+            EXPECT_EQ(lireFichier(secret), "secret");
+        }
+        EXPECT_TRUE(fs::is_symlink(lien));
+        fs::remove(lien);
+    }
 }

@@ -391,8 +391,8 @@ TEST_F(JournalFichier, EnregistrementPuisRelecture) {
 
 TEST_F(JournalFichier, FichierAbsent) {
     const std::string chemin = (dossier_ / "absent et inconnu.log").string();
-    EXPECT_EQ(erreurDeChargement(chemin),
-              "Impossible d'ouvrir le fichier \"" + chemin + "\". " + std::strerror(ENOENT));
+    EXPECT_EQ(erreurDeChargement(chemin), "Impossible d'ouvrir le fichier \"" + chemin + "\". " +
+                                              "Fichier ou dossier introuvable");
 }
 
 TEST_F(JournalFichier, CeQuiNEstPasUnFichierOrdinaireEstRefuseSansAttendre) {
@@ -403,7 +403,7 @@ TEST_F(JournalFichier, CeQuiNEstPasUnFichierOrdinaireEstRefuseSansAttendre) {
     const std::string lienVersZero = (dossier_ / "zero.log").string();
     std::filesystem::create_symlink("/dev/zero", lienVersZero);
     for (const std::string& chemin : {tube, lienVersZero, std::string("/dev/zero"),
-                                     std::string("/dev/null"), dossier_.string()}) {
+                                      std::string("/dev/null"), dossier_.string()}) {
         auto refus = std::async(std::launch::async, [&] { return erreurDeChargement(chemin); });
         ASSERT_EQ(refus.wait_for(std::chrono::seconds(10)), std::future_status::ready) << chemin;
         EXPECT_EQ(refus.get(),
