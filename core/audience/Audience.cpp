@@ -8,6 +8,7 @@
 
 #include "core/audience/Index.h"
 #include "core/audience/Referents.h"
+#include "core/audience/Visites.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/UString.h"
@@ -15,13 +16,6 @@
 namespace kestrane {
 
 namespace {
-
-constexpr uint32_t kAucune = UINT32_MAX;
-constexpr int64_t kSecondesParJour = 86400;
-
-int64_t jourDe(int64_t secondes) {
-    return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
-}
 
 // Byte totals are checked like the statistics' ("Débordement d'entier"): a line may claim any
 // 64-bit amount.
@@ -86,12 +80,17 @@ bool lireDate(std::string_view texte, Date& d, int64_t& numero) {
 
 // "10:05:03" into seconds since midnight.
 bool lireHeure(std::string_view texte, int64_t& secondes) {
-    int32_t h, m, s;
-    if (texte.size() != 8 || texte[2] != ':' || texte[5] != ':' || !nombre(texte, 0, 2, h) ||
-        !nombre(texte, 3, 2, m) || !nombre(texte, 6, 2, s) || h > 23 || m > 59 || s > 59) {
-        return false;
-    }
-    secondes = h * 3600 + m * 60 + s;
+    if (texte.size() != 8 || texte[2] != ':' || texte[5] != ':') return false;
+    // A byte below '0' wraps to a large value: one comparison per digit.
+    const auto chiffre = [&texte](int k) {
+        return static_cast<uint32_t>(static_cast<unsigned char>(texte[k])) - '0';
+    };
+    const uint32_t h1 = chiffre(0), h2 = chiffre(1), m1 = chiffre(3), m2 = chiffre(4),
+                   s1 = chiffre(6), s2 = chiffre(7);
+    if ((h1 > 9) | (h2 > 9) | (m1 > 5) | (m2 > 9) | (s1 > 5) | (s2 > 9)) return false;
+    const uint32_t h = h1 * 10 + h2;
+    if (h > 23) return false;
+    secondes = h * 3600 + (m1 * 10 + m2) * 60 + s1 * 10 + s2;
     return true;
 }
 
@@ -113,15 +112,6 @@ bool protocoleValide(std::string_view p) {
     return true;
 }
 
-// Two texts of a few bytes (a date, a method) compared without a library call.
-bool memesCourts(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (a[k] != b[k]) return false;
-    }
-    return true;
-}
-
 // Requests and bytes per short name (methods, protocols: a handful of names).
 struct ComptesCourts {
     struct Compte {
@@ -130,16 +120,17 @@ struct ComptesCourts {
     };
     std::vector<Compte> comptes;
 
-    std::size_t dernier = 0;
-
-    void compter(std::string_view nom, int64_t requetes, int64_t octets) {
-        if (dernier >= comptes.size() || !memesCourts(comptes[dernier].nom, nom)) {
-            dernier = 0;
-            while (dernier < comptes.size() && !memesCourts(comptes[dernier].nom, nom)) ++dernier;
-            if (dernier == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
-        }
-        comptes[dernier].requetes += requetes;
-        ajouterOctets(comptes[dernier].octets, octets);
+    // Returns the name's place in `comptes`.
+    std::size_t compter(std::string_view nom, int64_t requetes, int64_t octets) {
+        std::size_t n = 0;
+        while (n < comptes.size() && !memesTextes(comptes[n].nom, nom)) ++n;
+        if (n == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
+        ajouterA(n, requetes, octets);
+        return n;
+    }
+    void ajouterA(std::size_t n, int64_t requetes, int64_t octets) {
+        comptes[n].requetes += requetes;
+        ajouterOctets(comptes[n].octets, octets);
     }
     void ajouter(const ComptesCourts& b) {
         for (const Compte& c : b.comptes) compter(c.nom, c.requetes, c.octets);
@@ -233,6 +224,57 @@ class ComptesReferents {
     std::vector<int64_t> comptesRecherches_;
 };
 
+// Requests and bytes per method and per protocol. A request is first compared with the methods
+// and protocols already seen (a handful): cutting it is for the few that none begins or ends.
+class RequetesHttp {
+  public:
+    void compter(std::string_view requete, int64_t octets) {
+        const std::size_t m = connue(methodes_, requete, true);
+        const std::size_t p = m == kAucunNom ? kAucunNom : connue(protocoles_, requete, false);
+        // Neither a method nor a protocol holds a blank: the method ends at the first blank and
+        // the protocol starts after the last one, with something between them.
+        if (p != kAucunNom && requete.size() > methodes_.comptes[m].nom.size() +
+                                                   protocoles_.comptes[p].nom.size() + 2) {
+            methodes_.ajouterA(m, 1, octets);
+            protocoles_.ajouterA(p, 1, octets);
+            return;
+        }
+        std::string_view methode = kAutre, protocole = kAutre;
+        couperRequete(requete, methode, protocole);
+        methodes_.compter(methode, 1, octets);
+        protocoles_.compter(protocole, 1, octets);
+    }
+    void ajouter(const RequetesHttp& b) {
+        methodes_.ajouter(b.methodes_);
+        protocoles_.ajouter(b.protocoles_);
+    }
+    void tables(Audience& a) const {
+        a.methodes = methodes_.liste();
+        a.protocoles = protocoles_.liste();
+    }
+
+  private:
+    static constexpr std::size_t kAucunNom = SIZE_MAX;
+
+    // The known name (never kAutre) that the request begins with, followed by a blank, or that
+    // it ends with, after a blank.
+    static std::size_t connue(const ComptesCourts& c, std::string_view requete, bool debut) {
+        for (std::size_t k = 0; k < c.comptes.size(); ++k) {
+            const std::string& nom = c.comptes[k].nom;
+            const std::size_t n = nom.size();
+            if (requete.size() <= n || nom == kAutre) continue;
+            const std::size_t place = debut ? 0 : requete.size() - n;
+            if (requete[debut ? n : place - 1] == ' ' &&
+                memesTextes(requete.substr(place, n), nom)) {
+                return k;
+            }
+        }
+        return kAucunNom;
+    }
+
+    ComptesCourts methodes_, protocoles_;
+};
+
 }  // namespace
 
 bool couperRequete(std::string_view requete, std::string_view& methode,
@@ -257,74 +299,41 @@ double Audience::requetesParVisite() const {
 }
 
 struct ComptesAudience::Tranche {
-    // What a client's next line needs: the agent it sent last and the visitor (client + agent)
-    // that made. A client keeps its agent from one request to the next, so the agent of a line
-    // is compared with that one (a copy, in cache) rather than hashed.
-    struct Dernier {
-        uint32_t agent = kAucune;
-        uint32_t visiteur = kAucune;
-    };
-    // An IPv4 client, with its Dernier beside it in its slot.
-    struct ClientIPv4 {
-        uint32_t numero = 0;
-        Dernier dernier;
-    };
-    // A client address: the numbers of a dotted IPv4 address, or its text (IPv6, a host name,
-    // numbers out of range).
-    struct CleClient {
-        bool ipv4 = false;
-        uint32_t v4 = 0;
-        std::string_view texte;
-    };
-    // A visit: the first and last request times of a run of a visitor's requests whose gaps are
-    // under kEcartVisite. A visitor keeps its latest visit and links the earlier ones, from the
-    // latest back; a visit joined into another stays in `visites`, without a visitor.
-    struct Visite {
-        int64_t debut, fin;
-        uint32_t precedente;
-        uint32_t visiteur;
-    };
-    struct Visiteur {
-        int64_t debut = 0, fin = 0;  // the latest visit, when there is one
-        int64_t requetes = 0, octets = 0;
-        uint32_t precedentes = kAucune;
-        uint32_t client = 0, agent = 0;
-        int32_t dernierJour = INT32_MIN;  // the day last entered in joursVus
-        bool visite = false;
-    };
-    // A line whose client and visitor are being brought from memory: its slot is asked for when
-    // the line is read, its visitor when the next one is, and it is counted on the one after.
-    // Clients and agents are numbered when their line's visitor is found, in line order
-    // whatever the kind of address.
+    // A line whose visitor's slot is being brought from memory: asked for when the line is
+    // read, counted when the next one is.
     struct EnAttente {
         std::string_view navigateur, adresse;
         int64_t instant = 0, octets = 0;
+        int32_t jour = 0;  // of `instant`
         int32_t ip[4] = {};
         uint32_t v4 = 0;
-        uint32_t visiteur = kAucune;
         bool ipv4 = false, date = false;
+    };
+    struct Compte {
+        int64_t requetes = 0, octets = 0;
+        void ajouter(int64_t requetesB, int64_t octetsB) {
+            requetes += requetesB;
+            ajouterOctets(octets, octetsB);
+        }
     };
 
     bool avecReferents = true;
+    const BasePays* base = nullptr;
     // The journal's bytes: an agent is read from where its browser's text starts.
     const char* debutTampon = nullptr;
     const char* finTampon = nullptr;
 
     int64_t requetes = 0, octets = 0, requetesDatees = 0;
 
-    TableEntiers<ClientIPv4> clientsIPv4;
-    IndexTextes clientsTexte;
-    std::vector<Dernier> derniersTexte;
-    std::vector<uint32_t> numerosTexte;  // text clients among all clients
-    TableauBloc<CleClient> cles;
-
+    ComptesVisites visites;
+    IndexTextes clientsTexte;  // the clients written otherwise than as an IPv4 address
     IndexTextes agents;
-    TableEntiers<uint32_t> indexVisiteurs;
-    TableauBloc<Visiteur> visiteurs;
-    TableauBloc<Visite> visites;
-    // (visitor << 32 | day): the days each visitor made a request, entered when a visitor's day
-    // changes (late lines may enter one twice).
-    TableauBloc<uint64_t> joursVus;
+    std::vector<Compte> parAgent;
+    // Countries by database record, in order of first appearance (a visitor's record is looked
+    // up when the visitor is new).
+    std::unordered_map<int64_t, uint32_t> numerosPays;
+    std::vector<int64_t> fiches;
+    std::vector<Compte> parPays;
 
     std::string_view dateDerniere;
     bool dateValide = false;
@@ -332,11 +341,10 @@ struct ComptesAudience::Tranche {
     std::unordered_map<int64_t, Date> dates;
 
     ComptesReferents referents;
+    RequetesHttp requetesHttp;
 
-    ComptesCourts methodes, protocoles;
-
-    EnAttente attente[2];  // [0] the line before the last, [1] the last
-    int nbAttente = 0;
+    EnAttente attente;
+    bool enAttente = false;
 
     bool dansTampon(const char* p) const {
         return std::greater_equal<const char*>()(p, debutTampon) &&
@@ -363,65 +371,9 @@ struct ComptesAudience::Tranche {
         const char* p = navigateur.data();
         if (!dansTampon(p)) return agent == navigateur;
         const std::size_t n = agent.size();
-        if (static_cast<std::size_t>(finTampon - p) < n || std::memcmp(p, agent.data(), n) != 0) {
+        if (static_cast<std::size_t>(finTampon - p) < n || !memesTextes({p, n}, agent))
             return false;
-        }
         return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
-    }
-
-    ClientIPv4& clientIPv4(uint32_t v4) {
-        bool nouveau;
-        ClientIPv4& c = clientsIPv4.trouverOuAjouter(v4, nouveau);
-        if (nouveau) {
-            CleClient cle;
-            cle.ipv4 = true;
-            cle.v4 = v4;
-            cles.push_back(cle);
-            c.numero = static_cast<uint32_t>(cles.size() - 1);
-        }
-        return c;
-    }
-
-    // The client of a text address, and its Dernier.
-    uint32_t clientTexte(std::string_view texte, Dernier*& dernier) {
-        bool nouveau;
-        const uint32_t n = clientsTexte.trouverOuAjouter(texte, nouveau);
-        if (nouveau) {
-            CleClient cle;
-            cle.texte = clientsTexte.cle(n);
-            cles.push_back(cle);
-            numerosTexte.push_back(static_cast<uint32_t>(cles.size() - 1));
-            derniersTexte.emplace_back();
-        }
-        dernier = &derniersTexte[n];
-        return numerosTexte[n];
-    }
-
-    uint32_t client(const CleClient& c) {
-        if (c.ipv4) return clientIPv4(c.v4).numero;
-        Dernier* d;
-        return clientTexte(c.texte, d);
-    }
-
-    uint32_t visiteurDe(uint32_t client, uint32_t agent) {
-        const uint64_t cle = static_cast<uint64_t>(client) << 32 | agent;
-        bool nouveau;
-        uint32_t& n = indexVisiteurs.trouverOuAjouter(cle, nouveau);
-        if (nouveau) {
-            n = static_cast<uint32_t>(visiteurs.size());
-            Visiteur v;
-            v.client = client;
-            v.agent = agent;
-            visiteurs.push_back(v);
-        }
-        return n;
-    }
-
-    uint32_t visiteur(uint32_t client, Dernier& d, std::string_view navigateur) {
-        if (d.agent != kAucune && memeAgent(d.agent, navigateur)) return d.visiteur;
-        d.agent = agents.trouverOuAjouter(agentComplet(navigateur));
-        d.visiteur = visiteurDe(client, d.agent);
-        return d.visiteur;
     }
 
     // The key of a dotted IPv4 client; false for a client written otherwise.
@@ -436,72 +388,8 @@ struct ComptesAudience::Tranche {
         return true;
     }
 
-    // Adds the requests from `debut` to `fin` (one request when equal, or a visit already made)
-    // to a visitor's visits, joining those less than kEcartVisite apart.
-    void ajouterVisite(uint32_t n, int64_t debut, int64_t fin) {
-        Visiteur& v = visiteurs[n];
-        if (!v.visite) {
-            v.debut = debut;
-            v.fin = fin;
-            v.visite = true;
-        } else if (debut - v.fin >= kEcartVisite) {
-            // After the latest visit: the usual case, lines coming nearly in time order.
-            visites.push_back({v.debut, v.fin, v.precedentes, n});
-            v.precedentes = static_cast<uint32_t>(visites.size() - 1);
-            v.debut = debut;
-            v.fin = fin;
-        } else if (v.debut - fin < kEcartVisite) {
-            v.debut = std::min(v.debut, debut);
-            v.fin = std::max(v.fin, fin);
-            v.precedentes = joindre(v.debut, v.precedentes);
-        } else {
-            ajouterAvant(v.precedentes, n, debut, fin);
-        }
-    }
-
-    // The earlier visits that a visit starting at `debut` now reaches are joined into it;
-    // returns what remains of the list, `debut` lowered to the earliest joined.
-    uint32_t joindre(int64_t& debut, uint32_t liste) {
-        while (liste != kAucune && debut - visites[liste].fin < kEcartVisite) {
-            debut = std::min(debut, visites[liste].debut);
-            visites[liste].visiteur = kAucune;
-            liste = visites[liste].precedente;
-        }
-        return liste;
-    }
-
-    // Adds requests to a list of visits, the latest first: the visits later than them by
-    // kEcartVisite or more are passed over, the one they reach takes them, with the earlier
-    // ones it then reaches.
-    void ajouterAvant(uint32_t& tete, uint32_t n, int64_t debut, int64_t fin) {
-        uint32_t suivante = kAucune;  // the visit after the place, in time
-        uint32_t k = tete;
-        while (k != kAucune && visites[k].debut - fin >= kEcartVisite) {
-            suivante = k;
-            k = visites[k].precedente;
-        }
-        if (k == kAucune || debut - visites[k].fin >= kEcartVisite) {
-            visites.push_back({debut, fin, k, n});
-            (suivante == kAucune ? tete : visites[suivante].precedente) =
-                static_cast<uint32_t>(visites.size() - 1);
-            return;
-        }
-        int64_t d = std::min(visites[k].debut, debut);
-        const uint32_t reste = joindre(d, visites[k].precedente);
-        visites[k].debut = d;
-        visites[k].fin = std::max(visites[k].fin, fin);
-        visites[k].precedente = reste;
-    }
-
-    void noterJour(uint32_t n, int32_t jour) {
-        Visiteur& v = visiteurs[n];
-        if (v.dernierJour == jour) return;
-        v.dernierJour = jour;
-        joursVus.push_back(static_cast<uint64_t>(n) << 32 | static_cast<uint32_t>(jour));
-    }
-
     bool instant(const RLog& r, int64_t& t) {
-        if (dateDerniere.data() == nullptr || !memesCourts(r.date, dateDerniere)) {
+        if (dateDerniere.data() == nullptr || !memesTextes(r.date, dateDerniere)) {
             dateDerniere = r.date;
             Date d;
             dateValide = lireDate(r.date, d, jourDernier);
@@ -513,34 +401,50 @@ struct ComptesAudience::Tranche {
         return true;
     }
 
-    // The visitor of a waiting line, once its client's slot is in memory.
-    void trouverVisiteur(EnAttente& e) {
-        if (e.ipv4) {
-            ClientIPv4& c = clientIPv4(e.v4);
-            e.visiteur = visiteur(c.numero, c.dernier, e.navigateur);
-        } else {
-            Dernier* d;
-            uint32_t client;
-            if (e.adresse.empty()) {
-                std::string texte;
-                ajouterAdresseIP(texte, e.ip[0], e.ip[1], e.ip[2], e.ip[3]);
-                client = clientTexte(texte, d);
-            } else {
-                client = clientTexte(e.adresse, d);
-            }
-            e.visiteur = visiteur(client, *d, e.navigateur);
+    uint32_t numeroPays(int64_t fiche) {
+        const auto [it, nouveau] = numerosPays.try_emplace(fiche, fiches.size());
+        if (nouveau) {
+            fiches.push_back(fiche);
+            parPays.emplace_back();
         }
-        __builtin_prefetch(&visiteurs[e.visiteur]);
+        return it->second;
+    }
+
+    // The visitor of a waiting line, added when new.
+    Visiteur& visiteur(const EnAttente& e, bool& texte) {
+        texte = !e.ipv4;
+        uint32_t client = e.v4;
+        if (texte) {
+            if (e.adresse.empty()) {
+                std::string t;
+                ajouterAdresseIP(t, e.ip[0], e.ip[1], e.ip[2], e.ip[3]);
+                client = clientsTexte.trouverOuAjouter(t);
+            } else {
+                client = clientsTexte.trouverOuAjouter(e.adresse);
+            }
+        }
+        TableVisiteurs& table = visites.table(texte);
+        if (Visiteur* v = table.trouver(
+                client, [&](uint32_t agent) { return memeAgent(agent, e.navigateur); })) {
+            return *v;
+        }
+        bool nouveau;
+        const uint32_t agent = agents.trouverOuAjouter(agentComplet(e.navigateur), nouveau);
+        if (nouveau) parAgent.emplace_back();
+        uint32_t pays = 0;
+        if (base) {
+            pays =
+                numeroPays(texte ? base->fiche(clientsTexte.cle(client)) : base->ficheIPv4(client));
+        }
+        return table.ajouter(client, agent, pays);
     }
 
     void compter(const EnAttente& e) {
-        Visiteur& v = visiteurs[e.visiteur];
-        ++v.requetes;
-        ajouterOctets(v.octets, e.octets);
-        if (!e.date) return;
-        const auto jour = static_cast<int32_t>(jourDe(e.instant));
-        if (v.dernierJour != jour) noterJour(e.visiteur, jour);
-        ajouterVisite(e.visiteur, e.instant, e.instant);
+        bool texte;
+        Visiteur& v = visiteur(e, texte);
+        parAgent[v.agent - 1].ajouter(1, e.octets);
+        if (base) parPays[v.pays].ajouter(1, e.octets);
+        if (e.date) visites.requete(v, texte, e.instant, e.jour);
     }
 
     void lire(const RLog& r) {
@@ -548,9 +452,10 @@ struct ComptesAudience::Tranche {
         e.navigateur = r.navigateur;
         e.octets = r.chargement;
         e.date = instant(r, e.instant);
+        e.jour = static_cast<int32_t>(jourDernier);
         e.ipv4 = cleIPv4(r, e.v4);
         if (e.ipv4) {
-            clientsIPv4.precharger(e.v4);
+            visites.ipv4.precharger(e.v4);
         } else {
             e.adresse = r.adresse;
             e.ip[0] = r.ip1, e.ip[1] = r.ip2, e.ip[2] = r.ip3, e.ip[3] = r.ip4;
@@ -558,27 +463,18 @@ struct ComptesAudience::Tranche {
         ++requetes;
         ajouterOctets(octets, r.chargement);
         if (e.date) ++requetesDatees;
-        std::string_view methode = kAutre, protocole = kAutre;
-        couperRequete(r.requete, methode, protocole);
-        methodes.compter(methode, 1, r.chargement);
-        protocoles.compter(protocole, 1, r.chargement);
+        requetesHttp.compter(r.requete, r.chargement);
         if (avecReferents) referents.compter(r.pagePrecedente, 1);
 
-        if (nbAttente >= 1) trouverVisiteur(attente[nbAttente - 1]);
-        if (nbAttente == 2) compter(attente[0]);
-        if (nbAttente == 2) {
-            attente[0] = attente[1];
-            attente[1] = e;
-        } else {
-            attente[nbAttente++] = e;
-        }
+        if (enAttente) compter(attente);
+        attente = e;
+        enAttente = true;
     }
 
-    // Counts the lines still waiting.
+    // Counts the line still waiting.
     void achever() {
-        if (nbAttente >= 1) trouverVisiteur(attente[nbAttente - 1]);
-        for (int k = 0; k < nbAttente; ++k) compter(attente[k]);
-        nbAttente = 0;
+        if (enAttente) compter(attente);
+        enAttente = false;
     }
 
     // Adds the counts of the stretch that follows this one in the journal.
@@ -587,34 +483,39 @@ struct ComptesAudience::Tranche {
         ajouterOctets(octets, b.octets);
         requetesDatees += b.requetesDatees;
 
-        std::vector<uint32_t> clientDe(b.cles.size());
-        for (std::size_t k = 0; k < b.cles.size(); ++k) clientDe[k] = client(b.cles[k]);
         std::vector<uint32_t> agentDe(b.agents.taille());
         for (std::size_t k = 0; k < b.agents.taille(); ++k) {
-            agentDe[k] = agents.trouverOuAjouter(b.agents.cle(k));
+            bool nouveau;
+            agentDe[k] = agents.trouverOuAjouter(b.agents.cle(k), nouveau);
+            if (nouveau) parAgent.emplace_back();
+            parAgent[agentDe[k]].ajouter(b.parAgent[k].requetes, b.parAgent[k].octets);
         }
-        std::vector<uint32_t> visiteurDeB(b.visiteurs.size());
-        for (std::size_t k = 0; k < b.visiteurs.size(); ++k) {
-            const Visiteur& vb = b.visiteurs[k];
-            const uint32_t n = visiteurDe(clientDe[vb.client], agentDe[vb.agent]);
-            visiteurDeB[k] = n;
-            visiteurs[n].requetes += vb.requetes;
-            ajouterOctets(visiteurs[n].octets, vb.octets);
-            if (vb.visite) ajouterVisite(n, vb.debut, vb.fin);
+        std::vector<uint32_t> paysDe(b.fiches.size());
+        for (std::size_t k = 0; k < b.fiches.size(); ++k) {
+            paysDe[k] = numeroPays(b.fiches[k]);
+            parPays[paysDe[k]].ajouter(b.parPays[k].requetes, b.parPays[k].octets);
         }
-        // Visits join whatever order they come in: the earlier ones in their order in memory.
-        for (const Visite& x : b.visites) {
-            if (x.visiteur != kAucune) ajouterVisite(visiteurDeB[x.visiteur], x.debut, x.fin);
+        std::vector<uint32_t> texteDe(b.clientsTexte.taille());
+        for (std::size_t k = 0; k < b.clientsTexte.taille(); ++k) {
+            texteDe[k] = clientsTexte.trouverOuAjouter(b.clientsTexte.cle(k));
         }
-        for (const uint64_t j : b.joursVus) {
-            joursVus.push_back(static_cast<uint64_t>(visiteurDeB[j >> 32]) << 32 |
-                               (j & 0xFFFFFFFF));
+        visites.ajouterTotaux(b.visites, [&](const CleVisiteur& c) {
+            return CleVisiteur{c.texte, c.texte ? texteDe[c.client] : c.client, agentDe[c.agent]};
+        });
+        for (const bool texte : {false, true}) {
+            TableVisiteurs& table = visites.table(texte);
+            b.visites.table(texte).pourChaque([&](const Visiteur& vb) {
+                const uint32_t client = texte ? texteDe[vb.client] : vb.client;
+                const uint32_t agent = agentDe[vb.agent - 1];
+                Visiteur* v = table.trouver(client, agent);
+                if (!v) v = &table.ajouter(client, agent, base ? paysDe[vb.pays] : 0);
+                visites.fusionner(*v, texte, vb, b.visites);
+            });
         }
         for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);
 
         referents.ajouter(b.referents);
-        methodes.ajouter(b.methodes);
-        protocoles.ajouter(b.protocoles);
+        requetesHttp.ajouter(b.requetesHttp);
     }
 };
 
@@ -630,6 +531,7 @@ void ComptesAudience::commencer(const Journal& journal, int nbTranches, bool /*s
         t->debutTampon = octets.data();
         t->finTampon = octets.data() + octets.size();
         t->avecReferents = reglages_.referentsParLigne;
+        t->base = reglages_.base.get();
         tranches_.push_back(std::move(t));
     }
     complet_ = false;
@@ -668,86 +570,57 @@ Audience ComptesAudience::resultat() {
     a.octets = t.octets;
     a.requetesDatees = t.requetesDatees;
 
-    // Countries: one lookup per distinct address, one name per database record.
+    const ComptesVisites::Totaux totaux = t.visites.totaux(t.fiches.size());
+    a.visites = totaux.visites;
+    a.dureeVisites = totaux.dureeVisites;
+    a.visiteurs = totaux.visiteurs;
+    std::vector<int32_t> jours;
+    jours.reserve(totaux.visiteursParJour.jours().size());
+    for (const auto& [jour, n] : totaux.visiteursParJour.jours()) jours.push_back(jour);
+    std::sort(jours.begin(), jours.end());
+    for (const int32_t jour : jours) {
+        JourAudience j;
+        const Date& d = t.dates.at(jour);
+        j.annee = d.annee;
+        j.mois = d.mois;
+        j.jour = d.jour;
+        j.visiteurs = totaux.visiteursParJour.jours().at(jour);
+        const auto visites = totaux.visitesParJour.jours().find(jour);
+        if (visites != totaux.visitesParJour.jours().end()) j.visites = visites->second;
+        a.jours.push_back(j);
+    }
+
+    // Countries: one name per database record.
     const BasePays* base = reglages_.base.get();
     a.avecPays = base != nullptr;
-    Table pays;
-    std::vector<uint32_t> paysDuClient;
     if (base) {
-        std::unordered_map<int64_t, uint32_t> numeros;
-        paysDuClient.reserve(t.cles.size());
-        for (const Tranche::CleClient& c : t.cles) {
-            const int64_t fiche = c.ipv4 ? base->ficheIPv4(c.v4) : base->fiche(c.texte);
-            auto it = numeros.find(fiche);
-            if (it == numeros.end()) {
-                std::string nom = base->nomPays(fiche);
-                if (nom.empty()) nom = std::string(kPaysInconnu);
-                it = numeros.emplace(fiche, pays.numero(nom)).first;
-            }
-            paysDuClient.push_back(it->second);
+        Table pays;
+        for (std::size_t k = 0; k < t.fiches.size(); ++k) {
+            std::string nom = base->nomPays(t.fiches[k]);
+            if (nom.empty()) nom = std::string(kPaysInconnu);
+            LigneAudience& l = pays.ligne(nom);
+            l.requetes += t.parPays[k].requetes;
+            ajouterOctets(l.octets, t.parPays[k].octets);
+            l.visiteurs += totaux.visiteursParPays[k];
         }
+        a.pays = std::move(pays).liste(kPaysInconnu);
     }
 
     // Robots: the catalogue and the rule asked once per distinct agent.
     Table robots;
-    std::vector<uint32_t> robotDeLAgent(t.agents.taille(), kAucune);
     for (std::size_t k = 0; k < t.agents.taille(); ++k) {
         std::string nom;
-        if (reconnaitreRobot(reglages_.catalogue, t.agents.cle(k), nom)) {
-            robotDeLAgent[k] = robots.numero(nom);
-        }
+        if (!reconnaitreRobot(reglages_.catalogue, t.agents.cle(k), nom)) continue;
+        LigneAudience& r = robots.ligne(nom);
+        r.requetes += t.parAgent[k].requetes;
+        ajouterOctets(r.octets, t.parAgent[k].octets);
+        a.requetesRobots += t.parAgent[k].requetes;
+        ajouterOctets(a.octetsRobots, t.parAgent[k].octets);
     }
-
-    std::unordered_map<int64_t, JourAudience> jours;
-    const auto visite = [&](int64_t debut, int64_t fin) {
-        ++a.visites;
-        a.dureeVisites += fin - debut;
-        ++jours[jourDe(debut)].visites;
-    };
-    for (const Tranche::Visiteur& v : t.visiteurs) {
-        if (v.visite) visite(v.debut, v.fin);
-        if (robotDeLAgent[v.agent] != kAucune) {
-            LigneAudience& r = robots[robotDeLAgent[v.agent]];
-            r.requetes += v.requetes;
-            ajouterOctets(r.octets, v.octets);
-            a.requetesRobots += v.requetes;
-            ajouterOctets(a.octetsRobots, v.octets);
-        }
-        if (base) {
-            LigneAudience& p = pays[paysDuClient[v.client]];
-            p.requetes += v.requetes;
-            ajouterOctets(p.octets, v.octets);
-        }
-    }
-    for (const Tranche::Visite& x : t.visites) {
-        if (x.visiteur != kAucune) visite(x.debut, x.fin);
-    }
-    std::sort(t.joursVus.begin(), t.joursVus.end());
-    t.joursVus.resize(static_cast<std::size_t>(std::unique(t.joursVus.begin(), t.joursVus.end()) -
-                                               t.joursVus.begin()));
-    for (const uint64_t j : t.joursVus) {
-        ++jours[static_cast<int32_t>(j & 0xFFFFFFFF)].visiteurs;
-        ++a.visiteurs;
-        if (base) ++pays[paysDuClient[t.visiteurs[j >> 32].client]].visiteurs;
-    }
-    std::vector<int64_t> numeros;
-    numeros.reserve(jours.size());
-    for (const auto& [n, j] : jours) numeros.push_back(n);
-    std::sort(numeros.begin(), numeros.end());
-    for (const int64_t n : numeros) {
-        JourAudience j = jours[n];
-        const Date& d = t.dates.at(n);
-        j.annee = d.annee;
-        j.mois = d.mois;
-        j.jour = d.jour;
-        a.jours.push_back(j);
-    }
+    a.robots = std::move(robots).liste();
 
     if (reglages_.referentsParLigne) t.referents.tables(a);
-    a.robots = std::move(robots).liste();
-    a.methodes = t.methodes.liste();
-    a.protocoles = t.protocoles.liste();
-    a.pays = std::move(pays).liste(kPaysInconnu);
+    t.requetesHttp.tables(a);
     return a;
 }
 

@@ -16,7 +16,51 @@
 
 #include "core/journal/Memoire.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrane {
+
+// Whether two texts hold the same bytes. Inline: the texts of a line compared on every line (a
+// date, a method, an agent) are short, and a library call costs more than the comparison.
+inline bool memesTextes(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    const char* p = a.data();
+    const char* q = b.data();
+    // Blocks of 16, 8 or 4 bytes, the last one read again where it overlaps.
+    const auto egaux = [p, q](std::size_t k, auto bloc) {
+        decltype(bloc) x, y;
+        std::memcpy(&x, p + k, sizeof x);
+        std::memcpy(&y, q + k, sizeof y);
+        return x == y;
+    };
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const auto egaux16 = [p, q](std::size_t k) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + k));
+            return _mm_movemask_epi8(_mm_cmpeq_epi8(x, y)) == 0xFFFF;
+        };
+        for (std::size_t k = 0; k + 16 < n; k += 16) {
+            if (!egaux16(k)) return false;
+        }
+        return egaux16(n - 16);
+    }
+#endif
+    if (n >= 8) {
+        for (std::size_t k = 0; k + 8 < n; k += 8) {
+            if (!egaux(k, uint64_t{})) return false;
+        }
+        return egaux(n - 8, uint64_t{});
+    }
+    if (n >= 4) return egaux(0, uint32_t{}) && egaux(n - 4, uint32_t{});
+    for (std::size_t k = 0; k < n; ++k) {
+        if (p[k] != q[k]) return false;
+    }
+    return true;
+}
 
 // Texts numbered in order of first appearance (sites, search terms, agents, addresses written as
 // text). Keys are copied into blocks of their own, so that a lookup reads a few cache lines
@@ -149,65 +193,6 @@ class TableauBloc {
 
     std::unique_ptr<BlocMemoire> bloc_;
     std::size_t taille_ = 0, capacite_ = 0;
-};
-
-// Values under integer keys.
-template <typename Valeur>
-class TableEntiers {
-    static_assert(std::is_trivially_copyable_v<Valeur>);
-
-  public:
-    TableEntiers() : cases_(vides(std::size_t{1} << (64 - decalage_))) {}
-
-    // The key's value, made by default when the key is new (`nouveau` tells). The reference
-    // holds until another key is added.
-    Valeur& trouverOuAjouter(uint64_t cle, bool& nouveau) {
-        std::size_t c = place(cle);
-        nouveau = cases_[c].cle == 0;
-        if (!nouveau) return cases_[c].valeur;
-        if ((taille_ + 1) * 2 > nbCases()) {
-            TableauBloc<Case> anciennes = vides(nbCases() * 2);
-            std::swap(anciennes, cases_);
-            decalage_ -= 1;
-            for (const Case& k : anciennes) {
-                if (k.cle != 0) cases_[place(k.cle - 1)] = k;
-            }
-            c = place(cle);
-        }
-        ++taille_;
-        cases_[c].cle = cle + 1;
-        return cases_[c].valeur;
-    }
-    // Starts bringing the key's slot into the cache, for a lookup a little later.
-    void precharger(uint64_t cle) const { __builtin_prefetch(&cases_[depart(cle)]); }
-    std::size_t taille() const { return taille_; }
-
-  private:
-    struct Case {
-        uint64_t cle;  // the key + 1; 0 for an empty slot
-        Valeur valeur;
-    };
-    // n empty slots (zero bytes: no key, and the values' zero).
-    static TableauBloc<Case> vides(std::size_t n) {
-        TableauBloc<Case> t(n);
-        for (std::size_t k = 0; k < n; ++k) t.push_back(Case{});
-        return t;
-    }
-    std::size_t nbCases() const { return cases_.size(); }
-    std::size_t depart(uint64_t cle) const {
-        return static_cast<std::size_t>((cle * 0x9E3779B97F4A7C15ull) >> decalage_);
-    }
-    // The key's slot, or the empty one where it goes.
-    std::size_t place(uint64_t cle) const {
-        const std::size_t masque = nbCases() - 1;
-        std::size_t c = depart(cle);
-        while (cases_[c].cle != 0 && cases_[c].cle != cle + 1) c = (c + 1) & masque;
-        return c;
-    }
-
-    int decalage_ = 64 - 10;  // 2^(64 - decalage_) slots
-    TableauBloc<Case> cases_;
-    std::size_t taille_ = 0;
 };
 
 }  // namespace kestrane
