@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <unordered_map>
 
 #include "core/audience/Index.h"
@@ -225,54 +226,83 @@ class ComptesReferents {
 };
 
 // Requests and bytes per method and per protocol. A request is first compared with the methods
-// and protocols already seen (a handful): cutting it is for the few that none begins or ends.
+// and protocols already seen (a handful), as 8-byte patterns of its first and last bytes: cutting
+// it is for the few that none begins or ends.
 class RequetesHttp {
   public:
     void compter(std::string_view requete, int64_t octets) {
-        const std::size_t m = connue(methodes_, requete, true);
-        const std::size_t p = m == kAucunNom ? kAucunNom : connue(protocoles_, requete, false);
-        // Neither a method nor a protocol holds a blank: the method ends at the first blank and
-        // the protocol starts after the last one, with something between them.
-        if (p != kAucunNom && requete.size() > methodes_.comptes[m].nom.size() +
-                                                   protocoles_.comptes[p].nom.size() + 2) {
-            methodes_.ajouterA(m, 1, octets);
-            protocoles_.ajouterA(p, 1, octets);
-            return;
+        const std::size_t n = requete.size();
+        if (n >= 8) {
+            uint64_t debut, fin;
+            std::memcpy(&debut, requete.data(), 8);
+            std::memcpy(&fin, requete.data() + n - 8, 8);
+            const Motif* m = trouver(methodes_, debut);
+            const Motif* p = m ? trouver(protocoles_, fin) : nullptr;
+            // Neither a method nor a protocol holds a blank: the method ends at the first blank
+            // and the protocol starts after the last one, with something between them.
+            if (p && n > m->taille + p->taille + 2 &&
+                (p->taille < 8 || requete[n - p->taille - 1] == ' ')) {
+                comptesMethodes_.ajouterA(m->compte, 1, octets);
+                comptesProtocoles_.ajouterA(p->compte, 1, octets);
+                return;
+            }
         }
         std::string_view methode = kAutre, protocole = kAutre;
-        couperRequete(requete, methode, protocole);
-        methodes_.compter(methode, 1, octets);
-        protocoles_.compter(protocole, 1, octets);
+        const bool coupee = couperRequete(requete, methode, protocole);
+        const std::size_t m = comptesMethodes_.compter(methode, 1, octets);
+        const std::size_t p = comptesProtocoles_.compter(protocole, 1, octets);
+        if (coupee) {
+            retenir(methodes_, methode, m, true);
+            retenir(protocoles_, protocole, p, false);
+        }
     }
     void ajouter(const RequetesHttp& b) {
-        methodes_.ajouter(b.methodes_);
-        protocoles_.ajouter(b.protocoles_);
+        comptesMethodes_.ajouter(b.comptesMethodes_);
+        comptesProtocoles_.ajouter(b.comptesProtocoles_);
     }
     void tables(Audience& a) const {
-        a.methodes = methodes_.liste();
-        a.protocoles = protocoles_.liste();
+        a.methodes = comptesMethodes_.liste();
+        a.protocoles = comptesProtocoles_.liste();
     }
 
   private:
-    static constexpr std::size_t kAucunNom = SIZE_MAX;
+    // A method and the blank after it, as the first 8 bytes of a request show them, or a
+    // protocol and the blank before it (the protocol alone when 8 bytes long) as the last 8.
+    struct Motif {
+        uint64_t octets, masque;
+        std::size_t taille;  // the name's
+        std::size_t compte;  // its place in the counts
+    };
 
-    // The known name (never kAutre) that the request begins with, followed by a blank, or that
-    // it ends with, after a blank.
-    static std::size_t connue(const ComptesCourts& c, std::string_view requete, bool debut) {
-        for (std::size_t k = 0; k < c.comptes.size(); ++k) {
-            const std::string& nom = c.comptes[k].nom;
-            const std::size_t n = nom.size();
-            if (requete.size() <= n || nom == kAutre) continue;
-            const std::size_t place = debut ? 0 : requete.size() - n;
-            if (requete[debut ? n : place - 1] == ' ' &&
-                memesTextes(requete.substr(place, n), nom)) {
-                return k;
-            }
+    static const Motif* trouver(const std::vector<Motif>& motifs, uint64_t octets) {
+        for (const Motif& m : motifs) {
+            if ((octets & m.masque) == m.octets) return &m;
         }
-        return kAucunNom;
+        return nullptr;
     }
 
-    ComptesCourts methodes_, protocoles_;
+    static void retenir(std::vector<Motif>& motifs, std::string_view nom, std::size_t compte,
+                        bool methode) {
+        const std::size_t n = nom.size();
+        if (n > (methode ? 7 : 8)) return;
+        for (const Motif& m : motifs) {
+            if (m.compte == compte) return;
+        }
+        unsigned char octets[8] = {}, masque[8] = {};
+        const std::size_t avecBlanc = std::min<std::size_t>(n + 1, 8);
+        const std::size_t place = methode ? 0 : 8 - avecBlanc;
+        std::string texte = methode ? std::string(nom) + ' ' : ' ' + std::string(nom);
+        if (!methode && n == 8) texte.erase(0, 1);
+        std::memcpy(octets + place, texte.data(), avecBlanc);
+        std::memset(masque + place, 0xFF, avecBlanc);
+        Motif m{0, 0, n, compte};
+        std::memcpy(&m.octets, octets, 8);
+        std::memcpy(&m.masque, masque, 8);
+        motifs.push_back(m);
+    }
+
+    ComptesCourts comptesMethodes_, comptesProtocoles_;
+    std::vector<Motif> methodes_, protocoles_;
 };
 
 }  // namespace
@@ -309,16 +339,7 @@ struct ComptesAudience::Tranche {
         uint32_t v4 = 0;
         bool ipv4 = false, date = false;
     };
-    struct Compte {
-        int64_t requetes = 0, octets = 0;
-        void ajouter(int64_t requetesB, int64_t octetsB) {
-            requetes += requetesB;
-            ajouterOctets(octets, octetsB);
-        }
-    };
-
     bool avecReferents = true;
-    const BasePays* base = nullptr;
     // The journal's bytes: an agent is read from where its browser's text starts.
     const char* debutTampon = nullptr;
     const char* finTampon = nullptr;
@@ -328,12 +349,7 @@ struct ComptesAudience::Tranche {
     ComptesVisites visites;
     IndexTextes clientsTexte;  // the clients written otherwise than as an IPv4 address
     IndexTextes agents;
-    std::vector<Compte> parAgent;
-    // Countries by database record, in order of first appearance (a visitor's record is looked
-    // up when the visitor is new).
-    std::unordered_map<int64_t, uint32_t> numerosPays;
-    std::vector<int64_t> fiches;
-    std::vector<Compte> parPays;
+    uint32_t nbVisiteurs = 0;
 
     std::string_view dateDerniere;
     bool dateValide = false;
@@ -378,13 +394,11 @@ struct ComptesAudience::Tranche {
 
     // The key of a dotted IPv4 client; false for a client written otherwise.
     static bool cleIPv4(const RLog& r, uint32_t& v4) {
-        const auto octet = [](int32_t v) { return v >= 0 && v <= 255; };
-        if (!r.adresse.empty() || !octet(r.ip1) || !octet(r.ip2) || !octet(r.ip3) ||
-            !octet(r.ip4)) {
-            return false;
-        }
-        v4 = static_cast<uint32_t>(r.ip1) << 24 | static_cast<uint32_t>(r.ip2) << 16 |
-             static_cast<uint32_t>(r.ip3) << 8 | static_cast<uint32_t>(r.ip4);
+        // A number below zero wraps above 255.
+        const auto a = static_cast<uint32_t>(r.ip1), b = static_cast<uint32_t>(r.ip2),
+                   c = static_cast<uint32_t>(r.ip3), d = static_cast<uint32_t>(r.ip4);
+        if (!r.adresse.empty() || (a | b | c | d) > 255) return false;
+        v4 = a << 24 | b << 16 | c << 8 | d;
         return true;
     }
 
@@ -399,15 +413,6 @@ struct ComptesAudience::Tranche {
         if (!dateValide || !lireHeure(r.heure, secondes)) return false;
         t = jourDernier * kSecondesParJour + secondes;
         return true;
-    }
-
-    uint32_t numeroPays(int64_t fiche) {
-        const auto [it, nouveau] = numerosPays.try_emplace(fiche, fiches.size());
-        if (nouveau) {
-            fiches.push_back(fiche);
-            parPays.emplace_back();
-        }
-        return it->second;
     }
 
     // The visitor of a waiting line, added when new.
@@ -428,22 +433,15 @@ struct ComptesAudience::Tranche {
                 client, [&](uint32_t agent) { return memeAgent(agent, e.navigateur); })) {
             return *v;
         }
-        bool nouveau;
-        const uint32_t agent = agents.trouverOuAjouter(agentComplet(e.navigateur), nouveau);
-        if (nouveau) parAgent.emplace_back();
-        uint32_t pays = 0;
-        if (base) {
-            pays =
-                numeroPays(texte ? base->fiche(clientsTexte.cle(client)) : base->ficheIPv4(client));
-        }
-        return table.ajouter(client, agent, pays);
+        const uint32_t agent = agents.trouverOuAjouter(agentComplet(e.navigateur));
+        return table.ajouter(client, agent, nbVisiteurs++);
     }
 
     void compter(const EnAttente& e) {
         bool texte;
         Visiteur& v = visiteur(e, texte);
-        parAgent[v.agent - 1].ajouter(1, e.octets);
-        if (base) parPays[v.pays].ajouter(1, e.octets);
+        ++v.requetes;
+        ajouterOctets(v.octets, e.octets);
         if (e.date) visites.requete(v, texte, e.instant, e.jour);
     }
 
@@ -477,6 +475,69 @@ struct ComptesAudience::Tranche {
         enAttente = false;
     }
 
+    // The countries' table: each distinct client looked up once, the IPv4 ones in address order
+    // (once per network of the database); countries in order of their first client.
+    std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux) {
+        struct Client {
+            bool texte;
+            uint32_t client, numero;
+            int64_t requetes, octets, visiteurs;
+        };
+        std::vector<Client> clients;
+        clients.reserve(visites.ipv4.taille() + visites.textes.taille());
+        for (const bool texte : {false, true}) {
+            visites.table(texte).pourChaque([&](const Visiteur& v) {
+                clients.push_back(
+                    {texte, v.client, v.numero, v.requetes, v.octets, totaux.jours(v, texte)});
+            });
+        }
+        // One entry per client, from its first visitor on.
+        std::sort(clients.begin(), clients.end(), [](const Client& x, const Client& y) {
+            return std::tie(x.texte, x.client, x.numero) < std::tie(y.texte, y.client, y.numero);
+        });
+        std::size_t n = 0;
+        for (std::size_t k = 0; k < clients.size(); ++k) {
+            if (n > 0 && clients[n - 1].texte == clients[k].texte &&
+                clients[n - 1].client == clients[k].client) {
+                Client& c = clients[n - 1];
+                c.requetes += clients[k].requetes;
+                ajouterOctets(c.octets, clients[k].octets);
+                c.visiteurs += clients[k].visiteurs;
+            } else {
+                clients[n++] = clients[k];
+            }
+        }
+        clients.resize(n);
+        std::vector<uint32_t> adresses;
+        for (const Client& c : clients) {
+            if (!c.texte) adresses.push_back(c.client);
+        }
+        std::vector<int64_t> fiches = base.fichesIPv4(adresses);
+        for (std::size_t k = adresses.size(); k < clients.size(); ++k) {
+            fiches.push_back(base.fiche(clientsTexte.cle(clients[k].client)));
+        }
+        std::vector<uint32_t> ordre(clients.size());
+        for (uint32_t k = 0; k < ordre.size(); ++k) ordre[k] = k;
+        std::sort(ordre.begin(), ordre.end(), [&clients](uint32_t x, uint32_t y) {
+            return clients[x].numero < clients[y].numero;
+        });
+        Table table;
+        std::unordered_map<int64_t, uint32_t> ligneDeLaFiche;
+        for (const uint32_t k : ordre) {
+            auto it = ligneDeLaFiche.find(fiches[k]);
+            if (it == ligneDeLaFiche.end()) {
+                std::string nom = base.nomPays(fiches[k]);
+                if (nom.empty()) nom = std::string(kPaysInconnu);
+                it = ligneDeLaFiche.emplace(fiches[k], table.numero(nom)).first;
+            }
+            LigneAudience& l = table[it->second];
+            l.requetes += clients[k].requetes;
+            ajouterOctets(l.octets, clients[k].octets);
+            l.visiteurs += clients[k].visiteurs;
+        }
+        return std::move(table).liste(kPaysInconnu);
+    }
+
     // Adds the counts of the stretch that follows this one in the journal.
     void ajouter(Tranche& b) {
         requetes += b.requetes;
@@ -485,15 +546,7 @@ struct ComptesAudience::Tranche {
 
         std::vector<uint32_t> agentDe(b.agents.taille());
         for (std::size_t k = 0; k < b.agents.taille(); ++k) {
-            bool nouveau;
-            agentDe[k] = agents.trouverOuAjouter(b.agents.cle(k), nouveau);
-            if (nouveau) parAgent.emplace_back();
-            parAgent[agentDe[k]].ajouter(b.parAgent[k].requetes, b.parAgent[k].octets);
-        }
-        std::vector<uint32_t> paysDe(b.fiches.size());
-        for (std::size_t k = 0; k < b.fiches.size(); ++k) {
-            paysDe[k] = numeroPays(b.fiches[k]);
-            parPays[paysDe[k]].ajouter(b.parPays[k].requetes, b.parPays[k].octets);
+            agentDe[k] = agents.trouverOuAjouter(b.agents.cle(k));
         }
         std::vector<uint32_t> texteDe(b.clientsTexte.taille());
         for (std::size_t k = 0; k < b.clientsTexte.taille(); ++k) {
@@ -508,10 +561,14 @@ struct ComptesAudience::Tranche {
                 const uint32_t client = texte ? texteDe[vb.client] : vb.client;
                 const uint32_t agent = agentDe[vb.agent - 1];
                 Visiteur* v = table.trouver(client, agent);
-                if (!v) v = &table.ajouter(client, agent, base ? paysDe[vb.pays] : 0);
+                // The later stretch's new visitors come after this one's, in their order.
+                if (!v) v = &table.ajouter(client, agent, nbVisiteurs + vb.numero);
+                v->requetes += vb.requetes;
+                ajouterOctets(v->octets, vb.octets);
                 visites.fusionner(*v, texte, vb, b.visites);
             });
         }
+        nbVisiteurs += b.nbVisiteurs;
         for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);
 
         referents.ajouter(b.referents);
@@ -531,7 +588,7 @@ void ComptesAudience::commencer(const Journal& journal, int nbTranches, bool /*s
         t->debutTampon = octets.data();
         t->finTampon = octets.data() + octets.size();
         t->avecReferents = reglages_.referentsParLigne;
-        t->base = reglages_.base.get();
+        t->visites.reserver(journal_.nbLignes() / static_cast<std::size_t>(nbTranches) + 1);
         tranches_.push_back(std::move(t));
     }
     complet_ = false;
@@ -570,7 +627,7 @@ Audience ComptesAudience::resultat() {
     a.octets = t.octets;
     a.requetesDatees = t.requetesDatees;
 
-    const ComptesVisites::Totaux totaux = t.visites.totaux(t.fiches.size());
+    const ComptesVisites::Totaux totaux = t.visites.totaux();
     a.visites = totaux.visites;
     a.dureeVisites = totaux.dureeVisites;
     a.visiteurs = totaux.visiteurs;
@@ -590,34 +647,32 @@ Audience ComptesAudience::resultat() {
         a.jours.push_back(j);
     }
 
-    // Countries: one name per database record.
-    const BasePays* base = reglages_.base.get();
-    a.avecPays = base != nullptr;
-    if (base) {
-        Table pays;
-        for (std::size_t k = 0; k < t.fiches.size(); ++k) {
-            std::string nom = base->nomPays(t.fiches[k]);
-            if (nom.empty()) nom = std::string(kPaysInconnu);
-            LigneAudience& l = pays.ligne(nom);
-            l.requetes += t.parPays[k].requetes;
-            ajouterOctets(l.octets, t.parPays[k].octets);
-            l.visiteurs += totaux.visiteursParPays[k];
-        }
-        a.pays = std::move(pays).liste(kPaysInconnu);
-    }
-
     // Robots: the catalogue and the rule asked once per distinct agent.
+    struct Compte {
+        int64_t requetes = 0, octets = 0;
+    };
+    std::vector<Compte> parAgent(t.agents.taille());
+    for (const bool texte : {false, true}) {
+        t.visites.table(texte).pourChaque([&](const Visiteur& v) {
+            Compte& c = parAgent[v.agent - 1];
+            c.requetes += v.requetes;
+            ajouterOctets(c.octets, v.octets);
+        });
+    }
     Table robots;
     for (std::size_t k = 0; k < t.agents.taille(); ++k) {
         std::string nom;
         if (!reconnaitreRobot(reglages_.catalogue, t.agents.cle(k), nom)) continue;
         LigneAudience& r = robots.ligne(nom);
-        r.requetes += t.parAgent[k].requetes;
-        ajouterOctets(r.octets, t.parAgent[k].octets);
-        a.requetesRobots += t.parAgent[k].requetes;
-        ajouterOctets(a.octetsRobots, t.parAgent[k].octets);
+        r.requetes += parAgent[k].requetes;
+        ajouterOctets(r.octets, parAgent[k].octets);
+        a.requetesRobots += parAgent[k].requetes;
+        ajouterOctets(a.octetsRobots, parAgent[k].octets);
     }
     a.robots = std::move(robots).liste();
+
+    a.avecPays = reglages_.base != nullptr;
+    if (reglages_.base) a.pays = t.pays(*reglages_.base, totaux);
 
     if (reglages_.referentsParLigne) t.referents.tables(a);
     t.requetesHttp.tables(a);

@@ -36,6 +36,8 @@ inline bool memesTextes(std::string_view a, std::string_view b) {
         std::memcpy(&y, q + k, sizeof y);
         return x == y;
     };
+    // Long ones (an agent) to the library, which uses the widest instructions the processor has.
+    if (n > 32) return std::memcmp(p, q, n) == 0;
 #if defined(__SSE2__)
     if (n >= 16) {
         const auto egaux16 = [p, q](std::size_t k) {

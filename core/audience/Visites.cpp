@@ -14,8 +14,9 @@ void TableVisiteurs::creer(std::size_t nbCases) {
     decalage_ = 64 - std::countr_zero(nbCases);
 }
 
-Visiteur& TableVisiteurs::ajouter(uint32_t client, uint32_t agent, uint32_t pays) {
-    if ((taille_ + 1) * 2 > masque_ + 1) {
+Visiteur& TableVisiteurs::ajouter(uint32_t client, uint32_t agent, uint32_t numero) {
+    // At most three slots in four taken: a probe mostly ends in the first cache line.
+    if ((taille_ + 1) * 4 > (masque_ + 1) * 3) {
         const std::unique_ptr<BlocMemoire> ancien = std::move(bloc_);
         const Visiteur* anciennes = cases_;
         const std::size_t nb = masque_ + 1;
@@ -30,7 +31,7 @@ Visiteur& TableVisiteurs::ajouter(uint32_t client, uint32_t agent, uint32_t pays
     std::size_t c = depart(client);
     while (cases_[c].agent != 0) c = (c + 1) & masque_;
     ++taille_;
-    cases_[c] = {client, agent + 1, pays, kAucune, 0, 0, 0};
+    cases_[c] = {client, agent + 1, numero, kAucune, 0, 0, 0, 0, 0};
     return cases_[c];
 }
 
@@ -190,12 +191,11 @@ void ComptesVisites::placerVisitesDe(Visiteur& a, bool texte, const Visiteur& b,
     placer(a, texte, autre.debut(b, texte), b.fin);
 }
 
-ComptesVisites::Totaux ComptesVisites::totaux(std::size_t nbPays) {
+ComptesVisites::Totaux ComptesVisites::totaux() {
     Totaux t;
     t.visites = nbVisites_;
     t.dureeVisites = dureeVisites_;
     t.visitesParJour = visitesParJour_;
-    t.visiteursParPays.assign(nbPays, 0);
     for (const bool texte : {false, true}) {
         table(texte).pourChaque([&](const Visiteur& v) {
             if (v.jours == 0) return;
@@ -208,9 +208,7 @@ ComptesVisites::Totaux ComptesVisites::totaux(std::size_t nbPays) {
             for (uint32_t b = v.jours; b != 0; b &= b - 1) {
                 t.visiteursParJour.ajouter(jourFin - std::countr_zero(b), 1);
             }
-            const int n = std::popcount(v.jours);
-            t.visiteurs += n;
-            if (nbPays > 0) t.visiteursParPays[v.pays] += n;
+            t.visiteurs += std::popcount(v.jours);
         });
     }
     std::sort(joursAPart_.begin(), joursAPart_.end());
@@ -218,13 +216,18 @@ ComptesVisites::Totaux ComptesVisites::totaux(std::size_t nbPays) {
     for (const JourAParte& j : joursAPart_) {
         t.visiteursParJour.ajouter(j.jour, 1);
         ++t.visiteurs;
-        if (nbPays > 0) {
-            const Visiteur* v =
-                table(j.visiteur.texte).trouver(j.visiteur.client, j.visiteur.agent);
-            ++t.visiteursParPays[v->pays];
-        }
+        ++t.joursAPart[j.visiteur];
     }
     return t;
+}
+
+int64_t ComptesVisites::Totaux::jours(const Visiteur& v, bool texte) const {
+    int64_t n = std::popcount(v.jours);
+    if (!joursAPart.empty()) {
+        const auto it = joursAPart.find(cle(v, texte));
+        if (it != joursAPart.end()) n += it->second;
+    }
+    return n;
 }
 
 }  // namespace kestrane

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <new>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
@@ -31,11 +32,11 @@ inline int32_t jourDe(int64_t secondes) {
 }
 
 // A client (an IPv4 address as a number, or the number of a client written otherwise) with one
-// user agent: a slot of TableVisiteurs.
+// user agent: a slot of TableVisiteurs, what a line of the visitor reads and writes.
 struct Visiteur {
     uint32_t client;
     uint32_t agent;        // the agent's number + 1; 0 for an empty slot
-    uint32_t pays;         // the country's number in the stretch
+    uint32_t numero;       // visitors are numbered in order of first appearance
     uint32_t precedentes;  // the latest of the visits before the latest one, kAucune for none
     // Bit k: a dated request k days before the day of `fin`. 0 until the first dated request.
     uint32_t jours;
@@ -43,8 +44,9 @@ struct Visiteur {
     // of 136 years or more keeps its start in ComptesVisites::debutsLongs_ (kDureeLongue).
     uint32_t duree;
     int64_t fin;
+    int64_t requetes, octets;
 };
-static_assert(sizeof(Visiteur) == 32);
+static_assert(sizeof(Visiteur) == 48);
 inline constexpr uint32_t kDureeLongue = UINT32_MAX;
 
 // Visitors by client and agent, in open addressing: a lookup reads one slot, or a few.
@@ -55,7 +57,11 @@ class TableVisiteurs {
     TableVisiteurs& operator=(const TableVisiteurs&) = delete;
 
     // Starts bringing the client's first slot into the cache, for a lookup a line later.
-    void precharger(uint32_t client) const { __builtin_prefetch(cases_ + depart(client)); }
+    void precharger(uint32_t client) const {
+        const char* c = reinterpret_cast<const char*>(cases_ + depart(client));
+        __builtin_prefetch(c);
+        __builtin_prefetch(c + sizeof(Visiteur) - 1);
+    }
     // The visitor of the client whose agent `memeAgent(agent number)` accepts; null when none.
     template <typename F>
     Visiteur* trouver(uint32_t client, const F& memeAgent) {
@@ -68,9 +74,9 @@ class TableVisiteurs {
     Visiteur* trouver(uint32_t client, uint32_t agent) {
         return trouver(client, [agent](uint32_t a) { return a == agent; });
     }
-    // A new visitor (absent from the table), without a dated request. References to other
-    // slots do not hold past this call.
-    Visiteur& ajouter(uint32_t client, uint32_t agent, uint32_t pays);
+    // A new visitor (absent from the table), without a request. References to other slots do
+    // not hold past this call.
+    Visiteur& ajouter(uint32_t client, uint32_t agent, uint32_t numero);
 
     std::size_t taille() const { return taille_; }
     template <typename F>
@@ -141,6 +147,15 @@ class ComptesVisites {
     TableVisiteurs ipv4, textes;
 
     TableVisiteurs& table(bool texte) { return texte ? textes : ipv4; }
+    // Room for the visits of `lignes` dated requests (each closes one at most), asked for once:
+    // the memory is only taken as it is written.
+    void reserver(std::size_t lignes) {
+        try {
+            fermees_.reserver(lignes);
+        } catch (const std::bad_alloc&) {
+            // It grows as it goes instead.
+        }
+    }
 
     // A request of `v` (in table(texte)) at `t` seconds, on day `jour` (jourDe(t)).
     void requete(Visiteur& v, bool texte, int64_t t, int32_t jour) {
@@ -189,13 +204,16 @@ class ComptesVisites {
     }
 
     // The totals, once every line is counted (the stretches merged into this one): visits
-    // (count, seconds, per starting day) and visitor-days (count, per day, per country).
+    // (count, seconds, per starting day) and visitor-days (count, per day).
     struct Totaux {
         int64_t visites = 0, dureeVisites = 0, visiteurs = 0;
         ComptesParJour visitesParJour, visiteursParJour;
-        std::vector<int64_t> visiteursParPays;  // by the country's number in the stretch
+        // The visitor-days outside the visitors' bits, by visitor: mostly none.
+        std::map<CleVisiteur, int64_t> joursAPart;
+        // A visitor's days, out of these totals.
+        int64_t jours(const Visiteur& v, bool texte) const;
     };
-    Totaux totaux(std::size_t nbPays);
+    Totaux totaux();
 
   private:
     struct Fermee {
