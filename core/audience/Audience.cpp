@@ -329,15 +329,17 @@ double Audience::requetesParVisite() const {
 }
 
 struct ComptesAudience::Tranche {
-    // A line whose visitor's slot is being brought from memory: asked for when the line is
-    // read, counted when the next one is.
+    // A line whose visitor is being brought from memory: its client's place in the index is
+    // asked for when the line is read, its client's first visitor when the next one is, and it
+    // is counted on the line after.
     struct EnAttente {
         std::string_view navigateur, adresse;
         int64_t instant = 0, octets = 0;
         int32_t jour = 0;  // of `instant`
         int32_t ip[4] = {};
-        uint32_t v4 = 0;
-        bool ipv4 = false, date = false;
+        uint32_t client = 0;          // the IPv4 address, or the number of the client's text
+        uint32_t candidat = kAucune;  // the client's first visitor, if it has one
+        bool texte = false, date = false;
     };
     bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
@@ -349,7 +351,6 @@ struct ComptesAudience::Tranche {
     ComptesVisites visites;
     IndexTextes clientsTexte;  // the clients written otherwise than as an IPv4 address
     IndexTextes agents;
-    uint32_t nbVisiteurs = 0;
 
     std::string_view dateDerniere;
     bool dateValide = false;
@@ -359,8 +360,8 @@ struct ComptesAudience::Tranche {
     ComptesReferents referents;
     RequetesHttp requetesHttp;
 
-    EnAttente attente;
-    bool enAttente = false;
+    EnAttente attente[2];  // [0] the line before the last, [1] the last
+    int nbAttente = 0;
 
     bool dansTampon(const char* p) const {
         return std::greater_equal<const char*>()(p, debutTampon) &&
@@ -415,34 +416,38 @@ struct ComptesAudience::Tranche {
         return true;
     }
 
-    // The visitor of a waiting line, added when new.
-    Visiteur& visiteur(const EnAttente& e, bool& texte) {
-        texte = !e.ipv4;
-        uint32_t client = e.v4;
-        if (texte) {
+    // A waiting line's client, and its first visitor brought from memory.
+    void preparer(EnAttente& e) {
+        if (e.texte) {
             if (e.adresse.empty()) {
                 std::string t;
                 ajouterAdresseIP(t, e.ip[0], e.ip[1], e.ip[2], e.ip[3]);
-                client = clientsTexte.trouverOuAjouter(t);
+                e.client = clientsTexte.trouverOuAjouter(t);
             } else {
-                client = clientsTexte.trouverOuAjouter(e.adresse);
+                e.client = clientsTexte.trouverOuAjouter(e.adresse);
             }
         }
-        TableVisiteurs& table = visites.table(texte);
-        if (Visiteur* v = table.trouver(
-                client, [&](uint32_t agent) { return memeAgent(agent, e.navigateur); })) {
-            return *v;
-        }
-        const uint32_t agent = agents.trouverOuAjouter(agentComplet(e.navigateur));
-        return table.ajouter(client, agent, nbVisiteurs++);
+        e.candidat = visites.index(e.texte).trouver(e.client, [](uint32_t) { return true; });
+        if (e.candidat != kAucune) visites.precharger(e.candidat);
+    }
+
+    // The visitor of a prepared line, added when new. The first visitor of its client is
+    // mostly the one; the line before may have added it since.
+    uint32_t visiteur(const EnAttente& e) {
+        const auto meme = [&](uint32_t agent) { return memeAgent(agent, e.navigateur); };
+        if (e.candidat != kAucune && meme(visites.visiteur(e.candidat).agent)) return e.candidat;
+        const uint32_t n = visites.trouver(e.texte, e.client, meme);
+        if (n != kAucune) return n;
+        return visites.ajouter(e.texte, e.client,
+                               agents.trouverOuAjouter(agentComplet(e.navigateur)));
     }
 
     void compter(const EnAttente& e) {
-        bool texte;
-        Visiteur& v = visiteur(e, texte);
+        const uint32_t n = visiteur(e);
+        Visiteur& v = visites.visiteur(n);
         ++v.requetes;
         ajouterOctets(v.octets, e.octets);
-        if (e.date) visites.requete(v, texte, e.instant, e.jour);
+        if (e.date) visites.requete(n, e.instant, e.jour);
     }
 
     void lire(const RLog& r) {
@@ -451,9 +456,9 @@ struct ComptesAudience::Tranche {
         e.octets = r.chargement;
         e.date = instant(r, e.instant);
         e.jour = static_cast<int32_t>(jourDernier);
-        e.ipv4 = cleIPv4(r, e.v4);
-        if (e.ipv4) {
-            visites.ipv4.precharger(e.v4);
+        e.texte = !cleIPv4(r, e.client);
+        if (!e.texte) {
+            visites.index(false).precharger(e.client);
         } else {
             e.adresse = r.adresse;
             e.ip[0] = r.ip1, e.ip[1] = r.ip2, e.ip[2] = r.ip3, e.ip[3] = r.ip4;
@@ -464,76 +469,67 @@ struct ComptesAudience::Tranche {
         requetesHttp.compter(r.requete, r.chargement);
         if (avecReferents) referents.compter(r.pagePrecedente, 1);
 
-        if (enAttente) compter(attente);
-        attente = e;
-        enAttente = true;
+        if (nbAttente >= 1) preparer(attente[nbAttente - 1]);
+        if (nbAttente == 2) {
+            compter(attente[0]);
+            attente[0] = attente[1];
+            attente[1] = e;
+        } else {
+            attente[nbAttente++] = e;
+        }
     }
 
-    // Counts the line still waiting.
+    // Counts the lines still waiting.
     void achever() {
-        if (enAttente) compter(attente);
-        enAttente = false;
+        if (nbAttente >= 1) preparer(attente[nbAttente - 1]);
+        for (int k = 0; k < nbAttente; ++k) compter(attente[k]);
+        nbAttente = 0;
     }
 
     // The countries' table: each distinct client looked up once, the IPv4 ones in address order
-    // (once per network of the database); countries in order of their first client.
+    // (once per network of the database); countries in order of their first visitor.
     std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux) {
-        struct Client {
-            bool texte;
-            uint32_t client, numero;
-            int64_t requetes, octets, visiteurs;
-        };
-        std::vector<Client> clients;
-        clients.reserve(visites.ipv4.taille() + visites.textes.taille());
-        for (const bool texte : {false, true}) {
-            visites.table(texte).pourChaque([&](const Visiteur& v) {
-                clients.push_back(
-                    {texte, v.client, v.numero, v.requetes, v.octets, totaux.jours(v, texte)});
-            });
+        const auto nb = static_cast<uint32_t>(visites.nbVisiteurs());
+        std::vector<uint64_t> ordre;  // address << 32 | visitor
+        for (uint32_t n = 0; n < nb; ++n) {
+            const Visiteur& v = visites.visiteur(n);
+            if (!v.texte) ordre.push_back(uint64_t{v.client} << 32 | n);
         }
-        // One entry per client, from its first visitor on.
-        std::sort(clients.begin(), clients.end(), [](const Client& x, const Client& y) {
-            return std::tie(x.texte, x.client, x.numero) < std::tie(y.texte, y.client, y.numero);
-        });
-        std::size_t n = 0;
-        for (std::size_t k = 0; k < clients.size(); ++k) {
-            if (n > 0 && clients[n - 1].texte == clients[k].texte &&
-                clients[n - 1].client == clients[k].client) {
-                Client& c = clients[n - 1];
-                c.requetes += clients[k].requetes;
-                ajouterOctets(c.octets, clients[k].octets);
-                c.visiteurs += clients[k].visiteurs;
-            } else {
-                clients[n++] = clients[k];
-            }
-        }
-        clients.resize(n);
+        std::sort(ordre.begin(), ordre.end());
         std::vector<uint32_t> adresses;
-        for (const Client& c : clients) {
-            if (!c.texte) adresses.push_back(c.client);
+        std::vector<uint32_t> adresseDe(nb);
+        for (const uint64_t x : ordre) {
+            const auto a = static_cast<uint32_t>(x >> 32);
+            if (adresses.empty() || adresses.back() != a) adresses.push_back(a);
+            adresseDe[static_cast<uint32_t>(x)] = static_cast<uint32_t>(adresses.size() - 1);
         }
-        std::vector<int64_t> fiches = base.fichesIPv4(adresses);
-        for (std::size_t k = adresses.size(); k < clients.size(); ++k) {
-            fiches.push_back(base.fiche(clientsTexte.cle(clients[k].client)));
-        }
-        std::vector<uint32_t> ordre(clients.size());
-        for (uint32_t k = 0; k < ordre.size(); ++k) ordre[k] = k;
-        std::sort(ordre.begin(), ordre.end(), [&clients](uint32_t x, uint32_t y) {
-            return clients[x].numero < clients[y].numero;
-        });
+        const std::vector<int64_t> fiches = base.fichesIPv4(adresses);
+        std::unordered_map<uint32_t, int64_t> fichesTextes;
         Table table;
         std::unordered_map<int64_t, uint32_t> ligneDeLaFiche;
-        for (const uint32_t k : ordre) {
-            auto it = ligneDeLaFiche.find(fiches[k]);
+        for (uint32_t n = 0; n < nb; ++n) {
+            const Visiteur& v = visites.visiteur(n);
+            int64_t fiche;
+            if (v.texte) {
+                auto it = fichesTextes.find(v.client);
+                if (it == fichesTextes.end()) {
+                    it = fichesTextes.emplace(v.client, base.fiche(clientsTexte.cle(v.client)))
+                             .first;
+                }
+                fiche = it->second;
+            } else {
+                fiche = fiches[adresseDe[n]];
+            }
+            auto it = ligneDeLaFiche.find(fiche);
             if (it == ligneDeLaFiche.end()) {
-                std::string nom = base.nomPays(fiches[k]);
+                std::string nom = base.nomPays(fiche);
                 if (nom.empty()) nom = std::string(kPaysInconnu);
-                it = ligneDeLaFiche.emplace(fiches[k], table.numero(nom)).first;
+                it = ligneDeLaFiche.emplace(fiche, table.numero(nom)).first;
             }
             LigneAudience& l = table[it->second];
-            l.requetes += clients[k].requetes;
-            ajouterOctets(l.octets, clients[k].octets);
-            l.visiteurs += clients[k].visiteurs;
+            l.requetes += v.requetes;
+            ajouterOctets(l.octets, v.octets);
+            l.visiteurs += totaux.joursParVisiteur[n];
         }
         return std::move(table).liste(kPaysInconnu);
     }
@@ -552,23 +548,7 @@ struct ComptesAudience::Tranche {
         for (std::size_t k = 0; k < b.clientsTexte.taille(); ++k) {
             texteDe[k] = clientsTexte.trouverOuAjouter(b.clientsTexte.cle(k));
         }
-        visites.ajouterTotaux(b.visites, [&](const CleVisiteur& c) {
-            return CleVisiteur{c.texte, c.texte ? texteDe[c.client] : c.client, agentDe[c.agent]};
-        });
-        for (const bool texte : {false, true}) {
-            TableVisiteurs& table = visites.table(texte);
-            b.visites.table(texte).pourChaque([&](const Visiteur& vb) {
-                const uint32_t client = texte ? texteDe[vb.client] : vb.client;
-                const uint32_t agent = agentDe[vb.agent - 1];
-                Visiteur* v = table.trouver(client, agent);
-                // The later stretch's new visitors come after this one's, in their order.
-                if (!v) v = &table.ajouter(client, agent, nbVisiteurs + vb.numero);
-                v->requetes += vb.requetes;
-                ajouterOctets(v->octets, vb.octets);
-                visites.fusionner(*v, texte, vb, b.visites);
-            });
-        }
-        nbVisiteurs += b.nbVisiteurs;
+        visites.ajouter(b.visites, agentDe, texteDe);
         for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);
 
         referents.ajouter(b.referents);
@@ -652,12 +632,11 @@ Audience ComptesAudience::resultat() {
         int64_t requetes = 0, octets = 0;
     };
     std::vector<Compte> parAgent(t.agents.taille());
-    for (const bool texte : {false, true}) {
-        t.visites.table(texte).pourChaque([&](const Visiteur& v) {
-            Compte& c = parAgent[v.agent - 1];
-            c.requetes += v.requetes;
-            ajouterOctets(c.octets, v.octets);
-        });
+    for (uint32_t n = 0; n < t.visites.nbVisiteurs(); ++n) {
+        const Visiteur& v = t.visites.visiteur(n);
+        Compte& c = parAgent[v.agent];
+        c.requetes += v.requetes;
+        ajouterOctets(c.octets, v.octets);
     }
     Table robots;
     for (std::size_t k = 0; k < t.agents.taille(); ++k) {

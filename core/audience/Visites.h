@@ -1,8 +1,9 @@
-// The visitors of one stretch of the journal, their visits and their days, in the fewest bytes a
-// line has to touch: one 32-byte slot per visitor, found by its client's number and checked by
-// its agent. A visit that ends (a later request 30 minutes or more after it) is counted at once
-// and kept, for the lines written late that may still join it and for the merge of the
-// stretches; the days are bits beside the latest request.
+// The visitors of one stretch of the journal, their visits and their days, in few bytes: what is
+// first touched costs here more than the counting itself. A visitor is one record, numbered in
+// order of first appearance, found through a small index by its client and checked by its
+// agent. A visit that ends (a later request 30 minutes or more after it) is counted at once and
+// kept, for the lines written late that may still join it and for the merge of the stretches;
+// the days are bits beside the latest request.
 #pragma once
 
 #include <algorithm>
@@ -12,7 +13,6 @@
 #include <map>
 #include <memory>
 #include <new>
-#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -31,84 +31,59 @@ inline int32_t jourDe(int64_t secondes) {
                                 kSecondesParJour);
 }
 
+// A visit of 136 years or more keeps its start, or its end, beside its record.
+inline constexpr uint32_t kDureeLongue = UINT32_MAX;
+
 // A client (an IPv4 address as a number, or the number of a client written otherwise) with one
-// user agent: a slot of TableVisiteurs, what a line of the visitor reads and writes.
+// user agent: what a line of the visitor reads and writes.
 struct Visiteur {
     uint32_t client;
-    uint32_t agent;        // the agent's number + 1; 0 for an empty slot
-    uint32_t numero;       // visitors are numbered in order of first appearance
+    uint32_t agent;        // the agent's number
     uint32_t precedentes;  // the latest of the visits before the latest one, kAucune for none
     // Bit k: a dated request k days before the day of `fin`. 0 until the first dated request.
     uint32_t jours;
-    // The latest visit: from `fin - duree` to `fin`, the visitor's last request time. A visit
-    // of 136 years or more keeps its start in ComptesVisites::debutsLongs_ (kDureeLongue).
+    // The latest visit: from `fin - duree` to `fin`, the visitor's last request time.
     uint32_t duree;
+    bool texte;  // a client written otherwise than as an IPv4 address
     int64_t fin;
     int64_t requetes, octets;
 };
 static_assert(sizeof(Visiteur) == 48);
-inline constexpr uint32_t kDureeLongue = UINT32_MAX;
 
-// Visitors by client and agent, in open addressing: a lookup reads one slot, or a few.
-class TableVisiteurs {
+// The visitors' numbers by client, in open addressing: 8 bytes a slot, so that the index of a
+// stretch stays in the processor's cache.
+class IndexVisiteurs {
   public:
-    TableVisiteurs() { creer(std::size_t{1} << 10); }
-    TableVisiteurs(const TableVisiteurs&) = delete;
-    TableVisiteurs& operator=(const TableVisiteurs&) = delete;
+    IndexVisiteurs() { creer(std::size_t{1} << 10); }
+    IndexVisiteurs(const IndexVisiteurs&) = delete;
+    IndexVisiteurs& operator=(const IndexVisiteurs&) = delete;
 
-    // Starts bringing the client's first slot into the cache, for a lookup a line later.
-    void precharger(uint32_t client) const {
-        const char* c = reinterpret_cast<const char*>(cases_ + depart(client));
-        __builtin_prefetch(c);
-        __builtin_prefetch(c + sizeof(Visiteur) - 1);
-    }
-    // The visitor of the client whose agent `memeAgent(agent number)` accepts; null when none.
+    void precharger(uint32_t client) const { __builtin_prefetch(cases_.data() + depart(client)); }
+    // The first visitor of the client that `accepte(number)` accepts, kAucune when none.
     template <typename F>
-    Visiteur* trouver(uint32_t client, const F& memeAgent) {
+    uint32_t trouver(uint32_t client, const F& accepte) const {
         for (std::size_t c = depart(client);; c = (c + 1) & masque_) {
-            Visiteur& v = cases_[c];
-            if (v.agent == 0) return nullptr;
-            if (v.client == client && memeAgent(v.agent - 1)) return &v;
+            const Case& k = cases_[c];
+            if (k.numero == 0) return kAucune;
+            if (k.client == client && accepte(k.numero - 1)) return k.numero - 1;
         }
     }
-    Visiteur* trouver(uint32_t client, uint32_t agent) {
-        return trouver(client, [agent](uint32_t a) { return a == agent; });
-    }
-    // A new visitor (absent from the table), without a request. References to other slots do
-    // not hold past this call.
-    Visiteur& ajouter(uint32_t client, uint32_t agent, uint32_t numero);
-
-    std::size_t taille() const { return taille_; }
-    template <typename F>
-    void pourChaque(const F& f) {
-        for (std::size_t c = 0; c <= masque_; ++c) {
-            if (cases_[c].agent != 0) f(cases_[c]);
-        }
-    }
+    void ajouter(uint32_t client, uint32_t numero);
 
   private:
+    struct Case {
+        uint32_t client;
+        uint32_t numero;  // the visitor's number + 1; 0 for an empty slot
+    };
     std::size_t depart(uint32_t client) const {
         return static_cast<std::size_t>((client * 0x9E3779B97F4A7C15ull) >> decalage_);
     }
     void creer(std::size_t nbCases);
 
-    std::unique_ptr<BlocMemoire> bloc_;
-    Visiteur* cases_ = nullptr;
+    std::vector<Case> cases_;
     std::size_t masque_ = 0;
     int decalage_ = 64;
     std::size_t taille_ = 0;
-};
-
-// Who a visitor is, for what is kept beside the slots (slots move when the table grows).
-struct CleVisiteur {
-    bool texte;              // a client written otherwise than as an IPv4 address
-    uint32_t client, agent;  // the agent's number
-    bool operator<(const CleVisiteur& c) const {
-        return std::tie(texte, client, agent) < std::tie(c.texte, c.client, c.agent);
-    }
-    bool operator==(const CleVisiteur& c) const {
-        return texte == c.texte && client == c.client && agent == c.agent;
-    }
 };
 
 // Counts per day number: few days, each in a row of lines.
@@ -139,26 +114,44 @@ class ComptesParJour {
     int64_t* compte_ = nullptr;
 };
 
-// The visits and days of the visitors of one stretch. A visit is the run of a visitor's requests
+// The visitors of one stretch, their visits and days. A visit is the run of a visitor's requests
 // whose gaps, in time order, are under kEcartVisite; a visitor keeps its latest visit in its
-// slot and the earlier ones in `fermees_`, linked from the latest back.
+// record and the earlier ones in `fermees_`, linked from the latest back.
 class ComptesVisites {
   public:
-    TableVisiteurs ipv4, textes;
-
-    TableVisiteurs& table(bool texte) { return texte ? textes : ipv4; }
-    // Room for the visits of `lignes` dated requests (each closes one at most), asked for once:
-    // the memory is only taken as it is written.
+    // Room for the visitors and closed visits of `lignes` lines (each adds one of each at most),
+    // asked for once: the memory is only taken as it is written.
     void reserver(std::size_t lignes) {
         try {
+            visiteurs_.reserver(lignes);
             fermees_.reserver(lignes);
         } catch (const std::bad_alloc&) {
-            // It grows as it goes instead.
+            // They grow as they go instead.
         }
     }
 
-    // A request of `v` (in table(texte)) at `t` seconds, on day `jour` (jourDe(t)).
-    void requete(Visiteur& v, bool texte, int64_t t, int32_t jour) {
+    std::size_t nbVisiteurs() const { return visiteurs_.size(); }
+    Visiteur& visiteur(uint32_t n) { return visiteurs_[n]; }
+    const Visiteur& visiteur(uint32_t n) const { return visiteurs_[n]; }
+    void precharger(uint32_t n) const { __builtin_prefetch(&visiteurs_[n]); }
+    const IndexVisiteurs& index(bool texte) const { return texte ? textes_ : ipv4_; }
+    // The visitor of a client whose agent `memeAgent(agent)` accepts, kAucune when none.
+    template <typename F>
+    uint32_t trouver(bool texte, uint32_t client, const F& memeAgent) const {
+        return index(texte).trouver(client,
+                                    [&](uint32_t n) { return memeAgent(visiteurs_[n].agent); });
+    }
+    // A new visitor, without a request; its number.
+    uint32_t ajouter(bool texte, uint32_t client, uint32_t agent) {
+        const auto n = static_cast<uint32_t>(visiteurs_.size());
+        visiteurs_.push_back({client, agent, kAucune, 0, 0, texte, 0, 0, 0});
+        (texte ? textes_ : ipv4_).ajouter(client, n);
+        return n;
+    }
+
+    // A request of visitor `n` at `t` seconds, on day `jour` (jourDe(t)).
+    void requete(uint32_t n, int64_t t, int32_t jour) {
+        Visiteur& v = visiteurs_[n];
         if (t < premier_) premier_ = t;
         if (v.jours == 0) {
             v.fin = t;
@@ -167,63 +160,54 @@ class ComptesVisites {
             return;
         }
         if (t < v.fin) {
-            requeteEnRetard(v, texte, t, jour);
+            requeteEnRetard(n, t, jour);
             return;
         }
         // The usual case, lines coming nearly in time order.
         const int64_t finAvant = v.fin;
         if (t - v.fin >= kEcartVisite) {
-            fermer(v, texte);
+            fermer(n);
             v.duree = 0;
         } else if (v.duree != kDureeLongue && static_cast<uint64_t>(t - v.fin) <
                                                   static_cast<uint64_t>(kDureeLongue - v.duree)) {
             v.duree += static_cast<uint32_t>(t - v.fin);
         } else {
-            allongerLongue(v, texte, t);
+            allongerLongue(n, t);
         }
         v.fin = t;
         if (finAvant < static_cast<int64_t>(jour) * kSecondesParJour) {
             const int32_t jourFin = jourDe(finAvant);
-            v.jours = decaler(v, texte, v.jours, jour - jourFin, jourFin) | 1;
+            v.jours = decaler(n, v.jours, jour - jourFin, jourFin) | 1;
         }
     }
 
-    // Adds visitor `b` of `autre`, a later stretch, to `a`, the same visitor here (just added
-    // when new): visits joined where they meet, days together. The visits `autre` closed are
-    // in its totals, which ajouterTotaux adds.
-    void fusionner(Visiteur& a, bool texte, const Visiteur& b, const ComptesVisites& autre);
-    // The counts of the later stretch's visits that were closed there, and its days kept aside,
-    // their visitors renamed by `cle`.
-    template <typename Renommer>
-    void ajouterTotaux(const ComptesVisites& b, const Renommer& cle) {
-        nbVisites_ += b.nbVisites_;
-        premier_ = std::min(premier_, b.premier_);
-        dureeVisites_ += b.dureeVisites_;
-        visitesParJour_.ajouter(b.visitesParJour_);
-        for (const JourAParte& j : b.joursAPart_) joursAPart_.push_back({cle(j.visiteur), j.jour});
-    }
+    // Adds the visitors of `b`, a later stretch, with their requests, visits and days: those
+    // already here joined (visits joined where they meet), the others after them in their
+    // order. `agentDe` and `texteDe` give the numbers here of b's agents and text clients.
+    void ajouter(const ComptesVisites& b, const std::vector<uint32_t>& agentDe,
+                 const std::vector<uint32_t>& texteDe);
 
     // The totals, once every line is counted (the stretches merged into this one): visits
-    // (count, seconds, per starting day) and visitor-days (count, per day).
+    // (count, seconds, per starting day) and visitor-days (count, per day, per visitor).
     struct Totaux {
         int64_t visites = 0, dureeVisites = 0, visiteurs = 0;
         ComptesParJour visitesParJour, visiteursParJour;
-        // The visitor-days outside the visitors' bits, by visitor: mostly none.
-        std::map<CleVisiteur, int64_t> joursAPart;
-        // A visitor's days, out of these totals.
-        int64_t jours(const Visiteur& v, bool texte) const;
+        std::vector<int64_t> joursParVisiteur;
     };
     Totaux totaux();
 
   private:
+    // A closed visit: from `debut` to `debut + duree` (kDureeLongue: the end in finsLongues_),
+    // after visit `precedente` of the same visitor.
     struct Fermee {
-        int64_t debut, fin;
+        int64_t debut;
+        uint32_t duree;
         uint32_t precedente;
     };
     // A visitor-day out of its visitor's bits: the day is more than 31 days before the day of
     // the visitor's latest request. One day may be there several times.
     struct JourAParte {
-        CleVisiteur visiteur;
+        uint32_t visiteur;
         int32_t jour;
         bool operator<(const JourAParte& j) const {
             return visiteur < j.visiteur || (visiteur == j.visiteur && jour < j.jour);
@@ -233,47 +217,63 @@ class ComptesVisites {
         }
     };
 
-    static CleVisiteur cle(const Visiteur& v, bool texte) { return {texte, v.client, v.agent - 1}; }
-    int64_t debut(const Visiteur& v, bool texte) const;
-    // Sets the start of v's latest visit, `fin` being set.
-    void fixerDebut(Visiteur& v, bool texte, int64_t debut);
-    // The start of a long latest visit, no longer kept aside (duree 0).
-    int64_t oublierDebut(Visiteur& v, bool texte);
+    // The start of visitor n's latest visit.
+    int64_t debut(uint32_t n) const {
+        const Visiteur& v = visiteurs_[n];
+        return v.duree != kDureeLongue ? v.fin - v.duree : debutsLongs_.at(n);
+    }
+    // Sets it, `fin` being set.
+    void fixerDebut(uint32_t n, int64_t debut);
+    int64_t fin(uint32_t k) const {
+        const Fermee& f = fermees_[k];
+        return f.duree != kDureeLongue ? f.debut + f.duree : finsLongues_.at(k);
+    }
+    void fixer(uint32_t k, int64_t debut, int64_t fin);
 
     void compter(int64_t debut, int64_t fin, int64_t n) {
         nbVisites_ += n;
         dureeVisites_ += n * (fin - debut);
         visitesParJour_.ajouter(jourDe(debut), n);
     }
+    // A new closed visit, its number returned.
+    uint32_t garder(int64_t debut, int64_t fin, uint32_t precedente);
     // The latest visit ends: counted, kept before the next one.
-    void fermer(Visiteur& v, bool texte) {
-        int64_t d = v.fin - v.duree;
-        if (v.duree == kDureeLongue) d = oublierDebut(v, texte);
-        fermees_.push_back({d, v.fin, v.precedentes});
-        v.precedentes = static_cast<uint32_t>(fermees_.size() - 1);
+    void fermer(uint32_t n) {
+        Visiteur& v = visiteurs_[n];
+        const int64_t d = debut(n);
+        v.precedentes = garder(d, v.fin, v.precedentes);
         compter(d, v.fin, 1);
+        if (v.duree == kDureeLongue) {
+            debutsLongs_.erase(n);
+            v.duree = 0;
+        }
     }
-    void allongerLongue(Visiteur& v, bool texte, int64_t t);
-    void requeteEnRetard(Visiteur& v, bool texte, int64_t t, int32_t jour);
-    // Adds the requests from `debut` to `fin` (a visit of another stretch) to v's visits; v's
-    // days are left to the caller.
-    void placer(Visiteur& v, bool texte, int64_t debut, int64_t fin);
+    void allongerLongue(uint32_t n, int64_t t);
+    void requeteEnRetard(uint32_t n, int64_t t, int32_t jour);
+    // Adds the requests from `debut` to `fin` (a visit of another stretch) to visitor n's
+    // visits; its days are left to the caller.
+    void placer(uint32_t n, int64_t debut, int64_t fin);
     uint32_t joindre(int64_t& debut, uint32_t liste);
-    // Places every visit of `b` (of `autre`) among those of `a`, taking back autre's counts of
-    // those it closed.
-    void placerVisitesDe(Visiteur& a, bool texte, const Visiteur& b, const ComptesVisites& autre);
     void placerAvant(uint32_t& tete, int64_t debut, int64_t fin);
+    // Adds visitor `nb` of `b` to visitor `n` here (just added when new).
+    void fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb);
+    // Places every visit of visitor nb of `b` among those of visitor n, taking back b's counts
+    // of those it closed.
+    void placerVisitesDe(uint32_t n, const ComptesVisites& b, uint32_t nb);
     // The bits of `jours` (of a day `jourFin`) for a day `ecart` days later; the days that fall
-    // out are set aside.
-    uint32_t decaler(const Visiteur& v, bool texte, uint32_t jours, int64_t ecart, int32_t jourFin);
-    void noterJour(Visiteur& v, bool texte, int32_t jour);
+    // out are set aside for visitor n.
+    uint32_t decaler(uint32_t n, uint32_t jours, int64_t ecart, int32_t jourFin);
+    void noterJour(uint32_t n, int32_t jour);
 
+    TableauBloc<Visiteur> visiteurs_;
+    IndexVisiteurs ipv4_, textes_;
     TableauBloc<Fermee> fermees_;
     int64_t nbVisites_ = 0, dureeVisites_ = 0;  // the visits in fermees_ still apart
     int64_t premier_ = INT64_MAX;               // the earliest request time
     ComptesParJour visitesParJour_;
     std::vector<JourAParte> joursAPart_;
-    std::map<CleVisiteur, int64_t> debutsLongs_;
+    std::unordered_map<uint32_t, int64_t> debutsLongs_;  // by visitor
+    std::unordered_map<uint32_t, int64_t> finsLongues_;  // by closed visit
 };
 
 }  // namespace kestrane
