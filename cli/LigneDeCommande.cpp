@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "core/journal/Erreur.h"
 #include "core/analyse/AnalyseAutonome.h"
 #include "core/export/Export.h"
+#include "core/journal/Erreur.h"
 
 #ifndef KESTRANE_VERSION
 #define KESTRANE_VERSION "0"
@@ -25,13 +25,15 @@ namespace kestrane {
 
 namespace {
 
-const char* const kAide =
-    "Usage : kestrane [options] journal...\n"
-    "        kestrane                      (ouvre la fen\u00eatre)\n"
-    "\n"
-    "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) sans "
-    "ouvrir de fen\u00eatre\net \u00e9crit le rapport.\n"
-    "\n"
+// What differs between the two programs that run the command line: their name in messages,
+// the head of their help and their version line.
+struct Identite {
+    const char* nom;
+    const char* enteteAide;
+    const char* version;
+};
+
+const char* const kOptions =
     "Options :\n"
     "  --rapport FICHIER.html   \u00e9crit le rapport en une page HTML autonome\n"
     "  --csv DOSSIER            \u00e9crit une table CSV par tableau dans DOSSIER\n"
@@ -45,6 +47,26 @@ const char* const kAide =
     "\n"
     "Code de sortie : 0 en cas de succ\u00e8s, 1 en cas d'erreur (message sur la sortie "
     "d'erreur).\n";
+
+const Identite kKestrane = {
+    "kestrane",
+    "Usage : kestrane [options] journal...\n"
+    "        kestrane                      (ouvre la fen\u00eatre)\n"
+    "\n"
+    "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) sans "
+    "ouvrir de fen\u00eatre\net \u00e9crit le rapport.\n"
+    "\n",
+    "Kestrane " KESTRANE_VERSION "\n"};
+
+const Identite kKestraneRapport = {
+    "kestrane-rapport",
+    "Usage : kestrane-rapport [options] journal...\n"
+    "\n"
+    "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) et "
+    "\u00e9crit le rapport,\n"
+    "sans fen\u00eatre ni affichage : l'analyse de Kestrane pour un serveur ou un script (cron).\n"
+    "\n",
+    "kestrane-rapport (Kestrane) " KESTRANE_VERSION "\n"};
 
 bool lireEntier(std::string_view t, int& v) {
     if (t.empty()) return false;
@@ -148,9 +170,11 @@ bool estLigneDeCommande(int argc, const char* const* argv) {
 }
 
 int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sortie,
-                            std::ostream& erreurs) {
+                            std::ostream& erreurs, Programme programme) {
+    const Identite& moi = programme == Programme::kestraneRapport ? kKestraneRapport : kKestrane;
+    const std::string aide = std::string(" (") + moi.nom + " --help pour l'aide)";
     const auto echec = [&](const std::string& message) {
-        erreurs << "kestrane : " << message << '\n';
+        erreurs << moi.nom << " : " << message << '\n';
         return 1;
     };
     Arguments a;
@@ -185,32 +209,37 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         } else if (arg == "--") {
             for (++i; i < argc; ++i) a.analyse.journaux.emplace_back(argv[i]);
         } else if (arg.substr(0, 1) == "-" && arg.size() > 1) {
-            return echec("option inconnue \u00ab " + std::string(arg) +
-                         " \u00bb (kestrane --help pour l'aide)");
+            return echec("option inconnue \u00ab " + std::string(arg) + " \u00bb" + aide);
         } else {
             a.analyse.journaux.emplace_back(arg);
         }
     }
     if (a.aide) {
-        sortie << kAide;
+        sortie << moi.enteteAide << kOptions;
         return 0;
     }
     if (a.version) {
-        sortie << "Kestrane " KESTRANE_VERSION "\n";
+        sortie << moi.version;
         return 0;
     }
     if (a.rapport.empty() && a.csv.empty()) {
-        return echec(
-            "indiquez --rapport FICHIER.html ou --csv DOSSIER (kestrane --help pour "
-            "l'aide)");
+        return echec("indiquez --rapport FICHIER.html ou --csv DOSSIER" + aide);
     }
     if (a.analyse.journaux.empty()) return echec("aucun fichier journal indiqu\u00e9");
 
     const auto debut = std::chrono::steady_clock::now();
     try {
         const ResultatAnalyse r = analyserSansFenetre(a.analyse);
+        if (r.lignesAnalysees == 0) {
+            // Every line skipped: empty tables would hide it.
+            return echec("aucune ligne conforme sur " + std::to_string(r.ignorees) +
+                         " : format non reconnu ?");
+        }
         DonneesRapport d;
         d.nomJournal = nomSansDossier(a.analyse.journaux.front());
+        if (r.journaux.size() > 1) {
+            for (const std::string& j : r.journaux) d.journaux.push_back(nomSansDossier(j));
+        }
         if (a.analyse.periode.active) {
             d.periode = " du " + texteInstant(a.analyse.periode.debut) + " au " +
                         texteInstant(a.analyse.periode.fin);
@@ -218,6 +247,9 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         d.dateCreation = dateCreation();
         d.version = KESTRANE_VERSION;
         d.lignes = static_cast<int64_t>(r.lignesAnalysees);
+        d.lignesLues = static_cast<int64_t>(r.lignesJournal);
+        d.lignesIgnorees = static_cast<int64_t>(r.ignorees);
+        d.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
         d.tables = tablesDeLAnalyse();
         if (r.complements) {
             for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
@@ -234,10 +266,14 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         for (char& c : texteDuree) {
             if (c == '.') c = ',';
         }
-        sortie << r.lignesAnalysees << " lignes analys\u00e9es";
-        if (r.ignorees > 0) sortie << ", " << r.ignorees << " ignor\u00e9es";
+        const auto nombre = [](std::size_t n) { return static_cast<int64_t>(n); };
+        sortie << quantite(nombre(r.lignesAnalysees), "ligne analys\u00e9e",
+                           "lignes analys\u00e9es");
+        if (r.ignorees > 0) {
+            sortie << ", " << quantite(nombre(r.ignorees), "ignor\u00e9e", "ignor\u00e9es");
+        }
         if (r.horsPeriode > 0) sortie << ", " << r.horsPeriode << " hors p\u00e9riode";
-        sortie << ", " << statIP.size() << " adresses IP";
+        sortie << ", " << quantite(nombre(statIP.size()), "adresse IP", "adresses IP");
         if (!a.rapport.empty()) sortie << " ; rapport : " << a.rapport;
         if (!a.csv.empty()) sortie << " ; tables CSV : " << a.csv;
         sortie << " (" << texteDuree << " s)\n";
@@ -246,7 +282,13 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         std::string m = utf8Depuis1252(e.message());
         if (e.ligne() > 0) m = "ligne " + std::to_string(e.ligne()) + " : " + m;
         if (!e.fichier().empty()) m = e.fichier() + ", " + m;
-        return echec(m);
+        echec(m);
+        if (e.clientNonPointe()) {
+            echec(
+                "l'option --ignorer-lignes-non-conformes lit les adresses IPv6 et les noms "
+                "d'h\u00f4tes");
+        }
+        return 1;
     } catch (const ErreurFichier& e) {
         // The path between the two parts is the system's (UTF-8), as the user typed it.
         const std::string& m = e.message();

@@ -5,5 +5,6 @@
 #include "cli/LigneDeCommande.h"
 
 int main(int argc, char* argv[]) {
-    return kestrane::executerLigneDeCommande(argc, argv, std::cout, std::cerr);
+    return kestrane::executerLigneDeCommande(argc, argv, std::cout, std::cerr,
+                                             kestrane::Programme::kestraneRapport);
 }

@@ -17,6 +17,24 @@ std::string couper(const std::string& separateur, std::string& reste) {
     return champ.empty() ? "-" : champ;
 }
 
+// The cut of a quoted field read with the escapes Apache writes: a backslash takes the character
+// after it into the field, so that an escaped quote ends nothing.
+std::string couperCite(const std::string& separateur, std::string& reste, bool echappements) {
+    if (!echappements) return couper(separateur, reste);
+    for (std::size_t i = 0; i < reste.size(); ++i) {
+        if (reste[i] == '\\') {
+            ++i;
+        } else if (reste.compare(i, separateur.size(), separateur) == 0) {
+            std::string champ = reste.substr(0, i);
+            reste = reste.substr(i + separateur.size());
+            return champ.empty() ? "-" : champ;
+        }
+    }
+    std::string champ = reste;
+    reste.clear();
+    return champ.empty() ? "-" : champ;
+}
+
 void enlever(std::size_t n, std::string& reste) {
     reste = n >= reste.size() ? std::string() : reste.substr(n);
 }
@@ -100,7 +118,9 @@ std::string systeme(const std::string& a) {
     return coupe;
 }
 
-Analyse analyser(const std::string& texte) {
+namespace {
+
+Analyse couperLigne(const std::string& texte, bool echappements) {
     Analyse r;
     Ligne& l = r.ligne;
     std::string reste = texte;
@@ -128,19 +148,25 @@ Analyse analyser(const std::string& texte) {
     l.heure = couper(" ", reste);
     l.fuseau = couper("] ", reste);
     enlever(1, reste);
-    l.requete = couper("\" ", reste);
+    l.requete = couperCite("\" ", reste, echappements);
     l.fichierCharge = fichier(l.requete);
     const std::string code = couper(" ", reste);
     nombre(code, 32, l.codeRenvoye);
     const std::string octets = couper(" ", reste);
     if (octets != "-" && octets != "NC") nombre(octets, 64, l.chargement);
     enlever(1, reste);
-    l.pagePrecedente = couper("\" ", reste);
+    l.pagePrecedente = couperCite("\" ", reste, echappements);
     enlever(1, reste);
-    const std::string agent = couper("\"", reste);
+    const std::string agent = couperCite("\"", reste, echappements);
     l.navigateur = navigateur(agent);
     l.systeme = systeme(agent);
     return r;
+}
+
+}  // namespace
+
+Analyse analyser(const std::string& texte) {
+    return couperLigne(texte, false);
 }
 
 Analyse analyserSouple(const std::string& ligne) {
@@ -152,11 +178,11 @@ Analyse analyserSouple(const std::string& ligne) {
             break;
         }
     }
-    if (nombres) return analyser(ligne);
+    if (nombres) return couperLigne(ligne, true);
     reste = ligne;
     const std::string adresse = couper(" ", reste);
     // Any dotted address in front cuts the rest of the line the same way.
-    Analyse a = analyser("0.0.0.0 " + reste);
+    Analyse a = couperLigne("0.0.0.0 " + reste, true);
     a.ligne.adresse = adresse;
     return a;
 }

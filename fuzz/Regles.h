@@ -30,7 +30,8 @@ std::string navigateur(const std::string& agent);
 std::string systeme(const std::string& agent);
 Analyse analyser(const std::string& ligne);
 // For an analysis that skips non-conforming lines: the four numbers as analyser reads them, or
-// else the client is the text before the first blank and the rest is cut as analyser cuts it.
+// else the client is the text before the first blank; the rest is cut as analyser cuts it, but
+// for the quoted fields, read with their escapes (\" and \\ are part of the field).
 Analyse analyserSouple(const std::string& ligne);
 std::string detail(const Ligne& l);
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "fuzz/Regles.h"
 #include "core/journal/Erreur.h"
@@ -65,5 +66,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
     } catch (const ErreurKestrane& e) {
         exiger(a.erreur && e.message() == messageEntier(*a.erreur));
     }
+
+    // The reading that skips non-conforming lines: a client of any text, escaped quotes.
+    const regles::Analyse s = regles::analyserSouple(texte);
+    RLog r;
+    std::string_view fautif;
+    const bool lue = analyserLigneSouple(texte, r, fautif);
+    exiger(lue == !s.erreur);
+    if (!lue) {
+        memeTexte(fautif, *s.erreur);
+        return 0;
+    }
+    const regles::Ligne& l = s.ligne;
+    memeTexte(r.adresse, l.adresse);
+    exiger(r.ip1 == l.ip[0] && r.ip2 == l.ip[1] && r.ip3 == l.ip[2] && r.ip4 == l.ip[3]);
+    for (const auto& [programme, regle] : {std::pair{r.autre, &l.autre},
+                                           {r.logname, &l.logname},
+                                           {r.date, &l.date},
+                                           {r.heure, &l.heure},
+                                           {r.fuseau, &l.fuseau},
+                                           {r.requete, &l.requete},
+                                           {r.fichierCharge, &l.fichierCharge},
+                                           {r.pagePrecedente, &l.pagePrecedente},
+                                           {r.navigateur, &l.navigateur},
+                                           {r.systeme, &l.systeme}}) {
+        memeTexte(programme, *regle);
+    }
+    exiger(r.codeRenvoye == l.codeRenvoye && r.chargement == l.chargement);
     return 0;
 }

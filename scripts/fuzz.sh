@@ -14,7 +14,8 @@ cmake --build build-fuzz
 
 graines=build-fuzz/graines
 rm -rf "$graines"
-mkdir -p "$graines/ligne" "$graines/journal" "$graines/analyse" build-fuzz/artefacts build-fuzz/corpus
+mkdir -p "$graines/ligne" "$graines/journal" "$graines/analyse" "$graines/formats" \
+  build-fuzz/artefacts build-fuzz/corpus
 echantillon="samples/acces-5000.log"
 head -n 300 "$echantillon" | split -l 1 - "$graines/ligne/l"
 head -n 400 "$echantillon" | split -l 20 - "$graines/journal/j"
@@ -23,8 +24,15 @@ head -n 200 "$echantillon" | sed 's/$/\r/' | split -l 25 - "$graines/journal/crl
 head -n 20 "$echantillon" | gzip -c > "$graines/journal/gz1"
 { head -n 5 "$echantillon" | gzip -c; sed -n 6,9p "$echantillon" | gzip -c; } > "$graines/journal/gz2"
 head -n 1200 "$echantillon" | split -l 12 - "$graines/analyse/a"
+# The other formats: a format string then lines, W3C and JSON lines.
+{ echo '%h %l %u %t \"%r\" %>s %b \"%{Referer}i\" \"%{User-Agent}i\" %D'; head -n 8 "$echantillon"; } > "$graines/formats/chaine"
+printf '%s\n' '#Fields: date time c-ip cs-method cs-uri-stem cs-uri-query sc-status cs(User-Agent) time-taken' \
+  '2015-05-17 10:05:03 1.2.3.4 GET /a x=1 200 Mozilla/5.0+(X11;+Linux) 15' '#Fields: time date sc-status' \
+  '10:05:04 2015-05-17 404' > "$graines/formats/w3c"
+printf '%s\n' 'statut=s;temps=t;requete=r.l[0]' '{"t":1431857103.5,"s":"200","r":{"l":["GET / HTTP/1.1"]},"u":"\u00e9\"x"}' \
+  '{"ts":"2015-05-17T10:05:03+02:00","status":404,"request":{"uri":"/b","method":"GET"}}' > "$graines/formats/json"
 
-for cible in journal ligne analyse; do
+for cible in journal ligne analyse formats; do
   programme="build-fuzz/fuzz_$cible"
   regressions=(fuzz/regressions/$cible/*)
   if [ -e "${regressions[0]}" ]; then

@@ -2,14 +2,15 @@
 # Installs with apt-get the Debian packages that building and running Kestrane need, if any is
 # missing. Sourced by the other scripts; run as root or with sudo.
 PAQUETS=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-charts-dev qt6-translations-l10n
-  libasound2-dev zlib1g-dev fonts-liberation fonts-dejavu-core xvfb xauth clang-14 libclang-rt-14-dev)
+  libasound2-dev zlib1g-dev libsimdjson-dev fonts-liberation fonts-dejavu-core xvfb xauth clang-14 libclang-rt-14-dev)
 # The audience counts: Unicode texts and internationalised names, MaxMind DB country files.
 PAQUETS+=(pkg-config libicu-dev libmaxminddb-dev)
 # The user-agent catalogue: its expressions run by PCRE2, its YAML read by a build-time
 # generator; RE2 for the benchmark that compares the two engines.
 PAQUETS+=(libpcre2-dev libyaml-cpp-dev libre2-dev)
-# Checking the installed menu entry, AppStream description and icons.
-PAQUETS+=(desktop-file-utils appstream librsvg2-bin)
+# Checking the installed menu entry, AppStream description, icons, the defaults of file types,
+# the manual pages and the Debian packages' documents.
+PAQUETS+=(desktop-file-utils appstream librsvg2-bin xdg-utils man-db dpkg-dev)
 installer_paquets() {
   local sudo="" manquants=() p
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

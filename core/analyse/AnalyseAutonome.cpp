@@ -98,23 +98,28 @@ ResultatAnalyse analyserSansFenetre(const OptionsAnalyse& options) {
     TableauLog& enregistrements = tableauLog;
     // A line of the period is named by its number in the files, as an editor shows it.
     const auto numero = [&](std::size_t k) {
-        return options.periode.active ? numeroDansLeJournal(complet, options.periode, k, false)
-                                      : k + 1;
+        return options.periode.active
+                   ? numeroDansLeJournal(complet, options.periode, k, options.ignorerNonConformes)
+                   : k + 1;
     };
     // The line of the whole journal named in its file when several were joined.
-    const auto lever = [&](const std::string& message, std::size_t n) {
-        if (n == 0 || fichiers.lignes.size() < 2) throw ErreurAnalyse(message, n);
+    const auto lever = [&](const std::string& message, std::size_t n, bool clientNonPointe) {
+        if (n == 0 || fichiers.lignes.size() < 2) {
+            throw ErreurAnalyse(message, n, {}, clientNonPointe);
+        }
         for (const auto& [chemin, lignes] : fichiers.lignes) {
-            if (n <= lignes) throw ErreurAnalyse(message, n, chemin);
+            if (n <= lignes) throw ErreurAnalyse(message, n, chemin, clientNonPointe);
             n -= lignes;
         }
         throw ErreurAnalyse(message, 0);
     };
+    for (const auto& [chemin, lignes] : fichiers.lignes) r.journaux.push_back(chemin);
     try {
         enregistrements.memoriser(journal, {}, lecteur,
                                   options.ignorerNonConformes ? examinerLigne : nullptr);
     } catch (const ErreurKestrane& e) {
-        lever(e.message(), numero(enregistrements.taille()));
+        const std::size_t k = enregistrements.taille();
+        lever(e.message(), numero(k), k < journal.nbLignes() && !adressePointee(journal.ligne(k)));
     }
     r.ignorees = enregistrements.souple() ? enregistrements.nbIgnorees() : 0;
     const LignesAnalysees lignes =
@@ -123,14 +128,21 @@ ResultatAnalyse analyserSansFenetre(const OptionsAnalyse& options) {
     try {
         calculerTables(lignes, options.largeurTranches, &comptes);
         compterRequetes(lignes, kPeriodeToutLeFichier, "", "");
+    } catch (const ErreurDebordement& e) {
+        lever(e.message(), numero(e.ligne()), false);
     } catch (const ErreurKestrane& e) {
         const auto fautive =
             options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(journal);
-        lever(e.message(), fautive ? numero(*fautive) : 0);
+        lever(e.message(), fautive ? numero(*fautive) : 0, false);
     }
     if (options.complements) {
-        Complements c = comptesComplements.resultat(static_cast<int64_t>(statIP.size()));
-        c.lignesAnalysees = static_cast<int64_t>(complet.nbLignes());
+        Complements c;
+        try {
+            c = comptesComplements.resultat(static_cast<int64_t>(statIP.size()));
+        } catch (const ErreurDebordement& e) {
+            lever(e.message(), numero(e.ligne()), false);
+        }
+        c.lignesLues = static_cast<int64_t>(complet.nbLignes());
         c.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
         c.lignesIgnorees = static_cast<int64_t>(r.ignorees);
         r.complements = std::move(c);

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string>
 #include <unordered_map>
 
 #include "core/journal/Calendrier.h"
+#include "core/journal/Erreur.h"
 #include "core/lecture/UString.h"
 #include "core/analyse/IndexCles.h"
 #include "core/analyse/Interne.h"
+#include "core/analyse/UFonctionsKestrane.h"
 
 namespace kestrane {
 
@@ -104,7 +107,9 @@ struct TraficJour {
 }  // namespace
 
 struct ComptesComplements::Cumul {
-    int64_t requetes = 0, octets = 0, datesIllisibles = 0;
+    int64_t requetes = 0, octets = 0;
+    // Requests whose day cannot be read, and their bytes.
+    int64_t datesIllisibles = 0, octetsSansDate = 0;
     int64_t codeNombre[kCodesDirects] = {}, codeOctets[kCodesDirects] = {};
     std::map<int32_t, CompteCode> autresCodes;
     CompteurFichiers introuvables, erreursServeur;
@@ -116,20 +121,26 @@ struct ComptesComplements::Cumul {
     bool dateValide = false;
     bool dates = false;
     int64_t premiere = 0, derniere = 0;
+    // Whether a byte sum may have passed the 64-bit range on the way, which only a reading of the
+    // lines in journal order can tell: a sum went past it here, or a line gave a negative amount
+    // (a running sum may pass the range and come back).
+    bool octetsIncertains = false;
 
-    void ajouter(const RLog& r) {
+    // Counts a line; false when one of its sums went past the range.
+    bool ajouter(const RLog& r) {
         ++requetes;
-        octets += r.chargement;
+        const int64_t n = r.chargement;
+        bool deborde = __builtin_add_overflow(octets, n, &octets);
 
         const int32_t code = r.codeRenvoye;
         if (code >= 0 && code < kCodesDirects) {
             ++codeNombre[code];
-            codeOctets[code] += r.chargement;
+            deborde |= __builtin_add_overflow(codeOctets[code], n, &codeOctets[code]);
         } else {
             CompteCode& c = autresCodes[code];
             c.code = code;
             ++c.nombre;
-            c.octets += r.chargement;
+            deborde |= __builtin_add_overflow(c.octets, n, &c.octets);
         }
         if (code == 404) {
             introuvables.compter(r.fichierCharge);
@@ -142,43 +153,50 @@ struct ComptesComplements::Cumul {
             dateValide = lireJour(r.date, jourDernier);
             traficDernier = dateValide ? &jours[jourDernier] : nullptr;
         }
-        int64_t secondes;
-        if (!dateValide || !lireHeure(r.heure, secondes)) {
+        if (!dateValide) {
             ++datesIllisibles;
-            return;
-        }
-        ++traficDernier->requetes;
-        traficDernier->octets += r.chargement;
-        const int64_t instant = jourDernier * kSecondesParJour + secondes;
-        if (!dates) {
-            premiere = derniere = instant;
-            dates = true;
+            deborde |= __builtin_add_overflow(octetsSansDate, n, &octetsSansDate);
         } else {
-            premiere = std::min(premiere, instant);
-            derniere = std::max(derniere, instant);
+            // A day that reads counts the line, whether its time reads or not.
+            ++traficDernier->requetes;
+            deborde |= __builtin_add_overflow(traficDernier->octets, n, &traficDernier->octets);
+            int64_t secondes;
+            if (lireHeure(r.heure, secondes)) {
+                const int64_t instant = jourDernier * kSecondesParJour + secondes;
+                premiere = dates ? std::min(premiere, instant) : instant;
+                derniere = dates ? std::max(derniere, instant) : instant;
+                dates = true;
+            }
         }
+        octetsIncertains |= deborde || n < 0;
+        return !deborde;
     }
 
     void ajouter(const Cumul& b) {
+        const auto sommer = [this](int64_t& a, int64_t x) {
+            octetsIncertains |= __builtin_add_overflow(a, x, &a);
+        };
+        octetsIncertains |= b.octetsIncertains;
         requetes += b.requetes;
-        octets += b.octets;
+        sommer(octets, b.octets);
         datesIllisibles += b.datesIllisibles;
+        sommer(octetsSansDate, b.octetsSansDate);
         for (int c = 0; c < kCodesDirects; ++c) {
             codeNombre[c] += b.codeNombre[c];
-            codeOctets[c] += b.codeOctets[c];
+            sommer(codeOctets[c], b.codeOctets[c]);
         }
         for (const auto& [code, c] : b.autresCodes) {
             CompteCode& a = autresCodes[code];
             a.code = code;
             a.nombre += c.nombre;
-            a.octets += c.octets;
+            sommer(a.octets, c.octets);
         }
         introuvables.ajouter(b.introuvables);
         erreursServeur.ajouter(b.erreursServeur);
         for (const auto& [jour, t] : b.jours) {
             TraficJour& a = jours[jour];
             a.requetes += t.requetes;
-            a.octets += t.octets;
+            sommer(a.octets, t.octets);
         }
         if (b.dates) {
             premiere = dates ? std::min(premiere, b.premiere) : b.premiere;
@@ -317,6 +335,17 @@ std::string pourcentFrancais(double part) {
     return s + " %";
 }
 
+std::string_view accord(int64_t n, std::string_view singulier, std::string_view pluriel) {
+    return n >= -1 && n <= 1 ? singulier : pluriel;
+}
+
+std::string quantite(int64_t n, std::string_view singulier, std::string_view pluriel) {
+    std::string s = std::to_string(n);
+    s += ' ';
+    s += accord(n, singulier, pluriel);
+    return s;
+}
+
 int classeCode(int32_t code) {
     return code >= 100 && code <= 599 ? code / 100 : 0;
 }
@@ -330,9 +359,11 @@ std::string texteCode(int32_t code) {
 ComptesComplements::ComptesComplements() = default;
 ComptesComplements::~ComptesComplements() = default;
 
-void ComptesComplements::commencer(const Journal& journal, int nbTranches, bool /*souple*/) {
+void ComptesComplements::commencer(const Journal& journal, int nbTranches, bool souple) {
     tranches_.clear();
     for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Cumul>());
+    journal_ = journal;
+    souple_ = souple;
     lignes_ = static_cast<int64_t>(journal.nbLignes());
     complet_ = false;
 }
@@ -347,22 +378,51 @@ void ComptesComplements::terminer() {
 
 void ComptesComplements::vider() {
     tranches_.clear();
+    journal_ = Journal();
     lignes_ = 0;
     complet_ = false;
 }
 
+std::optional<std::size_t> ComptesComplements::premierDebordement() const {
+    const auto enOrdre = std::make_unique<Cumul>();
+    for (std::size_t i = 0; i < journal_.nbLignes(); ++i) {
+        RLog r;
+        if (souple_) {
+            std::string_view fautif;
+            if (!analyserLigneSouple(journal_.ligne(i), r, fautif) || !examinerLigne(r, nullptr)) {
+                continue;
+            }
+        } else {
+            try {
+                r = analyserLigne(journal_.ligne(i));
+            } catch (const ErreurKestrane&) {
+                return std::nullopt;  // the pass stopped here: no later line was counted
+            }
+        }
+        if (!enOrdre->ajouter(r)) return i;
+    }
+    return std::nullopt;
+}
+
 Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
     Complements c;
-    c.lignesAnalysees = lignes_;
+    c.lignesLues = lignes_;
     c.adressesDistinctes = adressesDistinctes;
     if (tranches_.empty()) return c;
     Cumul& a = *tranches_[0];
     for (std::size_t k = 1; k < tranches_.size(); ++k) a.ajouter(*tranches_[k]);
     tranches_.resize(1);
+    // Sums that wrapped are right whenever the lines in order never pass the range (the
+    // arithmetic is that of 64-bit two's complement); when they do, the line that does ends it.
+    if (a.octetsIncertains) {
+        if (const auto ligne = premierDebordement()) leverDebordement(*ligne);
+    }
 
+    c.lignesAnalysees = a.requetes;
     c.requetes = a.requetes;
     c.octets = a.octets;
     c.datesIllisibles = a.datesIllisibles;
+    c.octetsSansDate = a.octetsSansDate;
     for (int code = 0; code < kCodesDirects; ++code) {
         if (a.codeNombre[code] > 0)
             c.codes.push_back({code, a.codeNombre[code], a.codeOctets[code]});
@@ -374,12 +434,14 @@ Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
     c.erreursServeur = a.erreursServeur.liste();
 
     c.dates = a.dates;
-    if (!a.dates) return c;
     c.premiere.secondes = a.premiere;
     c.derniere.secondes = a.derniere;
-    const int64_t premierJour = jourDeLInstant(a.premiere);
-    const int64_t dernierJour = jourDeLInstant(a.derniere);
-    c.nbJours = dernierJour - premierJour + 1;
+    if (a.jours.empty()) return c;
+    std::vector<int64_t> numeros;
+    numeros.reserve(a.jours.size());
+    for (const auto& [n, t] : a.jours) numeros.push_back(n);
+    std::sort(numeros.begin(), numeros.end());
+    c.nbJours = numeros.back() - numeros.front() + 1;
     const auto jour = [](int64_t numero, const TraficJour& t) {
         CompteJour j;
         dateDuJour(numero, j.annee, j.mois, j.jour);
@@ -388,14 +450,11 @@ Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
         return j;
     };
     if (c.nbJours <= kJoursContinusMax) {
-        for (int64_t n = premierJour; n <= dernierJour; ++n) {
+        for (int64_t n = numeros.front(); n <= numeros.back(); ++n) {
             const auto t = a.jours.find(n);
             c.jours.push_back(jour(n, t == a.jours.end() ? TraficJour{} : t->second));
         }
     } else {
-        std::vector<int64_t> numeros;
-        for (const auto& [n, t] : a.jours) numeros.push_back(n);
-        std::sort(numeros.begin(), numeros.end());
         for (const int64_t n : numeros) c.jours.push_back(jour(n, a.jours.at(n)));
     }
     return c;

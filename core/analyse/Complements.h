@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,22 +40,26 @@ struct Instant {
 };
 
 struct Complements {
-    int64_t lignesAnalysees = 0;  // lines the pass read
+    int64_t lignesLues = 0;  // lines of the journal read (the caller's journal, period included)
     // Lines the analysis skipped as not conforming; shown only when some were.
     int64_t lignesIgnorees = 0;
     int64_t lignesHorsPeriode = 0;  // lines left out by the period analysed; shown when some were
+    int64_t lignesAnalysees = 0;    // lines kept: read, within the period, not skipped
     int64_t requetes = 0;
     int64_t adressesDistinctes = 0;
     int64_t octets = 0;
-    int64_t datesIllisibles = 0;  // requests whose date and time cannot be read
-    bool dates = false;           // whether `premiere` and `derniere` hold anything
+    // Requests whose day cannot be read, and their bytes: in no day.
+    int64_t datesIllisibles = 0, octetsSansDate = 0;
+    bool dates = false;  // whether `premiere` and `derniere` hold anything
+    // The first and last moments of the lines whose day and time read.
     Instant premiere, derniere;
-    int64_t nbJours = 0;            // calendar days from the first date to the last, both counted
+    int64_t nbJours = 0;            // calendar days from the first day to the last, both counted
     std::vector<CompteCode> codes;  // by increasing code
     std::vector<CompteFichier> introuvables, erreursServeur;  // largest first
-    // Every calendar day from the first to the last, days without a line at 0; only the days
-    // with lines when the journal spans more than kJoursContinusMax days (a line dated in
-    // another century would otherwise ask for a million empty days).
+    // Every calendar day from the first to the last with a line whose day reads (its time read or
+    // not), days without a line at 0; only the days with lines when the journal spans more than
+    // kJoursContinusMax days (a line dated in another century would otherwise ask for a million
+    // empty days). With `datesIllisibles`, they add up to the requests.
     std::vector<CompteJour> jours;
 };
 
@@ -89,6 +94,11 @@ std::string texteInstant(Instant instant);
 std::string nombreFrancais(int64_t n);
 std::string octetsFrancais(int64_t octets);
 std::string pourcentFrancais(double part);
+// The form of a noun after the number n, singular for 0 and 1 as French writes it
+// ("0 ligne ignorée", "2 lignes ignorées"); the texts in any encoding, given as they are.
+std::string_view accord(int64_t n, std::string_view singulier, std::string_view pluriel);
+// The number in plain decimal, a blank and that form: "1 ligne ignorée".
+std::string quantite(int64_t n, std::string_view singulier, std::string_view pluriel);
 
 // The class of a status code: 1 to 5 for 1xx to 5xx, 0 for any other code.
 int classeCode(int32_t code);
@@ -107,12 +117,20 @@ class ComptesComplements : public LecteurEnregistrements {
 
     // The counts merged in journal order (the stretches are used up). The distinct addresses are
     // not counted again here: they are the entries of statIP, which the statistics pass builds.
+    // Raises ErreurDebordement, naming the line, when a byte sum taken in journal order passes
+    // the 64-bit range.
     Complements resultat(int64_t adressesDistinctes = 0);
 
     struct Cumul;
 
   private:
+    // The line (from 0) at which the sums, taken line by line in journal order over the lines
+    // counted (those examinerLigne keeps, when the pass skipped some), first pass the range.
+    std::optional<std::size_t> premierDebordement() const;
+
     std::vector<std::unique_ptr<Cumul>> tranches_;
+    Journal journal_;
+    bool souple_ = false;
     int64_t lignes_ = 0;
     bool complet_ = false;
 };

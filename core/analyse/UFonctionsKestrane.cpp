@@ -18,6 +18,15 @@ std::string periodeChoisie;
 
 namespace {
 
+// `total` + `apport` within the range of `Somme`; past it, the error names line i.
+template <typename Somme>
+int64_t ajouterALaLigne(int64_t total, int64_t apport, const LignesAnalysees& lignes,
+                        std::size_t i) {
+    Somme somme;
+    if (__builtin_add_overflow(total, apport, &somme)) leverDebordement(lignes.numeroLigne(i));
+    return somme;
+}
+
 template <std::size_t t>
 void compterTextes(const LignesAnalysees& journal, tableauRapportStat& table) {
     table.clear();
@@ -30,7 +39,7 @@ void compterTextes(const LignesAnalysees& journal, tableauRapportStat& table) {
         if (nouveau) {
             table.push_back({std::string(cle), {}, 1});
         } else {
-            table[n].nombre = ajouterVerifie32(table[n].nombre, 1);
+            table[n].nombre = ajouterALaLigne<int32_t>(table[n].nombre, 1, journal, i);
         }
     }
 }
@@ -56,9 +65,11 @@ void compterParAdresse(const LignesAnalysees& journal, tableauRapportStat& table
             e.nombre = apport;
             table.push_back(std::move(e));
         } else if (octets) {
-            table[entrees[n]].nombre = ajouterVerifie64(table[entrees[n]].nombre, apport);
+            table[entrees[n]].nombre =
+                ajouterALaLigne<int64_t>(table[entrees[n]].nombre, apport, journal, i);
         } else {
-            table[entrees[n]].nombre = ajouterVerifie32(table[entrees[n]].nombre, apport);
+            table[entrees[n]].nombre =
+                ajouterALaLigne<int32_t>(table[entrees[n]].nombre, apport, journal, i);
         }
     }
 }
@@ -127,7 +138,7 @@ void compterTranchesHoraires(const LignesAnalysees& journal, int largeur,
             table.push_back({libelleTranche(c, largeur), std::string(r.date), 1});
         } else {
             auto& e = table[static_cast<std::size_t>(entreeDeTranche[c])];
-            e.nombre = ajouterVerifie32(e.nombre, 1);
+            e.nombre = ajouterALaLigne<int32_t>(e.nombre, 1, journal, i);
         }
     }
     diviserParJours(table, dates.taille());
@@ -221,7 +232,7 @@ void compterRequetes(const LignesAnalysees& journal, std::string_view type,
         const int64_t trouve = index.trouver(cle);
         if (trouve >= 0) {
             auto& e = table[static_cast<std::size_t>(trouve)];
-            e.nombre = ajouterVerifie32(e.nombre, 1);
+            e.nombre = ajouterALaLigne<int32_t>(e.nombre, 1, journal, i);
             continue;
         }
         bool nouveau;

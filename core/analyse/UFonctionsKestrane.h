@@ -58,6 +58,10 @@ class LignesAnalysees {
     RLog lire(std::size_t i) const {
         return retenues_ ? (*retenues_)[i] : analyserLigne(journal_->ligne(i));
     }
+    // The journal's line (from 0) that line i is.
+    std::size_t numeroLigne(std::size_t i) const {
+        return retenues_ ? retenues_->numeroLigne(i) : i;
+    }
 
   private:
     const Journal* journal_;
@@ -69,8 +73,8 @@ class LignesAnalysees {
 bool examinerLigne(const RLog& r, std::string* raison);
 
 // --- Tallies: each parses every line and rebuilds its table in order of first appearance.
-// Counts (32-bit) and byte totals (64-bit) are checked: "Débordement d'entier" leaves the entries
-// built so far.
+// Counts (32-bit) and byte totals (64-bit) are checked: "Débordement d'entier" (ErreurDebordement,
+// naming the journal's line that passed the range) leaves the entries built so far.
 void compterAdressesIP(const LignesAnalysees& journal, tableauRapportStat& table = statIP);
 void compterSystemes(const LignesAnalysees& journal, tableauRapportStat& table = statOS);
 void compterNavigateurs(const LignesAnalysees& journal, tableauRapportStat& table = statNav);

@@ -110,6 +110,23 @@ const char* const kStyle =
     "svg.graphe rect{fill:#2a6fb0}svg.graphe text{font-size:11px;font-family:Arial,sans-serif}"
     "footer{margin-top:3em;color:#666;font-size:.9em}";
 
+// "38477 lignes analysées sur 38487 lignes lues (10 lignes ignorées)".
+std::string resume(const DonneesRapport& d) {
+    std::string s = quantite(d.lignes, "ligne analys\u00e9e", "lignes analys\u00e9es");
+    if (d.lignesLues == 0 || d.lignesLues == d.lignes) return s;
+    s += " sur " + quantite(d.lignesLues, "ligne lue", "lignes lues");
+    std::string exclues;
+    if (d.lignesHorsPeriode > 0) {
+        exclues =
+            quantite(d.lignesHorsPeriode, "ligne hors p\u00e9riode", "lignes hors p\u00e9riode");
+    }
+    if (d.lignesIgnorees > 0) {
+        if (!exclues.empty()) exclues += ", ";
+        exclues += quantite(d.lignesIgnorees, "ligne ignor\u00e9e", "lignes ignor\u00e9es");
+    }
+    return exclues.empty() ? s : s + " (" + exclues + ")";
+}
+
 }  // namespace
 
 std::vector<TableExportee> tablesDeLAnalyse(int nbAdresses) {
@@ -165,6 +182,11 @@ std::vector<TableExportee> tablesComplements(const Complements& c) {
         jours.lignes.push_back(
             {deuxChiffres(j.jour) + "/" + deuxChiffres(j.mois) + "/" + std::to_string(j.annee),
              decimal(j.requetes), decimal(j.octets)});
+    }
+    // So that the days add up to the requests.
+    if (c.datesIllisibles > 0) {
+        jours.lignes.push_back({"Requ\xEAtes sans date lisible", decimal(c.datesIllisibles),
+                                decimal(c.octetsSansDate)});
     }
     r.push_back(std::move(jours));
     return r;
@@ -233,14 +255,27 @@ std::string celluleCsv(std::string_view texte) {
     return s + '"';
 }
 
+std::string titreRapport(const DonneesRapport& d) {
+    if (d.journaux.size() < 2) {
+        return "Rapport d'analyse du fichier " +
+               (d.journaux.empty() ? d.nomJournal : d.journaux.front()) + d.periode;
+    }
+    std::string s = "Rapport d'analyse de " + std::to_string(d.journaux.size()) + " journaux : ";
+    for (std::size_t k = 0; k < d.journaux.size(); ++k) {
+        if (k > 0) s += ", ";
+        s += d.journaux[k];
+    }
+    return s + d.periode;
+}
+
 void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     std::string s;
-    const std::string titre = "Rapport d'analyse du fichier " + d.nomJournal + d.periode;
+    const std::string titre = titreRapport(d);
     s += "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
          "<meta name=\"viewport\" content=\"width=device-width\"><title>" +
          echapperHtml(titre) + "</title><style>" + kStyle + "</style></head><body>\n";
     s += "<h1>" + echapperHtml(titre) + "</h1>\n";
-    s += "<p class=\"resume\">" + decimal(d.lignes) + " lignes analys\u00e9es</p>\n";
+    s += "<p class=\"resume\">" + resume(d) + "</p>\n";
     ecrire(s);
     for (std::size_t k = 0; k < d.tables.size(); ++k) {
         const TableExportee& t = d.tables[k];

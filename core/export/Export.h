@@ -33,12 +33,20 @@ struct DonneesRapport {
     // The journal's file name and the period (" du 01/12/2026 00:00:00 au ...", or empty), in
     // UTF-8 as the system and the window give them.
     std::string nomJournal;
+    // When several files were analysed as one: their names, oldest first (then `nomJournal` is
+    // not used).
+    std::vector<std::string> journaux;
     std::string periode;
     std::string dateCreation;
     std::string version;
-    int64_t lignes = 0;
+    int64_t lignes = 0;  // the lines analysed: read, within the period, not skipped
+    // The lines read and those left out, when known (0: not told).
+    int64_t lignesLues = 0, lignesIgnorees = 0, lignesHorsPeriode = 0;
     std::vector<TableExportee> tables;
 };
+
+// "Rapport d'analyse du fichier a.log", or "... de 3 journaux : a, b, c", then the period.
+std::string titreRapport(const DonneesRapport& d);
 
 // The eight tables of the last analysis (statIP ... statVMensuelles) as the report grids show
 // them, with the leading entries their charts take (`nbAdresses` for the addresses chart).

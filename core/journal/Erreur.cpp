@@ -26,10 +26,23 @@ void leverErreurFichier(std::string_view debut, const std::string& chemin,
     throw ErreurFichier(m, std::string(debut), description);
 }
 
+namespace {
+
+const char* const kDebordement =
+    "D\xE9"
+    "bordement d'entier";
+
+}  // namespace
+
 void leverDebordement() {
-    throw ErreurKestrane(
-        "D\xE9"
-        "bordement d'entier");
+    throw ErreurKestrane(kDebordement);
+}
+
+ErreurDebordement::ErreurDebordement(std::size_t ligne)
+    : ErreurKestrane(kDebordement), ligne_(ligne) {}
+
+void leverDebordement(std::size_t ligne) {
+    throw ErreurDebordement(ligne);
 }
 
 void leverErreurFil() {

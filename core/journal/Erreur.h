@@ -2,6 +2,7 @@
 // that the window shows in its error box.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -49,6 +50,18 @@ inline constexpr const char* kPasFichierOrdinaire = "Ce n'est pas un fichier ord
 [[noreturn]] void leverErreurDate(std::string_view texte);
 // "Débordement d'entier"
 [[noreturn]] void leverDebordement();
+
+// The same error raised by a sum over the lines of a journal: it names the line (from 0) whose
+// amount took the sum past its range, so that a command line can point at it.
+class ErreurDebordement : public ErreurKestrane {
+  public:
+    explicit ErreurDebordement(std::size_t ligne);
+    std::size_t ligne() const { return ligne_; }
+
+  private:
+    std::size_t ligne_;
+};
+[[noreturn]] void leverDebordement(std::size_t ligne);
 // "Impossible de créer un fil d'exécution": the system refuses one more thread (too many
 // processes, or no memory left for its stack).
 [[noreturn]] void leverErreurFil();

@@ -72,9 +72,10 @@ std::string_view extraireSysteme(std::string_view agent) {
 namespace {
 
 // Steps 5 on of the cut, shared by the two parsers. `Entier` and `Entier64` read a number:
-// raising for analyserLigne, returning false for analyserLigneSouple.
-template <typename Entier, typename Entier64>
-bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier64) {
+// raising for analyserLigne, returning false for analyserLigneSouple. `Cite` cuts the quoted
+// fields: at the plain separator, or past the quotes a client escaped.
+template <typename Entier, typename Entier64, typename Cite>
+bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier64, Cite cite) {
     r.autre = extraireChamp(" ", reste);
     r.logname = extraireChamp(" ", reste);
     supprimerDebut(1, reste);
@@ -82,7 +83,7 @@ bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier
     r.heure = extraireChamp(" ", reste);
     r.fuseau = extraireChamp("] ", reste);
     supprimerDebut(1, reste);
-    r.requete = extraireChamp("\" ", reste);
+    r.requete = cite("\" ", reste);
     r.fichierCharge = extraireFichier(r.requete);
     if (!entier(extraireChamp(" ", reste), r.codeRenvoye)) return false;
     const std::string_view octets = extraireChamp(" ", reste);
@@ -92,9 +93,9 @@ bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier
         return false;
     }
     supprimerDebut(1, reste);
-    r.pagePrecedente = extraireChamp("\" ", reste);
+    r.pagePrecedente = cite("\" ", reste);
     supprimerDebut(1, reste);
-    const std::string_view agent = extraireChamp("\"", reste);
+    const std::string_view agent = cite("\"", reste);
     r.navigateur = extraireNavigateur(agent);
     r.systeme = extraireSysteme(agent);
     return true;
@@ -118,18 +119,35 @@ RLog analyserLigne(std::string_view ligne) {
         [](std::string_view t, int64_t& v) {
             v = convertirEntier64(t);
             return true;
+        },
+        [](std::string_view separateur, std::string_view& suite) {
+            return extraireChamp(separateur, suite);
         });
     return r;
+}
+
+namespace {
+
+// The four numbers of a dotted address cut off `reste`; false when one does not convert.
+bool lireAdressePointee(std::string_view& reste, RLog& r) {
+    return essayerConvertirEntier(extraireChamp(".", reste), r.ip1) &&
+           essayerConvertirEntier(extraireChamp(".", reste), r.ip2) &&
+           essayerConvertirEntier(extraireChamp(".", reste), r.ip3) &&
+           essayerConvertirEntier(extraireChamp(" ", reste), r.ip4);
+}
+
+}  // namespace
+
+bool adressePointee(std::string_view ligne) {
+    RLog r;
+    return lireAdressePointee(ligne, r);
 }
 
 bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif) {
     // Every field is written below (the record of a line that fails is not used).
     r.adresse = {};
     std::string_view reste = ligne;
-    if (!(essayerConvertirEntier(extraireChamp(".", reste), r.ip1) &&
-          essayerConvertirEntier(extraireChamp(".", reste), r.ip2) &&
-          essayerConvertirEntier(extraireChamp(".", reste), r.ip3) &&
-          essayerConvertirEntier(extraireChamp(" ", reste), r.ip4))) {
+    if (!lireAdressePointee(reste, r)) {
         r.ip1 = r.ip2 = r.ip3 = r.ip4 = 0;
         reste = ligne;
         r.adresse = extraireChamp(" ", reste);
@@ -145,7 +163,8 @@ bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& faut
             if (essayerConvertirEntier64(t, v)) return true;
             fautif = t;
             return false;
-        });
+        },
+        extraireChampEchappe);
 }
 
 void ajouterAdresseIP(std::string& s, int32_t a, int32_t b, int32_t c, int32_t d) {

@@ -37,10 +37,16 @@ RLog analyserLigne(std::string_view ligne);
 
 // The same cut for an analysis that skips the lines that do not conform: a client that is no
 // dotted address (the four numbers read as analyserLigne reads them) is the text before the
-// first blank, kept in `adresse`; the rest of the line is cut as analyserLigne cuts it. False when
-// a number still does not convert, with the text that failed in `fautif` ("-" for a missing
-// field), and `r` then incomplete; no error is raised.
+// first blank, kept in `adresse`; the rest of the line is cut as analyserLigne cuts it, except
+// that a quote escaped as Apache writes it (\" inside the request, the referrer or the agent,
+// \\ for a backslash) does not end its field: a client cannot forge the fields after its request.
+// False when a number still does not convert, with the text that failed in `fautif` ("-" for a
+// missing field), and `r` then incomplete; no error is raised.
 bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif);
+
+// Whether the line begins with a client that analyserLigne reads (four numbers), rather than an
+// IPv6 address or a host name, which only analyserLigneSouple takes.
+bool adressePointee(std::string_view ligne);
 
 // Thirteen labelled lines joined by CR LF, no break after the last.
 std::string detailLog(const RLog& r);

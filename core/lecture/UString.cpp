@@ -32,6 +32,19 @@ int valeurHexa(char c) {
 
 }  // namespace
 
+std::string_view extraireChampApresEchappements(std::string_view separateur,
+                                                std::string_view& reste, std::size_t pos) {
+    for (;;) {
+        std::size_t barres = 0;
+        while (pos != std::string_view::npos && barres < pos && reste[pos - barres - 1] == '\\') {
+            ++barres;
+        }
+        if (barres % 2 == 0) return couperChamp(reste, pos, separateur.size());
+        const std::size_t p = chercher(reste.substr(pos + 1), separateur);
+        pos = p == std::string_view::npos ? p : pos + 1 + p;
+    }
+}
+
 namespace {
 
 // The magnitude read by the conversion rules, or false: at most `limite`, or `limite` + 1 for a

@@ -20,6 +20,14 @@ inline constexpr std::string_view kTiret = "-";
 // An empty field is returned as "-". `separateur` must not be empty.
 inline std::string_view extraireChamp(std::string_view separateur, std::string_view& reste);
 
+// The same cut for a quoted field as Apache writes it, with its quotes and backslashes escaped
+// (\" and \\): an occurrence whose first character is escaped (an odd run of backslashes before it
+// within `reste`) is part of the field. The field keeps its escapes as written.
+inline std::string_view extraireChampEchappe(std::string_view separateur, std::string_view& reste);
+// Its rare part: the occurrence at `pos` follows a backslash.
+std::string_view extraireChampApresEchappements(std::string_view separateur,
+                                                std::string_view& reste, std::size_t pos);
+
 // Drops the first `n` characters of `reste` (all of them when it is shorter).
 inline void supprimerDebut(std::size_t n, std::string_view& reste) {
     reste.remove_prefix(n < reste.size() ? n : reste.size());
@@ -78,17 +86,31 @@ inline std::size_t chercher(std::string_view texte, std::string_view motif) {
     return std::string_view::npos;
 }
 
-inline std::string_view extraireChamp(std::string_view separateur, std::string_view& reste) {
+// The cut of extraireChamp once the separator is found at `pos` (npos: not found).
+inline std::string_view couperChamp(std::string_view& reste, std::size_t pos,
+                                    std::size_t tailleSeparateur) {
     std::string_view champ;
-    const std::size_t pos = chercher(reste, separateur);
     if (pos == std::string_view::npos) {
         champ = reste;
         reste = std::string_view(reste.data() + reste.size(), 0);
     } else {
         champ = reste.substr(0, pos);
-        reste.remove_prefix(pos + separateur.size());
+        reste.remove_prefix(pos + tailleSeparateur);
     }
     return champ.empty() ? kTiret : champ;
+}
+
+inline std::string_view extraireChamp(std::string_view separateur, std::string_view& reste) {
+    return couperChamp(reste, chercher(reste, separateur), separateur.size());
+}
+
+inline std::string_view extraireChampEchappe(std::string_view separateur, std::string_view& reste) {
+    const std::size_t pos = chercher(reste, separateur);
+    // Most fields hold no escaped quote: the plain cut.
+    if (pos == std::string_view::npos || pos == 0 || reste[pos - 1] != '\\') {
+        return couperChamp(reste, pos, separateur.size());
+    }
+    return extraireChampApresEchappements(separateur, reste, pos);
 }
 
 }  // namespace kestrane

@@ -1,9 +1,13 @@
 #!/bin/sh
 # The command line from a script's point of view: exit status, standard output and error, and
-# the files left behind, with no display at all. Usage: ligne_de_commande.sh <kestrane> <sample>
+# the files left behind, with no display at all, for either program that runs it: `kestrane`
+# given an option, or `kestrane-rapport`; each names itself in its messages, help and version.
+# Usage: ligne_de_commande.sh <program> <sample> [kestrane|kestrane-rapport]
 set -u
 KESTRANE=$1
 ECHANTILLON=$2
+NOM=${3:-kestrane}
+ATTENDUS=$(dirname "$0")/attendus
 T=$(mktemp -d)
 chmod 755 "$T"
 trap 'chmod -R u+w "$T" 2>/dev/null; rm -rf "$T"' EXIT
@@ -44,6 +48,10 @@ verifier() {
     if [ "$attendu" != 0 ] && [ -s "$T/sortie" ]; then
         echo "ECHEC $nom : sortie standard non vide en cas d'erreur"; echecs=$((echecs + 1))
     fi
+    if [ "$attendu" != 0 ] && [ "$(head -c $((${#NOM} + 3)) "$T/erreurs")" != "$NOM : " ]; then
+        echo "ECHEC $nom : message sans le nom du programme « $NOM : »"; cat "$T/erreurs"
+        echecs=$((echecs + 1))
+    fi
     echo "ok $nom"
 }
 
@@ -56,8 +64,28 @@ cp "$T/acces.log" "$T/illisible.log" && chmod 000 "$T/illisible.log"
 mkdir "$T/lecture-seule" && echo "ancien rapport" >"$T/lecture-seule/rapport.html" && chmod 555 "$T/lecture-seule"
 gzip -c "$T/acces.log" >"$T/acces.log.gz" && chmod 644 "$T/acces.log.gz"
 
-verifier aide 0 "Usage : kestrane" -- --help
-verifier version 0 "Kestrane " -- --version
+# A byte sum past 64 bits over two clients: only the compléments' sums pass the range.
+L1='83.149.9.216 - - [17/May/2015:10:05:03 +0000] "GET /a HTTP/1.1" 200 1 "-" "x"'
+L2='10.0.0.1 - - [17/May/2015:10:06:00 +0000] "GET /big HTTP/1.1" 200 9223372036854775807 "-" "x"'
+printf '%s\n' "$L1" "$L2" >"$T/gros.log"
+# A client that forges the fields after its request, twice.
+F='10.0.0.1 - - [17/May/2015:10:05:03 +0000] "GET /x\" 200 9223372036854775807 \"http://spam.example/\" \"EvilBot HTTP/1.1" 400 226 "-" "-"'
+printf '%s\n' "$F" "$F" >"$T/forge.log"
+printf 'a\nb\nc\n' >"$T/autre.log"
+{ head -n 1 "$T/acces.log"; echo '2001:db8::1 - - [20/Dec/2023:01:00:00 +0100] "GET / HTTP/1.1" 200 10 "-" "x"'; } >"$T/ipv6.log"
+# A day whose time does not read, a line without a readable day.
+for d in 17/May/2015:10:00:00 18/May/2015:25:00:00 x:10:00:00; do
+    echo "1.2.3.4 - - [$d +0000] \"GET / HTTP/1.1\" 200 10 \"-\" \"x\""
+done >"$T/heures.log"
+chmod 644 "$T/gros.log" "$T/forge.log" "$T/autre.log" "$T/ipv6.log" "$T/heures.log"
+
+verifier aide 0 "Usage : $NOM [options] journal..." -- --help
+if [ "$NOM" = kestrane ]; then version="Kestrane "; else version="$NOM (Kestrane) "; fi
+verifier version 0 "$version" -- --version
+# The help word for word: the options of the manual page are checked against it.
+lancer --help
+cmp -s "$T/sortie" "$ATTENDUS/aide-$NOM.txt" || { echo "ECHEC aide différente de $ATTENDUS/aide-$NOM.txt :"; diff "$ATTENDUS/aide-$NOM.txt" "$T/sortie"; echecs=$((echecs + 1)); }
+verifier aide_dans_le_message 1 "($NOM --help pour l'aide)" -- --rapports "$T/x.html"
 verifier rapport 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/r.html" "$T/acces.log"
 verifier gzip 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/gz.html" "$T/acces.log.gz"
 verifier deux_fichiers 0 "10000 lignes analysées" -- --csv "$T/sortie-ok/csv" "$T/acces.log" "$T/acces.log.gz"
@@ -68,7 +96,23 @@ verifier fichier_illisible 1 "Impossible d'ouvrir le fichier \"$T/illisible.log\
 verifier ligne_fautive 1 "ligne 3 : 'abc' n'est pas une valeur entière correcte" -- --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
 verifier ligne_fautive_periode 1 "ligne 3 : 'abc'" -- --periode 2023-12-20T00:30..2023-12-20T23:00 --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
 verifier ligne_fautive_second_fichier 1 "$T/mauvais.log, ligne 3 : 'abc'" -- --rapport "$T/sortie-ok/x.html" "$T/acces.log" "$T/mauvais.log"
-verifier ligne_fautive_ignoree 0 "1 ignorées" -- --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/m.html" "$T/mauvais.log"
+verifier ligne_fautive_ignoree 0 "20 lignes analysées, 1 ignorée," -- --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/m.html" "$T/mauvais.log"
+grep -qF "20 lignes analysées sur 21 lignes lues (1 ligne ignorée)" "$T/sortie-ok/m.html" || { echo "ECHEC résumé du rapport"; echecs=$((echecs + 1)); }
+verifier somme_complements 1 "$NOM : ligne 2 : Débordement d'entier" -- --complements --rapport "$T/sortie-ok/x.html" "$T/gros.log"
+verifier somme_complements_souple 1 "$NOM : ligne 2 : Débordement d'entier" -- --complements --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/x.html" "$T/gros.log"
+verifier somme_sans_complements 0 "2 lignes analysées, 2 adresses IP" -- --rapport "$T/sortie-ok/g.html" "$T/gros.log"
+verifier champs_forges 1 "$NOM : ligne 2 : Débordement d'entier" -- --rapport "$T/sortie-ok/x.html" "$T/forge.log"
+verifier champs_forges_souple 0 "2 lignes analysées, 1 adresse IP" -- --ignorer-lignes-non-conformes --csv "$T/sortie-ok/forge" "$T/forge.log"
+grep -q '^10.0.0.1;452' "$T/sortie-ok/forge/taux-chargement.csv" || { echo "ECHEC octets des lignes forgées"; echecs=$((echecs + 1)); }
+verifier aucune_ligne_conforme 1 "$NOM : aucune ligne conforme sur 3 : format non reconnu ?" -- --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/x.html" "$T/autre.log"
+verifier client_ipv6 1 "$NOM : l'option --ignorer-lignes-non-conformes lit les adresses IPv6 et les noms d'hôtes" -- --rapport "$T/sortie-ok/x.html" "$T/ipv6.log"
+head -n 1 "$T/erreurs" | grep -qF "$NOM : ligne 2 : '2001:db8::1 - - [" || { echo "ECHEC première ligne du message IPv6"; echecs=$((echecs + 1)); }
+verifier ligne_fautive_sans_conseil 1 "ligne 3" -- --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
+[ "$(wc -l <"$T/erreurs")" = 1 ] || { echo "ECHEC conseil IPv6 pour une adresse pointée"; echecs=$((echecs + 1)); }
+verifier jours 0 "3 lignes analysées" -- --complements --csv "$T/sortie-ok/jours" "$T/heures.log"
+tr -d '\r' <"$T/sortie-ok/jours/jours.csv" | grep -c -e '^17/05/2015;1;10$' -e '^18/05/2015;1;10$' -e '^Requêtes sans date lisible;1;10$' | grep -qx 3 || { echo "ECHEC jours.csv"; cat "$T/sortie-ok/jours/jours.csv"; echecs=$((echecs + 1)); }
+verifier deux_journaux 0 "lignes analysées" -- --rapport "$T/sortie-ok/deux.html" "$T/acces.log" "$T/gros.log"
+grep -qF "<h1>Rapport d&#39;analyse de 2 journaux : gros.log, acces.log</h1>" "$T/sortie-ok/deux.html" || { echo "ECHEC titre de deux journaux"; echecs=$((echecs + 1)); }
 verifier dossier_lecture_seule 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
 verifier csv_puis_rapport_impossible 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --csv "$T/sortie-ok/csv2" --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"
 verifier sans_sortie 1 "indiquez --rapport" -- --ignorer-lignes-non-conformes "$T/acces.log"

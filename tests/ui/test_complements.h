@@ -18,6 +18,7 @@ class TestComplements : public QObject {
     void periodeAuMilieuDUnJour();
     void periodeEtLignesIgnorees();
     void periodeVide();
+    void debordementEtHeuresIllisibles();
 
   private:
     QString ecrire(const QString& nom, const QByteArray& octets);

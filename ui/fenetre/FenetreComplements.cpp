@@ -84,7 +84,7 @@ void TForm1::afficherComplements() {
     Complements c;
     enFond([&] { c = comptesComplements_.resultat(static_cast<int64_t>(statIP.size())); });
     comptesComplements_.vider();
-    c.lignesAnalysees = static_cast<int64_t>(journal_.nbLignes());
+    c.lignesLues = static_cast<int64_t>(journal_.nbLignes());
     c.lignesHorsPeriode = static_cast<int64_t>(horsPeriode_);
     if (tableauLog.souple()) c.lignesIgnorees = static_cast<int64_t>(tableauLog.nbIgnorees());
     pageComplements->afficher(c);

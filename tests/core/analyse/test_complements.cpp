@@ -71,6 +71,88 @@ TEST(Complements, CodesDeRetourMemeInsolites) {
     EXPECT_EQ(c.octets, 143);
 }
 
+// Every byte sum is checked as the lines taken in journal order would check it, whatever the
+// split into two stretches: the line that takes a sum past the 64-bit range is named, and a sum
+// that passes it only inside a stretch (a negative amount brings it back) is no error.
+TEST(Complements, SommesDOctetsVerifieesDansLOrdreDuJournal) {
+    struct Ligne {
+        std::string code, octets, date;
+    };
+    struct Cas {
+        const char* nom;
+        std::vector<Ligne> lignes;           // the filler goes after the first one
+        std::optional<std::size_t> fautive;  // among the lines above
+        int64_t octets;                      // the total when no line is at fault
+    };
+    const std::string m = "9223372036854775807", moinsMax = "-9223372036854775807";
+    const std::string d17 = "17/May/2015", d18 = "18/May/2015", d19 = "19/May/2015";
+    const Cas cas[] = {
+        {"total: 1 then the maximum", {{"200", "1", d17}, {"200", m, d17}}, 1, 0},
+        {"the maximum exactly",
+         {{"200", "9223372036854775806", d17}, {"404", "1", d18}},
+         std::nullopt,
+         INT64_MAX},
+        {"one code's sum", {{"200", m, d17}, {"404", moinsMax, d17}, {"200", "5", d18}}, 2, 0},
+        {"one day's sum",
+         {{"200", m, d17}, {"404", moinsMax, d18}, {"200", "-5", d19}, {"200", "5", d17}},
+         3,
+         0},
+        // Days that the requests report reads, so that the lenient reading keeps the lines.
+        {"the undated lines' sum",
+         {{"200", m, d17 + "x"}, {"200", moinsMax, d17}, {"200", "1", d18 + "x"}},
+         2,
+         0},
+        {"past the range inside the second stretch only",
+         {{"200", moinsMax, d17}, {"200", m, d17}, {"200", m, d17}},
+         std::nullopt,
+         INT64_MAX},
+    };
+    for (const Cas& c : cas) {
+        for (const std::size_t remplissage : {std::size_t{0}, std::size_t{40000}}) {
+            for (const bool souple : {false, true}) {
+                SCOPED_TRACE(testing::Message() << c.nom << ", " << remplissage << " filler lines"
+                                                << (souple ? ", lenient" : ""));
+                // The lenient reading skips a first line: the line named is still the journal's.
+                std::vector<std::string> l;
+                if (souple) l.push_back("junk");
+                const std::size_t decalage = l.size();
+                for (std::size_t k = 0; k < c.lignes.size(); ++k) {
+                    const Ligne& x = c.lignes[k];
+                    l.push_back(
+                        ligneCode("1.1.1." + std::to_string(k), x.code, x.octets, "/a", x.date));
+                    for (std::size_t n = 0; k == 0 && n < remplissage; ++n) {
+                        l.push_back(ligneCode("2.2.2.2", "200", "0", "/b", "17/May/2015"));
+                    }
+                }
+                ComptesComplements comptes;
+                TableauLog t;
+                t.memoriser(journalDe(l), {}, &comptes, souple ? examinerLigne : nullptr);
+                try {
+                    const Complements r = comptes.resultat();
+                    EXPECT_FALSE(c.fautive.has_value());
+                    EXPECT_EQ(r.octets, c.octets);
+                } catch (const ErreurDebordement& e) {
+                    ASSERT_TRUE(c.fautive.has_value()) << e.ligne();
+                    const std::size_t attendue =
+                        decalage + *c.fautive + (*c.fautive > 0 ? remplissage : 0);
+                    EXPECT_EQ(e.ligne(), attendue);
+                    EXPECT_EQ(e.message(),
+                              "D\xE9"
+                              "bordement d'entier");
+                }
+            }
+        }
+    }
+}
+
+// Singular for 0 and 1, as French writes it; the texts are taken as they are (here UTF-8).
+TEST(Complements, AccordDuNom) {
+    const std::pair<int64_t, const char*> cas[] = {
+        {0, "0 ligne"}, {1, "1 ligne"}, {-1, "-1 ligne"}, {2, "2 lignes"}, {1000, "1000 lignes"}};
+    for (const auto& [n, texte] : cas) EXPECT_EQ(quantite(n, "ligne", "lignes"), texte);
+    EXPECT_EQ(accord(1, "adresse IP", "adresses IP"), "adresse IP");
+}
+
 TEST(Complements, ClasseEtTexteDesCodes) {
     const struct {
         int32_t code;
@@ -159,18 +241,39 @@ TEST(Complements, JoursAuPassageDUnMoisEtDUneAnnee) {
     }
 }
 
-TEST(Complements, DatesIllisiblesHorsDesJoursMaisDansLeResume) {
+// A line whose day reads counts in its day, its time read or not; only its time decides whether
+// it counts in the first and last dates. The days and the undated requests add up to the requests.
+TEST(Complements, UneHeureIlisibleCompteDansSonJour) {
     const Complements c = complementsDe({
         ligneCode("1.1.1.1", "200", "10", "/a", "06/Dec/2006", "10:00:00"),
-        ligneCode("1.1.1.1", "200", "10", "/a", "06/dec/2006", "10:00:00"),
-        ligneCode("1.1.1.1", "200", "10", "/a", "31/Nov/2006", "10:00:00"),
-        ligneCode("1.1.1.1", "200", "10", "/a", "07/Dec/2006", "25:00:00"),
-        ligneCode("1.1.1.1", "200", "10", "/a", "07/Dec/2006", "10:00"),
+        ligneCode("1.1.1.1", "200", "1", "/a", "06/dec/2006", "10:00:00"),
+        ligneCode("1.1.1.1", "200", "2", "/a", "31/Nov/2006", "10:00:00"),
+        ligneCode("1.1.1.1", "200", "10", "/a", "18/May/2015", "25:00:00"),
+        ligneCode("1.1.1.1", "200", "10", "/a", "18/May/2015", "24:00:00"),
+        ligneCode("1.1.1.1", "200", "10", "/a", "18/May/2015", "23:59:60"),
+        ligneCode("1.1.1.1", "200", "10", "/a", "05/Dec/2006", "09:00:00.123"),
+        ligneCode("1.1.1.1", "200", "10", "/a", "07/Dec/2006", "10:5"),
     });
-    EXPECT_EQ(c.requetes, 5);
-    EXPECT_EQ(c.datesIllisibles, 4);
-    EXPECT_EQ(jours(c), "06/12/2006=1/10 ");
-    EXPECT_EQ(c.nbJours, 1);
+    EXPECT_EQ(c.requetes, 8);
+    EXPECT_EQ(c.datesIllisibles, 2);
+    EXPECT_EQ(c.octetsSansDate, 3);
+    EXPECT_EQ(jours(c).substr(0, 48), "05/12/2006=1/10 06/12/2006=1/10 07/12/2006=1/10 ");
+    ASSERT_FALSE(c.jours.empty());
+    EXPECT_EQ(c.jours.size(), static_cast<std::size_t>(c.nbJours));
+    EXPECT_TRUE(jours(c).ends_with(" 18/05/2015=3/30 ")) << jours(c);
+    int64_t requetes = c.datesIllisibles;
+    for (const CompteJour& j : c.jours) requetes += j.requetes;
+    EXPECT_EQ(requetes, c.requetes);
+    ASSERT_TRUE(c.dates);
+    EXPECT_EQ(texteInstant(c.premiere), "06/12/2006 10:00:00");
+    EXPECT_EQ(texteInstant(c.derniere), "06/12/2006 10:00:00");
+    // Days only, no time that reads: days, but no first or last date.
+    const Complements sansHeure =
+        complementsDe({ligneCode("1.1.1.1", "200", "1", "/a", "06/Dec/2006", "x"),
+                       ligneCode("1.1.1.1", "200", "1", "/a", "08/Dec/2006", "10:5")});
+    EXPECT_FALSE(sansHeure.dates);
+    EXPECT_EQ(jours(sansHeure), "06/12/2006=1/1 07/12/2006=0/0 08/12/2006=1/1 ");
+    EXPECT_EQ(sansHeure.nbJours, 3);
 }
 
 TEST(Complements, JournalSansAucuneDateLisible) {
@@ -200,6 +303,7 @@ TEST(Complements, ResumeDesLignesEtDesOctets) {
         ligneCode("10.1.1.1", "200", "1000"),
     });
     EXPECT_EQ(c.requetes, 4);
+    EXPECT_EQ(c.lignesLues, 4);
     EXPECT_EQ(c.lignesAnalysees, 4);
     EXPECT_EQ(c.lignesIgnorees, 0);
     EXPECT_EQ(c.octets, 3000);

@@ -24,9 +24,10 @@ const std::string kDebordement =
 
 // 1.1.1.1 sends `a1`, then, after `remplissage` lines of 3.3.3.3 without bytes, 1.1.1.1 sends
 // `a2` and 2.2.2.2 sends `b`; more filler follows so that a long journal's halves split there.
+// `entete`: lines before all that.
 Journal journalOctets(const std::string& a1, const std::string& a2, const std::string& b,
-                      std::size_t remplissage) {
-    std::vector<std::string> l;
+                      std::size_t remplissage, const std::vector<std::string>& entete = {}) {
+    std::vector<std::string> l = entete;
     l.push_back(ligneLog("1.1.1.1", "06/Dec/2006", "10:00:00", a1));
     for (std::size_t k = 0; k < remplissage; ++k)
         l.push_back(ligneLog("3.3.3.3", "06/Dec/2006", "11:00:00", "-"));
@@ -41,6 +42,7 @@ Journal journalOctets(const std::string& a1, const std::string& a2, const std::s
 struct Issue {
     Paires taux;
     std::optional<std::string> erreur;
+    std::optional<std::size_t> ligne;  // the journal's line an overflow names
 };
 
 template <typename F>
@@ -48,6 +50,9 @@ Issue issue(F&& calcul, const tableauRapportStat& taux) {
     Issue r;
     try {
         calcul();
+    } catch (const ErreurDebordement& e) {
+        r.erreur = e.message();
+        r.ligne = e.ligne();
     } catch (const ErreurKestrane& e) {
         r.erreur = e.message();
     }
@@ -85,8 +90,18 @@ TEST(Octets, SoixanteQuatreBitsParLesTroisChemins) {
             TableauLog().memoriser(j, {}, &comptes);
             statTaux.clear();
             const Issue premierePasse = issue([&] { calculerTables(j, 1, &comptes); }, statTaux);
+            // The lenient reading skips two lines before: the line named is still the journal's.
+            TableauLog souple;
+            ComptesJournal comptesSouples;
+            souple.memoriser(journalOctets(c.a1, c.a2, c.b, remplissage, {"junk", ""}), {},
+                             &comptesSouples, examinerLigne);
+            statTaux.clear();
+            const Issue lignesGardees =
+                issue([&] { calculerTables(souple, 1, &comptesSouples); }, statTaux);
             if (c.debordement) {
                 EXPECT_EQ(tally.erreur, kDebordement);
+                EXPECT_EQ(tally.ligne, 1 + remplissage);
+                EXPECT_EQ(lignesGardees.ligne, 3 + remplissage);
                 // The entries built before the overflowing line stay.
                 EXPECT_EQ(tally.taux, (Paires{{"1.1.1.1", std::stoll(c.a1)}, {"3.3.3.3", 0}}));
             } else {
@@ -96,8 +111,12 @@ TEST(Octets, SoixanteQuatreBitsParLesTroisChemins) {
             }
             EXPECT_EQ(uneFois.erreur, tally.erreur);
             EXPECT_EQ(uneFois.taux, tally.taux);
+            EXPECT_EQ(uneFois.ligne, tally.ligne);
             EXPECT_EQ(premierePasse.erreur, tally.erreur);
             EXPECT_EQ(premierePasse.taux, tally.taux);
+            EXPECT_EQ(premierePasse.ligne, tally.ligne);
+            EXPECT_EQ(lignesGardees.erreur, tally.erreur);
+            EXPECT_EQ(lignesGardees.taux, tally.taux);
         }
     }
 }

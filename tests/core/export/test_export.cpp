@@ -163,6 +163,59 @@ TEST(Export, TablesComplements) {
     };
     for (const auto& k : cas) EXPECT_EQ(t[k.table].lignes.at(k.ligne), k.attendu);
     EXPECT_TRUE(t[2].lignes.empty());
+    EXPECT_EQ(t[3].lignes.size(), 1u);
+    // Requests without a readable day close the days, so that the column adds up.
+    c.datesIllisibles = 3;
+    c.octetsSansDate = 12;
+    EXPECT_EQ(tablesComplements(c)[3].lignes.back(),
+              (std::vector<std::string>{"Requ\xEAtes sans date lisible", "3", "12"}));
+}
+
+// The title names every journal analysed, oldest first; the summary says what was left out.
+TEST(Export, TitreEtResume) {
+    const struct {
+        std::vector<std::string> journaux;
+        int64_t lues, ignorees, horsPeriode, analysees;
+        const char *titre, *resume;
+    } cas[] = {
+        {{}, 0, 0, 0, 1, "Rapport d'analyse du fichier acces.log", "1 ligne analys\u00e9e"},
+        {{"a.log.1", "a.log"},
+         10,
+         0,
+         0,
+         10,
+         "Rapport d'analyse de 2 journaux : a.log.1, a.log",
+         "10 lignes analys\u00e9es"},
+        {{"c", "b", "a"},
+         38487,
+         10,
+         0,
+         38477,
+         "Rapport d'analyse de 3 journaux : c, b, a",
+         "38477 lignes analys\u00e9es sur 38487 lignes lues (10 lignes ignor\u00e9es)"},
+        {{"seul.log"},
+         5,
+         1,
+         2,
+         2,
+         "Rapport d'analyse du fichier seul.log",
+         "2 lignes analys\u00e9es sur 5 lignes lues (2 lignes hors p\u00e9riode, 1 ligne "
+         "ignor\u00e9e)"},
+    };
+    for (const auto& c : cas) {
+        DonneesRapport d;
+        d.nomJournal = "acces.log";
+        d.journaux = c.journaux;
+        d.lignesLues = c.lues;
+        d.lignesIgnorees = c.ignorees;
+        d.lignesHorsPeriode = c.horsPeriode;
+        d.lignes = c.analysees;
+        EXPECT_EQ(titreRapport(d), c.titre);
+        const std::string s = produit([&](const Ecrivain& e) { produireHtml(d, e); });
+        EXPECT_NE(s.find(std::string("<p class=\"resume\">") + c.resume + "</p>"),
+                  std::string::npos)
+            << c.resume;
+    }
 }
 
 TEST(Export, ReplisEtGraphes) {

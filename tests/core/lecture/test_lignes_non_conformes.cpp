@@ -105,6 +105,45 @@ TEST(AnalyserLigneSouple, LignesQuiRestentNonConformes) {
     }
 }
 
+// A client that writes quotes into its request cannot forge the fields after it when the lines
+// are read with the escapes Apache writes; the default reading cuts at the first quote as always.
+TEST(AnalyserLigneSouple, GuillemetsEchappesDansLesChampsCites) {
+    const std::string debut = "10.0.0.1 - - [17/May/2015:10:05:03 +0000] ";
+    struct Cas {
+        std::string suite;
+        std::string_view requete, provenance, navigateur;
+        int32_t code;
+        int64_t octets;
+        // The default reading's fields.
+        std::string_view requeteStricte, provenanceStricte;
+        int64_t octetsStricts;
+    };
+    const std::vector<Cas> cas = {
+        {"\"GET /x\\\" 200 9223372036854775807 \\\"http://spam.example/\\\" \\\"EvilBot "
+         "HTTP/1.1\" 400 226 \"-\" \"-\"",
+         "GET /x\\\" 200 9223372036854775807 \\\"http://spam.example/\\\" \\\"EvilBot HTTP/1.1",
+         "-", "-", 400, 226, "GET /x\\", "\"http://spam.example/\\", INT64_MAX},
+        {"\"GET /a\\\\\" 200 5 \"http://r.example/?q=\\\"x\\\"\" \"Bot \\\"2\\\" (x)\"",
+         "GET /a\\\\", "http://r.example/?q=\\\"x\\\"", "Bot \\\"2\\\" ", 200, 5, "GET /a\\\\",
+         "http://r.example/?q=\\\"x\\\"", 5},
+    };
+    for (const Cas& c : cas) {
+        const std::string ligne = debut + c.suite;
+        RLog r;
+        std::string_view fautif;
+        ASSERT_TRUE(analyserLigneSouple(ligne, r, fautif)) << ligne;
+        EXPECT_EQ(r.requete, c.requete);
+        EXPECT_EQ(r.pagePrecedente, c.provenance);
+        EXPECT_EQ(r.navigateur, c.navigateur);
+        EXPECT_EQ(r.codeRenvoye, c.code);
+        EXPECT_EQ(r.chargement, c.octets);
+        const RLog strict = analyserLigne(ligne);
+        EXPECT_EQ(strict.requete, c.requeteStricte);
+        EXPECT_EQ(strict.pagePrecedente, c.provenanceStricte);
+        EXPECT_EQ(strict.chargement, c.octetsStricts);
+    }
+}
+
 namespace {
 
 // An examen of the tests' own: a time that begins with X does not read.

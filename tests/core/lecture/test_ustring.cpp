@@ -65,6 +65,40 @@ TEST(ExtraireChamp, Cas) {
     }
 }
 
+// Quoted fields as Apache writes them: \" and \\ inside; an escaped quote ends nothing.
+TEST(ExtraireChampEchappe, Cas) {
+    struct Cas {
+        std::string_view separateur, ligne, champ, reste;
+    };
+    const Cas cas[] = {
+        {"\" ", "GET / HTTP/1.1\" 200 5", "GET / HTTP/1.1", "200 5"},
+        {"\" ", "GET /x\\\" 200 1 \\\"a\\\" HTTP/1.1\" 400 2",
+         "GET /x\\\" 200 1 \\\"a\\\" HTTP/1.1", "400 2"},
+        // An escaped backslash before the quote: the quote ends the field.
+        {"\" ", "a\\\\\" b", "a\\\\", "b"},
+        {"\" ", "a\\\\\\\" b\" c", "a\\\\\\\" b", "c"},
+        // A quote not followed by a blank is no separator, escaped or not.
+        {"\" ", "a\"b\" c", "a\"b", "c"},
+        {"\"", "Mozilla \\\"x\\\"\" reste", "Mozilla \\\"x\\\"", " reste"},
+        // Only escaped quotes: the whole remainder, as without a separator.
+        {"\" ", "a\\\" b", "a\\\" b", ""},
+        {"\" ", "\" b", "-", "b"},
+        {"\" ", "", "-", ""},
+        {"\"", "\\", "\\", ""},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(testing::Message() << "ligne '" << c.ligne << "'");
+        std::string_view reste = c.ligne;
+        EXPECT_EQ(extraireChampEchappe(c.separateur, reste), c.champ);
+        EXPECT_EQ(reste, c.reste);
+        // Without a backslash the cut is the plain one.
+        if (c.ligne.find('\\') == std::string_view::npos) {
+            std::string_view simple = c.ligne;
+            EXPECT_EQ(extraireChamp(c.separateur, simple), c.champ);
+        }
+    }
+}
+
 TEST(ExtraireChamp, ReprendApresLeSeparateurJusquAuBout) {
     // The hourly slices cut the hour out of a time text this way.
     std::string_view reste = "10:15:32";

@@ -313,12 +313,14 @@ void PageComplements::afficherResume(const Complements& c) {
     const auto ligne = [&](const QString& libelle, const QString& valeur) {
         l << libelle + QStringLiteral(" : ") + valeur;
     };
-    ligne(QStringLiteral("Lignes analys\u00e9es"), francais(c.lignesAnalysees));
+    // Read, less those out of the period and those skipped: the lines every table counts.
+    ligne(QStringLiteral("Lignes lues"), francais(c.lignesLues));
     if (c.lignesHorsPeriode > 0) {
         ligne(QStringLiteral("Lignes hors p\u00e9riode"), francais(c.lignesHorsPeriode));
     }
     if (c.lignesIgnorees > 0)
         ligne(QStringLiteral("Lignes ignor\u00e9es"), francais(c.lignesIgnorees));
+    ligne(QStringLiteral("Lignes analys\u00e9es"), francais(c.lignesAnalysees));
     ligne(QStringLiteral("Adresses clientes distinctes"), francais(c.adressesDistinctes));
     ligne(QStringLiteral("Requ\u00eates"), francais(c.requetes));
     ligne(QStringLiteral("Octets envoy\u00e9s"), enOctets(c.octets));

@@ -1,0 +1,131 @@
+#include "core/lecture/Echappements.h"
+
+#include <cstdint>
+
+namespace kestrane {
+
+namespace {
+
+int hexa(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The value of the n hexadecimal digits at p, or -1.
+int32_t lireHexa(const char* p, std::size_t reste, std::size_t n) {
+    if (reste < n) return -1;
+    int32_t v = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const int c = hexa(p[i]);
+        if (c < 0) return -1;
+        v = v * 16 + c;
+    }
+    return v;
+}
+
+std::size_t ecrireUtf8(uint32_t c, char* s) {
+    if (c < 0x80) {
+        s[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        s[0] = static_cast<char>(0xC0 | (c >> 6));
+        s[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        s[0] = static_cast<char>(0xE0 | (c >> 12));
+        s[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    s[0] = static_cast<char>(0xF0 | (c >> 18));
+    s[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    s[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+}  // namespace
+
+std::size_t desechapper(std::string_view t, char* sortie) {
+    char* s = sortie;
+    const std::size_t n = t.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = t[i];
+        if (c != '\\' || i + 1 == n) {
+            *s++ = c;
+            continue;
+        }
+        const char e = t[i + 1];
+        char simple = 0;
+        switch (e) {
+            case '"':
+                simple = '"';
+                break;
+            case '\\':
+                simple = '\\';
+                break;
+            case '/':
+                simple = '/';
+                break;
+            case 'n':
+                simple = '\n';
+                break;
+            case 'r':
+                simple = '\r';
+                break;
+            case 't':
+                simple = '\t';
+                break;
+            case 'b':
+                simple = '\b';
+                break;
+            case 'f':
+                simple = '\f';
+                break;
+            case 'v':
+                simple = '\v';
+                break;
+            default:
+                break;
+        }
+        if (simple != 0) {
+            *s++ = simple;
+            ++i;
+            continue;
+        }
+        if (e == 'x') {
+            const int32_t v = lireHexa(t.data() + i + 2, n - i - 2, 2);
+            if (v >= 0) {
+                *s++ = static_cast<char>(v);
+                i += 3;
+                continue;
+            }
+        } else if (e == 'u') {
+            int32_t v = lireHexa(t.data() + i + 2, n - i - 2, 4);
+            if (v >= 0) {
+                std::size_t lus = 6;
+                // A surrogate pair: the second half follows as \uDC00..\uDFFF.
+                if (v >= 0xD800 && v <= 0xDBFF && i + 12 <= n && t[i + 6] == '\\' &&
+                    t[i + 7] == 'u') {
+                    const int32_t bas = lireHexa(t.data() + i + 8, n - i - 8, 4);
+                    if (bas >= 0xDC00 && bas <= 0xDFFF) {
+                        v = 0x10000 + ((v - 0xD800) << 10) + (bas - 0xDC00);
+                        lus = 12;
+                    }
+                }
+                // Six bytes or more of input give four bytes or fewer of output.
+                s += ecrireUtf8(static_cast<uint32_t>(v), s);
+                i += lus - 1;
+                continue;
+            }
+        }
+        *s++ = c;
+    }
+    return static_cast<std::size_t>(s - sortie);
+}
+
+}  // namespace kestrane

@@ -1,0 +1,458 @@
+// JSON lines, read with simdjson's On-Demand parser: one pass over each object, taking only the
+// keys of the mapping, nested ones included ("request.headers.User-Agent[0]").
+#include <simdjson.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "core/lecture/InterneFormats.h"
+#include "core/lecture/UString.h"
+
+namespace kestrane {
+
+using C = ChampJournal;
+namespace od = simdjson::ondemand;
+
+// One key of the mapping's tree: the key at its level, the element of the array it holds when
+// the path says "[n]", and either the field it feeds or the keys under it.
+struct NoeudJson {
+    std::string cle;
+    int64_t indice = -1;
+    bool feuille = false;
+    ChampJournal champ = C::Autre;
+    uint8_t rang = 0;
+    std::string chemin;  // the whole path: the name of an extra field
+    std::vector<NoeudJson> enfants;
+};
+
+struct ArbreJson {
+    NoeudJson racine;
+};
+
+struct EtatJson {
+    od::parser analyseur;
+    std::unique_ptr<char[]> tampon;
+    std::size_t capacite = 0;
+    // The line was read as Latin-1 (it is no UTF-8): strings go back to their bytes.
+    bool latin1 = false;
+};
+
+void SupprimerEtatJson::operator()(EtatJson* e) const {
+    delete e;
+}
+
+PtrEtatJson creerEtatJson() {
+    return PtrEtatJson(new EtatJson);
+}
+
+namespace {
+
+struct Cle {
+    std::string_view nom;
+    ChampJournal champ;
+};
+
+// nginx with escape=json: users name the keys after the variables.
+constexpr Cle kNginx[] = {
+    {"time_local", C::Temps},
+    {"time_iso8601", C::Temps},
+    {"msec", C::Temps},
+    {"remote_addr", C::Client},
+    {"realip_remote_addr", C::Client},
+    {"remote_user", C::Utilisateur},
+    {"request", C::Requete},
+    {"request_method", C::Methode},
+    {"request_uri", C::CheminComplet},
+    {"uri", C::Chemin},
+    {"args", C::Parametres},
+    {"query_string", C::Parametres},
+    {"server_protocol", C::Protocole},
+    {"status", C::Statut},
+    {"body_bytes_sent", C::Octets},
+    {"bytes_sent", C::Octets},
+    {"http_referer", C::Provenance},
+    {"http_referrer", C::Provenance},
+    {"http_user_agent", C::Agent},
+    {"host", C::Hote},
+    {"http_host", C::Hote},
+    {"server_name", C::Hote},
+    {"server_port", C::Port},
+    {"request_time", C::DureeS},
+    {"upstream_response_time", C::DureeS},
+};
+
+// Names that hand-written nginx (and other) key sets often use; after every server's own.
+constexpr Cle kUsuelles[] = {
+    {"time", C::Temps},       {"timestamp", C::Temps},    {"@timestamp", C::Temps},
+    {"method", C::Methode},   {"protocol", C::Protocole}, {"referer", C::Provenance},
+    {"user_agent", C::Agent},
+};
+
+constexpr Cle kCaddy[] = {
+    {"ts", C::Temps},
+    {"request.client_ip", C::Client},
+    {"request.remote_ip", C::Client},
+    {"user_id", C::Utilisateur},
+    {"request.method", C::Methode},
+    {"request.uri", C::CheminComplet},
+    {"request.proto", C::Protocole},
+    {"status", C::Statut},
+    {"size", C::Octets},
+    {"request.headers.Referer[0]", C::Provenance},
+    {"request.headers.User-Agent[0]", C::Agent},
+    {"request.host", C::Hote},
+    {"duration", C::DureeS},
+};
+
+constexpr Cle kTraefik[] = {
+    {"StartLocal", C::Temps},           {"StartUTC", C::Temps},
+    {"ClientHost", C::Client},          {"ClientUsername", C::Utilisateur},
+    {"RequestMethod", C::Methode},      {"RequestPath", C::CheminComplet},
+    {"RequestProtocol", C::Protocole},  {"DownstreamStatus", C::Statut},
+    {"OriginStatus", C::Statut},        {"DownstreamContentSize", C::Octets},
+    {"request_Referer", C::Provenance}, {"request_User-Agent", C::Agent},
+    {"RequestHost", C::Hote},           {"RequestPort", C::Port},
+    {"Duration", C::DureeNs},
+};
+
+template <std::size_t N>
+void ajouter(CorrespondanceJson& c, const Cle (&cles)[N]) {
+    for (const Cle& k : cles) c.push_back({std::string(k.nom), k.champ});
+}
+
+constexpr std::pair<std::string_view, ChampJournal> kNomsChamps[] = {
+    {"client", C::Client},
+    {"identite", C::Identite},
+    {"utilisateur", C::Utilisateur},
+    {"temps", C::Temps},
+    {"date", C::Temps},
+    {"requete", C::Requete},
+    {"methode", C::Methode},
+    {"chemin", C::Chemin},
+    {"uri", C::CheminComplet},
+    {"parametres", C::Parametres},
+    {"protocole", C::Protocole},
+    {"statut", C::Statut},
+    {"octets", C::Octets},
+    {"provenance", C::Provenance},
+    {"agent", C::Agent},
+    {"hote", C::Hote},
+    {"port", C::Port},
+    {"duree_s", C::DureeS},
+    {"duree_ms", C::DureeMs},
+    {"duree_us", C::DureeUs},
+    {"duree_ns", C::DureeNs},
+    {"autre", C::Autre},
+};
+
+std::string_view rogner(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t' || t.front() == '\r')) {
+        t.remove_prefix(1);
+    }
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) {
+        t.remove_suffix(1);
+    }
+    return t;
+}
+
+// Adds `chemin` to the tree: "a.b[0].c" is a, element 0 of b, c.
+void inserer(NoeudJson& racine, const std::string& chemin, ChampJournal champ, uint8_t rang) {
+    NoeudJson* n = &racine;
+    std::size_t i = 0;
+    while (i <= chemin.size()) {
+        std::size_t fin = chemin.find('.', i);
+        if (fin == std::string::npos) fin = chemin.size();
+        std::string cle = chemin.substr(i, fin - i);
+        int64_t indice = -1;
+        const std::size_t crochet = cle.find('[');
+        if (crochet != std::string::npos && cle.back() == ']') {
+            int64_t k = 0;
+            if (essayerConvertirEntier64(
+                    std::string_view(cle).substr(crochet + 1, cle.size() - crochet - 2), k) &&
+                k >= 0) {
+                indice = k;
+                cle.resize(crochet);
+            }
+        }
+        auto it = std::find_if(n->enfants.begin(), n->enfants.end(), [&](const NoeudJson& e) {
+            return e.cle == cle && e.indice == indice;
+        });
+        if (it == n->enfants.end()) {
+            n->enfants.push_back({});
+            n->enfants.back().cle = cle;
+            n->enfants.back().indice = indice;
+            it = n->enfants.end() - 1;
+        }
+        n = &*it;
+        i = fin + 1;
+    }
+    if (!n->feuille) {
+        n->feuille = true;
+        n->champ = champ;
+        n->rang = rang;
+        n->chemin = chemin;
+    }
+}
+
+// A string of a line read as Latin-1, back to the line's bytes: characters below U+0100 are
+// bytes again, the others stay in UTF-8.
+std::string_view versOctets(std::string_view s, Brouillon& b) {
+    char* p = b.prendre(s.size());
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size()) {
+            p[n++] = static_cast<char>(((c & 0x03) << 6) |
+                                       (static_cast<unsigned char>(s[i + 1]) & 0x3F));
+            ++i;
+        } else {
+            p[n++] = s[i];
+        }
+    }
+    return {p, n};
+}
+
+// Keys by length, then bytes: most comparisons end on the length.
+bool avant(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return a.size() < b.size();
+    return std::memcmp(a.data(), b.data(), a.size()) < 0;
+}
+
+struct Parcours {
+    EtatJson& etat;
+    Brouillon& b;
+    ValeursLigne& v;
+    ChampsEnPlus& plus;
+
+    // The text of a value: a string unescaped, a number or a literal as written; nothing for an
+    // object or an array.
+    bool texte(od::value& val, std::string_view& t) {
+        od::json_type type;
+        if (val.type().get(type)) return false;
+        switch (type) {
+            case od::json_type::string: {
+                if (val.get_string().get(t)) return false;
+                if (etat.latin1) t = versOctets(t, b);
+                return true;
+            }
+            case od::json_type::number:
+            case od::json_type::boolean:
+                t = rogner(val.raw_json_token());
+                return true;
+            case od::json_type::null:
+                t = kTiret;
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    simdjson::error_code feuille(od::value& val, const NoeudJson& n) {
+        std::string_view t;
+        if (!texte(val, t)) return simdjson::SUCCESS;  // an object where a text was expected
+        if (n.champ == C::Autre) {
+            plus.autres.push_back({n.chemin, t.empty() ? kTiret : t});
+        } else {
+            v.poser(n.champ, t, n.rang);
+        }
+        return simdjson::SUCCESS;
+    }
+
+    simdjson::error_code valeur(od::value val, const NoeudJson& n) {
+        if (n.indice >= 0) {
+            od::array a;
+            if (val.get_array().get(a)) return simdjson::SUCCESS;
+            int64_t k = 0;
+            for (auto element : a) {
+                od::value e;
+                if (auto err = element.get(e)) return err;
+                if (k++ == n.indice) return contenu(e, n);
+            }
+            return simdjson::SUCCESS;
+        }
+        return contenu(val, n);
+    }
+
+    // A key may be both a field and the parent of others ("request" for nginx, "request.uri"
+    // for Caddy): the value's kind tells which it is in this line.
+    simdjson::error_code contenu(od::value& val, const NoeudJson& n) {
+        if (!n.enfants.empty()) {
+            od::json_type type;
+            if (auto err = val.type().get(type)) return err;
+            if (type == od::json_type::object) {
+                od::object o;
+                if (auto err = val.get_object().get(o)) return err;
+                return objet(o, n);
+            }
+        }
+        return n.feuille ? feuille(val, n) : simdjson::SUCCESS;
+    }
+
+    simdjson::error_code objet(od::object& o, const NoeudJson& n) {
+        for (auto champ : o) {
+            std::string_view cle;
+            if (auto err = champ.unescaped_key().get(cle)) return err;
+            // Children are sorted by key: a line holds dozens of keys, the mapping as many.
+            const auto e = std::lower_bound(
+                n.enfants.begin(), n.enfants.end(), cle,
+                [](const NoeudJson& x, std::string_view k) { return avant(x.cle, k); });
+            if (e != n.enfants.end() && e->cle == cle) {
+                od::value val;
+                if (auto err = champ.value().get(val)) return err;
+                if (auto err = valeur(val, *e)) return err;
+            }
+        }
+        return simdjson::SUCCESS;
+    }
+};
+
+// Reads `ligne`, as it is or as Latin-1 turned into UTF-8, into the padded buffer.
+simdjson::error_code analyser(EtatJson& e, std::string_view ligne, bool latin1, od::document& doc) {
+    const std::size_t taille = latin1 ? 2 * ligne.size() : ligne.size();
+    if (e.capacite < taille + simdjson::SIMDJSON_PADDING) {
+        e.capacite = taille + simdjson::SIMDJSON_PADDING + 256;
+        e.tampon = std::make_unique_for_overwrite<char[]>(e.capacite);
+    }
+    std::size_t n = 0;
+    if (!latin1) {
+        std::memcpy(e.tampon.get(), ligne.data(), ligne.size());
+        n = ligne.size();
+    } else {
+        for (const char c : ligne) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u < 0x80) {
+                e.tampon[n++] = c;
+            } else {
+                e.tampon[n++] = static_cast<char>(0xC0 | (u >> 6));
+                e.tampon[n++] = static_cast<char>(0x80 | (u & 0x3F));
+            }
+        }
+    }
+    std::memset(e.tampon.get() + n, 0, simdjson::SIMDJSON_PADDING);
+    e.latin1 = latin1;
+    return e.analyseur.iterate(e.tampon.get(), n, e.capacite).get(doc);
+}
+
+simdjson::error_code lireDocument(od::document& doc, Parcours& l, const ArbreJson& arbre) {
+    od::object o;
+    if (auto err = doc.get_object().get(o)) return err;
+    if (auto err = l.objet(o, arbre.racine)) return err;
+    // Past the object: the end of the line, or what should not be there.
+    const char* reste = nullptr;
+    return doc.current_location().get(reste) == simdjson::OUT_OF_BOUNDS
+               ? simdjson::SUCCESS
+               : simdjson::TRAILING_CONTENT;
+}
+
+}  // namespace
+
+CorrespondanceJson correspondanceNginx() {
+    CorrespondanceJson c;
+    ajouter(c, kNginx);
+    ajouter(c, kUsuelles);
+    return c;
+}
+
+CorrespondanceJson correspondanceCaddy() {
+    CorrespondanceJson c;
+    ajouter(c, kCaddy);
+    return c;
+}
+
+CorrespondanceJson correspondanceTraefik() {
+    CorrespondanceJson c;
+    ajouter(c, kTraefik);
+    return c;
+}
+
+CorrespondanceJson correspondanceJsonCourante() {
+    CorrespondanceJson c;
+    ajouter(c, kNginx);
+    ajouter(c, kCaddy);
+    ajouter(c, kTraefik);
+    ajouter(c, kUsuelles);
+    return c;
+}
+
+CorrespondanceJson lireCorrespondanceJson(std::string_view texte) {
+    CorrespondanceJson c;
+    std::size_t i = 0;
+    while (i <= texte.size()) {
+        std::size_t fin = texte.find_first_of(";\n", i);
+        if (fin == std::string_view::npos) fin = texte.size();
+        const std::string_view entree = rogner(texte.substr(i, fin - i));
+        i = fin + 1;
+        if (entree.empty()) continue;
+        const std::size_t egal = entree.find('=');
+        if (egal == std::string_view::npos) {
+            leverFormatIncorrect("\xAB = \xBB manquant dans " + citer(entree));
+        }
+        const std::string_view nom = rogner(entree.substr(0, egal));
+        const std::string_view cle = rogner(entree.substr(egal + 1));
+        const auto it = std::find_if(std::begin(kNomsChamps), std::end(kNomsChamps),
+                                     [&](const auto& p) { return p.first == nom; });
+        if (it == std::end(kNomsChamps)) leverFormatIncorrect("champ inconnu " + citer(nom));
+        if (cle.empty()) leverFormatIncorrect("cl\xE9 manquante pour " + citer(nom));
+        c.push_back({std::string(cle), it->second});
+    }
+    if (c.empty()) leverFormatIncorrect("aucune cl\xE9");
+    return c;
+}
+
+namespace {
+
+void trier(NoeudJson& n) {
+    std::stable_sort(n.enfants.begin(), n.enfants.end(),
+                     [](const NoeudJson& a, const NoeudJson& b) { return avant(a.cle, b.cle); });
+    for (NoeudJson& e : n.enfants) trier(e);
+}
+
+}  // namespace
+
+std::shared_ptr<const ArbreJson> compilerCorrespondance(const CorrespondanceJson& c) {
+    auto a = std::make_shared<ArbreJson>();
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        inserer(a->racine, c[k].chemin, c[k].champ,
+                static_cast<uint8_t>(std::min<std::size_t>(k, 254)));
+    }
+    trier(a->racine);
+    return a;
+}
+
+bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Brouillon& b,
+              ValeursLigne& v, ChampsEnPlus& plus, std::string* raison) {
+    Parcours l{e, b, v, plus};
+    od::document doc;
+    simdjson::error_code err = analyser(e, ligne, false, doc);
+    if (!err) err = lireDocument(doc, l, arbre);
+    if (err == simdjson::UTF8_ERROR) {
+        // nginx writes the bytes of a request as they came, UTF-8 or not.
+        v.vider();
+        plus.autres.clear();
+        b.preparer(ligne.size());
+        err = analyser(e, ligne, true, doc);
+        if (!err) err = lireDocument(doc, l, arbre);
+    }
+    if (err) {
+        if (raison) *raison = "Ligne JSON incorrecte : " + citer(ligne);
+        return false;
+    }
+    const char* manque = nullptr;
+    if (!v.present(C::Temps)) {
+        manque = "Ligne JSON sans date";
+    } else if (!v.present(C::Statut)) {
+        manque = "Ligne JSON sans statut";
+    } else if (!v.present(C::Requete) && !v.present(C::Chemin) && !v.present(C::CheminComplet)) {
+        manque = "Ligne JSON sans requ\xEAte";
+    }
+    if (manque) {
+        if (raison) *raison = manque;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kestrane

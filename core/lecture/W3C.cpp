@@ -1,0 +1,160 @@
+// W3C extended logs (IIS): the "#Fields:" lines name the columns of the lines after them.
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "core/lecture/InterneFormats.h"
+#include "core/lecture/UString.h"
+
+namespace kestrane {
+
+namespace {
+
+using C = ChampJournal;
+
+struct ColonneConnue {
+    std::string_view nom;
+    ChampJournal champ;
+    uint8_t rang;
+};
+
+constexpr ColonneConnue kColonnes[] = {
+    {"date", C::Date, 0},
+    {"time", C::Heure, 0},
+    {"c-ip", C::Client, 0},
+    {"cs-username", C::Utilisateur, 0},
+    {"cs-method", C::Methode, 0},
+    {"cs-uri-stem", C::Chemin, 0},
+    {"cs-uri-query", C::Parametres, 0},
+    {"cs-uri", C::CheminComplet, 0},
+    {"cs-version", C::Protocole, 0},
+    {"sc-status", C::Statut, 0},
+    {"sc-bytes", C::Octets, 0},
+    {"cs(referer)", C::Provenance, 0},
+    {"cs(referrer)", C::Provenance, 1},
+    {"cs(user-agent)", C::Agent, 0},
+    {"cs-host", C::Hote, 0},
+    {"cs(host)", C::Hote, 1},
+    {"s-port", C::Port, 0},
+    {"time-taken", C::DureeMsOuS, 0},
+};
+
+ChampJournal champW3C(std::string_view nom, uint8_t& rang) {
+    std::string bas(nom);
+    std::transform(bas.begin(), bas.end(), bas.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const ColonneConnue& c : kColonnes) {
+        if (c.nom == bas) {
+            rang = c.rang;
+            return c.champ;
+        }
+    }
+    rang = 0;
+    return C::Autre;
+}
+
+bool blancW3C(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+bool lireChampsW3C(std::string_view ligne, ColonnesW3C& c) {
+    constexpr std::string_view kFields = "#Fields:";
+    if (!ligne.starts_with(kFields)) return false;
+    c.colonnes.clear();
+    std::size_t i = kFields.size();
+    while (i < ligne.size()) {
+        while (i < ligne.size() && blancW3C(ligne[i])) ++i;
+        const std::size_t debut = i;
+        while (i < ligne.size() && !blancW3C(ligne[i])) ++i;
+        if (i == debut) break;
+        ColonnesW3C::Colonne col;
+        col.nom = std::string(ligne.substr(debut, i - debut));
+        col.champ = champW3C(col.nom, col.rang);
+        c.colonnes.push_back(std::move(col));
+    }
+    return true;
+}
+
+bool lireLigneW3C(const ColonnesW3C& c, std::string_view ligne, Brouillon& b, ValeursLigne& v,
+                  ChampsEnPlus& plus, std::string* raison) {
+    // IIS separates by blanks; others (CloudFront) by tabs, their values holding blanks.
+    const char sep = trouverOctet(ligne.data(), ligne.size(), '\t') ? '\t' : ' ';
+    const std::size_t n = ligne.size();
+    std::size_t pos = 0, k = 0;
+    for (; pos <= n && k < c.colonnes.size(); ++k) {
+        std::string_view val;
+        if (pos < n && ligne[pos] == '"') {
+            const char* q = trouverOctet(ligne.data() + pos + 1, n - pos - 1, '"');
+            if (q == nullptr) {
+                if (raison)
+                    *raison =
+                        "Guillemet fermant manquant en position " + ecrireEntier(int64_t(pos) + 1);
+                return false;
+            }
+            const auto f = static_cast<std::size_t>(q - ligne.data());
+            val = ligne.substr(pos + 1, f - pos - 1);
+            pos = f + 1;
+            if (pos < n && ligne[pos] != sep) break;
+        } else {
+            const char* s = trouverOctet(ligne.data() + pos, n - pos, sep);
+            const std::size_t f = s ? static_cast<std::size_t>(s - ligne.data()) : n;
+            val = ligne.substr(pos, f - pos);
+            pos = f;
+        }
+        ++pos;  // the separator, or past the end
+        const ColonnesW3C::Colonne& col = c.colonnes[k];
+        if (col.champ == C::Agent && trouverOctet(val.data(), val.size(), ' ') == nullptr) {
+            // IIS writes the agent's blanks as "+".
+            char* p = b.prendre(val.size());
+            std::replace_copy(val.begin(), val.end(), p, '+', ' ');
+            val = std::string_view(p, val.size());
+        }
+        if (col.champ == C::Autre) {
+            plus.autres.push_back({col.nom, val.empty() ? kTiret : val});
+        } else {
+            v.poser(col.champ, val, col.rang);
+        }
+    }
+    if (k != c.colonnes.size() || pos <= n) {
+        if (raison) {
+            std::size_t valeurs = 1;
+            for (const char ch : ligne) valeurs += ch == sep;
+            *raison = ecrireEntier(int64_t(valeurs)) + " valeurs pour " +
+                      ecrireEntier(int64_t(c.colonnes.size())) + " colonnes de #Fields:";
+        }
+        return false;
+    }
+    return true;
+}
+
+std::shared_ptr<const DirectivesW3C> DirectivesW3C::indexer(
+    std::size_t nbLignes, const std::function<std::string_view(std::size_t)>& ligne) {
+    auto d = std::make_shared<DirectivesW3C>();
+    for (std::size_t i = 0; i < nbLignes; ++i) {
+        const std::string_view l = ligne(i);
+        if (l.empty() || l[0] != '#') continue;
+        auto c = std::make_shared<ColonnesW3C>();
+        if (lireChampsW3C(l, *c)) {
+            d->numeros_.push_back(i);
+            d->colonnes_.push_back(std::move(c));
+        }
+    }
+    return d;
+}
+
+const ColonnesW3C* DirectivesW3C::colonnesA(std::size_t numero, std::size_t& debut,
+                                            std::size_t& fin) const {
+    const auto apres = std::upper_bound(numeros_.begin(), numeros_.end(), numero);
+    fin = apres == numeros_.end() ? SIZE_MAX : *apres;
+    if (apres == numeros_.begin()) {
+        debut = 0;
+        return nullptr;
+    }
+    const auto k = static_cast<std::size_t>(apres - numeros_.begin()) - 1;
+    debut = numeros_[k];
+    return colonnes_[k].get();
+}
+
+}  // namespace kestrane

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The report and the CSV tables of the bundled sample, word for word, in the options' main
+# combinations, against the files kept in tests/cli/attendus (the creation date and the version
+# masked in the report, the duration in the summary line). Run for both programs that write
+# them, `kestrane-rapport` and `kestrane --rapport`: the same files are expected of each.
+# Usage: sorties_attendues.sh <program> <sample>
+# With KESTRANE_REGENERER=1 it writes the files expected instead (to be read before committing).
+set -uo pipefail
+programme=$(realpath "$1") echantillon=$2
+attendus=$(cd "$(dirname "$0")" && pwd)/attendus
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+echecs=0
+
+# The sample as it is, and with three lines that do not conform (a status that is no number,
+# a line cut short, a line of nothing like a request) among the others, under the same name.
+mkdir -p "$T/propre" "$T/abime"
+cp "$echantillon" "$T/propre/acces-5000.log"
+{
+    head -n 2 "$echantillon"
+    echo '1.2.3.4 - - [20/Dec/2023:01:00:00 +0100] "GET / HTTP/1.1" abc 10 "-" "x"'
+    sed -n 3,2000p "$echantillon"
+    echo '5.6.7.8 - - [20/Dec/2023:12:00:00 +0100] "GET /coupee'
+    sed -n 2001,4000p "$echantillon"
+    echo 'rien de ce qu on attend'
+    sed -n '4001,$p' "$echantillon"
+} > "$T/abime/acces-5000.log"
+
+masquer() {  # the parts of an output that change from run to run
+    sed -i -e 's#Cr\xC3\xA9\xC3\xA9 le [0-9/]* [0-9:]* par Kestrane [^<]*</footer>#Cr\xC3\xA9\xC3\xA9 le (date) par Kestrane (version)</footer>#' \
+        -e 's#([0-9]*,[0-9]* s)$#(dur\xC3\xA9e)#' "$@"
+}
+
+# name | options | journal | files expected (a folder of tests/cli/attendus)
+while IFS='|' read -r nom options journal dossier; do
+    essai=$T/essai-$nom
+    mkdir -p "$essai"
+    # shellcheck disable=SC2086
+    (cd "$essai" && env -u DISPLAY -u WAYLAND_DISPLAY "$programme" $options \
+        --rapport rapport.html --csv csv "$T/$journal/acces-5000.log" > sortie.txt 2> erreurs.txt)
+    code=$?
+    if [ "$code" != 0 ]; then
+        echo "ECHEC $nom : code $code"; cat "$essai/erreurs.txt"; echecs=$((echecs + 1)); continue
+    fi
+    masquer "$essai/rapport.html" "$essai/sortie.txt"
+    if [ "${KESTRANE_REGENERER:-0}" = 1 ]; then
+        mkdir -p "$attendus/$dossier"
+        cp "$essai/sortie.txt" "$attendus/$nom.sortie"
+        rm -rf "$attendus/$dossier/csv"
+        cp -r "$essai/rapport.html" "$essai/csv" "$attendus/$dossier/"
+        echo "écrit : $nom"
+        continue
+    fi
+    if ! cmp -s "$essai/sortie.txt" "$attendus/$nom.sortie"; then
+        echo "ECHEC $nom : sortie standard"; diff "$attendus/$nom.sortie" "$essai/sortie.txt"
+        echecs=$((echecs + 1))
+    fi
+    if ! diff -r "$attendus/$dossier" "$essai" -x sortie.txt -x erreurs.txt > "$T/diff" 2>&1; then
+        echo "ECHEC $nom : fichiers différents de $dossier"; head -n 30 "$T/diff"
+        echecs=$((echecs + 1))
+    else
+        echo "ok $nom"
+    fi
+done <<'COMBINAISONS'
+simple||propre|simple
+complements|--complements|propre|complements
+ignorer|--ignorer-lignes-non-conformes|abime|ignorer
+periode|--periode 2023-12-24..2023-12-26T12:00|propre|periode
+COMBINAISONS
+
+# Skipping the three lines that do not conform leaves the tables of the sample as they were.
+if [ "${KESTRANE_REGENERER:-0}" != 1 ] && ! diff -r "$T/essai-simple/csv" "$T/essai-ignorer/csv" > "$T/diff" 2>&1; then
+    echo "ECHEC ignorer : tables différentes de celles du journal propre"; head -n 30 "$T/diff"
+    echecs=$((echecs + 1))
+fi
+
+echo "$echecs échec(s)"
+[ "$echecs" = 0 ]
