@@ -7,11 +7,12 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "core/audience/Index.h"
 #include "core/audience/Referents.h"
+#include "core/audience/TableauBloc.h"
 #include "core/audience/Visites.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
 
 namespace kestrane {
@@ -22,6 +23,12 @@ namespace {
 // 64-bit amount.
 void ajouterOctets(int64_t& total, int64_t octets) {
     total = ajouterVerifie64(total, octets);
+}
+
+// The number of a text, added when new.
+uint32_t numero(IndexCles<std::string_view>& index, std::string_view texte) {
+    bool nouveau;
+    return index.trouverOuAjouter(texte, nouveau);
 }
 
 // A table being built: rows by name in order of first appearance.
@@ -49,51 +56,13 @@ class Table {
     }
 
   private:
-    IndexTextes index_;
+    IndexCles<std::string_view> index_;
     std::vector<LigneAudience> lignes_;
 };
-
-bool nombre(std::string_view s, std::size_t debut, std::size_t n, int32_t& valeur) {
-    int32_t v = 0;
-    for (std::size_t k = debut; k < debut + n; ++k) {
-        if (s[k] < '0' || s[k] > '9') return false;
-        v = v * 10 + (s[k] - '0');
-    }
-    valeur = v;
-    return true;
-}
 
 struct Date {
     int32_t annee = 0, mois = 0, jour = 0;
 };
-
-// "17/May/2015" into its date and its day number.
-bool lireDate(std::string_view texte, Date& d, int64_t& numero) {
-    if (texte.size() != 11 || texte[2] != '/' || texte[6] != '/' || !nombre(texte, 0, 2, d.jour) ||
-        !nombre(texte, 7, 4, d.annee)) {
-        return false;
-    }
-    d.mois = moisAbrege(texte.substr(3, 3));
-    if (d.mois == 0 || d.jour < 1 || d.jour > joursDuMois(d.annee, d.mois)) return false;
-    numero = joursDepuisEpoque(d.annee, d.mois, d.jour);
-    return true;
-}
-
-// "10:05:03" into seconds since midnight.
-bool lireHeure(std::string_view texte, int64_t& secondes) {
-    if (texte.size() != 8 || texte[2] != ':' || texte[5] != ':') return false;
-    // A byte below '0' wraps to a large value: one comparison per digit.
-    const auto chiffre = [&texte](int k) {
-        return static_cast<uint32_t>(static_cast<unsigned char>(texte[k])) - '0';
-    };
-    const uint32_t h1 = chiffre(0), h2 = chiffre(1), m1 = chiffre(3), m2 = chiffre(4),
-                   s1 = chiffre(6), s2 = chiffre(7);
-    if ((h1 > 9) | (h2 > 9) | (m1 > 5) | (m2 > 9) | (s1 > 5) | (s2 > 9)) return false;
-    const uint32_t h = h1 * 10 + h2;
-    if (h > 23) return false;
-    secondes = h * 3600 + (m1 * 10 + m2) * 60 + s1 * 10 + s2;
-    return true;
-}
 
 bool methodeValide(std::string_view m) {
     if (m.empty() || m.size() > 20) return false;
@@ -124,7 +93,7 @@ struct ComptesCourts {
     // Returns the name's place in `comptes`.
     std::size_t compter(std::string_view nom, int64_t requetes, int64_t octets) {
         std::size_t n = 0;
-        while (n < comptes.size() && !memesTextes(comptes[n].nom, nom)) ++n;
+        while (n < comptes.size() && !memesOctets(comptes[n].nom, nom)) ++n;
         if (n == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
         ajouterA(n, requetes, octets);
         return n;
@@ -218,10 +187,10 @@ class ComptesReferents {
         bool moteur = false;
         int64_t requetes = 0;
     };
-    IndexTextes autorites_;
+    IndexCles<std::string_view> autorites_;
     std::vector<Autorite> comptes_;
     uint32_t derniere_ = kAucune;
-    IndexTextes recherches_;
+    IndexCles<std::string_view> recherches_;
     std::vector<int64_t> comptesRecherches_;
 };
 
@@ -349,8 +318,9 @@ struct ComptesAudience::Tranche {
     int64_t requetes = 0, octets = 0, requetesDatees = 0;
 
     ComptesVisites visites;
-    IndexTextes clientsTexte;  // the clients written otherwise than as an IPv4 address
-    IndexTextes agents;
+    IndexCles<std::string_view>
+        clientsTexte;  // the clients written otherwise than as an IPv4 address
+    IndexCles<std::string_view> agents;
 
     std::string_view dateDerniere;
     bool dateValide = false;
@@ -388,7 +358,7 @@ struct ComptesAudience::Tranche {
         const char* p = navigateur.data();
         if (!dansTampon(p)) return agent == navigateur;
         const std::size_t n = agent.size();
-        if (static_cast<std::size_t>(finTampon - p) < n || !memesTextes({p, n}, agent))
+        if (static_cast<std::size_t>(finTampon - p) < n || !memesOctets({p, n}, agent))
             return false;
         return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
     }
@@ -404,11 +374,14 @@ struct ComptesAudience::Tranche {
     }
 
     bool instant(const RLog& r, int64_t& t) {
-        if (dateDerniere.data() == nullptr || !memesTextes(r.date, dateDerniere)) {
+        if (dateDerniere.data() == nullptr || !memesOctets(r.date, dateDerniere)) {
             dateDerniere = r.date;
             Date d;
-            dateValide = lireDate(r.date, d, jourDernier);
-            if (dateValide) dates.try_emplace(jourDernier, d);
+            dateValide = lireDate(r.date, d.annee, d.mois, d.jour);
+            if (dateValide) {
+                jourDernier = joursDepuisEpoque(d.annee, d.mois, d.jour);
+                dates.try_emplace(jourDernier, d);
+            }
         }
         int64_t secondes;
         if (!dateValide || !lireHeure(r.heure, secondes)) return false;
@@ -422,9 +395,9 @@ struct ComptesAudience::Tranche {
             if (e.adresse.empty()) {
                 std::string t;
                 ajouterAdresseIP(t, e.ip[0], e.ip[1], e.ip[2], e.ip[3]);
-                e.client = clientsTexte.trouverOuAjouter(t);
+                e.client = numero(clientsTexte, t);
             } else {
-                e.client = clientsTexte.trouverOuAjouter(e.adresse);
+                e.client = numero(clientsTexte, e.adresse);
             }
         }
         e.candidat = visites.index(e.texte).trouver(e.client, [](uint32_t) { return true; });
@@ -438,8 +411,7 @@ struct ComptesAudience::Tranche {
         if (e.candidat != kAucune && meme(visites.visiteur(e.candidat).agent)) return e.candidat;
         const uint32_t n = visites.trouver(e.texte, e.client, meme);
         if (n != kAucune) return n;
-        return visites.ajouter(e.texte, e.client,
-                               agents.trouverOuAjouter(agentComplet(e.navigateur)));
+        return visites.ajouter(e.texte, e.client, numero(agents, agentComplet(e.navigateur)));
     }
 
     void compter(const EnAttente& e) {
@@ -542,11 +514,11 @@ struct ComptesAudience::Tranche {
 
         std::vector<uint32_t> agentDe(b.agents.taille());
         for (std::size_t k = 0; k < b.agents.taille(); ++k) {
-            agentDe[k] = agents.trouverOuAjouter(b.agents.cle(k));
+            agentDe[k] = numero(agents, b.agents.cle(k));
         }
         std::vector<uint32_t> texteDe(b.clientsTexte.taille());
         for (std::size_t k = 0; k < b.clientsTexte.taille(); ++k) {
-            texteDe[k] = clientsTexte.trouverOuAjouter(b.clientsTexte.cle(k));
+            texteDe[k] = numero(clientsTexte, b.clientsTexte.cle(k));
         }
         visites.ajouter(b.visites, agentDe, texteDe);
         for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);

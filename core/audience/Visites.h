@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/audience/Audience.h"
-#include "core/audience/Index.h"
+#include "core/audience/TableauBloc.h"
 #include "core/journal/Memoire.h"
 
 namespace kestrane {
