@@ -11,6 +11,7 @@
 #include "core/audience/TableauBloc.h"
 #include "core/audience/Visites.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
@@ -274,6 +275,45 @@ class RequetesHttp {
     std::vector<Motif> methodes_, protocoles_;
 };
 
+// Sorts values address << 32 | visitor by address, keeping the visitors' order within an
+// address: four stable passes over the address's bytes.
+void trierParAdresse(std::vector<uint64_t>& valeurs) {
+    std::vector<uint64_t> tampon(valeurs.size());
+    for (int decalage = 32; decalage < 64; decalage += 8) {
+        std::size_t places[257] = {};
+        for (const uint64_t x : valeurs) ++places[((x >> decalage) & 255) + 1];
+        for (int k = 0; k < 256; ++k) places[k + 1] += places[k];
+        for (const uint64_t x : valeurs) tampon[places[(x >> decalage) & 255]++] = x;
+        valeurs.swap(tampon);
+    }
+}
+
+// Below this many IPv4 clients their countries are looked up after the merge rather than beside
+// it: a thread would cost more than the lookups.
+constexpr std::size_t kSeuilPaysDeuxFils = 4096;
+
+// The database record of each visitor of `clients` (address << 32 | visitor, in increasing
+// visitor order, visitors below `nbVisiteurs`), -1 for the others: the database is asked once
+// per distinct address, in address order (once per network it holds).
+std::vector<int64_t> fichesDesClients(const BasePays& base, std::vector<uint64_t> clients,
+                                      uint32_t nbVisiteurs) {
+    trierParAdresse(clients);
+    std::vector<uint32_t> adresses;
+    adresses.reserve(clients.size());
+    for (const uint64_t x : clients) {
+        const auto a = static_cast<uint32_t>(x >> 32);
+        if (adresses.empty() || adresses.back() != a) adresses.push_back(a);
+    }
+    const std::vector<int64_t> fichesAdresses = base.fichesIPv4(adresses);
+    std::vector<int64_t> fiches(nbVisiteurs, -1);
+    std::size_t k = 0;
+    for (const uint64_t x : clients) {
+        if (adresses[k] != static_cast<uint32_t>(x >> 32)) ++k;
+        fiches[static_cast<uint32_t>(x)] = fichesAdresses[k];
+    }
+    return fiches;
+}
+
 }  // namespace
 
 bool couperRequete(std::string_view requete, std::string_view& methode,
@@ -458,27 +498,26 @@ struct ComptesAudience::Tranche {
         nbAttente = 0;
     }
 
-    // The countries' table: each distinct client looked up once, the IPv4 ones in address order
-    // (once per network of the database); countries in order of their first visitor.
-    std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux) {
+    // Each IPv4 visitor as its address << 32 | its number.
+    void ajouterClientsIPv4(std::vector<uint64_t>& clients, uint32_t premier) const {
         const auto nb = static_cast<uint32_t>(visites.nbVisiteurs());
-        std::vector<uint64_t> ordre;  // address << 32 | visitor
         for (uint32_t n = 0; n < nb; ++n) {
             const Visiteur& v = visites.visiteur(n);
-            if (!v.texte) ordre.push_back(uint64_t{v.client} << 32 | n);
+            if (!v.texte) clients.push_back(uint64_t{v.client} << 32 | (premier + n));
         }
-        std::sort(ordre.begin(), ordre.end());
-        std::vector<uint32_t> adresses;
-        std::vector<uint32_t> adresseDe(nb);
-        for (const uint64_t x : ordre) {
-            const auto a = static_cast<uint32_t>(x >> 32);
-            if (adresses.empty() || adresses.back() != a) adresses.push_back(a);
-            adresseDe[static_cast<uint32_t>(x)] = static_cast<uint32_t>(adresses.size() - 1);
-        }
-        const std::vector<int64_t> fiches = base.fichesIPv4(adresses);
+    }
+
+    // The countries' table, countries in order of their first visitor. `ficheDe` gives the
+    // database record of each IPv4 visitor; the clients written as text are looked up here,
+    // each once.
+    std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux,
+                                    const std::vector<int64_t>& ficheDe) {
+        const auto nb = static_cast<uint32_t>(visites.nbVisiteurs());
         std::unordered_map<uint32_t, int64_t> fichesTextes;
         Table table;
         std::unordered_map<int64_t, uint32_t> ligneDeLaFiche;
+        int64_t derniereFiche = 0;
+        uint32_t derniereLigne = kAucune;
         for (uint32_t n = 0; n < nb; ++n) {
             const Visiteur& v = visites.visiteur(n);
             int64_t fiche;
@@ -490,15 +529,19 @@ struct ComptesAudience::Tranche {
                 }
                 fiche = it->second;
             } else {
-                fiche = fiches[adresseDe[n]];
+                fiche = ficheDe[n];
             }
-            auto it = ligneDeLaFiche.find(fiche);
-            if (it == ligneDeLaFiche.end()) {
-                std::string nom = base.nomPays(fiche);
-                if (nom.empty()) nom = std::string(kPaysInconnu);
-                it = ligneDeLaFiche.emplace(fiche, table.numero(nom)).first;
+            if (derniereLigne == kAucune || fiche != derniereFiche) {
+                auto it = ligneDeLaFiche.find(fiche);
+                if (it == ligneDeLaFiche.end()) {
+                    std::string nom = base.nomPays(fiche);
+                    if (nom.empty()) nom = std::string(kPaysInconnu);
+                    it = ligneDeLaFiche.emplace(fiche, table.numero(nom)).first;
+                }
+                derniereFiche = fiche;
+                derniereLigne = it->second;
             }
-            LigneAudience& l = table[it->second];
+            LigneAudience& l = table[derniereLigne];
             l.requetes += v.requetes;
             ajouterOctets(l.octets, v.octets);
             l.visiteurs += totaux.joursParVisiteur[n];
@@ -506,8 +549,9 @@ struct ComptesAudience::Tranche {
         return std::move(table).liste(kPaysInconnu);
     }
 
-    // Adds the counts of the stretch that follows this one in the journal.
-    void ajouter(Tranche& b) {
+    // Adds the counts of the stretch that follows this one in the journal; returns the number
+    // here of each visitor of `b`.
+    std::vector<uint32_t> ajouter(Tranche& b) {
         requetes += b.requetes;
         ajouterOctets(octets, b.octets);
         requetesDatees += b.requetesDatees;
@@ -520,11 +564,10 @@ struct ComptesAudience::Tranche {
         for (std::size_t k = 0; k < b.clientsTexte.taille(); ++k) {
             texteDe[k] = numero(clientsTexte, b.clientsTexte.cle(k));
         }
-        visites.ajouter(b.visites, agentDe, texteDe);
         for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);
-
         referents.ajouter(b.referents);
         requetesHttp.ajouter(b.requetesHttp);
+        return visites.ajouter(b.visites, agentDe, texteDe);
     }
 };
 
@@ -567,39 +610,8 @@ void compterReferents(Audience& audience,
     c.tables(audience);
 }
 
-Audience ComptesAudience::resultat() {
-    Audience a;
-    if (tranches_.empty()) return a;
-    for (auto& t : tranches_) t->achever();
-    Tranche& t = *tranches_[0];
-    for (std::size_t k = 1; k < tranches_.size(); ++k) t.ajouter(*tranches_[k]);
-    tranches_.resize(1);
-
-    a.requetes = t.requetes;
-    a.octets = t.octets;
-    a.requetesDatees = t.requetesDatees;
-
-    const ComptesVisites::Totaux totaux = t.visites.totaux();
-    a.visites = totaux.visites;
-    a.dureeVisites = totaux.dureeVisites;
-    a.visiteurs = totaux.visiteurs;
-    std::vector<int32_t> jours;
-    jours.reserve(totaux.visiteursParJour.jours().size());
-    for (const auto& [jour, n] : totaux.visiteursParJour.jours()) jours.push_back(jour);
-    std::sort(jours.begin(), jours.end());
-    for (const int32_t jour : jours) {
-        JourAudience j;
-        const Date& d = t.dates.at(jour);
-        j.annee = d.annee;
-        j.mois = d.mois;
-        j.jour = d.jour;
-        j.visiteurs = totaux.visiteursParJour.jours().at(jour);
-        const auto visites = totaux.visitesParJour.jours().find(jour);
-        if (visites != totaux.visitesParJour.jours().end()) j.visites = visites->second;
-        a.jours.push_back(j);
-    }
-
-    // Robots: the catalogue and the rule asked once per distinct agent.
+// Robots: the catalogue and the rule asked once per distinct agent.
+void ComptesAudience::compterRobots(const Tranche& t, Audience& a) const {
     struct Compte {
         int64_t requetes = 0, octets = 0;
     };
@@ -621,9 +633,89 @@ Audience ComptesAudience::resultat() {
         ajouterOctets(a.octetsRobots, parAgent[k].octets);
     }
     a.robots = std::move(robots).liste();
+}
 
-    a.avecPays = reglages_.base != nullptr;
-    if (reglages_.base) a.pays = t.pays(*reglages_.base, totaux);
+Audience ComptesAudience::resultat() {
+    Audience a;
+    if (tranches_.empty()) return a;
+    for (auto& t : tranches_) t->achever();
+    Tranche& t = *tranches_[0];
+
+    // The countries of the IPv4 clients are looked up on another thread while the stretches
+    // merge, for the visitors as each stretch numbers them, one numbering after the other.
+    const BasePays* base = reglages_.base.get();
+    std::vector<uint32_t> premiers;
+    uint32_t nbVisiteurs = 0;
+    for (const auto& u : tranches_) {
+        premiers.push_back(nbVisiteurs);
+        nbVisiteurs += static_cast<uint32_t>(u->visites.nbVisiteurs());
+    }
+    std::vector<uint64_t> clients;
+    if (base) {
+        clients.reserve(nbVisiteurs);
+        for (std::size_t k = 0; k < tranches_.size(); ++k) {
+            tranches_[k]->ajouterClientsIPv4(clients, premiers[k]);
+        }
+    }
+    std::vector<int64_t> fiches;
+    // For each stretch after the first: the merged number of its visitors, and the number of
+    // visitors before it was merged.
+    std::vector<std::vector<uint32_t>> visiteursDe(tranches_.size());
+    std::vector<uint32_t> nbAvant(tranches_.size());
+    ComptesVisites::Totaux totaux;
+    enParallele(
+        base != nullptr && clients.size() >= kSeuilPaysDeuxFils,
+        [&] {
+            for (std::size_t k = 1; k < tranches_.size(); ++k) {
+                nbAvant[k] = static_cast<uint32_t>(t.visites.nbVisiteurs());
+                visiteursDe[k] = t.ajouter(*tranches_[k]);
+            }
+            totaux = t.visites.totaux();
+            compterRobots(t, a);
+        },
+        [&] {
+            if (base) fiches = fichesDesClients(*base, std::move(clients), nbVisiteurs);
+        });
+
+    a.requetes = t.requetes;
+    a.octets = t.octets;
+    a.requetesDatees = t.requetesDatees;
+
+    a.visites = totaux.visites;
+    a.dureeVisites = totaux.dureeVisites;
+    a.visiteurs = totaux.visiteurs;
+    std::vector<int32_t> jours;
+    jours.reserve(totaux.visiteursParJour.jours().size());
+    for (const auto& [jour, n] : totaux.visiteursParJour.jours()) jours.push_back(jour);
+    std::sort(jours.begin(), jours.end());
+    for (const int32_t jour : jours) {
+        JourAudience j;
+        const Date& d = t.dates.at(jour);
+        j.annee = d.annee;
+        j.mois = d.mois;
+        j.jour = d.jour;
+        j.visiteurs = totaux.visiteursParJour.jours().at(jour);
+        const auto visites = totaux.visitesParJour.jours().find(jour);
+        if (visites != totaux.visitesParJour.jours().end()) j.visites = visites->second;
+        a.jours.push_back(j);
+    }
+
+    a.avecPays = base != nullptr;
+    if (base) {
+        // The record of each visitor in the merged numbering: the first stretch's visitors keep
+        // their numbers, the new ones of each later stretch follow.
+        std::vector<int64_t> ficheDe(t.visites.nbVisiteurs(), -1);
+        std::copy_n(fiches.begin(), tranches_.size() > 1 ? premiers[1] : nbVisiteurs,
+                    ficheDe.begin());
+        for (std::size_t k = 1; k < tranches_.size(); ++k) {
+            for (uint32_t nb = 0; nb < visiteursDe[k].size(); ++nb) {
+                const uint32_t n = visiteursDe[k][nb];
+                if (n >= nbAvant[k]) ficheDe[n] = fiches[premiers[k] + nb];
+            }
+        }
+        a.pays = t.pays(*base, totaux, ficheDe);
+    }
+    tranches_.resize(1);
 
     if (reglages_.referentsParLigne) t.referents.tables(a);
     t.requetesHttp.tables(a);

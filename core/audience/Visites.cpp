@@ -147,8 +147,9 @@ void ComptesVisites::noterJour(uint32_t n, int32_t jour) {
     }
 }
 
-void ComptesVisites::ajouter(const ComptesVisites& b, const std::vector<uint32_t>& agentDe,
-                             const std::vector<uint32_t>& texteDe) {
+std::vector<uint32_t> ComptesVisites::ajouter(const ComptesVisites& b,
+                                              const std::vector<uint32_t>& agentDe,
+                                              const std::vector<uint32_t>& texteDe) {
     std::vector<uint32_t> visiteurDe(b.visiteurs_.size());
     for (uint32_t nb = 0; nb < b.visiteurs_.size(); ++nb) {
         const Visiteur& vb = b.visiteurs_[nb];
@@ -168,6 +169,7 @@ void ComptesVisites::ajouter(const ComptesVisites& b, const std::vector<uint32_t
     visitesParJour_.ajouter(b.visitesParJour_);
     for (const JourAParte& j : b.joursAPart_)
         joursAPart_.push_back({visiteurDe[j.visiteur], j.jour});
+    return visiteurDe;
 }
 
 void ComptesVisites::fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb) {

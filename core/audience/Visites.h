@@ -184,8 +184,9 @@ class ComptesVisites {
     // Adds the visitors of `b`, a later stretch, with their requests, visits and days: those
     // already here joined (visits joined where they meet), the others after them in their
     // order. `agentDe` and `texteDe` give the numbers here of b's agents and text clients.
-    void ajouter(const ComptesVisites& b, const std::vector<uint32_t>& agentDe,
-                 const std::vector<uint32_t>& texteDe);
+    // Returns the number here of each visitor of `b`.
+    std::vector<uint32_t> ajouter(const ComptesVisites& b, const std::vector<uint32_t>& agentDe,
+                                  const std::vector<uint32_t>& texteDe);
 
     // The totals, once every line is counted (the stretches merged into this one): visits
     // (count, seconds, per starting day) and visitor-days (count, per day, per visitor).
