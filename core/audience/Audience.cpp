@@ -36,24 +36,38 @@ uint32_t numero(IndexCles<std::string_view>& index, std::string_view texte) {
 class Table {
   public:
     // The row's number: rows move as others are added.
-    uint32_t numero(const std::string& nom) {
+    uint32_t numero(std::string nom) {
         bool nouveau;
         const uint32_t n = index_.trouverOuAjouter(nom, nouveau);
-        if (nouveau) lignes_.push_back({nom, 0, 0, 0});
+        if (nouveau) lignes_.push_back({std::move(nom), 0, 0, 0});
         return n;
     }
-    LigneAudience& ligne(const std::string& nom) { return lignes_[numero(nom)]; }
+    LigneAudience& ligne(std::string nom) { return lignes_[numero(std::move(nom))]; }
     LigneAudience& operator[](uint32_t n) { return lignes_[n]; }
-    // Largest first, equal counts in order of first appearance, the catch-all last.
+    // Largest first, equal counts in order of first appearance, the catch-all last. The rows'
+    // places are sorted, and each row moved once.
     std::vector<LigneAudience> liste(std::string_view dernier = {}) && {
-        std::stable_sort(lignes_.begin(), lignes_.end(),
-                         [dernier](const LigneAudience& a, const LigneAudience& b) {
-                             const bool da = !dernier.empty() && a.nom == dernier;
-                             const bool db = !dernier.empty() && b.nom == dernier;
-                             if (da != db) return db;
-                             return a.requetes > b.requetes;
-                         });
-        return std::move(lignes_);
+        struct Place {
+            bool derniere;
+            int64_t requetes;
+            uint32_t numero;
+            bool operator<(const Place& p) const {
+                if (derniere != p.derniere) return p.derniere;
+                if (requetes != p.requetes) return requetes > p.requetes;
+                return numero < p.numero;
+            }
+        };
+        std::vector<Place> places;
+        places.reserve(lignes_.size());
+        for (uint32_t n = 0; n < lignes_.size(); ++n) {
+            const LigneAudience& l = lignes_[n];
+            places.push_back({!dernier.empty() && l.nom == dernier, l.requetes, n});
+        }
+        std::sort(places.begin(), places.end());
+        std::vector<LigneAudience> liste;
+        liste.reserve(lignes_.size());
+        for (const Place& p : places) liste.push_back(std::move(lignes_[p.numero]));
+        return liste;
     }
 
   private:
@@ -175,8 +189,10 @@ class ComptesReferents {
         }
         Table recherches;
         for (std::size_t k = 0; k < recherches_.taille(); ++k) {
-            const std::string termes = termesRecherche(recherches_.cle(k));
-            if (!termes.empty()) recherches.ligne(termes).requetes += comptesRecherches_[k];
+            std::string termes = termesRecherche(recherches_.cle(k));
+            if (!termes.empty()) {
+                recherches.ligne(std::move(termes)).requetes += comptesRecherches_[k];
+            }
         }
         a.sitesReferents = std::move(sites).liste();
         a.recherches = std::move(recherches).liste();
@@ -370,8 +386,11 @@ struct ComptesAudience::Tranche {
     ComptesReferents referents;
     RequetesHttp requetesHttp;
 
-    EnAttente attente[2];  // [0] the line before the last, [1] the last
-    int nbAttente = 0;
+    // The lines waiting, in a ring: from attente[premier], nbAttente of them (at most 2 between
+    // lines), the next one written in place rather than copied along.
+    EnAttente attente[3];
+    int premier = 0, nbAttente = 0;
+    EnAttente& enAttente(int k) { return attente[(premier + k) % 3]; }
 
     bool dansTampon(const char* p) const {
         return std::greater_equal<const char*>()(p, debutTampon) &&
@@ -398,8 +417,12 @@ struct ComptesAudience::Tranche {
         const char* p = navigateur.data();
         if (!dansTampon(p)) return agent == navigateur;
         const std::size_t n = agent.size();
-        if (static_cast<std::size_t>(finTampon - p) < n || !memesOctets({p, n}, agent))
+        if (static_cast<std::size_t>(finTampon - p) < n) return false;
+        // An agent is mostly long: the library compares it with the widest instructions the
+        // processor has.
+        if (n > 32 ? std::memcmp(p, agent.data(), n) != 0 : !memesOctets({p, n}, agent)) {
             return false;
+        }
         return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
     }
 
@@ -463,7 +486,7 @@ struct ComptesAudience::Tranche {
     }
 
     void lire(const RLog& r) {
-        EnAttente e;
+        EnAttente& e = enAttente(nbAttente);
         e.navigateur = r.navigateur;
         e.octets = r.chargement;
         e.date = instant(r, e.instant);
@@ -481,21 +504,20 @@ struct ComptesAudience::Tranche {
         requetesHttp.compter(r.requete, r.chargement);
         if (avecReferents) referents.compter(r.pagePrecedente, 1);
 
-        if (nbAttente >= 1) preparer(attente[nbAttente - 1]);
+        if (nbAttente >= 1) preparer(enAttente(nbAttente - 1));
         if (nbAttente == 2) {
-            compter(attente[0]);
-            attente[0] = attente[1];
-            attente[1] = e;
+            compter(enAttente(0));
+            premier = (premier + 1) % 3;
         } else {
-            attente[nbAttente++] = e;
+            ++nbAttente;
         }
     }
 
     // Counts the lines still waiting.
     void achever() {
-        if (nbAttente >= 1) preparer(attente[nbAttente - 1]);
-        for (int k = 0; k < nbAttente; ++k) compter(attente[k]);
-        nbAttente = 0;
+        if (nbAttente >= 1) preparer(enAttente(nbAttente - 1));
+        for (int k = 0; k < nbAttente; ++k) compter(enAttente(k));
+        premier = nbAttente = 0;
     }
 
     // Each IPv4 visitor as its address << 32 | its number.
@@ -536,7 +558,7 @@ struct ComptesAudience::Tranche {
                 if (it == ligneDeLaFiche.end()) {
                     std::string nom = base.nomPays(fiche);
                     if (nom.empty()) nom = std::string(kPaysInconnu);
-                    it = ligneDeLaFiche.emplace(fiche, table.numero(nom)).first;
+                    it = ligneDeLaFiche.emplace(fiche, table.numero(std::move(nom))).first;
                 }
                 derniereFiche = fiche;
                 derniereLigne = it->second;
@@ -626,7 +648,7 @@ void ComptesAudience::compterRobots(const Tranche& t, Audience& a) const {
     for (std::size_t k = 0; k < t.agents.taille(); ++k) {
         std::string nom;
         if (!reconnaitreRobot(reglages_.catalogue, t.agents.cle(k), nom)) continue;
-        LigneAudience& r = robots.ligne(nom);
+        LigneAudience& r = robots.ligne(std::move(nom));
         r.requetes += parAgent[k].requetes;
         ajouterOctets(r.octets, parAgent[k].octets);
         a.requetesRobots += parAgent[k].requetes;
