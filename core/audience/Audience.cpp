@@ -388,9 +388,9 @@ struct ComptesAudience::Tranche {
 
     // The lines waiting, in a ring: from attente[premier], nbAttente of them (at most 2 between
     // lines), the next one written in place rather than copied along.
-    EnAttente attente[3];
-    int premier = 0, nbAttente = 0;
-    EnAttente& enAttente(int k) { return attente[(premier + k) % 3]; }
+    EnAttente attente[4];
+    unsigned premier = 0, nbAttente = 0;
+    EnAttente& enAttente(unsigned k) { return attente[(premier + k) & 3]; }
 
     bool dansTampon(const char* p) const {
         return std::greater_equal<const char*>()(p, debutTampon) &&
@@ -507,7 +507,7 @@ struct ComptesAudience::Tranche {
         if (nbAttente >= 1) preparer(enAttente(nbAttente - 1));
         if (nbAttente == 2) {
             compter(enAttente(0));
-            premier = (premier + 1) % 3;
+            premier = (premier + 1) & 3;
         } else {
             ++nbAttente;
         }
@@ -516,7 +516,7 @@ struct ComptesAudience::Tranche {
     // Counts the lines still waiting.
     void achever() {
         if (nbAttente >= 1) preparer(enAttente(nbAttente - 1));
-        for (int k = 0; k < nbAttente; ++k) compter(enAttente(k));
+        for (unsigned k = 0; k < nbAttente; ++k) compter(enAttente(k));
         premier = nbAttente = 0;
     }
 
