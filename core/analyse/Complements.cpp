@@ -8,12 +8,12 @@
 #include <string>
 #include <unordered_map>
 
-#include "core/journal/Calendrier.h"
-#include "core/journal/Erreur.h"
-#include "core/lecture/UString.h"
-#include "core/analyse/IndexCles.h"
 #include "core/analyse/Interne.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Calendrier.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/IndexCles.h"
+#include "core/lecture/UString.h"
 
 namespace kestrane {
 
@@ -25,40 +25,6 @@ constexpr int kCodesDirects = 1000;
 // The day of an instant (years before 1970 give negative instants).
 int64_t jourDeLInstant(int64_t secondes) {
     return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
-}
-
-bool chiffres(std::string_view s, std::size_t debut, std::size_t n, int32_t& valeur) {
-    int32_t v = 0;
-    for (std::size_t k = debut; k < debut + n; ++k) {
-        const char c = s[k];
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    valeur = v;
-    return true;
-}
-
-// The day number of a date text, or false.
-bool lireJour(std::string_view date, int64_t& numero) {
-    int32_t j, a;
-    if (date.size() != 11 || date[2] != '/' || date[6] != '/' || !chiffres(date, 0, 2, j) ||
-        !chiffres(date, 7, 4, a)) {
-        return false;
-    }
-    const int32_t m = moisAbrege(date.substr(3, 3));
-    if (m == 0 || j < 1 || j > joursDuMois(a, m)) return false;
-    numero = numeroJour(a, m, j);
-    return true;
-}
-
-bool lireHeure(std::string_view heure, int64_t& secondes) {
-    int32_t h, m, s;
-    if (heure.size() != 8 || heure[2] != ':' || heure[5] != ':' || !chiffres(heure, 0, 2, h) ||
-        !chiffres(heure, 3, 2, m) || !chiffres(heure, 6, 2, s) || h > 23 || m > 59 || s > 59) {
-        return false;
-    }
-    secondes = h * 3600 + m * 60 + s;
-    return true;
 }
 
 // The counts of files by name, in order of first appearance.

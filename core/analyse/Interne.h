@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/lecture/ULog.h"
-#include "core/analyse/IndexCles.h"
+#include "core/lecture/IndexCles.h"
 #include "core/analyse/UFonctionsKestrane.h"
 
 namespace kestrane {

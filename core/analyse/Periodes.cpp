@@ -7,7 +7,7 @@
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/UString.h"
-#include "core/analyse/IndexCles.h"
+#include "core/lecture/IndexCles.h"
 #include "core/analyse/Interne.h"
 
 namespace kestrane {

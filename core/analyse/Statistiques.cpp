@@ -6,11 +6,11 @@
 #include <iterator>
 #include <utility>
 
-#include "core/analyse/IndexCles.h"
 #include "core/analyse/Interne.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/IndexCles.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/UString.h"
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/analyse/IndexCles.h"
 #include "core/analyse/Interne.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
 
 namespace kestrane {

@@ -4,24 +4,21 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <unordered_map>
 
-#include "core/audience/Index.h"
 #include "core/audience/Referents.h"
+#include "core/audience/TableauBloc.h"
+#include "core/audience/Visites.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
 
 namespace kestrane {
 
 namespace {
-
-constexpr uint32_t kAucune = UINT32_MAX;
-constexpr int64_t kSecondesParJour = 86400;
-
-int64_t jourDe(int64_t secondes) {
-    return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
-}
 
 // Byte totals are checked like the statistics' ("Débordement d'entier"): a line may claim any
 // 64-bit amount.
@@ -29,71 +26,58 @@ void ajouterOctets(int64_t& total, int64_t octets) {
     total = ajouterVerifie64(total, octets);
 }
 
+// The number of a text, added when new.
+uint32_t numero(IndexCles<std::string_view>& index, std::string_view texte) {
+    bool nouveau;
+    return index.trouverOuAjouter(texte, nouveau);
+}
+
 // A table being built: rows by name in order of first appearance.
 class Table {
   public:
     // The row's number: rows move as others are added.
-    uint32_t numero(const std::string& nom) {
+    uint32_t numero(std::string nom) {
         bool nouveau;
         const uint32_t n = index_.trouverOuAjouter(nom, nouveau);
-        if (nouveau) lignes_.push_back({nom, 0, 0, 0});
+        if (nouveau) lignes_.push_back({std::move(nom), 0, 0, 0});
         return n;
     }
-    LigneAudience& ligne(const std::string& nom) { return lignes_[numero(nom)]; }
+    LigneAudience& ligne(std::string nom) { return lignes_[numero(std::move(nom))]; }
     LigneAudience& operator[](uint32_t n) { return lignes_[n]; }
-    // Largest first, equal counts in order of first appearance, the catch-all last.
+    // Largest first, equal counts in order of first appearance, the catch-all last. The rows'
+    // places are sorted, and each row moved once.
     std::vector<LigneAudience> liste(std::string_view dernier = {}) && {
-        std::stable_sort(lignes_.begin(), lignes_.end(),
-                         [dernier](const LigneAudience& a, const LigneAudience& b) {
-                             const bool da = !dernier.empty() && a.nom == dernier;
-                             const bool db = !dernier.empty() && b.nom == dernier;
-                             if (da != db) return db;
-                             return a.requetes > b.requetes;
-                         });
-        return std::move(lignes_);
+        struct Place {
+            bool derniere;
+            int64_t requetes;
+            uint32_t numero;
+            bool operator<(const Place& p) const {
+                if (derniere != p.derniere) return p.derniere;
+                if (requetes != p.requetes) return requetes > p.requetes;
+                return numero < p.numero;
+            }
+        };
+        std::vector<Place> places;
+        places.reserve(lignes_.size());
+        for (uint32_t n = 0; n < lignes_.size(); ++n) {
+            const LigneAudience& l = lignes_[n];
+            places.push_back({!dernier.empty() && l.nom == dernier, l.requetes, n});
+        }
+        std::sort(places.begin(), places.end());
+        std::vector<LigneAudience> liste;
+        liste.reserve(lignes_.size());
+        for (const Place& p : places) liste.push_back(std::move(lignes_[p.numero]));
+        return liste;
     }
 
   private:
-    IndexTextes index_;
+    IndexCles<std::string_view> index_;
     std::vector<LigneAudience> lignes_;
 };
-
-bool nombre(std::string_view s, std::size_t debut, std::size_t n, int32_t& valeur) {
-    int32_t v = 0;
-    for (std::size_t k = debut; k < debut + n; ++k) {
-        if (s[k] < '0' || s[k] > '9') return false;
-        v = v * 10 + (s[k] - '0');
-    }
-    valeur = v;
-    return true;
-}
 
 struct Date {
     int32_t annee = 0, mois = 0, jour = 0;
 };
-
-// "17/May/2015" into its date and its day number.
-bool lireDate(std::string_view texte, Date& d, int64_t& numero) {
-    if (texte.size() != 11 || texte[2] != '/' || texte[6] != '/' || !nombre(texte, 0, 2, d.jour) ||
-        !nombre(texte, 7, 4, d.annee)) {
-        return false;
-    }
-    d.mois = moisAbrege(texte.substr(3, 3));
-    if (d.mois == 0 || d.jour < 1 || d.jour > joursDuMois(d.annee, d.mois)) return false;
-    numero = joursDepuisEpoque(d.annee, d.mois, d.jour);
-    return true;
-}
-
-// "10:05:03" into seconds since midnight.
-bool lireHeure(std::string_view texte, int64_t& secondes) {
-    int32_t h, m, s;
-    if (texte.size() != 8 || texte[2] != ':' || texte[5] != ':' || !nombre(texte, 0, 2, h) ||
-        !nombre(texte, 3, 2, m) || !nombre(texte, 6, 2, s) || h > 23 || m > 59 || s > 59) {
-        return false;
-    }
-    secondes = h * 3600 + m * 60 + s;
-    return true;
-}
 
 bool methodeValide(std::string_view m) {
     if (m.empty() || m.size() > 20) return false;
@@ -113,15 +97,6 @@ bool protocoleValide(std::string_view p) {
     return true;
 }
 
-// Two texts of a few bytes (a date, a method) compared without a library call.
-bool memesCourts(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (a[k] != b[k]) return false;
-    }
-    return true;
-}
-
 // Requests and bytes per short name (methods, protocols: a handful of names).
 struct ComptesCourts {
     struct Compte {
@@ -130,16 +105,17 @@ struct ComptesCourts {
     };
     std::vector<Compte> comptes;
 
-    std::size_t dernier = 0;
-
-    void compter(std::string_view nom, int64_t requetes, int64_t octets) {
-        if (dernier >= comptes.size() || !memesCourts(comptes[dernier].nom, nom)) {
-            dernier = 0;
-            while (dernier < comptes.size() && !memesCourts(comptes[dernier].nom, nom)) ++dernier;
-            if (dernier == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
-        }
-        comptes[dernier].requetes += requetes;
-        ajouterOctets(comptes[dernier].octets, octets);
+    // Returns the name's place in `comptes`.
+    std::size_t compter(std::string_view nom, int64_t requetes, int64_t octets) {
+        std::size_t n = 0;
+        while (n < comptes.size() && !memesOctets(comptes[n].nom, nom)) ++n;
+        if (n == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
+        ajouterA(n, requetes, octets);
+        return n;
+    }
+    void ajouterA(std::size_t n, int64_t requetes, int64_t octets) {
+        comptes[n].requetes += requetes;
+        ajouterOctets(comptes[n].octets, octets);
     }
     void ajouter(const ComptesCourts& b) {
         for (const Compte& c : b.comptes) compter(c.nom, c.requetes, c.octets);
@@ -213,8 +189,10 @@ class ComptesReferents {
         }
         Table recherches;
         for (std::size_t k = 0; k < recherches_.taille(); ++k) {
-            const std::string termes = termesRecherche(recherches_.cle(k));
-            if (!termes.empty()) recherches.ligne(termes).requetes += comptesRecherches_[k];
+            std::string termes = termesRecherche(recherches_.cle(k));
+            if (!termes.empty()) {
+                recherches.ligne(std::move(termes)).requetes += comptesRecherches_[k];
+            }
         }
         a.sitesReferents = std::move(sites).liste();
         a.recherches = std::move(recherches).liste();
@@ -226,12 +204,131 @@ class ComptesReferents {
         bool moteur = false;
         int64_t requetes = 0;
     };
-    IndexTextes autorites_;
+    IndexCles<std::string_view> autorites_;
     std::vector<Autorite> comptes_;
     uint32_t derniere_ = kAucune;
-    IndexTextes recherches_;
+    IndexCles<std::string_view> recherches_;
     std::vector<int64_t> comptesRecherches_;
 };
+
+// Requests and bytes per method and per protocol. A request is first compared with the methods
+// and protocols already seen (a handful), as 8-byte patterns of its first and last bytes: cutting
+// it is for the few that none begins or ends.
+class RequetesHttp {
+  public:
+    void compter(std::string_view requete, int64_t octets) {
+        const std::size_t n = requete.size();
+        if (n >= 8) {
+            uint64_t debut, fin;
+            std::memcpy(&debut, requete.data(), 8);
+            std::memcpy(&fin, requete.data() + n - 8, 8);
+            const Motif* m = trouver(methodes_, debut);
+            const Motif* p = m ? trouver(protocoles_, fin) : nullptr;
+            // Neither a method nor a protocol holds a blank: the method ends at the first blank
+            // and the protocol starts after the last one, with something between them.
+            if (p && n > m->taille + p->taille + 2 &&
+                (p->taille < 8 || requete[n - p->taille - 1] == ' ')) {
+                comptesMethodes_.ajouterA(m->compte, 1, octets);
+                comptesProtocoles_.ajouterA(p->compte, 1, octets);
+                return;
+            }
+        }
+        std::string_view methode = kAutre, protocole = kAutre;
+        const bool coupee = couperRequete(requete, methode, protocole);
+        const std::size_t m = comptesMethodes_.compter(methode, 1, octets);
+        const std::size_t p = comptesProtocoles_.compter(protocole, 1, octets);
+        if (coupee) {
+            retenir(methodes_, methode, m, true);
+            retenir(protocoles_, protocole, p, false);
+        }
+    }
+    void ajouter(const RequetesHttp& b) {
+        comptesMethodes_.ajouter(b.comptesMethodes_);
+        comptesProtocoles_.ajouter(b.comptesProtocoles_);
+    }
+    void tables(Audience& a) const {
+        a.methodes = comptesMethodes_.liste();
+        a.protocoles = comptesProtocoles_.liste();
+    }
+
+  private:
+    // A method and the blank after it, as the first 8 bytes of a request show them, or a
+    // protocol and the blank before it (the protocol alone when 8 bytes long) as the last 8.
+    struct Motif {
+        uint64_t octets, masque;
+        std::size_t taille;  // the name's
+        std::size_t compte;  // its place in the counts
+    };
+
+    static const Motif* trouver(const std::vector<Motif>& motifs, uint64_t octets) {
+        for (const Motif& m : motifs) {
+            if ((octets & m.masque) == m.octets) return &m;
+        }
+        return nullptr;
+    }
+
+    static void retenir(std::vector<Motif>& motifs, std::string_view nom, std::size_t compte,
+                        bool methode) {
+        const std::size_t n = nom.size();
+        if (n > (methode ? 7 : 8)) return;
+        for (const Motif& m : motifs) {
+            if (m.compte == compte) return;
+        }
+        unsigned char octets[8] = {}, masque[8] = {};
+        const std::size_t avecBlanc = std::min<std::size_t>(n + 1, 8);
+        const std::size_t place = methode ? 0 : 8 - avecBlanc;
+        std::string texte = methode ? std::string(nom) + ' ' : ' ' + std::string(nom);
+        if (!methode && n == 8) texte.erase(0, 1);
+        std::memcpy(octets + place, texte.data(), avecBlanc);
+        std::memset(masque + place, 0xFF, avecBlanc);
+        Motif m{0, 0, n, compte};
+        std::memcpy(&m.octets, octets, 8);
+        std::memcpy(&m.masque, masque, 8);
+        motifs.push_back(m);
+    }
+
+    ComptesCourts comptesMethodes_, comptesProtocoles_;
+    std::vector<Motif> methodes_, protocoles_;
+};
+
+// Sorts values address << 32 | visitor by address, keeping the visitors' order within an
+// address: four stable passes over the address's bytes.
+void trierParAdresse(std::vector<uint64_t>& valeurs) {
+    std::vector<uint64_t> tampon(valeurs.size());
+    for (int decalage = 32; decalage < 64; decalage += 8) {
+        std::size_t places[257] = {};
+        for (const uint64_t x : valeurs) ++places[((x >> decalage) & 255) + 1];
+        for (int k = 0; k < 256; ++k) places[k + 1] += places[k];
+        for (const uint64_t x : valeurs) tampon[places[(x >> decalage) & 255]++] = x;
+        valeurs.swap(tampon);
+    }
+}
+
+// Below this many IPv4 clients their countries are looked up after the merge rather than beside
+// it: a thread would cost more than the lookups.
+constexpr std::size_t kSeuilPaysDeuxFils = 4096;
+
+// The database record of each visitor of `clients` (address << 32 | visitor, in increasing
+// visitor order, visitors below `nbVisiteurs`), -1 for the others: the database is asked once
+// per distinct address, in address order (once per network it holds).
+std::vector<int64_t> fichesDesClients(const BasePays& base, std::vector<uint64_t> clients,
+                                      uint32_t nbVisiteurs) {
+    trierParAdresse(clients);
+    std::vector<uint32_t> adresses;
+    adresses.reserve(clients.size());
+    for (const uint64_t x : clients) {
+        const auto a = static_cast<uint32_t>(x >> 32);
+        if (adresses.empty() || adresses.back() != a) adresses.push_back(a);
+    }
+    const std::vector<int64_t> fichesAdresses = base.fichesIPv4(adresses);
+    std::vector<int64_t> fiches(nbVisiteurs, -1);
+    std::size_t k = 0;
+    for (const uint64_t x : clients) {
+        if (adresses[k] != static_cast<uint32_t>(x >> 32)) ++k;
+        fiches[static_cast<uint32_t>(x)] = fichesAdresses[k];
+    }
+    return fiches;
+}
 
 }  // namespace
 
@@ -257,54 +354,18 @@ double Audience::requetesParVisite() const {
 }
 
 struct ComptesAudience::Tranche {
-    // What a client's next line needs: the agent it sent last and the visitor (client + agent)
-    // that made. A client keeps its agent from one request to the next, so the agent of a line
-    // is compared with that one (a copy, in cache) rather than hashed.
-    struct Dernier {
-        uint32_t agent = kAucune;
-        uint32_t visiteur = kAucune;
-    };
-    // An IPv4 client, with its Dernier beside it in its slot.
-    struct ClientIPv4 {
-        uint32_t numero = 0;
-        Dernier dernier;
-    };
-    // A client address: the numbers of a dotted IPv4 address, or its text (IPv6, a host name,
-    // numbers out of range).
-    struct CleClient {
-        bool ipv4 = false;
-        uint32_t v4 = 0;
-        std::string_view texte;
-    };
-    // A visit: the first and last request times of a run of a visitor's requests whose gaps are
-    // under kEcartVisite. A visitor keeps its latest visit and links the earlier ones, from the
-    // latest back; a visit joined into another stays in `visites`, without a visitor.
-    struct Visite {
-        int64_t debut, fin;
-        uint32_t precedente;
-        uint32_t visiteur;
-    };
-    struct Visiteur {
-        int64_t debut = 0, fin = 0;  // the latest visit, when there is one
-        int64_t requetes = 0, octets = 0;
-        uint32_t precedentes = kAucune;
-        uint32_t client = 0, agent = 0;
-        int32_t dernierJour = INT32_MIN;  // the day last entered in joursVus
-        bool visite = false;
-    };
-    // A line whose client and visitor are being brought from memory: its slot is asked for when
-    // the line is read, its visitor when the next one is, and it is counted on the one after.
-    // Clients and agents are numbered when their line's visitor is found, in line order
-    // whatever the kind of address.
+    // A line whose visitor is being brought from memory: its client's place in the index is
+    // asked for when the line is read, its client's first visitor when the next one is, and it
+    // is counted on the line after.
     struct EnAttente {
         std::string_view navigateur, adresse;
         int64_t instant = 0, octets = 0;
+        int32_t jour = 0;  // of `instant`
         int32_t ip[4] = {};
-        uint32_t v4 = 0;
-        uint32_t visiteur = kAucune;
-        bool ipv4 = false, date = false;
+        uint32_t client = 0;          // the IPv4 address, or the number of the client's text
+        uint32_t candidat = kAucune;  // the client's first visitor, if it has one
+        bool texte = false, date = false;
     };
-
     bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
     const char* debutTampon = nullptr;
@@ -312,19 +373,10 @@ struct ComptesAudience::Tranche {
 
     int64_t requetes = 0, octets = 0, requetesDatees = 0;
 
-    TableEntiers<ClientIPv4> clientsIPv4;
-    IndexTextes clientsTexte;
-    std::vector<Dernier> derniersTexte;
-    std::vector<uint32_t> numerosTexte;  // text clients among all clients
-    TableauBloc<CleClient> cles;
-
-    IndexTextes agents;
-    TableEntiers<uint32_t> indexVisiteurs;
-    TableauBloc<Visiteur> visiteurs;
-    TableauBloc<Visite> visites;
-    // (visitor << 32 | day): the days each visitor made a request, entered when a visitor's day
-    // changes (late lines may enter one twice).
-    TableauBloc<uint64_t> joursVus;
+    ComptesVisites visites;
+    IndexCles<std::string_view>
+        clientsTexte;  // the clients written otherwise than as an IPv4 address
+    IndexCles<std::string_view> agents;
 
     std::string_view dateDerniere;
     bool dateValide = false;
@@ -332,11 +384,13 @@ struct ComptesAudience::Tranche {
     std::unordered_map<int64_t, Date> dates;
 
     ComptesReferents referents;
+    RequetesHttp requetesHttp;
 
-    ComptesCourts methodes, protocoles;
-
-    EnAttente attente[2];  // [0] the line before the last, [1] the last
-    int nbAttente = 0;
+    // The lines waiting, in a ring: from attente[premier], nbAttente of them (at most 2 between
+    // lines), the next one written in place rather than copied along.
+    EnAttente attente[4];
+    unsigned premier = 0, nbAttente = 0;
+    EnAttente& enAttente(unsigned k) { return attente[(premier + k) & 3]; }
 
     bool dansTampon(const char* p) const {
         return std::greater_equal<const char*>()(p, debutTampon) &&
@@ -363,149 +417,34 @@ struct ComptesAudience::Tranche {
         const char* p = navigateur.data();
         if (!dansTampon(p)) return agent == navigateur;
         const std::size_t n = agent.size();
-        if (static_cast<std::size_t>(finTampon - p) < n || std::memcmp(p, agent.data(), n) != 0) {
+        if (static_cast<std::size_t>(finTampon - p) < n) return false;
+        // An agent is mostly long: the library compares it with the widest instructions the
+        // processor has.
+        if (n > 32 ? std::memcmp(p, agent.data(), n) != 0 : !memesOctets({p, n}, agent)) {
             return false;
         }
         return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
     }
 
-    ClientIPv4& clientIPv4(uint32_t v4) {
-        bool nouveau;
-        ClientIPv4& c = clientsIPv4.trouverOuAjouter(v4, nouveau);
-        if (nouveau) {
-            CleClient cle;
-            cle.ipv4 = true;
-            cle.v4 = v4;
-            cles.push_back(cle);
-            c.numero = static_cast<uint32_t>(cles.size() - 1);
-        }
-        return c;
-    }
-
-    // The client of a text address, and its Dernier.
-    uint32_t clientTexte(std::string_view texte, Dernier*& dernier) {
-        bool nouveau;
-        const uint32_t n = clientsTexte.trouverOuAjouter(texte, nouveau);
-        if (nouveau) {
-            CleClient cle;
-            cle.texte = clientsTexte.cle(n);
-            cles.push_back(cle);
-            numerosTexte.push_back(static_cast<uint32_t>(cles.size() - 1));
-            derniersTexte.emplace_back();
-        }
-        dernier = &derniersTexte[n];
-        return numerosTexte[n];
-    }
-
-    uint32_t client(const CleClient& c) {
-        if (c.ipv4) return clientIPv4(c.v4).numero;
-        Dernier* d;
-        return clientTexte(c.texte, d);
-    }
-
-    uint32_t visiteurDe(uint32_t client, uint32_t agent) {
-        const uint64_t cle = static_cast<uint64_t>(client) << 32 | agent;
-        bool nouveau;
-        uint32_t& n = indexVisiteurs.trouverOuAjouter(cle, nouveau);
-        if (nouveau) {
-            n = static_cast<uint32_t>(visiteurs.size());
-            Visiteur v;
-            v.client = client;
-            v.agent = agent;
-            visiteurs.push_back(v);
-        }
-        return n;
-    }
-
-    uint32_t visiteur(uint32_t client, Dernier& d, std::string_view navigateur) {
-        if (d.agent != kAucune && memeAgent(d.agent, navigateur)) return d.visiteur;
-        d.agent = agents.trouverOuAjouter(agentComplet(navigateur));
-        d.visiteur = visiteurDe(client, d.agent);
-        return d.visiteur;
-    }
-
     // The key of a dotted IPv4 client; false for a client written otherwise.
     static bool cleIPv4(const RLog& r, uint32_t& v4) {
-        const auto octet = [](int32_t v) { return v >= 0 && v <= 255; };
-        if (!r.adresse.empty() || !octet(r.ip1) || !octet(r.ip2) || !octet(r.ip3) ||
-            !octet(r.ip4)) {
-            return false;
-        }
-        v4 = static_cast<uint32_t>(r.ip1) << 24 | static_cast<uint32_t>(r.ip2) << 16 |
-             static_cast<uint32_t>(r.ip3) << 8 | static_cast<uint32_t>(r.ip4);
+        // A number below zero wraps above 255.
+        const auto a = static_cast<uint32_t>(r.ip1), b = static_cast<uint32_t>(r.ip2),
+                   c = static_cast<uint32_t>(r.ip3), d = static_cast<uint32_t>(r.ip4);
+        if (!r.adresse.empty() || (a | b | c | d) > 255) return false;
+        v4 = a << 24 | b << 16 | c << 8 | d;
         return true;
     }
 
-    // Adds the requests from `debut` to `fin` (one request when equal, or a visit already made)
-    // to a visitor's visits, joining those less than kEcartVisite apart.
-    void ajouterVisite(uint32_t n, int64_t debut, int64_t fin) {
-        Visiteur& v = visiteurs[n];
-        if (!v.visite) {
-            v.debut = debut;
-            v.fin = fin;
-            v.visite = true;
-        } else if (debut - v.fin >= kEcartVisite) {
-            // After the latest visit: the usual case, lines coming nearly in time order.
-            visites.push_back({v.debut, v.fin, v.precedentes, n});
-            v.precedentes = static_cast<uint32_t>(visites.size() - 1);
-            v.debut = debut;
-            v.fin = fin;
-        } else if (v.debut - fin < kEcartVisite) {
-            v.debut = std::min(v.debut, debut);
-            v.fin = std::max(v.fin, fin);
-            v.precedentes = joindre(v.debut, v.precedentes);
-        } else {
-            ajouterAvant(v.precedentes, n, debut, fin);
-        }
-    }
-
-    // The earlier visits that a visit starting at `debut` now reaches are joined into it;
-    // returns what remains of the list, `debut` lowered to the earliest joined.
-    uint32_t joindre(int64_t& debut, uint32_t liste) {
-        while (liste != kAucune && debut - visites[liste].fin < kEcartVisite) {
-            debut = std::min(debut, visites[liste].debut);
-            visites[liste].visiteur = kAucune;
-            liste = visites[liste].precedente;
-        }
-        return liste;
-    }
-
-    // Adds requests to a list of visits, the latest first: the visits later than them by
-    // kEcartVisite or more are passed over, the one they reach takes them, with the earlier
-    // ones it then reaches.
-    void ajouterAvant(uint32_t& tete, uint32_t n, int64_t debut, int64_t fin) {
-        uint32_t suivante = kAucune;  // the visit after the place, in time
-        uint32_t k = tete;
-        while (k != kAucune && visites[k].debut - fin >= kEcartVisite) {
-            suivante = k;
-            k = visites[k].precedente;
-        }
-        if (k == kAucune || debut - visites[k].fin >= kEcartVisite) {
-            visites.push_back({debut, fin, k, n});
-            (suivante == kAucune ? tete : visites[suivante].precedente) =
-                static_cast<uint32_t>(visites.size() - 1);
-            return;
-        }
-        int64_t d = std::min(visites[k].debut, debut);
-        const uint32_t reste = joindre(d, visites[k].precedente);
-        visites[k].debut = d;
-        visites[k].fin = std::max(visites[k].fin, fin);
-        visites[k].precedente = reste;
-    }
-
-    void noterJour(uint32_t n, int32_t jour) {
-        Visiteur& v = visiteurs[n];
-        if (v.dernierJour == jour) return;
-        v.dernierJour = jour;
-        joursVus.push_back(static_cast<uint64_t>(n) << 32 | static_cast<uint32_t>(jour));
-    }
-
     bool instant(const RLog& r, int64_t& t) {
-        if (dateDerniere.data() == nullptr || !memesCourts(r.date, dateDerniere)) {
+        if (dateDerniere.data() == nullptr || !memesOctets(r.date, dateDerniere)) {
             dateDerniere = r.date;
             Date d;
-            dateValide = lireDate(r.date, d, jourDernier);
-            if (dateValide) dates.try_emplace(jourDernier, d);
+            dateValide = lireDate(r.date, d.annee, d.mois, d.jour);
+            if (dateValide) {
+                jourDernier = joursDepuisEpoque(d.annee, d.mois, d.jour);
+                dates.try_emplace(jourDernier, d);
+            }
         }
         int64_t secondes;
         if (!dateValide || !lireHeure(r.heure, secondes)) return false;
@@ -513,44 +452,48 @@ struct ComptesAudience::Tranche {
         return true;
     }
 
-    // The visitor of a waiting line, once its client's slot is in memory.
-    void trouverVisiteur(EnAttente& e) {
-        if (e.ipv4) {
-            ClientIPv4& c = clientIPv4(e.v4);
-            e.visiteur = visiteur(c.numero, c.dernier, e.navigateur);
-        } else {
-            Dernier* d;
-            uint32_t client;
+    // A waiting line's client, and its first visitor brought from memory.
+    void preparer(EnAttente& e) {
+        if (e.texte) {
             if (e.adresse.empty()) {
-                std::string texte;
-                ajouterAdresseIP(texte, e.ip[0], e.ip[1], e.ip[2], e.ip[3]);
-                client = clientTexte(texte, d);
+                std::string t;
+                ajouterAdresseIP(t, e.ip[0], e.ip[1], e.ip[2], e.ip[3]);
+                e.client = numero(clientsTexte, t);
             } else {
-                client = clientTexte(e.adresse, d);
+                e.client = numero(clientsTexte, e.adresse);
             }
-            e.visiteur = visiteur(client, *d, e.navigateur);
         }
-        __builtin_prefetch(&visiteurs[e.visiteur]);
+        e.candidat = visites.index(e.texte).trouver(e.client, [](uint32_t) { return true; });
+        if (e.candidat != kAucune) visites.precharger(e.candidat);
+    }
+
+    // The visitor of a prepared line, added when new. The first visitor of its client is
+    // mostly the one; the line before may have added it since.
+    uint32_t visiteur(const EnAttente& e) {
+        const auto meme = [&](uint32_t agent) { return memeAgent(agent, e.navigateur); };
+        if (e.candidat != kAucune && meme(visites.visiteur(e.candidat).agent)) return e.candidat;
+        const uint32_t n = visites.trouver(e.texte, e.client, meme);
+        if (n != kAucune) return n;
+        return visites.ajouter(e.texte, e.client, numero(agents, agentComplet(e.navigateur)));
     }
 
     void compter(const EnAttente& e) {
-        Visiteur& v = visiteurs[e.visiteur];
+        const uint32_t n = visiteur(e);
+        Visiteur& v = visites.visiteur(n);
         ++v.requetes;
         ajouterOctets(v.octets, e.octets);
-        if (!e.date) return;
-        const auto jour = static_cast<int32_t>(jourDe(e.instant));
-        if (v.dernierJour != jour) noterJour(e.visiteur, jour);
-        ajouterVisite(e.visiteur, e.instant, e.instant);
+        if (e.date) visites.requete(n, e.instant, e.jour);
     }
 
     void lire(const RLog& r) {
-        EnAttente e;
+        EnAttente& e = enAttente(nbAttente);
         e.navigateur = r.navigateur;
         e.octets = r.chargement;
         e.date = instant(r, e.instant);
-        e.ipv4 = cleIPv4(r, e.v4);
-        if (e.ipv4) {
-            clientsIPv4.precharger(e.v4);
+        e.jour = static_cast<int32_t>(jourDernier);
+        e.texte = !cleIPv4(r, e.client);
+        if (!e.texte) {
+            visites.index(false).precharger(e.client);
         } else {
             e.adresse = r.adresse;
             e.ip[0] = r.ip1, e.ip[1] = r.ip2, e.ip[2] = r.ip3, e.ip[3] = r.ip4;
@@ -558,63 +501,95 @@ struct ComptesAudience::Tranche {
         ++requetes;
         ajouterOctets(octets, r.chargement);
         if (e.date) ++requetesDatees;
-        std::string_view methode = kAutre, protocole = kAutre;
-        couperRequete(r.requete, methode, protocole);
-        methodes.compter(methode, 1, r.chargement);
-        protocoles.compter(protocole, 1, r.chargement);
+        requetesHttp.compter(r.requete, r.chargement);
         if (avecReferents) referents.compter(r.pagePrecedente, 1);
 
-        if (nbAttente >= 1) trouverVisiteur(attente[nbAttente - 1]);
-        if (nbAttente == 2) compter(attente[0]);
+        if (nbAttente >= 1) preparer(enAttente(nbAttente - 1));
         if (nbAttente == 2) {
-            attente[0] = attente[1];
-            attente[1] = e;
+            compter(enAttente(0));
+            premier = (premier + 1) & 3;
         } else {
-            attente[nbAttente++] = e;
+            ++nbAttente;
         }
     }
 
     // Counts the lines still waiting.
     void achever() {
-        if (nbAttente >= 1) trouverVisiteur(attente[nbAttente - 1]);
-        for (int k = 0; k < nbAttente; ++k) compter(attente[k]);
-        nbAttente = 0;
+        if (nbAttente >= 1) preparer(enAttente(nbAttente - 1));
+        for (unsigned k = 0; k < nbAttente; ++k) compter(enAttente(k));
+        premier = nbAttente = 0;
     }
 
-    // Adds the counts of the stretch that follows this one in the journal.
-    void ajouter(Tranche& b) {
+    // Each IPv4 visitor as its address << 32 | its number.
+    void ajouterClientsIPv4(std::vector<uint64_t>& clients, uint32_t premier) const {
+        const auto nb = static_cast<uint32_t>(visites.nbVisiteurs());
+        for (uint32_t n = 0; n < nb; ++n) {
+            const Visiteur& v = visites.visiteur(n);
+            if (!v.texte) clients.push_back(uint64_t{v.client} << 32 | (premier + n));
+        }
+    }
+
+    // The countries' table, countries in order of their first visitor. `ficheDe` gives the
+    // database record of each IPv4 visitor; the clients written as text are looked up here,
+    // each once.
+    std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux,
+                                    const std::vector<int64_t>& ficheDe) {
+        const auto nb = static_cast<uint32_t>(visites.nbVisiteurs());
+        std::unordered_map<uint32_t, int64_t> fichesTextes;
+        Table table;
+        std::unordered_map<int64_t, uint32_t> ligneDeLaFiche;
+        int64_t derniereFiche = 0;
+        uint32_t derniereLigne = kAucune;
+        for (uint32_t n = 0; n < nb; ++n) {
+            const Visiteur& v = visites.visiteur(n);
+            int64_t fiche;
+            if (v.texte) {
+                auto it = fichesTextes.find(v.client);
+                if (it == fichesTextes.end()) {
+                    it = fichesTextes.emplace(v.client, base.fiche(clientsTexte.cle(v.client)))
+                             .first;
+                }
+                fiche = it->second;
+            } else {
+                fiche = ficheDe[n];
+            }
+            if (derniereLigne == kAucune || fiche != derniereFiche) {
+                auto it = ligneDeLaFiche.find(fiche);
+                if (it == ligneDeLaFiche.end()) {
+                    std::string nom = base.nomPays(fiche);
+                    if (nom.empty()) nom = std::string(kPaysInconnu);
+                    it = ligneDeLaFiche.emplace(fiche, table.numero(std::move(nom))).first;
+                }
+                derniereFiche = fiche;
+                derniereLigne = it->second;
+            }
+            LigneAudience& l = table[derniereLigne];
+            l.requetes += v.requetes;
+            ajouterOctets(l.octets, v.octets);
+            l.visiteurs += totaux.joursParVisiteur[n];
+        }
+        return std::move(table).liste(kPaysInconnu);
+    }
+
+    // Adds the counts of the stretch that follows this one in the journal; returns the number
+    // here of each visitor of `b`.
+    std::vector<uint32_t> ajouter(Tranche& b) {
         requetes += b.requetes;
         ajouterOctets(octets, b.octets);
         requetesDatees += b.requetesDatees;
 
-        std::vector<uint32_t> clientDe(b.cles.size());
-        for (std::size_t k = 0; k < b.cles.size(); ++k) clientDe[k] = client(b.cles[k]);
         std::vector<uint32_t> agentDe(b.agents.taille());
         for (std::size_t k = 0; k < b.agents.taille(); ++k) {
-            agentDe[k] = agents.trouverOuAjouter(b.agents.cle(k));
+            agentDe[k] = numero(agents, b.agents.cle(k));
         }
-        std::vector<uint32_t> visiteurDeB(b.visiteurs.size());
-        for (std::size_t k = 0; k < b.visiteurs.size(); ++k) {
-            const Visiteur& vb = b.visiteurs[k];
-            const uint32_t n = visiteurDe(clientDe[vb.client], agentDe[vb.agent]);
-            visiteurDeB[k] = n;
-            visiteurs[n].requetes += vb.requetes;
-            ajouterOctets(visiteurs[n].octets, vb.octets);
-            if (vb.visite) ajouterVisite(n, vb.debut, vb.fin);
-        }
-        // Visits join whatever order they come in: the earlier ones in their order in memory.
-        for (const Visite& x : b.visites) {
-            if (x.visiteur != kAucune) ajouterVisite(visiteurDeB[x.visiteur], x.debut, x.fin);
-        }
-        for (const uint64_t j : b.joursVus) {
-            joursVus.push_back(static_cast<uint64_t>(visiteurDeB[j >> 32]) << 32 |
-                               (j & 0xFFFFFFFF));
+        std::vector<uint32_t> texteDe(b.clientsTexte.taille());
+        for (std::size_t k = 0; k < b.clientsTexte.taille(); ++k) {
+            texteDe[k] = numero(clientsTexte, b.clientsTexte.cle(k));
         }
         for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);
-
         referents.ajouter(b.referents);
-        methodes.ajouter(b.methodes);
-        protocoles.ajouter(b.protocoles);
+        requetesHttp.ajouter(b.requetesHttp);
+        return visites.ajouter(b.visites, agentDe, texteDe);
     }
 };
 
@@ -630,6 +605,7 @@ void ComptesAudience::commencer(const Journal& journal, int nbTranches, bool /*s
         t->debutTampon = octets.data();
         t->finTampon = octets.data() + octets.size();
         t->avecReferents = reglages_.referentsParLigne;
+        t->visites.reserver(journal_.nbLignes() / static_cast<std::size_t>(nbTranches) + 1);
         tranches_.push_back(std::move(t));
     }
     complet_ = false;
@@ -656,98 +632,115 @@ void compterReferents(Audience& audience,
     c.tables(audience);
 }
 
+// Robots: the catalogue and the rule asked once per distinct agent.
+void ComptesAudience::compterRobots(const Tranche& t, Audience& a) const {
+    struct Compte {
+        int64_t requetes = 0, octets = 0;
+    };
+    std::vector<Compte> parAgent(t.agents.taille());
+    for (uint32_t n = 0; n < t.visites.nbVisiteurs(); ++n) {
+        const Visiteur& v = t.visites.visiteur(n);
+        Compte& c = parAgent[v.agent];
+        c.requetes += v.requetes;
+        ajouterOctets(c.octets, v.octets);
+    }
+    Table robots;
+    for (std::size_t k = 0; k < t.agents.taille(); ++k) {
+        std::string nom;
+        if (!reconnaitreRobot(reglages_.catalogue, t.agents.cle(k), nom)) continue;
+        LigneAudience& r = robots.ligne(std::move(nom));
+        r.requetes += parAgent[k].requetes;
+        ajouterOctets(r.octets, parAgent[k].octets);
+        a.requetesRobots += parAgent[k].requetes;
+        ajouterOctets(a.octetsRobots, parAgent[k].octets);
+    }
+    a.robots = std::move(robots).liste();
+}
+
 Audience ComptesAudience::resultat() {
     Audience a;
     if (tranches_.empty()) return a;
     for (auto& t : tranches_) t->achever();
     Tranche& t = *tranches_[0];
-    for (std::size_t k = 1; k < tranches_.size(); ++k) t.ajouter(*tranches_[k]);
-    tranches_.resize(1);
+
+    // The countries of the IPv4 clients are looked up on another thread while the stretches
+    // merge, for the visitors as each stretch numbers them, one numbering after the other.
+    const BasePays* base = reglages_.base.get();
+    std::vector<uint32_t> premiers;
+    uint32_t nbVisiteurs = 0;
+    for (const auto& u : tranches_) {
+        premiers.push_back(nbVisiteurs);
+        nbVisiteurs += static_cast<uint32_t>(u->visites.nbVisiteurs());
+    }
+    std::vector<uint64_t> clients;
+    if (base) {
+        clients.reserve(nbVisiteurs);
+        for (std::size_t k = 0; k < tranches_.size(); ++k) {
+            tranches_[k]->ajouterClientsIPv4(clients, premiers[k]);
+        }
+    }
+    std::vector<int64_t> fiches;
+    // For each stretch after the first: the merged number of its visitors, and the number of
+    // visitors before it was merged.
+    std::vector<std::vector<uint32_t>> visiteursDe(tranches_.size());
+    std::vector<uint32_t> nbAvant(tranches_.size());
+    ComptesVisites::Totaux totaux;
+    enParallele(
+        base != nullptr && clients.size() >= kSeuilPaysDeuxFils,
+        [&] {
+            for (std::size_t k = 1; k < tranches_.size(); ++k) {
+                nbAvant[k] = static_cast<uint32_t>(t.visites.nbVisiteurs());
+                visiteursDe[k] = t.ajouter(*tranches_[k]);
+            }
+            totaux = t.visites.totaux();
+            compterRobots(t, a);
+        },
+        [&] {
+            if (base) fiches = fichesDesClients(*base, std::move(clients), nbVisiteurs);
+        });
 
     a.requetes = t.requetes;
     a.octets = t.octets;
     a.requetesDatees = t.requetesDatees;
 
-    // Countries: one lookup per distinct address, one name per database record.
-    const BasePays* base = reglages_.base.get();
-    a.avecPays = base != nullptr;
-    Table pays;
-    std::vector<uint32_t> paysDuClient;
-    if (base) {
-        std::unordered_map<int64_t, uint32_t> numeros;
-        paysDuClient.reserve(t.cles.size());
-        for (const Tranche::CleClient& c : t.cles) {
-            const int64_t fiche = c.ipv4 ? base->ficheIPv4(c.v4) : base->fiche(c.texte);
-            auto it = numeros.find(fiche);
-            if (it == numeros.end()) {
-                std::string nom = base->nomPays(fiche);
-                if (nom.empty()) nom = std::string(kPaysInconnu);
-                it = numeros.emplace(fiche, pays.numero(nom)).first;
-            }
-            paysDuClient.push_back(it->second);
-        }
-    }
-
-    // Robots: the catalogue and the rule asked once per distinct agent.
-    Table robots;
-    std::vector<uint32_t> robotDeLAgent(t.agents.taille(), kAucune);
-    for (std::size_t k = 0; k < t.agents.taille(); ++k) {
-        std::string nom;
-        if (reconnaitreRobot(reglages_.catalogue, t.agents.cle(k), nom)) {
-            robotDeLAgent[k] = robots.numero(nom);
-        }
-    }
-
-    std::unordered_map<int64_t, JourAudience> jours;
-    const auto visite = [&](int64_t debut, int64_t fin) {
-        ++a.visites;
-        a.dureeVisites += fin - debut;
-        ++jours[jourDe(debut)].visites;
-    };
-    for (const Tranche::Visiteur& v : t.visiteurs) {
-        if (v.visite) visite(v.debut, v.fin);
-        if (robotDeLAgent[v.agent] != kAucune) {
-            LigneAudience& r = robots[robotDeLAgent[v.agent]];
-            r.requetes += v.requetes;
-            ajouterOctets(r.octets, v.octets);
-            a.requetesRobots += v.requetes;
-            ajouterOctets(a.octetsRobots, v.octets);
-        }
-        if (base) {
-            LigneAudience& p = pays[paysDuClient[v.client]];
-            p.requetes += v.requetes;
-            ajouterOctets(p.octets, v.octets);
-        }
-    }
-    for (const Tranche::Visite& x : t.visites) {
-        if (x.visiteur != kAucune) visite(x.debut, x.fin);
-    }
-    std::sort(t.joursVus.begin(), t.joursVus.end());
-    t.joursVus.resize(static_cast<std::size_t>(std::unique(t.joursVus.begin(), t.joursVus.end()) -
-                                               t.joursVus.begin()));
-    for (const uint64_t j : t.joursVus) {
-        ++jours[static_cast<int32_t>(j & 0xFFFFFFFF)].visiteurs;
-        ++a.visiteurs;
-        if (base) ++pays[paysDuClient[t.visiteurs[j >> 32].client]].visiteurs;
-    }
-    std::vector<int64_t> numeros;
-    numeros.reserve(jours.size());
-    for (const auto& [n, j] : jours) numeros.push_back(n);
-    std::sort(numeros.begin(), numeros.end());
-    for (const int64_t n : numeros) {
-        JourAudience j = jours[n];
-        const Date& d = t.dates.at(n);
+    a.visites = totaux.visites;
+    a.dureeVisites = totaux.dureeVisites;
+    a.visiteurs = totaux.visiteurs;
+    std::vector<int32_t> jours;
+    jours.reserve(totaux.visiteursParJour.jours().size());
+    for (const auto& [jour, n] : totaux.visiteursParJour.jours()) jours.push_back(jour);
+    std::sort(jours.begin(), jours.end());
+    for (const int32_t jour : jours) {
+        JourAudience j;
+        const Date& d = t.dates.at(jour);
         j.annee = d.annee;
         j.mois = d.mois;
         j.jour = d.jour;
+        j.visiteurs = totaux.visiteursParJour.jours().at(jour);
+        const auto visites = totaux.visitesParJour.jours().find(jour);
+        if (visites != totaux.visitesParJour.jours().end()) j.visites = visites->second;
         a.jours.push_back(j);
     }
 
+    a.avecPays = base != nullptr;
+    if (base) {
+        // The record of each visitor in the merged numbering: the first stretch's visitors keep
+        // their numbers, the new ones of each later stretch follow.
+        std::vector<int64_t> ficheDe(t.visites.nbVisiteurs(), -1);
+        std::copy_n(fiches.begin(), tranches_.size() > 1 ? premiers[1] : nbVisiteurs,
+                    ficheDe.begin());
+        for (std::size_t k = 1; k < tranches_.size(); ++k) {
+            for (uint32_t nb = 0; nb < visiteursDe[k].size(); ++nb) {
+                const uint32_t n = visiteursDe[k][nb];
+                if (n >= nbAvant[k]) ficheDe[n] = fiches[premiers[k] + nb];
+            }
+        }
+        a.pays = t.pays(*base, totaux, ficheDe);
+    }
+    tranches_.resize(1);
+
     if (reglages_.referentsParLigne) t.referents.tables(a);
-    a.robots = std::move(robots).liste();
-    a.methodes = t.methodes.liste();
-    a.protocoles = t.protocoles.liste();
-    a.pays = std::move(pays).liste(kPaysInconnu);
+    t.requetesHttp.tables(a);
     return a;
 }
 

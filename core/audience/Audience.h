@@ -128,6 +128,8 @@ class ComptesAudience : public LecteurEnregistrements {
     struct Tranche;
 
   private:
+    void compterRobots(const Tranche& t, Audience& a) const;
+
     ReglagesAudience reglages_;
     Journal journal_;
     std::vector<std::unique_ptr<Tranche>> tranches_;

@@ -45,12 +45,16 @@ struct BasePays::Etat {
         if (ouverte) MMDB_close(&mmdb);
     }
 
-    int64_t chercher(const sockaddr* adresse) const {
+    // `bits`: the length of the prefix of the network the record was found for (IPv6 or IPv4
+    // as the database is), -1 when none was.
+    int64_t chercher(const sockaddr* adresse, int* bits = nullptr) const {
         int erreur = MMDB_SUCCESS;
         // The lookup only reads the database; the library's signature wants it writable.
         const MMDB_lookup_result_s r =
             MMDB_lookup_sockaddr(const_cast<MMDB_s*>(&mmdb), adresse, &erreur);
+        if (bits) *bits = -1;
         if (erreur != MMDB_SUCCESS || !r.found_entry) return -1;
+        if (bits) *bits = r.netmask;
         return static_cast<int64_t>(r.entry.offset);
     }
 };
@@ -98,6 +102,9 @@ BasePays::BasePays(const std::string& chemin) : chemin_(chemin), etat_(std::make
     }
     if (resultat != MMDB_SUCCESS) throw ErreurBasePays(chemin);
     etat_->ouverte = true;
+    // The library finds where IPv4 addresses start in the tree on the first IPv4 lookup and
+    // keeps it: done here, so that the lookups of both stretches, on two threads, only read.
+    ficheIPv4(0x08080808);
 }
 
 BasePays::~BasePays() = default;
@@ -113,6 +120,41 @@ int64_t BasePays::ficheIPv4(uint32_t adresse) const {
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(adresse);
     return etat_->chercher(reinterpret_cast<const sockaddr*>(&a));
+}
+
+std::vector<int64_t> BasePays::fichesIPv4(const std::vector<uint32_t>& adresses) const {
+    std::vector<int64_t> fiches;
+    fiches.reserve(adresses.size());
+    // The network of the last record found, from its first address to its last.
+    bool reseau = false;
+    uint32_t premiere = 0, derniere = 0;
+    int64_t ficheReseau = -1;
+    for (const uint32_t a : adresses) {
+        if (reserveeIPv4(a)) {
+            fiches.push_back(-1);
+            continue;
+        }
+        if (reseau && a >= premiere && a <= derniere) {
+            fiches.push_back(ficheReseau);
+            continue;
+        }
+        sockaddr_in s{};
+        s.sin_family = AF_INET;
+        s.sin_addr.s_addr = htonl(a);
+        int bits;
+        const int64_t f = etat_->chercher(reinterpret_cast<const sockaddr*>(&s), &bits);
+        fiches.push_back(f);
+        // An IPv6 database gives IPv4 prefixes 96 bits longer.
+        if (bits >= 0 && etat_->mmdb.metadata.ip_version == 6) bits -= 96;
+        reseau = bits >= 0 && f >= 0;
+        if (reseau) {
+            const uint32_t hote = bits >= 32 ? 0 : bits <= 0 ? UINT32_MAX : UINT32_MAX >> bits;
+            premiere = a & ~hote;
+            derniere = a | hote;
+            ficheReseau = f;
+        }
+    }
+    return fiches;
 }
 
 int64_t BasePays::fiche(std::string_view adresse) const {

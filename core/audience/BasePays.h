@@ -63,6 +63,9 @@ class BasePays {
     // Addresses sharing a record share a country: the offset is what a cache keys on.
     int64_t fiche(std::string_view adresse) const;
     int64_t ficheIPv4(uint32_t adresse) const;
+    // The records of IPv4 addresses given in increasing order: the database is asked once per
+    // network it holds, the addresses after the first one of a network taking its record.
+    std::vector<int64_t> fichesIPv4(const std::vector<uint32_t>& adresses) const;
     // The country of a record, in UTF-8: its French name, else its English name, else its ISO
     // code (the registered country when the record has no country); empty when it has none.
     std::string nomPays(int64_t fiche) const;

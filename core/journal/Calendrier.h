@@ -1,7 +1,9 @@
 // The calendar rules every date of a log line is read with: month abbreviations, leap years,
-// month lengths and day numbers on the proleptic Gregorian calendar.
+// month lengths and day numbers on the proleptic Gregorian calendar; the reading of a line's
+// date ("17/May/2015") and time ("10:05:03").
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -35,6 +37,50 @@ inline int64_t joursDepuisEpoque(int64_t a, int m, int j) {
     const int64_t jourAn = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + j - 1;
     const int64_t jourEre = anEre * 365 + anEre / 4 - anEre / 100 + jourAn;
     return ere * 146097 + jourEre - 719468;
+}
+
+// "17/May/2015" into its year, month and day; false when it is no real date.
+inline bool lireDate(std::string_view texte, int32_t& annee, int32_t& mois, int32_t& jour) {
+    if (texte.size() != 11 || texte[2] != '/' || texte[6] != '/') return false;
+    int32_t v[2] = {};
+    const std::size_t debuts[2] = {0, 7}, longueurs[2] = {2, 4};
+    for (int k = 0; k < 2; ++k) {
+        for (std::size_t i = debuts[k]; i < debuts[k] + longueurs[k]; ++i) {
+            const char c = texte[i];
+            if (c < '0' || c > '9') return false;
+            v[k] = v[k] * 10 + (c - '0');
+        }
+    }
+    const int m = moisAbrege(texte.substr(3, 3));
+    if (m == 0 || v[0] < 1 || v[0] > joursDuMois(v[1], m)) return false;
+    jour = v[0];
+    mois = m;
+    annee = v[1];
+    return true;
+}
+
+// The same date as its day number (joursDepuisEpoque).
+inline bool lireJour(std::string_view texte, int64_t& numero) {
+    int32_t a, m, j;
+    if (!lireDate(texte, a, m, j)) return false;
+    numero = joursDepuisEpoque(a, m, j);
+    return true;
+}
+
+// "10:05:03" into seconds since midnight; false when it is no time of day (hours 00 to 23).
+inline bool lireHeure(std::string_view texte, int64_t& secondes) {
+    if (texte.size() != 8 || texte[2] != ':' || texte[5] != ':') return false;
+    // A byte below '0' wraps to a large value: one comparison per digit.
+    const auto chiffre = [&texte](int k) {
+        return static_cast<uint32_t>(static_cast<unsigned char>(texte[k])) - '0';
+    };
+    const uint32_t h1 = chiffre(0), h2 = chiffre(1), m1 = chiffre(3), m2 = chiffre(4),
+                   s1 = chiffre(6), s2 = chiffre(7);
+    if ((h1 > 9) | (h2 > 9) | (m1 > 5) | (m2 > 9) | (s1 > 5) | (s2 > 9)) return false;
+    const uint32_t h = h1 * 10 + h2;
+    if (h > 23) return false;
+    secondes = h * 3600 + (m1 * 10 + m2) * 60 + s1 * 10 + s2;
+    return true;
 }
 
 }  // namespace kestrane

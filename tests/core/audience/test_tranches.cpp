@@ -106,3 +106,35 @@ TEST(Tranches, PremierePasseEnDeuxFils) {
     EXPECT_GT(deux.visites, 1000);
     EXPECT_EQ(deux.requetes, static_cast<int64_t>(lignes.size()));
 }
+
+// Thousands of clients, enough for the countries to be looked up beside the merge: each
+// client's country follows it whichever stretch numbered it first, the clients of the second
+// stretch only included.
+TEST(Tranches, PaysDeMilliersDeClients) {
+    std::vector<std::string> lignes;
+    for (int passe = 0; passe < 2; ++passe) {
+        for (int i = 0; i < (passe == 0 ? 6000 : 7500); ++i) {
+            const std::string ip = std::to_string(1 + i % 3) + "." + std::to_string(i / 3 / 256) +
+                                   "." + std::to_string(i / 3 % 256) + ".7";
+            char heure[16];
+            std::snprintf(heure, sizeof heure, "%02d:%02d:%02d", 10 + passe * 2, i / 10 / 60,
+                          i / 10 % 60);
+            lignes.push_back(ligne(ip.c_str(), "06/Dec/2006", heure, "A"));
+        }
+    }
+    const Journal journal = journalDe(lignes);
+    ReglagesAudience reglages;
+    reglages.base = baseDeTest();
+    const Audience a = audienceEnDeux(journal, 6000, reglages);
+    EXPECT_EQ(texteAudience(a), texteAudience(audienceEnDeux(journal, 4321, reglages)));
+    EXPECT_EQ(texteAudience(a),
+              texteAudience(audienceEnDeux(journal, std::string::npos, reglages)));
+    ASSERT_EQ(a.pays.size(), 3u);
+    const std::pair<const char*, int64_t> attendus[] = {
+        {"France", 2500}, {"Belgique", 2500}, {"Inconnu", 2500}};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(a.pays[k].nom, attendus[k].first);
+        EXPECT_EQ(a.pays[k].requetes, 4500);
+        EXPECT_EQ(a.pays[k].visiteurs, attendus[k].second);
+    }
+}
