@@ -123,6 +123,23 @@ verifier csv_puis_rapport_impossible 1 "Impossible de créer le fichier \"$T/lec
 verifier sans_sortie 1 "indiquez --rapport" -- --ignorer-lignes-non-conformes "$T/acces.log"
 verifier option_inconnue 1 "option inconnue" -- --rapports "$T/x.html" "$T/acces.log"
 
+# Read as a stream: standard input (plain or gzip), files out of order, slices of 3 hours, the
+# tables of the journal loaded whole every time; the progress on standard error when asked.
+verifier entiere 0 "5000 lignes analysées" -- --lecture-entiere --csv "$T/sortie-ok/entiere" "$T/acces.log"
+verifier entree_standard 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/entree" - <"$T/acces.log.gz"
+diff -r "$T/sortie-ok/entiere" "$T/sortie-ok/entree" >/dev/null || echec "entrée standard : tables différentes"
+head -n 2000 "$T/acces.log" >"$T/debut.log" && tail -n +2001 "$T/acces.log" >"$T/fin.log"
+chmod 644 "$T/debut.log" "$T/fin.log"
+verifier desordre 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/desordre" "$T/fin.log" "$T/debut.log"
+diff -r "$T/sortie-ok/entiere" "$T/sortie-ok/desordre" >/dev/null || echec "fichiers dans le désordre : tables différentes"
+verifier tranches 0 "5000 lignes analysées" -- --tranches 3 --csv "$T/sortie-ok/t3" "$T/acces.log"
+verifier tranches_entiere 0 "5000 lignes analysées" -- --lecture-entiere --tranches 3 --csv "$T/sortie-ok/t3e" "$T/acces.log"
+cmp -s "$T/sortie-ok/t3/tranches-horaires.csv" "$T/sortie-ok/t3e/tranches-horaires.csv" || echec "tranches de 3 heures différentes"
+grep -q "^03 à 06;" "$T/sortie-ok/t3/tranches-horaires.csv" || echec "pas de tranche 03 à 06"
+verifier tranches_incorrectes 1 "l'option --tranches demande une largeur de 1 à 6 heures" -- --tranches 7 --csv "$T/sortie-ok/t7" "$T/acces.log"
+(head -n 2500 "$T/acces.log"; sleep 1.5; tail -n +2501 "$T/acces.log") | verifier progression 0 "5000 lignes analysées" -- --progression --csv "$T/sortie-ok/progression" -
+grep -q "Mo lus, 5 000 lignes, [0-9 ]* lignes/s" "$T/erreurs" || { echec "pas de ligne de progression"; cat "$T/erreurs"; }
+
 # Outputs checked before anything is read: one that would replace a journal (through any path or
 # link), two at the same place, a pipe; the journal, the first output and the pipe untouched.
 cp "$T/acces.log" "$T/sortie-ok/j.log" && ln -s j.log "$T/sortie-ok/lien.log"
