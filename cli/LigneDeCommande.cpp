@@ -43,9 +43,14 @@ const char* const kOptions =
     "  --periode AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM]\n"
     "                           n'analyse que les lignes de cette p\u00e9riode\n"
     "  --complements            ajoute les tableaux des compl\u00e9ments\n"
+    "  --tranches N             tranches horaires de N heures (1 \u00e0 6, 1 par d\u00e9faut)\n"
+    "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
+    "Les journaux sont lus en flux, sans \u00eatre charg\u00e9s en m\u00e9moire ; \u00ab - \u00bb "
+    "lit "
+    "l'entr\u00e9e standard.\n"
     "Code de sortie : 0 en cas de succ\u00e8s, 1 en cas d'erreur (message sur la sortie "
     "d'erreur).\n";
 
