@@ -33,7 +33,7 @@ mesurer() {
     s=$(cut -d' ' -f1 "$T/mesures" | mediane)
     rss=$(cut -d' ' -f2 "$T/mesures" | mediane)
     awk -v cas="$cas" -v n="$lignes" -v s="$s" -v k="$rss" 'BEGIN {
-        printf "cas=%s lignes=%d s=%.2f rss_mib=%.0f lignes_par_s=%.0f\n", cas, n, s, k / 1024, s > 0 ? n / s : 0
+        printf "cas=%s lignes=%d s=%.2f rss_mib=%.0f lignes_par_s=%.0f\n", cas, n, s, k / 1024, (s > 0 ? n / s : 0)
     }'
 }
 
