@@ -198,6 +198,12 @@ if [ "$(id -u)" = 0 ]; then
             grep -qF "$attendu" "$T/erreurs" && [ "$code" = 1 ] &&
                 echo "ok memoire_limitee $lecture" || { echec "memoire_limitee $lecture : code $code"; cat "$T/erreurs"; }
         done
+        # A stream of 300 MB of few distinct keys under a limit of 100 MiB: counted whole.
+        L='10.0.0.1 - - [17/May/2015:10:05:03 +0000] "GET /page HTTP/1.1" 200 1000 "-" "Mozilla/5.0 (X11; Linux)"'
+        yes "$L" | head -n 3000000 | timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && echo 100M >"$1/memory.limit_in_bytes" && exec "$2" --csv "$3" -' sh \
+            "$groupe" "$KESTRANE" "$T/sortie-ok/borne" >"$T/sortie" 2>"$T/erreurs"
+        grep -q "^3000000 lignes analysées, 1 adresse IP" "$T/sortie" && echo "ok memoire_bornee" ||
+            { echec "memoire_bornee"; cat "$T/sortie" "$T/erreurs"; }
         rmdir "$groupe"
     else
         rmdir "$groupe" 2>/dev/null
