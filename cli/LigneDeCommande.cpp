@@ -206,6 +206,17 @@ ResumeAnalyse resumerAnalyse(const Analyse& a) {
     return resume;
 }
 
+// An analysis that had nothing to analyse says so.
+void verifierIssue(IssueAnalyse issue) {
+    if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
+    if (issue == IssueAnalyse::periodeVide) {
+        throw ErreurAnalyse(
+            "Aucune ligne dans la p\xE9riode analys\xE9"
+            "e",
+            0);
+    }
+}
+
 // The journal files analysed as one: the service's result, or the error of the line to blame,
 // named in its own file when several were joined, as an editor shows it.
 Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& options) {
@@ -234,17 +245,7 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
     ResultatAnalyse& r = a.resultat;
     SuiviPremierePasse suivi;
     try {
-        switch (analyserJournal(complet, options, r, suivi)) {
-            case IssueAnalyse::pasDeFichier:
-                throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
-            case IssueAnalyse::periodeVide:
-                throw ErreurAnalyse(
-                    "Aucune ligne dans la p\xE9riode analys\xE9"
-                    "e",
-                    0);
-            case IssueAnalyse::terminee:
-                break;
-        }
+        verifierIssue(analyserJournal(complet, options, r, suivi));
     } catch (const ErreurAnalyse&) {
         throw;
     } catch (const ErreurDebordement& e) {
@@ -301,17 +302,7 @@ Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAna
         };
     }
     try {
-        switch (analyserFlux(chemins, options, a.resultat, bilan, flux)) {
-            case IssueAnalyse::pasDeFichier:
-                throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
-            case IssueAnalyse::periodeVide:
-                throw ErreurAnalyse(
-                    "Aucune ligne dans la p\xE9riode analys\xE9"
-                    "e",
-                    0);
-            case IssueAnalyse::terminee:
-                break;
-        }
+        verifierIssue(analyserFlux(chemins, options, a.resultat, bilan, flux));
     } catch (const ErreurLigneFlux& e) {
         throw ErreurAnalyse(e.message(), e.ligne(), chemins.size() > 1 ? chemins[e.entree()] : "",
                             e.clientNonPointe());
