@@ -5,6 +5,7 @@
 # (medians of RUNS runs), 10M lines from a file and through a pipe from the generator (nothing
 # written to disk), 100M lines through a pipe when FLUX_100M=1. One line per case:
 #   cas=<case> lignes=<lines> s=<seconds> rss_mib=<peak RSS> lignes_par_s=<lines per second>
+# and cpu_s=<user + system seconds>, which a machine shared with other work changes less.
 # Usage: bench/bench_flux.sh [build directory] [runs]
 set -eu
 CONSTRUCTION=${1:-build}
@@ -16,7 +17,7 @@ trap 'rm -rf "$T"' EXIT
 
 # One run of a shell command: "seconds rss_kib" of its last process (the analyser of a pipe).
 une_mesure() {
-    /usr/bin/time -f "%e %M" -o "$T/temps" sh -c "$1" >/dev/null 2>"$T/erreurs" ||
+    /usr/bin/time -f "%e %M %U %S" -o "$T/temps" sh -c "$1" >/dev/null 2>"$T/erreurs" ||
         { echo "échec : $1" >&2; cat "$T/erreurs" >&2; return 1; }
     tail -n 1 "$T/temps"
 }
@@ -32,8 +33,9 @@ mesurer() {
     done
     s=$(cut -d' ' -f1 "$T/mesures" | mediane)
     rss=$(cut -d' ' -f2 "$T/mesures" | mediane)
-    awk -v cas="$cas" -v n="$lignes" -v s="$s" -v k="$rss" 'BEGIN {
-        printf "cas=%s lignes=%d s=%.2f rss_mib=%.0f lignes_par_s=%.0f\n", cas, n, s, k / 1024, (s > 0 ? n / s : 0)
+    cpu=$(awk '{ print $3 + $4 }' "$T/mesures" | mediane)
+    awk -v cas="$cas" -v n="$lignes" -v s="$s" -v k="$rss" -v c="$cpu" 'BEGIN {
+        printf "cas=%s lignes=%d s=%.2f rss_mib=%.0f lignes_par_s=%.0f cpu_s=%.2f\n", cas, n, s, k / 1024, (s > 0 ? n / s : 0), c
     }'
 }
 
@@ -41,7 +43,8 @@ mediane() {
     sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-pairs() {  # the peers, when installed, on a file of $1 lines
+pairs() {  # the peers, when installed, on a file of $1 lines (FLUX_PAIRS=0: none)
+    [ "${FLUX_PAIRS:-1}" = 1 ] || return 0
     if command -v goaccess >/dev/null 2>&1; then
         mesurer goaccess-$2 "$1" "$3" "goaccess '$4' --log-format=COMBINED --no-global-config -o '$T/goaccess.html'"
     fi
@@ -59,7 +62,8 @@ rm -f "$T/1M.log"
 
 "$GENERER" 10000000 "$T/10M.log" >/dev/null
 mesurer flux-10M-fichier 10000000 1 "'$RAPPORT' --rapport '$T/r.html' '$T/10M.log'"
-pairs 10000000 10M 1 "$T/10M.log"
+# GoAccess took 90 s per million lines here: on 10M lines only when asked.
+[ "${FLUX_PAIRS_10M:-0}" = 1 ] && pairs 10000000 10M 1 "$T/10M.log"
 rm -f "$T/10M.log"
 mesurer flux-10M-tube 10000000 1 "'$GENERER' 10000000 /dev/stdout | '$RAPPORT' --rapport '$T/r.html' -"
 if [ "${FLUX_100M:-0}" = 1 ]; then
