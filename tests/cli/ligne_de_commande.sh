@@ -137,6 +137,13 @@ verifier tranches_entiere 0 "5000 lignes analysées" -- --lecture-entiere --tran
 cmp -s "$T/sortie-ok/t3/tranches-horaires.csv" "$T/sortie-ok/t3e/tranches-horaires.csv" || echec "tranches de 3 heures différentes"
 grep -q "^03 à 06;" "$T/sortie-ok/t3/tranches-horaires.csv" || echec "pas de tranche 03 à 06"
 verifier tranches_incorrectes 1 "l'option --tranches demande une largeur de 1 à 6 heures" -- --tranches 7 --csv "$T/sortie-ok/t7" "$T/acces.log"
+# A writer that stops in the middle of a line: that line is the last, as in a file cut there.
+coupe=$(($(head -n 419 "$T/acces.log" | wc -c) + 30))  # in the address or the date of line 420
+head -c "$coupe" "$T/acces.log" >"$T/coupe.log" && chmod 644 "$T/coupe.log"
+verifier coupe_fichier 0 "1 ignorée" -- --lecture-entiere --ignorer-lignes-non-conformes --csv "$T/sortie-ok/coupe-f" "$T/coupe.log"
+head -c "$coupe" "$T/acces.log" | verifier coupe_tube 0 "1 ignorée" -- --ignorer-lignes-non-conformes --csv "$T/sortie-ok/coupe-t" -
+diff -r "$T/sortie-ok/coupe-f" "$T/sortie-ok/coupe-t" >/dev/null || echec "tube coupé : tables différentes"
+head -c "$coupe" "$T/acces.log" | verifier coupe_tube_stricte 1 "ligne 420 : " -- --csv "$T/sortie-ok/coupe-s" -
 (head -n 2500 "$T/acces.log"; sleep 1.5; tail -n +2501 "$T/acces.log") | verifier progression 0 "5000 lignes analysées" -- --progression --csv "$T/sortie-ok/progression" -
 grep -q "Mo lus, 5 000 lignes, [0-9 ]* lignes/s" "$T/erreurs" || { echec "pas de ligne de progression"; cat "$T/erreurs"; }
 
