@@ -65,7 +65,7 @@ mesurer flux-10M-fichier 10000000 1 "'$RAPPORT' --rapport '$T/r.html' '$T/10M.lo
 # GoAccess took 90 s per million lines here: on 10M lines only when asked.
 [ "${FLUX_PAIRS_10M:-0}" = 1 ] && pairs 10000000 10M 1 "$T/10M.log"
 rm -f "$T/10M.log"
-mesurer flux-10M-tube 10000000 1 "'$GENERER' 10000000 /dev/stdout | '$RAPPORT' --rapport '$T/r.html' -"
+mesurer flux-10M-tube 10000000 1 "'$GENERER' 10000000 /dev/fd/3 3>&1 >/dev/null | '$RAPPORT' --rapport '$T/r.html' -"
 if [ "${FLUX_100M:-0}" = 1 ]; then
-    mesurer flux-100M-tube 100000000 1 "'$GENERER' 100000000 /dev/stdout | '$RAPPORT' --rapport '$T/r.html' -"
+    mesurer flux-100M-tube 100000000 1 "'$GENERER' 100000000 /dev/fd/3 3>&1 >/dev/null | '$RAPPORT' --rapport '$T/r.html' -"
 fi
