@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/Sorties.h"
+#include "core/analyse/AnalyseFlux.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
@@ -42,9 +43,14 @@ const char* const kOptions =
     "  --periode AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM]\n"
     "                           n'analyse que les lignes de cette p\u00e9riode\n"
     "  --complements            ajoute les tableaux des compl\u00e9ments\n"
+    "  --tranches N             tranches horaires de N heures (1 \u00e0 6, 1 par d\u00e9faut)\n"
+    "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
+    "Les journaux sont lus en flux, sans \u00eatre charg\u00e9s en m\u00e9moire ; \u00ab - \u00bb "
+    "lit "
+    "l'entr\u00e9e standard.\n"
     "Code de sortie : 0 en cas de succ\u00e8s, 1 en cas d'erreur (message sur la sortie "
     "d'erreur).\n";
 
@@ -121,6 +127,9 @@ struct Arguments {
     std::vector<std::string> journaux;
     OptionsAnalyse analyse;
     bool aide = false, version = false;
+    bool progression = false;
+    // The journals loaded whole before they are counted, as the window does (for comparisons).
+    bool entiere = false;
 };
 
 // An error of the analysis with the number (from 1) of the line where it arose in its file, 0
@@ -180,11 +189,33 @@ class SuiviPremierePasse : public SuiviAnalyse {
     void premierePasseInterrompue(std::size_t) override { interrompue = true; }
 };
 
-// The service's result and the files analysed, oldest first.
+// The service's result and the files analysed, oldest first; for a stream, the lines analysed
+// and skipped (its result holds no lines).
 struct Analyse {
     ResultatAnalyse resultat;
     std::vector<std::string> journaux;
+    std::optional<BilanFlux> flux;
 };
+
+ResumeAnalyse resumerAnalyse(const Analyse& a) {
+    ResumeAnalyse resume = resumer(a.resultat);
+    if (a.flux) {
+        resume.lignesAnalysees = a.flux->lignesAnalysees;
+        resume.ignorees = a.flux->ignorees;
+    }
+    return resume;
+}
+
+// An analysis that had nothing to analyse says so.
+void verifierIssue(IssueAnalyse issue) {
+    if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
+    if (issue == IssueAnalyse::periodeVide) {
+        throw ErreurAnalyse(
+            "Aucune ligne dans la p\xE9riode analys\xE9"
+            "e",
+            0);
+    }
+}
 
 // The journal files analysed as one: the service's result, or the error of the line to blame,
 // named in its own file when several were joined, as an editor shows it.
@@ -214,17 +245,7 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
     ResultatAnalyse& r = a.resultat;
     SuiviPremierePasse suivi;
     try {
-        switch (analyserJournal(complet, options, r, suivi)) {
-            case IssueAnalyse::pasDeFichier:
-                throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
-            case IssueAnalyse::periodeVide:
-                throw ErreurAnalyse(
-                    "Aucune ligne dans la p\xE9riode analys\xE9"
-                    "e",
-                    0);
-            case IssueAnalyse::terminee:
-                break;
-        }
+        verifierIssue(analyserJournal(complet, options, r, suivi));
     } catch (const ErreurAnalyse&) {
         throw;
     } catch (const ErreurDebordement& e) {
@@ -239,6 +260,58 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
             options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(r.journal);
         lever(e.message(), fautive ? numero(*fautive) : 0, false);
     }
+    return a;
+}
+
+// "1,2 Go lus sur 2,3 Go, 5 000 000 lignes, 1 234 567 lignes/s, reste 1 s" (Windows-1252).
+std::string texteAvancee(const AvanceeFlux& a, double secondes) {
+    std::string t = octetsFrancais(static_cast<int64_t>(a.octets)) + " lus";
+    if (a.octetsTotal > 0) t += " sur " + octetsFrancais(static_cast<int64_t>(a.octetsTotal));
+    const auto n = static_cast<int64_t>(a.lignes);
+    t += ", " + nombreFrancais(n) + std::string(accord(n, " ligne", " lignes"));
+    if (secondes > 0) {
+        t += ", " + nombreFrancais(static_cast<int64_t>(static_cast<double>(n) / secondes)) +
+             " lignes/s";
+    }
+    if (a.octetsTotal > 0 && a.octets > 0 && a.octets <= a.octetsTotal) {
+        const double reste = secondes * static_cast<double>(a.octetsTotal - a.octets) /
+                             static_cast<double>(a.octets);
+        t += ", reste " + std::to_string(static_cast<int64_t>(reste + 0.5)) + " s";
+    }
+    return t;
+}
+
+// The journals read as streams: the result of the loaded analysis without holding any journal
+// whole. What only the lines read again can tell sends files to the loaded analysis, whose
+// tables and errors are those the stream would give.
+Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
+                       std::ostream* progression, const char* nom) {
+    Analyse a;
+    BilanFlux bilan;
+    OptionsFlux flux;
+    const auto debut = std::chrono::steady_clock::now();
+    auto prochaine = debut + std::chrono::seconds(1);
+    if (progression) {
+        flux.progression = [&](const AvanceeFlux& avancee) {
+            const auto maintenant = std::chrono::steady_clock::now();
+            if (maintenant < prochaine) return;
+            prochaine = maintenant + std::chrono::seconds(1);
+            const double s = std::chrono::duration<double>(maintenant - debut).count();
+            *progression << nom << " : " << utf8Depuis1252(texteAvancee(avancee, s)) << '\n'
+                         << std::flush;
+        };
+    }
+    try {
+        verifierIssue(analyserFlux(chemins, options, a.resultat, bilan, flux));
+    } catch (const ErreurLigneFlux& e) {
+        throw ErreurAnalyse(e.message(), e.ligne(), chemins.size() > 1 ? chemins[e.entree()] : "",
+                            e.clientNonPointe());
+    } catch (const RelectureNecessaire&) {
+        if (std::find(chemins.begin(), chemins.end(), kEntreeStandard) != chemins.end()) throw;
+        return analyser(chemins, options);
+    }
+    for (const std::size_t k : bilan.ordre) a.journaux.push_back(chemins[k]);
+    a.flux = std::move(bilan);
     return a;
 }
 
@@ -309,6 +382,17 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             a.analyse.ignorerNonConformes = true;
         } else if (arg == "--complements") {
             a.analyse.complements = true;
+        } else if (arg == "--progression") {
+            a.progression = true;
+        } else if (arg == "--lecture-entiere") {
+            a.entiere = true;
+        } else if (arg == "--tranches") {
+            std::string texte;
+            int largeur = 0;
+            if (!valeur(texte) || !lireEntier(texte, largeur) || largeur < 1 || largeur > 6) {
+                return echec("l'option --tranches demande une largeur de 1 \u00e0 6 heures");
+            }
+            a.analyse.largeurTranches = largeur;
         } else if (arg == "--periode") {
             std::string texte;
             if (!valeur(texte)) return echec("l'option --periode demande une p\u00e9riode");
@@ -354,15 +438,20 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     try {
         const Sorties sorties{a.rapport, a.csv};
         verifierSorties(sorties, a.journaux);
-        const Analyse analyse = analyser(a.journaux, a.analyse);
+        const Analyse analyse = a.entiere
+                                    ? analyser(a.journaux, a.analyse)
+                                    : analyserEnFlux(a.journaux, a.analyse,
+                                                     a.progression ? &erreurs : nullptr, moi.nom);
         const ResultatAnalyse& r = analyse.resultat;
-        const ResumeAnalyse resume = resumer(r);
+        const ResumeAnalyse resume = resumerAnalyse(analyse);
         if (resume.lignesAnalysees == 0) {
             // Every line skipped: empty tables would hide it.
             return echec("aucune ligne conforme sur " + std::to_string(resume.ignorees) +
                          " : format non reconnu ?");
         }
         DonneesRapport d = donneesRapport(r);
+        d.lignes = static_cast<int64_t>(resume.lignesAnalysees);
+        d.lignesIgnorees = static_cast<int64_t>(resume.ignorees);
         d.nomJournal = nomSansDossier(a.journaux.front());
         if (analyse.journaux.size() > 1) {
             for (const std::string& j : analyse.journaux) d.journaux.push_back(nomSansDossier(j));

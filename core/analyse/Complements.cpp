@@ -80,8 +80,10 @@ struct ComptesComplements::Cumul {
     std::map<int32_t, CompteCode> autresCodes;
     CompteurFichiers introuvables, erreursServeur;
     std::unordered_map<int64_t, TraficJour> jours;
-    // Lines come in bursts of one day: the last date text read and its day.
-    std::string_view dateDerniere;
+    // Lines come in bursts of one day: the last date text read (kept past its line, which a
+    // stream drops once counted) and its day.
+    std::string dateDerniere;
+    bool dateLue = false;
     int64_t jourDernier = 0;
     TraficJour* traficDernier = nullptr;
     bool dateValide = false;
@@ -114,8 +116,9 @@ struct ComptesComplements::Cumul {
             erreursServeur.compter(r.fichierCharge);
         }
 
-        if (dateDerniere.data() == nullptr || !memesOctets(r.date, dateDerniere)) {
-            dateDerniere = r.date;
+        if (!dateLue || !memesOctets(r.date, dateDerniere)) {
+            dateDerniere.assign(r.date);
+            dateLue = true;
             dateValide = lireJour(r.date, jourDernier);
             traficDernier = dateValide ? &jours[jourDernier] : nullptr;
         }
@@ -340,6 +343,19 @@ void ComptesComplements::lire(int tranche, const RLog& r) {
 
 void ComptesComplements::terminer() {
     complet_ = true;
+}
+
+void ComptesComplements::replier() {
+    if (tranches_.size() < 2) return;
+    tranches_[0]->ajouter(*tranches_[1]);
+    tranches_[1] = std::make_unique<Cumul>();
+}
+
+bool ComptesComplements::octetsIncertains() const {
+    for (const auto& t : tranches_) {
+        if (t->octetsIncertains) return true;
+    }
+    return false;
 }
 
 void ComptesComplements::vider() {

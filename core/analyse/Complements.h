@@ -112,7 +112,11 @@ class ComptesComplements : public LecteurEnregistrements {
     void commencer(const Journal& journal, int nbTranches, bool souple) override;
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
+    void replier() override;
     bool complet() const { return complet_; }
+    // Whether a byte sum may have passed the 64-bit range, which only the lines read again in
+    // order can tell (resultat does it when it has the journal).
+    bool octetsIncertains() const;
     void vider();
 
     // The counts merged in journal order (the stretches are used up). The distinct addresses are
@@ -148,6 +152,9 @@ class LecteursEnSerie : public LecteurEnregistrements {
     }
     void terminer() override {
         for (auto* l : lecteurs_) l->terminer();
+    }
+    void replier() override {
+        for (auto* l : lecteurs_) l->replier();
     }
 
   private:

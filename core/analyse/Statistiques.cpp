@@ -77,12 +77,15 @@ struct ComptesJournal::Cumul {
     bool melange = false;
     CompteurTexte textes[kNbTablesTextes];
     CompteurTexte dates;
-    std::vector<std::string_view> heureDeDate;  // time of the first line of each date
-    std::vector<int> ordreHeures;               // hours of the day in order of first appearance
+    // Texts kept past their line (a stream drops its bytes once counted): the time of the first
+    // line of each date, the date of the first line of each hour, the last hour text read.
+    std::vector<std::string> heureDeDate;
+    std::vector<int> ordreHeures;  // hours of the day in order of first appearance
     int64_t nombreHeure[24] = {};
-    std::string_view dateHeure[24];  // date of the first line of each hour
+    std::string dateHeure[24];
     bool heureVue[24] = {};
-    std::string_view texteHeureDernier;
+    std::string texteHeureDernier;
+    bool heureLue = false;
     int32_t heureDerniere = 0;
     // A total that only the separate tallies can tell the outcome of: a byte count below zero
     // (a running total may pass the limit on the way and come back), or past 64 bits.
@@ -137,19 +140,20 @@ struct ComptesJournal::Cumul {
 
         std::string_view reste = r.heure;
         const std::string_view texteHeure = extraireChamp(":", reste);
-        if (texteHeureDernier.data() == nullptr || !memesOctets(texteHeure, texteHeureDernier)) {
+        if (!heureLue || !memesOctets(texteHeure, texteHeureDernier)) {
             if (!essayerConvertirEntier(texteHeure, heureDerniere)) {
                 echec = true;
                 return;
             }
-            texteHeureDernier = texteHeure;
+            texteHeureDernier.assign(texteHeure);
+            heureLue = true;
         }
         const int32_t h = heureDerniere;
         if (h < 0 || h > 23) return;  // not an hour of the day: in no slice
         if (!heureVue[h]) {
             heureVue[h] = true;
             ordreHeures.push_back(h);
-            dateHeure[h] = r.date;
+            dateHeure[h].assign(r.date);
         }
         ++nombreHeure[h];
     }
@@ -161,7 +165,7 @@ struct ComptesJournal::Cumul {
         (textes[t].preparer(cleTexte<t>(r)), ...);
         dates.preparer(r.date);
         (textes[t].compter(), ...);
-        if (dates.compter()) heureDeDate.push_back(r.heure);
+        if (dates.compter()) heureDeDate.emplace_back(r.heure);
     }
 };
 
@@ -308,7 +312,7 @@ bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t)
         const int c = h / largeur;
         if (entreeDeTranche[c] < 0) {
             entreeDeTranche[c] = static_cast<int>(t.tranches.size());
-            t.tranches.push_back({libelleTranche(c, largeur), std::string(a.dateHeure[h]), 0});
+            t.tranches.push_back({libelleTranche(c, largeur), a.dateHeure[h], 0});
         }
         t.tranches[static_cast<std::size_t>(entreeDeTranche[c])].nombre += a.nombreHeure[h];
     }
@@ -337,6 +341,12 @@ void ComptesJournal::lire(int tranche, const RLog& r) {
 
 void ComptesJournal::terminer() {
     complet_ = true;
+}
+
+void ComptesJournal::replier() {
+    if (tranches_.size() < 2) return;
+    fusionner(*tranches_[0], *tranches_[1]);
+    tranches_[1] = std::make_unique<Cumul>();
 }
 
 bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
@@ -438,6 +448,25 @@ void calculerTables(const LignesAnalysees& lignes, int largeurTranche, TablesAna
     if (listes) *listes = listesPeriodes(tables.statVMensuelles);
     compterRequetes(lignes, kPeriodeToutLeFichier, "", "", tables.statVMensuelles);
     apres(kEtapeRequetes);
+}
+
+bool tablesDesComptes(ComptesJournal& comptes, std::size_t nbLignes, int largeurTranche,
+                      TablesAnalyse& tables, ListesPeriodes* listes) {
+    const int largeur = std::clamp(largeurTranche, 1, 24);
+    Tables t;
+    const Cumul* cumul = comptes.fusionnerTranches();
+    if (!cumul || !tablesDuCumul(*cumul, nbLignes, largeur, t)) return false;
+    comptes.vider();
+    tables.statIP = std::move(t.ip);
+    tables.statOS = std::move(t.textes[kTableSystemes]);
+    tables.statNav = std::move(t.textes[kTableNavigateurs]);
+    tables.statPrecedent = std::move(t.textes[kTableProvenances]);
+    tables.statFichier = std::move(t.textes[kTableFichiers]);
+    tables.statTaux = std::move(t.taux);
+    tables.statHoraires = std::move(t.tranches);
+    if (listes) *listes = listesPeriodes(t.dates);
+    tables.statVMensuelles = {entreeToutLeFichier(nbLignes)};
+    return true;
 }
 
 }  // namespace kestrane

@@ -156,13 +156,17 @@ std::string convertirMois(std::string_view a) {
     return {};
 }
 
+rapportStat entreeToutLeFichier(std::size_t nbLignes) {
+    if (nbLignes > INT32_MAX) leverDebordement();
+    return {"Tous", "Toutes", static_cast<int64_t>(nbLignes)};
+}
+
 void compterRequetes(const LignesAnalysees& journal, std::string_view type,
                      std::string_view valeur1, std::string_view valeur2,
                      tableauRapportStat& table) {
     table.clear();
     if (type == kPeriodeToutLeFichier) {
-        if (journal.nbLignes() > INT32_MAX) leverDebordement();
-        table.push_back({"Tous", "Toutes", static_cast<int64_t>(journal.nbLignes())});
+        table.push_back(entreeToutLeFichier(journal.nbLignes()));
         return;
     }
     enum class Sorte { dates, annee, mois, periode, journee, aucune };

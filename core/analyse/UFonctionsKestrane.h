@@ -96,6 +96,8 @@ std::string libelleTranche(int c, int largeur);
 // --- Requests by period. `type` is one of the period kinds, or empty for one entry per date.
 void compterRequetes(const LignesAnalysees& journal, std::string_view type,
                      std::string_view valeur1, std::string_view valeur2, tableauRapportStat& table);
+// The whole-journal entry of `nbLignes` lines ("Tous"); Débordement d'entier past 32 bits.
+rapportStat entreeToutLeFichier(std::size_t nbLignes);
 // "Jan" -> "01" ... "Dec" -> "12"; anything else -> "".
 std::string convertirMois(std::string_view abreviation);
 // The year and month choice lists derived from an all-dates table: a value is appended when it
@@ -115,6 +117,7 @@ class ComptesJournal : public LecteurEnregistrements {
     void commencer(const Journal& journal, int nbTranches, bool souple) override;
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
+    void replier() override;
     // Whether the counts are those of exactly these lines.
     bool couvre(const LignesAnalysees& lignes) const;
     void vider();
@@ -158,6 +161,13 @@ void calculerTables(const LignesAnalysees& journal, int largeurTranche, TablesAn
                     ComptesJournal* comptes = nullptr,
                     const std::function<void(int etape)>& apresEtape = {},
                     ListesPeriodes* listes = nullptr, const Execution& enFond = {});
+
+// The same tables from the counts alone, when no journal is at hand (a stream of `nbLignes`
+// lines, whose bytes are gone): the seven tables, the lists and the whole-journal entry. False,
+// with `tables` untouched, whenever calculerTables would need the separate tallies (an hour that
+// does not convert, a count past 32 bits, a byte sum that only the lines in order can tell).
+bool tablesDesComptes(ComptesJournal& comptes, std::size_t nbLignes, int largeurTranche,
+                      TablesAnalyse& tables, ListesPeriodes* listes = nullptr);
 
 // --- Report grids
 void remplirTableauRapport(std::string_view entete0, std::string_view entete1,

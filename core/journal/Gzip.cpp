@@ -138,6 +138,67 @@ Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::s
 
 }  // namespace
 
+struct FluxGzip::Etat {
+    Lecture lire;
+    std::string chemin;
+    Flux flux;
+    bool fini = false;
+    // Between two members: zero bytes may pad the stream's end, anything else must be a member.
+    bool entreMembres = false;
+    bool zerosSautes = false;
+};
+
+FluxGzip::FluxGzip(Lecture lire, std::string chemin) : etat_(std::make_unique<Etat>()) {
+    etat_->lire = std::move(lire);
+    etat_->chemin = std::move(chemin);
+}
+
+FluxGzip::~FluxGzip() = default;
+
+std::size_t FluxGzip::lire(char* sortie, std::size_t max) {
+    Etat& e = *etat_;
+    z_stream& z = e.flux.z;
+    const auto corrompu = [&] { leverErreurFichier(kDecompression, e.chemin, kGzipCorrompu); };
+    max = std::min(max, kPasMaximal);
+    while (!e.fini) {
+        if (z.avail_in == 0) {
+            const unsigned char* tampon = nullptr;
+            const std::size_t piece = e.lire(tampon);
+            if (piece == 0) {
+                if (!e.entreMembres) leverErreurFichier(kDecompression, e.chemin, kGzipIncomplet);
+                e.fini = true;
+                break;
+            }
+            z.next_in = const_cast<Bytef*>(tampon);
+            z.avail_in = static_cast<uInt>(piece);
+        }
+        if (e.entreMembres) {
+            while (z.avail_in > 0 && *z.next_in == 0) {
+                ++z.next_in;
+                --z.avail_in;
+                e.zerosSautes = true;
+            }
+            if (z.avail_in == 0) continue;
+            if (e.zerosSautes) corrompu();
+            if (inflateReset(&z) != Z_OK) corrompu();
+            e.entreMembres = false;
+        }
+        z.next_out = reinterpret_cast<Bytef*>(sortie);
+        z.avail_out = static_cast<uInt>(max);
+        const int r = inflate(&z, Z_NO_FLUSH);
+        const std::size_t faits = max - z.avail_out;
+        if (r == Z_STREAM_END) {
+            e.entreMembres = true;
+        } else if (r == Z_MEM_ERROR) {
+            throw std::bad_alloc();
+        } else if (r != Z_OK && r != Z_BUF_ERROR) {
+            corrompu();
+        }
+        if (faits > 0) return faits;
+    }
+    return 0;
+}
+
 bool estGzip(std::string_view debut) {
     return debut.size() >= 2 && static_cast<unsigned char>(debut[0]) == 0x1f &&
            static_cast<unsigned char>(debut[1]) == 0x8b;

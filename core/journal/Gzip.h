@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,5 +49,23 @@ Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& 
 // The same over bytes in memory (tests, fuzzing).
 Decompresse decompresserGzip(std::string_view octets, const std::string& chemin,
                              const SuiviChargement& suivi = {});
+
+// A gzip stream decompressed piece by piece (a pipe, a file read in blocks), every member in
+// turn and with the same errors as decompresserGzip; what it holds does not grow with the data.
+class FluxGzip {
+  public:
+    // Fills its argument with the next compressed bytes and returns how many; 0 at the end.
+    using Lecture = std::function<std::size_t(const unsigned char*& tampon)>;
+    FluxGzip(Lecture lire, std::string chemin);
+    ~FluxGzip();
+    FluxGzip(const FluxGzip&) = delete;
+    FluxGzip& operator=(const FluxGzip&) = delete;
+    // Up to `max` decompressed bytes (at least 1) into `sortie`; 0 once the last member is done.
+    std::size_t lire(char* sortie, std::size_t max);
+
+  private:
+    struct Etat;
+    std::unique_ptr<Etat> etat_;
+};
 
 }  // namespace kestrane

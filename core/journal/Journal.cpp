@@ -89,6 +89,10 @@ std::size_t compterLignes(std::string_view octets) {
     return (sauts > 0 && dernier == octets.size()) ? sauts : sauts + 1;
 }
 
+void trouverSauts(std::string_view octets, std::vector<std::size_t>& fins) {
+    parcourirSauts(octets, [&](std::size_t k) { fins.push_back(k); });
+}
+
 Journal::Journal() : Journal(std::make_shared<const Stockage>()) {}
 
 Journal::Journal(std::shared_ptr<const Stockage> stockage) : stockage_(std::move(stockage)) {

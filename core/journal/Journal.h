@@ -83,4 +83,9 @@ class Journal {
 // Counts the lines of a buffer by the same rule as Journal, without indexing them.
 std::size_t compterLignes(std::string_view octets);
 
+// The offset just after every line break of `octets`, in order, by the same rule (CR LF is one
+// break, lone CR and lone LF are breaks of their own), appended to `fins`: a stream is cut into
+// exactly the lines the journal would hold.
+void trouverSauts(std::string_view octets, std::vector<std::size_t>& fins);
+
 }  // namespace kestrane

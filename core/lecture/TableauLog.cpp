@@ -100,6 +100,28 @@ struct TableauLog::Ignorees {
     }
 };
 
+bool lireLigne(std::string_view ligne, LecteurEnregistrements* lecteur, int tranche,
+               ExamenLigne examen, LigneRefusee* refus) {
+    if (!examen) {
+        const RLog r = analyserLigne(ligne);
+        if (lecteur) lecteur->lire(tranche, r);
+        return true;
+    }
+    RLog r;
+    std::string_view fautif;
+    const bool analysee = analyserLigneSouple(ligne, r, fautif);
+    if (analysee && examen(r, nullptr)) {
+        if (lecteur) lecteur->lire(tranche, r);
+        return true;
+    }
+    if (refus) {
+        refus->r = r;
+        refus->analysee = analysee;
+        refus->fautif = fautif;
+    }
+    return false;
+}
+
 bool TableauLog::couvre(const Journal& journal) const {
     return complet_ && journal_.identite() == journal.identite() &&
            taille_ + nbIgnorees_ == journal.nbLignes();
@@ -116,17 +138,12 @@ struct Tranche {
 
     void lire(std::string_view ligne, std::size_t i) const {
         if (!examen) {
-            const RLog r = analyserLigne(ligne);
-            if (lecteur) lecteur->lire(numero, r);
+            lireLigne(ligne, lecteur, numero, nullptr);
             return;
         }
-        RLog r;
-        std::string_view fautif;
-        const bool analysee = analyserLigneSouple(ligne, r, fautif);
-        if (analysee && examen(r, nullptr)) {
-            if (lecteur) lecteur->lire(numero, r);
-        } else {
-            ignorees->ajouter(i, ligne, r, analysee, fautif, examen);
+        LigneRefusee refus;
+        if (!lireLigne(ligne, lecteur, numero, examen, &refus)) {
+            ignorees->ajouter(i, ligne, refus.r, refus.analysee, refus.fautif, examen);
         }
     }
 };

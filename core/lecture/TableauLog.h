@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,30 @@ class LecteurEnregistrements {
     virtual void lire(int tranche, const RLog& r) = 0;
     // After the last line, only when every line parsed.
     virtual void terminer() = 0;
+    // For a stream counted block by block on two cores: the records of stretch 1 follow those of
+    // stretch 0, which takes them in; stretch 1 then starts again empty. A reader that cannot
+    // cannot be handed a stream.
+    virtual void replier() { throw std::logic_error("lecteur sans repli"); }
 };
 
 // For an analysis that skips the lines that do not conform: beyond its parse, whether a record can
 // be counted (its hour and date readable wherever the tables read them). False when it cannot,
 // with the reason (Windows-1252) in `raison` when it is not null. Called from both threads.
 using ExamenLigne = bool (*)(const RLog& r, std::string* raison);
+
+// Why the first pass did not keep a line: its record as far as it was cut, whether it parsed,
+// and the text that did not convert.
+struct LigneRefusee {
+    RLog r;
+    bool analysee = false;
+    std::string_view fautif;
+};
+
+// The first pass's reading of one line: its record handed to `lecteur` (when there is one) as
+// stretch `tranche`. Without `examen` the parse error of a line is raised; with it a line that
+// does not conform is not read, false is returned and `refus` (when given) tells why.
+bool lireLigne(std::string_view ligne, LecteurEnregistrements* lecteur, int tranche,
+               ExamenLigne examen, LigneRefusee* refus = nullptr);
 
 // A skipped line: its number in the journal (from 0) and why it was skipped (Windows-1252).
 struct LigneIgnoree {

@@ -123,6 +123,30 @@ verifier csv_puis_rapport_impossible 1 "Impossible de créer le fichier \"$T/lec
 verifier sans_sortie 1 "indiquez --rapport" -- --ignorer-lignes-non-conformes "$T/acces.log"
 verifier option_inconnue 1 "option inconnue" -- --rapports "$T/x.html" "$T/acces.log"
 
+# Read as a stream: standard input (plain or gzip), files out of order, slices of 3 hours, the
+# tables of the journal loaded whole every time; the progress on standard error when asked.
+verifier entiere 0 "5000 lignes analysées" -- --lecture-entiere --csv "$T/sortie-ok/entiere" "$T/acces.log"
+verifier entree_standard 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/entree" - <"$T/acces.log.gz"
+diff -r "$T/sortie-ok/entiere" "$T/sortie-ok/entree" >/dev/null || echec "entrée standard : tables différentes"
+head -n 2000 "$T/acces.log" >"$T/debut.log" && tail -n +2001 "$T/acces.log" >"$T/fin.log"
+chmod 644 "$T/debut.log" "$T/fin.log"
+verifier desordre 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/desordre" "$T/fin.log" "$T/debut.log"
+diff -r "$T/sortie-ok/entiere" "$T/sortie-ok/desordre" >/dev/null || echec "fichiers dans le désordre : tables différentes"
+verifier tranches 0 "5000 lignes analysées" -- --tranches 3 --csv "$T/sortie-ok/t3" "$T/acces.log"
+verifier tranches_entiere 0 "5000 lignes analysées" -- --lecture-entiere --tranches 3 --csv "$T/sortie-ok/t3e" "$T/acces.log"
+cmp -s "$T/sortie-ok/t3/tranches-horaires.csv" "$T/sortie-ok/t3e/tranches-horaires.csv" || echec "tranches de 3 heures différentes"
+grep -q "^03 à 06;" "$T/sortie-ok/t3/tranches-horaires.csv" || echec "pas de tranche 03 à 06"
+verifier tranches_incorrectes 1 "l'option --tranches demande une largeur de 1 à 6 heures" -- --tranches 7 --csv "$T/sortie-ok/t7" "$T/acces.log"
+# A writer that stops in the middle of a line: that line is the last, as in a file cut there.
+coupe=$(($(head -n 419 "$T/acces.log" | wc -c) + 30))  # in the address or the date of line 420
+head -c "$coupe" "$T/acces.log" >"$T/coupe.log" && chmod 644 "$T/coupe.log"
+verifier coupe_fichier 0 "1 ignorée" -- --lecture-entiere --ignorer-lignes-non-conformes --csv "$T/sortie-ok/coupe-f" "$T/coupe.log"
+head -c "$coupe" "$T/acces.log" | verifier coupe_tube 0 "1 ignorée" -- --ignorer-lignes-non-conformes --csv "$T/sortie-ok/coupe-t" -
+diff -r "$T/sortie-ok/coupe-f" "$T/sortie-ok/coupe-t" >/dev/null || echec "tube coupé : tables différentes"
+head -c "$coupe" "$T/acces.log" | verifier coupe_tube_stricte 1 "ligne 420 : " -- --csv "$T/sortie-ok/coupe-s" -
+(head -n 2500 "$T/acces.log"; sleep 1.5; tail -n +2501 "$T/acces.log") | verifier progression 0 "5000 lignes analysées" -- --progression --csv "$T/sortie-ok/progression" -
+grep -q "Mo lus, 5 000 lignes, [0-9 ]* lignes/s" "$T/erreurs" || { echec "pas de ligne de progression"; cat "$T/erreurs"; }
+
 # Outputs checked before anything is read: one that would replace a journal (through any path or
 # link), two at the same place, a pipe; the journal, the first output and the pipe untouched.
 cp "$T/acces.log" "$T/sortie-ok/j.log" && ln -s j.log "$T/sortie-ok/lien.log"
@@ -165,17 +189,28 @@ if [ "$(id -u)" = 0 ]; then
     COMME=$comme
     [ "$(cat "$T/secret")" = secret ] || echec "le fichier visé par le lien a été écrit"
 
-    # A gzip file of 640 MiB of zeros under a memory limit of 200 MiB: a message, not a kill.
+    # A gzip file of 640 MiB of zeros under a memory limit of 200 MiB: a message, not a kill;
+    # loaded whole, the journal that would not fit; read as a stream, its one line too long.
     groupe=$(sed -n 's/^[0-9]*:[^:]*memory[^:]*:\(.*\)$/\1/p' /proc/self/cgroup)
     groupe=/sys/fs/cgroup/memory${groupe%/}/kestrane-test-$$
     if mkdir "$groupe" 2>/dev/null && echo 200M >"$groupe/memory.limit_in_bytes" 2>/dev/null; then
         head -c 64M /dev/zero | gzip -1 >"$T/membre.gz"
         for i in 1 2 3 4 5 6 7 8 9 10; do cat "$T/membre.gz"; done >"$T/bombe.gz"
-        timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && exec "$2" --rapport "$3" "$4"' sh \
-            "$groupe" "$KESTRANE" "$T/bombe.html" "$T/bombe.gz" >"$T/sortie" 2>"$T/erreurs"
-        code=$?
-        grep -q "Le journal décompressé dépasse la mémoire disponible" "$T/erreurs" && [ "$code" = 1 ] &&
-            echo "ok memoire_limitee" || { echec "memoire_limitee : code $code"; cat "$T/erreurs"; }
+        for lecture in --lecture-entiere --progression; do
+            timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && exec "$2" "$5" --rapport "$3" "$4"' sh \
+                "$groupe" "$KESTRANE" "$T/bombe.html" "$T/bombe.gz" "$lecture" >"$T/sortie" 2>"$T/erreurs"
+            code=$?
+            if [ "$lecture" = --progression ]; then attendu="ligne 1 : Ligne de plus de 64 Mio"
+            else attendu="Le journal décompressé dépasse la mémoire disponible"; fi
+            grep -qF "$attendu" "$T/erreurs" && [ "$code" = 1 ] &&
+                echo "ok memoire_limitee $lecture" || { echec "memoire_limitee $lecture : code $code"; cat "$T/erreurs"; }
+        done
+        # A stream of 300 MB of few distinct keys under a limit of 100 MiB: counted whole.
+        L='10.0.0.1 - - [17/May/2015:10:05:03 +0000] "GET /page HTTP/1.1" 200 1000 "-" "Mozilla/5.0 (X11; Linux)"'
+        yes "$L" | head -n 3000000 | timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && echo 100M >"$1/memory.limit_in_bytes" && exec "$2" --csv "$3" -' sh \
+            "$groupe" "$KESTRANE" "$T/sortie-ok/borne" >"$T/sortie" 2>"$T/erreurs"
+        grep -q "^3000000 lignes analysées, 1 adresse IP" "$T/sortie" && echo "ok memoire_bornee" ||
+            { echec "memoire_bornee"; cat "$T/sortie" "$T/erreurs"; }
         rmdir "$groupe"
     else
         rmdir "$groupe" 2>/dev/null

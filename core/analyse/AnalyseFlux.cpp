@@ -1,0 +1,276 @@
+#include "core/analyse/AnalyseFlux.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "core/analyse/Complements.h"
+#include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Assemblage.h"
+#include "core/journal/DeuxFils.h"
+#include "core/lecture/TableauLog.h"
+#include "core/lecture/ULog.h"
+
+namespace kestrane {
+
+namespace {
+
+// A block and the input (index among the paths) it comes from.
+struct Tampon {
+    BlocLignes bloc;
+    std::size_t entree = 0;
+};
+
+// Reads the inputs one after the other on a thread of its own, a few blocks ahead of the
+// counting; the blocks come back to it once counted, so that their memory is reused.
+class Lecture {
+  public:
+    static constexpr int kTampons = 3;
+
+    Lecture(std::vector<std::unique_ptr<EntreeFlux>>& entrees,
+            const std::vector<std::size_t>& ordre, const OptionsFlux& options)
+        : entrees_(entrees), ordre_(ordre), options_(options), nbLignes_(entrees.size(), 0) {
+        for (auto& t : tampons_) libres_.push_back(&t);
+        for (const auto& e : entrees_) octetsTotal_ += e->taille();
+        for (const auto& e : entrees_) {
+            if (e->taille() == 0) octetsTotal_ = 0;
+        }
+        fil_ = lancerFil([this] { lire(); });
+    }
+    ~Lecture() {
+        {
+            std::lock_guard garde(verrou_);
+            arreter_ = true;
+        }
+        signal_.notify_all();
+        fil_.join();
+    }
+
+    // The next block to count, or null at the end; raises the reading's error in its place.
+    Tampon* suivant() {
+        std::unique_lock garde(verrou_);
+        signal_.wait(garde, [&] { return !pleins_.empty() || fini_; });
+        if (!pleins_.empty()) {
+            Tampon* t = pleins_.front();
+            pleins_.pop_front();
+            return t;
+        }
+        if (erreur_) std::rethrow_exception(erreur_);
+        return nullptr;
+    }
+    void rendre(Tampon* t) {
+        {
+            std::lock_guard garde(verrou_);
+            libres_.push_back(t);
+        }
+        signal_.notify_all();
+    }
+    AvanceeFlux avancee() const {
+        return {octets_.load(std::memory_order_relaxed), octetsTotal_, 0};
+    }
+    // The lines of every input, once the end was reached.
+    const std::vector<std::size_t>& nbLignes() const { return nbLignes_; }
+
+  private:
+    void lire() {
+        try {
+            uint64_t avant = 0;
+            for (const std::size_t k : ordre_) {
+                EntreeFlux& e = *entrees_[k];
+                DecoupeLignes decoupe(e, options_.tailleBloc, options_.ligneMax);
+                for (;;) {
+                    Tampon* t;
+                    {
+                        std::unique_lock garde(verrou_);
+                        signal_.wait(garde, [&] { return !libres_.empty() || arreter_; });
+                        if (arreter_) return;
+                        t = libres_.front();
+                        libres_.pop_front();
+                    }
+                    bool encore;
+                    try {
+                        encore = decoupe.suivant(t->bloc);
+                    } catch (const ErreurLigneTropLongue& e) {
+                        throw ErreurLigneFlux(e.message(), k, e.ligne(), false);
+                    }
+                    octets_.store(avant + e.octetsLus(), std::memory_order_relaxed);
+                    std::lock_guard garde(verrou_);
+                    if (!encore) {
+                        libres_.push_back(t);
+                        break;
+                    }
+                    t->entree = k;
+                    pleins_.push_back(t);
+                    signal_.notify_all();
+                }
+                nbLignes_[k] = decoupe.lignesLues();
+                avant += e.octetsLus();
+            }
+        } catch (...) {
+            std::lock_guard garde(verrou_);
+            erreur_ = std::current_exception();
+        }
+        std::lock_guard garde(verrou_);
+        fini_ = true;
+        signal_.notify_all();
+    }
+
+    std::vector<std::unique_ptr<EntreeFlux>>& entrees_;
+    const std::vector<std::size_t>& ordre_;
+    const OptionsFlux& options_;
+    std::vector<std::size_t> nbLignes_;
+    Tampon tampons_[kTampons];
+    std::deque<Tampon*> libres_, pleins_;
+    std::mutex verrou_;
+    std::condition_variable signal_;
+    bool fini_ = false, arreter_ = false;
+    std::exception_ptr erreur_;
+    std::atomic<uint64_t> octets_{0};
+    uint64_t octetsTotal_ = 0;
+    std::thread fil_;
+};
+
+// What one half of a block gave: its lines out of the period, skipped and kept, and where it
+// stopped on an error.
+struct Moitie {
+    std::size_t horsPeriode = 0, ignorees = 0, gardees = 0;
+    std::size_t arret = SIZE_MAX;
+    std::exception_ptr erreur;
+    bool clientNonPointe = false;
+};
+
+// Below this many lines a block is counted on this thread alone.
+constexpr std::size_t kLignesDeuxFils = 4096;
+
+}  // namespace
+
+std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins) {
+    std::vector<std::optional<int64_t>> dates;
+    for (const std::string& c : chemins) {
+        if (c == kEntreeStandard || chemins.size() < 2) {
+            dates.emplace_back();
+        } else {
+            dates.push_back(dateDeLigne(premiereLigne(c)));
+        }
+    }
+    return ordreChronologique(dates);
+}
+
+IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
+                          ResultatAnalyse& r, BilanFlux& bilan, const OptionsFlux& flux) {
+    // Every input opened before anything is counted, as the loaded analysis loads them first.
+    std::vector<std::unique_ptr<EntreeFlux>> entrees;
+    for (const std::string& c : chemins) entrees.push_back(std::make_unique<EntreeFlux>(c));
+    bilan = BilanFlux{};
+    bilan.ordre = ordreDesEntrees(chemins);
+
+    const bool souple = options.ignorerNonConformes;
+    const ExamenLigne examen = souple ? examinerLigne : nullptr;
+    ComptesJournal comptes;
+    ComptesComplements comptesComplements;
+    std::vector<LecteurEnregistrements*> lecteurs{&comptes};
+    if (options.complements) lecteurs.push_back(&comptesComplements);
+    LecteursEnSerie enSerie(lecteurs);
+    LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
+    lecteur->commencer(Journal(), 2, souple);
+
+    const auto compter = [&](const BlocLignes& b, std::size_t debut, std::size_t fin, int tranche,
+                             Moitie& m) {
+        for (std::size_t i = debut; i < fin; ++i) {
+            const std::string_view ligne = b.lignes[i];
+            if (options.periode.active) {
+                Instant t;
+                if (!instantDeLigne(ligne, t, souple) ||
+                    t.secondes < options.periode.debut.secondes ||
+                    t.secondes > options.periode.fin.secondes) {
+                    ++m.horsPeriode;
+                    continue;
+                }
+            }
+            try {
+                if (lireLigne(ligne, lecteur, tranche, examen)) {
+                    ++m.gardees;
+                } else {
+                    ++m.ignorees;
+                }
+            } catch (...) {
+                m.erreur = std::current_exception();
+                m.arret = i;
+                m.clientNonPointe = !adressePointee(ligne);
+                return;
+            }
+        }
+    };
+
+    std::size_t lignes = 0, horsPeriode = 0;
+    AvanceeFlux avancee;
+    {
+        Lecture lecture(entrees, bilan.ordre, flux);
+        while (Tampon* t = lecture.suivant()) {
+            const BlocLignes& b = t->bloc;
+            const std::size_t n = b.lignes.size();
+            const std::size_t milieu = n >= kLignesDeuxFils ? n / 2 : n;
+            Moitie a, c;
+            enParallele(
+                milieu < n, [&] { compter(b, 0, milieu, 0, a); },
+                [&] { compter(b, milieu, n, 1, c); });
+            lecteur->replier();
+            for (const Moitie* m : {&a, &c}) {
+                horsPeriode += m->horsPeriode;
+                bilan.ignorees += m->ignorees;
+                bilan.lignesAnalysees += m->gardees;
+                if (!m->erreur) continue;
+                // Fewer than two lines in all: nothing would have been analysed.
+                if (lignes + m->arret == 0 && n == 1) {
+                    Tampon* autre = lecture.suivant();
+                    if (!autre) return IssueAnalyse::pasDeFichier;
+                }
+                try {
+                    std::rethrow_exception(m->erreur);
+                } catch (const ErreurKestrane& e) {
+                    throw ErreurLigneFlux(e.message(), t->entree, b.premiere + m->arret + 1,
+                                          m->clientNonPointe);
+                }
+            }
+            lignes += n;
+            lecture.rendre(t);
+            avancee = lecture.avancee();
+            avancee.lignes = lignes;
+            if (flux.progression) flux.progression(avancee);
+        }
+        for (const std::size_t k : bilan.ordre) bilan.nbLignes.push_back(lecture.nbLignes()[k]);
+    }
+    if (lignes < 2) return IssueAnalyse::pasDeFichier;
+    if (options.periode.active && lignes == horsPeriode) return IssueAnalyse::periodeVide;
+    lecteur->terminer();
+
+    r.journal = Journal();
+    r.enregistrements = TableauLog();
+    r.retenues = TableauLog();
+    r.lignesJournal = lignes;
+    r.periode = options.periode;
+    r.horsPeriode = horsPeriode;
+    if (!tablesDesComptes(comptes, bilan.lignesAnalysees, options.largeurTranches, r.tables,
+                          &r.listes)) {
+        throw RelectureNecessaire();
+    }
+    r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+    if (options.complements) {
+        if (comptesComplements.octetsIncertains()) throw RelectureNecessaire();
+        Complements c = comptesComplements.resultat(static_cast<int64_t>(r.tables.statIP.size()));
+        comptesComplements.vider();
+        c.lignesLues = static_cast<int64_t>(lignes);
+        c.lignesHorsPeriode = static_cast<int64_t>(horsPeriode);
+        if (souple) c.lignesIgnorees = static_cast<int64_t>(bilan.ignorees);
+        r.complements = std::move(c);
+    } else {
+        r.complements.reset();
+    }
+    return IssueAnalyse::terminee;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,200 @@
+#include "core/journal/LectureFlux.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "core/journal/Gzip.h"
+#include "core/journal/Journal.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
+constexpr std::size_t kPaquetBrut = std::size_t{1} << 20;
+
+std::string texteLigneTropLongue(std::size_t limite) {
+    return "Ligne de plus de " + std::to_string(limite >> 20) + " Mio";
+}
+
+}  // namespace
+
+ErreurLigneTropLongue::ErreurLigneTropLongue(std::size_t ligne, std::size_t limite)
+    : ErreurKestrane(texteLigneTropLongue(limite)), ligne_(ligne) {}
+
+struct EntreeFlux::Etat {
+    int fd = -1;
+    bool possede = false;
+    std::string chemin;
+    uint64_t lus = 0, taille = 0;
+    // The first bytes, read to tell gzip from plain text, then handed out before the rest.
+    std::vector<unsigned char> brut;
+    std::size_t debutBrut = 0, finBrut = 0;
+    bool ouverte = false;
+    std::unique_ptr<FluxGzip> gzip;
+
+    ~Etat() {
+        if (possede && fd >= 0) ::close(fd);
+    }
+
+    std::size_t lireBrut(void* d, std::size_t max) {
+        for (;;) {
+            const ssize_t n = ::read(fd, d, max);
+            if (n >= 0) {
+                lus += static_cast<uint64_t>(n);
+                return static_cast<std::size_t>(n);
+            }
+            if (errno != EINTR) leverErreurFichier(kOuverture, chemin, descriptionSysteme(errno));
+        }
+    }
+
+    // Reads the first bytes (two are enough to tell gzip) and chooses how to read the rest.
+    void commencer() {
+        ouverte = true;
+        brut.resize(kPaquetBrut);
+        while (finBrut < 2) {
+            const std::size_t n = lireBrut(brut.data() + finBrut, brut.size() - finBrut);
+            if (n == 0) break;
+            finBrut += n;
+        }
+        if (!estGzip(std::string_view(reinterpret_cast<const char*>(brut.data()), finBrut))) {
+            return;
+        }
+        gzip = std::make_unique<FluxGzip>(
+            [this](const unsigned char*& tampon) -> std::size_t {
+                if (debutBrut == finBrut) {
+                    debutBrut = 0;
+                    finBrut = lireBrut(brut.data(), brut.size());
+                }
+                tampon = brut.data() + debutBrut;
+                const std::size_t n = finBrut - debutBrut;
+                debutBrut = finBrut;
+                return n;
+            },
+            chemin);
+    }
+};
+
+EntreeFlux::EntreeFlux(const std::string& chemin) : etat_(std::make_unique<Etat>()) {
+    Etat& e = *etat_;
+    e.chemin = chemin;
+    if (chemin == kEntreeStandard) {
+        e.fd = STDIN_FILENO;
+    } else {
+        e.fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+        if (e.fd < 0) leverErreurFichier(kOuverture, chemin, descriptionSysteme(errno));
+        e.possede = true;
+    }
+    struct stat s {};
+    if (::fstat(e.fd, &s) == 0) {
+        if (S_ISDIR(s.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
+        if (S_ISREG(s.st_mode)) e.taille = static_cast<uint64_t>(s.st_size);
+    }
+}
+
+EntreeFlux::~EntreeFlux() = default;
+
+std::size_t EntreeFlux::lire(char* sortie, std::size_t max) {
+    Etat& e = *etat_;
+    if (!e.ouverte) e.commencer();
+    if (e.gzip) return e.gzip->lire(sortie, max);
+    if (e.debutBrut < e.finBrut) {
+        const std::size_t n = std::min(max, e.finBrut - e.debutBrut);
+        std::memcpy(sortie, e.brut.data() + e.debutBrut, n);
+        e.debutBrut += n;
+        return n;
+    }
+    return e.lireBrut(sortie, max);
+}
+
+uint64_t EntreeFlux::octetsLus() const {
+    return etat_->lus;
+}
+
+uint64_t EntreeFlux::taille() const {
+    return etat_->taille;
+}
+
+DecoupeLignes::DecoupeLignes(EntreeFlux& entree, std::size_t tailleBloc, std::size_t ligneMax)
+    : entree_(entree), tailleBloc_(std::max<std::size_t>(tailleBloc, 1)), ligneMax_(ligneMax) {}
+
+bool DecoupeLignes::suivant(BlocLignes& bloc) {
+    std::string& o = bloc.octets;
+    o.assign(reste_);
+    reste_.clear();
+    bloc.lignes.clear();
+    bloc.premiere = lignes_;
+    std::size_t cible = tailleBloc_;
+    std::size_t fin = 0;
+    for (;;) {
+        while (!fini_ && o.size() < cible) {
+            const std::size_t avant = o.size();
+            o.resize(std::max(cible, avant + 65536));
+            const std::size_t n = entree_.lire(o.data() + avant, o.size() - avant);
+            o.resize(avant + n);
+            if (n == 0) fini_ = true;
+        }
+        fins_.clear();
+        trouverSauts(o, fins_);
+        // A CR that ends what was read may be the first half of a CR LF.
+        if (!fini_ && !fins_.empty() && fins_.back() == o.size() && o.back() == '\r') {
+            fins_.pop_back();
+        }
+        fin = fini_ ? o.size() : (fins_.empty() ? 0 : fins_.back());
+        if (fin > 0 || fini_) break;
+        // Not one whole line yet: one longer than the limit is refused before it fills memory.
+        if (o.size() > ligneMax_ + 1) throw ErreurLigneTropLongue(lignes_ + 1, ligneMax_);
+        cible = o.size() + tailleBloc_;
+    }
+    if (o.empty()) return false;
+    std::size_t debut = 0;
+    const auto ajouter = [&](std::size_t finLigne) {
+        if (finLigne - debut > ligneMax_) {
+            throw ErreurLigneTropLongue(lignes_ + bloc.lignes.size() + 1, ligneMax_);
+        }
+        bloc.lignes.emplace_back(o.data() + debut, finLigne - debut);
+    };
+    for (const std::size_t k : fins_) {
+        if (k > fin) break;
+        const bool crlf = k >= debut + 2 && o[k - 1] == '\n' && o[k - 2] == '\r';
+        ajouter(k - (crlf ? 2 : 1));
+        debut = k;
+    }
+    if (fini_) {
+        if (debut < o.size()) ajouter(o.size());  // a last line without a break
+    } else {
+        reste_.assign(o, fin, std::string::npos);
+        o.resize(fin);
+    }
+    lignes_ += bloc.lignes.size();
+    return true;
+}
+
+std::string premiereLigne(const std::string& chemin, std::size_t max) {
+    EntreeFlux entree(chemin);
+    std::string o(max + 2, '\0');
+    std::size_t lus = 0;
+    std::vector<std::size_t> fins;
+    while (lus < o.size()) {
+        const std::size_t n = entree.lire(o.data() + lus, o.size() - lus);
+        if (n == 0) break;
+        lus += n;
+        fins.clear();
+        trouverSauts(std::string_view(o.data(), lus), fins);
+        if (!fins.empty() && fins.front() < lus) break;
+    }
+    o.resize(lus);
+    fins.clear();
+    trouverSauts(o, fins);
+    if (fins.empty()) return o.substr(0, std::min(o.size(), max));
+    const std::size_t k = fins.front();
+    const bool crlf = k >= 2 && o[k - 1] == '\n' && o[k - 2] == '\r';
+    return o.substr(0, std::min(k - (crlf ? 2 : 1), max));
+}
+
+}  // namespace kestrane

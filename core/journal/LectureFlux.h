@@ -1,0 +1,86 @@
+// A journal read as a stream: a file or standard input, plain or gzip (told by its first bytes),
+// cut block by block into whole lines by the journal's own rule, so that a log larger than the
+// memory is read with a few blocks in hand.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/journal/Erreur.h"
+
+namespace kestrane {
+
+// The name that stands for standard input among the journals.
+inline constexpr std::string_view kEntreeStandard = "-";
+
+// A line longer than a stream accepts: "Ligne de plus de 64 Mio" (its number from 1 in its input).
+class ErreurLigneTropLongue : public ErreurKestrane {
+  public:
+    ErreurLigneTropLongue(std::size_t ligne, std::size_t limite);
+    std::size_t ligne() const { return ligne_; }
+
+  private:
+    std::size_t ligne_;
+};
+
+// One input's decompressed bytes, piece by piece.
+class EntreeFlux {
+  public:
+    // Opens `chemin` ("-": standard input). Raises ErreurFichier "Impossible d'ouvrir le fichier
+    // ..." when it cannot be read or is a folder; a pipe or a device is read like a file.
+    explicit EntreeFlux(const std::string& chemin);
+    ~EntreeFlux();
+    EntreeFlux(const EntreeFlux&) = delete;
+    EntreeFlux& operator=(const EntreeFlux&) = delete;
+
+    // Up to `max` bytes into `sortie`; 0 at the end. Raises the gzip errors (Gzip.h).
+    std::size_t lire(char* sortie, std::size_t max);
+    // The bytes read from the input so far (compressed ones for gzip), and its size when it is a
+    // regular file (0 otherwise).
+    uint64_t octetsLus() const;
+    uint64_t taille() const;
+
+    struct Etat;
+
+  private:
+    std::unique_ptr<Etat> etat_;
+};
+
+// A block of whole lines: `lignes` point into `octets`; `premiere` is the number (from 0) in its
+// input of the first of them.
+struct BlocLignes {
+    std::string octets;
+    std::vector<std::string_view> lignes;
+    std::size_t premiere = 0;
+};
+
+// Cuts an input into blocks of whole lines of about `tailleBloc` bytes each; a line across two
+// reads is carried to the next block, a line longer than `ligneMax` raises ErreurLigneTropLongue.
+class DecoupeLignes {
+  public:
+    static constexpr std::size_t kTailleBloc = std::size_t{4} << 20;
+    static constexpr std::size_t kLigneMax = std::size_t{64} << 20;
+
+    explicit DecoupeLignes(EntreeFlux& entree, std::size_t tailleBloc = kTailleBloc,
+                           std::size_t ligneMax = kLigneMax);
+    // The next lines into `bloc` (its memory reused); false at the end of the input.
+    bool suivant(BlocLignes& bloc);
+    std::size_t lignesLues() const { return lignes_; }
+
+  private:
+    EntreeFlux& entree_;
+    std::size_t tailleBloc_, ligneMax_;
+    std::string reste_;  // the start of a line not ended yet
+    std::vector<std::size_t> fins_;
+    std::size_t lignes_ = 0;
+    bool fini_ = false;
+};
+
+// The first line of an input (without its break), read and left: at most `max` bytes of it.
+std::string premiereLigne(const std::string& chemin, std::size_t max = 65536);
+
+}  // namespace kestrane

@@ -1,0 +1,268 @@
+// The streamed analysis against the loaded one: the same tables, lists, Compléments and errors,
+// whatever the blocks the inputs are cut into; and the cutting of a stream into lines.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/analyse/AnalyseFlux.h"
+#include "core/journal/Assemblage.h"
+#include "core/journal/Gzip.h"
+#include "core/journal/Journal.h"
+#include "tests/commun/Gzip.h"
+
+namespace kestrane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Dossier {
+  public:
+    Dossier() {
+        std::string modele = (fs::temp_directory_path() / "kestrane-flux-XXXXXX").string();
+        racine_ = mkdtemp(modele.data());
+    }
+    ~Dossier() { fs::remove_all(racine_); }
+    std::string ecrire(const std::string& nom, std::string_view octets) const {
+        const std::string chemin = (fs::path(racine_) / nom).string();
+        std::ofstream(chemin, std::ios::binary)
+            .write(octets.data(), static_cast<std::streamsize>(octets.size()));
+        return chemin;
+    }
+
+  private:
+    std::string racine_;
+};
+
+// The lines of a stream cut into blocks of `bloc` bytes.
+std::vector<std::string> lignesDuFlux(const std::string& chemin, std::size_t bloc,
+                                      std::size_t ligneMax = DecoupeLignes::kLigneMax) {
+    EntreeFlux entree(chemin);
+    DecoupeLignes decoupe(entree, bloc, ligneMax);
+    BlocLignes b;
+    std::vector<std::string> lignes;
+    while (decoupe.suivant(b)) {
+        EXPECT_EQ(b.premiere, lignes.size());
+        for (const auto l : b.lignes) lignes.emplace_back(l);
+    }
+    return lignes;
+}
+
+std::vector<std::string> lignesDuJournal(const std::string& texte) {
+    const Journal j = Journal::depuisTexte(texte);
+    std::vector<std::string> lignes;
+    for (std::size_t i = 0; i < j.nbLignes(); ++i) lignes.emplace_back(j.ligne(i));
+    return lignes;
+}
+
+TEST(LectureFlux, CoupeLesLignesCommeLeJournalAChaqueBordDeBloc) {
+    const std::string textes[] = {"",         "x",          "a\nb\n",
+                                  "a\r\nb",   "a\rb\r\n",   "\r\n\r\n",
+                                  "a\n\nb\r", "\r\r\n\n",   "ligne\r\nsans fin",
+                                  "\n",       "abc\rdef\r", "a\r\n\r"};
+    Dossier d;
+    for (const std::string& t : textes) {
+        const auto attendues = lignesDuJournal(t);
+        // Plain, gzip in one member, gzip in two members cut in the middle.
+        const std::string membres =
+            test::gzip(t.substr(0, t.size() / 2)) + test::gzip(t.substr(t.size() / 2));
+        for (const std::string& octets : {t, test::gzip(t), membres}) {
+            const std::string chemin = d.ecrire("j", octets);
+            for (std::size_t bloc = 1; bloc <= t.size() + 1; ++bloc) {
+                EXPECT_EQ(lignesDuFlux(chemin, bloc), attendues)
+                    << "texte " << testing::PrintToString(t) << ", bloc " << bloc;
+            }
+        }
+    }
+}
+
+TEST(LectureFlux, LigneTropLongueNommeeEtGzipTronque) {
+    Dossier d;
+    const std::string chemin = d.ecrire("j", "court\nassez\nbeaucoup trop\nx\n");
+    for (std::size_t bloc : {1, 4, 100}) {
+        try {
+            lignesDuFlux(chemin, bloc, 5);
+            ADD_FAILURE() << "bloc " << bloc;
+        } catch (const ErreurLigneTropLongue& e) {
+            EXPECT_EQ(e.ligne(), 3u);
+        }
+    }
+    EXPECT_EQ(lignesDuFlux(chemin, 3, 13).size(), 4u);  // at the limit: accepted
+    const std::string gz = test::gzip("a\nb\n");
+    const std::string tronque = d.ecrire("t.gz", gz.substr(0, gz.size() - 3));
+    try {
+        lignesDuFlux(tronque, 2);
+        ADD_FAILURE();
+    } catch (const ErreurFichier& e) {
+        EXPECT_EQ(e.description(), kGzipIncomplet);
+    }
+    EXPECT_EQ(premiereLigne(d.ecrire("p.gz", test::gzip("premiere\r\nseconde"))), "premiere");
+}
+
+// A journal of `n` lines over a few days: repeated and new keys in every table, bursts of one
+// client, two hours per day.
+std::string journal(std::size_t n, int jour0 = 10, const std::string& extra = {}) {
+    std::ostringstream o;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t jour = jour0 + i * 3 / n;
+        o << "10." << (i / 7) % 5 << '.' << (i * 13 / 7) % 97 << ".1 - - [" << jour
+          << "/Oct/2005:" << (i % 2 ? "08" : "17") << ":0" << i % 10 << ":00 +0200] \"GET /p"
+          << (i * 7) % 31 << (i % 11 == 0 ? "?q=" + std::to_string(i) : "") << " HTTP/1.1\" "
+          << (i % 9 ? 200 : 404) << ' ' << (i % 5 ? std::to_string(i * 37) : "-") << " \"http://r"
+          << i % 17 << "/\" \"Mozilla/5.0 (X11; Linux; rv:" << i % 3 << ") Gecko\"\n";
+        if (i == n / 2) o << extra;
+    }
+    return o.str();
+}
+
+std::string decrire(const ResultatAnalyse& r) {
+    std::ostringstream o;
+    const TablesAnalyse& t = r.tables;
+    for (const auto* table : {&t.statIP, &t.statOS, &t.statNav, &t.statPrecedent, &t.statFichier,
+                              &t.statTaux, &t.statHoraires, &t.statVMensuelles}) {
+        for (const auto& e : *table)
+            o << e.libelle << '|' << e.complement << '|' << e.nombre << ';';
+        o << '\n';
+    }
+    for (const auto& a : r.listes.annees) o << a << ',';
+    for (const auto& m : r.listes.mois) o << m << ',';
+    o << "\nlues " << r.lignesJournal << " hors " << r.horsPeriode << '\n';
+    if (r.complements) {
+        const Complements& c = *r.complements;
+        o << c.lignesLues << ' ' << c.lignesIgnorees << ' ' << c.lignesHorsPeriode << ' '
+          << c.lignesAnalysees << ' ' << c.octets << ' ' << c.datesIllisibles << ' '
+          << c.premiere.secondes << ' ' << c.derniere.secondes << ' ' << c.nbJours << '\n';
+        for (const auto& k : c.codes) o << k.code << ':' << k.nombre << ':' << k.octets << ';';
+        for (const auto& f : c.introuvables) o << f.fichier << ':' << f.nombre << ';';
+        for (const auto& j : c.jours) o << j.jour << ':' << j.requetes << ':' << j.octets << ';';
+    }
+    return o.str();
+}
+
+struct Cas {
+    const char* nom;
+    OptionsAnalyse options;
+};
+
+std::vector<Cas> lesCas() {
+    OptionsAnalyse simple, souple, periode, complements, tranches;
+    souple.ignorerNonConformes = true;
+    souple.complements = true;
+    periode.periode.active = true;
+    lireInstant("11/Oct/2005", "00:00:00", periode.periode.debut);
+    lireInstant("11/Oct/2005", "23:59:59", periode.periode.fin);
+    complements.complements = true;
+    tranches.largeurTranches = 3;
+    return {{"simple", simple},
+            {"souple", souple},
+            {"periode", periode},
+            {"complements", complements},
+            {"tranches", tranches}};
+}
+
+// The loaded analysis of the files joined, and the streamed one in blocks of each size given.
+void comparer(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
+              std::initializer_list<std::size_t> blocs, const std::string& nom) {
+    ResultatAnalyse charge;
+    ASSERT_EQ(analyserJournal(chargerJournaux(chemins).journal, options, charge),
+              IssueAnalyse::terminee)
+        << nom;
+    for (const std::size_t bloc : blocs) {
+        ResultatAnalyse flux;
+        BilanFlux bilan;
+        OptionsFlux o;
+        o.tailleBloc = bloc;
+        ASSERT_EQ(analyserFlux(chemins, options, flux, bilan, o), IssueAnalyse::terminee) << nom;
+        EXPECT_EQ(decrire(flux), decrire(charge)) << nom << ", bloc " << bloc;
+        EXPECT_EQ(bilan.lignesAnalysees, resumer(charge).lignesAnalysees) << nom;
+        EXPECT_EQ(bilan.ignorees, resumer(charge).ignorees) << nom;
+    }
+}
+
+TEST(AnalyseFlux, MemesResultatsQueLAnalyseChargee) {
+    Dossier d;
+    // Lines that do not conform in the middle, for the analysis that skips them.
+    const std::string abimees =
+        "1.2.3.4 - - [11/Oct/2005:01:00:00 +0200] \"GET / HTTP/1.1\" abc "
+        "1 \"-\" \"x\"\nrien\n\r\n";
+    const std::string petit = d.ecrire("petit.log", journal(300, 10, abimees));
+    // Enough lines per block for both cores, CR LF breaks, and no break at the very end.
+    std::string crlf = journal(12000);
+    for (std::size_t p = crlf.find('\n'); p != std::string::npos; p = crlf.find('\n', p + 2)) {
+        crlf.insert(p, "\r");
+    }
+    crlf.pop_back();
+    crlf.pop_back();
+    const std::string grand = d.ecrire("grand.log.gz", test::gzip(crlf));
+    for (const Cas& c : lesCas()) {
+        if (!c.options.ignorerNonConformes) {
+            comparer({grand}, c.options, {1 << 20, 777, 5000000}, c.nom);
+        } else {
+            comparer({petit}, c.options, {1, 333, 1 << 20}, c.nom);
+        }
+    }
+}
+
+TEST(AnalyseFlux, TroisFichiersDansLeDesordreEtUnVide) {
+    Dossier d;
+    const std::string a = d.ecrire("a.log", journal(100, 10));
+    const std::string b = d.ecrire("b.log.gz", test::gzip(journal(100, 14)));
+    const std::string c = d.ecrire("c.log", journal(100, 18));
+    const std::string vide = d.ecrire("vide.log", "");
+    EXPECT_EQ(ordreDesEntrees({c, a, vide, b}), (std::vector<std::size_t>{1, 2, 3, 0}));
+    for (const Cas& k : lesCas()) comparer({c, a, vide, b}, k.options, {100, 1 << 20}, k.nom);
+}
+
+TEST(AnalyseFlux, EchantillonReel) {
+    const std::string chemin = std::string(KESTRANE_ECHANTILLONS) + "/apache-combined-10k.log";
+    if (!fs::exists(chemin)) GTEST_SKIP() << "pas d'échantillon";
+    for (const Cas& c : lesCas()) {
+        if (c.options.periode.active) continue;  // the sample's dates are not those of the period
+        comparer({chemin}, c.options, {1 << 20, 4093}, c.nom);
+    }
+}
+
+// The error of the loaded analysis, and the line it names.
+TEST(AnalyseFlux, ErreursNommantLaLigneDeLeurFichier) {
+    Dossier d;
+    const std::string bon = d.ecrire("bon.log", journal(50, 10));
+    const std::string mauvais =
+        d.ecrire("mauvais.log", journal(2, 20) +
+                                    "1.2.3.4 - - [20/Oct/2005:01:00:00 +0200] \"GET "
+                                    "/ HTTP/1.1\" abc 10 \"-\" \"x\"\n" +
+                                    journal(3, 20));
+    for (const std::size_t bloc : {1, 64, 1 << 20}) {
+        OptionsFlux o;
+        o.tailleBloc = bloc;
+        ResultatAnalyse r;
+        BilanFlux bilan;
+        try {
+            analyserFlux({mauvais, bon}, {}, r, bilan, o);
+            ADD_FAILURE();
+        } catch (const ErreurLigneFlux& e) {
+            EXPECT_EQ(e.entree(), 0u);
+            EXPECT_EQ(e.ligne(), 3u);
+            EXPECT_EQ(e.message(), "'abc' n'est pas une valeur enti\xE8re correcte");
+        }
+    }
+    // A negative byte count: only the lines read again in order can tell the sums.
+    const std::string negatif =
+        d.ecrire("negatif.log",
+                 journal(5) +
+                     "1.2.3.4 - - [20/Oct/2005:01:00:00 +0200] \"GET / HTTP/1.1\" 200 -5 \"-\" "
+                     "\"x\"\n");
+    ResultatAnalyse r;
+    BilanFlux bilan;
+    EXPECT_THROW(analyserFlux({negatif}, {}, r, bilan), RelectureNecessaire);
+    // One line: nothing to analyse, even when it does not parse.
+    const std::string seule = d.ecrire("seule.log", "rien\n");
+    EXPECT_EQ(analyserFlux({seule}, {}, r, bilan), IssueAnalyse::pasDeFichier);
+    OptionsAnalyse ailleurs;
+    ailleurs.periode.active = true;
+    EXPECT_EQ(analyserFlux({bon}, ailleurs, r, bilan), IssueAnalyse::periodeVide);
+}
+
+}  // namespace
+}  // namespace kestrane
