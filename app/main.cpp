@@ -38,6 +38,7 @@ int main(int argc, char* argv[]) {
     kestrane::BipAlsa bip;
     kestrane::TForm1 form1(bip);
     kestrane::TdialogueForm dialogueForm(&form1);
+    form1.restaurerGeometrie();
     form1.show();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() == 2) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QtTest>
 
 namespace kestrane::tests {
@@ -42,6 +43,13 @@ QString DossierDeTest::ecrire(const QString& nom, const QByteArray& octets) cons
         qFatal("cannot write a test file");
     }
     return c;
+}
+
+QString texteAffiche(const QString& texte) {
+    if (!Qt::mightBeRichText(texte)) return texte;
+    QTextDocument d;
+    d.setHtml(texte);
+    return d.toPlainText().replace(QChar(0x2028), QLatin1Char('\n'));
 }
 
 void charger(TForm1& w, const QString& chemin) {

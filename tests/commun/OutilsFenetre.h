@@ -43,6 +43,10 @@ QByteArray lire(const QString& chemin);
 // The lines, each ended by LF, as the bytes of a journal file.
 QByteArray journal(const std::vector<std::string>& lignes);
 
+// What a tooltip or a label of rich text shows, its markup read as Qt reads it (line breaks as
+// "\n").
+QString texteAffiche(const QString& texte);
+
 // The load command from its menu item, the open dialog answering `chemin`.
 void charger(TForm1& w, const QString& chemin);
 // The Analyse command, by a click on its button.

@@ -17,6 +17,7 @@
 
 #include "core/journal/Erreur.h"
 #include "core/lecture/ULog.h"
+#include "tests/commun/ChienDeGarde.h"
 
 namespace kestrane::test {
 
@@ -168,15 +169,6 @@ inline ValeursDetail valeursExemple() {
             "Mozilla/4.0 ",
             "Windows XP"};
 }
-
-// Ends the test program (SIGALRM) when a test that could block for ever (a pipe without a reader,
-// a lock) outlives `secondes`: a regression then fails instead of hanging the suite.
-struct ChienDeGarde {
-    explicit ChienDeGarde(unsigned secondes = 60) { ::alarm(secondes); }
-    ~ChienDeGarde() { ::alarm(0); }
-    ChienDeGarde(const ChienDeGarde&) = delete;
-    ChienDeGarde& operator=(const ChienDeGarde&) = delete;
-};
 
 // A fresh folder in the system's temporary folder, removed with what it holds.
 struct DossierTemporaire {

@@ -204,7 +204,7 @@ void TestComplements::contenuDeLaPage() {
                                     "4xx (30,0 %)=3 #f08c00", "5xx (10,0 %)=1 #d03030",
                                     "Autres (20,0 %)=2 #999999"}));
     QCOMPARE(page->bulleClasse(2), QStringLiteral("4xx : 3 requ\u00eates (30,0 %)"));
-    QCOMPARE(page->bulleJour(1), QStringLiteral("01/02/2026 : 0 requ\u00eates, 0 octets"));
+    QCOMPARE(page->bulleJour(1), QStringLiteral("01/02/2026 : 0 requ\u00eate, 0 octets"));
 
     // The day chart: two series on two value axes, a point per day.
     auto* jours = controle<QChartView>(w, "grapheComplementsJours");
@@ -217,7 +217,7 @@ void TestComplements::contenuDeLaPage() {
 
     // Cells tell their column and whole text.
     const QTableView* v = controle<QTableView>(w, "tableauComplementsIntrouvables");
-    QCOMPARE(v->model()->index(0, 0).data(Qt::ToolTipRole).toString(),
+    QCOMPARE(tests::texteAffiche(v->model()->index(0, 0).data(Qt::ToolTipRole).toString()),
              QStringLiteral("Fichier : /absent.html"));
 
     // A share under 0.1 % reads "< 0,1 %" in the legend, which takes rich text.
@@ -441,7 +441,7 @@ void TestComplements::periodeEtLignesIgnorees() {
     choisirPeriode(w);
     analyser(w);
     QCOMPARE(f.message(),
-             QStringLiteral("Analyse du fichier termin\u00e9e ! (1 lignes ignor\u00e9es sur 12)"));
+             QStringLiteral("Analyse du fichier termin\u00e9e ! (1 ligne ignor\u00e9e sur 12)"));
     QCOMPARE(page->resume().mid(0, 3), (QStringList{"Lignes lues : 12", "Lignes ignor\u00e9es : 1",
                                                     "Lignes analys\u00e9es : 11"}));
     QVERIFY(page->resume().contains(QStringLiteral("Requ\u00eates : 11")));

@@ -228,7 +228,7 @@ void TestFenetre::chargementAnnuleEchoueOuReussi() {
 
     w.dialogOuvrir.repondreProchaineFois(dossier_.ecrire(QStringLiteral("vide.log"), ""));
     controle<QAction>(w, "menuChargerJournal")->trigger();
-    QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("0 lignes"));
+    QCOMPARE(controle<QLabel>(w, "lbNbLignes")->text(), QStringLiteral("0 ligne"));
     QCOMPARE(controle<VueTexte>(w, "Memo1")->nbLignes(), std::size_t{0});
 }
 

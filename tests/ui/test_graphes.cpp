@@ -20,6 +20,7 @@
 #include <string>
 
 #include "core/analyse/UFonctionsKestrane.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/graphes/FormatsGraphes.h"
 #include "ui/graphes/GrapheQt.h"
@@ -866,7 +867,8 @@ void TestGraphes::bullesDesBarresTranchesEtPoints() {
     auto* barres = seriesDe<QHorizontalStackedBarSeries>(taux).front();
     // Horizontal bars stand from the top: category 0 is the last point.
     emit barres->barSets().front()->hovered(true, 0);
-    QTRY_COMPARE(QToolTip::text(), dernier + QStringLiteral("\n") + formaterOctets(t[11].nombre));
+    QTRY_COMPARE(tests::texteAffiche(QToolTip::text()),
+                 dernier + QStringLiteral("\n") + formaterOctets(t[11].nombre));
     emit barres->barSets().front()->hovered(false, 0);
     QTRY_VERIFY(!QToolTip::isVisible());
 
@@ -877,9 +879,9 @@ void TestGraphes::bullesDesBarresTranchesEtPoints() {
     QCoreApplication::processEvents();
     const QList<QPieSlice*> tranches = seriesDe<QPieSeries>(os).front()->slices();
     emit tranches[0]->hovered(true);
-    QTRY_COMPARE(QToolTip::text(), QStringLiteral("Linux\n60"));
+    QTRY_COMPARE(tests::texteAffiche(QToolTip::text()), QStringLiteral("Linux\n60"));
     emit tranches[2]->hovered(true);
-    QTRY_COMPARE(QToolTip::text(), QStringLiteral("Autres\n1"));
+    QTRY_COMPARE(tests::texteAffiche(QToolTip::text()), QStringLiteral("Autres\n1"));
 
     GrapheQt& horaires = *graphes.grapheStatHoraires;
     remplirGraphe(horaires, 50, table({{"", 0}, {"00 h", 7}, {"01 h", 9}}));
@@ -888,7 +890,7 @@ void TestGraphes::bullesDesBarresTranchesEtPoints() {
     QCoreApplication::processEvents();
     emit seriesDe<QLineSeries>(horaires).front()->hovered(QPointF(1.8, 8.5), true);
     QCOMPARE(seriesDe<QLineSeries>(horaires).size(), 1);
-    QTRY_COMPARE(QToolTip::text(), QStringLiteral("01 h\n9"));
+    QTRY_COMPARE(tests::texteAffiche(QToolTip::text()), QStringLiteral("01 h\n9"));
     QToolTip::hideText();
 }
 

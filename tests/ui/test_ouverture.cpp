@@ -112,7 +112,7 @@ void TestOuverture::journalCompresse() {
     w.dialogOuvrir.repondreProchaineFois(dossier_.ecrire(QStringLiteral("vide.gz"), gzip("")));
     controle<QPushButton>(w, "btCharger")->click();
     QCOMPARE(w.boites.erreurs, QStringList{});
-    QCOMPARE(nbLignes(w), QStringLiteral("0 lignes"));
+    QCOMPARE(nbLignes(w), QStringLiteral("0 ligne"));
 }
 
 void TestOuverture::compresseIllisibleGardeLeJournal_data() {
@@ -243,7 +243,7 @@ void TestOuverture::depot() {
     w.dialogOuvrir.repondreProchaineFois(std::nullopt);  // the dialog must not be asked
     QVERIFY(deposer(w, {QUrl::fromLocalFile(un)}));
     QCOMPARE(f.message(), QStringLiteral("Chargement du fichier journal : ") + un);
-    QCOMPARE(nbLignes(w), QStringLiteral("1 lignes"));
+    QCOMPARE(nbLignes(w), QStringLiteral("1 ligne"));
     QCOMPARE(w.dialogOuvrir.nomFichier(), un);
 
     QVERIFY(deposer(w, {QUrl::fromLocalFile(un), QUrl::fromLocalFile(deux)}));
@@ -273,7 +273,7 @@ void TestOuverture::fichiersRecents() {
         const QList<QAction*> actions = controle<QMenu>(w, "menuFichier")->actions();
         QCOMPARE(actions.indexOf(menu->menuAction()),
                  actions.indexOf(controle<QAction>(w, "menuChargerJournal")) + 1);
-        QCOMPARE(menu->title(), QStringLiteral("Fichiers &r\u00e9cents"));
+        QCOMPARE(menu->title(), QStringLiteral("&Fichiers r\u00e9cents"));
         for (const QString& c : chemins) w.ouvrirAuDemarrage(c);
         w.ouvrirAuDemarrage(chemins[5]);
         w.dialogOuvrir.repondreProchaineFois(QStringList{chemins[1], chemins[0]});

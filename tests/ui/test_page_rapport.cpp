@@ -23,6 +23,7 @@
 
 #include "core/analyse/UFonctionsKestrane.h"
 #include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/pages/rapport/PageRapport.h"
@@ -122,7 +123,7 @@ void TestPageRapport::bullesDesCellulesCoupees() {
     // The tooltip event shows it.
     QHelpEvent aide(QEvent::ToolTip, centre(0, 0), g.viewport()->mapToGlobal(centre(0, 0)));
     QCoreApplication::sendEvent(g.viewport(), &aide);
-    QTRY_COMPARE(QToolTip::text(), QString::fromStdString(longue));
+    QTRY_COMPARE(tests::texteAffiche(QToolTip::text()), QString::fromStdString(longue));
 }
 
 void TestPageRapport::remplissageDeGrille() {

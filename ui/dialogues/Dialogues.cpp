@@ -106,10 +106,14 @@ void BoitesMessages::erreur(QWidget* parent, const QString& texte) {
     }
     if (enregistrer) {
         erreurs << affiche;
+        if (pendant) pendant();
         return;
     }
-    QMessageBox b(QMessageBox::Critical, QStringLiteral("Kestrane"), affiche, QMessageBox::Ok,
+    QMessageBox b(QMessageBox::Critical, QStringLiteral("Kestrane"), QString(), QMessageBox::Ok,
                   parent);
+    // The text may quote a log or a file name: never read as markup.
+    b.setTextFormat(Qt::PlainText);
+    b.setText(affiche);
     b.exec();
 }
 
@@ -118,7 +122,10 @@ void BoitesMessages::information(QWidget* parent, const QString& texte) {
         informations << texte;
         return;
     }
-    QMessageBox b(QMessageBox::NoIcon, QStringLiteral("Kestrane"), texte, QMessageBox::Ok, parent);
+    QMessageBox b(QMessageBox::NoIcon, QStringLiteral("Kestrane"), QString(), QMessageBox::Ok,
+                  parent);
+    b.setTextFormat(Qt::PlainText);
+    b.setText(texte);
     b.exec();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -72,9 +73,11 @@ class BoitesMessages {
     // A box with the application title, no icon and one OK button.
     void information(QWidget* parent, const QString& texte);
 
-    // Tests: record the texts instead of showing boxes.
+    // Tests: record the texts instead of showing boxes; `pendant`, when given, runs where a box
+    // shown would wait for its answer.
     bool enregistrer = false;
     QStringList erreurs, informations;
+    std::function<void()> pendant;
 };
 
 // Adds a full stop when the message's last character comes after "." in character order.

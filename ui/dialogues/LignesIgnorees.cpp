@@ -39,9 +39,10 @@ QString debutLisible(std::string_view ligne) {
 
 QString suffixeLignesIgnorees(std::size_t ignorees, std::size_t total) {
     if (ignorees == 0) return {};
-    QString s = QStringLiteral(" (") + QString::number(ignorees) +
-                QStringLiteral(" lignes ignor\u00e9es sur ") + QString::number(total) +
-                QLatin1Char(')');
+    QString s = QStringLiteral(" (") +
+                quantiteTexte(static_cast<int64_t>(ignorees), "ligne ignor\u00e9e",
+                              "lignes ignor\u00e9es") +
+                QStringLiteral(" sur ") + QString::number(total) + QLatin1Char(')');
     // Most lines of another format fail: say so, rather than leave empty tables unexplained.
     if (ignorees > total - ignorees) s += QStringLiteral(" : format non reconnu ?");
     return s;
@@ -85,12 +86,13 @@ void OptionLignesIgnorees::oublier() {
 
 QString OptionLignesIgnorees::texteListe() const {
     const auto& liste = derniere_.premieresIgnorees();
-    QString s = QString::number(derniere_.nbIgnorees()) +
-                QStringLiteral(" lignes ignor\u00e9es sur ") +
-                QString::number(derniere_.journal().nbLignes());
+    QString s = quantiteTexte(static_cast<int64_t>(derniere_.nbIgnorees()), "ligne ignor\u00e9e",
+                              "lignes ignor\u00e9es") +
+                QStringLiteral(" sur ") + QString::number(derniere_.journal().nbLignes());
     if (liste.size() < derniere_.nbIgnorees()) {
-        s += QStringLiteral(" (les ") + QString::number(liste.size()) +
-             QStringLiteral(" premi\u00e8res sont list\u00e9es)");
+        s += liste.size() > 1
+                 ? QStringLiteral(" (les %1 premi\u00e8res sont list\u00e9es)").arg(liste.size())
+                 : QStringLiteral(" (la premi\u00e8re est list\u00e9e)");
     }
     s += QStringLiteral("\nLigne\tRaison\tD\u00e9but de la ligne\n");
     for (const LigneIgnoree& l : liste) {

@@ -21,6 +21,7 @@ BarreDeStatut::BarreDeStatut(QStatusBar* barre, std::function<QTime()> horloge)
     // 300 pixels at least; as the last panel it runs to the bar's end, so that a long message
     // (a load names the whole path) can be read.
     panneauMessage_->setMinimumWidth(300);
+    panneauMessage_->setTextFormat(Qt::PlainText);  // it names files
     panneauMessage_->setFrameStyle(QFrame::NoFrame);
     barre->addWidget(panneauHeure_);
     barre->addWidget(panneauMessage_, 1);

@@ -35,6 +35,12 @@ void ChoixPeriode::menuPeriodeClick() {
     });
 }
 
+bool ChoixPeriode::oublier() {
+    const bool choisie = periode_.active;
+    periode_ = PeriodeAnalyse();
+    return choisie;
+}
+
 QString texteHorsPeriode(std::size_t n) {
     return QStringLiteral(" (%1 %2 hors p\u00e9riode)")
         .arg(n)

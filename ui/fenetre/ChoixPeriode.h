@@ -28,6 +28,8 @@ class ChoixPeriode : public QObject {
                  std::function<const Journal&()> journal, std::function<bool()> souple);
 
     const PeriodeAnalyse& periode() const { return periode_; }
+    // Back to the whole journal (another journal was loaded); whether a period was chosen.
+    bool oublier();
 
   private:
     void menuPeriodeClick();

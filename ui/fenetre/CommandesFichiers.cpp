@@ -16,6 +16,8 @@
 #include "core/journal/Erreur.h"
 #include "core/journal/FichierAtomique.h"
 #include "core/journal/Gzip.h"
+#include "ui/fenetre/Annulation.h"
+#include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
 #include "ui/fenetre/UFormPrincipale.h"
@@ -26,13 +28,12 @@
 
 namespace kestrane {
 
-namespace {
-
-// The core's message again, with the path as the user typed it (the core has its bytes).
 QString messageFichier(const QString& chemin, const ErreurFichier& e) {
     return depuis1252(e.debut()) + QLatin1Char('"') + chemin + QStringLiteral("\". ") +
            QString::fromLocal8Bit(e.description());
 }
+
+namespace {
 
 std::string cheminSysteme(const QString& chemin) {
     return QFile::encodeName(chemin).toStdString();
@@ -105,12 +106,23 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
     JournauxCharges charges;
     std::shared_ptr<SourceJournal> source;
     try {
+        const Annulation::Etape etape(*annulation_);
+        SuiviChargement suivi;
+        suivi.lus = &lus;
+        suivi.annulation = annulation_->drapeau();
         enFond(
             [&] {
-                charges = chargerJournaux(cheminsOs, &lus);
+                charges = chargerJournaux(cheminsOs, suivi);
                 source = std::make_shared<SourceJournal>(charges.journal);
             },
             suivre);
+        // Asked once the file was read: the user still did not want it.
+        if (annulation_->demandee()) throw ErreurAnnulation();
+    } catch (const ErreurAnnulation&) {
+        afficherStatut(
+            QStringLiteral("Chargement annul\u00e9 : journal pr\u00e9c\u00e9dent "
+                           "conserv\u00e9"));
+        return;
     } catch (const ErreurFichier& e) {
         // The message names the file that failed, as the user gave it.
         QString chemin = chemins.value(0);
@@ -128,22 +140,37 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
     journal_ = std::move(charges.journal);
     vueJournal->changerSource(std::move(source));
     PageControl1->setCurrentIndex(0);
-    lbNbLignes->setText(QString::number(journal_.nbLignes()) + QStringLiteral(" lignes"));
+    lbNbLignes->setText(
+        quantiteTexte(static_cast<int64_t>(journal_.nbLignes()), "ligne", "lignes"));
     QStringList ordonnes;
     for (const std::size_t k : charges.ordre) ordonnes << chemins[static_cast<qsizetype>(k)];
-    if (chemins.size() == 1) {
-        afficherStatut(QStringLiteral("Chargement du fichier journal : ") + chemins[0]);
+    QString message;
+    if (ordonnes.size() == 1) {
+        message = QStringLiteral("Chargement du fichier journal : ") + ordonnes[0];
     } else {
         QStringList noms;
         for (const QString& c : ordonnes) noms << nomFichier(c);
-        afficherStatut(QStringLiteral("Chargement de %1 fichiers journaux : ").arg(chemins.size()) +
-                       noms.join(QStringLiteral(", ")));
+        message = QStringLiteral("Chargement de %1 fichiers journaux : ").arg(ordonnes.size()) +
+                  noms.join(QStringLiteral(", "));
     }
+    // A file named twice is read once: its lines would otherwise count twice.
+    if (!charges.ecartes.empty()) {
+        message += QStringLiteral(" (") + depuis1252(noteJournauxEcartes(charges.ecartes.size())) +
+                   QLatin1Char(')');
+    }
+    // The period chosen was that of the former journal's dates.
+    if (choixPeriode_->oublier()) {
+        message += QStringLiteral(" ; p\u00e9riode analys\u00e9e : Tout le journal");
+    }
+    afficherStatut(message);
+    fichiersJournal_ = ordonnes;
     vueDetails->vider();
     controleur_->oublierEnregistrements();
     pageStatistiques->decocherSansDisposer();
     montrerAnalyse(false);
-    fichiersRecents_->ajouter(ordonnes);
+    QStringList absolus;
+    for (const QString& c : ordonnes) absolus << QFileInfo(c).absoluteFilePath();
+    fichiersRecents_->ajouter(absolus);
     enFond([&ancien] { ancien = Journal(); });
 }
 

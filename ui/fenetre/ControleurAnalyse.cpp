@@ -2,10 +2,14 @@
 
 #include <QProgressBar>
 #include <algorithm>
+#include <optional>
 
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/export/Export.h"
+#include "core/journal/Erreur.h"
 #include "ui/dialogues/DialoguePeriode.h"
 #include "ui/dialogues/LignesIgnorees.h"
+#include "ui/fenetre/Annulation.h"
 #include "ui/fenetre/BarreDeStatut.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ExecuteurCommandes.h"
@@ -34,10 +38,41 @@ ControleurAnalyse::ControleurAnalyse(Elements elements, std::shared_ptr<Resultat
     : e_(std::move(elements)), resultat_(std::move(resultat)) {}
 
 void ControleurAnalyse::analyser() {
+    // What a stopped run puts back: the first pass changes only these (the tables come after).
+    ResultatAnalyse& r0 = *resultat_;
+    struct Avant {
+        Journal journal;
+        std::size_t lignesJournal, horsPeriode;
+        PeriodeAnalyse periode;
+        TableauLog enregistrements, retenues;
+        std::shared_ptr<const SourceLignes> details;
+        QString statut;
+    } avant{r0.journal,         r0.lignesJournal, r0.horsPeriode,       r0.periode,
+            r0.enregistrements, r0.retenues,      e_.details->source(), e_.statut->texte()};
     e_.details->vider();
     const Journal& charge = e_.journal();
     const OptionsAnalyse options = e_.options();
-    switch (analyserJournal(charge, options, *resultat_, *this)) {
+    IssueAnalyse issue;
+    try {
+        std::optional<Annulation::Etape> etape;
+        if (e_.annulation) etape.emplace(*e_.annulation);
+        issue = analyserJournal(charge, options, *resultat_, *this);
+    } catch (const ErreurAnnulation&) {
+        r0.journal = std::move(avant.journal);
+        r0.lignesJournal = avant.lignesJournal;
+        r0.horsPeriode = avant.horsPeriode;
+        r0.periode = avant.periode;
+        r0.enregistrements = std::move(avant.enregistrements);
+        r0.retenues = std::move(avant.retenues);
+        if (avant.details) e_.details->changerSource(avant.details);
+        e_.barre->hide();
+        e_.statut->remettre(avant.statut);
+        e_.afficherStatut(
+            QStringLiteral("Analyse annul\u00e9e : r\u00e9sultats pr\u00e9c\u00e9dents "
+                           "conserv\u00e9s"));
+        return;
+    }
+    switch (issue) {
         case IssueAnalyse::pasDeFichier:
             e_.afficherStatut(QStringLiteral("Pas de fichier \u00e0 analyser"));
             return;
@@ -56,8 +91,14 @@ void ControleurAnalyse::analyser() {
     e_.statistiques->alimenter();
     jalon("chart feeding");
     e_.montrerAnalyse(true);
-    e_.rapport->changerTitre(QStringLiteral("Rapport d'analyse du fichier ") + e_.nomJournal() +
-                             texteDePeriode(r.periode));
+    DonneesRapport titre;
+    titre.nomJournal = e_.nomJournal().toStdString();
+    if (e_.journaux) {
+        titre.journaux = e_.journaux();
+        if (titre.journaux.size() < 2) titre.journaux.clear();
+    }
+    titre.periode = texteDePeriode(r.periode).toStdString();
+    e_.rapport->changerTitre(QString::fromStdString(titreRapport(titre)));
     e_.afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !") +
                       e_.lignesIgnorees->suffixe() +
                       (r.periode.active ? texteHorsPeriode(r.horsPeriode) : QString()));
@@ -90,12 +131,22 @@ void ControleurAnalyse::commencer() {
     peinture_.invalidate();
     total_ = QString::number(n);
     messageAvant_ = e_.statut->texte();
+    // The bar, its cancel button and the first line's message painted before the pass takes
+    // the thread.
+    avancer(0, messageProgression(kMemorisation, 0, total_), true);
+    e_.executeur->entretenir();
+    verifierAnnulation();
 }
 
 void ControleurAnalyse::progresser(std::size_t faites) {
     // The records are parsed on both cores; the bar follows the count of lines done.
     if (faites > 0) avancer(faites, messageProgression(kMemorisation, faites - 1, total_), false);
     e_.executeur->entretenir();
+    verifierAnnulation();
+}
+
+void ControleurAnalyse::verifierAnnulation() const {
+    if (e_.annulation && e_.annulation->demandee()) throw ErreurAnnulation();
 }
 
 void ControleurAnalyse::premierePasseInterrompue(std::size_t faites) {
@@ -112,6 +163,7 @@ void ControleurAnalyse::premierePasseInterrompue(std::size_t faites) {
 }
 
 void ControleurAnalyse::apresPremierePasse() {
+    verifierAnnulation();
     const std::size_t n = resultat_->journal.nbLignes();
     avancer(n, messageProgression(kMemorisation, n - 1, total_), true);
     jalon("first pass (records)");

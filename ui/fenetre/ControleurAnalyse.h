@@ -1,7 +1,8 @@
 // The Analyse command: the analysis service run on the loaded journal, its progress on the bar
 // and the status line, the detail view after the first pass, each report grid filled as soon as
 // its table is ready, the Compléments page, the charts, then the results revealed with the end
-// message and the completion tune. A failure leaves shown what the steps before it showed.
+// message and the completion tune. A failure leaves shown what the steps before it showed; a
+// run the user stops during its first pass leaves the previous analysis as it was.
 #pragma once
 
 #include <QElapsedTimer>
@@ -9,6 +10,8 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/ServiceAnalyse.h"
@@ -18,6 +21,7 @@ class QProgressBar;
 
 namespace kestrane {
 
+class Annulation;
 class BarreDeStatut;
 class Bip;
 class ExecuteurCommandes;
@@ -44,6 +48,10 @@ class ControleurAnalyse : private SuiviAnalyse {
         std::function<const Journal&()> journal;  // the journal loaded
         std::function<OptionsAnalyse()> options;  // those of the next analysis
         std::function<QString()> nomJournal;      // the file name the report's title gives
+        // The files of the journal, oldest first (UTF-8): when several, the title names them.
+        std::function<std::vector<std::string>()> journaux;
+        // Stops the first pass on the user's word (the previous results are kept).
+        Annulation* annulation = nullptr;
         // The window's status line with its immediate repaint.
         std::function<void(const QString&)> afficherStatut;
         // The results revealed (the statistics menu, the result pages), and the Analyse page
@@ -76,6 +84,8 @@ class ControleurAnalyse : private SuiviAnalyse {
     void avancer(std::size_t position, const QString& message, bool toujours);
     void afficherDetails();
     void jalon(const char* phase) const;
+    // Raises ErreurAnnulation when the user asked to stop.
+    void verifierAnnulation() const;
 
     Elements e_;
     std::shared_ptr<ResultatAnalyse> resultat_;

@@ -28,8 +28,9 @@ ExecuteurCommandes::ExecuteurCommandes(std::function<void(const QString&)> montr
 
 void ExecuteurCommandes::entretenir() {
     ++pompe_;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                    QEventLoop::X11ExcludeTimers);
+    QCoreApplication::processEvents(entrees_ ? QEventLoop::X11ExcludeTimers
+                                             : QEventLoop::ExcludeUserInputEvents |
+                                                   QEventLoop::X11ExcludeTimers);
     --pompe_;
 }
 

@@ -36,6 +36,11 @@ class ExecuteurCommandes {
     void entretenir();
     // Whether a command keeps the window painted at this moment: what arrives must wait.
     bool occupe() const { return pompe_ > 0; }
+    // Whether a command runs, its error box included.
+    bool enCommande() const { return commandes_ > 0; }
+    // While a stoppable step runs (Annulation.h): the looking-after handles the user's input
+    // too, so that a request to stop is heard; a command it starts still waits.
+    void accepterEntrees(bool oui) { entrees_ = oui; }
 
     // A tick of the clock, or a close of the window, that arrived while occupied: once the
     // commands have ended, `rattraperTic` runs (once, however many ticks were missed) before
@@ -54,6 +59,7 @@ class ExecuteurCommandes {
     std::deque<Action> differees_;
     bool ticManque_ = false;
     bool fermetureDemandee_ = false;
+    bool entrees_ = false;
 };
 
 }  // namespace kestrane

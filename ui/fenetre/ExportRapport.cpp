@@ -1,11 +1,14 @@
 // Fichier > Exporter le rapport...: the last analysis as one HTML page or as a folder of CSV
-// tables, written by the core's writers (core/export/Export.h), each file atomically.
+// tables, checked and written as the command line writes them (cli/Sorties.h): never over a
+// journal loaded, under a temporary name, then put in place whole.
 #include <QAction>
 #include <QDateTime>
-#include <QDir>
+#include <QFile>
 #include <QMenu>
 
+#include "cli/Sorties.h"
 #include "core/export/Export.h"
+#include "core/journal/Erreur.h"
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/UFormPrincipale.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
@@ -58,29 +61,30 @@ void TForm1::exporterRapport() {
     DonneesRapport d =
         donneesRapport(*resultat_, pageStatistiques->nbAdresses(), complementsActifs());
     d.nomJournal = nomFichier(dialogOuvrir.nomFichier()).toStdString();
+    if (fichiersJournal_.size() > 1) d.journaux = nomsJournaux();
     d.dateCreation =
         QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm")).toStdString();
     d.version = KESTRANE_VERSION;
 
-    if (html) {
-        ecrireFichier(chemin, [&d](const Ecrivain& e) { produireHtml(d, e); });
-        afficherStatut(QStringLiteral("Rapport export\u00e9 sous : ") + chemin);
-        return;
+    const std::string cheminOs = QFile::encodeName(chemin).toStdString();
+    Sorties sorties;
+    (html ? sorties.rapport : sorties.csv) = cheminOs;
+    std::vector<std::string> journaux;
+    for (const QString& f : fichiersJournal_)
+        journaux.push_back(QFile::encodeName(f).toStdString());
+    try {
+        verifierSorties(sorties, journaux);
+        if (!html) afficherStatut(QStringLiteral("Exportation des tables CSV... en cours"));
+        enFond([&] { ecrireSorties(sorties, d); });
+    } catch (const RefusSortie& e) {
+        QString m = QString::fromUtf8(e.what());
+        if (!m.isEmpty()) m[0] = m[0].toUpper();
+        throw ErreurAffichable{m};
+    } catch (const ErreurFichier& e) {
+        throw ErreurAffichable{messageFichier(chemin, e)};
     }
-    if (!QDir().mkpath(chemin)) {
-        throw ErreurAffichable{QStringLiteral("Impossible de cr\u00e9er le dossier \"") + chemin +
-                               QStringLiteral("\".")};
-    }
-    const QDir dossier(chemin);
-    for (std::size_t k = 0; k < d.tables.size(); ++k) {
-        afficherStatut(QStringLiteral("Exportation des tables CSV... en cours - %1/%2")
-                           .arg(k + 1)
-                           .arg(d.tables.size()));
-        const TableExportee& t = d.tables[k];
-        ecrireFichier(dossier.filePath(QString::fromStdString(t.fichier)),
-                      [&t](const Ecrivain& e) { produireCsv(t, e); });
-    }
-    afficherStatut(QStringLiteral("Tables export\u00e9es dans : ") + chemin);
+    afficherStatut(html ? QStringLiteral("Rapport export\u00e9 sous : ") + chemin
+                        : QStringLiteral("Tables export\u00e9es dans : ") + chemin);
 }
 
 }  // namespace kestrane

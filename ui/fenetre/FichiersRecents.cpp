@@ -3,13 +3,16 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
 #include <QUrl>
 #include <QVariant>
+#include <algorithm>
 
 #include "ui/fenetre/UFormPrincipale.h"
+#include "ui/vues/Texte1252.h"
 
 namespace kestrane {
 
@@ -42,7 +45,8 @@ QString sansRaccourci(QString texte) {
 FichiersRecents::FichiersRecents(TForm1& fenetre, QMenu* menuFichier)
     : QObject(&fenetre), fenetre_(fenetre) {
     setObjectName(QStringLiteral("fichiersRecents"));
-    menu_ = new QMenu(QStringLiteral("Fichiers &r\u00e9cents"), menuFichier);
+    // "&r" is the report export's, in the same menu.
+    menu_ = new QMenu(QStringLiteral("&Fichiers r\u00e9cents"), menuFichier);
     menu_->setObjectName(QStringLiteral("menuFichiersRecents"));
     QAction* apres = menuFichier->findChild<QAction*>(QStringLiteral("menuChargerJournal"));
     const QList<QAction*> actions = menuFichier->actions();
@@ -56,6 +60,8 @@ FichiersRecents::FichiersRecents(TForm1& fenetre, QMenu* menuFichier)
         if (journaux_.size() == kNombre) break;
     }
     remplirMenu();
+    // A file may have gone since the menu was filled.
+    connect(menu_, &QMenu::aboutToShow, this, [this] { remplirMenu(); });
 
     fenetre.setAcceptDrops(true);
     fenetre.installEventFilter(this);
@@ -90,9 +96,13 @@ void FichiersRecents::remplirMenu() {
             texte = QStringLiteral("%1 fichiers : ").arg(fichiers.size()) +
                     noms.join(QStringLiteral(", "));
         }
+        const bool present = std::all_of(fichiers.begin(), fichiers.end(),
+                                         [](const QString& f) { return QFileInfo::exists(f); });
+        if (!present) texte += QStringLiteral(" (introuvable)");
         QAction* a = menu_->addAction(QStringLiteral("&%1 ").arg(k + 1) + sansRaccourci(texte));
         a->setObjectName(QStringLiteral("menuFichierRecent%1").arg(k + 1));
-        a->setToolTip(fichiers.join(QLatin1Char('\n')));
+        a->setEnabled(present);
+        a->setToolTip(bulleTexte(fichiers.join(QLatin1Char('\n'))));
         connect(a, &QAction::triggered, this, [this, fichiers] {
             fenetre_.executer([this, fichiers] { fenetre_.chargerSansDialogue(fichiers); });
         });

@@ -1,5 +1,6 @@
-// How users open the journals they keep: "Fichiers &récents" in the file menu (the last eight
-// journals loaded, remembered between runs), and files dropped on the window.
+// How users open the journals they keep: "&Fichiers récents" in the file menu (the last eight
+// journals loaded, by their absolute paths, remembered between runs; one whose file is gone shown
+// disabled, "(introuvable)"), and files dropped on the window.
 #pragma once
 
 #include <QList>

@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -19,6 +21,7 @@
 #include "core/analyse/UFonctionsKestrane.h"
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
+#include "ui/fenetre/Annulation.h"
 #include "ui/fenetre/BarreDeStatut.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
@@ -35,6 +38,14 @@ namespace {
 // The page width the button bar was designed for: buttons kept at the right edge keep their
 // distance to it, the progress bar stretches by the difference.
 constexpr int kLargeurPageConcue = 678;
+// The cancel button's width, and its gap to the progress bar it shortens while shown.
+constexpr int kLargeurAnnuler = 60;
+constexpr int kEcartAnnuler = 5;
+const char* const kCleGeometrie = "fenetre/geometrie";
+
+QSettings reglages() {
+    return QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane"));
+}
 
 QAction* ajouterAction(QMenu* menu, const char* nom, const QString& texte,
                        const QKeySequence& raccourci = {}) {
@@ -60,7 +71,12 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
     : QMainWindow(parent),
       bip_(bip),
       executeur_([this](const QString& message) { boites.erreur(this, message); }) {
-    terminer = [] { QCoreApplication::quit(); };
+    // Posted: a quit asked before the event loop runs (a start-up load's error box closed with
+    // the window) ends the loop as soon as it starts, instead of being lost.
+    terminer = [] {
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    };
     executeur_.rattraperTic = [this] { Timer1Timer(); };
     executeur_.fermer = [this] { quitter(); };
     setObjectName(QStringLiteral("Form1"));
@@ -227,6 +243,11 @@ void TForm1::creerPageAnalyse() {
     barreProgressionAnalyse->setValue(50);
     barreProgressionAnalyse->setTextVisible(false);
     barreProgressionAnalyse->hide();
+    boutonAnnuler = new QPushButton(QStringLiteral("Annuler"), pBoutonAnalyse);
+    boutonAnnuler->setObjectName(QStringLiteral("boutonAnnuler"));
+    boutonAnnuler->setToolTip(QStringLiteral("Arr\u00eater (\u00c9chap)"));
+    boutonAnnuler->setGeometry(200 + 263 - kLargeurAnnuler, 5, kLargeurAnnuler, 23);
+    annulation_ = new Annulation(boutonAnnuler, executeur_, [this] { placerBoutons(); });
     btAnalyser = bouton("btAnalyser", QStringLiteral("Analyser"), {470, 3, 89, 25});
     btExporter = bouton("btExporter", QStringLiteral("Exporter..."), {566, 3, 105, 25});
     connect(btCharger, &QPushButton::clicked, this, [this] { btChargerClick(); });
@@ -267,7 +288,13 @@ void TForm1::placerBoutons() {
     const int ecart = pBoutonAnalyse->width() - kLargeurPageConcue;
     btAnalyser->move(470 + ecart, 3);
     btExporter->move(566 + ecart, 3);
-    barreProgressionAnalyse->resize(std::max(0, 263 + ecart), 17);
+    const int largeur = std::max(0, 263 + ecart);
+    if (boutonAnnuler->isVisible()) {
+        boutonAnnuler->move(200 + largeur - kLargeurAnnuler, 5);
+        barreProgressionAnalyse->resize(std::max(0, largeur - kLargeurAnnuler - kEcartAnnuler), 17);
+    } else {
+        barreProgressionAnalyse->resize(largeur, 17);
+    }
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -330,8 +357,11 @@ void TForm1::creerControleurAnalyse() {
         o.largeurTranches = pageRapport->largeurTranches();
         return o;
     };
-    // The report is titled after the journal last chosen in the open dialog.
+    // The report is titled after the journal last chosen in the open dialog, or after every
+    // file of the journal when several were joined.
     e.nomJournal = [this] { return nomFichier(dialogOuvrir.nomFichier()); };
+    e.journaux = [this] { return nomsJournaux(); };
+    e.annulation = annulation_;
     e.afficherStatut = [this](const QString& message) { afficherStatut(message); };
     e.montrerAnalyse = [this](bool montree) { montrerAnalyse(montree); };
     e.montrerPageAnalyse = [this] { PageControl1->setCurrentIndex(0); };
@@ -339,6 +369,12 @@ void TForm1::creerControleurAnalyse() {
         if (jalonAnalyse) jalonAnalyse(phase);
     };
     controleur_ = std::make_unique<ControleurAnalyse>(std::move(e), resultat_);
+}
+
+std::vector<std::string> TForm1::nomsJournaux() const {
+    std::vector<std::string> noms;
+    for (const QString& f : fichiersJournal_) noms.push_back(nomFichier(f).toStdString());
+    return noms;
 }
 
 void TForm1::analyserJournal() {
@@ -413,17 +449,36 @@ void TForm1::menuAproposClick() {
                                  QStringLiteral("Projet n\u00b01"));
 }
 
+void TForm1::restaurerGeometrie() {
+    const QByteArray geometrie = reglages().value(QLatin1String(kCleGeometrie)).toByteArray();
+    if (geometrie.isEmpty()) return;
+    const QPoint place = pos();
+    const QSize taille = size();
+    if (!restoreGeometry(geometrie)) return;
+    if (isMaximized()) return;
+    // A screen unplugged or made smaller since: the window would open out of reach.
+    const QRect cadre(pos(), size());
+    for (const QScreen* ecran : QGuiApplication::screens()) {
+        if (ecran->availableGeometry().contains(cadre)) return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+    move(place);
+    resize(taille);
+}
+
 void TForm1::quitter() {
     if (quitte_) return;
     quitte_ = true;
+    reglages().setValue(QLatin1String(kCleGeometrie), saveGeometry());
     bipQuitter(bip_);
     terminer();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // Asked while a command runs (the window keeps painting meanwhile): the program ends once
-    // the command has ended, as if the request had waited for it.
-    if (executeur_.occupe()) {
+    // Asked while a command runs (the window keeps painting meanwhile, or the command's error
+    // box is shown): the program ends once the command has ended, as if the request had waited
+    // for it.
+    if (executeur_.occupe() || executeur_.enCommande()) {
         executeur_.retarderFermeture();
         event->ignore();
         return;

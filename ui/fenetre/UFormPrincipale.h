@@ -8,6 +8,8 @@
 #include <QTime>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/analyse/Interfaces.h"
 #include "core/analyse/ResultatAnalyse.h"
@@ -29,6 +31,8 @@ class QWidget;
 
 namespace kestrane {
 
+class Annulation;
+class ErreurFichier;
 class BarreDeStatut;
 class ChoixPeriode;
 class ControleurAnalyse;
@@ -64,6 +68,9 @@ class TForm1 : public QMainWindow {
     // Loads these files as a load confirmed in the dialog would, without showing it (a drop, a
     // recent journal): several are one journal, oldest first.
     void chargerSansDialogue(const QStringList& chemins);
+    // The size, place and maximised state of the last window closed, when the screens still
+    // have room for them (the program's start; the first start keeps the window's own).
+    void restaurerGeometrie();
 
     // Whether the statistics menu and the tabs of pages 1 and 2 are shown.
     void montrerAnalyse(bool montree);
@@ -71,6 +78,8 @@ class TForm1 : public QMainWindow {
     void analyserJournal();
 
     const Journal& journal() const { return journal_; }
+    // The files of the journal loaded, oldest first, as they were named.
+    const QStringList& fichiersJournal() const { return fichiersJournal_; }
     // The last analysis, as the pages show it.
     const ResultatAnalyse& resultat() const { return *resultat_; }
     Bip& bip() { return bip_; }
@@ -101,6 +110,7 @@ class TForm1 : public QMainWindow {
                 *btExporter = nullptr;
     QLabel* lbNbLignes = nullptr;
     QProgressBar* barreProgressionAnalyse = nullptr;
+    QPushButton* boutonAnnuler = nullptr;  // beside the bar while a load or an Analyse runs
     QWidget* panelAnalyse = nullptr;
     QSplitter* Splitter1 = nullptr;
     VueTexte* vueJournal = nullptr;  // "Memo1": the journal's lines
@@ -128,6 +138,8 @@ class TForm1 : public QMainWindow {
     void creerControleurAnalyse();
     void placerBoutons();
     ContexteFenetre contextePages();
+    // The file names of the journal loaded, oldest first, in UTF-8.
+    std::vector<std::string> nomsJournaux() const;
 
     // Steps of the load after the dialog: the files read, the window shown as after a load.
     void chargerFichiers(const QStringList& chemins);
@@ -153,6 +165,8 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<BarreDeStatut> statut_;
     std::unique_ptr<ControleurAnalyse> controleur_;
     ChoixPeriode* choixPeriode_ = nullptr;
+    Annulation* annulation_ = nullptr;
+    QStringList fichiersJournal_;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
     bool quitte_ = false;
@@ -160,5 +174,8 @@ class TForm1 : public QMainWindow {
 
 // The file-name part of a path: after the last "/" or "\".
 QString nomFichier(const QString& chemin);
+// The core's message on a file again, with the path as the user typed it (the core has its
+// bytes).
+QString messageFichier(const QString& chemin, const ErreurFichier& e);
 
 }  // namespace kestrane

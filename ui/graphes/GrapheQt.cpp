@@ -428,7 +428,7 @@ void GrapheQt::montrerBulle(const QString& texte, bool survol) {
         const QPoint pointeur = QCursor::pos();
         QToolTip::showText(
             rect().contains(mapFromGlobal(pointeur)) ? pointeur : mapToGlobal(rect().center()),
-            texte, this);
+            bulleTexte(texte), this);
     } else {
         QToolTip::hideText();
     }

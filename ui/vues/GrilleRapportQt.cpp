@@ -206,7 +206,7 @@ bool GrilleRapportQt::viewportEvent(QEvent* event) {
             QToolTip::hideText();
             event->ignore();
         } else {
-            QToolTip::showText(aide->globalPos(), texte, viewport(),
+            QToolTip::showText(aide->globalPos(), bulleTexte(texte), viewport(),
                                visualRect(indexAt(aide->pos())));
         }
         return true;

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/analyse/Complements.h"
+#include "core/journal/Texte.h"
+
 namespace kestrane {
 
 namespace {
@@ -82,6 +85,21 @@ std::string vers1252(QStringView texte, bool* complet) {
     }
     if (complet) *complet = tout;
     return octets;
+}
+
+QString depuisJournal(std::string_view octets) {
+    return QString::fromStdString(utf8DuJournal(octets));
+}
+
+QString bulleTexte(const QString& texte) {
+    if (texte.isEmpty()) return texte;
+    return QStringLiteral("<p style=\"white-space:pre\">") +
+           texte.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
+
+QString quantiteTexte(int64_t n, const char* singulier, const char* pluriel) {
+    return QString::fromStdString(quantite(n, singulier, pluriel));
 }
 
 }  // namespace kestrane

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,17 @@ void ajouter1252(QString& dest, std::string_view octets);
 // The bytes of `texte`. A character Windows-1252 cannot hold becomes '?' (one per code point)
 // and `*complet`, when given, is set to false; otherwise it is set to true.
 std::string vers1252(QStringView texte, bool* complet = nullptr);
+
+// Log text in the new pages: UTF-8 when it is valid UTF-8, Windows-1252 otherwise, NUL as
+// U+FFFD (core/journal/Texte.h).
+QString depuisJournal(std::string_view octets);
+
+// Text from a log or a file name as a tooltip: Qt reads a tooltip that looks like markup as rich
+// text, and a few hundred bytes of nested tables take its layout for ever. Escaped, and kept on
+// its lines, the text shows as it is.
+QString bulleTexte(const QString& texte);
+
+// "1 ligne", "2 lignes": the number and its noun, singular for 0 and 1 (UTF-8 literals).
+QString quantiteTexte(int64_t n, const char* singulier, const char* pluriel);
 
 }  // namespace kestrane

@@ -36,6 +36,11 @@ namespace {
 QString francais(int64_t n) {
     return QString::fromStdString(nombreFrancais(n));
 }
+// "requête" or "requêtes" after the number n.
+QString requetes(int64_t n) {
+    return QString::fromUtf8(accord(n, "requ\u00eate", "requ\u00eates"));
+}
+
 QString enOctets(int64_t n) {
     return QString::fromStdString(octetsFrancais(n));
 }
@@ -83,7 +88,7 @@ class ModeleComplements : public QAbstractTableModel {
             case Qt::UserRole:
                 return c.cle;
             case Qt::ToolTipRole:
-                return entetes_[i.column()] + QStringLiteral(" : ") + c.texte;
+                return bulleTexte(entetes_[i.column()] + QStringLiteral(" : ") + c.texte);
             case Qt::TextAlignmentRole:
                 return c.cle.typeId() == QMetaType::QString
                            ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
@@ -342,7 +347,8 @@ void PageComplements::afficherResume(const Complements& c) {
                 QStringLiteral("</td></tr>");
     }
     resume_->setText(html + QStringLiteral("</table>"));
-    resume_->setToolTip(QStringLiteral("%1 octets").arg(francais(c.octets)));
+    resume_->setToolTip(francais(c.octets) + QLatin1Char(' ') +
+                        QString::fromUtf8(accord(c.octets, "octet", "octets")));
 }
 
 void PageComplements::afficherCodes(const Complements& c) {
@@ -373,9 +379,10 @@ void PageComplements::afficherCodes(const Complements& c) {
             static_cast<double>(parClasse[classe]));
         t->setColor(couleurClasse(classe));
         t->setBorderColor(Qt::white);
-        bullesClasses_ << QStringLiteral("%1 : %2 requ\u00eates (%3)")
+        bullesClasses_ << QStringLiteral("%1 : %2 %3 (%4)")
                               .arg(QString::fromLatin1(kNomsClasses[classe]),
-                                   francais(parClasse[classe]), enPourcent(p));
+                                   francais(parClasse[classe]), requetes(parClasse[classe]),
+                                   enPourcent(p));
     }
     graphe->addSeries(camembert_);
     connect(camembert_, &QPieSeries::hovered, this, [this](QPieSlice* t, bool survol) {
@@ -397,7 +404,7 @@ void PageComplements::afficherFichiers(const Complements& c) {
         std::vector<TableauComplements::Ligne> r;
         r.reserve(l.size());
         for (const CompteFichier& f : l) {
-            const QString nom = depuis1252(f.fichier);
+            const QString nom = depuisJournal(f.fichier);
             r.push_back(
                 {{nom, nom}, {francais(f.nombre), QVariant::fromValue<qlonglong>(f.nombre)}});
         }
@@ -508,8 +515,8 @@ void PageComplements::afficherJours(const Complements& c) {
 QString PageComplements::bulleJour(int k) const {
     if (k < 0 || k >= static_cast<int>(joursAffiches_.size())) return {};
     const CompteJour& j = joursAffiches_[static_cast<std::size_t>(k)];
-    return QStringLiteral("%1 : %2 requ\u00eates, %3")
-        .arg(dateDuJour(j), francais(j.requetes), enOctets(j.octets));
+    return QStringLiteral("%1 : %2 %3, %4")
+        .arg(dateDuJour(j), francais(j.requetes), requetes(j.requetes), enOctets(j.octets));
 }
 
 }  // namespace kestrane
