@@ -42,6 +42,8 @@ const char* const kOptions =
     "  --periode AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM]\n"
     "                           n'analyse que les lignes de cette p\u00e9riode\n"
     "  --complements            ajoute les tableaux des compl\u00e9ments\n"
+    "  --resultats-bruts        \u00e9crit les tableaux bruts (ordre d'apparition, sans noms "
+    "ni unit\u00e9s)\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
@@ -119,7 +121,12 @@ std::string nomSansDossier(const std::string& chemin) {
 struct Arguments {
     std::string rapport, csv;
     std::vector<std::string> journaux;
-    OptionsAnalyse analyse;
+    // The report to share is readable unless --resultats-bruts asks for the raw tables.
+    OptionsAnalyse analyse = [] {
+        OptionsAnalyse o;
+        o.resultatsLisibles = true;
+        return o;
+    }();
     bool aide = false, version = false;
 };
 
@@ -309,6 +316,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             a.analyse.ignorerNonConformes = true;
         } else if (arg == "--complements") {
             a.analyse.complements = true;
+        } else if (arg == "--resultats-bruts") {
+            a.analyse.resultatsLisibles = false;
         } else if (arg == "--periode") {
             std::string texte;
             if (!valeur(texte)) return echec("l'option --periode demande une p\u00e9riode");
