@@ -5,6 +5,7 @@
 
 #include "core/analyse/IndexCles.h"
 #include "core/catalogue/CatalogueAgents.h"
+#include "core/journal/DeuxFils.h"
 
 namespace kestrane {
 
@@ -61,6 +62,9 @@ struct Compteur {
         }
     }
 };
+
+// From how many distinct agents their names are found on both cores.
+constexpr std::size_t kAgentsDeuxFils = 64;
 
 bool chiffre(char c) {
     return c >= '0' && c <= '9';
@@ -241,27 +245,46 @@ void ComptesLisibles::terminer() {
     complet_ = true;
 }
 
+namespace {
+
+// The browser and system names of each distinct agent, on both cores when there are many: the
+// catalogue is shared read-only. The device list (robots) is not needed for names.
+void nommerAgents(const std::vector<std::string_view>& agents,
+                  std::vector<std::string>& navigateurs, std::vector<std::string>& systemes) {
+    const CatalogueAgents& catalogue = CatalogueAgents::partage();
+    navigateurs.resize(agents.size());
+    systemes.resize(agents.size());
+    const auto nommer = [&](std::size_t debut, std::size_t fin) {
+        for (std::size_t k = debut; k < fin; ++k) {
+            navigateurs[k] = catalogue.classerNavigateur(agents[k]).nom;
+            systemes[k] = catalogue.classerSysteme(agents[k]).nom;
+        }
+    };
+    const std::size_t milieu = agents.size() / 2;
+    enParallele(
+        agents.size() >= kAgentsDeuxFils, [&] { nommer(0, milieu); },
+        [&] { nommer(milieu, agents.size()); });
+}
+
+}  // namespace
+
 void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
-                    ResultatsLisibles& lisibles, CacheAgents* cache) {
-    CacheAgents propre;
-    CacheAgents& classements = cache ? *cache : propre;
-    Compteur systemes, navigateurs, chemins;
+                    ResultatsLisibles& lisibles) {
+    Compteur agents, systemes, navigateurs, chemins;
     IndexCles<std::string_view> dates;
     lisibles = ResultatsLisibles{};
     lisibles.actifs = true;
     const auto texteDate = [](const std::string_view(&d)[2]) {
         return std::string(d[0]) + " " + std::string(d[1]);
     };
-    // Stretches in journal order: a name's first appearance is that of its first agent.
+    // Stretches in journal order: an agent's, a path's first appearance is that of its stretch.
     for (const auto& t : comptes.tranches_) {
         if (t->dateVue) {
             if (lisibles.premiereDate.empty()) lisibles.premiereDate = texteDate(t->premiere);
             lisibles.derniereDate = texteDate(t->derniere);
         }
         for (std::size_t k = 0; k < t->agents.nombres.size(); ++k) {
-            const ClassementAgent& c = classements.classer(t->agents.index.cle(k));
-            navigateurs.ajouter(c.navigateur.nom, t->agents.nombres[k]);
-            systemes.ajouter(c.systeme.nom, t->agents.nombres[k]);
+            agents.ajouter(t->agents.index.cle(k), t->agents.nombres[k]);
         }
         for (std::size_t k = 0; k < t->chemins.nombres.size(); ++k) {
             chemins.ajouter(t->chemins.index.cle(k), t->chemins.nombres[k]);
@@ -272,8 +295,17 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
         }
         for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += t->heures[h];
     }
+    // Each distinct agent classified once; a name's first appearance is that of its first agent.
+    std::vector<std::string_view> distincts(agents.nombres.size());
+    for (std::size_t k = 0; k < distincts.size(); ++k) distincts[k] = agents.index.cle(k);
+    std::vector<std::string> nomsNavigateurs, nomsSystemes;
+    nommerAgents(distincts, nomsNavigateurs, nomsSystemes);
+    for (std::size_t k = 0; k < distincts.size(); ++k) {
+        navigateurs.ajouter(nomsNavigateurs[k], agents.nombres[k]);
+        systemes.ajouter(nomsSystemes[k], agents.nombres[k]);
+    }
     lisibles.heures.jours = dates.taille();
-    lisibles.agentsDistincts = classements.taille();
+    lisibles.agentsDistincts = distincts.size();
     comptes.tranches_.clear();
     comptes.complet_ = false;
 

@@ -18,8 +18,6 @@
 
 namespace kestrane {
 
-class CacheAgents;
-
 // How the count column of a table is written.
 enum class FormatNombre {
     entier,    // "1234"
@@ -84,8 +82,7 @@ class ComptesLisibles : public LecteurEnregistrements {
     struct Tranche;
 
   private:
-    friend void rendreLisibles(TablesAnalyse&, ComptesLisibles&, int, ResultatsLisibles&,
-                               CacheAgents*);
+    friend void rendreLisibles(TablesAnalyse&, ComptesLisibles&, int, ResultatsLisibles&);
     std::vector<std::unique_ptr<Tranche>> tranches_;
     const char* debut_ = nullptr;
     const char* fin_ = nullptr;
@@ -94,10 +91,10 @@ class ComptesLisibles : public LecteurEnregistrements {
 
 // Turns the raw tables of a statistics pass into readable ones, from what `comptes` counted over
 // the same lines (used up): the systems and browsers by their catalogue names, the files by path,
-// the average day at `largeur`, every table but the requests one in decreasing count. `cache`:
-// the catalogue's classifications to reuse (null: one for this call).
+// the average day at `largeur`, every table but the requests one in decreasing count. Each
+// distinct agent is classified once, on both cores when there are many.
 void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
-                    ResultatsLisibles& lisibles, CacheAgents* cache = nullptr);
+                    ResultatsLisibles& lisibles);
 
 // The same from the lines themselves, read again (for a caller whose first pass did not count).
 void rendreLisibles(TablesAnalyse& tables, const LignesAnalysees& lignes, int largeur,

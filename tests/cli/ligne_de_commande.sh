@@ -145,7 +145,7 @@ grep -qF "1 journal nommé plusieurs fois, lu une seule fois : « $T/./acces.log
 # Three journals given out of order, a line that does not conform and a period: the readable
 # report's summary names them oldest first, and its counts add up to the lines read.
 sed -n 1,1500p "$T/acces.log" >"$T/t1.log"
-{ sed -n 1501,3000p "$T/acces.log"; echo 'rien de ce qu on attend'; } >"$T/t2.log"
+{ sed -n 1501,3000p "$T/acces.log"; echo '1.2.3.4 - - [05/Jan/2024:01:00:00 +0100] "GET / HTTP/1.1" abc 10 "-" "x"'; } >"$T/t2.log"
 sed -n '3001,$p' "$T/acces.log" >"$T/t3.log"
 chmod 644 "$T/t1.log" "$T/t2.log" "$T/t3.log"
 verifier trois_journaux 0 "lignes analysées" -- --ignorer-lignes-non-conformes --periode 2023-12-24..2024-01-10 --rapport "$T/sortie-ok/trois.html" "$T/t3.log" "$T/t1.log" "$T/t2.log"

@@ -155,6 +155,9 @@ class TForm1 : public QMainWindow {
     ChoixPeriode* choixPeriode_ = nullptr;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
+    // "Résultats &lisibles", in "&Outils" after the option above.
+    QAction* menuResultatsLisibles = nullptr;
+    void creerOptionLisibles();
     bool quitte_ = false;
 };
 
