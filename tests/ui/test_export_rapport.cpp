@@ -162,9 +162,11 @@ void TestExportRapport::tablesDuHtmlEgalesAuxGrilles() {
         controle<QAction>(f.form, "menuExporterRapport")->trigger();
         QCOMPARE(f.message(), QStringLiteral("Rapport export\u00e9 sous : ") + chemin);
     } else {
+        // The window's option is off: the command line's raw tables are its grids.
         QProcess p;
         p.start(QStringLiteral(KESTRANE_BINAIRE),
-                {QStringLiteral("--rapport"), chemin, QStringLiteral(KESTRANE_ACCES_5000)});
+                {QStringLiteral("--resultats-bruts"), QStringLiteral("--rapport"), chemin,
+                 QStringLiteral(KESTRANE_ACCES_5000)});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(p.readAllStandardError().isEmpty());

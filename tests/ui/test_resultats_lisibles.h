@@ -1,6 +1,5 @@
-// The option "Résultats lisibles" on the real window: its menu item and its memory; with it, the
-// grids and charts (names, orders, units, the average day), the sorts and slice width on them;
-// without it, the pages as before.
+// "Résultats lisibles" on the real window: its menu item and memory; with it, grids, charts, sorts
+// and slice width in readable form (names, orders, units, the average day); without, as before.
 #pragma once
 
 #include <QObject>
