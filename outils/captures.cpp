@@ -11,11 +11,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <string_view>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <cstdio>
+#include <string_view>
 
 #include "tests/commun/BipEnregistreur.h"
 #include "tests/commun/Controles.h"

