@@ -333,6 +333,56 @@ std::vector<Agent> construireAgents() {
                     "nse.html)",
                     "-"},
                    25, true);
+
+    // The long tail of a real log: builds of each release, phone models, in-app browsers. Each
+    // text is rare, but together they are a good part of the clients, and they make the distinct
+    // agents of a journal number in the thousands, as they do on a busy site.
+    t.clear();
+    const char* const systemesBureau[] = {"Windows NT 10.0; Win64; x64",
+                                          "Macintosh; Intel Mac OS X 10_15_7", "X11; Linux x86_64",
+                                          "Windows NT 6.1; Win64; x64"};
+    for (int v = 124; v >= 100; --v) {
+        for (int b = 0; b < 40; ++b) {
+            for (const char* w : systemesBureau) {
+                t.push_back(std::string("Mozilla/5.0 (") + w +
+                            ") AppleWebKit/537.36 (KHTML, like Gecko) Chrome/" + decimal(v) +
+                            ".0." + decimal(4800 + 61 * (v - 100) + b) + "." +
+                            decimal(b * 7 % 200) + " Safari/537.36");
+            }
+        }
+    }
+    const char* const modeles[] = {
+        "SM-A536B",  "SM-G991B", "SM-A525F",      "SM-S911B", "Pixel 7",  "Pixel 6a", "M2101K6G",
+        "22101316G", "CPH2343",  "moto g(60)",    "SM-A137F", "RMX3630",  "VOG-L29",  "SM-T870",
+        "2201117TY", "SM-A225F", "ONEPLUS A6013", "LM-K420",  "SM-M127F", "V2109"};
+    for (int android = 10; android <= 14; ++android) {
+        for (const char* modele : modeles) {
+            for (int v = 124; v >= 108; --v) {
+                t.push_back(std::string("Mozilla/5.0 (Linux; Android ") + decimal(android) + "; " +
+                            modele + ") AppleWebKit/537.36 (KHTML, like Gecko) Chrome/" +
+                            decimal(v) + ".0." + decimal(5000 + 53 * (v - 100) + android) +
+                            ".0 Mobile Safari/537.36");
+            }
+        }
+    }
+    for (int ios = 15; ios <= 17; ++ios) {
+        for (int mineure = 0; mineure <= 6; ++mineure) {
+            for (int app = 300; app < 340; ++app) {
+                const std::string versionIos = decimal(ios) + "_" + decimal(mineure);
+                t.push_back(
+                    "Mozilla/5.0 (iPhone; CPU iPhone OS " + versionIos +
+                    " like Mac OS X) AppleWebKit/605.1.15 (KHTML, like Gecko) Mobile/15E148 "
+                    "[FBAN/FBIOS;FBAV/" +
+                    decimal(app) + ".0.0." + decimal(app % 37) + ".112;FBBV/" +
+                    decimal(app * 1733 % 99991) + ";FBDV/iPhone14," + decimal(app % 8) +
+                    ";FBMD/iPhone;FBSN/iOS;FBSV/" + decimal(ios) + "." + decimal(mineure) +
+                    ";FBSS/3;FBID/phone;FBLC/fr_FR;FBOP/5]");
+            }
+        }
+    }
+    for (const std::string& texte : t) {
+        agents.push_back({texte, 300'000'000 / t.size(), false});
+    }
     return agents;
 }
 

@@ -1,7 +1,8 @@
 // Synthetic access logs in the combined format, for the benchmarks and for tests that need
-// volume: tens of thousands of clients of skewed popularity, a few hundred user agents (robots
-// included), thousands of paths, half the referrers "-", 30 days of increasing times with a
-// daily rhythm. The same line count and seed always give the same bytes.
+// volume: tens of thousands of clients of skewed popularity, a few hundred common user agents
+// (robots included) and a long tail of thousands of rare ones, thousands of paths, half the
+// referrers "-", 30 days of increasing times with a daily rhythm. The same line count and seed
+// always give the same bytes.
 #pragma once
 
 #include <cstddef>

@@ -45,6 +45,8 @@ const char* const kOptions =
     "  --complements            ajoute les tableaux des compl\u00e9ments\n"
     "  --tranches N             tranches horaires de N heures (1 \u00e0 6, 1 par d\u00e9faut)\n"
     "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
+    "  --resultats-bruts        \u00e9crit les tableaux bruts (ordre d'apparition, sans noms "
+    "ni unit\u00e9s)\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
@@ -125,7 +127,12 @@ std::string nomSansDossier(const std::string& chemin) {
 struct Arguments {
     std::string rapport, csv;
     std::vector<std::string> journaux;
-    OptionsAnalyse analyse;
+    // The report to share is readable unless --resultats-bruts asks for the raw tables.
+    OptionsAnalyse analyse = [] {
+        OptionsAnalyse o;
+        o.resultatsLisibles = true;
+        return o;
+    }();
     bool aide = false, version = false;
     bool progression = false;
     // The journals loaded whole before they are counted, as the window does (for comparisons).
@@ -393,6 +400,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
                 return echec("l'option --tranches demande une largeur de 1 \u00e0 6 heures");
             }
             a.analyse.largeurTranches = largeur;
+        } else if (arg == "--resultats-bruts") {
+            a.analyse.resultatsLisibles = false;
         } else if (arg == "--periode") {
             std::string texte;
             if (!valeur(texte)) return echec("l'option --periode demande une p\u00e9riode");

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <cstdio>
+#include <string_view>
 
 #include "tests/commun/BipEnregistreur.h"
 #include "tests/commun/Controles.h"
@@ -100,8 +101,9 @@ class Photographe {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ReglagesIsoles reglages;  // loads here are not the user's recent journals
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s journal folder\n", argv[0]);
+    const bool lisibles = argc == 4 && std::string_view(argv[3]) == "--resultats-lisibles";
+    if (argc != 3 && !lisibles) {
+        std::fprintf(stderr, "usage: %s journal folder [--resultats-lisibles]\n", argv[0]);
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Kestrane"));
@@ -118,6 +120,7 @@ int main(int argc, char** argv) {
     TForm1 w(silence);
     w.boites.enregistrer = true;
     controle<QAction>(w, "menuAfficherComplements")->setChecked(true);
+    controle<QAction>(w, "menuResultatsLisibles")->setChecked(lisibles);
     w.show();
     attendre();
     w.ouvrirAuDemarrage(QString::fromLocal8Bit(argv[1]));

@@ -172,8 +172,10 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     const ExamenLigne examen = souple ? examinerLigne : nullptr;
     ComptesJournal comptes;
     ComptesComplements comptesComplements;
+    ComptesLisibles comptesLisibles;
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
     if (options.complements) lecteurs.push_back(&comptesComplements);
+    if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
     LecteursEnSerie enSerie(lecteurs);
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
     lecteur->commencer(Journal(), 2, souple);
@@ -215,6 +217,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
             const std::size_t n = b.lignes.size();
             const std::size_t milieu = n >= kLignesDeuxFils ? n / 2 : n;
             Moitie a, c;
+            lecteur->bloc(b.octets);
             enParallele(
                 milieu < n, [&] { compter(b, 0, milieu, 0, a); },
                 [&] { compter(b, milieu, n, 1, c); });
@@ -259,6 +262,10 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
         throw RelectureNecessaire();
     }
     r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+    r.lisibles = ResultatsLisibles{};
+    if (options.resultatsLisibles) {
+        rendreLisibles(r.tables, comptesLisibles, options.largeurTranches, r.lisibles);
+    }
     if (options.complements) {
         if (comptesComplements.octetsIncertains()) throw RelectureNecessaire();
         Complements c = comptesComplements.resultat(static_cast<int64_t>(r.tables.statIP.size()));

@@ -156,6 +156,9 @@ class LecteursEnSerie : public LecteurEnregistrements {
     void replier() override {
         for (auto* l : lecteurs_) l->replier();
     }
+    void bloc(std::string_view octets) override {
+        for (auto* l : lecteurs_) l->bloc(octets);
+    }
 
   private:
     std::vector<LecteurEnregistrements*> lecteurs_;

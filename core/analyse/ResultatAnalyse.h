@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/analyse/Complements.h"
+#include "core/analyse/Lisibles.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
@@ -38,6 +39,8 @@ struct ResultatAnalyse {
     TablesAnalyse tables;
     ListesPeriodes listes;       // the year and month choices of the requests report
     std::string periodeChoisie;  // the period kind of the requests report, empty before any
+    // With readable results, the tables above are the readable ones (Lisibles.h).
+    ResultatsLisibles lisibles;
 
     // --- The Compléments figures, when the analysis was asked for them.
     std::optional<Complements> complements;

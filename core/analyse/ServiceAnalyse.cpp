@@ -32,8 +32,10 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     // count when asked for.
     ComptesJournal comptes;
     ComptesComplements comptesComplements;
+    ComptesLisibles comptesLisibles;
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
     if (options.complements) lecteurs.push_back(&comptesComplements);
+    if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
     LecteursEnSerie enSerie(lecteurs);
     // One reader is called directly: a call less per line.
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
@@ -48,10 +50,34 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     r.retenues = r.enregistrements.souple() ? r.enregistrements : TableauLog();
     suivi.apresPremierePasse();
 
-    calculerTables(
-        r.lignes(), options.largeurTranches, r.tables, &comptes,
-        [&suivi](int etape) { suivi.apresEtape(etape); }, &r.listes, enFond);
+    // With readable results the caller sees the tables once they are readable.
+    std::vector<int> etapes;
+    const auto apresEtape = [&](int etape) {
+        if (options.resultatsLisibles) {
+            etapes.push_back(etape);
+        } else {
+            suivi.apresEtape(etape);
+        }
+    };
+    try {
+        calculerTables(r.lignes(), options.largeurTranches, r.tables, &comptes, apresEtape,
+                       &r.listes, enFond);
+    } catch (...) {
+        for (const int etape : etapes) suivi.apresEtape(etape);
+        throw;
+    }
     r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+    r.lisibles = ResultatsLisibles{};
+    if (options.resultatsLisibles) {
+        enFond([&] {
+            if (comptesLisibles.complet()) {
+                rendreLisibles(r.tables, comptesLisibles, options.largeurTranches, r.lisibles);
+            } else {
+                rendreLisibles(r.tables, r.lignes(), options.largeurTranches, r.lisibles);
+            }
+        });
+        for (const int etape : etapes) suivi.apresEtape(etape);
+    }
     suivi.apresStatistiques();
 
     if (options.complements) {

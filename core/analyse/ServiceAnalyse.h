@@ -23,7 +23,8 @@ struct OptionsAnalyse {
     bool ignorerNonConformes = false;
     PeriodeAnalyse periode;  // inactive: the whole journal
     bool complements = false;
-    int largeurTranches = 1;  // the hourly slices' width, in hours
+    int largeurTranches = 1;         // the hourly slices' width, in hours
+    bool resultatsLisibles = false;  // the tables as Lisibles.h makes them
 };
 
 // What a caller sees of an analysis while it runs; every call is made on the calling thread.

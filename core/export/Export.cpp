@@ -20,19 +20,27 @@ std::string decimal(int64_t n) {
 }
 
 TableExportee depuisTable(const char* titre, const char* fichier, const char* entete0,
-                          const char* entete1, const tableauRapportStat& table, int points) {
+                          const char* entete1, const tableauRapportStat& table, int points,
+                          FormatNombre format = FormatNombre::entier) {
     TableExportee t;
     t.titre = titre;
     t.fichier = fichier;
     t.entetes = {entete0, entete1};
     t.numeriques = {false, true};
     t.lignes.reserve(table.size());
-    for (const rapportStat& e : table) t.lignes.push_back({e.libelle, decimal(e.nombre)});
+    for (const rapportStat& e : table) {
+        t.lignes.push_back({e.libelle, format == FormatNombre::entier
+                                           ? decimal(e.nombre)
+                                           : texteNombre(e.nombre, format)});
+    }
+    const double echelle = format == FormatNombre::dixiemes ? 10.0 : 1.0;
     // The window's rule: a chart draws its first `points` entries when the table has two.
     const std::size_t n =
         table.size() >= 2 && points > 0 ? std::min<std::size_t>(table.size(), points) : 0;
     t.points = static_cast<int>(n);
-    for (std::size_t k = 0; k < n; ++k) t.valeurs.push_back(static_cast<double>(table[k].nombre));
+    for (std::size_t k = 0; k < n; ++k) {
+        t.valeurs.push_back(static_cast<double>(table[k].nombre) / echelle);
+    }
     return t;
 }
 
@@ -65,9 +73,35 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
     s += "</tbody></table>\n";
 }
 
+// Readable results: the chart follows the page's width, down to a phone's 390 pixels, with each
+// label above its bar and the value after it, all within the view.
+void grapheSvgEtroit(const TableExportee& t, std::string& s) {
+    constexpr int kLargeur = 390, kPlace = 80, kPas = 30;
+    const double maximum = std::max(1.0, *std::max_element(t.valeurs.begin(), t.valeurs.end()));
+    const int hauteur = t.points * kPas + 6;
+    s += "<svg class=\"graphe\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
+         std::to_string(kLargeur) + " " + std::to_string(hauteur) +
+         "\" style=\"width:100%;max-width:760px\" role=\"img\" aria-label=\"" +
+         echapperHtml(utf8Depuis1252(t.titre)) + "\">\n";
+    for (int k = 0; k < t.points; ++k) {
+        const double v = std::max(0.0, t.valeurs[k]);
+        const int y = 3 + k * kPas;
+        const int l = static_cast<int>(std::lround(v / maximum * (kLargeur - kPlace)));
+        const std::string libelle = couperUtf8(utf8DuJournal(t.lignes[k][0]), 55);
+        s += "<text x=\"2\" y=\"" + std::to_string(y + 11) + "\">" + echapperHtml(libelle) +
+             "</text>";
+        s += "<rect x=\"2\" y=\"" + std::to_string(y + 14) + "\" width=\"" + std::to_string(l) +
+             "\" height=\"12\"/>";
+        s += "<text x=\"" + std::to_string(l + 6) + "\" y=\"" + std::to_string(y + 25) + "\">" +
+             echapperHtml(utf8DuJournal(t.lignes[k][1])) + "</text>\n";
+    }
+    s += "</svg>\n";
+}
+
 // Horizontal bars, one per point, labelled with the row's first cell and its value.
-void grapheSvg(const TableExportee& t, std::string& s) {
+void grapheSvg(const TableExportee& t, std::string& s, bool etroit = false) {
     if (t.points <= 0) return;
+    if (etroit) return grapheSvgEtroit(t, s);
     constexpr int kLargeur = 760, kMarge = 260, kHauteurBarre = 16, kPas = 20;
     const double maximum = std::max(1.0, *std::max_element(t.valeurs.begin(), t.valeurs.end()));
     const int hauteur = t.points * kPas + 10;
@@ -117,9 +151,43 @@ std::string resume(const DonneesRapport& d) {
     return exclues.empty() ? s : s + " (" + exclues + ")";
 }
 
+// What the report covers, for a reader who never sees the window: the journals, the period,
+// what became of the lines, the dates and the totals.
+void sommaireHtml(const DonneesRapport& d, std::string& s) {
+    const DonneesRapport::Sommaire& m = d.sommaire;
+    const auto ligne = [&s](std::string_view libelle, const std::string& valeur) {
+        s += "<tr><th style=\"text-align:left\">" + std::string(libelle) + "</th><td>" +
+             echapperHtml(valeur) + "</td></tr>";
+    };
+    s += "<table class=\"sommaire\"><tbody>";
+    std::string journaux;
+    const std::vector<std::string> noms =
+        d.journaux.empty() ? std::vector<std::string>{d.nomJournal} : d.journaux;
+    for (std::size_t k = 0; k < noms.size(); ++k) {
+        if (k > 0) journaux += ", ";
+        journaux += utf8Repare(noms[k]);
+    }
+    ligne(noms.size() > 1 ? "Journaux lus" : "Journal lu", journaux);
+    ligne("P\u00e9riode",
+          d.periode.empty() ? std::string("tout le journal") : utf8Repare(d.periode.substr(1)));
+    const int64_t lues = d.lignesLues > 0 ? d.lignesLues : d.lignes;
+    ligne("Lignes lues", std::to_string(lues));
+    ligne("Lignes analys\u00e9es", std::to_string(d.lignes));
+    ligne("Lignes ignor\u00e9es", std::to_string(d.lignesIgnorees));
+    ligne("Lignes hors p\u00e9riode", std::to_string(d.lignesHorsPeriode));
+    ligne("Premi\u00e8re date", utf8DuJournal(m.premiereDate));
+    ligne("Derni\u00e8re date", utf8DuJournal(m.derniereDate));
+    ligne("Clients distincts", std::to_string(m.clients));
+    ligne("Requ\u00eates", std::to_string(d.lignes));
+    ligne("Octets envoy\u00e9s", utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets)) +
+                                     " (" + std::to_string(m.octets) + ")");
+    ligne("Jours", std::to_string(m.jours));
+    s += "</tbody></table>\n";
+}
+
 }  // namespace
 
-std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdresses) {
+std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdresses, bool lisibles) {
     return {
         depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences", t.statIP,
                     nbAdresses),
@@ -132,9 +200,9 @@ std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdress
         depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv", "Fichier charg\xE9",
                     "Occurences", t.statFichier, 50),
         depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP", "Octets", t.statTaux,
-                    50),
+                    50, formatStatTaux(lisibles)),
         depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire", "Nb Acc\xE8s",
-                    t.statHoraires, 24),
+                    t.statHoraires, 24, formatStatHoraires(lisibles)),
         depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences", t.statVMensuelles, 24),
     };
 }
@@ -149,7 +217,15 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
     d.lignesLues = static_cast<int64_t>(r.lignesJournal);
     d.lignesIgnorees = static_cast<int64_t>(resume.ignorees);
     d.lignesHorsPeriode = static_cast<int64_t>(resume.horsPeriode);
-    d.tables = tablesDeLAnalyse(r.tables, nbAdresses);
+    d.tables = tablesDeLAnalyse(r.tables, nbAdresses, r.lisibles.actifs);
+    if (r.lisibles.actifs) {
+        d.sommaire.present = true;
+        d.sommaire.premiereDate = r.lisibles.premiereDate;
+        d.sommaire.derniereDate = r.lisibles.derniereDate;
+        d.sommaire.clients = static_cast<int64_t>(r.tables.statIP.size());
+        for (const rapportStat& e : r.tables.statTaux) d.sommaire.octets += e.nombre;
+        d.sommaire.jours = static_cast<int64_t>(r.lisibles.heures.jours);
+    }
     if (complements && r.complements) {
         for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
     }
@@ -264,12 +340,13 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
          echapperHtml(titre) + "</title><style>" + kStyle + "</style></head><body>\n";
     s += "<h1>" + echapperHtml(titre) + "</h1>\n";
     s += "<p class=\"resume\">" + resume(d) + "</p>\n";
+    if (d.sommaire.present) sommaireHtml(d, s);
     ecrire(s);
     for (std::size_t k = 0; k < d.tables.size(); ++k) {
         const TableExportee& t = d.tables[k];
         s = "<section id=\"table-" + std::to_string(k + 1) + "\"><h2>" +
             echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
-        grapheSvg(t, s);
+        grapheSvg(t, s, d.sommaire.present);
         const std::size_t visibles = std::min(t.lignes.size(), kLignesVisibles);
         tableHtml(t.lignes, 0, visibles, t, s);
         if (t.lignes.size() > visibles) {

@@ -47,6 +47,12 @@ struct DonneesRapport {
     // The lines read and those left out, when known (0: not told).
     int64_t lignesLues = 0, lignesIgnorees = 0, lignesHorsPeriode = 0;
     std::vector<TableExportee> tables;
+    // With readable results, what the page's summary adds to the lines counted.
+    struct Sommaire {
+        bool present = false;
+        std::string premiereDate, derniereDate;  // as the log writes them
+        int64_t clients = 0, octets = 0, jours = 0;
+    } sommaire;
 };
 
 // "Rapport d'analyse du fichier a.log", or "... de 3 journaux : a, b, c", then the period.
@@ -54,7 +60,9 @@ std::string titreRapport(const DonneesRapport& d);
 
 // The eight tables of an analysis as the report grids show them, with the leading entries their
 // charts take (`nbAdresses` for the addresses chart).
-std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& tables, int nbAdresses = 10);
+// `lisibles`: bytes in units and the average day in tenths, as readable results write them.
+std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& tables, int nbAdresses = 10,
+                                            bool lisibles = false);
 // The supplementary tables: status codes, files answered 404, files answered 5xx, days.
 std::vector<TableExportee> tablesComplements(const Complements& c);
 // What the report of an analysis shows: the lines counted, the period, the eight tables and,

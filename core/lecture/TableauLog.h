@@ -30,6 +30,9 @@ class LecteurEnregistrements {
     // stretch 0, which takes them in; stretch 1 then starts again empty. A reader that cannot
     // cannot be handed a stream.
     virtual void replier() { throw std::logic_error("lecteur sans repli"); }
+    // For a stream: the bytes of the block whose lines come next; a record's texts lie within
+    // them until the next block.
+    virtual void bloc(std::string_view /*octets*/) {}
 };
 
 // For an analysis that skips the lines that do not conform: beyond its parse, whether a record can

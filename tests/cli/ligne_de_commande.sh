@@ -166,6 +166,20 @@ cmp -s "$T/acces.log" "$T/sortie-ok/j.log" || echec "le journal a changé"
 verifier journal_deux_fois 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/d.html" "$T/acces.log" "$T/./acces.log"
 grep -qF "1 journal nommé plusieurs fois, lu une seule fois : « $T/./acces.log »" "$T/erreurs" || echec "pas de note sur le journal nommé deux fois"
 
+# Three journals given out of order, a line that does not conform and a period: the readable
+# report's summary names them oldest first, and its counts add up to the lines read.
+sed -n 1,1500p "$T/acces.log" >"$T/t1.log"
+{ sed -n 1501,3000p "$T/acces.log"; echo '1.2.3.4 - - [05/Jan/2024:01:00:00 +0100] "GET / HTTP/1.1" abc 10 "-" "x"'; } >"$T/t2.log"
+sed -n '3001,$p' "$T/acces.log" >"$T/t3.log"
+chmod 644 "$T/t1.log" "$T/t2.log" "$T/t3.log"
+verifier trois_journaux 0 "lignes analysées" -- --ignorer-lignes-non-conformes --periode 2023-12-24..2024-01-10 --rapport "$T/sortie-ok/trois.html" "$T/t3.log" "$T/t1.log" "$T/t2.log"
+ligne_sommaire() { sed -n "s#.*<th style=\"text-align:left\">$1</th><td>\([^<]*\)</td>.*#\1#p" "$T/sortie-ok/trois.html"; }
+[ "$(ligne_sommaire 'Journaux lus')" = "t1.log, t2.log, t3.log" ] || echec "journaux du sommaire : $(ligne_sommaire 'Journaux lus')"
+lues=$(ligne_sommaire 'Lignes lues') gardees=$(ligne_sommaire 'Lignes analysées')
+ignorees=$(ligne_sommaire 'Lignes ignorées') hors=$(ligne_sommaire 'Lignes hors période')
+[ "$lues" = 5001 ] && [ "$ignorees" = 1 ] && [ "$hors" -gt 0 ] && [ $((gardees + ignorees + hors)) = "$lues" ] || echec "comptes du sommaire : $lues lues, $gardees analysées, $ignorees ignorées, $hors hors période"
+grep -qF "$gardees lignes analysées" "$T/sortie" || echec "le sommaire et la ligne de résumé ne disent pas les mêmes lignes analysées"
+
 # A folder of tables is replaced whole: no table of an earlier run with more tables stays.
 verifier csv_complements 0 "tables CSV" -- --complements --csv "$T/sortie-ok/csv3" "$T/acces.log"
 verifier csv_sans_complements 0 "tables CSV" -- --csv "$T/sortie-ok/csv3" "$T/acces.log"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The report and the CSV tables of the bundled sample, word for word, in the options' main
-# combinations, against the files kept in tests/cli/attendus (the creation date and the version
+# combinations (the raw tables with --resultats-bruts, the readable ones without), against the files kept in tests/cli/attendus (the creation date and the version
 # masked in the report, the duration in the summary line). Run for both programs that write
 # them, `kestrane-rapport` and `kestrane --rapport`: the same files are expected of each.
 # Usage: sorties_attendues.sh <program> <sample>
@@ -62,10 +62,12 @@ while IFS='|' read -r nom options journal dossier; do
         echo "ok $nom"
     fi
 done <<'COMBINAISONS'
-simple||propre|simple
-complements|--complements|propre|complements
-ignorer|--ignorer-lignes-non-conformes|abime|ignorer
-periode|--periode 2023-12-24..2023-12-26T12:00|propre|periode
+simple|--resultats-bruts|propre|simple
+complements|--resultats-bruts --complements|propre|complements
+ignorer|--resultats-bruts --ignorer-lignes-non-conformes|abime|ignorer
+periode|--resultats-bruts --periode 2023-12-24..2023-12-26T12:00|propre|periode
+lisibles||propre|lisibles
+lisibles-ignorer-periode|--ignorer-lignes-non-conformes --periode 2023-12-24..2023-12-26T12:00|abime|lisibles-ignorer-periode
 COMBINAISONS
 
 # Skipping the three lines that do not conform leaves the tables of the sample as they were.

@@ -164,7 +164,8 @@ void TestExportRapport::tablesDuHtmlEgalesAuxGrilles() {
     } else {
         QProcess p;
         p.start(QStringLiteral(KESTRANE_BINAIRE),
-                {QStringLiteral("--rapport"), chemin, QStringLiteral(KESTRANE_ACCES_5000)});
+                {QStringLiteral("--resultats-bruts"), QStringLiteral("--rapport"), chemin,
+                 QStringLiteral(KESTRANE_ACCES_5000)});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(p.readAllStandardError().isEmpty());

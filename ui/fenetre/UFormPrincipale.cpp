@@ -158,6 +158,7 @@ void TForm1::creerMenus() {
     menuOptions = ajouterAction(menuOutils, "menuOptions", QStringLiteral("&Options..."));
     menuOptions->setEnabled(false);
     optionLignes_ = new OptionLignesIgnorees(menuOutils, menuEdition, this);
+    creerOptionLisibles();
 
     menuStatistiques = barre->addMenu(QStringLiteral("&Statistiques"));
     menuStatistiques->setObjectName(QStringLiteral("menuStatistiques"));
@@ -337,6 +338,20 @@ ContexteFenetre TForm1::contextePages() {
     return c;
 }
 
+void TForm1::creerOptionLisibles() {
+    // Remembered between runs; the next Analyse reads it.
+    static const QString kCle = QStringLiteral("analyse/resultatsLisibles");
+    const auto reglages = [] {
+        return QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane"));
+    };
+    menuResultatsLisibles = menuOutils->addAction(QStringLiteral("R\u00e9sultats &lisibles"));
+    menuResultatsLisibles->setObjectName(QStringLiteral("menuResultatsLisibles"));
+    menuResultatsLisibles->setCheckable(true);
+    menuResultatsLisibles->setChecked(reglages().value(kCle, false).toBool());
+    connect(menuResultatsLisibles, &QAction::toggled, this,
+            [reglages](bool coche) { reglages().setValue(kCle, coche); });
+}
+
 void TForm1::creerControleurAnalyse() {
     ControleurAnalyse::Elements e;
     e.executeur = &executeur_;
@@ -355,6 +370,7 @@ void TForm1::creerControleurAnalyse() {
         o.periode = choixPeriode_->periode();
         o.complements = complementsActifs();
         o.largeurTranches = pageRapport->largeurTranches();
+        o.resultatsLisibles = menuResultatsLisibles->isChecked();
         return o;
     };
     // The report is titled after the journal last chosen in the open dialog, or after every

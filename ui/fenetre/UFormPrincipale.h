@@ -169,6 +169,9 @@ class TForm1 : public QMainWindow {
     QStringList fichiersJournal_;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
+    // "Résultats &lisibles", in "&Outils" after the option above.
+    QAction* menuResultatsLisibles = nullptr;
+    void creerOptionLisibles();
     bool quitte_ = false;
 };
 

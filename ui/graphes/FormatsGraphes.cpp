@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/analyse/Lisibles.h"
+
 namespace kestrane {
 
 QString texteValeur(double v) {
@@ -9,6 +11,11 @@ QString texteValeur(double v) {
         return QString::number(static_cast<qint64>(v));
     }
     return QString::number(v, 'g', 15);
+}
+
+QString formaterOctetsLisibles(double valeur) {
+    if (!std::isfinite(valeur) || std::fabs(valeur) >= 9e18) return formaterOctets(valeur);
+    return QString::fromLatin1(texteNombre(std::llround(valeur), FormatNombre::octets));
 }
 
 QString formaterOctets(double valeur) {

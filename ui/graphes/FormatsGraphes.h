@@ -11,5 +11,7 @@ QString texteValeur(double v);
 // "#,##0.### octets" written the French way: groups of three digits separated by a space, at
 // most three decimals after a comma, trailing zeros dropped (1234.5 -> "1 234,5 octets").
 QString formaterOctets(double valeur);
+// Readable results: base 1024, one decimal ("1,2 Go", "350,0 Ko", "812 octets").
+QString formaterOctetsLisibles(double valeur);
 
 }  // namespace kestrane

@@ -415,10 +415,19 @@ QColor GrapheQt::couleurDessous() const {
     return modele_.couleurFond.lightnessF() < 0.4 ? QColor(Qt::white) : QColor(Qt::black);
 }
 
+void GrapheQt::changerFormats(int serie, QString (*marque)(double), QString (*bulle)(double)) {
+    if (serie < 0 || serie >= nbSeries()) return;
+    modele_.series[serie].formatMarque = marque;
+    modele_.series[serie].formatBulle = bulle;
+    sale_ = true;
+}
+
 QString GrapheQt::texteBulle(int serie, int point) const {
     if (serie < 0 || serie >= nbSeries() || point < 0 || point >= nbPoints(serie)) return {};
     const PointGraphe& p = points_[serie][point];
-    const QString valeur = texteMarque(modele_.series[serie], p.valeur);
+    const ModeleSerie& m = modele_.series[serie];
+    const QString valeur =
+        m.formatBulle != nullptr ? m.formatBulle(p.valeur) : texteMarque(m, p.valeur);
     return p.libelle.isEmpty() ? valeur : p.libelle + QLatin1Char('\n') + valeur;
 }
 

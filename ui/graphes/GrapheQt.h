@@ -44,6 +44,7 @@ struct ModeleSerie {
     QColor couleurMarques = Qt::black;
     bool marquesGras = false;
     QString (*formatMarque)(double) = nullptr;  // null: the plain number
+    QString (*formatBulle)(double) = nullptr;   // the tooltip's value; null: as the mark
     QString libelleAutres;                      // pies: the slice gathering those under 2 %
     double angleDepart = 0;                     // pies, in degrees
 };
@@ -77,6 +78,9 @@ class GrapheQt : public QChartView, public Graphe {
     int nbSeries() const override;
     void viderSerie(int serie) override;
     void ajouterPoint(int serie, double valeur, std::string_view libelle) override;
+
+    // How a series writes its marks and its tooltips' values (see ModeleSerie).
+    void changerFormats(int serie, QString (*marque)(double), QString (*bulle)(double));
 
     int nbPoints(int serie) const;
     double valeur(int serie, int k) const;

@@ -194,8 +194,14 @@ QString GrilleRapportQt::texteBulle(const QPoint& position) const {
     // cell's text margins.
     const QRect visible = visualRect(index).intersected(viewport()->rect());
     const int marges = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
-    if (fontMetrics().horizontalAdvance(texte) + marges <= visible.width()) return {};
+    if (fontMetrics().horizontalAdvance(texte) + marges <= visible.width()) {
+        return bulles_ ? bulles_(index.column(), index.row() + 1) : QString();
+    }
     return texte;
+}
+
+void GrilleRapportQt::changerBulles(std::function<QString(int colonne, int ligne)> bulles) {
+    bulles_ = std::move(bulles);
 }
 
 bool GrilleRapportQt::viewportEvent(QEvent* event) {

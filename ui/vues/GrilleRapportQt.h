@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QTableView>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,12 +46,15 @@ class GrilleRapportQt : public QTableView, public GrilleRapport {
     // The tooltip of the cell under a viewport position: its whole text when the cell shows it
     // cut (too narrow, or partly out of view), empty otherwise.
     QString texteBulle(const QPoint& position) const;
+    // A tooltip for the cells shown whole (column, row from 1); empty text: none.
+    void changerBulles(std::function<QString(int colonne, int ligne)> bulles);
 
   protected:
     bool viewportEvent(QEvent* event) override;
 
   private:
     ModeleGrilleRapport* modele_;
+    std::function<QString(int, int)> bulles_;
 };
 
 // A label written by the core (the search results).

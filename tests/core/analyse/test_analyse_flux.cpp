@@ -129,6 +129,9 @@ std::string decrire(const ResultatAnalyse& r) {
     for (const auto& a : r.listes.annees) o << a << ',';
     for (const auto& m : r.listes.mois) o << m << ',';
     o << "\nlues " << r.lignesJournal << " hors " << r.horsPeriode << '\n';
+    const ResultatsLisibles& l = r.lisibles;
+    o << l.actifs << ' ' << l.premiereDate << ' ' << l.derniereDate << ' ' << l.agentsDistincts
+      << ' ' << l.heures.jours << '\n';
     if (r.complements) {
         const Complements& c = *r.complements;
         o << c.lignesLues << ' ' << c.lignesIgnorees << ' ' << c.lignesHorsPeriode << ' '
@@ -147,7 +150,7 @@ struct Cas {
 };
 
 std::vector<Cas> lesCas() {
-    OptionsAnalyse simple, souple, periode, complements, tranches;
+    OptionsAnalyse simple, souple, periode, complements, tranches, lisibles;
     souple.ignorerNonConformes = true;
     souple.complements = true;
     periode.periode.active = true;
@@ -155,7 +158,11 @@ std::vector<Cas> lesCas() {
     lireInstant("11/Oct/2005", "23:59:59", periode.periode.fin);
     complements.complements = true;
     tranches.largeurTranches = 3;
+    lisibles = souple;
+    lisibles.resultatsLisibles = true;
+    lisibles.largeurTranches = 2;
     return {{"simple", simple},
+            {"lisibles", lisibles},
             {"souple", souple},
             {"periode", periode},
             {"complements", complements},

@@ -17,6 +17,7 @@
 #include <string>
 #include <utility>
 
+#include "core/analyse/Lisibles.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "ui/graphes/GrapheQt.h"
@@ -150,6 +151,13 @@ void PageRapport::brancher() {
     brancherRechercheAdresse();
     brancherTranches();
     brancherRequetes();
+    // Readable results write bytes in units: the exact count is in the tooltip.
+    groupes_[kGroupeOctets]->grille()->changerBulles([this](int colonne, int ligne) {
+        const ResultatAnalyse& r = resultat();
+        const auto k = static_cast<std::size_t>(ligne - 1);
+        if (!r.lisibles.actifs || colonne != 1 || k >= r.tables.statTaux.size()) return QString();
+        return QString::number(r.tables.statTaux[k].nombre) + QStringLiteral(" octets");
+    });
 }
 
 void PageRapport::commande(const std::function<void()>& action) {
@@ -228,7 +236,8 @@ void PageRapport::brancherTranches() {
         surSelection(bouton, [this, croissant = ordre.first, champ = ordre.second] {
             tableauRapportStat& tranches = resultat().tables.statHoraires;
             trier(tranches, *tableauRapportTranches, croissant, champ);
-            remplirGraphe(*graphes_.grapheStatHoraires, 24, tranches);
+            remplirGrapheLisible(*graphes_.grapheStatHoraires, 24, tranches,
+                                 formatStatHoraires(resultat().lisibles.actifs));
         });
     }
     connect(seRapportTrancheRecherche, &QSpinBox::valueChanged, this, [this](int largeur) {
@@ -242,9 +251,16 @@ void PageRapport::changerLargeurTranches(int largeur) {
     decocherSansAction(groupeTriTranches);
     const LignesAnalysees j = lignes();
     tableauRapportStat& tranches = resultat().tables.statHoraires;
-    calculer([&] { compterTranchesHoraires(j, largeur, tranches); });
+    const ResultatsLisibles& lisibles = resultat().lisibles;
+    if (lisibles.actifs) {
+        tranches = journeeMoyenne(lisibles.heures, largeur);
+    } else {
+        calculer([&] { compterTranchesHoraires(j, largeur, tranches); });
+    }
     remplirTableauRapport("Tranche horaire", "Nb Acc\xE8s", tranches, *tableauRapportTranches);
-    remplirGraphe(*graphes_.grapheStatHoraires, 24, tranches);
+    ecrireNombresLisibles(tranches, *tableauRapportTranches);
+    remplirGrapheLisible(*graphes_.grapheStatHoraires, 24, tranches,
+                         formatStatHoraires(lisibles.actifs));
 }
 
 void PageRapport::brancherRequetes() {
@@ -311,6 +327,7 @@ void PageRapport::trier(tableauRapportStat& table, GrilleRapport& grille, bool c
                         ChampTri champ) {
     calculer([&] { ordonnerTableau(table, croissant, champ); });
     recopierLignes(table, grille);
+    ecrireNombresLisibles(table, grille);
 }
 
 }  // namespace kestrane

@@ -144,6 +144,14 @@ void PageRapport::afficherTable(int etape) {
     if (etape < kEtapeIP || etape > kEtapeTranches) return;
     const Remplissage& r = remplissages[etape - kEtapeIP];
     remplirTableauRapport(r.entete0, r.entete1, r.table, *r.grille);
+    ecrireNombresLisibles(r.table, *r.grille);
+}
+
+void PageRapport::ecrireNombresLisibles(const tableauRapportStat& table, GrilleRapport& grille) {
+    const ResultatAnalyse& r = resultat();
+    if (!r.lisibles.actifs) return;
+    if (&table == &r.tables.statTaux) ecrireNombres(table, grille, formatStatTaux(true));
+    if (&table == &r.tables.statHoraires) ecrireNombres(table, grille, formatStatHoraires(true));
 }
 
 void PageRapport::afficherTotalRequetes(std::size_t nbLignes) {
@@ -161,6 +169,8 @@ void PageRapport::preparerRequetes(const ListesPeriodes& listes) {
     cbRapportRequetesMois->setCurrentIndex(0);
     // Selecting the button runs its action when it was not selected already.
     radioRapportRequetesToutJournal->setChecked(true);
+    // Readable results show the requests by period, which the raw ones keep hidden.
+    boiteRapportRequetes->setVisible(resultat().lisibles.actifs);
     compterRequetes(lignes(), kPeriodeToutLeFichier, "", "", resultat().tables.statVMensuelles);
     afficherRequetes();
 }

@@ -156,6 +156,8 @@ class PageRapport : public QWidget {
     void calculer(const std::function<void()>& travail);
     // trierTableau, its long part run while the window keeps painting.
     void trier(tableauRapportStat& table, GrilleRapport& grille, bool croissant, ChampTri champ);
+    // With readable results, the bytes and the average day in their units after a fill.
+    void ecrireNombresLisibles(const tableauRapportStat& table, GrilleRapport& grille);
 
     void brancher();
     void nommerGroupes();

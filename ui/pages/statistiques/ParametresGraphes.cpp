@@ -8,9 +8,11 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "core/analyse/Lisibles.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/UString.h"
+#include "ui/graphes/FormatsGraphes.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/Texte1252.h"
@@ -168,13 +170,18 @@ int PageStatistiques::nombreDeLaBoite() const {
 
 void PageStatistiques::alimenter() {
     const TablesAnalyse& t = contexte_.resultat->tables;
+    const bool lisibles = contexte_.resultat->lisibles.actifs;
+    // Readable results: the bytes' marks in units, the exact count in the tooltip.
+    graphes_.grapheStatTauxCharge->changerFormats(
+        1, lisibles ? formaterOctetsLisibles : formaterOctets, lisibles ? formaterOctets : nullptr);
     remplirGraphe(*graphes_.grapheStatIP, nbAdresses_, t.statIP);
     remplirGraphe(*graphes_.grapheStatOS, 50, t.statOS);
     remplirGraphe(*graphes_.grapheStatNavRobots, 50, t.statNav);
     remplirGraphe(*graphes_.grapheStatPrecedent, 50, t.statPrecedent);
     remplirGraphe(*graphes_.grapheStatFichierCharge, 50, t.statFichier);
     remplirGraphe(*graphes_.grapheStatTauxCharge, 50, t.statTaux);
-    remplirGraphe(*graphes_.grapheStatHoraires, 24, t.statHoraires);
+    remplirGrapheLisible(*graphes_.grapheStatHoraires, 24, t.statHoraires,
+                         formatStatHoraires(lisibles));
     remplirGraphe(*graphes_.grapheStatVMensuelles, 24, t.statVMensuelles);
 }
 

@@ -1,0 +1,105 @@
+// Readable results: the occurrence tables as a web administrator reads them. Every table in
+// decreasing count (ties in order of first appearance), browsers, robots and systems named by the
+// user-agent catalogue, the path of the loaded file for every method, a real average day in hour
+// order, bytes in French units. The raw tables of the statistics pass stay what they always were:
+// the readable ones are made from them and from what ComptesLisibles counted in the first pass.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/analyse/UFonctionsKestrane.h"
+#include "core/lecture/TableauLog.h"
+
+namespace kestrane {
+
+// How the count column of a table is written.
+enum class FormatNombre {
+    entier,    // "1234"
+    dixiemes,  // tenths: 26 -> "2,6" (the average day)
+    octets,    // "1,2 Go", "350,0 Ko", "812 octets" (bytes per address)
+};
+
+// The lines of each hour of the day and the distinct days, from which the average day is made at
+// any width.
+struct HeuresDuJournal {
+    std::array<int64_t, 24> lignes{};
+    std::size_t jours = 0;
+};
+
+// What an analysis with readable results keeps besides its tables: the hours for a new width of
+// the slices, and how many distinct agents the catalogue classified.
+struct ResultatsLisibles {
+    bool actifs = false;
+    HeuresDuJournal heures;
+    std::size_t agentsDistincts = 0;
+    // The date and time of the first and last lines, in journal order ("24/Dec/2023 08:00:00").
+    std::string premiereDate, derniereDate;
+};
+
+// The loaded file of a request line for every method: "DELETE /x HTTP/1.1" gives "/x", the query
+// string kept; a request that is not "METHOD path [protocol]" is its whole text.
+std::string_view cheminRequete(std::string_view requete);
+
+// Decreasing count; entries of equal count keep their order (that of first appearance).
+void ordonnerParFrequence(tableauRapportStat& table);
+
+// The slices of the average day, `largeur` hours wide (1 to 6), in hour order from "00 à 0w" to
+// the one ending at "24", empty ones at 0; each count is the mean per day in tenths, rounded.
+tableauRapportStat journeeMoyenne(const HeuresDuJournal& heures, int largeur);
+
+// The count column's text (Windows-1252).
+std::string texteNombre(int64_t nombre, FormatNombre format);
+
+// Rows 1.. of column 1 of a filled grid rewritten in `format` (nothing for entier).
+void ecrireNombres(const tableauRapportStat& table, GrilleRapport& grille, FormatNombre format);
+// remplirGraphe with each value in the unit its format counts: tenths as units.
+void remplirGrapheLisible(Graphe& graphe, int n, const tableauRapportStat& table,
+                          FormatNombre format);
+
+// The format of each table's count column, with readable results or without.
+FormatNombre formatStatTaux(bool lisibles);
+FormatNombre formatStatHoraires(bool lisibles);
+
+// Counts of the first pass for readable results, one set per stretch of the journal: the
+// distinct agents with their lines, the paths of the requests, the lines of each hour and the
+// distinct dates. Merged in journal order, so that the first appearance of a name is that of its
+// first agent.
+class ComptesLisibles : public LecteurEnregistrements {
+  public:
+    ComptesLisibles();
+    ~ComptesLisibles() override;
+    void commencer(const Journal& journal, int nbTranches, bool souple) override;
+    void lire(int tranche, const RLog& r) override;
+    void terminer() override;
+    void replier() override;
+    void bloc(std::string_view octets) override;
+    bool complet() const { return complet_; }
+
+    struct Tranche;
+
+  private:
+    friend void rendreLisibles(TablesAnalyse&, ComptesLisibles&, int, ResultatsLisibles&);
+    std::vector<std::unique_ptr<Tranche>> tranches_;
+    const char* debut_ = nullptr;
+    const char* fin_ = nullptr;
+    bool complet_ = false;
+};
+
+// Turns the raw tables of a statistics pass into readable ones, from what `comptes` counted over
+// the same lines (used up): the systems and browsers by their catalogue names, the files by path,
+// the average day at `largeur`, every table but the requests one in decreasing count. Each
+// distinct agent is classified once, on both cores when there are many.
+void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
+                    ResultatsLisibles& lisibles);
+
+// The same from the lines themselves, read again (for a caller whose first pass did not count).
+void rendreLisibles(TablesAnalyse& tables, const LignesAnalysees& lignes, int largeur,
+                    ResultatsLisibles& lisibles);
+
+}  // namespace kestrane

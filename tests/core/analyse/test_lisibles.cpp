@@ -1,0 +1,141 @@
+// Readable results: paths of every method, the average day's division and slices, units, names,
+// order and ties, two stretches merged in order (the option off is every other suite's case).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/analyse/Lisibles.h"
+#include "core/analyse/ServiceAnalyse.h"
+#include "core/export/Export.h"
+
+using namespace kestrane;
+
+namespace {
+
+using Entrees = std::vector<std::pair<std::string, int64_t>>;
+
+Entrees entrees(const tableauRapportStat& t) {
+    Entrees v;
+    for (const rapportStat& e : t) v.emplace_back(e.libelle, e.nombre);
+    return v;
+}
+
+// Three days; curl comes before Chrome, which makes more requests.
+std::string journalTroisJours() {
+    const char* chrome =
+        "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like "
+        "Gecko) Chrome/42.0.2311.135 Safari/537.36";
+    const char* firefox =
+        "Mozilla/5.0 (X11; Ubuntu; Linux x86_64; rv:37.0) Gecko/20100101 "
+        "Firefox/37.0";
+    const struct {
+        const char *ip, *jour, *heure, *requete, *octets, *agent;
+    } lignes[] = {
+        {"10.0.0.1", "01", "03:10:00", "GET /a HTTP/1.1", "100", firefox},
+        {"10.0.0.2", "01", "03:20:00", "DELETE /x HTTP/1.1", "2048", chrome},
+        {"10.0.0.2", "02", "04:00:00", "GET /a?b=1 HTTP/1.1", "10", chrome},
+        {"10.0.0.3", "02", "03:59:59", "HEAD /index.html HTTP/1.0", "0", "curl/7.29.0"},
+        {"10.0.0.3", "03", "23:00:00", "GET /a HTTP/1.1", "5", "curl/7.29.0"},
+        {"10.0.0.2", "03", "23:30:00", "POST /a HTTP/1.1", "7", chrome},
+    };
+    std::string s;
+    for (const auto& l : lignes) {
+        s += std::string(l.ip) + " - - [" + l.jour + "/Dec/2023:" + l.heure + " +0100] \"" +
+             l.requete + "\" 200 " + l.octets + " \"-\" \"" + l.agent + "\"\n";
+    }
+    return s;
+}
+
+ResultatAnalyse analyser(const std::string& texte, bool lisibles) {
+    OptionsAnalyse o;
+    o.resultatsLisibles = lisibles;
+    ResultatAnalyse r;
+    EXPECT_EQ(analyserJournal(Journal::depuisTexte(texte), o, r), IssueAnalyse::terminee);
+    return r;
+}
+
+}  // namespace
+
+TEST(Lisibles, CheminDeChaqueMethode) {
+    const std::pair<const char*, const char*> cas[] = {
+        {"DELETE /x HTTP/1.1", "/x"},
+        {"HEAD /index.html HTTP/1.0", "/index.html"},
+        {"GET /a?b=c&d HTTP/1.1", "/a?b=c&d"},
+        {"GET /sans-protocole", "/sans-protocole"},
+        {"-", "-"},
+        {"get /minuscules HTTP/1.1", "get /minuscules HTTP/1.1"},
+        {"GET  /deux-blancs HTTP/1.1", "GET  /deux-blancs HTTP/1.1"},
+        {"GET /a HTTP/1.1 de trop", "GET /a HTTP/1.1 de trop"},
+    };
+    for (const auto& [requete, chemin] : cas) EXPECT_EQ(cheminRequete(requete), chemin) << requete;
+}
+
+TEST(Lisibles, JourneeMoyenneDivisionReelleEtToutesLesTranches) {
+    HeuresDuJournal h;
+    h.lignes[3] = 26;
+    h.jours = 30;
+    // 26 lines at 03h over 30 days: 0,9 a day, not 0.
+    EXPECT_EQ(texteNombre(journeeMoyenne(h, 1)[3].nombre, FormatNombre::dixiemes), "0,9");
+    const std::tuple<int, std::size_t, const char*> largeurs[] = {
+        {1, 24, "23 \xE0 24"}, {2, 12, "22 \xE0 24"}, {5, 5, "20 \xE0 24"},
+        {6, 4, "18 \xE0 24"},  {0, 24, "23 \xE0 24"}, {9, 4, "18 \xE0 24"}};
+    for (const auto& [largeur, tranches, derniere] : largeurs) {
+        const tableauRapportStat t = journeeMoyenne(h, largeur);
+        ASSERT_EQ(t.size(), tranches) << largeur;
+        EXPECT_EQ(t.back().libelle, derniere) << largeur;
+    }
+    for (const rapportStat& e : journeeMoyenne(HeuresDuJournal{}, 3)) EXPECT_EQ(e.nombre, 0);
+}
+
+TEST(Lisibles, UnitesEnBase1024) {
+    const std::tuple<int64_t, FormatNombre, const char*> cas[] = {
+        {0, FormatNombre::octets, "0 octet"},         {812, FormatNombre::octets, "812 octets"},    {358400, FormatNombre::octets, "350,0 Ko"},
+        {1048575, FormatNombre::octets, "1,0 Mo"},  // 1023,99 Ko rounds into the next unit
+        {1288490189, FormatNombre::octets, "1,2 Go"}, {INT64_MAX, FormatNombre::octets, "8,0 Eo"},
+        {26, FormatNombre::dixiemes, "2,6"},
+    };
+    for (const auto& [n, format, texte] : cas) EXPECT_EQ(texteNombre(n, format), texte) << n;
+}
+
+TEST(Lisibles, NomsFichiersOrdreEtRapport) {
+    const ResultatAnalyse r = analyser(journalTroisJours(), true);
+    EXPECT_EQ(entrees(r.tables.statNav),
+              (Entrees{{"Chrome 42", 3}, {"curl 7", 2}, {"Firefox 37", 1}}));
+    EXPECT_EQ(entrees(r.tables.statOS), (Entrees{{"Windows 7", 3}, {"Autre", 2}, {"Ubuntu", 1}}));
+    EXPECT_EQ(entrees(r.tables.statFichier),  // ties in order of first appearance
+              (Entrees{{"/a", 3}, {"/x", 1}, {"/a?b=1", 1}, {"/index.html", 1}}));
+    EXPECT_EQ(entrees(r.tables.statTaux),  // as numbers, not as texts
+              (Entrees{{"10.0.0.2", 2065}, {"10.0.0.1", 100}, {"10.0.0.3", 5}}));
+    const DonneesRapport d = donneesRapport(r);
+    ASSERT_TRUE(d.sommaire.present);
+    EXPECT_EQ(d.tables[5].lignes[0][1], "2,0 Ko");
+    EXPECT_EQ(d.tables[6].lignes[3][1], "1,0");  // 03h: 3 lines over 3 days
+    EXPECT_EQ(d.sommaire.octets, 2170);
+}
+
+TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
+    // The same lines as one stretch and as two: a name first met in the second stretch comes
+    // after those of the first, as in one reading.
+    const Journal j = Journal::depuisTexte(journalTroisJours() + journalTroisJours());
+    for (const std::size_t coupure : {1, 3, 6, 11}) {
+        ComptesLisibles un, deux;
+        un.commencer(j, 1, false);
+        deux.commencer(j, 2, false);
+        for (std::size_t i = 0; i < j.nbLignes(); ++i) {
+            const RLog r = analyserLigne(j.ligne(i));
+            un.lire(0, r);
+            deux.lire(i < coupure ? 0 : 1, r);
+        }
+        TablesAnalyse a, b;
+        ResultatsLisibles la, lb;
+        rendreLisibles(a, un, 2, la);
+        rendreLisibles(b, deux, 2, lb);
+        for (auto table : {&TablesAnalyse::statOS, &TablesAnalyse::statNav,
+                           &TablesAnalyse::statFichier, &TablesAnalyse::statHoraires}) {
+            EXPECT_EQ(entrees(a.*table), entrees(b.*table)) << coupure;
+        }
+        EXPECT_EQ(lb.heures.jours, 3u) << coupure;
+        EXPECT_EQ(la.derniereDate, lb.derniereDate) << coupure;
+    }
+}

@@ -1,0 +1,111 @@
+#include "tests/ui/test_resultats_lisibles.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QtTest>
+#include <string>
+
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
+#include "tests/ui/Registre.h"
+#include "ui/graphes/GrapheQt.h"
+#include "ui/graphes/GraphesStat.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/Texte1252.h"
+
+using namespace kestrane;
+using kestrane::tests::Fenetre;
+
+namespace {
+
+std::string ligne(const char* ip, const char* jour, const char* heure, const char* requete,
+                  const char* octets, const char* agent) {
+    return std::string(ip) + " - - [" + jour + "/Dec/2006:" + heure + " +0100] \"" + requete +
+           "\" 200 " + octets + " \"-\" \"" + agent + "\"";
+}
+
+QStringList cellules(const TForm1& w, const char* nom) {
+    const GrilleRapport& g = *controle<GrilleRapportQt>(*pageRapport(w), nom);
+    QStringList texte;
+    for (int l = 1; l < g.nbLignes(); ++l)
+        texte << depuis1252(g.cellule(0, l) + "|" + g.cellule(1, l));
+    return texte;
+}
+
+}  // namespace
+
+void TestResultatsLisibles::init() {
+    dossier_.renouveler();
+    QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).clear();
+}
+
+void TestResultatsLisibles::elementDeMenu() {
+    // Right after the option that skips lines, unchecked at first start, then remembered.
+    for (const bool attendu : {false, true, false}) {
+        Fenetre f;
+        const QList<QAction*> outils = controle<QMenu>(f.form, "menuOutils")->actions();
+        const auto k = outils.indexOf(controle<QAction>(f.form, "menuIgnorerLignes"));
+        QVERIFY(k >= 0 && k + 1 < outils.size());
+        QCOMPARE(outils[k + 1]->objectName(), QStringLiteral("menuResultatsLisibles"));
+        QCOMPARE(outils[k + 1]->text(), QStringLiteral("R\u00e9sultats &lisibles"));
+        QVERIFY(outils[k + 1]->isCheckable());
+        QCOMPARE(outils[k + 1]->isChecked(), attendu);
+        outils[k + 1]->trigger();
+    }
+}
+
+void TestResultatsLisibles::pagesAvecEtSansOption() {
+    const char* chrome =
+        "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like "
+        "Gecko) Chrome/42.0.2311.135 Safari/537.36";
+    // Two days; curl comes first but Chrome makes more requests.
+    const QString chemin = dossier_.ecrire(
+        "j.log", tests::journal(
+                     {ligne("10.0.0.1", "06", "03:00:00", "HEAD / HTTP/1.0", "812", "curl/7.29.0"),
+                      ligne("10.0.0.2", "06", "03:10:00", "GET /a HTTP/1.1", "358400", chrome),
+                      ligne("10.0.0.2", "07", "03:20:00", "DELETE /x HTTP/1.1", "0", chrome),
+                      ligne("10.0.0.2", "07", "22:00:00", "GET /a HTTP/1.1", "1024", chrome)}));
+    for (const bool lisibles : {false, true}) {
+        Fenetre f;
+        controle<QAction>(f.form, "menuResultatsLisibles")->setChecked(lisibles);
+        tests::charger(f.form, chemin);
+        tests::analyser(f.form);
+        PageRapport& page = *pageRapport(f.form);
+        GrapheQt& octets = *graphes(f.form).grapheStatTauxCharge;
+        GrapheQt& horaires = *graphes(f.form).grapheStatHoraires;
+        if (!lisibles) {
+            // As before: first appearance, the parser's keys, plain bytes.
+            QCOMPARE(cellules(f.form, "tableauRapportNav").front(),
+                     QStringLiteral("curl/7.29.0|1"));
+            QCOMPARE(cellules(f.form, "tableauRapportTauxChargement"),
+                     (QStringList{"10.0.0.1|812", "10.0.0.2|359424"}));
+            QVERIFY(controle<QGroupBox>(page, "boiteRapportRequetes")->isHidden());
+            continue;
+        }
+        QCOMPARE(cellules(f.form, "tableauRapportNav"), (QStringList{"Chrome 42|3", "curl 7|1"}));
+        QCOMPARE(cellules(f.form, "tableauRapportTauxChargement"),
+                 (QStringList{"10.0.0.2|351,0 Ko", "10.0.0.1|812 octets"}));
+        QCOMPARE(octets.texteBulle(1, 0), QStringLiteral("10.0.0.2\n359 424 octets"));
+        // 24 slices in hour order, 3 lines at 03h over 2 days, in the grid and the chart.
+        QCOMPARE(cellules(f.form, "tableauRapportTranches").value(3),
+                 QStringLiteral("03 \u00e0 04|1,5"));
+        QCOMPARE(horaires.nbPoints(0), 24);
+        QCOMPARE(horaires.valeur(0, 22), 0.5);
+        QVERIFY(!controle<QGroupBox>(page, "boiteRapportRequetes")->isHidden());
+        // The sorts and the slice width work on the readable tables.
+        controle<QRadioButton>(page, "radioRapportTauxCroissant")->click();
+        QCOMPARE(cellules(f.form, "tableauRapportTauxChargement"),
+                 (QStringList{"10.0.0.1|812 octets", "10.0.0.2|351,0 Ko"}));
+        controle<QSpinBox>(page, "seRapportTrancheRecherche")->setValue(5);
+        QCOMPARE(cellules(f.form, "tableauRapportTranches"),
+                 (QStringList{"00 \u00e0 05|1,5", "05 \u00e0 10|0,0", "10 \u00e0 15|0,0",
+                              "15 \u00e0 20|0,0", "20 \u00e0 24|0,5"}));
+        QCOMPARE(horaires.nbPoints(0), 5);
+    }
+}
+
+KESTRANE_TEST_UI(TestResultatsLisibles);
