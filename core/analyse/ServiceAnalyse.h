@@ -23,7 +23,9 @@ struct OptionsAnalyse {
     bool ignorerNonConformes = false;
     PeriodeAnalyse periode;  // inactive: the whole journal
     bool complements = false;
-    int largeurTranches = 1;  // the hourly slices' width, in hours
+    int largeurTranches = 1;         // the hourly slices' width, in hours
+    FormatJournal format;            // the lines' format: the default reads them as always
+    bool formatAutomatique = false;  // the format detected on the journal's first lines instead
 };
 
 // What a caller sees of an analysis while it runs; every call is made on the calling thread.

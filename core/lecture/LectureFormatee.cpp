@@ -1,0 +1,48 @@
+#include "core/lecture/LectureFormatee.h"
+
+#include <functional>
+
+namespace kestrane {
+
+std::string_view MagasinTextes::garder(std::string_view t) {
+    const auto trouve = textes_.find(t);
+    if (trouve != textes_.end()) return *trouve;
+    return *textes_.emplace(t).first;
+}
+
+std::string_view MagasinTextes::garderPartage(std::string_view t) {
+    std::lock_guard garde(verrou_);
+    return garder(t);
+}
+
+void stabiliser(std::string_view ligne, RLog& r, ChampsEnPlus& plus, MagasinTextes& magasin,
+                bool partage) {
+    const std::less_equal<const char*> avant;
+    const char* debut = ligne.data();
+    const char* fin = ligne.data() + ligne.size();
+    const auto fixer = [&](std::string_view& t) {
+        if (t.empty() || (avant(debut, t.data()) && avant(t.data() + t.size(), fin))) return;
+        t = partage ? magasin.garderPartage(t) : magasin.garder(t);
+    };
+    for (std::string_view* t :
+         {&r.adresse, &r.autre, &r.logname, &r.date, &r.heure, &r.fuseau, &r.requete,
+          &r.fichierCharge, &r.pagePrecedente, &r.navigateur, &r.systeme, &plus.hoteVirtuel}) {
+        fixer(*t);
+    }
+}
+
+Lecture lireStable(LecteurLignes& lecteur, MagasinTextes& magasin, std::string_view ligne,
+                   std::size_t numero, RLog& r, ChampsEnPlus& plus, std::string* raison,
+                   bool partage) {
+    const Lecture l = lecteur.lire(ligne, numero, r, raison);
+    if (l != Lecture::Requete) return l;
+    const ChampsEnPlus& lus = lecteur.enPlus();
+    plus.hoteVirtuel = lus.hoteVirtuel;
+    plus.tempsReponse = lus.tempsReponse;
+    plus.port = lus.port;
+    plus.autres.clear();
+    stabiliser(ligne, r, plus, magasin, partage);
+    return l;
+}
+
+}  // namespace kestrane
