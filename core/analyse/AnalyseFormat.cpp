@@ -38,6 +38,48 @@ Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
     return Journal::depuisTexte(std::move(texte));
 }
 
+std::vector<LigneApercu> apercuFormat(const Journal& journal, const FormatJournal& format,
+                                      std::size_t nombre) {
+    std::vector<LigneApercu> v;
+    LecteurLignes lecteur(format);
+    for (std::size_t i = 0; i < journal.nbLignes() && i < nombre; ++i) {
+        const std::string_view ligne = journal.ligne(i);
+        LigneApercu a;
+        a.numero = i;
+        RLog r;
+        const Lecture l = lecteur.lire(ligne, i, r, &a.raison);
+        if (l != Lecture::Requete) {
+            a.nature = l == Lecture::Directive ? LigneApercu::Directive : LigneApercu::NonConforme;
+            a.champs.emplace_back(ligne);
+            v.push_back(std::move(a));
+            continue;
+        }
+        const ChampsEnPlus& p = lecteur.enPlus();
+        std::string date(r.date);
+        date.append(":").append(r.heure).append(" ").append(r.fuseau);
+        std::string autres;
+        const auto ajouter = [&autres](std::string_view nom, std::string_view valeur) {
+            if (!autres.empty()) autres += "; ";
+            autres.append(nom).append("=").append(valeur);
+        };
+        if (p.hoteVirtuel != "-") ajouter("h\xF4te", p.hoteVirtuel);
+        if (p.port >= 0) ajouter("port", std::to_string(p.port));
+        if (p.tempsReponse >= 0) ajouter("temps (\xB5s)", std::to_string(p.tempsReponse));
+        for (const ChampsEnPlus::Autre& x : p.autres) ajouter(x.nom, x.valeur);
+        a.champs = {adresseIP(r),
+                    date,
+                    std::string(r.requete),
+                    std::to_string(r.codeRenvoye),
+                    std::to_string(r.chargement),
+                    std::string(r.pagePrecedente),
+                    std::string(r.navigateur),
+                    std::string(r.systeme),
+                    autres.empty() ? std::string("-") : autres};
+        v.push_back(std::move(a));
+    }
+    return v;
+}
+
 int64_t centile95(std::vector<int64_t>& valeurs) {
     if (valeurs.empty()) return 0;
     // Nearest rank: the smallest value with at least 95 % of the values at or below it.

@@ -62,6 +62,19 @@ class ComptesEnPlus : public LecteurEnregistrements {
     std::vector<std::unique_ptr<Cumul>> tranches_;
 };
 
+// One line of a journal cut into its fields in a format, for the format dialog's preview.
+struct LigneApercu {
+    enum Nature { Requete, Directive, NonConforme } nature = Requete;
+    std::size_t numero = 0;  // from 0
+    std::string raison;      // NonConforme: why (Windows-1252)
+    // Client, date and time, request, status, bytes, referrer, browser, system, the other fields
+    // ("nom=valeur" joined by "; "); the line itself for a directive or a line that does not read.
+    std::vector<std::string> champs;
+};
+inline constexpr std::size_t kLignesApercu = 20;
+std::vector<LigneApercu> apercuFormat(const Journal& journal, const FormatJournal& format,
+                                      std::size_t nombre = kLignesApercu);
+
 // The 95th percentile of `valeurs` (nearest rank); 0 when empty. Reorders them.
 int64_t centile95(std::vector<int64_t>& valeurs);
 

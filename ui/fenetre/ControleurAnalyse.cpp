@@ -7,6 +7,7 @@
 #include "ui/dialogues/DialoguePeriode.h"
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/ChoixFormat.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ExecuteurCommandes.h"
 #include "ui/pages/complements/PageComplements.h"
@@ -58,9 +59,9 @@ void ControleurAnalyse::analyser() {
     e_.montrerAnalyse(true);
     e_.rapport->changerTitre(QStringLiteral("Rapport d'analyse du fichier ") + e_.nomJournal() +
                              texteDePeriode(r.periode));
-    e_.afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !") +
-                      e_.lignesIgnorees->suffixe() +
-                      (r.periode.active ? texteHorsPeriode(r.horsPeriode) : QString()));
+    e_.afficherStatut(
+        QStringLiteral("Analyse du fichier termin\u00e9e !") + e_.lignesIgnorees->suffixe() +
+        (r.periode.active ? texteHorsPeriode(r.horsPeriode) : QString()) + texteFormatStatut(r));
     e_.montrerPageAnalyse();
     bipTermine(*e_.bip);
     e_.barre->hide();

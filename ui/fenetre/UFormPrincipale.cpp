@@ -20,6 +20,7 @@
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/ChoixFormat.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
@@ -89,6 +90,9 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
         menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
         [this]() -> const Journal& { return journal_; },
         [this] { return optionLignes_->active(); });
+    choixFormat_ = new ChoixFormat(
+        menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
+        [this]() -> const Journal& { return journal_; });
     creerExportRapport();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerControleurAnalyse();
@@ -328,6 +332,7 @@ void TForm1::creerControleurAnalyse() {
         o.periode = choixPeriode_->periode();
         o.complements = complementsActifs();
         o.largeurTranches = pageRapport->largeurTranches();
+        choixFormat_->appliquer(o);
         return o;
     };
     // The report is titled after the journal last chosen in the open dialog.

@@ -30,6 +30,7 @@ class QWidget;
 namespace kestrane {
 
 class BarreDeStatut;
+class ChoixFormat;
 class ChoixPeriode;
 class ControleurAnalyse;
 class FichiersRecents;
@@ -153,6 +154,7 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<BarreDeStatut> statut_;
     std::unique_ptr<ControleurAnalyse> controleur_;
     ChoixPeriode* choixPeriode_ = nullptr;
+    ChoixFormat* choixFormat_ = nullptr;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
     bool quitte_ = false;
