@@ -8,11 +8,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
 
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
+#include "ui/pages/complements/PageComplements.h"
 
 using namespace kestrane;
 using namespace kestrane::tests;
@@ -146,15 +148,14 @@ void TestDialogueFormat::chaineIncorrecteRefuseeFormatInchange() {
 void TestDialogueFormat::choixAppliqueNommeEtRetenu() {
     const QString chemin = dossier_.ecrire("commun.log", journal(kCommun));
     {
-        // With the default, common lines do not read: the analysis stops.
+        // With the default the status line is as it always was.
         Fenetre f;
         charger(f.form, chemin);
         analyser(f.form);
-        QVERIFY(!f.form.boites.erreurs.isEmpty());
+        QCOMPARE(f.message(), QStringLiteral("Analyse du fichier termin\u00e9e !"));
         QDialog* d = ouvrirDialogue(f.form);
         choisirRang(*d, 1);  // Automatique
         valider(*d);
-        f.form.boites.erreurs.clear();
         analyser(f.form);
         QCOMPARE(f.form.boites.erreurs, QStringList{});
         QVERIFY2(f.message().endsWith(QStringLiteral("(format : Commun, d\u00e9tect\u00e9)")),
@@ -174,6 +175,48 @@ void TestDialogueFormat::choixAppliqueNommeEtRetenu() {
     charger(f.form, dossier_.ecrire("nginx.log", journal({kNginxHote[2], kNginxHote[2]})));
     analyser(f.form);
     QCOMPARE(f.message(), QStringLiteral("Analyse du fichier termin\u00e9e !"));
+}
+
+void TestDialogueFormat::complementsHotesEtTempsDeReponse() {
+    const std::vector<std::string> lignes = {
+        "a.fr 10.0.0.1 - - [10/Jan/2024:10:00:00 +0100] \"GET /lent HTTP/1.1\" 200 10 300000",
+        "b.fr 10.0.0.2 - - [10/Jan/2024:10:00:01 +0100] \"GET /vite HTTP/1.1\" 200 20 1000",
+        "a.fr 10.0.0.3 - - [10/Jan/2024:10:00:02 +0100] \"GET /lent HTTP/1.1\" 200 30 100000",
+    };
+    Fenetre f;
+    charger(f.form, dossier_.ecrire("temps.log", journal(lignes)));
+    QDialog* d = ouvrirDialogue(f.form);
+    auto* e = controle<QLineEdit>(*d, "editChaine");
+    const QString chaine = QStringLiteral("%v %h %l %u %t \"%r\" %>s %b %D");
+    e->setText(chaine);
+    emit e->textEdited(chaine);
+    valider(*d);
+    QVERIFY(!d->isVisible());
+    controle<QAction>(f.form, "menuAfficherComplements")->trigger();
+    analyser(f.form);
+    QCOMPARE(f.form.boites.erreurs, QStringList{});
+    const auto* hotes = controle<TableauComplements>(f.form, "tableauComplementsHotes");
+    QCOMPARE(hotes->nbLignes(), 2);
+    QCOMPARE(hotes->texte(0, 0), QStringLiteral("a.fr"));
+    QCOMPARE(hotes->texte(0, 1), QStringLiteral("2"));
+    QCOMPARE(hotes->texte(0, 2), QStringLiteral("40"));
+    const auto* temps = controle<TableauComplements>(f.form, "tableauComplementsTemps");
+    QCOMPARE(temps->nbLignes(), 2);
+    QCOMPARE(temps->texte(0, 0), QStringLiteral("/lent"));
+    QCOMPARE(temps->texte(0, 2), QStringLiteral("200,000"));
+    QCOMPARE(temps->texte(0, 3), QStringLiteral("200,000"));
+    QCOMPARE(temps->texte(0, 5), QStringLiteral("300,000"));
+    QCOMPARE(temps->texte(1, 2), QStringLiteral("1,000"));
+    // Back to the default format: the sub-page goes.
+    d = ouvrirDialogue(f.form);
+    choisirRang(*d, 0);
+    valider(*d);
+    charger(f.form, dossier_.ecrire("defaut.log", journal({kNginxHote[2], kNginxHote[2]})));
+    analyser(f.form);
+    const auto* onglets = controle<QTabWidget>(f.form, "ongletsComplements");
+    for (int k = 0; k < onglets->count(); ++k) {
+        QVERIFY(onglets->widget(k)->objectName() != QStringLiteral("ongletComplementsEnPlus"));
+    }
 }
 
 KESTRANE_TEST_UI(TestDialogueFormat);

@@ -17,6 +17,7 @@ class TestDialogueFormat : public QObject {
     void apercuDecoupeEtLigneEnRouge();
     void chaineIncorrecteRefuseeFormatInchange();
     void choixAppliqueNommeEtRetenu();
+    void complementsHotesEtTempsDeReponse();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

@@ -51,7 +51,10 @@ void ControleurAnalyse::analyser() {
             break;
     }
     const ResultatAnalyse& r = *resultat_;
-    if (r.complements) e_.complements->afficher(*r.complements);
+    if (r.complements) {
+        e_.complements->afficher(*r.complements);
+        e_.complements->afficherEnPlus(r.enPlus);
+    }
     jalon("statistics pass and grids");
     e_.rapport->oublierTriAdresses();
     e_.statistiques->alimenter();
@@ -72,6 +75,7 @@ void ControleurAnalyse::afficherComplements() {
     calculerComplements(*resultat_, nullptr,
                         [this](const std::function<void()>& travail) { enFond(travail); });
     e_.complements->afficher(*resultat_->complements);
+    e_.complements->afficherEnPlus(resultat_->enPlus);
 }
 
 void ControleurAnalyse::oublierEnregistrements() {
