@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,10 @@ struct Cas {
     const char* hote = nullptr;
     int64_t tempsUs = -1;  // every line's response time
 };
+
+void PrintTo(const Cas& c, std::ostream* os) {
+    *os << c.nom;
+}
 
 class AnalyseFormats : public testing::TestWithParam<std::tuple<Cas, bool>> {};
 
