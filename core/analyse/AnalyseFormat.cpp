@@ -80,6 +80,29 @@ std::vector<LigneApercu> apercuFormat(const Journal& journal, const FormatJourna
     return v;
 }
 
+bool bornesDuJournal(const Journal& journal, const FormatJournal& format, Instant& premiere,
+                     Instant& derniere) {
+    const std::size_t n = journal.nbLignes();
+    const auto directives =
+        format.aDirectives()
+            ? DirectivesW3C::indexer(n, [&journal](std::size_t i) { return journal.ligne(i); })
+            : nullptr;
+    LecteurLignes lecteur(format, directives);
+    RLog r;
+    const auto instant = [&](std::size_t i, Instant& t) {
+        return lecteur.lire(journal.ligne(i), i, r) == Lecture::Requete &&
+               lireInstant(r.date, r.heure, t);
+    };
+    const std::size_t m = std::min(n, kLignesDetection);
+    bool trouve = false;
+    for (std::size_t k = 0; k < m && !trouve; ++k) trouve = instant(k, premiere);
+    if (!trouve) return false;
+    for (std::size_t k = 0; k < m; ++k) {
+        if (instant(n - 1 - k, derniere)) return true;
+    }
+    return false;
+}
+
 int64_t centile95(std::vector<int64_t>& valeurs) {
     if (valeurs.empty()) return 0;
     // Nearest rank: the smallest value with at least 95 % of the values at or below it.

@@ -24,6 +24,11 @@ FormatJournal formatDetecte(const Journal& journal);
 Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
                           std::size_t& horsPeriode, const FormatJournal& format);
 
+// The instants of the first and of the last line of `journal` that read in `format` (looking at
+// most kLignesDetection lines from each end), for the period dialog's bounds; false when none.
+bool bornesDuJournal(const Journal& journal, const FormatJournal& format, Instant& premiere,
+                     Instant& derniere);
+
 struct LigneHoteVirtuel {
     std::string hote;
     int64_t requetes = 0, octets = 0;

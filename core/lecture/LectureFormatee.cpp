@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "core/lecture/InterneFormats.h"
+
 namespace kestrane {
 
 std::string_view MagasinTextes::garder(std::string_view t) {
@@ -29,6 +31,18 @@ void stabiliser(std::string_view ligne, RLog& r, ChampsEnPlus& plus, MagasinText
           &r.fichierCharge, &r.pagePrecedente, &r.navigateur, &r.systeme, &plus.hoteVirtuel}) {
         fixer(*t);
     }
+}
+
+bool porteHote(const FormatJournal& format) {
+    const FormatJournal::Donnees& d = format.donnees();
+    if (d.type == TypeFormat::Defaut) return false;
+    if (d.json || d.type == TypeFormat::W3C) return true;
+    for (const Gabarit& g : d.gabarits) {
+        for (const Element& e : g.elements) {
+            if (!e.litteral && e.champ == ChampJournal::Hote) return true;
+        }
+    }
+    return false;
 }
 
 Lecture lireStable(LecteurLignes& lecteur, MagasinTextes& magasin, std::string_view ligne,

@@ -39,6 +39,10 @@ class MagasinTextes {
 void stabiliser(std::string_view ligne, RLog& r, ChampsEnPlus& plus, MagasinTextes& magasin,
                 bool partage = false);
 
+// Whether lines in `format` may name their virtual host (a field of a format string, a JSON
+// key, a W3C column).
+bool porteHote(const FormatJournal& format);
+
 // Reads a line in a format, with texts that outlive the reading. The record and the extras are
 // copies: the reader's own may change at its next line.
 Lecture lireStable(LecteurLignes& lecteur, MagasinTextes& magasin, std::string_view ligne,

@@ -68,7 +68,7 @@ std::size_t TableauLog::numeroLigne(std::size_t k) const {
     return k + q.avant + q.nb;
 }
 
-RLog TableauLog::operator[](std::size_t k) const {
+RLog TableauLog::lire(std::size_t k, ChampsEnPlus* enPlus) const {
     if (parFormat()) {
         // One reader per thread and format, made again when the format changes.
         struct Cache {
@@ -88,6 +88,7 @@ RLog TableauLog::operator[](std::size_t k) const {
         const std::size_t i = numeroLigne(k);
         if (lireStable(*cache.lecteur, textes_->partage, journal_.ligne(i), i, r, plus, nullptr,
                        true) == Lecture::Requete) {
+            if (enPlus) *enPlus = plus;
             return r;
         }
         return enregistrementVide();

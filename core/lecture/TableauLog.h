@@ -79,7 +79,10 @@ class TableauLog {
 
     std::size_t taille() const { return taille_; }
     // Record k: the parse of line k, or of the k-th kept line.
-    RLog operator[](std::size_t k) const;
+    RLog operator[](std::size_t k) const { return lire(k, nullptr); }
+    // The same with, in a format other than the default, the fields beyond the record (the
+    // virtual host's text lives as long as the records).
+    RLog lire(std::size_t k, ChampsEnPlus* plus) const;
     // The journal's line that record k was made from.
     std::size_t numeroLigne(std::size_t k) const;
     // Whether the last pass skipped the lines that do not conform; how many it skipped, and the

@@ -15,6 +15,7 @@
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/pages/complements/PageComplements.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 using namespace kestrane::tests;
@@ -207,6 +208,12 @@ void TestDialogueFormat::complementsHotesEtTempsDeReponse() {
     QCOMPARE(temps->texte(0, 3), QStringLiteral("200,000"));
     QCOMPARE(temps->texte(0, 5), QStringLiteral("300,000"));
     QCOMPARE(temps->texte(1, 2), QStringLiteral("1,000"));
+    // The detail text: one line more per record, its virtual host.
+    const VueTexte* detail = controle<VueTexte>(f.form, "RichEdit1");
+    QCOMPARE(detail->nbLignes(), std::size_t{3 + 16 * 3});
+    QCOMPARE(detail->texteLigne(2), QStringLiteral("Adresse IP      : 10.0.0.1"));
+    QCOMPARE(detail->texteLigne(2 + 16 + 13), QStringLiteral("H\u00f4te virtuel    : b.fr"));
+    QCOMPARE(detail->texteLigne(2 + 16 + 14), QStringLiteral("-").repeated(42));
     // Back to the default format: the sub-page goes.
     d = ouvrirDialogue(f.form);
     choisirRang(*d, 0);

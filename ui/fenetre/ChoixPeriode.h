@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/analyse/Complements.h"
+#include "core/lecture/FormatJournal.h"
 
 class QMenu;
 class QWidget;
@@ -28,6 +29,9 @@ class ChoixPeriode : public QObject {
                  std::function<const Journal&()> journal, std::function<bool()> souple);
 
     const PeriodeAnalyse& periode() const { return periode_; }
+    // The format the journal's dates are read in for the dialog's bounds (the default when not
+    // set).
+    void lireDatesAvec(std::function<FormatJournal()> format) { format_ = std::move(format); }
 
   private:
     void menuPeriodeClick();
@@ -35,6 +39,7 @@ class ChoixPeriode : public QObject {
     std::function<void(const std::function<void()>&)> executer_;
     std::function<const Journal&()> journal_;
     std::function<bool()> souple_;
+    std::function<FormatJournal()> format_;
     DialoguePeriode* dialogue_;
     PeriodeAnalyse periode_;
 };

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
@@ -93,6 +94,11 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
     choixFormat_ = new ChoixFormat(
         menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
         [this]() -> const Journal& { return journal_; });
+    choixPeriode_->lireDatesAvec([this] {
+        OptionsAnalyse o;
+        choixFormat_->appliquer(o);
+        return o.formatAutomatique ? formatDetecte(journal_) : o.format;
+    });
     creerExportRapport();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerControleurAnalyse();
