@@ -1,5 +1,6 @@
 #include "core/lecture/LectureFormatee.h"
 
+#include <cstring>
 #include <functional>
 
 #include "core/lecture/InterneFormats.h"
@@ -17,19 +18,25 @@ std::string_view MagasinTextes::garderPartage(std::string_view t) {
     return garder(t);
 }
 
+std::string_view MagasinTextes::garderChamp(std::size_t champ, std::string_view t) {
+    std::string_view& d = derniers_[champ];
+    if (d.size() == t.size() && std::memcmp(d.data(), t.data(), t.size()) == 0) return d;
+    d = garder(t);
+    return d;
+}
+
 void stabiliser(std::string_view ligne, RLog& r, ChampsEnPlus& plus, MagasinTextes& magasin,
                 bool partage) {
     const std::less_equal<const char*> avant;
     const char* debut = ligne.data();
     const char* fin = ligne.data() + ligne.size();
-    const auto fixer = [&](std::string_view& t) {
-        if (t.empty() || (avant(debut, t.data()) && avant(t.data() + t.size(), fin))) return;
-        t = partage ? magasin.garderPartage(t) : magasin.garder(t);
-    };
+    std::size_t champ = 0;
     for (std::string_view* t :
          {&r.adresse, &r.autre, &r.logname, &r.date, &r.heure, &r.fuseau, &r.requete,
           &r.fichierCharge, &r.pagePrecedente, &r.navigateur, &r.systeme, &plus.hoteVirtuel}) {
-        fixer(*t);
+        const std::size_t k = champ++;
+        if (t->empty() || (avant(debut, t->data()) && avant(t->data() + t->size(), fin))) continue;
+        *t = partage ? magasin.garderPartage(*t) : magasin.garderChamp(k, *t);
     }
 }
 

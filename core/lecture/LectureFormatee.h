@@ -22,6 +22,11 @@ class MagasinTextes {
     // The same under a lock, for the records made again on any thread.
     std::string_view garderPartage(std::string_view t);
     std::size_t taille() const { return textes_.size(); }
+    // The same for field `champ` (0 to kChampsGardes - 1) of consecutive records: a text equal to
+    // the field's last one is found without a lookup (a date, a zone, a user repeat line after
+    // line).
+    static constexpr std::size_t kChampsGardes = 12;
+    std::string_view garderChamp(std::size_t champ, std::string_view t);
 
   private:
     struct Hachage {
@@ -32,6 +37,7 @@ class MagasinTextes {
     };
     std::unordered_set<std::string, Hachage, std::equal_to<>> textes_;
     std::mutex verrou_;
+    std::string_view derniers_[kChampsGardes];
 };
 
 // Every text of `r` (and the virtual host of `plus`) that does not lie within `ligne` moves into
