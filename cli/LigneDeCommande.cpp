@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/FormatCommande.h"
 #include "cli/Sorties.h"
 #include "core/analyse/AnalyseFlux.h"
 #include "core/analyse/ServiceAnalyse.h"
@@ -47,6 +48,10 @@ const char* const kOptions =
     "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
     "  --resultats-bruts        \u00e9crit les tableaux bruts (ordre d'apparition, sans noms "
     "ni unit\u00e9s)\n"
+    "  --format NOM|auto|'CHA\u00ceNE'\n"
+    "                           lit les journaux dans ce format : combine (par d\u00e9faut),\n"
+    "                           auto, commun, vhost, nginx-hote, combine-plus, w3c, json,\n"
+    "                           ou une cha\u00eene LogFormat d'Apache ou log_format de nginx\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
@@ -261,7 +266,8 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
         if (suivi.interrompue) {
             const std::size_t k = r.enregistrements.taille();
             lever(e.message(), numero(k),
-                  k < r.journal.nbLignes() && !adressePointee(r.journal.ligne(k)));
+                  r.format.estDefaut() && k < r.journal.nbLignes() &&
+                      !adressePointee(r.journal.ligne(k)));
         }
         const auto fautive =
             options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(r.journal);
@@ -411,6 +417,10 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
                              " \u00bb (attendu : AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM])");
             }
             a.analyse.periode = *p;
+        } else if (arg == "--format") {
+            std::string texte;
+            if (!valeur(texte)) return echec("l'option --format demande un format");
+            if (const auto erreur = choisirFormat(texte, a.analyse)) return echec(*erreur);
         } else if (arg == "--") {
             for (++i; i < argc; ++i) a.journaux.emplace_back(argv[i]);
         } else if (arg.substr(0, 1) == "-" && arg.size() > 1) {
@@ -483,6 +493,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             sortie << ", " << quantite(nombre(resume.ignorees), "ignor\u00e9e", "ignor\u00e9es");
         }
         if (resume.horsPeriode > 0) sortie << ", " << resume.horsPeriode << " hors p\u00e9riode";
+        if (!d.format.empty()) sortie << ", " << utf8Depuis1252(texteFormatCourt(r));
         sortie << ", " << quantite(nombre(resume.adresses), "adresse IP", "adresses IP");
         if (!a.rapport.empty()) sortie << " ; rapport : " << a.rapport;
         if (!a.csv.empty()) sortie << " ; tables CSV : " << a.csv;

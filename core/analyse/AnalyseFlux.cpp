@@ -27,12 +27,12 @@ struct Tampon {
 
 // Reads the inputs one after the other on a thread of its own, a few blocks ahead of the
 // counting; the blocks come back to it once counted, so that their memory is reused.
-class Lecture {
+class LectureEntrees {
   public:
     static constexpr int kTampons = 3;
 
-    Lecture(std::vector<std::unique_ptr<EntreeFlux>>& entrees,
-            const std::vector<std::size_t>& ordre, const OptionsFlux& options)
+    LectureEntrees(std::vector<std::unique_ptr<EntreeFlux>>& entrees,
+                   const std::vector<std::size_t>& ordre, const OptionsFlux& options)
         : entrees_(entrees), ordre_(ordre), options_(options), nbLignes_(entrees.size(), 0) {
         for (auto& t : tampons_) libres_.push_back(&t);
         for (const auto& e : entrees_) octetsTotal_ += e->taille();
@@ -41,7 +41,7 @@ class Lecture {
         }
         fil_ = lancerFil([this] { lire(); });
     }
-    ~Lecture() {
+    ~LectureEntrees() {
         {
             std::lock_guard garde(verrou_);
             arreter_ = true;
@@ -162,6 +162,8 @@ std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins
 
 IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
                           ResultatAnalyse& r, BilanFlux& bilan, const OptionsFlux& flux) {
+    // The stream reads the default format only; another one is read by the loaded analysis.
+    if (!options.format.estDefaut() || options.formatAutomatique) throw RelectureNecessaire();
     // Every input opened before anything is counted, as the loaded analysis loads them first.
     std::vector<std::unique_ptr<EntreeFlux>> entrees;
     for (const std::string& c : chemins) entrees.push_back(std::make_unique<EntreeFlux>(c));
@@ -211,7 +213,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     std::size_t lignes = 0, horsPeriode = 0;
     AvanceeFlux avancee;
     {
-        Lecture lecture(entrees, bilan.ordre, flux);
+        LectureEntrees lecture(entrees, bilan.ordre, flux);
         while (Tampon* t = lecture.suivant()) {
             const BlocLignes& b = t->bloc;
             const std::size_t n = b.lignes.size();

@@ -150,6 +150,9 @@ class LecteursEnSerie : public LecteurEnregistrements {
     void lire(int tranche, const RLog& r) override {
         for (auto* l : lecteurs_) l->lire(tranche, r);
     }
+    void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override {
+        for (auto* l : lecteurs_) l->lireEnPlus(tranche, r, plus);
+    }
     void terminer() override {
         for (auto* l : lecteurs_) l->terminer();
     }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
 #include "core/analyse/Lisibles.h"
 #include "core/analyse/UFonctionsKestrane.h"
@@ -22,10 +23,12 @@ namespace kestrane {
 
 struct ResultatAnalyse {
     // --- What was read, set before the first pass.
-    Journal journal;                // the lines analysed: the journal loaded, or its period's
-    std::size_t lignesJournal = 0;  // lines of the journal loaded
-    PeriodeAnalyse periode;         // inactive: the whole journal
-    std::size_t horsPeriode = 0;    // lines of the journal loaded left out by the period
+    Journal journal;                 // the lines analysed: the journal loaded, or its period's
+    std::size_t lignesJournal = 0;   // lines of the journal loaded
+    PeriodeAnalyse periode;          // inactive: the whole journal
+    std::size_t horsPeriode = 0;     // lines of the journal loaded left out by the period
+    FormatJournal format;            // the format the lines were read in
+    bool formatAutomatique = false;  // `format` was chosen by detection
 
     // --- The first pass: a record per line analysed (per kept line when the lines that do not
     // conform are skipped), and the skipped lines. Made again by each first pass, even one
@@ -45,9 +48,13 @@ struct ResultatAnalyse {
     // --- The Compléments figures, when the analysis was asked for them.
     std::optional<Complements> complements;
 
+    // --- In a format other than the default: virtual hosts and response times.
+    TablesEnPlus enPlus;
+
     // The lines the tables count; the report's later recounts read the same ones.
     LignesAnalysees lignes() const {
-        return retenues.souple() ? LignesAnalysees(retenues) : LignesAnalysees(journal);
+        return retenues.souple() || retenues.parFormat() ? LignesAnalysees(retenues)
+                                                         : LignesAnalysees(journal);
     }
 };
 

@@ -14,10 +14,14 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     };
     Journal lues = charge;
     std::size_t horsPeriode = 0;
+    FormatJournal format = options.format;
+    if (options.formatAutomatique) enFond([&] { format = formatDetecte(charge); });
+    const FormatJournal* formatLu = format.estDefaut() ? nullptr : &format;
     if (options.periode.active) {
         enFond([&] {
-            lues = lignesDeLaPeriode(charge, options.periode, horsPeriode,
-                                     options.ignorerNonConformes);
+            lues = formatLu ? lignesDeLaPeriode(charge, options.periode, horsPeriode, format)
+                            : lignesDeLaPeriode(charge, options.periode, horsPeriode,
+                                                options.ignorerNonConformes);
         });
         // Nothing to analyse: what the last analysis left stays as it is.
         if (lues.nbLignes() == 0) return IssueAnalyse::periodeVide;
@@ -26,6 +30,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     r.lignesJournal = charge.nbLignes();
     r.periode = options.periode;
     r.horsPeriode = horsPeriode;
+    r.format = format;
+    r.formatAutomatique = options.formatAutomatique;
     suivi.commencer();
 
     // The readers of the first pass: what the statistics pass counts, and what the Compléments
@@ -36,18 +42,21 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
     if (options.complements) lecteurs.push_back(&comptesComplements);
     if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
+    ComptesEnPlus comptesEnPlus;
+    if (formatLu) lecteurs.push_back(&comptesEnPlus);
     LecteursEnSerie enSerie(lecteurs);
     // One reader is called directly: a call less per line.
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
     try {
         r.enregistrements.memoriser(
             r.journal, [&suivi](std::size_t faites) { suivi.progresser(faites); }, lecteur,
-            options.ignorerNonConformes ? examinerLigne : nullptr);
+            options.ignorerNonConformes ? examinerLigne : nullptr, formatLu);
     } catch (...) {
         suivi.premierePasseInterrompue(r.enregistrements.taille());
         throw;
     }
-    r.retenues = r.enregistrements.souple() ? r.enregistrements : TableauLog();
+    r.retenues = r.enregistrements.souple() || formatLu ? r.enregistrements : TableauLog();
+    r.enPlus = formatLu ? comptesEnPlus.resultat() : TablesEnPlus();
     suivi.apresPremierePasse();
 
     // With readable results the caller sees the tables once they are readable.
@@ -103,11 +112,13 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
         }
     };
     ComptesComplements lus;
+    // Lives until the figures are made: in another format, the counts' keys may be its texts.
+    TableauLog lecture;
     if (!comptes || !comptes->complet()) {
         comptes = &lus;
-        TableauLog lecture;
         const ExamenLigne examen = r.enregistrements.souple() ? examinerLigne : nullptr;
-        calculer([&] { lecture.memoriser(r.journal, {}, comptes, examen); });
+        const FormatJournal format = r.enregistrements.format();
+        calculer([&] { lecture.memoriser(r.journal, {}, comptes, examen, &format); });
     }
     Complements c;
     calculer([&] { c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size())); });

@@ -25,6 +25,8 @@ struct OptionsAnalyse {
     bool complements = false;
     int largeurTranches = 1;         // the hourly slices' width, in hours
     bool resultatsLisibles = false;  // the tables as Lisibles.h makes them
+    FormatJournal format;            // the lines' format: the default reads them as always
+    bool formatAutomatique = false;  // the format detected on the journal's first lines instead
 };
 
 // What a caller sees of an analysis while it runs; every call is made on the calling thread.

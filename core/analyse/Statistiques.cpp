@@ -395,11 +395,13 @@ void calculerTables(const LignesAnalysees& lignes, int largeurTranche, TablesAna
     bool enUneFois = false;
     calculer([&] {
         ComptesJournal lus;
+        // Outside the attempt: in another format, the counts' keys may live in its texts.
+        TableauLog lecture;
         ComptesJournal* c = comptes;
         if (!c || !c->couvre(lignes)) {
             try {
-                TableauLog lecture;
-                lecture.memoriser(journal, {}, &lus, lignes.souple() ? examinerLigne : nullptr);
+                lecture.memoriser(journal, {}, &lus, lignes.souple() ? examinerLigne : nullptr,
+                                  lignes.format());
                 c = &lus;
             } catch (const ErreurKestrane&) {
                 // A line that does not parse: the tallies raise its error. A thread refused:

@@ -54,10 +54,13 @@ class LignesAnalysees {
   public:
     LignesAnalysees(const Journal& journal) : journal_(&journal) {}
     LignesAnalysees(const TableauLog& retenues)
-        : journal_(&retenues.journal()), retenues_(retenues.souple() ? &retenues : nullptr) {}
+        : journal_(&retenues.journal()),
+          retenues_(retenues.souple() || retenues.parFormat() ? &retenues : nullptr) {}
 
     const Journal& journal() const { return *journal_; }
-    bool souple() const { return retenues_ != nullptr; }
+    bool souple() const { return retenues_ != nullptr && retenues_->souple(); }
+    // The format the lines are read in: null for the default.
+    const FormatJournal* format() const { return retenues_ ? &retenues_->format() : nullptr; }
     std::size_t nbLignes() const { return retenues_ ? retenues_->taille() : journal_->nbLignes(); }
     RLog lire(std::size_t i) const {
         return retenues_ ? (*retenues_)[i] : analyserLigne(journal_->ligne(i));

@@ -229,6 +229,8 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
     if (complements && r.complements) {
         for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
     }
+    d.format = texteFormat(r);
+    for (auto& t : tablesEnPlus(r.enPlus)) d.tables.push_back(std::move(t));
     return d;
 }
 
@@ -341,6 +343,9 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     s += "<h1>" + echapperHtml(titre) + "</h1>\n";
     s += "<p class=\"resume\">" + resume(d) + "</p>\n";
     if (d.sommaire.present) sommaireHtml(d, s);
+    if (!d.format.empty()) {
+        s += "<p class=\"format\">" + echapperHtml(utf8Depuis1252(d.format)) + "</p>\n";
+    }
     ecrire(s);
     for (std::size_t k = 0; k < d.tables.size(); ++k) {
         const TableExportee& t = d.tables[k];
@@ -401,7 +406,8 @@ std::vector<std::string> nomsTablesCsv() {
     return {"adresses-ip.csv",        "systemes.csv",         "navigateurs-robots.csv",
             "provenances.csv",        "fichiers-charges.csv", "taux-chargement.csv",
             "tranches-horaires.csv",  "requetes.csv",         "codes-retour.csv",
-            "pages-introuvables.csv", "erreurs-serveur.csv",  "jours.csv"};
+            "pages-introuvables.csv", "erreurs-serveur.csv",  "jours.csv",
+            "hotes-virtuels.csv",     "temps-reponse.csv"};
 }
 
 std::unique_ptr<SortiePreparee> preparerRapportHtml(const std::string& chemin,

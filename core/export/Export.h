@@ -46,6 +46,8 @@ struct DonneesRapport {
     int64_t lignes = 0;  // the lines analysed: read, within the period, not skipped
     // The lines read and those left out, when known (0: not told).
     int64_t lignesLues = 0, lignesIgnorees = 0, lignesHorsPeriode = 0;
+    // The journal's format when it is not the default (Windows-1252), empty otherwise.
+    std::string format;
     std::vector<TableExportee> tables;
     // With readable results, what the page's summary adds to the lines counted.
     struct Sommaire {
@@ -65,6 +67,11 @@ std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& tables, int nbA
                                             bool lisibles = false);
 // The supplementary tables: status codes, files answered 404, files answered 5xx, days.
 std::vector<TableExportee> tablesComplements(const Complements& c);
+// The tables of the fields beyond the combined format: "Hôtes virtuels" and "Temps de réponse",
+// each when the analysis has it (ExportFormat.cpp).
+std::vector<TableExportee> tablesEnPlus(const TablesEnPlus& t);
+// "Format du journal : Commun (détecté)"; empty for the default format read as always.
+std::string texteFormat(const ResultatAnalyse& r);
 // What the report of an analysis shows: the lines counted, the period, the eight tables and,
 // when the analysis has them and `complements` asks for them, the supplementary tables. The
 // caller names the journal and dates the report.

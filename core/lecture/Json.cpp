@@ -38,6 +38,8 @@ struct EtatJson {
     std::size_t capacite = 0;
     // The line was read as Latin-1 (it is no UTF-8): strings go back to their bytes.
     bool latin1 = false;
+    // The line the buffer copies (UTF-8 lines only): a string without escape is its own bytes.
+    const char* ligne = nullptr;
 };
 
 void SupprimerEtatJson::operator()(EtatJson* e) const {
@@ -234,6 +236,17 @@ struct Parcours {
         if (val.type().get(type)) return false;
         switch (type) {
             case od::json_type::string: {
+                // Without a backslash the string is its bytes in the line: a view that outlives
+                // the reading, where an unescaped copy would have to be kept apart.
+                if (etat.ligne) {
+                    const std::string_view brut = rogner(val.raw_json_token());
+                    if (brut.size() >= 2 && brut.front() == '"' && brut.back() == '"' &&
+                        brut.find('\\') == std::string_view::npos) {
+                        t = std::string_view(etat.ligne + (brut.data() + 1 - etat.tampon.get()),
+                                             brut.size() - 2);
+                        return true;
+                    }
+                }
                 if (val.get_string().get(t)) return false;
                 if (etat.latin1) t = versOctets(t, b);
                 return true;
@@ -333,6 +346,7 @@ simdjson::error_code analyser(EtatJson& e, std::string_view ligne, bool latin1, 
     }
     std::memset(e.tampon.get() + n, 0, simdjson::SIMDJSON_PADDING);
     e.latin1 = latin1;
+    e.ligne = latin1 ? nullptr : ligne.data();
     return e.analyseur.iterate(e.tampon.get(), n, e.capacite).get(doc);
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/LectureFormatee.h"
 #include "core/lecture/UString.h"
 
 namespace kestrane {
@@ -18,7 +19,21 @@ namespace {
 
 const std::vector<LigneIgnoree> kAucuneIgnoree;
 
+RLog enregistrementVide() {
+    RLog r;
+    r.autre = r.logname = r.date = r.heure = r.fuseau = r.requete = r.pagePrecedente =
+        r.navigateur = r.systeme = kTiret;
+    return r;
+}
+
 }  // namespace
+
+// The texts of the records read in another format: one store per stretch of the first pass, and
+// one shared by the records made again on any thread.
+struct TableauLog::Textes {
+    MagasinTextes tranches[2];
+    MagasinTextes partage;
+};
 
 std::string citerTexte(std::string_view t) {
     constexpr std::size_t kMax = 40;
@@ -53,24 +68,42 @@ std::size_t TableauLog::numeroLigne(std::size_t k) const {
     return k + q.avant + q.nb;
 }
 
-RLog TableauLog::operator[](std::size_t k) const {
+RLog TableauLog::lire(std::size_t k, ChampsEnPlus* enPlus) const {
+    if (parFormat()) {
+        // One reader per thread and format, made again when the format changes.
+        struct Cache {
+            const FormatJournal::Donnees* format = nullptr;
+            const DirectivesW3C* directives = nullptr;
+            std::unique_ptr<LecteurLignes> lecteur;
+        };
+        thread_local Cache cache;
+        if (!cache.lecteur || cache.format != &format_.donnees() ||
+            cache.directives != directives_.get()) {
+            cache.lecteur = std::make_unique<LecteurLignes>(format_, directives_);
+            cache.format = &format_.donnees();
+            cache.directives = directives_.get();
+        }
+        RLog r;
+        ChampsEnPlus plus;
+        const std::size_t i = numeroLigne(k);
+        if (lireStable(*cache.lecteur, textes_->partage, journal_.ligne(i), i, r, plus, nullptr,
+                       true) == Lecture::Requete) {
+            if (enPlus) *enPlus = plus;
+            return r;
+        }
+        return enregistrementVide();
+    }
     if (souple_) {
         RLog r;
         std::string_view fautif;
         if (analyserLigneSouple(journal_.ligne(numeroLigne(k)), r, fautif)) return r;
-        r = RLog{};
-        r.autre = r.logname = r.date = r.heure = r.fuseau = r.requete = r.pagePrecedente =
-            r.navigateur = r.systeme = kTiret;
-        return r;
+        return enregistrementVide();
     }
     try {
         return analyserLigne(journal_.ligne(k));
     } catch (const ErreurKestrane&) {
         // Only if the line's bytes changed since it was parsed.
-        RLog r;
-        r.autre = r.logname = r.date = r.heure = r.fuseau = r.requete = r.pagePrecedente =
-            r.navigateur = r.systeme = kTiret;
-        return r;
+        return enregistrementVide();
     }
 }
 
@@ -79,6 +112,20 @@ struct TableauLog::Ignorees {
     std::vector<TableauLog::Plage> plages;
     std::vector<LigneIgnoree> premieres;
     std::size_t nb = 0;
+    std::size_t directives = 0;  // W3C "#" lines: absent from the records, not skipped
+
+    void absente(std::size_t i) {
+        if (!plages.empty() && plages.back().debut + plages.back().nb == i) {
+            ++plages.back().nb;
+        } else {
+            plages.push_back({i, 1, 0});
+        }
+    }
+    void ajouterRaison(std::size_t i, std::string&& raison) {
+        ++nb;
+        absente(i);
+        if (premieres.size() < kLignesIgnoreesListees) premieres.push_back({i, std::move(raison)});
+    }
 
     void ajouter(std::size_t i, std::string_view ligne, const RLog& r, bool analysee,
                  std::string_view fautif, ExamenLigne examen) {
@@ -124,7 +171,7 @@ bool lireLigne(std::string_view ligne, LecteurEnregistrements* lecteur, int tran
 
 bool TableauLog::couvre(const Journal& journal) const {
     return complet_ && journal_.identite() == journal.identite() &&
-           taille_ + nbIgnorees_ == journal.nbLignes();
+           taille_ + nbIgnorees_ + nbDirectives_ == journal.nbLignes();
 }
 
 namespace {
@@ -135,8 +182,34 @@ struct Tranche {
     int numero;
     ExamenLigne examen;  // null: every line must parse
     TableauLog::Ignorees* ignorees;
+    // Another format than the default: this stretch's reader and store.
+    LecteurLignes* lecteurFormat = nullptr;
+    MagasinTextes* magasin = nullptr;
+
+    void lireFormat(std::string_view ligne, std::size_t i) const {
+        RLog r;
+        ChampsEnPlus plus;
+        std::string raison;
+        const Lecture l = lireStable(*lecteurFormat, *magasin, ligne, i, r, plus, &raison);
+        if (l == Lecture::Directive) {
+            ++ignorees->directives;
+            ignorees->absente(i);
+        } else if (l == Lecture::NonConforme) {
+            if (!examen) throw ErreurKestrane(raison);
+            ignorees->ajouterRaison(i, std::move(raison));
+        } else if (!examen || examen(r, nullptr)) {
+            if (lecteur) lecteur->lireEnPlus(numero, r, plus);
+        } else {
+            examen(r, &raison);
+            ignorees->ajouterRaison(i, std::move(raison));
+        }
+    }
 
     void lire(std::string_view ligne, std::size_t i) const {
+        if (lecteurFormat) {
+            lireFormat(ligne, i);
+            return;
+        }
         if (!examen) {
             lireLigne(ligne, lecteur, numero, nullptr);
             return;
@@ -175,6 +248,7 @@ std::size_t analyserTranche(const Journal& j, std::size_t debut, std::size_t fin
 
 void TableauLog::retenirIgnorees(Ignorees& a, Ignorees& b) {
     nbIgnorees_ = a.nb + b.nb;
+    nbDirectives_ = a.directives + b.directives;
     std::vector<Plage> plages = std::move(a.plages);
     for (const Plage& p : b.plages) {
         if (!plages.empty() && plages.back().debut + plages.back().nb == p.debut) {
@@ -199,7 +273,8 @@ void TableauLog::retenirIgnorees(Ignorees& a, Ignorees& b) {
 
 void TableauLog::memoriser(const Journal& journal,
                            const std::function<void(std::size_t faites)>& progression,
-                           LecteurEnregistrements* lecteur, ExamenLigne examen) {
+                           LecteurEnregistrements* lecteur, ExamenLigne examen,
+                           const FormatJournal* format) {
     const std::size_t n = journal.nbLignes();
     complet_ = false;
     taille_ = 0;
@@ -208,9 +283,29 @@ void TableauLog::memoriser(const Journal& journal,
     plages_.reset();
     premieres_.reset();
     nbIgnorees_ = 0;
+    nbDirectives_ = 0;
+    format_ = format ? *format : FormatJournal();
+    directives_.reset();
+    textes_.reset();
+    std::unique_ptr<LecteurLignes> lecteurA, lecteurB;
+    if (parFormat()) {
+        textes_ = std::make_shared<Textes>();
+        if (format_.aDirectives()) {
+            directives_ =
+                DirectivesW3C::indexer(n, [&journal](std::size_t i) { return journal.ligne(i); });
+        }
+        lecteurA = std::make_unique<LecteurLignes>(format_, directives_);
+        lecteurB = std::make_unique<LecteurLignes>(format_, directives_);
+    }
     Ignorees ignoreesA, ignoreesB;
-    const Tranche trancheA{lecteur, 0, examen, &ignoreesA};
-    const Tranche trancheB{lecteur, 1, examen, &ignoreesB};
+    Tranche trancheA{lecteur, 0, examen, &ignoreesA};
+    Tranche trancheB{lecteur, 1, examen, &ignoreesB};
+    if (parFormat()) {
+        trancheA.lecteurFormat = lecteurA.get();
+        trancheA.magasin = &textes_->tranches[0];
+        trancheB.lecteurFormat = lecteurB.get();
+        trancheB.magasin = &textes_->tranches[1];
+    }
 
     // Two halves on the two cores; the error that counts is that of the first failing line, so
     // the second half stops early once the first has failed.
@@ -275,8 +370,8 @@ void TableauLog::memoriser(const Journal& journal,
         taille_ = arretB;
         std::rethrow_exception(erreurB);
     }
-    if (souple_) retenirIgnorees(ignoreesA, ignoreesB);
-    taille_ = n - nbIgnorees_;
+    if (souple_ || parFormat()) retenirIgnorees(ignoreesA, ignoreesB);
+    taille_ = n - nbIgnorees_ - nbDirectives_;
     complet_ = true;
     if (lecteur) lecteur->terminer();
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "core/journal/Journal.h"
+#include "core/lecture/FormatJournal.h"
+#include "core/lecture/LecteurLignes.h"
 #include "core/lecture/ULog.h"
 
 namespace kestrane {
@@ -24,6 +26,11 @@ class LecteurEnregistrements {
     // do not conform are skipped (they are then never read).
     virtual void commencer(const Journal& journal, int nbTranches, bool souple) = 0;
     virtual void lire(int tranche, const RLog& r) = 0;
+    // The same with the fields beyond the record, in a format other than the default (the
+    // virtual host's text lives as long as the records); by default only the record is read.
+    virtual void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& /*plus*/) {
+        lire(tranche, r);
+    }
     // After the last line, only when every line parsed.
     virtual void terminer() = 0;
     // For a stream counted block by block on two cores: the records of stretch 1 follow those of
@@ -83,13 +90,21 @@ class TableauLog {
     // With `examen`, the lines that do not conform are skipped instead: those that
     // analyserLigneSouple rejects, then those that `examen` rejects. No line raises an error; the
     // reader and the records see the kept lines only, in journal order.
+    //
+    // With a `format` other than the default, lines are read in it (LecteurLignes) and the
+    // readers get lireEnPlus(); a line that does not read raises its reason, or is skipped with
+    // it; W3C "#" lines are neither records nor skipped lines (nbDirectives()).
     void memoriser(const Journal& journal,
                    const std::function<void(std::size_t faites)>& progression = {},
-                   LecteurEnregistrements* lecteur = nullptr, ExamenLigne examen = nullptr);
+                   LecteurEnregistrements* lecteur = nullptr, ExamenLigne examen = nullptr,
+                   const FormatJournal* format = nullptr);
 
     std::size_t taille() const { return taille_; }
     // Record k: the parse of line k, or of the k-th kept line.
-    RLog operator[](std::size_t k) const;
+    RLog operator[](std::size_t k) const { return lire(k, nullptr); }
+    // The same with, in a format other than the default, the fields beyond the record (the
+    // virtual host's text lives as long as the records).
+    RLog lire(std::size_t k, ChampsEnPlus* plus) const;
     // The journal's line that record k was made from.
     std::size_t numeroLigne(std::size_t k) const;
     // Whether the last pass skipped the lines that do not conform; how many it skipped, and the
@@ -97,6 +112,11 @@ class TableauLog {
     bool souple() const { return souple_; }
     std::size_t nbIgnorees() const { return nbIgnorees_; }
     const std::vector<LigneIgnoree>& premieresIgnorees() const;
+    // The format the last pass read in, whether it is another than the default, and the W3C
+    // directive lines it left out.
+    const FormatJournal& format() const { return format_; }
+    bool parFormat() const { return !format_.estDefaut(); }
+    std::size_t nbDirectives() const { return nbDirectives_; }
     // The journal the records were made from.
     const Journal& journal() const { return journal_; }
     // Whether the records are the complete parse of exactly this journal (of its kept lines).
@@ -108,6 +128,7 @@ class TableauLog {
     };
 
     struct Ignorees;
+    struct Textes;
 
   private:
     void retenirIgnorees(Ignorees& a, Ignorees& b);
@@ -120,6 +141,11 @@ class TableauLog {
     std::shared_ptr<const std::vector<Plage>> plages_;
     std::size_t nbIgnorees_ = 0;
     std::shared_ptr<const std::vector<LigneIgnoree>> premieres_;
+    FormatJournal format_;
+    std::shared_ptr<const DirectivesW3C> directives_;
+    std::size_t nbDirectives_ = 0;
+    // The texts of the records in another format that lie outside their lines.
+    std::shared_ptr<Textes> textes_;
 };
 
 }  // namespace kestrane

@@ -114,6 +114,23 @@ verifier client_ipv6 1 "$NOM : l'option --ignorer-lignes-non-conformes lit les a
 head -n 1 "$T/erreurs" | grep -qF "$NOM : ligne 2 : '2001:db8::1 - - [" || { echo "ECHEC première ligne du message IPv6"; echecs=$((echecs + 1)); }
 verifier ligne_fautive_sans_conseil 1 "ligne 3" -- --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
 [ "$(wc -l <"$T/erreurs")" = 1 ] || { echo "ECHEC conseil IPv6 pour une adresse pointée"; echecs=$((echecs + 1)); }
+# --format: refused before anything is read or written, with the position of what is wrong.
+for essai in "%h %l %u %Z|Format de journal incorrect : directive inconnue %Z (position 10)" \
+             "n'importe quoi|Format de journal incorrect : aucun champ" \
+             "|Format de journal incorrect : cha"; do
+    chaine=${essai%%|*} message=${essai#*|}
+    verifier "format_incorrect_${chaine%% *}" 1 "$NOM : $message" -- --format "$chaine" --rapport "$T/sortie-ok/fmt.html" "$T/absent.log"
+    [ ! -e "$T/sortie-ok/fmt.html" ] || { echo "ECHEC format incorrect : rapport écrit"; echecs=$((echecs + 1)); }
+done
+verifier format_sans_valeur 1 "l'option --format demande un format" -- --rapport "$T/sortie-ok/fmt.html" "$T/acces.log" --format
+sed 's/^/www.exemple.fr /' "$T/acces.log" >"$T/nginx.log" && chmod 644 "$T/nginx.log"
+verifier format_nomme 0 "format : nginx, hôte avant le client" -- --format nginx-hote --rapport "$T/sortie-ok/fmt.html" "$T/nginx.log"
+grep -qF "Format du journal : nginx, hôte avant le client" "$T/sortie-ok/fmt.html" || { echo "ECHEC format absent du rapport"; echecs=$((echecs + 1)); }
+# Host first and no port: vhost_combined's second form reads it too, and comes first in the list.
+verifier format_auto 0 "format : Combiné avec hôte virtuel (détecté)" -- --format auto --csv "$T/sortie-ok/fmt" "$T/nginx.log"
+grep -q '^www.exemple.fr;5000;' "$T/sortie-ok/fmt/hotes-virtuels.csv" || { echo "ECHEC table des hôtes virtuels"; echecs=$((echecs + 1)); }
+# Without --format, the same lines stop at the first one, as always.
+verifier format_defaut 1 "ligne 1 :" -- --rapport "$T/sortie-ok/fmt2.html" "$T/nginx.log"
 verifier jours 0 "3 lignes analysées" -- --complements --csv "$T/sortie-ok/jours" "$T/heures.log"
 tr -d '\r' <"$T/sortie-ok/jours/jours.csv" | grep -c -e '^17/05/2015;1;10$' -e '^18/05/2015;1;10$' -e '^Requêtes sans date lisible;1;10$' | grep -qx 3 || { echo "ECHEC jours.csv"; cat "$T/sortie-ok/jours/jours.csv"; echecs=$((echecs + 1)); }
 verifier deux_journaux 0 "lignes analysées" -- --rapport "$T/sortie-ok/deux.html" "$T/acces.log" "$T/gros.log"

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "core/analyse/AnalyseFormat.h"
 #include "core/journal/Journal.h"
 #include "ui/dialogues/DialoguePeriode.h"
 
@@ -28,8 +29,11 @@ void ChoixPeriode::menuPeriodeClick() {
         Instant premiere, derniere;
         const std::size_t n = journal.nbLignes();
         const bool souple = souple_();
-        const bool bornes = n > 0 && instantDeLigne(journal.ligne(0), premiere, souple) &&
-                            instantDeLigne(journal.ligne(n - 1), derniere, souple);
+        const FormatJournal format = format_ ? format_() : FormatJournal();
+        const bool bornes = format.estDefaut()
+                                ? n > 0 && instantDeLigne(journal.ligne(0), premiere, souple) &&
+                                      instantDeLigne(journal.ligne(n - 1), derniere, souple)
+                                : bornesDuJournal(journal, format, premiere, derniere);
         dialogue_->preparer(periode_, bornes, premiere, derniere);
         dialogue_->open();
     });

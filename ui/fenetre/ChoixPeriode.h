@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/analyse/Complements.h"
+#include "core/lecture/FormatJournal.h"
 
 class QMenu;
 class QWidget;
@@ -30,6 +31,9 @@ class ChoixPeriode : public QObject {
     const PeriodeAnalyse& periode() const { return periode_; }
     // Back to the whole journal (another journal was loaded); whether a period was chosen.
     bool oublier();
+    // The format the journal's dates are read in for the dialog's bounds (the default when not
+    // set).
+    void lireDatesAvec(std::function<FormatJournal()> format) { format_ = std::move(format); }
 
   private:
     void menuPeriodeClick();
@@ -37,6 +41,7 @@ class ChoixPeriode : public QObject {
     std::function<void(const std::function<void()>&)> executer_;
     std::function<const Journal&()> journal_;
     std::function<bool()> souple_;
+    std::function<FormatJournal()> format_;
     DialoguePeriode* dialogue_;
     PeriodeAnalyse periode_;
 };

@@ -11,6 +11,7 @@
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/Annulation.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/ChoixFormat.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ExecuteurCommandes.h"
 #include "ui/pages/complements/PageComplements.h"
@@ -85,7 +86,10 @@ void ControleurAnalyse::analyser() {
             break;
     }
     const ResultatAnalyse& r = *resultat_;
-    if (r.complements) e_.complements->afficher(*r.complements);
+    if (r.complements) {
+        e_.complements->afficher(*r.complements);
+        e_.complements->afficherEnPlus(r.enPlus);
+    }
     jalon("statistics pass and grids");
     e_.rapport->oublierTriAdresses();
     e_.statistiques->alimenter();
@@ -99,9 +103,9 @@ void ControleurAnalyse::analyser() {
     }
     titre.periode = texteDePeriode(r.periode).toStdString();
     e_.rapport->changerTitre(QString::fromStdString(titreRapport(titre)));
-    e_.afficherStatut(QStringLiteral("Analyse du fichier termin\u00e9e !") +
-                      e_.lignesIgnorees->suffixe() +
-                      (r.periode.active ? texteHorsPeriode(r.horsPeriode) : QString()));
+    e_.afficherStatut(
+        QStringLiteral("Analyse du fichier termin\u00e9e !") + e_.lignesIgnorees->suffixe() +
+        (r.periode.active ? texteHorsPeriode(r.horsPeriode) : QString()) + texteFormatStatut(r));
     e_.montrerPageAnalyse();
     bipTermine(*e_.bip);
     e_.barre->hide();
@@ -112,6 +116,7 @@ void ControleurAnalyse::afficherComplements() {
     calculerComplements(*resultat_, nullptr,
                         [this](const std::function<void()>& travail) { enFond(travail); });
     e_.complements->afficher(*resultat_->complements);
+    e_.complements->afficherEnPlus(resultat_->enPlus);
 }
 
 void ControleurAnalyse::oublierEnregistrements() {

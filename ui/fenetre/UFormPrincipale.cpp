@@ -18,11 +18,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/Annulation.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/ChoixFormat.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
@@ -105,6 +107,14 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
         menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
         [this]() -> const Journal& { return journal_; },
         [this] { return optionLignes_->active(); });
+    choixFormat_ = new ChoixFormat(
+        menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
+        [this]() -> const Journal& { return journal_; });
+    choixPeriode_->lireDatesAvec([this] {
+        OptionsAnalyse o;
+        choixFormat_->appliquer(o);
+        return o.formatAutomatique ? formatDetecte(journal_) : o.format;
+    });
     creerExportRapport();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerControleurAnalyse();
@@ -371,6 +381,7 @@ void TForm1::creerControleurAnalyse() {
         o.complements = complementsActifs();
         o.largeurTranches = pageRapport->largeurTranches();
         o.resultatsLisibles = menuResultatsLisibles->isChecked();
+        choixFormat_->appliquer(o);
         return o;
     };
     // The report is titled after the journal last chosen in the open dialog, or after every

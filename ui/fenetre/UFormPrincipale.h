@@ -34,6 +34,7 @@ namespace kestrane {
 class Annulation;
 class ErreurFichier;
 class BarreDeStatut;
+class ChoixFormat;
 class ChoixPeriode;
 class ControleurAnalyse;
 class FichiersRecents;
@@ -167,6 +168,7 @@ class TForm1 : public QMainWindow {
     ChoixPeriode* choixPeriode_ = nullptr;
     Annulation* annulation_ = nullptr;
     QStringList fichiersJournal_;
+    ChoixFormat* choixFormat_ = nullptr;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
     // "Résultats &lisibles", in "&Outils" after the option above.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/lecture/LectureFormatee.h"
+
 namespace kestrane {
 
 namespace {
@@ -14,7 +16,9 @@ constexpr std::size_t kLargeurEtiquette = 32;
 
 SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements)
     : enregistrements_(enregistrements),
-      nb_(std::min(nbEnregistrements, enregistrements.taille())) {
+      nb_(std::min(nbEnregistrements, enregistrements.taille())),
+      hote_(porteHote(enregistrements.format())),
+      parBloc_(kLignesParBloc + (hote_ ? 1 : 0)) {
     const Journal& journal = enregistrements_.journal();
     std::size_t plusLongue = 0;
     for (std::size_t k = 0; k < nb_; ++k) {
@@ -29,14 +33,15 @@ SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEn
 std::string SourceDetails::ligne(std::size_t i) const {
     if (i == 0) return std::string(kTitreDetails);
     if (i < 2 || i >= nbLignes() - 1) return {};
-    const std::size_t bloc = (i - 2) / kLignesParBloc;
-    const std::size_t rang = (i - 2) % kLignesParBloc;
-    if (rang == kLignesParBloc - 2) return std::string(kRegleDetails);
-    if (rang == kLignesParBloc - 1) return {};
+    const std::size_t bloc = (i - 2) / parBloc_;
+    const std::size_t rang = (i - 2) % parBloc_;
+    if (rang == parBloc_ - 2) return std::string(kRegleDetails);
+    if (rang == parBloc_ - 1) return {};
 
     std::lock_guard garde(verrou_);
     if (enCache_ != bloc) {
-        const std::string texte = detailLog(enregistrements_[bloc]);
+        std::string texte;
+        ajouterDetail(texte, bloc);
         lignesEnCache_.clear();
         std::size_t debut = 0;
         for (;;) {
@@ -50,13 +55,24 @@ std::string SourceDetails::ligne(std::size_t i) const {
     return rang < lignesEnCache_.size() ? lignesEnCache_[rang] : std::string();
 }
 
+void SourceDetails::ajouterDetail(std::string& s, std::size_t k) const {
+    if (!hote_) {
+        ajouterDetailLog(s, enregistrements_[k]);
+        return;
+    }
+    ChampsEnPlus plus;
+    ajouterDetailLog(s, enregistrements_.lire(k, &plus));
+    s += "\r\nH\xF4te virtuel    : ";
+    s += plus.hoteVirtuel;
+}
+
 void SourceDetails::ecrire(const std::function<void(std::string_view)>& ecrivain) const {
     std::string paquet;
     paquet.reserve((1u << 20) + 4096);
     paquet += kTitreDetails;
     paquet += "\r\n\r\n";
     for (std::size_t k = 0; k < nb_; ++k) {
-        ajouterDetailLog(paquet, enregistrements_[k]);
+        ajouterDetail(paquet, k);
         paquet += "\r\n";
         paquet += kRegleDetails;
         paquet += "\r\n\r\n";

@@ -21,14 +21,15 @@ class SourceDetails : public SourceLignes {
   public:
     // Lines of the text split at its breaks: the heading, an empty line, kLignesParBloc per
     // record (its 13 detail lines, the rule, an empty line) and the empty line after the last
-    // break, which the text ends with.
+    // break, which the text ends with. In a format that may name the virtual host, one line
+    // more per record: "Hôte virtuel".
     static constexpr std::size_t kLignesParBloc = 15;
 
     // Shows the first `nbEnregistrements` records of `enregistrements`. The source keeps its own
     // copy of the table, which shares the records and is not touched by later analyses.
     SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements);
 
-    std::size_t nbLignes() const override { return 3 + kLignesParBloc * nb_; }
+    std::size_t nbLignes() const override { return 3 + parBloc_ * nb_; }
     std::string ligne(std::size_t i) const override;
     std::size_t largeurMax() const override { return largeurMax_; }
     void ecrire(const std::function<void(std::string_view)>& ecrivain) const override;
@@ -37,6 +38,10 @@ class SourceDetails : public SourceLignes {
     const TableauLog enregistrements_;
     std::size_t nb_;
     std::size_t largeurMax_ = 0;
+    bool hote_ = false;
+    std::size_t parBloc_ = kLignesParBloc;
+    // The detail text of record k, with its virtual host when the format may name one.
+    void ajouterDetail(std::string& s, std::size_t k) const;
     // The lines of the record painted last: a screen shows a few records, asked line by line.
     mutable std::mutex verrou_;
     mutable std::size_t enCache_ = SIZE_MAX;

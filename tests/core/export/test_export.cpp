@@ -280,5 +280,9 @@ TEST(Export, NomsDesTables) {
     std::vector<std::string> noms;
     for (const auto& t : tablesDeLAnalyse(TablesAnalyse{})) noms.push_back(t.fichier);
     for (const auto& t : tablesComplements(Complements{})) noms.push_back(t.fichier);
+    TablesEnPlus enPlus;
+    enPlus.hotes.push_back({"h", 1, 1, 1.0});
+    enPlus.temps.push_back({"/", 1, 1, 1, 1, 1});
+    for (const auto& t : tablesEnPlus(enPlus)) noms.push_back(t.fichier);
     EXPECT_EQ(nomsTablesCsv(), noms);
 }

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
 
 class QChartView;
@@ -68,6 +69,9 @@ class PageComplements : public QWidget {
     explicit PageComplements(QWidget* parent = nullptr);
 
     void afficher(const Complements& c);
+    // The virtual hosts and response times of an analysis in another format than the default,
+    // in a sub-page of their own, shown only when the analysis has some (PageEnPlus.cpp).
+    void afficherEnPlus(const TablesEnPlus& t);
 
     // The summary's lines as shown: "Requêtes : 1 234".
     QStringList resume() const;
@@ -92,6 +96,8 @@ class PageComplements : public QWidget {
     QPieSeries* camembert_ = nullptr;
     QStringList bullesClasses_;
     std::vector<CompteJour> joursAffiches_;
+    QWidget* ongletEnPlus_ = nullptr;
+    TableauComplements *hotes_ = nullptr, *temps_ = nullptr;
 };
 
 }  // namespace kestrane

@@ -1,0 +1,106 @@
+// bench_analyse_formats [lines] [--runs N]: the whole analysis (analyserJournal: first pass on
+// both cores, statistics, Compléments) of the same generated traffic in the default format and
+// written again in other formats (tests/core/lecture/Reecriture.h), one run of each in turn so
+// that both see the same load. Prints per format `format= analyse_s= ratio=` (medians, elapsed
+// seconds, ratio to the default format's analysis of the same requests), then the time of
+// "Automatique"'s detection on each journal.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench/Mesures.h"
+#include "bench/generateur.h"
+#include "core/analyse/AnalyseFormat.h"
+#include "core/analyse/ServiceAnalyse.h"
+#include "tests/core/lecture/Reecriture.h"
+
+using namespace kestrane;
+using namespace kestrane::test;
+
+namespace {
+
+struct Cas {
+    const char* nom;
+    Ecriture ecriture;
+    FormatJournal format;
+};
+
+double analyser(const Journal& j, const OptionsAnalyse& o, std::size_t& lignes) {
+    ResultatAnalyse r;
+    const double t = chronometrer([&] { analyserJournal(j, o, r); });
+    lignes = resumer(r).lignesAnalysees;
+    return t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long nbLignes = 1000000, runs = 5;
+    if (!lireArguments(argc, argv, nbLignes, runs)) {
+        std::fprintf(stderr, "usage: bench_analyse_formats [lignes] [--runs N]\n");
+        return 2;
+    }
+    std::printf("bench_analyse_formats: %ld lines, %ld runs, load %s\n", nbLignes, runs,
+                chargeMachine().c_str());
+    std::string texte = texteJournal(static_cast<std::size_t>(nbLignes));
+    std::vector<Requete> requetes;
+    requetes.reserve(static_cast<std::size_t>(nbLignes));
+    for (std::size_t i = 0; i < texte.size();) {
+        const std::size_t f = texte.find('\n', i);
+        Requete q;
+        if (couperCombinee(std::string_view(texte).substr(i, f - i), q)) {
+            requetes.push_back(std::move(q));
+        }
+        i = f + 1;
+    }
+    const Cas cas[] = {
+        {"personnalise-combine", Ecriture::Combine,
+         FormatJournal::depuisChaine(
+             "%h %l %u %t \"%r\" %>s %b \"%{Referer}i\" \"%{User-Agent}i\"")},
+        {"json-nginx", Ecriture::JsonNginx, FormatJournal::propose(TypeFormat::Json)},
+        {"vhost", Ecriture::HoteVirtuelPort, FormatJournal::propose(TypeFormat::HoteVirtuel)},
+        {"w3c", Ecriture::W3C, FormatJournal::propose(TypeFormat::W3C)},
+    };
+    OptionsAnalyse defaut;
+    defaut.complements = true;
+    for (const Cas& c : cas) {
+        // The requests this format can hold, written both ways.
+        std::string combine, ecrit;
+        if (c.ecriture == Ecriture::W3C) ecrit = std::string(kEnteteW3C) + "\n";
+        for (std::size_t i = 0; i < requetes.size(); ++i) {
+            const std::string l = reecrire(requetes[i], c.ecriture, i);
+            if (l.empty()) continue;
+            ecrit += l + "\n";
+            combine += reecrire(requetes[i], Ecriture::Combine, i) + "\n";
+        }
+        const Journal jc = Journal::depuisTexte(std::move(combine));
+        const Journal je = Journal::depuisTexte(std::move(ecrit));
+        OptionsAnalyse o = defaut;
+        o.format = c.format;
+        Mesure md, mf;
+        std::size_t ld = 0, lf = 0;
+        for (long k = 0; k < runs; ++k) {
+            if (k % 2 == 0) {
+                md.secondes.push_back(analyser(jc, defaut, ld));
+                mf.secondes.push_back(analyser(je, o, lf));
+            } else {
+                mf.secondes.push_back(analyser(je, o, lf));
+                md.secondes.push_back(analyser(jc, defaut, ld));
+            }
+        }
+        std::printf(
+            "format=%s analyse_s=%.3f ratio=%.2f  (defaut %.3f s; %zu lignes analysees, "
+            "%zu par defaut)\n",
+            c.nom, mf.mediane(), mf.mediane() / md.mediane(), md.mediane(), lf, ld);
+        Mesure det;
+        FormatJournal trouve;
+        for (int k = 0; k < 5; ++k) {
+            det.secondes.push_back(chronometrer([&] { trouve = formatDetecte(je); }));
+        }
+        std::printf("detection=%s detection_ms=%.1f (max %.1f) -> %s\n", c.nom,
+                    det.mediane() * 1000, det.max() * 1000, trouve.libelle().c_str());
+    }
+    std::printf("crete_rss_kio=%ld\n", creteRssKio());
+    return 0;
+}

@@ -1,0 +1,156 @@
+// The offered formats, their lookup, and the compiled formats made from them, from a format
+// string or from a JSON mapping.
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+#include <utility>
+
+#include "core/journal/Erreur.h"
+#include "core/lecture/ChaineInterne.h"
+#include "core/lecture/FormatJournal.h"
+#include "core/lecture/InterneFormats.h"
+#include "core/lecture/UString.h"
+
+namespace kestrane {
+
+using namespace chaine;
+
+namespace {
+
+constexpr std::string_view kCombine =
+    "%h %l %u %t \"%r\" %>s %b \"%{Referer}i\" \"%{User-Agent}i\"";
+
+constexpr std::array<FormatPropose, 9> kProposes = {{
+    {TypeFormat::Defaut, "combine",
+     "Combin\xE9 (par d\xE9"
+     "faut)"},
+    {TypeFormat::Automatique, "auto", "Automatique"},
+    {TypeFormat::Commun, "commun", "Commun"},
+    {TypeFormat::HoteVirtuel, "vhost", "Combin\xE9 avec h\xF4te virtuel"},
+    {TypeFormat::NginxHote, "nginx-hote", "nginx, h\xF4te avant le client"},
+    {TypeFormat::CombineSuivi, "combine-plus", "Combin\xE9 suivi d'autres champs"},
+    {TypeFormat::W3C, "w3c", "W3C \xE9tendu (IIS)"},
+    {TypeFormat::Json, "json", "JSON, une requ\xEAte par ligne"},
+    {TypeFormat::Personnalise, "", "Personnalis\xE9"},
+}};
+
+// A Windows-1252 text in UTF-8 (the captions' letters are all below U+0100).
+std::string enUtf8(std::string_view s) {
+    std::string u;
+    for (const char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            u.push_back(c);
+        } else {
+            u.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            u.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return u;
+}
+
+}  // namespace
+
+const Gabarit& gabaritCombine() {
+    static const Gabarit g = compiler(kCombine);
+    return g;
+}
+
+std::span<const FormatPropose> formatsProposes() {
+    return kProposes;
+}
+
+const FormatPropose* trouverFormatPropose(std::string_view texte) {
+    for (const FormatPropose& f : kProposes) {
+        if ((!f.nom.empty() && egauxSansCasse(texte, f.nom)) || egauxSansCasse(texte, f.libelle) ||
+            egauxSansCasse(texte, enUtf8(f.libelle))) {
+            return &f;
+        }
+    }
+    return nullptr;
+}
+
+FormatJournal::FormatJournal() : FormatJournal(std::make_shared<const Donnees>()) {}
+
+FormatJournal::FormatJournal(std::shared_ptr<const Donnees> d) : donnees_(std::move(d)) {
+    if (donnees_->libelle.empty()) {
+        auto copie = std::make_shared<Donnees>(*donnees_);
+        for (const FormatPropose& f : kProposes) {
+            if (f.type == copie->type) copie->libelle = f.libelle;
+        }
+        donnees_ = std::move(copie);
+    }
+}
+
+TypeFormat FormatJournal::type() const {
+    return donnees_->type;
+}
+const std::string& FormatJournal::libelle() const {
+    return donnees_->libelle;
+}
+
+FormatJournal FormatJournal::propose(TypeFormat type) {
+    auto d = std::make_shared<Donnees>();
+    d->type = type;
+    switch (type) {
+        case TypeFormat::Defaut:
+        case TypeFormat::W3C:
+            break;
+        case TypeFormat::Commun:
+            d->gabarits.push_back(compiler("%h %l %u %t \"%r\" %>s %b"));
+            break;
+        case TypeFormat::HoteVirtuel:
+            d->gabarits.push_back(
+                compiler("%v:%p %h %l %u %t \"%r\" %>s %O \"%{Referer}i\" \"%{User-Agent}i\""));
+            d->gabarits.push_back(
+                compiler("%v %h %l %u %t \"%r\" %>s %O \"%{Referer}i\" \"%{User-Agent}i\""));
+            break;
+        case TypeFormat::NginxHote:
+            d->gabarits.push_back(
+                compiler("$host $remote_addr - $remote_user [$time_local] \"$request\" $status "
+                         "$body_bytes_sent \"$http_referer\" \"$http_user_agent\""));
+            break;
+        case TypeFormat::CombineSuivi:
+            d->gabarits.push_back(compiler(kCombine));
+            d->gabarits.back().suiteLibre = true;
+            break;
+        case TypeFormat::Json:
+            d->json = compilerCorrespondance(correspondanceJsonCourante());
+            break;
+        case TypeFormat::Automatique:
+        case TypeFormat::Personnalise:
+            throw ErreurKestrane("Format de journal : ce choix n'est pas un format");
+    }
+    return FormatJournal(std::move(d));
+}
+
+FormatJournal FormatJournal::depuisChaine(std::string_view chaine) {
+    auto d = std::make_shared<Donnees>();
+    d->type = TypeFormat::Personnalise;
+    d->gabarits.push_back(compiler(chaine));
+    std::string_view montre = chaine;
+    while (!montre.empty() && blanc(montre.front())) montre.remove_prefix(1);
+    while (!montre.empty() && blanc(montre.back())) montre.remove_suffix(1);
+    d->libelle = "Personnalis\xE9 : ";
+    d->libelle.append(montre);
+    return FormatJournal(std::move(d));
+}
+
+FormatJournal FormatJournal::json(CorrespondanceJson correspondance) {
+    auto d = std::make_shared<Donnees>();
+    d->type = TypeFormat::Json;
+    d->json = compilerCorrespondance(correspondance);
+    return FormatJournal(std::move(d));
+}
+
+std::optional<FormatJournal> resoudreFormat(std::string_view texte) {
+    if (const FormatPropose* f = trouverFormatPropose(texte)) {
+        if (f->type == TypeFormat::Automatique) return std::nullopt;
+        if (f->type == TypeFormat::Personnalise) leverFormatIncorrect("cha\xEEne attendue");
+        return FormatJournal::propose(f->type);
+    }
+    return FormatJournal::depuisChaine(texte);
+}
+
+}  // namespace kestrane
