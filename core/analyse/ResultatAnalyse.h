@@ -14,6 +14,7 @@
 
 #include "core/analyse/Complements.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 
@@ -41,6 +42,8 @@ struct ResultatAnalyse {
 
     // --- The Compléments figures, when the analysis was asked for them.
     std::optional<Complements> complements;
+    // Their audience (visitors, visits, referring sites, robots, countries...), set with them.
+    std::optional<Audience> audience;
 
     // The lines the tables count; the report's later recounts read the same ones.
     LignesAnalysees lignes() const {

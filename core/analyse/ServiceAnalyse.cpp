@@ -1,7 +1,9 @@
 #include "core/analyse/ServiceAnalyse.h"
 
+#include <utility>
 #include <vector>
 
+#include "core/catalogue/CatalogueAgents.h"
 #include "core/lecture/TableauLog.h"
 
 namespace kestrane {
@@ -29,11 +31,17 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     suivi.commencer();
 
     // The readers of the first pass: what the statistics pass counts, and what the Compléments
-    // count when asked for.
+    // and their audience count when asked for. The referrers are counted once, by the statistics
+    // pass: the audience makes its referring sites and searches from that table.
     ComptesJournal comptes;
     ComptesComplements comptesComplements;
+    ComptesAudience comptesAudience;
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
-    if (options.complements) lecteurs.push_back(&comptesComplements);
+    if (options.complements) {
+        comptesAudience.regler({robotsDuCatalogue(), options.basePays, false});
+        lecteurs.push_back(&comptesComplements);
+        lecteurs.push_back(&comptesAudience);
+    }
     LecteursEnSerie enSerie(lecteurs);
     // One reader is called directly: a call less per line.
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
@@ -55,9 +63,10 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     suivi.apresStatistiques();
 
     if (options.complements) {
-        calculerComplements(r, &comptesComplements, enFond);
+        calculerComplements(r, &comptesComplements, enFond, options.basePays, &comptesAudience);
     } else {
         r.complements.reset();
+        r.audience.reset();
     }
     return IssueAnalyse::terminee;
 }
@@ -68,7 +77,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     return analyserJournal(charge, options, resultat, sansSuivi);
 }
 
-void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const Execution& enFond) {
+void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const Execution& enFond,
+                         std::shared_ptr<const BasePays> basePays, ComptesAudience* audience) {
     const auto calculer = [&](const std::function<void()>& travail) {
         if (enFond) {
             enFond(travail);
@@ -77,21 +87,53 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
         }
     };
     ComptesComplements lus;
-    if (!comptes || !comptes->complet()) {
+    ComptesAudience audienceLue;
+    // Read again, the referrers are counted line by line: the report page may have put the
+    // statistics' referrer table in another order since.
+    const bool relire = !comptes || !comptes->complet() || !audience || !audience->complet();
+    if (relire) {
         comptes = &lus;
+        audience = &audienceLue;
+        audience->regler({robotsDuCatalogue(), std::move(basePays), true});
+        LecteursEnSerie deux({comptes, audience});
         TableauLog lecture;
         const ExamenLigne examen = r.enregistrements.souple() ? examinerLigne : nullptr;
-        calculer([&] { lecture.memoriser(r.journal, {}, comptes, examen); });
+        calculer([&] { lecture.memoriser(r.journal, {}, &deux, examen); });
     }
     Complements c;
-    calculer([&] { c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size())); });
+    Audience a;
+    calculer([&] {
+        c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
+        a = audience->resultat();
+        if (!relire) {
+            std::vector<std::pair<std::string_view, int64_t>> referents;
+            referents.reserve(r.tables.statPrecedent.size());
+            for (const rapportStat& p : r.tables.statPrecedent) {
+                referents.emplace_back(p.libelle, p.nombre);
+            }
+            compterReferents(a, referents);
+        }
+    });
     comptes->vider();
+    audience->vider();
     c.lignesLues = static_cast<int64_t>(r.lignesJournal);
     c.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
     if (r.enregistrements.souple()) {
         c.lignesIgnorees = static_cast<int64_t>(r.enregistrements.nbIgnorees());
     }
     r.complements = std::move(c);
+    r.audience = std::move(a);
+}
+
+ReconnaitreRobot robotsDuCatalogue() {
+    return [](std::string_view agent, std::string& nom) {
+        // The device list alone says whether it is a robot: far cheaper than every list.
+        const CatalogueAgents& catalogue = CatalogueAgents::partage();
+        if (!catalogue.estRobot(agent)) return false;
+        Designation d = catalogue.classerNavigateur(agent);
+        nom = d.famille == kFamilleAutre ? std::string() : std::move(d.famille);
+        return true;
+    };
 }
 
 }  // namespace kestrane

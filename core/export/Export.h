@@ -31,6 +31,9 @@ struct TableExportee {
     std::vector<bool> numeriques;
     int points = 0;
     std::vector<double> valeurs;  // the chart's values, one per leading row
+    // When set, what the page shows instead of the rows (Windows-1252). A table without a file
+    // name is in the page only.
+    std::string note;
 };
 
 struct DonneesRapport {
@@ -55,8 +58,13 @@ std::string titreRapport(const DonneesRapport& d);
 // The eight tables of an analysis as the report grids show them, with the leading entries their
 // charts take (`nbAdresses` for the addresses chart).
 std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& tables, int nbAdresses = 10);
-// The supplementary tables: status codes, files answered 404, files answered 5xx, days.
-std::vector<TableExportee> tablesComplements(const Complements& c);
+// The supplementary tables: status codes, files answered 404, files answered 5xx, days (with
+// their visitors and visits when `audience` is given), then the audience's tables.
+std::vector<TableExportee> tablesComplements(const Complements& c,
+                                             const Audience* audience = nullptr);
+// The audience's tables: its summary (in the page only), referring sites, searches, robots,
+// methods, protocols and countries (a note instead without a country database).
+std::vector<TableExportee> tablesAudience(const Audience& a);
 // What the report of an analysis shows: the lines counted, the period, the eight tables and,
 // when the analysis has them and `complements` asks for them, the supplementary tables. The
 // caller names the journal and dates the report.
