@@ -50,7 +50,8 @@ void ControleurAnalyse::analyser() {
             break;
     }
     const ResultatAnalyse& r = *resultat_;
-    if (r.complements) e_.complements->afficher(*r.complements);
+    if (r.complements)
+        e_.complements->afficher(*r.complements, r.audience ? &*r.audience : nullptr);
     jalon("statistics pass and grids");
     e_.rapport->oublierTriAdresses();
     e_.statistiques->alimenter();
@@ -68,9 +69,11 @@ void ControleurAnalyse::analyser() {
 }
 
 void ControleurAnalyse::afficherComplements() {
-    calculerComplements(*resultat_, nullptr,
-                        [this](const std::function<void()>& travail) { enFond(travail); });
-    e_.complements->afficher(*resultat_->complements);
+    calculerComplements(
+        *resultat_, nullptr, [this](const std::function<void()>& travail) { enFond(travail); },
+        e_.options().basePays);
+    e_.complements->afficher(*resultat_->complements,
+                             resultat_->audience ? &*resultat_->audience : nullptr);
 }
 
 void ControleurAnalyse::oublierEnregistrements() {

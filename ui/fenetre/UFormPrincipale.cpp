@@ -20,6 +20,7 @@
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/BaseGeolocalisation.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
@@ -89,6 +90,16 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
         menuOutils, this, [this](const std::function<void()>& c) { executer(c); },
         [this]() -> const Journal& { return journal_; },
         [this] { return optionLignes_->active(); });
+    // A database chosen while the Compléments are shown counts their countries at once.
+    baseGeolocalisation_ = new ChoixBaseGeolocalisation(
+        menuOutils, this, dialogBaseGeolocalisation,
+        [this](const std::function<void()>& c) { executer(c); },
+        [this] {
+            if (complementsActifs() && PageControl1->isTabVisible(1)) {
+                controleur_->afficherComplements();
+            }
+        },
+        [this](const QString& m) { boites.erreur(this, avecPointFinal(m)); });
     creerExportRapport();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerControleurAnalyse();
@@ -327,6 +338,7 @@ void TForm1::creerControleurAnalyse() {
         o.ignorerNonConformes = optionLignes_->active();
         o.periode = choixPeriode_->periode();
         o.complements = complementsActifs();
+        if (o.complements) o.basePays = baseGeolocalisation_->base();
         o.largeurTranches = pageRapport->largeurTranches();
         return o;
     };

@@ -30,6 +30,7 @@ class QWidget;
 namespace kestrane {
 
 class BarreDeStatut;
+class ChoixBaseGeolocalisation;
 class ChoixPeriode;
 class ControleurAnalyse;
 class FichiersRecents;
@@ -83,6 +84,7 @@ class TForm1 : public QMainWindow {
     DialogueFichier dialogOuvrir{DialogueFichier::Sorte::ouvrir};
     DialogueFichier dialogEnregistrer{DialogueFichier::Sorte::enregistrer};
     DialogueFichier dialogExporterRapport{DialogueFichier::Sorte::enregistrer};
+    DialogueFichier dialogBaseGeolocalisation{DialogueFichier::Sorte::ouvrir};
     BoitesMessages boites;
 
   protected:
@@ -153,6 +155,7 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<BarreDeStatut> statut_;
     std::unique_ptr<ControleurAnalyse> controleur_;
     ChoixPeriode* choixPeriode_ = nullptr;
+    ChoixBaseGeolocalisation* baseGeolocalisation_ = nullptr;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
     bool quitte_ = false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/analyse/Complements.h"
+#include "core/audience/Audience.h"
 
 class QChartView;
 class QLabel;
@@ -23,6 +24,7 @@ class QTableView;
 namespace kestrane {
 
 class ModeleComplements;
+class TablesAudience;
 
 // One grid of the page with its search field above it.
 class TableauComplements : public QWidget {
@@ -67,7 +69,9 @@ class PageComplements : public QWidget {
   public:
     explicit PageComplements(QWidget* parent = nullptr);
 
-    void afficher(const Complements& c);
+    // With the audience of the same lines: its summary lines, the visitors and visits of each
+    // day, its own sub-pages (hidden without it).
+    void afficher(const Complements& c, const Audience* audience = nullptr);
 
     // The summary's lines as shown: "Requêtes : 1 234".
     QStringList resume() const;
@@ -78,10 +82,10 @@ class PageComplements : public QWidget {
     QString bulleJour(int k) const;
 
   private:
-    void afficherResume(const Complements& c);
+    void afficherResume(const Complements& c, const Audience* audience);
     void afficherCodes(const Complements& c);
     void afficherFichiers(const Complements& c);
-    void afficherJours(const Complements& c);
+    void afficherJours(const Complements& c, const Audience* audience);
     TableauComplements* tableauCourant() const;
 
     QTabWidget* onglets_;
@@ -92,6 +96,7 @@ class PageComplements : public QWidget {
     QPieSeries* camembert_ = nullptr;
     QStringList bullesClasses_;
     std::vector<CompteJour> joursAffiches_;
+    TablesAudience* audience_;
 };
 
 }  // namespace kestrane
