@@ -1,20 +1,56 @@
 // bench_complements [lines] [--runs N]: the statistics pass (first pass + calculerTables) with the
 // supplementary counts of the "Compléments" page and without them, on the synthetic journal of
 // `lines` lines (1,000,000 by default). The two variants run in turns, so that a change of the
-// machine's load weighs on both alike.
+// machine's load weighs on both alike. Then the whole analysis service (analyserJournal) without
+// the page and with it and its audience, countries from a database of 60,000 networks written
+// here: the last line reads sans_s= avec_s= ratio= (medians, elapsed).
 
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
 #include <thread>
 
 #include "bench/Mesures.h"
 #include "core/analyse/Complements.h"
+#include "core/analyse/ServiceAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
+#include "tests/core/audience/EcrivainMmdb.h"
 
 using namespace kestrane;
+
+namespace {
+
+// Countries of networks drawn over the whole IPv4 space, as a country database has them.
+std::string ecrireBasePays() {
+    const auto dossier = std::filesystem::path(KESTRANE_RACINE) / "bench" / "data";
+    std::filesystem::create_directories(dossier);
+    const std::string chemin = (dossier / "pays-service.mmdb").string();
+    test::EcrivainMmdb e;
+    uint64_t alea = 7;
+    const auto tirer = [&alea](uint64_t n) {
+        alea = alea * 6364136223846793005ull + 1442695040888963407ull;
+        return (alea >> 33) % n;
+    };
+    for (int k = 0; k < 60000; ++k) {
+        const int longueur = 12 + static_cast<int>(tirer(13));
+        const uint64_t a = tirer(1ull << 32) >> (32 - longueur) << (32 - longueur);
+        const std::string code = {static_cast<char>('A' + tirer(26)),
+                                  static_cast<char>('A' + tirer(26))};
+        e.ajouter(std::to_string(a >> 24) + "." + std::to_string(a >> 16 & 255) + "." +
+                      std::to_string(a >> 8 & 255) + "." + std::to_string(a & 255) + "/" +
+                      std::to_string(longueur),
+                  test::paysMmdb(code, {{"fr", "Pays " + code}}));
+    }
+    e.ecrire(chemin);
+    return chemin;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     long lignesDemandees = 1'000'000;
@@ -93,7 +129,27 @@ int main(int argc, char** argv) {
         std::printf("check: %lld requests, %zu status codes, %zu days, %zu files answered 404\n",
                     static_cast<long long>(resultat.requetes), resultat.codes.size(),
                     resultat.jours.size(), resultat.introuvables.size());
+
+        // The whole analysis as the window and the command line run it, in turns.
+        OptionsAnalyse sansPage, avecPage;
+        avecPage.complements = true;
+        avecPage.basePays = std::make_shared<const BasePays>(ecrireBasePays());
+        Mesure serviceSans, serviceAvec;
+        ResultatAnalyse r;
+        for (long k = 0; k < runs; ++k) {
+            for (int v = 0; v < 2; ++v) {
+                const bool avecLaPage = (k + v) % 2 == 1;
+                r = ResultatAnalyse();
+                (avecLaPage ? serviceAvec : serviceSans).secondes.push_back(chronometrer([&] {
+                    analyserJournal(journal, avecLaPage ? avecPage : sansPage, r);
+                }));
+            }
+        }
+        afficher("analysis service, page off", serviceSans);
+        afficher("analysis service, page + audience", serviceAvec);
         std::printf("load average: %s\n", chargeMachine().c_str());
+        std::printf("sans_s=%.4f avec_s=%.4f ratio=%.3f\n", serviceSans.mediane(),
+                    serviceAvec.mediane(), serviceAvec.mediane() / serviceSans.mediane());
         return resultat.requetes == static_cast<int64_t>(journal.nbLignes()) ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_complements: %s\n", e.what());

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "cli/Sorties.h"
 #include "core/analyse/AnalyseFlux.h"
 #include "core/analyse/ServiceAnalyse.h"
+#include "core/audience/BasePays.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
 #include "core/journal/Chemins.h"
@@ -52,6 +54,9 @@ const char* const kOptions =
     "                           lit les journaux dans ce format : combine (par d\u00e9faut),\n"
     "                           auto, commun, vhost, nginx-hote, combine-plus, w3c, json,\n"
     "                           ou une cha\u00eene LogFormat d'Apache ou log_format de nginx\n"
+    "  --geoip FICHIER          base des pays des compl\u00e9ments (MaxMind DB, .mmdb) ;\n"
+    "                           par d\u00e9faut la premi\u00e8re *ountry*.mmdb de\n"
+    "                           /usr/share/GeoIP ou de /var/lib/GeoIP\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
@@ -130,7 +135,7 @@ std::string nomSansDossier(const std::string& chemin) {
 }
 
 struct Arguments {
-    std::string rapport, csv;
+    std::string rapport, csv, geoip;
     std::vector<std::string> journaux;
     // The report to share is readable unless --resultats-bruts asks for the raw tables.
     OptionsAnalyse analyse = [] {
@@ -164,6 +169,20 @@ class ErreurAnalyse : public ErreurKestrane {
     std::string fichier_;
     bool clientNonPointe_;
 };
+
+// An error's message in UTF-8: the path a file error names between its two parts is the
+// system's, as the user typed it.
+std::string messageUtf8(const ErreurKestrane& e) {
+    const std::string& m = e.message();
+    if (const auto* f = dynamic_cast<const ErreurFichier*>(&e)) {
+        const std::size_t n = f->debut().size();
+        if (m.compare(0, n, f->debut()) == 0) return utf8Depuis1252(f->debut()) + m.substr(n);
+    }
+    if (const auto* b = dynamic_cast<const ErreurBasePays*>(&e)) {
+        return '"' + b->chemin() + '"' + utf8Depuis1252(kBaseIllisible);
+    }
+    return utf8Depuis1252(m);
+}
 
 // The first line (from 0) of the journal whose record the tables cannot count: the tallies report
 // no line of their own, so the lines are read again to find the one to blame.
@@ -408,6 +427,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             a.analyse.largeurTranches = largeur;
         } else if (arg == "--resultats-bruts") {
             a.analyse.resultatsLisibles = false;
+        } else if (arg == "--geoip") {
+            if (!valeur(a.geoip)) return echec("l'option --geoip demande un nom de fichier");
         } else if (arg == "--periode") {
             std::string texte;
             if (!valeur(texte)) return echec("l'option --periode demande une p\u00e9riode");
@@ -453,11 +474,23 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         erreurs << '\n';
     }
 
+    // The countries of the ComplÃ©ments: a database that does not open is told, and the
+    // analysis goes on without them.
+    if (a.analyse.complements) {
+        const std::string base = a.geoip.empty() ? chercherBasePays() : a.geoip;
+        try {
+            if (!base.empty()) a.analyse.basePays = std::make_shared<const BasePays>(base);
+        } catch (const ErreurKestrane& e) {
+            echec(messageUtf8(e));
+        }
+    }
+
     const auto debut = std::chrono::steady_clock::now();
     try {
         const Sorties sorties{a.rapport, a.csv};
         verifierSorties(sorties, a.journaux);
-        const Analyse analyse = a.entiere
+        // The Compléments' audience is counted on the journals loaded whole.
+        const Analyse analyse = a.entiere || a.analyse.complements
                                     ? analyser(a.journaux, a.analyse)
                                     : analyserEnFlux(a.journaux, a.analyse,
                                                      a.progression ? &erreurs : nullptr, moi.nom);
@@ -511,12 +544,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         }
         return 1;
     } catch (const ErreurFichier& e) {
-        // The path between the two parts and the description are the system's (UTF-8), as the
-        // user typed it.
-        const std::string& m = e.message();
-        const std::size_t n = e.debut().size();
-        if (m.compare(0, n, e.debut()) == 0) return echec(utf8Depuis1252(e.debut()) + m.substr(n));
-        return echec(utf8Depuis1252(m));
+        return echec(messageUtf8(e));
     } catch (const RefusSortie& e) {
         return echec(e.what());
     } catch (const ErreurKestrane& e) {

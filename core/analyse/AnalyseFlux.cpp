@@ -279,6 +279,8 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     } else {
         r.complements.reset();
     }
+    // The audience's visits cannot be folded block by block: a stream counts none.
+    r.audience.reset();
     return IssueAnalyse::terminee;
 }
 

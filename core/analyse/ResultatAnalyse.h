@@ -16,6 +16,7 @@
 #include "core/analyse/Complements.h"
 #include "core/analyse/Lisibles.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 
@@ -47,6 +48,8 @@ struct ResultatAnalyse {
 
     // --- The Compléments figures, when the analysis was asked for them.
     std::optional<Complements> complements;
+    // Their audience (visitors, visits, referring sites, robots, countries...), set with them.
+    std::optional<Audience> audience;
 
     // --- In a format other than the default: virtual hosts and response times.
     TablesEnPlus enPlus;

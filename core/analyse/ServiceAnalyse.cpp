@@ -1,7 +1,9 @@
 #include "core/analyse/ServiceAnalyse.h"
 
+#include <utility>
 #include <vector>
 
+#include "core/catalogue/CatalogueAgents.h"
 #include "core/lecture/TableauLog.h"
 
 namespace kestrane {
@@ -35,12 +37,18 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     suivi.commencer();
 
     // The readers of the first pass: what the statistics pass counts, and what the Compléments
-    // count when asked for.
+    // and their audience count when asked for. The referrers are counted once, by the statistics
+    // pass: the audience makes its referring sites and searches from that table.
     ComptesJournal comptes;
     ComptesComplements comptesComplements;
     ComptesLisibles comptesLisibles;
+    ComptesAudience comptesAudience;
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
-    if (options.complements) lecteurs.push_back(&comptesComplements);
+    if (options.complements) {
+        comptesAudience.regler({robotsDuCatalogue(), options.basePays, false});
+        lecteurs.push_back(&comptesComplements);
+        lecteurs.push_back(&comptesAudience);
+    }
     if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
     ComptesEnPlus comptesEnPlus;
     if (formatLu) lecteurs.push_back(&comptesEnPlus);
@@ -76,6 +84,14 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
         throw;
     }
     r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+    // Before the readable tables are reordered: the referring sites group the referrer table in
+    // its order of first appearance.
+    if (options.complements) {
+        calculerComplements(r, &comptesComplements, enFond, options.basePays, &comptesAudience);
+    } else {
+        r.complements.reset();
+        r.audience.reset();
+    }
     r.lisibles = ResultatsLisibles{};
     if (options.resultatsLisibles) {
         enFond([&] {
@@ -89,11 +105,6 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     }
     suivi.apresStatistiques();
 
-    if (options.complements) {
-        calculerComplements(r, &comptesComplements, enFond);
-    } else {
-        r.complements.reset();
-    }
     return IssueAnalyse::terminee;
 }
 
@@ -103,7 +114,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     return analyserJournal(charge, options, resultat, sansSuivi);
 }
 
-void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const Execution& enFond) {
+void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const Execution& enFond,
+                         std::shared_ptr<const BasePays> basePays, ComptesAudience* audience) {
     const auto calculer = [&](const std::function<void()>& travail) {
         if (enFond) {
             enFond(travail);
@@ -112,23 +124,55 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
         }
     };
     ComptesComplements lus;
+    ComptesAudience audienceLue;
     // Lives until the figures are made: in another format, the counts' keys may be its texts.
     TableauLog lecture;
-    if (!comptes || !comptes->complet()) {
+    // Read again, the referrers are counted line by line: the report page may have put the
+    // statistics' referrer table in another order since.
+    const bool relire = !comptes || !comptes->complet() || !audience || !audience->complet();
+    if (relire) {
         comptes = &lus;
+        audience = &audienceLue;
+        audience->regler({robotsDuCatalogue(), std::move(basePays), true});
+        LecteursEnSerie deux({comptes, audience});
         const ExamenLigne examen = r.enregistrements.souple() ? examinerLigne : nullptr;
         const FormatJournal format = r.enregistrements.format();
-        calculer([&] { lecture.memoriser(r.journal, {}, comptes, examen, &format); });
+        calculer([&] { lecture.memoriser(r.journal, {}, &deux, examen, &format); });
     }
     Complements c;
-    calculer([&] { c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size())); });
+    Audience a;
+    calculer([&] {
+        c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
+        a = audience->resultat();
+        if (!relire) {
+            std::vector<std::pair<std::string_view, int64_t>> referents;
+            referents.reserve(r.tables.statPrecedent.size());
+            for (const rapportStat& p : r.tables.statPrecedent) {
+                referents.emplace_back(p.libelle, p.nombre);
+            }
+            compterReferents(a, referents);
+        }
+    });
     comptes->vider();
+    audience->vider();
     c.lignesLues = static_cast<int64_t>(r.lignesJournal);
     c.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
     if (r.enregistrements.souple()) {
         c.lignesIgnorees = static_cast<int64_t>(r.enregistrements.nbIgnorees());
     }
     r.complements = std::move(c);
+    r.audience = std::move(a);
+}
+
+ReconnaitreRobot robotsDuCatalogue() {
+    return [](std::string_view agent, std::string& nom) {
+        // The device list alone says whether it is a robot: far cheaper than every list.
+        const CatalogueAgents& catalogue = CatalogueAgents::partage();
+        if (!catalogue.estRobot(agent)) return false;
+        Designation d = catalogue.classerNavigateur(agent);
+        nom = d.famille == kFamilleAutre ? std::string() : std::move(d.famille);
+        return true;
+    };
 }
 
 }  // namespace kestrane

@@ -11,10 +11,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 
 #include "core/analyse/Complements.h"
 #include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
 
 namespace kestrane {
@@ -23,6 +25,9 @@ struct OptionsAnalyse {
     bool ignorerNonConformes = false;
     PeriodeAnalyse periode;  // inactive: the whole journal
     bool complements = false;
+    // With the Compléments, the audience's countries come from this database; null: no
+    // countries.
+    std::shared_ptr<const BasePays> basePays;
     int largeurTranches = 1;         // the hourly slices' width, in hours
     bool resultatsLisibles = false;  // the tables as Lisibles.h makes them
     FormatJournal format;            // the lines' format: the default reads them as always
@@ -66,10 +71,19 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
 IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
                              ResultatAnalyse& resultat);
 
-// The Compléments figures of the analysis in `resultat`, into resultat.complements: from
-// `comptes` when they counted its first pass, otherwise from a reading of its lines made for the
-// purpose (the same lines: skipped by the first pass, skipped again). `enFond` as above.
+// The Compléments figures of the analysis in `resultat`, into resultat.complements, and its
+// audience (countries from `basePays`) into resultat.audience: from `comptes` and `audience`
+// when both counted its first pass, otherwise from one reading of its lines made for the purpose
+// (the same lines: skipped by the first pass, skipped again). `audience` counted the first pass
+// without the referrers (referentsParLigne false): they come from the statistics' referrer
+// table, still in its first order. `enFond` as above.
 void calculerComplements(ResultatAnalyse& resultat, ComptesComplements* comptes = nullptr,
-                         const Execution& enFond = {});
+                         const Execution& enFond = {},
+                         std::shared_ptr<const BasePays> basePays = nullptr,
+                         ComptesAudience* audience = nullptr);
+
+// The robots as the user-agent catalogue knows them (its "Spider" devices), named by their
+// family ("Googlebot"); the audience's own rule names the others.
+ReconnaitreRobot robotsDuCatalogue();
 
 }  // namespace kestrane

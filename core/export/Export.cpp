@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/export/TablesAudience.h"
 #include "core/journal/Erreur.h"
 
 namespace kestrane {
@@ -227,14 +228,16 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
         d.sommaire.jours = static_cast<int64_t>(r.lisibles.heures.jours);
     }
     if (complements && r.complements) {
-        for (auto& t : tablesComplements(*r.complements)) d.tables.push_back(std::move(t));
+        const Audience* audience = r.audience ? &*r.audience : nullptr;
+        for (auto& t : tablesComplements(*r.complements, audience))
+            d.tables.push_back(std::move(t));
     }
     d.format = texteFormat(r);
     for (auto& t : tablesEnPlus(r.enPlus)) d.tables.push_back(std::move(t));
     return d;
 }
 
-std::vector<TableExportee> tablesComplements(const Complements& c) {
+std::vector<TableExportee> tablesComplements(const Complements& c, const Audience* audience) {
     std::vector<TableExportee> r;
     TableExportee codes;
     codes.titre = "Codes de retour";
@@ -273,7 +276,11 @@ std::vector<TableExportee> tablesComplements(const Complements& c) {
         jours.lignes.push_back({"Requ\xEAtes sans date lisible", decimal(c.datesIllisibles),
                                 decimal(c.octetsSansDate)});
     }
+    if (audience) ajouterVisiteursParJour(jours, c, *audience);
     r.push_back(std::move(jours));
+    if (audience) {
+        for (auto& t : tablesAudience(*audience)) r.push_back(std::move(t));
+    }
     return r;
 }
 
@@ -351,6 +358,11 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
         const TableExportee& t = d.tables[k];
         s = "<section id=\"table-" + std::to_string(k + 1) + "\"><h2>" +
             echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
+        if (!t.note.empty()) {
+            s += "<p class=\"note\">" + echapperHtml(utf8Depuis1252(t.note)) + "</p>\n</section>\n";
+            ecrire(s);
+            continue;
+        }
         grapheSvg(t, s, d.sommaire.present);
         const std::size_t visibles = std::min(t.lignes.size(), kLignesVisibles);
         tableHtml(t.lignes, 0, visibles, t, s);
@@ -407,6 +419,8 @@ std::vector<std::string> nomsTablesCsv() {
             "provenances.csv",        "fichiers-charges.csv", "taux-chargement.csv",
             "tranches-horaires.csv",  "requetes.csv",         "codes-retour.csv",
             "pages-introuvables.csv", "erreurs-serveur.csv",  "jours.csv",
+            "sites-referents.csv",    "recherches.csv",       "robots.csv",
+            "methodes.csv",           "protocoles.csv",       "pays.csv",
             "hotes-virtuels.csv",     "temps-reponse.csv"};
 }
 
@@ -420,10 +434,11 @@ std::unique_ptr<SortiePreparee> preparerTablesCsv(
     const std::function<void(std::size_t, std::size_t)>& progression, bool enPlace) {
     std::vector<FichierDuDossier> fichiers;
     for (const TableExportee& t : d.tables) {
+        if (t.fichier.empty()) continue;  // in the page only
         fichiers.push_back({t.fichier, [&t](const Ecrivain& e) { produireCsv(t, e); }});
     }
     std::function<void(std::size_t)> suivre;
-    if (progression) suivre = [&](std::size_t k) { progression(k, d.tables.size()); };
+    if (progression) suivre = [&](std::size_t k) { progression(k, fichiers.size()); };
     return preparerDossier(dossier, fichiers, nomsTablesCsv(), suivre, enPlace);
 }
 

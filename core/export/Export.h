@@ -31,6 +31,9 @@ struct TableExportee {
     std::vector<bool> numeriques;
     int points = 0;
     std::vector<double> valeurs;  // the chart's values, one per leading row
+    // When set, what the page shows instead of the rows (Windows-1252). A table without a file
+    // name is in the page only.
+    std::string note;
 };
 
 struct DonneesRapport {
@@ -65,10 +68,15 @@ std::string titreRapport(const DonneesRapport& d);
 // `lisibles`: bytes in units and the average day in tenths, as readable results write them.
 std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& tables, int nbAdresses = 10,
                                             bool lisibles = false);
-// The supplementary tables: status codes, files answered 404, files answered 5xx, days.
-std::vector<TableExportee> tablesComplements(const Complements& c);
-// The tables of the fields beyond the combined format: "Hôtes virtuels" and "Temps de réponse",
-// each when the analysis has it (ExportFormat.cpp).
+// The supplementary tables: status codes, files answered 404, files answered 5xx, days (with
+// their visitors and visits when `audience` is given), then the audience's tables.
+std::vector<TableExportee> tablesComplements(const Complements& c,
+                                             const Audience* audience = nullptr);
+// The audience's tables: its summary (in the page only), referring sites, searches, robots,
+// methods, protocols and countries (a note instead without a country database).
+std::vector<TableExportee> tablesAudience(const Audience& a);
+// The tables of the fields beyond the combined format: "Hôtes virtuels" and "Temps de
+// réponse", each when the analysis has it (ExportFormat.cpp).
 std::vector<TableExportee> tablesEnPlus(const TablesEnPlus& t);
 // "Format du journal : Commun (détecté)"; empty for the default format read as always.
 std::string texteFormat(const ResultatAnalyse& r);

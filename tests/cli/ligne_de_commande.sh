@@ -132,7 +132,19 @@ grep -q '^www.exemple.fr;5000;' "$T/sortie-ok/fmt/hotes-virtuels.csv" || { echo 
 # Without --format, the same lines stop at the first one, as always.
 verifier format_defaut 1 "ligne 1 :" -- --rapport "$T/sortie-ok/fmt2.html" "$T/nginx.log"
 verifier jours 0 "3 lignes analysées" -- --complements --csv "$T/sortie-ok/jours" "$T/heures.log"
-tr -d '\r' <"$T/sortie-ok/jours/jours.csv" | grep -c -e '^17/05/2015;1;10$' -e '^18/05/2015;1;10$' -e '^Requêtes sans date lisible;1;10$' | grep -qx 3 || { echo "ECHEC jours.csv"; cat "$T/sortie-ok/jours/jours.csv"; echecs=$((echecs + 1)); }
+# Visitors and visits beside each day: none for a time or a day that does not read.
+tr -d '\r' <"$T/sortie-ok/jours/jours.csv" | grep -c -e '^17/05/2015;1;10;1;1$' -e '^18/05/2015;1;10;0;0$' -e '^Requêtes sans date lisible;1;10;0;0$' | grep -qx 3 || { echo "ECHEC jours.csv"; cat "$T/sortie-ok/jours/jours.csv"; echecs=$((echecs + 1)); }
+# The audience's tables; the countries only with a database: a file that is none is told, and
+# the analysis goes on without them.
+for t in sites-referents recherches robots methodes protocoles; do
+    [ -f "$T/sortie-ok/jours/$t.csv" ] || echec "$t.csv absent"
+done
+verifier geoip_illisible 0 "3 lignes analysées" -- --complements --geoip "$T/autre.log" --csv "$T/sortie-ok/geo" "$T/heures.log"
+grep -qxF "$NOM : \"$T/autre.log\" n'est pas une base de géolocalisation lisible" "$T/erreurs" || { echec "message d'une base illisible"; cat "$T/erreurs"; }
+[ -e "$T/sortie-ok/geo/pays.csv" ] && echec "des pays sans base"
+verifier geoip_absente 0 "3 lignes analysées" -- --complements --geoip "$T/absent.mmdb" --csv "$T/sortie-ok/geo" "$T/heures.log"
+grep -qF "$NOM : Impossible d'ouvrir le fichier \"$T/absent.mmdb\"" "$T/erreurs" || { echec "message d'une base absente"; cat "$T/erreurs"; }
+verifier geoip_sans_fichier 1 "l'option --geoip demande un nom de fichier" -- --complements --csv "$T/sortie-ok/geo" "$T/heures.log" --geoip
 verifier deux_journaux 0 "lignes analysées" -- --rapport "$T/sortie-ok/deux.html" "$T/acces.log" "$T/gros.log"
 grep -qF "<h1>Rapport d&#39;analyse de 2 journaux : gros.log, acces.log</h1>" "$T/sortie-ok/deux.html" || { echo "ECHEC titre de deux journaux"; echecs=$((echecs + 1)); }
 verifier dossier_lecture_seule 1 "Impossible de créer le fichier \"$T/lecture-seule/rapport.html\"" -- --rapport "$T/lecture-seule/rapport.html" "$T/acces.log"

@@ -40,6 +40,10 @@ masquer() {  # the parts of an output that change from run to run
 # name | options | journal | files expected (a folder of tests/cli/attendus)
 while IFS='|' read -r nom options journal dossier; do
     essai=$T/essai-$nom
+    # A country database found in the usual folders would add its countries.
+    if [ "$nom" = complements ] && ls /usr/share/GeoIP/*ountry*.mmdb /var/lib/GeoIP/*ountry*.mmdb > /dev/null 2>&1; then
+        echo "($nom sauté : une base de géolocalisation est installée)"; continue
+    fi
     mkdir -p "$essai"
     arguments=()
     for o in $options; do

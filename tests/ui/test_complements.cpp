@@ -179,7 +179,12 @@ void TestComplements::contenuDeLaPage() {
         (QStringList{"Lignes lues : 10", "Lignes analys\u00e9es : 10",
                      "Adresses clientes distinctes : 4", "Requ\u00eates : 10",
                      "Octets envoy\u00e9s : 1,00 Mo", "Premi\u00e8re date : 31/01/2026 23:59:58",
-                     "Derni\u00e8re date : 02/02/2026 14:00:00", "Nombre de jours : 3"}));
+                     "Derni\u00e8re date : 02/02/2026 14:00:00", "Nombre de jours : 3",
+                     // The audience: one visit per request, all more than 30 minutes apart.
+                     "Visiteurs uniques : 5", "Visites : 10",
+                     "Dur\u00e9e moyenne d'une visite : 0 s", "Requ\u00eates par visite : 1,0",
+                     "Requ\u00eates de robots : 0 (0,0 %)",
+                     "Octets envoy\u00e9s aux robots : 0 octets"}));
     QCOMPARE(
         lignes(*tableau(w, "tableauComplementsCodes")),
         (QStringList{"000|1|0 octets|10,0 %", "200|3|1,00 Mo|30,0 %", "304|1|0 octets|10,0 %",
@@ -188,8 +193,8 @@ void TestComplements::contenuDeLaPage() {
              (QStringList{"/absent.html|2", "/vieux.php|1"}));
     QCOMPARE(lignes(*tableau(w, "tableauComplementsErreurs")), (QStringList{"/cgi|1"}));
     QCOMPARE(lignes(*tableau(w, "tableauComplementsJours")),
-             (QStringList{"31/01/2026|2|1 010 octets", "01/02/2026|0|0 octets",
-                          "02/02/2026|8|1,00 Mo"}));
+             (QStringList{"31/01/2026|2|1 010 octets|2|2", "01/02/2026|0|0 octets|0|0",
+                          "02/02/2026|8|1,00 Mo|3|8"}));
 
     // The pie: one slice per class present, in its colour, largest classes first.
     auto* vue = controle<QChartView>(w, "grapheComplementsCodes");
@@ -206,9 +211,9 @@ void TestComplements::contenuDeLaPage() {
     QCOMPARE(page->bulleClasse(2), QStringLiteral("4xx : 3 requ\u00eates (30,0 %)"));
     QCOMPARE(page->bulleJour(1), QStringLiteral("01/02/2026 : 0 requ\u00eate, 0 octets"));
 
-    // The day chart: two series on two value axes, a point per day.
+    // The day chart: requests, bytes and visitors on two value axes, a point per day.
     auto* jours = controle<QChartView>(w, "grapheComplementsJours");
-    QCOMPARE(jours->chart()->series().size(), 2);
+    QCOMPARE(jours->chart()->series().size(), 3);
     for (QAbstractSeries* s : jours->chart()->series()) {
         QCOMPARE(static_cast<QXYSeries*>(s)->count(), 3);
         QCOMPARE(s->attachedAxes().size(), 2);
@@ -403,7 +408,7 @@ void TestComplements::periodeAuMilieuDUnJour() {
                           "Lignes analys\u00e9es : 5"}));
     QVERIFY(page->resume().contains(QStringLiteral("Requ\u00eates : 5")));
     QCOMPARE(lignes(*tableau(w, "tableauComplementsJours")),
-             (QStringList{"02/02/2026|5|5 octets"}));
+             (QStringList{"02/02/2026|5|5 octets|2|5"}));
 
     // Back to the whole journal: everything as before the period.
     choisirPeriode(w);
@@ -435,7 +440,7 @@ void TestComplements::periodeEtLignesIgnorees() {
     QVERIFY(page->resume().contains(QStringLiteral("Requ\u00eates : 6")));
     QVERIFY(page->resume().contains(QStringLiteral("Adresses clientes distinctes : 3")));
     QCOMPARE(lignes(*tableau(w, "tableauComplementsJours")),
-             (QStringList{"02/02/2026|6|12 octets"}));
+             (QStringList{"02/02/2026|6|12 octets|3|6"}));
 
     // Without a period the unreadable line is skipped, and the summary says so.
     choisirPeriode(w);
@@ -481,7 +486,7 @@ void TestComplements::debordementEtHeuresIllisibles() {
     analyser(w);
     QCOMPARE(w.boites.erreurs.size(), 1);
     QCOMPARE(lignes(*tableau(w, "tableauComplementsJours")),
-             (QStringList{"17/05/2015|1|1 octet", "18/05/2015|2|5 octets"}));
+             (QStringList{"17/05/2015|1|1 octet|1|1", "18/05/2015|2|5 octets|0|0"}));
 }
 
 KESTRANE_TEST_UI(TestComplements);

@@ -253,7 +253,8 @@ void TestExportRapport::complementsSelonLaPage() {
     QFile fichier(chemin);
     QVERIFY(fichier.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(fichier.readAll());
-    QCOMPARE(html.count(QStringLiteral("<section ")), page ? 12 : 8);
+    // With the page: its four tables and the audience's seven.
+    QCOMPARE(html.count(QStringLiteral("<section ")), page ? 19 : 8);
     if (!page) return;
     // The status codes in the page's order, their counts as numbers.
     const QAbstractItemModel* codes =
@@ -264,6 +265,16 @@ void TestExportRapport::complementsSelonLaPage() {
         QCOMPARE(lignes[l + 1][0], codes->index(l, 0).data().toString());
         QCOMPARE(lignes[l + 1][1], codes->index(l, 1).data().toString().remove(
                                        QRegularExpression(QStringLiteral("\\s"))));
+    }
+    // The referring sites as their grid shows them.
+    const QAbstractItemModel* sites =
+        controle<QTableView>(f.form, "tableauComplementsSites")->model();
+    const Lignes lignesSites = lignesDuHtml(html, 14);
+    QCOMPARE(lignesSites.size(), sites->rowCount() + 1);
+    for (int l = 0; l < sites->rowCount(); ++l) {
+        QCOMPARE(lignesSites[l + 1][0], sites->index(l, 0).data().toString());
+        QCOMPARE(lignesSites[l + 1][1], sites->index(l, 1).data().toString().remove(
+                                            QRegularExpression(QStringLiteral("\\s"))));
     }
 }
 

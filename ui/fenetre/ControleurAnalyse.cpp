@@ -87,7 +87,7 @@ void ControleurAnalyse::analyser() {
     }
     const ResultatAnalyse& r = *resultat_;
     if (r.complements) {
-        e_.complements->afficher(*r.complements);
+        e_.complements->afficher(*r.complements, r.audience ? &*r.audience : nullptr);
         e_.complements->afficherEnPlus(r.enPlus);
     }
     jalon("statistics pass and grids");
@@ -113,9 +113,11 @@ void ControleurAnalyse::analyser() {
 }
 
 void ControleurAnalyse::afficherComplements() {
-    calculerComplements(*resultat_, nullptr,
-                        [this](const std::function<void()>& travail) { enFond(travail); });
-    e_.complements->afficher(*resultat_->complements);
+    calculerComplements(
+        *resultat_, nullptr, [this](const std::function<void()>& travail) { enFond(travail); },
+        e_.options().basePays);
+    e_.complements->afficher(*resultat_->complements,
+                             resultat_->audience ? &*resultat_->audience : nullptr);
     e_.complements->afficherEnPlus(resultat_->enPlus);
 }
 

@@ -24,6 +24,7 @@
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/Annulation.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/BaseGeolocalisation.h"
 #include "ui/fenetre/ChoixFormat.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
@@ -115,6 +116,16 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
         choixFormat_->appliquer(o);
         return o.formatAutomatique ? formatDetecte(journal_) : o.format;
     });
+    // A database chosen while the Compléments are shown counts their countries at once.
+    baseGeolocalisation_ = new ChoixBaseGeolocalisation(
+        menuOutils, this, dialogBaseGeolocalisation,
+        [this](const std::function<void()>& c) { executer(c); },
+        [this] {
+            if (complementsActifs() && PageControl1->isTabVisible(1)) {
+                controleur_->afficherComplements();
+            }
+        },
+        [this](const QString& m) { boites.erreur(this, avecPointFinal(m)); });
     creerExportRapport();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerControleurAnalyse();
@@ -379,6 +390,7 @@ void TForm1::creerControleurAnalyse() {
         o.ignorerNonConformes = optionLignes_->active();
         o.periode = choixPeriode_->periode();
         o.complements = complementsActifs();
+        if (o.complements) o.basePays = baseGeolocalisation_->base();
         o.largeurTranches = pageRapport->largeurTranches();
         o.resultatsLisibles = menuResultatsLisibles->isChecked();
         choixFormat_->appliquer(o);

@@ -35,6 +35,7 @@ class Annulation;
 class ErreurFichier;
 class BarreDeStatut;
 class ChoixFormat;
+class ChoixBaseGeolocalisation;
 class ChoixPeriode;
 class ControleurAnalyse;
 class FichiersRecents;
@@ -93,6 +94,7 @@ class TForm1 : public QMainWindow {
     DialogueFichier dialogOuvrir{DialogueFichier::Sorte::ouvrir};
     DialogueFichier dialogEnregistrer{DialogueFichier::Sorte::enregistrer};
     DialogueFichier dialogExporterRapport{DialogueFichier::Sorte::enregistrer};
+    DialogueFichier dialogBaseGeolocalisation{DialogueFichier::Sorte::ouvrir};
     BoitesMessages boites;
 
   protected:
@@ -169,6 +171,7 @@ class TForm1 : public QMainWindow {
     Annulation* annulation_ = nullptr;
     QStringList fichiersJournal_;
     ChoixFormat* choixFormat_ = nullptr;
+    ChoixBaseGeolocalisation* baseGeolocalisation_ = nullptr;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;
     // "Résultats &lisibles", in "&Outils" after the option above.

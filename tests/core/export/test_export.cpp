@@ -279,7 +279,11 @@ TEST(Export, TexteDuJournalEnUtf8) {
 TEST(Export, NomsDesTables) {
     std::vector<std::string> noms;
     for (const auto& t : tablesDeLAnalyse(TablesAnalyse{})) noms.push_back(t.fichier);
-    for (const auto& t : tablesComplements(Complements{})) noms.push_back(t.fichier);
+    Audience a;
+    a.avecPays = true;
+    for (const auto& t : tablesComplements(Complements{}, &a)) {
+        if (!t.fichier.empty()) noms.push_back(t.fichier);
+    }
     TablesEnPlus enPlus;
     enPlus.hotes.push_back({"h", 1, 1, 1.0});
     enPlus.temps.push_back({"/", 1, 1, 1, 1, 1});

@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/analyse/ResumeAudience.h"
+#include "ui/pages/complements/TablesAudience.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
@@ -249,8 +251,9 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     auto* troisieme = new QSplitter(Qt::Horizontal);
     jours_ = new TableauComplements(
         QStringLiteral("tableauComplementsJours"),
-        {QStringLiteral("Jour"), QStringLiteral("Requ\u00eates"), QStringLiteral("Octets")}, 0,
-        Qt::AscendingOrder);
+        {QStringLiteral("Jour"), QStringLiteral("Requ\u00eates"), QStringLiteral("Octets"),
+         QStringLiteral("Visiteurs uniques"), QStringLiteral("Visites")},
+        0, Qt::AscendingOrder);
     grapheJours_ = new QChartView;
     grapheJours_->setObjectName(QStringLiteral("grapheComplementsJours"));
     grapheJours_->setRenderHint(QPainter::Antialiasing);
@@ -262,6 +265,7 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     troisieme->addWidget(grapheJours_);
     troisieme->setStretchFactor(1, 2);
     onglets_->addTab(troisieme, QStringLiteral("Trafic par jour"));
+    audience_ = new TablesAudience(onglets_);
 
     auto* trouver = new QShortcut(QKeySequence::Find, this);
     trouver->setContext(Qt::WidgetWithChildrenShortcut);
@@ -280,7 +284,12 @@ TableauComplements* PageComplements::tableauCourant() const {
             return codes_;
         case 1:
             return introuvables_;
+        case 2:
+            return jours_;
         default:
+            if (TableauComplements* t = audience_->tableauDeLOnglet(onglets_->currentWidget())) {
+                return t;
+            }
             return jours_;
     }
 }
@@ -302,18 +311,19 @@ QColor PageComplements::couleurClasse(int classe) {
     }
 }
 
-void PageComplements::afficher(const Complements& c) {
-    afficherResume(c);
+void PageComplements::afficher(const Complements& c, const Audience* audience) {
+    afficherResume(c, audience);
     afficherCodes(c);
     afficherFichiers(c);
-    afficherJours(c);
+    afficherJours(c, audience);
+    audience_->afficher(audience);
 }
 
 QStringList PageComplements::resume() const {
     return lignesResume_;
 }
 
-void PageComplements::afficherResume(const Complements& c) {
+void PageComplements::afficherResume(const Complements& c, const Audience* audience) {
     QStringList l;
     const auto ligne = [&](const QString& libelle, const QString& valeur) {
         l << libelle + QStringLiteral(" : ") + valeur;
@@ -337,6 +347,11 @@ void PageComplements::afficherResume(const Complements& c) {
     ligne(QStringLiteral("Nombre de jours"), francais(c.nbJours));
     if (c.datesIllisibles > 0) {
         ligne(QStringLiteral("Requ\u00eates sans date lisible"), francais(c.datesIllisibles));
+    }
+    if (audience) {
+        for (const auto& [libelle, valeur] : resumeAudience(*audience)) {
+            ligne(depuis1252(libelle), depuis1252(valeur));
+        }
     }
     lignesResume_ = l;
     QString html = QStringLiteral("<b>R\u00e9sum\u00e9</b><table cellspacing=\"3\">");
@@ -414,18 +429,31 @@ void PageComplements::afficherFichiers(const Complements& c) {
     erreurs_->remplir(lignes(c.erreursServeur));
 }
 
-void PageComplements::afficherJours(const Complements& c) {
+void PageComplements::afficherJours(const Complements& c, const Audience* audience) {
     joursAffiches_ = c.jours;
+    const std::vector<JourAudience> visiteurs =
+        audience ? joursAudience(c, *audience) : std::vector<JourAudience>();
     std::vector<TableauComplements::Ligne> lignes;
     int64_t maxOctets = 0;
-    for (const CompteJour& j : c.jours) {
+    for (std::size_t k = 0; k < c.jours.size(); ++k) {
+        const CompteJour& j = c.jours[k];
         lignes.push_back(
             {{dateDuJour(j), QVariant::fromValue<qlonglong>(numeroJour(j.annee, j.mois, j.jour))},
              {francais(j.requetes), QVariant::fromValue<qlonglong>(j.requetes)},
              {enOctets(j.octets), QVariant::fromValue<qlonglong>(j.octets)}});
+        if (audience) {
+            const JourAudience& v = visiteurs[k];
+            lignes.back().push_back(
+                {francais(v.visiteurs), QVariant::fromValue<qlonglong>(v.visiteurs)});
+            lignes.back().push_back(
+                {francais(v.visites), QVariant::fromValue<qlonglong>(v.visites)});
+        } else {
+            lignes.back().resize(5, {QString(), QVariant::fromValue<qlonglong>(0)});
+        }
         maxOctets = std::max(maxOctets, j.octets);
     }
     jours_->remplir(std::move(lignes));
+    for (int colonne : {3, 4}) jours_->vue()->setColumnHidden(colonne, audience == nullptr);
 
     // Bytes on the right axis in the unit of the largest day.
     static const char* const kUnites[] = {"octets", "Ko", "Mo", "Go", "To"};
@@ -455,6 +483,19 @@ void PageComplements::afficherJours(const Complements& c) {
         pr.append({x, static_cast<double>(j.requetes)});
         po.append({x, static_cast<double>(j.octets) / diviseur});
         maxRequetes = std::max(maxRequetes, static_cast<double>(j.requetes));
+    }
+    // The visitors share the requests' axis: never more than their requests.
+    QLineSeries* visiteursJour = nullptr;
+    if (audience) {
+        visiteursJour = new QLineSeries;
+        visiteursJour->setName(QStringLiteral("Visiteurs uniques"));
+        QList<QPointF> pv;
+        for (std::size_t k = 0; k < visiteurs.size(); ++k) {
+            pv.append(
+                {pr[static_cast<qsizetype>(k)].x(), static_cast<double>(visiteurs[k].visiteurs)});
+        }
+        visiteursJour->replace(pv);
+        visiteursJour->setPointsVisible(c.jours.size() <= 62);
     }
     requetes->replace(pr);
     octets->replace(po);
@@ -492,6 +533,12 @@ void PageComplements::afficherJours(const Complements& c) {
     requetes->attachAxis(axeRequetes);
     octets->attachAxis(axeX);
     octets->attachAxis(axeOctets);
+    if (visiteursJour) {
+        graphe->addSeries(visiteursJour);
+        visiteursJour->setColor(QColor(0x3c, 0x9d, 0x3c));
+        visiteursJour->attachAxis(axeX);
+        visiteursJour->attachAxis(axeRequetes);
+    }
 
     const auto bulle = [this](QLineSeries* s) {
         connect(s, &QLineSeries::hovered, this, [this, s](const QPointF& p, bool survol) {

@@ -11,6 +11,7 @@
 
 #include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
+#include "core/audience/Audience.h"
 
 class QChartView;
 class QLabel;
@@ -24,6 +25,7 @@ class QTableView;
 namespace kestrane {
 
 class ModeleComplements;
+class TablesAudience;
 
 // One grid of the page with its search field above it.
 class TableauComplements : public QWidget {
@@ -68,10 +70,12 @@ class PageComplements : public QWidget {
   public:
     explicit PageComplements(QWidget* parent = nullptr);
 
-    void afficher(const Complements& c);
     // The virtual hosts and response times of an analysis in another format than the default,
     // in a sub-page of their own, shown only when the analysis has some (PageEnPlus.cpp).
     void afficherEnPlus(const TablesEnPlus& t);
+    // With the audience of the same lines: its summary lines, the visitors and visits of each
+    // day, its own sub-pages (hidden without it).
+    void afficher(const Complements& c, const Audience* audience = nullptr);
 
     // The summary's lines as shown: "Requêtes : 1 234".
     QStringList resume() const;
@@ -82,10 +86,10 @@ class PageComplements : public QWidget {
     QString bulleJour(int k) const;
 
   private:
-    void afficherResume(const Complements& c);
+    void afficherResume(const Complements& c, const Audience* audience);
     void afficherCodes(const Complements& c);
     void afficherFichiers(const Complements& c);
-    void afficherJours(const Complements& c);
+    void afficherJours(const Complements& c, const Audience* audience);
     TableauComplements* tableauCourant() const;
 
     QTabWidget* onglets_;
@@ -98,6 +102,7 @@ class PageComplements : public QWidget {
     std::vector<CompteJour> joursAffiches_;
     QWidget* ongletEnPlus_ = nullptr;
     TableauComplements *hotes_ = nullptr, *temps_ = nullptr;
+    TablesAudience* audience_;
 };
 
 }  // namespace kestrane

@@ -1,0 +1,97 @@
+#include "core/export/TablesAudience.h"
+
+#include <algorithm>
+
+#include "core/analyse/ResumeAudience.h"
+#include "core/audience/BasePays.h"
+
+namespace kestrane {
+
+namespace {
+
+// Bars drawn for the longest tables.
+constexpr int kPointsGraphe = 20;
+
+// A table of names and counts: `colonnes` says which of requests ("r"), bytes ("o"), share of all
+// requests ("p") and visitors ("v") follow the name.
+TableExportee table(const char* titre, const char* fichier, const char* nom,
+                    const std::vector<LigneAudience>& lignes, std::string_view colonnes,
+                    int64_t total, bool graphe) {
+    TableExportee t;
+    t.titre = titre;
+    t.fichier = fichier;
+    t.entetes = {nom};
+    t.numeriques = {false};
+    for (const char c : colonnes) {
+        t.entetes.push_back(c == 'r'   ? "Requ\xEAtes"
+                            : c == 'o' ? "Octets"
+                            : c == 'p' ? "Part"
+                                       : "Visiteurs uniques");
+        t.numeriques.push_back(true);
+    }
+    t.lignes.reserve(lignes.size());
+    for (const LigneAudience& l : lignes) {
+        std::vector<std::string> cellules{l.nom};
+        for (const char c : colonnes) {
+            cellules.push_back(c == 'r'   ? std::to_string(l.requetes)
+                               : c == 'o' ? std::to_string(l.octets)
+                               : c == 'p' ? pourcentFrancais(partDe(l.requetes, total))
+                                          : std::to_string(l.visiteurs));
+        }
+        t.lignes.push_back(std::move(cellules));
+    }
+    // The chart plots the requests (column 1), as the window's charts do, when there are two.
+    if (graphe && lignes.size() >= 2) {
+        t.points = static_cast<int>(std::min<std::size_t>(lignes.size(), kPointsGraphe));
+        for (int k = 0; k < t.points; ++k) {
+            t.valeurs.push_back(static_cast<double>(lignes[static_cast<std::size_t>(k)].requetes));
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
+std::vector<TableExportee> tablesAudience(const Audience& a) {
+    std::vector<TableExportee> r;
+    TableExportee resume;
+    resume.titre = "Audience";
+    resume.entetes = {"Mesure", "Valeur"};
+    resume.numeriques = {false, true};
+    for (auto& [libelle, valeur] : resumeAudience(a)) resume.lignes.push_back({libelle, valeur});
+    r.push_back(std::move(resume));
+    r.push_back(
+        table("Sites r\xE9"
+              "f\xE9rents",
+              "sites-referents.csv", "Site", a.sitesReferents, "rp", a.requetes, true));
+    r.push_back(
+        table("Recherches", "recherches.csv", "Termes", a.recherches, "r", a.requetes, true));
+    r.push_back(table("Robots", "robots.csv", "Robot", a.robots, "rop", a.requetes, true));
+    r.push_back(
+        table("M\xE9thodes", "methodes.csv", "M\xE9thode", a.methodes, "rop", a.requetes, false));
+    r.push_back(
+        table("Protocoles", "protocoles.csv", "Protocole", a.protocoles, "rop", a.requetes, false));
+    TableExportee pays = table("Pays", "pays.csv", "Pays", a.pays, "rov", a.requetes, true);
+    if (!a.avecPays) {
+        // No file of countries without a database: the page says how to get one.
+        pays.fichier.clear();
+        pays.note = std::string(kSansBasePays);
+    }
+    r.push_back(std::move(pays));
+    return r;
+}
+
+void ajouterVisiteursParJour(TableExportee& jours, const Complements& c, const Audience& a) {
+    jours.entetes.push_back("Visiteurs uniques");
+    jours.entetes.push_back("Visites");
+    jours.numeriques.push_back(true);
+    jours.numeriques.push_back(true);
+    const std::vector<JourAudience> parJour = joursAudience(c, a);
+    for (std::size_t k = 0; k < jours.lignes.size(); ++k) {
+        const bool jour = k < parJour.size();
+        jours.lignes[k].push_back(std::to_string(jour ? parJour[k].visiteurs : 0));
+        jours.lignes[k].push_back(std::to_string(jour ? parJour[k].visites : 0));
+    }
+}
+
+}  // namespace kestrane
