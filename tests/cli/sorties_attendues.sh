@@ -96,7 +96,8 @@ fi
 if [ "${KESTRANE_REGENERER:-0}" != 1 ]; then
     for paire in simple:vhost periode:chaine; do
         if ! diff -r -x fichiers-charges.csv -x codes-retour.csv -x pages-introuvables.csv \
-            -x erreurs-serveur.csv -x jours.csv -x hotes-virtuels.csv -x temps-reponse.csv \
+            -x erreurs-serveur.csv -x jours.csv -x hotes-virtuels.csv -x temps-reponse.csv -x sites-referents.csv \
+            -x recherches.csv -x robots.csv -x methodes.csv -x protocoles.csv -x pays.csv \
             "$T/essai-${paire%%:*}/csv" "$T/essai-${paire#*:}/csv" > "$T/diff" 2>&1; then
             echo "ECHEC ${paire#*:} : tables différentes de celles de ${paire%%:*}"; head -n 30 "$T/diff"
             echecs=$((echecs + 1))
