@@ -28,6 +28,7 @@
 #include <cmath>
 
 #include "core/analyse/ResumeAudience.h"
+#include "ui/pages/complements/GrilleTitree.h"
 #include "ui/pages/complements/TablesAudience.h"
 #include "ui/vues/Texte1252.h"
 
@@ -225,26 +226,14 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
 
     // Files in error.
     auto* second = new QSplitter(Qt::Horizontal);
-    const auto groupe = [](const QString& titre, QWidget* contenu) {
-        auto* g = new QWidget;
-        auto* lg = new QVBoxLayout(g);
-        lg->setContentsMargins(2, 2, 2, 2);
-        auto* t = new QLabel(titre);
-        QFont f = t->font();
-        f.setBold(true);
-        t->setFont(f);
-        lg->addWidget(t);
-        lg->addWidget(contenu, 1);
-        return g;
-    };
     introuvables_ = new TableauComplements(
         QStringLiteral("tableauComplementsIntrouvables"),
         {QStringLiteral("Fichier"), QStringLiteral("Occurrences")}, 1, Qt::DescendingOrder);
     erreurs_ = new TableauComplements(QStringLiteral("tableauComplementsErreurs"),
                                       {QStringLiteral("Fichier"), QStringLiteral("Occurrences")}, 1,
                                       Qt::DescendingOrder);
-    second->addWidget(groupe(QStringLiteral("Pages introuvables (404)"), introuvables_));
-    second->addWidget(groupe(QStringLiteral("Erreurs du serveur (5xx)"), erreurs_));
+    second->addWidget(grilleTitree(QStringLiteral("Pages introuvables (404)"), introuvables_));
+    second->addWidget(grilleTitree(QStringLiteral("Erreurs du serveur (5xx)"), erreurs_));
     onglets_->addTab(second, QStringLiteral("Pages en erreur"));
 
     // Traffic by day.

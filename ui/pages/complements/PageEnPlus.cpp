@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "core/analyse/Complements.h"
+#include "ui/pages/complements/GrilleTitree.h"
 #include "ui/pages/complements/PageComplements.h"
 #include "ui/vues/Texte1252.h"
 
@@ -21,19 +22,6 @@ QString nombre(int64_t n) {
 TableauComplements::Cellule ms(int64_t us) {
     return {QStringLiteral("%1,%2").arg(us / 1000).arg(us % 1000, 3, 10, QLatin1Char('0')),
             QVariant::fromValue<qlonglong>(us)};
-}
-
-QWidget* groupe(const QString& titre, QWidget* contenu) {
-    auto* g = new QWidget;
-    auto* l = new QVBoxLayout(g);
-    l->setContentsMargins(2, 2, 2, 2);
-    auto* t = new QLabel(titre);
-    QFont f = t->font();
-    f.setBold(true);
-    t->setFont(f);
-    l->addWidget(t);
-    l->addWidget(contenu, 1);
-    return g;
 }
 
 }  // namespace
@@ -54,8 +42,8 @@ void PageComplements::afficherEnPlus(const TablesEnPlus& t) {
              QStringLiteral("Moyenne (ms)"), QStringLiteral("M\u00e9diane (ms)"),
              QStringLiteral("95e centile (ms)"), QStringLiteral("Maximum (ms)")},
             2, Qt::DescendingOrder);
-        s->addWidget(groupe(QStringLiteral("H\u00f4tes virtuels"), hotes_));
-        s->addWidget(groupe(QStringLiteral("Temps de r\u00e9ponse"), temps_));
+        s->addWidget(grilleTitree(QStringLiteral("H\u00f4tes virtuels"), hotes_));
+        s->addWidget(grilleTitree(QStringLiteral("Temps de r\u00e9ponse"), temps_));
         ongletEnPlus_ = s;
         ongletEnPlus_->setObjectName(QStringLiteral("ongletComplementsEnPlus"));
     }

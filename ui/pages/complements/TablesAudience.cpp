@@ -23,6 +23,7 @@
 
 #include "core/analyse/ResumeAudience.h"
 #include "core/audience/BasePays.h"
+#include "ui/pages/complements/GrilleTitree.h"
 #include "ui/pages/complements/PageComplements.h"
 #include "ui/vues/Texte1252.h"
 
@@ -161,20 +162,6 @@ TableauComplements* tableau(const char* nom, const QString& colonne, std::string
                                   Qt::DescendingOrder);
 }
 
-// A grid under its bold title.
-QWidget* groupe(const QString& titre, QWidget* contenu) {
-    auto* g = new QWidget;
-    auto* l = new QVBoxLayout(g);
-    l->setContentsMargins(2, 2, 2, 2);
-    auto* t = new QLabel(titre);
-    QFont f = t->font();
-    f.setBold(true);
-    t->setFont(f);
-    l->addWidget(t);
-    l->addWidget(contenu, 1);
-    return g;
-}
-
 constexpr std::string_view kColonnesSites = "rp", kColonnesRecherches = "r",
                            kColonnesRobots = "rop", kColonnesMethodes = "rop",
                            kColonnesPays = "rov";
@@ -188,8 +175,8 @@ TablesAudience::TablesAudience(QTabWidget* onglets) : QObject(onglets), onglets_
         tableau("tableauComplementsRecherches", QStringLiteral("Termes"), kColonnesRecherches);
     grapheSites_ = graphe("grapheComplementsSites", QStringLiteral("Sites r\u00e9f\u00e9rents"));
     auto* gauche = new QSplitter(Qt::Vertical);
-    gauche->addWidget(groupe(QStringLiteral("Sites r\u00e9f\u00e9rents"), sites_));
-    gauche->addWidget(groupe(QStringLiteral("Recherches"), recherches_));
+    gauche->addWidget(grilleTitree(QStringLiteral("Sites r\u00e9f\u00e9rents"), sites_));
+    gauche->addWidget(grilleTitree(QStringLiteral("Recherches"), recherches_));
     auto* p = new QSplitter(Qt::Horizontal);
     p->addWidget(gauche);
     p->addWidget(grapheSites_);
@@ -222,8 +209,8 @@ TablesAudience::TablesAudience(QTabWidget* onglets) : QObject(onglets), onglets_
         tableau("tableauComplementsProtocoles", QStringLiteral("Protocole"), kColonnesMethodes);
     grapheMethodes_ = graphe("grapheComplementsMethodes", QStringLiteral("M\u00e9thodes"));
     auto* grilles = new QSplitter(Qt::Vertical);
-    grilles->addWidget(groupe(QStringLiteral("M\u00e9thodes"), methodes_));
-    grilles->addWidget(groupe(QStringLiteral("Protocoles"), protocoles_));
+    grilles->addWidget(grilleTitree(QStringLiteral("M\u00e9thodes"), methodes_));
+    grilles->addWidget(grilleTitree(QStringLiteral("Protocoles"), protocoles_));
     auto* m = new QSplitter(Qt::Horizontal);
     m->addWidget(grilles);
     m->addWidget(grapheMethodes_);
