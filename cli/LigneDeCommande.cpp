@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/AnalyseCommande.h"
 #include "cli/FormatCommande.h"
 #include "cli/Sorties.h"
 #include "core/analyse/AnalyseFlux.h"
@@ -149,27 +150,6 @@ struct Arguments {
     bool entiere = false;
 };
 
-// An error of the analysis with the number (from 1) of the line where it arose in its file, 0
-// when no line is to blame; the file is named when several were analysed.
-class ErreurAnalyse : public ErreurKestrane {
-  public:
-    ErreurAnalyse(const std::string& message, std::size_t ligne, std::string fichier = {},
-                  bool clientNonPointe = false)
-        : ErreurKestrane(message),
-          ligne_(ligne),
-          fichier_(std::move(fichier)),
-          clientNonPointe_(clientNonPointe) {}
-    std::size_t ligne() const { return ligne_; }
-    const std::string& fichier() const { return fichier_; }
-    // Whether the line that did not parse begins with no dotted address (IPv6, a host name).
-    bool clientNonPointe() const { return clientNonPointe_; }
-
-  private:
-    std::size_t ligne_;
-    std::string fichier_;
-    bool clientNonPointe_;
-};
-
 // An error's message in UTF-8: the path a file error names between its two parts is the
 // system's, as the user typed it.
 std::string messageUtf8(const ErreurKestrane& e) {
@@ -182,169 +162,6 @@ std::string messageUtf8(const ErreurKestrane& e) {
         return '"' + b->chemin() + '"' + utf8Depuis1252(kBaseIllisible);
     }
     return utf8Depuis1252(m);
-}
-
-// The first line (from 0) of the journal whose record the tables cannot count: the tallies report
-// no line of their own, so the lines are read again to find the one to blame.
-std::optional<std::size_t> premiereLigneFautive(const Journal& journal) {
-    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
-        try {
-            if (!examinerLigne(analyserLigne(journal.ligne(i)), nullptr)) return i;
-        } catch (const ErreurKestrane&) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-// The number (from 1) in the whole journal of line `k` (from 0) of the period's journal: the k-th
-// line that lignesDeLaPeriode keeps.
-std::size_t numeroDansLeJournal(const Journal& complet, const PeriodeAnalyse& periode,
-                                std::size_t k, bool souple) {
-    std::size_t gardees = 0;
-    for (std::size_t i = 0; i < complet.nbLignes(); ++i) {
-        Instant t;
-        if (!instantDeLigne(complet.ligne(i), t, souple) || t.secondes < periode.debut.secondes ||
-            t.secondes > periode.fin.secondes) {
-            continue;
-        }
-        if (gardees++ == k) return i + 1;
-    }
-    return 0;
-}
-
-// Whether the first pass stopped: its error then names the line it stopped on.
-class SuiviPremierePasse : public SuiviAnalyse {
-  public:
-    bool interrompue = false;
-    void premierePasseInterrompue(std::size_t) override { interrompue = true; }
-};
-
-// The service's result and the files analysed, oldest first; for a stream, the lines analysed
-// and skipped (its result holds no lines).
-struct Analyse {
-    ResultatAnalyse resultat;
-    std::vector<std::string> journaux;
-    std::optional<BilanFlux> flux;
-};
-
-ResumeAnalyse resumerAnalyse(const Analyse& a) {
-    ResumeAnalyse resume = resumer(a.resultat);
-    if (a.flux) {
-        resume.lignesAnalysees = a.flux->lignesAnalysees;
-        resume.ignorees = a.flux->ignorees;
-    }
-    return resume;
-}
-
-// An analysis that had nothing to analyse says so.
-void verifierIssue(IssueAnalyse issue) {
-    if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
-    if (issue == IssueAnalyse::periodeVide) {
-        throw ErreurAnalyse(
-            "Aucune ligne dans la p\xE9riode analys\xE9"
-            "e",
-            0);
-    }
-}
-
-// The journal files analysed as one: the service's result, or the error of the line to blame,
-// named in its own file when several were joined, as an editor shows it.
-Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& options) {
-    const JournauxCharges charges = chargerJournaux(chemins);
-    const Journal& complet = charges.journal;
-    const auto lever = [&](const std::string& message, std::size_t n, bool clientNonPointe) {
-        if (n == 0 || charges.nbLignes.size() < 2) {
-            throw ErreurAnalyse(message, n, {}, clientNonPointe);
-        }
-        for (std::size_t k = 0; k < charges.nbLignes.size(); ++k) {
-            if (n <= charges.nbLignes[k]) {
-                throw ErreurAnalyse(message, n, chemins[charges.ordre[k]], clientNonPointe);
-            }
-            n -= charges.nbLignes[k];
-        }
-        throw ErreurAnalyse(message, 0);
-    };
-    // A line of the period is named by its number in the files.
-    const auto numero = [&](std::size_t k) {
-        return options.periode.active
-                   ? numeroDansLeJournal(complet, options.periode, k, options.ignorerNonConformes)
-                   : k + 1;
-    };
-    Analyse a;
-    for (const std::size_t k : charges.ordre) a.journaux.push_back(chemins[k]);
-    ResultatAnalyse& r = a.resultat;
-    SuiviPremierePasse suivi;
-    try {
-        verifierIssue(analyserJournal(complet, options, r, suivi));
-    } catch (const ErreurAnalyse&) {
-        throw;
-    } catch (const ErreurDebordement& e) {
-        lever(e.message(), numero(e.ligne()), false);
-    } catch (const ErreurKestrane& e) {
-        if (suivi.interrompue) {
-            const std::size_t k = r.enregistrements.taille();
-            lever(e.message(), numero(k),
-                  r.format.estDefaut() && k < r.journal.nbLignes() &&
-                      !adressePointee(r.journal.ligne(k)));
-        }
-        const auto fautive =
-            options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(r.journal);
-        lever(e.message(), fautive ? numero(*fautive) : 0, false);
-    }
-    return a;
-}
-
-// "1,2 Go lus sur 2,3 Go, 5 000 000 lignes, 1 234 567 lignes/s, reste 1 s" (Windows-1252).
-std::string texteAvancee(const AvanceeFlux& a, double secondes) {
-    std::string t = octetsFrancais(static_cast<int64_t>(a.octets)) + " lus";
-    if (a.octetsTotal > 0) t += " sur " + octetsFrancais(static_cast<int64_t>(a.octetsTotal));
-    const auto n = static_cast<int64_t>(a.lignes);
-    t += ", " + nombreFrancais(n) + std::string(accord(n, " ligne", " lignes"));
-    if (secondes > 0) {
-        t += ", " + nombreFrancais(static_cast<int64_t>(static_cast<double>(n) / secondes)) +
-             " lignes/s";
-    }
-    if (a.octetsTotal > 0 && a.octets > 0 && a.octets <= a.octetsTotal) {
-        const double reste = secondes * static_cast<double>(a.octetsTotal - a.octets) /
-                             static_cast<double>(a.octets);
-        t += ", reste " + std::to_string(static_cast<int64_t>(reste + 0.5)) + " s";
-    }
-    return t;
-}
-
-// The journals read as streams: the result of the loaded analysis without holding any journal
-// whole. What only the lines read again can tell sends files to the loaded analysis, whose
-// tables and errors are those the stream would give.
-Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
-                       std::ostream* progression, const char* nom) {
-    Analyse a;
-    BilanFlux bilan;
-    OptionsFlux flux;
-    const auto debut = std::chrono::steady_clock::now();
-    auto prochaine = debut + std::chrono::seconds(1);
-    if (progression) {
-        flux.progression = [&](const AvanceeFlux& avancee) {
-            const auto maintenant = std::chrono::steady_clock::now();
-            if (maintenant < prochaine) return;
-            prochaine = maintenant + std::chrono::seconds(1);
-            const double s = std::chrono::duration<double>(maintenant - debut).count();
-            *progression << nom << " : " << utf8Depuis1252(texteAvancee(avancee, s)) << '\n'
-                         << std::flush;
-        };
-    }
-    try {
-        verifierIssue(analyserFlux(chemins, options, a.resultat, bilan, flux));
-    } catch (const ErreurLigneFlux& e) {
-        throw ErreurAnalyse(e.message(), e.ligne(), chemins.size() > 1 ? chemins[e.entree()] : "",
-                            e.clientNonPointe());
-    } catch (const RelectureNecessaire&) {
-        if (std::find(chemins.begin(), chemins.end(), kEntreeStandard) != chemins.end()) throw;
-        return analyser(chemins, options);
-    }
-    for (const std::size_t k : bilan.ordre) a.journaux.push_back(chemins[k]);
-    a.flux = std::move(bilan);
-    return a;
 }
 
 }  // namespace
