@@ -1,0 +1,246 @@
+// What the audience's two halves share: the counts of one stretch as its lines are read
+// (Audience.cpp) and as the stretches merge into the tables at the end of the pass
+// (FusionAudience.cpp). Not for use outside core/audience.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "core/audience/Audience.h"
+#include "core/audience/Visites.h"
+#include "core/journal/Erreur.h"
+#include "core/lecture/IndexCles.h"
+
+namespace kestrane::interne {
+
+// Byte totals are checked like the statistics' ("Débordement d'entier"): a line may claim any
+// 64-bit amount.
+inline void ajouterOctets(int64_t& total, int64_t octets) {
+    total = ajouterVerifie64(total, octets);
+}
+
+// The number of a text, added when new.
+inline uint32_t numero(IndexCles<std::string_view>& index, std::string_view texte) {
+    bool nouveau;
+    return index.trouverOuAjouter(texte, nouveau);
+}
+
+// A table being built: rows by name in order of first appearance.
+class Table {
+  public:
+    // The row's number: rows move as others are added.
+    uint32_t numero(std::string nom) {
+        bool nouveau;
+        const uint32_t n = index_.trouverOuAjouter(nom, nouveau);
+        if (nouveau) lignes_.push_back({std::move(nom), 0, 0, 0});
+        return n;
+    }
+    LigneAudience& ligne(std::string nom) { return lignes_[numero(std::move(nom))]; }
+    LigneAudience& operator[](uint32_t n) { return lignes_[n]; }
+    // Largest first, equal counts in order of first appearance, the catch-all last. The rows'
+    // places are sorted, and each row moved once.
+    std::vector<LigneAudience> liste(std::string_view dernier = {}) && {
+        struct Place {
+            bool derniere;
+            int64_t requetes;
+            uint32_t numero;
+            bool operator<(const Place& p) const {
+                if (derniere != p.derniere) return p.derniere;
+                if (requetes != p.requetes) return requetes > p.requetes;
+                return numero < p.numero;
+            }
+        };
+        std::vector<Place> places;
+        places.reserve(lignes_.size());
+        for (uint32_t n = 0; n < lignes_.size(); ++n) {
+            const LigneAudience& l = lignes_[n];
+            places.push_back({!dernier.empty() && l.nom == dernier, l.requetes, n});
+        }
+        std::sort(places.begin(), places.end());
+        std::vector<LigneAudience> liste;
+        liste.reserve(lignes_.size());
+        for (const Place& p : places) liste.push_back(std::move(lignes_[p.numero]));
+        return liste;
+    }
+
+  private:
+    IndexCles<std::string_view> index_;
+    std::vector<LigneAudience> lignes_;
+};
+
+struct Date {
+    int32_t annee = 0, mois = 0, jour = 0;
+};
+
+// Requests and bytes per short name (methods, protocols: a handful of names).
+struct ComptesCourts {
+    struct Compte {
+        std::string nom;  // a copy: short, read on every line
+        int64_t requetes = 0, octets = 0;
+    };
+    std::vector<Compte> comptes;
+
+    // Returns the name's place in `comptes`.
+    std::size_t compter(std::string_view nom, int64_t requetes, int64_t octets) {
+        std::size_t n = 0;
+        while (n < comptes.size() && !memesOctets(comptes[n].nom, nom)) ++n;
+        if (n == comptes.size()) comptes.push_back({std::string(nom), 0, 0});
+        ajouterA(n, requetes, octets);
+        return n;
+    }
+    void ajouterA(std::size_t n, int64_t requetes, int64_t octets) {
+        comptes[n].requetes += requetes;
+        ajouterOctets(comptes[n].octets, octets);
+    }
+    void ajouter(const ComptesCourts& b) {
+        for (const Compte& c : b.comptes) compter(c.nom, c.requetes, c.octets);
+    }
+    std::vector<LigneAudience> liste() const {
+        Table t;
+        for (const Compte& c : comptes) {
+            LigneAudience& l = t.ligne(c.nom);
+            l.requetes += c.requetes;
+            ajouterOctets(l.octets, c.octets);
+        }
+        return std::move(t).liste(kAutre);
+    }
+};
+
+// Referrers counted per authority as written and per search value as written: hosts and terms
+// are made once per distinct text, after the pass.
+class ComptesReferents {
+  public:
+    void compter(std::string_view referent, int64_t requetes);
+    // Adds the counts of a later stretch.
+    void ajouter(ComptesReferents& b);
+    void tables(Audience& a) const;
+
+  private:
+    struct Autorite {
+        std::string hote;  // hoteDeLAutorite, empty for none
+        bool moteur = false;
+        int64_t requetes = 0;
+    };
+    IndexCles<std::string_view> autorites_;
+    std::vector<Autorite> comptes_;
+    uint32_t derniere_ = kAucune;
+    IndexCles<std::string_view> recherches_;
+    std::vector<int64_t> comptesRecherches_;
+};
+
+// Requests and bytes per method and per protocol. A request is first compared with the methods
+// and protocols already seen (a handful), as 8-byte patterns of its first and last bytes: cutting
+// it is for the few that none begins or ends.
+class RequetesHttp {
+  public:
+    void compter(std::string_view requete, int64_t octets);
+    void ajouter(const RequetesHttp& b) {
+        comptesMethodes_.ajouter(b.comptesMethodes_);
+        comptesProtocoles_.ajouter(b.comptesProtocoles_);
+    }
+    void tables(Audience& a) const {
+        a.methodes = comptesMethodes_.liste();
+        a.protocoles = comptesProtocoles_.liste();
+    }
+
+  private:
+    // A method and the blank after it, as the first 8 bytes of a request show them, or a
+    // protocol and the blank before it (the protocol alone when 8 bytes long) as the last 8.
+    struct Motif {
+        uint64_t octets, masque;
+        std::size_t taille;  // the name's
+        std::size_t compte;  // its place in the counts
+    };
+
+    static const Motif* trouver(const std::vector<Motif>& motifs, uint64_t octets);
+    static void retenir(std::vector<Motif>& motifs, std::string_view nom, std::size_t compte,
+                        bool methode);
+
+    ComptesCourts comptesMethodes_, comptesProtocoles_;
+    std::vector<Motif> methodes_, protocoles_;
+};
+
+}  // namespace kestrane::interne
+
+namespace kestrane {
+
+// The counts of one stretch of the journal. Its lines are read in Audience.cpp, the stretches
+// merged and the tables made in FusionAudience.cpp.
+struct ComptesAudience::Tranche {
+    // A line whose visitor is being brought from memory: its client's place in the index is
+    // asked for when the line is read, its client's first visitor when the next one is, and it
+    // is counted on the line after.
+    struct EnAttente {
+        std::string_view navigateur, adresse;
+        int64_t instant = 0, octets = 0;
+        int32_t jour = 0;  // of `instant`
+        int32_t ip[4] = {};
+        uint32_t client = 0;          // the IPv4 address, or the number of the client's text
+        uint32_t candidat = kAucune;  // the client's first visitor, if it has one
+        bool texte = false, date = false;
+    };
+    bool avecReferents = true;
+    // The journal's bytes: an agent is read from where its browser's text starts.
+    const char* debutTampon = nullptr;
+    const char* finTampon = nullptr;
+
+    int64_t requetes = 0, octets = 0, requetesDatees = 0;
+
+    ComptesVisites visites;
+    IndexCles<std::string_view>
+        clientsTexte;  // the clients written otherwise than as an IPv4 address
+    IndexCles<std::string_view> agents;
+
+    std::string_view dateDerniere;
+    bool dateValide = false;
+    int64_t jourDernier = 0;
+    std::unordered_map<int64_t, interne::Date> dates;
+
+    interne::ComptesReferents referents;
+    interne::RequetesHttp requetesHttp;
+
+    // The lines waiting, in a ring: from attente[premier], nbAttente of them (at most 2 between
+    // lines), the next one written in place rather than copied along.
+    EnAttente attente[4];
+    unsigned premier = 0, nbAttente = 0;
+    EnAttente& enAttente(unsigned k) { return attente[(premier + k) & 3]; }
+
+    // Reading the lines (Audience.cpp).
+    bool dansTampon(const char* p) const;
+    // The whole agent of a record, from the start of its browser's text to the closing quote
+    // or the end of the line. A record's browser is its agent before the last "(".
+    std::string_view agentComplet(std::string_view navigateur) const;
+    bool memeAgent(uint32_t a, std::string_view navigateur) const;
+    // The key of a dotted IPv4 client; false for a client written otherwise.
+    static bool cleIPv4(const RLog& r, uint32_t& v4);
+    bool instant(const RLog& r, int64_t& t);
+    // A waiting line's client, and its first visitor brought from memory.
+    void preparer(EnAttente& e);
+    // The visitor of a prepared line, added when new. The first visitor of its client is
+    // mostly the one; the line before may have added it since.
+    uint32_t visiteur(const EnAttente& e);
+    void compter(const EnAttente& e);
+    void lire(const RLog& r);
+    // Counts the lines still waiting.
+    void achever();
+
+    // The end of the pass (FusionAudience.cpp).
+    // Each IPv4 visitor as its address << 32 | its number.
+    void ajouterClientsIPv4(std::vector<uint64_t>& clients, uint32_t premier) const;
+    // The countries' table, countries in order of their first visitor. `ficheDe` gives the
+    // database record of each IPv4 visitor; the clients written as text are looked up here,
+    // each once.
+    std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux,
+                                    const std::vector<int64_t>& ficheDe);
+    // Adds the counts of the stretch that follows this one in the journal; returns the number
+    // here of each visitor of `b`.
+    std::vector<uint32_t> ajouter(Tranche& b);
+};
+
+}  // namespace kestrane
