@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -180,8 +181,14 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
     ligne("Derni\u00e8re date", utf8DuJournal(m.derniereDate));
     ligne("Clients distincts", std::to_string(m.clients));
     ligne("Requ\u00eates", std::to_string(d.lignes));
-    ligne("Octets envoy\u00e9s", utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets)) +
-                                     " (" + std::to_string(m.octets) + ")");
+    if (m.octetsAuDela.empty()) {
+        ligne("Octets envoy\u00e9s", utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets)) +
+                                         " (" + std::to_string(m.octets) + ")");
+    } else {
+        ligne("Octets envoy\u00e9s",
+              "plus de " + utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets)) + " (" +
+                  m.octetsAuDela + ")");
+    }
     ligne("Jours", std::to_string(m.jours));
     s += "</tbody></table>\n";
 }
@@ -224,7 +231,17 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
         d.sommaire.premiereDate = r.lisibles.premiereDate;
         d.sommaire.derniereDate = r.lisibles.derniereDate;
         d.sommaire.clients = static_cast<int64_t>(r.tables.statIP.size());
-        for (const rapportStat& e : r.tables.statTaux) d.sommaire.octets += e.nombre;
+        __extension__ using Somme128 = __int128;
+        Somme128 octets = 0;
+        for (const rapportStat& e : r.tables.statTaux) octets += e.nombre;
+        if (octets > INT64_MAX) {
+            d.sommaire.octets = INT64_MAX;
+            for (; octets > 0; octets /= 10) {
+                d.sommaire.octetsAuDela.insert(0, 1, static_cast<char>('0' + int(octets % 10)));
+            }
+        } else {
+            d.sommaire.octets = static_cast<int64_t>(octets);
+        }
         d.sommaire.jours = static_cast<int64_t>(r.lisibles.heures.jours);
     }
     if (complements && r.complements) {

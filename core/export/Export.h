@@ -57,6 +57,9 @@ struct DonneesRapport {
         bool present = false;
         std::string premiereDate, derniereDate;  // as the log writes them
         int64_t clients = 0, octets = 0, jours = 0;
+        // The bytes of every address together when they pass the 64-bit range (the addresses'
+        // own totals fit), in decimal digits; empty otherwise.
+        std::string octetsAuDela;
     } sommaire;
 };
 

@@ -106,6 +106,7 @@ grep -qF "20 lignes analysées sur 21 lignes lues (1 ligne ignorée)" "$T/sortie
 verifier somme_complements 1 "$NOM : ligne 2 : Débordement d'entier" -- --complements --rapport "$T/sortie-ok/x.html" "$T/gros.log"
 verifier somme_complements_souple 1 "$NOM : ligne 2 : Débordement d'entier" -- --complements --ignorer-lignes-non-conformes --rapport "$T/sortie-ok/x.html" "$T/gros.log"
 verifier somme_sans_complements 0 "2 lignes analysées, 2 adresses IP" -- --rapport "$T/sortie-ok/g.html" "$T/gros.log"
+grep -qF "plus de 8,0 Eo (9223372036854775808)" "$T/sortie-ok/g.html" || { echo "ECHEC octets du sommaire au-delà de 64 bits"; grep -o "Octets envoy[^/]*" "$T/sortie-ok/g.html"; echecs=$((echecs + 1)); }
 verifier champs_forges 1 "$NOM : ligne 2 : Débordement d'entier" -- --rapport "$T/sortie-ok/x.html" "$T/forge.log"
 verifier champs_forges_souple 0 "2 lignes analysées, 1 adresse IP" -- --ignorer-lignes-non-conformes --csv "$T/sortie-ok/forge" "$T/forge.log"
 grep -q '^10.0.0.1;452' "$T/sortie-ok/forge/taux-chargement.csv" || { echo "ECHEC octets des lignes forgées"; echecs=$((echecs + 1)); }
@@ -239,7 +240,11 @@ if [ "$(id -u)" = 0 ]; then
     if mkdir "$groupe" 2>/dev/null && echo 200M >"$groupe/memory.limit_in_bytes" 2>/dev/null; then
         head -c 64M /dev/zero | gzip -1 >"$T/membre.gz"
         for i in 1 2 3 4 5 6 7 8 9 10; do cat "$T/membre.gz"; done >"$T/bombe.gz"
-        for lecture in --lecture-entiere --progression; do
+        # Under AddressSanitizer the stream's memory is not its own (shadow, quarantine): only
+        # the loaded road's message is checked there.
+        if ldd "$KESTRANE" 2>/dev/null | grep -q libasan; then lectures=--lecture-entiere
+        else lectures="--lecture-entiere --progression"; fi
+        for lecture in $lectures; do
             timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && exec "$2" "$5" --rapport "$3" "$4"' sh \
                 "$groupe" "$KESTRANE" "$T/bombe.html" "$T/bombe.gz" "$lecture" >"$T/sortie" 2>"$T/erreurs"
             code=$?
@@ -248,12 +253,16 @@ if [ "$(id -u)" = 0 ]; then
             grep -qF "$attendu" "$T/erreurs" && [ "$code" = 1 ] &&
                 echo "ok memoire_limitee $lecture" || { echec "memoire_limitee $lecture : code $code"; cat "$T/erreurs"; }
         done
-        # A stream of 300 MB of few distinct keys under a limit of 100 MiB: counted whole.
-        L='10.0.0.1 - - [17/May/2015:10:05:03 +0000] "GET /page HTTP/1.1" 200 1000 "-" "Mozilla/5.0 (X11; Linux)"'
-        yes "$L" | head -n 3000000 | timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && echo 100M >"$1/memory.limit_in_bytes" && exec "$2" --csv "$3" -' sh \
-            "$groupe" "$KESTRANE" "$T/sortie-ok/borne" >"$T/sortie" 2>"$T/erreurs"
-        grep -q "^3000000 lignes analysées, 1 adresse IP" "$T/sortie" && echo "ok memoire_bornee" ||
-            { echec "memoire_bornee"; cat "$T/sortie" "$T/erreurs"; }
+        if [ "$lectures" = --lecture-entiere ]; then
+            echo "(memoire_bornee sautée : AddressSanitizer)"
+        else
+            # A stream of 300 MB of few distinct keys under a limit of 100 MiB: counted whole.
+            L='10.0.0.1 - - [17/May/2015:10:05:03 +0000] "GET /page HTTP/1.1" 200 1000 "-" "Mozilla/5.0 (X11; Linux)"'
+            yes "$L" | head -n 3000000 | timeout 120 sh -c 'echo $$ >"$1/cgroup.procs" && echo 100M >"$1/memory.limit_in_bytes" && exec "$2" --csv "$3" -' sh \
+                "$groupe" "$KESTRANE" "$T/sortie-ok/borne" >"$T/sortie" 2>"$T/erreurs"
+            grep -q "^3000000 lignes analysées, 1 adresse IP" "$T/sortie" && echo "ok memoire_bornee" ||
+                { echec "memoire_bornee"; cat "$T/sortie" "$T/erreurs"; }
+        fi
         rmdir "$groupe"
     else
         rmdir "$groupe" 2>/dev/null
