@@ -18,6 +18,7 @@
 #include "core/analyse/Complements.h"
 #include "core/audience/BasePays.h"
 #include "tests/commun/Controles.h"
+#include "tests/commun/GrillesComplements.h"
 #include "tests/commun/JournalAudience.h"
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
@@ -30,26 +31,13 @@ using kestrane::tests::analyser;
 using kestrane::tests::charger;
 using kestrane::tests::Fenetre;
 using kestrane::tests::journal;
+using test::lignes;
+using test::tableau;
 
 namespace {
 
 QByteArray journalAudience() {
     return journal(test::lignesAudience());
-}
-
-TableauComplements* tableau(const TForm1& w, const char* nom) {
-    return qobject_cast<TableauComplements*>(controle<QTableView>(w, nom)->parentWidget());
-}
-
-// Rows as shown, cells joined by "|".
-QStringList lignes(const TableauComplements& t) {
-    QStringList r;
-    for (int l = 0; l < t.nbLignes(); ++l) {
-        QStringList c;
-        for (int k = 0; k < t.vue()->model()->columnCount(); ++k) c << t.texte(l, k);
-        r << c.join(QLatin1Char('|'));
-    }
-    return r;
 }
 
 // Name and requests of each row, as the page writes them.

@@ -24,6 +24,7 @@
 
 #include "core/lecture/ULog.h"
 #include "tests/commun/Controles.h"
+#include "tests/commun/GrillesComplements.h"
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/fenetre/UFormPrincipale.h"
@@ -37,6 +38,8 @@ using kestrane::tests::analyser;
 using kestrane::tests::charger;
 using kestrane::tests::Fenetre;
 using kestrane::tests::journal;
+using test::lignes;
+using test::tableau;
 
 namespace {
 
@@ -60,21 +63,6 @@ QByteArray journalVarie() {
         ligne("10.0.0.4", "02/Feb/2026:13:00:00", "/index.html", "200", "2048"),
         ligne("10.0.0.4", "02/Feb/2026:14:00:00", "/index.html", "200", "1048576"),
     });
-}
-
-// Rows of a page grid as shown, cells joined by "|".
-QStringList lignes(const TableauComplements& t) {
-    QStringList r;
-    for (int l = 0; l < t.nbLignes(); ++l) {
-        QStringList c;
-        for (int k = 0; k < t.vue()->model()->columnCount(); ++k) c << t.texte(l, k);
-        r << c.join(QLatin1Char('|'));
-    }
-    return r;
-}
-
-TableauComplements* tableau(const TForm1& w, const char* nom) {
-    return qobject_cast<TableauComplements*>(controle<QTableView>(w, nom)->parentWidget());
 }
 
 // What the described pages show after an analysis: every report grid, the detail text, the tabs.
@@ -174,17 +162,16 @@ void TestComplements::contenuDeLaPage() {
     charger(w, dossier_.ecrire("acces.log", journalVarie()));
     analyser(w);
     const auto* page = controle<PageComplements>(w, "pageComplements");
-    QCOMPARE(
-        page->resume(),
-        (QStringList{"Lignes lues : 10", "Lignes analys\u00e9es : 10",
-                     "Adresses clientes distinctes : 4", "Requ\u00eates : 10",
-                     "Octets envoy\u00e9s : 1,00 Mo", "Premi\u00e8re date : 31/01/2026 23:59:58",
-                     "Derni\u00e8re date : 02/02/2026 14:00:00", "Nombre de jours : 3",
-                     // The audience: one visit per request, all more than 30 minutes apart.
-                     "Visiteurs uniques : 5", "Visites : 10",
-                     "Dur\u00e9e moyenne d'une visite : 0 s", "Requ\u00eates par visite : 1,0",
-                     "Requ\u00eates de robots : 0 (0,0 %)",
-                     "Octets envoy\u00e9s aux robots : 0 octets"}));
+    QCOMPARE(page->resume(),
+             (QStringList{
+                 "Lignes lues : 10", "Lignes analys\u00e9es : 10",
+                 "Adresses clientes distinctes : 4", "Requ\u00eates : 10",
+                 "Octets envoy\u00e9s : 1,00 Mo", "Premi\u00e8re date : 31/01/2026 23:59:58",
+                 "Derni\u00e8re date : 02/02/2026 14:00:00", "Nombre de jours : 3",
+                 // The audience: one visit per request, all more than 30 minutes apart.
+                 "Visiteurs uniques : 5", "Visites : 10", "Dur\u00e9e moyenne d'une visite : 0 s",
+                 "Requ\u00eates par visite : 1,0", "Requ\u00eates de robots : 0 (0,0 %)",
+                 "Octets envoy\u00e9s aux robots : 0 octets"}));
     QCOMPARE(
         lignes(*tableau(w, "tableauComplementsCodes")),
         (QStringList{"000|1|0 octets|10,0 %", "200|3|1,00 Mo|30,0 %", "304|1|0 octets|10,0 %",
@@ -472,17 +459,18 @@ void TestComplements::debordementEtHeuresIllisibles() {
     Fenetre f;
     TForm1& w = f.form;
     controle<QAction>(w, "menuAfficherComplements")->trigger();
-    charger(w, dossier_.ecrire("gros.log",
-                      journal({ligne("83.149.9.216", "17/May/2015:10:05:03", "/a", "200", "1"),
-                               ligne("10.0.0.1", "17/May/2015:10:06:00", "/big", "200",
-                                     "9223372036854775807")})));
+    charger(
+        w, dossier_.ecrire("gros.log",
+                           journal({ligne("83.149.9.216", "17/May/2015:10:05:03", "/a", "200", "1"),
+                                    ligne("10.0.0.1", "17/May/2015:10:06:00", "/big", "200",
+                                          "9223372036854775807")})));
     analyser(w);
     QCOMPARE(w.boites.erreurs, QStringList{QStringLiteral("D\u00e9bordement d'entier.")});
 
     charger(w, dossier_.ecrire("heures.log",
-                      journal({ligne("10.0.0.1", "17/May/2015:10:05:03", "/a", "200", "1"),
-                               ligne("10.0.0.1", "18/May/2015:25:00:00", "/a", "200", "2"),
-                               ligne("10.0.0.1", "18/May/2015:10:5", "/a", "200", "3")})));
+                               journal({ligne("10.0.0.1", "17/May/2015:10:05:03", "/a", "200", "1"),
+                                        ligne("10.0.0.1", "18/May/2015:25:00:00", "/a", "200", "2"),
+                                        ligne("10.0.0.1", "18/May/2015:10:5", "/a", "200", "3")})));
     analyser(w);
     QCOMPARE(w.boites.erreurs.size(), 1);
     QCOMPARE(lignes(*tableau(w, "tableauComplementsJours")),

@@ -13,12 +13,14 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include "tests/commun/GrillesComplements.h"
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/pages/complements/PageComplements.h"
 #include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
+using test::tableau;
 using namespace kestrane::tests;
 
 namespace {
@@ -52,10 +54,6 @@ void valider(QDialog& d) {
 }
 
 // The page's grid named `nom`: the table view is named, its frame holds the rows as shown.
-TableauComplements* tableau(const TForm1& w, const char* nom) {
-    return qobject_cast<TableauComplements*>(controle<QTableView>(w, nom)->parentWidget());
-}
-
 QString cellule(const QTableWidget& g, int ligne, int colonne) {
     const QTableWidgetItem* i = g.item(ligne, colonne);
     return i ? i->text() : QStringLiteral("<vide>");
