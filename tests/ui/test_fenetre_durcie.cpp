@@ -126,6 +126,15 @@ void choisirPeriode(TForm1& w, const QDateTime& du, const QDateTime& au) {
 }
 
 // Shows `bulle` as a tooltip, bounded by the watchdog, and returns the text it shows.
+// The chart's first series of kind T, or null.
+template <typename T>
+T* premiereSerie(GrapheQt& g) {
+    for (QAbstractSeries* s : g.chart()->series()) {
+        if (auto* t = qobject_cast<T*>(s)) return t;
+    }
+    return nullptr;
+}
+
 QString montrerBulle(QWidget* w, const QString& bulle) {
     const ChienDeGarde chien(5);
     QToolTip::showText(w->mapToGlobal(QPoint(5, 5)), bulle, w);
@@ -334,10 +343,7 @@ void TestFenetreDurcie::textePlatPartout() {
     // A bar of the referrers' chart, and a slice of a pie holding the same label.
     GrapheQt& barres = *graphes(w).grapheStatPrecedent;
     barres.actualiser();
-    QAbstractBarSeries* serie = nullptr;
-    for (QAbstractSeries* s : barres.chart()->series()) {
-        if (!serie) serie = qobject_cast<QAbstractBarSeries*>(s);
-    }
+    auto* serie = premiereSerie<QAbstractBarSeries>(barres);
     QVERIFY(serie && !serie->barSets().isEmpty());
     bool vue = false;
     for (int k = 0; k < serie->barSets().front()->count() && !vue; ++k) {
@@ -350,10 +356,7 @@ void TestFenetreDurcie::textePlatPartout() {
     camembert.viderSerie(0);
     camembert.ajouterPoint(0, 5, tables);
     camembert.actualiser();
-    QPieSeries* parts = nullptr;
-    for (QAbstractSeries* s : camembert.chart()->series()) {
-        if (!parts) parts = qobject_cast<QPieSeries*>(s);
-    }
+    auto* parts = premiereSerie<QPieSeries>(camembert);
     QVERIFY(parts && !parts->slices().isEmpty());
     {
         const ChienDeGarde chien(5);
