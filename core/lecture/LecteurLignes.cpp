@@ -19,6 +19,8 @@ struct LecteurLignes::Etat {
     bool colonnesApprises = false;
     const ColonnesW3C* colonnes = nullptr;
     std::size_t debut = 1, fin = 0;
+    // The virtual host a line that failed named, in the reading that went furthest.
+    std::string_view hote = "-";
 };
 
 LecteurLignes::LecteurLignes(FormatJournal format, std::shared_ptr<const DirectivesW3C> directives)
@@ -57,8 +59,9 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
     plus_.tempsReponse = -1;
     plus_.port = -1;
     plus_.autres.clear();
-    if (f.type == TypeFormat::Defaut) return lireDefaut(ligne, r, raison);
     Etat& e = *etat_;
+    e.hote = kTiret;
+    if (f.type == TypeFormat::Defaut) return lireDefaut(ligne, r, raison);
     if (f.type == TypeFormat::W3C && !ligne.empty() && ligne[0] == '#') {
         if (!directives_ && lireChampsW3C(ligne, e.apprises)) e.colonnesApprises = true;
         return Lecture::Directive;
@@ -70,6 +73,9 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
     e.brouillon.preparer(ligne.size());
     ValeursLigne& v = e.valeurs;
     v.vider();
+    const auto hoteDe = [](const ValeursLigne& v) {
+        return v.present(ChampJournal::Hote) ? v[ChampJournal::Hote] : kTiret;
+    };
     bool lu = false;
     if (f.type == TypeFormat::W3C) {
         const ColonnesW3C* c = nullptr;
@@ -109,13 +115,19 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
                  construireEnregistrement(v, e.brouillon, r, plus_, r2);
             if (lu) {
                 e.dernierGabarit = g;
-            } else if (raison && (k == 0 || atteint > meilleur)) {
+            } else if (k == 0 || atteint > meilleur) {
                 meilleur = atteint;
-                *raison = std::move(raisonEssai);
+                e.hote = hoteDe(v);
+                if (raison) *raison = std::move(raisonEssai);
             }
         }
     }
+    if (!lu && (f.type == TypeFormat::W3C || f.json)) e.hote = hoteDe(v);
     return lu ? Lecture::Requete : Lecture::NonConforme;
+}
+
+std::string_view LecteurLignes::hoteLu() const {
+    return plus_.hoteVirtuel != kTiret ? plus_.hoteVirtuel : etat_->hote;
 }
 
 }  // namespace kestrane

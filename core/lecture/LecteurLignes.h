@@ -87,6 +87,9 @@ class LecteurLignes {
     Lecture lire(std::string_view ligne, std::size_t numero, RLog& r,
                  std::string* raison = nullptr);
     const ChampsEnPlus& enPlus() const { return plus_; }
+    // The virtual host the last line named before it failed to read, or "-" (a line skipped
+    // still tells which site it was sent to). Valid as long as what lire() gives.
+    std::string_view hoteLu() const;
     const FormatJournal& format() const { return format_; }
 
     struct Etat;

@@ -121,10 +121,12 @@ struct TableauLog::Ignorees {
             plages.push_back({i, 1, 0});
         }
     }
-    void ajouterRaison(std::size_t i, std::string&& raison) {
+    void ajouterRaison(std::size_t i, std::string&& raison, std::string_view hote = "-") {
         ++nb;
         absente(i);
-        if (premieres.size() < kLignesIgnoreesListees) premieres.push_back({i, std::move(raison)});
+        if (premieres.size() >= kLignesIgnoreesListees) return;
+        premieres.push_back(
+            {i, std::move(raison), hote == "-" ? std::string() : std::string(hote)});
     }
 
     void ajouter(std::size_t i, std::string_view ligne, const RLog& r, bool analysee,
@@ -196,12 +198,12 @@ struct Tranche {
             ignorees->absente(i);
         } else if (l == Lecture::NonConforme) {
             if (!examen) throw ErreurKestrane(raison);
-            ignorees->ajouterRaison(i, std::move(raison));
+            ignorees->ajouterRaison(i, std::move(raison), lecteurFormat->hoteLu());
         } else if (!examen || examen(r, nullptr)) {
             if (lecteur) lecteur->lireEnPlus(numero, r, plus);
         } else {
             examen(r, &raison);
-            ignorees->ajouterRaison(i, std::move(raison));
+            ignorees->ajouterRaison(i, std::move(raison), plus.hoteVirtuel);
         }
     }
 

@@ -65,6 +65,8 @@ bool lireLigne(std::string_view ligne, LecteurEnregistrements* lecteur, int tran
 struct LigneIgnoree {
     std::size_t numero = 0;
     std::string raison;
+    // In a format that names the virtual host, the one the line named, when it got that far.
+    std::string hote;
 };
 // How many skipped lines are listed with their reason; the others are only counted.
 inline constexpr std::size_t kLignesIgnoreesListees = 10000;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -189,6 +190,7 @@ void TestDialogueFormat::complementsHotesEtTempsDeReponse() {
         "a.fr 10.0.0.1 - - [10/Jan/2024:10:00:00 +0100] \"GET /lent HTTP/1.1\" 200 10 300000",
         "b.fr 10.0.0.2 - - [10/Jan/2024:10:00:01 +0100] \"GET /vite HTTP/1.1\" 200 20 1000",
         "a.fr 10.0.0.3 - - [10/Jan/2024:10:00:02 +0100] \"GET /lent HTTP/1.1\" 200 30 100000",
+        "c.fr 10.0.0.4 - - [hier] \"GET /x HTTP/1.1\" 200 30 100000",
     };
     Fenetre f;
     charger(f.form, dossier_.ecrire("temps.log", journal(lignes)));
@@ -200,8 +202,22 @@ void TestDialogueFormat::complementsHotesEtTempsDeReponse() {
     valider(*d);
     QVERIFY(!d->isVisible());
     controle<QAction>(f.form, "menuAfficherComplements")->trigger();
+    controle<QAction>(f.form, "menuIgnorerLignes")->setChecked(true);
     analyser(f.form);
     QCOMPARE(f.form.boites.erreurs, QStringList{});
+    // The line skipped names the site it was sent to; the summary ends with the times.
+    controle<QAction>(f.form, "menuLignesIgnorees")->trigger();
+    const QStringList liste =
+        controle<QPlainTextEdit>(f.form, "texteLignesIgnorees")->toPlainText().split('\n');
+    QCOMPARE(liste.value(1),
+             QStringLiteral("Ligne\tRaison\tH\u00f4te virtuel\tD\u00e9but de la ligne"));
+    QVERIFY2(liste.value(2).startsWith(QStringLiteral("4\t")) &&
+                 liste.value(2).contains(QStringLiteral("\tc.fr\tc.fr 10.0.0.4")),
+             qPrintable(liste.value(2)));
+    const QStringList resume = controle<PageComplements>(f.form, "pageComplements")->resume();
+    QCOMPARE(resume.mid(resume.size() - 2),
+             (QStringList{QStringLiteral("Temps de r\u00e9ponse moyen : 133,666 ms"),
+                          QStringLiteral("95e centile du temps de r\u00e9ponse : 300,000 ms")}));
     const auto* hotes = tableau(f.form, "tableauComplementsHotes");
     QCOMPARE(hotes->nbLignes(), 2);
     QCOMPARE(hotes->texte(0, 0), QStringLiteral("a.fr"));

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+#include "core/lecture/LectureFormatee.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
@@ -94,12 +95,18 @@ QString OptionLignesIgnorees::texteListe() const {
                  ? QStringLiteral(" (les %1 premi\u00e8res sont list\u00e9es)").arg(liste.size())
                  : QStringLiteral(" (la premi\u00e8re est list\u00e9e)");
     }
-    s += QStringLiteral("\nLigne\tRaison\tD\u00e9but de la ligne\n");
+    // A format naming the virtual host: which site each line was sent to.
+    const bool hotes = porteHote(derniere_.format());
+    s += hotes ? QStringLiteral("\nLigne\tRaison\tH\u00f4te virtuel\tD\u00e9but de la ligne\n")
+               : QStringLiteral("\nLigne\tRaison\tD\u00e9but de la ligne\n");
     for (const LigneIgnoree& l : liste) {
         // Numbered from 1, as editors number lines.
         s += QString::number(l.numero + 1) + QLatin1Char('\t') + depuis1252(l.raison) +
-             QLatin1Char('\t') + debutLisible(derniere_.journal().ligne(l.numero)) +
-             QLatin1Char('\n');
+             QLatin1Char('\t');
+        if (hotes) {
+            s += (l.hote.empty() ? QStringLiteral("-") : debutLisible(l.hote)) + QLatin1Char('\t');
+        }
+        s += debutLisible(derniere_.journal().ligne(l.numero)) + QLatin1Char('\n');
     }
     return s;
 }

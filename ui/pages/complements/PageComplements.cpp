@@ -325,6 +325,13 @@ void PageComplements::afficherResume(const Complements& c, const Audience* audie
             ligne(depuis1252(libelle), depuis1252(valeur));
         }
     }
+    lignesResumeComplements_ = l;
+    ecrireResume(l);
+    resume_->setToolTip(francais(c.octets) + QLatin1Char(' ') +
+                        QString::fromUtf8(accord(c.octets, "octet", "octets")));
+}
+
+void PageComplements::ecrireResume(const QStringList& l) {
     lignesResume_ = l;
     QString html = QStringLiteral("<b>R\u00e9sum\u00e9</b><table cellspacing=\"3\">");
     for (const QString& s : l) {
@@ -334,8 +341,6 @@ void PageComplements::afficherResume(const Complements& c, const Audience* audie
                 QStringLiteral("</td></tr>");
     }
     resume_->setText(html + QStringLiteral("</table>"));
-    resume_->setToolTip(francais(c.octets) + QLatin1Char(' ') +
-                        QString::fromUtf8(accord(c.octets, "octet", "octets")));
 }
 
 void PageComplements::afficherCodes(const Complements& c) {

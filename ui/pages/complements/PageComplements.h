@@ -71,7 +71,8 @@ class PageComplements : public QWidget {
     explicit PageComplements(QWidget* parent = nullptr);
 
     // The virtual hosts and response times of an analysis in another format than the default,
-    // in a sub-page of their own, shown only when the analysis has some (PageEnPlus.cpp).
+    // in a sub-page of their own, shown only when the analysis has some (PageEnPlus.cpp); the
+    // mean and 95th percentile of the response times end the summary.
     void afficherEnPlus(const TablesEnPlus& t);
     // With the audience of the same lines: its summary lines, the visitors and visits of each
     // day, its own sub-pages (hidden without it).
@@ -87,6 +88,8 @@ class PageComplements : public QWidget {
 
   private:
     void afficherResume(const Complements& c, const Audience* audience);
+    // The summary label from `lignes` ("Libellé : valeur").
+    void ecrireResume(const QStringList& lignes);
     void afficherCodes(const Complements& c);
     void afficherFichiers(const Complements& c);
     void afficherJours(const Complements& c, const Audience* audience);
@@ -95,6 +98,8 @@ class PageComplements : public QWidget {
     QTabWidget* onglets_;
     QLabel* resume_;
     QStringList lignesResume_;
+    // The summary without the response times that afficherEnPlus() adds.
+    QStringList lignesResumeComplements_;
     TableauComplements *codes_, *introuvables_, *erreurs_, *jours_;
     QChartView *grapheCodes_, *grapheJours_;
     QPieSeries* camembert_ = nullptr;

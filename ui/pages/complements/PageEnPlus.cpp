@@ -27,6 +27,14 @@ TableauComplements::Cellule ms(int64_t us) {
 }  // namespace
 
 void PageComplements::afficherEnPlus(const TablesEnPlus& t) {
+    QStringList resume = lignesResumeComplements_;
+    if (t.requetesAvecTemps > 0) {
+        resume << QStringLiteral("Temps de r\u00e9ponse moyen : ") + ms(t.tempsMoyen).texte +
+                      QStringLiteral(" ms")
+               << QStringLiteral("95e centile du temps de r\u00e9ponse : ") + ms(t.temps95).texte +
+                      QStringLiteral(" ms");
+    }
+    ecrireResume(resume);
     const bool montrer = !t.hotes.empty() || !t.temps.empty();
     if (!ongletEnPlus_) {
         if (!montrer) return;
