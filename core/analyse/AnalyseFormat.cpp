@@ -24,11 +24,15 @@ Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
     RLog r;
     for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
         const std::string_view ligne = journal.ligne(i);
+        // A line that fails after its date was read (its status, its bytes) lies in its
+        // period, as with the default format: the analysis then stops at it or skips it,
+        // rather than count it out of the period unseen.
+        r.date = r.heure = {};
         const Lecture l = lecteur.lire(ligne, i, r);
         Instant t;
         if (l != Lecture::Directive &&
-            (l != Lecture::Requete || !lireInstant(r.date, r.heure, t) ||
-             t.secondes < periode.debut.secondes || t.secondes > periode.fin.secondes)) {
+            (!lireInstant(r.date, r.heure, t) || t.secondes < periode.debut.secondes ||
+             t.secondes > periode.fin.secondes)) {
             ++horsPeriode;
             continue;
         }

@@ -12,6 +12,7 @@
 #include "core/export/Export.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/FormatJournal.h"
+#include "tests/commun/OutilsTests.h"
 #include "tests/core/lecture/Reecriture.h"
 
 using namespace kestrane;
@@ -243,6 +244,31 @@ TEST(AnalyseW3C, ColonnesChangeantesPeriodeEtLignesIgnorees) {
 }
 
 // Automatique: the detected format is used, and named.
+// A line whose date reads but whose bytes do not, within the period: it stops the strict
+// analysis and is skipped by the other, never counted out of the period.
+TEST(AnalyseFormatPeriode, LigneFautiveDansLaPeriode) {
+    const auto ligne = [](const char* jour, const char* octets) {
+        return cat("a.fr 10.0.0.1 - - [", jour,
+                   "/Jan/2024:10:00:00 +0100] \"GET /a HTTP/1.1\" 200 ", octets, " \"-\" \"x\"");
+    };
+    const Journal j = journalDe({ligne("09", "10"), ligne("10", "10"), ligne("10", "abc"),
+                                 ligne("10", "10"), "pas une ligne"});
+    OptionsAnalyse o;
+    o.format = FormatJournal::propose(TypeFormat::HoteVirtuel);
+    o.periode.active = true;
+    lireInstant("10/Jan/2024", "00:00:00", o.periode.debut);
+    lireInstant("10/Jan/2024", "23:59:59", o.periode.fin);
+    ResultatAnalyse r;
+    EXPECT_EQ(erreurDe([&] { analyserJournal(j, o, r); }), messageEntier("abc"));
+    o.ignorerNonConformes = true;
+    r = analyser(j, o);
+    EXPECT_EQ(resumer(r).lignesAnalysees, 2u);
+    EXPECT_EQ(resumer(r).ignorees, 1u);
+    EXPECT_EQ(r.horsPeriode, 2u);  // the 9th, and the line without a date
+    ASSERT_EQ(r.enregistrements.premieresIgnorees().size(), 1u);
+    EXPECT_EQ(r.enregistrements.premieresIgnorees()[0].hote, "a.fr");
+}
+
 TEST(AnalyseFormatAutomatique, DetecteEtNomme) {
     std::vector<std::string> lignes;
     const std::vector<Requete> qs = requetes();
