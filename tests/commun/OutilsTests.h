@@ -183,6 +183,13 @@ struct DossierTemporaire {
     }
     DossierTemporaire(const DossierTemporaire&) = delete;
     DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+    std::string fichier(std::string_view nom) const { return (chemin / nom).string(); }
+    // Writes the file (replacing it) and returns its path.
+    std::string ecrire(std::string_view nom, std::string_view octets) const {
+        std::ofstream(fichier(nom), std::ios::binary)
+            .write(octets.data(), static_cast<std::streamsize>(octets.size()));
+        return fichier(nom);
+    }
     std::filesystem::path chemin;
 };
 

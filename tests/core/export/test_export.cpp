@@ -14,6 +14,7 @@
 #include "core/export/Export.h"
 #include "core/journal/Erreur.h"
 #include "tests/commun/Csv.h"
+#include "tests/commun/OutilsTests.h"
 
 using namespace kestrane;
 
@@ -215,9 +216,8 @@ TEST(Export, ReplisEtGraphes) {
 }
 
 TEST(Export, TablesDansUnDossier) {
-    const std::string dossier =
-        (std::filesystem::temp_directory_path() / ("kestrane-export-" + std::to_string(::getpid())))
-            .string();
+    const test::DossierTemporaire temporaire;
+    const std::string dossier = temporaire.fichier("tables");
     DonneesRapport d;
     d.tables = {table(3, 0), table(2, 0)};
     d.tables[1].fichier = "g.csv";
@@ -235,7 +235,6 @@ TEST(Export, TablesDansUnDossier) {
     const std::string fichier = dossier + "/f.csv";
     EXPECT_THROW(ecrireTablesCsv(fichier, d), ErreurFichier);
     EXPECT_TRUE(std::filesystem::is_regular_file(fichier));
-    std::filesystem::remove_all(dossier);
 }
 
 // Log text reaches the report as UTF-8 when it is (browsers send that), as Windows-1252 otherwise,

@@ -10,6 +10,7 @@
 #include "core/analyse/ResumeAudience.h"
 #include "core/audience/BasePays.h"
 #include "core/export/Export.h"
+#include "tests/commun/OutilsTests.h"
 
 using namespace kestrane;
 
@@ -90,8 +91,8 @@ TEST(ExportAudience, TablesEtColonnes) {
 }
 
 TEST(ExportAudience, PaysSeulementAvecUneBase) {
-    const std::filesystem::path dossier = std::filesystem::temp_directory_path() /
-                                          ("kestrane-audience-" + std::to_string(::getpid()));
+    const test::DossierTemporaire temporaire;
+    const std::filesystem::path dossier = temporaire.chemin / "tables";
     for (const bool avecPays : {false, true}) {
         SCOPED_TRACE(avecPays ? "database" : "none");
         DonneesRapport d;
@@ -109,5 +110,4 @@ TEST(ExportAudience, PaysSeulementAvecUneBase) {
         EXPECT_EQ(html.find("<td>Inconnu</td>") != std::string::npos, avecPays);
         EXPECT_NE(html.find("<td>caf\xC3\xA9.fr</td>"), std::string::npos);
     }
-    std::filesystem::remove_all(dossier);
 }

@@ -41,15 +41,8 @@ std::string erreurDeFichier(const std::function<void()>& f) {
 
 class FichierAtomique : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string modele = (fs::temp_directory_path() / "kestrane-at-XXXXXX").string();
-        ASSERT_NE(mkdtemp(modele.data()), nullptr);
-        dossier_ = modele;
-    }
     void TearDown() override {
         if (monte_) ::umount2(dossier_.c_str(), MNT_DETACH);
-        std::error_code ec;
-        fs::remove_all(dossier_, ec);
     }
     // A tmpfs of `options` over the test folder, when this machine lets us mount one.
     bool monter(const char* options) {
@@ -61,7 +54,8 @@ class FichierAtomique : public testing::Test {
         return static_cast<std::size_t>(
             std::distance(fs::directory_iterator(dossier_), fs::directory_iterator()));
     }
-    fs::path dossier_;
+    const kestrane::test::DossierTemporaire temporaire_;
+    const fs::path dossier_ = temporaire_.chemin;
     bool monte_ = false;
 };
 

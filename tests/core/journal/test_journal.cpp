@@ -304,20 +304,8 @@ TEST(Journal, LesCopiesPartagentLeTexte) {
 
 class JournalFichier : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string modele = (std::filesystem::temp_directory_path() / "kestrane-XXXXXX").string();
-        ASSERT_NE(mkdtemp(modele.data()), nullptr);
-        dossier_ = modele;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dossier_, ec);
-    }
     std::string ecrireFichier(const std::string& nom, std::string_view octets) {
-        const std::string chemin = (dossier_ / nom).string();
-        std::ofstream f(chemin, std::ios::binary);
-        f.write(octets.data(), static_cast<std::streamsize>(octets.size()));
-        return chemin;
+        return temporaire_.ecrire(nom, octets);
     }
     static std::string erreurDeChargement(const std::string& chemin) {
         try {
@@ -328,7 +316,8 @@ class JournalFichier : public testing::Test {
         ADD_FAILURE() << "aucune erreur pour " << chemin;
         return "";
     }
-    std::filesystem::path dossier_;
+    const test::DossierTemporaire temporaire_;
+    const std::filesystem::path dossier_ = temporaire_.chemin;
 };
 
 TEST_F(JournalFichier, ChargeLesOctetsTelsQuels) {

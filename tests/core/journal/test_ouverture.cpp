@@ -33,23 +33,11 @@ std::string avecOctet(std::string s, std::size_t position, char octet) {
 
 class Ouverture : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string modele =
-            (std::filesystem::temp_directory_path() / "kestrane-gz-XXXXXX").string();
-        ASSERT_NE(mkdtemp(modele.data()), nullptr);
-        dossier_ = modele;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dossier_, ec);
-    }
     std::string ecrire(const std::string& nom, std::string_view octets) {
-        const std::string chemin = (dossier_ / nom).string();
-        std::ofstream f(chemin, std::ios::binary);
-        f.write(octets.data(), static_cast<std::streamsize>(octets.size()));
-        return chemin;
+        return temporaire_.ecrire(nom, octets);
     }
-    std::filesystem::path dossier_;
+    const test::DossierTemporaire temporaire_;
+    const std::filesystem::path dossier_ = temporaire_.chemin;
 };
 
 // Whatever the name, the first two bytes decide; every member is read, zeros may pad the end, and
