@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/analyse/IndexCles.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
@@ -37,21 +41,44 @@ std::string texteDixiemes(uint64_t dixiemes) {
     return s;
 }
 
-// Texts counted in order of first appearance.
+// Texts counted in order of first appearance. A line's key is counted when the next line brings
+// another one: meanwhile its slot is fetched from memory (the tables of paths are larger than the
+// caches), and a run of lines with the same key (a client's burst, one agent) costs one lookup.
 struct Compteur {
     IndexCles<std::string_view> index;
     std::vector<int64_t> nombres;
-    std::string_view dernier;
-    uint32_t numeroDernier = UINT32_MAX;
+    std::string_view enAttente;
+    uint64_t hachage = 0;
+    int64_t nombreEnAttente = 0;
+
+    // The key of one line; its text must stay readable until vider().
+    void preparer(std::string_view cle) {
+        if (nombreEnAttente > 0 && memesOctets(cle, enAttente)) {
+            ++nombreEnAttente;
+            return;
+        }
+        vider();
+        enAttente = cle;
+        hachage = hacher(cle);
+        index.precharger(hachage);
+        nombreEnAttente = 1;
+    }
+
+    void vider() {
+        if (nombreEnAttente == 0) return;
+        bool nouveau;
+        const uint32_t n = index.trouverOuAjouter(enAttente, hachage, nouveau);
+        if (nouveau) nombres.push_back(0);
+        nombres[n] += nombreEnAttente;
+        nombreEnAttente = 0;
+    }
 
     void ajouter(std::string_view cle, int64_t n) {
-        if (numeroDernier == UINT32_MAX || !memesOctets(cle, dernier)) {
-            bool nouveau;
-            numeroDernier = index.trouverOuAjouter(cle, nouveau);
-            if (nouveau) nombres.push_back(0);
-            dernier = index.cle(numeroDernier);
-        }
-        nombres[numeroDernier] += n;
+        vider();
+        bool nouveau;
+        const uint32_t k = index.trouverOuAjouter(cle, nouveau);
+        if (nouveau) nombres.push_back(0);
+        nombres[k] += n;
     }
 
     void versTable(tableauRapportStat& table) const {
@@ -62,6 +89,26 @@ struct Compteur {
         }
     }
 };
+
+// Where the agent that starts at p ends: at its closing quote, or at the end of its line, or at
+// `fin`; 16 bytes at a time.
+const char* finAgent(const char* p, const char* fin) {
+#if defined(__SSE2__)
+    const __m128i guillemet = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'),
+                  cr = _mm_set1_epi8('\r');
+    for (; fin - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int masque = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(v, guillemet),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
+    }
+#endif
+    for (; p < fin; ++p) {
+        if (*p == '"' || *p == '\n' || *p == '\r') return p;
+    }
+    return fin;
+}
 
 // From how many distinct agents their names are found on both cores.
 constexpr std::size_t kAgentsDeuxFils = 64;
@@ -199,7 +246,9 @@ struct ComptesLisibles::Tranche {
 namespace {
 
 // What stretch `t` counted, after what `dans` counted: first appearances stay in journal order.
-void verser(ComptesLisibles::Tranche& dans, const ComptesLisibles::Tranche& t) {
+void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
+    t.agents.vider();
+    t.chemins.vider();
     if (t.dateVue) {
         if (!dans.dateVue) dans.premiere[0] = t.premiere[0], dans.premiere[1] = t.premiere[1];
         dans.derniere[0] = t.derniere[0];
@@ -245,18 +294,10 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     std::string_view agent = r.navigateur;
     const char* p = r.navigateur.data();
     if (std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_)) {
-        const auto reste = static_cast<std::size_t>(fin_ - p);
-        const char* guillemet = static_cast<const char*>(std::memchr(p, '"', reste));
-        std::size_t n = guillemet ? static_cast<std::size_t>(guillemet - p) : reste;
-        for (const char fin : {'\n', '\r'}) {
-            if (const void* saut = std::memchr(p, fin, n)) {
-                n = static_cast<std::size_t>(static_cast<const char*>(saut) - p);
-            }
-        }
-        agent = {p, n};
+        agent = {p, static_cast<std::size_t>(finAgent(p, fin_) - p)};
     }
-    t.agents.ajouter(agent, 1);
-    t.chemins.ajouter(cheminRequete(r.requete), 1);
+    t.agents.preparer(agent);
+    t.chemins.preparer(cheminRequete(r.requete));
     if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
     t.derniere[0] = r.date;
     t.derniere[1] = r.heure;
@@ -272,10 +313,13 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
 }
 
 void ComptesLisibles::terminer() {
+    for (const auto& t : tranches_) t->agents.vider(), t->chemins.vider();
     complet_ = true;
 }
 
 void ComptesLisibles::replier() {
+    // The keys waiting point into the block, which the stream is about to reuse.
+    for (const auto& t : tranches_) t->agents.vider(), t->chemins.vider();
     if (tranches_.size() < 2) return;
     verser(*tranches_[0], *tranches_[1]);
     tranches_[1] = std::make_unique<Tranche>();
