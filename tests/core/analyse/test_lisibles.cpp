@@ -67,6 +67,14 @@ TEST(Lisibles, CheminDeChaqueMethode) {
         {"get /minuscules HTTP/1.1", "get /minuscules HTTP/1.1"},
         {"GET  /deux-blancs HTTP/1.1", "GET  /deux-blancs HTTP/1.1"},
         {"GET /a HTTP/1.1 de trop", "GET /a HTTP/1.1 de trop"},
+        // Blanks found 16 bytes at a time: before, across and after the first 16.
+        {"PROPFIND /un/chemin/assez/long?q=1 HTTP/1.1", "/un/chemin/assez/long?q=1"},
+        {"GET /0123456789a HTTP/1.1", "/0123456789a"},
+        {"GET /0123456789ab HTTP/1.1 x", "GET /0123456789ab HTTP/1.1 x"},
+        {"GET /x ", "GET /x "},
+        {"GET ", "GET "},
+        {" /x HTTP/1.1", " /x HTTP/1.1"},
+        {"", ""},
     };
     for (const auto& [requete, chemin] : cas) EXPECT_EQ(cheminRequete(requete), chemin) << requete;
 }
@@ -90,9 +98,12 @@ TEST(Lisibles, JourneeMoyenneDivisionReelleEtToutesLesTranches) {
 
 TEST(Lisibles, UnitesEnBase1024) {
     const std::tuple<int64_t, FormatNombre, const char*> cas[] = {
-        {0, FormatNombre::octets, "0 octet"},         {812, FormatNombre::octets, "812 octets"},    {358400, FormatNombre::octets, "350,0 Ko"},
+        {0, FormatNombre::octets, "0 octet"},
+        {812, FormatNombre::octets, "812 octets"},
+        {358400, FormatNombre::octets, "350,0 Ko"},
         {1048575, FormatNombre::octets, "1,0 Mo"},  // 1023,99 Ko rounds into the next unit
-        {1288490189, FormatNombre::octets, "1,2 Go"}, {INT64_MAX, FormatNombre::octets, "8,0 Eo"},
+        {1288490189, FormatNombre::octets, "1,2 Go"},
+        {INT64_MAX, FormatNombre::octets, "8,0 Eo"},
         {26, FormatNombre::dixiemes, "2,6"},
     };
     for (const auto& [n, format, texte] : cas) EXPECT_EQ(texteNombre(n, format), texte) << n;
