@@ -110,9 +110,9 @@ constexpr int kLongueurAtome = 3;
 using Clauses = std::vector<std::vector<std::string>>;
 
 // The texts an expression needs, as RE2's prefilter finds them. The prefilter is an AND-OR tree
-// that FilteredRE2 does not show; asked one expression at a time, it tells which texts are each
-// needed alone (the tree is false without them), and that one text at least is needed (the tree
-// is false when none is there).
+// that FilteredRE2 does not show; asked one expression at a time with some texts left out, it
+// tells which texts are each needed alone (the tree is false without them), and a smallest set
+// of the others without which it is false too.
 Clauses clausesRe2(const std::string& expression, bool sansCasse) {
     re2::FilteredRE2 filtre(kLongueurAtome);
     RE2::Options options;
@@ -141,17 +141,50 @@ Clauses clausesRe2(const std::string& expression, bool sansCasse) {
                    return static_cast<unsigned char>(c) < 0x80 && !(c >= 'A' && c <= 'Z');
                });
     };
-    std::vector<std::string> requis;
+    // The clauses are "all the texts needed alone and one of that set": ") applewebkit" and one
+    // of ";xolo", "; xolo", ";  xolo".
+    const auto sauf = [&](const std::vector<bool>& retires) {
+        std::vector<int> presents;
+        for (std::size_t k = 0; k < atomes.size(); ++k)
+            if (!retires[k]) presents.push_back(static_cast<int>(k));
+        return presents;
+    };
+    std::vector<bool> requis(atomes.size(), false), unDe(atomes.size(), false);
     for (std::size_t k = 0; k < atomes.size(); ++k) {
-        std::vector<int> sauf = tous;
-        sauf.erase(sauf.begin() + static_cast<std::ptrdiff_t>(k));
-        if (!passe(sauf) && ascii(atomes[k])) requis.push_back(atomes[k]);
+        std::vector<bool> retires(atomes.size(), false);
+        retires[k] = true;
+        requis[k] = !passe(sauf(retires));
     }
-    if (!requis.empty()) return {requis};
-    if (!std::all_of(atomes.begin(), atomes.end(), ascii)) return {};
-    Clauses unDe;
-    for (const std::string& a : atomes) unDe.push_back({a});
-    return unDe;
+    for (std::size_t k = 0; k < atomes.size(); ++k) unDe[k] = !requis[k];
+    if (passe(sauf(unDe))) {
+        unDe.assign(atomes.size(), false);
+    } else {
+        for (std::size_t k = 0; k < atomes.size(); ++k) {
+            if (!unDe[k]) continue;
+            unDe[k] = false;
+            if (passe(sauf(unDe))) unDe[k] = true;
+        }
+    }
+    std::vector<std::string> tousRequis;
+    for (std::size_t k = 0; k < atomes.size(); ++k)
+        if (requis[k] && ascii(atomes[k])) tousRequis.push_back(atomes[k]);
+    Clauses c;
+    bool unDeCherchable = false;
+    for (std::size_t k = 0; k < atomes.size(); ++k) {
+        if (!unDe[k]) continue;
+        unDeCherchable = ascii(atomes[k]);
+        if (!unDeCherchable) break;
+    }
+    if (unDeCherchable) {
+        for (std::size_t k = 0; k < atomes.size(); ++k) {
+            if (!unDe[k]) continue;
+            c.push_back(tousRequis);
+            c.back().push_back(atomes[k]);
+        }
+    } else if (!tousRequis.empty()) {
+        c.push_back(tousRequis);
+    }
+    return c;
 }
 
 // The expression as alternatives whose matches together are its matches: its top-level '|'
