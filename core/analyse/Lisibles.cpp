@@ -330,11 +330,23 @@ struct ComptesLisibles::Tranche {
     bool dateVue = false;
     std::array<int64_t, 24> heures{};
     std::string premiere[2], derniere[2];  // date and time (kept: a stream drops its lines)
+    // The date and time of the last line read, kept in `derniere` when the line's bytes may go.
+    std::string_view derniereLue[2];
 };
 
 namespace {
 
-// What stretch `t` counted, after what `dans` counted: first appearances stay in journal order.
+// What waits on the lines' bytes counted and kept: they may go after this.
+void vider(ComptesLisibles::Tranche& t) {
+    t.agents.vider();
+    t.chemins.vider();
+    if (t.derniereLue[0].data() != nullptr) {
+        t.derniere[0].assign(t.derniereLue[0]);
+        t.derniere[1].assign(t.derniereLue[1]);
+        t.derniereLue[0] = t.derniereLue[1] = {};
+    }
+}
+
 void verser(Compteur& dans, Compteur& c) {
     c.vider();
     dans.vider();
@@ -344,7 +356,10 @@ void verser(Compteur& dans, Compteur& c) {
 // From how many paths a stretch's are merged on a core of their own.
 constexpr std::size_t kCheminsDeuxFils = 4096;
 
+// What stretch `t` counted, after what `dans` counted: first appearances stay in journal order.
 void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
+    vider(dans);
+    vider(t);
     // The paths, the largest table, beside the rest.
     enParallele(
         t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verser(dans.chemins, t.chemins); },
@@ -397,8 +412,9 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     t.agents.preparer(agent);
     t.chemins.preparer(cheminRequete(r.requete));
     if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
-    t.derniere[0] = r.date;
-    t.derniere[1] = r.heure;
+    // A view: a string assigned on every line costs more than the rest of the line's counts.
+    t.derniereLue[0] = r.date.data() ? r.date : std::string_view("", 0);
+    t.derniereLue[1] = r.heure;
     if (!t.dateVue || !memesOctets(r.date, t.derniereDate)) {
         bool nouvelle;
         t.derniereDate = t.dates.cle(t.dates.trouverOuAjouter(r.date, nouvelle));
@@ -411,13 +427,13 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
 }
 
 void ComptesLisibles::terminer() {
-    for (const auto& t : tranches_) t->agents.vider(), t->chemins.vider();
+    for (const auto& t : tranches_) vider(*t);
     complet_ = true;
 }
 
 void ComptesLisibles::replier() {
     // The keys waiting point into the block, which the stream is about to reuse.
-    for (const auto& t : tranches_) t->agents.vider(), t->chemins.vider();
+    for (const auto& t : tranches_) vider(*t);
     if (tranches_.size() < 2) return;
     verser(*tranches_[0], *tranches_[1]);
     tranches_[1] = std::make_unique<Tranche>();
@@ -460,8 +476,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     if (comptes.tranches_.empty())
         comptes.tranches_.push_back(std::make_unique<ComptesLisibles::Tranche>());
     ComptesLisibles::Tranche& tout = *comptes.tranches_[0];
-    tout.agents.vider();
-    tout.chemins.vider();
+    vider(tout);
     for (std::size_t k = 1; k < comptes.tranches_.size(); ++k) verser(tout, *comptes.tranches_[k]);
     if (tout.dateVue) {
         lisibles.premiereDate = tout.premiere[0] + " " + tout.premiere[1];
