@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -29,6 +30,20 @@ std::string_view agentDe(std::string_view ligne) {
     const std::size_t debut = ligne.rfind('"', fin - 1);
     if (debut == std::string_view::npos) return {};
     return ligne.substr(debut + 1, fin - debut - 1);
+}
+
+double tempsProcesseur() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Elapsed and processor (both threads) seconds of one run: on a shared machine the processor
+// time moves less with the others' load.
+void mesurerUneFois(const std::function<void()>& f, Mesure& ecoule, Mesure& processeur) {
+    const double p0 = tempsProcesseur();
+    ecoule.secondes.push_back(chronometrer(f));
+    processeur.secondes.push_back(tempsProcesseur() - p0);
 }
 
 void mesurerCatalogue(const std::filesystem::path& chemin) {
@@ -75,26 +90,31 @@ int main(int argc, char** argv) {
             analyserJournal(journal, o, r);
             if (o.resultatsLisibles) agents = r.lisibles.agentsDistincts;
         };
-        Mesure sans, avec;
+        Mesure sans, avec, sansProcesseur, avecProcesseur;
         for (long r = 0; r < runs; ++r) {
             // Each order half of the time: neither is always the one after the other.
             if (r % 2 == 0) {
-                sans.secondes.push_back(chronometrer([&] { analyser(bruts); }));
-                avec.secondes.push_back(chronometrer([&] { analyser(lisibles); }));
+                mesurerUneFois([&] { analyser(bruts); }, sans, sansProcesseur);
+                mesurerUneFois([&] { analyser(lisibles); }, avec, avecProcesseur);
             } else {
-                avec.secondes.push_back(chronometrer([&] { analyser(lisibles); }));
-                sans.secondes.push_back(chronometrer([&] { analyser(bruts); }));
+                mesurerUneFois([&] { analyser(lisibles); }, avec, avecProcesseur);
+                mesurerUneFois([&] { analyser(bruts); }, sans, sansProcesseur);
             }
         }
         std::printf("%-42s %10s %10s %10s %10s\n", "analysis (seconds)", "first", "median", "min",
                     "max");
         afficher("raw results", sans);
         afficher("readable results", avec);
+        afficher("raw results, processor", sansProcesseur);
+        afficher("readable results, processor", avecProcesseur);
         std::printf("\n");
         mesurerCatalogue(std::filesystem::path(KESTRANE_RACINE) / "samples/acces-5000.log");
         mesurerCatalogue(std::filesystem::path(KESTRANE_RACINE) /
                          "../shared/samples/apache-combined-10k.log");
         std::printf("load average: %s\n", chargeMachine().c_str());
+        std::printf("processor: lisibles_s=%.4f bruts_s=%.4f ratio=%.3f\n",
+                    avecProcesseur.mediane(), sansProcesseur.mediane(),
+                    avecProcesseur.mediane() / sansProcesseur.mediane());
         std::printf("lisibles_s=%.4f bruts_s=%.4f ratio=%.3f agents_distincts=%zu\n",
                     avec.mediane(), sans.mediane(), avec.mediane() / sans.mediane(), agents);
         return 0;

@@ -6,7 +6,8 @@ PAQUETS=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-charts-dev qt6-tran
 # The audience counts: Unicode texts and internationalised names, MaxMind DB country files.
 PAQUETS+=(pkg-config libicu-dev libmaxminddb-dev)
 # The user-agent catalogue: its expressions run by PCRE2, its YAML read by a build-time
-# generator; RE2 for the benchmark that compares the two engines.
+# generator that asks RE2 which texts each expression needs (RE2 also for the benchmark that
+# compares the two engines).
 PAQUETS+=(libpcre2-dev libyaml-cpp-dev libre2-dev)
 # Checking the installed menu entry, AppStream description, icons, the defaults of file types,
 # the manual pages and the Debian packages' documents.

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/analyse/IndexCles.h"
 #include "core/catalogue/CatalogueAgents.h"
@@ -37,31 +42,135 @@ std::string texteDixiemes(uint64_t dixiemes) {
     return s;
 }
 
-// Texts counted in order of first appearance.
-struct Compteur {
-    IndexCles<std::string_view> index;
-    std::vector<int64_t> nombres;
-    std::string_view dernier;
-    uint32_t numeroDernier = UINT32_MAX;
+// Texts counted in order of first appearance. Each entry lies in one piece of `arene_` (its
+// count, hash, length, then its bytes), and a slot of the index holds its place: a lookup reads
+// the slot and the entry, where a general index reads the slot, the key, its bytes and the count
+// in four places (the table of paths is larger than the caches).
+class TableTextes {
+  public:
+    TableTextes() { cases_.assign(1024, Case{0, 0}); }
 
-    void ajouter(std::string_view cle, int64_t n) {
-        if (numeroDernier == UINT32_MAX || !memesOctets(cle, dernier)) {
-            bool nouveau;
-            numeroDernier = index.trouverOuAjouter(cle, nouveau);
-            if (nouveau) nombres.push_back(0);
-            dernier = index.cle(numeroDernier);
+    std::size_t taille() const { return taille_; }
+
+    void precharger(uint64_t h) const { __builtin_prefetch(&cases_[h & (cases_.size() - 1)]); }
+
+    // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none.
+    void ajouter(std::string_view texte, uint64_t h, int64_t n) {
+        const std::size_t masque = cases_.size() - 1;
+        const auto empreinte = static_cast<uint32_t>(h >> 32);
+        std::size_t c = h & masque;
+        for (; cases_[c].place != 0; c = (c + 1) & masque) {
+            if (cases_[c].empreinte != empreinte) continue;
+            const std::size_t p = cases_[c].place - 1;
+            if (arene_[p + 2] == texte.size() && memesOctets(texteA(p), texte)) {
+                arene_[p] += static_cast<uint64_t>(n);
+                return;
+            }
         }
-        nombres[numeroDernier] += n;
+        const std::size_t p = arene_.size();
+        // Places are 32-bit numbers of 8-byte words: 32 GiB of texts.
+        if (p + 3 + texte.size() / 8 >= UINT32_MAX) throw std::bad_alloc();
+        arene_.resize(p + 3 + (texte.size() + 7) / 8);
+        arene_[p] = static_cast<uint64_t>(n);
+        arene_[p + 1] = h;
+        arene_[p + 2] = texte.size();
+        if (!texte.empty()) std::memcpy(arene_.data() + p + 3, texte.data(), texte.size());
+        cases_[c] = {empreinte, static_cast<uint32_t>(p + 1)};
+        if (++taille_ * 2 > cases_.size()) reconstruire();
+    }
+    void ajouter(std::string_view texte, int64_t n) { ajouter(texte, hacher(texte), n); }
+
+    // f(texte, nombre) for each entry in order of first appearance; the texts stay valid until
+    // the next new entry.
+    template <typename F>
+    void parcourir(F&& f) const {
+        for (std::size_t p = 0; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) {
+            f(texteA(p), static_cast<int64_t>(arene_[p]));
+        }
     }
 
     void versTable(tableauRapportStat& table) const {
         table.clear();
-        table.reserve(nombres.size());
-        for (std::size_t k = 0; k < nombres.size(); ++k) {
-            table.push_back({std::string(index.cle(k)), {}, nombres[k]});
+        table.reserve(taille_);
+        parcourir([&](std::string_view texte, int64_t n) {
+            table.push_back({std::string(texte), {}, n});
+        });
+    }
+
+  private:
+    struct Case {
+        uint32_t empreinte;  // high half of the text's hash
+        uint32_t place;      // word of its entry in arene_ + 1; 0 for an empty slot
+    };
+
+    std::string_view texteA(std::size_t p) const {
+        return {reinterpret_cast<const char*>(arene_.data() + p + 3),
+                static_cast<std::size_t>(arene_[p + 2])};
+    }
+
+    void reconstruire() {
+        cases_.assign(cases_.size() * 2, Case{0, 0});
+        const std::size_t masque = cases_.size() - 1;
+        for (std::size_t p = 0; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) {
+            std::size_t c = arene_[p + 1] & masque;
+            while (cases_[c].place != 0) c = (c + 1) & masque;
+            cases_[c] = {static_cast<uint32_t>(arene_[p + 1] >> 32), static_cast<uint32_t>(p + 1)};
         }
     }
+
+    std::vector<Case> cases_;
+    std::vector<uint64_t> arene_;
+    std::size_t taille_ = 0;
 };
+
+// The texts of the lines, each counted when the next line brings another one: meanwhile its
+// slot is fetched from memory, and a run of lines with the same text (a client's burst, one
+// agent) costs one lookup.
+struct Compteur {
+    TableTextes table;
+    std::string_view enAttente;
+    uint64_t hachage = 0;
+    int64_t nombreEnAttente = 0;
+
+    // The text of one line; it must stay readable until vider().
+    void preparer(std::string_view cle) {
+        if (nombreEnAttente > 0 && memesOctets(cle, enAttente)) {
+            ++nombreEnAttente;
+            return;
+        }
+        vider();
+        enAttente = cle;
+        hachage = hacher(cle);
+        table.precharger(hachage);
+        nombreEnAttente = 1;
+    }
+
+    void vider() {
+        if (nombreEnAttente == 0) return;
+        table.ajouter(enAttente, hachage, nombreEnAttente);
+        nombreEnAttente = 0;
+    }
+};
+
+// Where the agent that starts at p ends: at its closing quote, or at the end of its line, or at
+// `fin`; 16 bytes at a time.
+const char* finAgent(const char* p, const char* fin) {
+#if defined(__SSE2__)
+    const __m128i guillemet = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'),
+                  cr = _mm_set1_epi8('\r');
+    for (; fin - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int masque = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(v, guillemet),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
+    }
+#endif
+    for (; p < fin; ++p) {
+        if (*p == '"' || *p == '\n' || *p == '\r') return p;
+    }
+    return fin;
+}
 
 // From how many distinct agents their names are found on both cores.
 constexpr std::size_t kAgentsDeuxFils = 64;
@@ -72,20 +181,47 @@ bool chiffre(char c) {
 
 }  // namespace
 
+namespace {
+
+// Where the first three blanks of a text are (npos for those it lacks), 16 bytes at a time: a
+// request is cut at them.
+std::array<std::size_t, 3> troisBlancs(std::string_view s) {
+    std::array<std::size_t, 3> blancs{std::string_view::npos, std::string_view::npos,
+                                      std::string_view::npos};
+    std::size_t n = 0, i = 0;
+#if defined(__SSE2__)
+    const __m128i blanc = _mm_set1_epi8(' ');
+    for (; i + 16 <= s.size(); i += 16) {
+        auto masque = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i)), blanc)));
+        for (; masque != 0; masque &= masque - 1) {
+            blancs[n++] = i + static_cast<std::size_t>(__builtin_ctz(masque));
+            if (n == 3) return blancs;
+        }
+    }
+#endif
+    for (; i < s.size(); ++i) {
+        if (s[i] != ' ') continue;
+        blancs[n++] = i;
+        if (n == 3) return blancs;
+    }
+    return blancs;
+}
+
+}  // namespace
+
 std::string_view cheminRequete(std::string_view requete) {
-    const std::size_t blanc = requete.find(' ');
+    const auto [blanc, fin, troisieme] = troisBlancs(requete);
     if (blanc == 0 || blanc == std::string_view::npos) return requete;
     for (std::size_t k = 0; k < blanc; ++k) {
         const char c = requete[k];
         if (!((c >= 'A' && c <= 'Z') || c == '-' || c == '_')) return requete;
     }
     std::string_view reste = requete.substr(blanc + 1);
-    const std::size_t fin = reste.find(' ');
     if (fin != std::string_view::npos) {
         // A third piece is the protocol, and nothing follows it.
-        const std::string_view protocole = reste.substr(fin + 1);
-        if (protocole.empty() || protocole.find(' ') != std::string_view::npos) return requete;
-        reste = reste.substr(0, fin);
+        if (fin + 1 == requete.size() || troisieme != std::string_view::npos) return requete;
+        reste = requete.substr(blanc + 1, fin - blanc - 1);
     }
     return reste.empty() ? requete : reste;
 }
@@ -194,34 +330,60 @@ struct ComptesLisibles::Tranche {
     bool dateVue = false;
     std::array<int64_t, 24> heures{};
     std::string premiere[2], derniere[2];  // date and time (kept: a stream drops its lines)
+    // The date and time of the last line read, kept in `derniere` when the line's bytes may go.
+    std::string_view derniereLue[2];
 };
 
 namespace {
 
+// What waits on the lines' bytes counted and kept: they may go after this.
+void vider(ComptesLisibles::Tranche& t) {
+    t.agents.vider();
+    t.chemins.vider();
+    if (t.derniereLue[0].data() != nullptr) {
+        t.derniere[0].assign(t.derniereLue[0]);
+        t.derniere[1].assign(t.derniereLue[1]);
+        t.derniereLue[0] = t.derniereLue[1] = {};
+    }
+}
+
+void verser(Compteur& dans, Compteur& c) {
+    c.vider();
+    dans.vider();
+    c.table.parcourir([&](std::string_view texte, int64_t n) { dans.table.ajouter(texte, n); });
+}
+
+// From how many paths a stretch's are merged on a core of their own.
+constexpr std::size_t kCheminsDeuxFils = 4096;
+
 // What stretch `t` counted, after what `dans` counted: first appearances stay in journal order.
-void verser(ComptesLisibles::Tranche& dans, const ComptesLisibles::Tranche& t) {
-    if (t.dateVue) {
-        if (!dans.dateVue) dans.premiere[0] = t.premiere[0], dans.premiere[1] = t.premiere[1];
-        dans.derniere[0] = t.derniere[0];
-        dans.derniere[1] = t.derniere[1];
-        dans.dateVue = true;
-    }
-    for (std::size_t k = 0; k < t.agents.nombres.size(); ++k) {
-        dans.agents.ajouter(t.agents.index.cle(k), t.agents.nombres[k]);
-    }
-    for (std::size_t k = 0; k < t.chemins.nombres.size(); ++k) {
-        dans.chemins.ajouter(t.chemins.index.cle(k), t.chemins.nombres[k]);
-    }
-    for (std::size_t k = 0; k < t.dates.taille(); ++k) {
-        bool nouvelle;
-        dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
-    }
-    // The next line of the stretch compares its date with the last one it saw.
-    if (dans.dateVue) {
-        bool nouvelle;
-        dans.derniereDate = dans.dates.cle(dans.dates.trouverOuAjouter(dans.derniere[0], nouvelle));
-    }
-    for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
+void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
+    vider(dans);
+    vider(t);
+    // The paths, the largest table, beside the rest.
+    enParallele(
+        t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verser(dans.chemins, t.chemins); },
+        [&] {
+            if (t.dateVue) {
+                if (!dans.dateVue)
+                    dans.premiere[0] = t.premiere[0], dans.premiere[1] = t.premiere[1];
+                dans.derniere[0] = t.derniere[0];
+                dans.derniere[1] = t.derniere[1];
+                dans.dateVue = true;
+            }
+            verser(dans.agents, t.agents);
+            for (std::size_t k = 0; k < t.dates.taille(); ++k) {
+                bool nouvelle;
+                dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
+            }
+            // The next line of the stretch compares its date with the last one it saw.
+            if (dans.dateVue) {
+                bool nouvelle;
+                dans.derniereDate =
+                    dans.dates.cle(dans.dates.trouverOuAjouter(dans.derniere[0], nouvelle));
+            }
+            for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
+        });
 }
 
 }  // namespace
@@ -245,21 +407,14 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     std::string_view agent = r.navigateur;
     const char* p = r.navigateur.data();
     if (std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_)) {
-        const auto reste = static_cast<std::size_t>(fin_ - p);
-        const char* guillemet = static_cast<const char*>(std::memchr(p, '"', reste));
-        std::size_t n = guillemet ? static_cast<std::size_t>(guillemet - p) : reste;
-        for (const char fin : {'\n', '\r'}) {
-            if (const void* saut = std::memchr(p, fin, n)) {
-                n = static_cast<std::size_t>(static_cast<const char*>(saut) - p);
-            }
-        }
-        agent = {p, n};
+        agent = {p, static_cast<std::size_t>(finAgent(p, fin_) - p)};
     }
-    t.agents.ajouter(agent, 1);
-    t.chemins.ajouter(cheminRequete(r.requete), 1);
+    t.agents.preparer(agent);
+    t.chemins.preparer(cheminRequete(r.requete));
     if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
-    t.derniere[0] = r.date;
-    t.derniere[1] = r.heure;
+    // A view: a string assigned on every line costs more than the rest of the line's counts.
+    t.derniereLue[0] = r.date.data() ? r.date : std::string_view("", 0);
+    t.derniereLue[1] = r.heure;
     if (!t.dateVue || !memesOctets(r.date, t.derniereDate)) {
         bool nouvelle;
         t.derniereDate = t.dates.cle(t.dates.trouverOuAjouter(r.date, nouvelle));
@@ -272,10 +427,13 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
 }
 
 void ComptesLisibles::terminer() {
+    for (const auto& t : tranches_) vider(*t);
     complet_ = true;
 }
 
 void ComptesLisibles::replier() {
+    // The keys waiting point into the block, which the stream is about to reuse.
+    for (const auto& t : tranches_) vider(*t);
     if (tranches_.size() < 2) return;
     verser(*tranches_[0], *tranches_[1]);
     tranches_[1] = std::make_unique<Tranche>();
@@ -311,42 +469,58 @@ void nommerAgents(const std::vector<std::string_view>& agents,
 
 void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
                     ResultatsLisibles& lisibles) {
-    Compteur systemes, navigateurs;
     lisibles = ResultatsLisibles{};
     lisibles.actifs = true;
-    // Stretches in journal order: an agent's, a path's first appearance is that of its stretch.
-    ComptesLisibles::Tranche tout;
-    for (const auto& t : comptes.tranches_) verser(tout, *t);
+    // The later stretches into the first, in journal order: an agent's, a path's first
+    // appearance is that of its stretch.
+    if (comptes.tranches_.empty())
+        comptes.tranches_.push_back(std::make_unique<ComptesLisibles::Tranche>());
+    ComptesLisibles::Tranche& tout = *comptes.tranches_[0];
+    vider(tout);
+    for (std::size_t k = 1; k < comptes.tranches_.size(); ++k) verser(tout, *comptes.tranches_[k]);
     if (tout.dateVue) {
         lisibles.premiereDate = tout.premiere[0] + " " + tout.premiere[1];
         lisibles.derniereDate = tout.derniere[0] + " " + tout.derniere[1];
     }
     for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += tout.heures[h];
-    const Compteur& agents = tout.agents;
-    const Compteur& chemins = tout.chemins;
-    const IndexCles<std::string_view>& dates = tout.dates;
-    // Each distinct agent classified once; a name's first appearance is that of its first agent.
-    std::vector<std::string_view> distincts(agents.nombres.size());
-    for (std::size_t k = 0; k < distincts.size(); ++k) distincts[k] = agents.index.cle(k);
-    std::vector<std::string> nomsNavigateurs, nomsSystemes;
-    nommerAgents(distincts, nomsNavigateurs, nomsSystemes);
-    for (std::size_t k = 0; k < distincts.size(); ++k) {
-        navigateurs.ajouter(nomsNavigateurs[k], agents.nombres[k]);
-        systemes.ajouter(nomsSystemes[k], agents.nombres[k]);
-    }
-    lisibles.heures.jours = dates.taille();
-    lisibles.agentsDistincts = distincts.size();
+    lisibles.heures.jours = tout.dates.taille();
+    lisibles.agentsDistincts = tout.agents.table.taille();
+    tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
+    // The agents named, and the tables of the addresses, on one core; the paths and the
+    // referrers, the largest tables, on the other.
+    enParallele(
+        true,
+        [&] {
+            // Each distinct agent classified once; a name's first appearance is that of its
+            // first agent.
+            std::vector<std::string_view> distincts;
+            std::vector<int64_t> lignes;
+            distincts.reserve(tout.agents.table.taille());
+            tout.agents.table.parcourir([&](std::string_view agent, int64_t n) {
+                distincts.push_back(agent);
+                lignes.push_back(n);
+            });
+            std::vector<std::string> nomsNavigateurs, nomsSystemes;
+            nommerAgents(distincts, nomsNavigateurs, nomsSystemes);
+            TableTextes systemes, navigateurs;
+            for (std::size_t k = 0; k < distincts.size(); ++k) {
+                navigateurs.ajouter(nomsNavigateurs[k], lignes[k]);
+                systemes.ajouter(nomsSystemes[k], lignes[k]);
+            }
+            systemes.versTable(tables.statOS);
+            navigateurs.versTable(tables.statNav);
+            for (tableauRapportStat* t :
+                 {&tables.statIP, &tables.statOS, &tables.statNav, &tables.statTaux}) {
+                ordonnerParFrequence(*t);
+            }
+        },
+        [&] {
+            tout.chemins.table.versTable(tables.statFichier);
+            ordonnerParFrequence(tables.statFichier);
+            ordonnerParFrequence(tables.statPrecedent);
+        });
     comptes.tranches_.clear();
     comptes.complet_ = false;
-
-    systemes.versTable(tables.statOS);
-    navigateurs.versTable(tables.statNav);
-    chemins.versTable(tables.statFichier);
-    tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
-    for (tableauRapportStat* t : {&tables.statIP, &tables.statOS, &tables.statNav,
-                                  &tables.statPrecedent, &tables.statFichier, &tables.statTaux}) {
-        ordonnerParFrequence(*t);
-    }
 }
 
 void rendreLisibles(TablesAnalyse& tables, const LignesAnalysees& lignes, int largeur,

@@ -10,9 +10,10 @@ using catalogue::Groupes;
 using catalogue::ListeExpressions;
 
 struct CatalogueAgents::Moteur {
-    ListeExpressions navigateurs{catalogue::kModelesNavigateurs};
-    ListeExpressions systemes{catalogue::kModelesSystemes};
-    ListeExpressions appareils{catalogue::kModelesAppareils};
+    ListeExpressions navigateurs{catalogue::kModelesNavigateurs, true,
+                                 &catalogue::kFiltreNavigateurs};
+    ListeExpressions systemes{catalogue::kModelesSystemes, true, &catalogue::kFiltreSystemes};
+    ListeExpressions appareils{catalogue::kModelesAppareils, true, &catalogue::kFiltreAppareils};
 };
 
 CatalogueAgents::CatalogueAgents() : moteur_(std::make_unique<const Moteur>()) {}

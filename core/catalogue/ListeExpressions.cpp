@@ -1,5 +1,6 @@
 #include "core/catalogue/ListeExpressions.h"
 
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -31,10 +32,45 @@ Brouillon& brouillon() {
     return b;
 }
 
+constexpr unsigned kBitsSeau = 12;
+
+uint32_t trigramme(const char* p) {
+    return static_cast<unsigned char>(p[0]) |
+           static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(p[2])) << 16;
+}
+
+uint32_t seau(uint32_t trigramme) {
+    return (trigramme * 0x9E3779B1u) >> (32 - kBitsSeau);
+}
+
+char minuscule(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
 }  // namespace
 
-ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit)
-    : modeles_(modeles) {
+ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit,
+                                   const FiltreUap* filtre)
+    : modeles_(modeles), filtre_(filtre) {
+    if (filtre_) {
+        if (filtre_->conditions.size() != modeles.size())
+            throw ErreurKestrane("Filtre du catalogue des navigateurs incomplet");
+        // Counting sort of the texts by bucket.
+        debutSeau_.assign((std::size_t{1} << kBitsSeau) + 1, 0);
+        for (const char* a : filtre_->atomes) {
+            longueurs_.push_back(static_cast<uint16_t>(std::strlen(a)));
+            if (longueurs_.back() < 3)
+                throw ErreurKestrane(
+                    std::string("Texte trop court dans le filtre du catalogue : ") + a);
+            ++debutSeau_[seau(trigramme(a)) + 1];
+        }
+        for (std::size_t b = 1; b < debutSeau_.size(); ++b) debutSeau_[b] += debutSeau_[b - 1];
+        parSeau_.resize(filtre_->atomes.size());
+        std::vector<uint32_t> suivant(debutSeau_.begin(), debutSeau_.end() - 1);
+        for (std::size_t k = 0; k < filtre_->atomes.size(); ++k)
+            parSeau_[suivant[seau(trigramme(filtre_->atomes[k]))]++] = static_cast<uint16_t>(k);
+    }
     codes_.reserve(modeles.size());
     for (const ModeleUap& m : modeles) {
         int erreur = 0;
@@ -55,10 +91,46 @@ ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit)
     }
 }
 
+void ListeExpressions::chercherAtomes(std::string_view agent,
+                                      std::vector<uint64_t>& presents) const {
+    presents.assign((filtre_->atomes.size() + 63) / 64, 0);
+    if (agent.size() < 3) return;
+    thread_local std::string texte;
+    texte.resize(agent.size());
+    for (std::size_t k = 0; k < agent.size(); ++k) texte[k] = minuscule(agent[k]);
+    const char* p = texte.data();
+    const std::size_t n = texte.size();
+    for (std::size_t i = 0; i + 3 <= n; ++i) {
+        const uint32_t cle = trigramme(p + i);
+        const uint32_t b = seau(cle);
+        for (uint32_t j = debutSeau_[b]; j < debutSeau_[b + 1]; ++j) {
+            const uint16_t a = parSeau_[j];
+            if (longueurs_[a] <= n - i &&
+                std::memcmp(filtre_->atomes[a], p + i, longueurs_[a]) == 0)
+                presents[a / 64] |= uint64_t{1} << (a % 64);
+        }
+    }
+}
+
+bool ListeExpressions::possible(std::size_t entree, const std::vector<uint64_t>& presents) const {
+    const ConditionUap& c = filtre_->conditions[entree];
+    if (c.nbClauses == 0) return true;
+    for (const ClauseUap& clause : filtre_->clauses.subspan(c.debut, c.nbClauses)) {
+        bool toutes = true;
+        for (const uint16_t a : filtre_->indices.subspan(clause.debut, clause.nb))
+            toutes = toutes && (presents[a / 64] >> (a % 64) & 1) != 0;
+        if (toutes) return true;
+    }
+    return false;
+}
+
 const ModeleUap* ListeExpressions::premier(std::string_view agent, Groupes& groupes) const {
     Brouillon& b = brouillon();
+    thread_local std::vector<uint64_t> presents;
+    if (filtre_) chercherAtomes(agent, presents);
     const auto sujet = reinterpret_cast<PCRE2_SPTR>(agent.data());
     for (std::size_t i = 0; i < codes_.size(); ++i) {
+        if (filtre_ && !possible(i, presents)) continue;
         int n = pcre2_match(codes_[i].get(), sujet, agent.size(), 0, 0, b.donnees.get(),
                             b.contexte.get());
         // A match stopped by one of PCRE2's limits counts as no match: the next entries still

@@ -10,6 +10,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -23,19 +24,32 @@ namespace kestrane::catalogue {
 class ListeExpressions {
   public:
     // Raises ErreurKestrane when an expression does not compile. Without `jit`, PCRE2 interprets
-    // the expressions (for comparison; it does so too where the JIT is missing).
-    explicit ListeExpressions(std::span<const ModeleUap> modeles, bool jit = true);
+    // the expressions (for comparison; it does so too where the JIT is missing). With `filtre`
+    // (the list's conditions), an entry runs only on an agent that holds the texts it needs:
+    // same first match, a few expressions run instead of hundreds.
+    explicit ListeExpressions(std::span<const ModeleUap> modeles, bool jit = true,
+                              const FiltreUap* filtre = nullptr);
 
     // The first entry that matches the agent, and its groups; null when none does. Any number
     // of threads at once.
     const ModeleUap* premier(std::string_view agent, Groupes& groupes) const;
 
   private:
+    // Marks in `presents` the texts of the filter that the lowercased agent holds.
+    void chercherAtomes(std::string_view agent, std::vector<uint64_t>& presents) const;
+    bool possible(std::size_t entree, const std::vector<uint64_t>& presents) const;
+
     struct LibererCode {
         void operator()(pcre2_code* code) const { pcre2_code_free(code); }
     };
     std::span<const ModeleUap> modeles_;
     std::vector<std::unique_ptr<pcre2_code, LibererCode>> codes_;
+    const FiltreUap* filtre_ = nullptr;
+    // The filter's texts by their first three bytes: bucket b holds the texts numbered
+    // parSeau_[debutSeau_[b]] to parSeau_[debutSeau_[b + 1] - 1].
+    std::vector<uint32_t> debutSeau_;
+    std::vector<uint16_t> parSeau_;
+    std::vector<uint16_t> longueurs_;
 };
 
 }  // namespace kestrane::catalogue
