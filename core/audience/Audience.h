@@ -23,6 +23,8 @@
 // of BasePays.h are Windows-1252, like every text of the system.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -128,7 +130,16 @@ class ComptesAudience : public LecteurEnregistrements {
     struct Tranche;
 
   private:
-    void compterRobots(const Tranche& t, Audience& a) const;
+    // Whether an agent is a robot, and its name when it is.
+    struct Robot {
+        bool robot = false;
+        std::string nom;
+    };
+    // Names the agents of `t` from `suivant` on, taking each next one left, beside another thread
+    // doing the same.
+    void nommerRobots(const Tranche& t, std::vector<Robot>& robots,
+                      std::atomic<std::size_t>& suivant) const;
+    void compterRobots(const Tranche& t, std::vector<Robot>& robots, Audience& a) const;
 
     ReglagesAudience reglages_;
     Journal journal_;
