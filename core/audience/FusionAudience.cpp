@@ -144,7 +144,7 @@ std::vector<LigneAudience> ComptesAudience::Tranche::pays(const BasePays& base,
     return std::move(table).liste(kPaysInconnu);
 }
 
-std::vector<uint32_t> ComptesAudience::Tranche::ajouter(Tranche& b) {
+std::vector<uint32_t> ComptesAudience::Tranche::ajouter(Tranche& b, bool suite) {
     requetes += b.requetes;
     ajouterOctets(octets, b.octets);
     requetesDatees += b.requetesDatees;
@@ -160,7 +160,7 @@ std::vector<uint32_t> ComptesAudience::Tranche::ajouter(Tranche& b) {
     for (const auto& [jour, date] : b.dates) dates.try_emplace(jour, date);
     referents.ajouter(b.referents);
     requetesHttp.ajouter(b.requetesHttp);
-    return visites.ajouter(b.visites, agentDe, texteDe);
+    return visites.ajouter(b.visites, agentDe, texteDe, suite);
 }
 
 void ComptesAudience::nommerRobots(const Tranche& t, std::vector<Robot>& robots,
