@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "core/catalogue/CatalogueAgents.h"
-#include "core/catalogue/Groupes.h"
-#include "core/catalogue/ListeExpressions.h"
 #include "tests/core/catalogue/CasPublies.h"
 
 namespace kestrane {
@@ -51,24 +49,6 @@ TEST(CasPublies, SystemesDeTestOs) {
     });
     if (part < 0) GTEST_SKIP() << "no " << KESTRANE_CAS_UAP << "/test_os.yaml";
     EXPECT_GE(part, 99.0);
-}
-
-// estRobot tries first only the device entries able to name a robot: on every published agent
-// (816 robots among them) it answers as the whole device list does.
-TEST(CasPublies, RobotsCommeLaListeEntiere) {
-    const catalogue::ListeExpressions appareils(catalogue::kModelesAppareils);
-    std::size_t agents = 0, robots = 0;
-    for (const char* fichier : {"test_ua.yaml", "test_os.yaml"}) {
-        for (const CasPublie& c : lireCasPublies(std::string(KESTRANE_CAS_UAP) + "/" + fichier)) {
-            catalogue::Groupes g;
-            const bool robot = catalogue::designeRobot(appareils.premier(c.agent, g), g);
-            EXPECT_EQ(CatalogueAgents::partage().estRobot(c.agent), robot) << c.agent;
-            ++agents;
-            robots += robot;
-        }
-    }
-    if (agents == 0) GTEST_SKIP() << "no " << KESTRANE_CAS_UAP;
-    EXPECT_GT(robots, 100u);
 }
 
 }  // namespace
