@@ -50,6 +50,30 @@ std::string ecrireBasePays() {
     return chemin;
 }
 
+// The service's phases as its caller sees them: the first pass, the statistics pass (up to the
+// last table), then what follows it (with the page: the Compléments and the audience's results).
+class PhasesService : public SuiviAnalyse {
+  public:
+    Mesure premiere, statistiques, suite;
+
+    void commencer() override { debut_ = std::chrono::steady_clock::now(); }
+    void apresPremierePasse() override { premiere.secondes.push_back(ecoule()); }
+    void apresEtape(int etape) override {
+        if (etape == kEtapeRequetes) statistiques.secondes.push_back(ecoule());
+    }
+    void apresStatistiques() override { suite.secondes.push_back(ecoule()); }
+
+  private:
+    // Seconds since the last phase ended.
+    double ecoule() {
+        const auto maintenant = std::chrono::steady_clock::now();
+        const double s = std::chrono::duration<double>(maintenant - debut_).count();
+        debut_ = maintenant;
+        return s;
+    }
+    std::chrono::steady_clock::time_point debut_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,18 +159,26 @@ int main(int argc, char** argv) {
         avecPage.complements = true;
         avecPage.basePays = std::make_shared<const BasePays>(ecrireBasePays());
         Mesure serviceSans, serviceAvec;
+        PhasesService phasesSans, phasesAvec;
         ResultatAnalyse r;
         for (long k = 0; k < runs; ++k) {
             for (int v = 0; v < 2; ++v) {
                 const bool avecLaPage = (k + v) % 2 == 1;
                 r = ResultatAnalyse();
                 (avecLaPage ? serviceAvec : serviceSans).secondes.push_back(chronometrer([&] {
-                    analyserJournal(journal, avecLaPage ? avecPage : sansPage, r);
+                    analyserJournal(journal, avecLaPage ? avecPage : sansPage, r,
+                                    avecLaPage ? phasesAvec : phasesSans);
                 }));
             }
         }
         afficher("analysis service, page off", serviceSans);
         afficher("analysis service, page + audience", serviceAvec);
+        afficher("  first pass, page off", phasesSans.premiere);
+        afficher("  first pass, page + audience", phasesAvec.premiere);
+        afficher("  statistics pass, page off", phasesSans.statistiques);
+        afficher("  statistics pass, page + audience", phasesAvec.statistiques);
+        afficher("  after the tables, page off", phasesSans.suite);
+        afficher("  page and audience results", phasesAvec.suite);
         std::printf("load average: %s\n", chargeMachine().c_str());
         std::printf("sans_s=%.4f avec_s=%.4f ratio=%.3f\n", serviceSans.mediane(),
                     serviceAvec.mediane(), serviceAvec.mediane() / serviceSans.mediane());

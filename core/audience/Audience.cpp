@@ -270,19 +270,38 @@ void ComptesAudience::Tranche::achever() {
 ComptesAudience::ComptesAudience(ReglagesAudience reglages) : reglages_(std::move(reglages)) {}
 ComptesAudience::~ComptesAudience() = default;
 
+std::unique_ptr<ComptesAudience::Tranche> ComptesAudience::nouvelleTranche(
+    std::string_view octets, std::size_t lignes) const {
+    auto t = std::make_unique<Tranche>();
+    t->tampon(octets);
+    t->avecReferents = reglages_.referentsParLigne;
+    if (lignes > 0) t->visites.reserver(lignes);
+    return t;
+}
+
 void ComptesAudience::commencer(const Journal& journal, int nbTranches, bool /*souple*/) {
     journal_ = journal;
-    const std::string_view octets = journal_.octets();
     tranches_.clear();
     for (int k = 0; k < nbTranches; ++k) {
-        auto t = std::make_unique<Tranche>();
-        t->debutTampon = octets.data();
-        t->finTampon = octets.data() + octets.size();
-        t->avecReferents = reglages_.referentsParLigne;
-        t->visites.reserver(journal_.nbLignes() / static_cast<std::size_t>(nbTranches) + 1);
-        tranches_.push_back(std::move(t));
+        tranches_.push_back(nouvelleTranche(
+            journal_.octets(), journal_.nbLignes() / static_cast<std::size_t>(nbTranches) + 1));
     }
     complet_ = false;
+}
+
+void ComptesAudience::bloc(std::string_view octets) {
+    for (auto& t : tranches_) t->tampon(octets);
+}
+
+void ComptesAudience::replier() {
+    // The lines still waiting are counted while their block is there.
+    for (auto& t : tranches_) t->achever();
+    if (tranches_.size() < 2) return;
+    tranches_[0]->ajouter(*tranches_[1], true);
+    tranches_[1] = nouvelleTranche(
+        {tranches_[0]->debutTampon,
+         static_cast<std::size_t>(tranches_[0]->finTampon - tranches_[0]->debutTampon)},
+        0);
 }
 
 void ComptesAudience::lire(int tranche, const RLog& r) {

@@ -23,6 +23,8 @@
 // of BasePays.h are Windows-1252, like every text of the system.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -114,10 +116,17 @@ class ComptesAudience : public LecteurEnregistrements {
     void regler(ReglagesAudience reglages) { reglages_ = std::move(reglages); }
 
     // The records read must be parses of the lines of the journal given to commencer, which
-    // the counts keep (its buffer is shared, not copied) until vider() or the next pass.
+    // the counts keep (its buffer is shared, not copied) until vider() or the next pass; for a
+    // stream (an empty journal), of the lines of the block given to bloc().
     void commencer(const Journal& journal, int nbTranches, bool souple) override;
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
+    // A stream's next block: its lines are read next. The counts keep nothing of its bytes once
+    // replier() has folded them.
+    void bloc(std::string_view octets) override;
+    // Stretch 1 (the lines after stretch 0's) folded into stretch 0, where the next lines are
+    // read; stretch 1 starts again empty. The result is that of one stretch reading them all.
+    void replier() override;
     bool complet() const { return complet_; }
     void vider();
 
@@ -128,7 +137,17 @@ class ComptesAudience : public LecteurEnregistrements {
     struct Tranche;
 
   private:
-    void compterRobots(const Tranche& t, Audience& a) const;
+    std::unique_ptr<Tranche> nouvelleTranche(std::string_view octets, std::size_t lignes) const;
+    // Whether an agent is a robot, and its name when it is.
+    struct Robot {
+        bool robot = false;
+        std::string nom;
+    };
+    // Names the agents of `t` from `suivant` on, taking each next one left, beside another thread
+    // doing the same.
+    void nommerRobots(const Tranche& t, std::vector<Robot>& robots,
+                      std::atomic<std::size_t>& suivant) const;
+    void compterRobots(const Tranche& t, std::vector<Robot>& robots, Audience& a) const;
 
     ReglagesAudience reglages_;
     Journal journal_;

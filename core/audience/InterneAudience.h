@@ -239,8 +239,14 @@ struct ComptesAudience::Tranche {
     std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux,
                                     const std::vector<int64_t>& ficheDe);
     // Adds the counts of the stretch that follows this one in the journal; returns the number
-    // here of each visitor of `b`.
-    std::vector<uint32_t> ajouter(Tranche& b);
+    // here of each visitor of `b`. With `suite`, the lines after b's are read here next.
+    std::vector<uint32_t> ajouter(Tranche& b, bool suite = false);
+    // The journal's bytes now read, and no date read yet.
+    void tampon(std::string_view octets) {
+        debutTampon = octets.data();
+        finTampon = octets.data() + octets.size();
+        dateDerniere = {};
+    }
 };
 
 }  // namespace kestrane

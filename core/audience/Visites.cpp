@@ -149,7 +149,7 @@ void ComptesVisites::noterJour(uint32_t n, int32_t jour) {
 
 std::vector<uint32_t> ComptesVisites::ajouter(const ComptesVisites& b,
                                               const std::vector<uint32_t>& agentDe,
-                                              const std::vector<uint32_t>& texteDe) {
+                                              const std::vector<uint32_t>& texteDe, bool suite) {
     std::vector<uint32_t> visiteurDe(b.visiteurs_.size());
     // The index slot of a visitor a few places ahead is brought from memory meanwhile.
     constexpr uint32_t kAvance = 8;
@@ -167,7 +167,7 @@ std::vector<uint32_t> ComptesVisites::ajouter(const ComptesVisites& b,
         Visiteur& v = visiteurs_[n];
         v.requetes += vb.requetes;
         v.octets = ajouterVerifie64(v.octets, vb.octets);
-        fusionner(n, b, nb);
+        fusionner(n, b, nb, suite);
     }
     nbVisites_ += b.nbVisites_;
     dureeVisites_ += b.dureeVisites_;
@@ -178,7 +178,7 @@ std::vector<uint32_t> ComptesVisites::ajouter(const ComptesVisites& b,
     return visiteurDe;
 }
 
-void ComptesVisites::fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb) {
+void ComptesVisites::fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb, bool suite) {
     Visiteur& a = visiteurs_[n];
     const Visiteur& vb = b.visiteurs_[nb];
     if (vb.jours == 0) return;
@@ -187,6 +187,7 @@ void ComptesVisites::fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb)
         a.fin = vb.fin;
         a.jours = vb.jours;
         fixerDebut(n, b.debut(nb));
+        if (suite) a.precedentes = copierFermees(b, vb.precedentes, a.precedentes);
         return;
     }
     const int32_t jourFinA = jourDe(a.fin);
@@ -195,9 +196,14 @@ void ComptesVisites::fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb)
         // The usual case: every request of the later stretch comes 30 minutes or more after
         // this visitor's last one here, whose latest visit ends; the visitor's visits there
         // stay as they are, counted there.
-        compter(debut(n), a.fin, 1);
+        if (suite) {
+            fermer(n);
+            a.precedentes = copierFermees(b, vb.precedentes, a.precedentes);
+        } else {
+            compter(debut(n), a.fin, 1);
+            a.precedentes = kAucune;
+        }
         a.fin = vb.fin;
-        a.precedentes = kAucune;
         fixerDebut(n, b.debut(nb));
     } else {
         placerVisitesDe(n, b, nb);
@@ -205,6 +211,15 @@ void ComptesVisites::fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb)
     const int32_t jourFin = jourDe(a.fin);
     a.jours = decaler(n, a.jours, jourFin - jourFinA, jourFinA) |
               decaler(n, vb.jours, jourFin - jourFinB, jourFinB);
+}
+
+uint32_t ComptesVisites::copierFermees(const ComptesVisites& b, uint32_t liste, uint32_t tete) {
+    std::vector<uint32_t> fermees;
+    for (uint32_t k = liste; k != kAucune; k = b.fermees_[k].precedente) fermees.push_back(k);
+    for (auto k = fermees.rbegin(); k != fermees.rend(); ++k) {
+        tete = garder(b.fermees_[*k].debut, b.fin(*k), tete);
+    }
+    return tete;
 }
 
 void ComptesVisites::placerVisitesDe(uint32_t n, const ComptesVisites& b, uint32_t nb) {

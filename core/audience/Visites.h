@@ -184,9 +184,10 @@ class ComptesVisites {
     // Adds the visitors of `b`, a later stretch, with their requests, visits and days: those
     // already here joined (visits joined where they meet), the others after them in their
     // order. `agentDe` and `texteDe` give the numbers here of b's agents and text clients.
-    // Returns the number here of each visitor of `b`.
+    // Returns the number here of each visitor of `b`. With `suite`, lines are read here
+    // afterwards: every visit stays in its visitor's list, where a line written late may join it.
     std::vector<uint32_t> ajouter(const ComptesVisites& b, const std::vector<uint32_t>& agentDe,
-                                  const std::vector<uint32_t>& texteDe);
+                                  const std::vector<uint32_t>& texteDe, bool suite = false);
 
     // The totals, once every line is counted (the stretches merged into this one): visits
     // (count, seconds, per starting day) and visitor-days (count, per day, per visitor).
@@ -257,7 +258,10 @@ class ComptesVisites {
     uint32_t joindre(int64_t& debut, uint32_t liste);
     void placerAvant(uint32_t& tete, int64_t debut, int64_t fin);
     // Adds visitor `nb` of `b` to visitor `n` here (just added when new).
-    void fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb);
+    void fusionner(uint32_t n, const ComptesVisites& b, uint32_t nb, bool suite);
+    // Copies b's closed visits of list `liste` (latest first), already counted, in front of the
+    // list `tete` here; returns the new head.
+    uint32_t copierFermees(const ComptesVisites& b, uint32_t liste, uint32_t tete);
     // Places every visit of visitor nb of `b` among those of visitor n, taking back b's counts
     // of those it closed.
     void placerVisitesDe(uint32_t n, const ComptesVisites& b, uint32_t nb);

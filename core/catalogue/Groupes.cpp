@@ -4,8 +4,9 @@ namespace kestrane::catalogue {
 
 namespace {
 
+constexpr std::string_view kBlancs = " \t\r\n\f\v";
+
 std::string_view rogner(std::string_view texte) {
-    constexpr std::string_view kBlancs = " \t\r\n\f\v";
     const std::size_t debut = texte.find_first_not_of(kBlancs);
     if (debut == std::string_view::npos) return {};
     return texte.substr(debut, texte.find_last_not_of(kBlancs) - debut + 1);
@@ -49,6 +50,42 @@ Designation designer(const ModeleUap* modele, const Groupes& groupes) {
 
 bool designeRobot(const ModeleUap* modele, const Groupes& groupes) {
     return modele && lireChamp(*modele, groupes, 0) == "Spider";
+}
+
+RobotPossible robotPossible(const ModeleUap& modele) {
+    constexpr std::string_view kRobot = "Spider";
+    const char* remplacement = modele.remplacements[0];
+    // Without a replacement the name is group 1 as matched.
+    if (!remplacement) return RobotPossible::siSpiderDansLAgent;
+    const std::string_view modeleNom = remplacement;
+    std::string lettres;  // the replacement's own letters, blanks aside
+    bool groupe = false, groupesJoints = false, apresGroupe = false;
+    for (std::size_t i = 0; i < modeleNom.size(); ++i) {
+        const char c = modeleNom[i];
+        if (c == '$' && i + 1 < modeleNom.size() && modeleNom[i + 1] >= '1' &&
+            modeleNom[i + 1] <= '9') {
+            groupesJoints = groupesJoints || apresGroupe;
+            groupe = apresGroupe = true;
+            ++i;
+            continue;
+        }
+        apresGroupe = false;
+        if (kBlancs.find(c) == std::string_view::npos) lettres += c;
+    }
+    if (!groupe)
+        return rogner(modeleNom) == kRobot ? RobotPossible::peutEtre : RobotPossible::jamais;
+    if (!lettres.empty()) {
+        // Trimming takes blanks only: every letter of the replacement stays in the name, in its
+        // order.
+        std::size_t k = 0;
+        for (const char c : kRobot) {
+            if (k < lettres.size() && lettres[k] == c) ++k;
+        }
+        return k == lettres.size() ? RobotPossible::peutEtre : RobotPossible::jamais;
+    }
+    // Groups apart from one another by blanks: two of them with letters would leave a blank
+    // inside the name, so one group holds the whole name.
+    return groupesJoints ? RobotPossible::peutEtre : RobotPossible::siSpiderDansLAgent;
 }
 
 }  // namespace kestrane::catalogue

@@ -30,4 +30,10 @@ Designation designer(const ModeleUap* modele, const Groupes& groupes);
 // Whether a device entry's match names the device "Spider", the catalogue's robots.
 bool designeRobot(const ModeleUap* modele, const Groupes& groupes);
 
+// What a device entry's replacement allows of that name, whatever the agent: never (a name of its
+// own, or one that keeps letters "Spider" has not), only from an agent that holds "Spider" (its
+// groups alone, blanks between them: one of them must be the whole name), or maybe.
+enum class RobotPossible { jamais, siSpiderDansLAgent, peutEtre };
+RobotPossible robotPossible(const ModeleUap& modele);
+
 }  // namespace kestrane::catalogue

@@ -148,4 +148,10 @@ const ModeleUap* ListeExpressions::premier(std::string_view agent, Groupes& grou
     return nullptr;
 }
 
+bool ListeExpressions::correspond(std::size_t i, std::string_view agent) const {
+    Brouillon& b = brouillon();
+    return pcre2_match(codes_[i].get(), reinterpret_cast<PCRE2_SPTR>(agent.data()), agent.size(), 0,
+                       0, b.donnees.get(), b.contexte.get()) >= 0;
+}
+
 }  // namespace kestrane::catalogue

@@ -33,6 +33,9 @@ class ListeExpressions {
     // The first entry that matches the agent, and its groups; null when none does. Any number
     // of threads at once.
     const ModeleUap* premier(std::string_view agent, Groupes& groupes) const;
+    // Whether entry `i` alone matches the agent, as premier() would find it.
+    bool correspond(std::size_t i, std::string_view agent) const;
+    std::size_t taille() const { return codes_.size(); }
 
   private:
     // Marks in `presents` the texts of the filter that the lowercased agent holds.

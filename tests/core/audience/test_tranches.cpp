@@ -36,11 +36,35 @@ std::shared_ptr<const BasePays> baseDeTest() {
     return base;
 }
 
+// The counts of a stream: the lines in blocks of `taille` lines, each block's bytes a copy
+// scrambled once it is folded, its first `premiers` lines (at most) read as stretch 0 and the
+// others as stretch 1.
+Audience audienceEnBlocs(const Journal& journal, std::size_t taille, std::size_t premiers,
+                         ReglagesAudience reglages) {
+    ComptesAudience c(std::move(reglages));
+    c.commencer(Journal(), 2, false);
+    for (std::size_t debut = 0; debut < journal.nbLignes(); debut += taille) {
+        const std::size_t fin = std::min(debut + taille, journal.nbLignes());
+        std::string octets;
+        for (std::size_t i = debut; i < fin; ++i) octets.append(journal.ligne(i)).append("\n");
+        c.bloc(octets);
+        for (std::size_t i = debut, place = 0; i < fin; place += journal.ligne(i++).size() + 1) {
+            c.lire(i - debut < premiers ? 0 : 1,
+                   analyserLigne(std::string_view(octets).substr(place, journal.ligne(i).size())));
+        }
+        c.replier();
+        octets.assign(octets.size(), '#');
+    }
+    c.terminer();
+    return c.resultat();
+}
+
 }  // namespace
 
-// Whatever line the second stretch starts at, the counts are those of one stretch: a visit
-// across the cut is one visit, a visitor of one day on both sides is one visitor, a late line of
-// the second stretch joins a visit of the first, first appearances keep journal order.
+// Whatever line the second stretch starts at, and however a stream is cut into blocks, the counts
+// are those of one stretch: a visit across the cut is one visit, a visitor of one day on both
+// sides is one visitor, a late line joins a visit of an earlier stretch or block, first
+// appearances keep journal order.
 TEST(Tranches, DeuxTranchesEgalesAUne) {
     const Journal journal = journalDe(std::vector<std::string>{
         ligne("1.1.1.1", "06/Dec/2006", "23:45:00", "A", "http://www.b.fr/"),
@@ -59,6 +83,14 @@ TEST(Tranches, DeuxTranchesEgalesAUne) {
         ligne("3.3.3.3", "08/Dec/2006", "10:00:00", "A", "http://c.fr/"),
         ligne("1.1.1.1", "07/Dec/2006", "02:25:00", "A", "http://a.fr/"),
         ligne("1.1.1.1", "07/Dec/2006", "01:15:00", "A", "http://a.fr/"),
+        // Late lines joining a visit that ended well before the requests around them.
+        ligne("4.4.4.4", "08/Dec/2006", "10:00:00", "A"),
+        ligne("4.4.4.4", "08/Dec/2006", "11:00:00", "A"),
+        ligne("4.4.4.4", "08/Dec/2006", "12:00:00", "A"),
+        ligne("4.4.4.4", "08/Dec/2006", "11:10:00", "A"),
+        ligne("5.5.5.5", "09/Dec/2006", "10:00:00", "A"),
+        ligne("5.5.5.5", "09/Dec/2006", "11:00:00", "A"),
+        ligne("5.5.5.5", "09/Dec/2006", "10:10:00", "A"),
     });
     ReglagesAudience reglages;
     reglages.base = baseDeTest();
@@ -67,11 +99,18 @@ TEST(Tranches, DeuxTranchesEgalesAUne) {
         EXPECT_EQ(texteAudience(audienceEnDeux(journal, coupure, reglages)), une)
             << "second stretch from line " << coupure;
     }
+    // A stream: blocks of every size, each cut anywhere into two halves folded before the next.
+    for (std::size_t taille = 1; taille <= journal.nbLignes(); ++taille) {
+        for (std::size_t premiers = 0; premiers <= taille; ++premiers) {
+            EXPECT_EQ(texteAudience(audienceEnBlocs(journal, taille, premiers, reglages)), une)
+                << "blocks of " << taille << " lines, " << premiers << " in stretch 0";
+        }
+    }
     // The visits of 1.1.1.1 with A: 23:45-00:30, then 01:15-02:25 once its late lines joined
-    // the one of 02:00.
+    // the one of 02:00; those of 4.4.4.4: 10:00, 11:00-11:10, 12:00.
     const Audience a = audienceEnDeux(journal, 8, reglages);
-    EXPECT_EQ(a.visites, 11);
-    EXPECT_EQ(jours(a), "06/12/2006=3/3 07/12/2006=5/7 08/12/2006=1/1 ");
+    EXPECT_EQ(a.visites, 16);
+    EXPECT_EQ(jours(a), "06/12/2006=3/3 07/12/2006=5/7 08/12/2006=2/4 09/12/2006=1/2 ");
 }
 
 // The real first pass parses a long journal in two stretches on two threads.

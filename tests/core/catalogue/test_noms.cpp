@@ -106,6 +106,36 @@ TEST(NomsCatalogue, RemplacementDesGroupes) {
     EXPECT_EQ(d.majeure, "");
 }
 
+// Which device entries may name a robot, from their replacement alone.
+TEST(NomsCatalogue, EntreesCapablesDeNommerUnRobot) {
+    using catalogue::RobotPossible;
+    struct {
+        const char* remplacement;
+        RobotPossible attendu;
+    } const cas[] = {
+        {"Spider", RobotPossible::peutEtre},
+        {"Samsung $1", RobotPossible::jamais},
+        {"Motorola$2", RobotPossible::jamais},
+        {nullptr, RobotPossible::siSpiderDansLAgent},  // group 1 as matched
+        {"$1 $2 $3", RobotPossible::siSpiderDansLAgent},
+        {"$1$2", RobotPossible::peutEtre},  // "Spi" and "der"
+        {"S$1", RobotPossible::peutEtre},
+    };
+    for (const auto& c : cas) {
+        const catalogue::ModeleUap m{
+            "", false, {c.remplacement, nullptr, nullptr, nullptr, nullptr}};
+        EXPECT_EQ(catalogue::robotPossible(m), c.attendu)
+            << (c.remplacement ? c.remplacement : "-");
+    }
+    // "Spider" too far for the robots' generic entry: only the entry that copies the device's
+    // name from the agent makes it a robot.
+    const std::string debut =
+        "Mozilla/5.0 (X11; KestraneEssai/1.0 KestraneEssai/1.0 KestraneEssai/1.0 "
+        "KestraneEssai/1.0 KestraneEssai/1.0; Android 9.0; fr; ";
+    EXPECT_TRUE(CatalogueAgents::partage().estRobot(debut + "Spider Build/PKQ1)"));
+    EXPECT_FALSE(CatalogueAgents::partage().estRobot(debut + "Spi der Build/PKQ1)"));
+}
+
 TEST(CacheAgents, MemeReponseDeuxFoisEtReferencesStables) {
     CacheAgents cache;
     const ClassementAgent& premier = cache.classer(kCas[0].agent);
