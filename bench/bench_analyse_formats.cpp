@@ -1,12 +1,14 @@
-// bench_analyse_formats [lines] [--runs N]: the whole analysis (analyserJournal: first pass on
-// both cores, statistics, Compléments) of the same generated traffic in the default format and
-// written again in other formats (tests/core/lecture/Reecriture.h), one run of each in turn so
-// that both see the same load. Prints per format `format= analyse_s= ratio=` (medians, elapsed
-// seconds, ratio to the default format's analysis of the same requests), then the time of
+// bench_analyse_formats [lines] [--runs N] [--format NAME...]: the whole analysis (analyserJournal:
+// first pass on both cores, statistics, Compléments) of the same generated traffic in the default
+// format and written again in other formats (tests/core/lecture/Reecriture.h), one run of each in
+// turn so that both see the same load. Prints per format `format= analyse_s= ratio=` (medians,
+// elapsed seconds, ratio to the default format's analysis of the same requests), then the time of
 // "Automatique"'s detection on each journal.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/Mesures.h"
@@ -37,8 +39,19 @@ double analyser(const Journal& j, const OptionsAnalyse& o, std::size_t& lignes) 
 
 int main(int argc, char** argv) {
     long nbLignes = 1000000, runs = 5;
-    if (!lireArguments(argc, argv, nbLignes, runs)) {
-        std::fprintf(stderr, "usage: bench_analyse_formats [lignes] [--runs N]\n");
+    // "--format NAME" (repeatable) keeps only the named formats: the others' journals take
+    // minutes to write and analyse when one format is being worked on.
+    std::vector<std::string> choisis;
+    std::vector<char*> autres{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--format" && i + 1 < argc) {
+            choisis.emplace_back(argv[++i]);
+        } else {
+            autres.push_back(argv[i]);
+        }
+    }
+    if (!lireArguments(static_cast<int>(autres.size()), autres.data(), nbLignes, runs)) {
+        std::fprintf(stderr, "usage: bench_analyse_formats [lignes] [--runs N] [--format NOM]\n");
         return 2;
     }
     std::printf("bench_analyse_formats: %ld lines, %ld runs, load %s\n", nbLignes, runs,
@@ -65,6 +78,9 @@ int main(int argc, char** argv) {
     OptionsAnalyse defaut;
     defaut.complements = true;
     for (const Cas& c : cas) {
+        if (!choisis.empty() && std::find(choisis.begin(), choisis.end(), c.nom) == choisis.end()) {
+            continue;
+        }
         // The requests this format can hold, written both ways.
         std::string combine, ecrit;
         if (c.ecriture == Ecriture::W3C) ecrit = std::string(kEnteteW3C) + "\n";
