@@ -72,6 +72,8 @@ int main(int argc, char** argv) {
          FormatJournal::depuisChaine(
              "%h %l %u %t \"%r\" %>s %b \"%{Referer}i\" \"%{User-Agent}i\"")},
         {"json-nginx", Ecriture::JsonNginx, FormatJournal::propose(TypeFormat::Json)},
+        // Epoch times, nested keys and a request joined from its parts.
+        {"json-caddy", Ecriture::JsonCaddy, FormatJournal::propose(TypeFormat::Json)},
         {"vhost", Ecriture::HoteVirtuelPort, FormatJournal::propose(TypeFormat::HoteVirtuel)},
         {"w3c", Ecriture::W3C, FormatJournal::propose(TypeFormat::W3C)},
     };
