@@ -9,9 +9,8 @@
 namespace kestrane {
 
 std::string_view MagasinTextes::garder(std::string_view t) {
-    const auto trouve = textes_.find(t);
-    if (trouve != textes_.end()) return *trouve;
-    return *textes_.emplace(t).first;
+    bool nouveau;
+    return textes_.cle(textes_.trouverOuAjouter(t, nouveau));
 }
 
 std::string_view MagasinTextes::garderPartage(std::string_view t) {
