@@ -1,5 +1,5 @@
 // Reading lines: escapes, empty fields, the reasons of lines that do not read, W3C columns that
-// change within a file, JSON keys, two readers on two threads.
+// change within a file, JSON keys, the texts the first pass keeps, two readers on two threads.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/lecture/LecteurLignes.h"
+#include "core/lecture/LectureFormatee.h"
 #include "tests/core/lecture/OutilsFormats.h"
 
 using namespace kestrane;
@@ -103,6 +104,10 @@ TEST(Lecture, RaisonsDesLignesNonConformes) {
         {&json, "{\"ts\":\"hier\",\"status\":200,\"request\":\"GET / HTTP/1.1\"}",
          "'hier' n'est pas une date correcte"},
         {&json, "[1,2]", "Ligne JSON incorrecte : '[1,2]'"},
+        // A key with an escape is read unescaped, a wrong escape in a key is no JSON.
+        {&json, "{\"ts\":1431857103,\"sta\\u0074us\":200}", "Ligne JSON sans requ\xEAte"},
+        {&json, "{\"ts\":1431857103,\"st\\qatus\":200,\"request\":\"GET / HTTP/1.1\"}",
+         "Ligne JSON incorrecte : '{\"ts\":1431857103,\"st\\qatus\":200,\"request...'"},
         {&w3c, "2015-05-17 10:05:03 1.2.3.4 GET / 200", "Aucune ligne #Fields: avant cette ligne"},
     };
     for (const auto& c : kCas) {
@@ -218,6 +223,14 @@ TEST(Lecture, ClesJson) {
          "-", 200},
         {lireCorrespondanceJson("temps=t;statut=a;statut=b;requete=q"),
          "{\"t\":1431857103,\"b\":500,\"q\":\"GET / HTTP/1.1\"}", "GET / HTTP/1.1", "-", "-", 500},
+        // Keys split by an escape; a key holding an escaped quote is not the key before it.
+        {correspondanceNginx(),
+         "{\"time_lo\\u0063al\":\"17/May/2015:10:05:03 +0000\",\"req\\u0075est\":\"GET /k "
+         "HTTP/1.1\",\"status\":\"301\",\"http_user_agent\":\"x (y)\"}",
+         "GET /k HTTP/1.1", "x (y)", "-", 301},
+        {lireCorrespondanceJson("temps=t;statut=a\"b;requete=q"),
+         "{\"t\":1431857103,\"a\":500,\"a\\\"b\":201,\"q\":\"GET / HTTP/1.1\"}", "GET / HTTP/1.1",
+         "-", "-", 201},
     };
     for (const auto& c : kCas) {
         const Lu u = lire(FormatJournal::json(c.correspondance), c.ligne);
@@ -228,6 +241,62 @@ TEST(Lecture, ClesJson) {
         EXPECT_EQ(u.statut, c.statut);
         EXPECT_EQ(u.date, "17/May/2015");
     }
+}
+
+TEST(Lecture, LesTextesGardesSurviventALaLigneSuivante) {
+    // What the first pass keeps of a line read in a format: the texts the reader converted,
+    // unescaped or joined must stay right once it has read another line.
+    const FormatJournal json = FormatJournal::propose(TypeFormat::Json);
+    const struct {
+        std::string ligne, date, heure, fuseau, requete;
+    } kCas[] = {
+        {"{\"time_local\":\"17/May/2015:10:05:03 +0200\",\"request\":\"GET /a.css HTTP/1.1\","
+         "\"status\":200}",
+         "17/May/2015", "10:05:03", "+0200", "GET /a.css HTTP/1.1"},
+        {"{\"time_local\":\"18\\/May\\/2015:23:59:59 -0700\",\"request\":\"GET /\\u00e9 HTTP/1.1\","
+         "\"status\":200}",
+         "18/May/2015", "23:59:59", "-0700", "GET /\xC3\xA9 HTTP/1.1"},
+        {"{\"time\":\"2015-05-19T00:00:00.5+02:00\",\"request_method\":\"POST\",\"request_uri\":"
+         "\"/f/g.php?x=1\",\"server_protocol\":\"HTTP/2.0\",\"status\":201}",
+         "19/May/2015", "00:00:00", "+0200", "POST /f/g.php?x=1 HTTP/2.0"},
+        {"{\"ts\":1431857103.52,\"request\":{\"method\":\"GET\",\"uri\":\"/h/i.png\",\"proto\":"
+         "\"HTTP/1.1\"},\"status\":304}",
+         "17/May/2015", "10:05:03", "+0000", "GET /h/i.png HTTP/1.1"},
+    };
+    for (const bool partage : {false, true}) {
+        MagasinTextes magasin;
+        LecteurLignes lecteur(json);
+        for (std::size_t k = 0; k < std::size(kCas); ++k) {
+            const auto& c = kCas[k];
+            SCOPED_TRACE(c.ligne);
+            RLog r;
+            ChampsEnPlus plus;
+            std::string raison;
+            ASSERT_EQ(lireStable(lecteur, magasin, c.ligne, k, r, plus, &raison, partage),
+                      Lecture::Requete)
+                << raison;
+            RLog suivant;
+            ChampsEnPlus plusSuivant;
+            lireStable(lecteur, magasin, kCas[(k + 1) % std::size(kCas)].ligne, k + 1, suivant,
+                       plusSuivant, nullptr, partage);
+            EXPECT_EQ(r.date, c.date);
+            EXPECT_EQ(r.heure, c.heure);
+            EXPECT_EQ(r.fuseau, c.fuseau);
+            EXPECT_EQ(r.requete, c.requete);
+            EXPECT_EQ(r.fichierCharge, extraireFichier(c.requete));
+        }
+    }
+    // A day of lines, every second its own: a converted time is no new text to keep.
+    MagasinTextes magasin;
+    LecteurLignes lecteur(json);
+    for (int s = 0; s < 3000; ++s) {
+        const std::string ligne = "{\"ts\":" + std::to_string(1431820800 + 29 * s) +
+                                  ",\"request\":\"GET / HTTP/1.1\",\"status\":200}";
+        RLog r;
+        ChampsEnPlus plus;
+        ASSERT_EQ(lireStable(lecteur, magasin, ligne, 0, r, plus, nullptr), Lecture::Requete);
+    }
+    EXPECT_LT(magasin.taille(), 10u);
 }
 
 TEST(Lecture, DeuxLecteursSurDeuxFilsLisentCommeUnSeul) {
