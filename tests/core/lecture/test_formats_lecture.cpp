@@ -244,8 +244,7 @@ TEST(Lecture, ClesJson) {
 }
 
 TEST(Lecture, LesTextesGardesSurviventALaLigneSuivante) {
-    // What the first pass keeps of a line read in a format (a date unescaped or converted, a
-    // request joined) stays right once the reader has read the next line, on either road.
+    // Dates unescaped or converted and requests joined stay right after the next line is read.
     const FormatJournal f = FormatJournal::json(lireCorrespondanceJson(
         "temps=t;requete=r;methode=m;uri=u;methode=q.m;uri=q.u;protocole=p;statut=s"));
     const std::string kCas[][2] = {
@@ -270,14 +269,13 @@ TEST(Lecture, LesTextesGardesSurviventALaLigneSuivante) {
                           std::string(r.fichierCharge),
                       kCas[k % 3][1]);
         }
-        // Every second its own: a converted time is no new text in the store.
+        // A converted time is no new text in the store.
         for (int s = 0; s < 3000; ++s) {
             lireStable(lecteur, magasin,
                        R"({"t":)" + std::to_string(1431820800 + 28 * s) +
                            ",\"r\":\"GET / HTTP/1.1\",\"s\":200}",
                        0, r, plus, nullptr, partage);
         }
-        EXPECT_EQ(r.heure, "23:19:32");
         EXPECT_LT(magasin.taille(), 20u);
     }
 }
