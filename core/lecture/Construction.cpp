@@ -75,7 +75,10 @@ void lireClient(std::string_view t, RLog& r) {
 
 bool lireTemps(const ValeursLigne& v, Brouillon& b, RLog& r, std::string* raison) {
     const std::string_view t = v[C::Temps];
-    if (v.temps == TypeTemps::Journal && couperDateJournal(t, r.date, r.heure, r.fuseau)) {
+    // A date written as the journal writes it is cut in place, whatever the format announced:
+    // the record's texts then lie in the line, which the first pass keeps without a copy.
+    if ((v.temps == TypeTemps::Journal || v.temps == TypeTemps::Quelconque) &&
+        couperDateJournal(t, r.date, r.heure, r.fuseau)) {
         return true;
     }
     auto* d = reinterpret_cast<DateTexte*>(b.prendre(sizeof(DateTexte)));

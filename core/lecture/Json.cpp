@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "core/lecture/IndexCles.h"
 #include "core/lecture/InterneFormats.h"
 #include "core/lecture/UString.h"
 
@@ -26,6 +27,19 @@ struct NoeudJson {
     uint8_t rang = 0;
     std::string chemin;  // the whole path: the name of an extra field
     std::vector<NoeudJson> enfants;
+    // The children by their key's hash (a slot holds a child's number + 1, 0 when empty): the
+    // mapping of every server has dozens of keys, a Caddy line as many.
+    std::vector<uint32_t> cases;
+    std::size_t masque = 0;
+
+    const NoeudJson* enfant(std::string_view k) const {
+        if (cases.empty()) return nullptr;
+        for (std::size_t c = hacherOctets(k) & masque;; c = (c + 1) & masque) {
+            if (cases[c] == 0) return nullptr;
+            const NoeudJson& e = enfants[cases[c] - 1];
+            if (memesOctets(e.cle, k)) return &e;
+        }
+    }
 };
 
 struct ArbreJson {
@@ -217,12 +231,6 @@ std::string_view versOctets(std::string_view s, Brouillon& b) {
     return {p, n};
 }
 
-// Keys by length, then bytes: most comparisons end on the length.
-bool avant(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return a.size() < b.size();
-    return std::memcmp(a.data(), b.data(), a.size()) < 0;
-}
-
 struct Parcours {
     EtatJson& etat;
     Brouillon& b;
@@ -274,7 +282,7 @@ struct Parcours {
         return simdjson::SUCCESS;
     }
 
-    simdjson::error_code valeur(od::value val, const NoeudJson& n) {
+    simdjson::error_code valeur(od::value& val, const NoeudJson& n) {
         if (n.indice >= 0) {
             od::array a;
             if (val.get_array().get(a)) return simdjson::SUCCESS;
@@ -306,13 +314,19 @@ struct Parcours {
 
     simdjson::error_code objet(od::object& o, const NoeudJson& n) {
         for (auto champ : o) {
-            std::string_view cle;
-            if (auto err = champ.unescaped_key().get(cle)) return err;
-            // Children are sorted by key: a line holds dozens of keys, the mapping as many.
-            const auto e = std::lower_bound(
-                n.enfants.begin(), n.enfants.end(), cle,
-                [](const NoeudJson& x, std::string_view k) { return avant(x.cle, k); });
-            if (e != n.enfants.end() && e->cle == cle) {
+            // A key without a backslash is its bytes in the buffer up to its closing quote (the
+            // line was checked whole: the quote is there); only a key with an escape is copied
+            // unescaped.
+            od::raw_json_string brute;
+            if (auto err = champ.key().get(brute)) return err;
+            const char* const debut = brute.raw();
+            const char* p = debut;
+            while (*p != '"' && *p != '\\') ++p;
+            std::string_view cle(debut, static_cast<std::size_t>(p - debut));
+            if (*p == '\\') {
+                if (auto err = champ.unescaped_key().get(cle)) return err;
+            }
+            if (const NoeudJson* e = n.enfant(cle)) {
                 od::value val;
                 if (auto err = champ.value().get(val)) return err;
                 if (auto err = valeur(val, *e)) return err;
@@ -418,10 +432,19 @@ CorrespondanceJson lireCorrespondanceJson(std::string_view texte) {
 
 namespace {
 
-void trier(NoeudJson& n) {
-    std::stable_sort(n.enfants.begin(), n.enfants.end(),
-                     [](const NoeudJson& a, const NoeudJson& b) { return avant(a.cle, b.cle); });
-    for (NoeudJson& e : n.enfants) trier(e);
+// Each node's table of its children, at most half full. Of two children with one key (two
+// elements of one array), the first inserted is found: it is first along its slots.
+void indexer(NoeudJson& n) {
+    std::size_t taille = 8;
+    while (taille < 2 * n.enfants.size()) taille *= 2;
+    n.cases.assign(n.enfants.empty() ? 0 : taille, 0);
+    n.masque = taille - 1;
+    for (std::size_t k = 0; k < n.enfants.size(); ++k) {
+        std::size_t c = hacherOctets(n.enfants[k].cle) & n.masque;
+        while (n.cases[c] != 0) c = (c + 1) & n.masque;
+        n.cases[c] = static_cast<uint32_t>(k + 1);
+    }
+    for (NoeudJson& e : n.enfants) indexer(e);
 }
 
 }  // namespace
@@ -432,7 +455,7 @@ std::shared_ptr<const ArbreJson> compilerCorrespondance(const CorrespondanceJson
         inserer(a->racine, c[k].chemin, c[k].champ,
                 static_cast<uint8_t>(std::min<std::size_t>(k, 254)));
     }
-    trier(a->racine);
+    indexer(a->racine);
     return a;
 }
 

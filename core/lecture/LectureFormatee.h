@@ -8,8 +8,8 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
+#include "core/lecture/IndexCles.h"
 #include "core/lecture/LecteurLignes.h"
 
 namespace kestrane {
@@ -21,7 +21,7 @@ class MagasinTextes {
     std::string_view garder(std::string_view t);
     // The same under a lock, for the records made again on any thread.
     std::string_view garderPartage(std::string_view t);
-    std::size_t taille() const { return textes_.size(); }
+    std::size_t taille() const { return textes_.taille(); }
     // The same for field `champ` (0 to kChampsGardes - 1) of consecutive records: a text equal to
     // the field's last one is found without a lookup (a date, a zone, a user repeat line after
     // line).
@@ -29,13 +29,9 @@ class MagasinTextes {
     std::string_view garderChamp(std::size_t champ, std::string_view t);
 
   private:
-    struct Hachage {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view t) const noexcept {
-            return std::hash<std::string_view>{}(t);
-        }
-    };
-    std::unordered_set<std::string, Hachage, std::equal_to<>> textes_;
+    // Texts packed in blocks that never move, found through an open-addressing index: a joined
+    // request or a date is looked up on every line.
+    IndexCles<std::string_view> textes_;
     std::mutex verrou_;
     std::string_view derniers_[kChampsGardes];
 };

@@ -1,5 +1,5 @@
 // Reading lines: escapes, empty fields, the reasons of lines that do not read, W3C columns that
-// change within a file, JSON keys, two readers on two threads.
+// change within a file, JSON keys, the texts the first pass keeps, two readers on two threads.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/lecture/LecteurLignes.h"
+#include "core/lecture/LectureFormatee.h"
 #include "tests/core/lecture/OutilsFormats.h"
 
 using namespace kestrane;
@@ -103,6 +104,10 @@ TEST(Lecture, RaisonsDesLignesNonConformes) {
         {&json, "{\"ts\":\"hier\",\"status\":200,\"request\":\"GET / HTTP/1.1\"}",
          "'hier' n'est pas une date correcte"},
         {&json, "[1,2]", "Ligne JSON incorrecte : '[1,2]'"},
+        // A key with an escape is read unescaped, a wrong escape in a key is no JSON.
+        {&json, "{\"ts\":1431857103,\"sta\\u0074us\":200}", "Ligne JSON sans requ\xEAte"},
+        {&json, "{\"ts\":1431857103,\"st\\qatus\":200,\"request\":\"GET / HTTP/1.1\"}",
+         "Ligne JSON incorrecte : '{\"ts\":1431857103,\"st\\qatus\":200,\"request...'"},
         {&w3c, "2015-05-17 10:05:03 1.2.3.4 GET / 200", "Aucune ligne #Fields: avant cette ligne"},
     };
     for (const auto& c : kCas) {
@@ -218,6 +223,14 @@ TEST(Lecture, ClesJson) {
          "-", 200},
         {lireCorrespondanceJson("temps=t;statut=a;statut=b;requete=q"),
          "{\"t\":1431857103,\"b\":500,\"q\":\"GET / HTTP/1.1\"}", "GET / HTTP/1.1", "-", "-", 500},
+        // Keys split by an escape; a key holding an escaped quote is not the key before it.
+        {correspondanceNginx(),
+         "{\"time_lo\\u0063al\":\"17/May/2015:10:05:03 +0000\",\"req\\u0075est\":\"GET /k "
+         "HTTP/1.1\",\"status\":\"301\",\"http_user_agent\":\"x (y)\"}",
+         "GET /k HTTP/1.1", "x (y)", "-", 301},
+        {lireCorrespondanceJson("temps=t;statut=a\"b;requete=q"),
+         "{\"t\":1431857103,\"a\":500,\"a\\\"b\":201,\"q\":\"GET / HTTP/1.1\"}", "GET / HTTP/1.1",
+         "-", "-", 201},
     };
     for (const auto& c : kCas) {
         const Lu u = lire(FormatJournal::json(c.correspondance), c.ligne);
@@ -227,6 +240,43 @@ TEST(Lecture, ClesJson) {
         EXPECT_EQ(u.provenance, c.provenance);
         EXPECT_EQ(u.statut, c.statut);
         EXPECT_EQ(u.date, "17/May/2015");
+    }
+}
+
+TEST(Lecture, LesTextesGardesSurviventALaLigneSuivante) {
+    // Dates unescaped or converted and requests joined stay right after the next line is read.
+    const FormatJournal f = FormatJournal::json(lireCorrespondanceJson(
+        "temps=t;requete=r;methode=m;uri=u;methode=q.m;uri=q.u;protocole=p;statut=s"));
+    const std::string kCas[][2] = {
+        {R"({"t":"18\/May\/2015:23:59:59 -0700","r":"GET /\u00e9 HTTP/1.1","s":200})",
+         "18/May/2015 23:59:59 -0700|GET /\xC3\xA9 HTTP/1.1|/\xC3\xA9"},
+        {R"({"t":"2015-05-19T00:00:00.5+02:00","m":"POST","u":"/f?x=1","p":"HTTP/2.0","s":201})",
+         "19/May/2015 00:00:00 +0200|POST /f?x=1 HTTP/2.0|/f?x=1"},
+        {R"({"t":1431857103.52,"q":{"m":"GET","u":"/h/i.png"},"p":"HTTP/1.1","s":304})",
+         "17/May/2015 10:05:03 +0000|GET /h/i.png HTTP/1.1|/h/i.png"},
+    };
+    for (const bool partage : {false, true}) {
+        MagasinTextes magasin;
+        LecteurLignes lecteur(f);
+        RLog r, suivant;
+        ChampsEnPlus plus;
+        for (std::size_t k = 0; k < 6; ++k) {
+            ASSERT_EQ(lireStable(lecteur, magasin, kCas[k % 3][0], k, r, plus, nullptr, partage),
+                      Lecture::Requete);
+            lireStable(lecteur, magasin, kCas[(k + 1) % 3][0], k, suivant, plus, nullptr);
+            EXPECT_EQ(std::string(r.date) + ' ' + std::string(r.heure) + ' ' +
+                          std::string(r.fuseau) + '|' + std::string(r.requete) + '|' +
+                          std::string(r.fichierCharge),
+                      kCas[k % 3][1]);
+        }
+        // A converted time is no new text in the store.
+        for (int s = 0; s < 3000; ++s) {
+            lireStable(lecteur, magasin,
+                       R"({"t":)" + std::to_string(1431820800 + 28 * s) +
+                           ",\"r\":\"GET / HTTP/1.1\",\"s\":200}",
+                       0, r, plus, nullptr, partage);
+        }
+        EXPECT_LT(magasin.taille(), 20u);
     }
 }
 
