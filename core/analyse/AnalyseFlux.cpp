@@ -12,6 +12,7 @@
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Assemblage.h"
 #include "core/journal/DeuxFils.h"
+#include "core/journal/FilAuxiliaire.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 
@@ -178,6 +179,9 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
     if (options.complements) lecteurs.push_back(&comptesComplements);
     if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
+    // One second thread for every block and every fold.
+    FilAuxiliaire fil;
+    comptes.partager(&fil);
     LecteursEnSerie enSerie(lecteurs);
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
     lecteur->commencer(Journal(), 2, souple);
@@ -219,8 +223,8 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
             const std::size_t n = b.lignes.size();
             const std::size_t milieu = n >= kLignesDeuxFils ? n / 2 : n;
             Moitie a, c;
-            lecteur->bloc(b.octets);
-            enParallele(
+            lecteur->bloc(b.octets());
+            fil.enParallele(
                 milieu < n, [&] { compter(b, 0, milieu, 0, a); },
                 [&] { compter(b, milieu, n, 1, c); });
             lecteur->replier();
