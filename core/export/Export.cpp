@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "core/export/TablesAudience.h"
 #include "core/journal/Erreur.h"
@@ -58,6 +59,53 @@ std::string deuxChiffres(int v) {
     return t;
 }
 
+// &, <, >, " and ' as entities, appended to `s`.
+void ajouterEchappe(std::string& s, std::string_view texte) {
+    std::size_t debut = 0;
+    for (std::size_t k = 0; k < texte.size(); ++k) {
+        const char* entite;
+        switch (texte[k]) {
+            case '&':
+                entite = "&amp;";
+                break;
+            case '<':
+                entite = "&lt;";
+                break;
+            case '>':
+                entite = "&gt;";
+                break;
+            case '"':
+                entite = "&quot;";
+                break;
+            case '\'':
+                entite = "&#39;";
+                break;
+            // A NUL byte of a log line would end the text for some readers.
+            case '\0':
+                entite = "&#xFFFD;";
+                break;
+            default:
+                continue;
+        }
+        s.append(texte.substr(debut, k - debut));
+        s += entite;
+        debut = k + 1;
+    }
+    s.append(texte.substr(debut));
+}
+
+// A log's text in the page: echapperHtml(utf8DuJournal(texte)), without its two copies when the
+// text is plain ASCII, as nearly every cell of a log is.
+void ajouterTexteJournal(std::string& s, std::string_view texte) {
+    for (const char c : texte) {
+        if (static_cast<unsigned char>(c) - 1u >= 0x7Fu) {
+            ajouterEchappe(s, utf8DuJournal(texte));
+            return;
+        }
+    }
+    ajouterEchappe(s, texte);
+}
+
 void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t debut,
                std::size_t fin, const TableExportee& t, std::string& s) {
     s += "<table><thead><tr>";
@@ -67,7 +115,7 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
         s += "<tr>";
         for (std::size_t c = 0; c < lignes[k].size(); ++c) {
             s += c < t.numeriques.size() && t.numeriques[c] ? "<td class=\"n\">" : "<td>";
-            s += echapperHtml(utf8DuJournal(lignes[k][c]));
+            ajouterTexteJournal(s, lignes[k][c]);
             s += "</td>";
         }
         s += "</tr>\n";
@@ -196,7 +244,8 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
 }  // namespace
 
 std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdresses, bool lisibles) {
-    return {
+    // Moved into the list: the tables of a big journal are long to copy.
+    TableExportee tables[] = {
         depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences", t.statIP,
                     nbAdresses),
         depuisTable("Syst\xE8mes d'exploitation", "systemes.csv", "Syst\xE8me d'Exploitation",
@@ -213,6 +262,7 @@ std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdress
                     t.statHoraires, 24, formatStatHoraires(lisibles)),
         depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences", t.statVMensuelles, 24),
     };
+    return {std::make_move_iterator(std::begin(tables)), std::make_move_iterator(std::end(tables))};
 }
 
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool complements) {
@@ -304,31 +354,7 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
 std::string echapperHtml(std::string_view texte) {
     std::string s;
     s.reserve(texte.size());
-    for (const char c : texte) {
-        switch (c) {
-            case '&':
-                s += "&amp;";
-                break;
-            case '<':
-                s += "&lt;";
-                break;
-            case '>':
-                s += "&gt;";
-                break;
-            case '"':
-                s += "&quot;";
-                break;
-            case '\'':
-                s += "&#39;";
-                break;
-            // A NUL byte of a log line would end the text for some readers.
-            case '\0':
-                s += "&#xFFFD;";
-                break;
-            default:
-                s += c;
-        }
-    }
+    ajouterEchappe(s, texte);
     return s;
 }
 
