@@ -106,8 +106,12 @@ void ajouterTexteJournal(std::string& s, std::string_view texte) {
     ajouterEchappe(s, texte);
 }
 
+// The page is handed to its writer in pieces of about this size, so that a long table is not
+// held whole: the same memory is written again and again.
+constexpr std::size_t kMorceauHtml = std::size_t{1} << 18;
+
 void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t debut,
-               std::size_t fin, const TableExportee& t, std::string& s) {
+               std::size_t fin, const TableExportee& t, std::string& s, const Ecrivain& ecrire) {
     s += "<table><thead><tr>";
     for (const std::string& e : t.entetes) s += "<th>" + echapperHtml(utf8Depuis1252(e)) + "</th>";
     s += "</tr></thead><tbody>\n";
@@ -119,6 +123,10 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
             s += "</td>";
         }
         s += "</tr>\n";
+        if (s.size() >= kMorceauHtml) {
+            ecrire(s);
+            s.clear();
+        }
     }
     s += "</tbody></table>\n";
 }
@@ -399,8 +407,10 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     ecrire(s);
     for (std::size_t k = 0; k < d.tables.size(); ++k) {
         const TableExportee& t = d.tables[k];
-        s = "<section id=\"table-" + std::to_string(k + 1) + "\"><h2>" +
-            echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
+        // Cleared rather than assigned, so that the piece keeps its memory.
+        s.clear();
+        s += "<section id=\"table-" + std::to_string(k + 1) + "\"><h2>" +
+             echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
         if (!t.note.empty()) {
             s += "<p class=\"note\">" + echapperHtml(utf8Depuis1252(t.note)) + "</p>\n</section>\n";
             ecrire(s);
@@ -408,11 +418,11 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
         }
         grapheSvg(t, s, d.sommaire.present);
         const std::size_t visibles = std::min(t.lignes.size(), kLignesVisibles);
-        tableHtml(t.lignes, 0, visibles, t, s);
+        tableHtml(t.lignes, 0, visibles, t, s, ecrire);
         if (t.lignes.size() > visibles) {
             s += "<details><summary>voir tout (" + std::to_string(t.lignes.size()) +
                  " lignes)</summary>\n";
-            tableHtml(t.lignes, visibles, t.lignes.size(), t, s);
+            tableHtml(t.lignes, visibles, t.lignes.size(), t, s, ecrire);
             s += "</details>\n";
         }
         s += "</section>\n";
