@@ -191,7 +191,6 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
     // One second thread for every block and every fold.
     FilAuxiliaire fil;
-    comptes.partager(&fil);
     LecteursEnSerie enSerie(lecteurs);
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
     lecteur->commencer(Journal(), 2, souple);
@@ -225,9 +224,9 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     };
 
     std::size_t lignes = 0, horsPeriode = 0;
-    // The first stretch's share of a block, after the two threads' speeds: the first one counts
-    // into the tables of every block before (more keys, further in memory), the second into
-    // tables emptied after each block, and the fold waits for both.
+    // The first stretch's share of a block, after the two threads' speeds (the other readers fold
+    // the second stretch into the first after each block, and the reading thread takes its share
+    // of a core): the next block waits for both.
     double part = 0.5;
     AvanceeFlux avancee;
     {

@@ -18,8 +18,6 @@
 
 namespace kestrane {
 
-class FilAuxiliaire;
-
 struct rapportStat {
     std::string libelle;
     std::string complement;
@@ -123,8 +121,6 @@ class ComptesJournal : public LecteurEnregistrements {
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
     void replier() override;
-    // The thread that folds share the work with (null: one started for each fold).
-    void partager(FilAuxiliaire* fil) { fil_ = fil; }
     // Whether the counts are those of exactly these lines.
     bool couvre(const LignesAnalysees& lignes) const;
     void vider();
@@ -138,7 +134,7 @@ class ComptesJournal : public LecteurEnregistrements {
     std::vector<std::unique_ptr<Cumul>> tranches_;
     bool complet_ = false;
     bool souple_ = false;
-    FilAuxiliaire* fil_ = nullptr;
+    std::size_t replis_ = 0;
 };
 
 // --- The statistics pass into `tables`: the seven tallies in their order, then the requests
