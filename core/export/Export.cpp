@@ -6,14 +6,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
 #include "core/export/TablesAudience.h"
+#include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 
 namespace kestrane {
 
 namespace {
+
+// From how many rows of the referrers and files the tables are made on both cores.
+constexpr std::size_t kLignesDeuxFilsExport = 20000;
 
 // Rows shown before the fold of a long table.
 constexpr std::size_t kLignesVisibles = 50;
@@ -252,25 +255,34 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
 }  // namespace
 
 std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdresses, bool lisibles) {
-    // Moved into the list: the tables of a big journal are long to copy.
-    TableExportee tables[] = {
-        depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences", t.statIP,
-                    nbAdresses),
-        depuisTable("Syst\xE8mes d'exploitation", "systemes.csv", "Syst\xE8me d'Exploitation",
-                    "Occurences", t.statOS, 50),
-        depuisTable("Navigateurs / Robots", "navigateurs-robots.csv", "Navigateur / Robot",
-                    "Occurences", t.statNav, 50),
-        depuisTable("Provenance des visites", "provenances.csv", "Page de provenance", "Occurences",
-                    t.statPrecedent, 50),
-        depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv", "Fichier charg\xE9",
-                    "Occurences", t.statFichier, 50),
-        depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP", "Octets", t.statTaux,
-                    50, formatStatTaux(lisibles)),
-        depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire", "Nb Acc\xE8s",
-                    t.statHoraires, 24, formatStatHoraires(lisibles)),
-        depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences", t.statVMensuelles, 24),
-    };
-    return {std::make_move_iterator(std::begin(tables)), std::make_move_iterator(std::end(tables))};
+    std::vector<TableExportee> tables(8);
+    // Every row is a few small allocations: long tables are made on both cores, the referrers
+    // and the loaded files (the most keys) on one, the six others on the other.
+    const bool deux = t.statPrecedent.size() + t.statFichier.size() >= kLignesDeuxFilsExport;
+    enParallele(
+        deux,
+        [&] {
+            tables[0] = depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences",
+                                    t.statIP, nbAdresses);
+            tables[1] = depuisTable("Syst\xE8mes d'exploitation", "systemes.csv",
+                                    "Syst\xE8me d'Exploitation", "Occurences", t.statOS, 50);
+            tables[2] = depuisTable("Navigateurs / Robots", "navigateurs-robots.csv",
+                                    "Navigateur / Robot", "Occurences", t.statNav, 50);
+            tables[5] = depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP",
+                                    "Octets", t.statTaux, 50, formatStatTaux(lisibles));
+            tables[6] =
+                depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire",
+                            "Nb Acc\xE8s", t.statHoraires, 24, formatStatHoraires(lisibles));
+            tables[7] = depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences",
+                                    t.statVMensuelles, 24);
+        },
+        [&] {
+            tables[3] = depuisTable("Provenance des visites", "provenances.csv",
+                                    "Page de provenance", "Occurences", t.statPrecedent, 50);
+            tables[4] = depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv",
+                                    "Fichier charg\xE9", "Occurences", t.statFichier, 50);
+        });
+    return tables;
 }
 
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool complements) {
