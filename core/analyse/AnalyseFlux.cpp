@@ -224,9 +224,9 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     };
 
     std::size_t lignes = 0, horsPeriode = 0;
-    // The first stretch's share of a block, after the two threads' speeds (the other readers fold
-    // the second stretch into the first after each block, and the reading thread takes its share
-    // of a core): the next block waits for both.
+    // The first stretch's share of a block, after the two threads' speeds: the first one counts
+    // into the tables of every block before (more keys, further in memory), the second into
+    // tables emptied after each block, and the fold waits for both.
     double part = 0.5;
     AvanceeFlux avancee;
     {

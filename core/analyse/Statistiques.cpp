@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <exception>
 #include <iterator>
+#include <mutex>
 #include <utility>
 
 #include "core/analyse/Interne.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/journal/FilAuxiliaire.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/UString.h"
@@ -31,8 +33,6 @@ struct CompteurTexte {
     std::string_view cle;
     uint64_t hachage = 0;
     bool commeDernier = false;
-    // The mark of each key's first line (Cumul::marque).
-    std::vector<uint64_t> marques;
 
     void preparer(std::string_view c) {
         cle = c;
@@ -43,8 +43,14 @@ struct CompteurTexte {
         }
     }
 
+    void vider() {
+        index.vider();
+        nombres.clear();
+        numeroDernier = UINT32_MAX;
+    }
+
     // Counts the prepared key; true when it is new.
-    bool compter(uint64_t marque) {
+    bool compter() {
         if (commeDernier) {
             ++nombres[numeroDernier];
             return false;
@@ -54,7 +60,6 @@ struct CompteurTexte {
         dernier = index.cle(numeroDernier);
         if (nouveau) {
             nombres.push_back(1);
-            marques.push_back(marque);
         } else {
             ++nombres[numeroDernier];
         }
@@ -95,12 +100,33 @@ struct ComptesJournal::Cumul {
     bool octetsIncertains = false;
     bool echec = false;  // an hour that does not convert
     std::size_t lues = 0;
-    // What the keys first seen now are marked with, growing with the lines: a stream's stretches
-    // keep their counts from block to block, and are merged at the end in the order of these
-    // marks (ComptesJournal::replier). Each address, text address and hour keeps its own.
-    uint64_t marque = 0;
-    std::vector<uint64_t> marqueIP, marqueTexte;
-    uint64_t marqueHeure[24] = {};
+
+    // Empty again, its memory kept for the next stretch; in two halves that may run at once.
+    void viderAdressesEtPremiersTextes() {
+        ip.vider();
+        ipNombre.clear();
+        ipOctets.clear();
+        numeroIPDerniere = UINT32_MAX;
+        ipTextes.vider();
+        texteNombre.clear();
+        texteOctets.clear();
+        ordre.clear();
+        melange = false;
+        textes[kTableProvenances].vider();
+        textes[kTableSystemes].vider();
+        octetsIncertains = echec = false;
+        lues = 0;
+    }
+    void viderAutresTextes() {
+        textes[kTableFichiers].vider();
+        textes[kTableNavigateurs].vider();
+        dates.vider();
+        heureDeDate.clear();
+        ordreHeures.clear();
+        std::fill(std::begin(nombreHeure), std::end(nombreHeure), 0);
+        std::fill(std::begin(heureVue), std::end(heureVue), false);
+        heureLue = false;
+    }
 
     // From now on `ordre` lists the keys: the dotted addresses seen so far come first.
     void melanger() {
@@ -118,7 +144,6 @@ struct ComptesJournal::Cumul {
             if (nouveau) {
                 texteNombre.push_back(0);
                 texteOctets.push_back(0);
-                marqueTexte.push_back(marque);
                 ordre.push_back(~static_cast<int64_t>(n));
             }
             return {&texteNombre[n], &texteOctets[n]};
@@ -131,7 +156,6 @@ struct ComptesJournal::Cumul {
             if (nouveau) {
                 ipNombre.push_back(0);
                 ipOctets.push_back(0);
-                marqueIP.push_back(marque);
                 if (melange) ordre.push_back(n);
             }
             ipDerniere = cle;
@@ -165,7 +189,6 @@ struct ComptesJournal::Cumul {
             heureVue[h] = true;
             ordreHeures.push_back(h);
             dateHeure[h].assign(r.date);
-            marqueHeure[h] = marque;
         }
         ++nombreHeure[h];
     }
@@ -176,8 +199,8 @@ struct ComptesJournal::Cumul {
     void compterTextes(const RLog& r, std::index_sequence<t...>) {
         (textes[t].preparer(cleTexte<t>(r)), ...);
         dates.preparer(r.date);
-        (textes[t].compter(marque), ...);
-        if (dates.compter(marque)) heureDeDate.emplace_back(r.heure);
+        (textes[t].compter(), ...);
+        if (dates.compter()) heureDeDate.emplace_back(r.heure);
     }
 };
 
@@ -185,150 +208,99 @@ namespace {
 
 using Cumul = ComptesJournal::Cumul;
 
-// Calls prendre(a, i) for the entries of a (none when a is null) and prendre(b, j) for those of
-// b, in the order of their marks: a's entry first between equal marks. Each side's entries are in
-// order of first appearance, so of their marks.
-template <typename T, typename Marque, typename Prendre>
-void parMarques(const T* a, const T& b, std::size_t (*nombre)(const T&), Marque marque,
-                Prendre prendre) {
-    const std::size_t na = a ? nombre(*a) : 0, nb = nombre(b);
-    std::size_t i = 0, j = 0;
-    while (i < na || j < nb) {
-        if (j == nb || (i < na && marque(*a, i) <= marque(b, j))) {
-            prendre(*a, i++);
+// Appends b's keys unknown to a after a's, adding the counts of the keys they share.
+void fusionner(CompteurTexte& a, const CompteurTexte& b,
+               const std::function<void(uint32_t numeroB)>& nouvelle = {}) {
+    for (std::size_t k = 0; k < b.index.taille(); ++k) {
+        bool nouveau;
+        const uint32_t n = a.index.trouverOuAjouter(b.index.cle(k), nouveau);
+        if (nouveau) {
+            a.nombres.push_back(b.nombres[k]);
+            if (nouvelle) nouvelle(static_cast<uint32_t>(k));
         } else {
-            prendre(b, j++);
+            a.nombres[n] += b.nombres[k];
         }
     }
 }
 
-std::size_t nbTextes(const CompteurTexte& c) {
-    return c.index.taille();
-}
-std::size_t nbAdresses(const Cumul& c) {
-    return c.melange ? c.ordre.size() : c.ip.taille();
-}
-std::size_t nbHeures(const Cumul& c) {
-    return c.ordreHeures.size();
-}
-// The key of a Cumul's i-th address: n for dotted address n, ~n for text n.
-int64_t cleAdresse(const Cumul& c, std::size_t i) {
-    return c.melange ? c.ordre[i] : static_cast<int64_t>(i);
-}
-
-// r takes in the keys of a (when given) and b, new keys after its own in order of their marks,
-// adding the counts of the keys they share; `nouvelle(c, k)` for each key new to r.
-template <typename Nouvelle>
-void fusionner(CompteurTexte& r, const CompteurTexte* a, const CompteurTexte& b,
-               Nouvelle nouvelle) {
-    parMarques(
-        a, b, nbTextes, [](const CompteurTexte& c, std::size_t k) { return c.marques[k]; },
-        [&](const CompteurTexte& c, std::size_t k) {
-            bool nouveau;
-            const uint32_t n = r.index.trouverOuAjouter(c.index.cle(k), nouveau);
-            if (nouveau) {
-                r.nombres.push_back(c.nombres[k]);
-                r.marques.push_back(c.marques[k]);
-                nouvelle(c, k);
-            } else {
-                r.nombres[n] += c.nombres[k];
-            }
-        });
-}
-void fusionner(CompteurTexte& r, const CompteurTexte* a, const CompteurTexte& b) {
-    fusionner(r, a, b, [](const CompteurTexte&, std::size_t) {});
-}
-
-void fusionnerAdresses(Cumul& r, const Cumul* a, const Cumul& b) {
-    if (b.melange || (a && a->melange)) r.melanger();
-    const auto marque = [](const Cumul& c, std::size_t i) {
-        const int64_t cle = cleAdresse(c, i);
-        return cle >= 0 ? c.marqueIP[static_cast<std::size_t>(cle)]
-                        : c.marqueTexte[static_cast<std::size_t>(~cle)];
-    };
-    parMarques(a, b, nbAdresses, marque, [&](const Cumul& c, std::size_t i) {
-        const int64_t cle = cleAdresse(c, i);
+// b's addresses after a's, in b's order of first appearance.
+void fusionnerAdresses(Cumul& a, const Cumul& b) {
+    if (b.melange) a.melanger();
+    const std::size_t nbB = b.melange ? b.ordre.size() : b.ip.taille();
+    for (std::size_t i = 0; i < nbB; ++i) {
+        const int64_t cle = b.melange ? b.ordre[i] : static_cast<int64_t>(i);
         bool nouveau;
-        int64_t *nombre, *octets, nombreC, octetsC;
+        int64_t *nombre, *octets, nombreB, octetsB;
         if (cle >= 0) {
             const auto k = static_cast<std::size_t>(cle);
-            const uint32_t n = r.ip.trouverOuAjouter(c.ip.cle(k), nouveau);
+            const uint32_t n = a.ip.trouverOuAjouter(b.ip.cle(k), nouveau);
             if (nouveau) {
-                r.ipNombre.push_back(0);
-                r.ipOctets.push_back(0);
-                r.marqueIP.push_back(c.marqueIP[k]);
-                if (r.melange) r.ordre.push_back(n);
+                a.ipNombre.push_back(0);
+                a.ipOctets.push_back(0);
+                if (a.melange) a.ordre.push_back(n);
             }
-            nombre = &r.ipNombre[n];
-            octets = &r.ipOctets[n];
-            nombreC = c.ipNombre[k];
-            octetsC = c.ipOctets[k];
+            nombre = &a.ipNombre[n];
+            octets = &a.ipOctets[n];
+            nombreB = b.ipNombre[k];
+            octetsB = b.ipOctets[k];
         } else {
             const auto k = static_cast<std::size_t>(~cle);
-            const uint32_t n = r.ipTextes.trouverOuAjouter(c.ipTextes.cle(k), nouveau);
+            const uint32_t n = a.ipTextes.trouverOuAjouter(b.ipTextes.cle(k), nouveau);
             if (nouveau) {
-                r.texteNombre.push_back(0);
-                r.texteOctets.push_back(0);
-                r.marqueTexte.push_back(c.marqueTexte[k]);
-                r.ordre.push_back(~static_cast<int64_t>(n));
+                a.texteNombre.push_back(0);
+                a.texteOctets.push_back(0);
+                a.ordre.push_back(~static_cast<int64_t>(n));
             }
-            nombre = &r.texteNombre[n];
-            octets = &r.texteOctets[n];
-            nombreC = c.texteNombre[k];
-            octetsC = c.texteOctets[k];
+            nombre = &a.texteNombre[n];
+            octets = &a.texteOctets[n];
+            nombreB = b.texteNombre[k];
+            octetsB = b.texteOctets[k];
         }
-        *nombre += nombreC;
-        r.octetsIncertains |= __builtin_add_overflow(*octets, octetsC, octets);
-    });
-}
-
-void fusionnerHeures(Cumul& r, const Cumul* a, const Cumul& b) {
-    fusionner(r.dates, a ? &a->dates : nullptr, b.dates,
-              [&](const CompteurTexte& c, std::size_t k) {
-                  r.heureDeDate.push_back((&c == &b.dates ? b : *a).heureDeDate[k]);
-              });
-    const auto marque = [](const Cumul& c, std::size_t i) {
-        return c.marqueHeure[c.ordreHeures[i]];
-    };
-    parMarques(a, b, nbHeures, marque, [&](const Cumul& c, std::size_t i) {
-        const int h = c.ordreHeures[i];
-        if (!r.heureVue[h]) {
-            r.heureVue[h] = true;
-            r.ordreHeures.push_back(h);
-            r.dateHeure[h] = c.dateHeure[h];
-            r.marqueHeure[h] = c.marqueHeure[h];
-        }
-        r.nombreHeure[h] += c.nombreHeure[h];
-    });
-}
-
-// r takes in a (when given) and b as if one stretch had read their lines in the order of their
-// marks; without a, b's lines follow r's. In two shares of the tables, one on each core.
-void fusionner(Cumul& r, const Cumul* a, const Cumul& b) {
-    for (const Cumul* c : {a, &b}) {
-        if (!c) continue;
-        r.echec |= c->echec;
-        r.octetsIncertains |= c->octetsIncertains;
-        r.lues += c->lues;
-        r.marque = std::max(r.marque, c->marque);
+        *nombre += nombreB;
+        a.octetsIncertains |= __builtin_add_overflow(*octets, octetsB, octets);
     }
-    if (r.echec) return;
-    const auto texte = [&](int t) { return a ? &a->textes[t] : nullptr; };
+}
+
+void fusionnerHeures(Cumul& a, const Cumul& b) {
+    fusionner(a.dates, b.dates, [&](uint32_t k) { a.heureDeDate.push_back(b.heureDeDate[k]); });
+    for (const int h : b.ordreHeures) {
+        if (!a.heureVue[h]) {
+            a.heureVue[h] = true;
+            a.ordreHeures.push_back(h);
+            a.dateHeure[h] = b.dateHeure[h];
+        }
+        a.nombreHeure[h] += b.nombreHeure[h];
+    }
+}
+
+// a then b, as if one stretch had read the lines of both: two shares of the tables, each on a
+// core (through `fil` when there is one). With `viderB`, b is emptied after, its memory kept.
+void fusionner(Cumul& a, Cumul& b, FilAuxiliaire* fil = nullptr, bool viderB = false) {
+    a.echec |= b.echec;
+    a.octetsIncertains |= b.octetsIncertains;
+    const bool plier = !a.echec;
     // The addresses and the referrers, the loaded files: the tables with the most keys apart.
-    enParallele(
-        true,
-        [&] {
-            fusionnerAdresses(r, a, b);
-            fusionner(r.textes[kTableProvenances], texte(kTableProvenances),
-                      b.textes[kTableProvenances]);
-            fusionner(r.textes[kTableSystemes], texte(kTableSystemes), b.textes[kTableSystemes]);
-        },
-        [&] {
-            fusionner(r.textes[kTableFichiers], texte(kTableFichiers), b.textes[kTableFichiers]);
-            fusionner(r.textes[kTableNavigateurs], texte(kTableNavigateurs),
-                      b.textes[kTableNavigateurs]);
-            fusionnerHeures(r, a, b);
-        });
+    const auto premiere = [&] {
+        if (plier) {
+            fusionnerAdresses(a, b);
+            fusionner(a.textes[kTableProvenances], b.textes[kTableProvenances]);
+            fusionner(a.textes[kTableSystemes], b.textes[kTableSystemes]);
+        }
+        if (viderB) b.viderAdressesEtPremiersTextes();
+    };
+    const auto seconde = [&] {
+        if (plier) {
+            fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]);
+            fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
+            fusionnerHeures(a, b);
+        }
+        if (viderB) b.viderAutresTextes();
+    };
+    if (fil) {
+        fil->enParallele(true, premiere, seconde);
+    } else {
+        enParallele(true, premiere, seconde);
+    }
 }
 
 bool tientSur32Bits(const std::vector<int64_t>& v) {
@@ -416,11 +388,7 @@ void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool soup
     complet_ = false;
     souple_ = souple;
     tranches_.clear();
-    replis_ = 0;
-    for (int k = 0; k < nbTranches; ++k) {
-        tranches_.push_back(std::make_unique<Cumul>());
-        tranches_.back()->marque = static_cast<uint64_t>(k);
-    }
+    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Cumul>());
 }
 
 void ComptesJournal::lire(int tranche, const RLog& r) {
@@ -434,13 +402,15 @@ void ComptesJournal::terminer() {
 }
 
 void ComptesJournal::replier() {
-    // Each stretch keeps its counts from block to block (folding them after every block cost
-    // more than the counting it shared): only the marks of the keys they see next grow, and
-    // fusionnerTranches puts every key where the lines have it first.
+    if (tranches_.size() < 2) return;
     ++replis_;
-    for (std::size_t k = 0; k < tranches_.size(); ++k) {
-        tranches_[k]->marque = replis_ * tranches_.size() + k;
-    }
+    // A stream folds after every block: its folds share one kept thread. One stream folds at a
+    // time; another one meanwhile starts a thread for each fold.
+    static std::mutex verrou;
+    std::unique_lock garde(verrou, std::try_to_lock);
+    if (!garde) return fusionner(*tranches_[0], *tranches_[1], nullptr, true);
+    static FilAuxiliaire fil;
+    fusionner(*tranches_[0], *tranches_[1], &fil, true);
 }
 
 bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
@@ -463,17 +433,7 @@ void ComptesJournal::vider() {
 
 ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     if (tranches_.empty()) return nullptr;
-    for (std::size_t k = 1; k < tranches_.size(); ++k) {
-        if (replis_ == 0) {
-            // Stretches one after the other: the next one's keys follow.
-            fusionner(*tranches_[0], nullptr, *tranches_[k]);
-        } else {
-            auto r = std::make_unique<Cumul>();
-            fusionner(*r, tranches_[0].get(), *tranches_[k]);
-            tranches_[0] = std::move(r);
-        }
-        tranches_[k].reset();
-    }
+    for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
     tranches_.resize(1);
     return tranches_[0].get();
 }
