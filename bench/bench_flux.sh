@@ -2,8 +2,9 @@
 # The command line reading its journals as streams, beside the same command line loading them
 # whole (--lecture-entiere), and beside GoAccess and Webalizer when they are installed: whole
 # processes writing the HTML report, wall time and peak resident memory (GNU time). 1M lines
-# (medians of RUNS runs), 10M lines from a file and through a pipe from the generator (nothing
-# written to disk), 100M lines through a pipe when FLUX_100M=1. One line per case:
+# (medians of RUNS runs; readable results, the default, then raw ones), 10M lines from a file and
+# through a pipe from the generator (nothing written to disk), 100M lines through a pipe when
+# FLUX_100M=1. One line per case:
 #   cas=<case> lignes=<lines> s=<seconds> rss_mib=<peak RSS> lignes_par_s=<lines per second>
 # and cpu_s=<user + system seconds>, which a machine shared with other work changes less.
 # Usage: bench/bench_flux.sh [build directory] [runs]
@@ -57,6 +58,9 @@ pairs() {  # the peers, when installed, on a file of $1 lines (FLUX_PAIRS=0: non
 "$GENERER" 1000000 "$T/1M.log" >/dev/null
 mesurer flux-1M 1000000 "$RUNS" "'$RAPPORT' --rapport '$T/r.html' '$T/1M.log'"
 mesurer entiere-1M 1000000 "$RUNS" "'$RAPPORT' --lecture-entiere --rapport '$T/r.html' '$T/1M.log'"
+# The raw tables: the analysis and the report without the readable results' own counts.
+mesurer flux-1M-bruts 1000000 "$RUNS" "'$RAPPORT' --resultats-bruts --rapport '$T/r.html' '$T/1M.log'"
+mesurer entiere-1M-bruts 1000000 "$RUNS" "'$RAPPORT' --lecture-entiere --resultats-bruts --rapport '$T/r.html' '$T/1M.log'"
 pairs 1000000 1M "$RUNS" "$T/1M.log"
 rm -f "$T/1M.log"
 

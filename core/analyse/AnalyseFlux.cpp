@@ -1,5 +1,7 @@
 #include "core/analyse/AnalyseFlux.h"
 
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -12,6 +14,7 @@
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Assemblage.h"
 #include "core/journal/DeuxFils.h"
+#include "core/journal/FilAuxiliaire.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 
@@ -143,6 +146,14 @@ struct Moitie {
     bool clientNonPointe = false;
 };
 
+// How long f() takes, in seconds.
+template <typename F>
+double chronometrer(F&& f) {
+    const auto debut = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+}
+
 // Below this many lines a block is counted on this thread alone.
 constexpr std::size_t kLignesDeuxFils = 4096;
 
@@ -178,6 +189,8 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
     if (options.complements) lecteurs.push_back(&comptesComplements);
     if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
+    // One second thread for every block and every fold.
+    FilAuxiliaire fil;
     LecteursEnSerie enSerie(lecteurs);
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
     lecteur->commencer(Journal(), 2, souple);
@@ -211,18 +224,29 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     };
 
     std::size_t lignes = 0, horsPeriode = 0;
+    // The first stretch's share of a block, after the two threads' speeds: the first one counts
+    // into the tables of every block before (more keys, further in memory), the second into
+    // tables emptied after each block, and the fold waits for both.
+    double part = 0.5;
     AvanceeFlux avancee;
     {
         LectureEntrees lecture(entrees, bilan.ordre, flux);
         while (Tampon* t = lecture.suivant()) {
             const BlocLignes& b = t->bloc;
             const std::size_t n = b.lignes.size();
-            const std::size_t milieu = n >= kLignesDeuxFils ? n / 2 : n;
+            const std::size_t milieu =
+                n >= kLignesDeuxFils ? static_cast<std::size_t>(static_cast<double>(n) * part) : n;
             Moitie a, c;
-            lecteur->bloc(b.octets);
-            enParallele(
-                milieu < n, [&] { compter(b, 0, milieu, 0, a); },
-                [&] { compter(b, milieu, n, 1, c); });
+            lecteur->bloc(b.octets());
+            double dureeA = 0, dureeB = 0;
+            fil.enParallele(
+                milieu < n, [&] { dureeA = chronometrer([&] { compter(b, 0, milieu, 0, a); }); },
+                [&] { dureeB = chronometrer([&] { compter(b, milieu, n, 1, c); }); });
+            if (milieu < n && dureeA > 0 && dureeB > 0) {
+                const double vitesseA = static_cast<double>(milieu) / dureeA;
+                const double vitesseB = static_cast<double>(n - milieu) / dureeB;
+                part = std::clamp(0.5 * part + 0.5 * vitesseA / (vitesseA + vitesseB), 0.2, 0.8);
+            }
             lecteur->replier();
             for (const Moitie* m : {&a, &c}) {
                 horsPeriode += m->horsPeriode;

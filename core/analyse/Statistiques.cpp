@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <exception>
 #include <iterator>
+#include <mutex>
 #include <utility>
 
 #include "core/analyse/Interne.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/journal/FilAuxiliaire.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/UString.h"
@@ -39,6 +41,12 @@ struct CompteurTexte {
             hachage = hacher(c);
             index.precharger(hachage);
         }
+    }
+
+    void vider() {
+        index.vider();
+        nombres.clear();
+        numeroDernier = UINT32_MAX;
     }
 
     // Counts the prepared key; true when it is new.
@@ -92,6 +100,33 @@ struct ComptesJournal::Cumul {
     bool octetsIncertains = false;
     bool echec = false;  // an hour that does not convert
     std::size_t lues = 0;
+
+    // Empty again, its memory kept for the next stretch; in two halves that may run at once.
+    void viderAdressesEtPremiersTextes() {
+        ip.vider();
+        ipNombre.clear();
+        ipOctets.clear();
+        numeroIPDerniere = UINT32_MAX;
+        ipTextes.vider();
+        texteNombre.clear();
+        texteOctets.clear();
+        ordre.clear();
+        melange = false;
+        textes[kTableProvenances].vider();
+        textes[kTableSystemes].vider();
+        octetsIncertains = echec = false;
+        lues = 0;
+    }
+    void viderAutresTextes() {
+        textes[kTableFichiers].vider();
+        textes[kTableNavigateurs].vider();
+        dates.vider();
+        heureDeDate.clear();
+        ordreHeures.clear();
+        std::fill(std::begin(nombreHeure), std::end(nombreHeure), 0);
+        std::fill(std::begin(heureVue), std::end(heureVue), false);
+        heureLue = false;
+    }
 
     // From now on `ordre` lists the keys: the dotted addresses seen so far come first.
     void melanger() {
@@ -188,13 +223,9 @@ void fusionner(CompteurTexte& a, const CompteurTexte& b,
     }
 }
 
-// a then b, as if one stretch had read the lines of both.
-void fusionner(Cumul& a, const Cumul& b) {
-    a.echec |= b.echec;
-    a.octetsIncertains |= b.octetsIncertains;
-    if (a.echec) return;
+// b's addresses after a's, in b's order of first appearance.
+void fusionnerAdresses(Cumul& a, const Cumul& b) {
     if (b.melange) a.melanger();
-    // b's keys in b's order of first appearance.
     const std::size_t nbB = b.melange ? b.ordre.size() : b.ip.taille();
     for (std::size_t i = 0; i < nbB; ++i) {
         const int64_t cle = b.melange ? b.ordre[i] : static_cast<int64_t>(i);
@@ -228,12 +259,9 @@ void fusionner(Cumul& a, const Cumul& b) {
         *nombre += nombreB;
         a.octetsIncertains |= __builtin_add_overflow(*octets, octetsB, octets);
     }
-    // The two tables with the most keys, each on its own core.
-    enParallele(
-        true, [&] { fusionner(a.textes[kTableProvenances], b.textes[kTableProvenances]); },
-        [&] { fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]); });
-    fusionner(a.textes[kTableSystemes], b.textes[kTableSystemes]);
-    fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
+}
+
+void fusionnerHeures(Cumul& a, const Cumul& b) {
     fusionner(a.dates, b.dates, [&](uint32_t k) { a.heureDeDate.push_back(b.heureDeDate[k]); });
     for (const int h : b.ordreHeures) {
         if (!a.heureVue[h]) {
@@ -242,6 +270,36 @@ void fusionner(Cumul& a, const Cumul& b) {
             a.dateHeure[h] = b.dateHeure[h];
         }
         a.nombreHeure[h] += b.nombreHeure[h];
+    }
+}
+
+// a then b, as if one stretch had read the lines of both: two shares of the tables, each on a
+// core (through `fil` when there is one). With `viderB`, b is emptied after, its memory kept.
+void fusionner(Cumul& a, Cumul& b, FilAuxiliaire* fil = nullptr, bool viderB = false) {
+    a.echec |= b.echec;
+    a.octetsIncertains |= b.octetsIncertains;
+    const bool plier = !a.echec;
+    // The addresses and the referrers, the loaded files: the tables with the most keys apart.
+    const auto premiere = [&] {
+        if (plier) {
+            fusionnerAdresses(a, b);
+            fusionner(a.textes[kTableProvenances], b.textes[kTableProvenances]);
+            fusionner(a.textes[kTableSystemes], b.textes[kTableSystemes]);
+        }
+        if (viderB) b.viderAdressesEtPremiersTextes();
+    };
+    const auto seconde = [&] {
+        if (plier) {
+            fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]);
+            fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
+            fusionnerHeures(a, b);
+        }
+        if (viderB) b.viderAutresTextes();
+    };
+    if (fil) {
+        fil->enParallele(true, premiere, seconde);
+    } else {
+        enParallele(true, premiere, seconde);
     }
 }
 
@@ -345,8 +403,14 @@ void ComptesJournal::terminer() {
 
 void ComptesJournal::replier() {
     if (tranches_.size() < 2) return;
-    fusionner(*tranches_[0], *tranches_[1]);
-    tranches_[1] = std::make_unique<Cumul>();
+    ++replis_;
+    // A stream folds after every block: its folds share one kept thread. One stream folds at a
+    // time; another one meanwhile starts a thread for each fold.
+    static std::mutex verrou;
+    std::unique_lock garde(verrou, std::try_to_lock);
+    if (!garde) return fusionner(*tranches_[0], *tranches_[1], nullptr, true);
+    static FilAuxiliaire fil;
+    fusionner(*tranches_[0], *tranches_[1], &fil, true);
 }
 
 bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {

@@ -134,6 +134,7 @@ class ComptesJournal : public LecteurEnregistrements {
     std::vector<std::unique_ptr<Cumul>> tranches_;
     bool complet_ = false;
     bool souple_ = false;
+    std::size_t replis_ = 0;
 };
 
 // --- The statistics pass into `tables`: the seven tallies in their order, then the requests

@@ -8,11 +8,15 @@
 #include <cstring>
 
 #include "core/export/TablesAudience.h"
+#include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 
 namespace kestrane {
 
 namespace {
+
+// From how many rows of the referrers and files the tables are made on both cores.
+constexpr std::size_t kLignesDeuxFilsExport = 20000;
 
 // Rows shown before the fold of a long table.
 constexpr std::size_t kLignesVisibles = 50;
@@ -58,8 +62,59 @@ std::string deuxChiffres(int v) {
     return t;
 }
 
+// &, <, >, " and ' as entities, appended to `s`.
+void ajouterEchappe(std::string& s, std::string_view texte) {
+    std::size_t debut = 0;
+    for (std::size_t k = 0; k < texte.size(); ++k) {
+        const char* entite;
+        switch (texte[k]) {
+            case '&':
+                entite = "&amp;";
+                break;
+            case '<':
+                entite = "&lt;";
+                break;
+            case '>':
+                entite = "&gt;";
+                break;
+            case '"':
+                entite = "&quot;";
+                break;
+            case '\'':
+                entite = "&#39;";
+                break;
+            // A NUL byte of a log line would end the text for some readers.
+            case '\0':
+                entite = "&#xFFFD;";
+                break;
+            default:
+                continue;
+        }
+        s.append(texte.substr(debut, k - debut));
+        s += entite;
+        debut = k + 1;
+    }
+    s.append(texte.substr(debut));
+}
+
+// A log's text in the page: echapperHtml(utf8DuJournal(texte)), without its two copies when the
+// text is plain ASCII, as nearly every cell of a log is.
+void ajouterTexteJournal(std::string& s, std::string_view texte) {
+    for (const char c : texte) {
+        if (static_cast<unsigned char>(c) - 1u >= 0x7Fu) {
+            ajouterEchappe(s, utf8DuJournal(texte));
+            return;
+        }
+    }
+    ajouterEchappe(s, texte);
+}
+
+// The page is handed to its writer in pieces of about this size, so that a long table is not
+// held whole: the same memory is written again and again.
+constexpr std::size_t kMorceauHtml = std::size_t{1} << 18;
+
 void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t debut,
-               std::size_t fin, const TableExportee& t, std::string& s) {
+               std::size_t fin, const TableExportee& t, std::string& s, const Ecrivain& ecrire) {
     s += "<table><thead><tr>";
     for (const std::string& e : t.entetes) s += "<th>" + echapperHtml(utf8Depuis1252(e)) + "</th>";
     s += "</tr></thead><tbody>\n";
@@ -67,10 +122,14 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
         s += "<tr>";
         for (std::size_t c = 0; c < lignes[k].size(); ++c) {
             s += c < t.numeriques.size() && t.numeriques[c] ? "<td class=\"n\">" : "<td>";
-            s += echapperHtml(utf8DuJournal(lignes[k][c]));
+            ajouterTexteJournal(s, lignes[k][c]);
             s += "</td>";
         }
         s += "</tr>\n";
+        if (s.size() >= kMorceauHtml) {
+            ecrire(s);
+            s.clear();
+        }
     }
     s += "</tbody></table>\n";
 }
@@ -196,23 +255,34 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
 }  // namespace
 
 std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdresses, bool lisibles) {
-    return {
-        depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences", t.statIP,
-                    nbAdresses),
-        depuisTable("Syst\xE8mes d'exploitation", "systemes.csv", "Syst\xE8me d'Exploitation",
-                    "Occurences", t.statOS, 50),
-        depuisTable("Navigateurs / Robots", "navigateurs-robots.csv", "Navigateur / Robot",
-                    "Occurences", t.statNav, 50),
-        depuisTable("Provenance des visites", "provenances.csv", "Page de provenance", "Occurences",
-                    t.statPrecedent, 50),
-        depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv", "Fichier charg\xE9",
-                    "Occurences", t.statFichier, 50),
-        depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP", "Octets", t.statTaux,
-                    50, formatStatTaux(lisibles)),
-        depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire", "Nb Acc\xE8s",
-                    t.statHoraires, 24, formatStatHoraires(lisibles)),
-        depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences", t.statVMensuelles, 24),
-    };
+    std::vector<TableExportee> tables(8);
+    // Every row is a few small allocations: long tables are made on both cores, the referrers
+    // and the loaded files (the most keys) on one, the six others on the other.
+    const bool deux = t.statPrecedent.size() + t.statFichier.size() >= kLignesDeuxFilsExport;
+    enParallele(
+        deux,
+        [&] {
+            tables[0] = depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences",
+                                    t.statIP, nbAdresses);
+            tables[1] = depuisTable("Syst\xE8mes d'exploitation", "systemes.csv",
+                                    "Syst\xE8me d'Exploitation", "Occurences", t.statOS, 50);
+            tables[2] = depuisTable("Navigateurs / Robots", "navigateurs-robots.csv",
+                                    "Navigateur / Robot", "Occurences", t.statNav, 50);
+            tables[5] = depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP",
+                                    "Octets", t.statTaux, 50, formatStatTaux(lisibles));
+            tables[6] =
+                depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire",
+                            "Nb Acc\xE8s", t.statHoraires, 24, formatStatHoraires(lisibles));
+            tables[7] = depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences",
+                                    t.statVMensuelles, 24);
+        },
+        [&] {
+            tables[3] = depuisTable("Provenance des visites", "provenances.csv",
+                                    "Page de provenance", "Occurences", t.statPrecedent, 50);
+            tables[4] = depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv",
+                                    "Fichier charg\xE9", "Occurences", t.statFichier, 50);
+        });
+    return tables;
 }
 
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool complements) {
@@ -304,31 +374,7 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
 std::string echapperHtml(std::string_view texte) {
     std::string s;
     s.reserve(texte.size());
-    for (const char c : texte) {
-        switch (c) {
-            case '&':
-                s += "&amp;";
-                break;
-            case '<':
-                s += "&lt;";
-                break;
-            case '>':
-                s += "&gt;";
-                break;
-            case '"':
-                s += "&quot;";
-                break;
-            case '\'':
-                s += "&#39;";
-                break;
-            // A NUL byte of a log line would end the text for some readers.
-            case '\0':
-                s += "&#xFFFD;";
-                break;
-            default:
-                s += c;
-        }
-    }
+    ajouterEchappe(s, texte);
     return s;
 }
 
@@ -373,8 +419,10 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     ecrire(s);
     for (std::size_t k = 0; k < d.tables.size(); ++k) {
         const TableExportee& t = d.tables[k];
-        s = "<section id=\"table-" + std::to_string(k + 1) + "\"><h2>" +
-            echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
+        // Cleared rather than assigned, so that the piece keeps its memory.
+        s.clear();
+        s += "<section id=\"table-" + std::to_string(k + 1) + "\"><h2>" +
+             echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
         if (!t.note.empty()) {
             s += "<p class=\"note\">" + echapperHtml(utf8Depuis1252(t.note)) + "</p>\n</section>\n";
             ecrire(s);
@@ -382,11 +430,11 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
         }
         grapheSvg(t, s, d.sommaire.present);
         const std::size_t visibles = std::min(t.lignes.size(), kLignesVisibles);
-        tableHtml(t.lignes, 0, visibles, t, s);
+        tableHtml(t.lignes, 0, visibles, t, s, ecrire);
         if (t.lignes.size() > visibles) {
             s += "<details><summary>voir tout (" + std::to_string(t.lignes.size()) +
                  " lignes)</summary>\n";
-            tableHtml(t.lignes, visibles, t.lignes.size(), t, s);
+            tableHtml(t.lignes, visibles, t.lignes.size(), t, s, ecrire);
             s += "</details>\n";
         }
         s += "</section>\n";

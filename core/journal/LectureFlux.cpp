@@ -124,21 +124,28 @@ DecoupeLignes::DecoupeLignes(EntreeFlux& entree, std::size_t tailleBloc, std::si
     : entree_(entree), tailleBloc_(std::max<std::size_t>(tailleBloc, 1)), ligneMax_(ligneMax) {}
 
 bool DecoupeLignes::suivant(BlocLignes& bloc) {
-    std::string& o = bloc.octets;
-    o.assign(reste_);
-    reste_.clear();
+    BlocMemoire& memoire = bloc.memoire;
+    std::size_t& taille = bloc.taille;
     bloc.lignes.clear();
     bloc.premiere = lignes_;
-    std::size_t cible = tailleBloc_;
+    std::size_t cible = std::max(tailleBloc_, reste_.size());
+    // Each read asks for what the block lacks, and at least 64 KiB (what a pipe gives at once).
+    const auto agrandir = [&] { memoire.agrandir(std::max(cible, taille + 65536)); };
+    taille = 0;
+    agrandir();
+    std::memcpy(memoire.donnees(), reste_.data(), reste_.size());
+    taille = reste_.size();
+    reste_.clear();
     std::size_t fin = 0;
     for (;;) {
-        while (!fini_ && o.size() < cible) {
-            const std::size_t avant = o.size();
-            o.resize(std::max(cible, avant + 65536));
-            const std::size_t n = entree_.lire(o.data() + avant, o.size() - avant);
-            o.resize(avant + n);
+        while (!fini_ && taille < cible) {
+            agrandir();
+            const std::size_t n =
+                entree_.lire(memoire.donnees() + taille, memoire.taille() - taille);
+            taille += n;
             if (n == 0) fini_ = true;
         }
+        const std::string_view o = bloc.octets();
         fins_.clear();
         trouverSauts(o, fins_);
         // A CR that ends what was read may be the first half of a CR LF.
@@ -151,13 +158,14 @@ bool DecoupeLignes::suivant(BlocLignes& bloc) {
         if (o.size() > ligneMax_ + 1) throw ErreurLigneTropLongue(lignes_ + 1, ligneMax_);
         cible = o.size() + tailleBloc_;
     }
-    if (o.empty()) return false;
+    if (taille == 0) return false;
+    const char* o = memoire.donnees();
     std::size_t debut = 0;
     const auto ajouter = [&](std::size_t finLigne) {
         if (finLigne - debut > ligneMax_) {
             throw ErreurLigneTropLongue(lignes_ + bloc.lignes.size() + 1, ligneMax_);
         }
-        bloc.lignes.emplace_back(o.data() + debut, finLigne - debut);
+        bloc.lignes.emplace_back(o + debut, finLigne - debut);
     };
     for (const std::size_t k : fins_) {
         if (k > fin) break;
@@ -166,10 +174,10 @@ bool DecoupeLignes::suivant(BlocLignes& bloc) {
         debut = k;
     }
     if (fini_) {
-        if (debut < o.size()) ajouter(o.size());  // a last line without a break
+        if (debut < taille) ajouter(taille);  // a last line without a break
     } else {
-        reste_.assign(o, fin, std::string::npos);
-        o.resize(fin);
+        reste_.assign(o + fin, taille - fin);
+        taille = fin;
     }
     lignes_ += bloc.lignes.size();
     return true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/journal/Erreur.h"
+#include "core/journal/Memoire.h"
 
 namespace kestrane {
 
@@ -50,12 +51,16 @@ class EntreeFlux {
     std::unique_ptr<Etat> etat_;
 };
 
-// A block of whole lines: `lignes` point into `octets`; `premiere` is the number (from 0) in its
-// input of the first of them.
+// A block of whole lines: `lignes` point into `octets()`; `premiere` is the number (from 0) in
+// its input of the first of them. Its memory is kept from block to block and never zeroed: the
+// bytes read are written over it.
 struct BlocLignes {
-    std::string octets;
+    BlocMemoire memoire{0};
+    std::size_t taille = 0;
     std::vector<std::string_view> lignes;
     std::size_t premiere = 0;
+
+    std::string_view octets() const { return {memoire.donnees(), taille}; }
 };
 
 // Cuts an input into blocks of whole lines of about `tailleBloc` bytes each; a line across two

@@ -157,6 +157,18 @@ class IndexCles {
         return numero;
     }
 
+    // No key any more; the slots and the first block of texts are kept for the next keys, so
+    // that an index refilled again and again (a stream's stretch) does not take fresh memory.
+    void vider() {
+        cles_.clear();
+        hachages_.clear();
+        std::fill(cases_.begin(), cases_.end(), Case{0, 0});
+        if (blocs_.empty()) return;
+        blocs_.resize(1);
+        suivant_ = blocs_[0].get();
+        libre_ = tailleBloc0_;
+    }
+
     // Starts bringing the slot of a hash into the cache, so that several lookups of one line
     // wait for memory at the same time rather than one after the other.
     void precharger(uint64_t h) const {
@@ -211,7 +223,8 @@ class IndexCles {
             if (cle.empty()) return {};
             if (libre_ < cle.size()) {
                 const std::size_t taille = std::max(kBloc, cle.size());
-                blocs_.push_back(std::make_unique<char[]>(taille));
+                if (blocs_.empty()) tailleBloc0_ = taille;
+                blocs_.push_back(std::make_unique_for_overwrite<char[]>(taille));
                 suivant_ = blocs_.back().get();
                 libre_ = taille;
             }
@@ -232,7 +245,7 @@ class IndexCles {
     // Where text keys are copied; blocks never move.
     std::vector<std::unique_ptr<char[]>> blocs_;
     char* suivant_ = nullptr;
-    std::size_t libre_ = 0;
+    std::size_t libre_ = 0, tailleBloc0_ = 0;
 };
 
 }  // namespace kestrane

@@ -75,6 +75,7 @@ TEST(Export, EchapperHtml) {
         {"a&b \"c\"", "a&amp;b &quot;c&quot;"},
         {"/index.html?q=1", "/index.html?q=1"},
         {std::string("\0", 1), "&#xFFFD;"},
+        {"&<x>>\"", "&amp;&lt;x&gt;&gt;&quot;"},
     };
     for (const auto& c : cas) EXPECT_EQ(echapperHtml(c.entree), c.attendu) << c.entree;
 }
@@ -197,13 +198,18 @@ TEST(Export, ReplisEtGraphes) {
         std::size_t lignes;
         int points;
         bool repli;
-    } cas[] = {{3, 3, false}, {50, 24, false}, {51, 50, true}, {400, 0, true}};
+    } cas[] = {{3, 3, false}, {50, 24, false}, {51, 50, true}, {400, 0, true}, {20000, 0, true}};
     for (const auto& c : cas) {
         DonneesRapport d;
         d.nomJournal = "acc\xC3\xA8s.log";  // UTF-8, as the system names it
         d.tables = {table(c.lignes, c.points)};
         const std::string s = produit([&](const Ecrivain& e) { produireHtml(d, e); });
         EXPECT_EQ(occurrences(s, "<tr><td>"), c.lignes) << c.lignes;
+        // A long table is written in pieces: the last row whole, at its place.
+        EXPECT_NE(s.find("<td>/p" + std::to_string(c.lignes - 1) +
+                         "</td><td class=\"n\">7</td></tr>\n</tbody></table>\n"),
+                  std::string::npos)
+            << c.lignes;
         EXPECT_EQ(occurrences(s, "<details>"), c.repli ? 1u : 0u) << c.lignes;
         EXPECT_EQ(occurrences(s, "<rect "), static_cast<std::size_t>(c.points)) << c.lignes;
         EXPECT_NE(s.find("Rapport d&#39;analyse du fichier acc\xC3\xA8s.log"), std::string::npos);

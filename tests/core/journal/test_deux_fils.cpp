@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/journal/FilAuxiliaire.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 
@@ -106,4 +109,27 @@ TEST(DeuxFils, UnFilRefuseDonneLErreurDuProgramme) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(verifierSansFils(), testing::ExitedWithCode(0), "");
     GTEST_FLAG_SET(death_test_style, style);
+}
+
+// The kept thread of a stream: every job on the same other thread, the errors raised as
+// enParallele raises them (a's first), and the thread still there after one.
+TEST(DeuxFils, FilAuxiliaireGardeSonFilEtSesErreurs) {
+    FilAuxiliaire fil;
+    std::set<std::thread::id> fils;
+    for (int k = 0; k < 20; ++k) {
+        fil.enParallele(
+            true, [] {}, [&] { fils.insert(std::this_thread::get_id()); });
+    }
+    EXPECT_EQ(fils.size(), 1u);
+    EXPECT_EQ(fils.count(std::this_thread::get_id()), 0u);
+    const auto leve = [](const char* m) { return [m] { throw ErreurKestrane(m); }; };
+    const auto rien = [] {};
+    int faits = 0;
+    const auto faire = [&] { ++faits; };
+    EXPECT_EQ(erreurDe([&] { fil.enParallele(true, faire, leve("b")); }), "b");
+    EXPECT_EQ(erreurDe([&] { fil.enParallele(true, leve("a"), leve("b")); }), "a");
+    EXPECT_EQ(erreurDe([&] { fil.enParallele(false, leve("a"), faire); }), "a");
+    fil.enParallele(true, faire, faire);
+    EXPECT_EQ(erreurDe([&] { fil.enParallele(true, rien, rien); }), "(aucune erreur)");
+    EXPECT_EQ(faits, 3);
 }
