@@ -322,8 +322,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     try {
         const Sorties sorties{a.rapport, a.csv};
         verifierSorties(sorties, a.journaux);
-        // The Compléments' audience is counted on the journals loaded whole.
-        const Analyse analyse = a.entiere || a.analyse.complements
+        const Analyse analyse = a.entiere
                                     ? analyser(a.journaux, a.analyse)
                                     : analyserEnFlux(a.journaux, a.analyse,
                                                      a.progression ? &erreurs : nullptr, moi.nom);

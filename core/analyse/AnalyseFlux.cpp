@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "core/analyse/Complements.h"
+#include "core/analyse/ServiceAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/audience/Audience.h"
 #include "core/journal/Assemblage.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/FilAuxiliaire.h"
@@ -186,8 +188,13 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     ComptesJournal comptes;
     ComptesComplements comptesComplements;
     ComptesLisibles comptesLisibles;
+    ComptesAudience comptesAudience;
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
-    if (options.complements) lecteurs.push_back(&comptesComplements);
+    if (options.complements) {
+        comptesAudience.regler({robotsDuCatalogue(), options.basePays, false});
+        lecteurs.push_back(&comptesComplements);
+        lecteurs.push_back(&comptesAudience);
+    }
     if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
     // One second thread for every block and every fold.
     FilAuxiliaire fil;
@@ -288,6 +295,12 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
         throw RelectureNecessaire();
     }
     r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+    std::optional<Audience> audience;
+    if (options.complements) {
+        audience = comptesAudience.resultat();
+        comptesAudience.vider();
+        compterReferentsDesTables(*audience, r.tables.statPrecedent);
+    }
     r.lisibles = ResultatsLisibles{};
     if (options.resultatsLisibles) {
         rendreLisibles(r.tables, comptesLisibles, options.largeurTranches, r.lisibles);
@@ -303,8 +316,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     } else {
         r.complements.reset();
     }
-    // The audience's visits cannot be folded block by block: a stream counts none.
-    r.audience.reset();
+    r.audience = std::move(audience);
     return IssueAnalyse::terminee;
 }
 

@@ -144,14 +144,7 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
     calculer([&] {
         c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
         a = audience->resultat();
-        if (!relire) {
-            std::vector<std::pair<std::string_view, int64_t>> referents;
-            referents.reserve(r.tables.statPrecedent.size());
-            for (const rapportStat& p : r.tables.statPrecedent) {
-                referents.emplace_back(p.libelle, p.nombre);
-            }
-            compterReferents(a, referents);
-        }
+        if (!relire) compterReferentsDesTables(a, r.tables.statPrecedent);
     });
     comptes->vider();
     audience->vider();
@@ -173,6 +166,13 @@ ReconnaitreRobot robotsDuCatalogue() {
         nom = d.famille == kFamilleAutre ? std::string() : std::move(d.famille);
         return true;
     };
+}
+
+void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent) {
+    std::vector<std::pair<std::string_view, int64_t>> referents;
+    referents.reserve(precedent.size());
+    for (const rapportStat& p : precedent) referents.emplace_back(p.libelle, p.nombre);
+    compterReferents(audience, referents);
 }
 
 }  // namespace kestrane

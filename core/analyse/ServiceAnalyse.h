@@ -86,4 +86,8 @@ void calculerComplements(ResultatAnalyse& resultat, ComptesComplements* comptes 
 // family ("Googlebot"); the audience's own rule names the others.
 ReconnaitreRobot robotsDuCatalogue();
 
+// The referring sites and searches of `audience` from the referrer table in its order of first
+// appearance (before readable results reorder it).
+void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent);
+
 }  // namespace kestrane

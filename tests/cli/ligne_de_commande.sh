@@ -158,6 +158,11 @@ verifier option_inconnue 1 "option inconnue" -- --rapports "$T/x.html" "$T/acces
 verifier entiere 0 "5000 lignes analysées" -- --lecture-entiere --csv "$T/sortie-ok/entiere" "$T/acces.log"
 verifier entree_standard 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/entree" - <"$T/acces.log.gz"
 diff -r "$T/sortie-ok/entiere" "$T/sortie-ok/entree" >/dev/null || echec "entrée standard : tables différentes"
+# The Compléments and their audience counted from the stream too, as from the journal loaded whole.
+verifier complements_entiere 0 "5000 lignes analysées" -- --complements --lecture-entiere --csv "$T/sortie-ok/c-entiere" "$T/acces.log"
+verifier complements_entree 0 "5000 lignes analysées" -- --complements --csv "$T/sortie-ok/c-entree" - <"$T/acces.log.gz"
+diff -r "$T/sortie-ok/c-entiere" "$T/sortie-ok/c-entree" >/dev/null || echec "compléments de l'entrée standard : tables différentes"
+grep -q "Visites" "$T/sortie-ok/c-entree/jours.csv" || echec "compléments de l'entrée standard : pas de visites"
 head -n 2000 "$T/acces.log" >"$T/debut.log" && tail -n +2001 "$T/acces.log" >"$T/fin.log"
 chmod 644 "$T/debut.log" "$T/fin.log"
 verifier desordre 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/desordre" "$T/fin.log" "$T/debut.log"
