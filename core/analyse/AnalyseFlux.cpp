@@ -198,6 +198,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
     // One second thread for every block and every fold.
     FilAuxiliaire fil;
+    comptes.partagerFil(&fil);
     LecteursEnSerie enSerie(lecteurs);
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
     lecteur->commencer(Journal(), 2, souple);

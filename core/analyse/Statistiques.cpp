@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <exception>
 #include <iterator>
-#include <mutex>
 #include <utility>
 
 #include "core/analyse/Interne.h"
@@ -403,14 +402,7 @@ void ComptesJournal::terminer() {
 
 void ComptesJournal::replier() {
     if (tranches_.size() < 2) return;
-    ++replis_;
-    // A stream folds after every block: its folds share one kept thread. One stream folds at a
-    // time; another one meanwhile starts a thread for each fold.
-    static std::mutex verrou;
-    std::unique_lock garde(verrou, std::try_to_lock);
-    if (!garde) return fusionner(*tranches_[0], *tranches_[1], nullptr, true);
-    static FilAuxiliaire fil;
-    fusionner(*tranches_[0], *tranches_[1], &fil, true);
+    fusionner(*tranches_[0], *tranches_[1], fil_, true);
 }
 
 bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {

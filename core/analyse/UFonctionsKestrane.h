@@ -18,6 +18,8 @@
 
 namespace kestrane {
 
+class FilAuxiliaire;
+
 struct rapportStat {
     std::string libelle;
     std::string complement;
@@ -121,6 +123,9 @@ class ComptesJournal : public LecteurEnregistrements {
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
     void replier() override;
+    // The kept second thread the folds of a stream share (one fold after every block); without
+    // one, each fold starts a thread of its own.
+    void partagerFil(FilAuxiliaire* fil) { fil_ = fil; }
     // Whether the counts are those of exactly these lines.
     bool couvre(const LignesAnalysees& lignes) const;
     void vider();
@@ -134,7 +139,7 @@ class ComptesJournal : public LecteurEnregistrements {
     std::vector<std::unique_ptr<Cumul>> tranches_;
     bool complet_ = false;
     bool souple_ = false;
-    std::size_t replis_ = 0;
+    FilAuxiliaire* fil_ = nullptr;
 };
 
 // --- The statistics pass into `tables`: the seven tallies in their order, then the requests
