@@ -43,19 +43,21 @@ std::string texteDixiemes(uint64_t dixiemes) {
 }
 
 // Texts counted in order of first appearance. Each entry lies in one piece of `arene_` (its
-// count, hash, length, then its bytes), and a slot of the index holds its place: a lookup reads
+// number, hash, length, then its bytes), and a slot of the index holds its place: a lookup reads
 // the slot and the entry, where a general index reads the slot, the key, its bytes and the count
-// in four places (the table of paths is larger than the caches).
+// in four places (the table of paths is larger than the caches). The counts lie apart, by entry
+// number, so that a line whose entry is known counts without reading the entry.
 class TableTextes {
   public:
     TableTextes() { cases_.assign(1024, Case{0, 0}); }
 
-    std::size_t taille() const { return taille_; }
+    std::size_t taille() const { return nombres_.size(); }
 
     void precharger(uint64_t h) const { __builtin_prefetch(&cases_[h & (cases_.size() - 1)]); }
 
-    // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none.
-    void ajouter(std::string_view texte, uint64_t h, int64_t n) {
+    // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none;
+    // returns the entry's place, which stays its own.
+    uint32_t ajouter(std::string_view texte, uint64_t h, int64_t n) {
         const std::size_t masque = cases_.size() - 1;
         const auto empreinte = static_cast<uint32_t>(h >> 32);
         std::size_t c = h & masque;
@@ -63,35 +65,45 @@ class TableTextes {
             if (cases_[c].empreinte != empreinte) continue;
             const std::size_t p = cases_[c].place - 1;
             if (arene_[p + 2] == texte.size() && memesOctets(texteA(p), texte)) {
-                arene_[p] += static_cast<uint64_t>(n);
-                return;
+                nombres_[arene_[p]] += n;
+                return static_cast<uint32_t>(p);
             }
         }
         const std::size_t p = arene_.size();
         // Places are 32-bit numbers of 8-byte words: 32 GiB of texts.
         if (p + 3 + texte.size() / 8 >= UINT32_MAX) throw std::bad_alloc();
         arene_.resize(p + 3 + (texte.size() + 7) / 8);
-        arene_[p] = static_cast<uint64_t>(n);
+        arene_[p] = nombres_.size();
         arene_[p + 1] = h;
         arene_[p + 2] = texte.size();
         if (!texte.empty()) std::memcpy(arene_.data() + p + 3, texte.data(), texte.size());
+        nombres_.push_back(n);
         cases_[c] = {empreinte, static_cast<uint32_t>(p + 1)};
-        if (++taille_ * 2 > cases_.size()) reconstruire();
+        if (nombres_.size() * 2 > cases_.size()) reconstruire();
+        return static_cast<uint32_t>(p);
     }
-    void ajouter(std::string_view texte, int64_t n) { ajouter(texte, hacher(texte), n); }
+    uint32_t ajouter(std::string_view texte, int64_t n) { return ajouter(texte, hacher(texte), n); }
+
+    // The entry at `place` (from ajouter).
+    std::string_view texteA(std::size_t place) const {
+        return {reinterpret_cast<const char*>(arene_.data() + place + 3),
+                static_cast<std::size_t>(arene_[place + 2])};
+    }
+    uint32_t numero(std::size_t place) const { return static_cast<uint32_t>(arene_[place]); }
+    void compter(uint32_t numero, int64_t n) { nombres_[numero] += n; }
 
     // f(texte, nombre) for each entry in order of first appearance; the texts stay valid until
     // the next new entry.
     template <typename F>
     void parcourir(F&& f) const {
         for (std::size_t p = 0; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) {
-            f(texteA(p), static_cast<int64_t>(arene_[p]));
+            f(texteA(p), nombres_[arene_[p]]);
         }
     }
 
     void versTable(tableauRapportStat& table) const {
         table.clear();
-        table.reserve(taille_);
+        table.reserve(taille());
         parcourir([&](std::string_view texte, int64_t n) {
             table.push_back({std::string(texte), {}, n});
         });
@@ -102,11 +114,6 @@ class TableTextes {
         uint32_t empreinte;  // high half of the text's hash
         uint32_t place;      // word of its entry in arene_ + 1; 0 for an empty slot
     };
-
-    std::string_view texteA(std::size_t p) const {
-        return {reinterpret_cast<const char*>(arene_.data() + p + 3),
-                static_cast<std::size_t>(arene_[p + 2])};
-    }
 
     void reconstruire() {
         cases_.assign(cases_.size() * 2, Case{0, 0});
@@ -120,7 +127,7 @@ class TableTextes {
 
     std::vector<Case> cases_;
     std::vector<uint64_t> arene_;
-    std::size_t taille_ = 0;
+    std::vector<int64_t> nombres_;
 };
 
 // The texts of the lines, each counted when the next line brings another one: meanwhile its
@@ -149,6 +156,41 @@ struct Compteur {
         if (nombreEnAttente == 0) return;
         table.ajouter(enAttente, hachage, nombreEnAttente);
         nombreEnAttente = 0;
+    }
+
+    // By the entry number of the line's key in the statistics counts of the same stretch: what
+    // the text was found under (+1; 0 before the key is met), so that most lines count without a
+    // lookup of their own.
+    std::vector<uint32_t> parCle;
+
+    uint32_t& deLaCle(uint32_t cle) {
+        if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
+        return parCle[cle];
+    }
+
+    // The text of one line whose key in the statistics counts, entry `cle`, is this very text:
+    // the entry is looked up once per key.
+    void compterParCle(std::string_view texte, uint32_t cle) {
+        uint32_t& numero = deLaCle(cle);
+        if (numero != 0) {
+            table.compter(numero - 1, 1);
+            return;
+        }
+        vider();  // a new entry comes after the one waiting
+        numero = table.numero(table.ajouter(texte, 1)) + 1;
+    }
+
+    // The text of one line whose key in the statistics counts is entry `cle` of another table
+    // (the client): the text that key came with last is compared first, then looked up when it
+    // differs.
+    void compterSelonCle(std::string_view texte, uint32_t cle) {
+        uint32_t& place = deLaCle(cle);
+        if (place != 0 && memesOctets(table.texteA(place - 1), texte)) {
+            table.compter(table.numero(place - 1), 1);
+            return;
+        }
+        vider();
+        place = table.ajouter(texte, 1) + 1;
     }
 };
 
@@ -409,8 +451,24 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     if (std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_)) {
         agent = {p, static_cast<std::size_t>(finAgent(p, fin_) - p)};
     }
-    t.agents.preparer(agent);
-    t.chemins.preparer(cheminRequete(r.requete));
+    const std::string_view chemin = cheminRequete(r.requete);
+    const ComptesJournal::ClesLigne* cles =
+        statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr;
+    // A client keeps its agent from line to line. Dotted addresses only: a client text's number
+    // is of another table.
+    if (cles && cles->adresse < ComptesJournal::kAdresseTexte) {
+        t.agents.compterSelonCle(agent, cles->adresse);
+    } else {
+        t.agents.preparer(agent);
+    }
+    // The loaded file of the statistics is the path itself for the usual methods (GET, POST,
+    // HEAD): the same bytes of the request.
+    if (cles && cles->fichier != ComptesJournal::kSansCle &&
+        chemin.data() == r.fichierCharge.data() && chemin.size() == r.fichierCharge.size()) {
+        t.chemins.compterParCle(chemin, cles->fichier);
+    } else {
+        t.chemins.preparer(chemin);
+    }
     if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
     // A view: a string assigned on every line costs more than the rest of the line's counts.
     t.derniereLue[0] = r.date.data() ? r.date : std::string_view("", 0);
