@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -83,6 +84,21 @@ class TableTextes {
         return static_cast<uint32_t>(p);
     }
     uint32_t ajouter(std::string_view texte, int64_t n) { return ajouter(texte, hacher(texte), n); }
+
+    // The place of the text's entry; -1 when it has none.
+    int64_t chercher(std::string_view texte) const {
+        const uint64_t h = hacher(texte);
+        const std::size_t masque = cases_.size() - 1;
+        for (std::size_t c = h & masque; cases_[c].place != 0; c = (c + 1) & masque) {
+            const std::size_t p = cases_[c].place - 1;
+            if (arene_[p + 1] == h && arene_[p + 2] == texte.size() &&
+                memesOctets(texteA(p), texte)) {
+                return static_cast<int64_t>(p);
+            }
+        }
+        return -1;
+    }
+    int64_t nombre(uint32_t numero) const { return nombres_[numero]; }
 
     // The entry at `place` (from ajouter).
     std::string_view texteA(std::size_t place) const {
@@ -166,18 +182,6 @@ struct Compteur {
     uint32_t& deLaCle(uint32_t cle) {
         if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
         return parCle[cle];
-    }
-
-    // The text of one line whose key in the statistics counts, entry `cle`, is this very text:
-    // the entry is looked up once per key.
-    void compterParCle(std::string_view texte, uint32_t cle) {
-        uint32_t& numero = deLaCle(cle);
-        if (numero != 0) {
-            table.compter(numero - 1, 1);
-            return;
-        }
-        vider();  // a new entry comes after the one waiting
-        numero = table.numero(table.ajouter(texte, 1)) + 1;
     }
 
     // The text of one line whose key in the statistics counts is entry `cle` of another table
@@ -367,6 +371,13 @@ FormatNombre formatStatHoraires(bool lisibles) {
 
 struct ComptesLisibles::Tranche {
     Compteur agents, chemins;
+    // A line whose path is the very text of its loaded file in the statistics counts is only
+    // marked: its path's count is made at the end from the statistics' table of loaded files,
+    // less the lines of that file counted here one by one (the others, with `fichiersComptes`).
+    std::vector<uint64_t> fichiersVus;  // bits by entry of the statistics' loaded files
+    std::vector<uint8_t> marques;       // by entry of `chemins`: it has marked lines
+    TableTextes fichiersComptes;
+    int64_t lignesMarquees = 0;
     IndexCles<std::string_view> dates;
     std::string_view derniereDate;
     bool dateVue = false;
@@ -395,6 +406,50 @@ void verser(Compteur& dans, Compteur& c) {
     c.table.parcourir([&](std::string_view texte, int64_t n) { dans.table.ajouter(texte, n); });
 }
 
+void marquer(ComptesLisibles::Tranche& t, uint32_t chemin) {
+    if (chemin >= t.marques.size()) t.marques.resize(chemin + 1 + chemin / 2);
+    t.marques[chemin] = 1;
+}
+
+// The paths of `t` after those of `dans`, their marks with them.
+void verserChemins(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
+    t.chemins.vider();
+    dans.chemins.vider();
+    uint32_t k = 0;
+    t.chemins.table.parcourir([&](std::string_view texte, int64_t n) {
+        const uint32_t numero = dans.chemins.table.numero(dans.chemins.table.ajouter(texte, n));
+        if (k < t.marques.size() && t.marques[k]) marquer(dans, numero);
+        ++k;
+    });
+    t.fichiersComptes.parcourir(
+        [&](std::string_view texte, int64_t n) { dans.fichiersComptes.ajouter(texte, n); });
+    dans.lignesMarquees += t.lignesMarquees;
+}
+
+// The marked lines of the whole journal added to their paths, from the statistics' loaded files
+// counted over the same lines.
+void completerChemins(ComptesLisibles::Tranche& t, const tableauRapportStat& fichiers) {
+    if (t.lignesMarquees == 0) return;
+    int64_t ajoutees = 0;
+    for (const rapportStat& f : fichiers) {
+        const int64_t place = t.chemins.table.chercher(f.libelle);
+        if (place < 0) continue;
+        const uint32_t numero = t.chemins.table.numero(static_cast<std::size_t>(place));
+        if (numero >= t.marques.size() || !t.marques[numero]) continue;
+        const int64_t comptees = t.fichiersComptes.chercher(f.libelle);
+        const int64_t n =
+            f.nombre - (comptees < 0 ? 0
+                                     : t.fichiersComptes.nombre(t.fichiersComptes.numero(
+                                           static_cast<std::size_t>(comptees))));
+        t.chemins.table.compter(numero, n);
+        ajoutees += n;
+    }
+    // Tables of other lines than those read would give other paths.
+    if (ajoutees != t.lignesMarquees) {
+        throw std::logic_error("chemins lisibles : fichiers d'autres lignes");
+    }
+}
+
 // From how many paths a stretch's are merged on a core of their own.
 constexpr std::size_t kCheminsDeuxFils = 4096;
 
@@ -404,7 +459,7 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     vider(t);
     // The paths, the largest table, beside the rest.
     enParallele(
-        t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verser(dans.chemins, t.chemins); },
+        t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verserChemins(dans, t); },
         [&] {
             if (t.dateVue) {
                 if (!dans.dateVue)
@@ -462,12 +517,24 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
         t.agents.preparer(agent);
     }
     // The loaded file of the statistics is the path itself for the usual methods (GET, POST,
-    // HEAD): the same bytes of the request.
+    // HEAD): the same bytes of the request. Such a line is marked, its path found once per file.
     if (cles && cles->fichier != ComptesJournal::kSansCle &&
         chemin.data() == r.fichierCharge.data() && chemin.size() == r.fichierCharge.size()) {
-        t.chemins.compterParCle(chemin, cles->fichier);
+        ++t.lignesMarquees;
+        const uint32_t f = cles->fichier;
+        if (f / 64 >= t.fichiersVus.size()) {
+            t.fichiersVus.resize(std::max<std::size_t>(f / 64 + 1, t.fichiersVus.size() * 2));
+        }
+        uint64_t& mot = t.fichiersVus[f / 64];
+        const uint64_t bit = uint64_t{1} << (f % 64);
+        if ((mot & bit) == 0) {
+            mot |= bit;
+            t.chemins.vider();  // a new path comes after the one waiting
+            marquer(t, t.chemins.table.numero(t.chemins.table.ajouter(chemin, 0)));
+        }
     } else {
         t.chemins.preparer(chemin);
+        if (statistiques_) t.fichiersComptes.ajouter(r.fichierCharge, 1);
     }
     if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
     // A view: a string assigned on every line costs more than the rest of the line's counts.
@@ -573,6 +640,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
             }
         },
         [&] {
+            completerChemins(tout, tables.statFichier);
             tout.chemins.table.versTable(tables.statFichier);
             ordonnerParFrequence(tables.statFichier);
             ordonnerParFrequence(tables.statPrecedent);
