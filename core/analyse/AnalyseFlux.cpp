@@ -195,7 +195,10 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
         lecteurs.push_back(&comptesComplements);
         lecteurs.push_back(&comptesAudience);
     }
-    if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
+    if (options.resultatsLisibles) {
+        comptesLisibles.suivre(&comptes);
+        lecteurs.push_back(&comptesLisibles);
+    }
     // One second thread for every block and every fold.
     FilAuxiliaire fil;
     comptes.partagerFil(&fil);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -43,19 +44,21 @@ std::string texteDixiemes(uint64_t dixiemes) {
 }
 
 // Texts counted in order of first appearance. Each entry lies in one piece of `arene_` (its
-// count, hash, length, then its bytes), and a slot of the index holds its place: a lookup reads
+// number, hash, length, then its bytes), and a slot of the index holds its place: a lookup reads
 // the slot and the entry, where a general index reads the slot, the key, its bytes and the count
-// in four places (the table of paths is larger than the caches).
+// in four places (the table of paths is larger than the caches). The counts lie apart, by entry
+// number, so that a line whose entry is known counts without reading the entry.
 class TableTextes {
   public:
     TableTextes() { cases_.assign(1024, Case{0, 0}); }
 
-    std::size_t taille() const { return taille_; }
+    std::size_t taille() const { return nombres_.size(); }
 
     void precharger(uint64_t h) const { __builtin_prefetch(&cases_[h & (cases_.size() - 1)]); }
 
-    // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none.
-    void ajouter(std::string_view texte, uint64_t h, int64_t n) {
+    // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none;
+    // returns the entry's place, which stays its own.
+    uint32_t ajouter(std::string_view texte, uint64_t h, int64_t n) {
         const std::size_t masque = cases_.size() - 1;
         const auto empreinte = static_cast<uint32_t>(h >> 32);
         std::size_t c = h & masque;
@@ -63,35 +66,60 @@ class TableTextes {
             if (cases_[c].empreinte != empreinte) continue;
             const std::size_t p = cases_[c].place - 1;
             if (arene_[p + 2] == texte.size() && memesOctets(texteA(p), texte)) {
-                arene_[p] += static_cast<uint64_t>(n);
-                return;
+                nombres_[arene_[p]] += n;
+                return static_cast<uint32_t>(p);
             }
         }
         const std::size_t p = arene_.size();
         // Places are 32-bit numbers of 8-byte words: 32 GiB of texts.
         if (p + 3 + texte.size() / 8 >= UINT32_MAX) throw std::bad_alloc();
         arene_.resize(p + 3 + (texte.size() + 7) / 8);
-        arene_[p] = static_cast<uint64_t>(n);
+        arene_[p] = nombres_.size();
         arene_[p + 1] = h;
         arene_[p + 2] = texte.size();
         if (!texte.empty()) std::memcpy(arene_.data() + p + 3, texte.data(), texte.size());
+        nombres_.push_back(n);
         cases_[c] = {empreinte, static_cast<uint32_t>(p + 1)};
-        if (++taille_ * 2 > cases_.size()) reconstruire();
+        if (nombres_.size() * 2 > cases_.size()) reconstruire();
+        return static_cast<uint32_t>(p);
     }
-    void ajouter(std::string_view texte, int64_t n) { ajouter(texte, hacher(texte), n); }
+    uint32_t ajouter(std::string_view texte, int64_t n) { return ajouter(texte, hacher(texte), n); }
+
+    // The place of the text's entry; -1 when it has none.
+    int64_t chercher(std::string_view texte) const {
+        const uint64_t h = hacher(texte);
+        const std::size_t masque = cases_.size() - 1;
+        for (std::size_t c = h & masque; cases_[c].place != 0; c = (c + 1) & masque) {
+            const std::size_t p = cases_[c].place - 1;
+            if (arene_[p + 1] == h && arene_[p + 2] == texte.size() &&
+                memesOctets(texteA(p), texte)) {
+                return static_cast<int64_t>(p);
+            }
+        }
+        return -1;
+    }
+    int64_t nombre(uint32_t numero) const { return nombres_[numero]; }
+
+    // The entry at `place` (from ajouter).
+    std::string_view texteA(std::size_t place) const {
+        return {reinterpret_cast<const char*>(arene_.data() + place + 3),
+                static_cast<std::size_t>(arene_[place + 2])};
+    }
+    uint32_t numero(std::size_t place) const { return static_cast<uint32_t>(arene_[place]); }
+    void compter(uint32_t numero, int64_t n) { nombres_[numero] += n; }
 
     // f(texte, nombre) for each entry in order of first appearance; the texts stay valid until
     // the next new entry.
     template <typename F>
     void parcourir(F&& f) const {
         for (std::size_t p = 0; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) {
-            f(texteA(p), static_cast<int64_t>(arene_[p]));
+            f(texteA(p), nombres_[arene_[p]]);
         }
     }
 
     void versTable(tableauRapportStat& table) const {
         table.clear();
-        table.reserve(taille_);
+        table.reserve(taille());
         parcourir([&](std::string_view texte, int64_t n) {
             table.push_back({std::string(texte), {}, n});
         });
@@ -102,11 +130,6 @@ class TableTextes {
         uint32_t empreinte;  // high half of the text's hash
         uint32_t place;      // word of its entry in arene_ + 1; 0 for an empty slot
     };
-
-    std::string_view texteA(std::size_t p) const {
-        return {reinterpret_cast<const char*>(arene_.data() + p + 3),
-                static_cast<std::size_t>(arene_[p + 2])};
-    }
 
     void reconstruire() {
         cases_.assign(cases_.size() * 2, Case{0, 0});
@@ -120,7 +143,7 @@ class TableTextes {
 
     std::vector<Case> cases_;
     std::vector<uint64_t> arene_;
-    std::size_t taille_ = 0;
+    std::vector<int64_t> nombres_;
 };
 
 // The texts of the lines, each counted when the next line brings another one: meanwhile its
@@ -149,6 +172,29 @@ struct Compteur {
         if (nombreEnAttente == 0) return;
         table.ajouter(enAttente, hachage, nombreEnAttente);
         nombreEnAttente = 0;
+    }
+
+    // By the entry number of the line's key in the statistics counts of the same stretch: what
+    // the text was found under (+1; 0 before the key is met), so that most lines count without a
+    // lookup of their own.
+    std::vector<uint32_t> parCle;
+
+    uint32_t& deLaCle(uint32_t cle) {
+        if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
+        return parCle[cle];
+    }
+
+    // The text of one line whose key in the statistics counts is entry `cle` of another table
+    // (the client): the text that key came with last is compared first, then looked up when it
+    // differs.
+    void compterSelonCle(std::string_view texte, uint32_t cle) {
+        uint32_t& place = deLaCle(cle);
+        if (place != 0 && memesOctets(table.texteA(place - 1), texte)) {
+            table.compter(table.numero(place - 1), 1);
+            return;
+        }
+        vider();
+        place = table.ajouter(texte, 1) + 1;
     }
 };
 
@@ -325,6 +371,13 @@ FormatNombre formatStatHoraires(bool lisibles) {
 
 struct ComptesLisibles::Tranche {
     Compteur agents, chemins;
+    // A line whose path is the very text of its loaded file in the statistics counts is only
+    // marked: its path's count is made at the end from the statistics' table of loaded files,
+    // less the lines of that file counted here one by one (the others, with `fichiersComptes`).
+    std::vector<uint64_t> fichiersVus;  // bits by entry of the statistics' loaded files
+    std::vector<uint8_t> marques;       // by entry of `chemins`: it has marked lines
+    TableTextes fichiersComptes;
+    int64_t lignesMarquees = 0;
     IndexCles<std::string_view> dates;
     std::string_view derniereDate;
     bool dateVue = false;
@@ -353,6 +406,50 @@ void verser(Compteur& dans, Compteur& c) {
     c.table.parcourir([&](std::string_view texte, int64_t n) { dans.table.ajouter(texte, n); });
 }
 
+void marquer(ComptesLisibles::Tranche& t, uint32_t chemin) {
+    if (chemin >= t.marques.size()) t.marques.resize(chemin + 1 + chemin / 2);
+    t.marques[chemin] = 1;
+}
+
+// The paths of `t` after those of `dans`, their marks with them.
+void verserChemins(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
+    t.chemins.vider();
+    dans.chemins.vider();
+    uint32_t k = 0;
+    t.chemins.table.parcourir([&](std::string_view texte, int64_t n) {
+        const uint32_t numero = dans.chemins.table.numero(dans.chemins.table.ajouter(texte, n));
+        if (k < t.marques.size() && t.marques[k]) marquer(dans, numero);
+        ++k;
+    });
+    t.fichiersComptes.parcourir(
+        [&](std::string_view texte, int64_t n) { dans.fichiersComptes.ajouter(texte, n); });
+    dans.lignesMarquees += t.lignesMarquees;
+}
+
+// The marked lines of the whole journal added to their paths, from the statistics' loaded files
+// counted over the same lines.
+void completerChemins(ComptesLisibles::Tranche& t, const tableauRapportStat& fichiers) {
+    if (t.lignesMarquees == 0) return;
+    int64_t ajoutees = 0;
+    for (const rapportStat& f : fichiers) {
+        const int64_t place = t.chemins.table.chercher(f.libelle);
+        if (place < 0) continue;
+        const uint32_t numero = t.chemins.table.numero(static_cast<std::size_t>(place));
+        if (numero >= t.marques.size() || !t.marques[numero]) continue;
+        const int64_t comptees = t.fichiersComptes.chercher(f.libelle);
+        const int64_t n =
+            f.nombre - (comptees < 0 ? 0
+                                     : t.fichiersComptes.nombre(t.fichiersComptes.numero(
+                                           static_cast<std::size_t>(comptees))));
+        t.chemins.table.compter(numero, n);
+        ajoutees += n;
+    }
+    // Tables of other lines than those read would give other paths.
+    if (ajoutees != t.lignesMarquees) {
+        throw std::logic_error("chemins lisibles : fichiers d'autres lignes");
+    }
+}
+
 // From how many paths a stretch's are merged on a core of their own.
 constexpr std::size_t kCheminsDeuxFils = 4096;
 
@@ -362,7 +459,7 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     vider(t);
     // The paths, the largest table, beside the rest.
     enParallele(
-        t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verser(dans.chemins, t.chemins); },
+        t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verserChemins(dans, t); },
         [&] {
             if (t.dateVue) {
                 if (!dans.dateVue)
@@ -409,8 +506,36 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     if (std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_)) {
         agent = {p, static_cast<std::size_t>(finAgent(p, fin_) - p)};
     }
-    t.agents.preparer(agent);
-    t.chemins.preparer(cheminRequete(r.requete));
+    const std::string_view chemin = cheminRequete(r.requete);
+    const ComptesJournal::ClesLigne* cles =
+        statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr;
+    // A client keeps its agent from line to line. Dotted addresses only: a client text's number
+    // is of another table.
+    if (cles && cles->adresse < ComptesJournal::kAdresseTexte) {
+        t.agents.compterSelonCle(agent, cles->adresse);
+    } else {
+        t.agents.preparer(agent);
+    }
+    // The loaded file of the statistics is the path itself for the usual methods (GET, POST,
+    // HEAD): the same bytes of the request. Such a line is marked, its path found once per file.
+    if (cles && cles->fichier != ComptesJournal::kSansCle &&
+        chemin.data() == r.fichierCharge.data() && chemin.size() == r.fichierCharge.size()) {
+        ++t.lignesMarquees;
+        const uint32_t f = cles->fichier;
+        if (f / 64 >= t.fichiersVus.size()) {
+            t.fichiersVus.resize(std::max<std::size_t>(f / 64 + 1, t.fichiersVus.size() * 2));
+        }
+        uint64_t& mot = t.fichiersVus[f / 64];
+        const uint64_t bit = uint64_t{1} << (f % 64);
+        if ((mot & bit) == 0) {
+            mot |= bit;
+            t.chemins.vider();  // a new path comes after the one waiting
+            marquer(t, t.chemins.table.numero(t.chemins.table.ajouter(chemin, 0)));
+        }
+    } else {
+        t.chemins.preparer(chemin);
+        if (statistiques_) t.fichiersComptes.ajouter(r.fichierCharge, 1);
+    }
     if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
     // A view: a string assigned on every line costs more than the rest of the line's counts.
     t.derniereLue[0] = r.date.data() ? r.date : std::string_view("", 0);
@@ -515,6 +640,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
             }
         },
         [&] {
+            completerChemins(tout, tables.statFichier);
             tout.chemins.table.versTable(tables.statFichier);
             ordonnerParFrequence(tables.statFichier);
             ordonnerParFrequence(tables.statPrecedent);

@@ -49,7 +49,10 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
         lecteurs.push_back(&comptesComplements);
         lecteurs.push_back(&comptesAudience);
     }
-    if (options.resultatsLisibles) lecteurs.push_back(&comptesLisibles);
+    if (options.resultatsLisibles) {
+        comptesLisibles.suivre(&comptes);
+        lecteurs.push_back(&comptesLisibles);
+    }
     ComptesEnPlus comptesEnPlus;
     if (formatLu) lecteurs.push_back(&comptesEnPlus);
     LecteursEnSerie enSerie(lecteurs);

@@ -99,6 +99,7 @@ struct ComptesJournal::Cumul {
     bool octetsIncertains = false;
     bool echec = false;  // an hour that does not convert
     std::size_t lues = 0;
+    ClesLigne cles;  // of the last line read
 
     // Empty again, its memory kept for the next stretch; in two halves that may run at once.
     void viderAdressesEtPremiersTextes() {
@@ -115,6 +116,7 @@ struct ComptesJournal::Cumul {
         textes[kTableSystemes].vider();
         octetsIncertains = echec = false;
         lues = 0;
+        cles = ClesLigne{};
     }
     void viderAutresTextes() {
         textes[kTableFichiers].vider();
@@ -145,6 +147,7 @@ struct ComptesJournal::Cumul {
                 texteOctets.push_back(0);
                 ordre.push_back(~static_cast<int64_t>(n));
             }
+            cles.adresse = kAdresseTexte | n;
             return {&texteNombre[n], &texteOctets[n]};
         }
         const CleIP cle = cleAdresse(r);
@@ -160,17 +163,25 @@ struct ComptesJournal::Cumul {
             ipDerniere = cle;
             numeroIPDerniere = n;
         }
+        cles.adresse = n;
         return {&ipNombre[n], &ipOctets[n]};
     }
 
     void ajouter(const RLog& r) {
-        if (echec) return;
+        if (echec) {
+            cles = ClesLigne{};
+            return;
+        }
         const auto [nombre, octets] = compteAdresse(r);
         ++*nombre;
         octetsIncertains |= r.chargement < 0;
         octetsIncertains |= __builtin_add_overflow(*octets, r.chargement, octets);
 
         compterTextes(r, std::make_index_sequence<kNbTablesTextes>{});
+        cles.systeme = textes[kTableSystemes].numeroDernier;
+        cles.navigateur = textes[kTableNavigateurs].numeroDernier;
+        cles.provenance = textes[kTableProvenances].numeroDernier;
+        cles.fichier = textes[kTableFichiers].numeroDernier;
 
         std::string_view reste = r.heure;
         const std::string_view texteHeure = extraireChamp(":", reste);
@@ -403,6 +414,10 @@ void ComptesJournal::terminer() {
 void ComptesJournal::replier() {
     if (tranches_.size() < 2) return;
     fusionner(*tranches_[0], *tranches_[1], fil_, true);
+}
+
+const ComptesJournal::ClesLigne& ComptesJournal::clesLigne(int tranche) const {
+    return tranches_[static_cast<std::size_t>(tranche)]->cles;
 }
 
 bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {

@@ -134,6 +134,24 @@ class ComptesJournal : public LecteurEnregistrements {
     // The stretches merged in journal order into one; null when nothing was read.
     Cumul* fusionnerTranches();
 
+    // The entries of the tables that the last line read in a stretch was counted under, for a
+    // reader that comes after this one in the same series and keeps its own data per entry
+    // instead of looking the line's texts up again. A number names one key of its stretch until
+    // replier() empties stretch 1 (its numbers start again from 0) or the counts are emptied:
+    // stretch 0 keeps its numbers, the keys folded in from stretch 1 coming after them.
+    static constexpr uint32_t kSansCle = UINT32_MAX;
+    // A client that is no dotted address (text n) is kAdresseTexte | n; dotted address n is n.
+    static constexpr uint32_t kAdresseTexte = 0x80000000u;
+    struct ClesLigne {
+        uint32_t adresse = kSansCle;
+        // Entries of the tables of systems, browsers, referrers and loaded files.
+        uint32_t systeme = kSansCle, navigateur = kSansCle, provenance = kSansCle,
+                 fichier = kSansCle;
+    };
+    // All kSansCle when the line was not counted: from a time whose hour does not convert on,
+    // the counts of the stretch stop.
+    const ClesLigne& clesLigne(int tranche) const;
+
   private:
     Journal journal_;
     std::vector<std::unique_ptr<Cumul>> tranches_;

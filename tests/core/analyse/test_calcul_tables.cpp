@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include "core/analyse/UFonctionsKestrane.h"
@@ -264,4 +265,31 @@ TEST(CalculerTables, LaSecondeMoitieApporteSesPropresCles) {
     // The slices of the second half's hours are there, after those of the first.
     EXPECT_EQ(t.statHoraires.back().libelle, "18 \xE0 24");
     EXPECT_EQ(t.statIP.size(), 14u);
+}
+
+TEST(CalculerTables, ClesDeLaDerniereLigneParTranche) {
+    // The entries a reader after the statistics counts keys its own data by: one number per key
+    // in each stretch, stretch 1 numbered again after a fold, none once an hour does not convert.
+    using Cles = std::array<uint32_t, 3>;
+    ComptesJournal c;
+    c.commencer(Journal(), 2, false);
+    const auto lire = [&](int tranche, const std::string& ligne) {
+        c.lire(tranche, analyserLigne(ligne));
+        const ComptesJournal::ClesLigne& k = c.clesLigne(tranche);
+        return Cles{k.adresse, k.navigateur, k.fichier};
+    };
+    const std::string a = ligneLog("10.0.0.1");
+    const std::string b =
+        ligneLog("10.0.0.2", "06/Dec/2006", "10:15:32", "1", "GET /b HTTP/1.1", "-", "curl/7.29.0");
+    EXPECT_EQ(lire(0, a), (Cles{0, 0, 0}));
+    EXPECT_EQ(lire(0, b), (Cles{1, 1, 1}));
+    EXPECT_EQ(lire(0, a), (Cles{0, 0, 0}));
+    EXPECT_EQ(lire(1, b), (Cles{0, 0, 0}));
+    c.replier();
+    EXPECT_EQ(lire(1, a), (Cles{0, 0, 0}));
+    EXPECT_EQ(lire(0, b), (Cles{1, 1, 1}));
+    lire(0, ligneLog("10.0.0.3", "06/Dec/2006", "xx:15:32"));
+    constexpr uint32_t aucune = ComptesJournal::kSansCle;
+    EXPECT_EQ(lire(0, a), (Cles{aucune, aucune, aucune}));
+    EXPECT_EQ(lire(1, a), (Cles{0, 0, 0}));
 }

@@ -48,6 +48,10 @@ std::string journalTroisJours() {
     return s;
 }
 
+// A client met with Firefox comes back with curl; "get" is no method, "/a" its loaded file.
+constexpr const char* kAutreAgentEtMethode =
+    "10.0.0.1 - - [03/Dec/2023:23:40:00 +0100] \"get /a HTTP/1.1\" 200 1 \"-\" \"curl/7.29.0\"\n";
+
 ResultatAnalyse analyser(const std::string& texte, bool lisibles) {
     OptionsAnalyse o;
     o.resultatsLisibles = lisibles;
@@ -127,26 +131,37 @@ TEST(Lisibles, NomsFichiersOrdreEtRapport) {
 }
 
 TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
-    // The same lines as one stretch and as two: a name first met in the second stretch comes
-    // after those of the first, as in one reading.
-    const Journal j = Journal::depuisTexte(journalTroisJours() + journalTroisJours());
-    for (const std::size_t coupure : {1, 3, 6, 11}) {
+    // The same lines as one stretch and as two, the two read alone or after the statistics
+    // counts whose entries they use: a name first met in the second stretch comes after those of
+    // the first, as in one reading. A client with a second agent; "get /a" on the loaded file of
+    // other lines.
+    const Journal j =
+        Journal::depuisTexte(journalTroisJours() + kAutreAgentEtMethode + journalTroisJours());
+    for (const auto& [coupure, cles] :
+         {std::pair{1, true}, {3, true}, {6, false}, {6, true}, {11, false}, {11, true}}) {
+        ComptesJournal statistiques;
         ComptesLisibles un, deux;
+        if (cles) deux.suivre(&statistiques);
+        statistiques.commencer(j, 2, false);
         un.commencer(j, 1, false);
         deux.commencer(j, 2, false);
         for (std::size_t i = 0; i < j.nbLignes(); ++i) {
             const RLog r = analyserLigne(j.ligne(i));
             un.lire(0, r);
-            deux.lire(i < coupure ? 0 : 1, r);
+            statistiques.lire(i < static_cast<std::size_t>(coupure) ? 0 : 1, r);
+            deux.lire(i < static_cast<std::size_t>(coupure) ? 0 : 1, r);
         }
+        statistiques.terminer();
         TablesAnalyse a, b;
+        calculerTables(j, 2, b, &statistiques);
         ResultatsLisibles la, lb;
         rendreLisibles(a, un, 2, la);
         rendreLisibles(b, deux, 2, lb);
         for (auto table : {&TablesAnalyse::statOS, &TablesAnalyse::statNav,
                            &TablesAnalyse::statFichier, &TablesAnalyse::statHoraires}) {
-            EXPECT_EQ(entrees(a.*table), entrees(b.*table)) << coupure;
+            EXPECT_EQ(entrees(a.*table), entrees(b.*table)) << coupure << cles;
         }
+        EXPECT_EQ(entrees(b.statFichier)[0], (std::pair<std::string, int64_t>{"/a", 6}));
         EXPECT_EQ(lb.heures.jours, 3u) << coupure;
         EXPECT_EQ(la.derniereDate, lb.derniereDate) << coupure;
     }
@@ -155,12 +170,16 @@ TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
 TEST(Lisibles, FluxParBlocsDontLesOctetsSontReutilises) {
     // A stream folds each block's counts, then reuses its bytes for the next block: nothing
     // counted may still point into them. Blocks of three lines cut 1 | 2, one agent without its
-    // closing quote before a CR, runs of one agent: the same tables as the journal read whole.
-    const std::string texte = journalTroisJours() +
+    // closing quote before a CR, runs of one agent: the same tables as the journal read whole,
+    // the stream read after the statistics counts whose entries it uses.
+    const std::string texte = journalTroisJours() + kAutreAgentEtMethode +
                               "10.0.0.9 - - [03/Dec/2023:23:59:00 +0100] \"OPTIONS * HTTP/1.0\" "
                               "200 1 \"-\" \"curl/7.29.0\r\n";
     const Journal j = Journal::depuisTexte(texte + texte);
+    ComptesJournal statistiques;
     ComptesLisibles entier, flux;
+    flux.suivre(&statistiques);
+    statistiques.commencer(Journal(), 2, false);
     entier.commencer(j, 1, false);
     flux.commencer(Journal(), 2, false);
     std::string tampon;
@@ -176,14 +195,19 @@ TEST(Lisibles, FluxParBlocsDontLesOctetsSontReutilises) {
         for (std::size_t k = 0; k < debuts.size(); ++k) {
             const std::size_t fin = tampon.find('\n', debuts[k]);
             const std::string_view ligne(tampon.data() + debuts[k], fin - debuts[k]);
-            flux.lire(k == 0 ? 0 : 1, analyserLigne(ligne));
+            const RLog r = analyserLigne(ligne);
+            statistiques.lire(k == 0 ? 0 : 1, r);
+            flux.lire(k == 0 ? 0 : 1, r);
         }
+        statistiques.replier();
         flux.replier();
         std::fill(tampon.begin(), tampon.end(), 'x');
     }
     entier.terminer();
+    statistiques.terminer();
     flux.terminer();
     TablesAnalyse a, b;
+    ASSERT_TRUE(tablesDesComptes(statistiques, j.nbLignes(), 1, b));
     ResultatsLisibles la, lb;
     rendreLisibles(a, entier, 1, la);
     rendreLisibles(b, flux, 1, lb);
