@@ -313,13 +313,15 @@ struct Parcours {
     }
 
     simdjson::error_code objet(od::object& o, const NoeudJson& n) {
-        for (auto champ : o) {
+        for (auto lu : o) {
+            // The field itself rather than its result: the value is then used where it lies
+            // instead of being copied out of the result for each key.
+            od::field champ;
+            if (auto err = std::move(lu).get(champ)) return err;
             // A key without a backslash is its bytes in the buffer up to its closing quote (the
             // line was checked whole: the quote is there); only a key with an escape is copied
             // unescaped.
-            od::raw_json_string brute;
-            if (auto err = champ.key().get(brute)) return err;
-            const char* const debut = brute.raw();
+            const char* const debut = champ.key().raw();
             const char* p = debut;
             while (*p != '"' && *p != '\\') ++p;
             std::string_view cle(debut, static_cast<std::size_t>(p - debut));
@@ -327,9 +329,7 @@ struct Parcours {
                 if (auto err = champ.unescaped_key().get(cle)) return err;
             }
             if (const NoeudJson* e = n.enfant(cle)) {
-                od::value val;
-                if (auto err = champ.value().get(val)) return err;
-                if (auto err = valeur(val, *e)) return err;
+                if (auto err = valeur(champ.value(), *e)) return err;
             }
         }
         return simdjson::SUCCESS;
