@@ -240,18 +240,19 @@ struct Parcours {
     // The text of a value: a string unescaped, a number or a literal as written; nothing for an
     // object or an array.
     bool texte(od::value& val, std::string_view& t) {
-        od::json_type type;
-        if (val.type().get(type)) return false;
-        switch (type) {
-            case od::json_type::string: {
+        // The value's kind is its first byte, as simdjson's type() tells it: the token is then
+        // found once for both.
+        const std::string_view brut = val.raw_json_token();
+        switch (brut.front()) {
+            case '"': {
                 // Without a backslash the string is its bytes in the line: a view that outlives
                 // the reading, where an unescaped copy would have to be kept apart.
                 if (etat.ligne) {
-                    const std::string_view brut = rogner(val.raw_json_token());
-                    if (brut.size() >= 2 && brut.front() == '"' && brut.back() == '"' &&
-                        brut.find('\\') == std::string_view::npos) {
-                        t = std::string_view(etat.ligne + (brut.data() + 1 - etat.tampon.get()),
-                                             brut.size() - 2);
+                    const std::string_view s = rogner(brut);
+                    if (s.size() >= 2 && s.back() == '"' &&
+                        s.find('\\') == std::string_view::npos) {
+                        t = std::string_view(etat.ligne + (s.data() + 1 - etat.tampon.get()),
+                                             s.size() - 2);
                         return true;
                     }
                 }
@@ -259,14 +260,25 @@ struct Parcours {
                 if (etat.latin1) t = versOctets(t, b);
                 return true;
             }
-            case od::json_type::number:
-            case od::json_type::boolean:
-                t = rogner(val.raw_json_token());
+            case 't':
+            case 'f':
+            case '-':
+            case '0':
+            case '1':
+            case '2':
+            case '3':
+            case '4':
+            case '5':
+            case '6':
+            case '7':
+            case '8':
+            case '9':
+                t = rogner(brut);
                 return true;
-            case od::json_type::null:
+            case 'n':
                 t = kTiret;
                 return true;
-            default:
+            default:  // an object, an array
                 return false;
         }
     }
