@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "core/analyse/IndexCles.h"
 #include "core/lecture/Detection.h"
@@ -107,30 +108,34 @@ bool bornesDuJournal(const Journal& journal, const FormatJournal& format, Instan
     return false;
 }
 
-int64_t centile95(std::vector<int64_t>& valeurs) {
-    if (valeurs.empty()) return 0;
+namespace {
+
+// The 95th percentile (nearest rank) and the median of [debut, fin), which they reorder.
+int64_t centile95(int64_t* debut, int64_t* fin) {
+    if (debut == fin) return 0;
     // Nearest rank: the smallest value with at least 95 % of the values at or below it.
-    const std::size_t rang = (valeurs.size() * 95 + 99) / 100;
-    const auto k = valeurs.begin() + static_cast<std::ptrdiff_t>(rang - 1);
-    std::nth_element(valeurs.begin(), k, valeurs.end());
+    const auto n = static_cast<std::size_t>(fin - debut);
+    int64_t* const k = debut + (n * 95 + 99) / 100 - 1;
+    std::nth_element(debut, k, fin);
     return *k;
 }
 
-namespace {
-
-int64_t mediane(std::vector<int64_t>& valeurs) {
-    if (valeurs.empty()) return 0;
-    const std::size_t m = valeurs.size() / 2;
-    std::nth_element(valeurs.begin(), valeurs.begin() + static_cast<std::ptrdiff_t>(m),
-                     valeurs.end());
-    const int64_t haut = valeurs[m];
-    if (valeurs.size() % 2 == 1) return haut;
-    const int64_t bas =
-        *std::max_element(valeurs.begin(), valeurs.begin() + static_cast<std::ptrdiff_t>(m));
+int64_t mediane(int64_t* debut, int64_t* fin) {
+    if (debut == fin) return 0;
+    const auto n = static_cast<std::size_t>(fin - debut);
+    int64_t* const m = debut + n / 2;
+    std::nth_element(debut, m, fin);
+    const int64_t haut = *m;
+    if (n % 2 == 1) return haut;
+    const int64_t bas = *std::max_element(debut, m);
     return bas + (haut - bas) / 2;
 }
 
 }  // namespace
+
+int64_t centile95(std::vector<int64_t>& valeurs) {
+    return centile95(valeurs.data(), valeurs.data() + valeurs.size());
+}
 
 // One stretch: the keys are texts of the records, which live as long as the first pass's.
 struct ComptesEnPlus::Cumul {
@@ -140,6 +145,7 @@ struct ComptesEnPlus::Cumul {
     };
     IndexCles<std::string_view> indexHotes;
     std::vector<Hote> hotes;
+    uint32_t dernierHote = 0;
     IndexCles<std::string_view> indexFichiers;
     std::vector<std::string_view> fichiers;
     std::vector<std::vector<int64_t>> temps;
@@ -161,8 +167,14 @@ void ComptesEnPlus::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& p
     Cumul& c = *tranches_[static_cast<std::size_t>(tranche)];
     bool nouveau;
     if (plus.hoteVirtuel != "-") {
-        const uint32_t n = c.indexHotes.trouverOuAjouter(plus.hoteVirtuel, nouveau);
-        if (nouveau) c.hotes.push_back({plus.hoteVirtuel});
+        // The lines of a journal mostly name one host after the other: the last one is compared
+        // before any lookup.
+        uint32_t n = c.dernierHote;
+        if (n >= c.hotes.size() || !memesOctets(c.hotes[n].nom, plus.hoteVirtuel)) {
+            n = c.indexHotes.trouverOuAjouter(plus.hoteVirtuel, nouveau);
+            if (nouveau) c.hotes.push_back({plus.hoteVirtuel});
+            c.dernierHote = n;
+        }
         ++c.hotes[n].requetes;
         c.hotes[n].octets += r.chargement;
     }
@@ -178,9 +190,7 @@ void ComptesEnPlus::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& p
 
 TablesEnPlus ComptesEnPlus::resultat() const {
     TablesEnPlus t;
-    std::unordered_map<std::string_view, std::size_t> hotes, fichiers;
-    std::vector<std::vector<int64_t>> temps;
-    std::vector<int64_t> tous;
+    std::unordered_map<std::string_view, std::size_t> hotes;
     int64_t requetes = 0;
     for (const auto& c : tranches_) {
         for (const Cumul::Hote& h : c->hotes) {
@@ -190,41 +200,65 @@ TablesEnPlus ComptesEnPlus::resultat() const {
             t.hotes[it->second].octets += h.octets;
             requetes += h.requetes;
         }
-        for (std::size_t k = 0; k < c->fichiers.size(); ++k) {
-            const auto [it, nouveau] = fichiers.try_emplace(c->fichiers[k], t.temps.size());
-            if (nouveau) {
-                t.temps.push_back({std::string(c->fichiers[k])});
-                temps.emplace_back();
-            }
-            std::vector<int64_t>& v = temps[it->second];
-            v.insert(v.end(), c->temps[k].begin(), c->temps[k].end());
-            tous.insert(tous.end(), c->temps[k].begin(), c->temps[k].end());
-        }
     }
     for (LigneHoteVirtuel& h : t.hotes) {
         h.part = static_cast<double>(h.requetes) / static_cast<double>(requetes);
     }
     std::stable_sort(t.hotes.begin(), t.hotes.end(),
                      [](const auto& a, const auto& b) { return a.requetes > b.requetes; });
+
+    // Every time once in one array, each file's together (first stretch first): the files'
+    // figures and the overall ones reorder it in place, where copies per file then of the
+    // whole cost more than the figures on a million lines.
+    IndexCles<std::string_view> fichiers;
+    std::vector<std::size_t> debuts;
+    std::vector<std::vector<uint32_t>> numeros(tranches_.size());
+    for (std::size_t k = 0; k < tranches_.size(); ++k) {
+        const Cumul& c = *tranches_[k];
+        numeros[k].resize(c.fichiers.size());
+        for (std::size_t f = 0; f < c.fichiers.size(); ++f) {
+            bool nouveau;
+            const uint32_t n = fichiers.trouverOuAjouter(c.fichiers[f], nouveau);
+            if (nouveau) {
+                t.temps.push_back({std::string(c.fichiers[f])});
+                debuts.push_back(0);
+            }
+            numeros[k][f] = n;
+            debuts[n] += c.temps[f].size();
+        }
+    }
+    std::size_t total = 0;
+    for (std::size_t& d : debuts) total += std::exchange(d, total);
+    std::vector<int64_t> tous(total);
+    std::vector<std::size_t> fins = debuts;
+    for (std::size_t k = 0; k < tranches_.size(); ++k) {
+        const Cumul& c = *tranches_[k];
+        for (std::size_t f = 0; f < c.fichiers.size(); ++f) {
+            std::size_t& fin = fins[numeros[k][f]];
+            std::copy(c.temps[f].begin(), c.temps[f].end(), tous.begin() + fin);
+            fin += c.temps[f].size();
+        }
+    }
+    int64_t sommeTous = 0;
     for (std::size_t k = 0; k < t.temps.size(); ++k) {
-        std::vector<int64_t>& v = temps[k];
+        int64_t* const debut = tous.data() + debuts[k];
+        int64_t* const fin = tous.data() + fins[k];
         LigneTempsReponse& l = t.temps[k];
-        l.requetes = static_cast<int64_t>(v.size());
+        l.requetes = fin - debut;
         int64_t somme = 0;
-        for (const int64_t x : v) somme += x;
+        for (const int64_t* x = debut; x != fin; ++x) somme += *x;
+        sommeTous += somme;
         l.moyenne = somme / l.requetes;
-        l.maximum = *std::max_element(v.begin(), v.end());
-        l.mediane = mediane(v);
-        l.centile95 = centile95(v);
+        l.maximum = *std::max_element(debut, fin);
+        l.mediane = mediane(debut, fin);
+        l.centile95 = centile95(debut, fin);
     }
     std::stable_sort(t.temps.begin(), t.temps.end(), [](const auto& a, const auto& b) {
         return a.moyenne != b.moyenne ? a.moyenne > b.moyenne : a.maximum > b.maximum;
     });
-    t.requetesAvecTemps = static_cast<int64_t>(tous.size());
-    if (!tous.empty()) {
-        int64_t somme = 0;
-        for (const int64_t x : tous) somme += x;
-        t.tempsMoyen = somme / t.requetesAvecTemps;
+    t.requetesAvecTemps = static_cast<int64_t>(total);
+    if (total > 0) {
+        t.tempsMoyen = sommeTous / t.requetesAvecTemps;
         t.temps95 = centile95(tous);
     }
     return t;

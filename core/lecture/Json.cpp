@@ -240,18 +240,19 @@ struct Parcours {
     // The text of a value: a string unescaped, a number or a literal as written; nothing for an
     // object or an array.
     bool texte(od::value& val, std::string_view& t) {
-        od::json_type type;
-        if (val.type().get(type)) return false;
-        switch (type) {
-            case od::json_type::string: {
+        // The value's kind is its first byte, as simdjson's type() tells it: the token is then
+        // found once for both.
+        const std::string_view brut = val.raw_json_token();
+        switch (brut.front()) {
+            case '"': {
                 // Without a backslash the string is its bytes in the line: a view that outlives
                 // the reading, where an unescaped copy would have to be kept apart.
                 if (etat.ligne) {
-                    const std::string_view brut = rogner(val.raw_json_token());
-                    if (brut.size() >= 2 && brut.front() == '"' && brut.back() == '"' &&
-                        brut.find('\\') == std::string_view::npos) {
-                        t = std::string_view(etat.ligne + (brut.data() + 1 - etat.tampon.get()),
-                                             brut.size() - 2);
+                    const std::string_view s = rogner(brut);
+                    if (s.size() >= 2 && s.back() == '"' &&
+                        s.find('\\') == std::string_view::npos) {
+                        t = std::string_view(etat.ligne + (s.data() + 1 - etat.tampon.get()),
+                                             s.size() - 2);
                         return true;
                     }
                 }
@@ -259,14 +260,25 @@ struct Parcours {
                 if (etat.latin1) t = versOctets(t, b);
                 return true;
             }
-            case od::json_type::number:
-            case od::json_type::boolean:
-                t = rogner(val.raw_json_token());
+            case 't':
+            case 'f':
+            case '-':
+            case '0':
+            case '1':
+            case '2':
+            case '3':
+            case '4':
+            case '5':
+            case '6':
+            case '7':
+            case '8':
+            case '9':
+                t = rogner(brut);
                 return true;
-            case od::json_type::null:
+            case 'n':
                 t = kTiret;
                 return true;
-            default:
+            default:  // an object, an array
                 return false;
         }
     }
@@ -313,13 +325,15 @@ struct Parcours {
     }
 
     simdjson::error_code objet(od::object& o, const NoeudJson& n) {
-        for (auto champ : o) {
+        for (auto lu : o) {
+            // The field itself rather than its result: the value is then used where it lies
+            // instead of being copied out of the result for each key.
+            od::field champ;
+            if (auto err = std::move(lu).get(champ)) return err;
             // A key without a backslash is its bytes in the buffer up to its closing quote (the
             // line was checked whole: the quote is there); only a key with an escape is copied
             // unescaped.
-            od::raw_json_string brute;
-            if (auto err = champ.key().get(brute)) return err;
-            const char* const debut = brute.raw();
+            const char* const debut = champ.key().raw();
             const char* p = debut;
             while (*p != '"' && *p != '\\') ++p;
             std::string_view cle(debut, static_cast<std::size_t>(p - debut));
@@ -327,9 +341,7 @@ struct Parcours {
                 if (auto err = champ.unescaped_key().get(cle)) return err;
             }
             if (const NoeudJson* e = n.enfant(cle)) {
-                od::value val;
-                if (auto err = champ.value().get(val)) return err;
-                if (auto err = valeur(val, *e)) return err;
+                if (auto err = valeur(champ.value(), *e)) return err;
             }
         }
         return simdjson::SUCCESS;

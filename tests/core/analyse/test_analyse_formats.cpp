@@ -308,6 +308,23 @@ TEST(TempsReponse, MedianeCentileEtOrdre) {
     for (int64_t k = 1; k <= 100; ++k) cent.push_back(101 - k);
     EXPECT_EQ(centile95(cent), 95);
     EXPECT_TRUE(t.hotes.empty());
+
+    // Hosts one after the other, then back to the first (each stretch remembers its last one).
+    ComptesEnPlus h;
+    h.commencer(Journal(), 2, false);
+    r.chargement = 10;
+    for (const char* nom : {"a.fr", "a.fr", "b.fr", "a.fr", "b.fr"}) {
+        p.hoteVirtuel = nom;
+        h.lireEnPlus(0, r, p);
+    }
+    p.hoteVirtuel = "b.fr";
+    h.lireEnPlus(1, r, p);
+    const TablesEnPlus th = h.resultat();
+    ASSERT_EQ(th.hotes.size(), 2u);
+    EXPECT_EQ(th.hotes[0].hote, "a.fr");
+    EXPECT_EQ(th.hotes[0].requetes, 3);
+    EXPECT_EQ(th.hotes[1].requetes, 3);
+    EXPECT_EQ(th.hotes[1].octets, 30);
 }
 
 }  // namespace
