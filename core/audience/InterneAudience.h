@@ -184,6 +184,9 @@ struct ComptesAudience::Tranche {
         uint32_t client = 0;          // the IPv4 address, or the number of the client's text
         uint32_t candidat = kAucune;  // the client's first visitor, if it has one
         bool texte = false, date = false;
+        // The client of the line before: its visitor is mostly the one (a client's requests
+        // come in bursts), checked by the agent alone and not looked for.
+        bool memeClient = false;
     };
     bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
@@ -205,6 +208,13 @@ struct ComptesAudience::Tranche {
     interne::ComptesReferents referents;
     interne::RequetesHttp requetesHttp;
 
+    // The client of the line last prepared, and the visitor and whole agent of the line last
+    // counted (the same line once it is counted), while the block of their bytes is there.
+    bool precedentPrepare = false, precedentTexte = false;
+    uint32_t precedentClient = 0;
+    uint32_t dernierVisiteur = kAucune;
+    std::string_view agentDernier;
+
     // The lines waiting, in a ring: from attente[premier], nbAttente of them (at most 2 between
     // lines), the next one written in place rather than copied along.
     EnAttente attente[4];
@@ -216,7 +226,8 @@ struct ComptesAudience::Tranche {
     // The whole agent of a record, from the start of its browser's text to the closing quote
     // or the end of the line. A record's browser is its agent before the last "(".
     std::string_view agentComplet(std::string_view navigateur) const;
-    bool memeAgent(uint32_t a, std::string_view navigateur) const;
+    // Whether the record of browser `navigateur` has the whole agent `agent`.
+    bool memeAgent(std::string_view agent, std::string_view navigateur) const;
     // The key of a dotted IPv4 client; false for a client written otherwise.
     static bool cleIPv4(const RLog& r, uint32_t& v4);
     bool instant(const RLog& r, int64_t& t);
@@ -246,6 +257,13 @@ struct ComptesAudience::Tranche {
         debutTampon = octets.data();
         finTampon = octets.data() + octets.size();
         dateDerniere = {};
+        oublierPrecedent();
+    }
+    // The line before is no more to compare with: its bytes may go.
+    void oublierPrecedent() {
+        precedentPrepare = false;
+        dernierVisiteur = kAucune;
+        agentDernier = {};
     }
 };
 
