@@ -103,23 +103,7 @@ void ComptesReferents::compter(std::string_view referent, int64_t requetes) {
     comptesRecherches_[t] += requetes;
 }
 
-void RequetesHttp::compter(std::string_view requete, int64_t octets) {
-    const std::size_t n = requete.size();
-    if (n >= 8) {
-        uint64_t debut, fin;
-        std::memcpy(&debut, requete.data(), 8);
-        std::memcpy(&fin, requete.data() + n - 8, 8);
-        const Motif* m = trouver(methodes_, debut);
-        const Motif* p = m ? trouver(protocoles_, fin) : nullptr;
-        // Neither a method nor a protocol holds a blank: the method ends at the first blank
-        // and the protocol starts after the last one, with something between them.
-        if (p && n > m->taille + p->taille + 2 &&
-            (p->taille < 8 || requete[n - p->taille - 1] == ' ')) {
-            comptesMethodes_.ajouterA(m->compte, 1, octets);
-            comptesProtocoles_.ajouterA(p->compte, 1, octets);
-            return;
-        }
-    }
+void RequetesHttp::compterAutrement(std::string_view requete, int64_t octets) {
     std::string_view methode = kAutre, protocole = kAutre;
     const bool coupee = couperRequete(requete, methode, protocole);
     const std::size_t m = comptesMethodes_.compter(methode, 1, octets);
@@ -128,14 +112,6 @@ void RequetesHttp::compter(std::string_view requete, int64_t octets) {
         retenir(methodes_, methode, m, true);
         retenir(protocoles_, protocole, p, false);
     }
-}
-
-const RequetesHttp::Motif* RequetesHttp::trouver(const std::vector<Motif>& motifs,
-                                                 uint64_t octets) {
-    for (const Motif& m : motifs) {
-        if ((octets & m.masque) == m.octets) return &m;
-    }
-    return nullptr;
 }
 
 void RequetesHttp::retenir(std::vector<Motif>& motifs, std::string_view nom, std::size_t compte,
@@ -179,30 +155,11 @@ double Audience::requetesParVisite() const {
     return visites > 0 ? static_cast<double>(requetesDatees) / static_cast<double>(visites) : 0;
 }
 
-bool ComptesAudience::Tranche::dansTampon(const char* p) const {
-    return std::greater_equal<const char*>()(p, debutTampon) &&
-           std::less<const char*>()(p, finTampon);
-}
-
 std::string_view ComptesAudience::Tranche::agentComplet(std::string_view navigateur) const {
     const char* p = navigateur.data();
     if (!dansTampon(p)) return navigateur;  // "-", a constant of the parser
     // Without a closing quote the agent runs to the end of its line.
     return {p, longueurAgent(p, static_cast<std::size_t>(finTampon - p))};
-}
-
-bool ComptesAudience::Tranche::memeAgent(std::string_view agent,
-                                         std::string_view navigateur) const {
-    const char* p = navigateur.data();
-    if (!dansTampon(p)) return agent == navigateur;
-    const std::size_t n = agent.size();
-    if (static_cast<std::size_t>(finTampon - p) < n) return false;
-    // An agent is mostly long: the library compares it with the widest instructions the
-    // processor has.
-    if (n > 32 ? std::memcmp(p, agent.data(), n) != 0 : !memesOctets({p, n}, agent)) {
-        return false;
-    }
-    return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
 }
 
 bool ComptesAudience::Tranche::cleIPv4(const RLog& r, uint32_t& v4) {
@@ -214,20 +171,14 @@ bool ComptesAudience::Tranche::cleIPv4(const RLog& r, uint32_t& v4) {
     return true;
 }
 
-bool ComptesAudience::Tranche::instant(const RLog& r, int64_t& t) {
-    if (dateDerniere.data() == nullptr || !memesOctets(r.date, dateDerniere)) {
-        dateDerniere = r.date;
-        Date d;
-        dateValide = lireDate(r.date, d.annee, d.mois, d.jour);
-        if (dateValide) {
-            jourDernier = joursDepuisEpoque(d.annee, d.mois, d.jour);
-            dates.try_emplace(jourDernier, d);
-        }
+void ComptesAudience::Tranche::nouvelleDate(std::string_view date) {
+    dateDerniere = date;
+    Date d;
+    dateValide = lireDate(date, d.annee, d.mois, d.jour);
+    if (dateValide) {
+        jourDernier = joursDepuisEpoque(d.annee, d.mois, d.jour);
+        dates.try_emplace(jourDernier, d);
     }
-    int64_t secondes;
-    if (!dateValide || !lireHeure(r.heure, secondes)) return false;
-    t = jourDernier * kSecondesParJour + secondes;
-    return true;
 }
 
 void ComptesAudience::Tranche::preparer(EnAttente& e) {
