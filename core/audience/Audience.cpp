@@ -9,9 +9,12 @@
 #include "core/audience/Referents.h"
 #include "core/audience/Visites.h"
 #include "core/journal/Calendrier.h"
-#include "core/journal/Octets.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kestrane {
 
@@ -38,6 +41,36 @@ bool protocoleValide(std::string_view p) {
         if (!((c >= '0' && c <= '9') || c == '.')) return false;
     }
     return true;
+}
+
+// The length of the agent whose text starts at `p`, `n` bytes before the end of the buffer: up
+// to its closing quote or the end of its line, the three bytes looked for in one reading.
+std::size_t longueurAgent(const char* p, std::size_t n) {
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i guillemet = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'),
+                      cr = _mm_set1_epi8('\r');
+        const auto fins = [&](const char* q) {
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+            return static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, guillemet), _mm_cmpeq_epi8(b, lf)),
+                             _mm_cmpeq_epi8(b, cr))));
+        };
+        for (; k + 16 <= n; k += 16) {
+            if (const unsigned m = fins(p + k))
+                return k + static_cast<std::size_t>(__builtin_ctz(m));
+        }
+        if (k == n) return n;
+        // The last 16 bytes again, of which only the last n - k are still to look at.
+        const unsigned m = fins(p + n - 16) >> (16 - (n - k));
+        return m != 0 ? k + static_cast<std::size_t>(__builtin_ctz(m)) : n;
+    }
+#endif
+    for (; k < n; ++k) {
+        if (p[k] == '"' || p[k] == '\n' || p[k] == '\r') return k;
+    }
+    return n;
 }
 
 }  // namespace
@@ -70,23 +103,7 @@ void ComptesReferents::compter(std::string_view referent, int64_t requetes) {
     comptesRecherches_[t] += requetes;
 }
 
-void RequetesHttp::compter(std::string_view requete, int64_t octets) {
-    const std::size_t n = requete.size();
-    if (n >= 8) {
-        uint64_t debut, fin;
-        std::memcpy(&debut, requete.data(), 8);
-        std::memcpy(&fin, requete.data() + n - 8, 8);
-        const Motif* m = trouver(methodes_, debut);
-        const Motif* p = m ? trouver(protocoles_, fin) : nullptr;
-        // Neither a method nor a protocol holds a blank: the method ends at the first blank
-        // and the protocol starts after the last one, with something between them.
-        if (p && n > m->taille + p->taille + 2 &&
-            (p->taille < 8 || requete[n - p->taille - 1] == ' ')) {
-            comptesMethodes_.ajouterA(m->compte, 1, octets);
-            comptesProtocoles_.ajouterA(p->compte, 1, octets);
-            return;
-        }
-    }
+void RequetesHttp::compterAutrement(std::string_view requete, int64_t octets) {
     std::string_view methode = kAutre, protocole = kAutre;
     const bool coupee = couperRequete(requete, methode, protocole);
     const std::size_t m = comptesMethodes_.compter(methode, 1, octets);
@@ -95,14 +112,6 @@ void RequetesHttp::compter(std::string_view requete, int64_t octets) {
         retenir(methodes_, methode, m, true);
         retenir(protocoles_, protocole, p, false);
     }
-}
-
-const RequetesHttp::Motif* RequetesHttp::trouver(const std::vector<Motif>& motifs,
-                                                 uint64_t octets) {
-    for (const Motif& m : motifs) {
-        if ((octets & m.masque) == m.octets) return &m;
-    }
-    return nullptr;
 }
 
 void RequetesHttp::retenir(std::vector<Motif>& motifs, std::string_view nom, std::size_t compte,
@@ -146,36 +155,11 @@ double Audience::requetesParVisite() const {
     return visites > 0 ? static_cast<double>(requetesDatees) / static_cast<double>(visites) : 0;
 }
 
-bool ComptesAudience::Tranche::dansTampon(const char* p) const {
-    return std::greater_equal<const char*>()(p, debutTampon) &&
-           std::less<const char*>()(p, finTampon);
-}
-
 std::string_view ComptesAudience::Tranche::agentComplet(std::string_view navigateur) const {
     const char* p = navigateur.data();
     if (!dansTampon(p)) return navigateur;  // "-", a constant of the parser
-    const auto reste = static_cast<std::size_t>(finTampon - p);
-    const char* guillemet = trouverOctet(p, reste, '"');
-    std::size_t n = guillemet ? static_cast<std::size_t>(guillemet - p) : reste;
     // Without a closing quote the agent runs to the end of its line.
-    for (const char fin : {'\n', '\r'}) {
-        if (const char* saut = trouverOctet(p, n, fin)) n = static_cast<std::size_t>(saut - p);
-    }
-    return {p, n};
-}
-
-bool ComptesAudience::Tranche::memeAgent(uint32_t a, std::string_view navigateur) const {
-    const std::string_view agent = agents.cle(a);
-    const char* p = navigateur.data();
-    if (!dansTampon(p)) return agent == navigateur;
-    const std::size_t n = agent.size();
-    if (static_cast<std::size_t>(finTampon - p) < n) return false;
-    // An agent is mostly long: the library compares it with the widest instructions the
-    // processor has.
-    if (n > 32 ? std::memcmp(p, agent.data(), n) != 0 : !memesOctets({p, n}, agent)) {
-        return false;
-    }
-    return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
+    return {p, longueurAgent(p, static_cast<std::size_t>(finTampon - p))};
 }
 
 bool ComptesAudience::Tranche::cleIPv4(const RLog& r, uint32_t& v4) {
@@ -187,20 +171,14 @@ bool ComptesAudience::Tranche::cleIPv4(const RLog& r, uint32_t& v4) {
     return true;
 }
 
-bool ComptesAudience::Tranche::instant(const RLog& r, int64_t& t) {
-    if (dateDerniere.data() == nullptr || !memesOctets(r.date, dateDerniere)) {
-        dateDerniere = r.date;
-        Date d;
-        dateValide = lireDate(r.date, d.annee, d.mois, d.jour);
-        if (dateValide) {
-            jourDernier = joursDepuisEpoque(d.annee, d.mois, d.jour);
-            dates.try_emplace(jourDernier, d);
-        }
+void ComptesAudience::Tranche::nouvelleDate(std::string_view date) {
+    dateDerniere = date;
+    Date d;
+    dateValide = lireDate(date, d.annee, d.mois, d.jour);
+    if (dateValide) {
+        jourDernier = joursDepuisEpoque(d.annee, d.mois, d.jour);
+        dates.try_emplace(jourDernier, d);
     }
-    int64_t secondes;
-    if (!dateValide || !lireHeure(r.heure, secondes)) return false;
-    t = jourDernier * kSecondesParJour + secondes;
-    return true;
 }
 
 void ComptesAudience::Tranche::preparer(EnAttente& e) {
@@ -213,20 +191,46 @@ void ComptesAudience::Tranche::preparer(EnAttente& e) {
             e.client = numero(clientsTexte, e.adresse);
         }
     }
+    e.memeClient = precedentPrepare && precedentTexte == e.texte && precedentClient == e.client;
+    precedentPrepare = true;
+    precedentTexte = e.texte;
+    precedentClient = e.client;
+    e.candidat = kAucune;
+    if (e.memeClient) return;
     e.candidat = visites.index(e.texte).trouver(e.client, [](uint32_t) { return true; });
     if (e.candidat != kAucune) visites.precharger(e.candidat);
 }
 
 uint32_t ComptesAudience::Tranche::visiteur(const EnAttente& e) {
-    const auto meme = [&](uint32_t agent) { return memeAgent(agent, e.navigateur); };
-    if (e.candidat != kAucune && meme(visites.visiteur(e.candidat).agent)) return e.candidat;
-    const uint32_t n = visites.trouver(e.texte, e.client, meme);
-    if (n != kAucune) return n;
-    return visites.ajouter(e.texte, e.client, numero(agents, agentComplet(e.navigateur)));
+    // The line before was counted just now: its agent is at hand.
+    if (e.memeClient && dernierVisiteur != kAucune && memeAgent(agentDernier, e.navigateur)) {
+        return dernierVisiteur;
+    }
+    std::string_view trouve;
+    const auto meme = [&](uint32_t agent) {
+        const std::string_view a = agents.cle(agent);
+        if (!memeAgent(a, e.navigateur)) return false;
+        trouve = a;
+        return true;
+    };
+    uint32_t n = kAucune;
+    if (e.candidat != kAucune && meme(visites.visiteur(e.candidat).agent)) {
+        n = e.candidat;
+    } else {
+        n = visites.trouver(e.texte, e.client, meme);
+    }
+    if (n == kAucune) {
+        const uint32_t a = numero(agents, agentComplet(e.navigateur));
+        trouve = agents.cle(a);
+        n = visites.ajouter(e.texte, e.client, a);
+    }
+    agentDernier = trouve;
+    return n;
 }
 
 void ComptesAudience::Tranche::compter(const EnAttente& e) {
     const uint32_t n = visiteur(e);
+    dernierVisiteur = n;
     Visiteur& v = visites.visiteur(n);
     ++v.requetes;
     ajouterOctets(v.octets, e.octets);
@@ -265,6 +269,7 @@ void ComptesAudience::Tranche::achever() {
     if (nbAttente >= 1) preparer(enAttente(nbAttente - 1));
     for (unsigned k = 0; k < nbAttente; ++k) compter(enAttente(k));
     premier = nbAttente = 0;
+    oublierPrecedent();
 }
 
 ComptesAudience::ComptesAudience(ReglagesAudience reglages) : reglages_(std::move(reglages)) {}

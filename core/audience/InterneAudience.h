@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,6 +16,7 @@
 
 #include "core/audience/Audience.h"
 #include "core/audience/Visites.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/IndexCles.h"
 
@@ -139,7 +142,26 @@ class ComptesReferents {
 // it is for the few that none begins or ends.
 class RequetesHttp {
   public:
-    void compter(std::string_view requete, int64_t octets);
+    // Inline: read on every line, mostly found among the patterns at once.
+    void compter(std::string_view requete, int64_t octets) {
+        const std::size_t n = requete.size();
+        if (n >= 8) {
+            uint64_t debut, fin;
+            std::memcpy(&debut, requete.data(), 8);
+            std::memcpy(&fin, requete.data() + n - 8, 8);
+            const Motif* m = trouver(methodes_, debut);
+            const Motif* p = m ? trouver(protocoles_, fin) : nullptr;
+            // Neither a method nor a protocol holds a blank: the method ends at the first blank
+            // and the protocol starts after the last one, with something between them.
+            if (p && n > m->taille + p->taille + 2 &&
+                (p->taille < 8 || requete[n - p->taille - 1] == ' ')) {
+                comptesMethodes_.ajouterA(m->compte, 1, octets);
+                comptesProtocoles_.ajouterA(p->compte, 1, octets);
+                return;
+            }
+        }
+        compterAutrement(requete, octets);
+    }
     void ajouter(const RequetesHttp& b) {
         comptesMethodes_.ajouter(b.comptesMethodes_);
         comptesProtocoles_.ajouter(b.comptesProtocoles_);
@@ -158,7 +180,14 @@ class RequetesHttp {
         std::size_t compte;  // its place in the counts
     };
 
-    static const Motif* trouver(const std::vector<Motif>& motifs, uint64_t octets);
+    static const Motif* trouver(const std::vector<Motif>& motifs, uint64_t octets) {
+        for (const Motif& m : motifs) {
+            if ((octets & m.masque) == m.octets) return &m;
+        }
+        return nullptr;
+    }
+    // A request none of the patterns begins or ends: cut, counted, its patterns kept.
+    void compterAutrement(std::string_view requete, int64_t octets);
     static void retenir(std::vector<Motif>& motifs, std::string_view nom, std::size_t compte,
                         bool methode);
 
@@ -184,6 +213,9 @@ struct ComptesAudience::Tranche {
         uint32_t client = 0;          // the IPv4 address, or the number of the client's text
         uint32_t candidat = kAucune;  // the client's first visitor, if it has one
         bool texte = false, date = false;
+        // The client of the line before: its visitor is mostly the one (a client's requests
+        // come in bursts), checked by the agent alone and not looked for.
+        bool memeClient = false;
     };
     bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
@@ -205,6 +237,13 @@ struct ComptesAudience::Tranche {
     interne::ComptesReferents referents;
     interne::RequetesHttp requetesHttp;
 
+    // The client of the line last prepared, and the visitor and whole agent of the line last
+    // counted (the same line once it is counted), while the block of their bytes is there.
+    bool precedentPrepare = false, precedentTexte = false;
+    uint32_t precedentClient = 0;
+    uint32_t dernierVisiteur = kAucune;
+    std::string_view agentDernier;
+
     // The lines waiting, in a ring: from attente[premier], nbAttente of them (at most 2 between
     // lines), the next one written in place rather than copied along.
     EnAttente attente[4];
@@ -212,14 +251,39 @@ struct ComptesAudience::Tranche {
     EnAttente& enAttente(unsigned k) { return attente[(premier + k) & 3]; }
 
     // Reading the lines (Audience.cpp).
-    bool dansTampon(const char* p) const;
+    bool dansTampon(const char* p) const {
+        return std::greater_equal<const char*>()(p, debutTampon) &&
+               std::less<const char*>()(p, finTampon);
+    }
     // The whole agent of a record, from the start of its browser's text to the closing quote
     // or the end of the line. A record's browser is its agent before the last "(".
     std::string_view agentComplet(std::string_view navigateur) const;
-    bool memeAgent(uint32_t a, std::string_view navigateur) const;
+    // Whether the record of browser `navigateur` has the whole agent `agent`.
+    bool memeAgent(std::string_view agent, std::string_view navigateur) const {
+        const char* p = navigateur.data();
+        if (!dansTampon(p)) return agent == navigateur;
+        const std::size_t n = agent.size();
+        if (static_cast<std::size_t>(finTampon - p) < n) return false;
+        // An agent is mostly long: the library compares it with the widest instructions the
+        // processor has.
+        if (n > 32 ? std::memcmp(p, agent.data(), n) != 0 : !memesOctets({p, n}, agent)) {
+            return false;
+        }
+        return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
+    }
     // The key of a dotted IPv4 client; false for a client written otherwise.
     static bool cleIPv4(const RLog& r, uint32_t& v4);
-    bool instant(const RLog& r, int64_t& t);
+    bool instant(const RLog& r, int64_t& t) {
+        // Lines come in runs of one date.
+        if (dateDerniere.data() == nullptr || !memesOctets(r.date, dateDerniere)) {
+            nouvelleDate(r.date);
+        }
+        int64_t secondes;
+        if (!dateValide || !lireHeure(r.heure, secondes)) return false;
+        t = jourDernier * kSecondesParJour + secondes;
+        return true;
+    }
+    void nouvelleDate(std::string_view date);
     // A waiting line's client, and its first visitor brought from memory.
     void preparer(EnAttente& e);
     // The visitor of a prepared line, added when new. The first visitor of its client is
@@ -246,6 +310,13 @@ struct ComptesAudience::Tranche {
         debutTampon = octets.data();
         finTampon = octets.data() + octets.size();
         dateDerniere = {};
+        oublierPrecedent();
+    }
+    // The line before is no more to compare with: its bytes may go.
+    void oublierPrecedent() {
+        precedentPrepare = false;
+        dernierVisiteur = kAucune;
+        agentDernier = {};
     }
 };
 

@@ -3,8 +3,10 @@
 // date ("17/May/2015") and time ("10:05:03").
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace kestrane {
@@ -68,18 +70,28 @@ inline bool lireJour(std::string_view texte, int64_t& numero) {
 }
 
 // "10:05:03" into seconds since midnight; false when it is no time of day (hours 00 to 23).
+// Read on every line by several counts: its eight bytes are checked and converted together.
 inline bool lireHeure(std::string_view texte, int64_t& secondes) {
-    if (texte.size() != 8 || texte[2] != ':' || texte[5] != ':') return false;
-    // A byte below '0' wraps to a large value: one comparison per digit.
-    const auto chiffre = [&texte](int k) {
-        return static_cast<uint32_t>(static_cast<unsigned char>(texte[k])) - '0';
-    };
-    const uint32_t h1 = chiffre(0), h2 = chiffre(1), m1 = chiffre(3), m2 = chiffre(4),
-                   s1 = chiffre(6), s2 = chiffre(7);
-    if ((h1 > 9) | (h2 > 9) | (m1 > 5) | (m2 > 9) | (s1 > 5) | (s2 > 9)) return false;
-    const uint32_t h = h1 * 10 + h2;
+    if (texte.size() != 8) return false;
+    uint64_t v;
+    std::memcpy(&v, texte.data(), 8);
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+    // Byte k of the text is byte k of v from the low end. Against "00:00:00", each digit
+    // becomes its value and each colon 0; any other byte keeps a high half.
+    const uint64_t x = v ^ 0x30303A30303A3030ull;
+    constexpr uint64_t kHauts = 0xF0F0F0F0F0F0F0F0ull;
+    // Every byte below 16 (then no sum below carries into the next byte), the colons in place,
+    // the digits at most 9, the tens of minutes and seconds at most 5.
+    if ((x & kHauts) != 0 || (x & 0x0000FF0000FF0000ull) != 0 ||
+        ((x + 0x060A06060A060606ull) & kHauts) != 0) {
+        return false;
+    }
+    // Byte k becomes 10 * digit k + digit k + 1: the hours, minutes and seconds in bytes 0, 3, 6.
+    const uint64_t paires = x * 10 + (x >> 8);
+    const auto h = static_cast<uint32_t>(paires & 0xFF);
     if (h > 23) return false;
-    secondes = h * 3600 + (m1 * 10 + m2) * 60 + s1 * 10 + s2;
+    secondes = h * 3600 + static_cast<uint32_t>(paires >> 24 & 0xFF) * 60 +
+               static_cast<uint32_t>(paires >> 48 & 0xFF);
     return true;
 }
 
