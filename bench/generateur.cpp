@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/journal/LectureFlux.h"
+
 namespace kestrane {
 
 namespace {
@@ -1098,6 +1100,9 @@ uint64_t ecrireJournal(const std::string& chemin, std::size_t lignes, uint64_t g
     };
     std::FILE* f = std::fopen(chemin.c_str(), "wb");
     if (!f) throw echec(errno);
+    // The pieces are large already: each one written at once, into a grown pipe when it is one.
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    agrandirTube(fileno(f));
     uint64_t taille = 0;
     int erreur = 0;
     genererJournal(lignes, graine, [&](std::string_view piece) {
