@@ -74,20 +74,6 @@ TEST(MemoireDisponible, FichiersDuSysteme) {
     EXPECT_LE(libre, disponibleMeminfo(lireFichier("/proc/meminfo")).value_or(UINT64_MAX));
     EXPECT_EQ(texteMemoire(uint64_t{3} << 30), "3,0 Go");
     EXPECT_EQ(texteMemoire(uint64_t{512} << 20), "512 Mo");
-    // Huge pages asked for once, the user's other settings kept, the user's choice left alone.
-    const struct {
-        const char* actuels;
-        std::optional<std::string> reglages;
-    } reglages[] = {
-        {nullptr, "glibc.malloc.hugetlb=1"},
-        {"", "glibc.malloc.hugetlb=1"},
-        {"glibc.malloc.arena_max=2", "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1"},
-        {"glibc.malloc.hugetlb=0", std::nullopt},
-        {"glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1", std::nullopt},
-    };
-    for (const auto& c : reglages) {
-        EXPECT_EQ(reglagesPagesEnormes(c.actuels), c.reglages) << (c.actuels ? c.actuels : "null");
-    }
 }
 
 // Past the memory left, the load stops with a message instead of being killed; below, it loads.
