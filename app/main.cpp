@@ -9,6 +9,7 @@
 
 #include "cli/Affichage.h"
 #include "cli/LigneDeCommande.h"
+#include "core/journal/Memoire.h"
 #include "platform/BipAlsa.h"
 #include "ui/dialogues/UdialogueForm.h"
 #include "ui/fenetre/UFormPrincipale.h"
@@ -16,6 +17,7 @@
 int main(int argc, char* argv[]) {
     // Decided before any Qt object exists: a script's run needs no display.
     if (kestrane::estLigneDeCommande(argc, argv)) {
+        kestrane::relancerAvecPagesEnormes(argv);
         return kestrane::executerLigneDeCommande(argc, argv, std::cout, std::cerr);
     }
     if (!kestrane::affichageDisponible(argc, argv)) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "core/journal/LectureFlux.h"
 
 namespace kestrane {
 
@@ -59,16 +62,39 @@ class Loi {
     void ajouter(uint64_t poids) {
         total_ += poids;
         cumuls_.push_back(total_);
+        guide_.clear();
+    }
+    // Guides the draws once the weights are all given: the draw's high bits tell where its
+    // answer lies among a few cumulated weights, instead of a search through all of them that
+    // misses the cache at every step. The answers are those of the whole search.
+    void guider() {
+        const auto voulus = std::min<std::size_t>(std::bit_ceil(cumuls_.size()), 16384);
+        decalage_ =
+            std::max(0, static_cast<int>(std::bit_width(total_ - 1)) - std::countr_zero(voulus));
+        const uint64_t seaux = ((total_ - 1) >> decalage_) + 1;
+        guide_.resize(seaux + 1);
+        for (uint64_t b = 0; b <= seaux; ++b) guide_[b] = premierAuDela(b << decalage_);
     }
     std::size_t tirer(Alea& a) const {
         const uint64_t r = a.sous64(total_);
-        return static_cast<std::size_t>(std::upper_bound(cumuls_.begin(), cumuls_.end(), r) -
-                                        cumuls_.begin());
+        if (guide_.empty()) return premierAuDela(r);
+        const uint64_t b = r >> decalage_;
+        return static_cast<std::size_t>(
+            std::upper_bound(cumuls_.begin() + guide_[b], cumuls_.begin() + guide_[b + 1], r) -
+            cumuls_.begin());
     }
 
   private:
+    // The first index whose cumulated weight passes r.
+    uint32_t premierAuDela(uint64_t r) const {
+        return static_cast<uint32_t>(std::upper_bound(cumuls_.begin(), cumuls_.end(), r) -
+                                     cumuls_.begin());
+    }
+
     std::vector<uint64_t> cumuls_;
     uint64_t total_ = 0;
+    std::vector<uint32_t> guide_;
+    int decalage_ = 0;
 };
 
 // Zipf-like weight of rank k (from 0): 1 / (k + 1 + decalage), scaled to integers.
@@ -753,6 +779,10 @@ std::unique_ptr<Modele> construireModele(uint64_t graine) {
                  "/forum/ucp.php?mode=login",
                  "/commentaires/ajouter.php",
                  "/xmlrpc.php"};
+    for (Loi* l : {&m->loiClients, &m->loiClientsLourds, &m->loiGrosFichiers, &m->loiRessources,
+                   &m->loiPagesInternes, &m->loiSitesExternes}) {
+        l->guider();
+    }
     return m;
 }
 
@@ -1098,6 +1128,9 @@ uint64_t ecrireJournal(const std::string& chemin, std::size_t lignes, uint64_t g
     };
     std::FILE* f = std::fopen(chemin.c_str(), "wb");
     if (!f) throw echec(errno);
+    // The pieces are large already: each one written at once, into a grown pipe when it is one.
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    agrandirTube(fileno(f));
     uint64_t taille = 0;
     int erreur = 0;
     genererJournal(lignes, graine, [&](std::string_view piece) {

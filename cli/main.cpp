@@ -3,8 +3,10 @@
 #include <iostream>
 
 #include "cli/LigneDeCommande.h"
+#include "core/journal/Memoire.h"
 
 int main(int argc, char* argv[]) {
+    kestrane::relancerAvecPagesEnormes(argv);
     return kestrane::executerLigneDeCommande(argc, argv, std::cout, std::cerr,
                                              kestrane::Programme::kestraneRapport);
 }

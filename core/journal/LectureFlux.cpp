@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/journal/Gzip.h"
@@ -23,6 +25,25 @@ std::string texteLigneTropLongue(std::size_t limite) {
 }
 
 }  // namespace
+
+std::size_t agrandirTube(int fd, std::size_t voulu) {
+    const int avant = ::fcntl(fd, F_GETPIPE_SZ);
+    if (avant <= 0) return 0;
+    if (voulu == 0) {
+        // Beyond it only a privileged process may go: not this one's business.
+        char texte[32] = {};
+        const int max = ::open("/proc/sys/fs/pipe-max-size", O_RDONLY | O_CLOEXEC);
+        if (max >= 0) {
+            const ssize_t n = ::read(max, texte, sizeof texte - 1);
+            ::close(max);
+            if (n > 0) voulu = std::strtoull(texte, nullptr, 10);
+        }
+    }
+    const auto taille = static_cast<std::size_t>(avant);
+    if (voulu <= taille || voulu > INT_MAX) return taille;
+    const int apres = ::fcntl(fd, F_SETPIPE_SZ, static_cast<int>(voulu));
+    return apres > 0 ? static_cast<std::size_t>(apres) : taille;
+}
 
 ErreurLigneTropLongue::ErreurLigneTropLongue(std::size_t ligne, std::size_t limite)
     : ErreurKestrane(texteLigneTropLongue(limite)), ligne_(ligne) {}
@@ -94,6 +115,7 @@ EntreeFlux::EntreeFlux(const std::string& chemin) : etat_(std::make_unique<Etat>
     if (::fstat(e.fd, &s) == 0) {
         if (S_ISDIR(s.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
         if (S_ISREG(s.st_mode)) e.taille = static_cast<uint64_t>(s.st_size);
+        if (S_ISFIFO(s.st_mode)) agrandirTube(e.fd);
     }
 }
 

@@ -28,11 +28,18 @@ class ErreurLigneTropLongue : public ErreurKestrane {
     std::size_t ligne_;
 };
 
+// Grows the pipe `fd` to `voulu` bytes, or to the most the system lets anyone ask for
+// (/proc/sys/fs/pipe-max-size) when `voulu` is 0, never shrinking it: its reader then wakes once
+// per that many bytes instead of every 64 KiB. A refusal leaves the pipe as it was. Returns its
+// size after, 0 when `fd` is no pipe.
+std::size_t agrandirTube(int fd, std::size_t voulu = 0);
+
 // One input's decompressed bytes, piece by piece.
 class EntreeFlux {
   public:
     // Opens `chemin` ("-": standard input). Raises ErreurFichier "Impossible d'ouvrir le fichier
-    // ..." when it cannot be read or is a folder; a pipe or a device is read like a file.
+    // ..." when it cannot be read or is a folder; a pipe or a device is read like a file (a pipe
+    // grown first, agrandirTube).
     explicit EntreeFlux(const std::string& chemin);
     ~EntreeFlux();
     EntreeFlux(const EntreeFlux&) = delete;

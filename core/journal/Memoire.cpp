@@ -212,4 +212,21 @@ std::string texteMemoire(uint64_t octets) {
     return s;
 }
 
+std::optional<std::string> reglagesPagesEnormes(const char* actuels) {
+    constexpr std::string_view kReglage = "glibc.malloc.hugetlb";
+    const std::string_view a = actuels ? actuels : "";
+    if (a.find(kReglage) != std::string_view::npos) return std::nullopt;
+    return std::string(a).append(a.empty() ? "" : ":").append(kReglage).append("=1");
+}
+
+void relancerAvecPagesEnormes(char* argv[]) {
+#if defined(__GLIBC__)
+    const auto reglages = reglagesPagesEnormes(std::getenv("GLIBC_TUNABLES"));
+    if (!reglages || ::setenv("GLIBC_TUNABLES", reglages->c_str(), 1) != 0) return;
+    ::execv("/proc/self/exe", argv);
+#else
+    (void)argv;
+#endif
+}
+
 }  // namespace kestrane

@@ -50,4 +50,17 @@ std::optional<uint64_t> resteGroupe(std::string_view limite, std::string_view us
 // An amount of memory for a message: "3,2 Go", "512 Mo" below one gigabyte (Windows-1252).
 std::string texteMemoire(uint64_t octets);
 
+// The value GLIBC_TUNABLES takes to ask glibc's allocator for transparent huge pages
+// (glibc.malloc.hugetlb=1), the settings already in `actuels` kept; nullopt when they already say
+// something of it (the user's choice, or this process is the run that asked).
+std::optional<std::string> reglagesPagesEnormes(const char* actuels);
+
+// The counts of an analysis are many small allocations growing by the hundred MiB, and first
+// touching them page by page costs here a tenth of the analysis; in huge pages, a fifth as many
+// faults. glibc reads its tunables only when a program starts: this one is run again, once, in
+// place (/proc/self/exe, the same arguments, environment and descriptors, nothing read yet), with
+// them. Returns when that is not needed or not possible. GLIBC_TUNABLES=glibc.malloc.hugetlb=0
+// keeps the pages as they are.
+void relancerAvecPagesEnormes(char* argv[]);
+
 }  // namespace kestrane

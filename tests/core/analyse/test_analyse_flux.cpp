@@ -1,6 +1,8 @@
 // The streamed analysis against the loaded one: the same tables, lists, Compléments and errors,
 // whatever the blocks the inputs are cut into; and the cutting of a stream into lines.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -114,6 +116,26 @@ TEST(LectureFlux, TubeEcritParPetitsMorceaux) {
     }
 }
 
+// A pipe grows, never shrinks, and stays as it was when refused (no privilege, beyond the most).
+TEST(LectureFlux, TubeAgranditSansJamaisRetrecir) {
+    int t[2];
+    ASSERT_EQ(pipe(t), 0);
+    const auto depart = static_cast<std::size_t>(fcntl(t[0], F_GETPIPE_SZ));
+    EXPECT_EQ(agrandirTube(t[1], 2 * depart), 2 * depart);
+    EXPECT_EQ(agrandirTube(t[0], depart), 2 * depart);
+    const pid_t fils = fork();
+    if (fils == 0) {
+        const bool refus = (geteuid() != 0 || setuid(65534) == 0) &&
+                           agrandirTube(t[0], std::size_t{1} << 30) == 2 * depart;
+        _exit(refus && fcntl(t[1], F_GETPIPE_SZ) == static_cast<int>(2 * depart) ? 0 : 1);
+    }
+    int etat = 0;
+    EXPECT_EQ(waitpid(fils, &etat, 0), fils);
+    EXPECT_EQ(etat, 0);
+    close(t[0]);
+    close(t[1]);
+}
+
 TEST(LectureFlux, LigneTropLongueNommeeEtGzipTronque) {
     Dossier d;
     const std::string chemin = d.ecrire("j", "court\nassez\nbeaucoup trop\nx\n");
@@ -197,12 +219,8 @@ std::vector<Cas> lesCas() {
     lisibles = souple;
     lisibles.resultatsLisibles = true;
     lisibles.largeurTranches = 2;
-    return {{"simple", simple},
-            {"lisibles", lisibles},
-            {"souple", souple},
-            {"periode", periode},
-            {"complements", complements},
-            {"tranches", tranches}};
+    return {{"simple", simple},   {"lisibles", lisibles},       {"souple", souple},
+            {"periode", periode}, {"complements", complements}, {"tranches", tranches}};
 }
 
 // The loaded analysis of the files joined, and the streamed one in blocks of each size given.
