@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -106,7 +107,18 @@ class TableTextes {
                 static_cast<std::size_t>(arene_[place + 2])};
     }
     uint32_t numero(std::size_t place) const { return static_cast<uint32_t>(arene_[place]); }
+    uint64_t hachageA(std::size_t place) const { return arene_[place + 1]; }
     void compter(uint32_t numero, int64_t n) { nombres_[numero] += n; }
+    // The entry's count, emptied.
+    int64_t prendre(uint32_t numero) { return std::exchange(nombres_[numero], 0); }
+    // The place the next new entry will have.
+    std::size_t fin() const { return arene_.size(); }
+
+    // f(place) for each entry from `place` on, in order of first appearance.
+    template <typename F>
+    void parcourirDepuis(std::size_t place, F&& f) const {
+        for (std::size_t p = place; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) f(p);
+    }
 
     // f(texte, nombre) for each entry in order of first appearance; the texts stay valid until
     // the next new entry.
@@ -197,6 +209,33 @@ struct Compteur {
         place = table.ajouter(texte, 1) + 1;
     }
 };
+
+// Where the entries of a table went when it was poured into another: a stream's stretch 1 keeps
+// its texts from block to block (only its counts are emptied), so that a text met again is
+// carried by its number, with no lookup, and its slot and bytes are not made again.
+struct Renvois {
+    std::vector<uint32_t> vers;  // by entry number: the entry it went to
+    std::size_t place = 0;       // of the first entry not carried yet
+};
+
+// Every count of `de` added to `dans`, the texts it lacks at its end in `de`'s order; `de`'s
+// counts emptied, its entries kept. f(k, numero) for each entry k of `de`, carried to `numero`.
+template <typename F>
+void verserTexte(TableTextes& dans, TableTextes& de, Renvois& renvois, F&& f) {
+    for (uint32_t k = 0; k < renvois.vers.size(); ++k) {
+        const int64_t n = de.prendre(k);
+        if (n != 0) dans.compter(renvois.vers[k], n);
+        f(k, renvois.vers[k]);
+    }
+    de.parcourirDepuis(renvois.place, [&](std::size_t place) {
+        const uint32_t k = de.numero(place);
+        const uint32_t numero =
+            dans.numero(dans.ajouter(de.texteA(place), de.hachageA(place), de.prendre(k)));
+        renvois.vers.push_back(numero);
+        f(k, numero);
+    });
+    renvois.place = de.fin();
+}
 
 // Where the agent that starts at p ends: at its closing quote, or at the end of its line, or at
 // `fin`; 16 bytes at a time.
@@ -377,6 +416,8 @@ struct ComptesLisibles::Tranche {
     std::vector<uint64_t> fichiersVus;  // bits by entry of the statistics' loaded files
     std::vector<uint8_t> marques;       // by entry of `chemins`: it has marked lines
     TableTextes fichiersComptes;
+    // Where this stretch's texts went in stretch 0 (a stream's stretch 1 only).
+    Renvois renvoisAgents, renvoisChemins, renvoisFichiers;
     int64_t lignesMarquees = 0;
     IndexCles<std::string_view> dates;
     std::string_view derniereDate;
@@ -400,10 +441,10 @@ void vider(ComptesLisibles::Tranche& t) {
     }
 }
 
-void verser(Compteur& dans, Compteur& c) {
+void verser(Compteur& dans, Compteur& c, Renvois& renvois) {
     c.vider();
     dans.vider();
-    c.table.parcourir([&](std::string_view texte, int64_t n) { dans.table.ajouter(texte, n); });
+    verserTexte(dans.table, c.table, renvois, [](uint32_t, uint32_t) {});
 }
 
 void marquer(ComptesLisibles::Tranche& t, uint32_t chemin) {
@@ -415,15 +456,13 @@ void marquer(ComptesLisibles::Tranche& t, uint32_t chemin) {
 void verserChemins(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     t.chemins.vider();
     dans.chemins.vider();
-    uint32_t k = 0;
-    t.chemins.table.parcourir([&](std::string_view texte, int64_t n) {
-        const uint32_t numero = dans.chemins.table.numero(dans.chemins.table.ajouter(texte, n));
-        if (k < t.marques.size() && t.marques[k]) marquer(dans, numero);
-        ++k;
-    });
-    t.fichiersComptes.parcourir(
-        [&](std::string_view texte, int64_t n) { dans.fichiersComptes.ajouter(texte, n); });
-    dans.lignesMarquees += t.lignesMarquees;
+    verserTexte(dans.chemins.table, t.chemins.table, t.renvoisChemins,
+                [&](uint32_t k, uint32_t numero) {
+                    if (k < t.marques.size() && t.marques[k]) marquer(dans, numero);
+                });
+    verserTexte(dans.fichiersComptes, t.fichiersComptes, t.renvoisFichiers,
+                [](uint32_t, uint32_t) {});
+    dans.lignesMarquees += std::exchange(t.lignesMarquees, 0);
 }
 
 // The marked lines of the whole journal added to their paths, from the statistics' loaded files
@@ -459,7 +498,8 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     vider(t);
     // The paths, the largest table, beside the rest.
     enParallele(
-        t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verserChemins(dans, t); },
+        t.chemins.table.taille() - t.renvoisChemins.vers.size() >= kCheminsDeuxFils,
+        [&] { verserChemins(dans, t); },
         [&] {
             if (t.dateVue) {
                 if (!dans.dateVue)
@@ -468,7 +508,7 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
                 dans.derniere[1] = t.derniere[1];
                 dans.dateVue = true;
             }
-            verser(dans.agents, t.agents);
+            verser(dans.agents, t.agents, t.renvoisAgents);
             for (std::size_t k = 0; k < t.dates.taille(); ++k) {
                 bool nouvelle;
                 dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
@@ -481,6 +521,15 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
             }
             for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
         });
+}
+
+// Stretch `t`, poured into stretch 0, ready for the next block: its texts and where they went
+// kept, what the numbers of the statistics' stretch 1 (which start again) led to forgotten.
+void recommencer(ComptesLisibles::Tranche& t) {
+    std::fill(t.agents.parCle.begin(), t.agents.parCle.end(), 0);
+    std::fill(t.fichiersVus.begin(), t.fichiersVus.end(), 0);
+    t.dateVue = false;
+    t.heures.fill(0);
 }
 
 }  // namespace
@@ -561,7 +610,7 @@ void ComptesLisibles::replier() {
     for (const auto& t : tranches_) vider(*t);
     if (tranches_.size() < 2) return;
     verser(*tranches_[0], *tranches_[1]);
-    tranches_[1] = std::make_unique<Tranche>();
+    recommencer(*tranches_[1]);
 }
 
 void ComptesLisibles::bloc(std::string_view octets) {
