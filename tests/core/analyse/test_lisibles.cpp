@@ -172,8 +172,11 @@ TEST(Lisibles, FluxParBlocsDontLesOctetsSontReutilises) {
     // counted may still point into them. Blocks of three lines cut 1 | 2, one agent without its
     // closing quote before a CR, runs of one agent: the same tables as the journal read whole,
     // the stream read after the statistics counts whose entries it uses. Stretch 1 keeps its
-    // texts from block to block: "/x", first met unmarked (DELETE), is marked by a later GET.
+    // texts from block to block: "/x", first met unmarked (DELETE), is marked by a later GET. A
+    // client whose agent grows after the one it came with.
     const std::string texte = journalTroisJours() + kAutreAgentEtMethode +
+                              "10.0.0.3 - - [03/Dec/2023:23:45:00 +0100] \"GET /y HTTP/1.1\" "
+                              "200 1 \"-\" \"curl/7.29.0 (Windows NT 6.1)\"\n" +
                               "10.0.0.2 - - [03/Dec/2023:23:50:00 +0100] \"GET /x HTTP/1.1\" "
                               "200 1 \"-\" \"curl/7.29.0\"\n"
                               "10.0.0.9 - - [03/Dec/2023:23:59:00 +0100] \"OPTIONS * HTTP/1.0\" "
@@ -221,7 +224,7 @@ TEST(Lisibles, FluxParBlocsDontLesOctetsSontReutilises) {
         }
         EXPECT_EQ(entrees(b.statFichier).front(), (std::pair<std::string, int64_t>{"/a", 6}));
         EXPECT_EQ(la.agentsDistincts, lb.agentsDistincts);
-        EXPECT_EQ(lb.agentsDistincts, 3u);  // cut at its CR, the last agent is curl's
+        EXPECT_EQ(lb.agentsDistincts, 4u);  // cut at its CR, the last agent is curl's
         EXPECT_EQ(lb.premiereDate, "01/Dec/2023 03:10:00");
         EXPECT_EQ(lb.derniereDate, la.derniereDate);
         EXPECT_EQ(lb.derniereDate, "03/Dec/2023 23:59:00");
