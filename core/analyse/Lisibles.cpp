@@ -56,6 +56,11 @@ class TableTextes {
     std::size_t taille() const { return nombres_.size(); }
 
     void precharger(uint64_t h) const { __builtin_prefetch(&cases_[h & (cases_.size() - 1)]); }
+    // The entry at `place`: its length and the start of its text.
+    void prechargerTexte(std::size_t place) const {
+        __builtin_prefetch(arene_.data() + place);
+        __builtin_prefetch(arene_.data() + place + 8);
+    }
 
     // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none;
     // returns the entry's place, which stays its own.
@@ -193,50 +198,92 @@ struct Compteur {
 
     // The text of one line; it must stay readable until vider().
     void preparer(std::string_view cle) {
+        traiterFile();  // the lines before this one first
         if (nombreEnAttente > 0 && memesOctets(cle, enAttente)) {
             ++nombreEnAttente;
             return;
         }
-        vider();
+        viderAttente();
         enAttente = cle;
         hachage = hacher(cle);
         table.precharger(hachage);
         nombreEnAttente = 1;
     }
 
+    // Every line read counted; the texts of the lines may go after this.
     void vider() {
+        traiterFile();
+        viderAttente();
+        for (Client& c : parCle) {
+            if (c.lignes == 0) continue;
+            table.compter(table.numero(c.place - 1), c.lignes);
+            c.lignes = 0;
+        }
+    }
+
+    // By the entry number of the line's key in the statistics counts of the same stretch: the
+    // text that client came with last (its place + 1; 0 before the key is met), and its lines
+    // since then, not counted yet. Most lines count there, without a lookup of their own nor a
+    // visit to the text's count.
+    struct Client {
+        uint32_t place = 0;
+        uint32_t lignes = 0;
+    };
+    std::vector<Client> parCle;
+
+    // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
+    // `cle` of the statistics counts: the agent that client came with last is compared first,
+    // its end checked after it, so that the agent is measured only when it differs. The texts
+    // counted here hold no quote nor line break, which end an agent. Each line waits for two
+    // more: meanwhile its client's slot, then that agent's text, come from memory.
+    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
+        if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
+        __builtin_prefetch(&parCle[cle]);
+        if (nbEnFile_ == 2) {
+            traiter(file_[0]);
+            file_[0] = file_[1];
+            nbEnFile_ = 1;
+        }
+        if (nbEnFile_ == 1) {
+            const uint32_t place = parCle[file_[0].cle].place;
+            if (place != 0) table.prechargerTexte(place - 1);
+        }
+        file_[nbEnFile_++] = {p, fin, cle};
+    }
+
+  private:
+    struct Ligne {
+        const char *p, *fin;
+        uint32_t cle;
+    };
+    Ligne file_[2]{};
+    int nbEnFile_ = 0;
+
+    void viderAttente() {
         if (nombreEnAttente == 0) return;
         table.ajouter(enAttente, hachage, nombreEnAttente);
         nombreEnAttente = 0;
     }
 
-    // By the entry number of the line's key in the statistics counts of the same stretch: what
-    // the text was found under (+1; 0 before the key is met), so that most lines count without a
-    // lookup of their own.
-    std::vector<uint32_t> parCle;
-
-    uint32_t& deLaCle(uint32_t cle) {
-        if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
-        return parCle[cle];
+    void traiterFile() {
+        for (int k = 0; k < nbEnFile_; ++k) traiter(file_[k]);
+        nbEnFile_ = 0;
     }
 
-    // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
-    // `cle` of the statistics counts: the agent that client came with last is compared first,
-    // its end checked after it, so that the agent is measured only when it differs. The texts
-    // counted here hold no quote nor line break, which end an agent.
-    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
-        uint32_t& place = deLaCle(cle);
-        if (place != 0) {
-            const std::string_view texte = table.texteA(place - 1);
-            const auto reste = static_cast<std::size_t>(fin - p);
-            if (reste >= texte.size() && memesOctets({p, texte.size()}, texte) &&
-                (reste == texte.size() || finitAgent(p[texte.size()]))) {
-                table.compter(table.numero(place - 1), 1);
+    void traiter(const Ligne& l) {
+        Client& c = parCle[l.cle];
+        if (c.place != 0) {
+            const std::string_view texte = table.texteA(c.place - 1);
+            const auto reste = static_cast<std::size_t>(l.fin - l.p);
+            if (reste >= texte.size() && memesOctets({l.p, texte.size()}, texte) &&
+                (reste == texte.size() || finitAgent(l.p[texte.size()])) && c.lignes < UINT32_MAX) {
+                ++c.lignes;
                 return;
             }
+            table.compter(table.numero(c.place - 1), std::exchange(c.lignes, 0));
         }
-        vider();
-        place = table.ajouter({p, static_cast<std::size_t>(finAgent(p, fin) - p)}, 1) + 1;
+        viderAttente();
+        c.place = table.ajouter({l.p, static_cast<std::size_t>(finAgent(l.p, l.fin) - l.p)}, 1) + 1;
     }
 };
 
@@ -566,7 +613,7 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
 // Stretch `t`, poured into stretch 0, ready for the next block: its texts and where they went
 // kept, what the numbers of the statistics' stretch 1 (which start again) led to forgotten.
 void recommencer(ComptesLisibles::Tranche& t) {
-    std::fill(t.agents.parCle.begin(), t.agents.parCle.end(), 0);
+    std::fill(t.agents.parCle.begin(), t.agents.parCle.end(), Compteur::Client{});
     std::fill(t.fichiersVus.begin(), t.fichiersVus.end(), 0);
     t.dateVue = false;
     t.heures.fill(0);

@@ -134,9 +134,11 @@ TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
     // The same lines as one stretch and as two, the two read alone or after the statistics
     // counts whose entries they use: a name first met in the second stretch comes after those of
     // the first, as in one reading. A client with a second agent; "get /a" on the loaded file of
-    // other lines.
-    const Journal j =
-        Journal::depuisTexte(journalTroisJours() + kAutreAgentEtMethode + journalTroisJours());
+    // other lines; a client that ends with another agent after several lines of its first.
+    const Journal j = Journal::depuisTexte(
+        journalTroisJours() + kAutreAgentEtMethode + journalTroisJours() +
+        "10.0.0.2 - - [03/Dec/2023:23:50:00 +0100] \"GET /y HTTP/1.1\" 200 1 \"-\" "
+        "\"curl/7.29.0 (Windows NT 6.1)\"\n");
     for (const auto& [coupure, cles] :
          {std::pair{1, true}, {3, true}, {6, false}, {6, true}, {11, false}, {11, true}}) {
         ComptesJournal statistiques;
