@@ -187,6 +187,42 @@ const char* finAgent(const char* p, const char* fin) {
     return fin;
 }
 
+// Values by 32-bit key, 0 for a key never set.
+class TableAdresses {
+  public:
+    uint32_t chercher(uint32_t cle) const {
+        for (std::size_t c = caseDe(cle);; c = (c + 1) & (cases_.size() - 1)) {
+            if (cases_[c].valeur == 0 || cases_[c].cle == cle) return cases_[c].valeur;
+        }
+    }
+    void mettre(uint32_t cle, uint32_t valeur) {
+        std::size_t c = caseDe(cle);
+        while (cases_[c].valeur != 0 && cases_[c].cle != cle) c = (c + 1) & (cases_.size() - 1);
+        if (cases_[c].valeur == 0 && (nombre_ + 1) * 2 > cases_.size()) {
+            std::vector<Case> anciennes(cases_.size() * 2);
+            anciennes.swap(cases_);
+            nombre_ = 0;
+            for (const Case& a : anciennes) {
+                if (a.valeur != 0) mettre(a.cle, a.valeur);
+            }
+            return mettre(cle, valeur);
+        }
+        if (cases_[c].valeur == 0) ++nombre_;
+        cases_[c] = {cle, valeur};
+    }
+
+  private:
+    struct Case {
+        uint32_t cle = 0, valeur = 0;
+    };
+    std::size_t caseDe(uint32_t cle) const {
+        return static_cast<std::size_t>(cle * uint64_t{0x9E3779B97F4A7C15} >> 32) &
+               (cases_.size() - 1);
+    }
+    std::vector<Case> cases_ = std::vector<Case>(4096);
+    std::size_t nombre_ = 0;
+};
+
 // The texts of the lines, each counted when the next line brings another one: meanwhile its
 // slot is fetched from memory, and a run of lines with the same text (a client's burst, one
 // agent) costs one lookup.
@@ -230,13 +266,16 @@ struct Compteur {
         uint32_t lignes = 0;
     };
     std::vector<Client> parCle;
+    // For a stream's stretch 1, whose client numbers start again at every block: the place + 1
+    // of the text each dotted address came with last, by its four numbers, from block to block.
+    std::unique_ptr<TableAdresses> parAdresse;
 
     // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
     // `cle` of the statistics counts: the agent that client came with last is compared first,
     // its end checked after it, so that the agent is measured only when it differs. The texts
     // counted here hold no quote nor line break, which end an agent. Each line waits for two
     // more: meanwhile its client's slot, then that agent's text, come from memory.
-    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
+    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle, uint32_t adresse) {
         if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
         __builtin_prefetch(&parCle[cle]);
         if (nbEnFile_ == 2) {
@@ -248,13 +287,13 @@ struct Compteur {
             const uint32_t place = parCle[file_[0].cle].place;
             if (place != 0) table.prechargerTexte(place - 1);
         }
-        file_[nbEnFile_++] = {p, fin, cle};
+        file_[nbEnFile_++] = {p, fin, cle, adresse};
     }
 
   private:
     struct Ligne {
         const char *p, *fin;
-        uint32_t cle;
+        uint32_t cle, adresse;
     };
     Ligne file_[2]{};
     int nbEnFile_ = 0;
@@ -272,6 +311,7 @@ struct Compteur {
 
     void traiter(const Ligne& l) {
         Client& c = parCle[l.cle];
+        if (c.place == 0 && parAdresse) c.place = parAdresse->chercher(l.adresse);
         if (c.place != 0) {
             const std::string_view texte = table.texteA(c.place - 1);
             const auto reste = static_cast<std::size_t>(l.fin - l.p);
@@ -284,6 +324,7 @@ struct Compteur {
         }
         viderAttente();
         c.place = table.ajouter({l.p, static_cast<std::size_t>(finAgent(l.p, l.fin) - l.p)}, 1) + 1;
+        if (parAdresse) parAdresse->mettre(l.adresse, c.place);
     }
 };
 
@@ -614,6 +655,7 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
 // kept, what the numbers of the statistics' stretch 1 (which start again) led to forgotten.
 void recommencer(ComptesLisibles::Tranche& t) {
     std::fill(t.agents.parCle.begin(), t.agents.parCle.end(), Compteur::Client{});
+    if (!t.agents.parAdresse) t.agents.parAdresse = std::make_unique<TableAdresses>();
     std::fill(t.fichiersVus.begin(), t.fichiersVus.end(), 0);
     t.dateVue = false;
     t.heures.fill(0);
@@ -657,7 +699,10 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     // A client keeps its agent from line to line. Dotted addresses only: a client text's number
     // is of another table.
     if (cles && cles->adresse < ComptesJournal::kAdresseTexte && agentDansLesOctets) {
-        t.agents.compterAgentSelonCle(p, fin_, cles->adresse);
+        t.agents.compterAgentSelonCle(
+            p, fin_, cles->adresse,
+            static_cast<uint32_t>(r.ip1) << 24 ^ static_cast<uint32_t>(r.ip2) << 16 ^
+                static_cast<uint32_t>(r.ip3) << 8 ^ static_cast<uint32_t>(r.ip4));
     } else {
         t.agents.preparer(agentDansLesOctets
                               ? std::string_view(p, static_cast<std::size_t>(finAgent(p, fin_) - p))
