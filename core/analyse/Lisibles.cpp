@@ -56,11 +56,6 @@ class TableTextes {
     std::size_t taille() const { return nombres_.size(); }
 
     void precharger(uint64_t h) const { __builtin_prefetch(&cases_[h & (cases_.size() - 1)]); }
-    // The entry at `place`: its length and the start of its text.
-    void prechargerTexte(std::size_t place) const {
-        __builtin_prefetch(arene_.data() + place);
-        __builtin_prefetch(arene_.data() + place + 8);
-    }
 
     // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none;
     // returns the entry's place, which stays its own.
@@ -112,18 +107,7 @@ class TableTextes {
                 static_cast<std::size_t>(arene_[place + 2])};
     }
     uint32_t numero(std::size_t place) const { return static_cast<uint32_t>(arene_[place]); }
-    uint64_t hachageA(std::size_t place) const { return arene_[place + 1]; }
     void compter(uint32_t numero, int64_t n) { nombres_[numero] += n; }
-    // The entry's count, emptied.
-    int64_t prendre(uint32_t numero) { return std::exchange(nombres_[numero], 0); }
-    // The place the next new entry will have.
-    std::size_t fin() const { return arene_.size(); }
-
-    // f(place) for each entry from `place` on, in order of first appearance.
-    template <typename F>
-    void parcourirDepuis(std::size_t place, F&& f) const {
-        for (std::size_t p = place; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) f(p);
-    }
 
     // f(texte, nombre) for each entry in order of first appearance; the texts stay valid until
     // the next new entry.
@@ -187,42 +171,6 @@ const char* finAgent(const char* p, const char* fin) {
     return fin;
 }
 
-// Values by 32-bit key, 0 for a key never set.
-class TableAdresses {
-  public:
-    uint32_t chercher(uint32_t cle) const {
-        for (std::size_t c = caseDe(cle);; c = (c + 1) & (cases_.size() - 1)) {
-            if (cases_[c].valeur == 0 || cases_[c].cle == cle) return cases_[c].valeur;
-        }
-    }
-    void mettre(uint32_t cle, uint32_t valeur) {
-        std::size_t c = caseDe(cle);
-        while (cases_[c].valeur != 0 && cases_[c].cle != cle) c = (c + 1) & (cases_.size() - 1);
-        if (cases_[c].valeur == 0 && (nombre_ + 1) * 2 > cases_.size()) {
-            std::vector<Case> anciennes(cases_.size() * 2);
-            anciennes.swap(cases_);
-            nombre_ = 0;
-            for (const Case& a : anciennes) {
-                if (a.valeur != 0) mettre(a.cle, a.valeur);
-            }
-            return mettre(cle, valeur);
-        }
-        if (cases_[c].valeur == 0) ++nombre_;
-        cases_[c] = {cle, valeur};
-    }
-
-  private:
-    struct Case {
-        uint32_t cle = 0, valeur = 0;
-    };
-    std::size_t caseDe(uint32_t cle) const {
-        return static_cast<std::size_t>(cle * uint64_t{0x9E3779B97F4A7C15} >> 32) &
-               (cases_.size() - 1);
-    }
-    std::vector<Case> cases_ = std::vector<Case>(4096);
-    std::size_t nombre_ = 0;
-};
-
 // The texts of the lines, each counted when the next line brings another one: meanwhile its
 // slot is fetched from memory, and a run of lines with the same text (a client's burst, one
 // agent) costs one lookup.
@@ -234,126 +182,52 @@ struct Compteur {
 
     // The text of one line; it must stay readable until vider().
     void preparer(std::string_view cle) {
-        traiterFile();  // the lines before this one first
         if (nombreEnAttente > 0 && memesOctets(cle, enAttente)) {
             ++nombreEnAttente;
             return;
         }
-        viderAttente();
+        vider();
         enAttente = cle;
         hachage = hacher(cle);
         table.precharger(hachage);
         nombreEnAttente = 1;
     }
 
-    // Every line read counted; the texts of the lines may go after this.
     void vider() {
-        traiterFile();
-        viderAttente();
-        for (Client& c : parCle) {
-            if (c.lignes == 0) continue;
-            table.compter(table.numero(c.place - 1), c.lignes);
-            c.lignes = 0;
-        }
-    }
-
-    // By the entry number of the line's key in the statistics counts of the same stretch: the
-    // text that client came with last (its place + 1; 0 before the key is met), and its lines
-    // since then, not counted yet. Most lines count there, without a lookup of their own nor a
-    // visit to the text's count.
-    struct Client {
-        uint32_t place = 0;
-        uint32_t lignes = 0;
-    };
-    std::vector<Client> parCle;
-    // For a stream's stretch 1, whose client numbers start again at every block: the place + 1
-    // of the text each dotted address came with last, by its four numbers, from block to block.
-    std::unique_ptr<TableAdresses> parAdresse;
-
-    // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
-    // `cle` of the statistics counts: the agent that client came with last is compared first,
-    // its end checked after it, so that the agent is measured only when it differs. The texts
-    // counted here hold no quote nor line break, which end an agent. Each line waits for two
-    // more: meanwhile its client's slot, then that agent's text, come from memory.
-    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle, uint32_t adresse) {
-        if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
-        __builtin_prefetch(&parCle[cle]);
-        if (nbEnFile_ == 2) {
-            traiter(file_[0]);
-            file_[0] = file_[1];
-            nbEnFile_ = 1;
-        }
-        if (nbEnFile_ == 1) {
-            const uint32_t place = parCle[file_[0].cle].place;
-            if (place != 0) table.prechargerTexte(place - 1);
-        }
-        file_[nbEnFile_++] = {p, fin, cle, adresse};
-    }
-
-  private:
-    struct Ligne {
-        const char *p, *fin;
-        uint32_t cle, adresse;
-    };
-    Ligne file_[2]{};
-    int nbEnFile_ = 0;
-
-    void viderAttente() {
         if (nombreEnAttente == 0) return;
         table.ajouter(enAttente, hachage, nombreEnAttente);
         nombreEnAttente = 0;
     }
 
-    void traiterFile() {
-        for (int k = 0; k < nbEnFile_; ++k) traiter(file_[k]);
-        nbEnFile_ = 0;
+    // By the entry number of the line's key in the statistics counts of the same stretch: what
+    // the text was found under (+1; 0 before the key is met), so that most lines count without a
+    // lookup of their own.
+    std::vector<uint32_t> parCle;
+
+    uint32_t& deLaCle(uint32_t cle) {
+        if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
+        return parCle[cle];
     }
 
-    void traiter(const Ligne& l) {
-        Client& c = parCle[l.cle];
-        if (c.place == 0 && parAdresse) c.place = parAdresse->chercher(l.adresse);
-        if (c.place != 0) {
-            const std::string_view texte = table.texteA(c.place - 1);
-            const auto reste = static_cast<std::size_t>(l.fin - l.p);
-            if (reste >= texte.size() && memesOctets({l.p, texte.size()}, texte) &&
-                (reste == texte.size() || finitAgent(l.p[texte.size()])) && c.lignes < UINT32_MAX) {
-                ++c.lignes;
+    // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
+    // `cle` of the statistics counts: the agent that client came with last is compared first,
+    // its end checked after it, so that the agent is measured only when it differs. The texts
+    // counted here hold no quote nor line break, which end an agent.
+    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
+        uint32_t& place = deLaCle(cle);
+        if (place != 0) {
+            const std::string_view texte = table.texteA(place - 1);
+            const auto reste = static_cast<std::size_t>(fin - p);
+            if (reste >= texte.size() && memesOctets({p, texte.size()}, texte) &&
+                (reste == texte.size() || finitAgent(p[texte.size()]))) {
+                table.compter(table.numero(place - 1), 1);
                 return;
             }
-            table.compter(table.numero(c.place - 1), std::exchange(c.lignes, 0));
         }
-        viderAttente();
-        c.place = table.ajouter({l.p, static_cast<std::size_t>(finAgent(l.p, l.fin) - l.p)}, 1) + 1;
-        if (parAdresse) parAdresse->mettre(l.adresse, c.place);
+        vider();
+        place = table.ajouter({p, static_cast<std::size_t>(finAgent(p, fin) - p)}, 1) + 1;
     }
 };
-
-// Where the entries of a table went when it was poured into another: a stream's stretch 1 keeps
-// its texts from block to block (only its counts are emptied), so that a text met again is
-// carried by its number, with no lookup, and its slot and bytes are not made again.
-struct Renvois {
-    std::vector<uint32_t> vers;  // by entry number: the entry it went to
-    std::size_t place = 0;       // of the first entry not carried yet
-};
-
-// Every count of `de` added to `dans`, the texts it lacks at its end in `de`'s order; `de`'s
-// counts emptied, its entries kept. f(k, numero) for each entry k of `de`, carried to `numero`.
-template <typename F>
-void verserTexte(TableTextes& dans, TableTextes& de, Renvois& renvois, F&& f) {
-    for (uint32_t k = 0; k < renvois.vers.size(); ++k) {
-        const int64_t n = de.prendre(k);
-        if (n != 0) dans.compter(renvois.vers[k], n);
-        f(k, renvois.vers[k]);
-    }
-    de.parcourirDepuis(renvois.place, [&](std::size_t place) {
-        const uint32_t k = de.numero(place);
-        const uint32_t numero =
-            dans.numero(dans.ajouter(de.texteA(place), de.hachageA(place), de.prendre(k)));
-        renvois.vers.push_back(numero);
-        f(k, numero);
-    });
-    renvois.place = de.fin();
-}
 
 // From how many distinct agents their names are found on both cores.
 constexpr std::size_t kAgentsDeuxFils = 64;
@@ -433,16 +307,9 @@ bool cheminEstLeFichier(std::string_view requete, std::string_view fichier) {
 }  // namespace
 
 void ordonnerParFrequence(tableauRapportStat& table) {
-    // The counts and places sorted, then the entries moved once: moving the entries themselves
-    // at every step of the sort costs several times more.
-    std::vector<std::pair<int64_t, std::size_t>> ordre(table.size());
-    for (std::size_t k = 0; k < table.size(); ++k) ordre[k] = {table[k].nombre, k};
-    std::sort(ordre.begin(), ordre.end(), [](const auto& a, const auto& b) {
-        return a.first > b.first || (a.first == b.first && a.second < b.second);
+    std::stable_sort(table.begin(), table.end(), [](const rapportStat& a, const rapportStat& b) {
+        return a.nombre > b.nombre;
     });
-    tableauRapportStat triee(table.size());
-    for (std::size_t k = 0; k < ordre.size(); ++k) triee[k] = std::move(table[ordre[k].second]);
-    table = std::move(triee);
 }
 
 tableauRapportStat journeeMoyenne(const HeuresDuJournal& heures, int largeur) {
@@ -544,8 +411,6 @@ struct ComptesLisibles::Tranche {
     std::vector<uint64_t> fichiersVus;  // bits by entry of the statistics' loaded files
     std::vector<uint8_t> marques;       // by entry of `chemins`: it has marked lines
     TableTextes fichiersComptes;
-    // Where this stretch's texts went in stretch 0 (a stream's stretch 1 only).
-    Renvois renvoisAgents, renvoisChemins, renvoisFichiers;
     int64_t lignesMarquees = 0;
     IndexCles<std::string_view> dates;
     std::string_view derniereDate;
@@ -569,12 +434,11 @@ void vider(ComptesLisibles::Tranche& t) {
     }
 }
 
-void verser(Compteur& dans, Compteur& c, Renvois& renvois) {
+void verser(Compteur& dans, Compteur& c) {
     c.vider();
     dans.vider();
-    verserTexte(dans.table, c.table, renvois, [](uint32_t, uint32_t) {});
+    c.table.parcourir([&](std::string_view texte, int64_t n) { dans.table.ajouter(texte, n); });
 }
-
 void marquer(ComptesLisibles::Tranche& t, uint32_t chemin) {
     if (chemin >= t.marques.size()) t.marques.resize(chemin + 1 + chemin / 2);
     t.marques[chemin] = 1;
@@ -584,13 +448,15 @@ void marquer(ComptesLisibles::Tranche& t, uint32_t chemin) {
 void verserChemins(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     t.chemins.vider();
     dans.chemins.vider();
-    verserTexte(dans.chemins.table, t.chemins.table, t.renvoisChemins,
-                [&](uint32_t k, uint32_t numero) {
-                    if (k < t.marques.size() && t.marques[k]) marquer(dans, numero);
-                });
-    verserTexte(dans.fichiersComptes, t.fichiersComptes, t.renvoisFichiers,
-                [](uint32_t, uint32_t) {});
-    dans.lignesMarquees += std::exchange(t.lignesMarquees, 0);
+    uint32_t k = 0;
+    t.chemins.table.parcourir([&](std::string_view texte, int64_t n) {
+        const uint32_t numero = dans.chemins.table.numero(dans.chemins.table.ajouter(texte, n));
+        if (k < t.marques.size() && t.marques[k]) marquer(dans, numero);
+        ++k;
+    });
+    t.fichiersComptes.parcourir(
+        [&](std::string_view texte, int64_t n) { dans.fichiersComptes.ajouter(texte, n); });
+    dans.lignesMarquees += t.lignesMarquees;
 }
 
 // The marked lines of the whole journal added to their paths, from the statistics' loaded files
@@ -626,8 +492,7 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     vider(t);
     // The paths, the largest table, beside the rest.
     enParallele(
-        t.chemins.table.taille() - t.renvoisChemins.vers.size() >= kCheminsDeuxFils,
-        [&] { verserChemins(dans, t); },
+        t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verserChemins(dans, t); },
         [&] {
             if (t.dateVue) {
                 if (!dans.dateVue)
@@ -636,7 +501,7 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
                 dans.derniere[1] = t.derniere[1];
                 dans.dateVue = true;
             }
-            verser(dans.agents, t.agents, t.renvoisAgents);
+            verser(dans.agents, t.agents);
             for (std::size_t k = 0; k < t.dates.taille(); ++k) {
                 bool nouvelle;
                 dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
@@ -649,16 +514,6 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
             }
             for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
         });
-}
-
-// Stretch `t`, poured into stretch 0, ready for the next block: its texts and where they went
-// kept, what the numbers of the statistics' stretch 1 (which start again) led to forgotten.
-void recommencer(ComptesLisibles::Tranche& t) {
-    std::fill(t.agents.parCle.begin(), t.agents.parCle.end(), Compteur::Client{});
-    if (!t.agents.parAdresse) t.agents.parAdresse = std::make_unique<TableAdresses>();
-    std::fill(t.fichiersVus.begin(), t.fichiersVus.end(), 0);
-    t.dateVue = false;
-    t.heures.fill(0);
 }
 
 }  // namespace
@@ -699,10 +554,7 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     // A client keeps its agent from line to line. Dotted addresses only: a client text's number
     // is of another table.
     if (cles && cles->adresse < ComptesJournal::kAdresseTexte && agentDansLesOctets) {
-        t.agents.compterAgentSelonCle(
-            p, fin_, cles->adresse,
-            static_cast<uint32_t>(r.ip1) << 24 ^ static_cast<uint32_t>(r.ip2) << 16 ^
-                static_cast<uint32_t>(r.ip3) << 8 ^ static_cast<uint32_t>(r.ip4));
+        t.agents.compterAgentSelonCle(p, fin_, cles->adresse);
     } else {
         t.agents.preparer(agentDansLesOctets
                               ? std::string_view(p, static_cast<std::size_t>(finAgent(p, fin_) - p))
@@ -761,7 +613,7 @@ void ComptesLisibles::replier() {
     for (const auto& t : tranches_) vider(*t);
     if (tranches_.size() < 2) return;
     verser(*tranches_[0], *tranches_[1]);
-    recommencer(*tranches_[1]);
+    tranches_[1] = std::make_unique<Tranche>();
 }
 
 void ComptesLisibles::bloc(std::string_view octets) {
