@@ -186,9 +186,9 @@ TEST(Lisibles, FluxParBlocsDontLesOctetsSontReutilises) {
     // A stream folds each block's counts, then reuses its bytes for the next block: nothing
     // counted may still point into them. Blocks of three lines cut 1 | 2, one agent without its
     // closing quote before a CR, runs of one agent: the same tables as the journal read whole,
-    // the stream read after the statistics counts whose entries it uses. Stretch 1 keeps its
-    // texts from block to block: "/x", first met unmarked (DELETE), is marked by a later GET. A
-    // client whose agent grows after the one it came with.
+    // the stream read after the statistics counts whose entries it uses. "/x", first met
+    // unmarked (DELETE), is marked by a later GET; a client whose agent grows after the one it
+    // came with.
     const std::string texte = journalTroisJours() + kAutreAgentEtMethode +
                               "10.0.0.3 - - [03/Dec/2023:23:45:00 +0100] \"GET /y HTTP/1.1\" "
                               "200 1 \"-\" \"curl/7.29.0 (Windows NT 6.1)\"\n" +
