@@ -146,12 +146,15 @@ TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
     // the first, as in one reading. A client with a second agent; "get /a" on the loaded file of
     // other lines, and after a digit for a method; a short protocol; a client whose agent
     // grows after several lines of the one it came with.
-    const Journal j = Journal::depuisTexte(
-        journalTroisJours() + kAutreAgentEtMethode + journalTroisJours() +
-        "10.0.0.3 - - [03/Dec/2023:23:50:00 +0100] \"GET /y HTTP/1.1\" 200 1 \"-\" "
-        "\"curl/7.29.0 (Windows NT 6.1)\"\n"
-        "10.0.0.3 - - [03/Dec/2023:23:41:00 +0100] \"1ET /a HTTP/1.1\" 200 1 \"-\" \"-\"\n"
-        "10.0.0.3 - - [03/Dec/2023:23:42:00 +0100] \"GET /a H\" 200 1 \"-\" \"-\"\n");
+    std::string texte = journalTroisJours() + kAutreAgentEtMethode + journalTroisJours() +
+                        "10.0.0.3 - - [03/Dec/2023:23:50:00 +0100] \"GET /y HTTP/1.1\" 200 1 "
+                        "\"-\" \"curl/7.29.0 (Windows NT 6.1)\"\n";
+    for (const char* requete : {"1ET /a HTTP/1.1", "GET /a H", "G_T /a HTTP/1.1",
+                                "POST /a HTTP/1.1", "GET /a HTTP/1.1 ", "GET /a"}) {
+        texte += std::string("10.0.0.3 - - [03/Dec/2023:23:51:00 +0100] \"") + requete +
+                 "\" 200 1 \"-\" \"-\"\n";
+    }
+    const Journal j = Journal::depuisTexte(texte);
     for (const auto& [coupure, cles] :
          {std::pair{1, true}, {3, true}, {6, false}, {6, true}, {11, false}, {11, true}}) {
         ComptesJournal statistiques;
@@ -176,7 +179,7 @@ TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
                            &TablesAnalyse::statFichier, &TablesAnalyse::statHoraires}) {
             EXPECT_EQ(entrees(a.*table), entrees(b.*table)) << coupure << cles;
         }
-        EXPECT_EQ(entrees(b.statFichier)[0], (std::pair<std::string, int64_t>{"/a", 7}));
+        EXPECT_EQ(entrees(b.statFichier)[0], (std::pair<std::string, int64_t>{"/a", 10}));
         EXPECT_EQ(lb.heures.jours, 3u) << coupure;
         EXPECT_EQ(la.derniereDate, lb.derniereDate) << coupure;
     }
