@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -146,6 +147,30 @@ class TableTextes {
     std::vector<int64_t> nombres_;
 };
 
+bool finitAgent(char c) {
+    return c == '"' || c == '\n' || c == '\r';
+}
+
+// Where the agent that starts at p ends: at its closing quote, or at the end of its line, or at
+// `fin`; 16 bytes at a time.
+const char* finAgent(const char* p, const char* fin) {
+#if defined(__SSE2__)
+    const __m128i guillemet = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'),
+                  cr = _mm_set1_epi8('\r');
+    for (; fin - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int masque = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(v, guillemet),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
+    }
+#endif
+    for (; p < fin; ++p) {
+        if (finitAgent(*p)) return p;
+    }
+    return fin;
+}
+
 // The texts of the lines, each counted when the next line brings another one: meanwhile its
 // slot is fetched from memory, and a run of lines with the same text (a client's burst, one
 // agent) costs one lookup.
@@ -184,39 +209,25 @@ struct Compteur {
         return parCle[cle];
     }
 
-    // The text of one line whose key in the statistics counts is entry `cle` of another table
-    // (the client): the text that key came with last is compared first, then looked up when it
-    // differs.
-    void compterSelonCle(std::string_view texte, uint32_t cle) {
+    // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
+    // `cle` of the statistics counts: the agent that client came with last is compared first,
+    // its end checked after it, so that the agent is measured only when it differs. The texts
+    // counted here hold no quote nor line break, which end an agent.
+    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
         uint32_t& place = deLaCle(cle);
-        if (place != 0 && memesOctets(table.texteA(place - 1), texte)) {
-            table.compter(table.numero(place - 1), 1);
-            return;
+        if (place != 0) {
+            const std::string_view texte = table.texteA(place - 1);
+            const auto reste = static_cast<std::size_t>(fin - p);
+            if (reste >= texte.size() && memesOctets({p, texte.size()}, texte) &&
+                (reste == texte.size() || finitAgent(p[texte.size()]))) {
+                table.compter(table.numero(place - 1), 1);
+                return;
+            }
         }
         vider();
-        place = table.ajouter(texte, 1) + 1;
+        place = table.ajouter({p, static_cast<std::size_t>(finAgent(p, fin) - p)}, 1) + 1;
     }
 };
-
-// Where the agent that starts at p ends: at its closing quote, or at the end of its line, or at
-// `fin`; 16 bytes at a time.
-const char* finAgent(const char* p, const char* fin) {
-#if defined(__SSE2__)
-    const __m128i guillemet = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'),
-                  cr = _mm_set1_epi8('\r');
-    for (; fin - p >= 16; p += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int masque = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(v, guillemet),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
-        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
-    }
-#endif
-    for (; p < fin; ++p) {
-        if (*p == '"' || *p == '\n' || *p == '\r') return p;
-    }
-    return fin;
-}
 
 // From how many distinct agents their names are found on both cores.
 constexpr std::size_t kAgentsDeuxFils = 64;
@@ -254,14 +265,17 @@ std::array<std::size_t, 3> troisBlancs(std::string_view s) {
     return blancs;
 }
 
+bool lettreDeMethode(char c) {
+    return (c >= 'A' && c <= 'Z') || c == '-' || c == '_';
+}
+
 }  // namespace
 
 std::string_view cheminRequete(std::string_view requete) {
     const auto [blanc, fin, troisieme] = troisBlancs(requete);
     if (blanc == 0 || blanc == std::string_view::npos) return requete;
     for (std::size_t k = 0; k < blanc; ++k) {
-        const char c = requete[k];
-        if (!((c >= 'A' && c <= 'Z') || c == '-' || c == '_')) return requete;
+        if (!lettreDeMethode(requete[k])) return requete;
     }
     std::string_view reste = requete.substr(blanc + 1);
     if (fin != std::string_view::npos) {
@@ -271,6 +285,26 @@ std::string_view cheminRequete(std::string_view requete) {
     }
     return reste.empty() ? requete : reste;
 }
+
+namespace {
+
+// Whether cheminRequete(requete) is `fichier` itself, from the bytes around it alone (a method
+// before it, then a protocol or nothing after it), for a file known to hold no blank.
+bool cheminEstLeFichier(std::string_view requete, std::string_view fichier) {
+    const auto q = reinterpret_cast<std::uintptr_t>(requete.data());
+    const auto f = reinterpret_cast<std::uintptr_t>(fichier.data());
+    if (fichier.empty() || f < q + 2 || f - q + fichier.size() > requete.size()) return false;
+    const std::size_t debut = f - q;
+    if (requete[debut - 1] != ' ') return false;
+    for (std::size_t k = 0; k + 1 < debut; ++k) {
+        if (!lettreDeMethode(requete[k])) return false;
+    }
+    const std::string_view apres = requete.substr(debut + fichier.size());
+    return apres.empty() ||
+           (apres.size() >= 2 && apres[0] == ' ' && apres.find(' ', 1) == std::string_view::npos);
+}
+
+}  // namespace
 
 void ordonnerParFrequence(tableauRapportStat& table) {
     std::stable_sort(table.begin(), table.end(), [](const rapportStat& a, const rapportStat& b) {
@@ -405,7 +439,6 @@ void verser(Compteur& dans, Compteur& c) {
     dans.vider();
     c.table.parcourir([&](std::string_view texte, int64_t n) { dans.table.ajouter(texte, n); });
 }
-
 void marquer(ComptesLisibles::Tranche& t, uint32_t chemin) {
     if (chemin >= t.marques.size()) t.marques.resize(chemin + 1 + chemin / 2);
     t.marques[chemin] = 1;
@@ -486,9 +519,21 @@ void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
 }  // namespace
 
 ComptesLisibles::ComptesLisibles() = default;
-ComptesLisibles::~ComptesLisibles() = default;
+ComptesLisibles::~ComptesLisibles() {
+    if (compilation_.joinable()) compilation_.join();
+}
 
 void ComptesLisibles::commencer(const Journal& journal, int nbTranches, bool /*souple*/) {
+    // The catalogue, compiled once per process, is needed only at the end: its compilation runs
+    // beside the pass. A failure is raised again by the call that names the agents.
+    if (!compilation_.joinable()) {
+        compilation_ = std::thread([] {
+            try {
+                CatalogueAgents::partage();
+            } catch (...) {
+            }
+        });
+    }
     const std::string_view octets = journal.octets();
     debut_ = octets.data();
     fin_ = octets.data() + octets.size();
@@ -499,42 +544,49 @@ void ComptesLisibles::commencer(const Journal& journal, int nbTranches, bool /*s
 
 void ComptesLisibles::lire(int tranche, const RLog& r) {
     Tranche& t = *tranches_[static_cast<std::size_t>(tranche)];
-    // The whole agent: the record's browser is its start, up to the closing quote or the end of
-    // the line. A browser outside the journal's bytes is the parser's "-".
-    std::string_view agent = r.navigateur;
-    const char* p = r.navigateur.data();
-    if (std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_)) {
-        agent = {p, static_cast<std::size_t>(finAgent(p, fin_) - p)};
-    }
-    const std::string_view chemin = cheminRequete(r.requete);
     const ComptesJournal::ClesLigne* cles =
         statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr;
+    // The whole agent: the record's browser is its start, up to the closing quote or the end of
+    // the line. A browser outside the journal's bytes is the parser's "-".
+    const char* p = r.navigateur.data();
+    const bool agentDansLesOctets =
+        std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_);
     // A client keeps its agent from line to line. Dotted addresses only: a client text's number
     // is of another table.
-    if (cles && cles->adresse < ComptesJournal::kAdresseTexte) {
-        t.agents.compterSelonCle(agent, cles->adresse);
+    if (cles && cles->adresse < ComptesJournal::kAdresseTexte && agentDansLesOctets) {
+        t.agents.compterAgentSelonCle(p, fin_, cles->adresse);
     } else {
-        t.agents.preparer(agent);
+        t.agents.preparer(agentDansLesOctets
+                              ? std::string_view(p, static_cast<std::size_t>(finAgent(p, fin_) - p))
+                              : r.navigateur);
     }
     // The loaded file of the statistics is the path itself for the usual methods (GET, POST,
-    // HEAD): the same bytes of the request. Such a line is marked, its path found once per file.
-    if (cles && cles->fichier != ComptesJournal::kSansCle &&
-        chemin.data() == r.fichierCharge.data() && chemin.size() == r.fichierCharge.size()) {
+    // HEAD): the same bytes of the request. Such a line is marked, its path found once per file;
+    // the file met again, only the method and protocol around it are checked.
+    const uint32_t f = cles ? cles->fichier : ComptesJournal::kSansCle;
+    const bool fichierVu = f != ComptesJournal::kSansCle && f / 64 < t.fichiersVus.size() &&
+                           (t.fichiersVus[f / 64] >> (f % 64) & 1) != 0;
+    if (fichierVu && cheminEstLeFichier(r.requete, r.fichierCharge)) {
         ++t.lignesMarquees;
-        const uint32_t f = cles->fichier;
-        if (f / 64 >= t.fichiersVus.size()) {
-            t.fichiersVus.resize(std::max<std::size_t>(f / 64 + 1, t.fichiersVus.size() * 2));
-        }
-        uint64_t& mot = t.fichiersVus[f / 64];
-        const uint64_t bit = uint64_t{1} << (f % 64);
-        if ((mot & bit) == 0) {
-            mot |= bit;
-            t.chemins.vider();  // a new path comes after the one waiting
-            marquer(t, t.chemins.table.numero(t.chemins.table.ajouter(chemin, 0)));
-        }
     } else {
-        t.chemins.preparer(chemin);
-        if (statistiques_) t.fichiersComptes.ajouter(r.fichierCharge, 1);
+        const std::string_view chemin = cheminRequete(r.requete);
+        if (f != ComptesJournal::kSansCle && chemin.data() == r.fichierCharge.data() &&
+            chemin.size() == r.fichierCharge.size()) {
+            ++t.lignesMarquees;
+            if (f / 64 >= t.fichiersVus.size()) {
+                t.fichiersVus.resize(std::max<std::size_t>(f / 64 + 1, t.fichiersVus.size() * 2));
+            }
+            uint64_t& mot = t.fichiersVus[f / 64];
+            const uint64_t bit = uint64_t{1} << (f % 64);
+            if ((mot & bit) == 0) {
+                mot |= bit;
+                t.chemins.vider();  // a new path comes after the one waiting
+                marquer(t, t.chemins.table.numero(t.chemins.table.ajouter(chemin, 0)));
+            }
+        } else {
+            t.chemins.preparer(chemin);
+            if (statistiques_) t.fichiersComptes.ajouter(r.fichierCharge, 1);
+        }
     }
     if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
     // A view: a string assigned on every line costs more than the rest of the line's counts.
@@ -594,6 +646,7 @@ void nommerAgents(const std::vector<std::string_view>& agents,
 
 void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
                     ResultatsLisibles& lisibles) {
+    if (comptes.compilation_.joinable()) comptes.compilation_.join();
     lisibles = ResultatsLisibles{};
     lisibles.actifs = true;
     // The later stretches into the first, in journal order: an agent's, a path's first

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/analyse/UFonctionsKestrane.h"
@@ -93,6 +94,7 @@ class ComptesLisibles : public LecteurEnregistrements {
     const char* fin_ = nullptr;
     const ComptesJournal* statistiques_ = nullptr;
     bool complet_ = false;
+    std::thread compilation_;  // of the catalogue, beside the pass
 };
 
 // Turns the raw tables of a statistics pass into readable ones, from what `comptes` counted over

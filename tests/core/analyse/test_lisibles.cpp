@@ -128,15 +128,33 @@ TEST(Lisibles, NomsFichiersOrdreEtRapport) {
     EXPECT_EQ(d.tables[5].lignes[0][1], "2,0 Ko");
     EXPECT_EQ(d.tables[6].lignes[3][1], "1,0");  // 03h: 3 lines over 3 days
     EXPECT_EQ(d.sommaire.octets, 2170);
+    // Ties keep their order, among counts past 32 bits and below zero.
+    tableauRapportStat t;
+    for (const int64_t n :
+         {int64_t{5}, INT64_MAX, int64_t{-1}, int64_t{5}, INT64_MAX, int64_t{0}, int64_t{5}}) {
+        t.push_back({std::to_string(t.size()), {}, n});
+    }
+    ordonnerParFrequence(t);
+    std::string ordre;
+    for (const rapportStat& e : t) ordre += e.libelle;
+    EXPECT_EQ(ordre, "1403652");
 }
 
 TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
     // The same lines as one stretch and as two, the two read alone or after the statistics
     // counts whose entries they use: a name first met in the second stretch comes after those of
     // the first, as in one reading. A client with a second agent; "get /a" on the loaded file of
-    // other lines.
-    const Journal j =
-        Journal::depuisTexte(journalTroisJours() + kAutreAgentEtMethode + journalTroisJours());
+    // other lines, and after a digit for a method; a short protocol; a client whose agent
+    // grows after several lines of the one it came with.
+    std::string texte = journalTroisJours() + kAutreAgentEtMethode + journalTroisJours() +
+                        "10.0.0.3 - - [03/Dec/2023:23:50:00 +0100] \"GET /y HTTP/1.1\" 200 1 "
+                        "\"-\" \"curl/7.29.0 (Windows NT 6.1)\"\n";
+    for (const char* requete : {"1ET /a HTTP/1.1", "GET /a H", "G_T /a HTTP/1.1",
+                                "POST /a HTTP/1.1", "GET /a HTTP/1.1 ", "GET /a"}) {
+        texte += std::string("10.0.0.3 - - [03/Dec/2023:23:51:00 +0100] \"") + requete +
+                 "\" 200 1 \"-\" \"-\"\n";
+    }
+    const Journal j = Journal::depuisTexte(texte);
     for (const auto& [coupure, cles] :
          {std::pair{1, true}, {3, true}, {6, false}, {6, true}, {11, false}, {11, true}}) {
         ComptesJournal statistiques;
@@ -161,7 +179,7 @@ TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
                            &TablesAnalyse::statFichier, &TablesAnalyse::statHoraires}) {
             EXPECT_EQ(entrees(a.*table), entrees(b.*table)) << coupure << cles;
         }
-        EXPECT_EQ(entrees(b.statFichier)[0], (std::pair<std::string, int64_t>{"/a", 6}));
+        EXPECT_EQ(entrees(b.statFichier)[0], (std::pair<std::string, int64_t>{"/a", 10}));
         EXPECT_EQ(lb.heures.jours, 3u) << coupure;
         EXPECT_EQ(la.derniereDate, lb.derniereDate) << coupure;
     }
