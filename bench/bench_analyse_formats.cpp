@@ -4,7 +4,8 @@
 // turn so that both see the same load. Prints per format `format= analyse_s= ratio=` (medians,
 // elapsed seconds, ratio to the default format's analysis of the same requests; in brackets the
 // same in processor seconds of both threads), then the time of "Automatique"'s detection on each
-// journal.
+// journal. "--profil" runs the named formats' analyses alone, for a profiler; "--profil-defaut"
+// the default format's analyses of the same requests.
 
 #include <algorithm>
 #include <cstdio>
@@ -47,17 +48,25 @@ int main(int argc, char** argv) {
     long nbLignes = 1000000, runs = 5;
     // "--format NAME" (repeatable) keeps only the named formats: the others' journals take
     // minutes to write and analyse when one format is being worked on.
+    // "--profil": the format's analyses alone, for a profiler to see nothing else.
     std::vector<std::string> choisis;
     std::vector<char*> autres{argv[0]};
+    bool profil = false, profilDefaut = false;
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--format" && i + 1 < argc) {
             choisis.emplace_back(argv[++i]);
+        } else if (std::string_view(argv[i]) == "--profil") {
+            profil = true;
+        } else if (std::string_view(argv[i]) == "--profil-defaut") {
+            profil = profilDefaut = true;
         } else {
             autres.push_back(argv[i]);
         }
     }
     if (!lireArguments(static_cast<int>(autres.size()), autres.data(), nbLignes, runs)) {
-        std::fprintf(stderr, "usage: bench_analyse_formats [lignes] [--runs N] [--format NOM]\n");
+        std::fprintf(stderr,
+                     "usage: bench_analyse_formats [lignes] [--runs N] [--format NOM] "
+                     "[--profil[-defaut]]\n");
         return 2;
     }
     std::printf("bench_analyse_formats: %ld lines, %ld runs, load %s\n", nbLignes, runs,
@@ -105,13 +114,23 @@ int main(int argc, char** argv) {
         Mesure md, mf, pd, pf;
         std::size_t ld = 0, lf = 0;
         for (long k = 0; k < runs; ++k) {
-            if (k % 2 == 0) {
+            if (profil) {
+                if (profilDefaut) {
+                    analyser(jc, defaut, lf, mf, pf);
+                } else {
+                    analyser(je, o, lf, mf, pf);
+                }
+            } else if (k % 2 == 0) {
                 analyser(jc, defaut, ld, md, pd);
                 analyser(je, o, lf, mf, pf);
             } else {
                 analyser(je, o, lf, mf, pf);
                 analyser(jc, defaut, ld, md, pd);
             }
+        }
+        if (profil) {
+            std::printf("format=%s analyse_s=%.3f (profil)\n", c.nom, mf.mediane());
+            continue;
         }
         std::printf(
             "format=%s analyse_s=%.3f ratio=%.2f  (defaut %.3f s; processeur %.3f s / %.3f s, "

@@ -149,6 +149,9 @@ struct ComptesEnPlus::Cumul {
     IndexCles<std::string_view> indexFichiers;
     std::vector<std::string_view> fichiers;
     std::vector<std::vector<int64_t>> temps;
+    // A file's number here by its entry in the statistics' table of this stretch (kSansCle:
+    // not met yet).
+    std::vector<uint32_t> parEntree;
 };
 
 ComptesEnPlus::ComptesEnPlus() = default;
@@ -179,10 +182,21 @@ void ComptesEnPlus::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& p
         c.hotes[n].octets += r.chargement;
     }
     if (plus.tempsReponse >= 0) {
-        const uint32_t n = c.indexFichiers.trouverOuAjouter(r.fichierCharge, nouveau);
-        if (nouveau) {
-            c.fichiers.push_back(r.fichierCharge);
-            c.temps.emplace_back();
+        constexpr uint32_t kSansCle = ComptesJournal::kSansCle;
+        const uint32_t entree =
+            statistiques_ ? statistiques_->clesLigne(tranche).fichier : kSansCle;
+        uint32_t n = kSansCle;
+        if (entree != kSansCle && entree < c.parEntree.size()) n = c.parEntree[entree];
+        if (n == kSansCle) {
+            n = c.indexFichiers.trouverOuAjouter(r.fichierCharge, nouveau);
+            if (nouveau) {
+                c.fichiers.push_back(r.fichierCharge);
+                c.temps.emplace_back();
+            }
+            if (entree != kSansCle) {
+                if (entree >= c.parEntree.size()) c.parEntree.resize(entree + 1, kSansCle);
+                c.parEntree[entree] = n;
+            }
         }
         c.temps[n].push_back(plus.tempsReponse);
     }

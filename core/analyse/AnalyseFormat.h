@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/analyse/Complements.h"
+#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/TableauLog.h"
@@ -58,6 +59,9 @@ class ComptesEnPlus : public LecteurEnregistrements {
     void lire(int tranche, const RLog& r) override;
     void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
     void terminer() override {}
+    // The statistics that come before this reader in the same series: a line's loaded file is
+    // then found by its entry in their table rather than looked up again.
+    void suivre(const ComptesJournal* statistiques) { statistiques_ = statistiques; }
     // The tables, the stretches merged in journal order.
     TablesEnPlus resultat() const;
 
@@ -65,6 +69,7 @@ class ComptesEnPlus : public LecteurEnregistrements {
 
   private:
     std::vector<std::unique_ptr<Cumul>> tranches_;
+    const ComptesJournal* statistiques_ = nullptr;
 };
 
 // One line of a journal cut into its fields in a format, for the format dialog's preview.

@@ -54,7 +54,10 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
         lecteurs.push_back(&comptesLisibles);
     }
     ComptesEnPlus comptesEnPlus;
-    if (formatLu) lecteurs.push_back(&comptesEnPlus);
+    if (formatLu) {
+        comptesEnPlus.suivre(&comptes);
+        lecteurs.push_back(&comptesEnPlus);
+    }
     LecteursEnSerie enSerie(lecteurs);
     // One reader is called directly: a call less per line.
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;

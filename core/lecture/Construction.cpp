@@ -9,6 +9,10 @@
 
 namespace kestrane {
 
+bool Brouillon::utilise() const {
+    return utilise_ != 0 || !debordements_.empty();
+}
+
 void Brouillon::preparer(std::size_t taille) {
     debordements_.clear();
     // The unescaped texts and a joined request line never pass twice the line, and a date is 24
@@ -62,6 +66,25 @@ using C = ChampJournal;
 
 // The client: the four numbers as analyserLigneSouple reads them, or the text as written.
 void lireClient(std::string_view t, RLog& r) {
+    // The usual address, four groups of one to three digits, read at once; any other text is cut
+    // field by field.
+    int32_t ip[4] = {0, 0, 0, 0};
+    std::size_t i = 0, groupe = 0;
+    for (; groupe < 4; ++groupe) {
+        const std::size_t debut = i;
+        while (i < t.size() && i - debut < 3 && t[i] >= '0' && t[i] <= '9') {
+            ip[groupe] = ip[groupe] * 10 + (t[i++] - '0');
+        }
+        if (i == debut || (groupe < 3 && (i == t.size() || t[i++] != '.'))) break;
+    }
+    if (groupe == 4 && i == t.size()) {
+        r.ip1 = ip[0];
+        r.ip2 = ip[1];
+        r.ip3 = ip[2];
+        r.ip4 = ip[3];
+        r.adresse = {};
+        return;
+    }
     std::string_view reste = t;
     r.adresse = {};
     if (!(essayerConvertirEntier(extraireChamp(".", reste), r.ip1) &&

@@ -85,6 +85,8 @@ class Brouillon {
     std::string_view garder(std::string_view t);
     // The unescaped text when `t` holds a backslash, `t` itself otherwise.
     std::string_view desechapper(std::string_view t);
+    // Whether anything was handed out since preparer().
+    bool utilise() const;
 
   private:
     std::unique_ptr<char[]> bloc_;
@@ -136,6 +138,9 @@ using PtrEtatJson = std::unique_ptr<EtatJson, SupprimerEtatJson>;
 PtrEtatJson creerEtatJson();
 bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Brouillon& b,
               ValeursLigne& v, ChampsEnPlus& plus, std::string* raison);
+// Whether the last line read gave a value out of the parser's own memory (a number, a string
+// unescaped) rather than a view into the line.
+bool valeurHorsLigne(const EtatJson& e);
 
 // The error of an unusable format string: "Format de journal incorrect : <quoi>".
 [[noreturn]] void leverFormatIncorrect(std::string_view quoi);

@@ -54,6 +54,8 @@ struct EtatJson {
     bool latin1 = false;
     // The line the buffer copies (UTF-8 lines only): a string without escape is its own bytes.
     const char* ligne = nullptr;
+    // A value of the line was taken out of the buffer or the parser's memory.
+    bool horsLigne = false;
 };
 
 void SupprimerEtatJson::operator()(EtatJson* e) const {
@@ -258,6 +260,7 @@ struct Parcours {
                 }
                 if (val.get_string().get(t)) return false;
                 if (etat.latin1) t = versOctets(t, b);
+                etat.horsLigne = true;
                 return true;
             }
             case 't':
@@ -274,6 +277,12 @@ struct Parcours {
             case '8':
             case '9':
                 t = rogner(brut);
+                // A number or a literal is written alike in the line it was copied from.
+                if (etat.ligne) {
+                    t = std::string_view(etat.ligne + (t.data() - etat.tampon.get()), t.size());
+                } else {
+                    etat.horsLigne = true;
+                }
                 return true;
             case 'n':
                 t = kTiret;
@@ -373,6 +382,7 @@ simdjson::error_code analyser(EtatJson& e, std::string_view ligne, bool latin1, 
     std::memset(e.tampon.get() + n, 0, simdjson::SIMDJSON_PADDING);
     e.latin1 = latin1;
     e.ligne = latin1 ? nullptr : ligne.data();
+    e.horsLigne = false;
     return e.analyseur.iterate(e.tampon.get(), n, e.capacite).get(doc);
 }
 
@@ -469,6 +479,10 @@ std::shared_ptr<const ArbreJson> compilerCorrespondance(const CorrespondanceJson
     }
     indexer(a->racine);
     return a;
+}
+
+bool valeurHorsLigne(const EtatJson& e) {
+    return e.horsLigne;
 }
 
 bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Brouillon& b,

@@ -126,6 +126,12 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
     return lu ? Lecture::Requete : Lecture::NonConforme;
 }
 
+bool LecteurLignes::texteHorsLigne() const {
+    const Etat& e = *etat_;
+    if (format_.type() == TypeFormat::Defaut) return true;
+    return e.brouillon.utilise() || (e.json && valeurHorsLigne(*e.json));
+}
+
 std::string_view LecteurLignes::hoteLu() const {
     return plus_.hoteVirtuel != kTiret ? plus_.hoteVirtuel : etat_->hote;
 }

@@ -90,6 +90,9 @@ class LecteurLignes {
     // The virtual host the last line named before it failed to read, or "-" (a line skipped
     // still tells which site it was sent to). Valid as long as what lire() gives.
     std::string_view hoteLu() const;
+    // Whether a text of the last line's record or extras may lie in this reader's scratch memory;
+    // when not, each lies in the line, in the format or in constant memory.
+    bool texteHorsLigne() const;
     const FormatJournal& format() const { return format_; }
 
     struct Etat;

@@ -120,7 +120,8 @@ Lecture lireStable(LecteurLignes& lecteur, MagasinTextes& magasin, std::string_v
     plus.tempsReponse = lus.tempsReponse;
     plus.port = lus.port;
     plus.autres.clear();
-    stabiliser(ligne, r, plus, magasin, partage);
+    // Nothing in the reader's scratch memory: every text already outlives the reading.
+    if (lecteur.texteHorsLigne()) stabiliser(ligne, r, plus, magasin, partage);
     return l;
 }
 
