@@ -34,15 +34,12 @@ struct Tampon {
 // counting; the blocks come back to it once counted, so that their memory is reused.
 class LectureEntrees {
   public:
-    static constexpr std::size_t kTampons = 3;
-    // Ahead of a pipe the reader takes up to this many blocks: a writer that finds the pipe full
-    // sleeps, and its share of the cores is lost whenever a counting thread waits for the other.
-    static constexpr std::size_t kTamponsTube = 8;
+    static constexpr int kTampons = 3;
 
     LectureEntrees(std::vector<std::unique_ptr<EntreeFlux>>& entrees,
                    const std::vector<std::size_t>& ordre, const OptionsFlux& options)
         : entrees_(entrees), ordre_(ordre), options_(options), nbLignes_(entrees.size(), 0) {
-        for (std::size_t k = 0; k < kTampons; ++k) ajouterTampon();
+        for (auto& t : tampons_) libres_.push_back(&t);
         for (const auto& e : entrees_) octetsTotal_ += e->taille();
         for (const auto& e : entrees_) {
             if (e->taille() == 0) octetsTotal_ = 0;
@@ -94,9 +91,6 @@ class LectureEntrees {
                     Tampon* t;
                     {
                         std::unique_lock garde(verrou_);
-                        if (libres_.empty() && e.taille() == 0 && tampons_.size() < kTamponsTube) {
-                            ajouterTampon();
-                        }
                         signal_.wait(garde, [&] { return !libres_.empty() || arreter_; });
                         if (arreter_) return;
                         t = libres_.front();
@@ -134,12 +128,7 @@ class LectureEntrees {
     const std::vector<std::size_t>& ordre_;
     const OptionsFlux& options_;
     std::vector<std::size_t> nbLignes_;
-    void ajouterTampon() {
-        tampons_.push_back(std::make_unique<Tampon>());
-        libres_.push_back(tampons_.back().get());
-    }
-
-    std::vector<std::unique_ptr<Tampon>> tampons_;
+    Tampon tampons_[kTampons];
     std::deque<Tampon*> libres_, pleins_;
     std::mutex verrou_;
     std::condition_variable signal_;
