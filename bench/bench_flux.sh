@@ -6,7 +6,8 @@
 # through a pipe from the generator (nothing written to disk), 100M lines through a pipe when
 # FLUX_100M=1 (the 1M cases left out with FLUX_1M=0). One line per case:
 #   cas=<case> lignes=<lines> s=<seconds> rss_mib=<peak RSS> lignes_par_s=<lines per second>
-# and cpu_s=<user + system seconds>, which a machine shared with other work changes less.
+# and cpu_s=<user + system seconds>, which a machine shared with other work changes less; through
+# a pipe cpu_s counts the generator too, and cpu_analyseur_s=<seconds> the analyser alone.
 # Usage: bench/bench_flux.sh [build directory] [runs]
 set -eu
 CONSTRUCTION=${1:-build}
@@ -28,6 +29,7 @@ mesurer() {
     cas=$1 lignes=$2 runs=$3 commande=$4
     i=0
     : >"$T/mesures"
+    rm -f "$T/analyseur"
     while [ "$i" -lt "$runs" ]; do
         une_mesure "$commande" >>"$T/mesures"
         i=$((i + 1))
@@ -35,10 +37,17 @@ mesurer() {
     s=$(cut -d' ' -f1 "$T/mesures" | mediane)
     rss=$(cut -d' ' -f2 "$T/mesures" | mediane)
     cpu=$(awk '{ print $3 + $4 }' "$T/mesures" | mediane)
-    awk -v cas="$cas" -v n="$lignes" -v s="$s" -v k="$rss" -v c="$cpu" 'BEGIN {
-        printf "cas=%s lignes=%d s=%.2f rss_mib=%.0f lignes_par_s=%.0f cpu_s=%.2f\n", cas, n, s, k / 1024, (s > 0 ? n / s : 0), c
+    analyseur=
+    [ -s "$T/analyseur" ] && analyseur=$(awk '{ print $1 + $2 }' "$T/analyseur" | mediane)
+    awk -v cas="$cas" -v n="$lignes" -v s="$s" -v k="$rss" -v c="$cpu" -v a="$analyseur" 'BEGIN {
+        printf "cas=%s lignes=%d s=%.2f rss_mib=%.0f lignes_par_s=%.0f cpu_s=%.2f", cas, n, s, k / 1024, (s > 0 ? n / s : 0), c
+        if (a != "") printf " cpu_analyseur_s=%.2f", a
+        printf "\n"
     }'
 }
+
+# The analyser at the end of a pipe, its own user + system seconds appended to $T/analyseur.
+ANALYSEUR_TUBE="/usr/bin/time -f '%U %S' -a -o '$T/analyseur' '$RAPPORT' --rapport '$T/r.html' -"
 
 mediane() {
     sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
@@ -71,7 +80,7 @@ mesurer flux-10M-fichier 10000000 1 "'$RAPPORT' --rapport '$T/r.html' '$T/10M.lo
 # GoAccess took 90 s per million lines here: on 10M lines only when asked.
 [ "${FLUX_PAIRS_10M:-0}" = 1 ] && pairs 10000000 10M 1 "$T/10M.log"
 rm -f "$T/10M.log"
-mesurer flux-10M-tube 10000000 1 "'$GENERER' 10000000 /dev/fd/3 3>&1 >/dev/null | '$RAPPORT' --rapport '$T/r.html' -"
+mesurer flux-10M-tube 10000000 1 "'$GENERER' 10000000 /dev/fd/3 3>&1 >/dev/null | $ANALYSEUR_TUBE"
 if [ "${FLUX_100M:-0}" = 1 ]; then
-    mesurer flux-100M-tube 100000000 1 "'$GENERER' 100000000 /dev/fd/3 3>&1 >/dev/null | '$RAPPORT' --rapport '$T/r.html' -"
+    mesurer flux-100M-tube 100000000 1 "'$GENERER' 100000000 /dev/fd/3 3>&1 >/dev/null | $ANALYSEUR_TUBE"
 fi

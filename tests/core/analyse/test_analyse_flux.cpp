@@ -223,9 +223,10 @@ std::vector<Cas> lesCas() {
             {"periode", periode}, {"complements", complements}, {"tranches", tranches}};
 }
 
-// The loaded analysis of the files joined, and the streamed one in blocks of each size given.
+// The loaded analysis of the files joined, and the streamed one in blocks of each size given;
+// with `tube`, the one file's bytes come through a pipe (the reader then takes more blocks ahead).
 void comparer(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
-              std::initializer_list<std::size_t> blocs, const std::string& nom) {
+              std::initializer_list<std::size_t> blocs, const std::string& nom, bool tube = false) {
     ResultatAnalyse charge;
     ASSERT_EQ(analyserJournal(chargerJournaux(chemins).journal, options, charge),
               IssueAnalyse::terminee)
@@ -235,7 +236,25 @@ void comparer(const std::vector<std::string>& chemins, const OptionsAnalyse& opt
         BilanFlux bilan;
         OptionsFlux o;
         o.tailleBloc = bloc;
-        ASSERT_EQ(analyserFlux(chemins, options, flux, bilan, o), IssueAnalyse::terminee) << nom;
+        int t[2] = {-1, -1};
+        std::thread ecrivain;
+        if (tube) {
+            ASSERT_EQ(pipe(t), 0);
+            ecrivain = std::thread([&] {
+                std::ifstream f(chemins.at(0), std::ios::binary);
+                const std::string o((std::istreambuf_iterator<char>(f)), {});
+                EXPECT_EQ(write(t[1], o.data(), o.size()), static_cast<ssize_t>(o.size()));
+                close(t[1]);
+            });
+        }
+        const auto issue = analyserFlux(
+            tube ? std::vector<std::string>{"/dev/fd/" + std::to_string(t[0])} : chemins, options,
+            flux, bilan, o);
+        if (tube) {
+            ecrivain.join();
+            close(t[0]);
+        }
+        ASSERT_EQ(issue, IssueAnalyse::terminee) << nom;
         EXPECT_EQ(decrire(flux), decrire(charge)) << nom << ", bloc " << bloc;
         EXPECT_EQ(bilan.lignesAnalysees, resumer(charge).lignesAnalysees) << nom;
         EXPECT_EQ(bilan.ignorees, resumer(charge).ignorees) << nom;
@@ -268,6 +287,7 @@ TEST(AnalyseFlux, MemesResultatsQueLAnalyseChargee) {
         if (!c.options.ignorerNonConformes) {
             // 700000 bytes: three blocks of more than 4096 lines, each shared by the threads.
             comparer({grand}, c.options, {1 << 20, 777, 700000, 5000000}, c.nom);
+            comparer({grand}, c.options, {777, 70000}, std::string(c.nom) + ", tube", true);
         } else {
             comparer({petit}, c.options, {1, 333, 1 << 20}, c.nom);
             comparer({melange}, c.options, {800000}, c.nom);
