@@ -6,6 +6,7 @@
 
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Journal.h"
+#include "core/lecture/LecteurLignes.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 #include "tests/commun/Doublures.h"
@@ -40,7 +41,17 @@ TEST(AnalyserLigneSouple, ClientsLusCommeAdresseOuCommeTexte) {
         {"crawl.example.com", {0, 0, 0, 0}, "crawl.example.com", "crawl.example.com"},
         {"1.2.3.4x", {0, 0, 0, 0}, "1.2.3.4x", "1.2.3.4x"},
         {"1.2.3", {0, 0, 0, 0}, "1.2.3", "1.2.3"},
+        // Around the reading of four short groups at once: more digits, groups missing or extra.
+        {"0001.2.3.4", {1, 2, 3, 4}, "", "1.2.3.4"},
+        {"1.2.3.4567", {1, 2, 3, 4567}, "", "1.2.3.4567"},
+        {"1.2.3.4.5", {0, 0, 0, 0}, "1.2.3.4.5", "1.2.3.4.5"},
+        {"1..3.4", {0, 0, 0, 0}, "1..3.4", "1..3.4"},
+        {"1.2.3.", {0, 0, 0, 0}, "1.2.3.", "1.2.3."},
+        {"0.0.0.0", {0, 0, 0, 0}, "", "0.0.0.0"},
     };
+    // A format string read by the generic reader gives the client as the default reading does.
+    LecteurLignes combine(FormatJournal::depuisChaine(
+        "%h %l %u %t \"%r\" %>s %b \"%{Referer}i\" \"%{User-Agent}i\""));
     for (const Cas& c : cas) {
         const std::string ligne = avecClient(c.client);
         RLog r;
@@ -58,6 +69,9 @@ TEST(AnalyserLigneSouple, ClientsLusCommeAdresseOuCommeTexte) {
         attendu.ip4 = r.ip4;
         EXPECT_EQ(differences(r, attendu), "") << c.client;
         EXPECT_EQ(adresseIP(r), c.texteDetail);
+        RLog f;
+        ASSERT_EQ(combine.lire(ligne, 0, f, nullptr), Lecture::Requete) << c.client;
+        EXPECT_EQ(detailLog(f), detailLog(r)) << c.client;
         ValeursDetail v = valeursExemple();
         v.ip = c.texteDetail;
         EXPECT_EQ(detailLog(r), detailAttendu(v)) << c.client;
