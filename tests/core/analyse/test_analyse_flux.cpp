@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -236,23 +237,13 @@ void comparer(const std::vector<std::string>& chemins, const OptionsAnalyse& opt
         BilanFlux bilan;
         OptionsFlux o;
         o.tailleBloc = bloc;
-        int t[2] = {-1, -1};
-        std::thread ecrivain;
-        if (tube) {
-            ASSERT_EQ(pipe(t), 0);
-            ecrivain = std::thread([&] {
-                std::ifstream f(chemins.at(0), std::ios::binary);
-                const std::string o((std::istreambuf_iterator<char>(f)), {});
-                EXPECT_EQ(write(t[1], o.data(), o.size()), static_cast<ssize_t>(o.size()));
-                close(t[1]);
-            });
-        }
+        FILE* cat = tube ? popen(("cat '" + chemins.at(0) + "'").c_str(), "r") : nullptr;
+        ASSERT_EQ(cat != nullptr, tube) << nom;
         const auto issue = analyserFlux(
-            tube ? std::vector<std::string>{"/dev/fd/" + std::to_string(t[0])} : chemins, options,
-            flux, bilan, o);
-        if (tube) {
-            ecrivain.join();
-            close(t[0]);
+            cat ? std::vector<std::string>{"/dev/fd/" + std::to_string(fileno(cat))} : chemins,
+            options, flux, bilan, o);
+        if (cat) {
+            EXPECT_EQ(pclose(cat), 0) << nom;
         }
         ASSERT_EQ(issue, IssueAnalyse::terminee) << nom;
         EXPECT_EQ(decrire(flux), decrire(charge)) << nom << ", bloc " << bloc;
