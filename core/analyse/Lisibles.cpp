@@ -99,7 +99,11 @@ class TableTextes {
         }
         return -1;
     }
-    int64_t nombre(uint32_t numero) const { return nombres_[numero]; }
+    // The text's count; 0 when it has none.
+    int64_t nombreDe(std::string_view texte) const {
+        const int64_t p = chercher(texte);
+        return p < 0 ? 0 : nombres_[arene_[static_cast<std::size_t>(p)]];
+    }
 
     // The entry at `place` (from ajouter).
     std::string_view texteA(std::size_t place) const {
@@ -469,11 +473,7 @@ void completerChemins(ComptesLisibles::Tranche& t, const tableauRapportStat& fic
         if (place < 0) continue;
         const uint32_t numero = t.chemins.table.numero(static_cast<std::size_t>(place));
         if (numero >= t.marques.size() || !t.marques[numero]) continue;
-        const int64_t comptees = t.fichiersComptes.chercher(f.libelle);
-        const int64_t n =
-            f.nombre - (comptees < 0 ? 0
-                                     : t.fichiersComptes.nombre(t.fichiersComptes.numero(
-                                           static_cast<std::size_t>(comptees))));
+        const int64_t n = f.nombre - t.fichiersComptes.nombreDe(f.libelle);
         t.chemins.table.compter(numero, n);
         ajoutees += n;
     }
