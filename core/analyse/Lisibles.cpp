@@ -13,6 +13,7 @@
 #include "core/analyse/IndexCles.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
+#include "core/lecture/FinAgent.h"
 
 namespace kestrane {
 
@@ -151,28 +152,9 @@ class TableTextes {
     std::vector<int64_t> nombres_;
 };
 
-bool finitAgent(char c) {
-    return c == '"' || c == '\n' || c == '\r';
-}
-
-// Where the agent that starts at p ends: at its closing quote, or at the end of its line, or at
-// `fin`; 16 bytes at a time.
+// Where the agent that starts at p ends, within bytes ending at `fin`.
 const char* finAgent(const char* p, const char* fin) {
-#if defined(__SSE2__)
-    const __m128i guillemet = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'),
-                  cr = _mm_set1_epi8('\r');
-    for (; fin - p >= 16; p += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int masque = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(v, guillemet),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
-        if (masque != 0) return p + __builtin_ctz(static_cast<unsigned>(masque));
-    }
-#endif
-    for (; p < fin; ++p) {
-        if (finitAgent(*p)) return p;
-    }
-    return fin;
+    return p + longueurAgent(p, static_cast<std::size_t>(fin - p));
 }
 
 // The texts of the lines, each counted when the next line brings another one: meanwhile its

@@ -12,10 +12,6 @@
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace kestrane {
 
 // The counts of a stretch as each line is read. The stretches are merged and the tables made in
@@ -41,36 +37,6 @@ bool protocoleValide(std::string_view p) {
         if (!((c >= '0' && c <= '9') || c == '.')) return false;
     }
     return true;
-}
-
-// The length of the agent whose text starts at `p`, `n` bytes before the end of the buffer: up
-// to its closing quote or the end of its line, the three bytes looked for in one reading.
-std::size_t longueurAgent(const char* p, std::size_t n) {
-    std::size_t k = 0;
-#if defined(__SSE2__)
-    if (n >= 16) {
-        const __m128i guillemet = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'),
-                      cr = _mm_set1_epi8('\r');
-        const auto fins = [&](const char* q) {
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-            return static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, guillemet), _mm_cmpeq_epi8(b, lf)),
-                             _mm_cmpeq_epi8(b, cr))));
-        };
-        for (; k + 16 <= n; k += 16) {
-            if (const unsigned m = fins(p + k))
-                return k + static_cast<std::size_t>(__builtin_ctz(m));
-        }
-        if (k == n) return n;
-        // The last 16 bytes again, of which only the last n - k are still to look at.
-        const unsigned m = fins(p + n - 16) >> (16 - (n - k));
-        return m != 0 ? k + static_cast<std::size_t>(__builtin_ctz(m)) : n;
-    }
-#endif
-    for (; k < n; ++k) {
-        if (p[k] == '"' || p[k] == '\n' || p[k] == '\r') return k;
-    }
-    return n;
 }
 
 }  // namespace

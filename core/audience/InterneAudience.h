@@ -18,6 +18,7 @@
 #include "core/audience/Visites.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/FinAgent.h"
 #include "core/lecture/IndexCles.h"
 
 namespace kestrane::interne {
@@ -269,7 +270,7 @@ struct ComptesAudience::Tranche {
         if (n > 32 ? std::memcmp(p, agent.data(), n) != 0 : !memesOctets({p, n}, agent)) {
             return false;
         }
-        return p + n == finTampon || p[n] == '"' || p[n] == '\n' || p[n] == '\r';
+        return p + n == finTampon || finitAgent(p[n]);
     }
     // The key of a dotted IPv4 client; false for a client written otherwise.
     static bool cleIPv4(const RLog& r, uint32_t& v4);
