@@ -196,6 +196,8 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
         lecteurs.push_back(&comptesAudience);
     }
     if (options.resultatsLisibles) {
+        // The readable tables of systems and browsers come from the whole agents.
+        comptes.sansAgents(true);
         comptesLisibles.suivre(&comptes);
         lecteurs.push_back(&comptesLisibles);
     }

@@ -50,6 +50,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
         lecteurs.push_back(&comptesAudience);
     }
     if (options.resultatsLisibles) {
+        // The readable tables of systems and browsers come from the whole agents.
+        comptes.sansAgents(true);
         comptesLisibles.suivre(&comptes);
         lecteurs.push_back(&comptesLisibles);
     }

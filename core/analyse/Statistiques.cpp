@@ -167,6 +167,8 @@ struct ComptesJournal::Cumul {
         return {&ipNombre[n], &ipOctets[n]};
     }
 
+    // With `avecAgents` false the tables of systems and browsers stay empty.
+    template <bool avecAgents>
     void ajouter(const RLog& r) {
         if (echec) {
             cles = ClesLigne{};
@@ -177,7 +179,11 @@ struct ComptesJournal::Cumul {
         octetsIncertains |= r.chargement < 0;
         octetsIncertains |= __builtin_add_overflow(*octets, r.chargement, octets);
 
-        compterTextes(r, std::make_index_sequence<kNbTablesTextes>{});
+        if constexpr (avecAgents) {
+            compterTextes(r, std::make_index_sequence<kNbTablesTextes>{});
+        } else {
+            compterTextes(r, std::index_sequence<kTableProvenances, kTableFichiers>{});
+        }
         cles.systeme = textes[kTableSystemes].numeroDernier;
         cles.navigateur = textes[kTableNavigateurs].numeroDernier;
         cles.provenance = textes[kTableProvenances].numeroDernier;
@@ -404,7 +410,11 @@ void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool soup
 void ComptesJournal::lire(int tranche, const RLog& r) {
     Cumul& c = *tranches_[static_cast<std::size_t>(tranche)];
     ++c.lues;
-    c.ajouter(r);
+    if (sansAgents_) {
+        c.ajouter<false>(r);
+    } else {
+        c.ajouter<true>(r);
+    }
 }
 
 void ComptesJournal::terminer() {

@@ -126,6 +126,9 @@ class ComptesJournal : public LecteurEnregistrements {
     // The kept second thread the folds of a stream share (one fold after every block); without
     // one, each fold starts a thread of its own.
     void partagerFil(FilAuxiliaire* fil) { fil_ = fil; }
+    // The tables of systems and browsers left empty, for a caller that makes its own from the
+    // whole agents (readable results): two lookups less per line.
+    void sansAgents(bool sans) { sansAgents_ = sans; }
     // Whether the counts are those of exactly these lines.
     bool couvre(const LignesAnalysees& lignes) const;
     void vider();
@@ -157,6 +160,7 @@ class ComptesJournal : public LecteurEnregistrements {
     std::vector<std::unique_ptr<Cumul>> tranches_;
     bool complet_ = false;
     bool souple_ = false;
+    bool sansAgents_ = false;
     FilAuxiliaire* fil_ = nullptr;
 };
 
