@@ -57,10 +57,17 @@ bool CatalogueAgents::estRobot(std::string_view agent) const {
     // An agent that none of the entries able to name a robot matches is no robot, whichever entry
     // comes first: for most agents some fifty expressions to try instead of the whole list
     // (628 in uap-core 0.18.0), the robots then looked up as before.
+    // Only those whose condition the agent meets are run.
     const bool spider = agent.find("Spider") != std::string_view::npos;
+    thread_local std::vector<uint32_t> candidates;
+    moteur_->appareils.candidates(agent, candidates);
     bool possible = false;
+    auto c = candidates.begin();
     for (const Moteur::EntreeRobot& e : moteur_->entreesRobot) {
-        if ((spider || !e.siSpider) && moteur_->appareils.correspond(e.numero, agent)) {
+        while (c != candidates.end() && *c < e.numero) ++c;
+        if (c == candidates.end()) break;
+        if (*c == e.numero && (spider || !e.siSpider) &&
+            moteur_->appareils.correspond(e.numero, agent)) {
             possible = true;
             break;
         }

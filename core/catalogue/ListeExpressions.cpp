@@ -1,5 +1,6 @@
 #include "core/catalogue/ListeExpressions.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -70,6 +71,23 @@ ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit,
         std::vector<uint32_t> suivant(debutSeau_.begin(), debutSeau_.end() - 1);
         for (std::size_t k = 0; k < filtre_->atomes.size(); ++k)
             parSeau_[suivant[seau(trigramme(filtre_->atomes[k]))]++] = static_cast<uint16_t>(k);
+        // The entries by the texts their clauses name, each entry once per text.
+        std::vector<std::vector<uint32_t>> parTexte(filtre_->atomes.size());
+        for (std::size_t i = 0; i < modeles.size(); ++i) {
+            const ConditionUap& c = filtre_->conditions[i];
+            if (c.nbClauses == 0) toujours_.push_back(static_cast<uint32_t>(i));
+            for (const ClauseUap& clause : filtre_->clauses.subspan(c.debut, c.nbClauses)) {
+                for (const uint16_t a : filtre_->indices.subspan(clause.debut, clause.nb)) {
+                    if (parTexte[a].empty() || parTexte[a].back() != i)
+                        parTexte[a].push_back(static_cast<uint32_t>(i));
+                }
+            }
+        }
+        debutTexte_.push_back(0);
+        for (const auto& v : parTexte) {
+            parTexte_.insert(parTexte_.end(), v.begin(), v.end());
+            debutTexte_.push_back(static_cast<uint32_t>(parTexte_.size()));
+        }
     }
     codes_.reserve(modeles.size());
     for (const ModeleUap& m : modeles) {
@@ -91,9 +109,10 @@ ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit,
     }
 }
 
-void ListeExpressions::chercherAtomes(std::string_view agent,
-                                      std::vector<uint64_t>& presents) const {
+void ListeExpressions::chercherAtomes(std::string_view agent, std::vector<uint64_t>& presents,
+                                      std::vector<uint16_t>& trouves) const {
     presents.assign((filtre_->atomes.size() + 63) / 64, 0);
+    trouves.clear();
     if (agent.size() < 3) return;
     thread_local std::string texte;
     texte.resize(agent.size());
@@ -105,9 +124,12 @@ void ListeExpressions::chercherAtomes(std::string_view agent,
         const uint32_t b = seau(cle);
         for (uint32_t j = debutSeau_[b]; j < debutSeau_[b + 1]; ++j) {
             const uint16_t a = parSeau_[j];
-            if (longueurs_[a] <= n - i &&
-                std::memcmp(filtre_->atomes[a], p + i, longueurs_[a]) == 0)
-                presents[a / 64] |= uint64_t{1} << (a % 64);
+            const uint64_t bit = uint64_t{1} << (a % 64);
+            if ((presents[a / 64] & bit) == 0 && longueurs_[a] <= n - i &&
+                std::memcmp(filtre_->atomes[a], p + i, longueurs_[a]) == 0) {
+                presents[a / 64] |= bit;
+                trouves.push_back(a);
+            }
         }
     }
 }
@@ -124,13 +146,34 @@ bool ListeExpressions::possible(std::size_t entree, const std::vector<uint64_t>&
     return false;
 }
 
+void ListeExpressions::candidates(std::string_view agent, std::vector<uint32_t>& entrees) const {
+    entrees.clear();
+    if (!filtre_) {
+        for (std::size_t i = 0; i < codes_.size(); ++i) entrees.push_back(static_cast<uint32_t>(i));
+        return;
+    }
+    thread_local std::vector<uint64_t> presents;
+    thread_local std::vector<uint16_t> trouves;
+    chercherAtomes(agent, presents, trouves);
+    entrees = toujours_;
+    for (const uint16_t a : trouves) {
+        entrees.insert(entrees.end(), parTexte_.begin() + debutTexte_[a],
+                       parTexte_.begin() + debutTexte_[a + 1u]);
+    }
+    std::sort(entrees.begin(), entrees.end());
+    entrees.erase(std::unique(entrees.begin(), entrees.end()), entrees.end());
+    // An entry named by one text may need others of the same clause.
+    entrees.erase(std::remove_if(entrees.begin(), entrees.end(),
+                                 [&](uint32_t i) { return !possible(i, presents); }),
+                  entrees.end());
+}
+
 const ModeleUap* ListeExpressions::premier(std::string_view agent, Groupes& groupes) const {
     Brouillon& b = brouillon();
-    thread_local std::vector<uint64_t> presents;
-    if (filtre_) chercherAtomes(agent, presents);
+    thread_local std::vector<uint32_t> entrees;
+    candidates(agent, entrees);
     const auto sujet = reinterpret_cast<PCRE2_SPTR>(agent.data());
-    for (std::size_t i = 0; i < codes_.size(); ++i) {
-        if (filtre_ && !possible(i, presents)) continue;
+    for (const uint32_t i : entrees) {
         int n = pcre2_match(codes_[i].get(), sujet, agent.size(), 0, 0, b.donnees.get(),
                             b.contexte.get());
         // A match stopped by one of PCRE2's limits counts as no match: the next entries still

@@ -35,11 +35,16 @@ class ListeExpressions {
     const ModeleUap* premier(std::string_view agent, Groupes& groupes) const;
     // Whether entry `i` alone matches the agent, as premier() would find it.
     bool correspond(std::size_t i, std::string_view agent) const;
+    // The entries whose condition the agent meets (every entry without a filter), in the
+    // list's order: only these can match it.
+    void candidates(std::string_view agent, std::vector<uint32_t>& entrees) const;
     std::size_t taille() const { return codes_.size(); }
 
   private:
-    // Marks in `presents` the texts of the filter that the lowercased agent holds.
-    void chercherAtomes(std::string_view agent, std::vector<uint64_t>& presents) const;
+    // Marks in `presents` the texts of the filter that the lowercased agent holds, and lists
+    // each once in `trouves`.
+    void chercherAtomes(std::string_view agent, std::vector<uint64_t>& presents,
+                        std::vector<uint16_t>& trouves) const;
     bool possible(std::size_t entree, const std::vector<uint64_t>& presents) const;
 
     struct LibererCode {
@@ -53,6 +58,12 @@ class ListeExpressions {
     std::vector<uint32_t> debutSeau_;
     std::vector<uint16_t> parSeau_;
     std::vector<uint16_t> longueurs_;
+    // The entries that name text a in one of their clauses: parTexte_[debutTexte_[a]] to
+    // parTexte_[debutTexte_[a + 1] - 1]; and the entries without a condition. An agent's
+    // candidates are found from the texts it holds instead of testing every entry's condition.
+    std::vector<uint32_t> debutTexte_;
+    std::vector<uint32_t> parTexte_;
+    std::vector<uint32_t> toujours_;
 };
 
 }  // namespace kestrane::catalogue
