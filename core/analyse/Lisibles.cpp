@@ -293,9 +293,27 @@ bool cheminEstLeFichier(std::string_view requete, std::string_view fichier) {
 }  // namespace
 
 void ordonnerParFrequence(tableauRapportStat& table) {
-    std::stable_sort(table.begin(), table.end(), [](const rapportStat& a, const rapportStat& b) {
+    const auto decroissant = [](const rapportStat& a, const rapportStat& b) {
         return a.nombre > b.nombre;
+    };
+    if (std::is_sorted(table.begin(), table.end(), decroissant)) return;
+    if (table.size() >= UINT32_MAX) {
+        std::stable_sort(table.begin(), table.end(), decroissant);
+        return;
+    }
+    // The counts sorted with their places, then each entry moved once: a sort that moves the
+    // entries themselves (two texts each) costs several times more on tables of many thousands.
+    std::vector<std::pair<int64_t, uint32_t>> ordre(table.size());
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        ordre[k] = {table[k].nombre, static_cast<uint32_t>(k)};
+    }
+    std::sort(ordre.begin(), ordre.end(), [](const auto& a, const auto& b) {
+        return a.first > b.first || (a.first == b.first && a.second < b.second);
     });
+    tableauRapportStat triee;
+    triee.reserve(table.size());
+    for (const auto& e : ordre) triee.push_back(std::move(table[e.second]));
+    table = std::move(triee);
 }
 
 tableauRapportStat journeeMoyenne(const HeuresDuJournal& heures, int largeur) {
