@@ -207,6 +207,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     LecteursEnSerie enSerie(lecteurs);
     LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
     lecteur->commencer(Journal(), 2, souple);
+    const CoupeAgent coupe = coupePour(lecteur);
 
     const auto compter = [&](const BlocLignes& b, std::size_t debut, std::size_t fin, int tranche,
                              Moitie& m) {
@@ -222,7 +223,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
                 }
             }
             try {
-                if (lireLigne(ligne, lecteur, tranche, examen)) {
+                if (lireLigne(ligne, lecteur, tranche, examen, nullptr, coupe)) {
                     ++m.gardees;
                 } else {
                     ++m.ignorees;

@@ -118,6 +118,7 @@ class ComptesComplements : public LecteurEnregistrements {
     // order can tell (resultat does it when it has the journal).
     bool octetsIncertains() const;
     void vider();
+    bool litNavigateurEtSysteme() const override { return false; }
 
     // The counts merged in journal order (the stretches are used up). The distinct addresses are
     // not counted again here: they are the entries of statIP, which the statistics pass builds.
@@ -161,6 +162,12 @@ class LecteursEnSerie : public LecteurEnregistrements {
     }
     void bloc(std::string_view octets) override {
         for (auto* l : lecteurs_) l->bloc(octets);
+    }
+    bool litNavigateurEtSysteme() const override {
+        for (auto* l : lecteurs_) {
+            if (l->litNavigateurEtSysteme()) return true;
+        }
+        return false;
     }
 
   private:

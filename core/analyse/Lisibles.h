@@ -80,6 +80,8 @@ class ComptesLisibles : public LecteurEnregistrements {
     void terminer() override;
     void replier() override;
     void bloc(std::string_view octets) override;
+    // Only the start of the agent is read, then the agent up to its end.
+    bool litNavigateurEtSysteme() const override { return false; }
     bool complet() const { return complet_; }
     // The statistics counts that read each line just before this reader, in the same stretches:
     // the entries they found spare most of this reader's lookups. Null: every text looked up.

@@ -129,6 +129,7 @@ class ComptesJournal : public LecteurEnregistrements {
     // The tables of systems and browsers left empty, for a caller that makes its own from the
     // whole agents (readable results): two lookups less per line.
     void sansAgents(bool sans) { sansAgents_ = sans; }
+    bool litNavigateurEtSysteme() const override { return !sansAgents_; }
     // Whether the counts are those of exactly these lines.
     bool couvre(const LignesAnalysees& lignes) const;
     void vider();

@@ -127,6 +127,8 @@ class ComptesAudience : public LecteurEnregistrements {
     // Stretch 1 (the lines after stretch 0's) folded into stretch 0, where the next lines are
     // read; stretch 1 starts again empty. The result is that of one stretch reading them all.
     void replier() override;
+    // Only the start of the agent is read, then the agent up to its end.
+    bool litNavigateurEtSysteme() const override { return false; }
     bool complet() const { return complet_; }
     void vider();
 

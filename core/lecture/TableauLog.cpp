@@ -150,15 +150,15 @@ struct TableauLog::Ignorees {
 };
 
 bool lireLigne(std::string_view ligne, LecteurEnregistrements* lecteur, int tranche,
-               ExamenLigne examen, LigneRefusee* refus) {
+               ExamenLigne examen, LigneRefusee* refus, CoupeAgent coupe) {
     if (!examen) {
-        const RLog r = analyserLigne(ligne);
+        const RLog r = analyserLigne(ligne, coupe);
         if (lecteur) lecteur->lire(tranche, r);
         return true;
     }
     RLog r;
     std::string_view fautif;
-    const bool analysee = analyserLigneSouple(ligne, r, fautif);
+    const bool analysee = analyserLigneSouple(ligne, r, fautif, coupe);
     if (analysee && examen(r, nullptr)) {
         if (lecteur) lecteur->lire(tranche, r);
         return true;
@@ -187,6 +187,7 @@ struct Tranche {
     // Another format than the default: this stretch's reader and store.
     LecteurLignes* lecteurFormat = nullptr;
     MagasinTextes* magasin = nullptr;
+    CoupeAgent coupe = CoupeAgent::navigateurEtSysteme;
 
     void lireFormat(std::string_view ligne, std::size_t i) const {
         RLog r;
@@ -213,11 +214,11 @@ struct Tranche {
             return;
         }
         if (!examen) {
-            lireLigne(ligne, lecteur, numero, nullptr);
+            lireLigne(ligne, lecteur, numero, nullptr, nullptr, coupe);
             return;
         }
         LigneRefusee refus;
-        if (!lireLigne(ligne, lecteur, numero, examen, &refus)) {
+        if (!lireLigne(ligne, lecteur, numero, examen, &refus, coupe)) {
             ignorees->ajouter(i, ligne, refus.r, refus.analysee, refus.fautif, examen);
         }
     }
@@ -302,6 +303,7 @@ void TableauLog::memoriser(const Journal& journal,
     Ignorees ignoreesA, ignoreesB;
     Tranche trancheA{lecteur, 0, examen, &ignoreesA};
     Tranche trancheB{lecteur, 1, examen, &ignoreesB};
+    trancheA.coupe = trancheB.coupe = coupePour(lecteur);
     if (parFormat()) {
         trancheA.lecteurFormat = lecteurA.get();
         trancheA.magasin = &textes_->tranches[0];

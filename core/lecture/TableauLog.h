@@ -40,7 +40,16 @@ class LecteurEnregistrements {
     // For a stream: the bytes of the block whose lines come next; a record's texts lie within
     // them until the next block.
     virtual void bloc(std::string_view /*octets*/) {}
+    // Whether the reader reads the browser and the system cut from the agent; false: it may be
+    // handed records whose `navigateur` is the whole agent and `systeme` empty (CoupeAgent).
+    virtual bool litNavigateurEtSysteme() const { return true; }
 };
+
+// The cut of the agent that the first pass owes the reader (any when there is none).
+inline CoupeAgent coupePour(const LecteurEnregistrements* lecteur) {
+    return lecteur && lecteur->litNavigateurEtSysteme() ? CoupeAgent::navigateurEtSysteme
+                                                        : CoupeAgent::agentEntier;
+}
 
 // For an analysis that skips the lines that do not conform: beyond its parse, whether a record can
 // be counted (its hour and date readable wherever the tables read them). False when it cannot,
@@ -59,7 +68,8 @@ struct LigneRefusee {
 // stretch `tranche`. Without `examen` the parse error of a line is raised; with it a line that
 // does not conform is not read, false is returned and `refus` (when given) tells why.
 bool lireLigne(std::string_view ligne, LecteurEnregistrements* lecteur, int tranche,
-               ExamenLigne examen, LigneRefusee* refus = nullptr);
+               ExamenLigne examen, LigneRefusee* refus = nullptr,
+               CoupeAgent coupe = CoupeAgent::navigateurEtSysteme);
 
 // A skipped line: its number in the journal (from 0) and why it was skipped (Windows-1252).
 struct LigneIgnoree {

@@ -75,7 +75,8 @@ namespace {
 // raising for analyserLigne, returning false for analyserLigneSouple. `Cite` cuts the quoted
 // fields: at the plain separator, or past the quotes a client escaped.
 template <typename Entier, typename Entier64, typename Cite>
-bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier64, Cite cite) {
+bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier64, Cite cite,
+                 CoupeAgent coupe) {
     r.autre = extraireChamp(" ", reste);
     r.logname = extraireChamp(" ", reste);
     supprimerDebut(1, reste);
@@ -96,6 +97,11 @@ bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier
     r.pagePrecedente = cite("\" ", reste);
     supprimerDebut(1, reste);
     const std::string_view agent = cite("\"", reste);
+    if (coupe == CoupeAgent::agentEntier) {
+        r.navigateur = agent;
+        r.systeme = {};
+        return true;
+    }
     r.navigateur = extraireNavigateur(agent);
     r.systeme = extraireSysteme(agent);
     return true;
@@ -103,7 +109,7 @@ bool couperSuite(std::string_view reste, RLog& r, Entier entier, Entier64 entier
 
 }  // namespace
 
-RLog analyserLigne(std::string_view ligne) {
+RLog analyserLigne(std::string_view ligne, CoupeAgent coupe) {
     RLog r;
     std::string_view reste = ligne;
     r.ip1 = convertirEntier(extraireChamp(".", reste));
@@ -122,7 +128,8 @@ RLog analyserLigne(std::string_view ligne) {
         },
         [](std::string_view separateur, std::string_view& suite) {
             return extraireChamp(separateur, suite);
-        });
+        },
+        coupe);
     return r;
 }
 
@@ -143,7 +150,8 @@ bool adressePointee(std::string_view ligne) {
     return lireAdressePointee(ligne, r);
 }
 
-bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif) {
+bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif,
+                         CoupeAgent coupe) {
     // Every field is written below (the record of a line that fails is not used).
     r.adresse = {};
     std::string_view reste = ligne;
@@ -164,7 +172,7 @@ bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& faut
             fautif = t;
             return false;
         },
-        extraireChampEchappe);
+        extraireChampEchappe, coupe);
 }
 
 void ajouterAdresseIP(std::string& s, int32_t a, int32_t b, int32_t c, int32_t d) {

@@ -31,9 +31,14 @@ std::string_view extraireNavigateur(std::string_view agent);
 // Windows NT 5.0 and 5.1; "-" without a semicolon.
 std::string_view extraireSysteme(std::string_view agent);
 
+// What a parse makes of the user agent: the browser and the system cut from it, as the tables of
+// systems and browsers read them, or, for counts that read the agent themselves, the whole agent
+// in `navigateur` (it starts where the browser does) and no system, which spares both cuts.
+enum class CoupeAgent { navigateurEtSysteme, agentEntier };
+
 // Cuts one journal line (without its break) into a record. Raises
 // "'%s' n'est pas une valeur entière correcte" when a number does not convert.
-RLog analyserLigne(std::string_view ligne);
+RLog analyserLigne(std::string_view ligne, CoupeAgent coupe = CoupeAgent::navigateurEtSysteme);
 
 // The same cut for an analysis that skips the lines that do not conform: a client that is no
 // dotted address (the four numbers read as analyserLigne reads them) is the text before the
@@ -42,7 +47,8 @@ RLog analyserLigne(std::string_view ligne);
 // \\ for a backslash) does not end its field: a client cannot forge the fields after its request.
 // False when a number still does not convert, with the text that failed in `fautif` ("-" for a
 // missing field), and `r` then incomplete; no error is raised.
-bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif);
+bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif,
+                         CoupeAgent coupe = CoupeAgent::navigateurEtSysteme);
 
 // Whether the line begins with a client that analyserLigne reads (four numbers), rather than an
 // IPv6 address or a host name, which only analyserLigneSouple takes.
