@@ -215,9 +215,6 @@ struct Compteur {
     }
 };
 
-// From how many distinct agents their names are found on both cores.
-constexpr std::size_t kAgentsDeuxFils = 64;
-
 bool chiffre(char c) {
     return c >= '0' && c <= '9';
 }
@@ -623,23 +620,15 @@ void ComptesLisibles::bloc(std::string_view octets) {
 
 namespace {
 
-// The browser and system names of each distinct agent, on both cores when there are many: the
-// catalogue is shared read-only. The device list (robots) is not needed for names.
-void nommerAgents(const std::vector<std::string_view>& agents,
+// The browser and system names of agents [debut, fin): the catalogue is shared read-only, each
+// thread names its own share. The device list (robots) is not needed for names.
+void nommerAgents(const std::vector<std::string_view>& agents, std::size_t debut, std::size_t fin,
                   std::vector<std::string>& navigateurs, std::vector<std::string>& systemes) {
     const CatalogueAgents& catalogue = CatalogueAgents::partage();
-    navigateurs.resize(agents.size());
-    systemes.resize(agents.size());
-    const auto nommer = [&](std::size_t debut, std::size_t fin) {
-        for (std::size_t k = debut; k < fin; ++k) {
-            navigateurs[k] = catalogue.classerNavigateur(agents[k]).nom;
-            systemes[k] = catalogue.classerSysteme(agents[k]).nom;
-        }
-    };
-    const std::size_t milieu = agents.size() / 2;
-    enParallele(
-        agents.size() >= kAgentsDeuxFils, [&] { nommer(0, milieu); },
-        [&] { nommer(milieu, agents.size()); });
+    for (std::size_t k = debut; k < fin; ++k) {
+        navigateurs[k] = catalogue.classerNavigateur(agents[k]).nom;
+        systemes[k] = catalogue.classerSysteme(agents[k]).nom;
+    }
 }
 
 }  // namespace
@@ -664,40 +653,41 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     lisibles.heures.jours = tout.dates.taille();
     lisibles.agentsDistincts = tout.agents.table.taille();
     tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
-    // The agents named, and the tables of the addresses, on one core; the paths and the
-    // referrers, the largest tables, on the other.
+    // Each distinct agent classified once, half of them on each core; beside them, the tables
+    // of the addresses on one core, the paths and the referrers on the other.
+    std::vector<std::string_view> distincts;
+    std::vector<int64_t> lignes;
+    distincts.reserve(tout.agents.table.taille());
+    tout.agents.table.parcourir([&](std::string_view agent, int64_t n) {
+        distincts.push_back(agent);
+        lignes.push_back(n);
+    });
+    std::vector<std::string> nomsNavigateurs(distincts.size()), nomsSystemes(distincts.size());
+    const std::size_t milieu = distincts.size() / 2;
     enParallele(
         true,
         [&] {
-            // Each distinct agent classified once; a name's first appearance is that of its
-            // first agent.
-            std::vector<std::string_view> distincts;
-            std::vector<int64_t> lignes;
-            distincts.reserve(tout.agents.table.taille());
-            tout.agents.table.parcourir([&](std::string_view agent, int64_t n) {
-                distincts.push_back(agent);
-                lignes.push_back(n);
-            });
-            std::vector<std::string> nomsNavigateurs, nomsSystemes;
-            nommerAgents(distincts, nomsNavigateurs, nomsSystemes);
-            TableTextes systemes, navigateurs;
-            for (std::size_t k = 0; k < distincts.size(); ++k) {
-                navigateurs.ajouter(nomsNavigateurs[k], lignes[k]);
-                systemes.ajouter(nomsSystemes[k], lignes[k]);
-            }
-            systemes.versTable(tables.statOS);
-            navigateurs.versTable(tables.statNav);
-            for (tableauRapportStat* t :
-                 {&tables.statIP, &tables.statOS, &tables.statNav, &tables.statTaux}) {
-                ordonnerParFrequence(*t);
-            }
+            nommerAgents(distincts, 0, milieu, nomsNavigateurs, nomsSystemes);
+            ordonnerParFrequence(tables.statIP);
+            ordonnerParFrequence(tables.statTaux);
         },
         [&] {
+            nommerAgents(distincts, milieu, distincts.size(), nomsNavigateurs, nomsSystemes);
             completerChemins(tout, tables.statFichier);
             tout.chemins.table.versTable(tables.statFichier);
             ordonnerParFrequence(tables.statFichier);
             ordonnerParFrequence(tables.statPrecedent);
         });
+    // A name's first appearance is that of its first agent.
+    TableTextes systemes, navigateurs;
+    for (std::size_t k = 0; k < distincts.size(); ++k) {
+        navigateurs.ajouter(nomsNavigateurs[k], lignes[k]);
+        systemes.ajouter(nomsSystemes[k], lignes[k]);
+    }
+    systemes.versTable(tables.statOS);
+    navigateurs.versTable(tables.statNav);
+    ordonnerParFrequence(tables.statOS);
+    ordonnerParFrequence(tables.statNav);
     comptes.tranches_.clear();
     comptes.complet_ = false;
 }
