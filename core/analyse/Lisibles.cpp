@@ -298,18 +298,35 @@ void ordonnerParFrequence(tableauRapportStat& table) {
         std::stable_sort(table.begin(), table.end(), decroissant);
         return;
     }
-    // The counts sorted with their places, then each entry moved once: a sort that moves the
+    // The entries' new places found first, then each entry moved once: a sort that moves the
     // entries themselves (two texts each) costs several times more on tables of many thousands.
-    std::vector<std::pair<int64_t, uint32_t>> ordre(table.size());
-    for (std::size_t k = 0; k < table.size(); ++k) {
-        ordre[k] = {table[k].nombre, static_cast<uint32_t>(k)};
+    const std::size_t n = table.size();
+    std::vector<uint32_t> ordre(n);
+    const auto [mini, maxi] = std::minmax_element(
+        table.begin(), table.end(),
+        [](const rapportStat& a, const rapportStat& b) { return a.nombre < b.nombre; });
+    if (mini->nombre >= 0 && static_cast<uint64_t>(maxi->nombre) <= 4 * uint64_t{n} + 1024) {
+        // Counts of lines, mostly small: counted by value, highest first, each value's entries
+        // in their order.
+        const auto m = static_cast<std::size_t>(maxi->nombre);
+        std::vector<uint32_t> places(m + 2, 0);
+        for (const rapportStat& e : table) ++places[m - static_cast<std::size_t>(e.nombre) + 1];
+        for (std::size_t v = 1; v < places.size(); ++v) places[v] += places[v - 1];
+        for (std::size_t k = 0; k < n; ++k) {
+            ordre[places[m - static_cast<std::size_t>(table[k].nombre)]++] =
+                static_cast<uint32_t>(k);
+        }
+    } else {
+        std::vector<std::pair<int64_t, uint32_t>> paires(n);
+        for (std::size_t k = 0; k < n; ++k) paires[k] = {table[k].nombre, static_cast<uint32_t>(k)};
+        std::sort(paires.begin(), paires.end(), [](const auto& a, const auto& b) {
+            return a.first > b.first || (a.first == b.first && a.second < b.second);
+        });
+        for (std::size_t k = 0; k < n; ++k) ordre[k] = paires[k].second;
     }
-    std::sort(ordre.begin(), ordre.end(), [](const auto& a, const auto& b) {
-        return a.first > b.first || (a.first == b.first && a.second < b.second);
-    });
     tableauRapportStat triee;
-    triee.reserve(table.size());
-    for (const auto& e : ordre) triee.push_back(std::move(table[e.second]));
+    triee.reserve(n);
+    for (const uint32_t k : ordre) triee.push_back(std::move(table[k]));
     table = std::move(triee);
 }
 

@@ -138,6 +138,19 @@ TEST(Lisibles, NomsFichiersOrdreEtRapport) {
     std::string ordre;
     for (const rapportStat& e : t) ordre += e.libelle;
     EXPECT_EQ(ordre, "1403652");
+    // Small counts, many ties, a few large ones: the order of a stable sort.
+    for (const int64_t grand : {int64_t{0}, int64_t{40'000}, int64_t{1} << 40}) {
+        tableauRapportStat u, attendu;
+        for (int64_t k = 0; k < 5000; ++k) {
+            u.push_back({std::to_string(k), {}, k % 97 == 0 ? grand + k : (k * 7919) % 101});
+        }
+        attendu = u;
+        std::stable_sort(
+            attendu.begin(), attendu.end(),
+            [](const rapportStat& a, const rapportStat& b) { return a.nombre > b.nombre; });
+        ordonnerParFrequence(u);
+        EXPECT_EQ(entrees(u), entrees(attendu)) << grand;
+    }
 }
 
 TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
