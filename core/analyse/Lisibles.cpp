@@ -1,6 +1,7 @@
 #include "core/analyse/Lisibles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -670,8 +671,8 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     lisibles.heures.jours = tout.dates.taille();
     lisibles.agentsDistincts = tout.agents.table.taille();
     tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
-    // Each distinct agent classified once, half of them on each core; beside them, the tables
-    // of the addresses on one core, the paths and the referrers on the other.
+    // Each distinct agent classified once, on both cores; then the tables of the addresses and
+    // the referrers on one core, the paths on the other.
     std::vector<std::string_view> distincts;
     std::vector<int64_t> lignes;
     distincts.reserve(tout.agents.table.taille());
@@ -680,20 +681,28 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
         lignes.push_back(n);
     });
     std::vector<std::string> nomsNavigateurs(distincts.size()), nomsSystemes(distincts.size());
-    const std::size_t milieu = distincts.size() / 2;
+    // Both cores take the next agents to name as they come free: agents cost unequal times.
+    std::atomic<std::size_t> suivant{0};
+    const auto nommer = [&] {
+        constexpr std::size_t kParPrise = 32;
+        for (std::size_t k; (k = suivant.fetch_add(kParPrise)) < distincts.size();) {
+            nommerAgents(distincts, k, std::min(k + kParPrise, distincts.size()), nomsNavigateurs,
+                         nomsSystemes);
+        }
+    };
     enParallele(
         true,
         [&] {
-            nommerAgents(distincts, 0, milieu, nomsNavigateurs, nomsSystemes);
+            nommer();
             ordonnerParFrequence(tables.statIP);
             ordonnerParFrequence(tables.statTaux);
+            ordonnerParFrequence(tables.statPrecedent);
         },
         [&] {
-            nommerAgents(distincts, milieu, distincts.size(), nomsNavigateurs, nomsSystemes);
+            nommer();
             completerChemins(tout, tables.statFichier);
             tout.chemins.table.versTable(tables.statFichier);
             ordonnerParFrequence(tables.statFichier);
-            ordonnerParFrequence(tables.statPrecedent);
         });
     // A name's first appearance is that of its first agent.
     TableTextes systemes, navigateurs;
