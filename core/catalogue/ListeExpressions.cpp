@@ -1,6 +1,5 @@
 #include "core/catalogue/ListeExpressions.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -71,22 +70,20 @@ ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit,
         std::vector<uint32_t> suivant(debutSeau_.begin(), debutSeau_.end() - 1);
         for (std::size_t k = 0; k < filtre_->atomes.size(); ++k)
             parSeau_[suivant[seau(trigramme(filtre_->atomes[k]))]++] = static_cast<uint16_t>(k);
-        // The entries by the texts their clauses name, each entry once per text.
-        std::vector<std::vector<uint32_t>> parTexte(filtre_->atomes.size());
+        // The entries by the texts their clauses name; the entries without a condition last.
+        mots_ = (modeles.size() + 63) / 64;
+        const std::size_t nbTextes = filtre_->atomes.size();
+        parTexte_.assign((nbTextes + 1) * mots_, 0);
+        const auto marquer = [&](std::size_t ensemble, std::size_t i) {
+            parTexte_[ensemble * mots_ + i / 64] |= uint64_t{1} << (i % 64);
+        };
         for (std::size_t i = 0; i < modeles.size(); ++i) {
             const ConditionUap& c = filtre_->conditions[i];
-            if (c.nbClauses == 0) toujours_.push_back(static_cast<uint32_t>(i));
+            if (c.nbClauses == 0) marquer(nbTextes, i);
             for (const ClauseUap& clause : filtre_->clauses.subspan(c.debut, c.nbClauses)) {
-                for (const uint16_t a : filtre_->indices.subspan(clause.debut, clause.nb)) {
-                    if (parTexte[a].empty() || parTexte[a].back() != i)
-                        parTexte[a].push_back(static_cast<uint32_t>(i));
-                }
+                for (const uint16_t a : filtre_->indices.subspan(clause.debut, clause.nb))
+                    marquer(a, i);
             }
-        }
-        debutTexte_.push_back(0);
-        for (const auto& v : parTexte) {
-            parTexte_.insert(parTexte_.end(), v.begin(), v.end());
-            debutTexte_.push_back(static_cast<uint32_t>(parTexte_.size()));
         }
     }
     codes_.reserve(modeles.size());
@@ -146,39 +143,52 @@ bool ListeExpressions::possible(std::size_t entree, const std::vector<uint64_t>&
     return false;
 }
 
-void ListeExpressions::candidates(std::string_view agent, std::vector<uint32_t>& entrees) const {
-    entrees.clear();
+template <typename F>
+void ListeExpressions::parcourirCandidates(std::string_view agent, const F& f) const {
     if (!filtre_) {
-        for (std::size_t i = 0; i < codes_.size(); ++i) entrees.push_back(static_cast<uint32_t>(i));
+        for (std::size_t i = 0; i < codes_.size(); ++i) {
+            if (f(i)) return;
+        }
         return;
     }
     thread_local std::vector<uint64_t> presents;
     thread_local std::vector<uint16_t> trouves;
+    thread_local std::vector<uint64_t> reunion;
     chercherAtomes(agent, presents, trouves);
-    entrees = toujours_;
+    const std::size_t nbTextes = filtre_->atomes.size();
+    reunion.assign(parTexte_.begin() + static_cast<std::ptrdiff_t>(nbTextes * mots_),
+                   parTexte_.begin() + static_cast<std::ptrdiff_t>((nbTextes + 1) * mots_));
     for (const uint16_t a : trouves) {
-        entrees.insert(entrees.end(), parTexte_.begin() + debutTexte_[a],
-                       parTexte_.begin() + debutTexte_[a + 1u]);
+        const uint64_t* ensemble = parTexte_.data() + a * mots_;
+        for (std::size_t m = 0; m < mots_; ++m) reunion[m] |= ensemble[m];
     }
-    std::sort(entrees.begin(), entrees.end());
-    entrees.erase(std::unique(entrees.begin(), entrees.end()), entrees.end());
     // An entry named by one text may need others of the same clause.
-    entrees.erase(std::remove_if(entrees.begin(), entrees.end(),
-                                 [&](uint32_t i) { return !possible(i, presents); }),
-                  entrees.end());
+    for (std::size_t m = 0; m < mots_; ++m) {
+        for (uint64_t bits = reunion[m]; bits != 0; bits &= bits - 1) {
+            const std::size_t i = m * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
+            if (possible(i, presents) && f(i)) return;
+        }
+    }
+}
+
+void ListeExpressions::candidates(std::string_view agent, std::vector<uint32_t>& entrees) const {
+    entrees.clear();
+    parcourirCandidates(agent, [&](std::size_t i) {
+        entrees.push_back(static_cast<uint32_t>(i));
+        return false;
+    });
 }
 
 const ModeleUap* ListeExpressions::premier(std::string_view agent, Groupes& groupes) const {
     Brouillon& b = brouillon();
-    thread_local std::vector<uint32_t> entrees;
-    candidates(agent, entrees);
     const auto sujet = reinterpret_cast<PCRE2_SPTR>(agent.data());
-    for (const uint32_t i : entrees) {
+    const ModeleUap* trouve = nullptr;
+    parcourirCandidates(agent, [&](std::size_t i) {
         int n = pcre2_match(codes_[i].get(), sujet, agent.size(), 0, 0, b.donnees.get(),
                             b.contexte.get());
         // A match stopped by one of PCRE2's limits counts as no match: the next entries still
         // have their chance.
-        if (n < 0) continue;
+        if (n < 0) return false;
         // 0: a match with more groups than the match data holds; the first ten are there.
         if (n == 0 || n > static_cast<int>(groupes.size())) n = static_cast<int>(groupes.size());
         const PCRE2_SIZE* v = pcre2_get_ovector_pointer(b.donnees.get());
@@ -186,9 +196,10 @@ const ModeleUap* ListeExpressions::premier(std::string_view agent, Groupes& grou
         for (int g = 0; g < n; ++g)
             if (v[2 * g] != PCRE2_UNSET)
                 groupes[g] = agent.substr(v[2 * g], v[2 * g + 1] - v[2 * g]);
-        return &modeles_[i];
-    }
-    return nullptr;
+        trouve = &modeles_[i];
+        return true;
+    });
+    return trouve;
 }
 
 bool ListeExpressions::correspond(std::size_t i, std::string_view agent) const {

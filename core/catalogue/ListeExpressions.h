@@ -46,6 +46,10 @@ class ListeExpressions {
     void chercherAtomes(std::string_view agent, std::vector<uint64_t>& presents,
                         std::vector<uint16_t>& trouves) const;
     bool possible(std::size_t entree, const std::vector<uint64_t>& presents) const;
+    // f(entry) for each entry whose condition the agent meets, in the list's order, until f
+    // returns true.
+    template <typename F>
+    void parcourirCandidates(std::string_view agent, const F& f) const;
 
     struct LibererCode {
         void operator()(pcre2_code* code) const { pcre2_code_free(code); }
@@ -58,12 +62,12 @@ class ListeExpressions {
     std::vector<uint32_t> debutSeau_;
     std::vector<uint16_t> parSeau_;
     std::vector<uint16_t> longueurs_;
-    // The entries that name text a in one of their clauses: parTexte_[debutTexte_[a]] to
-    // parTexte_[debutTexte_[a + 1] - 1]; and the entries without a condition. An agent's
-    // candidates are found from the texts it holds instead of testing every entry's condition.
-    std::vector<uint32_t> debutTexte_;
-    std::vector<uint32_t> parTexte_;
-    std::vector<uint32_t> toujours_;
+    // Bits by entry, mots_ words a set: at set a (from 0), the entries that name text a in one
+    // of their clauses; after the last text's, the entries without a condition. An agent's
+    // candidates are the union of the sets of the texts it holds, in the list's order, instead
+    // of every entry's condition tested.
+    std::size_t mots_ = 0;
+    std::vector<uint64_t> parTexte_;
 };
 
 }  // namespace kestrane::catalogue
