@@ -502,33 +502,35 @@ void completerChemins(ComptesLisibles::Tranche& t, const tableauRapportStat& fic
 constexpr std::size_t kCheminsDeuxFils = 4096;
 
 // What stretch `t` counted, after what `dans` counted: first appearances stay in journal order.
+// What stretch `t` counted besides its paths, after what `dans` counted.
+void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
+    if (t.dateVue) {
+        if (!dans.dateVue) dans.premiere[0] = t.premiere[0], dans.premiere[1] = t.premiere[1];
+        dans.derniere[0] = t.derniere[0];
+        dans.derniere[1] = t.derniere[1];
+        dans.dateVue = true;
+    }
+    verser(dans.agents, t.agents);
+    for (std::size_t k = 0; k < t.dates.taille(); ++k) {
+        bool nouvelle;
+        dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
+    }
+    // The next line of the stretch compares its date with the last one it saw.
+    if (dans.dateVue) {
+        bool nouvelle;
+        dans.derniereDate = dans.dates.cle(dans.dates.trouverOuAjouter(dans.derniere[0], nouvelle));
+    }
+    for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
+}
+
+// What stretch `t` counted, after what `dans` counted: first appearances stay in journal order.
 void verser(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     vider(dans);
     vider(t);
     // The paths, the largest table, beside the rest.
     enParallele(
         t.chemins.table.taille() >= kCheminsDeuxFils, [&] { verserChemins(dans, t); },
-        [&] {
-            if (t.dateVue) {
-                if (!dans.dateVue)
-                    dans.premiere[0] = t.premiere[0], dans.premiere[1] = t.premiere[1];
-                dans.derniere[0] = t.derniere[0];
-                dans.derniere[1] = t.derniere[1];
-                dans.dateVue = true;
-            }
-            verser(dans.agents, t.agents);
-            for (std::size_t k = 0; k < t.dates.taille(); ++k) {
-                bool nouvelle;
-                dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
-            }
-            // The next line of the stretch compares its date with the last one it saw.
-            if (dans.dateVue) {
-                bool nouvelle;
-                dans.derniereDate =
-                    dans.dates.cle(dans.dates.trouverOuAjouter(dans.derniere[0], nouvelle));
-            }
-            for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
-        });
+        [&] { verserReste(dans, t); });
 }
 
 }  // namespace
@@ -657,33 +659,27 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     lisibles = ResultatsLisibles{};
     lisibles.actifs = true;
     // The later stretches into the first, in journal order: an agent's, a path's first
-    // appearance is that of its stretch.
+    // appearance is that of its stretch. The last one is merged below, its paths beside the rest.
     if (comptes.tranches_.empty())
         comptes.tranches_.push_back(std::make_unique<ComptesLisibles::Tranche>());
     ComptesLisibles::Tranche& tout = *comptes.tranches_[0];
     vider(tout);
-    for (std::size_t k = 1; k < comptes.tranches_.size(); ++k) verser(tout, *comptes.tranches_[k]);
-    if (tout.dateVue) {
-        lisibles.premiereDate = tout.premiere[0] + " " + tout.premiere[1];
-        lisibles.derniereDate = tout.derniere[0] + " " + tout.derniere[1];
+    for (std::size_t k = 1; k + 1 < comptes.tranches_.size(); ++k) {
+        verser(tout, *comptes.tranches_[k]);
     }
-    for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += tout.heures[h];
-    lisibles.heures.jours = tout.dates.taille();
-    lisibles.agentsDistincts = tout.agents.table.taille();
-    tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
-    // Each distinct agent classified once, on both cores; then the tables of the addresses and
-    // the referrers on one core, the paths on the other.
+    ComptesLisibles::Tranche* derniere =
+        comptes.tranches_.size() > 1 ? comptes.tranches_.back().get() : nullptr;
+    if (derniere) vider(*derniere);
+    // Each distinct agent classified once, on both cores as soon as they are merged; then the
+    // tables of the addresses and the referrers on one core, the paths on the other.
     std::vector<std::string_view> distincts;
     std::vector<int64_t> lignes;
-    distincts.reserve(tout.agents.table.taille());
-    tout.agents.table.parcourir([&](std::string_view agent, int64_t n) {
-        distincts.push_back(agent);
-        lignes.push_back(n);
-    });
-    std::vector<std::string> nomsNavigateurs(distincts.size()), nomsSystemes(distincts.size());
-    // Both cores take the next agents to name as they come free: agents cost unequal times.
+    std::vector<std::string> nomsNavigateurs, nomsSystemes;
+    std::atomic<bool> listes{false};
     std::atomic<std::size_t> suivant{0};
+    // Both cores take the next agents to name as they come free: agents cost unequal times.
     const auto nommer = [&] {
+        listes.wait(false);
         constexpr std::size_t kParPrise = 32;
         for (std::size_t k; (k = suivant.fetch_add(kParPrise)) < distincts.size();) {
             nommerAgents(distincts, k, std::min(k + kParPrise, distincts.size()), nomsNavigateurs,
@@ -693,17 +689,43 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     enParallele(
         true,
         [&] {
+            try {
+                if (derniere) verserReste(tout, *derniere);
+                distincts.reserve(tout.agents.table.taille());
+                tout.agents.table.parcourir([&](std::string_view agent, int64_t n) {
+                    distincts.push_back(agent);
+                    lignes.push_back(n);
+                });
+                nomsNavigateurs.resize(distincts.size());
+                nomsSystemes.resize(distincts.size());
+            } catch (...) {
+                distincts.clear();  // the other core names nothing, and waits no more
+                listes = true;
+                listes.notify_one();
+                throw;
+            }
+            listes = true;
+            listes.notify_one();
             nommer();
             ordonnerParFrequence(tables.statIP);
             ordonnerParFrequence(tables.statTaux);
             ordonnerParFrequence(tables.statPrecedent);
         },
         [&] {
+            if (derniere) verserChemins(tout, *derniere);
             nommer();
             completerChemins(tout, tables.statFichier);
             tout.chemins.table.versTable(tables.statFichier);
             ordonnerParFrequence(tables.statFichier);
         });
+    if (tout.dateVue) {
+        lisibles.premiereDate = tout.premiere[0] + " " + tout.premiere[1];
+        lisibles.derniereDate = tout.derniere[0] + " " + tout.derniere[1];
+    }
+    for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += tout.heures[h];
+    lisibles.heures.jours = tout.dates.taille();
+    lisibles.agentsDistincts = tout.agents.table.taille();
+    tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
     // A name's first appearance is that of its first agent.
     TableTextes systemes, navigateurs;
     for (std::size_t k = 0; k < distincts.size(); ++k) {
