@@ -302,28 +302,56 @@ void ordonnerParFrequence(tableauRapportStat& table) {
     // The entries' new places found first, then each entry moved once: a sort that moves the
     // entries themselves (two texts each) costs several times more on tables of many thousands.
     const std::size_t n = table.size();
-    std::vector<uint32_t> ordre(n);
-    const auto [mini, maxi] = std::minmax_element(
-        table.begin(), table.end(),
-        [](const rapportStat& a, const rapportStat& b) { return a.nombre < b.nombre; });
-    if (mini->nombre >= 0 && static_cast<uint64_t>(maxi->nombre) <= 4 * uint64_t{n} + 1024) {
-        // Counts of lines, mostly small: counted by value, highest first, each value's entries
-        // in their order.
-        const auto m = static_cast<std::size_t>(maxi->nombre);
-        std::vector<uint32_t> places(m + 2, 0);
-        for (const rapportStat& e : table) ++places[m - static_cast<std::size_t>(e.nombre) + 1];
-        for (std::size_t v = 1; v < places.size(); ++v) places[v] += places[v - 1];
-        for (std::size_t k = 0; k < n; ++k) {
-            ordre[places[m - static_cast<std::size_t>(table[k].nombre)]++] =
-                static_cast<uint32_t>(k);
+    const auto trier = [&](std::vector<uint32_t>& places) {
+        std::vector<std::pair<int64_t, uint32_t>> paires(places.size());
+        for (std::size_t k = 0; k < places.size(); ++k) {
+            paires[k] = {table[places[k]].nombre, places[k]};
         }
-    } else {
-        std::vector<std::pair<int64_t, uint32_t>> paires(n);
-        for (std::size_t k = 0; k < n; ++k) paires[k] = {table[k].nombre, static_cast<uint32_t>(k)};
         std::sort(paires.begin(), paires.end(), [](const auto& a, const auto& b) {
             return a.first > b.first || (a.first == b.first && a.second < b.second);
         });
-        for (std::size_t k = 0; k < n; ++k) ordre[k] = paires[k].second;
+        for (std::size_t k = 0; k < places.size(); ++k) places[k] = paires[k].second;
+    };
+    // Counts of lines are mostly small: those up to `borne` are counted by value, highest first,
+    // each value's entries in their order; the few others (a busy client, the "-" referrer, a
+    // count below zero) sorted apart, the large ones before them, the negative ones after.
+    const uint64_t borne = 4 * uint64_t{n} + 1024;
+    std::vector<uint32_t> grands, negatifs;
+    std::size_t m = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const int64_t v = table[k].nombre;
+        if (v < 0) {
+            negatifs.push_back(static_cast<uint32_t>(k));
+        } else if (static_cast<uint64_t>(v) > borne) {
+            grands.push_back(static_cast<uint32_t>(k));
+        } else {
+            m = std::max(m, static_cast<std::size_t>(v));
+        }
+    }
+    std::vector<uint32_t> ordre;
+    if (grands.size() + negatifs.size() > n / 4) {
+        // Sums of bytes: every entry sorted.
+        ordre.resize(n);
+        for (std::size_t k = 0; k < n; ++k) ordre[k] = static_cast<uint32_t>(k);
+        trier(ordre);
+    } else {
+        trier(grands);
+        trier(negatifs);
+        ordre = std::move(grands);
+        const std::size_t debut = ordre.size();
+        ordre.resize(n - negatifs.size());
+        std::vector<uint32_t> places(m + 2, 0);
+        const auto petit = [&](int64_t v) { return v >= 0 && static_cast<uint64_t>(v) <= borne; };
+        for (const rapportStat& e : table) {
+            if (petit(e.nombre)) ++places[m - static_cast<std::size_t>(e.nombre) + 1];
+        }
+        for (std::size_t v = 1; v < places.size(); ++v) places[v] += places[v - 1];
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!petit(table[k].nombre)) continue;
+            ordre[debut + places[m - static_cast<std::size_t>(table[k].nombre)]++] =
+                static_cast<uint32_t>(k);
+        }
+        ordre.insert(ordre.end(), negatifs.begin(), negatifs.end());
     }
     tableauRapportStat triee;
     triee.reserve(n);
@@ -671,7 +699,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
         comptes.tranches_.size() > 1 ? comptes.tranches_.back().get() : nullptr;
     if (derniere) vider(*derniere);
     // Each distinct agent classified once, on both cores as soon as they are merged; then the
-    // tables of the addresses and the referrers on one core, the paths on the other.
+    // tables of the addresses on one core, the paths and the referrers on the other.
     std::vector<std::string_view> distincts;
     std::vector<int64_t> lignes;
     std::vector<std::string> nomsNavigateurs, nomsSystemes;
@@ -709,7 +737,6 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
             nommer();
             ordonnerParFrequence(tables.statIP);
             ordonnerParFrequence(tables.statTaux);
-            ordonnerParFrequence(tables.statPrecedent);
         },
         [&] {
             if (derniere) verserChemins(tout, *derniere);
@@ -717,6 +744,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
             completerChemins(tout, tables.statFichier);
             tout.chemins.table.versTable(tables.statFichier);
             ordonnerParFrequence(tables.statFichier);
+            ordonnerParFrequence(tables.statPrecedent);
         });
     if (tout.dateVue) {
         lisibles.premiereDate = tout.premiere[0] + " " + tout.premiere[1];

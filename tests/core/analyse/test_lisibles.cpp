@@ -138,11 +138,18 @@ TEST(Lisibles, NomsFichiersOrdreEtRapport) {
     std::string ordre;
     for (const rapportStat& e : t) ordre += e.libelle;
     EXPECT_EQ(ordre, "1403652");
-    // Small counts, many ties, a few large ones: the order of a stable sort.
-    for (const int64_t grand : {int64_t{0}, int64_t{40'000}, int64_t{1} << 40}) {
+    // Small counts, many ties, a few large ones and a few below zero; sums of bytes, all large:
+    // the order of a stable sort.
+    for (const int64_t grand : {int64_t{0}, int64_t{40'000}, int64_t{1} << 40, int64_t{-1}}) {
         tableauRapportStat u, attendu;
         for (int64_t k = 0; k < 5000; ++k) {
-            u.push_back({std::to_string(k), {}, k % 97 == 0 ? grand + k : (k * 7919) % 101});
+            const int64_t petit = (k * 7919) % 101;
+            u.push_back({std::to_string(k),
+                         {},
+                         grand < 0     ? petit << 30
+                         : k % 97 == 0 ? grand + k
+                         : k % 89 == 0 ? -(k % 7)
+                                       : petit});
         }
         attendu = u;
         std::stable_sort(
