@@ -302,15 +302,29 @@ void ordonnerParFrequence(tableauRapportStat& table) {
     // The entries' new places found first, then each entry moved once: a sort that moves the
     // entries themselves (two texts each) costs several times more on tables of many thousands.
     const std::size_t n = table.size();
+    // Places in increasing order sorted by decreasing count, equal counts keeping their order:
+    // a radix sort of the counts, stable, 8 bits at a time, the digits all of them share skipped.
     const auto trier = [&](std::vector<uint32_t>& places) {
-        std::vector<std::pair<int64_t, uint32_t>> paires(places.size());
-        for (std::size_t k = 0; k < places.size(); ++k) {
-            paires[k] = {table[places[k]].nombre, places[k]};
+        const std::size_t nb = places.size();
+        std::vector<uint64_t> cles(nb), autresCles(nb);
+        std::vector<uint32_t> autresPlaces(nb);
+        for (std::size_t k = 0; k < nb; ++k) {
+            // Decreasing signed counts as increasing unsigned keys.
+            cles[k] = ~(static_cast<uint64_t>(table[places[k]].nombre) ^ (uint64_t{1} << 63));
         }
-        std::sort(paires.begin(), paires.end(), [](const auto& a, const auto& b) {
-            return a.first > b.first || (a.first == b.first && a.second < b.second);
-        });
-        for (std::size_t k = 0; k < places.size(); ++k) places[k] = paires[k].second;
+        for (unsigned decalage = 0; decalage < 64; decalage += 8) {
+            std::array<std::size_t, 257> debut{};
+            for (const uint64_t c : cles) ++debut[((c >> decalage) & 255) + 1];
+            if (std::find(debut.begin(), debut.end(), nb) != debut.end()) continue;
+            for (std::size_t d = 1; d < debut.size(); ++d) debut[d] += debut[d - 1];
+            for (std::size_t k = 0; k < nb; ++k) {
+                const std::size_t p = debut[(cles[k] >> decalage) & 255]++;
+                autresCles[p] = cles[k];
+                autresPlaces[p] = places[k];
+            }
+            cles.swap(autresCles);
+            places.swap(autresPlaces);
+        }
     };
     // Counts of lines are mostly small: those up to `borne` are counted by value, highest first,
     // each value's entries in their order; the few others (a busy client, the "-" referrer, a
