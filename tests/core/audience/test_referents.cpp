@@ -142,4 +142,19 @@ TEST(Referents, TablesDesComptesDeProvenances) {
     ASSERT_GT(parLigne.recherches.size(), 10u);
     EXPECT_EQ(requetes(apres.sitesReferents), requetes(parLigne.sitesReferents));
     EXPECT_EQ(requetes(apres.recherches), requetes(parLigne.recherches));
+    // Enough referrers to be counted in two halves, each on its core: the list given several
+    // times over, the same tables with every count as many times.
+    std::vector<std::pair<std::string_view, int64_t>> plusieurs;
+    int64_t fois = 0;
+    for (; plusieurs.size() < 5000; ++fois) {
+        plusieurs.insert(plusieurs.end(), provenances.begin(), provenances.end());
+    }
+    Audience deuxMoities = audienceDe(journal, sansLignes);
+    compterReferents(deuxMoities, plusieurs);
+    const auto multiplier = [fois](Paires p) {
+        for (auto& e : p) e.second *= fois;
+        return p;
+    };
+    EXPECT_EQ(requetes(deuxMoities.sitesReferents), multiplier(requetes(parLigne.sitesReferents)));
+    EXPECT_EQ(requetes(deuxMoities.recherches), multiplier(requetes(parLigne.recherches)));
 }
