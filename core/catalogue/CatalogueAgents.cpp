@@ -16,20 +16,20 @@ struct CatalogueAgents::Moteur {
                                  &catalogue::kFiltreNavigateurs};
     ListeExpressions systemes{catalogue::kModelesSystemes, true, &catalogue::kFiltreSystemes};
     ListeExpressions appareils{catalogue::kModelesAppareils, true, &catalogue::kFiltreAppareils};
-    // The device entries that may name an agent's device "Spider", in list order, and whether
-    // only an agent holding "Spider" can make them do so.
-    struct EntreeRobot {
-        std::size_t numero;
-        bool siSpider;
-    };
-    std::vector<EntreeRobot> entreesRobot;
+    // The device entries that may name an agent's device "Spider" (bits by entry): all of them,
+    // and those that do so whatever the agent holds (the others only when it holds "Spider").
+    std::vector<uint64_t> robots, robotsSansSpider;
 
     Moteur() {
+        const std::size_t mots = (catalogue::kModelesAppareils.size() + 63) / 64;
+        robots.assign(mots, 0);
+        robotsSansSpider.assign(mots, 0);
         for (std::size_t i = 0; i < catalogue::kModelesAppareils.size(); ++i) {
             const catalogue::RobotPossible p =
                 catalogue::robotPossible(catalogue::kModelesAppareils[i]);
-            if (p != catalogue::RobotPossible::jamais)
-                entreesRobot.push_back({i, p == catalogue::RobotPossible::siSpiderDansLAgent});
+            const uint64_t bit = uint64_t{1} << (i % 64);
+            if (p != catalogue::RobotPossible::jamais) robots[i / 64] |= bit;
+            if (p == catalogue::RobotPossible::peutEtre) robotsSansSpider[i / 64] |= bit;
         }
     }
 };
@@ -55,23 +55,11 @@ Designation CatalogueAgents::classerSysteme(std::string_view agent) const {
 
 bool CatalogueAgents::estRobot(std::string_view agent) const {
     // An agent that none of the entries able to name a robot matches is no robot, whichever entry
-    // comes first: for most agents some fifty expressions to try instead of the whole list
-    // (628 in uap-core 0.18.0), the robots then looked up as before.
-    // Only those whose condition the agent meets are run.
+    // comes first: of some fifty such entries (of 628 in uap-core 0.18.0) only those whose
+    // condition the agent meets are run, the robots then looked up as before.
     const bool spider = agent.find("Spider") != std::string_view::npos;
-    thread_local std::vector<uint32_t> candidates;
-    moteur_->appareils.candidates(agent, candidates);
-    bool possible = false;
-    auto c = candidates.begin();
-    for (const Moteur::EntreeRobot& e : moteur_->entreesRobot) {
-        while (c != candidates.end() && *c < e.numero) ++c;
-        if (c == candidates.end()) break;
-        if (*c == e.numero && (spider || !e.siSpider) &&
-            moteur_->appareils.correspond(e.numero, agent)) {
-            possible = true;
-            break;
-        }
-    }
+    const bool possible = moteur_->appareils.correspondUneDe(
+        agent, spider ? moteur_->robots : moteur_->robotsSansSpider);
     if (!possible) return false;
     Groupes groupes;
     return catalogue::designeRobot(moteur_->appareils.premier(agent, groupes), groupes);

@@ -144,10 +144,14 @@ bool ListeExpressions::possible(std::size_t entree, const std::vector<uint64_t>&
 }
 
 template <typename F>
-void ListeExpressions::parcourirCandidates(std::string_view agent, const F& f) const {
+void ListeExpressions::parcourirCandidates(std::string_view agent, const F& f,
+                                           const std::vector<uint64_t>* parmi) const {
+    const auto marquee = [&](std::size_t i) {
+        return !parmi || (i / 64 < parmi->size() && ((*parmi)[i / 64] >> (i % 64) & 1) != 0);
+    };
     if (!filtre_) {
         for (std::size_t i = 0; i < codes_.size(); ++i) {
-            if (f(i)) return;
+            if (marquee(i) && f(i)) return;
         }
         return;
     }
@@ -162,6 +166,9 @@ void ListeExpressions::parcourirCandidates(std::string_view agent, const F& f) c
         const uint64_t* ensemble = parTexte_.data() + a * mots_;
         for (std::size_t m = 0; m < mots_; ++m) reunion[m] |= ensemble[m];
     }
+    if (parmi) {
+        for (std::size_t m = 0; m < mots_; ++m) reunion[m] &= m < parmi->size() ? (*parmi)[m] : 0;
+    }
     // An entry named by one text may need others of the same clause.
     for (std::size_t m = 0; m < mots_; ++m) {
         for (uint64_t bits = reunion[m]; bits != 0; bits &= bits - 1) {
@@ -171,12 +178,12 @@ void ListeExpressions::parcourirCandidates(std::string_view agent, const F& f) c
     }
 }
 
-void ListeExpressions::candidates(std::string_view agent, std::vector<uint32_t>& entrees) const {
-    entrees.clear();
-    parcourirCandidates(agent, [&](std::size_t i) {
-        entrees.push_back(static_cast<uint32_t>(i));
-        return false;
-    });
+bool ListeExpressions::correspondUneDe(std::string_view agent,
+                                       const std::vector<uint64_t>& parmi) const {
+    bool trouve = false;
+    parcourirCandidates(
+        agent, [&](std::size_t i) { return trouve = correspond(i, agent); }, &parmi);
+    return trouve;
 }
 
 const ModeleUap* ListeExpressions::premier(std::string_view agent, Groupes& groupes) const {

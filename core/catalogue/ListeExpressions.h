@@ -35,9 +35,9 @@ class ListeExpressions {
     const ModeleUap* premier(std::string_view agent, Groupes& groupes) const;
     // Whether entry `i` alone matches the agent, as premier() would find it.
     bool correspond(std::size_t i, std::string_view agent) const;
-    // The entries whose condition the agent meets (every entry without a filter), in the
-    // list's order: only these can match it.
-    void candidates(std::string_view agent, std::vector<uint32_t>& entrees) const;
+    // Whether one of the entries marked in `parmi` (bits by entry, taille() of them) matches the
+    // agent: only those of them whose condition it meets are run.
+    bool correspondUneDe(std::string_view agent, const std::vector<uint64_t>& parmi) const;
     std::size_t taille() const { return codes_.size(); }
 
   private:
@@ -47,9 +47,10 @@ class ListeExpressions {
                         std::vector<uint16_t>& trouves) const;
     bool possible(std::size_t entree, const std::vector<uint64_t>& presents) const;
     // f(entry) for each entry whose condition the agent meets, in the list's order, until f
-    // returns true.
+    // returns true; only the entries marked in `parmi` when it is given.
     template <typename F>
-    void parcourirCandidates(std::string_view agent, const F& f) const;
+    void parcourirCandidates(std::string_view agent, const F& f,
+                             const std::vector<uint64_t>* parmi = nullptr) const;
 
     struct LibererCode {
         void operator()(pcre2_code* code) const { pcre2_code_free(code); }
