@@ -160,6 +160,25 @@ TEST(Lisibles, NomsFichiersOrdreEtRapport) {
     }
 }
 
+TEST(Lisibles, ChaqueAgentNommeQuelQueSoitLeCoeur) {
+    // Far more distinct agents than one share of the naming: each named once, whichever core
+    // took it, the names in order of first appearance.
+    std::string texte;
+    for (int v = 1; v <= 300; ++v) {
+        texte += "10.0.0." + std::to_string(v % 7) +
+                 " - - [01/Dec/2023:03:10:00 +0100] \"GET /a HTTP/1.1\" 200 1 \"-\" "
+                 "\"Mozilla/5.0 (Windows NT 6.1) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/" +
+                 std::to_string(v) + ".0.1 Safari/537.36\"\n";
+    }
+    const ResultatAnalyse r = analyser(texte, true);
+    ASSERT_EQ(r.tables.statNav.size(), 300u);
+    for (int v = 1; v <= 300; ++v) {
+        EXPECT_EQ(r.tables.statNav[static_cast<std::size_t>(v - 1)].libelle,
+                  "Chrome " + std::to_string(v));
+    }
+    EXPECT_EQ(entrees(r.tables.statOS), (Entrees{{"Windows 7", 300}}));
+}
+
 TEST(Lisibles, DeuxTronconsFusionnesDansLOrdreDuJournal) {
     // The same lines as one stretch and as two, the two read alone or after the statistics
     // counts whose entries they use: a name first met in the second stretch comes after those of
