@@ -662,6 +662,19 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     }
 }
 
+void ComptesLisibles::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) {
+    // An agent rewritten outside the journal's bytes cannot be read on from its browser: the
+    // whole one is taken instead.
+    const char* p = plus.agent.data();
+    if (p && !(std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_))) {
+        RLog entier = r;
+        entier.navigateur = plus.agent;
+        lire(tranche, entier);
+        return;
+    }
+    lire(tranche, r);
+}
+
 void ComptesLisibles::terminer() {
     for (const auto& t : tranches_) vider(*t);
     complet_ = true;

@@ -77,6 +77,7 @@ class ComptesLisibles : public LecteurEnregistrements {
     ~ComptesLisibles() override;
     void commencer(const Journal& journal, int nbTranches, bool souple) override;
     void lire(int tranche, const RLog& r) override;
+    void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
     void terminer() override;
     void replier() override;
     void bloc(std::string_view octets) override;

@@ -280,6 +280,19 @@ void ComptesAudience::lire(int tranche, const RLog& r) {
     tranches_[static_cast<std::size_t>(tranche)]->lire(r);
 }
 
+void ComptesAudience::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) {
+    // An agent rewritten outside the journal's bytes cannot be read on from its browser: the
+    // whole one is taken instead.
+    const Tranche& t = *tranches_[static_cast<std::size_t>(tranche)];
+    if (plus.agent.data() && !t.dansTampon(plus.agent.data())) {
+        RLog entier = r;
+        entier.navigateur = plus.agent;
+        lire(tranche, entier);
+        return;
+    }
+    lire(tranche, r);
+}
+
 void ComptesAudience::terminer() {
     complet_ = true;
 }

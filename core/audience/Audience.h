@@ -120,6 +120,7 @@ class ComptesAudience : public LecteurEnregistrements {
     // stream (an empty journal), of the lines of the block given to bloc().
     void commencer(const Journal& journal, int nbTranches, bool souple) override;
     void lire(int tranche, const RLog& r) override;
+    void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
     void terminer() override;
     // A stream's next block: its lines are read next. The counts keep nothing of its bytes once
     // replier() has folded them.

@@ -295,6 +295,7 @@ bool construireEnregistrement(const ValeursLigne& v, Brouillon& b, RLog& r, Cham
     const std::string_view agent = texte(v, C::Agent);
     r.navigateur = extraireNavigateur(agent);
     r.systeme = extraireSysteme(agent);
+    plus.agent = agent;
 
     plus.hoteVirtuel = texte(v, C::Hote);
     plus.port = -1;

@@ -17,6 +17,9 @@ namespace kestrane {
 
 // The fields of a line beyond its record. Texts are "-" when the format or the line has none.
 struct ChampsEnPlus {
+    // The whole user agent, which the record cuts into browser and system: for the counts that
+    // read it whole when the format's reader rewrote it outside the line (escapes, IIS's "+").
+    std::string_view agent;
     std::string_view hoteVirtuel = "-";
     int64_t tempsReponse = -1;  // microseconds; -1 when unknown
     int32_t port = -1;          // -1 when unknown

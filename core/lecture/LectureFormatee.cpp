@@ -85,9 +85,9 @@ void stabiliser(std::string_view ligne, RLog& r, ChampsEnPlus& plus, MagasinText
     const std::size_t decalage =
         fichierDeRequete ? static_cast<std::size_t>(r.fichierCharge.data() - r.requete.data()) : 0;
     std::size_t champ = 0;
-    for (std::string_view* t :
-         {&r.adresse, &r.autre, &r.logname, &r.date, &r.heure, &r.fuseau, &r.requete,
-          &r.fichierCharge, &r.pagePrecedente, &r.navigateur, &r.systeme, &plus.hoteVirtuel}) {
+    for (std::string_view* t : {&r.adresse, &r.autre, &r.logname, &r.date, &r.heure, &r.fuseau,
+                                &r.requete, &r.fichierCharge, &r.pagePrecedente, &r.navigateur,
+                                &r.systeme, &plus.hoteVirtuel, &plus.agent}) {
         const std::size_t k = champ++;
         if (t->empty() || dans(*t, ligne) || (t == &r.heure && heureFixe) ||
             (t == &r.fichierCharge && fichierDeRequete)) {
@@ -116,6 +116,7 @@ Lecture lireStable(LecteurLignes& lecteur, MagasinTextes& magasin, std::string_v
     const Lecture l = lecteur.lire(ligne, numero, r, raison);
     if (l != Lecture::Requete) return l;
     const ChampsEnPlus& lus = lecteur.enPlus();
+    plus.agent = lus.agent;
     plus.hoteVirtuel = lus.hoteVirtuel;
     plus.tempsReponse = lus.tempsReponse;
     plus.port = lus.port;

@@ -25,7 +25,7 @@ class MagasinTextes {
     // The same for field `champ` (0 to kChampsGardes - 1) of consecutive records: a text equal to
     // the field's last one is found without a lookup (a date, a zone, a user repeat line after
     // line).
-    static constexpr std::size_t kChampsGardes = 12;
+    static constexpr std::size_t kChampsGardes = 13;
     std::string_view garderChamp(std::size_t champ, std::string_view t);
 
   private:
@@ -36,8 +36,8 @@ class MagasinTextes {
     std::string_view derniers_[kChampsGardes];
 };
 
-// Every text of `r` (and the virtual host of `plus`) that does not lie within `ligne` moves into
-// `magasin`: the texts of the line live as long as the journal.
+// Every text of `r` (and the agent and virtual host of `plus`) that does not lie within `ligne`
+// moves into `magasin`: the texts of the line live as long as the journal.
 void stabiliser(std::string_view ligne, RLog& r, ChampsEnPlus& plus, MagasinTextes& magasin,
                 bool partage = false);
 

@@ -153,6 +153,21 @@ TEST_P(AnalyseFormats, MemesTablesQueLOriginalCombine) {
     }
     EXPECT_NE(texteFormat(b).find(c.format.libelle()), std::string::npos);
     EXPECT_EQ(texteFormat(a), "");
+    // Named from the whole agent, browsers, systems and robots are those of the original in
+    // every format that has an agent, whether it lies in the line or was rewritten (escapes,
+    // IIS's "+"); visitors too where the days are those of the original (local times).
+    if (c.ecriture == Ecriture::Commun) return;
+    o.resultatsLisibles = true;
+    const ResultatAnalyse lb = analyser(je, o);
+    o.format = FormatJournal();
+    const ResultatAnalyse la = analyser(jc, o);
+    EXPECT_EQ(libelles(lb.tables.statNav), libelles(la.tables.statNav));
+    EXPECT_EQ(libelles(lb.tables.statOS), libelles(la.tables.statOS));
+    ASSERT_TRUE(la.audience && lb.audience);
+    EXPECT_EQ(lb.audience->requetesRobots, la.audience->requetesRobots);
+    if (c.heuresLocales) {
+        EXPECT_EQ(lb.audience->visiteurs, la.audience->visiteurs);
+    }
 }
 
 const Cas kCas[] = {
