@@ -304,9 +304,15 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     r.periodeChoisie = std::string(kPeriodeToutLeFichier);
     std::optional<Audience> audience;
     if (options.complements) {
-        audience = comptesAudience.resultat();
+        // The referring sites and searches, made from the statistics' referrers, beside the
+        // audience's merge.
+        Audience referents;
+        enParallele(
+            true, [&] { audience = comptesAudience.resultat(); },
+            [&] { compterReferentsDesTables(referents, r.tables.statPrecedent); });
         comptesAudience.vider();
-        compterReferentsDesTables(*audience, r.tables.statPrecedent);
+        audience->sitesReferents = std::move(referents.sitesReferents);
+        audience->recherches = std::move(referents.recherches);
     }
     r.lisibles = ResultatsLisibles{};
     if (options.resultatsLisibles) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/catalogue/CatalogueAgents.h"
+#include "core/journal/DeuxFils.h"
 #include "core/lecture/TableauLog.h"
 
 namespace kestrane {
@@ -150,9 +151,22 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
     Complements c;
     Audience a;
     calculer([&] {
-        c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
-        a = audience->resultat();
-        if (!relire) compterReferentsDesTables(a, r.tables.statPrecedent);
+        // The referring sites and searches, made from the statistics' referrers, beside the
+        // audience's merge.
+        Audience referents;
+        enParallele(
+            !relire,
+            [&] {
+                c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
+                a = audience->resultat();
+            },
+            [&] {
+                if (!relire) compterReferentsDesTables(referents, r.tables.statPrecedent);
+            });
+        if (!relire) {
+            a.sitesReferents = std::move(referents.sitesReferents);
+            a.recherches = std::move(referents.recherches);
+        }
     });
     comptes->vider();
     audience->vider();
