@@ -304,15 +304,8 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     r.periodeChoisie = std::string(kPeriodeToutLeFichier);
     std::optional<Audience> audience;
     if (options.complements) {
-        // The referring sites and searches, made from the statistics' referrers, beside the
-        // audience's merge.
-        Audience referents;
-        enParallele(
-            true, [&] { audience = comptesAudience.resultat(); },
-            [&] { compterReferentsDesTables(referents, r.tables.statPrecedent); });
+        audience = audienceEtReferents(comptesAudience, r.tables.statPrecedent);
         comptesAudience.vider();
-        audience->sitesReferents = std::move(referents.sitesReferents);
-        audience->recherches = std::move(referents.recherches);
     }
     r.lisibles = ResultatsLisibles{};
     if (options.resultatsLisibles) {

@@ -4,6 +4,7 @@
 // journal order.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -164,10 +165,8 @@ class LecteursEnSerie : public LecteurEnregistrements {
         for (auto* l : lecteurs_) l->bloc(octets);
     }
     bool litNavigateurEtSysteme() const override {
-        for (auto* l : lecteurs_) {
-            if (l->litNavigateurEtSysteme()) return true;
-        }
-        return false;
+        return std::any_of(lecteurs_.begin(), lecteurs_.end(),
+                           [](const auto* l) { return l->litNavigateurEtSysteme(); });
     }
 
   private:

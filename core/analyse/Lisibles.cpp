@@ -543,7 +543,6 @@ void completerChemins(ComptesLisibles::Tranche& t, const tableauRapportStat& fic
 // From how many paths a stretch's are merged on a core of their own.
 constexpr std::size_t kCheminsDeuxFils = 4096;
 
-// What stretch `t` counted, after what `dans` counted: first appearances stay in journal order.
 // What stretch `t` counted besides its paths, after what `dans` counted.
 void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     if (t.dateVue) {
@@ -608,8 +607,7 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     // The whole agent: the record's browser is its start, up to the closing quote or the end of
     // the line. A browser outside the journal's bytes is the parser's "-".
     const char* p = r.navigateur.data();
-    const bool agentDansLesOctets =
-        std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_);
+    const bool agentDansLesOctets = dansOctets(p, debut_, fin_);
     // A client keeps its agent from line to line. Dotted addresses only: a client text's number
     // is of another table.
     if (cles && cles->adresse < ComptesJournal::kAdresseTexte && agentDansLesOctets) {
@@ -663,16 +661,8 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
 }
 
 void ComptesLisibles::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) {
-    // An agent rewritten outside the journal's bytes cannot be read on from its browser: the
-    // whole one is taken instead.
-    const char* p = plus.agent.data();
-    if (p && !(std::greater_equal<const char*>()(p, debut_) && std::less<const char*>()(p, fin_))) {
-        RLog entier = r;
-        entier.navigateur = plus.agent;
-        lire(tranche, entier);
-        return;
-    }
-    lire(tranche, r);
+    RLog copie;
+    lire(tranche, agentLisible(r, plus, debut_, fin_, copie));
 }
 
 void ComptesLisibles::terminer() {

@@ -151,22 +151,8 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
     Complements c;
     Audience a;
     calculer([&] {
-        // The referring sites and searches, made from the statistics' referrers, beside the
-        // audience's merge.
-        Audience referents;
-        enParallele(
-            !relire,
-            [&] {
-                c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
-                a = audience->resultat();
-            },
-            [&] {
-                if (!relire) compterReferentsDesTables(referents, r.tables.statPrecedent);
-            });
-        if (!relire) {
-            a.sitesReferents = std::move(referents.sitesReferents);
-            a.recherches = std::move(referents.recherches);
-        }
+        c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
+        a = relire ? audience->resultat() : audienceEtReferents(*audience, r.tables.statPrecedent);
     });
     comptes->vider();
     audience->vider();
@@ -188,6 +174,16 @@ ReconnaitreRobot robotsDuCatalogue() {
         nom = d.famille == kFamilleAutre ? std::string() : std::move(d.famille);
         return true;
     };
+}
+
+Audience audienceEtReferents(ComptesAudience& comptes, const tableauRapportStat& precedent) {
+    Audience a, referents;
+    enParallele(
+        true, [&] { a = comptes.resultat(); },
+        [&] { compterReferentsDesTables(referents, precedent); });
+    a.sitesReferents = std::move(referents.sitesReferents);
+    a.recherches = std::move(referents.recherches);
+    return a;
 }
 
 void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent) {

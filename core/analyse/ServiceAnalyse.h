@@ -90,4 +90,8 @@ ReconnaitreRobot robotsDuCatalogue();
 // appearance (before readable results reorder it).
 void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent);
 
+// The counts' audience (resultat(), the counts used up), its referring sites and searches made
+// from `precedent` as above beside the merge of the counts.
+Audience audienceEtReferents(ComptesAudience& comptes, const tableauRapportStat& precedent);
+
 }  // namespace kestrane

@@ -281,16 +281,9 @@ void ComptesAudience::lire(int tranche, const RLog& r) {
 }
 
 void ComptesAudience::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) {
-    // An agent rewritten outside the journal's bytes cannot be read on from its browser: the
-    // whole one is taken instead.
     const Tranche& t = *tranches_[static_cast<std::size_t>(tranche)];
-    if (plus.agent.data() && !t.dansTampon(plus.agent.data())) {
-        RLog entier = r;
-        entier.navigateur = plus.agent;
-        lire(tranche, entier);
-        return;
-    }
-    lire(tranche, r);
+    RLog copie;
+    lire(tranche, agentLisible(r, plus, t.debutTampon, t.finTampon, copie));
 }
 
 void ComptesAudience::terminer() {

@@ -252,10 +252,7 @@ struct ComptesAudience::Tranche {
     EnAttente& enAttente(unsigned k) { return attente[(premier + k) & 3]; }
 
     // Reading the lines (Audience.cpp).
-    bool dansTampon(const char* p) const {
-        return std::greater_equal<const char*>()(p, debutTampon) &&
-               std::less<const char*>()(p, finTampon);
-    }
+    bool dansTampon(const char* p) const { return dansOctets(p, debutTampon, finTampon); }
     // The whole agent of a record, from the start of its browser's text to the closing quote
     // or the end of the line. A record's browser is its agent before the last "(".
     std::string_view agentComplet(std::string_view navigateur) const;

@@ -4,12 +4,18 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace kestrane {
+
+// Whether `p` points into the bytes [debut, fin) (pointers of other buffers compared safely).
+inline bool dansOctets(const char* p, const char* debut, const char* fin) {
+    return std::greater_equal<const char*>()(p, debut) && std::less<const char*>()(p, fin);
+}
 
 // A byte that ends an agent: its closing quote or a line break.
 inline bool finitAgent(char c) {

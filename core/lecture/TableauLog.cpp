@@ -10,6 +10,7 @@
 
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/FinAgent.h"
 #include "core/lecture/LectureFormatee.h"
 #include "core/lecture/UString.h"
 
@@ -148,6 +149,14 @@ struct TableauLog::Ignorees {
         premieres.push_back(std::move(l));
     }
 };
+
+const RLog& agentLisible(const RLog& r, const ChampsEnPlus& plus, const char* debut,
+                         const char* fin, RLog& copie) {
+    if (!plus.agent.data() || dansOctets(plus.agent.data(), debut, fin)) return r;
+    copie = r;
+    copie.navigateur = plus.agent;
+    return copie;
+}
 
 bool lireLigne(std::string_view ligne, LecteurEnregistrements* lecteur, int tranche,
                ExamenLigne examen, LigneRefusee* refus, CoupeAgent coupe) {

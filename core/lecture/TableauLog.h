@@ -51,6 +51,12 @@ inline CoupeAgent coupePour(const LecteurEnregistrements* lecteur) {
                                                         : CoupeAgent::agentEntier;
 }
 
+// For a reader that reads the whole agent on from the record's browser within the bytes
+// [debut, fin): `r` itself, or, when the format's reader rewrote the agent outside them (escapes,
+// IIS's "+"), a copy in `copie` whose browser is the whole agent.
+const RLog& agentLisible(const RLog& r, const ChampsEnPlus& plus, const char* debut,
+                         const char* fin, RLog& copie);
+
 // For an analysis that skips the lines that do not conform: beyond its parse, whether a record can
 // be counted (its hour and date readable wherever the tables read them). False when it cannot,
 // with the reason (Windows-1252) in `raison` when it is not null. Called from both threads.
