@@ -295,77 +295,34 @@ void ordonnerParFrequence(tableauRapportStat& table) {
         return a.nombre > b.nombre;
     };
     if (std::is_sorted(table.begin(), table.end(), decroissant)) return;
-    if (table.size() >= UINT32_MAX) {
+    const std::size_t n = table.size();
+    if (n >= UINT32_MAX) {
         std::stable_sort(table.begin(), table.end(), decroissant);
         return;
     }
     // The entries' new places found first, then each entry moved once: a sort that moves the
     // entries themselves (two texts each) costs several times more on tables of many thousands.
-    const std::size_t n = table.size();
-    // Places in increasing order sorted by decreasing count, equal counts keeping their order:
-    // a radix sort of the counts, stable, 8 bits at a time, the digits all of them share skipped.
-    const auto trier = [&](std::vector<uint32_t>& places) {
-        const std::size_t nb = places.size();
-        std::vector<uint64_t> cles(nb), autresCles(nb);
-        std::vector<uint32_t> autresPlaces(nb);
-        for (std::size_t k = 0; k < nb; ++k) {
-            // Decreasing signed counts as increasing unsigned keys.
-            cles[k] = ~(static_cast<uint64_t>(table[places[k]].nombre) ^ (uint64_t{1} << 63));
-        }
-        for (unsigned decalage = 0; decalage < 64; decalage += 8) {
-            std::array<std::size_t, 257> debut{};
-            for (const uint64_t c : cles) ++debut[((c >> decalage) & 255) + 1];
-            if (std::find(debut.begin(), debut.end(), nb) != debut.end()) continue;
-            for (std::size_t d = 1; d < debut.size(); ++d) debut[d] += debut[d - 1];
-            for (std::size_t k = 0; k < nb; ++k) {
-                const std::size_t p = debut[(cles[k] >> decalage) & 255]++;
-                autresCles[p] = cles[k];
-                autresPlaces[p] = places[k];
-            }
-            cles.swap(autresCles);
-            places.swap(autresPlaces);
-        }
-    };
-    // Counts of lines are mostly small: those up to `borne` are counted by value, highest first,
-    // each value's entries in their order; the few others (a busy client, the "-" referrer, a
-    // count below zero) sorted apart, the large ones before them, the negative ones after.
-    const uint64_t borne = 4 * uint64_t{n} + 1024;
-    std::vector<uint32_t> grands, negatifs;
-    std::size_t m = 0;
+    // A radix sort of the counts, stable, 8 bits at a time: the digits every count shares (the
+    // high ones, for counts of lines) are skipped.
+    std::vector<uint64_t> cles(n), autresCles(n);
+    std::vector<uint32_t> ordre(n), autreOrdre(n);
     for (std::size_t k = 0; k < n; ++k) {
-        const int64_t v = table[k].nombre;
-        if (v < 0) {
-            negatifs.push_back(static_cast<uint32_t>(k));
-        } else if (static_cast<uint64_t>(v) > borne) {
-            grands.push_back(static_cast<uint32_t>(k));
-        } else {
-            m = std::max(m, static_cast<std::size_t>(v));
-        }
+        // Decreasing signed counts as increasing unsigned keys.
+        cles[k] = ~(static_cast<uint64_t>(table[k].nombre) ^ (uint64_t{1} << 63));
+        ordre[k] = static_cast<uint32_t>(k);
     }
-    std::vector<uint32_t> ordre;
-    if (grands.size() + negatifs.size() > n / 4) {
-        // Sums of bytes: every entry sorted.
-        ordre.resize(n);
-        for (std::size_t k = 0; k < n; ++k) ordre[k] = static_cast<uint32_t>(k);
-        trier(ordre);
-    } else {
-        trier(grands);
-        trier(negatifs);
-        ordre = std::move(grands);
-        const std::size_t debut = ordre.size();
-        ordre.resize(n - negatifs.size());
-        std::vector<uint32_t> places(m + 2, 0);
-        const auto petit = [&](int64_t v) { return v >= 0 && static_cast<uint64_t>(v) <= borne; };
-        for (const rapportStat& e : table) {
-            if (petit(e.nombre)) ++places[m - static_cast<std::size_t>(e.nombre) + 1];
-        }
-        for (std::size_t v = 1; v < places.size(); ++v) places[v] += places[v - 1];
+    for (unsigned decalage = 0; decalage < 64; decalage += 8) {
+        std::array<std::size_t, 257> debut{};
+        for (const uint64_t c : cles) ++debut[((c >> decalage) & 255) + 1];
+        if (std::find(debut.begin(), debut.end(), n) != debut.end()) continue;
+        for (std::size_t d = 1; d < debut.size(); ++d) debut[d] += debut[d - 1];
         for (std::size_t k = 0; k < n; ++k) {
-            if (!petit(table[k].nombre)) continue;
-            ordre[debut + places[m - static_cast<std::size_t>(table[k].nombre)]++] =
-                static_cast<uint32_t>(k);
+            const std::size_t p = debut[(cles[k] >> decalage) & 255]++;
+            autresCles[p] = cles[k];
+            autreOrdre[p] = ordre[k];
         }
-        ordre.insert(ordre.end(), negatifs.begin(), negatifs.end());
+        cles.swap(autresCles);
+        ordre.swap(autreOrdre);
     }
     tableauRapportStat triee;
     triee.reserve(n);
