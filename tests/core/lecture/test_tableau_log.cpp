@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,6 +11,7 @@
 
 #include "core/journal/Erreur.h"
 #include "core/journal/Journal.h"
+#include "core/lecture/FinAgent.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 #include "tests/commun/OutilsTests.h"
@@ -305,27 +305,25 @@ TEST(TableauLog, EchantillonReel) {
 TEST(TableauLog, AgentEntierPourLesComptesQuiLeLisentEuxMemes) {
     // Counts that read the agent themselves are handed it whole, starting where the browser
     // does, without a system; every other field as the tables cut it, with both parsers, on every
-    // shape of line, one with quotes escaped in its agent.
+    // shape of line, one with quotes escaped in its agent (the lenient parser's only).
     for (std::size_t i = 0; i < 100; ++i) {
         const std::string l =
             i < 99 ? ligneSynthetique(i)
                    : "::1 - - [10/Dec/2006:10:10:10 +0100] \"GET / HTTP/1.1\" 200 1 \"-\" "
                      "\"Mozilla/5.0 \\\"x\\\" (Windows NT 5.1; U)\"";
-        for (const bool souple : {false, true}) {
-            if (!souple && i == 99) continue;
-            RLog coupe, entier;
-            std::string_view fautif;
-            if (souple) {
-                ASSERT_TRUE(analyserLigneSouple(l, coupe, fautif)) << l;
-                ASSERT_TRUE(analyserLigneSouple(l, entier, fautif, CoupeAgent::agentEntier));
-            } else {
-                coupe = analyserLigne(l);
-                entier = analyserLigne(l, CoupeAgent::agentEntier);
-            }
+        for (const bool souple : {i == 99, true}) {
+            const auto lire = [&](CoupeAgent coupe) {
+                RLog r;
+                std::string_view fautif;
+                if (!souple) return analyserLigne(l, coupe);
+                EXPECT_TRUE(analyserLigneSouple(l, r, fautif, coupe)) << l;
+                return r;
+            };
+            const RLog coupe = lire(CoupeAgent::navigateurEtSysteme);
+            RLog entier = lire(CoupeAgent::agentEntier);
             EXPECT_EQ(entier.navigateur.data(), coupe.navigateur.data()) << l;
             // An agent of the line runs to its last quote ("-" stands for a missing one).
-            if (std::less_equal<const char*>()(l.data(), entier.navigateur.data()) &&
-                std::less<const char*>()(entier.navigateur.data(), l.data() + l.size())) {
+            if (dansOctets(entier.navigateur.data(), l.data(), l.data() + l.size())) {
                 EXPECT_EQ(entier.navigateur.data() + entier.navigateur.size(), &l.back()) << l;
             }
             EXPECT_TRUE(entier.systeme.empty()) << l;
