@@ -47,6 +47,10 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
     if (options.complements) {
         comptesAudience.regler({robotsDuCatalogue(), options.basePays, false});
+        // The audience reads whole agents: the statistics count them too, and hand it the
+        // entries of each line's client and agent.
+        comptes.agentsEntiers(true);
+        comptesAudience.suivre(&comptes);
         lecteurs.push_back(&comptesComplements);
         lecteurs.push_back(&comptesAudience);
     }

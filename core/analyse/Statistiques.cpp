@@ -2,6 +2,7 @@
 // each line, on both cores, merged so that each table is exactly the one its own tally would
 // build.
 #include <algorithm>
+#include <cassert>
 #include <exception>
 #include <iterator>
 #include <utility>
@@ -83,6 +84,7 @@ struct ComptesJournal::Cumul {
     std::vector<int64_t> ordre;
     bool melange = false;
     CompteurTexte textes[kNbTablesTextes];
+    CompteurTexte agents;  // whole agents, when the statistics count them
     CompteurTexte dates;
     // Texts kept past their line (a stream drops its bytes once counted): the time of the first
     // line of each date, the date of the first line of each hour, the last hour text read.
@@ -121,6 +123,7 @@ struct ComptesJournal::Cumul {
     void viderAutresTextes() {
         textes[kTableFichiers].vider();
         textes[kTableNavigateurs].vider();
+        agents.vider();
         dates.vider();
         heureDeDate.clear();
         ordreHeures.clear();
@@ -167,8 +170,10 @@ struct ComptesJournal::Cumul {
         return {&ipNombre[n], &ipOctets[n]};
     }
 
-    // With `avecAgents` false the tables of systems and browsers stay empty.
-    template <bool avecAgents>
+    // What a line's agent is counted under.
+    enum class Agents { coupes, entiers, aucun };
+
+    template <Agents agents>
     void ajouter(const RLog& r) {
         if (echec) {
             cles = ClesLigne{};
@@ -179,15 +184,17 @@ struct ComptesJournal::Cumul {
         octetsIncertains |= r.chargement < 0;
         octetsIncertains |= __builtin_add_overflow(*octets, r.chargement, octets);
 
-        if constexpr (avecAgents) {
-            compterTextes(r, std::make_index_sequence<kNbTablesTextes>{});
+        if constexpr (agents == Agents::coupes) {
+            compterTextes<false>(r, std::make_index_sequence<kNbTablesTextes>{});
         } else {
-            compterTextes(r, std::index_sequence<kTableProvenances, kTableFichiers>{});
+            compterTextes<agents == Agents::entiers>(
+                r, std::index_sequence<kTableProvenances, kTableFichiers>{});
         }
         cles.systeme = textes[kTableSystemes].numeroDernier;
         cles.navigateur = textes[kTableNavigateurs].numeroDernier;
         cles.provenance = textes[kTableProvenances].numeroDernier;
         cles.fichier = textes[kTableFichiers].numeroDernier;
+        cles.agent = this->agents.numeroDernier;
 
         std::string_view reste = r.heure;
         const std::string_view texteHeure = extraireChamp(":", reste);
@@ -211,12 +218,35 @@ struct ComptesJournal::Cumul {
 
     // Every key of the line prepared before any is counted, so that their slots are fetched
     // at the same time.
-    template <std::size_t... t>
+    template <bool agentEntier, std::size_t... t>
     void compterTextes(const RLog& r, std::index_sequence<t...>) {
         (textes[t].preparer(cleTexte<t>(r)), ...);
+        if constexpr (agentEntier) agents.preparer(r.navigateur);
         dates.preparer(r.date);
         (textes[t].compter(), ...);
+        if constexpr (agentEntier) agents.compter();
         if (dates.compter()) heureDeDate.emplace_back(r.heure);
+    }
+
+    // The tables of systems and browsers of the whole agents counted: each distinct agent cut
+    // once, in order of first appearance, which is the order its browser and system first
+    // appear in.
+    void couperAgents() {
+        for (std::size_t k = 0; k < agents.index.taille(); ++k) {
+            const std::string_view agent = agents.index.cle(k);
+            ajouterA(textes[kTableNavigateurs], extraireNavigateur(agent), agents.nombres[k]);
+            ajouterA(textes[kTableSystemes], extraireSysteme(agent), agents.nombres[k]);
+        }
+        agents.vider();
+    }
+    static void ajouterA(CompteurTexte& c, std::string_view cle, int64_t nombre) {
+        bool nouveau;
+        const uint32_t n = c.index.trouverOuAjouter(cle, nouveau);
+        if (nouveau) {
+            c.nombres.push_back(nombre);
+        } else {
+            c.nombres[n] += nombre;
+        }
     }
 };
 
@@ -308,6 +338,7 @@ void fusionner(Cumul& a, Cumul& b, FilAuxiliaire* fil = nullptr, bool viderB = f
         if (plier) {
             fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]);
             fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
+            fusionner(a.agents, b.agents);
             fusionnerHeures(a, b);
         }
         if (viderB) b.viderAutresTextes();
@@ -410,11 +441,28 @@ void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool soup
 void ComptesJournal::lire(int tranche, const RLog& r) {
     Cumul& c = *tranches_[static_cast<std::size_t>(tranche)];
     ++c.lues;
-    if (sansAgents_) {
-        c.ajouter<false>(r);
+    using A = Cumul::Agents;
+    if (agentsEntiers_) {
+        // A record cut by the parse holds the browser alone: the series owes whole agents.
+        assert(r.systeme.data() == nullptr);
+        c.ajouter<A::entiers>(r);
+    } else if (sansAgents_) {
+        c.ajouter<A::aucun>(r);
     } else {
-        c.ajouter<true>(r);
+        c.ajouter<A::coupes>(r);
     }
+}
+
+void ComptesJournal::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) {
+    if (!agentsEntiers_ || !plus.agent.data()) {
+        lire(tranche, r);
+        return;
+    }
+    // A format's reader cuts the agent: its whole text comes beside the record.
+    RLog entier = r;
+    entier.navigateur = plus.agent;
+    entier.systeme = {};
+    lire(tranche, entier);
 }
 
 void ComptesJournal::terminer() {
@@ -452,7 +500,9 @@ ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     if (tranches_.empty()) return nullptr;
     for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
     tranches_.resize(1);
-    return tranches_[0].get();
+    Cumul* c = tranches_[0].get();
+    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents();
+    return c;
 }
 
 void calculerTables(const LignesAnalysees& lignes, int largeurTranche, TablesAnalyse& tables,

@@ -115,7 +115,7 @@ ListesPeriodes listesPeriodes(const tableauRapportStat& tableParDate);
 // --- What the first pass of the Analyse command counts while it parses: handed to
 // TableauLog::memoriser, then to calculerTables, so that the statistics pass does not read the
 // journal again.
-class ComptesJournal : public LecteurEnregistrements {
+class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
   public:
     ComptesJournal();
     ~ComptesJournal() override;
@@ -129,7 +129,14 @@ class ComptesJournal : public LecteurEnregistrements {
     // The tables of systems and browsers left empty, for a caller that makes its own from the
     // whole agents (readable results): two lookups less per line.
     void sansAgents(bool sans) { sansAgents_ = sans; }
-    bool litNavigateurEtSysteme() const override { return !sansAgents_; }
+    // The statistics count each whole agent (ClesLigne::agent) instead of the browser and the
+    // system cut from it, and make the tables of systems and browsers from the distinct agents
+    // once the stretches are merged: for a series whose other readers read the whole agent, so
+    // that the parse cuts nothing and the line's agent is looked up once. The records must then
+    // hold the whole agent (CoupeAgent::agentEntier, or the format's ChampsEnPlus::agent).
+    void agentsEntiers(bool entiers) { agentsEntiers_ = entiers; }
+    bool litNavigateurEtSysteme() const override { return !sansAgents_ && !agentsEntiers_; }
+    void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
     // Whether the counts are those of exactly these lines.
     bool couvre(const LignesAnalysees& lignes) const;
     void vider();
@@ -138,23 +145,13 @@ class ComptesJournal : public LecteurEnregistrements {
     // The stretches merged in journal order into one; null when nothing was read.
     Cumul* fusionnerTranches();
 
-    // The entries of the tables that the last line read in a stretch was counted under, for a
-    // reader that comes after this one in the same series and keeps its own data per entry
-    // instead of looking the line's texts up again. A number names one key of its stretch until
-    // replier() empties stretch 1 (its numbers start again from 0) or the counts are emptied:
-    // stretch 0 keeps its numbers, the keys folded in from stretch 1 coming after them.
-    static constexpr uint32_t kSansCle = UINT32_MAX;
-    // A client that is no dotted address (text n) is kAdresseTexte | n; dotted address n is n.
-    static constexpr uint32_t kAdresseTexte = 0x80000000u;
-    struct ClesLigne {
-        uint32_t adresse = kSansCle;
-        // Entries of the tables of systems, browsers, referrers and loaded files.
-        uint32_t systeme = kSansCle, navigateur = kSansCle, provenance = kSansCle,
-                 fichier = kSansCle;
-    };
-    // All kSansCle when the line was not counted: from a time whose hour does not convert on,
-    // the counts of the stretch stop.
-    const ClesLigne& clesLigne(int tranche) const;
+    // The entries of the tables that the last line read in a stretch was counted under. All
+    // kSansCle when the line was not counted: from a time whose hour does not convert on, the
+    // counts of the stretch stop.
+    using ClesLigne = kestrane::ClesLigne;
+    static constexpr uint32_t kSansCle = ClesLigne::kSansCle;
+    static constexpr uint32_t kAdresseTexte = ClesLigne::kAdresseTexte;
+    const ClesLigne& clesLigne(int tranche) const override;
 
   private:
     Journal journal_;
@@ -162,6 +159,7 @@ class ComptesJournal : public LecteurEnregistrements {
     bool complet_ = false;
     bool souple_ = false;
     bool sansAgents_ = false;
+    bool agentsEntiers_ = false;
     FilAuxiliaire* fil_ = nullptr;
 };
 

@@ -149,6 +149,11 @@ void ComptesAudience::Tranche::nouvelleDate(std::string_view date) {
 }
 
 void ComptesAudience::Tranche::preparer(EnAttente& e) {
+    if (e.agent != kAucune) {
+        // The next line read by its texts does not take this one's client for its own.
+        precedentPrepare = false;
+        return;
+    }
     if (e.texte) {
         if (e.adresse.empty()) {
             std::string t;
@@ -168,7 +173,36 @@ void ComptesAudience::Tranche::preparer(EnAttente& e) {
     if (e.candidat != kAucune) visites.precharger(e.candidat);
 }
 
+bool ComptesAudience::Tranche::lireCles(EnAttente& e, const RLog& r, const ClesLigne& cles) {
+    const bool texteCle = (cles.adresse & ClesLigne::kAdresseTexte) != 0;
+    if (texteCle != e.texte) return false;
+    // The agent's text here is read as by the lines read by their texts, from the record's
+    // browser on: the same for every line of one statistics' agent (a prefix of it).
+    uint32_t& agent = caseDe(agentParCle, cles.agent);
+    if (agent == kAucune) agent = numero(agents, agentComplet(r.navigateur));
+    e.agent = agent;
+    e.cle = cles.adresse & ~ClesLigne::kAdresseTexte;
+    if (texteCle) {
+        uint32_t& client = caseDe(clientParTexte, e.cle);
+        if (client == kAucune) client = numero(clientsTexte, r.adresse);
+        e.client = client;
+    }
+    const uint32_t dernier = caseDe(texteCle ? visiteurParTexte : visiteurParAdresse, e.cle);
+    if (dernier != kAucune) visites.precharger(dernier);
+    return true;
+}
+
+uint32_t ComptesAudience::Tranche::visiteurParCle(const EnAttente& e) {
+    uint32_t& dernier = caseDe(e.texte ? visiteurParTexte : visiteurParAdresse, e.cle);
+    if (dernier != kAucune && visites.visiteur(dernier).agent == e.agent) return dernier;
+    uint32_t n = visites.trouver(e.texte, e.client, [&](uint32_t a) { return a == e.agent; });
+    if (n == kAucune) n = visites.ajouter(e.texte, e.client, e.agent);
+    dernier = n;
+    return n;
+}
+
 uint32_t ComptesAudience::Tranche::visiteur(const EnAttente& e) {
+    if (e.agent != kAucune) return visiteurParCle(e);
     // The line before was counted just now: its agent is at hand.
     if (e.memeClient && dernierVisiteur != kAucune && memeAgent(agentDernier, e.navigateur)) {
         return dernierVisiteur;
@@ -204,14 +238,17 @@ void ComptesAudience::Tranche::compter(const EnAttente& e) {
     if (e.date) visites.requete(n, e.instant, e.jour);
 }
 
-void ComptesAudience::Tranche::lire(const RLog& r) {
+void ComptesAudience::Tranche::lire(const RLog& r, const ClesLigne* cles) {
     EnAttente& e = enAttente(nbAttente);
     e.navigateur = r.navigateur;
     e.octets = r.chargement;
     e.date = instant(r, e.instant);
     e.jour = static_cast<int32_t>(jourDernier);
     e.texte = !cleIPv4(r, e.client);
-    if (!e.texte) {
+    e.agent = kAucune;
+    if (cles && cles->agent != ClesLigne::kSansCle && lireCles(e, r, *cles)) {
+        // Found through the statistics' entries.
+    } else if (!e.texte) {
         visites.index(false).precharger(e.client);
     } else {
         e.adresse = r.adresse;
@@ -277,13 +314,16 @@ void ComptesAudience::replier() {
 }
 
 void ComptesAudience::lire(int tranche, const RLog& r) {
-    tranches_[static_cast<std::size_t>(tranche)]->lire(r);
+    tranches_[static_cast<std::size_t>(tranche)]->lire(
+        r, statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr);
 }
 
 void ComptesAudience::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) {
-    const Tranche& t = *tranches_[static_cast<std::size_t>(tranche)];
+    Tranche& t = *tranches_[static_cast<std::size_t>(tranche)];
     RLog copie;
-    lire(tranche, agentLisible(r, plus, t.debutTampon, t.finTampon, copie));
+    // Read by its texts: a format's agent within the line may not end where its whole text read
+    // on from its start does, which the statistics' agent entries would then not tell apart.
+    t.lire(agentLisible(r, plus, t.debutTampon, t.finTampon, copie), nullptr);
 }
 
 void ComptesAudience::terminer() {

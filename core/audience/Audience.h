@@ -114,6 +114,10 @@ class ComptesAudience : public LecteurEnregistrements {
     ~ComptesAudience() override;
     // For the next pass.
     void regler(ReglagesAudience reglages) { reglages_ = std::move(reglages); }
+    // The statistics counted each line just before, in the same series, with whole agents: their
+    // entries name the line's client and agent, which are then not looked up by their texts.
+    // Null: every line read by its texts.
+    void suivre(const SourceClesLigne* statistiques) { statistiques_ = statistiques; }
 
     // The records read must be parses of the lines of the journal given to commencer, which
     // the counts keep (its buffer is shared, not copied) until vider() or the next pass; for a
@@ -153,6 +157,7 @@ class ComptesAudience : public LecteurEnregistrements {
     void compterRobots(const Tranche& t, std::vector<Robot>& robots, Audience& a) const;
 
     ReglagesAudience reglages_;
+    const SourceClesLigne* statistiques_ = nullptr;
     Journal journal_;
     std::vector<std::unique_ptr<Tranche>> tranches_;
     bool complet_ = false;

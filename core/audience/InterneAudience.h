@@ -217,6 +217,10 @@ struct ComptesAudience::Tranche {
         // The client of the line before: its visitor is mostly the one (a client's requests
         // come in bursts), checked by the agent alone and not looked for.
         bool memeClient = false;
+        // A line whose client and agent the statistics counted: the agent's number here, and the
+        // client's entry in the statistics (ClesLigne::adresse). kAucune: both found by text.
+        uint32_t agent = kAucune;
+        uint32_t cle = kAucune;
     };
     bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
@@ -237,6 +241,15 @@ struct ComptesAudience::Tranche {
 
     interne::ComptesReferents referents;
     interne::RequetesHttp requetesHttp;
+
+    // By the statistics' entries of this stretch (they keep their numbers through a fold, like
+    // the numbers here): the agents' numbers here, the text clients' numbers here, and each
+    // client's last visitor (dotted addresses and texts apart). kAucune: not met yet.
+    std::vector<uint32_t> agentParCle, clientParTexte, visiteurParAdresse, visiteurParTexte;
+    static uint32_t& caseDe(std::vector<uint32_t>& v, uint32_t n) {
+        if (n >= v.size()) v.resize(std::max<std::size_t>(n + 1, v.size() * 2), kAucune);
+        return v[n];
+    }
 
     // The client of the line last prepared, and the visitor and whole agent of the line last
     // counted (the same line once it is counted), while the block of their bytes is there.
@@ -288,7 +301,13 @@ struct ComptesAudience::Tranche {
     // mostly the one; the line before may have added it since.
     uint32_t visiteur(const EnAttente& e);
     void compter(const EnAttente& e);
-    void lire(const RLog& r);
+    // `cles`: the statistics' entries of the line, null without them.
+    void lire(const RLog& r, const ClesLigne* cles);
+    // The agent and the client of a line from the statistics' entries; false when the line is to
+    // be read by its texts (a dotted client whose numbers are no IPv4 address).
+    bool lireCles(EnAttente& e, const RLog& r, const ClesLigne& cles);
+    // The visitor of a line read through the statistics' entries, added when new.
+    uint32_t visiteurParCle(const EnAttente& e);
     // Counts the lines still waiting.
     void achever();
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -43,6 +44,32 @@ class LecteurEnregistrements {
     // Whether the reader reads the browser and the system cut from the agent; false: it may be
     // handed records whose `navigateur` is the whole agent and `systeme` empty (CoupeAgent).
     virtual bool litNavigateurEtSysteme() const { return true; }
+};
+
+// The entries of the statistics' tables that a line was counted under, numbered per stretch, for
+// a reader that comes after the statistics in the same series and keeps its own data per entry
+// instead of looking the line's texts up again. A number names one key of its stretch until the
+// stretch is emptied (a stream's stretch 1 at each fold starts again from 0); stretch 0 keeps its
+// numbers, the keys folded in from stretch 1 coming after them.
+struct ClesLigne {
+    static constexpr uint32_t kSansCle = UINT32_MAX;
+    // A client that is no dotted address (text n) is kAdresseTexte | n; dotted address n is n.
+    static constexpr uint32_t kAdresseTexte = 0x80000000u;
+    uint32_t adresse = kSansCle;
+    // Entries of the tables of systems, browsers, referrers and loaded files.
+    uint32_t systeme = kSansCle, navigateur = kSansCle, provenance = kSansCle, fichier = kSansCle;
+    // The whole agent's, when the statistics count whole agents.
+    uint32_t agent = kSansCle;
+};
+
+// Where a reader finds the entries of the line it is handed (all kSansCle when the line was not
+// counted).
+class SourceClesLigne {
+  public:
+    virtual const ClesLigne& clesLigne(int tranche) const = 0;
+
+  protected:
+    ~SourceClesLigne() = default;
 };
 
 // The cut of the agent that the first pass owes the reader (any when there is none).

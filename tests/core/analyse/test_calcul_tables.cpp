@@ -22,7 +22,10 @@ std::vector<std::string> lignesVariees(int n, unsigned graine) {
                             "Googlebot/2.1 (+http://www.google.com/bot.html)",
                             "curl/7.88.1",
                             "-",
-                            "Opera/8.51 (Windows NT 5.1; U; fr)"};
+                            "Opera/8.51 (Windows NT 5.1; U; fr)",
+                            "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 5.0)",
+                            "",
+                            "a; b; c; d (e; f"};
     const char* jours[] = {"17/May/2015", "18/May/2015", "19/May/2015"};
     std::vector<std::string> lignes;
     for (int k = 0; k < n; ++k) {
@@ -39,7 +42,7 @@ std::vector<std::string> lignesVariees(int n, unsigned graine) {
         const std::string provenance =
             alea() % 2 ? "-" : "http://ex.org/q?id=" + std::to_string(alea() % 40);
         lignes.push_back(
-            ligneLog(ip, jours[jour], heure, octets, requete, provenance, agents[alea() % 6]));
+            ligneLog(ip, jours[jour], heure, octets, requete, provenance, agents[alea() % std::size(agents)]));
     }
     return lignes;
 }
@@ -95,8 +98,10 @@ bool estTemoin(const tableauRapportStat& t) {
     return t.size() == 1 && t[0].libelle == "t\xE9moin";
 }
 
-// What the Analyse command's first pass counts of `j`.
-void compterEnPremierePasse(const Journal& j, ComptesJournal& comptes) {
+// What the Analyse command's first pass counts of `j`; with `agentsEntiers`, as it counts them
+// beside a reader of whole agents (the parse then cuts no agent).
+void compterEnPremierePasse(const Journal& j, ComptesJournal& comptes, bool agentsEntiers = false) {
+    comptes.agentsEntiers(agentsEntiers);
     TableauLog enregistrements;
     enregistrements.memoriser(j, {}, &comptes);
 }
@@ -113,10 +118,12 @@ TEST(CalculerTables, IdentiqueAuxTalliesSepares) {
         const Journal j = journalDe(lignesVariees(n, static_cast<unsigned>(n)));
         for (const int largeur : {1, 5}) {
             const Separees s = parTallies(j, largeur);
-            for (const bool premierePasse : {false, true}) {
+            // Read again, counted by the first pass, counted by whole agents.
+            for (const int passe : {0, 1, 2}) {
+                SCOPED_TRACE(passe);
                 ComptesJournal comptes;
-                if (premierePasse) compterEnPremierePasse(j, comptes);
-                ComptesJournal* e = premierePasse ? &comptes : nullptr;
+                if (passe > 0) compterEnPremierePasse(j, comptes, passe == 2);
+                ComptesJournal* e = passe > 0 ? &comptes : nullptr;
                 remplirDeTemoins(t);
                 std::vector<int> etapes;
                 ListesPeriodes listes;
@@ -270,26 +277,32 @@ TEST(CalculerTables, LaSecondeMoitieApporteSesPropresCles) {
 TEST(CalculerTables, ClesDeLaDerniereLigneParTranche) {
     // The entries a reader after the statistics counts keys its own data by: one number per key
     // in each stretch, stretch 1 numbered again after a fold, none once an hour does not convert.
-    using Cles = std::array<uint32_t, 3>;
-    ComptesJournal c;
-    c.commencer(Journal(), 2, false);
-    const auto lire = [&](int tranche, const std::string& ligne) {
-        c.lire(tranche, analyserLigne(ligne));
-        const ComptesJournal::ClesLigne& k = c.clesLigne(tranche);
-        return Cles{k.adresse, k.navigateur, k.fichier};
-    };
-    const std::string a = ligneLog("10.0.0.1");
-    const std::string b =
-        ligneLog("10.0.0.2", "06/Dec/2006", "10:15:32", "1", "GET /b HTTP/1.1", "-", "curl/7.29.0");
-    EXPECT_EQ(lire(0, a), (Cles{0, 0, 0}));
-    EXPECT_EQ(lire(0, b), (Cles{1, 1, 1}));
-    EXPECT_EQ(lire(0, a), (Cles{0, 0, 0}));
-    EXPECT_EQ(lire(1, b), (Cles{0, 0, 0}));
-    c.replier();
-    EXPECT_EQ(lire(1, a), (Cles{0, 0, 0}));
-    EXPECT_EQ(lire(0, b), (Cles{1, 1, 1}));
-    lire(0, ligneLog("10.0.0.3", "06/Dec/2006", "xx:15:32"));
-    constexpr uint32_t aucune = ComptesJournal::kSansCle;
-    EXPECT_EQ(lire(0, a), (Cles{aucune, aucune, aucune}));
-    EXPECT_EQ(lire(1, a), (Cles{0, 0, 0}));
+    // Counting whole agents, the agent's entry stands where the browser's would.
+    for (const bool entiers : {false, true}) {
+        SCOPED_TRACE(entiers);
+        using Cles = std::array<uint32_t, 3>;
+        ComptesJournal c;
+        c.agentsEntiers(entiers);
+        c.commencer(Journal(), 2, false);
+        const auto lire = [&](int tranche, const std::string& ligne) {
+            c.lire(tranche, analyserLigne(ligne, coupePour(&c)));
+            const ComptesJournal::ClesLigne& k = c.clesLigne(tranche);
+            EXPECT_EQ(entiers ? k.navigateur : k.agent, ComptesJournal::kSansCle);
+            return Cles{k.adresse, entiers ? k.agent : k.navigateur, k.fichier};
+        };
+        const std::string a = ligneLog("10.0.0.1");
+        const std::string b = ligneLog("10.0.0.2", "06/Dec/2006", "10:15:32", "1",
+                                       "GET /b HTTP/1.1", "-", "curl/7.29.0");
+        EXPECT_EQ(lire(0, a), (Cles{0, 0, 0}));
+        EXPECT_EQ(lire(0, b), (Cles{1, 1, 1}));
+        EXPECT_EQ(lire(0, a), (Cles{0, 0, 0}));
+        EXPECT_EQ(lire(1, b), (Cles{0, 0, 0}));
+        c.replier();
+        EXPECT_EQ(lire(1, a), (Cles{0, 0, 0}));
+        EXPECT_EQ(lire(0, b), (Cles{1, 1, 1}));
+        lire(0, ligneLog("10.0.0.3", "06/Dec/2006", "xx:15:32"));
+        constexpr uint32_t aucune = ComptesJournal::kSansCle;
+        EXPECT_EQ(lire(0, a), (Cles{aucune, aucune, aucune}));
+        EXPECT_EQ(lire(1, a), (Cles{0, 0, 0}));
+    }
 }
