@@ -192,13 +192,16 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     std::vector<LecteurEnregistrements*> lecteurs{&comptes};
     if (options.complements) {
         comptesAudience.regler({robotsDuCatalogue(), options.basePays, false});
-        // The audience reads whole agents: the statistics count them too, and hand it the
-        // entries of each line's client and agent.
-        comptes.agentsEntiers(true);
+        // The statistics hand the page the entries of each line's file, the audience those of
+        // its client and agent.
+        comptesComplements.suivre(&comptes);
         comptesAudience.suivre(&comptes);
         lecteurs.push_back(&comptesComplements);
         lecteurs.push_back(&comptesAudience);
     }
+    // Each distinct agent cut once at the end rather than every line's agent: unless readable
+    // results replace the tables of systems and browsers and no audience asks for the agents.
+    comptes.agentsEntiers(options.complements || !options.resultatsLisibles);
     if (options.resultatsLisibles) {
         // The readable tables of systems and browsers come from the whole agents.
         comptes.sansAgents(true);

@@ -31,8 +31,23 @@ int64_t jourDeLInstant(int64_t secondes) {
 struct CompteurFichiers {
     IndexCles<std::string_view> index;
     std::vector<int64_t> nombres;
+    // The numbers here by the entries of the statistics' table of files of this stretch.
+    std::vector<uint32_t> parEntree;
 
-    void compter(std::string_view fichier) {
+    // `entree`: the file's entry in the statistics (ClesLigne::fichier), kSansCle without one.
+    void compter(std::string_view fichier, uint32_t entree = ClesLigne::kSansCle) {
+        constexpr uint32_t kSansCle = ClesLigne::kSansCle;
+        uint32_t* numero = nullptr;
+        if (entree != kSansCle) {
+            if (entree >= parEntree.size()) {
+                parEntree.resize(std::max<std::size_t>(entree + 1, parEntree.size() * 2), kSansCle);
+            }
+            numero = &parEntree[entree];
+            if (*numero != kSansCle) {
+                ++nombres[*numero];
+                return;
+            }
+        }
         bool nouveau;
         const uint32_t n = index.trouverOuAjouter(fichier, nouveau);
         if (nouveau) {
@@ -40,6 +55,7 @@ struct CompteurFichiers {
         } else {
             ++nombres[n];
         }
+        if (numero) *numero = n;
     }
     void ajouter(const CompteurFichiers& b) {
         for (std::size_t k = 0; k < b.index.taille(); ++k) {
@@ -94,8 +110,9 @@ struct ComptesComplements::Cumul {
     // (a running sum may pass the range and come back).
     bool octetsIncertains = false;
 
-    // Counts a line; false when one of its sums went past the range.
-    bool ajouter(const RLog& r) {
+    // Counts a line; false when one of its sums went past the range. `cles`: the statistics'
+    // entries of the line, null without them.
+    bool ajouter(const RLog& r, const ClesLigne* cles = nullptr) {
         ++requetes;
         const int64_t n = r.chargement;
         bool deborde = __builtin_add_overflow(octets, n, &octets);
@@ -111,9 +128,9 @@ struct ComptesComplements::Cumul {
             deborde |= __builtin_add_overflow(c.octets, n, &c.octets);
         }
         if (code == 404) {
-            introuvables.compter(r.fichierCharge);
+            introuvables.compter(r.fichierCharge, cles ? cles->fichier : ClesLigne::kSansCle);
         } else if (code >= 500 && code <= 599) {
-            erreursServeur.compter(r.fichierCharge);
+            erreursServeur.compter(r.fichierCharge, cles ? cles->fichier : ClesLigne::kSansCle);
         }
 
         if (!dateLue || !memesOctets(r.date, dateDerniere)) {
@@ -338,7 +355,8 @@ void ComptesComplements::commencer(const Journal& journal, int nbTranches, bool 
 }
 
 void ComptesComplements::lire(int tranche, const RLog& r) {
-    tranches_[static_cast<std::size_t>(tranche)]->ajouter(r);
+    tranches_[static_cast<std::size_t>(tranche)]->ajouter(
+        r, statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr);
 }
 
 void ComptesComplements::terminer() {

@@ -120,6 +120,9 @@ class ComptesComplements : public LecteurEnregistrements {
     bool octetsIncertains() const;
     void vider();
     bool litNavigateurEtSysteme() const override { return false; }
+    // The statistics counted each line just before, in the same series: the file's entry there
+    // spares looking up the files answered 404 or 5xx. Null: each looked up by its text.
+    void suivre(const SourceClesLigne* statistiques) { statistiques_ = statistiques; }
 
     // The counts merged in journal order (the stretches are used up). The distinct addresses are
     // not counted again here: they are the entries of statIP, which the statistics pass builds.
@@ -135,6 +138,7 @@ class ComptesComplements : public LecteurEnregistrements {
     std::optional<std::size_t> premierDebordement() const;
 
     std::vector<std::unique_ptr<Cumul>> tranches_;
+    const SourceClesLigne* statistiques_ = nullptr;
     Journal journal_;
     bool souple_ = false;
     int64_t lignes_ = 0;

@@ -526,6 +526,7 @@ void calculerTables(const LignesAnalysees& lignes, int largeurTranche, TablesAna
     bool enUneFois = false;
     calculer([&] {
         ComptesJournal lus;
+        lus.agentsEntiers(true);
         // Outside the attempt: in another format, the counts' keys may live in its texts.
         TableauLog lecture;
         ComptesJournal* c = comptes;
