@@ -454,11 +454,12 @@ void ComptesJournal::lire(int tranche, const RLog& r) {
 }
 
 void ComptesJournal::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) {
-    if (!agentsEntiers_ || !plus.agent.data()) {
+    if (!agentsEntiers_) {
         lire(tranche, r);
         return;
     }
-    // A format's reader cuts the agent: its whole text comes beside the record.
+    // A format's reader cuts the agent: its whole text comes beside the record (empty when the
+    // line has none, which cuts into what the record holds).
     RLog entier = r;
     entier.navigateur = plus.agent;
     entier.systeme = {};
