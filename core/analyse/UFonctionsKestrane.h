@@ -131,9 +131,10 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     void sansAgents(bool sans) { sansAgents_ = sans; }
     // The statistics count each whole agent (ClesLigne::agent) instead of the browser and the
     // system cut from it, and make the tables of systems and browsers from the distinct agents
-    // once the stretches are merged: for a series whose other readers read the whole agent, so
-    // that the parse cuts nothing and the line's agent is looked up once. The records must then
-    // hold the whole agent (CoupeAgent::agentEntier, or the format's ChampsEnPlus::agent).
+    // once the stretches are merged: one lookup a line instead of two, no cut a line, and the
+    // entry of the whole agent for the readers that follow. The records must then hold the whole
+    // agent (CoupeAgent::agentEntier, which the parse gives when no reader of the series needs
+    // the cut; a format's ChampsEnPlus::agent).
     void agentsEntiers(bool entiers) { agentsEntiers_ = entiers; }
     bool litNavigateurEtSysteme() const override { return !sansAgents_ && !agentsEntiers_; }
     void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
