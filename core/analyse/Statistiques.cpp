@@ -2,9 +2,9 @@
 // each line, on both cores, merged so that each table is exactly the one its own tally would
 // build.
 #include <algorithm>
-#include <cassert>
 #include <exception>
 #include <iterator>
+#include <stdexcept>
 #include <utility>
 
 #include "core/analyse/Interne.h"
@@ -443,8 +443,10 @@ void ComptesJournal::lire(int tranche, const RLog& r) {
     ++c.lues;
     using A = Cumul::Agents;
     if (agentsEntiers_) {
-        // A record cut by the parse holds the browser alone: the series owes whole agents.
-        assert(r.systeme.data() == nullptr);
+        // A record cut by the parse holds the browser alone, which would be counted as an agent.
+        if (r.systeme.data() != nullptr) {
+            throw std::logic_error("statistiques : agents entiers attendus");
+        }
         c.ajouter<A::entiers>(r);
     } else if (sansAgents_) {
         c.ajouter<A::aucun>(r);

@@ -149,7 +149,7 @@ void ComptesAudience::Tranche::nouvelleDate(std::string_view date) {
 }
 
 void ComptesAudience::Tranche::preparer(EnAttente& e) {
-    if (e.agent != kAucune) {
+    if (e.parCles) {
         // The next line read by its texts does not take this one's client for its own.
         precedentPrepare = false;
         return;
@@ -176,11 +176,8 @@ void ComptesAudience::Tranche::preparer(EnAttente& e) {
 bool ComptesAudience::Tranche::lireCles(EnAttente& e, const RLog& r, const ClesLigne& cles) {
     const bool texteCle = (cles.adresse & ClesLigne::kAdresseTexte) != 0;
     if (texteCle != e.texte) return false;
-    // The agent's text here is read as by the lines read by their texts, from the record's
-    // browser on: the same for every line of one statistics' agent (a prefix of it).
-    uint32_t& agent = caseDe(agentParCle, cles.agent);
-    if (agent == kAucune) agent = numero(agents, agentComplet(r.navigateur));
-    e.agent = agent;
+    e.parCles = true;
+    e.agentCle = cles.agent;
     e.cle = cles.adresse & ~ClesLigne::kAdresseTexte;
     if (texteCle) {
         uint32_t& client = caseDe(clientParTexte, e.cle);
@@ -193,16 +190,21 @@ bool ComptesAudience::Tranche::lireCles(EnAttente& e, const RLog& r, const ClesL
 }
 
 uint32_t ComptesAudience::Tranche::visiteurParCle(const EnAttente& e) {
+    // The agent's text here is read as by the lines read by their texts, from the record's
+    // browser on: the same for every line of one statistics' agent (a prefix of it).
+    uint32_t& numeroAgent = caseDe(agentParCle, e.agentCle);
+    if (numeroAgent == kAucune) numeroAgent = numero(agents, agentComplet(e.navigateur));
+    const uint32_t agent = numeroAgent;
     uint32_t& dernier = caseDe(e.texte ? visiteurParTexte : visiteurParAdresse, e.cle);
-    if (dernier != kAucune && visites.visiteur(dernier).agent == e.agent) return dernier;
-    uint32_t n = visites.trouver(e.texte, e.client, [&](uint32_t a) { return a == e.agent; });
-    if (n == kAucune) n = visites.ajouter(e.texte, e.client, e.agent);
+    if (dernier != kAucune && visites.visiteur(dernier).agent == agent) return dernier;
+    uint32_t n = visites.trouver(e.texte, e.client, [&](uint32_t a) { return a == agent; });
+    if (n == kAucune) n = visites.ajouter(e.texte, e.client, agent);
     dernier = n;
     return n;
 }
 
 uint32_t ComptesAudience::Tranche::visiteur(const EnAttente& e) {
-    if (e.agent != kAucune) return visiteurParCle(e);
+    if (e.parCles) return visiteurParCle(e);
     // The line before was counted just now: its agent is at hand.
     if (e.memeClient && dernierVisiteur != kAucune && memeAgent(agentDernier, e.navigateur)) {
         return dernierVisiteur;
@@ -245,7 +247,7 @@ void ComptesAudience::Tranche::lire(const RLog& r, const ClesLigne* cles) {
     e.date = instant(r, e.instant);
     e.jour = static_cast<int32_t>(jourDernier);
     e.texte = !cleIPv4(r, e.client);
-    e.agent = kAucune;
+    e.parCles = false;
     if (cles && cles->agent != ClesLigne::kSansCle && lireCles(e, r, *cles)) {
         // Found through the statistics' entries.
     } else if (!e.texte) {

@@ -217,10 +217,11 @@ struct ComptesAudience::Tranche {
         // The client of the line before: its visitor is mostly the one (a client's requests
         // come in bursts), checked by the agent alone and not looked for.
         bool memeClient = false;
-        // A line whose client and agent the statistics counted: the agent's number here, and the
-        // client's entry in the statistics (ClesLigne::adresse). kAucune: both found by text.
-        uint32_t agent = kAucune;
-        uint32_t cle = kAucune;
+        // A line whose client and agent the statistics counted: their entries there
+        // (ClesLigne::agent, ClesLigne::adresse without its text bit). Otherwise both are found
+        // by their texts.
+        bool parCles = false;
+        uint32_t agentCle = 0, cle = 0;
     };
     bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
@@ -303,10 +304,13 @@ struct ComptesAudience::Tranche {
     void compter(const EnAttente& e);
     // `cles`: the statistics' entries of the line, null without them.
     void lire(const RLog& r, const ClesLigne* cles);
-    // The agent and the client of a line from the statistics' entries; false when the line is to
-    // be read by its texts (a dotted client whose numbers are no IPv4 address).
+    // The client of a line from the statistics' entries, its last visitor brought from memory;
+    // false when the line is to be read by its texts (a dotted client whose numbers are no IPv4
+    // address).
     bool lireCles(EnAttente& e, const RLog& r, const ClesLigne& cles);
-    // The visitor of a line read through the statistics' entries, added when new.
+    // The visitor of a line read through the statistics' entries, added when new. Its agent is
+    // numbered here when it is counted, as a line read by its texts numbers it: agents keep the
+    // order of their first lines.
     uint32_t visiteurParCle(const EnAttente& e);
     // Counts the lines still waiting.
     void achever();

@@ -25,7 +25,8 @@ std::vector<std::string> lignesVariees(int n, unsigned graine) {
                             "Opera/8.51 (Windows NT 5.1; U; fr)",
                             "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 5.0)",
                             "",
-                            "a; b; c; d (e; f"};
+                            "a; b; c; d (e; f",
+                            "Foo \\\"bar\\\" (x; y; z)"};
     const char* jours[] = {"17/May/2015", "18/May/2015", "19/May/2015"};
     std::vector<std::string> lignes;
     for (int k = 0; k < n; ++k) {
