@@ -185,18 +185,15 @@ void ComptesEnPlus::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& p
         constexpr uint32_t kSansCle = ComptesJournal::kSansCle;
         const uint32_t entree =
             statistiques_ ? statistiques_->clesLigne(tranche).fichier : kSansCle;
-        uint32_t n = kSansCle;
-        if (entree != kSansCle && entree < c.parEntree.size()) n = c.parEntree[entree];
+        uint32_t* place = entree != kSansCle ? &caseParCle(c.parEntree, entree) : nullptr;
+        uint32_t n = place ? *place : kSansCle;
         if (n == kSansCle) {
             n = c.indexFichiers.trouverOuAjouter(r.fichierCharge, nouveau);
             if (nouveau) {
                 c.fichiers.push_back(r.fichierCharge);
                 c.temps.emplace_back();
             }
-            if (entree != kSansCle) {
-                if (entree >= c.parEntree.size()) c.parEntree.resize(entree + 1, kSansCle);
-                c.parEntree[entree] = n;
-            }
+            if (place) *place = n;
         }
         c.temps[n].push_back(plus.tempsReponse);
     }

@@ -37,16 +37,10 @@ struct CompteurFichiers {
     // `entree`: the file's entry in the statistics (ClesLigne::fichier), kSansCle without one.
     void compter(std::string_view fichier, uint32_t entree = ClesLigne::kSansCle) {
         constexpr uint32_t kSansCle = ClesLigne::kSansCle;
-        uint32_t* numero = nullptr;
-        if (entree != kSansCle) {
-            if (entree >= parEntree.size()) {
-                parEntree.resize(std::max<std::size_t>(entree + 1, parEntree.size() * 2), kSansCle);
-            }
-            numero = &parEntree[entree];
-            if (*numero != kSansCle) {
-                ++nombres[*numero];
-                return;
-            }
+        uint32_t* numero = entree != kSansCle ? &caseParCle(parEntree, entree) : nullptr;
+        if (numero && *numero != kSansCle) {
+            ++nombres[*numero];
+            return;
         }
         bool nouveau;
         const uint32_t n = index.trouverOuAjouter(fichier, nouveau);

@@ -191,17 +191,12 @@ struct Compteur {
     // lookup of their own.
     std::vector<uint32_t> parCle;
 
-    uint32_t& deLaCle(uint32_t cle) {
-        if (cle >= parCle.size()) parCle.resize(std::max<std::size_t>(cle + 1, parCle.size() * 2));
-        return parCle[cle];
-    }
-
     // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
     // `cle` of the statistics counts: the agent that client came with last is compared first,
     // its end checked after it, so that the agent is measured only when it differs. The texts
     // counted here hold no quote nor line break, which end an agent.
     void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
-        uint32_t& place = deLaCle(cle);
+        uint32_t& place = caseParCle(parCle, cle, 0);
         if (place != 0) {
             const std::string_view texte = table.texteA(place - 1);
             const auto reste = static_cast<std::size_t>(fin - p);

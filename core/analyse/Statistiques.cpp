@@ -49,6 +49,18 @@ struct CompteurTexte {
         numeroDernier = UINT32_MAX;
     }
 
+    // Adds `nombre` lines of a key (apart from the line being counted); true when it is new.
+    bool ajouter(std::string_view c, int64_t nombre) {
+        bool nouveau;
+        const uint32_t n = index.trouverOuAjouter(c, nouveau);
+        if (nouveau) {
+            nombres.push_back(nombre);
+        } else {
+            nombres[n] += nombre;
+        }
+        return nouveau;
+    }
+
     // Counts the prepared key; true when it is new.
     bool compter() {
         if (commeDernier) {
@@ -234,19 +246,10 @@ struct ComptesJournal::Cumul {
     void couperAgents() {
         for (std::size_t k = 0; k < agents.index.taille(); ++k) {
             const std::string_view agent = agents.index.cle(k);
-            ajouterA(textes[kTableNavigateurs], extraireNavigateur(agent), agents.nombres[k]);
-            ajouterA(textes[kTableSystemes], extraireSysteme(agent), agents.nombres[k]);
+            textes[kTableNavigateurs].ajouter(extraireNavigateur(agent), agents.nombres[k]);
+            textes[kTableSystemes].ajouter(extraireSysteme(agent), agents.nombres[k]);
         }
         agents.vider();
-    }
-    static void ajouterA(CompteurTexte& c, std::string_view cle, int64_t nombre) {
-        bool nouveau;
-        const uint32_t n = c.index.trouverOuAjouter(cle, nouveau);
-        if (nouveau) {
-            c.nombres.push_back(nombre);
-        } else {
-            c.nombres[n] += nombre;
-        }
     }
 };
 
@@ -258,13 +261,8 @@ using Cumul = ComptesJournal::Cumul;
 void fusionner(CompteurTexte& a, const CompteurTexte& b,
                const std::function<void(uint32_t numeroB)>& nouvelle = {}) {
     for (std::size_t k = 0; k < b.index.taille(); ++k) {
-        bool nouveau;
-        const uint32_t n = a.index.trouverOuAjouter(b.index.cle(k), nouveau);
-        if (nouveau) {
-            a.nombres.push_back(b.nombres[k]);
-            if (nouvelle) nouvelle(static_cast<uint32_t>(k));
-        } else {
-            a.nombres[n] += b.nombres[k];
+        if (a.ajouter(b.index.cle(k), b.nombres[k]) && nouvelle) {
+            nouvelle(static_cast<uint32_t>(k));
         }
     }
 }

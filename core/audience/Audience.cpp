@@ -180,11 +180,11 @@ bool ComptesAudience::Tranche::lireCles(EnAttente& e, const RLog& r, const ClesL
     e.agentCle = cles.agent;
     e.cle = cles.adresse & ~ClesLigne::kAdresseTexte;
     if (texteCle) {
-        uint32_t& client = caseDe(clientParTexte, e.cle);
+        uint32_t& client = caseParCle(clientParTexte, e.cle);
         if (client == kAucune) client = numero(clientsTexte, r.adresse);
         e.client = client;
     }
-    const uint32_t dernier = caseDe(texteCle ? visiteurParTexte : visiteurParAdresse, e.cle);
+    const uint32_t dernier = caseParCle(texteCle ? visiteurParTexte : visiteurParAdresse, e.cle);
     if (dernier != kAucune) visites.precharger(dernier);
     return true;
 }
@@ -192,10 +192,10 @@ bool ComptesAudience::Tranche::lireCles(EnAttente& e, const RLog& r, const ClesL
 uint32_t ComptesAudience::Tranche::visiteurParCle(const EnAttente& e) {
     // The agent's text here is read as by the lines read by their texts, from the record's
     // browser on: the same for every line of one statistics' agent (a prefix of it).
-    uint32_t& numeroAgent = caseDe(agentParCle, e.agentCle);
+    uint32_t& numeroAgent = caseParCle(agentParCle, e.agentCle);
     if (numeroAgent == kAucune) numeroAgent = numero(agents, agentComplet(e.navigateur));
     const uint32_t agent = numeroAgent;
-    uint32_t& dernier = caseDe(e.texte ? visiteurParTexte : visiteurParAdresse, e.cle);
+    uint32_t& dernier = caseParCle(e.texte ? visiteurParTexte : visiteurParAdresse, e.cle);
     if (dernier != kAucune && visites.visiteur(dernier).agent == agent) return dernier;
     uint32_t n = visites.trouver(e.texte, e.client, [&](uint32_t a) { return a == agent; });
     if (n == kAucune) n = visites.ajouter(e.texte, e.client, agent);

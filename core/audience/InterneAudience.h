@@ -247,10 +247,6 @@ struct ComptesAudience::Tranche {
     // the numbers here): the agents' numbers here, the text clients' numbers here, and each
     // client's last visitor (dotted addresses and texts apart). kAucune: not met yet.
     std::vector<uint32_t> agentParCle, clientParTexte, visiteurParAdresse, visiteurParTexte;
-    static uint32_t& caseDe(std::vector<uint32_t>& v, uint32_t n) {
-        if (n >= v.size()) v.resize(std::max<std::size_t>(n + 1, v.size() * 2), kAucune);
-        return v[n];
-    }
 
     // The client of the line last prepared, and the visitor and whole agent of the line last
     // counted (the same line once it is counted), while the block of their bytes is there.

@@ -2,6 +2,7 @@
 // reader as it is parsed.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -61,6 +62,14 @@ struct ClesLigne {
     // The whole agent's, when the statistics count whole agents.
     uint32_t agent = kSansCle;
 };
+
+// The slot of entry `cle` in a reader's table kept by the statistics' entries, the table grown
+// (its new slots `vide`) to hold it.
+inline uint32_t& caseParCle(std::vector<uint32_t>& table, uint32_t cle,
+                            uint32_t vide = ClesLigne::kSansCle) {
+    if (cle >= table.size()) table.resize(std::max<std::size_t>(cle + 1, table.size() * 2), vide);
+    return table[cle];
+}
 
 // Where a reader finds the entries of the line it is handed (all kSansCle when the line was not
 // counted).
