@@ -308,14 +308,12 @@ TEST(CalculerTables, ClesDesAgentsEntiers) {
     ComptesJournal c;
     c.agentsEntiers(true);
     c.commencer(Journal(), 1, false);
-    const auto entree = [&](const char* agent) {
+    for (const auto& [agent, entree] :
+         {std::pair{"X (a; b)", 0u}, {"X (a; c)", 1u}, {"X (a; b)", 0u}}) {
         c.lire(0, analyserLigne(ligneLog("10.0.0.1", "06/Dec/2006", "10:15:32", "1",
                                          "GET / HTTP/1.1", "-", agent),
                                 coupePour(&c)));
+        EXPECT_EQ(c.clesLigne(0).agent, entree) << agent;
         EXPECT_EQ(c.clesLigne(0).navigateur, ComptesJournal::kSansCle);
-        return c.clesLigne(0).agent;
-    };
-    EXPECT_EQ(entree("X (a; b)"), 0u);
-    EXPECT_EQ(entree("X (a; c)"), 1u);
-    EXPECT_EQ(entree("X (a; b)"), 0u);
+    }
 }
