@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/analyse/IndexCles.h"
+#include "core/journal/DeuxFils.h"
 #include "core/lecture/Detection.h"
 #include "core/lecture/LecteurLignes.h"
 
@@ -138,7 +139,7 @@ int64_t centile95(std::vector<int64_t>& valeurs) {
 }
 
 // One stretch: the keys are texts of the records, which live as long as the first pass's.
-struct ComptesEnPlus::Cumul {
+struct alignas(kLigneCache) ComptesEnPlus::Cumul {
     struct Hote {
         std::string_view nom;
         int64_t requetes = 0, octets = 0;

@@ -11,6 +11,7 @@
 #include "core/analyse/Interne.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
@@ -82,7 +83,7 @@ struct TraficJour {
 
 }  // namespace
 
-struct ComptesComplements::Cumul {
+struct alignas(kLigneCache) ComptesComplements::Cumul {
     int64_t requetes = 0, octets = 0;
     // Requests whose day cannot be read, and their bytes.
     int64_t datesIllisibles = 0, octetsSansDate = 0;

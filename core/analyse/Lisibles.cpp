@@ -416,7 +416,7 @@ FormatNombre formatStatHoraires(bool lisibles) {
 // ---------------------------------------------------------------------------------------------
 // The counts of the first pass
 
-struct ComptesLisibles::Tranche {
+struct alignas(kLigneCache) ComptesLisibles::Tranche {
     Compteur agents, chemins;
     // A line whose path is the very text of its loaded file in the statistics counts is only
     // marked: its path's count is made at the end from the statistics' table of loaded files,

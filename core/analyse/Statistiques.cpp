@@ -83,7 +83,7 @@ struct CompteurTexte {
 
 // What one stretch of the journal adds to every table. Hours are counted one by one, so that
 // the slices of any width come out of them.
-struct ComptesJournal::Cumul {
+struct alignas(kLigneCache) ComptesJournal::Cumul {
     IndexCles<CleIP> ip;
     std::vector<int64_t> ipNombre, ipOctets;
     CleIP ipDerniere{};

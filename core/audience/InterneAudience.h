@@ -17,6 +17,7 @@
 #include "core/audience/Audience.h"
 #include "core/audience/Visites.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/FinAgent.h"
 #include "core/lecture/IndexCles.h"
@@ -202,7 +203,7 @@ namespace kestrane {
 
 // The counts of one stretch of the journal. Its lines are read in Audience.cpp, the stretches
 // merged and the tables made in FusionAudience.cpp.
-struct ComptesAudience::Tranche {
+struct alignas(kLigneCache) ComptesAudience::Tranche {
     // A line whose visitor is being brought from memory: its client's place in the index is
     // asked for when the line is read, its client's first visitor when the next one is, and it
     // is counted on the line after.

@@ -23,6 +23,12 @@ inline constexpr std::size_t kSeuilDeuxFilsOctets = std::size_t{32} << 20;
 inline constexpr std::size_t kSeuilDeuxFilsLignes = std::size_t{1} << 15;
 #endif
 
+// The counts of a stretch, written on every line by the core that reads it, are aligned on
+// this (a cache line): sharing a line with what the other core reads every line (another
+// reader's list of stretches, allocated beside them) would bounce it between the two cores.
+// That cost 8 % of an analysis in one layout of the heap.
+inline constexpr std::size_t kLigneCache = 64;
+
 // A thread running f(). A thread the system refuses is reported as the program's own error, not
 // as the library's English one, since it reaches the error box.
 template <typename F>
