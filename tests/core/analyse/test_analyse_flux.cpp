@@ -343,6 +343,29 @@ TEST(AnalyseFlux, ErreursNommantLaLigneDeLeurFichier) {
     OptionsAnalyse ailleurs;
     ailleurs.periode.active = true;
     EXPECT_EQ(analyserFlux({bon}, ailleurs, r, bilan), IssueAnalyse::periodeVide);
+
+    // A visitor's bytes past 64 bits: counted after the block's lines, in the fold, they are
+    // read again in order; and a half's bad line comes before the fold's overflow.
+    const auto ligne = [](const char* client, const char* octets) {
+        return std::string(client) + " - - [01/Jan/2023:10:00:00 +0000] \"GET / HTTP/1.1\" 200 " +
+               octets + " \"-\" \"a\"\n";
+    };
+    const std::string max = "9223372036854775807";
+    const std::string court =
+        d.ecrire("court.log",
+                 ligne("1.1.1.1", "-1") + ligne("2.2.2.2", max.c_str()) + ligne("2.2.2.2", "1"));
+    std::string deuxMoities = ligne("1.1.1.1", max.c_str()) + "1.1.1.1 - - [01/Jan/2023\n";
+    for (int k = 0; k < 4094; ++k) deuxMoities += ligne("2.2.2.2", "0");
+    deuxMoities += ligne("1.1.1.1", "1");
+    OptionsAnalyse page;
+    page.complements = true;
+    EXPECT_THROW(analyserFlux({court}, page, r, bilan), RelectureNecessaire);
+    try {
+        analyserFlux({d.ecrire("moities.log", deuxMoities)}, page, r, bilan);
+        ADD_FAILURE();
+    } catch (const ErreurLigneFlux& e) {
+        EXPECT_EQ(e.ligne(), 2u);
+    }
 }
 
 }  // namespace
