@@ -156,18 +156,6 @@ double chronometrer(F&& f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
 }
 
-// Runs a fold of the readers, or their end. A sum past its range there (the audience's bytes
-// of a visitor, counted a line or two after it is read, or added across the stretches) names no
-// line: the lines read again in order name it, as the loaded analysis does.
-template <typename F>
-void ouRelire(F&& f) {
-    try {
-        f();
-    } catch (const ErreurKestrane&) {
-        throw RelectureNecessaire();
-    }
-}
-
 // Below this many lines a block is counted on this thread alone.
 constexpr std::size_t kLignesDeuxFils = 4096;
 
@@ -298,7 +286,14 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
                                           m->clientNonPointe);
                 }
             }
-            ouRelire([&] { lecteur->replier(); });
+            try {
+                lecteur->replier();
+            } catch (const ErreurKestrane&) {
+                // A sum past its range here (the audience's bytes of a visitor, counted a line
+                // or two after it is read, or added across the halves) names no line: the lines
+                // read again in order name it, as the loaded analysis does.
+                throw RelectureNecessaire();
+            }
             lignes += n;
             lecture.rendre(t);
             avancee = lecture.avancee();
@@ -309,7 +304,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     }
     if (lignes < 2) return IssueAnalyse::pasDeFichier;
     if (options.periode.active && lignes == horsPeriode) return IssueAnalyse::periodeVide;
-    ouRelire([&] { lecteur->terminer(); });
+    lecteur->terminer();
 
     r.journal = Journal();
     r.enregistrements = TableauLog();

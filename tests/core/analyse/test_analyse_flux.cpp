@@ -308,6 +308,24 @@ TEST(AnalyseFlux, EchantillonReel) {
 // The error of the loaded analysis, and the line it names.
 TEST(AnalyseFlux, ErreursNommantLaLigneDeLeurFichier) {
     Dossier d;
+    ResultatAnalyse r;
+    BilanFlux bilan;
+    // The input, line and message the analysis stops at ("" when it ends otherwise).
+    const auto arret = [&](const std::vector<std::string>& chemins, const OptionsAnalyse& o,
+                           std::size_t bloc = DecoupeLignes::kTailleBloc) {
+        OptionsFlux f;
+        f.tailleBloc = bloc;
+        try {
+            analyserFlux(chemins, o, r, bilan, f);
+        } catch (const ErreurLigneFlux& e) {
+            return std::to_string(e.entree()) + ':' + std::to_string(e.ligne()) + ' ' + e.message();
+        }
+        return std::string();
+    };
+    const auto ligne = [](const std::string& client, const std::string& octets) {
+        return client + " - - [01/Jan/2023:10:00:00 +0000] \"GET / HTTP/1.1\" 200 " + octets +
+               " \"-\" \"a\"\n";
+    };
     const std::string bon = d.ecrire("bon.log", journal(50, 10));
     const std::string mauvais =
         d.ecrire("mauvais.log", journal(2, 20) +
@@ -315,57 +333,31 @@ TEST(AnalyseFlux, ErreursNommantLaLigneDeLeurFichier) {
                                     "/ HTTP/1.1\" abc 10 \"-\" \"x\"\n" +
                                     journal(3, 20));
     for (const std::size_t bloc : {1, 64, 1 << 20}) {
-        OptionsFlux o;
-        o.tailleBloc = bloc;
-        ResultatAnalyse r;
-        BilanFlux bilan;
-        try {
-            analyserFlux({mauvais, bon}, {}, r, bilan, o);
-            ADD_FAILURE();
-        } catch (const ErreurLigneFlux& e) {
-            EXPECT_EQ(e.entree(), 0u);
-            EXPECT_EQ(e.ligne(), 3u);
-            EXPECT_EQ(e.message(), "'abc' n'est pas une valeur enti\xE8re correcte");
-        }
+        EXPECT_EQ(arret({mauvais, bon}, {}, bloc),
+                  "0:3 'abc' n'est pas une valeur enti\xE8re correcte")
+            << bloc;
     }
-    // A negative byte count: only the lines read again in order can tell the sums.
-    const std::string negatif =
-        d.ecrire("negatif.log",
-                 journal(5) +
-                     "1.2.3.4 - - [20/Oct/2005:01:00:00 +0200] \"GET / HTTP/1.1\" 200 -5 \"-\" "
-                     "\"x\"\n");
-    ResultatAnalyse r;
-    BilanFlux bilan;
-    EXPECT_THROW(analyserFlux({negatif}, {}, r, bilan), RelectureNecessaire);
+    // Sums only the lines read again in order can tell: a negative byte count, and a visitor's
+    // bytes past 64 bits, counted in the fold after the block's lines.
+    const std::string max = "9223372036854775807", un = "1.1.1.1", deux = "2.2.2.2";
+    OptionsAnalyse page;
+    page.complements = true;
+    EXPECT_THROW(
+        analyserFlux({d.ecrire("negatif.log", journal(5) + ligne(un, "-5"))}, {}, r, bilan),
+        RelectureNecessaire);
+    const std::string court = ligne(un, "-1") + ligne(deux, max) + ligne(deux, "1");
+    EXPECT_THROW(analyserFlux({d.ecrire("court.log", court)}, page, r, bilan), RelectureNecessaire);
+    // A half's bad line comes before the fold's overflow across the two halves.
+    std::string moities = ligne(un, max) + un + " - - [01/Jan/2023\n";
+    for (int k = 0; k < 4094; ++k) moities += ligne(deux, "0");
+    EXPECT_EQ(arret({d.ecrire("moities.log", moities + ligne(un, "1"))}, page),
+              "0:2 '-' n'est pas une valeur enti\xE8re correcte");
     // One line: nothing to analyse, even when it does not parse.
     const std::string seule = d.ecrire("seule.log", "rien\n");
     EXPECT_EQ(analyserFlux({seule}, {}, r, bilan), IssueAnalyse::pasDeFichier);
     OptionsAnalyse ailleurs;
     ailleurs.periode.active = true;
     EXPECT_EQ(analyserFlux({bon}, ailleurs, r, bilan), IssueAnalyse::periodeVide);
-
-    // A visitor's bytes past 64 bits: counted after the block's lines, in the fold, they are
-    // read again in order; and a half's bad line comes before the fold's overflow.
-    const auto ligne = [](const char* client, const char* octets) {
-        return std::string(client) + " - - [01/Jan/2023:10:00:00 +0000] \"GET / HTTP/1.1\" 200 " +
-               octets + " \"-\" \"a\"\n";
-    };
-    const std::string max = "9223372036854775807";
-    const std::string court =
-        d.ecrire("court.log",
-                 ligne("1.1.1.1", "-1") + ligne("2.2.2.2", max.c_str()) + ligne("2.2.2.2", "1"));
-    std::string deuxMoities = ligne("1.1.1.1", max.c_str()) + "1.1.1.1 - - [01/Jan/2023\n";
-    for (int k = 0; k < 4094; ++k) deuxMoities += ligne("2.2.2.2", "0");
-    deuxMoities += ligne("1.1.1.1", "1");
-    OptionsAnalyse page;
-    page.complements = true;
-    EXPECT_THROW(analyserFlux({court}, page, r, bilan), RelectureNecessaire);
-    try {
-        analyserFlux({d.ecrire("moities.log", deuxMoities)}, page, r, bilan);
-        ADD_FAILURE();
-    } catch (const ErreurLigneFlux& e) {
-        EXPECT_EQ(e.ligne(), 2u);
-    }
 }
 
 }  // namespace
