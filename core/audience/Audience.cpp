@@ -152,6 +152,14 @@ void ComptesAudience::Tranche::preparer(EnAttente& e) {
     if (e.parCles) {
         // The next line read by its texts does not take this one's client for its own.
         precedentPrepare = false;
+        const std::vector<uint32_t>& derniers = e.texte ? visiteurParTexte : visiteurParAdresse;
+        const uint32_t dernier = e.cle < derniers.size() ? derniers[e.cle] : kAucune;
+        if (dernier != kAucune) {
+            visites.precharger(dernier);
+        } else {
+            // A client new here: its visitor is looked for, then added, in the index.
+            visites.index(e.texte).precharger(e.client);
+        }
         return;
     }
     if (e.texte) {
@@ -184,8 +192,9 @@ bool ComptesAudience::Tranche::lireCles(EnAttente& e, const RLog& r, const ClesL
         if (client == kAucune) client = numero(clientsTexte, r.adresse);
         e.client = client;
     }
-    const uint32_t dernier = caseParCle(texteCle ? visiteurParTexte : visiteurParAdresse, e.cle);
-    if (dernier != kAucune) visites.precharger(dernier);
+    // The client's last visitor is read when the next line is, and then brought from memory.
+    const std::vector<uint32_t>& derniers = texteCle ? visiteurParTexte : visiteurParAdresse;
+    if (e.cle < derniers.size()) __builtin_prefetch(&derniers[e.cle]);
     return true;
 }
 

@@ -133,7 +133,11 @@ class ComptesVisites {
     std::size_t nbVisiteurs() const { return visiteurs_.size(); }
     Visiteur& visiteur(uint32_t n) { return visiteurs_[n]; }
     const Visiteur& visiteur(uint32_t n) const { return visiteurs_[n]; }
-    void precharger(uint32_t n) const { __builtin_prefetch(&visiteurs_[n]); }
+    // A record of 48 bytes lies across two cache lines one time in two: both are asked for.
+    void precharger(uint32_t n) const {
+        __builtin_prefetch(&visiteurs_[n]);
+        __builtin_prefetch(reinterpret_cast<const char*>(&visiteurs_[n]) + sizeof(Visiteur) - 1);
+    }
     const IndexVisiteurs& index(bool texte) const { return texte ? textes_ : ipv4_; }
     // The visitor of a client whose agent `memeAgent(agent)` accepts, kAucune when none.
     template <typename F>
