@@ -152,7 +152,7 @@ void ComptesAudience::Tranche::preparer(EnAttente& e) {
     if (e.parCles) {
         // The next line read by its texts does not take this one's client for its own.
         precedentPrepare = false;
-        const std::vector<uint32_t>& derniers = e.texte ? visiteurParTexte : visiteurParAdresse;
+        const std::vector<uint32_t>& derniers = derniersVisiteurs(e.texte);
         const uint32_t dernier = e.cle < derniers.size() ? derniers[e.cle] : kAucune;
         if (dernier != kAucune) {
             visites.precharger(dernier);
@@ -193,7 +193,7 @@ bool ComptesAudience::Tranche::lireCles(EnAttente& e, const RLog& r, const ClesL
         e.client = client;
     }
     // The client's last visitor is read when the next line is, and then brought from memory.
-    const std::vector<uint32_t>& derniers = texteCle ? visiteurParTexte : visiteurParAdresse;
+    const std::vector<uint32_t>& derniers = derniersVisiteurs(texteCle);
     if (e.cle < derniers.size()) __builtin_prefetch(&derniers[e.cle]);
     return true;
 }
@@ -204,7 +204,7 @@ uint32_t ComptesAudience::Tranche::visiteurParCle(const EnAttente& e) {
     uint32_t& numeroAgent = caseParCle(agentParCle, e.agentCle);
     if (numeroAgent == kAucune) numeroAgent = numero(agents, agentComplet(e.navigateur));
     const uint32_t agent = numeroAgent;
-    uint32_t& dernier = caseParCle(e.texte ? visiteurParTexte : visiteurParAdresse, e.cle);
+    uint32_t& dernier = caseParCle(derniersVisiteurs(e.texte), e.cle);
     if (dernier != kAucune && visites.visiteur(dernier).agent == agent) return dernier;
     uint32_t n = visites.trouver(e.texte, e.client, [&](uint32_t a) { return a == agent; });
     if (n == kAucune) n = visites.ajouter(e.texte, e.client, agent);

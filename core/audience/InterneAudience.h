@@ -248,6 +248,9 @@ struct alignas(kLigneCache) ComptesAudience::Tranche {
     // the numbers here): the agents' numbers here, the text clients' numbers here, and each
     // client's last visitor (dotted addresses and texts apart). kAucune: not met yet.
     std::vector<uint32_t> agentParCle, clientParTexte, visiteurParAdresse, visiteurParTexte;
+    std::vector<uint32_t>& derniersVisiteurs(bool texte) {
+        return texte ? visiteurParTexte : visiteurParAdresse;
+    }
 
     // The client of the line last prepared, and the visitor and whole agent of the line last
     // counted (the same line once it is counted), while the block of their bytes is there.
