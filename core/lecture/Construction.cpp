@@ -47,19 +47,6 @@ std::string_view Brouillon::desechapper(std::string_view t) {
     return {p, kestrane::desechapper(t, p)};
 }
 
-std::string citer(std::string_view t) {
-    constexpr std::size_t kMax = 40;
-    std::string s(1, '\'');
-    s.append(t.substr(0, kMax));
-    if (t.size() > kMax) s.append("...");
-    s.push_back('\'');
-    return s;
-}
-
-std::string raisonEntier(std::string_view t) {
-    return citer(t).append(" n'est pas une valeur enti\xE8re correcte");
-}
-
 namespace {
 
 using C = ChampJournal;
@@ -123,7 +110,7 @@ bool lireTemps(const ValeursLigne& v, Brouillon& b, RLog& r, std::string* raison
             break;
     }
     if (!lu) {
-        if (raison) *raison = citer(t).append(" n'est pas une date correcte");
+        if (raison) *raison = citerTexte(t).append(" n'est pas une date correcte");
         return false;
     }
     r.date = d->date();
@@ -138,7 +125,7 @@ bool lireDateW3C(const ValeursLigne& v, Brouillon& b, RLog& r, std::string* rais
         if (raison) {
             std::string t(v[C::Date]);
             t.append(" ").append(v[C::Heure]);
-            *raison = citer(t).append(" n'est pas une date correcte");
+            *raison = citerTexte(t).append(" n'est pas une date correcte");
         }
         return false;
     }
@@ -287,7 +274,8 @@ bool construireEnregistrement(const ValeursLigne& v, Brouillon& b, RLog& r, Cham
     }
     r.chargement = 0;
     const std::string_view octets = texte(v, C::Octets);
-    if (octets != "-" && octets != "NC" && !essayerConvertirEntier64(octets, r.chargement)) {
+    if (octets != "-" && octets != "NC" &&
+        (!essayerConvertirEntier64(octets, r.chargement) || r.chargement < 0)) {
         if (raison) *raison = raisonEntier(octets);
         return false;
     }

@@ -50,8 +50,10 @@ Detection detecterFormat(std::size_t nbLignes,
     lignes.reserve(d.examinees);
     for (std::size_t i = 0; i < d.examinees; ++i) {
         const std::string_view l = ligne(i);
-        // Too long to be a request: stands for no format (an empty line reads in none).
-        lignes.push_back(l.size() <= kLongueurDetection ? l : std::string_view());
+        // Too long to be a request: stands for no format (an empty line reads in none). A W3C
+        // directive is kept whatever its length: its "#Fields:" may name thousands of columns.
+        const bool directive = !l.empty() && l[0] == '#';
+        lignes.push_back(directive || l.size() <= kLongueurDetection ? l : std::string_view());
     }
     for (const FormatPropose& f : formatsProposes()) {
         if (f.type == TypeFormat::Automatique || f.type == TypeFormat::Personnalise) continue;

@@ -12,7 +12,8 @@
 namespace kestrane {
 
 // How many of the journal's first lines detection reads, and the longest line it looks at (a
-// longer one counts for no format: a junk line may be a whole binary file).
+// longer one counts for no format: a junk line may be a whole binary file), but for a line
+// starting with "#", which W3C reads as a directive whatever its length.
 inline constexpr std::size_t kLignesDetection = 1000;
 inline constexpr std::size_t kLongueurDetection = 16384;
 

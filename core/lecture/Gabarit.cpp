@@ -108,7 +108,7 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
         if (ligne[pos] != ' ' || pos + 1 == n) {
             atteint = pos;
             if (raison)
-                *raison = "Texte en trop" + enPosition(pos) + " : " + citer(ligne.substr(pos));
+                *raison = "Texte en trop" + enPosition(pos) + " : " + citerTexte(ligne.substr(pos));
             return false;
         }
         ++pos;
@@ -167,7 +167,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
                     if (n - pos < lit.size() && std::memcmp(d + pos, lit.data(), n - pos) == 0) {
                         return std::string(kLigneIncomplete);
                     }
-                    return citer(lit) + " attendu" + enPosition(pos);
+                    return citerTexte(lit) + " attendu" + enPosition(pos);
                 });
             }
             pos += lit.size();
@@ -215,7 +215,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
                     if (trouverOctet(d + depart, n - depart, ' ') == nullptr) {
                         return std::string(kLigneIncomplete);
                     }
-                    return citer(*suivant) + " introuvable apr\xE8s la position " +
+                    return citerTexte(*suivant) + " introuvable apr\xE8s la position " +
                            ecrireEntier(int64_t(pos) + 1);
                 });
             }
@@ -240,7 +240,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
     if (pos != n) {
         if (g.suiteLibre) return lireSuite(ligne, pos, b, v, plus, raison, atteint);
         return echec(pos, [&] {
-            return "Texte en trop" + enPosition(pos) + " : " + citer(ligne.substr(pos));
+            return "Texte en trop" + enPosition(pos) + " : " + citerTexte(ligne.substr(pos));
         });
     }
     return true;

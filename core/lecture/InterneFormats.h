@@ -109,11 +109,6 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
 // The combined format's template (what the default reading cuts, as a format string).
 const Gabarit& gabaritCombine();
 
-// A text that a reason quotes, in quotes: at most 40 bytes of it, "..." after.
-std::string citer(std::string_view t);
-// "'texte' n'est pas une valeur entière correcte"
-std::string raisonEntier(std::string_view t);
-
 // The columns of a W3C "#Fields:" line.
 struct ColonnesW3C {
     struct Colonne {

@@ -438,14 +438,14 @@ CorrespondanceJson lireCorrespondanceJson(std::string_view texte) {
         if (entree.empty()) continue;
         const std::size_t egal = entree.find('=');
         if (egal == std::string_view::npos) {
-            leverFormatIncorrect("\xAB = \xBB manquant dans " + citer(entree));
+            leverFormatIncorrect("\xAB = \xBB manquant dans " + citerTexte(entree));
         }
         const std::string_view nom = rogner(entree.substr(0, egal));
         const std::string_view cle = rogner(entree.substr(egal + 1));
         const auto it = std::find_if(std::begin(kNomsChamps), std::end(kNomsChamps),
                                      [&](const auto& p) { return p.first == nom; });
-        if (it == std::end(kNomsChamps)) leverFormatIncorrect("champ inconnu " + citer(nom));
-        if (cle.empty()) leverFormatIncorrect("cl\xE9 manquante pour " + citer(nom));
+        if (it == std::end(kNomsChamps)) leverFormatIncorrect("champ inconnu " + citerTexte(nom));
+        if (cle.empty()) leverFormatIncorrect("cl\xE9 manquante pour " + citerTexte(nom));
         c.push_back({std::string(cle), it->second});
     }
     if (c.empty()) leverFormatIncorrect("aucune cl\xE9");
@@ -500,7 +500,7 @@ bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Broui
         if (!err) err = lireDocument(doc, l, arbre);
     }
     if (err) {
-        if (raison) *raison = "Ligne JSON incorrecte : " + citer(ligne);
+        if (raison) *raison = "Ligne JSON incorrecte : " + citerTexte(ligne);
         return false;
     }
     const char* manque = nullptr;

@@ -38,15 +38,7 @@ namespace {
 Lecture lireDefaut(std::string_view ligne, RLog& r, std::string* raison) {
     std::string_view fautif;
     if (analyserLigneSouple(ligne, r, fautif)) return Lecture::Requete;
-    if (raison) {
-        if (ligne.empty()) {
-            *raison = "Ligne vide";
-        } else if (fautif == kTiret) {
-            *raison = "Ligne incompl\xE8te";
-        } else {
-            *raison = raisonEntier(fautif);
-        }
-    }
+    if (raison) *raison = raisonNonConforme(ligne, fautif);
     return Lecture::NonConforme;
 }
 
@@ -67,7 +59,7 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
         return Lecture::Directive;
     }
     if (ligne.empty()) {
-        if (raison) *raison = "Ligne vide";
+        if (raison) *raison = kLigneVide;
         return Lecture::NonConforme;
     }
     e.brouillon.preparer(ligne.size());

@@ -36,24 +36,6 @@ struct TableauLog::Textes {
     MagasinTextes partage;
 };
 
-std::string citerTexte(std::string_view t) {
-    constexpr std::size_t kMax = 40;
-    std::string s(1, '\'');
-    s.append(t.substr(0, kMax));
-    if (t.size() > kMax) s.append("...");
-    s.push_back('\'');
-    return s;
-}
-
-std::string raisonNonConforme(std::string_view ligne, std::string_view fautif) {
-    if (ligne.empty()) return "Ligne vide";
-    // A field that the line does not reach.
-    if (fautif == kTiret) return "Ligne incompl\xE8te";
-    std::string raison = citerTexte(fautif);
-    raison.append(" n'est pas une valeur enti\xE8re correcte");
-    return raison;
-}
-
 const std::vector<LigneIgnoree>& TableauLog::premieresIgnorees() const {
     return premieres_ ? *premieres_ : kAucuneIgnoree;
 }

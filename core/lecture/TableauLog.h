@@ -123,12 +123,6 @@ struct LigneIgnoree {
 // How many skipped lines are listed with their reason; the others are only counted.
 inline constexpr std::size_t kLignesIgnoreesListees = 10000;
 
-// Why a line failed analyserLigneSouple, `fautif` being the text that did not convert.
-std::string raisonNonConforme(std::string_view ligne, std::string_view fautif);
-// A text that a reason quotes, in quotes: at most 40 bytes of it ("..." after), since a junk
-// line may hold a whole binary file.
-std::string citerTexte(std::string_view t);
-
 // The records of the last analysis run, one per journal line, or one per kept line when the
 // lines that do not conform were skipped. A record is not stored: it is the
 // parse of its line, made again when it is asked for (a fraction of a microsecond), so the

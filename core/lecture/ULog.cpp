@@ -168,7 +168,7 @@ bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& faut
             return false;
         },
         [&fautif](std::string_view t, int64_t& v) {
-            if (essayerConvertirEntier64(t, v)) return true;
+            if (essayerConvertirEntier64(t, v) && v >= 0) return true;
             fautif = t;
             return false;
         },

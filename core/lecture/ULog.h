@@ -36,6 +36,9 @@ std::string_view extraireSysteme(std::string_view agent);
 // in `navigateur` (it starts where the browser does) and no system, which spares both cuts.
 enum class CoupeAgent { navigateurEtSysteme, agentEntier };
 
+// Why an empty line is skipped, or stops an analysis outside the window's described reading.
+inline constexpr std::string_view kLigneVide = "Ligne vide";
+
 // Cuts one journal line (without its break) into a record. Raises
 // "'%s' n'est pas une valeur entière correcte" when a number does not convert.
 RLog analyserLigne(std::string_view ligne, CoupeAgent coupe = CoupeAgent::navigateurEtSysteme);
@@ -45,8 +48,9 @@ RLog analyserLigne(std::string_view ligne, CoupeAgent coupe = CoupeAgent::naviga
 // first blank, kept in `adresse`; the rest of the line is cut as analyserLigne cuts it, except
 // that a quote escaped as Apache writes it (\" inside the request, the referrer or the agent,
 // \\ for a backslash) does not end its field: a client cannot forge the fields after its request.
-// False when a number still does not convert, with the text that failed in `fautif` ("-" for a
-// missing field), and `r` then incomplete; no error is raised.
+// A byte count must also be no negative number (a server sends none). False when a number still
+// does not convert, with the text that failed in `fautif` ("-" for a missing field), and `r`
+// then incomplete; no error is raised.
 bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& fautif,
                          CoupeAgent coupe = CoupeAgent::navigateurEtSysteme);
 

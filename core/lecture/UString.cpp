@@ -141,4 +141,29 @@ std::string ecrireEntier(int64_t valeur) {
     return s;
 }
 
+std::string citerTexte(std::string_view t) {
+    constexpr std::size_t kMax = 40;
+    std::string s(1, '\'');
+    s.append(t.substr(0, kMax));
+    if (t.size() > kMax) s.append("...");
+    s.push_back('\'');
+    return s;
+}
+
+std::string raisonEntier(std::string_view t) {
+    // A number refused is a byte count below 0: the one field whose sign is read.
+    int64_t v;
+    if (essayerConvertirEntier64(t, v) && v < 0) {
+        return citerTexte(t).append(" n'est pas un nombre d'octets correct");
+    }
+    return citerTexte(t).append(" n'est pas une valeur enti\xE8re correcte");
+}
+
+std::string raisonNonConforme(std::string_view ligne, std::string_view fautif) {
+    if (ligne.empty()) return "Ligne vide";
+    // A field that the line does not reach.
+    if (fautif == kTiret) return "Ligne incompl\xE8te";
+    return raisonEntier(fautif);
+}
+
 }  // namespace kestrane

@@ -54,6 +54,16 @@ bool essayerConvertirEntier(std::string_view texte, int32_t& valeur);
 int64_t convertirEntier64(std::string_view texte);
 bool essayerConvertirEntier64(std::string_view texte, int64_t& valeur);
 
+// A text that a reason quotes, in quotes: at most 40 bytes of it ("..." after), since a junk
+// line may hold a whole binary file.
+std::string citerTexte(std::string_view t);
+// "'texte' n'est pas une valeur enti\xE8re correcte" (Windows-1252, as every reason); for a
+// number, which only a byte count refuses (below 0), "'-5' n'est pas un nombre d'octets correct".
+std::string raisonEntier(std::string_view t);
+// Why a line does not read, `fautif` being the field that did not convert ("-" for a field the
+// line does not reach): "Ligne vide", "Ligne incompl\xE8te" or raisonEntier.
+std::string raisonNonConforme(std::string_view ligne, std::string_view fautif);
+
 // Plain decimal, "-" only for negative values.
 std::string ecrireEntier(int64_t valeur);
 // Appends the decimal text to `sortie`.

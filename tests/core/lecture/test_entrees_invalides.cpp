@@ -154,9 +154,14 @@ TEST(EntreesInvalides, LigneDUnMegaoctet) {
     EXPECT_EQ(r.codeRenvoye, 200);
     EXPECT_EQ(r.chargement, 2326);
     EXPECT_EQ(r.systeme, "Windows XP");
-    // The same length of text with no separator at all.
+    // The same length of text with no separator at all: the message quotes its first 200
+    // characters and tells its length, a field of 200 whole.
+    const std::string deuxCents(200, '7');
     EXPECT_EQ(analyser(std::string(std::size_t{1} << 20, '7')).erreur,
-              messageEntier(std::string(std::size_t{1} << 20, '7')));
+              cat("'", deuxCents, "\x85' (1 048 576 caract\xE8res)", kSuffixeEntier.substr(1)));
+    EXPECT_EQ(analyser(deuxCents).erreur, messageEntier(deuxCents));
+    EXPECT_EQ(analyser(deuxCents + "7").erreur,
+              cat("'", deuxCents, "\x85' (201 caract\xE8res)", kSuffixeEntier.substr(1)));
 }
 
 namespace {

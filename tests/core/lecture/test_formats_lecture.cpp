@@ -86,6 +86,8 @@ TEST(Lecture, RaisonsDesLignesNonConformes) {
          "'2x0' n'est pas une valeur enti\xE8re correcte"},
         {&commun, debut + "\"GET / HTTP/1.0\" 200 douze",
          "'douze' n'est pas une valeur enti\xE8re correcte"},
+        {&commun, debut + "\"GET / HTTP/1.0\" 200 -500",
+         "'-500' n'est pas un nombre d'octets correct"},
         {&commun, "1.2.3.4 - - [31/Feb/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 12",
          "'31/Feb/2000:13:55:36 -0700' n'est pas une date correcte"},
         {&commun, debut + "\"GET / HTTP/1.0\" 200 12 \"-\" \"-\"",

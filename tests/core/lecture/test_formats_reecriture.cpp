@@ -259,6 +259,21 @@ TEST(Reecriture, SansHoteVideNginxEtHoteVirtuelLisentPareilEtLOrdreDeLaListeTran
     EXPECT_EQ(d.lues, 1000u);
 }
 
+TEST(Reecriture, DirectivesW3CLonguesDetectees) {
+    // IIS writes a "#Fields:" line of every column asked for: 5,000 of them is still W3C.
+    std::string champs = "#Fields: date time c-ip cs-method cs-uri-stem sc-status";
+    for (int k = 0; k < 5000; ++k) champs += " cs(X-En-Tete-" + std::to_string(k) + ")";
+    std::string valeurs;
+    for (int k = 0; k < 5000; ++k) valeurs += " -";
+    const std::vector<std::string> lignes = {"#Version: 1.0", champs,
+                                             "2015-05-17 10:05:03 1.2.3.4 GET / 200" + valeurs,
+                                             "2015-05-17 10:05:04 1.2.3.5 GET /a 404" + valeurs};
+    const Detection d =
+        detecterFormat(lignes.size(), [&](std::size_t i) { return std::string_view(lignes[i]); });
+    EXPECT_EQ(d.type, TypeFormat::W3C);
+    EXPECT_EQ(d.lues, 2u);
+}
+
 TEST(Reecriture, RienNeSeLitDetectionDonneLeDefaut) {
     const std::vector<std::string> lignes = {"", "bonjour", "\x01\x02", std::string(20000, 'x')};
     const Detection d =
