@@ -263,22 +263,6 @@ std::string texteInstant(Instant instant) {
     return texte;
 }
 
-std::string nombreFrancais(int64_t n) {
-    const bool negatif = n < 0;
-    // Through the unsigned magnitude, so that the most negative value is written too.
-    uint64_t m = negatif ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
-    std::string chiffres;
-    int k = 0;
-    do {
-        if (k > 0 && k % 3 == 0) chiffres += ' ';
-        chiffres += static_cast<char>('0' + m % 10);
-        m /= 10;
-        ++k;
-    } while (m != 0);
-    if (negatif) chiffres += '-';
-    return {chiffres.rbegin(), chiffres.rend()};
-}
-
 std::string octetsFrancais(int64_t octets) {
     static constexpr const char* kUnites[] = {"Ko", "Mo", "Go", "To", "Po", "Eo"};
     if (octets > -1024 && octets < 1024) {

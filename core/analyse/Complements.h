@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/journal/Journal.h"
+#include "core/journal/Texte.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 
@@ -89,10 +90,9 @@ void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour);
 // "08/12/2026 10:15:32"
 std::string texteInstant(Instant instant);
 
-// French writing of numbers: "1 234 567"; of byte amounts: "512 octets", "1,24 Go" (powers of
-// 1024, three significant digits); of shares: "12,3 %", "< 0,1 %" for a share above 0 that would
-// show as 0.
-std::string nombreFrancais(int64_t n);
+// French writing of byte amounts: "512 octets", "1,24 Go" (powers of 1024, three significant
+// digits); of shares: "12,3 %", "< 0,1 %" for a share above 0 that would show as 0. Numbers:
+// nombreFrancais (core/journal/Texte.h).
 std::string octetsFrancais(int64_t octets);
 std::string pourcentFrancais(double part);
 // The form of a noun after the number n, singular for 0 and 1 as French writes it

@@ -3,20 +3,30 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/journal/Texte.h"
+
 namespace kestrane {
 
-void leverErreurEntier(std::string_view texte) {
+std::string citerChamp(std::string_view texte) {
     std::string m = "'";
-    m.append(texte);
-    m.append("' n'est pas une valeur enti\xE8re correcte");
-    throw ErreurKestrane(m);
+    if (texte.size() <= kCitationMax) {
+        m.append(texte);
+        m += '\'';
+        return m;
+    }
+    m.append(texte.substr(0, kCitationMax));
+    m.append("\x85' (");
+    m.append(nombreFrancais(static_cast<int64_t>(texte.size())));
+    m.append(" caract\xE8res)");
+    return m;
+}
+
+void leverErreurEntier(std::string_view texte) {
+    throw ErreurKestrane(citerChamp(texte).append(" n'est pas une valeur enti\xE8re correcte"));
 }
 
 void leverErreurDate(std::string_view texte) {
-    std::string m = "'";
-    m.append(texte);
-    m.append("' n'est pas une date correcte");
-    throw ErreurKestrane(m);
+    throw ErreurKestrane(citerChamp(texte).append(" n'est pas une date correcte"));
 }
 
 void leverErreurFichier(std::string_view debut, const std::string& chemin,

@@ -57,6 +57,12 @@ class ErreurAnnulation : public ErreurKestrane {
 [[noreturn]] void leverErreurFichier(std::string_view debut, const std::string& chemin,
                                      const std::string& description);
 
+// A field that a message quotes, in quotes: whole up to kCitationMax characters; a longer one (a
+// junk line may hold a whole binary file) cut there with an ellipsis and its length ("'abc...'
+// (5 242 880 caractères)"): the message box and the terminal then get a line, not megabytes.
+inline constexpr std::size_t kCitationMax = 200;
+std::string citerChamp(std::string_view texte);
+
 // "'%s' n'est pas une valeur entiÃ¨re correcte"
 [[noreturn]] void leverErreurEntier(std::string_view texte);
 // "'%s' n'est pas une date correcte"

@@ -112,4 +112,42 @@ std::string couperUtf8(std::string_view texte, std::size_t n) {
     return std::string(texte);
 }
 
+std::string nombreFrancais(int64_t n) {
+    const bool negatif = n < 0;
+    // Through the unsigned magnitude, so that the most negative value is written too.
+    uint64_t m = negatif ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    std::string chiffres;
+    int k = 0;
+    do {
+        if (k > 0 && k % 3 == 0) chiffres += ' ';
+        chiffres += static_cast<char>('0' + m % 10);
+        m /= 10;
+        ++k;
+    } while (m != 0);
+    if (negatif) chiffres += '-';
+    return {chiffres.rbegin(), chiffres.rend()};
+}
+
+std::string controlesVisibles(std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string s;
+    s.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        // C1 is U+0080..U+009F, C2 80..C2 9F in UTF-8: a terminal may read it as ESC [ or ESC ].
+        const bool c1 = c == 0xC2 && i + 1 < utf8.size() &&
+                        static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+        if (c < 0x20 || c == 0x7F || c1) {
+            const unsigned v = c1 ? static_cast<unsigned char>(utf8[++i]) : c;
+            s += "\\x";
+            s += kHex[v >> 4];
+            s += kHex[v & 0xF];
+        } else {
+            s += static_cast<char>(c);
+        }
+    }
+    return s;
+}
+
 }  // namespace kestrane

@@ -2,6 +2,7 @@
 // keeps its own in Windows-1252 and a log holds whatever its clients sent.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,13 @@ std::string utf8Repare(std::string_view octets);
 
 // A UTF-8 text of more than `n` characters cut to its first n - 1 and "…", whole characters.
 std::string couperUtf8(std::string_view texte, std::size_t n);
+
+// French writing of numbers: "1 234 567".
+std::string nombreFrancais(int64_t n);
+
+// A UTF-8 text for a terminal: the control characters (C0, DEL, C1) written as visible escapes
+// ("\x1b"), so that text from a log can neither move the cursor nor retitle the window, nor
+// clear the screen.
+std::string controlesVisibles(std::string_view utf8);
 
 }  // namespace kestrane

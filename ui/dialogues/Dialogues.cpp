@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <algorithm>
 
+#include "ui/vues/Texte1252.h"
+
 namespace kestrane {
 
 namespace {
@@ -99,11 +101,7 @@ bool DialogueFichier::executer(QWidget* parent) {
 void BoitesMessages::erreur(QWidget* parent, const QString& texte) {
     // A text cut out of a log may hold control bytes (a binary file's NUL, DEL...): shown as
     // their control pictures, as the journal view shows them, the message stays whole.
-    QString affiche = texte;
-    for (QChar& c : affiche) {
-        if (c.unicode() < 0x20) c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
-        if (c.unicode() == 0x7F) c = QChar(u'\u2421');
-    }
+    const QString affiche = controlesVisibles(texte);
     if (enregistrer) {
         erreurs << affiche;
         if (pendant) pendant();

@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include "platform/Horloge.h"
+#include "ui/vues/Texte1252.h"
 
 namespace kestrane {
 
@@ -28,8 +29,8 @@ BarreDeStatut::BarreDeStatut(QStatusBar* barre, std::function<QTime()> horloge)
 }
 
 void BarreDeStatut::ecrire(const QString& message) {
-    panneauMessage_->setText(message + QStringLiteral(" [") + panneauHeure_->text() +
-                             QLatin1Char(']'));
+    panneauMessage_->setText(controlesVisibles(message) + QStringLiteral(" [") +
+                             panneauHeure_->text() + QLatin1Char(']'));
     montrerHeure();
 }
 

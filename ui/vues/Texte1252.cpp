@@ -98,6 +98,24 @@ QString bulleTexte(const QString& texte) {
            QStringLiteral("</p>");
 }
 
+QString controlesVisibles(const QString& texte) {
+    QString affiche;
+    affiche.reserve(texte.size());
+    for (const QChar c : texte) {
+        const char16_t u = c.unicode();
+        if (u < 0x20) {
+            affiche += QChar(static_cast<char16_t>(0x2400 + u));
+        } else if (u == 0x7F) {
+            affiche += QChar(u'\u2421');
+        } else if (u >= 0x80 && u <= 0x9F) {
+            affiche += QStringLiteral("\\x") + QString::number(u, 16);
+        } else {
+            affiche += c;
+        }
+    }
+    return affiche;
+}
+
 QString quantiteTexte(int64_t n, const char* singulier, const char* pluriel) {
     return QString::fromStdString(quantite(n, singulier, pluriel));
 }

@@ -36,6 +36,11 @@ QString depuisJournal(std::string_view octets);
 // its lines, the text shows as it is.
 QString bulleTexte(const QString& texte);
 
+// Text that may quote a log or a file name, for a message box or the status line: the C0 controls
+// and DEL shown as their control pictures (as the journal view shows them), the C1 controls as
+// "\x9b", so that none acts on the text around it.
+QString controlesVisibles(const QString& texte);
+
 // "1 ligne", "2 lignes": the number and its noun, singular for 0 and 1 (UTF-8 literals).
 QString quantiteTexte(int64_t n, const char* singulier, const char* pluriel);
 
