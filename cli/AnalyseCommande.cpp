@@ -90,7 +90,10 @@ ResumeAnalyse resumerAnalyse(const Analyse& a) {
 // The journal files analysed as one: the service's result, or the error of the line to blame,
 // named in its own file when several were joined, as an editor shows it.
 Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& options) {
-    const JournauxCharges charges = chargerJournaux(chemins);
+    // Standard input and pipes too, read once, whole.
+    SuiviChargement lecture;
+    lecture.flux = true;
+    const JournauxCharges charges = chargerJournaux(chemins, lecture);
     const Journal& complet = charges.journal;
     const auto lever = [&](const std::string& message, std::size_t n, bool clientNonPointe) {
         if (n == 0 || charges.nbLignes.size() < 2) {
@@ -121,14 +124,20 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
     } catch (const ErreurDebordement& e) {
         lever(e.message(), numero(e.ligne()), false);
     } catch (const ErreurKestrane& e) {
+        // An empty line is told as such (the parse names its first field, "-").
+        const auto vide = [&](std::size_t k) {
+            return k < r.journal.nbLignes() && r.journal.ligne(k).empty();
+        };
         if (suivi.interrompue) {
             const std::size_t k = r.enregistrements.taille();
+            if (vide(k)) lever(std::string(kLigneVide), numero(k), false);
             lever(e.message(), numero(k),
                   r.format.estDefaut() && k < r.journal.nbLignes() &&
                       !adressePointee(r.journal.ligne(k)));
         }
         const auto fautive =
             options.ignorerNonConformes ? std::nullopt : premiereLigneFautive(r.journal);
+        if (fautive && vide(*fautive)) lever(std::string(kLigneVide), numero(*fautive), false);
         lever(e.message(), fautive ? numero(*fautive) : 0, false);
     }
     return a;
@@ -154,13 +163,17 @@ Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAna
                          << std::flush;
         };
     }
+    // The stream reads the default format only; another one is read by loading the journals.
+    if (!options.format.estDefaut() || options.formatAutomatique) return analyser(chemins, options);
     try {
         verifierIssue(analyserFlux(chemins, options, a.resultat, bilan, flux));
     } catch (const ErreurLigneFlux& e) {
-        throw ErreurAnalyse(e.message(), e.ligne(), chemins.size() > 1 ? chemins[e.entree()] : "",
-                            e.clientNonPointe());
+        throw ErreurAnalyse(e.ligneVide() ? std::string(kLigneVide) : e.message(), e.ligne(),
+                            chemins.size() > 1 ? chemins[e.entree()] : "",
+                            e.clientNonPointe() && !e.ligneVide());
     } catch (const RelectureNecessaire&) {
-        if (std::find(chemins.begin(), chemins.end(), kEntreeStandard) != chemins.end()) throw;
+        // Standard input or a pipe gave its lines once, to the stream.
+        if (!std::all_of(chemins.begin(), chemins.end(), relisible)) throw;
         return analyser(chemins, options);
     }
     for (const std::size_t k : bilan.ordre) a.journaux.push_back(chemins[k]);

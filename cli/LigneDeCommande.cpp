@@ -25,6 +25,7 @@
 #include "core/journal/Assemblage.h"
 #include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
+#include "core/journal/Texte.h"
 
 #ifndef KESTRANE_VERSION
 #define KESTRANE_VERSION "0"
@@ -146,6 +147,7 @@ struct Arguments {
     OptionsAnalyse analyse = [] {
         OptionsAnalyse o;
         o.resultatsLisibles = true;
+        o.uneLigneSuffit = true;
         return o;
     }();
     bool aide = false, version = false;
@@ -223,7 +225,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     const Identite& moi = programme == Programme::kestraneRapport ? kKestraneRapport : kKestrane;
     const std::string aide = std::string(" (") + moi.nom + " --help pour l'aide)";
     const auto echec = [&](const std::string& message) {
-        erreurs << moi.nom << " : " << message << '\n';
+        // A message may quote a log or a path: never a command to the terminal.
+        erreurs << moi.nom << " : " << controlesVisibles(message) << '\n';
         return 1;
     };
     Arguments a;
@@ -301,7 +304,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     if (!ecartes.empty()) {
         erreurs << "kestrane : " << utf8Depuis1252(noteJournauxEcartes(ecartes.size()));
         for (std::size_t k = 0; k < ecartes.size(); ++k) {
-            erreurs << (k == 0 ? " : \u00ab " : ", \u00ab ") << nommes[ecartes[k]] << " \u00bb";
+            erreurs << (k == 0 ? " : \u00ab " : ", \u00ab ")
+                    << controlesVisibles(nommes[ecartes[k]]) << " \u00bb";
         }
         erreurs << '\n';
     }

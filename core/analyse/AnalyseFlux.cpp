@@ -145,7 +145,7 @@ struct Moitie {
     std::size_t horsPeriode = 0, ignorees = 0, gardees = 0;
     std::size_t arret = SIZE_MAX;
     std::exception_ptr erreur;
-    bool clientNonPointe = false;
+    bool clientNonPointe = false, ligneVide = false;
 };
 
 // How long f() takes, in seconds.
@@ -161,13 +161,15 @@ constexpr std::size_t kLignesDeuxFils = 4096;
 
 }  // namespace
 
-std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins) {
+std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins,
+                                         std::vector<std::unique_ptr<EntreeFlux>>& entrees) {
     std::vector<std::optional<int64_t>> dates;
-    for (const std::string& c : chemins) {
-        if (c == kEntreeStandard || chemins.size() < 2) {
+    for (std::size_t k = 0; k < chemins.size(); ++k) {
+        if (chemins[k] == kEntreeStandard || chemins.size() < 2) {
             dates.emplace_back();
         } else {
-            dates.push_back(dateDeLigne(premiereLigne(c)));
+            // Read through the input itself, which gives those bytes again: a pipe has no others.
+            dates.push_back(dateDeLigne(entrees[k]->premiereLigne()));
         }
     }
     return ordreChronologique(dates);
@@ -181,7 +183,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     std::vector<std::unique_ptr<EntreeFlux>> entrees;
     for (const std::string& c : chemins) entrees.push_back(std::make_unique<EntreeFlux>(c));
     bilan = BilanFlux{};
-    bilan.ordre = ordreDesEntrees(chemins);
+    bilan.ordre = ordreDesEntrees(chemins, entrees);
 
     const bool souple = options.ignorerNonConformes;
     const ExamenLigne examen = souple ? examinerLigne : nullptr;
@@ -239,6 +241,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
                 m.erreur = std::current_exception();
                 m.arret = i;
                 m.clientNonPointe = !adressePointee(ligne);
+                m.ligneVide = ligne.empty();
                 return;
             }
         }
@@ -275,7 +278,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
                 bilan.lignesAnalysees += m->gardees;
                 if (!m->erreur) continue;
                 // Fewer than two lines in all: nothing would have been analysed.
-                if (lignes + m->arret == 0 && n == 1) {
+                if (lignes + m->arret == 0 && n == 1 && options.lignesMinimum() > 1) {
                     Tampon* autre = lecture.suivant();
                     if (!autre) return IssueAnalyse::pasDeFichier;
                 }
@@ -283,7 +286,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
                     std::rethrow_exception(m->erreur);
                 } catch (const ErreurKestrane& e) {
                     throw ErreurLigneFlux(e.message(), t->entree, b.premiere + m->arret + 1,
-                                          m->clientNonPointe);
+                                          m->clientNonPointe, m->ligneVide);
                 }
             }
             try {
@@ -302,7 +305,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
         }
         for (const std::size_t k : bilan.ordre) bilan.nbLignes.push_back(lecture.nbLignes()[k]);
     }
-    if (lignes < 2) return IssueAnalyse::pasDeFichier;
+    if (lignes < options.lignesMinimum()) return IssueAnalyse::pasDeFichier;
     if (options.periode.active && lignes == horsPeriode) return IssueAnalyse::periodeVide;
     lecteur->terminer();
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,22 +46,25 @@ struct BilanFlux {
 
 // A line that stops the analysis: the error of the loaded analysis, with the line's number (from
 // 1) in its input (an index among the paths given), and whether that line begins with no dotted
-// address.
+// address, and whether it is empty.
 class ErreurLigneFlux : public ErreurKestrane {
   public:
     ErreurLigneFlux(const std::string& message, std::size_t entree, std::size_t ligne,
-                    bool clientNonPointe)
+                    bool clientNonPointe, bool ligneVide = false)
         : ErreurKestrane(message),
           entree_(entree),
           ligne_(ligne),
-          clientNonPointe_(clientNonPointe) {}
+          clientNonPointe_(clientNonPointe),
+          ligneVide_(ligneVide) {}
     std::size_t entree() const { return entree_; }
     std::size_t ligne() const { return ligne_; }
     bool clientNonPointe() const { return clientNonPointe_; }
+    // Whether that line is empty (the message is the parse's, which names its first field).
+    bool ligneVide() const { return ligneVide_; }
 
   private:
     std::size_t entree_, ligne_;
-    bool clientNonPointe_;
+    bool clientNonPointe_, ligneVide_;
 };
 
 // What the counts alone cannot tell, and only the lines read again in order can (an hour that
@@ -75,8 +79,10 @@ class RelectureNecessaire : public ErreurKestrane {
 };
 
 // The inputs' order: oldest first by the date of their first line, as chargerJournaux joins
-// files; standard input ("-") keeps its place, as a file without a date does.
-std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins);
+// files; standard input ("-") keeps its place, as a file without a date does. Each first line is
+// read through the input opened for `chemins[k]`, which hands it out again when read.
+std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins,
+                                         std::vector<std::unique_ptr<EntreeFlux>>& entrees);
 
 // Analyses the inputs into `resultat` (its journal and records stay empty). Raises the file
 // errors, ErreurLigneTropLongue, ErreurLigneFlux and RelectureNecessaire.

@@ -11,7 +11,7 @@ namespace kestrane {
 
 IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
                              ResultatAnalyse& r, SuiviAnalyse& suivi) {
-    if (charge.nbLignes() < 2) return IssueAnalyse::pasDeFichier;
+    if (charge.nbLignes() < options.lignesMinimum()) return IssueAnalyse::pasDeFichier;
     const Execution enFond = [&suivi](const std::function<void()>& travail) {
         suivi.enFond(travail);
     };

@@ -32,6 +32,10 @@ struct OptionsAnalyse {
     bool resultatsLisibles = false;  // the tables as Lisibles.h makes them
     FormatJournal format;            // the lines' format: the default reads them as always
     bool formatAutomatique = false;  // the format detected on the journal's first lines instead
+    // One line is a journal to analyse; without it a journal of fewer than two lines is refused
+    // (IssueAnalyse::pasDeFichier), as the window's Analyse always did.
+    bool uneLigneSuffit = false;
+    std::size_t lignesMinimum() const { return uneLigneSuffit ? 1 : 2; }
 };
 
 // What a caller sees of an analysis while it runs; every call is made on the calling thread.
@@ -59,7 +63,7 @@ class SuiviAnalyse {
 
 enum class IssueAnalyse {
     terminee,
-    pasDeFichier,  // fewer than two lines: nothing is analysed, the result is untouched
+    pasDeFichier,  // fewer lines than lignesMinimum(): nothing is analysed, the result is untouched
     periodeVide,   // no line within the period (every line lies outside it): likewise
 };
 

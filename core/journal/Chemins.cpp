@@ -15,12 +15,19 @@ std::optional<IdentiteFichier> identiteFichier(const std::string& chemin) {
     return IdentiteFichier{st.st_dev, st.st_ino};
 }
 
+std::optional<IdentiteFichier> identiteEntree(const std::string& chemin) {
+    if (chemin != "-") return identiteFichier(chemin);
+    struct stat st {};
+    if (::fstat(STDIN_FILENO, &st) != 0) return std::nullopt;
+    return IdentiteFichier{st.st_dev, st.st_ino};
+}
+
 std::optional<std::size_t> entreeRemplacee(const std::string& sortie,
                                            const std::vector<std::string>& entrees) {
     const auto cible = identiteFichier(sortie);
     if (!cible) return std::nullopt;
     for (std::size_t k = 0; k < entrees.size(); ++k) {
-        if (identiteFichier(entrees[k]) == cible) return k;
+        if (identiteEntree(entrees[k]) == cible) return k;
     }
     return std::nullopt;
 }
@@ -30,7 +37,7 @@ std::vector<std::string> sansDoublons(const std::vector<std::string>& chemins,
     std::vector<std::string> gardes;
     std::vector<IdentiteFichier> vus;
     for (std::size_t k = 0; k < chemins.size(); ++k) {
-        const auto id = identiteFichier(chemins[k]);
+        const auto id = identiteEntree(chemins[k]);
         if (id) {
             bool vu = false;
             for (const IdentiteFichier& v : vus) vu = vu || v == *id;

@@ -21,14 +21,18 @@ struct IdentiteFichier {
 
 // The file a path leads to, its links followed; nothing when there is none.
 std::optional<IdentiteFichier> identiteFichier(const std::string& chemin);
+// The same for a journal to read, where "-" is standard input: the file or pipe behind it.
+std::optional<IdentiteFichier> identiteEntree(const std::string& chemin);
 
-// Among `entrees`, the index of the first file that writing `sortie` would replace (the same
-// file, through whatever path or link); nothing when it would replace none of them.
+// Among `entrees` (journals, "-" standard input), the index of the first file that writing
+// `sortie` would replace (the same file, through whatever path or link); nothing when it would
+// replace none of them.
 std::optional<std::size_t> entreeRemplacee(const std::string& sortie,
                                            const std::vector<std::string>& entrees);
 
-// The paths without those that name a file already named before them (the same file through
-// another path or a link), in their order; `ecartes`, when given, receives the indexes left out.
+// The journals' paths ("-" standard input) without those that name a file already named before
+// them (the same file through another path or a link, standard input reading a file named too),
+// in their order; `ecartes`, when given, receives the indexes left out.
 // A path that leads to no file is kept: reading it reports its error.
 std::vector<std::string> sansDoublons(const std::vector<std::string>& chemins,
                                       std::vector<std::size_t>* ecartes = nullptr);

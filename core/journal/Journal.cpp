@@ -13,6 +13,7 @@
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/journal/Gzip.h"
+#include "core/journal/LectureFlux.h"
 #include "core/journal/Memoire.h"
 #include "core/journal/Octets.h"
 
@@ -271,18 +272,61 @@ void leverMemoireDepassee(bool decompresse, uint64_t plafond) {
                          " d\xE9passe la m\xE9moire disponible (" + texteMemoire(plafond) + ")");
 }
 
+namespace {
+
+// Standard input or a pipe, read to its end once (decompressed as it comes when gzip): its size is
+// unknown, so the block grows as the bytes come, never past the memory the process may take.
+Journal chargerFlux(const std::string& chemin, const SuiviChargement& suivi) {
+    EntreeFlux entree(chemin);
+    auto bloc = std::make_unique<BlocMemoire>(std::size_t{1} << 20);
+    std::size_t taille = 0;
+    uint64_t lus = 0;
+    for (;;) {
+        if (suivi.annulation && suivi.annulation->load(std::memory_order_relaxed)) {
+            throw ErreurAnnulation();
+        }
+        if (taille == bloc->taille()) {
+            const std::size_t voulu = taille + std::max(taille / 2, std::size_t{1} << 20);
+            // The bytes added and the line index of the whole, made right after.
+            const uint64_t libre = suivi.memoireLibre ? suivi.memoireLibre() : memoireDisponible();
+            if (voulu - taille + voulu / 8 > libre) leverMemoireDepassee(false, libre);
+            bloc->agrandir(voulu);
+        }
+        const std::size_t n = entree.lire(bloc->donnees() + taille, bloc->taille() - taille);
+        if (n == 0) break;
+        taille += n;
+        if (suivi.lus) suivi.lus->fetch_add(entree.octetsLus() - lus, std::memory_order_relaxed);
+        lus = entree.octetsLus();
+    }
+    return Journal::depuisBloc(std::move(bloc), taille);
+}
+
+}  // namespace
+
 Journal Journal::charger(const std::string& chemin, const SuiviChargement& suivi) {
     // Not blocked by a pipe that has no writer: it is refused below, as any file that is not a
-    // regular one (an endless device would be read until memory runs out).
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // regular one (an endless device would be read until memory runs out), unless pipes are read.
+    const bool entree = suivi.flux && chemin == kEntreeStandard;
+    const int fd =
+        entree ? STDIN_FILENO : ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) leverOuverture(chemin, errno);
     struct Fermeture {
         int fd;
-        ~Fermeture() { ::close(fd); }
-    } fermeture{fd};
+        bool possede;
+        ~Fermeture() {
+            if (possede) ::close(fd);
+        }
+    } fermeture{fd, !entree};
 
     struct stat st {};
     if (::fstat(fd, &st) != 0) leverOuverture(chemin, errno);
+    if (suivi.flux && S_ISFIFO(st.st_mode)) {
+        try {
+            return chargerFlux(chemin, suivi);
+        } catch (const std::bad_alloc&) {
+            leverCapacite();
+        }
+    }
     if (!S_ISREG(st.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
     try {
         // The bytes are copied into memory of the program's own: whatever happens to the file

@@ -25,6 +25,9 @@ struct SuiviChargement {
     const std::atomic<bool>* annulation = nullptr;
     // The memory the process may still take (memoireDisponible when empty).
     std::function<uint64_t()> memoireLibre;
+    // Standard input ("-") and pipes read to their end, within that memory (the command line);
+    // otherwise they are refused as any file that is not a regular one (the window).
+    bool flux = false;
 };
 
 // "Le journal dépasse la mémoire disponible (<amount>)", "Le journal décompressé dépasse ...":

@@ -58,6 +58,9 @@ struct EntreeFlux::Etat {
     std::size_t debutBrut = 0, finBrut = 0;
     bool ouverte = false;
     std::unique_ptr<FluxGzip> gzip;
+    // The decompressed bytes read ahead to find the first line, handed out first.
+    std::string devant;
+    std::size_t debutDevant = 0;
 
     ~Etat() {
         if (possede && fd >= 0) ::close(fd);
@@ -99,6 +102,19 @@ struct EntreeFlux::Etat {
             },
             chemin);
     }
+
+    // The decompressed bytes, after those read ahead.
+    std::size_t lireSuite(char* sortie, std::size_t max) {
+        if (!ouverte) commencer();
+        if (gzip) return gzip->lire(sortie, max);
+        if (debutBrut < finBrut) {
+            const std::size_t n = std::min(max, finBrut - debutBrut);
+            std::memcpy(sortie, brut.data() + debutBrut, n);
+            debutBrut += n;
+            return n;
+        }
+        return lireBrut(sortie, max);
+    }
 };
 
 EntreeFlux::EntreeFlux(const std::string& chemin) : etat_(std::make_unique<Etat>()) {
@@ -123,15 +139,35 @@ EntreeFlux::~EntreeFlux() = default;
 
 std::size_t EntreeFlux::lire(char* sortie, std::size_t max) {
     Etat& e = *etat_;
-    if (!e.ouverte) e.commencer();
-    if (e.gzip) return e.gzip->lire(sortie, max);
-    if (e.debutBrut < e.finBrut) {
-        const std::size_t n = std::min(max, e.finBrut - e.debutBrut);
-        std::memcpy(sortie, e.brut.data() + e.debutBrut, n);
-        e.debutBrut += n;
+    if (e.debutDevant < e.devant.size()) {
+        const std::size_t n = std::min(max, e.devant.size() - e.debutDevant);
+        std::memcpy(sortie, e.devant.data() + e.debutDevant, n);
+        e.debutDevant += n;
         return n;
     }
-    return e.lireBrut(sortie, max);
+    return e.lireSuite(sortie, max);
+}
+
+std::string EntreeFlux::premiereLigne(std::size_t max) {
+    Etat& e = *etat_;
+    std::string& o = e.devant;
+    std::vector<std::size_t> fins;
+    // Until a break that is not the input's last byte read (a CR there may be the first half of
+    // a CR LF), or one byte past `max`.
+    for (;;) {
+        fins.clear();
+        trouverSauts(o, fins);
+        if ((!fins.empty() && fins.front() < o.size()) || o.size() >= max + 2) break;
+        const std::size_t avant = o.size();
+        o.resize(max + 2);
+        const std::size_t n = e.lireSuite(o.data() + avant, o.size() - avant);
+        o.resize(avant + n);
+        if (n == 0) break;
+    }
+    if (fins.empty()) return o.substr(0, std::min(o.size(), max));
+    const std::size_t k = fins.front();
+    const bool crlf = k >= 2 && o[k - 1] == '\n' && o[k - 2] == '\r';
+    return o.substr(0, std::min(k - (crlf ? 2 : 1), max));
 }
 
 uint64_t EntreeFlux::octetsLus() const {
@@ -207,24 +243,14 @@ bool DecoupeLignes::suivant(BlocLignes& bloc) {
 
 std::string premiereLigne(const std::string& chemin, std::size_t max) {
     EntreeFlux entree(chemin);
-    std::string o(max + 2, '\0');
-    std::size_t lus = 0;
-    std::vector<std::size_t> fins;
-    while (lus < o.size()) {
-        const std::size_t n = entree.lire(o.data() + lus, o.size() - lus);
-        if (n == 0) break;
-        lus += n;
-        fins.clear();
-        trouverSauts(std::string_view(o.data(), lus), fins);
-        if (!fins.empty() && fins.front() < lus) break;
-    }
-    o.resize(lus);
-    fins.clear();
-    trouverSauts(o, fins);
-    if (fins.empty()) return o.substr(0, std::min(o.size(), max));
-    const std::size_t k = fins.front();
-    const bool crlf = k >= 2 && o[k - 1] == '\n' && o[k - 2] == '\r';
-    return o.substr(0, std::min(k - (crlf ? 2 : 1), max));
+    return entree.premiereLigne(max);
+}
+
+bool relisible(const std::string& chemin) {
+    struct stat s {};
+    const int r =
+        chemin == kEntreeStandard ? ::fstat(STDIN_FILENO, &s) : ::stat(chemin.c_str(), &s);
+    return r == 0 && S_ISREG(s.st_mode);
 }
 
 }  // namespace kestrane

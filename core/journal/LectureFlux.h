@@ -47,6 +47,9 @@ class EntreeFlux {
 
     // Up to `max` bytes into `sortie`; 0 at the end. Raises the gzip errors (Gzip.h).
     std::size_t lire(char* sortie, std::size_t max);
+    // The first line (without its break, at most `max` bytes of it), read before anything else
+    // and handed out again by lire(): a pipe is dated without losing its first bytes.
+    std::string premiereLigne(std::size_t max = 65536);
     // The bytes read from the input so far (compressed ones for gzip), and its size when it is a
     // regular file (0 otherwise).
     uint64_t octetsLus() const;
@@ -94,5 +97,9 @@ class DecoupeLignes {
 
 // The first line of an input (without its break), read and left: at most `max` bytes of it.
 std::string premiereLigne(const std::string& chemin, std::size_t max = 65536);
+
+// Whether `chemin` ("-": standard input) is a regular file, which can be read again from its
+// start; a pipe or a device gives its bytes once.
+bool relisible(const std::string& chemin);
 
 }  // namespace kestrane

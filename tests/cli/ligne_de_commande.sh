@@ -201,6 +201,40 @@ cmp -s "$T/acces.log" "$T/sortie-ok/j.log" || echec "le journal a changé"
 verifier journal_deux_fois 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/d.html" "$T/acces.log" "$T/./acces.log"
 grep -qF "1 journal nommé plusieurs fois, lu une seule fois : « $T/./acces.log »" "$T/erreurs" || echec "pas de note sur le journal nommé deux fois"
 
+# Pipes among journals: each read once, dated by its first line and counted whole, in the stream
+# and when loaded (another format); standard input known as the file it reads; one line is a
+# journal; an empty line told as such; log bytes shown as escapes, a long field cut.
+mkfifo "$T/f1" "$T/f2" && chmod 666 "$T/f1" "$T/f2"
+ecrire_tube() { timeout 60 sh -c 'cat "$1" >"$2"' sh "$1" "$2" & }
+ecrire_tube "$T/fin.log" "$T/f1"
+verifier tube_parmi_journaux 0 "5000 lignes analysées" -- --complements --csv "$T/sortie-ok/tubes1" "$T/f1" "$T/debut.log"
+wait
+diff -r "$T/sortie-ok/c-entiere" "$T/sortie-ok/tubes1" >/dev/null || echec "tube parmi les journaux : tables différentes"
+ecrire_tube "$T/fin.log" "$T/f1"; ecrire_tube "$T/debut.log" "$T/f2"
+verifier deux_tubes 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/tubes2" "$T/f1" "$T/f2"
+wait
+diff -r "$T/sortie-ok/entiere" "$T/sortie-ok/tubes2" >/dev/null || echec "deux tubes : tables différentes"
+ecrire_tube "$T/fin.log" "$T/f1"
+verifier tube_format 0 "5000 lignes analysées, format : Combiné (par défaut) (détecté)" -- --format auto --csv "$T/sortie-ok/tubes3" "$T/f1" "$T/debut.log"
+wait
+cat "$T/acces.log" | verifier entree_deux_fois 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/e2" - /dev/stdin
+verifier entree_est_un_journal 0 "5000 lignes analysées" -- --csv "$T/sortie-ok/e3" "$T/acces.log" - <"$T/acces.log"
+grep -qF "lu une seule fois : « - »" "$T/erreurs" || echec "entrée standard lue deux fois"
+verifier entree_format 0 "5000 lignes analysées" -- --format combine-plus --csv "$T/sortie-ok/e4" - <"$T/acces.log.gz"
+head -n 1 "$T/acces.log" >"$T/une.log" && chmod 644 "$T/une.log"
+verifier une_ligne 0 "1 ligne analysée" -- --csv "$T/sortie-ok/une" "$T/une.log"
+{ head -n 2 "$T/acces.log"; echo; sed -n 3,5p "$T/acces.log"; } >"$T/vide.log" && chmod 644 "$T/vide.log"
+verifier ligne_vide 1 "$NOM : ligne 3 : Ligne vide" -- --csv "$T/sortie-ok/vide" "$T/vide.log"
+[ "$(wc -l <"$T/erreurs")" = 1 ] || echec "conseil IPv6 pour une ligne vide"
+printf '\033]0;PWNED\007\033[2J - - x\n' >"$T/echap.log" && chmod 644 "$T/echap.log"
+verifier echappements 1 "ligne 1 : '\\x1b]0;PWNED\\x07\\x1b[2J - - x' n'est pas" -- --csv "$T/sortie-ok/echap" "$T/echap.log"
+grep -q "$(printf '\033')" "$T/erreurs" && echec "octets de contrôle sur la sortie d'erreur"
+head -c 5000000 /dev/zero | tr '\0' 7 >"$T/long.log" && chmod 644 "$T/long.log"
+verifier champ_long 1 "77…' (5 000 000 caractères) n'est pas une valeur entière correcte" -- --csv "$T/sortie-ok/long" "$T/long.log"
+[ "$(wc -c <"$T/erreurs")" -lt 1000 ] || echec "champ long recopié sur la sortie d'erreur"
+{ head -n 2 "$T/acces.log"; head -n 1 "$T/acces.log" | sed 's/" 200 [0-9]* "/" 200 -500 "/'; } >"$T/negatif.log" && chmod 644 "$T/negatif.log"
+verifier octets_negatifs 0 "2 lignes analysées, 1 ignorée" -- --ignorer-lignes-non-conformes --csv "$T/sortie-ok/negatif" "$T/negatif.log"
+
 # Three journals given out of order, a line that does not conform and a period: the readable
 # report's summary names them oldest first, and its counts add up to the lines read.
 sed -n 1,1500p "$T/acces.log" >"$T/t1.log"

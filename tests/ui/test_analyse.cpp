@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QtTest>
 #include <string>
@@ -96,6 +97,8 @@ const std::string kRegle(42, '-');
 
 void TestAnalyse::init() {
     dossier_.renouveler();
+    // An option a test checks is remembered: the next test starts without it.
+    QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).clear();
 }
 
 namespace {}  // namespace
@@ -113,6 +116,11 @@ void TestAnalyse::pasDeFichierAAnalyser() {
     QVERIFY(controle<QProgressBar>(w, "barreProgressionAnalyse")->isHidden());
     QVERIFY(!controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
     QCOMPARE(w.boites.erreurs, QStringList{});
+    // A reading added to the described one takes one line as a journal.
+    controle<QAction>(w, "menuIgnorerLignes")->setChecked(true);
+    controle<QAction>(w, "menuAnalyser")->trigger();
+    QCOMPARE(f.message(), QStringLiteral("Analyse du fichier termin\u00e9e !"));
+    QVERIFY(controle<QTabWidget>(w, "PageControl1")->isTabVisible(1));
 }
 
 void TestAnalyse::analyseCompleteDeTroisLignes() {
@@ -293,6 +301,20 @@ void TestAnalyse::premiereLigneFautive() {
     QCOMPARE(w.boites.erreurs,
              QStringList{QStringLiteral("'\u2421ELF\u2402\u2401\u2401\u2400\u2400' n'est pas une "
                                         "valeur enti\u00e8re correcte.")});
+
+    // A field of 5 MB: its first 200 characters and its length, the box at once.
+    charger(w, dossier_.ecrire("long.log",
+                               QByteArray(5000000, '7') + "\n" +
+                                   journal({ligne("1.1.1.1", "08/Oct/2005", "10:00:00", "/")})));
+    w.boites.erreurs.clear();
+    analyser(w);
+    QCOMPARE(w.boites.erreurs,
+             QStringList{QLatin1Char('\'') + QString(200, QLatin1Char('7')) +
+                         QStringLiteral("\u2026' (5 000 000 caract\u00e8res) n'est pas une valeur "
+                                        "enti\u00e8re correcte.")});
+    // The status line shows controls from a log as visible characters (C1 as escapes).
+    w.afficherStatut(QStringLiteral("a\u001b[2Jb\u009dc"));
+    QCOMPARE(f.message(), QStringLiteral("a\u241b[2Jb\\x9dc"));
 }
 
 void TestAnalyse::premiereLigneFautiveDUnGrandJournal() {

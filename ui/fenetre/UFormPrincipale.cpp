@@ -394,6 +394,10 @@ void TForm1::creerControleurAnalyse() {
         o.largeurTranches = pageRapport->largeurTranches();
         o.resultatsLisibles = menuResultatsLisibles->isChecked();
         choixFormat_->appliquer(o);
+        // The Analyse of the window refuses a journal of one line; the readings added to it take
+        // one line as a journal.
+        o.uneLigneSuffit = o.ignorerNonConformes || o.periode.active || o.complements ||
+                           o.resultatsLisibles || o.formatAutomatique || !o.format.estDefaut();
         return o;
     };
     // The report is titled after the journal last chosen in the open dialog, or after every

@@ -225,9 +225,11 @@ std::vector<Cas> lesCas() {
 }
 
 // The loaded analysis of the files joined, and the streamed one in blocks of each size given;
-// with `tube`, the one file's bytes come through a pipe (the reader then takes more blocks ahead).
+// the files of the bits of `tubes` come through pipes (the reader then takes more blocks ahead,
+// and a pipe's first line, read to date it, must still be counted).
 void comparer(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
-              std::initializer_list<std::size_t> blocs, const std::string& nom, bool tube = false) {
+              std::initializer_list<std::size_t> blocs, const std::string& nom,
+              unsigned tubes = 0) {
     ResultatAnalyse charge;
     ASSERT_EQ(analyserJournal(chargerJournaux(chemins).journal, options, charge),
               IssueAnalyse::terminee)
@@ -237,14 +239,16 @@ void comparer(const std::vector<std::string>& chemins, const OptionsAnalyse& opt
         BilanFlux bilan;
         OptionsFlux o;
         o.tailleBloc = bloc;
-        FILE* cat = tube ? popen(("cat '" + chemins.at(0) + "'").c_str(), "r") : nullptr;
-        ASSERT_EQ(cat != nullptr, tube) << nom;
-        const auto issue = analyserFlux(
-            cat ? std::vector<std::string>{"/dev/fd/" + std::to_string(fileno(cat))} : chemins,
-            options, flux, bilan, o);
-        if (cat) {
-            EXPECT_EQ(pclose(cat), 0) << nom;
+        std::vector<std::string> entrees = chemins;
+        std::vector<FILE*> cats;
+        for (std::size_t k = 0; k < chemins.size(); ++k) {
+            if (!(tubes >> k & 1)) continue;
+            cats.push_back(popen(("cat '" + chemins[k] + "'").c_str(), "r"));
+            ASSERT_NE(cats.back(), nullptr) << nom;
+            entrees[k] = "/dev/fd/" + std::to_string(fileno(cats.back()));
         }
+        const auto issue = analyserFlux(entrees, options, flux, bilan, o);
+        for (FILE* cat : cats) EXPECT_EQ(pclose(cat), 0) << nom;
         ASSERT_EQ(issue, IssueAnalyse::terminee) << nom;
         EXPECT_EQ(decrire(flux), decrire(charge)) << nom << ", bloc " << bloc;
         EXPECT_EQ(bilan.lignesAnalysees, resumer(charge).lignesAnalysees) << nom;
@@ -278,7 +282,7 @@ TEST(AnalyseFlux, MemesResultatsQueLAnalyseChargee) {
         if (!c.options.ignorerNonConformes) {
             // 700000 bytes: three blocks of more than 4096 lines, each shared by the threads.
             comparer({grand}, c.options, {1 << 20, 777, 700000, 5000000}, c.nom);
-            comparer({grand}, c.options, {777, 70000}, std::string(c.nom) + ", tube", true);
+            comparer({grand}, c.options, {777, 70000}, std::string(c.nom) + ", tube", 1);
         } else {
             comparer({petit}, c.options, {1, 333, 1 << 20}, c.nom);
             comparer({melange}, c.options, {800000}, c.nom);
@@ -292,8 +296,15 @@ TEST(AnalyseFlux, TroisFichiersDansLeDesordreEtUnVide) {
     const std::string b = d.ecrire("b.log.gz", test::gzip(journal(100, 14)));
     const std::string c = d.ecrire("c.log", journal(100, 18));
     const std::string vide = d.ecrire("vide.log", "");
-    EXPECT_EQ(ordreDesEntrees({c, a, vide, b}), (std::vector<std::size_t>{1, 2, 3, 0}));
+    std::vector<std::unique_ptr<EntreeFlux>> entrees;
+    for (const auto& chemin : {c, a, vide, b})
+        entrees.push_back(std::make_unique<EntreeFlux>(chemin));
+    EXPECT_EQ(ordreDesEntrees({c, a, vide, b}, entrees), (std::vector<std::size_t>{1, 2, 3, 0}));
     for (const Cas& k : lesCas()) comparer({c, a, vide, b}, k.options, {100, 1 << 20}, k.nom);
+    // Pipes among files, and only pipes: each dated by its first line, which is counted too.
+    for (const unsigned tubes : {0b0001u, 0b1011u, 0b1111u}) {
+        comparer({c, a, vide, b}, lesCas()[2].options, {100, 1 << 20}, "tubes", tubes);
+    }
 }
 
 TEST(AnalyseFlux, EchantillonReel) {
@@ -352,9 +363,24 @@ TEST(AnalyseFlux, ErreursNommantLaLigneDeLeurFichier) {
     for (int k = 0; k < 4094; ++k) moities += ligne(deux, "0");
     EXPECT_EQ(arret({d.ecrire("moities.log", moities + ligne(un, "1"))}, page),
               "0:2 '-' n'est pas une valeur enti\xE8re correcte");
-    // One line: nothing to analyse, even when it does not parse.
+    // One line: nothing to analyse, even when it does not parse; unless one line suffices.
     const std::string seule = d.ecrire("seule.log", "rien\n");
     EXPECT_EQ(analyserFlux({seule}, {}, r, bilan), IssueAnalyse::pasDeFichier);
+    OptionsAnalyse une;
+    une.uneLigneSuffit = true;
+    EXPECT_EQ(arret({seule}, une), "0:1 'rien' n'est pas une valeur enti\xE8re correcte");
+    EXPECT_EQ(analyserFlux({d.ecrire("une.log", ligne(un, "5"))}, une, r, bilan),
+              IssueAnalyse::terminee);
+    EXPECT_EQ(r.tables.statIP.size(), 1u);
+    // An empty line is told as such to the command line, with the parse's own message.
+    const std::string vide = d.ecrire("vide.log", journal(2) + "\n" + journal(2));
+    try {
+        analyserFlux({vide}, {}, r, bilan);
+        ADD_FAILURE();
+    } catch (const ErreurLigneFlux& e) {
+        EXPECT_EQ(e.ligne(), 3u);
+        EXPECT_TRUE(e.ligneVide());
+    }
     OptionsAnalyse ailleurs;
     ailleurs.periode.active = true;
     EXPECT_EQ(analyserFlux({bon}, ailleurs, r, bilan), IssueAnalyse::periodeVide);

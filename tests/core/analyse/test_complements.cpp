@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 
@@ -125,6 +126,10 @@ TEST(Complements, SommesDOctetsVerifieesDansLOrdreDuJournal) {
     for (const Cas& c : cas) {
         for (const std::size_t remplissage : {std::size_t{0}, std::size_t{40000}}) {
             for (const bool souple : {false, true}) {
+                // A negative byte count is a line that does not conform to the lenient reading.
+                const bool negatif = std::any_of(c.lignes.begin(), c.lignes.end(),
+                                                 [](const Ligne& x) { return x.octets[0] == '-'; });
+                if (souple && negatif) continue;
                 SCOPED_TRACE(testing::Message() << c.nom << ", " << remplissage << " filler lines"
                                                 << (souple ? ", lenient" : ""));
                 // The lenient reading skips a first line: the line named is still the journal's.

@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +21,7 @@
 #include "core/journal/Erreur.h"
 #include "core/journal/FichierAtomique.h"
 #include "core/journal/Journal.h"
+#include "tests/commun/Gzip.h"
 #include "tests/commun/OutilsTests.h"
 
 using namespace kestrane;
@@ -398,6 +402,49 @@ TEST_F(JournalFichier, CeQuiNEstPasUnFichierOrdinaireEstRefuseSansAttendre) {
         EXPECT_EQ(refus.get(),
                   "Impossible d'ouvrir le fichier \"" + chemin + "\". " + kPasFichierOrdinaire);
     }
+}
+
+// The command line reads pipes and standard input whole, plain or gzip, within the memory the
+// process may take; the window keeps refusing them (above).
+TEST_F(JournalFichier, TubesLusEntiersParLaLigneDeCommande) {
+    const std::string tube = (dossier_ / "tube.log").string();
+    ASSERT_EQ(::mkfifo(tube.c_str(), 0600), 0);
+    std::string texte;
+    for (int k = 0; k < 100000; ++k) texte += "ligne " + std::to_string(k) + "\r\n";
+    const auto charger = [&](const std::string& octets, const std::string& chemin, uint64_t libre) {
+        auto ecrivain = std::async(std::launch::async,
+                                   [&] { std::ofstream(tube, std::ios::binary) << octets; });
+        SuiviChargement suivi;
+        suivi.flux = true;
+        suivi.memoireLibre = [libre] { return libre; };
+        std::string resultat;
+        const int sauve = chemin == "-" ? ::dup(0) : -1;
+        if (sauve >= 0) {
+            const int fd = ::open(tube.c_str(), O_RDONLY);
+            ::dup2(fd, 0);
+            ::close(fd);
+        }
+        try {
+            resultat = std::string(Journal::charger(chemin, suivi).octets());
+        } catch (const ErreurKestrane& e) {
+            resultat = e.message();
+        }
+        if (sauve >= 0) {
+            ::dup2(sauve, 0);
+            ::close(sauve);
+        }
+        ecrivain.wait();
+        return resultat;
+    };
+    for (const std::string& chemin : {tube, std::string("-")}) {
+        EXPECT_EQ(charger(texte, chemin, UINT64_MAX), texte) << chemin;
+        EXPECT_EQ(charger(gzip(texte), chemin, UINT64_MAX), texte) << chemin;
+        EXPECT_EQ(charger("", chemin, UINT64_MAX), "") << chemin;
+    }
+    // Growing past what is left: refused with the memory's message, not killed (the writer then
+    // meets a closed pipe).
+    std::signal(SIGPIPE, SIG_IGN);
+    EXPECT_EQ(charger(texte, tube, 1 << 20).rfind("Le journal d\xE9passe la m\xE9moire", 0), 0u);
 }
 
 // Saving over the file that was loaded must replace it with the journal's lines: the new
