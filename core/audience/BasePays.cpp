@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <span>
 
 #include "core/audience/TexteUtf8.h"
 
@@ -34,6 +36,41 @@ bool reserveeIPv6(const unsigned char* o) {
     static constexpr unsigned char kZeros[15] = {};
     if (std::memcmp(o, kZeros, 15) == 0 && o[15] <= 1) return true;
     return (o[0] & 0xFE) == 0xFC || (o[0] == 0xFE && (o[1] & 0xC0) == 0x80) || o[0] == 0xFF;
+}
+
+// The file's layout checked against what its metadata say, before the library is trusted with a
+// lookup: it reads the tree where the node count puts it and the data where the tree's records
+// point, and libmaxminddb 1.7.1 checks the tree against the file's size in 32 bits, where 2^32 - 1
+// nodes of 6 bytes and the separator wrap to 10 bytes (it took a file of 274 bytes with that
+// count, and looked gigabytes past its end).
+// A MaxMind DB file is the search tree, 16 zero bytes, the data section, the marker
+// "\xAB\xCD\xEFMaxMind.com" and the metadata. Gives the data section, nothing when the file does
+// not hold what the metadata say.
+std::optional<std::span<const uint8_t>> sectionDeDonnees(const MMDB_s& m) {
+    constexpr uint64_t kSeparateur = 16, kMarque = 14;
+    const uint64_t bits = m.metadata.record_size;
+    if (bits != 24 && bits != 28 && bits != 32) return std::nullopt;
+    if (m.full_record_byte_size != bits * 2 / 8) return std::nullopt;
+    if (m.metadata.node_count == 0) return std::nullopt;
+    if (m.metadata.ip_version != 4 && m.metadata.ip_version != 6) return std::nullopt;
+    if (m.file_size <= 0 || !m.file_content || !m.metadata_section) return std::nullopt;
+    const uint64_t taille = static_cast<uint64_t>(m.file_size);
+    // 64 bits: at most 2^32 nodes of 8 bytes each.
+    const uint64_t arbre = uint64_t{m.metadata.node_count} * bits * 2 / 8;
+    if (arbre > taille || taille - arbre < kSeparateur) return std::nullopt;
+    const uint64_t debut = arbre + kSeparateur;
+    // The library's own positions, as addresses: a wrong one may lie outside the mapping.
+    const auto adresse = [](const uint8_t* o) { return reinterpret_cast<uintptr_t>(o); };
+    const uintptr_t fichier = adresse(m.file_content);
+    if (adresse(m.data_section) != fichier + debut) return std::nullopt;
+    // Its records point anywhere in the data section it sees, which must lie in the file.
+    if (m.data_section_size > taille - debut) return std::nullopt;
+    if (adresse(m.metadata_section) < fichier) return std::nullopt;
+    const uint64_t metadonnees = adresse(m.metadata_section) - fichier;
+    if (metadonnees > taille || m.metadata_section_size > taille - metadonnees) return std::nullopt;
+    // The data section ends at the marker.
+    if (metadonnees < debut + kMarque) return std::nullopt;
+    return std::span<const uint8_t>(m.file_content + debut, metadonnees - kMarque - debut);
 }
 
 }  // namespace
@@ -102,6 +139,7 @@ BasePays::BasePays(const std::string& chemin) : chemin_(chemin), etat_(std::make
     }
     if (resultat != MMDB_SUCCESS) throw ErreurBasePays(chemin);
     etat_->ouverte = true;
+    if (!sectionDeDonnees(etat_->mmdb)) throw ErreurBasePays(chemin);
     // The library finds where IPv4 addresses start in the tree on the first IPv4 lookup and
     // keeps it: done here, so that the lookups of both stretches, on two threads, only read.
     ficheIPv4(0x08080808);

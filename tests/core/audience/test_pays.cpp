@@ -27,6 +27,19 @@ class Pays : public ::testing::Test {
 
     std::string chemin(const std::string& nom) const { return (dossier_ / nom).string(); }
 
+    // The message of the error opening the database raises, "(ouverte)" when it opens.
+    static std::string message(const std::string& chemin) {
+        try {
+            BasePays b(chemin);
+        } catch (const ErreurKestrane& e) {
+            return e.message();
+        }
+        return "(ouverte)";
+    }
+    static std::string illisible(const std::string& chemin) {
+        return '"' + chemin + '"' + std::string(kBaseIllisible);
+    }
+
     std::string ecrireFichier(const std::string& nom, const std::string& octets) const {
         std::ofstream(chemin(nom), std::ios::binary) << octets;
         return chemin(nom);
@@ -95,14 +108,6 @@ TEST_F(Pays, BaseIPv4EtClientIPv6) {
 }
 
 TEST_F(Pays, FichiersIllisibles) {
-    const auto message = [](const std::string& chemin) {
-        try {
-            BasePays b(chemin);
-        } catch (const ErreurKestrane& e) {
-            return e.message();
-        }
-        return std::string("(ouverte)");
-    };
     const std::string texte = ecrireFichier("texte.mmdb", "ceci n'est pas une base\n");
     EXPECT_EQ(message(texte), "\"" + texte + "\" n'est pas une base de g\xE9olocalisation lisible");
     const std::string vide = ecrireFichier("vide.mmdb", "");
@@ -190,4 +195,51 @@ TEST_F(Pays, TableDesPays) {
     EXPECT_FALSE(sans.avecPays);
     EXPECT_TRUE(sans.pays.empty());
     EXPECT_EQ(sans.visiteurs, 7);
+}
+
+// Metadata that claim more than the file holds are refused as any unreadable database, before
+// the first lookup: libmaxminddb takes the node count's word and reads past the file's end.
+TEST_F(Pays, MetadonneesQueLeFichierNeContientPas) {
+    const std::string trouve = std::string(KESTRANE_DONNEES_AUDIENCE) + "/geoip-node-count.mmdb";
+    ASSERT_TRUE(fs::is_regular_file(trouve));
+    EXPECT_EQ(message(trouve), illisible(trouve));
+
+    const uint64_t noeuds = base().nombreNoeuds();
+    const std::string octets = base().octets();
+    const std::size_t marque = octets.find("\xAB\xCD\xEFMaxMind.com");
+    ASSERT_NE(marque, std::string::npos);
+    struct Cas {
+        const char* nom;
+        EcrivainMmdb::Metadonnees metadonnees;
+    } cas[] = {
+        {"2^32 - 1 noeuds", {0xFFFFFFFF, {}, {}}},
+        // 2^31 nodes more make a tree 3 * 2^32 bytes longer: the same length in 32 bits.
+        {"2^31 noeuds de plus", {noeuds + (uint64_t{1} << 31), {}, {}}},
+        {"arbre plus long que le fichier", {octets.size() / 6 + 1, {}, {}}},
+        // The library opens it (the tree ends before the file does) but the data would start
+        // inside the metadata.
+        {"arbre jusque dans les metadonnees", {(marque - 16) / 6 + 1, {}, {}}},
+        {"aucun noeud", {0, {}, {}}},
+        {"enregistrements de 20 bits", {{}, 20, {}}},
+        {"enregistrements de 36 bits", {{}, 36, {}}},
+        {"enregistrements de 32 bits", {noeuds, 32, {}}},
+        {"IPv5", {{}, {}, 5}},
+    };
+    // The library refuses some of them itself (a tree longer than the file, no node, records
+    // of 20 or 36 bits, IPv5): they stay refused.
+    for (const Cas& c : cas) {
+        EcrivainMmdb e = base();
+        e.imposer(c.metadonnees);
+        const std::string f = chemin(std::string(c.nom) + ".mmdb");
+        e.ecrire(f);
+        EXPECT_EQ(message(f), illisible(f)) << c.nom;
+    }
+
+    // The true counts open, and so does a database of no network: its data section is empty.
+    EcrivainMmdb vraie = base();
+    vraie.imposer({noeuds, 24, 6});
+    vraie.ecrire(chemin("vraie.mmdb"));
+    EXPECT_EQ(BasePays(chemin("vraie.mmdb")).paysDe("1.2.3.4"), "France");
+    EcrivainMmdb(6).ecrire(chemin("vide.mmdb"));
+    EXPECT_EQ(BasePays(chemin("vide.mmdb")).paysDe("1.2.3.4"), "Inconnu");
 }
