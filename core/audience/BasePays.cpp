@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 
+#include "core/audience/DonneesMmdb.h"
 #include "core/audience/TexteUtf8.h"
 
 namespace kestrane {
@@ -78,6 +79,8 @@ std::optional<std::span<const uint8_t>> sectionDeDonnees(const MMDB_s& m) {
 struct BasePays::Etat {
     MMDB_s mmdb{};
     bool ouverte = false;
+    // What nomPays reads: the data section, up to the metadata's marker.
+    std::span<const uint8_t> donnees;
     ~Etat() {
         if (ouverte) MMDB_close(&mmdb);
     }
@@ -139,7 +142,9 @@ BasePays::BasePays(const std::string& chemin) : chemin_(chemin), etat_(std::make
     }
     if (resultat != MMDB_SUCCESS) throw ErreurBasePays(chemin);
     etat_->ouverte = true;
-    if (!sectionDeDonnees(etat_->mmdb)) throw ErreurBasePays(chemin);
+    const auto donnees = sectionDeDonnees(etat_->mmdb);
+    if (!donnees) throw ErreurBasePays(chemin);
+    etat_->donnees = *donnees;
     // The library finds where IPv4 addresses start in the tree on the first IPv4 lookup and
     // keeps it: done here, so that the lookups of both stretches, on two threads, only read.
     ficheIPv4(0x08080808);
@@ -218,20 +223,15 @@ int64_t BasePays::fiche(std::string_view adresse) const {
 
 std::string BasePays::nomPays(int64_t fiche) const {
     if (fiche < 0) return {};
-    MMDB_entry_s entree{const_cast<MMDB_s*>(&etat_->mmdb), static_cast<uint32_t>(fiche)};
-    const auto texte = [&](const char* pays, const char* cle, const char* langue) {
-        MMDB_entry_data_s d{};
-        const int e = langue ? MMDB_get_value(&entree, &d, pays, cle, langue, nullptr)
-                             : MMDB_get_value(&entree, &d, pays, cle, nullptr);
-        if (e != MMDB_SUCCESS || !d.has_data || d.type != MMDB_DATA_TYPE_UTF8_STRING) {
-            return std::string();
-        }
-        return texteUtf8(std::string_view(d.utf8_string, d.data_size));
+    const auto texte = [&](std::initializer_list<std::string_view> chemin) {
+        const std::optional<std::string_view> t =
+            texteMmdb(etat_->donnees, static_cast<uint64_t>(fiche), chemin);
+        return t ? texteUtf8(*t) : std::string();
     };
-    for (const char* pays : {"country", "registered_country"}) {
-        std::string nom = texte(pays, "names", "fr");
-        if (nom.empty()) nom = texte(pays, "names", "en");
-        if (nom.empty()) nom = texte(pays, "iso_code", nullptr);
+    for (const std::string_view pays : {"country", "registered_country"}) {
+        std::string nom = texte({pays, "names", "fr"});
+        if (nom.empty()) nom = texte({pays, "names", "en"});
+        if (nom.empty()) nom = texte({pays, "iso_code"});
         if (!nom.empty()) return nom;
     }
     return {};
