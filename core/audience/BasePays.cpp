@@ -9,7 +9,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <span>
 
+#include "core/audience/DonneesMmdb.h"
 #include "core/audience/TexteUtf8.h"
 
 namespace kestrane {
@@ -36,11 +39,48 @@ bool reserveeIPv6(const unsigned char* o) {
     return (o[0] & 0xFE) == 0xFC || (o[0] == 0xFE && (o[1] & 0xC0) == 0x80) || o[0] == 0xFF;
 }
 
+// The file's layout checked against what its metadata say, before the library is trusted with a
+// lookup: it reads the tree where the node count puts it and the data where the tree's records
+// point, and libmaxminddb 1.7.1 checks the tree against the file's size in 32 bits, where 2^32 - 1
+// nodes of 6 bytes and the separator wrap to 10 bytes (it took a file of 274 bytes with that
+// count, and looked gigabytes past its end).
+// A MaxMind DB file is the search tree, 16 zero bytes, the data section, the marker
+// "\xAB\xCD\xEFMaxMind.com" and the metadata. Gives the data section, nothing when the file does
+// not hold what the metadata say.
+std::optional<std::span<const uint8_t>> sectionDeDonnees(const MMDB_s& m) {
+    constexpr uint64_t kSeparateur = 16, kMarque = 14;
+    const uint64_t bits = m.metadata.record_size;
+    if (bits != 24 && bits != 28 && bits != 32) return std::nullopt;
+    if (m.full_record_byte_size != bits * 2 / 8) return std::nullopt;
+    if (m.metadata.node_count == 0) return std::nullopt;
+    if (m.metadata.ip_version != 4 && m.metadata.ip_version != 6) return std::nullopt;
+    if (m.file_size <= 0 || !m.file_content || !m.metadata_section) return std::nullopt;
+    const uint64_t taille = static_cast<uint64_t>(m.file_size);
+    // 64 bits: at most 2^32 nodes of 8 bytes each.
+    const uint64_t arbre = uint64_t{m.metadata.node_count} * bits * 2 / 8;
+    if (arbre > taille || taille - arbre < kSeparateur) return std::nullopt;
+    const uint64_t debut = arbre + kSeparateur;
+    // The library's own positions, as addresses: a wrong one may lie outside the mapping.
+    const auto adresse = [](const uint8_t* o) { return reinterpret_cast<uintptr_t>(o); };
+    const uintptr_t fichier = adresse(m.file_content);
+    if (adresse(m.data_section) != fichier + debut) return std::nullopt;
+    // Its records point anywhere in the data section it sees, which must lie in the file.
+    if (m.data_section_size > taille - debut) return std::nullopt;
+    if (adresse(m.metadata_section) < fichier) return std::nullopt;
+    const uint64_t metadonnees = adresse(m.metadata_section) - fichier;
+    if (metadonnees > taille || m.metadata_section_size > taille - metadonnees) return std::nullopt;
+    // The data section ends at the marker.
+    if (metadonnees < debut + kMarque) return std::nullopt;
+    return std::span<const uint8_t>(m.file_content + debut, metadonnees - kMarque - debut);
+}
+
 }  // namespace
 
 struct BasePays::Etat {
     MMDB_s mmdb{};
     bool ouverte = false;
+    // What nomPays reads: the data section, up to the metadata's marker.
+    std::span<const uint8_t> donnees;
     ~Etat() {
         if (ouverte) MMDB_close(&mmdb);
     }
@@ -102,6 +142,9 @@ BasePays::BasePays(const std::string& chemin) : chemin_(chemin), etat_(std::make
     }
     if (resultat != MMDB_SUCCESS) throw ErreurBasePays(chemin);
     etat_->ouverte = true;
+    const auto donnees = sectionDeDonnees(etat_->mmdb);
+    if (!donnees) throw ErreurBasePays(chemin);
+    etat_->donnees = *donnees;
     // The library finds where IPv4 addresses start in the tree on the first IPv4 lookup and
     // keeps it: done here, so that the lookups of both stretches, on two threads, only read.
     ficheIPv4(0x08080808);
@@ -180,20 +223,15 @@ int64_t BasePays::fiche(std::string_view adresse) const {
 
 std::string BasePays::nomPays(int64_t fiche) const {
     if (fiche < 0) return {};
-    MMDB_entry_s entree{const_cast<MMDB_s*>(&etat_->mmdb), static_cast<uint32_t>(fiche)};
-    const auto texte = [&](const char* pays, const char* cle, const char* langue) {
-        MMDB_entry_data_s d{};
-        const int e = langue ? MMDB_get_value(&entree, &d, pays, cle, langue, nullptr)
-                             : MMDB_get_value(&entree, &d, pays, cle, nullptr);
-        if (e != MMDB_SUCCESS || !d.has_data || d.type != MMDB_DATA_TYPE_UTF8_STRING) {
-            return std::string();
-        }
-        return texteUtf8(std::string_view(d.utf8_string, d.data_size));
+    const auto texte = [&](std::initializer_list<std::string_view> chemin) {
+        const std::optional<std::string_view> t =
+            texteMmdb(etat_->donnees, static_cast<uint64_t>(fiche), chemin);
+        return t ? texteUtf8(*t) : std::string();
     };
-    for (const char* pays : {"country", "registered_country"}) {
-        std::string nom = texte(pays, "names", "fr");
-        if (nom.empty()) nom = texte(pays, "names", "en");
-        if (nom.empty()) nom = texte(pays, "iso_code", nullptr);
+    for (const std::string_view pays : {"country", "registered_country"}) {
+        std::string nom = texte({pays, "names", "fr"});
+        if (nom.empty()) nom = texte({pays, "names", "en"});
+        if (nom.empty()) nom = texte({pays, "iso_code"});
         if (!nom.empty()) return nom;
     }
     return {};

@@ -17,6 +17,7 @@ void octetsGrands(std::string& s, uint64_t v, int n) {
 
 // The control byte(s) of a value: its genre and its size.
 void entete(std::string& s, int genre, std::size_t taille) {
+    if (genre < 1 || genre > 15) throw std::invalid_argument("genre " + std::to_string(genre));
     const int g = genre <= 7 ? genre : 0;
     std::size_t suite = 0;
     int octets = 0, code;
@@ -63,6 +64,9 @@ void encoder(std::string& s, const ValeurMmdb& v) {
             entete(s, kListe, v.liste.size());
             for (const ValeurMmdb& e : v.liste) encoder(s, e);
             break;
+        case ValeurMmdb::Type::Brute:
+            s += v.texte;
+            break;
     }
 }
 
@@ -93,6 +97,38 @@ ValeurMmdb ValeurMmdb::deListe(std::vector<ValeurMmdb> l) {
     return v;
 }
 
+ValeurMmdb ValeurMmdb::brute(std::string octets) {
+    ValeurMmdb v;
+    v.type = Type::Brute;
+    v.texte = std::move(octets);
+    return v;
+}
+ValeurMmdb ValeurMmdb::pointeur(uint64_t position, int taille) {
+    // 001SSVVV: SS the size, VVV the high bits of the value but for the 32-bit one; each size
+    // starts where the one before it ends.
+    static constexpr uint64_t kDebuts[4] = {0, 2048, 526336, 0};
+    if (taille < 0 || taille > 3 || position < kDebuts[taille]) {
+        throw std::invalid_argument("pointeur " + std::to_string(position));
+    }
+    const uint64_t n = position - kDebuts[taille];
+    const int bits = 8 * (taille + 1);
+    if (taille < 3 && (n >> bits) > 7) throw std::invalid_argument("pointeur trop grand");
+    std::string s(1, static_cast<char>(1 << 5 | taille << 3 | (taille < 3 ? n >> bits : 0)));
+    octetsGrands(s, n, taille + 1);
+    return brute(std::move(s));
+}
+
+std::string enteteMmdb(int genre, std::size_t taille) {
+    std::string s;
+    entete(s, genre, taille);
+    return s;
+}
+std::string encoderMmdb(const ValeurMmdb& valeur) {
+    std::string s;
+    encoder(s, valeur);
+    return s;
+}
+
 ValeurMmdb paysMmdb(std::string iso, std::vector<std::pair<std::string, std::string>> noms,
                     bool enregistre) {
     std::vector<std::pair<std::string, ValeurMmdb>> pays;
@@ -109,7 +145,7 @@ ValeurMmdb paysMmdb(std::string iso, std::vector<std::pair<std::string, std::str
 EcrivainMmdb::EcrivainMmdb(int versionIP, std::string type)
     : versionIP_(versionIP), type_(std::move(type)), noeuds_(1) {}
 
-void EcrivainMmdb::ajouter(std::string_view reseau, const ValeurMmdb& valeur) {
+uint64_t EcrivainMmdb::ajouter(std::string_view reseau, const ValeurMmdb& valeur) {
     const std::size_t barre = reseau.find('/');
     const std::string adresse(reseau.substr(0, barre));
     int longueur = std::stoi(std::string(reseau.substr(barre + 1)));
@@ -130,6 +166,8 @@ void EcrivainMmdb::ajouter(std::string_view reseau, const ValeurMmdb& valeur) {
 
     std::string d;
     encoder(d, valeur);
+    const uint64_t position = tailleDonnees_;
+    tailleDonnees_ += d.size();
     donnees_.push_back(std::move(d));
     const int64_t marque = -2 - static_cast<int64_t>(donnees_.size() - 1);
 
@@ -146,6 +184,7 @@ void EcrivainMmdb::ajouter(std::string_view reseau, const ValeurMmdb& valeur) {
         n = static_cast<std::size_t>(noeuds_[n].enfants[bit(k)]);
     }
     noeuds_[n].enfants[bit(longueur - 1)] = marque;
+    return position;
 }
 
 std::string EcrivainMmdb::octets() const {
@@ -175,10 +214,11 @@ std::string EcrivainMmdb::octets() const {
         {"build_epoch", ValeurMmdb::dEntier(1700000000, 64)},
         {"database_type", ValeurMmdb::deTexte(type_)},
         {"description", ValeurMmdb::deCarte({{"en", ValeurMmdb::deTexte("Kestrane tests")}})},
-        {"ip_version", ValeurMmdb::dEntier(static_cast<uint64_t>(versionIP_), 16)},
+        {"ip_version",
+         ValeurMmdb::dEntier(imposees_.versionIP.value_or(static_cast<uint64_t>(versionIP_)), 16)},
         {"languages", ValeurMmdb::deListe({ValeurMmdb::deTexte("en"), ValeurMmdb::deTexte("fr")})},
-        {"node_count", ValeurMmdb::dEntier(nbNoeuds)},
-        {"record_size", ValeurMmdb::dEntier(24, 16)},
+        {"node_count", ValeurMmdb::dEntier(imposees_.noeuds.value_or(nbNoeuds))},
+        {"record_size", ValeurMmdb::dEntier(imposees_.tailleEnregistrement.value_or(24), 16)},
     });
     encoder(s, meta);
     return s;
