@@ -34,6 +34,14 @@ struct CatalogueAgents::Moteur {
     }
 };
 
+namespace {
+
+std::string_view partLue(std::string_view agent) {
+    return agent.substr(0, kOctetsAgentLus);
+}
+
+}  // namespace
+
 CatalogueAgents::CatalogueAgents() : moteur_(std::make_unique<const Moteur>()) {}
 
 CatalogueAgents::~CatalogueAgents() = default;
@@ -44,16 +52,19 @@ const CatalogueAgents& CatalogueAgents::partage() {
 }
 
 Designation CatalogueAgents::classerNavigateur(std::string_view agent) const {
+    agent = partLue(agent);
     Groupes groupes;
     return catalogue::designer(moteur_->navigateurs.premier(agent, groupes), groupes);
 }
 
 Designation CatalogueAgents::classerSysteme(std::string_view agent) const {
+    agent = partLue(agent);
     Groupes groupes;
     return catalogue::designer(moteur_->systemes.premier(agent, groupes), groupes);
 }
 
 bool CatalogueAgents::estRobot(std::string_view agent) const {
+    agent = partLue(agent);
     // An agent that none of the entries able to name a robot matches is no robot, whichever entry
     // comes first: of some fifty such entries (of 628 in uap-core 0.18.0) only those whose
     // condition the agent meets are run, the robots then looked up as before.
@@ -74,6 +85,7 @@ const char* CatalogueAgents::version() {
 }
 
 const ClassementAgent& CacheAgents::classer(std::string_view agent) {
+    agent = partLue(agent);
     auto trouve = entrees_.find(agent);
     if (trouve == entrees_.end())
         trouve = entrees_.emplace(std::string(agent), catalogue_.classer(agent)).first;

@@ -12,6 +12,11 @@
 
 namespace kestrane {
 
+// The catalogue reads an agent's first bytes only: real agents stay far below, and an agent made
+// long (one holding every text the entries need, so that each of hundreds of expressions runs over
+// all of it) then costs what an agent of this length costs, not milliseconds a line.
+inline constexpr std::size_t kOctetsAgentLus = 1024;
+
 // The catalogue's family when no entry names the agent, and how the tables write it.
 inline constexpr std::string_view kFamilleAutre = "Other";
 inline constexpr std::string_view kNomAutre = "Autre";
@@ -47,6 +52,7 @@ class CatalogueAgents {
     // that one compilation).
     static const CatalogueAgents& partage();
 
+    // Each reads the agent's first kOctetsAgentLus bytes: a longer agent is named as they are.
     ClassementAgent classer(std::string_view agent) const;
     Designation classerNavigateur(std::string_view agent) const;
     Designation classerSysteme(std::string_view agent) const;
@@ -60,7 +66,8 @@ class CatalogueAgents {
     std::unique_ptr<const Moteur> moteur_;
 };
 
-// The classifications of the agents met so far, keyed by the agent's bytes. Not to be shared
+// The classifications of the agents met so far, keyed by the bytes the catalogue reads (the
+// first kOctetsAgentLus: agents that differ only after them are one entry). Not to be shared
 // between threads: each stretch of a journal read on its own thread keeps its own cache (an agent
 // met in both stretches is classified twice, which costs less than a lock on every line).
 class CacheAgents {

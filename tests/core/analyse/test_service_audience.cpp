@@ -12,6 +12,7 @@
 
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/audience/BasePays.h"
+#include "core/catalogue/CatalogueAgents.h"
 #include "tests/commun/JournalAudience.h"
 #include "tests/core/audience/OutilsAudience.h"
 
@@ -84,6 +85,22 @@ TEST(ServiceAudience, RobotsDuCatalogueEtDeLaRegle) {
     o.complements = false;
     ASSERT_EQ(analyserJournal(journalDe(lignesAudience()), o, r), IssueAnalyse::terminee);
     EXPECT_FALSE(r.audience || r.complements);
+}
+
+// The catalogue reads an agent's first kOctetsAgentLus bytes; the robots' words count anywhere
+// (a substring search, whose cost follows the agent's length).
+TEST(ServiceAudience, AgentLongRobotDuCatalogueSurSonDebutDeLaRegleEntier) {
+    const std::string datanyze = "X11; Datanyze; Linux";  // a robot to the catalogue alone
+    std::string debut = kFirefoxAudience;
+    debut.resize(kOctetsAgentLus, ' ');
+    const ReconnaitreRobot catalogue = robotsDuCatalogue();
+    std::string nom;
+    EXPECT_FALSE(catalogue(debut + datanyze, nom));
+    EXPECT_TRUE(catalogue(debut.substr(datanyze.size()) + datanyze + " Firefox/1", nom));
+    EXPECT_EQ(nom, "Datanyze");
+    EXPECT_FALSE(reconnaitreRobot(catalogue, debut + datanyze, nom));
+    EXPECT_TRUE(reconnaitreRobot(catalogue, debut + "MonCrawler/1.0", nom));
+    EXPECT_EQ(nom, "MonCrawler");
 }
 
 TEST(ServiceAudience, PaysDUneBase) {
