@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "core/analyse/Interne.h"
+#include "core/analyse/Lisibles.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/DeuxFils.h"
@@ -122,10 +123,14 @@ struct alignas(kLigneCache) ComptesComplements::Cumul {
             ++c.nombre;
             deborde |= __builtin_add_overflow(c.octets, n, &c.octets);
         }
-        if (code == 404) {
-            introuvables.compter(r.fichierCharge, cles ? cles->fichier : ClesLigne::kSansCle);
-        } else if (code >= 500 && code <= 599) {
-            erreursServeur.compter(r.fichierCharge, cles ? cles->fichier : ClesLigne::kSansCle);
+        if (code == 404 || (code >= 500 && code <= 599)) {
+            // Named by the request's path, as the readable loaded files are: the described cut
+            // of the loaded file counts on GET and POST ("OPTIONS /x" gives "ONS /x"). The file's
+            // entry in the statistics stands for the path only when the path is that very text.
+            const std::string_view chemin = cheminRequete(r.requete);
+            const uint32_t entree =
+                cles && memesOctets(chemin, r.fichierCharge) ? cles->fichier : ClesLigne::kSansCle;
+            (code == 404 ? introuvables : erreursServeur).compter(chemin, entree);
         }
 
         if (!dateLue || !memesOctets(r.date, dateDerniere)) {

@@ -57,7 +57,8 @@ struct Complements {
     Instant premiere, derniere;
     int64_t nbJours = 0;            // calendar days from the first day to the last, both counted
     std::vector<CompteCode> codes;  // by increasing code
-    std::vector<CompteFichier> introuvables, erreursServeur;  // largest first
+    // By the request's path whatever the method (cheminRequete), largest first.
+    std::vector<CompteFichier> introuvables, erreursServeur;
     // Every calendar day from the first to the last with a line whose day reads (its time read or
     // not), days without a line at 0; only the days with lines when the journal spans more than
     // kJoursContinusMax days (a line dated in another century would otherwise ask for a million

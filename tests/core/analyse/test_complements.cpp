@@ -218,6 +218,55 @@ TEST(Complements, PagesIntrouvablesEtErreursServeurLesPlusNombreusesDabord) {
     EXPECT_EQ(liste(c.erreursServeur), "/y=2 /x=1 ");
 }
 
+// The files answered 404 or 5xx are named by their request's path whatever the method, as the
+// readable table of loaded files names them; counted through the statistics' entries of the
+// loaded files or without them (a request whose loaded file is "/e" may have another path).
+TEST(Complements, FichiersEnErreurNommesParLeurChemin) {
+    struct Cas {
+        const char* requete;
+        const char* code;
+        const char* nom;
+    };
+    const Cas cas[] = {
+        {"OPTIONS /projects/xdotool/ HTTP/1.1", "404", "/projects/xdotool/"},
+        {"PROPFIND /admin%24 HTTP/1.1", "500", "/admin%24"},
+        {"SEARCH / HTTP/1.1", "404", "/"},
+        {"GET /a?b=1 HTTP/1.1", "404", "/a?b=1"},
+        {"POST /b HTTP/1.1", "503", "/b"},
+        {"HEAD /c HTTP/1.0", "404", "/c"},
+        {"DELETE /d", "404", "/d"},
+        {"GET /e HTTP/1.1", "404", "/e"},
+        {"ABCD/e HTTP/1.1", "404", "ABCD/e HTTP/1.1"},
+        {"GET /e HTTP/1.1", "200", nullptr},
+    };
+    std::vector<std::string> lignes;
+    std::string introuvables, erreurs;
+    for (const Cas& c : cas) {
+        lignes.push_back(std::string("1.1.1.1 - - [06/Dec/2006:10:15:32 +0100] \"") + c.requete +
+                         "\" " + c.code + " 1 \"-\" \"curl/7.88.1\"");
+        if (!c.nom) continue;
+        (c.code[0] == '4' ? introuvables : erreurs) += std::string(c.nom) + "=1 ";
+    }
+    const auto liste = [](const std::vector<CompteFichier>& l) {
+        std::string s;
+        for (const auto& f : l) s += f.fichier + "=" + std::to_string(f.nombre) + " ";
+        return s;
+    };
+    for (const bool parEntrees : {false, true}) {
+        SCOPED_TRACE(parEntrees ? "through the statistics' entries" : "alone");
+        ComptesJournal statistiques;
+        ComptesComplements comptes;
+        if (parEntrees) comptes.suivre(&statistiques);
+        LecteursEnSerie serie({&statistiques, &comptes});
+        TableauLog t;
+        t.memoriser(journalDe(lignes), {},
+                    parEntrees ? static_cast<LecteurEnregistrements*>(&serie) : &comptes);
+        const Complements c = comptes.resultat();
+        EXPECT_EQ(liste(c.introuvables), introuvables);
+        EXPECT_EQ(liste(c.erreursServeur), erreurs);
+    }
+}
+
 TEST(Complements, JoursAuPassageDUnMoisEtDUneAnnee) {
     const struct {
         std::vector<std::string> dates;  // date:time of each line
