@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/analyse/BornesDates.h"
 #include "core/analyse/IndexCles.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
@@ -429,9 +430,10 @@ struct alignas(kLigneCache) ComptesLisibles::Tranche {
     std::string_view derniereDate;
     bool dateVue = false;
     std::array<int64_t, 24> heures{};
-    std::string premiere[2], derniere[2];  // date and time (kept: a stream drops its lines)
-    // The date and time of the last line read, kept in `derniere` when the line's bytes may go.
-    std::string_view derniereLue[2];
+    std::string derniere;  // the last line's date (kept: a stream drops its lines)
+    // The date of the last line read, kept in `derniere` when the line's bytes may go.
+    std::string_view derniereLue;
+    BornesDates bornes;
 };
 
 namespace {
@@ -440,11 +442,11 @@ namespace {
 void vider(ComptesLisibles::Tranche& t) {
     t.agents.vider();
     t.chemins.vider();
-    if (t.derniereLue[0].data() != nullptr) {
-        t.derniere[0].assign(t.derniereLue[0]);
-        t.derniere[1].assign(t.derniereLue[1]);
-        t.derniereLue[0] = t.derniereLue[1] = {};
+    if (t.derniereLue.data() != nullptr) {
+        t.derniere.assign(t.derniereLue);
+        t.derniereLue = {};
     }
+    t.bornes.garder();
 }
 
 void verser(Compteur& dans, Compteur& c) {
@@ -498,11 +500,10 @@ constexpr std::size_t kCheminsDeuxFils = 4096;
 // What stretch `t` counted besides its paths, after what `dans` counted.
 void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     if (t.dateVue) {
-        if (!dans.dateVue) dans.premiere[0] = t.premiere[0], dans.premiere[1] = t.premiere[1];
-        dans.derniere[0] = t.derniere[0];
-        dans.derniere[1] = t.derniere[1];
+        dans.derniere = t.derniere;
         dans.dateVue = true;
     }
+    dans.bornes.ajouter(t.bornes);
     verser(dans.agents, t.agents);
     for (std::size_t k = 0; k < t.dates.taille(); ++k) {
         bool nouvelle;
@@ -511,7 +512,7 @@ void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     // The next line of the stretch compares its date with the last one it saw.
     if (dans.dateVue) {
         bool nouvelle;
-        dans.derniereDate = dans.dates.cle(dans.dates.trouverOuAjouter(dans.derniere[0], nouvelle));
+        dans.derniereDate = dans.dates.cle(dans.dates.trouverOuAjouter(dans.derniere, nouvelle));
     }
     for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
 }
@@ -597,10 +598,9 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
             if (statistiques_) t.fichiersComptes.ajouter(r.fichierCharge, 1);
         }
     }
-    if (!t.dateVue) t.premiere[0] = r.date, t.premiere[1] = r.heure;
     // A view: a string assigned on every line costs more than the rest of the line's counts.
-    t.derniereLue[0] = r.date.data() ? r.date : std::string_view("", 0);
-    t.derniereLue[1] = r.heure;
+    t.derniereLue = r.date.data() ? r.date : std::string_view("", 0);
+    t.bornes.lire(r.date, r.heure);
     if (!t.dateVue || !memesOctets(r.date, t.derniereDate)) {
         bool nouvelle;
         t.derniereDate = t.dates.cle(t.dates.trouverOuAjouter(r.date, nouvelle));
@@ -715,10 +715,9 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
             ordonnerParFrequence(tables.statFichier);
             ordonnerParFrequence(tables.statPrecedent);
         });
-    if (tout.dateVue) {
-        lisibles.premiereDate = tout.premiere[0] + " " + tout.premiere[1];
-        lisibles.derniereDate = tout.derniere[0] + " " + tout.derniere[1];
-    }
+    lisibles.premiereDate = tout.bornes.premiere();
+    lisibles.derniereDate = tout.bornes.derniere();
+    lisibles.joursCouverts = tout.bornes.nbJours();
     for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += tout.heures[h];
     lisibles.heures.jours = tout.dates.taille();
     lisibles.agentsDistincts = tout.agents.table.taille();

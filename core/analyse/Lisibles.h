@@ -39,8 +39,12 @@ struct ResultatsLisibles {
     bool actifs = false;
     HeuresDuJournal heures;
     std::size_t agentsDistincts = 0;
-    // The date and time of the first and last lines, in journal order ("24/Dec/2023 08:00:00").
+    // The date and time of the earliest and latest lines, as the log writes them ("24/Dec/2023
+    // 08:00:00"), whatever the lines' order; empty when no line's date and time read.
     std::string premiereDate, derniereDate;
+    // Calendar days from the first to the last, days without a line included (BornesDates.h):
+    // as many as the Compléments' days.
+    int64_t joursCouverts = 0;
 };
 
 // The loaded file of a request line for every method: "DELETE /x HTTP/1.1" gives "/x", the query

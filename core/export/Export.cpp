@@ -248,7 +248,7 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
               "plus de " + utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets)) + " (" +
                   m.octetsAuDela + ")");
     }
-    ligne("Jours", std::to_string(m.jours));
+    ligne("Jours (du premier au dernier)", std::to_string(m.jours));
     s += "</tbody></table>\n";
 }
 
@@ -312,7 +312,7 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
         } else {
             d.sommaire.octets = static_cast<int64_t>(octets);
         }
-        d.sommaire.jours = static_cast<int64_t>(r.lisibles.heures.jours);
+        d.sommaire.jours = r.lisibles.joursCouverts;
     }
     if (complements && r.complements) {
         const Audience* audience = r.audience ? &*r.audience : nullptr;

@@ -55,7 +55,9 @@ struct DonneesRapport {
     // With readable results, what the page's summary adds to the lines counted.
     struct Sommaire {
         bool present = false;
-        std::string premiereDate, derniereDate;  // as the log writes them
+        // The earliest and latest requests, as the log writes them.
+        std::string premiereDate, derniereDate;
+        // `jours`: calendar days from the first to the last, as many as the days table's.
         int64_t clients = 0, octets = 0, jours = 0;
         // The bytes of every address together when they pass the 64-bit range (the addresses'
         // own totals fit), in decimal digits; empty otherwise.

@@ -167,7 +167,7 @@ void TestComplements::contenuDeLaPage() {
                  "Lignes lues : 10", "Lignes analys\u00e9es : 10",
                  "Adresses clientes distinctes : 4", "Requ\u00eates : 10",
                  "Octets envoy\u00e9s : 1,00 Mo", "Premi\u00e8re date : 31/01/2026 23:59:58",
-                 "Derni\u00e8re date : 02/02/2026 14:00:00", "Nombre de jours : 3",
+                 "Derni\u00e8re date : 02/02/2026 14:00:00", "Jours (du premier au dernier) : 3",
                  // The audience: one visit per request, all more than 30 minutes apart.
                  "Visiteurs uniques : 5", "Visites : 10", "Dur\u00e9e moyenne d'une visite : 0 s",
                  "Requ\u00eates par visite : 1,0", "Requ\u00eates de robots : 0 (0,0 %)",

@@ -190,7 +190,7 @@ std::string decrire(const ResultatAnalyse& r) {
     o << "\nlues " << r.lignesJournal << " hors " << r.horsPeriode << '\n';
     const ResultatsLisibles& l = r.lisibles;
     o << l.actifs << ' ' << l.premiereDate << ' ' << l.derniereDate << ' ' << l.agentsDistincts
-      << ' ' << l.heures.jours << '\n';
+      << ' ' << l.heures.jours << ' ' << l.joursCouverts << '\n';
     if (r.complements) {
         const Complements& c = *r.complements;
         o << c.lignesLues << ' ' << c.lignesIgnorees << ' ' << c.lignesHorsPeriode << ' '

@@ -316,7 +316,7 @@ void PageComplements::afficherResume(const Complements& c, const Audience* audie
           c.dates ? QString::fromStdString(texteInstant(c.premiere)) : tiret);
     ligne(QStringLiteral("Derni\u00e8re date"),
           c.dates ? QString::fromStdString(texteInstant(c.derniere)) : tiret);
-    ligne(QStringLiteral("Nombre de jours"), francais(c.nbJours));
+    ligne(QStringLiteral("Jours (du premier au dernier)"), francais(c.nbJours));
     if (c.datesIllisibles > 0) {
         ligne(QStringLiteral("Requ\u00eates sans date lisible"), francais(c.datesIllisibles));
     }
