@@ -8,14 +8,18 @@
 #include <QSpinBox>
 #include <QtTest>
 #include <string>
+#include <vector>
 
+#include "core/lecture/ULog.h"
 #include "tests/commun/Controles.h"
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/graphes/GraphesStat.h"
 #include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/SourceDetails.h"
 #include "ui/vues/Texte1252.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 using kestrane::tests::Fenetre;
@@ -105,6 +109,65 @@ void TestResultatsLisibles::pagesAvecEtSansOption() {
                  (QStringList{"00 \u00e0 05|1,5", "05 \u00e0 10|0,0", "10 \u00e0 15|0,0",
                               "15 \u00e0 20|0,0", "20 \u00e0 24|0,5"}));
         QCOMPARE(horaires.nbPoints(0), 5);
+    }
+}
+
+void TestResultatsLisibles::detailDesLignes() {
+    // A browser and a system the catalogue names; curl, whose system it does not; an agent
+    // without its closing quote; no agent at all.
+    const struct {
+        std::string ligne;
+        const char *navigateur, *systeme;
+    } cas[] = {
+        {ligne("10.0.0.1", "06", "03:00:00", "GET / HTTP/1.1", "1",
+               "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_9_1) AppleWebKit/537.36 (KHTML, like "
+               "Gecko) Chrome/32.0.1700.77 Safari/537.36"),
+         "Chrome 32", "Mac OS X 10"},
+        {ligne("10.0.0.2", "06", "03:10:00", "GET /a HTTP/1.1", "1", "curl/7.29.0"), "curl 7",
+         "Autre"},
+        {"10.0.0.3 - - [06/Dec/2006:04:00:00 +0100] \"GET /b HTTP/1.1\" 200 1 \"-\" "
+         "\"Mozilla/5.0 (X11; Ubuntu; Linux x86_64; rv:37.0) Gecko/20100101 Firefox/37.0",
+         "Firefox 37", "Ubuntu"},
+        {"10.0.0.4 - - [06/Dec/2006:05:00:00 +0100] \"GET /c HTTP/1.1\" 200 1", "Autre", "Autre"},
+    };
+    std::vector<std::string> lignes;
+    for (const auto& c : cas) lignes.push_back(c.ligne);
+    const QString chemin = dossier_.ecrire("j.log", tests::journal(lignes));
+    for (const bool lisibles : {false, true}) {
+        Fenetre f;
+        controle<QAction>(f.form, "menuResultatsLisibles")->setChecked(lisibles);
+        tests::charger(f.form, chemin);
+        tests::analyser(f.form);
+        const VueTexte& vue = *controle<VueTexte>(f.form, "RichEdit1");
+        QCOMPARE(vue.nbLignes(), 3 + SourceDetails::kLignesParBloc * std::size(cas));
+        std::string exporte;
+        vue.source()->ecrire([&](std::string_view morceau) { exporte.append(morceau); });
+        std::string attendu = std::string(kTitreDetails) + "\r\n\r\n";
+        for (std::size_t k = 0; k < std::size(cas); ++k) {
+            const std::size_t bloc = 2 + k * SourceDetails::kLignesParBloc;
+            const QString navigateur = vue.texteLigne(bloc + 11);
+            const QString systeme = vue.texteLigne(bloc + 12);
+            std::string texte;
+            if (lisibles) {
+                // The names of the readable tables, in the view and in what it exports.
+                QCOMPARE(navigateur, QStringLiteral("Navigateur/Robot: ") +
+                                         QString::fromUtf8(cas[k].navigateur));
+                QCOMPARE(systeme, QStringLiteral("Syst\u00e8me d'exploitation : ") +
+                                      QString::fromUtf8(cas[k].systeme));
+                QVERIFY(cellules(f.form, "tableauRapportNav")
+                            .join(QLatin1Char(';'))
+                            .contains(QString::fromUtf8(cas[k].navigateur) + QLatin1Char('|')));
+                texte = vers1252(vue.texteLigne(bloc));
+                for (std::size_t l = 1; l < 13; ++l)
+                    texte += "\r\n" + vers1252(vue.texteLigne(bloc + l));
+            } else {
+                // The described text, byte for byte.
+                texte = detailLog(analyserLigne(cas[k].ligne));
+                QCOMPARE(navigateur, depuis1252(texte).split(QStringLiteral("\r\n")).value(11));
+            }
+            attendu += texte + "\r\n" + std::string(kRegleDetails) + "\r\n\r\n";
+        }
+        QCOMPARE(QString::fromStdString(exporte), QString::fromStdString(attendu));
     }
 }
 

@@ -1,5 +1,6 @@
 // "Résultats lisibles" on the real window: its menu item and memory; with it, grids, charts, sorts
-// and slice width in readable form (names, orders, units, the average day); without, as before.
+// and slice width in readable form (names, orders, units, the average day), the detail text's
+// browsers and systems named as the tables name them; without, as before.
 #pragma once
 
 #include <QObject>
@@ -12,6 +13,7 @@ class TestResultatsLisibles : public QObject {
     void init();
     void elementDeMenu();
     void pagesAvecEtSansOption();
+    void detailDesLignes();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

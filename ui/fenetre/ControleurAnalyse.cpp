@@ -53,6 +53,7 @@ void ControleurAnalyse::analyser() {
     e_.details->vider();
     const Journal& charge = e_.journal();
     const OptionsAnalyse options = e_.options();
+    detailsLisibles_ = options.resultatsLisibles;
     IssueAnalyse issue;
     try {
         std::optional<Annulation::Etape> etape;
@@ -184,8 +185,8 @@ void ControleurAnalyse::afficherDetails() {
     // view its source is the whole second pass. Skipped lines have no block; the pass still
     // covers every line of the journal.
     const TableauLog& enregistrements = resultat_->enregistrements;
-    e_.details->changerSource(
-        std::make_shared<SourceDetails>(enregistrements, enregistrements.taille()));
+    e_.details->changerSource(std::make_shared<SourceDetails>(
+        enregistrements, enregistrements.taille(), detailsLisibles_));
     const std::size_t n = resultat_->journal.nbLignes();
     avancer(2 * n, messageProgression("Analyse du contenu... en cours - ", n - 1, total_), true);
 }

@@ -92,6 +92,8 @@ class ControleurAnalyse : private SuiviAnalyse {
     QElapsedTimer peinture_;
     QString messageAvant_;  // the status line before the run, put back when no line parsed
     QString total_;         // the number of lines analysed, for the progress messages
+    // Whether the run's detail text names browsers and systems as readable results do.
+    bool detailsLisibles_ = false;
 };
 
 }  // namespace kestrane

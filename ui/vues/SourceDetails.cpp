@@ -14,11 +14,13 @@ constexpr std::size_t kLargeurEtiquette = 32;
 
 }  // namespace
 
-SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements)
+SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements,
+                             bool lisibles)
     : enregistrements_(enregistrements),
       nb_(std::min(nbEnregistrements, enregistrements.taille())),
       hote_(porteHote(enregistrements.format())),
-      parBloc_(kLignesParBloc + (hote_ ? 1 : 0)) {
+      parBloc_(kLignesParBloc + (hote_ ? 1 : 0)),
+      lisibles_(lisibles ? std::make_unique<DetailsLisibles>() : nullptr) {
     const Journal& journal = enregistrements_.journal();
     std::size_t plusLongue = 0;
     for (std::size_t k = 0; k < nb_; ++k) {
@@ -41,7 +43,7 @@ std::string SourceDetails::ligne(std::size_t i) const {
     std::lock_guard garde(verrou_);
     if (enCache_ != bloc) {
         std::string texte;
-        ajouterDetail(texte, bloc);
+        ajouterDetail(texte, bloc, lisibles_.get());
         lignesEnCache_.clear();
         std::size_t debut = 0;
         for (;;) {
@@ -55,13 +57,23 @@ std::string SourceDetails::ligne(std::size_t i) const {
     return rang < lignesEnCache_.size() ? lignesEnCache_[rang] : std::string();
 }
 
-void SourceDetails::ajouterDetail(std::string& s, std::size_t k) const {
-    if (!hote_) {
+SourceDetails::~SourceDetails() = default;
+
+void SourceDetails::ajouterDetail(std::string& s, std::size_t k, DetailsLisibles* lisibles) const {
+    if (!hote_ && !lisibles) {
         ajouterDetailLog(s, enregistrements_[k]);
         return;
     }
     ChampsEnPlus plus;
-    ajouterDetailLog(s, enregistrements_.lire(k, &plus));
+    const RLog r = enregistrements_.lire(k, &plus);
+    if (lisibles) {
+        const std::string_view ligne =
+            enregistrements_.journal().ligne(enregistrements_.numeroLigne(k));
+        lisibles->ajouter(s, r, agentDuRecord(r, ligne, &plus));
+    } else {
+        ajouterDetailLog(s, r);
+    }
+    if (!hote_) return;
     s += "\r\nH\xF4te virtuel    : ";
     s += plus.hoteVirtuel;
 }
@@ -71,8 +83,11 @@ void SourceDetails::ecrire(const std::function<void(std::string_view)>& ecrivain
     paquet.reserve((1u << 20) + 4096);
     paquet += kTitreDetails;
     paquet += "\r\n\r\n";
+    // Its own names: the view may paint meanwhile, from another thread.
+    std::unique_ptr<DetailsLisibles> lisibles;
+    if (lisibles_) lisibles = std::make_unique<DetailsLisibles>();
     for (std::size_t k = 0; k < nb_; ++k) {
-        ajouterDetail(paquet, k);
+        ajouterDetail(paquet, k, lisibles.get());
         paquet += "\r\n";
         paquet += kRegleDetails;
         paquet += "\r\n\r\n";

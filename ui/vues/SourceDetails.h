@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "core/analyse/DetailLisible.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 #include "ui/vues/VueTexte.h"
@@ -27,7 +29,10 @@ class SourceDetails : public SourceLignes {
 
     // Shows the first `nbEnregistrements` records of `enregistrements`. The source keeps its own
     // copy of the table, which shares the records and is not touched by later analyses.
-    SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements);
+    // `lisibles`: each browser and system named by the catalogue, as readable results name them.
+    SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements,
+                  bool lisibles = false);
+    ~SourceDetails() override;
 
     std::size_t nbLignes() const override { return 3 + parBloc_ * nb_; }
     std::string ligne(std::size_t i) const override;
@@ -40,12 +45,15 @@ class SourceDetails : public SourceLignes {
     std::size_t largeurMax_ = 0;
     bool hote_ = false;
     std::size_t parBloc_ = kLignesParBloc;
-    // The detail text of record k, with its virtual host when the format may name one.
-    void ajouterDetail(std::string& s, std::size_t k) const;
+    // The detail text of record k, with its virtual host when the format may name one; its
+    // browser and system named through `lisibles` when given.
+    void ajouterDetail(std::string& s, std::size_t k, DetailsLisibles* lisibles) const;
     // The lines of the record painted last: a screen shows a few records, asked line by line.
     mutable std::mutex verrou_;
     mutable std::size_t enCache_ = SIZE_MAX;
     mutable std::vector<std::string> lignesEnCache_;
+    // The names of the agents met by the lines painted (guarded by verrou_); null for raw results.
+    std::unique_ptr<DetailsLisibles> lisibles_;
 };
 
 }  // namespace kestrane
