@@ -1,7 +1,8 @@
 // kestrane-captures journal folder: the real window on a journal, analysed, photographed page by
 // page: the Analyse page, the statistics page with 1, 3 and 7 charts, each chart alone (F4 to
 // F10), the report page at its top, middle and bottom; at the window's first size, then filling
-// the screen. Run it under a display (xvfb-run); scripts/captures.sh does.
+// the screen. Run it under a display (xvfb-run); scripts/captures.sh does. Options: readable
+// results, and the journal's format by its command-line name ("--format=commun").
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -101,10 +102,27 @@ class Photographe {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ReglagesIsoles reglages;  // loads here are not the user's recent journals
-    const bool lisibles = argc == 4 && std::string_view(argv[3]) == "--resultats-lisibles";
-    if (argc != 3 && !lisibles) {
-        std::fprintf(stderr, "usage: %s journal folder [--resultats-lisibles]\n", argv[0]);
+    bool lisibles = false;
+    QString format;
+    for (int k = 3; k < argc; ++k) {
+        const std::string_view option = argv[k];
+        if (option == "--resultats-lisibles") {
+            lisibles = true;
+        } else if (option.starts_with("--format=")) {
+            format = QString::fromLocal8Bit(argv[k] + 9);
+        } else {
+            argc = 0;
+        }
+    }
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s journal folder [--resultats-lisibles] [--format=NOM]\n",
+                     argv[0]);
         return 2;
+    }
+    // The format the window reads the journal in, as its dialog would remember it.
+    if (!format.isEmpty()) {
+        QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane"))
+            .setValue(QStringLiteral("analyse/formatJournal"), format);
     }
     QApplication::setApplicationName(QStringLiteral("Kestrane"));
     QTranslator traduction;
