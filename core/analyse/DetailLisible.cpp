@@ -1,5 +1,6 @@
 #include "core/analyse/DetailLisible.h"
 
+#include "core/analyse/Lisibles.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/lecture/FinAgent.h"
 #include "core/lecture/TableauLog.h"
@@ -16,10 +17,16 @@ std::string_view agentDuRecord(const RLog& r, std::string_view ligne, const Cham
     return {p, longueurAgent(p, static_cast<std::size_t>(fin - p))};
 }
 
-DetailsLisibles::DetailsLisibles() = default;
+DetailsLisibles::DetailsLisibles(bool sansAgent) : sansAgent_(sansAgent) {}
 DetailsLisibles::~DetailsLisibles() = default;
 
 void DetailsLisibles::ajouter(std::string& sortie, const RLog& r, std::string_view agent) {
+    if (sansAgent_) {
+        RLog sans = r;
+        sans.navigateur = sans.systeme = kPasDAgent;
+        ajouterDetailLog(sortie, sans);
+        return;
+    }
     if (!cache_) cache_ = std::make_unique<CacheAgents>();
     const ClassementAgent& c = cache_->classer(agent);
     RLog nomme = r;

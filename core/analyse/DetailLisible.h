@@ -25,7 +25,8 @@ std::string_view agentDuRecord(const RLog& r, std::string_view ligne,
 // Not to be shared between threads: each keeps the names of the agents it met.
 class DetailsLisibles {
   public:
-    DetailsLisibles();
+    // `sansAgent`: the format holds no agent, which the browser and system then say (kPasDAgent).
+    explicit DetailsLisibles(bool sansAgent = false);
     ~DetailsLisibles();
     DetailsLisibles(const DetailsLisibles&) = delete;
     DetailsLisibles& operator=(const DetailsLisibles&) = delete;
@@ -34,6 +35,7 @@ class DetailsLisibles {
     void ajouter(std::string& sortie, const RLog& r, std::string_view agent);
 
   private:
+    bool sansAgent_;
     std::unique_ptr<CacheAgents> cache_;  // each distinct agent classified once
 };
 

@@ -33,12 +33,17 @@ struct HeuresDuJournal {
     std::size_t jours = 0;
 };
 
+// What the readable tables of systems and browsers say of a journal whose format holds no agent.
+inline constexpr std::string_view kPasDAgent = "Pas d'agent dans ce format";
+
 // What an analysis with readable results keeps besides its tables: the hours for a new width of
 // the slices, and how many distinct agents the catalogue classified.
 struct ResultatsLisibles {
     bool actifs = false;
     HeuresDuJournal heures;
     std::size_t agentsDistincts = 0;
+    // The format holds no agent: the tables of systems and browsers are one kPasDAgent entry.
+    bool sansAgent = false;
     // The date and time of the earliest and latest lines, as the log writes them ("24/Dec/2023
     // 08:00:00"), whatever the lines' order; empty when no line's date and time read.
     std::string premiereDate, derniereDate;

@@ -5,9 +5,25 @@
 
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
+#include "core/lecture/LectureFormatee.h"
 #include "core/lecture/TableauLog.h"
 
 namespace kestrane {
+
+namespace {
+
+// A format without an agent names no system nor browser: one entry says so, with every line,
+// where the catalogue would have named each of them "Autre".
+void direSansAgent(TablesAnalyse& t, ResultatsLisibles& lisibles) {
+    lisibles.sansAgent = true;
+    for (tableauRapportStat* table : {&t.statOS, &t.statNav}) {
+        int64_t lignes = 0;
+        for (const rapportStat& e : *table) lignes += e.nombre;
+        *table = {{std::string(kPasDAgent), {}, lignes}};
+    }
+}
+
+}  // namespace
 
 IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
                              ResultatAnalyse& r, SuiviAnalyse& suivi) {
@@ -117,6 +133,7 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
                 rendreLisibles(r.tables, r.lignes(), options.largeurTranches, r.lisibles);
             }
         });
+        if (!porteAgent(format)) direSansAgent(r.tables, r.lisibles);
         for (const int etape : etapes) suivi.apresEtape(etape);
     }
     suivi.apresStatistiques();

@@ -125,6 +125,8 @@ bool lireLigneW3C(const ColonnesW3C& c, std::string_view ligne, Brouillon& b, Va
 
 // JSON lines: the compiled mapping and the reading of one line, with the reader's own state.
 std::shared_ptr<const ArbreJson> compilerCorrespondance(const CorrespondanceJson& c);
+// Whether a key of the mapping feeds `champ`.
+bool nommeChamp(const ArbreJson& arbre, ChampJournal champ);
 struct EtatJson;
 struct SupprimerEtatJson {
     void operator()(EtatJson* e) const;

@@ -481,6 +481,17 @@ std::shared_ptr<const ArbreJson> compilerCorrespondance(const CorrespondanceJson
     return a;
 }
 
+bool nommeChamp(const ArbreJson& arbre, ChampJournal champ) {
+    std::vector<const NoeudJson*> restants{&arbre.racine};
+    while (!restants.empty()) {
+        const NoeudJson* n = restants.back();
+        restants.pop_back();
+        if (n->feuille && n->champ == champ) return true;
+        for (const NoeudJson& e : n->enfants) restants.push_back(&e);
+    }
+    return false;
+}
+
 bool valeurHorsLigne(const EtatJson& e) {
     return e.horsLigne;
 }

@@ -110,6 +110,18 @@ bool porteHote(const FormatJournal& format) {
     return false;
 }
 
+bool porteAgent(const FormatJournal& format) {
+    const FormatJournal::Donnees& d = format.donnees();
+    if (d.type == TypeFormat::Defaut || d.type == TypeFormat::W3C) return true;
+    if (d.json) return nommeChamp(*d.json, ChampJournal::Agent);
+    for (const Gabarit& g : d.gabarits) {
+        for (const Element& e : g.elements) {
+            if (!e.litteral && e.champ == ChampJournal::Agent) return true;
+        }
+    }
+    return false;
+}
+
 Lecture lireStable(LecteurLignes& lecteur, MagasinTextes& magasin, std::string_view ligne,
                    std::size_t numero, RLog& r, ChampsEnPlus& plus, std::string* raison,
                    bool partage) {

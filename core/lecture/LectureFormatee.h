@@ -44,6 +44,10 @@ void stabiliser(std::string_view ligne, RLog& r, ChampsEnPlus& plus, MagasinText
 // Whether lines in `format` may name their virtual host (a field of a format string, a JSON
 // key, a W3C column).
 bool porteHote(const FormatJournal& format);
+// Whether lines in `format` may hold a user agent: the default format, a format string or a JSON
+// mapping with an agent field, and W3C (its columns come with the journal); not the common
+// format, whose systems and browsers would all be unknown.
+bool porteAgent(const FormatJournal& format);
 
 // Reads a line in a format, with texts that outlive the reading. The record and the extras are
 // copies: the reader's own may change at its next line.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
 #include <QSettings>
@@ -168,6 +169,41 @@ void TestResultatsLisibles::detailDesLignes() {
             attendu += texte + "\r\n" + std::string(kRegleDetails) + "\r\n\r\n";
         }
         QCOMPARE(QString::fromStdString(exporte), QString::fromStdString(attendu));
+    }
+}
+
+void TestResultatsLisibles::formatSansAgent() {
+    // The common format, chosen in an earlier session; readable results, then raw ones.
+    QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane"))
+        .setValue(QStringLiteral("analyse/formatJournal"), QStringLiteral("commun"));
+    const QString chemin = dossier_.ecrire(
+        "commun.log",
+        tests::journal({"10.0.0.1 - - [06/Dec/2006:03:00:00 +0100] \"GET /a HTTP/1.1\" 200 10",
+                        "10.0.0.2 - - [06/Dec/2006:04:00:00 +0100] \"GET /b HTTP/1.1\" 404 5"}));
+    Fenetre f;
+    auto* lisibles = controle<QAction>(f.form, "menuResultatsLisibles");
+    tests::charger(f.form, chemin);
+    const QString message = QStringLiteral("Pas d'agent dans ce format");
+    for (const bool avecOption : {true, false}) {
+        lisibles->setChecked(avecOption);
+        tests::analyser(f.form);
+        QCOMPARE(f.form.boites.erreurs, QStringList{});
+        for (const char* grille : {"tableauRapportOS", "tableauRapportNav"}) {
+            QCOMPARE(cellules(f.form, grille),
+                     QStringList{(avecOption ? message : QStringLiteral("-")) + "|2"});
+        }
+        // The charts, whose one entry draws nothing, say why; not with raw results.
+        for (const auto& [graphe, nom] :
+             {std::pair{graphes(f.form).grapheStatOS, "lbSansAgentOS"},
+              std::pair{graphes(f.form).grapheStatNavRobots, "lbSansAgentNav"}}) {
+            QCOMPARE(graphe->nbPoints(0), 0);
+            auto* etiquette = graphe->findChild<QLabel*>(QString::fromLatin1(nom));
+            QCOMPARE(etiquette != nullptr && !etiquette->isHidden(), avecOption);
+            if (etiquette) QCOMPARE(etiquette->text(), message);
+        }
+        const VueTexte& vue = *controle<VueTexte>(f.form, "RichEdit1");
+        QCOMPARE(vue.texteLigne(2 + 11).endsWith(message), avecOption);
+        QCOMPARE(vue.texteLigne(2 + 12).endsWith(message), avecOption);
     }
 }
 

@@ -1,6 +1,7 @@
 // "Résultats lisibles" on the real window: its menu item and memory; with it, grids, charts, sorts
 // and slice width in readable form (names, orders, units, the average day), the detail text's
-// browsers and systems named as the tables name them; without, as before.
+// browsers and systems named as the tables name them, a format without an agent said so (grids,
+// charts, detail); without, as before.
 #pragma once
 
 #include <QObject>
@@ -14,6 +15,7 @@ class TestResultatsLisibles : public QObject {
     void elementDeMenu();
     void pagesAvecEtSansOption();
     void detailDesLignes();
+    void formatSansAgent();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

@@ -20,7 +20,8 @@ SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEn
       nb_(std::min(nbEnregistrements, enregistrements.taille())),
       hote_(porteHote(enregistrements.format())),
       parBloc_(kLignesParBloc + (hote_ ? 1 : 0)),
-      lisibles_(lisibles ? std::make_unique<DetailsLisibles>() : nullptr) {
+      lisibles_(lisibles ? std::make_unique<DetailsLisibles>(!porteAgent(enregistrements.format()))
+                         : nullptr) {
     const Journal& journal = enregistrements_.journal();
     std::size_t plusLongue = 0;
     for (std::size_t k = 0; k < nb_; ++k) {
@@ -85,7 +86,8 @@ void SourceDetails::ecrire(const std::function<void(std::string_view)>& ecrivain
     paquet += "\r\n\r\n";
     // Its own names: the view may paint meanwhile, from another thread.
     std::unique_ptr<DetailsLisibles> lisibles;
-    if (lisibles_) lisibles = std::make_unique<DetailsLisibles>();
+    if (lisibles_)
+        lisibles = std::make_unique<DetailsLisibles>(!porteAgent(enregistrements_.format()));
     for (std::size_t k = 0; k < nb_; ++k) {
         ajouterDetail(paquet, k, lisibles.get());
         paquet += "\r\n";

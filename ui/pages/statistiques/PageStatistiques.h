@@ -95,6 +95,8 @@ class PageStatistiques : public QWidget {
     void remplirGrapheIP();
     void zoomerPrecedent(int pas);
     void btZoom100StatPrecedent_ParamClick();
+    // The message over the systems' and browsers' charts of a format without an agent.
+    void montrerSansAgent(bool sansAgent);
     // True when the key is dropped.
     bool editAdressesIP_ParamKeyPress(const QKeyEvent& touche);
     // The box's text as a whole number; the conversion error otherwise.
@@ -115,6 +117,7 @@ class PageStatistiques : public QWidget {
     std::array<QGroupBox*, 4> boites_{};  // in the order placerParametres examines them
     QWidget* contenuParametres_ = nullptr;
     QLabel* legendePanelGraphe_ = nullptr;
+    std::array<QLabel*, 2> sansAgent_{};  // over the systems' and the browsers' charts, once needed
     // Number of charts docked by the last pass (1 to 3), 0 when they are placed by position.
     int ancres_ = 0;
     int libres_ = 0;  // charts placed at explicit places by the last pass (4 to 7)

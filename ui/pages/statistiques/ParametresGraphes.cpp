@@ -1,11 +1,12 @@
 // The statistics page's parameter boxes: how they are made and stacked beside the charts shown,
 // the number of addresses of the address chart (its box, its up-down, its key filter) and the
-// zoom of the referring-pages chart.
+// zoom of the referring-pages chart; what the charts are fed.
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/analyse/Lisibles.h"
@@ -183,6 +184,25 @@ void PageStatistiques::alimenter() {
     remplirGrapheLisible(*graphes_.grapheStatHoraires, 24, t.statHoraires,
                          formatStatHoraires(lisibles));
     remplirGraphe(*graphes_.grapheStatVMensuelles, 24, t.statVMensuelles);
+    montrerSansAgent(contexte_.resultat->lisibles.sansAgent);
+}
+
+void PageStatistiques::montrerSansAgent(bool sansAgent) {
+    const std::pair<GrapheQt*, const char*> graphes[] = {
+        {graphes_.grapheStatOS, "lbSansAgentOS"}, {graphes_.grapheStatNavRobots, "lbSansAgentNav"}};
+    for (std::size_t k = 0; k < sansAgent_.size(); ++k) {
+        QLabel*& message = sansAgent_[k];
+        if (!message && !sansAgent) continue;
+        if (!message) {
+            // Over the chart, whose one entry draws nothing, and following its size.
+            message = new QLabel(depuis1252(std::string(kPasDAgent)), graphes[k].first);
+            message->setObjectName(QString::fromLatin1(graphes[k].second));
+            message->setAlignment(Qt::AlignCenter);
+            message->setAttribute(Qt::WA_TransparentForMouseEvents);
+            (new QVBoxLayout(graphes[k].first))->addWidget(message);
+        }
+        message->setVisible(sansAgent);
+    }
 }
 
 // The percent always applies to the unzoomed view, which zoomPourcent restores first.
