@@ -12,6 +12,7 @@ class TestResultatsLisibles : public QObject {
     void init();
     void elementDeMenu();
     void pagesAvecEtSansOption();
+    void camembertsSansDeuxAutres();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

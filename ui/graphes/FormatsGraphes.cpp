@@ -18,6 +18,12 @@ QString formaterOctetsLisibles(double valeur) {
     return QString::fromLatin1(texteNombre(std::llround(valeur), FormatNombre::octets));
 }
 
+QString formaterAutres(int nbRegroupes) {
+    if (nbRegroupes <= 0) return QStringLiteral("Autres");
+    return nbRegroupes > 1 ? QStringLiteral("Autres (%1 entrées)").arg(nbRegroupes)
+                           : QStringLiteral("Autres (%1 entrée)").arg(nbRegroupes);
+}
+
 QString formaterOctets(double valeur) {
     if (!std::isfinite(valeur)) return QString::number(valeur) + QStringLiteral(" octets");
     const double absolue = std::fabs(valeur);

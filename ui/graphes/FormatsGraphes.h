@@ -14,4 +14,8 @@ QString formaterOctets(double valeur);
 // Readable results: base 1024, one decimal ("1,2 Go", "350,0 Ko", "812 octets").
 QString formaterOctetsLisibles(double valeur);
 
+// Readable results: a pie's slice of the small entries, told apart from an entry named "Autre"
+// ("Autres (3 entrées)", "Autres (1 entrée)"; "Autres" for 0, its short name).
+QString formaterAutres(int nbRegroupes);
+
 }  // namespace kestrane

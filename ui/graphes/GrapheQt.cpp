@@ -422,6 +422,12 @@ void GrapheQt::changerFormats(int serie, QString (*marque)(double), QString (*bu
     sale_ = true;
 }
 
+void GrapheQt::changerNomAutres(int serie, QString (*nom)(int nbRegroupes)) {
+    if (serie < 0 || serie >= nbSeries()) return;
+    modele_.series[serie].nomAutres = nom;
+    sale_ = true;
+}
+
 QString GrapheQt::texteBulle(int serie, int point) const {
     if (serie < 0 || serie >= nbSeries() || point < 0 || point >= nbPoints(serie)) return {};
     const PointGraphe& p = points_[serie][point];

@@ -46,7 +46,10 @@ struct ModeleSerie {
     QString (*formatMarque)(double) = nullptr;  // null: the plain number
     QString (*formatBulle)(double) = nullptr;   // the tooltip's value; null: as the mark
     QString libelleAutres;                      // pies: the slice gathering those under 2 %
-    double angleDepart = 0;                     // pies, in degrees
+    // Its name from how many it gathers (0: the short name drawn where the whole has no room);
+    // null: libelleAutres.
+    QString (*nomAutres)(int) = nullptr;
+    double angleDepart = 0;  // pies, in degrees
 };
 
 struct ModeleGraphe {
@@ -81,6 +84,8 @@ class GrapheQt : public QChartView, public Graphe {
 
     // How a series writes its marks and its tooltips' values (see ModeleSerie).
     void changerFormats(int serie, QString (*marque)(double), QString (*bulle)(double));
+    // How a pie names its gathered slice (see ModeleSerie::nomAutres).
+    void changerNomAutres(int serie, QString (*nom)(int nbRegroupes));
 
     int nbPoints(int serie) const;
     double valeur(int serie, int k) const;
@@ -181,6 +186,7 @@ class GrapheQt : public QChartView, public Graphe {
     std::vector<Etiquette> etiquettes_;
     QPieSeries* camembert_ = nullptr;
     std::vector<int> pointsTranches_;  // each slice's point, -1 for the gathered one
+    QString libelleRegroupe_;          // the gathered slice's name
     int serieCamembert_ = -1;
     QStringList libellesPage_;  // the page's whole labels, in axis order
     bool axeInverse_ = false;
@@ -203,7 +209,8 @@ class GrapheQt : public QChartView, public Graphe {
 struct PartCamembert {
     QString libelle;
     double valeur;
-    int point;  // index of the point, -1 for the gathered slice
+    int point;          // index of the point, -1 for the gathered slice
+    int regroupes = 0;  // the gathered slice: how many points it holds
 };
 std::vector<PartCamembert> partsCamembert(const std::vector<PointGraphe>& points,
                                           const QString& autres);

@@ -174,6 +174,9 @@ void PageStatistiques::alimenter() {
     // Readable results: the bytes' marks in units, the exact count in the tooltip.
     graphes_.grapheStatTauxCharge->changerFormats(
         1, lisibles ? formaterOctetsLisibles : formaterOctets, lisibles ? formaterOctets : nullptr);
+    // Readable results: the slice of the small entries says how many it holds.
+    graphes_.grapheStatOS->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
+    graphes_.grapheStatNavRobots->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
     remplirGraphe(*graphes_.grapheStatIP, nbAdresses_, t.statIP);
     remplirGraphe(*graphes_.grapheStatOS, 50, t.statOS);
     remplirGraphe(*graphes_.grapheStatNavRobots, 50, t.statNav);
