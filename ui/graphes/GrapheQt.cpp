@@ -10,6 +10,7 @@
 #include <QLineSeries>
 #include <QLinearGradient>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPieSeries>
 #include <QScrollBar>
 #include <QStackedBarSeries>
@@ -191,6 +192,7 @@ void GrapheQt::effacerDessin() {
     axeCategories_ = nullptr;
     axeValeurs_ = nullptr;
     plages_.clear();
+    rangees_ = Rangees{};
 }
 
 void GrapheQt::construire() {
@@ -277,6 +279,7 @@ void GrapheQt::construireBarres(int s, int debut, int fin) {
     chart()->addSeries(serie);
     construireAxes(points, debut, fin, horizontal);
     attacher(serie);
+    if (rangees_.serie == nullptr) rangees_ = {serie, s, debut, nb, horizontal};
     if (m.marques && serieMarques_ == nullptr) {
         serieMarques_ = serie;
         ajouterMarques(m, points, debut, fin, horizontal);
@@ -370,6 +373,17 @@ void GrapheQt::ajuster() {
     if (!isVisible()) return;
     QChart* c = chart();
     const QSizeF taille = c->size();
+    QFont police;
+    police.setPointSize(estPetit(taille) ? 7 : 8);
+    const double axe = ajusterAxeCategories(police);
+    const double legende = ajusterLegende();
+    const QMargins marges = margesGraphe(axe, legende, axeInverse_);
+    if (c->margins() != marges) c->setMargins(marges);
+
+    // Qt centres the title between the margins and cuts it to their room, which labels left of
+    // the plot or a legend narrow: it shrinks first.
+    const double largeurTitre =
+        std::min(taille.width(), taille.width() - marges.left() - marges.right() + 16.0);
     QFont titre(QStringLiteral("Arial"), 8, QFont::Bold);
     titre.setPointSizeF(taillePoliceTitre(
         [&](double points) {
@@ -377,15 +391,8 @@ void GrapheQt::ajuster() {
             f.setPointSizeF(points);
             return QFontMetricsF(f).horizontalAdvance(modele_.titre);
         },
-        taille.width()));
+        largeurTitre));
     if (c->titleFont() != titre) c->setTitleFont(titre);
-
-    QFont police;
-    police.setPointSize(estPetit(taille) ? 7 : 8);
-    const double axe = ajusterAxeCategories(police);
-    const double legende = ajusterLegende();
-    const QMargins marges = margesGraphe(axe, legende, axeInverse_);
-    if (c->margins() != marges) c->setMargins(marges);
     placerLibellesAxe();
     placerLegende();
     if (axeValeurs_ != nullptr) {
@@ -422,6 +429,12 @@ void GrapheQt::changerFormats(int serie, QString (*marque)(double), QString (*bu
     sale_ = true;
 }
 
+void GrapheQt::montrerLibellesCategories(bool montrer) {
+    if (modele_.libellesCategories == montrer) return;
+    modele_.libellesCategories = montrer;
+    sale_ = true;
+}
+
 void GrapheQt::changerNomAutres(int serie, QString (*nom)(int nbRegroupes)) {
     if (serie < 0 || serie >= nbSeries()) return;
     modele_.series[serie].nomAutres = nom;
@@ -447,6 +460,39 @@ void GrapheQt::montrerBulle(const QString& texte, bool survol) {
     } else {
         QToolTip::hideText();
     }
+}
+
+// A bar a pixel long is out of the pointer's reach: anywhere in its row (its column, for vertical
+// bars) the pointer shows the bar's tooltip.
+void GrapheQt::montrerBulleRangee(const QPoint& position) {
+    if (rangees_.serie == nullptr) return;
+    QChart* c = chart();
+    const QPointF p = c->mapFromScene(mapToScene(position));
+    int k = -1;
+    if (c->plotArea().contains(p)) {
+        const QPointF v = c->mapToValue(p, rangees_.serie);
+        k = static_cast<int>(std::lround(rangees_.horizontales ? v.y() : v.x()));
+    }
+    if (k < 0 || k >= rangees_.nb) {
+        if (bulleRangee_) montrerBulle(QString(), false);
+        bulleRangee_ = false;
+        return;
+    }
+    bulleRangee_ = true;
+    // Horizontal bars count their rows from the bottom.
+    const int point = rangees_.debut + (rangees_.horizontales ? rangees_.nb - 1 - k : k);
+    montrerBulle(texteBulle(rangees_.s, point), true);
+}
+
+void GrapheQt::mouseMoveEvent(QMouseEvent* event) {
+    QChartView::mouseMoveEvent(event);
+    montrerBulleRangee(event->position().toPoint());
+}
+
+void GrapheQt::leaveEvent(QEvent* event) {
+    QChartView::leaveEvent(event);
+    if (bulleRangee_) montrerBulle(QString(), false);
+    bulleRangee_ = false;
 }
 
 QStringList GrapheQt::marquesVisibles() const {
@@ -477,6 +523,17 @@ void GrapheQt::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     placerBarre();
     ajuster();
+    // QChartView holds the view to the chart's minimum, which the room of category labels fitted
+    // to the former, larger size (38 % of its width) may raise far above the size asked: once
+    // they are fitted to it, that size stands.
+    const QSize demandee = event->size();
+    if (!redimensionne_ && !libellesPage_.isEmpty() &&
+        (minimumWidth() > demandee.width() || minimumHeight() > demandee.height())) {
+        redimensionne_ = true;
+        setMinimumSize(chart()->minimumSize().toSize().boundedTo(demandee));
+        resize(demandee);
+        redimensionne_ = false;
+    }
 }
 
 }  // namespace kestrane

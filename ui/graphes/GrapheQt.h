@@ -84,6 +84,8 @@ class GrapheQt : public QChartView, public Graphe {
 
     // How a series writes its marks and its tooltips' values (see ModeleSerie).
     void changerFormats(int serie, QString (*marque)(double), QString (*bulle)(double));
+    // Whether the chart names its points along its category axis (ModeleGraphe).
+    void montrerLibellesCategories(bool montrer);
     // How a pie names its gathered slice (see ModeleSerie::nomAutres).
     void changerNomAutres(int serie, QString (*nom)(int nbRegroupes));
 
@@ -131,6 +133,8 @@ class GrapheQt : public QChartView, public Graphe {
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     struct Etiquette {  // a pie slice's label and its leader line
@@ -145,6 +149,11 @@ class GrapheQt : public QChartView, public Graphe {
     struct Plage {
         QValueAxis* axe;
         double min, max;
+    };
+    struct Rangees {  // the bars whose rows (columns) show their tooltips
+        QAbstractSeries* serie = nullptr;
+        int s = 0, debut = 0, nb = 0;
+        bool horizontales = false;
     };
 
     void demanderActualisation();
@@ -166,6 +175,7 @@ class GrapheQt : public QChartView, public Graphe {
     void placerLegende();
     void placerEtiquettesCamembert();
     void montrerBulle(const QString& texte, bool survol);
+    void montrerBulleRangee(const QPoint& position);
     QColor couleurDessous() const;
     void appliquerZoom();
     int nbPointsPagines() const;
@@ -182,6 +192,9 @@ class GrapheQt : public QChartView, public Graphe {
     QAbstractAxis* axeCategories_ = nullptr;
     QValueAxis* axeValeurs_ = nullptr;
     std::vector<Plage> plages_;  // unzoomed ranges of the value axes
+    Rangees rangees_;
+    bool bulleRangee_ = false;  // the tooltip shown is a row's
+    bool redimensionne_ = false;
     std::vector<Marque> marques_;
     std::vector<Etiquette> etiquettes_;
     QPieSeries* camembert_ = nullptr;

@@ -177,6 +177,9 @@ void PageStatistiques::alimenter() {
     // Readable results: the slice of the small entries says how many it holds.
     graphes_.grapheStatOS->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
     graphes_.grapheStatNavRobots->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
+    // Readable results: the referring pages named beside their bars (without, the chart keeps
+    // its bare axis).
+    graphes_.grapheStatPrecedent->montrerLibellesCategories(lisibles);
     remplirGraphe(*graphes_.grapheStatIP, nbAdresses_, t.statIP);
     remplirGraphe(*graphes_.grapheStatOS, 50, t.statOS);
     remplirGraphe(*graphes_.grapheStatNavRobots, 50, t.statNav);

@@ -1,0 +1,116 @@
+#include "tests/ui/test_graphes_nommes.h"
+
+#include <QAction>
+#include <QChart>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QToolTip>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
+#include "tests/ui/Registre.h"
+#include "ui/graphes/GrapheQt.h"
+
+using namespace kestrane;
+using kestrane::tests::Fenetre;
+
+namespace {
+
+std::string ligne(const std::string& jour, const std::string& octets, const std::string& referent) {
+    return "10.0.0.1 - - [" + jour + "/May/2026:10:00:00 +0200] \"GET / HTTP/1.1\" 200 " + octets +
+           " \"" + referent + "\" \"curl/7.29.0\"";
+}
+
+// The window having analysed the journal `chemin`, showing the chart of menu item `menu` alone.
+void montrerSeul(Fenetre& f, const QString& chemin, bool lisibles, const char* menu) {
+    controle<QAction>(f.form, "menuResultatsLisibles")->setChecked(lisibles);
+    f.form.resize(900, 700);
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    tests::charger(f.form, chemin);
+    tests::analyser(f.form);
+    controle<QAction>(f.form, menu)->trigger();
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+void TestGraphesNommes::init() {
+    dossier_.renouveler();
+    QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).clear();
+}
+
+void TestGraphesNommes::cleanup() {
+    QToolTip::hideText();
+}
+
+// One page of referring pages, one far ahead of the others: their bars are a pixel or two long.
+void TestGraphesNommes::provenancesNommeesDansLeurRangee() {
+    std::vector<std::string> lignes(400, ligne("17", "10", "https://www.exemple.fr/"));
+    const std::vector<std::string> referents = {
+        "https://www.google.fr/", "https://duckduckgo.com/?q=k%C3%A9strane",
+        "https://www.exemple.fr/produits/fiche.php?id=29442&ref=als6498", "<b>gras</b>"};
+    for (const std::string& r : referents) lignes.push_back(ligne("17", "10", r));
+    const QString chemin = dossier_.ecrire("j.log", tests::journal(lignes));
+    for (const bool lisibles : {false, true}) {
+        Fenetre f;
+        montrerSeul(f, chemin, lisibles, "menuStatProvenance");
+        auto& g = *controle<GrapheQt>(f.form, "grapheStatPrecedent");
+        QVERIFY(g.isVisible());
+        const int nb = g.nbPoints(0);
+        QCOMPARE(nb, 5);
+        // Rows from the top, in point order; the pointer right of every bar's end.
+        const QRectF zone = g.chart()->plotArea();
+        for (int k = 0; k < nb; ++k) {
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible());
+            const QPointF dans(zone.right() - 3, zone.top() + (k + 0.5) * zone.height() / nb);
+            QTest::mouseMove(g.viewport(), g.mapFromScene(g.chart()->mapToScene(dans)));
+            const QString attendu = g.libelle(0, k) + QStringLiteral("\n") +
+                                    QString::number(static_cast<int>(g.valeur(0, k)));
+            QTRY_COMPARE(tests::texteAffiche(QToolTip::text()), attendu);
+        }
+        // Off the plot, the tooltip goes.
+        QTest::mouseMove(g.viewport(), QPoint(2, 2));
+        QTRY_VERIFY(!QToolTip::isVisible());
+
+        // Readable results also name each bar beside it, whole or elided in the middle; without
+        // them the axis stays bare.
+        const QStringList axe = g.libellesAxe();  // from the bottom row
+        if (!lisibles) {
+            QVERIFY(axe.isEmpty());
+            continue;
+        }
+        QCOMPARE(axe.size(), nb);
+        for (int k = 0; k < nb; ++k) {
+            const QString &dessine = axe[nb - 1 - k], &entier = g.libelle(0, k);
+            const qsizetype e = dessine.indexOf(QChar(0x2026));
+            QVERIFY2(dessine == entier || (e > 0 && entier.startsWith(dessine.left(e)) &&
+                                           entier.endsWith(dessine.mid(e + 1))),
+                     qPrintable(dessine));
+        }
+        // Zoomed to 120 %, the rows 0.5 to 3.5 fill the plot: the three whole ones are named.
+        for (int k = 0; k < 4; ++k)
+            QTest::mouseClick(controle<QPushButton>(f.form, "btZoomPlusStatPrecedent_Param"),
+                              Qt::LeftButton);
+        QCOMPARE(g.zoom(), 120);
+        const QStringList zoome = g.libellesAxe();
+        QCOMPARE(zoome.size(), nb);
+        for (int k = 0; k < nb; ++k) QCOMPARE(zoome[k].isEmpty(), k == 0 || k == 4);
+        // In a narrow chart area the labels narrow the title's room: it shrinks rather than be cut.
+        auto* separateur = controle<QSplitter>(f.form, "separateurStat");
+        const int total = separateur->sizes().value(0) + separateur->sizes().value(1);
+        separateur->setSizes({total - 220, 220});
+        QTRY_VERIFY(g.width() < 240);
+        QCoreApplication::processEvents();
+        const QMargins marges = g.chart()->margins();
+        QVERIFY(QFontMetricsF(g.chart()->titleFont()).horizontalAdvance(g.modele().titre) <=
+                g.chart()->size().width() - marges.left() - marges.right());
+    }
+}
+
+KESTRANE_TEST_UI(TestGraphesNommes);
