@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QChart>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
@@ -35,6 +37,23 @@ void montrerSeul(Fenetre& f, const QString& chemin, bool lisibles, const char* m
     tests::analyser(f.form);
     controle<QAction>(f.form, menu)->trigger();
     QCoreApplication::processEvents();
+}
+
+// The numbers a chart's axes draw (Qt writes them as text items of its scene), left to right.
+QStringList nombresDesAxes(GrapheQt& g) {
+    QList<QGraphicsTextItem*> items;
+    for (QGraphicsItem* item : g.scene()->items()) {
+        auto* t = dynamic_cast<QGraphicsTextItem*>(item);
+        if (t != nullptr && t->isVisible() && !t->toPlainText().isEmpty() &&
+            t->toPlainText().front().isDigit())
+            items.append(t);
+    }
+    std::sort(items.begin(), items.end(), [](QGraphicsTextItem* a, QGraphicsTextItem* b) {
+        return a->scenePos().x() < b->scenePos().x();
+    });
+    QStringList textes;
+    for (const QGraphicsTextItem* t : items) textes.append(t->toPlainText());
+    return textes;
 }
 
 }  // namespace
@@ -110,6 +129,39 @@ void TestGraphesNommes::provenancesNommeesDansLeurRangee() {
         const QMargins marges = g.chart()->margins();
         QVERIFY(QFontMetricsF(g.chart()->titleFont()).horizontalAdvance(g.modele().titre) <=
                 g.chart()->size().width() - marges.left() - marges.right());
+    }
+}
+
+// Marks in Mo stand on an axis in Mo; raw bytes, marks and axis alike, without the option.
+void TestGraphesNommes::axeDesOctetsDansLUniteDesBarres() {
+    std::vector<std::string> lignes;
+    for (int k = 0; k < 10; ++k) lignes.push_back(ligne("17", "9667641", "-"));  // 92,2 Mo
+    lignes.push_back(
+        "10.0.0.2 - - [17/May/2026:10:00:00 +0200] \"GET / HTTP/1.1\" 200 358400 \"-\" \"-\"");
+    const QString chemin = dossier_.ecrire("j.log", tests::journal(lignes));
+    const struct {
+        bool lisibles;
+        QStringList marques;
+        QString unite;  // of every number of the axis
+    } cas[] = {
+        {false, {"96 676 410 octets", "358 400 octets"}, ""},
+        {true, {"92,2 Mo", "350,0 Ko"}, " Mo"},
+    };
+    for (const auto& c : cas) {
+        Fenetre f;
+        montrerSeul(f, chemin, c.lisibles, "menuStatCouleurs");
+        auto& g = *controle<GrapheQt>(f.form, "grapheStatTauxCharge");
+        QVERIFY(g.isVisible());
+        QCOMPARE(g.textesMarques(), c.marques);
+        const QStringList axe = nombresDesAxes(g);
+        QVERIFY2(axe.size() >= 2, qPrintable(axe.join(QLatin1Char('|'))));
+        QCOMPARE(axe.front(), QStringLiteral("0") + c.unite);
+        for (const QString& n : axe) {
+            // "50 054 239" without the option; "53 Mo" with it, the unit of the largest mark.
+            QVERIFY2(c.unite.isEmpty() ? (n.back().isDigit() && n.size() > 6) || n == "0"
+                                       : n.endsWith(c.unite) && n.size() <= 3 + c.unite.size(),
+                     qPrintable(n));
+        }
     }
 }
 

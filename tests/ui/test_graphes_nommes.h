@@ -13,6 +13,7 @@ class TestGraphesNommes : public QObject {
     void init();
     void cleanup();
     void provenancesNommeesDansLeurRangee();
+    void axeDesOctetsDansLUniteDesBarres();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

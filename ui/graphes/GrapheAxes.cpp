@@ -62,8 +62,8 @@ void GrapheQt::construireAxes(const std::vector<PointGraphe>& points, int debut,
     if (horizontal) std::reverse(libellesPage_.begin(), libellesPage_.end());  // in axis order
     double bas = 0, haut = 0;
     for (int i = debut; i < fin; ++i) {
-        bas = std::min(bas, points[i].valeur);
-        haut = std::max(haut, points[i].valeur);
+        bas = std::min(bas, points[i].valeur / diviseur_);
+        haut = std::max(haut, points[i].valeur / diviseur_);
     }
     // Headroom for the marks beyond the longest bar or the highest point.
     haut = haut > 0 ? haut * 1.15 : 1.0;
@@ -71,7 +71,9 @@ void GrapheQt::construireAxes(const std::vector<PointGraphe>& points, int debut,
     axeValeurs_ = new QValueAxis;
     axeValeurs_->setLineVisible(modele_.ligneAxeValeurs);
     axeValeurs_->setTickCount(horizontal ? 3 : 5);  // room for wide numbers across
-    axeValeurs_->setLabelFormat(haut - bas >= 10 ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
+    // A unit after the number is written with it: "53 Mo".
+    axeValeurs_->setLabelFormat(
+        (haut - bas >= 10 ? QStringLiteral("%.0f") : QStringLiteral("%.1f")) + unite_);
     axeValeurs_->setTruncateLabels(false);  // "5…" tells no value
     plages_.push_back({axeValeurs_, bas, haut});
     connect(axeValeurs_, &QValueAxis::rangeChanged, this, [this] { placerMarques(); });

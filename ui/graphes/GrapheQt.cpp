@@ -10,12 +10,10 @@
 #include <QLineSeries>
 #include <QLinearGradient>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPieSeries>
 #include <QScrollBar>
 #include <QStackedBarSeries>
 #include <QTimer>
-#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -197,6 +195,19 @@ void GrapheQt::effacerDessin() {
 
 void GrapheQt::construire() {
     effacerDessin();
+    diviseur_ = 1;
+    unite_.clear();
+    if (modele_.axeEnOctets) {
+        double plusGrande = 0;
+        for (int s = 0; s < nbSeries(); ++s) {
+            if (!modele_.series[s].active || !estCartesienne(modele_.series[s].genre)) continue;
+            for (const PointGraphe& p : points_[s])
+                plusGrande = std::max(plusGrande, std::fabs(p.valeur));
+        }
+        const UniteOctets u = uniteOctets(plusGrande);
+        diviseur_ = u.taille;
+        unite_ = QLatin1Char(' ') + u.nom;
+    }
     for (int s = 0; s < nbSeries(); ++s) {
         const ModeleSerie& m = modele_.series[s];
         const int n = static_cast<int>(points_[s].size());
@@ -254,7 +265,7 @@ void GrapheQt::construireBarres(int s, int debut, int fin) {
             if (nomme) ensemblesNommes_.emplace_back(ensemble, points[debut + j].libelle);
             QList<qreal> valeurs(nb, 0.0);
             for (int i = j; i < nb; i += kNbCouleurs)
-                valeurs[position(i)] = points[debut + i].valeur;
+                valeurs[position(i)] = points[debut + i].valeur / diviseur_;
             ensemble->append(valeurs);
             colorer(ensemble, couleurPalette(debut + j), m.degrade, horizontal);
             ensembles.append(ensemble);
@@ -262,7 +273,7 @@ void GrapheQt::construireBarres(int s, int debut, int fin) {
     } else {
         auto* ensemble = new QBarSet(m.titre.toHtmlEscaped());
         QList<qreal> valeurs(nb, 0.0);
-        for (int i = 0; i < nb; ++i) valeurs[position(i)] = points[debut + i].valeur;
+        for (int i = 0; i < nb; ++i) valeurs[position(i)] = points[debut + i].valeur / diviseur_;
         ensemble->append(valeurs);
         colorer(ensemble, m.couleur.isValid() ? m.couleur : couleurPalette(0), m.degrade,
                 horizontal);
@@ -294,7 +305,7 @@ void GrapheQt::construireLigne(int s) {
     QList<QPointF> sommets;
     sommets.reserve(static_cast<qsizetype>(points.size()));
     for (std::size_t i = 0; i < points.size(); ++i) {
-        sommets.append(QPointF(static_cast<double>(i), points[i].valeur));
+        sommets.append(QPointF(static_cast<double>(i), points[i].valeur / diviseur_));
     }
     ligne->replace(sommets);
     QPen crayon(m.couleur.isValid() ? m.couleur : couleurPalette(0));
@@ -330,8 +341,8 @@ void GrapheQt::ajouterMarques(const ModeleSerie& m, const std::vector<PointGraph
         texte->setBrush(m.couleurMarques);
         texte->setZValue(1000);
         const double position = horizontal ? fin - 1 - i : i - debut;
-        const QPointF ancre =
-            horizontal ? QPointF(points[i].valeur, position) : QPointF(position, points[i].valeur);
+        const double v = points[i].valeur / diviseur_;
+        const QPointF ancre = horizontal ? QPointF(v, position) : QPointF(position, v);
         // Inside its bar's end, a mark takes the colour that reads on it.
         QColor barre = m.couleurParPoint ? couleurPalette(debut + (i - debut) % kNbCouleurs)
                                          : (m.couleur.isValid() ? m.couleur : couleurPalette(0));
@@ -404,9 +415,10 @@ void GrapheQt::ajuster() {
         const QFontMetricsF fm(police);
         const int graduations =
             axeInverse_ || axeValeurs_->orientation() == Qt::Horizontal
-                ? graduationsTravers(fm.horizontalAdvance(c->locale().toString(
-                                         static_cast<qint64>(plages_.back().max))),
-                                     taille.width(), marges)
+                ? graduationsTravers(
+                      fm.horizontalAdvance(
+                          c->locale().toString(static_cast<qint64>(plages_.back().max)) + unite_),
+                      taille.width(), marges)
                 : graduationsHauteur(taille.height(), fm.height());
         if (axeValeurs_->tickCount() != graduations) axeValeurs_->setTickCount(graduations);
     }
@@ -435,64 +447,16 @@ void GrapheQt::montrerLibellesCategories(bool montrer) {
     sale_ = true;
 }
 
+void GrapheQt::exprimerAxeEnOctets(bool octets) {
+    if (modele_.axeEnOctets == octets) return;
+    modele_.axeEnOctets = octets;
+    sale_ = true;
+}
+
 void GrapheQt::changerNomAutres(int serie, QString (*nom)(int nbRegroupes)) {
     if (serie < 0 || serie >= nbSeries()) return;
     modele_.series[serie].nomAutres = nom;
     sale_ = true;
-}
-
-QString GrapheQt::texteBulle(int serie, int point) const {
-    if (serie < 0 || serie >= nbSeries() || point < 0 || point >= nbPoints(serie)) return {};
-    const PointGraphe& p = points_[serie][point];
-    const ModeleSerie& m = modele_.series[serie];
-    const QString valeur =
-        m.formatBulle != nullptr ? m.formatBulle(p.valeur) : texteMarque(m, p.valeur);
-    return p.libelle.isEmpty() ? valeur : p.libelle + QLatin1Char('\n') + valeur;
-}
-
-void GrapheQt::montrerBulle(const QString& texte, bool survol) {
-    if (survol && !texte.isEmpty()) {
-        // At the pointer, which hovers the bar; the chart's middle if it is elsewhere.
-        const QPoint pointeur = QCursor::pos();
-        QToolTip::showText(
-            rect().contains(mapFromGlobal(pointeur)) ? pointeur : mapToGlobal(rect().center()),
-            bulleTexte(texte), this);
-    } else {
-        QToolTip::hideText();
-    }
-}
-
-// A bar a pixel long is out of the pointer's reach: anywhere in its row (its column, for vertical
-// bars) the pointer shows the bar's tooltip.
-void GrapheQt::montrerBulleRangee(const QPoint& position) {
-    if (rangees_.serie == nullptr) return;
-    QChart* c = chart();
-    const QPointF p = c->mapFromScene(mapToScene(position));
-    int k = -1;
-    if (c->plotArea().contains(p)) {
-        const QPointF v = c->mapToValue(p, rangees_.serie);
-        k = static_cast<int>(std::lround(rangees_.horizontales ? v.y() : v.x()));
-    }
-    if (k < 0 || k >= rangees_.nb) {
-        if (bulleRangee_) montrerBulle(QString(), false);
-        bulleRangee_ = false;
-        return;
-    }
-    bulleRangee_ = true;
-    // Horizontal bars count their rows from the bottom.
-    const int point = rangees_.debut + (rangees_.horizontales ? rangees_.nb - 1 - k : k);
-    montrerBulle(texteBulle(rangees_.s, point), true);
-}
-
-void GrapheQt::mouseMoveEvent(QMouseEvent* event) {
-    QChartView::mouseMoveEvent(event);
-    montrerBulleRangee(event->position().toPoint());
-}
-
-void GrapheQt::leaveEvent(QEvent* event) {
-    QChartView::leaveEvent(event);
-    if (bulleRangee_) montrerBulle(QString(), false);
-    bulleRangee_ = false;
 }
 
 QStringList GrapheQt::marquesVisibles() const {

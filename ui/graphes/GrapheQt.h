@@ -64,6 +64,7 @@ struct ModeleGraphe {
     bool ligneAxeValeurs = true;
     bool legende = false;
     bool zoomSouris = false;
+    bool axeEnOctets = false;  // the value axis in the base-1024 unit of the largest value
 };
 
 struct PointGraphe {
@@ -84,8 +85,10 @@ class GrapheQt : public QChartView, public Graphe {
 
     // How a series writes its marks and its tooltips' values (see ModeleSerie).
     void changerFormats(int serie, QString (*marque)(double), QString (*bulle)(double));
-    // Whether the chart names its points along its category axis (ModeleGraphe).
+    // Whether the chart names its points along its category axis, and writes its value axis in
+    // bytes' units (ModeleGraphe).
     void montrerLibellesCategories(bool montrer);
+    void exprimerAxeEnOctets(bool octets);
     // How a pie names its gathered slice (see ModeleSerie::nomAutres).
     void changerNomAutres(int serie, QString (*nom)(int nbRegroupes));
 
@@ -192,6 +195,8 @@ class GrapheQt : public QChartView, public Graphe {
     QAbstractAxis* axeCategories_ = nullptr;
     QValueAxis* axeValeurs_ = nullptr;
     std::vector<Plage> plages_;  // unzoomed ranges of the value axes
+    double diviseur_ = 1;        // the drawing's values are the points' divided by it
+    QString unite_;              // after the value axis's numbers: " Mo"
     Rangees rangees_;
     bool bulleRangee_ = false;  // the tooltip shown is a row's
     bool redimensionne_ = false;

@@ -171,9 +171,11 @@ int PageStatistiques::nombreDeLaBoite() const {
 void PageStatistiques::alimenter() {
     const TablesAnalyse& t = contexte_.resultat->tables;
     const bool lisibles = contexte_.resultat->lisibles.actifs;
-    // Readable results: the bytes' marks in units, the exact count in the tooltip.
+    // Readable results: the bytes' marks in units, the axis in the largest one's, the exact
+    // count in the tooltip.
     graphes_.grapheStatTauxCharge->changerFormats(
         1, lisibles ? formaterOctetsLisibles : formaterOctets, lisibles ? formaterOctets : nullptr);
+    graphes_.grapheStatTauxCharge->exprimerAxeEnOctets(lisibles);
     // Readable results: the slice of the small entries says how many it holds.
     graphes_.grapheStatOS->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
     graphes_.grapheStatNavRobots->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
