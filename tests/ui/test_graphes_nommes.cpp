@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QChart>
+#include <QChartView>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QToolTip>
 #include <QtTest>
 #include <string>
@@ -162,6 +164,70 @@ void TestGraphesNommes::axeDesOctetsDansLUniteDesBarres() {
                                        : n.endsWith(c.unite) && n.size() <= 3 + c.unite.size(),
                      qPrintable(n));
         }
+    }
+}
+
+// The dates the traffic chart of the Compléments names on its axis, left to right, after an
+// analysis of `lignes`.
+QStringList TestGraphesNommes::datesDuTrafic(const std::vector<std::string>& lignes) {
+    Fenetre f;
+    controle<QAction>(f.form, "menuAfficherComplements")->setChecked(true);
+    f.form.resize(900, 700);
+    f.form.show();
+    if (!QTest::qWaitForWindowExposed(&f.form)) return {QStringLiteral("<fenêtre cachée>")};
+    tests::charger(f.form, dossier_.ecrire("j.log", tests::journal(lignes)));
+    tests::analyser(f.form);
+    controle<QAction>(f.form, "actionComplementsDevant")->trigger();
+    controle<QTabWidget>(f.form, "ongletsComplements")->setCurrentIndex(2);
+    auto* vue = controle<QChartView>(f.form, "grapheComplementsJours");
+    QCoreApplication::processEvents();
+    QList<QGraphicsTextItem*> items;
+    for (QGraphicsItem* item : vue->scene()->items()) {
+        auto* t = dynamic_cast<QGraphicsTextItem*>(item);
+        if (t != nullptr && t->isVisible() && t->toPlainText().contains(QLatin1Char('/')))
+            items.append(t);
+    }
+    std::sort(items.begin(), items.end(), [](QGraphicsTextItem* a, QGraphicsTextItem* b) {
+        return a->scenePos().x() < b->scenePos().x();
+    });
+    QStringList dates;
+    for (const QGraphicsTextItem* t : items) dates.append(t->toPlainText());
+    return dates;
+}
+
+// A few days' traffic: each day named under its point, and no day outside the journal (four days
+// had read 17/05, 18/05, 19/05, 21/05).
+void TestGraphesNommes::chaqueJourSurLAxeDuTrafic() {
+    const struct {
+        std::vector<std::string> jours;  // of May, with a line each
+        QStringList etiquettes;
+    } cas[] = {
+        {{"17"}, {"17/05"}},
+        {{"17", "18", "19", "20"}, {"17/05", "18/05", "19/05", "20/05"}},
+        {{"17", "20"}, {"17/05", "18/05", "19/05", "20/05"}},  // the days between at 0
+        {{"03", "12"},
+         {"03/05", "04/05", "05/05", "06/05", "07/05", "08/05", "09/05", "10/05", "11/05",
+          "12/05"}},
+    };
+    for (const auto& c : cas) {
+        std::vector<std::string> lignes;
+        for (const std::string& jour : c.jours) lignes.push_back(ligne(jour, "10", "-"));
+        QCOMPARE(datesDuTrafic(lignes), c.etiquettes);
+    }
+
+    // A year and more: the first day, then every so many days, the year written.
+    const QStringList an = datesDuTrafic(
+        {"10.0.0.1 - - [01/May/2025:10:00:00 +0200] \"GET / HTTP/1.1\" 200 1 \"-\" \"-\"",
+         ligne("03", "10", "-")});
+    QVERIFY2(an.size() >= 3, qPrintable(an.join(QLatin1Char('|'))));
+    QCOMPARE(an.front(), QStringLiteral("01/05/25"));
+    const QDate premier(2025, 5, 1);
+    const qint64 pas =
+        premier.daysTo(QDate::fromString(an[1], QStringLiteral("dd/MM/yy")).addYears(100));
+    QVERIFY(pas > 1);
+    for (int k = 0; k < an.size(); ++k) {
+        const QDate d = QDate::fromString(an[k], QStringLiteral("dd/MM/yy")).addYears(100);
+        QCOMPARE(premier.daysTo(d), k * pas);
     }
 }
 

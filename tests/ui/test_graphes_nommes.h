@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "tests/commun/DossierDeTest.h"
 
@@ -14,7 +17,9 @@ class TestGraphesNommes : public QObject {
     void cleanup();
     void provenancesNommeesDansLeurRangee();
     void axeDesOctetsDansLUniteDesBarres();
+    void chaqueJourSurLAxeDuTrafic();
 
   private:
+    QStringList datesDuTrafic(const std::vector<std::string>& lignes);
     kestrane::tests::DossierDeTest dossier_;
 };
