@@ -1,6 +1,6 @@
 // Browsers, robots and operating systems named from a user agent by the catalogue of the
 // ua-parser project (uap-core's regexes.yaml, compiled into the program): "Chrome 42",
-// "Googlebot 2", "Windows 7", "Autre". The catalogue is compiled once per process and then
+// "Googlebot 2", "Windows 7", "Inconnu". The catalogue is compiled once per process and then
 // shared by every thread; a cache classifies each distinct agent of an analysis once.
 #pragma once
 
@@ -17,9 +17,10 @@ namespace kestrane {
 // all of it) then costs what an agent of this length costs, not milliseconds a line.
 inline constexpr std::size_t kOctetsAgentLus = 1024;
 
-// The catalogue's family when no entry names the agent, and how the tables write it.
+// The catalogue's family when no entry names the agent, and how the tables write it: not
+// "Autre", which a chart's slice gathering the small entries would also read.
 inline constexpr std::string_view kFamilleAutre = "Other";
-inline constexpr std::string_view kNomAutre = "Autre";
+inline constexpr std::string_view kNomInconnu = "Inconnu";
 
 // A browser, robot or system as the catalogue names it. The texts are the catalogue's (ASCII,
 // UTF-8 for a few names) except where an entry copies a piece of the agent into the name: that
@@ -27,7 +28,7 @@ inline constexpr std::string_view kNomAutre = "Autre";
 struct Designation {
     std::string famille;  // "Chrome", "Mobile Safari", "Windows", "Other"
     std::string majeure;  // the major version, empty when there is none: "42", "7", "10"
-    std::string nom;      // the family and its major version: "Chrome 42", "Ubuntu", "Autre"
+    std::string nom;      // the family and its major version: "Chrome 42", "Ubuntu", "Inconnu"
 };
 
 // What the catalogue says of one user agent.

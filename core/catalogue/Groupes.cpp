@@ -40,7 +40,7 @@ Designation designer(const ModeleUap* modele, const Groupes& groupes) {
     if (modele) d.famille = lireChamp(*modele, groupes, 0);
     if (d.famille.empty()) {
         d.famille = kFamilleAutre;
-        d.nom = kNomAutre;
+        d.nom = kNomInconnu;
         return d;
     }
     d.majeure = lireChamp(*modele, groupes, 1);

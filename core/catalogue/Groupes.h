@@ -24,7 +24,7 @@ std::string remplacer(std::string_view modele, const Groupes& groupes);
 std::string lireChamp(const ModeleUap& modele, const Groupes& groupes, int rang);
 
 // The family and major version an entry gives for its match; "Other" with no version when it
-// gives no family. modele null: no entry matched.
+// gives no family (named "Inconnu"). modele null: no entry matched.
 Designation designer(const ModeleUap* modele, const Groupes& groupes);
 
 // Whether a device entry's match names the device "Spider", the catalogue's robots.

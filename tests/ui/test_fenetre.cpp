@@ -164,20 +164,25 @@ void TestFenetre::airDeSortieAlaFermetureEtParQuitter() {
     std::vector<std::pair<int, int>> air;
     for (int fr = 900; fr >= 100; fr -= 60) air.emplace_back(fr, 5);
     QCOMPARE(air.size(), std::size_t{14});
-    {
+    const struct {
+        const char* facon;
+        void (*quitter)(TForm1&);
+    } facons[] = {
+        {"fermeture", [](TForm1& w) { QVERIFY(w.close()); }},  // closing is never refused
+        {"&Quitter", [](TForm1& w) { controle<QAction>(w, "menuQuitter")->trigger(); }},
+        {"Ctrl+Q", [](TForm1& w) { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); }},
+    };
+    for (const auto& [facon, quitter] : facons) {
         Fenetre f;
         f.form.show();
-        QVERIFY(f.form.close());  // closing is never refused
-        QCOMPARE(f.bip.bips, air);
-        QCOMPARE(f.fins, 1);
-    }
-    {
-        Fenetre f;
-        f.form.show();
-        controle<QAction>(f.form, "menuQuitter")->trigger();
+        f.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
+        quitter(f.form);
+        QVERIFY2(f.bip.bips == air, facon);
+        QVERIFY2(f.fins == 1, facon);
         f.form.close();  // the event loop's end closes the window: no second tune
-        QCOMPARE(f.bip.bips, air);
-        QCOMPARE(f.fins, 1);
+        QVERIFY2(f.bip.bips == air, facon);
+        QVERIFY2(f.fins == 1, facon);
     }
 }
 

@@ -321,6 +321,38 @@ void TestGraphes::camembertsDessines() {
     }
 }
 
+// Named by how many entries it gathers, the slice of the small ones is told whole, or without
+// its count where the chart has no room, never cut.
+void TestGraphes::nomDesAutresEntierOuCourt() {
+    tableauRapportStat t = table({{"Windows 10", 5000}, {"Linux", 3000}});
+    for (int k = 0; k < 40; ++k) t.push_back({"petit " + std::to_string(k), "", 100});
+    const QSize tailles[] = {{150, 150}, {225, 320}, {460, 470}, {1150, 780}};
+    for (const QSize& taille : tailles) {
+        QWidget panneau;
+        panneau.resize(taille + QSize(20, 20));
+        const GraphesStat graphes = creerGraphes(&panneau);
+        GrapheQt& os = *graphes.grapheStatOS;
+        os.changerNomAutres(0, formaterAutres);
+        remplirGraphe(os, 50, t);
+        os.setGeometry(QRect(QPoint(0, 0), taille));
+        panneau.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panneau));
+        os.show();
+        QCoreApplication::processEvents();
+        const QStringList autres =
+            os.etiquettesCamembert().filter(QRegularExpression(QStringLiteral("^Autres")));
+        if (taille.width() >= 460) QCOMPARE(autres.size(), 1);
+        for (const QString& e : autres) {
+            QVERIFY2(e == QStringLiteral("Autres (40 entr\u00e9es) : 4000") ||
+                         e == QStringLiteral("Autres : 4000"),
+                     qPrintable(e));
+        }
+        if (taille.width() >= 1000)
+            QCOMPARE(autres.value(0), QStringLiteral("Autres (40 entr\u00e9es) : 4000"));
+    }
+    QCOMPARE(formaterAutres(1), QStringLiteral("Autres (1 entr\u00e9e)"));
+}
+
 void TestGraphes::formatOctets_data() {
     QTest::addColumn<double>("valeur");
     QTest::addColumn<QString>("texte");

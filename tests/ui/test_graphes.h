@@ -16,6 +16,7 @@ class TestGraphes : public QObject {
     void regroupementDuCamembert_data();
     void regroupementDuCamembert();
     void camembertsDessines();
+    void nomDesAutresEntierOuCourt();
 
     void formatOctets_data();
     void formatOctets();

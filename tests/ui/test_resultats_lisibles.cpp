@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPieSeries>
+#include <QPieSlice>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -39,6 +41,18 @@ QStringList cellules(const TForm1& w, const char* nom) {
     for (int l = 1; l < g.nbLignes(); ++l)
         texte << depuis1252(g.cellule(0, l) + "|" + g.cellule(1, l));
     return texte;
+}
+
+// The slices of a pie chart as drawn: "name : value", largest first, the gathered one last.
+QStringList tranches(GrapheQt& g) {
+    g.actualiser();
+    QStringList libelles;
+    for (QAbstractSeries* s : g.chart()->series()) {
+        if (auto* camembert = qobject_cast<QPieSeries*>(s)) {
+            for (const QPieSlice* t : camembert->slices()) libelles << t->label();
+        }
+    }
+    return libelles;
 }
 
 }  // namespace
@@ -125,7 +139,7 @@ void TestResultatsLisibles::detailDesLignes() {
                "Gecko) Chrome/32.0.1700.77 Safari/537.36"),
          "Chrome 32|Mac OS X 10"},
         {ligne("10.0.0.2", "06", "03:10:00", "GET /a HTTP/1.1", "1", "curl/7.29.0"),
-         "curl 7|Autre"},
+         "curl 7|Inconnu"},
         {"10.0.0.3 - - [06/Dec/2006:04:00:00 +0100] \"GET /b HTTP/1.1\" 200 1 \"-\" "
          "\"Mozilla/5.0 (X11; Ubuntu; Linux x86_64; rv:37.0) Gecko/20100101 Firefox/37.0",
          "Firefox 37|Ubuntu"},
@@ -193,6 +207,51 @@ void TestResultatsLisibles::formatSansAgent() {
         const VueTexte& vue = *controle<VueTexte>(f.form, "RichEdit1");
         QCOMPARE(vue.texteLigne(2 + 11).endsWith(message), avecOption);
         QCOMPARE(vue.texteLigne(2 + 12).endsWith(message), avecOption);
+    }
+}
+
+// The catalogue's unknown agents and the slices gathered under 2 % are two slices of their own
+// names; without the option the gathered slice keeps its name.
+void TestResultatsLisibles::camembertsSansDeuxAutres() {
+    std::vector<std::string> lignes;
+    const auto ajouter = [&](int n, const char* agent) {
+        for (int k = 0; k < n; ++k)
+            lignes.push_back(ligne("10.0.0.1", "06", "03:00:00", "GET / HTTP/1.1", "1", agent));
+    };
+    ajouter(60, "kestrane-essai");
+    ajouter(40,
+            "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+            "Chrome/42.0.2311.135 Safari/537.36");
+    ajouter(1, "curl/7.29.0");
+    ajouter(1, "Mozilla/5.0 (X11; Ubuntu; Linux x86_64; rv:37.0) Gecko/20100101 Firefox/37.0");
+    ajouter(1, "Opera/9.80 (Windows NT 6.1; U; fr) Presto/2.10.289 Version/12.00");
+    const QString chemin = dossier_.ecrire("j.log", tests::journal(lignes));
+    for (const bool lisibles : {false, true}) {
+        Fenetre f;
+        controle<QAction>(f.form, "menuResultatsLisibles")->setChecked(lisibles);
+        tests::charger(f.form, chemin);
+        tests::analyser(f.form);
+        const struct {
+            GrapheQt* graphe;
+            QString autres;    // options off: the gathered slice's name
+            QStringList noms;  // readable results
+        } cas[] = {
+            {graphes(f.form).grapheStatNavRobots,
+             "Autre : ",
+             {"Inconnu : 60", "Chrome 42 : 40", "Autres (3 entr\u00e9es) : 3"}},
+            {graphes(f.form).grapheStatOS,
+             "Autres : ",
+             {"Inconnu : 61", "Windows 7 : 41", "Autres (1 entr\u00e9e) : 1"}},
+        };
+        for (const auto& c : cas) {
+            const QStringList obtenues = tranches(*c.graphe);
+            if (lisibles) {
+                QCOMPARE(obtenues, c.noms);
+            } else {
+                QVERIFY2(obtenues.size() > 1 && obtenues.back().startsWith(c.autres),
+                         qPrintable(obtenues.join(QLatin1Char('|'))));
+            }
+        }
     }
 }
 

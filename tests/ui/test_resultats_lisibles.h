@@ -16,6 +16,7 @@ class TestResultatsLisibles : public QObject {
     void pagesAvecEtSansOption();
     void detailDesLignes();
     void formatSansAgent();
+    void camembertsSansDeuxAutres();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

@@ -167,6 +167,12 @@ void TForm1::creerMenus() {
                       QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     ajouterSeparateur(menuFichier, "N1");
     menuQuitter = ajouterAction(menuFichier, "menuQuitter", QStringLiteral("&Quitter"));
+    // The desktop's quit key (Ctrl+Q under X11, GNOME, KDE and macOS); a key scheme without one
+    // (Windows, offscreen) still gets Ctrl+Q.
+    QList<QKeySequence> touchesQuitter = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!touchesQuitter.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        touchesQuitter.prepend(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    menuQuitter->setShortcuts(touchesQuitter);
     fichiersRecents_ = new FichiersRecents(*this, menuFichier);
 
     menuEdition = barre->addMenu(QStringLiteral("&Edition"));

@@ -1,6 +1,7 @@
 #include "ui/graphes/FormatsGraphes.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "core/analyse/Lisibles.h"
 
@@ -16,6 +17,24 @@ QString texteValeur(double v) {
 QString formaterOctetsLisibles(double valeur) {
     if (!std::isfinite(valeur) || std::fabs(valeur) >= 9e18) return formaterOctets(valeur);
     return QString::fromLatin1(texteNombre(std::llround(valeur), FormatNombre::octets));
+}
+
+UniteOctets uniteOctets(double maximum) {
+    static const char* const kUnites[] = {"octets", "Ko", "Mo", "Go", "To", "Po", "Eo"};
+    std::size_t u = 0;
+    double taille = 1;
+    // A value that rounds to 1024,0 of a unit is written 1,0 of the next one.
+    while (u + 1 < std::size(kUnites) && std::fabs(maximum) / taille >= 1023.95) {
+        taille *= 1024;
+        ++u;
+    }
+    return {QString::fromLatin1(kUnites[u]), taille};
+}
+
+QString formaterAutres(int nbRegroupes) {
+    if (nbRegroupes <= 0) return QStringLiteral("Autres");
+    return nbRegroupes > 1 ? QStringLiteral("Autres (%1 entrées)").arg(nbRegroupes)
+                           : QStringLiteral("Autres (%1 entrée)").arg(nbRegroupes);
 }
 
 QString formaterOctets(double valeur) {

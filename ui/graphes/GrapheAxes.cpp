@@ -36,30 +36,34 @@ void GrapheQt::construireAxes(const std::vector<PointGraphe>& points, int debut,
     QChart* c = chart();
     if (modele_.libellesCategories) {
         for (int i = debut; i < fin; ++i) libellesPage_.append(points[i].libelle);
-        QStringList noms = categoriesUniques(libellesPage_);
-        if (horizontal) {
-            std::reverse(libellesPage_.begin(), libellesPage_.end());
-            std::reverse(noms.begin(), noms.end());
-        }
         axeInverse_ = horizontal;
+    }
+    if (modele_.libellesCategories && !modele_.zoomSouris) {
+        QStringList noms = categoriesUniques(libellesPage_);
+        if (horizontal) std::reverse(noms.begin(), noms.end());
         auto* axe = new QBarCategoryAxis;
         axe->append(noms);
         axe->setLabelsAngle(modele_.angleLibelles);
         axe->setLabelsVisible(false);  // drawn by placerLibellesAxe
         axeCategories_ = axe;
     } else {
-        // Positions only: the points are named by the legend or not at all.
+        // Positions only: the points are named by the legend, by labels drawn at their places
+        // (a chart that zooms: its rows move with the zoom), or not at all.
         auto* axe = new QValueAxis;
         axe->setVisible(false);
         axe->setTruncateLabels(false);
         plages_.push_back({axe, -0.5, fin - debut - 0.5});
-        connect(axe, &QValueAxis::rangeChanged, this, [this] { placerMarques(); });
+        connect(axe, &QValueAxis::rangeChanged, this, [this] {
+            placerMarques();
+            placerLibellesAxe();
+        });
         axeCategories_ = axe;
     }
+    if (horizontal) std::reverse(libellesPage_.begin(), libellesPage_.end());  // in axis order
     double bas = 0, haut = 0;
     for (int i = debut; i < fin; ++i) {
-        bas = std::min(bas, points[i].valeur);
-        haut = std::max(haut, points[i].valeur);
+        bas = std::min(bas, points[i].valeur / diviseur_);
+        haut = std::max(haut, points[i].valeur / diviseur_);
     }
     // Headroom for the marks beyond the longest bar or the highest point.
     haut = haut > 0 ? haut * 1.15 : 1.0;
@@ -67,7 +71,9 @@ void GrapheQt::construireAxes(const std::vector<PointGraphe>& points, int debut,
     axeValeurs_ = new QValueAxis;
     axeValeurs_->setLineVisible(modele_.ligneAxeValeurs);
     axeValeurs_->setTickCount(horizontal ? 3 : 5);  // room for wide numbers across
-    axeValeurs_->setLabelFormat(haut - bas >= 10 ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
+    // A unit after the number is written with it: "53 Mo".
+    axeValeurs_->setLabelFormat(
+        (haut - bas >= 10 ? QStringLiteral("%.0f") : QStringLiteral("%.1f")) + unite_);
     axeValeurs_->setTruncateLabels(false);  // "5…" tells no value
     plages_.push_back({axeValeurs_, bas, haut});
     connect(axeValeurs_, &QValueAxis::rangeChanged, this, [this] { placerMarques(); });
@@ -112,7 +118,11 @@ void GrapheQt::placerLibellesAxe() {
     const QFontMetricsF fm(policeAxe_);
     const double h = fm.height();
     const bool tourne = !axeInverse_ && modele_.angleLibelles != 0;
-    const double rangee = (axeInverse_ ? zone.height() : zone.width()) / n;
+    // A row's height (a column's width), zoomed or not.
+    const QPointF p0 = c->mapToPosition(QPointF(0, 0), serieAxes_);
+    const QPointF p1 = c->mapToPosition(axeInverse_ ? QPointF(0, 1) : QPointF(1, 0), serieAxes_);
+    const double rangee =
+        std::max(1.0, axeInverse_ ? std::fabs(p1.y() - p0.y()) : std::fabs(p1.x() - p0.x()));
     const bool droit = !axeInverse_ && !tourne;
     double large = 0;
     if (droit) {
@@ -127,6 +137,11 @@ void GrapheQt::placerLibellesAxe() {
                             : textesAxe_[k];
         if (texte.isEmpty()) continue;
         const QPointF p = c->mapToPosition(axeInverse_ ? QPointF(0, k) : QPointF(k, 0), serieAxes_);
+        // A row zoomed out of the plot has no label.
+        const double position = axeInverse_ ? p.y() : p.x();
+        if (position < (axeInverse_ ? zone.top() : zone.left()) - 0.5 ||
+            position > (axeInverse_ ? zone.bottom() : zone.right()) + 0.5)
+            continue;
         const double largeur = fm.horizontalAdvance(texte);
         auto* item = new QGraphicsSimpleTextItem(texte, c);
         item->setFont(policeAxe_);

@@ -25,12 +25,12 @@ std::vector<PartCamembert> partsCamembert(const std::vector<PointGraphe>& points
     for (const PointGraphe& p : points) total += p.valeur;
     std::vector<PartCamembert> parts;
     double reste = 0;
-    bool regroupe = false;
+    int regroupes = 0;
     for (int k = 0; k < static_cast<int>(points.size()); ++k) {
         // v / total < 2 % without a division: exact for counts.
         if (points[k].valeur * 50 < total) {
             reste += points[k].valeur;
-            regroupe = true;
+            ++regroupes;
         } else {
             parts.push_back({points[k].libelle, points[k].valeur, k});
         }
@@ -38,7 +38,7 @@ std::vector<PartCamembert> partsCamembert(const std::vector<PointGraphe>& points
     std::stable_sort(
         parts.begin(), parts.end(),
         [](const PartCamembert& a, const PartCamembert& b) { return a.valeur > b.valeur; });
-    if (regroupe) parts.push_back({autres, reste, -1});
+    if (regroupes > 0) parts.push_back({autres, reste, -1, regroupes});
     return parts;
 }
 
@@ -63,7 +63,10 @@ void GrapheQt::construireCamembert(int s) {
     camembert->setPieStartAngle(m.angleDepart);
     camembert->setPieEndAngle(m.angleDepart + 360);
     camembert->setPieSize(0.6);  // room for the labels around it
-    const std::vector<PartCamembert> parts = partsCamembert(points, m.libelleAutres);
+    std::vector<PartCamembert> parts = partsCamembert(points, m.libelleAutres);
+    if (!parts.empty() && parts.back().point < 0 && m.nomAutres != nullptr)
+        parts.back().libelle = m.nomAutres(parts.back().regroupes);
+    libelleRegroupe_ = parts.empty() ? QString() : parts.back().libelle;
     const std::vector<int> couleurs = couleursCamembert(parts, static_cast<int>(points.size()));
     QList<QPieSlice*> tranches;
     for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -123,11 +126,15 @@ void GrapheQt::placerEtiquettesCamembert() {
         for (const EtiquetteTranche& e : colonnes[cote]) {
             const int point = pointsTranches_[e.tranche];
             const QString libelle =
-                point >= 0 ? points_[serieCamembert_][point].libelle : m.libelleAutres;
+                point >= 0 ? points_[serieCamembert_][point].libelle : libelleRegroupe_;
             const QString valeur =
                 QStringLiteral(" : ") + texteMarque(m, tranches[e.tranche]->value());
             const double reste = place - fm.horizontalAdvance(valeur);
-            const QString elude = fm.elidedText(libelle, Qt::ElideMiddle, std::max(0.0, reste));
+            QString elude = fm.elidedText(libelle, Qt::ElideMiddle, std::max(0.0, reste));
+            if (point < 0 && elude != libelle && m.nomAutres != nullptr) {
+                // Its short name rather than a name cut: the count is in the tooltip.
+                elude = fm.elidedText(m.nomAutres(0), Qt::ElideMiddle, std::max(0.0, reste));
+            }
             if (elude != libelle && elude.size() < 6) continue;  // "A…s" names nothing
             const QString texte = elude + valeur;
             auto* item = new QGraphicsSimpleTextItem(texte, c);

@@ -14,7 +14,6 @@
 #include <QScrollBar>
 #include <QStackedBarSeries>
 #include <QTimer>
-#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -191,10 +190,24 @@ void GrapheQt::effacerDessin() {
     axeCategories_ = nullptr;
     axeValeurs_ = nullptr;
     plages_.clear();
+    rangees_ = Rangees{};
 }
 
 void GrapheQt::construire() {
     effacerDessin();
+    diviseur_ = 1;
+    unite_.clear();
+    if (modele_.axeEnOctets) {
+        double plusGrande = 0;
+        for (int s = 0; s < nbSeries(); ++s) {
+            if (!modele_.series[s].active || !estCartesienne(modele_.series[s].genre)) continue;
+            for (const PointGraphe& p : points_[s])
+                plusGrande = std::max(plusGrande, std::fabs(p.valeur));
+        }
+        const UniteOctets u = uniteOctets(plusGrande);
+        diviseur_ = u.taille;
+        unite_ = QLatin1Char(' ') + u.nom;
+    }
     for (int s = 0; s < nbSeries(); ++s) {
         const ModeleSerie& m = modele_.series[s];
         const int n = static_cast<int>(points_[s].size());
@@ -252,7 +265,7 @@ void GrapheQt::construireBarres(int s, int debut, int fin) {
             if (nomme) ensemblesNommes_.emplace_back(ensemble, points[debut + j].libelle);
             QList<qreal> valeurs(nb, 0.0);
             for (int i = j; i < nb; i += kNbCouleurs)
-                valeurs[position(i)] = points[debut + i].valeur;
+                valeurs[position(i)] = points[debut + i].valeur / diviseur_;
             ensemble->append(valeurs);
             colorer(ensemble, couleurPalette(debut + j), m.degrade, horizontal);
             ensembles.append(ensemble);
@@ -260,7 +273,7 @@ void GrapheQt::construireBarres(int s, int debut, int fin) {
     } else {
         auto* ensemble = new QBarSet(m.titre.toHtmlEscaped());
         QList<qreal> valeurs(nb, 0.0);
-        for (int i = 0; i < nb; ++i) valeurs[position(i)] = points[debut + i].valeur;
+        for (int i = 0; i < nb; ++i) valeurs[position(i)] = points[debut + i].valeur / diviseur_;
         ensemble->append(valeurs);
         colorer(ensemble, m.couleur.isValid() ? m.couleur : couleurPalette(0), m.degrade,
                 horizontal);
@@ -277,6 +290,7 @@ void GrapheQt::construireBarres(int s, int debut, int fin) {
     chart()->addSeries(serie);
     construireAxes(points, debut, fin, horizontal);
     attacher(serie);
+    if (rangees_.serie == nullptr) rangees_ = {serie, s, debut, nb, horizontal};
     if (m.marques && serieMarques_ == nullptr) {
         serieMarques_ = serie;
         ajouterMarques(m, points, debut, fin, horizontal);
@@ -291,7 +305,7 @@ void GrapheQt::construireLigne(int s) {
     QList<QPointF> sommets;
     sommets.reserve(static_cast<qsizetype>(points.size()));
     for (std::size_t i = 0; i < points.size(); ++i) {
-        sommets.append(QPointF(static_cast<double>(i), points[i].valeur));
+        sommets.append(QPointF(static_cast<double>(i), points[i].valeur / diviseur_));
     }
     ligne->replace(sommets);
     QPen crayon(m.couleur.isValid() ? m.couleur : couleurPalette(0));
@@ -327,8 +341,8 @@ void GrapheQt::ajouterMarques(const ModeleSerie& m, const std::vector<PointGraph
         texte->setBrush(m.couleurMarques);
         texte->setZValue(1000);
         const double position = horizontal ? fin - 1 - i : i - debut;
-        const QPointF ancre =
-            horizontal ? QPointF(points[i].valeur, position) : QPointF(position, points[i].valeur);
+        const double v = points[i].valeur / diviseur_;
+        const QPointF ancre = horizontal ? QPointF(v, position) : QPointF(position, v);
         // Inside its bar's end, a mark takes the colour that reads on it.
         QColor barre = m.couleurParPoint ? couleurPalette(debut + (i - debut) % kNbCouleurs)
                                          : (m.couleur.isValid() ? m.couleur : couleurPalette(0));
@@ -370,6 +384,17 @@ void GrapheQt::ajuster() {
     if (!isVisible()) return;
     QChart* c = chart();
     const QSizeF taille = c->size();
+    QFont police;
+    police.setPointSize(estPetit(taille) ? 7 : 8);
+    const double axe = ajusterAxeCategories(police);
+    const double legende = ajusterLegende();
+    const QMargins marges = margesGraphe(axe, legende, axeInverse_);
+    if (c->margins() != marges) c->setMargins(marges);
+
+    // Qt centres the title between the margins and cuts it to their room, which labels left of
+    // the plot or a legend narrow: it shrinks first.
+    const double largeurTitre =
+        std::min(taille.width(), taille.width() - marges.left() - marges.right() + 16.0);
     QFont titre(QStringLiteral("Arial"), 8, QFont::Bold);
     titre.setPointSizeF(taillePoliceTitre(
         [&](double points) {
@@ -377,15 +402,8 @@ void GrapheQt::ajuster() {
             f.setPointSizeF(points);
             return QFontMetricsF(f).horizontalAdvance(modele_.titre);
         },
-        taille.width()));
+        largeurTitre));
     if (c->titleFont() != titre) c->setTitleFont(titre);
-
-    QFont police;
-    police.setPointSize(estPetit(taille) ? 7 : 8);
-    const double axe = ajusterAxeCategories(police);
-    const double legende = ajusterLegende();
-    const QMargins marges = margesGraphe(axe, legende, axeInverse_);
-    if (c->margins() != marges) c->setMargins(marges);
     placerLibellesAxe();
     placerLegende();
     if (axeValeurs_ != nullptr) {
@@ -397,9 +415,10 @@ void GrapheQt::ajuster() {
         const QFontMetricsF fm(police);
         const int graduations =
             axeInverse_ || axeValeurs_->orientation() == Qt::Horizontal
-                ? graduationsTravers(fm.horizontalAdvance(c->locale().toString(
-                                         static_cast<qint64>(plages_.back().max))),
-                                     taille.width(), marges)
+                ? graduationsTravers(
+                      fm.horizontalAdvance(
+                          c->locale().toString(static_cast<qint64>(plages_.back().max)) + unite_),
+                      taille.width(), marges)
                 : graduationsHauteur(taille.height(), fm.height());
         if (axeValeurs_->tickCount() != graduations) axeValeurs_->setTickCount(graduations);
     }
@@ -422,25 +441,22 @@ void GrapheQt::changerFormats(int serie, QString (*marque)(double), QString (*bu
     sale_ = true;
 }
 
-QString GrapheQt::texteBulle(int serie, int point) const {
-    if (serie < 0 || serie >= nbSeries() || point < 0 || point >= nbPoints(serie)) return {};
-    const PointGraphe& p = points_[serie][point];
-    const ModeleSerie& m = modele_.series[serie];
-    const QString valeur =
-        m.formatBulle != nullptr ? m.formatBulle(p.valeur) : texteMarque(m, p.valeur);
-    return p.libelle.isEmpty() ? valeur : p.libelle + QLatin1Char('\n') + valeur;
+void GrapheQt::montrerLibellesCategories(bool montrer) {
+    if (modele_.libellesCategories == montrer) return;
+    modele_.libellesCategories = montrer;
+    sale_ = true;
 }
 
-void GrapheQt::montrerBulle(const QString& texte, bool survol) {
-    if (survol && !texte.isEmpty()) {
-        // At the pointer, which hovers the bar; the chart's middle if it is elsewhere.
-        const QPoint pointeur = QCursor::pos();
-        QToolTip::showText(
-            rect().contains(mapFromGlobal(pointeur)) ? pointeur : mapToGlobal(rect().center()),
-            bulleTexte(texte), this);
-    } else {
-        QToolTip::hideText();
-    }
+void GrapheQt::exprimerAxeEnOctets(bool octets) {
+    if (modele_.axeEnOctets == octets) return;
+    modele_.axeEnOctets = octets;
+    sale_ = true;
+}
+
+void GrapheQt::changerNomAutres(int serie, QString (*nom)(int nbRegroupes)) {
+    if (serie < 0 || serie >= nbSeries()) return;
+    modele_.series[serie].nomAutres = nom;
+    sale_ = true;
 }
 
 QStringList GrapheQt::marquesVisibles() const {
@@ -471,6 +487,17 @@ void GrapheQt::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     placerBarre();
     ajuster();
+    // QChartView holds the view to the chart's minimum, which the room of category labels fitted
+    // to the former, larger size (38 % of its width) may raise far above the size asked: once
+    // they are fitted to it, that size stands.
+    const QSize demandee = event->size();
+    if (!redimensionne_ && !libellesPage_.isEmpty() &&
+        (minimumWidth() > demandee.width() || minimumHeight() > demandee.height())) {
+        redimensionne_ = true;
+        setMinimumSize(chart()->minimumSize().toSize().boundedTo(demandee));
+        resize(demandee);
+        redimensionne_ = false;
+    }
 }
 
 }  // namespace kestrane

@@ -46,7 +46,10 @@ struct ModeleSerie {
     QString (*formatMarque)(double) = nullptr;  // null: the plain number
     QString (*formatBulle)(double) = nullptr;   // the tooltip's value; null: as the mark
     QString libelleAutres;                      // pies: the slice gathering those under 2 %
-    double angleDepart = 0;                     // pies, in degrees
+    // Its name from how many it gathers (0: the short name drawn where the whole has no room);
+    // null: libelleAutres.
+    QString (*nomAutres)(int) = nullptr;
+    double angleDepart = 0;  // pies, in degrees
 };
 
 struct ModeleGraphe {
@@ -61,6 +64,7 @@ struct ModeleGraphe {
     bool ligneAxeValeurs = true;
     bool legende = false;
     bool zoomSouris = false;
+    bool axeEnOctets = false;  // the value axis in the base-1024 unit of the largest value
 };
 
 struct PointGraphe {
@@ -81,6 +85,12 @@ class GrapheQt : public QChartView, public Graphe {
 
     // How a series writes its marks and its tooltips' values (see ModeleSerie).
     void changerFormats(int serie, QString (*marque)(double), QString (*bulle)(double));
+    // Whether the chart names its points along its category axis, and writes its value axis in
+    // bytes' units (ModeleGraphe).
+    void montrerLibellesCategories(bool montrer);
+    void exprimerAxeEnOctets(bool octets);
+    // How a pie names its gathered slice (see ModeleSerie::nomAutres).
+    void changerNomAutres(int serie, QString (*nom)(int nbRegroupes));
 
     int nbPoints(int serie) const;
     double valeur(int serie, int k) const;
@@ -126,6 +136,8 @@ class GrapheQt : public QChartView, public Graphe {
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     struct Etiquette {  // a pie slice's label and its leader line
@@ -140,6 +152,11 @@ class GrapheQt : public QChartView, public Graphe {
     struct Plage {
         QValueAxis* axe;
         double min, max;
+    };
+    struct Rangees {  // the bars whose rows (columns) show their tooltips
+        QAbstractSeries* serie = nullptr;
+        int s = 0, debut = 0, nb = 0;
+        bool horizontales = false;
     };
 
     void demanderActualisation();
@@ -161,6 +178,7 @@ class GrapheQt : public QChartView, public Graphe {
     void placerLegende();
     void placerEtiquettesCamembert();
     void montrerBulle(const QString& texte, bool survol);
+    void montrerBulleRangee(const QPoint& position);
     QColor couleurDessous() const;
     void appliquerZoom();
     int nbPointsPagines() const;
@@ -177,10 +195,16 @@ class GrapheQt : public QChartView, public Graphe {
     QAbstractAxis* axeCategories_ = nullptr;
     QValueAxis* axeValeurs_ = nullptr;
     std::vector<Plage> plages_;  // unzoomed ranges of the value axes
+    double diviseur_ = 1;        // the drawing's values are the points' divided by it
+    QString unite_;              // after the value axis's numbers: " Mo"
+    Rangees rangees_;
+    bool bulleRangee_ = false;  // the tooltip shown is a row's
+    bool redimensionne_ = false;
     std::vector<Marque> marques_;
     std::vector<Etiquette> etiquettes_;
     QPieSeries* camembert_ = nullptr;
     std::vector<int> pointsTranches_;  // each slice's point, -1 for the gathered one
+    QString libelleRegroupe_;          // the gathered slice's name
     int serieCamembert_ = -1;
     QStringList libellesPage_;  // the page's whole labels, in axis order
     bool axeInverse_ = false;
@@ -203,7 +227,8 @@ class GrapheQt : public QChartView, public Graphe {
 struct PartCamembert {
     QString libelle;
     double valeur;
-    int point;  // index of the point, -1 for the gathered slice
+    int point;          // index of the point, -1 for the gathered slice
+    int regroupes = 0;  // the gathered slice: how many points it holds
 };
 std::vector<PartCamembert> partsCamembert(const std::vector<PointGraphe>& points,
                                           const QString& autres);

@@ -118,7 +118,7 @@ TEST(Lisibles, NomsFichiersOrdreEtRapport) {
     const ResultatAnalyse r = analyser(journalTroisJours(), true);
     EXPECT_EQ(entrees(r.tables.statNav),
               (Entrees{{"Chrome 42", 3}, {"curl 7", 2}, {"Firefox 37", 1}}));
-    EXPECT_EQ(entrees(r.tables.statOS), (Entrees{{"Windows 7", 3}, {"Autre", 2}, {"Ubuntu", 1}}));
+    EXPECT_EQ(entrees(r.tables.statOS), (Entrees{{"Windows 7", 3}, {"Inconnu", 2}, {"Ubuntu", 1}}));
     EXPECT_EQ(entrees(r.tables.statFichier),  // ties in order of first appearance
               (Entrees{{"/a", 3}, {"/x", 1}, {"/a?b=1", 1}, {"/index.html", 1}}));
     EXPECT_EQ(entrees(r.tables.statTaux),  // as numbers, not as texts

@@ -38,18 +38,18 @@ const std::vector<CasNom> kCas = {
      "Chrome/120.0.0.0 Safari/537.36",
      "Chrome 120", "Linux", false},
     {"Mozilla/5.0 (compatible; Googlebot/2.1; +http://www.google.com/bot.html)", "Googlebot 2",
-     "Autre", true},
+     "Inconnu", true},
     // A tool is no robot to the catalogue: its device list knows no curl.
-    {"curl/7.64.1", "curl 7", "Autre", false},
+    {"curl/7.64.1", "curl 7", "Inconnu", false},
     // A replacement that takes a group: 'Firefox ($1)'; and os_v1_replacement '$1'.
     {"Mozilla/5.0 (Windows; U; Windows NT 5.1; en-US; rv:1.9.2a1pre) Gecko/20090405 "
      "Minefield/3.6a1pre",
      "Firefox (Minefield) 3", "Windows XP", false},
     {"Mozilla/4.0 (compatible; MSIE 5.0; Windows 98)", "IE 5", "Windows 98", false},
     // Nothing the catalogue knows, and the empty agent of a log ("-").
-    {"kestrane-essai", "Autre", "Autre", false},
-    {"-", "Autre", "Autre", false},
-    {"", "Autre", "Autre", false},
+    {"kestrane-essai", "Inconnu", "Inconnu", false},
+    {"-", "Inconnu", "Inconnu", false},
+    {"", "Inconnu", "Inconnu", false},
     // A name of the catalogue in UTF-8 stays so; a piece of the agent copied into the name keeps
     // the agent's bytes (here Windows-1252, which a UTF mode would refuse).
     {"Mozilla/5.0 (Windows NT 10.0; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
@@ -99,10 +99,10 @@ TEST(NomsCatalogue, RemplacementDesGroupes) {
     };
     for (const auto& c : cas) EXPECT_EQ(catalogue::remplacer(c.modele, g), c.attendu) << c.modele;
 
-    // An entry whose family comes out empty names nothing: "Autre", without the version.
+    // An entry whose family comes out empty names nothing: "Inconnu", without the version.
     const catalogue::ModeleUap vide{"", false, {"$3", nullptr, nullptr, nullptr, nullptr}};
     const Designation d = catalogue::designer(&vide, g);
-    EXPECT_EQ(d.nom, "Autre");
+    EXPECT_EQ(d.nom, "Inconnu");
     EXPECT_EQ(d.majeure, "");
 }
 

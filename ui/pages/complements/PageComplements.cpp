@@ -233,6 +233,7 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     // Axis numbers the French way: "93,4".
     grapheJours_->chart()->setLocale(QLocale(QLocale::French, QLocale::France));
     grapheJours_->chart()->setLocalizeNumbers(true);
+    connect(grapheJours_->chart(), &QChart::plotAreaChanged, this, [this] { etiqueterJours(); });
     troisieme->addWidget(jours_);
     troisieme->addWidget(grapheJours_);
     troisieme->setStretchFactor(1, 2);

@@ -13,6 +13,7 @@
 #include "core/analyse/Complements.h"
 #include "core/audience/Audience.h"
 
+class QCategoryAxis;
 class QChartView;
 class QLabel;
 class QLineEdit;
@@ -93,6 +94,9 @@ class PageComplements : public QWidget {
     void afficherCodes(const Complements& c);
     void afficherFichiers(const Complements& c);
     void afficherJours(const Complements& c, const Audience* audience);
+    // Names the days under the day chart's points: each one, or every second, third... as the
+    // plot's width has room for.
+    void etiqueterJours();
     TableauComplements* tableauCourant() const;
 
     QTabWidget* onglets_;
@@ -105,6 +109,9 @@ class PageComplements : public QWidget {
     QPieSeries* camembert_ = nullptr;
     QStringList bullesClasses_;
     std::vector<CompteJour> joursAffiches_;
+    QCategoryAxis* axeJours_ = nullptr;
+    int pasJours_ = 0;  // of the labels on axeJours_
+    bool etiquetage_ = false;
     QWidget* ongletEnPlus_ = nullptr;
     TableauComplements *hotes_ = nullptr, *temps_ = nullptr;
     TablesAudience* audience_;

@@ -1,11 +1,12 @@
 // The traffic by day of the Compléments page: its grid, its chart of requests, bytes and
 // visitors, and the chart's tooltip.
 #include <QAbstractTableModel>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
 #include <QDateTime>
-#include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -75,6 +76,7 @@ void PageComplements::afficherJours(const Complements& c, const Audience* audien
 
     QChart* graphe = grapheJours_->chart();
     graphe->removeAllSeries();
+    axeJours_ = nullptr;
     for (QAbstractAxis* a : graphe->axes()) {
         graphe->removeAxis(a);
         delete a;
@@ -115,15 +117,16 @@ void PageComplements::afficherJours(const Complements& c, const Audience* audien
     requetes->setColor(QColor(0x3b, 0x78, 0xc4));
     octets->setColor(QColor(0xf0, 0x8c, 0x00));
 
-    auto* axeX = new QDateTimeAxis;
-    axeX->setFormat(QStringLiteral("dd/MM"));
-    axeX->setTickCount(std::clamp(static_cast<int>(c.jours.size()), 2, 6));
+    // Each day named under its point (etiqueterJours); evenly spaced ticks of a date axis fell
+    // between the days and named some twice and others not at all.
+    auto* axeX = new QCategoryAxis;
+    axeX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axeX->setTruncateLabels(false);  // spaced by etiqueterJours, which leaves them room
     if (!pr.isEmpty()) {
         // A single day still gets a range to be drawn in.
         const double demiJour = 12.0 * 3600 * 1000;
-        axeX->setRange(
-            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(pr.front().x() - demiJour)),
-            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(pr.back().x() + demiJour)));
+        axeX->setStartValue(pr.front().x() - demiJour);
+        axeX->setRange(pr.front().x() - demiJour, pr.back().x() + demiJour);
     }
     auto* axeRequetes = new QValueAxis;
     axeRequetes->setTitleText(requetes->name());
@@ -136,6 +139,8 @@ void PageComplements::afficherJours(const Complements& c, const Audience* audien
     axeOctets->setRange(0, std::max(1.0, static_cast<double>(maxOctets) / diviseur * 1.05));
     axeOctets->setLinePenColor(octets->color());
     graphe->addAxis(axeX, Qt::AlignBottom);
+    axeJours_ = axeX;
+    pasJours_ = 0;
     graphe->addAxis(axeRequetes, Qt::AlignLeft);
     graphe->addAxis(axeOctets, Qt::AlignRight);
     requetes->attachAxis(axeX);
@@ -166,6 +171,34 @@ void PageComplements::afficherJours(const Complements& c, const Audience* audien
     };
     bulle(requetes);
     bulle(octets);
+    etiqueterJours();
+}
+
+void PageComplements::etiqueterJours() {
+    if (axeJours_ == nullptr || joursAffiches_.empty() || etiquetage_) return;
+    const int n = static_cast<int>(joursAffiches_.size());
+    const auto date = [this](int k) {
+        const CompteJour& j = joursAffiches_[static_cast<std::size_t>(k)];
+        return QDate(j.annee, j.mois, j.jour);
+    };
+    // The year only when a day and month could come back.
+    const QString format =
+        date(0).daysTo(date(n - 1)) < 365 ? QStringLiteral("dd/MM") : QStringLiteral("dd/MM/yy");
+    const double largeur = QFontMetricsF(axeJours_->labelsFont())
+                               .horizontalAdvance(QDate(2000, 12, 28).toString(format)) +
+                           10;
+    const double place = grapheJours_->chart()->plotArea().width();
+    const int pas = place >= 1 ? std::max(1, static_cast<int>(std::ceil(n * largeur / place))) : 1;
+    if (pas == pasJours_) return;
+    etiquetage_ = true;
+    pasJours_ = pas;
+    for (const QString& libelle : axeJours_->categoriesLabels()) axeJours_->remove(libelle);
+    for (int k = 0; k < n; k += pas) {
+        // Noon of the day, where its point stands.
+        const double x = static_cast<double>(QDateTime(date(k), QTime(12, 0)).toMSecsSinceEpoch());
+        axeJours_->append(date(k).toString(format), x);
+    }
+    etiquetage_ = false;
 }
 
 QString PageComplements::bulleJour(int k) const {

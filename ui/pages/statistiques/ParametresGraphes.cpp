@@ -172,9 +172,17 @@ int PageStatistiques::nombreDeLaBoite() const {
 void PageStatistiques::alimenter() {
     const TablesAnalyse& t = contexte_.resultat->tables;
     const bool lisibles = contexte_.resultat->lisibles.actifs;
-    // Readable results: the bytes' marks in units, the exact count in the tooltip.
+    // Readable results: the bytes' marks in units, the axis in the largest one's, the exact
+    // count in the tooltip.
     graphes_.grapheStatTauxCharge->changerFormats(
         1, lisibles ? formaterOctetsLisibles : formaterOctets, lisibles ? formaterOctets : nullptr);
+    graphes_.grapheStatTauxCharge->exprimerAxeEnOctets(lisibles);
+    // Readable results: the slice of the small entries says how many it holds.
+    graphes_.grapheStatOS->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
+    graphes_.grapheStatNavRobots->changerNomAutres(0, lisibles ? formaterAutres : nullptr);
+    // Readable results: the referring pages named beside their bars (without, the chart keeps
+    // its bare axis).
+    graphes_.grapheStatPrecedent->montrerLibellesCategories(lisibles);
     remplirGraphe(*graphes_.grapheStatIP, nbAdresses_, t.statIP);
     remplirGraphe(*graphes_.grapheStatOS, 50, t.statOS);
     remplirGraphe(*graphes_.grapheStatNavRobots, 50, t.statNav);
