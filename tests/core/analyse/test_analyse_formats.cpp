@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -303,6 +304,38 @@ TEST(AnalyseFormatAutomatique, DetecteEtNomme) {
     EXPECT_EQ(r.format.type(), TypeFormat::NginxHote);
     EXPECT_EQ(resumer(r).lignesAnalysees, 50u);
     EXPECT_NE(texteFormat(r).find("(d\xE9tect\xE9)"), std::string::npos);
+}
+
+// nginx's "$server_addr $remote_addr - ... $server_port": the health probes reach the server
+// with no address (their lines start with a blank), the web requests with one; probes first.
+// "Automatique" reads every line, the probes and the requests.
+TEST(AnalyseFormatAutomatique, NginxAdresseDuServeurVideSurLesSondes) {
+    const std::vector<Requete> qs = requetes();
+    std::vector<std::string> lignes;
+    for (int k = 0; k < 600; ++k) {
+        lignes.push_back(
+            cat(" 10.244.0.", std::to_string(1 + k % 3),
+                " - - [19/Dec/2023:", std::to_string(10 + k / 60), ":", std::to_string(10 + k % 50),
+                ":07 +0100] \"GET /healthz HTTP/1.1\" 200 2 \"-\" \"kube-probe/1.27\" ",
+                k % 2 ? "8080" : "80"));
+    }
+    for (std::size_t k = 0; k < 400; ++k) {
+        lignes.push_back("10.0.0.5 " + reecrire(qs[k], Ecriture::Combine) + " 443");
+    }
+    OptionsAnalyse o;
+    o.formatAutomatique = true;
+    o.ignorerNonConformes = true;
+    const ResultatAnalyse r = analyser(journalDe(lignes), o);
+    EXPECT_EQ(r.format.type(), TypeFormat::NginxHote);
+    EXPECT_EQ(resumer(r).lignesAnalysees, 1000u);
+    EXPECT_EQ(resumer(r).ignorees, 0u);
+    ASSERT_EQ(r.enPlus.hotes.size(), 1u);
+    EXPECT_EQ(r.enPlus.hotes[0].hote, "10.0.0.5");
+    EXPECT_EQ(r.enPlus.hotes[0].requetes, 400);
+    // The three probes' clients and the requests' own: no client read as a server's address.
+    std::set<std::string> clients = {"10.244.0.1", "10.244.0.2", "10.244.0.3"};
+    for (std::size_t k = 0; k < 400; ++k) clients.insert(qs[k].client);
+    EXPECT_EQ(r.tables.statIP.size(), clients.size());
 }
 
 TEST(TempsReponse, MedianeCentileEtOrdre) {

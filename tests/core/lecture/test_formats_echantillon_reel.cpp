@@ -72,14 +72,15 @@ TEST(FormatsEchantillonReel, LaDetectionGardeLeDefaut) {
     const Detection d =
         detecterFormat(lignes.size(), [&](std::size_t i) { return std::string_view(lignes[i]); });
     EXPECT_EQ(d.type, TypeFormat::Defaut);
-    EXPECT_EQ(d.lues, 1000u);
-    // Combined lines are also "combined followed by other fields" (none): a tie the list's order
-    // breaks.
+    EXPECT_EQ(d.examinees, 2000u);
+    EXPECT_EQ(d.lues, 2000u);
+    // Combined lines are also "combined followed by other fields" (none) and common lines
+    // followed by two quoted fields: ties the order of simplicity breaks.
     for (const auto& [type, lues] : d.scores) {
-        if (type == TypeFormat::CombineSuivi) {
-            EXPECT_EQ(lues, 1000u);
+        if (type == TypeFormat::CombineSuivi || type == TypeFormat::Commun) {
+            EXPECT_EQ(lues, 2000u);
         }
-        if (type == TypeFormat::Commun || type == TypeFormat::Json || type == TypeFormat::W3C) {
+        if (type == TypeFormat::Json || type == TypeFormat::W3C) {
             EXPECT_EQ(lues, 0u);
         }
     }

@@ -64,10 +64,52 @@ TEST(Lecture, UneLigneNginxQuiCommenceParUnBlanc) {
     ASSERT_EQ(v.lecture, Lecture::Requete) << v.raison;
     EXPECT_EQ(v.hote, "-");
     EXPECT_EQ(v.navigateur, "curl/8.0");
-    // Apache never writes an empty %v: the line is not vhost_combined.
+    // Apache never writes an empty %v, but a log of that shape chosen as vhost_combined reads
+    // such a line as nginx's preset does.
     const Lu w = lire(FormatJournal::propose(TypeFormat::HoteVirtuel), ligne);
-    EXPECT_EQ(w.lecture, Lecture::NonConforme);
-    EXPECT_EQ(w.raison, "Blanc inattendu dans %v en position 1");
+    ASSERT_EQ(w.lecture, Lecture::Requete) << w.raison;
+    EXPECT_EQ(w.hote, "-");
+    EXPECT_EQ(w.client, "1.2.3.4");
+}
+
+TEST(Lecture, LesFormatsProposesLisentLesChampsQuiSuivent) {
+    // As the default reading ignores what follows the agent, the offered formats read the
+    // fields a server adds after theirs: a port, a time, a quoted address.
+    const std::string fin = "\"GET / HTTP/1.1\" 200 5";
+    const std::string agents = " \"-\" \"curl/8.0 (Linux; U; x)\"";
+    const struct {
+        TypeFormat type;
+        std::string ligne;
+        const char* hote;
+        int32_t port;
+        int64_t temps;
+        const char* autres;
+    } kCas[] = {
+        {TypeFormat::Commun, std::string(kDebut) + fin + " 8080", "-", 8080, -1, ""},
+        {TypeFormat::Commun, std::string(kDebut) + fin + agents, "-", -1, -1,
+         "champ 1=-;champ 2=curl/8.0 (Linux; U; x);"},
+        {TypeFormat::HoteVirtuel, "a.fr " + std::string(kDebut) + fin + agents + " 443", "a.fr",
+         443, -1, ""},
+        {TypeFormat::HoteVirtuel, "a.fr:80 " + std::string(kDebut) + fin + agents + " 0.25 \"x y\"",
+         "a.fr", 80, 250000, "champ 2=x y;"},
+        {TypeFormat::HoteVirtuel, " " + std::string(kDebut) + fin + agents + " 8080", "-", 8080, -1,
+         ""},
+        {TypeFormat::NginxHote, " " + std::string(kDebut) + fin + agents + " 8080", "-", 8080, -1,
+         ""},
+        {TypeFormat::NginxHote, "10.0.0.5 " + std::string(kDebut) + fin + agents + " 443 -",
+         "10.0.0.5", 443, -1, "champ 2=-;"},
+    };
+    for (const auto& c : kCas) {
+        const Lu u = lire(FormatJournal::propose(c.type), c.ligne);
+        ASSERT_EQ(u.lecture, Lecture::Requete) << c.ligne << " : " << u.raison;
+        EXPECT_EQ(u.client, "1.2.3.4") << c.ligne;
+        EXPECT_EQ(u.statut, 200) << c.ligne;
+        EXPECT_EQ(u.octets, 5) << c.ligne;
+        EXPECT_EQ(u.hote, c.hote) << c.ligne;
+        EXPECT_EQ(u.port, c.port) << c.ligne;
+        EXPECT_EQ(u.temps, c.temps) << c.ligne;
+        EXPECT_EQ(u.autres, c.autres) << c.ligne;
+    }
 }
 
 TEST(Lecture, RaisonsDesLignesNonConformes) {
@@ -90,8 +132,8 @@ TEST(Lecture, RaisonsDesLignesNonConformes) {
          "'-500' n'est pas un nombre d'octets correct"},
         {&commun, "1.2.3.4 - - [31/Feb/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 12",
          "'31/Feb/2000:13:55:36 -0700' n'est pas une date correcte"},
-        {&commun, debut + "\"GET / HTTP/1.0\" 200 12 \"-\" \"-\"",
-         "Texte en trop en position 65 : ' \"-\" \"-\"'"},
+        {&commun, debut + "\"GET / HTTP/1.0\" 200 12 \"-\" \"-",
+         "Guillemet fermant manquant en position 70"},
         {&commun, debut + "GET / HTTP/1.0 200 12", "'] \"' introuvable apr\xE8s la position 14"},
         {&commun, debut + "\"GET / HTTP/1.0 200 12", "Guillemet fermant manquant en position 42"},
         {&commun, "1.2.3.4 - [10/Oct/2000:13:55:36 -0700] \"GET /\" 200 12",
