@@ -28,8 +28,9 @@ struct Detection {
 
 // Tries every offered format but Automatique and Personnalise on the lines looked at (`ligne(i)`
 // gives line i, i < nbLignes) and keeps the one that reads the most of the journal: a line of the
-// spread sample stands for its share of the rest. Of formats that read as much, the simplest
-// wins (kOrdreSimplicite); the default when no format reads a line.
+// spread sample stands for its share of the rest. Of the formats that read as much, or within
+// 0.1 % of as much, the simplest wins (kOrdreSimplicite); the default when no format reads a
+// line.
 // A format counts the lines it reads as its own server writes them: the default the lines that
 // are exactly combined (nothing after the agent, a correct date), so that common lines, or
 // combined ones followed by other fields, go to their own format; vhost_combined not the lines

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "core/lecture/Echappements.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/InterneFormats.h"
 #include "core/lecture/UString.h"
@@ -259,6 +260,13 @@ struct Parcours {
                     }
                 }
                 if (val.get_string().get(t)) return false;
+                // An escape standing for a control character stays as written: the string is
+                // unescaped again from the line, those escapes kept.
+                const std::string_view s = rogner(brut);
+                if (contientControle(t) && s.size() >= 2) {
+                    char* p = b.prendre(s.size());
+                    t = std::string_view(p, desechapperJson(s.substr(1, s.size() - 2), p));
+                }
                 if (etat.latin1) t = versOctets(t, b);
                 etat.horsLigne = true;
                 return true;

@@ -338,6 +338,59 @@ TEST(AnalyseFormatAutomatique, NginxAdresseDuServeurVideSurLesSondes) {
     EXPECT_EQ(r.tables.statIP.size(), clients.size());
 }
 
+// An escape standing for a control character stays as the log wrote it, whichever reading
+// unescaped the line: no table of the report (HTML and CSV are made of its cells), readable or
+// raw, and no detail text holds a raw control byte.
+TEST(AnalyseFormats, LesCaracteresDeControleRestentEchappes) {
+    const std::string debut = "1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] ";
+    const std::string json =
+        "{\"time_local\":\"10/Oct/2000:13:55:36 -0700\",\"remote_addr\":\"1.2.3.4\"";
+    const struct {
+        FormatJournal format;
+        std::string ligne;
+        const char* fichier;
+    } kCas[] = {
+        {FormatJournal::propose(TypeFormat::CombineSuivi),
+         debut + "\"GET /a\\nb\\x1b[2J\\x41 HTTP/1.1\" 404 5 \"http://r.fr/\\t\" \"curl\\x07 "
+                 "(X11; Linux\\r)\" 0.5",
+         "/a\\nb\\x1b[2JA"},
+        {FormatJournal::propose(TypeFormat::Json),
+         json + ",\"request\":\"GET /a\\nb\\u001b[2J\\/\\u00e9 HTTP/1.1\",\"status\":404,"
+                "\"http_referer\":\"http://r.fr/\\t\",\"http_user_agent\":\"curl\\b (X11; "
+                "Linux\\f)\"}",
+         "/a\\nb\\u001b[2J/\xC3\xA9"},
+    };
+    const auto controle = [](std::string_view t) {
+        return std::any_of(t.begin(), t.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+    };
+    for (const auto& c : kCas) {
+        for (const bool lisibles : {false, true}) {
+            SCOPED_TRACE(c.ligne + (lisibles ? " (lisibles)" : ""));
+            OptionsAnalyse o;
+            o.format = c.format;
+            o.resultatsLisibles = lisibles;
+            const ResultatAnalyse r = analyser(journalDe({c.ligne, c.ligne}), o);
+            ASSERT_EQ(resumer(r).lignesAnalysees, 2u);
+            EXPECT_EQ(r.tables.statFichier.at(0).libelle, c.fichier);
+            for (const TableExportee& t : donneesRapport(r).tables) {
+                for (const auto& ligne : t.lignes) {
+                    for (const std::string& cellule : ligne) {
+                        EXPECT_FALSE(controle(cellule)) << t.titre << " : " << cellule;
+                    }
+                }
+            }
+            for (std::size_t k = 0; k < r.enregistrements.taille(); ++k) {
+                std::string detail = detailLog(r.enregistrements[k]);
+                std::erase(detail, '\r');
+                std::erase(detail, '\n');
+                EXPECT_FALSE(controle(detail)) << detail;
+            }
+        }
+    }
+}
+
 TEST(TempsReponse, MedianeCentileEtOrdre) {
     ComptesEnPlus c;
     c.commencer(Journal(), 2, false);

@@ -2,13 +2,16 @@
 // change within a file, JSON keys, the texts the first pass keeps, two readers on two threads.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/lecture/Echappements.h"
 #include "core/lecture/LecteurLignes.h"
 #include "core/lecture/LectureFormatee.h"
 #include "tests/core/lecture/OutilsFormats.h"
+#include "tests/core/lecture/Reecriture.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -21,6 +24,12 @@ constexpr std::string_view kServeurAvant =
     "$server_addr $remote_addr - $remote_user [$time_local] \"$request\" $status "
     "$body_bytes_sent \"$http_referer\" \"$http_user_agent\"";
 constexpr std::string_view kDebut = "1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] ";
+
+std::string desechappe(std::string_view t) {
+    std::string s(t.size(), '\0');
+    s.resize(desechapper(t, s.data()));
+    return s;
+}
 
 }  // namespace
 
@@ -49,6 +58,37 @@ TEST(Lecture, ChampsEntreGuillemetsLusCommeLeServeurLesEcrit) {
         EXPECT_EQ(u.requete, c.requete);
         EXPECT_EQ(u.provenance, c.provenance);
         EXPECT_EQ(u.navigateur, c.navigateur);
+    }
+}
+
+TEST(Echappements, CeQuApache2EcritEtRienDAutre) {
+    const struct {
+        const char* ecrit;
+        const char* lu;
+    } kCas[] = {
+        {"\\\"\\\\\\x41\\xe9\\x22\\x5C", "\"\\A\xE9\"\\"},
+        // Apache 1.3 escapes nothing: any other backslash stays as written.
+        {"c:\\boot.ini", "c:\\boot.ini"},
+        {"\\v\\f\\/\\u0041\\q\\xz1\\x4", "\\v\\f\\/\\u0041\\q\\xz1\\x4"},
+        {"fin\\", "fin\\"},
+        // An escape standing for a control character stays as written, for every table and
+        // report to show it so.
+        {"\\n\\r\\t\\x07\\x1b\\x7F\\x0a", "\\n\\r\\t\\x07\\x1b\\x7F\\x0a"},
+    };
+    for (const auto& c : kCas) EXPECT_EQ(desechappe(c.ecrit), c.lu) << c.ecrit;
+    // Any text as Apache 2 writes it comes back, but for its control characters, which stay
+    // escaped.
+    std::mt19937 alea(35);
+    for (int essai = 0; essai < 2000; ++essai) {
+        std::string texte, attendu;
+        for (std::size_t n = alea() % 40; n > 0; --n) {
+            const auto c = static_cast<unsigned char>(
+                alea() % 8 == 0 ? "\\\"x\n\x7F\x1B"[alea() % 6] : alea() % 256);
+            texte.push_back(static_cast<char>(c));
+            attendu += c < 0x20 || c == 0x7F ? echapperApache(std::string(1, char(c)))
+                                             : std::string(1, char(c));
+        }
+        ASSERT_EQ(desechappe(echapperApache(texte)), attendu) << echapperApache(texte);
     }
 }
 

@@ -291,6 +291,34 @@ TEST(Reecriture, SansHoteVideNginxEtHoteVirtuelLisentPareilEtLOrdreDeLaListeTran
     EXPECT_EQ(d.lues, d.examinees);
 }
 
+TEST(Reecriture, PresqueAEgaliteLeFormatLePlusSimpleGagne) {
+    // Apache 1.3 escapes nothing: a request holding \" then a blank is cut there by the default
+    // reading, and read whole by the formats that unescape. One such line in a thousand (0.1 %)
+    // is no reason to leave the default; two are.
+    const std::string kCitee =
+        "1.2.3.4 - - [20/Dec/2023:10:00:00 +0100] \"GET /x.cgi?q=\\\" or \\\"1 HTTP/1.0\" 200 5 "
+        "\"-\" \"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\"";
+    const std::string kBoot =
+        "1.2.3.4 - - [20/Dec/2023:10:00:01 +0100] \"GET /scripts/..%c1%1c../c:\\boot.ini "
+        "HTTP/1.0\" 404 5 \"-\" \"-\"";
+    const struct {
+        std::size_t citees;
+        TypeFormat attendu;
+    } kCas[] = {{0, TypeFormat::Defaut}, {1, TypeFormat::Defaut}, {2, TypeFormat::CombineSuivi}};
+    for (const auto& c : kCas) {
+        std::vector<std::string> lignes;
+        for (std::size_t k = 0; k < 1000; ++k) {
+            lignes.push_back(k < c.citees ? kCitee
+                             : k % 100 == 50
+                                 ? kBoot
+                                 : reecrire(requetesEchantillon()[k], Ecriture::Combine));
+        }
+        const Detection d = detecterFormat(
+            lignes.size(), [&](std::size_t i) { return std::string_view(lignes[i]); });
+        EXPECT_EQ(d.type, c.attendu) << c.citees;
+    }
+}
+
 TEST(Reecriture, DirectivesW3CLonguesDetectees) {
     // IIS writes a "#Fields:" line of every column asked for: 5,000 of them is still W3C.
     std::string champs = "#Fields: date time c-ip cs-method cs-uri-stem sc-status";
