@@ -2,6 +2,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrane {
 
 namespace {
@@ -115,8 +119,19 @@ std::size_t desechapperJson(std::string_view t, char* sortie) {
 }
 
 bool contientControle(std::string_view t) {
-    for (const char c : t) {
-        if (controle(static_cast<unsigned char>(c))) return true;
+    const char* p = t.data();
+    std::size_t n = t.size();
+#if defined(__SSE2__)
+    // A byte is below 0x20 when its unsigned minimum with 0x1f is itself.
+    const __m128i limite = _mm_set1_epi8(0x1F), del = _mm_set1_epi8(0x7F);
+    for (; n >= 16; p += 16, n -= 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i bas = _mm_cmpeq_epi8(_mm_min_epu8(b, limite), b);
+        if (_mm_movemask_epi8(_mm_or_si128(bas, _mm_cmpeq_epi8(b, del))) != 0) return true;
+    }
+#endif
+    for (; n > 0; --n, ++p) {
+        if (controle(static_cast<unsigned char>(*p))) return true;
     }
     return false;
 }

@@ -327,6 +327,26 @@ TEST(Lecture, ClesJson) {
     }
 }
 
+TEST(Lecture, JsonQuiNEstPasUtf8LuOctetPourOctet) {
+    // A line that is no UTF-8 is read as Latin-1 and its strings given back as the line's bytes,
+    // long runs of ASCII among them or not.
+    std::mt19937 alea(11);
+    LecteurLignes lecteur(FormatJournal::propose(TypeFormat::Json));
+    for (int essai = 0; essai < 500; ++essai) {
+        std::string chemin = "/";
+        for (std::size_t n = alea() % 200; n > 0; --n) {
+            chemin.push_back(
+                static_cast<char>(alea() % 6 == 0 ? 0x80 + alea() % 0x80 : 'a' + alea() % 26));
+        }
+        const std::string ligne =
+            "{\"time_local\":\"17/May/2015:10:05:03 +0000\",\"request\":\"GET " + chemin +
+            " HTTP/1.1\",\"status\":200}";
+        const Lu u = lire(lecteur, ligne);
+        ASSERT_EQ(u.lecture, Lecture::Requete) << u.raison;
+        ASSERT_EQ(u.requete, "GET " + chemin + " HTTP/1.1");
+    }
+}
+
 TEST(Lecture, LesTextesGardesSurviventALaLigneSuivante) {
     // Dates unescaped or converted and requests joined stay right after the next line is read.
     const FormatJournal f = FormatJournal::json(lireCorrespondanceJson(
