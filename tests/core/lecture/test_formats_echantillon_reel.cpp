@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "core/lecture/Detection.h"
-#include "core/lecture/Echappements.h"
 #include "core/lecture/LecteurLignes.h"
 #include "core/lecture/ULog.h"
+#include "tests/core/lecture/OutilsFormats.h"
 
 using namespace kestrane;
+using namespace kestrane::test;
 
 namespace {
 
@@ -23,12 +24,6 @@ std::vector<std::string> lignesEchantillon() {
     std::string l;
     while (std::getline(f, l)) v.push_back(l);
     return v;
-}
-
-std::string desechappe(std::string_view t) {
-    std::string s(t.size(), '\0');
-    s.resize(desechapper(t, s.data()));
-    return s;
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/lecture/Echappements.h"
 #include "core/lecture/LecteurLignes.h"
 #include "core/lecture/LectureFormatee.h"
 #include "tests/core/lecture/OutilsFormats.h"
@@ -24,12 +23,6 @@ constexpr std::string_view kServeurAvant =
     "$server_addr $remote_addr - $remote_user [$time_local] \"$request\" $status "
     "$body_bytes_sent \"$http_referer\" \"$http_user_agent\"";
 constexpr std::string_view kDebut = "1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] ";
-
-std::string desechappe(std::string_view t) {
-    std::string s(t.size(), '\0');
-    s.resize(desechapper(t, s.data()));
-    return s;
-}
 
 }  // namespace
 
