@@ -154,6 +154,8 @@ Analyse couperLigne(const std::string& texte, bool echappements) {
     nombre(code, 32, l.codeRenvoye);
     const std::string octets = couper(" ", reste);
     if (octets != "-" && octets != "NC") nombre(octets, 64, l.chargement);
+    // The reading that skips lines refuses a negative byte count, which no server writes.
+    if (echappements && !r.erreur && l.chargement < 0) r.erreur = octets;
     enlever(1, reste);
     l.pagePrecedente = couperCite("\" ", reste, echappements);
     enlever(1, reste);

@@ -4,10 +4,10 @@
 #include <string>
 #include <utility>
 
-#include "fuzz/Regles.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/ULog.h"
 #include "core/lecture/UString.h"
+#include "fuzz/Regles.h"
 
 using namespace kestrane;
 
@@ -21,8 +21,9 @@ void memeTexte(std::string_view programme, const std::string& regle) {
     exiger(programme == regle);
 }
 
+// A field longer than kCitationMax is quoted cut, with its length.
 std::string messageEntier(const std::string& texte) {
-    return "'" + texte + "' n'est pas une valeur enti\xE8re correcte";
+    return citerChamp(texte) + " n'est pas une valeur enti\xE8re correcte";
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 
 namespace kestrane {
 
-// The format "Automatique" picks on the journal's first lines (the default when none reads).
+// The format "Automatique" picks on a sample of the journal (the default when none reads).
 FormatJournal formatDetecte(const Journal& journal);
 
 // lignesDeLaPeriode for lines in `format`: a line's instant is its record's date and time. W3C

@@ -233,21 +233,27 @@ std::vector<Morceau> decouper(const Texte& t, Dialecte d) {
         i = j;
     }
     // The path followed by its query is one field: Apache's "%U%q", nginx's
-    // "$uri$is_args$args" ("?" between them when there is a query).
+    // "$uri$is_args$args" ("?" between them when there is a query). Copied into a new list in
+    // one pass: an erase per pair cost the square of their number (8,000 pairs: 0.4 s).
     const auto champDe = [&](std::size_t k, ChampJournal c) {
         return k < m.size() && !m[k].e.litteral && m[k].e.champ == c;
     };
-    for (std::size_t k = 0; k + 1 < m.size(); ++k) {
-        if (!champDe(k, ChampJournal::Chemin)) continue;
+    std::vector<Morceau> joints;
+    joints.reserve(m.size());
+    for (std::size_t k = 0; k < m.size(); ++k) {
+        joints.push_back(std::move(m[k]));
+        if (joints.back().e.litteral || joints.back().e.champ != ChampJournal::Chemin) continue;
         std::size_t dernier = k + 1;
-        if (!m[k + 1].e.litteral && m[k + 1].e.texte == "$is_args") ++dernier;
+        if (dernier < m.size() && !m[dernier].e.litteral && m[dernier].e.texte == "$is_args") {
+            ++dernier;
+        }
         if (!champDe(dernier, ChampJournal::Parametres)) continue;
-        m[k].e.champ = ChampJournal::CheminComplet;
-        for (std::size_t j = k + 1; j <= dernier; ++j) m[k].e.texte += m[j].e.texte;
-        m.erase(m.begin() + static_cast<std::ptrdiff_t>(k + 1),
-                m.begin() + static_cast<std::ptrdiff_t>(dernier + 1));
+        Element& e = joints.back().e;
+        e.champ = ChampJournal::CheminComplet;
+        for (std::size_t j = k + 1; j <= dernier; ++j) e.texte += m[j].e.texte;
+        k = dernier;
     }
-    return m;
+    return joints;
 }
 
 // The template of the pieces: literals merged, quoted fields marked; refuses what cannot be read

@@ -2,6 +2,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrane {
 
 namespace {
@@ -48,9 +52,37 @@ std::size_t ecrireUtf8(uint32_t c, char* s) {
     return 4;
 }
 
+bool controle(int32_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
 }  // namespace
 
 std::size_t desechapper(std::string_view t, char* sortie) {
+    char* s = sortie;
+    const std::size_t n = t.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = t[i];
+        if (c == '\\' && i + 1 < n) {
+            const char e = t[i + 1];
+            if (e == '"' || e == '\\') {
+                *s++ = e;
+                ++i;
+                continue;
+            }
+            const int32_t v = e == 'x' ? lireHexa(t.data() + i + 2, n - i - 2, 2) : -1;
+            if (v >= 0 && !controle(v)) {
+                *s++ = static_cast<char>(v);
+                i += 3;
+                continue;
+            }
+        }
+        *s++ = c;
+    }
+    return static_cast<std::size_t>(s - sortie);
+}
+
+std::size_t desechapperJson(std::string_view t, char* sortie) {
     char* s = sortie;
     const std::size_t n = t.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -60,72 +92,48 @@ std::size_t desechapper(std::string_view t, char* sortie) {
             continue;
         }
         const char e = t[i + 1];
-        char simple = 0;
-        switch (e) {
-            case '"':
-                simple = '"';
-                break;
-            case '\\':
-                simple = '\\';
-                break;
-            case '/':
-                simple = '/';
-                break;
-            case 'n':
-                simple = '\n';
-                break;
-            case 'r':
-                simple = '\r';
-                break;
-            case 't':
-                simple = '\t';
-                break;
-            case 'b':
-                simple = '\b';
-                break;
-            case 'f':
-                simple = '\f';
-                break;
-            case 'v':
-                simple = '\v';
-                break;
-            default:
-                break;
-        }
-        if (simple != 0) {
-            *s++ = simple;
+        if (e == '"' || e == '\\' || e == '/') {
+            *s++ = e;
             ++i;
             continue;
         }
-        if (e == 'x') {
-            const int32_t v = lireHexa(t.data() + i + 2, n - i - 2, 2);
-            if (v >= 0) {
-                *s++ = static_cast<char>(v);
-                i += 3;
-                continue;
-            }
-        } else if (e == 'u') {
-            int32_t v = lireHexa(t.data() + i + 2, n - i - 2, 4);
-            if (v >= 0) {
-                std::size_t lus = 6;
-                // A surrogate pair: the second half follows as \uDC00..\uDFFF.
-                if (v >= 0xD800 && v <= 0xDBFF && i + 12 <= n && t[i + 6] == '\\' &&
-                    t[i + 7] == 'u') {
-                    const int32_t bas = lireHexa(t.data() + i + 8, n - i - 8, 4);
-                    if (bas >= 0xDC00 && bas <= 0xDFFF) {
-                        v = 0x10000 + ((v - 0xD800) << 10) + (bas - 0xDC00);
-                        lus = 12;
-                    }
+        int32_t v = e == 'u' ? lireHexa(t.data() + i + 2, n - i - 2, 4) : -1;
+        if (v >= 0 && !controle(v)) {
+            std::size_t lus = 6;
+            // A surrogate pair: the second half follows as \uDC00..\uDFFF.
+            if (v >= 0xD800 && v <= 0xDBFF && i + 12 <= n && t[i + 6] == '\\' && t[i + 7] == 'u') {
+                const int32_t bas = lireHexa(t.data() + i + 8, n - i - 8, 4);
+                if (bas >= 0xDC00 && bas <= 0xDFFF) {
+                    v = 0x10000 + ((v - 0xD800) << 10) + (bas - 0xDC00);
+                    lus = 12;
                 }
-                // Six bytes or more of input give four bytes or fewer of output.
-                s += ecrireUtf8(static_cast<uint32_t>(v), s);
-                i += lus - 1;
-                continue;
             }
+            // Six bytes or more of input give four bytes or fewer of output.
+            s += ecrireUtf8(static_cast<uint32_t>(v), s);
+            i += lus - 1;
+            continue;
         }
         *s++ = c;
     }
     return static_cast<std::size_t>(s - sortie);
+}
+
+bool contientControle(std::string_view t) {
+    const char* p = t.data();
+    std::size_t n = t.size();
+#if defined(__SSE2__)
+    // A byte is below 0x20 when its unsigned minimum with 0x1f is itself.
+    const __m128i limite = _mm_set1_epi8(0x1F), del = _mm_set1_epi8(0x7F);
+    for (; n >= 16; p += 16, n -= 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i bas = _mm_cmpeq_epi8(_mm_min_epu8(b, limite), b);
+        if (_mm_movemask_epi8(_mm_or_si128(bas, _mm_cmpeq_epi8(b, del))) != 0) return true;
+    }
+#endif
+    for (; n > 0; --n, ++p) {
+        if (controle(static_cast<unsigned char>(*p))) return true;
+    }
+    return false;
 }
 
 }  // namespace kestrane

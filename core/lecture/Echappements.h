@@ -1,5 +1,5 @@
-// Quoted fields as servers write them: Apache and nginx write a quote as \", a backslash doubled
-// and other bytes as \xhh; JSON escaping writes \uXXXX and \n, \t...
+// Quoted fields as servers write them: Apache 2 writes a quote as \", a backslash doubled and
+// other bytes as \xhh (\n, \r, \t for those); nginx \xhh; JSON \uXXXX, \n, \t...
 #pragma once
 
 #include <cstddef>
@@ -8,8 +8,17 @@
 namespace kestrane {
 
 // Writes `texte` unescaped at `sortie` (room for texte.size() bytes is enough) and returns the
-// number of bytes written. \" \\ \/ \xhh \n \r \t \b \f \v and \uXXXX (in UTF-8, a surrogate
-// pair as one character) are read; any other backslash stays as written.
+// number of bytes written. \" \\ and \xhh are read; any other backslash stays as written (Apache
+// 1.3 escapes nothing: "c:\boot.ini" is a path), and so does an escape that stands for a control
+// character (\n \r \t, \x00 to \x1f, \x7f), which every table and report then shows as the log
+// wrote it, never as a raw control byte.
 std::size_t desechapper(std::string_view texte, char* sortie);
+
+// The same for the inside of a JSON string: \" \\ \/ and \uXXXX (in UTF-8, a surrogate pair as
+// one character) are read; \b \f \n \r \t and \u0000 to \u001f, \u007f stay as written.
+std::size_t desechapperJson(std::string_view texte, char* sortie);
+
+// Whether `texte` holds a control character (C0 or DEL).
+bool contientControle(std::string_view texte);
 
 }  // namespace kestrane

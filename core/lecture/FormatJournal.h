@@ -100,11 +100,11 @@ class FormatJournal {
     // ErreurKestrane "Format de journal incorrect : directive inconnue %Z (position 12)" (and
     // the like) when the string cannot be used; positions count bytes of `chaine` from 1.
     // The string is literal: each blank is one blank of the line; a field between quotes ends at
-    // its first unescaped quote (\" \\ \xhh are read); any other field holds no blank (but a
-    // time written with some) and may be empty, as nginx writes an empty variable ("-" in the
-    // record), except Apache's directives but %q, the headers and the other named fields: Apache
-    // writes "-" for what it does not know. "%U%q" and "$uri$is_args$args" are the path with its
-    // query.
+    // its first unescaped quote (\" \\ \xhh are read, Echappements.h); any other field holds no
+    // blank (but a time written with some) and may be empty, as nginx writes an empty variable ("-"
+    // in the record), except Apache's directives but %q, the headers and the other named fields:
+    // Apache writes "-" for what it does not know. "%U%q" and "$uri$is_args$args" are the path with
+    // its query.
     static FormatJournal depuisChaine(std::string_view chaine);
     // JSON lines read with this mapping, alone (append a server's key set to it to fall back on
     // that). A line reads when it is one object holding a date, a status and a request (the

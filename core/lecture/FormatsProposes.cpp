@@ -105,6 +105,9 @@ FormatJournal FormatJournal::propose(TypeFormat type) {
                 compiler("%v:%p %h %l %u %t \"%r\" %>s %O \"%{Referer}i\" \"%{User-Agent}i\""));
             d->gabarits.push_back(
                 compiler("%v %h %l %u %t \"%r\" %>s %O \"%{Referer}i\" \"%{User-Agent}i\""));
+            // Apache never writes an empty %v, but nginx's "$server_addr $remote_addr ..." does,
+            // and reads the same otherwise.
+            for (Gabarit& g : d->gabarits) g.elements.front().nonVide = false;
             break;
         case TypeFormat::NginxHote:
             d->gabarits.push_back(
@@ -113,7 +116,6 @@ FormatJournal FormatJournal::propose(TypeFormat type) {
             break;
         case TypeFormat::CombineSuivi:
             d->gabarits.push_back(compiler(kCombine));
-            d->gabarits.back().suiteLibre = true;
             break;
         case TypeFormat::Json:
             d->json = compilerCorrespondance(correspondanceJsonCourante());
@@ -122,6 +124,10 @@ FormatJournal FormatJournal::propose(TypeFormat type) {
         case TypeFormat::Personnalise:
             throw ErreurKestrane("Format de journal : ce choix n'est pas un format");
     }
+    // As the default reading ignores what follows the agent, an offered format reads the fields
+    // a server adds after its own (a port, a time): "combined followed by other fields" is the
+    // combined format read that way.
+    for (Gabarit& g : d->gabarits) g.suiteLibre = true;
     return FormatJournal(std::move(d));
 }
 

@@ -82,6 +82,7 @@ constexpr std::array<std::string_view, 12> kNomsSuite = {
     "champ 7", "champ 8", "champ 9", "champ 10", "champ 11", "champ 12"};
 
 bool nombreAFraction(std::string_view t) {
+    if (t.size() < 3 || t[0] < '0' || t[0] > '9') return false;
     const std::size_t p = t.find('.');
     if (p == 0 || p == std::string_view::npos || p + 1 == t.size()) return false;
     for (std::size_t i = 0; i < t.size(); ++i) {
@@ -91,6 +92,7 @@ bool nombreAFraction(std::string_view t) {
 }
 
 bool portUsuel(std::string_view t) {
+    if (t.size() < 2 || t.size() > 4) return false;
     static constexpr std::string_view kPorts[] = {"80",   "443",  "8000", "8008",
                                                   "8080", "8443", "8888"};
     for (const std::string_view p : kPorts) {
@@ -127,14 +129,19 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
             pos = f + 1;
             cite = true;
         } else {
-            const char* f = trouverOctet(ligne.data() + pos, n - pos, ' ');
+            // One scan finds the blank that ends the field and tells whether it holds a
+            // backslash.
+            const char* f = trouverUnDe(ligne.data() + pos, n - pos, ' ', '\\');
+            const bool echappe = f != nullptr && *f == '\\';
+            if (echappe) f = trouverOctet(f, n - static_cast<std::size_t>(f - ligne.data()), ' ');
             const std::size_t fin = f ? static_cast<std::size_t>(f - ligne.data()) : n;
-            val = b.desechapper(ligne.substr(pos, fin - pos));
+            val = ligne.substr(pos, fin - pos);
+            if (echappe) val = b.desechapper(val);
             pos = fin;
         }
-        if (!cite && nombreAFraction(val) && !v.present(ChampJournal::DureeS)) {
+        if (!cite && !v.present(ChampJournal::DureeS) && nombreAFraction(val)) {
             v.poser(ChampJournal::DureeS, val, 0);
-        } else if (!cite && portUsuel(val) && !v.present(ChampJournal::Port)) {
+        } else if (!cite && !v.present(ChampJournal::Port) && portUsuel(val)) {
             v.poser(ChampJournal::Port, val, 0);
         } else {
             plus.autres.push_back(

@@ -109,14 +109,21 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
 // The combined format's template (what the default reading cuts, as a format string).
 const Gabarit& gabaritCombine();
 
-// The columns of a W3C "#Fields:" line.
+// The columns of a W3C "#Fields:" line. Their names are views into one copy of the line, made
+// without an allocation per column (a file may hold hundreds of such lines of thousands of
+// columns): not copyable, those views would point into the original.
 struct ColonnesW3C {
     struct Colonne {
         ChampJournal champ;
         uint8_t rang;
-        std::string nom;
+        std::string_view nom;  // in `ligne`
     };
+    std::string ligne;
     std::vector<Colonne> colonnes;
+
+    ColonnesW3C() = default;
+    ColonnesW3C(const ColonnesW3C&) = delete;
+    ColonnesW3C& operator=(const ColonnesW3C&) = delete;
 };
 // Whether `ligne` is a "#Fields:" line; its columns in `c` when it is.
 bool lireChampsW3C(std::string_view ligne, ColonnesW3C& c);

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "core/lecture/Echappements.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/InterneFormats.h"
 #include "core/lecture/UString.h"
@@ -215,12 +216,29 @@ void inserer(NoeudJson& racine, const std::string& chemin, ChampJournal champ, u
     }
 }
 
+// How many of the `n` bytes at `p` come before the first above 0x7F, eight at a time: the
+// Latin-1 conversions copy ASCII runs whole.
+std::size_t debutAscii(const char* p, std::size_t n) {
+    std::size_t i = 0;
+    for (uint64_t m; i + 8 <= n; i += 8) {
+        std::memcpy(&m, p + i, 8);
+        if ((m & 0x8080808080808080u) != 0) break;
+    }
+    while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+    return i;
+}
+
 // A string of a line read as Latin-1, back to the line's bytes: characters below U+0100 are
 // bytes again, the others stay in UTF-8.
 std::string_view versOctets(std::string_view s, Brouillon& b) {
     char* p = b.prendre(s.size());
     std::size_t n = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
+        const std::size_t a = debutAscii(s.data() + i, s.size() - i);
+        std::memcpy(p + n, s.data() + i, a);
+        n += a;
+        i += a;
+        if (i == s.size()) break;
         const auto c = static_cast<unsigned char>(s[i]);
         if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size()) {
             p[n++] = static_cast<char>(((c & 0x03) << 6) |
@@ -259,6 +277,14 @@ struct Parcours {
                     }
                 }
                 if (val.get_string().get(t)) return false;
+                // An escape standing for a control character stays as written: the string is
+                // unescaped again from the line, those escapes kept.
+                const std::string_view s = rogner(brut);
+                if (s.size() >= 2 && trouverOctet(s.data(), s.size(), '\\') &&
+                    contientControle(t)) {
+                    char* p = b.prendre(s.size());
+                    t = std::string_view(p, desechapperJson(s.substr(1, s.size() - 2), p));
+                }
                 if (etat.latin1) t = versOctets(t, b);
                 etat.horsLigne = true;
                 return true;
@@ -369,14 +395,15 @@ simdjson::error_code analyser(EtatJson& e, std::string_view ligne, bool latin1, 
         std::memcpy(e.tampon.get(), ligne.data(), ligne.size());
         n = ligne.size();
     } else {
-        for (const char c : ligne) {
-            const auto u = static_cast<unsigned char>(c);
-            if (u < 0x80) {
-                e.tampon[n++] = c;
-            } else {
-                e.tampon[n++] = static_cast<char>(0xC0 | (u >> 6));
-                e.tampon[n++] = static_cast<char>(0x80 | (u & 0x3F));
-            }
+        for (std::size_t i = 0; i < ligne.size(); ++i) {
+            const std::size_t a = debutAscii(ligne.data() + i, ligne.size() - i);
+            std::memcpy(e.tampon.get() + n, ligne.data() + i, a);
+            n += a;
+            i += a;
+            if (i == ligne.size()) break;
+            const auto u = static_cast<unsigned char>(ligne[i]);
+            e.tampon[n++] = static_cast<char>(0xC0 | (u >> 6));
+            e.tampon[n++] = static_cast<char>(0x80 | (u & 0x3F));
         }
     }
     std::memset(e.tampon.get() + n, 0, simdjson::SIMDJSON_PADDING);

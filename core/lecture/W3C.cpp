@@ -39,12 +39,20 @@ constexpr ColonneConnue kColonnes[] = {
     {"time-taken", C::DureeMsOuS, 0},
 };
 
+// Whether `nom` is `bas` (lower case) in any case.
+bool memeNom(std::string_view nom, std::string_view bas) {
+    if (nom.size() != bas.size()) return false;
+    for (std::size_t i = 0; i < nom.size(); ++i) {
+        const char c =
+            nom[i] >= 'A' && nom[i] <= 'Z' ? static_cast<char>(nom[i] - 'A' + 'a') : nom[i];
+        if (c != bas[i]) return false;
+    }
+    return true;
+}
+
 ChampJournal champW3C(std::string_view nom, uint8_t& rang) {
-    std::string bas(nom);
-    std::transform(bas.begin(), bas.end(), bas.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (const ColonneConnue& c : kColonnes) {
-        if (c.nom == bas) {
+        if (memeNom(nom, c.nom)) {
             rang = c.rang;
             return c.champ;
         }
@@ -63,16 +71,18 @@ bool lireChampsW3C(std::string_view ligne, ColonnesW3C& c) {
     constexpr std::string_view kFields = "#Fields:";
     if (!ligne.starts_with(kFields)) return false;
     c.colonnes.clear();
+    c.ligne.assign(ligne);
+    const std::string_view l = c.ligne;
     std::size_t i = kFields.size();
-    while (i < ligne.size()) {
-        while (i < ligne.size() && blancW3C(ligne[i])) ++i;
+    while (i < l.size()) {
+        while (i < l.size() && blancW3C(l[i])) ++i;
         const std::size_t debut = i;
-        while (i < ligne.size() && !blancW3C(ligne[i])) ++i;
+        while (i < l.size() && !blancW3C(l[i])) ++i;
         if (i == debut) break;
         ColonnesW3C::Colonne col;
-        col.nom = std::string(ligne.substr(debut, i - debut));
+        col.nom = l.substr(debut, i - debut);
         col.champ = champW3C(col.nom, col.rang);
-        c.colonnes.push_back(std::move(col));
+        c.colonnes.push_back(col);
     }
     return true;
 }

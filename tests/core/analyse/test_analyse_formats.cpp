@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -303,6 +304,91 @@ TEST(AnalyseFormatAutomatique, DetecteEtNomme) {
     EXPECT_EQ(r.format.type(), TypeFormat::NginxHote);
     EXPECT_EQ(resumer(r).lignesAnalysees, 50u);
     EXPECT_NE(texteFormat(r).find("(d\xE9tect\xE9)"), std::string::npos);
+}
+
+// nginx's "$server_addr $remote_addr - ... $server_port": the health probes reach the server
+// with no address (their lines start with a blank), the web requests with one; probes first.
+// "Automatique" reads every line, the probes and the requests.
+TEST(AnalyseFormatAutomatique, NginxAdresseDuServeurVideSurLesSondes) {
+    const std::vector<Requete> qs = requetes();
+    std::vector<std::string> lignes;
+    for (int k = 0; k < 600; ++k) {
+        lignes.push_back(
+            cat(" 10.244.0.", std::to_string(1 + k % 3),
+                " - - [19/Dec/2023:", std::to_string(10 + k / 60), ":", std::to_string(10 + k % 50),
+                ":07 +0100] \"GET /healthz HTTP/1.1\" 200 2 \"-\" \"kube-probe/1.27\" ",
+                k % 2 ? "8080" : "80"));
+    }
+    for (std::size_t k = 0; k < 400; ++k) {
+        lignes.push_back("10.0.0.5 " + reecrire(qs[k], Ecriture::Combine) + " 443");
+    }
+    OptionsAnalyse o;
+    o.formatAutomatique = true;
+    o.ignorerNonConformes = true;
+    const ResultatAnalyse r = analyser(journalDe(lignes), o);
+    EXPECT_EQ(r.format.type(), TypeFormat::NginxHote);
+    EXPECT_EQ(resumer(r).lignesAnalysees, 1000u);
+    EXPECT_EQ(resumer(r).ignorees, 0u);
+    ASSERT_EQ(r.enPlus.hotes.size(), 1u);
+    EXPECT_EQ(r.enPlus.hotes[0].hote, "10.0.0.5");
+    EXPECT_EQ(r.enPlus.hotes[0].requetes, 400);
+    // The three probes' clients and the requests' own: no client read as a server's address.
+    std::set<std::string> clients = {"10.244.0.1", "10.244.0.2", "10.244.0.3"};
+    for (std::size_t k = 0; k < 400; ++k) clients.insert(qs[k].client);
+    EXPECT_EQ(r.tables.statIP.size(), clients.size());
+}
+
+// An escape standing for a control character stays as the log wrote it, whichever reading
+// unescaped the line: no table of the report (HTML and CSV are made of its cells), readable or
+// raw, and no detail text holds a raw control byte.
+TEST(AnalyseFormats, LesCaracteresDeControleRestentEchappes) {
+    const std::string debut = "1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] ";
+    const std::string json =
+        "{\"time_local\":\"10/Oct/2000:13:55:36 -0700\",\"remote_addr\":\"1.2.3.4\"";
+    const struct {
+        FormatJournal format;
+        std::string ligne;
+        const char* fichier;
+    } kCas[] = {
+        {FormatJournal::propose(TypeFormat::CombineSuivi),
+         debut + "\"GET /a\\nb\\x1b[2J\\x41 HTTP/1.1\" 404 5 \"http://r.fr/\\t\" \"curl\\x07 "
+                 "(X11; Linux\\r)\" 0.5",
+         "/a\\nb\\x1b[2JA"},
+        {FormatJournal::propose(TypeFormat::Json),
+         json + ",\"request\":\"GET /a\\nb\\u001b[2J\\/\\u00e9 HTTP/1.1\",\"status\":404,"
+                "\"http_referer\":\"http://r.fr/\\t\",\"http_user_agent\":\"curl\\b (X11; "
+                "Linux\\f)\"}",
+         "/a\\nb\\u001b[2J/\xC3\xA9"},
+    };
+    const auto controle = [](std::string_view t) {
+        return std::any_of(t.begin(), t.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+    };
+    for (const auto& c : kCas) {
+        for (const bool lisibles : {false, true}) {
+            SCOPED_TRACE(c.ligne + (lisibles ? " (lisibles)" : ""));
+            OptionsAnalyse o;
+            o.format = c.format;
+            o.resultatsLisibles = lisibles;
+            const ResultatAnalyse r = analyser(journalDe({c.ligne, c.ligne}), o);
+            ASSERT_EQ(resumer(r).lignesAnalysees, 2u);
+            EXPECT_EQ(r.tables.statFichier.at(0).libelle, c.fichier);
+            for (const TableExportee& t : donneesRapport(r).tables) {
+                for (const auto& ligne : t.lignes) {
+                    for (const std::string& cellule : ligne) {
+                        EXPECT_FALSE(controle(cellule)) << t.titre << " : " << cellule;
+                    }
+                }
+            }
+            for (std::size_t k = 0; k < r.enregistrements.taille(); ++k) {
+                std::string detail = detailLog(r.enregistrements[k]);
+                std::erase(detail, '\r');
+                std::erase(detail, '\n');
+                EXPECT_FALSE(controle(detail)) << detail;
+            }
+        }
+    }
 }
 
 TEST(TempsReponse, MedianeCentileEtOrdre) {

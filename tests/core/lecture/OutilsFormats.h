@@ -8,9 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/journal/Erreur.h"
+#include "core/lecture/Echappements.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/LecteurLignes.h"
-#include "core/journal/Erreur.h"
 #include "core/lecture/ULog.h"
 
 namespace kestrane::test {
@@ -63,6 +64,13 @@ inline Lu lire(LecteurLignes& lecteur, std::string_view ligne, std::size_t numer
 inline Lu lire(const FormatJournal& f, std::string_view ligne) {
     LecteurLignes lecteur(f);
     return lire(lecteur, ligne);
+}
+
+// `t` unescaped as the formats read a quoted field.
+inline std::string desechappe(std::string_view t) {
+    std::string s(t.size(), '\0');
+    s.resize(desechapper(t, s.data()));
+    return s;
 }
 
 // The message of the ErreurKestrane that `f` raises, or "" when it raises none.

@@ -93,6 +93,10 @@ TEST(ChaineFormat, DirectivesEtVariables) {
          "1.2.3.4 GET /a?b=1 HTTP/2.0 200", "GET /a?b=1 HTTP/2.0", 200, -1, "-", ""},
         {"$remote_addr $request_method $uri $args $status", "1.2.3.4 GET /a b=1 200", "GET /a?b=1",
          200, -1, "-", ""},
+        // Each pair joined, the first path kept; a path and a query apart stay two fields.
+        {"%h %U%q %U%q %U %q %>s", "1.2.3.4 /a?b=1 /c?d /e f 200", "/a?b=1", 200, -1, "-", ""},
+        {"$remote_addr $uri$args $uri$is_args$args $status", "1.2.3.4 /a?x /c?d 200", "/a?x", 200,
+         -1, "-", ""},
         // The final status over the original one, whatever their order.
         {"%h %s %>s", "1.2.3.4 302 200", "-", 200, -1, "-", ""},
         {"%h %>s %s", "1.2.3.4 200 302", "-", 200, -1, "-", ""},

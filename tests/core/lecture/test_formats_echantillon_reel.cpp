@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "core/lecture/Detection.h"
-#include "core/lecture/Echappements.h"
 #include "core/lecture/LecteurLignes.h"
 #include "core/lecture/ULog.h"
+#include "tests/core/lecture/OutilsFormats.h"
 
 using namespace kestrane;
+using namespace kestrane::test;
 
 namespace {
 
@@ -23,12 +24,6 @@ std::vector<std::string> lignesEchantillon() {
     std::string l;
     while (std::getline(f, l)) v.push_back(l);
     return v;
-}
-
-std::string desechappe(std::string_view t) {
-    std::string s(t.size(), '\0');
-    s.resize(desechapper(t, s.data()));
-    return s;
 }
 
 }  // namespace
@@ -72,14 +67,15 @@ TEST(FormatsEchantillonReel, LaDetectionGardeLeDefaut) {
     const Detection d =
         detecterFormat(lignes.size(), [&](std::size_t i) { return std::string_view(lignes[i]); });
     EXPECT_EQ(d.type, TypeFormat::Defaut);
-    EXPECT_EQ(d.lues, 1000u);
-    // Combined lines are also "combined followed by other fields" (none): a tie the list's order
-    // breaks.
+    EXPECT_EQ(d.examinees, 2000u);
+    EXPECT_EQ(d.lues, 2000u);
+    // Combined lines are also "combined followed by other fields" (none) and common lines
+    // followed by two quoted fields: ties the order of simplicity breaks.
     for (const auto& [type, lues] : d.scores) {
-        if (type == TypeFormat::CombineSuivi) {
-            EXPECT_EQ(lues, 1000u);
+        if (type == TypeFormat::CombineSuivi || type == TypeFormat::Commun) {
+            EXPECT_EQ(lues, 2000u);
         }
-        if (type == TypeFormat::Commun || type == TypeFormat::Json || type == TypeFormat::W3C) {
+        if (type == TypeFormat::Json || type == TypeFormat::W3C) {
             EXPECT_EQ(lues, 0u);
         }
     }

@@ -2,6 +2,7 @@
 // change within a file, JSON keys, the texts the first pass keeps, two readers on two threads.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "core/lecture/LecteurLignes.h"
 #include "core/lecture/LectureFormatee.h"
 #include "tests/core/lecture/OutilsFormats.h"
+#include "tests/core/lecture/Reecriture.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -52,6 +54,37 @@ TEST(Lecture, ChampsEntreGuillemetsLusCommeLeServeurLesEcrit) {
     }
 }
 
+TEST(Echappements, CeQuApache2EcritEtRienDAutre) {
+    const struct {
+        const char* ecrit;
+        const char* lu;
+    } kCas[] = {
+        {"\\\"\\\\\\x41\\xe9\\x22\\x5C", "\"\\A\xE9\"\\"},
+        // Apache 1.3 escapes nothing: any other backslash stays as written.
+        {"c:\\boot.ini", "c:\\boot.ini"},
+        {"\\v\\f\\/\\u0041\\q\\xz1\\x4", "\\v\\f\\/\\u0041\\q\\xz1\\x4"},
+        {"fin\\", "fin\\"},
+        // An escape standing for a control character stays as written, for every table and
+        // report to show it so.
+        {"\\n\\r\\t\\x07\\x1b\\x7F\\x0a", "\\n\\r\\t\\x07\\x1b\\x7F\\x0a"},
+    };
+    for (const auto& c : kCas) EXPECT_EQ(desechappe(c.ecrit), c.lu) << c.ecrit;
+    // Any text as Apache 2 writes it comes back, but for its control characters, which stay
+    // escaped.
+    std::mt19937 alea(35);
+    for (int essai = 0; essai < 2000; ++essai) {
+        std::string texte, attendu;
+        for (std::size_t n = alea() % 40; n > 0; --n) {
+            const auto c = static_cast<unsigned char>(
+                alea() % 8 == 0 ? "\\\"x\n\x7F\x1B"[alea() % 6] : alea() % 256);
+            texte.push_back(static_cast<char>(c));
+            attendu += c < 0x20 || c == 0x7F ? echapperApache(std::string(1, char(c)))
+                                             : std::string(1, char(c));
+        }
+        ASSERT_EQ(desechappe(echapperApache(texte)), attendu) << echapperApache(texte);
+    }
+}
+
 TEST(Lecture, UneLigneNginxQuiCommenceParUnBlanc) {
     const std::string ligne =
         " 1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.1\" 200 5 \"-\" \"curl/8.0\"";
@@ -64,10 +97,52 @@ TEST(Lecture, UneLigneNginxQuiCommenceParUnBlanc) {
     ASSERT_EQ(v.lecture, Lecture::Requete) << v.raison;
     EXPECT_EQ(v.hote, "-");
     EXPECT_EQ(v.navigateur, "curl/8.0");
-    // Apache never writes an empty %v: the line is not vhost_combined.
+    // Apache never writes an empty %v, but a log of that shape chosen as vhost_combined reads
+    // such a line as nginx's preset does.
     const Lu w = lire(FormatJournal::propose(TypeFormat::HoteVirtuel), ligne);
-    EXPECT_EQ(w.lecture, Lecture::NonConforme);
-    EXPECT_EQ(w.raison, "Blanc inattendu dans %v en position 1");
+    ASSERT_EQ(w.lecture, Lecture::Requete) << w.raison;
+    EXPECT_EQ(w.hote, "-");
+    EXPECT_EQ(w.client, "1.2.3.4");
+}
+
+TEST(Lecture, LesFormatsProposesLisentLesChampsQuiSuivent) {
+    // As the default reading ignores what follows the agent, the offered formats read the
+    // fields a server adds after theirs: a port, a time, a quoted address.
+    const std::string fin = "\"GET / HTTP/1.1\" 200 5";
+    const std::string agents = " \"-\" \"curl/8.0 (Linux; U; x)\"";
+    const struct {
+        TypeFormat type;
+        std::string ligne;
+        const char* hote;
+        int32_t port;
+        int64_t temps;
+        const char* autres;
+    } kCas[] = {
+        {TypeFormat::Commun, std::string(kDebut) + fin + " 8080", "-", 8080, -1, ""},
+        {TypeFormat::Commun, std::string(kDebut) + fin + agents, "-", -1, -1,
+         "champ 1=-;champ 2=curl/8.0 (Linux; U; x);"},
+        {TypeFormat::HoteVirtuel, "a.fr " + std::string(kDebut) + fin + agents + " 443", "a.fr",
+         443, -1, ""},
+        {TypeFormat::HoteVirtuel, "a.fr:80 " + std::string(kDebut) + fin + agents + " 0.25 \"x y\"",
+         "a.fr", 80, 250000, "champ 2=x y;"},
+        {TypeFormat::HoteVirtuel, " " + std::string(kDebut) + fin + agents + " 8080", "-", 8080, -1,
+         ""},
+        {TypeFormat::NginxHote, " " + std::string(kDebut) + fin + agents + " 8080", "-", 8080, -1,
+         ""},
+        {TypeFormat::NginxHote, "10.0.0.5 " + std::string(kDebut) + fin + agents + " 443 -",
+         "10.0.0.5", 443, -1, "champ 2=-;"},
+    };
+    for (const auto& c : kCas) {
+        const Lu u = lire(FormatJournal::propose(c.type), c.ligne);
+        ASSERT_EQ(u.lecture, Lecture::Requete) << c.ligne << " : " << u.raison;
+        EXPECT_EQ(u.client, "1.2.3.4") << c.ligne;
+        EXPECT_EQ(u.statut, 200) << c.ligne;
+        EXPECT_EQ(u.octets, 5) << c.ligne;
+        EXPECT_EQ(u.hote, c.hote) << c.ligne;
+        EXPECT_EQ(u.port, c.port) << c.ligne;
+        EXPECT_EQ(u.temps, c.temps) << c.ligne;
+        EXPECT_EQ(u.autres, c.autres) << c.ligne;
+    }
 }
 
 TEST(Lecture, RaisonsDesLignesNonConformes) {
@@ -90,8 +165,8 @@ TEST(Lecture, RaisonsDesLignesNonConformes) {
          "'-500' n'est pas un nombre d'octets correct"},
         {&commun, "1.2.3.4 - - [31/Feb/2000:13:55:36 -0700] \"GET / HTTP/1.0\" 200 12",
          "'31/Feb/2000:13:55:36 -0700' n'est pas une date correcte"},
-        {&commun, debut + "\"GET / HTTP/1.0\" 200 12 \"-\" \"-\"",
-         "Texte en trop en position 65 : ' \"-\" \"-\"'"},
+        {&commun, debut + "\"GET / HTTP/1.0\" 200 12 \"-\" \"-",
+         "Guillemet fermant manquant en position 70"},
         {&commun, debut + "GET / HTTP/1.0 200 12", "'] \"' introuvable apr\xE8s la position 14"},
         {&commun, debut + "\"GET / HTTP/1.0 200 12", "Guillemet fermant manquant en position 42"},
         {&commun, "1.2.3.4 - [10/Oct/2000:13:55:36 -0700] \"GET /\" 200 12",
@@ -242,6 +317,26 @@ TEST(Lecture, ClesJson) {
         EXPECT_EQ(u.provenance, c.provenance);
         EXPECT_EQ(u.statut, c.statut);
         EXPECT_EQ(u.date, "17/May/2015");
+    }
+}
+
+TEST(Lecture, JsonQuiNEstPasUtf8LuOctetPourOctet) {
+    // A line that is no UTF-8 is read as Latin-1 and its strings given back as the line's bytes,
+    // long runs of ASCII among them or not.
+    std::mt19937 alea(11);
+    LecteurLignes lecteur(FormatJournal::propose(TypeFormat::Json));
+    for (int essai = 0; essai < 500; ++essai) {
+        std::string chemin = "/";
+        for (std::size_t n = alea() % 200; n > 0; --n) {
+            chemin.push_back(
+                static_cast<char>(alea() % 6 == 0 ? 0x80 + alea() % 0x80 : 'a' + alea() % 26));
+        }
+        const std::string ligne =
+            "{\"time_local\":\"17/May/2015:10:05:03 +0000\",\"request\":\"GET " + chemin +
+            " HTTP/1.1\",\"status\":200}";
+        const Lu u = lire(lecteur, ligne);
+        ASSERT_EQ(u.lecture, Lecture::Requete) << u.raison;
+        ASSERT_EQ(u.requete, "GET " + chemin + " HTTP/1.1");
     }
 }
 
