@@ -49,15 +49,20 @@ struct CompteurTexte {
         numeroDernier = UINT32_MAX;
     }
 
-    // Adds `nombre` lines of a key (apart from the line being counted); true when it is new.
-    bool ajouter(std::string_view c, int64_t nombre) {
-        bool nouveau;
-        const uint32_t n = index.trouverOuAjouter(c, nouveau);
+    // Adds `nombre` lines of a key whose hash is `h` (apart from the line being counted);
+    // returns its entry, `nouveau` telling whether it is new.
+    uint32_t ajouter(std::string_view c, uint64_t h, int64_t nombre, bool& nouveau) {
+        const uint32_t n = index.trouverOuAjouter(c, h, nouveau);
         if (nouveau) {
             nombres.push_back(nombre);
         } else {
             nombres[n] += nombre;
         }
+        return n;
+    }
+    bool ajouter(std::string_view c, int64_t nombre) {
+        bool nouveau;
+        ajouter(c, hacher(c), nombre, nouveau);
         return nouveau;
     }
 
@@ -97,6 +102,8 @@ struct alignas(kLigneCache) ComptesJournal::Cumul {
     bool melange = false;
     interne::CompteurTexte textes[kNbTablesTextes];
     interne::CompteurTexte agents;  // whole agents, when the statistics count them
+    // At the last fold of a stretch into this one: the entry here of each of its agent entries.
+    std::vector<uint32_t> agentsReplies;
     interne::CompteurTexte dates;
     // Texts kept past their line (a stream drops its bytes once counted): the time of the first
     // line of each date, the date of the first line of each hour, the last hour text read.
@@ -242,14 +249,14 @@ struct alignas(kLigneCache) ComptesJournal::Cumul {
 
     // The tables of systems and browsers of the whole agents counted: each distinct agent cut
     // once, in order of first appearance, which is the order its browser and system first
-    // appear in.
-    void couperAgents() {
+    // appear in. The agents are then let go, unless readers still hold views into them.
+    void couperAgents(bool garderAgents) {
         for (std::size_t k = 0; k < agents.index.taille(); ++k) {
             const std::string_view agent = agents.index.cle(k);
             textes[kTableNavigateurs].ajouter(extraireNavigateur(agent), agents.nombres[k]);
             textes[kTableSystemes].ajouter(extraireSysteme(agent), agents.nombres[k]);
         }
-        agents.vider();
+        if (!garderAgents) agents.vider();
     }
 };
 

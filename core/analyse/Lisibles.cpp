@@ -16,6 +16,7 @@
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
 #include "core/lecture/FinAgent.h"
+#include "core/lecture/IndexAgents.h"
 
 namespace kestrane {
 
@@ -99,7 +100,11 @@ bool cheminEstLeFichier(std::string_view requete, std::string_view fichier) {
 // The counts of the first pass
 
 struct alignas(kLigneCache) ComptesLisibles::Tranche {
+    // Agents by what the catalogue reads of them (their first kOctetsAgentLus bytes), which is
+    // all their names depend on; the agents that long or longer apart, whole, so that the count
+    // of distinct agents stays exact.
     Compteur agents, chemins;
+    IndexAgents longs;
     // A line whose path is the very text of its loaded file in the statistics counts is only
     // marked: its path's count is made at the end from the statistics' table of loaded files,
     // less the lines of that file counted here one by one (the others, with `fichiersComptes`).
@@ -186,6 +191,7 @@ void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
         dans.dateVue = true;
     }
     verser(dans.agents, t.agents);
+    dans.longs.ajouter(t.longs);
     for (std::size_t k = 0; k < t.dates.taille(); ++k) {
         bool nouvelle;
         dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
@@ -226,12 +232,25 @@ void ComptesLisibles::commencer(const Journal& journal, int nbTranches, bool /*s
             }
         });
     }
+    journal_ = journal;
     const std::string_view octets = journal.octets();
     debut_ = octets.data();
     fin_ = octets.data() + octets.size();
     tranches_.clear();
-    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Tranche>());
+    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(nouvelleTranche(k));
     complet_ = false;
+}
+
+std::unique_ptr<ComptesLisibles::Tranche> ComptesLisibles::nouvelleTranche(int tranche) const {
+    auto t = std::make_unique<Tranche>();
+    // Long agents as the audience keeps them: views into a journal loaded whole, into the
+    // statistics' copies in a stream's stretch 0, into the block in its stretch 1 until the fold.
+    using Garde = IndexAgents::Garde;
+    t->longs.regler(journal_.octets().empty() ? (tranche == 0 ? Garde::statistiques : Garde::bloc)
+                                              : Garde::journal,
+                    statistiques_);
+    t->longs.tampon(debut_, fin_);
+    return t;
 }
 
 void ComptesLisibles::lire(int tranche, const RLog& r) {
@@ -244,12 +263,17 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     const bool agentDansLesOctets = dansOctets(p, debut_, fin_);
     // A client keeps its agent from line to line. Dotted addresses only: a client text's number
     // is of another table.
+    std::string_view agent;
     if (cles && cles->adresse < ComptesJournal::kAdresseTexte && agentDansLesOctets) {
-        t.agents.compterAgentSelonCle(p, fin_, cles->adresse);
+        agent = t.agents.compterAgentSelonCle(p, fin_, cles->adresse, kOctetsAgentLus);
     } else {
-        t.agents.preparer(agentDansLesOctets
-                              ? std::string_view(p, static_cast<std::size_t>(finAgent(p, fin_) - p))
-                              : r.navigateur);
+        agent = agentDansLesOctets
+                    ? std::string_view(p, static_cast<std::size_t>(finAgent(p, fin_) - p))
+                    : r.navigateur;
+        t.agents.preparer(agent.substr(0, kOctetsAgentLus));
+    }
+    if (agent.size() >= kOctetsAgentLus) {
+        t.longs.numero(agent, cles ? cles->agent : ComptesJournal::kSansCle);
     }
     // The loaded file of the statistics is the path itself for the usual methods (GET, POST,
     // HEAD): the same bytes of the request. Such a line is marked, its path found once per file;
@@ -309,12 +333,13 @@ void ComptesLisibles::replier() {
     for (const auto& t : tranches_) vider(*t);
     if (tranches_.size() < 2) return;
     verser(*tranches_[0], *tranches_[1]);
-    tranches_[1] = std::make_unique<Tranche>();
+    tranches_[1] = nouvelleTranche(1);
 }
 
 void ComptesLisibles::bloc(std::string_view octets) {
     debut_ = octets.data();
     fin_ = octets.data() + octets.size();
+    for (const auto& t : tranches_) t->longs.tampon(debut_, fin_);
 }
 
 namespace {
@@ -374,6 +399,8 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
                 tout.agents.table.parcourir([&](std::string_view agent, int64_t n) {
                     distincts.push_back(agent);
                     lignes.push_back(n);
+                    // A shorter start is one whole agent; the longer ones are counted apart.
+                    if (agent.size() < kOctetsAgentLus) ++lisibles.agentsDistincts;
                 });
                 nomsNavigateurs.resize(distincts.size());
                 nomsSystemes.resize(distincts.size());
@@ -403,7 +430,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     }
     for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += tout.heures[h];
     lisibles.heures.jours = tout.dates.taille();
-    lisibles.agentsDistincts = tout.agents.table.taille();
+    lisibles.agentsDistincts += tout.longs.taille();
     tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
     // A name's first appearance is that of its first agent.
     TableTextes systemes, navigateurs;
@@ -416,6 +443,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     ordonnerParFrequence(tables.statOS);
     ordonnerParFrequence(tables.statNav);
     comptes.tranches_.clear();
+    comptes.journal_ = Journal();
     comptes.complet_ = false;
 }
 

@@ -26,13 +26,17 @@ constexpr int64_t kMax32 = INT32_MAX;
 using Cumul = ComptesJournal::Cumul;
 using interne::CompteurTexte;
 
-// Appends b's keys unknown to a after a's, adding the counts of the keys they share.
+// Appends b's keys unknown to a after a's, adding the counts of the keys they share; with
+// `numeros`, the entry in a of each of b's.
 void fusionner(CompteurTexte& a, const CompteurTexte& b,
-               const std::function<void(uint32_t numeroB)>& nouvelle = {}) {
+               const std::function<void(uint32_t numeroB)>& nouvelle = {},
+               std::vector<uint32_t>* numeros = nullptr) {
+    if (numeros) numeros->resize(b.index.taille());
     for (std::size_t k = 0; k < b.index.taille(); ++k) {
-        if (a.ajouter(b.index.cle(k), b.nombres[k]) && nouvelle) {
-            nouvelle(static_cast<uint32_t>(k));
-        }
+        bool nouveau;
+        const uint32_t n = a.ajouter(b.index.cle(k), b.index.hachage(k), b.nombres[k], nouveau);
+        if (numeros) (*numeros)[k] = n;
+        if (nouveau && nouvelle) nouvelle(static_cast<uint32_t>(k));
     }
 }
 
@@ -105,9 +109,10 @@ void fusionner(Cumul& a, Cumul& b, FilAuxiliaire* fil = nullptr, bool viderB = f
         if (plier) {
             fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]);
             fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
-            fusionner(a.agents, b.agents);
+            fusionner(a.agents, b.agents, {}, &a.agentsReplies);
             fusionnerHeures(a, b);
         }
+        if (!plier) a.agentsReplies.clear();
         if (viderB) b.viderAutresTextes();
     };
     if (fil) {
@@ -199,6 +204,8 @@ ComptesJournal::~ComptesJournal() = default;
 
 void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool souple) {
     journal_ = journal;
+    flux_ = journal.octets().empty();
+    agentsGardes_.reset();
     complet_ = false;
     souple_ = souple;
     tranches_.clear();
@@ -248,6 +255,16 @@ const ComptesJournal::ClesLigne& ComptesJournal::clesLigne(int tranche) const {
     return tranches_[static_cast<std::size_t>(tranche)]->cles;
 }
 
+std::string_view ComptesJournal::agentEntier(uint32_t agent) const {
+    if (!tranches_.empty()) return tranches_[0]->agents.index.cle(agent);
+    return agentsGardes_ ? agentsGardes_->cle(agent) : std::string_view();
+}
+
+uint32_t ComptesJournal::agentReplie(uint32_t agent) const {
+    if (tranches_.empty() || agent >= tranches_[0]->agentsReplies.size()) return kSansCle;
+    return tranches_[0]->agentsReplies[agent];
+}
+
 bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
     if (!complet_ || souple_ != lignes.souple()) return false;
     const Journal& journal = lignes.journal();
@@ -261,6 +278,11 @@ bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
 }
 
 void ComptesJournal::vider() {
+    // The readers of a stream that follow these counts hold views into its whole agents.
+    if (flux_ && !tranches_.empty()) {
+        agentsGardes_ =
+            std::make_unique<IndexCles<std::string_view>>(std::move(tranches_[0]->agents.index));
+    }
     tranches_.clear();
     complet_ = false;
     journal_ = Journal();
@@ -271,7 +293,7 @@ ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
     tranches_.resize(1);
     Cumul* c = tranches_[0].get();
-    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents();
+    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents(flux_);
     return c;
 }
 

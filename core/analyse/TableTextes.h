@@ -163,22 +163,28 @@ struct Compteur {
     std::vector<uint32_t> parCle;
 
     // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
-    // `cle` of the statistics counts: the agent that client came with last is compared first,
-    // its end checked after it, so that the agent is measured only when it differs. The texts
-    // counted here hold no quote nor line break, which end an agent.
-    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
+    // `cle` of the statistics counts, counted by its first `lus` bytes: the agent that client came
+    // with last is compared first, its end checked after it, so that the agent is measured only
+    // when it differs. The texts counted here hold no quote nor line break, which end an agent.
+    // Returns the agent when it was measured, else an empty text: one of `lus` bytes or more is
+    // counted by a start that others may share.
+    std::string_view compterAgentSelonCle(const char* p, const char* fin, uint32_t cle,
+                                          std::size_t lus) {
         uint32_t& place = caseParCle(parCle, cle, 0);
         if (place != 0) {
             const std::string_view texte = table.texteA(place - 1);
             const auto reste = static_cast<std::size_t>(fin - p);
-            if (reste >= texte.size() && memesOctets({p, texte.size()}, texte) &&
+            if (texte.size() < lus && reste >= texte.size() &&
+                memesOctets({p, texte.size()}, texte) &&
                 (reste == texte.size() || finitAgent(p[texte.size()]))) {
                 table.compter(table.numero(place - 1), 1);
-                return;
+                return {};
             }
         }
         vider();
-        place = table.ajouter({p, static_cast<std::size_t>(finAgent(p, fin) - p)}, 1) + 1;
+        const std::string_view agent(p, static_cast<std::size_t>(finAgent(p, fin) - p));
+        place = table.ajouter(agent.substr(0, lus), 1) + 1;
+        return agent;
     }
 };
 

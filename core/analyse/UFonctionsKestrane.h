@@ -19,6 +19,8 @@
 namespace kestrane {
 
 class FilAuxiliaire;
+template <typename Cle>
+class IndexCles;
 
 struct rapportStat {
     std::string libelle;
@@ -153,6 +155,8 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     static constexpr uint32_t kSansCle = ClesLigne::kSansCle;
     static constexpr uint32_t kAdresseTexte = ClesLigne::kAdresseTexte;
     const ClesLigne& clesLigne(int tranche) const override;
+    std::string_view agentEntier(uint32_t agent) const override;
+    uint32_t agentReplie(uint32_t agent) const override;
 
   private:
     Journal journal_;
@@ -161,6 +165,9 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     bool souple_ = false;
     bool sansAgents_ = false;
     bool agentsEntiers_ = false;
+    bool flux_ = false;  // begun without a journal: a stream's blocks
+    // A stream's whole agents of stretch 0, past vider().
+    std::unique_ptr<IndexCles<std::string_view>> agentsGardes_;
     FilAuxiliaire* fil_ = nullptr;
 };
 

@@ -76,6 +76,13 @@ inline uint32_t& caseParCle(std::vector<uint32_t>& table, uint32_t cle,
 class SourceClesLigne {
   public:
     virtual const ClesLigne& clesLigne(int tranche) const = 0;
+    // The whole agent of agent entry `agent` of stretch 0, for a reader that keeps a view into it
+    // rather than a copy of its own. A stream's counts keep these texts past their end (vider()),
+    // until they are begun again or destroyed.
+    virtual std::string_view agentEntier(uint32_t agent) const = 0;
+    // The entry in stretch 0 of agent entry `agent` of stretch 1, once a stream's last fold has
+    // taken stretch 1 in; kSansCle when there is none.
+    virtual uint32_t agentReplie(uint32_t agent) const = 0;
 
   protected:
     ~SourceClesLigne() = default;
