@@ -205,6 +205,7 @@ ComptesJournal::~ComptesJournal() = default;
 void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool souple) {
     journal_ = journal;
     flux_ = journal.octets().empty();
+    agentsPretes_ = false;
     agentsGardes_.reset();
     complet_ = false;
     souple_ = souple;
@@ -256,6 +257,7 @@ const ComptesJournal::ClesLigne& ComptesJournal::clesLigne(int tranche) const {
 }
 
 std::string_view ComptesJournal::agentEntier(uint32_t agent) const {
+    agentsPretes_.store(true, std::memory_order_relaxed);
     if (!tranches_.empty()) return tranches_[0]->agents.index.cle(agent);
     return agentsGardes_ ? agentsGardes_->cle(agent) : std::string_view();
 }
@@ -278,8 +280,9 @@ bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
 }
 
 void ComptesJournal::vider() {
-    // The readers of a stream that follow these counts hold views into its whole agents.
-    if (flux_ && !tranches_.empty()) {
+    // The readers of a stream that follow these counts may hold views into its whole agents once
+    // they have read one.
+    if (garderAgents() && !tranches_.empty()) {
         agentsGardes_ =
             std::make_unique<IndexCles<std::string_view>>(std::move(tranches_[0]->agents.index));
     }
@@ -293,7 +296,7 @@ ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
     tranches_.resize(1);
     Cumul* c = tranches_[0].get();
-    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents(flux_);
+    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents(garderAgents());
     return c;
 }
 

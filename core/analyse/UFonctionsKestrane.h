@@ -3,6 +3,7 @@
 // table lives here: an analysis's tables belong to its result (ResultatAnalyse.h).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -166,7 +167,10 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     bool sansAgents_ = false;
     bool agentsEntiers_ = false;
     bool flux_ = false;  // begun without a journal: a stream's blocks
-    // A stream's whole agents of stretch 0, past vider().
+    // Whether a reader has read a whole agent (agentEntier()), and may hold a view into it.
+    mutable std::atomic<bool> agentsPretes_{false};
+    bool garderAgents() const { return flux_ && agentsPretes_.load(std::memory_order_relaxed); }
+    // A stream's whole agents of stretch 0, past vider(), for the readers that hold views.
     std::unique_ptr<IndexCles<std::string_view>> agentsGardes_;
     FilAuxiliaire* fil_ = nullptr;
 };
