@@ -181,6 +181,12 @@ struct Compteur {
                 return {};
             }
         }
+        return compterAutreAgent(p, fin, place, lus);
+    }
+
+    // Out of line: most lines end on the comparison above, which stays in the caller.
+    [[gnu::noinline]] std::string_view compterAutreAgent(const char* p, const char* fin,
+                                                         uint32_t& place, std::size_t lus) {
         vider();
         const std::string_view agent(p, static_cast<std::size_t>(finAgent(p, fin) - p));
         place = table.ajouter(agent.substr(0, lus), 1) + 1;
