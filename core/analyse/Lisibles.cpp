@@ -248,7 +248,7 @@ std::unique_ptr<ComptesLisibles::Tranche> ComptesLisibles::nouvelleTranche(int t
     using Garde = IndexAgents::Garde;
     t->longs.regler(journal_.octets().empty() ? (tranche == 0 ? Garde::statistiques : Garde::bloc)
                                               : Garde::journal,
-                    statistiques_);
+                    statistiques_, tranche);
     t->longs.tampon(debut_, fin_);
     return t;
 }

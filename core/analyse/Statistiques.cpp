@@ -256,10 +256,14 @@ const ComptesJournal::ClesLigne& ComptesJournal::clesLigne(int tranche) const {
     return tranches_[static_cast<std::size_t>(tranche)]->cles;
 }
 
-std::string_view ComptesJournal::agentEntier(uint32_t agent) const {
+SourceClesLigne::AgentEntier ComptesJournal::agentEntier(int tranche, uint32_t agent) const {
     agentsPretes_.store(true, std::memory_order_relaxed);
-    if (!tranches_.empty()) return tranches_[0]->agents.index.cle(agent);
-    return agentsGardes_ ? agentsGardes_->cle(agent) : std::string_view();
+    const auto t = static_cast<std::size_t>(tranche);
+    const IndexCles<std::string_view>* index = t < tranches_.size() ? &tranches_[t]->agents.index
+                                               : t == 0             ? agentsGardes_.get()
+                                                                    : nullptr;
+    if (!index || agent >= index->taille()) return {};
+    return {index->cle(agent), index->hachage(agent)};
 }
 
 uint32_t ComptesJournal::agentReplie(uint32_t agent) const {

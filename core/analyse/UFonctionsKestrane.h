@@ -156,7 +156,7 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     static constexpr uint32_t kSansCle = ClesLigne::kSansCle;
     static constexpr uint32_t kAdresseTexte = ClesLigne::kAdresseTexte;
     const ClesLigne& clesLigne(int tranche) const override;
-    std::string_view agentEntier(uint32_t agent) const override;
+    AgentEntier agentEntier(int tranche, uint32_t agent) const override;
     uint32_t agentReplie(uint32_t agent) const override;
 
   private:

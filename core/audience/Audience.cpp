@@ -301,7 +301,7 @@ std::unique_ptr<ComptesAudience::Tranche> ComptesAudience::nouvelleTranche(std::
     using Garde = IndexAgents::Garde;
     t->agents.regler(journal_.octets().empty() ? (tranche == 0 ? Garde::statistiques : Garde::bloc)
                                                : Garde::journal,
-                     statistiques_);
+                     statistiques_, tranche);
     t->tampon(octets);
     t->avecReferents = reglages_.referentsParLigne;
     if (lignes > 0) t->visites.reserver(lignes);

@@ -26,10 +26,12 @@ class IndexAgents {
         bloc,          // a stream's stretch 1: a view into the block, until its fold
     };
 
-    // `statistiques`: the counts that read each line just before (null: none).
-    void regler(Garde garde, const SourceClesLigne* statistiques) {
+    // `statistiques`: the counts that read each line of stretch `tranche` just before (null:
+    // none).
+    void regler(Garde garde, const SourceClesLigne* statistiques, int tranche) {
         garde_ = garde;
         statistiques_ = statistiques;
+        tranche_ = tranche;
     }
     // The bytes of the journal, or of the block whose lines come next.
     void tampon(const char* debut, const char* fin) {
@@ -40,38 +42,14 @@ class IndexAgents {
     std::size_t taille() const { return index_.taille(); }
     std::string_view cle(std::size_t n) const { return index_.cle(n); }
 
-    // The number of a line's agent, added when new (`nouveau` tells). `entree`: the statistics'
-    // agent entry the line was counted under (ClesLigne::agent, kSansCle for none), whose whole
-    // agent starts with this one.
-    uint32_t numero(std::string_view agent, uint64_t h, uint32_t entree, bool& nouveau) {
-        const int64_t n = index_.trouver(agent, h);
-        if (n >= 0) {
-            nouveau = false;
-            return static_cast<uint32_t>(n);
-        }
-        std::string_view vue = agent;
-        bool copier = true;
-        if (garde_ == Garde::statistiques) {
-            if (statistiques_ && entree != ClesLigne::kSansCle && !agent.empty()) {
-                const std::string_view entier = statistiques_->agentEntier(entree);
-                // Checked on the bytes: a format's reader may hand an agent that starts elsewhere.
-                if (entier.size() >= agent.size() &&
-                    std::memcmp(entier.data(), agent.data(), agent.size()) == 0) {
-                    vue = entier.substr(0, agent.size());
-                    copier = false;
-                }
-            }
-        } else {
-            copier = !dansOctets(agent.data(), debut_, fin_);
-        }
-        const uint32_t k = copier ? index_.trouverOuAjouter(agent, h, nouveau)
-                                  : index_.trouverOuAjouterSansCopie(vue, h, nouveau);
-        if (garde_ == Garde::bloc) entrees_.push_back(entree);
-        return k;
-    }
+    // The number of a line's agent, added when new. `entree`: the statistics' agent entry the line
+    // was counted under in this stretch (ClesLigne::agent, kSansCle for none), whose whole agent
+    // starts with this one and mostly is it: its hash then serves, and in a stream's stretch 0
+    // its text.
     uint32_t numero(std::string_view agent, uint32_t entree = ClesLigne::kSansCle) {
-        bool nouveau;
-        return numero(agent, hacher(agent), entree, nouveau);
+        const SourceClesLigne::AgentEntier entier = entierDe(agent, tranche_, entree);
+        return numero(agent, entree, entier,
+                      entier.texte.size() == agent.size() ? entier.hachage : hacher(agent));
     }
 
     // The agents of `b`, the stretch whose lines follow these, after them (a stream's fold, once
@@ -82,17 +60,54 @@ class IndexAgents {
             const uint32_t entree = k < b.entrees_.size() && statistiques_
                                         ? statistiques_->agentReplie(b.entrees_[k])
                                         : ClesLigne::kSansCle;
-            bool nouveau;
-            numeros[k] = numero(b.cle(k), b.index_.hachage(k), entree, nouveau);
+            numeros[k] =
+                numero(b.cle(k), entree, entierDe(b.cle(k), 0, entree), b.index_.hachage(k));
         }
         return numeros;
     }
 
   private:
+    // The statistics' whole agent of entry `entree` of stretch `tranche` when it starts with
+    // `agent`, checked on the bytes (a format's reader may hand an agent that starts elsewhere);
+    // none otherwise.
+    SourceClesLigne::AgentEntier entierDe(std::string_view agent, int tranche,
+                                          uint32_t entree) const {
+        if (!statistiques_ || entree == ClesLigne::kSansCle || agent.empty()) return {};
+        const SourceClesLigne::AgentEntier entier = statistiques_->agentEntier(tranche, entree);
+        if (entier.texte.size() < agent.size() ||
+            std::memcmp(entier.texte.data(), agent.data(), agent.size()) != 0) {
+            return {};
+        }
+        return entier;
+    }
+
+    // `entier`: entierDe(agent, ..., entree); `h`: hacher(agent).
+    uint32_t numero(std::string_view agent, uint32_t entree,
+                    const SourceClesLigne::AgentEntier& entier, uint64_t h) {
+        const int64_t n = index_.trouver(agent, h);
+        if (n >= 0) return static_cast<uint32_t>(n);
+        std::string_view vue = agent;
+        bool copier = true;
+        if (garde_ == Garde::statistiques) {
+            if (!entier.texte.empty()) {
+                vue = entier.texte.substr(0, agent.size());
+                copier = false;
+            }
+        } else {
+            copier = !dansOctets(agent.data(), debut_, fin_);
+        }
+        bool nouveau;
+        const uint32_t k = copier ? index_.trouverOuAjouter(agent, h, nouveau)
+                                  : index_.trouverOuAjouterSansCopie(vue, h, nouveau);
+        if (garde_ == Garde::bloc) entrees_.push_back(entree);
+        return k;
+    }
+
     IndexCles<std::string_view> index_;
     std::vector<uint32_t> entrees_;  // of each agent, in a stream's stretch 1
     Garde garde_ = Garde::journal;
     const SourceClesLigne* statistiques_ = nullptr;
+    int tranche_ = 0;
     const char* debut_ = nullptr;
     const char* fin_ = nullptr;
 };

@@ -11,16 +11,19 @@
 namespace kestrane {
 namespace {
 
-// Stretch 0's whole agents as the statistics' counts hold them, and where a fold put the agent
-// entries of stretch 1.
+// The whole agents of each stretch as the statistics' counts hold them, and where a fold put the
+// agent entries of stretch 1.
 class StatistiquesFactices : public SourceClesLigne {
   public:
-    std::vector<std::string> agents;
+    std::vector<std::string> agents, agents1;
     std::vector<uint32_t> replies;
     ClesLigne cles;
 
     const ClesLigne& clesLigne(int) const override { return cles; }
-    std::string_view agentEntier(uint32_t agent) const override { return agents.at(agent); }
+    AgentEntier agentEntier(int tranche, uint32_t agent) const override {
+        const std::string& a = (tranche == 0 ? agents : agents1).at(agent);
+        return {a, hacher(a)};
+    }
     uint32_t agentReplie(uint32_t agent) const override {
         return agent < replies.size() ? replies[agent] : ClesLigne::kSansCle;
     }
@@ -73,11 +76,12 @@ TEST(IndexAgents, VuesOuCopieSelonOuLAgentDure) {
                                            ? std::string_view(ailleurs)
                                            : std::string_view(octets).substr(3, c.agent.size());
         IndexAgents index;
-        index.regler(c.garde, &s);
+        index.regler(c.garde, &s, 0);
         index.tampon(octets.data(), octets.data() + octets.size());
         const uint32_t n = index.numero(agent, c.entree);
         EXPECT_EQ(n, 0u);
         EXPECT_EQ(index.numero(agent, c.entree), 0u);  // found again
+        EXPECT_EQ(index.numero(ailleurs), 0u);         // kept under the text's own hash
         ASSERT_EQ(index.taille(), 1u);
         const std::string_view garde = index.cle(0);
         EXPECT_EQ(garde, c.agent);
@@ -103,9 +107,10 @@ TEST(IndexAgents, RepliDuBlocSurLesAgentsDesStatistiques) {
     // copies, before the block's bytes are written over.
     StatistiquesFactices s;
     s.agents = {"A/1 (vu avant)", std::string(2000, 'L') + "a", std::string(2000, 'L') + "b\rZ"};
+    s.agents1 = {std::string(2000, 'L') + "b\rZ", std::string(2000, 'L') + "a", "A/1 (vu avant)"};
     IndexAgents zero, un;
-    zero.regler(IndexAgents::Garde::statistiques, &s);
-    un.regler(IndexAgents::Garde::bloc, &s);
+    zero.regler(IndexAgents::Garde::statistiques, &s, 0);
+    un.regler(IndexAgents::Garde::bloc, &s, 1);
     EXPECT_EQ(zero.numero("A/1 (vu avant)", 0), 0u);
     std::string bloc =
         std::string(2000, 'L') + "b|" + std::string(2000, 'L') + "a|A/1 (vu avant)|B/2";
@@ -126,6 +131,7 @@ TEST(IndexAgents, RepliDuBlocSurLesAgentsDesStatistiques) {
     EXPECT_EQ(zero.cle(1).data(), s.agents[2].data());
     EXPECT_EQ(zero.cle(2).data(), s.agents[1].data());
     EXPECT_EQ(zero.numero(std::string(2000, 'L') + "a"), 2u);
+    EXPECT_EQ(zero.numero(std::string(2000, 'L') + "b"), 1u);
 }
 
 }  // namespace
