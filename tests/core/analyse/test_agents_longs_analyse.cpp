@@ -15,34 +15,25 @@
 #include "core/analyse/Lisibles.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/catalogue/CatalogueAgents.h"
+#include "tests/commun/JournalAudience.h"
 #include "tests/core/audience/OutilsAudience.h"
 
 namespace kestrane {
 namespace {
 
-using Entrees = std::vector<std::pair<std::string, int64_t>>;
+// Two starts of other names.
+const std::string kFirefox = test::kFirefox;
+const std::string kCurl = "curl/8.4.0 (x86_64-pc-linux-gnu)";
 
-Entrees entrees(const tableauRapportStat& t) {
-    Entrees e;
-    for (const rapportStat& r : t) e.emplace_back(r.libelle, r.nombre);
-    return e;
-}
-
-const std::string kChrome =
-    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0.0.0 "
-    "Safari/537.36";
-const std::string kFirefox = "Mozilla/5.0 (Windows NT 10.0; rv:115.0) Gecko/20100101 Firefox/115.0";
-
+// `debut` padded with blanks to the bytes the catalogue reads, then `suite`.
 std::string agentLong(const std::string& debut, const std::string& suite = "") {
-    return debut + std::string(kOctetsAgentLus - debut.size(), ' ') + suite;
+    std::string agent = debut;
+    agent.resize(kOctetsAgentLus, ' ');
+    return agent + suite;
 }
 
 std::string ligne(const char* ip, const char* heure, const std::string& agent) {
-    test::Ligne l;
-    l.ip = ip;
-    l.heure = heure;
-    l.agent = agent;
-    return l.texte();
+    return test::ligneAudience(ip, std::string("06/Dec/2006:") + heure, "-", agent);
 }
 
 // One client with four agents of one start (the start alone, two that differ after it, and one
@@ -51,16 +42,16 @@ std::string ligne(const char* ip, const char* heure, const std::string& agent) {
 // others with a long agent of another start and a short one.
 std::vector<std::string> lesLignes() {
     return {
-        ligne("1.1.1.1", "10:00:00", agentLong(kChrome, "a")),
-        ligne("1.1.1.1", "10:01:00", agentLong(kChrome, "b")),
-        ligne("1.1.1.1", "10:02:00", agentLong(kChrome)),
-        ligne("2.2.2.2", "10:03:00", agentLong(kFirefox, "x")),
-        ligne("1.1.1.1", "10:04:00", agentLong(kChrome, "a")),
-        ligne("1.1.1.1", "10:05:00", agentLong(kChrome, "a\\\"Z")),
-        ligne("2.2.2.2", "10:06:00", kChrome),
-        ligne("3.3.3.3", "10:07:00", agentLong(kChrome, "b")),
-        ligne("1.1.1.1", "10:08:00", agentLong(kChrome, "b")),
-        ligne("1.1.1.1", "10:09:00", agentLong(kChrome, "a\\\"Y")),
+        ligne("1.1.1.1", "10:00:00", agentLong(kFirefox, "a")),
+        ligne("1.1.1.1", "10:01:00", agentLong(kFirefox, "b")),
+        ligne("1.1.1.1", "10:02:00", agentLong(kFirefox)),
+        ligne("2.2.2.2", "10:03:00", agentLong(kCurl, "x")),
+        ligne("1.1.1.1", "10:04:00", agentLong(kFirefox, "a")),
+        ligne("1.1.1.1", "10:05:00", agentLong(kFirefox, "a\\\"Z")),
+        ligne("2.2.2.2", "10:06:00", kFirefox),
+        ligne("3.3.3.3", "10:07:00", agentLong(kFirefox, "b")),
+        ligne("1.1.1.1", "10:08:00", agentLong(kFirefox, "b")),
+        ligne("1.1.1.1", "10:09:00", agentLong(kFirefox, "a\\\"Y")),
     };
 }
 
@@ -70,7 +61,7 @@ std::string texteDe(const std::vector<std::string>& lignes) {
     return texte;
 }
 
-// Four of Chrome's start, Firefox's and the short one; the same client's four of Chrome's start,
+// Four of Firefox's start, curl's and the short one; the same client's four of Firefox's start,
 // and one visitor for each other client and agent.
 constexpr std::size_t kAgentsDistincts = 6;
 constexpr int64_t kVisiteurs = 7;
@@ -78,7 +69,7 @@ constexpr int64_t kVisiteurs = 7;
 std::string decrire(const ResultatAnalyse& r) {
     std::string s;
     for (const auto* t : {&r.tables.statOS, &r.tables.statNav, &r.tables.statIP}) {
-        for (const auto& [libelle, n] : entrees(*t)) s += libelle + "=" + std::to_string(n) + ";";
+        for (const rapportStat& e : *t) s += e.libelle + "=" + std::to_string(e.nombre) + ";";
         s += '\n';
     }
     s += std::to_string(r.lisibles.agentsDistincts) + '\n';
@@ -116,10 +107,13 @@ TEST(AgentsLongsAnalyse, DistinctsApresLeurDebutChargesOuEnFlux) {
             EXPECT_EQ(decrire(flux), decrire(charge));
             if (o.lisibles) {
                 EXPECT_EQ(charge.lisibles.agentsDistincts, kAgentsDistincts);
-                // Named by their start: the long agents of Chrome's start and the short one.
-                EXPECT_EQ(entrees(charge.tables.statNav),
-                          (Entrees{{catalogue.classerNavigateur(kChrome).nom, 9},
-                                   {catalogue.classerNavigateur(kFirefox).nom, 1}}));
+                // Named by their start: the long agents of Firefox's start and the short one.
+                const tableauRapportStat& nav = charge.tables.statNav;
+                ASSERT_EQ(nav.size(), 2u);
+                EXPECT_EQ(nav[0].libelle, catalogue.classerNavigateur(kFirefox).nom);
+                EXPECT_EQ(nav[0].nombre, 9);
+                EXPECT_EQ(nav[1].libelle, catalogue.classerNavigateur(kCurl).nom);
+                EXPECT_EQ(nav[1].nombre, 1);
             }
             if (o.complements) {
                 ASSERT_TRUE(charge.audience);
