@@ -1,9 +1,10 @@
-// bench_agents_longs [lines] [--runs N]: what hostile user agents cost (AgentPiege.h: every text
-// the catalogue's entries need, in alternating case, about 52 KB). First the whole command line,
-// `kestrane-rapport --csv DIR --complements`, on the generator's journal of `lines` lines and on
-// the same journal with each agent replaced by a distinct trap: elapsed seconds and peak RSS of
-// each process. Then the catalogue alone: classifying `lines` distinct traps through a cache (a
-// number in front keeps them distinct) against as many distinct ordinary agents (the
+// bench_agents_longs [lines] [--runs N] [--sans-complements] [--resultats-bruts]: what hostile
+// user agents cost (AgentPiege.h: every text the catalogue's entries need, in alternating case,
+// about 52 KB). First the whole command line, `kestrane-rapport --csv DIR --complements` (or
+// without --complements, or with --resultats-bruts), on the generator's journal of `lines` lines
+// and on the same journal with each agent replaced by a distinct trap: elapsed seconds and peak
+// RSS of each process. Then the catalogue alone: classifying `lines` distinct traps through a cache
+// (a number in front keeps them distinct) against as many distinct ordinary agents (the
 // generator's, a number after each), per line.
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -59,11 +61,16 @@ double classerTous(const std::vector<std::string>& agents) {
     return s;
 }
 
-// One run of the command line: elapsed seconds, and the peak RSS of that process in MiB.
-bool lancerRapport(const std::string& journal, const std::string& dossier, double& secondes,
+// One run of the command line: elapsed seconds, processor seconds (user and system, all its
+// threads: what the load of a shared machine disturbs less), and the peak RSS of that process in
+// MiB.
+bool lancerRapport(const std::string& journal, const std::string& dossier,
+                   const std::vector<std::string>& options, double& secondes, double& processeur,
                    double& rssMio) {
     std::filesystem::remove_all(dossier);
-    std::vector<std::string> args = {KESTRANE_RAPPORT, "--csv", dossier, "--complements", journal};
+    std::vector<std::string> args = {KESTRANE_RAPPORT, "--csv", dossier};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(journal);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -79,6 +86,10 @@ bool lancerRapport(const std::string& journal, const std::string& dossier, doubl
         if (pid > 0) wait4(pid, &statut, 0, &usage);
     });
     posix_spawn_file_actions_destroy(&actions);
+    const auto enSecondes = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    };
+    processeur = enSecondes(usage.ru_utime) + enSecondes(usage.ru_stime);
     rssMio = static_cast<double>(usage.ru_maxrss) / 1024.0;
     return pid > 0 && WIFEXITED(statut) && WEXITSTATUS(statut) == 0;
 }
@@ -86,7 +97,8 @@ bool lancerRapport(const std::string& journal, const std::string& dossier, doubl
 // The command line on the generator's journal and on the same with a distinct trap for each
 // agent, in turns. Run before the benchmark holds much memory: a process started by this one
 // reports this one's peak so far as its own when it is higher (the kernel keeps it through exec).
-bool mesurerRapport(std::size_t n, long runs, const std::string& piege) {
+bool mesurerRapport(std::size_t n, long runs, const std::string& piege,
+                    const std::vector<std::string>& options) {
     const std::string texte = texteJournal(n);
     const std::vector<std::string_view> journal = lignesDe(texte);
     const std::filesystem::path dossier = std::filesystem::path(KESTRANE_RACINE) / "bench/data";
@@ -107,31 +119,37 @@ bool mesurerRapport(std::size_t n, long runs, const std::string& piege) {
     }
     std::printf("benchmark's own peak RSS before the command line: %.0f MiB\n",
                 static_cast<double>(creteRssKio()) / 1024.0);
-    Mesure tNormal, tHostile, rssNormal, rssHostile;
+    Mesure tNormal, tHostile, cpuNormal, cpuHostile, rssNormal, rssHostile;
     for (long r = 0; r < runs; ++r) {
         // Each order half of the time.
         for (int i = 0; i < 2; ++i) {
             const bool estPiege = (r + i) % 2 == 1;
             const std::string& chemin = estPiege ? hostile : normal;
-            double s = 0, rss = 0;
-            if (!lancerRapport(chemin, (dossier / "agents-csv").string(), s, rss)) {
+            double s = 0, cpu = 0, rss = 0;
+            if (!lancerRapport(chemin, (dossier / "agents-csv").string(), options, s, cpu, rss)) {
                 std::fprintf(stderr, "kestrane-rapport failed on %s\n", chemin.c_str());
                 return false;
             }
             (estPiege ? tHostile : tNormal).secondes.push_back(s);
+            (estPiege ? cpuHostile : cpuNormal).secondes.push_back(cpu);
             (estPiege ? rssHostile : rssNormal).secondes.push_back(rss);
         }
     }
     std::filesystem::remove_all(dossier / "agents-csv");
-    std::printf("%-42s %10s %10s %10s %10s\n", "kestrane-rapport --csv --complements, s", "first",
-                "median", "min", "max");
+    std::string commande = "kestrane-rapport --csv";
+    for (const std::string& o : options) commande += " " + o;
+    std::printf("%-42s %10s %10s %10s %10s\n", (commande + ", s").c_str(), "first", "median", "min",
+                "max");
     afficher("ordinary journal", tNormal);
     afficher("trap journal", tHostile);
+    afficher("ordinary journal, processor s", cpuNormal);
+    afficher("trap journal, processor s", cpuHostile);
     std::printf(
         "rapport: ordinaire_s=%.3f piege_s=%.3f ratio=%.1f rss_ordinaire_mib=%.0f "
-        "rss_piege_mib=%.0f\n\n",
+        "rss_piege_mib=%.0f cpu_ordinaire_s=%.3f cpu_piege_s=%.3f ratio_cpu=%.1f\n\n",
         tNormal.mediane(), tHostile.mediane(), tHostile.mediane() / tNormal.mediane(),
-        rssNormal.mediane(), rssHostile.mediane());
+        rssNormal.mediane(), rssHostile.mediane(), cpuNormal.mediane(), cpuHostile.mediane(),
+        cpuHostile.mediane() / cpuNormal.mediane());
     return true;
 }
 
@@ -162,8 +180,24 @@ void mesurerCatalogue(std::size_t n, long runs, const std::string& piege) {
 
 int main(int argc, char** argv) {
     long lignes = 10'000, runs = 3;
-    if (!lireArguments(argc, argv, lignes, runs)) {
-        std::fprintf(stderr, "usage: %s [lines] [--runs N]   (10000 lines, 3 runs)\n", argv[0]);
+    // The command line's options: the Compléments unless left out, readable results unless raw.
+    std::vector<std::string> options = {"--complements"};
+    std::vector<char*> autres = {argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--sans-complements") {
+            options.erase(std::find(options.begin(), options.end(), "--complements"));
+        } else if (a == "--resultats-bruts") {
+            options.push_back(argv[i]);
+        } else {
+            autres.push_back(argv[i]);
+        }
+    }
+    if (!lireArguments(static_cast<int>(autres.size()), autres.data(), lignes, runs)) {
+        std::fprintf(stderr,
+                     "usage: %s [lines] [--runs N] [--sans-complements] [--resultats-bruts]   "
+                     "(10000 lines, 3 runs)\n",
+                     argv[0]);
         return 2;
     }
     const auto n = static_cast<std::size_t>(lignes);
@@ -171,7 +205,7 @@ int main(int argc, char** argv) {
     std::printf("Hostile user agents: %zu lines, %ld runs of each, trap of %zu bytes\n", n, runs,
                 piege.size());
     std::printf("load average: %s\n\n", chargeMachine().c_str());
-    if (!mesurerRapport(n, runs, piege)) return 1;
+    if (!mesurerRapport(n, runs, piege, options)) return 1;
     mesurerCatalogue(n, runs, piege);
     std::printf("load average: %s\n", chargeMachine().c_str());
     return 0;

@@ -13,212 +13,23 @@
 
 #include "core/analyse/BornesDates.h"
 #include "core/analyse/IndexCles.h"
+#include "core/analyse/TableTextes.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
 #include "core/lecture/FinAgent.h"
+#include "core/lecture/IndexAgents.h"
 
 namespace kestrane {
 
+using interne::Compteur;
+using interne::finAgent;
+using interne::TableTextes;
+
 namespace {
-
-void ajouterDecimal(std::string& s, uint64_t v) {
-    char chiffres[24];
-    int n = 0;
-    do {
-        chiffres[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n > 0) s += chiffres[--n];
-}
-
-std::string texteDecimal(int64_t v) {
-    std::string s;
-    if (v < 0) s += '-';
-    ajouterDecimal(s, v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v));
-    return s;
-}
-
-// "q,r" from tenths.
-std::string texteDixiemes(uint64_t dixiemes) {
-    std::string s;
-    ajouterDecimal(s, dixiemes / 10);
-    s += ',';
-    s += static_cast<char>('0' + dixiemes % 10);
-    return s;
-}
-
-// Texts counted in order of first appearance. Each entry lies in one piece of `arene_` (its
-// number, hash, length, then its bytes), and a slot of the index holds its place: a lookup reads
-// the slot and the entry, where a general index reads the slot, the key, its bytes and the count
-// in four places (the table of paths is larger than the caches). The counts lie apart, by entry
-// number, so that a line whose entry is known counts without reading the entry.
-class TableTextes {
-  public:
-    TableTextes() { cases_.assign(1024, Case{0, 0}); }
-
-    std::size_t taille() const { return nombres_.size(); }
-
-    void precharger(uint64_t h) const { __builtin_prefetch(&cases_[h & (cases_.size() - 1)]); }
-
-    // Adds n to the text's count (h: hacher(texte)), a new entry at the end when it has none;
-    // returns the entry's place, which stays its own.
-    uint32_t ajouter(std::string_view texte, uint64_t h, int64_t n) {
-        const std::size_t masque = cases_.size() - 1;
-        const auto empreinte = static_cast<uint32_t>(h >> 32);
-        std::size_t c = h & masque;
-        for (; cases_[c].place != 0; c = (c + 1) & masque) {
-            if (cases_[c].empreinte != empreinte) continue;
-            const std::size_t p = cases_[c].place - 1;
-            if (arene_[p + 2] == texte.size() && memesOctets(texteA(p), texte)) {
-                nombres_[arene_[p]] += n;
-                return static_cast<uint32_t>(p);
-            }
-        }
-        const std::size_t p = arene_.size();
-        // Places are 32-bit numbers of 8-byte words: 32 GiB of texts.
-        if (p + 3 + texte.size() / 8 >= UINT32_MAX) throw std::bad_alloc();
-        arene_.resize(p + 3 + (texte.size() + 7) / 8);
-        arene_[p] = nombres_.size();
-        arene_[p + 1] = h;
-        arene_[p + 2] = texte.size();
-        if (!texte.empty()) std::memcpy(arene_.data() + p + 3, texte.data(), texte.size());
-        nombres_.push_back(n);
-        cases_[c] = {empreinte, static_cast<uint32_t>(p + 1)};
-        if (nombres_.size() * 2 > cases_.size()) reconstruire();
-        return static_cast<uint32_t>(p);
-    }
-    uint32_t ajouter(std::string_view texte, int64_t n) { return ajouter(texte, hacher(texte), n); }
-
-    // The place of the text's entry; -1 when it has none.
-    int64_t chercher(std::string_view texte) const {
-        const uint64_t h = hacher(texte);
-        const std::size_t masque = cases_.size() - 1;
-        for (std::size_t c = h & masque; cases_[c].place != 0; c = (c + 1) & masque) {
-            const std::size_t p = cases_[c].place - 1;
-            if (arene_[p + 1] == h && arene_[p + 2] == texte.size() &&
-                memesOctets(texteA(p), texte)) {
-                return static_cast<int64_t>(p);
-            }
-        }
-        return -1;
-    }
-    // The text's count; 0 when it has none.
-    int64_t nombreDe(std::string_view texte) const {
-        const int64_t p = chercher(texte);
-        return p < 0 ? 0 : nombres_[arene_[static_cast<std::size_t>(p)]];
-    }
-
-    // The entry at `place` (from ajouter).
-    std::string_view texteA(std::size_t place) const {
-        return {reinterpret_cast<const char*>(arene_.data() + place + 3),
-                static_cast<std::size_t>(arene_[place + 2])};
-    }
-    uint32_t numero(std::size_t place) const { return static_cast<uint32_t>(arene_[place]); }
-    void compter(uint32_t numero, int64_t n) { nombres_[numero] += n; }
-
-    // f(texte, nombre) for each entry in order of first appearance; the texts stay valid until
-    // the next new entry.
-    template <typename F>
-    void parcourir(F&& f) const {
-        for (std::size_t p = 0; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) {
-            f(texteA(p), nombres_[arene_[p]]);
-        }
-    }
-
-    void versTable(tableauRapportStat& table) const {
-        table.clear();
-        table.reserve(taille());
-        parcourir([&](std::string_view texte, int64_t n) {
-            table.push_back({std::string(texte), {}, n});
-        });
-    }
-
-  private:
-    struct Case {
-        uint32_t empreinte;  // high half of the text's hash
-        uint32_t place;      // word of its entry in arene_ + 1; 0 for an empty slot
-    };
-
-    void reconstruire() {
-        cases_.assign(cases_.size() * 2, Case{0, 0});
-        const std::size_t masque = cases_.size() - 1;
-        for (std::size_t p = 0; p < arene_.size(); p += 3 + (arene_[p + 2] + 7) / 8) {
-            std::size_t c = arene_[p + 1] & masque;
-            while (cases_[c].place != 0) c = (c + 1) & masque;
-            cases_[c] = {static_cast<uint32_t>(arene_[p + 1] >> 32), static_cast<uint32_t>(p + 1)};
-        }
-    }
-
-    std::vector<Case> cases_;
-    std::vector<uint64_t> arene_;
-    std::vector<int64_t> nombres_;
-};
-
-// Where the agent that starts at p ends, within bytes ending at `fin`.
-const char* finAgent(const char* p, const char* fin) {
-    return p + longueurAgent(p, static_cast<std::size_t>(fin - p));
-}
-
-// The texts of the lines, each counted when the next line brings another one: meanwhile its
-// slot is fetched from memory, and a run of lines with the same text (a client's burst, one
-// agent) costs one lookup.
-struct Compteur {
-    TableTextes table;
-    std::string_view enAttente;
-    uint64_t hachage = 0;
-    int64_t nombreEnAttente = 0;
-
-    // The text of one line; it must stay readable until vider().
-    void preparer(std::string_view cle) {
-        if (nombreEnAttente > 0 && memesOctets(cle, enAttente)) {
-            ++nombreEnAttente;
-            return;
-        }
-        vider();
-        enAttente = cle;
-        hachage = hacher(cle);
-        table.precharger(hachage);
-        nombreEnAttente = 1;
-    }
-
-    void vider() {
-        if (nombreEnAttente == 0) return;
-        table.ajouter(enAttente, hachage, nombreEnAttente);
-        nombreEnAttente = 0;
-    }
-
-    // By the entry number of the line's key in the statistics counts of the same stretch: what
-    // the text was found under (+1; 0 before the key is met), so that most lines count without a
-    // lookup of their own.
-    std::vector<uint32_t> parCle;
-
-    // The agent that starts at p (within bytes ending at `fin`) of one line whose client is entry
-    // `cle` of the statistics counts: the agent that client came with last is compared first,
-    // its end checked after it, so that the agent is measured only when it differs. The texts
-    // counted here hold no quote nor line break, which end an agent.
-    void compterAgentSelonCle(const char* p, const char* fin, uint32_t cle) {
-        uint32_t& place = caseParCle(parCle, cle, 0);
-        if (place != 0) {
-            const std::string_view texte = table.texteA(place - 1);
-            const auto reste = static_cast<std::size_t>(fin - p);
-            if (reste >= texte.size() && memesOctets({p, texte.size()}, texte) &&
-                (reste == texte.size() || finitAgent(p[texte.size()]))) {
-                table.compter(table.numero(place - 1), 1);
-                return;
-            }
-        }
-        vider();
-        place = table.ajouter({p, static_cast<std::size_t>(finAgent(p, fin) - p)}, 1) + 1;
-    }
-};
 
 bool chiffre(char c) {
     return c >= '0' && c <= '9';
 }
-
-}  // namespace
-
-namespace {
 
 // Where the first three blanks of a text are (npos for those it lacks), 16 bytes at a time: a
 // request is cut at them.
@@ -286,139 +97,15 @@ bool cheminEstLeFichier(std::string_view requete, std::string_view fichier) {
 
 }  // namespace
 
-void ordonnerParFrequence(tableauRapportStat& table) {
-    const auto decroissant = [](const rapportStat& a, const rapportStat& b) {
-        return a.nombre > b.nombre;
-    };
-    if (std::is_sorted(table.begin(), table.end(), decroissant)) return;
-    const std::size_t n = table.size();
-    if (n >= UINT32_MAX) {
-        std::stable_sort(table.begin(), table.end(), decroissant);
-        return;
-    }
-    // The entries' new places found first, then each entry moved once: a sort that moves the
-    // entries themselves (two texts each) costs several times more on tables of many thousands.
-    // A radix sort of the counts, stable, 8 bits at a time: the digits every count shares (the
-    // high ones, for counts of lines) are skipped.
-    std::vector<uint64_t> cles(n), autresCles(n);
-    std::vector<uint32_t> ordre(n), autreOrdre(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        // Decreasing signed counts as increasing unsigned keys.
-        cles[k] = ~(static_cast<uint64_t>(table[k].nombre) ^ (uint64_t{1} << 63));
-        ordre[k] = static_cast<uint32_t>(k);
-    }
-    for (unsigned decalage = 0; decalage < 64; decalage += 8) {
-        std::array<std::size_t, 257> debut{};
-        for (const uint64_t c : cles) ++debut[((c >> decalage) & 255) + 1];
-        if (std::find(debut.begin(), debut.end(), n) != debut.end()) continue;
-        for (std::size_t d = 1; d < debut.size(); ++d) debut[d] += debut[d - 1];
-        for (std::size_t k = 0; k < n; ++k) {
-            const std::size_t p = debut[(cles[k] >> decalage) & 255]++;
-            autresCles[p] = cles[k];
-            autreOrdre[p] = ordre[k];
-        }
-        cles.swap(autresCles);
-        ordre.swap(autreOrdre);
-    }
-    tableauRapportStat triee;
-    triee.reserve(n);
-    for (const uint32_t k : ordre) triee.push_back(std::move(table[k]));
-    table = std::move(triee);
-}
-
-tableauRapportStat journeeMoyenne(const HeuresDuJournal& heures, int largeur) {
-    largeur = std::clamp(largeur, 1, 6);
-    tableauRapportStat table;
-    const auto deuxChiffres = [](std::string& s, int v) {
-        if (v < 10) s += '0';
-        ajouterDecimal(s, static_cast<uint64_t>(v));
-    };
-    for (int debut = 0; debut < 24; debut += largeur) {
-        const int fin = std::min(24, debut + largeur);
-        int64_t lignes = 0;
-        for (int h = debut; h < fin; ++h) lignes += heures.lignes[static_cast<std::size_t>(h)];
-        rapportStat e;
-        deuxChiffres(e.libelle, debut);
-        e.libelle += " \xE0 ";
-        deuxChiffres(e.libelle, fin);
-        if (heures.jours > 0) {
-            // Tenths of the mean, rounded half up.
-            const auto jours = static_cast<int64_t>(heures.jours);
-            e.nombre = (lignes * 20 + jours) / (2 * jours);
-        }
-        table.push_back(std::move(e));
-    }
-    return table;
-}
-
-std::string texteNombre(int64_t nombre, FormatNombre format) {
-    switch (format) {
-        case FormatNombre::entier:
-            return texteDecimal(nombre);
-        case FormatNombre::dixiemes:
-            if (nombre < 0) {
-                std::string s(1, '-');
-                return s += texteDixiemes(0 - static_cast<uint64_t>(nombre));
-            }
-            return texteDixiemes(static_cast<uint64_t>(nombre));
-        case FormatNombre::octets: {
-            if (nombre < 0) return texteDecimal(nombre);
-            if (nombre < 1024) return texteDecimal(nombre) + (nombre < 2 ? " octet" : " octets");
-            static constexpr const char* kUnites[] = {"Ko", "Mo", "Go", "To", "Po", "Eo"};
-            __extension__ using Large = unsigned __int128;
-            const Large octets = static_cast<uint64_t>(nombre);
-            Large diviseur = 1024;
-            std::size_t u = 0;
-            // Tenths of the unit, rounded; a value that rounds to 1024,0 is the next unit's 1,0.
-            for (;;) {
-                const Large dixiemes = (octets * 20 + diviseur) / (2 * diviseur);
-                if (dixiemes < 10240 || u + 1 == std::size(kUnites)) {
-                    return texteDixiemes(static_cast<uint64_t>(dixiemes)) + " " + kUnites[u];
-                }
-                diviseur *= 1024;
-                ++u;
-            }
-        }
-    }
-    return {};
-}
-
-void ecrireNombres(const tableauRapportStat& table, GrilleRapport& grille, FormatNombre format) {
-    if (format == FormatNombre::entier) return;
-    const int n = std::min(static_cast<int>(table.size()), grille.nbLignes() - 1);
-    for (int k = 0; k < n; ++k) {
-        grille.ecrireCellule(1, k + 1,
-                             texteNombre(table[static_cast<std::size_t>(k)].nombre, format));
-    }
-}
-
-void remplirGrapheLisible(Graphe& graphe, int n, const tableauRapportStat& table,
-                          FormatNombre format) {
-    if (format != FormatNombre::dixiemes) return remplirGraphe(graphe, n, table);
-    // remplirGraphe's points, their values in units.
-    const std::size_t points =
-        table.size() >= 2 && n > 0 ? std::min(table.size(), static_cast<std::size_t>(n)) : 0;
-    for (int s = 0; s < graphe.nbSeries(); ++s) {
-        graphe.viderSerie(s);
-        for (std::size_t k = 0; k < points; ++k) {
-            graphe.ajouterPoint(s, static_cast<double>(table[k].nombre) / 10.0, table[k].libelle);
-        }
-    }
-}
-
-FormatNombre formatStatTaux(bool lisibles) {
-    return lisibles ? FormatNombre::octets : FormatNombre::entier;
-}
-
-FormatNombre formatStatHoraires(bool lisibles) {
-    return lisibles ? FormatNombre::dixiemes : FormatNombre::entier;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The counts of the first pass
 
 struct alignas(kLigneCache) ComptesLisibles::Tranche {
+    // Agents by what the catalogue reads of them (their first kOctetsAgentLus bytes), which is
+    // all their names depend on; the agents that long or longer apart, whole, so that the count
+    // of distinct agents stays exact.
     Compteur agents, chemins;
+    IndexAgents longs;
     // A line whose path is the very text of its loaded file in the statistics counts is only
     // marked: its path's count is made at the end from the statistics' table of loaded files,
     // less the lines of that file counted here one by one (the others, with `fichiersComptes`).
@@ -505,6 +192,7 @@ void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     }
     dans.bornes.ajouter(t.bornes);
     verser(dans.agents, t.agents);
+    dans.longs.ajouter(t.longs);
     for (std::size_t k = 0; k < t.dates.taille(); ++k) {
         bool nouvelle;
         dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
@@ -545,12 +233,25 @@ void ComptesLisibles::commencer(const Journal& journal, int nbTranches, bool /*s
             }
         });
     }
+    journal_ = journal;
     const std::string_view octets = journal.octets();
     debut_ = octets.data();
     fin_ = octets.data() + octets.size();
     tranches_.clear();
-    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(std::make_unique<Tranche>());
+    for (int k = 0; k < nbTranches; ++k) tranches_.push_back(nouvelleTranche(k));
     complet_ = false;
+}
+
+std::unique_ptr<ComptesLisibles::Tranche> ComptesLisibles::nouvelleTranche(int tranche) const {
+    auto t = std::make_unique<Tranche>();
+    // Long agents as the audience keeps them: views into a journal loaded whole, into the
+    // statistics' copies in a stream's stretch 0, into the block in its stretch 1 until the fold.
+    using Garde = IndexAgents::Garde;
+    t->longs.regler(journal_.octets().empty() ? (tranche == 0 ? Garde::statistiques : Garde::bloc)
+                                              : Garde::journal,
+                    statistiques_, tranche);
+    t->longs.tampon(debut_, fin_);
+    return t;
 }
 
 void ComptesLisibles::lire(int tranche, const RLog& r) {
@@ -563,12 +264,17 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     const bool agentDansLesOctets = dansOctets(p, debut_, fin_);
     // A client keeps its agent from line to line. Dotted addresses only: a client text's number
     // is of another table.
+    std::string_view agent;
     if (cles && cles->adresse < ComptesJournal::kAdresseTexte && agentDansLesOctets) {
-        t.agents.compterAgentSelonCle(p, fin_, cles->adresse);
+        agent = t.agents.compterAgentSelonCle(p, fin_, cles->adresse, kOctetsAgentLus);
     } else {
-        t.agents.preparer(agentDansLesOctets
-                              ? std::string_view(p, static_cast<std::size_t>(finAgent(p, fin_) - p))
-                              : r.navigateur);
+        agent = agentDansLesOctets
+                    ? std::string_view(p, static_cast<std::size_t>(finAgent(p, fin_) - p))
+                    : r.navigateur;
+        t.agents.preparer(agent.substr(0, kOctetsAgentLus));
+    }
+    if (agent.size() >= kOctetsAgentLus) {
+        t.longs.numero(agent, cles ? cles->agent : ComptesJournal::kSansCle);
     }
     // The loaded file of the statistics is the path itself for the usual methods (GET, POST,
     // HEAD): the same bytes of the request. Such a line is marked, its path found once per file;
@@ -627,12 +333,13 @@ void ComptesLisibles::replier() {
     for (const auto& t : tranches_) vider(*t);
     if (tranches_.size() < 2) return;
     verser(*tranches_[0], *tranches_[1]);
-    tranches_[1] = std::make_unique<Tranche>();
+    tranches_[1] = nouvelleTranche(1);
 }
 
 void ComptesLisibles::bloc(std::string_view octets) {
     debut_ = octets.data();
     fin_ = octets.data() + octets.size();
+    for (const auto& t : tranches_) t->longs.tampon(debut_, fin_);
 }
 
 namespace {
@@ -692,6 +399,8 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
                 tout.agents.table.parcourir([&](std::string_view agent, int64_t n) {
                     distincts.push_back(agent);
                     lignes.push_back(n);
+                    // A shorter start is one whole agent; the longer ones are counted apart.
+                    if (agent.size() < kOctetsAgentLus) ++lisibles.agentsDistincts;
                 });
                 nomsNavigateurs.resize(distincts.size());
                 nomsSystemes.resize(distincts.size());
@@ -720,7 +429,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     lisibles.joursCouverts = tout.bornes.nbJours();
     for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += tout.heures[h];
     lisibles.heures.jours = tout.dates.taille();
-    lisibles.agentsDistincts = tout.agents.table.taille();
+    lisibles.agentsDistincts += tout.longs.taille();
     tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
     // A name's first appearance is that of its first agent.
     TableTextes systemes, navigateurs;
@@ -733,6 +442,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     ordonnerParFrequence(tables.statOS);
     ordonnerParFrequence(tables.statNav);
     comptes.tranches_.clear();
+    comptes.journal_ = Journal();
     comptes.complet_ = false;
 }
 

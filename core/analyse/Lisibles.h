@@ -37,7 +37,8 @@ struct HeuresDuJournal {
 inline constexpr std::string_view kPasDAgent = "Pas d'agent dans ce format";
 
 // What an analysis with readable results keeps besides its tables: the hours for a new width of
-// the slices, and how many distinct agents the catalogue classified.
+// the slices, and how many distinct agents were read (the catalogue names each distinct start of
+// kOctetsAgentLus bytes once).
 struct ResultatsLisibles {
     bool actifs = false;
     HeuresDuJournal heures;
@@ -94,13 +95,16 @@ class ComptesLisibles : public LecteurEnregistrements {
     bool litNavigateurEtSysteme() const override { return false; }
     bool complet() const { return complet_; }
     // The statistics counts that read each line just before this reader, in the same stretches:
-    // the entries they found spare most of this reader's lookups. Null: every text looked up.
+    // the entries they found spare most of this reader's lookups, and their copies of whole
+    // agents hold the long ones of a stream. Null: every text looked up. Set before commencer().
     void suivre(const ComptesJournal* statistiques) { statistiques_ = statistiques; }
 
     struct Tranche;
 
   private:
     friend void rendreLisibles(TablesAnalyse&, ComptesLisibles&, int, ResultatsLisibles&);
+    std::unique_ptr<Tranche> nouvelleTranche(int tranche) const;
+    Journal journal_;  // loaded whole: the long agents are views into it
     std::vector<std::unique_ptr<Tranche>> tranches_;
     const char* debut_ = nullptr;
     const char* fin_ = nullptr;

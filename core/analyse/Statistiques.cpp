@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/analyse/Interne.h"
+#include "core/analyse/InterneComptes.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
@@ -22,248 +23,20 @@ namespace {
 
 constexpr int64_t kMax32 = INT32_MAX;
 
-// Counts by text key, in order of first appearance, remembering the last key seen: log lines
-// come in bursts (one client, one day, one robot), so many lookups end on that comparison. A
-// line's keys are first prepared (hashed, their slot fetched), then counted.
-struct CompteurTexte {
-    IndexCles<std::string_view> index;
-    std::vector<int64_t> nombres;
-    std::string_view dernier;
-    uint32_t numeroDernier = UINT32_MAX;
-    std::string_view cle;
-    uint64_t hachage = 0;
-    bool commeDernier = false;
-
-    void preparer(std::string_view c) {
-        cle = c;
-        commeDernier = numeroDernier != UINT32_MAX && memesOctets(c, dernier);
-        if (!commeDernier) {
-            hachage = hacher(c);
-            index.precharger(hachage);
-        }
-    }
-
-    void vider() {
-        index.vider();
-        nombres.clear();
-        numeroDernier = UINT32_MAX;
-    }
-
-    // Adds `nombre` lines of a key (apart from the line being counted); true when it is new.
-    bool ajouter(std::string_view c, int64_t nombre) {
-        bool nouveau;
-        const uint32_t n = index.trouverOuAjouter(c, nouveau);
-        if (nouveau) {
-            nombres.push_back(nombre);
-        } else {
-            nombres[n] += nombre;
-        }
-        return nouveau;
-    }
-
-    // Counts the prepared key; true when it is new.
-    bool compter() {
-        if (commeDernier) {
-            ++nombres[numeroDernier];
-            return false;
-        }
-        bool nouveau;
-        numeroDernier = index.trouverOuAjouter(cle, hachage, nouveau);
-        dernier = index.cle(numeroDernier);
-        if (nouveau) {
-            nombres.push_back(1);
-        } else {
-            ++nombres[numeroDernier];
-        }
-        return nouveau;
-    }
-};
-
-}  // namespace
-
-// What one stretch of the journal adds to every table. Hours are counted one by one, so that
-// the slices of any width come out of them.
-struct alignas(kLigneCache) ComptesJournal::Cumul {
-    IndexCles<CleIP> ip;
-    std::vector<int64_t> ipNombre, ipOctets;
-    CleIP ipDerniere{};
-    uint32_t numeroIPDerniere = UINT32_MAX;
-    // Clients that are no dotted address (only when non-conforming lines are skipped), by their
-    // text. Once there is one, `ordre` holds both kinds of keys in order of first appearance:
-    // n for dotted address n, ~n for text n.
-    IndexCles<std::string_view> ipTextes;
-    std::vector<int64_t> texteNombre, texteOctets;
-    std::vector<int64_t> ordre;
-    bool melange = false;
-    CompteurTexte textes[kNbTablesTextes];
-    CompteurTexte agents;  // whole agents, when the statistics count them
-    CompteurTexte dates;
-    // Texts kept past their line (a stream drops its bytes once counted): the time of the first
-    // line of each date, the date of the first line of each hour, the last hour text read.
-    std::vector<std::string> heureDeDate;
-    std::vector<int> ordreHeures;  // hours of the day in order of first appearance
-    int64_t nombreHeure[24] = {};
-    std::string dateHeure[24];
-    bool heureVue[24] = {};
-    std::string texteHeureDernier;
-    bool heureLue = false;
-    int32_t heureDerniere = 0;
-    // A total that only the separate tallies can tell the outcome of: a byte count below zero
-    // (a running total may pass the limit on the way and come back), or past 64 bits.
-    bool octetsIncertains = false;
-    bool echec = false;  // an hour that does not convert
-    std::size_t lues = 0;
-    ClesLigne cles;  // of the last line read
-
-    // Empty again, its memory kept for the next stretch; in two halves that may run at once.
-    void viderAdressesEtPremiersTextes() {
-        ip.vider();
-        ipNombre.clear();
-        ipOctets.clear();
-        numeroIPDerniere = UINT32_MAX;
-        ipTextes.vider();
-        texteNombre.clear();
-        texteOctets.clear();
-        ordre.clear();
-        melange = false;
-        textes[kTableProvenances].vider();
-        textes[kTableSystemes].vider();
-        octetsIncertains = echec = false;
-        lues = 0;
-        cles = ClesLigne{};
-    }
-    void viderAutresTextes() {
-        textes[kTableFichiers].vider();
-        textes[kTableNavigateurs].vider();
-        agents.vider();
-        dates.vider();
-        heureDeDate.clear();
-        ordreHeures.clear();
-        std::fill(std::begin(nombreHeure), std::end(nombreHeure), 0);
-        std::fill(std::begin(heureVue), std::end(heureVue), false);
-        heureLue = false;
-    }
-
-    // From now on `ordre` lists the keys: the dotted addresses seen so far come first.
-    void melanger() {
-        if (melange) return;
-        melange = true;
-        for (std::size_t k = 0; k < ip.taille(); ++k) ordre.push_back(static_cast<int64_t>(k));
-    }
-
-    // The key of the line's client, new or not; returns its count and byte total.
-    std::pair<int64_t*, int64_t*> compteAdresse(const RLog& r) {
-        if (!r.adresse.empty()) {
-            melanger();
-            bool nouveau;
-            const uint32_t n = ipTextes.trouverOuAjouter(r.adresse, nouveau);
-            if (nouveau) {
-                texteNombre.push_back(0);
-                texteOctets.push_back(0);
-                ordre.push_back(~static_cast<int64_t>(n));
-            }
-            cles.adresse = kAdresseTexte | n;
-            return {&texteNombre[n], &texteOctets[n]};
-        }
-        const CleIP cle = cleAdresse(r);
-        uint32_t n = numeroIPDerniere;
-        if (n == UINT32_MAX || !(cle == ipDerniere)) {
-            bool nouveau;
-            n = ip.trouverOuAjouter(cle, nouveau);
-            if (nouveau) {
-                ipNombre.push_back(0);
-                ipOctets.push_back(0);
-                if (melange) ordre.push_back(n);
-            }
-            ipDerniere = cle;
-            numeroIPDerniere = n;
-        }
-        cles.adresse = n;
-        return {&ipNombre[n], &ipOctets[n]};
-    }
-
-    // What a line's agent is counted under.
-    enum class Agents { coupes, entiers, aucun };
-
-    template <Agents agents>
-    void ajouter(const RLog& r) {
-        if (echec) {
-            cles = ClesLigne{};
-            return;
-        }
-        const auto [nombre, octets] = compteAdresse(r);
-        ++*nombre;
-        octetsIncertains |= r.chargement < 0;
-        octetsIncertains |= __builtin_add_overflow(*octets, r.chargement, octets);
-
-        if constexpr (agents == Agents::coupes) {
-            compterTextes<false>(r, std::make_index_sequence<kNbTablesTextes>{});
-        } else {
-            compterTextes<agents == Agents::entiers>(
-                r, std::index_sequence<kTableProvenances, kTableFichiers>{});
-        }
-        cles.systeme = textes[kTableSystemes].numeroDernier;
-        cles.navigateur = textes[kTableNavigateurs].numeroDernier;
-        cles.provenance = textes[kTableProvenances].numeroDernier;
-        cles.fichier = textes[kTableFichiers].numeroDernier;
-        cles.agent = this->agents.numeroDernier;
-
-        std::string_view reste = r.heure;
-        const std::string_view texteHeure = extraireChamp(":", reste);
-        if (!heureLue || !memesOctets(texteHeure, texteHeureDernier)) {
-            if (!essayerConvertirEntier(texteHeure, heureDerniere)) {
-                echec = true;
-                return;
-            }
-            texteHeureDernier.assign(texteHeure);
-            heureLue = true;
-        }
-        const int32_t h = heureDerniere;
-        if (h < 0 || h > 23) return;  // not an hour of the day: in no slice
-        if (!heureVue[h]) {
-            heureVue[h] = true;
-            ordreHeures.push_back(h);
-            dateHeure[h].assign(r.date);
-        }
-        ++nombreHeure[h];
-    }
-
-    // Every key of the line prepared before any is counted, so that their slots are fetched
-    // at the same time.
-    template <bool agentEntier, std::size_t... t>
-    void compterTextes(const RLog& r, std::index_sequence<t...>) {
-        (textes[t].preparer(cleTexte<t>(r)), ...);
-        if constexpr (agentEntier) agents.preparer(r.navigateur);
-        dates.preparer(r.date);
-        (textes[t].compter(), ...);
-        if constexpr (agentEntier) agents.compter();
-        if (dates.compter()) heureDeDate.emplace_back(r.heure);
-    }
-
-    // The tables of systems and browsers of the whole agents counted: each distinct agent cut
-    // once, in order of first appearance, which is the order its browser and system first
-    // appear in.
-    void couperAgents() {
-        for (std::size_t k = 0; k < agents.index.taille(); ++k) {
-            const std::string_view agent = agents.index.cle(k);
-            textes[kTableNavigateurs].ajouter(extraireNavigateur(agent), agents.nombres[k]);
-            textes[kTableSystemes].ajouter(extraireSysteme(agent), agents.nombres[k]);
-        }
-        agents.vider();
-    }
-};
-
-namespace {
-
 using Cumul = ComptesJournal::Cumul;
+using interne::CompteurTexte;
 
-// Appends b's keys unknown to a after a's, adding the counts of the keys they share.
+// Appends b's keys unknown to a after a's, adding the counts of the keys they share; with
+// `numeros`, the entry in a of each of b's.
 void fusionner(CompteurTexte& a, const CompteurTexte& b,
-               const std::function<void(uint32_t numeroB)>& nouvelle = {}) {
+               const std::function<void(uint32_t numeroB)>& nouvelle = {},
+               std::vector<uint32_t>* numeros = nullptr) {
+    if (numeros) numeros->resize(b.index.taille());
     for (std::size_t k = 0; k < b.index.taille(); ++k) {
-        if (a.ajouter(b.index.cle(k), b.nombres[k]) && nouvelle) {
-            nouvelle(static_cast<uint32_t>(k));
-        }
+        bool nouveau;
+        const uint32_t n = a.ajouter(b.index.cle(k), b.index.hachage(k), b.nombres[k], nouveau);
+        if (numeros) (*numeros)[k] = n;
+        if (nouveau && nouvelle) nouvelle(static_cast<uint32_t>(k));
     }
 }
 
@@ -336,9 +109,10 @@ void fusionner(Cumul& a, Cumul& b, FilAuxiliaire* fil = nullptr, bool viderB = f
         if (plier) {
             fusionner(a.textes[kTableFichiers], b.textes[kTableFichiers]);
             fusionner(a.textes[kTableNavigateurs], b.textes[kTableNavigateurs]);
-            fusionner(a.agents, b.agents);
+            fusionner(a.agents, b.agents, {}, &a.agentsReplies);
             fusionnerHeures(a, b);
         }
+        if (!plier) a.agentsReplies.clear();
         if (viderB) b.viderAutresTextes();
     };
     if (fil) {
@@ -430,6 +204,9 @@ ComptesJournal::~ComptesJournal() = default;
 
 void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool souple) {
     journal_ = journal;
+    flux_ = journal.octets().empty();
+    agentsPretes_ = false;
+    agentsGardes_.reset();
     complet_ = false;
     souple_ = souple;
     tranches_.clear();
@@ -479,6 +256,21 @@ const ComptesJournal::ClesLigne& ComptesJournal::clesLigne(int tranche) const {
     return tranches_[static_cast<std::size_t>(tranche)]->cles;
 }
 
+SourceClesLigne::AgentEntier ComptesJournal::agentEntier(int tranche, uint32_t agent) const {
+    agentsPretes_.store(true, std::memory_order_relaxed);
+    const auto t = static_cast<std::size_t>(tranche);
+    const IndexCles<std::string_view>* index = t < tranches_.size() ? &tranches_[t]->agents.index
+                                               : t == 0             ? agentsGardes_.get()
+                                                                    : nullptr;
+    if (!index || agent >= index->taille()) return {};
+    return {index->cle(agent), index->hachage(agent)};
+}
+
+uint32_t ComptesJournal::agentReplie(uint32_t agent) const {
+    if (tranches_.empty() || agent >= tranches_[0]->agentsReplies.size()) return kSansCle;
+    return tranches_[0]->agentsReplies[agent];
+}
+
 bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
     if (!complet_ || souple_ != lignes.souple()) return false;
     const Journal& journal = lignes.journal();
@@ -492,6 +284,12 @@ bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
 }
 
 void ComptesJournal::vider() {
+    // The readers of a stream that follow these counts may hold views into its whole agents once
+    // they have read one.
+    if (garderAgents() && !tranches_.empty()) {
+        agentsGardes_ =
+            std::make_unique<IndexCles<std::string_view>>(std::move(tranches_[0]->agents.index));
+    }
     tranches_.clear();
     complet_ = false;
     journal_ = Journal();
@@ -502,7 +300,7 @@ ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
     tranches_.resize(1);
     Cumul* c = tranches_[0].get();
-    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents();
+    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents(garderAgents());
     return c;
 }
 

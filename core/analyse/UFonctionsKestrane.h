@@ -3,6 +3,7 @@
 // table lives here: an analysis's tables belong to its result (ResultatAnalyse.h).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,8 @@
 namespace kestrane {
 
 class FilAuxiliaire;
+template <typename Cle>
+class IndexCles;
 
 struct rapportStat {
     std::string libelle;
@@ -153,6 +156,8 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     static constexpr uint32_t kSansCle = ClesLigne::kSansCle;
     static constexpr uint32_t kAdresseTexte = ClesLigne::kAdresseTexte;
     const ClesLigne& clesLigne(int tranche) const override;
+    AgentEntier agentEntier(int tranche, uint32_t agent) const override;
+    uint32_t agentReplie(uint32_t agent) const override;
 
   private:
     Journal journal_;
@@ -161,6 +166,12 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     bool souple_ = false;
     bool sansAgents_ = false;
     bool agentsEntiers_ = false;
+    bool flux_ = false;  // begun without a journal: a stream's blocks
+    // Whether a reader has read a whole agent (agentEntier()), and may hold a view into it.
+    mutable std::atomic<bool> agentsPretes_{false};
+    bool garderAgents() const { return flux_ && agentsPretes_.load(std::memory_order_relaxed); }
+    // A stream's whole agents of stretch 0, past vider(), for the readers that hold views.
+    std::unique_ptr<IndexCles<std::string_view>> agentsGardes_;
     FilAuxiliaire* fil_ = nullptr;
 };
 

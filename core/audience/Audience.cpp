@@ -202,7 +202,7 @@ uint32_t ComptesAudience::Tranche::visiteurParCle(const EnAttente& e) {
     // The agent's text here is read as by the lines read by their texts, from the record's
     // browser on: the same for every line of one statistics' agent (a prefix of it).
     uint32_t& numeroAgent = caseParCle(agentParCle, e.agentCle);
-    if (numeroAgent == kAucune) numeroAgent = numero(agents, agentComplet(e.navigateur));
+    if (numeroAgent == kAucune) numeroAgent = agents.numero(agentComplet(e.navigateur), e.agentCle);
     const uint32_t agent = numeroAgent;
     uint32_t& dernier = caseParCle(derniersVisiteurs(e.texte), e.cle);
     if (dernier != kAucune && visites.visiteur(dernier).agent == agent) return dernier;
@@ -232,7 +232,7 @@ uint32_t ComptesAudience::Tranche::visiteur(const EnAttente& e) {
         n = visites.trouver(e.texte, e.client, meme);
     }
     if (n == kAucune) {
-        const uint32_t a = numero(agents, agentComplet(e.navigateur));
+        const uint32_t a = agents.numero(agentComplet(e.navigateur), e.agentCle);
         trouve = agents.cle(a);
         n = visites.ajouter(e.texte, e.client, a);
     }
@@ -257,6 +257,7 @@ void ComptesAudience::Tranche::lire(const RLog& r, const ClesLigne* cles) {
     e.jour = static_cast<int32_t>(jourDernier);
     e.texte = !cleIPv4(r, e.client);
     e.parCles = false;
+    e.agentCle = cles ? cles->agent : ClesLigne::kSansCle;
     if (cles && cles->agent != ClesLigne::kSansCle && lireCles(e, r, *cles)) {
         // Found through the statistics' entries.
     } else if (!e.texte) {
@@ -290,9 +291,17 @@ void ComptesAudience::Tranche::achever() {
 ComptesAudience::ComptesAudience(ReglagesAudience reglages) : reglages_(std::move(reglages)) {}
 ComptesAudience::~ComptesAudience() = default;
 
-std::unique_ptr<ComptesAudience::Tranche> ComptesAudience::nouvelleTranche(
-    std::string_view octets, std::size_t lignes) const {
+std::unique_ptr<ComptesAudience::Tranche> ComptesAudience::nouvelleTranche(std::string_view octets,
+                                                                           std::size_t lignes,
+                                                                           int tranche) const {
     auto t = std::make_unique<Tranche>();
+    // A journal loaded whole outlives the counts: its agents are kept as views. A stream's
+    // stretch 0 keeps views into the statistics' copies of its agents, stretch 1 views into the
+    // block until the fold.
+    using Garde = IndexAgents::Garde;
+    t->agents.regler(journal_.octets().empty() ? (tranche == 0 ? Garde::statistiques : Garde::bloc)
+                                               : Garde::journal,
+                     statistiques_, tranche);
     t->tampon(octets);
     t->avecReferents = reglages_.referentsParLigne;
     if (lignes > 0) t->visites.reserver(lignes);
@@ -304,7 +313,7 @@ void ComptesAudience::commencer(const Journal& journal, int nbTranches, bool /*s
     tranches_.clear();
     for (int k = 0; k < nbTranches; ++k) {
         tranches_.push_back(nouvelleTranche(
-            journal_.octets(), journal_.nbLignes() / static_cast<std::size_t>(nbTranches) + 1));
+            journal_.octets(), journal_.nbLignes() / static_cast<std::size_t>(nbTranches) + 1, k));
     }
     complet_ = false;
 }
@@ -321,7 +330,7 @@ void ComptesAudience::replier() {
     tranches_[1] = nouvelleTranche(
         {tranches_[0]->debutTampon,
          static_cast<std::size_t>(tranches_[0]->finTampon - tranches_[0]->debutTampon)},
-        0);
+        0, 1);
 }
 
 void ComptesAudience::lire(int tranche, const RLog& r) {

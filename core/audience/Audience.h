@@ -115,8 +115,9 @@ class ComptesAudience : public LecteurEnregistrements {
     // For the next pass.
     void regler(ReglagesAudience reglages) { reglages_ = std::move(reglages); }
     // The statistics counted each line just before, in the same series, with whole agents: their
-    // entries name the line's client and agent, which are then not looked up by their texts.
-    // Null: every line read by its texts.
+    // entries name the line's client and agent, which are then not looked up by their texts, and
+    // in a stream the agents are kept as views into the statistics' copies (which must last until
+    // resultat()). Null: every line read by its texts. Set before commencer().
     void suivre(const SourceClesLigne* statistiques) { statistiques_ = statistiques; }
 
     // The records read must be parses of the lines of the journal given to commencer, which
@@ -144,7 +145,8 @@ class ComptesAudience : public LecteurEnregistrements {
     struct Tranche;
 
   private:
-    std::unique_ptr<Tranche> nouvelleTranche(std::string_view octets, std::size_t lignes) const;
+    std::unique_ptr<Tranche> nouvelleTranche(std::string_view octets, std::size_t lignes,
+                                             int tranche) const;
     // Whether an agent is a robot, and its name when it is.
     struct Robot {
         bool robot = false;

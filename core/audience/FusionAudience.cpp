@@ -149,10 +149,7 @@ std::vector<uint32_t> ComptesAudience::Tranche::ajouter(Tranche& b, bool suite) 
     ajouterOctets(octets, b.octets);
     requetesDatees += b.requetesDatees;
 
-    std::vector<uint32_t> agentDe(b.agents.taille());
-    for (std::size_t k = 0; k < b.agents.taille(); ++k) {
-        agentDe[k] = numero(agents, b.agents.cle(k));
-    }
+    const std::vector<uint32_t> agentDe = agents.ajouter(b.agents);
     std::vector<uint32_t> texteDe(b.clientsTexte.taille());
     for (std::size_t k = 0; k < b.clientsTexte.taille(); ++k) {
         texteDe[k] = numero(clientsTexte, b.clientsTexte.cle(k));
@@ -227,9 +224,7 @@ Audience ComptesAudience::resultat() {
     // robots among them, each agent once, whichever thread is free first (the catalogue costs
     // tens of microseconds an agent).
     for (std::size_t k = 1; k < tranches_.size(); ++k) {
-        for (std::size_t n = 0; n < tranches_[k]->agents.taille(); ++n) {
-            numero(t.agents, tranches_[k]->agents.cle(n));
-        }
+        t.agents.ajouter(tranches_[k]->agents);
     }
     std::vector<Robot> robots(t.agents.taille());
     std::atomic<std::size_t> suivant = 0;

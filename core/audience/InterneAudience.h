@@ -20,6 +20,7 @@
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/FinAgent.h"
+#include "core/lecture/IndexAgents.h"
 #include "core/lecture/IndexCles.h"
 
 namespace kestrane::interne {
@@ -220,9 +221,10 @@ struct alignas(kLigneCache) ComptesAudience::Tranche {
         bool memeClient = false;
         // A line whose client and agent the statistics counted: their entries there
         // (ClesLigne::agent, ClesLigne::adresse without its text bit). Otherwise both are found
-        // by their texts.
+        // by their texts; the agent's entry, when the statistics have one, still tells where
+        // its text is kept.
         bool parCles = false;
-        uint32_t agentCle = 0, cle = 0;
+        uint32_t agentCle = ClesLigne::kSansCle, cle = 0;
     };
     bool avecReferents = true;
     // The journal's bytes: an agent is read from where its browser's text starts.
@@ -234,7 +236,7 @@ struct alignas(kLigneCache) ComptesAudience::Tranche {
     ComptesVisites visites;
     IndexCles<std::string_view>
         clientsTexte;  // the clients written otherwise than as an IPv4 address
-    IndexCles<std::string_view> agents;
+    IndexAgents agents;
 
     std::string_view dateDerniere;
     bool dateValide = false;
@@ -330,6 +332,7 @@ struct alignas(kLigneCache) ComptesAudience::Tranche {
     void tampon(std::string_view octets) {
         debutTampon = octets.data();
         finTampon = octets.data() + octets.size();
+        agents.tampon(debutTampon, finTampon);
         dateDerniere = {};
         oublierPrecedent();
     }

@@ -2,6 +2,7 @@
 // agents is plugged in from outside; the rule below applies to every agent besides it.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,8 @@ using ReconnaitreRobot = std::function<bool(std::string_view agent, std::string&
 // The name is the word holding it, before its "/version" ("Googlebot/2.1" gives "Googlebot");
 // for a word that is an address ("+http://example.com/bot.html"), that address's host.
 bool robotParSonNom(std::string_view agent, std::string& nom);
+// Where the first of those words starts in `agent`, npos without one.
+std::size_t motDeRobot(std::string_view agent);
 
 // The catalogue's answer when it has one, otherwise the rule's. `catalogue` may be empty.
 bool reconnaitreRobot(const ReconnaitreRobot& catalogue, std::string_view agent, std::string& nom);

@@ -136,6 +136,7 @@ class IndexCles {
 
     std::size_t taille() const { return cles_.size(); }
     const Cle& cle(std::size_t n) const { return cles_[n]; }
+    uint64_t hachage(std::size_t n) const { return hachages_[n]; }
 
     // Number of the key's entry, adding it when new (`nouveau` tells).
     uint32_t trouverOuAjouter(const Cle& cle, bool& nouveau) {
@@ -143,18 +144,12 @@ class IndexCles {
     }
     // The same with the key's hash already computed (hacher(cle)).
     uint32_t trouverOuAjouter(const Cle& cle, uint64_t h, bool& nouveau) {
-        const std::size_t c = chercherCase(cle, h);
-        if (cases_[c].numero != 0) {
-            nouveau = false;
-            return cases_[c].numero - 1;
-        }
-        nouveau = true;
-        const auto numero = static_cast<uint32_t>(cles_.size());
-        cles_.push_back(garder(cle));
-        hachages_.push_back(h);
-        cases_[c] = {numero + 1, empreinte(h)};
-        if (cles_.size() * 2 > cases_.size()) reconstruire(cases_.size() * 2);
-        return numero;
+        return ajouterSiNouvelle<true>(cle, h, nouveau);
+    }
+    // The same, a new text key kept as the view given rather than copied: for a text that
+    // outlives the index (a journal loaded whole, another table's copy).
+    uint32_t trouverOuAjouterSansCopie(const Cle& cle, uint64_t h, bool& nouveau) {
+        return ajouterSiNouvelle<false>(cle, h, nouveau);
     }
 
     // No key any more; the slots and the first block of texts are kept for the next keys, so
@@ -176,12 +171,32 @@ class IndexCles {
     }
 
     // Number of the key's entry, or -1.
-    int64_t trouver(const Cle& cle) const {
-        const std::size_t c = chercherCase(cle, hacher(cle));
-        return static_cast<int64_t>(cases_[c].numero) - 1;
+    int64_t trouver(const Cle& cle) const { return trouver(cle, hacher(cle)); }
+    int64_t trouver(const Cle& cle, uint64_t h) const {
+        return static_cast<int64_t>(cases_[chercherCase(cle, h)].numero) - 1;
     }
 
   private:
+    template <bool copier>
+    uint32_t ajouterSiNouvelle(const Cle& cle, uint64_t h, bool& nouveau) {
+        const std::size_t c = chercherCase(cle, h);
+        if (cases_[c].numero != 0) {
+            nouveau = false;
+            return cases_[c].numero - 1;
+        }
+        nouveau = true;
+        const auto numero = static_cast<uint32_t>(cles_.size());
+        if constexpr (copier) {
+            cles_.push_back(garder(cle));
+        } else {
+            cles_.push_back(cle);
+        }
+        hachages_.push_back(h);
+        cases_[c] = {numero + 1, empreinte(h)};
+        if (cles_.size() * 2 > cases_.size()) reconstruire(cases_.size() * 2);
+        return numero;
+    }
+
     struct Case {
         uint32_t numero;     // entry number + 1; 0 for an empty slot
         uint32_t empreinte;  // high half of the key's hash
@@ -221,6 +236,13 @@ class IndexCles {
         if constexpr (std::is_same_v<Cle, std::string_view>) {
             static constexpr std::size_t kBloc = 1 << 16;
             if (cle.empty()) return {};
+            if (libre_ < cle.size() && cle.size() > kBloc / 4 && !blocs_.empty()) {
+                // A long key gets memory of its own size, and the block keeps taking the short
+                // ones: a block opened for each 52 KB agent left a fifth of it unused.
+                blocs_.push_back(std::make_unique_for_overwrite<char[]>(cle.size()));
+                std::memcpy(blocs_.back().get(), cle.data(), cle.size());
+                return {blocs_.back().get(), cle.size()};
+            }
             if (libre_ < cle.size()) {
                 const std::size_t taille = std::max(kBloc, cle.size());
                 if (blocs_.empty()) tailleBloc0_ = taille;

@@ -76,6 +76,19 @@ inline uint32_t& caseParCle(std::vector<uint32_t>& table, uint32_t cle,
 class SourceClesLigne {
   public:
     virtual const ClesLigne& clesLigne(int tranche) const = 0;
+    // The whole agent counted under agent entry `agent` of stretch `tranche`, and its hash
+    // (hacher()), for a reader that would otherwise hash it again or keep a copy of its own. Read
+    // from the stretch's own thread while its lines are read; stretch 1's until a stream's next
+    // fold empties it, stretch 0's in a stream past the counts' end (vider()), until they are
+    // begun again or destroyed.
+    struct AgentEntier {
+        std::string_view texte;
+        uint64_t hachage = 0;
+    };
+    virtual AgentEntier agentEntier(int tranche, uint32_t agent) const = 0;
+    // The entry in stretch 0 of agent entry `agent` of stretch 1, once a stream's last fold has
+    // taken stretch 1 in; kSansCle when there is none.
+    virtual uint32_t agentReplie(uint32_t agent) const = 0;
 
   protected:
     ~SourceClesLigne() = default;

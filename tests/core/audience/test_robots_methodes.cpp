@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "OutilsAudience.h"
 #include "core/audience/Robots.h"
+#include "tests/core/catalogue/AgentPiege.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
@@ -30,6 +35,45 @@ TEST(Robots, RegleDesAgentsQuiSeDisentRobots) {
         if (c.nom) {
             EXPECT_EQ(nom, c.nom) << c.agent;
         }
+    }
+}
+
+// The robots' words found in one pass where the six searches find the first of them: at every
+// place around the 16-byte steps, cut short at the end, in the wrong case, among many of their
+// first letters, in the trap of 52 KB.
+TEST(Robots, MotDeRobotCommeSixRecherches) {
+    const auto sixRecherches = [](std::string_view agent) {
+        std::size_t premier = std::string_view::npos;
+        for (const std::string_view m : {"bot", "Bot", "crawler", "Crawler", "spider", "Spider"}) {
+            premier = std::min(premier, agent.find(m));
+        }
+        return premier;
+    };
+    std::vector<std::string> agents = {"",         "b",      "bo",     "bot",
+                                       "Bo",       "BOT",    "bOt",    "Crawle",
+                                       "crawlerX", "xSpide", "Spider", agentPiege()};
+    for (std::size_t place = 0; place < 40; ++place) {
+        for (const char* mot : {"bot", "Bot", "crawler", "Crawler", "spider", "Spider", "cra",
+                                "spi", "Bo", "Crawle"}) {
+            agents.push_back(std::string(place, 'c') + mot);
+            agents.push_back(std::string(place, 'B') + mot + "S");
+            agents.push_back(std::string(place, 'x') + mot + std::string(40 - place, 'y'));
+        }
+    }
+    // Texts of the words' letters only, drawn from a fixed sequence.
+    const std::string lettres = "bBocCrawlesSpidt ";
+    uint32_t graine = 12345;
+    for (int k = 0; k < 2000; ++k) {
+        std::string a;
+        const std::size_t n = k % 70;
+        for (std::size_t i = 0; i < n; ++i) {
+            graine = graine * 1103515245u + 12345u;
+            a += lettres[(graine >> 16) % lettres.size()];
+        }
+        agents.push_back(a);
+    }
+    for (const std::string& a : agents) {
+        EXPECT_EQ(motDeRobot(a), sixRecherches(a)) << a.substr(0, 200);
     }
 }
 
