@@ -307,6 +307,17 @@ Journal Journal::charger(const std::string& chemin, const SuiviChargement& suivi
     // Not blocked by a pipe that has no writer: it is refused below, as any file that is not a
     // regular one (an endless device would be read until memory runs out), unless pipes are read.
     const bool entree = suivi.flux && chemin == kEntreeStandard;
+    // A named pipe is opened once, blocking until its writer comes: opened first without waiting
+    // and again to read, a writer that came and went between the two would leave the second open
+    // waiting for ever.
+    struct stat avant {};
+    if (suivi.flux && !entree && ::stat(chemin.c_str(), &avant) == 0 && S_ISFIFO(avant.st_mode)) {
+        try {
+            return chargerFlux(chemin, suivi);
+        } catch (const std::bad_alloc&) {
+            leverCapacite();
+        }
+    }
     const int fd =
         entree ? STDIN_FILENO : ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) leverOuverture(chemin, errno);
