@@ -15,6 +15,7 @@
 
 #include "bench/Mesures.h"
 #include "core/analyse/Complements.h"
+#include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Journal.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "core/analyse/PeriodeLignes.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
 #include "core/journal/LectureFlux.h"
@@ -27,15 +28,11 @@ std::optional<std::size_t> premiereLigneFautive(const Journal& journal) {
 // The number (from 1) in the whole journal of line `k` (from 0) of the period's journal: the k-th
 // line that lignesDeLaPeriode keeps.
 std::size_t numeroDansLeJournal(const Journal& complet, const PeriodeAnalyse& periode,
-                                std::size_t k, bool souple) {
+                                std::size_t k, bool souple, const FormatJournal& format) {
+    PeriodeDesLignes dans(periode, souple, format);
     std::size_t gardees = 0;
     for (std::size_t i = 0; i < complet.nbLignes(); ++i) {
-        Instant t;
-        if (!instantDeLigne(complet.ligne(i), t, souple) || t.secondes < periode.debut.secondes ||
-            t.secondes > periode.fin.secondes) {
-            continue;
-        }
-        if (gardees++ == k) return i + 1;
+        if (dans.contient(complet.ligne(i), i) && gardees++ == k) return i + 1;
     }
     return 0;
 }
@@ -108,12 +105,13 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
         throw ErreurAnalyse(message, 0);
     };
     // A line of the period is named by its number in the files.
+    Analyse a;
     const auto numero = [&](std::size_t k) {
         return options.periode.active
-                   ? numeroDansLeJournal(complet, options.periode, k, options.ignorerNonConformes)
+                   ? numeroDansLeJournal(complet, options.periode, k, options.ignorerNonConformes,
+                                         a.resultat.format)
                    : k + 1;
     };
-    Analyse a;
     for (const std::size_t k : charges.ordre) a.journaux.push_back(chemins[k]);
     ResultatAnalyse& r = a.resultat;
     SuiviPremierePasse suivi;

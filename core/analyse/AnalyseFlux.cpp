@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "core/analyse/Complements.h"
+#include "core/analyse/Comptage.h"
+#include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/audience/Audience.h"
@@ -139,26 +141,6 @@ class LectureEntrees {
     std::thread fil_;
 };
 
-// What one half of a block gave: its lines out of the period, skipped and kept, and where it
-// stopped on an error.
-struct Moitie {
-    std::size_t horsPeriode = 0, ignorees = 0, gardees = 0;
-    std::size_t arret = SIZE_MAX;
-    std::exception_ptr erreur;
-    bool clientNonPointe = false, ligneVide = false;
-};
-
-// How long f() takes, in seconds.
-template <typename F>
-double chronometrer(F&& f) {
-    const auto debut = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-}
-
-// Below this many lines a block is counted on this thread alone.
-constexpr std::size_t kLignesDeuxFils = 4096;
-
 }  // namespace
 
 std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins,
@@ -186,118 +168,44 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     bilan.ordre = ordreDesEntrees(chemins, entrees);
 
     const bool souple = options.ignorerNonConformes;
-    const ExamenLigne examen = souple ? examinerLigne : nullptr;
-    ComptesJournal comptes;
-    ComptesComplements comptesComplements;
-    ComptesLisibles comptesLisibles;
-    ComptesAudience comptesAudience;
-    std::vector<LecteurEnregistrements*> lecteurs{&comptes};
-    if (options.complements) {
-        comptesAudience.regler({robotsDuCatalogue(), options.basePays, false});
-        // The statistics hand the page the entries of each line's file, the audience those of
-        // its client and agent.
-        comptesComplements.suivre(&comptes);
-        comptesAudience.suivre(&comptes);
-        lecteurs.push_back(&comptesComplements);
-        lecteurs.push_back(&comptesAudience);
-    }
-    // Each distinct agent cut once at the end rather than every line's agent: unless readable
-    // results replace the tables of systems and browsers and no audience asks for the agents.
-    comptes.agentsEntiers(options.complements || !options.resultatsLisibles);
-    if (options.resultatsLisibles) {
-        // The readable tables of systems and browsers come from the whole agents.
-        comptes.sansAgents(true);
-        comptesLisibles.suivre(&comptes);
-        lecteurs.push_back(&comptesLisibles);
-    }
+    Comptage comptage(options, options.format);
     // One second thread for every block and every fold.
     FilAuxiliaire fil;
-    comptes.partagerFil(&fil);
-    LecteursEnSerie enSerie(lecteurs);
-    LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
-    lecteur->commencer(Journal(), 2, souple);
-    const CoupeAgent coupe = coupePour(lecteur);
-
-    const auto compter = [&](const BlocLignes& b, std::size_t debut, std::size_t fin, int tranche,
-                             Moitie& m) {
-        for (std::size_t i = debut; i < fin; ++i) {
-            const std::string_view ligne = b.lignes[i];
-            if (options.periode.active) {
-                Instant t;
-                if (!instantDeLigne(ligne, t, souple) ||
-                    t.secondes < options.periode.debut.secondes ||
-                    t.secondes > options.periode.fin.secondes) {
-                    ++m.horsPeriode;
-                    continue;
-                }
-            }
-            try {
-                if (lireLigne(ligne, lecteur, tranche, examen, nullptr, coupe)) {
-                    ++m.gardees;
-                } else {
-                    ++m.ignorees;
-                }
-            } catch (...) {
-                m.erreur = std::current_exception();
-                m.arret = i;
-                m.clientNonPointe = !adressePointee(ligne);
-                m.ligneVide = ligne.empty();
-                return;
-            }
-        }
-    };
+    comptage.partagerFil(&fil);
+    comptage.commencer();
 
     std::size_t lignes = 0, horsPeriode = 0;
-    // The first stretch's share of a block, after the two threads' speeds: the first one counts
-    // into the tables of every block before (more keys, further in memory), the second into
-    // tables emptied after each block, and the fold waits for both.
-    double part = 0.5;
     AvanceeFlux avancee;
     {
         LectureEntrees lecture(entrees, bilan.ordre, flux);
         while (Tampon* t = lecture.suivant()) {
             const BlocLignes& b = t->bloc;
-            const std::size_t n = b.lignes.size();
-            const std::size_t milieu =
-                n >= kLignesDeuxFils ? static_cast<std::size_t>(static_cast<double>(n) * part) : n;
-            Moitie a, c;
-            lecteur->bloc(b.octets());
-            double dureeA = 0, dureeB = 0;
-            fil.enParallele(
-                milieu < n, [&] { dureeA = chronometrer([&] { compter(b, 0, milieu, 0, a); }); },
-                [&] { dureeB = chronometrer([&] { compter(b, milieu, n, 1, c); }); });
-            if (milieu < n && dureeA > 0 && dureeB > 0) {
-                const double vitesseA = static_cast<double>(milieu) / dureeA;
-                const double vitesseB = static_cast<double>(n - milieu) / dureeB;
-                part = std::clamp(0.5 * part + 0.5 * vitesseA / (vitesseA + vitesseB), 0.2, 0.8);
+            Comptage::Bilan m;
+            try {
+                m = comptage.compter(b.lignes, b.octets(), b.premiere);
+            } catch (const ErreurKestrane&) {
+                // A sum past its range in the fold (the audience's bytes of a visitor, counted a
+                // line or two after it is read, or added across the halves) names no line: the
+                // lines read again in order name it, as the loaded analysis does.
+                throw RelectureNecessaire();
             }
-            // A half's error first: the fold counts the lines waiting in the readers, past it.
-            for (const Moitie* m : {&a, &c}) {
-                horsPeriode += m->horsPeriode;
-                bilan.ignorees += m->ignorees;
-                bilan.lignesAnalysees += m->gardees;
-                if (!m->erreur) continue;
+            horsPeriode += m.horsPeriode;
+            bilan.ignorees += m.ignorees;
+            bilan.lignesAnalysees += m.gardees;
+            if (m.erreur) {
                 // Fewer than two lines in all: nothing would have been analysed.
-                if (lignes + m->arret == 0 && n == 1 && options.lignesMinimum() > 1) {
+                if (lignes + m.arret == 0 && b.lignes.size() == 1 && options.lignesMinimum() > 1) {
                     Tampon* autre = lecture.suivant();
                     if (!autre) return IssueAnalyse::pasDeFichier;
                 }
                 try {
-                    std::rethrow_exception(m->erreur);
+                    std::rethrow_exception(m.erreur);
                 } catch (const ErreurKestrane& e) {
-                    throw ErreurLigneFlux(e.message(), t->entree, b.premiere + m->arret + 1,
-                                          m->clientNonPointe, m->ligneVide);
+                    throw ErreurLigneFlux(e.message(), t->entree, b.premiere + m.arret + 1,
+                                          m.clientNonPointe, m.ligneVide);
                 }
             }
-            try {
-                lecteur->replier();
-            } catch (const ErreurKestrane&) {
-                // A sum past its range here (the audience's bytes of a visitor, counted a line
-                // or two after it is read, or added across the halves) names no line: the lines
-                // read again in order name it, as the loaded analysis does.
-                throw RelectureNecessaire();
-            }
-            lignes += n;
+            lignes += b.lignes.size();
             lecture.rendre(t);
             avancee = lecture.avancee();
             avancee.lignes = lignes;
@@ -307,40 +215,11 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     }
     if (lignes < options.lignesMinimum()) return IssueAnalyse::pasDeFichier;
     if (options.periode.active && lignes == horsPeriode) return IssueAnalyse::periodeVide;
-    lecteur->terminer();
-
-    r.journal = Journal();
-    r.enregistrements = TableauLog();
-    r.retenues = TableauLog();
-    r.lignesJournal = lignes;
-    r.periode = options.periode;
-    r.horsPeriode = horsPeriode;
-    if (!tablesDesComptes(comptes, bilan.lignesAnalysees, options.largeurTranches, r.tables,
-                          &r.listes)) {
+    comptage.terminer();
+    if (!comptage.resultat(r, lignes, horsPeriode,
+                           souple ? std::optional<std::size_t>(bilan.ignorees) : std::nullopt)) {
         throw RelectureNecessaire();
     }
-    r.periodeChoisie = std::string(kPeriodeToutLeFichier);
-    std::optional<Audience> audience;
-    if (options.complements) {
-        audience = audienceEtReferents(comptesAudience, r.tables.statPrecedent);
-        comptesAudience.vider();
-    }
-    r.lisibles = ResultatsLisibles{};
-    if (options.resultatsLisibles) {
-        rendreLisibles(r.tables, comptesLisibles, options.largeurTranches, r.lisibles);
-    }
-    if (options.complements) {
-        if (comptesComplements.octetsIncertains()) throw RelectureNecessaire();
-        Complements c = comptesComplements.resultat(static_cast<int64_t>(r.tables.statIP.size()));
-        comptesComplements.vider();
-        c.lignesLues = static_cast<int64_t>(lignes);
-        c.lignesHorsPeriode = static_cast<int64_t>(horsPeriode);
-        if (souple) c.lignesIgnorees = static_cast<int64_t>(bilan.ignorees);
-        r.complements = std::move(c);
-    } else {
-        r.complements.reset();
-    }
-    r.audience = std::move(audience);
     return IssueAnalyse::terminee;
 }
 

@@ -17,33 +17,6 @@ FormatJournal formatDetecte(const Journal& journal) {
     return d.type == TypeFormat::Defaut ? FormatJournal() : FormatJournal::propose(d.type);
 }
 
-Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
-                          std::size_t& horsPeriode, const FormatJournal& format) {
-    horsPeriode = 0;
-    std::string texte;
-    texte.reserve(journal.octets().size());
-    LecteurLignes lecteur(format);
-    RLog r;
-    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
-        const std::string_view ligne = journal.ligne(i);
-        // A line that fails after its date was read (its status, its bytes) lies in its
-        // period, as with the default format: the analysis then stops at it or skips it,
-        // rather than count it out of the period unseen.
-        r.date = r.heure = {};
-        const Lecture l = lecteur.lire(ligne, i, r);
-        Instant t;
-        if (l != Lecture::Directive &&
-            (!lireInstant(r.date, r.heure, t) || t.secondes < periode.debut.secondes ||
-             t.secondes > periode.fin.secondes)) {
-            ++horsPeriode;
-            continue;
-        }
-        texte.append(ligne);
-        texte += '\n';
-    }
-    return Journal::depuisTexte(std::move(texte));
-}
-
 std::vector<LigneApercu> apercuFormat(const Journal& journal, const FormatJournal& format,
                                       std::size_t nombre) {
     std::vector<LigneApercu> v;
@@ -198,6 +171,34 @@ void ComptesEnPlus::lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& p
         }
         c.temps[n].push_back(plus.tempsReponse);
     }
+}
+
+void ComptesEnPlus::replier() {
+    if (tranches_.size() < 2) return;
+    Cumul& a = *tranches_[0];
+    const Cumul& b = *tranches_[1];
+    for (const Cumul::Hote& h : b.hotes) {
+        bool nouveau;
+        const uint32_t n = a.indexHotes.trouverOuAjouter(h.nom, nouveau);
+        if (nouveau) a.hotes.push_back({h.nom});
+        a.hotes[n].requetes += h.requetes;
+        a.hotes[n].octets += h.octets;
+    }
+    for (std::size_t f = 0; f < b.fichiers.size(); ++f) {
+        bool nouveau;
+        const uint32_t n = a.indexFichiers.trouverOuAjouter(b.fichiers[f], nouveau);
+        if (nouveau) {
+            a.fichiers.push_back(b.fichiers[f]);
+            a.temps.emplace_back();
+        }
+        a.temps[n].insert(a.temps[n].end(), b.temps[f].begin(), b.temps[f].end());
+    }
+    tranches_[1] = std::make_unique<Cumul>();
+}
+
+void ComptesEnPlus::adopter(LecteurEnregistrements& autre, int tranche) {
+    auto& a = dynamic_cast<ComptesEnPlus&>(autre);
+    std::swap(tranches_.at(1), a.tranches_.at(static_cast<std::size_t>(tranche)));
 }
 
 TablesEnPlus ComptesEnPlus::resultat() const {

@@ -20,11 +20,6 @@ namespace kestrane {
 // The format "Automatique" picks on a sample of the journal (the default when none reads).
 FormatJournal formatDetecte(const Journal& journal);
 
-// lignesDeLaPeriode for lines in `format`: a line's instant is its record's date and time. W3C
-// "#" lines are kept (they give the columns of the lines after them) and counted nowhere.
-Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
-                          std::size_t& horsPeriode, const FormatJournal& format);
-
 // The instants of the first and of the last line of `journal` that read in `format` (looking at
 // most kLignesDetection lines from each end), for the period dialog's bounds; false when none.
 bool bornesDuJournal(const Journal& journal, const FormatJournal& format, Instant& premiere,
@@ -59,6 +54,8 @@ class ComptesEnPlus : public LecteurEnregistrements {
     void lire(int tranche, const RLog& r) override;
     void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
     void terminer() override {}
+    void replier() override;
+    void adopter(LecteurEnregistrements& autre, int tranche) override;
     // The statistics that come before this reader in the same series: a line's loaded file is
     // then found by its entry in their table rather than looked up again.
     void suivre(const ComptesJournal* statistiques) { statistiques_ = statistiques; }

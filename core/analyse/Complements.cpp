@@ -237,25 +237,6 @@ bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple) {
     return lireInstant(date, heure, instant);
 }
 
-Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
-                          std::size_t& horsPeriode, bool souple) {
-    horsPeriode = 0;
-    std::string texte;
-    texte.reserve(journal.octets().size());
-    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
-        const std::string_view ligne = journal.ligne(i);
-        Instant t;
-        if (!instantDeLigne(ligne, t, souple) || t.secondes < periode.debut.secondes ||
-            t.secondes > periode.fin.secondes) {
-            ++horsPeriode;
-            continue;
-        }
-        texte.append(ligne);
-        texte += '\n';
-    }
-    return Journal::depuisTexte(std::move(texte));
-}
-
 std::string texteInstant(Instant instant) {
     const int64_t jour = jourDeLInstant(instant.secondes);
     const int64_t s = instant.secondes - jour * kSecondesParJour;
@@ -353,18 +334,16 @@ void ComptesComplements::replier() {
     tranches_[1] = std::make_unique<Cumul>();
 }
 
+void ComptesComplements::adopter(LecteurEnregistrements& autre, int tranche) {
+    auto& a = dynamic_cast<ComptesComplements&>(autre);
+    std::swap(tranches_.at(1), a.tranches_.at(static_cast<std::size_t>(tranche)));
+}
+
 bool ComptesComplements::octetsIncertains() const {
     for (const auto& t : tranches_) {
         if (t->octetsIncertains) return true;
     }
     return false;
-}
-
-void ComptesComplements::vider() {
-    tranches_.clear();
-    journal_ = Journal();
-    lignes_ = 0;
-    complet_ = false;
 }
 
 std::optional<std::size_t> ComptesComplements::premierDebordement() const {
@@ -393,9 +372,12 @@ Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
     c.lignesLues = lignes_;
     c.adressesDistinctes = adressesDistinctes;
     if (tranches_.empty()) return c;
+    // As a fold does it: the later stretches start again empty, so that more lines may be read.
     Cumul& a = *tranches_[0];
-    for (std::size_t k = 1; k < tranches_.size(); ++k) a.ajouter(*tranches_[k]);
-    tranches_.resize(1);
+    for (std::size_t k = 1; k < tranches_.size(); ++k) {
+        a.ajouter(*tranches_[k]);
+        tranches_[k] = std::make_unique<Cumul>();
+    }
     // Sums that wrapped are right whenever the lines in order never pass the range (the
     // arithmetic is that of 64-bit two's complement); when they do, the line that does ends it.
     if (a.octetsIncertains) {

@@ -78,10 +78,7 @@ struct PeriodeAnalyse {
 // as the parser that keeps a client which is no dotted address as its text); false when they are
 // not a real date and time (whether the rest of the line parses or not).
 bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple = false);
-// The lines of the journal within the period, in order, as a journal of their own; `horsPeriode`
-// counts the others, the lines whose date cannot be read among them.
-Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
-                          std::size_t& horsPeriode, bool souple = false);
+// The lines of a period: PeriodeLignes.h.
 
 // "06/Dec/2006" and "10:15:32" into an instant; false when either is not a real date or time.
 bool lireInstant(std::string_view date, std::string_view heure, Instant& instant);
@@ -115,18 +112,19 @@ class ComptesComplements : public LecteurEnregistrements {
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
     void replier() override;
+    void adopter(LecteurEnregistrements& autre, int tranche) override;
     bool complet() const { return complet_; }
     // Whether a byte sum may have passed the 64-bit range, which only the lines read again in
     // order can tell (resultat does it when it has the journal).
     bool octetsIncertains() const;
-    void vider();
     bool litNavigateurEtSysteme() const override { return false; }
     // The statistics counted each line just before, in the same series: the file's entry there
     // spares looking up the files answered 404 or 5xx. Null: each looked up by its text.
     void suivre(const SourceClesLigne* statistiques) { statistiques_ = statistiques; }
 
-    // The counts merged in journal order (the stretches are used up). The distinct addresses are
-    // not counted again here: they are the entries of statIP, which the statistics pass builds.
+    // The counts merged in journal order (as a fold merges them: nothing is lost, and more lines
+    // may be read after). The distinct addresses are not counted again here: they are the entries
+    // of statIP, which the statistics pass builds.
     // Raises ErreurDebordement, naming the line, when a byte sum taken in journal order passes
     // the 64-bit range.
     Complements resultat(int64_t adressesDistinctes = 0);
@@ -165,6 +163,13 @@ class LecteursEnSerie : public LecteurEnregistrements {
     }
     void replier() override {
         for (auto* l : lecteurs_) l->replier();
+    }
+    // Each reader from its counterpart in `autre`, a series of the same readers.
+    void adopter(LecteurEnregistrements& autre, int tranche) override {
+        auto& a = dynamic_cast<LecteursEnSerie&>(autre);
+        for (std::size_t k = 0; k < lecteurs_.size(); ++k) {
+            lecteurs_[k]->adopter(*a.lecteurs_.at(k), tranche);
+        }
     }
     void bloc(std::string_view octets) override {
         for (auto* l : lecteurs_) l->bloc(octets);

@@ -246,18 +246,6 @@ struct alignas(kLigneCache) ComptesJournal::Cumul {
         if constexpr (agentEntier) agents.compter();
         if (dates.compter()) heureDeDate.emplace_back(r.heure);
     }
-
-    // The tables of systems and browsers of the whole agents counted: each distinct agent cut
-    // once, in order of first appearance, which is the order its browser and system first
-    // appear in. The agents are then let go, unless readers still hold views into them.
-    void couperAgents(bool garderAgents) {
-        for (std::size_t k = 0; k < agents.index.taille(); ++k) {
-            const std::string_view agent = agents.index.cle(k);
-            textes[kTableNavigateurs].ajouter(extraireNavigateur(agent), agents.nombres[k]);
-            textes[kTableSystemes].ajouter(extraireSysteme(agent), agents.nombres[k]);
-        }
-        if (!garderAgents) agents.vider();
-    }
 };
 
 }  // namespace kestrane

@@ -161,10 +161,13 @@ void verserChemins(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) 
     dans.lignesMarquees += t.lignesMarquees;
 }
 
-// The marked lines of the whole journal added to their paths, from the statistics' loaded files
-// counted over the same lines.
-void completerChemins(ComptesLisibles::Tranche& t, const tableauRapportStat& fichiers) {
-    if (t.lignesMarquees == 0) return;
+// The table of paths, the marked lines of the whole journal added to theirs from the statistics'
+// loaded files counted over the same lines (into the table made, the counts left as they are).
+tableauRapportStat completerChemins(const ComptesLisibles::Tranche& t,
+                                    const tableauRapportStat& fichiers) {
+    tableauRapportStat chemins;
+    t.chemins.table.versTable(chemins);  // entry n is path number n
+    if (t.lignesMarquees == 0) return chemins;
     int64_t ajoutees = 0;
     for (const rapportStat& f : fichiers) {
         const int64_t place = t.chemins.table.chercher(f.libelle);
@@ -172,13 +175,14 @@ void completerChemins(ComptesLisibles::Tranche& t, const tableauRapportStat& fic
         const uint32_t numero = t.chemins.table.numero(static_cast<std::size_t>(place));
         if (numero >= t.marques.size() || !t.marques[numero]) continue;
         const int64_t n = f.nombre - t.fichiersComptes.nombreDe(f.libelle);
-        t.chemins.table.compter(numero, n);
+        chemins[numero].nombre += n;
         ajoutees += n;
     }
     // Tables of other lines than those read would give other paths.
     if (ajoutees != t.lignesMarquees) {
         throw std::logic_error("chemins lisibles : fichiers d'autres lignes");
     }
+    return chemins;
 }
 
 // From how many paths a stretch's are merged on a core of their own.
@@ -336,6 +340,11 @@ void ComptesLisibles::replier() {
     tranches_[1] = nouvelleTranche(1);
 }
 
+void ComptesLisibles::adopter(LecteurEnregistrements& autre, int tranche) {
+    auto& a = dynamic_cast<ComptesLisibles&>(autre);
+    std::swap(tranches_.at(1), a.tranches_.at(static_cast<std::size_t>(tranche)));
+}
+
 void ComptesLisibles::bloc(std::string_view octets) {
     debut_ = octets.data();
     fin_ = octets.data() + octets.size();
@@ -419,8 +428,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
         [&] {
             if (derniere) verserChemins(tout, *derniere);
             nommer();
-            completerChemins(tout, tables.statFichier);
-            tout.chemins.table.versTable(tables.statFichier);
+            tables.statFichier = completerChemins(tout, tables.statFichier);
             ordonnerParFrequence(tables.statFichier);
             ordonnerParFrequence(tables.statPrecedent);
         });
@@ -441,9 +449,10 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     navigateurs.versTable(tables.statNav);
     ordonnerParFrequence(tables.statOS);
     ordonnerParFrequence(tables.statNav);
-    comptes.tranches_.clear();
-    comptes.journal_ = Journal();
-    comptes.complet_ = false;
+    // As a fold does it: the later stretches start again empty, so that more lines may be read.
+    for (std::size_t k = 1; k < comptes.tranches_.size(); ++k) {
+        comptes.tranches_[k] = comptes.nouvelleTranche(static_cast<int>(k));
+    }
 }
 
 void rendreLisibles(TablesAnalyse& tables, const LignesAnalysees& lignes, int largeur,

@@ -90,6 +90,7 @@ class ComptesLisibles : public LecteurEnregistrements {
     void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
     void terminer() override;
     void replier() override;
+    void adopter(LecteurEnregistrements& autre, int tranche) override;
     void bloc(std::string_view octets) override;
     // Only the start of the agent is read, then the agent up to its end.
     bool litNavigateurEtSysteme() const override { return false; }
@@ -114,9 +115,9 @@ class ComptesLisibles : public LecteurEnregistrements {
 };
 
 // Turns the raw tables of a statistics pass into readable ones, from what `comptes` counted over
-// the same lines (used up): the systems and browsers by their catalogue names, the files by path,
-// the average day at `largeur`, every table but the requests one in decreasing count. Each
-// distinct agent is classified once, on both cores when there are many.
+// the same lines (merged as a fold merges them): the systems and browsers by their catalogue names,
+// the files by path, the average day at `largeur`, every table but the requests one in decreasing
+// count. Each distinct agent is classified once, on both cores when there are many.
 void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
                     ResultatsLisibles& lisibles);
 

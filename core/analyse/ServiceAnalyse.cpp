@@ -3,27 +3,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/analyse/Comptage.h"
+#include "core/analyse/PeriodeLignes.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
 #include "core/lecture/LectureFormatee.h"
 #include "core/lecture/TableauLog.h"
 
 namespace kestrane {
-
-namespace {
-
-// A format without an agent names no system nor browser: one entry says so, with every line,
-// where the catalogue would have named each of them "Autre".
-void direSansAgent(TablesAnalyse& t, ResultatsLisibles& lisibles) {
-    lisibles.sansAgent = true;
-    for (tableauRapportStat* table : {&t.statOS, &t.statNav}) {
-        int64_t lignes = 0;
-        for (const rapportStat& e : *table) lignes += e.nombre;
-        *table = {{std::string(kPasDAgent), {}, lignes}};
-    }
-}
-
-}  // namespace
 
 IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
                              ResultatAnalyse& r, SuiviAnalyse& suivi) {
@@ -38,9 +25,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     const FormatJournal* formatLu = format.estDefaut() ? nullptr : &format;
     if (options.periode.active) {
         enFond([&] {
-            lues = formatLu ? lignesDeLaPeriode(charge, options.periode, horsPeriode, format)
-                            : lignesDeLaPeriode(charge, options.periode, horsPeriode,
-                                                options.ignorerNonConformes);
+            lues = lignesDeLaPeriode(charge, options.periode, horsPeriode,
+                                     options.ignorerNonConformes, format);
         });
         // Nothing to analyse: what the last analysis left stays as it is.
         if (lues.nbLignes() == 0) return IssueAnalyse::periodeVide;
@@ -53,50 +39,18 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     r.formatAutomatique = options.formatAutomatique;
     suivi.commencer();
 
-    // The readers of the first pass: what the statistics pass counts, and what the Compléments
-    // and their audience count when asked for. The referrers are counted once, by the statistics
-    // pass: the audience makes its referring sites and searches from that table.
-    ComptesJournal comptes;
-    ComptesComplements comptesComplements;
-    ComptesLisibles comptesLisibles;
-    ComptesAudience comptesAudience;
-    std::vector<LecteurEnregistrements*> lecteurs{&comptes};
-    if (options.complements) {
-        comptesAudience.regler({robotsDuCatalogue(), options.basePays, false});
-        // The statistics hand the page the entries of each line's file, the audience those of
-        // its client and agent.
-        comptesComplements.suivre(&comptes);
-        comptesAudience.suivre(&comptes);
-        lecteurs.push_back(&comptesComplements);
-        lecteurs.push_back(&comptesAudience);
-    }
-    // Each distinct agent cut once at the end rather than every line's agent: unless readable
-    // results replace the tables of systems and browsers and no audience asks for the agents.
-    comptes.agentsEntiers(options.complements || !options.resultatsLisibles);
-    if (options.resultatsLisibles) {
-        // The readable tables of systems and browsers come from the whole agents.
-        comptes.sansAgents(true);
-        comptesLisibles.suivre(&comptes);
-        lecteurs.push_back(&comptesLisibles);
-    }
-    ComptesEnPlus comptesEnPlus;
-    if (formatLu) {
-        comptesEnPlus.suivre(&comptes);
-        lecteurs.push_back(&comptesEnPlus);
-    }
-    LecteursEnSerie enSerie(lecteurs);
-    // One reader is called directly: a call less per line.
-    LecteurEnregistrements* lecteur = lecteurs.size() == 1 ? lecteurs[0] : &enSerie;
+    // The readers of the first pass: the statistics and what else the options ask for.
+    Comptage comptage(options, format);
     try {
         r.enregistrements.memoriser(
-            r.journal, [&suivi](std::size_t faites) { suivi.progresser(faites); }, lecteur,
-            options.ignorerNonConformes ? examinerLigne : nullptr, formatLu);
+            r.journal, [&suivi](std::size_t faites) { suivi.progresser(faites); },
+            &comptage.lecteur(), options.ignorerNonConformes ? examinerLigne : nullptr, formatLu);
     } catch (...) {
         suivi.premierePasseInterrompue(r.enregistrements.taille());
         throw;
     }
     r.retenues = r.enregistrements.souple() || formatLu ? r.enregistrements : TableauLog();
-    r.enPlus = formatLu ? comptesEnPlus.resultat() : TablesEnPlus();
+    r.enPlus = comptage.tablesEnPlus();
     suivi.apresPremierePasse();
 
     // With readable results the caller sees the tables once they are readable.
@@ -109,33 +63,15 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
         }
     };
     try {
-        calculerTables(r.lignes(), options.largeurTranches, r.tables, &comptes, apresEtape,
-                       &r.listes, enFond);
+        calculerTables(r.lignes(), options.largeurTranches, r.tables, &comptage.statistiques(),
+                       apresEtape, &r.listes, enFond);
     } catch (...) {
         for (const int etape : etapes) suivi.apresEtape(etape);
         throw;
     }
     r.periodeChoisie = std::string(kPeriodeToutLeFichier);
-    // Before the readable tables are reordered: the referring sites group the referrer table in
-    // its order of first appearance.
-    if (options.complements) {
-        calculerComplements(r, &comptesComplements, enFond, options.basePays, &comptesAudience);
-    } else {
-        r.complements.reset();
-        r.audience.reset();
-    }
-    r.lisibles = ResultatsLisibles{};
-    if (options.resultatsLisibles) {
-        enFond([&] {
-            if (comptesLisibles.complet()) {
-                rendreLisibles(r.tables, comptesLisibles, options.largeurTranches, r.lisibles);
-            } else {
-                rendreLisibles(r.tables, r.lignes(), options.largeurTranches, r.lisibles);
-            }
-        });
-        if (!porteAgent(format)) direSansAgent(r.tables, r.lisibles);
-        for (const int etape : etapes) suivi.apresEtape(etape);
-    }
+    comptage.completer(r, std::nullopt, enFond);
+    for (const int etape : etapes) suivi.apresEtape(etape);
     suivi.apresStatistiques();
 
     return IssueAnalyse::terminee;
@@ -178,8 +114,6 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
         c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
         a = relire ? audience->resultat() : audienceEtReferents(*audience, r.tables.statPrecedent);
     });
-    comptes->vider();
-    audience->vider();
     c.lignesLues = static_cast<int64_t>(r.lignesJournal);
     c.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
     if (r.enregistrements.souple()) {

@@ -93,6 +93,7 @@ void fusionnerHeures(Cumul& a, const Cumul& b) {
 // a then b, as if one stretch had read the lines of both: two shares of the tables, each on a
 // core (through `fil` when there is one). With `viderB`, b is emptied after, its memory kept.
 void fusionner(Cumul& a, Cumul& b, FilAuxiliaire* fil = nullptr, bool viderB = false) {
+    a.lues += b.lues;
     a.echec |= b.echec;
     a.octetsIncertains |= b.octetsIncertains;
     const bool plier = !a.echec;
@@ -140,14 +141,30 @@ struct Tables {
     tableauRapportStat textes[kNbTablesTextes];
 };
 
-// Every table from the counts of the whole journal; false when only the separate tallies can
-// tell the outcome (an hour that does not convert, a count beyond 32 bits, an uncertain byte
+// The tables of systems and browsers of the whole agents counted: each distinct agent cut once,
+// in order of first appearance, which is the order its browser and system first appear in.
+void couperAgents(const Cumul& a, CompteurTexte& systemes, CompteurTexte& navigateurs) {
+    for (std::size_t k = 0; k < a.agents.index.taille(); ++k) {
+        const std::string_view agent = a.agents.index.cle(k);
+        navigateurs.ajouter(extraireNavigateur(agent), a.agents.nombres[k]);
+        systemes.ajouter(extraireSysteme(agent), a.agents.nombres[k]);
+    }
+}
+
+// Every table from the counts of the whole journal (`coupe`: the systems and browsers cut from
+// the whole agents counted), the counts left as they are; false when only the separate tallies
+// can tell the outcome (an hour that does not convert, a count beyond 32 bits, an uncertain byte
 // total).
-bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t) {
+bool tablesDuCumul(const Cumul& a, bool coupe, std::size_t nbLignes, int largeur, Tables& t) {
+    CompteurTexte coupes[2];
+    if (coupe && !a.echec) couperAgents(a, coupes[0], coupes[1]);
+    const CompteurTexte& systemes = coupe ? coupes[0] : a.textes[kTableSystemes];
+    const CompteurTexte& navigateurs = coupe ? coupes[1] : a.textes[kTableNavigateurs];
     if (a.echec || a.octetsIncertains || !tientSur32Bits(a.ipNombre) ||
         !tientSur32Bits(a.texteNombre) ||
         !std::all_of(std::begin(a.textes), std::end(a.textes),
                      [](const CompteurTexte& c) { return tientSur32Bits(c.nombres); }) ||
+        !tientSur32Bits(systemes.nombres) || !tientSur32Bits(navigateurs.nombres) ||
         !tientSur32Bits(a.dates.nombres) || nbLignes > static_cast<std::size_t>(kMax32)) {
         return false;
     }
@@ -173,8 +190,8 @@ bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t)
     enParallele(
         true, [&] { t.textes[kTableProvenances] = tableDeTextes(a.textes[kTableProvenances]); },
         [&] { t.textes[kTableFichiers] = tableDeTextes(a.textes[kTableFichiers]); });
-    t.textes[kTableSystemes] = tableDeTextes(a.textes[kTableSystemes]);
-    t.textes[kTableNavigateurs] = tableDeTextes(a.textes[kTableNavigateurs]);
+    t.textes[kTableSystemes] = tableDeTextes(systemes);
+    t.textes[kTableNavigateurs] = tableDeTextes(navigateurs);
     t.dates = tableDeTextes(a.dates);
     for (std::size_t k = 0; k < t.dates.size(); ++k) {
         t.dates[k].complement = t.dates[k].libelle;
@@ -197,6 +214,26 @@ bool tablesDuCumul(const Cumul& a, std::size_t nbLignes, int largeur, Tables& t)
     return true;
 }
 
+// The tables made from the counts into their places, `apres(etape)` after each of the seven; the
+// requests table gets the one entry per date.
+void rangerTables(Tables& t, TablesAnalyse& tables, const std::function<void(int)>& apres) {
+    tables.statIP = std::move(t.ip);
+    apres(kEtapeIP);
+    tables.statOS = std::move(t.textes[kTableSystemes]);
+    apres(kEtapeOS);
+    tables.statNav = std::move(t.textes[kTableNavigateurs]);
+    apres(kEtapeNav);
+    tables.statPrecedent = std::move(t.textes[kTableProvenances]);
+    apres(kEtapePrecedent);
+    tables.statFichier = std::move(t.textes[kTableFichiers]);
+    apres(kEtapeFichier);
+    tables.statTaux = std::move(t.taux);
+    apres(kEtapeOctets);
+    tables.statHoraires = std::move(t.tranches);
+    apres(kEtapeTranches);
+    tables.statVMensuelles = std::move(t.dates);
+}
+
 }  // namespace
 
 ComptesJournal::ComptesJournal() = default;
@@ -204,9 +241,6 @@ ComptesJournal::~ComptesJournal() = default;
 
 void ComptesJournal::commencer(const Journal& journal, int nbTranches, bool souple) {
     journal_ = journal;
-    flux_ = journal.octets().empty();
-    agentsPretes_ = false;
-    agentsGardes_.reset();
     complet_ = false;
     souple_ = souple;
     tranches_.clear();
@@ -252,16 +286,19 @@ void ComptesJournal::replier() {
     fusionner(*tranches_[0], *tranches_[1], fil_, true);
 }
 
+void ComptesJournal::adopter(LecteurEnregistrements& autre, int tranche) {
+    auto& a = dynamic_cast<ComptesJournal&>(autre);
+    std::swap(tranches_.at(1), a.tranches_.at(static_cast<std::size_t>(tranche)));
+}
+
 const ComptesJournal::ClesLigne& ComptesJournal::clesLigne(int tranche) const {
     return tranches_[static_cast<std::size_t>(tranche)]->cles;
 }
 
 SourceClesLigne::AgentEntier ComptesJournal::agentEntier(int tranche, uint32_t agent) const {
-    agentsPretes_.store(true, std::memory_order_relaxed);
     const auto t = static_cast<std::size_t>(tranche);
-    const IndexCles<std::string_view>* index = t < tranches_.size() ? &tranches_[t]->agents.index
-                                               : t == 0             ? agentsGardes_.get()
-                                                                    : nullptr;
+    const IndexCles<std::string_view>* index =
+        t < tranches_.size() ? &tranches_[t]->agents.index : nullptr;
     if (!index || agent >= index->taille()) return {};
     return {index->cle(agent), index->hachage(agent)};
 }
@@ -283,25 +320,13 @@ bool ComptesJournal::couvre(const LignesAnalysees& lignes) const {
     return lues == lignes.nbLignes();
 }
 
-void ComptesJournal::vider() {
-    // The readers of a stream that follow these counts may hold views into its whole agents once
-    // they have read one.
-    if (garderAgents() && !tranches_.empty()) {
-        agentsGardes_ =
-            std::make_unique<IndexCles<std::string_view>>(std::move(tranches_[0]->agents.index));
-    }
-    tranches_.clear();
-    complet_ = false;
-    journal_ = Journal();
-}
-
-ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
+const ComptesJournal::Cumul* ComptesJournal::fusionnerTranches() {
     if (tranches_.empty()) return nullptr;
-    for (std::size_t k = 1; k < tranches_.size(); ++k) fusionner(*tranches_[0], *tranches_[k]);
-    tranches_.resize(1);
-    Cumul* c = tranches_[0].get();
-    if (agentsEntiers_ && !sansAgents_ && !c->echec) c->couperAgents(garderAgents());
-    return c;
+    // As a fold does it: the later stretches start again empty, so that more lines may be read.
+    for (std::size_t k = 1; k < tranches_.size(); ++k) {
+        fusionner(*tranches_[0], *tranches_[k], fil_, true);
+    }
+    return tranches_[0].get();
 }
 
 void calculerTables(const LignesAnalysees& lignes, int largeurTranche, TablesAnalyse& tables,
@@ -341,25 +366,10 @@ void calculerTables(const LignesAnalysees& lignes, int largeurTranche, TablesAna
             }
         }
         const Cumul* cumul = c ? c->fusionnerTranches() : nullptr;
-        enUneFois = cumul && tablesDuCumul(*cumul, lignes.nbLignes(), largeur, t);
-        if (comptes) comptes->vider();
+        enUneFois = cumul && tablesDuCumul(*cumul, c->coupeAgents(), lignes.nbLignes(), largeur, t);
     });
     if (enUneFois) {
-        tables.statIP = std::move(t.ip);
-        apres(kEtapeIP);
-        tables.statOS = std::move(t.textes[kTableSystemes]);
-        apres(kEtapeOS);
-        tables.statNav = std::move(t.textes[kTableNavigateurs]);
-        apres(kEtapeNav);
-        tables.statPrecedent = std::move(t.textes[kTableProvenances]);
-        apres(kEtapePrecedent);
-        tables.statFichier = std::move(t.textes[kTableFichiers]);
-        apres(kEtapeFichier);
-        tables.statTaux = std::move(t.taux);
-        apres(kEtapeOctets);
-        tables.statHoraires = std::move(t.tranches);
-        apres(kEtapeTranches);
-        tables.statVMensuelles = std::move(t.dates);
+        rangerTables(t, tables, apres);
     } else {
         // Each tally fills its table in place; its grid is filled before the next one runs.
         calculer([&] { compterAdressesIP(lignes, tables.statIP); });
@@ -388,16 +398,9 @@ bool tablesDesComptes(ComptesJournal& comptes, std::size_t nbLignes, int largeur
     const int largeur = std::clamp(largeurTranche, 1, 24);
     Tables t;
     const Cumul* cumul = comptes.fusionnerTranches();
-    if (!cumul || !tablesDuCumul(*cumul, nbLignes, largeur, t)) return false;
-    comptes.vider();
-    tables.statIP = std::move(t.ip);
-    tables.statOS = std::move(t.textes[kTableSystemes]);
-    tables.statNav = std::move(t.textes[kTableNavigateurs]);
-    tables.statPrecedent = std::move(t.textes[kTableProvenances]);
-    tables.statFichier = std::move(t.textes[kTableFichiers]);
-    tables.statTaux = std::move(t.taux);
-    tables.statHoraires = std::move(t.tranches);
-    if (listes) *listes = listesPeriodes(t.dates);
+    if (!cumul || !tablesDuCumul(*cumul, comptes.coupeAgents(), nbLignes, largeur, t)) return false;
+    rangerTables(t, tables, [](int) {});
+    if (listes) *listes = listesPeriodes(tables.statVMensuelles);
     tables.statVMensuelles = {entreeToutLeFichier(nbLignes)};
     return true;
 }

@@ -126,6 +126,7 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     void lire(int tranche, const RLog& r) override;
     void terminer() override;
     void replier() override;
+    void adopter(LecteurEnregistrements& autre, int tranche) override;
     // The kept second thread the folds of a stream share (one fold after every block); without
     // one, each fold starts a thread of its own.
     void partagerFil(FilAuxiliaire* fil) { fil_ = fil; }
@@ -143,11 +144,13 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     void lireEnPlus(int tranche, const RLog& r, const ChampsEnPlus& plus) override;
     // Whether the counts are those of exactly these lines.
     bool couvre(const LignesAnalysees& lignes) const;
-    void vider();
 
     struct Cumul;
-    // The stretches merged in journal order into one; null when nothing was read.
-    Cumul* fusionnerTranches();
+    // The stretches merged in journal order into the first, the others empty as after a fold
+    // (what they counted is not lost, and more lines may be read); null when nothing was read.
+    const Cumul* fusionnerTranches();
+    // Whether the tables of systems and browsers are cut from the whole agents counted.
+    bool coupeAgents() const { return agentsEntiers_ && !sansAgents_; }
 
     // The entries of the tables that the last line read in a stretch was counted under. All
     // kSansCle when the line was not counted: from a time whose hour does not convert on, the
@@ -166,12 +169,6 @@ class ComptesJournal : public LecteurEnregistrements, public SourceClesLigne {
     bool souple_ = false;
     bool sansAgents_ = false;
     bool agentsEntiers_ = false;
-    bool flux_ = false;  // begun without a journal: a stream's blocks
-    // Whether a reader has read a whole agent (agentEntier()), and may hold a view into it.
-    mutable std::atomic<bool> agentsPretes_{false};
-    bool garderAgents() const { return flux_ && agentsPretes_.load(std::memory_order_relaxed); }
-    // A stream's whole agents of stretch 0, past vider(), for the readers that hold views.
-    std::unique_ptr<IndexCles<std::string_view>> agentsGardes_;
     FilAuxiliaire* fil_ = nullptr;
 };
 

@@ -333,6 +333,11 @@ void ComptesAudience::replier() {
         0, 1);
 }
 
+void ComptesAudience::adopter(LecteurEnregistrements& autre, int tranche) {
+    auto& a = dynamic_cast<ComptesAudience&>(autre);
+    std::swap(tranches_.at(1), a.tranches_.at(static_cast<std::size_t>(tranche)));
+}
+
 void ComptesAudience::lire(int tranche, const RLog& r) {
     tranches_[static_cast<std::size_t>(tranche)]->lire(
         r, statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr);

@@ -133,13 +133,15 @@ class ComptesAudience : public LecteurEnregistrements {
     // Stretch 1 (the lines after stretch 0's) folded into stretch 0, where the next lines are
     // read; stretch 1 starts again empty. The result is that of one stretch reading them all.
     void replier() override;
+    void adopter(LecteurEnregistrements& autre, int tranche) override;
     // Only the start of the agent is read, then the agent up to its end.
     bool litNavigateurEtSysteme() const override { return false; }
     bool complet() const { return complet_; }
     void vider();
 
     // The counts merged in journal order, the robots named and the countries looked up (once
-    // per distinct agent and address). The stretches are used up.
+    // per distinct agent and address). The stretches are merged as a fold merges them: nothing
+    // is lost, and more lines may be read after.
     Audience resultat();
 
     struct Tranche;

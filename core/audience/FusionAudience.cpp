@@ -282,7 +282,12 @@ Audience ComptesAudience::resultat() {
         }
         a.pays = t.pays(*base, totaux, ficheDe);
     }
-    tranches_.resize(1);
+    // As a fold does it: the later stretches start again empty, so that more lines may be read.
+    for (std::size_t k = 1; k < tranches_.size(); ++k) {
+        tranches_[k] =
+            nouvelleTranche({t.debutTampon, static_cast<std::size_t>(t.finTampon - t.debutTampon)},
+                            0, static_cast<int>(k));
+    }
 
     if (reglages_.referentsParLigne) t.referents.tables(a);
     t.requetesHttp.tables(a);

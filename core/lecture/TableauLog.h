@@ -39,6 +39,12 @@ class LecteurEnregistrements {
     // stretch 0, which takes them in; stretch 1 then starts again empty. A reader that cannot
     // cannot be handed a stream.
     virtual void replier() { throw std::logic_error("lecteur sans repli"); }
+    // For counts merged with those of the lines that follow (Comptage::fusionner): stretch
+    // `tranche` of `autre`, a reader of the same kind over the same journal, becomes this
+    // reader's stretch 1 (which a fold left empty), to be folded in by replier() next.
+    virtual void adopter(LecteurEnregistrements& /*autre*/, int /*tranche*/) {
+        throw std::logic_error("lecteur sans adoption");
+    }
     // For a stream: the bytes of the block whose lines come next; a record's texts lie within
     // them until the next block.
     virtual void bloc(std::string_view /*octets*/) {}

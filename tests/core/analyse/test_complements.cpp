@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/analyse/Complements.h"
+#include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"

@@ -1,0 +1,247 @@
+#include "core/analyse/Comptage.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "core/journal/DeuxFils.h"
+#include "core/journal/FilAuxiliaire.h"
+#include "core/lecture/LectureFormatee.h"
+
+namespace kestrane {
+
+namespace {
+
+// A format without an agent names no system nor browser: one entry says so, with every line,
+// where the catalogue would have named each of them "Inconnu".
+void direSansAgent(TablesAnalyse& t, ResultatsLisibles& lisibles) {
+    lisibles.sansAgent = true;
+    for (tableauRapportStat* table : {&t.statOS, &t.statNav}) {
+        int64_t lignes = 0;
+        for (const rapportStat& e : *table) lignes += e.nombre;
+        *table = {{std::string(kPasDAgent), {}, lignes}};
+    }
+}
+
+// Below this many lines a run is counted on this thread alone.
+constexpr std::size_t kLignesDeuxFils = 4096;
+
+// How long f() takes, in seconds.
+template <typename F>
+double chronometrer(F&& f) {
+    const auto debut = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+}
+
+}  // namespace
+
+Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
+    : options_(options), format_(format) {
+    // The statistics first: the readers after them take each line's entries from them (its
+    // file, client and agent) instead of looking its texts up again. The referrers are counted
+    // once, by the statistics: the audience makes its referring sites and searches from that
+    // table.
+    std::vector<LecteurEnregistrements*> lecteurs{&statistiques_};
+    if (options.complements) {
+        complements_.emplace();
+        audience_.emplace();
+        audience_->regler({robotsDuCatalogue(), options.basePays, false});
+        complements_->suivre(&statistiques_);
+        audience_->suivre(&statistiques_);
+        lecteurs.push_back(&*complements_);
+        lecteurs.push_back(&*audience_);
+    }
+    // Each distinct agent cut once at the end rather than every line's agent: unless readable
+    // results replace the tables of systems and browsers and no audience asks for the agents.
+    statistiques_.agentsEntiers(options.complements || !options.resultatsLisibles);
+    if (options.resultatsLisibles) {
+        // The readable tables of systems and browsers come from the whole agents.
+        statistiques_.sansAgents(true);
+        lisibles_.emplace();
+        lisibles_->suivre(&statistiques_);
+        lecteurs.push_back(&*lisibles_);
+    }
+    if (!format_.estDefaut()) {
+        enPlus_.emplace();
+        enPlus_->suivre(&statistiques_);
+        lecteurs.push_back(&*enPlus_);
+    }
+    if (lecteurs.size() == 1) {
+        lecteur_ = lecteurs[0];
+    } else {
+        serie_ = std::make_unique<LecteursEnSerie>(std::move(lecteurs));
+        lecteur_ = serie_.get();
+    }
+}
+
+Comptage::~Comptage() = default;
+
+void Comptage::commencer(const Journal& journal) {
+    lecteur_->commencer(journal, 2, options_.ignorerNonConformes);
+    for (auto& p : periodes_) p.reset();
+    if (options_.periode.active) {
+        for (auto& p : periodes_)
+            p.emplace(options_.periode, options_.ignorerNonConformes, format_);
+    }
+}
+
+Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
+                                  std::string_view octets, std::size_t premiere) {
+    const ExamenLigne examen = options_.ignorerNonConformes ? examinerLigne : nullptr;
+    const CoupeAgent coupe = coupePour(lecteur_);
+    Bilan moities[2];
+    const auto compterMoitie = [&](std::size_t debut, std::size_t fin, int tranche, Bilan& m) {
+        for (std::size_t i = debut; i < fin; ++i) {
+            const std::string_view ligne = lignes[i];
+            if (periodes_[tranche] && !periodes_[tranche]->contient(ligne, premiere + i)) {
+                ++m.horsPeriode;
+                continue;
+            }
+            try {
+                if (lireLigne(ligne, lecteur_, tranche, examen, nullptr, coupe)) {
+                    ++m.gardees;
+                } else {
+                    ++m.ignorees;
+                }
+            } catch (...) {
+                m.erreur = std::current_exception();
+                m.arret = i;
+                m.clientNonPointe = !adressePointee(ligne);
+                m.ligneVide = ligne.empty();
+                return;
+            }
+        }
+    };
+    const std::size_t n = lignes.size();
+    const std::size_t milieu =
+        n >= kLignesDeuxFils ? static_cast<std::size_t>(static_cast<double>(n) * part_) : n;
+    lecteur_->bloc(octets);
+    double dureeA = 0, dureeB = 0;
+    const auto premiereMoitie = [&] {
+        dureeA = chronometrer([&] { compterMoitie(0, milieu, 0, moities[0]); });
+    };
+    const auto secondeMoitie = [&] {
+        dureeB = chronometrer([&] { compterMoitie(milieu, n, 1, moities[1]); });
+    };
+    if (fil_) {
+        fil_->enParallele(milieu < n, premiereMoitie, secondeMoitie);
+    } else {
+        enParallele(milieu < n, premiereMoitie, secondeMoitie);
+    }
+    if (milieu < n && dureeA > 0 && dureeB > 0) {
+        const double vitesseA = static_cast<double>(milieu) / dureeA;
+        const double vitesseB = static_cast<double>(n - milieu) / dureeB;
+        part_ = std::clamp(0.5 * part_ + 0.5 * vitesseA / (vitesseA + vitesseB), 0.2, 0.8);
+    }
+    Bilan b;
+    for (const Bilan& m : moities) {
+        b.horsPeriode += m.horsPeriode;
+        b.ignorees += m.ignorees;
+        b.gardees += m.gardees;
+        if (m.erreur && !b.erreur) {
+            b.erreur = m.erreur;
+            b.arret = m.arret;
+            b.clientNonPointe = m.clientNonPointe;
+            b.ligneVide = m.ligneVide;
+        }
+    }
+    // A half's error first: the fold would count the lines waiting in the readers, past it.
+    if (!b.erreur) lecteur_->replier();
+    return b;
+}
+
+void Comptage::fusionner(Comptage& suite) {
+    // Stretch by stretch, as a stream's folds take them: each reader's in series order, so that
+    // the readers after the statistics find the statistics' fold of the same stretch.
+    for (int tranche = 0; tranche < 2; ++tranche) {
+        lecteur_->adopter(*suite.lecteur_, tranche);
+        lecteur_->replier();
+    }
+}
+
+bool Comptage::resultat(ResultatAnalyse& r, std::size_t lues, std::size_t horsPeriode,
+                        std::optional<std::size_t> ignorees) {
+    r.journal = Journal();
+    r.enregistrements = TableauLog();
+    r.retenues = TableauLog();
+    r.lignesJournal = lues;
+    r.periode = options_.periode;
+    r.horsPeriode = horsPeriode;
+    r.format = format_;
+    const std::size_t analysees = lues - horsPeriode - ignorees.value_or(0);
+    if (!tablesDesComptes(statistiques_, analysees, options_.largeurTranches, r.tables,
+                          &r.listes) ||
+        octetsIncertains()) {
+        return false;
+    }
+    r.periodeChoisie = std::string(kPeriodeToutLeFichier);
+    r.enPlus = tablesEnPlus();
+    completer(r, ignorees);
+    return true;
+}
+
+void Comptage::completer(ResultatAnalyse& r, std::optional<std::size_t> ignorees,
+                         const Execution& enFond) {
+    const auto calculer = [&](const std::function<void()>& travail) {
+        if (enFond) {
+            enFond(travail);
+        } else {
+            travail();
+        }
+    };
+    if (complements_) {
+        calculerComplements(r, &*complements_, enFond, options_.basePays, &*audience_);
+        if (ignorees) r.complements->lignesIgnorees = static_cast<int64_t>(*ignorees);
+    } else {
+        r.complements.reset();
+        r.audience.reset();
+    }
+    r.lisibles = ResultatsLisibles{};
+    if (lisibles_) {
+        calculer([&] {
+            if (lisibles_->complet()) {
+                rendreLisibles(r.tables, *lisibles_, options_.largeurTranches, r.lisibles);
+            } else {
+                rendreLisibles(r.tables, r.lignes(), options_.largeurTranches, r.lisibles);
+            }
+        });
+        if (!porteAgent(format_)) direSansAgent(r.tables, r.lisibles);
+    }
+}
+
+std::vector<CompteDuJour> compterParJour(const OptionsAnalyse& options, const Journal& journal) {
+    std::vector<CompteDuJour> jours;
+    std::vector<std::string_view> lignes;
+    std::optional<int64_t> courant;
+    std::size_t debut = 0;
+    const auto fermer = [&](std::size_t fin) {
+        CompteDuJour j;
+        j.jour = courant.value_or(0);
+        j.premiere = debut;
+        j.lignes = fin - debut;
+        j.comptes = std::make_unique<Comptage>(options, FormatJournal());
+        j.comptes->commencer(journal);
+        j.bilan = j.comptes->compter(lignes, journal.octets(), debut);
+        const bool erreur = j.bilan.erreur != nullptr;
+        jours.push_back(std::move(j));
+        lignes.clear();
+        debut = fin;
+        return !erreur;
+    };
+    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+        const std::string_view ligne = journal.ligne(i);
+        Instant t;
+        if (instantDeLigne(ligne, t, options.ignorerNonConformes)) {
+            const int64_t jour =
+                std::chrono::floor<std::chrono::days>(std::chrono::seconds(t.secondes)).count();
+            if (courant && jour != *courant && !lignes.empty() && !fermer(i)) return jours;
+            courant = jour;
+        }
+        lignes.push_back(ligne);
+    }
+    if (!lignes.empty()) fermer(journal.nbLignes());
+    return jours;
+}
+
+}  // namespace kestrane
