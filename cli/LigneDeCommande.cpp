@@ -23,6 +23,7 @@
 #include "core/audience/BasePays.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
 #include "core/journal/Texte.h"
@@ -117,12 +118,10 @@ bool lireBorne(std::string_view t, bool fin, Instant& instant) {
             return false;
         }
     }
-    if (mois < 1 || mois > 12 || jour < 1 || heure > 23 || minute > 59) return false;
-    const int64_t n = numeroJour(annee, mois, jour);
-    int32_t a, m, j;
-    dateDuJour(n, a, m, j);
-    if (a != annee || m != mois || j != jour) return false;  // 31 April, 29 February 2025
-    instant.secondes = n * 86400 + heure * 3600 + minute * 60 + (fin ? 59 : 0);
+    // Not 31 April, nor 29 February 2025.
+    if (!dateReelle(annee, mois, jour) || heure > 23 || minute > 59) return false;
+    instant.secondes = joursDepuisEpoque(annee, mois, jour) * kSecondesParJour + heure * 3600 +
+                       minute * 60 + (fin ? 59 : 0);
     return true;
 }
 

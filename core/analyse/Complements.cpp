@@ -21,13 +21,7 @@ namespace kestrane {
 
 namespace {
 
-constexpr int64_t kSecondesParJour = 86400;
 constexpr int kCodesDirects = 1000;
-
-// The day of an instant (years before 1970 give negative instants).
-int64_t jourDeLInstant(int64_t secondes) {
-    return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
-}
 
 // The counts of files by name, in order of first appearance.
 struct CompteurFichiers {
@@ -191,22 +185,6 @@ struct alignas(kLigneCache) ComptesComplements::Cumul {
         }
     }
 };
-
-int64_t numeroJour(int32_t annee, int32_t mois, int32_t jour) {
-    return joursDepuisEpoque(annee, mois, jour);
-}
-
-void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour) {
-    const int64_t z = numero + 719468;
-    const int64_t ere = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t je = z - ere * 146097;
-    const int64_t ae = (je - je / 1460 + je / 36524 - je / 146096) / 365;
-    const int64_t ja = je - (365 * ae + ae / 4 - ae / 100);
-    const int64_t mp = (5 * ja + 2) / 153;
-    jour = static_cast<int32_t>(ja - (153 * mp + 2) / 5 + 1);
-    mois = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
-    annee = static_cast<int32_t>(ae + ere * 400 + (mois <= 2 ? 1 : 0));
-}
 
 bool lireInstant(std::string_view date, std::string_view heure, Instant& instant) {
     int64_t jour, secondes;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/analyse/Interne.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
@@ -144,16 +145,11 @@ void compterTranchesHoraires(const LignesAnalysees& journal, int largeur,
 // Requests by period
 
 std::string convertirMois(std::string_view a) {
-    static constexpr std::string_view kMois[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    for (int m = 0; m < 12; ++m) {
-        if (a == kMois[m]) {
-            std::string s(m < 9 ? "0" : "");
-            ajouterEntier(s, m + 1);
-            return s;
-        }
-    }
-    return {};
+    const int m = moisAbrege(a);
+    if (m == 0) return {};
+    std::string s(m < 10 ? "0" : "");
+    ajouterEntier(s, m);
+    return s;
 }
 
 rapportStat entreeToutLeFichier(std::size_t nbLignes) {
