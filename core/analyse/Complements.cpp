@@ -247,9 +247,8 @@ std::string texteInstant(Instant instant) {
 }
 
 std::string octetsFrancais(int64_t octets) {
-    static constexpr const char* kUnites[] = {"Ko", "Mo", "Go", "To", "Po", "Eo"};
     if (octets > -1024 && octets < 1024) {
-        return nombreFrancais(octets) + (octets == 1 || octets == -1 ? " octet" : " octets");
+        return nombreFrancais(octets) + (octets == 1 || octets == -1 ? kUniteOctet : kUniteOctets);
     }
     double v = std::fabs(static_cast<double>(octets));
     int u = -1;
@@ -270,7 +269,7 @@ std::string octetsFrancais(int64_t octets) {
     std::string s = texte;
     std::replace(s.begin(), s.end(), '.', ',');
     if (octets < 0) s.insert(s.begin(), '-');
-    return s + ' ' + kUnites[u];
+    return s + ' ' + kUnitesOctets[u];
 }
 
 std::string pourcentFrancais(double part) {

@@ -72,7 +72,7 @@ bool examinerLigne(const RLog& r, std::string* raison) {
         std::string_view reste = hh;
         if (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
             !essayerConvertirEntier(copie(hh, 1, 2), h)) {
-            if (raison) *raison = citerTexte(hh).append(" n'est pas une heure correcte");
+            if (raison) *raison = texteHeureIncorrecte(citerTexte(hh));
             return false;
         }
     }
@@ -96,7 +96,7 @@ bool examinerLigne(const RLog& r, std::string* raison) {
         derniere.taille = date.size();
         derniere.lisible = lisible;
     }
-    if (!lisible && raison) *raison = citerTexte(jour).append(" n'est pas une date correcte");
+    if (!lisible && raison) *raison = texteDateIncorrecte(citerTexte(jour));
     return lisible;
 }
 

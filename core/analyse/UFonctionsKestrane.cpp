@@ -96,15 +96,7 @@ void compterFichiers(const LignesAnalysees& journal, tableauRapportStat& table) 
 // Hourly slices
 
 std::string libelleTranche(int c, int largeur) {
-    std::string s;
-    const auto deuxChiffres = [&s](int v) {
-        if (v < 10) s += '0';
-        ajouterEntier(s, v);
-    };
-    deuxChiffres(largeur * c);
-    s += " \xE0 ";
-    deuxChiffres(largeur * c + largeur);
-    return s;
+    return texteTranche(largeur * c, largeur * c + largeur);
 }
 
 int32_t heureDeLigne(std::string_view heure) {
@@ -154,7 +146,7 @@ std::string convertirMois(std::string_view a) {
 
 rapportStat entreeToutLeFichier(std::size_t nbLignes) {
     if (nbLignes > INT32_MAX) leverDebordement();
-    return {"Tous", "Toutes", static_cast<int64_t>(nbLignes)};
+    return {kTous, kToutes, static_cast<int64_t>(nbLignes)};
 }
 
 void compterRequetes(const LignesAnalysees& journal, std::string_view type,
@@ -214,7 +206,7 @@ void compterRequetes(const LignesAnalysees& journal, std::string_view type,
                 const int64_t jour = jourCalendaire(jourDeLigne(p));
                 lireBornes();
                 cleJournee.assign(p.heure);
-                cleJournee += "h \xE0 ";
+                cleJournee += kHeureA;
                 ajouterEntier(cleJournee, ajouterVerifie(h, 1));
                 cleJournee += 'h';
                 cle = cleJournee;

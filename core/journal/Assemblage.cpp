@@ -139,9 +139,4 @@ JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
     return r;
 }
 
-std::string noteJournauxEcartes(std::size_t n) {
-    return n < 2 ? std::to_string(n) + " journal nomm\xE9 plusieurs fois, lu une seule fois"
-                 : std::to_string(n) + " journaux nomm\xE9s plusieurs fois, lus une seule fois";
-}
-
 }  // namespace kestrane

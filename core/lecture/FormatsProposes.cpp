@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/journal/Erreur.h"
+#include "core/journal/Messages.h"
 #include "core/lecture/ChaineInterne.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/InterneFormats.h"
@@ -22,17 +23,15 @@ constexpr std::string_view kCombine =
     "%h %l %u %t \"%r\" %>s %b \"%{Referer}i\" \"%{User-Agent}i\"";
 
 constexpr std::array<FormatPropose, 9> kProposes = {{
-    {TypeFormat::Defaut, "combine",
-     "Combin\xE9 (par d\xE9"
-     "faut)"},
-    {TypeFormat::Automatique, "auto", "Automatique"},
-    {TypeFormat::Commun, "commun", "Commun"},
-    {TypeFormat::HoteVirtuel, "vhost", "Combin\xE9 avec h\xF4te virtuel"},
-    {TypeFormat::NginxHote, "nginx-hote", "nginx, h\xF4te avant le client"},
-    {TypeFormat::CombineSuivi, "combine-plus", "Combin\xE9 suivi d'autres champs"},
-    {TypeFormat::W3C, "w3c", "W3C \xE9tendu (IIS)"},
-    {TypeFormat::Json, "json", "JSON, une requ\xEAte par ligne"},
-    {TypeFormat::Personnalise, "", "Personnalis\xE9"},
+    {TypeFormat::Defaut, "combine", kFormatCombine},
+    {TypeFormat::Automatique, "auto", kFormatAutomatique},
+    {TypeFormat::Commun, "commun", kFormatCommun},
+    {TypeFormat::HoteVirtuel, "vhost", kFormatHoteVirtuel},
+    {TypeFormat::NginxHote, "nginx-hote", kFormatNginxHote},
+    {TypeFormat::CombineSuivi, "combine-plus", kFormatCombineSuivi},
+    {TypeFormat::W3C, "w3c", kFormatW3C},
+    {TypeFormat::Json, "json", kFormatJson},
+    {TypeFormat::Personnalise, "", kFormatPersonnalise},
 }};
 
 // A Windows-1252 text in UTF-8 (the captions' letters are all below U+0100).
@@ -122,7 +121,7 @@ FormatJournal FormatJournal::propose(TypeFormat type) {
             break;
         case TypeFormat::Automatique:
         case TypeFormat::Personnalise:
-            throw ErreurKestrane("Format de journal : ce choix n'est pas un format");
+            throw ErreurKestrane(kPasUnFormat);
     }
     // As the default reading ignores what follows the agent, an offered format reads the fields
     // a server adds after its own (a port, a time): "combined followed by other fields" is the
@@ -138,7 +137,7 @@ FormatJournal FormatJournal::depuisChaine(std::string_view chaine) {
     std::string_view montre = chaine;
     while (!montre.empty() && blanc(montre.front())) montre.remove_prefix(1);
     while (!montre.empty() && blanc(montre.back())) montre.remove_suffix(1);
-    d->libelle = "Personnalis\xE9 : ";
+    d->libelle = kPersonnaliseDebut;
     d->libelle.append(montre);
     return FormatJournal(std::move(d));
 }
@@ -153,7 +152,7 @@ FormatJournal FormatJournal::json(CorrespondanceJson correspondance) {
 std::optional<FormatJournal> resoudreFormat(std::string_view texte) {
     if (const FormatPropose* f = trouverFormatPropose(texte)) {
         if (f->type == TypeFormat::Automatique) return std::nullopt;
-        if (f->type == TypeFormat::Personnalise) leverFormatIncorrect("cha\xEEne attendue");
+        if (f->type == TypeFormat::Personnalise) leverFormatIncorrect(kChaineAttendue);
         return FormatJournal::propose(f->type);
     }
     return FormatJournal::depuisChaine(texte);
