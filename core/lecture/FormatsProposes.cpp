@@ -8,6 +8,7 @@
 
 #include "core/journal/Erreur.h"
 #include "core/journal/Messages.h"
+#include "core/journal/Texte.h"
 #include "core/lecture/ChaineInterne.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/InterneFormats.h"
@@ -34,21 +35,6 @@ constexpr std::array<FormatPropose, 9> kProposes = {{
     {TypeFormat::Personnalise, "", kFormatPersonnalise},
 }};
 
-// A Windows-1252 text in UTF-8 (the captions' letters are all below U+0100).
-std::string enUtf8(std::string_view s) {
-    std::string u;
-    for (const char c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            u.push_back(c);
-        } else {
-            u.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            u.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return u;
-}
-
 }  // namespace
 
 const Gabarit& gabaritCombine() {
@@ -63,7 +49,7 @@ std::span<const FormatPropose> formatsProposes() {
 const FormatPropose* trouverFormatPropose(std::string_view texte) {
     for (const FormatPropose& f : kProposes) {
         if ((!f.nom.empty() && egauxSansCasse(texte, f.nom)) || egauxSansCasse(texte, f.libelle) ||
-            egauxSansCasse(texte, enUtf8(f.libelle))) {
+            egauxSansCasse(texte, utf8Depuis1252(f.libelle))) {
             return &f;
         }
     }
