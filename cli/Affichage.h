@@ -2,6 +2,8 @@
 // the process (status 134) with a message of its own.
 #pragma once
 
+#include "cli/MessagesCommande.h"
+
 namespace kestrane {
 
 // Whether Qt's platform has something to show on: the one named by "-platform" or
@@ -10,9 +12,7 @@ namespace kestrane {
 // at their word.
 bool affichageDisponible(int argc, const char* const* argv);
 
-// What the program says then, on standard error, before it exits with status 1.
-inline constexpr const char* kSansAffichage =
-    "kestrane : aucun affichage disponible ; sans fen\u00eatre : kestrane --rapport FICHIER.html "
-    "journal... (kestrane --help pour l'aide)\n";
+// What the program says then, on standard error, before it exits with status 1: kSansAffichage
+// (cli/MessagesCommande.h).
 
 }  // namespace kestrane

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "cli/MessagesCommande.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
@@ -46,29 +47,24 @@ class SuiviPremierePasse : public SuiviAnalyse {
 
 // An analysis that had nothing to analyse says so.
 void verifierIssue(IssueAnalyse issue) {
-    if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse("Pas de fichier \xE0 analyser", 0);
-    if (issue == IssueAnalyse::periodeVide) {
-        throw ErreurAnalyse(
-            "Aucune ligne dans la p\xE9riode analys\xE9"
-            "e",
-            0);
-    }
+    if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse(kPasDeFichier, 0);
+    if (issue == IssueAnalyse::periodeVide) throw ErreurAnalyse(kPeriodeVide, 0);
 }
 
 // "1,2 Go lus sur 2,3 Go, 5 000 000 lignes, 1 234 567 lignes/s, reste 1 s" (Windows-1252).
 std::string texteAvancee(const AvanceeFlux& a, double secondes) {
-    std::string t = octetsFrancais(static_cast<int64_t>(a.octets)) + " lus";
-    if (a.octetsTotal > 0) t += " sur " + octetsFrancais(static_cast<int64_t>(a.octetsTotal));
+    std::string t = octetsFrancais(static_cast<int64_t>(a.octets)) + kLus;
+    if (a.octetsTotal > 0) t += kSur + octetsFrancais(static_cast<int64_t>(a.octetsTotal));
     const auto n = static_cast<int64_t>(a.lignes);
-    t += ", " + nombreFrancais(n) + std::string(accord(n, " ligne", " lignes"));
+    t += ", " + nombreFrancais(n) + std::string(accord(n, kUneLigne, kDesLignes));
     if (secondes > 0) {
         t += ", " + nombreFrancais(static_cast<int64_t>(static_cast<double>(n) / secondes)) +
-             " lignes/s";
+             kLignesParSeconde;
     }
     if (a.octetsTotal > 0 && a.octets > 0 && a.octets <= a.octetsTotal) {
         const double reste = secondes * static_cast<double>(a.octetsTotal - a.octets) /
                              static_cast<double>(a.octets);
-        t += ", reste " + std::to_string(static_cast<int64_t>(reste + 0.5)) + " s";
+        t += kReste + std::to_string(static_cast<int64_t>(reste + 0.5)) + kSecondes;
     }
     return t;
 }

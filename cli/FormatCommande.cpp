@@ -1,5 +1,6 @@
 #include "cli/FormatCommande.h"
 
+#include "cli/MessagesCommande.h"
 #include "core/journal/Erreur.h"
 #include "core/journal/Texte.h"
 
@@ -17,8 +18,8 @@ std::optional<std::string> choisirFormat(std::string_view texte, OptionsAnalyse&
 }
 
 std::string texteFormatCourt(const ResultatAnalyse& r) {
-    std::string s = "format : " + r.format.libelle();
-    if (r.formatAutomatique) s += " (d\xE9tect\xE9)";
+    std::string s = kFormatCourt + r.format.libelle();
+    if (r.formatAutomatique) s += kDetecte;
     return s;
 }
 

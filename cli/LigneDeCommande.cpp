@@ -17,12 +17,14 @@
 
 #include "cli/AnalyseCommande.h"
 #include "cli/FormatCommande.h"
+#include "cli/MessagesCommande.h"
 #include "cli/Sorties.h"
 #include "core/analyse/AnalyseFlux.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/audience/BasePays.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
 #include "core/journal/Texte.h"
@@ -43,54 +45,10 @@ struct Identite {
     const char* version;
 };
 
-const char* const kOptions =
-    "Options :\n"
-    "  --rapport FICHIER.html   \u00e9crit le rapport en une page HTML autonome\n"
-    "  --csv DOSSIER            \u00e9crit une table CSV par tableau dans DOSSIER\n"
-    "  --ignorer-lignes-non-conformes\n"
-    "                           ignore les lignes non conformes au lieu de s'arr\u00eater\n"
-    "  --periode AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM]\n"
-    "                           n'analyse que les lignes de cette p\u00e9riode\n"
-    "  --complements            ajoute les tableaux des compl\u00e9ments\n"
-    "  --tranches N             tranches horaires de N heures (1 \u00e0 6, 1 par d\u00e9faut)\n"
-    "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
-    "  --resultats-bruts        \u00e9crit les tableaux bruts (ordre d'apparition, sans noms "
-    "ni unit\u00e9s)\n"
-    "  --format NOM|auto|'CHA\u00ceNE'\n"
-    "                           lit les journaux dans ce format : combine (par d\u00e9faut),\n"
-    "                           auto, commun, vhost, nginx-hote, combine-plus, w3c, json,\n"
-    "                           ou une cha\u00eene LogFormat d'Apache ou log_format de nginx\n"
-    "  --geoip FICHIER          base des pays des compl\u00e9ments (MaxMind DB, .mmdb) ;\n"
-    "                           par d\u00e9faut la premi\u00e8re *ountry*.mmdb de\n"
-    "                           /usr/share/GeoIP ou de /var/lib/GeoIP\n"
-    "  --help                   affiche cette aide\n"
-    "  --version                affiche la version\n"
-    "\n"
-    "Les journaux sont lus en flux, sans \u00eatre charg\u00e9s en m\u00e9moire ; \u00ab - \u00bb "
-    "lit "
-    "l'entr\u00e9e standard.\n"
-    "Code de sortie : 0 en cas de succ\u00e8s, 1 en cas d'erreur (message sur la sortie "
-    "d'erreur).\n";
+const Identite kKestrane = {"kestrane", kAideKestrane, "Kestrane " KESTRANE_VERSION "\n"};
 
-const Identite kKestrane = {
-    "kestrane",
-    "Usage : kestrane [options] journal...\n"
-    "        kestrane                      (ouvre la fen\u00eatre)\n"
-    "\n"
-    "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) sans "
-    "ouvrir de fen\u00eatre\net \u00e9crit le rapport.\n"
-    "\n",
-    "Kestrane " KESTRANE_VERSION "\n"};
-
-const Identite kKestraneRapport = {
-    "kestrane-rapport",
-    "Usage : kestrane-rapport [options] journal...\n"
-    "\n"
-    "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) et "
-    "\u00e9crit le rapport,\n"
-    "sans fen\u00eatre ni affichage : l'analyse de Kestrane pour un serveur ou un script (cron).\n"
-    "\n",
-    "kestrane-rapport (Kestrane) " KESTRANE_VERSION "\n"};
+const Identite kKestraneRapport = {"kestrane-rapport", kAideKestraneRapport,
+                                   "kestrane-rapport (Kestrane) " KESTRANE_VERSION "\n"};
 
 bool lireEntier(std::string_view t, int& v) {
     if (t.empty()) return false;
@@ -117,12 +75,10 @@ bool lireBorne(std::string_view t, bool fin, Instant& instant) {
             return false;
         }
     }
-    if (mois < 1 || mois > 12 || jour < 1 || heure > 23 || minute > 59) return false;
-    const int64_t n = numeroJour(annee, mois, jour);
-    int32_t a, m, j;
-    dateDuJour(n, a, m, j);
-    if (a != annee || m != mois || j != jour) return false;  // 31 April, 29 February 2025
-    instant.secondes = n * 86400 + heure * 3600 + minute * 60 + (fin ? 59 : 0);
+    // Not 31 April, nor 29 February 2025.
+    if (!dateReelle(annee, mois, jour) || heure > 23 || minute > 59) return false;
+    instant.secondes = joursDepuisEpoque(annee, mois, jour) * kSecondesParJour + heure * 3600 +
+                       minute * 60 + (fin ? 59 : 0);
     return true;
 }
 
@@ -223,7 +179,7 @@ bool estLigneDeCommande(int argc, const char* const* argv) {
 int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sortie,
                             std::ostream& erreurs, Programme programme) {
     const Identite& moi = programme == Programme::kestraneRapport ? kKestraneRapport : kKestrane;
-    const std::string aide = std::string(" (") + moi.nom + " --help pour l'aide)";
+    const std::string aide = texteRenvoiAide(moi.nom);
     const auto echec = [&](const std::string& message) {
         // A message may quote a log or a path: never a command to the terminal.
         erreurs << moi.nom << " : " << controlesVisibles(message) << '\n';
@@ -242,9 +198,9 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         } else if (arg == "--version") {
             a.version = true;
         } else if (arg == "--rapport") {
-            if (!valeur(a.rapport)) return echec("l'option --rapport demande un nom de fichier");
+            if (!valeur(a.rapport)) return echec(kRapportSansFichier);
         } else if (arg == "--csv") {
-            if (!valeur(a.csv)) return echec("l'option --csv demande un nom de dossier");
+            if (!valeur(a.csv)) return echec(kCsvSansDossier);
         } else if (arg == "--ignorer-lignes-non-conformes") {
             a.analyse.ignorerNonConformes = true;
         } else if (arg == "--complements") {
@@ -257,36 +213,33 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             std::string texte;
             int largeur = 0;
             if (!valeur(texte) || !lireEntier(texte, largeur) || largeur < 1 || largeur > 6) {
-                return echec("l'option --tranches demande une largeur de 1 \u00e0 6 heures");
+                return echec(kTranchesSansLargeur);
             }
             a.analyse.largeurTranches = largeur;
         } else if (arg == "--resultats-bruts") {
             a.analyse.resultatsLisibles = false;
         } else if (arg == "--geoip") {
-            if (!valeur(a.geoip)) return echec("l'option --geoip demande un nom de fichier");
+            if (!valeur(a.geoip)) return echec(kGeoipSansFichier);
         } else if (arg == "--periode") {
             std::string texte;
-            if (!valeur(texte)) return echec("l'option --periode demande une p\u00e9riode");
+            if (!valeur(texte)) return echec(kPeriodeSansValeur);
             const auto p = lirePeriode(texte);
-            if (!p) {
-                return echec("p\u00e9riode incorrecte \u00ab " + texte +
-                             " \u00bb (attendu : AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM])");
-            }
+            if (!p) return echec(textePeriodeIncorrecte(texte));
             a.analyse.periode = *p;
         } else if (arg == "--format") {
             std::string texte;
-            if (!valeur(texte)) return echec("l'option --format demande un format");
+            if (!valeur(texte)) return echec(kFormatSansValeur);
             if (const auto erreur = choisirFormat(texte, a.analyse)) return echec(*erreur);
         } else if (arg == "--") {
             for (++i; i < argc; ++i) a.journaux.emplace_back(argv[i]);
         } else if (arg.substr(0, 1) == "-" && arg.size() > 1) {
-            return echec("option inconnue \u00ab " + std::string(arg) + " \u00bb" + aide);
+            return echec(texteOptionInconnue(arg) + aide);
         } else {
             a.journaux.emplace_back(arg);
         }
     }
     if (a.aide) {
-        sortie << moi.enteteAide << kOptions;
+        sortie << moi.enteteAide << kAideOptions;
         return 0;
     }
     if (a.version) {
@@ -294,9 +247,9 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         return 0;
     }
     if (a.rapport.empty() && a.csv.empty()) {
-        return echec("indiquez --rapport FICHIER.html ou --csv DOSSIER" + aide);
+        return echec(kSortieManquante + aide);
     }
-    if (a.journaux.empty()) return echec("aucun fichier journal indiqu\u00e9");
+    if (a.journaux.empty()) return echec(kJournalManquant);
     // A file named twice would count its lines twice.
     std::vector<std::size_t> ecartes;
     const std::vector<std::string> nommes = a.journaux;
@@ -304,8 +257,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     if (!ecartes.empty()) {
         erreurs << "kestrane : " << utf8Depuis1252(noteJournauxEcartes(ecartes.size()));
         for (std::size_t k = 0; k < ecartes.size(); ++k) {
-            erreurs << (k == 0 ? " : \u00ab " : ", \u00ab ")
-                    << controlesVisibles(nommes[ecartes[k]]) << " \u00bb";
+            erreurs << (k == 0 ? " : " : ", ")
+                    << texteEntreGuillemets(controlesVisibles(nommes[ecartes[k]]));
         }
         erreurs << '\n';
     }
@@ -334,8 +287,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         const ResumeAnalyse resume = resumerAnalyse(analyse);
         if (resume.lignesAnalysees == 0) {
             // Every line skipped: empty tables would hide it.
-            return echec("aucune ligne conforme sur " + std::to_string(resume.ignorees) +
-                         " : format non reconnu ?");
+            return echec(texteAucuneLigneConforme(resume.ignorees));
         }
         DonneesRapport d = donneesRapport(r);
         d.lignes = static_cast<int64_t>(resume.lignesAnalysees);
@@ -356,27 +308,25 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             if (c == '.') c = ',';
         }
         const auto nombre = [](std::size_t n) { return static_cast<int64_t>(n); };
-        sortie << quantite(nombre(resume.lignesAnalysees), "ligne analys\u00e9e",
-                           "lignes analys\u00e9es");
+        sortie << utf8Depuis1252(
+            quantite(nombre(resume.lignesAnalysees), kLigneAnalysee, kLignesAnalysees));
         if (resume.ignorees > 0) {
-            sortie << ", " << quantite(nombre(resume.ignorees), "ignor\u00e9e", "ignor\u00e9es");
+            sortie << ", " << quantite(nombre(resume.ignorees), kIgnoree, kIgnorees);
         }
-        if (resume.horsPeriode > 0) sortie << ", " << resume.horsPeriode << " hors p\u00e9riode";
+        if (resume.horsPeriode > 0) sortie << ", " << resume.horsPeriode << kHorsPeriode;
         if (!d.format.empty()) sortie << ", " << utf8Depuis1252(texteFormatCourt(r));
-        sortie << ", " << quantite(nombre(resume.adresses), "adresse IP", "adresses IP");
-        if (!a.rapport.empty()) sortie << " ; rapport : " << a.rapport;
-        if (!a.csv.empty()) sortie << " ; tables CSV : " << a.csv;
-        sortie << " (" << texteDuree << " s)\n";
+        sortie << ", " << quantite(nombre(resume.adresses), kAdresseIP, kAdressesIP);
+        if (!a.rapport.empty()) sortie << kRapportEcrit << a.rapport;
+        if (!a.csv.empty()) sortie << kTablesEcrites << a.csv;
+        sortie << " (" << texteDuree << kSecondes << ")\n";
         return 0;
     } catch (const ErreurAnalyse& e) {
         std::string m = utf8Depuis1252(e.message());
-        if (e.ligne() > 0) m = "ligne " + std::to_string(e.ligne()) + " : " + m;
+        if (e.ligne() > 0) m = texteALaLigne(e.ligne(), m);
         if (!e.fichier().empty()) m = e.fichier() + ", " + m;
         echec(m);
         if (e.clientNonPointe()) {
-            echec(
-                "l'option --ignorer-lignes-non-conformes lit les adresses IPv6 et les noms "
-                "d'h\u00f4tes");
+            echec(kConseilNonConformes);
         }
         return 1;
     } catch (const ErreurFichier& e) {
@@ -386,7 +336,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     } catch (const ErreurKestrane& e) {
         return echec(utf8Depuis1252(e.message()));
     } catch (const std::bad_alloc&) {
-        return echec("m\u00e9moire insuffisante");
+        return echec(kMemoireInsuffisante);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/MessagesCommande.h"
 #include "core/journal/Chemins.h"
 #include "core/journal/FichierAtomique.h"
 
@@ -36,10 +37,6 @@ bool rapportDansLeDossier(const std::string& rapport, const std::string& csv) {
     return dossier && identiteFichier(dossierDe(rapport)) == dossier;
 }
 
-std::string guillemets(const std::string& texte) {
-    return "\u00ab " + texte + " \u00bb";
-}
-
 }  // namespace
 
 void verifierSorties(const Sorties& sorties, const std::vector<std::string>& journaux) {
@@ -47,7 +44,7 @@ void verifierSorties(const Sorties& sorties, const std::vector<std::string>& jou
     if (!sorties.rapport.empty()) verifierCibleFichier(sorties.rapport);
     if (!sorties.rapport.empty()) {
         if (const auto k = entreeRemplacee(sorties.rapport, journaux)) {
-            throw RefusSortie("le rapport remplacerait le journal " + guillemets(journaux[*k]));
+            throw RefusSortie(kRapportSurJournal + texteEntreGuillemets(journaux[*k]));
         }
     }
     if (sorties.csv.empty()) return;
@@ -55,8 +52,7 @@ void verifierSorties(const Sorties& sorties, const std::vector<std::string>& jou
     const std::vector<std::string> noms = nomsTablesCsv();
     for (const std::string& nom : noms) {
         if (const auto k = entreeRemplacee(dossier + '/' + nom, journaux)) {
-            throw RefusSortie("les tables CSV remplaceraient le journal " +
-                              guillemets(journaux[*k]));
+            throw RefusSortie(kTablesSurJournal + texteEntreGuillemets(journaux[*k]));
         }
     }
     if (sorties.rapport.empty()) return;
@@ -65,9 +61,7 @@ void verifierSorties(const Sorties& sorties, const std::vector<std::string>& jou
     if ((lieu.dossier && lieu == lieuDe(dossier)) ||
         (rapportDansLeDossier(rapport, dossier) &&
          std::find(noms.begin(), noms.end(), nomDe(rapport)) != noms.end())) {
-        throw RefusSortie(
-            "le rapport et les tables CSV seraient \u00e9crits au m\u00eame endroit " +
-            guillemets(sorties.rapport));
+        throw RefusSortie(kRapportEtTablesEnsemble + texteEntreGuillemets(sorties.rapport));
     }
 }
 

@@ -72,10 +72,7 @@ class ErreurLigneFlux : public ErreurKestrane {
 // bits): the caller reads the files again as the loaded analysis does.
 class RelectureNecessaire : public ErreurKestrane {
   public:
-    RelectureNecessaire()
-        : ErreurKestrane(
-              "Ce flux ne peut \xEAtre v\xE9rifi\xE9 qu'en relisant ses lignes : "
-              "analysez-le depuis un fichier") {}
+    RelectureNecessaire() : ErreurKestrane(kRelectureNecessaire) {}
 };
 
 // The inputs' order: oldest first by the date of their first line, as chargerJournaux joins

@@ -41,9 +41,9 @@ std::vector<LigneApercu> apercuFormat(const Journal& journal, const FormatJourna
             if (!autres.empty()) autres += "; ";
             autres.append(nom).append("=").append(valeur);
         };
-        if (p.hoteVirtuel != "-") ajouter("h\xF4te", p.hoteVirtuel);
-        if (p.port >= 0) ajouter("port", std::to_string(p.port));
-        if (p.tempsReponse >= 0) ajouter("temps (\xB5s)", std::to_string(p.tempsReponse));
+        if (p.hoteVirtuel != "-") ajouter(kNomHote, p.hoteVirtuel);
+        if (p.port >= 0) ajouter(kNomPort, std::to_string(p.port));
+        if (p.tempsReponse >= 0) ajouter(kNomTempsReponse, std::to_string(p.tempsReponse));
         for (const ChampsEnPlus::Autre& x : p.autres) ajouter(x.nom, x.valeur);
         a.champs = {adresseIP(r),
                     date,

@@ -9,8 +9,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr int64_t kSecondesParJour = 86400;
-
 void copier(std::string_view (&vue)[2], std::string (&texte)[2]) {
     if (vue[0].data() == nullptr) return;
     texte[0].assign(vue[0]);

@@ -21,13 +21,7 @@ namespace kestrane {
 
 namespace {
 
-constexpr int64_t kSecondesParJour = 86400;
 constexpr int kCodesDirects = 1000;
-
-// The day of an instant (years before 1970 give negative instants).
-int64_t jourDeLInstant(int64_t secondes) {
-    return (secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) / kSecondesParJour;
-}
 
 // The counts of files by name, in order of first appearance.
 struct CompteurFichiers {
@@ -192,22 +186,6 @@ struct alignas(kLigneCache) ComptesComplements::Cumul {
     }
 };
 
-int64_t numeroJour(int32_t annee, int32_t mois, int32_t jour) {
-    return joursDepuisEpoque(annee, mois, jour);
-}
-
-void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour) {
-    const int64_t z = numero + 719468;
-    const int64_t ere = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t je = z - ere * 146097;
-    const int64_t ae = (je - je / 1460 + je / 36524 - je / 146096) / 365;
-    const int64_t ja = je - (365 * ae + ae / 4 - ae / 100);
-    const int64_t mp = (5 * ja + 2) / 153;
-    jour = static_cast<int32_t>(ja - (153 * mp + 2) / 5 + 1);
-    mois = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
-    annee = static_cast<int32_t>(ae + ere * 400 + (mois <= 2 ? 1 : 0));
-}
-
 bool lireInstant(std::string_view date, std::string_view heure, Instant& instant) {
     int64_t jour, secondes;
     if (!lireJour(date, jour) || !lireHeure(heure, secondes)) return false;
@@ -250,9 +228,8 @@ std::string texteInstant(Instant instant) {
 }
 
 std::string octetsFrancais(int64_t octets) {
-    static constexpr const char* kUnites[] = {"Ko", "Mo", "Go", "To", "Po", "Eo"};
     if (octets > -1024 && octets < 1024) {
-        return nombreFrancais(octets) + (octets == 1 || octets == -1 ? " octet" : " octets");
+        return nombreFrancais(octets) + (octets == 1 || octets == -1 ? kUniteOctet : kUniteOctets);
     }
     double v = std::fabs(static_cast<double>(octets));
     int u = -1;
@@ -273,7 +250,7 @@ std::string octetsFrancais(int64_t octets) {
     std::string s = texte;
     std::replace(s.begin(), s.end(), '.', ',');
     if (octets < 0) s.insert(s.begin(), '-');
-    return s + ' ' + kUnites[u];
+    return s + ' ' + kUnitesOctets[u];
 }
 
 std::string pourcentFrancais(double part) {

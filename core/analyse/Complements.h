@@ -82,9 +82,6 @@ bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple = fals
 
 // "06/Dec/2006" and "10:15:32" into an instant; false when either is not a real date or time.
 bool lireInstant(std::string_view date, std::string_view heure, Instant& instant);
-// Days since 1970-01-01 of a calendar date, and back.
-int64_t numeroJour(int32_t annee, int32_t mois, int32_t jour);
-void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour);
 // "08/12/2026 10:15:32"
 std::string texteInstant(Instant instant);
 

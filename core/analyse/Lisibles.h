@@ -33,8 +33,8 @@ struct HeuresDuJournal {
     std::size_t jours = 0;
 };
 
-// What the readable tables of systems and browsers say of a journal whose format holds no agent.
-inline constexpr std::string_view kPasDAgent = "Pas d'agent dans ce format";
+// What the readable tables of systems and browsers say of a journal whose format holds no agent:
+// kPasDAgent (Messages.h).
 
 // What an analysis with readable results keeps besides its tables: the hours for a new width of
 // the slices, and how many distinct agents were read (the catalogue names each distinct start of

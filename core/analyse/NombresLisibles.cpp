@@ -83,18 +83,12 @@ void ordonnerParFrequence(tableauRapportStat& table) {
 tableauRapportStat journeeMoyenne(const HeuresDuJournal& heures, int largeur) {
     largeur = std::clamp(largeur, 1, 6);
     tableauRapportStat table;
-    const auto deuxChiffres = [](std::string& s, int v) {
-        if (v < 10) s += '0';
-        ajouterDecimal(s, static_cast<uint64_t>(v));
-    };
     for (int debut = 0; debut < 24; debut += largeur) {
         const int fin = std::min(24, debut + largeur);
         int64_t lignes = 0;
         for (int h = debut; h < fin; ++h) lignes += heures.lignes[static_cast<std::size_t>(h)];
         rapportStat e;
-        deuxChiffres(e.libelle, debut);
-        e.libelle += " \xE0 ";
-        deuxChiffres(e.libelle, fin);
+        e.libelle = texteTranche(debut, fin);
         if (heures.jours > 0) {
             // Tenths of the mean, rounded half up.
             const auto jours = static_cast<int64_t>(heures.jours);
@@ -117,8 +111,8 @@ std::string texteNombre(int64_t nombre, FormatNombre format) {
             return texteDixiemes(static_cast<uint64_t>(nombre));
         case FormatNombre::octets: {
             if (nombre < 0) return texteDecimal(nombre);
-            if (nombre < 1024) return texteDecimal(nombre) + (nombre < 2 ? " octet" : " octets");
-            static constexpr const char* kUnites[] = {"Ko", "Mo", "Go", "To", "Po", "Eo"};
+            if (nombre < 1024)
+                return texteDecimal(nombre) + (nombre < 2 ? kUniteOctet : kUniteOctets);
             __extension__ using Large = unsigned __int128;
             const Large octets = static_cast<uint64_t>(nombre);
             Large diviseur = 1024;
@@ -126,8 +120,8 @@ std::string texteNombre(int64_t nombre, FormatNombre format) {
             // Tenths of the unit, rounded; a value that rounds to 1024,0 is the next unit's 1,0.
             for (;;) {
                 const Large dixiemes = (octets * 20 + diviseur) / (2 * diviseur);
-                if (dixiemes < 10240 || u + 1 == std::size(kUnites)) {
-                    return texteDixiemes(static_cast<uint64_t>(dixiemes)) + " " + kUnites[u];
+                if (dixiemes < 10240 || u + 1 == std::size(kUnitesOctets)) {
+                    return texteDixiemes(static_cast<uint64_t>(dixiemes)) + " " + kUnitesOctets[u];
                 }
                 diviseur *= 1024;
                 ++u;

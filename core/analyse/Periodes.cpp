@@ -3,12 +3,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/analyse/Interne.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
+#include "core/lecture/IndexCles.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/UString.h"
-#include "core/lecture/IndexCles.h"
-#include "core/analyse/Interne.h"
 
 namespace kestrane {
 
@@ -47,9 +47,8 @@ bool essayerJourCalendaire(std::string_view texte, int64_t& jour) {
     }
     // A year of one or two digits belongs to this century, as date entry usually reads it.
     if (texte.size() - b2 - 1 <= 2) a += 2000;
-    if (a < 1 || m < 1 || m > 12 || j < 1 || j > joursDuMois(a, m)) {
-        return false;
-    }
+    // The requests report has always refused the year 0.
+    if (a < 1 || !dateReelle(a, m, j)) return false;
     jour = joursDepuisEpoque(a, m, j);
     return true;
 }
@@ -73,7 +72,7 @@ bool examinerLigne(const RLog& r, std::string* raison) {
         std::string_view reste = hh;
         if (!essayerConvertirEntier(extraireChamp(":", reste), h) ||
             !essayerConvertirEntier(copie(hh, 1, 2), h)) {
-            if (raison) *raison = citerTexte(hh).append(" n'est pas une heure correcte");
+            if (raison) *raison = texteHeureIncorrecte(citerTexte(hh));
             return false;
         }
     }
@@ -97,7 +96,7 @@ bool examinerLigne(const RLog& r, std::string* raison) {
         derniere.taille = date.size();
         derniere.lisible = lisible;
     }
-    if (!lisible && raison) *raison = citerTexte(jour).append(" n'est pas une date correcte");
+    if (!lisible && raison) *raison = texteDateIncorrecte(citerTexte(jour));
     return lisible;
 }
 

@@ -34,15 +34,13 @@ std::vector<std::pair<std::string, std::string>> resumeAudience(const Audience& 
         if (c == '.') c = ',';
     }
     return {
-        {"Visiteurs uniques", nombreFrancais(a.visiteurs)},
-        {"Visites", nombreFrancais(a.visites)},
-        {"Dur\xE9"
-         "e moyenne d'une visite",
-         dureeFrancaise(a.dureeMoyenneVisite())},
-        {"Requ\xEAtes par visite", parVisite},
-        {"Requ\xEAtes de robots", nombreFrancais(a.requetesRobots) + " (" +
-                                      pourcentFrancais(partDe(a.requetesRobots, a.requetes)) + ")"},
-        {"Octets envoy\xE9s aux robots", octetsFrancais(a.octetsRobots)},
+        {kVisiteursUniques, nombreFrancais(a.visiteurs)},
+        {kVisites, nombreFrancais(a.visites)},
+        {kDureeMoyenneVisite, dureeFrancaise(a.dureeMoyenneVisite())},
+        {kRequetesParVisite, parVisite},
+        {kRequetesRobots, nombreFrancais(a.requetesRobots) + " (" +
+                              pourcentFrancais(partDe(a.requetesRobots, a.requetes)) + ")"},
+        {kOctetsRobots, octetsFrancais(a.octetsRobots)},
     };
 }
 

@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "core/lecture/UString.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/lecture/UString.h"
 
 namespace kestrane {
 
@@ -162,9 +162,7 @@ void rechercherTableau(GrilleRapport& grille, std::string_view texte, Etiquette&
             trouve = true;
         }
     }
-    resultat.ecrireTexte(trouve ? "correspondance trouv\xE9"
-                                  "e !"
-                                : "aucune correspondance !");
+    resultat.ecrireTexte(trouve ? kCorrespondanceTrouvee : kAucuneCorrespondance);
 }
 
 }  // namespace kestrane

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/analyse/Interne.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
@@ -95,15 +96,7 @@ void compterFichiers(const LignesAnalysees& journal, tableauRapportStat& table) 
 // Hourly slices
 
 std::string libelleTranche(int c, int largeur) {
-    std::string s;
-    const auto deuxChiffres = [&s](int v) {
-        if (v < 10) s += '0';
-        ajouterEntier(s, v);
-    };
-    deuxChiffres(largeur * c);
-    s += " \xE0 ";
-    deuxChiffres(largeur * c + largeur);
-    return s;
+    return texteTranche(largeur * c, largeur * c + largeur);
 }
 
 int32_t heureDeLigne(std::string_view heure) {
@@ -144,21 +137,16 @@ void compterTranchesHoraires(const LignesAnalysees& journal, int largeur,
 // Requests by period
 
 std::string convertirMois(std::string_view a) {
-    static constexpr std::string_view kMois[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    for (int m = 0; m < 12; ++m) {
-        if (a == kMois[m]) {
-            std::string s(m < 9 ? "0" : "");
-            ajouterEntier(s, m + 1);
-            return s;
-        }
-    }
-    return {};
+    const int m = moisAbrege(a);
+    if (m == 0) return {};
+    std::string s(m < 10 ? "0" : "");
+    ajouterEntier(s, m);
+    return s;
 }
 
 rapportStat entreeToutLeFichier(std::size_t nbLignes) {
     if (nbLignes > INT32_MAX) leverDebordement();
-    return {"Tous", "Toutes", static_cast<int64_t>(nbLignes)};
+    return {kTous, kToutes, static_cast<int64_t>(nbLignes)};
 }
 
 void compterRequetes(const LignesAnalysees& journal, std::string_view type,
@@ -218,7 +206,7 @@ void compterRequetes(const LignesAnalysees& journal, std::string_view type,
                 const int64_t jour = jourCalendaire(jourDeLigne(p));
                 lireBornes();
                 cleJournee.assign(p.heure);
-                cleJournee += "h \xE0 ";
+                cleJournee += kHeureA;
                 ajouterEntier(cleJournee, ajouterVerifie(h, 1));
                 cleJournee += 'h';
                 cle = cleJournee;

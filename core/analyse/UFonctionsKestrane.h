@@ -14,6 +14,7 @@
 
 #include "core/analyse/Interfaces.h"
 #include "core/journal/Journal.h"
+#include "core/journal/Messages.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 
@@ -40,16 +41,7 @@ struct TablesAnalyse {
         statVMensuelles;
 };
 
-// Period kinds of the requests report.
-inline constexpr std::string_view kPeriodeToutLeFichier = "Tout le fichier";
-inline constexpr std::string_view kPeriodeAnnee =
-    "Ann\xE9"
-    "e";
-inline constexpr std::string_view kPeriodeMois = "Mois";
-inline constexpr std::string_view kPeriodePeriode = "P\xE9riode";
-inline constexpr std::string_view kPeriodeJournee =
-    "Journ\xE9"
-    "e";
+// Period kinds of the requests report: kPeriodeToutLeFichier... (Messages.h).
 
 // The lines a tally reads: every line of a journal, each cut by analyserLigne, whose error ends
 // the tally; or the lines an analysis kept when it skipped those that do not conform (records of

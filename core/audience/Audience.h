@@ -42,8 +42,7 @@ namespace kestrane {
 
 // Seconds: a gap of at least this long between two requests of a visitor starts another visit.
 inline constexpr int64_t kEcartVisite = 30 * 60;
-// The method and protocol of a request that is not "METHOD path protocol".
-inline constexpr std::string_view kAutre = "Autre";
+// The method and protocol of a request that is not "METHOD path protocol": kAutre (Messages.h).
 
 // One row of an audience table.
 struct LigneAudience {

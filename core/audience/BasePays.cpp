@@ -19,8 +19,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
-
 // Ranges no database places in a country: "this" network, private, shared (carrier NAT),
 // loopback, link-local, multicast and reserved.
 bool reserveeIPv4(uint32_t a) {
@@ -132,13 +130,14 @@ std::string chercherBasePays(const std::vector<std::string>& dossiers) {
 BasePays::BasePays(const std::string& chemin) : chemin_(chemin), etat_(std::make_unique<Etat>()) {
     struct stat infos;
     if (::stat(chemin.c_str(), &infos) != 0) {
-        leverErreurFichier(kOuverture, chemin, std::strerror(errno));
+        leverErreurFichier(kOuvertureFichier, chemin, std::strerror(errno));
     }
-    if (!S_ISREG(infos.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
+    if (!S_ISREG(infos.st_mode))
+        leverErreurFichier(kOuvertureFichier, chemin, kPasFichierOrdinaire);
     errno = 0;
     const int resultat = MMDB_open(chemin.c_str(), MMDB_MODE_MMAP, &etat_->mmdb);
     if (resultat == MMDB_FILE_OPEN_ERROR) {
-        leverErreurFichier(kOuverture, chemin, std::strerror(errno != 0 ? errno : EIO));
+        leverErreurFichier(kOuvertureFichier, chemin, std::strerror(errno != 0 ? errno : EIO));
     }
     if (resultat != MMDB_SUCCESS) throw ErreurBasePays(chemin);
     etat_->ouverte = true;

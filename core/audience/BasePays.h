@@ -13,18 +13,10 @@
 
 namespace kestrane {
 
-// "Inconnu": the country of an address the database lacks, of a private or reserved range, of a
-// client written as a host name.
-inline constexpr std::string_view kPaysInconnu = "Inconnu";
-// The line shown instead of the countries' table when no database was found (Windows-1252).
-inline constexpr std::string_view kSansBasePays =
-    "Aucune base de g\xE9olocalisation : pour les pays, t\xE9l\xE9"
-    "chargez une base de pays au "
-    "format MaxMind DB (GeoLite2-Country de MaxMind, gratuite sur inscription, ou DB-IP Lite "
-    "Country, libre) et placez le fichier .mmdb dans /usr/share/GeoIP ou /var/lib/GeoIP.";
-// What follows the quoted path in the message of a file that is no MaxMind DB (Windows-1252).
-inline constexpr std::string_view kBaseIllisible =
-    " n'est pas une base de g\xE9olocalisation lisible";
+// kPaysInconnu, the country of an address the database lacks, of a private or reserved range, of
+// a client written as a host name; kSansBasePays, the line shown instead of the countries' table
+// when no database was found; kBaseIllisible, what follows the quoted path of a file that is no
+// MaxMind DB (Messages.h).
 
 // A file that opens but is no MaxMind DB: "\"<chemin>\" n'est pas une base de géolocalisation
 // lisible" (Windows-1252, the path's bytes as given). The analysis goes on without countries.

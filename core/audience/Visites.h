@@ -18,17 +18,16 @@
 
 #include "core/audience/Audience.h"
 #include "core/audience/TableauBloc.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Memoire.h"
 
 namespace kestrane {
 
 inline constexpr uint32_t kAucune = UINT32_MAX;
 
-inline constexpr int64_t kSecondesParJour = 86400;
-
+// The day of an instant, as the visits keep it.
 inline int32_t jourDe(int64_t secondes) {
-    return static_cast<int32_t>((secondes >= 0 ? secondes : secondes - (kSecondesParJour - 1)) /
-                                kSecondesParJour);
+    return static_cast<int32_t>(jourDeLInstant(secondes));
 }
 
 // A visit of 136 years or more keeps its start, or its end, beside its record.

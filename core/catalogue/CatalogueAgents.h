@@ -10,6 +10,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/journal/Messages.h"
+
 namespace kestrane {
 
 // The catalogue reads an agent's first bytes only: real agents stay far below, and an agent made
@@ -17,10 +19,9 @@ namespace kestrane {
 // all of it) then costs what an agent of this length costs, not milliseconds a line.
 inline constexpr std::size_t kOctetsAgentLus = 1024;
 
-// The catalogue's family when no entry names the agent, and how the tables write it: not
-// "Autre", which a chart's slice gathering the small entries would also read.
+// The catalogue's family when no entry names the agent; the tables write it kNomInconnu
+// (Messages.h), not "Autre", which a chart's slice gathering the small entries would also read.
 inline constexpr std::string_view kFamilleAutre = "Other";
-inline constexpr std::string_view kNomInconnu = "Inconnu";
 
 // A browser, robot or system as the catalogue names it. The texts are the catalogue's (ASCII,
 // UTF-8 for a few names) except where an entry copies a piece of the agent into the name: that

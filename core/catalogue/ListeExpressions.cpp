@@ -54,15 +54,12 @@ ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit,
                                    const FiltreUap* filtre)
     : modeles_(modeles), filtre_(filtre) {
     if (filtre_) {
-        if (filtre_->conditions.size() != modeles.size())
-            throw ErreurKestrane("Filtre du catalogue des navigateurs incomplet");
+        if (filtre_->conditions.size() != modeles.size()) throw ErreurKestrane(kFiltreIncomplet);
         // Counting sort of the texts by bucket.
         debutSeau_.assign((std::size_t{1} << kBitsSeau) + 1, 0);
         for (const char* a : filtre_->atomes) {
             longueurs_.push_back(static_cast<uint16_t>(std::strlen(a)));
-            if (longueurs_.back() < 3)
-                throw ErreurKestrane(
-                    std::string("Texte trop court dans le filtre du catalogue : ") + a);
+            if (longueurs_.back() < 3) throw ErreurKestrane(std::string(kTexteTropCourt) + a);
             ++debutSeau_[seau(trigramme(a)) + 1];
         }
         for (std::size_t b = 1; b < debutSeau_.size(); ++b) debutSeau_[b] += debutSeau_[b - 1];
@@ -96,9 +93,8 @@ ListeExpressions::ListeExpressions(std::span<const ModeleUap> modeles, bool jit,
         if (!code) {
             PCRE2_UCHAR message[256];
             pcre2_get_error_message(erreur, message, sizeof message);
-            throw ErreurKestrane(
-                std::string("Expression incorrecte dans le catalogue des navigateurs : ") +
-                m.expression + " (" + reinterpret_cast<const char*>(message) + ")");
+            throw ErreurKestrane(std::string(kExpressionIncorrecte) + m.expression + " (" +
+                                 reinterpret_cast<const char*>(message) + ")");
         }
         codes_.emplace_back(code);
         // Where the JIT is missing, PCRE2 interprets the expression: same result, slower.

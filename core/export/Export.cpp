@@ -197,27 +197,27 @@ const char* const kStyle =
 
 // "38477 lignes analysées sur 38487 lignes lues (10 lignes ignorées)".
 std::string resume(const DonneesRapport& d) {
-    std::string s = quantite(d.lignes, "ligne analys\u00e9e", "lignes analys\u00e9es");
-    if (d.lignesLues == 0 || d.lignesLues == d.lignes) return s;
-    s += " sur " + quantite(d.lignesLues, "ligne lue", "lignes lues");
+    std::string s = quantite(d.lignes, kLigneAnalysee, kLignesAnalysees);
+    if (d.lignesLues == 0 || d.lignesLues == d.lignes) return utf8Depuis1252(s);
+    s += kSur + quantite(d.lignesLues, kLigneLue, kLignesLues);
     std::string exclues;
     if (d.lignesHorsPeriode > 0) {
-        exclues =
-            quantite(d.lignesHorsPeriode, "ligne hors p\u00e9riode", "lignes hors p\u00e9riode");
+        exclues = quantite(d.lignesHorsPeriode, kLigneHorsPeriode, kLignesHorsPeriode);
     }
     if (d.lignesIgnorees > 0) {
         if (!exclues.empty()) exclues += ", ";
-        exclues += quantite(d.lignesIgnorees, "ligne ignor\u00e9e", "lignes ignor\u00e9es");
+        exclues += quantite(d.lignesIgnorees, kLigneIgnoree, kLignesIgnorees);
     }
-    return exclues.empty() ? s : s + " (" + exclues + ")";
+    return utf8Depuis1252(exclues.empty() ? s : s + " (" + exclues + ")");
 }
 
 // What the report covers, for a reader who never sees the window: the journals, the period,
 // what became of the lines, the dates and the totals.
 void sommaireHtml(const DonneesRapport& d, std::string& s) {
     const DonneesRapport::Sommaire& m = d.sommaire;
+    // The captions are the program's (Windows-1252), the values UTF-8.
     const auto ligne = [&s](std::string_view libelle, const std::string& valeur) {
-        s += "<tr><th style=\"text-align:left\">" + std::string(libelle) + "</th><td>" +
+        s += "<tr><th style=\"text-align:left\">" + utf8Depuis1252(libelle) + "</th><td>" +
              echapperHtml(valeur) + "</td></tr>";
     };
     s += "<table class=\"sommaire\"><tbody>";
@@ -228,27 +228,25 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
         if (k > 0) journaux += ", ";
         journaux += utf8Repare(noms[k]);
     }
-    ligne(noms.size() > 1 ? "Journaux lus" : "Journal lu", journaux);
-    ligne("P\u00e9riode",
-          d.periode.empty() ? std::string("tout le journal") : utf8Repare(d.periode.substr(1)));
+    ligne(noms.size() > 1 ? kJournauxLus : kJournalLu, journaux);
+    ligne(kPeriodeLue,
+          d.periode.empty() ? utf8Depuis1252(kToutLeJournal) : utf8Repare(d.periode.substr(1)));
     const int64_t lues = d.lignesLues > 0 ? d.lignesLues : d.lignes;
-    ligne("Lignes lues", std::to_string(lues));
-    ligne("Lignes analys\u00e9es", std::to_string(d.lignes));
-    ligne("Lignes ignor\u00e9es", std::to_string(d.lignesIgnorees));
-    ligne("Lignes hors p\u00e9riode", std::to_string(d.lignesHorsPeriode));
-    ligne("Premi\u00e8re date", utf8DuJournal(m.premiereDate));
-    ligne("Derni\u00e8re date", utf8DuJournal(m.derniereDate));
-    ligne("Clients distincts", std::to_string(m.clients));
-    ligne("Requ\u00eates", std::to_string(d.lignes));
+    ligne(kLignesLuesTitre, std::to_string(lues));
+    ligne(kLignesAnalyseesTitre, std::to_string(d.lignes));
+    ligne(kLignesIgnoreesTitre, std::to_string(d.lignesIgnorees));
+    ligne(kLignesHorsPeriodeTitre, std::to_string(d.lignesHorsPeriode));
+    ligne(kPremiereDate, utf8DuJournal(m.premiereDate));
+    ligne(kDerniereDate, utf8DuJournal(m.derniereDate));
+    ligne(kClientsDistincts, std::to_string(m.clients));
+    ligne(kEnteteRequetes, std::to_string(d.lignes));
+    const std::string octets = utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets));
     if (m.octetsAuDela.empty()) {
-        ligne("Octets envoy\u00e9s", utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets)) +
-                                         " (" + std::to_string(m.octets) + ")");
+        ligne(kOctetsEnvoyes, octets + " (" + std::to_string(m.octets) + ")");
     } else {
-        ligne("Octets envoy\u00e9s",
-              "plus de " + utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets)) + " (" +
-                  m.octetsAuDela + ")");
+        ligne(kOctetsEnvoyes, utf8Depuis1252(kPlusDe) + octets + " (" + m.octetsAuDela + ")");
     }
-    ligne("Jours (du premier au dernier)", std::to_string(m.jours));
+    ligne(kJoursCouverts, std::to_string(m.jours));
     s += "</tbody></table>\n";
 }
 
@@ -262,25 +260,25 @@ std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdress
     enParallele(
         deux,
         [&] {
-            tables[0] = depuisTable("Adresses IP", "adresses-ip.csv", "Adresses IP", "Occurences",
-                                    t.statIP, nbAdresses);
-            tables[1] = depuisTable("Syst\xE8mes d'exploitation", "systemes.csv",
-                                    "Syst\xE8me d'Exploitation", "Occurences", t.statOS, 50);
-            tables[2] = depuisTable("Navigateurs / Robots", "navigateurs-robots.csv",
-                                    "Navigateur / Robot", "Occurences", t.statNav, 50);
-            tables[5] = depuisTable("Taux de chargement", "taux-chargement.csv", "Adresse IP",
-                                    "Octets", t.statTaux, 50, formatStatTaux(lisibles));
+            tables[0] = depuisTable(kTitreAdressesIP, "adresses-ip.csv", kEnteteAdressesIP,
+                                    kEnteteOccurences, t.statIP, nbAdresses);
+            tables[1] = depuisTable(kTitreSystemes, "systemes.csv", kEnteteSysteme,
+                                    kEnteteOccurences, t.statOS, 50);
+            tables[2] = depuisTable(kTitreNavigateurs, "navigateurs-robots.csv", kEnteteNavigateur,
+                                    kEnteteOccurences, t.statNav, 50);
+            tables[5] = depuisTable(kTitreTauxChargement, "taux-chargement.csv", kEnteteAdresseIP,
+                                    kEnteteOctets, t.statTaux, 50, formatStatTaux(lisibles));
             tables[6] =
-                depuisTable("Tranches horaires", "tranches-horaires.csv", "Tranche horaire",
-                            "Nb Acc\xE8s", t.statHoraires, 24, formatStatHoraires(lisibles));
-            tables[7] = depuisTable("Requ\xE8tes", "requetes.csv", "Date", "Occurences",
+                depuisTable(kTitreTranchesHoraires, "tranches-horaires.csv", kEnteteTrancheHoraire,
+                            kEnteteNbAcces, t.statHoraires, 24, formatStatHoraires(lisibles));
+            tables[7] = depuisTable(kTitreRequetes, "requetes.csv", kEnteteDate, kEnteteOccurences,
                                     t.statVMensuelles, 24);
         },
         [&] {
-            tables[3] = depuisTable("Provenance des visites", "provenances.csv",
-                                    "Page de provenance", "Occurences", t.statPrecedent, 50);
-            tables[4] = depuisTable("Fichiers charg\xE9s", "fichiers-charges.csv",
-                                    "Fichier charg\xE9", "Occurences", t.statFichier, 50);
+            tables[3] = depuisTable(kTitreProvenances, "provenances.csv", kEntetePageProvenance,
+                                    kEnteteOccurences, t.statPrecedent, 50);
+            tables[4] = depuisTable(kTitreFichiersCharges, "fichiers-charges.csv",
+                                    kEnteteFichierCharge, kEnteteOccurences, t.statFichier, 50);
         });
     return tables;
 }
@@ -288,7 +286,7 @@ std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdress
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool complements) {
     DonneesRapport d;
     if (r.periode.active) {
-        d.periode = " du " + texteInstant(r.periode.debut) + " au " + texteInstant(r.periode.fin);
+        d.periode = textePeriodeDuAu(texteInstant(r.periode.debut), texteInstant(r.periode.fin));
     }
     const ResumeAnalyse resume = resumer(r);
     d.lignes = static_cast<int64_t>(resume.lignesAnalysees);
@@ -327,9 +325,9 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
 std::vector<TableExportee> tablesComplements(const Complements& c, const Audience* audience) {
     std::vector<TableExportee> r;
     TableExportee codes;
-    codes.titre = "Codes de retour";
+    codes.titre = kTitreCodesRetour;
     codes.fichier = "codes-retour.csv";
-    codes.entetes = {"Code", "Occurrences", "Octets", "Part"};
+    codes.entetes = {kEnteteCode, kEnteteOccurrences, kEnteteOctets, kEntetePart};
     codes.numeriques = {false, true, true, true};
     for (const CompteCode& k : c.codes) {
         codes.lignes.push_back(
@@ -341,17 +339,17 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
         TableExportee t;
         t.titre = titre;
         t.fichier = nom;
-        t.entetes = {"Fichier", "Occurrences"};
+        t.entetes = {kEnteteFichier, kEnteteOccurrences};
         t.numeriques = {false, true};
         for (const CompteFichier& f : liste) t.lignes.push_back({f.fichier, decimal(f.nombre)});
         r.push_back(std::move(t));
     };
-    fichiers("Pages introuvables (404)", "pages-introuvables.csv", c.introuvables);
-    fichiers("Erreurs du serveur (5xx)", "erreurs-serveur.csv", c.erreursServeur);
+    fichiers(kTitrePagesIntrouvables, "pages-introuvables.csv", c.introuvables);
+    fichiers(kTitreErreursServeur, "erreurs-serveur.csv", c.erreursServeur);
     TableExportee jours;
-    jours.titre = "Trafic par jour";
+    jours.titre = kTitreTraficParJour;
     jours.fichier = "jours.csv";
-    jours.entetes = {"Jour", "Requ\xEAtes", "Octets"};
+    jours.entetes = {kEnteteJour, kEnteteRequetes, kEnteteOctets};
     jours.numeriques = {false, true, true};
     for (const CompteJour& j : c.jours) {
         jours.lignes.push_back(
@@ -360,8 +358,8 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
     }
     // So that the days add up to the requests.
     if (c.datesIllisibles > 0) {
-        jours.lignes.push_back({"Requ\xEAtes sans date lisible", decimal(c.datesIllisibles),
-                                decimal(c.octetsSansDate)});
+        jours.lignes.push_back(
+            {kRequetesSansDate, decimal(c.datesIllisibles), decimal(c.octetsSansDate)});
     }
     if (audience) ajouterVisiteursParJour(jours, c, *audience);
     r.push_back(std::move(jours));
@@ -392,11 +390,11 @@ std::string celluleCsv(std::string_view texte) {
 
 std::string titreRapport(const DonneesRapport& d) {
     if (d.journaux.size() < 2) {
-        return "Rapport d'analyse du fichier " +
+        return utf8Depuis1252(kRapportDuFichier) +
                utf8Repare(d.journaux.empty() ? d.nomJournal : d.journaux.front()) +
                utf8Repare(d.periode);
     }
-    std::string s = "Rapport d'analyse de " + std::to_string(d.journaux.size()) + " journaux : ";
+    std::string s = utf8Depuis1252(texteRapportDeJournaux(d.journaux.size()));
     for (std::size_t k = 0; k < d.journaux.size(); ++k) {
         if (k > 0) s += ", ";
         s += utf8Repare(d.journaux[k]);
@@ -432,16 +430,16 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
         const std::size_t visibles = std::min(t.lignes.size(), kLignesVisibles);
         tableHtml(t.lignes, 0, visibles, t, s, ecrire);
         if (t.lignes.size() > visibles) {
-            s += "<details><summary>voir tout (" + std::to_string(t.lignes.size()) +
-                 " lignes)</summary>\n";
+            s += "<details><summary>" + utf8Depuis1252(texteVoirTout(t.lignes.size())) +
+                 "</summary>\n";
             tableHtml(t.lignes, visibles, t.lignes.size(), t, s, ecrire);
             s += "</details>\n";
         }
         s += "</section>\n";
         ecrire(s);
     }
-    s = "<footer>Cr\u00e9\u00e9 le " + echapperHtml(d.dateCreation) + " par Kestrane " +
-        echapperHtml(d.version) + "</footer>\n</body></html>\n";
+    s = "<footer>" + utf8Depuis1252(kCreeLe) + echapperHtml(d.dateCreation) +
+        utf8Depuis1252(kParKestrane) + echapperHtml(d.version) + "</footer>\n</body></html>\n";
     ecrire(s);
 }
 

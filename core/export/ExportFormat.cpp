@@ -21,9 +21,9 @@ std::vector<TableExportee> tablesEnPlus(const TablesEnPlus& t) {
     std::vector<TableExportee> r;
     if (!t.hotes.empty()) {
         TableExportee h;
-        h.titre = "H\xF4tes virtuels";
+        h.titre = kTitreHotesVirtuels;
         h.fichier = "hotes-virtuels.csv";
-        h.entetes = {"H\xF4te virtuel", "Requ\xEAtes", "Octets", "Part"};
+        h.entetes = {kEnteteHoteVirtuel, kEnteteRequetes, kEnteteOctets, kEntetePart};
         h.numeriques = {false, true, true, true};
         for (const LigneHoteVirtuel& l : t.hotes) {
             h.lignes.push_back({l.hote, std::to_string(l.requetes), std::to_string(l.octets),
@@ -33,15 +33,10 @@ std::vector<TableExportee> tablesEnPlus(const TablesEnPlus& t) {
     }
     if (!t.temps.empty()) {
         TableExportee p;
-        p.titre = "Temps de r\xE9ponse";
+        p.titre = kTitreTempsReponse;
         p.fichier = "temps-reponse.csv";
-        p.entetes = {"Fichier charg\xE9",
-                     "Requ\xEAtes",
-                     "Moyenne (ms)",
-                     "M\xE9"
-                     "diane (ms)",
-                     "95e centile (ms)",
-                     "Maximum (ms)"};
+        p.entetes = {kEnteteFichierCharge, kEnteteRequetes,    kEnteteMoyenneMs,
+                     kEnteteMedianeMs,     kEnteteCentile95Ms, kEnteteMaximumMs};
         p.numeriques = {false, true, true, true, true, true};
         for (const LigneTempsReponse& l : t.temps) {
             p.lignes.push_back({l.fichier, std::to_string(l.requetes), millisecondes(l.moyenne),
@@ -55,11 +50,10 @@ std::vector<TableExportee> tablesEnPlus(const TablesEnPlus& t) {
 
 std::string texteFormat(const ResultatAnalyse& r) {
     if (r.format.estDefaut() && !r.formatAutomatique) return {};
-    std::string s = "Format du journal : " + r.format.libelle();
-    if (r.formatAutomatique) s += " (d\xE9tect\xE9)";
+    std::string s = kFormatDuJournal + r.format.libelle();
+    if (r.formatAutomatique) s += kDetecte;
     if (r.enPlus.requetesAvecTemps > 0) {
-        s += " ; temps de r\xE9ponse moyen " + millisecondes(r.enPlus.tempsMoyen) +
-             " ms, 95e centile " + millisecondes(r.enPlus.temps95) + " ms";
+        s += texteTempsReponse(millisecondes(r.enPlus.tempsMoyen), millisecondes(r.enPlus.temps95));
     }
     return s;
 }

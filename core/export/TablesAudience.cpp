@@ -23,10 +23,10 @@ TableExportee table(const char* titre, const char* fichier, const char* nom,
     t.entetes = {nom};
     t.numeriques = {false};
     for (const char c : colonnes) {
-        t.entetes.push_back(c == 'r'   ? "Requ\xEAtes"
-                            : c == 'o' ? "Octets"
-                            : c == 'p' ? "Part"
-                                       : "Visiteurs uniques");
+        t.entetes.push_back(c == 'r'   ? kEnteteRequetes
+                            : c == 'o' ? kEnteteOctets
+                            : c == 'p' ? kEntetePart
+                                       : kVisiteursUniques);
         t.numeriques.push_back(true);
     }
     t.lignes.reserve(lignes.size());
@@ -55,23 +55,22 @@ TableExportee table(const char* titre, const char* fichier, const char* nom,
 std::vector<TableExportee> tablesAudience(const Audience& a) {
     std::vector<TableExportee> r;
     TableExportee resume;
-    resume.titre = "Audience";
-    resume.entetes = {"Mesure", "Valeur"};
+    resume.titre = kTitreAudience;
+    resume.entetes = {kEnteteMesure, kEnteteValeur};
     resume.numeriques = {false, true};
     for (auto& [libelle, valeur] : resumeAudience(a)) resume.lignes.push_back({libelle, valeur});
     r.push_back(std::move(resume));
-    r.push_back(
-        table("Sites r\xE9"
-              "f\xE9rents",
-              "sites-referents.csv", "Site", a.sitesReferents, "rp", a.requetes, true));
-    r.push_back(
-        table("Recherches", "recherches.csv", "Termes", a.recherches, "r", a.requetes, true));
-    r.push_back(table("Robots", "robots.csv", "Robot", a.robots, "rop", a.requetes, true));
-    r.push_back(
-        table("M\xE9thodes", "methodes.csv", "M\xE9thode", a.methodes, "rop", a.requetes, false));
-    r.push_back(
-        table("Protocoles", "protocoles.csv", "Protocole", a.protocoles, "rop", a.requetes, false));
-    TableExportee pays = table("Pays", "pays.csv", "Pays", a.pays, "rov", a.requetes, true);
+    r.push_back(table(kTitreSitesReferents, "sites-referents.csv", kEnteteSite, a.sitesReferents,
+                      "rp", a.requetes, true));
+    r.push_back(table(kTitreRecherches, "recherches.csv", kEnteteTermes, a.recherches, "r",
+                      a.requetes, true));
+    r.push_back(table(kTitreRobots, "robots.csv", kEnteteRobot, a.robots, "rop", a.requetes, true));
+    r.push_back(table(kTitreMethodes, "methodes.csv", kEnteteMethode, a.methodes, "rop", a.requetes,
+                      false));
+    r.push_back(table(kTitreProtocoles, "protocoles.csv", kEnteteProtocole, a.protocoles, "rop",
+                      a.requetes, false));
+    TableExportee pays =
+        table(kTitrePays, "pays.csv", kEntetePays, a.pays, "rov", a.requetes, true);
     if (!a.avecPays) {
         // No file of countries without a database: the page says how to get one.
         pays.fichier.clear();
@@ -82,8 +81,8 @@ std::vector<TableExportee> tablesAudience(const Audience& a) {
 }
 
 void ajouterVisiteursParJour(TableExportee& jours, const Complements& c, const Audience& a) {
-    jours.entetes.push_back("Visiteurs uniques");
-    jours.entetes.push_back("Visites");
+    jours.entetes.push_back(kVisiteursUniques);
+    jours.entetes.push_back(kVisites);
     jours.numeriques.push_back(true);
     jours.numeriques.push_back(true);
     const std::vector<JourAudience> parJour = joursAudience(c, a);

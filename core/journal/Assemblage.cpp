@@ -13,33 +13,25 @@ namespace kestrane {
 
 namespace {
 
-// Reads `n` digits at `p`; false when one is not a digit.
-bool chiffres(std::string_view t, std::size_t p, std::size_t n, int& valeur) {
-    if (p + n > t.size()) return false;
-    valeur = 0;
-    for (std::size_t i = p; i < p + n; ++i) {
-        if (t[i] < '0' || t[i] > '9') return false;
-        valeur = valeur * 10 + (t[i] - '0');
-    }
-    return true;
-}
-
-// "dd/Mon/yyyy:hh:mm:ss[ +hhmm]" at `p`.
+// "dd/Mon/yyyy:hh:mm:ss[ +hhmm]" at `p`: a real date, as every other reading of the program.
 std::optional<int64_t> dateA(std::string_view t, std::size_t p) {
-    int j, a, h, mi, s;
-    if (!chiffres(t, p, 2, j) || p + 11 > t.size() || t[p + 2] != '/' || t[p + 6] != '/' ||
-        !chiffres(t, p + 7, 4, a) || p + 20 > t.size() || t[p + 11] != ':' ||
-        !chiffres(t, p + 12, 2, h) || t[p + 14] != ':' || !chiffres(t, p + 15, 2, mi) ||
-        t[p + 17] != ':' || !chiffres(t, p + 18, 2, s)) {
+    int32_t a, m, j;
+    if (p + 20 > t.size() || !lireDate(t.substr(p, 11), a, m, j) || t[p + 11] != ':') {
         return std::nullopt;
     }
-    const int m = moisAbrege(t.substr(p + 3, 3));
-    if (m == 0 || j < 1 || j > 31 || h > 23 || mi > 59 || s > 60) return std::nullopt;
-    int64_t secondes = joursDepuisEpoque(a, m, j) * 86400 + h * 3600 + mi * 60 + s;
-    int zh, zm;
+    // A server may log a leap second, "23:59:60": its line still dates the file, as the second
+    // after :59. The rest of the program, which counts hours and days, refuses it.
+    char heure[8];
+    std::memcpy(heure, t.data() + p + 12, 8);
+    const bool intercalaire = heure[6] == '6' && heure[7] == '0';
+    if (intercalaire) std::memcpy(heure + 6, "59", 2);
+    int64_t secondes;
+    if (!lireHeure(std::string_view(heure, 8), secondes)) return std::nullopt;
+    secondes += joursDepuisEpoque(a, m, j) * kSecondesParJour + intercalaire;
     const std::size_t z = p + 20;
-    if (z + 6 <= t.size() && t[z] == ' ' && (t[z + 1] == '+' || t[z + 1] == '-') &&
-        chiffres(t, z + 2, 2, zh) && chiffres(t, z + 4, 2, zm)) {
+    const int64_t zh = lireChiffres(t, z + 2, 2), zm = lireChiffres(t, z + 4, 2);
+    if (z + 6 <= t.size() && t[z] == ' ' && (t[z + 1] == '+' || t[z + 1] == '-') && zh >= 0 &&
+        zm >= 0) {
         const int64_t decalage = zh * 3600 + zm * 60;
         secondes += t[z + 1] == '+' ? -decalage : decalage;
     }
@@ -145,11 +137,6 @@ JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
     }
     r.journal = joindreJournaux(journaux, ordre);
     return r;
-}
-
-std::string noteJournauxEcartes(std::size_t n) {
-    return n < 2 ? std::to_string(n) + " journal nomm\xE9 plusieurs fois, lu une seule fois"
-                 : std::to_string(n) + " journaux nomm\xE9s plusieurs fois, lus une seule fois";
 }
 
 }  // namespace kestrane

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/journal/Journal.h"
+#include "core/journal/Messages.h"
 
 namespace kestrane {
 
@@ -50,8 +51,6 @@ JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
 JournauxCharges chargerJournaux(const std::vector<std::string>& chemins,
                                 const SuiviChargement& suivi);
 
-// The note on the files left out (Windows-1252): "1 journal nommé plusieurs fois, lu une seule
-// fois", "2 journaux nommés plusieurs fois, lus une seule fois".
-std::string noteJournauxEcartes(std::size_t n);
+// The note on the files left out: noteJournauxEcartes (Messages.h).
 
 }  // namespace kestrane

@@ -1,9 +1,11 @@
-// The calendar rules every date of a log line is read with: month abbreviations, leap years,
-// month lengths and day numbers on the proleptic Gregorian calendar; the reading of a line's
-// date ("17/May/2015") and time ("10:05:03").
+// The program's one reading of time: month abbreviations, month lengths, day numbers on the
+// proleptic Gregorian calendar (std::chrono's civil calendar), the digits of a date, and the
+// reading of a log line's date ("17/May/2015") and time ("10:05:03"). Every date the program
+// reads or writes goes through here, so that all its parts agree on what a real date is.
 #pragma once
 
 #include <bit>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -11,53 +13,109 @@
 
 namespace kestrane {
 
-// 1 to 12 for "Jan" to "Dec", 0 for any other text.
-inline int moisAbrege(std::string_view nom) {
+inline constexpr int64_t kSecondesParJour = 86400;
+
+// "Jan" to "Dec" for 1 to 12, as logs write them.
+inline std::string_view abreviationMois(int mois) {
     static constexpr std::string_view kMois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    for (int m = 0; m < 12; ++m) {
-        if (nom == kMois[m]) return m + 1;
-    }
-    return 0;
+    return kMois[mois - 1];
 }
 
-inline bool bissextile(int64_t a) {
-    return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0;
+// 1 to 12 for "Jan" to "Dec", 0 for any other text. Every line of a journal holds a month: the
+// first letters pick the only candidate, one comparison checks it.
+inline int moisAbrege(std::string_view t) {
+    if (t.size() != 3) return 0;
+    int m = 0;
+    switch (t[0]) {
+        case 'J':
+            m = t[1] == 'a' ? 1 : t[2] == 'n' ? 6 : 7;
+            break;
+        case 'F':
+            m = 2;
+            break;
+        case 'M':
+            m = t[2] == 'r' ? 3 : 5;
+            break;
+        case 'A':
+            m = t[1] == 'p' ? 4 : 8;
+            break;
+        case 'S':
+            m = 9;
+            break;
+        case 'O':
+            m = 10;
+            break;
+        case 'N':
+            m = 11;
+            break;
+        case 'D':
+            m = 12;
+            break;
+        default:
+            return 0;
+    }
+    return t == abreviationMois(m) ? m : 0;
 }
 
 // Days of month m (1 to 12) of year a.
-inline int joursDuMois(int64_t a, int m) {
-    static constexpr int kJours[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && bissextile(a) ? 29 : kJours[m - 1];
+constexpr int joursDuMois(int32_t a, int m) {
+    using namespace std::chrono;
+    const year_month_day_last fin{year{a}, month_day_last{month{static_cast<unsigned>(m)}}};
+    return static_cast<int>(static_cast<unsigned>(fin.day()));
 }
 
-// Days from 1970-01-01 to the date a-m-j (negative before it).
-inline int64_t joursDepuisEpoque(int64_t a, int m, int j) {
-    a -= m <= 2;
-    const int64_t ere = (a >= 0 ? a : a - 399) / 400;
-    const int64_t anEre = a - ere * 400;
-    const int64_t jourAn = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + j - 1;
-    const int64_t jourEre = anEre * 365 + anEre / 4 - anEre / 100 + jourAn;
-    return ere * 146097 + jourEre - 719468;
+// Whether a-m-j is a day of the calendar (any month number and day number may be asked).
+constexpr bool dateReelle(int32_t a, int32_t m, int32_t j) {
+    return m >= 1 && m <= 12 && j >= 1 && j <= joursDuMois(a, m);
+}
+
+// Days from 1970-01-01 to the date a-m-j (negative before it). A day past the month's end counts
+// on into the next month.
+constexpr int64_t joursDepuisEpoque(int32_t a, int32_t m, int32_t j) {
+    using namespace std::chrono;
+    const year_month_day date{year{a}, month{static_cast<unsigned>(m)},
+                              day{static_cast<unsigned>(j)}};
+    return sys_days{date}.time_since_epoch().count();
+}
+
+// The date of a day counted from 1970-01-01; the day must lie within years -32767 to 32767.
+inline void dateDuJour(int64_t numero, int32_t& annee, int32_t& mois, int32_t& jour) {
+    using namespace std::chrono;
+    const year_month_day date{sys_days{days{numero}}};
+    annee = static_cast<int32_t>(static_cast<int>(date.year()));
+    mois = static_cast<int32_t>(static_cast<unsigned>(date.month()));
+    jour = static_cast<int32_t>(static_cast<unsigned>(date.day()));
+}
+
+// The day of an instant in seconds since 1970-01-01 (instants before 1970 are negative).
+constexpr int64_t jourDeLInstant(int64_t secondes) {
+    using namespace std::chrono;
+    return floor<days>(seconds{secondes}).count();
+}
+
+// The n digits at t[debut] as a number; -1 when the text is shorter or one is not a digit.
+inline int64_t lireChiffres(std::string_view t, std::size_t debut, std::size_t n) {
+    if (debut + n > t.size()) return -1;
+    int64_t v = 0;
+    for (std::size_t i = debut; i < debut + n; ++i) {
+        if (t[i] < '0' || t[i] > '9') return -1;
+        v = v * 10 + (t[i] - '0');
+    }
+    return v;
 }
 
 // "17/May/2015" into its year, month and day; false when it is no real date.
 inline bool lireDate(std::string_view texte, int32_t& annee, int32_t& mois, int32_t& jour) {
     if (texte.size() != 11 || texte[2] != '/' || texte[6] != '/') return false;
-    int32_t v[2] = {};
-    const std::size_t debuts[2] = {0, 7}, longueurs[2] = {2, 4};
-    for (int k = 0; k < 2; ++k) {
-        for (std::size_t i = debuts[k]; i < debuts[k] + longueurs[k]; ++i) {
-            const char c = texte[i];
-            if (c < '0' || c > '9') return false;
-            v[k] = v[k] * 10 + (c - '0');
-        }
-    }
+    const int64_t j = lireChiffres(texte, 0, 2), a = lireChiffres(texte, 7, 4);
     const int m = moisAbrege(texte.substr(3, 3));
-    if (m == 0 || v[0] < 1 || v[0] > joursDuMois(v[1], m)) return false;
-    jour = v[0];
+    if (j < 0 || a < 0 || !dateReelle(static_cast<int32_t>(a), m, static_cast<int32_t>(j))) {
+        return false;
+    }
+    jour = static_cast<int32_t>(j);
     mois = m;
-    annee = v[1];
+    annee = static_cast<int32_t>(a);
     return true;
 }
 

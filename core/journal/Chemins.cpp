@@ -107,7 +107,7 @@ void leverErreurChemin(std::string_view debut, const std::string& chemin, int er
     if (err == ENOTDIR) {
         const std::string fautif = premierNonDossier(chemin);
         if (!fautif.empty()) {
-            leverErreurFichier(debut, chemin, '"' + fautif + "\" n'est pas un dossier");
+            leverErreurFichier(debut, chemin, texteNonDossier(fautif));
         }
     }
     leverErreurFichier(debut, chemin, descriptionSysteme(err));

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/journal/Messages.h"
+
 namespace kestrane {
 
 struct IdentiteFichier {
@@ -41,10 +43,6 @@ std::vector<std::string> sansDoublons(const std::vector<std::string>& chemins,
 // sticky folder that anybody may write in and belongs neither to the folder's owner nor to the
 // user that follows it. Another user could otherwise plant a link there to any file of ours.
 bool lienSuivable(const struct stat& dossier, const struct stat& lien, uid_t suiveur);
-
-// Why a writer of `chemin` may not follow its links.
-inline constexpr const char* kLienRefuse =
-    "Lien symbolique d'un autre utilisateur dans un dossier commun, non suivi";
 
 // The path where a writer of `chemin` puts its file: `chemin` with the symbolic links of its last
 // component followed, as the kernel follows them (the folders before it are the kernel's to

@@ -15,18 +15,17 @@ std::string citerChamp(std::string_view texte) {
         return m;
     }
     m.append(texte.substr(0, kCitationMax));
-    m.append("\x85' (");
-    m.append(nombreFrancais(static_cast<int64_t>(texte.size())));
-    m.append(" caract\xE8res)");
+    m.append("\x85'");
+    m.append(texteCaracteres(nombreFrancais(static_cast<int64_t>(texte.size()))));
     return m;
 }
 
 void leverErreurEntier(std::string_view texte) {
-    throw ErreurKestrane(citerChamp(texte).append(" n'est pas une valeur enti\xE8re correcte"));
+    throw ErreurKestrane(texteEntierIncorrect(citerChamp(texte)));
 }
 
 void leverErreurDate(std::string_view texte) {
-    throw ErreurKestrane(citerChamp(texte).append(" n'est pas une date correcte"));
+    throw ErreurKestrane(texteDateIncorrecte(citerChamp(texte)));
 }
 
 void leverErreurFichier(std::string_view debut, const std::string& chemin,
@@ -39,65 +38,52 @@ void leverErreurFichier(std::string_view debut, const std::string& chemin,
     throw ErreurFichier(m, std::string(debut), description);
 }
 
-namespace {
-
-const char* const kDebordement =
-    "D\xE9"
-    "bordement d'entier";
-
-}  // namespace
-
 std::string descriptionSysteme(int err) {
-    // Without accents: the window and the command line read a description in the system's
-    // encoding, which is also that of the paths some descriptions quote.
     switch (err) {
         case ENOENT:
-            return "Fichier ou dossier introuvable";
+            return kIntrouvable;
         case EACCES:
         case EPERM:
-            return "Droits insuffisants";
+            return kDroitsInsuffisants;
         case ENOTDIR:
             return kPasDossier;
         case EISDIR:
-            return "C'est un dossier";
+            return kEstUnDossier;
         case ENOSPC:
-            return "Plus de place sur le disque";
+            return kDisquePlein;
         case EDQUOT:
-            return "Quota de disque atteint";
+            return kQuotaAtteint;
         case EROFS:
-            return "Volume en lecture seule";
+            return kLectureSeule;
         case ELOOP:
-            return "Trop de liens symboliques";
+            return kTropDeLiens;
         case ENAMETOOLONG:
-            return "Nom de fichier trop long";
+            return kNomTropLong;
         case EFBIG:
-            return "Fichier trop gros";
+            return kFichierTropGros;
         case EMFILE:
         case ENFILE:
-            return "Trop de fichiers ouverts";
+            return kTropDeFichiersOuverts;
         default:
             return std::strerror(err);
     }
 }
 
-ErreurAnnulation::ErreurAnnulation() : ErreurKestrane("Chargement annul\xE9") {}
+ErreurAnnulation::ErreurAnnulation() : ErreurKestrane(kChargementAnnule) {}
 
 void leverDebordement() {
-    throw ErreurKestrane(kDebordement);
+    throw ErreurKestrane(kDebordementEntier);
 }
 
 ErreurDebordement::ErreurDebordement(std::size_t ligne)
-    : ErreurKestrane(kDebordement), ligne_(ligne) {}
+    : ErreurKestrane(kDebordementEntier), ligne_(ligne) {}
 
 void leverDebordement(std::size_t ligne) {
     throw ErreurDebordement(ligne);
 }
 
 void leverErreurFil() {
-    throw ErreurKestrane(
-        "Impossible de cr\xE9"
-        "er un fil d'ex\xE9"
-        "cution");
+    throw ErreurKestrane(kFilImpossible);
 }
 
 }  // namespace kestrane

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/journal/Messages.h"
+
 namespace kestrane {
 
 class ErreurKestrane : public std::runtime_error {
@@ -37,11 +39,6 @@ class ErreurFichier : public ErreurKestrane {
   private:
     std::string debut_, description_;
 };
-
-// The description of a path that is no regular file (a pipe, a device, a folder...).
-inline constexpr const char* kPasFichierOrdinaire = "Ce n'est pas un fichier ordinaire";
-// Of a path that should be a folder.
-inline constexpr const char* kPasDossier = "Ce n'est pas un dossier";
 
 // The description of a system error: French for the errors a user meets (a missing file, a
 // permission, a full or read-only disk, a name too long...), the system's own text for the others.

@@ -10,15 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kestrane {
+#include "core/journal/Messages.h"
 
-// What failed, at the start of the messages (Windows-1252).
-inline constexpr std::string_view kCreationFichier =
-    "Impossible de cr\xE9"
-    "er le fichier ";
-inline constexpr std::string_view kCreationDossier =
-    "Impossible de cr\xE9"
-    "er le dossier ";
+namespace kestrane {
 
 using Ecrivain = std::function<void(std::string_view)>;
 // Writes a file's content, piece by piece, through the Ecrivain it receives.

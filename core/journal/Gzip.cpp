@@ -17,7 +17,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
 // Deflate gives at most about 1032 bytes for one: a bound on what a length field may claim.
 constexpr uint64_t kTauxMaximal = 1032;
 constexpr std::size_t kMarge = std::size_t{1} << 16;
@@ -214,7 +213,7 @@ Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& 
 Decompresse decompresserGzip(int fd, uint64_t tailleFichier, const std::string& chemin,
                              const SuiviChargement& suivi) {
     const auto echec = [&](int err) {
-        leverErreurFichier(kOuverture, chemin, descriptionSysteme(err));
+        leverErreurFichier(kOuvertureFichier, chemin, descriptionSysteme(err));
     };
     unsigned char fin4[4];
     const bool finLue =

@@ -11,18 +11,11 @@
 #include <string_view>
 
 #include "core/journal/Journal.h"
+#include "core/journal/Messages.h"
 
 namespace kestrane {
 
 class BlocMemoire;
-
-// What failed while decompressing: "Impossible de décompresser le fichier ".
-inline constexpr std::string_view kDecompression =
-    "Impossible de d\xE9"
-    "compresser le fichier ";
-// Why: the data stops before the end of a member, or does not decompress or check.
-inline constexpr const char* kGzipIncomplet = "Le fichier gzip est incomplet";
-inline constexpr const char* kGzipCorrompu = "Le fichier gzip est corrompu";
 
 // Whether these first bytes of a file are those of a gzip file.
 bool estGzip(std::string_view debut);

@@ -204,17 +204,15 @@ Journal Journal::depuisBloc(std::unique_ptr<BlocMemoire> bloc, std::size_t taill
 
 namespace {
 
-constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
-
 [[noreturn]] void leverOuverture(const std::string& chemin, int err) {
-    leverErreurFichier(kOuverture, chemin, descriptionSysteme(err));
+    leverErreurFichier(kOuvertureFichier, chemin, descriptionSysteme(err));
 }
 
 // The bytes read in one call, between two looks at the cancel flag.
 constexpr std::size_t kPaquetLu = std::size_t{64} << 20;
 
 [[noreturn]] void leverCapacite() {
-    throw ErreurKestrane("Le texte d\xE9passe la capacit\xE9 du m\xE9mo");
+    throw ErreurKestrane(kCapaciteMemo);
 }
 
 // Reads `taille` bytes from the start of the file into `dest`, two halves at once on a big file.
@@ -266,10 +264,7 @@ Journal Journal::charger(const std::string& chemin, std::atomic<uint64_t>* lus) 
 }
 
 void leverMemoireDepassee(bool decompresse, uint64_t plafond) {
-    throw ErreurKestrane(std::string(decompresse ? "Le journal d\xE9"
-                                                   "compress\xE9"
-                                                 : "Le journal") +
-                         " d\xE9passe la m\xE9moire disponible (" + texteMemoire(plafond) + ")");
+    throw ErreurKestrane(texteMemoireDepassee(decompresse, texteMemoire(plafond)));
 }
 
 namespace {
@@ -338,7 +333,7 @@ Journal Journal::charger(const std::string& chemin, const SuiviChargement& suivi
             leverCapacite();
         }
     }
-    if (!S_ISREG(st.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
+    if (!S_ISREG(st.st_mode)) leverErreurFichier(kOuvertureFichier, chemin, kPasFichierOrdinaire);
     try {
         // The bytes are copied into memory of the program's own: whatever happens to the file
         // afterwards (rotated, truncated, rewritten, deleted), the journal stays as it was loaded.

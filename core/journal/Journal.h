@@ -44,8 +44,8 @@ class Journal {
     static Journal depuisTexte(std::string texte);
     // Reads the whole file into memory of the journal's own. Raises ErreurFichier "Impossible
     // d'ouvrir le fichier "<chemin>". <description>" when it cannot be read or is no regular file
-    // (a pipe, a device, a folder). A gzip file is decompressed (log/Gzip.h), and raises its
-    // errors. `lus`, when given, is increased by the file's bytes as they are read.
+    // (a pipe, a device, a folder). A gzip file is decompressed (core/journal/Gzip.h), and raises
+    // its errors. `lus`, when given, is increased by the file's bytes as they are read.
     static Journal charger(const std::string& chemin, std::atomic<uint64_t>* lus = nullptr);
     // The same, followed and bounded by `suivi`: raises ErreurAnnulation when it is cancelled, and
     // leverMemoireDepassee's error rather than taking more memory than the process may.

@@ -17,12 +17,7 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kOuverture = "Impossible d'ouvrir le fichier ";
 constexpr std::size_t kPaquetBrut = std::size_t{1} << 20;
-
-std::string texteLigneTropLongue(std::size_t limite) {
-    return "Ligne de plus de " + std::to_string(limite >> 20) + " Mio";
-}
 
 }  // namespace
 
@@ -46,7 +41,7 @@ std::size_t agrandirTube(int fd, std::size_t voulu) {
 }
 
 ErreurLigneTropLongue::ErreurLigneTropLongue(std::size_t ligne, std::size_t limite)
-    : ErreurKestrane(texteLigneTropLongue(limite)), ligne_(ligne) {}
+    : ErreurKestrane(texteLigneTropLongue(limite >> 20)), ligne_(ligne) {}
 
 struct EntreeFlux::Etat {
     int fd = -1;
@@ -73,7 +68,8 @@ struct EntreeFlux::Etat {
                 lus += static_cast<uint64_t>(n);
                 return static_cast<std::size_t>(n);
             }
-            if (errno != EINTR) leverErreurFichier(kOuverture, chemin, descriptionSysteme(errno));
+            if (errno != EINTR)
+                leverErreurFichier(kOuvertureFichier, chemin, descriptionSysteme(errno));
         }
     }
 
@@ -124,12 +120,12 @@ EntreeFlux::EntreeFlux(const std::string& chemin) : etat_(std::make_unique<Etat>
         e.fd = STDIN_FILENO;
     } else {
         e.fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
-        if (e.fd < 0) leverErreurFichier(kOuverture, chemin, descriptionSysteme(errno));
+        if (e.fd < 0) leverErreurFichier(kOuvertureFichier, chemin, descriptionSysteme(errno));
         e.possede = true;
     }
     struct stat s {};
     if (::fstat(e.fd, &s) == 0) {
-        if (S_ISDIR(s.st_mode)) leverErreurFichier(kOuverture, chemin, kPasFichierOrdinaire);
+        if (S_ISDIR(s.st_mode)) leverErreurFichier(kOuvertureFichier, chemin, kPasFichierOrdinaire);
         if (S_ISREG(s.st_mode)) e.taille = static_cast<uint64_t>(s.st_size);
         if (S_ISFIFO(s.st_mode)) agrandirTube(e.fd);
     }

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/journal/Messages.h"
+
 namespace kestrane {
 
 namespace {
@@ -202,10 +204,10 @@ std::string texteMemoire(uint64_t octets) {
     char texte[32];
     const double go = static_cast<double>(octets) / (1024.0 * 1024.0 * 1024.0);
     if (go >= 1) {
-        std::snprintf(texte, sizeof texte, "%.1f Go", go);
+        std::snprintf(texte, sizeof texte, "%.1f %s", go, kUnitesOctets[2]);
     } else {
-        std::snprintf(texte, sizeof texte, "%llu Mo",
-                      static_cast<unsigned long long>(octets >> 20));
+        std::snprintf(texte, sizeof texte, "%llu %s", static_cast<unsigned long long>(octets >> 20),
+                      kUnitesOctets[1]);
     }
     std::string s = texte;
     std::replace(s.begin(), s.end(), '.', ',');

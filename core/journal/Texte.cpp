@@ -6,12 +6,6 @@ namespace kestrane {
 
 namespace {
 
-// Unicode of bytes 0x80..0x9F in Windows-1252; 0xFFFD where it defines none.
-constexpr char16_t kHaut1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
 constexpr std::string_view kRemplacement = "\xEF\xBF\xBD";
 
 void ajouterPoint(char32_t u, std::string& s) {
@@ -61,8 +55,9 @@ std::string utf8Depuis1252(std::string_view octets) {
     std::string s;
     s.reserve(octets.size() + octets.size() / 8);
     for (const char car : octets) {
-        const auto o = static_cast<unsigned char>(car);
-        ajouterPoint(o < 0x80 ? o : o < 0xA0 ? kHaut1252[o - 0x80] : o, s);
+        const char16_t u = kTable1252[static_cast<unsigned char>(car)];
+        // Only the undefined bytes map into C1 (0x80 to 0x9F).
+        ajouterPoint(u >= 0x80 && u <= 0x9F ? 0xFFFD : u, s);
     }
     return s;
 }

@@ -2,13 +2,37 @@
 // keeps its own in Windows-1252 and a log holds whatever its clients sent.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace kestrane {
 
-// Windows-1252 bytes into UTF-8 (the five bytes the code page leaves undefined become U+FFFD).
+// Unicode of each Windows-1252 byte: the byte itself below 0x80 and from 0xA0, the code page's
+// characters from 0x80 to 0x9F. The five bytes it leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+// map to the C1 code points of the same value, so that any file survives a round trip through
+// Unicode (the window reads and saves a journal through this table).
+inline constexpr std::array<char16_t, 256> kTable1252 = [] {
+    constexpr char16_t kPlage80[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+    };
+    std::array<char16_t, 256> t{};
+    for (int i = 0; i < 256; ++i) {
+        t[i] = i >= 0x80 && i < 0xA0 ? kPlage80[i - 0x80] : static_cast<char16_t>(i);
+    }
+    return t;
+}();
+
+inline char16_t car1252(unsigned char octet) {
+    return kTable1252[octet];
+}
+
+// Windows-1252 bytes into UTF-8, by kTable1252 but for the five undefined bytes, which become
+// U+FFFD: a reader of the report or of a terminal gets no C1 control.
 std::string utf8Depuis1252(std::string_view octets);
 
 // Whether these bytes are well-formed UTF-8 (no overlong form, no surrogate, nothing past

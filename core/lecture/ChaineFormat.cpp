@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/journal/Erreur.h"
+#include "core/journal/Messages.h"
 #include "core/lecture/ChaineInterne.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/InterneFormats.h"
@@ -15,9 +16,7 @@
 namespace kestrane {
 
 void leverFormatIncorrect(std::string_view quoi) {
-    std::string m = "Format de journal incorrect : ";
-    m.append(quoi);
-    throw ErreurKestrane(m);
+    throw ErreurKestrane(texteFormatIncorrect(quoi));
 }
 
 namespace chaine {
@@ -32,10 +31,6 @@ bool commencePar(std::string_view s, std::string_view mot) {
         if (std::tolower(static_cast<unsigned char>(s[i])) != mot[i]) return false;
     }
     return blanc(s[mot.size()]);
-}
-
-std::string position(std::size_t p) {
-    return " (position " + ecrireEntier(int64_t(p) + 1) + ")";
 }
 
 // Copies s[i, fin) resolving the escapes of configuration files: \" \' \\ and \t \n \r.
@@ -203,10 +198,7 @@ std::string lireAccolades(const std::string& s, std::size_t& j, const std::strin
                           std::size_t o) {
     const std::size_t f = s.find('}', j);
     if (f == std::string::npos) {
-        leverFormatIncorrect(
-            "accolade non ferm\xE9"
-            "e " +
-            ecrit + position(o));
+        leverFormatIncorrect(kAccoladeNonFermee + ecrit + textePosition(o));
     }
     std::string nom = s.substr(j + 1, f - j - 1);
     j = f + 1;
@@ -268,8 +260,8 @@ Gabarit assembler(std::vector<Morceau> m) {
             continue;
         }
         if (!p.e.litteral && !g.elements.empty() && !g.elements.back().litteral) {
-            leverFormatIncorrect("champs sans s\xE9parateur " + g.elements.back().texte +
-                                 p.e.texte + position(p.origine));
+            leverFormatIncorrect(kChampsSansSeparateur + g.elements.back().texte + p.e.texte +
+                                 textePosition(p.origine));
         }
         g.elements.push_back(std::move(p.e));
         origines.push_back(p.origine);
@@ -283,14 +275,14 @@ Gabarit assembler(std::vector<Morceau> m) {
                        g.elements[k - 1].texte.ends_with('"') &&
                        g.elements[k + 1].texte.starts_with('"');
     }
-    if (!unChamp) leverFormatIncorrect("aucun champ");
+    if (!unChamp) leverFormatIncorrect(kAucunChamp);
     return g;
 }
 
 Gabarit compiler(std::string_view chaine) {
     Dialecte d;
     const Texte t = deballer(chaine, d);
-    if (t.octets.empty()) leverFormatIncorrect("cha\xEEne vide");
+    if (t.octets.empty()) leverFormatIncorrect(kChaineVide);
     return assembler(decouper(t, d));
 }
 

@@ -32,7 +32,6 @@ struct Morceau {
 
 bool blanc(char c);
 // " (position 12)" for offset 11.
-std::string position(std::size_t p);
 bool lettreNginx(char c);
 bool egauxSansCasse(std::string_view a, std::string_view b);
 Morceau litteral(std::string texte, std::size_t o);

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/journal/Messages.h"
 #include "core/lecture/Dates.h"
 #include "core/lecture/Echappements.h"
 #include "core/lecture/InterneFormats.h"
@@ -110,7 +111,7 @@ bool lireTemps(const ValeursLigne& v, Brouillon& b, RLog& r, std::string* raison
             break;
     }
     if (!lu) {
-        if (raison) *raison = citerTexte(t).append(" n'est pas une date correcte");
+        if (raison) *raison = texteDateIncorrecte(citerTexte(t));
         return false;
     }
     r.date = d->date();
@@ -125,7 +126,7 @@ bool lireDateW3C(const ValeursLigne& v, Brouillon& b, RLog& r, std::string* rais
         if (raison) {
             std::string t(v[C::Date]);
             t.append(" ").append(v[C::Heure]);
-            *raison = citerTexte(t).append(" n'est pas une date correcte");
+            *raison = texteDateIncorrecte(citerTexte(t));
         }
         return false;
     }

@@ -12,22 +12,8 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kMois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
 bool chiffre(char c) {
     return c >= '0' && c <= '9';
-}
-
-// The n digits at t[debut], or -1.
-int64_t nombre(std::string_view t, std::size_t debut, std::size_t n) {
-    if (debut + n > t.size()) return -1;
-    int64_t v = 0;
-    for (std::size_t i = debut; i < debut + n; ++i) {
-        if (!chiffre(t[i])) return -1;
-        v = v * 10 + (t[i] - '0');
-    }
-    return v;
 }
 
 void deuxChiffres(char* p, int64_t v) {
@@ -39,17 +25,20 @@ bool heureCorrecte(int64_t h, int64_t m, int64_t s) {
     return h >= 0 && h <= 23 && m >= 0 && m <= 59 && s >= 0 && s <= 59;
 }
 
+// The digits read may be -1 (not digits), which no real date holds.
 bool jourCorrect(int64_t a, int64_t m, int64_t j) {
-    return a >= 0 && m >= 1 && m <= 12 && j >= 1 && j <= joursDuMois(a, static_cast<int>(m));
+    return a >= 0 &&
+           dateReelle(static_cast<int32_t>(a), static_cast<int32_t>(m), static_cast<int32_t>(j));
 }
 
 // "hh:mm:ss" at t[debut]; false unless it is a correct time.
-bool lireHeure(std::string_view t, std::size_t debut, int64_t& h, int64_t& m, int64_t& s) {
-    if (debut + 8 > t.size() || t[debut + 2] != ':' || t[debut + 5] != ':') return false;
-    h = nombre(t, debut, 2);
-    m = nombre(t, debut + 3, 2);
-    s = nombre(t, debut + 6, 2);
-    return heureCorrecte(h, m, s);
+bool heureA(std::string_view t, std::size_t debut, int64_t& h, int64_t& m, int64_t& s) {
+    int64_t secondes;
+    if (debut > t.size() || !lireHeure(t.substr(debut, 8), secondes)) return false;
+    h = secondes / 3600;
+    m = secondes / 60 % 60;
+    s = secondes % 60;
+    return true;
 }
 
 // Drops ".123" or ",123" at t[i...]; returns the position after it.
@@ -61,45 +50,10 @@ std::size_t sauterFraction(std::string_view t, std::size_t i) {
     return i;
 }
 
-// moisAbrege's answer without its twelve comparisons: every line of a journal holds a month.
-int mois(std::string_view t) {
-    if (t.size() != 3) return 0;
-    int m = 0;
-    switch (t[0]) {
-        case 'J':
-            m = t[1] == 'a' ? 1 : t[2] == 'n' ? 6 : 7;
-            break;
-        case 'F':
-            m = 2;
-            break;
-        case 'M':
-            m = t[2] == 'r' ? 3 : 5;
-            break;
-        case 'A':
-            m = t[1] == 'p' ? 4 : 8;
-            break;
-        case 'S':
-            m = 9;
-            break;
-        case 'O':
-            m = 10;
-            break;
-        case 'N':
-            m = 11;
-            break;
-        case 'D':
-            m = 12;
-            break;
-        default:
-            return 0;
-    }
-    return t == kMois[m - 1] ? m : 0;
-}
-
 void ecrireJour(int64_t a, int64_t m, int64_t j, DateTexte& d) {
     deuxChiffres(d.jour, j);
     d.jour[2] = '/';
-    std::memcpy(d.jour + 3, kMois[m - 1].data(), 3);
+    std::memcpy(d.jour + 3, abreviationMois(static_cast<int>(m)).data(), 3);
     d.jour[6] = '/';
     deuxChiffres(d.jour + 7, a / 100);
     deuxChiffres(d.jour + 9, a % 100);
@@ -122,20 +76,17 @@ bool ecrireZone(int32_t minutes, DateTexte& d) {
     return true;
 }
 
+// The days of the years 0 to 9999, which a record's date writes in four digits.
+constexpr int64_t kPremierJour = joursDepuisEpoque(0, 1, 1);
+constexpr int64_t kDernierJour = joursDepuisEpoque(9999, 12, 31);
+
 // The civil date of a day counted from 1970-01-01 (proleptic Gregorian).
 void dateCivile(int64_t jour, int64_t& a, int64_t& m, int64_t& j) {
     // Lines come in runs of one day: the last answer is kept (one per thread).
-    thread_local int64_t dernierJour = INT64_MIN, derA = 0, derM = 0, derJ = 0;
+    thread_local int64_t dernierJour = INT64_MIN;
+    thread_local int32_t derA = 0, derM = 0, derJ = 0;
     if (jour != dernierJour) {
-        const int64_t z = jour + 719468;
-        const int64_t ere = (z >= 0 ? z : z - 146096) / 146097;
-        const int64_t jourEre = z - ere * 146097;
-        const int64_t anEre = (jourEre - jourEre / 1460 + jourEre / 36524 - jourEre / 146096) / 365;
-        const int64_t jourAn = jourEre - (365 * anEre + anEre / 4 - anEre / 100);
-        const int64_t mp = (5 * jourAn + 2) / 153;
-        derJ = jourAn - (153 * mp + 2) / 5 + 1;
-        derM = mp < 10 ? mp + 3 : mp - 9;
-        derA = anEre + ere * 400 + (derM <= 2);
+        dateDuJour(jour, derA, derM, derJ);
         dernierJour = jour;
     }
     a = derA;
@@ -146,9 +97,13 @@ void dateCivile(int64_t jour, int64_t& a, int64_t& m, int64_t& j) {
 }  // namespace
 
 bool ecrireDate(int64_t jour, int64_t secondeDuJour, int32_t minutesZone, DateTexte& d) {
+    // Outside the years 0 to 9999 (an epoch time of 20 digits), before any conversion.
+    if (jour < kPremierJour || jour > kDernierJour || secondeDuJour < 0 ||
+        secondeDuJour >= kSecondesParJour) {
+        return false;
+    }
     int64_t a, m, j;
     dateCivile(jour, a, m, j);
-    if (a < 0 || a > 9999 || secondeDuJour < 0 || secondeDuJour >= 86400) return false;
     ecrireJour(a, m, j, d);
     ecrireHeure(secondeDuJour / 3600, secondeDuJour / 60 % 60, secondeDuJour % 60, d);
     return ecrireZone(minutesZone, d);
@@ -158,11 +113,11 @@ bool couperDateJournal(std::string_view t, std::string_view& date, std::string_v
                        std::string_view& fuseau) {
     // dd/Mon/yyyy:hh:mm:ss +zzzz
     if (t.size() != 26 || t[2] != '/' || t[6] != '/' || t[11] != ':' || t[20] != ' ') return false;
-    const int m = mois(t.substr(3, 3));
-    const int64_t a = nombre(t, 7, 4), j = nombre(t, 0, 2);
+    const int m = moisAbrege(t.substr(3, 3));
+    const int64_t a = lireChiffres(t, 7, 4), j = lireChiffres(t, 0, 2);
     int64_t h, mi, s;
-    if (m == 0 || !jourCorrect(a, m, j) || !lireHeure(t, 12, h, mi, s)) return false;
-    if ((t[21] != '+' && t[21] != '-') || nombre(t, 22, 4) < 0) return false;
+    if (m == 0 || !jourCorrect(a, m, j) || !heureA(t, 12, h, mi, s)) return false;
+    if ((t[21] != '+' && t[21] != '-') || lireChiffres(t, 22, 4) < 0) return false;
     date = t.substr(0, 11);
     heure = t.substr(12, 8);
     fuseau = t.substr(21, 5);
@@ -173,14 +128,14 @@ bool convertirIso8601(std::string_view t, DateTexte& d) {
     if (t.size() < 16 || t[4] != '-' || t[7] != '-' || (t[10] != 'T' && t[10] != ' ')) {
         return false;
     }
-    const int64_t a = nombre(t, 0, 4), m = nombre(t, 5, 2), j = nombre(t, 8, 2);
+    const int64_t a = lireChiffres(t, 0, 4), m = lireChiffres(t, 5, 2), j = lireChiffres(t, 8, 2);
     if (!jourCorrect(a, m, j)) return false;
-    int64_t h = nombre(t, 11, 2), mi = -1, s = 0;
+    int64_t h = lireChiffres(t, 11, 2), mi = -1, s = 0;
     if (t[13] != ':') return false;
-    mi = nombre(t, 14, 2);
+    mi = lireChiffres(t, 14, 2);
     std::size_t i = 16;
     if (i < t.size() && t[i] == ':') {
-        s = nombre(t, 17, 2);
+        s = lireChiffres(t, 17, 2);
         i = sauterFraction(t, 19);
     }
     if (!heureCorrecte(h, mi, s)) return false;
@@ -190,11 +145,11 @@ bool convertirIso8601(std::string_view t, DateTexte& d) {
             zone = 0;
         } else if (t[i] == '+' || t[i] == '-') {
             const std::string_view z = t.substr(i + 1);
-            int64_t zh = nombre(z, 0, 2), zm = 0;
+            int64_t zh = lireChiffres(z, 0, 2), zm = 0;
             if (z.size() == 5 && z[2] == ':') {
-                zm = nombre(z, 3, 2);
+                zm = lireChiffres(z, 3, 2);
             } else if (z.size() == 4) {
-                zm = nombre(z, 2, 2);
+                zm = lireChiffres(z, 2, 2);
             } else if (z.size() != 2) {
                 return false;
             }
@@ -230,14 +185,15 @@ bool convertirEpoque(std::string_view t, int64_t parSeconde, DateTexte& d) {
         }
     }
     const int64_t secondes = unites / parSeconde;
-    return ecrireDate(secondes / 86400, secondes % 86400, 0, d);
+    return ecrireDate(secondes / kSecondesParJour, secondes % kSecondesParJour, 0, d);
 }
 
 bool convertirDateW3C(std::string_view date, std::string_view heure, DateTexte& d) {
     if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
-    const int64_t a = nombre(date, 0, 4), m = nombre(date, 5, 2), j = nombre(date, 8, 2);
+    const int64_t a = lireChiffres(date, 0, 4), m = lireChiffres(date, 5, 2),
+                  j = lireChiffres(date, 8, 2);
     int64_t h, mi, s;
-    if (!jourCorrect(a, m, j) || !lireHeure(heure, 0, h, mi, s)) return false;
+    if (!jourCorrect(a, m, j) || !heureA(heure, 0, h, mi, s)) return false;
     if (sauterFraction(heure, 8) != heure.size()) return false;
     ecrireJour(a, m, j, d);
     ecrireHeure(h, mi, s, d);
@@ -264,7 +220,7 @@ bool convertirDateQuelconque(std::string_view t, DateTexte& d) {
         const double v = std::strtod(copie.c_str(), &fin);
         if (fin != copie.c_str() + copie.size() || !(v >= 0 && v < 253402300800.0)) return false;
         const auto s = static_cast<int64_t>(std::floor(v));
-        return ecrireDate(s / 86400, s % 86400, 0, d);
+        return ecrireDate(s / kSecondesParJour, s % kSecondesParJour, 0, d);
     }
     const int64_t parSeconde = n <= 11 ? 1 : n <= 14 ? 1000 : n <= 17 ? 1000000 : 1000000000;
     return convertirEpoque(t, parSeconde, d);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/journal/Erreur.h"
+#include "core/journal/Messages.h"
 #include "core/lecture/ChaineInterne.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/InterneFormats.h"
@@ -36,7 +37,7 @@ void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& s
         avecParam = true;
     }
     if (j >= s.size()) {
-        leverFormatIncorrect("directive incompl\xE8te " + s.substr(debut) + position(o));
+        leverFormatIncorrect(kDirectiveIncomplete + s.substr(debut) + textePosition(o));
     }
     std::size_t finDirective = j + 1;
     if (s[j] == '^' && j + 2 < s.size() && s[j + 1] == 't' &&
@@ -54,7 +55,7 @@ void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& s
     };
     const auto exigerParam = [&] {
         if (!avecParam) {
-            leverFormatIncorrect("nom manquant entre accolades " + ecrit + position(o));
+            leverFormatIncorrect(kNomManquantAccolades + ecrit + textePosition(o));
         }
     };
     if (finDirective == j + 3) {
@@ -107,7 +108,7 @@ void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& s
             } else if (param.empty() || param == "s") {
                 ajouter(ChampJournal::DureeS, 2);
             } else {
-                leverFormatIncorrect("unit\xE9 inconnue " + ecrit + position(o));
+                leverFormatIncorrect(kUniteInconnue + ecrit + textePosition(o));
             }
             return;
         case 'i':
@@ -156,7 +157,7 @@ void lireDirectiveApache(const Texte& t, std::size_t& i, std::vector<Morceau>& s
             return;
         }
         default:
-            leverFormatIncorrect("directive inconnue " + ecrit + position(o));
+            leverFormatIncorrect(kDirectiveInconnue + ecrit + textePosition(o));
     }
 }
 
@@ -206,7 +207,7 @@ void lireVariableNginx(const Texte& t, std::size_t& i, std::vector<Morceau>& sor
         while (j < s.size() && lettreNginx(s[j])) ++j;
         nom = s.substr(i + 1, j - i - 1);
     }
-    if (nom.empty()) leverFormatIncorrect("nom de variable manquant apr\xE8s $" + position(o));
+    if (nom.empty()) leverFormatIncorrect(kNomVariableManquant + textePosition(o));
     i = j;
     const std::string ecrit = s.substr(debut, j - debut);
     Morceau m = champ(ChampJournal::Autre, ecrit, o);

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "core/journal/Erreur.h"
+#include "core/journal/Messages.h"
+#include "core/journal/Texte.h"
 #include "core/lecture/ChaineInterne.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/InterneFormats.h"
@@ -22,33 +24,16 @@ constexpr std::string_view kCombine =
     "%h %l %u %t \"%r\" %>s %b \"%{Referer}i\" \"%{User-Agent}i\"";
 
 constexpr std::array<FormatPropose, 9> kProposes = {{
-    {TypeFormat::Defaut, "combine",
-     "Combin\xE9 (par d\xE9"
-     "faut)"},
-    {TypeFormat::Automatique, "auto", "Automatique"},
-    {TypeFormat::Commun, "commun", "Commun"},
-    {TypeFormat::HoteVirtuel, "vhost", "Combin\xE9 avec h\xF4te virtuel"},
-    {TypeFormat::NginxHote, "nginx-hote", "nginx, h\xF4te avant le client"},
-    {TypeFormat::CombineSuivi, "combine-plus", "Combin\xE9 suivi d'autres champs"},
-    {TypeFormat::W3C, "w3c", "W3C \xE9tendu (IIS)"},
-    {TypeFormat::Json, "json", "JSON, une requ\xEAte par ligne"},
-    {TypeFormat::Personnalise, "", "Personnalis\xE9"},
+    {TypeFormat::Defaut, "combine", kFormatCombine},
+    {TypeFormat::Automatique, "auto", kFormatAutomatique},
+    {TypeFormat::Commun, "commun", kFormatCommun},
+    {TypeFormat::HoteVirtuel, "vhost", kFormatHoteVirtuel},
+    {TypeFormat::NginxHote, "nginx-hote", kFormatNginxHote},
+    {TypeFormat::CombineSuivi, "combine-plus", kFormatCombineSuivi},
+    {TypeFormat::W3C, "w3c", kFormatW3C},
+    {TypeFormat::Json, "json", kFormatJson},
+    {TypeFormat::Personnalise, "", kFormatPersonnalise},
 }};
-
-// A Windows-1252 text in UTF-8 (the captions' letters are all below U+0100).
-std::string enUtf8(std::string_view s) {
-    std::string u;
-    for (const char c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            u.push_back(c);
-        } else {
-            u.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            u.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return u;
-}
 
 }  // namespace
 
@@ -64,7 +49,7 @@ std::span<const FormatPropose> formatsProposes() {
 const FormatPropose* trouverFormatPropose(std::string_view texte) {
     for (const FormatPropose& f : kProposes) {
         if ((!f.nom.empty() && egauxSansCasse(texte, f.nom)) || egauxSansCasse(texte, f.libelle) ||
-            egauxSansCasse(texte, enUtf8(f.libelle))) {
+            egauxSansCasse(texte, utf8Depuis1252(f.libelle))) {
             return &f;
         }
     }
@@ -122,7 +107,7 @@ FormatJournal FormatJournal::propose(TypeFormat type) {
             break;
         case TypeFormat::Automatique:
         case TypeFormat::Personnalise:
-            throw ErreurKestrane("Format de journal : ce choix n'est pas un format");
+            throw ErreurKestrane(kPasUnFormat);
     }
     // As the default reading ignores what follows the agent, an offered format reads the fields
     // a server adds after its own (a port, a time): "combined followed by other fields" is the
@@ -138,7 +123,7 @@ FormatJournal FormatJournal::depuisChaine(std::string_view chaine) {
     std::string_view montre = chaine;
     while (!montre.empty() && blanc(montre.front())) montre.remove_prefix(1);
     while (!montre.empty() && blanc(montre.back())) montre.remove_suffix(1);
-    d->libelle = "Personnalis\xE9 : ";
+    d->libelle = kPersonnaliseDebut;
     d->libelle.append(montre);
     return FormatJournal(std::move(d));
 }
@@ -153,7 +138,7 @@ FormatJournal FormatJournal::json(CorrespondanceJson correspondance) {
 std::optional<FormatJournal> resoudreFormat(std::string_view texte) {
     if (const FormatPropose* f = trouverFormatPropose(texte)) {
         if (f->type == TypeFormat::Automatique) return std::nullopt;
-        if (f->type == TypeFormat::Personnalise) leverFormatIncorrect("cha\xEEne attendue");
+        if (f->type == TypeFormat::Personnalise) leverFormatIncorrect(kChaineAttendue);
         return FormatJournal::propose(f->type);
     }
     return FormatJournal::depuisChaine(texte);

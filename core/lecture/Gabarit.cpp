@@ -1,9 +1,10 @@
 // A line read with the template of a format string: literals must be there byte for byte, fields
 // are what lies between them.
-#include <array>
 #include <cstring>
+#include <iterator>
 #include <string>
 
+#include "core/journal/Messages.h"
 #include "core/lecture/InterneFormats.h"
 
 #if defined(__SSE2__)
@@ -14,12 +15,6 @@
 namespace kestrane {
 
 namespace {
-
-constexpr std::string_view kLigneIncomplete = "Ligne incompl\xE8te";
-
-std::string enPosition(std::size_t pos) {
-    return " en position " + ecrireEntier(int64_t(pos) + 1);
-}
 
 // The first byte equal to `a` or `b` among the `n` bytes at `p`, or null.
 const char* trouverUnDe(const char* p, std::size_t n, char a, char b) {
@@ -77,10 +72,6 @@ void garderChamp(const Element& e, std::string_view val, ValeursLigne& v, Champs
     }
 }
 
-constexpr std::array<std::string_view, 12> kNomsSuite = {
-    "champ 1", "champ 2", "champ 3", "champ 4",  "champ 5",  "champ 6",
-    "champ 7", "champ 8", "champ 9", "champ 10", "champ 11", "champ 12"};
-
 bool nombreAFraction(std::string_view t) {
     if (t.size() < 3 || t[0] < '0' || t[0] > '9') return false;
     const std::size_t p = t.find('.');
@@ -109,8 +100,7 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
     for (std::size_t numero = 0; pos < n; ++numero) {
         if (ligne[pos] != ' ' || pos + 1 == n) {
             atteint = pos;
-            if (raison)
-                *raison = "Texte en trop" + enPosition(pos) + " : " + citerTexte(ligne.substr(pos));
+            if (raison) *raison = texteEnTrop(pos, citerTexte(ligne.substr(pos)));
             return false;
         }
         ++pos;
@@ -121,7 +111,7 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
             const std::size_t f = finGuillemets(ligne, pos + 1, echappe);
             if (f == std::string_view::npos) {
                 atteint = pos;
-                if (raison) *raison = "Guillemet fermant manquant" + enPosition(pos);
+                if (raison) *raison = kGuillemetManquant + texteEnPosition(pos);
                 return false;
             }
             val = ligne.substr(pos + 1, f - pos - 1);
@@ -145,7 +135,7 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
             v.poser(ChampJournal::Port, val, 0);
         } else {
             plus.autres.push_back(
-                {numero < kNomsSuite.size() ? kNomsSuite[numero] : std::string_view("champ"),
+                {numero < std::size(kNomsChampsSuite) ? kNomsChampsSuite[numero] : kChamp,
                  val.empty() ? kTiret : val});
         }
     }
@@ -174,7 +164,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
                     if (n - pos < lit.size() && std::memcmp(d + pos, lit.data(), n - pos) == 0) {
                         return std::string(kLigneIncomplete);
                     }
-                    return citerTexte(lit) + " attendu" + enPosition(pos);
+                    return texteAttendu(citerTexte(lit)) + texteEnPosition(pos);
                 });
             }
             pos += lit.size();
@@ -188,8 +178,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
         if (e.guillemets && echappements) {
             fin = finGuillemets(ligne, pos, echappe);
             if (fin == std::string_view::npos) {
-                return echec(pos,
-                             [&] { return "Guillemet fermant manquant" + enPosition(pos - 1); });
+                return echec(pos, [&] { return kGuillemetManquant + texteEnPosition(pos - 1); });
             }
         } else if (suivant == nullptr) {
             // The last field: up to the end, or to a blank that starts text in excess.
@@ -206,7 +195,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
             fin = static_cast<std::size_t>(b - d);
             if (!litteralEn(b, n - fin, *suivant)) {
                 return echec(fin,
-                             [&] { return "Blanc inattendu dans " + e.texte + enPosition(fin); });
+                             [&] { return texteBlancInattendu(e.texte) + texteEnPosition(fin); });
             }
         } else {
             std::size_t depart = pos;
@@ -222,8 +211,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
                     if (trouverOctet(d + depart, n - depart, ' ') == nullptr) {
                         return std::string(kLigneIncomplete);
                     }
-                    return citerTexte(*suivant) + " introuvable apr\xE8s la position " +
-                           ecrireEntier(int64_t(pos) + 1);
+                    return texteIntrouvableApres(citerTexte(*suivant), pos);
                 });
             }
             fin = depart + p;
@@ -232,13 +220,13 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
                 if (const char* b = trouverOctet(d + depart, fin - depart, ' ')) {
                     const auto ou = static_cast<std::size_t>(b - d);
                     return echec(
-                        ou, [&] { return "Blanc inattendu dans " + e.texte + enPosition(ou); });
+                        ou, [&] { return texteBlancInattendu(e.texte) + texteEnPosition(ou); });
                 }
             }
         }
         std::string_view val(d + pos, fin - pos);
         if (val.empty() && e.nonVide) {
-            return echec(pos, [&] { return "Champ " + e.texte + " vide" + enPosition(pos); });
+            return echec(pos, [&] { return texteChampVide(e.texte) + texteEnPosition(pos); });
         }
         if (echappe) val = b.desechapper(val);
         garderChamp(e, val, v, plus);
@@ -246,9 +234,7 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
     }
     if (pos != n) {
         if (g.suiteLibre) return lireSuite(ligne, pos, b, v, plus, raison, atteint);
-        return echec(pos, [&] {
-            return "Texte en trop" + enPosition(pos) + " : " + citerTexte(ligne.substr(pos));
-        });
+        return echec(pos, [&] { return texteEnTrop(pos, citerTexte(ligne.substr(pos))); });
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "core/journal/Messages.h"
 #include "core/lecture/Echappements.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/InterneFormats.h"
@@ -465,17 +466,17 @@ CorrespondanceJson lireCorrespondanceJson(std::string_view texte) {
         if (entree.empty()) continue;
         const std::size_t egal = entree.find('=');
         if (egal == std::string_view::npos) {
-            leverFormatIncorrect("\xAB = \xBB manquant dans " + citerTexte(entree));
+            leverFormatIncorrect(kEgalManquant + citerTexte(entree));
         }
         const std::string_view nom = rogner(entree.substr(0, egal));
         const std::string_view cle = rogner(entree.substr(egal + 1));
         const auto it = std::find_if(std::begin(kNomsChamps), std::end(kNomsChamps),
                                      [&](const auto& p) { return p.first == nom; });
-        if (it == std::end(kNomsChamps)) leverFormatIncorrect("champ inconnu " + citerTexte(nom));
-        if (cle.empty()) leverFormatIncorrect("cl\xE9 manquante pour " + citerTexte(nom));
+        if (it == std::end(kNomsChamps)) leverFormatIncorrect(kChampInconnu + citerTexte(nom));
+        if (cle.empty()) leverFormatIncorrect(kCleManquante + citerTexte(nom));
         c.push_back({std::string(cle), it->second});
     }
-    if (c.empty()) leverFormatIncorrect("aucune cl\xE9");
+    if (c.empty()) leverFormatIncorrect(kAucuneCle);
     return c;
 }
 
@@ -538,16 +539,16 @@ bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Broui
         if (!err) err = lireDocument(doc, l, arbre);
     }
     if (err) {
-        if (raison) *raison = "Ligne JSON incorrecte : " + citerTexte(ligne);
+        if (raison) *raison = kLigneJsonIncorrecte + citerTexte(ligne);
         return false;
     }
     const char* manque = nullptr;
     if (!v.present(C::Temps)) {
-        manque = "Ligne JSON sans date";
+        manque = kLigneJsonSansDate;
     } else if (!v.present(C::Statut)) {
-        manque = "Ligne JSON sans statut";
+        manque = kLigneJsonSansStatut;
     } else if (!v.present(C::Requete) && !v.present(C::Chemin) && !v.present(C::CheminComplet)) {
-        manque = "Ligne JSON sans requ\xEAte";
+        manque = kLigneJsonSansRequete;
     }
     if (manque) {
         if (raison) *raison = manque;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/journal/Messages.h"
 #include "core/lecture/InterneFormats.h"
 #include "core/lecture/UString.h"
 
@@ -80,7 +81,7 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
             c = &e.apprises;
         }
         if (c == nullptr) {
-            if (raison) *raison = "Aucune ligne #Fields: avant cette ligne";
+            if (raison) *raison = kSansFields;
             return Lecture::NonConforme;
         }
         lu = lireLigneW3C(*c, ligne, e.brouillon, v, plus_, raison) &&

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/journal/Messages.h"
 #include "core/lecture/UString.h"
 
 namespace kestrane {
@@ -201,44 +202,42 @@ std::string adresseIP(const RLog& r) {
 
 void ajouterDetailLog(std::string& s, const RLog& r) {
     constexpr std::string_view kSaut = "\r\n";
-    s += "Adresse IP      : ";
+    s += kDetailAdresse;
     ajouterAdresse(s, r);
     s += kSaut;
     s += kSaut;
-    s += "Autre           : ";
+    s += kDetailAutre;
     s += r.autre;
     s += kSaut;
-    s += "Logname         : ";
+    s += kDetailLogname;
     s += r.logname;
     s += kSaut;
-    s += "Date            : ";
+    s += kDetailDate;
     s += r.date;
     s += kSaut;
-    s += "Heure           : ";
+    s += kDetailHeure;
     s += r.heure;
     s += kSaut;
-    s += "Fuseau          : GMT ";
+    s += kDetailFuseau;
     s += r.fuseau;
     s += kSaut;
-    s += "Requ\xEAte         : ";
+    s += kDetailRequete;
     s += r.requete;
     s += kSaut;
-    s += "Code renvoy\xE9    : ";
+    s += kDetailCode;
     ajouterEntier(s, r.codeRenvoye);
     s += kSaut;
-    s += "Chargement      : ";
+    s += kDetailChargement;
     ajouterEntier(s, r.chargement);
-    s += " octets";
+    s += kUniteOctets;
     s += kSaut;
-    s += "Page pr\xE9"
-         "c\xE9"
-         "dente : ";
+    s += kDetailPrecedente;
     s += r.pagePrecedente;
     s += kSaut;
-    s += "Navigateur/Robot: ";
+    s += kDetailNavigateur;
     s += r.navigateur;
     s += kSaut;
-    s += "Syst\xE8me d'exploitation : ";
+    s += kDetailSysteme;
     s += r.systeme;
 }
 

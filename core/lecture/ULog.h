@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/journal/Messages.h"
+
 namespace kestrane {
 
 // One request of the journal. The texts are views into the parsed line or into constant
@@ -36,8 +38,8 @@ std::string_view extraireSysteme(std::string_view agent);
 // in `navigateur` (it starts where the browser does) and no system, which spares both cuts.
 enum class CoupeAgent { navigateurEtSysteme, agentEntier };
 
-// Why an empty line is skipped, or stops an analysis outside the window's described reading.
-inline constexpr std::string_view kLigneVide = "Ligne vide";
+// Why an empty line is skipped, or stops an analysis outside the window's described reading:
+// kLigneVide (Messages.h).
 
 // Cuts one journal line (without its break) into a record. Raises
 // "'%s' n'est pas une valeur entière correcte" when a number does not convert.

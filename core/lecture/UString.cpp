@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/journal/Erreur.h"
+#include "core/journal/Messages.h"
 
 namespace kestrane {
 
@@ -154,15 +155,15 @@ std::string raisonEntier(std::string_view t) {
     // A number refused is a byte count below 0: the one field whose sign is read.
     int64_t v;
     if (essayerConvertirEntier64(t, v) && v < 0) {
-        return citerTexte(t).append(" n'est pas un nombre d'octets correct");
+        return texteOctetsIncorrects(citerTexte(t));
     }
-    return citerTexte(t).append(" n'est pas une valeur enti\xE8re correcte");
+    return texteEntierIncorrect(citerTexte(t));
 }
 
 std::string raisonNonConforme(std::string_view ligne, std::string_view fautif) {
-    if (ligne.empty()) return "Ligne vide";
+    if (ligne.empty()) return std::string(kLigneVide);
     // A field that the line does not reach.
-    if (fautif == kTiret) return "Ligne incompl\xE8te";
+    if (fautif == kTiret) return kLigneIncomplete;
     return raisonEntier(fautif);
 }
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "core/journal/Messages.h"
 #include "core/lecture/InterneFormats.h"
 #include "core/lecture/UString.h"
 
@@ -98,9 +99,7 @@ bool lireLigneW3C(const ColonnesW3C& c, std::string_view ligne, Brouillon& b, Va
         if (pos < n && ligne[pos] == '"') {
             const char* q = trouverOctet(ligne.data() + pos + 1, n - pos - 1, '"');
             if (q == nullptr) {
-                if (raison)
-                    *raison =
-                        "Guillemet fermant manquant en position " + ecrireEntier(int64_t(pos) + 1);
+                if (raison) *raison = kGuillemetManquant + texteEnPosition(pos);
                 return false;
             }
             const auto f = static_cast<std::size_t>(q - ligne.data());
@@ -131,8 +130,7 @@ bool lireLigneW3C(const ColonnesW3C& c, std::string_view ligne, Brouillon& b, Va
         if (raison) {
             std::size_t valeurs = 1;
             for (const char ch : ligne) valeurs += ch == sep;
-            *raison = ecrireEntier(int64_t(valeurs)) + " valeurs pour " +
-                      ecrireEntier(int64_t(c.colonnes.size())) + " colonnes de #Fields:";
+            *raison = texteValeursPourColonnes(valeurs, c.colonnes.size());
         }
         return false;
     }

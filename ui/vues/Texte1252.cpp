@@ -10,32 +10,16 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::array<char16_t, 32> kPlage80 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
-};
-
-constexpr std::array<char16_t, 256> construireTable() {
-    std::array<char16_t, 256> t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<char16_t>(i);
-    for (int i = 0; i < 32; ++i) t[0x80 + i] = kPlage80[i];
-    return t;
-}
-
 // The byte of a character, or -1 when Windows-1252 has none.
 int octetDe(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
-    for (int i = 0; i < 32; ++i) {
-        if (kPlage80[i] == c) return 0x80 + i;
+    for (int o = 0x80; o < 0xA0; ++o) {
+        if (kTable1252[o] == c) return o;
     }
     return -1;
 }
 
 }  // namespace
-
-const std::array<char16_t, 256> kTable1252 = construireTable();
 
 QString depuis1252(std::string_view octets) {
     QString texte;

@@ -9,16 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/journal/Texte.h"
+
 namespace kestrane {
 
-// Unicode of each byte. The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90,
-// 0x9D) map to the C1 code points of the same value, so that any file survives a round trip.
-extern const std::array<char16_t, 256> kTable1252;
-
-inline char16_t car1252(unsigned char octet) {
-    return kTable1252[octet];
-}
-
+// Unicode of each byte: kTable1252 (core/journal/Texte.h), whose five undefined bytes keep their
+// C1 code point, so that any file survives a round trip.
 QString depuis1252(std::string_view octets);
 // Appends to `dest` without a temporary: lets a caller that reserved once build a long text.
 void ajouter1252(QString& dest, std::string_view octets);

@@ -7,6 +7,7 @@
 #include "core/analyse/Complements.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
 #include "tests/commun/Doublures.h"
@@ -358,7 +359,7 @@ TEST(Complements, UnSiecleDEcartNeDonnePasDesMillionsDeJoursVides) {
         ligneCode("1.1.1.1", "200", "10", "/a", "31/Dec/9999", "23:59:59"),
     });
     EXPECT_EQ(jours(c), "01/01/1900=1/10 06/12/2006=1/10 31/12/9999=1/10 ");
-    EXPECT_EQ(c.nbJours, numeroJour(9999, 12, 31) - numeroJour(1900, 1, 1) + 1);
+    EXPECT_EQ(c.nbJours, joursDepuisEpoque(9999, 12, 31) - joursDepuisEpoque(1900, 1, 1) + 1);
     EXPECT_EQ(texteInstant(c.premiere), "01/01/1900 00:00:00");
 }
 

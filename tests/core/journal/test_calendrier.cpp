@@ -66,5 +66,27 @@ TEST(Calendrier, JoursSuccessifsEtDates) {
         EXPECT_FALSE(lireDate(faux, a, m, j)) << faux;
 }
 
+TEST(Calendrier, DateDuJourEtJourDeLInstant) {
+    // Back from a day number to its date, across leap days and centuries, before 1970 too.
+    for (int a = 1600; a <= 2401; ++a) {
+        for (int m = 1; m <= 12; ++m) {
+            for (int j = 1; j <= joursDuMois(a, m); ++j) {
+                int32_t annee = 0, mois = 0, jour = 0;
+                dateDuJour(joursDepuisEpoque(a, m, j), annee, mois, jour);
+                ASSERT_EQ(std::tie(annee, mois, jour), std::tie(a, m, j));
+            }
+        }
+    }
+    // An instant before 1970 lies in the day before, not in day 0.
+    EXPECT_EQ(jourDeLInstant(0), 0);
+    EXPECT_EQ(jourDeLInstant(86399), 0);
+    EXPECT_EQ(jourDeLInstant(-1), -1);
+    EXPECT_EQ(jourDeLInstant(-86400), -1);
+    EXPECT_EQ(jourDeLInstant(-86401), -2);
+    EXPECT_FALSE(dateReelle(2023, 2, 29));
+    EXPECT_TRUE(dateReelle(2024, 2, 29));
+    EXPECT_FALSE(dateReelle(2024, 13, 1));
+}
+
 }  // namespace
 }  // namespace kestrane

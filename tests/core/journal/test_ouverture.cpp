@@ -128,6 +128,26 @@ TEST(Assemblage, DateDeLaPremiereLigne) {
     }
 }
 
+// Files are ordered by real dates only, as the analysis reads them: a 31 February would put a
+// file before or after the others by a day that does not exist. A leap second stays a date.
+TEST(Assemblage, DateImpossibleRefusee) {
+    const auto date = [](int64_t jours, int64_t secondes) { return jours * 86400 + secondes; };
+    const std::vector<std::pair<std::string, std::optional<int64_t>>> cas = {
+        {"1.2.3.4 - - [31/Feb/2020:10:00:00 +0000] \"GET /\" 200 1", std::nullopt},
+        {"1.2.3.4 - - [31/Apr/2020:10:00:00 +0000] \"GET /\" 200 1", std::nullopt},
+        {"1.2.3.4 - - [29/Feb/2023:10:00:00 +0000] \"GET /\" 200 1", std::nullopt},
+        {"1.2.3.4 - - [00/Mar/2020:10:00:00 +0000] \"GET /\" 200 1", std::nullopt},
+        // The next bracket that opens a real date dates the line.
+        {"[31/Feb/2020:00:00:00 +0000] [01/Mar/2020:00:00:00 +0000]", date(18322, 0)},
+        {"1.2.3.4 - - [31/Dec/2016:23:59:60 +0000] \"GET /\" 200 1", date(17166, 86400)},
+        {"1.2.3.4 - - [31/Dec/2016:23:59:61 +0000] \"GET /\" 200 1", std::nullopt},
+    };
+    for (const auto& [ligne, attendue] : cas) {
+        SCOPED_TRACE(ligne);
+        EXPECT_EQ(dateDeLigne(ligne), attendue);
+    }
+}
+
 TEST(Assemblage, OrdreChronologique) {
     using D = std::optional<int64_t>;
     const D rien;

@@ -29,6 +29,7 @@
 #include <cmath>
 
 #include "core/analyse/ResumeAudience.h"
+#include "core/journal/Calendrier.h"
 #include "ui/pages/complements/GrilleTitree.h"
 #include "ui/pages/complements/PageComplements.h"
 #include "ui/pages/complements/TablesAudience.h"
@@ -47,10 +48,10 @@ void PageComplements::afficherJours(const Complements& c, const Audience* audien
     int64_t maxOctets = 0;
     for (std::size_t k = 0; k < c.jours.size(); ++k) {
         const CompteJour& j = c.jours[k];
-        lignes.push_back(
-            {{dateDuJour(j), QVariant::fromValue<qlonglong>(numeroJour(j.annee, j.mois, j.jour))},
-             {francais(j.requetes), QVariant::fromValue<qlonglong>(j.requetes)},
-             {enOctets(j.octets), QVariant::fromValue<qlonglong>(j.octets)}});
+        lignes.push_back({{dateDuJour(j), QVariant::fromValue<qlonglong>(
+                                              joursDepuisEpoque(j.annee, j.mois, j.jour))},
+                          {francais(j.requetes), QVariant::fromValue<qlonglong>(j.requetes)},
+                          {enOctets(j.octets), QVariant::fromValue<qlonglong>(j.octets)}});
         if (audience) {
             const JourAudience& v = visiteurs[k];
             lignes.back().push_back(

@@ -1,0 +1,137 @@
+// What the command line writes, written once: its help, its refusals and its summary, in UTF-8
+// (a terminal's encoding), as constants or as functions of what they quote, so that another
+// language's catalogue can replace it. The texts it shares with the report (the lines counted)
+// and the errors of the core are the core's (core/journal/Messages.h, Windows-1252, converted
+// when printed); so are the few below marked Windows-1252, which join the core's texts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+// --- Help ---------------------------------------------------------------------------------------
+
+inline constexpr const char* kAideOptions =
+    "Options :\n"
+    "  --rapport FICHIER.html   \u00e9crit le rapport en une page HTML autonome\n"
+    "  --csv DOSSIER            \u00e9crit une table CSV par tableau dans DOSSIER\n"
+    "  --ignorer-lignes-non-conformes\n"
+    "                           ignore les lignes non conformes au lieu de s'arr\u00eater\n"
+    "  --periode AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM]\n"
+    "                           n'analyse que les lignes de cette p\u00e9riode\n"
+    "  --complements            ajoute les tableaux des compl\u00e9ments\n"
+    "  --tranches N             tranches horaires de N heures (1 \u00e0 6, 1 par d\u00e9faut)\n"
+    "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
+    "  --resultats-bruts        \u00e9crit les tableaux bruts (ordre d'apparition, sans noms "
+    "ni unit\u00e9s)\n"
+    "  --format NOM|auto|'CHA\u00ceNE'\n"
+    "                           lit les journaux dans ce format : combine (par d\u00e9faut),\n"
+    "                           auto, commun, vhost, nginx-hote, combine-plus, w3c, json,\n"
+    "                           ou une cha\u00eene LogFormat d'Apache ou log_format de nginx\n"
+    "  --geoip FICHIER          base des pays des compl\u00e9ments (MaxMind DB, .mmdb) ;\n"
+    "                           par d\u00e9faut la premi\u00e8re *ountry*.mmdb de\n"
+    "                           /usr/share/GeoIP ou de /var/lib/GeoIP\n"
+    "  --help                   affiche cette aide\n"
+    "  --version                affiche la version\n"
+    "\n"
+    "Les journaux sont lus en flux, sans \u00eatre charg\u00e9s en m\u00e9moire ; \u00ab - \u00bb "
+    "lit "
+    "l'entr\u00e9e standard.\n"
+    "Code de sortie : 0 en cas de succ\u00e8s, 1 en cas d'erreur (message sur la sortie "
+    "d'erreur).\n";
+
+// The head of the help of each program.
+inline constexpr const char* kAideKestrane =
+    "Usage : kestrane [options] journal...\n"
+    "        kestrane                      (ouvre la fen\u00eatre)\n"
+    "\n"
+    "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) sans "
+    "ouvrir de fen\u00eatre\net \u00e9crit le rapport.\n"
+    "\n";
+inline constexpr const char* kAideKestraneRapport =
+    "Usage : kestrane-rapport [options] journal...\n"
+    "\n"
+    "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) et "
+    "\u00e9crit le rapport,\n"
+    "sans fen\u00eatre ni affichage : l'analyse de Kestrane pour un serveur ou un script (cron).\n"
+    "\n";
+
+// After a refusal: " (kestrane --help pour l'aide)".
+std::string texteRenvoiAide(std::string_view programme);
+
+// What the window's program says on standard error, before it exits with status 1, when there is
+// no display to show the window on.
+inline constexpr const char* kSansAffichage =
+    "kestrane : aucun affichage disponible ; sans fen\u00eatre : kestrane --rapport FICHIER.html "
+    "journal... (kestrane --help pour l'aide)\n";
+
+// --- Options refused
+// ------------------------------------------------------------------------------
+
+inline constexpr const char* kRapportSansFichier = "l'option --rapport demande un nom de fichier";
+inline constexpr const char* kCsvSansDossier = "l'option --csv demande un nom de dossier";
+inline constexpr const char* kTranchesSansLargeur =
+    "l'option --tranches demande une largeur de 1 \u00e0 6 heures";
+inline constexpr const char* kGeoipSansFichier = "l'option --geoip demande un nom de fichier";
+inline constexpr const char* kPeriodeSansValeur = "l'option --periode demande une p\u00e9riode";
+inline constexpr const char* kFormatSansValeur = "l'option --format demande un format";
+inline constexpr const char* kSortieManquante = "indiquez --rapport FICHIER.html ou --csv DOSSIER";
+inline constexpr const char* kJournalManquant = "aucun fichier journal indiqu\u00e9";
+// "« texte »": a name or a value the user typed, as the messages quote it.
+std::string texteEntreGuillemets(std::string_view texte);
+// "période incorrecte « x » (attendu : AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM])".
+std::string textePeriodeIncorrecte(std::string_view periode);
+// "option inconnue « -x »".
+std::string texteOptionInconnue(std::string_view option);
+
+// --- Outputs refused
+// ------------------------------------------------------------------------------
+
+// The quoted journal or output follows.
+inline constexpr const char* kRapportSurJournal = "le rapport remplacerait le journal ";
+inline constexpr const char* kTablesSurJournal = "les tables CSV remplaceraient le journal ";
+inline constexpr const char* kRapportEtTablesEnsemble =
+    "le rapport et les tables CSV seraient \u00e9crits au m\u00eame endroit ";
+
+// --- The analysis -----------------------------------------------------------------------------
+
+// "aucune ligne conforme sur 12 : format non reconnu ?": every line skipped.
+std::string texteAucuneLigneConforme(std::size_t ignorees);
+// "ligne 12 : <message>".
+std::string texteALaLigne(std::size_t ligne, const std::string& message);
+// After an error on a client that is no dotted address, without the option that reads them.
+inline constexpr const char* kConseilNonConformes =
+    "l'option --ignorer-lignes-non-conformes lit les adresses IPv6 et les noms d'h\u00f4tes";
+inline constexpr const char* kMemoireInsuffisante = "m\u00e9moire insuffisante";
+
+// Windows-1252: what an analysis found nothing to do with, raised as the core's errors are.
+inline constexpr const char* kPasDeFichier = "Pas de fichier \xE0 analyser";
+inline constexpr const char* kPeriodeVide =
+    "Aucune ligne dans la p\xE9riode analys\xE9"
+    "e";
+// Windows-1252: the progress line, "1,2 Go lus sur 2,3 Go, 5 000 000 lignes, 1 234 567 lignes/s,
+// reste 1 s", the amounts and " sur " (kSur) the core's.
+inline constexpr const char* kLus = " lus";
+inline constexpr const char* kUneLigne = " ligne";
+inline constexpr const char* kDesLignes = " lignes";
+inline constexpr const char* kLignesParSeconde = " lignes/s";
+inline constexpr const char* kReste = ", reste ";
+// Windows-1252: the format read, in the summary: "format : Commun (détecté)".
+inline constexpr const char* kFormatCourt = "format : ";
+
+// --- The summary: "1200 lignes analysées, 3 ignorées, ..." ------------------------------------
+
+inline constexpr const char* kIgnoree = "ignor\u00e9e";
+inline constexpr const char* kIgnorees = "ignor\u00e9es";
+inline constexpr const char* kHorsPeriode = " hors p\u00e9riode";
+inline constexpr const char* kAdresseIP = "adresse IP";
+inline constexpr const char* kAdressesIP = "adresses IP";
+inline constexpr const char* kRapportEcrit = " ; rapport : ";
+inline constexpr const char* kTablesEcrites = " ; tables CSV : ";
+
+// Seconds after a number, in the progress line and the summary (ASCII, either encoding).
+inline constexpr const char* kSecondes = " s";
+
+}  // namespace kestrane
