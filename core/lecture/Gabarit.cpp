@@ -67,7 +67,7 @@ inline bool litteralEn(const char* p, std::size_t n, const std::string& lit) {
 
 void garderChamp(const Element& e, std::string_view val, ValeursLigne& v, ChampsEnPlus& plus) {
     if (e.champ == ChampJournal::Autre) {
-        plus.autres.push_back({e.texte, val.empty() ? kTiret : val});
+        if (v.listerAutres) plus.autres.push_back({e.texte, val.empty() ? kTiret : val});
         return;
     }
     const auto i = static_cast<std::size_t>(e.champ);
@@ -143,7 +143,7 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
             v.poser(ChampJournal::DureeS, val, 0);
         } else if (!cite && !v.present(ChampJournal::Port) && portUsuel(val)) {
             v.poser(ChampJournal::Port, val, 0);
-        } else {
+        } else if (v.listerAutres) {
             plus.autres.push_back(
                 {numero < kNomsSuite.size() ? kNomsSuite[numero] : std::string_view("champ"),
                  val.empty() ? kTiret : val});

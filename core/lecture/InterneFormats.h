@@ -61,6 +61,8 @@ struct ValeursLigne {
     std::array<std::string_view, kNbEmplacements> valeur;
     std::array<uint8_t, kNbEmplacements> rang;
     TypeTemps temps = TypeTemps::Quelconque;
+    // Whether the fields of no slot go to ChampsEnPlus::autres (LecteurLignes::listerAutres).
+    bool listerAutres = false;
 
     void vider() { rang.fill(kAbsent); }
     bool present(ChampJournal c) const { return rang[static_cast<std::size_t>(c)] != kAbsent; }

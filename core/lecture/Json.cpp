@@ -319,6 +319,8 @@ struct Parcours {
     }
 
     simdjson::error_code feuille(od::value& val, const NoeudJson& n) {
+        // A value that nothing reads is not even looked at.
+        if (n.champ == C::Autre && !v.listerAutres) return simdjson::SUCCESS;
         std::string_view t;
         if (!texte(val, t)) return simdjson::SUCCESS;  // an object where a text was expected
         if (n.champ == C::Autre) {

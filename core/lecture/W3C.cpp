@@ -122,7 +122,7 @@ bool lireLigneW3C(const ColonnesW3C& c, std::string_view ligne, Brouillon& b, Va
             val = std::string_view(p, val.size());
         }
         if (col.champ == C::Autre) {
-            plus.autres.push_back({col.nom, val.empty() ? kTiret : val});
+            if (v.listerAutres) plus.autres.push_back({col.nom, val.empty() ? kTiret : val});
         } else {
             v.poser(col.champ, val, col.rang);
         }
