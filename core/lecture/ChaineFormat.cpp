@@ -284,6 +284,7 @@ Gabarit assembler(std::vector<Morceau> m) {
                        g.elements[k + 1].texte.starts_with('"');
     }
     if (!unChamp) leverFormatIncorrect("aucun champ");
+    compterPaires(g);
     return g;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/lecture/CurseurOctets.h"
 #include "core/lecture/InterneFormats.h"
 
 #if defined(__SSE2__)
@@ -75,6 +76,107 @@ void garderChamp(const Element& e, std::string_view val, ValeursLigne& v, Champs
         v.poser(e.champ, val, e.rang);
         if (e.champ == ChampJournal::Temps) v.temps = e.temps;
     }
+}
+
+// Whether the field at el[k] ends at a one-byte literal the way lirePaires reads it: a field
+// that is not quoted and holds no blank, the literal neither a backslash nor longer.
+bool finitParUnOctet(const std::vector<Element>& el, std::size_t k) {
+    const Element& e = el[k];
+    if (e.litteral || e.guillemets || e.blancs != 0 || k + 1 >= el.size()) return false;
+    const Element& l = el[k + 1];
+    return l.litteral && l.texte.size() == 1 && l.texte[0] != '\\';
+}
+
+// From this many pairs on, one cursor over the line reads them; the offered formats, with four
+// at most, keep the reading field by field that their benchmarks measure.
+constexpr uint32_t kPairesEnBloc = 8;
+
+// The usual fields of lirePaires, in a loop without calls whose values stay in registers: other
+// fields, their separator first among the cursor's bytes, empty only where allowed. Listed, they
+// fill `lot`, at most `taille` of them, and a backslash stops the loop (lirePaires unescapes);
+// not listed, their values are never read and their backslashes do not matter. `e`, `pos` and
+// the cursor are then past the last one read.
+template <bool kLister>
+[[gnu::noinline]] std::size_t lireLot(CurseurOctets& curseur, std::string_view ligne, char sep,
+                                      const Element*& e, const Element* fin, std::size_t& position,
+                                      ChampsEnPlus::Autre* lot, std::size_t taille) {
+    CurseurOctets c = curseur;
+    const char* d = ligne.data();
+    const std::size_t n = ligne.size();
+    const Element* x = e;
+    std::size_t pos = position, k = 0;
+    for (; k < taille && x != fin; ++k, x += 2) {
+        if (x->champ != ChampJournal::Autre) break;
+        std::size_t p = c.suivant();
+        if constexpr (!kLister) {
+            while (p < n && d[p] == '\\') {
+                c.passer();
+                p = c.suivant();
+            }
+        }
+        if (p >= n || d[p] != sep || (p == pos && x->nonVide)) break;
+        if constexpr (kLister) {
+            lot[k] = {x->texte, p == pos ? kTiret : std::string_view(d + pos, p - pos)};
+        }
+        c.passer();
+        pos = p + 1;
+    }
+    curseur = c;
+    e = x;
+    position = pos;
+    return k;
+}
+
+// Fields each ended by a one-byte literal, as many as `nb` (a format string of thousands of
+// "%{X}i " headers): each read as the loop of lireGabarit reads it, the separators found by one
+// cursor over the line. Stops before a field that would not read, which that loop then reads
+// again to tell why. Returns the pairs read; `pos` is then past the last literal read.
+std::size_t lirePaires(const Element* el, std::size_t nb, std::string_view ligne,
+                       std::size_t& position, bool echappements, Brouillon& b, ValeursLigne& v,
+                       ChampsEnPlus& plus) {
+    const char* d = ligne.data();
+    const std::size_t n = ligne.size();
+    const char sep = el[1].texte[0];
+    std::size_t pos = position;
+    // A blank ends a field followed by a blank, and makes any other field fail.
+    CurseurOctets c(d, n, sep, ' ', '\\', pos);
+    // The other fields, when listed, go to the list in batches: added one by one, each cost a
+    // check of the list's room, and the calls that growing it may make kept the loop's values
+    // in memory.
+    ChampsEnPlus::Autre lot[64];
+    const Element* e = el;
+    const Element* const fin = el + 2 * nb;
+    while (e != fin) {
+        if (v.listerAutres) {
+            const std::size_t lus = lireLot<true>(c, ligne, sep, e, fin, pos, lot, std::size(lot));
+            plus.autres.insert(plus.autres.end(), lot, lot + lus);
+            if (lus == std::size(lot)) continue;
+        } else {
+            lireLot<false>(c, ligne, sep, e, fin, pos, nullptr, nb);
+        }
+        if (e == fin) break;
+        // Any other field: one that feeds the record, one holding a backslash, or one that does
+        // not read.
+        std::size_t p = c.suivant();
+        bool barre = false;
+        while (p < n && d[p] == '\\') {
+            barre = true;
+            c.passer();
+            p = c.suivant();
+        }
+        // The line stops short, or a blank lies within the field.
+        if (p == n || d[p] != sep) break;
+        std::string_view val(d + pos, p - pos);
+        if (val.empty() && e->nonVide) break;
+        // Followed by a blank, a field is unescaped whenever it holds a backslash.
+        if (barre && (sep == ' ' || echappements)) val = b.desechapper(val);
+        garderChamp(*e, val, v, plus);
+        c.passer();
+        pos = p + 1;
+        e += 2;
+    }
+    position = pos;
+    return static_cast<std::size_t>(e - el) / 2;
 }
 
 constexpr std::array<std::string_view, 12> kNomsSuite = {
@@ -154,6 +256,13 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
 
 }  // namespace
 
+void compterPaires(Gabarit& g) {
+    std::vector<Element>& el = g.elements;
+    for (std::size_t k = el.size(); k-- > 0;) {
+        el[k].paires = !finitParUnOctet(el, k) ? 0 : k + 2 < el.size() ? el[k + 2].paires + 1 : 1;
+    }
+}
+
 bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Brouillon& b,
                  ValeursLigne& v, ChampsEnPlus& plus, std::string* raison, std::size_t& atteint) {
     const std::vector<Element>& el = g.elements;
@@ -179,6 +288,13 @@ bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Br
             }
             pos += lit.size();
             continue;
+        }
+        if (e.paires >= kPairesEnBloc) {
+            const std::size_t lues = lirePaires(&e, e.paires, ligne, pos, echappements, b, v, plus);
+            if (lues > 0) {
+                k += 2 * lues - 1;
+                continue;
+            }
         }
         // The next element, if any, is a literal: two fields never follow each other.
         const std::string* suivant = k + 1 < el.size() ? &el[k + 1].texte : nullptr;

@@ -34,6 +34,9 @@ struct Element {
     bool guillemets = false;  // between two quotes: read up to the closing quote
     bool nonVide = false;     // Apache writes "-" for what it does not know: never empty
     uint8_t rang = 0;         // of two fields feeding one slot, the lower rank wins
+    // A field ended by a one-byte literal read the usual way: how many such field and literal
+    // pairs follow one another from here (0 for any other element).
+    uint32_t paires = 0;
 };
 
 struct Gabarit {
@@ -107,6 +110,9 @@ bool construireEnregistrement(const ValeursLigne& v, Brouillon& b, RLog& r, Cham
 // the line was read, to tell which of several templates came closest.
 bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Brouillon& b,
                  ValeursLigne& v, ChampsEnPlus& plus, std::string* raison, std::size_t& atteint);
+
+// Counts the pairs of each element of a template once its elements are final.
+void compterPaires(Gabarit& g);
 
 // The combined format's template (what the default reading cuts, as a format string).
 const Gabarit& gabaritCombine();

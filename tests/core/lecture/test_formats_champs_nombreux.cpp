@@ -1,16 +1,29 @@
-// Lines of many fields: the other fields listed only when asked.
+// Lines of many fields, which the readers cut from the positions of their separators 64 bytes at
+// a time: the cursor itself and format strings of many fields in a row, against a plain reading
+// of the same rules; the other fields listed only when asked.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/lecture/CurseurOctets.h"
 #include "core/lecture/LecteurLignes.h"
+#include "core/lecture/UString.h"
 #include "tests/core/lecture/OutilsFormats.h"
 
 using namespace kestrane;
 using namespace kestrane::test;
 
 namespace {
+
+// A reading without listing: the record and the extras but the other fields, which stay empty.
+Lu lireSansAutres(const FormatJournal& f, std::string_view ligne) {
+    LecteurLignes lecteur(f);
+    Lu u = lire(lecteur, ligne);
+    EXPECT_TRUE(lecteur.enPlus().autres.empty()) << ligne;
+    return u;
+}
 
 void attendreMemeLecture(const Lu& a, const Lu& b, std::string_view ligne) {
     EXPECT_EQ(a.lecture, b.lecture) << ligne;
@@ -22,6 +35,124 @@ void attendreMemeLecture(const Lu& a, const Lu& b, std::string_view ligne) {
 }
 
 }  // namespace
+
+TEST(CurseurOctets, SuitLesOctetsChoisisCommeUneRechercheOctetParOctet) {
+    std::mt19937 alea(64);
+    for (int essai = 0; essai < 3000; ++essai) {
+        std::string t(alea() % 300, 'a');
+        for (char& c : t) c = "a \"\\x"[alea() % 5];
+        const auto choisi = [](char c) { return c == ' ' || c == '"' || c == '\\'; };
+        std::size_t ici = alea() % (t.size() + 1);
+        CurseurOctets c(t.data(), t.size(), ' ', '"', '\\', ici);
+        CurseurOctets::Marque marque = c.marque();
+        std::size_t ici0 = ici;
+        for (int pas = 0; pas < 200; ++pas) {
+            std::size_t attendu = ici;
+            while (attendu < t.size() && !choisi(t[attendu])) ++attendu;
+            ASSERT_EQ(c.suivant(), attendu) << t << " depuis " << ici;
+            switch (alea() % 4) {
+                case 0:
+                case 1:
+                    c.passer();
+                    ici = std::min(attendu + 1, t.size());
+                    break;
+                case 2:
+                    ici += alea() % 150;
+                    c.allerA(ici);
+                    ici = std::min(ici, t.size());
+                    break;
+                default:
+                    if (alea() % 2 == 0) {
+                        marque = c.marque();
+                        ici0 = ici;
+                    } else {
+                        c.revenir(marque);
+                        ici = ici0;
+                    }
+            }
+        }
+    }
+}
+
+TEST(ChampsNombreux, UneChaineDeFormatLitChaqueChampEntreSesSeparateurs) {
+    // 24 headers in a row, then the status: the separators of a blank or of "|" found by the
+    // cursor give the values a plain cut gives, unescaped and "-" for an empty one, and the
+    // lines of too few or too many values fail where a plain reading fails.
+    std::mt19937 alea(20);
+    const char* const kMorceaux[] = {"a", "-",  "\\\\", "\\x41b",       "\"",
+                                     "",  "zz", "c\\",  "valeur-longue"};
+    for (const char sep : {' ', '|'}) {
+        std::string chaine;
+        for (int k = 0; k < 24; ++k) chaine += "%{X" + std::to_string(k) + "}i" + sep;
+        chaine += "%>s";
+        const FormatJournal f = FormatJournal::depuisChaine(chaine);
+        for (int essai = 0; essai < 1500; ++essai) {
+            const std::size_t nb = 22 + alea() % 4;
+            std::string ligne, autres;
+            for (std::size_t k = 0; k < nb; ++k) {
+                const std::string m = kMorceaux[alea() % std::size(kMorceaux)];
+                ligne += m + sep;
+                autres +=
+                    "%{X" + std::to_string(k) + "}i=" + (m.empty() ? "-" : desechappe(m)) + ";";
+            }
+            ligne += "200";
+            const Lu u = lire(f, ligne);
+            attendreMemeLecture(lireSansAutres(f, ligne), u, ligne);
+            if (nb == 24) {
+                ASSERT_EQ(u.lecture, Lecture::Requete) << ligne << " : " << u.raison;
+                EXPECT_EQ(u.autres, autres) << ligne;
+                EXPECT_EQ(u.statut, 200);
+                continue;
+            }
+            ASSERT_EQ(u.lecture, Lecture::NonConforme) << ligne;
+            // Too few values: the last header looks for its separator in "200". Too many: the
+            // status takes what is left, up to a blank.
+            std::size_t reste = 0;
+            for (int k = 0; k < 24; ++k) reste = ligne.find(sep, reste) + 1;
+            std::string raison = "Ligne incompl\xE8te";
+            if (nb > 24 && sep == '|') {
+                raison = raisonEntier(desechappe(ligne.substr(reste)));
+            } else if (nb > 24) {
+                raison = ligne[reste] == ' '
+                             ? "Champ %>s vide en position " + std::to_string(reste + 1)
+                             : "Texte en trop en position " + std::to_string(ligne.size() - 3) +
+                                   " : ' 200'";
+            }
+            EXPECT_EQ(u.raison, raison) << ligne;
+        }
+    }
+}
+
+TEST(ChampsNombreux, LesFautesDUneChaineDeFormatSontCellesDeLaLectureChampParChamp) {
+    std::string entetes;
+    for (int k = 0; k < 10; ++k) entetes += " %{X" + std::to_string(k) + "}i";
+    const std::string dix(" a a a a a a a a a a");
+    const struct {
+        std::string chaine, ligne, raison;
+    } kCas[] = {
+        // The values of other kinds among them.
+        {"%h %>s %b" + entetes + " %D", "1.2.3.4 200 5" + dix + " 7", ""},
+        // An empty value where Apache writes "-", a blank within a field ended by "|".
+        {"%h %>s %b" + entetes + " %D %u", "1.2.3.4 200 5" + dix + "  x",
+         "Champ %D vide en position 35"},
+        {"%h|%>s|%b|%{A}i|%{B}i|%{C}i|%{D}i|%{E}i|%{F}i|%{G}i|%{H}i|%{I}i",
+         "1.2.3.4|200|5|a|b|c|d e|e|f|g|h|i", "Blanc inattendu dans %{D}i en position 22"},
+        {"%h %>s %b" + entetes, "1.2.3.4 200 5" + dix + " b",
+         "Texte en trop en position 34 : ' b'"},
+    };
+    for (const auto& c : kCas) {
+        const FormatJournal f = FormatJournal::depuisChaine(c.chaine);
+        const Lu u = lire(f, c.ligne);
+        attendreMemeLecture(lireSansAutres(f, c.ligne), u, c.ligne);
+        EXPECT_EQ(u.raison, c.raison) << c.ligne;
+        if (!c.raison.empty()) continue;
+        ASSERT_EQ(u.lecture, Lecture::Requete);
+        EXPECT_EQ(u.client, "1.2.3.4");
+        EXPECT_EQ(u.statut, 200);
+        EXPECT_EQ(u.octets, 5);
+        EXPECT_EQ(u.temps, 7);
+    }
+}
 
 TEST(ChampsNombreux, SansLesAutresChampsLaLectureEstLaMeme) {
     // W3C columns and JSON keys that feed no field of the record: not listed, and no value of
