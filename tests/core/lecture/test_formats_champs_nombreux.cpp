@@ -1,6 +1,7 @@
 // Lines of many fields, which the readers cut from the positions of their separators 64 bytes at
-// a time: the cursor itself and format strings of many fields in a row, against a plain reading
-// of the same rules; the other fields listed only when asked.
+// a time: the cursor itself, format strings of many fields in a row and the fields after a
+// combined line, each against a plain reading of the same rules; the other fields listed only
+// when asked.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -16,6 +17,9 @@ using namespace kestrane;
 using namespace kestrane::test;
 
 namespace {
+
+constexpr std::string_view kDebut =
+    "1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] \"GET / HTTP/1.1\" 200 5 \"-\" \"curl/8.0\"";
 
 // A reading without listing: the record and the extras but the other fields, which stay empty.
 Lu lireSansAutres(const FormatJournal& f, std::string_view ligne) {
@@ -151,6 +155,97 @@ TEST(ChampsNombreux, LesFautesDUneChaineDeFormatSontCellesDeLaLectureChampParCha
         EXPECT_EQ(u.statut, 200);
         EXPECT_EQ(u.octets, 5);
         EXPECT_EQ(u.temps, 7);
+    }
+}
+
+namespace {
+
+// The fields after a combined line as a plain reading cuts them, one byte after the other: the
+// other fields listed, the response time and the port; false with the reason when they do not
+// read.
+bool couperSimplement(std::string_view s, std::string& autres, int64_t& temps, int32_t& port,
+                      std::string& raison) {
+    const std::size_t decalage = kDebut.size();
+    std::string duree;
+    std::size_t numero = 0;
+    for (std::size_t pos = 0; pos < s.size(); ++numero) {
+        if (s[pos] != ' ' || pos + 1 == s.size()) {
+            raison = "Texte en trop en position " + std::to_string(decalage + pos + 1) + " : " +
+                     citerTexte(s.substr(pos));
+            return false;
+        }
+        ++pos;
+        std::string val;
+        bool cite = s[pos] == '"';
+        std::size_t f = pos + (cite ? 1 : 0);
+        while (f < s.size() && s[f] != (cite ? '"' : ' ')) f += cite && s[f] == '\\' ? 2 : 1;
+        if (cite && f >= s.size()) {
+            raison = "Guillemet fermant manquant en position " + std::to_string(decalage + pos + 1);
+            return false;
+        }
+        val = desechappe(s.substr(pos + (cite ? 1 : 0), f - pos - (cite ? 1 : 0)));
+        pos = f + (cite ? 1 : 0);
+        const bool nombre = val.size() >= 3 && val.find('.') != std::string::npos &&
+                            val.find_first_not_of("0123456789.") == std::string::npos &&
+                            val.find('.') == val.rfind('.') && val[0] != '.' && val.back() != '.';
+        if (!cite && duree.empty() && nombre) {
+            duree = val;
+            temps = static_cast<int64_t>(std::stod(val) * 1e6 + 0.5);
+        } else if (!cite && port < 0 &&
+                   (val == "80" || val == "443" || val == "8000" || val == "8008" ||
+                    val == "8080" || val == "8443" || val == "8888")) {
+            port = std::stoi(val);
+        } else {
+            autres += (numero < 12 ? "champ " + std::to_string(numero + 1) : "champ") + "=" +
+                      (val.empty() ? "-" : val) + ";";
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(ChampsNombreux, LesChampsApresUnCombineSontCeuxDUneLectureOctetParOctet) {
+    // Hundreds of fields, quoted or not, escaped, empty, holding blanks or quotes, some lines
+    // ending short: cut 64 bytes at a time, they are what a plain reading finds.
+    std::mt19937 alea(35);
+    const char* const kMorceaux[] = {"7",     "ab",  "\"q\"",      "\"a b\"", "\"x\\\"y\"",
+                                     "\"\"",  "",    "a\"b",       "c\\x41",  "0.25",
+                                     "1.500", "443", "8080",       "80",      "\"\\\\\"",
+                                     "12",    "x\\", "\"quatre\"", "valeur"};
+    const FormatJournal f = FormatJournal::propose(TypeFormat::CombineSuivi);
+    for (int essai = 0; essai < 2000; ++essai) {
+        std::string suite;
+        for (std::size_t k = alea() % 200; k > 0; --k) {
+            suite += ' ';
+            suite += kMorceaux[alea() % std::size(kMorceaux)];
+        }
+        switch (alea() % 8) {
+            case 0:
+                suite += " \"sans fin";
+                break;
+            case 1:
+                suite += ' ';
+                break;
+            case 2:
+                suite += "\"x";
+                break;
+        }
+        const std::string ligne = std::string(kDebut) + suite;
+        std::string autres, raison;
+        int64_t temps = -1;
+        int32_t port = -1;
+        const bool lue = couperSimplement(suite, autres, temps, port, raison);
+        const Lu u = lire(f, ligne);
+        attendreMemeLecture(lireSansAutres(f, ligne), u, ligne);
+        ASSERT_EQ(u.lecture, lue ? Lecture::Requete : Lecture::NonConforme) << ligne;
+        if (!lue) {
+            EXPECT_EQ(u.raison, raison) << ligne;
+            continue;
+        }
+        EXPECT_EQ(u.autres, autres) << ligne;
+        EXPECT_EQ(u.temps, temps) << ligne;
+        EXPECT_EQ(u.port, port) << ligne;
     }
 }
 
