@@ -33,8 +33,12 @@ class CurseurOctets {
         charger(debut);
     }
 
-    const char* texte() const { return d_; }
-    std::size_t taille() const { return n_; }
+    const char* texte() const {
+        return d_;
+    }
+    std::size_t taille() const {
+        return n_;
+    }
 
     // The first position at or after the current one that holds a chosen byte; n when none.
     std::size_t suivant() {
@@ -63,10 +67,23 @@ class CurseurOctets {
         std::size_t base;
         uint64_t mot;
     };
-    Marque marque() const { return {base_, mot_}; }
+    Marque marque() const {
+        return {base_, mot_};
+    }
     void revenir(Marque m) {
         base_ = m.base;
         mot_ = m.mot;
+    }
+
+    // How many of the `n` bytes at `d` are `a` or `b`.
+    static std::size_t compter(const char* d, std::size_t n, char a, char b) {
+        CurseurOctets c(d, n, a, b, a, 0);
+        std::size_t nombre = 0;
+        for (;;) {
+            nombre += static_cast<std::size_t>(__builtin_popcountll(c.mot_));
+            if (n - c.base_ <= 64) return nombre;
+            c.charger(c.base_ + 64);
+        }
     }
 
   private:

@@ -1,9 +1,10 @@
 // Lines of many fields, which the readers cut from the positions of their separators 64 bytes at
-// a time: the cursor itself, format strings of many fields in a row and the fields after a
-// combined line, each against a plain reading of the same rules; the other fields listed only
-// when asked.
+// a time: the cursor itself, format strings of many fields in a row, the fields after a combined
+// line and W3C columns, each against a plain reading of the same rules; the other fields listed
+// only when asked.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -286,5 +287,114 @@ TEST(ChampsNombreux, SansLesAutresChampsLaLectureEstLaMeme) {
         attendreMemeLecture(a, s, c.lignes.back());
         EXPECT_EQ(a.client, "1.2.3.4");
         EXPECT_EQ(a.autres, c.autres);
+    }
+}
+
+namespace {
+
+// A W3C line as a plain reading cuts it, one value after the other: the other columns listed,
+// or the reason it does not read.
+bool couperW3CSimplement(const std::vector<std::string>& colonnes, std::string_view l,
+                         std::string& autres, std::string& raison) {
+    const char sep = l.find('\t') != std::string_view::npos ? '\t' : ' ';
+    std::size_t pos = 0, k = 0;
+    for (; pos <= l.size() && k < colonnes.size(); ++k) {
+        std::string_view val;
+        if (pos < l.size() && l[pos] == '"') {
+            const std::size_t q = l.find('"', pos + 1);
+            if (q == std::string_view::npos) {
+                raison = "Guillemet fermant manquant en position " + std::to_string(pos + 1);
+                return false;
+            }
+            val = l.substr(pos + 1, q - pos - 1);
+            pos = q + 1;
+            if (pos < l.size() && l[pos] != sep) break;
+        } else {
+            const std::size_t f = std::min(l.find(sep, pos), l.size());
+            val = l.substr(pos, f - pos);
+            pos = f;
+        }
+        ++pos;
+        if (k >= 3) autres += colonnes[k] + "=" + std::string(val.empty() ? "-" : val) + ";";
+    }
+    if (k == colonnes.size() && pos > l.size()) return true;
+    raison = std::to_string(std::count(l.begin(), l.end(), sep) + 1) + " valeurs pour " +
+             std::to_string(colonnes.size()) + " colonnes de #Fields:";
+    return false;
+}
+
+}  // namespace
+
+TEST(ChampsNombreux, LesValeursW3CSontCellesDUneLectureValeurParValeur) {
+    // Hundreds of columns, values quoted or not, empty, holding quotes or blanks, separated by
+    // blanks or tabs, too few or too many of them; the "#Fields:" line's names between runs of
+    // blanks and tabs, the same line again sharing its columns.
+    std::mt19937 alea(3);
+    const char* const kValeurs[] = {
+        "-", "a", "\"b c\"", "a\"b", "", "\"\"", "valeur-longue", "\"x\"y", "\"ouvert", "\"q\""};
+    const FormatJournal w3c = FormatJournal::propose(TypeFormat::W3C);
+    for (int essai = 0; essai < 300; ++essai) {
+        // Two "#Fields:" lines, the second one column shorter.
+        std::vector<std::string> colonnes[2] = {{"date", "time", "sc-status"}};
+        for (std::size_t k = 40 + alea() % 200; k > 0; --k) {
+            colonnes[0].push_back("x-" + std::to_string(alea() % 1000));
+        }
+        colonnes[1].assign(colonnes[0].begin(), colonnes[0].end() - 1);
+        std::string champs[2];
+        for (int c = 0; c < 2; ++c) {
+            champs[c] = "#Fields:";
+            for (const std::string& x : colonnes[c]) {
+                champs[c] += (alea() % 3 == 0 ? " \t " : " ") + x;
+            }
+        }
+        const char sep = alea() % 4 == 0 ? '\t' : ' ';
+        std::vector<std::string> lignes;
+        std::vector<int> enVigueur;
+        int c = 0;
+        for (int l = 0; l < 4; ++l) {
+            if (l == 0 || alea() % 2 == 0) {
+                c = static_cast<int>(alea() % 2);
+                lignes.push_back(champs[c]);
+                enVigueur.push_back(c);
+            }
+            std::string ligne = "2023-12-20";
+            ligne += sep;
+            ligne += "10:00:00";
+            ligne += sep;
+            ligne += "200";
+            const std::size_t nb = colonnes[0].size() - 4 + alea() % 3;
+            for (std::size_t k = 0; k < nb; ++k) {
+                const std::string v = kValeurs[alea() % (l == 0 ? 7 : std::size(kValeurs))];
+                ligne += sep + (sep == '\t' ? v : v == "\"b c\"" ? "\"bc\"" : v);
+            }
+            lignes.push_back(ligne);
+            enVigueur.push_back(c);
+        }
+        const auto directives = DirectivesW3C::indexer(
+            lignes.size(), [&](std::size_t i) { return std::string_view(lignes[i]); });
+        LecteurLignes avecIndex(w3c, directives), seul(w3c), sans(w3c, directives);
+        avecIndex.listerAutres(true);
+        seul.listerAutres(true);
+        for (std::size_t i = 0; i < lignes.size(); ++i) {
+            const Lu u = lire(avecIndex, lignes[i], i);
+            const Lu s = lire(seul, lignes[i], i);
+            const Lu x = lire(sans, lignes[i], i);
+            if (lignes[i][0] == '#') {
+                ASSERT_EQ(u.lecture, Lecture::Directive);
+                continue;
+            }
+            std::string autres, raison;
+            const bool lue = couperW3CSimplement(colonnes[enVigueur[i]], lignes[i], autres, raison);
+            ASSERT_EQ(u.lecture, lue ? Lecture::Requete : Lecture::NonConforme)
+                << lignes[i] << " : " << u.raison;
+            EXPECT_EQ(u.raison, lue ? "" : raison) << lignes[i];
+            if (lue) {
+                EXPECT_EQ(u.autres, autres) << lignes[i];
+                EXPECT_EQ(u.statut, 200);
+            }
+            attendreMemeLecture(s, u, lignes[i]);
+            EXPECT_EQ(s.autres, u.autres) << lignes[i];
+            attendreMemeLecture(x, u, lignes[i]);
+        }
     }
 }
