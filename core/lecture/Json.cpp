@@ -276,6 +276,21 @@ struct Parcours {
                         return true;
                     }
                 }
+                // Escapes that simdjson surely reads are read once, those of control characters
+                // kept as written as below; any other string is left to simdjson, whose reading
+                // was then read again from the line whenever it held a control character.
+                if (!etat.latin1) {
+                    const std::string_view s = rogner(brut);
+                    std::size_t taille;
+                    if (s.size() >= 2 && s.back() == '"') {
+                        char* p = b.prendre(s.size());
+                        if (desechapperJsonSur(s.substr(1, s.size() - 2), p, taille)) {
+                            t = std::string_view(p, taille);
+                            etat.horsLigne = true;
+                            return true;
+                        }
+                    }
+                }
                 if (val.get_string().get(t)) return false;
                 // An escape standing for a control character stays as written: the string is
                 // unescaped again from the line, those escapes kept.
