@@ -66,16 +66,21 @@ inline bool litteralEn(const char* p, std::size_t n, const std::string& lit) {
     return lit.size() == 1 || std::memcmp(p + 1, lit.data() + 1, lit.size() - 1) == 0;
 }
 
-void garderChamp(const Element& e, std::string_view val, ValeursLigne& v, ChampsEnPlus& plus) {
-    if (e.champ == ChampJournal::Autre) {
-        if (v.listerAutres) plus.autres.push_back({e.texte, val.empty() ? kTiret : val});
-        return;
-    }
+// A field of the record: its slot takes the value of the field of lowest rank.
+void poserChamp(const Element& e, std::string_view val, ValeursLigne& v) {
     const auto i = static_cast<std::size_t>(e.champ);
     if (e.rang < v.rang[i]) {
         v.poser(e.champ, val, e.rang);
         if (e.champ == ChampJournal::Temps) v.temps = e.temps;
     }
+}
+
+void garderChamp(const Element& e, std::string_view val, ValeursLigne& v, ChampsEnPlus& plus) {
+    if (e.champ == ChampJournal::Autre) {
+        if (v.listerAutres) plus.autres.push_back({e.texte, val.empty() ? kTiret : val});
+        return;
+    }
+    poserChamp(e, val, v);
 }
 
 // Whether the field at el[k] ends at a one-byte literal the way lirePaires reads it: a field
@@ -91,32 +96,37 @@ bool finitParUnOctet(const std::vector<Element>& el, std::size_t k) {
 // at most, keep the reading field by field that their benchmarks measure.
 constexpr uint32_t kPairesEnBloc = 8;
 
-// The usual fields of lirePaires, in a loop without calls whose values stay in registers: other
-// fields, their separator first among the cursor's bytes, empty only where allowed. Listed, they
-// fill `lot`, at most `taille` of them, and a backslash stops the loop (lirePaires unescapes);
-// not listed, their values are never read and their backslashes do not matter. `e`, `pos` and
-// the cursor are then past the last one read.
+// The usual fields of lirePaires, in a loop without calls whose values stay in registers: their
+// separator first among the cursor's bytes, empty only where allowed. A field of the record
+// takes its slot; the other ones, listed, fill `lot` (at most `taille` of them), and not listed
+// are not even looked at, their backslashes then mattering no more. Stops before any field
+// whose backslash matters. `e`, `pos` and the cursor are then past the last field read;
+// returns how many went to `lot`.
 template <bool kLister>
-[[gnu::noinline]] std::size_t lireLot(CurseurOctets& curseur, std::string_view ligne, char sep,
-                                      const Element*& e, const Element* fin, std::size_t& position,
+[[gnu::noinline]] std::size_t lireLot(CurseurOctets& curseur, char sep, const Element*& e,
+                                      const Element* fin, std::size_t& position, ValeursLigne& v,
                                       ChampsEnPlus::Autre* lot, std::size_t taille) {
     CurseurOctets c = curseur;
-    const char* d = ligne.data();
-    const std::size_t n = ligne.size();
+    const char* d = c.texte();
+    const std::size_t n = c.taille();
     const Element* x = e;
     std::size_t pos = position, k = 0;
-    for (; k < taille && x != fin; ++k, x += 2) {
-        if (x->champ != ChampJournal::Autre) break;
+    for (; x != fin; x += 2) {
+        const bool autre = x->champ == ChampJournal::Autre;
         std::size_t p = c.suivant();
-        if constexpr (!kLister) {
+        if (!kLister && autre) {
             while (p < n && d[p] == '\\') {
                 c.passer();
                 p = c.suivant();
             }
         }
         if (p >= n || d[p] != sep || (p == pos && x->nonVide)) break;
-        if constexpr (kLister) {
-            lot[k] = {x->texte, p == pos ? kTiret : std::string_view(d + pos, p - pos)};
+        const std::string_view val(d + pos, p - pos);
+        if (!autre) {
+            poserChamp(*x, val, v);
+        } else if constexpr (kLister) {
+            if (k == taille) break;
+            lot[k++] = {x->texte, val.empty() ? kTiret : val};
         }
         c.passer();
         pos = p + 1;
@@ -148,15 +158,14 @@ std::size_t lirePaires(const Element* el, std::size_t nb, std::string_view ligne
     const Element* const fin = el + 2 * nb;
     while (e != fin) {
         if (v.listerAutres) {
-            const std::size_t lus = lireLot<true>(c, ligne, sep, e, fin, pos, lot, std::size(lot));
+            const std::size_t lus = lireLot<true>(c, sep, e, fin, pos, v, lot, std::size(lot));
             plus.autres.insert(plus.autres.end(), lot, lot + lus);
             if (lus == std::size(lot)) continue;
         } else {
-            lireLot<false>(c, ligne, sep, e, fin, pos, nullptr, nb);
+            lireLot<false>(c, sep, e, fin, pos, v, nullptr, 0);
         }
         if (e == fin) break;
-        // Any other field: one that feeds the record, one holding a backslash, or one that does
-        // not read.
+        // Any other field: one holding a backslash that matters, or one that does not read.
         std::size_t p = c.suivant();
         bool barre = false;
         while (p < n && d[p] == '\\') {

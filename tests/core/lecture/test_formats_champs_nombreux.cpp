@@ -145,6 +145,13 @@ TEST(ChampsNombreux, LesFautesDUneChaineDeFormatSontCellesDeLaLectureChampParCha
         {"%h %>s %b" + entetes, "1.2.3.4 200 5" + dix + " b",
          "Texte en trop en position 34 : ' b'"},
     };
+    // Paths and queries joined, one after the other: the first one is the request.
+    std::string chemins = "%h %>s", valeurs = "1.2.3.4 200";
+    for (int k = 0; k < 10; ++k) {
+        chemins += " %U%q";
+        valeurs += " /p" + std::to_string(k) + "?q";
+    }
+    EXPECT_EQ(lireSansAutres(FormatJournal::depuisChaine(chemins), valeurs).requete, "/p0?q");
     for (const auto& c : kCas) {
         const FormatJournal f = FormatJournal::depuisChaine(c.chaine);
         const Lu u = lire(f, c.ligne);
