@@ -1,5 +1,6 @@
 // A line read with the template of a format string: literals must be there byte for byte, fields
 // are what lies between them.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -112,6 +113,25 @@ template <bool kLister>
     const Element* x = e;
     std::size_t pos = position, k = 0;
     for (; x != fin; x += 2) {
+        if (!kLister && x->pairesAutres > 1) {
+            // Fields that nothing reads, which may be empty: only their separators, found
+            // without looking at the fields.
+            const auto nb = std::min<std::size_t>(x->pairesAutres, (fin - x) / 2);
+            std::size_t j = 0;
+            for (; j < nb; ++j) {
+                std::size_t p = c.suivant();
+                while (p < n && d[p] == '\\') {
+                    c.passer();
+                    p = c.suivant();
+                }
+                if (p >= n || d[p] != sep) break;
+                c.passer();
+                pos = p + 1;
+            }
+            x += 2 * j;
+            if (j < nb) break;
+            if (x == fin) break;
+        }
         const bool autre = x->champ == ChampJournal::Autre;
         std::size_t p = c.suivant();
         if (!kLister && autre) {
@@ -367,7 +387,12 @@ bool lireSuite(std::string_view ligne, std::size_t pos, Brouillon& b, ValeursLig
 void compterPaires(Gabarit& g) {
     std::vector<Element>& el = g.elements;
     for (std::size_t k = el.size(); k-- > 0;) {
-        el[k].paires = !finitParUnOctet(el, k) ? 0 : k + 2 < el.size() ? el[k + 2].paires + 1 : 1;
+        Element& e = el[k];
+        const Element* suivante = k + 2 < el.size() ? &el[k + 2] : nullptr;
+        e.paires = !finitParUnOctet(el, k) ? 0 : suivante ? suivante->paires + 1 : 1;
+        e.pairesAutres = e.paires == 0 || e.champ != ChampJournal::Autre || e.nonVide ? 0
+                         : suivante ? suivante->pairesAutres + 1
+                                    : 1;
     }
 }
 

@@ -37,6 +37,9 @@ struct Element {
     // A field ended by a one-byte literal read the usual way: how many such field and literal
     // pairs follow one another from here (0 for any other element).
     uint32_t paires = 0;
+    // Of those pairs, how many in a row from here hold a field of no slot that may be empty:
+    // when such fields are not listed, only their separators are looked for.
+    uint32_t pairesAutres = 0;
 };
 
 struct Gabarit {
