@@ -157,6 +157,17 @@ bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Broui
 // unescaped) rather than a view into the line.
 bool valeurHorsLigne(const EtatJson& e);
 
+// `t` without the blanks, tabs and carriage returns at either end.
+inline std::string_view rogner(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t' || t.front() == '\r')) {
+        t.remove_prefix(1);
+    }
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) {
+        t.remove_suffix(1);
+    }
+    return t;
+}
+
 // The error of an unusable format string: "Format de journal incorrect : <quoi>".
 [[noreturn]] void leverFormatIncorrect(std::string_view quoi);
 
