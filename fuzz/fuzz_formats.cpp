@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/journal/Erreur.h"
 #include "core/lecture/Detection.h"
 #include "core/lecture/LecteurLignes.h"
-#include "core/journal/Erreur.h"
 #include "core/lecture/ULog.h"
 
 using namespace kestrane;
@@ -72,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
 
     for (const FormatJournal& f : formats) {
         LecteurLignes lecteur(f);
+        lecteur.listerAutres(true);
         std::vector<std::string> lus;
         for (std::size_t i = 0; i < lignes.size(); ++i) {
             RLog r;
@@ -84,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
         const auto directives =
             DirectivesW3C::indexer(lignes.size(), [&](std::size_t i) { return lignes[i]; });
         LecteurLignes seul(f, directives);
+        seul.listerAutres(true);
         for (std::size_t i = lignes.size(); i-- > 0;) {
             RLog r;
             const Lecture l = seul.lire(lignes[i], i, r);

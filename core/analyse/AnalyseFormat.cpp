@@ -21,6 +21,7 @@ std::vector<LigneApercu> apercuFormat(const Journal& journal, const FormatJourna
                                       std::size_t nombre) {
     std::vector<LigneApercu> v;
     LecteurLignes lecteur(format);
+    lecteur.listerAutres(true);
     for (std::size_t i = 0; i < journal.nbLignes() && i < nombre; ++i) {
         const std::string_view ligne = journal.ligne(i);
         LigneApercu a;

@@ -276,6 +276,7 @@ Gabarit assembler(std::vector<Morceau> m) {
                        g.elements[k + 1].texte.starts_with('"');
     }
     if (!unChamp) leverFormatIncorrect(kAucunChamp);
+    compterPaires(g);
     return g;
 }
 

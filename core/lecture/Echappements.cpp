@@ -1,6 +1,10 @@
 #include "core/lecture/Echappements.h"
 
+#include <array>
 #include <cstdint>
+#include <cstring>
+
+#include "core/journal/Octets.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -10,7 +14,7 @@ namespace kestrane {
 
 namespace {
 
-int hexa(char c) {
+constexpr int hexa(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -55,6 +59,28 @@ std::size_t ecrireUtf8(uint32_t c, char* s) {
 bool controle(int32_t c) {
     return c < 0x20 || c == 0x7F;
 }
+
+// What a JSON escape of one letter stands for, by that letter; 0 for any other byte.
+constexpr std::array<char, 256> kEchappesJson = [] {
+    std::array<char, 256> t{};
+    t['"'] = '"';
+    t['\\'] = '\\';
+    t['/'] = '/';
+    t['b'] = '\b';
+    t['f'] = '\f';
+    t['n'] = '\n';
+    t['r'] = '\r';
+    t['t'] = '\t';
+    return t;
+}();
+
+// The value of a hexadecimal digit, by its byte; -1 for any other.
+constexpr std::array<int8_t, 256> kHexa = [] {
+    std::array<int8_t, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[static_cast<std::size_t>(c)] = static_cast<int8_t>(hexa(static_cast<char>(c)));
+    return t;
+}();
 
 }  // namespace
 
@@ -116,6 +142,56 @@ std::size_t desechapperJson(std::string_view t, char* sortie) {
         *s++ = c;
     }
     return static_cast<std::size_t>(s - sortie);
+}
+
+bool desechapperJsonSur(std::string_view t, char* sortie, std::size_t& taille) {
+    char* s = sortie;
+    const char* p = t.data();
+    const char* const fin = p + t.size();
+    while (p != fin) {
+        // The bytes up to the next escape, copied as a run: a short one byte by byte, where a
+        // call would cost more (escapes often come a few bytes apart).
+        const char* e = *p == '\\' ? p : trouverOctet(p, static_cast<std::size_t>(fin - p), '\\');
+        const char* const finRun = e ? e : fin;
+        const auto run = static_cast<std::size_t>(finRun - p);
+        if (run < 32) {
+            for (std::size_t i = 0; i < run; ++i) s[i] = p[i];
+        } else {
+            std::memcpy(s, p, run);
+        }
+        s += run;
+        if (e == nullptr) break;
+        if (fin - e < 2) return false;
+        const auto lettre = static_cast<unsigned char>(e[1]);
+        if (lettre == 'u') {
+            if (fin - e < 6) return false;
+            const auto chiffre = [e](int i) { return kHexa[static_cast<unsigned char>(e[i])]; };
+            const int32_t h0 = chiffre(2), h1 = chiffre(3), h2 = chiffre(4), h3 = chiffre(5);
+            if ((h0 | h1 | h2 | h3) < 0) return false;
+            const int32_t v = (h0 << 12) | (h1 << 8) | (h2 << 4) | h3;
+            if (v >= 0xD800 && v <= 0xDFFF) return false;
+            if (controle(v)) {
+                std::memcpy(s, e, 6);
+                s += 6;
+            } else {
+                s += ecrireUtf8(static_cast<uint32_t>(v), s);
+            }
+            p = e + 6;
+            continue;
+        }
+        const char c = kEchappesJson[lettre];
+        if (c == 0) return false;
+        // A control character stays as written.
+        if (controle(c)) {
+            *s++ = '\\';
+            *s++ = e[1];
+        } else {
+            *s++ = c;
+        }
+        p = e + 2;
+    }
+    taille = static_cast<std::size_t>(s - sortie);
+    return true;
 }
 
 bool contientControle(std::string_view t) {

@@ -18,6 +18,13 @@ std::size_t desechapper(std::string_view texte, char* sortie);
 // one character) are read; \b \f \n \r \t and \u0000 to \u001f, \u007f stay as written.
 std::size_t desechapperJson(std::string_view texte, char* sortie);
 
+// desechapperJson for a string whose every escape is one that simdjson surely reads (\" \\ \/ \b
+// \f \n \r \t, \u and four hexadecimal digits outside the surrogates): then what simdjson
+// reads, but for the escapes of control characters, which stay as written. Room for
+// texte.size() bytes at `sortie` is enough. False at the first other escape, leaving simdjson to
+// judge the string (an escape it refuses, a surrogate).
+bool desechapperJsonSur(std::string_view texte, char* sortie, std::size_t& taille);
+
 // Whether `texte` holds a control character (C0 or DEL).
 bool contientControle(std::string_view texte);
 

@@ -34,6 +34,12 @@ struct Element {
     bool guillemets = false;  // between two quotes: read up to the closing quote
     bool nonVide = false;     // Apache writes "-" for what it does not know: never empty
     uint8_t rang = 0;         // of two fields feeding one slot, the lower rank wins
+    // A field ended by a one-byte literal read the usual way: how many such field and literal
+    // pairs follow one another from here (0 for any other element).
+    uint32_t paires = 0;
+    // Of those pairs, how many in a row from here hold a field of no slot that may be empty:
+    // when such fields are not listed, only their separators are looked for.
+    uint32_t pairesAutres = 0;
 };
 
 struct Gabarit {
@@ -61,6 +67,8 @@ struct ValeursLigne {
     std::array<std::string_view, kNbEmplacements> valeur;
     std::array<uint8_t, kNbEmplacements> rang;
     TypeTemps temps = TypeTemps::Quelconque;
+    // Whether the fields of no slot go to ChampsEnPlus::autres (LecteurLignes::listerAutres).
+    bool listerAutres = false;
 
     void vider() { rang.fill(kAbsent); }
     bool present(ChampJournal c) const { return rang[static_cast<std::size_t>(c)] != kAbsent; }
@@ -106,6 +114,9 @@ bool construireEnregistrement(const ValeursLigne& v, Brouillon& b, RLog& r, Cham
 bool lireGabarit(const Gabarit& g, std::string_view ligne, bool echappements, Brouillon& b,
                  ValeursLigne& v, ChampsEnPlus& plus, std::string* raison, std::size_t& atteint);
 
+// Counts the pairs of each element of a template once its elements are final.
+void compterPaires(Gabarit& g);
+
 // The combined format's template (what the default reading cuts, as a format string).
 const Gabarit& gabaritCombine();
 
@@ -145,6 +156,17 @@ bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Broui
 // Whether the last line read gave a value out of the parser's own memory (a number, a string
 // unescaped) rather than a view into the line.
 bool valeurHorsLigne(const EtatJson& e);
+
+// `t` without the blanks, tabs and carriage returns at either end.
+inline std::string_view rogner(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t' || t.front() == '\r')) {
+        t.remove_prefix(1);
+    }
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) {
+        t.remove_suffix(1);
+    }
+    return t;
+}
 
 // The error of an unusable format string: "Format de journal incorrect : <quoi>".
 [[noreturn]] void leverFormatIncorrect(std::string_view quoi);

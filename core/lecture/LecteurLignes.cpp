@@ -119,6 +119,10 @@ Lecture LecteurLignes::lire(std::string_view ligne, std::size_t numero, RLog& r,
     return lu ? Lecture::Requete : Lecture::NonConforme;
 }
 
+void LecteurLignes::listerAutres(bool oui) {
+    etat_->valeurs.listerAutres = oui;
+}
+
 bool LecteurLignes::texteHorsLigne() const {
     const Etat& e = *etat_;
     if (format_.type() == TypeFormat::Defaut) return true;

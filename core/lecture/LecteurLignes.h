@@ -24,7 +24,8 @@ struct ChampsEnPlus {
     int64_t tempsReponse = -1;  // microseconds; -1 when unknown
     int32_t port = -1;          // -1 when unknown
     // Every other field of the format, named as the format names it ("%{X-Forwarded-For}i",
-    // "$upstream_addr", "s-ip", a JSON key, "champ 2" after a combined line), in line order.
+    // "$upstream_addr", "s-ip", a JSON key, "champ 2" after a combined line), in line order;
+    // empty unless the reader was asked to list them (LecteurLignes::listerAutres).
     struct Autre {
         std::string_view nom, valeur;
     };
@@ -90,6 +91,10 @@ class LecteurLignes {
     Lecture lire(std::string_view ligne, std::size_t numero, RLog& r,
                  std::string* raison = nullptr);
     const ChampsEnPlus& enPlus() const { return plus_; }
+    // Whether lire() lists the format's other fields in enPlus().autres; off by default. The
+    // analysis reads none of them (the first pass hands its readers none), and a line of
+    // thousands of such fields would write 32 bytes for each: the preview of a format asks.
+    void listerAutres(bool oui);
     // The virtual host the last line named before it failed to read, or "-" (a line skipped
     // still tells which site it was sent to). Valid as long as what lire() gives.
     std::string_view hoteLu() const;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/journal/Messages.h"
+#include "core/lecture/CurseurOctets.h"
 #include "core/lecture/InterneFormats.h"
 #include "core/lecture/UString.h"
 
@@ -52,6 +53,9 @@ bool memeNom(std::string_view nom, std::string_view bas) {
 }
 
 ChampJournal champW3C(std::string_view nom, uint8_t& rang) {
+    rang = 0;
+    // Every known name has 4 to 14 bytes: most other columns are told by their length alone.
+    if (nom.size() < 4 || nom.size() > 14) return C::Autre;
     for (const ColonneConnue& c : kColonnes) {
         if (memeNom(nom, c.nom)) {
             rang = c.rang;
@@ -62,8 +66,33 @@ ChampJournal champW3C(std::string_view nom, uint8_t& rang) {
     return C::Autre;
 }
 
-bool blancW3C(char c) {
-    return c == ' ' || c == '\t';
+// A value of a line as cut: where it lies.
+struct ValeurW3C {
+    std::size_t debut, taille;
+};
+
+// Cuts the usual values of a line from `position`, at most `taille`: not quoted, no quote
+// within, their separator the next of the cursor's bytes in its word `m`. Thousands of columns
+// being no rarity, a loop without calls, whose values stay in registers, cuts them from that
+// word alone; it stops before any other value, which lireLigneW3C cuts.
+[[gnu::noinline]] std::size_t couperW3C(CurseurOctets::Marque& m, const char* d, char sep,
+                                        std::size_t& position, ValeurW3C* valeurs,
+                                        std::size_t taille) {
+    std::size_t pos = position, k = 0;
+    uint64_t mot = m.mot;
+    const std::size_t base = m.base;
+    // A chosen byte left in the word lies at or after `pos`, which is then within the line.
+    for (; k < taille && mot != 0; ++k) {
+        const std::size_t f = base + static_cast<unsigned>(__builtin_ctzll(mot));
+        // A quote at `pos` is that byte.
+        if (d[f] != sep) break;
+        valeurs[k] = {pos, f - pos};
+        mot &= mot - 1;
+        pos = f + 1;
+    }
+    m.mot = mot;
+    position = pos;
+    return k;
 }
 
 }  // namespace
@@ -74,16 +103,21 @@ bool lireChampsW3C(std::string_view ligne, ColonnesW3C& c) {
     c.colonnes.clear();
     c.ligne.assign(ligne);
     const std::string_view l = c.ligne;
-    std::size_t i = kFields.size();
-    while (i < l.size()) {
-        while (i < l.size() && blancW3C(l[i])) ++i;
-        const std::size_t debut = i;
-        while (i < l.size() && !blancW3C(l[i])) ++i;
-        if (i == debut) break;
-        ColonnesW3C::Colonne col;
-        col.nom = l.substr(debut, i - debut);
-        col.champ = champW3C(col.nom, col.rang);
-        c.colonnes.push_back(col);
+    // The names lie between blanks and tabs, found 64 bytes at a time; their count bounds the
+    // columns, which take one allocation (a file may hold hundreds of such lines of thousands of
+    // columns).
+    c.colonnes.reserve(CurseurOctets::compter(l.data(), l.size(), ' ', '\t') + 1);
+    CurseurOctets blancs(l.data(), l.size(), ' ', '\t', ' ', kFields.size());
+    for (std::size_t i = kFields.size(); i < l.size();) {
+        const std::size_t f = blancs.suivant();
+        if (f > i) {
+            ColonnesW3C::Colonne col;
+            col.nom = l.substr(i, f - i);
+            col.champ = champW3C(col.nom, col.rang);
+            c.colonnes.push_back(col);
+        }
+        blancs.passer();
+        i = f + 1;
     }
     return true;
 }
@@ -92,27 +126,10 @@ bool lireLigneW3C(const ColonnesW3C& c, std::string_view ligne, Brouillon& b, Va
                   ChampsEnPlus& plus, std::string* raison) {
     // IIS separates by blanks; others (CloudFront) by tabs, their values holding blanks.
     const char sep = trouverOctet(ligne.data(), ligne.size(), '\t') ? '\t' : ' ';
+    const char* d = ligne.data();
     const std::size_t n = ligne.size();
-    std::size_t pos = 0, k = 0;
-    for (; pos <= n && k < c.colonnes.size(); ++k) {
-        std::string_view val;
-        if (pos < n && ligne[pos] == '"') {
-            const char* q = trouverOctet(ligne.data() + pos + 1, n - pos - 1, '"');
-            if (q == nullptr) {
-                if (raison) *raison = kGuillemetManquant + texteEnPosition(pos);
-                return false;
-            }
-            const auto f = static_cast<std::size_t>(q - ligne.data());
-            val = ligne.substr(pos + 1, f - pos - 1);
-            pos = f + 1;
-            if (pos < n && ligne[pos] != sep) break;
-        } else {
-            const char* s = trouverOctet(ligne.data() + pos, n - pos, sep);
-            const std::size_t f = s ? static_cast<std::size_t>(s - ligne.data()) : n;
-            val = ligne.substr(pos, f - pos);
-            pos = f;
-        }
-        ++pos;  // the separator, or past the end
+    const std::size_t nbColonnes = c.colonnes.size();
+    const auto garder = [&](std::size_t k, std::string_view val) {
         const ColonnesW3C::Colonne& col = c.colonnes[k];
         if (col.champ == C::Agent && trouverOctet(val.data(), val.size(), ' ') == nullptr) {
             // IIS writes the agent's blanks as "+".
@@ -121,16 +138,51 @@ bool lireLigneW3C(const ColonnesW3C& c, std::string_view ligne, Brouillon& b, Va
             val = std::string_view(p, val.size());
         }
         if (col.champ == C::Autre) {
-            plus.autres.push_back({col.nom, val.empty() ? kTiret : val});
+            if (v.listerAutres) plus.autres.push_back({col.nom, val.empty() ? kTiret : val});
         } else {
             v.poser(col.champ, val, col.rang);
         }
+    };
+    CurseurOctets curseur(d, n, sep, '"', sep, 0);
+    ValeurW3C valeurs[128];
+    std::size_t pos = 0, k = 0;
+    while (pos <= n && k < nbColonnes) {
+        CurseurOctets::Marque m = curseur.marque();
+        const std::size_t nb =
+            couperW3C(m, d, sep, pos, valeurs, std::min(std::size(valeurs), nbColonnes - k));
+        curseur.revenir(m);
+        for (std::size_t i = 0; i < nb; ++i, ++k) {
+            garder(k, std::string_view(d + valeurs[i].debut, valeurs[i].taille));
+        }
+        if (nb == std::size(valeurs) || k == nbColonnes) continue;
+        // Any other value: quoted, holding a quote, the last one, or one whose separator lies
+        // in another word.
+        std::string_view val;
+        if (pos < n && d[pos] == '"') {
+            const char* q = trouverOctet(d + pos + 1, n - pos - 1, '"');
+            if (q == nullptr) {
+                if (raison) *raison = kGuillemetManquant + texteEnPosition(pos);
+                return false;
+            }
+            const auto f = static_cast<std::size_t>(q - d);
+            val = ligne.substr(pos + 1, f - pos - 1);
+            pos = f + 1;
+            if (pos < n && d[pos] != sep) break;
+        } else {
+            const char* s = trouverOctet(d + pos, n - pos, sep);
+            const std::size_t f = s ? static_cast<std::size_t>(s - d) : n;
+            val = ligne.substr(pos, f - pos);
+            pos = f;
+        }
+        ++pos;  // the separator, or past the end
+        curseur.allerA(pos);
+        garder(k++, val);
     }
-    if (k != c.colonnes.size() || pos <= n) {
+    if (k != nbColonnes || pos <= n) {
         if (raison) {
             std::size_t valeurs = 1;
             for (const char ch : ligne) valeurs += ch == sep;
-            *raison = texteValeursPourColonnes(valeurs, c.colonnes.size());
+            *raison = texteValeursPourColonnes(valeurs, nbColonnes);
         }
         return false;
     }
@@ -143,6 +195,13 @@ std::shared_ptr<const DirectivesW3C> DirectivesW3C::indexer(
     for (std::size_t i = 0; i < nbLignes; ++i) {
         const std::string_view l = ligne(i);
         if (l.empty() || l[0] != '#') continue;
+        // IIS writes its "#Fields:" line again at every start, mostly the same: the columns of
+        // the last one serve again.
+        if (!d->colonnes_.empty() && d->colonnes_.back()->ligne == l) {
+            d->numeros_.push_back(i);
+            d->colonnes_.push_back(d->colonnes_.back());
+            continue;
+        }
         auto c = std::make_shared<ColonnesW3C>();
         if (lireChampsW3C(l, *c)) {
             d->numeros_.push_back(i);

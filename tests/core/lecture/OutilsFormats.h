@@ -63,6 +63,7 @@ inline Lu lire(LecteurLignes& lecteur, std::string_view ligne, std::size_t numer
 
 inline Lu lire(const FormatJournal& f, std::string_view ligne) {
     LecteurLignes lecteur(f);
+    lecteur.listerAutres(true);
     return lire(lecteur, ligne);
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/lecture/LecteurLignes.h"
 #include "core/lecture/LectureFormatee.h"
+#include "core/lecture/UString.h"
 #include "tests/core/lecture/OutilsFormats.h"
 #include "tests/core/lecture/Reecriture.h"
 
@@ -82,6 +83,78 @@ TEST(Echappements, CeQuApache2EcritEtRienDAutre) {
                                              : std::string(1, char(c));
         }
         ASSERT_EQ(desechappe(echapperApache(texte)), attendu) << echapperApache(texte);
+    }
+}
+
+TEST(Echappements, CeQueSimdjsonLitSurementLuEnUnePasse) {
+    // Strings of JSON escapes: those simdjson surely reads come out as desechapperJson writes
+    // them; any other escape (a surrogate, an escape simdjson refuses) is left to simdjson.
+    const struct {
+        const char* ecrit;
+        bool sur;
+    } kMorceaux[] = {
+        {"ab", true},
+        {"\xC3\xA9", true},
+        {"\\\"", true},
+        {"\\\\", true},
+        {"\\/", true},
+        {"\\b", true},
+        {"\\f", true},
+        {"\\n", true},
+        {"\\r", true},
+        {"\\t", true},
+        {"\\u0041", true},
+        {"\\u00e9", true},
+        {"\\u20AC", true},
+        {"\\u0007", true},
+        {"\\u001F", true},
+        {"\\u007f", true},
+        {"\\u0000", true},
+        {"x", true},
+        {"\\ud83d\\ude00", false},
+        {"\\udc00", false},
+        {"\\q", false},
+        {"\\u12G4", false},
+        {"\\x41", false},
+    };
+    std::mt19937 alea(8);
+    for (int essai = 0; essai < 5000; ++essai) {
+        std::string texte;
+        bool sur = true;
+        for (std::size_t n = alea() % 12; n > 0; --n) {
+            const auto& m = kMorceaux[alea() % std::size(kMorceaux)];
+            texte += m.ecrit;
+            sur = sur && m.sur;
+        }
+        std::string sortie(texte.size(), '\0'), attendu(texte.size(), '\0');
+        std::size_t taille = 0;
+        ASSERT_EQ(desechapperJsonSur(texte, sortie.data(), taille), sur) << texte;
+        if (!sur) continue;
+        attendu.resize(desechapperJson(texte, attendu.data()));
+        EXPECT_EQ(sortie.substr(0, taille), attendu) << texte;
+    }
+}
+
+TEST(Lecture, EchappementsJsonQueSimdjsonRefuse) {
+    // A key whose escape simdjson refuses makes the line incorrect; such a value is no text.
+    const FormatJournal f = FormatJournal::json(correspondanceNginx());
+    const std::string debut = "{\"time\":1431857103,\"status\":200,";
+    const struct {
+        std::string ligne, requete, raison;
+    } kCas[] = {
+        {debut + "\"request\":\"GET /\\u0007\\n\\u00e9 HTTP/1.1\",\"c\\u00e9\\t\":1}",
+         "GET /\\u0007\\n\xC3\xA9 HTTP/1.1", ""},
+        {debut + "\"request\":\"GET / HTTP/1.1\",\"c\\q\":1}", "",
+         "Ligne JSON incorrecte : " +
+             citerTexte(debut + "\"request\":\"GET / HTTP/1.1\",\"c\\q\":1}")},
+        {debut + "\"request\":\"GET /\\q HTTP/1.1\"}", "", "Ligne JSON sans requ\xEAte"},
+        {debut + "\"re\\u0071uest\":\"GET /\\ud83d\\ude00 HTTP/1.1\"}",
+         "GET /\xF0\x9F\x98\x80 HTTP/1.1", ""},
+    };
+    for (const auto& c : kCas) {
+        const Lu u = lire(f, c.ligne);
+        EXPECT_EQ(u.raison, c.raison) << c.ligne;
+        EXPECT_EQ(u.requete, c.requete) << c.ligne;
     }
 }
 

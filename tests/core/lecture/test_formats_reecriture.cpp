@@ -175,6 +175,7 @@ TEST(Reecriture, ChaqueFormatDonneLesEnregistrementsDuCombine) {
         };
         const int echecsAvant = echecs();
         LecteurLignes lecteur(c.format);
+        lecteur.listerAutres(true);
         std::size_t requetes = 0, numero = 0;
         for (std::size_t i = 0; i < j.lignes.size(); ++i) {
             SCOPED_TRACE(j.lignes[i]);
