@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/Mesures.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/GrillesRapport.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/graphes/GraphesStat.h"
 #include "ui/vues/GrilleRapportQt.h"

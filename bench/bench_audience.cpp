@@ -24,7 +24,7 @@
 
 #include "bench/Mesures.h"
 #include "core/analyse/Complements.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"

@@ -16,7 +16,7 @@
 
 #include "bench/Mesures.h"
 #include "bench/generateur.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"

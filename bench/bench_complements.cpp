@@ -17,7 +17,7 @@
 #include "core/analyse/Complements.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ServiceAnalyse.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 #include "tests/core/audience/EcrivainMmdb.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/Mesures.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
+#include "core/analyse/GrillesRapport.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"

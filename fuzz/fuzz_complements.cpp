@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/analyse/Complements.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/Decomptes.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"

@@ -14,7 +14,7 @@
 #include "core/analyse/Comptage.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ServiceAnalyse.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/TablesStat.h"
 #include "core/audience/Audience.h"
 #include "core/journal/Assemblage.h"
 #include "core/journal/DeuxFils.h"

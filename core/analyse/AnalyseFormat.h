@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/analyse/Complements.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/FormatJournal.h"
 #include "core/lecture/TableauLog.h"

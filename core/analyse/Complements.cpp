@@ -8,9 +8,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/analyse/Decomptes.h"
 #include "core/analyse/Interne.h"
 #include "core/analyse/Lisibles.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"

@@ -19,11 +19,11 @@
 
 #include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/analyse/Lisibles.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/ServiceAnalyse.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "core/audience/Audience.h"
 
 namespace kestrane {

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/lecture/ULog.h"
+#include "core/analyse/TablesStat.h"
 #include "core/lecture/IndexCles.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/lecture/ULog.h"
 
 namespace kestrane {
 

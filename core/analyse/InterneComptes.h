@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/analyse/ComptesJournal.h"
 #include "core/analyse/Interne.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/TableauLog.h"

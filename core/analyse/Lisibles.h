@@ -14,7 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
+#include "core/analyse/GrillesRapport.h"
 #include "core/lecture/TableauLog.h"
 
 namespace kestrane {

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/analyse/Decomptes.h"
 #include "core/analyse/Interne.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"

@@ -14,8 +14,8 @@
 
 #include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
+#include "core/analyse/Decomptes.h"
 #include "core/analyse/Lisibles.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"

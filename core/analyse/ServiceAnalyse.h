@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "core/analyse/Complements.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/analyse/ResultatAnalyse.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
 

@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/analyse/ComptesJournal.h"
 #include "core/analyse/Interne.h"
 #include "core/analyse/InterneComptes.h"
-#include "core/analyse/UFonctionsKestrane.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 #include "core/journal/FilAuxiliaire.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/TablesStat.h"
 #include "core/lecture/FinAgent.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/TableauLog.h"

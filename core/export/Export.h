@@ -13,7 +13,7 @@
 
 #include "core/analyse/Complements.h"
 #include "core/analyse/ResultatAnalyse.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/TablesStat.h"
 #include "core/journal/FichierAtomique.h"
 #include "core/journal/Texte.h"
 

@@ -7,7 +7,7 @@
 
 #include "core/journal/Journal.h"
 #include "core/analyse/Interfaces.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/TablesStat.h"
 
 namespace kestrane::test {
 

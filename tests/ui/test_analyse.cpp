@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/TablesStat.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"
 #include "tests/commun/Controles.h"

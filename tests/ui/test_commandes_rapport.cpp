@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/Decomptes.h"
+#include "core/analyse/GrillesRapport.h"
 #include "core/journal/Journal.h"
 #include "platform/BipAlsa.h"
 #include "tests/commun/BipEnregistreur.h"

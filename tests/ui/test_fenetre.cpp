@@ -18,7 +18,7 @@
 #include <QtTest>
 #include <tuple>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/TablesStat.h"
 #include "platform/BipAlsa.h"
 #include "tests/commun/Controles.h"
 #include "tests/commun/OutilsFenetre.h"

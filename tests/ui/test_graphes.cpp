@@ -19,7 +19,8 @@
 #include <set>
 #include <string>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/Decomptes.h"
+#include "core/analyse/GrillesRapport.h"
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/graphes/FormatsGraphes.h"

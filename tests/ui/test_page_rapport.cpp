@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/GrillesRapport.h"
 #include "tests/commun/Controles.h"
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"

@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/TablesStat.h"
 #include "core/journal/Erreur.h"
 #include "platform/BipAlsa.h"
 #include "tests/commun/BipEnregistreur.h"

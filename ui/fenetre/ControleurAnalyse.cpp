@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
+#include "platform/Airs.h"
 #include "core/export/Export.h"
 #include "core/journal/Erreur.h"
 #include "ui/dialogues/DialoguePeriode.h"

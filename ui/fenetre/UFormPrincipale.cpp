@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 #include "core/analyse/AnalyseFormat.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "platform/Airs.h"
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/Annulation.h"

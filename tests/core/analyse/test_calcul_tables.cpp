@@ -3,7 +3,7 @@
 #include <array>
 #include <random>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
 #include "tests/commun/Doublures.h"

@@ -6,7 +6,7 @@
 
 #include "core/analyse/Complements.h"
 #include "core/analyse/PeriodeLignes.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"

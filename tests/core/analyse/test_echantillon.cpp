@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 #include "core/lecture/ULog.h"

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/commun/Doublures.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/Decomptes.h"
+#include "core/analyse/GrillesRapport.h"
+#include "platform/Airs.h"
 #include "tests/commun/BipEnregistreur.h"
 
 using namespace kestrane;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/DeuxFils.h"
 #include "core/lecture/TableauLog.h"
 #include "tests/commun/Doublures.h"

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/TableauLog.h"
 #include "tests/commun/Doublures.h"

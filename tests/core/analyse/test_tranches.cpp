@@ -2,7 +2,8 @@
 
 #include "tests/commun/Doublures.h"
 #include "core/journal/Erreur.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/Decomptes.h"
+#include "core/analyse/GrillesRapport.h"
 
 using namespace kestrane;
 using namespace kestrane::test;

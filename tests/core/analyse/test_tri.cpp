@@ -3,7 +3,7 @@
 #include <random>
 
 #include "tests/commun/Doublures.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/GrillesRapport.h"
 
 using namespace kestrane;
 using namespace kestrane::test;

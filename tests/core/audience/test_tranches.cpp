@@ -5,7 +5,7 @@
 #include "EcrivainMmdb.h"
 #include "OutilsAudience.h"
 #include "core/analyse/Complements.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/journal/DeuxFils.h"
 
 using namespace kestrane;

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "core/analyse/ResultatAnalyse.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
 
 namespace kestrane {
 

@@ -18,7 +18,9 @@
 #include <utility>
 
 #include "core/analyse/Lisibles.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/Decomptes.h"
+#include "core/analyse/GrillesRapport.h"
+#include "platform/Airs.h"
 #include "core/journal/Journal.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/pages/rapport/GroupeRapport.h"

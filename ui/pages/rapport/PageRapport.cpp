@@ -27,7 +27,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
+#include "core/analyse/GrillesRapport.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/pages/rapport/ConstructionRapport.h"
 #include "ui/pages/rapport/GroupeRapport.h"

@@ -9,7 +9,8 @@
 #include <array>
 #include <functional>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/ComptesJournal.h"
+#include "core/analyse/GrillesRapport.h"
 #include "ui/graphes/GraphesStat.h"
 #include "ui/pages/contexte/ContexteFenetre.h"
 

@@ -16,7 +16,7 @@
 #include <QSplitter>
 #include <algorithm>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "platform/Airs.h"
 #include "core/lecture/UString.h"
 #include "ui/vues/Texte1252.h"
 

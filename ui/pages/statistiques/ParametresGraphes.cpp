@@ -10,7 +10,8 @@
 #include <algorithm>
 
 #include "core/analyse/Lisibles.h"
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/GrillesRapport.h"
+#include "platform/Airs.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/UString.h"
 #include "ui/graphes/FormatsGraphes.h"

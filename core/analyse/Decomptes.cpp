@@ -1,4 +1,4 @@
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/analyse/Decomptes.h"
 
 #include <algorithm>
 
@@ -250,47 +250,6 @@ ListesPeriodes listesPeriodes(const tableauRapportStat& tableParDate) {
         }
     }
     return l;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Grids, charts and tunes
-
-void remplirTableauRapport(std::string_view entete0, std::string_view entete1,
-                           const tableauRapportStat& table, GrilleRapport& grille) {
-    grille.changerNbLignes(static_cast<int>(table.size()) + 1);
-    grille.ecrireCellule(0, 0, entete0);
-    grille.ecrireCellule(1, 0, entete1);
-    recopierLignes(table, grille);
-}
-
-void remplirGraphe(Graphe& graphe, int n, const tableauRapportStat& table) {
-    const std::size_t points =
-        table.size() >= 2 && n > 0 ? std::min(table.size(), static_cast<std::size_t>(n)) : 0;
-    for (int s = 0; s < graphe.nbSeries(); ++s) {
-        graphe.viderSerie(s);
-        for (std::size_t k = 0; k < points; ++k) {
-            graphe.ajouterPoint(s, static_cast<double>(table[k].nombre), table[k].libelle);
-        }
-    }
-}
-
-void bipErreur(Bip& bip) {
-    bip.bip(900, 50);
-    bip.bip(300, 150);
-}
-
-void bipTermine(Bip& bip) {
-    bip.bip(400, 100);
-    bip.bip(600, 100);
-    bip.bip(500, 250);
-}
-
-void bipQuitter(Bip& bip) {
-    int frequence = 900;
-    do {
-        bip.bip(frequence, 5);
-        frequence -= 60;
-    } while (frequence >= 100);
 }
 
 }  // namespace kestrane

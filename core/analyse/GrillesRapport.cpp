@@ -17,10 +17,12 @@
 //   order of the v.
 // Descending is the same on the reversed ranks. Tests check this against the exchange sort
 // itself on many small tables.
+#include "core/analyse/GrillesRapport.h"
+
 #include <algorithm>
 #include <numeric>
 
-#include "core/analyse/UFonctionsKestrane.h"
+#include "core/journal/Messages.h"
 #include "core/lecture/UString.h"
 
 namespace kestrane {
@@ -163,6 +165,25 @@ void rechercherTableau(GrilleRapport& grille, std::string_view texte, Etiquette&
         }
     }
     resultat.ecrireTexte(trouve ? kCorrespondanceTrouvee : kAucuneCorrespondance);
+}
+
+void remplirTableauRapport(std::string_view entete0, std::string_view entete1,
+                           const tableauRapportStat& table, GrilleRapport& grille) {
+    grille.changerNbLignes(static_cast<int>(table.size()) + 1);
+    grille.ecrireCellule(0, 0, entete0);
+    grille.ecrireCellule(1, 0, entete1);
+    recopierLignes(table, grille);
+}
+
+void remplirGraphe(Graphe& graphe, int n, const tableauRapportStat& table) {
+    const std::size_t points =
+        table.size() >= 2 && n > 0 ? std::min(table.size(), static_cast<std::size_t>(n)) : 0;
+    for (int s = 0; s < graphe.nbSeries(); ++s) {
+        graphe.viderSerie(s);
+        for (std::size_t k = 0; k < points; ++k) {
+            graphe.ajouterPoint(s, static_cast<double>(table[k].nombre), table[k].libelle);
+        }
+    }
 }
 
 }  // namespace kestrane
