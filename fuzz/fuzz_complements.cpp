@@ -109,6 +109,24 @@ std::vector<CompteFichier> classer(const std::vector<std::string>& ordre,
     return l;
 }
 
+// The path a 404 or 5xx is named by: "METHOD path" or "METHOD path protocol", the method in
+// capitals, '-' or '_', no piece empty; any other request is its whole text.
+std::string chemin(const std::string& requete) {
+    std::vector<std::string> morceaux(1);
+    for (char c : requete) {
+        if (c == ' ')
+            morceaux.emplace_back();
+        else
+            morceaux.back() += c;
+    }
+    if (morceaux.size() < 2 || morceaux.size() > 3) return requete;
+    for (const std::string& m : morceaux)
+        if (m.empty()) return requete;
+    for (char c : morceaux[0])
+        if (!((c >= 'A' && c <= 'Z') || c == '-' || c == '_')) return requete;
+    return morceaux[1];
+}
+
 bool memesFichiers(const std::vector<CompteFichier>& a, const std::vector<CompteFichier>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t k = 0; k < a.size(); ++k) {
@@ -142,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
         octets += r.chargement;
         ++codes[r.codeRenvoye].nombre;
         codes[r.codeRenvoye].octets += r.chargement;
-        const std::string fichier(r.fichierCharge);
+        const std::string fichier = chemin(std::string(r.requete));
         if (r.codeRenvoye == 404 && n404[fichier]++ == 0) ordre404.push_back(fichier);
         if (r.codeRenvoye >= 500 && r.codeRenvoye <= 599 && n5xx[fichier]++ == 0) {
             ordre5xx.push_back(fichier);
