@@ -80,9 +80,8 @@ Comptage::~Comptage() = default;
 void Comptage::commencer(const Journal& journal) {
     lecteur_->commencer(journal, 2, options_.ignorerNonConformes);
     for (auto& p : periodes_) p.reset();
-    if (options_.periode.active) {
-        for (auto& p : periodes_)
-            p.emplace(options_.periode, options_.ignorerNonConformes, format_);
+    if (choisitDesLignes(options_)) {
+        for (auto& p : periodes_) p.emplace(options_, format_);
     }
 }
 
@@ -94,9 +93,16 @@ Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
     const auto compterMoitie = [&](std::size_t debut, std::size_t fin, int tranche, Bilan& m) {
         for (std::size_t i = debut; i < fin; ++i) {
             const std::string_view ligne = lignes[i];
-            if (periodes_[tranche] && !periodes_[tranche]->contient(ligne, premiere + i)) {
-                ++m.horsPeriode;
-                continue;
+            if (periodes_[tranche]) {
+                const PlaceLigne place = periodes_[tranche]->place(ligne, premiere + i);
+                if (place == PlaceLigne::horsPeriode) {
+                    ++m.horsPeriode;
+                    continue;
+                }
+                if (place == PlaceLigne::horsFiltre) {
+                    ++m.horsFiltre;
+                    continue;
+                }
             }
             try {
                 if (lireLigne(ligne, lecteur_, tranche, examen, nullptr, coupe)) {
@@ -137,6 +143,7 @@ Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
     Bilan b;
     for (const Bilan& m : moities) {
         b.horsPeriode += m.horsPeriode;
+        b.horsFiltre += m.horsFiltre;
         b.ignorees += m.ignorees;
         b.gardees += m.gardees;
         if (m.erreur && !b.erreur) {
@@ -161,15 +168,17 @@ void Comptage::fusionner(Comptage& suite) {
 }
 
 bool Comptage::resultat(ResultatAnalyse& r, std::size_t lues, std::size_t horsPeriode,
-                        std::optional<std::size_t> ignorees) {
+                        std::optional<std::size_t> ignorees, std::size_t horsFiltre) {
     r.journal = Journal();
     r.enregistrements = TableauLog();
     r.retenues = TableauLog();
     r.lignesJournal = lues;
     r.periode = options_.periode;
     r.horsPeriode = horsPeriode;
+    r.filtre = options_.filtre && !options_.filtre->vide() ? options_.filtre : nullptr;
+    r.horsFiltre = horsFiltre;
     r.format = format_;
-    const std::size_t analysees = lues - horsPeriode - ignorees.value_or(0);
+    const std::size_t analysees = lues - horsPeriode - horsFiltre - ignorees.value_or(0);
     if (!tablesDesComptes(statistiques_, analysees, options_.largeurTranches, r.tables,
                           &r.listes) ||
         octetsIncertains()) {

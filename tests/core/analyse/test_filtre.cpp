@@ -1,0 +1,565 @@
+// The filter of an analysis (Filtre.h): the filtered analysis against the unfiltered analysis of
+// the journal cut beforehand by a plain predicate written here, on both roads; the reading's
+// errors and their positions; CIDR edges; the terms of the tables' entries.
+#include <arpa/inet.h>
+#include <fnmatch.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "core/analyse/AnalyseFlux.h"
+#include "core/analyse/Filtre.h"
+#include "core/analyse/Lisibles.h"
+#include "core/analyse/PeriodeLignes.h"
+#include "core/analyse/ServiceAnalyse.h"
+#include "core/audience/Audience.h"
+#include "core/audience/Referents.h"
+#include "core/audience/Robots.h"
+#include "core/catalogue/CatalogueAgents.h"
+#include "core/journal/Calendrier.h"
+#include "core/journal/Journal.h"
+
+namespace kestrane {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string lireFichier(const std::string& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    std::ostringstream o;
+    o << f.rdbuf();
+    return o.str();
+}
+
+// Lines the sample lacks: IPv6 clients (one IPv4-mapped), a host name, robots of the catalogue
+// and of the rule, static files of every case, search engines' referrers, a late hour.
+std::string lignesEnPlus() {
+    const char* clients[] = {"2001:db8::1",  "2001:db8:ffff::7", "::ffff:66.249.66.1",
+                             "2a01:cb00::2", "hote.exemple.fr",  "66.249.66.1",
+                             "10.1.2.3"};
+    const char* requetes[] = {"GET /style.CSS HTTP/1.1",     "GET /app.js?v=2 HTTP/1.1",
+                              "POST /wp-login.php HTTP/1.0", "GET /blog/ HTTP/2.0",
+                              "GET /img/a.webp HTTP/1.1",    "HEAD / HTTP/1.1"};
+    const char* agents[] = {
+        "Mozilla/5.0 (compatible; Googlebot/2.1; +http://www.google.com/bot.html)",
+        "Mozilla/5.0 (X11; Linux x86_64; rv:121.0) Gecko/20100101 Firefox/121.0", "curl/8.5.0",
+        "MonCrawler/1.0 (spider)",
+        "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+        "Chrome/120.0.0.0 Safari/537.36"};
+    const char* referents[] = {"-", "https://www.google.fr/search?q=velo+rouge",
+                               "https://WWW.Bing.com/search?q=Velo%20Rouge",
+                               "http://exemple.org/page"};
+    std::string t;
+    for (int i = 0; i < 140; ++i) {
+        char ligne[600];
+        std::snprintf(ligne, sizeof ligne,
+                      "%s - - [%02d/Jan/2024:%02d:%02d:00 +0100] \"%s\" %d %d \"%s\" \"%s\"\n",
+                      clients[i % 7], 1 + i % 18, (i * 5) % 24, i % 60, requetes[i % 6],
+                      i % 4 ? 200 : 404, 100 + i, referents[i % 4], agents[i % 5]);
+        t += ligne;
+    }
+    return t;
+}
+
+// --- The plain reference: what each expression keeps, written without the filter's machinery.
+
+struct Ligne {
+    RLog r;
+    std::string_view agent, chemin;
+};
+
+bool estRobot(std::string_view agent) {
+    std::string nom;
+    return reconnaitreRobot(robotsDuCatalogue(), agent, nom);
+}
+
+bool estStatique(std::string_view chemin) {
+    std::string c(chemin.substr(0, chemin.find_first_of("?#")));
+    c = c.substr(c.rfind('/') + 1);
+    const std::size_t point = c.rfind('.');
+    if (point == std::string::npos) return false;
+    std::string e = c.substr(point + 1);
+    for (char& x : e) x = static_cast<char>(std::tolower(static_cast<unsigned char>(x)));
+    for (const char* s : {"css", "js", "mjs", "png", "jpg", "jpeg", "gif", "webp", "avif", "svg",
+                          "ico", "bmp", "woff", "woff2", "ttf", "otf", "eot", "map"}) {
+        if (e == s) return true;
+    }
+    return false;
+}
+
+// The client in the network `reseau`/`bits` (IPv4-mapped IPv6 and IPv4 as one).
+bool dansReseau(const RLog& r, const char* reseau, int bits) {
+    const std::string client = adresseIP(r);
+    uint8_t a[16] = {}, b[16] = {};
+    const auto lire = [](const std::string& t, uint8_t* o, int& n) {
+        if (t.find(':') == std::string::npos) {
+            o[10] = o[11] = 0xFF;
+            n += 96;
+            return inet_pton(AF_INET, t.c_str(), o + 12) == 1;
+        }
+        return inet_pton(AF_INET6, t.c_str(), o) == 1;
+    };
+    int inutile = 0, n = bits;
+    if (!lire(client, a, inutile) || !lire(reseau, b, n)) return false;
+    for (int k = 0; k < n; ++k) {
+        if (((a[k / 8] >> (7 - k % 8)) & 1) != ((b[k / 8] >> (7 - k % 8)) & 1)) return false;
+    }
+    return true;
+}
+
+bool dateEntre(const RLog& r, int64_t de, int64_t a) {
+    int64_t j;
+    return lireJour(r.date, j) && j >= de && j <= a;
+}
+
+int heureDe(const RLog& r) {
+    return std::atoi(std::string(r.heure.substr(0, 2)).c_str());
+}
+
+std::string methodeDe(const RLog& r, bool protocole = false) {
+    std::string_view m = kAutre, p = kAutre;
+    couperRequete(r.requete, m, p);
+    return std::string(protocole ? p : m);
+}
+
+struct CasFiltre {
+    const char* expression;
+    std::function<bool(const Ligne&)> garde;
+};
+
+std::vector<CasFiltre> lesCas() {
+    const CatalogueAgents& cat = CatalogueAgents::partage();
+    const int64_t j24 = joursDepuisEpoque(2023, 12, 24), j26 = joursDepuisEpoque(2023, 12, 26);
+    return {
+        {"-robot", [](const Ligne& l) { return !estRobot(l.agent); }},
+        {"robot", [](const Ligne& l) { return estRobot(l.agent); }},
+        {"statique", [](const Ligne& l) { return estStatique(l.chemin); }},
+        {"-statique -robot",
+         [](const Ligne& l) { return !estStatique(l.chemin) && !estRobot(l.agent); }},
+        {"statut:404", [](const Ligne& l) { return l.r.codeRenvoye == 404; }},
+        {"statut:3xx ou statut:404",
+         [](const Ligne& l) { return l.r.codeRenvoye / 100 == 3 || l.r.codeRenvoye == 404; }},
+        {"ip:66.249.0.0/16", [](const Ligne& l) { return dansReseau(l.r, "66.249.0.0", 16); }},
+        {"ip:2001:db8::/32", [](const Ligne& l) { return dansReseau(l.r, "2001:db8::", 32); }},
+        {"ip:::ffff:66.249.66.1",
+         [](const Ligne& l) { return dansReseau(l.r, "66.249.66.1", 32); }},
+        {"-ip:0.0.0.0/0", [](const Ligne& l) { return adresseIP(l.r) == "hote.exemple.fr"; }},
+        {"ip:hote.exemple.fr", [](const Ligne& l) { return adresseIP(l.r) == "hote.exemple.fr"; }},
+        {"chemin:/wp-*",
+         [](const Ligne& l) { return fnmatch("/wp-*", std::string(l.chemin).c_str(), 0) == 0; }},
+        {"chemin:~.php", [](const Ligne& l) { return l.chemin.find(".php") != l.chemin.npos; }},
+        {"chemin:=/", [](const Ligne& l) { return l.chemin == "/"; }},
+        {"methode:post", [](const Ligne& l) { return methodeDe(l.r) == "POST"; }},
+        {"protocole:HTTP/1.0 | methode:HEAD",
+         [](const Ligne& l) {
+             return methodeDe(l.r, true) == "HTTP/1.0" || methodeDe(l.r) == "HEAD";
+         }},
+        {"navigateur:Firefox",
+         [&cat](const Ligne& l) { return cat.classerNavigateur(l.agent).famille == "Firefox"; }},
+        {"systeme:\"Windows *\"",
+         [&cat](const Ligne& l) {
+             return fnmatch("windows *", cat.classerSysteme(l.agent).famille.c_str(),
+                            FNM_CASEFOLD) == 0 ||
+                    fnmatch("windows *", cat.classerSysteme(l.agent).nom.c_str(), FNM_CASEFOLD) ==
+                        0;
+         }},
+        {"jour:2023-12-24..2023-12-26", [=](const Ligne& l) { return dateEntre(l.r, j24, j26); }},
+        {"heure:8..12", [](const Ligne& l) { return heureDe(l.r) >= 8 && heureDe(l.r) <= 12; }},
+        {"heure:22..2", [](const Ligne& l) { return heureDe(l.r) >= 22 || heureDe(l.r) <= 2; }},
+        {"site:google.fr",
+         [](const Ligne& l) { return hoteReferent(l.r.pagePrecedente) == "google.fr"; }},
+        {"recherche:\"velo rouge\"",
+         [](const Ligne& l) {
+             return moteurRecherche(hoteReferent(l.r.pagePrecedente)) &&
+                    termesRecherche(rechercheBrute(l.r.pagePrecedente)) == "velo rouge";
+         }},
+        {"provenance:-", [](const Ligne& l) { return l.r.pagePrecedente == "-"; }},
+        {"(statut:2xx | statut:304) -statique methode:GET -(ip:10.0.0.0/8 ou robot)",
+         [](const Ligne& l) {
+             const int c = l.r.codeRenvoye;
+             return (c / 100 == 2 || c == 304) && !estStatique(l.chemin) &&
+                    methodeDe(l.r) == "GET" &&
+                    !(dansReseau(l.r, "10.0.0.0", 8) || estRobot(l.agent));
+         }},
+    };
+}
+
+// Everything an analysis shows: the tables, the readable results, the Compléments and their
+// audience (the lines read left aside: the filtered analysis read more).
+std::string decrire(const ResultatAnalyse& r) {
+    std::ostringstream o;
+    const TablesAnalyse& t = r.tables;
+    for (const auto* table : {&t.statIP, &t.statOS, &t.statNav, &t.statPrecedent, &t.statFichier,
+                              &t.statTaux, &t.statHoraires, &t.statVMensuelles}) {
+        for (const auto& e : *table)
+            o << e.libelle << '|' << e.complement << '|' << e.nombre << ';';
+        o << '\n';
+    }
+    for (const auto& a : r.listes.annees) o << a << ',';
+    for (const auto& m : r.listes.mois) o << m << ',';
+    const ResultatsLisibles& l = r.lisibles;
+    o << '\n'
+      << l.actifs << ' ' << l.premiereDate << ' ' << l.derniereDate << ' ' << l.agentsDistincts
+      << ' ' << l.heures.jours << ' ' << l.joursCouverts << '\n';
+    if (r.complements) {
+        const Complements& c = *r.complements;
+        o << c.lignesIgnorees << ' ' << c.lignesAnalysees << ' ' << c.requetes << ' ' << c.octets
+          << ' ' << c.adressesDistinctes << ' ' << c.premiere.secondes << ' ' << c.derniere.secondes
+          << ' ' << c.nbJours << '\n';
+        for (const auto& k : c.codes) o << k.code << ':' << k.nombre << ':' << k.octets << ';';
+        for (const auto& f : c.introuvables) o << f.fichier << ':' << f.nombre << ';';
+        for (const auto& f : c.erreursServeur) o << f.fichier << ':' << f.nombre << ';';
+        for (const auto& j : c.jours) o << j.jour << ':' << j.requetes << ':' << j.octets << ';';
+    }
+    if (r.audience) {
+        const Audience& a = *r.audience;
+        o << "\naudience " << a.requetes << ' ' << a.octets << ' ' << a.requetesDatees << ' '
+          << a.visiteurs << ' ' << a.visites << ' ' << a.dureeVisites << ' ' << a.requetesRobots
+          << ' ' << a.octetsRobots << '\n';
+        for (const auto& j : a.jours) o << j.jour << ':' << j.visiteurs << ':' << j.visites << ';';
+        for (const auto* liste :
+             {&a.sitesReferents, &a.recherches, &a.robots, &a.methodes, &a.protocoles, &a.pays}) {
+            o << '\n';
+            for (const auto& e : *liste) o << e.nom << ':' << e.requetes << ':' << e.octets << ';';
+        }
+    }
+    return o.str();
+}
+
+// The lines of `texte` the predicate keeps (a line that does not read is kept).
+std::string couper(const std::string& texte, const std::function<bool(const Ligne&)>& garde) {
+    const Journal j = Journal::depuisTexte(texte);
+    std::string gardees;
+    for (std::size_t i = 0; i < j.nbLignes(); ++i) {
+        Ligne l;
+        std::string_view fautif;
+        const bool lue = analyserLigneSouple(j.ligne(i), l.r, fautif, CoupeAgent::agentEntier);
+        l.agent = l.r.navigateur;
+        l.chemin = cheminRequete(l.r.requete);
+        if (!lue || garde(l)) gardees.append(j.ligne(i)).append("\n");
+    }
+    return gardees;
+}
+
+class Dossier {
+  public:
+    Dossier() {
+        std::string modele = (fs::temp_directory_path() / "kestrane-filtre-XXXXXX").string();
+        racine_ = mkdtemp(modele.data());
+    }
+    ~Dossier() { fs::remove_all(racine_); }
+    std::string ecrire(const std::string& nom, std::string_view octets) const {
+        const std::string chemin = (fs::path(racine_) / nom).string();
+        std::ofstream(chemin, std::ios::binary)
+            .write(octets.data(), static_cast<std::streamsize>(octets.size()));
+        return chemin;
+    }
+
+  private:
+    std::string racine_;
+};
+
+TEST(Filtre, LAnalyseFiltreeEstCelleDuJournalCoupeParLaReference) {
+    const std::string texte = lireFichier(KESTRANE_ACCES_5000) + lignesEnPlus();
+    const Journal journal = Journal::depuisTexte(texte);
+    Dossier d;
+    const std::string chemin = d.ecrire("acces.log", texte);
+    OptionsAnalyse options;
+    options.ignorerNonConformes = true;  // IPv6 and host names
+    options.complements = true;
+    options.resultatsLisibles = true;
+    for (const CasFiltre& c : lesCas()) {
+        SCOPED_TRACE(c.expression);
+        const std::string coupe = couper(texte, c.garde);
+        const Journal reference = Journal::depuisTexte(coupe);
+        ASSERT_GT(reference.nbLignes(), 1u);
+        ASSERT_LT(reference.nbLignes(), journal.nbLignes());
+        ResultatAnalyse attendu, filtre, flux;
+        ASSERT_EQ(analyserJournal(reference, options, attendu), IssueAnalyse::terminee);
+        OptionsAnalyse avec = options;
+        avec.filtre = std::make_shared<const Filtre>(Filtre::lire(c.expression));
+        ASSERT_EQ(analyserJournal(journal, avec, filtre), IssueAnalyse::terminee);
+        EXPECT_EQ(decrire(filtre), decrire(attendu));
+        EXPECT_EQ(filtre.horsFiltre, journal.nbLignes() - reference.nbLignes());
+        EXPECT_EQ(filtre.horsPeriode, 0u);
+        EXPECT_EQ(filtre.lignesJournal, journal.nbLignes());
+        // The stream road: the same outputs, in small blocks and in one.
+        for (const std::size_t bloc : {std::size_t{100000}, std::size_t{1} << 22}) {
+            BilanFlux bilan;
+            OptionsFlux o;
+            o.tailleBloc = bloc;
+            ASSERT_EQ(analyserFlux({chemin}, avec, flux, bilan, o), IssueAnalyse::terminee);
+            EXPECT_EQ(decrire(flux), decrire(filtre)) << "bloc " << bloc;
+            EXPECT_EQ(flux.horsFiltre, filtre.horsFiltre);
+            EXPECT_EQ(bilan.lignesAnalysees, reference.nbLignes());
+        }
+    }
+}
+
+TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {
+    const std::string texte = lireFichier(KESTRANE_ACCES_5000);
+    const Journal journal = Journal::depuisTexte(texte);
+    OptionsAnalyse options;
+    options.periode.active = true;
+    lireInstant("24/Dec/2023", "00:00:00", options.periode.debut);
+    lireInstant("31/Dec/2023", "23:59:59", options.periode.fin);
+    std::size_t horsPeriode = 0;
+    const Journal periode = lignesDeLaPeriode(journal, options.periode, horsPeriode);
+    const std::string dansLaPeriode(periode.octets());
+    for (const CasFiltre& c : lesCas()) {
+        const std::string coupe = couper(dansLaPeriode, c.garde);
+        if (Journal::depuisTexte(coupe).nbLignes() < 2) continue;
+        SCOPED_TRACE(c.expression);
+        ResultatAnalyse attendu, filtre;
+        OptionsAnalyse sans;
+        ASSERT_EQ(analyserJournal(Journal::depuisTexte(coupe), sans, attendu),
+                  IssueAnalyse::terminee);
+        OptionsAnalyse avec = options;
+        avec.filtre = std::make_shared<const Filtre>(Filtre::lire(c.expression));
+        ASSERT_EQ(analyserJournal(journal, avec, filtre), IssueAnalyse::terminee);
+        EXPECT_EQ(decrire(filtre), decrire(attendu));
+        // Outside the period first: those lines are not the filter's.
+        EXPECT_EQ(filtre.horsPeriode, horsPeriode);
+        EXPECT_EQ(filtre.horsFiltre + horsPeriode + filtre.journal.nbLignes(), journal.nbLignes());
+    }
+}
+
+TEST(Filtre, UnFiltreQuiNeGardeRienLeDitSansToucherAuResultat) {
+    const Journal journal = Journal::depuisTexte(lireFichier(KESTRANE_ACCES_5000));
+    OptionsAnalyse options;
+    options.filtre = std::make_shared<const Filtre>(Filtre::lire("statut:999"));
+    ResultatAnalyse r;
+    r.lignesJournal = 42;
+    EXPECT_EQ(analyserJournal(journal, options, r), IssueAnalyse::filtreVide);
+    EXPECT_EQ(r.lignesJournal, 42u);
+    Dossier d;
+    BilanFlux bilan;
+    EXPECT_EQ(analyserFlux({d.ecrire("a.log", journal.octets())}, options, r, bilan),
+              IssueAnalyse::filtreVide);
+    // An empty filter is no filter.
+    options.filtre = std::make_shared<const Filtre>(Filtre::lire("  "));
+    EXPECT_EQ(analyserJournal(journal, options, r), IssueAnalyse::terminee);
+    EXPECT_EQ(r.filtre, nullptr);
+    EXPECT_EQ(r.horsFiltre, 0u);
+    // A country without a database.
+    options.filtre = std::make_shared<const Filtre>(Filtre::lire("pays:FR"));
+    EXPECT_THROW(analyserJournal(journal, options, r), ErreurKestrane);
+}
+
+// --- The reading: every error names its place (1-based, in characters).
+
+TEST(Filtre, ChaqueErreurDitSaPositionEtSaRaison) {
+    struct Erreur {
+        const char* expression;
+        std::size_t position;
+        const char* message;
+    };
+    const Erreur erreurs[] = {
+        {"foo:1", 1, "Filtre incorrect en position 1 : champ inconnu \xAB foo \xBB"},
+        {"robot foo", 7, "Filtre incorrect en position 7 : champ inconnu \xAB foo \xBB"},
+        {"-robot chemin:", 15,
+         "Filtre incorrect en position 15 : valeur manquante apr\xE8s \xAB chemin: \xBB"},
+        {"chemin", 7,
+         "Filtre incorrect en position 7 : valeur manquante apr\xE8s \xAB chemin \xBB"},
+        {"statut:4x", 8,
+         "Filtre incorrect en position 8 : statut incorrect (attendu : 404 ou 4xx) \xAB 4x \xBB"},
+        {"statut:abc", 8,
+         "Filtre incorrect en position 8 : statut incorrect (attendu : 404 ou 4xx) \xAB abc \xBB"},
+        {"ip:1.2.3.4/33", 4,
+         "Filtre incorrect en position 4 : adresse ou pr\xE9"
+         "fixe incorrect \xAB 1.2.3.4/33 \xBB"},
+        {"ip:2001:db8::/129", 4,
+         "Filtre incorrect en position 4 : adresse ou pr\xE9"
+         "fixe incorrect \xAB 2001:db8::/129 \xBB"},
+        {"ip:1.2.3.999", 4,
+         "Filtre incorrect en position 4 : adresse ou pr\xE9"
+         "fixe incorrect \xAB 1.2.3.999 \xBB"},
+        {"jour:2023-02-30", 6,
+         "Filtre incorrect en position 6 : jour incorrect (attendu : AAAA-MM-JJ ou "
+         "AAAA-MM-JJ..AAAA-MM-JJ) \xAB 2023-02-30 \xBB"},
+        {"jour:2023-02-03..2023-02-01", 6, nullptr},
+        {"heure:24", 7,
+         "Filtre incorrect en position 7 : heure incorrecte (attendu : 0 \xE0 23, ou 8..12) "
+         "\xAB 24 \xBB"},
+        {"chemin:\"/a b", 8, "Filtre incorrect en position 8 : guillemet non ferm\xE9"},
+        {"(robot", 1,
+         "Filtre incorrect en position 1 : parenth\xE8se non ferm\xE9"
+         "e"},
+        {"robot)", 6, "Filtre incorrect en position 6 : parenth\xE8se fermante en trop"},
+        {"()", 2, "Filtre incorrect en position 2 : terme attendu \xAB ) \xBB"},
+        {"robot ou", 7, "Filtre incorrect en position 7 : terme attendu apr\xE8s \xAB ou \xBB"},
+        {"ou robot", 1, "Filtre incorrect en position 1 : terme attendu \xAB ou \xBB"},
+        {"robot | | statique", 9,
+         "Filtre incorrect en position 9 : terme attendu apr\xE8s \xAB | \xBB"},
+        {"- robot", 1, "Filtre incorrect en position 1 : terme attendu apr\xE8s \xAB - \xBB"},
+        {"statique:oui", 1,
+         "Filtre incorrect en position 1 : terme sans valeur \xAB statique: \xBB"},
+        {"\"robot\"", 1, "Filtre incorrect en position 1 : champ inconnu \xAB \" \xBB"},
+        // Characters, not bytes: "é" is one.
+        {"chemin:/\xC3\xA9t\xC3\xA9 zut", 13,
+         "Filtre incorrect en position 13 : champ inconnu \xAB zut \xBB"},
+    };
+    for (const Erreur& e : erreurs) {
+        SCOPED_TRACE(e.expression);
+        try {
+            Filtre::lire(e.expression);
+            ADD_FAILURE() << "pas d'erreur";
+        } catch (const ErreurFiltre& f) {
+            EXPECT_EQ(f.position(), e.position);
+            if (e.message) {
+                EXPECT_EQ(f.message(), e.message);
+            }
+        }
+    }
+}
+
+TEST(Filtre, LectureDesTermesEtDesGroupes) {
+    const Filtre f = Filtre::lire("  -robot  (statut:2xx ou statut:304)  chemin:\"/a b\"  ");
+    EXPECT_FALSE(f.vide());
+    EXPECT_EQ(f.termes(), (std::vector<std::string>{"-robot", "(statut:2xx ou statut:304)",
+                                                    "chemin:\"/a b\""}));
+    EXPECT_EQ(Filtre::lire("robot ou statique").termes(),
+              (std::vector<std::string>{"robot ou statique"}));
+    EXPECT_TRUE(Filtre::lire("").vide());
+    EXPECT_TRUE(Filtre::lire(" \t").vide());
+    EXPECT_TRUE(Filtre::lire("pays:FR").demandePays());
+    EXPECT_FALSE(Filtre::lire("-robot").demandePays());
+    const Filtre tous = Filtre::tous({"robot ou statique", "", "-ip:10.0.0.0/8"});
+    EXPECT_EQ(tous.texte(), "(robot ou statique) -ip:10.0.0.0/8");
+    // Field names in any case, with their accents.
+    EXPECT_NO_THROW(
+        Filtre::lire("M\xC3\xA9thode:GET Syst\xC3\xA8me:Linux h\xC3\xB4te:a OU HEURE:3"));
+}
+
+// --- Addresses: prefixes, their edges and IPv4-mapped IPv6.
+
+RLog client(const char* texte) {
+    RLog r;
+    const std::string ligne = std::string(texte) +
+                              " - - [01/Jan/2024:10:00:00 +0100] \"GET /x HTTP/1.1\" 200 1 \"-\" "
+                              "\"curl/8\"";
+    static std::vector<std::string> lignes;  // the record's views point into it
+    lignes.push_back(ligne);
+    std::string_view fautif;
+    EXPECT_TRUE(analyserLigneSouple(lignes.back(), r, fautif, CoupeAgent::agentEntier)) << texte;
+    return r;
+}
+
+TEST(Filtre, BordsDesPrefixesCidr) {
+    struct Cas {
+        const char* terme;
+        const char* adresse;
+        bool garde;
+    };
+    const Cas cas[] = {
+        {"ip:0.0.0.0/0", "1.2.3.4", true},
+        {"ip:0.0.0.0/0", "2001:db8::1", true},
+        {"ip:::/0", "255.255.255.255", true},
+        {"ip:0.0.0.0/0", "hote.exemple", false},
+        {"ip:1.2.3.4/32", "1.2.3.4", true},
+        {"ip:1.2.3.4/32", "1.2.3.5", false},
+        {"ip:1.2.3.4", "::ffff:1.2.3.4", true},
+        {"ip:::ffff:1.2.3.4", "1.2.3.4", true},
+        {"ip:::ffff:1.2.0.0/112", "1.2.200.1", true},
+        {"ip:1.2.0.0/16", "::ffff:1.2.9.9", true},
+        {"ip:1.2.0.0/16", "::1.2.9.9", false},
+        {"ip:1.2.0.0/16", "1.3.0.0", false},
+        {"ip:1.2.3.128/25", "1.2.3.127", false},
+        {"ip:1.2.3.128/25", "1.2.3.255", true},
+        {"ip:2001:db8::1/128", "2001:DB8:0:0::1", true},
+        {"ip:2001:db8::1/128", "2001:db8::2", false},
+        {"ip:2001:db8::/32", "2001:db9::1", false},
+        {"ip:2001:db8::/31", "2001:db9::1", true},
+        {"ip:2001:db8::/33", "2001:db8:8000::1", false},
+        {"ip:hote.exemple", "hote.exemple", true},
+        {"ip:hote.exemple", "HOTE.exemple", false},
+        {"-ip:10.0.0.0/8", "10.255.255.255", false},
+        {"-ip:10.0.0.0/8", "11.0.0.0", true},
+    };
+    for (const Cas& c : cas) {
+        EXPECT_EQ(Filtre::lire(c.terme).garde(client(c.adresse), nullptr), c.garde)
+            << c.terme << " " << c.adresse;
+    }
+}
+
+TEST(Filtre, MotifsContenusEtCasse) {
+    const RLog r = client("1.2.3.4");
+    const auto garde = [&](const char* e) { return Filtre::lire(e).garde(r, nullptr); };
+    EXPECT_TRUE(garde("chemin:/x"));
+    EXPECT_FALSE(garde("chemin:/X"));  // paths keep their case
+    EXPECT_TRUE(garde("chemin:*"));
+    EXPECT_TRUE(garde("chemin:/*x*"));
+    EXPECT_FALSE(garde("chemin:=/*"));
+    EXPECT_TRUE(garde("chemin:~x"));
+    EXPECT_TRUE(garde("methode:get"));  // the other fields do not
+    EXPECT_TRUE(garde("protocole:http/1.1"));
+    EXPECT_TRUE(garde("navigateur:curl"));
+    EXPECT_TRUE(garde("hote:-"));
+    EXPECT_TRUE(garde("jour:2024-01-01 heure:10"));
+    EXPECT_FALSE(garde("jour:2024-01-02..2024-12-31"));
+    EXPECT_TRUE(garde("-statique statut:200 statut:2xx -statut:404"));
+}
+
+// --- The tables' entries into terms that read back and keep exactly those lines.
+
+TEST(Filtre, LesTermesDesEntreesSeRelisent) {
+    struct Cas {
+        SorteEntree sorte;
+        const char* libelle;
+        const char* terme;
+    };
+    const Cas cas[] = {
+        {SorteEntree::adresse, "66.249.66.1", "ip:66.249.66.1"},
+        {SorteEntree::adresse, "2001:db8::1", "ip:2001:db8::1"},
+        {SorteEntree::fichier, "/a b/(c)", "chemin:\"/a b/(c)\""},
+        {SorteEntree::fichier, "/wp-*.php", "chemin:=/wp-*.php"},
+        {SorteEntree::fichier, "~x", "chemin:=~x"},
+        {SorteEntree::provenance, "http://x/\"q\"\\", "provenance:\"http://x/\\\"q\\\"\\\\\""},
+        {SorteEntree::provenance, "", "provenance:\"\""},
+        {SorteEntree::navigateur, "Chrome 42", "navigateur:\"Chrome 42\""},
+        {SorteEntree::statut, "404", "statut:404"},
+        {SorteEntree::jour, "17/05/2015", "jour:2015-05-17"},
+        {SorteEntree::jour, "2015-05-17", "jour:2015-05-17"},
+        {SorteEntree::jour, "31/02/2015", ""},
+        {SorteEntree::heure, "08 \xE0 09", "heure:8"},
+        {SorteEntree::heure, "08 \xE0 11", "heure:8..10"},
+        {SorteEntree::heure, "21h \xE0 24h", "heure:21..23"},
+        {SorteEntree::pays, "Royaume-Uni", "pays:Royaume-Uni"},
+        {SorteEntree::site, "google.fr", "site:google.fr"},
+        {SorteEntree::recherche, "velo rouge", "recherche:\"velo rouge\""},
+        {SorteEntree::robot, "Googlebot", "robot:Googlebot"},
+        {SorteEntree::hote, "www.exemple.fr", "hote:www.exemple.fr"},
+        {SorteEntree::systeme, "Windows", "systeme:Windows"},
+    };
+    for (const Cas& c : cas) {
+        EXPECT_EQ(termePourEntree(c.sorte, c.libelle), c.terme) << c.libelle;
+        if (*c.terme) {
+            EXPECT_EQ(termePourEntree(c.sorte, c.libelle, true), std::string("-") + c.terme);
+            EXPECT_NO_THROW(Filtre::lire(termePourEntree(c.sorte, c.libelle, true)));
+        }
+    }
+    // Read back, each term keeps exactly the lines of its entry.
+    const std::string chemins[] = {"/a(b)c", "/wp-*.php", "~x", "/a|b", "=y", "/\\\"q\\\""};
+    for (const std::string& c : chemins) {
+        const std::string ligne = "1.2.3.4 - - [01/Jan/2024:10:00:00 +0100] \"GET " + c +
+                                  " HTTP/1.1\" 200 1 \"-\" \"curl/8\"";
+        RLog r;
+        std::string_view fautif;
+        ASSERT_TRUE(analyserLigneSouple(ligne, r, fautif, CoupeAgent::agentEntier)) << c;
+        ASSERT_EQ(cheminRequete(r.requete), c);
+        EXPECT_TRUE(Filtre::lire(termePourEntree(SorteEntree::fichier, c)).garde(r, nullptr)) << c;
+        EXPECT_FALSE(
+            Filtre::lire(termePourEntree(SorteEntree::fichier, c, true)).garde(r, nullptr));
+        EXPECT_FALSE(
+            Filtre::lire(termePourEntree(SorteEntree::fichier, c + "y")).garde(r, nullptr));
+    }
+}
+
+}  // namespace
+}  // namespace kestrane
