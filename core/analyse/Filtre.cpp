@@ -2,6 +2,7 @@
 #include "core/analyse/Filtre.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <unordered_map>
@@ -22,7 +23,7 @@ namespace kestrane {
 
 namespace {
 
-char minuscule(char c) {
+constexpr char minuscule(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
@@ -62,17 +63,39 @@ bool dependDeLAgent(ChampFiltre c) {
            c == ChampFiltre::robots;
 }
 
-// Whether the path (its query string left aside) ends in a static file's extension.
+// An extension of 1 to 8 bytes in lower case as one word (0 otherwise), to compare at once.
+constexpr uint64_t motExtension(std::string_view e) {
+    if (e.empty() || e.size() > 8) return 0;
+    uint64_t m = 0;
+    for (const char c : e) m = m << 8 | static_cast<unsigned char>(minuscule(c));
+    return m;
+}
+
+constexpr auto kMotsStatiques = [] {
+    std::array<uint64_t, std::size(kExtensionsStatiques)> m{};
+    for (std::size_t k = 0; k < m.size(); ++k) m[k] = motExtension(kExtensionsStatiques[k]);
+    return m;
+}();
+
+// Whether the path (its query string left aside) ends in a static file's extension: one pass to
+// the first "?" or "#", noting the last "/" and ".".
 bool cheminStatique(std::string_view chemin) {
-    chemin = chemin.substr(0, chemin.find_first_of("?#"));
-    const std::size_t barre = chemin.rfind('/');
-    if (barre != std::string_view::npos) chemin.remove_prefix(barre + 1);
-    const std::size_t point = chemin.rfind('.');
-    if (point == std::string_view::npos) return false;
-    const std::string_view extension = chemin.substr(point + 1);
-    if (extension.empty() || extension.size() > 5) return false;
-    for (const std::string_view e : kExtensionsStatiques) {
-        if (egauxSansCasse(extension, e)) return true;
+    std::size_t barre = 0, point = std::string_view::npos, k = 0;
+    for (; k < chemin.size(); ++k) {
+        const char c = chemin[k];
+        if (c == '?' || c == '#') break;
+        if (c == '/') {
+            barre = k;
+            point = std::string_view::npos;
+        } else if (c == '.') {
+            point = k;
+        }
+    }
+    if (point == std::string_view::npos || point < barre) return false;
+    const uint64_t mot = motExtension(chemin.substr(point + 1, k - point - 1));
+    if (mot == 0) return false;
+    for (const uint64_t m : kMotsStatiques) {
+        if (m == mot) return true;
     }
     return false;
 }
@@ -87,9 +110,50 @@ bool prefixeCommun(const std::array<uint8_t, 16>& a, const std::array<uint8_t, 1
            (b[static_cast<std::size_t>(entiers)] & masque);
 }
 
+// A text's hash, 8 bytes at a time: agents are long, and many share their start and their end.
 struct HachageTexte {
     using is_transparent = void;
-    std::size_t operator()(std::string_view t) const { return std::hash<std::string_view>{}(t); }
+    static uint64_t mot(const char* p) {
+        uint64_t m;
+        std::memcpy(&m, p, 8);
+        return m;
+    }
+    // Four lanes of 8 bytes, mixed independently so that the processor overlaps them.
+    std::size_t operator()(std::string_view t) const {
+        constexpr uint64_t kMul = 0xFF51AFD7ED558CCDull;
+        uint64_t h[4] = {t.size() * 0x9E3779B97F4A7C15ull, 0x243F6A8885A308D3ull,
+                         0x13198A2E03707344ull, 0xA4093822299F31D0ull};
+        const char* p = t.data();
+        std::size_t n = t.size();
+        for (; n >= 32; p += 32, n -= 32) {
+            for (int k = 0; k < 4; ++k) h[k] = (h[k] ^ mot(p + 8 * k)) * kMul;
+        }
+        for (int k = 0; n > 0; ++k) {
+            uint64_t m = 0;
+            const std::size_t l = std::min<std::size_t>(n, 8);
+            std::memcpy(&m, p, l);
+            h[k] = (h[k] ^ m) * kMul;
+            p += l;
+            n -= l;
+        }
+        uint64_t r = h[0] ^ (h[1] >> 17) ^ (h[1] << 47) ^ (h[2] >> 31) ^ (h[2] << 33) ^
+                     (h[3] >> 45) ^ (h[3] << 19);
+        r *= kMul;
+        return r ^ (r >> 32);
+    }
+};
+
+// Equal texts, their last 8 bytes compared first (see HachageTexte).
+struct EgaliteTexte {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const {
+        if (a.size() != b.size()) return false;
+        if (a.size() >= 8 && HachageTexte::mot(a.data() + a.size() - 8) !=
+                                 HachageTexte::mot(b.data() + b.size() - 8)) {
+            return false;
+        }
+        return a == b;
+    }
 };
 
 }  // namespace
@@ -121,9 +185,9 @@ struct TriFiltre::Caches {
     // distinct agent, the last one apart (requests of a visitor come in runs).
     std::vector<int> bitAgent;
     std::vector<uint32_t> termesAgent;
-    bool navigateurs = false, systemes = false, robots = false;
+    bool navigateurs = false, systemes = false, robots = false, nomsRobots = false;
     ReconnaitreRobot catalogue;
-    std::unordered_map<std::string, uint64_t, HachageTexte, std::equal_to<>> agents;
+    std::unordered_map<std::string, uint64_t, HachageTexte, EgaliteTexte> agents;
     std::string dernierAgent;
     uint64_t dernierResultat = 0;
     bool dernierConnu = false;
@@ -301,7 +365,14 @@ class Evaluation {
         if (agentLu_) return agent_;
         agentLu_ = true;
         const std::string_view a = agent();
-        if (c_.dernierConnu && c_.dernierAgent == a) return agent_ = c_.dernierResultat;
+        // Agents of one length share long starts: their last bytes tell them apart sooner.
+        const std::string& d = c_.dernierAgent;
+        if (c_.dernierConnu && d.size() == a.size() &&
+            (a.size() < 8 || HachageTexte::mot(d.data() + d.size() - 8) ==
+                                 HachageTexte::mot(a.data() + a.size() - 8)) &&
+            d == a) {
+            return agent_ = c_.dernierResultat;
+        }
         auto it = c_.agents.find(a);
         if (it == c_.agents.end()) it = c_.agents.emplace(std::string(a), classer(a)).first;
         c_.dernierAgent.assign(a);
@@ -316,7 +387,13 @@ class Evaluation {
         if (c_.navigateurs) navigateur = catalogue.classerNavigateur(a);
         if (c_.systemes) systeme = catalogue.classerSysteme(a);
         std::string nomRobot;
-        const bool robot = c_.robots && reconnaitreRobot(c_.catalogue, a, nomRobot);
+        bool robot = false;
+        if (c_.nomsRobots) {
+            robot = reconnaitreRobot(c_.catalogue, a, nomRobot);
+        } else if (c_.robots) {
+            // Robot or not, the same answer without naming it: the device list, then the rule.
+            robot = catalogue.estRobot(a) || robotParSonNom(a, nomRobot);
+        }
         uint64_t bits = 0;
         for (std::size_t b = 0; b < c_.termesAgent.size(); ++b) {
             const TermeFiltre& t = a_.termes[c_.termesAgent[b]];
@@ -368,8 +445,9 @@ TriFiltre::TriFiltre(const Filtre& filtre, std::shared_ptr<const BasePays> base)
             c.navigateurs |= champ == ChampFiltre::navigateur;
             c.systemes |= champ == ChampFiltre::systeme;
             c.robots |= champ == ChampFiltre::robot || champ == ChampFiltre::robots;
+            c.nomsRobots |= champ == ChampFiltre::robot;
         }
-        if (c.robots) c.catalogue = robotsDuCatalogue();
+        if (c.nomsRobots) c.catalogue = robotsDuCatalogue();
     }
 }
 

@@ -1,10 +1,12 @@
 #include "core/analyse/PeriodeLignes.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/journal/DeuxFils.h"
+#include "core/journal/Memoire.h"
 #include "core/lecture/LecteurLignes.h"
 
 namespace kestrane {
@@ -64,6 +66,13 @@ PlaceLigne PeriodeDesLignes::place(std::string_view ligne, std::size_t numero) {
     }
     if (!lue) return PlaceLigne::gardee;
     return filtre_->garde(r, nullptr) ? PlaceLigne::gardee : PlaceLigne::horsFiltre;
+}
+
+bool PeriodeDesLignes::dansLaPeriode(std::string_view ligne) {
+    if (!periode_.active) return true;
+    Instant t;
+    return instantDeLigne(ligne, t, souple_) && t.secondes >= periode_.debut.secondes &&
+           t.secondes <= periode_.fin.secondes;
 }
 
 bool choisitDesLignes(const OptionsAnalyse& options) {
@@ -130,16 +139,28 @@ Journal lignesGardees(const Journal& journal, const OptionsAnalyse& options,
     };
     enParallele(
         deux, [&] { trier(0, milieu, moities[0]); }, [&] { trier(milieu, n, moities[1]); });
-    if (deux) texte.reserve(moities[0].octets + moities[1].octets);
     for (const Moitie& m : moities) {
         horsPeriode += m.horsPeriode;
         horsFiltre += m.horsFiltre;
-        for (const std::size_t i : m.gardees) {
-            texte.append(journal.ligne(i));
-            texte += '\n';
-        }
     }
-    return Journal::depuisTexte(std::move(texte));
+    if (!deux) return Journal::depuisTexte(std::move(texte));
+    // Each half copies its lines into its own part of the new journal's memory.
+    const std::size_t total = moities[0].octets + moities[1].octets;
+    if (total == 0) return Journal();
+    auto bloc = std::make_unique<BlocMemoire>(total);
+    const auto copier = [&](const Moitie& m, char* p) {
+        for (const std::size_t i : m.gardees) {
+            const std::string_view ligne = journal.ligne(i);
+            std::memcpy(p, ligne.data(), ligne.size());
+            p += ligne.size();
+            *p++ = '\n';
+        }
+    };
+    char* debut = bloc->donnees();
+    enParallele(
+        true, [&] { copier(moities[0], debut); },
+        [&] { copier(moities[1], debut + moities[0].octets); });
+    return Journal::depuisBloc(std::move(bloc), total);
 }
 
 }  // namespace kestrane

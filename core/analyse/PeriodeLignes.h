@@ -45,6 +45,11 @@ class PeriodeDesLignes {
     bool contient(std::string_view ligne, std::size_t numero) {
         return place(ligne, numero) == PlaceLigne::gardee;
     }
+    // For a road that reads the record itself (the stream's counts, in the default format): the
+    // period alone (true without one), and the filter to test the record with (null without one),
+    // which a line that does not read passes as in place().
+    bool dansLaPeriode(std::string_view ligne);
+    TriFiltre* filtre() { return filtre_ ? &*filtre_ : nullptr; }
 
   private:
     PeriodeAnalyse periode_;
