@@ -101,6 +101,9 @@ verifier filtre 0 "hors filtre" -- --filtre '-robot (statut:2xx ou statut:304)' 
 grep -qF "<p class=\"filtre\">Filtre : <code>-robot (statut:2xx ou statut:304) -statique -ip:66.249.0.0/16</code></p>" "$T/sortie-ok/f.html" || { echo "ECHEC filtre absent du rapport"; echecs=$((echecs + 1)); }
 grep -qF -- "-robot (statut:2xx ou statut:304) -statique -ip:66.249.0.0/16" "$T/sortie-ok/filtre/filtre.csv" || { echo "ECHEC filtre absent de filtre.csv"; echecs=$((echecs + 1)); }
 grep -q "class=\"filtre\"" "$T/sortie-ok/r.html" && { echo "ECHEC filtre dans un rapport sans filtre"; echecs=$((echecs + 1)); }
+# A line that stops the analysis is named by its number in its file, the filter's lines counted.
+verifier ligne_fautive_filtre 1 "ligne 3 : 'abc'" -- --filtre '-ip:73.0.0.0/8' --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
+verifier ligne_fautive_filtre_entiere 1 "ligne 3 : 'abc'" -- --lecture-entiere --filtre '-ip:73.0.0.0/8' --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
 verifier filtre_incorrect 1 "$NOM : Filtre incorrect en position 7 : champ inconnu « foo »" -- --filtre 'robot foo:1' --rapport "$T/sortie-ok/x.html" "$T/acces.log"
 verifier filtre_guillemet 1 "Filtre incorrect en position 8 : guillemet non fermé" -- --filtre 'chemin:"/a b' --rapport "$T/sortie-ok/x.html" "$T/acces.log"
 verifier filtre_vide 1 "$NOM : Aucune ligne ne passe le filtre" -- --statut 999 --rapport "$T/sortie-ok/x.html" "$T/acces.log"

@@ -312,6 +312,8 @@ TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {
     std::size_t horsPeriode = 0;
     const Journal periode = lignesDeLaPeriode(journal, options.periode, horsPeriode);
     const std::string dansLaPeriode(periode.octets());
+    Dossier d;
+    const std::string chemin = d.ecrire("acces.log", texte);
     for (const CasFiltre& c : lesCas()) {
         const std::string coupe = couper(dansLaPeriode, c.garde);
         if (Journal::depuisTexte(coupe).nbLignes() < 2) continue;
@@ -324,10 +326,45 @@ TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {
         avec.filtre = std::make_shared<const Filtre>(Filtre::lire(c.expression));
         ASSERT_EQ(analyserJournal(journal, avec, filtre), IssueAnalyse::terminee);
         EXPECT_EQ(decrire(filtre), decrire(attendu));
+        // The stream, raw tables and readable ones: the record read once for both.
+        for (const bool lisibles : {false, true}) {
+            OptionsAnalyse o = avec;
+            o.resultatsLisibles = lisibles;
+            ResultatAnalyse charge, flux;
+            BilanFlux bilan;
+            ASSERT_EQ(analyserJournal(journal, o, charge), IssueAnalyse::terminee);
+            ASSERT_EQ(analyserFlux({chemin}, o, flux, bilan), IssueAnalyse::terminee);
+            EXPECT_EQ(decrire(flux), decrire(charge)) << lisibles;
+            EXPECT_EQ(flux.horsFiltre, charge.horsFiltre);
+            EXPECT_EQ(flux.horsPeriode, charge.horsPeriode);
+        }
         // Outside the period first: those lines are not the filter's.
         EXPECT_EQ(filtre.horsPeriode, horsPeriode);
         EXPECT_EQ(filtre.horsFiltre + horsPeriode + filtre.journal.nbLignes(), journal.nbLignes());
     }
+}
+
+TEST(Filtre, LHoteVirtuelDesFormatsQuiLeDonnent) {
+    const std::string echantillon = lireFichier(KESTRANE_ACCES_5000);
+    const Journal j = Journal::depuisTexte(echantillon);
+    std::string tout, deB;
+    for (std::size_t i = 0; i < j.nbLignes(); ++i) {
+        const std::string ligne =
+            (i % 3 ? "www.a.fr:80 " : "WWW.B.fr:443 ") + std::string(j.ligne(i)) + "\n";
+        tout += ligne;
+        if (i % 3 == 0) deB += ligne;
+    }
+    OptionsAnalyse options;
+    options.format = FormatJournal::propose(TypeFormat::HoteVirtuel);
+    options.complements = true;
+    options.resultatsLisibles = true;
+    ResultatAnalyse attendu, filtre;
+    ASSERT_EQ(analyserJournal(Journal::depuisTexte(deB), options, attendu), IssueAnalyse::terminee);
+    options.filtre = std::make_shared<const Filtre>(Filtre::lire("-hote:www.a.fr"));
+    ASSERT_EQ(analyserJournal(Journal::depuisTexte(tout), options, filtre), IssueAnalyse::terminee);
+    EXPECT_EQ(decrire(filtre), decrire(attendu));
+    EXPECT_EQ(filtre.enPlus.hotes.size(), 1u);
+    EXPECT_EQ(filtre.horsFiltre, j.nbLignes() - attendu.journal.nbLignes());
 }
 
 TEST(Filtre, UnFiltreQuiNeGardeRienLeDitSansToucherAuResultat) {
