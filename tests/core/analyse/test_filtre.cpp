@@ -19,11 +19,13 @@
 #include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/audience/Audience.h"
+#include "core/audience/BasePays.h"
 #include "core/audience/Referents.h"
 #include "core/audience/Robots.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Journal.h"
+#include "tests/core/audience/EcrivainMmdb.h"
 
 namespace kestrane {
 namespace {
@@ -365,6 +367,43 @@ TEST(Filtre, LHoteVirtuelDesFormatsQuiLeDonnent) {
     EXPECT_EQ(decrire(filtre), decrire(attendu));
     EXPECT_EQ(filtre.enPlus.hotes.size(), 1u);
     EXPECT_EQ(filtre.horsFiltre, j.nbLignes() - attendu.journal.nbLignes());
+}
+
+TEST(Filtre, LePaysParSonCodeOuSonNom) {
+    Dossier d;
+    test::EcrivainMmdb e(6);
+    e.ajouter("1.2.3.0/24", test::paysMmdb("FR", {{"en", "France"}, {"fr", "France"}}));
+    e.ajouter("5.6.0.0/16", test::paysMmdb("US", {{"fr", "\xC3\x89tats-Unis"}}));
+    e.ajouter("5.6.7.0/24", test::paysMmdb("CA", {{"fr", "Canada"}}, true));
+    e.ajouter("2001:db8::/32", test::paysMmdb("JP", {{"fr", "Japon"}}));
+    const std::string chemin = d.ecrire("pays.mmdb", e.octets());
+    const auto base = std::make_shared<const BasePays>(chemin);
+    EXPECT_EQ(base->codePays(base->fiche("5.6.7.8")), "CA");
+    const char* clients[] = {"1.2.3.4", "5.6.1.1", "5.6.7.8", "2001:db8::9", "9.9.9.9"};
+    std::string texte;
+    for (int i = 0; i < 50; ++i) {
+        texte += std::string(clients[i % 5]) +
+                 " - - [01/Jan/2024:10:00:00 +0100] \"GET /x HTTP/1.1\" 200 1 \"-\" \"curl/8\"\n";
+    }
+    OptionsAnalyse options;
+    options.ignorerNonConformes = true;
+    options.complements = true;
+    options.basePays = base;
+    const std::pair<const char*, std::size_t> cas[] = {{"pays:fr", 10},
+                                                       {"pays:France", 10},
+                                                       {"pays:\xC3\x89tats-Unis", 10},
+                                                       {"pays:CA", 10},
+                                                       {"pays:JP ou pays:US", 20},
+                                                       {"pays:Inconnu", 10},
+                                                       {"-pays:FR", 40},
+                                                       {"pays:*a*", 40}};
+    for (const auto& [expression, gardees] : cas) {
+        options.filtre = std::make_shared<const Filtre>(Filtre::lire(expression));
+        ResultatAnalyse r;
+        ASSERT_EQ(analyserJournal(Journal::depuisTexte(texte), options, r), IssueAnalyse::terminee)
+            << expression;
+        EXPECT_EQ(r.journal.nbLignes(), gardees) << expression;
+    }
 }
 
 TEST(Filtre, UnFiltreQuiNeGardeRienLeDitSansToucherAuResultat) {
