@@ -135,10 +135,9 @@ int cout(const Filtre::Arbre& a, const NoeudFiltre& n) {
 void ordonner(const Filtre::Arbre& a, NoeudFiltre& n) {
     for (NoeudFiltre& e : n.enfants) ordonner(a, e);
     if (n.sorte == NoeudFiltre::Sorte::et || n.sorte == NoeudFiltre::Sorte::ou) {
-        std::stable_sort(n.enfants.begin(), n.enfants.end(),
-                         [&](const NoeudFiltre& x, const NoeudFiltre& y) {
-                             return cout(a, x) < cout(a, y);
-                         });
+        std::stable_sort(
+            n.enfants.begin(), n.enfants.end(),
+            [&](const NoeudFiltre& x, const NoeudFiltre& y) { return cout(a, x) < cout(a, y); });
     }
 }
 

@@ -26,10 +26,10 @@ namespace kestrane {
 
 struct ResultatAnalyse {
     // --- What was read, set before the first pass.
-    Journal journal;                 // the lines analysed: the journal loaded, or its period's
-    std::size_t lignesJournal = 0;   // lines of the journal loaded
-    PeriodeAnalyse periode;          // inactive: the whole journal
-    std::size_t horsPeriode = 0;     // lines of the journal loaded left out by the period
+    Journal journal;                // the lines analysed: the journal loaded, or its period's
+    std::size_t lignesJournal = 0;  // lines of the journal loaded
+    PeriodeAnalyse periode;         // inactive: the whole journal
+    std::size_t horsPeriode = 0;    // lines of the journal loaded left out by the period
     // The filter the lines were kept by (null: none), and the lines within the period it left out.
     std::shared_ptr<const Filtre> filtre;
     std::size_t horsFiltre = 0;
