@@ -26,11 +26,11 @@ std::optional<std::size_t> premiereLigneFautive(const Journal& journal) {
     return std::nullopt;
 }
 
-// The number (from 1) in the whole journal of line `k` (from 0) of the period's journal: the k-th
-// line that lignesDeLaPeriode keeps.
-std::size_t numeroDansLeJournal(const Journal& complet, const PeriodeAnalyse& periode,
-                                std::size_t k, bool souple, const FormatJournal& format) {
-    PeriodeDesLignes dans(periode, souple, format);
+// The number (from 1) in the whole journal of line `k` (from 0) of the kept lines' journal: the
+// k-th line that the period and the filter keep.
+std::size_t numeroDansLeJournal(const Journal& complet, const OptionsAnalyse& options,
+                                std::size_t k, const FormatJournal& format) {
+    PeriodeDesLignes dans(options, format);
     std::size_t gardees = 0;
     for (std::size_t i = 0; i < complet.nbLignes(); ++i) {
         if (dans.contient(complet.ligne(i), i) && gardees++ == k) return i + 1;
@@ -49,6 +49,7 @@ class SuiviPremierePasse : public SuiviAnalyse {
 void verifierIssue(IssueAnalyse issue) {
     if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse(kPasDeFichier, 0);
     if (issue == IssueAnalyse::periodeVide) throw ErreurAnalyse(kPeriodeVide, 0);
+    if (issue == IssueAnalyse::filtreVide) throw ErreurAnalyse(kFiltreVide, 0);
 }
 
 // "1,2 Go lus sur 2,3 Go, 5 000 000 lignes, 1 234 567 lignes/s, reste 1 s" (Windows-1252).
@@ -100,12 +101,11 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
         }
         throw ErreurAnalyse(message, 0);
     };
-    // A line of the period is named by its number in the files.
+    // A line kept is named by its number in the files.
     Analyse a;
     const auto numero = [&](std::size_t k) {
-        return options.periode.active
-                   ? numeroDansLeJournal(complet, options.periode, k, options.ignorerNonConformes,
-                                         a.resultat.format)
+        return choisitDesLignes(options)
+                   ? numeroDansLeJournal(complet, options, k, a.resultat.format)
                    : k + 1;
     };
     for (const std::size_t k : charges.ordre) a.journaux.push_back(chemins[k]);

@@ -20,6 +20,7 @@
 #include "cli/MessagesCommande.h"
 #include "cli/Sorties.h"
 #include "core/analyse/AnalyseFlux.h"
+#include "core/analyse/Filtre.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/audience/BasePays.h"
 #include "core/export/Export.h"
@@ -106,6 +107,8 @@ struct Arguments {
         o.uneLigneSuffit = true;
         return o;
     }();
+    // --filtre and its shorthands, joined by "and" once every option is read.
+    std::vector<std::string> filtres;
     bool aide = false, version = false;
     bool progression = false;
     // The journals loaded whole before they are counted, as the window does (for comparisons).
@@ -226,6 +229,34 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             const auto p = lirePeriode(texte);
             if (!p) return echec(textePeriodeIncorrecte(texte));
             a.analyse.periode = *p;
+        } else if (arg == "--filtre") {
+            std::string texte;
+            if (!valeur(texte)) return echec(kFiltreOptionSansValeur);
+            a.filtres.push_back(std::move(texte));
+        } else if (arg == "--exclure-ip") {
+            std::string texte;
+            if (!valeur(texte)) return echec(kExclureIpSansValeur);
+            const std::string terme = "-ip:" + valeurDeTerme(texte);
+            try {
+                Filtre::lire(terme);
+            } catch (const ErreurFiltre&) {
+                return echec(texteOptionIncorrecte("--exclure-ip", texte));
+            }
+            a.filtres.push_back(terme);
+        } else if (arg == "--statut") {
+            std::string texte;
+            if (!valeur(texte)) return echec(kStatutSansValeur);
+            const std::string terme = "statut:" + valeurDeTerme(texte);
+            try {
+                Filtre::lire(terme);
+            } catch (const ErreurFiltre&) {
+                return echec(texteOptionIncorrecte("--statut", texte));
+            }
+            a.filtres.push_back(terme);
+        } else if (arg == "--sans-robots") {
+            a.filtres.emplace_back("-robot");
+        } else if (arg == "--sans-statiques") {
+            a.filtres.emplace_back("-statique");
         } else if (arg == "--format") {
             std::string texte;
             if (!valeur(texte)) return echec(kFormatSansValeur);
@@ -250,6 +281,15 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         return echec(kSortieManquante + aide);
     }
     if (a.journaux.empty()) return echec(kJournalManquant);
+    if (!a.filtres.empty()) {
+        try {
+            auto filtre = std::make_shared<const Filtre>(Filtre::tous(a.filtres));
+            if (!filtre->vide()) a.analyse.filtre = std::move(filtre);
+        } catch (const ErreurFiltre& e) {
+            return echec(e.messageUtf8());
+        }
+    }
+    const bool pays = a.analyse.filtre && a.analyse.filtre->demandePays();
     // A file named twice would count its lines twice.
     std::vector<std::size_t> ecartes;
     const std::vector<std::string> nommes = a.journaux;
@@ -264,14 +304,15 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     }
 
     // The countries of the Compléments: a database that does not open is told, and the
-    // analysis goes on without them.
-    if (a.analyse.complements) {
+    // analysis goes on without them; a filter on countries cannot.
+    if (a.analyse.complements || pays) {
         const std::string base = a.geoip.empty() ? chercherBasePays() : a.geoip;
         try {
             if (!base.empty()) a.analyse.basePays = std::make_shared<const BasePays>(base);
         } catch (const ErreurKestrane& e) {
             echec(messageUtf8(e));
         }
+        if (pays && !a.analyse.basePays) return echec(utf8Depuis1252(kFiltrePaysSansBase));
     }
 
     garderLaMemoire();
@@ -314,6 +355,7 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             sortie << ", " << quantite(nombre(resume.ignorees), kIgnoree, kIgnorees);
         }
         if (resume.horsPeriode > 0) sortie << ", " << resume.horsPeriode << kHorsPeriode;
+        if (r.filtre) sortie << ", " << resume.horsFiltre << kHorsFiltre;
         if (!d.format.empty()) sortie << ", " << utf8Depuis1252(texteFormatCourt(r));
         sortie << ", " << quantite(nombre(resume.adresses), kAdresseIP, kAdressesIP);
         if (!a.rapport.empty()) sortie << kRapportEcrit << a.rapport;

@@ -19,6 +19,10 @@ std::string texteOptionInconnue(std::string_view option) {
     return "option inconnue " + texteEntreGuillemets(option);
 }
 
+std::string texteOptionIncorrecte(std::string_view option, std::string_view valeur) {
+    return "valeur incorrecte " + texteEntreGuillemets(valeur) + " pour " + std::string(option);
+}
+
 std::string texteAucuneLigneConforme(std::size_t ignorees) {
     return "aucune ligne conforme sur " + std::to_string(ignorees) + " : format non reconnu ?";
 }

@@ -26,6 +26,13 @@ inline constexpr const char* kAideOptions =
     "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
     "  --resultats-bruts        \u00e9crit les tableaux bruts (ordre d'apparition, sans noms "
     "ni unit\u00e9s)\n"
+    "  --filtre 'EXPRESSION'    ne compte que les lignes que garde le filtre (voir plus bas)\n"
+    "  --exclure-ip ADRESSE[/N] laisse de c\u00f4t\u00e9 cette adresse ou ce pr\u00e9fixe "
+    "(r\u00e9p\u00e9table)\n"
+    "  --sans-robots            laisse de c\u00f4t\u00e9 les robots\n"
+    "  --sans-statiques         laisse de c\u00f4t\u00e9 les fichiers statiques (css, js, "
+    "images...)\n"
+    "  --statut CODE|CLASSE     ne garde que ce statut (404) ou cette classe (4xx)\n"
     "  --format NOM|auto|'CHA\u00ceNE'\n"
     "                           lit les journaux dans ce format : combine (par d\u00e9faut),\n"
     "                           auto, commun, vhost, nginx-hote, combine-plus, w3c, json,\n"
@@ -35,6 +42,18 @@ inline constexpr const char* kAideOptions =
     "                           /usr/share/GeoIP ou de /var/lib/GeoIP\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
+    "\n"
+    "Filtre : des termes champ:valeur c\u00f4te \u00e0 c\u00f4te (et), \u00ab ou \u00bb ou \u00ab "
+    "| \u00bb entre eux,\n"
+    "\u00ab - \u00bb devant un terme pour l'exclure, des parenth\u00e8ses pour grouper.\n"
+    "  ip:66.249.0.0/16  ip:2001:db8::/32  chemin:/wp-*  chemin:~admin  chemin:=/x\n"
+    "  provenance:  site:  recherche:  navigateur:  systeme:  robot:  robot  statique\n"
+    "  statut:404  statut:4xx  methode:GET  protocole:HTTP/1.1  pays:FR (avec --geoip)\n"
+    "  hote:  jour:2015-05-17[..2015-05-20]  heure:8[..12]\n"
+    "Une valeur est exacte ; \u00ab * \u00bb y vaut n'importe quel texte, \u00ab ~ \u00bb devant "
+    "elle\n"
+    "cherche un texte contenu ; entre guillemets si elle a des blancs.\n"
+    "Exemple : --filtre '-robot -statique (statut:2xx ou statut:304) -ip:10.0.0.0/8'\n"
     "\n"
     "Les journaux sont lus en flux, sans \u00eatre charg\u00e9s en m\u00e9moire ; \u00ab - \u00bb "
     "lit "
@@ -77,6 +96,13 @@ inline constexpr const char* kTranchesSansLargeur =
 inline constexpr const char* kGeoipSansFichier = "l'option --geoip demande un nom de fichier";
 inline constexpr const char* kPeriodeSansValeur = "l'option --periode demande une p\u00e9riode";
 inline constexpr const char* kFormatSansValeur = "l'option --format demande un format";
+inline constexpr const char* kFiltreOptionSansValeur = "l'option --filtre demande une expression";
+inline constexpr const char* kExclureIpSansValeur =
+    "l'option --exclure-ip demande une adresse ou un pr\u00e9fixe (66.249.0.0/16)";
+inline constexpr const char* kStatutSansValeur =
+    "l'option --statut demande un code (404) ou une classe (4xx)";
+// "valeur incorrecte « x » pour --statut".
+std::string texteOptionIncorrecte(std::string_view option, std::string_view valeur);
 inline constexpr const char* kSortieManquante = "indiquez --rapport FICHIER.html ou --csv DOSSIER";
 inline constexpr const char* kJournalManquant = "aucun fichier journal indiqu\u00e9";
 // "« texte »": a name or a value the user typed, as the messages quote it.
@@ -126,6 +152,7 @@ inline constexpr const char* kFormatCourt = "format : ";
 inline constexpr const char* kIgnoree = "ignor\u00e9e";
 inline constexpr const char* kIgnorees = "ignor\u00e9es";
 inline constexpr const char* kHorsPeriode = " hors p\u00e9riode";
+inline constexpr const char* kHorsFiltre = " hors filtre";
 inline constexpr const char* kAdresseIP = "adresse IP";
 inline constexpr const char* kAdressesIP = "adresses IP";
 inline constexpr const char* kRapportEcrit = " ; rapport : ";

@@ -174,7 +174,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     comptage.partagerFil(&fil);
     comptage.commencer();
 
-    std::size_t lignes = 0, horsPeriode = 0;
+    std::size_t lignes = 0, horsPeriode = 0, horsFiltre = 0;
     AvanceeFlux avancee;
     {
         LectureEntrees lecture(entrees, bilan.ordre, flux);
@@ -190,6 +190,7 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
                 throw RelectureNecessaire();
             }
             horsPeriode += m.horsPeriode;
+            horsFiltre += m.horsFiltre;
             bilan.ignorees += m.ignorees;
             bilan.lignesAnalysees += m.gardees;
             if (m.erreur) {
@@ -215,9 +216,11 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     }
     if (lignes < options.lignesMinimum()) return IssueAnalyse::pasDeFichier;
     if (options.periode.active && lignes == horsPeriode) return IssueAnalyse::periodeVide;
+    if (horsFiltre > 0 && lignes == horsPeriode + horsFiltre) return IssueAnalyse::filtreVide;
     comptage.terminer();
     if (!comptage.resultat(r, lignes, horsPeriode,
-                           souple ? std::optional<std::size_t>(bilan.ignorees) : std::nullopt)) {
+                           souple ? std::optional<std::size_t>(bilan.ignorees) : std::nullopt,
+                           horsFiltre)) {
         throw RelectureNecessaire();
     }
     return IssueAnalyse::terminee;

@@ -26,6 +26,32 @@ void direSansAgent(TablesAnalyse& t, ResultatsLisibles& lisibles) {
 // Below this many lines a run is counted on this thread alone.
 constexpr std::size_t kLignesDeuxFils = 4096;
 
+enum class Lue : uint8_t { gardee, ignoree, horsFiltre };
+
+// A line of the default format read once for the filter and the readers, as the rule of kept lines
+// and lireLigne read it one after the other: the record with its whole agent, the filter (a line
+// that does not read passes it, then raises or is skipped), the examination of the lenient
+// reading, the agent cut as the readers want it. Raises the parse's error as lireLigne does.
+Lue lireFiltree(std::string_view ligne, TriFiltre& filtre, LecteurEnregistrements& lecteur,
+                int tranche, ExamenLigne examen, CoupeAgent coupe) {
+    RLog r;
+    if (examen) {
+        std::string_view fautif;
+        if (!analyserLigneSouple(ligne, r, fautif, CoupeAgent::agentEntier)) return Lue::ignoree;
+    } else {
+        r = analyserLigne(ligne, CoupeAgent::agentEntier);
+    }
+    if (!filtre.garde(r, nullptr)) return Lue::horsFiltre;
+    if (examen && !examen(r, nullptr)) return Lue::ignoree;
+    if (coupe == CoupeAgent::navigateurEtSysteme) {
+        const std::string_view agent = r.navigateur;
+        r.navigateur = extraireNavigateur(agent);
+        r.systeme = extraireSysteme(agent);
+    }
+    lecteur.lire(tranche, r);
+    return Lue::gardee;
+}
+
 // How long f() takes, in seconds.
 template <typename F>
 double chronometrer(F&& f) {
@@ -80,9 +106,8 @@ Comptage::~Comptage() = default;
 void Comptage::commencer(const Journal& journal) {
     lecteur_->commencer(journal, 2, options_.ignorerNonConformes);
     for (auto& p : periodes_) p.reset();
-    if (options_.periode.active) {
-        for (auto& p : periodes_)
-            p.emplace(options_.periode, options_.ignorerNonConformes, format_);
+    if (choisitDesLignes(options_)) {
+        for (auto& p : periodes_) p.emplace(options_, format_);
     }
 }
 
@@ -94,9 +119,43 @@ Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
     const auto compterMoitie = [&](std::size_t debut, std::size_t fin, int tranche, Bilan& m) {
         for (std::size_t i = debut; i < fin; ++i) {
             const std::string_view ligne = lignes[i];
-            if (periodes_[tranche] && !periodes_[tranche]->contient(ligne, premiere + i)) {
-                ++m.horsPeriode;
+            if (TriFiltre* filtre = periodes_[tranche] ? periodes_[tranche]->filtre() : nullptr) {
+                // The line read once for the filter and the counts.
+                if (!periodes_[tranche]->dansLaPeriode(ligne)) {
+                    ++m.horsPeriode;
+                    continue;
+                }
+                try {
+                    switch (lireFiltree(ligne, *filtre, *lecteur_, tranche, examen, coupe)) {
+                        case Lue::gardee:
+                            ++m.gardees;
+                            break;
+                        case Lue::ignoree:
+                            ++m.ignorees;
+                            break;
+                        case Lue::horsFiltre:
+                            ++m.horsFiltre;
+                            break;
+                    }
+                } catch (...) {
+                    m.erreur = std::current_exception();
+                    m.arret = i;
+                    m.clientNonPointe = !adressePointee(ligne);
+                    m.ligneVide = ligne.empty();
+                    return;
+                }
                 continue;
+            }
+            if (periodes_[tranche]) {
+                const PlaceLigne place = periodes_[tranche]->place(ligne, premiere + i);
+                if (place == PlaceLigne::horsPeriode) {
+                    ++m.horsPeriode;
+                    continue;
+                }
+                if (place == PlaceLigne::horsFiltre) {
+                    ++m.horsFiltre;
+                    continue;
+                }
             }
             try {
                 if (lireLigne(ligne, lecteur_, tranche, examen, nullptr, coupe)) {
@@ -137,6 +196,7 @@ Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
     Bilan b;
     for (const Bilan& m : moities) {
         b.horsPeriode += m.horsPeriode;
+        b.horsFiltre += m.horsFiltre;
         b.ignorees += m.ignorees;
         b.gardees += m.gardees;
         if (m.erreur && !b.erreur) {
@@ -161,15 +221,17 @@ void Comptage::fusionner(Comptage& suite) {
 }
 
 bool Comptage::resultat(ResultatAnalyse& r, std::size_t lues, std::size_t horsPeriode,
-                        std::optional<std::size_t> ignorees) {
+                        std::optional<std::size_t> ignorees, std::size_t horsFiltre) {
     r.journal = Journal();
     r.enregistrements = TableauLog();
     r.retenues = TableauLog();
     r.lignesJournal = lues;
     r.periode = options_.periode;
     r.horsPeriode = horsPeriode;
+    r.filtre = options_.filtre && !options_.filtre->vide() ? options_.filtre : nullptr;
+    r.horsFiltre = horsFiltre;
     r.format = format_;
-    const std::size_t analysees = lues - horsPeriode - ignorees.value_or(0);
+    const std::size_t analysees = lues - horsPeriode - horsFiltre - ignorees.value_or(0);
     if (!tablesDesComptes(statistiques_, analysees, options_.largeurTranches, r.tables,
                           &r.listes) ||
         octetsIncertains()) {

@@ -54,11 +54,11 @@ class Comptage {
     // `journal`: the journal the lines lie in, loaded whole and outliving the counts, which then
     // keep views into it; empty for a stream's blocks, whose keys are copied as they go.
     void commencer(const Journal& journal = Journal());
-    // What counting a run gave: its lines out of the period, skipped (lenient reading) and
-    // counted; where it stopped on a line that raises (its index in the run, its error, whether
-    // it begins with no dotted address, whether it is empty).
+    // What counting a run gave: its lines out of the period, left out by the filter, skipped
+    // (lenient reading) and counted; where it stopped on a line that raises (its index in the run,
+    // its error, whether it begins with no dotted address, whether it is empty).
     struct Bilan {
-        std::size_t horsPeriode = 0, ignorees = 0, gardees = 0;
+        std::size_t horsPeriode = 0, horsFiltre = 0, ignorees = 0, gardees = 0;
         std::size_t arret = SIZE_MAX;
         std::exception_ptr erreur;
         bool clientNonPointe = false, ligneVide = false;
@@ -81,9 +81,10 @@ class Comptage {
     // again, into `r` (its lines left empty), the counts left as they are: false, `r` partly
     // made, when only the lines read again in order could tell (an hour that does not convert,
     // a count past 32 bits, an uncertain byte sum). `lues`: the lines read, `horsPeriode` of them
-    // left out; `ignorees`: skipped (the lenient reading), counted when given.
+    // left out by the period and `horsFiltre` by the filter; `ignorees`: skipped (the lenient
+    // reading), counted when given.
     bool resultat(ResultatAnalyse& r, std::size_t lues, std::size_t horsPeriode,
-                  std::optional<std::size_t> ignorees);
+                  std::optional<std::size_t> ignorees, std::size_t horsFiltre = 0);
 
     // Whether a Compléments byte sum may have passed the 64-bit range, which only the lines read
     // again in order can tell (a stream cannot).
@@ -113,9 +114,10 @@ class Comptage {
     std::unique_ptr<LecteursEnSerie> serie_;
     LecteurEnregistrements* lecteur_ = nullptr;
     FilAuxiliaire* fil_ = nullptr;
-    // compter(): the lines of the period, tested on each half's own thread, and the first half's
-    // share of a run, after the two threads' speeds (the first counts into the tables of every
-    // run before, more keys further in memory; the second into tables emptied at each fold).
+    // compter(): the lines of the period that pass the filter, tested on each half's own thread,
+    // and the first half's share of a run, after the two threads' speeds (the first counts into the
+    // tables of every run before, more keys further in memory; the second into tables emptied at
+    // each fold).
     std::optional<PeriodeDesLignes> periodes_[2];
     double part_ = 0.5;
 };

@@ -9,12 +9,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
 #include "core/analyse/Decomptes.h"
+#include "core/analyse/Filtre.h"
 #include "core/analyse/Lisibles.h"
 #include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
@@ -24,10 +26,13 @@ namespace kestrane {
 
 struct ResultatAnalyse {
     // --- What was read, set before the first pass.
-    Journal journal;                 // the lines analysed: the journal loaded, or its period's
-    std::size_t lignesJournal = 0;   // lines of the journal loaded
-    PeriodeAnalyse periode;          // inactive: the whole journal
-    std::size_t horsPeriode = 0;     // lines of the journal loaded left out by the period
+    Journal journal;                // the lines analysed: the journal loaded, or its period's
+    std::size_t lignesJournal = 0;  // lines of the journal loaded
+    PeriodeAnalyse periode;         // inactive: the whole journal
+    std::size_t horsPeriode = 0;    // lines of the journal loaded left out by the period
+    // The filter the lines were kept by (null: none), and the lines within the period it left out.
+    std::shared_ptr<const Filtre> filtre;
+    std::size_t horsFiltre = 0;
     FormatJournal format;            // the format the lines were read in
     bool formatAutomatique = false;  // `format` was chosen by detection
 
@@ -67,10 +72,12 @@ struct ResumeAnalyse {
     std::size_t ignorees = 0;  // lines skipped as not conforming
     std::size_t horsPeriode = 0;
     std::size_t adresses = 0;  // distinct client addresses
+    std::size_t horsFiltre = 0;
 };
 
 inline ResumeAnalyse resumer(const ResultatAnalyse& r) {
-    return {r.lignes().nbLignes(), r.retenues.nbIgnorees(), r.horsPeriode, r.tables.statIP.size()};
+    return {r.lignes().nbLignes(), r.retenues.nbIgnorees(), r.horsPeriode, r.tables.statIP.size(),
+            r.horsFiltre};
 }
 
 }  // namespace kestrane

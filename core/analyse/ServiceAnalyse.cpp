@@ -7,6 +7,7 @@
 #include "core/analyse/PeriodeLignes.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/DeuxFils.h"
+#include "core/journal/Messages.h"
 #include "core/lecture/LectureFormatee.h"
 #include "core/lecture/TableauLog.h"
 
@@ -19,22 +20,32 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
         suivi.enFond(travail);
     };
     Journal lues = charge;
-    std::size_t horsPeriode = 0;
+    std::size_t horsPeriode = 0, horsFiltre = 0;
     FormatJournal format = options.format;
     if (options.formatAutomatique) enFond([&] { format = formatDetecte(charge); });
     const FormatJournal* formatLu = format.estDefaut() ? nullptr : &format;
-    if (options.periode.active) {
+    const bool filtre = options.filtre && !options.filtre->vide();
+    if (filtre && options.filtre->demandePays() && !options.basePays) {
+        throw ErreurKestrane(kFiltrePaysSansBase);
+    }
+    if (options.periode.active && !filtre) {
         enFond([&] {
             lues = lignesDeLaPeriode(charge, options.periode, horsPeriode,
                                      options.ignorerNonConformes, format);
         });
-        // Nothing to analyse: what the last analysis left stays as it is.
-        if (lues.nbLignes() == 0) return IssueAnalyse::periodeVide;
+    } else if (filtre) {
+        enFond([&] { lues = lignesGardees(charge, options, format, horsPeriode, horsFiltre); });
+    }
+    // Nothing to analyse: what the last analysis left stays as it is.
+    if (choisitDesLignes(options) && lues.nbLignes() == 0) {
+        return horsFiltre > 0 ? IssueAnalyse::filtreVide : IssueAnalyse::periodeVide;
     }
     r.journal = std::move(lues);
     r.lignesJournal = charge.nbLignes();
     r.periode = options.periode;
     r.horsPeriode = horsPeriode;
+    r.filtre = filtre ? options.filtre : nullptr;
+    r.horsFiltre = horsFiltre;
     r.format = format;
     r.formatAutomatique = options.formatAutomatique;
     suivi.commencer();

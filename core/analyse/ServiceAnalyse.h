@@ -15,6 +15,7 @@
 
 #include "core/analyse/Complements.h"
 #include "core/analyse/ComptesJournal.h"
+#include "core/analyse/Filtre.h"
 #include "core/analyse/ResultatAnalyse.h"
 #include "core/audience/Audience.h"
 #include "core/journal/Journal.h"
@@ -24,6 +25,9 @@ namespace kestrane {
 struct OptionsAnalyse {
     bool ignorerNonConformes = false;
     PeriodeAnalyse periode;  // inactive: the whole journal
+    // The lines counted among those of the period (Filtre.h); null or empty: all of them. A filter
+    // on countries takes them from `basePays`, with the Compléments or without.
+    std::shared_ptr<const Filtre> filtre;
     bool complements = false;
     // With the Compléments, the audience's countries come from this database; null: no
     // countries.
@@ -65,6 +69,7 @@ enum class IssueAnalyse {
     terminee,
     pasDeFichier,  // fewer lines than lignesMinimum(): nothing is analysed, the result is untouched
     periodeVide,   // no line within the period (every line lies outside it): likewise
+    filtreVide,    // lines within the period, but none passes the filter: likewise
 };
 
 // Analyses `charge` into `resultat`. Raises the error of a line that stops the first pass (not

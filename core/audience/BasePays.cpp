@@ -236,6 +236,16 @@ std::string BasePays::nomPays(int64_t fiche) const {
     return {};
 }
 
+std::string BasePays::codePays(int64_t fiche) const {
+    if (fiche < 0) return {};
+    for (const std::string_view pays : {"country", "registered_country"}) {
+        const std::optional<std::string_view> t =
+            texteMmdb(etat_->donnees, static_cast<uint64_t>(fiche), {pays, "iso_code"});
+        if (t && !t->empty()) return texteUtf8(*t);
+    }
+    return {};
+}
+
 std::string BasePays::paysDe(std::string_view adresse) const {
     const std::string nom = nomPays(fiche(adresse));
     return nom.empty() ? std::string(kPaysInconnu) : nom;

@@ -62,6 +62,10 @@ class BasePays {
     // code (the registered country when the record has no country); empty when it has none.
     std::string nomPays(int64_t fiche) const;
 
+    // The ISO code of a record's country ("FR"; the registered country's when the record has no
+    // country); empty when it has none.
+    std::string codePays(int64_t fiche) const;
+
     // Both at once; kPaysInconnu when unknown.
     std::string paysDe(std::string_view adresse) const;
 

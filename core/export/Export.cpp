@@ -204,6 +204,10 @@ std::string resume(const DonneesRapport& d) {
     if (d.lignesHorsPeriode > 0) {
         exclues = quantite(d.lignesHorsPeriode, kLigneHorsPeriode, kLignesHorsPeriode);
     }
+    if (!d.filtre.empty()) {
+        if (!exclues.empty()) exclues += ", ";
+        exclues += quantite(d.lignesHorsFiltre, kLigneHorsFiltre, kLignesHorsFiltre);
+    }
     if (d.lignesIgnorees > 0) {
         if (!exclues.empty()) exclues += ", ";
         exclues += quantite(d.lignesIgnorees, kLigneIgnoree, kLignesIgnorees);
@@ -236,6 +240,10 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
     ligne(kLignesAnalyseesTitre, std::to_string(d.lignes));
     ligne(kLignesIgnoreesTitre, std::to_string(d.lignesIgnorees));
     ligne(kLignesHorsPeriodeTitre, std::to_string(d.lignesHorsPeriode));
+    if (!d.filtre.empty()) {
+        ligne(kFiltreTitre, d.filtre);
+        ligne(kLignesHorsFiltreTitre, std::to_string(d.lignesHorsFiltre));
+    }
     ligne(kPremiereDate, utf8DuJournal(m.premiereDate));
     ligne(kDerniereDate, utf8DuJournal(m.derniereDate));
     ligne(kClientsDistincts, std::to_string(m.clients));
@@ -293,6 +301,10 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
     d.lignesLues = static_cast<int64_t>(r.lignesJournal);
     d.lignesIgnorees = static_cast<int64_t>(resume.ignorees);
     d.lignesHorsPeriode = static_cast<int64_t>(resume.horsPeriode);
+    if (r.filtre) {
+        d.filtre = r.filtre->texte();
+        d.lignesHorsFiltre = static_cast<int64_t>(resume.horsFiltre);
+    }
     d.tables = tablesDeLAnalyse(r.tables, nbAdresses, r.lisibles.actifs);
     if (r.lisibles.actifs) {
         d.sommaire.present = true;
@@ -414,6 +426,10 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     if (!d.format.empty()) {
         s += "<p class=\"format\">" + echapperHtml(utf8Depuis1252(d.format)) + "</p>\n";
     }
+    if (!d.filtre.empty()) {
+        s += "<p class=\"filtre\">" + echapperHtml(utf8Depuis1252(kFiltreDeuxPoints)) + "<code>" +
+             echapperHtml(utf8Repare(d.filtre)) + "</code></p>\n";
+    }
     ecrire(s);
     for (std::size_t k = 0; k < d.tables.size(); ++k) {
         const TableExportee& t = d.tables[k];
@@ -484,7 +500,7 @@ std::vector<std::string> nomsTablesCsv() {
             "pages-introuvables.csv", "erreurs-serveur.csv",  "jours.csv",
             "sites-referents.csv",    "recherches.csv",       "robots.csv",
             "methodes.csv",           "protocoles.csv",       "pays.csv",
-            "hotes-virtuels.csv",     "temps-reponse.csv"};
+            "hotes-virtuels.csv",     "temps-reponse.csv",    "filtre.csv"};
 }
 
 std::unique_ptr<SortiePreparee> preparerRapportHtml(const std::string& chemin,
@@ -499,6 +515,17 @@ std::unique_ptr<SortiePreparee> preparerTablesCsv(
     for (const TableExportee& t : d.tables) {
         if (t.fichier.empty()) continue;  // in the page only
         fichiers.push_back({t.fichier, [&t](const Ecrivain& e) { produireCsv(t, e); }});
+    }
+    // The filter the tables were made with, in a file of its own beside them.
+    TableExportee filtre;
+    if (!d.filtre.empty()) {
+        filtre.fichier = "filtre.csv";
+        filtre.entetes = {kFiltreTitre, kLignesAnalyseesTitre, kLignesHorsFiltreTitre};
+        filtre.numeriques = {false, true, true};
+        filtre.lignes.push_back(
+            {d.filtre, std::to_string(d.lignes), std::to_string(d.lignesHorsFiltre)});
+        fichiers.push_back(
+            {filtre.fichier, [&filtre](const Ecrivain& e) { produireCsv(filtre, e); }});
     }
     std::function<void(std::size_t)> suivre;
     if (progression) suivre = [&](std::size_t k) { progression(k, fichiers.size()); };

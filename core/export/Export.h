@@ -51,6 +51,10 @@ struct DonneesRapport {
     int64_t lignesLues = 0, lignesIgnorees = 0, lignesHorsPeriode = 0;
     // The journal's format when it is not the default (Windows-1252), empty otherwise.
     std::string format;
+    // The filter's expression as typed (UTF-8) and the lines it left out, when the lines were
+    // filtered (Filtre.h); empty otherwise: the report then says nothing of a filter.
+    std::string filtre;
+    int64_t lignesHorsFiltre = 0;
     std::vector<TableExportee> tables;
     // With readable results, what the page's summary adds to the lines counted.
     struct Sommaire {

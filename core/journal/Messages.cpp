@@ -109,3 +109,19 @@ std::string texteVoirTout(std::size_t lignes) {
 }
 
 }  // namespace kestrane
+
+namespace kestrane {
+
+std::string texteFiltreIncorrect(std::size_t position, std::string_view raison,
+                                 std::string_view citation) {
+    std::string t = kFiltreIncorrect + std::to_string(position) + " : ";
+    t += raison;
+    if (!citation.empty()) {
+        t += " \xAB ";
+        t += citation;
+        t += " \xBB";
+    }
+    return t;
+}
+
+}  // namespace kestrane

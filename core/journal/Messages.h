@@ -183,6 +183,46 @@ inline constexpr const char* kTexteTropCourt = "Texte trop court dans le filtre 
 inline constexpr const char* kExpressionIncorrecte =
     "Expression incorrecte dans le catalogue des navigateurs : ";
 
+// --- The filter of an analysis (core/analyse/Filtre.h) ------------------------------------------
+
+// "Filtre incorrect en position 7 : champ inconnu « foo »": the start, then the reason, then the
+// part of the expression quoted (texteFiltreIncorrect).
+inline constexpr const char* kFiltreIncorrect = "Filtre incorrect en position ";
+inline constexpr const char* kFiltreChampInconnu = "champ inconnu";
+inline constexpr const char* kFiltreValeurManquante = "valeur manquante apr\xE8s";
+inline constexpr const char* kFiltreSansValeur = "terme sans valeur";
+inline constexpr const char* kFiltreGuillemetNonFerme = "guillemet non ferm\xE9";
+inline constexpr const char* kFiltreParentheseNonFermee =
+    "parenth\xE8se non ferm\xE9"
+    "e";
+inline constexpr const char* kFiltreParentheseEnTrop = "parenth\xE8se fermante en trop";
+inline constexpr const char* kFiltreTermeAttendu = "terme attendu";
+inline constexpr const char* kFiltreTermeAttenduApres = "terme attendu apr\xE8s";
+inline constexpr const char* kFiltreAdresseIncorrecte =
+    "adresse ou pr\xE9"
+    "fixe incorrect";
+inline constexpr const char* kFiltreStatutIncorrect = "statut incorrect (attendu : 404 ou 4xx)";
+inline constexpr const char* kFiltreJourIncorrect =
+    "jour incorrect (attendu : AAAA-MM-JJ ou AAAA-MM-JJ..AAAA-MM-JJ)";
+inline constexpr const char* kFiltreHeureIncorrecte =
+    "heure incorrecte (attendu : 0 \xE0 23, ou 8..12)";
+inline constexpr const char* kFiltreTropDeTermesAgent =
+    "plus de 64 termes navigateur, systeme ou robot";
+std::string texteFiltreIncorrect(std::size_t position, std::string_view raison,
+                                 std::string_view citation);
+// A country term without a country database to place the clients.
+inline constexpr const char* kFiltrePaysSansBase =
+    "Le filtre demande le pays des clients (pays:) : indiquez une base de g\xE9olocalisation";
+// No line kept by the filter (IssueAnalyse::filtreVide).
+inline constexpr const char* kFiltreVide = "Aucune ligne ne passe le filtre";
+// The report's captions: "Filtre : -robot statut:2xx", "Lignes hors filtre", "12 lignes hors
+// filtre".
+inline constexpr const char* kFiltreTitre = "Filtre";
+inline constexpr const char* kFiltreDeuxPoints = "Filtre : ";
+inline constexpr const char* kLignesHorsFiltreTitre = "Lignes hors filtre";
+inline constexpr const char* kLigneHorsFiltre = "ligne hors filtre";
+inline constexpr const char* kLignesHorsFiltre = "lignes hors filtre";
+
 // --- Captions of the analysis -----------------------------------------------------------------
 
 // Period kinds of the requests report, and its whole-journal entry.

@@ -96,6 +96,22 @@ verifier gzip 0 "5000 lignes analysées" -- --rapport "$T/sortie-ok/gz.html" "$T
 verifier deux_fichiers 0 "10000 lignes analysées" -- --csv "$T/sortie-ok/csv" "$T/acces.log" "$T/acces.log.gz"
 verifier periode 0 "hors période" -- --rapport "$T/sortie-ok/p.html" --periode 2023-12-20..2023-12-20T12:00 "$T/acces.log"
 verifier periode_incorrecte 1 "période incorrecte" -- --rapport "$T/sortie-ok/x.html" --periode 2023-02-30..2023-03-01 "$T/acces.log"
+# The filter: its lines left out told, its errors with their position, a filter keeping nothing.
+verifier filtre 0 "hors filtre" -- --filtre '-robot (statut:2xx ou statut:304)' --sans-statiques --exclure-ip 66.249.0.0/16 --csv "$T/sortie-ok/filtre" --rapport "$T/sortie-ok/f.html" "$T/acces.log"
+grep -qF "<p class=\"filtre\">Filtre : <code>-robot (statut:2xx ou statut:304) -statique -ip:66.249.0.0/16</code></p>" "$T/sortie-ok/f.html" || { echo "ECHEC filtre absent du rapport"; echecs=$((echecs + 1)); }
+grep -qF -- "-robot (statut:2xx ou statut:304) -statique -ip:66.249.0.0/16" "$T/sortie-ok/filtre/filtre.csv" || { echo "ECHEC filtre absent de filtre.csv"; echecs=$((echecs + 1)); }
+grep -q "class=\"filtre\"" "$T/sortie-ok/r.html" && { echo "ECHEC filtre dans un rapport sans filtre"; echecs=$((echecs + 1)); }
+# A line that stops the analysis is named by its number in its file, the filter's lines counted.
+verifier ligne_fautive_filtre 1 "ligne 3 : 'abc'" -- --filtre '-ip:73.0.0.0/8' --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
+verifier ligne_fautive_filtre_entiere 1 "ligne 3 : 'abc'" -- --lecture-entiere --filtre '-ip:73.0.0.0/8' --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"
+verifier filtre_incorrect 1 "$NOM : Filtre incorrect en position 7 : champ inconnu « foo »" -- --filtre 'robot foo:1' --rapport "$T/sortie-ok/x.html" "$T/acces.log"
+verifier filtre_guillemet 1 "Filtre incorrect en position 8 : guillemet non fermé" -- --filtre 'chemin:"/a b' --rapport "$T/sortie-ok/x.html" "$T/acces.log"
+verifier filtre_vide 1 "$NOM : Aucune ligne ne passe le filtre" -- --statut 999 --rapport "$T/sortie-ok/x.html" "$T/acces.log"
+verifier filtre_vide_entiere 1 "$NOM : Aucune ligne ne passe le filtre" -- --lecture-entiere --statut 999 --rapport "$T/sortie-ok/x.html" "$T/acces.log"
+verifier exclure_ip_incorrecte 1 "valeur incorrecte « 1.2.3.4/40 » pour --exclure-ip" -- --exclure-ip 1.2.3.4/40 --rapport "$T/sortie-ok/x.html" "$T/acces.log"
+verifier statut_incorrect 1 "valeur incorrecte « 4x » pour --statut" -- --statut 4x --rapport "$T/sortie-ok/x.html" "$T/acces.log"
+verifier filtre_sans_valeur 1 "l'option --filtre demande une expression" -- --rapport "$T/sortie-ok/x.html" "$T/acces.log" --filtre
+verifier filtre_pays_sans_base 1 "indiquez une base de géolocalisation" -- --filtre pays:FR --geoip "$T/absent.mmdb" --rapport "$T/sortie-ok/x.html" "$T/acces.log"
 verifier fichier_absent 1 "Impossible d'ouvrir le fichier \"$T/absent.log\"" -- --rapport "$T/sortie-ok/x.html" "$T/absent.log"
 verifier fichier_illisible 1 "Impossible d'ouvrir le fichier \"$T/illisible.log\"" -- --rapport "$T/sortie-ok/x.html" "$T/illisible.log"
 verifier ligne_fautive 1 "ligne 3 : 'abc' n'est pas une valeur entière correcte" -- --rapport "$T/sortie-ok/x.html" "$T/mauvais.log"

@@ -41,7 +41,7 @@ masquer() {  # the parts of an output that change from run to run
 while IFS='|' read -r nom options journal dossier; do
     essai=$T/essai-$nom
     # A country database found in the usual folders would add its countries.
-    if [ "$nom" = complements ] && ls /usr/share/GeoIP/*ountry*.mmdb /var/lib/GeoIP/*ountry*.mmdb > /dev/null 2>&1; then
+    if { [ "$nom" = complements ] || [ "$nom" = filtre ]; } && ls /usr/share/GeoIP/*ountry*.mmdb /var/lib/GeoIP/*ountry*.mmdb > /dev/null 2>&1; then
         echo "($nom sauté : une base de géolocalisation est installée)"; continue
     fi
     mkdir -p "$essai"
@@ -83,6 +83,7 @@ lisibles||propre|lisibles
 lisibles-ignorer-periode|--ignorer-lignes-non-conformes --periode 2023-12-24..2023-12-26T12:00|abime|lisibles-ignorer-periode
 vhost|--resultats-bruts --format vhost --complements|vhost|vhost
 chaine|--resultats-bruts --format @CHAINE@ --periode 2023-12-24..2023-12-26T12:00|temps|chaine
+filtre|--filtre -robot --sans-statiques --statut 2xx --exclure-ip 66.249.0.0/16 --complements|propre|filtre
 COMBINAISONS
 
 # Skipping the three lines that do not conform leaves the tables of the sample as they were.
