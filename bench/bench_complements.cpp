@@ -15,9 +15,9 @@
 
 #include "bench/Mesures.h"
 #include "core/analyse/Complements.h"
+#include "core/analyse/ComptesJournal.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ServiceAnalyse.h"
-#include "core/analyse/ComptesJournal.h"
 #include "core/journal/Journal.h"
 #include "core/lecture/TableauLog.h"
 #include "tests/core/audience/EcrivainMmdb.h"
@@ -159,17 +159,21 @@ int main(int argc, char** argv) {
         OptionsAnalyse sansPage, avecPage;
         avecPage.complements = true;
         avecPage.basePays = std::make_shared<const BasePays>(ecrireBasePays());
-        Mesure serviceSans, serviceAvec;
-        PhasesService phasesSans, phasesAvec;
+        // The same with the figures of each file, referring site and address.
+        OptionsAnalyse avecDetail = avecPage;
+        avecDetail.detailEntrees = true;
+        const OptionsAnalyse* options[] = {&sansPage, &avecPage, &avecDetail};
+        Mesure serviceSans, serviceAvec, serviceDetail;
+        Mesure* services[] = {&serviceSans, &serviceAvec, &serviceDetail};
+        PhasesService phasesSans, phasesAvec, phasesDetail;
+        PhasesService* phases[] = {&phasesSans, &phasesAvec, &phasesDetail};
         ResultatAnalyse r;
         for (long k = 0; k < runs; ++k) {
-            for (int v = 0; v < 2; ++v) {
-                const bool avecLaPage = (k + v) % 2 == 1;
+            for (int v = 0; v < 3; ++v) {
+                const auto n = static_cast<std::size_t>((k + v) % 3);
                 r = ResultatAnalyse();
-                (avecLaPage ? serviceAvec : serviceSans).secondes.push_back(chronometrer([&] {
-                    analyserJournal(journal, avecLaPage ? avecPage : sansPage, r,
-                                    avecLaPage ? phasesAvec : phasesSans);
-                }));
+                services[n]->secondes.push_back(
+                    chronometrer([&] { analyserJournal(journal, *options[n], r, *phases[n]); }));
             }
         }
         afficher("analysis service, page off", serviceSans);
@@ -180,9 +184,14 @@ int main(int argc, char** argv) {
         afficher("  statistics pass, page + audience", phasesAvec.statistiques);
         afficher("  after the tables, page off", phasesSans.suite);
         afficher("  page and audience results", phasesAvec.suite);
+        afficher("analysis service, page + audience + detail", serviceDetail);
+        afficher("  first pass, page + audience + detail", phasesDetail.premiere);
+        afficher("  page, audience and detail results", phasesDetail.suite);
         std::printf("load average: %s\n", chargeMachine().c_str());
-        std::printf("sans_s=%.4f avec_s=%.4f ratio=%.3f\n", serviceSans.mediane(),
-                    serviceAvec.mediane(), serviceAvec.mediane() / serviceSans.mediane());
+        std::printf("sans_s=%.4f avec_s=%.4f ratio=%.3f detail_s=%.4f detail/avec=%.3f\n",
+                    serviceSans.mediane(), serviceAvec.mediane(),
+                    serviceAvec.mediane() / serviceSans.mediane(), serviceDetail.mediane(),
+                    serviceDetail.mediane() / serviceAvec.mediane());
         return resultat.requetes == static_cast<int64_t>(journal.nbLignes()) ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_complements: %s\n", e.what());

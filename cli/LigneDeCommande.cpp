@@ -208,6 +208,9 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             a.analyse.ignorerNonConformes = true;
         } else if (arg == "--complements") {
             a.analyse.complements = true;
+        } else if (arg == "--detail-entrees") {
+            a.analyse.complements = true;
+            a.analyse.detailEntrees = true;
         } else if (arg == "--progression") {
             a.progression = true;
         } else if (arg == "--lecture-entiere") {

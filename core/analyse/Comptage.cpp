@@ -77,6 +77,11 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
         audience_->suivre(&statistiques_);
         lecteurs.push_back(&*complements_);
         lecteurs.push_back(&*audience_);
+        if (options.detailEntrees) {
+            entrees_.emplace();
+            entrees_->suivre(&statistiques_);
+            lecteurs.push_back(&*entrees_);
+        }
     }
     // Each distinct agent cut once at the end rather than every line's agent: unless readable
     // results replace the tables of systems and browsers and no audience asks for the agents.
@@ -259,6 +264,8 @@ void Comptage::completer(ResultatAnalyse& r, std::optional<std::size_t> ignorees
         r.complements.reset();
         r.audience.reset();
     }
+    r.entrees.reset();
+    if (entrees_) calculer([&] { r.entrees = entrees_->resultat(options_.basePays.get()); });
     r.lisibles = ResultatsLisibles{};
     if (lisibles_) {
         calculer([&] {

@@ -20,6 +20,7 @@
 #include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
 #include "core/analyse/ComptesJournal.h"
+#include "core/analyse/Entrees.h"
 #include "core/analyse/Lisibles.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/analyse/ResultatAnalyse.h"
@@ -109,6 +110,7 @@ class Comptage {
     ComptesJournal statistiques_;
     std::optional<ComptesComplements> complements_;
     std::optional<ComptesAudience> audience_;
+    std::optional<ComptesEntrees> entrees_;
     std::optional<ComptesLisibles> lisibles_;
     std::optional<ComptesEnPlus> enPlus_;
     std::unique_ptr<LecteursEnSerie> serie_;

@@ -16,6 +16,7 @@
 #include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
 #include "core/analyse/Decomptes.h"
+#include "core/analyse/Entrees.h"
 #include "core/analyse/Filtre.h"
 #include "core/analyse/Lisibles.h"
 #include "core/audience/Audience.h"
@@ -55,6 +56,9 @@ struct ResultatAnalyse {
     std::optional<Complements> complements;
     // Their audience (visitors, visits, referring sites, robots, countries...), set with them.
     std::optional<Audience> audience;
+    // With them when asked for (OptionsAnalyse::detailEntrees): the figures of each loaded file,
+    // referring site and client address.
+    std::optional<TablesEntrees> entrees;
 
     // --- In a format other than the default: virtual hosts and response times.
     TablesEnPlus enPlus;

@@ -32,6 +32,9 @@ struct OptionsAnalyse {
     // With the Compléments, the audience's countries come from this database; null: no
     // countries.
     std::shared_ptr<const BasePays> basePays;
+    // With the Compléments, the figures of each loaded file, referring site and client address
+    // (Entrees.h).
+    bool detailEntrees = false;
     int largeurTranches = 1;         // the hourly slices' width, in hours
     bool resultatsLisibles = false;  // the tables as Lisibles.h makes them
     FormatJournal format;            // the lines' format: the default reads them as always

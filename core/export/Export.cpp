@@ -50,18 +50,6 @@ TableExportee depuisTable(const char* titre, const char* fichier, const char* en
     return t;
 }
 
-// The share in percent, written as the page writes it.
-std::string part(int64_t n, int64_t total) {
-    return pourcentFrancais(total > 0 ? 100.0 * static_cast<double>(n) / static_cast<double>(total)
-                                      : 0.0);
-}
-
-std::string deuxChiffres(int v) {
-    char t[8];
-    std::snprintf(t, sizeof t, "%02d", v);
-    return t;
-}
-
 // &, <, >, " and ' as entities, appended to `s`.
 void ajouterEchappe(std::string& s, std::string_view texte) {
     std::size_t debut = 0;
@@ -115,7 +103,7 @@ constexpr std::size_t kMorceauHtml = std::size_t{1} << 18;
 
 void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t debut,
                std::size_t fin, const TableExportee& t, std::string& s, const Ecrivain& ecrire) {
-    s += "<table><thead><tr>";
+    s += t.triable ? "<table class=\"triable\"><thead><tr>" : "<table><thead><tr>";
     for (const std::string& e : t.entetes) s += "<th>" + echapperHtml(utf8Depuis1252(e)) + "</th>";
     s += "</tr></thead><tbody>\n";
     for (std::size_t k = debut; k < fin; ++k) {
@@ -194,6 +182,17 @@ const char* const kStyle =
     "summary{cursor:pointer;color:#036;margin:.3em 0}"
     "svg.graphe rect{fill:#2a6fb0}svg.graphe text{font-size:11px;font-family:Arial,sans-serif}"
     "footer{margin-top:3em;color:#666;font-size:.9em}";
+
+// Sorts a table.triable by the column whose header is clicked, again the other way; numbers
+// ("1 234", "12,5 %") as numbers.
+const char* const kScriptTri =
+    "<script>document.querySelectorAll('table.triable th').forEach(function(h){"
+    "h.style.cursor='pointer';h.onclick=function(){"
+    "var b=h.closest('table').tBodies[0],c=h.cellIndex,s=h.dataset.s=h.dataset.s==='1'?'-1':'1';"
+    "var v=function(r){var e=r.cells[c],z=e.textContent;return e.className==='n'?"
+    "parseFloat(z.replace(/\\s/g,'').replace(',','.'))||0:z};"
+    "Array.from(b.rows).sort(function(x,y){var p=v(x),q=v(y);return (p<q?-1:p>q?1:0)*s})"
+    ".forEach(function(r){b.appendChild(r)})}});</script>\n";
 
 // "38477 lignes analysées sur 38487 lignes lues (10 lignes ignorées)".
 std::string resume(const DonneesRapport& d) {
@@ -329,56 +328,12 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
         for (auto& t : tablesComplements(*r.complements, audience))
             d.tables.push_back(std::move(t));
     }
+    if (complements && r.complements && r.entrees) {
+        for (auto& t : tablesEntrees(*r.entrees)) d.tables.push_back(std::move(t));
+    }
     d.format = texteFormat(r);
     for (auto& t : tablesEnPlus(r.enPlus)) d.tables.push_back(std::move(t));
     return d;
-}
-
-std::vector<TableExportee> tablesComplements(const Complements& c, const Audience* audience) {
-    std::vector<TableExportee> r;
-    TableExportee codes;
-    codes.titre = kTitreCodesRetour;
-    codes.fichier = "codes-retour.csv";
-    codes.entetes = {kEnteteCode, kEnteteOccurrences, kEnteteOctets, kEntetePart};
-    codes.numeriques = {false, true, true, true};
-    for (const CompteCode& k : c.codes) {
-        codes.lignes.push_back(
-            {texteCode(k.code), decimal(k.nombre), decimal(k.octets), part(k.nombre, c.requetes)});
-    }
-    r.push_back(std::move(codes));
-    const auto fichiers = [&](const char* titre, const char* nom,
-                              const std::vector<CompteFichier>& liste) {
-        TableExportee t;
-        t.titre = titre;
-        t.fichier = nom;
-        t.entetes = {kEnteteFichier, kEnteteOccurrences};
-        t.numeriques = {false, true};
-        for (const CompteFichier& f : liste) t.lignes.push_back({f.fichier, decimal(f.nombre)});
-        r.push_back(std::move(t));
-    };
-    fichiers(kTitrePagesIntrouvables, "pages-introuvables.csv", c.introuvables);
-    fichiers(kTitreErreursServeur, "erreurs-serveur.csv", c.erreursServeur);
-    TableExportee jours;
-    jours.titre = kTitreTraficParJour;
-    jours.fichier = "jours.csv";
-    jours.entetes = {kEnteteJour, kEnteteRequetes, kEnteteOctets};
-    jours.numeriques = {false, true, true};
-    for (const CompteJour& j : c.jours) {
-        jours.lignes.push_back(
-            {deuxChiffres(j.jour) + "/" + deuxChiffres(j.mois) + "/" + std::to_string(j.annee),
-             decimal(j.requetes), decimal(j.octets)});
-    }
-    // So that the days add up to the requests.
-    if (c.datesIllisibles > 0) {
-        jours.lignes.push_back(
-            {kRequetesSansDate, decimal(c.datesIllisibles), decimal(c.octetsSansDate)});
-    }
-    if (audience) ajouterVisiteursParJour(jours, c, *audience);
-    r.push_back(std::move(jours));
-    if (audience) {
-        for (auto& t : tablesAudience(*audience)) r.push_back(std::move(t));
-    }
-    return r;
 }
 
 std::string echapperHtml(std::string_view texte) {
@@ -443,7 +398,8 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
             continue;
         }
         grapheSvg(t, s, d.sommaire.present);
-        const std::size_t visibles = std::min(t.lignes.size(), kLignesVisibles);
+        const std::size_t visibles =
+            t.triable ? t.lignes.size() : std::min(t.lignes.size(), kLignesVisibles);
         tableHtml(t.lignes, 0, visibles, t, s, ecrire);
         if (t.lignes.size() > visibles) {
             s += "<details><summary>" + utf8Depuis1252(texteVoirTout(t.lignes.size())) +
@@ -454,8 +410,13 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
         s += "</section>\n";
         ecrire(s);
     }
-    s = "<footer>" + utf8Depuis1252(kCreeLe) + echapperHtml(d.dateCreation) +
-        utf8Depuis1252(kParKestrane) + echapperHtml(d.version) + "</footer>\n</body></html>\n";
+    s.clear();
+    if (std::any_of(d.tables.begin(), d.tables.end(),
+                    [](const TableExportee& t) { return t.triable; })) {
+        s += kScriptTri;
+    }
+    s += "<footer>" + utf8Depuis1252(kCreeLe) + echapperHtml(d.dateCreation) +
+         utf8Depuis1252(kParKestrane) + echapperHtml(d.version) + "</footer>\n</body></html>\n";
     ecrire(s);
 }
 
@@ -500,7 +461,8 @@ std::vector<std::string> nomsTablesCsv() {
             "pages-introuvables.csv", "erreurs-serveur.csv",  "jours.csv",
             "sites-referents.csv",    "recherches.csv",       "robots.csv",
             "methodes.csv",           "protocoles.csv",       "pays.csv",
-            "hotes-virtuels.csv",     "temps-reponse.csv",    "filtre.csv"};
+            "hotes-virtuels.csv",     "temps-reponse.csv",    "fichiers-detail.csv",
+            "sites-detail.csv",       "adresses-detail.csv",  "filtre.csv"};
 }
 
 std::unique_ptr<SortiePreparee> preparerRapportHtml(const std::string& chemin,

@@ -34,6 +34,9 @@ struct TableExportee {
     // When set, what the page shows instead of the rows (Windows-1252). A table without a file
     // name is in the page only.
     std::string note;
+    // Whether the page sorts the table by the column whose header is clicked (all its rows then
+    // in one table).
+    bool triable = false;
 };
 
 struct DonneesRapport {
@@ -87,10 +90,13 @@ std::vector<TableExportee> tablesAudience(const Audience& a);
 // The tables of the fields beyond the combined format: "Hôtes virtuels" and "Temps de
 // réponse", each when the analysis has it (ExportFormat.cpp).
 std::vector<TableExportee> tablesEnPlus(const TablesEnPlus& t);
+// The figures of each loaded file, referring site and client address (TablesEntrees.cpp).
+std::vector<TableExportee> tablesEntrees(const TablesEntrees& e);
 // "Format du journal : Commun (détecté)"; empty for the default format read as always.
 std::string texteFormat(const ResultatAnalyse& r);
 // What the report of an analysis shows: the lines counted, the period, the eight tables and,
-// when the analysis has them and `complements` asks for them, the supplementary tables. The
+// when the analysis has them and `complements` asks for them, the supplementary tables and the
+// figures of each entry. The
 // caller names the journal and dates the report.
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses = 10,
                               bool complements = true);

@@ -1,6 +1,9 @@
+// The Compléments and audience tables of a report.
 #include "core/export/TablesAudience.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "core/analyse/ResumeAudience.h"
 #include "core/audience/BasePays.h"
@@ -50,6 +53,18 @@ TableExportee table(const char* titre, const char* fichier, const char* nom,
     return t;
 }
 
+// The share in percent, written as the page writes it.
+std::string part(int64_t n, int64_t total) {
+    return pourcentFrancais(total > 0 ? 100.0 * static_cast<double>(n) / static_cast<double>(total)
+                                      : 0.0);
+}
+
+std::string deuxChiffres(int v) {
+    char t[8];
+    std::snprintf(t, sizeof t, "%02d", v);
+    return t;
+}
+
 }  // namespace
 
 std::vector<TableExportee> tablesAudience(const Audience& a) {
@@ -91,6 +106,54 @@ void ajouterVisiteursParJour(TableExportee& jours, const Complements& c, const A
         jours.lignes[k].push_back(std::to_string(jour ? parJour[k].visiteurs : 0));
         jours.lignes[k].push_back(std::to_string(jour ? parJour[k].visites : 0));
     }
+}
+
+std::vector<TableExportee> tablesComplements(const Complements& c, const Audience* audience) {
+    std::vector<TableExportee> r;
+    TableExportee codes;
+    codes.titre = kTitreCodesRetour;
+    codes.fichier = "codes-retour.csv";
+    codes.entetes = {kEnteteCode, kEnteteOccurrences, kEnteteOctets, kEntetePart};
+    codes.numeriques = {false, true, true, true};
+    for (const CompteCode& k : c.codes) {
+        codes.lignes.push_back({texteCode(k.code), std::to_string(k.nombre),
+                                std::to_string(k.octets), part(k.nombre, c.requetes)});
+    }
+    r.push_back(std::move(codes));
+    const auto fichiers = [&](const char* titre, const char* nom,
+                              const std::vector<CompteFichier>& liste) {
+        TableExportee t;
+        t.titre = titre;
+        t.fichier = nom;
+        t.entetes = {kEnteteFichier, kEnteteOccurrences};
+        t.numeriques = {false, true};
+        for (const CompteFichier& f : liste)
+            t.lignes.push_back({f.fichier, std::to_string(f.nombre)});
+        r.push_back(std::move(t));
+    };
+    fichiers(kTitrePagesIntrouvables, "pages-introuvables.csv", c.introuvables);
+    fichiers(kTitreErreursServeur, "erreurs-serveur.csv", c.erreursServeur);
+    TableExportee jours;
+    jours.titre = kTitreTraficParJour;
+    jours.fichier = "jours.csv";
+    jours.entetes = {kEnteteJour, kEnteteRequetes, kEnteteOctets};
+    jours.numeriques = {false, true, true};
+    for (const CompteJour& j : c.jours) {
+        jours.lignes.push_back(
+            {deuxChiffres(j.jour) + "/" + deuxChiffres(j.mois) + "/" + std::to_string(j.annee),
+             std::to_string(j.requetes), std::to_string(j.octets)});
+    }
+    // So that the days add up to the requests.
+    if (c.datesIllisibles > 0) {
+        jours.lignes.push_back({kRequetesSansDate, std::to_string(c.datesIllisibles),
+                                std::to_string(c.octetsSansDate)});
+    }
+    if (audience) ajouterVisiteursParJour(jours, c, *audience);
+    r.push_back(std::move(jours));
+    if (audience) {
+        for (auto& t : tablesAudience(*audience)) r.push_back(std::move(t));
+    }
+    return r;
 }
 
 }  // namespace kestrane

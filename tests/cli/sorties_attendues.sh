@@ -41,7 +41,7 @@ masquer() {  # the parts of an output that change from run to run
 while IFS='|' read -r nom options journal dossier; do
     essai=$T/essai-$nom
     # A country database found in the usual folders would add its countries.
-    if { [ "$nom" = complements ] || [ "$nom" = filtre ]; } && ls /usr/share/GeoIP/*ountry*.mmdb /var/lib/GeoIP/*ountry*.mmdb > /dev/null 2>&1; then
+    if { [ "$nom" = complements ] || [ "$nom" = filtre ] || [ "$nom" = detail ]; } && ls /usr/share/GeoIP/*ountry*.mmdb /var/lib/GeoIP/*ountry*.mmdb > /dev/null 2>&1; then
         echo "($nom sauté : une base de géolocalisation est installée)"; continue
     fi
     mkdir -p "$essai"
@@ -77,6 +77,7 @@ while IFS='|' read -r nom options journal dossier; do
 done <<'COMBINAISONS'
 simple|--resultats-bruts|propre|simple
 complements|--resultats-bruts --complements|propre|complements
+detail|--resultats-bruts --detail-entrees|propre|detail
 ignorer|--resultats-bruts --ignorer-lignes-non-conformes|abime|ignorer
 periode|--resultats-bruts --periode 2023-12-24..2023-12-26T12:00|propre|periode
 lisibles||propre|lisibles

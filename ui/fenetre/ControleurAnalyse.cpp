@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "core/analyse/ComptesJournal.h"
-#include "platform/Airs.h"
 #include "core/export/Export.h"
 #include "core/journal/Erreur.h"
+#include "platform/Airs.h"
 #include "ui/dialogues/DialoguePeriode.h"
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/Annulation.h"
@@ -83,6 +83,9 @@ void ControleurAnalyse::analyser() {
             // Every line of the journal lies outside the period.
             e_.afficherStatut(QStringLiteral("Aucune ligne dans la p\u00e9riode analys\u00e9e") +
                               texteHorsPeriode(charge.nbLignes()));
+            return;
+        case IssueAnalyse::filtreVide:
+            e_.afficherStatut(QString::fromLatin1(kFiltreVide));
             return;
         case IssueAnalyse::terminee:
             break;

@@ -96,6 +96,20 @@ std::string decrire(const ResultatAnalyse& r) {
             decrireLignes(o, *v);
         }
     }
+    if (r.entrees) {
+        for (const auto& f : r.entrees->parFichier) {
+            o << f.fichier << ':' << f.requetes << ':' << f.octets << ':' << f.visiteurs;
+            for (const int64_t c : f.classes) o << ':' << c;
+            o << ';';
+        }
+        for (const auto& s : r.entrees->parSite)
+            o << s.site << ':' << s.requetes << ':' << s.visiteurs << ';';
+        for (const auto& a : r.entrees->parAdresse) {
+            o << a.adresse << ':' << a.requetes << ':' << a.octets << ':' << a.visites << ':'
+              << a.premiere << ':' << a.derniere << ';';
+        }
+        o << '\n';
+    }
     return o.str();
 }
 
@@ -147,6 +161,7 @@ TEST(Comptage, EnUneFoisEnMorceauxFusionnesOuParJourLesMemesResultats) {
         OptionsAnalyse o;
         o.ignorerNonConformes = k & 1;
         o.complements = k & 2;
+        o.detailEntrees = k & 2;
         o.resultatsLisibles = k & 4;
         if (k & 8) {
             o.periode.active = true;

@@ -293,6 +293,7 @@ TEST(Export, NomsDesTables) {
     enPlus.hotes.push_back({"h", 1, 1, 1.0});
     enPlus.temps.push_back({"/", 1, 1, 1, 1, 1});
     for (const auto& t : tablesEnPlus(enPlus)) noms.push_back(t.fichier);
+    for (const auto& t : tablesEntrees(TablesEntrees{})) noms.push_back(t.fichier);
     noms.push_back("filtre.csv");  // beside the tables, when a filter made them
     EXPECT_EQ(nomsTablesCsv(), noms);
 }
