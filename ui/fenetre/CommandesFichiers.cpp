@@ -17,6 +17,7 @@
 #include "core/journal/FichierAtomique.h"
 #include "core/journal/Gzip.h"
 #include "ui/fenetre/Annulation.h"
+#include "ui/fenetre/BarreFiltre.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
@@ -168,6 +169,8 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
     controleur_->oublierEnregistrements();
     pageStatistiques->decocherSansDisposer();
     montrerAnalyse(false);
+    // The filter was about the former journal's lines.
+    barreFiltre_->effacer();
     QStringList absolus;
     for (const QString& c : ordonnes) absolus << QFileInfo(c).absoluteFilePath();
     fichiersRecents_->ajouter(absolus);

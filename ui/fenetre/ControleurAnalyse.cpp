@@ -12,6 +12,7 @@
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/Annulation.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/BarreFiltre.h"
 #include "ui/fenetre/ChoixFormat.h"
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ExecuteurCommandes.h"
@@ -110,7 +111,10 @@ void ControleurAnalyse::analyser() {
     e_.rapport->changerTitre(QString::fromStdString(titreRapport(titre)));
     e_.afficherStatut(
         QStringLiteral("Analyse du fichier termin\u00e9e !") + e_.lignesIgnorees->suffixe() +
-        (r.periode.active ? texteHorsPeriode(r.horsPeriode) : QString()) + texteFormatStatut(r));
+        (r.periode.active ? texteHorsPeriode(r.horsPeriode) : QString()) + texteFormatStatut(r) +
+        (r.filtre ? QStringLiteral(" \u2014 ") +
+                        texteFiltre(r.lignesJournal - r.horsPeriode - r.horsFiltre, r.lignesJournal)
+                  : QString()));
     e_.montrerPageAnalyse();
     bipTermine(*e_.bip);
     e_.barre->hide();

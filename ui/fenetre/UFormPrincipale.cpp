@@ -24,6 +24,7 @@
 #include "ui/dialogues/LignesIgnorees.h"
 #include "ui/fenetre/Annulation.h"
 #include "ui/fenetre/BarreDeStatut.h"
+#include "ui/fenetre/BarreFiltre.h"
 #include "ui/fenetre/BaseGeolocalisation.h"
 #include "ui/fenetre/ChoixFormat.h"
 #include "ui/fenetre/ChoixPeriode.h"
@@ -128,6 +129,7 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
         [this](const QString& m) { boites.erreur(this, avecPointFinal(m)); });
     creerExportRapport();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
+    creerBarreFiltre();
     creerControleurAnalyse();
 
     Timer1 = new QTimer(this);
@@ -362,6 +364,9 @@ ContexteFenetre TForm1::contextePages() {
     c.executer = [this](const std::function<void()>& commande) { executer(commande); };
     c.enFond = [this](const std::function<void()>& travail) { enFond(travail); };
     c.resultat = resultat_;
+    c.filtrerSur = [this](SorteEntree sorte, const std::string& libelle, bool exclure) {
+        filtrerSur(sorte, libelle, exclure);
+    };
     return c;
 }
 
@@ -400,10 +405,13 @@ void TForm1::creerControleurAnalyse() {
         o.largeurTranches = pageRapport->largeurTranches();
         o.resultatsLisibles = menuResultatsLisibles->isChecked();
         choixFormat_->appliquer(o);
+        o.filtre = barreFiltre_->filtre();
+        if (o.filtre && o.filtre->demandePays()) o.basePays = baseGeolocalisation_->base();
         // The Analyse of the window refuses a journal of one line; the readings added to it take
         // one line as a journal.
         o.uneLigneSuffit = o.ignorerNonConformes || o.periode.active || o.complements ||
-                           o.resultatsLisibles || o.formatAutomatique || !o.format.estDefaut();
+                           o.resultatsLisibles || o.formatAutomatique || !o.format.estDefaut() ||
+                           o.filtre != nullptr;
         return o;
     };
     // The report is titled after the journal last chosen in the open dialog, or after every

@@ -34,6 +34,7 @@ namespace kestrane {
 class Annulation;
 class ErreurFichier;
 class BarreDeStatut;
+class BarreFiltre;
 class ChoixFormat;
 class ChoixBaseGeolocalisation;
 class ChoixPeriode;
@@ -139,6 +140,8 @@ class TForm1 : public QMainWindow {
     void creerComplements();
     void creerExportRapport();
     void creerControleurAnalyse();
+    void creerBarreFiltre();
+    void filtrerSur(SorteEntree sorte, const std::string& libelle, bool exclure);
     void placerBoutons();
     ContexteFenetre contextePages();
     // The file names of the journal loaded, oldest first, in UTF-8.
@@ -171,6 +174,7 @@ class TForm1 : public QMainWindow {
     Annulation* annulation_ = nullptr;
     QStringList fichiersJournal_;
     ChoixFormat* choixFormat_ = nullptr;
+    BarreFiltre* barreFiltre_ = nullptr;
     ChoixBaseGeolocalisation* baseGeolocalisation_ = nullptr;
     FichiersRecents* fichiersRecents_ = nullptr;
     OptionLignesIgnorees* optionLignes_ = nullptr;

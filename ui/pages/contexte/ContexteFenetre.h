@@ -6,8 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/ComptesJournal.h"
+#include "core/analyse/Filtre.h"
+#include "core/analyse/ResultatAnalyse.h"
 
 namespace kestrane {
 
@@ -22,6 +23,9 @@ struct ContexteFenetre {
     // The window's analysis, which the pages show and whose tables their commands sort and
     // recount (null: a page's own, empty).
     std::shared_ptr<ResultatAnalyse> resultat;
+    // Adds to the window's filter the term that keeps (or, `exclure`, leaves out) the lines of a
+    // table's entry, and analyses again (empty: the pages offer no filtering).
+    std::function<void(SorteEntree sorte, const std::string& libelle, bool exclure)> filtrerSur;
 };
 
 }  // namespace kestrane

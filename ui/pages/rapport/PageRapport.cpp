@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -231,9 +232,14 @@ void PageRapport::creerContenu() {
         {"Precedent", "boiteRapportPrecedent", "tableauRapportPrecedent",
          QStringLiteral("Provenance des visites :"), 928, 260, 150, vide},
     };
+    // What a row of each group's grid stands for, when the window filters on it.
+    constexpr SorteEntree sortes[] = {SorteEntree::adresse,    SorteEntree::systeme,
+                                      SorteEntree::navigateur, SorteEntree::fichier,
+                                      SorteEntree::adresse,    SorteEntree::provenance};
     for (std::size_t k = 0; k < groupes_.size(); ++k) {
         groupes_[k] = new GroupeRapport(groupes[k], contenuRapport);
         molletteSiFocus(groupes_[k]->grille());
+        permettreFiltrage(groupes_[k]->grille(), sortes[k]);
     }
 
     creerGroupeTranches();
@@ -440,6 +446,33 @@ std::array<const GroupeRapport*, 6> PageRapport::groupesStandard() const {
     std::array<const GroupeRapport*, 6> g{};
     std::copy(groupes_.begin(), groupes_.end(), g.begin());
     return g;
+}
+
+void PageRapport::permettreFiltrage(GrilleRapportQt* grille, SorteEntree sorte) {
+    if (!contexte_.filtrerSur) return;
+    const auto filtrer = [this, grille, sorte](int ligne, bool exclure) {
+        const std::string libelle = grille->cellule(0, ligne);
+        // Systems and browsers are filtered by the catalogue's names, which only the readable
+        // tables give.
+        const bool parNom = sorte == SorteEntree::systeme || sorte == SorteEntree::navigateur;
+        if (ligne < 1 || libelle.empty() || (parNom && !resultat().lisibles.actifs)) return;
+        contexte_.executer(
+            [this, sorte, libelle, exclure] { contexte_.filtrerSur(sorte, libelle, exclure); });
+    };
+    connect(grille, &QTableView::doubleClicked, this,
+            [filtrer](const QModelIndex& i) { filtrer(i.row() + 1, false); });
+    grille->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grille, &QWidget::customContextMenuRequested, this,
+            [grille, filtrer](const QPoint& point) {
+                const QModelIndex i = grille->indexAt(point);
+                if (!i.isValid()) return;
+                QMenu menu(grille);
+                menu.addAction(QStringLiteral("Filtrer sur cette entr\u00e9e"));
+                QAction* exclure = menu.addAction(QStringLiteral("Exclure cette entr\u00e9e"));
+                if (QAction* choix = menu.exec(grille->viewport()->mapToGlobal(point))) {
+                    filtrer(i.row() + 1, choix == exclure);
+                }
+            });
 }
 
 }  // namespace kestrane

@@ -135,6 +135,8 @@ class PageRapport : public QWidget {
 
     void creerBarreOutils();
     void creerContenu();
+    // Double-click and the context menu of a grid's rows filter the analysis on the row's entry.
+    void permettreFiltrage(GrilleRapportQt* grille, SorteEntree sorte);
     void creerGroupeTranches();
     void creerAudience();
     void creerGroupeRequetes();

@@ -1,0 +1,122 @@
+#include "tests/ui/test_barre_filtre.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
+#include <QToolBar>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "tests/commun/Controles.h"
+#include "tests/commun/OutilsFenetre.h"
+#include "tests/ui/Registre.h"
+#include "ui/fenetre/BarreFiltre.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/Texte1252.h"
+
+using namespace kestrane;
+using kestrane::tests::Fenetre;
+
+namespace {
+
+std::string ligne(const char* ip, const char* requete, int statut) {
+    return std::string(ip) + " - - [06/Dec/2006:10:00:00 +0100] \"" + requete + "\" " +
+           std::to_string(statut) + " 100 \"-\" \"curl/7.29.0\"";
+}
+
+QStringList cellules(const TForm1& w, const char* nom) {
+    const GrilleRapport& g = *controle<GrilleRapportQt>(*pageRapport(w), nom);
+    QStringList texte;
+    for (int l = 1; l < g.nbLignes(); ++l)
+        texte << depuis1252(g.cellule(0, l) + "|" + g.cellule(1, l));
+    return texte;
+}
+
+void taper(TForm1& w, const QString& expression) {
+    auto* champ = controle<QLineEdit>(w, "champFiltre");
+    champ->setText(expression);
+    QTest::keyClick(champ, Qt::Key_Return);
+}
+
+}  // namespace
+
+void TestBarreFiltre::init() {
+    dossier_.renouveler();
+    QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane")).clear();
+}
+
+void TestBarreFiltre::saisieErreurEtEffacement() {
+    const QString chemin =
+        dossier_.ecrire("j.log", tests::journal({ligne("10.0.0.1", "GET /a HTTP/1.1", 200),
+                                                 ligne("10.0.0.2", "GET /b HTTP/1.1", 404),
+                                                 ligne("10.0.0.2", "GET /c HTTP/1.1", 404)}));
+    Fenetre f;
+    auto* barre = controle<QToolBar>(f.form, "barreFiltre");
+    f.form.show();
+    QVERIFY(!barre->isVisible());
+    tests::charger(f.form, chemin);
+    tests::analyser(f.form);
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"),
+             (QStringList{"10.0.0.1|1", "10.0.0.2|2"}));
+    // Ctrl+L shows the bar and puts the keyboard in its field.
+    QTest::keyClick(&f.form, Qt::Key_L, Qt::ControlModifier);
+    QVERIFY(barre->isVisible());
+    QVERIFY(controle<QLineEdit>(f.form, "champFiltre")->hasFocus());
+    taper(f.form, QStringLiteral("statut:4xx"));
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"), (QStringList{"10.0.0.2|2"}));
+    QVERIFY(f.message().endsWith(QStringLiteral("Filtre : 2 lignes sur 3")));
+    QCOMPARE(controle<QLabel>(f.form, "termesFiltre")->text().trimmed(),
+             QStringLiteral("[statut:4xx]"));
+    // A wrong expression: its position said, the filter in force kept.
+    f.bip.bips.clear();
+    taper(f.form, QStringLiteral("statut:4xx foo:1"));
+    QVERIFY2(f.message().contains(QStringLiteral("position 12")), qPrintable(f.message()));
+    QVERIFY(!f.bip.bips.empty());
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"), (QStringList{"10.0.0.2|2"}));
+    QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(),
+             QStringLiteral("statut:4xx foo:1"));
+    // Échap in the field clears it: every line again, the bar hidden.
+    QTest::keyClick(controle<QLineEdit>(f.form, "champFiltre"), Qt::Key_Escape);
+    QVERIFY(!barre->isVisible());
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"),
+             (QStringList{"10.0.0.1|1", "10.0.0.2|2"}));
+    QVERIFY(!f.message().contains(QStringLiteral("Filtre")));
+    // Kept by a new Analyse, cleared by a new journal.
+    taper(f.form, QStringLiteral("-ip:10.0.0.1"));
+    tests::analyser(f.form);
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"), (QStringList{"10.0.0.2|2"}));
+    tests::charger(f.form, chemin);
+    QVERIFY(!barre->isVisible());
+    QVERIFY(controle<QLineEdit>(f.form, "champFiltre")->text().isEmpty());
+    tests::analyser(f.form);
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP").size(), 2);
+}
+
+void TestBarreFiltre::lignesDesGrillesFiltrees() {
+    const QString chemin =
+        dossier_.ecrire("j.log", tests::journal({ligne("10.0.0.1", "GET /a HTTP/1.1", 200),
+                                                 ligne("10.0.0.2", "GET /b HTTP/1.1", 200),
+                                                 ligne("10.0.0.2", "GET /a HTTP/1.1", 200),
+                                                 ligne("10.0.0.3", "GET /b HTTP/1.1", 200)}));
+    Fenetre f;
+    tests::charger(f.form, chemin);
+    tests::analyser(f.form);
+    auto* adresses = controle<GrilleRapportQt>(*pageRapport(f.form), "tableauRapportAdressesIP");
+    // A double-click keeps the row's lines, in every table.
+    const QModelIndex deuxieme = adresses->model()->index(1, 0);
+    emit adresses->doubleClicked(deuxieme);
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"), (QStringList{"10.0.0.2|2"}));
+    QCOMPARE(cellules(f.form, "tableauRapportFichierCharge"), (QStringList{"/b|1", "/a|1"}));
+    QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(), QStringLiteral("ip:10.0.0.2"));
+    // The next row filtered on is and-ed: a file of that address.
+    auto* fichiers = controle<GrilleRapportQt>(*pageRapport(f.form), "tableauRapportFichierCharge");
+    emit fichiers->doubleClicked(fichiers->model()->index(1, 0));
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"), (QStringList{"10.0.0.2|1"}));
+    QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(),
+             QStringLiteral("ip:10.0.0.2 chemin:/a"));
+}
+
+KESTRANE_TEST_UI(TestBarreFiltre);
