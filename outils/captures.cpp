@@ -2,11 +2,13 @@
 // page: the Analyse page, the statistics page with 1, 3 and 7 charts, each chart alone (F4 to
 // F10), the report page at its top, middle and bottom; at the window's first size, then filling
 // the screen. Run it under a display (xvfb-run); scripts/captures.sh does. Options: readable
-// results, and the journal's format by its command-line name ("--format=commun").
+// results, the journal's format by its command-line name ("--format=commun"), and a filter typed
+// in the filter bar after the analysis ("--filtre=statut:4xx").
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
@@ -103,19 +105,23 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ReglagesIsoles reglages;  // loads here are not the user's recent journals
     bool lisibles = false;
-    QString format;
+    QString format, filtre;
     for (int k = 3; k < argc; ++k) {
         const std::string_view option = argv[k];
         if (option == "--resultats-lisibles") {
             lisibles = true;
         } else if (option.starts_with("--format=")) {
             format = QString::fromLocal8Bit(argv[k] + 9);
+        } else if (option.starts_with("--filtre=")) {
+            filtre = QString::fromLocal8Bit(argv[k] + 9);
         } else {
             argc = 0;
         }
     }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s journal folder [--resultats-lisibles] [--format=NOM]\n",
+        std::fprintf(stderr,
+                     "usage: %s journal folder [--resultats-lisibles] [--format=NOM] "
+                     "[--filtre=EXPRESSION]\n",
                      argv[0]);
         return 2;
     }
@@ -144,6 +150,13 @@ int main(int argc, char** argv) {
     w.ouvrirAuDemarrage(QString::fromLocal8Bit(argv[1]));
     controle<QPushButton>(w, "btAnalyser")->click();
     attendre();
+    // A filter typed in its bar once the journal is analysed, as a user would.
+    if (!filtre.isEmpty()) {
+        auto* champ = controle<QLineEdit>(w, "champFiltre");
+        champ->setText(filtre);
+        emit champ->returnPressed();
+        attendre();
+    }
     if (!w.boites.erreurs.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(w.boites.erreurs.join(QLatin1Char('\n'))));
         return 1;
