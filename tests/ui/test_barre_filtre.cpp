@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
+#include <QTableView>
 #include <QToolBar>
 #include <QtTest>
 #include <string>
@@ -117,6 +118,29 @@ void TestBarreFiltre::lignesDesGrillesFiltrees() {
     QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"), (QStringList{"10.0.0.2|1"}));
     QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(),
              QStringLiteral("ip:10.0.0.2 chemin:/a"));
+}
+
+void TestBarreFiltre::grillesDesComplements() {
+    const QString chemin =
+        dossier_.ecrire("j.log", tests::journal({ligne("10.0.0.1", "GET /a HTTP/1.1", 200),
+                                                 ligne("10.0.0.2", "GET /b HTTP/1.1", 404),
+                                                 ligne("10.0.0.3", "GET /c HTTP/1.1", 404)}));
+    Fenetre f;
+    controle<QAction>(f.form, "menuAfficherComplements")->setChecked(true);
+    tests::charger(f.form, chemin);
+    tests::analyser(f.form);
+    auto* codes = controle<QTableView>(f.form, "tableauComplementsCodes");
+    // The row of 404, wherever the grid's sort put it.
+    int ligne404 = -1;
+    for (int l = 0; l < codes->model()->rowCount(); ++l) {
+        if (codes->model()->index(l, 0).data().toString() == QStringLiteral("404")) ligne404 = l;
+    }
+    QVERIFY(ligne404 >= 0);
+    emit codes->doubleClicked(codes->model()->index(ligne404, 0));
+    QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(), QStringLiteral("statut:404"));
+    QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"),
+             (QStringList{"10.0.0.2|1", "10.0.0.3|1"}));
+    QCOMPARE(codes->model()->rowCount(), 1);
 }
 
 KESTRANE_TEST_UI(TestBarreFiltre);

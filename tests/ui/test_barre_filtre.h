@@ -13,6 +13,7 @@ class TestBarreFiltre : public QObject {
     void init();
     void saisieErreurEtEffacement();
     void lignesDesGrillesFiltrees();
+    void grillesDesComplements();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

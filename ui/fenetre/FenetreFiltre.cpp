@@ -3,12 +3,39 @@
 // kept when the journal is analysed again and cleared when another one is loaded.
 #include <QShortcut>
 #include <QTabWidget>
+#include <optional>
+#include <utility>
 
 #include "platform/Airs.h"
 #include "ui/fenetre/BarreFiltre.h"
 #include "ui/fenetre/UFormPrincipale.h"
+#include "ui/pages/complements/PageComplements.h"
+#include "ui/vues/Texte1252.h"
 
 namespace kestrane {
+
+namespace {
+
+// What a row of each grid of the Compléments page stands for.
+std::optional<SorteEntree> sorteDeLaGrille(const QString& grille) {
+    static const std::pair<const char*, SorteEntree> kGrilles[] = {
+        {"tableauComplementsCodes", SorteEntree::statut},
+        {"tableauComplementsIntrouvables", SorteEntree::fichier},
+        {"tableauComplementsErreurs", SorteEntree::fichier},
+        {"tableauComplementsJours", SorteEntree::jour},
+        {"tableauComplementsSites", SorteEntree::site},
+        {"tableauComplementsRecherches", SorteEntree::recherche},
+        {"tableauComplementsRobots", SorteEntree::robot},
+        {"tableauComplementsPays", SorteEntree::pays},
+        {"tableauComplementsHotes", SorteEntree::hote},
+    };
+    for (const auto& [nom, sorte] : kGrilles) {
+        if (grille == QLatin1String(nom)) return sorte;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 void TForm1::creerBarreFiltre() {
     barreFiltre_ = new BarreFiltre(
@@ -25,6 +52,14 @@ void TForm1::creerBarreFiltre() {
     auto* raccourci = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     raccourci->setObjectName(QStringLiteral("raccourciFiltre"));
     connect(raccourci, &QShortcut::activated, this, [this] { barreFiltre_->saisir(); });
+    pageComplements->permettreFiltrage(
+        [this](const QString& grille, const QString& libelle, bool exclure) {
+            const auto sorte = sorteDeLaGrille(grille);
+            if (!sorte) return;
+            executer([this, sorte, libelle, exclure] {
+                filtrerSur(*sorte, vers1252(libelle), exclure);
+            });
+        });
 }
 
 void TForm1::filtrerSur(SorteEntree sorte, const std::string& libelle, bool exclure) {

@@ -367,6 +367,7 @@ ContexteFenetre TForm1::contextePages() {
     c.filtrerSur = [this](SorteEntree sorte, const std::string& libelle, bool exclure) {
         filtrerSur(sorte, libelle, exclure);
     };
+    c.montrerLignes = [this] { PageControl1->setCurrentIndex(0); };
     return c;
 }
 

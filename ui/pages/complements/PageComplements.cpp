@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QLocale>
+#include <QMenu>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QShortcut>
@@ -125,6 +126,30 @@ TableauComplements::TableauComplements(const QString& nom, const QStringList& en
             &QSortFilterProxyModel::setFilterFixedString);
     l->addWidget(recherche_);
     l->addWidget(vue_, 1);
+    // A row filtered on, or left out, through the page that holds the grid.
+    const auto filtrer = [this](const QModelIndex& i, bool exclure) {
+        for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+            if (auto* page = qobject_cast<PageComplements*>(w)) {
+                if (page->filtrage() && i.isValid()) {
+                    page->filtrage()(vue_->objectName(), texte(i.row(), 0), exclure);
+                }
+                return;
+            }
+        }
+    };
+    connect(vue_, &QTableView::doubleClicked, this,
+            [filtrer](const QModelIndex& i) { filtrer(i, false); });
+    vue_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(vue_, &QWidget::customContextMenuRequested, this, [this, filtrer](const QPoint& p) {
+        const QModelIndex i = vue_->indexAt(p);
+        if (!i.isValid()) return;
+        QMenu menu(vue_);
+        menu.addAction(QStringLiteral("Filtrer sur cette entr\u00e9e"));
+        QAction* exclure = menu.addAction(QStringLiteral("Exclure cette entr\u00e9e"));
+        if (QAction* choix = menu.exec(vue_->viewport()->mapToGlobal(p))) {
+            filtrer(i, choix == exclure);
+        }
+    });
 }
 
 void TableauComplements::remplir(std::vector<Ligne> lignes) {

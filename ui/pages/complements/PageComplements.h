@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "core/analyse/AnalyseFormat.h"
@@ -79,6 +80,13 @@ class PageComplements : public QWidget {
     // day, its own sub-pages (hidden without it).
     void afficher(const Complements& c, const Audience* audience = nullptr);
 
+    // Double-click and the context menu of a grid's rows call `filtrer` with the grid's name,
+    // the row's first cell and whether to leave its lines out (unset: nothing offered).
+    using Filtrage =
+        std::function<void(const QString& grille, const QString& libelle, bool exclure)>;
+    void permettreFiltrage(Filtrage filtrer) { filtrer_ = std::move(filtrer); }
+    const Filtrage& filtrage() const { return filtrer_; }
+
     // The summary's lines as shown: "Requêtes : 1 234".
     QStringList resume() const;
     // Colour of each class of status code (0 for the codes outside 1xx..5xx).
@@ -115,6 +123,7 @@ class PageComplements : public QWidget {
     QWidget* ongletEnPlus_ = nullptr;
     TableauComplements *hotes_ = nullptr, *temps_ = nullptr;
     TablesAudience* audience_;
+    Filtrage filtrer_;
 };
 
 }  // namespace kestrane

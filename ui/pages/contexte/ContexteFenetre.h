@@ -26,6 +26,8 @@ struct ContexteFenetre {
     // Adds to the window's filter the term that keeps (or, `exclure`, leaves out) the lines of a
     // table's entry, and analyses again (empty: the pages offer no filtering).
     std::function<void(SorteEntree sorte, const std::string& libelle, bool exclure)> filtrerSur;
+    // Brings the detail view, which lists the lines analysed, to the front.
+    std::function<void()> montrerLignes;
 };
 
 }  // namespace kestrane

@@ -450,14 +450,16 @@ std::array<const GroupeRapport*, 6> PageRapport::groupesStandard() const {
 
 void PageRapport::permettreFiltrage(GrilleRapportQt* grille, SorteEntree sorte) {
     if (!contexte_.filtrerSur) return;
-    const auto filtrer = [this, grille, sorte](int ligne, bool exclure) {
+    const auto filtrer = [this, grille, sorte](int ligne, bool exclure, bool voir = false) {
         const std::string libelle = grille->cellule(0, ligne);
         // Systems and browsers are filtered by the catalogue's names, which only the readable
         // tables give.
         const bool parNom = sorte == SorteEntree::systeme || sorte == SorteEntree::navigateur;
         if (ligne < 1 || libelle.empty() || (parNom && !resultat().lisibles.actifs)) return;
-        contexte_.executer(
-            [this, sorte, libelle, exclure] { contexte_.filtrerSur(sorte, libelle, exclure); });
+        contexte_.executer([this, sorte, libelle, exclure, voir] {
+            contexte_.filtrerSur(sorte, libelle, exclure);
+            if (voir && contexte_.montrerLignes) contexte_.montrerLignes();
+        });
     };
     connect(grille, &QTableView::doubleClicked, this,
             [filtrer](const QModelIndex& i) { filtrer(i.row() + 1, false); });
@@ -469,8 +471,9 @@ void PageRapport::permettreFiltrage(GrilleRapportQt* grille, SorteEntree sorte) 
                 QMenu menu(grille);
                 menu.addAction(QStringLiteral("Filtrer sur cette entr\u00e9e"));
                 QAction* exclure = menu.addAction(QStringLiteral("Exclure cette entr\u00e9e"));
+                QAction* voir = menu.addAction(QStringLiteral("Voir les lignes"));
                 if (QAction* choix = menu.exec(grille->viewport()->mapToGlobal(point))) {
-                    filtrer(i.row() + 1, choix == exclure);
+                    filtrer(i.row() + 1, choix == exclure, choix == voir);
                 }
             });
 }
