@@ -1,10 +1,12 @@
 #include "tests/ui/test_barre_filtre.h"
 
 #include <QAction>
+#include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
+#include <QStringListModel>
 #include <QTableView>
 #include <QToolBar>
 #include <QtTest>
@@ -62,6 +64,12 @@ void TestBarreFiltre::saisieErreurEtEffacement() {
     tests::analyser(f.form);
     QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"),
              (QStringList{"10.0.0.1|1", "10.0.0.2|2"}));
+    // The field completes the syntax's names and the entries of the tables shown.
+    const auto* modele = qobject_cast<QStringListModel*>(barre->findChild<QCompleter*>()->model());
+    QVERIFY(modele);
+    for (const char* attendu : {"chemin:", "statique", "ip:10.0.0.2", "chemin:/b"}) {
+        QVERIFY2(modele->stringList().contains(QLatin1String(attendu)), attendu);
+    }
     // Ctrl+L shows the bar and puts the keyboard in its field.
     QTest::keyClick(&f.form, Qt::Key_L, Qt::ControlModifier);
     QVERIFY(barre->isVisible());

@@ -3,6 +3,7 @@
 // kept when the journal is analysed again and cleared when another one is loaded.
 #include <QShortcut>
 #include <QTabWidget>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -65,6 +66,36 @@ void TForm1::creerBarreFiltre() {
 void TForm1::filtrerSur(SorteEntree sorte, const std::string& libelle, bool exclure) {
     const std::string terme = termePourEntree(sorte, libelle, exclure);
     if (!terme.empty()) barreFiltre_->ajouterTerme(terme);
+}
+
+void TForm1::proposerValeursFiltre() {
+    // The most frequent entries of the tables shown, as terms the field completes.
+    constexpr std::size_t kParTable = 200;
+    const TablesAnalyse& t = resultat_->tables;
+    const std::pair<const tableauRapportStat*, SorteEntree> tables[] = {
+        {&t.statIP, SorteEntree::adresse},
+        {&t.statFichier, SorteEntree::fichier},
+        {&t.statPrecedent, SorteEntree::provenance},
+    };
+    QStringList valeurs;
+    for (const auto& [table, sorte] : tables) {
+        std::vector<const rapportStat*> entrees;
+        for (const rapportStat& e : *table) entrees.push_back(&e);
+        const std::size_t n = std::min(kParTable, entrees.size());
+        std::partial_sort(
+            entrees.begin(), entrees.begin() + static_cast<std::ptrdiff_t>(n), entrees.end(),
+            [](const rapportStat* a, const rapportStat* b) { return a->nombre > b->nombre; });
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::string terme = termePourEntree(sorte, entrees[k]->libelle);
+            if (!terme.empty()) valeurs << depuis1252(terme);
+        }
+    }
+    if (resultat_->complements) {
+        for (const CompteCode& c : resultat_->complements->codes) {
+            valeurs << QStringLiteral("statut:%1").arg(c.code);
+        }
+    }
+    barreFiltre_->completerAvec(valeurs);
 }
 
 }  // namespace kestrane

@@ -348,6 +348,7 @@ void TForm1::montrerAnalyse(bool montree) {
     for (QAction* a : menuStatistiques->actions()) {
         if (a != menuStatVisites && !a->isSeparator()) a->setEnabled(montree);
     }
+    if (montree) proposerValeursFiltre();
     PageControl1->setTabVisible(1, montree);
     PageControl1->setTabVisible(2, montree);
     if (!montree) optionLignes_->oublier();

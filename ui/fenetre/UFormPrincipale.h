@@ -142,6 +142,7 @@ class TForm1 : public QMainWindow {
     void creerControleurAnalyse();
     void creerBarreFiltre();
     void filtrerSur(SorteEntree sorte, const std::string& libelle, bool exclure);
+    void proposerValeursFiltre();
     void placerBoutons();
     ContexteFenetre contextePages();
     // The file names of the journal loaded, oldest first, in UTF-8.
