@@ -121,6 +121,13 @@ Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
     const ExamenLigne examen = options_.ignorerNonConformes ? examinerLigne : nullptr;
     const CoupeAgent coupe = coupePour(lecteur_);
     Bilan moities[2];
+    // Where a half stopped: the line that raised, and what its message needs to know of it.
+    const auto arreter = [](Bilan& m, std::size_t i, std::string_view ligne) {
+        m.erreur = std::current_exception();
+        m.arret = i;
+        m.clientNonPointe = !adressePointee(ligne);
+        m.ligneVide = ligne.empty();
+    };
     const auto compterMoitie = [&](std::size_t debut, std::size_t fin, int tranche, Bilan& m) {
         for (std::size_t i = debut; i < fin; ++i) {
             const std::string_view ligne = lignes[i];
@@ -143,10 +150,7 @@ Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
                             break;
                     }
                 } catch (...) {
-                    m.erreur = std::current_exception();
-                    m.arret = i;
-                    m.clientNonPointe = !adressePointee(ligne);
-                    m.ligneVide = ligne.empty();
+                    arreter(m, i, ligne);
                     return;
                 }
                 continue;
@@ -169,10 +173,7 @@ Comptage::Bilan Comptage::compter(const std::vector<std::string_view>& lignes,
                     ++m.ignorees;
                 }
             } catch (...) {
-                m.erreur = std::current_exception();
-                m.arret = i;
-                m.clientNonPointe = !adressePointee(ligne);
-                m.ligneVide = ligne.empty();
+                arreter(m, i, ligne);
                 return;
             }
         }

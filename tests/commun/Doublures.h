@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/journal/Journal.h"
 #include "core/analyse/Interfaces.h"
 #include "core/analyse/TablesStat.h"
+#include "core/journal/Journal.h"
 
 namespace kestrane::test {
 

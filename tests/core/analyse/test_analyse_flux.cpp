@@ -15,29 +15,18 @@
 #include "core/journal/Assemblage.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
+#include "tests/commun/DossierTemporaire.h"
 #include "tests/commun/Gzip.h"
+#include "tests/commun/ResultatEnTexte.h"
 
 namespace kestrane {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Dossier {
-  public:
-    Dossier() {
-        std::string modele = (fs::temp_directory_path() / "kestrane-flux-XXXXXX").string();
-        racine_ = mkdtemp(modele.data());
-    }
-    ~Dossier() { fs::remove_all(racine_); }
-    std::string ecrire(const std::string& nom, std::string_view octets) const {
-        const std::string chemin = (fs::path(racine_) / nom).string();
-        std::ofstream(chemin, std::ios::binary)
-            .write(octets.data(), static_cast<std::streamsize>(octets.size()));
-        return chemin;
-    }
-
-  private:
-    std::string racine_;
+// A folder of its own for the test's files.
+struct Dossier : test::DossierTemporaire {
+    Dossier() : DossierTemporaire("kestrane-flux") {}
 };
 
 // The lines of a stream cut into blocks of `bloc` bytes.
@@ -176,33 +165,6 @@ std::string journal(std::size_t n, int jour0 = 10, const std::string& extra = {}
     return o.str();
 }
 
-std::string decrire(const ResultatAnalyse& r) {
-    std::ostringstream o;
-    const TablesAnalyse& t = r.tables;
-    for (const auto* table : {&t.statIP, &t.statOS, &t.statNav, &t.statPrecedent, &t.statFichier,
-                              &t.statTaux, &t.statHoraires, &t.statVMensuelles}) {
-        for (const auto& e : *table)
-            o << e.libelle << '|' << e.complement << '|' << e.nombre << ';';
-        o << '\n';
-    }
-    for (const auto& a : r.listes.annees) o << a << ',';
-    for (const auto& m : r.listes.mois) o << m << ',';
-    o << "\nlues " << r.lignesJournal << " hors " << r.horsPeriode << '\n';
-    const ResultatsLisibles& l = r.lisibles;
-    o << l.actifs << ' ' << l.premiereDate << ' ' << l.derniereDate << ' ' << l.agentsDistincts
-      << ' ' << l.heures.jours << ' ' << l.joursCouverts << '\n';
-    if (r.complements) {
-        const Complements& c = *r.complements;
-        o << c.lignesLues << ' ' << c.lignesIgnorees << ' ' << c.lignesHorsPeriode << ' '
-          << c.lignesAnalysees << ' ' << c.octets << ' ' << c.datesIllisibles << ' '
-          << c.premiere.secondes << ' ' << c.derniere.secondes << ' ' << c.nbJours << '\n';
-        for (const auto& k : c.codes) o << k.code << ':' << k.nombre << ':' << k.octets << ';';
-        for (const auto& f : c.introuvables) o << f.fichier << ':' << f.nombre << ';';
-        for (const auto& j : c.jours) o << j.jour << ':' << j.requetes << ':' << j.octets << ';';
-    }
-    return o.str();
-}
-
 struct Cas {
     const char* nom;
     OptionsAnalyse options;
@@ -250,7 +212,8 @@ void comparer(const std::vector<std::string>& chemins, const OptionsAnalyse& opt
         const auto issue = analyserFlux(entrees, options, flux, bilan, o);
         for (FILE* cat : cats) EXPECT_EQ(pclose(cat), 0) << nom;
         ASSERT_EQ(issue, IssueAnalyse::terminee) << nom;
-        EXPECT_EQ(decrire(flux), decrire(charge)) << nom << ", bloc " << bloc;
+        EXPECT_EQ(test::resultatEnTexte(flux), test::resultatEnTexte(charge))
+            << nom << ", bloc " << bloc;
         EXPECT_EQ(bilan.lignesAnalysees, resumer(charge).lignesAnalysees) << nom;
         EXPECT_EQ(bilan.ignorees, resumer(charge).ignorees) << nom;
     }

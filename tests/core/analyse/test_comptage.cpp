@@ -11,6 +11,7 @@
 #include "core/analyse/Comptage.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/journal/Journal.h"
+#include "tests/commun/ResultatEnTexte.h"
 
 namespace kestrane {
 namespace {
@@ -53,66 +54,6 @@ std::string journalDeJours(std::size_t n, bool fautives) {
     return texte;
 }
 
-template <typename T>
-void decrireLignes(std::ostringstream& o, const std::vector<T>& lignes) {
-    for (const auto& l : lignes) o << l.nom << ':' << l.requetes << ':' << l.octets << ';';
-    o << '\n';
-}
-
-// Every result of an analysis, as text.
-std::string decrire(const ResultatAnalyse& r) {
-    std::ostringstream o;
-    const TablesAnalyse& t = r.tables;
-    for (const auto* table : {&t.statIP, &t.statOS, &t.statNav, &t.statPrecedent, &t.statFichier,
-                              &t.statTaux, &t.statHoraires, &t.statVMensuelles}) {
-        for (const auto& e : *table)
-            o << e.libelle << '|' << e.complement << '|' << e.nombre << ';';
-        o << '\n';
-    }
-    for (const auto& a : r.listes.annees) o << a << ',';
-    for (const auto& m : r.listes.mois) o << m << ',';
-    const ResultatsLisibles& l = r.lisibles;
-    o << '\n'
-      << l.actifs << ' ' << l.premiereDate << ' ' << l.derniereDate << ' ' << l.agentsDistincts
-      << ' ' << l.joursCouverts << ' ' << l.heures.jours << '\n';
-    if (r.complements) {
-        const Complements& c = *r.complements;
-        o << c.lignesLues << ' ' << c.lignesIgnorees << ' ' << c.lignesHorsPeriode << ' '
-          << c.lignesAnalysees << ' ' << c.octets << ' ' << c.premiere.secondes << ' '
-          << c.derniere.secondes << ' ' << c.nbJours << '\n';
-        for (const auto& k : c.codes) o << k.code << ':' << k.nombre << ':' << k.octets << ';';
-        for (const auto& f : c.introuvables) o << f.fichier << ':' << f.nombre << ';';
-        for (const auto& j : c.jours) o << j.jour << ':' << j.requetes << ':' << j.octets << ';';
-        o << '\n';
-    }
-    if (r.audience) {
-        const Audience& a = *r.audience;
-        o << a.requetes << ' ' << a.octets << ' ' << a.visiteurs << ' ' << a.visites << ' '
-          << a.dureeVisites << ' ' << a.requetesRobots << '\n';
-        for (const auto& j : a.jours) o << j.jour << ':' << j.visiteurs << ':' << j.visites << ';';
-        o << '\n';
-        for (const auto* v :
-             {&a.sitesReferents, &a.recherches, &a.robots, &a.methodes, &a.protocoles}) {
-            decrireLignes(o, *v);
-        }
-    }
-    if (r.entrees) {
-        for (const auto& f : r.entrees->parFichier) {
-            o << f.fichier << ':' << f.requetes << ':' << f.octets << ':' << f.visiteurs;
-            for (const int64_t c : f.classes) o << ':' << c;
-            o << ';';
-        }
-        for (const auto& s : r.entrees->parSite)
-            o << s.site << ':' << s.requetes << ':' << s.visiteurs << ';';
-        for (const auto& a : r.entrees->parAdresse) {
-            o << a.adresse << ':' << a.requetes << ':' << a.octets << ':' << a.visites << ':'
-              << a.premiere << ':' << a.derniere << ';';
-        }
-        o << '\n';
-    }
-    return o.str();
-}
-
 struct Morceau {
     std::vector<std::string_view> lignes;
     std::size_t premiere = 0;
@@ -145,8 +86,8 @@ class Comptes {
         ResultatAnalyse r, encore;
         EXPECT_TRUE(c.resultat(r, lues_, horsPeriode_, ignorees));
         EXPECT_TRUE(c.resultat(encore, lues_, horsPeriode_, ignorees));
-        const std::string d = decrire(r);
-        EXPECT_EQ(decrire(encore), d) << "deux fois des mêmes comptes";
+        const std::string d = test::resultatEnTexte(r);
+        EXPECT_EQ(test::resultatEnTexte(encore), d) << "deux fois des mêmes comptes";
         return d;
     }
 

@@ -25,6 +25,8 @@
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Journal.h"
+#include "tests/commun/DossierTemporaire.h"
+#include "tests/commun/ResultatEnTexte.h"
 #include "tests/core/audience/EcrivainMmdb.h"
 
 namespace kestrane {
@@ -192,48 +194,6 @@ std::vector<CasFiltre> lesCas() {
     };
 }
 
-// Everything an analysis shows: the tables, the readable results, the Compléments and their
-// audience (the lines read left aside: the filtered analysis read more).
-std::string decrire(const ResultatAnalyse& r) {
-    std::ostringstream o;
-    const TablesAnalyse& t = r.tables;
-    for (const auto* table : {&t.statIP, &t.statOS, &t.statNav, &t.statPrecedent, &t.statFichier,
-                              &t.statTaux, &t.statHoraires, &t.statVMensuelles}) {
-        for (const auto& e : *table)
-            o << e.libelle << '|' << e.complement << '|' << e.nombre << ';';
-        o << '\n';
-    }
-    for (const auto& a : r.listes.annees) o << a << ',';
-    for (const auto& m : r.listes.mois) o << m << ',';
-    const ResultatsLisibles& l = r.lisibles;
-    o << '\n'
-      << l.actifs << ' ' << l.premiereDate << ' ' << l.derniereDate << ' ' << l.agentsDistincts
-      << ' ' << l.heures.jours << ' ' << l.joursCouverts << '\n';
-    if (r.complements) {
-        const Complements& c = *r.complements;
-        o << c.lignesIgnorees << ' ' << c.lignesAnalysees << ' ' << c.requetes << ' ' << c.octets
-          << ' ' << c.adressesDistinctes << ' ' << c.premiere.secondes << ' ' << c.derniere.secondes
-          << ' ' << c.nbJours << '\n';
-        for (const auto& k : c.codes) o << k.code << ':' << k.nombre << ':' << k.octets << ';';
-        for (const auto& f : c.introuvables) o << f.fichier << ':' << f.nombre << ';';
-        for (const auto& f : c.erreursServeur) o << f.fichier << ':' << f.nombre << ';';
-        for (const auto& j : c.jours) o << j.jour << ':' << j.requetes << ':' << j.octets << ';';
-    }
-    if (r.audience) {
-        const Audience& a = *r.audience;
-        o << "\naudience " << a.requetes << ' ' << a.octets << ' ' << a.requetesDatees << ' '
-          << a.visiteurs << ' ' << a.visites << ' ' << a.dureeVisites << ' ' << a.requetesRobots
-          << ' ' << a.octetsRobots << '\n';
-        for (const auto& j : a.jours) o << j.jour << ':' << j.visiteurs << ':' << j.visites << ';';
-        for (const auto* liste :
-             {&a.sitesReferents, &a.recherches, &a.robots, &a.methodes, &a.protocoles, &a.pays}) {
-            o << '\n';
-            for (const auto& e : *liste) o << e.nom << ':' << e.requetes << ':' << e.octets << ';';
-        }
-    }
-    return o.str();
-}
-
 // The lines of `texte` the predicate keeps (a line that does not read is kept).
 std::string couper(const std::string& texte, const std::function<bool(const Ligne&)>& garde) {
     const Journal j = Journal::depuisTexte(texte);
@@ -249,22 +209,9 @@ std::string couper(const std::string& texte, const std::function<bool(const Lign
     return gardees;
 }
 
-class Dossier {
-  public:
-    Dossier() {
-        std::string modele = (fs::temp_directory_path() / "kestrane-filtre-XXXXXX").string();
-        racine_ = mkdtemp(modele.data());
-    }
-    ~Dossier() { fs::remove_all(racine_); }
-    std::string ecrire(const std::string& nom, std::string_view octets) const {
-        const std::string chemin = (fs::path(racine_) / nom).string();
-        std::ofstream(chemin, std::ios::binary)
-            .write(octets.data(), static_cast<std::streamsize>(octets.size()));
-        return chemin;
-    }
-
-  private:
-    std::string racine_;
+// A folder of its own for the test's files.
+struct Dossier : test::DossierTemporaire {
+    Dossier() : DossierTemporaire("kestrane-filtre") {}
 };
 
 TEST(Filtre, LAnalyseFiltreeEstCelleDuJournalCoupeParLaReference) {
@@ -287,7 +234,7 @@ TEST(Filtre, LAnalyseFiltreeEstCelleDuJournalCoupeParLaReference) {
         OptionsAnalyse avec = options;
         avec.filtre = std::make_shared<const Filtre>(Filtre::lire(c.expression));
         ASSERT_EQ(analyserJournal(journal, avec, filtre), IssueAnalyse::terminee);
-        EXPECT_EQ(decrire(filtre), decrire(attendu));
+        EXPECT_EQ(test::resultatEnTexte(filtre, false), test::resultatEnTexte(attendu, false));
         EXPECT_EQ(filtre.horsFiltre, journal.nbLignes() - reference.nbLignes());
         EXPECT_EQ(filtre.horsPeriode, 0u);
         EXPECT_EQ(filtre.lignesJournal, journal.nbLignes());
@@ -297,7 +244,8 @@ TEST(Filtre, LAnalyseFiltreeEstCelleDuJournalCoupeParLaReference) {
             OptionsFlux o;
             o.tailleBloc = bloc;
             ASSERT_EQ(analyserFlux({chemin}, avec, flux, bilan, o), IssueAnalyse::terminee);
-            EXPECT_EQ(decrire(flux), decrire(filtre)) << "bloc " << bloc;
+            EXPECT_EQ(test::resultatEnTexte(flux, false), test::resultatEnTexte(filtre, false))
+                << "bloc " << bloc;
             EXPECT_EQ(flux.horsFiltre, filtre.horsFiltre);
             EXPECT_EQ(bilan.lignesAnalysees, reference.nbLignes());
         }
@@ -327,7 +275,7 @@ TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {
         OptionsAnalyse avec = options;
         avec.filtre = std::make_shared<const Filtre>(Filtre::lire(c.expression));
         ASSERT_EQ(analyserJournal(journal, avec, filtre), IssueAnalyse::terminee);
-        EXPECT_EQ(decrire(filtre), decrire(attendu));
+        EXPECT_EQ(test::resultatEnTexte(filtre, false), test::resultatEnTexte(attendu, false));
         // The stream, raw tables and readable ones: the record read once for both.
         for (const bool lisibles : {false, true}) {
             OptionsAnalyse o = avec;
@@ -336,7 +284,8 @@ TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {
             BilanFlux bilan;
             ASSERT_EQ(analyserJournal(journal, o, charge), IssueAnalyse::terminee);
             ASSERT_EQ(analyserFlux({chemin}, o, flux, bilan), IssueAnalyse::terminee);
-            EXPECT_EQ(decrire(flux), decrire(charge)) << lisibles;
+            EXPECT_EQ(test::resultatEnTexte(flux, false), test::resultatEnTexte(charge, false))
+                << lisibles;
             EXPECT_EQ(flux.horsFiltre, charge.horsFiltre);
             EXPECT_EQ(flux.horsPeriode, charge.horsPeriode);
         }
@@ -364,7 +313,7 @@ TEST(Filtre, LHoteVirtuelDesFormatsQuiLeDonnent) {
     ASSERT_EQ(analyserJournal(Journal::depuisTexte(deB), options, attendu), IssueAnalyse::terminee);
     options.filtre = std::make_shared<const Filtre>(Filtre::lire("-hote:www.a.fr"));
     ASSERT_EQ(analyserJournal(Journal::depuisTexte(tout), options, filtre), IssueAnalyse::terminee);
-    EXPECT_EQ(decrire(filtre), decrire(attendu));
+    EXPECT_EQ(test::resultatEnTexte(filtre, false), test::resultatEnTexte(attendu, false));
     EXPECT_EQ(filtre.enPlus.hotes.size(), 1u);
     EXPECT_EQ(filtre.horsFiltre, j.nbLignes() - attendu.journal.nbLignes());
 }
