@@ -6,6 +6,10 @@
 #include <QTextDocument>
 #include <QtTest>
 
+#include "ui/pages/rapport/PageRapport.h"
+#include "ui/vues/GrilleRapportQt.h"
+#include "ui/vues/Texte1252.h"
+
 namespace kestrane::tests {
 
 QByteArray lire(const QString& chemin) {
@@ -59,6 +63,14 @@ void charger(TForm1& w, const QString& chemin) {
 
 void analyser(TForm1& w) {
     QTest::mouseClick(controle<QPushButton>(w, "btAnalyser"), Qt::LeftButton);
+}
+
+QStringList cellules(const TForm1& w, const char* grille) {
+    const GrilleRapport& g = *controle<GrilleRapportQt>(*pageRapport(w), grille);
+    QStringList texte;
+    for (int l = 1; l < g.nbLignes(); ++l)
+        texte << depuis1252(g.cellule(0, l) + "|" + g.cellule(1, l));
+    return texte;
 }
 
 }  // namespace kestrane::tests

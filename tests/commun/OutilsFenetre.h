@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,7 @@ QString texteAffiche(const QString& texte);
 void charger(TForm1& w, const QString& chemin);
 // The Analyse command, by a click on its button.
 void analyser(TForm1& w);
+// The rows of a report grid of the window, each "key|count".
+QStringList cellules(const TForm1& w, const char* grille);
 
 }  // namespace kestrane::tests

@@ -21,6 +21,7 @@
 #include "ui/vues/Texte1252.h"
 
 using namespace kestrane;
+using kestrane::tests::cellules;
 using kestrane::tests::Fenetre;
 
 namespace {
@@ -28,14 +29,6 @@ namespace {
 std::string ligne(const char* ip, const char* requete, int statut) {
     return std::string(ip) + " - - [06/Dec/2006:10:00:00 +0100] \"" + requete + "\" " +
            std::to_string(statut) + " 100 \"-\" \"curl/7.29.0\"";
-}
-
-QStringList cellules(const TForm1& w, const char* nom) {
-    const GrilleRapport& g = *controle<GrilleRapportQt>(*pageRapport(w), nom);
-    QStringList texte;
-    for (int l = 1; l < g.nbLignes(); ++l)
-        texte << depuis1252(g.cellule(0, l) + "|" + g.cellule(1, l));
-    return texte;
 }
 
 void taper(TForm1& w, const QString& expression) {

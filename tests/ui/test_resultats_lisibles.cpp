@@ -25,6 +25,7 @@
 #include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
+using kestrane::tests::cellules;
 using kestrane::tests::Fenetre;
 
 namespace {
@@ -33,14 +34,6 @@ std::string ligne(const char* ip, const char* jour, const char* heure, const cha
                   const char* octets, const char* agent) {
     return std::string(ip) + " - - [" + jour + "/Dec/2006:" + heure + " +0100] \"" + requete +
            "\" 200 " + octets + " \"-\" \"" + agent + "\"";
-}
-
-QStringList cellules(const TForm1& w, const char* nom) {
-    const GrilleRapport& g = *controle<GrilleRapportQt>(*pageRapport(w), nom);
-    QStringList texte;
-    for (int l = 1; l < g.nbLignes(); ++l)
-        texte << depuis1252(g.cellule(0, l) + "|" + g.cellule(1, l));
-    return texte;
 }
 
 // The slices of a pie chart as drawn: "name : value", largest first, the gathered one last.

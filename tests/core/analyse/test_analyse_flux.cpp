@@ -15,7 +15,7 @@
 #include "core/journal/Assemblage.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
-#include "tests/commun/DossierTemporaire.h"
+#include "tests/commun/OutilsTests.h"
 #include "tests/commun/Gzip.h"
 #include "tests/commun/ResultatEnTexte.h"
 
@@ -24,10 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A folder of its own for the test's files.
-struct Dossier : test::DossierTemporaire {
-    Dossier() : DossierTemporaire("kestrane-flux") {}
-};
+using Dossier = test::DossierTemporaire;
 
 // The lines of a stream cut into blocks of `bloc` bytes.
 std::vector<std::string> lignesDuFlux(const std::string& chemin, std::size_t bloc,

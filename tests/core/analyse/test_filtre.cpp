@@ -25,7 +25,7 @@
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Journal.h"
-#include "tests/commun/DossierTemporaire.h"
+#include "tests/commun/OutilsTests.h"
 #include "tests/commun/ResultatEnTexte.h"
 #include "tests/core/audience/EcrivainMmdb.h"
 
@@ -33,13 +33,6 @@ namespace kestrane {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string lireFichier(const std::string& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    std::ostringstream o;
-    o << f.rdbuf();
-    return o.str();
-}
 
 // Lines the sample lacks: IPv6 clients (one IPv4-mapped), a host name, robots of the catalogue
 // and of the rule, static files of every case, search engines' referrers, a late hour.
@@ -209,13 +202,10 @@ std::string couper(const std::string& texte, const std::function<bool(const Lign
     return gardees;
 }
 
-// A folder of its own for the test's files.
-struct Dossier : test::DossierTemporaire {
-    Dossier() : DossierTemporaire("kestrane-filtre") {}
-};
+using Dossier = test::DossierTemporaire;
 
 TEST(Filtre, LAnalyseFiltreeEstCelleDuJournalCoupeParLaReference) {
-    const std::string texte = lireFichier(KESTRANE_ACCES_5000) + lignesEnPlus();
+    const std::string texte = test::lireFichier(KESTRANE_ACCES_5000) + lignesEnPlus();
     const Journal journal = Journal::depuisTexte(texte);
     Dossier d;
     const std::string chemin = d.ecrire("acces.log", texte);
@@ -253,7 +243,7 @@ TEST(Filtre, LAnalyseFiltreeEstCelleDuJournalCoupeParLaReference) {
 }
 
 TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {
-    const std::string texte = lireFichier(KESTRANE_ACCES_5000);
+    const std::string texte = test::lireFichier(KESTRANE_ACCES_5000);
     const Journal journal = Journal::depuisTexte(texte);
     OptionsAnalyse options;
     options.periode.active = true;
@@ -296,7 +286,7 @@ TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {
 }
 
 TEST(Filtre, LHoteVirtuelDesFormatsQuiLeDonnent) {
-    const std::string echantillon = lireFichier(KESTRANE_ACCES_5000);
+    const std::string echantillon = test::lireFichier(KESTRANE_ACCES_5000);
     const Journal j = Journal::depuisTexte(echantillon);
     std::string tout, deB;
     for (std::size_t i = 0; i < j.nbLignes(); ++i) {
@@ -356,7 +346,7 @@ TEST(Filtre, LePaysParSonCodeOuSonNom) {
 }
 
 TEST(Filtre, UnFiltreQuiNeGardeRienLeDitSansToucherAuResultat) {
-    const Journal journal = Journal::depuisTexte(lireFichier(KESTRANE_ACCES_5000));
+    const Journal journal = Journal::depuisTexte(test::lireFichier(KESTRANE_ACCES_5000));
     OptionsAnalyse options;
     options.filtre = std::make_shared<const Filtre>(Filtre::lire("statut:999"));
     ResultatAnalyse r;
