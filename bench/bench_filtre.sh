@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # The command line's cost of a filter: kestrane-rapport writing the HTML report of 1M generated
 # lines (streamed, readable results) without a filter, then with a filter of five terms, then with
 # the same filter through the shorthand options; one run of each in turn, medians of RUNS runs of
@@ -32,14 +32,16 @@ noms() {
 mediane() {
     sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
+# Milliseconds: a run takes a fraction of a second.
+TIMEFORMAT="%3R %3U %3S"
 i=0
 while [ "$i" -lt "$RUNS" ]; do
     for k in 0 1 2; do
         if [ "$k" = 1 ]; then
-            /usr/bin/time -f "%e %U %S" -a -o "$T/m$k" "$RAPPORT" --filtre "$CINQ" --rapport "$T/r.html" "$T/j.log" >/dev/null
+            { time "$RAPPORT" --filtre "$CINQ" --rapport "$T/r.html" "$T/j.log" >/dev/null; } 2>>"$T/m$k"
         else
             # shellcheck disable=SC2046
-            /usr/bin/time -f "%e %U %S" -a -o "$T/m$k" "$RAPPORT" $(cas "$k") --rapport "$T/r.html" "$T/j.log" >/dev/null
+            { time "$RAPPORT" $(cas "$k") --rapport "$T/r.html" "$T/j.log" >/dev/null; } 2>>"$T/m$k"
         fi
     done
     i=$((i + 1))
@@ -49,5 +51,5 @@ for k in 0 1 2; do
     s=$(cut -d' ' -f1 "$T/m$k" | mediane)
     cpu=$(awk '{ print $2 + $3 }' "$T/m$k" | mediane)
     awk -v n="$(noms "$k")" -v s="$s" -v b="$base" -v c="$cpu" \
-        'BEGIN { printf "filtre=%s s=%.2f ratio=%.3f cpu_s=%.2f\n", n, s, s / b, c }'
+        'BEGIN { printf "filtre=%s s=%.3f ratio=%.3f cpu_s=%.3f\n", n, s, s / b, c }'
 done

@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <chrono>
 #include <cstdio>
+#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -56,11 +58,25 @@ int main(int argc, char** argv) {
             "chemin:/images/* ou chemin:~.php",
             "jour:2023-12-24..2023-12-26 heure:8..18",
         };
+        // Each phase's share of the last run (the window's milestones of an analysis).
+        using Horloge = std::chrono::steady_clock;
+        Horloge::time_point debutPhase;
+        std::string phases;
+        w.jalonAnalyse = [&](const char* phase) {
+            const auto maintenant = Horloge::now();
+            char texte[96];
+            std::snprintf(texte, sizeof texte, " %s=%.3f", phase,
+                          std::chrono::duration<double>(maintenant - debutPhase).count());
+            phases += texte;
+            debutPhase = maintenant;
+        };
         for (const char* filtre : filtres) {
             QString fin;
             const Mesure m = mesurer(
                 static_cast<int>(runs),
                 [&] {
+                    phases.clear();
+                    debutPhase = Horloge::now();
                     champ->setText(QString::fromUtf8(filtre));
                     QTest::keyClick(champ, Qt::Key_Return);
                     fin = statut();
@@ -70,8 +86,8 @@ int main(int argc, char** argv) {
                 },
                 [&] { QTest::keyClick(champ, Qt::Key_Escape); });
             const auto k = fin.indexOf(QStringLiteral("Filtre : "));
-            std::printf("filtre=%s s=%.3f min_s=%.3f (%s)\n", filtre, m.mediane(), m.min(),
-                        k < 0 ? qPrintable(fin) : qPrintable(fin.mid(k)));
+            std::printf("filtre=%s s=%.3f min_s=%.3f (%s)\n  last run:%s\n", filtre, m.mediane(),
+                        m.min(), k < 0 ? qPrintable(fin) : qPrintable(fin.mid(k)), phases.c_str());
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_filtre_fenetre: %s\n", e.what());
