@@ -45,6 +45,7 @@ struct Complements {
     int64_t lignesLues = 0;  // lines of the journal read (the caller's journal, period included)
     // Lines the analysis skipped as not conforming; shown only when some were.
     int64_t lignesIgnorees = 0;
+    int64_t lignesHorsFiltre = 0;   // lines left out by the filter; shown when some were
     int64_t lignesHorsPeriode = 0;  // lines left out by the period analysed; shown when some were
     int64_t lignesAnalysees = 0;    // lines kept: read, within the period, not skipped
     int64_t requetes = 0;

@@ -103,8 +103,9 @@ struct Moitie {
 
 Journal lignesGardees(const Journal& journal, const OptionsAnalyse& options,
                       const FormatJournal& format, std::size_t& horsPeriode,
-                      std::size_t& horsFiltre) {
+                      std::size_t& horsFiltre, std::vector<std::size_t>* numeros) {
     horsPeriode = horsFiltre = 0;
+    if (numeros) numeros->clear();
     const std::size_t n = journal.nbLignes();
     // W3C's columns are learnt in order: one reader from the first line.
     const bool filtre = options.filtre && !options.filtre->vide();
@@ -126,6 +127,7 @@ Journal lignesGardees(const Journal& journal, const OptionsAnalyse& options,
                     } else {
                         texte.append(ligne);
                         texte += '\n';
+                        if (numeros) numeros->push_back(i);
                     }
                     break;
                 case PlaceLigne::horsPeriode:
@@ -144,6 +146,11 @@ Journal lignesGardees(const Journal& journal, const OptionsAnalyse& options,
         horsFiltre += m.horsFiltre;
     }
     if (!deux) return Journal::depuisTexte(std::move(texte));
+    if (numeros) {
+        numeros->reserve(moities[0].gardees.size() + moities[1].gardees.size());
+        for (const Moitie& m : moities)
+            numeros->insert(numeros->end(), m.gardees.begin(), m.gardees.end());
+    }
     // Each half copies its lines into its own part of the new journal's memory.
     const std::size_t total = moities[0].octets + moities[1].octets;
     if (total == 0) return Journal();

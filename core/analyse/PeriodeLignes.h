@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/analyse/Complements.h"
 #include "core/analyse/Filtre.h"
@@ -69,9 +70,9 @@ Journal lignesDeLaPeriode(const Journal& journal, const PeriodeAnalyse& periode,
 
 // The lines kept by the period and the filter of `options`, in order, as a journal of their own
 // (on both cores for a long journal with a filter, but in W3C); the others counted in
-// `horsPeriode` and `horsFiltre`.
+// `horsPeriode` and `horsFiltre`. `numeros`, when given: the number in `journal` of each line kept.
 Journal lignesGardees(const Journal& journal, const OptionsAnalyse& options,
                       const FormatJournal& format, std::size_t& horsPeriode,
-                      std::size_t& horsFiltre);
+                      std::size_t& horsFiltre, std::vector<std::size_t>* numeros = nullptr);
 
 }  // namespace kestrane

@@ -34,6 +34,8 @@ struct ResultatAnalyse {
     // The filter the lines were kept by (null: none), and the lines within the period it left out.
     std::shared_ptr<const Filtre> filtre;
     std::size_t horsFiltre = 0;
+    // With a filter: the number in the journal loaded (from 0) of each line of `journal`.
+    std::shared_ptr<const std::vector<std::size_t>> numerosGardes;
     FormatJournal format;            // the format the lines were read in
     bool formatAutomatique = false;  // `format` was chosen by detection
 

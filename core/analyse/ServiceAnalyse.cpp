@@ -21,6 +21,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     };
     Journal lues = charge;
     std::size_t horsPeriode = 0, horsFiltre = 0;
+    // With a filter: each kept line's number in the journal loaded.
+    std::shared_ptr<std::vector<std::size_t>> numeros;
     FormatJournal format = options.format;
     if (options.formatAutomatique) enFond([&] { format = formatDetecte(charge); });
     const FormatJournal* formatLu = format.estDefaut() ? nullptr : &format;
@@ -34,7 +36,10 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
                                      options.ignorerNonConformes, format);
         });
     } else if (filtre) {
-        enFond([&] { lues = lignesGardees(charge, options, format, horsPeriode, horsFiltre); });
+        numeros = std::make_shared<std::vector<std::size_t>>();
+        enFond([&] {
+            lues = lignesGardees(charge, options, format, horsPeriode, horsFiltre, numeros.get());
+        });
     }
     // Nothing to analyse: what the last analysis left stays as it is.
     if (choisitDesLignes(options) && lues.nbLignes() == 0) {
@@ -46,6 +51,7 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     r.horsPeriode = horsPeriode;
     r.filtre = filtre ? options.filtre : nullptr;
     r.horsFiltre = horsFiltre;
+    r.numerosGardes = std::move(numeros);
     r.format = format;
     r.formatAutomatique = options.formatAutomatique;
     suivi.commencer();
@@ -127,6 +133,7 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
     });
     c.lignesLues = static_cast<int64_t>(r.lignesJournal);
     c.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
+    c.lignesHorsFiltre = static_cast<int64_t>(r.horsFiltre);
     if (r.enregistrements.souple()) {
         c.lignesIgnorees = static_cast<int64_t>(r.enregistrements.nbIgnorees());
     }

@@ -281,6 +281,8 @@ inline constexpr const char* kDetailPrecedente =
     "dente : ";
 inline constexpr const char* kDetailNavigateur = "Navigateur/Robot: ";
 inline constexpr const char* kDetailSysteme = "Syst\xE8me d'exploitation : ";
+// After the others when a filter chose the lines: the line's number in the journal loaded.
+inline constexpr const char* kDetailNumeroLigne = "N\xB0 de ligne     : ";
 
 // --- The report -----------------------------------------------------------------------------
 

@@ -17,8 +17,10 @@
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/fenetre/BarreFiltre.h"
+#include "ui/pages/complements/PageComplements.h"
 #include "ui/vues/GrilleRapportQt.h"
 #include "ui/vues/Texte1252.h"
+#include "ui/vues/VueTexte.h"
 
 using namespace kestrane;
 using kestrane::tests::cellules;
@@ -142,6 +144,77 @@ void TestBarreFiltre::grillesDesComplements() {
     QCOMPARE(cellules(f.form, "tableauRapportAdressesIP"),
              (QStringList{"10.0.0.2|1", "10.0.0.3|1"}));
     QCOMPARE(codes->model()->rowCount(), 1);
+}
+
+namespace {
+
+// The rows of a Compléments grid as shown, cells joined by "|".
+QStringList lignesDe(const QTableView* vue) {
+    QStringList r;
+    const QAbstractItemModel* m = vue->model();
+    for (int l = 0; l < m->rowCount(); ++l) {
+        QStringList c;
+        for (int k = 0; k < m->columnCount(); ++k) {
+            if (!vue->isColumnHidden(k)) c << m->index(l, k).data().toString();
+        }
+        r << c.join(QLatin1Char('|'));
+    }
+    return r;
+}
+
+}  // namespace
+
+void TestBarreFiltre::detailParEntreeEtNumerosDesLignes() {
+    const QString chemin =
+        dossier_.ecrire("j.log", tests::journal({ligne("10.0.0.1", "GET /a HTTP/1.1", 200),
+                                                 ligne("10.0.0.2", "GET /b HTTP/1.1", 404),
+                                                 ligne("10.0.0.2", "GET /b HTTP/1.1", 200),
+                                                 ligne("10.0.0.3", "GET /c HTTP/1.1", 500)}));
+    Fenetre f;
+    controle<QAction>(f.form, "menuAfficherComplements")->setChecked(true);
+    controle<QAction>(f.form, "menuDetailEntrees")->setChecked(true);
+    tests::charger(f.form, chemin);
+    tests::analyser(f.form);
+    // Per file: requests, bytes, visitors, then the share of each class; sorted by any column.
+    auto* fichiers = controle<QTableView>(f.form, "tableauComplementsDetailFichiers");
+    QCOMPARE(lignesDe(fichiers).first(),
+             QStringLiteral("/b|2|200 octets|1|50,0 %|0,0 %|50,0 %|0,0 %"));
+    fichiers->sortByColumn(7, Qt::DescendingOrder);
+    QVERIFY(lignesDe(fichiers).first().startsWith(QStringLiteral("/c|")));
+    fichiers->sortByColumn(0, Qt::AscendingOrder);
+    QVERIFY(lignesDe(fichiers).first().startsWith(QStringLiteral("/a|")));
+    auto* adresses = controle<QTableView>(f.form, "tableauComplementsDetailAdresses");
+    QCOMPARE(lignesDe(adresses).first(),
+             QStringLiteral("10.0.0.2|2|200 octets|1|2006-12-06 10:00:00|2006-12-06 10:00:00"));
+    // An address filtered on from there: its lines alone, each named by its number in the journal.
+    int ligneC = -1;
+    for (int l = 0; l < adresses->model()->rowCount(); ++l) {
+        if (adresses->model()->index(l, 0).data().toString() == QStringLiteral("10.0.0.3")) {
+            ligneC = l;
+        }
+    }
+    emit adresses->doubleClicked(adresses->model()->index(ligneC, 0));
+    QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(), QStringLiteral("ip:10.0.0.3"));
+    QCOMPARE(lignesDe(fichiers), (QStringList{"/c|1|100 octets|1|0,0 %|0,0 %|0,0 %|100,0 %"}));
+    QVERIFY(controle<PageComplements>(f.form, "pageComplements")
+                ->resume()
+                .contains(QStringLiteral("Lignes hors filtre : 3")));
+    const auto* details = controle<VueTexte>(f.form, "RichEdit1");
+    QStringList numeros;
+    for (std::size_t i = 0; i < details->nbLignes(); ++i) {
+        if (details->texteLigne(i).startsWith(QStringLiteral("N\u00b0 de ligne"))) {
+            numeros << details->texteLigne(i);
+        }
+    }
+    QCOMPARE(numeros, (QStringList{QStringLiteral("N\u00b0 de ligne     : 4")}));
+    // The hourly slices filter by their hours.
+    QTest::keyClick(controle<QLineEdit>(f.form, "champFiltre"), Qt::Key_Escape);
+    auto* tranches = controle<GrilleRapportQt>(*pageRapport(f.form), "tableauRapportTranches");
+    for (int l = 1; l <= tranches->model()->rowCount(); ++l) {
+        if (tranches->cellule(1, l) == "4")
+            emit tranches->doubleClicked(tranches->model()->index(l - 1, 0));
+    }
+    QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(), QStringLiteral("heure:10"));
 }
 
 KESTRANE_TEST_UI(TestBarreFiltre);

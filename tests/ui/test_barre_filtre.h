@@ -1,6 +1,7 @@
 // The filter bar on the real window: hidden until Ctrl+L, an expression applied by Enter to every
 // table at once, a wrong one refused with its position and the filter in force kept, rows of the
-// report's grids filtered on or left out, Échap and a new journal clearing it.
+// report's grids filtered on or left out, Échap and a new journal clearing it; the figures of each
+// file, site and address in the Compléments, and the kept lines' numbers in the detail view.
 #pragma once
 
 #include <QObject>
@@ -14,6 +15,7 @@ class TestBarreFiltre : public QObject {
     void saisieErreurEtEffacement();
     void lignesDesGrillesFiltrees();
     void grillesDesComplements();
+    void detailParEntreeEtNumerosDesLignes();
 
   private:
     kestrane::tests::DossierDeTest dossier_;

@@ -95,6 +95,7 @@ void ControleurAnalyse::analyser() {
     if (r.complements) {
         e_.complements->afficher(*r.complements, r.audience ? &*r.audience : nullptr);
         e_.complements->afficherEnPlus(r.enPlus);
+        e_.complements->afficherEntrees(r.entrees ? &*r.entrees : nullptr);
     }
     jalon("statistics pass and grids");
     e_.rapport->oublierTriAdresses();
@@ -128,6 +129,7 @@ void ControleurAnalyse::afficherComplements() {
     e_.complements->afficher(*resultat_->complements,
                              resultat_->audience ? &*resultat_->audience : nullptr);
     e_.complements->afficherEnPlus(resultat_->enPlus);
+    e_.complements->afficherEntrees(resultat_->entrees ? &*resultat_->entrees : nullptr);
 }
 
 void ControleurAnalyse::oublierEnregistrements() {
@@ -194,7 +196,7 @@ void ControleurAnalyse::afficherDetails() {
     // covers every line of the journal.
     const TableauLog& enregistrements = resultat_->enregistrements;
     e_.details->changerSource(std::make_shared<SourceDetails>(
-        enregistrements, enregistrements.taille(), detailsLisibles_));
+        enregistrements, enregistrements.taille(), detailsLisibles_, resultat_->numerosGardes));
     const std::size_t n = resultat_->journal.nbLignes();
     avancer(2 * n, messageProgression("Analyse du contenu... en cours - ", n - 1, total_), true);
 }

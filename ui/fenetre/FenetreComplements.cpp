@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kIndexOnglet = 3;
 const char* const kCleAfficher = "complements/afficher";
+const char* const kCleDetail = "complements/detailEntrees";
 
 QSettings reglages() {
     return QSettings(QStringLiteral("Kestrane"), QStringLiteral("Kestrane"));
@@ -41,6 +42,16 @@ void TForm1::creerComplements() {
         reglages().value(QLatin1String(kCleAfficher), false).toBool());
     connect(menuAfficherComplements, &QAction::triggered, this,
             [this](bool coche) { menuAfficherComplementsClick(coche); });
+
+    // The figures of each file, site and address: counted by the next Analyse, when the
+    // Compléments are shown.
+    menuDetailEntrees =
+        menuOutils->addAction(QStringLiteral("D\u00e9tail par &entr\u00e9e des compl\u00e9ments"));
+    menuDetailEntrees->setObjectName(QStringLiteral("menuDetailEntrees"));
+    menuDetailEntrees->setCheckable(true);
+    menuDetailEntrees->setChecked(reglages().value(QLatin1String(kCleDetail), false).toBool());
+    connect(menuDetailEntrees, &QAction::toggled, this,
+            [](bool coche) { reglages().setValue(QLatin1String(kCleDetail), coche); });
 
     actionComplementsDevant = new QAction(this);
     actionComplementsDevant->setObjectName(QStringLiteral("actionComplementsDevant"));

@@ -29,6 +29,9 @@ std::optional<SorteEntree> sorteDeLaGrille(const QString& grille) {
         {"tableauComplementsRobots", SorteEntree::robot},
         {"tableauComplementsPays", SorteEntree::pays},
         {"tableauComplementsHotes", SorteEntree::hote},
+        {"tableauComplementsDetailFichiers", SorteEntree::fichier},
+        {"tableauComplementsDetailSites", SorteEntree::site},
+        {"tableauComplementsDetailAdresses", SorteEntree::adresse},
     };
     for (const auto& [nom, sorte] : kGrilles) {
         if (grille == QLatin1String(nom)) return sorte;
@@ -54,11 +57,12 @@ void TForm1::creerBarreFiltre() {
     raccourci->setObjectName(QStringLiteral("raccourciFiltre"));
     connect(raccourci, &QShortcut::activated, this, [this] { barreFiltre_->saisir(); });
     pageComplements->permettreFiltrage(
-        [this](const QString& grille, const QString& libelle, bool exclure) {
+        [this](const QString& grille, const QString& libelle, bool exclure, bool voir) {
             const auto sorte = sorteDeLaGrille(grille);
             if (!sorte) return;
-            executer([this, sorte, libelle, exclure] {
+            executer([this, sorte, libelle, exclure, voir] {
                 filtrerSur(*sorte, vers1252(libelle), exclure);
+                if (voir) PageControl1->setCurrentIndex(0);
             });
         });
 }

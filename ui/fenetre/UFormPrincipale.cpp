@@ -403,6 +403,7 @@ void TForm1::creerControleurAnalyse() {
         o.ignorerNonConformes = optionLignes_->active();
         o.periode = choixPeriode_->periode();
         o.complements = complementsActifs();
+        o.detailEntrees = o.complements && menuDetailEntrees->isChecked();
         if (o.complements) o.basePays = baseGeolocalisation_->base();
         o.largeurTranches = pageRapport->largeurTranches();
         o.resultatsLisibles = menuResultatsLisibles->isChecked();

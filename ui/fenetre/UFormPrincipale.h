@@ -131,7 +131,7 @@ class TForm1 : public QMainWindow {
             *menuStatProvenance = nullptr, *menuStatHoraires = nullptr, *menuStatVisites = nullptr,
             *menuRapportdAnalyse = nullptr, *menuApropos = nullptr,
             *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr,
-            *menuExporterRapport = nullptr;
+            *menuExporterRapport = nullptr, *menuDetailEntrees = nullptr;
 
     void creerMenus();
     void creerPageAnalyse();

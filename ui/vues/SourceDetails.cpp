@@ -1,7 +1,9 @@
 #include "ui/vues/SourceDetails.h"
 
 #include <algorithm>
+#include <string>
 
+#include "core/journal/Messages.h"
 #include "core/lecture/LectureFormatee.h"
 
 namespace kestrane {
@@ -15,11 +17,12 @@ constexpr std::size_t kLargeurEtiquette = 32;
 }  // namespace
 
 SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements,
-                             bool lisibles)
+                             bool lisibles, std::shared_ptr<const std::vector<std::size_t>> numeros)
     : enregistrements_(enregistrements),
       nb_(std::min(nbEnregistrements, enregistrements.taille())),
       hote_(porteHote(enregistrements.format())),
-      parBloc_(kLignesParBloc + (hote_ ? 1 : 0)),
+      numeros_(std::move(numeros)),
+      parBloc_(kLignesParBloc + (hote_ ? 1 : 0) + (numeros_ ? 1 : 0)),
       lisibles_(lisibles ? std::make_unique<DetailsLisibles>(!porteAgent(enregistrements.format()))
                          : nullptr) {
     const Journal& journal = enregistrements_.journal();
@@ -61,6 +64,15 @@ std::string SourceDetails::ligne(std::size_t i) const {
 SourceDetails::~SourceDetails() = default;
 
 void SourceDetails::ajouterDetail(std::string& s, std::size_t k, DetailsLisibles* lisibles) const {
+    ajouterChamps(s, k, lisibles);
+    if (!numeros_) return;
+    const std::size_t i = enregistrements_.numeroLigne(k);
+    s += "\r\n";
+    s += kDetailNumeroLigne;
+    if (i < numeros_->size()) s += std::to_string((*numeros_)[i] + 1);
+}
+
+void SourceDetails::ajouterChamps(std::string& s, std::size_t k, DetailsLisibles* lisibles) const {
     if (!hote_ && !lisibles) {
         ajouterDetailLog(s, enregistrements_[k]);
         return;

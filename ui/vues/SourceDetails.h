@@ -24,14 +24,16 @@ class SourceDetails : public SourceLignes {
     // Lines of the text split at its breaks: the heading, an empty line, kLignesParBloc per
     // record (its 13 detail lines, the rule, an empty line) and the empty line after the last
     // break, which the text ends with. In a format that may name the virtual host, one line
-    // more per record: "Hôte virtuel".
+    // more per record: "Hôte virtuel"; with `numeros`, one more: the number in the journal loaded
+    // of the record's line ("N° de ligne", from 1), `numeros` giving it for each line analysed.
     static constexpr std::size_t kLignesParBloc = 15;
 
     // Shows the first `nbEnregistrements` records of `enregistrements`. The source keeps its own
     // copy of the table, which shares the records and is not touched by later analyses.
     // `lisibles`: each browser and system named by the catalogue, as readable results name them.
     SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements,
-                  bool lisibles = false);
+                  bool lisibles = false,
+                  std::shared_ptr<const std::vector<std::size_t>> numeros = nullptr);
     ~SourceDetails() override;
 
     std::size_t nbLignes() const override { return 3 + parBloc_ * nb_; }
@@ -44,10 +46,12 @@ class SourceDetails : public SourceLignes {
     std::size_t nb_;
     std::size_t largeurMax_ = 0;
     bool hote_ = false;
+    std::shared_ptr<const std::vector<std::size_t>> numeros_;
     std::size_t parBloc_ = kLignesParBloc;
     // The detail text of record k, with its virtual host when the format may name one; its
     // browser and system named through `lisibles` when given.
     void ajouterDetail(std::string& s, std::size_t k, DetailsLisibles* lisibles) const;
+    void ajouterChamps(std::string& s, std::size_t k, DetailsLisibles* lisibles) const;
     // The lines of the record painted last: a screen shows a few records, asked line by line.
     mutable std::mutex verrou_;
     mutable std::size_t enCache_ = SIZE_MAX;

@@ -187,8 +187,9 @@ std::vector<CasFiltre> lesCas() {
     };
 }
 
-// The lines of `texte` the predicate keeps (a line that does not read is kept).
-std::string couper(const std::string& texte, const std::function<bool(const Ligne&)>& garde) {
+// The lines of `texte` the predicate keeps (a line that does not read is kept), and their numbers.
+std::string couper(const std::string& texte, const std::function<bool(const Ligne&)>& garde,
+                   std::vector<std::size_t>* numeros = nullptr) {
     const Journal j = Journal::depuisTexte(texte);
     std::string gardees;
     for (std::size_t i = 0; i < j.nbLignes(); ++i) {
@@ -197,7 +198,9 @@ std::string couper(const std::string& texte, const std::function<bool(const Lign
         const bool lue = analyserLigneSouple(j.ligne(i), l.r, fautif, CoupeAgent::agentEntier);
         l.agent = l.r.navigateur;
         l.chemin = cheminRequete(l.r.requete);
-        if (!lue || garde(l)) gardees.append(j.ligne(i)).append("\n");
+        if (lue && !garde(l)) continue;
+        gardees.append(j.ligne(i)).append("\n");
+        if (numeros) numeros->push_back(i);
     }
     return gardees;
 }
@@ -240,6 +243,35 @@ TEST(Filtre, LAnalyseFiltreeEstCelleDuJournalCoupeParLaReference) {
             EXPECT_EQ(bilan.lignesAnalysees, reference.nbLignes());
         }
     }
+}
+
+// The detail view names each kept line by its number in the journal loaded: on one thread, and
+// on both past 65,536 lines, each half's numbers in order.
+TEST(Filtre, ChaqueLigneGardeeGardeSonNumero) {
+    const std::string echantillon = test::lireFichier(KESTRANE_ACCES_5000) + lignesEnPlus();
+    OptionsAnalyse options;
+    options.ignorerNonConformes = true;
+    for (const int fois : {1, 15}) {
+        std::string texte;
+        for (int k = 0; k < fois; ++k) texte += echantillon;
+        for (const CasFiltre& c : {lesCas().front(), lesCas().back()}) {
+            SCOPED_TRACE(c.expression);
+            std::vector<std::size_t> attendus;
+            couper(texte, c.garde, &attendus);
+            options.filtre = std::make_shared<const Filtre>(Filtre::lire(c.expression));
+            ResultatAnalyse r;
+            const Journal journal = Journal::depuisTexte(texte);
+            ASSERT_EQ(analyserJournal(journal, options, r), IssueAnalyse::terminee);
+            ASSERT_TRUE(r.numerosGardes);
+            EXPECT_EQ(*r.numerosGardes, attendus) << fois;
+        }
+    }
+    // Without a filter, no numbers: the detail view is the one of every line.
+    ResultatAnalyse r;
+    options.filtre = nullptr;
+    ASSERT_EQ(analyserJournal(Journal::depuisTexte(echantillon), options, r),
+              IssueAnalyse::terminee);
+    EXPECT_FALSE(r.numerosGardes);
 }
 
 TEST(Filtre, SansLectureSoupleEtAvecUnePeriode) {

@@ -30,6 +30,7 @@
 
 #include "core/analyse/ResumeAudience.h"
 #include "ui/pages/complements/GrilleTitree.h"
+#include "ui/pages/complements/OngletEntrees.h"
 #include "ui/pages/complements/TablesAudience.h"
 #include "ui/pages/complements/TextesComplements.h"
 #include "ui/vues/Texte1252.h"
@@ -127,11 +128,11 @@ TableauComplements::TableauComplements(const QString& nom, const QStringList& en
     l->addWidget(recherche_);
     l->addWidget(vue_, 1);
     // A row filtered on, or left out, through the page that holds the grid.
-    const auto filtrer = [this](const QModelIndex& i, bool exclure) {
+    const auto filtrer = [this](const QModelIndex& i, bool exclure, bool voir = false) {
         for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
             if (auto* page = qobject_cast<PageComplements*>(w)) {
                 if (page->filtrage() && i.isValid()) {
-                    page->filtrage()(vue_->objectName(), texte(i.row(), 0), exclure);
+                    page->filtrage()(vue_->objectName(), texte(i.row(), 0), exclure, voir);
                 }
                 return;
             }
@@ -146,8 +147,9 @@ TableauComplements::TableauComplements(const QString& nom, const QStringList& en
         QMenu menu(vue_);
         menu.addAction(QStringLiteral("Filtrer sur cette entr\u00e9e"));
         QAction* exclure = menu.addAction(QStringLiteral("Exclure cette entr\u00e9e"));
+        QAction* voir = menu.addAction(QStringLiteral("Voir les lignes"));
         if (QAction* choix = menu.exec(vue_->viewport()->mapToGlobal(p))) {
-            filtrer(i, choix == exclure);
+            filtrer(i, choix == exclure, choix == voir);
         }
     });
 }
@@ -264,6 +266,7 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     troisieme->setStretchFactor(1, 2);
     onglets_->addTab(troisieme, QStringLiteral("Trafic par jour"));
     audience_ = new TablesAudience(onglets_);
+    entrees_ = new OngletEntrees(onglets_);
 
     auto* trouver = new QShortcut(QKeySequence::Find, this);
     trouver->setContext(Qt::WidgetWithChildrenShortcut);
@@ -286,6 +289,9 @@ TableauComplements* PageComplements::tableauCourant() const {
             return jours_;
         default:
             if (TableauComplements* t = audience_->tableauDeLOnglet(onglets_->currentWidget())) {
+                return t;
+            }
+            if (TableauComplements* t = entrees_->tableauDeLOnglet(onglets_->currentWidget())) {
                 return t;
             }
             return jours_;
@@ -317,6 +323,10 @@ void PageComplements::afficher(const Complements& c, const Audience* audience) {
     audience_->afficher(audience);
 }
 
+void PageComplements::afficherEntrees(const TablesEntrees* e) {
+    entrees_->afficher(e);
+}
+
 QStringList PageComplements::resume() const {
     return lignesResume_;
 }
@@ -330,6 +340,9 @@ void PageComplements::afficherResume(const Complements& c, const Audience* audie
     ligne(QStringLiteral("Lignes lues"), francais(c.lignesLues));
     if (c.lignesHorsPeriode > 0) {
         ligne(QStringLiteral("Lignes hors p\u00e9riode"), francais(c.lignesHorsPeriode));
+    }
+    if (c.lignesHorsFiltre > 0) {
+        ligne(QStringLiteral("Lignes hors filtre"), francais(c.lignesHorsFiltre));
     }
     if (c.lignesIgnorees > 0)
         ligne(QStringLiteral("Lignes ignor\u00e9es"), francais(c.lignesIgnorees));

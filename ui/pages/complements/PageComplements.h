@@ -12,6 +12,7 @@
 
 #include "core/analyse/AnalyseFormat.h"
 #include "core/analyse/Complements.h"
+#include "core/analyse/Entrees.h"
 #include "core/audience/Audience.h"
 
 class QCategoryAxis;
@@ -27,6 +28,7 @@ class QTableView;
 namespace kestrane {
 
 class ModeleComplements;
+class OngletEntrees;
 class TablesAudience;
 
 // One grid of the page with its search field above it.
@@ -79,11 +81,14 @@ class PageComplements : public QWidget {
     // With the audience of the same lines: its summary lines, the visitors and visits of each
     // day, its own sub-pages (hidden without it).
     void afficher(const Complements& c, const Audience* audience = nullptr);
+    // The figures of each file, referring site and address in their sub-page; null hides it.
+    void afficherEntrees(const TablesEntrees* e);
 
     // Double-click and the context menu of a grid's rows call `filtrer` with the grid's name,
-    // the row's first cell and whether to leave its lines out (unset: nothing offered).
+    // the row's first cell, whether to leave its lines out and whether to show the lines kept in
+    // the detail view (unset: nothing offered).
     using Filtrage =
-        std::function<void(const QString& grille, const QString& libelle, bool exclure)>;
+        std::function<void(const QString& grille, const QString& libelle, bool exclure, bool voir)>;
     void permettreFiltrage(Filtrage filtrer) { filtrer_ = std::move(filtrer); }
     const Filtrage& filtrage() const { return filtrer_; }
 
@@ -123,6 +128,7 @@ class PageComplements : public QWidget {
     QWidget* ongletEnPlus_ = nullptr;
     TableauComplements *hotes_ = nullptr, *temps_ = nullptr;
     TablesAudience* audience_;
+    OngletEntrees* entrees_;
     Filtrage filtrer_;
 };
 

@@ -259,6 +259,7 @@ void PageRapport::creerGroupeTranches() {
     tableauRapportTranches =
         grille(boiteRapportTranches, "tableauRapportTranches", {8, 24, 249, 129}, 99, 120, false);
     molletteSiFocus(tableauRapportTranches);
+    permettreFiltrage(tableauRapportTranches, SorteEntree::heure);
 
     groupeRapportTrancheTri = groupe(boiteRapportTranches, "groupeRapportTrancheTri",
                                      QStringLiteral("Options de tri :"), {272, 16, 345, 81});
