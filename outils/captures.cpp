@@ -3,7 +3,8 @@
 // F10), the report page at its top, middle and bottom; at the window's first size, then filling
 // the screen. Run it under a display (xvfb-run); scripts/captures.sh does. Options: readable
 // results, the journal's format by its command-line name ("--format=commun"), and a filter typed
-// in the filter bar after the analysis ("--filtre=statut:4xx").
+// in the filter bar after the analysis ("--filtre=statut:4xx"), the figures of each entry
+// ("--detail-entrees").
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -104,7 +105,7 @@ class Photographe {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ReglagesIsoles reglages;  // loads here are not the user's recent journals
-    bool lisibles = false;
+    bool lisibles = false, detail = false;
     QString format, filtre;
     for (int k = 3; k < argc; ++k) {
         const std::string_view option = argv[k];
@@ -112,6 +113,8 @@ int main(int argc, char** argv) {
             lisibles = true;
         } else if (option.starts_with("--format=")) {
             format = QString::fromLocal8Bit(argv[k] + 9);
+        } else if (option == "--detail-entrees") {
+            detail = true;
         } else if (option.starts_with("--filtre=")) {
             filtre = QString::fromLocal8Bit(argv[k] + 9);
         } else {
@@ -121,7 +124,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: %s journal folder [--resultats-lisibles] [--format=NOM] "
-                     "[--filtre=EXPRESSION]\n",
+                     "[--filtre=EXPRESSION] [--detail-entrees]\n",
                      argv[0]);
         return 2;
     }
@@ -145,6 +148,7 @@ int main(int argc, char** argv) {
     w.boites.enregistrer = true;
     controle<QAction>(w, "menuAfficherComplements")->setChecked(true);
     controle<QAction>(w, "menuResultatsLisibles")->setChecked(lisibles);
+    controle<QAction>(w, "menuDetailEntrees")->setChecked(detail);
     w.show();
     attendre();
     w.ouvrirAuDemarrage(QString::fromLocal8Bit(argv[1]));

@@ -161,10 +161,12 @@ void TestAudience::triEtFiltre() {
     }
     // Ctrl+F on the referring sites' sub-page goes to their search field.
     auto* onglets = controle<QTabWidget>(w, "ongletsComplements");
-    QCOMPARE(onglets->count(), 7);
+    QCOMPARE(onglets->count(), 8);
     onglets->setCurrentIndex(3);
     QCOMPARE(onglets->tabText(3), QStringLiteral("Sites r\u00e9f\u00e9rents"));
     for (int k = 3; k < 7; ++k) QVERIFY(onglets->isTabVisible(k));
+    // The figures of each entry only when asked for.
+    QVERIFY(!onglets->isTabVisible(7));
 }
 
 void TestAudience::baseGeolocalisation() {
