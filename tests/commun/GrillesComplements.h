@@ -16,12 +16,14 @@ inline TableauComplements* tableau(const TForm1& w, const char* nom) {
     return qobject_cast<TableauComplements*>(controle<QTableView>(w, nom)->parentWidget());
 }
 
-// Rows of a grid as shown, cells joined by "|".
+// Rows of a grid as shown (hidden columns left out), cells joined by "|".
 inline QStringList lignes(const TableauComplements& t) {
     QStringList r;
     for (int l = 0; l < t.nbLignes(); ++l) {
         QStringList c;
-        for (int k = 0; k < t.vue()->model()->columnCount(); ++k) c << t.texte(l, k);
+        for (int k = 0; k < t.vue()->model()->columnCount(); ++k) {
+            if (!t.vue()->isColumnHidden(k)) c << t.texte(l, k);
+        }
         r << c.join(QLatin1Char('|'));
     }
     return r;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/commun/Controles.h"
+#include "tests/commun/GrillesComplements.h"
 #include "tests/commun/OutilsFenetre.h"
 #include "tests/ui/Registre.h"
 #include "ui/fenetre/BarreFiltre.h"
@@ -146,24 +147,6 @@ void TestBarreFiltre::grillesDesComplements() {
     QCOMPARE(codes->model()->rowCount(), 1);
 }
 
-namespace {
-
-// The rows of a Compléments grid as shown, cells joined by "|".
-QStringList lignesDe(const QTableView* vue) {
-    QStringList r;
-    const QAbstractItemModel* m = vue->model();
-    for (int l = 0; l < m->rowCount(); ++l) {
-        QStringList c;
-        for (int k = 0; k < m->columnCount(); ++k) {
-            if (!vue->isColumnHidden(k)) c << m->index(l, k).data().toString();
-        }
-        r << c.join(QLatin1Char('|'));
-    }
-    return r;
-}
-
-}  // namespace
-
 void TestBarreFiltre::detailParEntreeEtNumerosDesLignes() {
     const QString chemin =
         dossier_.ecrire("j.log", tests::journal({ligne("10.0.0.1", "GET /a HTTP/1.1", 200),
@@ -176,15 +159,18 @@ void TestBarreFiltre::detailParEntreeEtNumerosDesLignes() {
     tests::charger(f.form, chemin);
     tests::analyser(f.form);
     // Per file: requests, bytes, visitors, then the share of each class; sorted by any column.
+    const auto lignesDe = [&](const char* grille) {
+        return test::lignes(*test::tableau(f.form, grille));
+    };
     auto* fichiers = controle<QTableView>(f.form, "tableauComplementsDetailFichiers");
-    QCOMPARE(lignesDe(fichiers).first(),
+    QCOMPARE(lignesDe("tableauComplementsDetailFichiers").first(),
              QStringLiteral("/b|2|200 octets|1|50,0 %|0,0 %|50,0 %|0,0 %"));
     fichiers->sortByColumn(7, Qt::DescendingOrder);
-    QVERIFY(lignesDe(fichiers).first().startsWith(QStringLiteral("/c|")));
+    QVERIFY(lignesDe("tableauComplementsDetailFichiers").first().startsWith(QStringLiteral("/c|")));
     fichiers->sortByColumn(0, Qt::AscendingOrder);
-    QVERIFY(lignesDe(fichiers).first().startsWith(QStringLiteral("/a|")));
+    QVERIFY(lignesDe("tableauComplementsDetailFichiers").first().startsWith(QStringLiteral("/a|")));
     auto* adresses = controle<QTableView>(f.form, "tableauComplementsDetailAdresses");
-    QCOMPARE(lignesDe(adresses).first(),
+    QCOMPARE(lignesDe("tableauComplementsDetailAdresses").first(),
              QStringLiteral("10.0.0.2|2|200 octets|1|2006-12-06 10:00:00|2006-12-06 10:00:00"));
     // An address filtered on from there: its lines alone, each named by its number in the journal.
     int ligneC = -1;
@@ -195,7 +181,8 @@ void TestBarreFiltre::detailParEntreeEtNumerosDesLignes() {
     }
     emit adresses->doubleClicked(adresses->model()->index(ligneC, 0));
     QCOMPARE(controle<QLineEdit>(f.form, "champFiltre")->text(), QStringLiteral("ip:10.0.0.3"));
-    QCOMPARE(lignesDe(fichiers), (QStringList{"/c|1|100 octets|1|0,0 %|0,0 %|0,0 %|100,0 %"}));
+    QCOMPARE(lignesDe("tableauComplementsDetailFichiers"),
+             (QStringList{"/c|1|100 octets|1|0,0 %|0,0 %|0,0 %|100,0 %"}));
     QVERIFY(controle<PageComplements>(f.form, "pageComplements")
                 ->resume()
                 .contains(QStringLiteral("Lignes hors filtre : 3")));
