@@ -12,6 +12,8 @@ PAQUETS+=(libpcre2-dev libyaml-cpp-dev libre2-dev)
 # Checking the installed menu entry, AppStream description, icons, the defaults of file types,
 # the manual pages and the Debian packages' documents.
 PAQUETS+=(desktop-file-utils appstream librsvg2-bin xdg-utils man-db dpkg-dev)
+# The base of days: an SQLite file, or a PostgreSQL server (whose tests start one of their own).
+PAQUETS+=(libsqlite3-dev libpq-dev postgresql-15)
 installer_paquets() {
   local sudo="" manquants=() p
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

@@ -398,4 +398,21 @@ std::string texteVoirTout(std::size_t lignes);
 inline constexpr const char* kCreeLe = "Cr\xE9\xE9 le ";
 inline constexpr const char* kParKestrane = " par Kestrane ";
 
+// --- The base of days (core/historique) -------------------------------------------------------
+// "Base d'historique « <adresse> » : <raison>".
+inline constexpr const char* kBaseHistorique = "Base d'historique \xAB ";
+inline constexpr const char* kBaseHistoriqueFin = " \xBB : ";
+inline constexpr const char* kBasePasUneBase = "ce fichier n'est pas une base d'historique";
+inline constexpr const char* kBaseVerrouillee =
+    "la base est occup\xE9"
+    "e par un autre programme ; r\xE9"
+    "essayez plus tard";
+inline constexpr const char* kBaseDisquePlein =
+    "le disque est plein ; la base est rest\xE9"
+    "e telle qu'elle \xE9tait";
+inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
+inline constexpr const char* kBasePlusRecente =
+    "cette base a \xE9t\xE9 faite par une version plus r\xE9"
+    "cente de Kestrane";
+
 }  // namespace kestrane
