@@ -411,6 +411,8 @@ inline constexpr const char* kBaseDisquePlein =
     "le disque est plein ; la base est rest\xE9"
     "e telle qu'elle \xE9tait";
 inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
+// "<fichier>, ligne 12 : <raison>": a line of a journal fed to the base that does not read.
+inline constexpr const char* kBaseALaLigne = ", ligne ";
 inline constexpr const char* kBasePlusRecente =
     "cette base a \xE9t\xE9 faite par une version plus r\xE9"
     "cente de Kestrane";

@@ -1,0 +1,322 @@
+#include "core/historique/BaseJours.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+
+#include "core/analyse/Comptage.h"
+#include "core/journal/Gzip.h"
+#include "core/journal/Journal.h"
+#include "core/journal/Messages.h"
+
+namespace kestrane {
+
+namespace {
+
+// The fingerprint of a file: its first bytes, up to this many.
+constexpr std::size_t kOctetsEmpreinte = 4096;
+
+// Written once per version; each later version adds its step to kMigrations.
+const char* const kSchema[] = {
+    "CREATE TABLE fichiers (serveur TEXT NOT NULL, longueur BIGINT NOT NULL, empreinte TEXT NOT "
+    "NULL, octets BIGINT NOT NULL, lignes BIGINT NOT NULL, PRIMARY KEY (serveur, longueur, "
+    "empreinte))",
+    "CREATE TABLE jours (serveur TEXT NOT NULL, jour BIGINT NOT NULL, lignes BIGINT NOT NULL, "
+    "ignorees BIGINT NOT NULL, requetes BIGINT NOT NULL, octets BIGINT NOT NULL, visiteurs "
+    "BIGINT NOT NULL, visites BIGINT NOT NULL, PRIMARY KEY (serveur, jour))",
+    "CREATE TABLE jours_codes (serveur TEXT NOT NULL, jour BIGINT NOT NULL, code BIGINT NOT NULL, "
+    "requetes BIGINT NOT NULL, octets BIGINT NOT NULL, PRIMARY KEY (serveur, jour, code))",
+    "CREATE TABLE jours_heures (serveur TEXT NOT NULL, jour BIGINT NOT NULL, heure BIGINT NOT "
+    "NULL, requetes BIGINT NOT NULL, PRIMARY KEY (serveur, jour, heure))",
+};
+
+// Two independent 64-bit FNV-1a sums in hexadecimal: stable across machines and versions, as a
+// base outlives the program that wrote it.
+std::string empreinte(std::string_view octets) {
+    uint64_t a = 0xCBF29CE484222325ull, b = 0x84222325CBF29CE4ull;
+    for (const char c : octets) {
+        a = (a ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+        b = (b ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+        b ^= b >> 29;
+    }
+    char texte[33];
+    std::snprintf(texte, sizeof texte, "%016llx%016llx", static_cast<unsigned long long>(a),
+                  static_cast<unsigned long long>(b));
+    return texte;
+}
+
+bool fichierGzip(const std::string& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    char debut[2] = {};
+    f.read(debut, 2);
+    return f.gcount() == 2 && estGzip(std::string_view(debut, 2));
+}
+
+int64_t entier(const ValeurBase& v) {
+    return v.entier;
+}
+
+// A transaction cancelled unless validated.
+class Transaction {
+  public:
+    Transaction(ConnexionBase& c, std::string_view cle) : c_(c) { c_.commencer(cle); }
+    ~Transaction() {
+        if (!fini_) c_.annuler();
+    }
+    void valider() {
+        c_.valider();
+        fini_ = true;
+    }
+
+  private:
+    ConnexionBase& c_;
+    bool fini_ = false;
+};
+
+// What one run of a day's lines counted.
+struct CompteJournee {
+    int64_t jour = kJourSansDate;
+    int64_t lignes = 0, ignorees = 0, requetes = 0, octets = 0, visiteurs = 0, visites = 0;
+    std::vector<CompteCode> codes;
+    std::array<int64_t, 24> heures{};
+};
+
+}  // namespace
+
+BaseJours::BaseJours(const std::string& adresse) : BaseJours(ouvrirBase(adresse)) {}
+
+BaseJours::BaseJours(std::unique_ptr<ConnexionBase> connexion) : connexion_(std::move(connexion)) {
+    preparer();
+}
+
+BaseJours::~BaseJours() = default;
+
+void BaseJours::preparer() {
+    ConnexionBase& c = *connexion_;
+    Transaction t(c, "schema");
+    const bool sqlite = std::string_view(c.moteur()) == "sqlite";
+    const auto tables = c.requete(
+        sqlite ? "SELECT name FROM sqlite_master WHERE type = 'table'"
+               : "SELECT table_name::TEXT FROM information_schema.tables WHERE table_schema = "
+                 "current_schema()");
+    const bool notre = std::any_of(tables.begin(), tables.end(), [](const LigneBase& l) {
+        return l[0].texte == "kestrane_base";
+    });
+    // A base of another program is left untouched.
+    if (!notre && !tables.empty()) throw ErreurBase(std::string(kBasePasUneBase));
+    if (!notre) {
+        c.executer("CREATE TABLE kestrane_base (cle TEXT PRIMARY KEY, valeur BIGINT NOT NULL)");
+        for (const char* sql : kSchema) c.executer(sql);
+        c.requete("INSERT INTO kestrane_base (cle, valeur) VALUES ('version', $1)",
+                  {ValeurBase::de(kVersionSchema)});
+    } else {
+        const auto v = c.requete("SELECT valeur FROM kestrane_base WHERE cle = 'version'");
+        const int64_t version = v.empty() ? 0 : entier(v[0][0]);
+        if (version > kVersionSchema) throw ErreurBase(std::string(kBasePlusRecente));
+        if (version < 1) throw ErreurBase(std::string(kBasePasUneBase));
+        // No earlier schema yet: a later version brings each older base forward here, one step
+        // per version, in this same transaction.
+    }
+    t.valider();
+}
+
+int64_t BaseJours::version() {
+    const auto v = connexion_->requete("SELECT valeur FROM kestrane_base WHERE cle = 'version'");
+    return v.empty() ? 0 : entier(v[0][0]);
+}
+
+std::vector<AjoutFichier> BaseJours::ajouter(const std::vector<std::string>& chemins,
+                                             const std::string& serveur,
+                                             const OptionsAnalyse& options) {
+    // One transaction for the whole feed: it adds every file or none.
+    Transaction t(*connexion_, "serveur:" + serveur);
+    std::vector<AjoutFichier> r;
+    for (const std::string& chemin : chemins) r.push_back(ajouterFichier(chemin, serveur, options));
+    t.valider();
+    return r;
+}
+
+AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::string& serveur,
+                                       const OptionsAnalyse& options) {
+    AjoutFichier a;
+    a.chemin = chemin;
+    const bool gzip = fichierGzip(chemin);
+    const Journal journal = Journal::charger(chemin);
+    const std::string_view octets = journal.octets();
+    ConnexionBase& c = *connexion_;
+
+    // The file as the base knows it: the first bytes of one it counted before.
+    int64_t longueur = static_cast<int64_t>(std::min(octets.size(), kOctetsEmpreinte));
+    std::string cle = empreinte(octets.substr(0, static_cast<std::size_t>(longueur)));
+    int64_t lignesAvant = 0;
+    uint64_t deja = 0;
+    bool connu = false;
+    for (const LigneBase& f :
+         c.requete("SELECT longueur, empreinte, octets, lignes FROM fichiers WHERE serveur = $1",
+                   {ValeurBase::de(serveur)})) {
+        const auto l = static_cast<std::size_t>(entier(f[0]));
+        if (l > octets.size() || static_cast<uint64_t>(entier(f[2])) > octets.size() ||
+            empreinte(octets.substr(0, l)) != f[1].texte) {
+            continue;
+        }
+        longueur = entier(f[0]);
+        cle = f[1].texte;
+        deja = static_cast<uint64_t>(entier(f[2]));
+        lignesAvant = entier(f[3]);
+        connu = true;
+        break;
+    }
+    a.nouveau = !connu;
+    a.octetsDeja = deja;
+    if (longueur == 0) return a;
+
+    // The whole lines not counted yet.
+    std::string_view suite = octets.substr(deja);
+    if (!gzip) {
+        const std::size_t fin = suite.rfind('\n');
+        suite = fin == std::string_view::npos ? std::string_view() : suite.substr(0, fin + 1);
+    }
+    if (!suite.empty()) {
+        OptionsAnalyse o = options;
+        o.complements = true;
+        o.resultatsLisibles = true;
+        o.periode = {};
+        o.filtre = nullptr;
+        const Journal nouvelles = Journal::depuisTexte(std::string(suite));
+        std::vector<CompteJournee> journees;
+        for (CompteDuJour& j : compterParJour(o, nouvelles)) {
+            if (j.bilan.erreur) {
+                const std::size_t n =
+                    static_cast<std::size_t>(lignesAvant) + j.premiere + j.bilan.arret + 1;
+                try {
+                    std::rethrow_exception(j.bilan.erreur);
+                } catch (const ErreurKestrane& e) {
+                    throw ErreurKestrane(chemin + kBaseALaLigne + std::to_string(n) + " : " +
+                                         e.message());
+                }
+            }
+            ResultatAnalyse res;
+            CompteJournee cj;
+            cj.jour = j.jour != 0 ? j.jour : kJourSansDate;
+            cj.ignorees = static_cast<int64_t>(j.bilan.ignorees);
+            cj.lignes = static_cast<int64_t>(j.bilan.gardees);
+            j.comptes->terminer();
+            if (cj.lignes > 0 && j.comptes->resultat(res, j.lignes, 0, j.bilan.ignorees)) {
+                cj.requetes = res.complements->requetes;
+                cj.octets = res.complements->octets;
+                cj.codes = res.complements->codes;
+                cj.visiteurs = res.audience->visiteurs;
+                cj.visites = res.audience->visites;
+                cj.heures = res.lisibles.heures.lignes;
+            } else if (cj.lignes > 0) {
+                // What only the lines read again can tell: the day analysed on its own.
+                std::string texte;
+                for (std::size_t k = 0; k < j.lignes; ++k) {
+                    texte.append(nouvelles.ligne(j.premiere + k)).push_back('\n');
+                }
+                if (analyserJournal(Journal::depuisTexte(std::move(texte)), o, res) !=
+                    IssueAnalyse::terminee) {
+                    continue;
+                }
+                cj.requetes = res.complements->requetes;
+                cj.octets = res.complements->octets;
+                cj.codes = res.complements->codes;
+                cj.visiteurs = res.audience->visiteurs;
+                cj.visites = res.audience->visites;
+                cj.heures = res.lisibles.heures.lignes;
+            }
+            a.lignes += j.lignes;
+            a.ignorees += j.bilan.ignorees;
+            journees.push_back(std::move(cj));
+        }
+        for (const CompteJournee& j : journees) {
+            const ValeurBase s = ValeurBase::de(serveur), jour = ValeurBase::de(j.jour);
+            c.requete(
+                "INSERT INTO jours (serveur, jour, lignes, ignorees, requetes, octets, visiteurs, "
+                "visites) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT (serveur, jour) DO "
+                "UPDATE SET lignes = jours.lignes + excluded.lignes, ignorees = jours.ignorees + "
+                "excluded.ignorees, requetes = jours.requetes + excluded.requetes, octets = "
+                "jours.octets + excluded.octets, visiteurs = jours.visiteurs + excluded.visiteurs, "
+                "visites = jours.visites + excluded.visites",
+                {s, jour, ValeurBase::de(j.lignes), ValeurBase::de(j.ignorees),
+                 ValeurBase::de(j.requetes), ValeurBase::de(j.octets), ValeurBase::de(j.visiteurs),
+                 ValeurBase::de(j.visites)});
+            for (const CompteCode& code : j.codes) {
+                c.requete(
+                    "INSERT INTO jours_codes (serveur, jour, code, requetes, octets) VALUES ($1, "
+                    "$2, $3, $4, $5) ON CONFLICT (serveur, jour, code) DO UPDATE SET requetes = "
+                    "jours_codes.requetes + excluded.requetes, octets = jours_codes.octets + "
+                    "excluded.octets",
+                    {s, jour, ValeurBase::de(code.code), ValeurBase::de(code.nombre),
+                     ValeurBase::de(code.octets)});
+            }
+            for (int h = 0; h < 24; ++h) {
+                if (j.heures[static_cast<std::size_t>(h)] == 0) continue;
+                c.requete(
+                    "INSERT INTO jours_heures (serveur, jour, heure, requetes) VALUES ($1, $2, "
+                    "$3, $4) ON CONFLICT (serveur, jour, heure) DO UPDATE SET requetes = "
+                    "jours_heures.requetes + excluded.requetes",
+                    {s, jour, ValeurBase::de(h),
+                     ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
+            }
+        }
+    }
+    const auto compte = static_cast<int64_t>(deja + suite.size());
+    const auto lignes = lignesAvant + static_cast<int64_t>(a.lignes);
+    c.requete(
+        "INSERT INTO fichiers (serveur, longueur, empreinte, octets, lignes) VALUES ($1, $2, $3, "
+        "$4, $5) ON CONFLICT (serveur, longueur, empreinte) DO UPDATE SET octets = "
+        "excluded.octets, lignes = excluded.lignes",
+        {ValeurBase::de(serveur), ValeurBase::de(longueur), ValeurBase::de(cle),
+         ValeurBase::de(compte), ValeurBase::de(lignes)});
+    return a;
+}
+
+Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> premier,
+                           std::optional<int64_t> dernier) {
+    ConnexionBase& c = *connexion_;
+    const std::vector<ValeurBase> p{ValeurBase::de(serveur),
+                                    ValeurBase::de(premier.value_or(INT64_MIN / 2)),
+                                    ValeurBase::de(dernier.value_or(INT64_MAX / 2))};
+    const std::string ou = " WHERE ($1 = '' OR serveur = $1) AND jour BETWEEN $2 AND $3 ";
+    Historique h;
+    for (const LigneBase& l :
+         c.requete("SELECT jour, SUM(lignes), SUM(ignorees), SUM(requetes), SUM(octets), "
+                   "SUM(visiteurs), SUM(visites) FROM jours" +
+                       ou + "GROUP BY jour ORDER BY jour",
+                   p)) {
+        h.jours.push_back({entier(l[0]), entier(l[1]), entier(l[2]), entier(l[3]), entier(l[4]),
+                           entier(l[5]), entier(l[6])});
+    }
+    for (const LigneBase& l : c.requete("SELECT code, SUM(requetes), SUM(octets) FROM jours_codes" +
+                                            ou + "GROUP BY code ORDER BY code",
+                                        p)) {
+        h.codes.push_back({static_cast<int32_t>(entier(l[0])), entier(l[1]), entier(l[2])});
+    }
+    for (const LigneBase& l :
+         c.requete("SELECT heure, SUM(requetes) FROM jours_heures" + ou + "GROUP BY heure", p)) {
+        const int64_t heure = entier(l[0]);
+        if (heure >= 0 && heure < 24) h.heures[static_cast<std::size_t>(heure)] = entier(l[1]);
+    }
+    return h;
+}
+
+std::vector<std::string> BaseJours::serveurs() {
+    std::vector<std::string> r;
+    for (const LigneBase& l :
+         connexion_->requete("SELECT DISTINCT serveur FROM jours ORDER BY serveur")) {
+        r.push_back(l[0].texte);
+    }
+    return r;
+}
+
+std::string nomDeLaMachine() {
+    char nom[256] = {};
+    if (gethostname(nom, sizeof nom - 1) != 0 || nom[0] == '\0') return "localhost";
+    return nom;
+}
+
+}  // namespace kestrane
