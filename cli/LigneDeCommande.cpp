@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/AnalyseCommande.h"
+#include "cli/BaseCommande.h"
 #include "cli/FormatCommande.h"
 #include "cli/MessagesCommande.h"
 #include "cli/Sorties.h"
@@ -113,6 +114,9 @@ struct Arguments {
     bool progression = false;
     // The journals loaded whole before they are counted, as the window does (for comparisons).
     bool entiere = false;
+    // The base of days: journals added to it, or without journals the report made from it.
+    std::string base, serveur;
+    std::optional<PeriodeAnalyse> comparer;
 };
 
 // An error's message in UTF-8: the path a file error names between its two parts is the
@@ -260,6 +264,15 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             a.filtres.emplace_back("-robot");
         } else if (arg == "--sans-statiques") {
             a.filtres.emplace_back("-statique");
+        } else if (arg == "--base") {
+            if (!valeur(a.base)) return echec(kBaseSansAdresse);
+        } else if (arg == "--serveur") {
+            if (!valeur(a.serveur) || a.serveur.empty()) return echec(kServeurSansNom);
+        } else if (arg == "--comparer") {
+            std::string texte;
+            if (!valeur(texte)) return echec(kComparerSansPeriode);
+            a.comparer = lirePeriode(texte);
+            if (!a.comparer) return echec(textePeriodeIncorrecte(texte));
         } else if (arg == "--format") {
             std::string texte;
             if (!valeur(texte)) return echec(kFormatSansValeur);
@@ -279,6 +292,20 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     if (a.version) {
         sortie << moi.version;
         return 0;
+    }
+    if (a.base.empty() && (!a.serveur.empty() || a.comparer)) return echec(kOptionsSansBase);
+    if (!a.base.empty() && (!a.journaux.empty() || !a.rapport.empty() || !a.csv.empty())) {
+        DemandeBase b{a.base,    a.serveur,  a.journaux,     a.rapport,       a.csv,
+                      a.analyse, a.comparer, dateCreation(), KESTRANE_VERSION};
+        try {
+            return executerBase(b, sortie, echec);
+        } catch (const ErreurFichier& e) {
+            return echec(messageUtf8(e));
+        } catch (const RefusSortie& e) {
+            return echec(e.what());
+        } catch (const ErreurKestrane& e) {
+            return echec(utf8Depuis1252(e.message()));
+        }
     }
     if (a.rapport.empty() && a.csv.empty()) {
         return echec(kSortieManquante + aide);

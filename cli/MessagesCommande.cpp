@@ -1,5 +1,7 @@
 #include "cli/MessagesCommande.h"
 
+#include "core/journal/Texte.h"
+
 namespace kestrane {
 
 std::string texteRenvoiAide(std::string_view programme) {
@@ -29,6 +31,14 @@ std::string texteAucuneLigneConforme(std::size_t ignorees) {
 
 std::string texteALaLigne(std::size_t ligne, const std::string& message) {
     return "ligne " + std::to_string(ligne) + " : " + message;
+}
+
+std::string texteAjoutBase(std::size_t lignes, std::size_t fichiers, const std::string& serveur) {
+    const auto n = static_cast<int64_t>(lignes);
+    return utf8Depuis1252(nombreFrancais(n)) +
+           (lignes > 1 ? " lignes ajout\u00e9es" : " ligne ajout\u00e9e") +
+           " \u00e0 la base pour le serveur " + texteEntreGuillemets(serveur) + " (" +
+           std::to_string(fichiers) + (fichiers > 1 ? " fichiers)" : " fichier)");
 }
 
 }  // namespace kestrane

@@ -22,8 +22,10 @@ inline constexpr const char* kAideOptions =
     "  --periode AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM]\n"
     "                           n'analyse que les lignes de cette p\u00e9riode\n"
     "  --complements            ajoute les tableaux des compl\u00e9ments\n"
-    "  --detail-entrees         ajoute aux compl\u00e9ments le d\u00e9tail par fichier, site r\u00e9f\u00e9rent\n"
-    "                           et adresse (visiteurs, octets, statuts, visites)\n"    "  --tranches N             tranches horaires de N heures (1 \u00e0 6, 1 par d\u00e9faut)\n"
+    "  --detail-entrees         ajoute aux compl\u00e9ments le d\u00e9tail par fichier, site "
+    "r\u00e9f\u00e9rent\n"
+    "                           et adresse (visiteurs, octets, statuts, visites)\n"
+    "  --tranches N             tranches horaires de N heures (1 \u00e0 6, 1 par d\u00e9faut)\n"
     "  --progression            affiche l'avancement chaque seconde sur la sortie d'erreur\n"
     "  --resultats-bruts        \u00e9crit les tableaux bruts (ordre d'apparition, sans noms "
     "ni unit\u00e9s)\n"
@@ -106,6 +108,17 @@ inline constexpr const char* kStatutSansValeur =
 std::string texteOptionIncorrecte(std::string_view option, std::string_view valeur);
 inline constexpr const char* kSortieManquante = "indiquez --rapport FICHIER.html ou --csv DOSSIER";
 inline constexpr const char* kJournalManquant = "aucun fichier journal indiqu\u00e9";
+// The base of days.
+inline constexpr const char* kBaseSansAdresse =
+    "l'option --base demande un fichier SQLite ou une adresse postgresql://";
+inline constexpr const char* kServeurSansNom = "l'option --serveur demande un nom";
+inline constexpr const char* kComparerSansPeriode =
+    "l'option --comparer demande une p\u00e9riode (AAAA-MM-JJ..AAAA-MM-JJ)";
+inline constexpr const char* kOptionsSansBase = "--serveur et --comparer demandent --base";
+inline constexpr const char* kBaseSansJourDansLaPeriode =
+    "la base ne compte aucune ligne dans cette p\u00e9riode";
+// "1 234 lignes ajout\u00e9es \u00e0 la base pour le serveur \u00ab web1 \u00bb (2 fichiers)".
+std::string texteAjoutBase(std::size_t lignes, std::size_t fichiers, const std::string& serveur);
 // "« texte »": a name or a value the user typed, as the messages quote it.
 std::string texteEntreGuillemets(std::string_view texte);
 // "période incorrecte « x » (attendu : AAAA-MM-JJ[THH:MM]..AAAA-MM-JJ[THH:MM])".

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <map>
 
 #include "core/analyse/Comptage.h"
 #include "core/journal/Gzip.h"
@@ -19,8 +20,8 @@ namespace {
 // The fingerprint of a file: its first bytes, up to this many.
 constexpr std::size_t kOctetsEmpreinte = 4096;
 
-// Written once per version; each later version adds its step to kMigrations.
-const char* const kSchema[] = {
+// The first schema; each later version brings a base forward by its step of kEtapes.
+const char* const kSchema1[] = {
     "CREATE TABLE fichiers (serveur TEXT NOT NULL, longueur BIGINT NOT NULL, empreinte TEXT NOT "
     "NULL, octets BIGINT NOT NULL, lignes BIGINT NOT NULL, PRIMARY KEY (serveur, longueur, "
     "empreinte))",
@@ -32,6 +33,31 @@ const char* const kSchema[] = {
     "CREATE TABLE jours_heures (serveur TEXT NOT NULL, jour BIGINT NOT NULL, heure BIGINT NOT "
     "NULL, requetes BIGINT NOT NULL, PRIMARY KEY (serveur, jour, heure))",
 };
+
+// Version 2: each day's first and last moments, its dated requests and the length of its visits
+// (a base of version 1 gets its days' bounds and none of the others).
+const char* const kVersion2[] = {
+    "ALTER TABLE jours ADD COLUMN premiere BIGINT NOT NULL DEFAULT 0",
+    "ALTER TABLE jours ADD COLUMN derniere BIGINT NOT NULL DEFAULT 0",
+    "ALTER TABLE jours ADD COLUMN requetes_datees BIGINT NOT NULL DEFAULT 0",
+    "ALTER TABLE jours ADD COLUMN duree_visites BIGINT NOT NULL DEFAULT 0",
+    "UPDATE jours SET premiere = jour * 86400, derniere = jour * 86400 + 86399 WHERE jour > "
+    "-1000000000",
+    // The visits of a day that go on from the evening before, and the seconds that join them.
+    "ALTER TABLE jours ADD COLUMN visites_jointes BIGINT NOT NULL DEFAULT 0",
+    "ALTER TABLE jours ADD COLUMN duree_jointe BIGINT NOT NULL DEFAULT 0",
+    // Each day's visitors (VisiteursJour.h); OCTETS is the engine's type of bytes.
+    "CREATE TABLE jours_visiteurs (serveur TEXT NOT NULL, jour BIGINT NOT NULL, donnees OCTETS "
+    "NOT NULL, PRIMARY KEY (serveur, jour))",
+};
+
+struct Etape {
+    const char* const* debut;
+    std::size_t nombre;
+};
+// kEtapes[v - 1] brings a base of version v to version v + 1.
+const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}};
+static_assert(std::size(kEtapes) == kVersionSchema - 1);
 
 // Two independent 64-bit FNV-1a sums in hexadecimal: stable across machines and versions, as a
 // base outlives the program that wrote it.
@@ -80,9 +106,24 @@ class Transaction {
 struct CompteJournee {
     int64_t jour = kJourSansDate;
     int64_t lignes = 0, ignorees = 0, requetes = 0, octets = 0, visiteurs = 0, visites = 0;
+    int64_t premiere = 0, derniere = 0, requetesDatees = 0, dureeVisites = 0;
     std::vector<CompteCode> codes;
     std::array<int64_t, 24> heures{};
 };
+
+void remplir(CompteJournee& j, const ResultatAnalyse& r) {
+    const Complements& c = *r.complements;
+    j.requetes = c.requetes;
+    j.octets = c.octets;
+    j.codes = c.codes;
+    j.premiere = c.dates ? c.premiere.secondes : INT64_MAX;
+    j.derniere = c.dates ? c.derniere.secondes : INT64_MIN;
+    j.visiteurs = r.audience->visiteurs;
+    j.visites = r.audience->visites;
+    j.requetesDatees = r.audience->requetesDatees;
+    j.dureeVisites = r.audience->dureeVisites;
+    j.heures = r.lisibles.heures.lignes;
+}
 
 }  // namespace
 
@@ -107,19 +148,30 @@ void BaseJours::preparer() {
     });
     // A base of another program is left untouched.
     if (!notre && !tables.empty()) throw ErreurBase(std::string(kBasePasUneBase));
+    int64_t version = 1;
     if (!notre) {
         c.executer("CREATE TABLE kestrane_base (cle TEXT PRIMARY KEY, valeur BIGINT NOT NULL)");
-        for (const char* sql : kSchema) c.executer(sql);
-        c.requete("INSERT INTO kestrane_base (cle, valeur) VALUES ('version', $1)",
-                  {ValeurBase::de(kVersionSchema)});
+        for (const char* sql : kSchema1) c.executer(sql);
+        c.requete("INSERT INTO kestrane_base (cle, valeur) VALUES ('version', 1)");
     } else {
         const auto v = c.requete("SELECT valeur FROM kestrane_base WHERE cle = 'version'");
-        const int64_t version = v.empty() ? 0 : entier(v[0][0]);
+        version = v.empty() ? 0 : entier(v[0][0]);
         if (version > kVersionSchema) throw ErreurBase(std::string(kBasePlusRecente));
         if (version < 1) throw ErreurBase(std::string(kBasePasUneBase));
-        // No earlier schema yet: a later version brings each older base forward here, one step
-        // per version, in this same transaction.
     }
+    // An older base brought forward step by step, in this same transaction: all or nothing.
+    for (; version < kVersionSchema; ++version) {
+        const Etape& e = kEtapes[version - 1];
+        for (std::size_t k = 0; k < e.nombre; ++k) {
+            std::string sql = e.debut[k];
+            if (const std::size_t o = sql.find("OCTETS"); o != std::string::npos) {
+                sql.replace(o, 6, c.typeOctets());
+            }
+            c.executer(sql);
+        }
+    }
+    c.requete("UPDATE kestrane_base SET valeur = $1 WHERE cle = 'version'",
+              {ValeurBase::de(kVersionSchema)});
     t.valider();
 }
 
@@ -187,6 +239,7 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
         o.filtre = nullptr;
         const Journal nouvelles = Journal::depuisTexte(std::string(suite));
         std::vector<CompteJournee> journees;
+        std::map<int64_t, VisiteursJour> visiteurs;
         for (CompteDuJour& j : compterParJour(o, nouvelles)) {
             if (j.bilan.erreur) {
                 const std::size_t n =
@@ -205,12 +258,7 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
             cj.lignes = static_cast<int64_t>(j.bilan.gardees);
             j.comptes->terminer();
             if (cj.lignes > 0 && j.comptes->resultat(res, j.lignes, 0, j.bilan.ignorees)) {
-                cj.requetes = res.complements->requetes;
-                cj.octets = res.complements->octets;
-                cj.codes = res.complements->codes;
-                cj.visiteurs = res.audience->visiteurs;
-                cj.visites = res.audience->visites;
-                cj.heures = res.lisibles.heures.lignes;
+                remplir(cj, res);
             } else if (cj.lignes > 0) {
                 // What only the lines read again can tell: the day analysed on its own.
                 std::string texte;
@@ -221,12 +269,12 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
                     IssueAnalyse::terminee) {
                     continue;
                 }
-                cj.requetes = res.complements->requetes;
-                cj.octets = res.complements->octets;
-                cj.codes = res.complements->codes;
-                cj.visiteurs = res.audience->visiteurs;
-                cj.visites = res.audience->visites;
-                cj.heures = res.lisibles.heures.lignes;
+                remplir(cj, res);
+            }
+            if (j.jour != 0 && cj.lignes > 0) {
+                VisiteursJour& v = visiteurs[j.jour];
+                v = fusionnerVisiteurs(
+                    v, visiteursDesLignes(nouvelles, j.premiere, j.premiere + j.lignes, j.jour, o));
             }
             a.lignes += j.lignes;
             a.ignorees += j.bilan.ignorees;
@@ -236,14 +284,22 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
             const ValeurBase s = ValeurBase::de(serveur), jour = ValeurBase::de(j.jour);
             c.requete(
                 "INSERT INTO jours (serveur, jour, lignes, ignorees, requetes, octets, visiteurs, "
-                "visites) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT (serveur, jour) DO "
-                "UPDATE SET lignes = jours.lignes + excluded.lignes, ignorees = jours.ignorees + "
+                "visites, premiere, derniere, requetes_datees, duree_visites) VALUES ($1, $2, $3, "
+                "$4, $5, $6, $7, $8, $9, $10, $11, $12) ON CONFLICT (serveur, jour) DO UPDATE SET "
+                "lignes = jours.lignes + excluded.lignes, ignorees = jours.ignorees + "
                 "excluded.ignorees, requetes = jours.requetes + excluded.requetes, octets = "
                 "jours.octets + excluded.octets, visiteurs = jours.visiteurs + excluded.visiteurs, "
-                "visites = jours.visites + excluded.visites",
+                "visites = jours.visites + excluded.visites, premiere = CASE WHEN "
+                "excluded.premiere < jours.premiere THEN excluded.premiere ELSE jours.premiere "
+                "END, "
+                "derniere = CASE WHEN excluded.derniere > jours.derniere THEN excluded.derniere "
+                "ELSE jours.derniere END, requetes_datees = jours.requetes_datees + "
+                "excluded.requetes_datees, duree_visites = jours.duree_visites + "
+                "excluded.duree_visites",
                 {s, jour, ValeurBase::de(j.lignes), ValeurBase::de(j.ignorees),
                  ValeurBase::de(j.requetes), ValeurBase::de(j.octets), ValeurBase::de(j.visiteurs),
-                 ValeurBase::de(j.visites)});
+                 ValeurBase::de(j.visites), ValeurBase::de(j.premiere), ValeurBase::de(j.derniere),
+                 ValeurBase::de(j.requetesDatees), ValeurBase::de(j.dureeVisites)});
             for (const CompteCode& code : j.codes) {
                 c.requete(
                     "INSERT INTO jours_codes (serveur, jour, code, requetes, octets) VALUES ($1, "
@@ -263,6 +319,7 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
                      ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
             }
         }
+        for (const auto& [jour, v] : visiteurs) ajouterVisiteurs(serveur, jour, v);
     }
     const auto compte = static_cast<int64_t>(deja + suite.size());
     const auto lignes = lignesAvant + static_cast<int64_t>(a.lignes);
@@ -275,6 +332,41 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
     return a;
 }
 
+VisiteursJour BaseJours::visiteursDuJour(const std::string& serveur, int64_t jour) {
+    const auto l =
+        connexion_->requete("SELECT donnees FROM jours_visiteurs WHERE serveur = $1 AND jour = $2",
+                            {ValeurBase::de(serveur), ValeurBase::de(jour)});
+    return l.empty() ? VisiteursJour() : decoderVisiteurs(l[0][0].texte);
+}
+
+void BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
+                                 const VisiteursJour& nouveaux) {
+    ConnexionBase& c = *connexion_;
+    const ValeurBase s = ValeurBase::de(serveur);
+    const VisiteursJour v = fusionnerVisiteurs(visiteursDuJour(serveur, jour), nouveaux);
+    c.requete(
+        "INSERT INTO jours_visiteurs (serveur, jour, donnees) VALUES ($1, $2, $3) ON CONFLICT "
+        "(serveur, jour) DO UPDATE SET donnees = excluded.donnees",
+        {s, ValeurBase::de(jour), ValeurBase::octetsDe(encoderVisiteurs(v))});
+    const TotauxVisiteurs t = totaux(v);
+    c.requete(
+        "UPDATE jours SET visiteurs = $3, visites = $4, duree_visites = $5 WHERE serveur = $1 AND "
+        "jour = $2",
+        {s, ValeurBase::de(jour), ValeurBase::de(t.visiteurs), ValeurBase::de(t.visites),
+         ValeurBase::de(t.duree)});
+    // The visits that cross its two midnights, this day's with the day before and the day
+    // after's with this one, whichever was fed first.
+    const auto joindre = [&](int64_t d, const VisiteursJour& veille, const VisiteursJour& ce) {
+        const Jonction j = jonction(veille, ce);
+        c.requete(
+            "UPDATE jours SET visites_jointes = $3, duree_jointe = $4 WHERE serveur = $1 AND jour "
+            "= $2",
+            {s, ValeurBase::de(d), ValeurBase::de(j.visites), ValeurBase::de(j.duree)});
+    };
+    joindre(jour, visiteursDuJour(serveur, jour - 1), v);
+    joindre(jour + 1, v, visiteursDuJour(serveur, jour + 1));
+}
+
 Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> premier,
                            std::optional<int64_t> dernier) {
     ConnexionBase& c = *connexion_;
@@ -285,11 +377,14 @@ Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> pr
     Historique h;
     for (const LigneBase& l :
          c.requete("SELECT jour, SUM(lignes), SUM(ignorees), SUM(requetes), SUM(octets), "
-                   "SUM(visiteurs), SUM(visites) FROM jours" +
+                   "SUM(visiteurs), SUM(visites - visites_jointes), MIN(premiere), "
+                   "MAX(derniere), SUM(requetes_datees), SUM(duree_visites + duree_jointe) FROM "
+                   "jours" +
                        ou + "GROUP BY jour ORDER BY jour",
                    p)) {
         h.jours.push_back({entier(l[0]), entier(l[1]), entier(l[2]), entier(l[3]), entier(l[4]),
-                           entier(l[5]), entier(l[6])});
+                           entier(l[5]), entier(l[6]), entier(l[7]), entier(l[8]), entier(l[9]),
+                           entier(l[10])});
     }
     for (const LigneBase& l : c.requete("SELECT code, SUM(requetes), SUM(octets) FROM jours_codes" +
                                             ou + "GROUP BY code ORDER BY code",

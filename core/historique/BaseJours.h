@@ -13,6 +13,7 @@
 // fails (a line that does not read, a full disk, the program killed) leaves the base as it was.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -22,11 +23,12 @@
 #include "core/analyse/Complements.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/historique/Connexion.h"
+#include "core/historique/VisiteursJour.h"
 
 namespace kestrane {
 
 // The schema this version writes; a base of a later one is refused (kBasePlusRecente).
-inline constexpr int64_t kVersionSchema = 1;
+inline constexpr int64_t kVersionSchema = 2;
 // The day under which the lines whose date does not read are counted.
 inline constexpr int64_t kJourSansDate = -1'000'000'000;
 
@@ -43,6 +45,9 @@ struct AjoutFichier {
 struct JourHistorique {
     int64_t jour = 0;  // days since 1970-01-01, kJourSansDate for lines without a date
     int64_t lignes = 0, ignorees = 0, requetes = 0, octets = 0, visiteurs = 0, visites = 0;
+    // Seconds since 1970-01-01 of its first and last dated lines (INT64_MAX and INT64_MIN
+    // without one); its dated requests and its visits' seconds.
+    int64_t premiere = INT64_MAX, derniere = INT64_MIN, requetesDatees = 0, dureeVisites = 0;
 };
 
 // What a range of days of the base holds, in day order.
@@ -80,6 +85,9 @@ class BaseJours {
     void preparer();
     AjoutFichier ajouterFichier(const std::string& chemin, const std::string& serveur,
                                 const OptionsAnalyse& options);
+    VisiteursJour visiteursDuJour(const std::string& serveur, int64_t jour);
+    // The day's visitors merged with `nouveaux`, its totals and the joins at its midnights.
+    void ajouterVisiteurs(const std::string& serveur, int64_t jour, const VisiteursJour& nouveaux);
     std::unique_ptr<ConnexionBase> connexion_;
 };
 

@@ -411,6 +411,10 @@ inline constexpr const char* kBaseDisquePlein =
     "le disque est plein ; la base est rest\xE9"
     "e telle qu'elle \xE9tait";
 inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
+// The report of a range compared with another: the first figure's column of the second range,
+// then the change from it.
+inline constexpr const char* kEnteteComparaison = " (comparaison)";
+inline constexpr const char* kEnteteEvolution = "\xC9volution";
 // "<fichier>, ligne 12 : <raison>": a line of a journal fed to the base that does not read.
 inline constexpr const char* kBaseALaLigne = ", ligne ";
 inline constexpr const char* kBasePlusRecente =

@@ -32,15 +32,13 @@ std::string joindre(const std::vector<std::string>& l, std::size_t debut, std::s
     return t;
 }
 
-// A history as text (`visiteurs`: with the visitors, exact in the base when no day's lines were
-// split between feeds). Visits are left out: the base counts a visit across midnight on each of
-// its days, the analysis at once on the day it starts.
-std::string enTexte(const Historique& h, bool visiteurs) {
+// A history as text, each day with its visitors, visits and their seconds.
+std::string enTexte(const Historique& h) {
     std::string s;
     for (const JourHistorique& j : h.jours) {
         s += std::to_string(j.jour) + " " + std::to_string(j.lignes) + " " +
              std::to_string(j.requetes) + " " + std::to_string(j.octets);
-        if (visiteurs) s += " " + std::to_string(j.visiteurs);
+        s += " " + std::to_string(j.visiteurs) + " " + std::to_string(j.visites);
         s += "\n";
     }
     for (const CompteCode& c : h.codes) {
@@ -48,10 +46,12 @@ std::string enTexte(const Historique& h, bool visiteurs) {
              std::to_string(c.octets) + "\n";
     }
     for (const int64_t n : h.heures) s += std::to_string(n) + " ";
-    return s;
+    int64_t duree = 0;
+    for (const JourHistorique& j : h.jours) duree += j.dureeVisites;
+    return s + "\nduree " + std::to_string(duree);
 }
 
-std::string aLaFois(const std::string& texte, bool visiteurs) {
+std::string aLaFois(const std::string& texte) {
     OptionsAnalyse o;
     o.complements = o.resultatsLisibles = true;
     ResultatAnalyse r;
@@ -64,9 +64,10 @@ std::string aLaFois(const std::string& texte, bool visiteurs) {
         h.jours.push_back({joursDepuisEpoque(c.annee, c.mois, c.jour), c.requetes, 0, c.requetes,
                            c.octets, a.visiteurs, a.visites});
     }
+    h.jours.back().dureeVisites = r.audience->dureeVisites;
     h.codes = r.complements->codes;
     h.heures = r.lisibles.heures.lignes;
-    return enTexte(h, visiteurs);
+    return enTexte(h);
 }
 
 struct Etape {
@@ -93,28 +94,23 @@ TEST(BaseJours, LeRapportDeLaBaseEstCeluiDesLignesLuesEnUneFois) {
     struct Cas {
         const char* nom;
         std::vector<Etape> etapes;
-        bool joursEntiers;
     };
     const Cas cas[] = {
-        {"deux fois", {{"a.log", 0, n, Etape::ecrire, {"a.log", "a.log"}}}, true},
+        {"deux fois", {{"a.log", 0, n, Etape::ecrire, {"a.log", "a.log"}}}},
         {"grossi",
-         {{"a.log", 0, m, Etape::ecrire, {"a.log"}}, {"a.log", m, n, Etape::ajouter, {"a.log"}}},
-         false},
+         {{"a.log", 0, m, Etape::ecrire, {"a.log"}}, {"a.log", m, n, Etape::ajouter, {"a.log"}}}},
         {"tourne et compresse",
          {{"a.log", 0, m, Etape::ecrire, {"a.log"}},
           {"a.log", m, m + 100, Etape::ajouter, {}},
           {"a.log", m + 100, n, Etape::renommerPuisEcrire, {"a.log.1", "a.log"}},
-          {"a.log.1", 0, 0, Etape::compresser, {"a.log.2.gz", "a.log"}}},
-         false},
+          {"a.log.1", 0, 0, Etape::compresser, {"a.log.2.gz", "a.log"}}}},
         {"tronque sur place",
          {{"a.log", 0, jour3, Etape::ecrire, {"a.log"}},
-          {"a.log", jour3, n, Etape::ecrire, {"a.log"}}},
-         true},
+          {"a.log", jour3, n, Etape::ecrire, {"a.log"}}}},
         {"dans le desordre",
          {{"b.log", jour3, n, Etape::ecrire, {}},
           {"a.log", 0, jour3, Etape::ecrire, {"b.log"}},
-          {"", 0, 0, Etape::ecrire, {"a.log", "b.log"}}},
-         true},
+          {"", 0, 0, Etape::ecrire, {"a.log", "b.log"}}}},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.nom);
@@ -143,7 +139,7 @@ TEST(BaseJours, LeRapportDeLaBaseEstCeluiDesLignesLuesEnUneFois) {
             for (const char* f : e.nourrir) chemins.push_back(d.fichier(f));
             base.ajouter(chemins, "web1", {});
         }
-        EXPECT_EQ(enTexte(base.lire(), c.joursEntiers), aLaFois(joindre(l, 0, n), c.joursEntiers));
+        EXPECT_EQ(enTexte(base.lire()), aLaFois(joindre(l, 0, n)));
     }
 }
 
@@ -154,7 +150,7 @@ TEST(BaseJours, DeuxServeursUnePeriodeEtLeurSomme) {
     base.ajouter({d.ecrire("a.log", joindre(l, 0, 3000))}, "web1", {});
     base.ajouter({d.ecrire("b.log", joindre(l, 1000, 4000))}, "web2", {});
     EXPECT_EQ(base.serveurs(), (std::vector<std::string>{"web1", "web2"}));
-    EXPECT_EQ(enTexte(base.lire("web2"), true), aLaFois(joindre(l, 1000, 4000), true));
+    EXPECT_EQ(enTexte(base.lire("web2")), aLaFois(joindre(l, 1000, 4000)));
     // Every server: the sum of each day's requests.
     const Historique tous = base.lire();
     int64_t requetes = 0;
@@ -174,7 +170,7 @@ TEST(BaseJours, UnAjoutQuiEchoueLaisseLaBaseIntacte) {
     const std::string chemin = d.fichier("base.sqlite");
     BaseJours base(chemin);
     base.ajouter({d.ecrire("a.log", joindre(l, 0, 100))}, "web1", {});
-    const std::string avant = enTexte(base.lire(), true);
+    const std::string avant = enTexte(base.lire());
     // Line 3 of the second file does not read: neither file is added.
     d.ecrire("b.log", joindre(l, 100, 102) + "pas une ligne\n" + joindre(l, 102, 200));
     d.ecrire("c.log", joindre(l, 200, 300));
@@ -184,7 +180,7 @@ TEST(BaseJours, UnAjoutQuiEchoueLaisseLaBaseIntacte) {
     } catch (const ErreurKestrane& e) {
         EXPECT_NE(e.message().find("b.log, ligne 3 : "), std::string::npos) << e.message();
     }
-    EXPECT_EQ(enTexte(base.lire(), true), avant);
+    EXPECT_EQ(enTexte(base.lire()), avant);
     // Read leniently, the same file adds its lines that read.
     OptionsAnalyse souple;
     souple.ignorerNonConformes = true;
@@ -220,4 +216,33 @@ TEST(BaseJours, CeQuiNEstPasUneBaseOuVientDUneVersionPlusRecente) {
         b.connexion().executer("UPDATE kestrane_base SET valeur = 99 WHERE cle = 'version'");
     }
     refus(future, kBasePlusRecente);
+}
+
+TEST(BaseJours, UneBaseDeLaPremiereVersionEstMiseAJour) {
+    test::DossierTemporaire d;
+    const std::string chemin = d.fichier("ancienne.sqlite");
+    {
+        // The first version's base: the columns and table the second added taken away.
+        BaseJours b(chemin);
+        b.connexion().executer(
+            "DROP TABLE jours_visiteurs; ALTER TABLE jours DROP COLUMN premiere; ALTER TABLE "
+            "jours DROP COLUMN derniere; ALTER TABLE jours DROP COLUMN requetes_datees; ALTER "
+            "TABLE jours DROP COLUMN duree_visites; ALTER TABLE jours DROP COLUMN "
+            "visites_jointes; ALTER TABLE jours DROP COLUMN duree_jointe; UPDATE kestrane_base "
+            "SET valeur = 1 WHERE cle = 'version'; INSERT INTO jours VALUES ('web1', 19711, 3, 0, "
+            "3, 300, 2, 2)");
+    }
+    BaseJours b(chemin);
+    EXPECT_EQ(b.version(), kVersionSchema);
+    const Historique h = b.lire();
+    ASSERT_EQ(h.jours.size(), 1u);
+    EXPECT_EQ(h.jours[0].requetes, 3);
+    EXPECT_EQ(h.jours[0].visites, 2);
+    EXPECT_EQ(h.jours[0].premiere, 19711 * 86400);
+    EXPECT_EQ(h.jours[0].derniere, 19711 * 86400 + 86399);
+    // Fed on, the migrated base counts as a new one does.
+    const std::string ligne =
+        "10.0.0.1 - - [20/Dec/2023:10:00:00 +0100] \"GET / HTTP/1.1\" 200 100 \"-\" \"x\"\n";
+    b.ajouter({d.ecrire("a.log", ligne)}, "web1", {});
+    EXPECT_EQ(b.lire().jours[0].requetes, 4);
 }

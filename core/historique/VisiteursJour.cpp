@@ -1,0 +1,169 @@
+#include "core/historique/VisiteursJour.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/analyse/Decomptes.h"
+#include "core/audience/Audience.h"
+#include "core/historique/Connexion.h"
+#include "core/journal/Calendrier.h"
+#include "core/journal/Messages.h"
+#include "core/lecture/ULog.h"
+
+namespace kestrane {
+
+namespace {
+
+// FNV-1a of the client, a NUL, the agent: the same on every machine and version.
+uint64_t cleVisiteur(std::string_view client, std::string_view agent) {
+    uint64_t h = 0xCBF29CE484222325ull;
+    const auto ajouter = [&h](std::string_view t) {
+        for (const char c : t) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+    };
+    ajouter(client);
+    h = (h ^ 0) * 0x100000001B3ull;
+    ajouter(agent);
+    return h;
+}
+
+// One visitor's two records of one day, `a` starting first.
+VisiteurJour joindre(VisiteurJour a, const VisiteurJour& b) {
+    if (b.premiere < a.premiere) return joindre(b, a);
+    const int32_t ecart = b.premiere - a.derniere;
+    if (ecart < kEcartVisite) {
+        // The visit that ends `a` goes on in `b` (pieces that overlap count as joined).
+        a.visites += b.visites - 1;
+        a.duree += b.duree + std::max(ecart, 0);
+    } else {
+        a.visites += b.visites;
+        a.duree += b.duree;
+    }
+    a.derniere = std::max(a.derniere, b.derniere);
+    return a;
+}
+
+}  // namespace
+
+VisiteursJour visiteursDesLignes(const Journal& journal, std::size_t debut, std::size_t fin,
+                                 int64_t jour, const OptionsAnalyse& options) {
+    struct Requete {
+        uint64_t cle;
+        int32_t t;
+    };
+    std::vector<Requete> requetes;
+    requetes.reserve(fin - debut);
+    const int64_t minuit = jour * kSecondesParJour;
+    for (std::size_t i = debut; i < fin; ++i) {
+        RLog r;
+        if (options.ignorerNonConformes) {
+            std::string_view fautif;
+            if (!analyserLigneSouple(journal.ligne(i), r, fautif, CoupeAgent::agentEntier) ||
+                !examinerLigne(r, nullptr)) {
+                continue;
+            }
+        } else {
+            try {
+                r = analyserLigne(journal.ligne(i), CoupeAgent::agentEntier);
+            } catch (const ErreurKestrane&) {
+                continue;
+            }
+        }
+        Instant t;
+        if (!lireInstant(r.date, r.heure, t) || t.secondes < minuit ||
+            t.secondes >= minuit + kSecondesParJour) {
+            continue;
+        }
+        requetes.push_back(
+            {cleVisiteur(adresseIP(r), r.navigateur), static_cast<int32_t>(t.secondes - minuit)});
+    }
+    std::sort(requetes.begin(), requetes.end(), [](const Requete& a, const Requete& b) {
+        return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
+    });
+    VisiteursJour v;
+    for (const Requete& q : requetes) {
+        if (v.empty() || v.back().cle != q.cle) {
+            v.push_back({q.cle, q.t, q.t, 1, 0});
+            continue;
+        }
+        VisiteurJour& d = v.back();
+        if (q.t - d.derniere >= kEcartVisite) {
+            ++d.visites;
+        } else {
+            d.duree += q.t - d.derniere;
+        }
+        d.derniere = q.t;
+    }
+    return v;
+}
+
+VisiteursJour fusionnerVisiteurs(const VisiteursJour& a, const VisiteursJour& b) {
+    VisiteursJour r;
+    r.reserve(a.size() + b.size());
+    std::size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (j == b.size() || (i < a.size() && a[i].cle < b[j].cle)) {
+            r.push_back(a[i++]);
+        } else if (i == a.size() || b[j].cle < a[i].cle) {
+            r.push_back(b[j++]);
+        } else {
+            r.push_back(joindre(a[i++], b[j++]));
+        }
+    }
+    return r;
+}
+
+TotauxVisiteurs totaux(const VisiteursJour& v) {
+    TotauxVisiteurs t;
+    t.visiteurs = static_cast<int64_t>(v.size());
+    for (const VisiteurJour& x : v) {
+        t.visites += x.visites;
+        t.duree += x.duree;
+    }
+    return t;
+}
+
+Jonction jonction(const VisiteursJour& veille, const VisiteursJour& jour) {
+    Jonction j;
+    std::size_t i = 0;
+    for (const VisiteurJour& x : jour) {
+        if (x.premiere >= kEcartVisite) continue;
+        while (i < veille.size() && veille[i].cle < x.cle) ++i;
+        if (i == veille.size()) break;
+        if (veille[i].cle != x.cle) continue;
+        const int64_t ecart = kSecondesParJour - veille[i].derniere + x.premiere;
+        if (ecart < kEcartVisite) {
+            ++j.visites;
+            j.duree += ecart;
+        }
+    }
+    return j;
+}
+
+std::string encoderVisiteurs(const VisiteursJour& v) {
+    std::string o(v.size() * sizeof(VisiteurJour), '\0');
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        char* p = o.data() + k * 24;
+        std::memcpy(p, &v[k].cle, 8);
+        std::memcpy(p + 8, &v[k].premiere, 4);
+        std::memcpy(p + 12, &v[k].derniere, 4);
+        std::memcpy(p + 16, &v[k].visites, 4);
+        std::memcpy(p + 20, &v[k].duree, 4);
+    }
+    return o;
+}
+
+VisiteursJour decoderVisiteurs(std::string_view o) {
+    if (o.size() % 24 != 0) throw ErreurBase(std::string(kBasePasUneBase));
+    VisiteursJour v(o.size() / 24);
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        const char* p = o.data() + k * 24;
+        std::memcpy(&v[k].cle, p, 8);
+        std::memcpy(&v[k].premiere, p + 8, 4);
+        std::memcpy(&v[k].derniere, p + 12, 4);
+        std::memcpy(&v[k].visites, p + 16, 4);
+        std::memcpy(&v[k].duree, p + 20, 4);
+    }
+    return v;
+}
+
+}  // namespace kestrane
