@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The command line's base of days: a journal fed in rotated pieces, twice, gives from the base the
+# same days, status codes and hourly slices as the journal analysed at once; a range compared
+# with another; a line that does not read adds nothing. Usage: base.sh kestrane-rapport journal
+set -u
+KESTRANE=$1
+JOURNAL=$2
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+echecs=0
+echec() { echo "ECHEC $*"; echecs=$((echecs + 1)); }
+B="$T/base.sqlite"
+n=$(wc -l <"$JOURNAL")
+moitie=$((n / 2))
+
+# access.log fed, then grown, rotated to access.log.1 and compressed, a new access.log beside.
+head -n "$moitie" "$JOURNAL" >"$T/access.log"
+"$KESTRANE" --base "$B" --serveur web1 "$T/access.log" >"$T/sortie1" || echec "premier ajout"
+grep -q "^$(printf '%s' "$moitie" | sed 's/\(.\)\(...\)$/\1 \2/') lignes ajoutées à la base pour le serveur « web1 » (1 fichier)$" \
+    "$T/sortie1" || { echec "message du premier ajout"; cat "$T/sortie1"; }
+tail -n +$((moitie + 1)) "$JOURNAL" | head -n 100 >>"$T/access.log"
+mv "$T/access.log" "$T/access.log.1"
+tail -n +$((moitie + 101)) "$JOURNAL" >"$T/access.log"
+"$KESTRANE" --base "$B" --serveur web1 "$T/access.log.1" "$T/access.log" >/dev/null || echec "second ajout"
+gzip -c "$T/access.log.1" >"$T/access.log.2.gz" && rm "$T/access.log.1"
+"$KESTRANE" --base "$B" --serveur web1 "$T/access.log.2.gz" "$T/access.log" >"$T/sortie3" || echec "troisième ajout"
+grep -q "^0 ligne ajoutée" "$T/sortie3" || { echec "lignes comptées deux fois"; cat "$T/sortie3"; }
+
+"$KESTRANE" --base "$B" --csv "$T/base" >/dev/null || echec "rapport de la base"
+"$KESTRANE" --complements --csv "$T/entier" "$JOURNAL" >/dev/null || echec "rapport du journal"
+for f in jours.csv codes-retour.csv tranches-horaires.csv; do
+    cmp -s "$T/base/$f" "$T/entier/$f" && echo "ok $f" || { echec "$f"; diff "$T/base/$f" "$T/entier/$f" | head -5; }
+done
+
+# Two ranges: every row of the days' table gets the second range's requests and the change.
+"$KESTRANE" --base "$B" --periode 2023-12-20..2023-12-26 --comparer 2023-12-27..2024-01-02 \
+    --csv "$T/comparaison" >/dev/null || echec "comparaison"
+head -1 "$T/comparaison/codes-retour.csv" | grep -q "Occurrences (comparaison);Évolution" &&
+    echo "ok comparer" || { echec "comparer"; head -2 "$T/comparaison/codes-retour.csv"; }
+
+# A line that does not read: an error naming it, the base as it was.
+cp "$B" "$T/avant.sqlite"
+{ head -n 2 "$JOURNAL"; echo "pas une ligne"; } | sed 's/2023/2031/' >"$T/mauvais.log"
+"$KESTRANE" --base "$B" --serveur web1 "$T/mauvais.log" >/dev/null 2>"$T/erreurs" && echec "ligne fautive acceptée"
+grep -q "mauvais.log, ligne 3 : " "$T/erreurs" || { echec "message de la ligne fautive"; cat "$T/erreurs"; }
+"$KESTRANE" --base "$B" --csv "$T/apres" >/dev/null
+cmp -s "$T/apres/jours.csv" "$T/base/jours.csv" && echo "ok base intacte" || echec "base changée"
+
+# Options that need a base, and a file that is none.
+"$KESTRANE" --serveur web1 --csv "$T/x" "$JOURNAL" 2>"$T/erreurs" && echec "--serveur sans --base"
+grep -q "demandent --base" "$T/erreurs" || echec "message sans base"
+echo "pas une base" >"$T/texte"
+"$KESTRANE" --base "$T/texte" --csv "$T/y" 2>"$T/erreurs" && echec "fichier texte accepté comme base"
+grep -q "n'est pas une base d'historique" "$T/erreurs" || { echec "message pas une base"; cat "$T/erreurs"; }
+[ "$(cat "$T/texte")" = "pas une base" ] || echec "fichier texte modifié"
+
+echo "$echecs échec(s)"
+[ "$echecs" = 0 ]
