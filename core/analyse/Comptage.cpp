@@ -280,11 +280,13 @@ void Comptage::completer(ResultatAnalyse& r, std::optional<std::size_t> ignorees
     }
 }
 
-std::vector<CompteDuJour> compterParJour(const OptionsAnalyse& options, const Journal& journal) {
+std::vector<CompteDuJour> compterParJour(const OptionsAnalyse& options, const Journal& journal,
+                                         std::size_t premiere, std::size_t derniere) {
     std::vector<CompteDuJour> jours;
     std::vector<std::string_view> lignes;
     std::optional<int64_t> courant;
-    std::size_t debut = 0;
+    const std::size_t fin = std::min(derniere, journal.nbLignes());
+    std::size_t debut = premiere;
     const auto fermer = [&](std::size_t fin) {
         CompteDuJour j;
         j.jour = courant.value_or(0);
@@ -299,7 +301,7 @@ std::vector<CompteDuJour> compterParJour(const OptionsAnalyse& options, const Jo
         debut = fin;
         return !erreur;
     };
-    for (std::size_t i = 0; i < journal.nbLignes(); ++i) {
+    for (std::size_t i = premiere; i < fin; ++i) {
         const std::string_view ligne = journal.ligne(i);
         Instant t;
         if (instantDeLigne(ligne, t, options.ignorerNonConformes)) {
@@ -310,7 +312,7 @@ std::vector<CompteDuJour> compterParJour(const OptionsAnalyse& options, const Jo
         }
         lignes.push_back(ligne);
     }
-    if (!lignes.empty()) fermer(journal.nbLignes());
+    if (!lignes.empty()) fermer(fin);
     return jours;
 }
 

@@ -131,13 +131,15 @@ class Comptage {
 // each day. Merged in journal order (Comptage::fusionner), the days' counts are those of all the
 // lines read at once, every table in its order of first appearance; a day whose lines come in
 // two runs (a late line after midnight) has two counts. In the default format; the counting stops
-// at the first line that raises, whose run then holds it in its bilan.
+// at the first line that raises, whose run then holds it in its bilan. Lines [premiere, derniere)
+// of the journal only (the lines a base has not counted yet), numbered in the journal.
 struct CompteDuJour {
     int64_t jour = 0;  // days since 1970-01-01 of the run's first dated line (0: none dated)
     std::size_t premiere = 0, lignes = 0;  // the run: its first line and how many
     Comptage::Bilan bilan;
     std::unique_ptr<Comptage> comptes;
 };
-std::vector<CompteDuJour> compterParJour(const OptionsAnalyse& options, const Journal& journal);
+std::vector<CompteDuJour> compterParJour(const OptionsAnalyse& options, const Journal& journal,
+                                         std::size_t premiere = 0, std::size_t derniere = SIZE_MAX);
 
 }  // namespace kestrane

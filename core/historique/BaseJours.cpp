@@ -226,24 +226,34 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
     if (longueur == 0) return a;
 
     // The whole lines not counted yet.
-    std::string_view suite = octets.substr(deja);
-    if (!gzip) {
-        const std::size_t fin = suite.rfind('\n');
-        suite = fin == std::string_view::npos ? std::string_view() : suite.substr(0, fin + 1);
+    // The whole lines not counted yet: from the line that starts at the bytes counted, to the
+    // last line break (or the end of a compressed file).
+    std::size_t premiere = 0, derniere = journal.nbLignes();
+    for (std::size_t haut = derniere; premiere < haut;) {
+        const std::size_t milieu = premiere + (haut - premiere) / 2;
+        if (journal.debutLigne(milieu) < deja) {
+            premiere = milieu + 1;
+        } else {
+            haut = milieu;
+        }
     }
+    if (!gzip && derniere > premiere && !octets.ends_with('\n')) --derniere;
+    const std::size_t finLue =
+        derniere < journal.nbLignes() ? journal.debutLigne(derniere) : octets.size();
+    const std::string_view suite =
+        premiere < derniere ? octets.substr(deja, finLue - deja) : std::string_view();
     if (!suite.empty()) {
         OptionsAnalyse o = options;
         o.complements = true;
         o.resultatsLisibles = true;
         o.periode = {};
         o.filtre = nullptr;
-        const Journal nouvelles = Journal::depuisTexte(std::string(suite));
+        const Journal& nouvelles = journal;
         std::vector<CompteJournee> journees;
         std::map<int64_t, VisiteursJour> visiteurs;
-        for (CompteDuJour& j : compterParJour(o, nouvelles)) {
+        for (CompteDuJour& j : compterParJour(o, nouvelles, premiere, derniere)) {
             if (j.bilan.erreur) {
-                const std::size_t n =
-                    static_cast<std::size_t>(lignesAvant) + j.premiere + j.bilan.arret + 1;
+                const std::size_t n = j.premiere + j.bilan.arret + 1;
                 try {
                     std::rethrow_exception(j.bilan.erreur);
                 } catch (const ErreurKestrane& e) {
