@@ -92,7 +92,7 @@ int executerBase(const DemandeBase& d, std::ostream& sortie,
     if (!d.journaux.empty()) {
         const std::string serveur = d.serveur.empty() ? nomDeLaMachine() : d.serveur;
         std::size_t lignes = 0;
-        for (const AjoutFichier& a : base.ajouter(d.journaux, serveur, d.analyse)) {
+        for (const AjoutFichier& a : base.ajouter(d.journaux, serveur, d.analyse, d.limite)) {
             lignes += a.lignes;
         }
         sortie << texteAjoutBase(lignes, d.journaux.size(), serveur) << '\n';

@@ -17,6 +17,7 @@ struct DemandeBase {
     std::string serveur;  // empty: the machine's name when adding, every server when reading
     std::vector<std::string> journaux;
     std::string rapport, csv;
+    std::size_t limite = 0;  // of each day's table (0: all)
     OptionsAnalyse analyse;  // its period: the range reported (inactive: every day)
     std::optional<PeriodeAnalyse> comparer;
     std::string dateCreation, version;

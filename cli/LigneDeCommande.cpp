@@ -26,6 +26,7 @@
 #include "core/audience/BasePays.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
+#include "core/historique/BaseJours.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
@@ -117,6 +118,7 @@ struct Arguments {
     // The base of days: journals added to it, or without journals the report made from it.
     std::string base, serveur;
     std::optional<PeriodeAnalyse> comparer;
+    std::size_t limite = kLimiteParDefaut;
 };
 
 // An error's message in UTF-8: the path a file error names between its two parts is the
@@ -268,6 +270,13 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             if (!valeur(a.base)) return echec(kBaseSansAdresse);
         } else if (arg == "--serveur") {
             if (!valeur(a.serveur) || a.serveur.empty()) return echec(kServeurSansNom);
+        } else if (arg == "--base-limite") {
+            std::string texte;
+            int limite = 0;
+            if (!valeur(texte) || !lireEntier(texte, limite) || limite < 0) {
+                return echec(kBaseLimiteSansNombre);
+            }
+            a.limite = static_cast<std::size_t>(limite);
         } else if (arg == "--comparer") {
             std::string texte;
             if (!valeur(texte)) return echec(kComparerSansPeriode);
@@ -295,8 +304,8 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     }
     if (a.base.empty() && (!a.serveur.empty() || a.comparer)) return echec(kOptionsSansBase);
     if (!a.base.empty() && (!a.journaux.empty() || !a.rapport.empty() || !a.csv.empty())) {
-        DemandeBase b{a.base,    a.serveur,  a.journaux,     a.rapport,       a.csv,
-                      a.analyse, a.comparer, dateCreation(), KESTRANE_VERSION};
+        DemandeBase b{a.base,   a.serveur, a.journaux, a.rapport,      a.csv,
+                      a.limite, a.analyse, a.comparer, dateCreation(), KESTRANE_VERSION};
         try {
             return executerBase(b, sortie, echec);
         } catch (const ErreurFichier& e) {

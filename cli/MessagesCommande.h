@@ -49,6 +49,8 @@ inline constexpr const char* kAideOptions =
     "                           rapport de --periode (tout par d\u00e9faut) depuis la base\n"
     "  --serveur NOM            le serveur des journaux ajout\u00e9s (le nom de la machine\n"
     "                           par d\u00e9faut) ou celui du rapport (tous par d\u00e9faut)\n"
+    "  --base-limite N          entr\u00e9es gard\u00e9es par tableau et par jour (1000 par\n"
+    "                           d\u00e9faut, 0 : toutes), les autres additionn\u00e9es\n"
     "  --comparer AAAA-MM-JJ..AAAA-MM-JJ\n"
     "                           ajoute \u00e0 chaque tableau du rapport de la base les\n"
     "                           chiffres de cette p\u00e9riode et l'\u00e9volution\n"
@@ -121,6 +123,8 @@ inline constexpr const char* kJournalManquant = "aucun fichier journal indiqu\u0
 inline constexpr const char* kBaseSansAdresse =
     "l'option --base demande un fichier SQLite ou une adresse postgresql://";
 inline constexpr const char* kServeurSansNom = "l'option --serveur demande un nom";
+inline constexpr const char* kBaseLimiteSansNombre =
+    "l'option --base-limite demande un nombre d'entr\u00e9es (0 : toutes)";
 inline constexpr const char* kComparerSansPeriode =
     "l'option --comparer demande une p\u00e9riode (AAAA-MM-JJ..AAAA-MM-JJ)";
 inline constexpr const char* kOptionsSansBase = "--serveur et --comparer demandent --base";

@@ -59,12 +59,13 @@ struct CompteurFichiers {
         }
     }
     // Largest first; equal counts in order of first appearance.
-    std::vector<CompteFichier> liste() const {
+    std::vector<CompteFichier> liste(bool trier = true) const {
         std::vector<CompteFichier> l(index.taille());
         for (std::size_t k = 0; k < l.size(); ++k) {
             l[k].fichier.assign(index.cle(k));
             l[k].nombre = nombres[k];
         }
+        if (!trier) return l;
         std::stable_sort(l.begin(), l.end(), [](const CompteFichier& a, const CompteFichier& b) {
             return a.nombre > b.nombre;
         });
@@ -344,7 +345,7 @@ std::optional<std::size_t> ComptesComplements::premierDebordement() const {
     return std::nullopt;
 }
 
-Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
+Complements ComptesComplements::resultat(int64_t adressesDistinctes, bool trier) {
     Complements c;
     c.lignesLues = lignes_;
     c.adressesDistinctes = adressesDistinctes;
@@ -373,8 +374,8 @@ Complements ComptesComplements::resultat(int64_t adressesDistinctes) {
     for (const auto& [code, n] : a.autresCodes) c.codes.push_back(n);
     std::sort(c.codes.begin(), c.codes.end(),
               [](const CompteCode& x, const CompteCode& y) { return x.code < y.code; });
-    c.introuvables = a.introuvables.liste();
-    c.erreursServeur = a.erreursServeur.liste();
+    c.introuvables = a.introuvables.liste(trier);
+    c.erreursServeur = a.erreursServeur.liste(trier);
 
     c.dates = a.dates;
     c.premiere.secondes = a.premiere;

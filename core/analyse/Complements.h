@@ -125,7 +125,8 @@ class ComptesComplements : public LecteurEnregistrements {
     // of statIP, which the statistics pass builds.
     // Raises ErreurDebordement, naming the line, when a byte sum taken in journal order passes
     // the 64-bit range.
-    Complements resultat(int64_t adressesDistinctes = 0);
+    // `trier` false: the files answered 404 and 5xx in order of first appearance.
+    Complements resultat(int64_t adressesDistinctes = 0, bool trier = true);
 
     struct Cumul;
 

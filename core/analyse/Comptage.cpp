@@ -72,7 +72,7 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
     if (options.complements) {
         complements_.emplace();
         audience_.emplace();
-        audience_->regler({robotsDuCatalogue(), options.basePays, false});
+        audience_->regler({robotsDuCatalogue(), options.basePays, false, options.ordreDApparition});
         complements_->suivre(&statistiques_);
         audience_->suivre(&statistiques_);
         lecteurs.push_back(&*complements_);
@@ -259,7 +259,8 @@ void Comptage::completer(ResultatAnalyse& r, std::optional<std::size_t> ignorees
         }
     };
     if (complements_) {
-        calculerComplements(r, &*complements_, enFond, options_.basePays, &*audience_);
+        calculerComplements(r, &*complements_, enFond, options_.basePays, &*audience_,
+                            !options_.ordreDApparition);
         if (ignorees) r.complements->lignesIgnorees = static_cast<int64_t>(*ignorees);
     } else {
         r.complements.reset();
@@ -271,7 +272,8 @@ void Comptage::completer(ResultatAnalyse& r, std::optional<std::size_t> ignorees
     if (lisibles_) {
         calculer([&] {
             if (lisibles_->complet()) {
-                rendreLisibles(r.tables, *lisibles_, options_.largeurTranches, r.lisibles);
+                rendreLisibles(r.tables, *lisibles_, options_.largeurTranches, r.lisibles,
+                               !options_.ordreDApparition);
             } else {
                 rendreLisibles(r.tables, r.lignes(), options_.largeurTranches, r.lisibles);
             }

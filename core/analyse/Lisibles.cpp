@@ -367,7 +367,7 @@ void nommerAgents(const std::vector<std::string_view>& agents, std::size_t debut
 }  // namespace
 
 void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
-                    ResultatsLisibles& lisibles) {
+                    ResultatsLisibles& lisibles, bool trier) {
     if (comptes.compilation_.joinable()) comptes.compilation_.join();
     lisibles = ResultatsLisibles{};
     lisibles.actifs = true;
@@ -422,15 +422,19 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
             listes = true;
             listes.notify_one();
             nommer();
-            ordonnerParFrequence(tables.statIP);
-            ordonnerParFrequence(tables.statTaux);
+            if (trier) {
+                ordonnerParFrequence(tables.statIP);
+                ordonnerParFrequence(tables.statTaux);
+            }
         },
         [&] {
             if (derniere) verserChemins(tout, *derniere);
             nommer();
             tables.statFichier = completerChemins(tout, tables.statFichier);
-            ordonnerParFrequence(tables.statFichier);
-            ordonnerParFrequence(tables.statPrecedent);
+            if (trier) {
+                ordonnerParFrequence(tables.statFichier);
+                ordonnerParFrequence(tables.statPrecedent);
+            }
         });
     lisibles.premiereDate = tout.bornes.premiere();
     lisibles.derniereDate = tout.bornes.derniere();
@@ -447,8 +451,10 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     }
     systemes.versTable(tables.statOS);
     navigateurs.versTable(tables.statNav);
-    ordonnerParFrequence(tables.statOS);
-    ordonnerParFrequence(tables.statNav);
+    if (trier) {
+        ordonnerParFrequence(tables.statOS);
+        ordonnerParFrequence(tables.statNav);
+    }
     // As a fold does it: the later stretches start again empty, so that more lines may be read.
     for (std::size_t k = 1; k < comptes.tranches_.size(); ++k) {
         comptes.tranches_[k] = comptes.nouvelleTranche(static_cast<int>(k));

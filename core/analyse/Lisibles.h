@@ -104,7 +104,7 @@ class ComptesLisibles : public LecteurEnregistrements {
     struct Tranche;
 
   private:
-    friend void rendreLisibles(TablesAnalyse&, ComptesLisibles&, int, ResultatsLisibles&);
+    friend void rendreLisibles(TablesAnalyse&, ComptesLisibles&, int, ResultatsLisibles&, bool);
     std::unique_ptr<Tranche> nouvelleTranche(int tranche) const;
     Journal journal_;  // loaded whole: the long agents are views into it
     std::vector<std::unique_ptr<Tranche>> tranches_;
@@ -119,8 +119,9 @@ class ComptesLisibles : public LecteurEnregistrements {
 // the same lines (merged as a fold merges them): the systems and browsers by their catalogue names,
 // the files by path, the average day at `largeur`, every table but the requests one in decreasing
 // count. Each distinct agent is classified once, on both cores when there are many.
+// `trier` false: the tables left in order of first appearance.
 void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur,
-                    ResultatsLisibles& lisibles);
+                    ResultatsLisibles& lisibles, bool trier = true);
 
 // The same from the lines themselves, read again (for a caller whose first pass did not count).
 void rendreLisibles(TablesAnalyse& tables, const LignesAnalysees& lignes, int largeur,

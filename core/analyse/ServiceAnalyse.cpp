@@ -101,7 +101,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
 }
 
 void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const Execution& enFond,
-                         std::shared_ptr<const BasePays> basePays, ComptesAudience* audience) {
+                         std::shared_ptr<const BasePays> basePays, ComptesAudience* audience,
+                         bool trier) {
     const auto calculer = [&](const std::function<void()>& travail) {
         if (enFond) {
             enFond(travail);
@@ -128,8 +129,9 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
     Complements c;
     Audience a;
     calculer([&] {
-        c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()));
-        a = relire ? audience->resultat() : audienceEtReferents(*audience, r.tables.statPrecedent);
+        c = comptes->resultat(static_cast<int64_t>(r.tables.statIP.size()), trier);
+        a = relire ? audience->resultat()
+                   : audienceEtReferents(*audience, r.tables.statPrecedent, trier);
     });
     c.lignesLues = static_cast<int64_t>(r.lignesJournal);
     c.lignesHorsPeriode = static_cast<int64_t>(r.horsPeriode);
@@ -152,21 +154,23 @@ ReconnaitreRobot robotsDuCatalogue() {
     };
 }
 
-Audience audienceEtReferents(ComptesAudience& comptes, const tableauRapportStat& precedent) {
+Audience audienceEtReferents(ComptesAudience& comptes, const tableauRapportStat& precedent,
+                             bool trier) {
     Audience a, referents;
     enParallele(
         true, [&] { a = comptes.resultat(); },
-        [&] { compterReferentsDesTables(referents, precedent); });
+        [&] { compterReferentsDesTables(referents, precedent, trier); });
     a.sitesReferents = std::move(referents.sitesReferents);
     a.recherches = std::move(referents.recherches);
     return a;
 }
 
-void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent) {
+void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent,
+                               bool trier) {
     std::vector<std::pair<std::string_view, int64_t>> referents;
     referents.reserve(precedent.size());
     for (const rapportStat& p : precedent) referents.emplace_back(p.libelle, p.nombre);
-    compterReferents(audience, referents);
+    compterReferents(audience, referents, trier);
 }
 
 }  // namespace kestrane

@@ -37,6 +37,9 @@ struct OptionsAnalyse {
     bool detailEntrees = false;
     int largeurTranches = 1;         // the hourly slices' width, in hours
     bool resultatsLisibles = false;  // the tables as Lisibles.h makes them
+    // Every table left in its order of first appearance, none sorted by its counts: what a base
+    // of days keeps of each day, to sort the tables of a range once they are merged.
+    bool ordreDApparition = false;
     FormatJournal format;            // the lines' format: the default reads them as always
     bool formatAutomatique = false;  // the format detected on the journal's first lines instead
     // One line is a journal to analyse; without it a journal of fewer than two lines is refused
@@ -92,7 +95,7 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
 void calculerComplements(ResultatAnalyse& resultat, ComptesComplements* comptes = nullptr,
                          const Execution& enFond = {},
                          std::shared_ptr<const BasePays> basePays = nullptr,
-                         ComptesAudience* audience = nullptr);
+                         ComptesAudience* audience = nullptr, bool trier = true);
 
 // The robots as the user-agent catalogue knows them (its "Spider" devices), named by their
 // family ("Googlebot"); the audience's own rule names the others.
@@ -100,10 +103,12 @@ ReconnaitreRobot robotsDuCatalogue();
 
 // The referring sites and searches of `audience` from the referrer table in its order of first
 // appearance (before readable results reorder it).
-void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent);
+void compterReferentsDesTables(Audience& audience, const tableauRapportStat& precedent,
+                               bool trier = true);
 
 // The counts' audience (resultat(), the counts used up), its referring sites and searches made
 // from `precedent` as above beside the merge of the counts.
-Audience audienceEtReferents(ComptesAudience& comptes, const tableauRapportStat& precedent);
+Audience audienceEtReferents(ComptesAudience& comptes, const tableauRapportStat& precedent,
+                             bool trier = true);
 
 }  // namespace kestrane

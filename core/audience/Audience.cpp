@@ -362,7 +362,8 @@ void ComptesAudience::vider() {
 }
 
 void compterReferents(Audience& audience,
-                      const std::vector<std::pair<std::string_view, int64_t>>& referents) {
+                      const std::vector<std::pair<std::string_view, int64_t>>& referents,
+                      bool trier) {
     // Each half on a core of its own when there are many (the hosts, the engines and the terms
     // of tens of thousands of referrers), the second half's counts then added after the first's.
     constexpr std::size_t kReferentsDeuxFils = 4096;
@@ -379,7 +380,7 @@ void compterReferents(Audience& audience,
             true, [&] { compter(a, 0, milieu); }, [&] { compter(b, milieu, referents.size()); });
         a.ajouter(b);
     }
-    a.tables(audience);
+    a.tables(audience, trier);
 }
 
 }  // namespace kestrane

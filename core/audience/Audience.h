@@ -94,12 +94,15 @@ struct ReglagesAudience {
     // already (statPrecedent): without this the referring sites and the searches are left empty
     // for compterReferents, which makes the same tables from those counts at no cost per line.
     bool referentsParLigne = true;
+    // The tables left in order of first appearance (a base of days sorts them once merged).
+    bool ordreDApparition = false;
 };
 
 // The referring sites and the searches of `audience`, from the requests of each referrer (its
 // whole text, each once, in order of first appearance: statPrecedent's entries).
 void compterReferents(Audience& audience,
-                      const std::vector<std::pair<std::string_view, int64_t>>& referents);
+                      const std::vector<std::pair<std::string_view, int64_t>>& referents,
+                      bool trier = true);
 
 // The method and protocol of a request line, false (both left as they were) when it is not
 // "METHOD path protocol": a method of capital letters, "-" or "_" (at most 20), a path, and

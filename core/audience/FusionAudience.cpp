@@ -80,7 +80,7 @@ void ComptesReferents::ajouter(ComptesReferents& b) {
     }
 }
 
-void ComptesReferents::tables(Audience& a) const {
+void ComptesReferents::tables(Audience& a, bool trier) const {
     Table sites;
     for (const Autorite& x : comptes_) {
         if (!x.hote.empty()) sites.ligne(x.hote).requetes += x.requetes;
@@ -92,8 +92,8 @@ void ComptesReferents::tables(Audience& a) const {
             recherches.ligne(std::move(termes)).requetes += comptesRecherches_[k];
         }
     }
-    a.sitesReferents = std::move(sites).liste();
-    a.recherches = std::move(recherches).liste();
+    a.sitesReferents = std::move(sites).liste({}, trier);
+    a.recherches = std::move(recherches).liste({}, trier);
 }
 
 void ComptesAudience::Tranche::ajouterClientsIPv4(std::vector<uint64_t>& clients,
@@ -107,7 +107,8 @@ void ComptesAudience::Tranche::ajouterClientsIPv4(std::vector<uint64_t>& clients
 
 std::vector<LigneAudience> ComptesAudience::Tranche::pays(const BasePays& base,
                                                           const ComptesVisites::Totaux& totaux,
-                                                          const std::vector<int64_t>& ficheDe) {
+                                                          const std::vector<int64_t>& ficheDe,
+                                                          bool trier) {
     const auto nb = static_cast<uint32_t>(visites.nbVisiteurs());
     std::unordered_map<uint32_t, int64_t> fichesTextes;
     Table table;
@@ -141,7 +142,7 @@ std::vector<LigneAudience> ComptesAudience::Tranche::pays(const BasePays& base,
         ajouterOctets(l.octets, v.octets);
         l.visiteurs += totaux.joursParVisiteur[n];
     }
-    return std::move(table).liste(kPaysInconnu);
+    return std::move(table).liste(kPaysInconnu, trier);
 }
 
 std::vector<uint32_t> ComptesAudience::Tranche::ajouter(Tranche& b, bool suite) {
@@ -189,7 +190,7 @@ void ComptesAudience::compterRobots(const Tranche& t, std::vector<Robot>& robots
         a.requetesRobots += parAgent[k].requetes;
         ajouterOctets(a.octetsRobots, parAgent[k].octets);
     }
-    a.robots = std::move(table).liste();
+    a.robots = std::move(table).liste({}, !reglages_.ordreDApparition);
 }
 
 Audience ComptesAudience::resultat() {
@@ -280,7 +281,7 @@ Audience ComptesAudience::resultat() {
                 if (n >= nbAvant[k]) ficheDe[n] = fiches[premiers[k] + nb];
             }
         }
-        a.pays = t.pays(*base, totaux, ficheDe);
+        a.pays = t.pays(*base, totaux, ficheDe, !reglages_.ordreDApparition);
     }
     // As a fold does it: the later stretches start again empty, so that more lines may be read.
     for (std::size_t k = 1; k < tranches_.size(); ++k) {
@@ -289,8 +290,8 @@ Audience ComptesAudience::resultat() {
                             0, static_cast<int>(k));
     }
 
-    if (reglages_.referentsParLigne) t.referents.tables(a);
-    t.requetesHttp.tables(a);
+    if (reglages_.referentsParLigne) t.referents.tables(a, !reglages_.ordreDApparition);
+    t.requetesHttp.tables(a, !reglages_.ordreDApparition);
     return a;
 }
 

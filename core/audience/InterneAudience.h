@@ -50,8 +50,9 @@ class Table {
     LigneAudience& ligne(std::string nom) { return lignes_[numero(std::move(nom))]; }
     LigneAudience& operator[](uint32_t n) { return lignes_[n]; }
     // Largest first, equal counts in order of first appearance, the catch-all last. The rows'
-    // places are sorted, and each row moved once.
-    std::vector<LigneAudience> liste(std::string_view dernier = {}) && {
+    // places are sorted, and each row moved once. `trier` false: in order of first appearance.
+    std::vector<LigneAudience> liste(std::string_view dernier = {}, bool trier = true) && {
+        if (!trier) return std::move(lignes_);
         struct Place {
             bool derniere;
             int64_t requetes;
@@ -107,14 +108,14 @@ struct ComptesCourts {
     void ajouter(const ComptesCourts& b) {
         for (const Compte& c : b.comptes) compter(c.nom, c.requetes, c.octets);
     }
-    std::vector<LigneAudience> liste() const {
+    std::vector<LigneAudience> liste(bool trier = true) const {
         Table t;
         for (const Compte& c : comptes) {
             LigneAudience& l = t.ligne(c.nom);
             l.requetes += c.requetes;
             ajouterOctets(l.octets, c.octets);
         }
-        return std::move(t).liste(kAutre);
+        return std::move(t).liste(kAutre, trier);
     }
 };
 
@@ -125,7 +126,7 @@ class ComptesReferents {
     void compter(std::string_view referent, int64_t requetes);
     // Adds the counts of a later stretch.
     void ajouter(ComptesReferents& b);
-    void tables(Audience& a) const;
+    void tables(Audience& a, bool trier = true) const;
 
   private:
     struct Autorite {
@@ -169,9 +170,9 @@ class RequetesHttp {
         comptesMethodes_.ajouter(b.comptesMethodes_);
         comptesProtocoles_.ajouter(b.comptesProtocoles_);
     }
-    void tables(Audience& a) const {
-        a.methodes = comptesMethodes_.liste();
-        a.protocoles = comptesProtocoles_.liste();
+    void tables(Audience& a, bool trier = true) const {
+        a.methodes = comptesMethodes_.liste(trier);
+        a.protocoles = comptesProtocoles_.liste(trier);
     }
 
   private:
@@ -324,7 +325,7 @@ struct alignas(kLigneCache) ComptesAudience::Tranche {
     // database record of each IPv4 visitor; the clients written as text are looked up here,
     // each once.
     std::vector<LigneAudience> pays(const BasePays& base, const ComptesVisites::Totaux& totaux,
-                                    const std::vector<int64_t>& ficheDe);
+                                    const std::vector<int64_t>& ficheDe, bool trier = true);
     // Adds the counts of the stretch that follows this one in the journal; returns the number
     // here of each visitor of `b`. With `suite`, the lines after b's are read here next.
     std::vector<uint32_t> ajouter(Tranche& b, bool suite = false);

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "core/analyse/Comptage.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
 #include "core/journal/Messages.h"
@@ -49,6 +50,9 @@ const char* const kVersion2[] = {
     // Each day's visitors (VisiteursJour.h); OCTETS is the engine's type of bytes.
     "CREATE TABLE jours_visiteurs (serveur TEXT NOT NULL, jour BIGINT NOT NULL, donnees OCTETS "
     "NOT NULL, PRIMARY KEY (serveur, jour))",
+    // Each day's tables (TablesJour.h), one row per table.
+    "CREATE TABLE jours_tables (serveur TEXT NOT NULL, jour BIGINT NOT NULL, sorte BIGINT NOT "
+    "NULL, donnees OCTETS NOT NULL, PRIMARY KEY (serveur, jour, sorte))",
 };
 
 struct Etape {
@@ -182,17 +186,19 @@ int64_t BaseJours::version() {
 
 std::vector<AjoutFichier> BaseJours::ajouter(const std::vector<std::string>& chemins,
                                              const std::string& serveur,
-                                             const OptionsAnalyse& options) {
+                                             const OptionsAnalyse& options, std::size_t limite) {
     // One transaction for the whole feed: it adds every file or none.
     Transaction t(*connexion_, "serveur:" + serveur);
     std::vector<AjoutFichier> r;
-    for (const std::string& chemin : chemins) r.push_back(ajouterFichier(chemin, serveur, options));
+    for (const std::string& chemin : chemins) {
+        r.push_back(ajouterFichier(chemin, serveur, options, limite));
+    }
     t.valider();
     return r;
 }
 
 AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::string& serveur,
-                                       const OptionsAnalyse& options) {
+                                       const OptionsAnalyse& options, std::size_t limite) {
     AjoutFichier a;
     a.chemin = chemin;
     const bool gzip = fichierGzip(chemin);
@@ -246,11 +252,13 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
         OptionsAnalyse o = options;
         o.complements = true;
         o.resultatsLisibles = true;
+        o.ordreDApparition = true;
         o.periode = {};
         o.filtre = nullptr;
         const Journal& nouvelles = journal;
         std::vector<CompteJournee> journees;
         std::map<int64_t, VisiteursJour> visiteurs;
+        std::map<int64_t, TablesJour> tables;
         for (CompteDuJour& j : compterParJour(o, nouvelles, premiere, derniere)) {
             if (j.bilan.erreur) {
                 const std::size_t n = j.premiere + j.bilan.arret + 1;
@@ -280,6 +288,15 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
                     continue;
                 }
                 remplir(cj, res);
+            }
+            if (cj.lignes > 0 && res.complements) {
+                // The run's tables, ordered after the earlier runs of its day by its first moment.
+                const int64_t debut = res.complements->dates ? res.complements->premiere.secondes
+                                                             : cj.jour * kSecondesParJour;
+                TablesJour& t = tables[cj.jour];
+                for (auto& [sorte, table] : tablesDuResultat(res, debut)) {
+                    t[sorte] = fusionnerTables(t[sorte], table);
+                }
             }
             if (j.jour != 0 && cj.lignes > 0) {
                 VisiteursJour& v = visiteurs[j.jour];
@@ -330,6 +347,7 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
             }
         }
         for (const auto& [jour, v] : visiteurs) ajouterVisiteurs(serveur, jour, v);
+        for (const auto& [jour, t] : tables) ajouterTables(serveur, jour, t, limite);
     }
     const auto compte = static_cast<int64_t>(deja + suite.size());
     const auto lignes = lignesAvant + static_cast<int64_t>(a.lignes);
@@ -340,6 +358,25 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
         {ValeurBase::de(serveur), ValeurBase::de(longueur), ValeurBase::de(cle),
          ValeurBase::de(compte), ValeurBase::de(lignes)});
     return a;
+}
+
+void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
+                              std::size_t limite) {
+    ConnexionBase& c = *connexion_;
+    const ValeurBase s = ValeurBase::de(serveur), j = ValeurBase::de(jour);
+    TablesJour tables;
+    for (const LigneBase& l : c.requete(
+             "SELECT sorte, donnees FROM jours_tables WHERE serveur = $1 AND jour = $2", {s, j})) {
+        tables[static_cast<SorteTable>(entier(l[0]))] = decoderTable(l[1].texte);
+    }
+    for (const auto& [sorte, table] : nouvelles) {
+        const TableJour t = limiter(fusionnerTables(tables[sorte], table), limite);
+        c.requete(
+            "INSERT INTO jours_tables (serveur, jour, sorte, donnees) VALUES ($1, $2, $3, $4) ON "
+            "CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = excluded.donnees",
+            {s, j, ValeurBase::de(static_cast<int64_t>(sorte)),
+             ValeurBase::octetsDe(encoderTable(t))});
+    }
 }
 
 VisiteursJour BaseJours::visiteursDuJour(const std::string& serveur, int64_t jour) {
@@ -405,6 +442,12 @@ Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> pr
          c.requete("SELECT heure, SUM(requetes) FROM jours_heures" + ou + "GROUP BY heure", p)) {
         const int64_t heure = entier(l[0]);
         if (heure >= 0 && heure < 24) h.heures[static_cast<std::size_t>(heure)] = entier(l[1]);
+    }
+    // The days' tables merged in day order: an entry's first appearance is its earliest day's.
+    for (const LigneBase& l :
+         c.requete("SELECT sorte, donnees FROM jours_tables" + ou + "ORDER BY jour", p)) {
+        TableJour& t = h.tables[static_cast<SorteTable>(entier(l[0]))];
+        t = fusionnerTables(t, decoderTable(l[1].texte));
     }
     return h;
 }

@@ -23,12 +23,15 @@
 #include "core/analyse/Complements.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/historique/Connexion.h"
+#include "core/historique/TablesJour.h"
 #include "core/historique/VisiteursJour.h"
 
 namespace kestrane {
 
 // The schema this version writes; a base of a later one is refused (kBasePlusRecente).
 inline constexpr int64_t kVersionSchema = 2;
+// The entries each day's table keeps by default (--base-limite).
+inline constexpr std::size_t kLimiteParDefaut = 1000;
 // The day under which the lines whose date does not read are counted.
 inline constexpr int64_t kJourSansDate = -1'000'000'000;
 
@@ -55,6 +58,7 @@ struct Historique {
     std::vector<JourHistorique> jours;
     std::vector<CompteCode> codes;  // by increasing code
     std::array<int64_t, 24> heures{};
+    TablesJour tables;  // each in its first appearance's order, not sorted
 };
 
 class BaseJours {
@@ -72,8 +76,10 @@ class BaseJours {
     // (Journal::charger reads each file; the options' lenient reading applies, the default
     // format). Raises, nothing added, on the first line that does not read ("<file>, ligne N :
     // <reason>", N its number in the file).
+    // Each day's table keeps its `limite` entries of most requests (0: all), the others summed.
     std::vector<AjoutFichier> ajouter(const std::vector<std::string>& chemins,
-                                      const std::string& serveur, const OptionsAnalyse& options);
+                                      const std::string& serveur, const OptionsAnalyse& options,
+                                      std::size_t limite = kLimiteParDefaut);
 
     // The days from `premier` to `dernier` (days since 1970-01-01, both included; unset: every
     // day), of `serveur` or, empty, of every server.
@@ -84,7 +90,9 @@ class BaseJours {
   private:
     void preparer();
     AjoutFichier ajouterFichier(const std::string& chemin, const std::string& serveur,
-                                const OptionsAnalyse& options);
+                                const OptionsAnalyse& options, std::size_t limite);
+    void ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
+                       std::size_t limite);
     VisiteursJour visiteursDuJour(const std::string& serveur, int64_t jour);
     // The day's visitors merged with `nouveaux`, its totals and the joins at its midnights.
     void ajouterVisiteurs(const std::string& serveur, int64_t jour, const VisiteursJour& nouveaux);

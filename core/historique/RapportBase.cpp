@@ -72,6 +72,7 @@ ResultatAnalyse resultatDeLHistorique(const Historique& h, int largeurTranches) 
     r.tables.statVMensuelles = {entreeToutLeFichier(static_cast<std::size_t>(c.lignesAnalysees))};
     r.complements = std::move(c);
     r.audience = std::move(a);
+    remplirResultat(r, h.tables);
     return r;
 }
 

@@ -415,6 +415,8 @@ inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
 // then the change from it.
 inline constexpr const char* kEnteteComparaison = " (comparaison)";
 inline constexpr const char* kEnteteEvolution = "\xC9volution";
+// The entry of a day's table that sums those past the base's limit.
+inline constexpr std::string_view kLibelleAutres = "(autres)";
 // "<fichier>, ligne 12 : <raison>": a line of a journal fed to the base that does not read.
 inline constexpr const char* kBaseALaLigne = ", ligne ";
 inline constexpr const char* kBasePlusRecente =

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The command line's base of days: a journal fed in rotated pieces, twice, gives from the base the
-# same days, status codes and hourly slices as the journal analysed at once; a range compared
-# with another; a line that does not read adds nothing. Usage: base.sh kestrane-rapport journal
+# The command line's base of days: a journal fed in rotated pieces, twice, gives from the base
+# every table of the journal analysed at once; a range compared with another; a day's tables cut
+# at a limit keep their totals; a line that does not read adds nothing.
+# Usage: base.sh kestrane-rapport journal
 set -u
 KESTRANE=$1
 JOURNAL=$2
@@ -15,22 +16,31 @@ moitie=$((n / 2))
 
 # access.log fed, then grown, rotated to access.log.1 and compressed, a new access.log beside.
 head -n "$moitie" "$JOURNAL" >"$T/access.log"
-"$KESTRANE" --base "$B" --serveur web1 "$T/access.log" >"$T/sortie1" || echec "premier ajout"
+"$KESTRANE" --base "$B" --base-limite 0 --serveur web1 "$T/access.log" >"$T/sortie1" || echec "premier ajout"
 grep -q "^$(printf '%s' "$moitie" | sed 's/\(.\)\(...\)$/\1 \2/') lignes ajoutées à la base pour le serveur « web1 » (1 fichier)$" \
     "$T/sortie1" || { echec "message du premier ajout"; cat "$T/sortie1"; }
 tail -n +$((moitie + 1)) "$JOURNAL" | head -n 100 >>"$T/access.log"
 mv "$T/access.log" "$T/access.log.1"
 tail -n +$((moitie + 101)) "$JOURNAL" >"$T/access.log"
-"$KESTRANE" --base "$B" --serveur web1 "$T/access.log.1" "$T/access.log" >/dev/null || echec "second ajout"
+"$KESTRANE" --base "$B" --base-limite 0 --serveur web1 "$T/access.log.1" "$T/access.log" >/dev/null || echec "second ajout"
 gzip -c "$T/access.log.1" >"$T/access.log.2.gz" && rm "$T/access.log.1"
-"$KESTRANE" --base "$B" --serveur web1 "$T/access.log.2.gz" "$T/access.log" >"$T/sortie3" || echec "troisième ajout"
+"$KESTRANE" --base "$B" --base-limite 0 --serveur web1 "$T/access.log.2.gz" "$T/access.log" >"$T/sortie3" || echec "troisième ajout"
 grep -q "^0 ligne ajoutée" "$T/sortie3" || { echec "lignes comptées deux fois"; cat "$T/sortie3"; }
 
 "$KESTRANE" --base "$B" --csv "$T/base" >/dev/null || echec "rapport de la base"
 "$KESTRANE" --complements --csv "$T/entier" "$JOURNAL" >/dev/null || echec "rapport du journal"
-for f in jours.csv codes-retour.csv tranches-horaires.csv; do
+[ "$(ls "$T/base")" = "$(ls "$T/entier")" ] || { echec "tables"; ls "$T/base" "$T/entier"; }
+for f in "$T"/entier/*.csv; do
+    f=$(basename "$f")
     cmp -s "$T/base/$f" "$T/entier/$f" && echo "ok $f" || { echec "$f"; diff "$T/base/$f" "$T/entier/$f" | head -5; }
 done
+
+# A limit of 10 entries a day: the totals stay, the rest summed in "(autres)".
+"$KESTRANE" --base "$T/limitee.sqlite" --base-limite 10 --serveur web1 "$JOURNAL" >/dev/null
+"$KESTRANE" --base "$T/limitee.sqlite" --csv "$T/limitee" >/dev/null
+somme() { awk -F';' 'NR > 1 { s += $2 } END { print s }' "$1"; }
+[ "$(somme "$T/limitee/adresses-ip.csv")" = "$(somme "$T/entier/adresses-ip.csv")" ] &&
+    grep -q '^(autres);' "$T/limitee/adresses-ip.csv" && echo "ok limite" || echec "limite"
 
 # Two ranges: every row of the days' table gets the second range's requests and the change.
 "$KESTRANE" --base "$B" --periode 2023-12-20..2023-12-26 --comparer 2023-12-27..2024-01-02 \

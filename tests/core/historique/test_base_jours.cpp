@@ -1,12 +1,14 @@
-// The base of days against the analysis of the same lines at once: journals fed twice, grown,
-// rotated and compressed, truncated in place, out of order; a feed that fails changes nothing;
-// bases of another version or of another program are refused.
+// The base of days against the analysis of the same lines at once, every table of the report:
+// journals fed twice, grown, rotated and compressed, truncated in place, out of order; a feed that
+// fails changes nothing; bases of another version or of another program are refused.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "core/analyse/ServiceAnalyse.h"
+#include "core/export/Export.h"
 #include "core/historique/BaseJours.h"
+#include "core/historique/RapportBase.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Messages.h"
 #include "tests/commun/Gzip.h"
@@ -51,11 +53,30 @@ std::string enTexte(const Historique& h) {
     return s + "\nduree " + std::to_string(duree);
 }
 
-std::string aLaFois(const std::string& texte) {
+// Every table of a report, as its CSV files would hold them.
+std::string tablesEnTexte(const ResultatAnalyse& r) {
+    std::string s;
+    for (const TableExportee& t : donneesRapport(r, 0, true).tables) {
+        s += t.fichier + "\n";
+        for (const auto& l : t.lignes) {
+            for (const std::string& c : l) s += c + ";";
+            s += "\n";
+        }
+    }
+    return s;
+}
+
+std::string enTexte(BaseJours& base) {
+    const Historique h = base.lire();
+    return enTexte(h) + tablesEnTexte(resultatDeLHistorique(h));
+}
+
+std::string aLaFois(const std::string& texte, bool tables = false) {
     OptionsAnalyse o;
     o.complements = o.resultatsLisibles = true;
     ResultatAnalyse r;
     EXPECT_EQ(analyserJournal(Journal::depuisTexte(texte), o, r), IssueAnalyse::terminee);
+    const std::string ensemble = tables ? tablesEnTexte(r) : std::string();
     Historique h;
     for (std::size_t k = 0; k < r.complements->jours.size(); ++k) {
         const CompteJour& c = r.complements->jours[k];
@@ -67,7 +88,7 @@ std::string aLaFois(const std::string& texte) {
     h.jours.back().dureeVisites = r.audience->dureeVisites;
     h.codes = r.complements->codes;
     h.heures = r.lisibles.heures.lignes;
-    return enTexte(h);
+    return enTexte(h) + ensemble;
 }
 
 struct Etape {
@@ -137,9 +158,9 @@ TEST(BaseJours, LeRapportDeLaBaseEstCeluiDesLignesLuesEnUneFois) {
             }
             std::vector<std::string> chemins;
             for (const char* f : e.nourrir) chemins.push_back(d.fichier(f));
-            base.ajouter(chemins, "web1", {});
+            base.ajouter(chemins, "web1", {}, 0);
         }
-        EXPECT_EQ(enTexte(base.lire()), aLaFois(joindre(l, 0, n)));
+        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, n), true));
     }
 }
 
@@ -225,7 +246,8 @@ TEST(BaseJours, UneBaseDeLaPremiereVersionEstMiseAJour) {
         // The first version's base: the columns and table the second added taken away.
         BaseJours b(chemin);
         b.connexion().executer(
-            "DROP TABLE jours_visiteurs; ALTER TABLE jours DROP COLUMN premiere; ALTER TABLE "
+            "DROP TABLE jours_visiteurs; DROP TABLE jours_tables; ALTER TABLE jours DROP COLUMN "
+            "premiere; ALTER TABLE "
             "jours DROP COLUMN derniere; ALTER TABLE jours DROP COLUMN requetes_datees; ALTER "
             "TABLE jours DROP COLUMN duree_visites; ALTER TABLE jours DROP COLUMN "
             "visites_jointes; ALTER TABLE jours DROP COLUMN duree_jointe; UPDATE kestrane_base "

@@ -1,0 +1,285 @@
+#include "core/historique/TablesJour.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "core/historique/Connexion.h"
+#include "core/journal/Messages.h"
+
+namespace kestrane {
+
+namespace {
+
+// Ranks within a day: below 2^22 (a table past it ties its last entries).
+constexpr int64_t kRangs = int64_t{1} << 22;
+
+int64_t ordreDe(int64_t debut, std::size_t rang) {
+    return debut * kRangs + std::min<int64_t>(static_cast<int64_t>(rang), kRangs - 1);
+}
+
+TableJour depuisStat(const tableauRapportStat& t, int64_t debut) {
+    TableJour r;
+    r.reserve(t.size());
+    for (std::size_t k = 0; k < t.size(); ++k) {
+        r.push_back({t[k].libelle, t[k].nombre, 0, 0, ordreDe(debut, k)});
+    }
+    return r;
+}
+
+TableJour depuisAudience(const std::vector<LigneAudience>& t, int64_t debut) {
+    TableJour r;
+    r.reserve(t.size());
+    for (std::size_t k = 0; k < t.size(); ++k) {
+        r.push_back({t[k].nom, t[k].requetes, t[k].octets, t[k].visiteurs, ordreDe(debut, k)});
+    }
+    return r;
+}
+
+TableJour depuisFichiers(const std::vector<CompteFichier>& t, int64_t debut) {
+    TableJour r;
+    r.reserve(t.size());
+    for (std::size_t k = 0; k < t.size(); ++k) {
+        r.push_back({t[k].fichier, t[k].nombre, 0, 0, ordreDe(debut, k)});
+    }
+    return r;
+}
+
+std::string libelleAffiche(const std::string& l) {
+    return l == kEntreeAutres ? std::string(kLibelleAutres) : l;
+}
+
+tableauRapportStat versStat(const TableJour& t, bool octets = false) {
+    tableauRapportStat r;
+    r.reserve(t.size());
+    for (const EntreeJour& e : t)
+        r.push_back({libelleAffiche(e.libelle), {}, octets ? e.octets : e.requetes});
+    return r;
+}
+
+std::vector<LigneAudience> versAudience(const TableJour& t) {
+    std::vector<LigneAudience> r;
+    r.reserve(t.size());
+    for (const EntreeJour& e : t)
+        r.push_back({libelleAffiche(e.libelle), e.requetes, e.octets, e.visiteurs});
+    return r;
+}
+
+std::vector<CompteFichier> versFichiers(const TableJour& t) {
+    std::vector<CompteFichier> r;
+    r.reserve(t.size());
+    for (const EntreeJour& e : t) r.push_back({libelleAffiche(e.libelle), e.requetes});
+    return r;
+}
+
+void ecrireNombre(std::string& o, uint64_t n) {
+    while (n >= 0x80) {
+        o.push_back(static_cast<char>(n | 0x80));
+        n >>= 7;
+    }
+    o.push_back(static_cast<char>(n));
+}
+
+uint64_t lireNombre(std::string_view o, std::size_t& p) {
+    uint64_t n = 0;
+    for (int decalage = 0; decalage < 64; decalage += 7) {
+        if (p >= o.size()) throw ErreurBase(std::string(kBasePasUneBase));
+        const auto c = static_cast<unsigned char>(o[p++]);
+        n |= static_cast<uint64_t>(c & 0x7F) << decalage;
+        if (!(c & 0x80)) return n;
+    }
+    throw ErreurBase(std::string(kBasePasUneBase));
+}
+
+uint64_t zigzag(int64_t n) {
+    return (static_cast<uint64_t>(n) << 1) ^ static_cast<uint64_t>(n >> 63);
+}
+
+int64_t dezigzag(uint64_t n) {
+    return static_cast<int64_t>(n >> 1) ^ -static_cast<int64_t>(n & 1);
+}
+
+}  // namespace
+
+TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut) {
+    TablesJour t;
+    const TablesAnalyse& s = r.tables;
+    TableJour adresses = depuisStat(s.statIP, debut);
+    std::unordered_map<std::string_view, int64_t> octets;
+    for (const rapportStat& e : s.statTaux) octets[e.libelle] += e.nombre;
+    for (EntreeJour& e : adresses) e.octets = octets[e.libelle];
+    t[SorteTable::adresses] = std::move(adresses);
+    t[SorteTable::systemes] = depuisStat(s.statOS, debut);
+    t[SorteTable::navigateurs] = depuisStat(s.statNav, debut);
+    t[SorteTable::provenances] = depuisStat(s.statPrecedent, debut);
+    t[SorteTable::fichiers] = depuisStat(s.statFichier, debut);
+    if (r.complements) {
+        t[SorteTable::introuvables] = depuisFichiers(r.complements->introuvables, debut);
+        t[SorteTable::erreurs] = depuisFichiers(r.complements->erreursServeur, debut);
+    }
+    if (r.audience) {
+        const Audience& a = *r.audience;
+        t[SorteTable::sites] = depuisAudience(a.sitesReferents, debut);
+        t[SorteTable::recherches] = depuisAudience(a.recherches, debut);
+        t[SorteTable::robots] = depuisAudience(a.robots, debut);
+        t[SorteTable::methodes] = depuisAudience(a.methodes, debut);
+        t[SorteTable::protocoles] = depuisAudience(a.protocoles, debut);
+        if (a.avecPays) t[SorteTable::pays] = depuisAudience(a.pays, debut);
+    }
+    return t;
+}
+
+TableJour fusionnerTables(const TableJour& a, const TableJour& b) {
+    TableJour r;
+    // Room for all first: the index holds views into the labels, which must not move.
+    r.reserve(a.size() + b.size());
+    r = a;
+    r.reserve(a.size() + b.size());
+    std::unordered_map<std::string_view, std::size_t> index;
+    index.reserve(a.size() + b.size());
+    for (std::size_t k = 0; k < r.size(); ++k) index.emplace(r[k].libelle, k);
+    for (const EntreeJour& e : b) {
+        const auto it = index.find(e.libelle);
+        if (it == index.end()) {
+            r.push_back(e);
+            continue;
+        }
+        EntreeJour& x = r[it->second];
+        x.requetes += e.requetes;
+        x.octets += e.octets;
+        x.visiteurs += e.visiteurs;
+        x.ordre = std::min(x.ordre, e.ordre);
+    }
+    return r;
+}
+
+void ordonner(TableJour& t) {
+    std::sort(t.begin(), t.end(), [](const EntreeJour& a, const EntreeJour& b) {
+        return a.requetes != b.requetes ? a.requetes > b.requetes : a.ordre < b.ordre;
+    });
+}
+
+TableJour limiter(TableJour t, std::size_t limite) {
+    if (limite == 0 || t.size() <= limite) return t;
+    ordonner(t);
+    EntreeJour autres{std::string(kEntreeAutres), 0, 0, 0, INT64_MAX};
+    for (std::size_t k = limite; k < t.size(); ++k) {
+        autres.requetes += t[k].requetes;
+        autres.octets += t[k].octets;
+        autres.visiteurs += t[k].visiteurs;
+        autres.ordre = std::min(autres.ordre, t[k].ordre);
+    }
+    t.resize(limite);
+    // An earlier "others" entry is summed into this one.
+    const auto deja = std::find_if(t.begin(), t.end(),
+                                   [](const EntreeJour& e) { return e.libelle == kEntreeAutres; });
+    if (deja != t.end()) {
+        deja->requetes += autres.requetes;
+        deja->octets += autres.octets;
+        deja->visiteurs += autres.visiteurs;
+    } else {
+        t.push_back(std::move(autres));
+    }
+    return t;
+}
+
+void remplirResultat(ResultatAnalyse& r, const TablesJour& tables) {
+    // As the analysis sorts them: a catch-all entry (`dernier`) after every other.
+    const auto table = [&](SorteTable s, std::string_view dernier = {}) {
+        const auto it = tables.find(s);
+        TableJour t = it == tables.end() ? TableJour() : it->second;
+        ordonner(t);
+        if (!dernier.empty()) {
+            std::stable_partition(t.begin(), t.end(),
+                                  [&](const EntreeJour& e) { return e.libelle != dernier; });
+        }
+        return t;
+    };
+    const TableJour adresses = table(SorteTable::adresses);
+    r.tables.statIP = versStat(adresses);
+    TableJour parOctets = adresses;
+    std::stable_sort(parOctets.begin(), parOctets.end(),
+                     [](const EntreeJour& a, const EntreeJour& b) {
+                         return a.octets != b.octets ? a.octets > b.octets : a.ordre < b.ordre;
+                     });
+    r.tables.statTaux = versStat(parOctets, true);
+    r.tables.statOS = versStat(table(SorteTable::systemes));
+    r.tables.statNav = versStat(table(SorteTable::navigateurs));
+    r.tables.statPrecedent = versStat(table(SorteTable::provenances));
+    r.tables.statFichier = versStat(table(SorteTable::fichiers));
+    if (r.complements) {
+        r.complements->introuvables = versFichiers(table(SorteTable::introuvables));
+        r.complements->erreursServeur = versFichiers(table(SorteTable::erreurs));
+        r.complements->adressesDistinctes = static_cast<int64_t>(adresses.size());
+    }
+    if (r.audience) {
+        Audience& a = *r.audience;
+        a.sitesReferents = versAudience(table(SorteTable::sites));
+        a.recherches = versAudience(table(SorteTable::recherches));
+        a.robots = versAudience(table(SorteTable::robots));
+        for (const LigneAudience& l : a.robots) {
+            a.requetesRobots += l.requetes;
+            a.octetsRobots += l.octets;
+        }
+        a.methodes = versAudience(table(SorteTable::methodes, kAutre));
+        a.protocoles = versAudience(table(SorteTable::protocoles, kAutre));
+        a.avecPays = tables.count(SorteTable::pays) > 0;
+        a.pays = versAudience(table(SorteTable::pays, kPaysInconnu));
+    }
+}
+
+std::string encoderTable(const TableJour& t) {
+    std::string brut;
+    ecrireNombre(brut, t.size());
+    for (const EntreeJour& e : t) {
+        ecrireNombre(brut, e.libelle.size());
+        brut += e.libelle;
+        ecrireNombre(brut, zigzag(e.requetes));
+        ecrireNombre(brut, zigzag(e.octets));
+        ecrireNombre(brut, zigzag(e.visiteurs));
+        ecrireNombre(brut, zigzag(e.ordre));
+    }
+    uLongf taille = compressBound(brut.size());
+    // The raw size first, for the decompression.
+    std::string o;
+    ecrireNombre(o, brut.size());
+    const std::size_t entete = o.size();
+    o.resize(entete + taille);
+    if (compress2(reinterpret_cast<Bytef*>(o.data() + entete), &taille,
+                  reinterpret_cast<const Bytef*>(brut.data()), brut.size(), 6) != Z_OK) {
+        throw ErreurBase(std::string(kBasePasUneBase));
+    }
+    o.resize(entete + taille);
+    return o;
+}
+
+TableJour decoderTable(std::string_view octets) {
+    std::size_t p = 0;
+    const uint64_t taille = lireNombre(octets, p);
+    if (taille > (uint64_t{1} << 34)) throw ErreurBase(std::string(kBasePasUneBase));
+    std::string brut(taille, '\0');
+    uLongf lus = static_cast<uLongf>(taille);
+    if (uncompress(reinterpret_cast<Bytef*>(brut.data()), &lus,
+                   reinterpret_cast<const Bytef*>(octets.data() + p), octets.size() - p) != Z_OK ||
+        lus != taille) {
+        throw ErreurBase(std::string(kBasePasUneBase));
+    }
+    p = 0;
+    const uint64_t n = lireNombre(brut, p);
+    if (n > brut.size()) throw ErreurBase(std::string(kBasePasUneBase));
+    TableJour t(n);
+    for (EntreeJour& e : t) {
+        const uint64_t l = lireNombre(brut, p);
+        if (l > brut.size() - p) throw ErreurBase(std::string(kBasePasUneBase));
+        e.libelle.assign(brut, p, l);
+        p += l;
+        e.requetes = dezigzag(lireNombre(brut, p));
+        e.octets = dezigzag(lireNombre(brut, p));
+        e.visiteurs = dezigzag(lireNombre(brut, p));
+        e.ordre = dezigzag(lireNombre(brut, p));
+    }
+    return t;
+}
+
+}  // namespace kestrane
