@@ -787,22 +787,20 @@ std::unique_ptr<Modele> construireModele(uint64_t graine) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Time: 30 days from 20 Dec 2023 (into the next year), more traffic by day and on work days.
-
-constexpr int kJours = 30;
+// Time: 30 days (or as many as asked) from 20 Dec 2023, more traffic by day and on work days.
 
 struct Jour {
     std::string date;  // dd/Mon/yyyy
     bool finDeSemaine;
 };
 
-std::vector<Jour> construireJours() {
+std::vector<Jour> construireJours(int nbJours) {
     static const char* const mois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int j = 20, m = 12, an = 2023;
     int jourSemaine = 2;  // Monday is 0: 20 Dec 2023 was a Wednesday
     std::vector<Jour> jours;
-    for (int k = 0; k < kJours; ++k) {
+    for (int k = 0; k < nbJours; ++k) {
         std::string date;
         if (j < 10) date += '0';
         date += decimal(static_cast<uint64_t>(j));
@@ -1093,9 +1091,9 @@ class Generateur {
 }  // namespace
 
 void genererJournal(std::size_t lignes, uint64_t graine,
-                    const std::function<void(std::string_view)>& ecrire) {
+                    const std::function<void(std::string_view)>& ecrire, int nbJours) {
     const std::unique_ptr<Modele> modele = construireModele(graine);
-    const std::vector<Jour> jours = construireJours();
+    const std::vector<Jour> jours = construireJours(nbJours);
     Alea aleaHeures(graine ^ 0x68657572ull);
     const std::vector<uint64_t> parHeure = repartirParHeure(lignes, jours, aleaHeures);
 
@@ -1122,7 +1120,8 @@ std::string texteJournal(std::size_t lignes, uint64_t graine) {
     return texte;
 }
 
-uint64_t ecrireJournal(const std::string& chemin, std::size_t lignes, uint64_t graine) {
+uint64_t ecrireJournal(const std::string& chemin, std::size_t lignes, uint64_t graine,
+                       int nbJours) {
     auto echec = [&](int err) {
         return std::runtime_error("cannot write \"" + chemin + "\": " + std::strerror(err));
     };
@@ -1133,12 +1132,15 @@ uint64_t ecrireJournal(const std::string& chemin, std::size_t lignes, uint64_t g
     agrandirTube(fileno(f));
     uint64_t taille = 0;
     int erreur = 0;
-    genererJournal(lignes, graine, [&](std::string_view piece) {
-        if (!erreur && std::fwrite(piece.data(), 1, piece.size(), f) != piece.size()) {
-            erreur = errno ? errno : EIO;
-        }
-        taille += piece.size();
-    });
+    genererJournal(
+        lignes, graine,
+        [&](std::string_view piece) {
+            if (!erreur && std::fwrite(piece.data(), 1, piece.size(), f) != piece.size()) {
+                erreur = errno ? errno : EIO;
+            }
+            taille += piece.size();
+        },
+        nbJours);
     if (std::fclose(f) != 0 && !erreur) erreur = errno ? errno : EIO;
     if (erreur) throw echec(erreur);
     return taille;

@@ -1,4 +1,5 @@
-// generer_journal <lines> <output path> [seed]: writes a synthetic combined-format journal.
+// generer_journal <lines> <output path> [seed [days]]: writes a synthetic combined-format journal
+// (over 30 days unless told).
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -19,15 +20,17 @@ bool lireEntier(std::string_view texte, uint64_t& valeur) {
 
 int main(int argc, char** argv) {
     uint64_t lignes = 0;
-    uint64_t graine = kestrane::kGraineParDefaut;
-    if (argc < 3 || argc > 4 || !lireEntier(argv[1], lignes) ||
-        (argc == 4 && !lireEntier(argv[3], graine))) {
-        std::fprintf(stderr, "usage: %s <lines> <output path> [seed]\n", argv[0]);
+    uint64_t graine = kestrane::kGraineParDefaut, jours = kestrane::kJoursParDefaut;
+    if (argc < 3 || argc > 5 || !lireEntier(argv[1], lignes) ||
+        (argc >= 4 && !lireEntier(argv[3], graine)) ||
+        (argc == 5 && (!lireEntier(argv[4], jours) || jours == 0 || jours > 100000))) {
+        std::fprintf(stderr, "usage: %s <lines> <output path> [seed [days]]\n", argv[0]);
         return 2;
     }
     try {
         const auto debut = std::chrono::steady_clock::now();
-        const uint64_t taille = kestrane::ecrireJournal(argv[2], lignes, graine);
+        const uint64_t taille =
+            kestrane::ecrireJournal(argv[2], lignes, graine, static_cast<int>(jours));
         const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
         std::printf(
             "%llu lines, %llu bytes (%.1f bytes/line), seed %llu, written to %s in %.3f s\n",

@@ -444,11 +444,12 @@ Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> pr
         if (heure >= 0 && heure < 24) h.heures[static_cast<std::size_t>(heure)] = entier(l[1]);
     }
     // The days' tables merged in day order: an entry's first appearance is its earliest day's.
+    std::map<SorteTable, CumulTable> cumuls;
     for (const LigneBase& l :
          c.requete("SELECT sorte, donnees FROM jours_tables" + ou + "ORDER BY jour", p)) {
-        TableJour& t = h.tables[static_cast<SorteTable>(entier(l[0]))];
-        t = fusionnerTables(t, decoderTable(l[1].texte));
+        cumuls[static_cast<SorteTable>(entier(l[0]))].ajouter(decoderTable(l[1].texte));
     }
+    for (auto& [sorte, cumul] : cumuls) h.tables[sorte] = std::move(cumul.table());
     return h;
 }
 

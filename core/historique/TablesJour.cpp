@@ -154,6 +154,21 @@ TableJour fusionnerTables(const TableJour& a, const TableJour& b) {
     return r;
 }
 
+void CumulTable::ajouter(const TableJour& t) {
+    for (const EntreeJour& e : t) {
+        const auto [it, nouveau] = index_.try_emplace(e.libelle, table_.size());
+        if (nouveau) {
+            table_.push_back(e);
+            continue;
+        }
+        EntreeJour& x = table_[it->second];
+        x.requetes += e.requetes;
+        x.octets += e.octets;
+        x.visiteurs += e.visiteurs;
+        x.ordre = std::min(x.ordre, e.ordre);
+    }
+}
+
 void ordonner(TableJour& t) {
     std::sort(t.begin(), t.end(), [](const EntreeJour& a, const EntreeJour& b) {
         return a.requetes != b.requetes ? a.requetes > b.requetes : a.ordre < b.ordre;

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/analyse/ResultatAnalyse.h"
@@ -48,6 +49,17 @@ inline constexpr std::string_view kEntreeAutres = "\x01";
 TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut);
 // Two tables of one label each, summed; the first appearance the earlier.
 TableJour fusionnerTables(const TableJour& a, const TableJour& b);
+
+// Many tables summed one after the other (the days of a range), each label found at once.
+class CumulTable {
+  public:
+    void ajouter(const TableJour& t);
+    TableJour& table() { return table_; }
+
+  private:
+    TableJour table_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
 // The `limite` entries of most requests (0: all), the others summed in kEntreeAutres.
 TableJour limiter(TableJour t, std::size_t limite);
 // By decreasing requests, equal ones by first appearance.
