@@ -56,6 +56,39 @@ grep -q "mauvais.log, ligne 3 : " "$T/erreurs" || { echec "message de la ligne f
 "$KESTRANE" --base "$B" --csv "$T/apres" >/dev/null
 cmp -s "$T/apres/jours.csv" "$T/base/jours.csv" && echo "ok base intacte" || echec "base changée"
 
+# Two feeds of the same journal at once: its lines counted once.
+"$KESTRANE" --base "$T/double.sqlite" --serveur web1 "$JOURNAL" >"$T/d1" &
+"$KESTRANE" --base "$T/double.sqlite" --serveur web1 "$JOURNAL" >"$T/d2" &
+wait
+"$KESTRANE" --base "$T/double.sqlite" --csv "$T/double" >/dev/null
+cmp -s "$T/double/jours.csv" "$T/entier/jours.csv" && grep -q "^0 ligne" "$T/d1" "$T/d2" &&
+    echo "ok ajouts simultanes" || { echec "ajouts simultanés"; cat "$T/d1" "$T/d2"; }
+
+# A feed killed midway (a million lines take it past half a second), and one that finds the base
+# held by another program: the base as it was.
+seq 1 200 | while read -r k; do cat "$JOURNAL"; done | sed 's/2023/2030/; s/2024/2031/' >"$T/gros.log"
+cp "$B" "$T/tuee.sqlite"
+"$KESTRANE" --base "$T/tuee.sqlite" --serveur web1 "$T/gros.log" >/dev/null &
+sleep 0.5
+kill -9 $! 2>/dev/null
+wait 2>/dev/null
+"$KESTRANE" --base "$T/tuee.sqlite" --csv "$T/tuee" >/dev/null
+cmp -s "$T/tuee/jours.csv" "$T/base/jours.csv" && echo "ok ajout tue" || echec "ajout tué"
+if command -v python3 >/dev/null; then
+    python3 - "$B" <<'PYTHON' &
+import sqlite3, sys, time
+c = sqlite3.connect(sys.argv[1], isolation_level=None)
+c.execute("BEGIN IMMEDIATE")
+time.sleep(14)
+c.execute("ROLLBACK")
+PYTHON
+    sleep 1
+    "$KESTRANE" --base "$B" --serveur web1 "$T/gros.log" >/dev/null 2>"$T/erreurs" && echec "base occupée acceptée"
+    grep -q "la base est occupée par un autre programme" "$T/erreurs" && echo "ok base occupee" ||
+        { echec "message de la base occupée"; cat "$T/erreurs"; }
+    wait
+fi
+
 # Options that need a base, and a file that is none.
 "$KESTRANE" --serveur web1 --csv "$T/x" "$JOURNAL" 2>"$T/erreurs" && echec "--serveur sans --base"
 grep -q "demandent --base" "$T/erreurs" || echec "message sans base"
