@@ -28,8 +28,28 @@ class ConnexionSqlite : public ConnexionBase {
         }
         sqlite3_busy_timeout(base_, kAttenteMs);
         sqlite3_extended_result_codes(base_, 0);
-        // A file that is no base fails here, before anything is written.
-        executer("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON");
+        // A file that is no base fails here, before anything is written. Two programs opening a
+        // new base at once both ask for its write-ahead log: the one that waits is answered busy
+        // at once (the busy handler is not called), and asks again.
+        for (int essai = 0;; ++essai) {
+            const int rc =
+                sqlite3_exec(base_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+            if (rc == SQLITE_OK) break;
+            if ((rc & 0xFF) != SQLITE_BUSY || essai * 10 >= kAttenteMs) {
+                const std::string raison = sqlite3_errmsg(base_);
+                sqlite3_close(base_);
+                base_ = nullptr;
+                throw ErreurBase(message(rc, raison));
+            }
+            sqlite3_sleep(10);
+        }
+        try {
+            executer("PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON");
+        } catch (...) {
+            sqlite3_close(base_);
+            base_ = nullptr;
+            throw;
+        }
     }
 
     ~ConnexionSqlite() override {
