@@ -1,17 +1,20 @@
 #include "core/historique/BaseJours.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "core/analyse/Comptage.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
+#include "core/journal/LectureFlux.h"
 #include "core/journal/Messages.h"
 
 namespace kestrane {
@@ -197,43 +200,227 @@ std::vector<AjoutFichier> BaseJours::ajouter(const std::vector<std::string>& che
     return r;
 }
 
+// What the new lines of a file counted, day by day, before it is written.
+struct BaseJours::Collecte {
+    std::vector<CompteJournee> journees;
+    std::map<int64_t, VisiteursJour> visiteurs;
+    std::map<int64_t, TablesJour> tables;
+    std::size_t lignes = 0, ignorees = 0;
+
+    // A run of one day counted in `comptes` (terminated), its visitors `v`; false when only its
+    // lines read again could tell its figures (then nothing is added).
+    bool ajouter(int64_t jour, Comptage& comptes, const Comptage::Bilan& bilan, std::size_t nb,
+                 const VisiteursJour& v, const std::function<bool(ResultatAnalyse&)>& relire) {
+        CompteJournee cj;
+        cj.jour = jour != 0 ? jour : kJourSansDate;
+        cj.ignorees = static_cast<int64_t>(bilan.ignorees);
+        cj.lignes = static_cast<int64_t>(bilan.gardees);
+        ResultatAnalyse res;
+        if (cj.lignes > 0 && !comptes.resultat(res, nb, 0, bilan.ignorees)) {
+            if (!relire || !relire(res)) return false;
+        }
+        if (cj.lignes > 0) {
+            remplir(cj, res);
+            // The run's tables, ordered after the earlier runs of its day by its first moment.
+            const int64_t debut = res.complements->dates ? res.complements->premiere.secondes
+                                                         : cj.jour * kSecondesParJour;
+            TablesJour& t = tables[cj.jour];
+            for (auto& [sorte, table] : tablesDuResultat(res, debut)) {
+                t[sorte] = fusionnerTables(t[sorte], table);
+            }
+            if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
+        }
+        lignes += nb;
+        ignorees += bilan.ignorees;
+        journees.push_back(std::move(cj));
+        return true;
+    }
+};
+
+namespace {
+
+// A day's run that needs its lines read again: the file is then loaded whole.
+struct RelectureJour {};
+
+[[noreturn]] void leverLigne(const std::string& chemin, std::size_t numero,
+                             const std::exception_ptr& erreur) {
+    try {
+        std::rethrow_exception(erreur);
+    } catch (const ErreurKestrane& e) {
+        throw ErreurKestrane(chemin + kBaseALaLigne + std::to_string(numero) + " : " + e.message());
+    }
+}
+
+OptionsAnalyse optionsDuJour(const OptionsAnalyse& options) {
+    OptionsAnalyse o = options;
+    o.complements = true;
+    o.resultatsLisibles = true;
+    o.ordreDApparition = true;
+    o.periode = {};
+    o.filtre = nullptr;
+    return o;
+}
+
+// The first bytes of a file (decompressed), up to `n`.
+std::string premiersOctets(const std::string& chemin, std::size_t n) {
+    EntreeFlux e(chemin);
+    std::string o(n, '\0');
+    std::size_t lus = 0;
+    while (lus < n) {
+        const std::size_t k = e.lire(o.data() + lus, n - lus);
+        if (k == 0) break;
+        lus += k;
+    }
+    o.resize(lus);
+    return o;
+}
+
+}  // namespace
+
 AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::string& serveur,
                                        const OptionsAnalyse& options, std::size_t limite) {
     AjoutFichier a;
     a.chemin = chemin;
     const bool gzip = fichierGzip(chemin);
-    const Journal journal = Journal::charger(chemin);
-    const std::string_view octets = journal.octets();
     ConnexionBase& c = *connexion_;
 
-    // The file as the base knows it: the first bytes of one it counted before.
-    int64_t longueur = static_cast<int64_t>(std::min(octets.size(), kOctetsEmpreinte));
-    std::string cle = empreinte(octets.substr(0, static_cast<std::size_t>(longueur)));
+    // The file as the base knows it: the first bytes of one it counted before, no shorter than
+    // what it counted (a compressed file's size is known only once read).
+    const std::string debutFichier = premiersOctets(chemin, kOctetsEmpreinte);
+    struct stat st {};
+    const uint64_t taille =
+        !gzip && ::stat(chemin.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : UINT64_MAX;
+    int64_t longueur = static_cast<int64_t>(debutFichier.size());
+    std::string cle = empreinte(debutFichier);
     int64_t lignesAvant = 0;
     uint64_t deja = 0;
-    bool connu = false;
     for (const LigneBase& f :
          c.requete("SELECT longueur, empreinte, octets, lignes FROM fichiers WHERE serveur = $1",
                    {ValeurBase::de(serveur)})) {
         const auto l = static_cast<std::size_t>(entier(f[0]));
-        if (l > octets.size() || static_cast<uint64_t>(entier(f[2])) > octets.size() ||
-            empreinte(octets.substr(0, l)) != f[1].texte) {
+        if (l > debutFichier.size() || static_cast<uint64_t>(entier(f[2])) > taille ||
+            empreinte(std::string_view(debutFichier).substr(0, l)) != f[1].texte) {
             continue;
         }
         longueur = entier(f[0]);
         cle = f[1].texte;
         deja = static_cast<uint64_t>(entier(f[2]));
         lignesAvant = entier(f[3]);
-        connu = true;
+        a.nouveau = false;
         break;
     }
-    a.nouveau = !connu;
+    a.nouveau = deja == 0 && lignesAvant == 0;
     a.octetsDeja = deja;
     if (longueur == 0) return a;
 
-    // The whole lines not counted yet.
-    // The whole lines not counted yet: from the line that starts at the bytes counted, to the
-    // last line break (or the end of a compressed file).
+    const OptionsAnalyse o = optionsDuJour(options);
+    Collecte collecte;
+    uint64_t compte;
+    try {
+        compte = compterEnFlux(chemin, gzip, deja, o, collecte);
+    } catch (const RelectureJour&) {
+        collecte = Collecte();
+        compte = compterCharge(chemin, gzip, deja, o, collecte);
+    }
+    a.lignes = collecte.lignes;
+    a.ignorees = collecte.ignorees;
+    ecrire(serveur, collecte, limite);
+    const auto lignes = lignesAvant + static_cast<int64_t>(a.lignes);
+    c.requete(
+        "INSERT INTO fichiers (serveur, longueur, empreinte, octets, lignes) VALUES ($1, $2, $3, "
+        "$4, $5) ON CONFLICT (serveur, longueur, empreinte) DO UPDATE SET octets = "
+        "excluded.octets, lignes = excluded.lignes",
+        {ValeurBase::de(serveur), ValeurBase::de(longueur), ValeurBase::de(cle),
+         ValeurBase::de(static_cast<int64_t>(compte)), ValeurBase::de(lignes)});
+    return a;
+}
+
+uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
+                                  const OptionsAnalyse& o, Collecte& collecte) {
+    // The run of the day being read: its counts, its visitors, its lines so far.
+    struct Course {
+        std::optional<int64_t> jour;
+        std::unique_ptr<Comptage> comptes;
+        Comptage::Bilan bilan;
+        std::size_t lignes = 0;
+        VisiteursJour visiteurs;
+    };
+    Course course;
+    const auto ouvrir = [&] {
+        course = Course();
+        course.comptes = std::make_unique<Comptage>(o, FormatJournal());
+        course.comptes->commencer();
+    };
+    const auto fermer = [&] {
+        if (course.lignes == 0) return;
+        course.comptes->terminer();
+        if (!collecte.ajouter(course.jour.value_or(0), *course.comptes, course.bilan, course.lignes,
+                              course.visiteurs, {})) {
+            throw RelectureJour();
+        }
+    };
+    ouvrir();
+    EntreeFlux entree(chemin);
+    DecoupeLignes decoupe(entree);
+    BlocLignes bloc;
+    uint64_t position = 0, compte = deja;
+    std::vector<std::string_view> morceau;
+    while (decoupe.suivant(bloc)) {
+        const std::string_view o8 = bloc.octets();
+        const auto debutDe = [&](std::size_t k) {
+            return position + static_cast<uint64_t>(bloc.lignes[k].data() - o8.data());
+        };
+        std::size_t k = 0, fin = bloc.lignes.size();
+        while (k < fin && debutDe(k) < deja) ++k;
+        // The line being written waits for the next feed (a compressed file is finished).
+        const bool dernierSansSaut = !o8.empty() && o8.back() != '\n' && o8.back() != '\r';
+        if (!gzip && dernierSansSaut && fin > k) --fin;
+        compte = std::max(compte, fin < bloc.lignes.size() ? debutDe(fin) : position + o8.size());
+        // The block's lines cut into runs of one day, each counted with its day's counts.
+        while (k < fin) {
+            const std::size_t debut = k;
+            morceau.clear();
+            for (; k < fin; ++k) {
+                Instant t;
+                if (instantDeLigne(bloc.lignes[k], t, o.ignorerNonConformes)) {
+                    const int64_t jour = jourDeLInstant(t.secondes);
+                    if (course.jour && jour != *course.jour) {
+                        if (!morceau.empty() || course.lignes > 0) break;
+                    }
+                    course.jour = jour;
+                }
+                morceau.push_back(bloc.lignes[k]);
+            }
+            if (!morceau.empty()) {
+                const Comptage::Bilan b =
+                    course.comptes->compter(morceau, o8, bloc.premiere + debut);
+                if (b.erreur) leverLigne(chemin, bloc.premiere + debut + b.arret + 1, b.erreur);
+                course.bilan.ignorees += b.ignorees;
+                course.bilan.gardees += b.gardees;
+                course.lignes += morceau.size();
+                if (course.jour) {
+                    course.visiteurs = fusionnerVisiteurs(
+                        course.visiteurs, visiteursDesLignes(morceau, *course.jour, o));
+                }
+            }
+            if (k < fin) {
+                // A dated line of another day: the run ends before it.
+                fermer();
+                ouvrir();
+            }
+        }
+        position += o8.size();
+    }
+    fermer();
+    return compte;
+}
+
+uint64_t BaseJours::compterCharge(const std::string& chemin, bool gzip, uint64_t deja,
+                                  const OptionsAnalyse& o, Collecte& collecte) {
+    const Journal journal = Journal::charger(chemin);
+    const std::string_view octets = journal.octets();
+    // From the line that starts at the bytes counted, to the last line break (or the end of a
+    // compressed file).
     std::size_t premiere = 0, derniere = journal.nbLignes();
     for (std::size_t haut = derniere; premiere < haut;) {
         const std::size_t milieu = premiere + (haut - premiere) / 2;
@@ -244,120 +431,68 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
         }
     }
     if (!gzip && derniere > premiere && !octets.ends_with('\n')) --derniere;
-    const std::size_t finLue =
-        derniere < journal.nbLignes() ? journal.debutLigne(derniere) : octets.size();
-    const std::string_view suite =
-        premiere < derniere ? octets.substr(deja, finLue - deja) : std::string_view();
-    if (!suite.empty()) {
-        OptionsAnalyse o = options;
-        o.complements = true;
-        o.resultatsLisibles = true;
-        o.ordreDApparition = true;
-        o.periode = {};
-        o.filtre = nullptr;
-        const Journal& nouvelles = journal;
-        std::vector<CompteJournee> journees;
-        std::map<int64_t, VisiteursJour> visiteurs;
-        std::map<int64_t, TablesJour> tables;
-        for (CompteDuJour& j : compterParJour(o, nouvelles, premiere, derniere)) {
-            if (j.bilan.erreur) {
-                const std::size_t n = j.premiere + j.bilan.arret + 1;
-                try {
-                    std::rethrow_exception(j.bilan.erreur);
-                } catch (const ErreurKestrane& e) {
-                    throw ErreurKestrane(chemin + kBaseALaLigne + std::to_string(n) + " : " +
-                                         e.message());
-                }
-            }
-            ResultatAnalyse res;
-            CompteJournee cj;
-            cj.jour = j.jour != 0 ? j.jour : kJourSansDate;
-            cj.ignorees = static_cast<int64_t>(j.bilan.ignorees);
-            cj.lignes = static_cast<int64_t>(j.bilan.gardees);
-            j.comptes->terminer();
-            if (cj.lignes > 0 && j.comptes->resultat(res, j.lignes, 0, j.bilan.ignorees)) {
-                remplir(cj, res);
-            } else if (cj.lignes > 0) {
-                // What only the lines read again can tell: the day analysed on its own.
-                std::string texte;
-                for (std::size_t k = 0; k < j.lignes; ++k) {
-                    texte.append(nouvelles.ligne(j.premiere + k)).push_back('\n');
-                }
-                if (analyserJournal(Journal::depuisTexte(std::move(texte)), o, res) !=
-                    IssueAnalyse::terminee) {
-                    continue;
-                }
-                remplir(cj, res);
-            }
-            if (cj.lignes > 0 && res.complements) {
-                // The run's tables, ordered after the earlier runs of its day by its first moment.
-                const int64_t debut = res.complements->dates ? res.complements->premiere.secondes
-                                                             : cj.jour * kSecondesParJour;
-                TablesJour& t = tables[cj.jour];
-                for (auto& [sorte, table] : tablesDuResultat(res, debut)) {
-                    t[sorte] = fusionnerTables(t[sorte], table);
-                }
-            }
-            if (j.jour != 0 && cj.lignes > 0) {
-                VisiteursJour& v = visiteurs[j.jour];
-                v = fusionnerVisiteurs(
-                    v, visiteursDesLignes(nouvelles, j.premiere, j.premiere + j.lignes, j.jour, o));
-            }
-            a.lignes += j.lignes;
-            a.ignorees += j.bilan.ignorees;
-            journees.push_back(std::move(cj));
-        }
-        for (const CompteJournee& j : journees) {
-            const ValeurBase s = ValeurBase::de(serveur), jour = ValeurBase::de(j.jour);
-            c.requete(
-                "INSERT INTO jours (serveur, jour, lignes, ignorees, requetes, octets, visiteurs, "
-                "visites, premiere, derniere, requetes_datees, duree_visites) VALUES ($1, $2, $3, "
-                "$4, $5, $6, $7, $8, $9, $10, $11, $12) ON CONFLICT (serveur, jour) DO UPDATE SET "
-                "lignes = jours.lignes + excluded.lignes, ignorees = jours.ignorees + "
-                "excluded.ignorees, requetes = jours.requetes + excluded.requetes, octets = "
-                "jours.octets + excluded.octets, visiteurs = jours.visiteurs + excluded.visiteurs, "
-                "visites = jours.visites + excluded.visites, premiere = CASE WHEN "
-                "excluded.premiere < jours.premiere THEN excluded.premiere ELSE jours.premiere "
-                "END, "
-                "derniere = CASE WHEN excluded.derniere > jours.derniere THEN excluded.derniere "
-                "ELSE jours.derniere END, requetes_datees = jours.requetes_datees + "
-                "excluded.requetes_datees, duree_visites = jours.duree_visites + "
-                "excluded.duree_visites",
-                {s, jour, ValeurBase::de(j.lignes), ValeurBase::de(j.ignorees),
-                 ValeurBase::de(j.requetes), ValeurBase::de(j.octets), ValeurBase::de(j.visiteurs),
-                 ValeurBase::de(j.visites), ValeurBase::de(j.premiere), ValeurBase::de(j.derniere),
-                 ValeurBase::de(j.requetesDatees), ValeurBase::de(j.dureeVisites)});
-            for (const CompteCode& code : j.codes) {
-                c.requete(
-                    "INSERT INTO jours_codes (serveur, jour, code, requetes, octets) VALUES ($1, "
-                    "$2, $3, $4, $5) ON CONFLICT (serveur, jour, code) DO UPDATE SET requetes = "
-                    "jours_codes.requetes + excluded.requetes, octets = jours_codes.octets + "
-                    "excluded.octets",
-                    {s, jour, ValeurBase::de(code.code), ValeurBase::de(code.nombre),
-                     ValeurBase::de(code.octets)});
-            }
-            for (int h = 0; h < 24; ++h) {
-                if (j.heures[static_cast<std::size_t>(h)] == 0) continue;
-                c.requete(
-                    "INSERT INTO jours_heures (serveur, jour, heure, requetes) VALUES ($1, $2, "
-                    "$3, $4) ON CONFLICT (serveur, jour, heure) DO UPDATE SET requetes = "
-                    "jours_heures.requetes + excluded.requetes",
-                    {s, jour, ValeurBase::de(h),
-                     ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
-            }
-        }
-        for (const auto& [jour, v] : visiteurs) ajouterVisiteurs(serveur, jour, v);
-        for (const auto& [jour, t] : tables) ajouterTables(serveur, jour, t, limite);
+    if (premiere >= derniere) return deja;
+    for (CompteDuJour& j : compterParJour(o, journal, premiere, derniere)) {
+        if (j.bilan.erreur) leverLigne(chemin, j.premiere + j.bilan.arret + 1, j.bilan.erreur);
+        j.comptes->terminer();
+        std::vector<std::string_view> lignes;
+        for (std::size_t k = 0; k < j.lignes; ++k) lignes.push_back(journal.ligne(j.premiere + k));
+        const VisiteursJour v =
+            j.jour != 0 ? visiteursDesLignes(lignes, j.jour, o) : VisiteursJour();
+        // What only the lines read again can tell: the day analysed on its own.
+        collecte.ajouter(j.jour, *j.comptes, j.bilan, j.lignes, v, [&](ResultatAnalyse& res) {
+            std::string texte;
+            for (const std::string_view l : lignes) texte.append(l).push_back('\n');
+            return analyserJournal(Journal::depuisTexte(std::move(texte)), o, res) ==
+                   IssueAnalyse::terminee;
+        });
     }
-    const auto compte = static_cast<int64_t>(deja + suite.size());
-    const auto lignes = lignesAvant + static_cast<int64_t>(a.lignes);
-    c.requete(
-        "INSERT INTO fichiers (serveur, longueur, empreinte, octets, lignes) VALUES ($1, $2, $3, "
-        "$4, $5) ON CONFLICT (serveur, longueur, empreinte) DO UPDATE SET octets = "
-        "excluded.octets, lignes = excluded.lignes",
-        {ValeurBase::de(serveur), ValeurBase::de(longueur), ValeurBase::de(cle),
-         ValeurBase::de(compte), ValeurBase::de(lignes)});
-    return a;
+    return derniere < journal.nbLignes() ? journal.debutLigne(derniere) : octets.size();
+}
+
+void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite) {
+    ConnexionBase& c = *connexion_;
+    for (const CompteJournee& j : collecte.journees) {
+        const ValeurBase s = ValeurBase::de(serveur), jour = ValeurBase::de(j.jour);
+        c.requete(
+            "INSERT INTO jours (serveur, jour, lignes, ignorees, requetes, octets, visiteurs, "
+            "visites, premiere, derniere, requetes_datees, duree_visites) VALUES ($1, $2, $3, "
+            "$4, $5, $6, $7, $8, $9, $10, $11, $12) ON CONFLICT (serveur, jour) DO UPDATE SET "
+            "lignes = jours.lignes + excluded.lignes, ignorees = jours.ignorees + "
+            "excluded.ignorees, requetes = jours.requetes + excluded.requetes, octets = "
+            "jours.octets + excluded.octets, visiteurs = jours.visiteurs + excluded.visiteurs, "
+            "visites = jours.visites + excluded.visites, premiere = CASE WHEN "
+            "excluded.premiere < jours.premiere THEN excluded.premiere ELSE jours.premiere "
+            "END, "
+            "derniere = CASE WHEN excluded.derniere > jours.derniere THEN excluded.derniere "
+            "ELSE jours.derniere END, requetes_datees = jours.requetes_datees + "
+            "excluded.requetes_datees, duree_visites = jours.duree_visites + "
+            "excluded.duree_visites",
+            {s, jour, ValeurBase::de(j.lignes), ValeurBase::de(j.ignorees),
+             ValeurBase::de(j.requetes), ValeurBase::de(j.octets), ValeurBase::de(j.visiteurs),
+             ValeurBase::de(j.visites), ValeurBase::de(j.premiere), ValeurBase::de(j.derniere),
+             ValeurBase::de(j.requetesDatees), ValeurBase::de(j.dureeVisites)});
+        for (const CompteCode& code : j.codes) {
+            c.requete(
+                "INSERT INTO jours_codes (serveur, jour, code, requetes, octets) VALUES ($1, "
+                "$2, $3, $4, $5) ON CONFLICT (serveur, jour, code) DO UPDATE SET requetes = "
+                "jours_codes.requetes + excluded.requetes, octets = jours_codes.octets + "
+                "excluded.octets",
+                {s, jour, ValeurBase::de(code.code), ValeurBase::de(code.nombre),
+                 ValeurBase::de(code.octets)});
+        }
+        for (int h = 0; h < 24; ++h) {
+            if (j.heures[static_cast<std::size_t>(h)] == 0) continue;
+            c.requete(
+                "INSERT INTO jours_heures (serveur, jour, heure, requetes) VALUES ($1, $2, "
+                "$3, $4) ON CONFLICT (serveur, jour, heure) DO UPDATE SET requetes = "
+                "jours_heures.requetes + excluded.requetes",
+                {s, jour, ValeurBase::de(h),
+                 ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
+        }
+    }
+    for (const auto& [jour, v] : collecte.visiteurs) ajouterVisiteurs(serveur, jour, v);
+    for (const auto& [jour, t] : collecte.tables) ajouterTables(serveur, jour, t, limite);
 }
 
 void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,

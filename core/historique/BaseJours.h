@@ -93,6 +93,14 @@ class BaseJours {
                                 const OptionsAnalyse& options, std::size_t limite);
     void ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
                        std::size_t limite);
+    // The new lines of a file counted: read as a stream (a few blocks in hand), or loaded whole
+    // when a day's figures need its lines read again; each returns the bytes counted after.
+    struct Collecte;
+    uint64_t compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
+                           const OptionsAnalyse& o, Collecte& collecte);
+    uint64_t compterCharge(const std::string& chemin, bool gzip, uint64_t deja,
+                           const OptionsAnalyse& o, Collecte& collecte);
+    void ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite);
     VisiteursJour visiteursDuJour(const std::string& serveur, int64_t jour);
     // The day's visitors merged with `nouveaux`, its totals and the joins at its midnights.
     void ajouterVisiteurs(const std::string& serveur, int64_t jour, const VisiteursJour& nouveaux);

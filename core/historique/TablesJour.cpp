@@ -262,7 +262,7 @@ std::string encoderTable(const TableJour& t) {
     const std::size_t entete = o.size();
     o.resize(entete + taille);
     if (compress2(reinterpret_cast<Bytef*>(o.data() + entete), &taille,
-                  reinterpret_cast<const Bytef*>(brut.data()), brut.size(), 6) != Z_OK) {
+                  reinterpret_cast<const Bytef*>(brut.data()), brut.size(), 1) != Z_OK) {
         throw ErreurBase(std::string(kBasePasUneBase));
     }
     o.resize(entete + taille);

@@ -24,10 +24,10 @@ struct VisiteurJour {
 // By increasing key.
 using VisiteursJour = std::vector<VisiteurJour>;
 
-// The visitors of lines [debut, fin) of `journal`, every dated one on day `jour` (lines of other
-// days left out), read as the analysis reads them (lenient reading with its examination).
-VisiteursJour visiteursDesLignes(const Journal& journal, std::size_t debut, std::size_t fin,
-                                 int64_t jour, const OptionsAnalyse& options);
+// The visitors of `lignes`, every dated one on day `jour` (lines of other days left out), read as
+// the analysis reads them (lenient reading with its examination).
+VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, int64_t jour,
+                                 const OptionsAnalyse& options);
 
 // Two pieces of one day together: a visitor in both has its visits joined where one piece's last
 // request and the other's first are under kEcartVisite apart.
