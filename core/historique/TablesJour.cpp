@@ -176,26 +176,28 @@ void ordonner(TableJour& t) {
 }
 
 TableJour limiter(TableJour t, std::size_t limite) {
-    if (limite == 0 || t.size() <= limite) return t;
-    ordonner(t);
+    // The "others" entry of an earlier cut takes no place among the `limite`.
     EntreeJour autres{std::string(kEntreeAutres), 0, 0, 0, INT64_MAX};
-    for (std::size_t k = limite; k < t.size(); ++k) {
-        autres.requetes += t[k].requetes;
-        autres.octets += t[k].octets;
-        autres.visiteurs += t[k].visiteurs;
-        autres.ordre = std::min(autres.ordre, t[k].ordre);
-    }
-    t.resize(limite);
-    // An earlier "others" entry is summed into this one.
     const auto deja = std::find_if(t.begin(), t.end(),
                                    [](const EntreeJour& e) { return e.libelle == kEntreeAutres; });
-    if (deja != t.end()) {
-        deja->requetes += autres.requetes;
-        deja->octets += autres.octets;
-        deja->visiteurs += autres.visiteurs;
-    } else {
-        t.push_back(std::move(autres));
+    const bool avant = deja != t.end();
+    if (avant) {
+        autres = *deja;
+        t.erase(deja);
     }
+    if (limite > 0 && t.size() > limite) {
+        ordonner(t);
+        for (std::size_t k = limite; k < t.size(); ++k) {
+            autres.requetes += t[k].requetes;
+            autres.octets += t[k].octets;
+            autres.visiteurs += t[k].visiteurs;
+            autres.ordre = std::min(autres.ordre, t[k].ordre);
+        }
+        t.resize(limite);
+    } else if (!avant) {
+        return t;
+    }
+    t.push_back(std::move(autres));
     return t;
 }
 

@@ -60,7 +60,8 @@ class CumulTable {
     TableJour table_;
     std::unordered_map<std::string, std::size_t> index_;
 };
-// The `limite` entries of most requests (0: all), the others summed in kEntreeAutres.
+// The `limite` entries of most requests (0: all), the others summed in kEntreeAutres (with those
+// an earlier cut summed there, which takes none of the `limite` places).
 TableJour limiter(TableJour t, std::size_t limite);
 // By decreasing requests, equal ones by first appearance.
 void ordonner(TableJour& t);

@@ -47,6 +47,13 @@ somme() { awk -F';' 'NR > 1 { s += $2 } END { print s }' "$1"; }
     --csv "$T/comparaison" >/dev/null || echec "comparaison"
 head -1 "$T/comparaison/codes-retour.csv" | grep -q "Occurrences (comparaison);Évolution" &&
     echo "ok comparer" || { echec "comparer"; head -2 "$T/comparaison/codes-retour.csv"; }
+# Each row's change from the second range's figure to the first's.
+awk -F';' 'NR > 1 && $2 > 0 && $(NF-1) > 0 {
+        p = 100 * ($2 - $(NF-1)) / $(NF-1); e = (p > 0 ? "+" : "") sprintf("%.0f", p) " %"
+        if ($2 == $(NF-1)) e = "="
+        v = $NF; sub(/^'/, "", v)  # the CSV guards a cell that starts with + or -
+        vues++; if (v != e) { print "ligne " NR " : " v " au lieu de " e; mauvais = 1 } }
+    END { exit mauvais || vues < 3 }' "$T/comparaison/codes-retour.csv" && echo "ok evolution" || echec "évolution"
 
 # A line that does not read: an error naming it, the base as it was.
 cp "$B" "$T/avant.sqlite"

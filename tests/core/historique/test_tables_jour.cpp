@@ -1,0 +1,112 @@
+// What a day of the base keeps, piece by piece: tables that merge by label (long labels too, whose
+// views must survive the merge), cut at a limit with their totals kept, stored and read back byte
+// for byte; visitors whose visits join across the pieces of a day and across midnight.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "core/historique/Connexion.h"
+#include "core/historique/TablesJour.h"
+#include "core/historique/VisiteursJour.h"
+#include "core/journal/Calendrier.h"
+
+using namespace kestrane;
+
+namespace {
+
+int64_t total(const TableJour& t, int64_t EntreeJour::*champ) {
+    return std::accumulate(t.begin(), t.end(), int64_t{0},
+                           [&](int64_t s, const EntreeJour& e) { return s + e.*champ; });
+}
+
+}  // namespace
+
+TEST(TablesJour, FusionLimiteEtStockage) {
+    // Labels short (kept inside the string) and long, bytes of every kind.
+    TableJour a, b;
+    for (int k = 0; k < 300; ++k) {
+        const std::string l = k % 3 ? std::to_string(k) : std::string(40, 'x') + std::to_string(k);
+        a.push_back({l, k + 1, 10 * k, 1, 1000 + k});
+        if (k % 2 == 0) b.push_back({l, 2, 5, 1, 500 + k});
+    }
+    b.push_back({std::string("\0\xFF\x80 nouveau", 12), 7, 7, 1, 2000});
+    const TableJour f = fusionnerTables(a, b);
+    ASSERT_EQ(f.size(), 301u);
+    EXPECT_EQ(total(f, &EntreeJour::requetes),
+              total(a, &EntreeJour::requetes) + total(b, &EntreeJour::requetes));
+    EXPECT_EQ(f[0].requetes, 3);  // "0...": 1 + 2
+    EXPECT_EQ(f[0].ordre, 500);   // the earlier first appearance
+    EXPECT_EQ(f[1].ordre, 1001);  // only in `a`
+    // The same through the cumul of a range.
+    CumulTable c;
+    c.ajouter(a);
+    c.ajouter(b);
+    EXPECT_EQ(encoderTable(c.table()), encoderTable(f));
+    // Cut at 10: the largest ten and one entry for the rest, every total kept.
+    const TableJour l = limiter(f, 10);
+    ASSERT_EQ(l.size(), 11u);
+    EXPECT_EQ(l.back().libelle, kEntreeAutres);
+    for (int64_t EntreeJour::*champ :
+         {&EntreeJour::requetes, &EntreeJour::octets, &EntreeJour::visiteurs}) {
+        EXPECT_EQ(total(l, champ), total(f, champ));
+    }
+    // Cut again, after a new piece of the day: still ten entries and one "others".
+    const TableJour l2 = limiter(fusionnerTables(l, b), 10);
+    EXPECT_EQ(l2.size(), 11u);
+    EXPECT_EQ(total(l2, &EntreeJour::requetes),
+              total(l, &EntreeJour::requetes) + total(b, &EntreeJour::requetes));
+    // Read back as written; bytes that are no table refused.
+    const TableJour lu = decoderTable(encoderTable(f));
+    ASSERT_EQ(lu.size(), f.size());
+    for (std::size_t k = 0; k < f.size(); ++k) {
+        EXPECT_EQ(lu[k].libelle, f[k].libelle);
+        EXPECT_EQ(lu[k].octets, f[k].octets);
+        EXPECT_EQ(lu[k].ordre, f[k].ordre);
+    }
+    const std::string o = encoderTable(f);
+    EXPECT_THROW(decoderTable(o.substr(0, o.size() / 2)), ErreurBase);
+    EXPECT_THROW(decoderTable("\x05xyz"), ErreurBase);
+}
+
+TEST(VisiteursJour, PiecesDUnJourEtMinuit) {
+    const int64_t jour = joursDepuisEpoque(2024, 3, 1);
+    const auto ligne = [](const char* client, const char* heure, int jourDuMois = 1) {
+        return std::string(client) + " - - [" + (jourDuMois < 10 ? "0" : "") +
+               std::to_string(jourDuMois) + "/Mar/2024:" + heure +
+               " +0100] \"GET / HTTP/1.1\" 200 10 \"-\" \"agent\"";
+    };
+    const std::vector<std::string> lignes = {
+        ligne("10.0.0.1", "08:00:00"),    ligne("10.0.0.1", "08:20:00"),  // one visit...
+        ligne("10.0.0.1", "08:40:00"),    ligne("10.0.0.1", "10:00:00"),  // ...then another
+        ligne("10.0.0.2", "23:50:00"),    ligne("10.0.0.3", "12:00:00"),
+        ligne("10.0.0.2", "00:10:00", 2),  // the next day
+    };
+    std::vector<std::string_view> vues(lignes.begin(), lignes.end());
+    const OptionsAnalyse o;
+    const VisiteursJour tout = visiteursDesLignes({vues.begin(), vues.end() - 1}, jour, o);
+    const TotauxVisiteurs t = totaux(tout);
+    EXPECT_EQ(t.visiteurs, 3);
+    EXPECT_EQ(t.visites, 4);
+    EXPECT_EQ(t.duree, 40 * 60);
+    // Cut anywhere into two pieces, merged in either order: the same visitors and visits.
+    for (std::size_t coupe = 1; coupe < vues.size() - 1; ++coupe) {
+        const VisiteursJour p1 = visiteursDesLignes({vues.begin(), vues.begin() + coupe}, jour, o);
+        const VisiteursJour p2 =
+            visiteursDesLignes({vues.begin() + coupe, vues.end() - 1}, jour, o);
+        for (const VisiteursJour& m : {fusionnerVisiteurs(p1, p2), fusionnerVisiteurs(p2, p1)}) {
+            const TotauxVisiteurs u = totaux(m);
+            EXPECT_EQ(u.visiteurs, t.visiteurs) << coupe;
+            EXPECT_EQ(u.visites, t.visites) << coupe;
+            EXPECT_EQ(u.duree, t.duree) << coupe;
+        }
+    }
+    // 23:50 then 00:10 the next day: one visit, of the first day, 20 minutes long.
+    const VisiteursJour lendemain = visiteursDesLignes({vues.end() - 1, vues.end()}, jour + 1, o);
+    const Jonction j = jonction(tout, lendemain);
+    EXPECT_EQ(j.visites, 1);
+    EXPECT_EQ(j.duree, 20 * 60);
+    EXPECT_EQ(jonction(lendemain, tout).visites, 0);
+    // Stored and read back; bytes of the wrong length refused.
+    EXPECT_EQ(encoderVisiteurs(decoderVisiteurs(encoderVisiteurs(tout))), encoderVisiteurs(tout));
+    EXPECT_THROW(decoderVisiteurs("abc"), ErreurBase);
+}
