@@ -51,7 +51,7 @@ head -1 "$T/comparaison/codes-retour.csv" | grep -q "Occurrences (comparaison);Ã
 awk -F';' 'NR > 1 && $2 > 0 && $(NF-1) > 0 {
         p = 100 * ($2 - $(NF-1)) / $(NF-1); e = (p > 0 ? "+" : "") sprintf("%.0f", p) " %"
         if ($2 == $(NF-1)) e = "="
-        v = $NF; sub(/^\047/, "", v)  # the CSV guards a cell that starts with + or -
+        v = $NF; sub(/\r$/, "", v); sub(/^\047/, "", v)  # CRLF lines; the CSV guards a leading + or -
         vues++; if (v != e) { print "ligne " NR " : " v " au lieu de " e; mauvais = 1 } }
     END { exit mauvais || vues < 3 }' "$T/comparaison/codes-retour.csv" && echo "ok evolution" || echec "Ã©volution"
 
