@@ -15,16 +15,29 @@ namespace kestrane {
 
 namespace {
 
-// FNV-1a of the client, a NUL, the agent: the same on every machine and version.
+// The client and the agent mixed 8 bytes at a time (little-endian words, the last one padded
+// with zeros), each text ended by its length: the same key on every machine and version, as the
+// base keeps it.
+uint64_t melanger(uint64_t h, std::string_view t) {
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    std::size_t k = 0;
+    for (; k + 8 <= t.size(); k += 8) {
+        uint64_t m = 0;
+        for (int o = 7; o >= 0; --o)
+            m = m << 8 | static_cast<unsigned char>(t[k + static_cast<std::size_t>(o)]);
+        h = (h ^ m) * kMul;
+        h ^= h >> 29;
+    }
+    uint64_t m = 0;
+    for (std::size_t o = t.size(); o > k; --o) m = m << 8 | static_cast<unsigned char>(t[o - 1]);
+    h = (h ^ m) * kMul;
+    h ^= h >> 29;
+    h = (h ^ t.size()) * kMul;
+    return h ^ (h >> 32);
+}
+
 uint64_t cleVisiteur(std::string_view client, std::string_view agent) {
-    uint64_t h = 0xCBF29CE484222325ull;
-    const auto ajouter = [&h](std::string_view t) {
-        for (const char c : t) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
-    };
-    ajouter(client);
-    h = (h ^ 0) * 0x100000001B3ull;
-    ajouter(agent);
-    return h;
+    return melanger(melanger(0xCBF29CE484222325ull, client), agent);
 }
 
 // One visitor's two records of one day, `a` starting first.
@@ -56,6 +69,7 @@ VisiteursJour visiteursDe(const std::string_view* lignes, std::size_t nb, int64_
     std::vector<Requete> requetes;
     requetes.reserve(nb);
     const int64_t minuit = jour * kSecondesParJour;
+    std::string client;  // the client's text, its memory kept from line to line
     for (std::size_t k = 0; k < nb; ++k) {
         const std::string_view ligne = lignes[k];
         RLog r;
@@ -78,7 +92,8 @@ VisiteursJour visiteursDe(const std::string_view* lignes, std::size_t nb, int64_
             continue;
         }
         requetes.push_back(
-            {cleVisiteur(adresseIP(r), r.navigateur), static_cast<int32_t>(t.secondes - minuit)});
+            {cleVisiteur((client.clear(), ajouterAdresse(client, r), client), r.navigateur),
+             static_cast<int32_t>(t.secondes - minuit)});
     }
     std::sort(requetes.begin(), requetes.end(), [](const Requete& a, const Requete& b) {
         return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
