@@ -411,6 +411,7 @@ inline constexpr const char* kBaseDisquePlein =
     "le disque est plein ; la base est rest\xE9"
     "e telle qu'elle \xE9tait";
 inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
+inline constexpr const char* kBaseServeurInjoignable = "le serveur PostgreSQL ne r\xE9pond pas";
 // The report of a range compared with another: the first figure's column of the second range,
 // then the change from it.
 inline constexpr const char* kEnteteComparaison = " (comparaison)";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/export/Export.h"
@@ -13,6 +14,7 @@
 #include "core/journal/Messages.h"
 #include "tests/commun/Gzip.h"
 #include "tests/commun/OutilsTests.h"
+#include "tests/commun/ServeurPostgres.h"
 
 using namespace kestrane;
 
@@ -91,6 +93,21 @@ std::string aLaFois(const std::string& texte, bool tables = false) {
     return enTexte(h) + ensemble;
 }
 
+// A new base in each engine: an SQLite file in `d`, and a database on the tests' own PostgreSQL
+// server when its programs are there.
+std::vector<std::string> nouvellesBases(const test::DossierTemporaire& d) {
+    static int n = 0;
+    std::vector<std::string> r{d.fichier("base" + std::to_string(++n) + ".sqlite")};
+    if (test::ServeurPostgres* s = test::ServeurPostgres::partage()) {
+        const std::string base = s->nouvelleBase();
+        EXPECT_FALSE(base.empty()) << "createdb";
+        if (!base.empty()) r.push_back(base);
+    } else {
+        std::printf("(PostgreSQL absent : tests de la base sur SQLite seulement)\n");
+    }
+    return r;
+}
+
 struct Etape {
     const char* nom;  // the file written (empty: none), then fed with every file named after it
     std::size_t debut, fin;
@@ -134,80 +151,93 @@ TEST(BaseJours, LeRapportDeLaBaseEstCeluiDesLignesLuesEnUneFois) {
           {"", 0, 0, Etape::ecrire, {"a.log", "b.log"}}}},
     };
     for (const Cas& c : cas) {
-        SCOPED_TRACE(c.nom);
         test::DossierTemporaire d;
-        BaseJours base(d.fichier("base.sqlite"));
-        for (const Etape& e : c.etapes) {
-            const std::string chemin = d.fichier(e.nom);
-            const std::string texte = joindre(l, e.debut, e.fin);
-            switch (e.action) {
-                case Etape::ecrire:
-                    if (*e.nom) d.ecrire(e.nom, texte);
-                    break;
-                case Etape::ajouter:
-                    d.ecrire(e.nom, test::lireFichier(chemin) + texte);
-                    break;
-                case Etape::renommerPuisEcrire:
-                    std::filesystem::rename(chemin, chemin + ".1");
-                    d.ecrire(e.nom, texte);
-                    break;
-                case Etape::compresser:
-                    d.ecrire("a.log.2.gz", test::gzip(test::lireFichier(chemin)));
-                    std::filesystem::remove(chemin);
-                    break;
+        for (const std::string& adresse : nouvellesBases(d)) {
+            SCOPED_TRACE(std::string(c.nom) + " " + adresse);
+            BaseJours base(adresse);
+            for (const auto& f : std::filesystem::directory_iterator(d.chemin)) {
+                if (f.path().extension() == ".log" || f.path().extension() == ".1" ||
+                    f.path().extension() == ".gz") {
+                    std::filesystem::remove(f.path());
+                }
             }
-            std::vector<std::string> chemins;
-            for (const char* f : e.nourrir) chemins.push_back(d.fichier(f));
-            base.ajouter(chemins, "web1", {}, 0);
+            for (const Etape& e : c.etapes) {
+                const std::string chemin = d.fichier(e.nom);
+                const std::string texte = joindre(l, e.debut, e.fin);
+                switch (e.action) {
+                    case Etape::ecrire:
+                        if (*e.nom) d.ecrire(e.nom, texte);
+                        break;
+                    case Etape::ajouter:
+                        d.ecrire(e.nom, test::lireFichier(chemin) + texte);
+                        break;
+                    case Etape::renommerPuisEcrire:
+                        std::filesystem::rename(chemin, chemin + ".1");
+                        d.ecrire(e.nom, texte);
+                        break;
+                    case Etape::compresser:
+                        d.ecrire("a.log.2.gz", test::gzip(test::lireFichier(chemin)));
+                        std::filesystem::remove(chemin);
+                        break;
+                }
+                std::vector<std::string> chemins;
+                for (const char* f : e.nourrir) chemins.push_back(d.fichier(f));
+                base.ajouter(chemins, "web1", {}, 0);
+            }
+            EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, n), true));
         }
-        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, n), true));
     }
 }
 
 TEST(BaseJours, DeuxServeursUnePeriodeEtLeurSomme) {
     const std::vector<std::string> l = lignesEchantillon();
     test::DossierTemporaire d;
-    BaseJours base(d.fichier("base.sqlite"));
-    base.ajouter({d.ecrire("a.log", joindre(l, 0, 3000))}, "web1", {});
-    base.ajouter({d.ecrire("b.log", joindre(l, 1000, 4000))}, "web2", {});
-    EXPECT_EQ(base.serveurs(), (std::vector<std::string>{"web1", "web2"}));
-    EXPECT_EQ(enTexte(base.lire("web2")), aLaFois(joindre(l, 1000, 4000)));
-    // Every server: the sum of each day's requests.
-    const Historique tous = base.lire();
-    int64_t requetes = 0;
-    for (const JourHistorique& j : tous.jours) requetes += j.requetes;
-    EXPECT_EQ(requetes, 6000);
-    // A range of days: those days alone, bounds included.
-    const int64_t premier = tous.jours[1].jour, dernier = tous.jours[3].jour;
-    const Historique h = base.lire("", premier, dernier);
-    ASSERT_EQ(h.jours.size(), 3u);
-    EXPECT_EQ(h.jours.front().jour, premier);
-    EXPECT_EQ(h.jours.back().jour, dernier);
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours base(adresse);
+        base.ajouter({d.ecrire("a.log", joindre(l, 0, 3000))}, "web1", {});
+        base.ajouter({d.ecrire("b.log", joindre(l, 1000, 4000))}, "web2", {});
+        EXPECT_EQ(base.serveurs(), (std::vector<std::string>{"web1", "web2"}));
+        EXPECT_EQ(enTexte(base.lire("web2")), aLaFois(joindre(l, 1000, 4000)));
+        // Every server: the sum of each day's requests.
+        const Historique tous = base.lire();
+        int64_t requetes = 0;
+        for (const JourHistorique& j : tous.jours) requetes += j.requetes;
+        EXPECT_EQ(requetes, 6000);
+        // A range of days: those days alone, bounds included.
+        const int64_t premier = tous.jours[1].jour, dernier = tous.jours[3].jour;
+        const Historique h = base.lire("", premier, dernier);
+        ASSERT_EQ(h.jours.size(), 3u);
+        EXPECT_EQ(h.jours.front().jour, premier);
+        EXPECT_EQ(h.jours.back().jour, dernier);
+    }
 }
 
 TEST(BaseJours, UnAjoutQuiEchoueLaisseLaBaseIntacte) {
     const std::vector<std::string> l = lignesEchantillon();
     test::DossierTemporaire d;
-    const std::string chemin = d.fichier("base.sqlite");
-    BaseJours base(chemin);
-    base.ajouter({d.ecrire("a.log", joindre(l, 0, 100))}, "web1", {});
-    const std::string avant = enTexte(base.lire());
-    // Line 3 of the second file does not read: neither file is added.
-    d.ecrire("b.log", joindre(l, 100, 102) + "pas une ligne\n" + joindre(l, 102, 200));
-    d.ecrire("c.log", joindre(l, 200, 300));
-    try {
-        base.ajouter({d.fichier("c.log"), d.fichier("b.log")}, "web1", {});
-        ADD_FAILURE() << "no error";
-    } catch (const ErreurKestrane& e) {
-        EXPECT_NE(e.message().find("b.log, ligne 3 : "), std::string::npos) << e.message();
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours base(adresse);
+        base.ajouter({d.ecrire("a.log", joindre(l, 0, 100))}, "web1", {});
+        const std::string avant = enTexte(base.lire());
+        // Line 3 of the second file does not read: neither file is added.
+        d.ecrire("b.log", joindre(l, 100, 102) + "pas une ligne\n" + joindre(l, 102, 200));
+        d.ecrire("c.log", joindre(l, 200, 300));
+        try {
+            base.ajouter({d.fichier("c.log"), d.fichier("b.log")}, "web1", {});
+            ADD_FAILURE() << "no error";
+        } catch (const ErreurKestrane& e) {
+            EXPECT_NE(e.message().find("b.log, ligne 3 : "), std::string::npos) << e.message();
+        }
+        EXPECT_EQ(enTexte(base.lire()), avant);
+        // Read leniently, the same file adds its lines that read.
+        OptionsAnalyse souple;
+        souple.ignorerNonConformes = true;
+        const auto ajout = base.ajouter({d.fichier("b.log")}, "web1", souple);
+        EXPECT_EQ(ajout[0].lignes, 101u);
+        EXPECT_EQ(ajout[0].ignorees, 1u);
     }
-    EXPECT_EQ(enTexte(base.lire()), avant);
-    // Read leniently, the same file adds its lines that read.
-    OptionsAnalyse souple;
-    souple.ignorerNonConformes = true;
-    const auto ajout = base.ajouter({d.fichier("b.log")}, "web1", souple);
-    EXPECT_EQ(ajout[0].lignes, 101u);
-    EXPECT_EQ(ajout[0].ignorees, 1u);
 }
 
 TEST(BaseJours, CeQuiNEstPasUneBaseOuVientDUneVersionPlusRecente) {
@@ -229,42 +259,82 @@ TEST(BaseJours, CeQuiNEstPasUneBaseOuVientDUneVersionPlusRecente) {
     refus(autre, kBasePasUneBase);
     EXPECT_EQ(ouvrirSqlite(autre)->requete("SELECT count(*) FROM sqlite_master").at(0).at(0).entier,
               1);
-    // A base written by a later version.
-    const std::string future = d.fichier("future.sqlite");
-    {
-        BaseJours b(future);
-        EXPECT_EQ(b.version(), kVersionSchema);
-        b.connexion().executer("UPDATE kestrane_base SET valeur = 99 WHERE cle = 'version'");
+    // A base written by a later version, and in PostgreSQL a database of another program.
+    for (const std::string& future : nouvellesBases(d)) {
+        {
+            BaseJours b(future);
+            EXPECT_EQ(b.version(), kVersionSchema);
+            b.connexion().executer("UPDATE kestrane_base SET valeur = 99 WHERE cle = 'version'");
+        }
+        refus(future, kBasePlusRecente);
     }
-    refus(future, kBasePlusRecente);
+    if (test::ServeurPostgres* s = test::ServeurPostgres::partage()) {
+        const std::string autre = s->nouvelleBase();
+        ouvrirPostgres(autre)->executer("CREATE TABLE clients (nom TEXT)");
+        refus(autre, kBasePasUneBase);
+    }
 }
 
 TEST(BaseJours, UneBaseDeLaPremiereVersionEstMiseAJour) {
     test::DossierTemporaire d;
-    const std::string chemin = d.fichier("ancienne.sqlite");
-    {
-        // The first version's base: the columns and table the second added taken away.
+    for (const std::string& chemin : nouvellesBases(d)) {
+        SCOPED_TRACE(chemin);
+        {
+            // The first version's base: the columns and table the second added taken away.
+            BaseJours b(chemin);
+            b.connexion().executer(
+                "DROP TABLE jours_visiteurs; DROP TABLE jours_tables; ALTER TABLE jours DROP "
+                "COLUMN "
+                "premiere; ALTER TABLE "
+                "jours DROP COLUMN derniere; ALTER TABLE jours DROP COLUMN requetes_datees; ALTER "
+                "TABLE jours DROP COLUMN duree_visites; ALTER TABLE jours DROP COLUMN "
+                "visites_jointes; ALTER TABLE jours DROP COLUMN duree_jointe; UPDATE kestrane_base "
+                "SET valeur = 1 WHERE cle = 'version'; INSERT INTO jours VALUES ('web1', 19711, 3, "
+                "0, "
+                "3, 300, 2, 2)");
+        }
         BaseJours b(chemin);
-        b.connexion().executer(
-            "DROP TABLE jours_visiteurs; DROP TABLE jours_tables; ALTER TABLE jours DROP COLUMN "
-            "premiere; ALTER TABLE "
-            "jours DROP COLUMN derniere; ALTER TABLE jours DROP COLUMN requetes_datees; ALTER "
-            "TABLE jours DROP COLUMN duree_visites; ALTER TABLE jours DROP COLUMN "
-            "visites_jointes; ALTER TABLE jours DROP COLUMN duree_jointe; UPDATE kestrane_base "
-            "SET valeur = 1 WHERE cle = 'version'; INSERT INTO jours VALUES ('web1', 19711, 3, 0, "
-            "3, 300, 2, 2)");
+        EXPECT_EQ(b.version(), kVersionSchema);
+        const Historique h = b.lire();
+        ASSERT_EQ(h.jours.size(), 1u);
+        EXPECT_EQ(h.jours[0].requetes, 3);
+        EXPECT_EQ(h.jours[0].visites, 2);
+        EXPECT_EQ(h.jours[0].premiere, 19711 * 86400);
+        EXPECT_EQ(h.jours[0].derniere, 19711 * 86400 + 86399);
+        // Fed on, the migrated base counts as a new one does.
+        const std::string ligne =
+            "10.0.0.1 - - [20/Dec/2023:10:00:00 +0100] \"GET / HTTP/1.1\" 200 100 \"-\" \"x\"\n";
+        b.ajouter({d.ecrire("a.log", ligne)}, "web1", {});
+        EXPECT_EQ(b.lire().jours[0].requetes, 4);
     }
-    BaseJours b(chemin);
-    EXPECT_EQ(b.version(), kVersionSchema);
-    const Historique h = b.lire();
-    ASSERT_EQ(h.jours.size(), 1u);
-    EXPECT_EQ(h.jours[0].requetes, 3);
-    EXPECT_EQ(h.jours[0].visites, 2);
-    EXPECT_EQ(h.jours[0].premiere, 19711 * 86400);
-    EXPECT_EQ(h.jours[0].derniere, 19711 * 86400 + 86399);
-    // Fed on, the migrated base counts as a new one does.
-    const std::string ligne =
-        "10.0.0.1 - - [20/Dec/2023:10:00:00 +0100] \"GET / HTTP/1.1\" 200 100 \"-\" \"x\"\n";
-    b.ajouter({d.ecrire("a.log", ligne)}, "web1", {});
-    EXPECT_EQ(b.lire().jours[0].requetes, 4);
+}
+
+// Two machines feeding one journal under one server name at once: its lines counted once.
+TEST(BaseJours, DeuxAjoutsEnMemeTempsComptentChaqueLigneUneFois) {
+    const std::vector<std::string> l = lignesEchantillon();
+    test::DossierTemporaire d;
+    const std::string journal = d.ecrire("a.log", joindre(l, 0, l.size()));
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours{adresse};
+        std::size_t ajoutees[2] = {};
+        std::string erreurs[2];
+        std::vector<std::thread> fils;
+        for (int k = 0; k < 2; ++k) {
+            fils.emplace_back([&, k] {
+                try {
+                    BaseJours b(adresse);
+                    ajoutees[k] = b.ajouter({journal}, "web1", {})[0].lignes;
+                } catch (const ErreurKestrane& e) {
+                    erreurs[k] = e.message();
+                }
+            });
+        }
+        for (std::thread& f : fils) f.join();
+        EXPECT_EQ(erreurs[0] + erreurs[1], "");
+        EXPECT_EQ(ajoutees[0] + ajoutees[1], l.size());
+        int64_t requetes = 0;
+        for (const JourHistorique& j : BaseJours(adresse).lire().jours) requetes += j.requetes;
+        EXPECT_EQ(requetes, static_cast<int64_t>(l.size()));
+    }
 }
