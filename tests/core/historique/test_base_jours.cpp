@@ -338,3 +338,23 @@ TEST(BaseJours, DeuxAjoutsEnMemeTempsComptentChaqueLigneUneFois) {
         EXPECT_EQ(requetes, static_cast<int64_t>(l.size()));
     }
 }
+
+// A base that cannot grow (SQLite told so, as by a full disk): a French message, nothing added.
+TEST(BaseJours, DisquePleinRienNEstAjoute) {
+    const std::vector<std::string> l = lignesEchantillon();
+    test::DossierTemporaire d;
+    const std::string chemin = d.fichier("pleine.sqlite");
+    BaseJours(chemin).ajouter({d.ecrire("a.log", joindre(l, 0, 50))}, "web1", {});
+    auto c = ouvrirSqlite(chemin);
+    const int64_t pages = c->requete("PRAGMA page_count").at(0).at(0).entier;
+    c->executer("PRAGMA max_page_count = " + std::to_string(pages + 2));
+    BaseJours base(std::move(c));
+    const std::string avant = enTexte(base.lire());
+    try {
+        base.ajouter({d.ecrire("b.log", joindre(l, 50, l.size()))}, "web1", {}, 0);
+        ADD_FAILURE() << "no error";
+    } catch (const ErreurBase& e) {
+        EXPECT_NE(e.message().find(kBaseDisquePlein), std::string::npos) << e.message();
+    }
+    EXPECT_EQ(enTexte(base.lire()), avant);
+}
