@@ -25,8 +25,8 @@
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/audience/BasePays.h"
 #include "core/export/Export.h"
-#include "core/journal/Assemblage.h"
 #include "core/historique/BaseJours.h"
+#include "core/journal/Assemblage.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
@@ -303,6 +303,10 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         return 0;
     }
     if (a.base.empty() && (!a.serveur.empty() || a.comparer)) return echec(kOptionsSansBase);
+    if (!a.base.empty() && !a.journaux.empty() &&
+        (!a.analyse.format.estDefaut() || a.analyse.formatAutomatique)) {
+        return echec(kBaseFormatCombine);
+    }
     if (!a.base.empty() && (!a.journaux.empty() || !a.rapport.empty() || !a.csv.empty())) {
         DemandeBase b{a.base,   a.serveur, a.journaux, a.rapport,      a.csv,
                       a.limite, a.analyse, a.comparer, dateCreation(), KESTRANE_VERSION};

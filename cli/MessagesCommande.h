@@ -128,6 +128,8 @@ inline constexpr const char* kBaseLimiteSansNombre =
 inline constexpr const char* kComparerSansPeriode =
     "l'option --comparer demande une p\u00e9riode (AAAA-MM-JJ..AAAA-MM-JJ)";
 inline constexpr const char* kOptionsSansBase = "--serveur et --comparer demandent --base";
+inline constexpr const char* kBaseFormatCombine =
+    "--base ajoute des journaux au format combin\u00e9 (ou commun) seulement";
 inline constexpr const char* kBaseSansJourDansLaPeriode =
     "la base ne compte aucune ligne dans cette p\u00e9riode";
 // "1 234 lignes ajout\u00e9es \u00e0 la base pour le serveur \u00ab web1 \u00bb (2 fichiers)".

@@ -281,6 +281,10 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
                                        const OptionsAnalyse& options, std::size_t limite) {
     AjoutFichier a;
     a.chemin = chemin;
+    // Its first bytes are read twice (to know it, then to count it): a pipe gives them once.
+    if (chemin == kEntreeStandard || !relisible(chemin)) {
+        throw ErreurKestrane(chemin + kBaseFichierOrdinaire);
+    }
     const bool gzip = fichierGzip(chemin);
     ConnexionBase& c = *connexion_;
 

@@ -411,6 +411,10 @@ inline constexpr const char* kBaseDisquePlein =
     "le disque est plein ; la base est rest\xE9"
     "e telle qu'elle \xE9tait";
 inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
+// "<journal> : ...": a pipe or standard input given to a feed.
+inline constexpr const char* kBaseFichierOrdinaire =
+    " : la base n'ajoute que des fichiers (ni tube, ni entr\xE9"
+    "e standard)";
 inline constexpr const char* kBaseServeurInjoignable = "le serveur PostgreSQL ne r\xE9pond pas";
 // The report of a range compared with another: the first figure's column of the second range,
 // then the change from it.

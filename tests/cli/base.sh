@@ -96,6 +96,12 @@ PYTHON
     wait
 fi
 
+# Standard input, and another format than the combined one: refused.
+"$KESTRANE" --base "$B" - <"$JOURNAL" >/dev/null 2>"$T/erreurs" && echec "entrée standard acceptée"
+grep -q "la base n'ajoute que des fichiers" "$T/erreurs" || { echec "message entrée standard"; cat "$T/erreurs"; }
+"$KESTRANE" --base "$B" --format w3c "$JOURNAL" >/dev/null 2>"$T/erreurs" && echec "format w3c accepté"
+grep -q "format combiné" "$T/erreurs" || { echec "message format"; cat "$T/erreurs"; }
+
 # Options that need a base, and a file that is none.
 "$KESTRANE" --serveur web1 --csv "$T/x" "$JOURNAL" 2>"$T/erreurs" && echec "--serveur sans --base"
 grep -q "demandent --base" "$T/erreurs" || echec "message sans base"
