@@ -2,7 +2,9 @@
 // machine) or a PostgreSQL server (several servers feeding one base). The base's code speaks the
 // SQL both engines share — parameters written $1, $2... in order, INSERT ... ON CONFLICT, BIGINT,
 // TEXT and bytes (BLOB / BYTEA through the schema's own type names, typeOctets()) — and goes
-// through this interface alone. No Qt here.
+// through this interface alone. No Qt here. A TEXT value is valid UTF-8 without NUL (a
+// PostgreSQL base is UTF8 and refuses anything else); bytes that may be anything go in a bytes
+// column.
 //
 // Every failure raises ErreurBase with a French message naming the base; a statement that fails
 // inside a transaction leaves it to be cancelled by annuler().
@@ -47,7 +49,8 @@ class ConnexionBase {
     // Statements without parameters nor rows, separated by ";" (the schema).
     virtual void executer(std::string_view sql) = 0;
     // One statement, $1..$n bound to `parametres` in order; its rows, each value as the column's
-    // type gives it (INTEGER/BIGINT: entier; TEXT: texte; bytes: octets; NULL: nul).
+    // type gives it (INTEGER/BIGINT: entier; TEXT: texte; bytes: octets; NULL: nul). A sum or
+    // another number with decimals (NUMERIC, REAL) is an entier too, truncated.
     virtual std::vector<LigneBase> requete(std::string_view sql,
                                            const std::vector<ValeurBase>& parametres = {}) = 0;
     // Many rows into one table at once (a prepared statement in SQLite, COPY in PostgreSQL):

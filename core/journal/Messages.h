@@ -415,7 +415,13 @@ inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
 inline constexpr const char* kBaseFichierOrdinaire =
     " : la base n'ajoute que des fichiers (ni tube, ni entr\xE9"
     "e standard)";
-inline constexpr const char* kBaseServeurInjoignable = "le serveur PostgreSQL ne r\xE9pond pas";
+// A PostgreSQL server that cannot be reached, followed by libpq's own words in parentheses.
+inline constexpr const char* kBaseConnexionImpossible =
+    "connexion au serveur PostgreSQL impossible";
+// Asked to keep a PostgreSQL transaction in which a statement failed.
+inline constexpr const char* kBaseTransactionEchouee =
+    "une instruction de la transaction a \xE9"
+    "chou\xE9 ; rien n'a \xE9t\xE9 enregistr\xE9";
 // The report of a range compared with another: the first figure's column of the second range,
 // then the change from it.
 inline constexpr const char* kEnteteComparaison = " (comparaison)";

@@ -98,12 +98,13 @@ std::string aLaFois(const std::string& texte, bool tables = false) {
 std::vector<std::string> nouvellesBases(const test::DossierTemporaire& d) {
     static int n = 0;
     std::vector<std::string> r{d.fichier("base" + std::to_string(++n) + ".sqlite")};
-    if (test::ServeurPostgres* s = test::ServeurPostgres::partage()) {
-        const std::string base = s->nouvelleBase();
-        EXPECT_FALSE(base.empty()) << "createdb";
-        if (!base.empty()) r.push_back(base);
+    const test::BasePostgres pg = test::basePostgresNeuve();
+    if (pg.etat == test::BasePostgres::Etat::prete) {
+        r.push_back(pg.adresse);
+    } else if (pg.etat == test::BasePostgres::Etat::echec) {
+        ADD_FAILURE() << pg.raison;
     } else {
-        std::printf("(PostgreSQL absent : tests de la base sur SQLite seulement)\n");
+        std::printf("(PostgreSQL absent : %s ; la base sur SQLite seulement)\n", pg.raison.c_str());
     }
     return r;
 }
@@ -268,10 +269,10 @@ TEST(BaseJours, CeQuiNEstPasUneBaseOuVientDUneVersionPlusRecente) {
         }
         refus(future, kBasePlusRecente);
     }
-    if (test::ServeurPostgres* s = test::ServeurPostgres::partage()) {
-        const std::string autre = s->nouvelleBase();
-        ouvrirPostgres(autre)->executer("CREATE TABLE clients (nom TEXT)");
-        refus(autre, kBasePasUneBase);
+    if (const test::BasePostgres pg = test::basePostgresNeuve();
+        pg.etat == test::BasePostgres::Etat::prete) {
+        ouvrirPostgres(pg.adresse)->executer("CREATE TABLE clients (nom TEXT)");
+        refus(pg.adresse, kBasePasUneBase);
     }
 }
 
