@@ -131,27 +131,10 @@ TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut) {
 }
 
 TableJour fusionnerTables(const TableJour& a, const TableJour& b) {
-    TableJour r;
-    // Room for all first: the index holds views into the labels, which must not move.
-    r.reserve(a.size() + b.size());
-    r = a;
-    r.reserve(a.size() + b.size());
-    std::unordered_map<std::string_view, std::size_t> index;
-    index.reserve(a.size() + b.size());
-    for (std::size_t k = 0; k < r.size(); ++k) index.emplace(r[k].libelle, k);
-    for (const EntreeJour& e : b) {
-        const auto it = index.find(e.libelle);
-        if (it == index.end()) {
-            r.push_back(e);
-            continue;
-        }
-        EntreeJour& x = r[it->second];
-        x.requetes += e.requetes;
-        x.octets += e.octets;
-        x.visiteurs += e.visiteurs;
-        x.ordre = std::min(x.ordre, e.ordre);
-    }
-    return r;
+    CumulTable c;
+    c.ajouter(a);
+    c.ajouter(b);
+    return std::move(c.table());
 }
 
 void CumulTable::ajouter(const TableJour& t) {
