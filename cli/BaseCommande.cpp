@@ -23,18 +23,6 @@ std::pair<std::optional<int64_t>, std::optional<int64_t>> joursDe(const PeriodeA
     return {jourDeLInstant(p.debut.secondes), jourDeLInstant(p.fin.secondes)};
 }
 
-// "+12 %", "-3 %", "=": from `avant` to `apres`; an em dash when there is nothing to compare with.
-std::string evolution(int64_t apres, int64_t avant) {
-    if (avant == 0) return apres == 0 ? "=" : "\x97";
-    if (apres == avant) return "=";
-    const double p = 100.0 * static_cast<double>(apres - avant) / static_cast<double>(avant);
-    const long arrondi = std::lround(p);
-    std::string texte = p > 0 ? "+" : "";
-    texte += std::to_string(arrondi == 0 ? (p > 0 ? 1 : -1) : arrondi);
-    texte += " %";
-    return texte;
-}
-
 int64_t nombre(const std::string& texte) {
     int64_t n = 0;
     for (const char c : texte) {
@@ -86,6 +74,31 @@ void comparerRapports(DonneesRapport& a, const DonneesRapport& b) {
     }
 }
 
+// "+12 %", "-3 %", "=": from `avant` to `apres`; an em dash when there is nothing to compare with.
+std::string evolution(int64_t apres, int64_t avant) {
+    if (avant == 0) return apres == 0 ? "=" : "\x97";
+    if (apres == avant) return "=";
+    const double p = 100.0 * static_cast<double>(apres - avant) / static_cast<double>(avant);
+    const long arrondi = std::lround(p);
+    std::string texte = p > 0 ? "+" : "";
+    texte += std::to_string(arrondi == 0 ? (p > 0 ? 1 : -1) : arrondi);
+    texte += " %";
+    return texte;
+}
+
+std::optional<DonneesRapport> donneesDeLHistorique(const Historique& h,
+                                                   const PeriodeAnalyse& periode, int largeur) {
+    if (h.jours.empty()) return std::nullopt;
+    ResultatAnalyse r = resultatDeLHistorique(h, largeur);
+    r.periode = periode;
+    DonneesRapport donnees = donneesRapport(r, 0, true);
+    donnees.lignes = r.complements->lignesAnalysees;
+    // What the base does not keep is left out rather than shown empty.
+    std::erase_if(donnees.tables,
+                  [](const TableExportee& t) { return t.lignes.empty() && t.note.empty(); });
+    return donnees;
+}
+
 int executerBase(const DemandeBase& d, std::ostream& sortie,
                  const std::function<int(const std::string&)>& echec) {
     BaseJours base(d.adresse);
@@ -98,18 +111,10 @@ int executerBase(const DemandeBase& d, std::ostream& sortie,
         sortie << texteAjoutBase(lignes, d.journaux.size(), serveur) << '\n';
         return 0;
     }
-    const auto rapportDe = [&](const PeriodeAnalyse& periode) -> std::optional<DonneesRapport> {
+    const auto rapportDe = [&](const PeriodeAnalyse& periode) {
         const auto [premier, dernier] = joursDe(periode);
-        const Historique h = base.lire(d.serveur, premier, dernier);
-        if (h.jours.empty()) return std::nullopt;
-        ResultatAnalyse r = resultatDeLHistorique(h, d.analyse.largeurTranches);
-        r.periode = periode;
-        DonneesRapport donnees = donneesRapport(r, 0, true);
-        donnees.lignes = r.complements->lignesAnalysees;
-        // What the base does not keep is left out rather than shown empty.
-        std::erase_if(donnees.tables,
-                      [](const TableExportee& t) { return t.lignes.empty() && t.note.empty(); });
-        return donnees;
+        return donneesDeLHistorique(base.lire(d.serveur, premier, dernier), periode,
+                                    d.analyse.largeurTranches);
     };
     std::optional<DonneesRapport> donnees = rapportDe(d.analyse.periode);
     if (!donnees) return echec(kBaseSansJourDansLaPeriode);

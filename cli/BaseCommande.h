@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/analyse/ServiceAnalyse.h"
+#include "core/export/Export.h"
 
 namespace kestrane {
 
@@ -31,7 +32,16 @@ int executerBase(const DemandeBase& d, std::ostream& sortie,
 // The tables of `b` beside those of `a`: to the first number of each table of `a`, that of the
 // row of the same name in `b` and the change ("+12 %", "-3 %", "=" when equal, "-" without a
 // figure in `b` to compare with); the rows `b` alone has, added with 0. Windows-1252.
-struct DonneesRapport;
 void comparerRapports(DonneesRapport& a, const DonneesRapport& b);
+
+// "+12 %", "-3 %", "=": from `avant` to `apres`; an em dash when there is nothing to compare with
+// (Windows-1252).
+std::string evolution(int64_t apres, int64_t avant);
+
+// What the report of the days of `h` shows, `periode` its range (inactive: every day), the
+// tables the base does not keep left out; none when `h` holds no day.
+struct Historique;
+std::optional<DonneesRapport> donneesDeLHistorique(const Historique& h,
+                                                   const PeriodeAnalyse& periode, int largeur);
 
 }  // namespace kestrane

@@ -4,9 +4,12 @@
 // the screen. Run it under a display (xvfb-run); scripts/captures.sh does. Options: readable
 // results, the journal's format by its command-line name ("--format=commun"), and a filter typed
 // in the filter bar after the analysis ("--filtre=statut:4xx"), the figures of each entry
-// ("--detail-entrees").
+// ("--detail-entrees"), and the "Historique" page of a base of days ("--base=FICHIER"): by day,
+// by week compared with the weeks before, by month, and a day's tables.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -21,10 +24,12 @@
 #include <cstdio>
 #include <string_view>
 
+#include "core/historique/PeriodesHistorique.h"
 #include "tests/commun/BipEnregistreur.h"
 #include "tests/commun/Controles.h"
 #include "tests/commun/ReglagesIsoles.h"
 #include "ui/fenetre/UFormPrincipale.h"
+#include "ui/pages/historique/PageHistorique.h"
 #include "ui/pages/rapport/PageRapport.h"
 
 using namespace kestrane;
@@ -90,6 +95,32 @@ class Photographe {
             photographier(QStringLiteral("09-complements-%1").arg(k + 1));
         }
         complements->setCurrentIndex(0);
+        if (w_.historique()->periodes().empty()) return;
+
+        // The history: by day, by week beside the weeks before, by month; a day's tables.
+        PageHistorique* h = w_.historique();
+        controle<QTabWidget>(w_, "PageControl1")
+            ->setCurrentWidget(controle<QWidget>(w_, "ongletHistorique"));
+        photographier(QStringLiteral("10-historique-jours"));
+        h->choixGranularite()->setCurrentIndex(1);
+        // The second half of the base beside the first.
+        const auto [premier, dernier] = h->plage();
+        h->afficherPeriode(premier + (dernier - premier + 1) / 2, dernier);
+        const auto avant = periodePrecedente(h->plage().first, h->plage().second);
+        h->comparerAvec(avant.first, avant.second);
+        photographier(QStringLiteral("11-historique-semaines-comparees"));
+        h->sansComparaison();
+        h->afficherPeriode(premier, dernier);
+        h->choixGranularite()->setCurrentIndex(2);
+        photographier(QStringLiteral("12-historique-mois"));
+        h->choixGranularite()->setCurrentIndex(0);
+        h->ouvrirPeriode(0);
+        attendre();
+        if (!h->dernierePeriodeOuverte()->grab().save(
+                QDir(dossier_).filePath(prefixe_ + QStringLiteral("13-historique-jour.png")))) {
+            ok_ = false;
+        }
+        h->dernierePeriodeOuverte()->close();
     }
 
     bool ok() const { return ok_; }
@@ -106,7 +137,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ReglagesIsoles reglages;  // loads here are not the user's recent journals
     bool lisibles = false, detail = false;
-    QString format, filtre;
+    QString format, filtre, base;
     for (int k = 3; k < argc; ++k) {
         const std::string_view option = argv[k];
         if (option == "--resultats-lisibles") {
@@ -115,6 +146,8 @@ int main(int argc, char** argv) {
             format = QString::fromLocal8Bit(argv[k] + 9);
         } else if (option == "--detail-entrees") {
             detail = true;
+        } else if (option.starts_with("--base=")) {
+            base = QString::fromLocal8Bit(argv[k] + 7);
         } else if (option.starts_with("--filtre=")) {
             filtre = QString::fromLocal8Bit(argv[k] + 9);
         } else {
@@ -124,7 +157,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: %s journal folder [--resultats-lisibles] [--format=NOM] "
-                     "[--filtre=EXPRESSION] [--detail-entrees]\n",
+                     "[--filtre=EXPRESSION] [--detail-entrees] [--base=FICHIER]\n",
                      argv[0]);
         return 2;
     }
@@ -159,6 +192,10 @@ int main(int argc, char** argv) {
         auto* champ = controle<QLineEdit>(w, "champFiltre");
         champ->setText(filtre);
         emit champ->returnPressed();
+        attendre();
+    }
+    if (!base.isEmpty()) {
+        w.executer([&] { w.ouvrirBaseHistorique(base); });
         attendre();
     }
     if (!w.boites.erreurs.isEmpty()) {

@@ -101,7 +101,8 @@ void TestComplements::optionRetenueEtOngletAvecLesResultats() {
         QVERIFY(!option->isChecked());
         QCOMPARE(option->text(), QStringLiteral("Afficher les &compl\u00e9ments"));
         QVERIFY(controle<QMenu>(w, "menuOutils")->actions().contains(option));
-        QCOMPARE(onglets->count(), 4);
+        QCOMPARE(onglets->count(), 5);  // the history's page last, hidden without a base
+        QVERIFY(!onglets->isTabVisible(4));
         QCOMPARE(onglets->tabText(3), QStringLiteral("Compl\u00e9ments"));
         QCOMPARE(onglets->widget(3)->objectName(), QStringLiteral("ongletComplements"));
         QVERIFY(!onglets->isTabVisible(3));

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "core/analyse/AnalyseFormat.h"
+#include "core/historique/BaseJours.h"
 #include "platform/Airs.h"
 #include "platform/Horloge.h"
 #include "ui/dialogues/LignesIgnorees.h"
@@ -128,6 +129,7 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
         },
         [this](const QString& m) { boites.erreur(this, avecPointFinal(m)); });
     creerExportRapport();
+    creerHistorique();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerBarreFiltre();
     creerControleurAnalyse();

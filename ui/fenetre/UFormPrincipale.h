@@ -8,7 +8,9 @@
 #include <QTime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/analyse/Interfaces.h"
@@ -35,6 +37,8 @@ class Annulation;
 class ErreurFichier;
 class BarreDeStatut;
 class BarreFiltre;
+class BaseJours;
+class PageHistorique;
 class ChoixFormat;
 class ChoixBaseGeolocalisation;
 class ChoixPeriode;
@@ -97,6 +101,14 @@ class TForm1 : public QMainWindow {
     DialogueFichier dialogExporterRapport{DialogueFichier::Sorte::enregistrer};
     DialogueFichier dialogBaseGeolocalisation{DialogueFichier::Sorte::ouvrir};
     BoitesMessages boites;
+    // Asks for the base of days to open and the server name of the journals added to it, showing
+    // those remembered; unset when cancelled.
+    std::function<std::optional<std::pair<QString, QString>>(const QString& adresse,
+                                                             const QString& serveur)>
+        demanderBase;
+    // Opens the base at `adresse` and shows its page (FenetreHistorique.cpp).
+    void ouvrirBaseHistorique(const QString& adresse);
+    PageHistorique* historique() const { return pageHistorique; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,7 +143,14 @@ class TForm1 : public QMainWindow {
             *menuStatProvenance = nullptr, *menuStatHoraires = nullptr, *menuStatVisites = nullptr,
             *menuRapportdAnalyse = nullptr, *menuApropos = nullptr,
             *menuAfficherComplements = nullptr, *actionComplementsDevant = nullptr,
-            *menuExporterRapport = nullptr, *menuDetailEntrees = nullptr;
+            *menuExporterRapport = nullptr, *menuDetailEntrees = nullptr, *menuOuvrirBase = nullptr,
+            *menuAjouterBase = nullptr;
+    QWidget* ongletHistorique = nullptr;
+    PageHistorique* pageHistorique = nullptr;
+    std::unique_ptr<BaseJours> baseHistorique_;
+    void creerHistorique();
+    bool ouvrirBaseHistorique();
+    void ajouterALaBase();
 
     void creerMenus();
     void creerPageAnalyse();
