@@ -27,6 +27,13 @@ struct Journal::Stockage {
     std::string texte;                  // used when the bytes were given
     std::unique_ptr<BlocMemoire> bloc;  // used when the file was read
     std::size_t taille = 0;             // bytes of the block in use
+    // A journal that grows (prolonger): `bloc` is address space reserved to grow into, and the
+    // line index lives here too, in the same kind of block, shared by the journals made from it.
+    // The journals of one storage each see its first bytes and index entries, up to their own
+    // length: appending writes only past all of them.
+    bool extensible = false;
+    std::unique_ptr<BlocMemoire> index;
+    std::size_t entrees = 0;  // index entries written
 
     std::string_view octets() const {
         return bloc ? std::string_view(bloc->donnees(), taille) : std::string_view(texte);
@@ -129,8 +136,17 @@ void Journal::indexer() {
     enParallele(
         deux, [&] { sautsA = compterSauts(a); }, [&] { sautsB = compterSauts(b); });
     const std::size_t sauts = sautsA + sautsB;
-    auto index = std::make_shared<BlocMemoire>((sauts + 2) * sizeof(uint64_t));
-    auto* debuts = reinterpret_cast<uint64_t*>(index->donnees());
+    std::shared_ptr<BlocMemoire> index;
+    uint64_t* debuts;
+    if (stockage_->extensible) {
+        // Room for as many lines again, and a few million more.
+        auto* s = const_cast<Stockage*>(stockage_.get());
+        s->index = BlocMemoire::reserve((2 * sauts + (std::size_t{1} << 22)) * sizeof(uint64_t));
+        debuts = reinterpret_cast<uint64_t*>(s->index->donnees());
+    } else {
+        index = std::make_shared<BlocMemoire>((sauts + 2) * sizeof(uint64_t));
+        debuts = reinterpret_cast<uint64_t*>(index->donnees());
+    }
     debuts[0] = 0;
     enParallele(
         deux,
@@ -152,16 +168,63 @@ void Journal::indexer() {
     }
     debuts_ = debuts;
     index_ = std::move(index);
+    longueur_ = o.size();
+    if (stockage_->extensible) const_cast<Stockage*>(stockage_.get())->entrees = nbLignes_ + 1;
+}
+
+Journal Journal::prolonger(std::string_view nouveaux) const {
+    auto* s = const_cast<Stockage*>(stockage_.get());
+    const std::size_t n = longueur_, total = n + nouveaux.size();
+    // The last line is read again with the new bytes (they may complete it, or make its lone CR
+    // the first half of a CR LF): its index entries and those after are written anew, which no
+    // journal before reads (ligne() ends a last line at the journal's own length).
+    const std::size_t derniere = nbLignes_ == 0 ? 0 : nbLignes_ - 1;
+    const std::size_t debut = nbLignes_ == 0 ? 0 : debuts_[derniere];
+    const std::size_t place = s->index ? s->index->taille() / sizeof(uint64_t) : 0;
+    // In place when this journal is the last of its storage and there is room; otherwise a
+    // storage of its own with room to grow into, indexed whole.
+    if (!s->extensible || s->taille != n || total > s->bloc->taille() ||
+        derniere + 2 + compterSauts(nouveaux) + 1 > place) {
+        auto nouveau = std::make_shared<Stockage>();
+        nouveau->extensible = true;
+        nouveau->bloc = BlocMemoire::reserve(std::max(2 * total, total + (std::size_t{64} << 20)));
+        std::memcpy(nouveau->bloc->donnees(), octets().data(), n);
+        if (!nouveaux.empty()) {
+            std::memcpy(nouveau->bloc->donnees() + n, nouveaux.data(), nouveaux.size());
+        }
+        nouveau->taille = total;
+        return Journal(std::move(nouveau));
+    }
+    if (!nouveaux.empty()) std::memcpy(s->bloc->donnees() + n, nouveaux.data(), nouveaux.size());
+    s->taille = total;
+    auto* debuts = reinterpret_cast<uint64_t*>(s->index->donnees());
+    std::size_t e = derniere;  // the entry of the line being read
+    const std::string_view suite(s->bloc->donnees() + debut, total - debut);
+    parcourirSauts(suite, [&](std::size_t k) { debuts[++e] = debut + k; });
+    Journal j(*this);
+    j.longueur_ = total;
+    if (e > derniere && debuts[e] == total) {
+        j.nbLignes_ = e;
+        j.finitParSaut_ = true;
+    } else {
+        j.nbLignes_ = total == 0 ? 0 : e + 1;
+        j.finitParSaut_ = false;
+        debuts[e + 1] = total;
+    }
+    s->entrees = j.nbLignes_ + 1;
+    return j;
 }
 
 std::string_view Journal::octets() const {
-    return stockage_->octets();
+    return std::string_view(stockage_->octets().data(), longueur_);
 }
 
 std::string_view Journal::ligne(std::size_t i) const {
-    const char* d = stockage_->octets().data();
+    const char* d = octets().data();
     const uint64_t debut = debuts_[i];
-    uint64_t fin = debuts_[i + 1];
+    // The last line ends at the journal's length: the index past it belongs to the journals
+    // prolonged from this one.
+    uint64_t fin = i + 1 < nbLignes_ ? debuts_[i + 1] : longueur_;
     if (i + 1 < nbLignes_ || finitParSaut_) {
         --fin;  // the LF or lone CR
         if (fin > debut && d[fin] == '\n' && d[fin - 1] == '\r') --fin;

@@ -58,13 +58,21 @@ class Journal {
     std::size_t nbLignes() const { return nbLignes_; }
     std::string_view ligne(std::size_t i) const;
     // Offset of line i in `octets()`.
-    std::size_t debutLigne(std::size_t i) const { return debuts_[i]; }
+    std::size_t debutLigne(std::size_t i) const { return i < nbLignes_ ? debuts_[i] : longueur_; }
     bool finitParSautDeLigne() const { return finitParSaut_; }
     std::string_view octets() const;
 
     // Writes the lines back with CR LF breaks, the last one followed by a break exactly when
     // the loaded file ended with one. `ecrire` receives consecutive pieces of the output.
     void ecrireCRLF(const std::function<void(std::string_view)>& ecrire) const;
+
+    // This journal with `nouveaux` appended: the lines of both, by the same rule as a load of the
+    // bytes joined (a last line without its break is completed by the first new bytes). This
+    // journal and its copies see nothing change: the new one shares their bytes when it can and
+    // appends past them, in address space reserved at the first call, so that no byte moves
+    // (what points into the journal stays valid). One caller at a time prolongs a journal and
+    // those made from it; others may read any of them meanwhile.
+    Journal prolonger(std::string_view nouveaux) const;
 
     // Identity of the buffer, to tell whether records were made from this very journal.
     const void* identite() const { return stockage_.get(); }
@@ -76,10 +84,12 @@ class Journal {
     void indexer();
 
     std::shared_ptr<const Stockage> stockage_;
-    // debuts_[i] is the offset of line i; debuts_[nbLignes_] is the offset after the last break.
+    // debuts_[i] is the offset of line i (the index may hold more entries, those of journals
+    // prolonged from this one); a last line ends at longueur_.
     std::shared_ptr<const BlocMemoire> index_;
     const uint64_t* debuts_ = nullptr;
     std::size_t nbLignes_ = 0;
+    std::size_t longueur_ = 0;  // of the storage's bytes, those of this journal
     bool finitParSaut_ = false;
 };
 

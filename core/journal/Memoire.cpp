@@ -45,6 +45,18 @@ BlocMemoire::BlocMemoire(std::size_t octets) : taille_(octets) {
     carte_ = true;
 }
 
+std::unique_ptr<BlocMemoire> BlocMemoire::reserve(std::size_t octets) {
+    auto b = std::make_unique<BlocMemoire>(0);
+    if (octets == 0) return b;
+    void* p = ::mmap(nullptr, octets, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    b->donnees_ = static_cast<char*>(p);
+    b->taille_ = octets;
+    b->carte_ = true;
+    return b;
+}
+
 BlocMemoire::~BlocMemoire() {
     if (!donnees_) return;
     if (carte_) {

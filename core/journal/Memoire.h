@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ class BlocMemoire {
   public:
     // Raises std::bad_alloc when the system refuses.
     explicit BlocMemoire(std::size_t octets);
+    // A block of `octets` of address space whose pages take memory only once written: room
+    // to grow into without ever moving (a journal that is followed).
+    static std::unique_ptr<BlocMemoire> reserve(std::size_t octets);
     ~BlocMemoire();
     BlocMemoire(const BlocMemoire&) = delete;
     BlocMemoire& operator=(const BlocMemoire&) = delete;
