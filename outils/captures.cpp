@@ -20,6 +20,7 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTranslator>
 #include <cstdio>
 #include <string_view>
@@ -195,7 +196,15 @@ int main(int argc, char** argv) {
         attendre();
     }
     if (!base.isEmpty()) {
-        w.executer([&] { w.ouvrirBaseHistorique(base); });
+        // Opened through its dialog, as a user would, the dialog photographed on the way.
+        QTimer::singleShot(300, [&] {
+            QWidget* d = QApplication::activeModalWidget();
+            if (!d) return;
+            controle<QLineEdit>(*d, "editAdresseBase")->setText(base);
+            d->grab().save(QDir(dossier).filePath(QStringLiteral("dialogue-base.png")));
+            static_cast<QDialog*>(d)->accept();
+        });
+        controle<QAction>(w, "menuOuvrirBase")->trigger();
         attendre();
     }
     if (!w.boites.erreurs.isEmpty()) {

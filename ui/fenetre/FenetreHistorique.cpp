@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -50,7 +51,9 @@ std::optional<std::pair<QString, QString>> dialogueBase(QWidget* parent, const Q
     auto* ligne = new QHBoxLayout;
     ligne->addWidget(champ, 1);
     ligne->addWidget(parcourir);
-    f->addRow(QStringLiteral("&Base :"), ligne);
+    auto* etiquette = new QLabel(QStringLiteral("&Base :"));
+    etiquette->setBuddy(champ);  // a row of a layout gets no buddy by itself
+    f->addRow(etiquette, ligne);
     auto* nom = new QLineEdit(serveur);
     nom->setObjectName(QStringLiteral("editServeurBase"));
     f->addRow(QStringLiteral("&Serveur des journaux ajout\u00e9s :"), nom);
