@@ -14,6 +14,8 @@ PAQUETS+=(libpcre2-dev libyaml-cpp-dev libre2-dev)
 PAQUETS+=(desktop-file-utils appstream librsvg2-bin xdg-utils man-db dpkg-dev)
 # The base of days: an SQLite file, or a PostgreSQL server (whose tests start one of their own).
 PAQUETS+=(libsqlite3-dev libpq-dev postgresql-15)
+# The report's page measured in a real browser.
+PAQUETS+=(chromium)
 installer_paquets() {
   local sudo="" manquants=() p
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

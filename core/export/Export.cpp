@@ -103,7 +103,8 @@ constexpr std::size_t kMorceauHtml = std::size_t{1} << 18;
 
 void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t debut,
                std::size_t fin, const TableExportee& t, std::string& s, const Ecrivain& ecrire) {
-    s += t.triable ? "<table class=\"triable\"><thead><tr>" : "<table><thead><tr>";
+    s += t.triable ? "<div class=\"defile\"><table class=\"triable\"><thead><tr>"
+                   : "<div class=\"defile\"><table><thead><tr>";
     for (const std::string& e : t.entetes) s += "<th>" + echapperHtml(utf8Depuis1252(e)) + "</th>";
     s += "</tr></thead><tbody>\n";
     for (std::size_t k = debut; k < fin; ++k) {
@@ -119,18 +120,18 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
             s.clear();
         }
     }
-    s += "</tbody></table>\n";
+    s += "</tbody></table></div>\n";
 }
 
-// Readable results: the chart follows the page's width, down to a phone's 390 pixels, with each
-// label above its bar and the value after it, all within the view.
+// A phone's chart: it follows the page's width, down to 390 pixels, with each label above its
+// bar and the value after it, all within the view, its texts 11 pixels high or more.
 void grapheSvgEtroit(const TableExportee& t, std::string& s) {
-    constexpr int kLargeur = 390, kPlace = 80, kPas = 30;
+    constexpr int kLargeur = 360, kPlace = 80, kPas = 32;
     const double maximum = std::max(1.0, *std::max_element(t.valeurs.begin(), t.valeurs.end()));
     const int hauteur = t.points * kPas + 6;
-    s += "<svg class=\"graphe\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
+    s += "<svg class=\"graphe etroit\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
          std::to_string(kLargeur) + " " + std::to_string(hauteur) +
-         "\" style=\"width:100%;max-width:760px\" role=\"img\" aria-label=\"" +
+         "\" style=\"width:100%;max-width:760px\" role=\"img\" " + "aria-label=\"" +
          echapperHtml(utf8Depuis1252(t.titre)) + "\">\n";
     for (int k = 0; k < t.points; ++k) {
         const double v = std::max(0.0, t.valeurs[k]);
@@ -148,13 +149,15 @@ void grapheSvgEtroit(const TableExportee& t, std::string& s) {
 }
 
 // Horizontal bars, one per point, labelled with the row's first cell and its value.
-void grapheSvg(const TableExportee& t, std::string& s, bool etroit = false) {
+void grapheSvg(const TableExportee& t, std::string& s) {
     if (t.points <= 0) return;
-    if (etroit) return grapheSvgEtroit(t, s);
+    // The phone's drawing first, hidden on a wide page (and the wide one on a phone).
+    grapheSvgEtroit(t, s);
     constexpr int kLargeur = 760, kMarge = 260, kHauteurBarre = 16, kPas = 20;
     const double maximum = std::max(1.0, *std::max_element(t.valeurs.begin(), t.valeurs.end()));
     const int hauteur = t.points * kPas + 10;
-    s += "<svg class=\"graphe\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+    s += "<svg class=\"graphe large\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
+         std::to_string(kLargeur) + " " + std::to_string(hauteur) + "\" width=\"" +
          std::to_string(kLargeur) + "\" height=\"" + std::to_string(hauteur) +
          "\" role=\"img\" aria-label=\"" + echapperHtml(utf8Depuis1252(t.titre)) + "\">\n";
     for (int k = 0; k < t.points; ++k) {
@@ -173,15 +176,32 @@ void grapheSvg(const TableExportee& t, std::string& s, bool etroit = false) {
 }
 
 const char* const kStyle =
-    "body{font-family:Arial,Helvetica,sans-serif;margin:2em;color:#222}"
-    "h1{background:#000;color:#fff;padding:.4em;text-align:center;font-size:1.4em}"
+    "body{font-family:Arial,Helvetica,sans-serif;margin:2em;color:#222;background:#fff}"
+    "h1{background:#000;color:#fff;padding:.4em;text-align:center;font-size:1.4em;"
+    "overflow-wrap:anywhere}"
     "h2{border-bottom:2px solid #036;color:#036;font-size:1.1em;margin-top:2em}"
+    // A table never widens the page: its long cells wrap anywhere, and what still does not fit
+    // scrolls in the table's own box.
+    "div.defile{overflow-x:auto;max-width:100%}"
     "table{border-collapse:collapse;margin:.5em 0}"
-    "th,td{border:1px solid #bbb;padding:2px 8px;text-align:left}"
-    "th{background:#e4e8f0}td.n{text-align:right;font-variant-numeric:tabular-nums}"
+    "th,td{border:1px solid #bbb;padding:2px 8px;text-align:left;overflow-wrap:anywhere}"
+    "th{background:#e4e8f0}td.n{text-align:right;font-variant-numeric:tabular-nums;"
+    "overflow-wrap:normal;white-space:nowrap}"
     "summary{cursor:pointer;color:#036;margin:.3em 0}"
-    "svg.graphe rect{fill:#2a6fb0}svg.graphe text{font-size:11px;font-family:Arial,sans-serif}"
-    "footer{margin-top:3em;color:#666;font-size:.9em}";
+    "svg.graphe{max-width:100%;height:auto}"
+    "svg.graphe rect{fill:#2a6fb0}svg.graphe text{font-size:11px;font-family:Arial,sans-serif;"
+    "fill:currentColor}"
+    // Each chart twice: drawn for a wide page, and label above bar for a phone, one shown.
+    "svg.etroit{display:none}"
+    "@media (max-width:600px){body{margin:.6em}svg.large{display:none}svg.etroit{display:block}}"
+    "p,code,footer{overflow-wrap:anywhere}footer{margin-top:3em;color:#666;font-size:.9em}"
+    "@media (prefers-color-scheme:dark){body{background:#15171a;color:#ddd}"
+    "h1{background:#2b2f36}h2{color:#8cb4e6;border-color:#8cb4e6}th{background:#252a33}"
+    "th,td{border-color:#444}summary{color:#8cb4e6}svg.graphe rect{fill:#5b9bd8}"
+    "footer{color:#999}}"
+    "@media print{body{margin:0;color:#000;background:#fff}h1{background:none;color:#000}"
+    "div.defile{overflow:visible}section{break-inside:avoid-page}summary{display:none}"
+    "svg.etroit{display:none}svg.large{display:block}}";
 
 // Sorts a table.triable by the column whose header is clicked, again the other way; numbers
 // ("1 234", "12,5 %") as numbers.
@@ -397,7 +417,7 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
             ecrire(s);
             continue;
         }
-        grapheSvg(t, s, d.sommaire.present);
+        grapheSvg(t, s);
         const std::size_t visibles =
             t.triable ? t.lignes.size() : std::min(t.lignes.size(), kLignesVisibles);
         tableHtml(t.lignes, 0, visibles, t, s, ecrire);
