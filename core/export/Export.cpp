@@ -2,12 +2,14 @@
 #include "core/export/Export.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "core/export/TablesAudience.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
 
@@ -97,6 +99,44 @@ void ajouterTexteJournal(std::string& s, std::string_view texte) {
     ajouterEchappe(s, texte);
 }
 
+// A whole number of a cell as French writes it ("1 234 567"); any other text as it is.
+void ajouterNombre(std::string& s, std::string_view texte) {
+    int64_t n = 0;
+    const auto [fin, erreur] = std::from_chars(texte.data(), texte.data() + texte.size(), n);
+    if (erreur == std::errc() && fin == texte.data() + texte.size() && !texte.empty()) {
+        s += nombreFrancais(n);
+    } else {
+        ajouterTexteJournal(s, texte);
+    }
+}
+
+// A log's date ("20/Dec/2023:00:17:49", or with a blank before the time) as French writes it:
+// "20 décembre 2023 à 00:17:49" (UTF-8); any other text as it is.
+std::string dateFrancaise(std::string_view t) {
+    static const char* const kMois[] = {"janvier",
+                                        "f\xC3\xA9vrier",
+                                        "mars",
+                                        "avril",
+                                        "mai",
+                                        "juin",
+                                        "juillet",
+                                        "ao\xC3\xBBt",
+                                        "septembre",
+                                        "octobre",
+                                        "novembre",
+                                        "d\xC3\xA9"
+                                        "cembre"};
+    int32_t a, m, j;
+    if (t.size() < 11 || !lireDate(t.substr(0, 11), a, m, j)) return utf8DuJournal(t);
+    std::string s = std::to_string(j) + " " + kMois[m - 1] + " " + std::to_string(a);
+    if (t.size() == 20 && (t[11] == ':' || t[11] == ' ')) {
+        s += " \xC3\xA0 " + std::string(t.substr(12));
+    } else if (t.size() > 11) {
+        s += utf8DuJournal(t.substr(11));
+    }
+    return s;
+}
+
 // The page is handed to its writer in pieces of about this size, so that a long table is not
 // held whole: the same memory is written again and again.
 constexpr std::size_t kMorceauHtml = std::size_t{1} << 18;
@@ -110,8 +150,13 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
     for (std::size_t k = debut; k < fin; ++k) {
         s += "<tr>";
         for (std::size_t c = 0; c < lignes[k].size(); ++c) {
-            s += c < t.numeriques.size() && t.numeriques[c] ? "<td class=\"n\">" : "<td>";
-            ajouterTexteJournal(s, lignes[k][c]);
+            if (c < t.numeriques.size() && t.numeriques[c]) {
+                s += "<td class=\"n\">";
+                ajouterNombre(s, lignes[k][c]);
+            } else {
+                s += "<td>";
+                ajouterTexteJournal(s, lignes[k][c]);
+            }
             s += "</td>";
         }
         s += "</tr>\n";
@@ -255,25 +300,25 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
     ligne(kPeriodeLue,
           d.periode.empty() ? utf8Depuis1252(kToutLeJournal) : utf8Repare(d.periode.substr(1)));
     const int64_t lues = d.lignesLues > 0 ? d.lignesLues : d.lignes;
-    ligne(kLignesLuesTitre, std::to_string(lues));
-    ligne(kLignesAnalyseesTitre, std::to_string(d.lignes));
-    ligne(kLignesIgnoreesTitre, std::to_string(d.lignesIgnorees));
-    ligne(kLignesHorsPeriodeTitre, std::to_string(d.lignesHorsPeriode));
+    ligne(kLignesLuesTitre, nombreFrancais(lues));
+    ligne(kLignesAnalyseesTitre, nombreFrancais(d.lignes));
+    ligne(kLignesIgnoreesTitre, nombreFrancais(d.lignesIgnorees));
+    ligne(kLignesHorsPeriodeTitre, nombreFrancais(d.lignesHorsPeriode));
     if (!d.filtre.empty()) {
         ligne(kFiltreTitre, d.filtre);
-        ligne(kLignesHorsFiltreTitre, std::to_string(d.lignesHorsFiltre));
+        ligne(kLignesHorsFiltreTitre, nombreFrancais(d.lignesHorsFiltre));
     }
-    ligne(kPremiereDate, utf8DuJournal(m.premiereDate));
-    ligne(kDerniereDate, utf8DuJournal(m.derniereDate));
-    ligne(kClientsDistincts, std::to_string(m.clients));
-    ligne(kEnteteRequetes, std::to_string(d.lignes));
+    ligne(kPremiereDate, dateFrancaise(m.premiereDate));
+    ligne(kDerniereDate, dateFrancaise(m.derniereDate));
+    ligne(kClientsDistincts, nombreFrancais(m.clients));
+    ligne(kEnteteRequetes, nombreFrancais(d.lignes));
     const std::string octets = utf8Depuis1252(texteNombre(m.octets, FormatNombre::octets));
     if (m.octetsAuDela.empty()) {
-        ligne(kOctetsEnvoyes, octets + " (" + std::to_string(m.octets) + ")");
+        ligne(kOctetsEnvoyes, octets + " (" + nombreFrancais(m.octets) + ")");
     } else {
         ligne(kOctetsEnvoyes, utf8Depuis1252(kPlusDe) + octets + " (" + m.octetsAuDela + ")");
     }
-    ligne(kJoursCouverts, std::to_string(m.jours));
+    ligne(kJoursCouverts, nombreFrancais(m.jours));
     s += "</tbody></table>\n";
 }
 

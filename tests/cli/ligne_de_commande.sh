@@ -260,8 +260,9 @@ chmod 644 "$T/t1.log" "$T/t2.log" "$T/t3.log"
 verifier trois_journaux 0 "lignes analysées" -- --ignorer-lignes-non-conformes --periode 2023-12-24..2024-01-10 --rapport "$T/sortie-ok/trois.html" "$T/t3.log" "$T/t1.log" "$T/t2.log"
 ligne_sommaire() { sed -n "s#.*<th style=\"text-align:left\">$1</th><td>\([^<]*\)</td>.*#\1#p" "$T/sortie-ok/trois.html"; }
 [ "$(ligne_sommaire 'Journaux lus')" = "t1.log, t2.log, t3.log" ] || echec "journaux du sommaire : $(ligne_sommaire 'Journaux lus')"
-lues=$(ligne_sommaire 'Lignes lues') gardees=$(ligne_sommaire 'Lignes analysées')
-ignorees=$(ligne_sommaire 'Lignes ignorées') hors=$(ligne_sommaire 'Lignes hors période')
+# The page writes its numbers in groups of three digits.
+lues=$(ligne_sommaire 'Lignes lues' | tr -d ' ') gardees=$(ligne_sommaire 'Lignes analysées' | tr -d ' ')
+ignorees=$(ligne_sommaire 'Lignes ignorées' | tr -d ' ') hors=$(ligne_sommaire 'Lignes hors période' | tr -d ' ')
 [ "$lues" = 5001 ] && [ "$ignorees" = 1 ] && [ "$hors" -gt 0 ] && [ $((gardees + ignorees + hors)) = "$lues" ] || echec "comptes du sommaire : $lues lues, $gardees analysées, $ignorees ignorées, $hors hors période"
 grep -qF "$gardees lignes analysées" "$T/sortie" || echec "le sommaire et la ligne de résumé ne disent pas les mêmes lignes analysées"
 

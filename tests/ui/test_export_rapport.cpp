@@ -59,7 +59,9 @@ Lignes lignesDuHtml(const QString& html, int k) {
     if (d < 0) return {};
     const QString section = html.mid(d, html.indexOf(QStringLiteral("</section>"), d) - d);
     static const QRegularExpression ligne(QStringLiteral("<tr>(.*?)</tr>"));
-    static const QRegularExpression cellule(QStringLiteral("<t[hd][^>]*>(.*?)</t[hd]>"));
+    static const QRegularExpression cellule(QStringLiteral("<t[hd]([^>]*)>(.*?)</t[hd]>"));
+    // The page writes whole numbers in groups of three digits; the grids, as counted.
+    static const QRegularExpression groupes(QStringLiteral("^-?\\d{1,3}( \\d{3})+$"));
     Lignes r;
     bool entete = false;
     for (auto it = ligne.globalMatch(section); it.hasNext();) {
@@ -71,7 +73,13 @@ Lignes lignesDuHtml(const QString& html, int k) {
         }
         QStringList cellules;
         for (auto c = cellule.globalMatch(contenu); c.hasNext();) {
-            cellules << sansEntites(c.next().captured(1));
+            const auto m = c.next();
+            QString texte = sansEntites(m.captured(2));
+            if (m.captured(1) == QStringLiteral(" class=\"n\"") &&
+                groupes.match(texte).hasMatch()) {
+                texte.remove(QLatin1Char(' '));
+            }
+            cellules << texte;
         }
         r << cellules;
     }

@@ -298,3 +298,46 @@ TEST(Export, NomsDesTables) {
     noms.push_back("filtre.csv");  // beside the tables, when a filter made them
     EXPECT_EQ(nomsTablesCsv(), noms);
 }
+
+TEST(Export, DatesEtNombresEnFrancais) {
+    const char* const mois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* const francais[] = {"janvier",
+                                    "f\xC3\xA9vrier",
+                                    "mars",
+                                    "avril",
+                                    "mai",
+                                    "juin",
+                                    "juillet",
+                                    "ao\xC3\xBBt",
+                                    "septembre",
+                                    "octobre",
+                                    "novembre",
+                                    "d\xC3\xA9"
+                                    "cembre"};
+    for (int m = 0; m < 12; ++m) {
+        DonneesRapport d;
+        d.sommaire.present = true;
+        d.sommaire.premiereDate = std::string("05/") + mois[m] + "/2015:10:00:00";
+        d.sommaire.derniereDate = std::string("31/") + mois[m] + "/2015 23:59:59";  // no such day
+        d.sommaire.clients = 1234567;
+        TableExportee t;
+        t.titre = "T";
+        t.entetes = {"a", "b", "c"};
+        t.numeriques = {false, true, true};
+        t.lignes = {{"/x", "1234567", "99,3 Ko"}, {"/y", "-12", "-"}};
+        d.tables = {t};
+        const std::string s = produit([&](const Ecrivain& e) { produireHtml(d, e); });
+        EXPECT_NE(s.find(std::string("<td>5 ") + francais[m] + " 2015 \xC3\xA0 10:00:00</td>"),
+                  std::string::npos)
+            << mois[m];
+        // A date that is none stays as written.
+        if (m == 1) {
+            EXPECT_NE(s.find("<td>31/Feb/2015 23:59:59</td>"), std::string::npos);
+        }
+        EXPECT_NE(s.find("<td>1 234 567</td>"), std::string::npos);
+        EXPECT_NE(s.find("<td class=\"n\">1 234 567</td><td class=\"n\">99,3 Ko</td>"),
+                  std::string::npos);
+        EXPECT_NE(s.find("<td class=\"n\">-12</td><td class=\"n\">-</td>"), std::string::npos);
+    }
+}
