@@ -110,25 +110,26 @@ void ajouterNombre(std::string& s, std::string_view texte) {
     }
 }
 
+const char* const kMoisFrancais[] = {"janvier",
+                                     "f\xC3\xA9vrier",
+                                     "mars",
+                                     "avril",
+                                     "mai",
+                                     "juin",
+                                     "juillet",
+                                     "ao\xC3\xBBt",
+                                     "septembre",
+                                     "octobre",
+                                     "novembre",
+                                     "d\xC3\xA9"
+                                     "cembre"};
+
 // A log's date ("20/Dec/2023:00:17:49", or with a blank before the time) as French writes it:
 // "20 décembre 2023 à 00:17:49" (UTF-8); any other text as it is.
 std::string dateFrancaise(std::string_view t) {
-    static const char* const kMois[] = {"janvier",
-                                        "f\xC3\xA9vrier",
-                                        "mars",
-                                        "avril",
-                                        "mai",
-                                        "juin",
-                                        "juillet",
-                                        "ao\xC3\xBBt",
-                                        "septembre",
-                                        "octobre",
-                                        "novembre",
-                                        "d\xC3\xA9"
-                                        "cembre"};
     int32_t a, m, j;
     if (t.size() < 11 || !lireDate(t.substr(0, 11), a, m, j)) return utf8DuJournal(t);
-    std::string s = std::to_string(j) + " " + kMois[m - 1] + " " + std::to_string(a);
+    std::string s = std::to_string(j) + " " + kMoisFrancais[m - 1] + " " + std::to_string(a);
     if (t.size() == 20 && (t[11] == ':' || t[11] == ' ')) {
         s += " \xC3\xA0 " + std::string(t.substr(12));
     } else if (t.size() > 11) {
@@ -238,11 +239,17 @@ const char* const kStyle =
     "fill:currentColor}"
     // Each chart twice: drawn for a wide page, and label above bar for a phone, one shown.
     "svg.etroit{display:none}"
+    "section.apercu{display:flex;flex-wrap:wrap;gap:.6em;margin:1em 0}"
+    "div.carte{border:1px solid #bbb;border-radius:6px;padding:.5em .8em;min-width:8em;flex:1 1 "
+    "8em}"
+    "div.carte span{display:block}span.v{font-size:1.3em;font-weight:bold;color:#036}"
+    "span.v.d{font-size:1em}span.l{color:#555;font-size:.9em}"
     "@media (max-width:600px){body{margin:.6em}svg.large{display:none}svg.etroit{display:block}}"
     "p,code,footer{overflow-wrap:anywhere}footer{margin-top:3em;color:#666;font-size:.9em}"
     "@media (prefers-color-scheme:dark){body{background:#15171a;color:#ddd}"
     "h1{background:#2b2f36}h2{color:#8cb4e6;border-color:#8cb4e6}th{background:#252a33}"
-    "th,td{border-color:#444}summary{color:#8cb4e6}svg.graphe rect{fill:#5b9bd8}"
+    "th,td,div.carte{border-color:#444}summary,span.v{color:#8cb4e6}span.l{color:#aaa}"
+    "svg.graphe rect{fill:#5b9bd8}"
     "footer{color:#999}}"
     "@media print{body{margin:0;color:#000;background:#fff}h1{background:none;color:#000}"
     "div.defile{overflow:visible}section{break-inside:avoid-page}summary{display:none}"
@@ -277,6 +284,33 @@ std::string resume(const DonneesRapport& d) {
         exclues += quantite(d.lignesIgnorees, kLigneIgnoree, kLignesIgnorees);
     }
     return utf8Depuis1252(exclues.empty() ? s : s + " (" + exclues + ")");
+}
+
+// The overview: a card per figure known, the largest text first.
+void apercuHtml(const DonneesRapport& d, std::string& s) {
+    const DonneesRapport::Apercu& a = d.apercu;
+    s += "<section class=\"apercu\" aria-label=\"Aper\xC3\xA7u\">";
+    const auto carte = [&s](const std::string& valeur, const char* libelle, bool date = false) {
+        s += std::string("<div class=\"carte\"><span class=\"v") + (date ? " d" : "") + "\">" +
+             echapperHtml(valeur) + "</span><span class=\"l\">" + libelle + "</span></div>";
+    };
+    const auto nombre = [&](const std::optional<int64_t>& n, const char* libelle) {
+        if (n) carte(nombreFrancais(*n), libelle);
+    };
+    nombre(d.lignes, "requ\xC3\xAAtes");
+    nombre(a.visiteurs, "visiteurs uniques");
+    nombre(a.visites, "visites");
+    carte(utf8Depuis1252(texteNombre(a.octets, FormatNombre::octets)),
+          "envoy\xC3\xA9"
+          "s");
+    nombre(a.introuvables, "pages introuvables (404)");
+    nombre(a.erreurs, "erreurs du serveur (5xx)");
+    nombre(d.lignesIgnorees,
+           "lignes ignor\xC3\xA9"
+           "es");
+    if (!a.premiere.empty()) carte(a.premiere, "premi\xC3\xA8re requ\xC3\xAAte", true);
+    if (!a.derniere.empty()) carte(a.derniere, "derni\xC3\xA8re requ\xC3\xAAte", true);
+    s += "</section>\n";
 }
 
 // What the report covers, for a reader who never sees the window: the journals, the period,
@@ -355,6 +389,49 @@ std::vector<TableExportee> tablesDeLAnalyse(const TablesAnalyse& t, int nbAdress
     return tables;
 }
 
+namespace {
+
+std::string instantFrancais(Instant i) {
+    const int64_t jour = jourDeLInstant(i.secondes), s = i.secondes - jour * 86400;
+    int32_t a, m, j;
+    dateDuJour(jour, a, m, j);
+    char heure[16];
+    std::snprintf(heure, sizeof heure, "%02d:%02d:%02d", static_cast<int>(s / 3600),
+                  static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
+    return std::to_string(j) + " " + kMoisFrancais[m - 1] + " " + std::to_string(a) + " \xC3\xA0 " +
+           heure;
+}
+
+DonneesRapport::Apercu apercuDe(const ResultatAnalyse& r) {
+    DonneesRapport::Apercu a;
+    a.present = true;
+    for (const rapportStat& e : r.tables.statTaux) {
+        a.octets = e.nombre > INT64_MAX - a.octets ? INT64_MAX : a.octets + e.nombre;
+    }
+    if (r.complements) {
+        const Complements& c = *r.complements;
+        a.introuvables = a.erreurs = 0;
+        for (const CompteCode& k : c.codes) {
+            if (k.code == 404) *a.introuvables += k.nombre;
+            if (k.code >= 500 && k.code <= 599) *a.erreurs += k.nombre;
+        }
+        if (c.dates) {
+            a.premiere = instantFrancais(c.premiere);
+            a.derniere = instantFrancais(c.derniere);
+        }
+    } else if (r.lisibles.actifs) {
+        a.premiere = dateFrancaise(r.lisibles.premiereDate);
+        a.derniere = dateFrancaise(r.lisibles.derniereDate);
+    }
+    if (r.audience) {
+        a.visiteurs = r.audience->visiteurs;
+        a.visites = r.audience->visites;
+    }
+    return a;
+}
+
+}  // namespace
+
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool complements) {
     DonneesRapport d;
     if (r.periode.active) {
@@ -370,6 +447,7 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
         d.lignesHorsFiltre = static_cast<int64_t>(resume.horsFiltre);
     }
     d.tables = tablesDeLAnalyse(r.tables, nbAdresses, r.lisibles.actifs);
+    d.apercu = apercuDe(r);
     if (r.lisibles.actifs) {
         d.sommaire.present = true;
         d.sommaire.premiereDate = r.lisibles.premiereDate;
@@ -442,6 +520,7 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
          echapperHtml(titre) + "</title><style>" + kStyle + "</style></head><body>\n";
     s += "<h1>" + echapperHtml(titre) + "</h1>\n";
     s += "<p class=\"resume\">" + resume(d) + "</p>\n";
+    if (d.apercu.present) apercuHtml(d, s);
     if (d.sommaire.present) sommaireHtml(d, s);
     if (!d.format.empty()) {
         s += "<p class=\"format\">" + echapperHtml(utf8Depuis1252(d.format)) + "</p>\n";

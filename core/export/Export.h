@@ -70,6 +70,15 @@ struct DonneesRapport {
         // own totals fit), in decimal digits; empty otherwise.
         std::string octetsAuDela;
     } sommaire;
+    // The overview cards at the top of the page, beside `lignes` and `lignesIgnorees`: what the
+    // analysis knows of them (the audience's and status codes' figures with the Compléments only).
+    struct Apercu {
+        bool present = false;
+        int64_t octets = 0;
+        std::optional<int64_t> visiteurs, visites, introuvables, erreurs;
+        // The earliest and latest requests, "17 mai 2015 à 10:00:00" (UTF-8); empty: unknown.
+        std::string premiere, derniere;
+    } apercu;
 };
 
 // "Rapport d'analyse du fichier a.log", or "... de 3 journaux : a, b, c", then the period.

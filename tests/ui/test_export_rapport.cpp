@@ -261,8 +261,9 @@ void TestExportRapport::complementsSelonLaPage() {
     QFile fichier(chemin);
     QVERIFY(fichier.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(fichier.readAll());
-    // With the page: its four tables and the audience's seven.
-    QCOMPARE(html.count(QStringLiteral("<section ")), page ? 19 : 8);
+    // With the page: its four tables and the audience's seven (the overview is a section too).
+    QCOMPARE(html.count(QStringLiteral("<section id=")), page ? 19 : 8);
+    QCOMPARE(html.count(QStringLiteral("<section class=\"apercu\"")), 1);
     if (!page) return;
     // The status codes in the page's order, their counts as numbers.
     const QAbstractItemModel* codes =

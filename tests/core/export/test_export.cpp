@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/analyse/ServiceAnalyse.h"
 #include "core/export/Export.h"
 #include "core/journal/Erreur.h"
 #include "tests/commun/Csv.h"
@@ -340,4 +342,39 @@ TEST(Export, DatesEtNombresEnFrancais) {
                   std::string::npos);
         EXPECT_NE(s.find("<td class=\"n\">-12</td><td class=\"n\">-</td>"), std::string::npos);
     }
+}
+
+TEST(Export, ApercuEgalAuxTables) {
+    // The sample analysed with the Compléments: each card is what its table sums.
+    const std::string texte = test::lireFichier(KESTRANE_ACCES_5000);
+    OptionsAnalyse o;
+    o.complements = true;
+    ResultatAnalyse r;
+    ASSERT_EQ(analyserJournal(Journal::depuisTexte(texte), o, r), IssueAnalyse::terminee);
+    const DonneesRapport d = donneesRapport(r);
+    const auto somme = [&](const char* fichier,
+                           const std::function<bool(const std::string&)>& garder) {
+        int64_t n = 0;
+        for (const TableExportee& t : d.tables) {
+            if (t.fichier != fichier) continue;
+            for (const auto& l : t.lignes) {
+                if (garder(l[0])) n += std::stoll(l[1]);
+            }
+        }
+        return n;
+    };
+    const auto tout = [](const std::string&) { return true; };
+    ASSERT_TRUE(d.apercu.present);
+    EXPECT_EQ(d.apercu.octets, somme("taux-chargement.csv", tout));
+    EXPECT_EQ(*d.apercu.introuvables,
+              somme("codes-retour.csv", [](const std::string& c) { return c == "404"; }));
+    EXPECT_EQ(*d.apercu.erreurs,
+              somme("codes-retour.csv", [](const std::string& c) { return c[0] == '5'; }));
+    EXPECT_EQ(d.lignes, somme("jours.csv", tout));
+    EXPECT_EQ(*d.apercu.visiteurs, r.audience->visiteurs);
+    EXPECT_GT(*d.apercu.introuvables, 0);
+    EXPECT_EQ(d.apercu.premiere,
+              "20 d\xC3\xA9"
+              "cembre 2023 \xC3\xA0 00:17:49");
+    EXPECT_EQ(d.apercu.derniere, "18 janvier 2024 \xC3\xA0 23:56:33");
 }
