@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <ctime>
 
+#include "cli/FormatCommande.h"
 #include "cli/MessagesCommande.h"
 #include "core/analyse/PeriodeLignes.h"
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
+#include "core/journal/Chemins.h"
 #include "core/journal/LectureFlux.h"
 
 namespace kestrane {
@@ -45,13 +49,6 @@ class SuiviPremierePasse : public SuiviAnalyse {
     void premierePasseInterrompue(std::size_t) override { interrompue = true; }
 };
 
-// An analysis that had nothing to analyse says so.
-void verifierIssue(IssueAnalyse issue) {
-    if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse(kPasDeFichier, 0);
-    if (issue == IssueAnalyse::periodeVide) throw ErreurAnalyse(kPeriodeVide, 0);
-    if (issue == IssueAnalyse::filtreVide) throw ErreurAnalyse(kFiltreVide, 0);
-}
-
 // "1,2 Go lus sur 2,3 Go, 5 000 000 lignes, 1 234 567 lignes/s, reste 1 s" (Windows-1252).
 std::string texteAvancee(const AvanceeFlux& a, double secondes) {
     std::string t = octetsFrancais(static_cast<int64_t>(a.octets)) + kLus;
@@ -71,6 +68,12 @@ std::string texteAvancee(const AvanceeFlux& a, double secondes) {
 }
 
 }  // namespace
+
+void verifierIssue(IssueAnalyse issue) {
+    if (issue == IssueAnalyse::pasDeFichier) throw ErreurAnalyse(kPasDeFichier, 0);
+    if (issue == IssueAnalyse::periodeVide) throw ErreurAnalyse(kPeriodeVide, 0);
+    if (issue == IssueAnalyse::filtreVide) throw ErreurAnalyse(kFiltreVide, 0);
+}
 
 ResumeAnalyse resumerAnalyse(const Analyse& a) {
     ResumeAnalyse resume = resumer(a.resultat);
@@ -140,11 +143,10 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
 // The journals read as streams: the result of the loaded analysis without holding any journal
 // whole. What only the lines read again can tell sends files to the loaded analysis, whose
 // tables and errors are those the stream would give.
-Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
-                       std::ostream* progression, const char* nom) {
-    Analyse a;
+IssueAnalyse lireEnFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
+                        std::ostream* progression, const char* nom, Analyse& a, OptionsFlux flux,
+                        ComptesFlux* comptes) {
     BilanFlux bilan;
-    OptionsFlux flux;
     const auto debut = std::chrono::steady_clock::now();
     auto prochaine = debut + std::chrono::seconds(1);
     if (progression) {
@@ -157,22 +159,83 @@ Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAna
                          << std::flush;
         };
     }
+    IssueAnalyse issue;
+    try {
+        issue = analyserFlux(chemins, options, a.resultat, bilan, flux, comptes);
+    } catch (const ErreurLigneFlux& e) {
+        throw erreurDeLigne(e, chemins);
+    }
+    a.journaux.clear();
+    for (const std::size_t k : bilan.ordre) a.journaux.push_back(chemins[k]);
+    a.flux = std::move(bilan);
+    return issue;
+}
+
+Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
+                       std::ostream* progression, const char* nom) {
     // The stream reads the default format only; another one is read by loading the journals.
     if (!options.format.estDefaut() || options.formatAutomatique) return analyser(chemins, options);
+    Analyse a;
     try {
-        verifierIssue(analyserFlux(chemins, options, a.resultat, bilan, flux));
-    } catch (const ErreurLigneFlux& e) {
-        throw ErreurAnalyse(e.ligneVide() ? std::string(kLigneVide) : e.message(), e.ligne(),
-                            chemins.size() > 1 ? chemins[e.entree()] : "",
-                            e.clientNonPointe() && !e.ligneVide());
+        verifierIssue(lireEnFlux(chemins, options, progression, nom, a));
     } catch (const RelectureNecessaire&) {
         // Standard input or a pipe gave its lines once, to the stream.
         if (!std::all_of(chemins.begin(), chemins.end(), relisible)) throw;
         return analyser(chemins, options);
     }
-    for (const std::size_t k : bilan.ordre) a.journaux.push_back(chemins[k]);
-    a.flux = std::move(bilan);
     return a;
+}
+
+ErreurAnalyse erreurDeLigne(const ErreurLigneFlux& e, const std::vector<std::string>& chemins) {
+    return ErreurAnalyse(e.ligneVide() ? std::string(kLigneVide) : e.message(), e.ligne(),
+                         chemins.size() > 1 ? chemins[e.entree()] : "",
+                         e.clientNonPointe() && !e.ligneVide());
+}
+
+std::string dateLocale(const char* format) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&t, &local);
+    char texte[64];
+    if (std::strftime(texte, sizeof texte, format, &local) == 0) return {};
+    return texte;
+}
+
+DonneesRapport donneesDeLAnalyse(const Analyse& a, const ResumeAnalyse& resume,
+                                 const std::string& premier) {
+    DonneesRapport d = donneesRapport(a.resultat);
+    d.lignes = static_cast<int64_t>(resume.lignesAnalysees);
+    d.lignesIgnorees = static_cast<int64_t>(resume.ignorees);
+    d.nomJournal = nomDe(premier);
+    if (a.journaux.size() > 1) {
+        for (const std::string& j : a.journaux) d.journaux.push_back(nomDe(j));
+    }
+    d.dateCreation = dateLocale("%d/%m/%Y %H:%M");
+    d.version = KESTRANE_VERSION;
+    return d;
+}
+
+void ecrireResume(std::ostream& sortie, const Analyse& a, const ResumeAnalyse& resume,
+                  const DonneesRapport& d, const Sorties& sorties, double secondes) {
+    char duree[32];
+    std::snprintf(duree, sizeof duree, "%.2f", secondes);
+    std::string texteDuree = duree;
+    for (char& c : texteDuree) {
+        if (c == '.') c = ',';
+    }
+    const auto nombre = [](std::size_t n) { return static_cast<int64_t>(n); };
+    sortie << utf8Depuis1252(
+        quantite(nombre(resume.lignesAnalysees), kLigneAnalysee, kLignesAnalysees));
+    if (resume.ignorees > 0) {
+        sortie << ", " << quantite(nombre(resume.ignorees), kIgnoree, kIgnorees);
+    }
+    if (resume.horsPeriode > 0) sortie << ", " << resume.horsPeriode << kHorsPeriode;
+    if (a.resultat.filtre) sortie << ", " << resume.horsFiltre << kHorsFiltre;
+    if (!d.format.empty()) sortie << ", " << utf8Depuis1252(texteFormatCourt(a.resultat));
+    sortie << ", " << quantite(nombre(resume.adresses), kAdresseIP, kAdressesIP);
+    if (!sorties.rapport.empty()) sortie << kRapportEcrit << sorties.rapport;
+    if (!sorties.csv.empty()) sortie << kTablesEcrites << sorties.csv;
+    sortie << " (" << texteDuree << kSecondes << ")\n";
 }
 
 }  // namespace kestrane

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/Sorties.h"
 #include "core/analyse/AnalyseFlux.h"
 #include "core/analyse/ServiceAnalyse.h"
+#include "core/export/Export.h"
 #include "core/journal/Erreur.h"
 
 namespace kestrane {
@@ -53,5 +55,32 @@ Analyse analyser(const std::vector<std::string>& chemins, const OptionsAnalyse& 
 // the program's name `nom`.
 Analyse analyserEnFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
                        std::ostream* progression, const char* nom);
+
+// The same into `a` in the default format, whatever the issue (RelectureNecessaire raised, never
+// handed to the loaded analysis): `flux` tells how the journals are read (its progression replaced
+// when asked), `comptes` where the counts are made, to count on after (AnalyseFlux.h).
+IssueAnalyse lireEnFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
+                        std::ostream* progression, const char* nom, Analyse& a,
+                        OptionsFlux flux = {}, ComptesFlux* comptes = nullptr);
+
+// An analysis that had nothing to analyse says so: ErreurAnalyse unless `issue` is terminee.
+void verifierIssue(IssueAnalyse issue);
+
+// An error of the stream's lines as the command line tells it: the file named when there are
+// several inputs.
+ErreurAnalyse erreurDeLigne(const ErreurLigneFlux& e, const std::vector<std::string>& chemins);
+
+// Now, local time, as strftime writes it with `format`.
+std::string dateLocale(const char* format);
+
+// What the report of `a` shows, its lines counted as `resume` says, `premier` the journal named
+// first on the command line, dated now.
+DonneesRapport donneesDeLAnalyse(const Analyse& a, const ResumeAnalyse& resume,
+                                 const std::string& premier);
+
+// The summary line: "1 200 lignes analysées, 3 ignorées, ..., 52 adresses IP ; rapport : r.html
+// (0,42 s)", with its line break.
+void ecrireResume(std::ostream& sortie, const Analyse& a, const ResumeAnalyse& resume,
+                  const DonneesRapport& d, const Sorties& sorties, double secondes);
 
 }  // namespace kestrane

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -20,6 +20,7 @@
 #include "cli/FormatCommande.h"
 #include "cli/MessagesCommande.h"
 #include "cli/Sorties.h"
+#include "cli/SuiviCommande.h"
 #include "core/analyse/AnalyseFlux.h"
 #include "core/analyse/Filtre.h"
 #include "core/analyse/ServiceAnalyse.h"
@@ -30,6 +31,7 @@
 #include "core/journal/Calendrier.h"
 #include "core/journal/Chemins.h"
 #include "core/journal/Erreur.h"
+#include "core/journal/LectureFlux.h"
 #include "core/journal/Texte.h"
 
 #ifndef KESTRANE_VERSION
@@ -58,6 +60,8 @@ bool lireEntier(std::string_view t, int& v) {
     v = 0;
     for (const char c : t) {
         if (c < '0' || c > '9') return false;
+        // Past the type's range: no number the options take.
+        if (v > (INT_MAX - (c - '0')) / 10) return false;
         v = v * 10 + (c - '0');
     }
     return true;
@@ -85,20 +89,6 @@ bool lireBorne(std::string_view t, bool fin, Instant& instant) {
     return true;
 }
 
-std::string dateCreation() {
-    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&t, &local);
-    char texte[32];
-    std::strftime(texte, sizeof texte, "%d/%m/%Y %H:%M", &local);
-    return texte;
-}
-
-std::string nomSansDossier(const std::string& chemin) {
-    const std::size_t p = chemin.find_last_of('/');
-    return p == std::string::npos ? chemin : chemin.substr(p + 1);
-}
-
 struct Arguments {
     std::string rapport, csv, geoip;
     std::vector<std::string> journaux;
@@ -119,6 +109,9 @@ struct Arguments {
     std::string base, serveur;
     std::optional<PeriodeAnalyse> comparer;
     std::size_t limite = kLimiteParDefaut;
+    // The journal followed as it grows, its report written again every `intervalle` seconds.
+    bool suivre = false;
+    int intervalle = 0;
 };
 
 // An error's message in UTF-8: the path a file error names between its two parts is the
@@ -133,6 +126,23 @@ std::string messageUtf8(const ErreurKestrane& e) {
         return '"' + b->chemin() + '"' + utf8Depuis1252(kBaseIllisible);
     }
     return utf8Depuis1252(m);
+}
+
+// Why the options cannot follow their journal as it grows, when they cannot (UTF-8).
+std::optional<std::string> refusSuivi(const Arguments& a) {
+    if (a.rapport.empty() && a.csv.empty()) return std::string(kSuivreSansSortie);
+    if (a.journaux.size() != 1) return std::string(kSuivreUnJournal);
+    // A journal loaded whole, in another format than the one a stream reads, or a base's report.
+    if (a.entiere) return texteSuivreSans("--lecture-entiere");
+    if (!a.analyse.format.estDefaut() || a.analyse.formatAutomatique) {
+        return texteSuivreSans("--format");
+    }
+    if (a.comparer) return texteSuivreSans("--comparer");
+    // The base knows a file by its first bytes, read again at each feed.
+    if (!a.base.empty() && a.journaux.front() == kEntreeStandard) {
+        return std::string(kSuivreBaseEntree);
+    }
+    return std::nullopt;
 }
 
 // The analysis and its report take memory in many pieces, freed and taken again: the heap keeps
@@ -282,6 +292,13 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
             if (!valeur(texte)) return echec(kComparerSansPeriode);
             a.comparer = lirePeriode(texte);
             if (!a.comparer) return echec(textePeriodeIncorrecte(texte));
+        } else if (arg == "--suivre") {
+            a.suivre = true;
+        } else if (arg == "--intervalle") {
+            std::string texte;
+            if (!valeur(texte) || !lireEntier(texte, a.intervalle) || a.intervalle < 1) {
+                return echec(kIntervalleSansSecondes);
+            }
         } else if (arg == "--format") {
             std::string texte;
             if (!valeur(texte)) return echec(kFormatSansValeur);
@@ -303,13 +320,20 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         return 0;
     }
     if (a.base.empty() && (!a.serveur.empty() || a.comparer)) return echec(kOptionsSansBase);
+    if (a.intervalle > 0 && !a.suivre) return echec(kIntervalleSansSuivre);
+    if (a.suivre) {
+        if (const auto refus = refusSuivi(a)) return echec(*refus + aide);
+    }
     if (!a.base.empty() && !a.journaux.empty() &&
         (!a.analyse.format.estDefaut() || a.analyse.formatAutomatique)) {
         return echec(kBaseFormatCombine);
     }
-    if (!a.base.empty() && (!a.journaux.empty() || !a.rapport.empty() || !a.csv.empty())) {
-        DemandeBase b{a.base,   a.serveur, a.journaux, a.rapport,      a.csv,
-                      a.limite, a.analyse, a.comparer, dateCreation(), KESTRANE_VERSION};
+    if (!a.base.empty() && !a.suivre &&
+        (!a.journaux.empty() || !a.rapport.empty() || !a.csv.empty())) {
+        DemandeBase b{a.base,          a.serveur,  a.journaux,
+                      a.rapport,       a.csv,      a.limite,
+                      a.analyse,       a.comparer, dateLocale("%d/%m/%Y %H:%M"),
+                      KESTRANE_VERSION};
         try {
             return executerBase(b, sortie, echec);
         } catch (const ErreurFichier& e) {
@@ -363,47 +387,32 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
     try {
         const Sorties sorties{a.rapport, a.csv};
         verifierSorties(sorties, a.journaux);
+        if (a.suivre) {
+            const DemandeSuivi suivi{a.journaux.front(),
+                                     sorties,
+                                     a.analyse,
+                                     a.intervalle > 0 ? a.intervalle : kIntervalleParDefaut,
+                                     a.base,
+                                     a.serveur,
+                                     a.limite,
+                                     a.progression,
+                                     moi.nom};
+            return executerSuivi(suivi, sortie, erreurs, echec);
+        }
         const Analyse analyse = a.entiere
                                     ? analyser(a.journaux, a.analyse)
                                     : analyserEnFlux(a.journaux, a.analyse,
                                                      a.progression ? &erreurs : nullptr, moi.nom);
-        const ResultatAnalyse& r = analyse.resultat;
         const ResumeAnalyse resume = resumerAnalyse(analyse);
         if (resume.lignesAnalysees == 0) {
             // Every line skipped: empty tables would hide it.
             return echec(texteAucuneLigneConforme(resume.ignorees));
         }
-        DonneesRapport d = donneesRapport(r);
-        d.lignes = static_cast<int64_t>(resume.lignesAnalysees);
-        d.lignesIgnorees = static_cast<int64_t>(resume.ignorees);
-        d.nomJournal = nomSansDossier(a.journaux.front());
-        if (analyse.journaux.size() > 1) {
-            for (const std::string& j : analyse.journaux) d.journaux.push_back(nomSansDossier(j));
-        }
-        d.dateCreation = dateCreation();
-        d.version = KESTRANE_VERSION;
+        const DonneesRapport d = donneesDeLAnalyse(analyse, resume, a.journaux.front());
         ecrireSorties(sorties, d);
-        const double secondes =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-        char duree[32];
-        std::snprintf(duree, sizeof duree, "%.2f", secondes);
-        std::string texteDuree = duree;
-        for (char& c : texteDuree) {
-            if (c == '.') c = ',';
-        }
-        const auto nombre = [](std::size_t n) { return static_cast<int64_t>(n); };
-        sortie << utf8Depuis1252(
-            quantite(nombre(resume.lignesAnalysees), kLigneAnalysee, kLignesAnalysees));
-        if (resume.ignorees > 0) {
-            sortie << ", " << quantite(nombre(resume.ignorees), kIgnoree, kIgnorees);
-        }
-        if (resume.horsPeriode > 0) sortie << ", " << resume.horsPeriode << kHorsPeriode;
-        if (r.filtre) sortie << ", " << resume.horsFiltre << kHorsFiltre;
-        if (!d.format.empty()) sortie << ", " << utf8Depuis1252(texteFormatCourt(r));
-        sortie << ", " << quantite(nombre(resume.adresses), kAdresseIP, kAdressesIP);
-        if (!a.rapport.empty()) sortie << kRapportEcrit << a.rapport;
-        if (!a.csv.empty()) sortie << kTablesEcrites << a.csv;
-        sortie << " (" << texteDuree << kSecondes << ")\n";
+        ecrireResume(
+            sortie, analyse, resume, d, sorties,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
         return 0;
     } catch (const ErreurAnalyse& e) {
         std::string m = utf8Depuis1252(e.message());

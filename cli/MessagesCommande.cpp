@@ -33,6 +33,14 @@ std::string texteALaLigne(std::size_t ligne, const std::string& message) {
     return "ligne " + std::to_string(ligne) + " : " + message;
 }
 
+std::string texteSuivreSans(std::string_view option) {
+    return "--suivre ne va pas avec " + std::string(option);
+}
+
+std::string texteSuivreCompresse(std::string_view chemin) {
+    return texteEntreGuillemets(chemin) + " est compress\u00e9 : --suivre suit un journal en clair";
+}
+
 std::string texteAjoutBase(std::size_t lignes, std::size_t fichiers, const std::string& serveur) {
     const auto n = static_cast<int64_t>(lignes);
     return utf8Depuis1252(nombreFrancais(n)) +

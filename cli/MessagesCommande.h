@@ -54,6 +54,15 @@ inline constexpr const char* kAideOptions =
     "  --comparer AAAA-MM-JJ..AAAA-MM-JJ\n"
     "                           ajoute \u00e0 chaque tableau du rapport de la base les\n"
     "                           chiffres de cette p\u00e9riode et l'\u00e9volution\n"
+    "  --suivre                 apr\u00e8s l'avoir lu, suit le journal (un seul ; \u00ab - "
+    "\u00bb :\n"
+    "                           l'entr\u00e9e standard) et r\u00e9\u00e9crit les sorties quand "
+    "des lignes\n"
+    "                           arrivent, jusqu'\u00e0 SIGINT, SIGTERM ou la fin de "
+    "l'entr\u00e9e standard\n"
+    "  --intervalle S           avec --suivre : r\u00e9\u00e9crit au plus toutes les S "
+    "secondes\n"
+    "                           (10 par d\u00e9faut)\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
@@ -140,6 +149,32 @@ std::string texteEntreGuillemets(std::string_view texte);
 std::string textePeriodeIncorrecte(std::string_view periode);
 // "option inconnue « -x »".
 std::string texteOptionInconnue(std::string_view option);
+
+// Following a journal (--suivre).
+inline constexpr const char* kIntervalleSansSecondes =
+    "l'option --intervalle demande un nombre entier de secondes (1 ou plus)";
+inline constexpr const char* kIntervalleSansSuivre = "l'option --intervalle va avec --suivre";
+inline constexpr const char* kSuivreSansSortie =
+    "--suivre demande --rapport FICHIER.html ou --csv DOSSIER";
+inline constexpr const char* kSuivreUnJournal =
+    "--suivre suit un seul journal (\u00ab - \u00bb : l'entr\u00e9e standard)";
+inline constexpr const char* kSuivreBaseEntree =
+    "--base avec --suivre suit un fichier, pas l'entr\u00e9e standard (la base relit les "
+    "premiers octets d'un fichier pour le reconna\u00eetre)";
+inline constexpr const char* kSuivreFichierOrdinaire =
+    "--suivre suit un fichier ordinaire, ou l'entr\u00e9e standard (\u00ab - \u00bb)";
+inline constexpr const char* kSuivreEntreeTerminal =
+    "--suivre - lit un tube ou un fichier, pas un terminal";
+// "--suivre ne va pas avec --format".
+std::string texteSuivreSans(std::string_view option);
+// "« access.log.gz » est compressé : --suivre suit un journal en clair".
+std::string texteSuivreCompresse(std::string_view chemin);
+inline constexpr const char* kSuiviSansRelecture =
+    "ces lignes ne peuvent \u00eatre compt\u00e9es qu'en relisant le journal : analysez-le "
+    "sans --suivre";
+// After a feed of the base that failed while following: it is tried again at the next rewrite.
+inline constexpr const char* kBaseNouvelEssai =
+    " ; nouvel essai \u00e0 la prochaine mise \u00e0 jour";
 
 // --- Outputs refused
 // ------------------------------------------------------------------------------

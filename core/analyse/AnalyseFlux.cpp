@@ -79,8 +79,9 @@ class LectureEntrees {
     AvanceeFlux avancee() const {
         return {octets_.load(std::memory_order_relaxed), octetsTotal_, 0};
     }
-    // The lines of every input, once the end was reached.
+    // The lines of every input, once the end was reached, and the bytes of the last one's.
     const std::vector<std::size_t>& nbLignes() const { return nbLignes_; }
+    uint64_t octetsLignes() const { return octetsLignes_; }
 
   private:
     void lire() {
@@ -89,6 +90,8 @@ class LectureEntrees {
             for (const std::size_t k : ordre_) {
                 EntreeFlux& e = *entrees_[k];
                 DecoupeLignes decoupe(e, options_.tailleBloc, options_.ligneMax);
+                if (options_.ligneOuverteLaissee && k == ordre_.back())
+                    decoupe.laisserLigneOuverte();
                 for (;;) {
                     Tampon* t;
                     {
@@ -115,6 +118,7 @@ class LectureEntrees {
                     signal_.notify_all();
                 }
                 nbLignes_[k] = decoupe.lignesLues();
+                octetsLignes_ = decoupe.octetsLignes();
                 avant += e.octetsLus();
             }
         } catch (...) {
@@ -130,6 +134,7 @@ class LectureEntrees {
     const std::vector<std::size_t>& ordre_;
     const OptionsFlux& options_;
     std::vector<std::size_t> nbLignes_;
+    uint64_t octetsLignes_ = 0;
     Tampon tampons_[kTampons];
     std::deque<Tampon*> libres_, pleins_;
     std::mutex verrou_;
@@ -157,8 +162,60 @@ std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins
     return ordreChronologique(dates);
 }
 
+ComptesFlux::ComptesFlux(const OptionsAnalyse& options)
+    : options_(options),
+      fil_(std::make_unique<FilAuxiliaire>()),
+      comptage_(std::make_unique<Comptage>(options, options.format)) {
+    // One second thread for every block and every fold.
+    comptage_->partagerFil(fil_.get());
+    comptage_->commencer();
+}
+
+ComptesFlux::~ComptesFlux() = default;
+
+void ComptesFlux::compter(const std::vector<std::string_view>& lignes, std::string_view octets,
+                          std::size_t premiere, std::size_t entree) {
+    Comptage::Bilan m;
+    try {
+        m = comptage_->compter(lignes, octets, premiere);
+    } catch (const ErreurKestrane&) {
+        // A sum past its range in the fold (the audience's bytes of a visitor, counted a line or
+        // two after it is read, or added across the halves) names no line: the lines read again
+        // in order name it, as the loaded analysis does.
+        throw RelectureNecessaire();
+    }
+    horsPeriode_ += m.horsPeriode;
+    horsFiltre_ += m.horsFiltre;
+    ignorees_ += m.ignorees;
+    analysees_ += m.gardees;
+    if (m.erreur) {
+        try {
+            std::rethrow_exception(m.erreur);
+        } catch (const ErreurKestrane& e) {
+            throw ErreurLigneFlux(e.message(), entree, premiere + m.arret + 1, m.clientNonPointe,
+                                  m.ligneVide);
+        }
+    }
+    lignes_ += lignes.size();
+}
+
+IssueAnalyse ComptesFlux::resultat(ResultatAnalyse& r) {
+    if (lignes_ < options_.lignesMinimum()) return IssueAnalyse::pasDeFichier;
+    if (options_.periode.active && lignes_ == horsPeriode_) return IssueAnalyse::periodeVide;
+    if (horsFiltre_ > 0 && lignes_ == horsPeriode_ + horsFiltre_) return IssueAnalyse::filtreVide;
+    comptage_->terminer();
+    const bool souple = options_.ignorerNonConformes;
+    if (!comptage_->resultat(r, lignes_, horsPeriode_,
+                             souple ? std::optional<std::size_t>(ignorees_) : std::nullopt,
+                             horsFiltre_)) {
+        throw RelectureNecessaire();
+    }
+    return IssueAnalyse::terminee;
+}
+
 IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
-                          ResultatAnalyse& r, BilanFlux& bilan, const OptionsFlux& flux) {
+                          ResultatAnalyse& r, BilanFlux& bilan, const OptionsFlux& flux,
+                          ComptesFlux* comptes) {
     // The stream reads the default format only; another one is read by the loaded analysis.
     if (!options.format.estDefaut() || options.formatAutomatique) throw RelectureNecessaire();
     // Every input opened before anything is counted, as the loaded analysis loads them first.
@@ -167,63 +224,33 @@ IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const Options
     bilan = BilanFlux{};
     bilan.ordre = ordreDesEntrees(chemins, entrees);
 
-    const bool souple = options.ignorerNonConformes;
-    Comptage comptage(options, options.format);
-    // One second thread for every block and every fold.
-    FilAuxiliaire fil;
-    comptage.partagerFil(&fil);
-    comptage.commencer();
-
-    std::size_t lignes = 0, horsPeriode = 0, horsFiltre = 0;
+    std::optional<ComptesFlux> propres;
+    ComptesFlux& c = comptes ? *comptes : propres.emplace(options);
     AvanceeFlux avancee;
     {
         LectureEntrees lecture(entrees, bilan.ordre, flux);
         while (Tampon* t = lecture.suivant()) {
             const BlocLignes& b = t->bloc;
-            Comptage::Bilan m;
+            // Fewer than two lines in all: nothing would have been analysed.
+            const bool seule =
+                c.lignes() == 0 && b.lignes.size() == 1 && options.lignesMinimum() > 1;
             try {
-                m = comptage.compter(b.lignes, b.octets(), b.premiere);
-            } catch (const ErreurKestrane&) {
-                // A sum past its range in the fold (the audience's bytes of a visitor, counted a
-                // line or two after it is read, or added across the halves) names no line: the
-                // lines read again in order name it, as the loaded analysis does.
-                throw RelectureNecessaire();
+                c.compter(b.lignes, b.octets(), b.premiere, t->entree);
+            } catch (const ErreurLigneFlux&) {
+                if (seule && !lecture.suivant()) return IssueAnalyse::pasDeFichier;
+                throw;
             }
-            horsPeriode += m.horsPeriode;
-            horsFiltre += m.horsFiltre;
-            bilan.ignorees += m.ignorees;
-            bilan.lignesAnalysees += m.gardees;
-            if (m.erreur) {
-                // Fewer than two lines in all: nothing would have been analysed.
-                if (lignes + m.arret == 0 && b.lignes.size() == 1 && options.lignesMinimum() > 1) {
-                    Tampon* autre = lecture.suivant();
-                    if (!autre) return IssueAnalyse::pasDeFichier;
-                }
-                try {
-                    std::rethrow_exception(m.erreur);
-                } catch (const ErreurKestrane& e) {
-                    throw ErreurLigneFlux(e.message(), t->entree, b.premiere + m.arret + 1,
-                                          m.clientNonPointe, m.ligneVide);
-                }
-            }
-            lignes += b.lignes.size();
             lecture.rendre(t);
             avancee = lecture.avancee();
-            avancee.lignes = lignes;
+            avancee.lignes = c.lignes();
             if (flux.progression) flux.progression(avancee);
         }
         for (const std::size_t k : bilan.ordre) bilan.nbLignes.push_back(lecture.nbLignes()[k]);
+        bilan.octetsLignes = lecture.octetsLignes();
     }
-    if (lignes < options.lignesMinimum()) return IssueAnalyse::pasDeFichier;
-    if (options.periode.active && lignes == horsPeriode) return IssueAnalyse::periodeVide;
-    if (horsFiltre > 0 && lignes == horsPeriode + horsFiltre) return IssueAnalyse::filtreVide;
-    comptage.terminer();
-    if (!comptage.resultat(r, lignes, horsPeriode,
-                           souple ? std::optional<std::size_t>(bilan.ignorees) : std::nullopt,
-                           horsFiltre)) {
-        throw RelectureNecessaire();
-    }
-    return IssueAnalyse::terminee;
+    bilan.lignesAnalysees = c.analysees();
+    bilan.ignorees = c.ignorees();
+    return c.resultat(r);
 }
 
 }  // namespace kestrane

@@ -34,6 +34,9 @@ struct OptionsFlux {
     std::size_t ligneMax = DecoupeLignes::kLigneMax;
     // After each block, on the calling thread.
     std::function<void(const AvanceeFlux&)> progression;
+    // A journal followed after this first read: its last line is counted only with its break,
+    // the one still being written left to the follower (BilanFlux::octetsLignes).
+    bool ligneOuverteLaissee = false;
 };
 
 // What the stream analysis tells beyond the result: the inputs in the order read (indexes among
@@ -42,6 +45,9 @@ struct BilanFlux {
     std::vector<std::size_t> ordre;
     std::vector<std::size_t> nbLignes;
     std::size_t lignesAnalysees = 0, ignorees = 0;
+    // The bytes of the last input up to the end of its last line counted: where a follower of
+    // that file reads on.
+    uint64_t octetsLignes = 0;
 };
 
 // A line that stops the analysis: the error of the loaded analysis, with the line's number (from
@@ -81,10 +87,47 @@ class RelectureNecessaire : public ErreurKestrane {
 std::vector<std::size_t> ordreDesEntrees(const std::vector<std::string>& chemins,
                                          std::vector<std::unique_ptr<EntreeFlux>>& entrees);
 
+class Comptage;
+class FilAuxiliaire;
+
+// The counts of a stream, kept past its result: the lines that follow are counted on (a journal
+// followed as it grows), never read again, and a result made whenever asked. Memory follows the
+// distinct keys, not the lines.
+class ComptesFlux {
+  public:
+    explicit ComptesFlux(const OptionsAnalyse& options);
+    ~ComptesFlux();
+    ComptesFlux(const ComptesFlux&) = delete;
+    ComptesFlux& operator=(const ComptesFlux&) = delete;
+
+    // Counts `lignes` (views into `octets`, which may go once this returns), the lines that
+    // follow those counted before; `premiere`: the number (from 0) in input `entree` of the
+    // first. Raises ErreurLigneFlux on a line that stops the analysis (the counts are then no
+    // longer whole), RelectureNecessaire on a sum past its range in the fold.
+    void compter(const std::vector<std::string_view>& lignes, std::string_view octets,
+                 std::size_t premiere, std::size_t entree = 0);
+    // The result of every line counted so far into `r`, the counts left as they are. Raises
+    // RelectureNecessaire when only the lines read again could tell.
+    IssueAnalyse resultat(ResultatAnalyse& r);
+
+    // The lines read, and those analysed and skipped (BilanFlux).
+    std::size_t lignes() const { return lignes_; }
+    std::size_t analysees() const { return analysees_; }
+    std::size_t ignorees() const { return ignorees_; }
+
+  private:
+    OptionsAnalyse options_;
+    std::unique_ptr<FilAuxiliaire> fil_;
+    std::unique_ptr<Comptage> comptage_;
+    std::size_t lignes_ = 0, horsPeriode_ = 0, horsFiltre_ = 0, analysees_ = 0, ignorees_ = 0;
+};
+
 // Analyses the inputs into `resultat` (its journal and records stay empty). Raises the file
-// errors, ErreurLigneTropLongue, ErreurLigneFlux and RelectureNecessaire.
+// errors, ErreurLigneTropLongue, ErreurLigneFlux and RelectureNecessaire. With `comptes` (made
+// with the same options, nothing counted yet), the counts are made there and stay for the lines
+// that follow.
 IssueAnalyse analyserFlux(const std::vector<std::string>& chemins, const OptionsAnalyse& options,
-                          ResultatAnalyse& resultat, BilanFlux& bilan,
-                          const OptionsFlux& flux = {});
+                          ResultatAnalyse& resultat, BilanFlux& bilan, const OptionsFlux& flux = {},
+                          ComptesFlux* comptes = nullptr);
 
 }  // namespace kestrane

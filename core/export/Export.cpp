@@ -515,10 +515,18 @@ std::string titreRapport(const DonneesRapport& d) {
 void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     std::string s;
     const std::string titre = titreRapport(d);
+    const DonneesRapport::Actualisation& a = d.actualisation;
     s += "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
-         "<meta name=\"viewport\" content=\"width=device-width\"><title>" +
-         echapperHtml(titre) + "</title><style>" + kStyle + "</style></head><body>\n";
+         "<meta name=\"viewport\" content=\"width=device-width\">";
+    if (a.secondes > 0) {
+        s += "<meta http-equiv=\"refresh\" content=\"" + std::to_string(a.secondes) + "\">";
+    }
+    s += "<title>" + echapperHtml(titre) + "</title><style>" + kStyle + "</style></head><body>\n";
     s += "<h1>" + echapperHtml(titre) + "</h1>\n";
+    if (a.secondes > 0) {
+        s += "<p class=\"mise-a-jour\">" +
+             echapperHtml(utf8Depuis1252(texteMiseAJour(a.jour, a.heure, a.secondes))) + "</p>\n";
+    }
     s += "<p class=\"resume\">" + resume(d) + "</p>\n";
     if (d.apercu.present) apercuHtml(d, s);
     if (d.sommaire.present) sommaireHtml(d, s);

@@ -79,6 +79,13 @@ struct DonneesRapport {
         // The earliest and latest requests, "17 mai 2015 à 10:00:00" (UTF-8); empty: unknown.
         std::string premiere, derniere;
     } apercu;
+    // A live report, written again as its journal grows: when this page was made ("11/12/2026",
+    // "10:15:03") and every how many seconds; the page then says so under its title and asks the
+    // browser to load it again as often. 0 seconds: a report made once, which says nothing of it.
+    struct Actualisation {
+        std::string jour, heure;
+        int secondes = 0;
+    } actualisation;
 };
 
 // "Rapport d'analyse du fichier a.log", or "... de 3 journaux : a, b, c", then the period.

@@ -203,15 +203,18 @@ bool DecoupeLignes::suivant(BlocLignes& bloc) {
         fins_.clear();
         trouverSauts(o, fins_);
         // A CR that ends what was read may be the first half of a CR LF.
-        if (!fini_ && !fins_.empty() && fins_.back() == o.size() && o.back() == '\r') {
+        const bool ouverte = !fini_ || laisserOuverte_;
+        if (ouverte && !fins_.empty() && fins_.back() == o.size() && o.back() == '\r') {
             fins_.pop_back();
         }
-        fin = fini_ ? o.size() : (fins_.empty() ? 0 : fins_.back());
+        fin = !ouverte ? o.size() : (fins_.empty() ? 0 : fins_.back());
         if (fin > 0 || fini_) break;
         // Not one whole line yet: one longer than the limit is refused before it fills memory.
         if (o.size() > ligneMax_ + 1) throw ErreurLigneTropLongue(lignes_ + 1, ligneMax_);
         cible = o.size() + tailleBloc_;
     }
+    // The line being written, if any, is left to the reader that follows the file.
+    if (fini_ && laisserOuverte_) taille = fin;
     if (taille == 0) return false;
     const char* o = memoire.donnees();
     std::size_t debut = 0;
@@ -234,6 +237,7 @@ bool DecoupeLignes::suivant(BlocLignes& bloc) {
         taille = fin;
     }
     lignes_ += bloc.lignes.size();
+    octetsLignes_ += taille;
     return true;
 }
 

@@ -85,6 +85,12 @@ class DecoupeLignes {
     // The next lines into `bloc` (its memory reused); false at the end of the input.
     bool suivant(BlocLignes& bloc);
     std::size_t lignesLues() const { return lignes_; }
+    // The bytes of the lines handed out so far, their breaks included.
+    uint64_t octetsLignes() const { return octetsLignes_; }
+    // For a file still being written: the last line is handed out only with its break (a CR
+    // ending the input may be the first half of a CR LF), the one being written left to whoever
+    // reads on from octetsLignes().
+    void laisserLigneOuverte() { laisserOuverte_ = true; }
 
   private:
     EntreeFlux& entree_;
@@ -92,7 +98,8 @@ class DecoupeLignes {
     std::string reste_;  // the start of a line not ended yet
     std::vector<std::size_t> fins_;
     std::size_t lignes_ = 0;
-    bool fini_ = false;
+    uint64_t octetsLignes_ = 0;
+    bool fini_ = false, laisserOuverte_ = false;
 };
 
 // The first line of an input (without its break), read and left: at most `max` bytes of it.

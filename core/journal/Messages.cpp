@@ -108,6 +108,11 @@ std::string texteVoirTout(std::size_t lignes) {
     return "voir tout (" + std::to_string(lignes) + " lignes)";
 }
 
+std::string texteMiseAJour(const std::string& jour, const std::string& heure, int secondes) {
+    return "Mis \xE0 jour le " + jour + " \xE0 " + heure + " \x97 toutes les " +
+           (secondes > 1 ? std::to_string(secondes) + " secondes" : std::string("secondes"));
+}
+
 }  // namespace kestrane
 
 namespace kestrane {

@@ -397,6 +397,9 @@ std::string texteVoirTout(std::size_t lignes);
 // The page's foot: "Créé le <date> par Kestrane <version>".
 inline constexpr const char* kCreeLe = "Cr\xE9\xE9 le ";
 inline constexpr const char* kParKestrane = " par Kestrane ";
+// A live report's line under its title: "Mis à jour le 11/12/2026 à 10:15:03 \x97 toutes les 10
+// secondes" (\x97: an em dash; the day, the time, the seconds between two rewrites).
+std::string texteMiseAJour(const std::string& jour, const std::string& heure, int secondes);
 
 // --- The base of days (core/historique) -------------------------------------------------------
 // "Base d'historique � <adresse> � : <raison>".

@@ -39,6 +39,8 @@ class SuiviFichier {
 
     // Bytes of the current file read so far, those of a line still being written included.
     uint64_t position() const { return position_; }
+    // Bytes read but not handed out: the start of a line still being written.
+    std::size_t enAttente() const { return attente_.size(); }
     const std::string& chemin() const { return chemin_; }
 
   private:

@@ -52,7 +52,7 @@ $paquet: licence named in copyright|$(grep -c '/usr/share/common-licenses/GPL-3'
 $paquet: man's warnings|$(manuel "$page" 2>&1 > /dev/null | uneligne)|
 $paquet: manual page's name|$(manuel "$page" 2> /dev/null | sed -n '/^NOM/{n;p;q}' | awk '{print $1}')|$programme
 $paquet: options of the manual page and of --help|$(manuel "$page" 2> /dev/null | sed -n '/^OPTIONS/,/^[A-Z]/p' | options)|$("$arbre/bin/$programme" --help | options)
-$paquet: options of --help|$("$arbre/bin/$programme" --help | options | wc -w)|22
+$paquet: options of --help|$("$arbre/bin/$programme" --help | options | wc -w)|24
 $paquet: exit codes in the manual page|$(manuel "$page" 2> /dev/null | sed -n '/^CODE DE SORTIE/,/^[A-Z]/p' | grep -oE '^ +[0-9]+ ' | uneligne)|0 1
 TABLE
   verifier "$paquet: gzip -9 of the man page and changelog" \

@@ -15,8 +15,8 @@
 #include "core/journal/Assemblage.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
-#include "tests/commun/OutilsTests.h"
 #include "tests/commun/Gzip.h"
+#include "tests/commun/OutilsTests.h"
 #include "tests/commun/ResultatEnTexte.h"
 
 namespace kestrane {
@@ -64,6 +64,39 @@ TEST(LectureFlux, CoupeLesLignesCommeLeJournalAChaqueBordDeBloc) {
                 EXPECT_EQ(lignesDuFlux(chemin, bloc), attendues)
                     << "texte " << testing::PrintToString(t) << ", bloc " << bloc;
             }
+        }
+    }
+}
+
+// A file still being written: its last line is left to its follower, and so is a CR that ends it
+// (the first half of a CR LF); the bytes of the lines handed out are where the follower reads on.
+TEST(LectureFlux, LigneOuverteLaisseeAuSuivi) {
+    const struct {
+        std::string texte;
+        std::vector<std::string> lignes;
+        uint64_t octets;
+    } cas[] = {{"a\nb", {"a"}, 2},
+               {"a\nb\r", {"a"}, 2},
+               {"a\r\nb\r\n", {"a", "b"}, 6},
+               {"a\rb\n", {"a", "b"}, 4},
+               {"\n\nx", {"", ""}, 2},
+               {"abc", {}, 0},
+               {"a\r", {}, 0},
+               {"", {}, 0}};
+    Dossier d;
+    for (const auto& c : cas) {
+        const std::string chemin = d.ecrire("j", c.texte);
+        for (std::size_t bloc = 1; bloc <= c.texte.size() + 1; ++bloc) {
+            EntreeFlux entree(chemin);
+            DecoupeLignes decoupe(entree, bloc);
+            decoupe.laisserLigneOuverte();
+            BlocLignes b;
+            std::vector<std::string> lignes;
+            while (decoupe.suivant(b)) {
+                for (const auto l : b.lignes) lignes.emplace_back(l);
+            }
+            EXPECT_EQ(lignes, c.lignes) << testing::PrintToString(c.texte) << ", bloc " << bloc;
+            EXPECT_EQ(decoupe.octetsLignes(), c.octets) << testing::PrintToString(c.texte);
         }
     }
 }
@@ -264,6 +297,51 @@ TEST(AnalyseFlux, TroisFichiersDansLeDesordreEtUnVide) {
     // Pipes among files, and only pipes: each dated by its first line, which is counted too.
     for (const unsigned tubes : {0b0001u, 0b1011u, 0b1111u}) {
         comparer({c, a, vide, b}, lesCas()[2].options, {100, 1 << 20}, "tubes", tubes);
+    }
+}
+
+// A journal followed: read to a line half written, then its lines counted on in runs of every
+// size (blocks dropped once counted), with results made between them; at the end, the results of
+// the whole journal loaded at once.
+TEST(AnalyseFlux, ComptesPoursuivisApresChaqueResultat) {
+    Dossier d;
+    const std::string abimees =
+        "1.2.3.4 - - [11/Oct/2005:01:00:00 +0200] \"GET / HTTP/1.1\" abc "
+        "1 \"-\" \"x\"\nrien\n\r\n";
+    for (const Cas& c : lesCas()) {
+        const std::string texte = journal(12000, 10, c.options.ignorerNonConformes ? abimees : "");
+        // The last break read, then 39 bytes of a line.
+        const std::size_t saut = texte.find('\n', texte.size() / 2);
+        const std::string premiers = d.ecrire("suivi.log", texte.substr(0, saut + 40));
+        ResultatAnalyse charge, r;
+        ASSERT_EQ(analyserJournal(Journal::depuisTexte(texte), c.options, charge),
+                  IssueAnalyse::terminee);
+        ComptesFlux comptes(c.options);
+        BilanFlux bilan;
+        OptionsFlux o;
+        o.ligneOuverteLaissee = true;
+        ASSERT_EQ(analyserFlux({premiers}, c.options, r, bilan, o, &comptes),
+                  IssueAnalyse::terminee)
+            << c.nom;
+        ASSERT_EQ(bilan.octetsLignes, saut + 1) << c.nom;
+        std::size_t debut = bilan.octetsLignes, numero = bilan.nbLignes.at(0);
+        for (const std::size_t n : {1, 5000, 3, 100000}) {
+            std::size_t fin = debut;
+            for (std::size_t k = 0; k < n && fin < texte.size(); ++k)
+                fin = texte.find('\n', fin) + 1;
+            const Journal run = Journal::depuisTexte(texte.substr(debut, fin - debut));
+            std::vector<std::string_view> lignes;
+            for (std::size_t i = 0; i < run.nbLignes(); ++i) lignes.push_back(run.ligne(i));
+            comptes.compter(lignes, run.octets(), numero);
+            numero += lignes.size();
+            debut = fin;
+            r = ResultatAnalyse();
+            ASSERT_EQ(comptes.resultat(r), IssueAnalyse::terminee) << c.nom;
+        }
+        ASSERT_EQ(debut, texte.size());
+        EXPECT_EQ(test::resultatEnTexte(r), test::resultatEnTexte(charge)) << c.nom;
+        EXPECT_EQ(comptes.analysees(), resumer(charge).lignesAnalysees) << c.nom;
+        EXPECT_EQ(comptes.ignorees(), resumer(charge).ignorees) << c.nom;
     }
 }
 
