@@ -109,7 +109,8 @@ int executerBase(const DemandeBase& d, std::ostream& sortie,
             lignes += a.lignes;
         }
         sortie << texteAjoutBase(lignes, d.journaux.size(), serveur) << '\n';
-        return 0;
+        // Asked for too, the report is then written from the base, the new days with the others.
+        if (d.rapport.empty() && d.csv.empty()) return 0;
     }
     const auto rapportDe = [&](const PeriodeAnalyse& periode) {
         const auto [premier, dernier] = joursDe(periode);

@@ -24,8 +24,9 @@ struct DemandeBase {
     std::string dateCreation, version;
 };
 
-// Adds the journals (and says how many lines), or without journals writes the outputs from the
-// base; returns the exit code, `echec` telling an error and giving 1.
+// Adds the journals (and says how many lines), then, when outputs are asked for (with or without
+// journals), writes them from the base; returns the exit code, `echec` telling an error and
+// giving 1.
 int executerBase(const DemandeBase& d, std::ostream& sortie,
                  const std::function<int(const std::string&)>& echec);
 

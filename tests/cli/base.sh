@@ -42,6 +42,11 @@ somme() { awk -F';' 'NR > 1 { s += $2 } END { print s }' "$1"; }
 [ "$(somme "$T/limitee/adresses-ip.csv")" = "$(somme "$T/entier/adresses-ip.csv")" ] &&
     grep -q '^(autres);' "$T/limitee/adresses-ip.csv" && echo "ok limite" || echec "limite"
 
+# Journals and a report in one run: fed first, the report then written from the base.
+"$KESTRANE" --base "$T/ensemble.sqlite" --base-limite 0 --csv "$T/ensemble" "$JOURNAL" >"$T/sortie-ensemble" &&
+    grep -q "lignes ajoutées" "$T/sortie-ensemble" && cmp -s "$T/ensemble/fichiers-charges.csv" "$T/entier/fichiers-charges.csv" &&
+    echo "ok ajout et rapport" || { echec "ajout et rapport"; cat "$T/sortie-ensemble"; }
+
 # Two ranges: every row of the days' table gets the second range's requests and the change.
 "$KESTRANE" --base "$B" --periode 2023-12-20..2023-12-26 --comparer 2023-12-27..2024-01-02 \
     --csv "$T/comparaison" >/dev/null || echec "comparaison"
