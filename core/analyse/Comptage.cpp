@@ -62,7 +62,8 @@ double chronometrer(F&& f) {
 
 }  // namespace
 
-Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
+Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format,
+                   LecteurEnregistrements* appelant)
     : options_(options), format_(format) {
     // The statistics first: the readers after them take each line's entries from them (its
     // file, client and agent) instead of looking its texts up again. The referrers are counted
@@ -98,6 +99,7 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
         enPlus_->suivre(&statistiques_);
         lecteurs.push_back(&*enPlus_);
     }
+    if (appelant) lecteurs.push_back(appelant);
     if (lecteurs.size() == 1) {
         lecteur_ = lecteurs[0];
     } else {

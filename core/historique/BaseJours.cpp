@@ -341,25 +341,30 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
 
 uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
                                   const OptionsAnalyse& o, Collecte& collecte) {
-    // The run of the day being read: its counts, its visitors, its lines so far.
+    // The run of the day being read: its counts (its visitors counted with them), its lines so
+    // far.
     struct Course {
         std::optional<int64_t> jour;
+        LecteurVisiteurs visiteurs;
         std::unique_ptr<Comptage> comptes;
         Comptage::Bilan bilan;
         std::size_t lignes = 0;
-        VisiteursJour visiteurs;
     };
     Course course;
     const auto ouvrir = [&] {
-        course = Course();
-        course.comptes = std::make_unique<Comptage>(o, FormatJournal());
+        course.jour.reset();
+        course.comptes = std::make_unique<Comptage>(o, FormatJournal(), &course.visiteurs);
         course.comptes->commencer();
+        course.bilan = {};
+        course.lignes = 0;
     };
     const auto fermer = [&] {
         if (course.lignes == 0) return;
         course.comptes->terminer();
+        const VisiteursJour v =
+            course.jour ? course.visiteurs.visiteurs(*course.jour) : VisiteursJour();
         if (!collecte.ajouter(course.jour.value_or(0), *course.comptes, course.bilan, course.lignes,
-                              course.visiteurs, {})) {
+                              v, {})) {
             throw RelectureJour();
         }
     };
@@ -402,10 +407,6 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
                 course.bilan.ignorees += b.ignorees;
                 course.bilan.gardees += b.gardees;
                 course.lignes += morceau.size();
-                if (course.jour) {
-                    course.visiteurs = fusionnerVisiteurs(
-                        course.visiteurs, visiteursDesLignes(morceau, *course.jour, o));
-                }
             }
             if (k < fin) {
                 // A dated line of another day: the run ends before it.

@@ -56,20 +56,52 @@ VisiteurJour joindre(VisiteurJour a, const VisiteurJour& b) {
     return a;
 }
 
-}  // namespace
+using RequeteVisiteur = LecteurVisiteurs::Requete;
 
-namespace {
+// The request of a record kept by the analysis, false when its date or time does not read.
+// `client`: a buffer for the client's text, its memory kept from record to record.
+bool requeteDe(const RLog& r, std::string& client, RequeteVisiteur& q) {
+    Instant t;
+    if (!lireInstant(r.date, r.heure, t)) return false;
+    client.clear();
+    ajouterAdresse(client, r);
+    q = {cleVisiteur(client, r.navigateur), t.secondes};
+    return true;
+}
 
-VisiteursJour visiteursDe(const std::string_view* lignes, std::size_t nb, int64_t jour,
-                          const OptionsAnalyse& options) {
-    struct Requete {
-        uint64_t cle;
-        int32_t t;
-    };
-    std::vector<Requete> requetes;
-    requetes.reserve(nb);
+// The visitors of day `jour` among `requetes` (those of other days left out), which are sorted.
+VisiteursJour visiteursDesRequetes(std::vector<RequeteVisiteur>& requetes, int64_t jour) {
     const int64_t minuit = jour * kSecondesParJour;
-    std::string client;  // the client's text, its memory kept from line to line
+    std::erase_if(requetes, [&](const RequeteVisiteur& q) {
+        return q.t < minuit || q.t >= minuit + kSecondesParJour;
+    });
+    std::sort(requetes.begin(), requetes.end(),
+              [](const RequeteVisiteur& a, const RequeteVisiteur& b) {
+                  return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
+              });
+    VisiteursJour v;
+    for (const RequeteVisiteur& q : requetes) {
+        const auto t = static_cast<int32_t>(q.t - minuit);
+        if (v.empty() || v.back().cle != q.cle) {
+            v.push_back({q.cle, t, t, 1, 0});
+            continue;
+        }
+        VisiteurJour& d = v.back();
+        if (t - d.derniere >= kEcartVisite) {
+            ++d.visites;
+        } else {
+            d.duree += t - d.derniere;
+        }
+        d.derniere = t;
+    }
+    return v;
+}
+
+// The requests of `nb` lines into `requetes`.
+void requetesDesLignes(const std::string_view* lignes, std::size_t nb,
+                       const OptionsAnalyse& options, std::vector<RequeteVisiteur>& requetes) {
+    requetes.reserve(requetes.size() + nb);
+    std::string client;
     for (std::size_t k = 0; k < nb; ++k) {
         const std::string_view ligne = lignes[k];
         RLog r;
@@ -86,47 +118,60 @@ VisiteursJour visiteursDe(const std::string_view* lignes, std::size_t nb, int64_
                 continue;
             }
         }
-        Instant t;
-        if (!lireInstant(r.date, r.heure, t) || t.secondes < minuit ||
-            t.secondes >= minuit + kSecondesParJour) {
-            continue;
-        }
-        requetes.push_back(
-            {cleVisiteur((client.clear(), ajouterAdresse(client, r), client), r.navigateur),
-             static_cast<int32_t>(t.secondes - minuit)});
+        RequeteVisiteur q;
+        if (requeteDe(r, client, q)) requetes.push_back(q);
     }
-    std::sort(requetes.begin(), requetes.end(), [](const Requete& a, const Requete& b) {
-        return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
-    });
-    VisiteursJour v;
-    for (const Requete& q : requetes) {
-        if (v.empty() || v.back().cle != q.cle) {
-            v.push_back({q.cle, q.t, q.t, 1, 0});
-            continue;
-        }
-        VisiteurJour& d = v.back();
-        if (q.t - d.derniere >= kEcartVisite) {
-            ++d.visites;
-        } else {
-            d.duree += q.t - d.derniere;
-        }
-        d.derniere = q.t;
-    }
-    return v;
 }
 
 }  // namespace
 
 VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, int64_t jour,
                                  const OptionsAnalyse& options) {
-    // Each half on a core: the first half's visits then joined to the second's where they meet.
+    // Each half read on a core, their requests then sorted together: a visitor's requests may
+    // lie in both halves in any time order (lines written late).
     constexpr std::size_t kDeuxFils = 4096;
     const std::size_t n = lignes.size(), milieu = n >= kDeuxFils ? n / 2 : n;
-    VisiteursJour a, b;
+    std::vector<RequeteVisiteur> a, b;
     enParallele(
-        milieu < n, [&] { a = visiteursDe(lignes.data(), milieu, jour, options); },
-        [&] { b = visiteursDe(lignes.data() + milieu, n - milieu, jour, options); });
-    return milieu < n ? fusionnerVisiteurs(a, b) : a;
+        milieu < n, [&] { requetesDesLignes(lignes.data(), milieu, options, a); },
+        [&] { requetesDesLignes(lignes.data() + milieu, n - milieu, options, b); });
+    a.insert(a.end(), b.begin(), b.end());
+    return visiteursDesRequetes(a, jour);
+}
+
+void LecteurVisiteurs::commencer(const Journal&, int, bool) {
+    for (Tranche& t : tranches_) t.requetes.clear();
+}
+
+void LecteurVisiteurs::lire(int tranche, const RLog& r) {
+    Tranche& t = tranches_[tranche];
+    RequeteVisiteur q;
+    if (requeteDe(r, t.client, q)) t.requetes.push_back(q);
+}
+
+void LecteurVisiteurs::replier() {
+    // The order of the requests does not matter: they are sorted by visitor and time.
+    std::vector<Requete>& a = tranches_[0].requetes;
+    std::vector<Requete>& b = tranches_[1].requetes;
+    if (a.empty()) {
+        a.swap(b);
+    } else {
+        a.insert(a.end(), b.begin(), b.end());
+    }
+    b.clear();
+}
+
+void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
+    auto& a = dynamic_cast<LecteurVisiteurs&>(autre);
+    tranches_[1].requetes = std::move(a.tranches_[tranche].requetes);
+    a.tranches_[tranche].requetes.clear();
+}
+
+VisiteursJour LecteurVisiteurs::visiteurs(int64_t jour) {
+    replier();
+    VisiteursJour v = visiteursDesRequetes(tranches_[0].requetes, jour);
+    tranches_[0].requetes.clear();
+    return v;
 }
 
 VisiteursJour fusionnerVisiteurs(const VisiteursJour& a, const VisiteursJour& b) {

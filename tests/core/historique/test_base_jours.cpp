@@ -190,6 +190,25 @@ TEST(BaseJours, LeRapportDeLaBaseEstCeluiDesLignesLuesEnUneFois) {
     }
 }
 
+// Days of thousands of lines, out of time order: each run counted on both cores, its visitors
+// with it. The sample moved onto two days, fed in two pieces, the first of them a whole day.
+TEST(BaseJours, DesJoursDeMilliersDeLignesCommeLuesEnUneFois) {
+    std::vector<std::string> l = lignesEchantillon();
+    for (std::size_t k = 0; k < l.size(); ++k) {
+        l[k].replace(l[k].find('[') + 1, 11, k < 4600 ? "20/Dec/2023" : "21/Dec/2023");
+    }
+    test::DossierTemporaire d;
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours base(adresse);
+        const std::string chemin = d.ecrire("a.log", joindre(l, 0, 4600));
+        base.ajouter({chemin}, "web1", {}, 0);
+        d.ecrire("a.log", joindre(l, 0, l.size()));
+        EXPECT_EQ(base.ajouter({chemin}, "web1", {}, 0)[0].lignes, l.size() - 4600);
+        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, l.size()), true));
+    }
+}
+
 TEST(BaseJours, DeuxServeursUnePeriodeEtLeurSomme) {
     const std::vector<std::string> l = lignesEchantillon();
     test::DossierTemporaire d;

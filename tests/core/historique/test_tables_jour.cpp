@@ -5,10 +5,12 @@
 
 #include <numeric>
 
+#include "core/analyse/Comptage.h"
 #include "core/historique/Connexion.h"
 #include "core/historique/TablesJour.h"
 #include "core/historique/VisiteursJour.h"
 #include "core/journal/Calendrier.h"
+#include "tests/commun/OutilsTests.h"
 
 using namespace kestrane;
 
@@ -109,4 +111,61 @@ TEST(VisiteursJour, PiecesDUnJourEtMinuit) {
     // Stored and read back; bytes of the wrong length refused.
     EXPECT_EQ(encoderVisiteurs(decoderVisiteurs(encoderVisiteurs(tout))), encoderVisiteurs(tout));
     EXPECT_THROW(decoderVisiteurs("abc"), ErreurBase);
+}
+
+// The visitors counted by the counting pass itself (both halves of each run, the runs folded) are
+// those of its lines read again: the sample's 5000 lines moved onto one day, out of time order;
+// leniently read, with clients written as text, a line that does not read and one of the day after.
+TEST(VisiteursJour, CompteesAuPassageCommeEnRelisantLesLignes) {
+    const int64_t jour = joursDepuisEpoque(2023, 12, 20);
+    std::vector<std::string> lignes;
+    const std::string t = test::lireFichier(KESTRANE_ACCES_5000);
+    for (std::size_t d = 0, f; (f = t.find('\n', d)) != std::string::npos; d = f + 1) {
+        std::string l = t.substr(d, f - d);
+        l.replace(l.find('[') + 1, 11, "20/Dec/2023");
+        lignes.push_back(std::move(l));
+    }
+    for (const bool souple : {false, true}) {
+        SCOPED_TRACE(souple);
+        std::vector<std::string> l = lignes;
+        if (souple) {
+            l[10] = "serveur.exemple.org" + l[10].substr(l[10].find(' '));
+            l[2600] = "2001:db8::1" + l[2600].substr(l[2600].find(' '));
+            l[2601] = "2001:db8::1" + l[2601].substr(l[2601].find(' '));
+            l[3000] = "pas une ligne";
+            l[4000].replace(l[4000].find('[') + 1, 11, "21/Dec/2023");
+        }
+        std::string octets;
+        for (const std::string& x : l) octets += x + "\n";
+        std::vector<std::string_view> vues;
+        for (std::size_t d = 0, f; (f = octets.find('\n', d)) != std::string::npos; d = f + 1) {
+            vues.push_back(std::string_view(octets).substr(d, f - d));
+        }
+        OptionsAnalyse o;
+        o.complements = o.resultatsLisibles = o.ordreDApparition = true;
+        o.ignorerNonConformes = souple;
+        LecteurVisiteurs lecteur;
+        Comptage comptes(o, FormatJournal(), &lecteur);
+        comptes.commencer();
+        // Two runs, the first of them on both cores.
+        const std::size_t coupe = 4500;
+        const auto b1 = comptes.compter({vues.begin(), vues.begin() + coupe}, octets, 0);
+        const auto b2 = comptes.compter({vues.begin() + coupe, vues.end()}, octets, coupe);
+        ASSERT_FALSE(b1.erreur || b2.erreur);
+        EXPECT_EQ(b1.ignorees + b2.ignorees, souple ? 1u : 0u);
+        comptes.terminer();
+        const VisiteursJour v = lecteur.visiteurs(jour);
+        const VisiteursJour attendus = visiteursDesLignes(vues, jour, o);
+        EXPECT_GT(attendus.size(), 500u);
+        ASSERT_EQ(v.size(), attendus.size());
+        for (std::size_t k = 0; k < v.size(); ++k) {
+            EXPECT_EQ(v[k].cle, attendus[k].cle) << k;
+            EXPECT_EQ(v[k].premiere, attendus[k].premiere) << k;
+            EXPECT_EQ(v[k].derniere, attendus[k].derniere) << k;
+            EXPECT_EQ(v[k].visites, attendus[k].visites) << k;
+            EXPECT_EQ(v[k].duree, attendus[k].duree) << k;
+        }
+        // The requests are used up: the next day's run starts empty.
+        EXPECT_TRUE(lecteur.visiteurs(jour).empty());
+    }
 }
