@@ -12,6 +12,7 @@
 
 #include "core/analyse/Comptage.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/FilAuxiliaire.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
 #include "core/journal/LectureFlux.h"
@@ -224,9 +225,12 @@ struct BaseJours::Collecte {
             // The run's tables, ordered after the earlier runs of its day by its first moment.
             const int64_t debut = res.complements->dates ? res.complements->premiere.secondes
                                                          : cj.jour * kSecondesParJour;
+            // A day of one run keeps its tables as they are: written, they are merged with what
+            // the base holds of the day anyway.
             TablesJour& t = tables[cj.jour];
             for (auto& [sorte, table] : tablesDuResultat(res, debut)) {
-                t[sorte] = fusionnerTables(t[sorte], table);
+                TableJour& avant = t[sorte];
+                avant = avant.empty() ? std::move(table) : fusionnerTables(avant, table);
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
         }
@@ -350,10 +354,13 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         Comptage::Bilan bilan;
         std::size_t lignes = 0;
     };
+    // One second thread for every run's blocks and folds.
+    FilAuxiliaire fil;
     Course course;
     const auto ouvrir = [&] {
         course.jour.reset();
         course.comptes = std::make_unique<Comptage>(o, FormatJournal(), &course.visiteurs);
+        course.comptes->partagerFil(&fil);
         course.comptes->commencer();
         course.bilan = {};
         course.lignes = 0;
