@@ -13,6 +13,7 @@
 #include "core/analyse/Comptage.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/FilAuxiliaire.h"
+#include "core/journal/FileTravaux.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
 #include "core/journal/LectureFlux.h"
@@ -354,26 +355,28 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         Comptage::Bilan bilan;
         std::size_t lignes = 0;
     };
-    // One second thread for every run's blocks and folds.
+    // One second thread for every run's blocks and folds; and one that makes each run counted
+    // into its figures and tables while the next one is counted.
     FilAuxiliaire fil;
-    Course course;
+    FileTravaux fermetures;
+    std::unique_ptr<Course> course;
     const auto ouvrir = [&] {
-        course.jour.reset();
-        course.comptes = std::make_unique<Comptage>(o, FormatJournal(), &course.visiteurs);
-        course.comptes->partagerFil(&fil);
-        course.comptes->commencer();
-        course.bilan = {};
-        course.lignes = 0;
+        course = std::make_unique<Course>();
+        course->comptes = std::make_unique<Comptage>(o, FormatJournal(), &course->visiteurs);
+        course->comptes->partagerFil(&fil);
+        course->comptes->commencer();
     };
     const auto fermer = [&] {
-        if (course.lignes == 0) return;
-        course.comptes->terminer();
-        const VisiteursJour v =
-            course.jour ? course.visiteurs.visiteurs(*course.jour) : VisiteursJour();
-        if (!collecte.ajouter(course.jour.value_or(0), *course.comptes, course.bilan, course.lignes,
-                              v, {})) {
-            throw RelectureJour();
-        }
+        if (course->lignes == 0) return;
+        course->comptes->terminer();
+        // The second thread stays with the runs being counted.
+        course->comptes->partagerFil(nullptr);
+        fermetures.confier([&collecte, c = std::shared_ptr<Course>(std::move(course))] {
+            const VisiteursJour v = c->jour ? c->visiteurs.visiteurs(*c->jour) : VisiteursJour();
+            if (!collecte.ajouter(c->jour.value_or(0), *c->comptes, c->bilan, c->lignes, v, {})) {
+                throw RelectureJour();
+            }
+        });
     };
     ouvrir();
     EntreeFlux entree(chemin);
@@ -400,20 +403,20 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
                 Instant t;
                 if (instantDeLigne(bloc.lignes[k], t, o.ignorerNonConformes)) {
                     const int64_t jour = jourDeLInstant(t.secondes);
-                    if (course.jour && jour != *course.jour) {
-                        if (!morceau.empty() || course.lignes > 0) break;
+                    if (course->jour && jour != *course->jour) {
+                        if (!morceau.empty() || course->lignes > 0) break;
                     }
-                    course.jour = jour;
+                    course->jour = jour;
                 }
                 morceau.push_back(bloc.lignes[k]);
             }
             if (!morceau.empty()) {
                 const Comptage::Bilan b =
-                    course.comptes->compter(morceau, o8, bloc.premiere + debut);
+                    course->comptes->compter(morceau, o8, bloc.premiere + debut);
                 if (b.erreur) leverLigne(chemin, bloc.premiere + debut + b.arret + 1, b.erreur);
-                course.bilan.ignorees += b.ignorees;
-                course.bilan.gardees += b.gardees;
-                course.lignes += morceau.size();
+                course->bilan.ignorees += b.ignorees;
+                course->bilan.gardees += b.gardees;
+                course->lignes += morceau.size();
             }
             if (k < fin) {
                 // A dated line of another day: the run ends before it.
@@ -424,6 +427,7 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         position += o8.size();
     }
     fermer();
+    fermetures.attendre();
     return compte;
 }
 
