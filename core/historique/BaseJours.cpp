@@ -204,9 +204,14 @@ std::vector<AjoutFichier> BaseJours::ajouter(const std::vector<std::string>& che
 
 // What the new lines of a file counted, day by day, before it is written.
 struct BaseJours::Collecte {
+    explicit Collecte(std::size_t limite) : limite(limite) {}
+    std::size_t limite;  // the entries each day's table keeps
     std::vector<CompteJournee> journees;
     std::map<int64_t, VisiteursJour> visiteurs;
     std::map<int64_t, TablesJour> tables;
+    // Each day's tables as they are written when the base holds none of that day yet: cut and
+    // encoded as soon as the day's runs are counted, while the next ones are.
+    std::map<int64_t, std::map<SorteTable, std::string>> tablesEcrites;
     std::size_t lignes = 0, ignorees = 0;
 
     // A run of one day counted in `comptes` (terminated), its visitors `v`; false when only its
@@ -232,6 +237,10 @@ struct BaseJours::Collecte {
             for (auto& [sorte, table] : tablesDuResultat(res, debut)) {
                 TableJour& avant = t[sorte];
                 avant = avant.empty() ? std::move(table) : fusionnerTables(avant, table);
+            }
+            auto& ecrites = tablesEcrites[cj.jour];
+            for (const auto& [sorte, table] : t) {
+                ecrites[sorte] = encoderTable(limiter(fusionnerTables({}, table), limite));
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
         }
@@ -323,12 +332,12 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
     if (longueur == 0) return a;
 
     const OptionsAnalyse o = optionsDuJour(options);
-    Collecte collecte;
+    Collecte collecte(limite);
     uint64_t compte;
     try {
         compte = compterEnFlux(chemin, gzip, deja, o, collecte);
     } catch (const RelectureJour&) {
-        collecte = Collecte();
+        collecte = Collecte(limite);
         compte = compterCharge(chemin, gzip, deja, o, collecte);
     }
     a.lignes = collecte.lignes;
@@ -508,11 +517,16 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
         }
     }
     for (const auto& [jour, v] : collecte.visiteurs) ajouterVisiteurs(serveur, jour, v);
-    for (const auto& [jour, t] : collecte.tables) ajouterTables(serveur, jour, t, limite);
+    for (const auto& [jour, t] : collecte.tables) {
+        const auto e = collecte.tablesEcrites.find(jour);
+        ajouterTables(serveur, jour, t, limite,
+                      e == collecte.tablesEcrites.end() ? nullptr : &e->second);
+    }
 }
 
 void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
-                              std::size_t limite) {
+                              std::size_t limite,
+                              const std::map<SorteTable, std::string>* ecrites) {
     ConnexionBase& c = *connexion_;
     const ValeurBase s = ValeurBase::de(serveur), j = ValeurBase::de(jour);
     TablesJour tables;
@@ -521,12 +535,19 @@ void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const Ta
         tables[static_cast<SorteTable>(entier(l[0]))] = decoderTable(l[1].texte);
     }
     for (const auto& [sorte, table] : nouvelles) {
-        const TableJour t = limiter(fusionnerTables(tables[sorte], table), limite);
+        // A table the base holds none of that day is written as made while the day was counted.
+        const std::string* prete = nullptr;
+        if (ecrites && !tables.count(sorte)) {
+            const auto e = ecrites->find(sorte);
+            if (e != ecrites->end()) prete = &e->second;
+        }
         c.requete(
             "INSERT INTO jours_tables (serveur, jour, sorte, donnees) VALUES ($1, $2, $3, $4) ON "
             "CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = excluded.donnees",
             {s, j, ValeurBase::de(static_cast<int64_t>(sorte)),
-             ValeurBase::octetsDe(encoderTable(t))});
+             ValeurBase::octetsDe(
+                 prete ? *prete
+                       : encoderTable(limiter(fusionnerTables(tables[sorte], table), limite)))});
     }
 }
 

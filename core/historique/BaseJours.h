@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,8 +92,9 @@ class BaseJours {
     void preparer();
     AjoutFichier ajouterFichier(const std::string& chemin, const std::string& serveur,
                                 const OptionsAnalyse& options, std::size_t limite);
+    // `ecrites`: the new tables as written where the base holds none of that day, null for none.
     void ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
-                       std::size_t limite);
+                       std::size_t limite, const std::map<SorteTable, std::string>* ecrites);
     // The new lines of a file counted: read as a stream (a few blocks in hand), or loaded whole
     // when a day's figures need its lines read again; each returns the bytes counted after.
     struct Collecte;

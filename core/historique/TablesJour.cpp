@@ -7,6 +7,7 @@
 
 #include "core/historique/Connexion.h"
 #include "core/journal/Messages.h"
+#include "core/lecture/IndexCles.h"
 
 namespace kestrane {
 
@@ -131,10 +132,28 @@ TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut) {
 }
 
 TableJour fusionnerTables(const TableJour& a, const TableJour& b) {
-    CumulTable c;
-    c.ajouter(a);
-    c.ajouter(b);
-    return std::move(c.table());
+    // As CumulTable sums them, the labels looked up as the views of `a` and `b` rather than
+    // copies: both outlive the merge.
+    TableJour r;
+    r.reserve(a.size() + b.size());
+    IndexCles<std::string_view> index;
+    for (const TableJour* t : {&a, &b}) {
+        for (const EntreeJour& e : *t) {
+            bool nouveau;
+            const uint32_t n =
+                index.trouverOuAjouterSansCopie(e.libelle, hacher(e.libelle), nouveau);
+            if (nouveau) {
+                r.push_back(e);
+                continue;
+            }
+            EntreeJour& x = r[n];
+            x.requetes += e.requetes;
+            x.octets += e.octets;
+            x.visiteurs += e.visiteurs;
+            x.ordre = std::min(x.ordre, e.ordre);
+        }
+    }
+    return r;
 }
 
 void CumulTable::ajouter(const TableJour& t) {

@@ -209,6 +209,62 @@ TEST(BaseJours, DesJoursDeMilliersDeLignesCommeLuesEnUneFois) {
     }
 }
 
+// A day's tables cut at a limit are the cut of its whole tables when its lines come in one feed,
+// in one run or more: a late line of a day after the next day's first lines gives that day a
+// second run. (A day fed in two pieces sums its cut pieces: its totals alone stay exact.)
+TEST(BaseJours, LesTablesCoupeesSontLaCoupeDesTablesEntieres) {
+    std::vector<std::string> l = lignesEchantillon();
+    std::size_t jour2 = 1;
+    while (l[jour2].substr(l[jour2].find('['), 12) == l[0].substr(l[0].find('['), 12)) ++jour2;
+    // The first day's last line written late, after three lines of the second day.
+    std::string tard = l[jour2 - 1];
+    l.erase(l.begin() + static_cast<std::ptrdiff_t>(jour2 - 1));
+    l.insert(l.begin() + static_cast<std::ptrdiff_t>(jour2 + 2), tard);
+    std::size_t jour3 = jour2 + 3;
+    while (l[jour3].substr(l[jour3].find('['), 12) == l[jour2].substr(l[jour2].find('['), 12)) {
+        ++jour3;
+    }
+    test::DossierTemporaire d;
+    const std::string a = d.ecrire("a.log", joindre(l, 0, jour3));
+    const std::string b = d.ecrire("b.log", joindre(l, jour3, 900));
+    const std::string base5 = d.fichier("coupee.sqlite"), base0 = d.fichier("entiere.sqlite");
+    for (const auto& [chemin, limite] : {std::pair{base5, 5}, std::pair{base0, 0}}) {
+        BaseJours base(chemin);
+        base.ajouter({a}, "web1", {}, static_cast<std::size_t>(limite));
+        base.ajouter({b}, "web1", {}, static_cast<std::size_t>(limite));
+    }
+    {
+        BaseJours entiere(base0);
+        EXPECT_EQ(enTexte(entiere), aLaFois(joindre(l, 0, 900), true));
+    }
+    const auto tables = [](const std::string& chemin) {
+        std::map<std::pair<int64_t, int64_t>, TableJour> t;
+        for (const LigneBase& r : BaseJours(chemin).connexion().requete(
+                 "SELECT jour, sorte, donnees FROM jours_tables")) {
+            t[{r[0].entier, r[1].entier}] = decoderTable(r[2].texte);
+        }
+        return t;
+    };
+    const auto coupees = tables(base5), entieres = tables(base0);
+    ASSERT_EQ(coupees.size(), entieres.size());
+    std::size_t coupes = 0;
+    for (const auto& [cle, entiere] : entieres) {
+        SCOPED_TRACE(std::to_string(cle.first) + " " + std::to_string(cle.second));
+        const TableJour attendue = limiter(entiere, 5);
+        const TableJour& lue = coupees.at(cle);
+        coupes += entiere.size() > 5;
+        ASSERT_EQ(lue.size(), attendue.size());
+        for (std::size_t k = 0; k < lue.size(); ++k) {
+            EXPECT_EQ(lue[k].libelle, attendue[k].libelle) << k;
+            EXPECT_EQ(lue[k].requetes, attendue[k].requetes) << k;
+            EXPECT_EQ(lue[k].octets, attendue[k].octets) << k;
+            EXPECT_EQ(lue[k].visiteurs, attendue[k].visiteurs) << k;
+            EXPECT_EQ(lue[k].ordre, attendue[k].ordre) << k;
+        }
+    }
+    EXPECT_GT(coupes, 10u);
+}
+
 TEST(BaseJours, DeuxServeursUnePeriodeEtLeurSomme) {
     const std::vector<std::string> l = lignesEchantillon();
     test::DossierTemporaire d;
