@@ -73,7 +73,8 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format,
     if (options.complements) {
         complements_.emplace();
         audience_.emplace();
-        audience_->regler({robotsDuCatalogue(), options.basePays, false, options.ordreDApparition});
+        audience_->regler({robotsDuCatalogue(options.memoireAgents), options.basePays, false,
+                           options.ordreDApparition});
         complements_->suivre(&statistiques_);
         audience_->suivre(&statistiques_);
         lecteurs.push_back(&*complements_);
@@ -92,6 +93,7 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format,
         statistiques_.sansAgents(true);
         lisibles_.emplace();
         lisibles_->suivre(&statistiques_);
+        lisibles_->nommerAvec(options.memoireAgents);
         lecteurs.push_back(&*lisibles_);
     }
     if (!format_.estDefaut()) {

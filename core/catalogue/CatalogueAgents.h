@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -93,6 +95,40 @@ class CacheAgents {
     };
     const CatalogueAgents& catalogue_;
     std::unordered_map<std::string, ClassementAgent, Hachage, std::equal_to<>> entrees_;
+};
+
+// What the catalogue says of the agents met, kept for analyses that meet them again and again (a
+// base's days, each counted apart, meet mostly the same agents): each agent is classified once
+// for each thing asked of it. Keyed, as the catalogue reads, by the agent's first kOctetsAgentLus
+// bytes. Any number of threads may use it at once (two threads asking for the same new agent at
+// once may both classify it, and get the same answer).
+class MemoireAgents {
+  public:
+    explicit MemoireAgents(const CatalogueAgents& catalogue = CatalogueAgents::partage())
+        : catalogue_(catalogue) {}
+    // As CatalogueAgents's functions of the same name.
+    Designation classerNavigateur(std::string_view agent);
+    Designation classerSysteme(std::string_view agent);
+    bool estRobot(std::string_view agent);
+
+  private:
+    struct Entree {
+        std::optional<Designation> navigateur, systeme;
+        std::optional<bool> robot;
+    };
+    struct Hachage {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view texte) const {
+            return std::hash<std::string_view>{}(texte);
+        }
+    };
+    // The answer kept in `champ` of the agent's entry, computed by `calculer` when there is none.
+    template <typename T, typename F>
+    T garder(std::string_view agent, std::optional<T> Entree::*champ, F&& calculer);
+
+    const CatalogueAgents& catalogue_;
+    std::shared_mutex verrou_;
+    std::unordered_map<std::string, Entree, Hachage, std::equal_to<>> entrees_;
 };
 
 }  // namespace kestrane

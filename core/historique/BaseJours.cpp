@@ -11,6 +11,7 @@
 #include <map>
 
 #include "core/analyse/Comptage.h"
+#include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/FilAuxiliaire.h"
 #include "core/journal/FileTravaux.h"
@@ -194,9 +195,12 @@ std::vector<AjoutFichier> BaseJours::ajouter(const std::vector<std::string>& che
                                              const OptionsAnalyse& options, std::size_t limite) {
     // One transaction for the whole feed: it adds every file or none.
     Transaction t(*connexion_, "serveur:" + serveur);
+    // The days meet mostly the same agents: each named once by the catalogue.
+    OptionsAnalyse o = options;
+    if (!o.memoireAgents) o.memoireAgents = std::make_shared<MemoireAgents>();
     std::vector<AjoutFichier> r;
     for (const std::string& chemin : chemins) {
-        r.push_back(ajouterFichier(chemin, serveur, options, limite));
+        r.push_back(ajouterFichier(chemin, serveur, o, limite));
     }
     t.valider();
     return r;
