@@ -376,6 +376,7 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
     const auto ouvrir = [&] {
         course = std::make_unique<Course>();
         course->comptes = std::make_unique<Comptage>(o, FormatJournal(), &course->visiteurs);
+        course->visiteurs.suivre(&course->comptes->statistiques());
         course->comptes->partagerFil(&fil);
         course->comptes->commencer();
     };

@@ -58,14 +58,19 @@ VisiteurJour joindre(VisiteurJour a, const VisiteurJour& b) {
 
 using RequeteVisiteur = LecteurVisiteurs::Requete;
 
+// The visitor's key of a record. `client`: a buffer for the client's text, its memory kept from
+// record to record.
+uint64_t cleDe(const RLog& r, std::string& client) {
+    client.clear();
+    ajouterAdresse(client, r);
+    return cleVisiteur(client, r.navigateur);
+}
+
 // The request of a record kept by the analysis, false when its date or time does not read.
-// `client`: a buffer for the client's text, its memory kept from record to record.
 bool requeteDe(const RLog& r, std::string& client, RequeteVisiteur& q) {
     Instant t;
     if (!lireInstant(r.date, r.heure, t)) return false;
-    client.clear();
-    ajouterAdresse(client, r);
-    q = {cleVisiteur(client, r.navigateur), t.secondes};
+    q = {cleDe(r, client), t.secondes};
     return true;
 }
 
@@ -140,13 +145,28 @@ VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, in
 }
 
 void LecteurVisiteurs::commencer(const Journal&, int, bool) {
-    for (Tranche& t : tranches_) t.requetes.clear();
+    for (Tranche& t : tranches_) {
+        t.requetes.clear();
+        t.cles.clear();
+    }
 }
 
 void LecteurVisiteurs::lire(int tranche, const RLog& r) {
     Tranche& t = tranches_[tranche];
-    RequeteVisiteur q;
-    if (requeteDe(r, t.client, q)) t.requetes.push_back(q);
+    Instant instant;
+    if (!lireInstant(r.date, r.heure, instant)) return;
+    const ClesLigne* c = statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr;
+    uint64_t cle;
+    if (c && c->adresse != ClesLigne::kSansCle && c->agent != ClesLigne::kSansCle) {
+        // The same entries, the same texts: the key of a client's burst of lines made once.
+        const auto [e, nouvelle] =
+            t.cles.try_emplace(static_cast<uint64_t>(c->adresse) << 32 | c->agent, 0);
+        if (nouvelle) e->second = cleDe(r, t.client);
+        cle = e->second;
+    } else {
+        cle = cleDe(r, t.client);
+    }
+    t.requetes.push_back({cle, instant.secondes});
 }
 
 void LecteurVisiteurs::replier() {
@@ -159,12 +179,17 @@ void LecteurVisiteurs::replier() {
         a.insert(a.end(), b.begin(), b.end());
     }
     b.clear();
+    // Stretch 1's entries are numbered again from 0 after a fold.
+    tranches_[1].cles.clear();
 }
 
 void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
     auto& a = dynamic_cast<LecteurVisiteurs&>(autre);
     tranches_[1].requetes = std::move(a.tranches_[tranche].requetes);
     a.tranches_[tranche].requetes.clear();
+    // Its keys by the other statistics' entries, which the statistics adopt with it.
+    tranches_[1].cles = std::move(a.tranches_[tranche].cles);
+    a.tranches_[tranche].cles.clear();
 }
 
 VisiteursJour LecteurVisiteurs::visiteurs(int64_t jour) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/analyse/ServiceAnalyse.h"
@@ -43,6 +44,10 @@ class LecteurVisiteurs : public LecteurEnregistrements {
     void replier() override;
     void adopter(LecteurEnregistrements& autre, int tranche) override;
     bool litNavigateurEtSysteme() const override { return false; }
+    // The statistics that read each line just before this reader, in the same stretches: a
+    // client and an agent they count under entries met before keep the key made then. Null:
+    // every line's key made from its texts. Set before commencer().
+    void suivre(const SourceClesLigne* statistiques) { statistiques_ = statistiques; }
 
     // The visitors of day `jour` among the lines read (those of other days left out); the
     // requests read are used up.
@@ -58,8 +63,12 @@ class LecteurVisiteurs : public LecteurEnregistrements {
     struct alignas(kLigneCache) Tranche {
         std::vector<Requete> requetes;
         std::string client;  // the client's text, its memory kept from line to line
+        // The key of each client and agent met, by their entries in the statistics' stretch
+        // (client << 32 | agent), numbers that a fold starts again in stretch 1.
+        std::unordered_map<uint64_t, uint64_t> cles;
     };
     Tranche tranches_[2];
+    const SourceClesLigne* statistiques_ = nullptr;
 };
 
 // Two pieces of one day together: a visitor in both has its visits joined where one piece's last

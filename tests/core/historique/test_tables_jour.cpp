@@ -144,28 +144,43 @@ TEST(VisiteursJour, CompteesAuPassageCommeEnRelisantLesLignes) {
         OptionsAnalyse o;
         o.complements = o.resultatsLisibles = o.ordreDApparition = true;
         o.ignorerNonConformes = souple;
-        LecteurVisiteurs lecteur;
-        Comptage comptes(o, FormatJournal(), &lecteur);
-        comptes.commencer();
-        // Two runs, the first of them on both cores.
-        const std::size_t coupe = 4500;
-        const auto b1 = comptes.compter({vues.begin(), vues.begin() + coupe}, octets, 0);
-        const auto b2 = comptes.compter({vues.begin() + coupe, vues.end()}, octets, coupe);
-        ASSERT_FALSE(b1.erreur || b2.erreur);
-        EXPECT_EQ(b1.ignorees + b2.ignorees, souple ? 1u : 0u);
-        comptes.terminer();
-        const VisiteursJour v = lecteur.visiteurs(jour);
-        const VisiteursJour attendus = visiteursDesLignes(vues, jour, o);
-        EXPECT_GT(attendus.size(), 500u);
-        ASSERT_EQ(v.size(), attendus.size());
-        for (std::size_t k = 0; k < v.size(); ++k) {
-            EXPECT_EQ(v[k].cle, attendus[k].cle) << k;
-            EXPECT_EQ(v[k].premiere, attendus[k].premiere) << k;
-            EXPECT_EQ(v[k].derniere, attendus[k].derniere) << k;
-            EXPECT_EQ(v[k].visites, attendus[k].visites) << k;
-            EXPECT_EQ(v[k].duree, attendus[k].duree) << k;
+        for (const bool parCles : {false, true}) {
+            SCOPED_TRACE(parCles);
+            LecteurVisiteurs lecteur;
+            Comptage comptes(o, FormatJournal(), &lecteur);
+            // The keys kept by the statistics' entries of each client and agent, or made each line.
+            if (parCles) lecteur.suivre(&comptes.statistiques());
+            comptes.commencer();
+            // The lines twice over in three runs: two on both cores, each folded, then one on one
+            // core.
+            std::vector<std::string_view> deuxFois = vues;
+            deuxFois.insert(deuxFois.end(), vues.begin(), vues.end());
+            std::size_t ignorees = 0;
+            for (const auto& [debut, fin] : {std::pair<std::size_t, std::size_t>{0, 4500},
+                                             {4500, 9000},
+                                             {9000, deuxFois.size()}}) {
+                const auto b =
+                    comptes.compter({deuxFois.begin() + static_cast<std::ptrdiff_t>(debut),
+                                     deuxFois.begin() + static_cast<std::ptrdiff_t>(fin)},
+                                    octets, debut);
+                ASSERT_FALSE(b.erreur);
+                ignorees += b.ignorees;
+            }
+            EXPECT_EQ(ignorees, souple ? 2u : 0u);
+            comptes.terminer();
+            const VisiteursJour v = lecteur.visiteurs(jour);
+            const VisiteursJour attendus = visiteursDesLignes(deuxFois, jour, o);
+            EXPECT_GT(attendus.size(), 500u);
+            ASSERT_EQ(v.size(), attendus.size());
+            for (std::size_t k = 0; k < v.size(); ++k) {
+                EXPECT_EQ(v[k].cle, attendus[k].cle) << k;
+                EXPECT_EQ(v[k].premiere, attendus[k].premiere) << k;
+                EXPECT_EQ(v[k].derniere, attendus[k].derniere) << k;
+                EXPECT_EQ(v[k].visites, attendus[k].visites) << k;
+                EXPECT_EQ(v[k].duree, attendus[k].duree) << k;
+            }
+            // The requests are used up: the next day's run starts empty.
+            EXPECT_TRUE(lecteur.visiteurs(jour).empty());
         }
-        // The requests are used up: the next day's run starts empty.
-        EXPECT_TRUE(lecteur.visiteurs(jour).empty());
     }
 }
