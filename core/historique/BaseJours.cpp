@@ -238,13 +238,13 @@ struct BaseJours::Collecte {
             // A day of one run keeps its tables as they are: written, they are merged with what
             // the base holds of the day anyway.
             TablesJour& t = tables[cj.jour];
-            for (auto& [sorte, table] : tablesDuResultat(res, debut)) {
+            for (auto& [sorte, table] : tablesDuResultat(std::move(res), debut)) {
                 TableJour& avant = t[sorte];
                 avant = avant.empty() ? std::move(table) : fusionnerTables(avant, table);
             }
             auto& ecrites = tablesEcrites[cj.jour];
             for (const auto& [sorte, table] : t) {
-                ecrites[sorte] = encoderTable(limiter(fusionnerTables({}, table), limite));
+                ecrites[sorte] = encoderTableLimitee(table, limite);
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
         }

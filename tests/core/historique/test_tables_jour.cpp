@@ -57,6 +57,18 @@ TEST(TablesJour, FusionLimiteEtStockage) {
     EXPECT_EQ(l2.size(), 11u);
     EXPECT_EQ(total(l2, &EntreeJour::requetes),
               total(l, &EntreeJour::requetes) + total(b, &EntreeJour::requetes));
+    // Summed, cut and written at once, without copies: the same bytes, for tables with labels
+    // twice over, with an earlier cut's "others", cut or not.
+    TableJour deux = a;
+    deux.insert(deux.end(), b.begin(), b.end());
+    for (const TableJour* t : std::initializer_list<const TableJour*>{&a, &deux, &l, &l2}) {
+        for (const std::size_t limite :
+             {std::size_t{0}, std::size_t{10}, std::size_t{150}, std::size_t{1000}}) {
+            EXPECT_EQ(encoderTableLimitee(*t, limite),
+                      encoderTable(limiter(fusionnerTables({}, *t), limite)))
+                << t->size() << " " << limite;
+        }
+    }
     // Read back as written; bytes that are no table refused.
     const TableJour lu = decoderTable(encoderTable(f));
     ASSERT_EQ(lu.size(), f.size());
