@@ -5,14 +5,20 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "core/analyse/Comptage.h"
 #include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/DeuxFils.h"
 #include "core/journal/FilAuxiliaire.h"
 #include "core/journal/FileTravaux.h"
 #include "core/journal/Gzip.h"
@@ -260,6 +266,109 @@ namespace {
 // A day's run that needs its lines read again: the file is then loaded whole.
 struct RelectureJour {};
 
+// A file read and cut into blocks of whole lines on a thread of its own, a few blocks ahead of
+// the counting, each line's day found there too (from the bytes already counted on): the counting
+// thread only counts. The blocks come back once counted, so that their memory is reused.
+class LectureJours {
+  public:
+    // The day of a line whose date does not read.
+    static constexpr int64_t kSansJour = INT64_MIN;
+    struct Tampon {
+        BlocLignes bloc;
+        uint64_t position = 0;       // of the block's first byte in the file
+        std::vector<int64_t> jours;  // by line; kSansJour before the bytes counted
+    };
+
+    LectureJours(const std::string& chemin, uint64_t deja, bool souple)
+        : entree_(chemin), deja_(deja), souple_(souple) {
+        for (Tampon& t : tampons_) libres_.push_back(&t);
+        fil_ = lancerFil([this] { lire(); });
+    }
+    ~LectureJours() {
+        {
+            std::lock_guard garde(verrou_);
+            arreter_ = true;
+        }
+        signal_.notify_all();
+        fil_.join();
+    }
+
+    // The next block, null at the end; raises the reading's error in its place.
+    Tampon* suivant() {
+        std::unique_lock garde(verrou_);
+        signal_.wait(garde, [&] { return !pleins_.empty() || fini_; });
+        if (!pleins_.empty()) {
+            Tampon* t = pleins_.front();
+            pleins_.pop_front();
+            return t;
+        }
+        if (erreur_) std::rethrow_exception(erreur_);
+        return nullptr;
+    }
+    void rendre(Tampon* t) {
+        {
+            std::lock_guard garde(verrou_);
+            libres_.push_back(t);
+        }
+        signal_.notify_all();
+    }
+
+  private:
+    void lire() {
+        try {
+            DecoupeLignes decoupe(entree_);
+            uint64_t position = 0;
+            for (;;) {
+                Tampon* t;
+                {
+                    std::unique_lock garde(verrou_);
+                    signal_.wait(garde, [&] { return !libres_.empty() || arreter_; });
+                    if (arreter_) return;
+                    t = libres_.front();
+                    libres_.pop_front();
+                }
+                const bool encore = decoupe.suivant(t->bloc);
+                if (encore) {
+                    const std::string_view o = t->bloc.octets();
+                    t->position = position;
+                    t->jours.resize(t->bloc.lignes.size());
+                    for (std::size_t k = 0; k < t->bloc.lignes.size(); ++k) {
+                        const std::string_view l = t->bloc.lignes[k];
+                        Instant instant;
+                        t->jours[k] =
+                            position + static_cast<uint64_t>(l.data() - o.data()) >= deja_ &&
+                                    instantDeLigne(l, instant, souple_)
+                                ? jourDeLInstant(instant.secondes)
+                                : kSansJour;
+                    }
+                    position += o.size();
+                }
+                std::lock_guard garde(verrou_);
+                (encore ? pleins_ : libres_).push_back(t);
+                if (!encore) break;
+                signal_.notify_all();
+            }
+        } catch (...) {
+            std::lock_guard garde(verrou_);
+            erreur_ = std::current_exception();
+        }
+        std::lock_guard garde(verrou_);
+        fini_ = true;
+        signal_.notify_all();
+    }
+
+    EntreeFlux entree_;
+    const uint64_t deja_;
+    const bool souple_;
+    Tampon tampons_[3];
+    std::deque<Tampon*> libres_, pleins_;
+    std::mutex verrou_;
+    std::condition_variable signal_;
+    bool fini_ = false, arreter_ = false;
+    std::exception_ptr erreur_;
+    std::thread fil_;
+};
+
 [[noreturn]] void leverLigne(const std::string& chemin, std::size_t numero,
                              const std::exception_ptr& erreur) {
     try {
@@ -393,12 +502,12 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         });
     };
     ouvrir();
-    EntreeFlux entree(chemin);
-    DecoupeLignes decoupe(entree);
-    BlocLignes bloc;
-    uint64_t position = 0, compte = deja;
+    LectureJours lecture(chemin, deja, o.ignorerNonConformes);
+    uint64_t compte = deja;
     std::vector<std::string_view> morceau;
-    while (decoupe.suivant(bloc)) {
+    while (LectureJours::Tampon* tampon = lecture.suivant()) {
+        const BlocLignes& bloc = tampon->bloc;
+        const uint64_t position = tampon->position;
         const std::string_view o8 = bloc.octets();
         const auto debutDe = [&](std::size_t k) {
             return position + static_cast<uint64_t>(bloc.lignes[k].data() - o8.data());
@@ -414,9 +523,7 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
             const std::size_t debut = k;
             morceau.clear();
             for (; k < fin; ++k) {
-                Instant t;
-                if (instantDeLigne(bloc.lignes[k], t, o.ignorerNonConformes)) {
-                    const int64_t jour = jourDeLInstant(t.secondes);
+                if (const int64_t jour = tampon->jours[k]; jour != LectureJours::kSansJour) {
                     if (course->jour && jour != *course->jour) {
                         if (!morceau.empty() || course->lignes > 0) break;
                     }
@@ -438,7 +545,7 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
                 ouvrir();
             }
         }
-        position += o8.size();
+        lecture.rendre(tampon);
     }
     fermer();
     fermetures.attendre();
