@@ -307,6 +307,11 @@ TEST(BaseJours, UnAjoutQuiEchoueLaisseLaBaseIntacte) {
             EXPECT_NE(e.message().find("b.log, ligne 3 : "), std::string::npos) << e.message();
         }
         EXPECT_EQ(enTexte(base.lire()), avant);
+        // A compressed file cut short: its error, read ahead of the counting, stops the feed.
+        const std::string gz = test::gzip(joindre(l, 100, 1000));
+        d.ecrire("c.log.gz", gz.substr(0, gz.size() / 2));
+        EXPECT_THROW(base.ajouter({d.fichier("c.log.gz")}, "web1", {}), ErreurKestrane);
+        EXPECT_EQ(enTexte(base.lire()), avant);
         // Read leniently, the same file adds its lines that read.
         OptionsAnalyse souple;
         souple.ignorerNonConformes = true;
