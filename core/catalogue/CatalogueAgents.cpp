@@ -112,17 +112,17 @@ T MemoireAgents::garder(std::string_view agent, std::optional<T> Entree::*champ,
 
 Designation MemoireAgents::classerNavigateur(std::string_view agent) {
     return garder(agent, &Entree::navigateur,
-                  [&](std::string_view a) { return catalogue_.classerNavigateur(a); });
+                  [&](std::string_view a) { return catalogue().classerNavigateur(a); });
 }
 
 Designation MemoireAgents::classerSysteme(std::string_view agent) {
     return garder(agent, &Entree::systeme,
-                  [&](std::string_view a) { return catalogue_.classerSysteme(a); });
+                  [&](std::string_view a) { return catalogue().classerSysteme(a); });
 }
 
 bool MemoireAgents::estRobot(std::string_view agent) {
     return garder(agent, &Entree::robot,
-                  [&](std::string_view a) { return catalogue_.estRobot(a); });
+                  [&](std::string_view a) { return catalogue().estRobot(a); });
 }
 
 }  // namespace kestrane

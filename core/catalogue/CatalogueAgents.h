@@ -104,8 +104,9 @@ class CacheAgents {
 // once may both classify it, and get the same answer).
 class MemoireAgents {
   public:
-    explicit MemoireAgents(const CatalogueAgents& catalogue = CatalogueAgents::partage())
-        : catalogue_(catalogue) {}
+    // `catalogue` null: the process's, compiled when first needed (its compilation may then run
+    // beside what comes before).
+    explicit MemoireAgents(const CatalogueAgents* catalogue = nullptr) : catalogue_(catalogue) {}
     // As CatalogueAgents's functions of the same name.
     Designation classerNavigateur(std::string_view agent);
     Designation classerSysteme(std::string_view agent);
@@ -126,7 +127,11 @@ class MemoireAgents {
     template <typename T, typename F>
     T garder(std::string_view agent, std::optional<T> Entree::*champ, F&& calculer);
 
-    const CatalogueAgents& catalogue_;
+    const CatalogueAgents& catalogue() const {
+        return catalogue_ ? *catalogue_ : CatalogueAgents::partage();
+    }
+
+    const CatalogueAgents* catalogue_;
     std::shared_mutex verrou_;
     std::unordered_map<std::string, Entree, Hachage, std::equal_to<>> entrees_;
 };
