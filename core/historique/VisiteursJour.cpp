@@ -1,6 +1,7 @@
 #include "core/historique/VisiteursJour.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/analyse/Decomptes.h"
@@ -74,16 +75,50 @@ bool requeteDe(const RLog& r, std::string& client, RequeteVisiteur& q) {
     return true;
 }
 
+bool avant(const RequeteVisiteur& a, const RequeteVisiteur& b) {
+    return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
+}
+
+// By visitor, then time: the keys are hashes, spread evenly, so that their first bits share the
+// requests out into buckets of a few each, which are sorted on their own.
+void trier(std::vector<RequeteVisiteur>& requetes) {
+    const std::size_t n = requetes.size();
+    if (n < 1024 || n > UINT32_MAX) {
+        std::sort(requetes.begin(), requetes.end(), avant);
+        return;
+    }
+    const int bits = std::min(20, static_cast<int>(std::bit_width(n)) - 2);
+    const int decalage = 64 - bits;
+    std::vector<uint32_t> debuts((std::size_t{1} << bits) + 1, 0);
+    for (const RequeteVisiteur& q : requetes) ++debuts[(q.cle >> decalage) + 1];
+    for (std::size_t k = 1; k < debuts.size(); ++k) debuts[k] += debuts[k - 1];
+    std::vector<RequeteVisiteur> tries(n);
+    std::vector<uint32_t> places(debuts.begin(), debuts.end() - 1);
+    for (const RequeteVisiteur& q : requetes) tries[places[q.cle >> decalage]++] = q;
+    for (std::size_t k = 0; k + 1 < debuts.size(); ++k) {
+        const auto d = tries.begin() + debuts[k], f = tries.begin() + debuts[k + 1];
+        if (f - d > 16) {
+            // A visitor of many requests (a robot), or several met in one bucket.
+            std::sort(d, f, avant);
+            continue;
+        }
+        for (auto i = d + 1; i < f; ++i) {
+            const RequeteVisiteur q = *i;
+            auto j = i;
+            for (; j > d && avant(q, *(j - 1)); --j) *j = *(j - 1);
+            *j = q;
+        }
+    }
+    requetes.swap(tries);
+}
+
 // The visitors of day `jour` among `requetes` (those of other days left out), which are sorted.
 VisiteursJour visiteursDesRequetes(std::vector<RequeteVisiteur>& requetes, int64_t jour) {
     const int64_t minuit = jour * kSecondesParJour;
     std::erase_if(requetes, [&](const RequeteVisiteur& q) {
         return q.t < minuit || q.t >= minuit + kSecondesParJour;
     });
-    std::sort(requetes.begin(), requetes.end(),
-              [](const RequeteVisiteur& a, const RequeteVisiteur& b) {
-                  return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
-              });
+    trier(requetes);
     VisiteursJour v;
     for (const RequeteVisiteur& q : requetes) {
         const auto t = static_cast<int32_t>(q.t - minuit);
