@@ -188,8 +188,16 @@ void LecteurVisiteurs::commencer(const Journal&, int, bool) {
 
 void LecteurVisiteurs::lire(int tranche, const RLog& r) {
     Tranche& t = tranches_[tranche];
-    Instant instant;
-    if (!lireInstant(r.date, r.heure, instant)) return;
+    // As lireInstant reads them, the date read again only when it changes.
+    int64_t secondes;
+    if (r.date.size() != sizeof t.date || !lireHeure(r.heure, secondes)) return;
+    if (!t.dateLue || std::memcmp(r.date.data(), t.date, sizeof t.date) != 0) {
+        std::memcpy(t.date, r.date.data(), sizeof t.date);
+        t.dateLue = true;
+        t.dateValide = lireJour(r.date, t.jour);
+    }
+    if (!t.dateValide) return;
+    const int64_t instant = t.jour * kSecondesParJour + secondes;
     const ClesLigne* c = statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr;
     uint64_t cle;
     if (c && c->adresse != ClesLigne::kSansCle && c->agent != ClesLigne::kSansCle) {
@@ -201,7 +209,7 @@ void LecteurVisiteurs::lire(int tranche, const RLog& r) {
     } else {
         cle = cleDe(r, t.client);
     }
-    t.requetes.push_back({cle, instant.secondes});
+    t.requetes.push_back({cle, instant});
 }
 
 void LecteurVisiteurs::replier() {

@@ -66,6 +66,10 @@ class LecteurVisiteurs : public LecteurEnregistrements {
         // The key of each client and agent met, by their entries in the statistics' stretch
         // (client << 32 | agent), numbers that a fold starts again in stretch 1.
         std::unordered_map<uint64_t, uint64_t> cles;
+        // The last date read ("17/May/2015", lines come in runs of one date) and its day.
+        char date[11] = {};
+        bool dateLue = false, dateValide = false;
+        int64_t jour = 0;
     };
     Tranche tranches_[2];
     const SourceClesLigne* statistiques_ = nullptr;
