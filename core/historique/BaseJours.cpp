@@ -628,7 +628,17 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
                  ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
         }
     }
-    for (const auto& [jour, v] : collecte.visiteurs) ajouterVisiteurs(serveur, jour, v);
+    // The days in order: a day's visitors as written are the eve of the next, not read back.
+    std::optional<int64_t> jourEcrit;
+    VisiteursJour ecrits;
+    for (auto d = collecte.visiteurs.begin(); d != collecte.visiteurs.end(); ++d) {
+        const auto suivant = std::next(d);
+        const bool lendemainEnsuite =
+            suivant != collecte.visiteurs.end() && suivant->first == d->first + 1;
+        ecrits = ajouterVisiteurs(serveur, d->first, d->second,
+                                  jourEcrit == d->first - 1 ? &ecrits : nullptr, !lendemainEnsuite);
+        jourEcrit = d->first;
+    }
     for (const auto& [jour, t] : collecte.tables) {
         const auto e = collecte.tablesEcrites.find(jour);
         ajouterTables(serveur, jour, t, limite,
@@ -670,8 +680,9 @@ VisiteursJour BaseJours::visiteursDuJour(const std::string& serveur, int64_t jou
     return l.empty() ? VisiteursJour() : decoderVisiteurs(l[0][0].texte);
 }
 
-void BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
-                                 const VisiteursJour& nouveaux) {
+VisiteursJour BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
+                                          const VisiteursJour& nouveaux,
+                                          const VisiteursJour* veille, bool lendemain) {
     ConnexionBase& c = *connexion_;
     const ValeurBase s = ValeurBase::de(serveur);
     const VisiteursJour v = fusionnerVisiteurs(visiteursDuJour(serveur, jour), nouveaux);
@@ -694,8 +705,9 @@ void BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
             "= $2",
             {s, ValeurBase::de(d), ValeurBase::de(j.visites), ValeurBase::de(j.duree)});
     };
-    joindre(jour, visiteursDuJour(serveur, jour - 1), v);
-    joindre(jour + 1, v, visiteursDuJour(serveur, jour + 1));
+    joindre(jour, veille ? *veille : visiteursDuJour(serveur, jour - 1), v);
+    if (lendemain) joindre(jour + 1, v, visiteursDuJour(serveur, jour + 1));
+    return v;
 }
 
 Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> premier,

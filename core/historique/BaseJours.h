@@ -104,8 +104,12 @@ class BaseJours {
                            const OptionsAnalyse& o, Collecte& collecte);
     void ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite);
     VisiteursJour visiteursDuJour(const std::string& serveur, int64_t jour);
-    // The day's visitors merged with `nouveaux`, its totals and the joins at its midnights.
-    void ajouterVisiteurs(const std::string& serveur, int64_t jour, const VisiteursJour& nouveaux);
+    // The day's visitors merged with `nouveaux`, its totals and the joins at its midnights; returns
+    // them as written. `veille`: the day before's as the base holds them, null to read them;
+    // `lendemain` false when the day after is written next, which makes their join.
+    VisiteursJour ajouterVisiteurs(const std::string& serveur, int64_t jour,
+                                   const VisiteursJour& nouveaux, const VisiteursJour* veille,
+                                   bool lendemain);
     std::unique_ptr<ConnexionBase> connexion_;
 };
 
