@@ -105,7 +105,10 @@ T MemoireAgents::garder(std::string_view agent, std::optional<T> Entree::*champ,
     T valeur = calculer(agent);
     std::unique_lock ecriture(verrou_);
     auto e = entrees_.find(agent);
-    if (e == entrees_.end()) e = entrees_.emplace(std::string(agent), Entree()).first;
+    if (e == entrees_.end()) {
+        if (entrees_.size() >= kAgentsGardes) return valeur;
+        e = entrees_.emplace(std::string(agent), Entree()).first;
+    }
     if (!(e->second.*champ)) e->second.*champ = valeur;
     return valeur;
 }
@@ -118,6 +121,11 @@ Designation MemoireAgents::classerNavigateur(std::string_view agent) {
 Designation MemoireAgents::classerSysteme(std::string_view agent) {
     return garder(agent, &Entree::systeme,
                   [&](std::string_view a) { return catalogue().classerSysteme(a); });
+}
+
+std::size_t MemoireAgents::taille() {
+    std::shared_lock lecture(verrou_);
+    return entrees_.size();
 }
 
 bool MemoireAgents::estRobot(std::string_view agent) {

@@ -101,9 +101,13 @@ class CacheAgents {
 // base's days, each counted apart, meet mostly the same agents): each agent is classified once
 // for each thing asked of it. Keyed, as the catalogue reads, by the agent's first kOctetsAgentLus
 // bytes. Any number of threads may use it at once (two threads asking for the same new agent at
-// once may both classify it, and get the same answer).
+// once may both classify it, and get the same answer). It keeps at most kAgentsGardes agents: a
+// journal of countless agents made up (scanners) does not fill the memory, its later agents are
+// classified each time.
 class MemoireAgents {
   public:
+    static constexpr std::size_t kAgentsGardes = std::size_t{1} << 16;
+
     // `catalogue` null: the process's, compiled when first needed (its compilation may then run
     // beside what comes before).
     explicit MemoireAgents(const CatalogueAgents* catalogue = nullptr) : catalogue_(catalogue) {}
@@ -111,6 +115,8 @@ class MemoireAgents {
     Designation classerNavigateur(std::string_view agent);
     Designation classerSysteme(std::string_view agent);
     bool estRobot(std::string_view agent);
+    // The agents kept.
+    std::size_t taille();
 
   private:
     struct Entree {

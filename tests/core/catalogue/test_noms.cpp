@@ -206,5 +206,17 @@ TEST(MemoireAgents, DeuxFilsUneMemoirePartagee) {
               CatalogueAgents::partage().classerNavigateur(debut + "Firefox/37.0").famille);
 }
 
+// Agents made up by the hundred thousand: the memory keeps a bounded number of them, and still
+// answers for the others as the catalogue does.
+TEST(MemoireAgents, UnNombreBorneDAgentsGardes) {
+    MemoireAgents memoire;
+    const std::size_t n = MemoireAgents::kAgentsGardes + 100;
+    for (std::size_t k = 0; k < n; ++k) memoire.estRobot("agent-" + std::to_string(k));
+    EXPECT_EQ(memoire.taille(), MemoireAgents::kAgentsGardes);
+    EXPECT_TRUE(memoire.estRobot(kCas[6].agent));  // Googlebot, past the bound
+    EXPECT_EQ(memoire.classerNavigateur(kCas[6].agent).nom, "Googlebot 2");
+    EXPECT_EQ(memoire.taille(), MemoireAgents::kAgentsGardes);
+}
+
 }  // namespace
 }  // namespace kestrane
