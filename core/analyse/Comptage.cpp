@@ -62,7 +62,8 @@ double chronometrer(F&& f) {
 
 }  // namespace
 
-Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
+Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format,
+                   LecteurEnregistrements* appelant)
     : options_(options), format_(format) {
     // The statistics first: the readers after them take each line's entries from them (its
     // file, client and agent) instead of looking its texts up again. The referrers are counted
@@ -72,7 +73,8 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
     if (options.complements) {
         complements_.emplace();
         audience_.emplace();
-        audience_->regler({robotsDuCatalogue(), options.basePays, false, options.ordreDApparition});
+        audience_->regler({robotsDuCatalogue(options.memoireAgents), options.basePays, false,
+                           options.ordreDApparition});
         complements_->suivre(&statistiques_);
         audience_->suivre(&statistiques_);
         lecteurs.push_back(&*complements_);
@@ -91,6 +93,7 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
         statistiques_.sansAgents(true);
         lisibles_.emplace();
         lisibles_->suivre(&statistiques_);
+        lisibles_->nommerAvec(options.memoireAgents);
         lecteurs.push_back(&*lisibles_);
     }
     if (!format_.estDefaut()) {
@@ -98,6 +101,7 @@ Comptage::Comptage(const OptionsAnalyse& options, const FormatJournal& format)
         enPlus_->suivre(&statistiques_);
         lecteurs.push_back(&*enPlus_);
     }
+    if (appelant) lecteurs.push_back(appelant);
     if (lecteurs.size() == 1) {
         lecteur_ = lecteurs[0];
     } else {

@@ -34,8 +34,11 @@ class FilAuxiliaire;
 class Comptage {
   public:
     // `format`: the format the lines are read in (another than the default adds the counts of its
-    // extra fields, virtual hosts and response times).
-    Comptage(const OptionsAnalyse& options, const FormatJournal& format);
+    // extra fields, virtual hosts and response times). `appelant`: a reader of the caller's own,
+    // handed every counted line after the others (it must know how to fold and adopt, and outlive
+    // the counts); null for none.
+    Comptage(const OptionsAnalyse& options, const FormatJournal& format,
+             LecteurEnregistrements* appelant = nullptr);
     ~Comptage();
     Comptage(const Comptage&) = delete;
     Comptage& operator=(const Comptage&) = delete;

@@ -356,11 +356,17 @@ namespace {
 // The browser and system names of agents [debut, fin): the catalogue is shared read-only, each
 // thread names its own share. The device list (robots) is not needed for names.
 void nommerAgents(const std::vector<std::string_view>& agents, std::size_t debut, std::size_t fin,
-                  std::vector<std::string>& navigateurs, std::vector<std::string>& systemes) {
+                  std::vector<std::string>& navigateurs, std::vector<std::string>& systemes,
+                  MemoireAgents* memoire) {
     const CatalogueAgents& catalogue = CatalogueAgents::partage();
     for (std::size_t k = debut; k < fin; ++k) {
-        navigateurs[k] = catalogue.classerNavigateur(agents[k]).nom;
-        systemes[k] = catalogue.classerSysteme(agents[k]).nom;
+        if (memoire) {
+            navigateurs[k] = memoire->classerNavigateur(agents[k]).nom;
+            systemes[k] = memoire->classerSysteme(agents[k]).nom;
+        } else {
+            navigateurs[k] = catalogue.classerNavigateur(agents[k]).nom;
+            systemes[k] = catalogue.classerSysteme(agents[k]).nom;
+        }
     }
 }
 
@@ -396,7 +402,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
         constexpr std::size_t kParPrise = 32;
         for (std::size_t k; (k = suivant.fetch_add(kParPrise)) < distincts.size();) {
             nommerAgents(distincts, k, std::min(k + kParPrise, distincts.size()), nomsNavigateurs,
-                         nomsSystemes);
+                         nomsSystemes, comptes.memoire_.get());
         }
     };
     enParallele(

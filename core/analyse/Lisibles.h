@@ -20,6 +20,8 @@
 
 namespace kestrane {
 
+class MemoireAgents;  // CatalogueAgents.h
+
 // How the count column of a table is written.
 enum class FormatNombre {
     entier,    // "1234"
@@ -100,6 +102,9 @@ class ComptesLisibles : public LecteurEnregistrements {
     // the entries they found spare most of this reader's lookups, and their copies of whole
     // agents hold the long ones of a stream. Null: every text looked up. Set before commencer().
     void suivre(const ComptesJournal* statistiques) { statistiques_ = statistiques; }
+    // The names of the agents kept from analyses before, and for those after; null: each agent
+    // classified by the catalogue.
+    void nommerAvec(std::shared_ptr<MemoireAgents> memoire) { memoire_ = std::move(memoire); }
 
     struct Tranche;
 
@@ -111,6 +116,7 @@ class ComptesLisibles : public LecteurEnregistrements {
     const char* debut_ = nullptr;
     const char* fin_ = nullptr;
     const ComptesJournal* statistiques_ = nullptr;
+    std::shared_ptr<MemoireAgents> memoire_;
     bool complet_ = false;
     std::thread compilation_;  // of the catalogue, beside the pass
 };

@@ -143,12 +143,13 @@ void calculerComplements(ResultatAnalyse& r, ComptesComplements* comptes, const 
     r.audience = std::move(a);
 }
 
-ReconnaitreRobot robotsDuCatalogue() {
-    return [](std::string_view agent, std::string& nom) {
+ReconnaitreRobot robotsDuCatalogue(std::shared_ptr<MemoireAgents> memoire) {
+    return [memoire](std::string_view agent, std::string& nom) {
         // The device list alone says whether it is a robot: far cheaper than every list.
         const CatalogueAgents& catalogue = CatalogueAgents::partage();
-        if (!catalogue.estRobot(agent)) return false;
-        Designation d = catalogue.classerNavigateur(agent);
+        if (!(memoire ? memoire->estRobot(agent) : catalogue.estRobot(agent))) return false;
+        Designation d =
+            memoire ? memoire->classerNavigateur(agent) : catalogue.classerNavigateur(agent);
         nom = d.famille == kFamilleAutre ? std::string() : std::move(d.famille);
         return true;
     };

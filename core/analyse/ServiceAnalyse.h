@@ -22,6 +22,8 @@
 
 namespace kestrane {
 
+class MemoireAgents;  // CatalogueAgents.h
+
 struct OptionsAnalyse {
     bool ignorerNonConformes = false;
     PeriodeAnalyse periode;  // inactive: the whole journal
@@ -46,6 +48,9 @@ struct OptionsAnalyse {
     // (IssueAnalyse::pasDeFichier), as the window's Analyse always did.
     bool uneLigneSuffit = false;
     std::size_t lignesMinimum() const { return uneLigneSuffit ? 1 : 2; }
+    // The catalogue's names of the agents, kept across the analyses that share it (a base's days);
+    // null: each analysis classifies its agents.
+    std::shared_ptr<MemoireAgents> memoireAgents;
 };
 
 // What a caller sees of an analysis while it runs; every call is made on the calling thread.
@@ -99,7 +104,7 @@ void calculerComplements(ResultatAnalyse& resultat, ComptesComplements* comptes 
 
 // The robots as the user-agent catalogue knows them (its "Spider" devices), named by their
 // family ("Googlebot"); the audience's own rule names the others.
-ReconnaitreRobot robotsDuCatalogue();
+ReconnaitreRobot robotsDuCatalogue(std::shared_ptr<MemoireAgents> memoire = nullptr);
 
 // The referring sites and searches of `audience` from the referrer table in its order of first
 // appearance (before readable results reorder it).

@@ -1,5 +1,6 @@
 #include "core/catalogue/CatalogueAgents.h"
 
+#include <mutex>
 #include <vector>
 
 #include "core/catalogue/Groupes.h"
@@ -90,6 +91,46 @@ const ClassementAgent& CacheAgents::classer(std::string_view agent) {
     if (trouve == entrees_.end())
         trouve = entrees_.emplace(std::string(agent), catalogue_.classer(agent)).first;
     return trouve->second;
+}
+
+template <typename T, typename F>
+T MemoireAgents::garder(std::string_view agent, std::optional<T> Entree::*champ, F&& calculer) {
+    agent = partLue(agent);
+    {
+        std::shared_lock lecture(verrou_);
+        const auto e = entrees_.find(agent);
+        if (e != entrees_.end() && e->second.*champ) return *(e->second.*champ);
+    }
+    // Classified without the lock: the catalogue costs tens of microseconds an agent.
+    T valeur = calculer(agent);
+    std::unique_lock ecriture(verrou_);
+    auto e = entrees_.find(agent);
+    if (e == entrees_.end()) {
+        if (entrees_.size() >= kAgentsGardes) return valeur;
+        e = entrees_.emplace(std::string(agent), Entree()).first;
+    }
+    if (!(e->second.*champ)) e->second.*champ = valeur;
+    return valeur;
+}
+
+Designation MemoireAgents::classerNavigateur(std::string_view agent) {
+    return garder(agent, &Entree::navigateur,
+                  [&](std::string_view a) { return catalogue().classerNavigateur(a); });
+}
+
+Designation MemoireAgents::classerSysteme(std::string_view agent) {
+    return garder(agent, &Entree::systeme,
+                  [&](std::string_view a) { return catalogue().classerSysteme(a); });
+}
+
+std::size_t MemoireAgents::taille() {
+    std::shared_lock lecture(verrou_);
+    return entrees_.size();
+}
+
+bool MemoireAgents::estRobot(std::string_view agent) {
+    return garder(agent, &Entree::robot,
+                  [&](std::string_view a) { return catalogue().estRobot(a); });
 }
 
 }  // namespace kestrane

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -93,6 +95,51 @@ class CacheAgents {
     };
     const CatalogueAgents& catalogue_;
     std::unordered_map<std::string, ClassementAgent, Hachage, std::equal_to<>> entrees_;
+};
+
+// What the catalogue says of the agents met, kept for analyses that meet them again and again (a
+// base's days, each counted apart, meet mostly the same agents): each agent is classified once
+// for each thing asked of it. Keyed, as the catalogue reads, by the agent's first kOctetsAgentLus
+// bytes. Any number of threads may use it at once (two threads asking for the same new agent at
+// once may both classify it, and get the same answer). It keeps at most kAgentsGardes agents: a
+// journal of countless agents made up (scanners) does not fill the memory, its later agents are
+// classified each time.
+class MemoireAgents {
+  public:
+    static constexpr std::size_t kAgentsGardes = std::size_t{1} << 16;
+
+    // `catalogue` null: the process's, compiled when first needed (its compilation may then run
+    // beside what comes before).
+    explicit MemoireAgents(const CatalogueAgents* catalogue = nullptr) : catalogue_(catalogue) {}
+    // As CatalogueAgents's functions of the same name.
+    Designation classerNavigateur(std::string_view agent);
+    Designation classerSysteme(std::string_view agent);
+    bool estRobot(std::string_view agent);
+    // The agents kept.
+    std::size_t taille();
+
+  private:
+    struct Entree {
+        std::optional<Designation> navigateur, systeme;
+        std::optional<bool> robot;
+    };
+    struct Hachage {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view texte) const {
+            return std::hash<std::string_view>{}(texte);
+        }
+    };
+    // The answer kept in `champ` of the agent's entry, computed by `calculer` when there is none.
+    template <typename T, typename F>
+    T garder(std::string_view agent, std::optional<T> Entree::*champ, F&& calculer);
+
+    const CatalogueAgents& catalogue() const {
+        return catalogue_ ? *catalogue_ : CatalogueAgents::partage();
+    }
+
+    const CatalogueAgents* catalogue_;
+    std::shared_mutex verrou_;
+    std::unordered_map<std::string, Entree, Hachage, std::equal_to<>> entrees_;
 };
 
 }  // namespace kestrane

@@ -5,13 +5,22 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "core/analyse/Comptage.h"
+#include "core/catalogue/CatalogueAgents.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/DeuxFils.h"
+#include "core/journal/FilAuxiliaire.h"
+#include "core/journal/FileTravaux.h"
 #include "core/journal/Gzip.h"
 #include "core/journal/Journal.h"
 #include "core/journal/LectureFlux.h"
@@ -192,9 +201,12 @@ std::vector<AjoutFichier> BaseJours::ajouter(const std::vector<std::string>& che
                                              const OptionsAnalyse& options, std::size_t limite) {
     // One transaction for the whole feed: it adds every file or none.
     Transaction t(*connexion_, "serveur:" + serveur);
+    // The days meet mostly the same agents: each named once by the catalogue.
+    OptionsAnalyse o = options;
+    if (!o.memoireAgents) o.memoireAgents = std::make_shared<MemoireAgents>();
     std::vector<AjoutFichier> r;
     for (const std::string& chemin : chemins) {
-        r.push_back(ajouterFichier(chemin, serveur, options, limite));
+        r.push_back(ajouterFichier(chemin, serveur, o, limite));
     }
     t.valider();
     return r;
@@ -202,9 +214,14 @@ std::vector<AjoutFichier> BaseJours::ajouter(const std::vector<std::string>& che
 
 // What the new lines of a file counted, day by day, before it is written.
 struct BaseJours::Collecte {
+    explicit Collecte(std::size_t limite) : limite(limite) {}
+    std::size_t limite;  // the entries each day's table keeps
     std::vector<CompteJournee> journees;
     std::map<int64_t, VisiteursJour> visiteurs;
     std::map<int64_t, TablesJour> tables;
+    // Each day's tables as they are written when the base holds none of that day yet: cut and
+    // encoded as soon as the day's runs are counted, while the next ones are.
+    std::map<int64_t, std::map<SorteTable, std::string>> tablesEcrites;
     std::size_t lignes = 0, ignorees = 0;
 
     // A run of one day counted in `comptes` (terminated), its visitors `v`; false when only its
@@ -224,9 +241,16 @@ struct BaseJours::Collecte {
             // The run's tables, ordered after the earlier runs of its day by its first moment.
             const int64_t debut = res.complements->dates ? res.complements->premiere.secondes
                                                          : cj.jour * kSecondesParJour;
+            // A day of one run keeps its tables as they are: written, they are merged with what
+            // the base holds of the day anyway.
             TablesJour& t = tables[cj.jour];
-            for (auto& [sorte, table] : tablesDuResultat(res, debut)) {
-                t[sorte] = fusionnerTables(t[sorte], table);
+            for (auto& [sorte, table] : tablesDuResultat(std::move(res), debut)) {
+                TableJour& avant = t[sorte];
+                avant = avant.empty() ? std::move(table) : fusionnerTables(avant, table);
+            }
+            auto& ecrites = tablesEcrites[cj.jour];
+            for (const auto& [sorte, table] : t) {
+                ecrites[sorte] = encoderTableLimitee(table, limite);
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
         }
@@ -241,6 +265,109 @@ namespace {
 
 // A day's run that needs its lines read again: the file is then loaded whole.
 struct RelectureJour {};
+
+// A file read and cut into blocks of whole lines on a thread of its own, a few blocks ahead of
+// the counting, each line's day found there too (from the bytes already counted on): the counting
+// thread only counts. The blocks come back once counted, so that their memory is reused.
+class LectureJours {
+  public:
+    // The day of a line whose date does not read.
+    static constexpr int64_t kSansJour = INT64_MIN;
+    struct Tampon {
+        BlocLignes bloc;
+        uint64_t position = 0;       // of the block's first byte in the file
+        std::vector<int64_t> jours;  // by line; kSansJour before the bytes counted
+    };
+
+    LectureJours(const std::string& chemin, uint64_t deja, bool souple)
+        : entree_(chemin), deja_(deja), souple_(souple) {
+        for (Tampon& t : tampons_) libres_.push_back(&t);
+        fil_ = lancerFil([this] { lire(); });
+    }
+    ~LectureJours() {
+        {
+            std::lock_guard garde(verrou_);
+            arreter_ = true;
+        }
+        signal_.notify_all();
+        fil_.join();
+    }
+
+    // The next block, null at the end; raises the reading's error in its place.
+    Tampon* suivant() {
+        std::unique_lock garde(verrou_);
+        signal_.wait(garde, [&] { return !pleins_.empty() || fini_; });
+        if (!pleins_.empty()) {
+            Tampon* t = pleins_.front();
+            pleins_.pop_front();
+            return t;
+        }
+        if (erreur_) std::rethrow_exception(erreur_);
+        return nullptr;
+    }
+    void rendre(Tampon* t) {
+        {
+            std::lock_guard garde(verrou_);
+            libres_.push_back(t);
+        }
+        signal_.notify_all();
+    }
+
+  private:
+    void lire() {
+        try {
+            DecoupeLignes decoupe(entree_);
+            uint64_t position = 0;
+            for (;;) {
+                Tampon* t;
+                {
+                    std::unique_lock garde(verrou_);
+                    signal_.wait(garde, [&] { return !libres_.empty() || arreter_; });
+                    if (arreter_) return;
+                    t = libres_.front();
+                    libres_.pop_front();
+                }
+                const bool encore = decoupe.suivant(t->bloc);
+                if (encore) {
+                    const std::string_view o = t->bloc.octets();
+                    t->position = position;
+                    t->jours.resize(t->bloc.lignes.size());
+                    for (std::size_t k = 0; k < t->bloc.lignes.size(); ++k) {
+                        const std::string_view l = t->bloc.lignes[k];
+                        Instant instant;
+                        t->jours[k] =
+                            position + static_cast<uint64_t>(l.data() - o.data()) >= deja_ &&
+                                    instantDeLigne(l, instant, souple_)
+                                ? jourDeLInstant(instant.secondes)
+                                : kSansJour;
+                    }
+                    position += o.size();
+                }
+                std::lock_guard garde(verrou_);
+                (encore ? pleins_ : libres_).push_back(t);
+                if (!encore) break;
+                signal_.notify_all();
+            }
+        } catch (...) {
+            std::lock_guard garde(verrou_);
+            erreur_ = std::current_exception();
+        }
+        std::lock_guard garde(verrou_);
+        fini_ = true;
+        signal_.notify_all();
+    }
+
+    EntreeFlux entree_;
+    const uint64_t deja_;
+    const bool souple_;
+    Tampon tampons_[3];
+    std::deque<Tampon*> libres_, pleins_;
+    std::mutex verrou_;
+    std::condition_variable signal_;
+    bool fini_ = false, arreter_ = false;
+    std::exception_ptr erreur_;
+    std::thread fil_;
+};
 
 [[noreturn]] void leverLigne(const std::string& chemin, std::size_t numero,
                              const std::exception_ptr& erreur) {
@@ -318,12 +445,12 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
     if (longueur == 0) return a;
 
     const OptionsAnalyse o = optionsDuJour(options);
-    Collecte collecte;
+    Collecte collecte(limite);
     uint64_t compte;
     try {
         compte = compterEnFlux(chemin, gzip, deja, o, collecte);
     } catch (const RelectureJour&) {
-        collecte = Collecte();
+        collecte = Collecte(limite);
         compte = compterCharge(chemin, gzip, deja, o, collecte);
     }
     a.lignes = collecte.lignes;
@@ -341,35 +468,46 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
 
 uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
                                   const OptionsAnalyse& o, Collecte& collecte) {
-    // The run of the day being read: its counts, its visitors, its lines so far.
+    // The run of the day being read: its counts (its visitors counted with them), its lines so
+    // far.
     struct Course {
         std::optional<int64_t> jour;
+        LecteurVisiteurs visiteurs;
         std::unique_ptr<Comptage> comptes;
         Comptage::Bilan bilan;
         std::size_t lignes = 0;
-        VisiteursJour visiteurs;
     };
-    Course course;
+    // One second thread for every run's blocks and folds; and one that makes each run counted
+    // into its figures and tables while the next one is counted.
+    FilAuxiliaire fil;
+    FileTravaux fermetures;
+    std::unique_ptr<Course> course;
     const auto ouvrir = [&] {
-        course = Course();
-        course.comptes = std::make_unique<Comptage>(o, FormatJournal());
-        course.comptes->commencer();
+        course = std::make_unique<Course>();
+        course->comptes = std::make_unique<Comptage>(o, FormatJournal(), &course->visiteurs);
+        course->visiteurs.suivre(&course->comptes->statistiques());
+        course->comptes->partagerFil(&fil);
+        course->comptes->commencer();
     };
     const auto fermer = [&] {
-        if (course.lignes == 0) return;
-        course.comptes->terminer();
-        if (!collecte.ajouter(course.jour.value_or(0), *course.comptes, course.bilan, course.lignes,
-                              course.visiteurs, {})) {
-            throw RelectureJour();
-        }
+        if (course->lignes == 0) return;
+        course->comptes->terminer();
+        // The second thread stays with the runs being counted.
+        course->comptes->partagerFil(nullptr);
+        fermetures.confier([&collecte, c = std::shared_ptr<Course>(std::move(course))] {
+            const VisiteursJour v = c->jour ? c->visiteurs.visiteurs(*c->jour) : VisiteursJour();
+            if (!collecte.ajouter(c->jour.value_or(0), *c->comptes, c->bilan, c->lignes, v, {})) {
+                throw RelectureJour();
+            }
+        });
     };
     ouvrir();
-    EntreeFlux entree(chemin);
-    DecoupeLignes decoupe(entree);
-    BlocLignes bloc;
-    uint64_t position = 0, compte = deja;
+    LectureJours lecture(chemin, deja, o.ignorerNonConformes);
+    uint64_t compte = deja;
     std::vector<std::string_view> morceau;
-    while (decoupe.suivant(bloc)) {
+    while (LectureJours::Tampon* tampon = lecture.suivant()) {
+        const BlocLignes& bloc = tampon->bloc;
+        const uint64_t position = tampon->position;
         const std::string_view o8 = bloc.octets();
         const auto debutDe = [&](std::size_t k) {
             return position + static_cast<uint64_t>(bloc.lignes[k].data() - o8.data());
@@ -385,27 +523,21 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
             const std::size_t debut = k;
             morceau.clear();
             for (; k < fin; ++k) {
-                Instant t;
-                if (instantDeLigne(bloc.lignes[k], t, o.ignorerNonConformes)) {
-                    const int64_t jour = jourDeLInstant(t.secondes);
-                    if (course.jour && jour != *course.jour) {
-                        if (!morceau.empty() || course.lignes > 0) break;
+                if (const int64_t jour = tampon->jours[k]; jour != LectureJours::kSansJour) {
+                    if (course->jour && jour != *course->jour) {
+                        if (!morceau.empty() || course->lignes > 0) break;
                     }
-                    course.jour = jour;
+                    course->jour = jour;
                 }
                 morceau.push_back(bloc.lignes[k]);
             }
             if (!morceau.empty()) {
                 const Comptage::Bilan b =
-                    course.comptes->compter(morceau, o8, bloc.premiere + debut);
+                    course->comptes->compter(morceau, o8, bloc.premiere + debut);
                 if (b.erreur) leverLigne(chemin, bloc.premiere + debut + b.arret + 1, b.erreur);
-                course.bilan.ignorees += b.ignorees;
-                course.bilan.gardees += b.gardees;
-                course.lignes += morceau.size();
-                if (course.jour) {
-                    course.visiteurs = fusionnerVisiteurs(
-                        course.visiteurs, visiteursDesLignes(morceau, *course.jour, o));
-                }
+                course->bilan.ignorees += b.ignorees;
+                course->bilan.gardees += b.gardees;
+                course->lignes += morceau.size();
             }
             if (k < fin) {
                 // A dated line of another day: the run ends before it.
@@ -413,9 +545,10 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
                 ouvrir();
             }
         }
-        position += o8.size();
+        lecture.rendre(tampon);
     }
     fermer();
+    fermetures.attendre();
     return compte;
 }
 
@@ -495,12 +628,27 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
                  ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
         }
     }
-    for (const auto& [jour, v] : collecte.visiteurs) ajouterVisiteurs(serveur, jour, v);
-    for (const auto& [jour, t] : collecte.tables) ajouterTables(serveur, jour, t, limite);
+    // The days in order: a day's visitors as written are the eve of the next, not read back.
+    std::optional<int64_t> jourEcrit;
+    VisiteursJour ecrits;
+    for (auto d = collecte.visiteurs.begin(); d != collecte.visiteurs.end(); ++d) {
+        const auto suivant = std::next(d);
+        const bool lendemainEnsuite =
+            suivant != collecte.visiteurs.end() && suivant->first == d->first + 1;
+        ecrits = ajouterVisiteurs(serveur, d->first, d->second,
+                                  jourEcrit == d->first - 1 ? &ecrits : nullptr, !lendemainEnsuite);
+        jourEcrit = d->first;
+    }
+    for (const auto& [jour, t] : collecte.tables) {
+        const auto e = collecte.tablesEcrites.find(jour);
+        ajouterTables(serveur, jour, t, limite,
+                      e == collecte.tablesEcrites.end() ? nullptr : &e->second);
+    }
 }
 
 void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
-                              std::size_t limite) {
+                              std::size_t limite,
+                              const std::map<SorteTable, std::string>* ecrites) {
     ConnexionBase& c = *connexion_;
     const ValeurBase s = ValeurBase::de(serveur), j = ValeurBase::de(jour);
     TablesJour tables;
@@ -509,12 +657,19 @@ void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const Ta
         tables[static_cast<SorteTable>(entier(l[0]))] = decoderTable(l[1].texte);
     }
     for (const auto& [sorte, table] : nouvelles) {
-        const TableJour t = limiter(fusionnerTables(tables[sorte], table), limite);
+        // A table the base holds none of that day is written as made while the day was counted.
+        const std::string* prete = nullptr;
+        if (ecrites && !tables.count(sorte)) {
+            const auto e = ecrites->find(sorte);
+            if (e != ecrites->end()) prete = &e->second;
+        }
         c.requete(
             "INSERT INTO jours_tables (serveur, jour, sorte, donnees) VALUES ($1, $2, $3, $4) ON "
             "CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = excluded.donnees",
             {s, j, ValeurBase::de(static_cast<int64_t>(sorte)),
-             ValeurBase::octetsDe(encoderTable(t))});
+             ValeurBase::octetsDe(
+                 prete ? *prete
+                       : encoderTable(limiter(fusionnerTables(tables[sorte], table), limite)))});
     }
 }
 
@@ -525,8 +680,9 @@ VisiteursJour BaseJours::visiteursDuJour(const std::string& serveur, int64_t jou
     return l.empty() ? VisiteursJour() : decoderVisiteurs(l[0][0].texte);
 }
 
-void BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
-                                 const VisiteursJour& nouveaux) {
+VisiteursJour BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
+                                          const VisiteursJour& nouveaux,
+                                          const VisiteursJour* veille, bool lendemain) {
     ConnexionBase& c = *connexion_;
     const ValeurBase s = ValeurBase::de(serveur);
     const VisiteursJour v = fusionnerVisiteurs(visiteursDuJour(serveur, jour), nouveaux);
@@ -549,8 +705,9 @@ void BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
             "= $2",
             {s, ValeurBase::de(d), ValeurBase::de(j.visites), ValeurBase::de(j.duree)});
     };
-    joindre(jour, visiteursDuJour(serveur, jour - 1), v);
-    joindre(jour + 1, v, visiteursDuJour(serveur, jour + 1));
+    joindre(jour, veille ? *veille : visiteursDuJour(serveur, jour - 1), v);
+    if (lendemain) joindre(jour + 1, v, visiteursDuJour(serveur, jour + 1));
+    return v;
 }
 
 Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> premier,

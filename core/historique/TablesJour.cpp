@@ -7,6 +7,7 @@
 
 #include "core/historique/Connexion.h"
 #include "core/journal/Messages.h"
+#include "core/lecture/IndexCles.h"
 
 namespace kestrane {
 
@@ -19,29 +20,31 @@ int64_t ordreDe(int64_t debut, std::size_t rang) {
     return debut * kRangs + std::min<int64_t>(static_cast<int64_t>(rang), kRangs - 1);
 }
 
-TableJour depuisStat(const tableauRapportStat& t, int64_t debut) {
+// Each from a table of the result, its labels moved out.
+TableJour depuisStat(tableauRapportStat& t, int64_t debut) {
     TableJour r;
     r.reserve(t.size());
     for (std::size_t k = 0; k < t.size(); ++k) {
-        r.push_back({t[k].libelle, t[k].nombre, 0, 0, ordreDe(debut, k)});
+        r.push_back({std::move(t[k].libelle), t[k].nombre, 0, 0, ordreDe(debut, k)});
     }
     return r;
 }
 
-TableJour depuisAudience(const std::vector<LigneAudience>& t, int64_t debut) {
+TableJour depuisAudience(std::vector<LigneAudience>& t, int64_t debut) {
     TableJour r;
     r.reserve(t.size());
     for (std::size_t k = 0; k < t.size(); ++k) {
-        r.push_back({t[k].nom, t[k].requetes, t[k].octets, t[k].visiteurs, ordreDe(debut, k)});
+        r.push_back(
+            {std::move(t[k].nom), t[k].requetes, t[k].octets, t[k].visiteurs, ordreDe(debut, k)});
     }
     return r;
 }
 
-TableJour depuisFichiers(const std::vector<CompteFichier>& t, int64_t debut) {
+TableJour depuisFichiers(std::vector<CompteFichier>& t, int64_t debut) {
     TableJour r;
     r.reserve(t.size());
     for (std::size_t k = 0; k < t.size(); ++k) {
-        r.push_back({t[k].fichier, t[k].nombre, 0, 0, ordreDe(debut, k)});
+        r.push_back({std::move(t[k].fichier), t[k].nombre, 0, 0, ordreDe(debut, k)});
     }
     return r;
 }
@@ -102,12 +105,12 @@ int64_t dezigzag(uint64_t n) {
 
 }  // namespace
 
-TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut) {
+TablesJour tablesDuResultat(ResultatAnalyse&& r, int64_t debut) {
     TablesJour t;
-    const TablesAnalyse& s = r.tables;
-    TableJour adresses = depuisStat(s.statIP, debut);
+    TablesAnalyse& s = r.tables;
     std::unordered_map<std::string_view, int64_t> octets;
     for (const rapportStat& e : s.statTaux) octets[e.libelle] += e.nombre;
+    TableJour adresses = depuisStat(s.statIP, debut);
     for (EntreeJour& e : adresses) e.octets = octets[e.libelle];
     t[SorteTable::adresses] = std::move(adresses);
     t[SorteTable::systemes] = depuisStat(s.statOS, debut);
@@ -119,7 +122,7 @@ TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut) {
         t[SorteTable::erreurs] = depuisFichiers(r.complements->erreursServeur, debut);
     }
     if (r.audience) {
-        const Audience& a = *r.audience;
+        Audience& a = *r.audience;
         t[SorteTable::sites] = depuisAudience(a.sitesReferents, debut);
         t[SorteTable::recherches] = depuisAudience(a.recherches, debut);
         t[SorteTable::robots] = depuisAudience(a.robots, debut);
@@ -131,10 +134,28 @@ TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut) {
 }
 
 TableJour fusionnerTables(const TableJour& a, const TableJour& b) {
-    CumulTable c;
-    c.ajouter(a);
-    c.ajouter(b);
-    return std::move(c.table());
+    // As CumulTable sums them, the labels looked up as the views of `a` and `b` rather than
+    // copies: both outlive the merge.
+    TableJour r;
+    r.reserve(a.size() + b.size());
+    IndexCles<std::string_view> index;
+    for (const TableJour* t : {&a, &b}) {
+        for (const EntreeJour& e : *t) {
+            bool nouveau;
+            const uint32_t n =
+                index.trouverOuAjouterSansCopie(e.libelle, hacher(e.libelle), nouveau);
+            if (nouveau) {
+                r.push_back(e);
+                continue;
+            }
+            EntreeJour& x = r[n];
+            x.requetes += e.requetes;
+            x.octets += e.octets;
+            x.visiteurs += e.visiteurs;
+            x.ordre = std::min(x.ordre, e.ordre);
+        }
+    }
+    return r;
 }
 
 void CumulTable::ajouter(const TableJour& t) {
@@ -229,17 +250,88 @@ void remplirResultat(ResultatAnalyse& r, const TablesJour& tables) {
     }
 }
 
+namespace {
+
+void ecrireEntree(std::string& brut, std::string_view libelle, int64_t requetes, int64_t octets,
+                  int64_t visiteurs, int64_t ordre) {
+    ecrireNombre(brut, libelle.size());
+    brut += libelle;
+    ecrireNombre(brut, zigzag(requetes));
+    ecrireNombre(brut, zigzag(octets));
+    ecrireNombre(brut, zigzag(visiteurs));
+    ecrireNombre(brut, zigzag(ordre));
+}
+
+// The entries written, compressed, their raw size first.
+std::string comprimer(const std::string& brut);
+
+}  // namespace
+
 std::string encoderTable(const TableJour& t) {
     std::string brut;
     ecrireNombre(brut, t.size());
     for (const EntreeJour& e : t) {
-        ecrireNombre(brut, e.libelle.size());
-        brut += e.libelle;
-        ecrireNombre(brut, zigzag(e.requetes));
-        ecrireNombre(brut, zigzag(e.octets));
-        ecrireNombre(brut, zigzag(e.visiteurs));
-        ecrireNombre(brut, zigzag(e.ordre));
+        ecrireEntree(brut, e.libelle, e.requetes, e.octets, e.visiteurs, e.ordre);
     }
+    return comprimer(brut);
+}
+
+std::string encoderTableLimitee(const TableJour& t, std::size_t limite) {
+    // As fusionnerTables and limiter make it, the entries summed by label with views of their
+    // labels (`t` outlives them), cut, then written.
+    struct Somme {
+        std::string_view libelle;
+        int64_t requetes, octets, visiteurs, ordre;
+    };
+    std::vector<Somme> s;
+    s.reserve(t.size());
+    IndexCles<std::string_view> index;
+    for (const EntreeJour& e : t) {
+        bool nouveau;
+        const uint32_t n = index.trouverOuAjouterSansCopie(e.libelle, hacher(e.libelle), nouveau);
+        if (nouveau) {
+            s.push_back({e.libelle, e.requetes, e.octets, e.visiteurs, e.ordre});
+            continue;
+        }
+        Somme& x = s[n];
+        x.requetes += e.requetes;
+        x.octets += e.octets;
+        x.visiteurs += e.visiteurs;
+        x.ordre = std::min(x.ordre, e.ordre);
+    }
+    Somme autres{kEntreeAutres, 0, 0, 0, INT64_MAX};
+    const auto deja =
+        std::find_if(s.begin(), s.end(), [](const Somme& e) { return e.libelle == kEntreeAutres; });
+    bool avecAutres = deja != s.end();
+    if (avecAutres) {
+        autres = *deja;
+        s.erase(deja);
+    }
+    if (limite > 0 && s.size() > limite) {
+        std::sort(s.begin(), s.end(), [](const Somme& a, const Somme& b) {
+            return a.requetes != b.requetes ? a.requetes > b.requetes : a.ordre < b.ordre;
+        });
+        for (std::size_t k = limite; k < s.size(); ++k) {
+            autres.requetes += s[k].requetes;
+            autres.octets += s[k].octets;
+            autres.visiteurs += s[k].visiteurs;
+            autres.ordre = std::min(autres.ordre, s[k].ordre);
+        }
+        s.resize(limite);
+        avecAutres = true;
+    }
+    if (avecAutres) s.push_back(autres);
+    std::string brut;
+    ecrireNombre(brut, s.size());
+    for (const Somme& e : s) {
+        ecrireEntree(brut, e.libelle, e.requetes, e.octets, e.visiteurs, e.ordre);
+    }
+    return comprimer(brut);
+}
+
+namespace {
+
+std::string comprimer(const std::string& brut) {
     uLongf taille = compressBound(brut.size());
     // The raw size first, for the decompression.
     std::string o;
@@ -253,6 +345,8 @@ std::string encoderTable(const TableJour& t) {
     o.resize(entete + taille);
     return o;
 }
+
+}  // namespace
 
 TableJour decoderTable(std::string_view octets) {
     std::size_t p = 0;

@@ -45,8 +45,9 @@ using TablesJour = std::map<SorteTable, TableJour>;
 // The label of the entry that sums those past the limit; shown as kLibelleAutres.
 inline constexpr std::string_view kEntreeAutres = "\x01";
 
-// The tables of one day's result; `debut`: the seconds of the day's (piece's) first line.
-TablesJour tablesDuResultat(const ResultatAnalyse& r, int64_t debut);
+// The tables of one day's result, their labels moved out of it; `debut`: the seconds of the day's
+// (piece's) first line.
+TablesJour tablesDuResultat(ResultatAnalyse&& r, int64_t debut);
 // Two tables of one label each, summed; the first appearance the earlier.
 TableJour fusionnerTables(const TableJour& a, const TableJour& b);
 
@@ -69,6 +70,8 @@ void ordonner(TableJour& t);
 void remplirResultat(ResultatAnalyse& r, const TablesJour& tables);
 
 std::string encoderTable(const TableJour& t);
+// encoderTable(limiter(fusionnerTables({}, t), limite)), without a copy of the table.
+std::string encoderTableLimitee(const TableJour& t, std::size_t limite);
 // Raises ErreurBase on bytes that are no table.
 TableJour decoderTable(std::string_view octets);
 

@@ -1,6 +1,7 @@
 #include "core/historique/VisiteursJour.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/analyse/Decomptes.h"
@@ -56,20 +57,91 @@ VisiteurJour joindre(VisiteurJour a, const VisiteurJour& b) {
     return a;
 }
 
-}  // namespace
+using RequeteVisiteur = LecteurVisiteurs::Requete;
 
-namespace {
+// The visitor's key of a record. `client`: a buffer for the client's text, its memory kept from
+// record to record.
+uint64_t cleDe(const RLog& r, std::string& client) {
+    client.clear();
+    ajouterAdresse(client, r);
+    return cleVisiteur(client, r.navigateur);
+}
 
-VisiteursJour visiteursDe(const std::string_view* lignes, std::size_t nb, int64_t jour,
-                          const OptionsAnalyse& options) {
-    struct Requete {
-        uint64_t cle;
-        int32_t t;
-    };
-    std::vector<Requete> requetes;
-    requetes.reserve(nb);
+// The request of a record kept by the analysis, false when its date or time does not read.
+bool requeteDe(const RLog& r, std::string& client, RequeteVisiteur& q) {
+    Instant t;
+    if (!lireInstant(r.date, r.heure, t)) return false;
+    q = {cleDe(r, client), t.secondes};
+    return true;
+}
+
+bool avant(const RequeteVisiteur& a, const RequeteVisiteur& b) {
+    return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
+}
+
+// By visitor, then time: the keys are hashes, spread evenly, so that their first bits share the
+// requests out into buckets of a few each, which are sorted on their own.
+void trier(std::vector<RequeteVisiteur>& requetes) {
+    const std::size_t n = requetes.size();
+    if (n < 1024 || n > UINT32_MAX) {
+        std::sort(requetes.begin(), requetes.end(), avant);
+        return;
+    }
+    const int bits = std::min(20, static_cast<int>(std::bit_width(n)) - 2);
+    const int decalage = 64 - bits;
+    std::vector<uint32_t> debuts((std::size_t{1} << bits) + 1, 0);
+    for (const RequeteVisiteur& q : requetes) ++debuts[(q.cle >> decalage) + 1];
+    for (std::size_t k = 1; k < debuts.size(); ++k) debuts[k] += debuts[k - 1];
+    std::vector<RequeteVisiteur> tries(n);
+    std::vector<uint32_t> places(debuts.begin(), debuts.end() - 1);
+    for (const RequeteVisiteur& q : requetes) tries[places[q.cle >> decalage]++] = q;
+    for (std::size_t k = 0; k + 1 < debuts.size(); ++k) {
+        const auto d = tries.begin() + debuts[k], f = tries.begin() + debuts[k + 1];
+        if (f - d > 16) {
+            // A visitor of many requests (a robot), or several met in one bucket.
+            std::sort(d, f, avant);
+            continue;
+        }
+        for (auto i = d + 1; i < f; ++i) {
+            const RequeteVisiteur q = *i;
+            auto j = i;
+            for (; j > d && avant(q, *(j - 1)); --j) *j = *(j - 1);
+            *j = q;
+        }
+    }
+    requetes.swap(tries);
+}
+
+// The visitors of day `jour` among `requetes` (those of other days left out), which are sorted.
+VisiteursJour visiteursDesRequetes(std::vector<RequeteVisiteur>& requetes, int64_t jour) {
     const int64_t minuit = jour * kSecondesParJour;
-    std::string client;  // the client's text, its memory kept from line to line
+    std::erase_if(requetes, [&](const RequeteVisiteur& q) {
+        return q.t < minuit || q.t >= minuit + kSecondesParJour;
+    });
+    trier(requetes);
+    VisiteursJour v;
+    for (const RequeteVisiteur& q : requetes) {
+        const auto t = static_cast<int32_t>(q.t - minuit);
+        if (v.empty() || v.back().cle != q.cle) {
+            v.push_back({q.cle, t, t, 1, 0});
+            continue;
+        }
+        VisiteurJour& d = v.back();
+        if (t - d.derniere >= kEcartVisite) {
+            ++d.visites;
+        } else {
+            d.duree += t - d.derniere;
+        }
+        d.derniere = t;
+    }
+    return v;
+}
+
+// The requests of `nb` lines into `requetes`.
+void requetesDesLignes(const std::string_view* lignes, std::size_t nb,
+                       const OptionsAnalyse& options, std::vector<RequeteVisiteur>& requetes) {
+    requetes.reserve(requetes.size() + nb);
+    std::string client;
     for (std::size_t k = 0; k < nb; ++k) {
         const std::string_view ligne = lignes[k];
         RLog r;
@@ -86,47 +158,88 @@ VisiteursJour visiteursDe(const std::string_view* lignes, std::size_t nb, int64_
                 continue;
             }
         }
-        Instant t;
-        if (!lireInstant(r.date, r.heure, t) || t.secondes < minuit ||
-            t.secondes >= minuit + kSecondesParJour) {
-            continue;
-        }
-        requetes.push_back(
-            {cleVisiteur((client.clear(), ajouterAdresse(client, r), client), r.navigateur),
-             static_cast<int32_t>(t.secondes - minuit)});
+        RequeteVisiteur q;
+        if (requeteDe(r, client, q)) requetes.push_back(q);
     }
-    std::sort(requetes.begin(), requetes.end(), [](const Requete& a, const Requete& b) {
-        return a.cle < b.cle || (a.cle == b.cle && a.t < b.t);
-    });
-    VisiteursJour v;
-    for (const Requete& q : requetes) {
-        if (v.empty() || v.back().cle != q.cle) {
-            v.push_back({q.cle, q.t, q.t, 1, 0});
-            continue;
-        }
-        VisiteurJour& d = v.back();
-        if (q.t - d.derniere >= kEcartVisite) {
-            ++d.visites;
-        } else {
-            d.duree += q.t - d.derniere;
-        }
-        d.derniere = q.t;
-    }
-    return v;
 }
 
 }  // namespace
 
 VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, int64_t jour,
                                  const OptionsAnalyse& options) {
-    // Each half on a core: the first half's visits then joined to the second's where they meet.
+    // Each half read on a core, their requests then sorted together: a visitor's requests may
+    // lie in both halves in any time order (lines written late).
     constexpr std::size_t kDeuxFils = 4096;
     const std::size_t n = lignes.size(), milieu = n >= kDeuxFils ? n / 2 : n;
-    VisiteursJour a, b;
+    std::vector<RequeteVisiteur> a, b;
     enParallele(
-        milieu < n, [&] { a = visiteursDe(lignes.data(), milieu, jour, options); },
-        [&] { b = visiteursDe(lignes.data() + milieu, n - milieu, jour, options); });
-    return milieu < n ? fusionnerVisiteurs(a, b) : a;
+        milieu < n, [&] { requetesDesLignes(lignes.data(), milieu, options, a); },
+        [&] { requetesDesLignes(lignes.data() + milieu, n - milieu, options, b); });
+    a.insert(a.end(), b.begin(), b.end());
+    return visiteursDesRequetes(a, jour);
+}
+
+void LecteurVisiteurs::commencer(const Journal&, int, bool) {
+    for (Tranche& t : tranches_) {
+        t.requetes.clear();
+        t.cles.clear();
+    }
+}
+
+void LecteurVisiteurs::lire(int tranche, const RLog& r) {
+    Tranche& t = tranches_[tranche];
+    // As lireInstant reads them, the date read again only when it changes.
+    int64_t secondes;
+    if (r.date.size() != sizeof t.date || !lireHeure(r.heure, secondes)) return;
+    if (!t.dateLue || std::memcmp(r.date.data(), t.date, sizeof t.date) != 0) {
+        std::memcpy(t.date, r.date.data(), sizeof t.date);
+        t.dateLue = true;
+        t.dateValide = lireJour(r.date, t.jour);
+    }
+    if (!t.dateValide) return;
+    const int64_t instant = t.jour * kSecondesParJour + secondes;
+    const ClesLigne* c = statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr;
+    uint64_t cle;
+    if (c && c->adresse != ClesLigne::kSansCle && c->agent != ClesLigne::kSansCle) {
+        // The same entries, the same texts: the key of a client's burst of lines made once.
+        const auto [e, nouvelle] =
+            t.cles.try_emplace(static_cast<uint64_t>(c->adresse) << 32 | c->agent, 0);
+        if (nouvelle) e->second = cleDe(r, t.client);
+        cle = e->second;
+    } else {
+        cle = cleDe(r, t.client);
+    }
+    t.requetes.push_back({cle, instant});
+}
+
+void LecteurVisiteurs::replier() {
+    // The order of the requests does not matter: they are sorted by visitor and time.
+    std::vector<Requete>& a = tranches_[0].requetes;
+    std::vector<Requete>& b = tranches_[1].requetes;
+    if (a.empty()) {
+        a.swap(b);
+    } else {
+        a.insert(a.end(), b.begin(), b.end());
+    }
+    b.clear();
+    // Stretch 1's entries are numbered again from 0 after a fold.
+    tranches_[1].cles.clear();
+}
+
+void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
+    auto& a = dynamic_cast<LecteurVisiteurs&>(autre);
+    tranches_[1].requetes = std::move(a.tranches_[tranche].requetes);
+    a.tranches_[tranche].requetes.clear();
+    // Its keys by the other statistics' entries, which the statistics adopt with it.
+    tranches_[1].cles = std::move(a.tranches_[tranche].cles);
+    a.tranches_[tranche].cles.clear();
+}
+
+VisiteursJour LecteurVisiteurs::visiteurs(int64_t jour) {
+    replier();
+    VisiteursJour v = visiteursDesRequetes(tranches_[0].requetes, jour);
+    tranches_[0].requetes.clear();
+    return v;
 }
 
 VisiteursJour fusionnerVisiteurs(const VisiteursJour& a, const VisiteursJour& b) {

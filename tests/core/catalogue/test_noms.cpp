@@ -1,5 +1,5 @@
-// How the catalogue names browsers, systems and robots, and the cache that classifies each
-// distinct agent once.
+// How the catalogue names browsers, systems and robots, the cache that classifies each distinct
+// agent once, and the memory that several threads share.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -167,6 +167,55 @@ TEST(CacheAgents, DeuxFilsUnCacheChacun) {
     autre.join();
     EXPECT_EQ(noms[0], attendus);
     EXPECT_EQ(noms[1], attendus);
+}
+
+// One memory shared by two threads, each asking in its own order for what it wants of each agent
+// (a robot first, or its browser): every answer is the catalogue's, the second time as the first.
+TEST(MemoireAgents, DeuxFilsUneMemoirePartagee) {
+    MemoireAgents memoire;
+    std::vector<std::string> echecs[2];
+    const auto lire = [&](int fil) {
+        for (int tour = 0; tour < 3; ++tour) {
+            for (const CasNom& c : kCas) {
+                std::string nav, sys;
+                bool robot;
+                if (fil == 0) {
+                    nav = memoire.classerNavigateur(c.agent).nom;
+                    sys = memoire.classerSysteme(c.agent).nom;
+                    robot = memoire.estRobot(c.agent);
+                } else {
+                    robot = memoire.estRobot(c.agent);
+                    sys = memoire.classerSysteme(c.agent).nom;
+                    nav = memoire.classerNavigateur(c.agent).nom;
+                }
+                if (nav != c.navigateur || sys != c.systeme || robot != c.robot) {
+                    echecs[fil].push_back(c.agent + " : " + nav + "|" + sys);
+                }
+            }
+        }
+    };
+    std::thread autre(lire, 1);
+    lire(0);
+    autre.join();
+    EXPECT_TRUE(echecs[0].empty()) << echecs[0].front();
+    EXPECT_TRUE(echecs[1].empty()) << echecs[1].front();
+    // Agents that differ past the bytes the catalogue reads are one agent to it.
+    const std::string debut = kCas[0].agent + std::string(kOctetsAgentLus, ' ');
+    EXPECT_EQ(memoire.classerNavigateur(debut + "Googlebot/2.1").nom, "Chrome 42");
+    EXPECT_EQ(memoire.classerNavigateur(debut + "Firefox/37.0").famille,
+              CatalogueAgents::partage().classerNavigateur(debut + "Firefox/37.0").famille);
+}
+
+// Agents made up by the hundred thousand: the memory keeps a bounded number of them, and still
+// answers for the others as the catalogue does.
+TEST(MemoireAgents, UnNombreBorneDAgentsGardes) {
+    MemoireAgents memoire;
+    const std::size_t n = MemoireAgents::kAgentsGardes + 100;
+    for (std::size_t k = 0; k < n; ++k) memoire.estRobot("agent-" + std::to_string(k));
+    EXPECT_EQ(memoire.taille(), MemoireAgents::kAgentsGardes);
+    EXPECT_TRUE(memoire.estRobot(kCas[6].agent));  // Googlebot, past the bound
+    EXPECT_EQ(memoire.classerNavigateur(kCas[6].agent).nom, "Googlebot 2");
+    EXPECT_EQ(memoire.taille(), MemoireAgents::kAgentsGardes);
 }
 
 }  // namespace

@@ -190,6 +190,100 @@ TEST(BaseJours, LeRapportDeLaBaseEstCeluiDesLignesLuesEnUneFois) {
     }
 }
 
+// Days of thousands of lines, out of time order: each run counted on both cores, its visitors
+// with it. The sample moved onto two days, fed in two pieces, the first of them a whole day.
+TEST(BaseJours, DesJoursDeMilliersDeLignesCommeLuesEnUneFois) {
+    std::vector<std::string> l = lignesEchantillon();
+    for (std::size_t k = 0; k < l.size(); ++k) {
+        l[k].replace(l[k].find('[') + 1, 11, k < 4600 ? "20/Dec/2023" : "21/Dec/2023");
+    }
+    test::DossierTemporaire d;
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours base(adresse);
+        const std::string chemin = d.ecrire("a.log", joindre(l, 0, 4600));
+        base.ajouter({chemin}, "web1", {}, 0);
+        d.ecrire("a.log", joindre(l, 0, l.size()));
+        EXPECT_EQ(base.ajouter({chemin}, "web1", {}, 0)[0].lignes, l.size() - 4600);
+        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, l.size()), true));
+    }
+}
+
+// A day's tables cut at a limit are the cut of its whole tables when its lines come in one feed,
+// in one run or more: a late line of a day after the next day's first lines gives that day a
+// second run. (A day fed in two pieces sums its cut pieces: its totals alone stay exact.)
+TEST(BaseJours, LesTablesCoupeesSontLaCoupeDesTablesEntieres) {
+    std::vector<std::string> l = lignesEchantillon();
+    std::size_t jour2 = 1;
+    while (l[jour2].substr(l[jour2].find('['), 12) == l[0].substr(l[0].find('['), 12)) ++jour2;
+    // The first day's last line written late, after three lines of the second day.
+    std::string tard = l[jour2 - 1];
+    l.erase(l.begin() + static_cast<std::ptrdiff_t>(jour2 - 1));
+    l.insert(l.begin() + static_cast<std::ptrdiff_t>(jour2 + 2), tard);
+    std::size_t jour3 = jour2 + 3;
+    while (l[jour3].substr(l[jour3].find('['), 12) == l[jour2].substr(l[jour2].find('['), 12)) {
+        ++jour3;
+    }
+    test::DossierTemporaire d;
+    const std::string a = d.ecrire("a.log", joindre(l, 0, jour3));
+    const std::string b = d.ecrire("b.log", joindre(l, jour3, 900));
+    const std::string base5 = d.fichier("coupee.sqlite"), base0 = d.fichier("entiere.sqlite");
+    for (const auto& [chemin, limite] : {std::pair{base5, 5}, std::pair{base0, 0}}) {
+        BaseJours base(chemin);
+        base.ajouter({a}, "web1", {}, static_cast<std::size_t>(limite));
+        base.ajouter({b}, "web1", {}, static_cast<std::size_t>(limite));
+    }
+    {
+        BaseJours entiere(base0);
+        EXPECT_EQ(enTexte(entiere), aLaFois(joindre(l, 0, 900), true));
+    }
+    const auto tables = [](const std::string& chemin) {
+        std::map<std::pair<int64_t, int64_t>, TableJour> t;
+        for (const LigneBase& r : BaseJours(chemin).connexion().requete(
+                 "SELECT jour, sorte, donnees FROM jours_tables")) {
+            t[{r[0].entier, r[1].entier}] = decoderTable(r[2].texte);
+        }
+        return t;
+    };
+    const auto coupees = tables(base5), entieres = tables(base0);
+    ASSERT_EQ(coupees.size(), entieres.size());
+    std::size_t coupes = 0;
+    for (const auto& [cle, entiere] : entieres) {
+        SCOPED_TRACE(std::to_string(cle.first) + " " + std::to_string(cle.second));
+        const TableJour attendue = limiter(entiere, 5);
+        const TableJour& lue = coupees.at(cle);
+        coupes += entiere.size() > 5;
+        ASSERT_EQ(lue.size(), attendue.size());
+        for (std::size_t k = 0; k < lue.size(); ++k) {
+            EXPECT_EQ(lue[k].libelle, attendue[k].libelle) << k;
+            EXPECT_EQ(lue[k].requetes, attendue[k].requetes) << k;
+            EXPECT_EQ(lue[k].octets, attendue[k].octets) << k;
+            EXPECT_EQ(lue[k].visiteurs, attendue[k].visiteurs) << k;
+            EXPECT_EQ(lue[k].ordre, attendue[k].ordre) << k;
+        }
+    }
+    EXPECT_GT(coupes, 10u);
+}
+
+// A day whose figures only its lines read again can tell (a negative byte count leaves the sums
+// uncertain): the file is then counted loaded whole, after the runs already made of it on the
+// second thread are dropped, and the base still holds what the lines read at once give.
+TEST(BaseJours, UnJourARelireEstRecompteEnEntier) {
+    std::vector<std::string> l = lignesEchantillon();
+    std::string& x = l[2500];
+    const std::size_t code = x.find("\" ") + 2, octets = x.find(' ', code) + 1;
+    x.replace(octets, x.find(' ', octets) - octets, "-5");
+    test::DossierTemporaire d;
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours base(adresse);
+        EXPECT_EQ(
+            base.ajouter({d.ecrire("a.log", joindre(l, 0, l.size()))}, "web1", {}, 0)[0].lignes,
+            l.size());
+        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, l.size()), true));
+    }
+}
+
 TEST(BaseJours, DeuxServeursUnePeriodeEtLeurSomme) {
     const std::vector<std::string> l = lignesEchantillon();
     test::DossierTemporaire d;
@@ -231,6 +325,11 @@ TEST(BaseJours, UnAjoutQuiEchoueLaisseLaBaseIntacte) {
         } catch (const ErreurKestrane& e) {
             EXPECT_NE(e.message().find("b.log, ligne 3 : "), std::string::npos) << e.message();
         }
+        EXPECT_EQ(enTexte(base.lire()), avant);
+        // A compressed file cut short: its error, read ahead of the counting, stops the feed.
+        const std::string gz = test::gzip(joindre(l, 100, 1000));
+        d.ecrire("c.log.gz", gz.substr(0, gz.size() / 2));
+        EXPECT_THROW(base.ajouter({d.fichier("c.log.gz")}, "web1", {}), ErreurKestrane);
         EXPECT_EQ(enTexte(base.lire()), avant);
         // Read leniently, the same file adds its lines that read.
         OptionsAnalyse souple;

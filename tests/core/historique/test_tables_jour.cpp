@@ -5,10 +5,12 @@
 
 #include <numeric>
 
+#include "core/analyse/Comptage.h"
 #include "core/historique/Connexion.h"
 #include "core/historique/TablesJour.h"
 #include "core/historique/VisiteursJour.h"
 #include "core/journal/Calendrier.h"
+#include "tests/commun/OutilsTests.h"
 
 using namespace kestrane;
 
@@ -55,6 +57,18 @@ TEST(TablesJour, FusionLimiteEtStockage) {
     EXPECT_EQ(l2.size(), 11u);
     EXPECT_EQ(total(l2, &EntreeJour::requetes),
               total(l, &EntreeJour::requetes) + total(b, &EntreeJour::requetes));
+    // Summed, cut and written at once, without copies: the same bytes, for tables with labels
+    // twice over, with an earlier cut's "others", cut or not.
+    TableJour deux = a;
+    deux.insert(deux.end(), b.begin(), b.end());
+    for (const TableJour* t : std::initializer_list<const TableJour*>{&a, &deux, &l, &l2}) {
+        for (const std::size_t limite :
+             {std::size_t{0}, std::size_t{10}, std::size_t{150}, std::size_t{1000}}) {
+            EXPECT_EQ(encoderTableLimitee(*t, limite),
+                      encoderTable(limiter(fusionnerTables({}, *t), limite)))
+                << t->size() << " " << limite;
+        }
+    }
     // Read back as written; bytes that are no table refused.
     const TableJour lu = decoderTable(encoderTable(f));
     ASSERT_EQ(lu.size(), f.size());
@@ -109,4 +123,76 @@ TEST(VisiteursJour, PiecesDUnJourEtMinuit) {
     // Stored and read back; bytes of the wrong length refused.
     EXPECT_EQ(encoderVisiteurs(decoderVisiteurs(encoderVisiteurs(tout))), encoderVisiteurs(tout));
     EXPECT_THROW(decoderVisiteurs("abc"), ErreurBase);
+}
+
+// The visitors counted by the counting pass itself (both halves of each run, the runs folded) are
+// those of its lines read again: the sample's 5000 lines moved onto one day, out of time order;
+// leniently read, with clients written as text, a line that does not read and one of the day after.
+TEST(VisiteursJour, CompteesAuPassageCommeEnRelisantLesLignes) {
+    const int64_t jour = joursDepuisEpoque(2023, 12, 20);
+    std::vector<std::string> lignes;
+    const std::string t = test::lireFichier(KESTRANE_ACCES_5000);
+    for (std::size_t d = 0, f; (f = t.find('\n', d)) != std::string::npos; d = f + 1) {
+        std::string l = t.substr(d, f - d);
+        l.replace(l.find('[') + 1, 11, "20/Dec/2023");
+        lignes.push_back(std::move(l));
+    }
+    for (const bool souple : {false, true}) {
+        SCOPED_TRACE(souple);
+        std::vector<std::string> l = lignes;
+        if (souple) {
+            l[10] = "serveur.exemple.org" + l[10].substr(l[10].find(' '));
+            l[2600] = "2001:db8::1" + l[2600].substr(l[2600].find(' '));
+            l[2601] = "2001:db8::1" + l[2601].substr(l[2601].find(' '));
+            l[3000] = "pas une ligne";
+            l[4000].replace(l[4000].find('[') + 1, 11, "21/Dec/2023");
+        }
+        std::string octets;
+        for (const std::string& x : l) octets += x + "\n";
+        std::vector<std::string_view> vues;
+        for (std::size_t d = 0, f; (f = octets.find('\n', d)) != std::string::npos; d = f + 1) {
+            vues.push_back(std::string_view(octets).substr(d, f - d));
+        }
+        OptionsAnalyse o;
+        o.complements = o.resultatsLisibles = o.ordreDApparition = true;
+        o.ignorerNonConformes = souple;
+        for (const bool parCles : {false, true}) {
+            SCOPED_TRACE(parCles);
+            LecteurVisiteurs lecteur;
+            Comptage comptes(o, FormatJournal(), &lecteur);
+            // The keys kept by the statistics' entries of each client and agent, or made each line.
+            if (parCles) lecteur.suivre(&comptes.statistiques());
+            comptes.commencer();
+            // The lines twice over in three runs: two on both cores, each folded, then one on one
+            // core.
+            std::vector<std::string_view> deuxFois = vues;
+            deuxFois.insert(deuxFois.end(), vues.begin(), vues.end());
+            std::size_t ignorees = 0;
+            for (const auto& [debut, fin] : {std::pair<std::size_t, std::size_t>{0, 4500},
+                                             {4500, 9000},
+                                             {9000, deuxFois.size()}}) {
+                const auto b =
+                    comptes.compter({deuxFois.begin() + static_cast<std::ptrdiff_t>(debut),
+                                     deuxFois.begin() + static_cast<std::ptrdiff_t>(fin)},
+                                    octets, debut);
+                ASSERT_FALSE(b.erreur);
+                ignorees += b.ignorees;
+            }
+            EXPECT_EQ(ignorees, souple ? 2u : 0u);
+            comptes.terminer();
+            const VisiteursJour v = lecteur.visiteurs(jour);
+            const VisiteursJour attendus = visiteursDesLignes(deuxFois, jour, o);
+            EXPECT_GT(attendus.size(), 500u);
+            ASSERT_EQ(v.size(), attendus.size());
+            for (std::size_t k = 0; k < v.size(); ++k) {
+                EXPECT_EQ(v[k].cle, attendus[k].cle) << k;
+                EXPECT_EQ(v[k].premiere, attendus[k].premiere) << k;
+                EXPECT_EQ(v[k].derniere, attendus[k].derniere) << k;
+                EXPECT_EQ(v[k].visites, attendus[k].visites) << k;
+                EXPECT_EQ(v[k].duree, attendus[k].duree) << k;
+            }
+            // The requests are used up: the next day's run starts empty.
+            EXPECT_TRUE(lecteur.visiteurs(jour).empty());
+        }
+    }
 }
