@@ -103,26 +103,18 @@ void ajouterTexteJournal(std::string& s, std::string_view texte) {
 void ajouterNombre(std::string& s, std::string_view texte) {
     int64_t n = 0;
     const auto [fin, erreur] = std::from_chars(texte.data(), texte.data() + texte.size(), n);
-    if (erreur == std::errc() && fin == texte.data() + texte.size() && !texte.empty()) {
+    // Only a number written as a count writes it ("007" or "-0" stay as they are).
+    if (erreur == std::errc() && fin == texte.data() + texte.size() && !texte.empty() &&
+        std::to_string(n) == texte) {
         s += nombreFrancais(n);
     } else {
         ajouterTexteJournal(s, texte);
     }
 }
 
-const char* const kMoisFrancais[] = {"janvier",
-                                     "f\xC3\xA9vrier",
-                                     "mars",
-                                     "avril",
-                                     "mai",
-                                     "juin",
-                                     "juillet",
-                                     "ao\xC3\xBBt",
-                                     "septembre",
-                                     "octobre",
-                                     "novembre",
-                                     "d\xC3\xA9"
-                                     "cembre"};
+const char* const kMoisFrancais[] = {"janvier",   "f\303\251vrier", "mars",     "avril",
+                                     "mai",       "juin",           "juillet",  "ao\303\273t",
+                                     "septembre", "octobre",        "novembre", "d\303\251cembre"};
 
 // A log's date ("20/Dec/2023:00:17:49", or with a blank before the time) as French writes it:
 // "20 décembre 2023 à 00:17:49" (UTF-8); any other text as it is.

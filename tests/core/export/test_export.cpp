@@ -304,19 +304,9 @@ TEST(Export, NomsDesTables) {
 TEST(Export, DatesEtNombresEnFrancais) {
     const char* const mois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const char* const francais[] = {"janvier",
-                                    "f\xC3\xA9vrier",
-                                    "mars",
-                                    "avril",
-                                    "mai",
-                                    "juin",
-                                    "juillet",
-                                    "ao\xC3\xBBt",
-                                    "septembre",
-                                    "octobre",
-                                    "novembre",
-                                    "d\xC3\xA9"
-                                    "cembre"};
+    const char* const francais[] = {"janvier",   "f\303\251vrier", "mars",     "avril",
+                                    "mai",       "juin",           "juillet",  "ao\303\273t",
+                                    "septembre", "octobre",        "novembre", "d\303\251cembre"};
     for (int m = 0; m < 12; ++m) {
         DonneesRapport d;
         d.sommaire.present = true;
