@@ -79,6 +79,11 @@ std::optional<std::pair<int64_t, int64_t>> etendue(const Historique& h) {
     return e;
 }
 
+void regler(QDateEdit* d) {
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+}
+
 TableauComplements::Cellule nombre(int64_t n, bool octets = false) {
     return {octets ? enOctets(n) : francais(n), QVariant::fromValue<qlonglong>(n)};
 }
@@ -165,10 +170,7 @@ PageHistorique::PageHistorique(QWidget* parent) : QWidget(parent) {
     debut_->setObjectName(QStringLiteral("dateDebutHistorique"));
     fin_ = new QDateEdit;
     fin_->setObjectName(QStringLiteral("dateFinHistorique"));
-    for (QDateEdit* d : {debut_, fin_}) {
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    }
+    for (QDateEdit* d : {debut_, fin_}) regler(d);
     etiquette(QStringLiteral("&Du"), debut_);
     etiquette(QStringLiteral("au"), fin_);
     afficher_ = new QPushButton(QStringLiteral("&Afficher"));
@@ -241,10 +243,7 @@ PageHistorique::PageHistorique(QWidget* parent) : QWidget(parent) {
         auto* f = new QFormLayout(&d);
         auto* du = new QDateEdit(dateDe(propose.first));
         auto* au = new QDateEdit(dateDe(propose.second));
-        for (QDateEdit* e : {du, au}) {
-            e->setCalendarPopup(true);
-            e->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        }
+        for (QDateEdit* e : {du, au}) regler(e);
         f->addRow(QStringLiteral("&Du"), du);
         f->addRow(QStringLiteral("&Au"), au);
         auto* boutons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -276,12 +275,8 @@ void PageHistorique::ouvrir(const QString& nomBase, std::vector<std::string> ser
     lire_ = std::move(lire);
     executer_ = std::move(executer);
     compare_.reset();
-    {
-        QSignalBlocker bloque(serveur_);
-        serveur_->clear();
-        serveur_->addItem(QStringLiteral("Tous les serveurs"));
-        for (const std::string& s : serveurs) serveur_->addItem(QString::fromStdString(s));
-    }
+    remplirServeurs(serveurs);
+    serveur_->setCurrentIndex(0);  // `tout` is every server's
     historique_ = std::move(tout);
     const auto e = etendue(historique_);
     const int64_t aujourdhui = jourDe(QDate::currentDate());
@@ -290,15 +285,18 @@ void PageHistorique::ouvrir(const QString& nomBase, std::vector<std::string> ser
     montrer();
 }
 
-void PageHistorique::relire(std::vector<std::string> serveurs) {
+void PageHistorique::remplirServeurs(const std::vector<std::string>& serveurs) {
+    // The server chosen stays chosen when it is still there.
     const QString choisi = serveur_->currentText();
-    {
-        QSignalBlocker bloque(serveur_);
-        serveur_->clear();
-        serveur_->addItem(QStringLiteral("Tous les serveurs"));
-        for (const std::string& s : serveurs) serveur_->addItem(QString::fromStdString(s));
-        serveur_->setCurrentIndex(std::max(0, serveur_->findText(choisi)));
-    }
+    QSignalBlocker bloque(serveur_);
+    serveur_->clear();
+    serveur_->addItem(QStringLiteral("Tous les serveurs"));
+    for (const std::string& s : serveurs) serveur_->addItem(QString::fromStdString(s));
+    serveur_->setCurrentIndex(std::max(0, serveur_->findText(choisi)));
+}
+
+void PageHistorique::relire(std::vector<std::string> serveurs) {
+    remplirServeurs(serveurs);
     // A base that was empty shows the days just fed.
     const bool vide = !etendue(historique_);
     historique_ = lire_(serveurChoisi(), vide ? std::nullopt : std::optional(premier_),

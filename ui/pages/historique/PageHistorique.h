@@ -97,6 +97,7 @@ class PageHistorique : public QWidget {
     void montrerGraphe();
     void montrerPeriodes();
     std::string serveurChoisi() const;
+    void remplirServeurs(const std::vector<std::string>& serveurs);
     Granularite granulariteChoisie() const;
     QString libellePeriode(const PeriodeHistorique& p) const;
     void commande(const std::function<void()>& f);
