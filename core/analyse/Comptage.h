@@ -76,6 +76,10 @@ class Comptage {
                   std::size_t premiere);
     // After the last run.
     void terminer() { lecteur_->terminer(); }
+    // After a loaded journal's first pass (TableauLog::memoriser, on one or two stretches): its
+    // second stretch folded into the first, so that the counts of lines that follow can be merged
+    // in (fusionner).
+    void reprendre() { lecteur_->replier(); }
     // The counts of `suite`, made apart over the lines that follow these in the same journal
     // (loaded whole) with the same options, taken in: the counts are then those of all the lines
     // read at once, every table in order of first appearance. `suite` is left empty.

@@ -14,7 +14,8 @@
 namespace kestrane {
 
 IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
-                             ResultatAnalyse& r, SuiviAnalyse& suivi) {
+                             ResultatAnalyse& r, SuiviAnalyse& suivi,
+                             std::unique_ptr<Comptage>* comptes) {
     if (charge.nbLignes() < options.lignesMinimum()) return IssueAnalyse::pasDeFichier;
     const Execution enFond = [&suivi](const std::function<void()>& travail) {
         suivi.enFond(travail);
@@ -57,7 +58,8 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     suivi.commencer();
 
     // The readers of the first pass: the statistics and what else the options ask for.
-    Comptage comptage(options, format);
+    auto compte = std::make_unique<Comptage>(options, format);
+    Comptage& comptage = *compte;
     try {
         r.enregistrements.memoriser(
             r.journal, [&suivi](std::size_t faites) { suivi.progresser(faites); },
@@ -90,7 +92,7 @@ IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& option
     comptage.completer(r, std::nullopt, enFond);
     for (const int etape : etapes) suivi.apresEtape(etape);
     suivi.apresStatistiques();
-
+    if (comptes) *comptes = std::move(compte);
     return IssueAnalyse::terminee;
 }
 

@@ -22,6 +22,7 @@
 
 namespace kestrane {
 
+class Comptage;       // Comptage.h
 class MemoireAgents;  // CatalogueAgents.h
 
 struct OptionsAnalyse {
@@ -85,9 +86,11 @@ enum class IssueAnalyse {
 
 // Analyses `charge` into `resultat`. Raises the error of a line that stops the first pass (not
 // when the lines that do not conform are skipped) and those of the statistics pass, leaving
-// `resultat` as the service comment above says.
+// `resultat` as the service comment above says. `comptes`, when given, receives the counts of a
+// finished analysis, to count on the lines appended later (AnalyseProlongee.h).
 IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
-                             ResultatAnalyse& resultat, SuiviAnalyse& suivi);
+                             ResultatAnalyse& resultat, SuiviAnalyse& suivi,
+                             std::unique_ptr<Comptage>* comptes = nullptr);
 IssueAnalyse analyserJournal(const Journal& charge, const OptionsAnalyse& options,
                              ResultatAnalyse& resultat);
 

@@ -138,10 +138,18 @@ void Journal::indexer() {
     const std::size_t sauts = sautsA + sautsB;
     std::shared_ptr<BlocMemoire> index;
     uint64_t* debuts;
-    if (stockage_->extensible) {
-        // Room for as many lines again, and a few million more.
-        auto* s = const_cast<Stockage*>(stockage_.get());
-        s->index = BlocMemoire::reserve((2 * sauts + (std::size_t{1} << 22)) * sizeof(uint64_t));
+    auto* s = const_cast<Stockage*>(stockage_.get());
+    if (s->extensible) {
+        // Room for as many lines again, and a few million more; a journal that cannot grow in
+        // place where the system refuses it (prolonger copies it then).
+        try {
+            s->index =
+                BlocMemoire::reserve((2 * sauts + (std::size_t{1} << 22)) * sizeof(uint64_t));
+        } catch (const std::bad_alloc&) {
+            s->extensible = false;
+        }
+    }
+    if (s->extensible) {
         debuts = reinterpret_cast<uint64_t*>(s->index->donnees());
     } else {
         index = std::make_shared<BlocMemoire>((sauts + 2) * sizeof(uint64_t));
@@ -412,7 +420,15 @@ Journal Journal::charger(const std::string& chemin, const SuiviChargement& suivi
             // With an eighth more for the line index, made right after.
             const uint64_t libre = suivi.memoireLibre ? suivi.memoireLibre() : memoireDisponible();
             if (taille + taille / 8 > libre) leverMemoireDepassee(false, libre);
-            s->bloc = std::make_unique<BlocMemoire>(taille);
+            // Address space to grow into (a journal followed as its file grows: prolonger), its
+            // pages taken only when written; exactly the file's size where the system refuses.
+            try {
+                s->bloc =
+                    BlocMemoire::reserve(std::max(2 * taille, taille + (std::size_t{64} << 20)));
+                s->extensible = true;
+            } catch (const std::bad_alloc&) {
+                s->bloc = std::make_unique<BlocMemoire>(taille);
+            }
             s->taille = lireFichier(fd, s->bloc->donnees(), taille, chemin, suivi);
         } else {
             // Files whose size the system does not tell (those of /proc).

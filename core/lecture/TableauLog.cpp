@@ -371,4 +371,38 @@ void TableauLog::memoriser(const Journal& journal,
     if (lecteur) lecteur->terminer();
 }
 
+void TableauLog::prolonger(const Journal& plusLong, ExamenLigne examen) {
+    if (!complet_ || parFormat() || plusLong.nbLignes() < journal_.nbLignes()) {
+        throw std::logic_error("TableauLog::prolonger");
+    }
+    const std::size_t n0 = journal_.nbLignes(), n1 = plusLong.nbLignes();
+    Ignorees nouvelles;
+    const Tranche tranche{nullptr, 0, souple_ ? examen : nullptr, &nouvelles};
+    std::exception_ptr erreur;
+    analyserTranche(plusLong, n0, n1, tranche, erreur);
+    if (erreur) std::rethrow_exception(erreur);
+    if (nouvelles.nb > 0) {
+        std::vector<Plage> plages = plages_ ? *plages_ : std::vector<Plage>();
+        std::vector<LigneIgnoree> premieres =
+            premieres_ ? *premieres_ : std::vector<LigneIgnoree>();
+        for (Plage p : nouvelles.plages) {
+            if (!plages.empty() && plages.back().debut + plages.back().nb == p.debut) {
+                plages.back().nb += p.nb;
+                continue;
+            }
+            p.avant = plages.empty() ? 0 : plages.back().avant + plages.back().nb;
+            plages.push_back(p);
+        }
+        for (LigneIgnoree& l : nouvelles.premieres) {
+            if (premieres.size() >= kLignesIgnoreesListees) break;
+            premieres.push_back(std::move(l));
+        }
+        plages_ = std::make_shared<const std::vector<Plage>>(std::move(plages));
+        premieres_ = std::make_shared<const std::vector<LigneIgnoree>>(std::move(premieres));
+        nbIgnorees_ += nouvelles.nb;
+    }
+    journal_ = plusLong;
+    taille_ = n1 - nbIgnorees_ - nbDirectives_;
+}
+
 }  // namespace kestrane

@@ -166,6 +166,12 @@ class TableauLog {
                    LecteurEnregistrements* lecteur = nullptr, ExamenLigne examen = nullptr,
                    const FormatJournal* format = nullptr);
 
+    // The records of `plusLong`, this pass's journal with lines appended (Journal::prolonger), in
+    // the default format: the new lines parsed on this thread with `examen` (that of the pass,
+    // null when it skipped nothing), the records before kept. A new line that does not parse
+    // raises its error, the records left as they were. Copies made before see nothing change.
+    void prolonger(const Journal& plusLong, ExamenLigne examen);
+
     std::size_t taille() const { return taille_; }
     // Record k: the parse of line k, or of the k-th kept line.
     RLog operator[](std::size_t k) const { return lire(k, nullptr); }
