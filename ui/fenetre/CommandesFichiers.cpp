@@ -21,6 +21,7 @@
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
+#include "ui/fenetre/SuiviJournal.h"
 #include "ui/fenetre/UFormPrincipale.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/SourceJournal.h"
@@ -34,13 +35,9 @@ QString messageFichier(const QString& chemin, const ErreurFichier& e) {
            QString::fromLocal8Bit(e.description());
 }
 
-namespace {
-
 std::string cheminSysteme(const QString& chemin) {
     return QFile::encodeName(chemin).toStdString();
 }
-
-}  // namespace
 
 void TForm1::chargerJournal() {
     afficherStatut(QStringLiteral("Demande de chargement..."));
@@ -137,6 +134,8 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
     }
     // The former journal is let go of by the views below; its memory is given back on the
     // other thread (unmapping gigabytes takes a while).
+    // A follow of the former journal ends with it.
+    suivi_->arreter();
     Journal ancien = std::move(journal_);
     journal_ = std::move(charges.journal);
     vueJournal->changerSource(std::move(source));
@@ -165,6 +164,10 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
     }
     afficherStatut(message);
     fichiersJournal_ = ordonnes;
+    std::size_t avantDernier = 0;
+    for (std::size_t k = 0; k + 1 < charges.nbLignes.size(); ++k)
+        avantDernier += charges.nbLignes[k];
+    debutDernierFichier_ = journal_.debutLigne(std::min(avantDernier, journal_.nbLignes()));
     vueDetails->vider();
     controleur_->oublierEnregistrements();
     pageStatistiques->decocherSansDisposer();
@@ -175,6 +178,7 @@ void TForm1::chargerFichiers(const QStringList& chemins) {
     for (const QString& c : ordonnes) absolus << QFileInfo(c).absoluteFilePath();
     fichiersRecents_->ajouter(absolus);
     enFond([&ancien] { ancien = Journal(); });
+    commencerSuivi();
 }
 
 void TForm1::ouvrirAuDemarrage(const QString& chemin) {

@@ -56,11 +56,15 @@ void ControleurAnalyse::analyser() {
     const Journal& charge = e_.journal();
     const OptionsAnalyse options = e_.options();
     detailsLisibles_ = options.resultatsLisibles;
+    comptes_.reset();
+    options_ = options;
+    terminee_ = false;
+    const bool garder = e_.garderComptes && e_.garderComptes();
     IssueAnalyse issue;
     try {
         std::optional<Annulation::Etape> etape;
         if (e_.annulation) etape.emplace(*e_.annulation);
-        issue = analyserJournal(charge, options, *resultat_, *this);
+        issue = analyserJournal(charge, options, *resultat_, *this, garder ? &comptes_ : nullptr);
     } catch (const ErreurAnnulation&) {
         r0.journal = std::move(avant.journal);
         r0.lignesJournal = avant.lignesJournal;
@@ -89,6 +93,7 @@ void ControleurAnalyse::analyser() {
             e_.afficherStatut(QString::fromLatin1(kFiltreVide));
             return;
         case IssueAnalyse::terminee:
+            terminee_ = true;
             break;
     }
     const ResultatAnalyse& r = *resultat_;
@@ -133,8 +138,13 @@ void ControleurAnalyse::afficherComplements() {
 }
 
 void ControleurAnalyse::oublierEnregistrements() {
+    terminee_ = false;
     resultat_->enregistrements = TableauLog();
     resultat_->retenues = TableauLog();
+}
+
+std::unique_ptr<Comptage> ControleurAnalyse::prendreComptes() {
+    return std::move(comptes_);
 }
 
 void ControleurAnalyse::enFond(const std::function<void()>& travail) {

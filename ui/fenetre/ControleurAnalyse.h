@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/analyse/Comptage.h"
 #include "core/analyse/ResultatAnalyse.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/journal/Journal.h"
@@ -60,6 +61,8 @@ class ControleurAnalyse : private SuiviAnalyse {
         std::function<void()> montrerPageAnalyse;
         // Told the end of each phase by its name (for benchmarks); may be empty.
         std::function<void(const char* phase)> jalon;
+        // Whether to keep a finished analysis's counts (prendreComptes); may be empty.
+        std::function<bool()> garderComptes;
     };
 
     ControleurAnalyse(Elements elements, std::shared_ptr<ResultatAnalyse> resultat);
@@ -69,6 +72,11 @@ class ControleurAnalyse : private SuiviAnalyse {
     void afficherComplements();
     // A journal was loaded: the records of the former one are shown nowhere any more.
     void oublierEnregistrements();
+    // The counts of the last analysis, when it ended and they were to be kept, and its options.
+    std::unique_ptr<Comptage> prendreComptes();
+    const OptionsAnalyse& optionsAnalysees() const { return options_; }
+    // Whether the result shown is an analysis of the journal loaded, ended.
+    bool analyseDuJournal() const { return terminee_; }
 
   private:
     void enFond(const std::function<void()>& travail) override;
@@ -89,6 +97,9 @@ class ControleurAnalyse : private SuiviAnalyse {
 
     Elements e_;
     std::shared_ptr<ResultatAnalyse> resultat_;
+    std::unique_ptr<Comptage> comptes_;
+    OptionsAnalyse options_;
+    bool terminee_ = false;
     QElapsedTimer peinture_;
     QString messageAvant_;  // the status line before the run, put back when no line parsed
     QString total_;         // the number of lines analysed, for the progress messages

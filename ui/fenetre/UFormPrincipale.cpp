@@ -31,6 +31,7 @@
 #include "ui/fenetre/ChoixPeriode.h"
 #include "ui/fenetre/ControleurAnalyse.h"
 #include "ui/fenetre/FichiersRecents.h"
+#include "ui/fenetre/SuiviJournal.h"
 #include "ui/pages/rapport/PageRapport.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
 #include "ui/vues/Texte1252.h"
@@ -130,6 +131,7 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
         [this](const QString& m) { boites.erreur(this, avecPointFinal(m)); });
     creerExportRapport();
     creerHistorique();
+    creerSuivi();
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerBarreFiltre();
     creerControleurAnalyse();
@@ -427,6 +429,7 @@ void TForm1::creerControleurAnalyse() {
     e.afficherStatut = [this](const QString& message) { afficherStatut(message); };
     e.montrerAnalyse = [this](bool montree) { montrerAnalyse(montree); };
     e.montrerPageAnalyse = [this] { PageControl1->setCurrentIndex(0); };
+    e.garderComptes = [this] { return suivi_ && suivi_->veutLesComptes(); };
     e.jalon = [this](const char* phase) {
         if (jalonAnalyse) jalonAnalyse(phase);
     };
@@ -437,10 +440,6 @@ std::vector<std::string> TForm1::nomsJournaux() const {
     std::vector<std::string> noms;
     for (const QString& f : fichiersJournal_) noms.push_back(nomFichier(f).toStdString());
     return noms;
-}
-
-void TForm1::analyserJournal() {
-    controleur_->analyser();
 }
 
 void TForm1::creerPageStatistiques() {

@@ -48,6 +48,8 @@ class OptionLignesIgnorees;
 class PageComplements;
 class PageRapport;
 class PageStatistiques;
+class SuiviJournal;
+struct Prolongement;
 class VueTexte;
 
 class TForm1 : public QMainWindow {
@@ -96,6 +98,9 @@ class TForm1 : public QMainWindow {
     std::function<void()> terminer;
     // Called by the Analyse command at the end of each phase, with its name (for benchmarks).
     std::function<void(const char* phase)> jalonAnalyse;
+    // Told how long each update of a followed journal held the window's thread, in ms (for
+    // benchmarks).
+    std::function<void(double ms)> dureeSuivi;
     DialogueFichier dialogOuvrir{DialogueFichier::Sorte::ouvrir};
     DialogueFichier dialogEnregistrer{DialogueFichier::Sorte::enregistrer};
     DialogueFichier dialogExporterRapport{DialogueFichier::Sorte::enregistrer};
@@ -148,6 +153,15 @@ class TForm1 : public QMainWindow {
     QWidget* ongletHistorique = nullptr;
     PageHistorique* pageHistorique = nullptr;
     std::unique_ptr<BaseJours> baseHistorique_;
+    // The journal followed as it grows (FenetreSuivi.cpp).
+    QAction *menuSuivreJournal = nullptr, *menuSuspendreSuivi = nullptr;
+    SuiviJournal* suivi_ = nullptr;
+    std::size_t nouvellesSuivies_ = 0;     // lines added since the follow began
+    std::size_t debutDernierFichier_ = 0;  // where the last file's bytes begin in the journal
+    void creerSuivi();
+    // Follows the journal's last file when "Suivre le journal" is checked; stops otherwise.
+    void commencerSuivi();
+    void appliquerSuivi(Prolongement& p);
     void creerHistorique();
     bool ouvrirBaseHistorique();
     void ajouterALaBase();
@@ -204,6 +218,8 @@ class TForm1 : public QMainWindow {
     bool quitte_ = false;
 };
 
+// A path as the system names it (QFile::encodeName).
+std::string cheminSysteme(const QString& chemin);
 // The file-name part of a path: after the last "/" or "\".
 QString nomFichier(const QString& chemin);
 // The core's message on a file again, with the path as the user typed it (the core has its

@@ -17,7 +17,8 @@ constexpr std::size_t kLargeurEtiquette = 32;
 }  // namespace
 
 SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements,
-                             bool lisibles, std::shared_ptr<const std::vector<std::size_t>> numeros)
+                             bool lisibles, std::shared_ptr<const std::vector<std::size_t>> numeros,
+                             const SourceDetails* avant)
     : enregistrements_(enregistrements),
       nb_(std::min(nbEnregistrements, enregistrements.taille())),
       hote_(porteHote(enregistrements.format())),
@@ -26,8 +27,12 @@ SourceDetails::SourceDetails(const TableauLog& enregistrements, std::size_t nbEn
       lisibles_(lisibles ? std::make_unique<DetailsLisibles>(!porteAgent(enregistrements.format()))
                          : nullptr) {
     const Journal& journal = enregistrements_.journal();
-    std::size_t plusLongue = 0;
-    for (std::size_t k = 0; k < nb_; ++k) {
+    std::size_t plusLongue = 0, k0 = 0;
+    if (avant && avant->nb_ <= nb_) {
+        plusLongue = avant->largeurMax_ - kLargeurEtiquette;
+        k0 = avant->nb_;
+    }
+    for (std::size_t k = k0; k < nb_; ++k) {
         // The line record k was made from: with lines skipped, not line k.
         const std::size_t i = enregistrements_.numeroLigne(k);
         if (i >= journal.nbLignes()) break;

@@ -31,9 +31,12 @@ class SourceDetails : public SourceLignes {
     // Shows the first `nbEnregistrements` records of `enregistrements`. The source keeps its own
     // copy of the table, which shares the records and is not touched by later analyses.
     // `lisibles`: each browser and system named by the catalogue, as readable results name them.
+    // `avant`: the source of the same records before the journal grew (TableauLog::prolonger),
+    // whose widths are not measured again.
     SourceDetails(const TableauLog& enregistrements, std::size_t nbEnregistrements,
                   bool lisibles = false,
-                  std::shared_ptr<const std::vector<std::size_t>> numeros = nullptr);
+                  std::shared_ptr<const std::vector<std::size_t>> numeros = nullptr,
+                  const SourceDetails* avant = nullptr);
     ~SourceDetails() override;
 
     std::size_t nbLignes() const override { return 3 + parBloc_ * nb_; }

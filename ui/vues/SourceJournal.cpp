@@ -5,9 +5,16 @@
 
 namespace kestrane {
 
-SourceJournal::SourceJournal(Journal journal) : journal_(std::move(journal)) {
+SourceJournal::SourceJournal(Journal journal, const SourceJournal* avant)
+    : journal_(std::move(journal)) {
     const std::size_t n = journal_.nbLignes();
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+    if (avant && avant->journal_.nbLignes() <= n) {
+        // Its last line may have been completed by the new bytes: measured again.
+        largeurMax_ = avant->largeurMax_;
+        i = avant->journal_.nbLignes() == 0 ? 0 : avant->journal_.nbLignes() - 1;
+    }
+    for (; i < n; ++i) {
         std::size_t largeur = journal_.debutLigne(i + 1) - journal_.debutLigne(i);
         if (i + 1 < n || journal_.finitParSautDeLigne()) --largeur;
         largeurMax_ = std::max(largeurMax_, largeur);

@@ -12,7 +12,9 @@ namespace kestrane {
 class SourceJournal : public SourceLignes {
   public:
     // Shares the journal's buffer; measures the widest line from the line starts alone.
-    explicit SourceJournal(Journal journal);
+    // `avant`: the source of this journal before it grew (Journal::prolonger), whose lines are
+    // not measured again.
+    explicit SourceJournal(Journal journal, const SourceJournal* avant = nullptr);
 
     std::size_t nbLignes() const override { return journal_.nbLignes(); }
     std::string ligne(std::size_t i) const override;

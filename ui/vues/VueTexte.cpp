@@ -122,6 +122,11 @@ void VueTexte::changerSource(std::shared_ptr<const SourceLignes> source) {
     viewport()->update();
 }
 
+void VueTexte::prolongerSource(std::shared_ptr<const SourceLignes> source) {
+    source_ = source ? std::move(source) : std::make_shared<SourceVide>();
+    actualiser();
+}
+
 void VueTexte::vider() {
     changerSource(nullptr);
 }

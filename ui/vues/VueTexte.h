@@ -63,6 +63,9 @@ class VueTexte : public QAbstractScrollArea {
     void changerSource(std::shared_ptr<const SourceLignes> source);
     void vider();
     const std::shared_ptr<const SourceLignes>& source() const { return source_; }
+    // The same lines and more after them (a journal followed as it grows): the position and
+    // the selection kept.
+    void prolongerSource(std::shared_ptr<const SourceLignes> source);
     // After the source changed its lines: new ranges, selection kept within them, repaint.
     void actualiser();
 

@@ -12,16 +12,19 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "core/analyse/Lisibles.h"
 #include "core/analyse/Decomptes.h"
 #include "core/analyse/GrillesRapport.h"
-#include "platform/Airs.h"
+#include "core/analyse/Lisibles.h"
 #include "core/journal/Journal.h"
+#include "platform/Airs.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/pages/rapport/GroupeRapport.h"
 #include "ui/pages/rapport/PageRapport.h"
@@ -171,6 +174,7 @@ void PageRapport::commande(const std::function<void()>& action) {
 }
 
 void PageRapport::surSelection(QAbstractButton* bouton, std::function<void()> action) {
+    actions_[bouton] = action;
     connect(bouton, &QAbstractButton::toggled, this, [this, action = std::move(action)](bool oui) {
         if (oui) commande(action);
     });
@@ -330,6 +334,57 @@ void PageRapport::trier(tableauRapportStat& table, GrilleRapport& grille, bool c
     calculer([&] { ordonnerTableau(table, croissant, champ); });
     recopierLignes(table, grille);
     ecrireNombresLisibles(table, grille);
+}
+
+void PageRapport::actualiserTables() {
+    struct Etat {
+        GrilleRapportQt* grille;
+        std::string choisie;  // the selected row's first cell
+        int defilement;
+    };
+    std::vector<Etat> etats;
+    for (GrilleRapportQt* g : {groupes_[0]->grille(), groupes_[1]->grille(), groupes_[2]->grille(),
+                               groupes_[3]->grille(), groupes_[4]->grille(), groupes_[5]->grille(),
+                               tableauRapportTranches, tableauRapportRequetes}) {
+        const int l = g->ligneCourante();
+        etats.push_back(
+            {g, l > 0 ? g->cellule(0, l) : std::string(), g->verticalScrollBar()->value()});
+    }
+    const int ici = position();
+    for (int etape = kEtapeIP; etape <= kEtapeTranches; ++etape) afficherTable(etape);
+    afficherTotalRequetes(lignes().nbLignes());
+    for (const QButtonGroup* tri :
+         {groupes_[0]->tri(), groupes_[1]->tri(), groupes_[2]->tri(), groupes_[3]->tri(),
+          groupes_[4]->tri(), groupes_[5]->tri(), groupeTriTranches}) {
+        const auto action = actions_.find(tri->checkedButton());
+        if (action != actions_.end()) action->second();
+    }
+    // The year and month lists may have grown: the choices stay on what they named.
+    const ListesPeriodes& listes = resultat().listes;
+    for (const auto& [liste, valeurs] : {std::pair{cbRapportRequetesAnnees, &listes.annees},
+                                         {cbRapportRequetesMois, &listes.mois}}) {
+        const QString choisi = liste->currentText();
+        const QSignalBlocker silence(liste);
+        liste->clear();
+        for (const std::string& v : *valeurs) liste->addItem(depuis1252(v));
+        liste->setCurrentIndex(std::max(0, liste->findText(choisi)));
+    }
+    actualiserRapportRequetes();
+    const auto ordre = actions_.find(groupeTriRequetes->checkedButton());
+    if (ordre != actions_.end()) ordre->second();
+    for (const Etat& e : etats) {
+        if (!e.choisie.empty()) {
+            for (int l = 1; l < e.grille->nbLignes(); ++l) {
+                if (e.grille->cellule(0, l) == e.choisie) {
+                    e.grille->choisirLigne(l);
+                    break;
+                }
+            }
+        }
+        e.grille->publierModifications();
+        e.grille->verticalScrollBar()->setValue(e.defilement);
+    }
+    allerA(ici);
 }
 
 }  // namespace kestrane

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 
 #include "core/analyse/ComptesJournal.h"
 #include "core/analyse/GrillesRapport.h"
@@ -56,6 +57,10 @@ class PageRapport : public QWidget {
     void changerTitre(const QString& titre);
     // No order shown as chosen for the addresses (no sort runs).
     void oublierTriAdresses();
+    // The analysis grew (a journal followed): every grid filled again from its new table in the
+    // order chosen, its selected entry and its scroll position kept, the requests of the period
+    // chosen counted again, the page where it was.
+    void actualiserTables();
 
     // Content height of the report; the scroll range is this minus the visible height.
     static constexpr int kHauteurContenu = 1670;
@@ -170,6 +175,8 @@ class PageRapport : public QWidget {
 
     ContexteFenetre contexte_;
     GraphesStat graphes_;
+    // What each order and period button runs when selected, to run again on grown tables.
+    std::map<const QAbstractButton*, std::function<void()>> actions_;
 };
 
 }  // namespace kestrane
