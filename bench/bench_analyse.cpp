@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/Exposition.h"
 #include "bench/Mesures.h"
 #include "platform/BipAlsa.h"
 #include "tests/commun/BipEnregistreur.h"
@@ -39,62 +40,6 @@ int usage(const char* programme) {
                  programme);
     return 2;
 }
-
-// Asks the window to repaint every 10 ms from another thread, as the window system does when
-// another window passes over it, and notes when the window actually paints.
-class Exposition : public QObject {
-  public:
-    explicit Exposition(QWidget& fenetre) : fenetre_(fenetre) {
-        fenetre.installEventFilter(this);
-        fil_ = std::thread([this] {
-            while (!fin_) {
-                if (arme_) {
-                    QMetaObject::invokeMethod(
-                        &fenetre_, [this] { fenetre_.update(); }, Qt::QueuedConnection);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        });
-    }
-    ~Exposition() override {
-        fin_ = true;
-        fil_.join();
-        fenetre_.removeEventFilter(this);
-    }
-
-    // Runs `commande` with the window exposed; returns the longest gap, in ms, between the start,
-    // the paints and the end.
-    double mesurer(const std::function<void()>& commande) {
-        peintures_.clear();
-        const auto debut = Horloge::now();
-        arme_ = true;
-        commande();
-        arme_ = false;
-        const auto fin = Horloge::now();
-        double ecart = 0;
-        auto avant = debut;
-        peintures_.push_back(fin);
-        for (const auto t : peintures_) {
-            ecart = std::max(ecart, std::chrono::duration<double, std::milli>(t - avant).count());
-            avant = t;
-        }
-        return ecart;
-    }
-
-  protected:
-    bool eventFilter(QObject* objet, QEvent* e) override {
-        if (objet == &fenetre_ && e->type() == QEvent::Paint && arme_) {
-            peintures_.push_back(Horloge::now());
-        }
-        return false;
-    }
-
-  private:
-    QWidget& fenetre_;
-    std::atomic<bool> arme_{false}, fin_{false};
-    std::vector<Horloge::time_point> peintures_;
-    std::thread fil_;
-};
 
 struct Resultat {
     std::size_t lignes;
