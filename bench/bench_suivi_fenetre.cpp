@@ -3,7 +3,7 @@
 // loaded and analysed, while L lines a second (2,000) are appended to it for S seconds (60) in
 // writes of a tenth of a second. Prints the 95th percentile of the time each update held the
 // window's thread, the longest time the window went without painting while asked to repaint
-// every 10 ms, the process's CPU share of one core and its peak resident memory over the follow,
+// every 10 ms, the process's CPU share of one core over the follow and its peak resident memory,
 // and whether the figures after the last update equal a one-shot analysis of the whole file:
 //   cas=suivi-fenetre maj_ms_p95= peinture_ms_max= cpu_pct= rss_mo= egal=oui|non
 #include <sys/resource.h>
@@ -112,6 +112,8 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     const double cpu = (secondesCpu() - cpu0) / duree * 100;
 
+    // The window's own peak, before the comparison loads the file again.
+    const double rss = static_cast<double>(creteRssKio()) / 1024.0;
     // A one-shot analysis of the whole file, with the window's options.
     ResultatAnalyse une;
     OptionsAnalyse options;
@@ -121,11 +123,16 @@ int main(int argc, char** argv) {
     const bool egal = test::resultatEnTexte(suivie) == test::resultatEnTexte(une);
     std::sort(durees.begin(), durees.end());
     const double p95 = durees.empty() ? -1 : durees[durees.size() * 95 / 100];
-    std::printf("updates=%zu lines=%zu\n", durees.size(), w.journal().nbLignes());
+    std::printf("updates=%zu lines=%zu longest updates (ms):", durees.size(),
+                w.journal().nbLignes());
+    for (std::size_t k = durees.size() > 5 ? durees.size() - 5 : 0; k < durees.size(); ++k) {
+        std::printf(" %.1f", durees[k]);
+    }
+    std::printf("\n");
     std::printf(
         "cas=suivi-fenetre maj_ms_p95=%.1f peinture_ms_max=%.0f cpu_pct=%.1f rss_mo=%.0f "
         "egal=%s\n",
-        p95, ecart, cpu, static_cast<double>(creteRssKio()) / 1024.0, egal ? "oui" : "non");
+        p95, ecart, cpu, rss, egal ? "oui" : "non");
     fs::remove_all(dossier);
     return egal ? 0 : 1;
 }

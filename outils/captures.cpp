@@ -5,16 +5,21 @@
 // results, the journal's format by its command-line name ("--format=commun"), and a filter typed
 // in the filter bar after the analysis ("--filtre=statut:4xx"), the figures of each entry
 // ("--detail-entrees"), and the "Historique" page of a base of days ("--base=FICHIER"): by day,
-// by week compared with the weeks before, by month, and a day's tables.
+// by week compared with the weeks before, by month, and a day's tables; "--suivre": a copy of the
+// journal followed ("Fichier" > "Suivre le journal") and grown by its own first lines once
+// analysed, every page photographed after the update, with the "Fichier" menu open.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -137,7 +142,7 @@ class Photographe {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ReglagesIsoles reglages;  // loads here are not the user's recent journals
-    bool lisibles = false, detail = false;
+    bool lisibles = false, detail = false, suivre = false;
     QString format, filtre, base;
     for (int k = 3; k < argc; ++k) {
         const std::string_view option = argv[k];
@@ -147,6 +152,8 @@ int main(int argc, char** argv) {
             format = QString::fromLocal8Bit(argv[k] + 9);
         } else if (option == "--detail-entrees") {
             detail = true;
+        } else if (option == "--suivre") {
+            suivre = true;
         } else if (option.starts_with("--base=")) {
             base = QString::fromLocal8Bit(argv[k] + 7);
         } else if (option.starts_with("--filtre=")) {
@@ -158,7 +165,7 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: %s journal folder [--resultats-lisibles] [--format=NOM] "
-                     "[--filtre=EXPRESSION] [--detail-entrees] [--base=FICHIER]\n",
+                     "[--filtre=EXPRESSION] [--detail-entrees] [--base=FICHIER] [--suivre]\n",
                      argv[0]);
         return 2;
     }
@@ -185,9 +192,38 @@ int main(int argc, char** argv) {
     controle<QAction>(w, "menuDetailEntrees")->setChecked(detail);
     w.show();
     attendre();
-    w.ouvrirAuDemarrage(QString::fromLocal8Bit(argv[1]));
+    QString journal = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir copie;
+    if (suivre) {
+        // A copy of the journal's own, which grows.
+        const QString chemin = copie.filePath(QStringLiteral("access.log"));
+        QFile::copy(journal, chemin);
+        journal = chemin;
+        controle<QAction>(w, "menuSuivreJournal")->setChecked(true);
+    }
+    w.ouvrirAuDemarrage(journal);
     controle<QPushButton>(w, "btAnalyser")->click();
     attendre();
+    if (suivre) {
+        QFile f(journal);
+        f.open(QIODevice::ReadWrite);
+        QByteArray debut;
+        for (int k = 0; k < 300 && !f.atEnd(); ++k) debut += f.readLine();
+        f.seek(f.size());
+        f.write(debut);
+        f.close();
+        const std::size_t attendues = w.journal().nbLignes() + 300;
+        QElapsedTimer limite;
+        limite.start();
+        while (w.journal().nbLignes() < attendues && limite.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        auto* fichier = controle<QMenu>(w, "menuFichier");
+        fichier->popup(w.mapToGlobal(QPoint(0, 20)));
+        attendre();
+        fichier->grab().save(QDir(dossier).filePath(QStringLiteral("menu-fichier.png")));
+        fichier->hide();
+    }
     // A filter typed in its bar once the journal is analysed, as a user would.
     if (!filtre.isEmpty()) {
         auto* champ = controle<QLineEdit>(w, "champFiltre");

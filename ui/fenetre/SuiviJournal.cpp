@@ -18,6 +18,9 @@ namespace {
 // A turn reads at most this much: a journal that grew by gigabytes while suspended is added in
 // several turns, each shown.
 constexpr std::size_t kMorceau = std::size_t{64} << 20;
+// Turns begin at most this often: each shows every page again, which a journal written to all
+// the time would otherwise ask for after every write; the figures stay well within a second.
+constexpr int kEntreToursMs = 400;
 
 }  // namespace
 
@@ -105,6 +108,18 @@ void SuiviJournal::attendre() {
 
 void SuiviJournal::lancer() {
     if (tour_.joinable() || enAnalyse_ || suspendu_ || attente_.empty() || !fichier_) return;
+    if (dernierTour_.isValid() && dernierTour_.elapsed() < kEntreToursMs) {
+        if (!relance_) {
+            relance_ = true;
+            QTimer::singleShot(kEntreToursMs - static_cast<int>(dernierTour_.elapsed()), this,
+                               [this] {
+                                   relance_ = false;
+                                   lancer();
+                               });
+        }
+        return;
+    }
+    dernierTour_.start();
     auto octets = std::make_shared<std::string>(std::move(attente_));
     attente_.clear();
     fait_.reset();

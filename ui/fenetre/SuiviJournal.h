@@ -6,6 +6,7 @@
 // (SuiviFichier): renamed and created again, truncated, deleted and created again.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstddef>
@@ -92,6 +93,8 @@ class SuiviJournal : public QObject {
     std::string attente_;  // whole lines read, not yet added
     bool suspendu_ = false;
     bool enAnalyse_ = false;
+    QElapsedTimer dernierTour_;  // since the last turn began
+    bool relance_ = false;       // a turn is to begin once the interval has passed
 
     // What the next turn starts from; the turn under way owns them until it ends.
     Journal charge_;
