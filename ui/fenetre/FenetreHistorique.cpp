@@ -104,6 +104,7 @@ void TForm1::creerHistorique() {
     defilement->setWidget(pageHistorique);
     l->addWidget(defilement);
     const int index = PageControl1->addTab(ongletHistorique, QStringLiteral("Historique"));
+    ongletHistorique->setAccessibleName(QStringLiteral("Historique"));
     PageControl1->setTabVisible(index, false);
 }
 

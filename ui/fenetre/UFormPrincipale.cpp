@@ -135,6 +135,11 @@ TForm1::TForm1(Bip& bip, QWidget* parent)
     statut_ = std::make_unique<BarreDeStatut>(statusBar(), [this] { return horloge(); });
     creerBarreFiltre();
     creerControleurAnalyse();
+    // A screen reader names each page after its tab.
+    for (int k = 0; k < PageControl1->count(); ++k) {
+        PageControl1->widget(k)->setAccessibleName(
+            PageControl1->tabText(k).remove(QLatin1Char('&')));
+    }
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -302,9 +307,11 @@ void TForm1::creerPageAnalyse() {
     const QFont courier(QStringLiteral("Courier New"), 8);
     vueJournal = new VueTexte;
     vueJournal->setObjectName(QStringLiteral("Memo1"));
+    vueJournal->setAccessibleName(QStringLiteral("Lignes du journal"));
     vueJournal->setFont(courier);
     vueDetails = new VueTexte;
     vueDetails->setObjectName(QStringLiteral("RichEdit1"));
+    vueDetails->setAccessibleName(QStringLiteral("D\u00e9tail de l'analyse"));
     vueDetails->setFont(courier);
     vueDetails->changerFond(QColor(166, 202, 240));
     Splitter1->addWidget(vueJournal);

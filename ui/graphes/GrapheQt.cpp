@@ -58,6 +58,7 @@ bool estCartesienne(GenreSerie g) {
 GrapheQt::GrapheQt(ModeleGraphe modele, QWidget* parent)
     : QChartView(parent), modele_(std::move(modele)), points_(modele_.series.size()) {
     setObjectName(modele_.nom);
+    setAccessibleName(modele_.titre);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setRenderHint(QPainter::Antialiasing);
 

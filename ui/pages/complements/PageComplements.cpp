@@ -222,6 +222,8 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     grapheCodes_->setObjectName(QStringLiteral("grapheComplementsCodes"));
     grapheCodes_->setRenderHint(QPainter::Antialiasing);
     grapheCodes_->chart()->setTitle(QStringLiteral("Classes de codes de retour"));
+    grapheCodes_->setAccessibleName(grapheCodes_->chart()->title());
+    nommerPourLecteur(codes_, QStringLiteral("Codes de retour"));
     grapheCodes_->chart()->legend()->setAlignment(Qt::AlignRight);
     grapheCodes_->chart()->legend()->setShowToolTips(true);
     // The chart fills its view: at the window's first size the legend needs every pixel.
@@ -257,10 +259,12 @@ PageComplements::PageComplements(QWidget* parent) : QWidget(parent) {
     grapheJours_->setObjectName(QStringLiteral("grapheComplementsJours"));
     grapheJours_->setRenderHint(QPainter::Antialiasing);
     grapheJours_->chart()->setTitle(QStringLiteral("Trafic par jour"));
+    grapheJours_->setAccessibleName(grapheJours_->chart()->title());
     // Axis numbers the French way: "93,4".
     grapheJours_->chart()->setLocale(QLocale(QLocale::French, QLocale::France));
     grapheJours_->chart()->setLocalizeNumbers(true);
     connect(grapheJours_->chart(), &QChart::plotAreaChanged, this, [this] { etiqueterJours(); });
+    nommerPourLecteur(jours_, QStringLiteral("Trafic par jour"));
     troisieme->addWidget(jours_);
     troisieme->addWidget(grapheJours_);
     troisieme->setStretchFactor(1, 2);

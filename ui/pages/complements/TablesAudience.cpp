@@ -43,6 +43,7 @@ QChartView* graphe(const char* nom, const QString& titre) {
     v->setObjectName(QString::fromLatin1(nom));
     v->setRenderHint(QPainter::Antialiasing);
     v->chart()->setTitle(titre);
+    v->setAccessibleName(titre);
     v->chart()->layout()->setContentsMargins(0, 0, 0, 0);
     v->chart()->setBackgroundRoundness(0);
     v->chart()->setLocale(QLocale(QLocale::French, QLocale::France));
@@ -186,6 +187,7 @@ TablesAudience::TablesAudience(QTabWidget* onglets) : QObject(onglets), onglets_
 
     // Robots: their share in a pie, each by name.
     robots_ = tableau("tableauComplementsRobots", QStringLiteral("Robot"), kColonnesRobots);
+    nommerPourLecteur(robots_, QStringLiteral("Robots"));
     resumeRobots_ = new QLabel;
     resumeRobots_->setObjectName(QStringLiteral("lbComplementsRobots"));
     resumeRobots_->setTextFormat(Qt::PlainText);

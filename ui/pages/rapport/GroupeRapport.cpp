@@ -29,6 +29,8 @@ GroupeRapport::GroupeRapport(const Description& d, QWidget* parent) : QGroupBox(
     setTitle(d.titre);
     setFont(police(11, true));
     grille_ = rapport::grille(this, d.grille, {8, 24, 287, 129}, d.largeur0, d.largeur1, true);
+    // A screen reader names the grid after its group ("Adresses IP :").
+    grille_->setAccessibleName(d.titre.chopped(d.titre.endsWith(QLatin1String(" :")) ? 2 : 0));
     croissant_ = radio(this, nom("radioRapport", d.suffixe, "Croissant").c_str(),
                        QStringLiteral("Ordre croissant (<)"), {312, 24, 200, 17});
     decroissant_ = radio(this, nom("radioRapport", d.suffixe, "Decroissant").c_str(),

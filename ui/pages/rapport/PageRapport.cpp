@@ -258,6 +258,7 @@ void PageRapport::creerGroupeTranches() {
                {kMarge, 1103, kLargeurGroupe, kHauteurGroupe});
     tableauRapportTranches =
         grille(boiteRapportTranches, "tableauRapportTranches", {8, 24, 249, 129}, 99, 120, false);
+    tableauRapportTranches->setAccessibleName(QStringLiteral("Tranches horaires"));
     molletteSiFocus(tableauRapportTranches);
     permettreFiltrage(tableauRapportTranches, SorteEntree::heure);
 
@@ -320,6 +321,7 @@ void PageRapport::creerGroupeRequetes() {
     QWidget* b = boiteRapportRequetes;
     tableauRapportRequetes =
         grille(b, "tableauRapportRequetes", {8, 24, 287, 257}, 128, 150, false);
+    tableauRapportRequetes->setAccessibleName(QStringLiteral("Requ\u00eates par p\u00e9riode"));
     molletteSiFocus(tableauRapportRequetes);
     radioRapportRequetesCroissant =
         radio(b, "radioRapportRequetesCroissant", QStringLiteral("Ordre croissant (<)"),

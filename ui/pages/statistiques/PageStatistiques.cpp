@@ -116,6 +116,7 @@ void PageStatistiques::creerPanelStats() {
     panelStats->resize(kLargeurPanelStats, 474);
 
     listeACocherStat = new QListWidget(panelStats);
+    listeACocherStat->setAccessibleName(QStringLiteral("Graphes affich\u00e9s"));
     listeACocherStat->setObjectName(QStringLiteral("listeACocherStat"));
     for (const QString& texte : kEntrees) {
         auto* entree = new QListWidgetItem(texte, listeACocherStat);
