@@ -7,7 +7,8 @@
 // ("--detail-entrees"), and the "Historique" page of a base of days ("--base=FICHIER"): by day,
 // by week compared with the weeks before, by month, and a day's tables; "--suivre": a copy of the
 // journal followed ("Fichier" > "Suivre le journal") and grown by its own first lines once
-// analysed, every page photographed after the update, with the "Fichier" menu open.
+// analysed, every page photographed after the update, with the "Fichier" menu open; "--sombre":
+// the window under a dark palette (the Fusion style's colours for a dark desktop).
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -142,7 +144,7 @@ class Photographe {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ReglagesIsoles reglages;  // loads here are not the user's recent journals
-    bool lisibles = false, detail = false, suivre = false;
+    bool lisibles = false, detail = false, suivre = false, sombre = false;
     QString format, filtre, base;
     for (int k = 3; k < argc; ++k) {
         const std::string_view option = argv[k];
@@ -154,6 +156,8 @@ int main(int argc, char** argv) {
             detail = true;
         } else if (option == "--suivre") {
             suivre = true;
+        } else if (option == "--sombre") {
+            sombre = true;
         } else if (option.starts_with("--base=")) {
             base = QString::fromLocal8Bit(argv[k] + 7);
         } else if (option.starts_with("--filtre=")) {
@@ -163,10 +167,11 @@ int main(int argc, char** argv) {
         }
     }
     if (argc < 3) {
-        std::fprintf(stderr,
-                     "usage: %s journal folder [--resultats-lisibles] [--format=NOM] "
-                     "[--filtre=EXPRESSION] [--detail-entrees] [--base=FICHIER] [--suivre]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s journal folder [--resultats-lisibles] [--format=NOM] "
+            "[--filtre=EXPRESSION] [--detail-entrees] [--base=FICHIER] [--suivre] [--sombre]\n",
+            argv[0]);
         return 2;
     }
     // The format the window reads the journal in, as its dialog would remember it.
@@ -175,6 +180,18 @@ int main(int argc, char** argv) {
             .setValue(QStringLiteral("analyse/formatJournal"), format);
     }
     QApplication::setApplicationName(QStringLiteral("Kestrane"));
+    if (sombre) {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        // A dark desktop's palette: its shades made from its button and window colours.
+        QPalette p(QColor(0x35, 0x35, 0x35), QColor(0x2b, 0x2b, 0x2b));
+        p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+            p.setColor(role, QColor(0xe8, 0xe8, 0xe8));
+        }
+        p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+        p.setColor(QPalette::HighlightedText, Qt::white);
+        QApplication::setPalette(p);
+    }
     QTranslator traduction;
     if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

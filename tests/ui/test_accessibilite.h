@@ -1,6 +1,7 @@
 // The window for a screen reader and the keyboard alone, after an analysis with its Compléments:
 // every control, grid, chart and page shown has an accessible name; every menu command has a
-// mnemonic or a shortcut; every control shown can take the focus from the keyboard.
+// mnemonic or a shortcut; every control shown can take the focus from the keyboard. Under a dark
+// palette, the text the window draws on colours of its own stays readable.
 #pragma once
 
 #include <QObject>
@@ -10,4 +11,5 @@ class TestAccessibilite : public QObject {
   private slots:
     void init();
     void chaqueControleANomEtClavier();
+    void lisibleSurUnePaletteSombre();
 };

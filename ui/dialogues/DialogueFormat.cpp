@@ -12,6 +12,7 @@
 
 #include "core/analyse/AnalyseFormat.h"
 #include "core/journal/Erreur.h"
+#include "ui/vues/Couleurs.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
@@ -44,7 +45,10 @@ DialogueFormat::DialogueFormat(QWidget* parent) : QDialog(parent) {
     l->addWidget(editChaine);
     etiquetteErreur = new QLabel;
     etiquetteErreur->setObjectName(QStringLiteral("etiquetteErreur"));
-    etiquetteErreur->setStyleSheet(QStringLiteral("color: #b00000"));
+    // Red, as light as a dark palette needs.
+    etiquetteErreur->setStyleSheet(
+        QStringLiteral("color: ") +
+        couleurLisible(QColor(0xb0, 0, 0), palette().color(QPalette::Window)).name());
     etiquetteErreur->setTextFormat(Qt::PlainText);
     l->addWidget(etiquetteErreur);
     etiquetteDetecte = new QLabel;
@@ -125,7 +129,8 @@ void DialogueFormat::actualiser() {
     if (!format) return;
     const std::vector<LigneApercu> lignes = apercuFormat(journal_, *format);
     grilleApercu->setRowCount(int(lignes.size()));
-    const QBrush rouge(QColor(0xb0, 0, 0));
+    const QBrush rouge(
+        couleurLisible(QColor(0xb0, 0, 0), grilleApercu->palette().color(QPalette::Base)));
     for (int k = 0; k < int(lignes.size()); ++k) {
         const LigneApercu& a = lignes[std::size_t(k)];
         grilleApercu->setItem(k, 0, new QTableWidgetItem(QString::number(a.numero + 1)));

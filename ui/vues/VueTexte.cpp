@@ -17,6 +17,7 @@
 #include <climits>
 #include <cmath>
 
+#include "ui/vues/Couleurs.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
@@ -153,6 +154,8 @@ void VueTexte::changerFond(QColor fond) {
     fond_ = fond;
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Base, fond);
+    // A background of the view's own keeps its text readable under a dark palette too.
+    pal.setColor(QPalette::Text, couleurLisible(palette().color(QPalette::Text), fond));
     viewport()->setPalette(pal);
     viewport()->update();
 }
@@ -237,7 +240,7 @@ void VueTexte::dessinerLigne(QPainter& p, std::size_t i, qreal y, bool choisie) 
         p.fillRect(QRectF(0, y, largeurVue, hauteurLigne_), palette().color(QPalette::Highlight));
         p.setPen(palette().color(QPalette::HighlightedText));
     } else {
-        p.setPen(palette().color(QPalette::Text));
+        p.setPen(viewport()->palette().color(QPalette::Text));
     }
 
     // Only the columns in view are read and decoded: a 1 MB line costs what 100 columns cost.

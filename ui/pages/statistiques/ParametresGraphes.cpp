@@ -9,14 +9,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/analyse/Lisibles.h"
 #include "core/analyse/GrillesRapport.h"
-#include "platform/Airs.h"
+#include "core/analyse/Lisibles.h"
 #include "core/journal/Erreur.h"
 #include "core/lecture/UString.h"
+#include "platform/Airs.h"
 #include "ui/graphes/FormatsGraphes.h"
 #include "ui/graphes/GrapheQt.h"
 #include "ui/pages/statistiques/PageStatistiques.h"
+#include "ui/vues/Couleurs.h"
 #include "ui/vues/Texte1252.h"
 
 namespace kestrane {
@@ -82,7 +83,9 @@ void PageStatistiques::creerParametres(QWidget* contenu) {
     lbTauxZoomGraphPrecedent_Param->setFont(
         avecStyle(lbTauxZoomGraphPrecedent_Param->font(), true, true));
     QPalette marine = lbTauxZoomGraphPrecedent_Param->palette();
-    marine.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    // Navy on the parameters' light background; lighter where a dark palette makes it dark.
+    marine.setColor(QPalette::WindowText,
+                    couleurLisible(QColor(0, 0, 128), marine.color(QPalette::Light), 3));
     lbTauxZoomGraphPrecedent_Param->setPalette(marine);
     lbTauxZoomGraphPrecedent_Param->setGeometry(66 - 36, 24, 36,
                                                 blZoomGraphPrecedent_Param->height());
