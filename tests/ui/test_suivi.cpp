@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTableView>
 #include <QtTest>
 #include <algorithm>
 #include <string>
@@ -31,8 +33,8 @@ std::string ligne(int k) {
     std::snprintf(date, sizeof date, "%02d/Dec/2026:%02d:%02d:%02d +0100", 10 + k / 3000,
                   k / 120 % 24, k / 2 % 60, k % 60);
     return "10.0." + std::to_string(k % 5) + "." + std::to_string(k * 7 % 23) + " - - [" + date +
-           "] \"GET /p" + std::to_string(k % 11) + " HTTP/1.1\" 200 " + std::to_string(k % 900) +
-           " \"-\" \"" + kAgents[k % 3] + "\"\n";
+           "] \"GET /p" + std::to_string(k % 11) + " HTTP/1.1\" " + (k % 7 ? "200 " : "404 ") +
+           std::to_string(k % 900) + " \"-\" \"" + kAgents[k % 3] + "\"\n";
 }
 
 std::string lignes(int de, int a) {
@@ -153,8 +155,14 @@ void TestSuivi::suspenduPuisRepris() {
     const QString chemin = dossier_.ecrire("access.log", QByteArray::fromStdString(lignes(0, 50)));
     Fenetre f;
     controle<QAction>(f.form, "menuSuivreJournal")->setChecked(true);
+    controle<QAction>(f.form, "menuAfficherComplements")->setChecked(true);
     tests::charger(f.form, chemin);
     tests::analyser(f.form);
+    // The Compléments' return codes by decreasing count, the second (404) chosen: so they stay.
+    QTableView* codes = controle<QTableView>(f.form, "tableauComplementsCodes");
+    codes->sortByColumn(1, Qt::DescendingOrder);
+    codes->selectRow(1);
+    QCOMPARE(codes->model()->index(1, 0).data().toString(), QStringLiteral("404"));
     QAction* suspendre = controle<QAction>(f.form, "menuSuspendreSuivi");
     QVERIFY(suspendre->isEnabled());
     suspendre->setChecked(true);
@@ -164,6 +172,9 @@ void TestSuivi::suspenduPuisRepris() {
     suspendre->setChecked(false);
     QTRY_COMPARE_WITH_TIMEOUT(f.form.journal().nbLignes(), std::size_t{80}, 10000);
     QCOMPARE(tests::cellules(f.form, "tableauRapportFichierCharge").size(), 11);
+    QCOMPARE(codes->horizontalHeader()->sortIndicatorSection(), 1);
+    QCOMPARE(codes->model()->index(codes->currentIndex().row(), 0).data().toString(),
+             QStringLiteral("404"));
     // Unchecked: the lines written later stay out.
     controle<QAction>(f.form, "menuSuivreJournal")->setChecked(false);
     QVERIFY(!suspendre->isEnabled());

@@ -127,10 +127,12 @@ void TForm1::appliquerSuivi(Prolongement& p) {
         pageRapport->actualiserTables();
         pageStatistiques->alimenter();
         if (resultat_->complements) {
+            pageComplements->conserverEtat(true);
             pageComplements->afficher(*resultat_->complements,
                                       resultat_->audience ? &*resultat_->audience : nullptr);
             pageComplements->afficherEnPlus(resultat_->enPlus);
             pageComplements->afficherEntrees(resultat_->entrees ? &*resultat_->entrees : nullptr);
+            pageComplements->conserverEtat(false);
         }
     }
     QString message = QStringLiteral("Suivi : ") +

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -155,10 +156,28 @@ TableauComplements::TableauComplements(const QString& nom, const QStringList& en
 }
 
 void TableauComplements::remplir(std::vector<Ligne> lignes) {
-    // A new analysis shows its rows in their own order again.
-    vue_->horizontalHeader()->setSortIndicator(colonneTri_, ordre_);
+    if (!conserver_) {
+        // A new analysis shows its rows in their own order again.
+        vue_->horizontalHeader()->setSortIndicator(colonneTri_, ordre_);
+        modele_->remplir(std::move(lignes));
+        ajusterColonnes();
+        return;
+    }
+    // The same analysis grown: the proxy keeps the order and the search; the row chosen is found
+    // again by its first cell, the scroll position put back.
+    const QModelIndex choisi = vue_->currentIndex();
+    const QString cle = choisi.isValid() ? texte(choisi.row(), 0) : QString();
+    const int defilement = vue_->verticalScrollBar()->value();
     modele_->remplir(std::move(lignes));
-    ajusterColonnes();
+    if (!cle.isEmpty()) {
+        const QModelIndexList trouves =
+            filtre_->match(filtre_->index(0, 0), Qt::DisplayRole, cle, 1, Qt::MatchExactly);
+        if (!trouves.isEmpty()) {
+            vue_->selectionModel()->setCurrentIndex(
+                trouves.front(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    }
+    vue_->verticalScrollBar()->setValue(defilement);
 }
 
 void TableauComplements::ajusterColonnes() {
@@ -447,6 +466,10 @@ void PageComplements::afficherFichiers(const Complements& c) {
     };
     introuvables_->remplir(lignes(c.introuvables));
     erreurs_->remplir(lignes(c.erreursServeur));
+}
+
+void PageComplements::conserverEtat(bool oui) {
+    for (TableauComplements* t : findChildren<TableauComplements*>()) t->conserver(oui);
 }
 
 }  // namespace kestrane

@@ -46,6 +46,9 @@ class TableauComplements : public QWidget {
     TableauComplements(const QString& nom, const QStringList& entetes, int colonneTri,
                        Qt::SortOrder ordre, QWidget* parent = nullptr);
     void remplir(std::vector<Ligne> lignes);
+    // Whether remplir() keeps the user's order, selected row and scroll position (the journal
+    // grew) rather than showing the rows in their own order again (a new analysis).
+    void conserver(bool oui) { conserver_ = oui; }
     void chercher();  // puts the focus in the search field
 
     QTableView* vue() const { return vue_; }
@@ -67,6 +70,7 @@ class TableauComplements : public QWidget {
     QSortFilterProxyModel* filtre_;
     int colonneTri_;
     Qt::SortOrder ordre_;
+    bool conserver_ = false;
 };
 
 class PageComplements : public QWidget {
@@ -81,6 +85,9 @@ class PageComplements : public QWidget {
     // With the audience of the same lines: its summary lines, the visitors and visits of each
     // day, its own sub-pages (hidden without it).
     void afficher(const Complements& c, const Audience* audience = nullptr);
+    // Whether the grids keep the user's order, selection and scroll when filled
+    // (TableauComplements:: conserver).
+    void conserverEtat(bool oui);
     // The figures of each file, referring site and address in their sub-page; null hides it.
     void afficherEntrees(const TablesEntrees* e);
 
