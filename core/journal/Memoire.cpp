@@ -51,6 +51,8 @@ std::unique_ptr<BlocMemoire> BlocMemoire::reserve(std::size_t octets) {
     void* p = ::mmap(nullptr, octets, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
+    // Large pages for what is written there, as for a block of its exact size.
+    ::madvise(p, octets, MADV_HUGEPAGE);
     b->donnees_ = static_cast<char*>(p);
     b->taille_ = octets;
     b->carte_ = true;
