@@ -319,13 +319,25 @@ void nommerGraphe(std::string& s, const std::string& id, const std::string& titr
          "</desc>\n";
 }
 
+// A value beside a chart's bar: a count in groups of three digits, as the tables write it.
+std::string nombreDuGraphe(std::string_view texte) {
+    std::string s;
+    ajouterNombre(s, texte);
+    return s;
+}
+
+// The rows the page shows: the families of a table that has them.
+const std::vector<std::vector<std::string>>& montrees(const TableExportee& t) {
+    return t.debutsVersions.empty() ? t.lignes : t.familles;
+}
+
 // What a chart of the leading rows tells: which rows it draws, whose figures the table holds.
 std::string descriptionBarres(const TableExportee& t) {
     std::string d =
         "Barres des " + std::to_string(t.points) + " premi\xC3\xA8res lignes du tableau qui suit";
     for (int k = 0; k < t.points && k < 3; ++k) {
         d += k == 0 ? " : " : ", ";
-        d += utf8DuJournal(t.lignes[k][0]) + " (" + utf8DuJournal(t.lignes[k][1]) + ")";
+        d += utf8DuJournal(montrees(t)[k][0]) + " (" + utf8DuJournal(montrees(t)[k][1]) + ")";
     }
     return d + (t.points > 3 ? "\xE2\x80\xA6" : "");
 }
@@ -342,13 +354,13 @@ void grapheSvgEtroit(const TableExportee& t, std::string& s, const std::string& 
         const double v = std::max(0.0, t.valeurs[k]);
         const int y = 3 + k * kPas;
         const int l = static_cast<int>(std::lround(v / maximum * (kLargeur - kPlace)));
-        const std::string libelle = couperUtf8(utf8DuJournal(t.lignes[k][0]), 55);
+        const std::string libelle = couperUtf8(utf8DuJournal(montrees(t)[k][0]), 55);
         s += "<text x=\"2\" y=\"" + std::to_string(y + 11) + "\">" + echapperHtml(libelle) +
              "</text>";
         s += "<rect x=\"2\" y=\"" + std::to_string(y + 14) + "\" width=\"" + std::to_string(l) +
              "\" height=\"12\"/>";
         s += "<text x=\"" + std::to_string(l + 6) + "\" y=\"" + std::to_string(y + 25) + "\">" +
-             echapperHtml(utf8DuJournal(t.lignes[k][1])) + "</text>\n";
+             nombreDuGraphe(montrees(t)[k][1]) + "</text>\n";
     }
     s += "</svg>\n";
 }
@@ -369,13 +381,13 @@ void grapheSvg(const TableExportee& t, std::string& s, const std::string& id) {
         const double v = std::max(0.0, t.valeurs[k]);
         const int y = 5 + k * kPas;
         const int l = static_cast<int>(std::lround(v / maximum * (kLargeur - kMarge - 90)));
-        const std::string libelle = couperUtf8(utf8DuJournal(t.lignes[k][0]), 38);
+        const std::string libelle = couperUtf8(utf8DuJournal(montrees(t)[k][0]), 38);
         s += "<text x=\"" + std::to_string(kMarge - 6) + "\" y=\"" + std::to_string(y + 12) +
              "\" text-anchor=\"end\">" + echapperHtml(libelle) + "</text>";
         s += "<rect x=\"" + std::to_string(kMarge) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
              std::to_string(l) + "\" height=\"" + std::to_string(kHauteurBarre) + "\"/>";
         s += "<text x=\"" + std::to_string(kMarge + l + 4) + "\" y=\"" + std::to_string(y + 12) +
-             "\">" + echapperHtml(utf8DuJournal(t.lignes[k][1])) + "</text>\n";
+             "\">" + nombreDuGraphe(montrees(t)[k][1]) + "</text>\n";
     }
     s += "</svg>\n";
 }
@@ -509,7 +521,8 @@ const char* const kStyle =
     "div.defile{overflow-x:auto;max-width:100%}"
     "table{border-collapse:collapse;margin:.5em 0}"
     "th,td{border:1px solid #bbb;padding:2px 8px;text-align:left;overflow-wrap:anywhere}"
-    "th{background:#e4e8f0}td.n,table.n2 td:nth-child(2),table.n3 td:nth-child(3),"
+    "th{background:#e4e8f0;overflow-wrap:normal}td.n,table.n2 td:nth-child(2),table.n3 "
+    "td:nth-child(3),"
     "table.n4 td:nth-child(4),table.n5 td:nth-child(5),table.n6 td:nth-child(6),"
     "table.n7 td:nth-child(7),table.n8 td:nth-child(8),table.n9 td:nth-child(9)"
     "{text-align:right;font-variant-numeric:tabular-nums;overflow-wrap:normal;white-space:nowrap}"
@@ -745,16 +758,17 @@ DonneesRapport::Apercu apercuDe(const ResultatAnalyse& r) {
 
 namespace {
 
-// "Chrome 120" as "Chrome" and "120"; a name without a number at its end is a family alone.
+// "Chrome 120" as "Chrome" and "120", "Windows XP" as "Windows" and "XP" (the catalogue names
+// those versions so); any other name without a number at its end is a family alone.
 std::pair<std::string_view, std::string_view> familleEtVersion(std::string_view nom) {
     const std::size_t blanc = nom.rfind(' ');
     if (blanc == std::string_view::npos || blanc == 0 || blanc + 1 == nom.size()) return {nom, {}};
-    const std::string_view version = nom.substr(blanc + 1);
-    if (!std::all_of(version.begin(), version.end(),
-                     [](char c) { return (c >= '0' && c <= '9') || c == '.'; })) {
-        return {nom, {}};
-    }
-    return {nom.substr(0, blanc), version};
+    const std::string_view famille = nom.substr(0, blanc), version = nom.substr(blanc + 1);
+    const bool chiffres = std::all_of(version.begin(), version.end(),
+                                      [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+    const bool windows = famille == "Windows" && (version == "XP" || version == "Vista" ||
+                                                  version == "ME" || version == "NT");
+    return chiffres || windows ? std::pair{famille, version} : std::pair{nom, std::string_view()};
 }
 
 // The day of a day number as the tables write it: "20/12/2023".

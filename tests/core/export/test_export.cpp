@@ -427,6 +427,7 @@ TEST(Export, PartsFamillesEtRobots) {
     const ResultatAnalyse r = analyseLisible(false);
     const DonneesRapport d = donneesRapport(r);
     const auto fichiers = fichiersCsv(d);
+    const std::string html = produit([&](const Ecrivain& e) { produireHtml(d, e); });
     std::size_t avecParts = 0;
     for (const auto& [nom, lignes] : fichiers) {
         const auto p = std::find(lignes.at(0).begin(), lignes.at(0).end(), "Part");
@@ -476,11 +477,22 @@ TEST(Export, PartsFamillesEtRobots) {
         }
         if (std::string(fichier) == "systemes.csv") {
             EXPECT_EQ(toutes, d.lignes);
+            // "Windows XP" is a version of Windows, as "Windows 10" is.
+            EXPECT_TRUE(std::any_of(t->versions.begin(), t->versions.end(), [](const auto& v) {
+                return v[0] == "Windows" && v[1] == "XP";
+            }));
         } else {
             navigateursEtRobots += toutes;
         }
         // The file holds the versions, in the page's order.
         EXPECT_EQ(fichiers.at(fichier).size(), t->versions.size() + 1);
+        // The chart draws the families, with their counts.
+        EXPECT_NE(html.find("text-anchor=\"end\">" + t->familles[0][0] +
+                            "</text><rect x=\"260\" "
+                            "y=\"5\" width=\"410\" height=\"16\"/><text x=\"674\" y=\"17\">" +
+                            nombreFrancais(std::stoll(t->familles[0][1]))),
+                  std::string::npos)
+            << fichier;
     }
     EXPECT_EQ(navigateursEtRobots, d.lignes);
     ASSERT_FALSE(r.lisibles.robots.empty());
