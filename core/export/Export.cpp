@@ -1104,10 +1104,20 @@ std::string sansFormule(std::string texte) {
 
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
     std::string s = "\xEF\xBB\xBF";
+    // Which written columns hold numbers, the shares put among them; a family's versions: the
+    // version, the count and the share.
+    std::vector<bool> numeriques = t.numeriques;
+    if (!t.debutsVersions.empty()) {
+        numeriques = {false, true, true, true};
+    } else if (!t.parts.empty() && t.part >= 0) {
+        numeriques.insert(numeriques.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(
+                                                   t.part, numeriques.size())),
+                          true);
+    }
     const auto ligne = [&](const std::vector<std::string>& cellules, bool entete) {
         for (std::size_t c = 0; c < cellules.size(); ++c) {
             if (c > 0) s += ';';
-            const bool nombre = c < t.numeriques.size() && t.numeriques[c];
+            const bool nombre = c < numeriques.size() && numeriques[c];
             // The headers are the program's texts; the other rows' cells, the log's.
             std::string texte = entete ? utf8Depuis1252(cellules[c]) : utf8DuJournal(cellules[c]);
             s += celluleCsv(nombre ? texte : sansFormule(std::move(texte)));

@@ -122,6 +122,11 @@ TEST(Export, SansFormule) {
     t.lignes = {{"=1+1", "-3"}};
     const std::string s = produit([&](const Ecrivain& e) { produireCsv(t, e); });
     EXPECT_EQ(lireCsv(s.substr(3)).at(1), (std::vector<std::string>{"'=1+1", "-3"}));
+    // The same with the shares put between the cells: the count is still a number.
+    t.part = 1;
+    t.parts = {"5,0 %"};
+    const std::string p = produit([&](const Ecrivain& e) { produireCsv(t, e); });
+    EXPECT_EQ(lireCsv(p.substr(3)).at(1), (std::vector<std::string>{"'=1+1", "5,0 %", "-3"}));
 }
 
 TEST(Export, TablesComplements) {
