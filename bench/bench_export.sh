@@ -41,22 +41,41 @@ if [ -n "${AVANT:-}" ]; then
     for options in "" "--complements" "--resultats-bruts"; do
         : >"$T/nouveau.txt"
         : >"$T/ancien.txt"
+        : >"$T/nouveau-cpu.txt"
+        : >"$T/ancien-cpu.txt"
         i=0
         while [ "$i" -lt "$RUNS" ]; do
             # shellcheck disable=SC2086
             duree "$CONSTRUCTION/kestrane-rapport" $options --rapport "$T/nouveau.html" "$T/journal.log" >>"$T/nouveau.txt"
             # shellcheck disable=SC2086
             duree "$AVANT/kestrane-rapport" $options --rapport "$T/ancien.html" "$T/journal.log" >>"$T/ancien.txt"
+            # The processor time too (user + system, both threads): less swayed by the other
+            # work of a shared machine than the wall time.
+            if [ -x /usr/bin/time ]; then
+                # shellcheck disable=SC2086
+                /usr/bin/time -f '%U %S' -o "$T/t" "$CONSTRUCTION/kestrane-rapport" $options --rapport "$T/nouveau.html" "$T/journal.log" >/dev/null 2>&1
+                awk '{ printf "%.3f\n", $1 + $2 }' "$T/t" >>"$T/nouveau-cpu.txt"
+                # shellcheck disable=SC2086
+                /usr/bin/time -f '%U %S' -o "$T/t" "$AVANT/kestrane-rapport" $options --rapport "$T/ancien.html" "$T/journal.log" >/dev/null 2>&1
+                awk '{ printf "%.3f\n", $1 + $2 }' "$T/t" >>"$T/ancien-cpu.txt"
+            fi
             i=$((i + 1))
         done
         nouveau=$(mediane <"$T/nouveau.txt")
         ancien=$(mediane <"$T/ancien.txt")
+        if [ -s "$T/nouveau-cpu.txt" ]; then
+            nc=$(mediane <"$T/nouveau-cpu.txt")
+            ac=$(mediane <"$T/ancien-cpu.txt")
+            cpu=$(awk -v a="$nc" -v b="$ac" 'BEGIN { printf "   processeur %.3f s / %.3f s = %.3f x", a, b, a / b }')
+        else
+            cpu=""
+        fi
         tn=$(wc -c <"$T/nouveau.html")
         ta=$(wc -c <"$T/ancien.html")
-        printf 'kestrane-rapport %-20s avant %7.3f s %10d o   après %7.3f s %10d o   temps %.3f x   taille %.3f x\n' \
+        printf 'kestrane-rapport %-20s avant %7.3f s %10d o   après %7.3f s %10d o   temps %.3f x   taille %.3f x%s\n' \
             "${options:-(lisible)}" "$ancien" "$ta" "$nouveau" "$tn" \
             "$(awk -v a="$nouveau" -v b="$ancien" 'BEGIN { printf "%.3f", a / b }')" \
-            "$(awk -v a="$tn" -v b="$ta" 'BEGIN { printf "%.3f", a / b }')"
+            "$(awk -v a="$tn" -v b="$ta" 'BEGIN { printf "%.3f", a / b }')" "$cpu"
     done
     exit 0
 fi
