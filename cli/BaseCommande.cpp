@@ -37,6 +37,14 @@ void comparerRapports(DonneesRapport& a, const DonneesRapport& b) {
     for (TableExportee& t : a.tables) {
         const auto c = std::find(t.numeriques.begin(), t.numeriques.end(), true);
         if (c == t.numeriques.end() || t.fichier.empty()) continue;
+        // Rows are added and columns appended: the shares and families made of the rows as they
+        // were would no longer match them, the comparison shows the rows plain.
+        if (!t.parts.empty()) t.part = -1;
+        t.parts.clear();
+        t.familles.clear();
+        t.partsFamilles.clear();
+        t.versions.clear();
+        t.debutsVersions.clear();
         const auto k = static_cast<std::size_t>(c - t.numeriques.begin());
         const TableExportee* autre = nullptr;
         for (const TableExportee& u : b.tables) {

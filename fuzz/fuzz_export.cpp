@@ -1,5 +1,6 @@
 // The report's writers on tables of any bytes: the HTML page well formed (every tag of the page's
-// own set, closed in order, attributes quoted, no markup and no NUL out of the cells, UTF-8
+// own set, closed in order, a body row's cells by the next cell or row, attributes quoted or bare
+// words, no markup and no NUL out of the cells, UTF-8
 // throughout), and its tables, read back, equal to the CSV files read back by a reader of the
 // format, cell for cell (but the CSV's formula guard).
 #include <charconv>
@@ -51,9 +52,10 @@ std::string sansEntites(std::string_view t) {
 std::vector<Lignes> lireHtml(const std::string& h) {
     static const std::string_view kVides[] = {"meta", "rect"};
     static const std::string_view kBalises[] = {
-        "html",    "head", "meta", "title",   "style",   "body",   "h1",    "p",
-        "section", "h2",   "svg",  "text",    "rect",    "table",  "thead", "tbody",
-        "tr",      "th",   "td",   "details", "summary", "footer", "div",   "span"};
+        "html",    "head", "meta", "title",   "style",   "body",    "h1",      "p",
+        "section", "h2",   "svg",  "text",    "rect",    "table",   "thead",   "tbody",
+        "tr",      "th",   "td",   "details", "summary", "footer",  "div",     "span",
+        "caption", "desc", "ul",   "li",      "line",    "polygon", "polyline"};
     std::vector<std::string> ouvertes;
     std::vector<Lignes> tables;
     std::string texte;
@@ -79,8 +81,20 @@ std::vector<Lignes> lireHtml(const std::string& h) {
         std::size_t guillemets = 0;
         for (const char c : balise) guillemets += c == '"';
         exiger(guillemets % 2 == 0 && balise.find('<') == std::string_view::npos);
-        const std::string lu = sansEntites(texte);
+        std::string lu = sansEntites(texte);
         texte.clear();
+        // A body row's cells and the row itself close where the next one starts, or where the
+        // body ends; the line break after a row is no cell's.
+        const bool cellule = !fermante && (nom == "td" || nom == "th");
+        const bool rangee = (!fermante && nom == "tr") || (fermante && nom == "tbody");
+        if ((cellule || rangee) && !ouvertes.empty() &&
+            (ouvertes.back() == "td" || ouvertes.back() == "th")) {
+            if (rangee && !lu.empty() && lu.back() == '\n') lu.pop_back();
+            if (!enteteRepetee) tables.back().back().push_back(lu);
+            ouvertes.pop_back();
+            lu.clear();
+        }
+        if (rangee && !ouvertes.empty() && ouvertes.back() == "tr") ouvertes.pop_back();
         if (fermante) {
             exiger(!ouvertes.empty() && ouvertes.back() == nom);
             ouvertes.pop_back();
@@ -129,6 +143,13 @@ TableExportee tableDe(std::string_view octets, unsigned graine) {
                    ? static_cast<int>(std::min<std::size_t>(t.lignes.size(), (graine >> 1) % 60))
                    : 0;
     for (int k = 0; k < t.points; ++k) t.valeurs.push_back(k % 7);
+    // Shares beside the rows, put between their cells, some too small to draw a bar.
+    if (graine & 2) {
+        t.part = 1 + static_cast<int>((graine >> 2) & 1);
+        for (std::size_t k = 0; k < t.lignes.size(); ++k) {
+            t.parts.push_back(pourcentFrancais(static_cast<double>(k * 37 % 1001) / 10.0));
+        }
+    }
     return t;
 }
 
@@ -161,18 +182,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
         const Lignes& lu = *relu;
         const Lignes& page = pages[k];
         exiger(lu.size() == t.lignes.size() + 1 && page.size() == lu.size());
+        const bool parts = !t.parts.empty();
+        const std::size_t colonnes = parts ? 3 : 2;
         for (std::size_t l = 0; l < lu.size(); ++l) {
-            exiger(lu[l].size() == 2 && page[l].size() == 2);
-            for (std::size_t c = 0; c < 2; ++c) {
+            exiger(lu[l].size() == colonnes && page[l].size() == colonnes);
+            for (std::size_t w = 0; w < colonnes; ++w) {
                 if (l == 0) {
-                    exiger(lu[l][c] == page[l][c]);
+                    exiger(lu[l][w] == page[l][w]);
                     continue;
                 }
+                // The share, where it is put, the same in both.
+                if (parts && static_cast<int>(w) == t.part) {
+                    exiger(lu[l][w] == t.parts[l - 1] && page[l][w] == t.parts[l - 1]);
+                    continue;
+                }
+                const std::size_t c = parts && static_cast<int>(w) > t.part ? w - 1 : w;
                 // The CSV keeps the cell; the page writes a count in groups of three digits.
                 const std::string brut = utf8DuJournal(t.lignes[l - 1][c]);
                 const bool nombre = t.numeriques[c];
-                exiger(lu[l][c] == (nombre ? brut : sansFormule(brut)));
-                exiger(page[l][c] == (nombre ? enGroupes(brut) : brut));
+                exiger(lu[l][w] == (nombre ? brut : sansFormule(brut)));
+                exiger(page[l][w] == (nombre ? enGroupes(brut) : brut));
             }
         }
     }

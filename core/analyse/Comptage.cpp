@@ -16,6 +16,8 @@ namespace {
 // where the catalogue would have named each of them "Inconnu".
 void direSansAgent(TablesAnalyse& t, ResultatsLisibles& lisibles) {
     lisibles.sansAgent = true;
+    lisibles.robots.clear();
+    lisibles.robotsConnus = false;
     for (tableauRapportStat* table : {&t.statOS, &t.statNav}) {
         int64_t lignes = 0;
         for (const rapportStat& e : *table) lignes += e.nombre;

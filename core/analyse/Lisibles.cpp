@@ -14,7 +14,9 @@
 #include "core/analyse/BornesDates.h"
 #include "core/analyse/IndexCles.h"
 #include "core/analyse/TableTextes.h"
+#include "core/audience/Robots.h"
 #include "core/catalogue/CatalogueAgents.h"
+#include "core/journal/Calendrier.h"
 #include "core/journal/DeuxFils.h"
 #include "core/lecture/FinAgent.h"
 #include "core/lecture/IndexAgents.h"
@@ -114,7 +116,9 @@ struct alignas(kLigneCache) ComptesLisibles::Tranche {
     TableTextes fichiersComptes;
     int64_t lignesMarquees = 0;
     IndexCles<std::string_view> dates;
+    std::vector<int64_t> lignesParDate;  // by entry of `dates`
     std::string_view derniereDate;
+    uint32_t numeroDate = 0;  // that of `derniereDate` in `dates`
     bool dateVue = false;
     std::array<int64_t, 24> heures{};
     std::string derniere;  // the last line's date (kept: a stream drops its lines)
@@ -188,6 +192,29 @@ tableauRapportStat completerChemins(const ComptesLisibles::Tranche& t,
 // From how many paths a stretch's are merged on a core of their own.
 constexpr std::size_t kCheminsDeuxFils = 4096;
 
+// The lines of each calendar day whose date reads, in day order.
+std::vector<LignesDuJour> lignesParJour(const ComptesLisibles::Tranche& t) {
+    std::vector<LignesDuJour> jours;
+    for (std::size_t k = 0; k < t.dates.taille(); ++k) {
+        int32_t a, m, j;
+        const std::string_view date = t.dates.cle(k);
+        if (t.lignesParDate[k] == 0 || date.size() != 11 || !lireDate(date, a, m, j)) continue;
+        jours.push_back({joursDepuisEpoque(a, m, j), t.lignesParDate[k]});
+    }
+    std::sort(jours.begin(), jours.end(),
+              [](const LignesDuJour& x, const LignesDuJour& y) { return x.jour < y.jour; });
+    // Two texts of one day ("01/May/2015" and "01/may/2015" if the reader takes both) as one.
+    std::vector<LignesDuJour> uniques;
+    for (const LignesDuJour& d : jours) {
+        if (!uniques.empty() && uniques.back().jour == d.jour) {
+            uniques.back().lignes += d.lignes;
+        } else {
+            uniques.push_back(d);
+        }
+    }
+    return uniques;
+}
+
 // What stretch `t` counted besides its paths, after what `dans` counted.
 void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     if (t.dateVue) {
@@ -197,14 +224,19 @@ void verserReste(ComptesLisibles::Tranche& dans, ComptesLisibles::Tranche& t) {
     dans.bornes.ajouter(t.bornes);
     verser(dans.agents, t.agents);
     dans.longs.ajouter(t.longs);
-    for (std::size_t k = 0; k < t.dates.taille(); ++k) {
+    const auto date = [&dans](std::string_view cle) {
         bool nouvelle;
-        dans.dates.trouverOuAjouter(t.dates.cle(k), nouvelle);
+        const uint32_t n = dans.dates.trouverOuAjouter(cle, nouvelle);
+        if (nouvelle) dans.lignesParDate.push_back(0);
+        return n;
+    };
+    for (std::size_t k = 0; k < t.dates.taille(); ++k) {
+        dans.lignesParDate[date(t.dates.cle(k))] += t.lignesParDate[k];
     }
     // The next line of the stretch compares its date with the last one it saw.
     if (dans.dateVue) {
-        bool nouvelle;
-        dans.derniereDate = dans.dates.cle(dans.dates.trouverOuAjouter(dans.derniere, nouvelle));
+        dans.numeroDate = date(dans.derniere);
+        dans.derniereDate = dans.dates.cle(dans.numeroDate);
     }
     for (std::size_t h = 0; h < 24; ++h) dans.heures[h] += t.heures[h];
 }
@@ -313,9 +345,12 @@ void ComptesLisibles::lire(int tranche, const RLog& r) {
     t.bornes.lire(r.date, r.heure);
     if (!t.dateVue || !memesOctets(r.date, t.derniereDate)) {
         bool nouvelle;
-        t.derniereDate = t.dates.cle(t.dates.trouverOuAjouter(r.date, nouvelle));
+        t.numeroDate = t.dates.trouverOuAjouter(r.date, nouvelle);
+        if (nouvelle) t.lignesParDate.push_back(0);
+        t.derniereDate = t.dates.cle(t.numeroDate);
         t.dateVue = true;
     }
+    ++t.lignesParDate[t.numeroDate];
     if (r.heure.size() >= 2 && chiffre(r.heure[0]) && chiffre(r.heure[1])) {
         const int h = (r.heure[0] - '0') * 10 + (r.heure[1] - '0');
         if (h < 24) ++t.heures[static_cast<std::size_t>(h)];
@@ -354,19 +389,25 @@ void ComptesLisibles::bloc(std::string_view octets) {
 namespace {
 
 // The browser and system names of agents [debut, fin): the catalogue is shared read-only, each
-// thread names its own share. The device list (robots) is not needed for names.
+// thread names its own share. Robots are told as the audience tells them: the catalogue's device
+// list, or a robot's word in the agent.
 void nommerAgents(const std::vector<std::string_view>& agents, std::size_t debut, std::size_t fin,
                   std::vector<std::string>& navigateurs, std::vector<std::string>& systemes,
-                  MemoireAgents* memoire) {
+                  std::vector<char>& robots, MemoireAgents* memoire) {
     const CatalogueAgents& catalogue = CatalogueAgents::partage();
+    std::string nom;
     for (std::size_t k = debut; k < fin; ++k) {
+        bool robot;
         if (memoire) {
             navigateurs[k] = memoire->classerNavigateur(agents[k]).nom;
             systemes[k] = memoire->classerSysteme(agents[k]).nom;
+            robot = memoire->estRobot(agents[k]);
         } else {
             navigateurs[k] = catalogue.classerNavigateur(agents[k]).nom;
             systemes[k] = catalogue.classerSysteme(agents[k]).nom;
+            robot = catalogue.estRobot(agents[k]);
         }
+        robots[k] = robot || robotParSonNom(agents[k], nom);
     }
 }
 
@@ -394,6 +435,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     std::vector<std::string_view> distincts;
     std::vector<int64_t> lignes;
     std::vector<std::string> nomsNavigateurs, nomsSystemes;
+    std::vector<char> robots;
     std::atomic<bool> listes{false};
     std::atomic<std::size_t> suivant{0};
     // Both cores take the next agents to name as they come free: agents cost unequal times.
@@ -402,7 +444,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
         constexpr std::size_t kParPrise = 32;
         for (std::size_t k; (k = suivant.fetch_add(kParPrise)) < distincts.size();) {
             nommerAgents(distincts, k, std::min(k + kParPrise, distincts.size()), nomsNavigateurs,
-                         nomsSystemes, comptes.memoire_.get());
+                         nomsSystemes, robots, comptes.memoire_.get());
         }
     };
     enParallele(
@@ -419,6 +461,7 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
                 });
                 nomsNavigateurs.resize(distincts.size());
                 nomsSystemes.resize(distincts.size());
+                robots.resize(distincts.size());
             } catch (...) {
                 distincts.clear();  // the other core names nothing, and waits no more
                 listes = true;
@@ -447,19 +490,24 @@ void rendreLisibles(TablesAnalyse& tables, ComptesLisibles& comptes, int largeur
     lisibles.joursCouverts = tout.bornes.nbJours();
     for (std::size_t h = 0; h < 24; ++h) lisibles.heures.lignes[h] += tout.heures[h];
     lisibles.heures.jours = tout.dates.taille();
+    lisibles.parJour = lignesParJour(tout);
     lisibles.agentsDistincts += tout.longs.taille();
     tables.statHoraires = journeeMoyenne(lisibles.heures, largeur);
     // A name's first appearance is that of its first agent.
-    TableTextes systemes, navigateurs;
+    TableTextes systemes, navigateurs, nomsRobots;
     for (std::size_t k = 0; k < distincts.size(); ++k) {
         navigateurs.ajouter(nomsNavigateurs[k], lignes[k]);
         systemes.ajouter(nomsSystemes[k], lignes[k]);
+        if (robots[k]) nomsRobots.ajouter(nomsNavigateurs[k], lignes[k]);
     }
     systemes.versTable(tables.statOS);
     navigateurs.versTable(tables.statNav);
+    nomsRobots.versTable(lisibles.robots);
+    lisibles.robotsConnus = true;
     if (trier) {
         ordonnerParFrequence(tables.statOS);
         ordonnerParFrequence(tables.statNav);
+        ordonnerParFrequence(lisibles.robots);
     }
     // As a fold does it: the later stretches start again empty, so that more lines may be read.
     for (std::size_t k = 1; k < comptes.tranches_.size(); ++k) {

@@ -36,6 +36,12 @@ struct HeuresDuJournal {
     std::size_t jours = 0;
 };
 
+// The lines of one calendar day (days since 1970-01-01).
+struct LignesDuJour {
+    int64_t jour = 0;
+    int64_t lignes = 0;
+};
+
 // What the readable tables of systems and browsers say of a journal whose format holds no agent:
 // kPasDAgent (Messages.h).
 
@@ -54,6 +60,12 @@ struct ResultatsLisibles {
     // Calendar days from the first to the last, days without a line included (BornesDates.h):
     // as many as the Compléments' days.
     int64_t joursCouverts = 0;
+    // The lines of each day whose date reads, in day order (days without a line left out).
+    std::vector<LignesDuJour> parJour;
+    // The entries of the browsers' table that robots' agents make, with those agents' lines
+    // (a name both browsers and robots have, "Inconnu", holds the robots' share only).
+    tableauRapportStat robots;
+    bool robotsConnus = false;  // whether `robots` was counted (the base of days does not keep it)
 };
 
 // The loaded file of a request line for every method: "DELETE /x HTTP/1.1" gives "/x", the query

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
+#include "core/analyse/ResumeAudience.h"
 #include "core/export/TablesAudience.h"
 #include "core/journal/Calendrier.h"
 #include "core/journal/DeuxFils.h"
@@ -27,6 +29,11 @@ std::string decimal(int64_t n) {
     return std::to_string(n);
 }
 
+// n's share of `total` as the tables write it: "12,3 %", "< 0,1 %".
+std::string partTexte(double n, double total) {
+    return pourcentFrancais(total > 0 ? 100.0 * n / total : 0.0);
+}
+
 TableExportee depuisTable(const char* titre, const char* fichier, const char* entete0,
                           const char* entete1, const tableauRapportStat& table, int points,
                           FormatNombre format = FormatNombre::entier) {
@@ -35,11 +42,17 @@ TableExportee depuisTable(const char* titre, const char* fichier, const char* en
     t.fichier = fichier;
     t.entetes = {entete0, entete1};
     t.numeriques = {false, true};
+    t.part = 2;
+    // A sum of doubles: byte totals may together pass the 64-bit range.
+    double total = 0;
+    for (const rapportStat& e : table) total += static_cast<double>(e.nombre);
     t.lignes.reserve(table.size());
+    t.parts.reserve(table.size());
     for (const rapportStat& e : table) {
         t.lignes.push_back({e.libelle, format == FormatNombre::entier
                                            ? decimal(e.nombre)
                                            : texteNombre(e.nombre, format)});
+        t.parts.push_back(partTexte(static_cast<double>(e.nombre), total));
     }
     const double echelle = format == FormatNombre::dixiemes ? 10.0 : 1.0;
     // The window's rule: a chart draws its first `points` entries when the table has two.
@@ -134,25 +147,159 @@ std::string dateFrancaise(std::string_view t) {
 // held whole: the same memory is written again and again.
 constexpr std::size_t kMorceauHtml = std::size_t{1} << 18;
 
-void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t debut,
-               std::size_t fin, const TableExportee& t, std::string& s, const Ecrivain& ecrire) {
-    s += t.triable ? "<div class=\"defile\"><table class=\"triable\"><thead><tr>"
-                   : "<div class=\"defile\"><table><thead><tr>";
-    for (const std::string& e : t.entetes) s += "<th>" + echapperHtml(utf8Depuis1252(e)) + "</th>";
+// A share's value: "12,3 %" gives 12.3, "< 0,1 %" 0.05; 0 for any other text.
+double valeurPart(std::string_view part) {
+    if (!part.empty() && part[0] == '<') return 0.05;
+    double v = 0, echelle = 0;
+    for (const char c : part) {
+        if (c >= '0' && c <= '9') {
+            if (echelle > 0) {
+                v += (c - '0') * echelle;
+                echelle /= 10;
+            } else {
+                v = v * 10 + (c - '0');
+            }
+        } else if (c == ',' && echelle == 0) {
+            echelle = 0.1;
+        } else {
+            break;
+        }
+    }
+    return v;
+}
+
+// A share cell: its text, and its bar, as long beside the cell's width as the share beside the
+// table's largest (`maximum`), in whole percent; none below half a percent, which would not show.
+void ajouterPart(std::string& s, std::string_view part, double maximum) {
+    const long barre = maximum > 0 ? std::lround(100.0 * valeurPart(part) / maximum) : 0;
+    if (barre > 0) {
+        s += "<td style=--p:" + std::to_string(barre) + '>';
+    } else {
+        s += "<td>";
+    }
+    ajouterEchappe(s, part);
+}
+
+// Whether column c of `t` holds byte amounts the page writes in units ("2,5 Mo"): those of the
+// Compléments' and the audience's tables. A sortable table keeps the numbers, which its columns
+// sort by; the eight tables' byte column (two columns) is written as their grids write it.
+bool colonneOctets(const TableExportee& t, std::size_t c) {
+    return !t.triable && t.entetes.size() > 2 && c < t.entetes.size() &&
+           t.entetes[c] == kEnteteOctets;
+}
+
+// A family's cell: its name, and its versions folded beneath with their counts and shares.
+void ajouterFamille(std::string& s, const TableExportee& t, std::size_t k) {
+    const std::size_t debut = t.debutsVersions[k], fin = t.debutsVersions[k + 1];
+    if (fin == debut + 1 && t.versions[debut][1].empty()) {
+        ajouterTexteJournal(s, t.familles[k][0]);
+        return;
+    }
+    s += "<details><summary>";
+    ajouterTexteJournal(s, t.familles[k][0]);
+    s += "</summary><ul>";
+    for (std::size_t v = debut; v < fin; ++v) {
+        const std::vector<std::string>& l = t.versions[v];
+        s += "<li>";
+        ajouterTexteJournal(s, l[0]);
+        if (!l[1].empty()) {
+            s += ' ';
+            ajouterTexteJournal(s, l[1]);
+        }
+        s += " : ";
+        ajouterNombre(s, l[2]);
+        s += " (";
+        ajouterEchappe(s, l[3]);
+        s += ")</li>";
+    }
+    s += "</ul></details>";
+}
+
+// The headers as the page and the file write them: "Part" put at its column when the shares are
+// apart from the rows.
+std::vector<std::string> entetesEcrits(const TableExportee& t) {
+    std::vector<std::string> e = t.entetes;
+    if (!t.parts.empty() && t.part >= 0 && static_cast<std::size_t>(t.part) <= e.size()) {
+        e.insert(e.begin() + t.part, kEntetePart);
+    }
+    return e;
+}
+
+// Rows [debut, fin) of `lignes` (the table's rows or its families) with their shares `parts` put
+// at column t.part (none: the rows hold theirs).
+void tableHtml(const std::vector<std::vector<std::string>>& lignes,
+               const std::vector<std::string>& parts, std::size_t debut, std::size_t fin,
+               const TableExportee& t, std::string& s, const Ecrivain& ecrire) {
+    // The rows are many: their cells close themselves (the next cell, the next row, the body's
+    // end), the columns of numbers and of shares are styled from the table's class ("n2 p3":
+    // column 2 holds numbers, column 3 shares).
+    const std::size_t colonnePart = t.part < 0 ? SIZE_MAX : static_cast<std::size_t>(t.part);
+    const bool inserees = !parts.empty() && colonnePart != SIZE_MAX;
+    std::string classes = t.triable ? "triable" : "";
+    if (!t.triable) {
+        for (std::size_t c = 0; c < t.numeriques.size(); ++c) {
+            if (!t.numeriques[c] || c == colonnePart) continue;
+            const std::size_t ecrite = c + (inserees && c >= colonnePart ? 1 : 0);
+            if (ecrite < 9) classes += (classes.empty() ? "n" : " n") + std::to_string(ecrite + 1);
+        }
+    }
+    if (colonnePart < 8) {
+        classes += (classes.empty() ? "p" : " p") + std::to_string(colonnePart + 1);
+    }
+    s += classes.empty() ? std::string("<div class=\"defile\"><table>")
+                         : "<div class=\"defile\"><table class=\"" + classes + "\">";
+    // The bars' scale: the largest share of the table, folded rows included.
+    double maximum = 0;
+    if (colonnePart != SIZE_MAX) {
+        if (!parts.empty()) {
+            for (const std::string& p : parts) maximum = std::max(maximum, valeurPart(p));
+        } else {
+            for (const auto& l : lignes) {
+                if (colonnePart < l.size()) maximum = std::max(maximum, valeurPart(l[colonnePart]));
+            }
+        }
+    }
+    // Named for a screen reader; the heading above already shows the title.
+    s += "<caption>" + echapperHtml(utf8Depuis1252(t.titre)) + (debut > 0 ? " (suite)" : "") +
+         "</caption><thead><tr>";
+    for (const std::string& e : entetesEcrits(t)) {
+        s += "<th scope=\"col\">" + echapperHtml(utf8Depuis1252(e)) + "</th>";
+    }
     s += "</tr></thead><tbody>\n";
+    const bool familles = &lignes == &t.familles;
     for (std::size_t k = debut; k < fin; ++k) {
         s += "<tr>";
-        for (std::size_t c = 0; c < lignes[k].size(); ++c) {
-            if (c < t.numeriques.size() && t.numeriques[c]) {
-                s += "<td class=\"n\">";
-                ajouterNombre(s, lignes[k][c]);
+        for (std::size_t c = 0; c <= lignes[k].size(); ++c) {
+            if (c == colonnePart && !parts.empty()) {
+                ajouterPart(s, k < parts.size() ? std::string_view(parts[k]) : std::string_view(),
+                            maximum);
+            }
+            if (c == lignes[k].size()) break;
+            if (c == colonnePart && parts.empty()) {
+                ajouterPart(s, lignes[k][c], maximum);
+            } else if (c < t.numeriques.size() && t.numeriques[c]) {
+                // A sortable table's script finds its numbers by their class.
+                s += t.triable ? "<td class=n>" : "<td>";
+                int64_t n = 0;
+                const std::string& texte = lignes[k][c];
+                const auto [bout, erreur] =
+                    std::from_chars(texte.data(), texte.data() + texte.size(), n);
+                if (colonneOctets(t, c) && erreur == std::errc() &&
+                    bout == texte.data() + texte.size() && n >= 0) {
+                    s += utf8Depuis1252(texteNombre(n, FormatNombre::octets));
+                } else {
+                    ajouterNombre(s, texte);
+                }
             } else {
                 s += "<td>";
-                ajouterTexteJournal(s, lignes[k][c]);
+                if (c == 0 && familles) {
+                    ajouterFamille(s, t, k);
+                } else {
+                    ajouterTexteJournal(s, lignes[k][c]);
+                }
             }
-            s += "</td>";
         }
-        s += "</tr>\n";
+        s += '\n';
         if (s.size() >= kMorceauHtml) {
             ecrire(s);
             s.clear();
@@ -163,54 +310,205 @@ void tableHtml(const std::vector<std::vector<std::string>>& lignes, std::size_t 
 
 // A phone's chart: it follows the page's width, down to 390 pixels, with each label above its
 // bar and the value after it, all within the view, its texts 11 pixels high or more.
-void grapheSvgEtroit(const TableExportee& t, std::string& s) {
+// A chart's title and text alternative, named by ids made from `id`, after the role that makes
+// the drawing one image.
+void nommerGraphe(std::string& s, const std::string& id, const std::string& titre,
+                  const std::string& description) {
+    s += "role=\"img\" aria-labelledby=\"" + id + "t " + id + "d\"><title id=\"" + id + "t\">" +
+         echapperHtml(titre) + "</title><desc id=\"" + id + "d\">" + echapperHtml(description) +
+         "</desc>\n";
+}
+
+// A value beside a chart's bar: a count in groups of three digits, as the tables write it.
+std::string nombreDuGraphe(std::string_view texte) {
+    std::string s;
+    ajouterNombre(s, texte);
+    return s;
+}
+
+// The rows the page shows: the families of a table that has them.
+const std::vector<std::vector<std::string>>& montrees(const TableExportee& t) {
+    return t.debutsVersions.empty() ? t.lignes : t.familles;
+}
+
+// What a chart of the leading rows tells: which rows it draws, whose figures the table holds.
+std::string descriptionBarres(const TableExportee& t) {
+    std::string d =
+        "Barres des " + std::to_string(t.points) + " premi\xC3\xA8res lignes du tableau qui suit";
+    for (int k = 0; k < t.points && k < 3; ++k) {
+        d += k == 0 ? " : " : ", ";
+        d += utf8DuJournal(montrees(t)[k][0]) + " (" + utf8DuJournal(montrees(t)[k][1]) + ")";
+    }
+    return d + (t.points > 3 ? "\xE2\x80\xA6" : "");
+}
+
+void grapheSvgEtroit(const TableExportee& t, std::string& s, const std::string& id) {
     constexpr int kLargeur = 360, kPlace = 80, kPas = 32;
     const double maximum = std::max(1.0, *std::max_element(t.valeurs.begin(), t.valeurs.end()));
     const int hauteur = t.points * kPas + 6;
     s += "<svg class=\"graphe etroit\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
          std::to_string(kLargeur) + " " + std::to_string(hauteur) +
-         "\" style=\"width:100%;max-width:760px\" role=\"img\" " + "aria-label=\"" +
-         echapperHtml(utf8Depuis1252(t.titre)) + "\">\n";
+         "\" style=\"width:100%;max-width:760px\" ";
+    nommerGraphe(s, id + "e", utf8Depuis1252(t.titre), descriptionBarres(t));
     for (int k = 0; k < t.points; ++k) {
         const double v = std::max(0.0, t.valeurs[k]);
         const int y = 3 + k * kPas;
         const int l = static_cast<int>(std::lround(v / maximum * (kLargeur - kPlace)));
-        const std::string libelle = couperUtf8(utf8DuJournal(t.lignes[k][0]), 55);
+        const std::string libelle = couperUtf8(utf8DuJournal(montrees(t)[k][0]), 55);
         s += "<text x=\"2\" y=\"" + std::to_string(y + 11) + "\">" + echapperHtml(libelle) +
              "</text>";
         s += "<rect x=\"2\" y=\"" + std::to_string(y + 14) + "\" width=\"" + std::to_string(l) +
              "\" height=\"12\"/>";
         s += "<text x=\"" + std::to_string(l + 6) + "\" y=\"" + std::to_string(y + 25) + "\">" +
-             echapperHtml(utf8DuJournal(t.lignes[k][1])) + "</text>\n";
+             nombreDuGraphe(montrees(t)[k][1]) + "</text>\n";
     }
     s += "</svg>\n";
 }
 
 // Horizontal bars, one per point, labelled with the row's first cell and its value.
-void grapheSvg(const TableExportee& t, std::string& s) {
+void grapheSvg(const TableExportee& t, std::string& s, const std::string& id) {
     if (t.points <= 0) return;
     // The phone's drawing first, hidden on a wide page (and the wide one on a phone).
-    grapheSvgEtroit(t, s);
+    grapheSvgEtroit(t, s, id);
     constexpr int kLargeur = 760, kMarge = 260, kHauteurBarre = 16, kPas = 20;
     const double maximum = std::max(1.0, *std::max_element(t.valeurs.begin(), t.valeurs.end()));
     const int hauteur = t.points * kPas + 10;
     s += "<svg class=\"graphe large\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
          std::to_string(kLargeur) + " " + std::to_string(hauteur) + "\" width=\"" +
-         std::to_string(kLargeur) + "\" height=\"" + std::to_string(hauteur) +
-         "\" role=\"img\" aria-label=\"" + echapperHtml(utf8Depuis1252(t.titre)) + "\">\n";
+         std::to_string(kLargeur) + "\" height=\"" + std::to_string(hauteur) + "\" ";
+    nommerGraphe(s, id + "l", utf8Depuis1252(t.titre), descriptionBarres(t));
     for (int k = 0; k < t.points; ++k) {
         const double v = std::max(0.0, t.valeurs[k]);
         const int y = 5 + k * kPas;
         const int l = static_cast<int>(std::lround(v / maximum * (kLargeur - kMarge - 90)));
-        const std::string libelle = couperUtf8(utf8DuJournal(t.lignes[k][0]), 38);
+        const std::string libelle = couperUtf8(utf8DuJournal(montrees(t)[k][0]), 38);
         s += "<text x=\"" + std::to_string(kMarge - 6) + "\" y=\"" + std::to_string(y + 12) +
              "\" text-anchor=\"end\">" + echapperHtml(libelle) + "</text>";
         s += "<rect x=\"" + std::to_string(kMarge) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
              std::to_string(l) + "\" height=\"" + std::to_string(kHauteurBarre) + "\"/>";
         s += "<text x=\"" + std::to_string(kMarge + l + 4) + "\" y=\"" + std::to_string(y + 12) +
-             "\">" + echapperHtml(utf8DuJournal(t.lignes[k][1])) + "</text>\n";
+             "\">" + nombreDuGraphe(montrees(t)[k][1]) + "</text>\n";
     }
     s += "</svg>\n";
+}
+
+// A coordinate with one decimal.
+void ajouterCoordonnee(std::string& s, double v) {
+    char t[24];
+    const int n = std::snprintf(t, sizeof t, "%.1f", v);
+    s.append(t, static_cast<std::size_t>(n));
+}
+
+// The whole number of a cell (0 for any other text).
+double valeurCellule(const std::string& texte) {
+    int64_t n = 0;
+    std::from_chars(texte.data(), texte.data() + texte.size(), n);
+    return static_cast<double>(n);
+}
+
+// A row's label on the time axis: "20/12" for "20/12/2023", the hour as it is.
+std::string libelleTemps(const std::string& texte) {
+    return texte.size() == 10 && texte[2] == '/' ? texte.substr(0, 5) : utf8DuJournal(texte);
+}
+
+// The requests of each row in order (days or hours) as an area, and the visitors (column 2, when
+// the table has it) as a line over it; drawn for a phone and for a wide page as the bar charts.
+void grapheActivite(const TableExportee& t, std::string& s, const std::string& id) {
+    const std::size_t n = t.lignes.size();
+    if (n < 2) return;
+    const bool visiteurs = t.entetes.size() > 2;
+    double maximum = 1;
+    std::size_t pic = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double r = valeurCellule(t.lignes[k][1]);
+        if (r > valeurCellule(t.lignes[pic][1])) pic = k;
+        maximum = std::max(maximum, r);
+        if (visiteurs) maximum = std::max(maximum, valeurCellule(t.lignes[k][2]));
+    }
+    const std::string titre = utf8Depuis1252(t.titre);
+    std::string description =
+        titre + " (" + libelleTemps(t.lignes.front()[0]) + " \xC3\xA0 " +
+        libelleTemps(t.lignes.back()[0]) + ") : au plus " +
+        nombreFrancais(static_cast<int64_t>(valeurCellule(t.lignes[pic][1]))) +
+        " requ\xC3\xAAtes (" + utf8DuJournal(t.lignes[pic][0]) + ")";
+    description += "; les chiffres de chaque ligne sont dans le tableau qui suit";
+    struct Format {
+        const char* classe;
+        int largeur, hauteur, etiquettes;
+    };
+    for (const Format f : {Format{"etroit", 360, 200, 3}, Format{"large", 760, 240, 7}}) {
+        const double x0 = 44, x1 = f.largeur - 8, y0 = 24, y1 = f.hauteur - 22;
+        const auto x = [&](std::size_t k) {
+            return x0 + (x1 - x0) * static_cast<double>(k) / static_cast<double>(n - 1);
+        };
+        const auto y = [&](double v) { return y1 - (y1 - y0) * std::max(0.0, v) / maximum; };
+        s += std::string("<svg class=\"graphe ") + f.classe +
+             " activite\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
+             std::to_string(f.largeur) + " " + std::to_string(f.hauteur) + "\" ";
+        s += f.etiquettes == 3 ? "style=\"width:100%;max-width:760px\" "
+                               : "width=\"" + std::to_string(f.largeur) + "\" height=\"" +
+                                     std::to_string(f.hauteur) + "\" ";
+        nommerGraphe(s, id + f.classe[0], titre, description);
+        // The scale: the largest value at the top, 0 at the bottom.
+        s += "<line x1=\"40\" y1=\"" + std::to_string(static_cast<int>(y0)) + "\" x2=\"" +
+             std::to_string(static_cast<int>(x1)) + "\" y2=\"" +
+             std::to_string(static_cast<int>(y0)) + "\"/><line x1=\"40\" y1=\"" +
+             std::to_string(static_cast<int>(y1)) + "\" x2=\"" +
+             std::to_string(static_cast<int>(x1)) + "\" y2=\"" +
+             std::to_string(static_cast<int>(y1)) + "\"/>";
+        s += "<text x=\"38\" y=\"" + std::to_string(static_cast<int>(y0) + 4) +
+             "\" text-anchor=\"end\">" + nombreFrancais(static_cast<int64_t>(maximum)) +
+             "</text><text x=\"38\" y=\"" + std::to_string(static_cast<int>(y1) + 4) +
+             "\" text-anchor=\"end\">0</text>\n";
+        s += "<polygon class=\"r\" points=\"";
+        ajouterCoordonnee(s, x0);
+        s += ',';
+        ajouterCoordonnee(s, y1);
+        for (std::size_t k = 0; k < n; ++k) {
+            s += ' ';
+            ajouterCoordonnee(s, x(k));
+            s += ',';
+            ajouterCoordonnee(s, y(valeurCellule(t.lignes[k][1])));
+        }
+        s += ' ';
+        ajouterCoordonnee(s, x1);
+        s += ',';
+        ajouterCoordonnee(s, y1);
+        s += "\"/>\n";
+        if (visiteurs) {
+            s += "<polyline class=\"v\" points=\"";
+            for (std::size_t k = 0; k < n; ++k) {
+                if (k > 0) s += ' ';
+                ajouterCoordonnee(s, x(k));
+                s += ',';
+                ajouterCoordonnee(s, y(valeurCellule(t.lignes[k][2])));
+            }
+            s += "\"/>\n";
+        }
+        // A few rows named along the time axis, the first and the last among them.
+        const std::size_t etiquettes =
+            std::min<std::size_t>(n, static_cast<std::size_t>(f.etiquettes));
+        for (std::size_t e = 0; e < etiquettes; ++e) {
+            const std::size_t k = etiquettes > 1 ? e * (n - 1) / (etiquettes - 1) : 0;
+            s += "<text x=\"";
+            ajouterCoordonnee(s, x(k));
+            s += "\" y=\"" + std::to_string(f.hauteur - 6) + "\" text-anchor=\"" +
+                 (e == 0                ? "start"
+                  : e + 1 == etiquettes ? "end"
+                                        : "middle") +
+                 "\">" + echapperHtml(libelleTemps(t.lignes[k][0])) + "</text>";
+        }
+        // The legend, above the area.
+        s += "<rect class=\"r\" x=\"44\" y=\"4\" width=\"12\" height=\"10\"/><text x=\"60\" "
+             "y=\"13\">" +
+             echapperHtml(utf8Depuis1252(t.entetes[1])) + "</text>";
+        if (visiteurs) {
+            s += "<line class=\"v\" x1=\"150\" y1=\"9\" x2=\"164\" y2=\"9\"/><text x=\"168\" "
+                 "y=\"13\">" +
+                 echapperHtml(utf8Depuis1252(t.entetes[2])) + "</text>";
+        }
+        s += "\n</svg>\n";
+    }
 }
 
 const char* const kStyle =
@@ -223,9 +521,23 @@ const char* const kStyle =
     "div.defile{overflow-x:auto;max-width:100%}"
     "table{border-collapse:collapse;margin:.5em 0}"
     "th,td{border:1px solid #bbb;padding:2px 8px;text-align:left;overflow-wrap:anywhere}"
-    "th{background:#e4e8f0}td.n{text-align:right;font-variant-numeric:tabular-nums;"
-    "overflow-wrap:normal;white-space:nowrap}"
+    "th{background:#e4e8f0;overflow-wrap:normal}td.n,table.n2 td:nth-child(2),table.n3 "
+    "td:nth-child(3),"
+    "table.n4 td:nth-child(4),table.n5 td:nth-child(5),table.n6 td:nth-child(6),"
+    "table.n7 td:nth-child(7),table.n8 td:nth-child(8),table.n9 td:nth-child(9)"
+    "{text-align:right;font-variant-numeric:tabular-nums;overflow-wrap:normal;white-space:nowrap}"
     "summary{cursor:pointer;color:#036;margin:.3em 0}"
+    // A table's caption is for screen readers: its heading shows the same title.
+    "caption{position:absolute;width:1px;height:1px;overflow:hidden;clip-path:inset(50%);"
+    "white-space:nowrap}"
+    // A share's bar, drawn behind its figure (the column's place is in its table's class).
+    "table.p2 td:nth-child(2),table.p3 td:nth-child(3),table.p4 td:nth-child(4),"
+    "table.p5 td:nth-child(5),table.p6 td:nth-child(6),table.p7 td:nth-child(7),"
+    "table.p8 td:nth-child(8){text-align:right;white-space:nowrap;min-width:5em;"
+    "background:linear-gradient(90deg,#c9dcf2 calc(var(--p,0)*1%),transparent 0)}"
+    "td details ul{margin:.2em 0;padding-left:1.2em}"
+    "svg.activite line{stroke:#999;stroke-width:.5}svg.activite polygon.r{fill:#2a6fb0;"
+    "fill-opacity:.35;stroke:#2a6fb0}svg.activite .v{fill:none;stroke:#c0561a;stroke-width:2}"
     "svg.graphe{max-width:100%;height:auto}"
     "svg.graphe rect{fill:#2a6fb0}svg.graphe text{font-size:11px;font-family:Arial,sans-serif;"
     "fill:currentColor}"
@@ -241,10 +553,13 @@ const char* const kStyle =
     "@media (prefers-color-scheme:dark){body{background:#15171a;color:#ddd}"
     "h1{background:#2b2f36}h2{color:#8cb4e6;border-color:#8cb4e6}th{background:#252a33}"
     "th,td,div.carte{border-color:#444}summary,span.v{color:#8cb4e6}span.l{color:#aaa}"
-    "svg.graphe rect{fill:#5b9bd8}"
+    "svg.graphe rect{fill:#5b9bd8}table[class] "
+    "td[style]:nth-child(n){background:linear-gradient(90deg,"
+    "#2c4a6e calc(var(--p,0)*1%),transparent 0)}svg.activite .v{stroke:#f0a060}"
     "footer{color:#999}}"
     "@media print{body{margin:0;color:#000;background:#fff}h1{background:none;color:#000}"
     "div.defile{overflow:visible}section{break-inside:avoid-page}summary{display:none}"
+    "td[style]{print-color-adjust:exact;-webkit-print-color-adjust:exact}td summary{display:block}"
     "svg.etroit{display:none}svg.large{display:block}}";
 
 // Sorts a table.triable by the column whose header is clicked, again the other way; numbers
@@ -278,30 +593,47 @@ std::string resume(const DonneesRapport& d) {
     return utf8Depuis1252(exclues.empty() ? s : s + " (" + exclues + ")");
 }
 
-// The overview: a card per figure known, the largest text first.
-void apercuHtml(const DonneesRapport& d, std::string& s) {
+// One card of the overview: its caption (UTF-8), its figure as the page writes it and as
+// resume.csv does (plain numbers), and whether it is a date.
+struct Carte {
+    const char* libelle;
+    std::string page, csv;
+    bool date = false;
+    const char* libelleCsv = nullptr;  // when the caption alone would not say it
+};
+
+// The overview's cards, a card per figure known, the largest text first.
+std::vector<Carte> cartesApercu(const DonneesRapport& d) {
     const DonneesRapport::Apercu& a = d.apercu;
-    s += "<section class=\"apercu\" aria-label=\"Aper\xC3\xA7u\">";
-    const auto carte = [&s](const std::string& valeur, const char* libelle, bool date = false) {
-        s += std::string("<div class=\"carte\"><span class=\"v") + (date ? " d" : "") + "\">" +
-             echapperHtml(valeur) + "</span><span class=\"l\">" + libelle + "</span></div>";
-    };
+    std::vector<Carte> cartes;
     const auto nombre = [&](const std::optional<int64_t>& n, const char* libelle) {
-        if (n) carte(nombreFrancais(*n), libelle);
+        if (n) cartes.push_back({libelle, nombreFrancais(*n), std::to_string(*n)});
     };
     nombre(d.lignes, "requ\xC3\xAAtes");
     nombre(a.visiteurs, "visiteurs uniques");
     nombre(a.visites, "visites");
-    carte(utf8Depuis1252(texteNombre(a.octets, FormatNombre::octets)),
-          "envoy\xC3\xA9"
-          "s");
+    cartes.push_back({"envoy\xC3\xA9s", utf8Depuis1252(texteNombre(a.octets, FormatNombre::octets)),
+                      std::to_string(a.octets), false, "octets envoy\xC3\xA9s"});
     nombre(a.introuvables, "pages introuvables (404)");
     nombre(a.erreurs, "erreurs du serveur (5xx)");
     nombre(d.lignesIgnorees,
            "lignes ignor\xC3\xA9"
            "es");
-    if (!a.premiere.empty()) carte(a.premiere, "premi\xC3\xA8re requ\xC3\xAAte", true);
-    if (!a.derniere.empty()) carte(a.derniere, "derni\xC3\xA8re requ\xC3\xAAte", true);
+    if (!a.premiere.empty()) {
+        cartes.push_back({"premi\xC3\xA8re requ\xC3\xAAte", a.premiere, a.premiere, true});
+    }
+    if (!a.derniere.empty()) {
+        cartes.push_back({"derni\xC3\xA8re requ\xC3\xAAte", a.derniere, a.derniere, true});
+    }
+    return cartes;
+}
+
+void apercuHtml(const DonneesRapport& d, std::string& s) {
+    s += "<section class=\"apercu\" aria-label=\"Aper\xC3\xA7u\">";
+    for (const Carte& c : cartesApercu(d)) {
+        s += std::string("<div class=\"carte\"><span class=\"v") + (c.date ? " d" : "") + "\">" +
+             echapperHtml(c.page) + "</span><span class=\"l\">" + c.libelle + "</span></div>";
+    }
     s += "</section>\n";
 }
 
@@ -311,10 +643,10 @@ void sommaireHtml(const DonneesRapport& d, std::string& s) {
     const DonneesRapport::Sommaire& m = d.sommaire;
     // The captions are the program's (Windows-1252), the values UTF-8.
     const auto ligne = [&s](std::string_view libelle, const std::string& valeur) {
-        s += "<tr><th style=\"text-align:left\">" + utf8Depuis1252(libelle) + "</th><td>" +
+        s += "<tr><th scope=\"row\">" + utf8Depuis1252(libelle) + "</th><td>" +
              echapperHtml(valeur) + "</td></tr>";
     };
-    s += "<table class=\"sommaire\"><tbody>";
+    s += "<table class=\"sommaire\"><caption>Sommaire</caption><tbody>";
     std::string journaux;
     const std::vector<std::string> noms =
         d.journaux.empty() ? std::vector<std::string>{d.nomJournal} : d.journaux;
@@ -424,6 +756,167 @@ DonneesRapport::Apercu apercuDe(const ResultatAnalyse& r) {
 
 }  // namespace
 
+namespace {
+
+// "Chrome 120" as "Chrome" and "120", "Windows XP" as "Windows" and "XP" (the catalogue names
+// those versions so); any other name without a number at its end is a family alone.
+std::pair<std::string_view, std::string_view> familleEtVersion(std::string_view nom) {
+    const std::size_t blanc = nom.rfind(' ');
+    if (blanc == std::string_view::npos || blanc == 0 || blanc + 1 == nom.size()) return {nom, {}};
+    const std::string_view famille = nom.substr(0, blanc), version = nom.substr(blanc + 1);
+    const bool chiffres = std::all_of(version.begin(), version.end(),
+                                      [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+    const bool windows = famille == "Windows" && (version == "XP" || version == "Vista" ||
+                                                  version == "ME" || version == "NT");
+    return chiffres || windows ? std::pair{famille, version} : std::pair{nom, std::string_view()};
+}
+
+// The day of a day number as the tables write it: "20/12/2023".
+std::string texteJour(int64_t numero) {
+    int32_t a, m, j;
+    dateDuJour(numero, a, m, j);
+    char t[24];
+    std::snprintf(t, sizeof t, "%02d/%02d/%04d", static_cast<int>(j), static_cast<int>(m),
+                  static_cast<int>(a));
+    return t;
+}
+
+// The browsers' table without what robots' agents made (those in the robots' own table).
+tableauRapportStat sansRobots(const tableauRapportStat& navigateurs,
+                              const tableauRapportStat& robots) {
+    std::unordered_map<std::string_view, int64_t> parNom;
+    for (const rapportStat& r : robots) parNom[r.libelle] += r.nombre;
+    tableauRapportStat t;
+    for (const rapportStat& e : navigateurs) {
+        const auto r = parNom.find(e.libelle);
+        const int64_t n = e.nombre - (r == parNom.end() ? 0 : r->second);
+        if (n > 0) t.push_back({e.libelle, e.complement, n});
+    }
+    ordonnerParFrequence(t);
+    return t;
+}
+
+}  // namespace
+
+TableExportee tableParFamilles(const char* titre, const char* fichier, const char* entete,
+                               const tableauRapportStat& table, int points) {
+    struct Famille {
+        std::string_view nom;
+        int64_t nombre = 0;
+        std::vector<const rapportStat*> versions;
+    };
+    std::vector<Famille> familles;
+    std::unordered_map<std::string_view, std::size_t> numeros;
+    double total = 0;
+    for (const rapportStat& e : table) {
+        total += static_cast<double>(e.nombre);
+        const std::string_view nom = familleEtVersion(e.libelle).first;
+        const auto [place, nouvelle] = numeros.try_emplace(nom, familles.size());
+        if (nouvelle) familles.push_back({nom, 0, {}});
+        Famille& f = familles[place->second];
+        f.nombre += e.nombre;
+        f.versions.push_back(&e);
+    }
+    const auto plusFrequente = [](const auto& x, const auto& y) { return x.nombre > y.nombre; };
+    std::stable_sort(familles.begin(), familles.end(), plusFrequente);
+    TableExportee t;
+    t.titre = titre;
+    t.fichier = fichier;
+    t.entetes = {entete, kEnteteOccurences};
+    t.numeriques = {false, true};
+    t.part = 2;
+    // The rows as they were, for the history page, and their shares.
+    for (const rapportStat& e : table) {
+        t.lignes.push_back({e.libelle, std::to_string(e.nombre)});
+        t.parts.push_back(partTexte(static_cast<double>(e.nombre), total));
+    }
+    t.entetesVersions = {"Famille", "Version", kEnteteOccurences, kEntetePart};
+    for (Famille& f : familles) {
+        std::stable_sort(
+            f.versions.begin(), f.versions.end(),
+            [](const rapportStat* x, const rapportStat* y) { return x->nombre > y->nombre; });
+        t.familles.push_back({std::string(f.nom), std::to_string(f.nombre)});
+        t.partsFamilles.push_back(partTexte(static_cast<double>(f.nombre), total));
+        t.debutsVersions.push_back(t.versions.size());
+        for (const rapportStat* v : f.versions) {
+            t.versions.push_back(
+                {std::string(f.nom), std::string(familleEtVersion(v->libelle).second),
+                 std::to_string(v->nombre), partTexte(static_cast<double>(v->nombre), total)});
+        }
+    }
+    t.debutsVersions.push_back(t.versions.size());
+    const std::size_t n =
+        t.familles.size() >= 2 && points > 0 ? std::min<std::size_t>(t.familles.size(), points) : 0;
+    t.points = static_cast<int>(n);
+    for (std::size_t k = 0; k < n; ++k)
+        t.valeurs.push_back(static_cast<double>(familles[k].nombre));
+    return t;
+}
+
+TableExportee tableActivite(const ResultatAnalyse& r) {
+    TableExportee t;
+    t.fichier = "activite.csv";
+    t.numeriques = {false, true};
+    const Complements* c = r.complements ? &*r.complements : nullptr;
+    const bool unJour = c ? c->jours.size() == 1 : r.lisibles.parJour.size() == 1;
+    if (unJour && r.lisibles.actifs && r.lisibles.heures.jours > 0) {
+        // One day: its hours, which the readable results count.
+        t.titre = "Requ\352tes par heure";
+        t.entetes = {"Heure", kEnteteRequetes};
+        for (int h = 0; h < 24; ++h) {
+            char heure[8];
+            std::snprintf(heure, sizeof heure, "%02d h", h);
+            t.lignes.push_back(
+                {heure, std::to_string(r.lisibles.heures.lignes[static_cast<std::size_t>(h)])});
+        }
+        return t;
+    }
+    t.entetes = {kEnteteJour, kEnteteRequetes};
+    if (c && !c->jours.empty()) {
+        for (const CompteJour& j : c->jours) {
+            t.lignes.push_back({texteJour(joursDepuisEpoque(j.annee, j.mois, j.jour)),
+                                std::to_string(j.requetes)});
+        }
+        if (r.audience) {
+            t.entetes.push_back(kVisiteursUniques);
+            t.numeriques.push_back(true);
+            const std::vector<JourAudience> parJour = joursAudience(*c, *r.audience);
+            for (std::size_t k = 0; k < t.lignes.size(); ++k) {
+                t.lignes[k].push_back(
+                    std::to_string(k < parJour.size() ? parJour[k].visiteurs : 0));
+            }
+        }
+    } else if (r.lisibles.actifs && !r.lisibles.parJour.empty()) {
+        const std::vector<LignesDuJour>& jours = r.lisibles.parJour;
+        // Every day from the first to the last, those without a line at 0, as the Compléments'
+        // days; a journal spanning centuries only its days with lines.
+        const bool continus = jours.back().jour - jours.front().jour < kJoursContinusMax;
+        std::size_t k = 0;
+        for (int64_t jour = jours.front().jour; k < jours.size(); ++jour) {
+            if (!continus) jour = jours[k].jour;
+            const int64_t n = jours[k].jour == jour ? jours[k++].lignes : 0;
+            t.lignes.push_back({texteJour(jour), std::to_string(n)});
+        }
+    }
+    t.titre = t.entetes.size() > 2 ? "Requ\352tes et visiteurs par jour" : "Requ\352tes par jour";
+    return t;
+}
+
+TableExportee tableResume(const DonneesRapport& d) {
+    TableExportee t;
+    t.fichier = "resume.csv";
+    t.entetes = {kEnteteMesure, kEnteteValeur};
+    // Texts both: the guard against a spreadsheet's formulas leaves plain numbers as they are.
+    t.numeriques = {false, false};
+    for (const Carte& c : cartesApercu(d)) {
+        // The captions are UTF-8 and the cells' texts are read as the log's: both kept as they are.
+        std::string libelle = c.libelleCsv ? c.libelleCsv : c.libelle;
+        libelle[0] = static_cast<char>(libelle[0] - 'a' + 'A');
+        t.lignes.push_back({libelle, c.csv});
+    }
+    return t;
+}
+
 DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool complements) {
     DonneesRapport d;
     if (r.periode.active) {
@@ -439,6 +932,28 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
         d.lignesHorsFiltre = static_cast<int64_t>(resume.horsFiltre);
     }
     d.tables = tablesDeLAnalyse(r.tables, nbAdresses, r.lisibles.actifs);
+    if (r.lisibles.actifs && !r.lisibles.sansAgent) {
+        // Systems and browsers by family, their versions beneath. Robots apart, in a table of
+        // their own, when the analysis told them; with the audience's table of robots (the
+        // Compléments), which says more of them, the browsers' table keeps them, as the report of
+        // a base of days (which cannot tell them apart) does for the same lines.
+        d.tables[1] =
+            tableParFamilles(kTitreSystemes, "systemes.csv", kEnteteSysteme, r.tables.statOS, 50);
+        if (r.lisibles.robotsConnus && !(complements && r.audience)) {
+            d.tables[2] = tableParFamilles("Navigateurs", "navigateurs.csv", "Navigateur",
+                                           sansRobots(r.tables.statNav, r.lisibles.robots), 50);
+            // No table of no robot.
+            if (!r.lisibles.robots.empty()) {
+                d.tables.insert(d.tables.begin() + 3,
+                                tableParFamilles(kTitreRobots, "robots-agents.csv", kEnteteRobot,
+                                                 r.lisibles.robots, 50));
+            }
+        } else {
+            d.tables[2] = tableParFamilles(kTitreNavigateurs, "navigateurs-robots.csv",
+                                           kEnteteNavigateur, r.tables.statNav, 50);
+        }
+    }
+    d.activite = tableActivite(r);
     d.apercu = apercuDe(r);
     if (r.lisibles.actifs) {
         d.sommaire.present = true;
@@ -529,6 +1044,14 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
         s += "<p class=\"filtre\">" + echapperHtml(utf8Depuis1252(kFiltreDeuxPoints)) + "<code>" +
              echapperHtml(utf8Repare(d.filtre)) + "</code></p>\n";
     }
+    if (!d.activite.lignes.empty()) {
+        const TableExportee& t = d.activite;
+        s += "<section id=\"activite\"><h2>" + echapperHtml(utf8Depuis1252(t.titre)) + "</h2>\n";
+        grapheActivite(t, s, "ga");
+        s += "<details><summary>" + utf8Depuis1252(texteVoirTout(t.lignes.size())) + "</summary>\n";
+        tableHtml(t.lignes, t.parts, 0, t.lignes.size(), t, s, ecrire);
+        s += "</details>\n</section>\n";
+    }
     ecrire(s);
     for (std::size_t k = 0; k < d.tables.size(); ++k) {
         const TableExportee& t = d.tables[k];
@@ -541,14 +1064,17 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
             ecrire(s);
             continue;
         }
-        grapheSvg(t, s);
+        grapheSvg(t, s, "g" + std::to_string(k + 1));
+        const bool familles = !t.debutsVersions.empty();
+        const auto& lignes = familles ? t.familles : t.lignes;
+        const auto& parts = familles ? t.partsFamilles : t.parts;
         const std::size_t visibles =
-            t.triable ? t.lignes.size() : std::min(t.lignes.size(), kLignesVisibles);
-        tableHtml(t.lignes, 0, visibles, t, s, ecrire);
-        if (t.lignes.size() > visibles) {
-            s += "<details><summary>" + utf8Depuis1252(texteVoirTout(t.lignes.size())) +
+            t.triable ? lignes.size() : std::min(lignes.size(), kLignesVisibles);
+        tableHtml(lignes, parts, 0, visibles, t, s, ecrire);
+        if (lignes.size() > visibles) {
+            s += "<details><summary>" + utf8Depuis1252(texteVoirTout(lignes.size())) +
                  "</summary>\n";
-            tableHtml(t.lignes, visibles, t.lignes.size(), t, s, ecrire);
+            tableHtml(lignes, parts, visibles, lignes.size(), t, s, ecrire);
             s += "</details>\n";
         }
         s += "</section>\n";
@@ -578,10 +1104,20 @@ std::string sansFormule(std::string texte) {
 
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
     std::string s = "\xEF\xBB\xBF";
+    // Which written columns hold numbers, the shares put among them; a family's versions: the
+    // version, the count and the share.
+    std::vector<bool> numeriques = t.numeriques;
+    if (!t.debutsVersions.empty()) {
+        numeriques = {false, true, true, true};
+    } else if (!t.parts.empty() && t.part >= 0) {
+        numeriques.insert(numeriques.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(
+                                                   t.part, numeriques.size())),
+                          true);
+    }
     const auto ligne = [&](const std::vector<std::string>& cellules, bool entete) {
         for (std::size_t c = 0; c < cellules.size(); ++c) {
             if (c > 0) s += ';';
-            const bool nombre = c < t.numeriques.size() && t.numeriques[c];
+            const bool nombre = c < numeriques.size() && numeriques[c];
             // The headers are the program's texts; the other rows' cells, the log's.
             std::string texte = entete ? utf8Depuis1252(cellules[c]) : utf8DuJournal(cellules[c]);
             s += celluleCsv(nombre ? texte : sansFormule(std::move(texte)));
@@ -592,21 +1128,58 @@ void produireCsv(const TableExportee& t, const Ecrivain& ecrire) {
             s.clear();
         }
     };
-    ligne(t.entetes, true);
-    for (const auto& l : t.lignes) ligne(l, false);
+    if (t.debutsVersions.empty() && !t.parts.empty()) {
+        // The shares put at their column, the cells before them and after.
+        const std::size_t p = static_cast<std::size_t>(std::max(t.part, 0));
+        std::vector<std::string> l;
+        ligne(entetesEcrits(t), true);
+        for (std::size_t k = 0; k < t.lignes.size(); ++k) {
+            l = t.lignes[k];
+            l.insert(l.begin() + static_cast<std::ptrdiff_t>(std::min(p, l.size())),
+                     k < t.parts.size() ? t.parts[k] : std::string());
+            ligne(l, false);
+        }
+    } else if (t.debutsVersions.empty()) {
+        ligne(t.entetes, true);
+        for (const auto& l : t.lignes) ligne(l, false);
+    } else {
+        // A family's versions, one row each: the families' counts are their sums.
+        ligne(t.entetesVersions, true);
+        for (const auto& l : t.versions) ligne(l, false);
+    }
     ecrire(s);
 }
 
 std::vector<std::string> nomsTablesCsv() {
     // Those of tablesDeLAnalyse and tablesComplements, without copying the tables.
-    return {"adresses-ip.csv",        "systemes.csv",         "navigateurs-robots.csv",
-            "provenances.csv",        "fichiers-charges.csv", "taux-chargement.csv",
-            "tranches-horaires.csv",  "requetes.csv",         "codes-retour.csv",
-            "pages-introuvables.csv", "erreurs-serveur.csv",  "jours.csv",
-            "sites-referents.csv",    "recherches.csv",       "robots.csv",
-            "methodes.csv",           "protocoles.csv",       "pays.csv",
-            "hotes-virtuels.csv",     "temps-reponse.csv",    "fichiers-detail.csv",
-            "sites-detail.csv",       "adresses-detail.csv",  "filtre.csv"};
+    return {"resume.csv",
+            "activite.csv",
+            "adresses-ip.csv",
+            "systemes.csv",
+            "navigateurs-robots.csv",
+            "provenances.csv",
+            "fichiers-charges.csv",
+            "taux-chargement.csv",
+            "tranches-horaires.csv",
+            "requetes.csv",
+            "codes-retour.csv",
+            "pages-introuvables.csv",
+            "erreurs-serveur.csv",
+            "jours.csv",
+            "sites-referents.csv",
+            "recherches.csv",
+            "robots.csv",
+            "methodes.csv",
+            "protocoles.csv",
+            "pays.csv",
+            "hotes-virtuels.csv",
+            "temps-reponse.csv",
+            "fichiers-detail.csv",
+            "sites-detail.csv",
+            "adresses-detail.csv",
+            "navigateurs.csv",
+            "robots-agents.csv",
+            "filtre.csv"};
 }
 
 std::unique_ptr<SortiePreparee> preparerRapportHtml(const std::string& chemin,
@@ -618,6 +1191,16 @@ std::unique_ptr<SortiePreparee> preparerTablesCsv(
     const std::string& dossier, const DonneesRapport& d,
     const std::function<void(std::size_t, std::size_t)>& progression, bool enPlace) {
     std::vector<FichierDuDossier> fichiers;
+    // The overview first, then the activity, then the tables, as the page shows them.
+    const TableExportee resume = tableResume(d);
+    if (d.apercu.present) {
+        fichiers.push_back(
+            {resume.fichier, [&resume](const Ecrivain& e) { produireCsv(resume, e); }});
+    }
+    if (!d.activite.lignes.empty()) {
+        fichiers.push_back(
+            {d.activite.fichier, [&d](const Ecrivain& e) { produireCsv(d.activite, e); }});
+    }
     for (const TableExportee& t : d.tables) {
         if (t.fichier.empty()) continue;  // in the page only
         fichiers.push_back({t.fichier, [&t](const Ecrivain& e) { produireCsv(t, e); }});

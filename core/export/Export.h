@@ -37,6 +37,22 @@ struct TableExportee {
     // Whether the page sorts the table by the column whose header is clicked (all its rows then
     // in one table).
     bool triable = false;
+    // The column of each row's share of the table ("12,3 %") in the page and the file, drawn as a
+    // bar in its cell; -1: none. With `parts`, the shares are put there (with a header "Part")
+    // between the rows' own cells, which stay as the history page shows them; without, the rows'
+    // column `part` is their share.
+    int part = -1;
+    std::vector<std::string> parts;
+    // Families with their versions (browsers, systems), which the page and the file show instead
+    // of the rows: `familles` (name, count) with `partsFamilles`, and family k's versions are
+    // versions[debutsVersions[k]] to versions[debutsVersions[k + 1]] (family, version, count,
+    // share, under `entetesVersions`). The page folds them beneath their family; the CSV file
+    // holds the versions, in the same order.
+    std::vector<std::vector<std::string>> familles;
+    std::vector<std::string> partsFamilles;
+    std::vector<std::vector<std::string>> versions;
+    std::vector<std::size_t> debutsVersions;
+    std::vector<std::string> entetesVersions;
 };
 
 struct DonneesRapport {
@@ -59,6 +75,9 @@ struct DonneesRapport {
     std::string filtre;
     int64_t lignesHorsFiltre = 0;
     std::vector<TableExportee> tables;
+    // The requests (and visitors) of each day, or of each hour for a journal of one day: the chart
+    // drawn before the tables, its figures folded beneath it. No rows: no chart.
+    TableExportee activite;
     // With readable results, what the page's summary adds to the lines counted.
     struct Sommaire {
         bool present = false;
@@ -132,6 +151,19 @@ std::string sansFormule(std::string texte);
 // (utf8Repare).
 void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire);
 void produireCsv(const TableExportee& t, const Ecrivain& ecrire);
+
+// The overview cards' figures as the file resume.csv holds them: a row per card, in the cards'
+// order, the numbers plain.
+TableExportee tableResume(const DonneesRapport& d);
+
+// The requests of each day (and their visitors when the audience was counted), or of each hour
+// for a journal of one day; no rows when the analysis does not know them.
+TableExportee tableActivite(const ResultatAnalyse& r);
+
+// A table of browsers, robots or systems by family ("Chrome" for "Chrome 120" and "Chrome 119"),
+// the families and their versions most frequent first, with their shares.
+TableExportee tableParFamilles(const char* titre, const char* fichier, const char* entete,
+                               const tableauRapportStat& table, int points);
 
 // The names of every table file a report may hold (with the supplementary tables).
 std::vector<std::string> nomsTablesCsv();

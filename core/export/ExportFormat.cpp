@@ -25,6 +25,7 @@ std::vector<TableExportee> tablesEnPlus(const TablesEnPlus& t) {
         h.fichier = "hotes-virtuels.csv";
         h.entetes = {kEnteteHoteVirtuel, kEnteteRequetes, kEnteteOctets, kEntetePart};
         h.numeriques = {false, true, true, true};
+        h.part = 3;
         for (const LigneHoteVirtuel& l : t.hotes) {
             h.lignes.push_back({l.hote, std::to_string(l.requetes), std::to_string(l.octets),
                                 pourcentFrancais(100.0 * l.part)});

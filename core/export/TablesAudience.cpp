@@ -32,8 +32,22 @@ TableExportee table(const char* titre, const char* fichier, const char* nom,
                                        : kVisiteursUniques);
         t.numeriques.push_back(true);
     }
+    // Without a column of shares of all requests, each row's share of the table's, after the
+    // requests.
+    const std::size_t part = colonnes.find('p');
+    double somme = 0;
+    if (part == std::string_view::npos) {
+        t.part = 2;
+        for (const LigneAudience& l : lignes) somme += static_cast<double>(l.requetes);
+    } else {
+        t.part = static_cast<int>(part) + 1;
+    }
     t.lignes.reserve(lignes.size());
     for (const LigneAudience& l : lignes) {
+        if (part == std::string_view::npos) {
+            t.parts.push_back(pourcentFrancais(
+                somme > 0 ? 100.0 * static_cast<double>(l.requetes) / somme : 0.0));
+        }
         std::vector<std::string> cellules{l.nom};
         for (const char c : colonnes) {
             cellules.push_back(c == 'r'   ? std::to_string(l.requetes)
@@ -115,6 +129,7 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
     codes.fichier = "codes-retour.csv";
     codes.entetes = {kEnteteCode, kEnteteOccurrences, kEnteteOctets, kEntetePart};
     codes.numeriques = {false, true, true, true};
+    codes.part = 3;
     for (const CompteCode& k : c.codes) {
         codes.lignes.push_back({texteCode(k.code), std::to_string(k.nombre),
                                 std::to_string(k.octets), part(k.nombre, c.requetes)});
@@ -127,8 +142,13 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
         t.fichier = nom;
         t.entetes = {kEnteteFichier, kEnteteOccurrences};
         t.numeriques = {false, true};
-        for (const CompteFichier& f : liste)
+        t.part = 2;
+        int64_t total = 0;
+        for (const CompteFichier& f : liste) total += f.nombre;
+        for (const CompteFichier& f : liste) {
             t.lignes.push_back({f.fichier, std::to_string(f.nombre)});
+            t.parts.push_back(part(f.nombre, total));
+        }
         r.push_back(std::move(t));
     };
     fichiers(kTitrePagesIntrouvables, "pages-introuvables.csv", c.introuvables);

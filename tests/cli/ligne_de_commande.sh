@@ -258,7 +258,7 @@ sed -n 1,1500p "$T/acces.log" >"$T/t1.log"
 sed -n '3001,$p' "$T/acces.log" >"$T/t3.log"
 chmod 644 "$T/t1.log" "$T/t2.log" "$T/t3.log"
 verifier trois_journaux 0 "lignes analysées" -- --ignorer-lignes-non-conformes --periode 2023-12-24..2024-01-10 --rapport "$T/sortie-ok/trois.html" "$T/t3.log" "$T/t1.log" "$T/t2.log"
-ligne_sommaire() { sed -n "s#.*<th style=\"text-align:left\">$1</th><td>\([^<]*\)</td>.*#\1#p" "$T/sortie-ok/trois.html"; }
+ligne_sommaire() { sed -n "s#.*<th scope=\"row\">$1</th><td>\([^<]*\)</td>.*#\1#p" "$T/sortie-ok/trois.html"; }
 [ "$(ligne_sommaire 'Journaux lus')" = "t1.log, t2.log, t3.log" ] || echec "journaux du sommaire : $(ligne_sommaire 'Journaux lus')"
 # The page writes its numbers in groups of three digits.
 lues=$(ligne_sommaire 'Lignes lues' | tr -d ' ') gardees=$(ligne_sommaire 'Lignes analysées' | tr -d ' ')
@@ -269,7 +269,8 @@ grep -qF "$gardees lignes analysées" "$T/sortie" || echec "le sommaire et la li
 # A folder of tables is replaced whole: no table of an earlier run with more tables stays.
 verifier csv_complements 0 "tables CSV" -- --complements --csv "$T/sortie-ok/csv3" "$T/acces.log"
 verifier csv_sans_complements 0 "tables CSV" -- --csv "$T/sortie-ok/csv3" "$T/acces.log"
-[ "$(ls -A "$T/sortie-ok/csv3" | wc -l)" = 8 ] || echec "des tables d'avant restent"
+# (the eight tables, browsers and robots apart, the overview and the days: 11 files)
+[ "$(ls -A "$T/sortie-ok/csv3" | wc -l)" = 11 ] || echec "des tables d'avant restent"
 
 # Only a first argument starting with "-" is an option; the window without a display says so.
 verifier option_courte 1 "option inconnue « -x »" -- -x "$T/acces.log"
@@ -331,7 +332,8 @@ fi
 [ -e "$T/sortie-ok/x.html" ] && { echo "ECHEC un rapport écrit malgré l'erreur"; echecs=$((echecs + 1)); }
 [ "$(cat "$T/lecture-seule/rapport.html")" = "ancien rapport" ] || { echo "ECHEC l'ancien rapport a changé"; echecs=$((echecs + 1)); }
 [ "$(ls "$T/lecture-seule")" = "rapport.html" ] || { echo "ECHEC un fichier temporaire est resté"; echecs=$((echecs + 1)); }
-[ "$(ls "$T/sortie-ok/csv" | wc -l)" = 8 ] || { echo "ECHEC 8 tables CSV attendues"; echecs=$((echecs + 1)); }
+# The eight tables (browsers and robots apart), the overview and the days.
+[ "$(ls "$T/sortie-ok/csv" | wc -l)" = 11 ] || { echo "ECHEC 11 tables CSV attendues"; echecs=$((echecs + 1)); }
 grep -q "voir tout" "$T/sortie-ok/r.html" || { echo "ECHEC aucun tableau replié"; echecs=$((echecs + 1)); }
 
 echo "$echecs échec(s)"

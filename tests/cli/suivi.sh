@@ -31,7 +31,7 @@ lignes() { sed -n "$1,$2p" "$JOURNAL"; }
 attendre() {
     local n=absent k=0
     while [ "$k" -lt 300 ]; do
-        [ -f "$1/requetes.csv" ] && n=$(sed -n 's/^Tous;//p' "$1/requetes.csv" | tr -dc 0-9)
+        [ -f "$1/requetes.csv" ] && n=$(sed -n 's/^Tous;\([0-9]*\).*/\1/p' "$1/requetes.csv" | tr -dc 0-9)
         [ "$n" = "$2" ] && break
         if [ -n "${3:-}" ] && [ -f "$3" ] && [ "$(tail -c 15 "$3")" != "</body></html>" ]; then
             echec "page entamée"

@@ -125,8 +125,20 @@ TEST(Lisibles, NomsFichiersOrdreEtRapport) {
               (Entrees{{"10.0.0.2", 2065}, {"10.0.0.1", 100}, {"10.0.0.3", 5}}));
     const DonneesRapport d = donneesRapport(r);
     ASSERT_TRUE(d.sommaire.present);
-    EXPECT_EQ(d.tables[5].lignes[0][1], "2,0 Ko");
-    EXPECT_EQ(d.tables[6].lignes[3][1], "1,0");  // 03h: 3 lines over 3 days
+    const auto table = [&d](const char* fichier) {
+        for (const TableExportee& t : d.tables) {
+            if (t.fichier == fichier) return t;
+        }
+        return TableExportee{};
+    };
+    EXPECT_EQ(table("taux-chargement.csv").lignes.at(0).at(1), "2,0 Ko");
+    EXPECT_EQ(table("tranches-horaires.csv").lignes.at(3).at(1), "1,0");  // 03h: 3 lines, 3 days
+    // Browsers by family; curl names itself no robot and the catalogue does not call it one:
+    // no robots' table.
+    EXPECT_EQ(
+        table("navigateurs.csv").familles,
+        (std::vector<std::vector<std::string>>{{"Chrome", "3"}, {"curl", "2"}, {"Firefox", "1"}}));
+    EXPECT_EQ(table("robots-agents.csv").fichier, "");
     EXPECT_EQ(d.sommaire.octets, 2170);
     // Ties keep their order, among counts past 32 bits and below zero.
     tableauRapportStat t;

@@ -49,6 +49,6 @@ TEST(SansAgent, TablesEtRapportLeDisent) {
         EXPECT_EQ(t.points, 0);  // no chart of one slice
         std::string csv;
         produireCsv(t, [&](std::string_view morceau) { csv += morceau; });
-        EXPECT_EQ(csv.substr(csv.find("\r\n") + 2), "Pas d'agent dans ce format;2\r\n");
+        EXPECT_EQ(csv.substr(csv.find("\r\n") + 2), "Pas d'agent dans ce format;2;100,0 %\r\n");
     }
 }

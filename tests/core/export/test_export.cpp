@@ -8,10 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/analyse/ResumeAudience.h"
 #include "core/analyse/ServiceAnalyse.h"
 #include "core/export/Export.h"
 #include "core/journal/Erreur.h"
@@ -119,6 +122,11 @@ TEST(Export, SansFormule) {
     t.lignes = {{"=1+1", "-3"}};
     const std::string s = produit([&](const Ecrivain& e) { produireCsv(t, e); });
     EXPECT_EQ(lireCsv(s.substr(3)).at(1), (std::vector<std::string>{"'=1+1", "-3"}));
+    // The same with the shares put between the cells: the count is still a number.
+    t.part = 1;
+    t.parts = {"5,0 %"};
+    const std::string p = produit([&](const Ecrivain& e) { produireCsv(t, e); });
+    EXPECT_EQ(lireCsv(p.substr(3)).at(1), (std::vector<std::string>{"'=1+1", "5,0 %", "-3"}));
 }
 
 TEST(Export, TablesComplements) {
@@ -208,9 +216,9 @@ TEST(Export, ReplisEtGraphes) {
         const std::string s = produit([&](const Ecrivain& e) { produireHtml(d, e); });
         EXPECT_EQ(occurrences(s, "<tr><td>"), c.lignes) << c.lignes;
         // A long table is written in pieces: the last row whole, at its place.
-        EXPECT_NE(s.find("<td>/p" + std::to_string(c.lignes - 1) +
-                         "</td><td class=\"n\">7</td></tr>\n</tbody></table></div>\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            s.find("<td>/p" + std::to_string(c.lignes - 1) + "<td>7\n</tbody></table></div>\n"),
+            std::string::npos)
             << c.lignes;
         EXPECT_EQ(occurrences(s, "<details>"), c.repli ? 1u : 0u) << c.lignes;
         // Each chart drawn twice, for a wide page and for a phone.
@@ -279,7 +287,7 @@ TEST(Export, TexteDuJournalEnUtf8) {
     EXPECT_TRUE(estUtf8(html));
     EXPECT_EQ(html.find('\0'), std::string::npos);
     EXPECT_NE(html.find("du fichier acc\xEF\xBF\xBDs.log"), std::string::npos);
-    EXPECT_EQ(occurrences(html, "<td>http://exemple.fr/caf\xC3\xA9</td>"), 2u);
+    EXPECT_EQ(occurrences(html, "<td>http://exemple.fr/caf\xC3\xA9<td>"), 2u);
     // The chart's label: 37 whole characters and an ellipsis.
     EXPECT_NE(html.find(">" + accents.substr(0, 74) + "\xE2\x80\xA6</text>"), std::string::npos);
 }
@@ -297,6 +305,9 @@ TEST(Export, NomsDesTables) {
     enPlus.temps.push_back({"/", 1, 1, 1, 1, 1});
     for (const auto& t : tablesEnPlus(enPlus)) noms.push_back(t.fichier);
     for (const auto& t : tablesEntrees(TablesEntrees{})) noms.push_back(t.fichier);
+    // The overview and the activity first; the readable browsers and robots apart.
+    noms.insert(noms.begin(), {"resume.csv", "activite.csv"});
+    noms.insert(noms.end(), {"navigateurs.csv", "robots-agents.csv"});
     noms.push_back("filtre.csv");  // beside the tables, when a filter made them
     EXPECT_EQ(nomsTablesCsv(), noms);
 }
@@ -328,9 +339,10 @@ TEST(Export, DatesEtNombresEnFrancais) {
             EXPECT_NE(s.find("<td>31/Feb/2015 23:59:59</td>"), std::string::npos);
         }
         EXPECT_NE(s.find("<td>1 234 567</td>"), std::string::npos);
-        EXPECT_NE(s.find("<td class=\"n\">1 234 567</td><td class=\"n\">99,3 Ko</td>"),
-                  std::string::npos);
-        EXPECT_NE(s.find("<td class=\"n\">-12</td><td class=\"n\">-</td>"), std::string::npos);
+        // The numbers' columns right-aligned by their table's class.
+        EXPECT_NE(s.find("<table class=\"n2 n3\">"), std::string::npos);
+        EXPECT_NE(s.find("<td>1 234 567<td>99,3 Ko\n"), std::string::npos);
+        EXPECT_NE(s.find("<td>-12<td>-\n"), std::string::npos);
     }
 }
 
@@ -367,4 +379,243 @@ TEST(Export, ApercuEgalAuxTables) {
               "20 d\xC3\xA9"
               "cembre 2023 \xC3\xA0 00:17:49");
     EXPECT_EQ(d.apercu.derniere, "18 janvier 2024 \xC3\xA0 23:56:33");
+}
+
+namespace {
+
+// The sample (or the lines of it that `garder` keeps) analysed with readable results.
+ResultatAnalyse analyseLisible(bool complements,
+                               const std::function<bool(std::string_view)>& garder = {}) {
+    std::string texte = test::lireFichier(KESTRANE_ACCES_5000);
+    if (garder) {
+        std::string gardees;
+        std::istringstream lignes(texte);
+        for (std::string l; std::getline(lignes, l);) {
+            if (garder(l)) gardees += l + "\n";
+        }
+        texte = gardees;
+    }
+    OptionsAnalyse o;
+    o.resultatsLisibles = true;
+    o.complements = complements;
+    ResultatAnalyse r;
+    EXPECT_EQ(analyserJournal(Journal::depuisTexte(texte), o, r), IssueAnalyse::terminee);
+    return r;
+}
+
+// Every CSV file of a report, by name, read back.
+std::map<std::string, test::LignesCsv> fichiersCsv(const DonneesRapport& d) {
+    const test::DossierTemporaire temporaire;
+    const std::string dossier = temporaire.fichier("csv");
+    ecrireTablesCsv(dossier, d);
+    std::map<std::string, test::LignesCsv> fichiers;
+    for (const auto& f : std::filesystem::directory_iterator(dossier)) {
+        fichiers[f.path().filename().string()] = lireCsv(test::lireFichier(f.path()).substr(3));
+    }
+    return fichiers;
+}
+
+// The bounds of a share written "12,3 %" (12.25 to 12.35), "< 0,1 %" (0 to 0.05).
+std::pair<double, double> bornesPart(std::string texte) {
+    if (texte.rfind("< ", 0) == 0) return {0.0, 0.05};
+    std::replace(texte.begin(), texte.end(), ',', '.');
+    const double v = std::stod(texte);
+    return {v - 0.05, v + 0.05};
+}
+
+}  // namespace
+
+// The readable report's tables: each share column adds up to 100 % within its rounding, each
+// family is the sum of its versions, robots are apart from the browsers, and the browsers and
+// robots together hold every line.
+TEST(Export, PartsFamillesEtRobots) {
+    const ResultatAnalyse r = analyseLisible(false);
+    const DonneesRapport d = donneesRapport(r);
+    const auto fichiers = fichiersCsv(d);
+    const std::string html = produit([&](const Ecrivain& e) { produireHtml(d, e); });
+    std::size_t avecParts = 0;
+    for (const auto& [nom, lignes] : fichiers) {
+        const auto p = std::find(lignes.at(0).begin(), lignes.at(0).end(), "Part");
+        if (p == lignes[0].end()) continue;
+        ++avecParts;
+        const auto colonne = static_cast<std::size_t>(p - lignes[0].begin());
+        // Each share is its count's part of the column's sum, rounded to a tenth; so the shares
+        // add up to 100 % within their roundings. Counts written in units ("2,0 Ko"): the sum.
+        double total = 0, bas = 0, haut = 0;
+        bool comptes = true;
+        for (std::size_t k = 1; k < lignes.size(); ++k) {
+            const std::string& n = lignes[k].at(colonne - 1);
+            comptes = comptes && n.find_first_not_of("0123456789") == std::string::npos;
+            if (comptes) total += std::stod(n);
+        }
+        for (std::size_t k = 1; k < lignes.size(); ++k) {
+            const auto [min, max] = bornesPart(lignes[k].at(colonne));
+            bas += min;
+            haut += max;
+            if (!comptes) continue;
+            const double vraie = 100.0 * std::stod(lignes[k][colonne - 1]) / total;
+            EXPECT_GE(vraie, min - 1e-9) << nom << " " << lignes[k][0];
+            EXPECT_LE(vraie, max + 1e-9) << nom << " " << lignes[k][0];
+        }
+        EXPECT_LE(bas, 100.0 + 1e-6) << nom;
+        EXPECT_GE(haut, 100.0 - 1e-6) << nom;
+    }
+    EXPECT_EQ(avecParts, 9u);  // the eight tables, browsers and robots apart
+    int64_t navigateursEtRobots = 0;
+    for (const char* fichier : {"systemes.csv", "navigateurs.csv", "robots-agents.csv"}) {
+        const auto t = std::find_if(d.tables.begin(), d.tables.end(),
+                                    [&](const TableExportee& x) { return x.fichier == fichier; });
+        ASSERT_NE(t, d.tables.end()) << fichier;
+        ASSERT_EQ(t->debutsVersions.size(), t->familles.size() + 1);
+        int64_t toutes = 0;
+        for (std::size_t k = 0; k < t->familles.size(); ++k) {
+            int64_t versions = 0;
+            for (std::size_t v = t->debutsVersions[k]; v < t->debutsVersions[k + 1]; ++v) {
+                EXPECT_EQ(t->versions[v][0], t->familles[k][0]);
+                versions += std::stoll(t->versions[v][2]);
+            }
+            EXPECT_EQ(std::stoll(t->familles[k][1]), versions) << t->familles[k][0];
+            if (k > 0) {
+                EXPECT_GE(std::stoll(t->familles[k - 1][1]), versions);
+            }
+            toutes += versions;
+        }
+        if (std::string(fichier) == "systemes.csv") {
+            EXPECT_EQ(toutes, d.lignes);
+            // "Windows XP" is a version of Windows, as "Windows 10" is.
+            EXPECT_TRUE(std::any_of(t->versions.begin(), t->versions.end(), [](const auto& v) {
+                return v[0] == "Windows" && v[1] == "XP";
+            }));
+        } else {
+            navigateursEtRobots += toutes;
+        }
+        // The file holds the versions, in the page's order.
+        EXPECT_EQ(fichiers.at(fichier).size(), t->versions.size() + 1);
+        // The chart draws the families, with their counts.
+        EXPECT_NE(html.find("text-anchor=\"end\">" + t->familles[0][0] +
+                            "</text><rect x=\"260\" "
+                            "y=\"5\" width=\"410\" height=\"16\"/><text x=\"674\" y=\"17\">" +
+                            nombreFrancais(std::stoll(t->familles[0][1]))),
+                  std::string::npos)
+            << fichier;
+    }
+    EXPECT_EQ(navigateursEtRobots, d.lignes);
+    ASSERT_FALSE(r.lisibles.robots.empty());
+    const auto& navigateurs = fichiers.at("navigateurs.csv");
+    for (const rapportStat& robot : r.lisibles.robots) {
+        const std::string nom = robot.libelle;
+        if (nom == "Inconnu") continue;  // agents the catalogue names nothing, robots or not
+        EXPECT_TRUE(std::none_of(navigateurs.begin(), navigateurs.end(), [&](const auto& l) {
+            return l[0] + (l[1].empty() ? "" : " " + l[1]) == nom;
+        })) << nom;
+    }
+    EXPECT_TRUE(std::any_of(fichiers.at("robots-agents.csv").begin(),
+                            fichiers.at("robots-agents.csv").end(),
+                            [](const auto& l) { return l[0] == "Googlebot"; }));
+}
+
+// resume.csv holds the overview cards' figures, and the activity chart's days add up to the
+// requests, in the page's points as in activite.csv, with the audience's visitors of each day.
+TEST(Export, ResumeEtActiviteParJour) {
+    for (const bool complements : {false, true}) {
+        const ResultatAnalyse r = analyseLisible(complements);
+        const DonneesRapport d = donneesRapport(r);
+        const auto fichiers = fichiersCsv(d);
+        const std::string html = produit([&](const Ecrivain& e) { produireHtml(d, e); });
+        // The cards: value then caption.
+        std::map<std::string, std::string> cartes;
+        for (std::size_t p = html.find("<div class=\"carte\">"); p != std::string::npos;
+             p = html.find("<div class=\"carte\">", p + 1)) {
+            const std::size_t v = html.find('>', html.find("<span class=\"v", p)) + 1;
+            const std::size_t l = html.find("<span class=\"l\">", v) + 16;
+            cartes[html.substr(l, html.find('<', l) - l)] = html.substr(v, html.find('<', v) - v);
+        }
+        std::map<std::string, std::string> resume;
+        for (const auto& l : fichiers.at("resume.csv")) resume[l.at(0)] = l.at(1);
+        EXPECT_EQ(cartes.size(), complements ? 9u : 5u);
+        for (const auto& [libelle, valeur] : cartes) {
+            std::string cle = libelle == "envoy\xC3\xA9s" ? "octets envoy\xC3\xA9s" : libelle;
+            cle[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(cle[0])));
+            ASSERT_TRUE(resume.count(cle)) << cle;
+            const std::string csv = resume[cle];
+            if (cle == "Octets envoy\xC3\xA9s") {
+                EXPECT_EQ(valeur,
+                          utf8Depuis1252(texteNombre(std::stoll(csv), FormatNombre::octets)));
+            } else if (std::isdigit(static_cast<unsigned char>(csv[0])) &&
+                       csv.find(' ') == std::string::npos) {
+                EXPECT_EQ(valeur, nombreFrancais(std::stoll(csv))) << cle;
+            } else {
+                EXPECT_EQ(valeur, csv) << cle;
+            }
+        }
+        EXPECT_EQ(resume.at("Requ\xC3\xAAtes"), std::to_string(d.lignes));
+        // Thirty days, every request in one of them.
+        const auto& activite = fichiers.at("activite.csv");
+        ASSERT_EQ(activite.size(), 31u);
+        int64_t requetes = 0;
+        for (std::size_t k = 1; k < activite.size(); ++k) requetes += std::stoll(activite[k][1]);
+        EXPECT_EQ(requetes, d.lignes);
+        EXPECT_EQ(activite[1][0], "20/12/2023");
+        EXPECT_EQ(activite[0].size(), complements ? 3u : 2u);  // visitors with the audience
+        if (complements) {
+            const auto jours = joursAudience(*r.complements, *r.audience);
+            for (std::size_t k = 0; k < jours.size(); ++k) {
+                EXPECT_EQ(activite[k + 1][2], std::to_string(jours[k].visiteurs));
+            }
+        }
+        // The area's points: its two feet and a point a day, in both drawings.
+        for (const char* dessin : {"graphe etroit activite", "graphe large activite"}) {
+            const std::size_t svg = html.find(std::string("<svg class=\"") + dessin);
+            ASSERT_NE(svg, std::string::npos) << dessin;
+            const std::size_t p = html.find("points=\"", svg) + 8;
+            const std::string points = html.substr(p, html.find('"', p) - p);
+            EXPECT_EQ(std::count(points.begin(), points.end(), ','), 32) << dessin;
+        }
+    }
+}
+
+// A journal of one day is drawn by hour, its 24 hours adding up to its lines.
+TEST(Export, UnJourParHeure) {
+    for (const bool complements : {false, true}) {
+        const ResultatAnalyse r = analyseLisible(
+            complements, [](std::string_view l) { return l.find("[24/Dec/2023") != l.npos; });
+        const DonneesRapport d = donneesRapport(r);
+        ASSERT_GT(d.lignes, 0);
+        EXPECT_EQ(d.activite.titre, "Requ\xEAtes par heure");
+        ASSERT_EQ(d.activite.lignes.size(), 24u);
+        int64_t n = 0;
+        for (const auto& l : d.activite.lignes) n += std::stoll(l[1]);
+        EXPECT_EQ(n, d.lignes);
+        EXPECT_EQ(d.activite.lignes[13][0], "13 h");
+    }
+}
+
+// Every table has a caption and headers that say what they head; every chart, a title and a
+// text alternative that its aria-labelledby names, by ids unique in the page.
+TEST(Export, PageAccessible) {
+    const ResultatAnalyse r = analyseLisible(true);
+    const std::string html =
+        produit([&](const Ecrivain& e) { produireHtml(donneesRapport(r), e); });
+    EXPECT_EQ(occurrences(html, "<table"), occurrences(html, "<caption>"));
+    EXPECT_EQ(occurrences(html, "<th>"), 0u);
+    EXPECT_EQ(occurrences(html, "<th "),
+              occurrences(html, "<th scope=\"col\">") + occurrences(html, "<th scope=\"row\">"));
+    std::set<std::string> ids;
+    std::size_t graphes = 0;
+    for (std::size_t p = html.find("<svg "); p != std::string::npos;
+         p = html.find("<svg ", p + 1)) {
+        ++graphes;
+        const std::size_t a = html.find("aria-labelledby=\"", p) + 17;
+        std::istringstream noms(html.substr(a, html.find('"', a) - a));
+        const std::size_t fin = html.find("</svg>", p);
+        for (std::string id; noms >> id;) {
+            EXPECT_TRUE(ids.insert(id).second) << id;
+            const std::size_t balise = html.find(" id=\"" + id + "\">", p);
+            ASSERT_LT(balise, fin) << id;
+            // The title or the description holds some text.
+            EXPECT_NE(html[balise + id.size() + 7], '<') << id;
+        }
+    }
+    EXPECT_GE(graphes, 20u);
+    EXPECT_EQ(ids.size(), 2 * graphes);
 }
