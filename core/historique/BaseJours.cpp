@@ -71,8 +71,10 @@ struct Etape {
     const char* const* debut;
     std::size_t nombre;
 };
-// kEtapes[v - 1] brings a base of version v to version v + 1.
-const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}};
+// kEtapes[v - 1] brings a base of version v to version v + 1. Version 3 compresses the days' tables
+// with LZ4 (TablesJour.cpp): those written before are read as they are, so nothing changes but
+// the version, which keeps an earlier program from a base whose tables it cannot read.
+const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}, {nullptr, 0}};
 static_assert(std::size(kEtapes) == kVersionSchema - 1);
 
 // Two independent 64-bit FNV-1a sums in hexadecimal: stable across machines and versions, as a
@@ -248,9 +250,10 @@ struct BaseJours::Collecte {
                 TableJour& avant = t[sorte];
                 avant = avant.empty() ? std::move(table) : fusionnerTables(avant, table);
             }
+            // A result's labels come once each, and so do those of its tables merged.
             auto& ecrites = tablesEcrites[cj.jour];
             for (const auto& [sorte, table] : t) {
-                ecrites[sorte] = encoderTableLimitee(table, limite);
+                ecrites[sorte] = encoderTableUnique(table, limite);
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
         }

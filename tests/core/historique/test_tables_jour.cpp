@@ -58,15 +58,18 @@ TEST(TablesJour, FusionLimiteEtStockage) {
     EXPECT_EQ(total(l2, &EntreeJour::requetes),
               total(l, &EntreeJour::requetes) + total(b, &EntreeJour::requetes));
     // Summed, cut and written at once, without copies: the same bytes, for tables with labels
-    // twice over, with an earlier cut's "others", cut or not.
+    // twice over, with an earlier cut's "others", cut or not; and, labels once each, without the
+    // lookup.
     TableJour deux = a;
     deux.insert(deux.end(), b.begin(), b.end());
-    for (const TableJour* t : std::initializer_list<const TableJour*>{&a, &deux, &l, &l2}) {
+    for (const TableJour* t : std::initializer_list<const TableJour*>{&a, &f, &deux, &l, &l2}) {
         for (const std::size_t limite :
              {std::size_t{0}, std::size_t{10}, std::size_t{150}, std::size_t{1000}}) {
-            EXPECT_EQ(encoderTableLimitee(*t, limite),
-                      encoderTable(limiter(fusionnerTables({}, *t), limite)))
-                << t->size() << " " << limite;
+            const std::string attendu = encoderTable(limiter(fusionnerTables({}, *t), limite));
+            EXPECT_EQ(encoderTableLimitee(*t, limite), attendu) << t->size() << " " << limite;
+            if (t != &deux) {
+                EXPECT_EQ(encoderTableUnique(*t, limite), attendu);
+            }
         }
     }
     // Read back as written; bytes that are no table refused.
