@@ -337,12 +337,9 @@ class LectureJours {
                     t->jours.resize(t->bloc.lignes.size());
                     for (std::size_t k = 0; k < t->bloc.lignes.size(); ++k) {
                         const std::string_view l = t->bloc.lignes[k];
-                        Instant instant;
-                        t->jours[k] =
-                            position + static_cast<uint64_t>(l.data() - o.data()) >= deja_ &&
-                                    instantDeLigne(l, instant, souple_)
-                                ? jourDeLInstant(instant.secondes)
-                                : kSansJour;
+                        t->jours[k] = position + static_cast<uint64_t>(l.data() - o.data()) >= deja_
+                                          ? jourDeLigne(l)
+                                          : kSansJour;
                     }
                     position += o.size();
                 }
@@ -360,9 +357,25 @@ class LectureJours {
         signal_.notify_all();
     }
 
+    // As instantDeLigne reads it, the date read again only when it changes (lines come in runs
+    // of one date).
+    int64_t jourDeLigne(std::string_view ligne) {
+        std::string_view date, heure;
+        dateEtHeureDeLigne(ligne, date, heure, souple_);
+        int64_t secondes;
+        if (!lireHeure(heure, secondes)) return kSansJour;
+        if (date != derniereDate_) {
+            derniereDate_.assign(date);
+            if (!lireJour(date, dernierJour_)) dernierJour_ = kSansJour;
+        }
+        return dernierJour_;
+    }
+
     EntreeFlux entree_;
     const uint64_t deja_;
     const bool souple_;
+    std::string derniereDate_;
+    int64_t dernierJour_ = kSansJour;
     Tampon tampons_[3];
     std::deque<Tampon*> libres_, pleins_;
     std::mutex verrou_;
