@@ -179,15 +179,10 @@ VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, in
     return visiteursDesRequetes(a, jour);
 }
 
-void LecteurVisiteurs::oublierCles(Tranche& t) {
-    t.cles.clear();
-    for (auto& d : t.derniers) d.clear();
-}
-
 void LecteurVisiteurs::commencer(const Journal&, int, bool) {
     for (Tranche& t : tranches_) {
         t.requetes.clear();
-        oublierCles(t);
+        t.cles.clear();
     }
 }
 
@@ -207,17 +202,10 @@ void LecteurVisiteurs::lire(int tranche, const RLog& r) {
     uint64_t cle;
     if (c && c->adresse != ClesLigne::kSansCle && c->agent != ClesLigne::kSansCle) {
         // The same entries, the same texts: the key of a client's burst of lines made once.
-        std::vector<Tranche::DernierAgent>& d = t.derniers[c->adresse >> 31];
-        const uint32_t n = c->adresse & ~ClesLigne::kAdresseTexte;
-        if (n >= d.size()) d.resize(std::max<std::size_t>(n + 1, d.size() * 2));
-        Tranche::DernierAgent& dernier = d[n];
-        if (dernier.agent != c->agent) {
-            const auto [e, nouvelle] =
-                t.cles.try_emplace(static_cast<uint64_t>(c->adresse) << 32 | c->agent, 0);
-            if (nouvelle) e->second = cleDe(r, t.client);
-            dernier = {c->agent, e->second};
-        }
-        cle = dernier.cle;
+        const auto [e, nouvelle] =
+            t.cles.try_emplace(static_cast<uint64_t>(c->adresse) << 32 | c->agent, 0);
+        if (nouvelle) e->second = cleDe(r, t.client);
+        cle = e->second;
     } else {
         cle = cleDe(r, t.client);
     }
@@ -235,7 +223,7 @@ void LecteurVisiteurs::replier() {
     }
     b.clear();
     // Stretch 1's entries are numbered again from 0 after a fold.
-    oublierCles(tranches_[1]);
+    tranches_[1].cles.clear();
 }
 
 void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
@@ -243,10 +231,8 @@ void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
     tranches_[1].requetes = std::move(a.tranches_[tranche].requetes);
     a.tranches_[tranche].requetes.clear();
     // Its keys by the other statistics' entries, which the statistics adopt with it.
-    Tranche& t = a.tranches_[tranche];
-    tranches_[1].cles = std::move(t.cles);
-    for (int k = 0; k < 2; ++k) tranches_[1].derniers[k] = std::move(t.derniers[k]);
-    oublierCles(t);
+    tranches_[1].cles = std::move(a.tranches_[tranche].cles);
+    a.tranches_[tranche].cles.clear();
 }
 
 VisiteursJour LecteurVisiteurs::visiteurs(int64_t jour) {

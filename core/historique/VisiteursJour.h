@@ -64,21 +64,13 @@ class LecteurVisiteurs : public LecteurEnregistrements {
         std::vector<Requete> requetes;
         std::string client;  // the client's text, its memory kept from line to line
         // The key of each client and agent met, by their entries in the statistics' stretch
-        // (client << 32 | agent), numbers that a fold starts again in stretch 1: first the
-        // client's last agent and its key, by the client's entry (dotted addresses, then the
-        // others), then every pair.
-        struct DernierAgent {
-            uint32_t agent = ClesLigne::kSansCle;
-            uint64_t cle = 0;
-        };
-        std::vector<DernierAgent> derniers[2];
+        // (client << 32 | agent), numbers that a fold starts again in stretch 1.
         std::unordered_map<uint64_t, uint64_t> cles;
         // The last date read ("17/May/2015", lines come in runs of one date) and its day.
         char date[11] = {};
         bool dateLue = false, dateValide = false;
         int64_t jour = 0;
     };
-    static void oublierCles(Tranche& t);
     Tranche tranches_[2];
     const SourceClesLigne* statistiques_ = nullptr;
 };
