@@ -77,12 +77,19 @@ std::vector<CompteFichier> versFichiers(const TableJour& t) {
     return r;
 }
 
-void ecrireNombre(std::string& o, uint64_t n) {
+// Writes n at p, 7 bits a byte from the lowest (at most 10 bytes); returns the end.
+char* poserNombre(char* p, uint64_t n) {
     while (n >= 0x80) {
-        o.push_back(static_cast<char>(n | 0x80));
+        *p++ = static_cast<char>(n | 0x80);
         n >>= 7;
     }
-    o.push_back(static_cast<char>(n));
+    *p++ = static_cast<char>(n);
+    return p;
+}
+
+void ecrireNombre(std::string& o, uint64_t n) {
+    char octets[10];
+    o.append(octets, static_cast<std::size_t>(poserNombre(octets, n) - octets));
 }
 
 uint64_t lireNombre(std::string_view o, std::size_t& p) {
@@ -257,10 +264,11 @@ void ecrireEntree(std::string& brut, std::string_view libelle, int64_t requetes,
                   int64_t visiteurs, int64_t ordre) {
     ecrireNombre(brut, libelle.size());
     brut += libelle;
-    ecrireNombre(brut, zigzag(requetes));
-    ecrireNombre(brut, zigzag(octets));
-    ecrireNombre(brut, zigzag(visiteurs));
-    ecrireNombre(brut, zigzag(ordre));
+    // The four numbers appended at once: a table writes them for each of its entries.
+    char nombres[40];
+    char* p = nombres;
+    for (const int64_t n : {requetes, octets, visiteurs, ordre}) p = poserNombre(p, zigzag(n));
+    brut.append(nombres, static_cast<std::size_t>(p - nombres));
 }
 
 // The entries written, compressed, their raw size first, then the compression's mark: kLz4, or
@@ -317,6 +325,9 @@ std::string couperEtEcrire(std::vector<Somme>& s, std::size_t limite) {
     }
     if (avecAutres) s.push_back(autres);
     std::string brut;
+    std::size_t taille = 10;
+    for (const Somme& e : s) taille += e.libelle.size() + 50;
+    brut.reserve(taille);
     ecrireNombre(brut, s.size());
     for (const Somme& e : s) {
         ecrireEntree(brut, e.libelle, e.requetes, e.octets, e.visiteurs, e.ordre);
