@@ -3,6 +3,7 @@
 // for byte; visitors whose visits join across the pieces of a day and across midnight.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <numeric>
 
 #include "core/analyse/Comptage.h"
@@ -197,5 +198,26 @@ TEST(VisiteursJour, CompteesAuPassageCommeEnRelisantLesLignes) {
             // The requests are used up: the next day's run starts empty.
             EXPECT_TRUE(lecteur.visiteurs(jour).empty());
         }
+    }
+}
+
+// The keys by pair of entries against a map, through its growths, emptied and filled again.
+TEST(VisiteursJour, ClesParPaireCommeUneTable) {
+    ClesParPaire cles;
+    for (int tour = 0; tour < 2; ++tour) {
+        std::map<uint64_t, uint64_t> attendu;
+        uint64_t x = 12345 + static_cast<uint64_t>(tour);
+        for (int k = 0; k < 20000; ++k) {
+            x = x * 6364136223846793005ull + 1442695040888963407ull;
+            // Few agents, many clients; pairs met again often.
+            const uint64_t paire = (x >> 40) % 5000 << 32 | (x >> 20) % 7;
+            bool nouvelle;
+            uint64_t& cle = cles.trouver(paire, nouvelle);
+            ASSERT_EQ(nouvelle, !attendu.count(paire)) << k;
+            if (nouvelle) cle = attendu[paire] = x;
+            EXPECT_EQ(cle, attendu[paire]);
+        }
+        EXPECT_GT(attendu.size(), 10000u);
+        cles.vider();
     }
 }
