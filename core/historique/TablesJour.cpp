@@ -370,18 +370,29 @@ std::string encoderTableUnique(const TableJour& t, std::size_t limite) {
 namespace {
 
 std::string comprimer(const std::string& brut) {
-    // LZ4 squeezes a day's tables about as zlib's fastest level does, several times faster.
-    const int taille = LZ4_compressBound(static_cast<int>(brut.size()));
-    if (taille <= 0) throw ErreurBase(std::string(kBasePasUneBase));
     std::string o;
     ecrireNombre(o, brut.size());
-    o.push_back(kLz4);
     const std::size_t entete = o.size();
-    o.resize(entete + static_cast<std::size_t>(taille));
-    const int ecrits =
-        LZ4_compress_default(brut.data(), o.data() + entete, static_cast<int>(brut.size()), taille);
+    if (brut.size() > LZ4_MAX_INPUT_SIZE) {
+        // Past what LZ4 takes at once (a day of tens of millions of entries, kept whole): zlib, as
+        // before version 3.
+        uLongf taille = compressBound(brut.size());
+        o.resize(entete + taille);
+        if (compress2(reinterpret_cast<Bytef*>(o.data() + entete), &taille,
+                      reinterpret_cast<const Bytef*>(brut.data()), brut.size(), 1) != Z_OK) {
+            throw ErreurBase(std::string(kBasePasUneBase));
+        }
+        o.resize(entete + taille);
+        return o;
+    }
+    // LZ4 squeezes a day's tables about as zlib's fastest level does, several times faster.
+    const int taille = LZ4_compressBound(static_cast<int>(brut.size()));
+    o.push_back(kLz4);
+    o.resize(entete + 1 + static_cast<std::size_t>(taille));
+    const int ecrits = LZ4_compress_default(brut.data(), o.data() + entete + 1,
+                                            static_cast<int>(brut.size()), taille);
     if (ecrits <= 0) throw ErreurBase(std::string(kBasePasUneBase));
-    o.resize(entete + static_cast<std::size_t>(ecrits));
+    o.resize(entete + 1 + static_cast<std::size_t>(ecrits));
     return o;
 }
 
