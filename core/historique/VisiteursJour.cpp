@@ -23,9 +23,9 @@ uint64_t melanger(uint64_t h, std::string_view t) {
     constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
     std::size_t k = 0;
     for (; k + 8 <= t.size(); k += 8) {
-        uint64_t m = 0;
-        for (int o = 7; o >= 0; --o)
-            m = m << 8 | static_cast<unsigned char>(t[k + static_cast<std::size_t>(o)]);
+        uint64_t m;
+        std::memcpy(&m, t.data() + k, 8);
+        if constexpr (std::endian::native == std::endian::big) m = __builtin_bswap64(m);
         h = (h ^ m) * kMul;
         h ^= h >> 29;
     }

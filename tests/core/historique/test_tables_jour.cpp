@@ -221,3 +221,25 @@ TEST(VisiteursJour, ClesParPaireCommeUneTable) {
         cles.vider();
     }
 }
+
+// A visitor's key is kept by the base: the same client and agent give the same key in every
+// version (client texts of every length, agents shorter and longer than a word of 8 bytes).
+TEST(VisiteursJour, LesClesNeChangentPasDUneVersionALAutre) {
+    const int64_t jour = joursDepuisEpoque(2024, 3, 1);
+    const std::string agentLong =
+        "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 "
+        "Safari/537.36";
+    const std::vector<std::string> lignes = {
+        "10.0.0.1 - - [01/Mar/2024:08:00:00 +0100] \"GET / HTTP/1.1\" 200 10 \"-\" \"a\"",
+        "192.168.100.254 - - [01/Mar/2024:08:00:01 +0100] \"GET / HTTP/1.1\" 200 10 \"-\" \"" +
+            agentLong + "\"",
+        "8.8.8.8 - - [01/Mar/2024:08:00:02 +0100] \"GET / HTTP/1.1\" 200 10 \"-\" \"12345678\"",
+    };
+    const std::vector<std::string_view> vues(lignes.begin(), lignes.end());
+    std::vector<uint64_t> cles;
+    for (const VisiteurJour& v : visiteursDesLignes(vues, jour, OptionsAnalyse())) {
+        cles.push_back(v.cle);
+    }
+    EXPECT_EQ(cles, (std::vector<uint64_t>{403244884467219123ull, 7638719611013324409ull,
+                                           15352534265270994766ull}));
+}
