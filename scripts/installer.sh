@@ -12,8 +12,9 @@ PAQUETS+=(libpcre2-dev libyaml-cpp-dev libre2-dev)
 # Checking the installed menu entry, AppStream description, icons, the defaults of file types,
 # the manual pages and the Debian packages' documents.
 PAQUETS+=(desktop-file-utils appstream librsvg2-bin xdg-utils man-db dpkg-dev)
-# The base of days: an SQLite file, or a PostgreSQL server (whose tests start one of their own).
-PAQUETS+=(libsqlite3-dev libpq-dev postgresql-15)
+# The base of days: an SQLite file, or a PostgreSQL server (whose tests start one of their own);
+# its days' tables compressed by LZ4.
+PAQUETS+=(libsqlite3-dev libpq-dev postgresql-15 liblz4-dev)
 # The report's page measured in a real browser.
 PAQUETS+=(chromium)
 installer_paquets() {

@@ -194,25 +194,34 @@ bool lireInstant(std::string_view date, std::string_view heure, Instant& instant
     return true;
 }
 
-bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple) {
+void dateEtHeureDeLigne(std::string_view ligne, std::string_view& date, std::string_view& heure,
+                        bool souple) {
     // The parser's first cuts: three dots, the blanks after the address, the identity and the
     // user, the bracket, then the date up to its colon and the time up to the blank. The parser
     // that keeps other clients takes, when the four numbers do not read, the text before the
-    // first blank as the address.
+    // first blank as the address (the numbers are read only then).
     std::string_view reste = ligne;
-    int32_t nombre = 0;
-    bool adresse = true;
-    for (int k = 0; k < 3; ++k)
-        adresse = essayerConvertirEntier(extraireChamp(".", reste), nombre) && adresse;
-    adresse = essayerConvertirEntier(extraireChamp(" ", reste), nombre) && adresse;
-    if (souple && !adresse) {
-        reste = ligne;
-        extraireChamp(" ", reste);
+    std::string_view nombres[4];
+    for (int k = 0; k < 3; ++k) nombres[k] = extraireChamp(".", reste);
+    nombres[3] = extraireChamp(" ", reste);
+    if (souple) {
+        int32_t nombre = 0;
+        const bool adresse = std::all_of(std::begin(nombres), std::end(nombres),
+                                         [&](auto n) { return essayerConvertirEntier(n, nombre); });
+        if (!adresse) {
+            reste = ligne;
+            extraireChamp(" ", reste);
+        }
     }
     for (int k = 0; k < 2; ++k) extraireChamp(" ", reste);
     supprimerDebut(1, reste);
-    const std::string_view date = extraireChamp(":", reste);
-    const std::string_view heure = extraireChamp(" ", reste);
+    date = extraireChamp(":", reste);
+    heure = extraireChamp(" ", reste);
+}
+
+bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple) {
+    std::string_view date, heure;
+    dateEtHeureDeLigne(ligne, date, heure, souple);
     return lireInstant(date, heure, instant);
 }
 

@@ -79,6 +79,10 @@ struct PeriodeAnalyse {
 // as the parser that keeps a client which is no dotted address as its text); false when they are
 // not a real date and time (whether the rest of the line parses or not).
 bool instantDeLigne(std::string_view ligne, Instant& instant, bool souple = false);
+// The date and time texts that instantDeLigne reads ("06/Dec/2006", "10:15:32"), cut as it cuts
+// them, not checked.
+void dateEtHeureDeLigne(std::string_view ligne, std::string_view& date, std::string_view& heure,
+                        bool souple = false);
 // The lines of a period: PeriodeLignes.h.
 
 // "06/Dec/2006" and "10:15:32" into an instant; false when either is not a real date or time.

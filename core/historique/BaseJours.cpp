@@ -71,8 +71,10 @@ struct Etape {
     const char* const* debut;
     std::size_t nombre;
 };
-// kEtapes[v - 1] brings a base of version v to version v + 1.
-const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}};
+// kEtapes[v - 1] brings a base of version v to version v + 1. Version 3 compresses the days' tables
+// with LZ4 (TablesJour.cpp): those written before are read as they are, so nothing changes but
+// the version, which keeps an earlier program from a base whose tables it cannot read.
+const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}, {nullptr, 0}};
 static_assert(std::size(kEtapes) == kVersionSchema - 1);
 
 // Two independent 64-bit FNV-1a sums in hexadecimal: stable across machines and versions, as a
@@ -99,6 +101,24 @@ bool fichierGzip(const std::string& chemin) {
 
 int64_t entier(const ValeurBase& v) {
     return v.entier;
+}
+
+// The rows of one day into a table in one statement: a statement is a round trip to a
+// PostgreSQL server. `valeurs`: the server and the day ($1 and $2 in every row), then each row's
+// `parLigne` other values; none, nothing written. `debut` names the table and its columns,
+// `fin` follows the rows (ON CONFLICT...), and no two rows may meet on one key.
+void insererDuJour(ConnexionBase& c, std::string_view debut, std::vector<ValeurBase>& valeurs,
+                   std::size_t parLigne, std::string_view fin) {
+    if (valeurs.size() <= 2) return;
+    std::string sql(debut);
+    sql += " VALUES ";
+    for (std::size_t k = 2; k < valeurs.size(); k += parLigne) {
+        sql += k > 2 ? ", ($1, $2" : "($1, $2";
+        for (std::size_t n = 0; n < parLigne; ++n) sql += ", $" + std::to_string(k + n + 1);
+        sql += ')';
+    }
+    sql += fin;
+    c.requete(sql, valeurs);
 }
 
 // A transaction cancelled unless validated.
@@ -248,9 +268,10 @@ struct BaseJours::Collecte {
                 TableJour& avant = t[sorte];
                 avant = avant.empty() ? std::move(table) : fusionnerTables(avant, table);
             }
+            // A result's labels come once each, and so do those of its tables merged.
             auto& ecrites = tablesEcrites[cj.jour];
             for (const auto& [sorte, table] : t) {
-                ecrites[sorte] = encoderTableLimitee(table, limite);
+                ecrites[sorte] = encoderTableUnique(table, limite);
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
         }
@@ -334,12 +355,9 @@ class LectureJours {
                     t->jours.resize(t->bloc.lignes.size());
                     for (std::size_t k = 0; k < t->bloc.lignes.size(); ++k) {
                         const std::string_view l = t->bloc.lignes[k];
-                        Instant instant;
-                        t->jours[k] =
-                            position + static_cast<uint64_t>(l.data() - o.data()) >= deja_ &&
-                                    instantDeLigne(l, instant, souple_)
-                                ? jourDeLInstant(instant.secondes)
-                                : kSansJour;
+                        t->jours[k] = position + static_cast<uint64_t>(l.data() - o.data()) >= deja_
+                                          ? jourDeLigne(l)
+                                          : kSansJour;
                     }
                     position += o.size();
                 }
@@ -357,9 +375,25 @@ class LectureJours {
         signal_.notify_all();
     }
 
+    // As instantDeLigne reads it, the date read again only when it changes (lines come in runs
+    // of one date).
+    int64_t jourDeLigne(std::string_view ligne) {
+        std::string_view date, heure;
+        dateEtHeureDeLigne(ligne, date, heure, souple_);
+        int64_t secondes;
+        if (!lireHeure(heure, secondes)) return kSansJour;
+        if (date != derniereDate_) {
+            derniereDate_.assign(date);
+            if (!lireJour(date, dernierJour_)) dernierJour_ = kSansJour;
+        }
+        return dernierJour_;
+    }
+
     EntreeFlux entree_;
     const uint64_t deja_;
     const bool souple_;
+    std::string derniereDate_;
+    int64_t dernierJour_ = kSansJour;
     Tampon tampons_[3];
     std::deque<Tampon*> libres_, pleins_;
     std::mutex verrou_;
@@ -609,24 +643,25 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
              ValeurBase::de(j.requetes), ValeurBase::de(j.octets), ValeurBase::de(j.visiteurs),
              ValeurBase::de(j.visites), ValeurBase::de(j.premiere), ValeurBase::de(j.derniere),
              ValeurBase::de(j.requetesDatees), ValeurBase::de(j.dureeVisites)});
+        std::vector<ValeurBase> codes{s, jour};
         for (const CompteCode& code : j.codes) {
-            c.requete(
-                "INSERT INTO jours_codes (serveur, jour, code, requetes, octets) VALUES ($1, "
-                "$2, $3, $4, $5) ON CONFLICT (serveur, jour, code) DO UPDATE SET requetes = "
-                "jours_codes.requetes + excluded.requetes, octets = jours_codes.octets + "
-                "excluded.octets",
-                {s, jour, ValeurBase::de(code.code), ValeurBase::de(code.nombre),
-                 ValeurBase::de(code.octets)});
+            codes.insert(codes.end(), {ValeurBase::de(code.code), ValeurBase::de(code.nombre),
+                                       ValeurBase::de(code.octets)});
         }
+        insererDuJour(c, "INSERT INTO jours_codes (serveur, jour, code, requetes, octets)", codes,
+                      3,
+                      " ON CONFLICT (serveur, jour, code) DO UPDATE SET requetes = "
+                      "jours_codes.requetes + excluded.requetes, octets = jours_codes.octets + "
+                      "excluded.octets");
+        std::vector<ValeurBase> heures{s, jour};
         for (int h = 0; h < 24; ++h) {
             if (j.heures[static_cast<std::size_t>(h)] == 0) continue;
-            c.requete(
-                "INSERT INTO jours_heures (serveur, jour, heure, requetes) VALUES ($1, $2, "
-                "$3, $4) ON CONFLICT (serveur, jour, heure) DO UPDATE SET requetes = "
-                "jours_heures.requetes + excluded.requetes",
-                {s, jour, ValeurBase::de(h),
-                 ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
+            heures.insert(heures.end(), {ValeurBase::de(h),
+                                         ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
         }
+        insererDuJour(c, "INSERT INTO jours_heures (serveur, jour, heure, requetes)", heures, 2,
+                      " ON CONFLICT (serveur, jour, heure) DO UPDATE SET requetes = "
+                      "jours_heures.requetes + excluded.requetes");
     }
     // The days in order: a day's visitors as written are the eve of the next, not read back.
     std::optional<int64_t> jourEcrit;
@@ -656,6 +691,7 @@ void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const Ta
              "SELECT sorte, donnees FROM jours_tables WHERE serveur = $1 AND jour = $2", {s, j})) {
         tables[static_cast<SorteTable>(entier(l[0]))] = decoderTable(l[1].texte);
     }
+    std::vector<ValeurBase> valeurs{s, j};
     for (const auto& [sorte, table] : nouvelles) {
         // A table the base holds none of that day is written as made while the day was counted.
         const std::string* prete = nullptr;
@@ -663,14 +699,12 @@ void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const Ta
             const auto e = ecrites->find(sorte);
             if (e != ecrites->end()) prete = &e->second;
         }
-        c.requete(
-            "INSERT INTO jours_tables (serveur, jour, sorte, donnees) VALUES ($1, $2, $3, $4) ON "
-            "CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = excluded.donnees",
-            {s, j, ValeurBase::de(static_cast<int64_t>(sorte)),
-             ValeurBase::octetsDe(
-                 prete ? *prete
-                       : encoderTable(limiter(fusionnerTables(tables[sorte], table), limite)))});
+        valeurs.push_back(ValeurBase::de(static_cast<int64_t>(sorte)));
+        valeurs.push_back(ValeurBase::octetsDe(
+            prete ? *prete : encoderTable(limiter(fusionnerTables(tables[sorte], table), limite))));
     }
+    insererDuJour(c, "INSERT INTO jours_tables (serveur, jour, sorte, donnees)", valeurs, 2,
+                  " ON CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = excluded.donnees");
 }
 
 VisiteursJour BaseJours::visiteursDuJour(const std::string& serveur, int64_t jour) {

@@ -30,7 +30,7 @@
 namespace kestrane {
 
 // The schema this version writes; a base of a later one is refused (kBasePlusRecente).
-inline constexpr int64_t kVersionSchema = 2;
+inline constexpr int64_t kVersionSchema = 3;
 // The entries each day's table keeps by default (--base-limite).
 inline constexpr std::size_t kLimiteParDefaut = 1000;
 // The day under which the lines whose date does not read are counted.

@@ -1,5 +1,6 @@
 #include "core/historique/TablesJour.h"
 
+#include <lz4.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -76,12 +77,19 @@ std::vector<CompteFichier> versFichiers(const TableJour& t) {
     return r;
 }
 
-void ecrireNombre(std::string& o, uint64_t n) {
+// Writes n at p, 7 bits a byte from the lowest (at most 10 bytes); returns the end.
+char* poserNombre(char* p, uint64_t n) {
     while (n >= 0x80) {
-        o.push_back(static_cast<char>(n | 0x80));
+        *p++ = static_cast<char>(n | 0x80);
         n >>= 7;
     }
-    o.push_back(static_cast<char>(n));
+    *p++ = static_cast<char>(n);
+    return p;
+}
+
+void ecrireNombre(std::string& o, uint64_t n) {
+    char octets[10];
+    o.append(octets, static_cast<std::size_t>(poserNombre(octets, n) - octets));
 }
 
 uint64_t lireNombre(std::string_view o, std::size_t& p) {
@@ -256,13 +264,16 @@ void ecrireEntree(std::string& brut, std::string_view libelle, int64_t requetes,
                   int64_t visiteurs, int64_t ordre) {
     ecrireNombre(brut, libelle.size());
     brut += libelle;
-    ecrireNombre(brut, zigzag(requetes));
-    ecrireNombre(brut, zigzag(octets));
-    ecrireNombre(brut, zigzag(visiteurs));
-    ecrireNombre(brut, zigzag(ordre));
+    // The four numbers appended at once: a table writes them for each of its entries.
+    char nombres[40];
+    char* p = nombres;
+    for (const int64_t n : {requetes, octets, visiteurs, ordre}) p = poserNombre(p, zigzag(n));
+    brut.append(nombres, static_cast<std::size_t>(p - nombres));
 }
 
-// The entries written, compressed, their raw size first.
+// The entries written, compressed, their raw size first, then the compression's mark: kLz4, or
+// the first byte of a zlib stream (0x78) in a table written before version 3 of the schema.
+constexpr char kLz4 = 0x01;
 std::string comprimer(const std::string& brut);
 
 }  // namespace
@@ -276,13 +287,59 @@ std::string encoderTable(const TableJour& t) {
     return comprimer(brut);
 }
 
+namespace {
+
+// An entry as it is written: a view of its label.
+struct Somme {
+    std::string_view libelle;
+    int64_t requetes, octets, visiteurs, ordre;
+};
+
+// Entries of one label each cut to the `limite` of most requests, the others summed with an
+// earlier cut's "others" (as limiter), then written.
+std::string couperEtEcrire(std::vector<Somme>& s, std::size_t limite) {
+    Somme autres{kEntreeAutres, 0, 0, 0, INT64_MAX};
+    const auto deja =
+        std::find_if(s.begin(), s.end(), [](const Somme& e) { return e.libelle == kEntreeAutres; });
+    bool avecAutres = deja != s.end();
+    if (avecAutres) {
+        autres = *deja;
+        s.erase(deja);
+    }
+    if (limite > 0 && s.size() > limite) {
+        // Only the kept entries need their order: the others are summed.
+        const auto avantQue = [](const Somme& a, const Somme& b) {
+            return a.requetes != b.requetes ? a.requetes > b.requetes : a.ordre < b.ordre;
+        };
+        const auto coupure = s.begin() + static_cast<std::ptrdiff_t>(limite);
+        std::nth_element(s.begin(), coupure, s.end(), avantQue);
+        std::sort(s.begin(), coupure, avantQue);
+        for (std::size_t k = limite; k < s.size(); ++k) {
+            autres.requetes += s[k].requetes;
+            autres.octets += s[k].octets;
+            autres.visiteurs += s[k].visiteurs;
+            autres.ordre = std::min(autres.ordre, s[k].ordre);
+        }
+        s.resize(limite);
+        avecAutres = true;
+    }
+    if (avecAutres) s.push_back(autres);
+    std::string brut;
+    std::size_t taille = 10;
+    for (const Somme& e : s) taille += e.libelle.size() + 50;
+    brut.reserve(taille);
+    ecrireNombre(brut, s.size());
+    for (const Somme& e : s) {
+        ecrireEntree(brut, e.libelle, e.requetes, e.octets, e.visiteurs, e.ordre);
+    }
+    return comprimer(brut);
+}
+
+}  // namespace
+
 std::string encoderTableLimitee(const TableJour& t, std::size_t limite) {
     // As fusionnerTables and limiter make it, the entries summed by label with views of their
     // labels (`t` outlives them), cut, then written.
-    struct Somme {
-        std::string_view libelle;
-        int64_t requetes, octets, visiteurs, ordre;
-    };
     std::vector<Somme> s;
     s.reserve(t.size());
     IndexCles<std::string_view> index;
@@ -299,50 +356,43 @@ std::string encoderTableLimitee(const TableJour& t, std::size_t limite) {
         x.visiteurs += e.visiteurs;
         x.ordre = std::min(x.ordre, e.ordre);
     }
-    Somme autres{kEntreeAutres, 0, 0, 0, INT64_MAX};
-    const auto deja =
-        std::find_if(s.begin(), s.end(), [](const Somme& e) { return e.libelle == kEntreeAutres; });
-    bool avecAutres = deja != s.end();
-    if (avecAutres) {
-        autres = *deja;
-        s.erase(deja);
-    }
-    if (limite > 0 && s.size() > limite) {
-        std::sort(s.begin(), s.end(), [](const Somme& a, const Somme& b) {
-            return a.requetes != b.requetes ? a.requetes > b.requetes : a.ordre < b.ordre;
-        });
-        for (std::size_t k = limite; k < s.size(); ++k) {
-            autres.requetes += s[k].requetes;
-            autres.octets += s[k].octets;
-            autres.visiteurs += s[k].visiteurs;
-            autres.ordre = std::min(autres.ordre, s[k].ordre);
-        }
-        s.resize(limite);
-        avecAutres = true;
-    }
-    if (avecAutres) s.push_back(autres);
-    std::string brut;
-    ecrireNombre(brut, s.size());
-    for (const Somme& e : s) {
-        ecrireEntree(brut, e.libelle, e.requetes, e.octets, e.visiteurs, e.ordre);
-    }
-    return comprimer(brut);
+    return couperEtEcrire(s, limite);
+}
+
+std::string encoderTableUnique(const TableJour& t, std::size_t limite) {
+    std::vector<Somme> s;
+    s.reserve(t.size());
+    for (const EntreeJour& e : t)
+        s.push_back({e.libelle, e.requetes, e.octets, e.visiteurs, e.ordre});
+    return couperEtEcrire(s, limite);
 }
 
 namespace {
 
 std::string comprimer(const std::string& brut) {
-    uLongf taille = compressBound(brut.size());
-    // The raw size first, for the decompression.
     std::string o;
     ecrireNombre(o, brut.size());
     const std::size_t entete = o.size();
-    o.resize(entete + taille);
-    if (compress2(reinterpret_cast<Bytef*>(o.data() + entete), &taille,
-                  reinterpret_cast<const Bytef*>(brut.data()), brut.size(), 1) != Z_OK) {
-        throw ErreurBase(std::string(kBasePasUneBase));
+    if (brut.size() > LZ4_MAX_INPUT_SIZE) {
+        // Past what LZ4 takes at once (a day of tens of millions of entries, kept whole): zlib, as
+        // before version 3.
+        uLongf taille = compressBound(brut.size());
+        o.resize(entete + taille);
+        if (compress2(reinterpret_cast<Bytef*>(o.data() + entete), &taille,
+                      reinterpret_cast<const Bytef*>(brut.data()), brut.size(), 1) != Z_OK) {
+            throw ErreurBase(std::string(kBasePasUneBase));
+        }
+        o.resize(entete + taille);
+        return o;
     }
-    o.resize(entete + taille);
+    // LZ4 squeezes a day's tables about as zlib's fastest level does, several times faster.
+    const int taille = LZ4_compressBound(static_cast<int>(brut.size()));
+    o.push_back(kLz4);
+    o.resize(entete + 1 + static_cast<std::size_t>(taille));
+    const int ecrits = LZ4_compress_default(brut.data(), o.data() + entete + 1,
+                                            static_cast<int>(brut.size()), taille);
+    if (ecrits <= 0) throw ErreurBase(std::string(kBasePasUneBase));
+    o.resize(entete + 1 + static_cast<std::size_t>(ecrits));
     return o;
 }
 
@@ -353,11 +403,22 @@ TableJour decoderTable(std::string_view octets) {
     const uint64_t taille = lireNombre(octets, p);
     if (taille > (uint64_t{1} << 34)) throw ErreurBase(std::string(kBasePasUneBase));
     std::string brut(taille, '\0');
-    uLongf lus = static_cast<uLongf>(taille);
-    if (uncompress(reinterpret_cast<Bytef*>(brut.data()), &lus,
-                   reinterpret_cast<const Bytef*>(octets.data() + p), octets.size() - p) != Z_OK ||
-        lus != taille) {
-        throw ErreurBase(std::string(kBasePasUneBase));
+    if (p < octets.size() && octets[p] == kLz4) {
+        ++p;
+        if (taille > INT32_MAX || octets.size() - p > INT32_MAX ||
+            LZ4_decompress_safe(octets.data() + p, brut.data(), static_cast<int>(octets.size() - p),
+                                static_cast<int>(taille)) != static_cast<int>(taille)) {
+            throw ErreurBase(std::string(kBasePasUneBase));
+        }
+    } else {
+        // A table written before version 3 of the schema: a zlib stream.
+        uLongf lus = static_cast<uLongf>(taille);
+        if (uncompress(reinterpret_cast<Bytef*>(brut.data()), &lus,
+                       reinterpret_cast<const Bytef*>(octets.data() + p),
+                       octets.size() - p) != Z_OK ||
+            lus != taille) {
+            throw ErreurBase(std::string(kBasePasUneBase));
+        }
     }
     p = 0;
     const uint64_t n = lireNombre(brut, p);

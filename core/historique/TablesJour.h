@@ -72,6 +72,9 @@ void remplirResultat(ResultatAnalyse& r, const TablesJour& tables);
 std::string encoderTable(const TableJour& t);
 // encoderTable(limiter(fusionnerTables({}, t), limite)), without a copy of the table.
 std::string encoderTableLimitee(const TableJour& t, std::size_t limite);
+// The same for a table that holds each label once (a result's, or tables merged), without
+// looking its labels up.
+std::string encoderTableUnique(const TableJour& t, std::size_t limite);
 // Raises ErreurBase on bytes that are no table.
 TableJour decoderTable(std::string_view octets);
 

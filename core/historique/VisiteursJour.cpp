@@ -23,9 +23,9 @@ uint64_t melanger(uint64_t h, std::string_view t) {
     constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
     std::size_t k = 0;
     for (; k + 8 <= t.size(); k += 8) {
-        uint64_t m = 0;
-        for (int o = 7; o >= 0; --o)
-            m = m << 8 | static_cast<unsigned char>(t[k + static_cast<std::size_t>(o)]);
+        uint64_t m;
+        std::memcpy(&m, t.data() + k, 8);
+        if constexpr (std::endian::native == std::endian::big) m = __builtin_bswap64(m);
         h = (h ^ m) * kMul;
         h ^= h >> 29;
     }
@@ -179,10 +179,46 @@ VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, in
     return visiteursDesRequetes(a, jour);
 }
 
+uint64_t& ClesParPaire::trouver(uint64_t paire, bool& nouvelle) {
+    if ((pleines_ + 1) * 2 > cases_.size()) agrandir();
+    const std::size_t masque = cases_.size() - 1;
+    for (std::size_t c = (paire * 0x9E3779B97F4A7C15ull) >> decalage_;; c = (c + 1) & masque) {
+        Case& k = cases_[c];
+        if (k.paire == paire) {
+            nouvelle = false;
+            return k.cle;
+        }
+        if (k.paire == kLibre) {
+            k.paire = paire;
+            ++pleines_;
+            nouvelle = true;
+            return k.cle;
+        }
+    }
+}
+
+void ClesParPaire::agrandir() {
+    std::vector<Case> avant = std::move(cases_);
+    cases_.assign(std::max<std::size_t>(1024, avant.size() * 2), Case());
+    decalage_ = 64 - std::countr_zero(cases_.size());
+    pleines_ = 0;
+    for (const Case& k : avant) {
+        if (k.paire == kLibre) continue;
+        bool nouvelle;
+        trouver(k.paire, nouvelle) = k.cle;
+    }
+}
+
+void ClesParPaire::vider() {
+    if (pleines_ == 0) return;
+    std::fill(cases_.begin(), cases_.end(), Case());
+    pleines_ = 0;
+}
+
 void LecteurVisiteurs::commencer(const Journal&, int, bool) {
     for (Tranche& t : tranches_) {
         t.requetes.clear();
-        t.cles.clear();
+        t.cles.vider();
     }
 }
 
@@ -202,10 +238,10 @@ void LecteurVisiteurs::lire(int tranche, const RLog& r) {
     uint64_t cle;
     if (c && c->adresse != ClesLigne::kSansCle && c->agent != ClesLigne::kSansCle) {
         // The same entries, the same texts: the key of a client's burst of lines made once.
-        const auto [e, nouvelle] =
-            t.cles.try_emplace(static_cast<uint64_t>(c->adresse) << 32 | c->agent, 0);
-        if (nouvelle) e->second = cleDe(r, t.client);
-        cle = e->second;
+        bool nouvelle;
+        uint64_t& e = t.cles.trouver(static_cast<uint64_t>(c->adresse) << 32 | c->agent, nouvelle);
+        if (nouvelle) e = cleDe(r, t.client);
+        cle = e;
     } else {
         cle = cleDe(r, t.client);
     }
@@ -223,7 +259,7 @@ void LecteurVisiteurs::replier() {
     }
     b.clear();
     // Stretch 1's entries are numbered again from 0 after a fold.
-    tranches_[1].cles.clear();
+    tranches_[1].cles.vider();
 }
 
 void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
@@ -232,7 +268,7 @@ void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
     a.tranches_[tranche].requetes.clear();
     // Its keys by the other statistics' entries, which the statistics adopt with it.
     tranches_[1].cles = std::move(a.tranches_[tranche].cles);
-    a.tranches_[tranche].cles.clear();
+    a.tranches_[tranche].cles = ClesParPaire();
 }
 
 VisiteursJour LecteurVisiteurs::visiteurs(int64_t jour) {

@@ -36,6 +36,26 @@ VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, in
 // (Comptage): the same list as visiteursDesLignes over the lines it was handed, without a second
 // parse of them. The records must carry the whole agent (CoupeAgent::agentEntier), as they do when
 // the readable tables are counted; a line that is skipped, or that raises, is never handed.
+// Visitor keys by a pair of numbers (never UINT64_MAX), in open addressing: one access to memory
+// a line, where a table of nodes took two that each missed the cache.
+class ClesParPaire {
+  public:
+    // The key of `paire`; `nouvelle` when it was not there, its key then to be set.
+    uint64_t& trouver(uint64_t paire, bool& nouvelle);
+    void vider();
+
+  private:
+    static constexpr uint64_t kLibre = UINT64_MAX;
+    struct Case {
+        uint64_t paire = kLibre;
+        uint64_t cle = 0;
+    };
+    void agrandir();
+    std::vector<Case> cases_;
+    std::size_t pleines_ = 0;
+    int decalage_ = 64;
+};
+
 class LecteurVisiteurs : public LecteurEnregistrements {
   public:
     void commencer(const Journal& journal, int nbTranches, bool souple) override;
@@ -65,7 +85,7 @@ class LecteurVisiteurs : public LecteurEnregistrements {
         std::string client;  // the client's text, its memory kept from line to line
         // The key of each client and agent met, by their entries in the statistics' stretch
         // (client << 32 | agent), numbers that a fold starts again in stretch 1.
-        std::unordered_map<uint64_t, uint64_t> cles;
+        ClesParPaire cles;
         // The last date read ("17/May/2015", lines come in runs of one date) and its day.
         char date[11] = {};
         bool dateLue = false, dateValide = false;

@@ -1,5 +1,6 @@
 #include "core/lecture/ULog.h"
 
+#include <charconv>
 #include <cstdint>
 
 #include "core/journal/Messages.h"
@@ -177,13 +178,15 @@ bool analyserLigneSouple(std::string_view ligne, RLog& r, std::string_view& faut
 }
 
 void ajouterAdresseIP(std::string& s, int32_t a, int32_t b, int32_t c, int32_t d) {
-    ajouterEntier(s, a);
-    s += '.';
-    ajouterEntier(s, b);
-    s += '.';
-    ajouterEntier(s, c);
-    s += '.';
-    ajouterEntier(s, d);
+    // Written in a buffer then appended once (as ajouterEntier writes each number): a base's
+    // feed writes the client of every new visitor.
+    char tampon[4 * 12];
+    char* p = tampon;
+    for (const int32_t n : {a, b, c, d}) {
+        if (p != tampon) *p++ = '.';
+        p = std::to_chars(p, tampon + sizeof tampon, n).ptr;
+    }
+    s.append(tampon, p);
 }
 
 void ajouterAdresse(std::string& s, const RLog& r) {

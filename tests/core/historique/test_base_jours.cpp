@@ -2,6 +2,8 @@
 // journals fed twice, grown, rotated and compressed, truncated in place, out of order; a feed that
 // fails changes nothing; bases of another version or of another program are refused.
 #include <gtest/gtest.h>
+#include <lz4.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <thread>
@@ -406,6 +408,60 @@ TEST(BaseJours, UneBaseDeLaPremiereVersionEstMiseAJour) {
             "10.0.0.1 - - [20/Dec/2023:10:00:00 +0100] \"GET / HTTP/1.1\" 200 100 \"-\" \"x\"\n";
         b.ajouter({d.ecrire("a.log", ligne)}, "web1", {});
         EXPECT_EQ(b.lire().jours[0].requetes, 4);
+    }
+}
+
+// A base of the second version keeps the tables it holds compressed by zlib: brought forward, it
+// reads them as they were and merges the days fed after into them.
+TEST(BaseJours, UneBaseDeLaDeuxiemeVersionLitSesTablesZlib) {
+    const std::vector<std::string> l = lignesEchantillon();
+    const std::size_t m = l.size() / 2;
+    test::DossierTemporaire d;
+    const std::string a = d.ecrire("a.log", joindre(l, 0, m));
+    const std::string b = d.ecrire("b.log", joindre(l, m, l.size()));
+    for (const std::string& chemin : nouvellesBases(d)) {
+        SCOPED_TRACE(chemin);
+        std::string avant;
+        {
+            BaseJours base(chemin);
+            base.ajouter({a}, "web1", {}, 0);
+            avant = enTexte(base);
+            // Each table as the second version wrote it: its raw size, then a zlib stream.
+            ConnexionBase& c = base.connexion();
+            c.commencer("test");
+            for (const LigneBase& r :
+                 c.requete("SELECT serveur, jour, sorte, donnees FROM jours_tables")) {
+                const std::string& o = r[3].texte;
+                std::size_t p = 0;
+                uint64_t taille = 0;
+                for (int decalage = 0;; decalage += 7) {
+                    const auto octet = static_cast<unsigned char>(o[p++]);
+                    taille |= static_cast<uint64_t>(octet & 0x7F) << decalage;
+                    if (!(octet & 0x80)) break;
+                }
+                std::string brut(taille, '\0');
+                ASSERT_EQ(LZ4_decompress_safe(o.data() + p + 1, brut.data(),
+                                              static_cast<int>(o.size() - p - 1),
+                                              static_cast<int>(taille)),
+                          static_cast<int>(taille));
+                uLongf n = compressBound(taille);
+                std::string z(n, '\0');
+                ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(z.data()), &n,
+                                    reinterpret_cast<const Bytef*>(brut.data()), taille, 1),
+                          Z_OK);
+                c.requete(
+                    "UPDATE jours_tables SET donnees = $1 WHERE serveur = $2 AND jour = $3 AND "
+                    "sorte = $4",
+                    {ValeurBase::octetsDe(o.substr(0, p) + z.substr(0, n)), r[0], r[1], r[2]});
+            }
+            c.requete("UPDATE kestrane_base SET valeur = 2 WHERE cle = 'version'");
+            c.valider();
+        }
+        BaseJours base(chemin);
+        EXPECT_EQ(base.version(), kVersionSchema);
+        EXPECT_EQ(enTexte(base), avant);
+        base.ajouter({b}, "web1", {}, 0);
+        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, l.size()), true));
     }
 }
 

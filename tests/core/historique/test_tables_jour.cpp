@@ -3,6 +3,7 @@
 // for byte; visitors whose visits join across the pieces of a day and across midnight.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <numeric>
 
 #include "core/analyse/Comptage.h"
@@ -58,15 +59,18 @@ TEST(TablesJour, FusionLimiteEtStockage) {
     EXPECT_EQ(total(l2, &EntreeJour::requetes),
               total(l, &EntreeJour::requetes) + total(b, &EntreeJour::requetes));
     // Summed, cut and written at once, without copies: the same bytes, for tables with labels
-    // twice over, with an earlier cut's "others", cut or not.
+    // twice over, with an earlier cut's "others", cut or not; and, labels once each, without the
+    // lookup.
     TableJour deux = a;
     deux.insert(deux.end(), b.begin(), b.end());
-    for (const TableJour* t : std::initializer_list<const TableJour*>{&a, &deux, &l, &l2}) {
+    for (const TableJour* t : std::initializer_list<const TableJour*>{&a, &f, &deux, &l, &l2}) {
         for (const std::size_t limite :
              {std::size_t{0}, std::size_t{10}, std::size_t{150}, std::size_t{1000}}) {
-            EXPECT_EQ(encoderTableLimitee(*t, limite),
-                      encoderTable(limiter(fusionnerTables({}, *t), limite)))
-                << t->size() << " " << limite;
+            const std::string attendu = encoderTable(limiter(fusionnerTables({}, *t), limite));
+            EXPECT_EQ(encoderTableLimitee(*t, limite), attendu) << t->size() << " " << limite;
+            if (t != &deux) {
+                EXPECT_EQ(encoderTableUnique(*t, limite), attendu);
+            }
         }
     }
     // Read back as written; bytes that are no table refused.
@@ -195,4 +199,47 @@ TEST(VisiteursJour, CompteesAuPassageCommeEnRelisantLesLignes) {
             EXPECT_TRUE(lecteur.visiteurs(jour).empty());
         }
     }
+}
+
+// The keys by pair of entries against a map, through its growths, emptied and filled again.
+TEST(VisiteursJour, ClesParPaireCommeUneTable) {
+    ClesParPaire cles;
+    for (int tour = 0; tour < 2; ++tour) {
+        std::map<uint64_t, uint64_t> attendu;
+        uint64_t x = 12345 + static_cast<uint64_t>(tour);
+        for (int k = 0; k < 20000; ++k) {
+            x = x * 6364136223846793005ull + 1442695040888963407ull;
+            // Few agents, many clients; pairs met again often.
+            const uint64_t paire = (x >> 40) % 5000 << 32 | (x >> 20) % 7;
+            bool nouvelle;
+            uint64_t& cle = cles.trouver(paire, nouvelle);
+            ASSERT_EQ(nouvelle, !attendu.count(paire)) << k;
+            if (nouvelle) cle = attendu[paire] = x;
+            EXPECT_EQ(cle, attendu[paire]);
+        }
+        EXPECT_GT(attendu.size(), 10000u);
+        cles.vider();
+    }
+}
+
+// A visitor's key is kept by the base: the same client and agent give the same key in every
+// version (client texts of every length, agents shorter and longer than a word of 8 bytes).
+TEST(VisiteursJour, LesClesNeChangentPasDUneVersionALAutre) {
+    const int64_t jour = joursDepuisEpoque(2024, 3, 1);
+    const std::string agentLong =
+        "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 "
+        "Safari/537.36";
+    const std::vector<std::string> lignes = {
+        "10.0.0.1 - - [01/Mar/2024:08:00:00 +0100] \"GET / HTTP/1.1\" 200 10 \"-\" \"a\"",
+        "192.168.100.254 - - [01/Mar/2024:08:00:01 +0100] \"GET / HTTP/1.1\" 200 10 \"-\" \"" +
+            agentLong + "\"",
+        "8.8.8.8 - - [01/Mar/2024:08:00:02 +0100] \"GET / HTTP/1.1\" 200 10 \"-\" \"12345678\"",
+    };
+    const std::vector<std::string_view> vues(lignes.begin(), lignes.end());
+    std::vector<uint64_t> cles;
+    for (const VisiteurJour& v : visiteursDesLignes(vues, jour, OptionsAnalyse())) {
+        cles.push_back(v.cle);
+    }
+    EXPECT_EQ(cles, (std::vector<uint64_t>{403244884467219123ull, 7638719611013324409ull,
+                                           15352534265270994766ull}));
 }
