@@ -29,20 +29,16 @@ std::string decimal(int64_t n) {
     return std::to_string(n);
 }
 
-// n's share of `total` as the tables write it: "12,3 %", "< 0,1 %".
-std::string partTexte(double n, double total) {
-    return pourcentFrancais(total > 0 ? 100.0 * n / total : 0.0);
+// How many leading rows a chart draws: `points` of them when the table has two rows or more (the
+// window's rule).
+std::size_t pointsDuGraphe(std::size_t lignes, int points) {
+    return lignes >= 2 && points > 0 ? std::min<std::size_t>(lignes, points) : 0;
 }
 
 TableExportee depuisTable(const char* titre, const char* fichier, const char* entete0,
                           const char* entete1, const tableauRapportStat& table, int points,
                           FormatNombre format = FormatNombre::entier) {
-    TableExportee t;
-    t.titre = titre;
-    t.fichier = fichier;
-    t.entetes = {entete0, entete1};
-    t.numeriques = {false, true};
-    t.part = 2;
+    TableExportee t = tableDeComptes(titre, fichier, entete0, entete1);
     // A sum of doubles: byte totals may together pass the 64-bit range.
     double total = 0;
     for (const rapportStat& e : table) total += static_cast<double>(e.nombre);
@@ -55,9 +51,7 @@ TableExportee depuisTable(const char* titre, const char* fichier, const char* en
         t.parts.push_back(partTexte(static_cast<double>(e.nombre), total));
     }
     const double echelle = format == FormatNombre::dixiemes ? 10.0 : 1.0;
-    // The window's rule: a chart draws its first `points` entries when the table has two.
-    const std::size_t n =
-        table.size() >= 2 && points > 0 ? std::min<std::size_t>(table.size(), points) : 0;
+    const std::size_t n = pointsDuGraphe(table.size(), points);
     t.points = static_cast<int>(n);
     for (std::size_t k = 0; k < n; ++k) {
         t.valeurs.push_back(static_cast<double>(table[k].nombre) / echelle);
@@ -798,6 +792,21 @@ tableauRapportStat sansRobots(const tableauRapportStat& navigateurs,
 
 }  // namespace
 
+std::string partTexte(double n, double total) {
+    return pourcentFrancais(total > 0 ? 100.0 * n / total : 0.0);
+}
+
+TableExportee tableDeComptes(const char* titre, const char* fichier, const char* entete0,
+                             const char* entete1) {
+    TableExportee t;
+    t.titre = titre;
+    t.fichier = fichier;
+    t.entetes = {entete0, entete1};
+    t.numeriques = {false, true};
+    t.part = 2;
+    return t;
+}
+
 TableExportee tableParFamilles(const char* titre, const char* fichier, const char* entete,
                                const tableauRapportStat& table, int points) {
     struct Famille {
@@ -819,12 +828,7 @@ TableExportee tableParFamilles(const char* titre, const char* fichier, const cha
     }
     const auto plusFrequente = [](const auto& x, const auto& y) { return x.nombre > y.nombre; };
     std::stable_sort(familles.begin(), familles.end(), plusFrequente);
-    TableExportee t;
-    t.titre = titre;
-    t.fichier = fichier;
-    t.entetes = {entete, kEnteteOccurences};
-    t.numeriques = {false, true};
-    t.part = 2;
+    TableExportee t = tableDeComptes(titre, fichier, entete, kEnteteOccurences);
     // The rows as they were, for the history page, and their shares.
     for (const rapportStat& e : table) {
         t.lignes.push_back({e.libelle, std::to_string(e.nombre)});
@@ -845,8 +849,7 @@ TableExportee tableParFamilles(const char* titre, const char* fichier, const cha
         }
     }
     t.debutsVersions.push_back(t.versions.size());
-    const std::size_t n =
-        t.familles.size() >= 2 && points > 0 ? std::min<std::size_t>(t.familles.size(), points) : 0;
+    const std::size_t n = pointsDuGraphe(t.familles.size(), points);
     t.points = static_cast<int>(n);
     for (std::size_t k = 0; k < n; ++k)
         t.valeurs.push_back(static_cast<double>(familles[k].nombre));

@@ -55,6 +55,12 @@ struct TableExportee {
     std::vector<std::string> entetesVersions;
 };
 
+// n's share of `total` as the tables write it: "12,3 %", "< 0,1 %".
+std::string partTexte(double n, double total);
+// A table of entries and their counts, each row's share put after them (`parts`); its rows to add.
+TableExportee tableDeComptes(const char* titre, const char* fichier, const char* entete0,
+                             const char* entete1);
+
 struct DonneesRapport {
     // The journal's file name and the period (" du 01/12/2026 00:00:00 au ...", or empty), in
     // UTF-8 as the system and the window give them.

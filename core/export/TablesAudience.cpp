@@ -67,12 +67,6 @@ TableExportee table(const char* titre, const char* fichier, const char* nom,
     return t;
 }
 
-// The share in percent, written as the page writes it.
-std::string part(int64_t n, int64_t total) {
-    return pourcentFrancais(total > 0 ? 100.0 * static_cast<double>(n) / static_cast<double>(total)
-                                      : 0.0);
-}
-
 std::string deuxChiffres(int v) {
     char t[8];
     std::snprintf(t, sizeof t, "%02d", v);
@@ -131,23 +125,19 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
     codes.numeriques = {false, true, true, true};
     codes.part = 3;
     for (const CompteCode& k : c.codes) {
-        codes.lignes.push_back({texteCode(k.code), std::to_string(k.nombre),
-                                std::to_string(k.octets), part(k.nombre, c.requetes)});
+        codes.lignes.push_back(
+            {texteCode(k.code), std::to_string(k.nombre), std::to_string(k.octets),
+             partTexte(static_cast<double>(k.nombre), static_cast<double>(c.requetes))});
     }
     r.push_back(std::move(codes));
     const auto fichiers = [&](const char* titre, const char* nom,
                               const std::vector<CompteFichier>& liste) {
-        TableExportee t;
-        t.titre = titre;
-        t.fichier = nom;
-        t.entetes = {kEnteteFichier, kEnteteOccurrences};
-        t.numeriques = {false, true};
-        t.part = 2;
+        TableExportee t = tableDeComptes(titre, nom, kEnteteFichier, kEnteteOccurrences);
         int64_t total = 0;
         for (const CompteFichier& f : liste) total += f.nombre;
         for (const CompteFichier& f : liste) {
             t.lignes.push_back({f.fichier, std::to_string(f.nombre)});
-            t.parts.push_back(part(f.nombre, total));
+            t.parts.push_back(partTexte(static_cast<double>(f.nombre), static_cast<double>(total)));
         }
         r.push_back(std::move(t));
     };
