@@ -133,7 +133,7 @@ BasePays::BasePays(const std::string& chemin) : chemin_(chemin), etat_(std::make
         leverErreurFichier(kOuvertureFichier, chemin, std::strerror(errno));
     }
     if (!S_ISREG(infos.st_mode))
-        leverErreurFichier(kOuvertureFichier, chemin, kPasFichierOrdinaire);
+        leverErreurFichier(kOuvertureFichier, chemin, std::string(kPasFichierOrdinaire));
     errno = 0;
     const int resultat = MMDB_open(chemin.c_str(), MMDB_MODE_MMAP, &etat_->mmdb);
     if (resultat == MMDB_FILE_OPEN_ERROR) {

@@ -35,8 +35,8 @@ std::size_t pointsDuGraphe(std::size_t lignes, int points) {
     return lignes >= 2 && points > 0 ? std::min<std::size_t>(lignes, points) : 0;
 }
 
-TableExportee depuisTable(const char* titre, const char* fichier, const char* entete0,
-                          const char* entete1, const tableauRapportStat& table, int points,
+TableExportee depuisTable(std::string_view titre, const char* fichier, std::string_view entete0,
+                          std::string_view entete1, const tableauRapportStat& table, int points,
                           FormatNombre format = FormatNombre::entier) {
     TableExportee t = tableDeComptes(titre, fichier, entete0, entete1);
     // A sum of doubles: byte totals may together pass the 64-bit range.
@@ -796,18 +796,18 @@ std::string partTexte(double n, double total) {
     return pourcentFrancais(total > 0 ? 100.0 * n / total : 0.0);
 }
 
-TableExportee tableDeComptes(const char* titre, const char* fichier, const char* entete0,
-                             const char* entete1) {
+TableExportee tableDeComptes(std::string_view titre, const char* fichier, std::string_view entete0,
+                             std::string_view entete1) {
     TableExportee t;
     t.titre = titre;
     t.fichier = fichier;
-    t.entetes = {entete0, entete1};
+    t.entetes = {std::string(entete0), std::string(entete1)};
     t.numeriques = {false, true};
     t.part = 2;
     return t;
 }
 
-TableExportee tableParFamilles(const char* titre, const char* fichier, const char* entete,
+TableExportee tableParFamilles(std::string_view titre, const char* fichier, std::string_view entete,
                                const tableauRapportStat& table, int points) {
     struct Famille {
         std::string_view nom;

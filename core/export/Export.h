@@ -58,8 +58,8 @@ struct TableExportee {
 // n's share of `total` as the tables write it: "12,3 %", "< 0,1 %".
 std::string partTexte(double n, double total);
 // A table of entries and their counts, each row's share put after them (`parts`); its rows to add.
-TableExportee tableDeComptes(const char* titre, const char* fichier, const char* entete0,
-                             const char* entete1);
+TableExportee tableDeComptes(std::string_view titre, const char* fichier, std::string_view entete0,
+                             std::string_view entete1);
 
 struct DonneesRapport {
     // The journal's file name and the period (" du 01/12/2026 00:00:00 au ...", or empty), in
@@ -168,7 +168,7 @@ TableExportee tableActivite(const ResultatAnalyse& r);
 
 // A table of browsers, robots or systems by family ("Chrome" for "Chrome 120" and "Chrome 119"),
 // the families and their versions most frequent first, with their shares.
-TableExportee tableParFamilles(const char* titre, const char* fichier, const char* entete,
+TableExportee tableParFamilles(std::string_view titre, const char* fichier, std::string_view entete,
                                const tableauRapportStat& table, int points);
 
 // The names of every table file a report may hold (with the supplementary tables).

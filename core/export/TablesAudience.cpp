@@ -17,13 +17,13 @@ constexpr int kPointsGraphe = 20;
 
 // A table of names and counts: `colonnes` says which of requests ("r"), bytes ("o"), share of all
 // requests ("p") and visitors ("v") follow the name.
-TableExportee table(const char* titre, const char* fichier, const char* nom,
+TableExportee table(std::string_view titre, const char* fichier, std::string_view nom,
                     const std::vector<LigneAudience>& lignes, std::string_view colonnes,
                     int64_t total, bool graphe) {
     TableExportee t;
     t.titre = titre;
     t.fichier = fichier;
-    t.entetes = {nom};
+    t.entetes = {std::string(nom)};
     t.numeriques = {false};
     for (const char c : colonnes) {
         t.entetes.push_back(c == 'r'   ? kEnteteRequetes
@@ -130,7 +130,7 @@ std::vector<TableExportee> tablesComplements(const Complements& c, const Audienc
              partTexte(static_cast<double>(k.nombre), static_cast<double>(c.requetes))});
     }
     r.push_back(std::move(codes));
-    const auto fichiers = [&](const char* titre, const char* nom,
+    const auto fichiers = [&](std::string_view titre, const char* nom,
                               const std::vector<CompteFichier>& liste) {
         TableExportee t = tableDeComptes(titre, nom, kEnteteFichier, kEnteteOccurrences);
         int64_t total = 0;

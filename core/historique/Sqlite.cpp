@@ -21,7 +21,7 @@ class ConnexionSqlite : public ConnexionBase {
         const int rc = sqlite3_open_v2(chemin_.c_str(), &base_,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK) {
-            const std::string raison = base_ ? sqlite3_errmsg(base_) : kBaseInaccessible;
+            const std::string raison = base_ ? sqlite3_errmsg(base_) : kBaseInaccessible.c_str();
             sqlite3_close(base_);
             base_ = nullptr;
             throw ErreurBase(message(rc, raison));

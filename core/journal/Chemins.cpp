@@ -78,7 +78,7 @@ std::string cibleSuivie(const std::string& chemin, std::string_view debut) {
         struct stat dossier {};
         if (::stat(dossierDe(cible).c_str(), &dossier) == 0 &&
             !lienSuivable(dossier, lien, ::geteuid())) {
-            leverErreurFichier(debut, chemin, kLienRefuse);
+            leverErreurFichier(debut, chemin, std::string(kLienRefuse));
         }
         const ssize_t n = ::readlink(cible.c_str(), tampon, sizeof tampon - 1);
         if (n < 0) return cible;

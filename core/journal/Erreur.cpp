@@ -41,29 +41,29 @@ void leverErreurFichier(std::string_view debut, const std::string& chemin,
 std::string descriptionSysteme(int err) {
     switch (err) {
         case ENOENT:
-            return kIntrouvable;
+            return std::string(kIntrouvable);
         case EACCES:
         case EPERM:
-            return kDroitsInsuffisants;
+            return std::string(kDroitsInsuffisants);
         case ENOTDIR:
-            return kPasDossier;
+            return std::string(kPasDossier);
         case EISDIR:
-            return kEstUnDossier;
+            return std::string(kEstUnDossier);
         case ENOSPC:
-            return kDisquePlein;
+            return std::string(kDisquePlein);
         case EDQUOT:
-            return kQuotaAtteint;
+            return std::string(kQuotaAtteint);
         case EROFS:
-            return kLectureSeule;
+            return std::string(kLectureSeule);
         case ELOOP:
-            return kTropDeLiens;
+            return std::string(kTropDeLiens);
         case ENAMETOOLONG:
-            return kNomTropLong;
+            return std::string(kNomTropLong);
         case EFBIG:
-            return kFichierTropGros;
+            return std::string(kFichierTropGros);
         case EMFILE:
         case ENFILE:
-            return kTropDeFichiersOuverts;
+            return std::string(kTropDeFichiersOuverts);
         default:
             return std::strerror(err);
     }

@@ -17,6 +17,7 @@ class ErreurKestrane : public std::runtime_error {
   public:
     explicit ErreurKestrane(const std::string& message)
         : std::runtime_error(message), message_(message) {}
+    explicit ErreurKestrane(const Texte& message) : ErreurKestrane(std::string(message)) {}
     // The whole message: what() stops at a NUL byte, which a text cut out of a log may hold.
     const std::string& message() const { return message_; }
 

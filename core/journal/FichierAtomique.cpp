@@ -189,7 +189,8 @@ struct Remplacement : SortiePreparee {
         struct stat st {};
         if (::fstatat(dossier.fd, nomCible.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
             (estDossier ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode))) {
-            leverErreurFichier(debut(), chemin, estDossier ? kPasDossier : kPasFichierOrdinaire);
+            leverErreurFichier(debut(), chemin,
+                               std::string(estDossier ? kPasDossier : kPasFichierOrdinaire));
         }
         int erreur = 0;
         etat = mettreEnPlace(erreur);
@@ -285,7 +286,7 @@ void preparerFichierDans(Remplacement& r, const Producteur& produire) {
     struct stat ancien {};
     const bool existait = ::stat(cible.c_str(), &ancien) == 0;
     if (existait && !S_ISREG(ancien.st_mode)) {
-        leverErreurFichier(kCreationFichier, chemin, kPasFichierOrdinaire);
+        leverErreurFichier(kCreationFichier, chemin, std::string(kPasFichierOrdinaire));
     }
     r.nomCible = nomDe(cible);
     r.dossier = ouvrirDossier(dossierDe(cible), kCreationFichier, chemin);
@@ -441,7 +442,7 @@ std::unique_ptr<SortiePreparee> preparerDossier(const std::string& chemin,
     const bool existait = ::stat(cible.c_str(), &ancien) == 0;
     if (!existait && errno != ENOENT) leverErreurChemin(kCreationDossier, chemin, errno);
     if (existait && !S_ISDIR(ancien.st_mode)) {
-        leverErreurFichier(kCreationDossier, chemin, kPasDossier);
+        leverErreurFichier(kCreationDossier, chemin, std::string(kPasDossier));
     }
     Descripteur parent = ouvrirDossier(dossierDe(cible), kCreationDossier, chemin);
     Descripteur ancienDossier;
@@ -494,7 +495,7 @@ void verifierCibleFichier(const std::string& chemin) {
     struct stat st {};
     if (::stat(cible.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
-            leverErreurFichier(kCreationFichier, chemin, kPasFichierOrdinaire);
+            leverErreurFichier(kCreationFichier, chemin, std::string(kPasFichierOrdinaire));
     } else if (errno != ENOENT) {
         leverErreurChemin(kCreationFichier, chemin, errno);
     }
@@ -507,7 +508,8 @@ void verifierCibleDossier(const std::string& chemin) {
     const std::string cible = cibleDossier(chemin);
     struct stat st {};
     if (::stat(cible.c_str(), &st) == 0) {
-        if (!S_ISDIR(st.st_mode)) leverErreurFichier(kCreationDossier, chemin, kPasDossier);
+        if (!S_ISDIR(st.st_mode))
+            leverErreurFichier(kCreationDossier, chemin, std::string(kPasDossier));
         // Its tables are written into it when its parent cannot take a new folder.
         if (::access(cible.c_str(), W_OK | X_OK) != 0) {
             leverErreurChemin(kCreationDossier, chemin, errno);

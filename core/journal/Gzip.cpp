@@ -54,7 +54,9 @@ std::size_t capaciteInitiale(uint64_t tailleFichier, const unsigned char* fin4) 
 
 Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::string& chemin,
                          const SuiviChargement& suivi) {
-    const auto corrompu = [&] { leverErreurFichier(kDecompression, chemin, kGzipCorrompu); };
+    const auto corrompu = [&] {
+        leverErreurFichier(kDecompression, chemin, std::string(kGzipCorrompu));
+    };
     const auto libre = [&] {
         return suivi.memoireLibre ? suivi.memoireLibre() : memoireDisponible();
     };
@@ -90,7 +92,7 @@ Decompresse decompresser(const Lecteur& lire, std::size_t capacite, const std::s
             remplir();
             if (finFichier) {
                 if (entreMembres) break;
-                leverErreurFichier(kDecompression, chemin, kGzipIncomplet);
+                leverErreurFichier(kDecompression, chemin, std::string(kGzipIncomplet));
             }
         }
         if (entreMembres) {
@@ -157,14 +159,17 @@ FluxGzip::~FluxGzip() = default;
 std::size_t FluxGzip::lire(char* sortie, std::size_t max) {
     Etat& e = *etat_;
     z_stream& z = e.flux.z;
-    const auto corrompu = [&] { leverErreurFichier(kDecompression, e.chemin, kGzipCorrompu); };
+    const auto corrompu = [&] {
+        leverErreurFichier(kDecompression, e.chemin, std::string(kGzipCorrompu));
+    };
     max = std::min(max, kPasMaximal);
     while (!e.fini) {
         if (z.avail_in == 0) {
             const unsigned char* tampon = nullptr;
             const std::size_t piece = e.lire(tampon);
             if (piece == 0) {
-                if (!e.entreMembres) leverErreurFichier(kDecompression, e.chemin, kGzipIncomplet);
+                if (!e.entreMembres)
+                    leverErreurFichier(kDecompression, e.chemin, std::string(kGzipIncomplet));
                 e.fini = true;
                 break;
             }

@@ -404,7 +404,8 @@ Journal Journal::charger(const std::string& chemin, const SuiviChargement& suivi
             leverCapacite();
         }
     }
-    if (!S_ISREG(st.st_mode)) leverErreurFichier(kOuvertureFichier, chemin, kPasFichierOrdinaire);
+    if (!S_ISREG(st.st_mode))
+        leverErreurFichier(kOuvertureFichier, chemin, std::string(kPasFichierOrdinaire));
     try {
         // The bytes are copied into memory of the program's own: whatever happens to the file
         // afterwards (rotated, truncated, rewritten, deleted), the journal stays as it was loaded.

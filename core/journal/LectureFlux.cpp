@@ -125,7 +125,8 @@ EntreeFlux::EntreeFlux(const std::string& chemin) : etat_(std::make_unique<Etat>
     }
     struct stat s {};
     if (::fstat(e.fd, &s) == 0) {
-        if (S_ISDIR(s.st_mode)) leverErreurFichier(kOuvertureFichier, chemin, kPasFichierOrdinaire);
+        if (S_ISDIR(s.st_mode))
+            leverErreurFichier(kOuvertureFichier, chemin, std::string(kPasFichierOrdinaire));
         if (S_ISREG(s.st_mode)) e.taille = static_cast<uint64_t>(s.st_size);
         if (S_ISFIFO(s.st_mode)) agrandirTube(e.fd);
     }

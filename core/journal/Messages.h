@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/journal/Langue.h"
+
 namespace kestrane {
 
 // --- Files and folders ------------------------------------------------------------------------
@@ -29,29 +31,29 @@ inline constexpr std::string_view kDecompression =
     "compresser le fichier ";
 
 // Why: a path that is no regular file (a pipe, a device, a folder...), or no folder.
-inline constexpr const char* kPasFichierOrdinaire = "Ce n'est pas un fichier ordinaire";
-inline constexpr const char* kPasDossier = "Ce n'est pas un dossier";
+inline constexpr Texte kPasFichierOrdinaire = Texte("Ce n'est pas un fichier ordinaire");
+inline constexpr Texte kPasDossier = Texte("Ce n'est pas un dossier");
 // A gzip file whose data stops before the end of a member, or does not decompress or check.
-inline constexpr const char* kGzipIncomplet = "Le fichier gzip est incomplet";
-inline constexpr const char* kGzipCorrompu = "Le fichier gzip est corrompu";
+inline constexpr Texte kGzipIncomplet = Texte("Le fichier gzip est incomplet");
+inline constexpr Texte kGzipCorrompu = Texte("Le fichier gzip est corrompu");
 // A writer that may not follow a link (Chemins.h, lienSuivable).
-inline constexpr const char* kLienRefuse =
-    "Lien symbolique d'un autre utilisateur dans un dossier commun, non suivi";
+inline constexpr Texte kLienRefuse =
+    Texte("Lien symbolique d'un autre utilisateur dans un dossier commun, non suivi");
 // "\"<chemin>\" n'est pas un dossier": a component of a path that is no folder.
 std::string texteNonDossier(const std::string& chemin);
 
 // The system's errors a user meets (descriptionSysteme). Without accents: they are read in the
 // system's encoding, which is also that of the paths some descriptions quote.
-inline constexpr const char* kIntrouvable = "Fichier ou dossier introuvable";
-inline constexpr const char* kDroitsInsuffisants = "Droits insuffisants";
-inline constexpr const char* kEstUnDossier = "C'est un dossier";
-inline constexpr const char* kDisquePlein = "Plus de place sur le disque";
-inline constexpr const char* kQuotaAtteint = "Quota de disque atteint";
-inline constexpr const char* kLectureSeule = "Volume en lecture seule";
-inline constexpr const char* kTropDeLiens = "Trop de liens symboliques";
-inline constexpr const char* kNomTropLong = "Nom de fichier trop long";
-inline constexpr const char* kFichierTropGros = "Fichier trop gros";
-inline constexpr const char* kTropDeFichiersOuverts = "Trop de fichiers ouverts";
+inline constexpr Texte kIntrouvable = Texte("Fichier ou dossier introuvable");
+inline constexpr Texte kDroitsInsuffisants = Texte("Droits insuffisants");
+inline constexpr Texte kEstUnDossier = Texte("C'est un dossier");
+inline constexpr Texte kDisquePlein = Texte("Plus de place sur le disque");
+inline constexpr Texte kQuotaAtteint = Texte("Quota de disque atteint");
+inline constexpr Texte kLectureSeule = Texte("Volume en lecture seule");
+inline constexpr Texte kTropDeLiens = Texte("Trop de liens symboliques");
+inline constexpr Texte kNomTropLong = Texte("Nom de fichier trop long");
+inline constexpr Texte kFichierTropGros = Texte("Fichier trop gros");
+inline constexpr Texte kTropDeFichiersOuverts = Texte("Trop de fichiers ouverts");
 
 // The note on the files named more than once: "1 journal nommé plusieurs fois, lu une seule
 // fois", "2 journaux nommés plusieurs fois, lus une seule fois".
@@ -69,23 +71,24 @@ inline constexpr std::string_view kBaseIllisible =
 
 // --- Memory, threads, a load stopped ----------------------------------------------------------
 
-inline constexpr const char* kCapaciteMemo = "Le texte d\xE9passe la capacit\xE9 du m\xE9mo";
+inline constexpr Texte kCapaciteMemo = Texte("Le texte d\xE9passe la capacit\xE9 du m\xE9mo");
 // "Le journal [décompressé] dépasse la mémoire disponible (<plafond>)".
 std::string texteMemoireDepassee(bool decompresse, const std::string& plafond);
-inline constexpr const char* kFilImpossible =
+inline constexpr Texte kFilImpossible = Texte(
     "Impossible de cr\xE9"
     "er un fil d'ex\xE9"
-    "cution";
-inline constexpr const char* kChargementAnnule = "Chargement annul\xE9";
+    "cution");
+inline constexpr Texte kChargementAnnule = Texte("Chargement annul\xE9");
 // A stream whose counts only its lines read again can check (AnalyseFlux.h).
-inline constexpr const char* kRelectureNecessaire =
+inline constexpr Texte kRelectureNecessaire = Texte(
     "Ce flux ne peut \xEAtre v\xE9rifi\xE9 qu'en relisant ses lignes : "
-    "analysez-le depuis un fichier";
+    "analysez-le depuis un fichier");
 
 // Byte amounts: the noun up to 1023, then the units of powers of 1024.
-inline constexpr const char* kUniteOctet = " octet";
-inline constexpr const char* kUniteOctets = " octets";
-inline constexpr const char* kUnitesOctets[] = {"Ko", "Mo", "Go", "To", "Po", "Eo"};
+inline constexpr Texte kUniteOctet = Texte(" octet");
+inline constexpr Texte kUniteOctets = Texte(" octets");
+inline constexpr Texte kUnitesOctets[] = {Texte("Ko"), Texte("Mo"), Texte("Go"),
+                                          Texte("To"), Texte("Po"), Texte("Eo")};
 
 // --- Values and lines that do not read ---------------------------------------------------------
 
@@ -96,13 +99,13 @@ std::string texteDateIncorrecte(std::string_view citation);
 std::string texteHeureIncorrecte(std::string_view citation);
 // The end of a quotation cut short: "(5 242 880 caractères)" after its ellipsis.
 std::string texteCaracteres(const std::string& nombre);
-inline constexpr const char* kDebordementEntier =
+inline constexpr Texte kDebordementEntier = Texte(
     "D\xE9"
-    "bordement d'entier";
+    "bordement d'entier");
 
 inline constexpr std::string_view kLigneVide = "Ligne vide";
-inline constexpr const char* kLigneIncomplete = "Ligne incompl\xE8te";
-inline constexpr const char* kGuillemetManquant = "Guillemet fermant manquant";
+inline constexpr Texte kLigneIncomplete = Texte("Ligne incompl\xE8te");
+inline constexpr Texte kGuillemetManquant = Texte("Guillemet fermant manquant");
 // " en position 12", for a position counted from 0.
 std::string texteEnPosition(std::size_t position);
 // "Texte en trop en position 12 : 'xyz'".
@@ -122,12 +125,12 @@ inline constexpr std::string_view kNomsChampsSuite[] = {
 std::string texteLigneTropLongue(std::size_t mio);
 // W3C: "12 valeurs pour 14 colonnes de #Fields:".
 std::string texteValeursPourColonnes(std::size_t valeurs, std::size_t colonnes);
-inline constexpr const char* kSansFields = "Aucune ligne #Fields: avant cette ligne";
+inline constexpr Texte kSansFields = Texte("Aucune ligne #Fields: avant cette ligne");
 // JSON lines.
-inline constexpr const char* kLigneJsonIncorrecte = "Ligne JSON incorrecte : ";
-inline constexpr const char* kLigneJsonSansDate = "Ligne JSON sans date";
-inline constexpr const char* kLigneJsonSansStatut = "Ligne JSON sans statut";
-inline constexpr const char* kLigneJsonSansRequete = "Ligne JSON sans requ\xEAte";
+inline constexpr Texte kLigneJsonIncorrecte = Texte("Ligne JSON incorrecte : ");
+inline constexpr Texte kLigneJsonSansDate = Texte("Ligne JSON sans date");
+inline constexpr Texte kLigneJsonSansStatut = Texte("Ligne JSON sans statut");
+inline constexpr Texte kLigneJsonSansRequete = Texte("Ligne JSON sans requ\xEAte");
 
 // --- Formats of journals ------------------------------------------------------------------------
 
@@ -135,23 +138,23 @@ inline constexpr const char* kLigneJsonSansRequete = "Ligne JSON sans requ\xEAte
 std::string texteFormatIncorrect(std::string_view quoi);
 // " (position 12)", for a position of the format counted from 0.
 std::string textePosition(std::size_t position);
-inline constexpr const char* kAccoladeNonFermee =
+inline constexpr Texte kAccoladeNonFermee = Texte(
     "accolade non ferm\xE9"
-    "e ";
-inline constexpr const char* kChampsSansSeparateur = "champs sans s\xE9parateur ";
-inline constexpr const char* kAucunChamp = "aucun champ";
-inline constexpr const char* kChaineVide = "cha\xEEne vide";
-inline constexpr const char* kChaineAttendue = "cha\xEEne attendue";
-inline constexpr const char* kDirectiveIncomplete = "directive incompl\xE8te ";
-inline constexpr const char* kDirectiveInconnue = "directive inconnue ";
-inline constexpr const char* kNomManquantAccolades = "nom manquant entre accolades ";
-inline constexpr const char* kUniteInconnue = "unit\xE9 inconnue ";
-inline constexpr const char* kNomVariableManquant = "nom de variable manquant apr\xE8s $";
-inline constexpr const char* kEgalManquant = "\xAB = \xBB manquant dans ";
-inline constexpr const char* kChampInconnu = "champ inconnu ";
-inline constexpr const char* kCleManquante = "cl\xE9 manquante pour ";
-inline constexpr const char* kAucuneCle = "aucune cl\xE9";
-inline constexpr const char* kPasUnFormat = "Format de journal : ce choix n'est pas un format";
+    "e ");
+inline constexpr Texte kChampsSansSeparateur = Texte("champs sans s\xE9parateur ");
+inline constexpr Texte kAucunChamp = Texte("aucun champ");
+inline constexpr Texte kChaineVide = Texte("cha\xEEne vide");
+inline constexpr Texte kChaineAttendue = Texte("cha\xEEne attendue");
+inline constexpr Texte kDirectiveIncomplete = Texte("directive incompl\xE8te ");
+inline constexpr Texte kDirectiveInconnue = Texte("directive inconnue ");
+inline constexpr Texte kNomManquantAccolades = Texte("nom manquant entre accolades ");
+inline constexpr Texte kUniteInconnue = Texte("unit\xE9 inconnue ");
+inline constexpr Texte kNomVariableManquant = Texte("nom de variable manquant apr\xE8s $");
+inline constexpr Texte kEgalManquant = Texte("\xAB = \xBB manquant dans ");
+inline constexpr Texte kChampInconnu = Texte("champ inconnu ");
+inline constexpr Texte kCleManquante = Texte("cl\xE9 manquante pour ");
+inline constexpr Texte kAucuneCle = Texte("aucune cl\xE9");
+inline constexpr Texte kPasUnFormat = Texte("Format de journal : ce choix n'est pas un format");
 
 // The formats offered, as the window's list and the report name them.
 inline constexpr std::string_view kFormatCombine =
@@ -166,62 +169,62 @@ inline constexpr std::string_view kFormatW3C = "W3C \xE9tendu (IIS)";
 inline constexpr std::string_view kFormatJson = "JSON, une requ\xEAte par ligne";
 inline constexpr std::string_view kFormatPersonnalise = "Personnalis\xE9";
 // Before the format string itself.
-inline constexpr const char* kPersonnaliseDebut = "Personnalis\xE9 : ";
+inline constexpr Texte kPersonnaliseDebut = Texte("Personnalis\xE9 : ");
 // "Format du journal : Commun (détecté)", then the response times when the format has them.
-inline constexpr const char* kFormatDuJournal = "Format du journal : ";
-inline constexpr const char* kDetecte = " (d\xE9tect\xE9)";
+inline constexpr Texte kFormatDuJournal = Texte("Format du journal : ");
+inline constexpr Texte kDetecte = Texte(" (d\xE9tect\xE9)");
 // " ; temps de réponse moyen 12,345 ms, 95e centile 40,000 ms".
 std::string texteTempsReponse(const std::string& moyen, const std::string& centile95);
 // The names of the fields beyond the combined format in the detail of a line.
-inline constexpr const char* kNomHote = "h\xF4te";
-inline constexpr const char* kNomPort = "port";
-inline constexpr const char* kNomTempsReponse = "temps (\xB5s)";
+inline constexpr Texte kNomHote = Texte("h\xF4te");
+inline constexpr Texte kNomPort = Texte("port");
+inline constexpr Texte kNomTempsReponse = Texte("temps (\xB5s)");
 
 // The user-agent catalogue built into the program, when it does not compile.
-inline constexpr const char* kFiltreIncomplet = "Filtre du catalogue des navigateurs incomplet";
-inline constexpr const char* kTexteTropCourt = "Texte trop court dans le filtre du catalogue : ";
-inline constexpr const char* kExpressionIncorrecte =
-    "Expression incorrecte dans le catalogue des navigateurs : ";
+inline constexpr Texte kFiltreIncomplet = Texte("Filtre du catalogue des navigateurs incomplet");
+inline constexpr Texte kTexteTropCourt = Texte("Texte trop court dans le filtre du catalogue : ");
+inline constexpr Texte kExpressionIncorrecte =
+    Texte("Expression incorrecte dans le catalogue des navigateurs : ");
 
 // --- The filter of an analysis (core/analyse/Filtre.h) ------------------------------------------
 
 // "Filtre incorrect en position 7 : champ inconnu � foo �": the start, then the reason, then the
 // part of the expression quoted (texteFiltreIncorrect).
-inline constexpr const char* kFiltreIncorrect = "Filtre incorrect en position ";
-inline constexpr const char* kFiltreChampInconnu = "champ inconnu";
-inline constexpr const char* kFiltreValeurManquante = "valeur manquante apr\xE8s";
-inline constexpr const char* kFiltreSansValeur = "terme sans valeur";
-inline constexpr const char* kFiltreGuillemetNonFerme = "guillemet non ferm\xE9";
-inline constexpr const char* kFiltreParentheseNonFermee =
+inline constexpr Texte kFiltreIncorrect = Texte("Filtre incorrect en position ");
+inline constexpr Texte kFiltreChampInconnu = Texte("champ inconnu");
+inline constexpr Texte kFiltreValeurManquante = Texte("valeur manquante apr\xE8s");
+inline constexpr Texte kFiltreSansValeur = Texte("terme sans valeur");
+inline constexpr Texte kFiltreGuillemetNonFerme = Texte("guillemet non ferm\xE9");
+inline constexpr Texte kFiltreParentheseNonFermee = Texte(
     "parenth\xE8se non ferm\xE9"
-    "e";
-inline constexpr const char* kFiltreParentheseEnTrop = "parenth\xE8se fermante en trop";
-inline constexpr const char* kFiltreTermeAttendu = "terme attendu";
-inline constexpr const char* kFiltreTermeAttenduApres = "terme attendu apr\xE8s";
-inline constexpr const char* kFiltreAdresseIncorrecte =
+    "e");
+inline constexpr Texte kFiltreParentheseEnTrop = Texte("parenth\xE8se fermante en trop");
+inline constexpr Texte kFiltreTermeAttendu = Texte("terme attendu");
+inline constexpr Texte kFiltreTermeAttenduApres = Texte("terme attendu apr\xE8s");
+inline constexpr Texte kFiltreAdresseIncorrecte = Texte(
     "adresse ou pr\xE9"
-    "fixe incorrect";
-inline constexpr const char* kFiltreStatutIncorrect = "statut incorrect (attendu : 404 ou 4xx)";
-inline constexpr const char* kFiltreJourIncorrect =
-    "jour incorrect (attendu : AAAA-MM-JJ ou AAAA-MM-JJ..AAAA-MM-JJ)";
-inline constexpr const char* kFiltreHeureIncorrecte =
-    "heure incorrecte (attendu : 0 \xE0 23, ou 8..12)";
-inline constexpr const char* kFiltreTropDeTermesAgent =
-    "plus de 64 termes navigateur, systeme ou robot";
+    "fixe incorrect");
+inline constexpr Texte kFiltreStatutIncorrect = Texte("statut incorrect (attendu : 404 ou 4xx)");
+inline constexpr Texte kFiltreJourIncorrect =
+    Texte("jour incorrect (attendu : AAAA-MM-JJ ou AAAA-MM-JJ..AAAA-MM-JJ)");
+inline constexpr Texte kFiltreHeureIncorrecte =
+    Texte("heure incorrecte (attendu : 0 \xE0 23, ou 8..12)");
+inline constexpr Texte kFiltreTropDeTermesAgent =
+    Texte("plus de 64 termes navigateur, systeme ou robot");
 std::string texteFiltreIncorrect(std::size_t position, std::string_view raison,
                                  std::string_view citation);
 // A country term without a country database to place the clients.
-inline constexpr const char* kFiltrePaysSansBase =
-    "Le filtre demande le pays des clients (pays:) : indiquez une base de g\xE9olocalisation";
+inline constexpr Texte kFiltrePaysSansBase = Texte(
+    "Le filtre demande le pays des clients (pays:) : indiquez une base de g\xE9olocalisation");
 // No line kept by the filter (IssueAnalyse::filtreVide).
-inline constexpr const char* kFiltreVide = "Aucune ligne ne passe le filtre";
+inline constexpr Texte kFiltreVide = Texte("Aucune ligne ne passe le filtre");
 // The report's captions: "Filtre : -robot statut:2xx", "Lignes hors filtre", "12 lignes hors
 // filtre".
-inline constexpr const char* kFiltreTitre = "Filtre";
-inline constexpr const char* kFiltreDeuxPoints = "Filtre : ";
-inline constexpr const char* kLignesHorsFiltreTitre = "Lignes hors filtre";
-inline constexpr const char* kLigneHorsFiltre = "ligne hors filtre";
-inline constexpr const char* kLignesHorsFiltre = "lignes hors filtre";
+inline constexpr Texte kFiltreTitre = Texte("Filtre");
+inline constexpr Texte kFiltreDeuxPoints = Texte("Filtre : ");
+inline constexpr Texte kLignesHorsFiltreTitre = Texte("Lignes hors filtre");
+inline constexpr Texte kLigneHorsFiltre = Texte("ligne hors filtre");
+inline constexpr Texte kLignesHorsFiltre = Texte("lignes hors filtre");
 
 // --- Captions of the analysis -----------------------------------------------------------------
 
@@ -235,17 +238,17 @@ inline constexpr std::string_view kPeriodePeriode = "P\xE9riode";
 inline constexpr std::string_view kPeriodeJournee =
     "Journ\xE9"
     "e";
-inline constexpr const char* kTous = "Tous";
-inline constexpr const char* kToutes = "Toutes";
+inline constexpr Texte kTous = Texte("Tous");
+inline constexpr Texte kToutes = Texte("Toutes");
 // An hour of the requests report's day: "10h à 11h".
-inline constexpr const char* kHeureA = "h \xE0 ";
+inline constexpr Texte kHeureA = Texte("h \xE0 ");
 // An hourly slice: "08 à 09".
 std::string texteTranche(int debut, int fin);
 // What the search of a report grid found.
-inline constexpr const char* kCorrespondanceTrouvee =
+inline constexpr Texte kCorrespondanceTrouvee = Texte(
     "correspondance trouv\xE9"
-    "e !";
-inline constexpr const char* kAucuneCorrespondance = "aucune correspondance !";
+    "e !");
+inline constexpr Texte kAucuneCorrespondance = Texte("aucune correspondance !");
 
 // Names the tables give: systems and browsers of a format without an agent; an agent the
 // catalogue does not name and the country of an address no database places; the method and
@@ -256,185 +259,185 @@ inline constexpr std::string_view kPaysInconnu = kNomInconnu;
 inline constexpr std::string_view kAutre = "Autre";
 
 // The audience's summary.
-inline constexpr const char* kVisiteursUniques = "Visiteurs uniques";
-inline constexpr const char* kVisites = "Visites";
-inline constexpr const char* kDureeMoyenneVisite =
+inline constexpr Texte kVisiteursUniques = Texte("Visiteurs uniques");
+inline constexpr Texte kVisites = Texte("Visites");
+inline constexpr Texte kDureeMoyenneVisite = Texte(
     "Dur\xE9"
-    "e moyenne d'une visite";
-inline constexpr const char* kRequetesParVisite = "Requ\xEAtes par visite";
-inline constexpr const char* kRequetesRobots = "Requ\xEAtes de robots";
-inline constexpr const char* kOctetsRobots = "Octets envoy\xE9s aux robots";
+    "e moyenne d'une visite");
+inline constexpr Texte kRequetesParVisite = Texte("Requ\xEAtes par visite");
+inline constexpr Texte kRequetesRobots = Texte("Requ\xEAtes de robots");
+inline constexpr Texte kOctetsRobots = Texte("Octets envoy\xE9s aux robots");
 
 // The detail of a line, one caption a row.
-inline constexpr const char* kDetailAdresse = "Adresse IP      : ";
-inline constexpr const char* kDetailAutre = "Autre           : ";
-inline constexpr const char* kDetailLogname = "Logname         : ";
-inline constexpr const char* kDetailDate = "Date            : ";
-inline constexpr const char* kDetailHeure = "Heure           : ";
-inline constexpr const char* kDetailFuseau = "Fuseau          : GMT ";
-inline constexpr const char* kDetailRequete = "Requ\xEAte         : ";
-inline constexpr const char* kDetailCode = "Code renvoy\xE9    : ";
-inline constexpr const char* kDetailChargement = "Chargement      : ";
-inline constexpr const char* kDetailPrecedente =
+inline constexpr Texte kDetailAdresse = Texte("Adresse IP      : ");
+inline constexpr Texte kDetailAutre = Texte("Autre           : ");
+inline constexpr Texte kDetailLogname = Texte("Logname         : ");
+inline constexpr Texte kDetailDate = Texte("Date            : ");
+inline constexpr Texte kDetailHeure = Texte("Heure           : ");
+inline constexpr Texte kDetailFuseau = Texte("Fuseau          : GMT ");
+inline constexpr Texte kDetailRequete = Texte("Requ\xEAte         : ");
+inline constexpr Texte kDetailCode = Texte("Code renvoy\xE9    : ");
+inline constexpr Texte kDetailChargement = Texte("Chargement      : ");
+inline constexpr Texte kDetailPrecedente = Texte(
     "Page pr\xE9"
     "c\xE9"
-    "dente : ";
-inline constexpr const char* kDetailNavigateur = "Navigateur/Robot: ";
-inline constexpr const char* kDetailSysteme = "Syst\xE8me d'exploitation : ";
+    "dente : ");
+inline constexpr Texte kDetailNavigateur = Texte("Navigateur/Robot: ");
+inline constexpr Texte kDetailSysteme = Texte("Syst\xE8me d'exploitation : ");
 // After the others when a filter chose the lines: the line's number in the journal loaded.
-inline constexpr const char* kDetailNumeroLigne = "N\xB0 de ligne     : ";
+inline constexpr Texte kDetailNumeroLigne = Texte("N\xB0 de ligne     : ");
 
 // --- The report -----------------------------------------------------------------------------
 
 // The tables' titles, in the page's order.
-inline constexpr const char* kTitreAdressesIP = "Adresses IP";
-inline constexpr const char* kTitreSystemes = "Syst\xE8mes d'exploitation";
-inline constexpr const char* kTitreNavigateurs = "Navigateurs / Robots";
-inline constexpr const char* kTitreProvenances = "Provenance des visites";
-inline constexpr const char* kTitreFichiersCharges = "Fichiers charg\xE9s";
-inline constexpr const char* kTitreTauxChargement = "Taux de chargement";
-inline constexpr const char* kTitreTranchesHoraires = "Tranches horaires";
-inline constexpr const char* kTitreRequetes = "Requ\xE8tes";
-inline constexpr const char* kTitreCodesRetour = "Codes de retour";
-inline constexpr const char* kTitrePagesIntrouvables = "Pages introuvables (404)";
-inline constexpr const char* kTitreErreursServeur = "Erreurs du serveur (5xx)";
-inline constexpr const char* kTitreTraficParJour = "Trafic par jour";
-inline constexpr const char* kTitreAudience = "Audience";
-inline constexpr const char* kTitreSitesReferents =
+inline constexpr Texte kTitreAdressesIP = Texte("Adresses IP");
+inline constexpr Texte kTitreSystemes = Texte("Syst\xE8mes d'exploitation");
+inline constexpr Texte kTitreNavigateurs = Texte("Navigateurs / Robots");
+inline constexpr Texte kTitreProvenances = Texte("Provenance des visites");
+inline constexpr Texte kTitreFichiersCharges = Texte("Fichiers charg\xE9s");
+inline constexpr Texte kTitreTauxChargement = Texte("Taux de chargement");
+inline constexpr Texte kTitreTranchesHoraires = Texte("Tranches horaires");
+inline constexpr Texte kTitreRequetes = Texte("Requ\xE8tes");
+inline constexpr Texte kTitreCodesRetour = Texte("Codes de retour");
+inline constexpr Texte kTitrePagesIntrouvables = Texte("Pages introuvables (404)");
+inline constexpr Texte kTitreErreursServeur = Texte("Erreurs du serveur (5xx)");
+inline constexpr Texte kTitreTraficParJour = Texte("Trafic par jour");
+inline constexpr Texte kTitreAudience = Texte("Audience");
+inline constexpr Texte kTitreSitesReferents = Texte(
     "Sites r\xE9"
-    "f\xE9rents";
-inline constexpr const char* kTitreRecherches = "Recherches";
-inline constexpr const char* kTitreRobots = "Robots";
-inline constexpr const char* kTitreMethodes = "M\xE9thodes";
-inline constexpr const char* kTitreProtocoles = "Protocoles";
-inline constexpr const char* kTitrePays = "Pays";
-inline constexpr const char* kTitreHotesVirtuels = "H\xF4tes virtuels";
-inline constexpr const char* kTitreTempsReponse = "Temps de r\xE9ponse";
+    "f\xE9rents");
+inline constexpr Texte kTitreRecherches = Texte("Recherches");
+inline constexpr Texte kTitreRobots = Texte("Robots");
+inline constexpr Texte kTitreMethodes = Texte("M\xE9thodes");
+inline constexpr Texte kTitreProtocoles = Texte("Protocoles");
+inline constexpr Texte kTitrePays = Texte("Pays");
+inline constexpr Texte kTitreHotesVirtuels = Texte("H\xF4tes virtuels");
+inline constexpr Texte kTitreTempsReponse = Texte("Temps de r\xE9ponse");
 
 // Their columns' headers.
-inline constexpr const char* kEnteteAdressesIP = kTitreAdressesIP;
-inline constexpr const char* kEnteteAdresseIP = "Adresse IP";
-inline constexpr const char* kEnteteOccurences = "Occurences";
-inline constexpr const char* kEnteteOccurrences = "Occurrences";
-inline constexpr const char* kEnteteSysteme = "Syst\xE8me d'Exploitation";
-inline constexpr const char* kEnteteNavigateur = "Navigateur / Robot";
-inline constexpr const char* kEntetePageProvenance = "Page de provenance";
-inline constexpr const char* kEnteteFichierCharge = "Fichier charg\xE9";
-inline constexpr const char* kEnteteTrancheHoraire = "Tranche horaire";
-inline constexpr const char* kEnteteNbAcces = "Nb Acc\xE8s";
-inline constexpr const char* kEnteteDate = "Date";
-inline constexpr const char* kEnteteCode = "Code";
-inline constexpr const char* kEnteteFichier = "Fichier";
-inline constexpr const char* kEnteteJour = "Jour";
-inline constexpr const char* kEnteteRequetes = "Requ\xEAtes";
-inline constexpr const char* kEnteteOctets = "Octets";
-inline constexpr const char* kEntetePart = "Part";
-inline constexpr const char* kEnteteMesure = "Mesure";
-inline constexpr const char* kEnteteValeur = "Valeur";
-inline constexpr const char* kEnteteSite = "Site";
-inline constexpr const char* kEnteteTermes = "Termes";
-inline constexpr const char* kEnteteRobot = "Robot";
-inline constexpr const char* kEnteteMethode = "M\xE9thode";
-inline constexpr const char* kEnteteProtocole = "Protocole";
-inline constexpr const char* kEntetePays = kTitrePays;
-inline constexpr const char* kEnteteHoteVirtuel = "H\xF4te virtuel";
-inline constexpr const char* kEnteteMoyenneMs = "Moyenne (ms)";
-inline constexpr const char* kEnteteMedianeMs =
+inline constexpr Texte kEnteteAdressesIP = kTitreAdressesIP;
+inline constexpr Texte kEnteteAdresseIP = Texte("Adresse IP");
+inline constexpr Texte kEnteteOccurences = Texte("Occurences");
+inline constexpr Texte kEnteteOccurrences = Texte("Occurrences");
+inline constexpr Texte kEnteteSysteme = Texte("Syst\xE8me d'Exploitation");
+inline constexpr Texte kEnteteNavigateur = Texte("Navigateur / Robot");
+inline constexpr Texte kEntetePageProvenance = Texte("Page de provenance");
+inline constexpr Texte kEnteteFichierCharge = Texte("Fichier charg\xE9");
+inline constexpr Texte kEnteteTrancheHoraire = Texte("Tranche horaire");
+inline constexpr Texte kEnteteNbAcces = Texte("Nb Acc\xE8s");
+inline constexpr Texte kEnteteDate = Texte("Date");
+inline constexpr Texte kEnteteCode = Texte("Code");
+inline constexpr Texte kEnteteFichier = Texte("Fichier");
+inline constexpr Texte kEnteteJour = Texte("Jour");
+inline constexpr Texte kEnteteRequetes = Texte("Requ\xEAtes");
+inline constexpr Texte kEnteteOctets = Texte("Octets");
+inline constexpr Texte kEntetePart = Texte("Part");
+inline constexpr Texte kEnteteMesure = Texte("Mesure");
+inline constexpr Texte kEnteteValeur = Texte("Valeur");
+inline constexpr Texte kEnteteSite = Texte("Site");
+inline constexpr Texte kEnteteTermes = Texte("Termes");
+inline constexpr Texte kEnteteRobot = Texte("Robot");
+inline constexpr Texte kEnteteMethode = Texte("M\xE9thode");
+inline constexpr Texte kEnteteProtocole = Texte("Protocole");
+inline constexpr Texte kEntetePays = kTitrePays;
+inline constexpr Texte kEnteteHoteVirtuel = Texte("H\xF4te virtuel");
+inline constexpr Texte kEnteteMoyenneMs = Texte("Moyenne (ms)");
+inline constexpr Texte kEnteteMedianeMs = Texte(
     "M\xE9"
-    "diane (ms)";
-inline constexpr const char* kEnteteCentile95Ms = "95e centile (ms)";
-inline constexpr const char* kEnteteMaximumMs = "Maximum (ms)";
+    "diane (ms)");
+inline constexpr Texte kEnteteCentile95Ms = Texte("95e centile (ms)");
+inline constexpr Texte kEnteteMaximumMs = Texte("Maximum (ms)");
 // The row of the days' table that gathers the requests without a day.
-inline constexpr const char* kRequetesSansDate = "Requ\xEAtes sans date lisible";
+inline constexpr Texte kRequetesSansDate = Texte("Requ\xEAtes sans date lisible");
 
 // The page's summary of what was read.
-inline constexpr const char* kJournauxLus = "Journaux lus";
-inline constexpr const char* kJournalLu = "Journal lu";
+inline constexpr Texte kJournauxLus = Texte("Journaux lus");
+inline constexpr Texte kJournalLu = Texte("Journal lu");
 inline constexpr std::string_view kPeriodeLue = kPeriodePeriode;
-inline constexpr const char* kToutLeJournal = "tout le journal";
-inline constexpr const char* kLignesLuesTitre = "Lignes lues";
-inline constexpr const char* kLignesAnalyseesTitre =
+inline constexpr Texte kToutLeJournal = Texte("tout le journal");
+inline constexpr Texte kLignesLuesTitre = Texte("Lignes lues");
+inline constexpr Texte kLignesAnalyseesTitre = Texte(
     "Lignes analys\xE9"
-    "es";
-inline constexpr const char* kLignesIgnoreesTitre =
+    "es");
+inline constexpr Texte kLignesIgnoreesTitre = Texte(
     "Lignes ignor\xE9"
-    "es";
-inline constexpr const char* kLignesHorsPeriodeTitre = "Lignes hors p\xE9riode";
-inline constexpr const char* kPremiereDate = "Premi\xE8re date";
-inline constexpr const char* kDerniereDate = "Derni\xE8re date";
-inline constexpr const char* kClientsDistincts = "Clients distincts";
-inline constexpr const char* kOctetsEnvoyes = "Octets envoy\xE9s";
-inline constexpr const char* kPlusDe = "plus de ";
-inline constexpr const char* kJoursCouverts = "Jours (du premier au dernier)";
+    "es");
+inline constexpr Texte kLignesHorsPeriodeTitre = Texte("Lignes hors p\xE9riode");
+inline constexpr Texte kPremiereDate = Texte("Premi\xE8re date");
+inline constexpr Texte kDerniereDate = Texte("Derni\xE8re date");
+inline constexpr Texte kClientsDistincts = Texte("Clients distincts");
+inline constexpr Texte kOctetsEnvoyes = Texte("Octets envoy\xE9s");
+inline constexpr Texte kPlusDe = Texte("plus de ");
+inline constexpr Texte kJoursCouverts = Texte("Jours (du premier au dernier)");
 
 // "38477 lignes analysées sur 38487 lignes lues (10 lignes ignorées)": the nouns after
 // their numbers, singular and plural.
-inline constexpr const char* kLigneAnalysee =
+inline constexpr Texte kLigneAnalysee = Texte(
     "ligne analys\xE9"
-    "e";
-inline constexpr const char* kLignesAnalysees =
+    "e");
+inline constexpr Texte kLignesAnalysees = Texte(
     "lignes analys\xE9"
-    "es";
-inline constexpr const char* kSur = " sur ";
-inline constexpr const char* kLigneLue = "ligne lue";
-inline constexpr const char* kLignesLues = "lignes lues";
-inline constexpr const char* kLigneHorsPeriode = "ligne hors p\xE9riode";
-inline constexpr const char* kLignesHorsPeriode = "lignes hors p\xE9riode";
-inline constexpr const char* kLigneIgnoree =
+    "es");
+inline constexpr Texte kSur = Texte(" sur ");
+inline constexpr Texte kLigneLue = Texte("ligne lue");
+inline constexpr Texte kLignesLues = Texte("lignes lues");
+inline constexpr Texte kLigneHorsPeriode = Texte("ligne hors p\xE9riode");
+inline constexpr Texte kLignesHorsPeriode = Texte("lignes hors p\xE9riode");
+inline constexpr Texte kLigneIgnoree = Texte(
     "ligne ignor\xE9"
-    "e";
-inline constexpr const char* kLignesIgnorees =
+    "e");
+inline constexpr Texte kLignesIgnorees = Texte(
     "lignes ignor\xE9"
-    "es";
+    "es");
 
 // "Rapport d'analyse du fichier a.log", "Rapport d'analyse de 3 journaux : " (the names follow),
 // then the period: " du 01/12/2026 00:00:00 au 31/12/2026 23:59:59".
-inline constexpr const char* kRapportDuFichier = "Rapport d'analyse du fichier ";
+inline constexpr Texte kRapportDuFichier = Texte("Rapport d'analyse du fichier ");
 std::string texteRapportDeJournaux(std::size_t n);
 std::string textePeriodeDuAu(const std::string& debut, const std::string& fin);
 // The fold of a long table: "voir tout (120 lignes)".
 std::string texteVoirTout(std::size_t lignes);
 // The page's foot: "Créé le <date> par Kestrane <version>".
-inline constexpr const char* kCreeLe = "Cr\xE9\xE9 le ";
-inline constexpr const char* kParKestrane = " par Kestrane ";
+inline constexpr Texte kCreeLe = Texte("Cr\xE9\xE9 le ");
+inline constexpr Texte kParKestrane = Texte(" par Kestrane ");
 // A live report's line under its title: "Mis à jour le 11/12/2026 à 10:15:03 \x97 toutes les 10
 // secondes" (\x97: an em dash; the day, the time, the seconds between two rewrites).
 std::string texteMiseAJour(const std::string& jour, const std::string& heure, int secondes);
 
 // --- The base of days (core/historique) -------------------------------------------------------
 // "Base d'historique � <adresse> � : <raison>".
-inline constexpr const char* kBaseHistorique = "Base d'historique \xAB ";
-inline constexpr const char* kBaseHistoriqueFin = " \xBB : ";
-inline constexpr const char* kBasePasUneBase = "ce fichier n'est pas une base d'historique";
-inline constexpr const char* kBaseVerrouillee =
+inline constexpr Texte kBaseHistorique = Texte("Base d'historique \xAB ");
+inline constexpr Texte kBaseHistoriqueFin = Texte(" \xBB : ");
+inline constexpr Texte kBasePasUneBase = Texte("ce fichier n'est pas une base d'historique");
+inline constexpr Texte kBaseVerrouillee = Texte(
     "la base est occup\xE9"
     "e par un autre programme ; r\xE9"
-    "essayez plus tard";
-inline constexpr const char* kBaseDisquePlein =
+    "essayez plus tard");
+inline constexpr Texte kBaseDisquePlein = Texte(
     "le disque est plein ; la base est rest\xE9"
-    "e telle qu'elle \xE9tait";
-inline constexpr const char* kBaseInaccessible = "impossible d'ouvrir la base";
+    "e telle qu'elle \xE9tait");
+inline constexpr Texte kBaseInaccessible = Texte("impossible d'ouvrir la base");
 // "<journal> : ...": a pipe or standard input given to a feed.
-inline constexpr const char* kBaseFichierOrdinaire =
+inline constexpr Texte kBaseFichierOrdinaire = Texte(
     " : la base n'ajoute que des fichiers (ni tube, ni entr\xE9"
-    "e standard)";
+    "e standard)");
 // A PostgreSQL server that cannot be reached, followed by libpq's own words in parentheses.
-inline constexpr const char* kBaseConnexionImpossible =
-    "connexion au serveur PostgreSQL impossible";
+inline constexpr Texte kBaseConnexionImpossible =
+    Texte("connexion au serveur PostgreSQL impossible");
 // Asked to keep a PostgreSQL transaction in which a statement failed.
-inline constexpr const char* kBaseTransactionEchouee =
+inline constexpr Texte kBaseTransactionEchouee = Texte(
     "une instruction de la transaction a \xE9"
-    "chou\xE9 ; rien n'a \xE9t\xE9 enregistr\xE9";
+    "chou\xE9 ; rien n'a \xE9t\xE9 enregistr\xE9");
 // The report of a range compared with another: the first figure's column of the second range,
 // then the change from it.
-inline constexpr const char* kEnteteComparaison = " (comparaison)";
-inline constexpr const char* kEnteteEvolution = "\xC9volution";
+inline constexpr Texte kEnteteComparaison = Texte(" (comparaison)");
+inline constexpr Texte kEnteteEvolution = Texte("\xC9volution");
 // The entry of a day's table that sums those past the base's limit.
 inline constexpr std::string_view kLibelleAutres = "(autres)";
 // "<fichier>, ligne 12 : <raison>": a line of a journal fed to the base that does not read.
-inline constexpr const char* kBaseALaLigne = ", ligne ";
-inline constexpr const char* kBasePlusRecente =
+inline constexpr Texte kBaseALaLigne = Texte(", ligne ");
+inline constexpr Texte kBasePlusRecente = Texte(
     "cette base a \xE9t\xE9 faite par une version plus r\xE9"
-    "cente de Kestrane";
+    "cente de Kestrane");
 
 }  // namespace kestrane

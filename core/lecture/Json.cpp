@@ -399,11 +399,11 @@ bool lireJson(const ArbreJson& arbre, EtatJson& e, std::string_view ligne, Broui
     }
     const char* manque = nullptr;
     if (!v.present(C::Temps)) {
-        manque = kLigneJsonSansDate;
+        manque = kLigneJsonSansDate.c_str();
     } else if (!v.present(C::Statut)) {
-        manque = kLigneJsonSansStatut;
+        manque = kLigneJsonSansStatut.c_str();
     } else if (!v.present(C::Requete) && !v.present(C::Chemin) && !v.present(C::CheminComplet)) {
-        manque = kLigneJsonSansRequete;
+        manque = kLigneJsonSansRequete.c_str();
     }
     if (manque) {
         if (raison) *raison = manque;

@@ -163,7 +163,7 @@ std::string raisonEntier(std::string_view t) {
 std::string raisonNonConforme(std::string_view ligne, std::string_view fautif) {
     if (ligne.empty()) return std::string(kLigneVide);
     // A field that the line does not reach.
-    if (fautif == kTiret) return kLigneIncomplete;
+    if (fautif == kTiret) return std::string(kLigneIncomplete);
     return raisonEntier(fautif);
 }
 

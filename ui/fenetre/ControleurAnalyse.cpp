@@ -90,7 +90,7 @@ void ControleurAnalyse::analyser() {
                               texteHorsPeriode(charge.nbLignes()));
             return;
         case IssueAnalyse::filtreVide:
-            e_.afficherStatut(QString::fromLatin1(kFiltreVide));
+            e_.afficherStatut(QString::fromLatin1(kFiltreVide.c_str()));
             return;
         case IssueAnalyse::terminee:
             terminee_ = true;

@@ -344,7 +344,7 @@ TEST(BaseJours, UnAjoutQuiEchoueLaisseLaBaseIntacte) {
 
 TEST(BaseJours, CeQuiNEstPasUneBaseOuVientDUneVersionPlusRecente) {
     test::DossierTemporaire d;
-    const auto refus = [](const std::string& chemin, const char* raison) {
+    const auto refus = [](const std::string& chemin, std::string_view raison) {
         try {
             BaseJours b(chemin);
             ADD_FAILURE() << chemin;

@@ -49,7 +49,7 @@ TableauComplements* tableau(const char* nom, const QStringList& entetes) {
 }  // namespace
 
 OngletEntrees::OngletEntrees(QTabWidget* onglets) : QObject(onglets), onglets_(onglets) {
-    const auto m = [](const char* t) { return depuis1252(t); };
+    const auto m = [](std::string_view t) { return depuis1252(t); };
     fichiers_ = tableau(
         "tableauComplementsDetailFichiers",
         {m(kEnteteFichier), m(kEnteteRequetes), m(kEnteteOctets), m(kVisiteursUniques),
