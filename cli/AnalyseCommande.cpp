@@ -11,6 +11,7 @@
 #include "core/export/Export.h"
 #include "core/journal/Assemblage.h"
 #include "core/journal/Chemins.h"
+#include "core/journal/Langue.h"
 #include "core/journal/LectureFlux.h"
 
 namespace kestrane {
@@ -155,7 +156,9 @@ IssueAnalyse lireEnFlux(const std::vector<std::string>& chemins, const OptionsAn
             if (maintenant < prochaine) return;
             prochaine = maintenant + std::chrono::seconds(1);
             const double s = std::chrono::duration<double>(maintenant - debut).count();
-            *progression << nom << " : " << utf8Depuis1252(texteAvancee(avancee, s)) << '\n'
+            *progression << remplir(TexteU("{} : {}"),
+                                    {nom, utf8Depuis1252(texteAvancee(avancee, s))})
+                         << '\n'
                          << std::flush;
         };
     }
@@ -221,7 +224,7 @@ void ecrireResume(std::ostream& sortie, const Analyse& a, const ResumeAnalyse& r
     std::snprintf(duree, sizeof duree, "%.2f", secondes);
     std::string texteDuree = duree;
     for (char& c : texteDuree) {
-        if (c == '.') c = ',';
+        if (c == '.') c = virguleDecimale();
     }
     const auto nombre = [](std::size_t n) { return static_cast<int64_t>(n); };
     sortie << utf8Depuis1252(

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -46,7 +47,7 @@ namespace {
 // the head of their help and their version line.
 struct Identite {
     const char* nom;
-    const char* enteteAide;
+    Texte enteteAide;
     const char* version;
 };
 
@@ -198,10 +199,16 @@ bool estLigneDeCommande(int argc, const char* const* argv) {
 int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sortie,
                             std::ostream& erreurs, Programme programme) {
     const Identite& moi = programme == Programme::kestraneRapport ? kKestraneRapport : kKestrane;
+    // The language first, so that every message is in it, the refusal of an option before it too.
+    std::optional<Langue> langue;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string_view(argv[i]) == "--langue") langue = langueNommee(argv[i + 1]);
+    }
+    choisirLangue(langue.value_or(langueDuSysteme()));
     const std::string aide = texteRenvoiAide(moi.nom);
     const auto echec = [&](const std::string& message) {
         // A message may quote a log or a path: never a command to the terminal.
-        erreurs << moi.nom << " : " << controlesVisibles(message) << '\n';
+        erreurs << remplir(TexteU("{} : {}"), {moi.nom, controlesVisibles(message)}) << '\n';
         return 1;
     };
     Arguments a;
@@ -214,6 +221,11 @@ int executerLigneDeCommande(int argc, const char* const* argv, std::ostream& sor
         };
         if (arg == "--help" || arg == "-h") {
             a.aide = true;
+        } else if (arg == "--langue") {
+            std::string nom;
+            if (!valeur(nom) || !langueNommee(nom)) {
+                return echec(texteOptionIncorrecte("--langue", nom));
+            }
         } else if (arg == "--version") {
             a.version = true;
         } else if (arg == "--rapport") {

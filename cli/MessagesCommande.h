@@ -9,11 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/journal/Langue.h"
+
 namespace kestrane {
 
 // --- Help ---------------------------------------------------------------------------------------
 
-inline constexpr const char* kAideOptions =
+inline constexpr Texte kAideOptions = TexteU(
     "Options :\n"
     "  --rapport FICHIER.html   \u00e9crit le rapport en une page HTML autonome\n"
     "  --csv DOSSIER            \u00e9crit une table CSV par tableau dans DOSSIER\n"
@@ -64,6 +66,8 @@ inline constexpr const char* kAideOptions =
     "  --intervalle S           avec --suivre : r\u00e9\u00e9crit au plus toutes les S "
     "secondes\n"
     "                           (10 par d\u00e9faut)\n"
+    "  --langue fr|en           la langue des messages et des rapports (celle du syst\u00e8me\n"
+    "                           par d\u00e9faut : l'anglais pour une locale en_*)\n"
     "  --help                   affiche cette aide\n"
     "  --version                affiche la version\n"
     "\n"
@@ -83,65 +87,66 @@ inline constexpr const char* kAideOptions =
     "lit "
     "l'entr\u00e9e standard.\n"
     "Code de sortie : 0 en cas de succ\u00e8s, 1 en cas d'erreur (message sur la sortie "
-    "d'erreur).\n";
+    "d'erreur).\n");
 
 // The head of the help of each program.
-inline constexpr const char* kAideKestrane =
+inline constexpr Texte kAideKestrane = TexteU(
     "Usage : kestrane [options] journal...\n"
     "        kestrane                      (ouvre la fen\u00eatre)\n"
     "\n"
     "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) sans "
     "ouvrir de fen\u00eatre\net \u00e9crit le rapport.\n"
-    "\n";
-inline constexpr const char* kAideKestraneRapport =
+    "\n");
+inline constexpr Texte kAideKestraneRapport = TexteU(
     "Usage : kestrane-rapport [options] journal...\n"
     "\n"
     "Analyse un ou plusieurs journaux d'acc\u00e8s (format combin\u00e9, .gz accept\u00e9s) et "
     "\u00e9crit le rapport,\n"
     "sans fen\u00eatre ni affichage : l'analyse de Kestrane pour un serveur ou un script (cron).\n"
-    "\n";
+    "\n");
 
 // After a refusal: " (kestrane --help pour l'aide)".
 std::string texteRenvoiAide(std::string_view programme);
 
 // What the window's program says on standard error, before it exits with status 1, when there is
 // no display to show the window on.
-inline constexpr const char* kSansAffichage =
+inline constexpr Texte kSansAffichage = TexteU(
     "kestrane : aucun affichage disponible ; sans fen\u00eatre : kestrane --rapport FICHIER.html "
-    "journal... (kestrane --help pour l'aide)\n";
+    "journal... (kestrane --help pour l'aide)\n");
 
 // --- Options refused
 // ------------------------------------------------------------------------------
 
-inline constexpr const char* kRapportSansFichier = "l'option --rapport demande un nom de fichier";
-inline constexpr const char* kCsvSansDossier = "l'option --csv demande un nom de dossier";
-inline constexpr const char* kTranchesSansLargeur =
-    "l'option --tranches demande une largeur de 1 \u00e0 6 heures";
-inline constexpr const char* kGeoipSansFichier = "l'option --geoip demande un nom de fichier";
-inline constexpr const char* kPeriodeSansValeur = "l'option --periode demande une p\u00e9riode";
-inline constexpr const char* kFormatSansValeur = "l'option --format demande un format";
-inline constexpr const char* kFiltreOptionSansValeur = "l'option --filtre demande une expression";
-inline constexpr const char* kExclureIpSansValeur =
-    "l'option --exclure-ip demande une adresse ou un pr\u00e9fixe (66.249.0.0/16)";
-inline constexpr const char* kStatutSansValeur =
-    "l'option --statut demande un code (404) ou une classe (4xx)";
+inline constexpr Texte kRapportSansFichier = TexteU("l'option --rapport demande un nom de fichier");
+inline constexpr Texte kCsvSansDossier = TexteU("l'option --csv demande un nom de dossier");
+inline constexpr Texte kTranchesSansLargeur =
+    TexteU("l'option --tranches demande une largeur de 1 \u00e0 6 heures");
+inline constexpr Texte kGeoipSansFichier = TexteU("l'option --geoip demande un nom de fichier");
+inline constexpr Texte kPeriodeSansValeur = TexteU("l'option --periode demande une p\u00e9riode");
+inline constexpr Texte kFormatSansValeur = TexteU("l'option --format demande un format");
+inline constexpr Texte kFiltreOptionSansValeur = TexteU("l'option --filtre demande une expression");
+inline constexpr Texte kExclureIpSansValeur =
+    TexteU("l'option --exclure-ip demande une adresse ou un pr\u00e9fixe (66.249.0.0/16)");
+inline constexpr Texte kStatutSansValeur =
+    TexteU("l'option --statut demande un code (404) ou une classe (4xx)");
 // "valeur incorrecte « x » pour --statut".
 std::string texteOptionIncorrecte(std::string_view option, std::string_view valeur);
-inline constexpr const char* kSortieManquante = "indiquez --rapport FICHIER.html ou --csv DOSSIER";
-inline constexpr const char* kJournalManquant = "aucun fichier journal indiqu\u00e9";
+inline constexpr Texte kSortieManquante =
+    TexteU("indiquez --rapport FICHIER.html ou --csv DOSSIER");
+inline constexpr Texte kJournalManquant = TexteU("aucun fichier journal indiqu\u00e9");
 // The base of days.
-inline constexpr const char* kBaseSansAdresse =
-    "l'option --base demande un fichier SQLite ou une adresse postgresql://";
-inline constexpr const char* kServeurSansNom = "l'option --serveur demande un nom";
-inline constexpr const char* kBaseLimiteSansNombre =
-    "l'option --base-limite demande un nombre d'entr\u00e9es (0 : toutes)";
-inline constexpr const char* kComparerSansPeriode =
-    "l'option --comparer demande une p\u00e9riode (AAAA-MM-JJ..AAAA-MM-JJ)";
-inline constexpr const char* kOptionsSansBase = "--serveur et --comparer demandent --base";
-inline constexpr const char* kBaseFormatCombine =
-    "--base ajoute des journaux au format combin\u00e9 (ou commun) seulement";
-inline constexpr const char* kBaseSansJourDansLaPeriode =
-    "la base ne compte aucune ligne dans cette p\u00e9riode";
+inline constexpr Texte kBaseSansAdresse =
+    TexteU("l'option --base demande un fichier SQLite ou une adresse postgresql://");
+inline constexpr Texte kServeurSansNom = TexteU("l'option --serveur demande un nom");
+inline constexpr Texte kBaseLimiteSansNombre =
+    TexteU("l'option --base-limite demande un nombre d'entr\u00e9es (0 : toutes)");
+inline constexpr Texte kComparerSansPeriode =
+    TexteU("l'option --comparer demande une p\u00e9riode (AAAA-MM-JJ..AAAA-MM-JJ)");
+inline constexpr Texte kOptionsSansBase = TexteU("--serveur et --comparer demandent --base");
+inline constexpr Texte kBaseFormatCombine =
+    TexteU("--base ajoute des journaux au format combin\u00e9 (ou commun) seulement");
+inline constexpr Texte kBaseSansJourDansLaPeriode =
+    TexteU("la base ne compte aucune ligne dans cette p\u00e9riode");
 // "1 234 lignes ajout\u00e9es \u00e0 la base pour le serveur \u00ab web1 \u00bb (2 fichiers)".
 std::string texteAjoutBase(std::size_t lignes, std::size_t fichiers, const std::string& serveur);
 // "« texte »": a name or a value the user typed, as the messages quote it.
@@ -152,39 +157,39 @@ std::string textePeriodeIncorrecte(std::string_view periode);
 std::string texteOptionInconnue(std::string_view option);
 
 // Following a journal (--suivre).
-inline constexpr const char* kIntervalleSansSecondes =
-    "l'option --intervalle demande un nombre entier de secondes (1 ou plus)";
-inline constexpr const char* kIntervalleSansSuivre = "l'option --intervalle va avec --suivre";
-inline constexpr const char* kSuivreSansSortie =
-    "--suivre demande --rapport FICHIER.html ou --csv DOSSIER";
-inline constexpr const char* kSuivreUnJournal =
-    "--suivre suit un seul journal (\u00ab - \u00bb : l'entr\u00e9e standard)";
-inline constexpr const char* kSuivreBaseEntree =
+inline constexpr Texte kIntervalleSansSecondes =
+    TexteU("l'option --intervalle demande un nombre entier de secondes (1 ou plus)");
+inline constexpr Texte kIntervalleSansSuivre = TexteU("l'option --intervalle va avec --suivre");
+inline constexpr Texte kSuivreSansSortie =
+    TexteU("--suivre demande --rapport FICHIER.html ou --csv DOSSIER");
+inline constexpr Texte kSuivreUnJournal =
+    TexteU("--suivre suit un seul journal (\u00ab - \u00bb : l'entr\u00e9e standard)");
+inline constexpr Texte kSuivreBaseEntree = TexteU(
     "--base avec --suivre suit un fichier, pas l'entr\u00e9e standard (la base relit les "
-    "premiers octets d'un fichier pour le reconna\u00eetre)";
-inline constexpr const char* kSuivreFichierOrdinaire =
-    "--suivre suit un fichier ordinaire, ou l'entr\u00e9e standard (\u00ab - \u00bb)";
-inline constexpr const char* kSuivreEntreeTerminal =
-    "--suivre - lit un tube ou un fichier, pas un terminal";
+    "premiers octets d'un fichier pour le reconna\u00eetre)");
+inline constexpr Texte kSuivreFichierOrdinaire =
+    TexteU("--suivre suit un fichier ordinaire, ou l'entr\u00e9e standard (\u00ab - \u00bb)");
+inline constexpr Texte kSuivreEntreeTerminal =
+    TexteU("--suivre - lit un tube ou un fichier, pas un terminal");
 // "--suivre ne va pas avec --format".
 std::string texteSuivreSans(std::string_view option);
 // "« access.log.gz » est compressé : --suivre suit un journal en clair".
 std::string texteSuivreCompresse(std::string_view chemin);
-inline constexpr const char* kSuiviSansRelecture =
+inline constexpr Texte kSuiviSansRelecture = TexteU(
     "ces lignes ne peuvent \u00eatre compt\u00e9es qu'en relisant le journal : analysez-le "
-    "sans --suivre";
+    "sans --suivre");
 // After a feed of the base that failed while following: it is tried again at the next rewrite.
-inline constexpr const char* kBaseNouvelEssai =
-    " ; nouvel essai \u00e0 la prochaine mise \u00e0 jour";
+inline constexpr Texte kBaseNouvelEssai =
+    TexteU(" ; nouvel essai \u00e0 la prochaine mise \u00e0 jour");
 
 // --- Outputs refused
 // ------------------------------------------------------------------------------
 
 // The quoted journal or output follows.
-inline constexpr const char* kRapportSurJournal = "le rapport remplacerait le journal ";
-inline constexpr const char* kTablesSurJournal = "les tables CSV remplaceraient le journal ";
-inline constexpr const char* kRapportEtTablesEnsemble =
-    "le rapport et les tables CSV seraient \u00e9crits au m\u00eame endroit ";
+inline constexpr Texte kRapportSurJournal = TexteU("le rapport remplacerait le journal ");
+inline constexpr Texte kTablesSurJournal = TexteU("les tables CSV remplaceraient le journal ");
+inline constexpr Texte kRapportEtTablesEnsemble =
+    TexteU("le rapport et les tables CSV seraient \u00e9crits au m\u00eame endroit ");
 
 // --- The analysis -----------------------------------------------------------------------------
 
@@ -193,37 +198,37 @@ std::string texteAucuneLigneConforme(std::size_t ignorees);
 // "ligne 12 : <message>".
 std::string texteALaLigne(std::size_t ligne, const std::string& message);
 // After an error on a client that is no dotted address, without the option that reads them.
-inline constexpr const char* kConseilNonConformes =
-    "l'option --ignorer-lignes-non-conformes lit les adresses IPv6 et les noms d'h\u00f4tes";
-inline constexpr const char* kMemoireInsuffisante = "m\u00e9moire insuffisante";
+inline constexpr Texte kConseilNonConformes = TexteU(
+    "l'option --ignorer-lignes-non-conformes lit les adresses IPv6 et les noms d'h\u00f4tes");
+inline constexpr Texte kMemoireInsuffisante = TexteU("m\u00e9moire insuffisante");
 
 // Windows-1252: what an analysis found nothing to do with, raised as the core's errors are.
-inline constexpr const char* kPasDeFichier = "Pas de fichier \xE0 analyser";
-inline constexpr const char* kPeriodeVide =
+inline constexpr Texte kPasDeFichier = Texte("Pas de fichier \xE0 analyser");
+inline constexpr Texte kPeriodeVide = Texte(
     "Aucune ligne dans la p\xE9riode analys\xE9"
-    "e";
+    "e");
 // Windows-1252: the progress line, "1,2 Go lus sur 2,3 Go, 5 000 000 lignes, 1 234 567 lignes/s,
 // reste 1 s", the amounts and " sur " (kSur) the core's.
-inline constexpr const char* kLus = " lus";
-inline constexpr const char* kUneLigne = " ligne";
-inline constexpr const char* kDesLignes = " lignes";
-inline constexpr const char* kLignesParSeconde = " lignes/s";
-inline constexpr const char* kReste = ", reste ";
+inline constexpr Texte kLus = Texte(" lus");
+inline constexpr Texte kUneLigne = Texte(" ligne");
+inline constexpr Texte kDesLignes = Texte(" lignes");
+inline constexpr Texte kLignesParSeconde = Texte(" lignes/s");
+inline constexpr Texte kReste = Texte(", reste ");
 // Windows-1252: the format read, in the summary: "format : Commun (détecté)".
-inline constexpr const char* kFormatCourt = "format : ";
+inline constexpr Texte kFormatCourt = Texte("format : ");
 
 // --- The summary: "1200 lignes analysées, 3 ignorées, ..." ------------------------------------
 
-inline constexpr const char* kIgnoree = "ignor\u00e9e";
-inline constexpr const char* kIgnorees = "ignor\u00e9es";
-inline constexpr const char* kHorsPeriode = " hors p\u00e9riode";
-inline constexpr const char* kHorsFiltre = " hors filtre";
-inline constexpr const char* kAdresseIP = "adresse IP";
-inline constexpr const char* kAdressesIP = "adresses IP";
-inline constexpr const char* kRapportEcrit = " ; rapport : ";
-inline constexpr const char* kTablesEcrites = " ; tables CSV : ";
+inline constexpr Texte kIgnoree = TexteU("ignor\u00e9e");
+inline constexpr Texte kIgnorees = TexteU("ignor\u00e9es");
+inline constexpr Texte kHorsPeriode = TexteU(" hors p\u00e9riode");
+inline constexpr Texte kHorsFiltre = TexteU(" hors filtre");
+inline constexpr Texte kAdresseIP = TexteU("adresse IP");
+inline constexpr Texte kAdressesIP = TexteU("adresses IP");
+inline constexpr Texte kRapportEcrit = TexteU(" ; rapport : ");
+inline constexpr Texte kTablesEcrites = TexteU(" ; tables CSV : ");
 
 // Seconds after a number, in the progress line and the summary (ASCII, either encoding).
-inline constexpr const char* kSecondes = " s";
+inline constexpr Texte kSecondes = Texte(" s");
 
 }  // namespace kestrane

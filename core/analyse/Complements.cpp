@@ -14,6 +14,7 @@
 #include "core/journal/Calendrier.h"
 #include "core/journal/DeuxFils.h"
 #include "core/journal/Erreur.h"
+#include "core/journal/Langue.h"
 #include "core/lecture/IndexCles.h"
 #include "core/lecture/UString.h"
 
@@ -258,7 +259,7 @@ std::string octetsFrancais(int64_t octets) {
         std::snprintf(texte, sizeof texte, "%.*f", decimales, v);
     }
     std::string s = texte;
-    std::replace(s.begin(), s.end(), '.', ',');
+    std::replace(s.begin(), s.end(), '.', virguleDecimale());
     if (octets < 0) s.insert(s.begin(), '-');
     return s + ' ' + kUnitesOctets[u];
 }
@@ -269,7 +270,7 @@ std::string pourcentFrancais(double part) {
     char texte[32];
     std::snprintf(texte, sizeof texte, "%.1f", part);
     std::string s = texte;
-    std::replace(s.begin(), s.end(), '.', ',');
+    std::replace(s.begin(), s.end(), '.', virguleDecimale());
     return s + " %";
 }
 

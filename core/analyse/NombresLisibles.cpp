@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/analyse/Lisibles.h"
+#include "core/journal/Langue.h"
 
 namespace kestrane {
 
@@ -33,7 +34,7 @@ std::string texteDecimal(int64_t v) {
 std::string texteDixiemes(uint64_t dixiemes) {
     std::string s;
     ajouterDecimal(s, dixiemes / 10);
-    s += ',';
+    s += virguleDecimale();
     s += static_cast<char>('0' + dixiemes % 10);
     return s;
 }

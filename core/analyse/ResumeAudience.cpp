@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <tuple>
 
+#include "core/journal/Langue.h"
+
 namespace kestrane {
 
 std::string dureeFrancaise(double secondes) {
@@ -31,7 +33,7 @@ std::vector<std::pair<std::string, std::string>> resumeAudience(const Audience& 
     std::snprintf(moyenne, sizeof moyenne, "%.1f", a.requetesParVisite());
     std::string parVisite = moyenne;
     for (char& c : parVisite) {
-        if (c == '.') c = ',';
+        if (c == '.') c = virguleDecimale();
     }
     return {
         {kVisiteursUniques, nombreFrancais(a.visiteurs)},

@@ -590,34 +590,33 @@ std::string resume(const DonneesRapport& d) {
 // One card of the overview: its caption (UTF-8), its figure as the page writes it and as
 // resume.csv does (plain numbers), and whether it is a date.
 struct Carte {
-    const char* libelle;
+    std::string libelle;
     std::string page, csv;
     bool date = false;
-    const char* libelleCsv = nullptr;  // when the caption alone would not say it
+    std::string libelleCsv = {};  // when the caption alone would not say it
 };
 
 // The overview's cards, a card per figure known, the largest text first.
 std::vector<Carte> cartesApercu(const DonneesRapport& d) {
     const DonneesRapport::Apercu& a = d.apercu;
     std::vector<Carte> cartes;
-    const auto nombre = [&](const std::optional<int64_t>& n, const char* libelle) {
+    const auto nombre = [&](const std::optional<int64_t>& n, const Texte& libelle) {
         if (n) cartes.push_back({libelle, nombreFrancais(*n), std::to_string(*n)});
     };
-    nombre(d.lignes, "requ\xC3\xAAtes");
-    nombre(a.visiteurs, "visiteurs uniques");
-    nombre(a.visites, "visites");
-    cartes.push_back({"envoy\xC3\xA9s", utf8Depuis1252(texteNombre(a.octets, FormatNombre::octets)),
-                      std::to_string(a.octets), false, "octets envoy\xC3\xA9s"});
-    nombre(a.introuvables, "pages introuvables (404)");
-    nombre(a.erreurs, "erreurs du serveur (5xx)");
-    nombre(d.lignesIgnorees,
-           "lignes ignor\xC3\xA9"
-           "es");
+    nombre(d.lignes, TexteU("requ\u00eates"));
+    nombre(a.visiteurs, TexteU("visiteurs uniques"));
+    nombre(a.visites, TexteU("visites"));
+    cartes.push_back({TexteU("envoy\u00e9s"),
+                      utf8Depuis1252(texteNombre(a.octets, FormatNombre::octets)),
+                      std::to_string(a.octets), false, TexteU("octets envoy\u00e9s")});
+    nombre(a.introuvables, TexteU("pages introuvables (404)"));
+    nombre(a.erreurs, TexteU("erreurs du serveur (5xx)"));
+    nombre(d.lignesIgnorees, TexteU("lignes ignor\u00e9es"));
     if (!a.premiere.empty()) {
-        cartes.push_back({"premi\xC3\xA8re requ\xC3\xAAte", a.premiere, a.premiere, true});
+        cartes.push_back({TexteU("premi\u00e8re requ\u00eate"), a.premiere, a.premiere, true});
     }
     if (!a.derniere.empty()) {
-        cartes.push_back({"derni\xC3\xA8re requ\xC3\xAAte", a.derniere, a.derniere, true});
+        cartes.push_back({TexteU("derni\u00e8re requ\u00eate"), a.derniere, a.derniere, true});
     }
     return cartes;
 }
@@ -834,7 +833,7 @@ TableExportee tableParFamilles(std::string_view titre, const char* fichier, std:
         t.lignes.push_back({e.libelle, std::to_string(e.nombre)});
         t.parts.push_back(partTexte(static_cast<double>(e.nombre), total));
     }
-    t.entetesVersions = {"Famille", "Version", kEnteteOccurences, kEntetePart};
+    t.entetesVersions = {TexteU("Famille"), "Version", kEnteteOccurences, kEntetePart};
     for (Famille& f : familles) {
         std::stable_sort(
             f.versions.begin(), f.versions.end(),
@@ -913,8 +912,9 @@ TableExportee tableResume(const DonneesRapport& d) {
     t.numeriques = {false, false};
     for (const Carte& c : cartesApercu(d)) {
         // The captions are UTF-8 and the cells' texts are read as the log's: both kept as they are.
-        std::string libelle = c.libelleCsv ? c.libelleCsv : c.libelle;
-        libelle[0] = static_cast<char>(libelle[0] - 'a' + 'A');
+        std::string libelle = c.libelleCsv.empty() ? c.libelle : c.libelleCsv;
+        if (libelle[0] >= 'a' && libelle[0] <= 'z')
+            libelle[0] = static_cast<char>(libelle[0] - 'a' + 'A');
         t.lignes.push_back({libelle, c.csv});
     }
     return t;

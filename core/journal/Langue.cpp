@@ -157,6 +157,21 @@ const char* interne::traduire(const char* original, bool cp1252) {
     return it->second.c_str();
 }
 
+std::string remplir(std::string_view modele, std::initializer_list<std::string_view> valeurs) {
+    std::string r;
+    auto v = valeurs.begin();
+    for (std::size_t i = 0; i < modele.size(); ++i) {
+        if (modele[i] == '{' && i + 1 < modele.size() && modele[i + 1] == '}' &&
+            v != valeurs.end()) {
+            r += *v++;
+            ++i;
+        } else {
+            r += modele[i];
+        }
+    }
+    return r;
+}
+
 const char* pluriel(const char* singulier, const char* pluriel, unsigned long long n, bool cp1252) {
     if (!interne::gAnglais) return n <= 1 ? singulier : pluriel;
     std::lock_guard verrou(gVerrou);

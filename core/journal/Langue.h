@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -57,6 +59,9 @@ constexpr Texte TexteU(const char* francais) {
     return Texte(francais, false);
 }
 
+inline std::ostream& operator<<(std::ostream& o, const Texte& t) {
+    return o << t.c_str();
+}
 inline bool operator==(std::string_view a, const Texte& b) {
     return a == b.c_str();
 }
@@ -84,6 +89,19 @@ inline std::string operator+(char a, const Texte& b) {
 inline std::string operator+(const Texte& a, char b) {
     return std::string(a.c_str()) + b;
 }
+
+// The decimal mark and the thousands separator of the language: "2,5" and "1 234" in French,
+// "2.5" and "1,234" in English.
+inline char virguleDecimale() {
+    return interne::gAnglais ? '.' : ',';
+}
+inline char separateurMilliers() {
+    return interne::gAnglais ? ',' : ' ';
+}
+
+// The text with each "{}" replaced by the next value, in order: a sentence that quotes something
+// stays one text to translate, the quotation where the language puts it.
+std::string remplir(std::string_view modele, std::initializer_list<std::string_view> valeurs);
 
 // One of two forms by the number: in French the singular for 0 and 1, in English by the
 // catalogue's plural rule. Both forms in the text's encoding (`cp1252` as for Texte).

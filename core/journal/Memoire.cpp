@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/journal/Langue.h"
 #include "core/journal/Messages.h"
 
 namespace kestrane {
@@ -224,7 +225,7 @@ std::string texteMemoire(uint64_t octets) {
                       kUnitesOctets[1]);
     }
     std::string s = texte;
-    std::replace(s.begin(), s.end(), '.', ',');
+    std::replace(s.begin(), s.end(), '.', virguleDecimale());
     return s;
 }
 

@@ -2,131 +2,126 @@
 
 namespace kestrane {
 
+namespace {
+std::string nombre(std::size_t n) {
+    return std::to_string(n);
+}
+}  // namespace
+
 std::string texteNonDossier(const std::string& chemin) {
-    return '"' + chemin + "\" n'est pas un dossier";
+    return remplir(Texte("\"{}\" n'est pas un dossier"), {chemin});
 }
 
 std::string noteJournauxEcartes(std::size_t n) {
-    return n < 2 ? std::to_string(n) + " journal nomm\xE9 plusieurs fois, lu une seule fois"
-                 : std::to_string(n) + " journaux nomm\xE9s plusieurs fois, lus une seule fois";
+    return remplir(pluriel("{} journal nomm\xE9 plusieurs fois, lu une seule fois",
+                           "{} journaux nomm\xE9s plusieurs fois, lus une seule fois", n),
+                   {nombre(n)});
 }
 
 std::string texteMemoireDepassee(bool decompresse, const std::string& plafond) {
-    return std::string(decompresse ? "Le journal d\xE9"
-                                     "compress\xE9"
-                                   : "Le journal") +
-           " d\xE9passe la m\xE9moire disponible (" + plafond + ")";
+    return remplir(decompresse ? Texte("Le journal d\xE9"
+                                       "compress\xE9 d\xE9passe la m\xE9moire disponible ({})")
+                               : Texte("Le journal d\xE9passe la m\xE9moire disponible ({})"),
+                   {plafond});
 }
 
 std::string texteEntierIncorrect(std::string_view citation) {
-    return std::string(citation).append(" n'est pas une valeur enti\xE8re correcte");
+    return remplir(Texte("{} n'est pas une valeur enti\xE8re correcte"), {citation});
 }
 
 std::string texteOctetsIncorrects(std::string_view citation) {
-    return std::string(citation).append(" n'est pas un nombre d'octets correct");
+    return remplir(Texte("{} n'est pas un nombre d'octets correct"), {citation});
 }
 
 std::string texteDateIncorrecte(std::string_view citation) {
-    return std::string(citation).append(" n'est pas une date correcte");
+    return remplir(Texte("{} n'est pas une date correcte"), {citation});
 }
 
 std::string texteHeureIncorrecte(std::string_view citation) {
-    return std::string(citation).append(" n'est pas une heure correcte");
+    return remplir(Texte("{} n'est pas une heure correcte"), {citation});
 }
 
 std::string texteCaracteres(const std::string& nombre) {
-    return " (" + nombre + " caract\xE8res)";
+    return remplir(Texte(" ({} caract\xE8res)"), {nombre});
 }
 
 std::string texteEnPosition(std::size_t position) {
-    return " en position " + std::to_string(position + 1);
+    return remplir(Texte(" en position {}"), {nombre(position + 1)});
 }
 
 std::string texteEnTrop(std::size_t position, std::string_view citation) {
-    return "Texte en trop" + texteEnPosition(position) + " : " + std::string(citation);
+    return remplir(Texte("Texte en trop{} : {}"), {texteEnPosition(position), citation});
 }
 
 std::string texteAttendu(std::string_view citation) {
-    return std::string(citation) + " attendu";
+    return remplir(Texte("{} attendu"), {citation});
 }
 
 std::string texteIntrouvableApres(std::string_view citation, std::size_t position) {
-    return std::string(citation) + " introuvable apr\xE8s la position " +
-           std::to_string(position + 1);
+    return remplir(Texte("{} introuvable apr\xE8s la position {}"),
+                   {citation, nombre(position + 1)});
 }
 
 std::string texteBlancInattendu(std::string_view champ) {
-    return "Blanc inattendu dans " + std::string(champ);
+    return remplir(Texte("Blanc inattendu dans {}"), {champ});
 }
 
 std::string texteChampVide(std::string_view champ) {
-    return "Champ " + std::string(champ) + " vide";
+    return remplir(Texte("Champ {} vide"), {champ});
 }
 
 std::string texteLigneTropLongue(std::size_t mio) {
-    return "Ligne de plus de " + std::to_string(mio) + " Mio";
+    return remplir(Texte("Ligne de plus de {} Mio"), {nombre(mio)});
 }
 
 std::string texteValeursPourColonnes(std::size_t valeurs, std::size_t colonnes) {
-    return std::to_string(valeurs) + " valeurs pour " + std::to_string(colonnes) +
-           " colonnes de #Fields:";
+    return remplir(Texte("{} valeurs pour {} colonnes de #Fields:"),
+                   {nombre(valeurs), nombre(colonnes)});
 }
 
 std::string texteFormatIncorrect(std::string_view quoi) {
-    return std::string("Format de journal incorrect : ").append(quoi);
+    return remplir(Texte("Format de journal incorrect : {}"), {quoi});
 }
 
 std::string textePosition(std::size_t position) {
-    return " (position " + std::to_string(position + 1) + ")";
+    return remplir(Texte(" (position {})"), {nombre(position + 1)});
 }
 
 std::string texteTempsReponse(const std::string& moyen, const std::string& centile95) {
-    return " ; temps de r\xE9ponse moyen " + moyen + " ms, 95e centile " + centile95 + " ms";
+    return remplir(Texte(" ; temps de r\xE9ponse moyen {} ms, 95e centile {} ms"),
+                   {moyen, centile95});
 }
 
 std::string texteTranche(int debut, int fin) {
-    std::string s;
-    const auto deuxChiffres = [&s](int v) {
-        if (v < 10) s += '0';
-        s += std::to_string(v);
-    };
-    deuxChiffres(debut);
-    s += " \xE0 ";
-    deuxChiffres(fin);
-    return s;
+    const auto deuxChiffres = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    return remplir(Texte("{} \xE0 {}"), {deuxChiffres(debut), deuxChiffres(fin)});
 }
 
 std::string texteRapportDeJournaux(std::size_t n) {
-    return "Rapport d'analyse de " + std::to_string(n) + " journaux : ";
+    return remplir(Texte("Rapport d'analyse de {} journaux : "), {nombre(n)});
 }
 
 std::string textePeriodeDuAu(const std::string& debut, const std::string& fin) {
-    return " du " + debut + " au " + fin;
+    return remplir(Texte(" du {} au {}"), {debut, fin});
 }
 
 std::string texteVoirTout(std::size_t lignes) {
-    return "voir tout (" + std::to_string(lignes) + " lignes)";
+    return remplir(Texte("voir tout ({} lignes)"), {nombre(lignes)});
 }
 
 std::string texteMiseAJour(const std::string& jour, const std::string& heure, int secondes) {
-    return "Mis \xE0 jour le " + jour + " \xE0 " + heure + " \x97 toutes les " +
-           (secondes > 1 ? std::to_string(secondes) + " secondes" : std::string("secondes"));
+    const auto n = static_cast<std::size_t>(secondes < 0 ? 0 : secondes);
+    return remplir(Texte("Mis \xE0 jour le {} \xE0 {} \x97 toutes les {}"),
+                   {jour, heure, remplir(pluriel("secondes", "{} secondes", n), {nombre(n)})});
 }
-
-}  // namespace kestrane
-
-namespace kestrane {
 
 std::string texteFiltreIncorrect(std::size_t position, std::string_view raison,
                                  std::string_view citation) {
-    std::string t = kFiltreIncorrect + std::to_string(position) + " : ";
-    t += raison;
-    if (!citation.empty()) {
-        t += " \xAB ";
-        t += citation;
-        t += " \xBB";
+    if (citation.empty()) {
+        return remplir(Texte("Filtre incorrect en position {} : {}"), {nombre(position), raison});
     }
-    return t;
+    return remplir(Texte("Filtre incorrect en position {} : {} \xAB {} \xBB"),
+                   {nombre(position), raison, citation});
 }
 
 }  // namespace kestrane

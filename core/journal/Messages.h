@@ -19,16 +19,16 @@ namespace kestrane {
 // --- Files and folders ------------------------------------------------------------------------
 
 // What failed, at the start of a file's message (ErreurFichier::debut).
-inline constexpr std::string_view kOuvertureFichier = "Impossible d'ouvrir le fichier ";
-inline constexpr std::string_view kCreationFichier =
+inline constexpr Texte kOuvertureFichier = Texte("Impossible d'ouvrir le fichier ");
+inline constexpr Texte kCreationFichier = Texte(
     "Impossible de cr\xE9"
-    "er le fichier ";
-inline constexpr std::string_view kCreationDossier =
+    "er le fichier ");
+inline constexpr Texte kCreationDossier = Texte(
     "Impossible de cr\xE9"
-    "er le dossier ";
-inline constexpr std::string_view kDecompression =
+    "er le dossier ");
+inline constexpr Texte kDecompression = Texte(
     "Impossible de d\xE9"
-    "compresser le fichier ";
+    "compresser le fichier ");
 
 // Why: a path that is no regular file (a pipe, a device, a folder...), or no folder.
 inline constexpr Texte kPasFichierOrdinaire = Texte("Ce n'est pas un fichier ordinaire");
@@ -61,13 +61,12 @@ std::string noteJournauxEcartes(std::size_t n);
 
 // The country database: the line shown instead of the countries' table when none was found, and
 // what follows the quoted path of a file that is no MaxMind DB.
-inline constexpr std::string_view kSansBasePays =
+inline constexpr Texte kSansBasePays = Texte(
     "Aucune base de g\xE9olocalisation : pour les pays, t\xE9l\xE9"
     "chargez une base de pays au "
     "format MaxMind DB (GeoLite2-Country de MaxMind, gratuite sur inscription, ou DB-IP Lite "
-    "Country, libre) et placez le fichier .mmdb dans /usr/share/GeoIP ou /var/lib/GeoIP.";
-inline constexpr std::string_view kBaseIllisible =
-    " n'est pas une base de g\xE9olocalisation lisible";
+    "Country, libre) et placez le fichier .mmdb dans /usr/share/GeoIP ou /var/lib/GeoIP.");
+inline constexpr Texte kBaseIllisible = Texte(" n'est pas une base de g\xE9olocalisation lisible");
 
 // --- Memory, threads, a load stopped ----------------------------------------------------------
 
@@ -103,7 +102,7 @@ inline constexpr Texte kDebordementEntier = Texte(
     "D\xE9"
     "bordement d'entier");
 
-inline constexpr std::string_view kLigneVide = "Ligne vide";
+inline constexpr Texte kLigneVide = Texte("Ligne vide");
 inline constexpr Texte kLigneIncomplete = Texte("Ligne incompl\xE8te");
 inline constexpr Texte kGuillemetManquant = Texte("Guillemet fermant manquant");
 // " en position 12", for a position counted from 0.
@@ -188,9 +187,6 @@ inline constexpr Texte kExpressionIncorrecte =
 
 // --- The filter of an analysis (core/analyse/Filtre.h) ------------------------------------------
 
-// "Filtre incorrect en position 7 : champ inconnu « foo »": the start, then the reason, then the
-// part of the expression quoted (texteFiltreIncorrect).
-inline constexpr Texte kFiltreIncorrect = Texte("Filtre incorrect en position ");
 inline constexpr Texte kFiltreChampInconnu = Texte("champ inconnu");
 inline constexpr Texte kFiltreValeurManquante = Texte("valeur manquante apr\xE8s");
 inline constexpr Texte kFiltreSansValeur = Texte("terme sans valeur");
@@ -253,7 +249,7 @@ inline constexpr Texte kAucuneCorrespondance = Texte("aucune correspondance !");
 // Names the tables give: systems and browsers of a format without an agent; an agent the
 // catalogue does not name and the country of an address no database places; the method and
 // protocol of a request that is not "METHOD path protocol".
-inline constexpr std::string_view kPasDAgent = "Pas d'agent dans ce format";
+inline constexpr Texte kPasDAgent = Texte("Pas d'agent dans ce format");
 inline constexpr std::string_view kNomInconnu = "Inconnu";
 inline constexpr std::string_view kPaysInconnu = kNomInconnu;
 inline constexpr std::string_view kAutre = "Autre";

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/journal/Langue.h"
+
 namespace kestrane {
 
 namespace {
@@ -112,9 +114,10 @@ std::string nombreFrancais(int64_t n) {
     // Through the unsigned magnitude, so that the most negative value is written too.
     uint64_t m = negatif ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
     std::string chiffres;
+    const char separateur = separateurMilliers();
     int k = 0;
     do {
-        if (k > 0 && k % 3 == 0) chiffres += ' ';
+        if (k > 0 && k % 3 == 0) chiffres += separateur;
         chiffres += static_cast<char>('0' + m % 10);
         m /= 10;
         ++k;

@@ -154,7 +154,7 @@ void TForm1::ajouterALaBase() {
     OptionsAnalyse o;
     choixFormat_->appliquer(o);
     if (!o.format.estDefaut() || o.formatAutomatique) {
-        throw ErreurAffichable{QString::fromUtf8(kBaseFormatCombine)};
+        throw ErreurAffichable{QString::fromUtf8(kBaseFormatCombine.c_str())};
     }
     if (!baseHistorique_ && !ouvrirBaseHistorique()) return;
     o.ignorerNonConformes = optionLignes_->active();
