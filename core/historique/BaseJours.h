@@ -92,9 +92,6 @@ class BaseJours {
     void preparer();
     AjoutFichier ajouterFichier(const std::string& chemin, const std::string& serveur,
                                 const OptionsAnalyse& options, std::size_t limite);
-    // `ecrites`: the new tables as written where the base holds none of that day, null for none.
-    void ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
-                       std::size_t limite, const std::map<SorteTable, std::string>* ecrites);
     // The new lines of a file counted: read as a stream (a few blocks in hand), or loaded whole
     // when a day's figures need its lines read again; each returns the bytes counted after.
     struct Collecte;
@@ -102,14 +99,9 @@ class BaseJours {
                            const OptionsAnalyse& o, Collecte& collecte);
     uint64_t compterCharge(const std::string& chemin, bool gzip, uint64_t deja,
                            const OptionsAnalyse& o, Collecte& collecte);
+    // Writes what the new lines counted, each day merged with what the base holds of it.
     void ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite);
     VisiteursJour visiteursDuJour(const std::string& serveur, int64_t jour);
-    // The day's visitors merged with `nouveaux`, its totals and the joins at its midnights; returns
-    // them as written. `veille`: the day before's as the base holds them, null to read them;
-    // `lendemain` false when the day after is written next, which makes their join.
-    VisiteursJour ajouterVisiteurs(const std::string& serveur, int64_t jour,
-                                   const VisiteursJour& nouveaux, const VisiteursJour* veille,
-                                   bool lendemain);
     std::unique_ptr<ConnexionBase> connexion_;
 };
 

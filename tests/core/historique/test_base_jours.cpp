@@ -286,6 +286,31 @@ TEST(BaseJours, UnJourARelireEstRecompteEnEntier) {
     }
 }
 
+// Hundreds of days in one feed, written many to a statement, and a day of them fed in two
+// pieces: the second feed merges the base's piece and joins the day before.
+TEST(BaseJours, DesCentainesDeJoursDansUnAjout) {
+    static constexpr const char* kMois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::vector<std::string> l = lignesEchantillon();
+    l.resize(1400);
+    for (std::size_t k = 0; k < l.size(); ++k) {
+        int32_t a, m, j;
+        dateDuJour(joursDepuisEpoque(2021, 3, 1) + static_cast<int64_t>(k / 2), a, m, j);
+        char date[12];
+        std::snprintf(date, sizeof date, "%02d/%s/%04d", j, kMois[m - 1], a);
+        l[k].replace(l[k].find('[') + 1, 11, date);
+    }
+    test::DossierTemporaire d;
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours base(adresse);
+        base.ajouter({d.ecrire("a.log", joindre(l, 0, 801))}, "web1", {}, 0);
+        base.ajouter({d.ecrire("b.log", joindre(l, 801, l.size()))}, "web1", {}, 0);
+        EXPECT_EQ(base.lire().jours.size(), 700u);
+        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, l.size()), true));
+    }
+}
+
 TEST(BaseJours, DeuxServeursUnePeriodeEtLeurSomme) {
     const std::vector<std::string> l = lignesEchantillon();
     test::DossierTemporaire d;
