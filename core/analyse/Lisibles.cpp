@@ -261,7 +261,7 @@ ComptesLisibles::~ComptesLisibles() {
 void ComptesLisibles::commencer(const Journal& journal, int nbTranches, bool /*souple*/) {
     // The catalogue, compiled once per process, is needed only at the end: its compilation runs
     // beside the pass. A failure is raised again by the call that names the agents.
-    if (!compilation_.joinable()) {
+    if (!compilation_.joinable() && !CatalogueAgents::partageCompile()) {
         compilation_ = std::thread([] {
             try {
                 CatalogueAgents::partage();

@@ -1,5 +1,6 @@
 #include "core/catalogue/CatalogueAgents.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -47,9 +48,18 @@ CatalogueAgents::CatalogueAgents() : moteur_(std::make_unique<const Moteur>()) {
 
 CatalogueAgents::~CatalogueAgents() = default;
 
+namespace {
+std::atomic<bool> catalogueCompile{false};
+}  // namespace
+
 const CatalogueAgents& CatalogueAgents::partage() {
     static const CatalogueAgents catalogue;
+    catalogueCompile.store(true, std::memory_order_release);
     return catalogue;
+}
+
+bool CatalogueAgents::partageCompile() {
+    return catalogueCompile.load(std::memory_order_acquire);
 }
 
 Designation CatalogueAgents::classerNavigateur(std::string_view agent) const {

@@ -494,9 +494,12 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         std::size_t lignes = 0;
     };
     // One second thread for every run's blocks and folds; and one that makes each run counted
-    // into its figures and tables while the next one is counted.
-    FilAuxiliaire fil;
+    // into its figures and tables while the next one is counted, lent a second thread of its own
+    // for the work a result shares out (three or four times a day, a thread started each time
+    // otherwise).
+    FilAuxiliaire fil, filFermetures;
     FileTravaux fermetures;
+    fermetures.confier([&filFermetures] { filPrete() = &filFermetures; });
     std::unique_ptr<Course> course;
     const auto ouvrir = [&] {
         course = std::make_unique<Course>();
