@@ -143,4 +143,17 @@ bool MemoireAgents::estRobot(std::string_view agent) {
                   [&](std::string_view a) { return catalogue().estRobot(a); });
 }
 
+ClassementAgent MemoireAgents::classer(std::string_view agent) {
+    agent = partLue(agent);
+    {
+        std::shared_lock lecture(verrou_);
+        const auto e = entrees_.find(agent);
+        if (e != entrees_.end() && e->second.navigateur && e->second.systeme && e->second.robot) {
+            return {*e->second.navigateur, *e->second.systeme, *e->second.robot};
+        }
+    }
+    // Each answer the memory lacks is asked for apart, as when it is asked for alone.
+    return {classerNavigateur(agent), classerSysteme(agent), estRobot(agent)};
+}
+
 }  // namespace kestrane

@@ -117,6 +117,8 @@ class MemoireAgents {
     Designation classerNavigateur(std::string_view agent);
     Designation classerSysteme(std::string_view agent);
     bool estRobot(std::string_view agent);
+    // The three at once: the agent looked up once when the memory holds them all.
+    ClassementAgent classer(std::string_view agent);
     // The agents kept.
     std::size_t taille();
 
