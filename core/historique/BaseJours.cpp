@@ -168,9 +168,11 @@ void BaseJours::preparer() {
     if (!notre && !tables.empty()) throw ErreurBase(std::string(kBasePasUneBase));
     int64_t version = 1;
     if (!notre) {
-        c.executer("CREATE TABLE kestrane_base (cle TEXT PRIMARY KEY, valeur BIGINT NOT NULL)");
-        for (const char* sql : kSchema1) c.executer(sql);
-        c.requete("INSERT INTO kestrane_base (cle, valeur) VALUES ('version', 1)");
+        // The schema in one go: each statement would be a round trip to a PostgreSQL server.
+        std::string schema =
+            "CREATE TABLE kestrane_base (cle TEXT PRIMARY KEY, valeur BIGINT NOT NULL);";
+        for (const char* sql : kSchema1) (schema += sql) += ';';
+        c.executer(schema + "INSERT INTO kestrane_base (cle, valeur) VALUES ('version', 1)");
     } else {
         const auto v = c.requete("SELECT valeur FROM kestrane_base WHERE cle = 'version'");
         version = v.empty() ? 0 : entier(v[0][0]);
@@ -180,13 +182,15 @@ void BaseJours::preparer() {
     // An older base brought forward step by step, in this same transaction: all or nothing.
     for (; version < kVersionSchema; ++version) {
         const Etape& e = kEtapes[version - 1];
+        std::string etape;
         for (std::size_t k = 0; k < e.nombre; ++k) {
             std::string sql = e.debut[k];
             if (const std::size_t o = sql.find("OCTETS"); o != std::string::npos) {
                 sql.replace(o, 6, c.typeOctets());
             }
-            c.executer(sql);
+            (etape += sql) += ';';
         }
+        if (!etape.empty()) c.executer(etape);
     }
     c.requete("UPDATE kestrane_base SET valeur = $1 WHERE cle = 'version'",
               {ValeurBase::de(kVersionSchema)});
