@@ -488,11 +488,9 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
 
 uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
                                   const OptionsAnalyse& o, Collecte& collecte) {
-    // The run of the day being read: its counts (its visitors counted with them), its lines so
-    // far.
+    // The run of the day being read: its counts, its lines so far.
     struct Course {
         std::optional<int64_t> jour;
-        LecteurVisiteurs visiteurs;
         std::unique_ptr<Comptage> comptes;
         Comptage::Bilan bilan;
         std::size_t lignes = 0;
@@ -507,8 +505,7 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
     std::unique_ptr<Course> course;
     const auto ouvrir = [&] {
         course = std::make_unique<Course>();
-        course->comptes = std::make_unique<Comptage>(o, FormatJournal(), &course->visiteurs);
-        course->visiteurs.suivre(&course->comptes->statistiques());
+        course->comptes = std::make_unique<Comptage>(o, FormatJournal());
         course->comptes->partagerFil(&fil);
         course->comptes->commencer();
     };
@@ -518,7 +515,13 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         // The second thread stays with the runs being counted.
         course->comptes->partagerFil(nullptr);
         fermetures.confier([&collecte, c = std::shared_ptr<Course>(std::move(course))] {
-            const VisiteursJour v = c->jour ? c->visiteurs.visiteurs(*c->jour) : VisiteursJour();
+            // The day's visitors as its audience counted them; the lines read again when it
+            // cannot tell them.
+            VisiteursJour v;
+            ComptesAudience* audience = c->comptes->audience();
+            if (c->jour && (!audience || !visiteursDeLAudience(*audience, *c->jour, v))) {
+                throw RelectureJour();
+            }
             if (!collecte.ajouter(c->jour.value_or(0), *c->comptes, c->bilan, c->lignes, v, {})) {
                 throw RelectureJour();
             }
