@@ -73,8 +73,11 @@ struct Etape {
 };
 // kEtapes[v - 1] brings a base of version v to version v + 1. Version 3 compresses the days' tables
 // with LZ4 (TablesJour.cpp): those written before are read as they are, so nothing changes but
-// the version, which keeps an earlier program from a base whose tables it cannot read.
-const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}, {nullptr, 0}};
+// the version, which keeps an earlier program from a base whose tables it cannot read. Version 4
+// keeps with each day the robots' entries of its browsers' table (SorteTable::robotsNavigateurs):
+// the days written before have none, and a range with one of them leaves the robots among the
+// browsers, as before; an earlier program would write days without them.
+const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}, {nullptr, 0}, {nullptr, 0}};
 static_assert(std::size(kEtapes) == kVersionSchema - 1);
 
 // Two independent 64-bit FNV-1a sums in hexadecimal: stable across machines and versions, as a
@@ -835,6 +838,11 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
         }
         const auto ecrites = collecte.tablesEcrites.find(jour);
         for (const auto& [sorte, table] : nouvelles) {
+            // A day whose earlier pieces an earlier version wrote keeps no robots' entries: they
+            // would be this piece's alone.
+            if (sorte == SorteTable::robotsNavigateurs && !tables.empty() && !tables.count(sorte)) {
+                continue;
+            }
             // A table the base holds none of that day is written as made while the day was
             // counted.
             const std::string* prete = nullptr;
@@ -892,10 +900,16 @@ Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> pr
     }
     // The days' tables merged in day order: an entry's first appearance is its earliest day's.
     std::map<SorteTable, CumulTable> cumuls;
+    std::map<SorteTable, int64_t> jours;  // each table's rows, a row per server and day
     for (const LigneBase& l :
          c.requete("SELECT sorte, donnees FROM jours_tables" + ou + "ORDER BY jour", p)) {
-        cumuls[static_cast<SorteTable>(entier(l[0]))].ajouter(decoderTable(l[1].texte));
+        const auto sorte = static_cast<SorteTable>(entier(l[0]));
+        cumuls[sorte].ajouter(decoderTable(l[1].texte));
+        ++jours[sorte];
     }
+    // Every day with its browsers' table has its robots' entries too.
+    h.robotsConnus = jours[SorteTable::robotsNavigateurs] > 0 &&
+                     jours[SorteTable::robotsNavigateurs] == jours[SorteTable::navigateurs];
     for (auto& [sorte, cumul] : cumuls) h.tables[sorte] = std::move(cumul.table());
     return h;
 }

@@ -30,7 +30,7 @@
 namespace kestrane {
 
 // The schema this version writes; a base of a later one is refused (kBasePlusRecente).
-inline constexpr int64_t kVersionSchema = 3;
+inline constexpr int64_t kVersionSchema = 4;
 // The entries each day's table keeps by default (--base-limite).
 inline constexpr std::size_t kLimiteParDefaut = 1000;
 // The day under which the lines whose date does not read are counted.
@@ -60,6 +60,9 @@ struct Historique {
     std::vector<CompteCode> codes;  // by increasing code
     std::array<int64_t, 24> heures{};
     TablesJour tables;  // each in its first appearance's order, not sorted
+    // Whether every day of the range keeps the robots' entries of its browsers' table
+    // (SorteTable::robotsNavigateurs): the days written before version 4 do not.
+    bool robotsConnus = false;
 };
 
 class BaseJours {
