@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "core/analyse/Comptage.h"
@@ -232,6 +233,10 @@ struct BaseJours::Collecte {
     // encoded as soon as the day's runs are counted, while the next ones are.
     std::map<int64_t, std::map<SorteTable, std::string>> tablesEcrites;
     std::size_t lignes = 0, ignorees = 0;
+    // The days the base held when the file's counting began; each day's runs counted, and those
+    // it had when its visitors and tables were written ahead (ecrireTot).
+    std::set<int64_t> joursDeLaBase;
+    std::map<int64_t, int> courses, ecritesTot;
 
     // A run of one day counted in `comptes` (terminated), its visitors `v`; false when only its
     // lines read again could tell its figures (then nothing is added).
@@ -263,6 +268,7 @@ struct BaseJours::Collecte {
                 ecrites[sorte] = encoderTableUnique(table, limite);
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
+            ++courses[cj.jour];
         }
         lignes += nb;
         ignorees += bilan.ignorees;
@@ -469,13 +475,21 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
 
     const OptionsAnalyse o = optionsDuJour(options);
     Collecte collecte(limite);
+    for (const LigneBase& l :
+         c.requete("SELECT jour FROM jours WHERE serveur = $1", {ValeurBase::de(serveur)})) {
+        collecte.joursDeLaBase.insert(entier(l[0]));
+    }
     uint64_t compte;
+    // What the stream writes ahead is taken back when the file is counted again.
+    c.executer("SAVEPOINT lecture");
     try {
-        compte = compterEnFlux(chemin, gzip, deja, o, collecte);
+        compte = compterEnFlux(chemin, gzip, deja, o, serveur, collecte);
     } catch (const RelectureJour&) {
+        c.executer("ROLLBACK TO SAVEPOINT lecture");
         collecte = Collecte(limite);
         compte = compterCharge(chemin, gzip, deja, o, collecte);
     }
+    c.executer("RELEASE SAVEPOINT lecture");
     a.lignes = collecte.lignes;
     a.ignorees = collecte.ignorees;
     ecrire(serveur, collecte, limite);
@@ -490,7 +504,8 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
 }
 
 uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
-                                  const OptionsAnalyse& o, Collecte& collecte) {
+                                  const OptionsAnalyse& o, const std::string& serveur,
+                                  Collecte& collecte) {
     // The run of the day being read: its counts, its lines so far.
     struct Course {
         std::optional<int64_t> jour;
@@ -517,7 +532,8 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         course->comptes->terminer();
         // The second thread stays with the runs being counted.
         course->comptes->partagerFil(nullptr);
-        fermetures.confier([&collecte, c = std::shared_ptr<Course>(std::move(course))] {
+        fermetures.confier([this, &serveur, &collecte,
+                            c = std::shared_ptr<Course>(std::move(course))] {
             // The day's visitors as its audience counted them; the lines read again when it
             // cannot tell them.
             VisiteursJour v;
@@ -528,6 +544,7 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
             if (!collecte.ajouter(c->jour.value_or(0), *c->comptes, c->bilan, c->lignes, v, {})) {
                 throw RelectureJour();
             }
+            if (c->jour) ecrireTot(serveur, collecte, *c->jour);
         });
     };
     ouvrir();
@@ -684,6 +701,29 @@ void insererLignes(ConnexionBase& c, std::string_view debut, std::vector<ValeurB
 
 }  // namespace
 
+void BaseJours::ecrireTot(const std::string& serveur, Collecte& collecte, int64_t jour) {
+    if (collecte.joursDeLaBase.count(jour)) return;
+    ConnexionBase& c = *connexion_;
+    const ValeurBase s = ValeurBase::de(serveur), j = ValeurBase::de(jour);
+    std::vector<ValeurBase> valeurs;
+    if (const auto v = collecte.visiteurs.find(jour); v != collecte.visiteurs.end()) {
+        valeurs = {s, j, ValeurBase::octetsDe(encoderVisiteurs(v->second))};
+        insererLignes(c, "INSERT INTO jours_visiteurs (serveur, jour, donnees)", valeurs, 3,
+                      " ON CONFLICT (serveur, jour) DO UPDATE SET donnees = excluded.donnees");
+    }
+    valeurs.clear();
+    if (const auto t = collecte.tablesEcrites.find(jour); t != collecte.tablesEcrites.end()) {
+        for (const auto& [sorte, octets] : t->second) {
+            valeurs.insert(valeurs.end(), {s, j, ValeurBase::de(static_cast<int64_t>(sorte)),
+                                           ValeurBase::octetsDe(octets)});
+        }
+        insererLignes(c, "INSERT INTO jours_tables (serveur, jour, sorte, donnees)", valeurs, 4,
+                      " ON CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = "
+                      "excluded.donnees");
+    }
+    collecte.ecritesTot[jour] = collecte.courses[jour];
+}
+
 void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite) {
     ConnexionBase& c = *connexion_;
     const ValeurBase s = ValeurBase::de(serveur);
@@ -733,6 +773,13 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
         somme.ajouter(l);
         l = somme;
     }
+    // A day written ahead as it is now, of which the base held nothing before.
+    const auto ecritTot = [&](int64_t jour) {
+        const auto e = collecte.ecritesTot.find(jour);
+        const auto n = collecte.courses.find(jour);
+        return e != collecte.ecritesTot.end() && n != collecte.courses.end() &&
+               e->second == n->second && !avant.count(jour);
+    };
     const auto visiteursDe = [&](int64_t jour) {
         return avant.count(jour) ? visiteursDuJour(serveur, jour) : VisiteursJour();
     };
@@ -776,8 +823,10 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
                 apres->second.dureeJointe = ja.duree;
             }
         }
-        visiteurs.insert(visiteurs.end(),
-                         {s, ValeurBase::de(jour), ValeurBase::octetsDe(encoderVisiteurs(*v))});
+        if (!ecritTot(jour)) {
+            visiteurs.insert(visiteurs.end(),
+                             {s, ValeurBase::de(jour), ValeurBase::octetsDe(encoderVisiteurs(*v))});
+        }
         veille = v;
         jourVeille = jour;
     }
@@ -827,6 +876,7 @@ void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std
 
     valeurs.clear();
     for (const auto& [jour, nouvelles] : collecte.tables) {
+        if (ecritTot(jour)) continue;
         const ValeurBase j = ValeurBase::de(jour);
         TablesJour tables;
         if (avant.count(jour)) {

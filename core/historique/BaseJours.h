@@ -98,8 +98,11 @@ class BaseJours {
     // The new lines of a file counted: read as a stream (a few blocks in hand), or loaded whole
     // when a day's figures need its lines read again; each returns the bytes counted after.
     struct Collecte;
+    // The stream writes each day's visitors and tables ahead, as soon as they are made, when
+    // the base held nothing of the day (ecrireTot); the end of the file writes the rest.
     uint64_t compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
-                           const OptionsAnalyse& o, Collecte& collecte);
+                           const OptionsAnalyse& o, const std::string& serveur, Collecte& collecte);
+    void ecrireTot(const std::string& serveur, Collecte& collecte, int64_t jour);
     uint64_t compterCharge(const std::string& chemin, bool gzip, uint64_t deja,
                            const OptionsAnalyse& o, Collecte& collecte);
     // Writes what the new lines counted, each day merged with what the base holds of it.
