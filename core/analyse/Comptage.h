@@ -48,6 +48,8 @@ class Comptage {
     // The cut of the agent the readers need from the parse.
     CoupeAgent coupe() const { return coupePour(lecteur_); }
     ComptesJournal& statistiques() { return statistiques_; }
+    // The audience's counts, when the options ask for the Compléments; null otherwise.
+    ComptesAudience* audience() { return audience_ ? &*audience_ : nullptr; }
     // A stream's folds share the caller's second thread.
     void partagerFil(FilAuxiliaire* fil) {
         fil_ = fil;

@@ -261,7 +261,7 @@ ComptesLisibles::~ComptesLisibles() {
 void ComptesLisibles::commencer(const Journal& journal, int nbTranches, bool /*souple*/) {
     // The catalogue, compiled once per process, is needed only at the end: its compilation runs
     // beside the pass. A failure is raised again by the call that names the agents.
-    if (!compilation_.joinable()) {
+    if (!compilation_.joinable() && !CatalogueAgents::partageCompile()) {
         compilation_ = std::thread([] {
             try {
                 CatalogueAgents::partage();
@@ -399,9 +399,10 @@ void nommerAgents(const std::vector<std::string_view>& agents, std::size_t debut
     for (std::size_t k = debut; k < fin; ++k) {
         bool robot;
         if (memoire) {
-            navigateurs[k] = memoire->classerNavigateur(agents[k]).nom;
-            systemes[k] = memoire->classerSysteme(agents[k]).nom;
-            robot = memoire->estRobot(agents[k]);
+            ClassementAgent c = memoire->classer(agents[k]);
+            navigateurs[k] = std::move(c.navigateur.nom);
+            systemes[k] = std::move(c.systeme.nom);
+            robot = c.robot;
         } else {
             navigateurs[k] = catalogue.classerNavigateur(agents[k]).nom;
             systemes[k] = catalogue.classerSysteme(agents[k]).nom;

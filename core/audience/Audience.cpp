@@ -333,6 +333,41 @@ void ComptesAudience::replier() {
         0, 1);
 }
 
+bool ComptesAudience::visiteursDuJour(int64_t jour, std::vector<VisiteurLu>& visiteurs) {
+    visiteurs.clear();
+    if (tranches_.empty()) return true;
+    const Tranche& t = *tranches_[0];
+    // Every line counted into the first stretch (as a fold leaves them), or none is given.
+    for (const auto& u : tranches_) {
+        if (u->nbAttente != 0 || (u.get() != &t && u->visites.nbVisiteurs() != 0)) return false;
+    }
+    if (t.visites.joursAPart()) return false;
+    visiteurs.reserve(t.visites.nbVisiteurs());
+    for (uint32_t n = 0; n < t.visites.nbVisiteurs(); ++n) {
+        const Visiteur& v = t.visites.visiteur(n);
+        if (v.jours == 0) continue;
+        // Bit 0 alone: every dated request on the day of the latest.
+        if (v.jours != 1 || jourDe(v.fin) != jour) return false;
+        VisiteurLu l;
+        l.texte = v.texte;
+        if (v.texte) {
+            l.client = t.clientsTexte.cle(v.client);
+        } else {
+            l.ipv4 = v.client;
+        }
+        l.agent = t.agents.cle(v.agent);
+        l.premiere = v.fin;
+        l.derniere = v.fin;
+        t.visites.parcourirVisites(n, [&](int64_t debut, int64_t fin) {
+            l.premiere = std::min(l.premiere, debut);
+            ++l.visites;
+            l.duree += fin - debut;
+        });
+        visiteurs.push_back(l);
+    }
+    return true;
+}
+
 void ComptesAudience::adopter(LecteurEnregistrements& autre, int tranche) {
     auto& a = dynamic_cast<ComptesAudience&>(autre);
     std::swap(tranches_.at(1), a.tranches_.at(static_cast<std::size_t>(tranche)));

@@ -141,6 +141,22 @@ class ComptesAudience : public LecteurEnregistrements {
     bool complet() const { return complet_; }
     void vider();
 
+    // A visitor of the lines read, as visiteursDuJour() gives it: its client (an IPv4 address as
+    // a number, or the client's text), its whole agent, and its visits on the day.
+    struct VisiteurLu {
+        bool texte = false;
+        uint32_t ipv4 = 0;
+        std::string_view client, agent;      // `client`: for a text client
+        int64_t premiere = 0, derniere = 0;  // seconds since 1970-01-01
+        int64_t visites = 0, duree = 0;
+    };
+    // Once the lines of a run of day `jour` (days since 1970-01-01) are read and folded into the
+    // first stretch (replier(), as Comptage::compter leaves them): each visitor with a dated
+    // request, into `visiteurs`. False when the counts cannot tell them: a visitor with dated
+    // requests on another day (its visits would hold them), lines not folded. The texts are views
+    // into the counts, which keep them until more lines are read.
+    bool visiteursDuJour(int64_t jour, std::vector<VisiteurLu>& visiteurs);
+
     // The counts merged in journal order, the robots named and the countries looked up (once
     // per distinct agent and address). The stretches are merged as a fold merges them: nothing
     // is lost, and more lines may be read after.

@@ -144,6 +144,19 @@ class ComptesVisites {
         return index(texte).trouver(client,
                                     [&](uint32_t n) { return memeAgent(visiteurs_[n].agent); });
     }
+    // Visitor n's visits, the latest first: f(start, end) for each, none before its first dated
+    // request. Every visit is there after a merge of `suite` (ajouter), not after one without.
+    template <typename F>
+    void parcourirVisites(uint32_t n, F&& f) const {
+        const Visiteur& v = visiteurs_[n];
+        if (v.jours == 0) return;
+        f(debut(n), v.fin);
+        for (uint32_t k = v.precedentes; k != kAucune; k = fermees_[k].precedente) {
+            f(fermees_[k].debut, fin(k));
+        }
+    }
+    // Whether some visitor has dated requests more than 31 days before its latest one.
+    bool joursAPart() const { return !joursAPart_.empty(); }
     // A new visitor, without a request; its number.
     uint32_t ajouter(bool texte, uint32_t client, uint32_t agent) {
         const auto n = static_cast<uint32_t>(visiteurs_.size());

@@ -1,5 +1,6 @@
 #include "core/catalogue/CatalogueAgents.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -47,9 +48,18 @@ CatalogueAgents::CatalogueAgents() : moteur_(std::make_unique<const Moteur>()) {
 
 CatalogueAgents::~CatalogueAgents() = default;
 
+namespace {
+std::atomic<bool> catalogueCompile{false};
+}  // namespace
+
 const CatalogueAgents& CatalogueAgents::partage() {
     static const CatalogueAgents catalogue;
+    catalogueCompile.store(true, std::memory_order_release);
     return catalogue;
+}
+
+bool CatalogueAgents::partageCompile() {
+    return catalogueCompile.load(std::memory_order_acquire);
 }
 
 Designation CatalogueAgents::classerNavigateur(std::string_view agent) const {
@@ -131,6 +141,19 @@ std::size_t MemoireAgents::taille() {
 bool MemoireAgents::estRobot(std::string_view agent) {
     return garder(agent, &Entree::robot,
                   [&](std::string_view a) { return catalogue().estRobot(a); });
+}
+
+ClassementAgent MemoireAgents::classer(std::string_view agent) {
+    agent = partLue(agent);
+    {
+        std::shared_lock lecture(verrou_);
+        const auto e = entrees_.find(agent);
+        if (e != entrees_.end() && e->second.navigateur && e->second.systeme && e->second.robot) {
+            return {*e->second.navigateur, *e->second.systeme, *e->second.robot};
+        }
+    }
+    // Each answer the memory lacks is asked for apart, as when it is asked for alone.
+    return {classerNavigateur(agent), classerSysteme(agent), estRobot(agent)};
 }
 
 }  // namespace kestrane

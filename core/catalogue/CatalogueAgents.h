@@ -55,6 +55,8 @@ class CatalogueAgents {
     // The process's catalogue, compiled by the first call (calls from several threads wait for
     // that one compilation).
     static const CatalogueAgents& partage();
+    // Whether partage() has compiled it already.
+    static bool partageCompile();
 
     // Each reads the agent's first kOctetsAgentLus bytes: a longer agent is named as they are.
     ClassementAgent classer(std::string_view agent) const;
@@ -115,6 +117,8 @@ class MemoireAgents {
     Designation classerNavigateur(std::string_view agent);
     Designation classerSysteme(std::string_view agent);
     bool estRobot(std::string_view agent);
+    // The three at once: the agent looked up once when the memory holds them all.
+    ClassementAgent classer(std::string_view agent);
     // The agents kept.
     std::size_t taille();
 

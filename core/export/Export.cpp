@@ -936,17 +936,17 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
     }
     d.tables = tablesDeLAnalyse(r.tables, nbAdresses, r.lisibles.actifs);
     if (r.lisibles.actifs && !r.lisibles.sansAgent) {
-        // Systems and browsers by family, their versions beneath. Robots apart, in a table of
-        // their own, when the analysis told them; with the audience's table of robots (the
-        // Compléments), which says more of them, the browsers' table keeps them, as the report of
-        // a base of days (which cannot tell them apart) does for the same lines.
+        // Systems and browsers by family, their versions beneath. Robots apart when the analysis
+        // told them (a base of days whose every day kept them, too), in a table of their own;
+        // with the audience's table of robots (the Compléments), which says more of them (their
+        // bytes, each robot by its name), not twice. Robots untold stay among the browsers.
         d.tables[1] =
             tableParFamilles(kTitreSystemes, "systemes.csv", kEnteteSysteme, r.tables.statOS, 50);
-        if (r.lisibles.robotsConnus && !(complements && r.audience)) {
+        if (r.lisibles.robotsConnus) {
             d.tables[2] = tableParFamilles("Navigateurs", "navigateurs.csv", "Navigateur",
                                            sansRobots(r.tables.statNav, r.lisibles.robots), 50);
             // No table of no robot.
-            if (!r.lisibles.robots.empty()) {
+            if (!r.lisibles.robots.empty() && !(complements && r.audience)) {
                 d.tables.insert(d.tables.begin() + 3,
                                 tableParFamilles(kTitreRobots, "robots-agents.csv", kEnteteRobot,
                                                  r.lisibles.robots, 50));

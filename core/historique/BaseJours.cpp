@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "core/analyse/Comptage.h"
@@ -73,8 +74,11 @@ struct Etape {
 };
 // kEtapes[v - 1] brings a base of version v to version v + 1. Version 3 compresses the days' tables
 // with LZ4 (TablesJour.cpp): those written before are read as they are, so nothing changes but
-// the version, which keeps an earlier program from a base whose tables it cannot read.
-const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}, {nullptr, 0}};
+// the version, which keeps an earlier program from a base whose tables it cannot read. Version 4
+// keeps with each day the robots' entries of its browsers' table (SorteTable::robotsNavigateurs):
+// the days written before have none, and a range with one of them leaves the robots among the
+// browsers, as before; an earlier program would write days without them.
+const Etape kEtapes[] = {{kVersion2, std::size(kVersion2)}, {nullptr, 0}, {nullptr, 0}};
 static_assert(std::size(kEtapes) == kVersionSchema - 1);
 
 // Two independent 64-bit FNV-1a sums in hexadecimal: stable across machines and versions, as a
@@ -101,24 +105,6 @@ bool fichierGzip(const std::string& chemin) {
 
 int64_t entier(const ValeurBase& v) {
     return v.entier;
-}
-
-// The rows of one day into a table in one statement: a statement is a round trip to a
-// PostgreSQL server. `valeurs`: the server and the day ($1 and $2 in every row), then each row's
-// `parLigne` other values; none, nothing written. `debut` names the table and its columns,
-// `fin` follows the rows (ON CONFLICT...), and no two rows may meet on one key.
-void insererDuJour(ConnexionBase& c, std::string_view debut, std::vector<ValeurBase>& valeurs,
-                   std::size_t parLigne, std::string_view fin) {
-    if (valeurs.size() <= 2) return;
-    std::string sql(debut);
-    sql += " VALUES ";
-    for (std::size_t k = 2; k < valeurs.size(); k += parLigne) {
-        sql += k > 2 ? ", ($1, $2" : "($1, $2";
-        for (std::size_t n = 0; n < parLigne; ++n) sql += ", $" + std::to_string(k + n + 1);
-        sql += ')';
-    }
-    sql += fin;
-    c.requete(sql, valeurs);
 }
 
 // A transaction cancelled unless validated.
@@ -186,9 +172,11 @@ void BaseJours::preparer() {
     if (!notre && !tables.empty()) throw ErreurBase(std::string(kBasePasUneBase));
     int64_t version = 1;
     if (!notre) {
-        c.executer("CREATE TABLE kestrane_base (cle TEXT PRIMARY KEY, valeur BIGINT NOT NULL)");
-        for (const char* sql : kSchema1) c.executer(sql);
-        c.requete("INSERT INTO kestrane_base (cle, valeur) VALUES ('version', 1)");
+        // The schema in one go: each statement would be a round trip to a PostgreSQL server.
+        std::string schema =
+            "CREATE TABLE kestrane_base (cle TEXT PRIMARY KEY, valeur BIGINT NOT NULL);";
+        for (const char* sql : kSchema1) (schema += sql) += ';';
+        c.executer(schema + "INSERT INTO kestrane_base (cle, valeur) VALUES ('version', 1)");
     } else {
         const auto v = c.requete("SELECT valeur FROM kestrane_base WHERE cle = 'version'");
         version = v.empty() ? 0 : entier(v[0][0]);
@@ -198,13 +186,15 @@ void BaseJours::preparer() {
     // An older base brought forward step by step, in this same transaction: all or nothing.
     for (; version < kVersionSchema; ++version) {
         const Etape& e = kEtapes[version - 1];
+        std::string etape;
         for (std::size_t k = 0; k < e.nombre; ++k) {
             std::string sql = e.debut[k];
             if (const std::size_t o = sql.find("OCTETS"); o != std::string::npos) {
                 sql.replace(o, 6, c.typeOctets());
             }
-            c.executer(sql);
+            (etape += sql) += ';';
         }
+        if (!etape.empty()) c.executer(etape);
     }
     c.requete("UPDATE kestrane_base SET valeur = $1 WHERE cle = 'version'",
               {ValeurBase::de(kVersionSchema)});
@@ -243,6 +233,10 @@ struct BaseJours::Collecte {
     // encoded as soon as the day's runs are counted, while the next ones are.
     std::map<int64_t, std::map<SorteTable, std::string>> tablesEcrites;
     std::size_t lignes = 0, ignorees = 0;
+    // The days the base held when the file's counting began; each day's runs counted, and those
+    // it had when its visitors and tables were written ahead (ecrireTot).
+    std::set<int64_t> joursDeLaBase;
+    std::map<int64_t, int> courses, ecritesTot;
 
     // A run of one day counted in `comptes` (terminated), its visitors `v`; false when only its
     // lines read again could tell its figures (then nothing is added).
@@ -274,6 +268,7 @@ struct BaseJours::Collecte {
                 ecrites[sorte] = encoderTableUnique(table, limite);
             }
             if (jour != 0) visiteurs[jour] = fusionnerVisiteurs(visiteurs[jour], v);
+            ++courses[cj.jour];
         }
         lignes += nb;
         ignorees += bilan.ignorees;
@@ -480,13 +475,21 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
 
     const OptionsAnalyse o = optionsDuJour(options);
     Collecte collecte(limite);
+    for (const LigneBase& l :
+         c.requete("SELECT jour FROM jours WHERE serveur = $1", {ValeurBase::de(serveur)})) {
+        collecte.joursDeLaBase.insert(entier(l[0]));
+    }
     uint64_t compte;
+    // What the stream writes ahead is taken back when the file is counted again.
+    c.executer("SAVEPOINT lecture");
     try {
-        compte = compterEnFlux(chemin, gzip, deja, o, collecte);
+        compte = compterEnFlux(chemin, gzip, deja, o, serveur, collecte);
     } catch (const RelectureJour&) {
+        c.executer("ROLLBACK TO SAVEPOINT lecture");
         collecte = Collecte(limite);
         compte = compterCharge(chemin, gzip, deja, o, collecte);
     }
+    c.executer("RELEASE SAVEPOINT lecture");
     a.lignes = collecte.lignes;
     a.ignorees = collecte.ignorees;
     ecrire(serveur, collecte, limite);
@@ -501,25 +504,26 @@ AjoutFichier BaseJours::ajouterFichier(const std::string& chemin, const std::str
 }
 
 uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
-                                  const OptionsAnalyse& o, Collecte& collecte) {
-    // The run of the day being read: its counts (its visitors counted with them), its lines so
-    // far.
+                                  const OptionsAnalyse& o, const std::string& serveur,
+                                  Collecte& collecte) {
+    // The run of the day being read: its counts, its lines so far.
     struct Course {
         std::optional<int64_t> jour;
-        LecteurVisiteurs visiteurs;
         std::unique_ptr<Comptage> comptes;
         Comptage::Bilan bilan;
         std::size_t lignes = 0;
     };
     // One second thread for every run's blocks and folds; and one that makes each run counted
-    // into its figures and tables while the next one is counted.
-    FilAuxiliaire fil;
+    // into its figures and tables while the next one is counted, lent a second thread of its own
+    // for the work a result shares out (three or four times a day, a thread started each time
+    // otherwise).
+    FilAuxiliaire fil, filFermetures;
     FileTravaux fermetures;
+    fermetures.confier([&filFermetures] { filPrete() = &filFermetures; });
     std::unique_ptr<Course> course;
     const auto ouvrir = [&] {
         course = std::make_unique<Course>();
-        course->comptes = std::make_unique<Comptage>(o, FormatJournal(), &course->visiteurs);
-        course->visiteurs.suivre(&course->comptes->statistiques());
+        course->comptes = std::make_unique<Comptage>(o, FormatJournal());
         course->comptes->partagerFil(&fil);
         course->comptes->commencer();
     };
@@ -528,11 +532,19 @@ uint64_t BaseJours::compterEnFlux(const std::string& chemin, bool gzip, uint64_t
         course->comptes->terminer();
         // The second thread stays with the runs being counted.
         course->comptes->partagerFil(nullptr);
-        fermetures.confier([&collecte, c = std::shared_ptr<Course>(std::move(course))] {
-            const VisiteursJour v = c->jour ? c->visiteurs.visiteurs(*c->jour) : VisiteursJour();
+        fermetures.confier([this, &serveur, &collecte,
+                            c = std::shared_ptr<Course>(std::move(course))] {
+            // The day's visitors as its audience counted them; the lines read again when it
+            // cannot tell them.
+            VisiteursJour v;
+            ComptesAudience* audience = c->comptes->audience();
+            if (c->jour && (!audience || !visiteursDeLAudience(*audience, *c->jour, v))) {
+                throw RelectureJour();
+            }
             if (!collecte.ajouter(c->jour.value_or(0), *c->comptes, c->bilan, c->lignes, v, {})) {
                 throw RelectureJour();
             }
+            if (c->jour) ecrireTot(serveur, collecte, *c->jour);
         });
     };
     ouvrir();
@@ -621,89 +633,282 @@ uint64_t BaseJours::compterCharge(const std::string& chemin, bool gzip, uint64_t
     return derniere < journal.nbLignes() ? journal.debutLigne(derniere) : octets.size();
 }
 
-void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite) {
-    ConnexionBase& c = *connexion_;
-    for (const CompteJournee& j : collecte.journees) {
-        const ValeurBase s = ValeurBase::de(serveur), jour = ValeurBase::de(j.jour);
-        c.requete(
-            "INSERT INTO jours (serveur, jour, lignes, ignorees, requetes, octets, visiteurs, "
-            "visites, premiere, derniere, requetes_datees, duree_visites) VALUES ($1, $2, $3, "
-            "$4, $5, $6, $7, $8, $9, $10, $11, $12) ON CONFLICT (serveur, jour) DO UPDATE SET "
-            "lignes = jours.lignes + excluded.lignes, ignorees = jours.ignorees + "
-            "excluded.ignorees, requetes = jours.requetes + excluded.requetes, octets = "
-            "jours.octets + excluded.octets, visiteurs = jours.visiteurs + excluded.visiteurs, "
-            "visites = jours.visites + excluded.visites, premiere = CASE WHEN "
-            "excluded.premiere < jours.premiere THEN excluded.premiere ELSE jours.premiere "
-            "END, "
-            "derniere = CASE WHEN excluded.derniere > jours.derniere THEN excluded.derniere "
-            "ELSE jours.derniere END, requetes_datees = jours.requetes_datees + "
-            "excluded.requetes_datees, duree_visites = jours.duree_visites + "
-            "excluded.duree_visites",
-            {s, jour, ValeurBase::de(j.lignes), ValeurBase::de(j.ignorees),
-             ValeurBase::de(j.requetes), ValeurBase::de(j.octets), ValeurBase::de(j.visiteurs),
-             ValeurBase::de(j.visites), ValeurBase::de(j.premiere), ValeurBase::de(j.derniere),
-             ValeurBase::de(j.requetesDatees), ValeurBase::de(j.dureeVisites)});
-        std::vector<ValeurBase> codes{s, jour};
-        for (const CompteCode& code : j.codes) {
-            codes.insert(codes.end(), {ValeurBase::de(code.code), ValeurBase::de(code.nombre),
-                                       ValeurBase::de(code.octets)});
-        }
-        insererDuJour(c, "INSERT INTO jours_codes (serveur, jour, code, requetes, octets)", codes,
-                      3,
-                      " ON CONFLICT (serveur, jour, code) DO UPDATE SET requetes = "
-                      "jours_codes.requetes + excluded.requetes, octets = jours_codes.octets + "
-                      "excluded.octets");
-        std::vector<ValeurBase> heures{s, jour};
-        for (int h = 0; h < 24; ++h) {
-            if (j.heures[static_cast<std::size_t>(h)] == 0) continue;
-            heures.insert(heures.end(), {ValeurBase::de(h),
-                                         ValeurBase::de(j.heures[static_cast<std::size_t>(h)])});
-        }
-        insererDuJour(c, "INSERT INTO jours_heures (serveur, jour, heure, requetes)", heures, 2,
-                      " ON CONFLICT (serveur, jour, heure) DO UPDATE SET requetes = "
-                      "jours_heures.requetes + excluded.requetes");
+namespace {
+
+// A row of `jours`.
+struct LigneJour {
+    int64_t lignes = 0, ignorees = 0, requetes = 0, octets = 0, visiteurs = 0, visites = 0;
+    int64_t premiere = INT64_MAX, derniere = INT64_MIN, requetesDatees = 0, dureeVisites = 0;
+    int64_t visitesJointes = 0, dureeJointe = 0;
+
+    // The counts of `b`, another piece of the same day, added; the visitors are set apart.
+    void ajouter(const LigneJour& b) {
+        lignes += b.lignes;
+        ignorees += b.ignorees;
+        requetes += b.requetes;
+        octets += b.octets;
+        visiteurs += b.visiteurs;
+        visites += b.visites;
+        premiere = std::min(premiere, b.premiere);
+        derniere = std::max(derniere, b.derniere);
+        requetesDatees += b.requetesDatees;
+        dureeVisites += b.dureeVisites;
     }
-    // The days in order: a day's visitors as written are the eve of the next, not read back.
-    std::optional<int64_t> jourEcrit;
-    VisiteursJour ecrits;
-    for (auto d = collecte.visiteurs.begin(); d != collecte.visiteurs.end(); ++d) {
-        const auto suivant = std::next(d);
-        const bool lendemainEnsuite =
-            suivant != collecte.visiteurs.end() && suivant->first == d->first + 1;
-        ecrits = ajouterVisiteurs(serveur, d->first, d->second,
-                                  jourEcrit == d->first - 1 ? &ecrits : nullptr, !lendemainEnsuite);
-        jourEcrit = d->first;
-    }
-    for (const auto& [jour, t] : collecte.tables) {
-        const auto e = collecte.tablesEcrites.find(jour);
-        ajouterTables(serveur, jour, t, limite,
-                      e == collecte.tablesEcrites.end() ? nullptr : &e->second);
+};
+
+// A statement to a PostgreSQL server binds at most this many values, and about this many bytes
+// (a day's visitors are hundreds of kilobytes).
+constexpr std::size_t kValeursParRequete = 8192;
+constexpr std::size_t kOctetsParRequete = std::size_t{32} << 20;
+
+// Rows into a table: `debut` names the table and its columns, `fin` follows the rows (ON
+// CONFLICT...), each row is `parLigne` of `valeurs`, which are used up; no two rows may meet on
+// one key. A PostgreSQL server takes many rows in each statement (each is a round trip); SQLite,
+// in the process, runs a statement of one row for each, prepared once (one statement of
+// thousands of rows takes longer to compile than they take to write).
+void insererLignes(ConnexionBase& c, std::string_view debut, std::vector<ValeurBase>& valeurs,
+                   std::size_t parLigne, std::string_view fin) {
+    const bool uneParUne = std::string_view(c.moteur()) == "sqlite";
+    std::string sql;
+    std::size_t lignesSql = 0;
+    for (std::size_t k = 0; k < valeurs.size();) {
+        std::size_t f = k, octets = 0;
+        while (f < valeurs.size() &&
+               (f == k || (!uneParUne && f - k + parLigne <= kValeursParRequete &&
+                           octets < kOctetsParRequete))) {
+            for (std::size_t n = f; n < f + parLigne; ++n) octets += valeurs[n].texte.size();
+            f += parLigne;
+        }
+        if ((f - k) / parLigne != lignesSql) {
+            lignesSql = (f - k) / parLigne;
+            sql = debut;
+            sql += " VALUES ";
+            for (std::size_t r = 0; r < lignesSql * parLigne; r += parLigne) {
+                sql += r > 0 ? ", (" : "(";
+                for (std::size_t n = r; n < r + parLigne; ++n) {
+                    sql += n > r ? ", $" : "$";
+                    sql += std::to_string(n + 1);
+                }
+                sql += ')';
+            }
+            sql += fin;
+        }
+        c.requete(sql, std::vector<ValeurBase>(std::make_move_iterator(valeurs.begin() + k),
+                                               std::make_move_iterator(valeurs.begin() + f)));
+        k = f;
     }
 }
 
-void BaseJours::ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
-                              std::size_t limite,
-                              const std::map<SorteTable, std::string>* ecrites) {
+}  // namespace
+
+void BaseJours::ecrireTot(const std::string& serveur, Collecte& collecte, int64_t jour) {
+    if (collecte.joursDeLaBase.count(jour)) return;
     ConnexionBase& c = *connexion_;
     const ValeurBase s = ValeurBase::de(serveur), j = ValeurBase::de(jour);
-    TablesJour tables;
-    for (const LigneBase& l : c.requete(
-             "SELECT sorte, donnees FROM jours_tables WHERE serveur = $1 AND jour = $2", {s, j})) {
-        tables[static_cast<SorteTable>(entier(l[0]))] = decoderTable(l[1].texte);
+    std::vector<ValeurBase> valeurs;
+    if (const auto v = collecte.visiteurs.find(jour); v != collecte.visiteurs.end()) {
+        valeurs = {s, j, ValeurBase::octetsDe(encoderVisiteurs(v->second))};
+        insererLignes(c, "INSERT INTO jours_visiteurs (serveur, jour, donnees)", valeurs, 3,
+                      " ON CONFLICT (serveur, jour) DO UPDATE SET donnees = excluded.donnees");
     }
-    std::vector<ValeurBase> valeurs{s, j};
-    for (const auto& [sorte, table] : nouvelles) {
-        // A table the base holds none of that day is written as made while the day was counted.
-        const std::string* prete = nullptr;
-        if (ecrites && !tables.count(sorte)) {
-            const auto e = ecrites->find(sorte);
-            if (e != ecrites->end()) prete = &e->second;
+    valeurs.clear();
+    if (const auto t = collecte.tablesEcrites.find(jour); t != collecte.tablesEcrites.end()) {
+        for (const auto& [sorte, octets] : t->second) {
+            valeurs.insert(valeurs.end(), {s, j, ValeurBase::de(static_cast<int64_t>(sorte)),
+                                           ValeurBase::octetsDe(octets)});
         }
-        valeurs.push_back(ValeurBase::de(static_cast<int64_t>(sorte)));
-        valeurs.push_back(ValeurBase::octetsDe(
-            prete ? *prete : encoderTable(limiter(fusionnerTables(tables[sorte], table), limite))));
+        insererLignes(c, "INSERT INTO jours_tables (serveur, jour, sorte, donnees)", valeurs, 4,
+                      " ON CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = "
+                      "excluded.donnees");
     }
-    insererDuJour(c, "INSERT INTO jours_tables (serveur, jour, sorte, donnees)", valeurs, 2,
+    collecte.ecritesTot[jour] = collecte.courses[jour];
+}
+
+void BaseJours::ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite) {
+    ConnexionBase& c = *connexion_;
+    const ValeurBase s = ValeurBase::de(serveur);
+    // The runs summed by day, as the base sums the pieces of a day fed apart.
+    std::map<int64_t, LigneJour> jours;
+    std::map<std::pair<int64_t, int32_t>, std::pair<int64_t, int64_t>> codes;
+    std::map<std::pair<int64_t, int64_t>, int64_t> heures;
+    for (const CompteJournee& j : collecte.journees) {
+        jours[j.jour].ajouter({j.lignes, j.ignorees, j.requetes, j.octets, j.visiteurs, j.visites,
+                               j.premiere, j.derniere, j.requetesDatees, j.dureeVisites});
+        for (const CompteCode& code : j.codes) {
+            auto& x = codes[{j.jour, code.code}];
+            x.first += code.nombre;
+            x.second += code.octets;
+        }
+        for (int64_t h = 0; h < 24; ++h) {
+            const int64_t n = j.heures[static_cast<std::size_t>(h)];
+            if (n != 0) heures[{j.jour, h}] += n;
+        }
+    }
+    if (jours.empty()) return;
+
+    // The rows the base holds of these days and of the days beside them (a visit goes on across
+    // midnight), read at once: the server's right to write, held, keeps them true. The days
+    // the base does not hold are written as counted, nothing of theirs read.
+    int64_t premier = 1, dernier = 0;
+    for (const auto& [jour, l] : jours) {
+        if (jour == kJourSansDate) continue;
+        if (premier > dernier) premier = jour - 1;
+        dernier = jour + 1;
+    }
+    std::map<int64_t, LigneJour> avant;
+    for (const LigneBase& l : c.requete(
+             "SELECT jour, lignes, ignorees, requetes, octets, visiteurs, visites, premiere, "
+             "derniere, requetes_datees, duree_visites, visites_jointes, duree_jointe FROM jours "
+             "WHERE serveur = $1 AND (jour BETWEEN $2 AND $3 OR jour = $4)",
+             {s, ValeurBase::de(premier), ValeurBase::de(dernier),
+              ValeurBase::de(kJourSansDate)})) {
+        avant[entier(l[0])] = {entier(l[1]), entier(l[2]),  entier(l[3]),  entier(l[4]),
+                               entier(l[5]), entier(l[6]),  entier(l[7]),  entier(l[8]),
+                               entier(l[9]), entier(l[10]), entier(l[11]), entier(l[12])};
+    }
+    for (auto& [jour, l] : jours) {
+        const auto b = avant.find(jour);
+        if (b == avant.end()) continue;
+        LigneJour somme = b->second;
+        somme.ajouter(l);
+        l = somme;
+    }
+    // A day written ahead as it is now, of which the base held nothing before.
+    const auto ecritTot = [&](int64_t jour) {
+        const auto e = collecte.ecritesTot.find(jour);
+        const auto n = collecte.courses.find(jour);
+        return e != collecte.ecritesTot.end() && n != collecte.courses.end() &&
+               e->second == n->second && !avant.count(jour);
+    };
+    const auto visiteursDe = [&](int64_t jour) {
+        return avant.count(jour) ? visiteursDuJour(serveur, jour) : VisiteursJour();
+    };
+
+    // The days' visitors in order, merged with those the base holds of the day: each day's
+    // totals, and the visits that cross its two midnights, this day's with the day before and
+    // the day after's with this one, whichever was fed first.
+    std::vector<ValeurBase> visiteurs;
+    // The merged visitors of this day and of the day before.
+    VisiteursJour fusions[2];
+    const VisiteursJour* veille = nullptr;
+    int64_t jourVeille = 0;
+    for (auto d = collecte.visiteurs.begin(); d != collecte.visiteurs.end(); ++d) {
+        const int64_t jour = d->first;
+        const VisiteursJour* v = &d->second;
+        if (avant.count(jour)) {
+            VisiteursJour& f = fusions[&fusions[0] == veille ? 1 : 0];
+            f = fusionnerVisiteurs(visiteursDuJour(serveur, jour), d->second);
+            v = &f;
+        }
+        LigneJour& l = jours[jour];
+        const TotauxVisiteurs t = totaux(*v);
+        l.visiteurs = t.visiteurs;
+        l.visites = t.visites;
+        l.dureeVisites = t.duree;
+        VisiteursJour lus;
+        const VisiteursJour& avantMinuit =
+            veille && jourVeille == jour - 1 ? *veille : (lus = visiteursDe(jour - 1));
+        const Jonction j = jonction(avantMinuit, *v);
+        l.visitesJointes = j.visites;
+        l.dureeJointe = j.duree;
+        const auto suivant = std::next(d);
+        if (suivant == collecte.visiteurs.end() || suivant->first != jour + 1) {
+            // The day after, when the base or this feed holds it, is joined to this one here.
+            const auto b = avant.find(jour + 1);
+            if (jours.count(jour + 1) || b != avant.end()) {
+                auto [apres, nouveau] = jours.try_emplace(jour + 1);
+                if (nouveau) apres->second = b->second;
+                const Jonction ja = jonction(*v, visiteursDe(jour + 1));
+                apres->second.visitesJointes = ja.visites;
+                apres->second.dureeJointe = ja.duree;
+            }
+        }
+        if (!ecritTot(jour)) {
+            visiteurs.insert(visiteurs.end(),
+                             {s, ValeurBase::de(jour), ValeurBase::octetsDe(encoderVisiteurs(*v))});
+        }
+        veille = v;
+        jourVeille = jour;
+    }
+
+    std::vector<ValeurBase> lignes;
+    for (const auto& [jour, l] : jours) {
+        lignes.insert(
+            lignes.end(),
+            {s, ValeurBase::de(jour), ValeurBase::de(l.lignes), ValeurBase::de(l.ignorees),
+             ValeurBase::de(l.requetes), ValeurBase::de(l.octets), ValeurBase::de(l.visiteurs),
+             ValeurBase::de(l.visites), ValeurBase::de(l.premiere), ValeurBase::de(l.derniere),
+             ValeurBase::de(l.requetesDatees), ValeurBase::de(l.dureeVisites),
+             ValeurBase::de(l.visitesJointes), ValeurBase::de(l.dureeJointe)});
+    }
+    insererLignes(
+        c,
+        "INSERT INTO jours (serveur, jour, lignes, ignorees, requetes, octets, visiteurs, "
+        "visites, premiere, derniere, requetes_datees, duree_visites, visites_jointes, "
+        "duree_jointe)",
+        lignes, 14,
+        " ON CONFLICT (serveur, jour) DO UPDATE SET lignes = excluded.lignes, ignorees "
+        "= excluded.ignorees, requetes = excluded.requetes, octets = excluded.octets, "
+        "visiteurs = excluded.visiteurs, visites = excluded.visites, premiere = "
+        "excluded.premiere, derniere = excluded.derniere, requetes_datees = "
+        "excluded.requetes_datees, duree_visites = excluded.duree_visites, "
+        "visites_jointes = excluded.visites_jointes, duree_jointe = "
+        "excluded.duree_jointe");
+    std::vector<ValeurBase> valeurs;
+    for (const auto& [cle, n] : codes) {
+        valeurs.insert(valeurs.end(), {s, ValeurBase::de(cle.first), ValeurBase::de(cle.second),
+                                       ValeurBase::de(n.first), ValeurBase::de(n.second)});
+    }
+    insererLignes(c, "INSERT INTO jours_codes (serveur, jour, code, requetes, octets)", valeurs, 5,
+                  " ON CONFLICT (serveur, jour, code) DO UPDATE SET requetes = "
+                  "jours_codes.requetes + excluded.requetes, octets = jours_codes.octets + "
+                  "excluded.octets");
+    valeurs.clear();
+    for (const auto& [cle, n] : heures) {
+        valeurs.insert(valeurs.end(), {s, ValeurBase::de(cle.first), ValeurBase::de(cle.second),
+                                       ValeurBase::de(n)});
+    }
+    insererLignes(c, "INSERT INTO jours_heures (serveur, jour, heure, requetes)", valeurs, 4,
+                  " ON CONFLICT (serveur, jour, heure) DO UPDATE SET requetes = "
+                  "jours_heures.requetes + excluded.requetes");
+    insererLignes(c, "INSERT INTO jours_visiteurs (serveur, jour, donnees)", visiteurs, 3,
+                  " ON CONFLICT (serveur, jour) DO UPDATE SET donnees = excluded.donnees");
+
+    valeurs.clear();
+    for (const auto& [jour, nouvelles] : collecte.tables) {
+        if (ecritTot(jour)) continue;
+        const ValeurBase j = ValeurBase::de(jour);
+        TablesJour tables;
+        if (avant.count(jour)) {
+            for (const LigneBase& l : c.requete(
+                     "SELECT sorte, donnees FROM jours_tables WHERE serveur = $1 AND jour = $2",
+                     {s, j})) {
+                tables[static_cast<SorteTable>(entier(l[0]))] = decoderTable(l[1].texte);
+            }
+        }
+        const auto ecrites = collecte.tablesEcrites.find(jour);
+        for (const auto& [sorte, table] : nouvelles) {
+            // A day whose earlier pieces an earlier version wrote keeps no robots' entries: they
+            // would be this piece's alone.
+            if (sorte == SorteTable::robotsNavigateurs && !tables.empty() && !tables.count(sorte)) {
+                continue;
+            }
+            // A table the base holds none of that day is written as made while the day was
+            // counted.
+            const std::string* prete = nullptr;
+            if (ecrites != collecte.tablesEcrites.end() && !tables.count(sorte)) {
+                const auto e = ecrites->second.find(sorte);
+                if (e != ecrites->second.end()) prete = &e->second;
+            }
+            valeurs.insert(valeurs.end(),
+                           {s, j, ValeurBase::de(static_cast<int64_t>(sorte)),
+                            ValeurBase::octetsDe(
+                                prete ? *prete
+                                      : encoderTable(limiter(fusionnerTables(tables[sorte], table),
+                                                             limite)))});
+        }
+    }
+    insererLignes(c, "INSERT INTO jours_tables (serveur, jour, sorte, donnees)", valeurs, 4,
                   " ON CONFLICT (serveur, jour, sorte) DO UPDATE SET donnees = excluded.donnees");
 }
 
@@ -712,36 +917,6 @@ VisiteursJour BaseJours::visiteursDuJour(const std::string& serveur, int64_t jou
         connexion_->requete("SELECT donnees FROM jours_visiteurs WHERE serveur = $1 AND jour = $2",
                             {ValeurBase::de(serveur), ValeurBase::de(jour)});
     return l.empty() ? VisiteursJour() : decoderVisiteurs(l[0][0].texte);
-}
-
-VisiteursJour BaseJours::ajouterVisiteurs(const std::string& serveur, int64_t jour,
-                                          const VisiteursJour& nouveaux,
-                                          const VisiteursJour* veille, bool lendemain) {
-    ConnexionBase& c = *connexion_;
-    const ValeurBase s = ValeurBase::de(serveur);
-    const VisiteursJour v = fusionnerVisiteurs(visiteursDuJour(serveur, jour), nouveaux);
-    c.requete(
-        "INSERT INTO jours_visiteurs (serveur, jour, donnees) VALUES ($1, $2, $3) ON CONFLICT "
-        "(serveur, jour) DO UPDATE SET donnees = excluded.donnees",
-        {s, ValeurBase::de(jour), ValeurBase::octetsDe(encoderVisiteurs(v))});
-    const TotauxVisiteurs t = totaux(v);
-    c.requete(
-        "UPDATE jours SET visiteurs = $3, visites = $4, duree_visites = $5 WHERE serveur = $1 AND "
-        "jour = $2",
-        {s, ValeurBase::de(jour), ValeurBase::de(t.visiteurs), ValeurBase::de(t.visites),
-         ValeurBase::de(t.duree)});
-    // The visits that cross its two midnights, this day's with the day before and the day
-    // after's with this one, whichever was fed first.
-    const auto joindre = [&](int64_t d, const VisiteursJour& veille, const VisiteursJour& ce) {
-        const Jonction j = jonction(veille, ce);
-        c.requete(
-            "UPDATE jours SET visites_jointes = $3, duree_jointe = $4 WHERE serveur = $1 AND jour "
-            "= $2",
-            {s, ValeurBase::de(d), ValeurBase::de(j.visites), ValeurBase::de(j.duree)});
-    };
-    joindre(jour, veille ? *veille : visiteursDuJour(serveur, jour - 1), v);
-    if (lendemain) joindre(jour + 1, v, visiteursDuJour(serveur, jour + 1));
-    return v;
 }
 
 Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> premier,
@@ -775,10 +950,16 @@ Historique BaseJours::lire(const std::string& serveur, std::optional<int64_t> pr
     }
     // The days' tables merged in day order: an entry's first appearance is its earliest day's.
     std::map<SorteTable, CumulTable> cumuls;
+    std::map<SorteTable, int64_t> jours;  // each table's rows, a row per server and day
     for (const LigneBase& l :
          c.requete("SELECT sorte, donnees FROM jours_tables" + ou + "ORDER BY jour", p)) {
-        cumuls[static_cast<SorteTable>(entier(l[0]))].ajouter(decoderTable(l[1].texte));
+        const auto sorte = static_cast<SorteTable>(entier(l[0]));
+        cumuls[sorte].ajouter(decoderTable(l[1].texte));
+        ++jours[sorte];
     }
+    // Every day with its browsers' table has its robots' entries too.
+    h.robotsConnus = jours[SorteTable::robotsNavigateurs] > 0 &&
+                     jours[SorteTable::robotsNavigateurs] == jours[SorteTable::navigateurs];
     for (auto& [sorte, cumul] : cumuls) h.tables[sorte] = std::move(cumul.table());
     return h;
 }

@@ -30,7 +30,7 @@
 namespace kestrane {
 
 // The schema this version writes; a base of a later one is refused (kBasePlusRecente).
-inline constexpr int64_t kVersionSchema = 3;
+inline constexpr int64_t kVersionSchema = 4;
 // The entries each day's table keeps by default (--base-limite).
 inline constexpr std::size_t kLimiteParDefaut = 1000;
 // The day under which the lines whose date does not read are counted.
@@ -60,6 +60,9 @@ struct Historique {
     std::vector<CompteCode> codes;  // by increasing code
     std::array<int64_t, 24> heures{};
     TablesJour tables;  // each in its first appearance's order, not sorted
+    // Whether every day of the range keeps the robots' entries of its browsers' table
+    // (SorteTable::robotsNavigateurs): the days written before version 4 do not.
+    bool robotsConnus = false;
 };
 
 class BaseJours {
@@ -92,24 +95,19 @@ class BaseJours {
     void preparer();
     AjoutFichier ajouterFichier(const std::string& chemin, const std::string& serveur,
                                 const OptionsAnalyse& options, std::size_t limite);
-    // `ecrites`: the new tables as written where the base holds none of that day, null for none.
-    void ajouterTables(const std::string& serveur, int64_t jour, const TablesJour& nouvelles,
-                       std::size_t limite, const std::map<SorteTable, std::string>* ecrites);
     // The new lines of a file counted: read as a stream (a few blocks in hand), or loaded whole
     // when a day's figures need its lines read again; each returns the bytes counted after.
     struct Collecte;
+    // The stream writes each day's visitors and tables ahead, as soon as they are made, when
+    // the base held nothing of the day (ecrireTot); the end of the file writes the rest.
     uint64_t compterEnFlux(const std::string& chemin, bool gzip, uint64_t deja,
-                           const OptionsAnalyse& o, Collecte& collecte);
+                           const OptionsAnalyse& o, const std::string& serveur, Collecte& collecte);
+    void ecrireTot(const std::string& serveur, Collecte& collecte, int64_t jour);
     uint64_t compterCharge(const std::string& chemin, bool gzip, uint64_t deja,
                            const OptionsAnalyse& o, Collecte& collecte);
+    // Writes what the new lines counted, each day merged with what the base holds of it.
     void ecrire(const std::string& serveur, const Collecte& collecte, std::size_t limite);
     VisiteursJour visiteursDuJour(const std::string& serveur, int64_t jour);
-    // The day's visitors merged with `nouveaux`, its totals and the joins at its midnights; returns
-    // them as written. `veille`: the day before's as the base holds them, null to read them;
-    // `lendemain` false when the day after is written next, which makes their join.
-    VisiteursJour ajouterVisiteurs(const std::string& serveur, int64_t jour,
-                                   const VisiteursJour& nouveaux, const VisiteursJour* veille,
-                                   bool lendemain);
     std::unique_ptr<ConnexionBase> connexion_;
 };
 

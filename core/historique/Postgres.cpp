@@ -203,23 +203,32 @@ class ConnexionPostgres : public ConnexionBase {
                     break;
             }
         }
-        // Each statement parsed and planned once by the server, for the types of its parameters
-        // (a statement of the protocol outlives the transactions, failed ones too).
+        // A statement met again is parsed and planned once by the server, for the types of its
+        // parameters (a statement of the protocol outlives the transactions, failed ones too);
+        // the first time it goes with its values, in one round trip instead of two.
         std::string cle(sql);
         for (const Oid t : types) cle.append(reinterpret_cast<const char*>(&t), sizeof t);
         auto preparee = preparees_.find(cle);
+        PGresult* resultat;
         if (preparee == preparees_.end()) {
-            std::string nom(1, 'k');
-            nom += std::to_string(preparees_.size());
-            const Resultat p(PQprepare(base_, nom.c_str(), std::string(sql).c_str(),
-                                       static_cast<int>(n), types.data()),
-                             PQclear);
-            verifier(p.get());
-            preparee = preparees_.emplace(std::move(cle), nom).first;
+            resultat =
+                PQexecParams(base_, std::string(sql).c_str(), static_cast<int>(n), types.data(),
+                             valeurs.data(), longueurs.data(), formats.data(), 0);
+            preparees_.emplace(std::move(cle), std::string());
+        } else {
+            if (preparee->second.empty()) {
+                std::string nom(1, 'k');
+                nom += std::to_string(nbPreparees_++);
+                const Resultat p(PQprepare(base_, nom.c_str(), std::string(sql).c_str(),
+                                           static_cast<int>(n), types.data()),
+                                 PQclear);
+                verifier(p.get());
+                preparee->second = nom;
+            }
+            resultat = PQexecPrepared(base_, preparee->second.c_str(), static_cast<int>(n),
+                                      valeurs.data(), longueurs.data(), formats.data(), 0);
         }
-        const Resultat r(PQexecPrepared(base_, preparee->second.c_str(), static_cast<int>(n),
-                                        valeurs.data(), longueurs.data(), formats.data(), 0),
-                         PQclear);
+        const Resultat r(resultat, PQclear);
         verifier(r.get());
         std::vector<LigneBase> lignes(static_cast<std::size_t>(PQntuples(r.get())));
         for (std::size_t i = 0; i < lignes.size(); ++i) {
@@ -345,8 +354,10 @@ class ConnexionPostgres : public ConnexionBase {
     std::string adresse_;
     PGconn* base_ = nullptr;
     bool enTransaction_ = false;
-    // The statements prepared on the server, by their text and their parameters' types.
+    // The statements met, by their text and their parameters' types, with the name of those
+    // prepared on the server (empty: met once, not prepared).
     std::unordered_map<std::string, std::string> preparees_;
+    std::size_t nbPreparees_ = 0;
 };
 
 }  // namespace

@@ -73,6 +73,8 @@ ResultatAnalyse resultatDeLHistorique(const Historique& h, int largeurTranches) 
     r.complements = std::move(c);
     r.audience = std::move(a);
     remplirResultat(r, h.tables);
+    r.lisibles.robotsConnus = h.robotsConnus;
+    if (!h.robotsConnus) r.lisibles.robots.clear();
     return r;
 }
 

@@ -152,9 +152,25 @@ class ConnexionSqlite : public ConnexionBase {
     sqlite3_stmt* preparer(std::string_view sql) {
         auto it = preparees_.find(std::string(sql));
         if (it != preparees_.end()) return it->second;
+        // $1, $2... written ?1, ?2...: SQLite takes "$1" for a name, which it looks for among
+        // every name before it (a statement of thousands of rows would take a while), where it
+        // takes "?1" for the place it numbers.
+        std::string numerotee(sql);
+        char guillemet = 0;
+        for (std::size_t k = 0; k < numerotee.size(); ++k) {
+            const char c = numerotee[k];
+            if (guillemet) {
+                if (c == guillemet) guillemet = 0;
+            } else if (c == '\'' || c == '"') {
+                guillemet = c;
+            } else if (c == '$' && k + 1 < numerotee.size() && numerotee[k + 1] >= '0' &&
+                       numerotee[k + 1] <= '9') {
+                numerotee[k] = '?';
+            }
+        }
         sqlite3_stmt* r = nullptr;
-        const int rc =
-            sqlite3_prepare_v2(base_, sql.data(), static_cast<int>(sql.size()), &r, nullptr);
+        const int rc = sqlite3_prepare_v2(base_, numerotee.data(),
+                                          static_cast<int>(numerotee.size()), &r, nullptr);
         if (rc != SQLITE_OK) throw ErreurBase(message(rc, sqlite3_errmsg(base_)));
         preparees_.emplace(std::string(sql), r);
         return r;
@@ -162,11 +178,10 @@ class ConnexionSqlite : public ConnexionBase {
 
     void lier(sqlite3_stmt* r, const std::vector<ValeurBase>& parametres) {
         sqlite3_clear_bindings(r);
-        for (std::size_t k = 0; k < parametres.size(); ++k) {
-            std::string nom = "$";
-            nom += std::to_string(k + 1);
-            const int i = sqlite3_bind_parameter_index(r, nom.c_str());
-            if (i == 0) continue;
+        // A value the statement does not use is not bound.
+        const auto places = static_cast<std::size_t>(sqlite3_bind_parameter_count(r));
+        for (std::size_t k = 0; k < parametres.size() && k < places; ++k) {
+            const int i = static_cast<int>(k + 1);
             const ValeurBase& v = parametres[k];
             int rc = SQLITE_OK;
             switch (v.sorte) {

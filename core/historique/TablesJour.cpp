@@ -125,6 +125,9 @@ TablesJour tablesDuResultat(ResultatAnalyse&& r, int64_t debut) {
     t[SorteTable::navigateurs] = depuisStat(s.statNav, debut);
     t[SorteTable::provenances] = depuisStat(s.statPrecedent, debut);
     t[SorteTable::fichiers] = depuisStat(s.statFichier, debut);
+    if (r.lisibles.robotsConnus) {
+        t[SorteTable::robotsNavigateurs] = depuisStat(r.lisibles.robots, debut);
+    }
     if (r.complements) {
         t[SorteTable::introuvables] = depuisFichiers(r.complements->introuvables, debut);
         t[SorteTable::erreurs] = depuisFichiers(r.complements->erreursServeur, debut);
@@ -237,6 +240,9 @@ void remplirResultat(ResultatAnalyse& r, const TablesJour& tables) {
     r.tables.statNav = versStat(table(SorteTable::navigateurs));
     r.tables.statPrecedent = versStat(table(SorteTable::provenances));
     r.tables.statFichier = versStat(table(SorteTable::fichiers));
+    if (tables.count(SorteTable::robotsNavigateurs)) {
+        r.lisibles.robots = versStat(table(SorteTable::robotsNavigateurs));
+    }
     if (r.complements) {
         r.complements->introuvables = versFichiers(table(SorteTable::introuvables));
         r.complements->erreursServeur = versFichiers(table(SorteTable::erreurs));

@@ -39,6 +39,9 @@ enum class SorteTable : int32_t {
     methodes = 11,
     protocoles = 12,
     pays = 13,
+    // The browsers' table's entries that robots' agents make (LisiblesAnalyse::robots), since
+    // version 4 of the schema.
+    robotsNavigateurs = 14,
 };
 using TablesJour = std::map<SorteTable, TableJour>;
 
@@ -66,7 +69,9 @@ class CumulTable {
 TableJour limiter(TableJour t, std::size_t limite);
 // By decreasing requests, equal ones by first appearance.
 void ordonner(TableJour& t);
-// Into a result made from the base: its eight tables, Compléments' files and audience tables.
+// Into a result made from the base: its eight tables, Compléments' files and audience tables,
+// and the robots' entries of the browsers' table when `tables` holds them (robotsConnus is left
+// to the caller, which knows whether every day had them).
 void remplirResultat(ResultatAnalyse& r, const TablesJour& tables);
 
 std::string encoderTable(const TableJour& t);

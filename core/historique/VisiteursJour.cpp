@@ -57,7 +57,11 @@ VisiteurJour joindre(VisiteurJour a, const VisiteurJour& b) {
     return a;
 }
 
-using RequeteVisiteur = LecteurVisiteurs::Requete;
+// A request of a visitor.
+struct RequeteVisiteur {
+    uint64_t cle;
+    int64_t t;  // seconds since 1970-01-01
+};
 
 // The visitor's key of a record. `client`: a buffer for the client's text, its memory kept from
 // record to record.
@@ -179,103 +183,38 @@ VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, in
     return visiteursDesRequetes(a, jour);
 }
 
-uint64_t& ClesParPaire::trouver(uint64_t paire, bool& nouvelle) {
-    if ((pleines_ + 1) * 2 > cases_.size()) agrandir();
-    const std::size_t masque = cases_.size() - 1;
-    for (std::size_t c = (paire * 0x9E3779B97F4A7C15ull) >> decalage_;; c = (c + 1) & masque) {
-        Case& k = cases_[c];
-        if (k.paire == paire) {
-            nouvelle = false;
-            return k.cle;
+bool visiteursDeLAudience(ComptesAudience& audience, int64_t jour, VisiteursJour& v) {
+    v.clear();
+    std::vector<ComptesAudience::VisiteurLu> lus;
+    if (!audience.visiteursDuJour(jour, lus)) return false;
+    const int64_t minuit = jour * kSecondesParJour;
+    v.reserve(lus.size());
+    std::string client;
+    for (const ComptesAudience::VisiteurLu& l : lus) {
+        client.clear();
+        if (l.texte) {
+            client = l.client;
+        } else {
+            ajouterAdresseIP(client, static_cast<int32_t>(l.ipv4 >> 24),
+                             static_cast<int32_t>(l.ipv4 >> 16 & 255),
+                             static_cast<int32_t>(l.ipv4 >> 8 & 255),
+                             static_cast<int32_t>(l.ipv4 & 255));
         }
-        if (k.paire == kLibre) {
-            k.paire = paire;
-            ++pleines_;
-            nouvelle = true;
-            return k.cle;
+        v.push_back({cleVisiteur(client, l.agent), static_cast<int32_t>(l.premiere - minuit),
+                     static_cast<int32_t>(l.derniere - minuit), static_cast<int32_t>(l.visites),
+                     static_cast<int32_t>(l.duree)});
+    }
+    std::sort(v.begin(), v.end(),
+              [](const VisiteurJour& a, const VisiteurJour& b) { return a.cle < b.cle; });
+    // Two visitors of the audience under one key (a client written both ways): the lines read
+    // again make them one.
+    for (std::size_t k = 1; k < v.size(); ++k) {
+        if (v[k].cle == v[k - 1].cle) {
+            v.clear();
+            return false;
         }
     }
-}
-
-void ClesParPaire::agrandir() {
-    std::vector<Case> avant = std::move(cases_);
-    cases_.assign(std::max<std::size_t>(1024, avant.size() * 2), Case());
-    decalage_ = 64 - std::countr_zero(cases_.size());
-    pleines_ = 0;
-    for (const Case& k : avant) {
-        if (k.paire == kLibre) continue;
-        bool nouvelle;
-        trouver(k.paire, nouvelle) = k.cle;
-    }
-}
-
-void ClesParPaire::vider() {
-    if (pleines_ == 0) return;
-    std::fill(cases_.begin(), cases_.end(), Case());
-    pleines_ = 0;
-}
-
-void LecteurVisiteurs::commencer(const Journal&, int, bool) {
-    for (Tranche& t : tranches_) {
-        t.requetes.clear();
-        t.cles.vider();
-    }
-}
-
-void LecteurVisiteurs::lire(int tranche, const RLog& r) {
-    Tranche& t = tranches_[tranche];
-    // As lireInstant reads them, the date read again only when it changes.
-    int64_t secondes;
-    if (r.date.size() != sizeof t.date || !lireHeure(r.heure, secondes)) return;
-    if (!t.dateLue || std::memcmp(r.date.data(), t.date, sizeof t.date) != 0) {
-        std::memcpy(t.date, r.date.data(), sizeof t.date);
-        t.dateLue = true;
-        t.dateValide = lireJour(r.date, t.jour);
-    }
-    if (!t.dateValide) return;
-    const int64_t instant = t.jour * kSecondesParJour + secondes;
-    const ClesLigne* c = statistiques_ ? &statistiques_->clesLigne(tranche) : nullptr;
-    uint64_t cle;
-    if (c && c->adresse != ClesLigne::kSansCle && c->agent != ClesLigne::kSansCle) {
-        // The same entries, the same texts: the key of a client's burst of lines made once.
-        bool nouvelle;
-        uint64_t& e = t.cles.trouver(static_cast<uint64_t>(c->adresse) << 32 | c->agent, nouvelle);
-        if (nouvelle) e = cleDe(r, t.client);
-        cle = e;
-    } else {
-        cle = cleDe(r, t.client);
-    }
-    t.requetes.push_back({cle, instant});
-}
-
-void LecteurVisiteurs::replier() {
-    // The order of the requests does not matter: they are sorted by visitor and time.
-    std::vector<Requete>& a = tranches_[0].requetes;
-    std::vector<Requete>& b = tranches_[1].requetes;
-    if (a.empty()) {
-        a.swap(b);
-    } else {
-        a.insert(a.end(), b.begin(), b.end());
-    }
-    b.clear();
-    // Stretch 1's entries are numbered again from 0 after a fold.
-    tranches_[1].cles.vider();
-}
-
-void LecteurVisiteurs::adopter(LecteurEnregistrements& autre, int tranche) {
-    auto& a = dynamic_cast<LecteurVisiteurs&>(autre);
-    tranches_[1].requetes = std::move(a.tranches_[tranche].requetes);
-    a.tranches_[tranche].requetes.clear();
-    // Its keys by the other statistics' entries, which the statistics adopt with it.
-    tranches_[1].cles = std::move(a.tranches_[tranche].cles);
-    a.tranches_[tranche].cles = ClesParPaire();
-}
-
-VisiteursJour LecteurVisiteurs::visiteurs(int64_t jour) {
-    replier();
-    VisiteursJour v = visiteursDesRequetes(tranches_[0].requetes, jour);
-    tranches_[0].requetes.clear();
-    return v;
+    return true;
 }
 
 VisiteursJour fusionnerVisiteurs(const VisiteursJour& a, const VisiteursJour& b) {

@@ -8,13 +8,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/analyse/ServiceAnalyse.h"
-#include "core/journal/DeuxFils.h"
-#include "core/journal/Journal.h"
-#include "core/lecture/TableauLog.h"
+#include "core/audience/Audience.h"
 
 namespace kestrane {
 
@@ -32,68 +29,11 @@ using VisiteursJour = std::vector<VisiteurJour>;
 VisiteursJour visiteursDesLignes(const std::vector<std::string_view>& lignes, int64_t jour,
                                  const OptionsAnalyse& options);
 
-// The visitors of a day's lines counted as the counting pass reads them, a reader of its series
-// (Comptage): the same list as visiteursDesLignes over the lines it was handed, without a second
-// parse of them. The records must carry the whole agent (CoupeAgent::agentEntier), as they do when
-// the readable tables are counted; a line that is skipped, or that raises, is never handed.
-// Visitor keys by a pair of numbers (never UINT64_MAX), in open addressing: one access to memory
-// a line, where a table of nodes took two that each missed the cache.
-class ClesParPaire {
-  public:
-    // The key of `paire`; `nouvelle` when it was not there, its key then to be set.
-    uint64_t& trouver(uint64_t paire, bool& nouvelle);
-    void vider();
-
-  private:
-    static constexpr uint64_t kLibre = UINT64_MAX;
-    struct Case {
-        uint64_t paire = kLibre;
-        uint64_t cle = 0;
-    };
-    void agrandir();
-    std::vector<Case> cases_;
-    std::size_t pleines_ = 0;
-    int decalage_ = 64;
-};
-
-class LecteurVisiteurs : public LecteurEnregistrements {
-  public:
-    void commencer(const Journal& journal, int nbTranches, bool souple) override;
-    void lire(int tranche, const RLog& r) override;
-    void terminer() override {}
-    void replier() override;
-    void adopter(LecteurEnregistrements& autre, int tranche) override;
-    bool litNavigateurEtSysteme() const override { return false; }
-    // The statistics that read each line just before this reader, in the same stretches: a
-    // client and an agent they count under entries met before keep the key made then. Null:
-    // every line's key made from its texts. Set before commencer().
-    void suivre(const SourceClesLigne* statistiques) { statistiques_ = statistiques; }
-
-    // The visitors of day `jour` among the lines read (those of other days left out); the
-    // requests read are used up.
-    VisiteursJour visiteurs(int64_t jour);
-
-    struct Requete {
-        uint64_t cle;
-        int64_t t;  // seconds since 1970-01-01
-    };
-
-  private:
-    // What each thread writes, on cache lines of its own.
-    struct alignas(kLigneCache) Tranche {
-        std::vector<Requete> requetes;
-        std::string client;  // the client's text, its memory kept from line to line
-        // The key of each client and agent met, by their entries in the statistics' stretch
-        // (client << 32 | agent), numbers that a fold starts again in stretch 1.
-        ClesParPaire cles;
-        // The last date read ("17/May/2015", lines come in runs of one date) and its day.
-        char date[11] = {};
-        bool dateLue = false, dateValide = false;
-        int64_t jour = 0;
-    };
-    Tranche tranches_[2];
-    const SourceClesLigne* statistiques_ = nullptr;
-};
+// The visitors of day `jour` as the audience counted them with a run's lines (see
+// ComptesAudience::visiteursDuJour), each key made once from its texts: the list
+// visiteursDesLignes gives of the same lines, without reading them again nor keeping their
+// requests. False, `v` left empty, when the counts cannot tell it (the lines are then read again).
+bool visiteursDeLAudience(ComptesAudience& audience, int64_t jour, VisiteursJour& v);
 
 // Two pieces of one day together: a visitor in both has its visits joined where one piece's last
 // request and the other's first are under kEcartVisite apart.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/journal/Erreur.h"
+#include "core/journal/FilAuxiliaire.h"
 
 namespace kestrane {
 
@@ -40,6 +41,14 @@ std::thread lancerFil(F&& f) {
     }
 }
 
+// A second thread kept for this thread's calls of enParallele, null for none: a thread that
+// makes many small results one after the other (a feed's days) lends one here rather than start
+// a thread for each call. A call made while it is in use (from within a() or b()) starts its own.
+inline FilAuxiliaire*& filPrete() {
+    thread_local FilAuxiliaire* fil = nullptr;
+    return fil;
+}
+
 // Runs a() on this thread and b() on another one at the same time, or both here, one after the
 // other, when `deux` is false. Returns once both have ended; an error of a() is raised first,
 // then one of b().
@@ -48,6 +57,14 @@ void enParallele(bool deux, A&& a, B&& b) {
     if (!deux) {
         a();
         b();
+        return;
+    }
+    if (FilAuxiliaire* fil = std::exchange(filPrete(), nullptr)) {
+        struct Rendre {
+            FilAuxiliaire* fil;
+            ~Rendre() { filPrete() = fil; }
+        } rendre{fil};
+        fil->enParallele(true, std::forward<A>(a), std::forward<B>(b));
         return;
     }
     std::exception_ptr erreurB;

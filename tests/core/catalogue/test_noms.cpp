@@ -170,7 +170,8 @@ TEST(CacheAgents, DeuxFilsUnCacheChacun) {
 }
 
 // One memory shared by two threads, each asking in its own order for what it wants of each agent
-// (a robot first, or its browser): every answer is the catalogue's, the second time as the first.
+// (a robot first, or its browser, or the three at once): every answer is the catalogue's, the
+// second time as the first.
 TEST(MemoireAgents, DeuxFilsUneMemoirePartagee) {
     MemoireAgents memoire;
     std::vector<std::string> echecs[2];
@@ -179,7 +180,13 @@ TEST(MemoireAgents, DeuxFilsUneMemoirePartagee) {
             for (const CasNom& c : kCas) {
                 std::string nav, sys;
                 bool robot;
-                if (fil == 0) {
+                if (tour == fil) {
+                    // The three at once, before the others are kept (thread 0) or after.
+                    const ClassementAgent a = memoire.classer(c.agent);
+                    nav = a.navigateur.nom;
+                    sys = a.systeme.nom;
+                    robot = a.robot;
+                } else if (fil == 0) {
                     nav = memoire.classerNavigateur(c.agent).nom;
                     sys = memoire.classerSysteme(c.agent).nom;
                     robot = memoire.estRobot(c.agent);

@@ -286,6 +286,31 @@ TEST(BaseJours, UnJourARelireEstRecompteEnEntier) {
     }
 }
 
+// Hundreds of days in one feed, written many to a statement, and a day of them fed in two
+// pieces: the second feed merges the base's piece and joins the day before.
+TEST(BaseJours, DesCentainesDeJoursDansUnAjout) {
+    static constexpr const char* kMois[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::vector<std::string> l = lignesEchantillon();
+    l.resize(1400);
+    for (std::size_t k = 0; k < l.size(); ++k) {
+        int32_t a, m, j;
+        dateDuJour(joursDepuisEpoque(2021, 3, 1) + static_cast<int64_t>(k / 2), a, m, j);
+        char date[12];
+        std::snprintf(date, sizeof date, "%02d/%s/%04d", j, kMois[m - 1], a);
+        l[k].replace(l[k].find('[') + 1, 11, date);
+    }
+    test::DossierTemporaire d;
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        BaseJours base(adresse);
+        base.ajouter({d.ecrire("a.log", joindre(l, 0, 801))}, "web1", {}, 0);
+        base.ajouter({d.ecrire("b.log", joindre(l, 801, l.size()))}, "web1", {}, 0);
+        EXPECT_EQ(base.lire().jours.size(), 700u);
+        EXPECT_EQ(enTexte(base), aLaFois(joindre(l, 0, l.size()), true));
+    }
+}
+
 TEST(BaseJours, DeuxServeursUnePeriodeEtLeurSomme) {
     const std::vector<std::string> l = lignesEchantillon();
     test::DossierTemporaire d;
@@ -413,6 +438,61 @@ TEST(BaseJours, UneBaseDeLaPremiereVersionEstMiseAJour) {
 
 // A base of the second version keeps the tables it holds compressed by zlib: brought forward, it
 // reads them as they were and merges the days fed after into them.
+// A base of the third version, whose days keep no robots' entries of their browsers' tables: it
+// is brought to the fourth and still reports, its robots among the browsers; the days fed since
+// keep them (a day of both ages does not), and a range of those days alone shows them apart. The
+// sample's lines on two days, the second fed in two pieces.
+TEST(BaseJours, UneBaseDeLaTroisiemeVersionGardeSesRobotsParmiLesNavigateurs) {
+    std::vector<std::string> l = lignesEchantillon();
+    for (std::size_t k = 0; k < l.size(); ++k) {
+        l[k].replace(l[k].find('[') + 1, 11, k < 2500 ? "20/Dec/2023" : "21/Dec/2023");
+    }
+    const int64_t jour2 = joursDepuisEpoque(2023, 12, 21);
+    const auto fichiers = [](const Historique& h) {
+        std::string f;
+        for (const TableExportee& t : donneesRapport(resultatDeLHistorique(h), 0, true).tables) {
+            if (t.fichier.starts_with("navigateurs") || t.fichier.starts_with("robots")) {
+                f += t.fichier + " ";
+            }
+        }
+        return f;
+    };
+    test::DossierTemporaire d;
+    for (const std::string& adresse : nouvellesBases(d)) {
+        SCOPED_TRACE(adresse);
+        {
+            BaseJours b(adresse);
+            b.ajouter({d.ecrire("a.log", joindre(l, 0, 3000))}, "web1", {}, 0);
+            EXPECT_TRUE(b.lire().robotsConnus);
+            b.connexion().executer(
+                "DELETE FROM jours_tables WHERE sorte = 14; UPDATE kestrane_base SET valeur = 3 "
+                "WHERE cle = 'version'");
+        }
+        BaseJours b(adresse);
+        EXPECT_EQ(b.version(), kVersionSchema);
+        EXPECT_FALSE(b.lire().robotsConnus);
+        EXPECT_EQ(fichiers(b.lire()), "navigateurs-robots.csv robots.csv ");
+        // The rest of the second day, and a third day.
+        std::vector<std::string> suite(l.begin() + 3000, l.end());
+        for (std::size_t k = 0; k < 500; ++k) {
+            suite[k].replace(suite[k].find('[') + 1, 11, "22/Dec/2023");
+        }
+        b.ajouter({d.ecrire("b.log", joindre(suite, 0, suite.size()))}, "web1", {}, 0);
+        EXPECT_FALSE(b.lire().robotsConnus);
+        EXPECT_FALSE(b.lire("web1", jour2, jour2).robotsConnus);
+        const Historique troisieme = b.lire("web1", jour2 + 1, jour2 + 1);
+        EXPECT_TRUE(troisieme.robotsConnus);
+        EXPECT_EQ(fichiers(troisieme), "navigateurs.csv robots.csv ");
+        // Its report is that of its lines analysed at once.
+        OptionsAnalyse o;
+        o.complements = o.resultatsLisibles = true;
+        ResultatAnalyse r;
+        ASSERT_EQ(analyserJournal(Journal::depuisTexte(joindre(suite, 0, 500)), o, r),
+                  IssueAnalyse::terminee);
+        EXPECT_EQ(tablesEnTexte(resultatDeLHistorique(troisieme)), tablesEnTexte(r));
+    }
+}
+
 TEST(BaseJours, UneBaseDeLaDeuxiemeVersionLitSesTablesZlib) {
     const std::vector<std::string> l = lignesEchantillon();
     const std::size_t m = l.size() / 2;

@@ -130,6 +130,24 @@ TEST_P(Connexion, InsererEcritChaqueLigneTelleQuelle) {
     EXPECT_EQ(relire(), rendues(lignes));
 }
 
+// Parameters by their numbers, in any order and more than once, never inside a quoted text; a
+// statement of thousands of values.
+TEST_P(Connexion, ParametresParLeurNumero) {
+    EXPECT_EQ(rendues(base_->requete("SELECT $2, '$1', $1, $2 AS \"$3\"", {V::de(7), V::de("b")})),
+              rendues({{V::de("b"), V::de("$1"), V::de(7), V::de("b")}}));
+    std::string sql = "INSERT INTO jours (id, n) VALUES ";
+    std::vector<V> valeurs;
+    std::vector<LigneBase> lignes;
+    for (int64_t i = 0; i < 3000; ++i) {
+        sql += cat(i ? ", ($" : "($", std::to_string(2 * i + 1), ", $", std::to_string(2 * i + 2),
+                   ")");
+        valeurs.insert(valeurs.end(), {V::de(i), V::de(i * i - 5)});
+        lignes.push_back({V::de(i), V::de(i * i - 5), V::nul(), V::nul()});
+    }
+    base_->requete(sql, valeurs);
+    EXPECT_EQ(relire(), rendues(lignes));
+}
+
 TEST_P(Connexion, TransactionAnnuleeNeLaisseRien) {
     for (const bool detruite : {false, true}) {
         auto autre = ouvrirBase(adresse_);

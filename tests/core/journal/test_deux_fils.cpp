@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -132,4 +133,45 @@ TEST(DeuxFils, FilAuxiliaireGardeSonFilEtSesErreurs) {
     fil.enParallele(true, faire, faire);
     EXPECT_EQ(erreurDe([&] { fil.enParallele(true, rien, rien); }), "(aucune erreur)");
     EXPECT_EQ(faits, 3);
+}
+
+// A thread lent to enParallele: b() on it every time, a call from within a() or b() on a thread
+// of its own (no wait for the thread lent, which is busy), and the loan given back after an
+// error.
+TEST(DeuxFils, UnFilPreteSertAChaqueAppel) {
+    FilAuxiliaire fil;
+    std::thread::id prete;
+    fil.enParallele(
+        true, [] {}, [&] { prete = std::this_thread::get_id(); });
+    filPrete() = &fil;
+    std::set<std::thread::id> b, imbriques;
+    std::mutex verrou;  // the calls from a() and b() run at once
+    const auto imbrique = [&] {
+        enParallele(
+            true, [] {},
+            [&] {
+                std::lock_guard garde(verrou);
+                imbriques.insert(std::this_thread::get_id());
+            });
+    };
+    for (int k = 0; k < 5; ++k) {
+        enParallele(true, imbrique, [&] {
+            b.insert(std::this_thread::get_id());
+            imbrique();
+        });
+    }
+    EXPECT_EQ(b, std::set<std::thread::id>{prete});
+    EXPECT_EQ(imbriques.count(prete), 0u);
+    EXPECT_EQ(imbriques.count(std::this_thread::get_id()), 0u);
+    EXPECT_EQ(erreurDe([&] {
+                  enParallele(
+                      true, [] { throw ErreurKestrane("a"); }, [] {});
+              }),
+              "a");
+    EXPECT_EQ(filPrete(), &fil);
+    b.clear();
+    enParallele(
+        true, [] {}, [&] { b.insert(std::this_thread::get_id()); });
+    EXPECT_EQ(b, std::set<std::thread::id>{prete});
+    filPrete() = nullptr;
 }
