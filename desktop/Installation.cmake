@@ -27,6 +27,8 @@ install(TARGETS kestrane-rapport RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   COMPONENT kestrane-rapport)
 install(FILES ${CMAKE_BINARY_DIR}/man/kestrane-rapport.1.gz DESTINATION ${KESTRANE_MAN}
   COMPONENT kestrane-rapport)
+install(FILES ${KESTRANE_CATALOGUE_EN} DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/en/LC_MESSAGES
+  COMPONENT kestrane-rapport)
 kestrane_documents(kestrane-rapport)
 set(KESTRANE_PAQUETS kestrane-rapport)
 

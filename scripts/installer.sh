@@ -17,6 +17,9 @@ PAQUETS+=(desktop-file-utils appstream librsvg2-bin xdg-utils man-db dpkg-dev)
 PAQUETS+=(libsqlite3-dev libpq-dev postgresql-15 liblz4-dev)
 # The report's page measured in a real browser.
 PAQUETS+=(chromium)
+# The texts in English: the catalogue compiled by msgfmt, and checked against the sources by
+# xgettext and msgcmp.
+PAQUETS+=(gettext)
 installer_paquets() {
   local sudo="" manquants=() p
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

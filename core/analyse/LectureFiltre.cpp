@@ -8,6 +8,7 @@
 
 #include "core/analyse/InterneFiltre.h"
 #include "core/journal/Calendrier.h"
+#include "core/journal/Langue.h"
 #include "core/journal/Messages.h"
 #include "core/journal/Texte.h"
 
@@ -418,7 +419,7 @@ ErreurFiltre::ErreurFiltre(std::size_t position, std::string raison, std::string
 
 std::string ErreurFiltre::messageUtf8() const {
     std::string t = utf8Depuis1252(texteFiltreIncorrect(position_, raison_, {}));
-    if (!citation_.empty()) t += " \xC2\xAB " + citation_ + " \xC2\xBB";
+    if (!citation_.empty()) t = remplir(TexteU("{} \u00ab {} \u00bb"), {t, citation_});
     return t;
 }
 

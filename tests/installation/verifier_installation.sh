@@ -52,19 +52,24 @@ $paquet: licence named in copyright|$(grep -c '/usr/share/common-licenses/GPL-3'
 $paquet: man's warnings|$(manuel "$page" 2>&1 > /dev/null | uneligne)|
 $paquet: manual page's name|$(manuel "$page" 2> /dev/null | sed -n '/^NOM/{n;p;q}' | awk '{print $1}')|$programme
 $paquet: options of the manual page and of --help|$(manuel "$page" 2> /dev/null | sed -n '/^OPTIONS/,/^[A-Z]/p' | options)|$("$arbre/bin/$programme" --help | options)
-$paquet: options of --help|$("$arbre/bin/$programme" --help | options | wc -w)|24
+$paquet: options of --help|$("$arbre/bin/$programme" --help | options | wc -w)|25
 $paquet: exit codes in the manual page|$(manuel "$page" 2> /dev/null | sed -n '/^CODE DE SORTIE/,/^[A-Z]/p' | grep -oE '^ +[0-9]+ ' | uneligne)|0 1
 TABLE
   verifier "$paquet: gzip -9 of the man page and changelog" \
     test "$(zcat "$page" | gzip -9 -n | cmp - "$page" && zcat "$doc/changelog.gz" | gzip -9 -n | cmp - "$doc/changelog.gz" && echo ok)" = ok
   verifier "$paquet: the GPL where copyright says" test -s /usr/share/common-licenses/GPL-3
+  # The English catalogue comes with the command line, found from where the program lies.
+  if [ "$programme" = kestrane-rapport ]; then
+    verifier "$paquet: --help in English by the locale" test "$(env -u LC_ALL -u LC_MESSAGES \
+      LANG=en_GB.UTF-8 "$arbre/bin/$programme" --help | grep -c 'shows this help')" = 1
+  fi
 }
 
 # The command line's package: nothing of Qt or ALSA, and it works from where it is installed.
 verifier_paquet kestrane-rapport kestrane-rapport
 arbre=$racine/kestrane-rapport/usr
 comparer <<TABLE
-kestrane-rapport: its files|$(cd "$racine/kestrane-rapport" && find . -type f | sort | uneligne)|./usr/bin/kestrane-rapport ./usr/share/doc/kestrane-rapport/changelog.gz ./usr/share/doc/kestrane-rapport/copyright ./usr/share/man/man1/kestrane-rapport.1.gz
+kestrane-rapport: its files|$(cd "$racine/kestrane-rapport" && find . -type f | sort | uneligne)|./usr/bin/kestrane-rapport ./usr/share/doc/kestrane-rapport/changelog.gz ./usr/share/doc/kestrane-rapport/copyright ./usr/share/locale/en/LC_MESSAGES/kestrane.mo ./usr/share/man/man1/kestrane-rapport.1.gz
 kestrane-rapport: Qt or ALSA among the libraries|$(readelf -d "$arbre/bin/kestrane-rapport" | grep NEEDED | grep -ciE 'qt|asound')|0
 kestrane-rapport: version|$("$arbre/bin/kestrane-rapport" --version)|kestrane-rapport (Kestrane) $version
 TABLE

@@ -34,7 +34,7 @@ packages made|$(cd "$sortie" && ls *.deb | uneligne)|kestrane-rapport_${version}
 kestrane-rapport: name, version|$(champ "$rapport" Package) $(champ "$rapport" Version)|kestrane-rapport $version
 kestrane-rapport: Qt or ALSA among its dependencies|$(dependances "$rapport" | tr ' ' '\n' | grep -ciE 'qt|asound')|0
 kestrane-rapport: its dependencies|$(dependances "$rapport")|libc6 libgcc-s1 libicu72 liblz4-1 libmaxminddb0 libpcre2-8-0 libpq5 libsimdjson14 libsqlite3-0 libstdc++6 zlib1g
-kestrane-rapport: its files|$(fichiers "$rapport" | uneligne)|./usr/bin/kestrane-rapport ./usr/share/doc/kestrane-rapport/changelog.gz ./usr/share/doc/kestrane-rapport/copyright ./usr/share/man/man1/kestrane-rapport.1.gz
+kestrane-rapport: its files|$(fichiers "$rapport" | uneligne)|./usr/bin/kestrane-rapport ./usr/share/doc/kestrane-rapport/changelog.gz ./usr/share/doc/kestrane-rapport/copyright ./usr/share/locale/en/LC_MESSAGES/kestrane.mo ./usr/share/man/man1/kestrane-rapport.1.gz
 kestrane: name, version|$(champ "$fenetre" Package) $(champ "$fenetre" Version)|kestrane $version
 kestrane: depends on kestrane-rapport at its version|$(champ "$fenetre" Depends | tr ',' '\n' | grep -c "^ *kestrane-rapport (= $version)$")|1
 kestrane: Qt Widgets, Charts and ALSA among its dependencies|$(dependances "$fenetre" | tr ' ' '\n' | grep -cE '^(libqt6widgets6|libqt6charts6|libasound2)$')|3
