@@ -119,9 +119,10 @@ void ajouterNombre(std::string& s, std::string_view texte) {
     }
 }
 
-const char* const kMoisFrancais[] = {"janvier",   "f\303\251vrier", "mars",     "avril",
-                                     "mai",       "juin",           "juillet",  "ao\303\273t",
-                                     "septembre", "octobre",        "novembre", "d\303\251cembre"};
+const Texte kMoisFrancais[] = {TexteU("janvier"), TexteU("f\u00e9vrier"), TexteU("mars"),
+                               TexteU("avril"),   TexteU("mai"),          TexteU("juin"),
+                               TexteU("juillet"), TexteU("ao\u00fbt"),    TexteU("septembre"),
+                               TexteU("octobre"), TexteU("novembre"),     TexteU("d\u00e9cembre")};
 
 // A log's date ("20/Dec/2023:00:17:49", or with a blank before the time) as French writes it:
 // "20 décembre 2023 à 00:17:49" (UTF-8); any other text as it is.
@@ -130,7 +131,8 @@ std::string dateFrancaise(std::string_view t) {
     if (t.size() < 11 || !lireDate(t.substr(0, 11), a, m, j)) return utf8DuJournal(t);
     std::string s = std::to_string(j) + " " + kMoisFrancais[m - 1] + " " + std::to_string(a);
     if (t.size() == 20 && (t[11] == ':' || t[11] == ' ')) {
-        s += " \xC3\xA0 " + std::string(t.substr(12));
+        s = remplir(TexteU("{} {} {} \u00e0 {}"),
+                    {std::to_string(j), kMoisFrancais[m - 1], std::to_string(a), t.substr(12)});
     } else if (t.size() > 11) {
         s += utf8DuJournal(t.substr(11));
     }
@@ -715,8 +717,8 @@ std::string instantFrancais(Instant i) {
     char heure[16];
     std::snprintf(heure, sizeof heure, "%02d:%02d:%02d", static_cast<int>(s / 3600),
                   static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
-    return std::to_string(j) + " " + kMoisFrancais[m - 1] + " " + std::to_string(a) + " \xC3\xA0 " +
-           heure;
+    return remplir(TexteU("{} {} {} \u00e0 {}"),
+                   {std::to_string(j), kMoisFrancais[m - 1], std::to_string(a), heure});
 }
 
 DonneesRapport::Apercu apercuDe(const ResultatAnalyse& r) {
@@ -863,7 +865,7 @@ TableExportee tableActivite(const ResultatAnalyse& r) {
     const bool unJour = c ? c->jours.size() == 1 : r.lisibles.parJour.size() == 1;
     if (unJour && r.lisibles.actifs && r.lisibles.heures.jours > 0) {
         // One day: its hours, which the readable results count.
-        t.titre = "Requ\352tes par heure";
+        t.titre = Texte("Requ\xEAtes par heure");
         t.entetes = {"Heure", kEnteteRequetes};
         for (int h = 0; h < 24; ++h) {
             char heure[8];
@@ -900,7 +902,8 @@ TableExportee tableActivite(const ResultatAnalyse& r) {
             t.lignes.push_back({texteJour(jour), std::to_string(n)});
         }
     }
-    t.titre = t.entetes.size() > 2 ? "Requ\352tes et visiteurs par jour" : "Requ\352tes par jour";
+    t.titre = t.entetes.size() > 2 ? Texte("Requ\xEAtes et visiteurs par jour")
+                                   : Texte("Requ\xEAtes par jour");
     return t;
 }
 
@@ -943,8 +946,9 @@ DonneesRapport donneesRapport(const ResultatAnalyse& r, int nbAdresses, bool com
         d.tables[1] =
             tableParFamilles(kTitreSystemes, "systemes.csv", kEnteteSysteme, r.tables.statOS, 50);
         if (r.lisibles.robotsConnus) {
-            d.tables[2] = tableParFamilles("Navigateurs", "navigateurs.csv", "Navigateur",
-                                           sansRobots(r.tables.statNav, r.lisibles.robots), 50);
+            d.tables[2] =
+                tableParFamilles(Texte("Navigateurs"), "navigateurs.csv", Texte("Navigateur"),
+                                 sansRobots(r.tables.statNav, r.lisibles.robots), 50);
             // No table of no robot.
             if (!r.lisibles.robots.empty() && !(complements && r.audience)) {
                 d.tables.insert(d.tables.begin() + 3,
@@ -1026,7 +1030,9 @@ void produireHtml(const DonneesRapport& d, const Ecrivain& ecrire) {
     std::string s;
     const std::string titre = titreRapport(d);
     const DonneesRapport::Actualisation& a = d.actualisation;
-    s += "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
+    s += langueChoisie() == Langue::anglais ? "<!DOCTYPE html>\n<html lang=\"en\">"
+                                            : "<!DOCTYPE html>\n<html lang=\"fr\">";
+    s += "<head><meta charset=\"utf-8\">"
          "<meta name=\"viewport\" content=\"width=device-width\">";
     if (a.secondes > 0) {
         s += "<meta http-equiv=\"refresh\" content=\"" + std::to_string(a.secondes) + "\">";

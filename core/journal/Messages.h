@@ -349,7 +349,7 @@ inline constexpr Texte kRequetesSansDate = Texte("Requ\xEAtes sans date lisible"
 // The page's summary of what was read.
 inline constexpr Texte kJournauxLus = Texte("Journaux lus");
 inline constexpr Texte kJournalLu = Texte("Journal lu");
-inline constexpr std::string_view kPeriodeLue = kPeriodePeriode;
+inline constexpr Texte kPeriodeLue = Texte("P\xE9riode");
 inline constexpr Texte kToutLeJournal = Texte("tout le journal");
 inline constexpr Texte kLignesLuesTitre = Texte("Lignes lues");
 inline constexpr Texte kLignesAnalyseesTitre = Texte(

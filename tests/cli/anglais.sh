@@ -70,6 +70,13 @@ done
 cut -d';' -f1 "$t/csv/resume.csv" >"$t/libelles"
 francais "$t/libelles" && faute "resume.csv : libellés en français"
 
+# The report's page: its title, headings, table headers and captions.
+anglais --rapport "$t/rapport.html" --complements "$journal" >/dev/null 2>&1
+grep -oP '<(h1|h2|th|caption)[^>]*>[^<]*' "$t/rapport.html" | sed 's/<[^>]*>//' >"$t/titres"
+[ -s "$t/titres" ] || faute "rapport : aucun titre"
+francais "$t/titres" && faute "rapport : titres en français"
+grep -q '<html lang="en">' "$t/rapport.html" || faute "rapport : langue de la page"
+
 # French wherever it is asked: --langue fr under an English locale, the help as it always was.
 anglais --langue fr --help >"$t/aide-fr" 2>&1
 LC_ALL=C.UTF-8 "$programme" --help >"$t/aide-c" 2>&1
