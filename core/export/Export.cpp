@@ -124,18 +124,20 @@ const Texte kMoisFrancais[] = {TexteU("janvier"), TexteU("f\u00e9vrier"), TexteU
                                TexteU("juillet"), TexteU("ao\u00fbt"),    TexteU("septembre"),
                                TexteU("octobre"), TexteU("novembre"),     TexteU("d\u00e9cembre")};
 
+// "20 d\xE9cembre 2023 \xE0 00:17:49" (UTF-8), in the language's words.
+std::string jourEtHeure(int32_t a, int32_t m, int32_t j, std::string_view heure) {
+    return remplir(TexteU("{} {} {} \u00e0 {}"),
+                   {std::to_string(j), kMoisFrancais[m - 1], std::to_string(a), heure});
+}
+
 // A log's date ("20/Dec/2023:00:17:49", or with a blank before the time) as French writes it:
 // "20 décembre 2023 à 00:17:49" (UTF-8); any other text as it is.
 std::string dateFrancaise(std::string_view t) {
     int32_t a, m, j;
     if (t.size() < 11 || !lireDate(t.substr(0, 11), a, m, j)) return utf8DuJournal(t);
+    if (t.size() == 20 && (t[11] == ':' || t[11] == ' ')) return jourEtHeure(a, m, j, t.substr(12));
     std::string s = std::to_string(j) + " " + kMoisFrancais[m - 1] + " " + std::to_string(a);
-    if (t.size() == 20 && (t[11] == ':' || t[11] == ' ')) {
-        s = remplir(TexteU("{} {} {} \u00e0 {}"),
-                    {std::to_string(j), kMoisFrancais[m - 1], std::to_string(a), t.substr(12)});
-    } else if (t.size() > 11) {
-        s += utf8DuJournal(t.substr(11));
-    }
+    if (t.size() > 11) s += utf8DuJournal(t.substr(11));
     return s;
 }
 
@@ -717,8 +719,7 @@ std::string instantFrancais(Instant i) {
     char heure[16];
     std::snprintf(heure, sizeof heure, "%02d:%02d:%02d", static_cast<int>(s / 3600),
                   static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
-    return remplir(TexteU("{} {} {} \u00e0 {}"),
-                   {std::to_string(j), kMoisFrancais[m - 1], std::to_string(a), heure});
+    return jourEtHeure(a, m, j, heure);
 }
 
 DonneesRapport::Apercu apercuDe(const ResultatAnalyse& r) {
